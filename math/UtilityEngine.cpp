@@ -1,0 +1,138 @@
+#include "math/UtilityEngine.h"
+
+#include <QCoreApplication>
+
+#include <cctype>
+#include <iostream>
+#include <sstream>
+#include <utility>
+
+UtilityEngine* UtilityEngine::Instance = nullptr;
+
+namespace {
+
+void writeToStandardOutput(const std::string& line) { std::cout << line << '\n' << std::flush; }
+
+}  // namespace
+
+UtilityEngine::UtilityEngine() : printLevel(1), sink(writeToStandardOutput) {}
+
+UtilityEngine* UtilityEngine::instance() {
+  if (!Instance) Instance = new UtilityEngine();
+  return Instance;
+}
+
+void UtilityEngine::setConsoleSink(ConsoleSink newSink) {
+  sink = newSink ? std::move(newSink) : ConsoleSink(writeToStandardOutput);
+}
+
+void setConsoleSink(ConsoleSink sink) {
+  UtilityEngine::instance()->setConsoleSink(std::move(sink));
+}
+
+void UtilityEngine::printToConsole(std::string line) {
+  // The line ends at its first zero byte, as a C string would.
+  const std::string::size_type end = line.find('\0');
+  if (end != std::string::npos) line.erase(end);
+  sink(line);
+  // Keep the window responsive during long runs; this re-enters the event loop.
+  if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void UtilityEngine::printToConsole(const char* line) {
+  if (!line) return;
+  printToConsole(std::string(line));
+}
+
+void UtilityEngine::toUpper(std::string& text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+void UtilityEngine::tokenize(const std::string& text, std::vector<std::string>& tokens,
+                             const std::string& delimiters) {
+  std::string::size_type start = text.find_first_not_of(delimiters);
+  while (start != std::string::npos) {
+    std::string::size_type end = text.find_first_of(delimiters, start);
+    const std::string::size_type length = end == std::string::npos ? end : end - start;
+    tokens.push_back(text.substr(start, length));
+    if (end == std::string::npos) break;
+    start = text.find_first_not_of(delimiters, end);
+  }
+}
+
+// Wildcard match as the parameter lookups use it, the table's name first and the query second.
+// Only one side may hold "*"; the pieces between the stars are looked for in order in the other
+// string, with no anchoring at either end, so C* matches any name that contains a C.
+// A table pattern's piece matches wherever any of its characters occurs (CS* matches SP3); a
+// query's piece must occur as a whole. After a hit the rest of the string starts at the last
+// character the piece covered.
+bool UtilityEngine::stringMatchWithWildCards(std::string first, std::string second) {
+  const bool firstHasStar = first.find('*') != std::string::npos;
+  const bool secondHasStar = second.find('*') != std::string::npos;
+  if (firstHasStar && secondHasStar) return false;
+  if (!firstHasStar && !secondHasStar) return first == second;
+
+  const bool patternIsFirst = firstHasStar;
+  std::vector<std::string> pieces;
+  tokenize(patternIsFirst ? first : second, pieces, "*");
+  std::string rest = patternIsFirst ? second : first;
+  for (const std::string& piece : pieces) {
+    const std::string::size_type position =
+        patternIsFirst ? rest.find_first_of(piece) : rest.find(piece);
+    if (position == std::string::npos) return false;
+    const std::string::size_type cut = position + piece.size() - 1;
+    // A long table piece hit near the end would cut past the text: no match.
+    if (cut > rest.size()) return false;
+    rest = rest.substr(cut);
+  }
+  return true;
+}
+
+void UtilityEngine::sortStringVector(std::vector<std::string>& list) {
+  // Every "*" to the end, keeping the others in front.
+  std::size_t n = list.size();
+  std::size_t i = 0;
+  while (i < n) {
+    if (list[i] == "*") {
+      --n;
+      list[i] = list[n];
+      list[n] = "*";
+    } else {
+      ++i;
+    }
+  }
+  // Selection sort of the rest; the first of equal entries is taken.
+  for (std::size_t position = 0; position + 1 < n; ++position) {
+    std::size_t smallest = position;
+    for (std::size_t k = position + 1; k < n; ++k)
+      if (list[k] < list[smallest]) smallest = k;
+    if (smallest != position) std::swap(list[position], list[smallest]);
+  }
+}
+
+void UtilityEngine::clearWhiteSpaces(std::string& text) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') kept += c;
+  text = std::move(kept);
+}
+
+void UtilityEngine::replaceWhiteSpaces(std::string& text) {
+  for (char& c : text)
+    if (c == ' ') c = '_';
+}
+
+std::string UtilityEngine::intToString(int value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+
+int UtilityEngine::stringToInt(std::string text) {
+  clearWhiteSpaces(text);
+  std::istringstream in(text);
+  int value = 0;
+  if (!(in >> value)) return 0;   // no number, or one out of range
+  return value;
+}

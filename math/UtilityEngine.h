@@ -1,0 +1,71 @@
+#pragma once
+
+#include "math/SSEVector4f.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Where console lines go. The main window installs one that appends to its console pane; the
+// default writes each line and a line feed to standard output; tests install a capture.
+using ConsoleSink = std::function<void(const std::string& line)>;
+
+// The process-wide utility service: strings, conversions, wildcard matching, placement
+// geometry (UtilityGeometry.cpp) and console output.
+class UtilityEngine {
+public:
+  static UtilityEngine* Instance;
+  static UtilityEngine* instance();
+
+  // Console verbosity of the optimisers: 0 nothing, 1 headings, 2 also one line per step.
+  int printLevel;
+
+  // Installs the console sink; an empty sink puts the default (standard output) back.
+  void setConsoleSink(ConsoleSink sink);
+  // Hands one line to the sink, then processes pending events when a QCoreApplication exists.
+  void printToConsole(std::string line);
+  void printToConsole(const char* line);   // null prints nothing
+
+  // Strings and conversions.
+  void toUpper(std::string& text);
+  // Appends every maximal run of non-delimiter characters; never an empty token; does not clear.
+  void tokenize(const std::string& text, std::vector<std::string>& tokens,
+                const std::string& delimiters = " ");
+  // "*" wildcard match, table name first and query second; unanchored (see the .cpp).
+  bool stringMatchWithWildCards(std::string first, std::string second);
+  // Ascending byte-wise order, every entry that is exactly "*" moved to the end.
+  void sortStringVector(std::vector<std::string>& list);
+  void clearWhiteSpaces(std::string& text);     // removes blanks, tabs, CR and LF
+  void replaceWhiteSpaces(std::string& text);   // blanks become "_"
+  std::string intToString(int value);
+  // The integer at the start of the text once white space is removed; 0 when there is none.
+  int stringToInt(std::string text);
+
+  // Placement geometry; angles in radians, only x, y, z of the vectors take part.
+  // rows: three caller-owned rows of three floats; the axis must have unit length.
+  void arbitraryRotationAxis(float ax, float ay, float az, float angle, float** rows);
+  // The unit direction at the angle from the given one, turned towards the x axis (the y axis
+  // when the direction lies along x). result.w is left as it was; a zero direction gives zero.
+  void calculateSecondAtom(SSEVector4f direction, SSEVector4f& result, float angle);
+  // The two unit directions at alpha to a and beta to b (mirror images through the a-b plane),
+  // or the documented fallbacks when the request is degenerate; never NaN.
+  void calculateThirdAtom(SSEVector4f a, SSEVector4f b, SSEVector4f& first, SSEVector4f& second,
+                          float alpha, float beta);
+  // Rotates the flagged points in place about the axis through points[pivot].
+  void rotateAboutAxis(SSEVector4f* points, int pivot, int count, float ax, float ay, float az,
+                       float angle, const bool* flags);
+  // start + direction * (distance / |direction|), w = 0; a zero direction returns the start.
+  SSEVector4f findPointInDirection(const SSEVector4f* direction, float distance,
+                                   const SSEVector4f* start);
+  // Moves p4 about the p2-p3 axis so that the dihedral p1-p2-p3-p4 becomes the target; leaves
+  // p4 alone when the dihedral is undefined (three collinear points).
+  void generateCorrectDihedral(SSEVector4f p1, SSEVector4f p2, SSEVector4f p3, SSEVector4f& p4,
+                               float targetAngle);
+
+private:
+  UtilityEngine();
+  ConsoleSink sink;
+};
+
+// Same as UtilityEngine::instance()->setConsoleSink(sink).
+void setConsoleSink(ConsoleSink sink);

@@ -1,0 +1,63 @@
+#include "math/UtilityEngine.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Captures console lines and puts the default sink and the verbosity back afterwards.
+class ConsoleOutput : public ::testing::Test {
+protected:
+  void SetUp() override {
+    savedPrintLevel = UtilityEngine::instance()->printLevel;
+    setConsoleSink([this](const std::string& line) { lines.push_back(line); });
+  }
+  void TearDown() override {
+    setConsoleSink(nullptr);
+    UtilityEngine::instance()->printLevel = savedPrintLevel;
+  }
+  std::vector<std::string> lines;
+  int savedPrintLevel = 0;
+};
+
+}  // namespace
+
+TEST_F(ConsoleOutput, VerbosityStartsAtOne) { EXPECT_EQ(savedPrintLevel, 1); }
+
+TEST_F(ConsoleOutput, BothOverloadsReachTheSink) {
+  UtilityEngine& utility = *UtilityEngine::instance();
+  utility.printToConsole(std::string("Optimising geometry"));
+  utility.printToConsole("Done");
+  char buffer[] = "from a buffer";
+  utility.printToConsole(buffer);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Optimising geometry", "Done", "from a buffer"}));
+}
+
+TEST_F(ConsoleOutput, LineEndsAtZeroByteAndNullPrintsNothing) {
+  UtilityEngine& utility = *UtilityEngine::instance();
+  utility.printToConsole(std::string("kept\0dropped", 12));
+  utility.printToConsole(static_cast<const char*>(nullptr));
+  EXPECT_EQ(lines, (std::vector<std::string>{"kept"}));
+}
+
+TEST_F(ConsoleOutput, PendingEventsRunAfterEachLine) {
+  int argc = 1;
+  char name[] = "math_tests";
+  char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
+  bool ran = false;
+  QMetaObject::invokeMethod(&app, [&ran] { ran = true; }, Qt::QueuedConnection);
+  UtilityEngine::instance()->printToConsole("tick");
+  EXPECT_TRUE(ran);
+}
+
+TEST(ConsoleDefaultSink, WritesLinesToStandardOutput) {
+  setConsoleSink(nullptr);
+  testing::internal::CaptureStdout();
+  UtilityEngine::instance()->printToConsole("Heat of formation");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Heat of formation\n");
+}

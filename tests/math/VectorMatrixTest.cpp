@@ -1,0 +1,216 @@
+#include "math/SSEMatrix4x4f.h"
+#include "math/SSEVector4f.h"
+#include "math/VectorFunctions.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr float kHalfPi = 1.5707963f;
+constexpr float kEps = 1e-5f;
+
+void expectVector(const SSEVector4f& v, float x, float y, float z, float w, float eps = kEps) {
+  EXPECT_NEAR(v.x, x, eps);
+  EXPECT_NEAR(v.y, y, eps);
+  EXPECT_NEAR(v.z, z, eps);
+  EXPECT_NEAR(v.w, w, eps);
+}
+
+void expectMatrix(const SSEMatrix4x4f& a, const SSEMatrix4x4f& b, float eps = kEps) {
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], eps) << "element " << i;
+}
+
+SSEMatrix4x4f translation(float x, float y, float z) {
+  SSEMatrix4x4f t;
+  t.m[12] = x;
+  t.m[13] = y;
+  t.m[14] = z;
+  return t;
+}
+
+// A matrix with rotation, shear, scale and translation: nothing about it is special.
+SSEMatrix4x4f generalMatrix() {
+  const float values[16] = {2, 0.5f, -1, 0, 1, 3, 0.25f, 0, -0.5f, 1, 4, 0, 5, -2, 3, 1};
+  return SSEMatrix4x4f(values);
+}
+
+}  // namespace
+
+TEST(VectorNormalize, UnitLengthKeepsW) {
+  SSEVector4f v(3, 0, 4, 1);
+  v.normalize();
+  expectVector(v, 0.6f, 0, 0.8f, 1);
+  SSEVector4f d(0, -2, 0, 0);
+  d.normalize();
+  expectVector(d, 0, -1, 0, 0);
+}
+
+TEST(VectorNormalize, TinyOrZeroVectorBecomesExactlyZero) {
+  SSEVector4f zero(0, 0, 0, 1);
+  zero.normalize();
+  expectVector(zero, 0, 0, 0, 1, 0);
+  SSEVector4f tiny(5e-11f, 0, 0, 0.5f);
+  tiny.normalize();
+  EXPECT_EQ(tiny.x, 0.0f);
+  EXPECT_EQ(tiny.w, 0.5f);
+}
+
+TEST(VectorClamp, BoundIsStrictAndWIsClampedToo) {
+  SSEVector4f v(0.0009f, -0.0009f, 0.001f, 0.5f);
+  v.clamp();
+  expectVector(v, 0, 0, 0.001f, 0.5f, 0);
+  SSEVector4f w(1, 1, 1, 0.0005f);
+  w.clamp();
+  EXPECT_EQ(w.w, 0.0f);
+}
+
+TEST(VectorCross, RightHandedWithZeroW) {
+  expectVector(SSEVector4f(1, 0, 0, 1) % SSEVector4f(0, 1, 0, 1), 0, 0, 1, 0, 0);
+  expectVector(SSEVector4f(0, 1, 0, 1) % SSEVector4f(1, 0, 0, 1), 0, 0, -1, 0, 0);
+}
+
+TEST(VectorTimesMatrix, TranslationMovesPointsButNotDirections) {
+  const SSEMatrix4x4f t = translation(10, 20, 30);
+  SSEVector4f point(1, 2, 3, 1);
+  point *= t;
+  expectVector(point, 11, 22, 33, 1);
+  expectVector(SSEVector4f(1, 2, 3, 0) * t, 1, 2, 3, 0);
+}
+
+TEST(MatrixProduct, InPlaceMultiplyPreMultiplies) {
+  SSEMatrix4x4f a, b;
+  a.createRotateXMatrix(0.3f);
+  b.createRotateYMatrix(0.7f);
+  SSEMatrix4x4f t;
+  t *= a;
+  t *= b;
+  expectMatrix(t, b * a);
+  // The rotations do not commute, so this tells the two orders apart.
+  const SSEMatrix4x4f ab = a * b;
+  float difference = 0;
+  for (int i = 0; i < 16; ++i) difference += std::fabs(ab.m[i] - t.m[i]);
+  EXPECT_GT(difference, 0.01f);
+}
+
+TEST(MatrixProduct, SelfMultiplyUsesTheOldValue) {
+  SSEMatrix4x4f m = generalMatrix();
+  const SSEMatrix4x4f expected = m * m;
+  m *= m;
+  expectMatrix(m, expected, 1e-4f);
+}
+
+TEST(MatrixProduct, TransformBuiltInOrderAppliesFirstStepFirst) {
+  // Rotate about Y, then about Z, then translate.
+  SSEMatrix4x4f transform, rotZ;
+  transform.createRotateYMatrix(kHalfPi);
+  rotZ.createRotateZMatrix(kHalfPi);
+  transform *= rotZ;
+  transform *= translation(5, 0, 0);
+  // Y turn takes x to -z, the Z turn leaves -z alone, then the shift.
+  expectVector(SSEVector4f(1, 0, 0, 1) * transform, 5, 0, -1, 1);
+  // Y turn takes y to y, the Z turn takes y to -x.
+  expectVector(SSEVector4f(0, 1, 0, 1) * transform, 4, 0, 0, 1);
+}
+
+TEST(MatrixRotation, QuarterTurnAboutZMapsXToY) {
+  SSEMatrix4x4f r;
+  r.createRotateZMatrix(kHalfPi);
+  expectVector(SSEVector4f(1, 0, 0, 0) * r, 0, 1, 0, 0);
+  SSEMatrix4x4f rx;
+  rx.createRotateXMatrix(kHalfPi);
+  expectVector(SSEVector4f(0, 1, 0, 0) * rx, 0, 0, 1, 0);
+}
+
+TEST(MatrixRotation, BuilderWritesOnlyItsFourEntries) {
+  SSEMatrix4x4f m = generalMatrix();
+  const SSEMatrix4x4f before = m;
+  m.createRotateZMatrix(0.4f);
+  for (int i : {2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}) EXPECT_EQ(m.m[i], before.m[i]);
+  EXPECT_FLOAT_EQ(m.m[0], std::cos(0.4f));
+  EXPECT_FLOAT_EQ(m.m[4], -std::sin(0.4f));
+}
+
+TEST(MatrixDeterminant, KnownValues) {
+  SSEMatrix4x4f diagonal;
+  diagonal.m[0] = 2;
+  diagonal.m[5] = 3;
+  diagonal.m[10] = 4;
+  EXPECT_FLOAT_EQ(diagonal.determinant(), 24.0f);
+  // Swapping two columns of the identity flips the sign.
+  SSEMatrix4x4f swapped;
+  swapped.m[0] = 0;
+  swapped.m[1] = 1;
+  swapped.m[4] = 1;
+  swapped.m[5] = 0;
+  EXPECT_FLOAT_EQ(swapped.determinant(), -1.0f);
+  SSEMatrix4x4f rotation;
+  rotation.createRotateYMatrix(1.1f);
+  EXPECT_NEAR(rotation.determinant(), 1.0f, kEps);
+}
+
+TEST(MatrixInverse, InverseTimesMatrixIsIdentity) {
+  const SSEMatrix4x4f m = generalMatrix();
+  SSEMatrix4x4f inv = m;
+  ASSERT_TRUE(inv.inverse());
+  expectMatrix(inv * m, SSEMatrix4x4f(), 1e-5f);
+  expectMatrix(m * inv, SSEMatrix4x4f(), 1e-5f);
+  // A pure translation inverts to the opposite shift.
+  SSEMatrix4x4f t = translation(1, -2, 3);
+  ASSERT_TRUE(t.inverse());
+  expectMatrix(t, translation(-1, 2, -3));
+}
+
+TEST(MatrixInverse, SingularMatrixIsLeftUnchanged) {
+  SSEMatrix4x4f flat;
+  flat.m[10] = 0;   // projects onto the xy plane
+  const SSEMatrix4x4f before = flat;
+  EXPECT_FALSE(flat.inverse());
+  expectMatrix(flat, before, 0);
+}
+
+TEST(DoubleVectors, ProjectOntoOwnDirection) {
+  Vect onto(2, 0, 0);
+  onto.project(Vect(3, 4, 5));
+  EXPECT_DOUBLE_EQ(onto.x, 3);
+  EXPECT_DOUBLE_EQ(onto.y, 0);
+  Vect zero;
+  zero.project(Vect(1, 2, 3));
+  EXPECT_EQ(zero.x, 0);
+  EXPECT_EQ(zero.y, 0);
+  EXPECT_EQ(zero.z, 0);
+}
+
+TEST(DoubleVectors, CrossProductWritesOutAndReturnsFirst) {
+  double a[3] = {1, 0, 0}, b[3] = {0, 1, 0}, out[3] = {9, 9, 9};
+  EXPECT_EQ(CrossProduct(a, b, out), a);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(out[1], 0);
+  EXPECT_EQ(out[2], 1);
+  // The output may be one of the inputs.
+  CrossProduct(a, b, a);
+  EXPECT_EQ(a[0], 0);
+  EXPECT_EQ(a[2], 1);
+}
+
+TEST(DoubleVectors, CopyVectorSkipsColumnZero) {
+  double s0[3] = {1, 2, 3}, s1[3] = {4, 5, 6};
+  double d0[3] = {0, 0, 0}, d1[3] = {0, 0, 0};
+  double* src[2] = {s0, s1};
+  double* dst[2] = {d0, d1};
+  CopyVector(src, dst, 2, 0);
+  EXPECT_EQ(d0[1], 0);
+  CopyVector(src, dst, 2, 2);
+  EXPECT_EQ(d0[0], 0);
+  EXPECT_EQ(d1[0], 0);
+  EXPECT_EQ(d0[1], 2);
+  EXPECT_EQ(d0[2], 3);
+  EXPECT_EQ(d1[2], 6);
+}
+
+TEST(DoubleVectors, UppercaseStringCopies) {
+  const std::string text = "csp3-h";
+  EXPECT_EQ(UppercaseString(text), "CSP3-H");
+  EXPECT_EQ(text, "csp3-h");
+}
