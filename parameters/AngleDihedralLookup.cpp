@@ -1,0 +1,118 @@
+// The angle lookup (wildcard rows, base-type fallback, a "* X *" default row per centre), the
+// default angle from bond counts, and the torsion lookup with its placeholder fallbacks.
+
+#include "parameters/InputParameters.h"
+
+#include "math/UtilityEngine.h"
+
+namespace {
+
+// Plain names compare as plain strings, exactly what the wildcard match does when neither side
+// holds a "*"; it saves two string copies per test on the hot scans.
+inline bool typeMatches(const std::string& pattern, const std::string& name) {
+  if (pattern.find('*') == std::string::npos && name.find('*') == std::string::npos)
+    return pattern == name;
+  return UtilityEngine::instance()->stringMatchWithWildCards(pattern, name);
+}
+
+}  // namespace
+
+bool InputParameters::matchAngleRow(const std::string& type1, const std::string& centre,
+                                    const std::string& type3, AngleParameters& out) const {
+  for (const AngleParameters* row : angleParameters) {
+    if (row->centre != centre)
+      continue;
+    if ((typeMatches(row->atom1, type1) &&
+         typeMatches(row->atom3, type3)) ||
+        (typeMatches(row->atom1, type3) &&
+         typeMatches(row->atom3, type1))) {
+      out = *row;
+      return true;
+    }
+  }
+  return false;
+}
+
+int InputParameters::findAngle(std::string type1, std::string centre, std::string type3,
+                               AngleParameters& out) {
+  // A bond-axis dummy at an end matches any plain end type.
+  if (type1 == "DUM" || type3 == "DUM") {
+    type1 = "*";
+    type3 = "*";
+  }
+  if (matchAngleRow(type1, centre, type3, out))
+    return 1;
+  AtomTypeParameters first;
+  AtomTypeParameters middle;
+  AtomTypeParameters third;
+  if (type1 == "*" || centre == "*") {
+    if (findAtomTypeParameters(centre, middle))
+      centre = middle.btype;
+  } else if (findAtomTypeParameters(type1, first) && findAtomTypeParameters(centre, middle) &&
+             findAtomTypeParameters(type3, third)) {
+    type1 = first.btype;
+    centre = middle.btype;
+    type3 = third.btype;
+  }
+  if (matchAngleRow(type1, centre, type3, out))
+    return 1;
+  // The centre's default row, "*" at both ends, compared exactly.
+  for (const AngleParameters* row : angleParameters) {
+    if (row->centre == centre && row->atom1 == "*" && row->atom3 == "*") {
+      out = *row;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+float InputParameters::findDefaultAngle(std::string, int a, int b) {
+  if (b > a)
+    return 180.0f;
+  if (a == 2)
+    return 104.5f;
+  if (a == 3)
+    return 120.0f;
+  return 109.5f;
+}
+
+bool InputParameters::matchDihedralRow(const std::string& n1, const std::string& n2,
+                                       const std::string& n3, const std::string& n4,
+                                       unsigned int bondOrder, DihedralParameters& out) const {
+  for (const DihedralParameters* row : dihedralParameters) {
+    if (row->bondOrder != bondOrder)
+      continue;
+    if ((row->atom1 == n1 && row->atom2 == n2 && row->atom3 == n3 && row->atom4 == n4) ||
+        (row->atom1 == n4 && row->atom2 == n3 && row->atom3 == n2 && row->atom4 == n1)) {
+      out = *row;
+      return true;
+    }
+  }
+  return false;
+}
+
+int InputParameters::findDihedralParameters(std::string type1, std::string type2,
+                                            std::string type3, std::string type4,
+                                            unsigned int bondOrder, DihedralParameters& out) {
+  if (matchDihedralRow(type1, type2, type3, type4, bondOrder, out))
+    return 1;
+  AtomTypeParameters a1, a2, a3, a4;
+  if (findAtomTypeParameters(type1, a1) && findAtomTypeParameters(type2, a2) &&
+      findAtomTypeParameters(type3, a3) && findAtomTypeParameters(type4, a4)) {
+    // The torsion table keys its axes by the super types of the central atoms (CSP3, NSP3) and
+    // its pair rows by the element symbols of the ends.
+    std::string end1 = a1.element;
+    std::string end4 = a4.element;
+    UtilityEngine::instance()->toUpper(end1);
+    UtilityEngine::instance()->toUpper(end4);
+    const std::string& centre2 = a2.stype;
+    const std::string& centre3 = a3.stype;
+    if (matchDihedralRow(end1, centre2, centre3, end4, bondOrder, out) ||
+        matchDihedralRow("*", centre2, centre3, "*", bondOrder, out) ||
+        matchDihedralRow(a1.element, "*", "*", a4.element, bondOrder, out) ||
+        matchDihedralRow(a1.element, "*", "*", "*", bondOrder, out) ||
+        matchDihedralRow("*", "*", "*", a4.element, bondOrder, out))
+      return 1;
+  }
+  return matchDihedralRow("*", "*", "*", "*", bondOrder, out) ? 1 : 0;
+}

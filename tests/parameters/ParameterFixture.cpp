@@ -1,0 +1,18 @@
+#include "ParameterFixture.h"
+
+#include <functional>
+
+void ParameterFixture::SetUp() {
+  tables = std::make_unique<InputParameters>(InputParameters::EmptyTables{});
+  previous = InputParameters::swapInstance(tables.get());
+}
+
+void ParameterFixture::TearDown() {
+  InputParameters::swapInstance(previous);
+}
+
+std::string stderrOf(const std::function<void()>& call) {
+  ::testing::internal::CaptureStderr();
+  call();
+  return ::testing::internal::GetCapturedStderr();
+}

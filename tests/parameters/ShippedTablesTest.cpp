@@ -1,0 +1,125 @@
+// The embedded tables as the application loads them.
+
+#include "ParameterFixture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+InputParameters& shipped() {
+  return *InputParameters::instance();
+}
+}  // namespace
+
+TEST(ShippedTables, EveryTableLoadsWithOnlyTheKnownFourRingDiagnostic) {
+  InputParameters::instance();   // registers the resources
+  InputParameters fresh{InputParameters::EmptyTables{}};
+  std::string err = stderrOf([&fresh] { fresh.loadTables(InputParameters::resourcePrefix); });
+  // The four-ring template names an atom 19 of its 12: dropped with one line, nothing else.
+  EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << err;
+  EXPECT_NE(std::string::npos, err.find("atom number \"19\""));
+}
+
+TEST(ShippedTables, FullyQuotedTablesHaveAllTheirRows) {
+  EXPECT_EQ(34u, shipped().emagBondParameters.size());
+  EXPECT_EQ(15u, shipped().emagAngleParameters.size());
+  EXPECT_EQ(32u, shipped().emagDihedralParameters.size());
+  EXPECT_EQ(72u, shipped().bondOrderParameters.size());
+  EXPECT_EQ(14u, shipped().dihedralParameters.size());
+  EXPECT_EQ(26u, shipped().basicRings.size());
+  EXPECT_EQ(1u, shipped().hybridAtomTypes.size());
+  EXPECT_EQ(197u, shipped().atomTypeParameters.size());
+  EXPECT_EQ(7u, shipped().cyclicTemplates.size());
+  size_t defaults = std::count_if(
+      shipped().angleParameters.begin(), shipped().angleParameters.end(),
+      [](const AngleParameters* row) { return row->atom1 == "*" && row->atom3 == "*"; });
+  EXPECT_EQ(102u, defaults);
+}
+
+TEST(ShippedTables, TypeRuleLevelsRunFromMinusTwoToFour) {
+  EXPECT_EQ(4, shipped().maxTypeRuleLevel);
+  EXPECT_EQ(-2, shipped().minTypeRuleLevel);
+}
+
+TEST(ShippedTables, QuotedRowsReadAsWritten) {
+  BondParameters bond;
+  EXPECT_EQ(1, shipped().findBondParameters("H", "CH3", 1, bond));
+  EXPECT_NEAR(0.872427f, bond.majorAxis, 1e-6f);
+  EXPECT_FLOAT_EQ(4.16395f, bond.bondEnergy);
+  AtomTypeParameters type;
+  ASSERT_EQ(1, shipped().findAtomTypeParameters("DUM", type));
+  EXPECT_EQ("R", type.element);
+  EXPECT_FLOAT_EQ(0.01f, type.radius);
+  ASSERT_EQ(1, shipped().findAtomTypeParameters("CH3", type));
+  EXPECT_FLOAT_EQ(12.01115f, type.mass);
+  EXPECT_EQ("CSP3", type.stype);
+  ElementParameters element;
+  ASSERT_EQ(1, shipped().findElementParameters("Si", element));
+  EXPECT_EQ(4, element.valence);
+  UpdateRules rule;
+  ASSERT_TRUE(shipped().findCombineRules("KETO.DUM1 OH.DUM", rule));
+  EXPECT_EQ("ACID", rule.group);
+  HybridAtomTypes hybrid;
+  EXPECT_EQ(1, shipped().findHyridType("CAH1", "CAPH", hybrid));
+}
+
+TEST(ShippedTables, CarbonCarbonBondOrderByDistance) {
+  EXPECT_EQ(3, shipped().findBondOrder("C", "C", 1.20f));
+  EXPECT_EQ(2, shipped().findBondOrder("C", "C", 1.30f));
+  EXPECT_EQ(1, shipped().findBondOrder("c", "c", 1.25f));   // on both window bounds
+  EXPECT_EQ(0, shipped().findBondOrder("C", "C", 1.74f));
+  EXPECT_FALSE(shipped().findConnectivity("C", "C", 1.74f));
+  EXPECT_TRUE(shipped().findConnectivity("CL", "H", 1.3f));
+  EXPECT_EQ(1, shipped().findBondOrder("H", "Cl", 1.3f));
+}
+
+TEST(ShippedTables, TorsionsOfTheShippedAxes) {
+  DihedralParameters out;
+  EXPECT_EQ(1, shipped().findDihedralParameters("CH3", "CPAM", "NPAM", "CH3", 1, out));
+  EXPECT_FLOAT_EQ(2.0f, out.periodicity);
+  EXPECT_FLOAT_EQ(4.2f, out.barrier);
+  EXPECT_EQ(1, shipped().findDihedralParameters("H", "CH3", "CH3", "H", 1, out));
+  EXPECT_FLOAT_EQ(3.0f, out.periodicity);
+  EXPECT_FLOAT_EQ(0.0f, out.phase);
+  EXPECT_FLOAT_EQ(0.175f, out.barrier);
+  EXPECT_EQ(1, shipped().findDihedralParameters("H", "CE", "CE", "H", 2, out));
+  EXPECT_FLOAT_EQ(5.2f, out.barrier);
+}
+
+TEST(ShippedTables, DefaultAnglesOfTheLastBlock) {
+  AngleParameters out;
+  EXPECT_EQ(1, shipped().findAngle("DUM", "CCN", "N", out));
+  EXPECT_FLOAT_EQ(180.0f, out.angle);
+  EXPECT_EQ(1, shipped().findAngle("H", "FEM", "H", out));
+  EXPECT_FLOAT_EQ(120.0f, out.angle);
+  EXPECT_FLOAT_EQ(180.0f, out.value5);
+  EXPECT_FLOAT_EQ(90.0f, out.value6);
+}
+
+TEST(ShippedTables, RingTemplatesAreChainedAndMatchable) {
+  for (const BasicRings* ring : shipped().basicRings) {
+    SCOPED_TRACE(ring->name);
+    EXPECT_EQ(ring->atomElements.size(), ring->bondOrders.size());
+    EXPECT_EQ(ring->bondTo.back(), ring->bondFrom.front());
+  }
+  BasicRings out;
+  int start = -1;
+  ASSERT_TRUE(shipped().findBasicRings({"C", "C", "C", "C", "N"}, {9, 9, 9, 9, 9}, false, out,
+                                       start, true));
+  EXPECT_EQ("PYRR", out.name);
+  EXPECT_EQ("NPYR", out.atomTypes[4]);
+}
+
+TEST(ShippedTables, FourRingTemplateKeepsOnlyAtomNumbersItHas) {
+  CyclicTemplates four;
+  ASSERT_EQ(1, shipped().findCyclicTemplates("RING", 4, four));
+  for (int k = 0; k < four.ringSize; ++k) {
+    EXPECT_LE(four.above[k], four.totalAtoms);
+    EXPECT_LE(four.below[k], four.totalAtoms);
+  }
+  EXPECT_EQ(0, four.below[2]);
+  CyclicTemplates benzene;
+  ASSERT_EQ(1, shipped().findCyclicTemplates("AROM", 6, benzene));
+  EXPECT_EQ(nullptr, benzene.below.get());
+  EXPECT_NEAR(120.0f, benzene.bondAngles[0], 0.1f);
+}
