@@ -1,0 +1,142 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "math/Quaternion.h"
+#include "math/SSEMatrix4x4f.h"
+#include "math/SSEVector4f.h"
+
+class Atom;
+class Bond;
+class BondAxis;
+class Mesh;
+class Ring;
+class RingCluster;
+
+// The graph of one molecule or functional group. Owns its atoms, bonds, rings, ring clusters,
+// positions and mesh. Ids are list positions once update() has run; deleting does not renumber.
+class Molecule {
+ public:
+  static int NumOfGroups;   // running number of new group instance names
+
+  int id = 0;               // stamped by Builder::createMolecule
+  int mergeOffset = 0;      // atom count before the last merge
+  std::vector<Atom*> atoms;
+  std::vector<Bond*> bonds;
+  std::vector<Ring*> rings;
+  std::vector<std::string> groups;   // group instance names
+  std::vector<std::string> replaceFrom;
+  std::vector<std::string> replaceTo;
+  std::vector<std::string> updateFrom;
+  std::vector<std::string> updateTo;
+  std::vector<std::string> chainIds;
+  std::vector<RingCluster*> ringClusters;   // owned; rebuilt by every coordinate construction
+  std::vector<std::string> names;    // the first is the molecule's name
+  std::string displayName;
+  std::string smiles;
+  std::string sfunc;
+  unsigned int numAtoms = 0;
+  unsigned int numBonds = 0;
+  unsigned int numRings = 0;
+  unsigned int numBondAxes = 0;
+  float totalBondEnergy = 0.0f;      // eV
+  float energyCorrection = 0.0f;     // eV
+  float heatOfFormation = 0.0f;      // eV
+  float atomicEnergySum = 0.0f;      // eV
+  float dipoleMoment = 0.0f;         // Debye
+  SSEVector4f scenePosition{0.0f, 0.0f, 0.0f, 1.0f};
+  Quaternion orientation;
+  // Packed (x, y, z, 1) per atom in id order; empty when the molecule has none. While it is
+  // present its size follows the atom list: addAtom gives every new atom a slot.
+  std::vector<SSEVector4f> positions;
+  bool hasUpdateRules = false;
+  bool isOptimized = false;
+  bool isTreeClicked = false;
+  bool isEdited = false;
+  bool pdbFlag = false;
+  bool isFromPdb = false;
+  bool hasApproximatedParameters = false;
+  Mesh* mesh = nullptr;              // owned
+  Atom* specialAtom = nullptr;
+
+  Molecule() = default;
+  ~Molecule();
+  Molecule(const Molecule&) = delete;
+  Molecule& operator=(const Molecule&) = delete;
+
+  // Forgets atoms, bonds, rings and positions without freeing them; the caller owns them.
+  int clearMolecule();
+
+  // Traversal with a caller-held iterator; null at the end.
+  Atom* getFirstAtom(std::vector<Atom*>::iterator& it);
+  Atom* getNextAtom(std::vector<Atom*>::iterator& it);
+  Bond* getFirstBond(std::vector<Bond*>::iterator& it);
+  Bond* getNextBond(std::vector<Bond*>::iterator& it);
+
+  // Lookups: linear scans, the first match wins.
+  std::string getName() const;
+  Bond* getBond(const Atom* a, const Atom* b) const;   // ends compared by id
+  Atom* getAtomWithSerialNumber(int serial) const;
+  Atom* findAtom(const std::string& groupIndex, const std::string& name) const;
+  Atom* findAtomIdName(const std::string& groupInstance, const std::string& name) const;
+  int getNumCenterAtoms() const;
+  void addChainId(const std::string& chain);
+  void setGroupIndex(const std::string& groupIndex);
+  void deleteBondAxis(BondAxis* x);
+
+  // Editing (MoleculeEditing.cpp).
+  bool addAtom(Atom* a);
+  bool addAtom(const std::string& name, SSEVector4f& p);
+  // 1 added, 0 bad arguments, -1 an atom refused the bond.
+  int addBond(Atom* a1, Atom* a2, int order);
+  int addBond(unsigned int i1, unsigned int i2, int order);
+  int addBond(Bond* b);
+  bool deleteBond(Bond* b);
+  bool deleteAtom(Atom* a);
+  bool update();
+  unsigned int calculateNumBondAxes();
+  void setAllAtomPositions();
+  void clearFlag_IsPosFix();
+  void fixHeavyAtoms();
+  void nullAllSpheroids();
+
+  // Ring bookkeeping.
+  void addRing(Ring* ring, bool listOnly);
+  void setRings(std::vector<Ring*> newRings);
+
+  // Copying and naming (MoleculeCopying.cpp). The caller owns the copies.
+  Molecule* clone();
+  Molecule* clone(const std::string& groupInstance);
+  Molecule* copyGraph();
+  std::string makeName();
+
+  // Ring perception, ring sequence matching and the bond-order reset of the edit modes: defined
+  // with ring perception (findAllSmallestRings is a stub in RingPerception.cpp until then).
+  void findAllSmallestRings();
+  void populatePiElectrons();
+  bool rearrangeRing(std::vector<int> sequence, std::vector<int>& ring);
+  void resetBondOrders(std::vector<Atom*> changedAtoms);
+
+  // Valence completion, hydrogens, typing and edit clean-up: defined with perception.
+  void findValenceVector();
+  void fillTotalAndUsedValence();
+  void calTotalAvailableValence();
+  void addMissingHydrogens();
+  void findBestAtomType();
+  void deleteExtraHydrogenAndDummyAtoms();
+
+  // Construction: defined in construction/.
+  void createOptimumGeometry();
+  // Energies: defined with the force field.
+  std::string getListOfBondEnegries();
+  // Rendering glue: defined in render/.
+  bool renderMolecule();
+  void transformCenterAndFoci(SSEMatrix4x4f* m);
+  void transformMolecule(SSEMatrix4x4f* m);
+
+ private:
+  // Gives every atom its list position as id and repacks positions to match.
+  void renumberAtoms();
+  bool atomIdsPacked() const;
+};

@@ -1,0 +1,8 @@
+#include "render/GraphicsEngine.h"
+
+GraphicsEngine* GraphicsEngine::Instance = nullptr;
+
+GraphicsEngine* GraphicsEngine::instance() {
+  if (Instance == nullptr) Instance = new GraphicsEngine();
+  return Instance;
+}
