@@ -1,0 +1,299 @@
+// Construction of the force-field system: copying the molecule, looking up the parameters and
+// assigning the partial charges.
+#include "forcefield/MolecularSystem.h"
+
+#include "forcefield/ForceFieldLog.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+
+#include <cmath>
+#include <iostream>
+#include <unordered_map>
+
+namespace {
+
+const double kBondForceConstant = 100.0;    // kcal/mol/A^2
+const double kAngleForceConstant = 55.0;    // kcal/mol/rad^2, also the Urey-Bradley constant
+const float kDebyePerElectronAngstrom = 4.802813f;
+const double kChargeScale = 1.08;
+const float kPiSingle = 3.1415927f;
+// Used when even the "CH3"-"CH3" row is missing, so that no bond is pulled to zero length.
+const double kFallbackBondLengthAngstrom = 1.53;
+
+// Charge separation of a bond moment over a distance; a zero distance carries no charge.
+float bondCharge(float moment, float distance) {
+  if (!(std::fabs(distance) > 1e-6f)) return 0.0f;
+  return moment / (kDebyePerElectronAngstrom * distance);
+}
+
+}  // namespace
+
+MolecularSystem::MolecularSystem(Molecule* molecule) {
+  if (!molecule) {
+    std::cerr << "Error: Can not create MolecularSystem. No molecule" << std::endl;
+    return;
+  }
+  copyMolecule(molecule);
+  constraintCount = bondCount;
+
+  SortBonds();
+  SetupAngleList();
+  SetupDihedralList();
+  dihedralPhase.assign(dihedralCount, 0.0);
+  dihedralPeriodicity.assign(dihedralCount, 0.0);
+  dihedralBarrier.assign(dihedralCount, 0.0);
+  SetupExclsionList();
+  SetupNonbondedList();
+
+  assignParameters(molecule);
+
+  SetupImproperList();
+  setupChiralCenters(molecule);
+  fillCharge();
+  chargeStep = 0.2;
+  numericalStep = 1e-6;
+  setupConstraints();
+  SetupRotationAxis();
+
+  for (int a = 0; a < atomCount; ++a) molecule->atoms[a]->partialCharge = charges[a];
+}
+
+void MolecularSystem::copyMolecule(Molecule* molecule) {
+  // Atoms are indexed by list position; bonds find their atoms through this map, so a bond
+  // whose atom is not in the molecule is reported and left out instead of indexing wildly.
+  std::unordered_map<const Atom*, int> index;
+  const int count = static_cast<int>(molecule->atoms.size());
+  for (int a = 0; a < count; ++a)
+    if (molecule->atoms[a]) index[molecule->atoms[a]] = a;
+  if (static_cast<int>(index.size()) != count) {
+    std::cerr << "Error: MolecularSystem: null or repeated atom in molecule \""
+              << molecule->getName() << "\"" << std::endl;
+    return;   // an empty system is safer than a half-mapped one
+  }
+  atomCount = count;
+
+  for (Bond* bond : molecule->bonds) {
+    if (!bond) continue;
+    const auto first = index.find(bond->atom1);
+    const auto second = index.find(bond->atom2);
+    if (first == index.end() || second == index.end() || first->second == second->second) {
+      std::cerr << "Error: MolecularSystem: bond with a foreign or repeated atom in \""
+                << molecule->getName() << "\"" << std::endl;
+      continue;
+    }
+    bondAtom1.push_back(first->second);
+    bondAtom2.push_back(second->second);
+    bondOrder.push_back(bond->order);
+    bondInRing.push_back(bond->inRing);
+  }
+  bondCount = static_cast<int>(bondAtom1.size());
+
+  atomTypes.assign(atomCount, std::string());
+  atomElements.assign(atomCount, std::string());
+  atomDegree.assign(atomCount, 0);
+  atomUsedValence.assign(atomCount, 0);
+  atomFixed.assign(atomCount, false);
+  terminalAtom.assign(atomCount, false);
+  coordinates.assign(atomCount, SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f));
+  const bool packed = molecule->positions.size() == molecule->atoms.size();
+  for (int a = 0; a < atomCount; ++a) {
+    const Atom* atom = molecule->atoms[a];
+    atomTypes[a] = atom->type;
+    atomElements[a] = atom->element;
+    atomDegree[a] = atom->degree;
+    atomUsedValence[a] = atom->usedValence;
+    atomFixed[a] = atom->isPosFix;
+    terminalAtom[a] = atom->degree == 1;
+    const SSEVector4f& p = packed ? molecule->positions[a] : atom->position;
+    coordinates[a] = SSEVector4f(p.x, p.y, p.z, 1.0f);
+  }
+
+  charges.assign(atomCount, 0.0);
+  forceX.assign(atomCount, 0.0);
+  forceY.assign(atomCount, 0.0);
+  forceZ.assign(atomCount, 0.0);
+  mass.assign(atomCount, 1.0);
+  vdwEpsilon.assign(atomCount, 0.0);
+  vdwRadius.assign(atomCount, 0.0);
+  negativity.assign(atomCount, 0.0);
+  hardness.assign(atomCount, 0.0);
+  fragmentCount = 1;
+  fragmentLastAtom.assign(1, atomCount - 1);
+}
+
+void MolecularSystem::assignParameters(Molecule* molecule) {
+  const std::string name = molecule->getName();
+  assignAtomParameters(name);
+  assignBondParameters(name);
+  assignAngleParameters();
+  assignDihedralParameters(name);
+}
+
+void MolecularSystem::assignAtomParameters(const std::string& moleculeName) {
+  InputParameters* params = InputParameters::instance();
+  for (int a = 0; a < atomCount; ++a) {
+    AtomTypeParameters record;
+    if (params->findAtomTypeParameters(atomTypes[a], record)) {
+      mass[a] = record.mass;
+      vdwRadius[a] = record.vdwR;
+      vdwEpsilon[a] = record.vdwSig;
+      negativity[a] = record.negativity;
+      hardness[a] = record.hardness;
+    } else {
+      forceFieldLog() << moleculeName << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a << "\n";
+      mass[a] = 1.0;
+      vdwRadius[a] = vdwEpsilon[a] = negativity[a] = hardness[a] = 0.0;
+    }
+  }
+}
+
+void MolecularSystem::assignBondParameters(const std::string& moleculeName) {
+  InputParameters* params = InputParameters::instance();
+  bondForceConstant.assign(bondCount, kBondForceConstant);
+  bondLength.assign(bondCount, 0.0);
+  for (int b = 0; b < bondCount; ++b) {
+    const std::string& type1 = atomTypes[bondAtom1[b]];
+    const std::string& type2 = atomTypes[bondAtom2[b]];
+    BondParameters record;
+    if (params->findBondParameters(type1, type2, bondOrder[b], record) != 0) {
+      bondLength[b] = record.distance;
+      continue;
+    }
+    forceFieldLog() << moleculeName << "CANNOT FIND THE PARAMETERS FOR BOND : " << type1 << "--"
+                    << type2 << " Order : " << bondOrder[b] << "\n";
+    BondParameters fallback;
+    if (params->findBondParameters("CH3", "CH3", 1, fallback) != 0 && fallback.distance > 0.0f)
+      bondLength[b] = fallback.distance;
+    else
+      bondLength[b] = kFallbackBondLengthAngstrom;
+  }
+}
+
+void MolecularSystem::assignAngleParameters() {
+  InputParameters* params = InputParameters::instance();
+  angleForceConstant.assign(angleCount, 0.0);
+  angleReference.assign(angleCount, 0.0);
+  angleReference2.assign(angleCount, 0.0);
+  angleReference3.assign(angleCount, 0.0);
+  ureyBradleyForceConstant.assign(angleCount, 0.0);
+  ureyBradleyLength.assign(angleCount, 0.0);
+  for (int t = 0; t < angleCount; ++t) {
+    const int centre = angleCentre[t];
+    AngleParameters record;
+    if (params->findAngle(atomTypes[angleAtom1[t]], atomTypes[centre], atomTypes[angleAtom3[t]],
+                          record)) {
+      const float degrees = record.angle >= 0.0f ? record.angle : -record.angle;
+      angleReference[t] = static_cast<float>(degrees * kPiSingle / 180.0f);
+      angleForceConstant[t] = record.angle >= 0.0f ? kAngleForceConstant : 0.0;
+      angleReference2[t] = static_cast<float>(record.value5 * kPiSingle / 180.0f);
+      angleReference3[t] = static_cast<float>(record.value6 * kPiSingle / 180.0f);
+    } else {
+      const float degrees = params->findDefaultAngle(atomElements[centre], atomDegree[centre],
+                                                     atomUsedValence[centre]);
+      angleReference[t] = static_cast<float>(degrees * kPiSingle / 180.0f);
+      angleForceConstant[t] = kAngleForceConstant;
+    }
+
+    if (angleForceConstant[t] < 1e-10) continue;
+    const int bond1 = getBondId(centre, angleAtom1[t]);
+    const int bond2 = getBondId(centre, angleAtom3[t]);
+    if (bond1 < 0 || bond2 < 0) continue;
+    const double r1 = bondLength[bond1];
+    const double r2 = bondLength[bond2];
+    const double radicand = r1 * r1 + r2 * r2 - 2.0 * r1 * r2 * std::cos(angleReference[t]);
+    ureyBradleyLength[t] = radicand < 1e-10 ? 0.0 : std::sqrt(radicand);
+    ureyBradleyForceConstant[t] = kAngleForceConstant;
+  }
+}
+
+void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) {
+  InputParameters* params = InputParameters::instance();
+  for (int d = 0; d < dihedralCount; ++d) {
+    const std::string& t1 = atomTypes[dihedralAtom1[d]];
+    const std::string& t2 = atomTypes[dihedralAtom2[d]];
+    const std::string& t3 = atomTypes[dihedralAtom3[d]];
+    const std::string& t4 = atomTypes[dihedralAtom4[d]];
+    DihedralParameters record;
+    if (params->findDihedralParameters(t1, t2, t3, t4,
+                                       static_cast<unsigned int>(dihedralBondOrder[d]), record)) {
+      dihedralPhase[d] = record.phase;
+      dihedralPeriodicity[d] = record.periodicity;
+      dihedralBarrier[d] = record.barrier;
+    } else {
+      forceFieldLog() << moleculeName << "CANNOT FIND THE PARAMETERS FOR DIHEDRAL : " << t1
+                      << "--" << t2 << "--" << t3 << "--" << t4 << "\n";
+      dihedralPhase[d] = dihedralPeriodicity[d] = dihedralBarrier[d] = 0.0;
+    }
+  }
+}
+
+void MolecularSystem::setupConstraints() {
+  constraintAtom1 = bondAtom1;
+  constraintAtom2 = bondAtom2;
+  constraintLength2.assign(constraintCount, 0.0);
+  for (int c = 0; c < constraintCount; ++c) constraintLength2[c] = bondLength[c] * bondLength[c];
+  shakeMaxIterations = 100;
+  shakeTolerance = 1e-12;
+}
+
+void MolecularSystem::fillCharge() {
+  InputParameters* params = InputParameters::instance();
+  for (int a = 0; a < atomCount; ++a) {
+    AtomTypeParameters record;
+    if (!params->findAtomTypeParameters(atomTypes[a], record))
+      std::cerr << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a << std::endl;
+  }
+  for (int b = 0; b < bondCount; ++b) {
+    const int first = bondAtom1[b];
+    const int second = bondAtom2[b];
+    if (atomTypes[first] == "DUM" || atomTypes[second] == "DUM") continue;
+    BondParameters record;
+    if (params->findBondParameters(atomTypes[first], atomTypes[second], bondOrder[b], record) == 0)
+      continue;
+    const float separation = bondCharge(record.bondMoment, record.distance);
+    charges[first] += kChargeScale * separation;
+    charges[second] -= kChargeScale * separation;
+  }
+}
+
+void MolecularSystem::findCharge() {
+  InputParameters* params = InputParameters::instance();
+  std::vector<std::string> elements(atomCount);
+  for (int a = 0; a < atomCount; ++a) {
+    AtomTypeParameters record;
+    if (params->findAtomTypeParameters(atomTypes[a], record))
+      elements[a] = record.element;
+    else
+      std::cerr << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a << std::endl;
+  }
+  for (int b = 0; b < bondCount; ++b) {
+    const int first = bondAtom1[b];
+    const int second = bondAtom2[b];
+    if (atomTypes[first] == "DUM" || atomTypes[second] == "DUM") continue;
+    BondMomentParameters record;
+    if (!params->findBondMomentParameters(elements[first], elements[second], bondOrder[b],
+                                          record)) {
+      std::cerr << "Cannot find this bond " << elements[first] << " " << elements[second]
+                << std::endl;
+      continue;
+    }
+    // The table keeps the moment's sign for either orientation; the caller applies it.
+    const float sign = elements[first] == record.type1 ? 1.0f : -1.0f;
+    const float separation = bondCharge(sign * record.moment, record.distance);
+    charges[first] += separation;
+    charges[second] -= separation;
+  }
+  // Angle and dihedral ends with a hydrogen only check that their pair has a moment row: the
+  // weight of such pairs is zero, so they change no charge.
+  auto checkPair = [&](int a, int b, const char* what) {
+    if (atomTypes[a] == "DUM" || atomTypes[b] == "DUM") return;
+    if (elements[a] != "H" && elements[b] != "H") return;
+    BondMomentParameters record;
+    if (!params->findBondMomentParameters(elements[a], elements[b], 1, record))
+      std::cerr << "Cannot find this " << what << "." << std::endl;
+  };
+  for (int t = 0; t < angleCount; ++t) checkPair(angleAtom1[t], angleAtom3[t], "angle");
+  for (int d = 0; d < dihedralCount; ++d) checkPair(dihedralAtom1[d], dihedralAtom4[d], "dihedral");
+}

@@ -1,0 +1,189 @@
+#ifndef KV_FORCEFIELD_MOLECULARSYSTEM_H
+#define KV_FORCEFIELD_MOLECULARSYSTEM_H
+
+// The molecular-mechanics model of one molecule: flat per-atom arrays copied out of a typed
+// molecule with coordinates, the topology lists with their parameters, the energy terms and
+// their analytical forces, the torsion machinery, charges, dipole moment and the Emag sum.
+//
+// Units: lengths in Angstrom, angles inside the system in radians (degrees at the rotation
+// interfaces), energies in kcal/mol, forces in kcal/mol per Angstrom, charges in e, dipoles in
+// Debye. Atom index a is the atom's position in the molecule's atom list (its id after update).
+//
+// Bodies: MolecularSystem.cpp (construction, parameters, charges), MolecularSystemTopology.cpp
+// (list builders), EnergyTerms.cpp, TorsionMachinery.cpp, DipoleAndEmag.cpp.
+
+#include "math/SSEVector4f.h"
+
+#include <string>
+#include <vector>
+
+class Molecule;
+
+// A stereo centre: an atom with a positive handedness label and exactly four neighbours.
+struct ChiralCenter {
+  int centre = -1;
+  int neighbours[4] = {-1, -1, -1, -1};   // in the order of the centre's Atom::neighbours
+  int label = 0;                          // Atom::piCount, read as the handedness label
+  bool satisfied = true;
+};
+
+class MolecularSystem {
+public:
+  // A null molecule leaves an empty system (every count 0, every list empty): safe to destroy
+  // and to evaluate, which gives 0.
+  explicit MolecularSystem(Molecule* molecule);
+  ~MolecularSystem() = default;
+  MolecularSystem(const MolecularSystem&) = delete;
+  MolecularSystem& operator=(const MolecularSystem&) = delete;
+
+  // --- Counts and scalars -------------------------------------------------------------------
+  int atomCount = 0;
+  int bondCount = 0;
+  int constraintCount = 0;
+  int angleCount = 0;
+  int dihedralCount = 0;
+  int exclusionCount = 0;
+  int pairCount = 0;
+  int fragmentCount = 1;
+  int improperCount = 0;
+  int shakeMaxIterations = 100;
+
+  // --- Topology -------------------------------------------------------------------------------
+  std::vector<int> bondAtom1, bondAtom2;   // bondAtom1 < bondAtom2, sorted (not Bond::id order)
+  std::vector<int> bondOrder;              // 1, 2, 3, or 9 (aromatic)
+  std::vector<int> angleAtom1, angleCentre, angleAtom3;
+  std::vector<int> neighbourEnd;           // last index (inclusive) of each atom's run
+  std::vector<int> neighbours;             // ascending runs, one per atom
+  std::vector<int> neighbourBond;          // bond index of each neighbours entry
+  std::vector<int> constraintAtom1, constraintAtom2;
+  std::vector<int> dihedralAtom1, dihedralAtom2, dihedralAtom3, dihedralAtom4;
+  std::vector<int> dihedralBondOrder;      // order of the middle bond
+  int rotatableBondCount = 0;
+  std::vector<int> rotatableBondAtom1, rotatableBondAtom2;
+  int torsionAxisCount = 0;
+  std::vector<int> torsionAxisAtom1, torsionAxisAtom2;
+  std::vector<bool> torsionAxisFrozen;
+  // first neighbour, second neighbour, centre, third neighbour
+  std::vector<int> improperAtom1, improperAtom2, improperAtom3, improperAtom4;
+  std::vector<int> pairEnd;                // last index (inclusive) of each atom's pair run
+  std::vector<int> pairList;               // partner j > i; -j marks a 1-4 pair
+  // excluded pair (second atom negated for a 1-4 pair) and its kind 2, 3 or 4
+  std::vector<int> exclusionAtom1, exclusionAtom2, exclusionKind;
+
+  // --- Parameters -----------------------------------------------------------------------------
+  std::vector<double> bondForceConstant;   // kcal/mol/A^2
+  std::vector<double> bondLength;          // A
+  std::vector<double> angleForceConstant;  // kcal/mol/rad^2, 55 or 0
+  std::vector<double> angleReference, angleReference2, angleReference3;   // rad; 0 = none
+  std::vector<double> constraintLength2;   // A^2
+  std::vector<double> dihedralPhase;       // rad
+  std::vector<double> dihedralPeriodicity;
+  std::vector<double> dihedralBarrier;     // kcal/mol
+  std::vector<double> ureyBradleyForceConstant;
+  std::vector<double> ureyBradleyLength;   // A
+  double shakeTolerance = 1e-12;
+
+  // --- State ----------------------------------------------------------------------------------
+  std::vector<double> forceX, forceY, forceZ;   // minus the gradient, after EnergyForce
+  std::vector<SSEVector4f> coordinates;         // own copy of the positions (x, y, z, 1)
+  std::vector<double> charges;                  // e
+  std::vector<double> mass;                     // amu
+  std::vector<double> vdwEpsilon;               // "vdw sig" (negative in the table)
+  std::vector<double> vdwRadius;                // "vdw r", A
+  std::vector<double> torsionAxisGradient;      // kcal/mol/rad per torsion axis
+  double numericalStep = 1e-6;
+  std::vector<double> negativity, hardness;     // eV
+  double pairListCutoff = 10.0;                 // A
+  double pairListCutoff2 = 100.0;
+  double scale14 = 0.5;
+  bool preserveChirality = false;
+
+  bool electrostaticsEnabled = true;
+  bool vanDerWaalsEnabled = true;
+  bool dihedralsEnabled = true;
+  bool impropersEnabled = true;
+  bool anglesEnabled = true;
+  bool bondsEnabled = true;
+  bool vanDerWaals14Enabled = true;
+  bool ureyBradleyEnabled = true;
+  bool electrostatics14Enabled = true;
+
+  std::vector<std::string> atomTypes;
+  std::vector<int> fragmentLastAtom;            // last atom of each fragment
+  double dipoleX = 0.0, dipoleY = 0.0, dipoleZ = 0.0, dipoleMagnitude = 0.0;   // Debye
+  std::vector<double> fragmentDipoleX, fragmentDipoleY, fragmentDipoleZ, fragmentDipoleMagnitude;
+  std::vector<bool> atomFixed;
+  std::vector<bool> bondInRing;
+  std::vector<ChiralCenter> chiralCenters;
+  bool checkChirality = true;
+  bool dihedralConstraintsEnabled = false;
+  std::vector<int> constrainedDihedrals;        // indices into the dihedral list
+  std::vector<float> constraintTargets;         // degrees
+  std::vector<bool> terminalAtom;               // Atom::degree == 1
+  double chargeStep = 0.2;
+  double lastEnergy = 0.0, lastGradient = 0.0;
+
+  // --- List builders (run by the constructor) -----------------------------------------------
+  void SortBonds();
+  void SetupAngleList();
+  void SetupDihedralList();
+  void SetupExclsionList();
+  void SetupNonbondedList();
+  void SetupImproperList();
+  void setupChiralCenters(Molecule* molecule);
+  void SetupRotationAxis();
+  // Index of the first sorted bond joining a and b (either order), -1 if none.
+  int getBondId(int a, int b) const;
+  // Rebuilds the non-bonded pair list from the current coordinates.
+  void nonBondedUpdate();
+
+  // --- Charges, dipole and Emag -------------------------------------------------------------
+  void fillCharge();      // adds the bond-table moments to the charges
+  void findCharge();      // the alternative assignment from the bond-moment table
+  void DipoleMoment();
+  float calEmag() const;  // eV
+
+  // --- Energy terms (kcal/mol); the EF* terms add their forces ---------------------------------
+  double EnergyForce();
+  double EFelec();
+  double EFVDW();
+  double EFBond();
+  double EFAngle();
+  double EFDihedral();
+  double EFImproperDihedral();
+  double Eelec() const;
+  double EVDW() const;
+  double NonBondedEnergy();
+  double EelecEX14() const;
+  double EDihedral() const;
+
+  // --- Torsion machinery (angles in degrees) ---------------------------------------------------
+  void MolecularPartition(int atom, int from, int* flags) const;
+  void RotateGroup(int a, int b, int* flags, double angle);
+  void RotationMatrix(int a, int b, double angle, double** R, double** dR) const;
+  void DihedralGradient();
+  void dihedralConstrains(std::vector<int>& dihedrals, std::vector<float>& targets);
+  int FindConnect(int atom) const;
+
+private:
+  void copyMolecule(Molecule* molecule);
+  void assignParameters(Molecule* molecule);
+  void assignAtomParameters(const std::string& moleculeName);
+  void assignBondParameters(const std::string& moleculeName);
+  void assignAngleParameters();
+  void assignDihedralParameters(const std::string& moleculeName);
+  void setupConstraints();
+  int runStart(const std::vector<int>& ends, int atom) const {
+    return atom == 0 ? 0 : ends[atom - 1] + 1;
+  }
+  // Energy and forces of the torsion term K (1 + cos(n phi - delta)) on atoms i, j, k, l.
+  double torsionTerm(int i, int j, int k, int l, double n, double delta, double K,
+                     bool addForces);
+
+  // Centre atom's element, degree and used valence, for the default angle.
+  std::vector<std::string> atomElements;
+  std::vector<int> atomDegree;
+  std::vector<int> atomUsedValence;
+};
+
+#endif

@@ -1,0 +1,269 @@
+// The topology lists of the force-field system: sorted bonds with neighbour runs, angles,
+// dihedrals, exclusions, the non-bonded pair list, impropers, stereo centres and torsion axes.
+#include "forcefield/MolecularSystem.h"
+
+#include "model/Atom.h"
+#include "model/Molecule.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <numeric>
+#include <utility>
+
+void MolecularSystem::SortBonds() {
+  for (int b = 0; b < bondCount; ++b)
+    if (bondAtom1[b] > bondAtom2[b]) std::swap(bondAtom1[b], bondAtom2[b]);
+
+  std::vector<int> order(bondCount);
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [this](int p, int q) {
+    if (bondAtom1[p] != bondAtom1[q]) return bondAtom1[p] < bondAtom1[q];
+    return bondAtom2[p] < bondAtom2[q];
+  });
+  auto permute = [&order](auto& values) {
+    auto sorted = values;
+    for (size_t i = 0; i < order.size(); ++i) sorted[i] = values[order[i]];
+    values.swap(sorted);
+  };
+  permute(bondAtom1);
+  permute(bondAtom2);
+  permute(bondOrder);
+  permute(bondInRing);
+
+  // Each atom's run: lower partners first, then higher ones, each ascending. With the bonds
+  // sorted, the lower partners of a come in order of bondAtom1, the higher ones in order of
+  // bondAtom2, so one counting pass and one filling pass suffice.
+  std::vector<int> degree(atomCount, 0);
+  for (int b = 0; b < bondCount; ++b) {
+    ++degree[bondAtom1[b]];
+    ++degree[bondAtom2[b]];
+  }
+  neighbourEnd.assign(atomCount, -1);
+  int end = -1;
+  for (int a = 0; a < atomCount; ++a) {
+    end += degree[a];
+    neighbourEnd[a] = end;
+  }
+  neighbours.assign(2 * bondCount, -1);
+  neighbourBond.assign(2 * bondCount, -1);
+  std::vector<int> fill(atomCount, 0);
+  for (int a = 0; a < atomCount; ++a) fill[a] = runStart(neighbourEnd, a);
+  // Lower partners: bonds sorted by (bondAtom1, bondAtom2) reach atom bondAtom2 with ascending
+  // bondAtom1, so the lower partners arrive in ascending order.
+  for (int b = 0; b < bondCount; ++b) {
+    const int high = bondAtom2[b];
+    neighbours[fill[high]] = bondAtom1[b];
+    neighbourBond[fill[high]++] = b;
+  }
+  for (int b = 0; b < bondCount; ++b) {
+    const int low = bondAtom1[b];
+    neighbours[fill[low]] = bondAtom2[b];
+    neighbourBond[fill[low]++] = b;
+  }
+}
+
+int MolecularSystem::getBondId(int a, int b) const {
+  if (a < 0 || b < 0 || a >= atomCount || b >= atomCount) return -1;
+  int found = -1;
+  for (int p = runStart(neighbourEnd, a); p <= neighbourEnd[a]; ++p)
+    if (neighbours[p] == b && (found < 0 || neighbourBond[p] < found)) found = neighbourBond[p];
+  return found;
+}
+
+void MolecularSystem::SetupAngleList() {
+  angleAtom1.clear();
+  angleCentre.clear();
+  angleAtom3.clear();
+  for (int j = 0; j < atomCount; ++j) {
+    const int start = runStart(neighbourEnd, j);
+    for (int p = start; p <= neighbourEnd[j]; ++p)
+      for (int q = p + 1; q <= neighbourEnd[j]; ++q) {
+        angleAtom1.push_back(neighbours[p]);
+        angleCentre.push_back(j);
+        angleAtom3.push_back(neighbours[q]);
+      }
+  }
+  angleCount = static_cast<int>(angleCentre.size());
+}
+
+void MolecularSystem::SetupDihedralList() {
+  dihedralAtom1.clear();
+  dihedralAtom2.clear();
+  dihedralAtom3.clear();
+  dihedralAtom4.clear();
+  dihedralBondOrder.clear();
+  for (int b = 0; b < bondCount; ++b) {
+    const int j = bondAtom1[b];
+    const int k = bondAtom2[b];
+    for (int p = runStart(neighbourEnd, j); p <= neighbourEnd[j]; ++p) {
+      const int i = neighbours[p];
+      if (i == k) continue;
+      for (int q = runStart(neighbourEnd, k); q <= neighbourEnd[k]; ++q) {
+        const int l = neighbours[q];
+        if (l == j || l == i) continue;
+        dihedralAtom1.push_back(i);
+        dihedralAtom2.push_back(j);
+        dihedralAtom3.push_back(k);
+        dihedralAtom4.push_back(l);
+        dihedralBondOrder.push_back(bondOrder[b]);
+      }
+    }
+  }
+  dihedralCount = static_cast<int>(dihedralAtom1.size());
+}
+
+void MolecularSystem::SetupExclsionList() {
+  struct Entry {
+    int first, second, kind;
+  };
+  std::vector<Entry> entries;
+  entries.reserve(bondCount + angleCount + dihedralCount);
+  for (int b = 0; b < bondCount; ++b) entries.push_back({bondAtom1[b], bondAtom2[b], 2});
+  for (int t = 0; t < angleCount; ++t)
+    entries.push_back({std::min(angleAtom1[t], angleAtom3[t]),
+                       std::max(angleAtom1[t], angleAtom3[t]), 3});
+  for (int d = 0; d < dihedralCount; ++d)
+    entries.push_back({std::min(dihedralAtom1[d], dihedralAtom4[d]),
+                       -std::max(dihedralAtom1[d], dihedralAtom4[d]), 4});
+
+  // Sorting by kind too puts the entry that wins a merge (smallest kind) first: a pair that is
+  // both 1-3 and 1-4, as across a four- or five-membered ring, stays excluded.
+  std::sort(entries.begin(), entries.end(), [](const Entry& p, const Entry& q) {
+    if (p.first != q.first) return p.first < q.first;
+    if (std::abs(p.second) != std::abs(q.second)) return std::abs(p.second) < std::abs(q.second);
+    return p.kind < q.kind;
+  });
+  exclusionAtom1.clear();
+  exclusionAtom2.clear();
+  exclusionKind.clear();
+  for (const Entry& e : entries) {
+    if (!exclusionAtom1.empty() && exclusionAtom1.back() == e.first &&
+        std::abs(exclusionAtom2.back()) == std::abs(e.second))
+      continue;
+    exclusionAtom1.push_back(e.first);
+    exclusionAtom2.push_back(e.second);
+    exclusionKind.push_back(e.kind);
+  }
+  exclusionCount = static_cast<int>(exclusionAtom1.size());
+}
+
+void MolecularSystem::SetupNonbondedList() {
+  // Both the pair loop and the exclusion list run in (i, |j|) order, so one merge walk finds
+  // every excluded pair. The build is quadratic in the atom count and runs once; the energy
+  // terms afterwards touch only the pairs inside the cutoff.
+  pairEnd.assign(atomCount, -1);
+  pairList.clear();
+  int x = 0;
+  for (int i = 0; i < atomCount; ++i) {
+    while (x < exclusionCount && exclusionAtom1[x] < i) ++x;
+    int y = x;
+    for (int j = i + 1; j < atomCount; ++j) {
+      while (y < exclusionCount && exclusionAtom1[y] == i && std::abs(exclusionAtom2[y]) < j) ++y;
+      bool oneFour = false;
+      if (y < exclusionCount && exclusionAtom1[y] == i && std::abs(exclusionAtom2[y]) == j) {
+        if (exclusionAtom2[y] > 0) continue;   // 1-2 or 1-3
+        oneFour = true;
+      }
+      const double dx = static_cast<double>(coordinates[i].x) - coordinates[j].x;
+      const double dy = static_cast<double>(coordinates[i].y) - coordinates[j].y;
+      const double dz = static_cast<double>(coordinates[i].z) - coordinates[j].z;
+      if (dx * dx + dy * dy + dz * dz < pairListCutoff2) pairList.push_back(oneFour ? -j : j);
+    }
+    pairEnd[i] = static_cast<int>(pairList.size()) - 1;
+  }
+  pairCount = static_cast<int>(pairList.size());
+}
+
+void MolecularSystem::nonBondedUpdate() {
+  pairList.clear();
+  pairEnd.clear();
+  pairCount = 0;
+  SetupNonbondedList();
+}
+
+void MolecularSystem::SetupImproperList() {
+  improperAtom1.clear();
+  improperAtom2.clear();
+  improperAtom3.clear();
+  improperAtom4.clear();
+  auto planarCentre = [this](int atom) {
+    const bool carbonOrNitrogen =
+        std::fabs(mass[atom] - 12.0) < 0.1 || std::fabs(mass[atom] - 14.0) < 0.1;
+    return carbonOrNitrogen && neighbourEnd[atom] - runStart(neighbourEnd, atom) + 1 == 3;
+  };
+  for (int b = 0; b < bondCount; ++b) {
+    if (bondOrder[b] != 2) continue;
+    for (int atom : {bondAtom1[b], bondAtom2[b]}) {
+      if (!planarCentre(atom)) continue;
+      const int start = runStart(neighbourEnd, atom);
+      improperAtom1.push_back(neighbours[start]);
+      improperAtom2.push_back(neighbours[start + 1]);
+      improperAtom3.push_back(atom);
+      improperAtom4.push_back(neighbours[start + 2]);
+    }
+  }
+  improperCount = static_cast<int>(improperAtom3.size());
+}
+
+void MolecularSystem::setupChiralCenters(Molecule* molecule) {
+  chiralCenters.clear();
+  if (!molecule || static_cast<int>(molecule->atoms.size()) != atomCount) return;
+  for (int a = 0; a < atomCount; ++a) {
+    const Atom* atom = molecule->atoms[a];
+    if (atom->piCount <= 0 || atom->neighbours.size() != 4) continue;
+    ChiralCenter centre;
+    centre.centre = a;
+    centre.label = atom->piCount;
+    bool valid = true;
+    for (int n = 0; n < 4; ++n) {
+      const Atom* neighbour = atom->neighbours[n];
+      // Neighbours are found by list position, as everywhere in the system.
+      int index = -1;
+      for (int b = 0; b < atomCount && neighbour; ++b)
+        if (molecule->atoms[b] == neighbour) index = b;
+      if (index < 0) valid = false;
+      centre.neighbours[n] = index;
+    }
+    if (valid) chiralCenters.push_back(centre);
+  }
+}
+
+void MolecularSystem::SetupRotationAxis() {
+  std::vector<std::pair<int, int>> ringBonds;
+  for (int b = 0; b < bondCount; ++b)
+    if (bondInRing[b]) ringBonds.emplace_back(bondAtom1[b], bondAtom2[b]);
+  auto isRingBond = [&ringBonds](int j, int k) {
+    for (const auto& bond : ringBonds)
+      if ((bond.first == j && bond.second == k) || (bond.first == k && bond.second == j))
+        return true;
+    return false;
+  };
+
+  torsionAxisAtom1.clear();
+  torsionAxisAtom2.clear();
+  rotatableBondAtom1.clear();
+  rotatableBondAtom2.clear();
+  for (int d = 0; d < dihedralCount; ++d) {
+    if (dihedralBondOrder[d] >= 2) continue;
+    const int j = std::min(dihedralAtom2[d], dihedralAtom3[d]);
+    const int k = std::max(dihedralAtom2[d], dihedralAtom3[d]);
+    // Dihedrals of one bond are consecutive, so an axis seen before is the last one added or
+    // one of the same bond further back; check them all for molecules with repeated bonds.
+    bool seen = false;
+    for (size_t t = 0; t < torsionAxisAtom1.size() && !seen; ++t)
+      seen = torsionAxisAtom1[t] == j && torsionAxisAtom2[t] == k;
+    if (seen) continue;
+    torsionAxisAtom1.push_back(j);
+    torsionAxisAtom2.push_back(k);
+    if (!isRingBond(j, k)) {
+      rotatableBondAtom1.push_back(j);
+      rotatableBondAtom2.push_back(k);
+    }
+  }
+  torsionAxisCount = static_cast<int>(torsionAxisAtom1.size());
+  rotatableBondCount = static_cast<int>(rotatableBondAtom1.size());
+  torsionAxisFrozen.assign(torsionAxisCount, false);
+  torsionAxisGradient.assign(torsionAxisCount, 0.0);
+}

@@ -1,0 +1,244 @@
+// Energy terms and their analytical forces.
+#include "forcefield/MolecularSystem.h"
+#include "forcefield/ForceFieldFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace {
+
+using Term = double (MolecularSystem::*)();
+
+struct NamedTerm {
+  const char* name;
+  Term term;
+};
+
+const NamedTerm kTerms[] = {
+    {"EFelec", &MolecularSystem::EFelec},
+    {"EFVDW", &MolecularSystem::EFVDW},
+    {"EFBond", &MolecularSystem::EFBond},
+    {"EFAngle", &MolecularSystem::EFAngle},
+    {"EFDihedral", &MolecularSystem::EFDihedral},
+    {"EFImproperDihedral", &MolecularSystem::EFImproperDihedral},
+};
+
+double evaluate(MolecularSystem& s, Term term) {
+  for (int a = 0; a < s.atomCount; ++a) s.forceX[a] = s.forceY[a] = s.forceZ[a] = 0.0;
+  return (s.*term)();
+}
+
+// Moves every coordinate by up to 0.15 A with a fixed, portable sequence.
+void distort(MolecularSystem& s, uint32_t seed) {
+  uint32_t state = seed;
+  auto next = [&state]() {
+    state = state * 1664525u + 1013904223u;
+    return (static_cast<double>(state >> 8) / 16777216.0 - 0.5) * 0.3;
+  };
+  for (int a = 0; a < s.atomCount; ++a) {
+    s.coordinates[a].x += static_cast<float>(next());
+    s.coordinates[a].y += static_cast<float>(next());
+    s.coordinates[a].z += static_cast<float>(next());
+  }
+}
+
+float& component(MolecularSystem& s, int atom, int axis) {
+  return axis == 0 ? s.coordinates[atom].x : axis == 1 ? s.coordinates[atom].y
+                                                       : s.coordinates[atom].z;
+}
+
+// Largest difference between the analytical force and the central difference of the energy.
+// The float coordinates are read back after each move, so the step that was really taken is
+// the one divided by.
+double worstForceError(MolecularSystem& s, Term term, double& largestForce) {
+  evaluate(s, term);
+  const std::vector<double> fx = s.forceX, fy = s.forceY, fz = s.forceZ;
+  // Small enough that the third-derivative error of the distorted torsions stays below 1e-5.
+  const double h = 2e-4;
+  double worst = 0.0;
+  largestForce = 0.0;
+  for (int a = 0; a < s.atomCount; ++a)
+    for (int axis = 0; axis < 3; ++axis) {
+      float& c = component(s, a, axis);
+      const float original = c;
+      c = static_cast<float>(original + h);
+      const double up = c;
+      const double ePlus = evaluate(s, term);
+      c = static_cast<float>(original - h);
+      const double down = c;
+      const double eMinus = evaluate(s, term);
+      c = original;
+      const double numeric = -(ePlus - eMinus) / (up - down);
+      const double analytic = axis == 0 ? fx[a] : axis == 1 ? fy[a] : fz[a];
+      worst = std::max(worst, std::fabs(numeric - analytic));
+      largestForce = std::max(largestForce, std::fabs(analytic));
+    }
+  return worst;
+}
+
+class EnergyTerms : public ::testing::Test {
+protected:
+  fftest::ScopedTables tables;
+};
+
+}  // namespace
+
+TEST_F(EnergyTerms, AnalyticalForcesMatchCentralDifferencesOnDistortedMolecules) {
+  std::vector<std::function<std::unique_ptr<Molecule>()>> builders = {
+      [] { return fftest::alkane(4); }, fftest::cyclohexane, fftest::ethene,
+      fftest::nitromethane, fftest::formaldehyde};
+  for (const NamedTerm& t : kTerms) {
+    double largestOverMolecules = 0.0;
+    for (size_t m = 0; m < builders.size(); ++m) {
+      auto molecule = builders[m]();
+      MolecularSystem system(molecule.get());
+      distort(system, 17u + static_cast<uint32_t>(m));
+      double largest = 0.0;
+      const double worst = worstForceError(system, t.term, largest);
+      EXPECT_LT(worst, 1e-3) << t.name << " on " << molecule->getName();
+      largestOverMolecules = std::max(largestOverMolecules, largest);
+    }
+    // The comparison means something only if the term pushes somewhere.
+    EXPECT_GT(largestOverMolecules, 0.5) << t.name;
+  }
+}
+
+TEST_F(EnergyTerms, EachTermsForcesSumToZero) {
+  auto molecule = fftest::nitromethane();
+  MolecularSystem system(molecule.get());
+  distort(system, 5u);
+  for (const NamedTerm& t : kTerms) {
+    evaluate(system, t.term);
+    double sx = 0.0, sy = 0.0, sz = 0.0;
+    for (int a = 0; a < system.atomCount; ++a) {
+      sx += system.forceX[a];
+      sy += system.forceY[a];
+      sz += system.forceZ[a];
+    }
+    EXPECT_NEAR(0.0, sx, 1e-9) << t.name;
+    EXPECT_NEAR(0.0, sy, 1e-9) << t.name;
+    EXPECT_NEAR(0.0, sz, 1e-9) << t.name;
+  }
+}
+
+TEST_F(EnergyTerms, EnergyForceIsTheSumOfTheSwitchedOnTermsAndZeroWithAllOff) {
+  auto molecule = fftest::alkane(5);
+  MolecularSystem system(molecule.get());
+  distort(system, 3u);
+  double sum = 0.0;
+  for (const NamedTerm& t : kTerms) sum += evaluate(system, t.term);
+  EXPECT_NEAR(sum, system.EnergyForce(), 1e-9 * std::fabs(sum));
+  EXPECT_NEAR(system.Eelec() + system.EVDW() + system.EDihedral(), [&] {
+    for (int a = 0; a < system.atomCount; ++a)
+      system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
+    return system.NonBondedEnergy();
+  }(), 1e-9);
+
+  system.electrostaticsEnabled = system.vanDerWaalsEnabled = system.bondsEnabled = false;
+  system.anglesEnabled = system.dihedralsEnabled = system.impropersEnabled = false;
+  EXPECT_EQ(0.0, system.EnergyForce());
+  for (int a = 0; a < system.atomCount; ++a) EXPECT_EQ(0.0, system.forceX[a]);
+}
+
+TEST_F(EnergyTerms, OneFourPairsAreHalvedAndCanBeSwitchedOff) {
+  auto molecule = fftest::ethane();   // its only non-bonded pairs are 1-4 H-H pairs
+  MolecularSystem system(molecule.get());
+  const double scaled = system.Eelec();
+  ASSERT_NE(0.0, scaled);
+  system.scale14 = 1.0;
+  EXPECT_NEAR(2.0 * scaled, system.Eelec(), 1e-12);
+  system.electrostatics14Enabled = false;
+  system.vanDerWaals14Enabled = false;
+  EXPECT_EQ(0.0, system.Eelec());
+  EXPECT_EQ(0.0, system.EVDW());
+  EXPECT_EQ(0.0, system.EelecEX14());
+}
+
+TEST_F(EnergyTerms, CoincidentAtomsGiveFiniteEnergiesAndForces) {
+  auto molecule = fftest::nitromethane();
+  MolecularSystem system(molecule.get());
+  for (int a = 1; a < system.atomCount; ++a) system.coordinates[a] = system.coordinates[0];
+  const double energy = system.EnergyForce();
+  EXPECT_TRUE(std::isfinite(energy));
+  for (int a = 0; a < system.atomCount; ++a) {
+    EXPECT_TRUE(std::isfinite(system.forceX[a]));
+    EXPECT_TRUE(std::isfinite(system.forceY[a]));
+    EXPECT_TRUE(std::isfinite(system.forceZ[a]));
+  }
+  EXPECT_TRUE(std::isfinite(system.Eelec()));
+  EXPECT_TRUE(std::isfinite(system.EVDW()));
+  EXPECT_TRUE(std::isfinite(system.EelecEX14()));
+}
+
+TEST_F(EnergyTerms, ZeroLengthBondPushesAlongTheDiagonal) {
+  auto molecule = fftest::buildMolecule(
+      "pair", {{"CH3", "C", 1.0f, 1.0f, 1.0f}, {"CH3", "C", 1.0f, 1.0f, 1.0f}},
+      {{0, 1, 1, false}});
+  MolecularSystem system(molecule.get());
+  for (int a = 0; a < 2; ++a) system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
+  const double energy = system.EFBond();
+  // r is taken as 1 along (1, 1, 1)/sqrt(3): energy k (1 - 1.54)^2, first atom pushed along +.
+  EXPECT_NEAR(100.0 * 0.54 * 0.54, energy, 1e-4);
+  EXPECT_GT(system.forceX[0], 0.0);
+  EXPECT_NEAR(system.forceX[0], system.forceY[0], 1e-12);
+  EXPECT_NEAR(-system.forceX[0], system.forceX[1], 1e-12);
+}
+
+TEST_F(EnergyTerms, PairsOfFixedAtomsAddNoForceButStillCountInEnergyOnly) {
+  auto molecule = fftest::ethane();
+  for (Atom* atom : molecule->atoms) atom->isPosFix = true;
+  MolecularSystem system(molecule.get());
+  distort(system, 9u);
+  EXPECT_EQ(0.0, system.EnergyForce());
+  EXPECT_NE(0.0, system.Eelec());
+  EXPECT_NE(0.0, system.EVDW());
+}
+
+TEST_F(EnergyTerms, CollinearAnglesStayFinite) {
+  auto molecule = fftest::buildMolecule(
+      "line", {{"H", "H", -1.1f, 0, 0}, {"CH3", "C", 0, 0, 0}, {"H", "H", 1.1f, 0, 0}},
+      {{0, 1, 1, false}, {1, 2, 1, false}});
+  MolecularSystem system(molecule.get());
+  system.ureyBradleyEnabled = false;
+  for (int a = 0; a < 3; ++a) system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
+  const double energy = system.EFAngle();
+  const double delta = 3.1415927 - 109.5 * 3.1415927 / 180.0;
+  EXPECT_NEAR(55.0 * delta * delta, energy, 1e-4);
+  for (int a = 0; a < 3; ++a) EXPECT_TRUE(std::isfinite(system.forceY[a]));
+
+  // A reference of 180 degrees makes the straight angle contribute nothing.
+  system.angleReference[0] = static_cast<float>(3.1415927f);
+  EXPECT_EQ(0.0, system.EFAngle());
+}
+
+TEST_F(EnergyTerms, AngleIsMeasuredAgainstTheNearestReference) {
+  auto molecule = fftest::buildMolecule(
+      "bent", {{"H", "H", 1.0f, 0, 0}, {"CH3", "C", 0, 0, 0}, {"H", "H", -0.5f, 0.8660254f, 0}},
+      {{0, 1, 1, false}, {1, 2, 1, false}});
+  MolecularSystem system(molecule.get());   // the angle is 120 degrees
+  system.ureyBradleyEnabled = false;
+  system.angleReference[0] = 100.0 * 3.14159265 / 180.0;
+  const double far = system.EFAngle();
+  system.angleReference2[0] = 118.0 * 3.14159265 / 180.0;
+  const double near = system.EFAngle();
+  EXPECT_NEAR(55.0 * std::pow(2.0 * 3.14159265 / 180.0, 2), near, 1e-4);
+  EXPECT_GT(far, near);
+}
+
+TEST_F(EnergyTerms, TorsionWithCollinearAtomsOrNoBarrierContributesNothing) {
+  auto molecule = fftest::ethane();
+  MolecularSystem system(molecule.get());
+  // Put the first hydrogen on the C-C axis: every dihedral through it loses its plane.
+  system.coordinates[2] = SSEVector4f(-1.1f, 0.0f, 0.0f, 1.0f);
+  for (int d = 0; d < system.dihedralCount; ++d)
+    if (system.dihedralAtom1[d] != 2 && system.dihedralAtom4[d] != 2)
+      system.dihedralBarrier[d] = 0.0;
+  for (int a = 0; a < system.atomCount; ++a)
+    system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
+  EXPECT_EQ(0.0, system.EFDihedral());
+  for (int a = 0; a < system.atomCount; ++a) EXPECT_EQ(0.0, system.forceX[a]);
+}

@@ -1,0 +1,236 @@
+#ifndef KV_TESTS_FORCEFIELD_FORCEFIELDFIXTURE_H
+#define KV_TESTS_FORCEFIELD_FORCEFIELDFIXTURE_H
+
+// Small typed molecules with hand-set coordinates and a few-row parameter set, so the force-field
+// tests depend neither on perception and typing nor on the shipped tables. Also used by the
+// force-field benchmark; free of GoogleTest.
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Builder.h"
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fftest {
+
+// Columns: TYPE BTYPE STYPE ELEMENT MASS Radius vdw-sig vdw-r Negativity Hardness PI Valence.
+inline const char* atomTypeRows() {
+  return R"(H     H     H     H   1.00797  0.70 -0.020 1.20 7.17 6.42 0 1
+CH3   CH3   CSP3  C   12.01115 1.40 -0.080 1.90 5.80 5.00 0 4
+CH2   CH2   CSP3  C   12.01115 1.40 -0.080 1.90 5.80 5.00 0 4
+CK    CK    CSP2  C   12.01115 1.35 -0.090 1.85 6.00 5.10 1 4
+OK    OK    OSP2  O   15.9994  1.20 -0.120 1.70 8.90 6.10 1 2
+CE    CE    CSP2  C   12.01115 1.35 -0.090 1.85 6.00 5.10 1 4
+NTRO  NTRO  NSP2  N   14.0067  1.30 -0.200 1.80 7.30 5.90 1 3
+ON    ON    OSP2  O   15.9994  1.20 -0.120 1.70 8.90 6.10 1 2
+DUM   DUM   DUM   R   0.0      1.00  0.000 0.00 0.00 0.00 0 1
+)";
+}
+
+// Columns: ATOM1 ATOM2 order major-axis(Bohr) distance(A) energy(eV) moment(Debye).
+inline const char* bondRows() {
+  return R"(H    CH3  1 1.6492 1.10974 4.16 0.37
+CH3  CH3  1 2.0000 1.54000 3.60 0.00
+H    CH2  1 1.6500 1.11000 4.10 0.30
+CH2  CH2  1 2.0000 1.54000 3.60 0.00
+CH3  CH2  1 2.0000 1.54000 3.60 0.05
+CK   OK   2 1.5000 1.22000 7.50 2.30
+H    CK   1 1.6000 1.10000 4.20 0.40
+H    CE   1 1.6000 1.09000 4.30 0.30
+CE   CE   2 1.8000 1.34000 6.30 0.00
+NTRO ON   2 1.5000 1.22000 6.00 1.00
+NTRO ON   1 1.6000 1.30000 4.00 0.50
+CH3  NTRO 1 2.0000 1.48000 3.00 0.60
+)";
+}
+
+// Columns: ATOM1 CENTRE ATOM3 ANGLE [further angles]; "*" rows are a centre's default.
+inline const char* angleRows() {
+  return R"(H    CH3  H    109.5
+*    CH3  *    109.5
+*    CH2  *    109.5
+H    CK   H    116.0
+*    CK   *    122.0
+*    CE   *    120.0
+ON   NTRO ON   125.0
+*    NTRO *    117.0
+)";
+}
+
+// Barriers are raised above the shipped ones so that the torsion forces are far from zero.
+inline const char* dihedralRows() {
+  return R"(AXIS * * 1 3 0.0   1.40
+AXIS * * 2 2 180.0 5.20
+)";
+}
+
+inline const char* emagRows() {
+  return R"(BOND
+CH3 CH3 1 0.050
+H   CH3 1 0.010
+ANGLE
+H   CH3 CH3 0.002
+DIHEDRAL
+H   CH3 CH3 H 1 0.001
+)";
+}
+
+// Puts the fixture tables in place of the process-wide ones for the life of the object.
+class ScopedTables {
+public:
+  ScopedTables() : tables_(InputParameters::EmptyTables{}) {
+    tables_.parseAtomTypeTable(atomTypeRows());
+    tables_.parseBondTable(bondRows());
+    tables_.parseAngleTable(angleRows());
+    tables_.parseDihedralTable(dihedralRows());
+    tables_.parseEmagTable(emagRows());
+    previous_ = InputParameters::swapInstance(&tables_);
+  }
+  ~ScopedTables() { InputParameters::swapInstance(previous_); }
+  ScopedTables(const ScopedTables&) = delete;
+  ScopedTables& operator=(const ScopedTables&) = delete;
+  InputParameters& tables() { return tables_; }
+
+private:
+  InputParameters tables_;
+  InputParameters* previous_ = nullptr;
+};
+
+struct AtomRow {
+  const char* type;
+  const char* element;
+  float x, y, z;
+};
+struct BondRow {
+  int first, second, order;
+  bool inRing;
+};
+
+inline std::unique_ptr<Molecule> buildMolecule(const std::string& name,
+                                               const std::vector<AtomRow>& atoms,
+                                               const std::vector<BondRow>& bonds) {
+  std::unique_ptr<Molecule> molecule(Builder::instance()->createMolecule());
+  molecule->names.push_back(name);
+  for (const AtomRow& row : atoms) {
+    Atom* atom = Builder::instance()->createAtom();
+    atom->type = row.type;
+    atom->element = row.element;
+    atom->name = row.element + std::to_string(molecule->atoms.size() + 1);
+    atom->position = SSEVector4f(row.x, row.y, row.z, 1.0f);
+    molecule->addAtom(atom);
+  }
+  for (const BondRow& row : bonds) {
+    molecule->addBond(static_cast<unsigned>(row.first), static_cast<unsigned>(row.second),
+                      row.order);
+    molecule->bonds.back()->inRing = row.inRing;
+  }
+  return molecule;
+}
+
+// Hydrogens of a tetrahedral carbon at c whose heavy neighbour lies along -axis (unit x, y or z
+// direction sign), placed on a cone about +axis; phase turns them about the axis.
+inline void addMethylHydrogens(std::vector<AtomRow>& atoms, std::vector<BondRow>& bonds,
+                               int carbon, float cx, float sign, float phaseDeg) {
+  const float along = 0.363f, radial = 1.027f;
+  for (int h = 0; h < 3; ++h) {
+    const float angle = (phaseDeg + 120.0f * h) * 3.14159265f / 180.0f;
+    atoms.push_back({"H", "H", cx + sign * along, radial * std::cos(angle),
+                     radial * std::sin(angle)});
+    bonds.push_back({carbon, static_cast<int>(atoms.size()) - 1, 1, false});
+  }
+}
+
+inline std::unique_ptr<Molecule> ethane() {
+  std::vector<AtomRow> atoms = {{"CH3", "C", 0.0f, 0.0f, 0.0f}, {"CH3", "C", 1.54f, 0.0f, 0.0f}};
+  std::vector<BondRow> bonds = {{0, 1, 1, false}};
+  addMethylHydrogens(atoms, bonds, 0, 0.0f, -1.0f, 0.0f);
+  addMethylHydrogens(atoms, bonds, 1, 1.54f, 1.0f, 60.0f);
+  return buildMolecule("ethane", atoms, bonds);
+}
+
+// A zig-zag chain of n carbons (n >= 2) with its hydrogens: n = 4 is butane, and 6, 66 and 666
+// give about 20, 200 and 2,000 atoms.
+inline std::unique_ptr<Molecule> alkane(int n) {
+  std::vector<AtomRow> atoms;
+  std::vector<BondRow> bonds;
+  const float step = 1.26f, rise = 0.89f;
+  for (int c = 0; c < n; ++c) {
+    const bool end = c == 0 || c == n - 1;
+    atoms.push_back({end ? "CH3" : "CH2", "C", step * c, (c % 2) ? rise : 0.0f, 0.0f});
+    if (c > 0) bonds.push_back({c - 1, c, 1, false});
+  }
+  for (int c = 0; c < n; ++c) {
+    const float x = step * c;
+    const float out = (c % 2) ? 1.0f : -1.0f;   // away from the chain
+    const float y = (c % 2) ? rise : 0.0f;
+    for (float side : {-1.0f, 1.0f}) {
+      atoms.push_back({"H", "H", x, y + out * 0.63f, side * 0.89f});
+      bonds.push_back({c, static_cast<int>(atoms.size()) - 1, 1, false});
+    }
+    if (c == 0 || c == n - 1) {
+      atoms.push_back({"H", "H", x + (c == 0 ? -1.03f : 1.03f), y + out * 0.36f, 0.0f});
+      bonds.push_back({c, static_cast<int>(atoms.size()) - 1, 1, false});
+    }
+  }
+  return buildMolecule("alkane", atoms, bonds);
+}
+
+inline std::unique_ptr<Molecule> cyclohexane() {
+  std::vector<AtomRow> atoms;
+  std::vector<BondRow> bonds;
+  const float radius = 1.45f;
+  for (int k = 0; k < 6; ++k) {
+    const float angle = 60.0f * k * 3.14159265f / 180.0f;
+    atoms.push_back({"CH2", "C", radius * std::cos(angle), radius * std::sin(angle),
+                     (k % 2) ? -0.25f : 0.25f});
+    bonds.push_back({k, (k + 1) % 6, 1, true});
+  }
+  for (int k = 0; k < 6; ++k) {
+    const float angle = 60.0f * k * 3.14159265f / 180.0f;
+    const float up = (k % 2) ? -1.0f : 1.0f;
+    const float cx = radius * std::cos(angle), cy = radius * std::sin(angle);
+    const float cz = up * 0.25f;
+    atoms.push_back({"H", "H", cx, cy, cz + up * 1.09f});   // axial
+    atoms.push_back({"H", "H", cx + 1.03f * std::cos(angle), cy + 1.03f * std::sin(angle),
+                     cz - up * 0.36f});                      // equatorial
+    bonds.push_back({k, static_cast<int>(atoms.size()) - 2, 1, false});
+    bonds.push_back({k, static_cast<int>(atoms.size()) - 1, 1, false});
+  }
+  return buildMolecule("cyclohexane", atoms, bonds);
+}
+
+inline std::unique_ptr<Molecule> formaldehyde() {
+  return buildMolecule("formaldehyde",
+                       {{"CK", "C", 0.0f, 0.0f, 0.0f}, {"OK", "O", 1.22f, 0.0f, 0.0f},
+                        {"H", "H", -0.55f, 0.94f, 0.0f}, {"H", "H", -0.55f, -0.94f, 0.0f}},
+                       {{0, 1, 2, false}, {0, 2, 1, false}, {0, 3, 1, false}});
+}
+
+inline std::unique_ptr<Molecule> ethene() {
+  return buildMolecule("ethene",
+                       {{"CE", "C", 0.0f, 0.0f, 0.0f}, {"CE", "C", 1.34f, 0.0f, 0.0f},
+                        {"H", "H", -0.55f, 0.94f, 0.0f}, {"H", "H", -0.55f, -0.94f, 0.0f},
+                        {"H", "H", 1.89f, 0.94f, 0.0f}, {"H", "H", 1.89f, -0.94f, 0.0f}},
+                       {{0, 1, 2, false}, {0, 2, 1, false}, {0, 3, 1, false},
+                        {1, 4, 1, false}, {1, 5, 1, false}});
+}
+
+// CH3-NO2 with one N=O and one N-O bond.
+inline std::unique_ptr<Molecule> nitromethane() {
+  std::vector<AtomRow> atoms = {{"NTRO", "N", 0.0f, 0.0f, 0.0f},
+                                 {"ON", "O", 0.65f, 1.05f, 0.0f},
+                                 {"ON", "O", 0.65f, -1.10f, 0.0f},
+                                 {"CH3", "C", -1.48f, 0.0f, 0.0f}};
+  std::vector<BondRow> bonds = {{0, 1, 2, false}, {0, 2, 1, false}, {0, 3, 1, false}};
+  addMethylHydrogens(atoms, bonds, 3, -1.48f, -1.0f, 30.0f);
+  return buildMolecule("nitromethane", atoms, bonds);
+}
+
+}  // namespace fftest
+
+#endif

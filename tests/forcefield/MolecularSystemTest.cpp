@@ -1,0 +1,229 @@
+// Construction, topology lists, parameters and charges of the force-field system.
+#include "forcefield/MolecularSystem.h"
+#include "forcefield/ForceFieldFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <utility>
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+
+class MolecularSystemBuild : public ::testing::Test {
+protected:
+  fftest::ScopedTables tables;
+};
+
+int exclusionKindOf(const MolecularSystem& s, int a, int b) {
+  const int lo = std::min(a, b), hi = std::max(a, b);
+  for (int x = 0; x < s.exclusionCount; ++x)
+    if (s.exclusionAtom1[x] == lo && std::abs(s.exclusionAtom2[x]) == hi) return s.exclusionKind[x];
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(MolecularSystemBuild, NullMoleculeLeavesAnEmptySystemThatEvaluatesToZero) {
+  testing::internal::CaptureStderr();
+  MolecularSystem system(nullptr);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, err.find("Error: Can not create MolecularSystem"));
+  EXPECT_EQ(0, system.atomCount);
+  EXPECT_EQ(0.0, system.EnergyForce());
+  system.DipoleMoment();
+  EXPECT_EQ(0.0, system.dipoleMagnitude);
+  EXPECT_EQ(0.0f, system.calEmag());
+}
+
+TEST_F(MolecularSystemBuild, OneAtomHasEmptyListsAndZeroCharge) {
+  auto molecule = fftest::buildMolecule("methane-C", {{"CH3", "C", 1.0f, 2.0f, 3.0f}}, {});
+  molecule->atoms[0]->partialCharge = 0.7;
+  MolecularSystem system(molecule.get());
+  EXPECT_EQ(1, system.atomCount);
+  EXPECT_EQ(0, system.bondCount);
+  EXPECT_EQ(0, system.angleCount);
+  EXPECT_EQ(0, system.dihedralCount);
+  EXPECT_EQ(0, system.exclusionCount);
+  EXPECT_EQ(0, system.pairCount);
+  EXPECT_EQ(0, system.torsionAxisCount);
+  EXPECT_EQ(0.0, molecule->atoms[0]->partialCharge);
+  EXPECT_EQ(0.0, system.EnergyForce());
+}
+
+TEST_F(MolecularSystemBuild, EthaneHasOneRotatableAxisAndNineDihedrals) {
+  auto molecule = fftest::ethane();
+  MolecularSystem system(molecule.get());
+  EXPECT_EQ(7, system.bondCount);
+  EXPECT_EQ(12, system.angleCount);
+  EXPECT_EQ(9, system.dihedralCount);
+  ASSERT_EQ(1, system.torsionAxisCount);
+  ASSERT_EQ(1, system.rotatableBondCount);
+  EXPECT_EQ(0, system.torsionAxisAtom1[0]);
+  EXPECT_EQ(1, system.torsionAxisAtom2[0]);
+  for (int d = 0; d < system.dihedralCount; ++d) {
+    EXPECT_EQ("H", system.atomTypes[system.dihedralAtom1[d]]);
+    EXPECT_EQ("H", system.atomTypes[system.dihedralAtom4[d]]);
+  }
+  // Every H-H pair across the C-C bond is a scaled 1-4 pair; the geminal ones are excluded.
+  int oneFour = 0;
+  for (int p = 0; p < system.pairCount; ++p) oneFour += system.pairList[p] < 0;
+  EXPECT_EQ(9, oneFour);
+  EXPECT_EQ(9, system.pairCount);
+}
+
+TEST_F(MolecularSystemBuild, BondsAreSortedWithAscendingNeighbourRuns) {
+  // Bonds given high-to-low and out of order must come out sorted with bondAtom1 < bondAtom2.
+  auto molecule = fftest::buildMolecule(
+      "chain", {{"CH3", "C", 0, 0, 0}, {"CH2", "C", 1.5f, 0, 0}, {"CH3", "C", 3.0f, 0, 0}},
+      {{2, 1, 1, false}, {1, 0, 1, false}});
+  MolecularSystem system(molecule.get());
+  ASSERT_EQ(2, system.bondCount);
+  EXPECT_EQ(std::make_pair(0, 1), std::make_pair(system.bondAtom1[0], system.bondAtom2[0]));
+  EXPECT_EQ(std::make_pair(1, 2), std::make_pair(system.bondAtom1[1], system.bondAtom2[1]));
+  EXPECT_EQ(0, system.getBondId(1, 0));
+  EXPECT_EQ(-1, system.getBondId(0, 2));
+  ASSERT_EQ(3, static_cast<int>(system.neighbourEnd.size()));
+  EXPECT_EQ(0, system.neighbourEnd[0]);
+  EXPECT_EQ(2, system.neighbourEnd[1]);
+  EXPECT_EQ(0, system.neighbours[1]);
+  EXPECT_EQ(2, system.neighbours[2]);
+  EXPECT_EQ(1, system.FindConnect(0));
+  EXPECT_EQ(0, system.FindConnect(1));   // one lower neighbour wins
+}
+
+TEST_F(MolecularSystemBuild, CyclohexaneRingBondsAreAxesButNotRotatable) {
+  auto molecule = fftest::cyclohexane();
+  MolecularSystem system(molecule.get());
+  EXPECT_EQ(6, system.torsionAxisCount);
+  EXPECT_EQ(0, system.rotatableBondCount);
+  // Across the ring, atoms 0 and 3 are 1-4; 0 and 2 are 1-3.
+  EXPECT_EQ(4, exclusionKindOf(system, 0, 3));
+  EXPECT_EQ(3, exclusionKindOf(system, 0, 2));
+}
+
+TEST_F(MolecularSystemBuild, FiveRingPairThatIsOneThreeAndOneFourIsExcluded) {
+  std::vector<fftest::AtomRow> atoms;
+  std::vector<fftest::BondRow> bonds;
+  for (int k = 0; k < 5; ++k) {
+    const float angle = 72.0f * k * 3.14159265f / 180.0f;
+    atoms.push_back({"CH2", "C", 1.3f * std::cos(angle), 1.3f * std::sin(angle), 0.0f});
+    bonds.push_back({k, (k + 1) % 5, 1, true});
+  }
+  auto molecule = fftest::buildMolecule("cyclopentane-skeleton", atoms, bonds);
+  MolecularSystem system(molecule.get());
+  EXPECT_EQ(3, exclusionKindOf(system, 0, 2));
+  EXPECT_EQ(0, system.pairCount);   // every pair of a five-ring is 1-2 or 1-3
+}
+
+TEST_F(MolecularSystemBuild, ImpropersSitOnTrigonalCarbonAndNitrogen) {
+  auto carbonyl = fftest::formaldehyde();
+  MolecularSystem c(carbonyl.get());
+  ASSERT_EQ(1, c.improperCount);
+  EXPECT_EQ(0, c.improperAtom3[0]);   // the carbonyl carbon, third; the oxygen gets none
+
+  auto alkene = fftest::ethene();
+  EXPECT_EQ(2, MolecularSystem(alkene.get()).improperCount);
+
+  auto nitro = fftest::nitromethane();
+  MolecularSystem n(nitro.get());
+  ASSERT_EQ(1, n.improperCount);
+  EXPECT_EQ(0, n.improperAtom3[0]);
+}
+
+TEST_F(MolecularSystemBuild, PairListHoldsOnlyPairsInsideTheCutoff) {
+  // Two methane-like carbons exactly 10 A apart and one 9.9 A away: only the latter is listed.
+  auto molecule = fftest::buildMolecule(
+      "far", {{"CH3", "C", 0, 0, 0}, {"CH3", "C", 10.0f, 0, 0}, {"CH3", "C", 0, 9.9f, 0}}, {});
+  MolecularSystem system(molecule.get());
+  ASSERT_EQ(1, system.pairCount);
+  EXPECT_EQ(2, system.pairList[0]);
+  // Moving the far atom close later does not make it interact.
+  system.coordinates[1] = SSEVector4f(3.0f, 0, 0, 1);
+  system.vanDerWaalsEnabled = false;
+  EXPECT_EQ(0.0, system.Eelec());
+  const double before = system.EVDW();
+  system.coordinates[1] = SSEVector4f(30.0f, 0, 0, 1);
+  EXPECT_EQ(before, system.EVDW());
+  system.nonBondedUpdate();
+  EXPECT_EQ(1, system.pairCount);
+}
+
+TEST_F(MolecularSystemBuild, ParametersComeFromTheTablesWithTheirFallbacks) {
+  // A negative angle carries no force constant; the row goes first so that it shadows the
+  // centre's default row.
+  auto& angles = tables.tables().angleParameters;
+  tables.tables().parseAngleTable("H CH2 H -101.0 37.0\n");
+  std::rotate(angles.begin(), angles.end() - 1, angles.end());
+  auto molecule = fftest::buildMolecule(
+      "odd", {{"CH2", "C", 0, 0, 0}, {"H", "H", 1.1f, 0, 0}, {"H", "H", -0.4f, 1.0f, 0},
+              {"XX", "X", 0, -1.5f, 0}},
+      {{0, 1, 1, false}, {0, 2, 1, false}, {0, 3, 1, false}});
+  testing::internal::CaptureStderr();
+  MolecularSystem system(molecule.get());
+  EXPECT_NE(std::string::npos,
+            testing::internal::GetCapturedStderr().find("CANNOT FIND THE PARAMETERS FOR ATOM : 3"));
+  // The unknown type gets the CH3-CH3 length and the neutral atom values.
+  const int unknownBond = system.getBondId(0, 3);
+  ASSERT_GE(unknownBond, 0);
+  EXPECT_FLOAT_EQ(1.54f, static_cast<float>(system.bondLength[unknownBond]));
+  EXPECT_EQ(1.0, system.mass[3]);
+  EXPECT_EQ(0.0, system.vdwEpsilon[3]);
+  for (int t = 0; t < system.angleCount; ++t) {
+    if (system.angleAtom1[t] == 1 && system.angleAtom3[t] == 2) {
+      EXPECT_EQ(0.0, system.angleForceConstant[t]);
+      EXPECT_EQ(0.0, system.ureyBradleyForceConstant[t]);
+      EXPECT_NEAR(101.0 * kPi / 180.0, system.angleReference[t], 1e-6);
+      EXPECT_NEAR(37.0 * kPi / 180.0, system.angleReference2[t], 1e-6);
+    } else {
+      EXPECT_EQ(55.0, system.angleForceConstant[t]);
+      EXPECT_GT(system.ureyBradleyLength[t], 1.0);
+    }
+  }
+}
+
+TEST_F(MolecularSystemBuild, ChargesSumToZeroAndReachTheAtoms) {
+  auto molecule = fftest::nitromethane();
+  MolecularSystem system(molecule.get());
+  double sum = 0.0, largest = 0.0;
+  for (int a = 0; a < system.atomCount; ++a) {
+    sum += system.charges[a];
+    largest = std::max(largest, std::fabs(system.charges[a]));
+    EXPECT_EQ(system.charges[a], molecule->atoms[a]->partialCharge);
+  }
+  EXPECT_GT(largest, 0.05);
+  EXPECT_NEAR(0.0, sum, 1e-12);
+  // H-CH3 row: moment 0.37 D over 1.10974 A, times 1.08, moves charge onto the first type.
+  auto ethane = fftest::ethane();
+  MolecularSystem e(ethane.get());
+  EXPECT_NEAR(1.08 * 0.37 / (4.802813 * 1.10974), e.charges[2], 1e-6);
+}
+
+TEST_F(MolecularSystemBuild, ZeroDistanceRowsAndDummyBondsCarryNoCharge) {
+  tables.tables().parseBondTable("H OK 1 1.0 0.0 1.0 2.0\n");   // distance 0
+  auto molecule = fftest::buildMolecule(
+      "zero", {{"H", "H", 0, 0, 0}, {"OK", "O", 1.0f, 0, 0}, {"DUM", "R", 2.0f, 0, 0}},
+      {{0, 1, 1, false}, {1, 2, 1, false}});
+  testing::internal::CaptureStderr();
+  MolecularSystem system(molecule.get());
+  testing::internal::GetCapturedStderr();
+  for (int a = 0; a < system.atomCount; ++a) {
+    EXPECT_TRUE(std::isfinite(system.charges[a]));
+    EXPECT_EQ(0.0, system.charges[a]);
+  }
+  EXPECT_TRUE(std::isfinite(system.EnergyForce()));
+}
+
+TEST_F(MolecularSystemBuild, FixedAtomsAndTerminalFlagsAreCopied) {
+  auto molecule = fftest::ethane();
+  molecule->atoms[2]->isPosFix = true;
+  MolecularSystem system(molecule.get());
+  EXPECT_TRUE(system.atomFixed[2]);
+  EXPECT_FALSE(system.atomFixed[0]);
+  EXPECT_TRUE(system.terminalAtom[2]);
+  EXPECT_FALSE(system.terminalAtom[0]);
+}

@@ -1,0 +1,206 @@
+// Torsion machinery, dihedral restraints, dipole moment and the Emag sum.
+#include "forcefield/MolecularSystem.h"
+#include "forcefield/ForceFieldFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+class TorsionMachinery : public ::testing::Test {
+protected:
+  fftest::ScopedTables tables;
+};
+
+// Marks the side of bond j-k that holds k, k itself excluded, as the torsion scans do.
+std::vector<int> sideOf(const MolecularSystem& s, int j, int k) {
+  std::vector<int> flags(s.atomCount, 0);
+  flags[j] = 1;
+  s.MolecularPartition(k, j, flags.data());
+  flags[j] = 0;
+  return flags;
+}
+
+double distance(const SSEVector4f& a, const SSEVector4f& b) {
+  const double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
+TEST_F(TorsionMachinery, PartitionMarksOneSideOfAChainBondAndTheWholeRingAcrossARingBond) {
+  auto butane = fftest::alkane(4);
+  MolecularSystem chain(butane.get());
+  const std::vector<int> flags = sideOf(chain, 1, 2);
+  // Carbon 3 and the hydrogens of carbons 2 and 3 lie on k's side; k (2) itself is unmarked.
+  EXPECT_EQ(0, flags[2]);
+  EXPECT_EQ(1, flags[3]);
+  EXPECT_EQ(0, flags[0]);
+  EXPECT_EQ(0, flags[1]);
+  int marked = 0;
+  for (int f : flags) marked += f == 1;
+  EXPECT_EQ(6, marked);   // C3, its three hydrogens and the two of C2
+
+  auto ring = fftest::cyclohexane();
+  MolecularSystem cyclic(ring.get());
+  // Across a ring bond the walk goes around the ring: everything but the bond's two atoms and
+  // the hydrogens of j (atoms 6 and 7) is marked, the other side included.
+  const std::vector<int> all = sideOf(cyclic, 0, 1);
+  for (int a = 0; a < cyclic.atomCount; ++a)
+    EXPECT_EQ(a == 0 || a == 1 || a == 6 || a == 7 ? 0 : 1, all[a]) << a;
+}
+
+TEST_F(TorsionMachinery, TurningAGroupByAFullCircleRestoresItAndOnlyItMoves) {
+  auto molecule = fftest::alkane(4);
+  MolecularSystem system(molecule.get());
+  const std::vector<SSEVector4f> start = system.coordinates;
+  std::vector<int> flags = sideOf(system, 1, 2);
+
+  system.RotateGroup(1, 2, flags.data(), 90.0);
+  bool moved = false;
+  for (int a = 0; a < system.atomCount; ++a) {
+    if (flags[a] == 1)
+      moved = moved || distance(start[a], system.coordinates[a]) > 0.5;
+    else
+      EXPECT_EQ(0.0, distance(start[a], system.coordinates[a])) << a;
+  }
+  EXPECT_TRUE(moved);
+  EXPECT_NEAR(distance(start[2], start[3]), distance(system.coordinates[2], system.coordinates[3]),
+              1e-5);
+
+  system.RotateGroup(1, 2, flags.data(), 270.0);
+  for (int a = 0; a < system.atomCount; ++a)
+    EXPECT_NEAR(0.0, distance(start[a], system.coordinates[a]), 1e-5) << a;
+
+  system.RotateGroup(1, 2, flags.data(), 360.0);
+  for (int a = 0; a < system.atomCount; ++a)
+    EXPECT_NEAR(0.0, distance(start[a], system.coordinates[a]), 1e-5) << a;
+}
+
+TEST_F(TorsionMachinery, RotationMatrixAtZeroIsIdentityWithCrossProductDerivative) {
+  auto molecule = fftest::ethane();
+  MolecularSystem system(molecule.get());
+  double rows[2][3][3];
+  double* R[3] = {rows[0][0], rows[0][1], rows[0][2]};
+  double* dR[3] = {rows[1][0], rows[1][1], rows[1][2]};
+  system.RotationMatrix(0, 1, 0.0, R, dR);   // axis +x
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(r == c ? 1.0 : 0.0, R[r][c], 1e-12);
+  // dR v = u x v with u = x: (0, 0, -1) row for y, ...
+  EXPECT_NEAR(-1.0, dR[1][2], 1e-12);
+  EXPECT_NEAR(1.0, dR[2][1], 1e-12);
+  EXPECT_NEAR(0.0, dR[0][0], 1e-12);
+  system.RotationMatrix(0, 1, 90.0, R, dR);
+  EXPECT_NEAR(1.0, R[2][1], 1e-6);   // y goes to z
+}
+
+TEST_F(TorsionMachinery, DihedralGradientIsTheTorqueOfTheForces) {
+  auto molecule = fftest::alkane(4);
+  MolecularSystem system(molecule.get());
+  system.EnergyForce();
+  system.DihedralGradient();
+  ASSERT_EQ(3, system.torsionAxisCount);
+  // The middle axis: turning carbon 1's side about 1 -> 2 by +-delta (the mark excludes 1).
+  int axis = -1;
+  for (int t = 0; t < system.torsionAxisCount; ++t)
+    if (system.torsionAxisAtom1[t] == 1 && system.torsionAxisAtom2[t] == 2) axis = t;
+  ASSERT_GE(axis, 0);
+  // Put the chain off its symmetric minimum first, so the torque is far from zero.
+  std::vector<int> side = sideOf(system, 2, 1);
+  system.RotateGroup(1, 2, side.data(), 40.0);
+  system.EnergyForce();
+  system.DihedralGradient();
+  const double torque = system.torsionAxisGradient[axis];
+  EXPECT_GT(std::fabs(torque), 0.5);
+
+  const double step = 0.5;   // degrees
+  system.RotateGroup(1, 2, side.data(), step);
+  const double ePlus = system.EnergyForce();
+  system.RotateGroup(1, 2, side.data(), -2.0 * step);
+  const double eMinus = system.EnergyForce();
+  const double numeric = -(ePlus - eMinus) / (2.0 * step * 3.14159265 / 180.0);
+  EXPECT_NEAR(numeric, torque, 0.01 * std::fabs(torque) + 1e-3);
+}
+
+TEST_F(TorsionMachinery, DihedralGradientOfZeroForcesIsZero) {
+  auto molecule = fftest::ethane();
+  MolecularSystem system(molecule.get());
+  system.torsionAxisGradient[0] = 7.0;
+  system.DihedralGradient();   // forces all zero before any evaluation
+  EXPECT_EQ(0.0, system.torsionAxisGradient[0]);
+}
+
+TEST_F(TorsionMachinery, RestraintLeavesOnlyForcesThatKeepTheDihedral) {
+  auto molecule = fftest::alkane(4);
+  MolecularSystem system(molecule.get());
+  int chosen = -1;
+  for (int d = 0; d < system.dihedralCount; ++d)
+    if (system.dihedralAtom1[d] == 0 && system.dihedralAtom4[d] == 3) chosen = d;
+  ASSERT_GE(chosen, 0);
+  system.constrainedDihedrals = {chosen};
+  system.constraintTargets = {180.0f};
+  system.dihedralConstraintsEnabled = true;
+  std::vector<int> side = sideOf(system, 1, 2);
+  system.RotateGroup(1, 2, side.data(), 35.0);
+  system.EnergyForce();
+
+  const SSEVector4f& ri = system.coordinates[0];
+  const SSEVector4f& rj = system.coordinates[1];
+  const SSEVector4f& rk = system.coordinates[2];
+  SSEVector4f b2 = rk - rj;
+  b2.w = 0.0f;
+  b2.normalize();
+  for (int atom : {1, 2}) {
+    // Middle atoms: the force is parallel to the middle bond.
+    SSEVector4f f(static_cast<float>(system.forceX[atom]), static_cast<float>(system.forceY[atom]),
+                  static_cast<float>(system.forceZ[atom]), 0.0f);
+    const SSEVector4f normal = f % b2;
+    EXPECT_NEAR(0.0, normal.length(), 1e-3 * (1.0 + f.length()));
+  }
+  SSEVector4f n1 = (ri - rj) % (rk - rj);
+  n1.w = 0.0f;
+  n1.normalize();
+  const double normalForce =
+      system.forceX[0] * n1.x + system.forceY[0] * n1.y + system.forceZ[0] * n1.z;
+  EXPECT_NEAR(0.0, normalForce, 1e-3);
+}
+
+class DipoleAndEmag : public ::testing::Test {
+protected:
+  fftest::ScopedTables tables;
+};
+
+TEST_F(DipoleAndEmag, DipoleDoesNotChangeUnderTranslation) {
+  auto molecule = fftest::nitromethane();
+  MolecularSystem system(molecule.get());
+  system.DipoleMoment();
+  const double x = system.dipoleX, y = system.dipoleY, z = system.dipoleZ;
+  const double magnitude = system.dipoleMagnitude;
+  EXPECT_GT(magnitude, 0.1);
+  EXPECT_NEAR(magnitude, system.fragmentDipoleMagnitude[0], 1e-12);
+  for (SSEVector4f& p : system.coordinates) p = p + SSEVector4f(12.5f, -7.0f, 3.25f, 0.0f);
+  system.DipoleMoment();
+  EXPECT_NEAR(x, system.dipoleX, 1e-4);
+  EXPECT_NEAR(y, system.dipoleY, 1e-4);
+  EXPECT_NEAR(z, system.dipoleZ, 1e-4);
+}
+
+TEST_F(DipoleAndEmag, MoleculeWithoutChargesHasNoDipole) {
+  auto alkene = fftest::buildMolecule(
+      "C=C", {{"CE", "C", 0, 0, 0}, {"CE", "C", 1.34f, 0, 0}}, {{0, 1, 2, false}});
+  MolecularSystem system(alkene.get());
+  system.DipoleMoment();
+  EXPECT_EQ(0.0, system.dipoleMagnitude);
+}
+
+TEST_F(DipoleAndEmag, EmagSumsBondAngleAndDihedralRows) {
+  auto molecule = fftest::ethane();
+  MolecularSystem system(molecule.get());
+  // 1 C-C (0.05) + 6 C-H (0.01) + 6 H-C-C (0.002) + 9 H-C-C-H (0.001)
+  EXPECT_NEAR(0.05 + 0.06 + 0.012 + 0.009, system.calEmag(), 1e-6);
+  auto diatomic = fftest::buildMolecule(
+      "C-C", {{"CH3", "C", 0, 0, 0}, {"CH3", "C", 1.54f, 0, 0}}, {{0, 1, 1, false}});
+  EXPECT_FLOAT_EQ(0.05f, MolecularSystem(diatomic.get()).calEmag());
+}
