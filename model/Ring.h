@@ -28,7 +28,7 @@ class Ring {
   bool isCarbonRing() const;
   void setBenzeneAromacity();
 
-  // Aromaticity tests: defined with ring perception.
+  // Aromaticity tests (Aromaticity.cpp); ring perception applies checkAromaticityPi.
   void checkAromaticity();
   void checkAromaticityPi();
 };

@@ -1,5 +1,255 @@
-#include "model/Molecule.h"
+// Smallest-ring perception: peel chains and metals off the graph, search the smallest rings
+// through every bond of the remaining core breadth-first, keep each cycle once, then decide
+// which rings are aromatic.
 
-// Filled in by ring perception: it will rebuild the rings, the ring-id sets, the ring flags and
-// the aromaticity. Until then the rings a molecule holds are left as they are.
-void Molecule::findAllSmallestRings() {}
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Ring.h"
+
+namespace {
+
+struct Neighbour {
+  int atom;   // list position of the atom at the other end
+  int bond;   // list position of the bond
+};
+
+// The bond graph by list positions, each atom's neighbours in its bond order. A bond whose end
+// is not in the molecule's lists is left out, so a half-built graph cannot send the search
+// outside the arrays.
+class RingGraph {
+ public:
+  explicit RingGraph(const Molecule& m) : adjacency(m.atoms.size()) {
+    std::unordered_map<const Atom*, int> atomIndex;
+    std::unordered_map<const Bond*, int> bondIndex;
+    atomIndex.reserve(m.atoms.size());
+    bondIndex.reserve(m.bonds.size());
+    for (size_t i = 0; i < m.atoms.size(); ++i) atomIndex.emplace(m.atoms[i], static_cast<int>(i));
+    for (size_t i = 0; i < m.bonds.size(); ++i) bondIndex.emplace(m.bonds[i], static_cast<int>(i));
+    for (size_t i = 0; i < m.atoms.size(); ++i) {
+      for (Bond* b : m.atoms[i]->bonds) {
+        const auto other = atomIndex.find(m.atoms[i]->getAdjacentAtom(b));
+        const auto bond = bondIndex.find(b);
+        if (other == atomIndex.end() || bond == bondIndex.end()) continue;
+        adjacency[i].push_back({other->second, bond->second});
+      }
+    }
+    parent.assign(m.atoms.size(), -1);
+    visited.assign(m.atoms.size(), 0);
+  }
+
+  int bondBetween(int a, int b) const {
+    for (const Neighbour& n : adjacency[static_cast<size_t>(a)])
+      if (n.atom == b) return n.bond;
+    return -1;
+  }
+
+  // Breadth-first search per bond of start; only the first step may enter a peeled atom. Every
+  // closing atom of the first level that reaches start again gives one ring.
+  void smallestRings(int start, const bool* peeled, std::vector<std::vector<int> >& found) {
+    for (const Neighbour& first : adjacency[static_cast<size_t>(start)]) {
+      // Only the entries the last search touched are reset: a full clear per bond would make
+      // the perception quadratic in the atom count.
+      for (int t : touched) {
+        visited[static_cast<size_t>(t)] = 0;
+        parent[static_cast<size_t>(t)] = -1;
+      }
+      touched.clear();
+      mark(start);
+      mark(first.atom);
+      current.assign(1, first.atom);
+      next.clear();
+      size_t head = 0;
+      bool closed = false;
+      int level = 0;
+      while (true) {
+        if (head == current.size()) {
+          if (closed) break;
+          current.swap(next);
+          next.clear();
+          head = 0;
+          ++level;
+          if (current.empty()) break;
+        }
+        const int x = current[head++];
+        for (const Neighbour& y : adjacency[static_cast<size_t>(x)]) {
+          if (level > 0 && y.atom == start) {
+            std::vector<int> ring;
+            ring.reserve(static_cast<size_t>(level) + 2);
+            int walk = x;
+            for (int step = 0; step < level && walk >= 0; ++step) {
+              ring.push_back(walk);
+              walk = parent[static_cast<size_t>(walk)];
+            }
+            ring.push_back(first.atom);
+            ring.push_back(start);
+            found.push_back(ring);
+            closed = true;
+          } else if (!visited[static_cast<size_t>(y.atom)] && !peeled[y.atom]) {
+            mark(y.atom);
+            parent[static_cast<size_t>(y.atom)] = x;
+            next.push_back(y.atom);
+          }
+        }
+      }
+    }
+  }
+
+  std::vector<std::vector<Neighbour> > adjacency;
+
+ private:
+  void mark(int atom) {
+    visited[static_cast<size_t>(atom)] = 1;
+    touched.push_back(atom);
+  }
+
+  std::vector<int> parent;
+  std::vector<char> visited;
+  std::vector<int> touched;
+  std::vector<int> current;
+  std::vector<int> next;
+};
+
+// One spelling per cycle: rotated to its smallest id, read in the direction whose second id is
+// smaller. Two candidates are the same cycle exactly when their spellings are equal.
+std::vector<int> cycleKey(const std::vector<int>& ring) {
+  const size_t n = ring.size();
+  if (n == 0) return ring;
+  const size_t p = static_cast<size_t>(std::min_element(ring.begin(), ring.end()) - ring.begin());
+  const bool forward = ring[(p + 1) % n] <= ring[(p + n - 1) % n];
+  std::vector<int> key(n);
+  for (size_t i = 0; i < n; ++i) key[i] = forward ? ring[(p + i) % n] : ring[(p + n - i) % n];
+  return key;
+}
+
+}  // namespace
+
+void Molecule::findAllSmallestRings() {
+  for (Ring* r : rings) delete r;
+  rings.clear();
+  numRings = 0;
+
+  RingGraph graph(*this);
+  const size_t n = atoms.size();
+  std::vector<int> degree(n);
+  // std::vector<bool> has no contiguous storage to hand out as bool*.
+  std::unique_ptr<bool[]> peeled(new bool[n > 0 ? n : 1]());
+  std::vector<int> queue;
+  queue.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    degree[i] = static_cast<int>(graph.adjacency[i].size());
+    if (degree[i] == 1 || atoms[i]->isMetalAtom()) {
+      peeled[i] = true;
+      queue.push_back(static_cast<int>(i));
+    }
+  }
+  for (size_t head = 0; head < queue.size(); ++head) {
+    for (const Neighbour& nb : graph.adjacency[static_cast<size_t>(queue[head])]) {
+      const size_t y = static_cast<size_t>(nb.atom);
+      --degree[y];
+      if (degree[y] < 2 && !peeled[y]) {
+        peeled[y] = true;
+        queue.push_back(nb.atom);
+      }
+    }
+  }
+
+  for (Atom* a : atoms) {
+    a->ringIds.clear();
+    a->inRing = false;
+  }
+  for (Bond* b : bonds) {
+    b->ringIds.clear();
+    b->inRing = false;
+  }
+
+  std::set<std::vector<int> > registered;
+  std::vector<std::vector<int> > candidates;
+  for (size_t i = 0; i < n; ++i) {
+    if (peeled[i] || degree[i] <= 1 || atoms[i]->isMetalAtom()) continue;
+    candidates.clear();
+    graph.smallestRings(static_cast<int>(i), peeled.get(), candidates);
+    for (const std::vector<int>& candidate : candidates) {
+      if (!registered.insert(cycleKey(candidate)).second) continue;
+      Ring* ring = new Ring();
+      int piAtoms = 0;
+      const size_t size = candidate.size();
+      for (size_t k = 1; k <= size; ++k) {
+        const int a = candidate[k - 1];
+        const int bond = graph.bondBetween(a, candidate[k % size]);
+        Atom* atom = atoms[static_cast<size_t>(a)];
+        atom->inRing = true;
+        ring->atomIds.push_back(a);
+        if (bond >= 0) {
+          bonds[static_cast<size_t>(bond)]->inRing = true;
+          ring->bondIds.push_back(bond);
+        }
+        if (atom->piCount > 0) ++piAtoms;
+      }
+      ring->piAtomCount = piAtoms;
+      addRing(ring, false);
+    }
+  }
+
+  populatePiElectrons();
+  for (Ring* r : rings) {
+    if (!r->aromatic && r->atomIds.size() <= 9) r->checkAromaticityPi();
+  }
+  for (Atom* a : atoms) {
+    a->isAromatic = std::any_of(a->ringIds.begin(), a->ringIds.end(), [this](int id) {
+      return id >= 0 && static_cast<size_t>(id) < rings.size() && rings[static_cast<size_t>(id)]->aromatic;
+    });
+  }
+}
+
+void Molecule::findSmallestRingForAtom(Atom* start, bool* peeled,
+                                       std::vector<std::vector<int> >& found) {
+  if (start == nullptr || peeled == nullptr) return;
+  const auto it = std::find(atoms.begin(), atoms.end(), start);
+  if (it == atoms.end()) return;
+  RingGraph graph(*this);
+  graph.smallestRings(static_cast<int>(it - atoms.begin()), peeled, found);
+}
+
+bool Molecule::isNewRing(std::vector<int> ring) const {
+  if (ring.empty()) return true;
+  const size_t n = ring.size();
+  for (const Ring* r : rings) {
+    if (r->atomIds.size() != n) continue;
+    const auto at = std::find(r->atomIds.begin(), r->atomIds.end(), ring[0]);
+    if (at == r->atomIds.end()) continue;
+    const size_t p = static_cast<size_t>(at - r->atomIds.begin());
+    bool same = true;
+    bool opposite = true;
+    for (size_t i = 1; i < n && (same || opposite); ++i) {
+      if (ring[i] != r->atomIds[(p + i) % n]) same = false;
+      if (ring[i] != r->atomIds[(p + n - i) % n]) opposite = false;
+    }
+    if (same || opposite) return false;
+  }
+  return true;
+}
+
+void Molecule::populatePiElectrons() {
+  for (Atom* a : atoms) {
+    if (a->isAromatic) {
+      a->piElectrons = a->element == "N" ? 2 : 1;
+      continue;
+    }
+    int sum = 0;
+    for (const Bond* b : a->bonds) {
+      if (b->order > 3) {
+        sum = 1;
+        break;
+      }
+      if (b->order == 2 || b->order == 3) sum += b->order - 1;
+    }
+    a->piElectrons = sum;
+  }
+}

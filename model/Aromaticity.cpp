@@ -1,0 +1,105 @@
+// The ring's own aromaticity tests: the pi-electron count that ring perception applies, and an
+// older test on the bond pattern of six-rings.
+
+#include <vector>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Ring.h"
+
+namespace {
+
+// The ring's atoms and bonds through its owner; false when the ring has no owner or names an
+// atom or bond the owner does not hold (a ring left over from before an edit).
+bool resolve(const Ring& ring, std::vector<Atom*>& atoms, std::vector<Bond*>& bonds) {
+  const Molecule* m = ring.molecule;
+  if (m == nullptr) return false;
+  for (int id : ring.atomIds) {
+    if (id < 0 || static_cast<size_t>(id) >= m->atoms.size()) return false;
+    atoms.push_back(m->atoms[static_cast<size_t>(id)]);
+  }
+  for (int id : ring.bondIds) {
+    if (id < 0 || static_cast<size_t>(id) >= m->bonds.size()) return false;
+    bonds.push_back(m->bonds[static_cast<size_t>(id)]);
+  }
+  return true;
+}
+
+void makeAromatic(Ring& ring, const std::vector<Atom*>& atoms, const std::vector<Bond*>& bonds) {
+  ring.aromatic = true;
+  for (Bond* b : bonds) {
+    b->order = 9;
+    b->isAromatic = true;
+  }
+  for (Atom* a : atoms) a->isAromatic = true;
+}
+
+}  // namespace
+
+void Ring::checkAromaticityPi() {
+  if (aromatic) return;
+  std::vector<Atom*> ringAtoms;
+  std::vector<Bond*> ringBonds;
+  if (!resolve(*this, ringAtoms, ringBonds)) return;
+
+  int piSum = 0;
+  int piAtoms = 0;
+  int nonCarbon = 0;
+  int boron = 0;
+  int metalNeighbours = 0;
+  for (Atom* a : ringAtoms) {
+    // A bridging hydrogen (diborane and the like) never closes an aromatic ring.
+    if (a->element == "H") return;
+    piSum += a->piElectrons;
+    if (a->piElectrons >= 2) ++piAtoms;
+    if (a->element != "C") ++nonCarbon;
+    if (a->element == "B") ++boron;
+    for (Bond* b : a->bonds) {
+      const Atom* other = a->getAdjacentAtom(b);
+      if (other != nullptr && other->isMetalAtom()) {
+        ++metalNeighbours;
+        ++piAtoms;
+      }
+    }
+  }
+
+  const size_t size = ringAtoms.size();
+  if (ringBonds.size() == 3 && boron == static_cast<int>(size) && size > 0) {
+    for (const Bond* b : ringBonds)
+      if (b->order != 2 && b->order != 9) return;
+    makeAromatic(*this, ringAtoms, ringBonds);
+    return;
+  }
+  bool isAromaticRing = piSum > 2 && piSum % 4 == 2;
+  if (!isAromaticRing && piAtoms >= 1 && (nonCarbon > 0 || metalNeighbours > 0)) {
+    // A lone pair or a metal may give or take electrons: some count within reach must make
+    // 4n + 2. The remainder keeps the dividend's sign, so a negative count never qualifies.
+    for (int k = 1; k <= piAtoms && !isAromaticRing; ++k)
+      isAromaticRing = (piSum + k) % 4 == 2 || (piSum - k) % 4 == 2;
+  }
+  if (isAromaticRing) makeAromatic(*this, ringAtoms, ringBonds);
+}
+
+void Ring::checkAromaticity() {
+  if (aromatic) return;
+  std::vector<Atom*> ringAtoms;
+  std::vector<Bond*> ringBonds;
+  if (!resolve(*this, ringAtoms, ringBonds)) return;
+
+  bool pattern = ringBonds.size() == 6;
+  if (pattern) {
+    const int first = ringBonds[0]->order;
+    pattern = first == 1 || first == 2 || first == 9;
+    for (size_t k = 1; k < ringBonds.size() && pattern; ++k) {
+      const int order = ringBonds[k]->order;
+      const int before = ringBonds[k - 1]->order;
+      pattern = order == 9 || ((order == 1 || order == 2) && order != before);
+    }
+  }
+  if (!pattern) {
+    pattern = !ringAtoms.empty();
+    for (const Atom* a : ringAtoms) pattern = pattern && a->isAromatic;
+  }
+  if (pattern) makeAromatic(*this, ringAtoms, ringBonds);
+}

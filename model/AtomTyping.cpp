@@ -1,0 +1,263 @@
+// Atom typing: refine every atom's type from its bare element, level by level, against the type
+// rules; type whole rings against the basic ring templates; refine once more with the negative
+// levels when a ring matched.
+
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Ring.h"
+#include "parameters/InputParameters.h"
+
+namespace {
+
+// An atom whose chemistry the tables cannot describe: an element without a row in the element
+// table, or more bonds than its largest valence allows (a formal charge counted as extra
+// room). Such an atom is reported and keeps its bare element as type, since any rule that
+// happened to match its neighbour count would give it a type it cannot have.
+bool isUndescribable(const Atom* a, InputParameters& tables) {
+  if (a->element == "R") return false;
+  ElementParameters row;
+  if (a->element.empty() || tables.findElementParameters(a->element, row) != 1) {
+    std::cerr << "Error: atom typing: no element row for \"" << a->element << "\"\n";
+    return true;
+  }
+  int largest = 0;
+  for (int v : row.valences) largest = std::max(largest, v);
+  if (largest <= 0) return false;   // valences that say "never add hydrogens" set no limit
+  for (Bond* b : a->bonds) {
+    const Atom* other = a->getAdjacentAtom(b);
+    std::string symbol = other != nullptr ? other->element : std::string();
+    UtilityEngine::instance()->toUpper(symbol);
+    if (symbol == "FE" || symbol == "CR" || symbol == "NI" || symbol == "VA") ++largest;
+  }
+  int bonded = 0;
+  for (const Bond* b : a->bonds) bonded += valenceOfOrder(b->order);
+  const int room = largest + (a->charge < 0 ? -a->charge : a->charge);
+  if (bonded > room) {
+    std::cerr << "Error: atom typing: bond orders sum to " << bonded << " on atom \"" << a->name
+              << "\" of element \"" << a->element << "\"\n";
+    return true;
+  }
+  return false;
+}
+
+class TypingRun {
+ public:
+  TypingRun(Molecule& m, InputParameters& tables) : m_(m), tables_(tables) {}
+
+  void run() {
+    const size_t n = m_.atoms.size();
+    queries_.assign(n, TypeRules());
+    skip_.assign(n, false);
+    for (size_t i = 0; i < n; ++i) {
+      Atom* a = m_.atoms[i];
+      if (a->element == "R") {
+        a->type = "DUM";
+      } else {
+        a->type = a->element;
+        UtilityEngine::instance()->toUpper(a->type);
+      }
+      skip_[i] = isUndescribable(a, tables_);
+    }
+    for (int level = 1; level <= tables_.maxTypeRuleLevel; ++level)
+      if (!applyLevel(level)) break;
+
+    int matchedRings = 0;
+    for (Ring* ring : m_.rings)
+      if (typeRing(*ring)) ++matchedRings;
+    for (const std::pair<int, int>& update : pendingUpdates_)
+      m_.bonds[static_cast<size_t>(update.first)]->order = update.second;
+
+    if (matchedRings > 0) {
+      for (int level = -1; level >= tables_.minTypeRuleLevel; --level)
+        if (!applyLevel(level)) break;
+    }
+    for (Atom* a : m_.atoms) {
+      if (a->type != "CAPH") continue;
+      for (Bond* b : a->bonds) {
+        const Atom* other = a->getAdjacentAtom(b);
+        if (other != nullptr && other->isMetalAtom()) {
+          a->type = "CCPH";
+          break;
+        }
+      }
+    }
+  }
+
+ private:
+  // One rule level on a snapshot of the types: every atom sees the types the level started
+  // with. True when some atom matched a rule.
+  bool applyLevel(int level) {
+    std::vector<std::string> snapshot;
+    snapshot.reserve(m_.atoms.size());
+    for (const Atom* a : m_.atoms) snapshot.push_back(a->type);
+    UtilityEngine* utility = UtilityEngine::instance();
+    int matched = 0;
+    for (size_t i = 0; i < m_.atoms.size(); ++i) {
+      Atom* a = m_.atoms[i];
+      TypeRules& query = queries_[i];
+      query.main = snapshot[i];
+      for (Bond* b : a->bonds) {
+        const int other = indexOf(a->getAdjacentAtom(b));
+        if (other < 0) continue;
+        const std::string& type = snapshot[static_cast<size_t>(other)];
+        switch (b->order) {
+          case 1: query.single.push_back(type); break;
+          case 2: query.double_.push_back(type); break;
+          case 3: query.triple.push_back(type); break;
+          case 9: query.aromatic.push_back(type); break;
+          default: break;
+        }
+      }
+      utility->sortStringVector(query.single);
+      utility->sortStringVector(query.double_);
+      utility->sortStringVector(query.triple);
+      utility->sortStringVector(query.aromatic);
+      std::string type;
+      if (!skip_[i] && tables_.findTypeRules(query, level, type)) {
+        a->type = type;
+        ++matched;
+      }
+      query.single.clear();
+      query.double_.clear();
+      query.triple.clear();
+      query.aromatic.clear();
+    }
+    return matched > 0;
+  }
+
+  // The atom's list position; ids are positions once the molecule is renumbered, anything else
+  // is looked for.
+  int indexOf(const Atom* a) const {
+    if (a == nullptr) return -1;
+    const int id = a->id;
+    if (id >= 0 && static_cast<size_t>(id) < m_.atoms.size() && m_.atoms[static_cast<size_t>(id)] == a)
+      return id;
+    for (size_t i = 0; i < m_.atoms.size(); ++i)
+      if (m_.atoms[i] == a) return static_cast<int>(i);
+    return -1;
+  }
+
+  bool validRing(const Ring& ring) const {
+    for (int id : ring.atomIds)
+      if (id < 0 || static_cast<size_t>(id) >= m_.atoms.size()) return false;
+    for (int id : ring.bondIds)
+      if (id < 0 || static_cast<size_t>(id) >= m_.bonds.size()) return false;
+    return true;
+  }
+
+  void setRingAtomType(int atomId, const std::string& templateType, bool hybrid) {
+    const size_t idx = static_cast<size_t>(atomId);
+    if (skip_[idx]) return;
+    Atom* a = m_.atoms[idx];
+    std::string type = templateType;
+    HybridAtomTypes rule;
+    if (hybrid && tables_.findHyridType(a->type, templateType, rule) == 1) type = rule.resultType;
+    a->type = type;
+  }
+
+  // Types one ring by the plain templates, then by the substituted ones. True when any matched.
+  bool typeRing(const Ring& ring) {
+    const size_t n = ring.atomIds.size();
+    if (n != ring.bondIds.size()) {
+      std::cerr << "This is NOT a ring!\n";
+      return false;
+    }
+    if (n == 0 || !validRing(ring)) return false;
+    const int size = static_cast<int>(n);
+    std::vector<std::string> names(n);
+    std::vector<int> orders(n);
+    for (size_t k = 0; k < n; ++k) {
+      names[k] = m_.atoms[static_cast<size_t>(ring.atomIds[k])]->element;
+      orders[k] = m_.bonds[static_cast<size_t>(ring.bondIds[k])]->order;
+    }
+    // Reversed bond k again joins reversed atoms k and k+1.
+    std::vector<int> reversedOrders(n);
+    for (size_t k = 0; k + 1 < n; ++k) reversedOrders[k] = orders[n - 2 - k];
+    reversedOrders[n - 1] = orders[n - 1];
+
+    bool matched = false;
+    BasicRings tmpl;
+    int start = 0;
+    if (tables_.findBasicRings(names, orders, false, tmpl, start, ring.aromatic)) {
+      matched = true;
+      for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k) {
+        const int p = (k + start) % size;
+        setRingAtomType(ring.atomIds[static_cast<size_t>(p)], tmpl.atomTypes[static_cast<size_t>(k)], true);
+        if (tmpl.hasUpdate && k < static_cast<int>(tmpl.newBondOrders.size()))
+          pendingUpdates_.emplace_back(ring.bondIds[static_cast<size_t>(p)],
+                                       tmpl.newBondOrders[static_cast<size_t>(k)]);
+      }
+    } else if (tables_.findBasicRings(reversed(names), reversedOrders, false, tmpl, start,
+                                      ring.aromatic)) {
+      matched = true;
+      applyReversed(ring, tmpl, start, true);
+    }
+
+    // Substituted pass: each ring atom is named by its first substituent that is no hydrogen.
+    std::vector<std::string> substituents(n);
+    for (size_t k = 0; k < n; ++k) {
+      const Atom* a = m_.atoms[static_cast<size_t>(ring.atomIds[k])];
+      const int before = ring.atomIds[(k + n - 1) % n];
+      const int after = ring.atomIds[(k + 1) % n];
+      substituents[k] = a->type;
+      for (Bond* b : a->bonds) {
+        const Atom* other = a->getAdjacentAtom(b);
+        const int idx = indexOf(other);
+        if (idx < 0 || idx == before || idx == after || other->type == "H") continue;
+        substituents[k] = other->type;
+        break;
+      }
+    }
+    if (tables_.findBasicRings(substituents, orders, true, tmpl, start, ring.aromatic)) {
+      matched = true;
+      for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k)
+        setRingAtomType(ring.atomIds[static_cast<size_t>((k + start) % size)],
+                        tmpl.atomTypes[static_cast<size_t>(k)], false);
+    } else if (tables_.findBasicRings(reversed(substituents), reversedOrders, true, tmpl, start,
+                                      ring.aromatic)) {
+      matched = true;
+      applyReversed(ring, tmpl, start, false);
+    }
+    return matched;
+  }
+
+  static std::vector<std::string> reversed(const std::vector<std::string>& names) {
+    return std::vector<std::string>(names.rbegin(), names.rend());
+  }
+
+  // A match found on the reversed lists, mapped back onto the ring: template atom k lies at
+  // ring position (n - start - 1 - k), and template bond k on the ring bond below it.
+  void applyReversed(const Ring& ring, const BasicRings& tmpl, int start, bool plain) {
+    const int size = static_cast<int>(ring.atomIds.size());
+    const int origin = size - start - 1;
+    for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k) {
+      const int p = (((origin - k) % size) + size) % size;
+      setRingAtomType(ring.atomIds[static_cast<size_t>(p)], tmpl.atomTypes[static_cast<size_t>(k)], plain);
+      if (plain && tmpl.hasUpdate && k < static_cast<int>(tmpl.newBondOrders.size())) {
+        const int bond = p == 0 ? size - 1 : p - 1;
+        pendingUpdates_.emplace_back(ring.bondIds[static_cast<size_t>(bond)],
+                                     tmpl.newBondOrders[static_cast<size_t>(k)]);
+      }
+    }
+  }
+
+  Molecule& m_;
+  InputParameters& tables_;
+  std::vector<TypeRules> queries_;
+  std::vector<bool> skip_;
+  std::vector<std::pair<int, int> > pendingUpdates_;
+};
+
+}  // namespace
+
+void Molecule::findBestAtomType() {
+  TypingRun(*this, *InputParameters::instance()).run();
+}
