@@ -8,7 +8,18 @@ int Spheroid::GlobalID = 0;
 namespace {
 SpheroidRelease gRelease = nullptr;
 MeshDestroy gDestroy = nullptr;
+SpheroidStaging gStaging = nullptr;
 }  // namespace
+
+void setSpheroidStaging(SpheroidStaging staging) { gStaging = staging; }
+
+bool Spheroid::holdsBuffer(SpheroidBuffer which) const {
+  return bufferIds[static_cast<int>(which)] != ~0u;
+}
+
+void Spheroid::stage(SpheroidBuffer which, bool upload) {
+  if (holdsBuffer(which) && gStaging != nullptr) gStaging(this, which, upload);
+}
 
 void setSpheroidRelease(SpheroidRelease release) { gRelease = release; }
 

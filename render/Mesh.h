@@ -6,16 +6,21 @@
 #include "math/SSEMatrix4x4f.h"
 #include "math/SSEVector4f.h"
 
+class ColorBufferObject;
+class IndexBufferObject;
 class Molecule;
 class Spheroid;
+class VertexBufferObject;
 
 // The drawable form of one molecule: the spheroids that show its atoms and bonds, its pose in
 // the scene, the selected spheroid, the picked points and the animations. The spheroids in the
 // list are owned, and they are the very objects the molecule's records point to; a record that
 // is destroyed hands its spheroid back through removeSpheroid (installed as the model's hook).
 //
-// So far only the client-array path is here: the GL buffer sets of the buffer-object paths,
-// addSpheroid, clipping and the drawing operations are added by the rendering work.
+// In the client-array path (renderMode 2) every spheroid keeps its own arrays and no GL call is
+// made. In the buffer-object paths the spheroids share buffer sets of at most SetCapacity
+// vertices and indices (one position, normal, index and colour buffer each); their indices are
+// stored offset by the start of their vertex range. The drawing operations come later.
 class Mesh {
  public:
   static int GlobalID;   // next mesh id
@@ -37,6 +42,10 @@ class Mesh {
   Molecule* molecule = nullptr;            // not owned: the molecule owns the mesh
   std::vector<SSEVector4f*> activePoints;  // picked points; owned
   std::vector<int> activeAtomIds;          // parallel to activePoints
+  std::vector<VertexBufferObject*> vertexBuffers;   // positions of each buffer set; owned
+  std::vector<VertexBufferObject*> normalBuffers;   // normals of each buffer set; owned
+  std::vector<IndexBufferObject*> indexBuffers;     // indices of each buffer set; owned
+  std::vector<ColorBufferObject*> colorBuffers;     // colours of each buffer set; owned
   float pulseAlpha = 0.75f;
   bool showActivePoints = false;
   bool slerpActive = false;
@@ -52,7 +61,29 @@ class Mesh {
   Mesh(const Mesh&) = delete;
   Mesh& operator=(const Mesh&) = delete;
 
-  // Frees s and drops it from the list; 0 (and nothing freed) when s is not listed.
+  static constexpr unsigned SetCapacity = 8000;   // vertices and indices per buffer set
+
+  // Takes s into the mesh: creates its geometry unless it has some, and in the buffer-object
+  // paths appends it to the last buffer set (a new one when it would not fit). Null is ignored;
+  // a spheroid whose geometry cannot be made is not taken (0 returned), else 1.
+  int addSpheroid(Spheroid* s);
+  // Frees s and drops it from the list; 0 (and nothing freed) when s is not listed. In the
+  // buffer-object paths the later spheroids of its set move down to close the gap.
   int removeSpheroid(Spheroid* s);
   bool removeAllSpheroids();
+  // Keeps the spheroids of one buffer set together, in the order they were added.
+  int sortSpheroids();
+
+  // Records clip planes for every pair of intersecting spheroids, spheres asked first; atom
+  // nuclei (kind 0) and open bond axes (kind 2) take no part. Returns the planes recorded.
+  int calculateAllClipPlanes();
+  // Replaces every spheroid by a copy cut at its planes and rebuilds the buffer sets. The
+  // copies take the owners' pointers, so the records stay valid.
+  void applyClipPlanes();
+  // Moves all geometry by minus the mean centre; centres and foci stay.
+  void centerLocalCoords();
+
+ private:
+  void deleteBufferSets();
+  void appendToBufferSet(Spheroid* s);
 };

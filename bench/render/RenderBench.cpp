@@ -1,0 +1,83 @@
+// Spheroid geometry of whole molecules: tessellation and placement of every atom sphere and
+// bond orbital, then the pairwise clip planes and the clipped copies.
+#include <memory>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Builder.h"
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+#include "render/Mesh.h"
+#include "tests/render/SpheroidScene.h"
+
+namespace {
+
+// A zig-zag chain of carbons, 1.54 Angstrom apart, every fifth atom lifted out of the plane so
+// that the bonds do not all lie in one plane.
+struct Chain {
+  std::unique_ptr<Molecule> molecule;
+  std::vector<SSEVector4f> positions;
+};
+
+Chain makeChain(int atoms) {
+  Chain chain;
+  chain.molecule.reset(Builder::instance()->createMolecule());
+  for (int i = 0; i < atoms; ++i) {
+    Atom* a = Builder::instance()->createAtom();
+    a->element = "C";
+    a->name = "C";
+    chain.molecule->addAtom(a);
+    chain.positions.emplace_back(1.26f * i, 0.89f * (i % 2), 0.4f * (i % 5 == 0), 1.0f);
+    if (i > 0) chain.molecule->addBond(static_cast<unsigned>(i - 1), static_cast<unsigned>(i), 1);
+  }
+  return chain;
+}
+
+// Empty tables: the bond charges are 0 and no table is read inside the timing.
+InputParameters& emptyTables() {
+  static InputParameters tables{InputParameters::EmptyTables{}};
+  InputParameters::swapInstance(&tables);
+  return tables;
+}
+
+void placeAll(Molecule& m, Mesh& mesh) {
+  for (Atom* a : m.atoms) {
+    a->sphere->createTransformedGeometry();
+    mesh.addSpheroid(a->sphere);
+  }
+  for (Bond* b : m.bonds) {
+    b->spheroid->createTransformedGeometry();
+    mesh.addSpheroid(b->spheroid);
+  }
+}
+
+void run(benchmark::State& state, bool clip) {
+  emptyTables();
+  Chain chain = makeChain(static_cast<int>(state.range(0)));
+  size_t spheroids = 0;
+  for (auto _ : state) {
+    kvscene::giveSpheroids(*chain.molecule, chain.positions);
+    auto* mesh = new Mesh();
+    placeAll(*chain.molecule, *mesh);
+    if (clip) {
+      mesh->calculateAllClipPlanes();
+      mesh->applyClipPlanes();
+    }
+    spheroids = mesh->spheroids.size();
+    benchmark::DoNotOptimize(mesh->spheroids.data());
+    chain.molecule->nullAllSpheroids();
+    delete mesh;
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * spheroids));
+}
+
+void BM_BuildAndPlaceSpheroids(benchmark::State& state) { run(state, false); }
+void BM_BuildPlaceAndClipSpheroids(benchmark::State& state) { run(state, true); }
+
+}  // namespace
+
+BENCHMARK(BM_BuildAndPlaceSpheroids)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildPlaceAndClipSpheroids)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,311 @@
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+#include "parameters/InputParameters.h"
+#include "support/MoleculeBuilder.h"
+#include "tests/render/SpheroidScene.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+std::unique_ptr<Spheroid> tessellated(float e, float b, float a, int rings) {
+  std::unique_ptr<Spheroid> s(new Spheroid(e, b, a));
+  s->rings = s->segments = rings;
+  return s;
+}
+
+SSEVector4f vertexOf(const Spheroid& s, int i) {
+  return SSEVector4f(s.vertices[3 * i], s.vertices[3 * i + 1], s.vertices[3 * i + 2]);
+}
+
+void expectNear(const SSEVector4f& expected, const SSEVector4f& actual, float tolerance = 1e-5f) {
+  EXPECT_NEAR(expected.x, actual.x, tolerance);
+  EXPECT_NEAR(expected.y, actual.y, tolerance);
+  EXPECT_NEAR(expected.z, actual.z, tolerance);
+}
+
+std::string colourOf(const Spheroid& s, int vertex) {
+  const unsigned char* c = s.colours + 4 * vertex;
+  return std::to_string(c[0]) + "," + std::to_string(c[1]) + "," + std::to_string(c[2]) + "," +
+         std::to_string(c[3]);
+}
+
+// Empty tables: every bond charge is 0.
+class EmptyTables : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tables = std::make_unique<InputParameters>(InputParameters::EmptyTables{});
+    previous = InputParameters::swapInstance(tables.get());
+  }
+  void TearDown() override { InputParameters::swapInstance(previous); }
+  std::unique_ptr<InputParameters> tables;
+  InputParameters* previous = nullptr;
+};
+
+}  // namespace
+
+TEST(SpheroidTessellation, CountsFollowRingsAndSegments) {
+  const int cases[][3] = {{10, 92, 400}, {20, 382, 1600}, {4, 14, 64}};
+  for (const auto& c : cases) {
+    auto s = tessellated(0.6f, 1.6f, 2.0f, c[0]);
+    ASSERT_TRUE(s->createGeometry());
+    EXPECT_EQ(c[1], s->numVertices) << c[0] << " rings";
+    EXPECT_EQ(c[2], s->numIndices) << c[0] << " rings";
+    EXPECT_TRUE(s->inMesh);
+    EXPECT_EQ(0, s->indexRange[0]);
+    EXPECT_EQ(c[2], s->indexRange[1]);
+    for (int i = 0; i < s->numIndices; ++i) ASSERT_LT(s->indices[i], s->numVertices);
+  }
+}
+
+TEST(SpheroidTessellation, PolesAndFirstRingSitOnTheSurface) {
+  const int R = 10;
+  auto s = tessellated(0.6f, 1.6f, 2.0f, R);
+  ASSERT_TRUE(s->createGeometry());
+  expectNear(SSEVector4f(0, 0, 2.0f), vertexOf(*s, 0));
+  expectNear(SSEVector4f(0, 0, -2.0f), vertexOf(*s, s->numVertices - 1));
+  expectNear(SSEVector4f(1.6f * std::sin(kPi / R), 0, 2.0f * std::cos(kPi / R)), vertexOf(*s, 1));
+  for (int i = 0; i < s->numVertices; ++i) {
+    const SSEVector4f v = vertexOf(*s, i);
+    EXPECT_NEAR(1.0f, (v.x * v.x + v.y * v.y) / (1.6f * 1.6f) + v.z * v.z / 4.0f, 1e-5f) << i;
+  }
+  // Every quad but the collapsed cap quads has four different corners.
+  int capQuads = 0;
+  for (int q = 0; q < s->numIndices; q += 4)
+    if (s->indices[q] == s->indices[q + 3]) ++capQuads;
+  EXPECT_EQ(2 * R, capQuads);
+}
+
+TEST(SpheroidTessellation, UnequalOrUnusableCountsAreRefusedWithAMessage) {
+  auto s = tessellated(0.6f, 1.6f, 2.0f, 10);
+  s->segments = 12;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(s->createGeometry());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(0u, err.find("Error: Spheroid::createGeometry"));
+  EXPECT_NE(std::string::npos, err.find("\"12\""));
+  EXPECT_EQ(nullptr, s->vertices);
+  EXPECT_FALSE(s->inMesh);
+  for (int rings : {0, 1, Spheroid::MaxRings + 1}) {
+    s->rings = s->segments = rings;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(s->createGeometry()) << rings;
+    testing::internal::GetCapturedStderr();
+  }
+  s->rings = s->segments = Spheroid::MaxRings;   // the largest that 16-bit indices allow
+  EXPECT_TRUE(s->createGeometry());
+}
+
+TEST(SpheroidFoci, GeometryRecomputesEccentricityAndFoci) {
+  auto s = tessellated(0.1f, 1.6f, 2.0f, 10);
+  ASSERT_TRUE(s->createGeometry());
+  EXPECT_NEAR(0.6f, s->e, 1e-6f);
+  EXPECT_NEAR(1.2f, s->focalDistance, 1e-6f);
+  expectNear(SSEVector4f(0, 0, 1.2f), s->focus1);
+  expectNear(SSEVector4f(0, 0, -1.2f), s->focus2);
+  auto sphere = tessellated(1.0f, 0.7f, 0.7f, 10);
+  EXPECT_FLOAT_EQ(1.0f, sphere->e);
+  ASSERT_TRUE(sphere->createGeometry());
+  EXPECT_FLOAT_EQ(0.0f, sphere->e);
+  expectNear(sphere->centre, sphere->focus1);
+  expectNear(sphere->centre, sphere->focus2);
+}
+
+TEST(SpheroidColours, AtomSpheresTakeTheirElementColour) {
+  auto m = kvtest::buildMolecule({"Cl", "Br", "Xx", "Nb", "cl"}, {});
+  const char* expected[] = {"0,255,0,255", "165,42,42,255", "255,255,255,255", "255,32,147,255",
+                            "0,255,0,255"};
+  for (size_t i = 0; i < m->atoms.size(); ++i) {
+    auto s = tessellated(1.0f, 0.5f, 0.5f, 4);
+    s->kind = 0;
+    s->owner = m->atoms[i];
+    ASSERT_TRUE(s->createGeometry());
+    EXPECT_EQ(expected[i], colourOf(*s, 0)) << m->atoms[i]->element;
+    EXPECT_EQ(colourOf(*s, 0), colourOf(*s, s->numVertices - 1));
+  }
+}
+
+TEST(SpheroidColours, OrbitalTakesItsAtomsColourAndOwnerlessSphereIsNeutral) {
+  auto m = kvtest::buildMolecule({"O"}, {});
+  Ao orbital;
+  orbital.atom = m->atoms[0];
+  auto s = tessellated(1.0f, 0.5f, 0.5f, 4);
+  s->kind = 1;
+  s->owner = &orbital;
+  ASSERT_TRUE(s->createGeometry());
+  EXPECT_EQ("240,0,0,255", colourOf(*s, 3));
+
+  auto loose = tessellated(1.0f, 0.5f, 0.5f, 4);
+  loose->kind = 0;   // no owner
+  ASSERT_TRUE(loose->createGeometry());
+  const std::string grey = std::to_string(Spheroid::NeutralGrey);
+  EXPECT_EQ(grey + "," + grey + "," + grey + ",255", colourOf(*loose, 5));
+}
+
+TEST(SpheroidColours, BondAxisColourFollowsTheOrderAndOddOrdersAreNeutral) {
+  auto m = kvtest::buildMolecule({"C", "R"}, {{0, 1, 2}});
+  Bond* bond = m->bonds[0];
+  auto s = tessellated(0.5f, 0.6f, 1.0f, 6);
+  s->kind = 2;
+  s->owner = bond;
+  ASSERT_TRUE(s->createGeometry());
+  for (int i = 0; i < s->numVertices; ++i) ASSERT_EQ("255,255,0,255", colourOf(*s, i));
+  bond->order = 9;
+  ASSERT_TRUE(s->createGeometry());
+  const std::string grey = std::to_string(Spheroid::NeutralGrey);
+  EXPECT_EQ(grey + "," + grey + "," + grey + ",255", colourOf(*s, 0));
+}
+
+TEST_F(EmptyTables, BondWithoutChargeIsColouredByShapeAlone) {
+  auto m = kvtest::buildMolecule({"C", "C"}, {{0, 1, 1}});
+  auto s = tessellated(0.5f, 0.6f, 1.0f, 10);
+  s->kind = 3;
+  s->owner = m->bonds[0];
+  ASSERT_TRUE(s->createGeometry());
+  // With Q = 0, h = K / A; at a pole t = a, so K = a.
+  const float area = s->calculateSurfaceArea();
+  unsigned char expected[3];
+  Spheroid::rampColour(1.0f / area, false, expected);
+  EXPECT_EQ(expected[0], s->colours[0]);
+  EXPECT_EQ(expected[1], s->colours[1]);
+  EXPECT_EQ(expected[2], s->colours[2]);
+  // A small h is close to red with a value near 1.
+  EXPECT_GE(s->colours[0], 230);
+  EXPECT_LE(s->colours[2], 10);
+  s->altColour = true;
+  ASSERT_TRUE(s->createGeometry());
+  EXPECT_EQ(expected[1], s->colours[0]);
+  EXPECT_EQ(expected[0], s->colours[1]);
+}
+
+TEST(SpheroidColours, RampCoversTheHueCircleAndDarkens) {
+  unsigned char rgb[3];
+  Spheroid::rampColour(0.0f, false, rgb);
+  EXPECT_EQ(255, rgb[0]);
+  EXPECT_EQ(0, rgb[1]);
+  Spheroid::rampColour(1.0f / 3.0f, false, rgb);   // green sector, value 5/6
+  EXPECT_EQ(0, rgb[0]);
+  EXPECT_NEAR(212, rgb[1], 1);
+  Spheroid::rampColour(1.0f, false, rgb);   // back to red at half value
+  EXPECT_EQ(127, rgb[0]);
+  Spheroid::rampColour(-3.0f, false, rgb);   // out of range: clamped, never past a byte
+  EXPECT_EQ(255, rgb[0]);
+}
+
+TEST_F(EmptyTables, BondOrbitalHasItsFirstFocusOnTheAnchorAtom) {
+  auto m = kvtest::buildMolecule({"C", "O"}, {{0, 1, 1}});
+  kvscene::giveSpheroids(*m, {SSEVector4f(1, 2, 3), SSEVector4f(1.6f, 2.8f, 3.0f)});
+  Spheroid* sphere1 = m->atoms[0]->sphere;
+  Spheroid* sphere2 = m->atoms[1]->sphere;
+  Spheroid* bondOrbital = m->bonds[0]->spheroid;
+  ASSERT_TRUE(bondOrbital->createTransformedGeometry());
+  expectNear(sphere1->centre, bondOrbital->focus1, 1e-4f);
+  expectNear(sphere2->centre, bondOrbital->focus2, 1e-4f);
+  expectNear(SSEVector4f(1.3f, 2.4f, 3.0f), bondOrbital->centre, 1e-4f);
+  // The focus2 pole, where the ramp starts, lies beyond atom 2.
+  const SSEVector4f pole = vertexOf(*bondOrbital, bondOrbital->numVertices - 1);
+  EXPECT_NEAR(1.0f + kvscene::kBondOverhang, (pole - sphere1->centre).length(), 1e-4f);
+
+  m->bonds[0]->momentTerm = 1.0f;   // a positive moment anchors the orbital on atom 2
+  ASSERT_TRUE(bondOrbital->createTransformedGeometry());
+  expectNear(sphere2->centre, bondOrbital->focus1, 1e-4f);
+  expectNear(sphere1->centre, bondOrbital->focus2, 1e-4f);
+}
+
+TEST(SpheroidPlacement, SpheresMoveToTheirCentreAndBondAxesKeepTheirPlace) {
+  auto sphere = tessellated(1.0f, 0.5f, 0.5f, 8);
+  sphere->centre = SSEVector4f(3, -1, 2);
+  ASSERT_TRUE(sphere->createTransformedGeometry());
+  expectNear(SSEVector4f(3, -1, 2.5f), vertexOf(*sphere, 0));
+  expectNear(SSEVector4f(3, -1, 2), sphere->centre);
+
+  auto axis = tessellated(0.6f, 0.8f, 1.0f, 8);
+  axis->kind = 2;
+  axis->focus1 = SSEVector4f(0, 0, 0);
+  axis->focus2 = SSEVector4f(0, 1.2f, 0);
+  axis->centre = SSEVector4f(0, 0.6f, 0);
+  ASSERT_TRUE(axis->createTransformedGeometry());
+  expectNear(SSEVector4f(0, 0, 0), axis->focus1, 1e-5f);
+  expectNear(SSEVector4f(0, 1.2f, 0), axis->focus2, 1e-5f);
+  expectNear(SSEVector4f(0, -0.4f, 0), vertexOf(*axis, 0), 1e-5f);   // local +z pole to -d
+}
+
+TEST(SpheroidTransforms, IdentityChangesNothingButTheCentre) {
+  auto s = tessellated(0.6f, 0.8f, 1.0f, 10);
+  ASSERT_TRUE(s->createGeometry());
+  s->centre = SSEVector4f(5, 5, 5);   // off the foci's midpoint on purpose
+  std::vector<float> before(s->vertices, s->vertices + 3 * s->numVertices);
+  const SSEVector4f f1 = s->focus1, f2 = s->focus2;
+  SSEMatrix4x4f identity;
+  s->transformVertices(&identity);
+  for (int i = 0; i < 3 * s->numVertices; ++i) ASSERT_EQ(before[i], s->vertices[i]);
+  expectNear(f1, s->focus1, 0.0f);
+  expectNear(f2, s->focus2, 0.0f);
+  expectNear(SSEVector4f(0, 0, 0), s->centre);
+}
+
+TEST(SpheroidTransforms, TranslationMovesCentreAndKeepsNormals) {
+  auto s = tessellated(0.6f, 0.8f, 1.0f, 10);
+  ASSERT_TRUE(s->createGeometry());
+  s->transformNormals();   // clamped directions from the centre
+  std::vector<float> normals(s->normals, s->normals + 3 * s->numVertices);
+  SSEMatrix4x4f shift;
+  shift.m[12] = 1.5f;
+  shift.m[13] = -2.0f;
+  shift.m[14] = 0.25f;
+  s->transformGeometry(&shift);
+  expectNear(SSEVector4f(1.5f, -2.0f, 0.25f), s->centre);
+  for (int i = 0; i < 3 * s->numVertices; ++i) EXPECT_NEAR(normals[i], s->normals[i], 1e-5f);
+  s->transformCenterAndFoci(&shift);
+  expectNear(SSEVector4f(3.0f, -4.0f, 0.5f), s->centre);
+  EXPECT_NEAR(1.5f, s->vertices[0], 1e-6f);   // the geometry stays where it was
+}
+
+TEST(SpheroidArea, AnalyticAreaAndTessellatedAreaAgree) {
+  Spheroid s(0.0f, 1.0f, 2.0f);
+  EXPECT_NEAR(21.48f, s.calculateSurfaceArea(), 0.01f);
+  Spheroid sphere(1.0f, 0.5f, 0.5f);
+  EXPECT_NEAR(kPi, sphere.calculateSurfaceArea(), 1e-5f);   // 4 pi r^2, not a division by 0
+  auto fine = tessellated(0.0f, 1.0f, 2.0f, 40);
+  ASSERT_TRUE(fine->createGeometry());
+  const float tessellatedArea = fine->calculateClippedSurfaceArea();
+  EXPECT_LT(tessellatedArea, 21.48f);
+  EXPECT_GT(tessellatedArea, 0.98f * 21.48f);
+}
+
+TEST(SpheroidCopies, LowLevelCloneCopiesGeometryAndTakesOverTheOwner) {
+  auto m = kvtest::buildMolecule({"C", "C"}, {{0, 1, 1}});
+  Bond* bond = m->bonds[0];
+  Spheroid* s = new Spheroid(0.6f, 0.8f, 1.0f);
+  s->rings = s->segments = 6;
+  s->kind = 3;
+  s->owner = bond;
+  bond->spheroid = s;
+  ASSERT_TRUE(s->createGeometry());
+  s->clipPoints.push_back(new SSEVector4f(0, 0, 0.5f));
+  s->clipNormals.push_back(new SSEVector4f(0, 0, -1.0f, 0.0f));
+  std::unique_ptr<Spheroid> original(s);
+  Spheroid* copy = s->lowLevelClone();
+  EXPECT_EQ(copy, bond->spheroid);
+  EXPECT_EQ(s->id, copy->id);
+  EXPECT_EQ(s->numVertices, copy->numVertices);
+  EXPECT_NE(s->vertices, copy->vertices);
+  EXPECT_EQ(0, std::memcmp(s->indices, copy->indices, 2 * s->numIndices));
+  ASSERT_EQ(1u, copy->clipPoints.size());
+  EXPECT_NE(s->clipPoints[0], copy->clipPoints[0]);
+  EXPECT_EQ(~0u, copy->bufferIds[0]);
+  EXPECT_EQ(copy->numIndices, copy->indexRange[1]);
+  bond->spheroid = nullptr;
+  delete copy;
+  m.reset();
+}

@@ -1,0 +1,148 @@
+#include <cmath>
+#include <memory>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+#include "parameters/InputParameters.h"
+#include "render/BufferObjects.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+#include "support/MoleculeBuilder.h"
+#include "tests/render/SpheroidScene.h"
+
+namespace {
+
+// Water-like: O in the middle, two H at about 104 degrees, all with spheroids.
+std::unique_ptr<Molecule> shownWater() {
+  auto m = kvtest::buildMolecule({"O", "H", "H"}, {{0, 1, 1}, {0, 2, 1}});
+  kvscene::giveSpheroids(*m, {SSEVector4f(0, 0, 0), SSEVector4f(0.96f, 0, 0),
+                              SSEVector4f(-0.23f, 0.93f, 0)});
+  return m;
+}
+
+class MeshOfMolecule : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tables = std::make_unique<InputParameters>(InputParameters::EmptyTables{});
+    previous = InputParameters::swapInstance(tables.get());
+  }
+  void TearDown() override { InputParameters::swapInstance(previous); }
+  std::unique_ptr<InputParameters> tables;
+  InputParameters* previous = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MeshOfMolecule, ClientArrayPathKeepsArraysAndMakesNoBuffers) {
+  ASSERT_EQ(2, GraphicsEngine::instance()->renderMode);
+  Mesh mesh;
+  Spheroid* s = new Spheroid(0.6f, 0.8f, 1.0f);
+  s->rings = s->segments = 10;
+  ASSERT_EQ(1, mesh.addSpheroid(s));
+  EXPECT_EQ(&mesh, s->meshSlot);
+  EXPECT_NE(nullptr, s->vertices);
+  EXPECT_EQ(92, s->vertexRange[1]);
+  EXPECT_EQ(400, s->indexRange[1]);
+  EXPECT_EQ(~0u, s->bufferIds[0]);
+  EXPECT_TRUE(mesh.vertexBuffers.empty());
+  Spheroid bad(0.6f, 0.8f, 1.0f);
+  bad.rings = 10;   // segments 0
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(0, mesh.addSpheroid(&bad));
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1u, mesh.spheroids.size());
+}
+
+TEST_F(MeshOfMolecule, RenderingASmallMoleculeClipsItsBondsAndKeepsOwnersValid) {
+  auto m = shownWater();
+  ASSERT_TRUE(m->renderMolecule());
+  Mesh* mesh = m->mesh;
+  ASSERT_EQ(5u, mesh->spheroids.size());
+  const std::set<Spheroid*> listed(mesh->spheroids.begin(), mesh->spheroids.end());
+  for (Atom* a : m->atoms) {
+    EXPECT_EQ(1u, listed.count(a->sphere));
+    EXPECT_TRUE(a->inMesh);
+  }
+  for (Bond* b : m->bonds) {
+    ASSERT_EQ(1u, listed.count(b->spheroid));
+    // Bonds sharing the oxygen cut each other; atom nuclei take no part.
+    EXPECT_EQ(1u, b->spheroid->clipPoints.size());
+    EXPECT_LT(b->spheroid->numVertices, 382);
+  }
+  EXPECT_TRUE(m->atoms[0]->sphere->clipPoints.empty());
+  EXPECT_EQ(mesh, m->atoms[0]->sphere->meshSlot);
+  m.reset();   // the sanitizer build checks each spheroid is freed once
+}
+
+TEST_F(MeshOfMolecule, MissingSpheroidStopsRenderingWithAMessage) {
+  auto m = shownWater();
+  delete m->bonds[1]->spheroid;
+  m->bonds[1]->spheroid = nullptr;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(m->renderMolecule());
+  EXPECT_EQ("Error: renderMolecule, no spheroid \n", testing::internal::GetCapturedStderr());
+  EXPECT_EQ(4u, m->mesh->spheroids.size());
+  m.reset();
+}
+
+TEST_F(MeshOfMolecule, LargeMoleculesAreDrawnUncut) {
+  std::vector<std::string> elements(101, "C");
+  std::vector<kvtest::Edge> edges;
+  std::vector<SSEVector4f> positions;
+  for (int i = 0; i < 101; ++i) {
+    positions.emplace_back(1.5f * i, 0.3f * (i % 2), 0.0f);
+    if (i > 0) edges.push_back({i - 1, i, 1});
+  }
+  auto m = kvtest::buildMolecule(elements, edges);
+  kvscene::giveSpheroids(*m, positions);
+  ASSERT_TRUE(m->renderMolecule());
+  for (const Spheroid* s : m->mesh->spheroids) EXPECT_TRUE(s->clipPoints.empty());
+  m.reset();
+}
+
+TEST_F(MeshOfMolecule, CentringMovesGeometryButNotCentres) {
+  auto m = shownWater();
+  ASSERT_TRUE(m->renderMolecule());
+  float sx = 0, sy = 0;
+  for (const Spheroid* s : m->mesh->spheroids) {
+    sx += s->centre.x;
+    sy += s->centre.y;
+  }
+  const Spheroid* oxygen = m->atoms[0]->sphere;
+  EXPECT_NEAR(0.0f, oxygen->centre.x, 1e-5f);
+  // The oxygen sphere's top pole sat at (0, 0, r); now it is shifted by minus the mean centre.
+  EXPECT_NEAR(-sx / 5.0f, oxygen->vertices[0], 1e-4f);
+  EXPECT_NEAR(-sy / 5.0f, oxygen->vertices[1], 1e-4f);
+  m.reset();
+}
+
+TEST_F(MeshOfMolecule, MoleculeTransformsMoveEverySpheroidAndPosition) {
+  auto m = shownWater();
+  m->positions = {SSEVector4f(0, 0, 0), SSEVector4f(0.96f, 0, 0), SSEVector4f(-0.23f, 0.93f, 0)};
+  SSEMatrix4x4f shift;
+  shift.m[12] = 2.0f;
+  m->transformCenterAndFoci(&shift);
+  EXPECT_FLOAT_EQ(2.0f, m->atoms[0]->sphere->centre.x);
+  EXPECT_FLOAT_EQ(2.96f, m->positions[1].x);
+  m.reset();
+}
+
+TEST(BufferObjects, ClientArrayPathCountsWithoutGL) {
+  ASSERT_EQ(2, GraphicsEngine::instance()->renderMode);
+  VertexBufferObject vertices;
+  std::vector<float> data(3 * 7999, 0.0f);
+  EXPECT_TRUE(vertices.addMeshData(7999, data.data()));
+  EXPECT_TRUE(vertices.addMeshData(1, data.data()));
+  EXPECT_FALSE(vertices.addMeshData(1, data.data()));
+  EXPECT_EQ(8000u, vertices.count);
+  IndexBufferObject indices;
+  std::uint16_t three[] = {0, 1, 2};
+  EXPECT_TRUE(indices.addMeshData(100, 3, three));
+  EXPECT_EQ(100, three[0]);   // the offset is added in the caller's array
+  EXPECT_EQ(102, three[2]);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+// Gives the atoms and bonds of a molecule the spheroids a reader would: a sphere of the given
+// radius on every atom and a bond orbital whose foci are the two nuclei, 20 rings by 20
+// segments each, all owned by their records. Shared by the spheroid tests and benchmarks.
+
+#include <cmath>
+#include <vector>
+
+#include "math/SSEVector4f.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+
+namespace kvscene {
+
+constexpr int kRings = 20;
+constexpr float kAtomRadius = 0.3f;
+// How far a bond orbital reaches past each nucleus, Angstrom.
+constexpr float kBondOverhang = 0.3f;
+
+inline void giveSpheroids(Molecule& m, const std::vector<SSEVector4f>& positions) {
+  for (size_t i = 0; i < m.atoms.size() && i < positions.size(); ++i) {
+    Atom* atom = m.atoms[i];
+    atom->position = positions[i];
+    auto* sphere = new Spheroid(1.0f, kAtomRadius, kAtomRadius);
+    sphere->rings = sphere->segments = kRings;
+    sphere->owner = atom;
+    sphere->kind = 0;
+    sphere->centre = positions[i];
+    atom->sphere = sphere;
+  }
+  for (Bond* bond : m.bonds) {
+    SSEVector4f d = bond->atom2->position - bond->atom1->position;
+    const float half = 0.5f * d.length();
+    const float a = half + kBondOverhang;
+    const float b = std::sqrt(a * a - half * half);
+    auto* orbital = new Spheroid(half / a, b, a);
+    orbital->rings = orbital->segments = kRings;
+    orbital->owner = bond;
+    orbital->kind = 3;
+    bond->spheroid = orbital;
+  }
+}
+
+}  // namespace kvscene
