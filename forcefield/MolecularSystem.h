@@ -10,10 +10,11 @@
 // Debye. Atom index a is the atom's position in the molecule's atom list (its id after update).
 //
 // Bodies: MolecularSystem.cpp (construction, parameters, charges), MolecularSystemTopology.cpp
-// (list builders), EnergyTerms.cpp, TorsionMachinery.cpp, DipoleAndEmag.cpp.
+// (list builders), EnergyTerms.cpp, TorsionMachinery.cpp, DipoleAndEmag.cpp, DihedralDriving.cpp.
 
 #include "math/SSEVector4f.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,28 @@ public:
   void DihedralGradient();
   void dihedralConstrains(std::vector<int>& dihedrals, std::vector<float>& targets);
   int FindConnect(int atom) const;
+
+  // --- Dihedral driving and torsion scans (DihedralDriving.cpp; angles in degrees) ------------
+  // True when the dihedral list holds (i, j, k, l) or (l, k, j, i).
+  bool isDihedral(int i, int j, int k, int l) const;
+  // The dihedral angle in radians in [0, 2 pi); 0 for bad indices or three collinear atoms.
+  float calculateDihedralAngle(int i, int j, int k, int l) const;
+  // Turns the k side of the j-k bond rigidly so that the dihedral becomes the target; does
+  // nothing for bad indices, a non-finite target or three collinear atoms.
+  void setRotation(int i, int j, int k, int l, double targetDegrees);
+  void resetDihedralAngles();
+  void checkDihedralDeviations();
+  // Sets the dihedral and relaxes the rest while holding it; the torsion axis of the j-k bond
+  // stays frozen. False (nothing done) for bad indices or a non-finite target.
+  bool setRelaxedRotation(int i, int j, int k, int l, double targetDegrees);
+  enum class ScanResult { Done, EmptyRange, Rejected };
+  // The relaxed scan: profile gets angle -> energy (kcal/mol) above the lowest point. Rejected,
+  // with a line on standard error and the profile untouched, for bad indices, a non-finite
+  // value, a zero step, a step against the range or more than maxScanPoints points; EmptyRange
+  // when the range holds fewer than three points.
+  ScanResult rotationPES(int i, int j, int k, int l, double startDegrees, double endDegrees,
+                         double stepDegrees, std::map<float, float>& profile);
+  static const int maxScanPoints = 100000;
 
 private:
   void copyMolecule(Molecule* molecule);

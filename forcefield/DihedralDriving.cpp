@@ -1,0 +1,232 @@
+// Measuring a dihedral, setting it rigidly, holding it while the rest relaxes, and the relaxed
+// torsion scan of the dihedral energy profiler. Angles here are degrees, except the radians of
+// calculateDihedralAngle.
+#include "forcefield/MolecularSystem.h"
+
+#include "forcefield/Minimization.h"
+#include "math/UtilityEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <limits>
+#include <vector>
+
+namespace {
+
+const float kPiF = 3.1415927f;
+const float kTwoPiF = 6.2831855f;
+
+struct Vec {
+  float x, y, z;
+};
+Vec minus(const SSEVector4f& a, const SSEVector4f& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec cross(const Vec& a, const Vec& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+float dot(const Vec& a, const Vec& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float length(const Vec& a) { return std::sqrt(dot(a, a)); }
+
+// The dihedral of four points in [0, 2 pi); false when three of them are collinear (the normal
+// shorter than minimumNormal).
+bool dihedralOf(const SSEVector4f& ri, const SSEVector4f& rj, const SSEVector4f& rk,
+                const SSEVector4f& rl, float minimumNormal, float& phi) {
+  const Vec e1 = minus(ri, rj), e2 = minus(rk, rj), e3 = minus(rl, rk);
+  const Vec c1 = cross(e1, e2), c2 = cross(e2, e3);
+  const float l1 = length(c1), l2 = length(c2);
+  if (!(l1 >= minimumNormal) || !(l2 >= minimumNormal) || l1 == 0.0f || l2 == 0.0f) return false;
+  float cosine = dot(c1, c2) / (l1 * l2);
+  cosine = std::min(1.0f, std::max(-1.0f, cosine));
+  phi = kPiF - std::acos(cosine);
+  if (dot(c1, e3) < 0.0f) phi = -phi;
+  if (phi < 0.0f) phi += kTwoPiF;
+  return true;
+}
+
+}  // namespace
+
+bool MolecularSystem::isDihedral(int i, int j, int k, int l) const {
+  for (int d = 0; d < dihedralCount; ++d) {
+    const int a = dihedralAtom1[d], b = dihedralAtom2[d], c = dihedralAtom3[d],
+              e = dihedralAtom4[d];
+    if ((a == i && b == j && c == k && e == l) || (a == l && b == k && c == j && e == i))
+      return true;
+  }
+  return false;
+}
+
+float MolecularSystem::calculateDihedralAngle(int i, int j, int k, int l) const {
+  for (int a : {i, j, k, l})
+    if (a < 0 || a >= atomCount) return 0.0f;
+  float phi = 0.0f;
+  if (!dihedralOf(coordinates[i], coordinates[j], coordinates[k], coordinates[l], 0.0f, phi))
+    return 0.0f;
+  return phi;
+}
+
+void MolecularSystem::setRotation(int i, int j, int k, int l, double targetDegrees) {
+  for (int a : {i, j, k, l})
+    if (a < 0 || a >= atomCount) return;
+  if (!std::isfinite(targetDegrees) || j == k) return;
+  std::vector<int> mark(atomCount, 0);
+  mark[j] = 1;
+  MolecularPartition(k, j, mark.data());
+  mark[j] = 0;
+  float phi = 0.0f;
+  if (!dihedralOf(coordinates[i], coordinates[j], coordinates[k], coordinates[l], 0.001f, phi))
+    return;
+  RotateGroup(j, k, mark.data(), phi * 180.0 / static_cast<double>(kPiF) - targetDegrees);
+}
+
+void MolecularSystem::resetDihedralAngles() {
+  if (constrainedDihedrals.size() != constraintTargets.size()) return;
+  for (size_t c = 0; c < constrainedDihedrals.size(); ++c) {
+    const int d = constrainedDihedrals[c];
+    if (d < 0 || d >= dihedralCount) continue;
+    setRotation(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d], dihedralAtom4[d],
+                constraintTargets[c]);
+  }
+}
+
+void MolecularSystem::checkDihedralDeviations() {
+  if (constrainedDihedrals.size() != constraintTargets.size()) return;
+  for (size_t c = 0; c < constrainedDihedrals.size(); ++c) {
+    const int d = constrainedDihedrals[c];
+    if (d < 0 || d >= dihedralCount) continue;
+    const float angle = calculateDihedralAngle(dihedralAtom1[d], dihedralAtom2[d],
+                                               dihedralAtom3[d], dihedralAtom4[d]);
+    std::cout << "Selected Dihedral Angle: " << angle * 180.0f / kPiF << "\t"
+              << constraintTargets[c] << std::endl;
+  }
+}
+
+namespace {
+
+// Freezes the torsion axis of the j-k bond (the last match); its index, or -1.
+int freezeAxis(MolecularSystem& system, int j, int k) {
+  int axis = -1;
+  for (int t = 0; t < system.torsionAxisCount; ++t) {
+    const int a = system.torsionAxisAtom1[t], b = system.torsionAxisAtom2[t];
+    if ((a == j && b == k) || (a == k && b == j)) axis = t;
+  }
+  if (axis >= 0) system.torsionAxisFrozen[axis] = true;
+  return axis;
+}
+
+// The first dihedral of the list with these atoms in either direction, as a restraint list.
+std::vector<int> restraintFor(const MolecularSystem& system, int i, int j, int k, int l) {
+  for (int d = 0; d < system.dihedralCount; ++d) {
+    const int a = system.dihedralAtom1[d], b = system.dihedralAtom2[d],
+              c = system.dihedralAtom3[d], e = system.dihedralAtom4[d];
+    if ((a == i && b == j && c == k && e == l) || (a == l && b == k && c == j && e == i))
+      return {d};
+  }
+  return {};
+}
+
+bool validAtoms(const MolecularSystem& system, int i, int j, int k, int l) {
+  for (int a : {i, j, k, l})
+    if (a < 0 || a >= system.atomCount) return false;
+  return true;
+}
+
+}  // namespace
+
+bool MolecularSystem::setRelaxedRotation(int i, int j, int k, int l, double targetDegrees) {
+  if (!validAtoms(*this, i, j, k, l) || !std::isfinite(targetDegrees)) {
+    std::cerr << "Error: setRelaxedRotation: \"" << i << " " << j << " " << k << " " << l << " "
+              << targetDegrees << "\"" << std::endl;
+    return false;
+  }
+  Minimization minimization;
+  minimization.maxSteps = 1000;
+  setRotation(i, j, k, l, targetDegrees);
+  freezeAxis(*this, j, k);
+  constrainedDihedrals = restraintFor(*this, i, j, k, l);
+  const bool restraintsWereOn = dihedralConstraintsEnabled;
+  dihedralConstraintsEnabled = true;
+  constraintTargets.assign(1, static_cast<float>(targetDegrees));
+  minimization.AdoptedBasisNewtonRaphson(this);
+  if (dihedralConstraintsEnabled) checkDihedralDeviations();
+  constrainedDihedrals.clear();
+  constraintTargets.clear();
+  dihedralConstraintsEnabled = restraintsWereOn;
+  return true;
+}
+
+MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, int l,
+                                                         double startDegrees, double endDegrees,
+                                                         double stepDegrees,
+                                                         std::map<float, float>& profile) {
+  auto reject = [&](const char* why) {
+    std::cerr << "Error: rotationPES: " << why << " \"" << startDegrees << " " << endDegrees
+              << " " << stepDegrees << "\"" << std::endl;
+    return ScanResult::Rejected;
+  };
+  if (!validAtoms(*this, i, j, k, l)) return reject("atom index out of range");
+  if (!std::isfinite(startDegrees) || !std::isfinite(endDegrees) || !std::isfinite(stepDegrees))
+    return reject("non-finite angle");
+  if (stepDegrees == 0.0) return reject("zero step");
+  const double intervals = (endDegrees - startDegrees) / stepDegrees;
+  if (intervals < 0.0) return reject("step against the range");
+  if (!(intervals < static_cast<double>(maxScanPoints))) return reject("too many points");
+  const int n = static_cast<int>(intervals - 1.0);
+  if (n <= 0) return ScanResult::EmptyRange;
+
+  Minimization minimization;
+  minimization.maxSteps = 1000;
+  UtilityEngine* utility = UtilityEngine::instance();
+  const int savedVerbosity = utility->printLevel;
+  utility->printLevel = 1;
+
+  setRotation(i, j, k, l, startDegrees);
+  const int axis = freezeAxis(*this, j, k);
+  constrainedDihedrals = restraintFor(*this, i, j, k, l);
+  const bool restraintsWereOn = dihedralConstraintsEnabled;
+  dihedralConstraintsEnabled = true;
+  const std::vector<SSEVector4f> scanStart = coordinates;
+
+  std::vector<float> angles;
+  double accumulated = startDegrees;
+  for (int p = 0; p <= n; ++p) {
+    accumulated += stepDegrees;
+    angles.push_back(static_cast<float>(accumulated));
+  }
+
+  auto evaluateAt = [&](double angle) {
+    const float key = static_cast<float>(angle);
+    constraintTargets.assign(1, key);
+    minimization.AdoptedBasisNewtonRaphson(this);
+    if (dihedralConstraintsEnabled) checkDihedralDeviations();
+    profile[key] = static_cast<float>(EnergyForce());
+    const double torsion = EFDihedral();
+    const double vanDerWaals = EVDW();
+    const double electrostatic = Eelec();
+    const double total = EnergyForce();
+    std::cout << key << "\t" << total << "\t" << electrostatic << "\t" << vanDerWaals << "\t"
+              << torsion << std::endl;
+  };
+
+  double angle = startDegrees;
+  for (int p = 0; p <= n; ++p) {
+    evaluateAt(angle);
+    angle = angles[p];
+    coordinates = scanStart;
+    setRotation(i, j, k, l, angle);
+  }
+  evaluateAt(angle);
+  if (std::fabs(endDegrees - angle) > 0.1) {
+    coordinates = scanStart;
+    setRotation(i, j, k, l, endDegrees);
+    evaluateAt(endDegrees);
+  }
+
+  dihedralConstraintsEnabled = restraintsWereOn;
+  coordinates = scanStart;
+  float lowest = std::numeric_limits<float>::max();
+  for (const auto& entry : profile) lowest = std::min(lowest, entry.second);
+  for (auto& entry : profile) entry.second -= lowest;
+  if (axis >= 0) torsionAxisFrozen[axis] = false;
+  utility->printLevel = savedVerbosity;
+  return ScanResult::Done;
+}

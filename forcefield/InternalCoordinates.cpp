@@ -1,0 +1,227 @@
+// The geometry-optimisation driver and its genetic torsion search.
+#include "forcefield/InternalCoordinates.h"
+
+#include "forcefield/Minimization.h"
+#include "forcefield/MolecularSystem.h"
+#include "math/SSEMatrix4x4f.h"
+#include "model/Atom.h"
+#include "model/Molecule.h"
+
+#include <boost/random/uniform_int_distribution.hpp>
+#include <boost/random/uniform_real_distribution.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <deque>
+#include <iostream>
+
+namespace {
+
+const float kPiF = 3.1415927f;
+// A second optimisation runs when the first leaves the RMS gradient above this.
+const double kSecondRunGradient = 10.0;
+
+}  // namespace
+
+InternalCoordinates::InternalCoordinates(Molecule* molecule_)
+    : molecule(molecule_),
+      geneCount(0),
+      populationSize(1000),
+      rng(1),
+      firstGeneration(0),
+      stallCount(0),
+      currentBestEnergy(0.0f),
+      bestEnergy(0.0f),
+      finished(false),
+      atomCount(molecule_ ? static_cast<int>(molecule_->numAtoms) : 0),
+      bondCount(molecule_ ? static_cast<int>(molecule_->numBonds) : 0),
+      rotatableBondAtom1(nullptr),
+      rotatableBondAtom2(nullptr),
+      positions(molecule_ && !molecule_->positions.empty() ? molecule_->positions.data() : nullptr),
+      system(new MolecularSystem(molecule_)) {
+  geneCount = system->rotatableBondCount;
+  rotatableBondAtom1 = system->rotatableBondAtom1.data();
+  rotatableBondAtom2 = system->rotatableBondAtom2.data();
+  const float energy = static_cast<float>(system->EnergyForce());
+  rankedPopulation[energy] = std::vector<float>(geneCount, 0.0f);
+}
+
+InternalCoordinates::~InternalCoordinates() { delete system; }
+
+bool InternalCoordinates::minimizeEnergy() {
+  const int count = system->atomCount;
+  if (molecule == nullptr || molecule->positions.size() < static_cast<size_t>(count)) {
+    std::cerr << "Error: InternalCoordinates::minimizeEnergy: no packed position per atom in \""
+              << (molecule ? molecule->getName() : std::string()) << "\"" << std::endl;
+    return false;
+  }
+  positions = molecule->positions.empty() ? nullptr : molecule->positions.data();
+  for (int a = 0; a < count; ++a) system->coordinates[a] = molecule->positions[a];
+  std::cout << "\n++++++++++++++ " << molecule->getName() << " ++++++++++++++\n";
+
+  auto report = [this](const char* when) {
+    const double angle = system->EFAngle();
+    const double bond = system->EFBond();
+    const double total = system->EnergyForce();
+    std::cout << when << total << "\tBond : " << bond << "\tAngle: " << angle << std::endl;
+  };
+  report("Energy before Minimization ");
+
+  Minimization minimization;
+  system->checkChirality = false;
+  minimization.maxSteps = 100;
+  minimization.SimulatedAnnealingDihedral(system);
+  minimization.maxSteps = 500;
+  minimization.AdoptedBasisNewtonRaphson(system);
+  if (system->lastGradient > kSecondRunGradient) minimization.AdoptedBasisNewtonRaphson(system);
+
+  report("Energy after Minimization ");
+  molecule->energyCorrection = -system->calEmag();
+  system->DipoleMoment();
+  molecule->dipoleMoment = static_cast<float>(system->dipoleMagnitude);
+  for (int a = 0; a < count; ++a) {
+    molecule->positions[a] = system->coordinates[a];
+    molecule->positions[a].w = 1.0f;
+  }
+  molecule->setAllAtomPositions();
+  return true;
+}
+
+void InternalCoordinates::initPopulation() { randomlyGenPop(population, populationSize); }
+
+void InternalCoordinates::randomlyGenPop(std::vector<std::vector<float> >& out, int count) {
+  rng.seed(static_cast<boost::random::minstd_rand::result_type>(std::time(nullptr)));
+  std::cout << std::fixed;
+  boost::random::uniform_real_distribution<float> angle(0.0f, 360.0f);
+  for (int c = 0; c < count; ++c) {
+    std::vector<float> individual(std::max(geneCount, 0));
+    for (float& gene : individual) gene = angle(rng);
+    out.push_back(individual);
+  }
+}
+
+void InternalCoordinates::calEnergy() {
+  if (molecule == nullptr) return;
+  const int count = system->atomCount;
+  if (molecule->positions.size() < static_cast<size_t>(count)) return;
+  const int individuals = std::min(populationSize, static_cast<int>(population.size()));
+  for (int p = 0; p < individuals; ++p) {
+    std::vector<SSEVector4f> copy(molecule->positions.begin(), molecule->positions.begin() + count);
+    const std::vector<float>& individual = population[p];
+    const int genesHere = std::min(geneCount, static_cast<int>(individual.size()));
+    for (int g = 0; g < genesHere; ++g)
+      rotateAboutEdge(rotatableBondAtom1[g], rotatableBondAtom2[g], individual[g], copy.data());
+    system->coordinates = copy;
+    rankedPopulation[static_cast<float>(system->NonBondedEnergy())] = individual;
+  }
+  populationSize = static_cast<int>(rankedPopulation.size());
+  if (rankedPopulation.size() < 3) {
+    finished = true;
+    bestGenes = rankedPopulation;
+    return;
+  }
+  const auto lowest = rankedPopulation.begin();
+  if (firstGeneration == 1) {
+    currentBestEnergy = bestEnergy = lowest->first;
+    bestGenes[lowest->first] = lowest->second;
+    return;
+  }
+  currentBestEnergy = lowest->first;
+  if (lowest->first < bestEnergy) {
+    bestEnergy = lowest->first;
+    bestGenes[lowest->first] = lowest->second;
+    stallCount = 0;
+  } else {
+    ++stallCount;
+  }
+}
+
+void InternalCoordinates::nextGen() {
+  const int parents = populationSize / 2 - populationSize / 10;
+  std::vector<std::vector<float> > next;
+  for (const auto& entry : rankedPopulation) {
+    if (static_cast<int>(next.size()) >= parents) break;
+    next.push_back(entry.second);
+  }
+  rng.seed(static_cast<boost::random::minstd_rand::result_type>(std::time(nullptr)));
+  std::cout << std::fixed;
+  const int available = static_cast<int>(next.size());
+  if (available > 0) {
+    boost::random::uniform_int_distribution<int> pick(0, std::min(parents, available) - 1);
+    for (int i = 0; i < parents; i += 2) {
+      const std::vector<float> first = next[pick(rng)];
+      const std::vector<float> second = next[pick(rng)];
+      crossOver(first, second, next);
+    }
+  }
+  population = next;
+  const int missing = populationSize - static_cast<int>(population.size());
+  if (missing > 0) randomlyGenPop(population, missing);
+  rankedPopulation.clear();
+}
+
+void InternalCoordinates::crossOver(std::vector<float> a, std::vector<float> b,
+                                    std::vector<std::vector<float> >& out) {
+  const size_t half = static_cast<size_t>(std::max(geneCount, 0) / 2);
+  std::vector<float> child1(a.begin(), a.begin() + std::min(half, a.size()));
+  if (b.size() > half) child1.insert(child1.end(), b.begin() + half, b.end());
+  std::vector<float> child2(b.begin(), b.begin() + std::min(half, b.size()));
+  if (a.size() > half) child2.insert(child2.end(), a.begin() + half, a.end());
+  out.push_back(child1);
+  out.push_back(child2);
+}
+
+void InternalCoordinates::rotateAboutEdge(int a, int b, float angleDegrees,
+                                          SSEVector4f* points) {
+  if (molecule == nullptr || points == nullptr) return;
+  const int count = std::min(static_cast<int>(molecule->atoms.size()), system->atomCount);
+  if (a < 0 || b < 0 || a >= count || b >= count || a == b) return;
+  SSEVector4f d(points[b].x - points[a].x, points[b].y - points[a].y, points[b].z - points[a].z,
+                0.0f);
+  d.normalize();
+  d.x = std::min(1.0f, std::max(-1.0f, d.x));
+  d.y = std::min(1.0f, std::max(-1.0f, d.y));
+  d.z = std::min(1.0f, std::max(-1.0f, d.z));
+  float yaw = -std::atan2(d.z, d.x);
+  float pitch = std::asin(d.y);
+  if (std::fabs(yaw) < 0.001f && d.x < 0.0f) {
+    yaw = 0.0f;
+    pitch = kPiF - pitch;
+  }
+  SSEMatrix4x4f transform;
+  transform.m[12] = -points[a].x;
+  transform.m[13] = -points[a].y;
+  transform.m[14] = -points[a].z;
+  SSEMatrix4x4f rotateY, rotateZ;
+  rotateY.createRotateYMatrix(-yaw);
+  rotateZ.createRotateZMatrix(-pitch);
+  transform *= rotateY;
+  transform *= rotateZ;
+  for (int i = 0; i < count; ++i) points[i] *= transform;
+
+  // b's side of the bond, b first, never entering a.
+  std::vector<bool> listed(count, false);
+  std::vector<int> side;
+  std::deque<int> queue;
+  listed[b] = true;
+  listed[a] = true;
+  queue.push_back(b);
+  while (!queue.empty()) {
+    const int current = queue.front();
+    queue.pop_front();
+    side.push_back(current);
+    Atom* atom = molecule->atoms[current];
+    if (atom == nullptr) continue;
+    std::vector<Bond*>::iterator it;
+    for (Atom* next = atom->getFirstAdjAtom(it); next != nullptr; next = atom->getNextAdjAtom(it)) {
+      const int index = next->id;
+      if (index < 0 || index >= count || listed[index]) continue;
+      listed[index] = true;
+      queue.push_back(index);
+    }
+  }
+  SSEMatrix4x4f turn;
+  turn.createRotateXMatrix(angleDegrees * kPiF / 180.0f);
+  for (int i : side) points[i] *= turn;
+}

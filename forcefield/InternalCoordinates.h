@@ -1,0 +1,62 @@
+#ifndef KV_FORCEFIELD_INTERNALCOORDINATES_H
+#define KV_FORCEFIELD_INTERNALCOORDINATES_H
+
+// The geometry-optimisation driver of the set-up pipeline: builds the force-field model of one
+// molecule, anneals its torsions, relaxes all coordinates with adopted-basis Newton-Raphson and
+// writes the geometry, the Emag energy correction and the dipole moment back into the molecule.
+// Also holds a genetic search over torsion angles that no command reaches.
+
+#include "math/SSEVector4f.h"
+
+#include <boost/random/linear_congruential.hpp>
+
+#include <map>
+#include <vector>
+
+class Molecule;
+class MolecularSystem;
+
+class InternalCoordinates {
+public:
+  explicit InternalCoordinates(Molecule* molecule);
+  ~InternalCoordinates();
+  InternalCoordinates(const InternalCoordinates&) = delete;
+  InternalCoordinates& operator=(const InternalCoordinates&) = delete;
+
+  // Optimises the molecule in place. False, with one line on standard error and the molecule
+  // untouched, when it has no packed position per atom.
+  bool minimizeEnergy();
+
+  // Genetic search over the rotatable bonds (energies are the system's non-bonded energy).
+  void initPopulation();
+  void randomlyGenPop(std::vector<std::vector<float> >& population, int count);
+  void calEnergy();
+  void nextGen();
+  void crossOver(std::vector<float> a, std::vector<float> b,
+                 std::vector<std::vector<float> >& out);
+  // Moves atom a to the origin and the a-b edge onto the x axis, then turns b's side of the bond
+  // about x by the angle. positions holds one entry per atom.
+  void rotateAboutEdge(int a, int b, float angleDegrees, SSEVector4f* positions);
+
+  Molecule* molecule;
+  int geneCount;
+  std::vector<float> genes;
+  int populationSize;
+  std::vector<std::vector<float> > population;
+  std::map<float, std::vector<float> > rankedPopulation;
+  std::map<float, std::vector<float> > bestGenes;
+  boost::random::minstd_rand rng;
+  int firstGeneration;
+  int stallCount;
+  float currentBestEnergy;
+  float bestEnergy;
+  bool finished;
+  int atomCount;
+  int bondCount;
+  int* rotatableBondAtom1;
+  int* rotatableBondAtom2;
+  SSEVector4f* positions;
+  MolecularSystem* system;
+};
+
+#endif

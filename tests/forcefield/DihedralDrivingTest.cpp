@@ -1,0 +1,160 @@
+// Measuring, setting and holding a dihedral, and the relaxed torsion scan.
+#include "forcefield/OptimiserFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+
+namespace {
+
+class DihedralDriving : public fftest::OptimiserTest {
+protected:
+  void SetUp() override {
+    OptimiserTest::SetUp();
+    butane = fftest::alkane(4);
+    system.reset(new MolecularSystem(butane.get()));
+  }
+  std::unique_ptr<Molecule> butane;
+  std::unique_ptr<MolecularSystem> system;
+};
+
+const float kPiF = 3.1415927f;
+
+double degreesOf(const MolecularSystem& s) {
+  return s.calculateDihedralAngle(0, 1, 2, 3) * 180.0 / kPiF;
+}
+
+int axisOf(const MolecularSystem& s, int j, int k) {
+  for (int t = 0; t < s.torsionAxisCount; ++t)
+    if ((s.torsionAxisAtom1[t] == j && s.torsionAxisAtom2[t] == k) ||
+        (s.torsionAxisAtom1[t] == k && s.torsionAxisAtom2[t] == j))
+      return t;
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(DihedralDriving, AnglesOfPlanarCisTransAndASmallTurn) {
+  auto& c = system->coordinates;
+  c[1] = SSEVector4f(0, 0, 0);
+  c[2] = SSEVector4f(1.5f, 0, 0);
+  c[0] = SSEVector4f(-0.5f, 1, 0);
+  c[3] = SSEVector4f(2.0f, 1, 0);
+  EXPECT_NEAR(0.0f, system->calculateDihedralAngle(0, 1, 2, 3), 1e-6);
+  c[3] = SSEVector4f(2.0f, -1, 0);
+  EXPECT_NEAR(kPiF, system->calculateDihedralAngle(0, 1, 2, 3), 1e-6);
+  // A small turn of the other sense away from cis lands just below 2 pi.
+  c[3] = SSEVector4f(2.0f, 1, 0.01f);
+  const float phi = system->calculateDihedralAngle(0, 1, 2, 3);
+  EXPECT_LT(phi, 2 * kPiF);
+  EXPECT_GT(phi, 2 * kPiF - 0.05f);
+  c[3] = SSEVector4f(2.0f, 1, -0.01f);
+  EXPECT_NEAR(0.01f, system->calculateDihedralAngle(0, 1, 2, 3), 1e-3);
+  // Collinear atoms and bad indices give 0, never NaN.
+  c[0] = SSEVector4f(-1.0f, 0, 0);
+  EXPECT_EQ(0.0f, system->calculateDihedralAngle(0, 1, 2, 3));
+  EXPECT_EQ(0.0f, system->calculateDihedralAngle(0, 1, 2, 99));
+}
+
+TEST_F(DihedralDriving, IsDihedralTakesEitherDirectionOnly) {
+  EXPECT_TRUE(system->isDihedral(0, 1, 2, 3));
+  EXPECT_TRUE(system->isDihedral(3, 2, 1, 0));
+  EXPECT_FALSE(system->isDihedral(1, 0, 2, 3));
+  EXPECT_FALSE(system->isDihedral(0, 2, 1, 3));
+}
+
+TEST_F(DihedralDriving, SetRotationReachesTheTargetRigidly) {
+  for (double target : {60.0, 180.0, 300.0, -30.0}) {
+    system->setRotation(0, 1, 2, 3, target);
+    const double expected = target < 0 ? target + 360.0 : target;
+    EXPECT_NEAR(expected, degreesOf(*system), 1e-3) << target;
+  }
+  const SSEVector4f d = system->coordinates[2] - system->coordinates[3];
+  EXPECT_NEAR(1.54, d.length(), 0.05);
+  const std::vector<SSEVector4f> before = system->coordinates;
+  system->setRotation(0, 1, 2, 3, std::numeric_limits<double>::quiet_NaN());
+  system->setRotation(0, 1, 2, -1, 10.0);
+  for (size_t a = 0; a < before.size(); ++a) EXPECT_EQ(before[a].x, system->coordinates[a].x);
+}
+
+TEST_F(DihedralDriving, RelaxedRotationHoldsTheDihedralAndLeavesTheAxisFrozen) {
+  const int axis = axisOf(*system, 1, 2);
+  ASSERT_GE(axis, 0);
+  ASSERT_TRUE(system->setRelaxedRotation(0, 1, 2, 3, 120.0));
+  EXPECT_NEAR(120.0, degreesOf(*system), 1.0);
+  EXPECT_TRUE(system->torsionAxisFrozen[axis]);
+  EXPECT_TRUE(system->constrainedDihedrals.empty());
+  EXPECT_TRUE(system->constraintTargets.empty());
+  EXPECT_FALSE(system->dihedralConstraintsEnabled);
+  EXPECT_FALSE(system->setRelaxedRotation(0, 1, 2, 3, std::numeric_limits<double>::infinity()));
+}
+
+TEST_F(DihedralDriving, FullTurnScanGivesThirtySevenPointsWithMinimumZero) {
+  setVerbosity(2);
+  std::map<float, float> profile;
+  ASSERT_EQ(MolecularSystem::ScanResult::Done,
+            system->rotationPES(0, 1, 2, 3, 0.0, 360.0, 10.0, profile));
+  ASSERT_EQ(37u, profile.size());
+  float lowest = 1e30f, highest = -1e30f;
+  int key = 0;
+  for (const auto& entry : profile) {
+    EXPECT_FLOAT_EQ(static_cast<float>(key), entry.first);
+    key += 10;
+    lowest = std::min(lowest, entry.second);
+    highest = std::max(highest, entry.second);
+  }
+  EXPECT_EQ(0.0f, lowest);
+  EXPECT_GT(highest, 1.0f);   // a real barrier: the restraint held the dihedral
+  EXPECT_NEAR(profile[0.0f], profile[360.0f], 1e-3);
+  // Afterwards: the axis free again, the verbosity as before, the scan start geometry.
+  EXPECT_FALSE(system->torsionAxisFrozen[axisOf(*system, 1, 2)]);
+  EXPECT_EQ(2, UtilityEngine::instance()->printLevel);
+  EXPECT_FALSE(system->dihedralConstraintsEnabled);
+  EXPECT_NEAR(0.0, degreesOf(*system), 1e-3);
+  // The scan's own runs print their headings at verbosity 1, no step rows.
+  ASSERT_FALSE(console.empty());
+  EXPECT_EQ("Minimization using Adopted-Basis Newton Raphson.", console.front());
+}
+
+TEST_F(DihedralDriving, ShortRangesAndAnEndBetweenSteps) {
+  std::map<float, float> profile;
+  EXPECT_EQ(MolecularSystem::ScanResult::Done,
+            system->rotationPES(0, 1, 2, 3, 0.0, 20.0, 10.0, profile));
+  ASSERT_EQ(3u, profile.size());
+  EXPECT_EQ(1u, profile.count(10.0f));
+  EXPECT_EQ(1u, profile.count(20.0f));
+
+  profile.clear();
+  EXPECT_EQ(MolecularSystem::ScanResult::EmptyRange,
+            system->rotationPES(0, 1, 2, 3, 0.0, 15.0, 10.0, profile));
+  EXPECT_TRUE(profile.empty());
+
+  // 0 to 25 by 10: 0, 10, 20, 30 from the list, then the end 25 on its own.
+  EXPECT_EQ(MolecularSystem::ScanResult::Done,
+            system->rotationPES(0, 1, 2, 3, 0.0, 25.0, 10.0, profile));
+  EXPECT_EQ(4u, profile.size());
+  EXPECT_EQ(1u, profile.count(25.0f));
+  // A backwards scan with a negative step is a valid range.
+  profile.clear();
+  EXPECT_EQ(MolecularSystem::ScanResult::Done,
+            system->rotationPES(0, 1, 2, 3, 40.0, 0.0, -10.0, profile));
+  EXPECT_EQ(5u, profile.size());
+}
+
+TEST_F(DihedralDriving, BadScanArgumentsAreRejectedWithTheProfileUntouched) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::map<float, float> profile = {{1.0f, 2.0f}};
+  const std::vector<SSEVector4f> before = system->coordinates;
+  using R = MolecularSystem::ScanResult;
+  EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, 360.0, 0.0, profile));
+  EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, 360.0, -10.0, profile));
+  EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, inf, 10.0, profile));
+  EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, nan, 360.0, 10.0, profile));
+  EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, 360.0, 1e-300, profile));
+  EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 40, 0.0, 360.0, 10.0, profile));
+  EXPECT_EQ(1u, profile.size());
+  for (size_t a = 0; a < before.size(); ++a) EXPECT_EQ(before[a].x, system->coordinates[a].x);
+}

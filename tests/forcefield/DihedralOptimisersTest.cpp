@@ -1,0 +1,116 @@
+// Simulated annealing of the torsion axes, steepest descent and steepest descent of dihedrals.
+#include "forcefield/Minimization.h"
+#include "forcefield/OptimiserFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class DihedralOptimisers : public fftest::OptimiserTest {};
+
+bool sameBits(const std::vector<SSEVector4f>& a, const std::vector<SSEVector4f>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0;
+}
+
+}  // namespace
+
+TEST_F(DihedralOptimisers, TwoAnnealingRunsAreBitIdenticalAndTurnTheMolecule) {
+  auto molecule = fftest::alkane(6);
+  MolecularSystem first(molecule.get()), second(molecule.get());
+  ASSERT_GT(first.torsionAxisCount, 0);
+  const std::vector<SSEVector4f> start = first.coordinates;
+  Minimization minimization;
+  minimization.maxSteps = 100;
+  minimization.SimulatedAnnealingDihedral(&first);
+  minimization.SimulatedAnnealingDihedral(&second);
+  EXPECT_TRUE(sameBits(first.coordinates, second.coordinates));
+  // The same system again from the same start gives the same result: the stream is reseeded.
+  second.coordinates = start;
+  minimization.SimulatedAnnealingDihedral(&second);
+  EXPECT_TRUE(sameBits(first.coordinates, second.coordinates));
+  // Only torsions turned: every bond length is kept.
+  for (int b = 0; b < first.bondCount; ++b) {
+    const SSEVector4f d0 = start[first.bondAtom1[b]] - start[first.bondAtom2[b]];
+    const SSEVector4f d1 = first.coordinates[first.bondAtom1[b]] - first.coordinates[first.bondAtom2[b]];
+    EXPECT_NEAR(d0.length(), d1.length(), 1e-4);
+  }
+  // Never above the start energy.
+  MolecularSystem fresh(molecule.get());
+  EXPECT_LE(first.NonBondedEnergy(), fresh.NonBondedEnergy() + 1e-9);
+}
+
+TEST_F(DihedralOptimisers, NoTorsionAxesMeansAnImmediateReturnWithoutOutput) {
+  setVerbosity(2);
+  auto molecule = fftest::formaldehyde();
+  MolecularSystem system(molecule.get());
+  ASSERT_EQ(0, system.torsionAxisCount);
+  const std::vector<SSEVector4f> start = system.coordinates;
+  Minimization minimization;
+  minimization.SimulatedAnnealingDihedral(&system);
+  minimization.SDDihedral(&system);
+  EXPECT_TRUE(sameBits(start, system.coordinates));
+  EXPECT_TRUE(console.empty());
+  minimization.SimulatedAnnealingDihedral(nullptr);
+}
+
+TEST_F(DihedralOptimisers, FrozenAxesAreNeverTurnedAndHeadingsFollowTheVerbosity) {
+  setVerbosity(1);
+  auto molecule = fftest::alkane(4);
+  MolecularSystem system(molecule.get());
+  const std::vector<SSEVector4f> start = system.coordinates;
+  for (int t = 0; t < system.torsionAxisCount; ++t) system.torsionAxisFrozen[t] = true;
+  Minimization minimization;
+  minimization.SimulatedAnnealingDihedral(&system);
+  EXPECT_TRUE(sameBits(start, system.coordinates));
+  ASSERT_EQ(2u, console.size());
+  EXPECT_EQ("Minimization using simulated annealing of dihedrals.", console[0]);
+  EXPECT_EQ("Exit simulated annealing of dihedrals.", console[1]);
+}
+
+TEST_F(DihedralOptimisers, FixedAtomsStayWhereTheyAre) {
+  auto molecule = fftest::alkane(5);
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.1f);
+  const std::vector<SSEVector4f> start = system.coordinates;
+  const std::vector<int> fixed = {0, 3, 7};
+  for (int a : fixed) system.atomFixed[a] = true;
+  Minimization minimization;
+  minimization.maxSteps = 50;
+  minimization.SimulatedAnnealingDihedral(&system);
+  minimization.SteepestDescent(&system);
+  minimization.SDDihedral(&system);
+  for (int a : fixed) {
+    EXPECT_EQ(start[a].x, system.coordinates[a].x) << a;
+    EXPECT_EQ(start[a].y, system.coordinates[a].y) << a;
+    EXPECT_EQ(start[a].z, system.coordinates[a].z) << a;
+  }
+}
+
+TEST_F(DihedralOptimisers, SteepestDescentRoutinesDoNotRaiseTheEnergy) {
+  auto molecule = fftest::alkane(4);
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.1f);
+  const double before = system.EnergyForce();
+  Minimization minimization;
+  minimization.maxSteps = 100;
+  const double best = minimization.SteepestDescent(&system);
+  EXPECT_LT(best, before);
+  EXPECT_NEAR(best, system.EnergyForce(), 1e-9);   // the best point is the one left
+
+  const double beforeDihedrals = system.EnergyForce();
+  setVerbosity(1);
+  minimization.SDDihedral(&system);
+  // It stops once a sweep changes the energy by less than the tolerance, where it stands.
+  EXPECT_LE(system.EnergyForce(), beforeDihedrals + 0.01);
+  ASSERT_FALSE(console.empty());
+  EXPECT_EQ("Minimization using SD of dihedrals.", console.front());
+  EXPECT_EQ("Exit SD of dihedrals.", console.back());
+
+  auto single = fftest::buildMolecule("carbon", {{"CH3", "C", 0.0f, 0.0f, 0.0f}}, {});
+  MolecularSystem lone(single.get());
+  EXPECT_EQ(0.0, minimization.SteepestDescent(&lone));   // zero force: no NaN
+  EXPECT_EQ(0.0f, lone.coordinates[0].x);
+}
