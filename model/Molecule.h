@@ -111,24 +111,41 @@ class Molecule {
   Molecule* copyGraph();
   std::string makeName();
 
-  // Ring perception, ring sequence matching and the bond-order reset of the edit modes: defined
-  // with ring perception (findAllSmallestRings is a stub in RingPerception.cpp until then).
+  // Ring perception (RingPerception.cpp): rebuilds the rings, ring-id sets, pi electrons and
+  // aromatic flags from the bond graph. Deterministic: the same graph gives the same rings.
   void findAllSmallestRings();
+  // Appends the smallest rings through each bond of start; `peeled` has one entry per atom.
+  void findSmallestRingForAtom(Atom* start, bool* peeled, std::vector<std::vector<int> >& found);
+  bool isNewRing(std::vector<int> ring) const;   // false when a registered ring holds the cycle
   void populatePiElectrons();
-  bool rearrangeRing(std::vector<int> sequence, std::vector<int>& ring);
-  void resetBondOrders(std::vector<Atom*> changedAtoms);
 
-  // Valence completion, hydrogens, typing and edit clean-up: defined with perception.
+  // Ring sequence matching (RingSequence.cpp). Sequences and rings are atom-id lists.
+  bool checkRingComponent(std::vector<int> sequence, std::vector<int> ring, int& position);
+  bool rearrangeRing(std::vector<int> sequence, std::vector<int>& ring);
+  int searchInRing(std::vector<int>& sequence);
+  void searchSequenceInRing(std::vector<int>& sequence, Ring* ring);
+  bool checkAromaticity(std::vector<int>& ring);
+  bool checkDuplicateRing(const int* first, const int* second, int count) const;
+  bool checkSingleRing(const int* ids, int count) const;
+
+  // Valence completion and hydrogens (ValenceCompletion.cpp).
   void findValenceVector();
   void fillTotalAndUsedValence();
-  void calTotalAvailableValence();
+  int calTotalAvailableValence() const;
   void addMissingHydrogens();
+  // Atom typing by rule levels and ring templates (AtomTyping.cpp).
   void findBestAtomType();
+  // Edit clean-up (EditCleanup.cpp).
+  void resetBondOrders(std::vector<Atom*> changedAtoms);
   void deleteExtraHydrogenAndDummyAtoms();
+  void deAromatic();
 
   // Construction: defined in construction/.
   void createOptimumGeometry();
-  // Energies: defined with the force field.
+  // Energies (eV): defined in forcefield/MoleculeEnergies.cpp. calTotalBondEnergy stores and
+  // returns the bond-energy sum less the correction; calHeatOfFormation needs it stored first.
+  float calTotalBondEnergy();
+  void calHeatOfFormation();
   std::string getListOfBondEnegries();
   // Rendering glue: defined in render/.
   bool renderMolecule();
