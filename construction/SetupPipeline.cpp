@@ -1,0 +1,293 @@
+// The set-up chain every reader and every edit runs: table parameters onto atoms and bonds,
+// optimisation (internal coordinates or Cartesian), and the atom spheres and bond spheroids
+// rebuilt from the packed positions.
+
+#include "io/IOEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+#include "forcefield/InternalCoordinates.h"
+#include "forcefield/Minimization.h"
+#include "forcefield/MolecularSystem.h"
+#include "math/SSEMatrix4x4f.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+#include "parameters/InputParameters.h"
+#include "parameters/ParameterRecords.h"
+
+namespace {
+
+constexpr double kBohrToAngstrom = 0.529;
+// Bond moment (Debye) per bond length (Angstrom) to the moment term the force field reads.
+constexpr float kMomentTermFactor = 4.802813f;
+constexpr float kPi = 3.1415927f;
+// Molecules above this many atoms get coarser spheres and spheroids.
+constexpr unsigned int kFineTessellationMaxAtoms = 100;
+constexpr int kFineTessellation = 20;
+constexpr int kCoarseTessellation = 16;
+constexpr int kBondAxisTessellation = 4;
+constexpr float kDummyRadius = 0.001f;
+constexpr float kZeroRadiusSphere = 0.05f;
+// Two nuclei closer than this (Angstrom) give a bond with no direction.
+constexpr double kCoincidentDistance = 1e-6;
+
+bool isDummy(const Atom* atom) { return atom != nullptr && atom->type == "DUM"; }
+
+// Copies one bond-table record onto a bond; the moment term only when asked.
+void applyBondRecord(Bond* bond, const BondParameters& record, bool withMoment) {
+  bond->focalDistance = record.distance;
+  bond->energy = record.bondEnergy;
+  bond->semiMajorAxis = record.majorAxis;
+  bond->isApproximated = record.approximated;
+  const float a = record.majorAxis;
+  const float halfD = record.distance / 2.0f;
+  const float squared = a * a - halfD * halfD;
+  bond->semiMinorAxis = squared > 0.0f ? std::sqrt(squared) : 0.0f;
+  if (withMoment && record.distance != 0.0f)
+    bond->momentTerm = record.bondMoment / record.distance * kMomentTermFactor;
+}
+
+SSEMatrix4x4f translation(const SSEVector4f& to) {
+  SSEMatrix4x4f t;
+  t.m[12] = to.x;
+  t.m[13] = to.y;
+  t.m[14] = to.z;
+  return t;
+}
+
+SSEVector4f packedPosition(const Molecule* molecule, const Atom* atom) {
+  if (atom == nullptr || atom->id < 0 ||
+      static_cast<size_t>(atom->id) >= molecule->positions.size())
+    return atom != nullptr ? atom->position : SSEVector4f();
+  return molecule->positions[atom->id];
+}
+
+}  // namespace
+
+void IOEngine::setParameters(Molecule* molecule) {
+  if (molecule == nullptr) return;
+  InputParameters* tables = InputParameters::instance();
+
+  const size_t atomCount = molecule->atoms.size();
+  for (size_t i = 0; i < atomCount; ++i) {
+    Atom* atom = molecule->atoms[i];
+    if (atom == nullptr) continue;
+    AtomTypeParameters record;
+    if (tables->findAtomTypeParameters(atom->type, record) != 0) {
+      atom->element = record.element;
+      atom->mass = record.mass;
+      atom->radius = static_cast<float>(record.radius * kBohrToAngstrom);
+      atom->superType = record.stype;
+      atom->piElectrons = static_cast<int>(record.piElectrons);
+    } else {
+      std::cerr << "Cannot find parameters for atom type " << atom->type << "\n";
+    }
+  }
+
+  bool approximated = false;
+  for (Bond* bond : molecule->bonds) {
+    if (bond == nullptr || bond->atom1 == nullptr || bond->atom2 == nullptr) continue;
+    BondParameters record;
+    if (tables->findBondParameters(bond->atom1->type, bond->atom2->type, bond->order, record) !=
+        0) {
+      applyBondRecord(bond, record, true);
+      approximated = approximated || record.approximated;
+      continue;
+    }
+    std::cerr << "Cannot find parameters for " << bond->atom1->type << " " << bond->atom2->type
+              << " " << bond->order << "\n";
+    BondParameters fallback;
+    if (tables->findBondParameters("CH3", "CH3", 1, fallback) != 0) {
+      applyBondRecord(bond, fallback, false);
+      approximated = approximated || fallback.approximated;
+    }
+  }
+  molecule->hasApproximatedParameters = approximated;
+}
+
+bool IOEngine::setCoordinates(Molecule* molecule) {
+  if (molecule == nullptr) return false;
+  const int tessellation = molecule->atoms.size() <= kFineTessellationMaxAtoms
+                               ? kFineTessellation
+                               : kCoarseTessellation;
+
+  for (Atom* atom : molecule->atoms) {
+    if (atom == nullptr) continue;
+    atom->position = packedPosition(molecule, atom);
+    float radius = atom->radius;
+    if (isDummy(atom))
+      radius = kDummyRadius;
+    else if (radius == 0.0f)
+      radius = kZeroRadiusSphere;
+    Spheroid* sphere = new Spheroid(1.0f, radius, radius);
+    sphere->rings = tessellation;
+    sphere->segments = tessellation;
+    sphere->owner = atom;
+    sphere->kind = 0;
+    sphere->focus1 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+    sphere->focus2 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+    sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+    SSEMatrix4x4f move = translation(atom->position);
+    sphere->transformCenterAndFoci(&move);
+    // A sphere that a mesh took belongs to the mesh; one that no mesh took is ours to free.
+    if (atom->sphere != nullptr && atom->sphere->meshSlot == nullptr) delete atom->sphere;
+    atom->sphere = sphere;
+  }
+
+  bool allBuilt = true;
+  for (Bond* bond : molecule->bonds) {
+    if (bond == nullptr || bond->atom1 == nullptr || bond->atom2 == nullptr) continue;
+    const SSEVector4f p1 = packedPosition(molecule, bond->atom1);
+    const SSEVector4f p2 = packedPosition(molecule, bond->atom2);
+    SSEVector4f delta = p2 - p1;
+    delta.w = 0.0f;
+    const double distance = delta.length();
+    const double c = distance / 2.0;
+
+    double a;
+    double b;
+    float e;
+    if (distance < kCoincidentDistance) {
+      // Coincident nuclei: no direction and no length to scale by. The bond keeps its stored
+      // axes and length (so the next run can still scale), and its spheroid is a small sphere
+      // on the shared point instead of a NaN shape.
+      a = bond->semiMajorAxis > 0.0 ? bond->semiMajorAxis : kZeroRadiusSphere;
+      b = a;
+      e = 0.0f;
+    } else {
+      a = bond->focalDistance > 0.0 ? bond->semiMajorAxis * distance / bond->focalDistance
+                                     : bond->semiMajorAxis;
+      if (c > a) {
+        std::cerr << "Error: major axis of bond is less than focal length\n";
+        allBuilt = false;   // this bond keeps its values and spheroid; the rest are rebuilt
+        continue;
+      }
+      b = std::sqrt(a * a - c * c);
+      e = static_cast<float>(c / a);
+      bond->semiMajorAxis = a;
+      bond->semiMinorAxis = b;
+      bond->focalDistance = distance;
+    }
+
+    SSEVector4f direction = delta;
+    direction.normalize();
+    direction.clamp();
+    const float yaw = -std::atan2(direction.z, direction.x);
+    const float pitch = std::asin(std::max(-1.0f, std::min(1.0f, direction.y)));
+    bond->orientation[0] = 0.0f;
+    bond->orientation[1] = yaw;
+    bond->orientation[2] = pitch;
+    bond->orientation[3] = 1.0f;
+
+    Spheroid* spheroid = new Spheroid(e, static_cast<float>(b), static_cast<float>(a));
+    const float cf = static_cast<float>(c);
+    spheroid->focus1 = SSEVector4f(0.0f, 0.0f, cf, 1.0f);
+    spheroid->focus2 = SSEVector4f(0.0f, 0.0f, -cf, 1.0f);
+    spheroid->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+    spheroid->owner = bond;
+    if (isDummy(bond->atom1) || isDummy(bond->atom2)) {
+      spheroid->kind = 2;
+      spheroid->rings = kBondAxisTessellation;
+      spheroid->segments = kBondAxisTessellation;
+      bond->isBondAxis = true;
+    } else {
+      spheroid->kind = 3;
+      spheroid->rings = tessellation;
+      spheroid->segments = tessellation;
+    }
+
+    // Long axis from z onto the bond: -90 degrees about y puts it along x, then pitch about z
+    // and yaw about y, then the move to the midpoint.
+    SSEMatrix4x4f place;
+    place.createRotateYMatrix(-kPi / 2.0f);
+    SSEMatrix4x4f turn;
+    turn.createRotateZMatrix(pitch);
+    place *= turn;
+    SSEMatrix4x4f swing;
+    swing.createRotateYMatrix(yaw);
+    place *= swing;
+    SSEVector4f midpoint = (p1 + p2) * 0.5f;
+    place *= translation(midpoint);
+    spheroid->transformCenterAndFoci(&place);
+
+    if (bond->spheroid != nullptr && bond->spheroid->meshSlot == nullptr) delete bond->spheroid;
+    bond->spheroid = spheroid;
+  }
+  return allBuilt;
+}
+
+bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
+  if (molecule == nullptr) return false;
+  if (!internalOnly)
+    for (Atom* atom : molecule->atoms)
+      if (isDummy(atom)) return optimizeGeometryF(molecule);
+
+  bool optimised;
+  {
+    InternalCoordinates driver(molecule);
+    optimised = driver.minimizeEnergy();
+  }
+  // A molecule the driver refused (no packed positions) is not called optimised.
+  if (optimised) molecule->isOptimized = true;
+  return setCoordinates(molecule);
+}
+
+namespace {
+
+// Energy report lines of the Cartesian runs, on standard output.
+void reportEnergies(MolecularSystem& system, const char* when) {
+  const double bond = system.EFBond();
+  const double total = system.EnergyForce();
+  std::cout << when << total << "\tBond : " << bond << std::endl;
+}
+
+// Copies the system's coordinates back into the packed positions, for the atoms counted when
+// the system was built (never past either array).
+void copyBack(const MolecularSystem& system, Molecule* molecule, size_t atomCount) {
+  const size_t count = std::min({atomCount, system.coordinates.size(),
+                                 molecule->positions.size()});
+  for (size_t i = 0; i < count; ++i) molecule->positions[i] = system.coordinates[i];
+}
+
+bool runCartesian(IOEngine* engine, Molecule* molecule, bool steepest) {
+  const size_t atomCount = molecule->atoms.size();
+  std::cout << "\n++++++++++++++ " << molecule->getName() << " ++++++++++++++\n";
+  MolecularSystem* system = new MolecularSystem(molecule);
+  reportEnergies(*system, "Energy before Minimization ");
+  Minimization minimization;
+  if (steepest)
+    minimization.SteepestDescent(system);
+  else
+    minimization.AdoptedBasisNewtonRaphson(system);
+  molecule->energyCorrection = -system->calEmag();
+  reportEnergies(*system, "Energy after Minimization ");
+  copyBack(*system, molecule, atomCount);
+  if (!steepest) molecule->setAllAtomPositions();
+  const bool built = engine->setCoordinates(molecule);
+  delete system;
+  return built;
+}
+
+}  // namespace
+
+bool IOEngine::optimizeGeometryF(Molecule* molecule) {
+  if (molecule == nullptr) return false;
+  return runCartesian(this, molecule, false);
+}
+
+bool IOEngine::localMinimization(Molecule* molecule) {
+  if (molecule == nullptr) return false;
+  return runCartesian(this, molecule, true);
+}
+
+void IOEngine::calProperty(Molecule* molecule) {
+  if (molecule == nullptr) return;
+  MolecularSystem* system = new MolecularSystem(molecule);
+  system->DipoleMoment();
+  molecule->dipoleMoment = static_cast<float>(system->dipoleMagnitude);
+  delete system;
+}

@@ -1,0 +1,220 @@
+// Coordinates from connectivity: chains, rings, fused systems, stereocentres and fragments,
+// built from graphs that went through the shipped perception and typing.
+
+#include <cmath>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "construction/SetupFixture.h"
+#include "model/Ring.h"
+#include "support/MoleculeBuilder.h"
+
+using kvtest::buildMolecule;
+using setuptest::angleDeg;
+using setuptest::distance;
+using setuptest::torsionDeg;
+
+class Coordinates : public setuptest::SetupTest {};
+
+namespace {
+
+// Perception, table parameters and the construction, as the readers run them.
+std::unique_ptr<Molecule> construct(const std::vector<std::string>& elements,
+                                    const std::vector<kvtest::Edge>& edges) {
+  auto m = buildMolecule(elements, edges);
+  setuptest::perceive(*m);
+  setuptest::engine()->setParameters(m.get());
+  m->createOptimumGeometry();
+  return m;
+}
+
+std::vector<kvtest::Edge> ringEdges(int size, int order = 1) {
+  std::vector<kvtest::Edge> edges;
+  for (int i = 0; i < size; ++i) edges.push_back({i, (i + 1) % size, order});
+  return edges;
+}
+
+Atom* ringAtom(Molecule& m, const Ring* ring, int k) {
+  const int n = static_cast<int>(ring->atomIds.size());
+  return m.atoms[ring->atomIds[((k % n) + n) % n]];
+}
+
+}  // namespace
+
+TEST_F(Coordinates, OneAtomEndsAtTheOrigin) {
+  auto m = buildMolecule({"Cl"}, {});
+  setuptest::engine();
+  m->createOptimumGeometry();
+  ASSERT_EQ(1u, m->positions.size());
+  EXPECT_EQ(0.0f, m->positions[0].x);
+  EXPECT_EQ(0.0f, m->positions[0].y);
+  EXPECT_EQ(0.0f, m->positions[0].z);
+  EXPECT_TRUE(m->atoms[0]->isPlaced);
+}
+
+TEST_F(Coordinates, EveryAtomIsPlacedOnceWithFinitePositions) {
+  // Isobutanol with an ester side: branches, a carbonyl and terminal atoms.
+  auto m = construct({"C", "C", "C", "C", "O", "C", "O", "O"},
+                     {{0, 1, 1}, {1, 2, 1}, {1, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 6, 2},
+                      {5, 7, 1}});
+  ASSERT_EQ(m->atoms.size(), m->positions.size());
+  for (size_t i = 0; i < m->atoms.size(); ++i) {
+    EXPECT_TRUE(m->atoms[i]->isPlaced);
+    EXPECT_TRUE(std::isfinite(m->positions[i].x) && std::isfinite(m->positions[i].y) &&
+                std::isfinite(m->positions[i].z));
+    for (size_t j = 0; j < i; ++j)
+      EXPECT_GT(distance(m->atoms[i], m->atoms[j]), 0.5) << i << " and " << j << " overlap";
+  }
+}
+
+TEST_F(Coordinates, ChainBondsTakeTheirTableLengthAndTransDihedrals) {
+  auto m = construct({"C", "C", "C", "C"}, {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}});
+  for (const Bond* b : m->bonds)
+    EXPECT_NEAR(b->focalDistance, distance(b->atom1, b->atom2), 1e-3) << b->getName();
+  const Bond* middle = m->getBond(m->atoms[1], m->atoms[2]);
+  ASSERT_TRUE(middle->hasDihedral);
+  EXPECT_NEAR(180.0, std::fabs(torsionDeg(m->atoms[0], m->atoms[1], m->atoms[2], m->atoms[3])),
+              1.0);
+}
+
+TEST_F(Coordinates, ADihedralSetBeforehandIsKept) {
+  auto m = buildMolecule({"C", "C", "C", "C"}, {{0, 1, 1}, {1, 2, 2}, {2, 3, 1}});
+  setuptest::perceive(*m);
+  setuptest::engine()->setParameters(m.get());
+  Bond* middle = m->getBond(m->atoms[1], m->atoms[2]);
+  middle->dihedralAtom1 = m->atoms[0];
+  middle->dihedralAtom2 = m->atoms[3];
+  middle->dihedral = 0.0f;   // cis
+  middle->hasDihedral = true;
+  m->createOptimumGeometry();
+  EXPECT_EQ(0.0f, middle->dihedral);
+  EXPECT_NEAR(0.0, torsionDeg(m->atoms[0], m->atoms[1], m->atoms[2], m->atoms[3]), 1.0);
+}
+
+TEST_F(Coordinates, BenzeneIsAFlatHexagonOfRingBondLength) {
+  auto m = kvtest::buildBenzene();
+  setuptest::perceive(*m);
+  setuptest::engine()->setParameters(m.get());
+  m->createOptimumGeometry();
+  ASSERT_EQ(1u, m->rings.size());
+  const Ring* ring = m->rings[0];
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_NEAR(1.3941, distance(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)), 1e-4);
+    EXPECT_NEAR(120.0,
+                angleDeg(ringAtom(*m, ring, k - 1), ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)),
+                0.05);
+    EXPECT_NEAR(0.0,
+                torsionDeg(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1),
+                           ringAtom(*m, ring, k + 2), ringAtom(*m, ring, k + 3)),
+                0.1);
+  }
+}
+
+TEST_F(Coordinates, CyclohexaneIsACrownWithTetrahedralAnglesAndAlternatingTorsions) {
+  auto m = construct({"C", "C", "C", "C", "C", "C"}, ringEdges(6));
+  ASSERT_EQ(1u, m->rings.size());
+  const Ring* ring = m->rings[0];
+  double previous = 0.0;
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_NEAR(1.3941, distance(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)), 1e-3);
+    EXPECT_NEAR(109.47,
+                angleDeg(ringAtom(*m, ring, k - 1), ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)),
+                0.1);
+    const double t = torsionDeg(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1),
+                                ringAtom(*m, ring, k + 2), ringAtom(*m, ring, k + 3));
+    EXPECT_NEAR(60.0, std::fabs(t), 0.5);
+    if (k > 0) {
+      EXPECT_LT(t * previous, 0.0) << "torsions must alternate in sign";
+    }
+    previous = t;
+  }
+}
+
+TEST_F(Coordinates, SmallRingsArePlanarPolygons) {
+  for (int size : {3, 4, 5}) {
+    std::vector<std::string> elements(size, "C");
+    auto m = construct(elements, ringEdges(size));
+    ASSERT_EQ(1u, m->rings.size()) << size;
+    const Ring* ring = m->rings[0];
+    const double polygon = 180.0 - 360.0 / size;
+    for (int k = 0; k < size; ++k)
+      EXPECT_NEAR(polygon,
+                  angleDeg(ringAtom(*m, ring, k - 1), ringAtom(*m, ring, k),
+                           ringAtom(*m, ring, k + 1)),
+                  0.1)
+          << "ring of " << size;
+  }
+}
+
+TEST_F(Coordinates, TwoWatersStandSideBySideAlongX) {
+  auto m = construct({"O", "O"}, {});
+  ASSERT_EQ(6u, m->atoms.size());   // two oxygens with their hydrogens
+  // The first fragment is the first oxygen with its hydrogens; the second seed lies 2 A beyond
+  // the first fragment's largest x, at its largest y and z.
+  float maxX = -1e9f, maxY = -1e9f, maxZ = -1e9f;
+  const Atom* secondSeed = m->atoms[1];
+  for (const Atom* a : m->atoms) {
+    if (a == secondSeed) continue;
+    bool inSecond = false;
+    for (const Bond* b : secondSeed->bonds) inSecond = inSecond || b->atom1 == a || b->atom2 == a;
+    if (inSecond) continue;
+    maxX = std::max(maxX, a->position.x);
+    maxY = std::max(maxY, a->position.y);
+    maxZ = std::max(maxZ, a->position.z);
+  }
+  EXPECT_NEAR(maxX + 2.0f, secondSeed->position.x, 1e-4);
+  EXPECT_NEAR(maxY, secondSeed->position.y, 1e-4);
+  EXPECT_NEAR(maxZ, secondSeed->position.z, 1e-4);
+}
+
+TEST_F(Coordinates, ALinearCentrePutsItsSecondNeighbourOpposite) {
+  // Carbon dioxide: the default angle of a centre with more used valence than bonds is 180.
+  auto m = construct({"O", "C", "O"}, {{0, 1, 2}, {1, 2, 2}});
+  EXPECT_NEAR(180.0, angleDeg(m->atoms[0], m->atoms[1], m->atoms[2]), 0.1);
+}
+
+TEST_F(Coordinates, MirrorLabelsGiveMirrorImages) {
+  auto build = [](int label) {
+    auto m = buildMolecule({"C", "F", "Cl", "Br", "I"},
+                           {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
+    setuptest::perceive(*m);
+    setuptest::engine()->setParameters(m.get());
+    m->atoms[0]->neighbours = {m->atoms[1], m->atoms[2], m->atoms[3], m->atoms[4]};
+    m->atoms[0]->piCount = label;
+    m->createOptimumGeometry();
+    return m;
+  };
+  auto one = build(1);
+  auto two = build(2);
+  // Same first two neighbours, the third and fourth swap sides: the signed volume flips.
+  auto volume = [](Molecule& m) {
+    return torsionDeg(m.atoms[1], m.atoms[0], m.atoms[2], m.atoms[3]);
+  };
+  EXPECT_NEAR(volume(*one), -volume(*two), 0.5);
+  EXPECT_GT(std::fabs(volume(*one)), 60.0);
+}
+
+TEST_F(Coordinates, ALabelOutsideOneAndTwoCountsAsNone) {
+  auto m = buildMolecule({"C", "F", "Cl", "Br", "I"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
+  setuptest::perceive(*m);
+  setuptest::engine()->setParameters(m.get());
+  m->atoms[0]->neighbours = {m->atoms[1], m->atoms[2], m->atoms[3], m->atoms[4]};
+  m->atoms[0]->piCount = 7;
+  m->createOptimumGeometry();
+  for (int i = 1; i <= 4; ++i) EXPECT_GT(distance(m->atoms[0], m->atoms[i]), 1.0) << i;
+}
+
+TEST_F(Coordinates, APlacedAtomKeepsItsPosition) {
+  auto m = buildMolecule({"C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}});
+  setuptest::perceive(*m);
+  setuptest::engine()->setParameters(m.get());
+  m->atoms[1]->position = SSEVector4f(5.0f, -3.0f, 2.0f, 1.0f);
+  m->atoms[1]->isPlaced = true;
+  m->createOptimumGeometry();
+  EXPECT_EQ(5.0f, m->atoms[1]->position.x);
+  EXPECT_EQ(-3.0f, m->atoms[1]->position.y);
+  EXPECT_EQ(2.0f, m->atoms[1]->position.z);
+  EXPECT_NEAR(m->getBond(m->atoms[0], m->atoms[1])->focalDistance,
+              distance(m->atoms[0], m->atoms[1]), 1e-3);
+}

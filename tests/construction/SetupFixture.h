@@ -1,0 +1,134 @@
+#pragma once
+
+// Shared helpers of the set-up chain tests: one application object per test binary (the file
+// singleton's tree roots are widgets' items), the shipped perception in the MDL reader's
+// order, and small geometry measurements.
+
+#include <QApplication>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "io/IOEngine.h"
+#include "math/SSEVector4f.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+
+namespace setuptest {
+
+inline void ensureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "construction_tests";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: tearing the offscreen platform down at exit leaks its screen objects.
+  static QApplication* application = new QApplication(argc, argv);
+  (void)application;
+}
+
+inline IOEngine* engine() {
+  ensureApplication();
+  return IOEngine::instance();
+}
+
+// Valences, rings, hydrogens and types, as the MDL reader runs them.
+inline void perceive(Molecule& m) {
+  m.findValenceVector();
+  m.fillTotalAndUsedValence();
+  m.findAllSmallestRings();
+  m.addMissingHydrogens();
+  m.findBestAtomType();
+}
+
+inline double distance(const Atom* a, const Atom* b) {
+  const double dx = a->position.x - b->position.x;
+  const double dy = a->position.y - b->position.y;
+  const double dz = a->position.z - b->position.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// Angle a-b-c in degrees.
+inline double angleDeg(const Atom* a, const Atom* b, const Atom* c) {
+  const double ux = a->position.x - b->position.x, uy = a->position.y - b->position.y,
+               uz = a->position.z - b->position.z;
+  const double vx = c->position.x - b->position.x, vy = c->position.y - b->position.y,
+               vz = c->position.z - b->position.z;
+  const double cosine = (ux * vx + uy * vy + uz * vz) /
+                        std::sqrt((ux * ux + uy * uy + uz * uz) * (vx * vx + vy * vy + vz * vz));
+  return std::acos(std::max(-1.0, std::min(1.0, cosine))) * 180.0 / M_PI;
+}
+
+// Signed torsion a-b-c-d in degrees (IUPAC sign).
+inline double torsionDeg(const Atom* a, const Atom* b, const Atom* c, const Atom* d) {
+  auto sub = [](const Atom* p, const Atom* q) {
+    return std::array<double, 3>{p->position.x - q->position.x, p->position.y - q->position.y,
+                                 p->position.z - q->position.z};
+  };
+  auto cross = [](const std::array<double, 3>& x, const std::array<double, 3>& y) {
+    return std::array<double, 3>{x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2],
+                                 x[0] * y[1] - x[1] * y[0]};
+  };
+  auto dot = [](const std::array<double, 3>& x, const std::array<double, 3>& y) {
+    return x[0] * y[0] + x[1] * y[1] + x[2] * y[2];
+  };
+  const auto b1 = sub(b, a), b2 = sub(c, b), b3 = sub(d, c);
+  const auto n1 = cross(b1, b2), n2 = cross(b2, b3);
+  const double len = std::sqrt(dot(b2, b2));
+  const std::array<double, 3> m1 = cross(n1, {b2[0] / len, b2[1] / len, b2[2] / len});
+  return std::atan2(dot(m1, n2), dot(n1, n2)) * 180.0 / M_PI;
+}
+
+// Element-level bond rows: the lookup falls back to element symbols, so these give every common
+// bond a length. Columns: ATOM1 ATOM2 order major-axis(Bohr) distance(A) energy(eV) moment(D).
+inline const char* elementBondRows() {
+  return R"(C  C  1 2.0000 1.54000 3.60 0.00
+C  C  2 1.8000 1.34000 6.30 0.00
+C  C  3 1.6500 1.20000 8.50 0.00
+C  H  1 1.6492 1.10974 4.16 0.37
+O  H  1 1.5500 0.96000 4.80 1.50
+N  H  1 1.5800 1.01000 4.00 1.30
+C  O  1 1.9000 1.43000 3.70 0.70
+C  O  2 1.5000 1.22000 7.50 2.30
+C  N  1 1.9500 1.47000 3.00 0.20
+C  F  1 1.8000 1.35000 4.90 1.40
+C  CL 1 2.2000 1.77000 3.40 1.50
+C  BR 1 2.4000 1.94000 2.90 1.40
+C  I  1 2.6000 2.14000 2.30 1.20
+)";
+}
+
+// The shipped tables with the element bond rows added, in place of the process-wide tables
+// for the life of the object.
+class ScopedTables {
+ public:
+  ScopedTables() : tables_(InputParameters::EmptyTables{}) {
+    InputParameters::instance();   // registers the embedded resources
+    tables_.loadTables(InputParameters::resourcePrefix);
+    tables_.parseBondTable(elementBondRows());
+    previous_ = InputParameters::swapInstance(&tables_);
+  }
+  ~ScopedTables() { InputParameters::swapInstance(previous_); }
+  ScopedTables(const ScopedTables&) = delete;
+  ScopedTables& operator=(const ScopedTables&) = delete;
+
+ private:
+  InputParameters tables_;
+  InputParameters* previous_ = nullptr;
+};
+
+// A test with the fuller tables and the application object in place.
+class SetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ensureApplication(); }
+  ScopedTables tables_;
+};
+
+}  // namespace setuptest
