@@ -1,0 +1,42 @@
+#pragma once
+
+// Operations on whole molecules that callers make on the stack: joining two molecules at open
+// bond axes, unique rings, hydrogen counts for the SMILES writer, size and volume.
+
+#include <vector>
+
+class Bond;
+class Molecule;
+
+class MoleculeOperations {
+ public:
+  MoleculeOperations() = default;
+
+  // Joins second onto first at two open bond axes (bonds to a "DUM" atom) of the same order:
+  // the axes and dummies go, second is merged into first (and consumed), and a new bond joins
+  // the two real atoms. The first molecule, or null (nothing changed) for a null argument, axes
+  // of different orders, an axis without a dummy end, or a failed merge.
+  Molecule* joinMolecules(Molecule* first, Bond* axis1, Molecule* second, Bond* axis2);
+  // Replaces the rings by the unique smallest cycles; false (rings untouched) when there is
+  // none.
+  bool findUniqueRings(Molecule* molecule);
+  // numImplicitH of every non-hydrogen atom = its neighbours that are hydrogens the SMILES
+  // writer leaves out (element "H", status flag set, bonded only to it).
+  void calAttachedHydrogens(Molecule* molecule);
+  // Diagonal of the box over the atom-sphere centres and the origin, Angstrom.
+  float calculateLength(Molecule* molecule);
+  // Min x, y, z, max x, y, z over bond spheroid ends, atom spheres and orbitals, widened by
+  // 2.0; a block of six floats from malloc that the caller frees; null for a null molecule.
+  float* calculateBoundingBox(Molecule* molecule);
+  // Total valences from the element names; false at the first atom left below its used valence.
+  bool setValence(Molecule* molecule);
+  // Hydrogens up to each flagged atom's total valence, then calAttachedHydrogens.
+  bool addExplicitHydrogens(Molecule* molecule);
+  // Largest first by atom count less bond axes.
+  void sortMoleculeVector(std::vector<Molecule*>* molecules);
+
+  void* reserved = nullptr;   // read by nothing
+};
+
+// True when a has more atoms than b.
+bool compareMolecule(Molecule* a, Molecule* b);

@@ -1,0 +1,496 @@
+// The SMILES grammar: from text to the bare graph of atoms and bonds with stereo marks.
+
+#include "io/SmilesParser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <iostream>
+#include <set>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Builder.h"
+#include "model/Molecule.h"
+
+namespace {
+
+const int kMaxHydrogenCount = 9;
+const int kMaxChargeMagnitude = 8;
+const float kTransDihedral = 3.1415927f;
+
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool isLower(char c) { return std::islower(static_cast<unsigned char>(c)) != 0; }
+
+// Bracket symbols this program has no tables for; each is refused rather than read as its first
+// letter, which would silently make "Cu" a carbon.
+const std::set<std::string>& refusedSymbols() {
+  static const std::set<std::string> symbols = {
+      "Li", "Te", "Mg", "Ti", "Zr", "Ta", "Db", "Mo", "Tc", "Mt", "Ag", "Au", "Ga", "Tl", "At", "Ar",
+      "Kr", "Xe", "La", "Eu", "Gd", "Er", "Tb", "Tm", "Yb", "Lu", "Ac", "Th", "Am", "Md", "Lr", "Na",
+      "Nb", "Ne", "Nd", "Np", "No", "Cs", "Ca", "Cu", "Cd", "Ce", "Cm", "Cf", "Fr", "Fm", "Be", "Bh",
+      "Bi", "Bk", "Sr", "Sg", "Se", "Sm", "Hf", "Hs", "Hg", "He", "Ho", "Os", "Ir", "In", "Pd", "Pt",
+      "Po", "Pr", "Pm", "Pa", "Pu", "Rb", "Ra", "Rf", "Re", "Ru", "Rh", "Rg", "Rn"};
+  return symbols;
+}
+
+void link(Atom* a, Atom* b) {
+  a->neighbours.push_back(b);
+  b->neighbours.push_back(a);
+}
+
+void unlink(Atom* a, Atom* b) {
+  auto drop = [](Atom* from, Atom* x) {
+    auto it = std::find(from->neighbours.begin(), from->neighbours.end(), x);
+    if (it != from->neighbours.end()) from->neighbours.erase(it);
+  };
+  drop(a, b);
+  drop(b, a);
+}
+
+}  // namespace
+
+SmilesParser::SmilesParser() { Clear(); }
+
+SmilesParser::~SmilesParser() {
+  for (auto& entry : stereoRecords) delete entry.second;
+}
+
+void SmilesParser::Clear() {
+  text.clear();
+  doubleBonds.clear();
+  branchStack.clear();
+  openRings.clear();
+  openRingNumbers.clear();
+  for (auto& entry : stereoRecords) delete entry.second;
+  stereoRecords.clear();
+  ringClosureOrderNumbers.clear();
+  stereoFlags.clear();
+  position = 0;
+  pendingOrder = 1;
+  bondSymbolWritten = false;
+  aromaticAtom = false;
+  aromaticBond = false;
+  ring = false;
+  noBond = false;
+  pendingAtCount = 0;
+  pendingSlash = -1;
+  currentAtom = nullptr;
+  previousAtom = nullptr;
+}
+
+bool SmilesParser::fail(const std::string& what) const {
+  std::cerr << "Error: SmilesParser: " << what << " in \"" << text << "\"\n";
+  return false;
+}
+
+void SmilesParser::nameAtom(Atom* atom) const {
+  atom->name = atom->element + std::to_string(atom->id + 1);
+}
+
+Molecule* SmilesParser::parseSmiles() {
+  Molecule* molecule = Builder::instance()->createMolecule();
+  bool ok = true;
+  while (ok && position < static_cast<int>(text.size())) {
+    const char c = text[static_cast<size_t>(position)];
+    if (std::isspace(static_cast<unsigned char>(c)) != 0) {
+      ++position;
+    } else if (isDigit(c) || c == '%') {
+      if (previousAtom == nullptr || molecule->atoms.empty())
+        ok = fail("ring number before any atom at position " + std::to_string(position + 1));
+      else
+        ok = processRing(molecule, c);
+    } else if (isLetter(c)) {
+      ok = addOrganicAtom(molecule);
+    } else if (c == '[') {
+      ok = addBracketAtom(molecule);
+    } else if (c == '(') {
+      if (previousAtom == nullptr) {
+        std::cerr << "Error: invalid Smiles \n";
+        ok = false;
+      } else {
+        branchStack.push_back(previousAtom);
+        ++position;
+      }
+    } else if (c == ')') {
+      if (branchStack.empty()) {
+        ok = fail("\")\" without an open branch at position " + std::to_string(position + 1));
+      } else {
+        previousAtom = branchStack.back();
+        branchStack.pop_back();
+        ++position;
+      }
+    } else if (c == '-' || c == '=' || c == '#') {
+      pendingOrder = c == '-' ? 1 : (c == '=' ? 2 : 3);
+      bondSymbolWritten = true;
+      ++position;
+    } else if (c == ':') {
+      aromaticBond = true;
+      ++position;
+    } else if (c == '@') {
+      if (++pendingAtCount > 2) ok = fail("more than two \"@\" on one atom");
+      ++position;
+    } else if (c == '.') {
+      noBond = true;
+      ++position;
+    } else if (c == '/' || c == '\\') {
+      pendingSlash = c == '/' ? 0 : 1;
+      ++position;
+    } else {
+      std::cerr << "Invalid Smiles\n";
+      ok = false;
+    }
+  }
+  if (ok && !branchStack.empty()) ok = fail("unclosed branch");
+  if (ok && !openRingNumbers.empty())
+    ok = fail("unclosed ring number " + std::to_string(openRingNumbers.front()));
+  if (ok && bondSymbolWritten) ok = fail("bond symbol without a following atom");
+  if (ok && molecule->atoms.empty()) ok = fail("no atom");
+  if (!ok) {
+    delete molecule;
+    return nullptr;
+  }
+  molecule->smiles = text;
+  return molecule;
+}
+
+std::string SmilesParser::findOrganicElementName(int position, const std::string& text) {
+  if (position < 0 || static_cast<size_t>(position) >= text.size()) return "";
+  const std::string two = text.substr(static_cast<size_t>(position), 2);
+  if (two == "Cl" || two == "Br") return two;
+  static const std::string oneLetter = "CcNnOoPpSsFfIiBb";
+  const char c = text[static_cast<size_t>(position)];
+  if (oneLetter.find(c) != std::string::npos) return std::string(1, c);
+  return "";
+}
+
+std::string SmilesParser::findElementName(int position, const std::string& desc) {
+  if (position < 0 || static_cast<size_t>(position) >= desc.size()) return "";
+  const std::string two = desc.substr(static_cast<size_t>(position), 2);
+  if (two == "Al" || two == "Si" || two == "Sn") return two;
+  if (refusedSymbols().count(two) != 0) return "";
+  const char c = desc[static_cast<size_t>(position)];
+  if (c == 'H') return "H";
+  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (upper == 'V' || upper == 'Y' || upper == 'W' || upper == 'U') return "";
+  return findOrganicElementName(position, desc);
+}
+
+bool SmilesParser::bondToPrevious(Molecule* molecule, Atom* atom) {
+  if (previousAtom == nullptr || noBond) return true;
+  Bond* bond = Builder::instance()->createBond();
+  bond->atom1 = previousAtom;
+  bond->atom2 = atom;
+  bond->order = pendingOrder;
+  if (pendingSlash >= 0) {
+    bond->smilesTag = pendingSlash;
+    previousAtom->smilesTag = pendingSlash;
+    atom->smilesTag = pendingSlash;
+  }
+  link(previousAtom, atom);
+  if (molecule->addBond(bond) != 1) {
+    unlink(previousAtom, atom);
+    delete bond;
+    return fail("bond " + previousAtom->name + "-" + atom->name + " refused");
+  }
+  if (bond->order == 2) doubleBonds.push_back(bond);
+  auto record = stereoRecords.find(previousAtom);
+  if (record != stereoRecords.end()) record->second->take(atom);
+  return true;
+}
+
+bool SmilesParser::addOrganicAtom(Molecule* molecule) {
+  std::string symbol = findOrganicElementName(position, text);
+  if (symbol.empty()) {
+    std::cerr << "Eror: Parsing error unknown element\n";
+    return false;
+  }
+  const size_t length = symbol.size();
+  if (length == 1 && isLower(symbol[0])) {
+    symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
+    aromaticAtom = true;
+  }
+  Atom* atom = Builder::instance()->createAtom();
+  atom->element = symbol;
+  atom->isAromatic = aromaticAtom;
+  atom->piElectrons = aromaticAtom ? 1 : 0;
+  atom->piCount = pendingAtCount;
+  molecule->addAtom(atom);
+  nameAtom(atom);
+  currentAtom = atom;
+  if (!bondToPrevious(molecule, atom)) return false;
+  position += static_cast<int>(length);
+  previousAtom = atom;
+  pendingOrder = 1;
+  bondSymbolWritten = false;
+  pendingAtCount = 0;
+  pendingSlash = -1;
+  aromaticAtom = false;
+  aromaticBond = false;
+  noBond = false;
+  return true;
+}
+
+std::string SmilesParser::getAtomDescription(int position, const std::string& text) const {
+  const size_t start = static_cast<size_t>(position) + 1;
+  if (start > text.size()) return "";
+  const size_t end = text.find(']', start);
+  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+bool SmilesParser::addBracketAtom(Molecule* molecule) {
+  if (text.find(']', static_cast<size_t>(position)) == std::string::npos)
+    return fail("\"[\" without \"]\"");
+  const std::string desc = getAtomDescription(position, text);
+  if (desc.empty()) {
+    std::cerr << "Error: invalid Smiles \n";
+    return false;
+  }
+  if (!buildAtomFromDesc(desc, molecule)) return false;
+  position += static_cast<int>(desc.size()) + 2;
+  return true;
+}
+
+bool SmilesParser::getNumOfImplicitHydrogens(int& at, const std::string& desc, int& count) const {
+  ++at;   // past the "H"
+  std::string digits;
+  while (static_cast<size_t>(at) < desc.size() && isDigit(desc[static_cast<size_t>(at)]) &&
+         digits.size() < 3)
+    digits += desc[static_cast<size_t>(at++)];
+  count = digits.empty() ? 1 : std::stoi(digits);
+  if (count > kMaxHydrogenCount) return fail("hydrogen count \"" + digits + "\" out of range");
+  return true;
+}
+
+// "+", "++", "+2" and "-", "--", "-3": a run of one sign, or one sign and a number.
+bool SmilesParser::getCharge(int& at, const std::string& desc, int& charge) const {
+  const char sign = desc[static_cast<size_t>(at)];
+  int run = 0;
+  while (static_cast<size_t>(at) < desc.size() && desc[static_cast<size_t>(at)] == sign) {
+    ++run;
+    ++at;
+  }
+  std::string digits;
+  while (static_cast<size_t>(at) < desc.size() && isDigit(desc[static_cast<size_t>(at)]) &&
+         digits.size() < 3)
+    digits += desc[static_cast<size_t>(at++)];
+  if (!digits.empty() && run > 1) return fail("charge \"" + desc + "\" has a sign run and a number");
+  const int magnitude = digits.empty() ? run : std::stoi(digits);
+  if (magnitude > kMaxChargeMagnitude) return fail("charge \"" + desc + "\" out of range");
+  charge = sign == '+' ? magnitude : -magnitude;
+  return true;
+}
+
+bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule) {
+  int at = 0;
+  std::string isotope;
+  while (static_cast<size_t>(at) < desc.size() && isDigit(desc[static_cast<size_t>(at)])) {
+    isotope += desc[static_cast<size_t>(at++)];
+    if (isotope.size() > 3) return fail("isotope in \"[" + desc + "]\" too long");
+  }
+  std::string symbol = findElementName(at, desc);
+  if (symbol.empty()) {
+    std::cerr << "Error: invalid Smiles\n";
+    return false;
+  }
+  at += static_cast<int>(symbol.size());
+  bool aromatic = false;
+  if (symbol.size() == 1 && isLower(symbol[0])) {
+    symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
+    aromatic = true;
+  }
+  const std::string element = isotope + symbol;
+
+  int hydrogens = 0;
+  int charge = 0;
+  int atCount = 0;
+  bool hydrogensSeen = false;
+  bool chargeSeen = false;
+  ChiralCenters* record = nullptr;
+  while (static_cast<size_t>(at) < desc.size()) {
+    const char c = desc[static_cast<size_t>(at)];
+    if (c == 'H' && symbol != "H" && !hydrogensSeen) {
+      hydrogensSeen = true;
+      if (!getNumOfImplicitHydrogens(at, desc, hydrogens)) return false;
+    } else if ((c == '+' || c == '-') && !chargeSeen) {
+      chargeSeen = true;
+      if (!getCharge(at, desc, charge)) return false;
+    } else if (c == '@') {
+      if (++atCount > 2) return fail("more than two \"@\" in \"[" + desc + "]\"");
+      ++at;
+    } else {
+      return fail("unexpected \"" + std::string(1, c) + "\" in \"[" + desc + "]\"");
+    }
+  }
+
+  Atom* atom = Builder::instance()->createAtom();
+  atom->element = element;
+  atom->isAromatic = aromatic;
+  atom->piElectrons = aromatic ? 1 : 0;
+  atom->statusFlag = false;
+  atom->charge = charge;
+  atom->piCount = atCount;
+  molecule->addAtom(atom);
+  nameAtom(atom);
+  currentAtom = atom;
+  if (atCount > 0) {
+    record = new ChiralCenters();
+    record->centre = atom;
+    stereoRecords[atom] = record;
+    stereoFlags[atom] = true;
+    if (previousAtom != nullptr && !noBond) record->take(previousAtom);
+  }
+
+  for (int h = 0; h < hydrogens; ++h) {
+    Atom* hydrogen = Builder::instance()->createAtom();
+    hydrogen->element = "H";
+    hydrogen->totalValence = 1;
+    molecule->addAtom(hydrogen);
+    if (record != nullptr) record->take(hydrogen);
+    link(atom, hydrogen);
+    if (molecule->addBond(atom, hydrogen, 1) != 1) {
+      unlink(atom, hydrogen);
+      return fail("hydrogen of \"[" + desc + "]\" refused");
+    }
+  }
+  atom->numImplicitH += hydrogens;
+
+  // A slash before a bracket atom marks its bond like any other.
+  if (!bondToPrevious(molecule, atom)) return false;
+  previousAtom = atom;
+  pendingOrder = 1;
+  bondSymbolWritten = false;
+  pendingSlash = -1;
+  aromaticAtom = false;
+  aromaticBond = false;
+  noBond = false;
+  return true;
+}
+
+SmilesParser::RingOpening* SmilesParser::ringExist(int number) {
+  for (RingOpening& r : openRings)
+    if (r.number == number && !r.closed) return &r;
+  return nullptr;
+}
+
+void SmilesParser::removeFromCurrentRings(int number) {
+  openRingNumbers.erase(std::remove(openRingNumbers.begin(), openRingNumbers.end(), number),
+                        openRingNumbers.end());
+}
+
+bool SmilesParser::processRing(Molecule* molecule, char c) {
+  int number = 0;
+  if (c == '%') {
+    const size_t at = static_cast<size_t>(position) + 1;
+    if (at + 1 >= text.size() || !isDigit(text[at]) || !isDigit(text[at + 1]))
+      return fail("\"%\" needs two digits at position " + std::to_string(position + 1));
+    number = (text[at] - '0') * 10 + (text[at + 1] - '0');
+    position += 3;
+  } else {
+    number = c - '0';
+    position += 1;
+  }
+  ring = true;
+  // The bond symbol before a ring digit belongs to the ring bond, not to the next atom.
+  const int writtenOrder = bondSymbolWritten ? pendingOrder : 0;
+  pendingOrder = 1;
+  bondSymbolWritten = false;
+
+  RingOpening* open = ringExist(number);
+  if (open == nullptr) {
+    RingOpening record;
+    record.number = number;
+    record.atomId = previousAtom->id;
+    record.order = writtenOrder;
+    openRings.push_back(record);
+    openRingNumbers.push_back(number);
+    auto centre = stereoRecords.find(previousAtom);
+    if (centre != stereoRecords.end())
+      ringClosureOrderNumbers[number] = centre->second->nextOrder++;
+    return true;
+  }
+
+  if (open->atomId < 0 || static_cast<size_t>(open->atomId) >= molecule->atoms.size())
+    return fail("ring " + std::to_string(number) + " lost its opening atom");
+  Atom* opening = molecule->atoms[static_cast<size_t>(open->atomId)];
+  if (opening == previousAtom) return fail("ring " + std::to_string(number) + " closes on its own atom");
+  if (open->order != 0 && writtenOrder != 0 && open->order != writtenOrder)
+    return fail("ring " + std::to_string(number) + " has two different bond orders");
+  Bond* bond = Builder::instance()->createBond();
+  bond->atom1 = opening;
+  bond->atom2 = previousAtom;
+  bond->order = writtenOrder != 0 ? writtenOrder : (open->order != 0 ? open->order : 1);
+  link(opening, previousAtom);
+  if (molecule->addBond(bond) != 1) {
+    unlink(opening, previousAtom);
+    delete bond;
+    return fail("ring " + std::to_string(number) + " repeats a bond");
+  }
+  if (bond->order == 2) doubleBonds.push_back(bond);
+  open->bondId = bond->id;
+  open->closed = true;
+  removeFromCurrentRings(number);
+
+  auto openingRecord = stereoRecords.find(opening);
+  auto reserved = ringClosureOrderNumbers.find(number);
+  if (openingRecord != stereoRecords.end() && reserved != ringClosureOrderNumbers.end())
+    openingRecord->second->neighbourOrder[previousAtom] = reserved->second;
+  if (reserved != ringClosureOrderNumbers.end()) ringClosureOrderNumbers.erase(reserved);
+  auto closingRecord = stereoRecords.find(previousAtom);
+  if (closingRecord != stereoRecords.end()) closingRecord->second->take(opening);
+  return true;
+}
+
+void SmilesParser::orderStereoNeighbours() {
+  for (auto& entry : stereoRecords) {
+    Atom* centre = entry.first;
+    std::vector<std::pair<int, Atom*> > ranked;
+    for (const auto& n : entry.second->neighbourOrder) ranked.emplace_back(n.second, n.first);
+    std::sort(ranked.begin(), ranked.end(),
+              [](const std::pair<int, Atom*>& a, const std::pair<int, Atom*>& b) {
+                return a.first < b.first;
+              });
+    std::vector<Atom*> ordered;
+    for (const auto& r : ranked)
+      if (std::find(centre->neighbours.begin(), centre->neighbours.end(), r.second) !=
+          centre->neighbours.end())
+        ordered.push_back(r.second);
+    // A neighbour without an order number keeps its place after the ordered ones.
+    for (Atom* n : centre->neighbours)
+      if (std::find(ordered.begin(), ordered.end(), n) == ordered.end()) ordered.push_back(n);
+    centre->neighbours = ordered;
+  }
+}
+
+// A slash is read from the atom written first to the one written second: "F/C" and "C\F" say
+// the same. Each side's mark is turned to read towards the double bond before the two are
+// compared, so C(/F)=C/F comes out cis like F\C=C/F.
+void SmilesParser::setCisOrTrans() {
+  auto sideMark = [](const Bond* doubleBond, Atom* end, Atom*& neighbour) {
+    for (Bond* b : end->bonds) {
+      if (b == doubleBond || b->order == 2 || b->smilesTag < 0) continue;
+      Atom* other = end->getAdjacentAtom(b);
+      if (other == nullptr || other->smilesTag < 0) continue;
+      neighbour = other;
+      // Towards the double bond on the first side means other written before end.
+      return b->atom2 == end ? b->smilesTag : 1 - b->smilesTag;
+    }
+    return -1;
+  };
+  for (Bond* d : doubleBonds) {
+    if (d->atom1 == nullptr || d->atom2 == nullptr) continue;
+    if (d->atom1->smilesTag < 0 || d->atom2->smilesTag < 0) continue;
+    Atom* n1 = nullptr;
+    Atom* n2 = nullptr;
+    const int first = sideMark(d, d->atom1, n1);
+    int second = sideMark(d, d->atom2, n2);
+    if (first < 0 || second < 0) continue;
+    // On the far side the mark reads away from the double bond: atom2 then its neighbour.
+    second = 1 - second;
+    d->dihedralAtom1 = n1;
+    d->dihedralAtom2 = n2;
+    d->hasDihedral = true;
+    d->dihedral = first == second ? kTransDihedral : 0.0f;
+  }
+}

@@ -1,0 +1,100 @@
+// From a SMILES line to a finished molecule: perception, the set-up chain, and SMILES files.
+
+#include <QCoreApplication>
+
+#include <fstream>
+#include <iostream>
+
+#include "io/IOEngine.h"
+#include "io/SmilesParser.h"
+#include "math/UtilityEngine.h"
+#include "model/Molecule.h"
+
+namespace {
+
+const char* const kBlanks = " \t";
+const char* const kLineEnds = "\r\n\t ";
+
+std::string trimmed(const std::string& s, const char* characters) {
+  const size_t first = s.find_first_not_of(characters);
+  if (first == std::string::npos) return "";
+  const size_t last = s.find_last_not_of(characters);
+  return s.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+void SmilesParser::splitSmilesLine(const std::string& line, std::string& smiles,
+                                   std::string& name) {
+  const std::string whole = trimmed(line, kLineEnds);
+  const size_t cut = whole.find_first_of(kBlanks);
+  smiles = whole.substr(0, cut);
+  name = cut == std::string::npos ? "" : trimmed(whole.substr(cut), kLineEnds);
+}
+
+Molecule* SmilesParser::smilesToGraph(const std::string& input) {
+  std::string smiles;
+  std::string name;
+  splitSmilesLine(input, smiles, name);
+  if (smiles.empty()) {
+    std::cerr << "Error: No Smiles\n";
+    return nullptr;
+  }
+  Clear();
+  text = smiles;
+  Molecule* molecule = parseSmiles();
+  if (molecule == nullptr) {
+    std::cerr << " Parsing failed\n";
+    Clear();
+    return nullptr;
+  }
+  orderStereoNeighbours();
+  setCisOrTrans();
+  Clear();   // the stereo records point into the molecule the caller now owns
+  molecule->findAllSmallestRings();
+  molecule->findValenceVector();
+  molecule->fillTotalAndUsedValence();
+  molecule->addMissingHydrogens();
+  molecule->findBestAtomType();
+  molecule->smiles = smiles;
+  molecule->displayName = name;
+  return molecule;
+}
+
+Molecule* SmilesParser::smilesToMol(std::string smiles) {
+  UtilityEngine::instance()->printToConsole("");
+  UtilityEngine::instance()->printToConsole("Parsing " + smiles);
+  Molecule* molecule = smilesToGraph(smiles);
+  if (molecule == nullptr) return nullptr;
+  IOEngine* engine = IOEngine::instance();
+  engine->setParameters(molecule);
+  molecule->createOptimumGeometry();
+  engine->optimizeGeometryM(molecule, true);
+  molecule->makeName();
+  // A name written after the SMILES comes first, before the formula.
+  if (!molecule->displayName.empty())
+    molecule->names.insert(molecule->names.begin(), molecule->displayName);
+  molecule->calTotalBondEnergy();
+  molecule->calHeatOfFormation();
+  return molecule;
+}
+
+void SmilesParser::parseSMILESFile(const char* path, std::vector<Molecule*>& out, int& count) {
+  if (path == nullptr) return;
+  std::ifstream in(path);
+  if (!in) return;
+  UtilityEngine* utility = UtilityEngine::instance();
+  const int savedLevel = utility->printLevel;
+  utility->printLevel = 1;
+  count = 0;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (trimmed(line, kLineEnds).empty()) continue;
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+    Molecule* molecule = smilesToMol(line);
+    if (molecule == nullptr) continue;
+    out.push_back(molecule);
+    ++count;
+  }
+  utility->printLevel = savedLevel;
+}

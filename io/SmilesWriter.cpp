@@ -1,0 +1,271 @@
+#include "io/SmilesWriter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <iostream>
+
+#include "construction/MoleculeOperations.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+
+namespace {
+
+const int kMaxRingNumber = 99;   // "%" takes exactly two digits
+
+std::string bondSymbol(const Bond* b) {
+  if (b == nullptr) return "";
+  if (b->order == 2) return "=";
+  if (b->order == 3) return "#";
+  return "";
+}
+
+// The symbol part of an element string ("13C" -> "C").
+std::string elementSymbol(const std::string& element) {
+  size_t i = 0;
+  while (i < element.size() && std::isdigit(static_cast<unsigned char>(element[i])) != 0) ++i;
+  return element.substr(i);
+}
+
+// The hydrogens the reader gives an atom written without brackets: up to the smallest allowed
+// valence at or above what its other bonds, charge and aromaticity use, as valence completion
+// does after reading.
+int derivedHydrogenCount(const Atom* atom) {
+  int used = std::abs(atom->charge) + (atom->isAromatic ? 1 : 0);
+  for (const Bond* b : atom->bonds) {
+    const Atom* other = atom->getAdjacentAtom(const_cast<Bond*>(b));
+    if (other != nullptr && !SmilesWriter::isCountableHydrogen(other)) used += valenceOfOrder(b->order);
+  }
+  std::vector<int> allowed{0};
+  ElementParameters row;
+  if (InputParameters::instance()->findElementParameters(atom->element, row) == 1)
+    allowed = row.valences;
+  if (allowed.empty()) return 0;
+  int total = allowed.back();
+  for (int v : allowed)
+    if (v >= used) {
+      total = v;
+      break;
+    }
+  return std::max(0, total - used);
+}
+
+}  // namespace
+
+bool isInOrganicSet(const std::string& symbol) {
+  return symbol == "B" || symbol == "Br" || symbol == "N" || symbol == "O" || symbol == "P" ||
+         symbol == "S" || symbol == "F" || symbol == "Cl" || symbol == "C" || symbol == "I";
+}
+
+bool SmilesWriter::isCountableHydrogen(const Atom* atom) {
+  if (atom == nullptr || atom->element != "H" || !atom->statusFlag || atom->bonds.size() != 1)
+    return false;
+  const Atom* other = atom->getAdjacentAtom(atom->bonds.front());
+  return other != nullptr && other->element != "H";
+}
+
+SmilesWriter::~SmilesWriter() { cleanUp(); }
+
+void SmilesWriter::cleanUp() {
+  visited.clear();
+  inTree.clear();
+  closureTaken.clear();
+  atomIndex.clear();
+  bondIndex.clear();
+  visitOrder.clear();
+  ringClosureBonds.clear();
+  openClosures.clear();
+  for (SmilesNode* n : nodes) delete n;
+  nodes.clear();
+  current = nullptr;
+}
+
+void SmilesWriter::initArrays(Molecule* molecule) {
+  current = molecule;
+  // Flags by list position: ids may have gaps after edits, and the writer does not renumber.
+  for (size_t i = 0; i < molecule->atoms.size(); ++i) atomIndex[molecule->atoms[i]] = i;
+  for (size_t i = 0; i < molecule->bonds.size(); ++i) bondIndex[molecule->bonds[i]] = i;
+  visited.assign(molecule->atoms.size(), false);
+  inTree.assign(molecule->bonds.size(), false);
+  closureTaken.assign(molecule->bonds.size(), false);
+}
+
+bool SmilesWriter::createSmilesFromMolecule(Molecule* molecule, std::string& out) {
+  if (molecule == nullptr) {
+    std::cerr << "Error:    SmilesWriter::createSmilesFromMolecule, no molecule\n";
+    return false;
+  }
+  cleanUp();
+  initArrays(molecule);
+  MoleculeOperations operations;
+  operations.calAttachedHydrogens(molecule);
+  std::string text;
+  const bool ok = createSmile(molecule, text);
+  cleanUp();
+  if (ok) out = text;
+  return ok;
+}
+
+bool SmilesWriter::visitedAtom(const Atom* a) const {
+  const auto it = atomIndex.find(a);
+  return it != atomIndex.end() && visited[it->second];
+}
+
+bool SmilesWriter::createSmile(Molecule* molecule, std::string& out) {
+  out.clear();
+  for (Atom* a : molecule->atoms) {
+    if (isCountableHydrogen(a) || visitedAtom(a)) continue;
+    SmilesNode* root = new SmilesNode(a, nullptr);
+    nodes.push_back(root);
+    dfsTree(root);
+    findBiConnectedBonds(molecule);
+    if (!out.empty()) out += ".";
+    if (!writeString(root, out)) return false;
+  }
+  return true;
+}
+
+// The bonds of the component just built that are not tree bonds; bonds of earlier components
+// were taken with them.
+void SmilesWriter::findBiConnectedBonds(Molecule* molecule) {
+  ringClosureBonds.clear();
+  for (size_t i = 0; i < molecule->bonds.size(); ++i) {
+    Bond* b = molecule->bonds[i];
+    if (inTree[i] || closureTaken[i] || !visitedAtom(b->atom1) || !visitedAtom(b->atom2)) continue;
+    closureTaken[i] = true;
+    ringClosureBonds.push_back(b);
+  }
+}
+
+// Depth first in the order of each atom's bond list, with an explicit stack: a neighbour
+// reached deeper down is skipped when its turn comes.
+void SmilesWriter::dfsTree(SmilesNode* root) {
+  struct Frame {
+    SmilesNode* node;
+    size_t next;
+  };
+  std::vector<Frame> stack;
+  visitOrder.push_back(root->atom->id);
+  visited[atomIndex.at(root->atom)] = true;
+  stack.push_back({root, 0});
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    Atom* atom = top.node->atom;
+    if (top.next >= atom->bonds.size()) {
+      stack.pop_back();
+      continue;
+    }
+    Bond* b = atom->bonds[top.next++];
+    Atom* other = atom->getAdjacentAtom(b);
+    const auto otherAt = atomIndex.find(other);
+    const auto bondAt = bondIndex.find(b);
+    if (otherAt == atomIndex.end() || bondAt == bondIndex.end()) continue;
+    if (visited[otherAt->second] || isCountableHydrogen(other)) continue;
+    inTree[bondAt->second] = true;
+    SmilesNode* child = new SmilesNode(other, atom);
+    nodes.push_back(child);
+    top.node->setNeighbor(child, b);
+    visitOrder.push_back(other->id);
+    visited[otherAt->second] = true;
+    stack.push_back({child, 0});
+  }
+}
+
+int SmilesWriter::getRingNumber() const {
+  for (int n = 1;; ++n) {
+    const bool held = std::any_of(openClosures.begin(), openClosures.end(),
+                                  [n](const OpenClosure& c) { return c.number == n; });
+    if (!held) return n;
+  }
+}
+
+std::vector<std::pair<int, int> > SmilesWriter::checkRingClosureAtAtom(Atom* atom) {
+  std::vector<std::pair<int, int> > numbers;
+  for (Bond*& b : ringClosureBonds) {
+    if (b == nullptr || (b->atom1 != atom && b->atom2 != atom)) continue;
+    const int number = getRingNumber();
+    openClosures.push_back({atom->getAdjacentAtom(b), number, b->order});
+    numbers.emplace_back(number, 0);
+    b = nullptr;
+  }
+  for (auto it = openClosures.begin(); it != openClosures.end();) {
+    if (it->partner == atom) {
+      numbers.emplace_back(it->number, it->order);
+      it = openClosures.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return numbers;
+}
+
+std::string SmilesWriter::getSmilesSymbol(Atom* atom) const {
+  std::string symbol = atom->element;
+  const std::string bare = elementSymbol(atom->element);
+  // Lower case only where the reader has an aromatic symbol: an aromatic ring through a
+  // halogen (a three-ring C-Br-C) is written in capitals, which reads back.
+  static const std::string aromaticSymbols = "BCNOPS";
+  if (atom->isAromatic && bare.size() == 1 && aromaticSymbols.find(bare[0]) != std::string::npos)
+    for (char& c : symbol) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const int hydrogens = atom->element == "H" ? 0 : atom->numImplicitH;
+  const bool organic = bare.size() == atom->element.size() && isInOrganicSet(bare);
+  bool brackets = !organic || atom->charge != 0 || hydrogens != derivedHydrogenCount(atom);
+  // An atom the reader met in brackets goes back in them, unless it is an aromatic atom that
+  // reads back the same bare ([cH] -> c).
+  if (!atom->statusFlag && !atom->isAromatic) brackets = true;
+  if (!brackets) return symbol;
+  std::string text = "[" + symbol;
+  if (hydrogens > 0) {
+    text += "H";
+    if (hydrogens > 1) text += std::to_string(hydrogens);
+  }
+  if (atom->charge != 0) {
+    text += atom->charge > 0 ? "+" : "-";
+    const int magnitude = std::abs(atom->charge);
+    if (magnitude > 1) text += std::to_string(magnitude);
+  }
+  return text + "]";
+}
+
+bool SmilesWriter::writeString(SmilesNode* root, std::string& s) {
+  struct Task {
+    SmilesNode* node;   // null: close a branch
+    Bond* bond;
+    bool branch;
+  };
+  std::vector<Task> tasks{{root, nullptr, false}};
+  while (!tasks.empty()) {
+    const Task task = tasks.back();
+    tasks.pop_back();
+    if (task.node == nullptr) {
+      s += ")";
+      continue;
+    }
+    if (task.branch) s += "(";
+    s += bondSymbol(task.bond);
+    Atom* atom = task.node->atom;
+    s += getSmilesSymbol(atom);
+    for (const auto& ring : checkRingClosureAtAtom(atom)) {
+      if (ring.first > kMaxRingNumber) {
+        std::cerr << "Error: SmilesWriter: more than " << kMaxRingNumber
+                  << " rings open at once in \"" << current->getName() << "\"\n";
+        return false;
+      }
+      if (ring.second == 2) s += "=";
+      if (ring.second == 3) s += "#";
+      if (ring.first > 9) s += "%";
+      s += std::to_string(ring.first);
+    }
+    const std::vector<SmilesNode*>& children = task.node->children;
+    if (children.empty()) continue;
+    const size_t last = children.size() - 1;
+    tasks.push_back({children[last], task.node->bonds[last], false});
+    for (size_t i = last; i-- > 0;) {
+      tasks.push_back({nullptr, nullptr, false});
+      tasks.push_back({children[i], task.node->bonds[i], true});
+    }
+  }
+  return true;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+// Writes a molecule as a SMILES string: a depth-first tree over the atoms other than countable
+// hydrogens, branches in parentheses, ring closures as numbers (%nn past 9) with a double or
+// triple closure bond's symbol at the closing digit, aromatic atoms in lower case, fragments
+// joined by ".". An atom whose hydrogen count the reader would not derive from its valence, a
+// charged atom, and an element outside the organic set go in brackets ([nH], [NH4+], [Si]).
+// No chirality and no double-bond direction marks are written.
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class Atom;
+class Bond;
+class Molecule;
+
+// One atom of the spanning tree, with its children in the order they were reached.
+class SmilesNode {
+ public:
+  SmilesNode(Atom* atom, Atom* parent) : atom(atom), parent(parent) {}
+  void setNeighbor(SmilesNode* child, Bond* bond) {
+    children.push_back(child);
+    bonds.push_back(bond);
+  }
+
+  Atom* atom;
+  Atom* parent;                      // null at a root
+  std::vector<SmilesNode*> children;   // not owned: the writer owns every node
+  std::vector<Bond*> bonds;            // the bond to each child
+};
+
+class SmilesWriter {
+ public:
+  SmilesWriter() = default;
+  ~SmilesWriter();
+  SmilesWriter(const SmilesWriter&) = delete;
+  SmilesWriter& operator=(const SmilesWriter&) = delete;
+
+  // False (with a message) for a null molecule or more ring closures open at once than two
+  // digits can number; otherwise out receives the string (empty for no atoms).
+  bool createSmilesFromMolecule(Molecule* molecule, std::string& out);
+
+  // True when an atom is a hydrogen the string leaves out and counts on its neighbour: element
+  // "H", status flag set, one bond, to an atom that is not hydrogen.
+  static bool isCountableHydrogen(const Atom* atom);
+
+ private:
+  struct OpenClosure {
+    Atom* partner;
+    int number;
+    int order;
+  };
+
+  void cleanUp();
+  void initArrays(Molecule* molecule);
+  bool createSmile(Molecule* molecule, std::string& out);
+  void dfsTree(SmilesNode* root);
+  void findBiConnectedBonds(Molecule* molecule);
+  bool writeString(SmilesNode* root, std::string& s);
+  std::string getSmilesSymbol(Atom* atom) const;
+  // Ring numbers for the atom: openings first, then closings, each with its bond order
+  // (0 for an opening).
+  std::vector<std::pair<int, int> > checkRingClosureAtAtom(Atom* atom);
+  int getRingNumber() const;
+  bool visitedAtom(const Atom* a) const;
+
+  std::vector<int> visitOrder;
+  std::vector<bool> visited;   // by atom position
+  std::vector<bool> inTree;    // by bond position
+  std::vector<bool> closureTaken;   // by bond position: already a closure of some component
+  std::unordered_map<const Atom*, size_t> atomIndex;
+  std::unordered_map<const Bond*, size_t> bondIndex;
+  std::vector<Bond*> ringClosureBonds;
+  std::vector<OpenClosure> openClosures;
+  std::vector<SmilesNode*> nodes;   // owned
+  Molecule* current = nullptr;
+};
+
+// The organic symbols written without brackets: B C N O P S F Cl Br I.
+bool isInOrganicSet(const std::string& symbol);
