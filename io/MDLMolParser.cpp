@@ -1,0 +1,612 @@
+// Reading MDL V2000 mol and SD files. Fields are taken from their fixed columns, and every
+// number is parsed with an end check, so a shifted or damaged line fails the read with a
+// message instead of being misread.
+
+#include "io/MDLMolParser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include <QCoreApplication>
+
+#include "io/IOEngine.h"
+#include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Builder.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+
+std::ofstream MDLMolParser::ErrorFile;
+int MDLMolParser::IsErrorFile = 0;
+
+namespace {
+
+const size_t kLineWidth = 80;         // atom and bond lines are padded to this width
+const int kMaxChargeEntries = 8;      // entries on one "M  CHG" line
+const int kMaxValenceCode = 15;       // the valence column's largest code; 15 means zero
+const int kMaxFormalCharge = 15;
+
+void reportError(const std::string& what, const std::string& input, int line) {
+  std::cerr << "Error: MDLMolParser: " << what << " \"" << input << "\" on line " << line << "\n";
+}
+
+// For failures that belong to no line: a path, or a molecule being written.
+void reportProblem(const std::string& what, const std::string& input) {
+  std::cerr << "Error: MDLMolParser: " << what << " \"" << input << "\"\n";
+}
+
+std::string trimmed(const std::string& text) {
+  const char* blanks = "\r\n\t ";
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// Columns first to last, counted from 1, both included; what lies beyond the line is blank.
+std::string columns(const std::string& line, size_t first, size_t last) {
+  if (first - 1 >= line.size()) return std::string();
+  return line.substr(first - 1, last - first + 1);
+}
+
+void padTo(std::string& line, size_t width) {
+  if (line.size() < width) line.append(width - line.size(), ' ');
+}
+
+bool startsWith(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
+
+// A whole field as an integer. A blank field is 0 when blankIsZero, else an error.
+bool readInt(const std::string& field, bool blankIsZero, int& out) {
+  const std::string text = trimmed(field);
+  if (text.empty()) {
+    out = 0;
+    return blankIsZero;
+  }
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (end != text.c_str() + text.size() || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+    return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+bool readCoordinate(const std::string& field, float& out) {
+  const std::string text = trimmed(field);
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value) ||
+      std::fabs(value) > 1.0e6)
+    return false;
+  out = static_cast<float>(value);
+  return true;
+}
+
+// The atom block's charge code: 4 (doublet radical) and unknown codes carry no charge.
+int chargeFromCode(int code) {
+  switch (code) {
+    case 1: return 3;
+    case 2: return 2;
+    case 3: return 1;
+    case 5: return -1;
+    case 6: return -2;
+    case 7: return -3;
+    default: return 0;
+  }
+}
+
+// A stated valence that is the element's usual one keeps the atom's status flag; any other
+// (an unusual valence, or any stated valence of a halogen) clears it.
+bool isUsualValence(const std::string& element, int valence) {
+  if (element == "C") return valence == 4;
+  if (element == "H") return valence == 1;
+  if (element == "B") return valence == 3 || valence == 4;
+  if (element == "N" || element == "P") return valence == 3;
+  if (element == "O") return valence == 2;
+  if (element == "S") return valence == 6;
+  return false;
+}
+
+// Lines of one record, numbered for messages; line ends of other systems are dropped.
+class RecordLines {
+ public:
+  RecordLines(std::istream& in, int firstLine) : in(in), number(firstLine - 1) {}
+  bool next(std::string& line) {
+    if (!std::getline(in, line)) return false;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    ++number;
+    return true;
+  }
+  int lineNumber() const { return number; }
+
+ private:
+  std::istream& in;
+  int number;
+};
+
+// "M  CHGnn8 aaa vvv ...": the entries replace every charge of the atom block, so the first
+// such line of a record clears them all.
+bool readChargeLine(const std::string& input, int lineNumber, bool& firstChargeLine,
+                    Molecule& m) {
+  std::string line = input;
+  int count = 0;
+  if (!readInt(columns(line, 7, 9), false, count) || count < 1 || count > kMaxChargeEntries) {
+    reportError("bad charge entry count in", input, lineNumber);
+    return false;
+  }
+  padTo(line, 9 + 8 * static_cast<size_t>(count));
+  if (firstChargeLine) {
+    for (Atom* a : m.atoms) a->charge = 0;
+    firstChargeLine = false;
+  }
+  for (size_t k = 0; k < static_cast<size_t>(count); ++k) {
+    int atomNumber = 0;
+    int charge = 0;
+    if (!readInt(columns(line, 10 + 8 * k, 13 + 8 * k), false, atomNumber) ||
+        !readInt(columns(line, 14 + 8 * k, 17 + 8 * k), false, charge) || atomNumber < 1 ||
+        static_cast<size_t>(atomNumber) > m.atoms.size() || std::abs(charge) > kMaxFormalCharge) {
+      reportError("bad charge entry in", input, lineNumber);
+      return false;
+    }
+    m.atoms[static_cast<size_t>(atomNumber) - 1]->charge = charge;
+  }
+  return true;
+}
+
+}  // namespace
+
+Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name, int firstLine,
+                                            bool graphOnly) {
+  RecordLines lines(in, firstLine);
+  std::string header[3];
+  for (int i = 0; i < 3; ++i) {
+    if (!lines.next(header[i])) {
+      reportError("file ends before the counts line, after", i > 0 ? header[i - 1] : "",
+                  lines.lineNumber());
+      return nullptr;
+    }
+  }
+  name = trimmed(header[0]);
+
+  std::string counts;
+  if (!lines.next(counts)) {
+    reportError("file ends before the counts line, after", header[2], lines.lineNumber());
+    return nullptr;
+  }
+  if (trimmed(counts).empty()) {
+    reportError("empty counts line", counts, lines.lineNumber());
+    return nullptr;
+  }
+  if (counts.find("V3000") != std::string::npos) {
+    reportError("V3000 connection tables are not read; counts line", counts, lines.lineNumber());
+    return nullptr;
+  }
+  int atomCount = 0;
+  int bondCount = 0;
+  if (!readInt(columns(counts, 1, 3), false, atomCount)) {
+    reportError("bad atom count in", counts, lines.lineNumber());
+    return nullptr;
+  }
+  if (!readInt(columns(counts, 4, 6), false, bondCount) || bondCount < 0) {
+    reportError("bad bond count in", counts, lines.lineNumber());
+    return nullptr;
+  }
+  if (atomCount < 1) {
+    reportError("no atoms in counts line", counts, lines.lineNumber());
+    return nullptr;
+  }
+
+  std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
+  UtilityEngine* utility = UtilityEngine::instance();
+  for (int i = 0; i < atomCount; ++i) {
+    std::string line;
+    if (!lines.next(line)) {
+      reportError("file ends after " + std::to_string(i) + " of " + std::to_string(atomCount) +
+                      " atom lines; counts line",
+                  counts, lines.lineNumber());
+      return nullptr;
+    }
+    const std::string input = line;
+    padTo(line, kLineWidth);
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    if (!readCoordinate(columns(line, 1, 10), x) || !readCoordinate(columns(line, 11, 20), y) ||
+        !readCoordinate(columns(line, 21, 30), z)) {
+      reportError("bad coordinate in atom line", input, lines.lineNumber());
+      return nullptr;
+    }
+    std::string symbol = columns(line, 32, 34);
+    utility->clearWhiteSpaces(symbol);
+    if (symbol.empty() || !std::all_of(symbol.begin(), symbol.end(), [](unsigned char c) {
+          return std::isalpha(c) != 0;
+        })) {
+      reportError("bad element symbol in atom line", input, lines.lineNumber());
+      return nullptr;
+    }
+    int chargeCode = 0;
+    int valence = 0;
+    if (!readInt(columns(line, 37, 39), true, chargeCode)) {
+      reportError("bad charge code in atom line", input, lines.lineNumber());
+      return nullptr;
+    }
+    if (!readInt(columns(line, 49, 51), true, valence) || valence < 0 ||
+        valence > kMaxValenceCode) {
+      reportError("bad valence in atom line", input, lines.lineNumber());
+      return nullptr;
+    }
+
+    Atom* a = Builder::instance()->createAtom();
+    a->charge = chargeFromCode(chargeCode);
+    if (graphOnly) {
+      a->name = symbol;
+    } else {
+      a->element = symbol;
+      a->position = SSEVector4f(x, y, z, 1.0f);
+      a->isPlaced = true;
+      a->isFixed = false;
+    }
+    if (valence == 0) {
+      a->statusFlag = true;   // no valence stated: left to the valence completion
+    } else {
+      a->totalValence = valence == kMaxValenceCode ? 0 : valence;
+      a->statusFlag = isUsualValence(symbol, a->totalValence);
+    }
+    m->addAtom(a);
+    a->name = symbol + std::to_string(a->id + 1);
+  }
+  if (!graphOnly) {
+    for (const Atom* a : m->atoms) m->positions.push_back(a->position);
+  }
+
+  for (int i = 0; i < bondCount; ++i) {
+    std::string line;
+    if (!lines.next(line)) {
+      reportError("file ends after " + std::to_string(i) + " of " + std::to_string(bondCount) +
+                      " bond lines; counts line",
+                  counts, lines.lineNumber());
+      return nullptr;
+    }
+    const std::string input = line;
+    padTo(line, kLineWidth);
+    int first = 0, second = 0, type = 0;
+    if (!readInt(columns(line, 1, 3), false, first) ||
+        !readInt(columns(line, 4, 6), false, second) ||
+        !readInt(columns(line, 7, 9), false, type)) {
+      reportError("bad number in bond line", input, lines.lineNumber());
+      return nullptr;
+    }
+    if (first < 1 || second < 1 || first > atomCount || second > atomCount || first == second) {
+      reportError("bad atom number in bond line", input, lines.lineNumber());
+      return nullptr;
+    }
+    if (type < 1 || type > 4) {
+      reportError("unsupported bond type in bond line", input, lines.lineNumber());
+      return nullptr;
+    }
+    const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
+    const int added = m->addBond(static_cast<unsigned>(first - 1),
+                                 static_cast<unsigned>(second - 1), order);
+    if (added == 0) {
+      reportError("bond refused in bond line", input, lines.lineNumber());
+      return nullptr;
+    }
+    // -1: the two atoms are bonded already; the repeated line is passed over.
+  }
+
+  // Property lines up to "M  END"; only the charges are taken.
+  bool firstChargeLine = true;
+  std::string line;
+  while (lines.next(line)) {
+    if (startsWith(line, "M  END") || line.find("$$$$") != std::string::npos) break;
+    if (startsWith(line, "M  CHG") &&
+        !readChargeLine(line, lines.lineNumber(), firstChargeLine, *m))
+      return nullptr;
+  }
+  return m.release();
+}
+
+void MDLMolParser::perceive(Molecule* m) {
+  if (m == nullptr) return;
+  m->findValenceVector();
+  m->fillTotalAndUsedValence();
+  m->findAllSmallestRings();
+  m->addMissingHydrogens();
+  for (Atom* a : m->atoms) {
+    if (a->name.empty()) a->name = a->element + std::to_string(a->id);
+  }
+  m->findBestAtomType();
+}
+
+void MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
+  if (m == nullptr) return;
+  IOEngine* io = IOEngine::instance();
+  io->setParameters(m);
+  m->createOptimumGeometry();
+  io->optimizeGeometryM(m, false);
+
+  if (!name.empty()) m->names.push_back(name);
+  m->makeName();
+  // A molecule with open bond axes is a fragment: it gets no SMILES text.
+  if (m->calculateNumBondAxes() == 0) {
+    SmilesWriter writer;
+    std::string smiles;
+    if (writer.createSmilesFromMolecule(m, smiles)) {
+      m->smiles = smiles;
+      if (name.empty()) m->names.push_back(smiles);
+    }
+  }
+  m->calTotalBondEnergy();
+  m->calHeatOfFormation();
+}
+
+Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
+  std::string name;
+  Molecule* m = readConnectionTable(in, name, firstLine, false);
+  if (m == nullptr) return nullptr;
+  std::cout << " PARSING " << name << "\n";
+  UtilityEngine::instance()->printToConsole("");
+  UtilityEngine::instance()->printToConsole("Parsing molecule " + name);
+  perceive(m);
+  completeMolecule(m, name);
+  return m;
+}
+
+Molecule* MDLMolParser::parseMDLMolFile(std::istream& in) { return parseRecord(in, 1); }
+
+Molecule* MDLMolParser::parseMDLMolFile(const char* path) {
+  if (path == nullptr) return nullptr;
+  std::ifstream in(path);
+  if (!in) {
+    reportProblem("cannot open", path);
+    return nullptr;
+  }
+  return parseRecord(in, 1);
+}
+
+Molecule* MDLMolParser::parseMDLMolFile(const std::string& path) {
+  return parseMDLMolFile(path.c_str());
+}
+
+Molecule* MDLMolParser::readMDLMolGraph(const char* path) {
+  if (path == nullptr) return nullptr;
+  std::ifstream in(path);
+  if (!in) {
+    reportProblem("cannot open", path);
+    return nullptr;
+  }
+  std::string name;
+  return readConnectionTable(in, name, 1, true);
+}
+
+std::vector<std::pair<std::string, int> > MDLMolParser::splitSDRecords(std::istream& in) {
+  std::vector<std::pair<std::string, int> > records;
+  std::string record;
+  bool onlyBlank = true;
+  int lineNumber = 0;
+  int firstLine = 1;
+  std::string line;
+  auto close = [&]() {
+    if (!onlyBlank) records.emplace_back(record, firstLine);
+    record.clear();
+    onlyBlank = true;
+    firstLine = lineNumber + 1;
+  };
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    if (line.find("$$$$") != std::string::npos) {
+      close();
+      continue;
+    }
+    if (!trimmed(line).empty()) onlyBlank = false;
+    record += line;
+    record += '\n';
+  }
+  close();
+  return records;
+}
+
+bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, int& count) {
+  if (path == nullptr) return false;
+  std::ifstream in(path);
+  if (!in) {
+    reportProblem("cannot open", path);
+    return false;
+  }
+  UtilityEngine* utility = UtilityEngine::instance();
+  const int savedPrintLevel = utility->printLevel;
+  count = 0;
+  for (const auto& record : splitSDRecords(in)) {
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+    std::istringstream text(record.first);
+    Molecule* m = parseRecord(text, record.second);
+    utility->printLevel = 1;
+    if (m == nullptr) continue;
+    out.push_back(m);
+    ++count;
+    std::cout << "-----------------------" << count << "\n";
+  }
+  utility->printLevel = savedPrintLevel;
+  return true;
+}
+
+int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecule*>& out) {
+  namespace fs = std::filesystem;
+  if (dir == nullptr) return 0;
+  UtilityEngine::instance()->printLevel = 1;
+  // Walked without exceptions: an entry that cannot be examined is skipped. Sorted, so that
+  // the molecules come in the same order on every machine.
+  std::vector<std::string> paths;
+  std::error_code error;
+  fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, error);
+  if (error) {
+    reportProblem("cannot read folder", dir);
+    return 0;
+  }
+  for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (error) break;
+    std::error_code typeError;
+    if (it->is_regular_file(typeError) && !typeError) paths.push_back(it->path().string());
+  }
+  std::sort(paths.begin(), paths.end());
+
+  int count = 0;
+  for (const std::string& path : paths) {
+    std::string extension = fs::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension != ".mol") continue;
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+    Molecule* m = parseMDLMolFile(path);
+    if (m == nullptr) continue;
+    out.push_back(m);
+    ++count;
+  }
+  return count;
+}
+
+namespace {
+
+// The atom block's charge code of a formal charge; charges beyond +-3 only go to "M  CHG".
+int codeFromCharge(int charge) {
+  switch (charge) {
+    case 3: return 1;
+    case 2: return 2;
+    case 1: return 3;
+    case -1: return 5;
+    case -2: return 6;
+    case -3: return 7;
+    default: return 0;
+  }
+}
+
+// One fixed-width field; false when the value does not fit its columns.
+bool appendField(std::string& out, const char* format, double value, int width) {
+  char text[64];
+  const int written = std::snprintf(text, sizeof text, format, value);
+  if (written != width) return false;
+  out += text;
+  return true;
+}
+
+bool appendInt(std::string& out, int value, int width) {
+  char text[32];
+  const int written = std::snprintf(text, sizeof text, "%*d", width, value);
+  if (written != width) return false;
+  out += text;
+  return true;
+}
+
+const int kMaxCount = 999;   // the counts line gives each count three columns
+
+}  // namespace
+
+bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
+  out.clear();
+  if (m == nullptr || !m->update()) return false;
+  if (m->atoms.size() > static_cast<size_t>(kMaxCount) ||
+      m->bonds.size() > static_cast<size_t>(kMaxCount)) {
+    reportProblem("too many atoms or bonds for a V2000 file in",
+                     std::to_string(m->atoms.size()) + " atoms, " +
+                         std::to_string(m->bonds.size()) + " bonds");
+    return false;
+  }
+
+  std::string name = m->getName();
+  if (name.empty()) name = m->smiles;
+  std::replace(name.begin(), name.end(), '\n', ' ');
+  std::replace(name.begin(), name.end(), '\r', ' ');
+  out += trimmed(name) + "\n";
+  out += "  Kestavor" + std::string(42, ' ') + "\n";
+  out += "\n";
+  appendInt(out, static_cast<int>(m->atoms.size()), 3);
+  appendInt(out, static_cast<int>(m->bonds.size()), 3);
+  out += "  0  0  0  0  0  0  0  0999 V2000\n";
+
+  for (const Atom* a : m->atoms) {
+    SSEVector4f p = a->sphere != nullptr ? a->sphere->centre : a->position;
+    p.clamp();
+    if (!appendField(out, "%10.4f", p.x, 10) || !appendField(out, "%10.4f", p.y, 10) ||
+        !appendField(out, "%10.4f", p.z, 10)) {
+      reportProblem("coordinate too wide for its column at atom", a->name);
+      return false;
+    }
+    if (a->element.empty() || a->element.size() > 3) {
+      reportProblem("no element symbol of at most 3 letters for atom", a->name);
+      return false;
+    }
+    std::string symbol = a->element;
+    padTo(symbol, 3);
+    out += " " + symbol + " 0";
+    appendInt(out, codeFromCharge(a->charge), 3);
+    out += "  0  0  0  0  0  0  0  0  0  0\n";
+  }
+
+  for (const Bond* b : m->bonds) {
+    if (b->atom1 == nullptr || b->atom2 == nullptr) {
+      reportProblem("bond without both ends", b->name);
+      return false;
+    }
+    if (b->order != 1 && b->order != 2 && b->order != 3 && b->order != 9) {
+      reportProblem("bond order not in the format at bond",
+                       b->getName() + " order " + std::to_string(b->order));
+      return false;
+    }
+    appendInt(out, b->atom1->id + 1, 3);
+    appendInt(out, b->atom2->id + 1, 3);
+    appendInt(out, b->order == 9 ? 4 : b->order, 3);   // aromatic is type 4 in the file
+    out += "  0  0  0  0\n";
+  }
+
+  for (const Atom* a : m->atoms) {
+    if (a->charge == 0) continue;
+    out += "M  CHG  1";
+    appendInt(out, a->id + 1, 4);
+    if (!appendInt(out, a->charge, 4)) {
+      reportProblem("formal charge too wide for its column at atom", a->name);
+      return false;
+    }
+    out += "\n";
+  }
+  out += "M  END\n";
+  return true;
+}
+
+bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
+  if (m == nullptr || path == nullptr) return false;
+  std::string text;
+  if (!formatMDLMol(m, text)) return false;
+  // Written beside the target and renamed over it, so a failed write leaves the old file.
+  const std::string temporary = std::string(path) + ".kvtmp";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      reportProblem("cannot write", path);
+      return false;
+    }
+    file << text;
+    file.flush();
+    if (!file) {
+      file.close();
+      std::remove(temporary.c_str());
+      reportProblem("cannot write", path);
+      return false;
+    }
+  }
+  if (std::rename(temporary.c_str(), path) != 0) {
+    std::remove(temporary.c_str());
+    reportProblem("cannot replace", path);
+    return false;
+  }
+  return true;
+}

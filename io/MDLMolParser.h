@@ -1,0 +1,64 @@
+#pragma once
+
+#include <fstream>
+#include <istream>
+#include <string>
+#include <vector>
+
+class Molecule;
+
+// Reads and writes MDL V2000 connection tables: single mol files, SD files (records separated
+// by "$$$$" lines) and folders of mol files. A read takes the connectivity, element symbols,
+// coordinates and formal charges from the file and computes everything else (valences, rings,
+// hydrogens, types, parameters, an optimised geometry, names, SMILES, energies).
+//
+// Every failed read prints one line "Error: MDLMolParser: ..." quoting the input on standard
+// error, frees what it built and returns null; readers never crash on input.
+class MDLMolParser {
+ public:
+  // Never used; kept for callers that expect them.
+  static std::ofstream ErrorFile;
+  static int IsErrorFile;
+
+  MDLMolParser() = default;
+
+  // One record from the stream, through perception and the set-up chain; owned by the caller.
+  Molecule* parseMDLMolFile(std::istream& in);
+  Molecule* parseMDLMolFile(const char* path);   // null when the file cannot be opened
+  Molecule* parseMDLMolFile(const std::string& path);
+  // Every record of an SD file, appended to out; count gets the number read. A record that
+  // does not parse is skipped. False only when the file cannot be opened.
+  bool parseSDFile(const char* path, std::vector<Molecule*>& out, int& count);
+  // Every "*.mol" file (any case) below the folder, sub-folders included; returns the number
+  // of molecules appended.
+  int loadMolFilesFromDirectory(const char* dir, std::vector<Molecule*>& out);
+  // One record; false (old file untouched) for a null molecule, a molecule the format cannot
+  // hold (over 999 atoms or bonds, a bond order other than 1, 2, 3 or aromatic 9, a coordinate
+  // too wide for its column) or an unwritable path.
+  bool writeMDLMolFile(Molecule* m, const char* path);
+  // The blocks of one mol file without perception: the symbols go into Atom::name only.
+  Molecule* readMDLMolGraph(const char* path);
+
+  // The steps of a read, each usable on its own.
+  //
+  // Header, counts, atom, bond and charge blocks of one record. name receives line 1 trimmed;
+  // firstLine numbers the record's first line in messages. With graphOnly the symbol goes into
+  // Atom::name only and neither positions nor placement flags are set.
+  Molecule* readConnectionTable(std::istream& in, std::string& name, int firstLine = 1,
+                                bool graphOnly = false);
+  // Valences, rings, missing hydrogens, names of unnamed atoms, atom types.
+  void perceive(Molecule* m);
+  // Parameters, coordinates, optimisation, names, SMILES and energies.
+  void completeMolecule(Molecule* m, const std::string& name);
+
+  // The records of an SD stream as text, each line followed by a line feed; records of blank
+  // lines only (the tail after the last "$$$$") are dropped. Each entry pairs the record with
+  // the line number of its first line.
+  static std::vector<std::pair<std::string, int> > splitSDRecords(std::istream& in);
+  // The V2000 text of one record; false (with a message) when the format cannot hold it.
+  bool formatMDLMol(Molecule* m, std::string& out);
+
+ private:
+  // One record read and carried through the whole post-read pipeline.
+  Molecule* parseRecord(std::istream& in, int firstLine);
+};

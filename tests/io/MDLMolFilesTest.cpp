@@ -1,0 +1,172 @@
+// Mol files, SD files and folders of mol files read end to end, through perception and the
+// set-up chain, and written files read back.
+
+#include <unistd.h>
+
+#include <QApplication>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "io/IOEngine.h"
+#include "io/MDLMolParser.h"
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kData = KV_TEST_DATA_DIR;
+
+// The file singleton's tree roots are widget items: one application object per binary. It is
+// never destroyed: the offscreen platform leaks its screen objects when the application goes.
+QApplication* application = nullptr;
+
+void ensureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "io_tests";
+  static char* argv[] = {name, nullptr};
+  application = new QApplication(argc, argv);
+}
+
+class MDLFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureApplication();
+    IOEngine::instance();
+    savedPrintLevel = UtilityEngine::instance()->printLevel;
+    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+    folder = fs::temp_directory_path() /
+             ("mdl_files_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    for (Molecule* m : molecules) delete m;
+    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
+    UtilityEngine::instance()->printLevel = savedPrintLevel;
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+  void copyData(const std::string& file, const fs::path& to) {
+    fs::create_directories(to.parent_path());
+    fs::copy_file(kData + "/" + file, to, fs::copy_options::overwrite_existing);
+  }
+
+  MDLMolParser parser;
+  std::vector<Molecule*> molecules;   // freed in TearDown
+  fs::path folder;
+  int savedPrintLevel = 1;
+};
+
+double distance(const Atom* a, const Atom* b) {
+  const double dx = a->position.x - b->position.x, dy = a->position.y - b->position.y,
+               dz = a->position.z - b->position.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
+TEST_F(MDLFiles, MolFileGivesACompleteOptimisedMolecule) {
+  Molecule* m = parser.parseMDLMolFile(kData + "/mdl_ethanol.mol");
+  ASSERT_NE(nullptr, m);
+  molecules.push_back(m);
+  ASSERT_EQ(9u, m->atoms.size());
+  ASSERT_GE(m->names.size(), 2u);
+  EXPECT_EQ("ethanol", m->names[0]);
+  EXPECT_EQ("C2H6O", m->names[1]);
+  EXPECT_FALSE(m->smiles.empty());
+  EXPECT_EQ(0u, m->numBondAxes);
+  EXPECT_NE(0.0f, m->totalBondEnergy);
+  for (const Bond* b : m->bonds) {
+    const double length = distance(b->atom1, b->atom2);
+    EXPECT_GT(length, 0.8) << b->getName();
+    EXPECT_LT(length, 1.7) << b->getName();
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(nullptr, parser.parseMDLMolFile(kData + "/no_such_file.mol"));
+  testing::internal::GetCapturedStderr();
+}
+
+TEST_F(MDLFiles, SDFileOfThreeRecordsGivesThreeMolecules) {
+  int count = -1;
+  ASSERT_TRUE(parser.parseSDFile((kData + "/mdl_three_records.sdf").c_str(), molecules, count));
+  EXPECT_EQ(3, count);
+  ASSERT_EQ(3u, molecules.size());
+  EXPECT_EQ("methanol", molecules[0]->names[0]);
+  EXPECT_EQ("acetate", molecules[1]->names[0]);
+  EXPECT_EQ(-1, molecules[1]->atoms[3]->charge);   // from the charge line
+  EXPECT_EQ("benzene", molecules[2]->names[0]);
+  EXPECT_EQ(1u, molecules[2]->rings.size());
+  EXPECT_EQ(12u, molecules[2]->atoms.size());
+
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(parser.parseSDFile((kData + "/no_such_file.sdf").c_str(), molecules, count));
+  testing::internal::GetCapturedStderr();
+}
+
+TEST_F(MDLFiles, BrokenSDRecordIsSkippedAndTheOthersRead) {
+  std::ifstream good(kData + "/mdl_three_records.sdf");
+  std::string text((std::istreambuf_iterator<char>(good)), std::istreambuf_iterator<char>());
+  const size_t second = text.find("$$$$\n") + 5;
+  text.insert(second, "broken\n\n\n  2  1\n    0.0  C\n$$$$\n");
+  const std::string path = (folder / "broken.sdf").string();
+  { std::ofstream(path) << text; }
+
+  int count = 0;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(parser.parseSDFile(path.c_str(), molecules, count));
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(3, count);
+  EXPECT_NE(std::string::npos, errors.find("\"    0.0  C\" on line 17")) << errors;   // counted in the file
+}
+
+TEST_F(MDLFiles, FolderReaderTakesMolFilesOfAnyCaseBelowIt) {
+  copyData("mdl_ethanol.mol", folder / "a.MOL");
+  copyData("mdl_ethanol.mol", folder / "b.mol");
+  copyData("mdl_three_records.sdf", folder / "c.sdf");
+  copyData("mdl_ethanol.mol", folder / "deeper" / "d.mol");
+  copyData("mdl_crash_truncated_bonds.mol", folder / "e.mol");
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(3, parser.loadMolFilesFromDirectory(folder.string().c_str(), molecules));
+  EXPECT_EQ(3u, molecules.size());
+  EXPECT_EQ(0, parser.loadMolFilesFromDirectory((folder / "none").string().c_str(), molecules));
+  testing::internal::GetCapturedStderr();
+}
+
+TEST_F(MDLFiles, WrittenMoleculeReadsBackWithItsGraphAndCharges) {
+  int count = 0;
+  ASSERT_TRUE(parser.parseSDFile((kData + "/mdl_three_records.sdf").c_str(), molecules, count));
+  for (Molecule* original : molecules) {
+    const std::string path = (folder / (original->names[0] + ".mol")).string();
+    ASSERT_TRUE(parser.writeMDLMolFile(original, path.c_str()));
+    std::unique_ptr<Molecule> back(parser.parseMDLMolFile(path));
+    ASSERT_NE(nullptr, back) << path;
+    EXPECT_EQ(original->names[0], back->names[0]);
+    // Hydrogens are in the file now, so none is added and the atom lists match one to one.
+    ASSERT_EQ(original->atoms.size(), back->atoms.size());
+    for (size_t i = 0; i < original->atoms.size(); ++i) {
+      EXPECT_EQ(original->atoms[i]->element, back->atoms[i]->element);
+      EXPECT_EQ(original->atoms[i]->charge, back->atoms[i]->charge);
+    }
+    ASSERT_EQ(original->bonds.size(), back->bonds.size());
+    for (size_t i = 0; i < original->bonds.size(); ++i) {
+      EXPECT_EQ(original->bonds[i]->atom1->id, back->bonds[i]->atom1->id);
+      EXPECT_EQ(original->bonds[i]->atom2->id, back->bonds[i]->atom2->id);
+      EXPECT_EQ(original->bonds[i]->order, back->bonds[i]->order);
+    }
+  }
+}

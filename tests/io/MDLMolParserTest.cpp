@@ -1,0 +1,389 @@
+// Reading and writing V2000 connection tables, without the set-up chain: parsing, perception,
+// SD record splitting, the writer's exact text, round trips and inputs that once crashed.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "io/MDLMolParser.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+#include "support/MoleculeBuilder.h"
+
+namespace {
+
+const char* kEthanol = R"(ethanol
+  Kestavor                                          
+
+  3  2  0  0  0  0  0  0  0  0999 V2000
+   -0.8883    0.1670    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0
+    0.4658   -0.5116    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0
+    1.4990    0.4619    0.0000 O   0  0  0  0  0  0  0  0  0  0  0  0
+  1  2  1  0  0  0  0
+  2  3  1  0  0  0  0
+M  END
+)";
+
+// Header and counts for n atoms and b bonds, to which a test appends its blocks.
+std::string header(int atoms, int bonds) {
+  char counts[64];
+  std::snprintf(counts, sizeof counts, "%3d%3d  0  0  0  0  0  0  0  0999 V2000\n", atoms, bonds);
+  return std::string("test\n\n\n") + counts;
+}
+
+std::string atomLine(const char* symbol, int chargeCode = 0, int valence = 0) {
+  char line[96];
+  std::snprintf(line, sizeof line,
+                "    0.0000    0.0000    0.0000 %-3s 0%3d  0  0  0%3d  0  0  0  0  0  0\n",
+                symbol, chargeCode, valence);
+  return line;
+}
+
+class MDLRead : public ::testing::Test {
+ protected:
+  // The read's molecule and what it printed on standard error.
+  std::unique_ptr<Molecule> read(const std::string& text, bool graphOnly = false) {
+    std::istringstream in(text);
+    testing::internal::CaptureStderr();
+    Molecule* m = parser.readConnectionTable(in, name, 1, graphOnly);
+    errors = testing::internal::GetCapturedStderr();
+    return std::unique_ptr<Molecule>(m);
+  }
+
+  MDLMolParser parser;
+  std::string name;
+  std::string errors;
+};
+
+}  // namespace
+
+TEST_F(MDLRead, TakesNameAtomsBondsAndCoordinatesFromTheirColumns) {
+  auto m = read(kEthanol);
+  ASSERT_NE(nullptr, m);
+  EXPECT_EQ("", errors);
+  EXPECT_EQ("ethanol", name);
+  ASSERT_EQ(3u, m->atoms.size());
+  EXPECT_EQ("C1", m->atoms[0]->name);
+  EXPECT_EQ("O3", m->atoms[2]->name);
+  EXPECT_EQ("O", m->atoms[2]->element);
+  EXPECT_FLOAT_EQ(-0.8883f, m->atoms[0]->position.x);
+  EXPECT_FLOAT_EQ(-0.5116f, m->atoms[1]->position.y);
+  EXPECT_TRUE(m->atoms[1]->isPlaced);
+  ASSERT_EQ(3u, m->positions.size());
+  EXPECT_FLOAT_EQ(1.4990f, m->positions[2].x);
+  ASSERT_EQ(2u, m->bonds.size());
+  EXPECT_EQ(m->atoms[1], m->bonds[1]->atom1);
+  EXPECT_EQ(m->atoms[2], m->bonds[1]->atom2);
+}
+
+TEST_F(MDLRead, WindowsLineEndsReadTheSame) {
+  std::string text = kEthanol;
+  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+    text.insert(at, "\r");
+  auto m = read(text);
+  ASSERT_NE(nullptr, m) << errors;
+  EXPECT_EQ("ethanol", name);
+  EXPECT_EQ("O", m->atoms[2]->element);
+}
+
+TEST_F(MDLRead, ChargeCodesGiveFormalCharges) {
+  const int codes[] = {0, 1, 2, 3, 4, 5, 6, 7, 9};
+  const int charges[] = {0, 3, 2, 1, 0, -1, -2, -3, 0};
+  std::string text = header(9, 0);
+  for (int code : codes) text += atomLine("N", code);
+  auto m = read(text);
+  ASSERT_NE(nullptr, m) << errors;
+  for (size_t i = 0; i < 9; ++i) EXPECT_EQ(charges[i], m->atoms[i]->charge) << "code " << codes[i];
+}
+
+TEST_F(MDLRead, ShortAtomLineHasNoChargeAndNoStatedValence) {
+  auto m = read(header(1, 0) + "    1.0000    2.0000    3.0000 Cl\n");
+  ASSERT_NE(nullptr, m) << errors;
+  EXPECT_EQ("Cl", m->atoms[0]->element);
+  EXPECT_EQ(0, m->atoms[0]->charge);
+  EXPECT_EQ(0, m->atoms[0]->totalValence);
+  EXPECT_TRUE(m->atoms[0]->statusFlag);
+  EXPECT_FLOAT_EQ(3.0f, m->atoms[0]->position.z);
+}
+
+TEST_F(MDLRead, StatedValenceSetsTotalValenceAndStatusFlag) {
+  auto m = read(header(5, 0) + atomLine("C", 0, 4) + atomLine("N", 0, 4) + atomLine("S", 0, 6) +
+                atomLine("Cl", 0, 1) + atomLine("O", 0, 15));
+  ASSERT_NE(nullptr, m) << errors;
+  EXPECT_EQ(4, m->atoms[0]->totalValence);
+  EXPECT_TRUE(m->atoms[0]->statusFlag);
+  EXPECT_FALSE(m->atoms[1]->statusFlag);   // nitrogen with four is unusual
+  EXPECT_TRUE(m->atoms[2]->statusFlag);    // sulfur with six keeps the sulfate test working
+  EXPECT_FALSE(m->atoms[3]->statusFlag);   // a halogen never keeps it
+  EXPECT_EQ(0, m->atoms[4]->totalValence); // 15 states valence zero
+  EXPECT_FALSE(m->atoms[4]->statusFlag);
+}
+
+TEST_F(MDLRead, ChargeLinesReplaceTheAtomBlockCharges) {
+  auto m = read(header(3, 0) + atomLine("N", 3) + atomLine("O") + atomLine("Fe") +
+                "M  CHG  2   2  -1   3   4\nM  END\n");
+  ASSERT_NE(nullptr, m) << errors;
+  EXPECT_EQ(0, m->atoms[0]->charge);
+  EXPECT_EQ(-1, m->atoms[1]->charge);
+  EXPECT_EQ(4, m->atoms[2]->charge);
+}
+
+TEST_F(MDLRead, AromaticTypeFourBecomesOrderNineAndOtherTypesFail) {
+  const std::string atoms = header(2, 1) + atomLine("C") + atomLine("C");
+  auto aromatic = read(atoms + "  1  2  4  0  0  0  0\n");
+  ASSERT_NE(nullptr, aromatic) << errors;
+  EXPECT_EQ(9, aromatic->bonds[0]->order);
+  for (const char* type : {"0", "5", "8"}) {
+    auto m = read(atoms + "  1  2  " + type + "  0  0  0  0\n");
+    EXPECT_EQ(nullptr, m) << type;
+    EXPECT_NE(std::string::npos, errors.find("unsupported bond type")) << errors;
+  }
+}
+
+TEST_F(MDLRead, RepeatedBondLineIsPassedOver) {
+  auto m = read(header(2, 2) + atomLine("C") + atomLine("O") + "  1  2  2\n  2  1  1\n");
+  ASSERT_NE(nullptr, m) << errors;
+  ASSERT_EQ(1u, m->bonds.size());
+  EXPECT_EQ(2, m->bonds[0]->order);
+}
+
+TEST_F(MDLRead, BadRecordsGiveOneQuotedErrorLineAndNoMolecule) {
+  const std::string two = header(2, 1) + atomLine("C") + atomLine("O");
+  const struct {
+    std::string text;
+    const char* message;
+  } cases[] = {
+      {header(0, 0), "no atoms in counts line \"  0  0"},
+      {"name\n\n\n\n", "empty counts line"},
+      {"name\n\n", "file ends before the counts line"},
+      {"\n\n\n  x  1  0\n", "bad atom count in \"  x  1  0\" on line 4"},
+      {"\n\n\n  2  y\n", "bad bond count"},
+      {"\n\n\n  0  0  0     0  0            999 V3000\n", "V3000"},
+      {header(2, 0) + atomLine("C"), "file ends after 1 of 2 atom lines"},
+      {header(1, 0) + "    0.0000    abc       0.0000 C\n", "bad coordinate in atom line"},
+      {header(1, 0) + "    0.0000       nan    0.0000 C\n", "bad coordinate"},
+      {header(1, 0) + "    0.0000    0.0000    0.0000    \n", "bad element symbol"},
+      {header(1, 0) + "    0.0000    0.0000    0.0000 C   0  x\n", "bad charge code"},
+      {header(1, 0) + atomLine("C", 0, 16), "bad valence"},
+      {two + "  1  3  1\n", "bad atom number in bond line \"  1  3  1\" on line 7"},
+      {two + "  0  2  1\n", "bad atom number"},
+      {two + "  2  2  1\n", "bad atom number"},
+      {two + "  1  2\n", "bad number in bond line"},
+      {two, "file ends after 0 of 1 bond lines"},
+      {two + "  1  2  1\nM  CHG  0\n", "bad charge entry count"},
+      {two + "  1  2  1\nM  CHG  1   3   1\n", "bad charge entry in"},
+      {two + "  1  2  1\nM  CHG  2   1   1\n", "bad charge entry in"},
+  };
+  for (const auto& c : cases) {
+    auto m = read(c.text);
+    EXPECT_EQ(nullptr, m) << c.text;
+    EXPECT_EQ(0u, errors.find("Error: MDLMolParser: ")) << errors;
+    EXPECT_NE(std::string::npos, errors.find(c.message)) << errors;
+    EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
+  }
+}
+
+// Every file named mdl_crash_* once crashed or misled a reader; each must fail cleanly.
+TEST_F(MDLRead, KeptCrashInputsFailCleanly) {
+  int replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(KV_TEST_DATA_DIR)) {
+    const std::string file = entry.path().filename().string();
+    if (file.rfind("mdl_crash_", 0) != 0) continue;
+    std::ifstream in(entry.path());
+    std::stringstream text;
+    text << in.rdbuf();
+    auto m = read(text.str());
+    EXPECT_EQ(nullptr, m) << file;
+    EXPECT_EQ(0u, errors.find("Error: MDLMolParser: ")) << file << ": " << errors;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(nullptr, parser.readMDLMolGraph(entry.path().string().c_str())) << file;
+    testing::internal::GetCapturedStderr();
+    ++replayed;
+  }
+  EXPECT_GE(replayed, 10);
+}
+
+TEST_F(MDLRead, GraphReadNamesAtomsButLeavesElementsAndPlacementAlone) {
+  const std::string path = std::string(KV_TEST_DATA_DIR) + "/mdl_ethanol.mol";
+  std::unique_ptr<Molecule> m(parser.readMDLMolGraph(path.c_str()));
+  ASSERT_NE(nullptr, m);
+  ASSERT_EQ(3u, m->atoms.size());
+  EXPECT_EQ("C2", m->atoms[1]->name);
+  EXPECT_EQ("", m->atoms[1]->element);
+  EXPECT_FALSE(m->atoms[1]->isPlaced);
+  EXPECT_TRUE(m->positions.empty());
+  EXPECT_EQ(2u, m->bonds.size());
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(nullptr, parser.readMDLMolGraph("/nonexistent/x.mol"));
+  testing::internal::GetCapturedStderr();
+}
+
+TEST_F(MDLRead, PerceptionAddsHydrogensAndTypes) {
+  InputParameters::instance();
+  auto ethanol = read(kEthanol);
+  ASSERT_NE(nullptr, ethanol);
+  parser.perceive(ethanol.get());
+  ASSERT_EQ(9u, ethanol->atoms.size());
+  EXPECT_EQ("CH3", ethanol->atoms[0]->type);
+  EXPECT_EQ("CMH2", ethanol->atoms[1]->type);
+  EXPECT_EQ("OH", ethanol->atoms[2]->type);
+  EXPECT_EQ(9u, ethanol->positions.size());
+  for (size_t i = 3; i < 9; ++i) {
+    EXPECT_EQ("H", ethanol->atoms[i]->element);
+    EXPECT_FALSE(ethanol->atoms[i]->isPlaced);   // left to the coordinate construction
+  }
+
+  std::string ring = header(6, 6);
+  for (int i = 0; i < 6; ++i) ring += atomLine("C");
+  for (int i = 1; i <= 6; ++i) ring += "  " + std::to_string(i) + "  " + std::to_string(i % 6 + 1) + "  4\n";
+  auto benzene = read(ring);
+  ASSERT_NE(nullptr, benzene) << errors;
+  parser.perceive(benzene.get());
+  ASSERT_EQ(12u, benzene->atoms.size());
+  for (int i = 0; i < 6; ++i) EXPECT_EQ("CAH1", benzene->atoms[i]->type);
+  EXPECT_EQ(1u, benzene->rings.size());
+}
+
+TEST(SDRecords, SplitAtDollarLinesWithTheirFirstLineNumbers) {
+  std::istringstream three("a\nb\n$$$$\nc\n$$$$\nd\ne\n$$$$\n\n  \n");
+  auto records = MDLMolParser::splitSDRecords(three);
+  ASSERT_EQ(3u, records.size());
+  EXPECT_EQ("a\nb\n", records[0].first);
+  EXPECT_EQ(1, records[0].second);
+  EXPECT_EQ("c\n", records[1].first);
+  EXPECT_EQ(4, records[1].second);
+  EXPECT_EQ(6, records[2].second);
+
+  std::istringstream one(kEthanol);
+  records = MDLMolParser::splitSDRecords(one);
+  ASSERT_EQ(1u, records.size());
+  EXPECT_EQ(kEthanol, records[0].first);
+}
+
+namespace {
+
+// Ethanol with a charged oxygen, hydrogens and coordinates that use the format's 4 decimals.
+std::unique_ptr<Molecule> chargedSample() {
+  auto m = kvtest::buildMolecule({"C", "C", "O", "N", "C"},
+                                 {{0, 1, 1}, {1, 2, 2}, {1, 3, 9}, {3, 4, 3}});
+  m->atoms[2]->charge = -1;
+  m->atoms[3]->charge = 5;   // beyond the atom block's codes: only the charge line holds it
+  for (size_t i = 0; i < m->atoms.size(); ++i)
+    m->atoms[i]->position = SSEVector4f(1.23456f * i, -20.5f + i, 0.00049f, 1.0f);
+  return m;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+TEST(MDLWrite, WritesTheV2000LinesExactly) {
+  auto m = chargedSample();
+  m->names.push_back("sample");
+  MDLMolParser parser;
+  std::string text;
+  ASSERT_TRUE(parser.formatMDLMol(m.get(), text));
+  const std::vector<std::string> lines = linesOf(text);
+  ASSERT_EQ(4u + 5u + 4u + 2u + 1u, lines.size());
+  EXPECT_EQ("sample", lines[0]);
+  EXPECT_EQ("  Kestavor" + std::string(42, ' '), lines[1]);
+  EXPECT_EQ("", lines[2]);
+  EXPECT_EQ("  5  4  0  0  0  0  0  0  0  0999 V2000", lines[3]);
+  EXPECT_EQ("    1.2346  -19.5000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0", lines[5]);
+  EXPECT_EQ("    2.4691  -18.5000    0.0000 O   0  5  0  0  0  0  0  0  0  0  0  0", lines[6]);
+  EXPECT_EQ("  2  3  2  0  0  0  0", lines[10]);
+  EXPECT_EQ("  2  4  4  0  0  0  0", lines[11]);   // aromatic as type 4
+  EXPECT_EQ("M  CHG  1   3  -1", lines[13]);
+  EXPECT_EQ("M  CHG  1   4   5", lines[14]);
+  EXPECT_EQ("M  END", lines[15]);
+}
+
+TEST(MDLWrite, UnnamedMoleculeIsWrittenWithItsSmiles) {
+  auto m = kvtest::buildMolecule({"C", "O"}, {{0, 1, 1}});
+  m->smiles = "CO";
+  MDLMolParser parser;
+  std::string text;
+  ASSERT_TRUE(parser.formatMDLMol(m.get(), text));
+  EXPECT_EQ("CO\n", text.substr(0, 3));
+}
+
+TEST(MDLWrite, ReadBackGivesTheSameGraphChargesAndCoordinates) {
+  auto m = chargedSample();
+  MDLMolParser parser;
+  std::string text;
+  ASSERT_TRUE(parser.formatMDLMol(m.get(), text));
+  std::istringstream in(text);
+  std::string name;
+  std::unique_ptr<Molecule> back(parser.readConnectionTable(in, name));
+  ASSERT_NE(nullptr, back);
+  ASSERT_EQ(m->atoms.size(), back->atoms.size());
+  for (size_t i = 0; i < m->atoms.size(); ++i) {
+    const Atom* a = m->atoms[i];
+    const Atom* b = back->atoms[i];
+    EXPECT_EQ(a->element, b->element);
+    EXPECT_EQ(a->charge, b->charge);
+    const float expectedZ = 0.0f;   // 0.00049 is below the writer's 0.001 clamp
+    EXPECT_NEAR(a->position.x, b->position.x, 5e-5);
+    EXPECT_NEAR(a->position.y, b->position.y, 5e-5);
+    EXPECT_EQ(expectedZ, b->position.z);
+  }
+  ASSERT_EQ(m->bonds.size(), back->bonds.size());
+  for (size_t i = 0; i < m->bonds.size(); ++i) {
+    EXPECT_EQ(m->bonds[i]->atom1->id, back->bonds[i]->atom1->id);
+    EXPECT_EQ(m->bonds[i]->atom2->id, back->bonds[i]->atom2->id);
+    EXPECT_EQ(m->bonds[i]->order, back->bonds[i]->order);
+  }
+}
+
+TEST(MDLWrite, MoleculeTheFormatCannotHoldLeavesTheOldFileWhole) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("mdl_write_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "kept.mol").string();
+  { std::ofstream(path) << "old contents\n"; }
+
+  MDLMolParser parser;
+  auto wideCoordinate = chargedSample();
+  wideCoordinate->atoms[0]->position.x = 123456.0f;
+  auto badOrder = chargedSample();
+  badOrder->bonds[0]->order = 5;
+  auto noElement = chargedSample();
+  noElement->atoms[1]->element = "";
+  auto tooMany = kvtest::buildMolecule(std::vector<std::string>(1000, "C"), {});
+  for (Molecule* m : {wideCoordinate.get(), badOrder.get(), noElement.get(), tooMany.get()}) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(parser.writeMDLMolFile(m, path.c_str()));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(0u, errors.find("Error: MDLMolParser: ")) << errors;
+  }
+  EXPECT_FALSE(parser.writeMDLMolFile(nullptr, path.c_str()));
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ("old contents", line);
+
+  auto good = chargedSample();
+  EXPECT_TRUE(parser.writeMDLMolFile(good.get(), path.c_str()));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(parser.writeMDLMolFile(good.get(), (dir / "no/such/folder.mol").string().c_str()));
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir),
+                             std::filesystem::directory_iterator()));   // no temporary left
+  std::filesystem::remove_all(dir);
+}
