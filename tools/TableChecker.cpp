@@ -24,6 +24,24 @@ std::string text(float value) {
   return out.str();
 }
 
+std::string upper(std::string name) {
+  UtilityEngine::instance()->toUpper(name);
+  return name;
+}
+
+// The force field finds the planar centres of impropers by mass: within this much of 12 or 14
+// an atom counts as carbon or nitrogen.
+const float kImproperMassWindow = 0.1f;
+const float kCarbonMass = 12.0f;
+const float kNitrogenMass = 14.0f;
+
+bool near(float mass, float reference) {
+  return std::fabs(mass - reference) < kImproperMassWindow;
+}
+
+// Typing gives this type itself, after the rule levels, to a cyclopentadienyl carbon on a metal.
+const char* const kMetalBoundRingCarbon = "CCPH";
+
 }  // namespace
 
 TableChecker::TableChecker(InputParameters& tables) : tables(tables) {
@@ -36,6 +54,8 @@ TableChecker::TableChecker(InputParameters& tables) : tables(tables) {
     names.insert(row->stype);
     names.insert(btype);
     names.insert(element);
+    typeRows.insert(row->type);
+    startTypes.insert(element == "R" ? std::string("DUM") : element);
   }
 }
 
@@ -48,6 +68,9 @@ std::vector<std::string> TableChecker::check() {
   checkBondOrders();
   checkEmag();
   checkRingsAndRules();
+  checkGivenTypes();
+  checkRuleLevels();
+  checkElementRows();
   return problems;
 }
 
@@ -70,6 +93,21 @@ void TableChecker::checkAtomTypes() {
       problem("supertype.txt", "mass " + text(row->mass) + " of \"" + row->type + "\"");
     if (!(row->radius > 0.0f && row->radius < 6.0f))
       problem("supertype.txt", "radius " + text(row->radius) + " of \"" + row->type + "\"");
+    if (!typeRows.count(upper(row->btype)))
+      problem("supertype.txt", "base type \"" + row->btype + "\" of \"" + row->type +
+                                   "\" is no type");
+    // The well depth is written negative; a positive one would turn attraction into repulsion.
+    if (!(row->vdwSig < 0.0f))
+      problem("supertype.txt", "van der Waals well depth " + text(row->vdwSig) + " of \"" +
+                                   row->type + "\" is not negative");
+    const std::string element = upper(row->element);
+    const bool carbonMass = near(row->mass, kCarbonMass);
+    const bool nitrogenMass = near(row->mass, kNitrogenMass);
+    if ((element == "C" && !carbonMass) || (element == "N" && !nitrogenMass) ||
+        (element != "C" && element != "N" && (carbonMass || nitrogenMass)))
+      problem("supertype.txt", "mass " + text(row->mass) + " of \"" + row->type +
+                                   "\" does not tell its element " + row->element +
+                                   " apart from carbon and nitrogen");
   }
 }
 
@@ -167,4 +205,87 @@ void TableChecker::checkRingsAndRules() {
   for (const TypeRules* rule : tables.typeRules)
     if (!known(rule->type))
       problem("basicatomtypes.txt", "unknown type \"" + rule->type + "\"");
+}
+
+void TableChecker::checkGivenTypes() {
+  auto need = [this](const std::string& table, const std::string& type, const std::string& by) {
+    if (!typeRows.count(type))
+      problem(table, "type \"" + type + "\" given by " + by + " has no atom-type row");
+  };
+  for (const TypeRules* rule : tables.typeRules)
+    need("basicatomtypes.txt", rule->type, "a level " + std::to_string(rule->level) + " rule");
+  for (const BasicRings* ring : tables.basicRings)
+    for (const std::string& type : ring->atomTypes) need("basicrings.txt", type, ring->name);
+  for (const HybridAtomTypes* row : tables.hybridAtomTypes)
+    need("hybridatomtypes.txt", row->resultType, row->type1 + " + " + row->type2);
+  need("supertype.txt", kMetalBoundRingCarbon, "the metal-bound ring carbons");
+}
+
+void TableChecker::checkRulesOfLevel(int level, const std::set<std::string>& available) {
+  for (const TypeRules* rule : tables.typeRules) {
+    if (rule->level != level) continue;
+    const std::string place = "level " + std::to_string(level) + " rule \"" + rule->type + "\"";
+    if (!available.count(rule->main))
+      problem("basicatomtypes.txt",
+              place + " needs MAIN \"" + rule->main + "\", which no earlier level gives");
+    for (const std::vector<std::string>* list :
+         {&rule->single, &rule->double_, &rule->triple, &rule->aromatic})
+      for (const std::string& name : *list)
+        if (name != "*" && !available.count(name))
+          problem("basicatomtypes.txt",
+                  place + " names neighbour \"" + name + "\", which no earlier level gives");
+  }
+}
+
+void TableChecker::checkRuleLevels() {
+  for (const TypeRules* rule : tables.typeRules)
+    if (rule->level == 0)
+      problem("basicatomtypes.txt", "rule \"" + rule->type + "\" stands at level 0, never applied");
+  // Level 1 starts from the bare elements; each positive level adds what it gives. The
+  // negative levels come after the ring templates and the hybrid table.
+  std::set<std::string> available = startTypes;
+  auto add = [this, &available](int level) {
+    for (const TypeRules* rule : tables.typeRules)
+      if (rule->level == level) available.insert(rule->type);
+  };
+  for (int level = 1; level <= tables.maxTypeRuleLevel; ++level) {
+    checkRulesOfLevel(level, available);
+    add(level);
+  }
+  for (const BasicRings* ring : tables.basicRings)
+    available.insert(ring->atomTypes.begin(), ring->atomTypes.end());
+  for (const HybridAtomTypes* row : tables.hybridAtomTypes) available.insert(row->resultType);
+  for (int level = -1; level >= tables.minTypeRuleLevel; --level) {
+    checkRulesOfLevel(level, available);
+    add(level);
+  }
+}
+
+void TableChecker::checkElementRows() {
+  std::set<std::string> rows;
+  for (const ElementParameters* row : tables.elementParameters) rows.insert(row->symbol);
+  auto need = [this, &rows](const std::string& table, const std::string& element,
+                            const std::string& by) {
+    if (!rows.count(upper(element)))
+      problem(table, "element \"" + element + "\" of " + by + " has no element row");
+  };
+  for (const AtomTypeParameters* row : tables.atomTypeParameters)
+    need("supertype.txt", upper(row->element) == "R" ? std::string("DUM") : row->element,
+         "type \"" + row->type + "\"");
+  for (const TypeRules* rule : tables.typeRules) {
+    if (rule->level != 1) continue;
+    need("basicatomtypes.txt", rule->main, "level 1 rule \"" + rule->type + "\"");
+    for (const std::vector<std::string>* list :
+         {&rule->single, &rule->double_, &rule->triple, &rule->aromatic})
+      for (const std::string& name : *list)
+        if (name != "*") need("basicatomtypes.txt", name, "level 1 rule \"" + rule->type + "\"");
+  }
+  for (const BasicRings* ring : tables.basicRings)
+    if (!ring->substituted)
+      for (const std::string& element : ring->atomElements)
+        need("basicrings.txt", element, "ring " + ring->name);
+  for (const BondOrderParameters* row : tables.bondOrderParameters) {
+    need("bondordertable.txt", row->element1, "a bond-order row");
+    need("bondordertable.txt", row->element2, "a bond-order row");
+  }
 }
