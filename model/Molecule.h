@@ -1,5 +1,6 @@
 #pragma once
 
+#include <queue>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ class BondAxis;
 class Mesh;
 class Ring;
 class RingCluster;
+class UpdateRules;
 
 // The graph of one molecule or functional group. Owns its atoms, bonds, rings, ring clusters,
 // positions and mesh. Ids are list positions once update() has run; deleting does not renumber.
@@ -140,8 +142,50 @@ class Molecule {
   void deleteExtraHydrogenAndDummyAtoms();
   void deAromatic();
 
+  // Merging (construction/MoleculeMerging.cpp): copies every atom and bond of other into this
+  // molecule; 1 on success, 0 on failure, which leaves this molecule as it was. newIndex gets
+  // the id of atom's copy when atom is given. Merge also destroys other on success.
+  int GUIMerge(Molecule* other, Atom* atom, int& newIndex);
+  int Merge(Molecule* other, Atom* atom, int& newIndex);
+  // Combine rules (construction/CombineRules.cpp): new types, names and group for the atoms of
+  // one group instance. The first overload takes the group name from the instance name and
+  // renames the instance after the rule's group; the second keeps the instance name.
+  void updateCombineRule(std::string groupInstance, UpdateRules* rule);
+  void updateCombineRule(std::string groupInstance, std::string groupName, UpdateRules* rule);
+
   // Construction: defined in construction/.
   void createOptimumGeometry();
+  // Coordinates from connectivity (construction/Coordinates.cpp). Placement works in radians
+  // and Angstrom; atoms flagged isPlaced when a run starts keep their positions.
+  int createCoorForNode(Atom* atom, std::queue<Atom*>& queue, std::vector<int> bondIds);
+  void resetHydrogens();
+  void fillInitialDihedral();
+  // Ring geometry (construction/RingGeometry.cpp).
+  int checkConnectedRings(Ring* a, Ring* b);
+  void setupRingConnections();
+  void findRingCluster(RingCluster* cluster, Ring* ring, std::vector<bool>& visited);
+  void setupRingClusters();
+  Ring* getCentralRing(RingCluster* cluster);
+  int createGeometryForRing(Ring* ring, std::queue<Atom*>& queue);
+  int createStandardRing(Ring* ring, std::queue<Atom*>& queue,
+                         std::vector<SSEVector4f>& positions);
+  void calculateInitialDihedralForRing(Ring* ring, float& angle, float& dihedral);
+  void calculateStandardRing(float& angle, float& dihedral, int size, bool planar);
+  // Ring puckers from stereocentres (construction/RingConformations.cpp).
+  void setConformationForRings();
+  void calculateConstrainedConformation(Ring* ring);
+  int checkCompatabilityWithNeighbours(Ring* ring, std::vector<int>& marks);
+  void calculateNeighbourConformation(Ring* ring);
+  void setConformationofNeighbours(Ring* ring, std::vector<int>& marks);
+  void rearrangeChiralCenter(Ring* ring, Atom* centre, std::vector<Atom*>& neighbours);
+  // Helpers kept with the ring conformations that no command calls.
+  void generateStructureFromConnectivity();
+  void fillChiralNeighbours();
+  int rebuildChiralH();
+  int solvedAtomsInRing(Atom* atom);
+  void rearangeUnsolvedAtomsInRing(Atom* atom, std::queue<Bond*>& bonds);
+  void fixComplicatedRings();
+  void fillRingCoordinates(std::vector<int> ringAtomIds);
   // Energies (eV): defined in forcefield/MoleculeEnergies.cpp. calTotalBondEnergy stores and
   // returns the bond-energy sum less the correction; calHeatOfFormation needs it stored first.
   float calTotalBondEnergy();
