@@ -23,6 +23,15 @@ class MoleculeEngine {
   std::vector<Molecule*> patterns;     // every group and template once more, never owned
   int addedCount = 0;                  // addMolecule calls
 
+  // Library loading (io/LibraryLoading.cpp, kv_io): "KV_GROUPS" (kind 1) then "KV_TEMPLATES"
+  // (kind 2) into `groups`, and "KV_MOLECULES" (kind 0) into `molecules`, each below the
+  // working directory; they return the number of files loaded.
+  int loadGroups();
+  int loadMolecules();
+  // The same below another folder (tests, tools): root + "/KV_GROUPS" and so on.
+  int loadGroups(const std::string& root);
+  int loadMolecules(const std::string& root);
+
   // The first group whose name equals `name` exactly (case-sensitive), else null.
   Molecule* getFunctionalGroupByName(const std::string& name) const;
   void addMolecule(Molecule* molecule);

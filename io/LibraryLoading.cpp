@@ -1,0 +1,206 @@
+// Library loading: the walk over a library folder, the three library trees with the data
+// strings their items carry, the console summary, and MoleculeEngine's loading members.
+
+#include <QFile>
+#include <QIcon>
+#include <QSize>
+#include <QString>
+#include <QTreeWidgetItem>
+
+#include <cstdio>
+#include <system_error>
+
+#include "io/IOEngine.h"
+#include "io/MoleculeEngine.h"
+#include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
+#include "model/Molecule.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Folders nested deeper than this are not entered: a symbolic link that points back up the
+// tree would otherwise be walked without end.
+constexpr int kMaxFolderDepth = 64;
+constexpr int kIconSize = 32;
+
+int enqueueBelow(const fs::path& folder, std::queue<std::string>& queue, int depth) {
+  std::error_code ec;
+  if (depth > kMaxFolderDepth || !fs::is_directory(folder, ec)) return 0;
+  int count = 0;
+  fs::directory_iterator it(folder, ec);
+  const fs::directory_iterator end;
+  while (!ec && it != end) {
+    const fs::path path = it->path();
+    std::error_code entryError;
+    if (fs::is_directory(it->status(entryError)) && !entryError) {
+      const std::string leaf = path.filename().string();
+      if (leaf.empty() || leaf[0] != '.') count += enqueueBelow(path, queue, depth + 1);
+    } else if (!entryError) {
+      queue.push(path.string());
+      ++count;
+    }
+    // An entry that cannot be examined is dropped; the walk goes on with the next one.
+    it.increment(ec);
+  }
+  return count;
+}
+
+// The last component of the path's directory part.
+std::string folderNameOf(const std::string& path) {
+  const size_t last = path.find_last_of('/');
+  if (last == std::string::npos || last == 0) return "";
+  const size_t before = path.find_last_of('/', last - 1);
+  const size_t start = before == std::string::npos ? 0 : before + 1;
+  return path.substr(start, last - start);
+}
+
+QIcon groupIcon(const std::string& name) {
+  const QString base = QStringLiteral("Resources/FGIcons/") + QString::fromStdString(name);
+  for (const QString& candidate :
+       {base + QStringLiteral(".jpg"), base + QStringLiteral(".png"),
+        QStringLiteral("Resources/FGIcons/default.png")})
+    if (QFile::exists(candidate)) return QIcon(candidate);
+  return QIcon();
+}
+
+QString itemData(const char* prefix, int index) {
+  return QString::fromLatin1(prefix) + QString::number(index);
+}
+
+}  // namespace
+
+int IOEngine::enqueueFilesFromDirectory(const char* folder, std::queue<std::string>& queue) {
+  if (folder == nullptr) return -1;
+  std::error_code ec;
+  const fs::path path(folder);
+  if (!fs::exists(path, ec)) return -1;
+  const fs::path complete = fs::absolute(path, ec);
+  if (ec) return -1;
+  return fs::is_directory(complete, ec) ? enqueueFilesFromDirectory(complete, queue) : 0;
+}
+
+int IOEngine::enqueueFilesFromDirectory(const std::string& folder,
+                                        std::queue<std::string>& queue) {
+  const int count = enqueueFilesFromDirectory(folder.c_str(), queue);
+  return count < 0 ? 0 : count;
+}
+
+int IOEngine::enqueueFilesFromDirectory(const fs::path& folder, std::queue<std::string>& queue) {
+  return enqueueBelow(folder, queue, 0);
+}
+
+int IOEngine::loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule*>* target,
+                                        int kind) {
+  if (folder == nullptr || target == nullptr || kind < 0 || kind > 2) return 0;
+  std::queue<std::string> queue;
+  enqueueFilesFromDirectory(folder, queue);
+
+  std::string previousFolder;
+  int& counter = kind == 0 ? moleculeCount : groupCount;
+  counter = static_cast<int>(target->size());
+  QTreeWidgetItem* root = kind == 0 ? moleculeRoot : (kind == 1 ? groupRoot : templateRoot);
+  QTreeWidgetItem*& folderItem = kind == 0 ? moleculeFolder : groupFolder;
+  MoleculeEngine* library = MoleculeEngine::instance();
+
+  int loaded = 0;
+  while (!queue.empty()) {
+    const std::string path = queue.front();
+    queue.pop();
+
+    const std::string folderName = folderNameOf(path);
+    if (folderName != previousFolder) {
+      previousFolder = folderName;
+      folderItem = root;
+      QTreeWidgetItem* item = new QTreeWidgetItem(folderItem);
+      item->setText(0, QString::fromStdString(folderName));
+      item->setData(0, Qt::UserRole, QStringLiteral("_folder"));
+      item->setIcon(0, folderIcon);
+      folderItem = item;
+      currentItem = item;
+    }
+
+    Molecule* molecule = parseKvtFile(path);
+    if (molecule == nullptr) continue;
+    molecule->findAllSmallestRings();
+    molecule->fillTotalAndUsedValence();
+
+    if (kind == 0) {
+      QTreeWidgetItem* item = new QTreeWidgetItem(folderItem);
+      item->setText(0, QString::fromStdString(molecule->getName()));
+      item->setData(0, Qt::UserRole, itemData("M", counter));
+      currentItem = item;
+      SmilesWriter writer;
+      std::string smiles;
+      if (writer.createSmilesFromMolecule(molecule, smiles)) molecule->smiles = smiles;
+      target->push_back(molecule);
+    } else {
+      // "Special" groups are kept and counted but get no item.
+      if (molecule->sfunc != "Special") {
+        QTreeWidgetItem* item = new QTreeWidgetItem(folderItem);
+        item->setText(0, QStringLiteral(" "));
+        item->setText(1, QString::fromStdString(kind == 1 ? molecule->displayName
+                                                          : molecule->getName()));
+        item->setData(0, Qt::UserRole, itemData("F", counter));
+        item->setSizeHint(0, QSize(kIconSize, kIconSize));
+        item->setIcon(0, groupIcon(molecule->getName()));
+        currentItem = item;
+      }
+      library->patterns.push_back(molecule);
+      target->push_back(molecule);
+    }
+    ++counter;
+    ++loaded;
+  }
+  counter = 0;
+  return loaded;
+}
+
+void IOEngine::printSummaryOfMoleculesInConsole(const std::vector<Molecule*>& molecules) {
+  UtilityEngine* utility = UtilityEngine::instance();
+  utility->printToConsole(
+      "-----------------------Summary of the parsed molecules----------------------------------");
+  utility->printToConsole("   ID Total Bond Energy(ev)    Dipole Moment(D) Molecular Formula");
+  int position = 0;
+  for (Molecule* molecule : molecules) {
+    ++position;
+    if (molecule == nullptr) continue;
+    const std::string name = molecule->getName();
+    const char* format = "%5d %26.5f\t%16.5f\t%s";
+    const int size = std::snprintf(nullptr, 0, format, position,
+                                   static_cast<double>(molecule->totalBondEnergy),
+                                   static_cast<double>(molecule->dipoleMoment), name.c_str());
+    if (size < 0) continue;
+    std::string line(static_cast<size_t>(size) + 1, '\0');
+    std::snprintf(&line[0], line.size(), format, position,
+                  static_cast<double>(molecule->totalBondEnergy),
+                  static_cast<double>(molecule->dipoleMoment), name.c_str());
+    line.resize(static_cast<size_t>(size));
+    utility->printToConsole(line);
+  }
+  utility->printToConsole(std::string(99, '-'));
+}
+
+int MoleculeEngine::loadGroups() {
+  IOEngine* engine = IOEngine::instance();
+  return engine->loadKVTFilesFromDirectory("KV_GROUPS", &groups, 1) +
+         engine->loadKVTFilesFromDirectory("KV_TEMPLATES", &groups, 2);
+}
+
+int MoleculeEngine::loadMolecules() {
+  return IOEngine::instance()->loadKVTFilesFromDirectory("KV_MOLECULES", &molecules, 0);
+}
+
+int MoleculeEngine::loadGroups(const std::string& root) {
+  IOEngine* engine = IOEngine::instance();
+  const std::string groupsFolder = root + "/KV_GROUPS";
+  const std::string templatesFolder = root + "/KV_TEMPLATES";
+  return engine->loadKVTFilesFromDirectory(groupsFolder.c_str(), &groups, 1) +
+         engine->loadKVTFilesFromDirectory(templatesFolder.c_str(), &groups, 2);
+}
+
+int MoleculeEngine::loadMolecules(const std::string& root) {
+  const std::string folder = root + "/KV_MOLECULES";
+  return IOEngine::instance()->loadKVTFilesFromDirectory(folder.c_str(), &molecules, 0);
+}

@@ -1,0 +1,285 @@
+// The own molecule file: write-then-read round trips and the reader's handling of sections,
+// records and broken input.
+
+#include <QApplication>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "io/IOEngine.h"
+#include "io/SmilesParser.h"
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+
+namespace {
+
+void ensureKvApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "io_tests";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
+// Two carbons 1.5 apart with a bond whose focal distance and major axis are given.
+std::string twoAtomFile(const std::string& bondLine) {
+  return "#NAMES\nPAIR\n#ATOMS\n"
+         "C C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n"
+         "C C3 C C2 12.011 0.7 - - - 0 0 1.5 0 0\n"
+         "#BONDS\n" +
+         bondLine + "\n";
+}
+
+class KvFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureKvApplication();
+    engine = IOEngine::instance();
+    savedPrintLevel = UtilityEngine::instance()->printLevel;
+    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+    folder = std::filesystem::temp_directory_path() /
+             ("kvfile-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override {
+    UtilityEngine::instance()->setConsoleSink(nullptr);
+    UtilityEngine::instance()->printLevel = savedPrintLevel;
+    std::filesystem::remove_all(folder);
+  }
+
+  std::unique_ptr<Molecule> read(const std::string& text) {
+    std::istringstream in(text);
+    return std::unique_ptr<Molecule>(engine->parseKvtStream(in, "inline"));
+  }
+  std::unique_ptr<Molecule> roundTrip(Molecule* m) {
+    const std::string path = (folder / "m.kv").string();
+    EXPECT_EQ(1, engine->writeKvtFile(m, path.c_str()));
+    return std::unique_ptr<Molecule>(engine->parseKvtFile(path));
+  }
+
+  IOEngine* engine = nullptr;
+  int savedPrintLevel = 0;
+  std::filesystem::path folder;
+};
+
+TEST_F(KvFile, RoundTripKeepsGraphGeometryEnergiesAndBookkeeping) {
+  SmilesParser parser;
+  std::unique_ptr<Molecule> m(parser.smilesToMol("ClCC(=O)c1ccccc1 chloroacetophenone"));
+  ASSERT_TRUE(m);
+  m->displayName = "Chloro/Acetophenone";
+  m->smiles = "F/C=C/F";
+  m->sfunc = "SPECIAL";
+  m->replaceFrom = {"A", "B"};
+  m->replaceTo = {"C", "D"};
+  m->updateFrom = {"ACE.C1"};
+  m->updateTo = {"C2X"};
+  m->atoms[0]->groupName = "ACE";
+  m->atoms[0]->groupIndex = "7";
+  m->atoms[0]->groupInstance = "ACE_7";
+  m->atoms[1]->charge = -1;
+  m->bonds[0]->groupName = "ACE";
+  m->bonds[0]->isApproximated = true;
+  m->energyCorrection = 0.125f;
+  m->dipoleMoment = 2.5f;
+
+  std::unique_ptr<Molecule> back = roundTrip(m.get());
+  ASSERT_TRUE(back);
+  EXPECT_EQ(m->names, back->names);
+  EXPECT_EQ("Chloro/Acetophenone", back->displayName);
+  EXPECT_EQ("F/C=C/F", back->smiles);
+  EXPECT_EQ("Special", back->sfunc);
+  EXPECT_EQ(m->replaceFrom, back->replaceFrom);
+  EXPECT_EQ(m->replaceTo, back->replaceTo);
+  EXPECT_EQ(m->updateFrom, back->updateFrom);
+  EXPECT_EQ(m->updateTo, back->updateTo);
+  EXPECT_TRUE(back->hasUpdateRules);
+  EXPECT_TRUE(back->hasApproximatedParameters);
+  EXPECT_TRUE(back->isOptimized);
+  EXPECT_NEAR(m->energyCorrection, back->energyCorrection, 1e-6);
+  EXPECT_NEAR(m->totalBondEnergy, back->totalBondEnergy, 1e-5 * std::fabs(m->totalBondEnergy));
+  EXPECT_NEAR(m->heatOfFormation, back->heatOfFormation, 1e-4 + 1e-5 * std::fabs(m->heatOfFormation));
+  EXPECT_NEAR(2.5f, back->dipoleMoment, 1e-6);
+
+  ASSERT_EQ(m->atoms.size(), back->atoms.size());
+  EXPECT_EQ("Cl", back->atoms[0]->element);
+  for (size_t i = 0; i < m->atoms.size(); ++i) {
+    const Atom* a = m->atoms[i];
+    const Atom* b = back->atoms[i];
+    EXPECT_EQ(a->element, b->element);
+    EXPECT_EQ(a->type, b->type);
+    std::string upperName = a->name;   // record strings come back upper-cased
+    UtilityEngine::instance()->toUpper(upperName);
+    EXPECT_EQ(upperName, b->name);
+    EXPECT_EQ(a->piElectrons, b->piElectrons);
+    EXPECT_EQ(a->charge, b->charge);
+    EXPECT_NEAR(a->mass, b->mass, 1e-5 * a->mass);
+    // Coordinates as written: six significant digits, and no optimisation moved them.
+    const SSEVector4f& p = m->positions[i];
+    for (float diff : {p.x - b->position.x, p.y - b->position.y, p.z - b->position.z})
+      EXPECT_LT(std::fabs(diff), 1e-4f);
+    EXPECT_TRUE(b->isPlaced);
+    ASSERT_NE(nullptr, b->sphere);
+    EXPECT_FLOAT_EQ(b->position.x, b->sphere->centre.x);
+  }
+  EXPECT_EQ("ACE", back->atoms[0]->groupName);
+  EXPECT_EQ("7", back->atoms[0]->groupIndex);
+  EXPECT_EQ("ACE_7", back->atoms[0]->groupInstance);
+  EXPECT_EQ("-", back->atoms[2]->groupName);   // an empty field comes back as "-"
+
+  ASSERT_EQ(m->bonds.size(), back->bonds.size());
+  for (size_t i = 0; i < m->bonds.size(); ++i) {
+    const Bond* a = m->bonds[i];
+    const Bond* b = back->bonds[i];
+    EXPECT_EQ(a->atom1->id, b->atom1->id);
+    EXPECT_EQ(a->atom2->id, b->atom2->id);
+    EXPECT_EQ(a->order, b->order);
+    EXPECT_EQ(a->inRing, b->inRing);
+    EXPECT_NEAR(a->energy, b->energy, 1e-5 * std::fabs(a->energy) + 1e-7);
+    EXPECT_NEAR(a->focalDistance, b->focalDistance, 1e-4);
+    EXPECT_NEAR(a->semiMajorAxis, b->semiMajorAxis, 1e-4);
+    ASSERT_NE(nullptr, b->spheroid);
+    EXPECT_EQ(3, b->spheroid->kind);
+  }
+  EXPECT_EQ("ACE", back->bonds[0]->groupName);
+  EXPECT_TRUE(back->bonds[0]->isApproximated);
+}
+
+TEST_F(KvFile, WriterFieldRulesReadBack) {
+  std::unique_ptr<Molecule> m = read(
+      "#NAMES\nodd\n#ATOMS\nC C3 C C1 12 0.7 - - - 0 0 0 0 0\n"
+      "Cl CL CL CL1 35 0.9 - - - 0 0 1.8 0 0\n#BONDS\n0 1 1 -3.5 1.8 1.0 0 3 - - - 0 0\n");
+  ASSERT_TRUE(m);
+  m->atoms[0]->mass = -4.0f;
+  m->atoms[0]->radius = 0.0f;
+  m->atoms[0]->name = "C one";        // white space would split the record
+  m->atoms[1]->groupName = "";
+  std::unique_ptr<Molecule> back = roundTrip(m.get());
+  ASSERT_TRUE(back);
+  ASSERT_EQ(2u, back->atoms.size());
+  EXPECT_EQ(0.0f, back->atoms[0]->mass);
+  EXPECT_FLOAT_EQ(0.02645f, back->atoms[0]->radius);
+  EXPECT_EQ("C_ONE", back->atoms[0]->name);
+  EXPECT_EQ("-", back->atoms[1]->groupName);
+  EXPECT_EQ("Cl", back->atoms[1]->element);
+  EXPECT_FLOAT_EQ(1.8f, back->atoms[1]->position.x);
+}
+
+TEST_F(KvFile, HeadersInAnyCaseCommentsAndCuts) {
+  std::unique_ptr<Molecule> m = read(
+      "// a comment before anything\n"
+      "#names\n  Benzene/ring  \n"
+      "#smiles trailing words\nc1ccccc1\n"
+      "\n   \t\n"
+      "#Atoms of the ring\n"
+      "c c3 c c1 12 0.7 - - - 0 0 0 0 0 // the first carbon\n"
+      "/ a record emptied by the cut\n"
+      "c c3 c c2 12 0.7 - - - 0 0 1.4 0 0\n"
+      "#bonds\n0 1 1 -4 1.4 0.9 0 3 - - - 0 0\n"
+      "#sfunc\n0\n");
+  ASSERT_TRUE(m);
+  EXPECT_EQ("Benzene/ring", m->getName());
+  EXPECT_EQ("c1ccccc1", m->smiles);
+  ASSERT_EQ(2u, m->atoms.size());   // the emptied record shifts no index
+  EXPECT_EQ("C2", m->atoms[1]->name);
+  EXPECT_EQ("C3", m->atoms[1]->type);
+  ASSERT_EQ(1u, m->bonds.size());
+  EXPECT_FLOAT_EQ(1.4f, m->bonds[0]->atom2->position.x);
+  EXPECT_EQ("", m->sfunc);
+}
+
+TEST_F(KvFile, BondGeometryLimits) {
+  // A focal distance of exactly twice the major axis is a flat spheroid, still a bond.
+  std::unique_ptr<Molecule> flat = read(twoAtomFile("0 1 1 -3 1.5 0.75 0 3 - - - 0 0"));
+  ASSERT_TRUE(flat);
+  EXPECT_EQ(0.0, flat->bonds[0]->semiMinorAxis);
+
+  testing::internal::CaptureStderr();
+  std::unique_ptr<Molecule> longer = read(twoAtomFile("0 1 1 -3 1.5 0.7499 0 3 - - - 0 0"));
+  EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("Failed to parse bond"));
+  EXPECT_FALSE(longer);
+}
+
+TEST_F(KvFile, BadBondRecordsFailTheFile) {
+  for (const char* line : {"-1 1 1 -3 1.5 0.9 0 3", "0 2 1 -3 1.5 0.9 0 3", "1 1 1 -3 1.5 0.9 0 3",
+                           "0 1 1 -3 1.5", "0 x 1 -3 1.5 0.9 0 3", "0 1 1 -3 1.5 nan 0 3"}) {
+    testing::internal::CaptureStderr();
+    std::unique_ptr<Molecule> m = read(twoAtomFile(line));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(m) << line;
+    EXPECT_NE(std::string::npos, err.find("Failed to parse bond")) << line;
+  }
+}
+
+TEST_F(KvFile, BondToDummyBecomesAxis) {
+  std::unique_ptr<Molecule> m = read(
+      "#NAMES\nMETHYL\n#ATOMS\nC C3 C C1 12 0.7 - - - 0 0 0 0 0\n"
+      "R DUM DUM DUM1 1.0079 0.00529 - - - 0 0 0 2.1 0\n"
+      "#BONDS\n1 0 1 -3 2.1 1.1 0 2 - - - 0 0\n");
+  ASSERT_TRUE(m);
+  const Bond* axis = m->bonds[0];
+  EXPECT_TRUE(axis->isBondAxis);
+  ASSERT_NE(nullptr, axis->spheroid);
+  EXPECT_EQ(2, axis->spheroid->kind);
+  EXPECT_EQ(4, axis->spheroid->rings);
+  EXPECT_EQ(1u, m->calculateNumBondAxes());
+}
+
+TEST_F(KvFile, NotAMoleculeFile) {
+  EXPECT_FALSE(read("C C3 C C1 12 0.7\n#NAMES\nX\n"));       // data before the names
+  EXPECT_FALSE(read("#ATOMS\nC C3 C C1 12 0.7\n"));          // no names at all
+  EXPECT_FALSE(read("// only a comment\n"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(read("#NAMES\nA\n#NAMES\nB\n"));              // one molecule per file
+  EXPECT_FALSE(engine->parseKvtFile((folder / "missing.kv").string()));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, err.find("Error: cannot open file "));
+}
+
+TEST_F(KvFile, OddPairListsAreIgnoredAndReadingGoesOn) {
+  testing::internal::CaptureStderr();
+  std::unique_ptr<Molecule> m = read(
+      "#NAMES\nX\n#REPLACE\nA B C\n#UPDATE\nX.C1 C3 X.C2\n#REPLACE\nA B\n"
+      "#ATOMS\nC C3 C C1 12 0.7 - - - 0 0 0 0 0\n");
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(m);
+  EXPECT_NE(std::string::npos, err.find("Error: InCorrect replace"));
+  EXPECT_NE(std::string::npos, err.find("Error: InCorrect update"));
+  EXPECT_EQ(std::vector<std::string>{"A"}, m->replaceFrom);
+  EXPECT_FALSE(m->hasUpdateRules);
+  EXPECT_EQ(1u, m->atoms.size());
+}
+
+TEST_F(KvFile, FailedWriteLeavesOldFileWhole) {
+  const std::filesystem::path target = folder / "keep.kv";
+  { std::ofstream(target) << "old contents\n"; }
+  // The temporary file cannot be made: a folder stands in its place.
+  std::filesystem::create_directory(target.string() + ".part");
+  std::unique_ptr<Molecule> m = read(twoAtomFile("0 1 1 -3 1.5 0.9 0 3 - - - 0 0"));
+  ASSERT_TRUE(m);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(0, engine->writeKvtFile(m.get(), target.string().c_str()));
+  EXPECT_EQ(0, engine->writeKvtFile(nullptr, target.string().c_str()));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, err.find("Error: No molecule data"));
+  std::ifstream in(target);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ("old contents", line);
+}
+
+}  // namespace
