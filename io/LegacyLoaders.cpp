@@ -1,0 +1,161 @@
+// Loaders that read every PDB or MDL mol file below a folder into a molecule list and hang the
+// molecules into the library trees, a folder item at each change of folder.
+
+#include <QFile>
+#include <QIcon>
+#include <QSize>
+#include <QString>
+#include <QTreeWidgetItem>
+
+#include <iostream>
+#include <queue>
+#include <string>
+#include <vector>
+
+#include "io/IOEngine.h"
+#include "io/MDLMolParser.h"
+#include "io/MoleculeEngine.h"
+#include "io/PDBParser.h"
+#include "io/SmilesWriter.h"
+#include "model/Molecule.h"
+
+namespace {
+
+const int kGroupIconSize = 32;
+
+std::string folderNameOf(const std::string& path) {
+  const size_t last = path.find_last_of('/');
+  if (last == std::string::npos || last == 0) return "";
+  const size_t before = path.find_last_of('/', last - 1);
+  const size_t start = before == std::string::npos ? 0 : before + 1;
+  return path.substr(start, last - start);
+}
+
+std::string fileStem(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find_last_of('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+QTreeWidgetItem* folderItem(QTreeWidgetItem* parent, const std::string& text, const QIcon& icon) {
+  QTreeWidgetItem* item = new QTreeWidgetItem(parent);
+  item->setText(0, QString::fromStdString(text));
+  item->setData(0, Qt::UserRole, QStringLiteral("_folder"));
+  item->setIcon(0, icon);
+  return item;
+}
+
+QIcon groupIcon(const std::string& name) {
+  const QString base = QStringLiteral("Resources/FGIcons/") + QString::fromStdString(name);
+  for (const QString& candidate :
+       {base + QStringLiteral(".jpg"), base + QStringLiteral(".png"),
+        QStringLiteral("Resources/FGIcons/default.png")})
+    if (QFile::exists(candidate)) return QIcon(candidate);
+  return QIcon();
+}
+
+}  // namespace
+
+int IOEngine::loadPDBFilesFromDirectory(const char* directory, std::vector<Molecule*>* molecules) {
+  if (directory == nullptr || molecules == nullptr) return 0;
+  std::queue<std::string> queue;
+  enqueueFilesFromDirectory(directory, queue);
+  moleculeCount = static_cast<int>(molecules->size());
+  PDBParser parser;
+  std::string previousFolder;
+  bool firstFile = true;
+  QTreeWidgetItem* folder = moleculeRoot;
+  int appended = 0;
+  while (!queue.empty()) {
+    const std::string path = queue.front();
+    queue.pop();
+    const std::string folderName = folderNameOf(path);
+    if (firstFile || folderName != previousFolder) {
+      firstFile = false;
+      previousFolder = folderName;
+      folder = folderItem(moleculeRoot, folderName, folderIcon);
+      moleculeFolder = folder;
+      currentItem = folder;
+    }
+    std::cout << " Loading pdb file " << path << "\n";
+    std::vector<Molecule*> read;
+    parser.parsePDBFile(path, read);
+    if (read.empty()) continue;
+    QTreeWidgetItem* fileFolder = folderItem(folder, fileStem(path), folderIcon);
+    moleculeFolder = fileFolder;
+    for (Molecule* molecule : read) {
+      const QString name = QString::fromStdString(molecule->getName());
+      QTreeWidgetItem* item = new QTreeWidgetItem(fileFolder);
+      item->setText(0, name);
+      item->setData(0, Qt::UserRole,
+                    QStringLiteral("M") + QString::number(moleculeCount) + "#" + name);
+      if (molecule->chainIds.size() > 1) {
+        for (const std::string& chain : molecule->chainIds) {
+          QTreeWidgetItem* part = new QTreeWidgetItem(item);
+          part->setText(0, QString::fromStdString(chain));
+          part->setData(0, Qt::UserRole,
+                        QStringLiteral("PDB#") + name + "#" + QString::fromStdString(chain));
+          part->setCheckState(0, Qt::Checked);
+        }
+      }
+      currentItem = item;
+      molecules->push_back(molecule);
+      ++moleculeCount;
+      ++appended;
+    }
+  }
+  moleculeCount = 0;
+  return appended;
+}
+
+int IOEngine::loadMolFilesFromDirectory(const char* directory, std::vector<Molecule*>* molecules,
+                                        bool groups) {
+  if (directory == nullptr || molecules == nullptr) return 0;
+  std::queue<std::string> queue;
+  enqueueFilesFromDirectory(directory, queue);
+  int& counter = groups ? groupCount : moleculeCount;
+  counter = static_cast<int>(molecules->size());
+  QTreeWidgetItem* root = groups ? groupRoot : moleculeRoot;
+  QTreeWidgetItem* folder = root;
+  MDLMolParser parser;
+  std::string previousFolder;
+  bool firstFile = true;
+  int appended = 0;
+  while (!queue.empty()) {
+    const std::string path = queue.front();
+    queue.pop();
+    const std::string folderName = folderNameOf(path);
+    if (firstFile || folderName != previousFolder) {
+      firstFile = false;
+      previousFolder = folderName;
+      folder = folderItem(root, folderName, folderIcon);
+      if (groups) groupFolder = folder;
+      else moleculeFolder = folder;
+      currentItem = folder;
+    }
+    Molecule* molecule = parser.parseMDLMolFile(path);
+    if (molecule == nullptr) continue;
+    QTreeWidgetItem* item = new QTreeWidgetItem(folder);
+    if (groups) {
+      item->setText(0, QStringLiteral(" "));
+      item->setText(1, QString::fromStdString(molecule->displayName));
+      item->setSizeHint(0, QSize(kGroupIconSize, kGroupIconSize));
+      item->setData(0, Qt::UserRole, QStringLiteral("F") + QString::number(counter));
+      item->setIcon(0, groupIcon(molecule->getName()));
+      MoleculeEngine::instance()->patterns.push_back(molecule);
+    } else {
+      item->setText(0, QString::fromStdString(molecule->getName()));
+      item->setData(0, Qt::UserRole, QStringLiteral("M") + QString::number(counter));
+      SmilesWriter writer;
+      std::string smiles;
+      if (writer.createSmilesFromMolecule(molecule, smiles)) molecule->smiles = smiles;
+    }
+    currentItem = item;
+    molecules->push_back(molecule);
+    ++counter;
+    ++appended;
+  }
+  counter = 0;
+  return appended;
+}

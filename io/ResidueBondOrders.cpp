@@ -1,0 +1,380 @@
+// Double bonds of the standard amino acids and nucleotides, set by fixed rules keyed by the
+// residue name on a fragment bonded with single bonds, before hydrogens are added.
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Ring.h"
+
+namespace {
+
+bool isHeavy(const Atom* a) { return a != nullptr && a->element != "H"; }
+
+Atom* atomAt(const std::vector<Atom*>& atoms, int id) {
+  if (id < 0 || static_cast<size_t>(id) >= atoms.size()) return nullptr;
+  return atoms[static_cast<size_t>(id)];
+}
+
+// Neighbours in the order of the atom's bonds.
+std::vector<Atom*> neighboursOf(const Atom* atom) {
+  std::vector<Atom*> out;
+  for (Bond* b : atom->bonds) {
+    Atom* other = atom->getAdjacentAtom(b);
+    if (other != nullptr) out.push_back(other);
+  }
+  return out;
+}
+
+int countElement(const Atom* atom, const char* element) {
+  int count = 0;
+  for (const Atom* n : neighboursOf(atom))
+    if (n->element == element) ++count;
+  return count;
+}
+
+void makeDouble(Molecule* m, const Atom* a, const Atom* b) {
+  if (a == nullptr || b == nullptr) return;
+  Bond* bond = m->getBond(a, b);
+  if (bond != nullptr) bond->order = 2;
+}
+
+void makeDoubleIds(Molecule* m, int a, int b) {
+  makeDouble(m, atomAt(m->atoms, a), atomAt(m->atoms, b));
+}
+
+int wrap(int i, int n) { return ((i % n) + n) % n; }
+
+void freeRings(std::vector<int*>& rings) {
+  for (int* r : rings) delete[] r;
+  rings.clear();
+}
+
+// The amino-acid side-chain filter: carbons other than the backbone "C" and "CA".
+bool sideChainCarbon(const Atom* a) {
+  return a->name != "C" && a->name != "CA" && a->element == "C";
+}
+
+}  // namespace
+
+void Molecule::setupCovalentBonds(std::vector<int>& bondFirst, std::vector<int>& bondSecond,
+                                  std::vector<int>& angleFirst, std::vector<int>& angleCentre,
+                                  std::vector<int>& angleLast, std::vector<int>& torsionFirst,
+                                  std::vector<int>& torsionSecond, std::vector<int>& torsionThird,
+                                  std::vector<int>& torsionLast) {
+  for (const Bond* b : bonds) {
+    if (!isHeavy(b->atom1) || !isHeavy(b->atom2)) continue;
+    bondFirst.push_back(b->atom1->id);
+    bondSecond.push_back(b->atom2->id);
+  }
+  for (const Atom* atom : atoms) {
+    const std::vector<Atom*> n = neighboursOf(atom);
+    for (size_t i = 0; i < n.size(); ++i)
+      for (size_t j = i + 1; j < n.size(); ++j) {
+        if (!isHeavy(n[i]) || !isHeavy(n[j])) continue;
+        angleFirst.push_back(n[i]->id);
+        angleCentre.push_back(atom->id);
+        angleLast.push_back(n[j]->id);
+      }
+  }
+  for (const Bond* bond : bonds) {
+    const Atom* b = bond->atom1;
+    const Atom* c = bond->atom2;
+    if (!isHeavy(b) || !isHeavy(c)) continue;
+    for (const Atom* a : neighboursOf(b)) {
+      if (a == c || !isHeavy(a)) continue;
+      for (const Atom* d : neighboursOf(c)) {
+        if (d == b || !isHeavy(d)) continue;
+        torsionFirst.push_back(a->id);
+        torsionSecond.push_back(b->id);
+        torsionThird.push_back(c->id);
+        torsionLast.push_back(d->id);
+      }
+    }
+  }
+}
+
+void Molecule::findSixFiveMemberRing(std::vector<int*>& sixRings, std::vector<int*>& fiveRings) {
+  std::vector<int> b1, b2, a1, a2, a3, t1, t2, t3, t4;
+  setupCovalentBonds(b1, b2, a1, a2, a3, t1, t2, t3, t4);
+  std::vector<std::set<int> > seenSix, seenFive;
+
+  auto keep = [&](const std::vector<int>& ring, std::vector<std::set<int> >& seen,
+                  std::vector<int*>& out) {
+    const std::set<int> members(ring.begin(), ring.end());
+    if (members.size() != ring.size()) return;
+    if (std::find(seen.begin(), seen.end(), members) != seen.end()) return;
+    seen.push_back(members);
+    int* copy = new int[ring.size()];
+    for (size_t i = 0; i < ring.size(); ++i) {
+      copy[i] = ring[i];
+      Atom* a = atomAt(atoms, ring[i]);
+      if (a != nullptr) a->inRing = true;
+    }
+    out.push_back(copy);
+  };
+
+  const size_t torsions = t1.size();
+  for (size_t k = 0; k < torsions; ++k)
+    for (size_t l = k + 1; l < torsions; ++l) {
+      if (t1[k] == t1[l] && t4[k] == t4[l])
+        keep({t1[k], t2[k], t3[k], t4[k], t3[l], t2[l]}, seenSix, sixRings);
+      else if (t1[k] == t4[l] && t4[k] == t1[l])
+        keep({t1[k], t2[k], t3[k], t4[k], t2[l], t3[l]}, seenSix, sixRings);
+    }
+  for (size_t k = 0; k < torsions; ++k)
+    for (size_t m = 0; m < a1.size(); ++m)
+      if ((a1[m] == t1[k] && a3[m] == t4[k]) || (a1[m] == t4[k] && a3[m] == t1[k]))
+        keep({t1[k], t2[k], t3[k], t4[k], a2[m]}, seenFive, fiveRings);
+}
+
+void Molecule::updateBondOrderForAminoAcid() {
+  for (Bond* b : bonds) {
+    if (b->atom1 == nullptr || b->atom2 == nullptr) continue;
+    const std::string& n1 = b->atom1->name;
+    const std::string& n2 = b->atom2->name;
+    if ((n1 == "C" && n2 == "O") || (n1 == "O" && n2 == "C")) {
+      b->order = 2;
+      break;
+    }
+  }
+
+  const std::string name = getName();
+  if (name == "ARG") {
+    for (Atom* atom : atoms) {
+      if (!sideChainCarbon(atom)) continue;
+      int nitrogens = 0;
+      std::vector<Atom*> terminal;
+      for (Atom* n : neighboursOf(atom)) {
+        if (n->element != "N") continue;
+        ++nitrogens;
+        bool otherCarbon = false;
+        for (const Atom* x : neighboursOf(n))
+          if (x != atom && x->element == "C") otherCarbon = true;
+        if (!otherCarbon) terminal.push_back(n);
+      }
+      if (nitrogens != 3) continue;
+      if (terminal.size() >= 2) {
+        Atom* chosen = terminal[0]->bonds.size() < terminal[1]->bonds.size() ? terminal[0]
+                                                                             : terminal[1];
+        makeDouble(this, atom, chosen);
+      }
+      break;
+    }
+  } else if (name == "GLU" || name == "ASP") {
+    for (Atom* atom : atoms) {
+      if (!sideChainCarbon(atom)) continue;
+      std::vector<Atom*> oxygens;
+      for (Atom* n : neighboursOf(atom))
+        if (n->element == "O") oxygens.push_back(n);
+      if (oxygens.size() != 2) continue;
+      Atom* chosen = oxygens[1]->bonds.size() < oxygens[0]->bonds.size() ? oxygens[1]
+                                                                         : oxygens[0];
+      makeDouble(this, atom, chosen);
+      break;
+    }
+  } else if (name == "ASN" || name == "GLN") {
+    for (Atom* atom : atoms) {
+      if (!sideChainCarbon(atom)) continue;
+      for (Atom* n : neighboursOf(atom))
+        if (n->element == "O") {
+          makeDouble(this, atom, n);
+          break;
+        }
+    }
+  } else if (name == "PHE" || name == "TYR" || name == "HIS" || name == "TRP") {
+    std::vector<int*> six, five;
+    findSixFiveMemberRing(six, five);
+    if ((name == "PHE" || name == "TYR") && six.size() == 1) {
+      const int* r = six[0];
+      makeDoubleIds(this, r[0], r[1]);
+      makeDoubleIds(this, r[2], r[3]);
+      makeDoubleIds(this, r[4], r[5]);
+    } else if (name == "HIS" && five.size() == 1) {
+      const int* r = five[0];
+      for (int i = 0; i < 5; ++i) {
+        const Atom* a = atomAt(atoms, r[i]);
+        if (a == nullptr || a->bonds.size() <= 2 || a->element != "C") continue;
+        if (countElement(a, "N") != 1 || countElement(a, "C") != 2) continue;
+        const Atom* next = atomAt(atoms, r[wrap(i + 1, 5)]);
+        if (next != nullptr && next->element != "C") {
+          makeDoubleIds(this, r[i], r[wrap(i - 1, 5)]);
+          makeDoubleIds(this, r[wrap(i + 1, 5)], r[wrap(i + 2, 5)]);
+        } else {
+          makeDoubleIds(this, r[i], r[wrap(i + 1, 5)]);
+          makeDoubleIds(this, r[wrap(i + 3, 5)], r[wrap(i + 4, 5)]);
+        }
+        break;
+      }
+    } else if (name == "TRP" && six.size() == 1 && five.size() == 1) {
+      const int* s = six[0];
+      const int* f = five[0];
+      auto positionInFive = [f](int id) {
+        for (int i = 0; i < 5; ++i)
+          if (f[i] == id) return i;
+        return -1;
+      };
+      for (int j = 0; j < 6; ++j) {
+        const int p = positionInFive(s[j]);
+        const int q = positionInFive(s[wrap(j + 1, 6)]);
+        if (p < 0 || q < 0) continue;
+        makeDoubleIds(this, s[j], s[wrap(j + 1, 6)]);
+        for (int m = 0; m < 5; ++m) {
+          const Atom* a = atomAt(atoms, f[m]);
+          if (a == nullptr || a->element != "N") continue;
+          if (m == wrap(p + 1, 5) || m == wrap(q + 1, 5))
+            makeDoubleIds(this, f[wrap(m + 1, 5)], f[wrap(m + 2, 5)]);
+          else
+            makeDoubleIds(this, f[wrap(m + 3, 5)], f[wrap(m + 4, 5)]);
+        }
+        makeDoubleIds(this, s[wrap(j + 2, 6)], s[wrap(j + 3, 6)]);
+        makeDoubleIds(this, s[wrap(j + 4, 6)], s[wrap(j + 5, 6)]);
+        break;
+      }
+    }
+    freeRings(six);
+    freeRings(five);
+  }
+}
+
+void Molecule::updateBondOrderForBasePairs() {
+  for (Atom* atom : atoms) {
+    if (atom->element != "P") continue;
+    std::vector<Atom*> terminal;
+    for (Atom* n : neighboursOf(atom))
+      if (n->element == "O" && n->bonds.size() == 1) terminal.push_back(n);
+    if (terminal.size() == 2) {
+      terminal[0]->charge = -1;
+      makeDouble(this, atom, terminal[1]);
+    }
+    break;
+  }
+  if (rings.empty()) findAllSmallestRings();
+
+  const std::string name = getName();
+  auto ringCount = [this](int id) {
+    int count = 0;
+    for (const Ring* r : rings)
+      if (std::find(r->atomIds.begin(), r->atomIds.end(), id) != r->atomIds.end()) ++count;
+    return count;
+  };
+  // The six-membered ring of the base; the last one when there are several.
+  auto sixRing = [this](std::vector<int>& out) {
+    bool found = false;
+    for (const Ring* r : rings)
+      if (r->atomIds.size() == 6) {
+        out = r->atomIds;
+        found = true;
+      }
+    return found;
+  };
+
+  if (name == "DA" || name == "DG" || name == "A" || name == "G") {
+    std::vector<Atom*> fused;
+    for (Atom* a : atoms)
+      if (ringCount(a->id) == 2) fused.push_back(a);
+    if (fused.size() != 2) return;
+    Atom* x = nullptr;
+    Atom* y = nullptr;
+    if (countElement(fused[0], "N") == 2) {
+      x = fused[0];
+      y = fused[1];
+    } else if (countElement(fused[1], "N") == 2) {
+      x = fused[1];
+      y = fused[0];
+    } else {
+      return;
+    }
+    makeDouble(this, x, y);
+    const bool adenine = name == "DA" || name == "A";
+    for (const Ring* r : rings) {
+      std::vector<int> ring = r->atomIds;
+      if (!rearrangeRing({x->id, y->id}, ring)) continue;
+      if (ring.size() == 5) {
+        makeDoubleIds(this, ring[2], ring[3]);
+      } else if (ring.size() == 6) {
+        if (adenine) {
+          makeDoubleIds(this, ring[2], ring[3]);
+        } else {
+          Atom* r2 = atomAt(atoms, ring[2]);
+          if (r2 != nullptr)
+            for (Atom* n : neighboursOf(r2))
+              if (n->element == "O") {
+                makeDouble(this, r2, n);
+                break;
+              }
+        }
+        makeDoubleIds(this, ring[4], ring[5]);
+      }
+    }
+  } else if (name == "DT" || name == "U") {
+    std::vector<int> ring;
+    if (!sixRing(ring)) return;
+    const int wantedCarbons = name == "DT" ? 3 : 2;
+    std::vector<int> withCarbons, carbonyls;
+    for (int id : ring) {
+      Atom* a = atomAt(atoms, id);
+      if (a == nullptr || a->element != "C") continue;
+      int oxygens = 0;
+      for (Atom* n : neighboursOf(a))
+        if (n->element == "O") {
+          makeDouble(this, a, n);
+          ++oxygens;
+        }
+      if (countElement(a, "C") == wantedCarbons) withCarbons.push_back(id);
+      if (oxygens == 1) carbonyls.push_back(id);
+    }
+    if (withCarbons.size() == 1 && carbonyls.size() == 2) {
+      if (rearrangeRing({withCarbons[0], carbonyls[0]}, ring) ||
+          rearrangeRing({withCarbons[0], carbonyls[1]}, ring))
+        makeDoubleIds(this, ring[0], ring[5]);
+    }
+  } else if (name == "DC" || name == "C") {
+    std::vector<int> ring;
+    if (!sixRing(ring)) return;
+    std::vector<int> aList, bList;
+    for (int id : ring) {
+      Atom* a = atomAt(atoms, id);
+      if (a == nullptr) continue;
+      int oxygens = 0;
+      for (Atom* n : neighboursOf(a))
+        if (n->element == "O") {
+          makeDouble(this, a, n);
+          ++oxygens;
+        }
+      if (oxygens == 0 && countElement(a, "N") == 2) aList.push_back(id);
+      if (oxygens == 1) bList.push_back(id);
+    }
+    if (aList.size() != 1 || bList.size() != 1) return;
+    Atom* a = atomAt(atoms, aList[0]);
+    Atom* carbon = nullptr;
+    for (Atom* n : neighboursOf(a))
+      if (n->element == "C") {
+        carbon = n;
+        break;
+      }
+    if (carbon == nullptr) return;
+    if (rearrangeRing({a->id, carbon->id}, ring)) {
+      makeDoubleIds(this, ring[1], ring[2]);
+      makeDoubleIds(this, ring[0], ring[5]);
+    }
+  }
+}
+
+void Molecule::checkConnectForAminoAcid() {
+  if (!checkAminoAcidResidue()) return;
+  std::map<const Bond*, int> before;
+  for (const Bond* b : bonds) before[b] = b->order;
+  updateBondOrderForAminoAcid();
+  for (const Bond* b : bonds) {
+    if (b->order == before[b] || b->atom1 == nullptr || b->atom2 == nullptr) continue;
+    std::cerr << getName() << " Wrong Bond Order : " << b->atom1->name << " -- "
+              << b->atom2->name << " : " << b->order << " " << before[b] << "\n";
+  }
+}

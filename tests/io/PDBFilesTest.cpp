@@ -1,0 +1,211 @@
+// Real PDB files from the installed molecular-graphics data: read whole, written and read back
+// by the reader and by Open Babel, and loaded through the legacy folder loader.
+
+#include <QTreeWidgetItem>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "io/MoleculeEngine.h"
+#include "tests/io/PDBTestSupport.h"
+
+using pdbtest::PDBFixture;
+
+namespace {
+
+const std::string kProtease = "/usr/share/pymol/data/tut/1hpv.pdb";
+
+// Serial numbers of the atom records of a file and the "CONECT" pairs among them.
+struct FileFacts {
+  std::set<int> serials;
+  std::set<std::pair<int, int> > conect;
+};
+
+FileFacts factsOf(const std::string& path) {
+  FileFacts facts;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("ATOM", 0) == 0 || line.rfind("HETATM", 0) == 0)
+      facts.serials.insert(std::stoi(line.substr(6, 5)));
+    if (line.rfind("CONECT", 0) == 0) {
+      const int from = std::stoi(line.substr(6, 5));
+      for (size_t c = 11; c + 5 <= 31 && c + 5 <= line.size(); c += 5) {
+        const std::string field = line.substr(c, 5);
+        if (field.find_first_not_of(' ') == std::string::npos) continue;
+        const int to = std::stoi(field);
+        facts.conect.insert({std::min(from, to), std::max(from, to)});
+      }
+    }
+  }
+  return facts;
+}
+
+bool bonded(const Atom* a, const Atom* b) {
+  for (const Bond* bond : a->bonds)
+    if (bond->atom1 == b || bond->atom2 == b) return true;
+  return false;
+}
+
+}  // namespace
+
+class PDBFiles : public PDBFixture {};
+
+TEST_F(PDBFiles, ProteaseWithInhibitorIsReadWhole) {
+  std::ifstream probe(kProtease);
+  ASSERT_TRUE(probe.is_open()) << kProtease << " missing: scripts/setup.sh installs it";
+  std::vector<Molecule*> out;
+  parser.parsePDBFile(kProtease, out);
+  molecules.insert(molecules.end(), out.begin(), out.end());
+  ASSERT_EQ(1u, out.size());
+  const Molecule* m = out[0];
+  EXPECT_EQ("1hpv_0", m->getName());
+
+  const FileFacts facts = factsOf(kProtease);
+  std::map<int, const Atom*> bySerial;
+  for (const Atom* a : m->atoms)
+    if (a->serialNumber > 0) bySerial[a->serialNumber] = a;
+  for (int serial : facts.serials) EXPECT_EQ(1u, bySerial.count(serial)) << serial;
+
+  // Every standard residue is bonded: its backbone, and every heavy atom to something.
+  std::map<std::string, std::map<std::string, const Atom*> > residues;
+  for (const Atom* a : m->atoms) {
+    if (a->isHetero || a->residueName == "HOH" || a->element == "H") continue;
+    residues[a->chainId + std::to_string(a->residueNumber)][a->name] = a;
+    EXPECT_FALSE(a->bonds.empty()) << a->chainId << a->residueNumber << " " << a->name;
+  }
+  EXPECT_EQ(198u, residues.size());
+  for (auto& residue : residues) {
+    auto& atoms = residue.second;
+    ASSERT_TRUE(atoms.count("N") && atoms.count("CA") && atoms.count("C") && atoms.count("O"))
+        << residue.first;
+    EXPECT_TRUE(bonded(atoms["N"], atoms["CA"])) << residue.first;
+    EXPECT_TRUE(bonded(atoms["CA"], atoms["C"])) << residue.first;
+    int cToO = 0;
+    for (const Bond* b : atoms["C"]->bonds)
+      if (b->atom1 == atoms["O"] || b->atom2 == atoms["O"]) cToO = b->order;
+    EXPECT_EQ(2, cToO) << residue.first;
+  }
+  // The inhibitor's "CONECT" bonds are all there.
+  ASSERT_FALSE(facts.conect.empty());
+  for (const auto& pair : facts.conect) {
+    ASSERT_TRUE(bySerial.count(pair.first) && bySerial.count(pair.second));
+    EXPECT_TRUE(bonded(bySerial[pair.first], bySerial[pair.second]))
+        << pair.first << "-" << pair.second;
+  }
+  const std::vector<std::string> parts = {"A", "B", " ", "WATER", "HETATM"};
+  EXPECT_EQ(parts, m->chainIds);
+  EXPECT_TRUE(m->smiles.empty());
+}
+
+TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAsTheSameAtoms) {
+  std::vector<Molecule*> out;
+  parser.parsePDBFile(kProtease, out);
+  molecules.insert(molecules.end(), out.begin(), out.end());
+  ASSERT_EQ(1u, out.size());
+  const std::string path = (folder / "written.pdb").string();
+  ASSERT_EQ(1, parser.writePDBFile(out[0], path.c_str()));
+
+  const std::string command = "obabel -ipdb '" + path + "' -oxyz 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(nullptr, pipe);
+  std::string text;
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+  ASSERT_EQ(0, ::pclose(pipe)) << "obabel failed";
+  std::istringstream in(text);
+  size_t count = 0;
+  in >> count;
+  ASSERT_EQ(out[0]->atoms.size(), count);
+  std::string comment;
+  std::getline(in, comment);
+  std::getline(in, comment);
+  std::map<std::string, int> elements, expected;
+  for (size_t i = 0; i < count; ++i) {
+    std::string symbol;
+    double x = 0, y = 0, z = 0;
+    in >> symbol >> x >> y >> z;
+    ++elements[symbol];
+  }
+  for (const Atom* a : out[0]->atoms) ++expected[a->element];
+  EXPECT_EQ(expected, elements);
+
+  // Our own reader gets the same atoms and bonds back.
+  PDBParser again;
+  std::vector<Molecule*> back;
+  again.parsePDBFile(path, back);
+  molecules.insert(molecules.end(), back.begin(), back.end());
+  ASSERT_EQ(1u, back.size());
+  // Heavy atoms and listed bonds come back one for one; the inhibitor's bond orders, guessed
+  // from distances, may differ, and with them its hydrogen count.
+  auto heavy = [](const Molecule* m) {
+    return m->atoms.size() - static_cast<size_t>(pdbtest::countElement(m, "H"));
+  };
+  auto listed = [](const Molecule* m) {
+    size_t n = 0;
+    for (const Bond* b : m->bonds) n += b->pdbFlag;
+    return n;
+  };
+  EXPECT_EQ(heavy(out[0]), heavy(back[0]));
+  EXPECT_EQ(listed(out[0]), listed(back[0]));
+  EXPECT_EQ(out[0]->chainIds, back[0]->chainIds);
+}
+
+TEST_F(PDBFiles, FolderLoaderHangsFilesAndChainsIntoTheTree) {
+  const pdbtest::fs::path sub = folder / "proteins";
+  pdbtest::fs::create_directories(sub);
+  pdbtest::fs::copy_file(kProtease, sub / "1hpv.pdb");
+  std::ofstream(sub / "broken.pdb") << "TER\n";
+  IOEngine* engine = IOEngine::instance();
+  const int before = engine->moleculeRoot->childCount();
+  std::vector<Molecule*> loaded;
+  testing::internal::CaptureStderr();
+  const int count = engine->loadPDBFilesFromDirectory(folder.string().c_str(), &loaded);
+  testing::internal::GetCapturedStderr();
+  molecules.insert(molecules.end(), loaded.begin(), loaded.end());
+  EXPECT_EQ(1, count);
+  ASSERT_EQ(before + 1, engine->moleculeRoot->childCount());
+  QTreeWidgetItem* folderItem = engine->moleculeRoot->child(before);
+  EXPECT_EQ("proteins", folderItem->text(0).toStdString());
+  ASSERT_EQ(1, folderItem->childCount());   // the broken file adds no item
+  QTreeWidgetItem* fileItem = folderItem->child(0);
+  EXPECT_EQ("1hpv", fileItem->text(0).toStdString());
+  ASSERT_EQ(1, fileItem->childCount());
+  QTreeWidgetItem* item = fileItem->child(0);
+  EXPECT_EQ("M0#1hpv_0", item->data(0, Qt::UserRole).toString().toStdString());
+  ASSERT_EQ(5, item->childCount());
+  EXPECT_EQ("PDB#1hpv_0#B", item->child(1)->data(0, Qt::UserRole).toString().toStdString());
+  EXPECT_EQ(Qt::Checked, item->child(1)->checkState(0));
+  EXPECT_EQ(0, engine->moleculeCount);
+  delete engine->moleculeRoot->takeChild(before);
+}
+
+TEST_F(PDBFiles, ShippedResidueTemplatesBondTheProtease) {
+  // The residue templates of the library, loaded as the application does at start-up.
+  MoleculeEngine* library = MoleculeEngine::instance();
+  const size_t before = library->groups.size();
+  library->loadGroups(std::string(KV_SOURCE_DIR));
+  ASSERT_NE(nullptr, library->getFunctionalGroupByName("TRP"));
+  std::vector<Molecule*> out;
+  parser.parsePDBFile(kProtease, out);
+  molecules.insert(molecules.end(), out.begin(), out.end());
+  // The library's molecules go again, so later tests see the library as it was.
+  for (size_t i = before; i < library->groups.size(); ++i) {
+    Molecule* g = library->groups[i];
+    library->patterns.erase(std::remove(library->patterns.begin(), library->patterns.end(), g),
+                            library->patterns.end());
+    delete g;
+  }
+  library->groups.resize(before);
+  ASSERT_EQ(1u, out.size());
+  const Molecule* m = out[0];
+  for (const Atom* a : m->atoms) {
+    if (a->isHetero || a->residueName == "HOH") continue;
+    EXPECT_FALSE(a->bonds.empty()) << a->residueNumber << a->name;
+  }
+  EXPECT_EQ(2, pdbtest::orderBetween(m, "C", 6, "O", 6));
+  EXPECT_EQ(1, pdbtest::orderBetween(m, "CB", 6, "CG", 6));
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+// Shared set-up of the PDB tests: one application object per binary (the file singleton holds
+// widget items), a silenced console, a fresh folder, and small queries on read molecules.
+
+#include <unistd.h>
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "io/IOEngine.h"
+#include "io/PDBParser.h"
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+
+namespace pdbtest {
+
+namespace fs = std::filesystem;
+
+inline void ensureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "io_tests";
+  static char* argv[] = {name, nullptr};
+  // Never deleted: the offscreen platform leaks its screens when the application goes.
+  new QApplication(argc, argv);
+}
+
+class PDBFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureApplication();
+    IOEngine::instance();
+    savedPrintLevel = UtilityEngine::instance()->printLevel;
+    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+    folder = fs::temp_directory_path() /
+             ("pdb_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    for (Molecule* m : molecules) delete m;
+    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
+    UtilityEngine::instance()->printLevel = savedPrintLevel;
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+
+  // Reads PDB text through the stream reader; the molecules are freed in TearDown.
+  std::vector<Molecule*> read(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<Molecule*> out;
+    parser.parsePDBFile(in, out);
+    molecules.insert(molecules.end(), out.begin(), out.end());
+    return out;
+  }
+
+  std::string writeFile(const std::string& name, const std::string& text) {
+    const std::string path = (folder / name).string();
+    std::ofstream(path) << text;
+    return path;
+  }
+
+  PDBParser parser;
+  std::vector<Molecule*> molecules;
+  fs::path folder;
+  int savedPrintLevel = 0;
+};
+
+inline Atom* findAtom(const Molecule* m, const std::string& name, int residueNumber,
+                      const std::string& chain = "") {
+  for (Atom* a : m->atoms)
+    if (a->name == name && a->residueNumber == residueNumber &&
+        (chain.empty() || a->chainId == chain))
+      return a;
+  return nullptr;
+}
+
+// The order of the bond between two named atoms; 0 when either is missing or they are not
+// bonded.
+inline int orderBetween(const Molecule* m, const std::string& a, int residueA,
+                        const std::string& b, int residueB) {
+  const Atom* x = findAtom(m, a, residueA);
+  const Atom* y = findAtom(m, b, residueB);
+  if (x == nullptr || y == nullptr) return 0;
+  for (const Bond* bond : x->bonds)
+    if (bond->atom1 == y || bond->atom2 == y) return bond->order;
+  return 0;
+}
+
+inline int countElement(const Molecule* m, const std::string& element) {
+  int count = 0;
+  for (const Atom* a : m->atoms)
+    if (a->element == element) ++count;
+  return count;
+}
+
+}  // namespace pdbtest
