@@ -67,6 +67,7 @@ void SmilesParser::Clear() {
   stereoRecords.clear();
   ringClosureOrderNumbers.clear();
   stereoFlags.clear();
+  writtenBonds.clear();
   position = 0;
   pendingOrder = 1;
   bondSymbolWritten = false;
@@ -195,6 +196,7 @@ bool SmilesParser::bondToPrevious(Molecule* molecule, Atom* atom) {
     return fail("bond " + previousAtom->name + "-" + atom->name + " refused");
   }
   if (bond->order == 2) doubleBonds.push_back(bond);
+  if (bondSymbolWritten) writtenBonds.insert(bond);
   auto record = stereoRecords.find(previousAtom);
   if (record != stereoRecords.end()) record->second->take(atom);
   return true;
@@ -300,7 +302,8 @@ bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule
     symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
     aromatic = true;
   }
-  const std::string element = isotope + symbol;
+  // The mass number is kept apart: "13C" is still carbon for every table.
+  const std::string element = symbol;
 
   int hydrogens = 0;
   int charge = 0;
@@ -326,6 +329,7 @@ bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule
 
   Atom* atom = Builder::instance()->createAtom();
   atom->element = element;
+  atom->isotope = isotope.empty() ? 0 : std::stoi(isotope);
   atom->isAromatic = aromatic;
   atom->piElectrons = aromatic ? 1 : 0;
   atom->statusFlag = false;
@@ -428,6 +432,7 @@ bool SmilesParser::processRing(Molecule* molecule, char c) {
     return fail("ring " + std::to_string(number) + " repeats a bond");
   }
   if (bond->order == 2) doubleBonds.push_back(bond);
+  if (writtenOrder != 0 || open->order != 0) writtenBonds.insert(bond);
   open->bondId = bond->id;
   open->closed = true;
   removeFromCurrentRings(number);

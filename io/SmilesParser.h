@@ -9,6 +9,7 @@
 // around a double bond. Anything else fails the parse with a message and no molecule.
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,15 @@ class SmilesParser {
   void removeFromCurrentRings(int number);
   void setCisOrTrans();
   void orderStereoNeighbours();
+  // Gives the bonds among lower-case atoms alternating single and double orders, so that the
+  // graph is the one a Kekule string would give; clears the reader's aromatic marks.
+  void kekulize(Molecule* molecule);
+  // A neutral nitrogen written with five bonds (C[N](=O)=O, N=N#N) becomes the charge-separated
+  // form the tables know: one terminal double (triple) bond loses an order to a minus charge.
+  static void separateCharges(Molecule* molecule);
+  // Atoms written in brackets carry exactly the hydrogens written: their allowed valence is
+  // the one they use, so valence completion adds none.
+  static void fixBracketValences(Molecule* molecule);
   // Bonds the previous atom to atom with the pending order and tags; false when refused.
   bool bondToPrevious(Molecule* molecule, Atom* atom);
   void nameAtom(Atom* atom) const;
@@ -101,4 +111,5 @@ class SmilesParser {
   std::map<Atom*, ChiralCenters*> stereoRecords;   // owned
   std::map<int, int> ringClosureOrderNumbers;
   std::map<Atom*, bool> stereoFlags;
+  std::set<const Bond*> writtenBonds;   // bonds with a "-", "=", "#" written for them
 };

@@ -50,9 +50,12 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   }
   orderStereoNeighbours();
   setCisOrTrans();
+  kekulize(molecule);
+  separateCharges(molecule);
   Clear();   // the stereo records point into the molecule the caller now owns
   molecule->findAllSmallestRings();
   molecule->findValenceVector();
+  fixBracketValences(molecule);
   molecule->fillTotalAndUsedValence();
   molecule->addMissingHydrogens();
   molecule->findBestAtomType();

@@ -211,12 +211,13 @@ std::string SmilesWriter::getSmilesSymbol(Atom* atom) const {
     for (char& c : symbol) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   const int hydrogens = atom->element == "H" ? 0 : atom->numImplicitH;
   const bool organic = bare.size() == atom->element.size() && isInOrganicSet(bare);
-  bool brackets = !organic || atom->charge != 0 || hydrogens != derivedHydrogenCount(atom);
+  bool brackets = !organic || atom->charge != 0 || atom->isotope > 0 ||
+                  hydrogens != derivedHydrogenCount(atom);
   // An atom the reader met in brackets goes back in them, unless it is an aromatic atom that
   // reads back the same bare ([cH] -> c).
   if (!atom->statusFlag && !atom->isAromatic) brackets = true;
   if (!brackets) return symbol;
-  std::string text = "[" + symbol;
+  std::string text = "[" + (atom->isotope > 0 ? std::to_string(atom->isotope) : "") + symbol;
   if (hydrogens > 0) {
     text += "H";
     if (hydrogens > 1) text += std::to_string(hydrogens);

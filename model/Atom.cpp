@@ -269,6 +269,7 @@ Atom* Atom::cloneInto(Molecule* m) const {
   c->type = type;
   c->superType = superType;
   c->element = element;
+  c->isotope = isotope;
   c->piElectrons = piElectrons;
   c->mass = mass;
   c->radius = radius;

@@ -94,6 +94,7 @@ class Atom {
   std::string superType;
   std::string element;           // as written: "C", "Cl"; "R" for a dummy
   int piElectrons = 0;
+  int isotope = 0;               // mass number written in a SMILES bracket ([13CH4]); 0 none
   float mass = 0.0f;
   float radius = 0.0f;           // Angstrom
   double partialCharge = 0.0;

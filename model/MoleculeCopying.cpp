@@ -167,6 +167,7 @@ Molecule* Molecule::copyGraph() {
     c->residueNumber = a->residueNumber;
     c->serialNumber = a->serialNumber;
     c->piElectrons = a->piElectrons;
+    c->isotope = a->isotope;
     c->piCount = a->piCount;
     c->smilesTag = a->smilesTag;
     c->isPlaced = a->isPlaced;

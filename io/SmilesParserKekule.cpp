@@ -1,0 +1,199 @@
+// From lower-case SMILES atoms to a Kekule graph, and the clean-ups a written graph needs
+// before perception: charge-separated five-bond nitrogen, fixed hydrogens on bracket atoms.
+//
+// Lower-case atoms say "this atom is in an aromatic ring", not how many pi electrons it gives.
+// Ring perception and valence completion count electrons from bond orders, so the reader hands
+// them the alternating single and double bonds a Kekule string would have: furan reads as
+// furan, not as tetrahydrofuran, and a lower-case string and its Kekule spelling give the same
+// graph, the same types and the same hydrogens.
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <vector>
+
+#include "io/SmilesParser.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+
+namespace {
+
+// Search steps allowed per ring system before the matching settles for the best one found; a
+// real aromatic system is matched in about one step per atom.
+const long kMaxMatchingSteps = 200000;
+
+// The valence a lower-case atom of this element and charge reaches; 0 when it never needs a
+// double bond of its own.
+int aromaticValence(const Atom* a) {
+  const std::string& e = a->element;
+  if (e == "C") return 4 - std::abs(a->charge);
+  if (e == "N" || e == "P") return 3 + a->charge;
+  if (e == "O" || e == "S") return 2 + a->charge;
+  if (e == "B") return 3 + a->charge;
+  return 0;
+}
+
+// True when the atom's written bonds (hydrogens of a bracket count included) leave one valence
+// unit for a ring double bond: c, pyridine-like n, [nH+], [o+]; not [nH], o, s, n(C).
+bool needsDoubleBond(const Atom* a) {
+  int used = 0;
+  for (const Bond* b : a->bonds) used += valenceOfOrder(b->order);
+  return aromaticValence(a) - used >= 1;
+}
+
+struct Edge {
+  int to;
+  Bond* bond;
+};
+
+// Maximum matching on one ring system by search: the atom with the fewest free partners is
+// matched first, which makes the choices forced for every ordinary aromatic system.
+class Matching {
+ public:
+  Matching(const std::vector<std::vector<Edge> >& edges, const std::vector<int>& members)
+      : edges_(edges), members_(members), mate_(edges.size(), -1), best_(mate_) {}
+
+  // The mates by atom index (-1 unmatched); best found when no perfect matching exists.
+  const std::vector<int>& solve() {
+    bestCount_ = -1;
+    search(0);
+    return best_;
+  }
+
+ private:
+  // True when the search is to stop: a matching as large as the system allows was found, or
+  // the step budget is spent.
+  bool search(int matched) {
+    if (matched > bestCount_) {
+      bestCount_ = matched;
+      best_ = mate_;
+    }
+    if (bestCount_ == static_cast<int>(members_.size()) / 2 || ++steps_ > kMaxMatchingSteps)
+      return true;
+    int pick = -1;
+    int fewest = 0;
+    int freeAtoms = 0;
+    for (int a : members_) {
+      if (mate_[static_cast<size_t>(a)] >= 0) continue;
+      ++freeAtoms;
+      int free = 0;
+      for (const Edge& e : edges_[static_cast<size_t>(a)])
+        if (mate_[static_cast<size_t>(e.to)] < 0) ++free;
+      if (pick < 0 || free < fewest) {
+        pick = a;
+        fewest = free;
+      }
+    }
+    if (pick < 0 || matched + freeAtoms / 2 <= bestCount_) return false;
+    for (const Edge& e : edges_[static_cast<size_t>(pick)]) {
+      if (mate_[static_cast<size_t>(e.to)] >= 0) continue;
+      mate_[static_cast<size_t>(pick)] = e.to;
+      mate_[static_cast<size_t>(e.to)] = pick;
+      if (search(matched + 1)) return true;
+      mate_[static_cast<size_t>(pick)] = -1;
+      mate_[static_cast<size_t>(e.to)] = -1;
+    }
+    // No partner leads to a full matching: leave this atom single and match the rest, when
+    // that can still beat the best found.
+    if (matched + (freeAtoms - 1) / 2 <= bestCount_) return false;
+    mate_[static_cast<size_t>(pick)] = static_cast<int>(mate_.size());   // left single
+    const bool stop = search(matched);
+    mate_[static_cast<size_t>(pick)] = -1;
+    return stop;
+  }
+
+  const std::vector<std::vector<Edge> >& edges_;
+  const std::vector<int>& members_;
+  std::vector<int> mate_;
+  std::vector<int> best_;
+  int bestCount_ = -1;
+  long steps_ = 0;
+};
+
+}  // namespace
+
+void SmilesParser::kekulize(Molecule* molecule) {
+  const size_t n = molecule->atoms.size();
+  std::vector<char> candidate(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    Atom* a = molecule->atoms[i];
+    candidate[i] = a->isAromatic && needsDoubleBond(a) ? 1 : 0;
+  }
+  // Bonds between two such atoms that were written without a symbol (":" counts as none).
+  std::vector<std::vector<Edge> > edges(n);
+  for (Bond* b : molecule->bonds) {
+    if (b->order != 1 || writtenBonds.count(b) != 0 || b->atom1 == nullptr || b->atom2 == nullptr)
+      continue;
+    const int i = b->atom1->id;
+    const int j = b->atom2->id;
+    if (i < 0 || j < 0 || static_cast<size_t>(i) >= n || static_cast<size_t>(j) >= n) continue;
+    if (molecule->atoms[static_cast<size_t>(i)] != b->atom1 ||
+        molecule->atoms[static_cast<size_t>(j)] != b->atom2)
+      continue;
+    if (!candidate[static_cast<size_t>(i)] || !candidate[static_cast<size_t>(j)]) continue;
+    edges[static_cast<size_t>(i)].push_back({j, b});
+    edges[static_cast<size_t>(j)].push_back({i, b});
+  }
+
+  // Each ring system on its own, so that one that cannot be matched does not hold up the rest.
+  std::vector<char> seen(n, 0);
+  int unmatched = 0;
+  for (size_t start = 0; start < n; ++start) {
+    if (!candidate[start] || seen[start]) continue;
+    std::vector<int> members{static_cast<int>(start)};
+    seen[start] = 1;
+    for (size_t head = 0; head < members.size(); ++head)
+      for (const Edge& e : edges[static_cast<size_t>(members[head])])
+        if (!seen[static_cast<size_t>(e.to)]) {
+          seen[static_cast<size_t>(e.to)] = 1;
+          members.push_back(e.to);
+        }
+    Matching matching(edges, members);
+    const std::vector<int>& mate = matching.solve();
+    for (int a : members) {
+      const int partner = mate[static_cast<size_t>(a)];
+      if (partner < 0 || static_cast<size_t>(partner) >= n) {
+        // A lower-case nitrogen left over is a pyrrole nitrogen written without its [nH]:
+        // valence completion gives it the hydrogen. Anything else is a real gap.
+        if (molecule->atoms[static_cast<size_t>(a)]->element != "N") ++unmatched;
+        continue;
+      }
+      if (partner < a) continue;
+      for (const Edge& e : edges[static_cast<size_t>(a)])
+        if (e.to == partner) e.bond->order = 2;
+    }
+  }
+  if (unmatched > 0)
+    fail(std::to_string(unmatched) + " aromatic atom(s) without a double bond in any Kekule form");
+
+  for (Atom* a : molecule->atoms) {
+    a->isAromatic = false;
+    a->piElectrons = 0;
+  }
+}
+
+void SmilesParser::separateCharges(Molecule* molecule) {
+  for (Atom* a : molecule->atoms) {
+    if (a->element != "N" || a->charge != 0) continue;
+    int used = 0;
+    for (const Bond* b : a->bonds) used += valenceOfOrder(b->order);
+    if (used != 5) continue;
+    for (Bond* b : a->bonds) {
+      Atom* end = a->getAdjacentAtom(b);
+      if (end == nullptr || end->bonds.size() != 1 || end->charge != 0) continue;
+      const bool oxygenLike = (end->element == "O" || end->element == "S") && b->order == 2;
+      const bool nitrogenLike = end->element == "N" && (b->order == 2 || b->order == 3);
+      if (!oxygenLike && !nitrogenLike) continue;
+      b->order -= 1;
+      a->charge = 1;
+      end->charge = -1;
+      break;
+    }
+  }
+}
+
+void SmilesParser::fixBracketValences(Molecule* molecule) {
+  for (Atom* a : molecule->atoms)
+    if (!a->statusFlag) a->allowedValences = {a->getValence()};
+}

@@ -1,0 +1,176 @@
+// Real molecules through the reader and perception: aromatic strings read as the molecules they
+// stand for, a second spelling gives the same graph, bracket atoms keep the hydrogens written,
+// isotopes keep their element, five-bond nitrogen reads as its charge-separated form.
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "SmilesTestSupport.h"
+#include "io/SmilesParser.h"
+#include "io/SmilesWriter.h"
+#include "model/Atom.h"
+#include "model/Molecule.h"
+#include "model/Ring.h"
+
+namespace {
+
+using smilestest::graph;
+
+struct Line {
+  std::string smiles;
+  std::string other;     // "-" when there is none
+  std::string formula;   // Hill order, then one sign per unit of charge
+};
+
+std::vector<Line> readLines(const std::string& file) {
+  std::ifstream in(std::string(KV_TEST_DATA_DIR) + "/" + file);
+  EXPECT_TRUE(in.good()) << file;
+  std::vector<Line> lines;
+  for (std::string text; std::getline(in, text);) {
+    if (text.empty() || text[0] == '#') continue;
+    std::istringstream words(text);
+    Line line;
+    words >> line.smiles >> line.other >> line.formula;
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string hill(const Molecule& m) {
+  std::map<std::string, int> counts = smilestest::formula(m);
+  const int charge = counts["charge"];
+  counts.erase("charge");
+  std::string out;
+  auto put = [&](const std::string& e) {
+    auto it = counts.find(e);
+    if (it == counts.end()) return;
+    out += e + (it->second > 1 ? std::to_string(it->second) : "");
+    counts.erase(it);
+  };
+  if (counts.count("C") != 0) {
+    put("C");
+    put("H");
+  }
+  while (!counts.empty()) put(counts.begin()->first);
+  out += std::string(static_cast<size_t>(std::abs(charge)), charge > 0 ? '+' : '-');
+  return out;
+}
+
+std::vector<std::string> sortedTypes(const Molecule& m) {
+  std::vector<std::string> types;
+  for (const Atom* a : m.atoms) types.push_back(a->type);
+  std::sort(types.begin(), types.end());
+  return types;
+}
+
+int aromaticRings(const Molecule& m) {
+  int count = 0;
+  for (const Ring* r : m.rings) count += r->aromatic ? 1 : 0;
+  return count;
+}
+
+// Every line: the formula, no atom left with its bare element as type where the second
+// spelling has a real one, and the same types from both spellings.
+void checkFile(const std::string& file) {
+  const std::vector<Line> lines = readLines(file);
+  ASSERT_FALSE(lines.empty());
+  for (const Line& line : lines) {
+    SCOPED_TRACE(line.smiles);
+    auto m = graph(line.smiles);
+    ASSERT_NE(nullptr, m);
+    EXPECT_EQ(line.formula, hill(*m));
+    if (line.other == "-") continue;
+    auto other = graph(line.other);
+    ASSERT_NE(nullptr, other) << line.other;
+    EXPECT_EQ(hill(*other), hill(*m)) << line.other;
+    EXPECT_EQ(sortedTypes(*other), sortedTypes(*m)) << line.other;
+    EXPECT_EQ(aromaticRings(*other), aromaticRings(*m)) << line.other;
+  }
+}
+
+}  // namespace
+
+TEST(SmilesRobustness, AromaticStringsReadAsTheirKekuleForms) { checkFile("robust-aromatic.smi"); }
+
+TEST(SmilesRobustness, ValencesOfBracketsIsotopesAndFiveBondNitrogen) {
+  checkFile("robust-valence.smi");
+}
+
+TEST(SmilesRobustness, LonePairHeteroatomsKeepTheirRingTypes) {
+  // The types a furan, thiophene and pyrrole ring get from the ring templates.
+  const std::map<std::string, std::string> expected = {
+      {"c1ccoc1", "OE"}, {"c1ccsc1", "STWO"}, {"c1cc[nH]c1", "NPYR"}};
+  for (const auto& e : expected) {
+    auto m = graph(e.first);
+    ASSERT_NE(nullptr, m) << e.first;
+    for (const Atom* a : m->atoms) {
+      if (a->element == "C") {
+        EXPECT_EQ("CPYR", a->type) << e.first;
+      } else if (a->element != "H") {
+        EXPECT_EQ(e.second, a->type) << e.first;
+      }
+    }
+  }
+}
+
+TEST(SmilesRobustness, IsotopeKeepsElementAndType) {
+  auto labelled = graph("C[13CH2]O");
+  auto plain = graph("CCO");
+  ASSERT_NE(nullptr, labelled);
+  ASSERT_NE(nullptr, plain);
+  EXPECT_EQ("C", labelled->atoms[1]->element);
+  EXPECT_EQ(13, labelled->atoms[1]->isotope);
+  EXPECT_EQ(plain->atoms[1]->type, labelled->atoms[1]->type);
+}
+
+TEST(SmilesRobustness, FiveBondNitrogenIsChargeSeparatedOnce) {
+  auto m = graph("C[N](=O)=O");
+  ASSERT_NE(nullptr, m);
+  EXPECT_EQ(1, m->atoms[1]->charge);
+  EXPECT_EQ(-1, m->atoms[2]->charge + m->atoms[3]->charge);
+  EXPECT_EQ("NTRO", m->atoms[1]->type);
+  // Ammonium and amine oxides written with charges are left as they are.
+  auto ammonium = graph("[NH4+]");
+  ASSERT_NE(nullptr, ammonium);
+  EXPECT_EQ(5u, ammonium->atoms.size());
+  EXPECT_EQ(1, ammonium->atoms[0]->charge);
+}
+
+TEST(SmilesRobustness, AromaticityIsStableAcrossARereading) {
+  for (const char* s : {"C1cn1", "c1ccoc1", "c1cc[nH]c1", "c1ccncc1", "O=c1cc[nH]cc1",
+                        "c1ccc2ccccc2c1", "c1ccc2cccc-2cc1", "C1=CC=CC=C1"}) {
+    SCOPED_TRACE(s);
+    auto first = graph(s);
+    ASSERT_NE(nullptr, first);
+    std::string written;
+    SmilesWriter writer;
+    ASSERT_TRUE(writer.createSmilesFromMolecule(first.get(), written));
+    auto second = graph(written);
+    ASSERT_NE(nullptr, second) << written;
+    EXPECT_EQ(hill(*first), hill(*second)) << written;
+    EXPECT_EQ(aromaticRings(*first), aromaticRings(*second)) << written;
+    EXPECT_EQ(sortedTypes(*first), sortedTypes(*second)) << written;
+  }
+}
+
+TEST(SmilesRobustness, UnmatchableAromaticAtomsStillRead) {
+  // A pyrrole nitrogen written without its hydrogen gets it from valence completion; an odd
+  // aromatic carbon count is reported but read.
+  auto pyrrole = graph("c1ccnc1");
+  ASSERT_NE(nullptr, pyrrole);
+  EXPECT_EQ("C4H5N", hill(*pyrrole));
+  auto odd = graph("c1cccc1");
+  ASSERT_NE(nullptr, odd);
+  EXPECT_EQ(5, smilestest::formula(*odd)["C"]);
+  // A large fused system is matched quickly and completely.
+  auto big = graph("c1ccc2cc3cc4cc5cc6ccccc6cc5cc4cc3cc2c1");
+  ASSERT_NE(nullptr, big);
+  EXPECT_EQ("C26H16", hill(*big));
+}
