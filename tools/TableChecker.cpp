@@ -131,6 +131,15 @@ void TableChecker::checkBonds() {
       problem("bondparameters.txt", "major axis not beyond the foci in \"" + key + "\"");
     if (!(row.bondEnergy >= 0.0f && row.bondEnergy < 20.0f))
       problem("bondparameters.txt", "energy " + text(row.bondEnergy) + " in \"" + key + "\"");
+    // Pattern rows ("C*") close their section: a plain row after one is read past it.
+    if (isPattern(row.atom1) || isPattern(row.atom2))
+      for (size_t j = i + 1; j < rows.size() && rows[j]->approximated == row.approximated; ++j)
+        if (!isPattern(rows[j]->atom1) && !isPattern(rows[j]->atom2)) {
+          problem("bondparameters.txt", "plain row \"" +
+                                            pairKey(rows[j]->atom1, rows[j]->atom2, rows[j]->bondOrder) +
+                                            "\" after the pattern row \"" + key + "\"");
+          break;
+        }
     // A pattern row above an exact row it matches hides that row from every lookup.
     if (isPattern(row.atom1) || isPattern(row.atom2))
       for (size_t j = i + 1; j < rows.size(); ++j) {
@@ -151,6 +160,31 @@ void TableChecker::checkBonds() {
 
 void TableChecker::checkAngles() {
   std::set<std::string> seen;
+  // Every centre needs its "* X *" default, and the defaults stand last: the lookup's last pass
+  // reads them, and a specific row below them would look like one more default.
+  std::set<std::string> centres, defaults;
+  bool inDefaults = false;
+  for (const AngleParameters* row : tables.angleParameters) {
+    const bool isDefault = row->atom1 == "*" && row->atom3 == "*";
+    if (isDefault) defaults.insert(row->centre);
+    else if (inDefaults)
+      problem("angleparameters.txt", "specific row \"" + row->atom1 + " " + row->centre + " " +
+                                         row->atom3 + "\" after the \"* X *\" defaults");
+    inDefaults = inDefaults || isDefault;
+    if (row->centre != "*" && !isPattern(row->centre)) centres.insert(row->centre);
+  }
+  // The lookup's last pass reads the default of the centre, or of its base type when the
+  // centre has an atom-type row.
+  for (const std::string& centre : centres) {
+    std::string base;
+    for (const AtomTypeParameters* type : tables.atomTypeParameters)
+      if (type->type == centre) {
+        base = upper(type->btype);
+        break;
+      }
+    if (!defaults.count(centre) && !defaults.count(base))
+      problem("angleparameters.txt", "centre \"" + centre + "\" has no \"* " + centre + " *\" row");
+  }
   for (const AngleParameters* row : tables.angleParameters) {
     std::string key = row->centre + " " + pairKey(row->atom1, row->atom3, 0);
     if (!seen.insert(key).second)

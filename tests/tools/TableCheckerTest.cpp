@@ -134,4 +134,47 @@ TEST_F(TableCheckerTest, EveryElementUsedNeedsAnElementRow) {
               "element \"SI\" of ring X has no element row");
 }
 
+// Bond and angle tables on the sound atom types: only the spoilt rows may be reported.
+std::vector<std::string> checkBondsAndAngles(const std::string& bonds, const std::string& angles) {
+  InputParameters tables{InputParameters::EmptyTables{}};
+  tables.parseAtomTypeTable(kAtomTypes);
+  tables.parseElementTable(kElements);
+  tables.parseBondTable(bonds);
+  tables.parseAngleTable(angles);
+  return TableChecker(tables).check();
+}
+
+const char* const kSoundAngles = "H CH3 H 109.5\n* CH3 * 109.5\n* OH * 104.5\n";
+
+TEST_F(TableCheckerTest, BondOrbitalMustEncloseBothNuclei) {
+  // 0.529 x 1.04 = 0.550 A is short of half of 1.11 A: a nucleus would stand outside.
+  const std::string sound = "H CH3 1 1.64920 1.10974 4.16395 0.37\n";
+  EXPECT_TRUE(checkBondsAndAngles(sound, kSoundAngles).empty());
+  expectFound(checkBondsAndAngles(sound + "H OH 1 1.04 1.11 4.5 1.5\n", kSoundAngles),
+              "major axis not beyond the foci in \"H OH 1\"");
+}
+
+TEST_F(TableCheckerTest, ExactRowShadowedByAnEarlierRowIsFound) {
+  expectFound(checkBondsAndAngles("H CH3 1 1.6 1.1 4.1 0.3\nCH3 H 1 1.6 1.1 4.2 0.3\n", kSoundAngles),
+              "duplicate row \"CH3 H 1\"");
+  expectFound(checkBondsAndAngles("H C* 1 1.6 1.1 4.1 0.3\nH CH3 1 1.6 1.1 4.2 0.3\n", kSoundAngles),
+              "pattern row \"C* H 1\" hides \"CH3 H 1\"");
+}
+
+TEST_F(TableCheckerTest, PatternRowsStandAfterThePlainRowsOfTheirSection) {
+  expectFound(checkBondsAndAngles("OH C* 1 2.1 1.4 3.6 0.7\nH OH 1 1.4 0.96 4.5 1.5\n", kSoundAngles),
+              "plain row \"H OH 1\" after the pattern row");
+  // A pattern row closing the exact section does not constrain the approximated rows below.
+  EXPECT_TRUE(checkBondsAndAngles("H OH 1 1.4 0.96 4.5 1.5\nOH C* 1 2.1 1.4 3.6 0.7\n"
+                                  "#APPROXIMATED#\nH O 1 1.4 0.96 4.5 1.5\n", kSoundAngles)
+                  .empty());
+}
+
+TEST_F(TableCheckerTest, EveryAngleCentreNeedsItsDefaultRowAtTheEnd) {
+  expectFound(checkBondsAndAngles("", "H CH3 H 109.5\nH OH CH3 108.0\n* CH3 * 109.5\n"),
+              "centre \"OH\" has no \"* OH *\" row");
+  expectFound(checkBondsAndAngles("", "* CH3 * 109.5\nH CH3 H 109.5\n* OH * 104.5\n"),
+              "specific row \"H CH3 H\" after the \"* X *\" defaults");
+}
+
 }  // namespace

@@ -1,0 +1,132 @@
+#ifndef KV_TOOLS_CALIBRATE_H
+#define KV_TOOLS_CALIBRATE_H
+
+// The calibration tool's records and steps: reference molecules run through the application's
+// SMILES reader or MDL reader and set-up chain, the bonds each one uses with the table row that
+// the lookup found, and the layered ridge fits of bond energies, moments and distances.
+
+#include <map>
+#include <string>
+#include <vector>
+
+class Molecule;
+class BondParameters;
+class AngleParameters;
+
+namespace calib {
+
+// One bond of a finished molecule: the table row its parameters came from and what the fits
+// need of its geometry.
+struct BondUse {
+  int row = -1;            // index into InputParameters::bondParameters, -1 when none
+  int code = 0;            // the lookup's result code
+  int sign = 1;            // -1 when the row matched with its two types reversed
+  double vx = 0.0, vy = 0.0, vz = 0.0;   // 1.08 (r1 - r2) / table distance, for the dipole
+  std::string type1, type2;
+  int order = 0;
+};
+
+// One bond angle of a molecule read with reference coordinates.
+struct AngleUse {
+  AngleParameters* row = nullptr;
+  double reference = 0.0;  // degrees
+  double computed = 0.0;
+};
+
+struct MoleculeRecord {
+  std::string smiles, name;
+  double experiment = 0.0;     // kJ/mol or Debye
+  bool ok = false;
+  std::string reason;          // why it was left out
+  bool strained = false;       // a three- or four-membered ring
+  bool acyclicAlkane = false;
+  double base = 0.0;           // eV: atomic sum + energy correction (before the bond energies)
+  double computed = 0.0;       // what the application reports: kJ/mol or Debye
+  std::vector<BondUse> bonds;
+  // Geometry records only: per bond (row, reference length, computed length).
+  std::vector<int> lengthRows;
+  std::vector<double> lengthReference, lengthComputed;
+  std::vector<AngleUse> angles;
+};
+
+// CSV rows as maps from column name to text; quoted fields may hold commas.
+std::vector<std::map<std::string, std::string> > readCsv(const std::string& path);
+bool parseNumber(const std::string& text, double& value);
+
+// Runs a SMILES through smilesToMol and fills the record; frees the molecule.
+void evaluateSmiles(MoleculeRecord& record, bool dipole);
+// Reads the SD file's records whose id is in `ids`, keeps their coordinates as the reference and
+// runs the MDL reader's perception and set-up chain on them.
+std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
+                                               const std::map<std::string, std::string>& ids);
+// The bond uses of a finished molecule (bonds to "DUM" left out).
+void collectBonds(Molecule* molecule, MoleculeRecord& record);
+
+// Fits -----------------------------------------------------------------------------------------
+
+// One layer variable of a row: element pair, super-type pair or the row itself.
+struct LayerTerm {
+  int variable = 0;
+  double factor = 1.0;   // orientation of the row against the variable's written order
+};
+
+class LayeredModel {
+ public:
+  // forMoments: element and super-type layers only for unlike pairs, with orientation signs.
+  explicit LayeredModel(bool forMoments);
+  const std::vector<LayerTerm>& termsOf(int row);
+  int variableCount() const { return static_cast<int>(lambda.size()); }
+  std::vector<double> lambda;        // ridge weight per variable
+  void setLambdas(double element, double super, double specific);
+
+ private:
+  int variable(const std::string& key, int layer);
+  bool moments;
+  std::map<std::string, int> index;
+  std::vector<int> layerOf;
+  std::map<int, std::vector<LayerTerm> > cache;
+};
+
+// Rows that keep their written values (the reference methyl C-H row).
+bool isFixedRow(int row);
+
+// Solves (A^T A + diag(lambda)) x = A^T b by Gaussian elimination with partial pivoting.
+std::vector<double> solveRidge(const std::vector<std::vector<double> >& a,
+                               const std::vector<double>& b, const std::vector<double>& lambda);
+
+struct FitSummary {
+  double maeAll = 0.0, maeAlkanes = 0.0, maeStrained = 0.0;
+  int nAll = 0, nAlkanes = 0, nStrained = 0;
+  std::vector<double> predicted;   // cross-validated prediction per record (kJ/mol or D)
+};
+
+// Heats of formation: layered ridge fit of energy corrections, 10-fold cross-validated.
+FitSummary crossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                 int folds);
+std::vector<double> fitEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                const std::vector<int>& use);
+void applyEnergies(LayeredModel& model, const std::vector<double>& delta);
+
+// Dipoles: Gauss-Newton on |sum of bond moment vectors|, same layers.
+FitSummary crossValidateMoments(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                int folds);
+std::vector<double> fitMoments(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                               const std::vector<int>& use);
+void applyMoments(LayeredModel& model, const std::vector<double>& delta);
+double modelDipole(const MoleculeRecord& record, LayeredModel* model,
+                   const std::vector<double>* delta);
+
+// Geometry: moves each row's distance (and angle row's angle) by the mean deviation seen.
+void fitDistances(const std::vector<MoleculeRecord>& records, double damping);
+void fitAngles(const std::vector<MoleculeRecord>& records, double damping);
+
+// Tables -----------------------------------------------------------------------------------------
+
+// Writes the loaded bond (angle) rows over the numbers of the table text read from `in`, with
+// the calibration comment after the first line. False when a file cannot be read or written.
+bool writeBondTable(const std::string& in, const std::string& out, const std::string& note);
+bool writeAngleTable(const std::string& in, const std::string& out, const std::string& note);
+
+}  // namespace calib
+
+#endif

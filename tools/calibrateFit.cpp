@@ -1,0 +1,391 @@
+// The layered ridge fits: every table row's value is its written value plus a correction per
+// element pair, per super-type pair and per row, each held toward zero (the layer below) by its
+// own ridge weight, so that a row without data moves only with its element and super type.
+
+#include "tools/Calibrate.h"
+
+#include "math/UtilityEngine.h"
+#include "parameters/InputParameters.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace calib {
+
+namespace {
+
+const double kKjPerEv = 96.485;
+
+// Element and super type of a row's type name: an atom type, a super type or an element symbol.
+void classify(const std::string& name, std::string& element, std::string& super) {
+  element.clear();
+  super.clear();
+  if (name.find('*') != std::string::npos) return;
+  InputParameters* tables = InputParameters::instance();
+  for (const AtomTypeParameters* row : tables->atomTypeParameters) {
+    std::string e = row->element;
+    UtilityEngine::instance()->toUpper(e);
+    if (row->type == name) {
+      element = e;
+      super = row->stype;
+      return;
+    }
+  }
+  for (const AtomTypeParameters* row : tables->atomTypeParameters) {
+    std::string e = row->element;
+    UtilityEngine::instance()->toUpper(e);
+    if (row->stype == name) {
+      element = e;
+      super = name;
+      return;
+    }
+    if (e == name) element = e;
+  }
+}
+
+// Key of an unordered pair with the factor that turns the row's orientation into the key's.
+std::string pairKey(const std::string& a, const std::string& b, int order, double& factor) {
+  factor = 1.0;
+  if (b < a) {
+    factor = -1.0;
+    return b + " " + a + " " + std::to_string(order);
+  }
+  return a + " " + b + " " + std::to_string(order);
+}
+
+// The median: a few strained rings must not pull a row that many unstrained bonds agree on.
+double median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+
+}  // namespace
+
+bool isFixedRow(int row) {
+  const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  if (row < 0 || row >= static_cast<int>(rows.size())) return true;
+  const BondParameters& r = *rows[row];
+  return r.bondOrder == 0 || (r.bondOrder == 1 && ((r.atom1 == "H" && r.atom2 == "CH3") ||
+                                                   (r.atom1 == "CH3" && r.atom2 == "H")));
+}
+
+LayeredModel::LayeredModel(bool forMoments) : moments(forMoments) {}
+
+int LayeredModel::variable(const std::string& key, int layer) {
+  auto it = index.find(key);
+  if (it != index.end()) return it->second;
+  const int id = static_cast<int>(lambda.size());
+  index[key] = id;
+  layerOf.push_back(layer);
+  lambda.push_back(1.0);
+  return id;
+}
+
+void LayeredModel::setLambdas(double element, double super, double specific) {
+  for (size_t i = 0; i < lambda.size(); ++i)
+    lambda[i] = layerOf[i] == 0 ? element : layerOf[i] == 1 ? super : specific;
+}
+
+const std::vector<LayerTerm>& LayeredModel::termsOf(int row) {
+  auto cached = cache.find(row);
+  if (cached != cache.end()) return cached->second;
+  std::vector<LayerTerm>& terms = cache[row];
+  if (isFixedRow(row)) return terms;
+  const BondParameters& r = *InputParameters::instance()->bondParameters[row];
+  if (moments && r.atom1 == r.atom2) return terms;   // a symmetric row carries no moment
+  std::string e1, s1, e2, s2;
+  classify(r.atom1, e1, s1);
+  classify(r.atom2, e2, s2);
+  double factor = 1.0;
+  if (!e1.empty() && !e2.empty() && (!moments || e1 != e2)) {
+    const std::string key = "E " + pairKey(e1, e2, r.bondOrder, factor);
+    terms.push_back({variable(key, 0), moments ? factor : 1.0});
+  }
+  if (!s1.empty() && !s2.empty() && (!moments || s1 != s2)) {
+    const std::string key = "S " + pairKey(s1, s2, r.bondOrder, factor);
+    terms.push_back({variable(key, 1), moments ? factor : 1.0});
+  }
+  terms.push_back({variable("R " + std::to_string(row), 2), 1.0});
+  return terms;
+}
+
+std::vector<double> solveRidge(const std::vector<std::vector<double> >& a,
+                               const std::vector<double>& b, const std::vector<double>& lambda) {
+  const size_t n = lambda.size();
+  std::vector<std::vector<double> > m(n, std::vector<double>(n + 1, 0.0));
+  for (size_t row = 0; row < a.size(); ++row) {
+    std::vector<size_t> nonzero;
+    for (size_t i = 0; i < n && i < a[row].size(); ++i)
+      if (a[row][i] != 0.0) nonzero.push_back(i);
+    for (size_t i : nonzero) {
+      for (size_t j : nonzero) m[i][j] += a[row][i] * a[row][j];
+      m[i][n] += a[row][i] * b[row];
+    }
+  }
+  for (size_t i = 0; i < n; ++i) m[i][i] += lambda[i];
+  for (size_t col = 0; col < n; ++col) {
+    size_t pivot = col;
+    for (size_t r = col + 1; r < n; ++r)
+      if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
+    std::swap(m[col], m[pivot]);
+    if (std::fabs(m[col][col]) < 1e-15) continue;
+    for (size_t r = col + 1; r < n; ++r) {
+      const double f = m[r][col] / m[col][col];
+      if (f == 0.0) continue;
+      for (size_t c = col; c <= n; ++c) m[r][c] -= f * m[col][c];
+    }
+  }
+  std::vector<double> x(n, 0.0);
+  for (size_t i = n; i-- > 0;) {
+    if (std::fabs(m[i][i]) < 1e-15) continue;
+    double sum = m[i][n];
+    for (size_t j = i + 1; j < n; ++j) sum -= m[i][j] * x[j];
+    x[i] = sum / m[i][i];
+  }
+  return x;
+}
+
+// Energies ---------------------------------------------------------------------------------------
+
+namespace {
+
+// The heat of formation the current table gives, in eV.
+double currentHeat(const MoleculeRecord& record) {
+  const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  double energy = 0.0;
+  for (const BondUse& use : record.bonds)
+    if (use.row >= 0) energy += rows[use.row]->bondEnergy;
+  return record.base - energy;
+}
+
+std::vector<double> energyRow(const MoleculeRecord& record, LayeredModel& model) {
+  std::vector<double> row(model.variableCount() + 64, 0.0);
+  for (const BondUse& use : record.bonds) {
+    if (use.row < 0) continue;
+    for (const LayerTerm& term : model.termsOf(use.row)) {
+      if (term.variable >= static_cast<int>(row.size())) row.resize(term.variable + 64, 0.0);
+      row[term.variable] += term.factor;
+    }
+  }
+  return row;
+}
+
+void summarise(std::vector<MoleculeRecord>& records, FitSummary& summary) {
+  double all = 0.0, alkanes = 0.0, strained = 0.0;
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (!records[i].ok) continue;
+    const double error = std::fabs(summary.predicted[i] - records[i].experiment);
+    if (records[i].strained) {
+      strained += error;
+      ++summary.nStrained;
+      continue;
+    }
+    all += error;
+    ++summary.nAll;
+    if (records[i].acyclicAlkane) {
+      alkanes += error;
+      ++summary.nAlkanes;
+    }
+  }
+  summary.maeAll = summary.nAll ? all / summary.nAll : 0.0;
+  summary.maeAlkanes = summary.nAlkanes ? alkanes / summary.nAlkanes : 0.0;
+  summary.maeStrained = summary.nStrained ? strained / summary.nStrained : 0.0;
+}
+
+}  // namespace
+
+std::vector<double> fitEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                const std::vector<int>& use) {
+  for (int i : use) energyRow(records[i], model);   // registers every variable first
+  std::vector<std::vector<double> > a;
+  std::vector<double> b;
+  for (int i : use) {
+    std::vector<double> row = energyRow(records[i], model);
+    row.resize(model.variableCount(), 0.0);
+    a.push_back(row);
+    // The corrections add to the bond energies, which lower the heat of formation.
+    b.push_back(currentHeat(records[i]) - records[i].experiment / kKjPerEv);
+  }
+  // The figure of merit is the mean absolute error, so the squares are reweighted toward it
+  // (iteratively reweighted least squares; residuals below 5 kJ/mol count as 5).
+  std::vector<double> delta = solveRidge(a, b, model.lambda);
+  for (int round = 0; round < 4; ++round) {
+    std::vector<std::vector<double> > wa = a;
+    std::vector<double> wb = b;
+    for (size_t m = 0; m < a.size(); ++m) {
+      double fitted = 0.0;
+      for (size_t v = 0; v < delta.size(); ++v) fitted += a[m][v] * delta[v];
+      const double weight = std::sqrt(0.05 / std::max(0.05, std::fabs(b[m] - fitted)));
+      for (double& x : wa[m]) x *= weight;
+      wb[m] *= weight;
+    }
+    delta = solveRidge(wa, wb, model.lambda);
+  }
+  return delta;
+}
+
+FitSummary crossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                 int folds) {
+  FitSummary summary;
+  summary.predicted.assign(records.size(), 0.0);
+  for (size_t i = 0; i < records.size(); ++i)
+    if (records[i].ok) energyRow(records[i], model);
+  const std::vector<double> saved = model.lambda;
+  for (int fold = 0; fold < folds; ++fold) {
+    std::vector<int> train;
+    for (size_t i = 0; i < records.size(); ++i)
+      if (records[i].ok && !records[i].strained && static_cast<int>(i) % folds != fold)
+        train.push_back(static_cast<int>(i));
+    const std::vector<double> delta = fitEnergies(records, model, train);
+    for (size_t i = 0; i < records.size(); ++i) {
+      if (!records[i].ok || (static_cast<int>(i) % folds != fold && !records[i].strained)) continue;
+      if (records[i].strained && fold != 0) continue;   // strained rings: predicted by fold 0
+      std::vector<double> row = energyRow(records[i], model);
+      double shift = 0.0;
+      for (size_t v = 0; v < delta.size() && v < row.size(); ++v) shift += row[v] * delta[v];
+      summary.predicted[i] = (currentHeat(records[i]) - shift) * kKjPerEv;
+    }
+  }
+  model.lambda = saved;
+  summarise(records, summary);
+  return summary;
+}
+
+void applyEnergies(LayeredModel& model, const std::vector<double>& delta) {
+  std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    double shift = 0.0;
+    for (const LayerTerm& term : model.termsOf(static_cast<int>(r)))
+      if (term.variable < static_cast<int>(delta.size())) shift += term.factor * delta[term.variable];
+    rows[r]->bondEnergy = static_cast<float>(std::max(0.05, rows[r]->bondEnergy + shift));
+  }
+}
+
+// Moments ----------------------------------------------------------------------------------------
+
+double modelDipole(const MoleculeRecord& record, LayeredModel* model,
+                   const std::vector<double>* delta) {
+  const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  double x = 0.0, y = 0.0, z = 0.0;
+  for (const BondUse& use : record.bonds) {
+    if (use.row < 0) continue;
+    double moment = rows[use.row]->bondMoment;
+    if (model != nullptr && delta != nullptr)
+      for (const LayerTerm& term : model->termsOf(use.row))
+        if (term.variable < static_cast<int>(delta->size())) moment += term.factor * (*delta)[term.variable];
+    moment *= use.sign;
+    x += moment * use.vx;
+    y += moment * use.vy;
+    z += moment * use.vz;
+  }
+  return std::sqrt(x * x + y * y + z * z);
+}
+
+std::vector<double> fitMoments(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                               const std::vector<int>& use) {
+  for (int i : use)
+    for (const BondUse& bond : records[i].bonds)
+      if (bond.row >= 0) model.termsOf(bond.row);
+  const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  std::vector<double> delta(model.variableCount(), 0.0);
+  for (int iteration = 0; iteration < 12; ++iteration) {
+    std::vector<std::vector<double> > jacobian;
+    std::vector<double> residual;
+    for (int i : use) {
+      double x = 0.0, y = 0.0, z = 0.0;
+      std::vector<double> gx(delta.size(), 0.0), gy(delta.size(), 0.0), gz(delta.size(), 0.0);
+      for (const BondUse& bond : records[i].bonds) {
+        if (bond.row < 0) continue;
+        double moment = rows[bond.row]->bondMoment;
+        for (const LayerTerm& term : model.termsOf(bond.row)) {
+          moment += term.factor * delta[term.variable];
+          gx[term.variable] += term.factor * bond.sign * bond.vx;
+          gy[term.variable] += term.factor * bond.sign * bond.vy;
+          gz[term.variable] += term.factor * bond.sign * bond.vz;
+        }
+        x += moment * bond.sign * bond.vx;
+        y += moment * bond.sign * bond.vy;
+        z += moment * bond.sign * bond.vz;
+      }
+      const double magnitude = std::sqrt(x * x + y * y + z * z);
+      std::vector<double> row(delta.size(), 0.0);
+      if (magnitude > 1e-6)
+        for (size_t v = 0; v < delta.size(); ++v)
+          row[v] = (x * gx[v] + y * gy[v] + z * gz[v]) / magnitude;
+      jacobian.push_back(row);
+      residual.push_back(records[i].experiment - magnitude);
+    }
+    // Ridge on the total correction: the step is solved for the new values, held toward zero.
+    std::vector<double> rhs = residual;
+    for (size_t r = 0; r < jacobian.size(); ++r)
+      for (size_t v = 0; v < delta.size(); ++v) rhs[r] += jacobian[r][v] * delta[v];
+    delta = solveRidge(jacobian, rhs, model.lambda);
+  }
+  return delta;
+}
+
+FitSummary crossValidateMoments(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                int folds) {
+  FitSummary summary;
+  summary.predicted.assign(records.size(), 0.0);
+  for (const MoleculeRecord& record : records)
+    if (record.ok)
+      for (const BondUse& bond : record.bonds)
+        if (bond.row >= 0) model.termsOf(bond.row);
+  for (int fold = 0; fold < folds; ++fold) {
+    std::vector<int> train;
+    for (size_t i = 0; i < records.size(); ++i)
+      if (records[i].ok && static_cast<int>(i) % folds != fold) train.push_back(static_cast<int>(i));
+    const std::vector<double> delta = fitMoments(records, model, train);
+    for (size_t i = 0; i < records.size(); ++i)
+      if (records[i].ok && static_cast<int>(i) % folds == fold)
+        summary.predicted[i] = modelDipole(records[i], &model, &delta);
+  }
+  summarise(records, summary);
+  return summary;
+}
+
+void applyMoments(LayeredModel& model, const std::vector<double>& delta) {
+  std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (const LayerTerm& term : model.termsOf(static_cast<int>(r)))
+      if (term.variable < static_cast<int>(delta.size()))
+        rows[r]->bondMoment = static_cast<float>(rows[r]->bondMoment + term.factor * delta[term.variable]);
+}
+
+// Geometry ---------------------------------------------------------------------------------------
+
+void fitDistances(const std::vector<MoleculeRecord>& records, double damping) {
+  std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  std::map<int, std::vector<double> > deviations;
+  for (const MoleculeRecord& record : records)
+    for (size_t b = 0; b < record.lengthRows.size(); ++b)
+      if (record.lengthRows[b] >= 0)
+        deviations[record.lengthRows[b]].push_back(record.lengthReference[b] - record.lengthComputed[b]);
+  for (const auto& entry : deviations) {
+    if (isFixedRow(entry.first)) continue;
+    BondParameters& row = *rows[entry.first];
+    const double shift = damping * median(entry.second);
+    const double distance = row.distance + shift;
+    if (distance < 0.5 || distance > 3.5) continue;
+    row.majorAxis = static_cast<float>(row.majorAxis * distance / row.distance);
+    row.distance = static_cast<float>(distance);
+  }
+}
+
+void fitAngles(const std::vector<MoleculeRecord>& records, double damping) {
+  std::map<AngleParameters*, std::vector<double> > deviations;
+  for (const MoleculeRecord& record : records)
+    for (const AngleUse& use : record.angles)
+      if (use.row != nullptr && use.row->angle > 0.0f && use.row->value5 == 0.0f)
+        deviations[use.row].push_back(use.reference - use.computed);
+  for (const auto& entry : deviations) {
+    const double angle = entry.first->angle + damping * median(entry.second);
+    if (angle > 60.0 && angle <= 180.0) entry.first->angle = static_cast<float>(angle);
+  }
+}
+
+}  // namespace calib
