@@ -552,7 +552,9 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
     out += "  0  0  0  0  0  0  0  0  0  0\n";
   }
 
-  for (const Bond* b : m->bonds) {
+  const std::vector<int> types = fileBondTypes(m);
+  for (size_t k = 0; k < m->bonds.size(); ++k) {
+    const Bond* b = m->bonds[k];
     if (b->atom1 == nullptr || b->atom2 == nullptr) {
       reportProblem("bond without both ends", b->name);
       return false;
@@ -564,7 +566,7 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
     }
     appendInt(out, b->atom1->id + 1, 3);
     appendInt(out, b->atom2->id + 1, 3);
-    appendInt(out, b->order == 9 ? 4 : b->order, 3);   // aromatic is type 4 in the file
+    appendInt(out, types[k], 3);   // aromatic rings in Kekule form
     out += "  0  0  0  0\n";
   }
 

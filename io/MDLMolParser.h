@@ -57,6 +57,12 @@ class MDLMolParser {
   static std::vector<std::pair<std::string, int> > splitSDRecords(std::istream& in);
   // The V2000 text of one record; false (with a message) when the format cannot hold it.
   bool formatMDLMol(Molecule* m, std::string& out);
+  // The bond type column for each bond in list order (MDLMolParserKekule.cpp): orders 1 to 3
+  // as they are; aromatic bonds (order 9) as one Kekule structure of single and double bonds,
+  // since other programs take type 4 for a query bond and misread charged rings such as
+  // pyridinium with it. Type 4 stays for aromatic bonds outside rings and when no Kekule
+  // structure fits the valences.
+  static std::vector<int> fileBondTypes(const Molecule* m);
 
  private:
   // One record read and carried through the whole post-read pipeline.

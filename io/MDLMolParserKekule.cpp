@@ -1,0 +1,102 @@
+// Kekule bond types for the aromatic bonds of a mol record: every aromatic atom that still
+// lacks one bond of valence gets exactly one double bond within the aromatic bonds.
+
+#include <unordered_map>
+#include <vector>
+
+#include "io/MDLMolParser.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+
+namespace {
+
+const int kAromaticOrder = 9;
+const int kQueryAromaticType = 4;
+const long kSearchBudget = 200000;   // steps of the matching search before it gives up
+
+// The neutral valence with the charge applied; 0 for elements with no fixed valence here.
+int targetValence(const Atom* a) {
+  const std::string& e = a->element;
+  if (e == "C") return 4 - (a->charge < 0 ? -a->charge : a->charge);
+  if (e == "N" || e == "P" || e == "As") return 3 + a->charge;
+  if (e == "O" || e == "S" || e == "Se") return 2 + a->charge;
+  if (e == "B") return 3 - a->charge;
+  return 0;
+}
+
+struct Matching {
+  std::vector<std::vector<std::pair<int, int> > > links;   // per atom: (neighbour, bond index)
+  std::vector<int> partnerBond;                             // per atom, -1 while unmatched
+  std::vector<bool> needsDouble;
+  long steps = 0;
+
+  // Matches every atom that needs a double bond, lowest index first, backtracking.
+  bool solve(int from) {
+    if (++steps > kSearchBudget) return false;
+    const int n = static_cast<int>(needsDouble.size());
+    while (from < n && (!needsDouble[from] || partnerBond[from] >= 0)) ++from;
+    if (from == n) return true;
+    for (const std::pair<int, int>& link : links[from]) {
+      const int other = link.first;
+      if (!needsDouble[other] || partnerBond[other] >= 0) continue;
+      partnerBond[from] = partnerBond[other] = link.second;
+      if (solve(from + 1)) return true;
+      partnerBond[from] = partnerBond[other] = -1;
+      if (steps > kSearchBudget) return false;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+std::vector<int> MDLMolParser::fileBondTypes(const Molecule* m) {
+  std::vector<int> types;
+  if (m == nullptr) return types;
+  bool anyAromatic = false;
+  for (const Bond* b : m->bonds) {
+    types.push_back(b->order == kAromaticOrder ? kQueryAromaticType : b->order);
+    anyAromatic = anyAromatic || b->order == kAromaticOrder;
+  }
+  if (!anyAromatic) return types;
+
+  std::unordered_map<const Atom*, int> index;
+  for (size_t i = 0; i < m->atoms.size(); ++i) index[m->atoms[i]] = static_cast<int>(i);
+  const size_t n = m->atoms.size();
+  std::vector<int> bondValence(n, 0);
+  std::vector<bool> aromatic(n, false);
+  Matching matching;
+  matching.links.resize(n);
+  for (size_t k = 0; k < m->bonds.size(); ++k) {
+    const Bond* b = m->bonds[k];
+    const auto first = index.find(b->atom1), second = index.find(b->atom2);
+    if (first == index.end() || second == index.end()) return types;
+    const bool isAromatic = b->order == kAromaticOrder;
+    // An aromatic bond outside every ring is no ring system to put in Kekule form.
+    if (isAromatic && !b->inRing) return types;
+    bondValence[first->second] += isAromatic ? 1 : b->order;
+    bondValence[second->second] += isAromatic ? 1 : b->order;
+    if (!isAromatic) continue;
+    aromatic[first->second] = aromatic[second->second] = true;
+    matching.links[first->second].emplace_back(second->second, static_cast<int>(k));
+    matching.links[second->second].emplace_back(first->second, static_cast<int>(k));
+  }
+  matching.needsDouble.assign(n, false);
+  matching.partnerBond.assign(n, -1);
+  for (size_t i = 0; i < n; ++i) {
+    if (!aromatic[i]) continue;
+    const int missing = targetValence(m->atoms[i]) - bondValence[i];
+    // Pyrrole nitrogen, furan oxygen and a ring carbon with an exocyclic double bond lack
+    // nothing; pyridine nitrogen and ring carbons lack one.
+    if (missing != 0 && missing != 1) return types;   // valences this code does not know
+    matching.needsDouble[i] = missing == 1;
+  }
+  if (!matching.solve(0)) return types;   // keep type 4: no Kekule structure fits
+
+  for (size_t k = 0; k < m->bonds.size(); ++k)
+    if (m->bonds[k]->order == kAromaticOrder) types[k] = 1;
+  for (size_t i = 0; i < n; ++i)
+    if (matching.partnerBond[i] >= 0) types[static_cast<size_t>(matching.partnerBond[i])] = 2;
+  return types;
+}

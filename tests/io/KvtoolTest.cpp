@@ -1,0 +1,210 @@
+// The kvtool developer tool, run as a process on small SMILES, SD and mol files: one JSON object
+// a line on standard output and nothing else there, the exit codes, and the mol output read
+// back by the tool itself.
+
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef KV_KVTOOL_PATH
+const char* const kKvtool = KV_KVTOOL_PATH;
+#else
+const char* const kKvtool = "";
+#endif
+
+struct ToolRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+ToolRun runKvtool(const QStringList& arguments) {
+  ToolRun run;
+  QProcess process;
+  process.start(kKvtool, arguments);
+  if (!process.waitForStarted(10000)) {
+    ADD_FAILURE() << "kvtool could not be started from \"" << kKvtool << "\"";
+    return run;
+  }
+  if (!process.waitForFinished(120000)) {
+    process.kill();
+    process.waitForFinished(5000);
+    ADD_FAILURE() << "kvtool did not finish within two minutes";
+    return run;
+  }
+  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.out = process.readAllStandardOutput().toStdString();
+  run.err = process.readAllStandardError().toStdString();
+  return run;
+}
+
+// Every line of the output as a JSON object; a line that is not one fails the test.
+std::vector<QJsonObject> jsonLines(const std::string& text) {
+  std::vector<QJsonObject> out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    EXPECT_EQ(QJsonParseError::NoError, error.error) << "not JSON: " << line;
+    EXPECT_TRUE(doc.isObject()) << line;
+    out.push_back(doc.object());
+  }
+  return out;
+}
+
+// The keys of a finished molecule, bonds pointing at listed atoms, finite numbers.
+void expectFinishedMolecule(const QJsonObject& m) {
+  const std::string name = m["name"].toString().toStdString();
+  EXPECT_TRUE(m["ok"].toBool()) << name << ": " << m["error"].toString().toStdString();
+  EXPECT_FALSE(m["smiles"].toString().isEmpty()) << name;
+  const QJsonArray atoms = m["atoms"].toArray();
+  ASSERT_FALSE(atoms.isEmpty()) << name;
+  for (const QJsonValue& a : atoms) {
+    const QJsonObject atom = a.toObject();
+    EXPECT_FALSE(atom["element"].toString().isEmpty()) << name;
+    EXPECT_FALSE(atom["type"].toString().isEmpty()) << name;
+    for (const char* key : {"x", "y", "z"}) EXPECT_TRUE(atom[key].isDouble()) << name;
+  }
+  for (const QJsonValue& b : m["bonds"].toArray()) {
+    const QJsonObject bond = b.toObject();
+    EXPECT_GE(bond["a"].toInt(-1), 0) << name;
+    EXPECT_LT(bond["a"].toInt(), atoms.size()) << name;
+    EXPECT_GE(bond["b"].toInt(-1), 0) << name;
+    EXPECT_LT(bond["b"].toInt(), atoms.size()) << name;
+    EXPECT_NE(bond["a"].toInt(), bond["b"].toInt()) << name;
+    const int order = bond["order"].toInt();
+    EXPECT_TRUE(order == 1 || order == 2 || order == 3 || order == 9) << name;
+    const int code = bond["code"].toInt(99);
+    EXPECT_TRUE(code >= -2 && code <= 1) << name << " code " << code;
+  }
+  for (const char* key : {"totalBondEnergy", "heatOfFormation", "dipole", "seconds"})
+    EXPECT_TRUE(m[key].isDouble()) << name << " " << key;
+}
+
+class Kvtool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kKvtool)) << "kvtool not built: \"" << kKvtool << "\"";
+    folder = fs::temp_directory_path() /
+             ("kvtool_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+  QString write(const std::string& file, const std::string& text) {
+    const fs::path path = folder / file;
+    std::ofstream(path, std::ios::binary) << text;
+    return QString::fromStdString(path.string());
+  }
+  QString path(const std::string& file) const {
+    return QString::fromStdString((folder / file).string());
+  }
+
+  fs::path folder;
+};
+
+}  // namespace
+
+TEST_F(Kvtool, SmilesFileGivesOneJsonLinePerMoleculeAndExitOneForAnUnreadLine) {
+  // The second name holds a quote, a backslash and a tab, which must come back escaped.
+  const QString smi = write("mix.smi",
+                            "CC(=O)Oc1ccccc1C(=O)O aspirin\n"
+                            "\n"
+                            "c1cc[n+](C)cc1 pyr \"x\\y\tz\n"
+                            "C1CC broken_ring\n"
+                            "[NH3+]CC(=O)[O-] glycine\n");
+  const ToolRun run = runKvtool({"--json", smi});
+  EXPECT_EQ(1, run.exitCode) << run.err;
+  const std::vector<QJsonObject> lines = jsonLines(run.out);
+  ASSERT_EQ(4u, lines.size()) << run.out;
+  EXPECT_EQ("aspirin", lines[0]["name"].toString().toStdString());
+  expectFinishedMolecule(lines[0]);
+  EXPECT_EQ(21, lines[0]["atoms"].toArray().size());   // C9H8O4
+  EXPECT_EQ("pyr \"x\\y\tz", lines[1]["name"].toString().toStdString());
+  expectFinishedMolecule(lines[1]);
+  EXPECT_FALSE(lines[2]["ok"].toBool());
+  EXPECT_EQ("broken_ring", lines[2]["name"].toString().toStdString());
+  EXPECT_EQ(0u, lines[2]["error"].toString().toStdString().find("Error"));
+  expectFinishedMolecule(lines[3]);
+}
+
+TEST_F(Kvtool, MolOutputIsAnSdFileTheToolReadsBack) {
+  const QString smi = write("two.smi", "c1ccncc1 pyridine\nOCC1OC(O)C(O)C(O)C1O glucose\n");
+  const QString sdf = path("out.sdf");
+  const ToolRun first = runKvtool({"--json", "--mol", sdf, smi});
+  ASSERT_EQ(0, first.exitCode) << first.err;
+  const std::vector<QJsonObject> written = jsonLines(first.out);
+  ASSERT_EQ(2u, written.size());
+
+  const ToolRun second = runKvtool({"--json", sdf});
+  ASSERT_EQ(0, second.exitCode) << second.err;
+  const std::vector<QJsonObject> read = jsonLines(second.out);
+  ASSERT_EQ(2u, read.size());
+  for (size_t i = 0; i < read.size(); ++i) {
+    expectFinishedMolecule(read[i]);
+    EXPECT_EQ(written[i]["atoms"].toArray().size(), read[i]["atoms"].toArray().size());
+    EXPECT_EQ(written[i]["bonds"].toArray().size(), read[i]["bonds"].toArray().size());
+    EXPECT_EQ(written[i]["smiles"], read[i]["smiles"]) << i;
+  }
+  EXPECT_EQ("pyridine", read[0]["name"].toString().toStdString());
+}
+
+TEST_F(Kvtool, MolFileWrittenByObabelIsReadWithTheTextReport) {
+  const ToolRun run = runKvtool({KV_TEST_DATA_DIR "/obabel-caffeine.mol"});
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_NE(std::string::npos, run.out.find("name: caffeine\n"));
+  EXPECT_NE(std::string::npos, run.out.find("atoms: 24 "));   // C8H10N4O2
+  EXPECT_NE(std::string::npos, run.out.find("heat of formation: "));
+  EXPECT_EQ(std::string::npos, run.out.find("Minimization")) << "optimiser output on stdout";
+}
+
+TEST_F(Kvtool, SingleSmilesWithMolOutputWritesOneRecordWithoutSeparator) {
+  const QString mol = path("one.mol");
+  const ToolRun run = runKvtool({"--json", "--mol", mol, "--smiles", "CCO ethanol"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  ASSERT_EQ(1u, jsonLines(run.out).size());
+  std::ifstream in(mol.toStdString());
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(0u, text.find("ethanol\n"));
+  EXPECT_EQ(std::string::npos, text.find("$$$$"));
+}
+
+TEST_F(Kvtool, BadArgumentsExitWithTwoAndAUsageLine) {
+  const std::vector<QStringList> bad = {
+      {}, {"--json"}, {"--smiles"}, {"--bogus", "--smiles", "C"}, {"molecule.xyz"}};
+  for (const QStringList& arguments : bad) {
+    const ToolRun run = runKvtool(arguments);
+    EXPECT_EQ(2, run.exitCode) << arguments.join(' ').toStdString();
+    EXPECT_NE(std::string::npos, run.err.find("usage: kvtool")) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+}
+
+TEST_F(Kvtool, MissingFileExitsWithOne) {
+  const ToolRun run = runKvtool({"--json", path("absent.sdf")});
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_NE(std::string::npos, run.err.find("Error: kvtool: cannot open"));
+  EXPECT_TRUE(run.out.empty());
+}

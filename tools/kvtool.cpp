@@ -1,0 +1,233 @@
+// kvtool: runs the application's readers and set-up chain on SMILES strings and molecule files
+// and prints, for each molecule, its atoms, bonds, bond lookup codes, energies, dipole and time.
+// A developer tool; the application never starts it.
+//
+//   kvtool [--json] [--mol OUT] [--verbose] (--smiles STRING | FILE)...
+//
+// Exit code 0 when every molecule was read and finished, 1 otherwise, 2 for bad arguments.
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "io/IOEngine.h"
+#include "io/MDLMolParser.h"
+#include "io/PDBParser.h"
+#include "math/UtilityEngine.h"
+#include "parameters/InputParameters.h"
+#include "tools/kvtoolReaders.h"
+#include "tools/kvtoolReport.h"
+
+namespace {
+
+struct Input {
+  bool isSmiles = false;
+  std::string text;   // the SMILES line or the file path
+};
+
+struct Options {
+  bool json = false;
+  bool verbose = false;
+  std::string molPath;
+  std::string kvPath;   // the first molecule read, as an own molecule file
+  std::string pdbPath;  // the first molecule read, as a PDB file
+  std::vector<Input> inputs;
+};
+
+void usage() {
+  std::cerr << "usage: kvtool [--json] [--mol OUT.mol|OUT.sdf] [--kv OUT.kv] [--pdb OUT.pdb] [--verbose] "
+               "(--smiles STRING | FILE)...   files: "
+            << kvtool::knownExtensions() << "\n";
+}
+
+// False (after a message) for an unknown option, a missing value, an unknown file type or no
+// input at all.
+bool parseArguments(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg == "--smiles" || arg == "--mol" || arg == "--kv" || arg == "--pdb") {
+      if (i + 1 >= argc) {
+        std::cerr << "Error: kvtool: missing value after \"" << arg << "\"\n";
+        return false;
+      }
+      const std::string value = argv[++i];
+      if (arg == "--mol")
+        options.molPath = value;
+      else if (arg == "--kv")
+        options.kvPath = value;
+      else if (arg == "--pdb")
+        options.pdbPath = value;
+      else
+        options.inputs.push_back({true, value});
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      std::cerr << "Error: kvtool: unknown option \"" << arg << "\"\n";
+      return false;
+    } else {
+      if (!kvtool::readerFor(arg)) {
+        std::cerr << "Error: kvtool: unknown file type \"" << arg << "\"\n";
+        return false;
+      }
+      options.inputs.push_back({false, arg});
+    }
+  }
+  if (options.inputs.empty()) {
+    std::cerr << "Error: kvtool: no input\n";
+    return false;
+  }
+  return true;
+}
+
+// The optimisers and readers write progress to standard output with printf and std::cout. The
+// report gets its own descriptor and standard output is pointed at standard error, so that
+// --json output is nothing but JSON lines.
+FILE* takeStandardOutput() {
+  std::fflush(stdout);
+  std::cout.flush();
+  const int reportFd = dup(STDOUT_FILENO);
+  if (reportFd < 0) return stdout;
+  FILE* report = fdopen(reportFd, "w");
+  if (report == nullptr) {
+    close(reportFd);
+    return stdout;
+  }
+  if (dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    std::fclose(report);
+    return stdout;
+  }
+  return report;
+}
+
+// Writes the whole text to path through a temporary file, so a failed write leaves an old file
+// whole.
+bool writeWhole(const std::string& path, const std::string& text) {
+  const std::string temporary = path + ".kvtool-tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
+      return false;
+    }
+    out << text;
+    out.flush();
+    if (!out) {
+      std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
+QApplication* application = nullptr;   // never deleted: the offscreen platform keeps its screens
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parseArguments(argc, argv, options)) {
+    usage();
+    return 2;
+  }
+
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  FILE* report = takeStandardOutput();
+  static int appArgc = 1;
+  static char appName[] = "kvtool";
+  static char* appArgv[] = {appName, nullptr};
+  application = new QApplication(appArgc, appArgv);
+
+  InputParameters::instance();
+  IOEngine::instance();
+  UtilityEngine* utility = UtilityEngine::instance();
+  utility->printLevel = 0;
+  if (options.verbose)
+    utility->setConsoleSink([](const std::string& line) { std::cerr << line << "\n"; });
+  else
+    utility->setConsoleSink([](const std::string&) {});
+
+  bool allOk = true;
+  int written = 0;
+  bool kvWritten = false;
+  bool pdbWritten = false;   // the first molecule goes to the --pdb file
+  std::string molText;
+  MDLMolParser writer;
+  const kvtool::RecordSink sink = [&](kvtool::Record& record) {
+    const kvtool::Summary summary = kvtool::summarize(record);
+    const std::string line = options.json ? kvtool::toJson(summary) + "\n" : kvtool::toText(summary);
+    std::fputs(line.c_str(), report);
+    std::fflush(report);
+    if (!summary.ok) {
+      allOk = false;
+      return;
+    }
+    if (!options.pdbPath.empty() && !pdbWritten) {
+      PDBParser pdbWriter;
+      pdbWritten = pdbWriter.writePDBFile(record.molecule.get(), options.pdbPath.c_str()) == 1;
+      if (!pdbWritten) allOk = false;
+    }
+    if (!options.kvPath.empty() && !kvWritten) {
+      kvWritten = IOEngine::instance()->writeKvtFile(record.molecule.get(),
+                                                     options.kvPath.c_str()) == 1;
+      if (!kvWritten) allOk = false;
+    }
+    if (options.molPath.empty()) return;
+    std::string text;
+    if (!writer.formatMDLMol(record.molecule.get(), text)) {
+      allOk = false;
+      return;
+    }
+    if (written > 0) molText += "$$$$\n";
+    molText += text;
+    ++written;
+  };
+
+  for (const Input& input : options.inputs) {
+    if (input.isSmiles) {
+      kvtool::Record record = kvtool::readSmilesLine(input.text);
+      sink(record);
+    } else if (!kvtool::readerFor(input.text)(input.text, sink)) {
+      allOk = false;
+    }
+  }
+
+  // Several molecules make an SD file: each record closed by "$$$$".
+  if (!options.molPath.empty()) {
+    if (written > 1) molText += "$$$$\n";
+    if (written == 0) {
+      std::cerr << "Error: kvtool: no molecule to write to \"" << options.molPath << "\"\n";
+      allOk = false;
+    } else if (!writeWhole(options.molPath, molText)) {
+      allOk = false;
+    }
+  }
+  if (!options.pdbPath.empty() && !pdbWritten) {
+    std::cerr << "Error: kvtool: no molecule to write to \"" << options.pdbPath << "\"\n";
+    allOk = false;
+  }
+  if (!options.kvPath.empty() && !kvWritten) {
+    std::cerr << "Error: kvtool: no molecule to write to \"" << options.kvPath << "\"\n";
+    allOk = false;
+  }
+  std::fflush(report);
+  return allOk ? 0 : 1;
+}

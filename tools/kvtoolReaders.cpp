@@ -1,0 +1,259 @@
+// The readers of kvtool and the table that picks one by extension.
+
+#include "tools/kvtoolReaders.h"
+
+#include "io/IOEngine.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "io/MDLMolParser.h"
+#include "io/PDBParser.h"
+#include "io/SmilesParser.h"
+
+namespace kvtool {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string trimmed(const std::string& s) {
+  const char* const blanks = "\r\n\t ";
+  const size_t first = s.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// Holds what the readers write to std::cerr while one molecule is read, so that the record can
+// carry the reason of a failure; everything is passed on to the real stderr afterwards.
+class ErrorCapture {
+ public:
+  ErrorCapture() : saved(std::cerr.rdbuf(text.rdbuf())) {}
+  ~ErrorCapture() { release(); }
+  ErrorCapture(const ErrorCapture&) = delete;
+  ErrorCapture& operator=(const ErrorCapture&) = delete;
+
+  // The first line that starts with "Error", else the first non-empty line; "" when none.
+  std::string release() {
+    if (saved == nullptr) return firstError;
+    std::cerr.rdbuf(saved);
+    saved = nullptr;
+    const std::string all = text.str();
+    std::cerr << all;
+    std::istringstream lines(all);
+    std::string line, firstLine;
+    while (std::getline(lines, line)) {
+      line = trimmed(line);
+      if (line.empty()) continue;
+      if (firstLine.empty()) firstLine = line;
+      if (line.compare(0, 5, "Error") == 0) {
+        firstError = line;
+        break;
+      }
+    }
+    if (firstError.empty()) firstError = firstLine;
+    return firstError;
+  }
+
+ private:
+  std::ostringstream text;
+  std::streambuf* saved;
+  std::string firstError;
+};
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Lets a QApplication breathe between molecules, as the application's file loop does.
+void processEvents() {
+  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+}
+
+bool readSmilesFile(const std::string& path, const RecordSink& sink) {
+  std::ifstream in(path);
+  if (!in) {
+    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
+    return false;
+  }
+  std::string line;
+  while (std::getline(in, line)) {
+    if (trimmed(line).empty()) continue;
+    processEvents();
+    Record record = readSmilesLine(line);
+    sink(record);
+  }
+  return true;
+}
+
+// One MDL record through the same steps as the application's reader, with line numbers of the
+// whole file in the messages.
+Record readMolRecord(const std::string& text, int firstLine) {
+  Record record;
+  const Clock::time_point start = Clock::now();
+  ErrorCapture capture;
+  std::istringstream in(text);
+  std::getline(in, record.name);
+  record.name = trimmed(record.name);
+  in.clear();
+  in.seekg(0);
+  MDLMolParser parser;
+  std::string name;
+  std::unique_ptr<Molecule> m(parser.readConnectionTable(in, name, firstLine, false));
+  if (m != nullptr) {
+    parser.perceive(m.get());
+    parser.completeMolecule(m.get(), name);
+  }
+  record.molecule = std::move(m);
+  record.error = capture.release();
+  record.seconds = secondsSince(start);
+  if (record.molecule == nullptr && record.error.empty())
+    record.error = "Error: kvtool: record not read";
+  return record;
+}
+
+bool readMolFile(const std::string& path, const RecordSink& sink) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
+    return false;
+  }
+  std::ostringstream all;
+  all << in.rdbuf();
+  Record record = readMolRecord(all.str(), 1);
+  sink(record);
+  return true;
+}
+
+bool readSDFile(const std::string& path, const RecordSink& sink) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
+    return false;
+  }
+  for (const std::pair<std::string, int>& entry : MDLMolParser::splitSDRecords(in)) {
+    processEvents();
+    Record record = readMolRecord(entry.first, entry.second);
+    sink(record);
+  }
+  return true;
+}
+
+// An own molecule file: one molecule with its stored coordinates, not set up again.
+bool readKvFile(const std::string& path, const RecordSink& sink) {
+  Record record;
+  const Clock::time_point start = Clock::now();
+  ErrorCapture capture;
+  record.molecule.reset(IOEngine::instance()->parseKvtFile(path));
+  record.error = capture.release();
+  record.seconds = secondsSince(start);
+  record.name = record.molecule != nullptr ? record.molecule->getName() : path;
+  if (record.molecule == nullptr && record.error.empty())
+    record.error = "Error: kvtool: no molecule in \"" + path + "\"";
+  sink(record);
+  return true;
+}
+
+// A PDB file: one record per model.
+bool readPdbFile(const std::string& path, const RecordSink& sink) {
+  std::ifstream probe(path, std::ios::binary);
+  if (!probe) {
+    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
+    return false;
+  }
+  const Clock::time_point start = Clock::now();
+  ErrorCapture capture;
+  PDBParser parser;
+  std::vector<Molecule*> models;
+  parser.parsePDBFile(path, models);
+  const std::string error = capture.release();
+  const double seconds = models.empty() ? secondsSince(start) : secondsSince(start) / models.size();
+  if (models.empty()) {
+    Record record;
+    record.name = path;
+    record.error = error.empty() ? "Error: kvtool: no molecule in \"" + path + "\"" : error;
+    record.seconds = seconds;
+    sink(record);
+    return true;
+  }
+  for (Molecule* m : models) {
+    Record record;
+    record.molecule.reset(m);
+    record.name = m->getName();
+    record.seconds = seconds;
+    sink(record);
+  }
+  return true;
+}
+
+// The one place that maps file types to readers.
+const std::vector<FileType>& fileTypes() {
+  static const std::vector<FileType> table = {
+      {".smi .smiles", readSmilesFile},
+      {".mol", readMolFile},
+      {".sd .sdf", readSDFile},
+      {".kv", readKvFile},
+      {".pdb", readPdbFile},
+  };
+  return table;
+}
+
+std::string lowerExtension(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string ext = path.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+}  // namespace
+
+Record readSmilesLine(const std::string& line) {
+  Record record;
+  std::string smiles;
+  SmilesParser::splitSmilesLine(line, smiles, record.name);
+  const Clock::time_point start = Clock::now();
+  ErrorCapture capture;
+  SmilesParser parser;
+  record.molecule.reset(parser.smilesToMol(line));
+  record.error = capture.release();
+  record.seconds = secondsSince(start);
+  if (record.molecule == nullptr && record.error.empty())
+    record.error = "Error: kvtool: SMILES not read \"" + smiles + "\"";
+  // An unread line without a name is known by its SMILES.
+  if (record.molecule == nullptr && record.name.empty()) record.name = smiles;
+  return record;
+}
+
+FileReader readerFor(const std::string& path) {
+  const std::string ext = lowerExtension(path);
+  if (ext.empty()) return FileReader();
+  for (const FileType& type : fileTypes()) {
+    std::istringstream names(type.extensions);
+    std::string name;
+    while (names >> name)
+      if (name == ext) return type.reader;
+  }
+  return FileReader();
+}
+
+std::string knownExtensions() {
+  std::string out;
+  for (const FileType& type : fileTypes()) {
+    if (!out.empty()) out += ' ';
+    out += type.extensions;
+  }
+  return out;
+}
+
+}  // namespace kvtool

@@ -1,0 +1,45 @@
+#pragma once
+
+// The inputs of the kvtool developer tool: one record per molecule, read by the same readers and
+// set-up chain the application runs, and the table that picks a reader by file extension.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "model/Molecule.h"
+
+namespace kvtool {
+
+// One input molecule as read: the molecule (null when the reader gave none), its name, the first
+// error line the reader printed, and the wall-clock seconds the read and set-up took.
+struct Record {
+  std::unique_ptr<Molecule> molecule;
+  std::string name;
+  std::string error;
+  double seconds = 0.0;
+};
+
+// Called once per input molecule, in input order.
+using RecordSink = std::function<void(Record& record)>;
+
+// Reads every molecule of one file and hands each to the sink; false (after a message on
+// stderr) when the file cannot be opened.
+using FileReader = std::function<bool(const std::string& path, const RecordSink& sink)>;
+
+// The readers by extension. To support a new file type, add one row to the table in
+// kvtoolReaders.cpp: its extensions (lower case, with the dot) and its reader.
+struct FileType {
+  const char* extensions;   // blank-separated, e.g. ".smi .smiles"
+  FileReader reader;
+};
+
+// The reader for the path's extension (any case); an empty function when none fits.
+FileReader readerFor(const std::string& path);
+// Every extension the table knows, blank-separated, for the usage line.
+std::string knownExtensions();
+
+// One SMILES line ("SMILES name"), through the whole set-up chain.
+Record readSmilesLine(const std::string& line);
+
+}  // namespace kvtool
