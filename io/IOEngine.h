@@ -4,11 +4,17 @@
 #include <QIcon>
 #include <QObject>
 
+#include <filesystem>
+#include <istream>
 #include <ostream>
+#include <queue>
 #include <string>
+#include <vector>
 
 class ArcBallController;
+class Bond;
 class Molecule;
+class Residue;
 class QTreeWidgetItem;
 
 // The process-wide file and library singleton. It holds the roots of the three library trees
@@ -55,6 +61,49 @@ class IOEngine : public QObject {
   bool localMinimization(Molecule* molecule);
   // Dipole moment only.
   void calProperty(Molecule* molecule);
+
+  // Residue bonding for the PDB reader (io/ResidueBonding.cpp). Bonds one residue from the
+  // library group of its name, then by the bond-order table's distances, and sets its orders.
+  void findConnectivityWithinResidue(Residue* residue);
+  // Appends a new single bond for each linked pair of consecutive residues (C-N within 2.8
+  // Angstrom, O3'-P always); the bonds belong to no molecule yet.
+  void findCommectivityAmongstResidues(const std::vector<Residue*>& residues,
+                                       std::vector<Bond*>& links);
+
+  // Legacy directory loaders (io/LegacyLoaders.cpp): every file below the directory into the
+  // list and the library trees; each returns the number of molecules appended.
+  int loadPDBFilesFromDirectory(const char* directory, std::vector<Molecule*>* molecules);
+  int loadMolFilesFromDirectory(const char* directory, std::vector<Molecule*>* molecules,
+                                bool groups);
+
+  // Own molecule file ".kv" (io/KvFileReader.cpp, io/KvFileWriter.cpp). The writer returns 1 on
+  // success and 0 on failure; a failed write leaves an existing file whole. The reader returns
+  // a new molecule the caller owns, or null; it only rebuilds spheroids from the stored
+  // coordinates (no typing, no parameters, no optimisation).
+  int writeKvtFile(Molecule* molecule, const char* fileName);
+  Molecule* parseKvtFile(const char* fileName);
+  Molecule* parseKvtFile(const std::string& fileName);
+  // Reads the ".kv" text of a stream; `place` names the source in messages.
+  Molecule* parseKvtStream(std::istream& in, const std::string& place);
+  // Record parsers of the reader; each takes one data line.
+  void makeAtom(Molecule* molecule, std::istream& record);
+  bool makeBond(Molecule* molecule, std::istream& record);
+  void setEnergies(Molecule* molecule, std::istream& record);
+  void setSfunc(Molecule* molecule, std::istream& record);
+  void parseReplace(Molecule* molecule, const std::string& line);
+  void parseUpdate(Molecule* molecule, const std::string& line);
+
+  // Library loading (io/LibraryLoading.cpp). Kind 0 molecules, 1 groups, 2 templates; returns
+  // the number of files that gave a molecule.
+  int loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule*>* target, int kind);
+  // -1 when the path does not exist, else the number of files queued below it.
+  int enqueueFilesFromDirectory(const char* folder, std::queue<std::string>& queue);
+  // As above, but 0 when the path does not exist.
+  int enqueueFilesFromDirectory(const std::string& folder, std::queue<std::string>& queue);
+  // Depth-first walk that passes over folders whose name begins with "."; 0 for a non-folder.
+  int enqueueFilesFromDirectory(const std::filesystem::path& folder,
+                                std::queue<std::string>& queue);
+  void printSummaryOfMoleculesInConsole(const std::vector<Molecule*>& molecules);
 
  signals:
   void fileLoadTick();

@@ -186,6 +186,23 @@ class Molecule {
   void rearangeUnsolvedAtomsInRing(Atom* atom, std::queue<Bond*>& bonds);
   void fixComplicatedRings();
   void fillRingCoordinates(std::vector<int> ringAtomIds);
+  // Residue classes and bond orders of PDB residues: defined in io/ResidueBonding.cpp and
+  // io/ResidueBondOrders.cpp (kv_io). They work on a residue's fragment, named like the residue.
+  bool checkAminoAcidResidue();
+  bool checkBasePairs();
+  void autoBondOrderCorrection();
+  void setValenceForAtoms();
+  void updateBondOrderNonAminoAcid(int unused);
+  void updateBondOrderForAminoAcid();
+  void updateBondOrderForBasePairs();
+  // Six- and five-membered rings of heavy atoms as new int arrays the caller frees (delete[]).
+  void findSixFiveMemberRing(std::vector<int*>& sixRings, std::vector<int*>& fiveRings);
+  void setupCovalentBonds(std::vector<int>& bondFirst, std::vector<int>& bondSecond,
+                          std::vector<int>& angleFirst, std::vector<int>& angleCentre,
+                          std::vector<int>& angleLast, std::vector<int>& torsionFirst,
+                          std::vector<int>& torsionSecond, std::vector<int>& torsionThird,
+                          std::vector<int>& torsionLast);
+  void checkConnectForAminoAcid();
   // Energies (eV): defined in forcefield/MoleculeEnergies.cpp. calTotalBondEnergy stores and
   // returns the bond-energy sum less the correction; calHeatOfFormation needs it stored first.
   float calTotalBondEnergy();
