@@ -21,6 +21,7 @@
 #include "model/Molecule.h"
 #include "math/UtilityEngine.h"
 #include "parameters/InputParameters.h"
+#include "tests/support/QtApplication.h"
 
 namespace {
 
@@ -177,13 +178,7 @@ InputParameters* benchTables() {
 }
 
 IOEngine* engine() {
-  static int argc = 1;
-  static char name[] = "construction_bench";
-  static char* argv[] = {name, nullptr};
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Never destroyed: tearing the offscreen platform down at exit leaks its screen objects.
-  static QApplication* application = new QApplication(argc, argv);
-  (void)application;
+  kvtest::ensureApplication();
   return IOEngine::instance();
 }
 

@@ -12,20 +12,12 @@
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "math/UtilityEngine.h"
+#include "tests/support/QtApplication.h"
 
 namespace {
 
-void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "library_bench";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
-
 void BM_LoadShippedLibrary(benchmark::State& state) {
-  ensureApplication();
+  kvtest::ensureApplication();
   UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
   MoleculeEngine* library = MoleculeEngine::instance();
   IOEngine* engine = IOEngine::instance();

@@ -13,24 +13,16 @@
 #include "io/PDBParser.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
+#include "tests/support/QtApplication.h"
 
 namespace {
 
 const char* kProtease = "/usr/share/pymol/data/tut/1hpv.pdb";
 
-void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_bench";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);   // never deleted, as in the tests
-}
-
 }  // namespace
 
 static void BM_ReadProteasePDB(benchmark::State& state) {
-  ensureApplication();
+  kvtest::ensureApplication();
   IOEngine::instance();
   UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
   size_t atoms = 0;

@@ -17,18 +17,12 @@
 #include "io/SmilesParser.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
+#include "tests/support/QtApplication.h"
 
 namespace {
 
-QApplication* application = nullptr;   // never destroyed, as in the tests
-
 void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_roundtrip_bench";
-  static char* argv[] = {name, nullptr};
-  application = new QApplication(argc, argv);
+  kvtest::ensureApplication();
   IOEngine::instance();
   UtilityEngine::instance()->printLevel = 0;
   UtilityEngine::instance()->setConsoleSink([](const std::string&) {});

@@ -15,21 +15,11 @@
 #include "model/Ring.h"
 #include "model/Spheroid.h"
 #include "support/MoleculeBuilder.h"
+#include "support/QtApplication.h"
 
 using kvtest::buildMolecule;
 
 namespace {
-
-// The set-up chain's singleton holds widget items: one application object, never destroyed
-// (the offscreen platform leaks its screen objects when the application goes).
-void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "construction_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 // A methyl group with an open bond axis: C, three H, and the dummy "R" along +y of the carbon.
 std::unique_ptr<Molecule> methylWithAxis(const SSEVector4f& at, int axisOrder = 1) {
@@ -115,7 +105,7 @@ TEST(JoinMolecules, AxesOfDifferentOrdersAreRefusedAndNothingChanges) {
 }
 
 TEST(JoinMolecules, TwoMethylsMakeEthaneWithoutDummies) {
-  ensureApplication();
+  kvtest::ensureApplication();
   auto first = methylWithAxis(SSEVector4f(1, 2, 3, 1));
   std::unique_ptr<Molecule> second = methylWithAxis(SSEVector4f(5, 5, 5, 1));
   MoleculeOperations ops;

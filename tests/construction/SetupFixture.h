@@ -20,22 +20,12 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
+#include "support/QtApplication.h"
 
 namespace setuptest {
 
-inline void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "construction_tests";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: tearing the offscreen platform down at exit leaks its screen objects.
-  static QApplication* application = new QApplication(argc, argv);
-  (void)application;
-}
-
 inline IOEngine* engine() {
-  ensureApplication();
+  kvtest::ensureApplication();
   return IOEngine::instance();
 }
 
@@ -127,7 +117,7 @@ class ScopedTables {
 // A test with the fuller tables and the application object in place.
 class SetupTest : public ::testing::Test {
  protected:
-  void SetUp() override { ensureApplication(); }
+  void SetUp() override { kvtest::ensureApplication(); }
   ScopedTables tables_;
 };
 

@@ -22,17 +22,9 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
+#include "support/QtApplication.h"
 
 namespace {
-
-void ensureKvApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 // Two carbons 1.5 apart with a bond whose focal distance and major axis are given.
 std::string twoAtomFile(const std::string& bondLine) {
@@ -46,7 +38,7 @@ std::string twoAtomFile(const std::string& bondLine) {
 class KvFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    ensureKvApplication();
+    kvtest::ensureApplication();
     engine = IOEngine::instance();
     savedPrintLevel = UtilityEngine::instance()->printLevel;
     UtilityEngine::instance()->setConsoleSink([](const std::string&) {});

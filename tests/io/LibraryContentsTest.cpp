@@ -19,19 +19,11 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "support/QtApplication.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void ensureContentsApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 const fs::path kRoot(KV_SOURCE_DIR);
 
@@ -53,7 +45,7 @@ Bond* firstAxis(Molecule* m) {
 class LibraryContents : public ::testing::Test {
  protected:
   void SetUp() override {
-    ensureContentsApplication();
+    kvtest::ensureApplication();
     engine = IOEngine::instance();
     UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
   }

@@ -20,19 +20,11 @@
 #include "io/MoleculeEngine.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
+#include "support/QtApplication.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void ensureLibraryApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 // A one-atom molecule file; "special" marks it as a group without a tree item.
 void writeEntry(const fs::path& file, const std::string& name, bool special = false,
@@ -67,7 +59,7 @@ std::string dataOf(const QTreeWidgetItem* item) {
 class LibraryLoading : public ::testing::Test {
  protected:
   void SetUp() override {
-    ensureLibraryApplication();
+    kvtest::ensureApplication();
     engine = IOEngine::instance();
     library = MoleculeEngine::instance();
     library->clear();

@@ -21,6 +21,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "support/QtApplication.h"
 
 namespace fs = std::filesystem;
 
@@ -28,23 +29,10 @@ namespace {
 
 const std::string kData = KV_TEST_DATA_DIR;
 
-// The file singleton's tree roots are widget items: one application object per binary. It is
-// never destroyed: the offscreen platform leaks its screen objects when the application goes.
-QApplication* application = nullptr;
-
-void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_tests";
-  static char* argv[] = {name, nullptr};
-  application = new QApplication(argc, argv);
-}
-
 class MDLFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    ensureApplication();
+    kvtest::ensureApplication();
     IOEngine::instance();
     savedPrintLevel = UtilityEngine::instance()->printLevel;
     UtilityEngine::instance()->setConsoleSink([](const std::string&) {});

@@ -35,19 +35,9 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
+#include "support/QtApplication.h"
 
 namespace {
-
-QApplication* application = nullptr;   // never destroyed, see MDLMolFilesTest.cpp
-
-void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_tests";
-  static char* argv[] = {name, nullptr};
-  application = new QApplication(argc, argv);
-}
 
 // Runs obabel with the text on its standard input; false (with a test failure) when it cannot be
 // started, runs past the time limit or fails. Standard error (its "N molecules converted") is
@@ -153,7 +143,7 @@ bool knownHydrogenFault(const std::string& name) {
 class ObabelRoundTrip : public ::testing::Test {
  protected:
   void SetUp() override {
-    ensureApplication();
+    kvtest::ensureApplication();
     IOEngine::instance();
     savedPrintLevel = UtilityEngine::instance()->printLevel;
     UtilityEngine::instance()->printLevel = 0;

@@ -23,25 +23,16 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "support/QtApplication.h"
 
 namespace pdbtest {
 
 namespace fs = std::filesystem;
 
-inline void ensureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_tests";
-  static char* argv[] = {name, nullptr};
-  // Never deleted: the offscreen platform leaks its screens when the application goes.
-  new QApplication(argc, argv);
-}
-
 class PDBFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    ensureApplication();
+    kvtest::ensureApplication();
     IOEngine::instance();
     savedPrintLevel = UtilityEngine::instance()->printLevel;
     UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
