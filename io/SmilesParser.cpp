@@ -12,6 +12,7 @@
 #include "model/Bond.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
+#include "parameters/InputParameters.h"
 
 namespace {
 
@@ -23,16 +24,37 @@ bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; 
 bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool isLower(char c) { return std::islower(static_cast<unsigned char>(c)) != 0; }
 
-// Bracket symbols this program has no tables for; each is refused rather than read as its first
-// letter, which would silently make "Cu" a carbon.
-const std::set<std::string>& refusedSymbols() {
+// Every element symbol of the periodic table: a bracket atom is read as one whole symbol, so
+// "Cu" is never a carbon followed by something unexpected.
+const std::set<std::string>& elementSymbols() {
   static const std::set<std::string> symbols = {
-      "Li", "Te", "Mg", "Ti", "Zr", "Ta", "Db", "Mo", "Tc", "Mt", "Ag", "Au", "Ga", "Tl", "At", "Ar",
-      "Kr", "Xe", "La", "Eu", "Gd", "Er", "Tb", "Tm", "Yb", "Lu", "Ac", "Th", "Am", "Md", "Lr", "Na",
-      "Nb", "Ne", "Nd", "Np", "No", "Cs", "Ca", "Cu", "Cd", "Ce", "Cm", "Cf", "Fr", "Fm", "Be", "Bh",
-      "Bi", "Bk", "Sr", "Sg", "Se", "Sm", "Hf", "Hs", "Hg", "He", "Ho", "Os", "Ir", "In", "Pd", "Pt",
-      "Po", "Pr", "Pm", "Pa", "Pu", "Rb", "Ra", "Rf", "Re", "Ru", "Rh", "Rg", "Rn"};
+      "H",  "He", "Li", "Be", "B",  "C",  "N",  "O",  "F",  "Ne", "Na", "Mg", "Al", "Si", "P",
+      "S",  "Cl", "Ar", "K",  "Ca", "Sc", "Ti", "V",  "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn",
+      "Ga", "Ge", "As", "Se", "Br", "Kr", "Rb", "Sr", "Y",  "Zr", "Nb", "Mo", "Tc", "Ru", "Rh",
+      "Pd", "Ag", "Cd", "In", "Sn", "Sb", "Te", "I",  "Xe", "Cs", "Ba", "La", "Ce", "Pr", "Nd",
+      "Pm", "Sm", "Eu", "Gd", "Tb", "Dy", "Ho", "Er", "Tm", "Yb", "Lu", "Hf", "Ta", "W",  "Re",
+      "Os", "Ir", "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At", "Rn", "Fr", "Ra", "Ac", "Th",
+      "Pa", "U",  "Np", "Pu", "Am", "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No", "Lr", "Rf", "Db",
+      "Sg", "Bh", "Hs", "Mt", "Ds", "Rg", "Cn", "Nh", "Fl", "Mc", "Lv", "Ts", "Og"};
   return symbols;
+}
+
+// Lower-case (aromatic) symbols allowed in brackets.
+const std::set<std::string>& aromaticSymbols() {
+  static const std::set<std::string> symbols = {"b", "c", "n", "o", "p", "s", "se", "as"};
+  return symbols;
+}
+
+// True when the tables can type the element: an atom type named after it (the start type of the
+// typing) or a row of allowed valences.
+bool elementHasType(const std::string& element) {
+  InputParameters* tables = InputParameters::instance();
+  std::string upper = element;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  AtomTypeParameters type;
+  ElementParameters row;
+  return tables->findAtomTypeParameters(upper, type) == 1 ||
+         tables->findElementParameters(element, row) == 1;
 }
 
 void link(Atom* a, Atom* b) {
@@ -108,8 +130,7 @@ Molecule* SmilesParser::parseSmiles() {
       ok = addBracketAtom(molecule);
     } else if (c == '(') {
       if (previousAtom == nullptr) {
-        std::cerr << "Error: invalid Smiles \n";
-        ok = false;
+        ok = fail("\"(\" before any atom at position " + std::to_string(position + 1));
       } else {
         branchStack.push_back(previousAtom);
         ++position;
@@ -139,8 +160,7 @@ Molecule* SmilesParser::parseSmiles() {
       pendingSlash = c == '/' ? 0 : 1;
       ++position;
     } else {
-      std::cerr << "Invalid Smiles\n";
-      ok = false;
+      ok = fail("unexpected \"" + std::string(1, c) + "\" at position " + std::to_string(position + 1));
     }
   }
   if (ok && !branchStack.empty()) ok = fail("unclosed branch");
@@ -169,13 +189,11 @@ std::string SmilesParser::findOrganicElementName(int position, const std::string
 std::string SmilesParser::findElementName(int position, const std::string& desc) {
   if (position < 0 || static_cast<size_t>(position) >= desc.size()) return "";
   const std::string two = desc.substr(static_cast<size_t>(position), 2);
-  if (two == "Al" || two == "Si" || two == "Sn") return two;
-  if (refusedSymbols().count(two) != 0) return "";
-  const char c = desc[static_cast<size_t>(position)];
-  if (c == 'H') return "H";
-  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper == 'V' || upper == 'Y' || upper == 'W' || upper == 'U') return "";
-  return findOrganicElementName(position, desc);
+  if (two.size() == 2 && (elementSymbols().count(two) != 0 || aromaticSymbols().count(two) != 0))
+    return two;
+  const std::string one = desc.substr(static_cast<size_t>(position), 1);
+  if (elementSymbols().count(one) != 0 || aromaticSymbols().count(one) != 0) return one;
+  return "";
 }
 
 bool SmilesParser::bondToPrevious(Molecule* molecule, Atom* atom) {
@@ -204,10 +222,9 @@ bool SmilesParser::bondToPrevious(Molecule* molecule, Atom* atom) {
 
 bool SmilesParser::addOrganicAtom(Molecule* molecule) {
   std::string symbol = findOrganicElementName(position, text);
-  if (symbol.empty()) {
-    std::cerr << "Eror: Parsing error unknown element\n";
-    return false;
-  }
+  if (symbol.empty())
+    return fail("unknown element \"" + text.substr(static_cast<size_t>(position), 1) +
+                "\" at position " + std::to_string(position + 1));
   const size_t length = symbol.size();
   if (length == 1 && isLower(symbol[0])) {
     symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
@@ -245,10 +262,7 @@ bool SmilesParser::addBracketAtom(Molecule* molecule) {
   if (text.find(']', static_cast<size_t>(position)) == std::string::npos)
     return fail("\"[\" without \"]\"");
   const std::string desc = getAtomDescription(position, text);
-  if (desc.empty()) {
-    std::cerr << "Error: invalid Smiles \n";
-    return false;
-  }
+  if (desc.empty()) return fail("empty brackets at position " + std::to_string(position + 1));
   if (!buildAtomFromDesc(desc, molecule)) return false;
   position += static_cast<int>(desc.size()) + 2;
   return true;
@@ -292,16 +306,15 @@ bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule
     if (isotope.size() > 3) return fail("isotope in \"[" + desc + "]\" too long");
   }
   std::string symbol = findElementName(at, desc);
-  if (symbol.empty()) {
-    std::cerr << "Error: invalid Smiles\n";
-    return false;
-  }
+  if (symbol.empty()) return fail("no element symbol in \"[" + desc + "]\"");
   at += static_cast<int>(symbol.size());
   bool aromatic = false;
-  if (symbol.size() == 1 && isLower(symbol[0])) {
+  if (isLower(symbol[0])) {
     symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
     aromatic = true;
   }
+  if (symbol != "H" && !elementHasType(symbol))
+    return fail("element \"" + symbol + "\" has no atom type");
   // The mass number is kept apart: "13C" is still carbon for every table.
   const std::string element = symbol;
 

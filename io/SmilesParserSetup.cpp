@@ -37,14 +37,13 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   std::string name;
   splitSmilesLine(input, smiles, name);
   if (smiles.empty()) {
-    std::cerr << "Error: No Smiles\n";
+    std::cerr << "Error: SmilesParser: no SMILES in \"" << input << "\"\n";
     return nullptr;
   }
   Clear();
   text = smiles;
   Molecule* molecule = parseSmiles();
-  if (molecule == nullptr) {
-    std::cerr << " Parsing failed\n";
+  if (molecule == nullptr) {   // the grammar has said what failed, quoting the text
     Clear();
     return nullptr;
   }

@@ -48,6 +48,7 @@ void Ring::checkAromaticityPi() {
   int nonCarbon = 0;
   int boron = 0;
   int metalNeighbours = 0;
+  bool lonePairDonor = false;
   for (Atom* a : ringAtoms) {
     // A bridging hydrogen (diborane and the like) never closes an aromatic ring.
     if (a->element == "H") return;
@@ -55,13 +56,21 @@ void Ring::checkAromaticityPi() {
     if (a->piElectrons >= 2) ++piAtoms;
     if (a->element != "C") ++nonCarbon;
     if (a->element == "B") ++boron;
+    if (a->piElectrons == 2 && !a->hasDoubleBond() && !a->hasTripleBond()) lonePairDonor = true;
+    bool metalBound = false;
     for (Bond* b : a->bonds) {
       const Atom* other = a->getAdjacentAtom(b);
       if (other != nullptr && other->isMetalAtom()) {
         ++metalNeighbours;
         ++piAtoms;
+        metalBound = true;
       }
     }
+    // A saturated ring atom (the CH2 of cyclopentadiene, fluorene, 4H-pyran) breaks the pi
+    // system; an empty p orbital (carbocation, boron) and a metal-bound atom do not.
+    if (a->piElectrons == 0 && !metalBound && !a->isMetalAtom() && a->element != "B" &&
+        !(a->element == "C" && a->charge > 0))
+      return;
   }
 
   const size_t size = ringAtoms.size();
@@ -72,7 +81,9 @@ void Ring::checkAromaticityPi() {
     return;
   }
   bool isAromaticRing = piSum > 2 && piSum % 4 == 2;
-  if (!isAromaticRing && piAtoms >= 1 && (nonCarbon > 0 || metalNeighbours > 0)) {
+  // A ring holding a lone-pair donor has its electrons counted exactly: 4n + 2 or nothing
+  // (1,4-dioxin and uracil's eight are not made six by the allowance below).
+  if (!isAromaticRing && !lonePairDonor && piAtoms >= 1 && (nonCarbon > 0 || metalNeighbours > 0)) {
     // A lone pair or a metal may give or take electrons: some count within reach must make
     // 4n + 2. The remainder keeps the dividend's sign, so a negative count never qualifies.
     for (int k = 1; k <= piAtoms && !isAromaticRing; ++k)

@@ -1,6 +1,7 @@
 #include "model/Atom.h"
 
 #include <algorithm>
+#include <set>
 
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -112,9 +113,32 @@ bool Atom::hasAllSingleBond() const {
   return std::none_of(bonds.begin(), bonds.end(), [](const Bond* b) { return b->order > 1; });
 }
 
+namespace {
+
+// How a formal charge moves the number of bonds an atom makes. Atoms with lone pairs (nitrogen
+// to the halogens) make one bond more per plus charge and one fewer per minus charge (N+ four,
+// O+ three, O- one); boron and its group take a bond more as an anion (B- four); carbon and its
+// group make three bonds as cation and as anion; other atoms (metals) keep the plain magnitude.
+int chargeValence(const std::string& element, int charge) {
+  static const std::set<std::string> lonePairElements = {
+      "N", "P", "As", "Sb", "Bi", "O", "S", "Se", "Te", "F", "Cl", "Br", "I"};
+  static const std::set<std::string> boronGroup = {"B", "Al", "Ga", "In", "Tl"};
+  if (lonePairElements.count(element) != 0) return -charge;
+  if (boronGroup.count(element) != 0) return charge;
+  return charge < 0 ? -charge : charge;
+}
+
+}  // namespace
+
+bool Atom::givesPiPair() const {
+  return isAromatic && piElectrons >= 2 && !hasDoubleBond() && !hasTripleBond();
+}
+
 int Atom::getValence() const {
-  int sum = charge < 0 ? -charge : charge;
-  if (isAromatic) sum += 1;
+  int sum = chargeValence(element, charge);
+  // An aromatic atom takes one more unit for its share of the pi system, except a lone-pair
+  // donor (pyrrole nitrogen, furan oxygen, thiophene sulfur): its pi pair is not a bond.
+  if (isAromatic && !givesPiPair()) sum += 1;
   for (const Bond* b : bonds) sum += valenceOfOrder(b->order);
   return sum;
 }

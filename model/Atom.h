@@ -123,7 +123,11 @@ class Atom {
   bool hasTripleBond() const;
   bool hasDoubleBond() const;
   bool hasAllSingleBond() const;
+  // Bonds (aromatic counted 1) plus the charge's share plus 1 for an aromatic atom that is no
+  // lone-pair donor.
   int getValence() const;
+  // Aromatic and giving two pi electrons from a lone pair (no double or triple bond of its own).
+  bool givesPiPair() const;
   void updateTotalandUsedValence();
   int getNumTerminalAtoms() const;
   int getChiralNeighbourId(const Atom* a) const;

@@ -75,7 +75,11 @@ class TypingRun {
     for (const std::pair<int, int>& update : pendingUpdates_)
       m_.bonds[static_cast<size_t>(update.first)]->order = update.second;
 
-    if (matchedRings > 0) {
+    // The ring levels also refine aromatic rings that no template knows (oxazole, thiazole):
+    // their rules name the untyped ring carbons.
+    const bool aromaticRing = std::any_of(m_.rings.begin(), m_.rings.end(),
+                                          [](const Ring* r) { return r != nullptr && r->aromatic; });
+    if (matchedRings > 0 || aromaticRing) {
       for (int level = -1; level >= tables_.minTypeRuleLevel; --level)
         if (!applyLevel(level)) break;
     }
@@ -178,6 +182,11 @@ class TypingRun {
       names[k] = m_.atoms[static_cast<size_t>(ring.atomIds[k])]->element;
       orders[k] = m_.bonds[static_cast<size_t>(ring.bondIds[k])]->order;
     }
+    // An aromatic ring around a lone-pair donor (pyrrole, furan, thiophene, imidazole) is typed
+    // by its plain templates in Kekule form: the aromatic bonds alone do not tell which
+    // nitrogen of imidazole carries the hydrogen.
+    bool aromatic = ring.aromatic;
+    if (aromatic && kekuleAroundDonors(ring, orders)) aromatic = false;
     // Reversed bond k again joins reversed atoms k and k+1.
     std::vector<int> reversedOrders(n);
     for (size_t k = 0; k + 1 < n; ++k) reversedOrders[k] = orders[n - 2 - k];
@@ -186,7 +195,7 @@ class TypingRun {
     bool matched = false;
     BasicRings tmpl;
     int start = 0;
-    if (tables_.findBasicRings(names, orders, false, tmpl, start, ring.aromatic)) {
+    if (tables_.findBasicRings(names, orders, false, tmpl, start, aromatic)) {
       matched = true;
       for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k) {
         const int p = (k + start) % size;
@@ -196,7 +205,7 @@ class TypingRun {
                                        tmpl.newBondOrders[static_cast<size_t>(k)]);
       }
     } else if (tables_.findBasicRings(reversed(names), reversedOrders, false, tmpl, start,
-                                      ring.aromatic)) {
+                                      aromatic)) {
       matched = true;
       applyReversed(ring, tmpl, start, true);
     }
@@ -216,17 +225,45 @@ class TypingRun {
         break;
       }
     }
-    if (tables_.findBasicRings(substituents, orders, true, tmpl, start, ring.aromatic)) {
+    if (tables_.findBasicRings(substituents, orders, true, tmpl, start, aromatic)) {
       matched = true;
       for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k)
         setRingAtomType(ring.atomIds[static_cast<size_t>((k + start) % size)],
                         tmpl.atomTypes[static_cast<size_t>(k)], false);
     } else if (tables_.findBasicRings(reversed(substituents), reversedOrders, true, tmpl, start,
-                                      ring.aromatic)) {
+                                      aromatic)) {
       matched = true;
       applyReversed(ring, tmpl, start, false);
     }
     return matched;
+  }
+
+  // Orders of a Kekule form of an aromatic ring that holds lone-pair donors: the bonds at a
+  // donor are single, the others alternate from the first donor on, no atom taking two double
+  // bonds (an exocyclic one counts). False, orders untouched, when the ring has no donor.
+  bool kekuleAroundDonors(const Ring& ring, std::vector<int>& orders) const {
+    const size_t n = ring.atomIds.size();
+    size_t first = n;
+    std::vector<bool> donor(n, false);
+    std::vector<bool> hasDouble(n, false);
+    for (size_t k = 0; k < n; ++k) {
+      const Atom* a = m_.atoms[static_cast<size_t>(ring.atomIds[k])];
+      donor[k] = a->givesPiPair();
+      hasDouble[k] = a->hasDoubleBond();
+      if (donor[k] && first == n) first = k;
+    }
+    if (first == n) return false;
+    std::vector<int> kekule(n, 1);
+    for (size_t step = 0; step < n; ++step) {
+      const size_t k = (first + step) % n;
+      const size_t next = (k + 1) % n;
+      if (donor[k] || donor[next] || hasDouble[k] || hasDouble[next]) continue;
+      kekule[k] = 2;
+      hasDouble[k] = true;
+      hasDouble[next] = true;
+    }
+    orders = kekule;
+    return true;
   }
 
   static std::vector<std::string> reversed(const std::vector<std::string>& names) {

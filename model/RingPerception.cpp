@@ -236,20 +236,63 @@ bool Molecule::isNewRing(std::vector<int> ring) const {
   return true;
 }
 
+namespace {
+
+bool oxygenGroup(const std::string& e) { return e == "O" || e == "S" || e == "Se" || e == "Te"; }
+bool nitrogenGroup(const std::string& e) { return e == "N" || e == "P" || e == "As"; }
+
+// A ring atom whose lone pair can join the ring's pi system: neutral nitrogen or phosphorus with
+// at most three single bonds, neutral oxygen or sulfur with at most two, an anionic nitrogen with
+// two, an anionic carbon with three (cyclopentadienide).
+bool hasLonePairForRing(const Atom* a) {
+  const int bonds = static_cast<int>(a->bonds.size());
+  if (a->charge == 0) return (nitrogenGroup(a->element) && bonds <= 3) || (oxygenGroup(a->element) && bonds <= 2);
+  if (a->charge == -1) return (nitrogenGroup(a->element) && bonds <= 2) || (a->element == "C" && bonds <= 3);
+  return false;
+}
+
+// Pi electrons of an atom already flagged aromatic by a reader or an earlier run. A lone-pair
+// donor gives two: neutral nitrogen with three bonds (pyrrole NH), neutral oxygen and sulfur,
+// the anions. A nitrogen with two bonds is pyridine-like (one) unless an earlier run found it to
+// be a donor still waiting for its hydrogen; that can only be in a five-membered ring: a
+// two-bond nitrogen of six-membered rings only is always pyridine-like, whatever a run on
+// unfinished bond orders (a PDB ligand before its orders are repaired) left behind.
+int aromaticPiElectrons(const Atom* a, bool onlySixRings) {
+  const int bonds = static_cast<int>(a->bonds.size());
+  if (a->element == "N" && a->charge == 0 && bonds == 2)
+    return (a->piElectrons == 2 && !onlySixRings) ? 2 : 1;
+  if (a->element == "N" && a->charge == 0) return bonds >= 3 ? 2 : 1;
+  if (a->charge == 0 && oxygenGroup(a->element)) return 2;
+  if (a->charge == -1 && (a->element == "N" || a->element == "C")) return 2;
+  if (a->charge == 1 && a->element == "C") return 0;
+  return 1;
+}
+
+}  // namespace
+
 void Molecule::populatePiElectrons() {
   for (Atom* a : atoms) {
     if (a->isAromatic) {
-      a->piElectrons = a->element == "N" ? 2 : 1;
+      bool onlySixRings = !a->ringIds.empty();
+      for (int id : a->ringIds)
+        if (id < 0 || static_cast<size_t>(id) >= rings.size() ||
+            rings[static_cast<size_t>(id)]->atomIds.size() != 6)
+          onlySixRings = false;
+      a->piElectrons = aromaticPiElectrons(a, onlySixRings);
       continue;
     }
     int sum = 0;
+    bool aromaticBond = false;
     for (const Bond* b : a->bonds) {
       if (b->order > 3) {
         sum = 1;
+        aromaticBond = true;
         break;
       }
       if (b->order == 2 || b->order == 3) sum += b->order - 1;
     }
+    // Only a ring atom can give its lone pair to a ring.
+    if (sum == 0 && !aromaticBond && a->inRing && hasLonePairForRing(a)) sum = 2;
     a->piElectrons = sum;
   }
 }

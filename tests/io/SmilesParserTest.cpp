@@ -1,5 +1,6 @@
 // Reading SMILES into graphs with perception, without the set-up chain.
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -13,6 +14,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "model/Ring.h"
+#include "parameters/InputParameters.h"
 #include "SmilesTestSupport.h"
 
 using smilestest::formula;
@@ -149,8 +151,9 @@ TEST(SmilesGraph, BracketAtoms) {
   auto pyrrole = graph("c1cc[nH]c1");
   ASSERT_NE(nullptr, pyrrole);
   EXPECT_EQ(5, countElement(*pyrrole, "H"));
-  // Read as its Kekule form: the pyrrole ring templates type it, its bonds stay 1 and 2.
-  EXPECT_EQ(2, countOrder(*pyrrole, 2));
+  // The nitrogen's lone pair makes six: the ring is aromatic and keeps its NH.
+  EXPECT_EQ(5, countOrder(*pyrrole, 9));
+  EXPECT_TRUE(pyrrole->rings[0]->aromatic);
 }
 
 TEST(SmilesGraph, BoronIsOrganic) {
@@ -216,7 +219,7 @@ TEST(SmilesGraph, RingNumbersAreReusedAndPercentTakesTwoDigits) {
 }
 
 TEST(SmilesGraph, MalformedInputFailsWithAMessageAndNoMolecule) {
-  const char* bad[] = {"C(C",    "C1CC",   "CC)C",  "(C)",   "1CC",    "C%1",    "C[Fe]",
+  const char* bad[] = {"C(C",    "C1CC",   "CC)C",  "(C)",   "1CC",    "C%1",    "C[Sb]",
                        "[Na+].[Cl-]", "X",   "C$C",   "C[CH",  "[]",     "C11",    "C12CC12",
                        "C@@@C",  "[C@@@H]", "CC=",   "[C+-]", "[CH99]", "[N+99]", "C%a1"};
   for (const char* s : bad) {
@@ -229,13 +232,45 @@ TEST(SmilesGraph, MalformedInputFailsWithAMessageAndNoMolecule) {
 TEST(SmilesGraph, EmptyInputSaysNoSmiles) {
   CerrCapture capture;
   EXPECT_EQ(nullptr, graph("   "));
-  EXPECT_EQ("Error: No Smiles\n", capture.text());
+  EXPECT_EQ("Error: SmilesParser: no SMILES in \"   \"\n", capture.text());
 }
 
-TEST(SmilesGraph, SpecificMessagesComeBeforeParsingFailed) {
+TEST(SmilesGraph, EveryFailureIsOneLineQuotingTheInput) {
+  InputParameters::instance();   // the tables load (and report their own faults) beforehand
+  const char* bad[] = {"CZ", "C$C", "(C)", "C[]", "C[Xx]", "[Se]", "C[Hg]C", "1CC"};
+  for (const char* s : bad) {
+    CerrCapture capture;
+    EXPECT_EQ(nullptr, graph(s)) << s;
+    const std::string text = capture.text();
+    EXPECT_EQ(0u, text.find("Error: SmilesParser: ")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"" + std::string(s) + "\"\n")) << text;
+    EXPECT_EQ(1, std::count(text.begin(), text.end(), '\n')) << text;
+  }
   CerrCapture capture;
   EXPECT_EQ(nullptr, graph("CZ"));
-  EXPECT_EQ("Eror: Parsing error unknown element\n Parsing failed\n", capture.text());
+  EXPECT_EQ("Error: SmilesParser: unknown element \"Z\" at position 2 in \"CZ\"\n", capture.text());
+}
+
+TEST(SmilesGraph, TwoLetterBracketSymbolsAreOneElement) {
+  // Elements the type table knows read whole; the others are refused by name.
+  for (const char* s : {"[Cu+2]", "[Ti]", "[Zn+2]", "[Ni]", "Cl[Sn](Cl)(Cl)Cl", "C[Al](C)C"}) {
+    auto m = graph(s);
+    ASSERT_NE(nullptr, m) << s;
+    EXPECT_EQ(std::string(s).find('[') + 1, std::string(s).find(m->atoms[0]->element == "C" ||
+                                                                    m->atoms[0]->element == "Cl"
+                                                                ? m->atoms[1]->element
+                                                                : m->atoms[0]->element))
+        << s;
+  }
+  InputParameters::instance();
+  for (const char* symbol : {"Sb", "Se", "Hg", "Bi", "As"}) {
+    const std::string smiles = std::string("C[") + symbol + "]C";
+    CerrCapture capture;
+    EXPECT_EQ(nullptr, graph(smiles)) << smiles;
+    EXPECT_EQ("Error: SmilesParser: element \"" + std::string(symbol) + "\" has no atom type in \"" +
+                  smiles + "\"\n",
+              capture.text());
+  }
 }
 
 TEST(SmilesGraph, OneParserReadsManyStrings) {

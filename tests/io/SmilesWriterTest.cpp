@@ -60,8 +60,8 @@ TEST(SmilesWriting, BenzeneInAnyFormIsWrittenAromatic) {
 }
 
 TEST(SmilesWriting, AromaticNitrogenWithHydrogenIsBracketed) {
-  // Pyrrole is read in its Kekule form; its nitrogen, met in brackets, goes back in them.
-  EXPECT_EQ("C1C=C[NH]C=1", rewrite("c1cc[nH]c1"));
+  // Pyrrole is aromatic; its nitrogen, met in brackets, goes back in them.
+  EXPECT_EQ("c1cc[nH]c1", rewrite("c1cc[nH]c1"));
   EXPECT_EQ("[13CH4]", rewrite("[13CH4]"));
   EXPECT_EQ("c1ccncc1", rewrite("c1ccncc1"));
 }

@@ -35,7 +35,7 @@ TEST(AtomValence, TotalIsFirstAllowedNotBelowUsedElseLastElseUsed) {
   s->updateTotalandUsedValence();
   EXPECT_EQ(5, s->usedValence);
   EXPECT_EQ(6, s->totalValence);
-  s->charge = 2;   // in use 7: above every entry, the last one is taken
+  s->charge = -2;   // an anion's charge adds to what sulfur uses: 7, above every entry
   s->updateTotalandUsedValence();
   EXPECT_EQ(6, s->totalValence);
   s->allowedValences.clear();

@@ -161,23 +161,25 @@ TEST(RingPerception, PiCountsDecideAromaticity) {
   EXPECT_EQ(2, cyclobutadiene->bonds[0]->order);
   for (const Atom* a : cyclobutadiene->atoms) EXPECT_FALSE(a->isAromatic);
 
-  // Kekule pyridine: 6 by the plain rule; on the next run the aromatic nitrogen brings 2 and
-  // the ring stays aromatic through the lone-pair rule.
+  // Kekule pyridine: 6 by the plain rule; on the next run the aromatic nitrogen, with two
+  // bonds and no lone pair in the ring, still brings 1.
   auto pyridine = buildCycle({"N", "C", "C", "C", "C", "C"}, {2, 1, 2, 1, 2, 1});
   pyridine->findAllSmallestRings();
   EXPECT_TRUE(pyridine->rings[0]->aromatic);
   pyridine->findAllSmallestRings();
-  EXPECT_EQ(2, pyridine->atoms[0]->piElectrons);
+  EXPECT_EQ(1, pyridine->atoms[0]->piElectrons);
   EXPECT_TRUE(pyridine->rings[0]->aromatic);
 
   // Pyrrole as a reader flags it: aromatic nitrogen at 2 and four carbons at 1.
   auto pyrrole = buildCycle({"N", "C", "C", "C", "C"}, {1, 2, 1, 2, 1});
   for (Atom* a : pyrrole->atoms) a->isAromatic = true;
+  pyrrole->atoms[0]->piElectrons = 2;
   pyrrole->findAllSmallestRings();
   EXPECT_TRUE(pyrrole->rings[0]->aromatic);
 
-  // Four carbons at 1 and a plain nitrogen at 0: no atom with a lone pair to give.
+  // Four carbons at 1 and a charged nitrogen: no lone pair to give.
   auto pyrroline = buildCycle({"N", "C", "C", "C", "C"}, {1, 2, 1, 2, 1});
+  pyrroline->atoms[0]->charge = 1;
   pyrroline->findAllSmallestRings();
   EXPECT_FALSE(pyrroline->rings[0]->aromatic);
 

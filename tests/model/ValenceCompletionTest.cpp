@@ -73,7 +73,7 @@ TEST_F(ValenceCompletion, BondOrdersChargesAndAromaticityCountAsUsedValence) {
   ion->atoms[0]->charge = 1;
   ion->atoms[1]->isAromatic = true;
   complete(*ion);
-  EXPECT_EQ(1, hydrogensOn(*ion->atoms[0]));   // 1 bond + 1 charge of 3
+  EXPECT_EQ(3, hydrogensOn(*ion->atoms[0]));   // N+ makes four bonds: methylammonium
   EXPECT_EQ(2, hydrogensOn(*ion->atoms[1]));   // 1 bond + 1 aromatic of 4
 }
 
