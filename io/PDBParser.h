@@ -81,6 +81,9 @@ class PDBParser {
  private:
   // The molecule of one model, through the whole set-up chain.
   Molecule* buildMolecule(Model* model, bool hetero);
+  // The bonds and orders of one residue: the "CONECT" bonds inside a ligand, then the
+  // template, distance and bond-order steps of the residue bonding.
+  void bondResidue(Residue* residue);
   // Every fragment molecule of the last read, owned: emptied by the build, so deleting one
   // frees atoms only of residues that never reached a built molecule.
   std::vector<Molecule*> fragments;

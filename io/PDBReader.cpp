@@ -15,6 +15,7 @@
 
 #include "forcefield/MolecularSystem.h"
 #include "io/IOEngine.h"
+#include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -161,7 +162,6 @@ void PDBParser::parsePDBFile(std::fstream& in, std::vector<Molecule*>& out) {
 
 void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
   clearPDBParser();
-  IOEngine* engine = IOEngine::instance();
   // What is open: owned here until it is appended to its parent.
   std::unique_ptr<Model> model;
   std::unique_ptr<Chain> chain;
@@ -173,9 +173,10 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
   int modelCounter = 0;
   bool hetero = false;
 
+  // Residues are bonded when the whole file is read, so that the "CONECT" records at its end
+  // can bond the ligands before their orders are decided.
   auto closeResidue = [&]() {
     if (!residue) return;
-    engine->findConnectivityWithinResidue(residue.get());
     if (chain)
       chain->residues.push_back(residue.release());
     else
@@ -308,6 +309,7 @@ Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
   molecule->names.push_back(std::to_string(model->number));
 
   for (Chain* chain : model->chains) {
+    for (Residue* residue : chain->residues) bondResidue(residue);
     std::vector<Bond*> links;
     engine->findCommectivityAmongstResidues(chain->residues, links);
     for (Residue* residue : chain->residues) {
@@ -415,6 +417,42 @@ Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
   molecule->isOptimized = true;
   molecule->isFromPdb = true;
   return molecule;
+}
+
+void PDBParser::bondResidue(Residue* residue) {
+  if (residue == nullptr || residue->fragment == nullptr) return;
+  Molecule* fragment = residue->fragment;
+  // A ligand without template takes the bonds its "CONECT" records list inside the residue
+  // first: the distance guess then neither misses them nor gives a listed hydrogen a second
+  // partner, and the bond orders are decided on the whole graph.
+  const bool ligand = !fragment->checkAminoAcidResidue() && !fragment->checkBasePairs() &&
+                      MoleculeEngine::instance()->getFunctionalGroupByName(residue->name) == nullptr;
+  if (ligand && !connections.empty()) {
+    std::unordered_map<int, Atom*> bySerial;
+    for (Atom* atom : fragment->atoms) bySerial.emplace(atom->serialNumber, atom);
+    for (Atom* atom : fragment->atoms) {
+      auto listed = connections.find(atom->serialNumber);
+      if (listed == connections.end()) continue;
+      for (int partnerSerial : listed->second) {
+        auto other = bySerial.find(partnerSerial);
+        if (other == bySerial.end() || other->second == atom) continue;
+        Atom* partner = other->second;
+        bool known = false;
+        for (const Bond* b : atom->bonds)
+          if (b->atom1 == partner || b->atom2 == partner) known = true;
+        if (known) continue;
+        // Listed bonds carry no order: the distance tells it as for the other pairs.
+        const float dx = atom->position.x - partner->position.x;
+        const float dy = atom->position.y - partner->position.y;
+        const float dz = atom->position.z - partner->position.z;
+        const int guessed = InputParameters::instance()->findBondOrder(
+            atom->element, partner->element, std::sqrt(dx * dx + dy * dy + dz * dz));
+        if (fragment->addBond(atom, partner, guessed > 0 ? guessed : 1) == 1)
+          fragment->bonds.back()->pdbFlag = true;
+      }
+    }
+  }
+  IOEngine::instance()->findConnectivityWithinResidue(residue);
 }
 
 void PDBParser::separateWaterMolecules(Molecule* molecule) {

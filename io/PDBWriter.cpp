@@ -123,8 +123,13 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
     atom->serialNumber = serial;
     ++serial;
   }
+  // Listed bonds, and every bond inside a hetero residue (hydrogens included): a ligand read
+  // back takes these before any distance guess, so each hydrogen keeps its own heavy atom.
   for (const Bond* b : molecule->bonds) {
-    if (!b->pdbFlag || b->atom1 == nullptr || b->atom2 == nullptr) continue;
+    if (b->atom1 == nullptr || b->atom2 == nullptr) continue;
+    const bool ligand = b->atom1->isHetero && b->atom2->isHetero && !b->atom1->isWater &&
+                        !b->atom2->isWater && b->atom1->residueNumber == b->atom2->residueNumber;
+    if (!b->pdbFlag && !ligand) continue;
     out += "CONECT" + number(b->atom1->serialNumber, 5) + number(b->atom2->serialNumber, 5) + "\n";
   }
   out += "END\n";

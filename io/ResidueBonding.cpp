@@ -15,12 +15,14 @@
 #include "model/Bond.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
+#include "model/Ring.h"
 #include "parameters/InputParameters.h"
 #include "parameters/ParameterRecords.h"
 
 namespace {
 
 const float kPeptideLinkAngstrom = 2.8f;   // C(k)-N(k+1) further apart: a chain break
+const float kSameLengthAngstrom = 0.02f;   // bond lengths closer than this count as equal
 
 float distance(const Atom* a, const Atom* b) {
   const float dx = a->position.x - b->position.x;
@@ -55,20 +57,200 @@ void setAllSingle(Atom* atom) {
   for (Bond* b : atom->bonds) b->order = 1;
 }
 
-// Valence above the allowed valences; 0 when an allowed valence is above the current one.
-int surplus(const Atom* atom) {
-  const int valence = atom->getValence();
-  int last = -1;
-  for (int allowed : atom->allowedValences) {
-    if (allowed == -1) continue;
-    if (allowed > valence) return 0;
-    last = allowed;
+// Typical length of a multiple bond between two elements, Angstrom: how far a guessed
+// double or triple bond stretches beyond it tells which one to give up first.
+float typicalLength(const Atom* a, const Atom* b, int order) {
+  std::string x = a->element, y = b->element;
+  if (y < x) std::swap(x, y);
+  const std::string pair = x + "-" + y;
+  if (order >= 3) return pair == "C-N" ? 1.16f : 1.20f;
+  if (pair == "C-C") return 1.34f;
+  if (pair == "C-N") return 1.28f;
+  if (pair == "C-O") return 1.21f;
+  if (pair == "C-S") return 1.61f;
+  if (pair == "N-N") return 1.25f;
+  if (pair == "N-O") return 1.22f;
+  if (pair == "O-S") return 1.43f;
+  if (pair == "O-P") return 1.48f;
+  return 1.30f;
+}
+
+int bondValence(const Bond* b) { return b->order >= 1 && b->order <= 3 ? b->order : 1; }
+
+int orderSum(const Atom* a) {
+  int sum = 0;
+  for (const Bond* b : a->bonds) sum += bondValence(b);
+  return sum;
+}
+
+// The largest valence the atom may reach: its largest allowed valence, widened by a charge.
+int valenceCap(const Atom* a) {
+  int cap = -1;
+  for (int v : a->allowedValences) cap = std::max(cap, v);
+  if (cap <= 0) return 1000;   // no limit known
+  return cap + (a->charge < 0 ? -a->charge : a->charge);
+}
+
+bool overValent(const Atom* a) { return orderSum(a) > valenceCap(a); }
+
+// Six-rings of carbons and nitrogens with no bond as long as a single C-C bond and at least
+// half of them guessed multiple: aromatic rings (crystal geometry stretches some ring bonds past
+// the double-bond window), to be given one alternating pattern.
+const float kLongestAromaticBond = 1.48f;
+const int kMinMultipleInRing = 3;
+
+std::vector<std::vector<Bond*> > aromaticSixRings(Molecule* m) {
+  std::vector<std::vector<Bond*> > found;
+  for (const Ring* ring : m->rings) {
+    if (ring == nullptr || ring->atomIds.size() != 6) continue;
+    std::vector<Atom*> ringAtoms;
+    for (int id : ring->atomIds)
+      if (id >= 0 && static_cast<size_t>(id) < m->atoms.size()) ringAtoms.push_back(m->atoms[id]);
+    if (ringAtoms.size() != 6) continue;
+    std::vector<Bond*> ringBonds;
+    int multiple = 0;
+    for (size_t k = 0; k < 6; ++k) {
+      Atom* a = ringAtoms[k];
+      Atom* b = ringAtoms[(k + 1) % 6];
+      if (a->element != "C" && a->element != "N") break;
+      Bond* joint = nullptr;
+      for (Bond* bond : a->bonds)
+        if (a->getAdjacentAtom(bond) == b) joint = bond;
+      if (joint == nullptr || distance(a, b) > kLongestAromaticBond) break;
+      if (joint->order >= 2) ++multiple;
+      ringBonds.push_back(joint);
+    }
+    if (ringBonds.size() == 6 && multiple >= kMinMultipleInRing) found.push_back(ringBonds);
   }
-  if (last == -1) return 0;
-  return valence - last;
+  return found;
+}
+
+// Gives every atom of the ring bonds at most one double bond among them, all atoms that have
+// room for it one: the alternating pattern of an aromatic system (fused rings too). Bonds are
+// tried shortest first; the search is bounded and leaves all single when it finds none.
+class KekuleSearch {
+ public:
+  explicit KekuleSearch(const std::vector<Bond*>& bonds) : bonds_(bonds) {
+    std::sort(bonds_.begin(), bonds_.end(), [](const Bond* x, const Bond* y) {
+      return distance(x->atom1, x->atom2) < distance(y->atom1, y->atom2);
+    });
+    for (Bond* b : bonds_) {
+      b->order = 1;
+      atoms_.insert(b->atom1);
+      atoms_.insert(b->atom2);
+    }
+  }
+  bool run() {
+    for (Atom* a : atoms_)
+      if (orderSum(a) < valenceCap(a)) open_.insert(a);
+    return match();
+  }
+
+ private:
+  bool match() {
+    if (++steps_ > kMaxSteps) return false;
+    // The open atom with the fewest choices goes first.
+    Atom* next = nullptr;
+    std::vector<Bond*> choices;
+    for (Atom* a : open_) {
+      std::vector<Bond*> mine;
+      for (Bond* b : bonds_)
+        if ((b->atom1 == a || b->atom2 == a) && open_.count(a->getAdjacentAtom(b)) != 0)
+          mine.push_back(b);
+      if (next == nullptr || mine.size() < choices.size()) {
+        next = a;
+        choices = mine;
+      }
+    }
+    if (next == nullptr) return true;
+    for (Bond* b : choices) {
+      Atom* other = next->getAdjacentAtom(b);
+      b->order = 2;
+      open_.erase(next);
+      open_.erase(other);
+      if (match()) return true;
+      b->order = 1;
+      open_.insert(next);
+      open_.insert(other);
+    }
+    return false;
+  }
+
+  static const int kMaxSteps = 20000;
+  std::vector<Bond*> bonds_;
+  std::set<Atom*> atoms_;
+  std::set<Atom*> open_;
+  int steps_ = 0;
+};
+
+// A nitrogen with three neighbours, two of them terminal oxygens guessed double, is a nitro
+// group: the longer N=O becomes single, its oxygen carries -1 and the nitrogen +1.
+void chargeNitroGroups(Molecule* m) {
+  for (Atom* n : m->atoms) {
+    if (n->element != "N" || n->charge != 0 || n->bonds.size() != 3) continue;
+    std::vector<Bond*> toOxygen;
+    for (Bond* b : n->bonds) {
+      Atom* o = n->getAdjacentAtom(b);
+      if (o != nullptr && o->element == "O" && o->bonds.size() == 1 && o->charge == 0 &&
+          b->order == 2)
+        toOxygen.push_back(b);
+    }
+    if (toOxygen.size() != 2) continue;
+    Bond* longer = distance(toOxygen[0]->atom1, toOxygen[0]->atom2) >
+                           distance(toOxygen[1]->atom1, toOxygen[1]->atom2)
+                       ? toOxygen[0]
+                       : toOxygen[1];
+    longer->order = 1;
+    n->charge = 1;
+    n->getAdjacentAtom(longer)->charge = -1;
+  }
 }
 
 }  // namespace
+
+// Repairs the distance-guessed orders of a ligand so that no atom exceeds its largest valence.
+// Aromatic six-rings found in the guess get one alternating pattern (their exocyclic C=C and
+// C=N give way); then, while an atom is over-filled, its multiple bond that is longest beyond
+// the typical length for its elements loses one order, preferring bonds between two over-filled
+// atoms and bonds outside the aromatic rings.
+static void repairOverValentAtoms(Molecule* m, const std::vector<std::vector<Bond*> >& aromatic) {
+  chargeNitroGroups(m);
+  std::set<Bond*> ringBonds;
+  for (const auto& ring : aromatic) ringBonds.insert(ring.begin(), ring.end());
+  if (!ringBonds.empty()) {
+    for (Bond* b : ringBonds)
+      for (Atom* end : {b->atom1, b->atom2})
+        for (Bond* exo : end->bonds) {
+          if (ringBonds.count(exo) != 0 || exo->order < 2) continue;
+          const std::string& other = end->getAdjacentAtom(exo)->element;
+          if (other == "C" || other == "N") exo->order = 1;
+        }
+    KekuleSearch search(std::vector<Bond*>(ringBonds.begin(), ringBonds.end()));
+    if (!search.run()) ringBonds.clear();   // no pattern: the rings are treated like chains
+  }
+  // Each round lowers one order, so the loop ends within the sum of all orders.
+  for (size_t round = 0; round < 4 * m->bonds.size() + 1; ++round) {
+    Bond* worst = nullptr;
+    float worstScore = 0.0f;
+    for (Atom* a : m->atoms) {
+      if (!overValent(a)) continue;
+      for (Bond* b : a->bonds) {
+        if (b->order < 2 || b->order > 3) continue;
+        Atom* other = a->getAdjacentAtom(b);
+        if (other == nullptr) continue;
+        float score = distance(a, other) - typicalLength(a, other, b->order);
+        if (overValent(other)) score += 1.0f;
+        if (ringBonds.count(b) == 0) score += 10.0f;
+        if (worst == nullptr || score > worstScore) {
+          worst = b;
+          worstScore = score;
+        }
+      }
+    }
+    if (worst == nullptr) break;
+    --worst->order;
+  }
+}
 
 void IOEngine::findConnectivityWithinResidue(Residue* residue) {
   if (residue == nullptr || residue->fragment == nullptr) return;
@@ -177,6 +359,8 @@ bool Molecule::checkBasePairs() {
 }
 
 void Molecule::autoBondOrderCorrection() {
+  // Read before the per-atom rules below change the guessed orders.
+  const std::vector<std::vector<Bond*> > aromatic = aromaticSixRings(this);
   for (Atom* atom : atoms) {
     if (atom->isAromatic)
       for (Bond* b : atom->bonds)
@@ -193,7 +377,11 @@ void Molecule::autoBondOrderCorrection() {
         if (other == nullptr) continue;
         if (other->element == "O") {
           ++oxygens;
-          lastOxygen = b;
+          // The shortest C-O bond is the carbonyl; about equal lengths: the one met last.
+          if (lastOxygen == nullptr ||
+              distance(atom, other) < distance(atom, atom->getAdjacentAtom(lastOxygen)) +
+                                          kSameLengthAngstrom)
+            lastOxygen = b;
         } else if (other->element == "S") {
           ++sulfurs;
           lastSulfur = b;
@@ -251,16 +439,9 @@ void Molecule::autoBondOrderCorrection() {
     }
   }
 
-  for (Atom* atom : atoms) {
-    int over = surplus(atom);
-    for (Bond* b : atom->bonds) {
-      if (over <= 0) break;
-      const Atom* other = atom->getAdjacentAtom(b);
-      if (b->isAromatic || other == nullptr || surplus(other) <= 0) continue;
-      b->order = 1;
-      --over;
-    }
-  }
+  // Demoting every multiple bond between two over-filled atoms would turn a benzene ring into
+  // cyclohexane and leave an aniline carbon at 6: the repair weighs the distances instead.
+  repairOverValentAtoms(this, aromatic);
   for (Atom* atom : atoms) atom->usedValence = atom->getValence();
 }
 
