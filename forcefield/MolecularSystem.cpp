@@ -8,6 +8,7 @@
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <unordered_map>
@@ -21,6 +22,19 @@ const double kChargeScale = 1.08;
 const float kPiSingle = 3.1415927f;
 // Used when even the "CH3"-"CH3" row is missing, so that no bond is pulled to zero length.
 const double kFallbackBondLengthAngstrom = 1.53;
+
+// Size of the smallest ring through the angle end1-centre-end3: 3 when the two ends are bonded,
+// 4 when they share a neighbour besides the centre, else 0.
+int smallRingThroughAngle(const MolecularSystem& system, int end1, int centre, int end3) {
+  if (system.getBondId(end1, end3) >= 0) return 3;
+  if (end1 < 0 || end1 >= system.atomCount || end3 < 0 || end3 >= system.atomCount) return 0;
+  const int start = end1 == 0 ? 0 : system.neighbourEnd[end1 - 1] + 1;
+  for (int p = start; p <= system.neighbourEnd[end1]; ++p) {
+    const int shared = system.neighbours[p];
+    if (shared != centre && system.getBondId(shared, end3) >= 0) return 4;
+  }
+  return 0;
+}
 
 // Charge separation of a bond moment over a distance; a zero distance carries no charge.
 float bondCharge(float moment, float distance) {
@@ -202,6 +216,20 @@ void MolecularSystem::assignAngleParameters() {
     if (bond1 < 0 || bond2 < 0) continue;
     const double r1 = bondLength[bond1];
     const double r2 = bondLength[bond2];
+    // The table's angle of a centre type is its open-chain angle. Inside a three-membered ring
+    // the three bond lengths fix the angle, and inside a four-membered ring it is near a right
+    // angle; an open-chain reference there (and the 1-3 distance built from it) would stretch
+    // the ring bonds far past their table lengths.
+    const int ring = smallRingThroughAngle(*this, angleAtom1[t], centre, angleAtom3[t]);
+    if (ring == 3 && r1 > 1e-6 && r2 > 1e-6) {
+      const double r3 = bondLength[getBondId(angleAtom1[t], angleAtom3[t])];
+      const double cosine = (r1 * r1 + r2 * r2 - r3 * r3) / (2.0 * r1 * r2);
+      angleReference[t] = std::acos(std::max(-1.0, std::min(1.0, cosine)));
+      angleReference2[t] = angleReference3[t] = 0.0;
+    } else if (ring == 4) {
+      angleReference[t] = 0.5 * kPiSingle;
+      angleReference2[t] = angleReference3[t] = 0.0;
+    }
     const double radicand = r1 * r1 + r2 * r2 - 2.0 * r1 * r2 * std::cos(angleReference[t]);
     ureyBradleyLength[t] = radicand < 1e-10 ? 0.0 : std::sqrt(radicand);
     ureyBradleyForceConstant[t] = kAngleForceConstant;
