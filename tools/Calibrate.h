@@ -5,6 +5,7 @@
 // SMILES reader or MDL reader and set-up chain, the bonds each one uses with the table row that
 // the lookup found, and the layered ridge fits of bond energies, moments and distances.
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ struct AngleUse {
   AngleParameters* row = nullptr;
   double reference = 0.0;  // degrees
   double computed = 0.0;
+  bool smallRing = false;  // inside a three- or four-membered ring: the force field sets it
 };
 
 struct MoleculeRecord {
@@ -64,7 +66,8 @@ void collectBonds(Molecule* molecule, MoleculeRecord& record);
 
 // Fits -----------------------------------------------------------------------------------------
 
-// One layer variable of a row: element pair, super-type pair or the row itself.
+// One layer variable of a row: element pair, super-type pair, the row itself or one of its two
+// atom types.
 struct LayerTerm {
   int variable = 0;
   double factor = 1.0;   // orientation of the row against the variable's written order
@@ -73,15 +76,17 @@ struct LayerTerm {
 class LayeredModel {
  public:
   // forMoments: element and super-type layers only for unlike pairs, with orientation signs.
-  explicit LayeredModel(bool forMoments);
+  // withTypes: the atom-type layer, for energies only.
+  explicit LayeredModel(bool forMoments, bool withTypes = false);
   const std::vector<LayerTerm>& termsOf(int row);
   int variableCount() const { return static_cast<int>(lambda.size()); }
   std::vector<double> lambda;        // ridge weight per variable
-  void setLambdas(double element, double super, double specific);
+  void setLambdas(double element, double super, double specific, double type = 1.0);
 
  private:
   int variable(const std::string& key, int layer);
   bool moments;
+  bool typeLayer;
   std::map<std::string, int> index;
   std::vector<int> layerOf;
   std::map<int, std::vector<LayerTerm> > cache;
@@ -100,9 +105,32 @@ struct FitSummary {
   std::vector<double> predicted;   // cross-validated prediction per record (kJ/mol or D)
 };
 
+// Weights of the energy fit: the ridge weights of the element, super-type, row and atom-type
+// layers, and the smoothing fraction of smoothEnergies.
+typedef std::array<double, 5> EnergyWeights;
+
+// An aromatic row's energy lies between those of the single and the double row of the same two
+// types; a written value outside that band is set to its middle. Returns the rows moved.
+int boundAromaticEnergies();
+// The bond energies of the loaded table, row by row.
+std::vector<float> tableEnergies();
+// Sets every row's energy to its written value moved the fraction alpha toward the mean written
+// energy of the exact rows of its super-type pair (element pair when a type has no super type).
+// The written values are authored, not fitted, so this prior uses no reference data.
+void smoothEnergies(const std::vector<float>& written, double alpha);
+// Sets the model's ridge weights and the table's smoothed energies.
+void useWeights(LayeredModel& model, const EnergyWeights& weights,
+                const std::vector<float>& written);
+
 // Heats of formation: layered ridge fit of energy corrections, 10-fold cross-validated.
 FitSummary crossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
                                  int folds);
+// The same, with the weights chosen per outer fold from `grid` by an inner 5-fold
+// cross-validation of that fold's training part; `chosen` gets the grid index of each fold.
+// The table's energies are left as written.
+FitSummary nestedCrossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                       int folds, const std::vector<EnergyWeights>& grid,
+                                       std::vector<int>& chosen);
 std::vector<double> fitEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
                                 const std::vector<int>& use);
 void applyEnergies(LayeredModel& model, const std::vector<double>& delta);

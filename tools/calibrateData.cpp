@@ -64,6 +64,19 @@ double angleAt(const SSEVector4f& a, const SSEVector4f& centre, const SSEVector4
   return std::acos(c) * 180.0 / M_PI;
 }
 
+// True when the angle a-centre-b lies in a three-membered ring (a and b bonded) or a
+// four-membered one (a and b share a neighbour besides the centre).
+bool closesSmallRing(const Atom* a, const Atom* centre, const Atom* b) {
+  for (const Bond* bond : a->bonds) {
+    const Atom* next = bond->atom1 == a ? bond->atom2 : bond->atom1;
+    if (next == b) return true;
+    if (next == centre || next == nullptr) continue;
+    for (const Bond* second : next->bonds)
+      if ((second->atom1 == next ? second->atom2 : second->atom1) == b) return true;
+  }
+  return false;
+}
+
 // The row the lookup copied: the first table row with the copy's types and order.
 int rowIndexOf(const BondParameters& copy) {
   const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
@@ -115,24 +128,20 @@ void markRings(Molecule* molecule, MoleculeRecord& record) {
   record.acyclicAlkane = onlyCH && allSingle && molecule->rings.empty();
 }
 
-// Molecules that perception currently reads wrong, left out of every fit: cumulated double bonds
-// (the centre gets a saturated type), aromatic bonds that found no aromatic row (a ring read as
-// partly aromatic), and aromatic rings through oxygen or sulfur (furan and thiophene).
+// Molecules that perception reads wrong, left out of every fit: a cumulated carbon that did not
+// get the sp type (CO2), and aromatic bonds that found no aromatic row (a ring read as partly
+// aromatic).
 std::string perceptionFault(Molecule* molecule, const MoleculeRecord& record) {
   for (Atom* atom : molecule->atoms) {
     int doubles = 0;
     for (Bond* bond : atom->bonds)
       if (bond->order == 2) ++doubles;
-    if (doubles >= 2 && atom->element == "C") return "cumulated double bonds typed " + atom->type;
+    if (doubles >= 2 && atom->element == "C" && atom->type != "CO2")
+      return "cumulated double bonds typed " + atom->type;
   }
   for (const BondUse& use : record.bonds)
     if (use.order == 9 && use.code != 1)
       return "aromatic bond " + use.type1 + "-" + use.type2 + " without an aromatic row";
-  for (Bond* bond : molecule->bonds)
-    if (bond->order == 9)
-      for (Atom* atom : {bond->atom1, bond->atom2})
-        if (atom->element == "O" || atom->element == "S")
-          return "aromatic ring through " + atom->element;
   return "";
 }
 
@@ -295,6 +304,7 @@ std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
                 use.row = row;
                 break;
               }
+          use.smallRing = closesSmallRing(ends[i], centre, ends[j]);
           use.reference = angleAt(reference[ends[i]], reference[centre], reference[ends[j]]);
           use.computed = angleAt(ends[i]->position, centre->position, ends[j]->position);
           out.angles.push_back(use);

@@ -72,7 +72,8 @@ bool isFixedRow(int row) {
                                                    (r.atom1 == "CH3" && r.atom2 == "H")));
 }
 
-LayeredModel::LayeredModel(bool forMoments) : moments(forMoments) {}
+LayeredModel::LayeredModel(bool forMoments, bool withTypes)
+    : moments(forMoments), typeLayer(withTypes) {}
 
 int LayeredModel::variable(const std::string& key, int layer) {
   auto it = index.find(key);
@@ -84,9 +85,10 @@ int LayeredModel::variable(const std::string& key, int layer) {
   return id;
 }
 
-void LayeredModel::setLambdas(double element, double super, double specific) {
+void LayeredModel::setLambdas(double element, double super, double specific, double type) {
   for (size_t i = 0; i < lambda.size(); ++i)
-    lambda[i] = layerOf[i] == 0 ? element : layerOf[i] == 1 ? super : specific;
+    lambda[i] = layerOf[i] == 0 ? element : layerOf[i] == 1 ? super : layerOf[i] == 2 ? specific
+                                                                                     : type;
 }
 
 const std::vector<LayerTerm>& LayeredModel::termsOf(int row) {
@@ -109,6 +111,13 @@ const std::vector<LayerTerm>& LayeredModel::termsOf(int row) {
     terms.push_back({variable(key, 1), moments ? factor : 1.0});
   }
   terms.push_back({variable("R " + std::to_string(row), 2), 1.0});
+  // Atom-type layer (energies only): one shift per specific type, added to every row that names
+  // it, so a row seen in one molecule still learns from the other rows of its two types.
+  if (!moments && typeLayer)
+    for (const std::string* type : {&r.atom1, &r.atom2})
+      if (type->find('*') == std::string::npos && *type != e1 && *type != e2 && *type != s1 &&
+          *type != s2)
+        terms.push_back({variable("T " + *type, 3), 1.0});
   return terms;
 }
 
@@ -197,6 +206,71 @@ void summarise(std::vector<MoleculeRecord>& records, FitSummary& summary) {
 
 }  // namespace
 
+int boundAromaticEnergies() {
+  std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  std::map<std::string, float> single, twofold;
+  auto key = [](const BondParameters& r) {
+    return r.atom1 < r.atom2 ? r.atom1 + " " + r.atom2 : r.atom2 + " " + r.atom1;
+  };
+  for (const BondParameters* row : rows) {
+    if (row->bondOrder == 1 && !single.count(key(*row))) single[key(*row)] = row->bondEnergy;
+    if (row->bondOrder == 2 && !twofold.count(key(*row))) twofold[key(*row)] = row->bondEnergy;
+  }
+  int moved = 0;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    BondParameters& row = *rows[r];
+    if (row.bondOrder != 9 || isFixedRow(static_cast<int>(r))) continue;
+    auto one = single.find(key(row)), two = twofold.find(key(row));
+    if (one == single.end() || two == twofold.end()) continue;
+    const float low = std::min(one->second, two->second), high = std::max(one->second, two->second);
+    if (row.bondEnergy >= low && row.bondEnergy <= high) continue;
+    row.bondEnergy = 0.5f * (low + high);
+    ++moved;
+  }
+  return moved;
+}
+
+std::vector<float> tableEnergies() {
+  std::vector<float> energies;
+  for (const BondParameters* row : InputParameters::instance()->bondParameters)
+    energies.push_back(row->bondEnergy);
+  return energies;
+}
+
+void smoothEnergies(const std::vector<float>& written, double alpha) {
+  std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
+  if (written.size() != rows.size()) return;
+  std::map<std::string, std::pair<double, int> > groups;
+  std::vector<std::string> keys(rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    rows[r]->bondEnergy = written[r];
+    const BondParameters& row = *rows[r];
+    if (isFixedRow(static_cast<int>(r)) || row.approximated) continue;
+    std::string e1, s1, e2, s2;
+    classify(row.atom1, e1, s1);
+    classify(row.atom2, e2, s2);
+    double factor = 1.0;
+    if (!s1.empty() && !s2.empty()) keys[r] = "S " + pairKey(s1, s2, row.bondOrder, factor);
+    else if (!e1.empty() && !e2.empty()) keys[r] = "E " + pairKey(e1, e2, row.bondOrder, factor);
+    if (keys[r].empty()) continue;
+    groups[keys[r]].first += written[r];
+    ++groups[keys[r]].second;
+  }
+  if (alpha == 0.0) return;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (keys[r].empty()) continue;
+    const std::pair<double, int>& group = groups[keys[r]];
+    const double mean = group.first / group.second;
+    rows[r]->bondEnergy = static_cast<float>(written[r] + alpha * (mean - written[r]));
+  }
+}
+
+void useWeights(LayeredModel& model, const EnergyWeights& weights,
+                const std::vector<float>& written) {
+  model.setLambdas(weights[0], weights[1], weights[2], weights[3]);
+  smoothEnergies(written, weights[4]);
+}
+
 std::vector<double> fitEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
                                 const std::vector<int>& use) {
   for (int i : use) energyRow(records[i], model);   // registers every variable first
@@ -225,6 +299,79 @@ std::vector<double> fitEnergies(std::vector<MoleculeRecord>& records, LayeredMod
     delta = solveRidge(wa, wb, model.lambda);
   }
   return delta;
+}
+
+namespace {
+
+// The heat of formation in kJ/mol that the table plus the fitted corrections give a record.
+double predictedHeat(const MoleculeRecord& record, LayeredModel& model,
+                     const std::vector<double>& delta) {
+  const std::vector<double> row = energyRow(record, model);
+  double shift = 0.0;
+  for (size_t v = 0; v < delta.size() && v < row.size(); ++v) shift += row[v] * delta[v];
+  return (currentHeat(record) - shift) * kKjPerEv;
+}
+
+// Mean absolute error of a plain cross-validation inside `subset` (folds by position there).
+double subsetCvError(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                     const std::vector<int>& subset, int folds) {
+  double sum = 0.0;
+  int n = 0;
+  for (int fold = 0; fold < folds; ++fold) {
+    std::vector<int> train, test;
+    for (size_t k = 0; k < subset.size(); ++k)
+      (static_cast<int>(k) % folds == fold ? test : train).push_back(subset[k]);
+    if (test.empty() || train.empty()) continue;
+    const std::vector<double> delta = fitEnergies(records, model, train);
+    for (int i : test) {
+      sum += std::fabs(predictedHeat(records[i], model, delta) - records[i].experiment);
+      ++n;
+    }
+  }
+  return n ? sum / n : 0.0;
+}
+
+}  // namespace
+
+FitSummary nestedCrossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
+                                       int folds, const std::vector<EnergyWeights>& grid,
+                                       std::vector<int>& chosen) {
+  FitSummary summary;
+  summary.predicted.assign(records.size(), 0.0);
+  chosen.assign(folds, 0);
+  for (size_t i = 0; i < records.size(); ++i)
+    if (records[i].ok) energyRow(records[i], model);
+  const std::vector<double> saved = model.lambda;
+  const std::vector<float> written = tableEnergies();
+  const int innerFolds = 5;
+  for (int fold = 0; fold < folds; ++fold) {
+    std::vector<int> train;
+    for (size_t i = 0; i < records.size(); ++i)
+      if (records[i].ok && !records[i].strained && static_cast<int>(i) % folds != fold)
+        train.push_back(static_cast<int>(i));
+    // The ridge weights are chosen inside the training part only, so the held-out fold judges
+    // the choice too.
+    double best = 0.0;
+    for (size_t g = 0; g < grid.size(); ++g) {
+      useWeights(model, grid[g], written);
+      const double error = subsetCvError(records, model, train, innerFolds);
+      if (g == 0 || error < best) {
+        best = error;
+        chosen[fold] = static_cast<int>(g);
+      }
+    }
+    useWeights(model, grid[chosen[fold]], written);
+    const std::vector<double> delta = fitEnergies(records, model, train);
+    for (size_t i = 0; i < records.size(); ++i) {
+      if (!records[i].ok || (static_cast<int>(i) % folds != fold && !records[i].strained)) continue;
+      if (records[i].strained && fold != 0) continue;   // strained rings: predicted by fold 0
+      summary.predicted[i] = predictedHeat(records[i], model, delta);
+    }
+  }
+  model.lambda = saved;
+  smoothEnergies(written, 0.0);
+  summarise(records, summary);
+  return summary;
 }
 
 FitSummary crossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
@@ -380,7 +527,7 @@ void fitAngles(const std::vector<MoleculeRecord>& records, double damping) {
   std::map<AngleParameters*, std::vector<double> > deviations;
   for (const MoleculeRecord& record : records)
     for (const AngleUse& use : record.angles)
-      if (use.row != nullptr && use.row->angle > 0.0f && use.row->value5 == 0.0f)
+      if (use.row != nullptr && use.row->angle > 0.0f && use.row->value5 == 0.0f && !use.smallRing)
         deviations[use.row].push_back(use.reference - use.computed);
   for (const auto& entry : deviations) {
     const double angle = entry.first->angle + damping * median(entry.second);

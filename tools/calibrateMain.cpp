@@ -5,12 +5,18 @@
 //   calibrate [--hof hof298-train.csv] [--dipole dipole-train.csv]
 //             [--g2 g2-hof298-exp.csv --geometries g2-mp2-geometries.sdf]
 //             [--fit] [--bonds-in FILE] [--bonds-out FILE] [--angles-in FILE] [--angles-out FILE]
-//             [--folds N] [--quiet]
+//             [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv]
+//             [--ridge-grid E,E.../S,S.../R,R.../T,T.../A,A...]
 //
 // Without --fit the loaded tables are only checked: the application's own values against
 // experiment. With --fit the starting tables (the embedded ones, or --bonds-in/--angles-in) are
 // fitted in layers and the cross-validated figures are those of the fit; --bonds-out and
-// --angles-out write the fitted tables, the text of the input tables with new numbers.
+// --angles-out write the fitted tables, the text of the input tables with new numbers. --detail
+// lists every reference bond with its row, table distance, reference and computed length.
+// --no-types leaves out the atom-type layer of the energy fit; --plain-cv skips the nested
+// cross-validation (faster, but its figure is optimistic: the weights were chosen on it).
+// --ridge-grid sets the ridge weights tried per layer (element, super type, row, atom type) and
+// the smoothing fractions of the written energies.
 
 #include "tools/Calibrate.h"
 
@@ -33,9 +39,33 @@ namespace {
 
 struct Options {
   std::string show, hof, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut;
-  bool fit = false, quiet = false;
+  bool fit = false, quiet = false, detail = false, noTypes = false, plainCv = false;
   int folds = 10;
+  // Weights tried: ridge weights of the element, super-type, row and atom-type layers, and the
+  // fraction by which the written energies are smoothed toward their super-type pair's mean.
+  std::vector<double> grid[5] = {{0.01, 0.03}, {0.03, 0.3}, {0.1, 0.3, 1.0}, {0.3, 1.0},
+                                 {0.0, 0.25, 0.5}};
 };
+
+// "E1,E2/S1/R1,R2/T1/A1,A2": one comma list per layer, then the smoothing fractions.
+bool readGrid(const std::string& text, std::vector<double> (&grid)[5]) {
+  std::vector<double> layers[5];
+  size_t layer = 0, start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of(",/", start);
+    if (end == std::string::npos) end = text.size();
+    double value = 0.0;
+    if (layer >= 5 || !parseNumber(text.substr(start, end - start), value) || value < 0.0 ||
+        (layer < 4 && value == 0.0) || (layer == 4 && value > 1.0))
+      return false;
+    layers[layer].push_back(value);
+    if (end < text.size() && text[end] == '/') ++layer;
+    start = end + 1;
+  }
+  if (layer != 4) return false;
+  for (int i = 0; i < 5; ++i) grid[i] = layers[i];
+  return true;
+}
 
 bool readOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -48,6 +78,9 @@ bool readOptions(int argc, char** argv, Options& options) {
     bool ok = true;
     if (arg == "--fit") options.fit = true;
     else if (arg == "--quiet") options.quiet = true;
+    else if (arg == "--detail") options.detail = true;
+    else if (arg == "--no-types") options.noTypes = true;
+    else if (arg == "--plain-cv") options.plainCv = true;
     else if (arg == "--hof") ok = value(options.hof);
     else if (arg == "--show") ok = value(options.show);
     else if (arg == "--dipole") ok = value(options.dipole);
@@ -57,7 +90,10 @@ bool readOptions(int argc, char** argv, Options& options) {
     else if (arg == "--bonds-out") ok = value(options.bondsOut);
     else if (arg == "--angles-in") ok = value(options.anglesIn);
     else if (arg == "--angles-out") ok = value(options.anglesOut);
-    else if (arg == "--folds") {
+    else if (arg == "--ridge-grid") {
+      std::string text;
+      ok = value(text) && readGrid(text, options.grid);
+    } else if (arg == "--folds") {
       std::string text;
       double folds = 0.0;
       ok = value(text) && parseNumber(text, folds) && folds >= 2 && folds <= 100;
@@ -95,6 +131,11 @@ std::vector<MoleculeRecord> readSet(const std::string& path, const char* column,
 
 void printRecords(const std::vector<MoleculeRecord>& records, const FitSummary& cv,
                   const char* unit) {
+  // Rows that only one fitted molecule uses: cross-validation cannot learn them for that molecule.
+  std::map<int, std::set<size_t> > users;
+  for (size_t i = 0; i < records.size(); ++i)
+    if (records[i].ok && !records[i].strained)
+      for (const BondUse& b : records[i].bonds) users[b.row].insert(i);
   std::printf("%-40s %-28s %10s %10s %10s %10s\n", "name", "smiles", "exp", "app", "cv", "cv-err");
   for (size_t i = 0; i < records.size(); ++i) {
     const MoleculeRecord& r = records[i];
@@ -102,9 +143,14 @@ void printRecords(const std::vector<MoleculeRecord>& records, const FitSummary& 
       std::printf("%-40.40s %-28.28s left out: %s\n", r.name.c_str(), r.smiles.c_str(), r.reason.c_str());
       continue;
     }
-    std::printf("%-40.40s %-28.28s %10.2f %10.2f %10.2f %10.2f %s%s\n", r.name.c_str(), r.smiles.c_str(),
+    std::set<int> own;
+    for (const BondUse& b : r.bonds)
+      if (b.row >= 0 && !isFixedRow(b.row) && users[b.row].size() == 1) own.insert(b.row);
+    std::printf("%-40.40s %-28.28s %10.2f %10.2f %10.2f %10.2f %s%s", r.name.c_str(), r.smiles.c_str(),
                 r.experiment, r.computed, cv.predicted[i], cv.predicted[i] - r.experiment, unit,
                 r.strained ? " strained" : "");
+    if (!own.empty()) std::printf(" (%zu rows of its own)", own.size());
+    std::printf("\n");
   }
 }
 
@@ -119,7 +165,8 @@ double appMae(const std::vector<MoleculeRecord>& records, bool strained, bool al
   return n ? sum / n : 0.0;
 }
 
-void geometrySummary(const std::vector<MoleculeRecord>& records, bool quiet) {
+void geometrySummary(const std::vector<MoleculeRecord>& records, bool quiet, bool detail = false) {
+  const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
   double lengths = 0.0, angles = 0.0;
   int nl = 0, na = 0;
   for (const MoleculeRecord& r : records) {
@@ -139,6 +186,20 @@ void geometrySummary(const std::vector<MoleculeRecord>& records, bool quiet) {
       std::printf("geometry %-12s %-24s bonds %7.4f A  angles %6.2f deg\n", r.name.c_str(),
                   r.smiles.c_str(), r.lengthReference.empty() ? 0.0 : ml / r.lengthReference.size(),
                   r.angles.empty() ? 0.0 : ma / r.angles.size());
+    if (detail)
+      for (size_t b = 0; b < r.lengthReference.size(); ++b) {
+        const int row = r.lengthRows[b];
+        if (row < 0 || row >= static_cast<int>(rows.size())) continue;
+        std::printf("    bond %-5s %-5s %d table %.4f reference %.4f computed %.4f\n",
+                    rows[row]->atom1.c_str(), rows[row]->atom2.c_str(), rows[row]->bondOrder,
+                    rows[row]->distance, r.lengthReference[b], r.lengthComputed[b]);
+      }
+    if (detail)
+      for (const AngleUse& a : r.angles)
+        std::printf("    angle %-5s %-5s %-5s table %.2f reference %.2f computed %.2f\n",
+                    a.row ? a.row->atom1.c_str() : "-", a.row ? a.row->centre.c_str() : "-",
+                    a.row ? a.row->atom3.c_str() : "-", a.row ? a.row->angle : 0.0f, a.reference,
+                    a.computed);
   }
   std::printf("GEOMETRY: %d bonds, mean abs length error %.4f A; %d angles, mean abs angle error "
               "%.2f deg\n", nl, nl ? lengths / nl : 0.0, na, na ? angles / na : 0.0);
@@ -162,13 +223,80 @@ void coverage(const std::vector<std::vector<MoleculeRecord>*>& sets) {
     std::printf("  %s (%d bonds)\n", entry.first.c_str(), entry.second);
 }
 
+// Heats of formation: the weights (ridge per layer, smoothing of the written energies) are
+// chosen on a grid by 10-fold cross-validation; the figure reported is that of a nested
+// cross-validation (weights chosen inside each training part), so it judges the choice of
+// weights too. With --fit the weights chosen on all data fit all data.
+void heatsOfFormation(std::vector<MoleculeRecord>& hof, const Options& options) {
+  if (options.fit)
+    std::printf("HOF aromatic rows moved into their single-double band: %d\n",
+                boundAromaticEnergies());
+  LayeredModel model(false, !options.noTypes);
+  const std::vector<float> written = tableEnergies();
+  std::vector<EnergyWeights> grid;
+  const std::vector<double> types = options.noTypes ? std::vector<double>{1.0} : options.grid[3];
+  for (double le : options.grid[0])
+    for (double ls : options.grid[1])
+      for (double lr : options.grid[2])
+        for (double lt : types)
+          for (double alpha : options.grid[4]) grid.push_back({le, ls, lr, lt, alpha});
+  crossValidateEnergies(hof, model, options.folds);   // registers the variables
+  FitSummary best;
+  size_t pick = 0;
+  for (size_t g = 0; g < grid.size(); ++g) {
+    useWeights(model, grid[g], written);
+    FitSummary cv = crossValidateEnergies(hof, model, options.folds);
+    if (g == 0 || cv.maeAll < best.maeAll) {
+      best = cv;
+      pick = g;
+    }
+  }
+  smoothEnergies(written, 0.0);
+  auto text = [](const EnergyWeights& w) {
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "%.3g/%.3g/%.3g/%.3g/%.3g", w[0], w[1], w[2], w[3], w[4]);
+    return std::string(buffer);
+  };
+  std::printf("HOF %d-fold CV with the weights chosen on it (%s): MAE %.2f kJ/mol over %d "
+              "molecules without 3/4-rings, %.2f over %d acyclic alkanes\n", options.folds,
+              text(grid[pick]).c_str(), best.maeAll, best.nAll, best.maeAlkanes, best.nAlkanes);
+  FitSummary reported = best;
+  if (!options.plainCv) {
+    std::vector<int> chosen;
+    reported = nestedCrossValidateEnergies(hof, model, options.folds, grid, chosen);
+    std::printf("HOF nested CV weights per fold:");
+    for (int g : chosen) std::printf(" %s", text(grid[g]).c_str());
+    std::printf("\n");
+  }
+  if (!options.quiet) printRecords(hof, reported, "kJ/mol");
+  int n = 0, na = 0, ns = 0;
+  const double app = appMae(hof, false, false, n), appAlkanes = appMae(hof, false, true, na),
+               appStrained = appMae(hof, true, false, ns);
+  std::printf("HOF loaded tables: MAE %.2f kJ/mol over %d molecules without 3/4-rings, %.2f over "
+              "%d acyclic alkanes, %.2f over %d strained\n", app, n, appAlkanes, na, appStrained, ns);
+  std::printf("HOF %d-fold %sCV: MAE %.2f kJ/mol over %d molecules without 3/4-rings, %.2f over %d "
+              "acyclic alkanes; strained rings %.2f over %d\n", options.folds,
+              options.plainCv ? "" : "nested ", reported.maeAll, reported.nAll,
+              reported.maeAlkanes, reported.nAlkanes, reported.maeStrained, reported.nStrained);
+  if (options.fit) {
+    useWeights(model, grid[pick], written);
+    std::vector<int> use;
+    for (size_t i = 0; i < hof.size(); ++i)
+      if (hof[i].ok && !hof[i].strained) use.push_back(static_cast<int>(i));
+    applyEnergies(model, fitEnergies(hof, model, use));
+  }
+}
+
 void replaceTables(const Options& options) {
   InputParameters* tables = InputParameters::instance();
+  // The table owns its rows: the embedded ones are freed before the replacements are read.
   if (!options.bondsIn.empty()) {
+    for (BondParameters* row : tables->bondParameters) delete row;
     tables->bondParameters.clear();
     tables->readInBondTable(options.bondsIn.c_str());
   }
   if (!options.anglesIn.empty()) {
+    for (AngleParameters* row : tables->angleParameters) delete row;
     tables->angleParameters.clear();
     tables->readInAngleTable(options.anglesIn.c_str());
   }
@@ -212,49 +340,12 @@ int main(int argc, char** argv) {
         geometry = evaluateGeometries(options.geometries, ids);
       }
     }
-    geometrySummary(geometry, options.quiet);
+    geometrySummary(geometry, options.quiet, options.detail);
   }
 
   if (!options.hof.empty()) {
     hof = readSet(options.hof, "dHf298_kJ_mol", false);
-    LayeredModel model(false);
-    FitSummary best;
-    double bestLambda[3] = {0.0, 0.0, 0.0};
-    const double elements[] = {0.01, 0.1};
-    const double supers[] = {0.03, 0.1, 0.3, 1.0};
-    const double specifics[] = {0.1, 0.3, 1.0, 3.0};
-    bool first = true;
-    crossValidateEnergies(hof, model, options.folds);   // registers the variables
-    for (double le : elements)
-      for (double ls : supers)
-        for (double lr : specifics) {
-          model.setLambdas(le, ls, lr);
-          FitSummary cv = crossValidateEnergies(hof, model, options.folds);
-          if (first || cv.maeAll < best.maeAll) {
-            best = cv;
-            bestLambda[0] = le;
-            bestLambda[1] = ls;
-            bestLambda[2] = lr;
-            first = false;
-          }
-        }
-    if (!options.quiet) printRecords(hof, best, "kJ/mol");
-    int n = 0, na = 0, ns = 0;
-    const double app = appMae(hof, false, false, n), appAlkanes = appMae(hof, false, true, na),
-                 appStrained = appMae(hof, true, false, ns);
-    std::printf("HOF loaded tables: MAE %.2f kJ/mol over %d molecules without 3/4-rings, %.2f over "
-                "%d acyclic alkanes, %.2f over %d strained\n", app, n, appAlkanes, na, appStrained, ns);
-    std::printf("HOF %d-fold CV (ridge %.3g/%.3g/%.3g): MAE %.2f kJ/mol over %d molecules without "
-                "3/4-rings, %.2f over %d acyclic alkanes; strained rings %.2f over %d\n",
-                options.folds, bestLambda[0], bestLambda[1], bestLambda[2], best.maeAll, best.nAll,
-                best.maeAlkanes, best.nAlkanes, best.maeStrained, best.nStrained);
-    if (options.fit) {
-      model.setLambdas(bestLambda[0], bestLambda[1], bestLambda[2]);
-      std::vector<int> use;
-      for (size_t i = 0; i < hof.size(); ++i)
-        if (hof[i].ok && !hof[i].strained) use.push_back(static_cast<int>(i));
-      applyEnergies(model, fitEnergies(hof, model, use));
-    }
+    heatsOfFormation(hof, options);
   }
 
   if (!options.dipole.empty()) {
@@ -306,11 +397,13 @@ int main(int argc, char** argv) {
 
   const std::string note =
       "numbers fitted by tools/calibrate against experiment: bond energies by layered ridge\n"
-      "least squares (element pair, super-type pair, row) to gas-phase heats of formation at\n"
-      "298 K (ATcT, G2/97, API-TDB, Yaws) with the Emag corrections as the system computes them;\n"
-      "bond moments by the same layers to gas-phase dipoles (NIST CCCBDB, Poling, Mueller) on the\n"
-      "set-up chain's geometries; distances moved to the MP2(full)/6-31G* G2/97 structures after\n"
-      "the set-up chain. Rows without data keep their written values plus their layers' shifts.";
+      "least squares (element pair, super-type pair, row, atom type) to gas-phase heats of\n"
+      "formation at 298 K (ATcT, G2/97, API-TDB, Yaws) with the Emag corrections as the system\n"
+      "computes them, starting from the written energies smoothed toward their super-type pair's\n"
+      "mean, weights chosen by cross-validation; bond moments by the same layers to gas-phase\n"
+      "dipoles (NIST CCCBDB, Poling, Mueller) on the set-up chain's geometries; distances moved to\n"
+      "the MP2(full)/6-31G* G2/97 structures after the set-up chain. Rows without data keep their\n"
+      "written values plus their layers' shifts.";
   if (!options.bondsOut.empty()) {
     const std::string in = options.bondsIn.empty() ? options.bondsOut : options.bondsIn;
     if (!writeBondTable(in, options.bondsOut, note)) {

@@ -51,6 +51,8 @@ const std::vector<LengthReference> kLengths = {
     {"CC#N", "C", "N", 3, 1.157},      {"CCl", "C", "Cl", 1, 1.785},
     {"O", "O", "H", 1, 0.958},         {"N", "N", "H", 1, 1.012},
     {"CN", "C", "N", 1, 1.471},        {"CS", "C", "S", 1, 1.819},
+    // Three-membered rings: their angles must not stretch the ring bonds.
+    {"C1CC1", "C", "C", 1, 1.510},     {"C1CO1", "C", "O", 1, 1.431},
 };
 
 TEST(GeometryAccuracy, BondLengthsAfterTheSetUpChainMatchExperiment) {
