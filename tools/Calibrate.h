@@ -61,6 +61,9 @@ void evaluateSmiles(MoleculeRecord& record, bool dipole);
 // runs the MDL reader's perception and set-up chain on them.
 std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
                                                const std::map<std::string, std::string>& ids);
+// The index of the table row a lookup copied (the first row with the copy's types and order), -1
+// when none.
+int rowIndexOf(const BondParameters& copy);
 // The bond uses of a finished molecule (bonds to "DUM" left out).
 void collectBonds(Molecule* molecule, MoleculeRecord& record);
 
@@ -106,8 +109,10 @@ struct FitSummary {
 };
 
 // Weights of the energy fit: the ridge weights of the element, super-type, row and atom-type
-// layers, and the smoothing fraction of smoothEnergies.
-typedef std::array<double, 5> EnergyWeights;
+// layers, the smoothing fraction of smoothEnergies for rows that the fitted molecules use, and
+// the fraction for rows that none of them uses (their value is a prior only: a held-out molecule
+// with a row of its own is predicted from it).
+typedef std::array<double, 6> EnergyWeights;
 
 // An aromatic row's energy lies between those of the single and the double row of the same two
 // types; a written value outside that band is set to its middle. Returns the rows moved.
@@ -118,9 +123,13 @@ std::vector<float> tableEnergies();
 // energy of the exact rows of its super-type pair (element pair when a type has no super type).
 // The written values are authored, not fitted, so this prior uses no reference data.
 void smoothEnergies(const std::vector<float>& written, double alpha);
-// Sets the model's ridge weights and the table's smoothed energies.
+// The same with a fraction per row.
+void smoothEnergies(const std::vector<float>& written, const std::vector<double>& alpha);
+// Sets the model's ridge weights and the table's smoothed energies; fitEnergies then smooths the
+// rows that its molecules leave unused by the second fraction, until clearPrior.
 void useWeights(LayeredModel& model, const EnergyWeights& weights,
                 const std::vector<float>& written);
+void clearPrior();
 
 // Heats of formation: layered ridge fit of energy corrections, 10-fold cross-validated.
 FitSummary crossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,

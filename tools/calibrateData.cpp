@@ -77,6 +77,8 @@ bool closesSmallRing(const Atom* a, const Atom* centre, const Atom* b) {
   return false;
 }
 
+}  // namespace
+
 // The row the lookup copied: the first table row with the copy's types and order.
 int rowIndexOf(const BondParameters& copy) {
   const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
@@ -86,6 +88,8 @@ int rowIndexOf(const BondParameters& copy) {
       return static_cast<int>(i);
   return -1;
 }
+
+namespace {
 
 // The names the lookup compared at the level where it found the row.
 std::vector<std::string> levelNames(const std::string& type) {

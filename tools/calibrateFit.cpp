@@ -111,13 +111,21 @@ const std::vector<LayerTerm>& LayeredModel::termsOf(int row) {
     terms.push_back({variable(key, 1), moments ? factor : 1.0});
   }
   terms.push_back({variable("R " + std::to_string(row), 2), 1.0});
-  // Atom-type layer (energies only): one shift per specific type, added to every row that names
-  // it, so a row seen in one molecule still learns from the other rows of its two types.
-  if (!moments && typeLayer)
-    for (const std::string* type : {&r.atom1, &r.atom2})
-      if (type->find('*') == std::string::npos && *type != e1 && *type != e2 && *type != s1 &&
-          *type != s2)
-        terms.push_back({variable("T " + *type, 3), 1.0});
+  // Atom-type layer (energies only): one shift per specific type, bond order and partner element,
+  // added to every row that names the type with such a partner, so a row seen in one molecule
+  // still learns from the rows of its types in like bonds (a type's C-H bonds leave its bonds to
+  // nitrogen alone).
+  if (!moments && typeLayer) {
+    const std::string* types[2] = {&r.atom1, &r.atom2};
+    const std::string* partners[2] = {&e2, &e1};
+    for (int k = 0; k < 2; ++k) {
+      const std::string& type = *types[k];
+      if (type.find('*') == std::string::npos && type != e1 && type != e2 && type != s1 &&
+          type != s2)
+        terms.push_back({variable("T " + type + " " + *partners[k] + " " +
+                                      std::to_string(r.bondOrder), 3), 1.0});
+    }
+  }
   return terms;
 }
 
@@ -238,8 +246,12 @@ std::vector<float> tableEnergies() {
 }
 
 void smoothEnergies(const std::vector<float>& written, double alpha) {
+  smoothEnergies(written, std::vector<double>(written.size(), alpha));
+}
+
+void smoothEnergies(const std::vector<float>& written, const std::vector<double>& alpha) {
   std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
-  if (written.size() != rows.size()) return;
+  if (written.size() != rows.size() || alpha.size() != rows.size()) return;
   std::map<std::string, std::pair<double, int> > groups;
   std::vector<std::string> keys(rows.size());
   for (size_t r = 0; r < rows.size(); ++r) {
@@ -256,23 +268,57 @@ void smoothEnergies(const std::vector<float>& written, double alpha) {
     groups[keys[r]].first += written[r];
     ++groups[keys[r]].second;
   }
-  if (alpha == 0.0) return;
   for (size_t r = 0; r < rows.size(); ++r) {
-    if (keys[r].empty()) continue;
+    if (keys[r].empty() || alpha[r] == 0.0) continue;
     const std::pair<double, int>& group = groups[keys[r]];
     const double mean = group.first / group.second;
-    rows[r]->bondEnergy = static_cast<float>(written[r] + alpha * (mean - written[r]));
+    rows[r]->bondEnergy = static_cast<float>(written[r] + alpha[r] * (mean - written[r]));
   }
 }
+
+namespace {
+
+// The prior that fitEnergies sets up: the written energies and the two smoothing fractions.
+struct Prior {
+  std::vector<float> written;
+  double seen = 0.0, unseen = 0.0;
+  bool active = false;
+};
+
+Prior& prior() {
+  static Prior value;
+  return value;
+}
+
+// Smooths the table for a fit of the records `use`: rows that they use by the first fraction,
+// the others by the second.
+void applyPrior(const std::vector<MoleculeRecord>& records, const std::vector<int>& use) {
+  const Prior& p = prior();
+  if (!p.active) return;
+  std::vector<double> alpha(p.written.size(), p.unseen);
+  for (int i : use)
+    for (const BondUse& bond : records[i].bonds)
+      if (bond.row >= 0 && bond.row < static_cast<int>(alpha.size())) alpha[bond.row] = p.seen;
+  smoothEnergies(p.written, alpha);
+}
+
+}  // namespace
 
 void useWeights(LayeredModel& model, const EnergyWeights& weights,
                 const std::vector<float>& written) {
   model.setLambdas(weights[0], weights[1], weights[2], weights[3]);
   smoothEnergies(written, weights[4]);
+  prior().written = written;
+  prior().seen = weights[4];
+  prior().unseen = weights[5];
+  prior().active = true;
 }
+
+void clearPrior() { prior().active = false; }
 
 std::vector<double> fitEnergies(std::vector<MoleculeRecord>& records, LayeredModel& model,
                                 const std::vector<int>& use) {
+  applyPrior(records, use);
   for (int i : use) energyRow(records[i], model);   // registers every variable first
   std::vector<std::vector<double> > a;
   std::vector<double> b;
@@ -369,6 +415,7 @@ FitSummary nestedCrossValidateEnergies(std::vector<MoleculeRecord>& records, Lay
     }
   }
   model.lambda = saved;
+  clearPrior();
   smoothEnergies(written, 0.0);
   summarise(records, summary);
   return summary;

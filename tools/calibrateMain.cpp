@@ -5,8 +5,8 @@
 //   calibrate [--hof hof298-train.csv] [--dipole dipole-train.csv]
 //             [--g2 g2-hof298-exp.csv --geometries g2-mp2-geometries.sdf]
 //             [--fit] [--bonds-in FILE] [--bonds-out FILE] [--angles-in FILE] [--angles-out FILE]
-//             [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv]
-//             [--ridge-grid E,E.../S,S.../R,R.../T,T.../A,A...]
+//             [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv] [--kinds FILE]
+//             [--ridge-grid E,E.../S,S.../R,R.../T,T.../A,A.../U,U...]
 //
 // Without --fit the loaded tables are only checked: the application's own values against
 // experiment. With --fit the starting tables (the embedded ones, or --bonds-in/--angles-in) are
@@ -16,7 +16,9 @@
 // --no-types leaves out the atom-type layer of the energy fit; --plain-cv skips the nested
 // cross-validation (faster, but its figure is optimistic: the weights were chosen on it).
 // --ridge-grid sets the ridge weights tried per layer (element, super type, row, atom type) and
-// the smoothing fractions of the written energies.
+// the smoothing fractions of the written energies, for rows with data and for rows without.
+// --kinds names a file of further bonds in use, "TYPE1 TYPE2 ORDER" a line (the shipped library's
+// and the typing regression's): the report of exact rows that no molecule uses counts them too.
 
 #include "tools/Calibrate.h"
 
@@ -29,41 +31,45 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <set>
+#include <sstream>
 
 using namespace calib;
 
 namespace {
 
 struct Options {
-  std::string show, hof, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut;
+  std::string show, hof, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut, kinds;
   bool fit = false, quiet = false, detail = false, noTypes = false, plainCv = false;
   int folds = 10;
   // Weights tried: ridge weights of the element, super-type, row and atom-type layers, and the
   // fraction by which the written energies are smoothed toward their super-type pair's mean.
-  std::vector<double> grid[5] = {{0.01, 0.03}, {0.03, 0.3}, {0.1, 0.3, 1.0}, {0.3, 1.0},
-                                 {0.0, 0.25, 0.5}};
+  std::vector<double> grid[6] = {{0.01, 0.03}, {0.03, 0.3}, {0.1, 0.3, 1.0}, {0.3, 1.0},
+                                 {0.0, 0.25, 0.5}, {0.0, 0.25}};
 };
 
-// "E1,E2/S1/R1,R2/T1/A1,A2": one comma list per layer, then the smoothing fractions.
-bool readGrid(const std::string& text, std::vector<double> (&grid)[5]) {
-  std::vector<double> layers[5];
+// "E1,E2/S1/R1,R2/T1/A1,A2/U1,U2": one comma list per layer, then the smoothing fractions of
+// rows with data and of rows without (the last list may be left out: then it is the one before).
+bool readGrid(const std::string& text, std::vector<double> (&grid)[6]) {
+  std::vector<double> layers[6];
   size_t layer = 0, start = 0;
   while (start <= text.size()) {
     size_t end = text.find_first_of(",/", start);
     if (end == std::string::npos) end = text.size();
     double value = 0.0;
-    if (layer >= 5 || !parseNumber(text.substr(start, end - start), value) || value < 0.0 ||
-        (layer < 4 && value == 0.0) || (layer == 4 && value > 1.0))
+    if (layer >= 6 || !parseNumber(text.substr(start, end - start), value) || value < 0.0 ||
+        (layer < 4 && value == 0.0) || (layer >= 4 && value > 1.0))
       return false;
     layers[layer].push_back(value);
     if (end < text.size() && text[end] == '/') ++layer;
     start = end + 1;
   }
-  if (layer != 4) return false;
-  for (int i = 0; i < 5; ++i) grid[i] = layers[i];
+  if (layer < 4) return false;
+  if (layer == 4) layers[5] = layers[4];
+  for (int i = 0; i < 6; ++i) grid[i] = layers[i];
   return true;
 }
 
@@ -84,6 +90,7 @@ bool readOptions(int argc, char** argv, Options& options) {
     else if (arg == "--hof") ok = value(options.hof);
     else if (arg == "--show") ok = value(options.show);
     else if (arg == "--dipole") ok = value(options.dipole);
+    else if (arg == "--kinds") ok = value(options.kinds);
     else if (arg == "--g2") ok = value(options.g2);
     else if (arg == "--geometries") ok = value(options.geometries);
     else if (arg == "--bonds-in") ok = value(options.bondsIn);
@@ -223,6 +230,46 @@ void coverage(const std::vector<std::vector<MoleculeRecord>*>& sets) {
     std::printf("  %s (%d bonds)\n", entry.first.c_str(), entry.second);
 }
 
+// Exact rows that no reference molecule and no bond of the --kinds file uses (rows of order 0 and
+// the reference methyl C-H row left out): these may be given to bond kinds without an exact row.
+void unusedRows(const std::vector<std::vector<MoleculeRecord>*>& sets, const std::string& kinds) {
+  InputParameters* tables = InputParameters::instance();
+  const std::vector<BondParameters*>& rows = tables->bondParameters;
+  std::vector<int> users(rows.size(), 0);
+  for (const auto* set : sets)
+    for (const MoleculeRecord& r : *set)
+      for (const BondUse& b : r.bonds)
+        if (b.row >= 0 && b.row < static_cast<int>(rows.size())) ++users[b.row];
+  if (!kinds.empty()) {
+    std::ifstream in(kinds);
+    if (!in) std::cerr << "Error: calibrate: cannot read \"" << kinds << "\"\n";
+    std::string line;
+    while (std::getline(in, line)) {
+      std::istringstream fields(line);
+      std::string type1, type2, orderText;
+      double order = 0.0;
+      if (!(fields >> type1 >> type2 >> orderText) || !parseNumber(orderText, order)) continue;
+      BondParameters found;
+      if (tables->findBondParameters(type1, type2, static_cast<int>(order), found) == 0) continue;
+      const int row = rowIndexOf(found);
+      if (row >= 0) ++users[row];
+    }
+  }
+  // Pattern rows ("C*") stand for whole families and stay.
+  auto unusable = [](const BondParameters& row, int r) {
+    return !row.approximated && !isFixedRow(r) && row.atom1.find('*') == std::string::npos &&
+           row.atom2.find('*') == std::string::npos;
+  };
+  int count = 0;
+  for (size_t r = 0; r < rows.size(); ++r)
+    if (users[r] == 0 && unusable(*rows[r], static_cast<int>(r))) ++count;
+  std::printf("UNUSED: %d exact rows used by no molecule\n", count);
+  for (size_t r = 0; r < rows.size(); ++r)
+    if (users[r] == 0 && unusable(*rows[r], static_cast<int>(r)))
+      std::printf("  row %zu: %s %s %d\n", r, rows[r]->atom1.c_str(), rows[r]->atom2.c_str(),
+                  rows[r]->bondOrder);
+}
+
 // Heats of formation: the weights (ridge per layer, smoothing of the written energies) are
 // chosen on a grid by 10-fold cross-validation; the figure reported is that of a nested
 // cross-validation (weights chosen inside each training part), so it judges the choice of
@@ -239,7 +286,9 @@ void heatsOfFormation(std::vector<MoleculeRecord>& hof, const Options& options) 
     for (double ls : options.grid[1])
       for (double lr : options.grid[2])
         for (double lt : types)
-          for (double alpha : options.grid[4]) grid.push_back({le, ls, lr, lt, alpha});
+          for (double alpha : options.grid[4])
+            for (double unseen : options.grid[5])
+              grid.push_back({le, ls, lr, lt, alpha, unseen});
   crossValidateEnergies(hof, model, options.folds);   // registers the variables
   FitSummary best;
   size_t pick = 0;
@@ -251,10 +300,12 @@ void heatsOfFormation(std::vector<MoleculeRecord>& hof, const Options& options) 
       pick = g;
     }
   }
+  clearPrior();
   smoothEnergies(written, 0.0);
   auto text = [](const EnergyWeights& w) {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%.3g/%.3g/%.3g/%.3g/%.3g", w[0], w[1], w[2], w[3], w[4]);
+    char buffer[112];
+    std::snprintf(buffer, sizeof buffer, "%.3g/%.3g/%.3g/%.3g/%.3g/%.3g", w[0], w[1], w[2], w[3],
+                  w[4], w[5]);
     return std::string(buffer);
   };
   std::printf("HOF %d-fold CV with the weights chosen on it (%s): MAE %.2f kJ/mol over %d "
@@ -394,6 +445,7 @@ int main(int argc, char** argv) {
   }
 
   coverage({&geometry, &hof, &dipole});
+  unusedRows({&geometry, &hof, &dipole}, options.kinds);
 
   const std::string note =
       "numbers fitted by tools/calibrate against experiment: bond energies by layered ridge\n"
@@ -403,7 +455,8 @@ int main(int argc, char** argv) {
       "mean, weights chosen by cross-validation; bond moments by the same layers to gas-phase\n"
       "dipoles (NIST CCCBDB, Poling, Mueller) on the set-up chain's geometries; distances moved to\n"
       "the MP2(full)/6-31G* G2/97 structures after the set-up chain. Rows without data keep their\n"
-      "written values plus their layers' shifts.";
+      "written values, smoothed toward their super-type pair's mean by their own cross-validated\n"
+      "fraction, plus their layers' shifts.";
   if (!options.bondsOut.empty()) {
     const std::string in = options.bondsIn.empty() ? options.bondsOut : options.bondsIn;
     if (!writeBondTable(in, options.bondsOut, note)) {

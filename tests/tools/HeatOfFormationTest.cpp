@@ -6,6 +6,8 @@
 
 #include "ChemistryTestSupport.h"
 
+#include "parameters/InputParameters.h"
+
 #include <cmath>
 #include <sstream>
 #include <vector>
@@ -93,6 +95,40 @@ TEST(HeatOfFormation, MethyleneIncrementOfTheAlkanesHolds) {
   std::unique_ptr<Molecule> heptane = kvtest::finishedMolecule("CCCCCCC");
   ASSERT_TRUE(hexane && heptane);
   EXPECT_NEAR(-20.6, (heptane->heatOfFormation - hexane->heatOfFormation) * kKjPerEv, 2.0);
+}
+
+// Aromatic five-membered rings: their carbon-heteroatom rows start from the single bond of the
+// same types, so each ring lands near experiment (NIST gas phase).
+TEST(HeatOfFormation, FiveMemberedHeteroaromaticsWithinTwentyKilojoules) {
+  const std::vector<Reference> rings = {{"pyrrole", "c1cc[nH]c1", 108.2},
+                                        {"furan", "c1ccoc1", -34.8},
+                                        {"thiophene", "c1ccsc1", 115.0},
+                                        {"indole", "c1ccc2[nH]ccc2c1", 156.6}};
+  std::string table;
+  EXPECT_LE(meanAbsoluteError(rings, table), 20.0) << table;
+}
+
+// Bonds that reference molecules have (cumulated carbons of ketene and allene, cyano carbons,
+// carbonyl carbons typed C, crown-ether and ether oxygens) find a row of their own types rather
+// than a super-type or element row.
+TEST(HeatOfFormation, ReferenceBondKindsHaveExactRows) {
+  struct Kind {
+    const char* type1;
+    const char* type2;
+    int order;
+  };
+  const Kind kinds[] = {{"CEH2", "CO2", 2}, {"CEH1", "CO2", 2}, {"CE", "CO2", 2},
+                        {"CO2", "S", 2},    {"C", "OK", 2},     {"CCN", "N", 3},
+                        {"CCN", "CCN", 1},  {"CCN", "CL", 1},   {"BR", "CCN", 1},
+                        {"CMH2", "OFER", 1}, {"CMH2", "OCRA", 1}, {"N", "OEM", 1}};
+  InputParameters* tables = InputParameters::instance();
+  for (const Kind& kind : kinds) {
+    BondParameters row;
+    EXPECT_EQ(1, tables->findBondParameters(kind.type1, kind.type2, kind.order, row))
+        << kind.type1 << "-" << kind.type2 << " order " << kind.order;
+    EXPECT_FALSE(row.approximated) << kind.type1 << "-" << kind.type2;
+    EXPECT_GT(row.bondEnergy, 0.0f) << kind.type1 << "-" << kind.type2;
+  }
 }
 
 }  // namespace
