@@ -179,6 +179,12 @@ TEST(TypingRegression, AlcoholsEthersAndCarbonyls) {
       {"acetic anhydride", "C C O O C O C", "0-1 1=2 1-3 3-4 4=5 4-6",
        "CH3 CANH OANH OACD CANH OANH CH3", "anhydride"},
       {"acetyl chloride", "C C O Cl", "0-1 1=2 1-3", "CH3 COCL OCL CL", "acid chloride"},
+      {"phosgene", "C O Cl Cl", "0=1 0-2 0-3", "COCL OCL CL CL",
+       "carbonyl dichloride is an acid chloride, not a saturated carbon"},
+      {"formyl chloride", "C O Cl", "0=1 0-2", "COCL OCL CL",
+       "acid chloride whose other neighbour is hydrogen"},
+      {"methyl chloroformate", "C O O C Cl", "0=1 0-2 2-3 0-4", "CEST OEST OTER CMH3 CL",
+       "an alkoxy oxygen makes an ester before the chlorine makes an acid chloride"},
       {"carbon dioxide", "C O O", "0=1 0=2", "CO2 OK OK", "carbon dioxide"},
   });
 }
