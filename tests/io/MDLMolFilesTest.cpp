@@ -21,7 +21,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
-#include "support/QtApplication.h"
+#include "support/FileFixture.h"
 
 namespace fs = std::filesystem;
 
@@ -29,34 +29,15 @@ namespace {
 
 const std::string kData = KV_TEST_DATA_DIR;
 
-class MDLFiles : public ::testing::Test {
+class MDLFiles : public kvtest::FileFixture {
  protected:
-  void SetUp() override {
-    kvtest::ensureApplication();
-    IOEngine::instance();
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
-    folder = fs::temp_directory_path() /
-             ("mdl_files_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
-  }
-  void TearDown() override {
-    for (Molecule* m : molecules) delete m;
-    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
+  MDLFiles() : kvtest::FileFixture("mdl_files_") {}
   void copyData(const std::string& file, const fs::path& to) {
     fs::create_directories(to.parent_path());
     fs::copy_file(kData + "/" + file, to, fs::copy_options::overwrite_existing);
   }
 
   MDLMolParser parser;
-  std::vector<Molecule*> molecules;   // freed in TearDown
-  fs::path folder;
-  int savedPrintLevel = 1;
 };
 
 double distance(const Atom* a, const Atom* b) {

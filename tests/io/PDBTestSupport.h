@@ -23,31 +23,15 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
-#include "support/QtApplication.h"
+#include "support/FileFixture.h"
 
 namespace pdbtest {
 
 namespace fs = std::filesystem;
 
-class PDBFixture : public ::testing::Test {
+class PDBFixture : public kvtest::FileFixture {
  protected:
-  void SetUp() override {
-    kvtest::ensureApplication();
-    IOEngine::instance();
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
-    folder = fs::temp_directory_path() /
-             ("pdb_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
-  }
-  void TearDown() override {
-    for (Molecule* m : molecules) delete m;
-    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
+  PDBFixture() : kvtest::FileFixture("pdb_") {}
 
   // Reads PDB text through the stream reader; the molecules are freed in TearDown.
   std::vector<Molecule*> read(const std::string& text) {
@@ -65,9 +49,6 @@ class PDBFixture : public ::testing::Test {
   }
 
   PDBParser parser;
-  std::vector<Molecule*> molecules;
-  fs::path folder;
-  int savedPrintLevel = 0;
 };
 
 inline Atom* findAtom(const Molecule* m, const std::string& name, int residueNumber,
