@@ -37,7 +37,30 @@ inline Vec3 cross(const Vec3& a, const Vec3& b) {
   return {w[0], w[1], w[2]};
 }
 
+// Lennard-Jones energy of a pair at squared distance r2, and the factor f with force = f / r2
+// times the separation; epsilon is 0 when the two table values have opposite signs.
+inline double lennardJones(double epsilonI, double epsilonJ, double rMin, double r2, double* f) {
+  const double product = epsilonI * epsilonJ;
+  const double epsilon = product > 0.0 ? std::sqrt(product) : 0.0;
+  const double q = rMin * rMin / r2;
+  const double s6 = q * q * q;
+  if (f != nullptr) *f = 12.0 * epsilon * (s6 * s6 - s6);
+  return epsilon * (s6 * s6 - 2.0 * s6);
+}
+
 }  // namespace
+
+// Calls visit(i, j, oneFour) for every pair of the non-bonded list; 1-4 pairs only when
+// with14 is set.
+template <class Visit>
+void MolecularSystem::forEachPair(bool with14, Visit visit) const {
+  for (int i = 0; i < atomCount; ++i)
+    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
+      const bool oneFour = pairList[p] < 0;
+      if (oneFour && !with14) continue;
+      visit(i, std::abs(pairList[p]), oneFour);
+    }
+}
 
 #define KV_ADD_FORCE(atom, s, v)  \
   do {                            \
@@ -61,60 +84,45 @@ double MolecularSystem::EnergyForce() {
 
 double MolecularSystem::EFelec() {
   double energy = 0.0;
-  for (int i = 0; i < atomCount; ++i) {
-    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
-      const bool oneFour = pairList[p] < 0;
-      const int j = std::abs(pairList[p]);
-      if (oneFour && !electrostatics14Enabled) continue;
-      if (atomFixed[i] && atomFixed[j]) continue;
-      Vec3 d = difference(coordinates[i], coordinates[j]);
-      double r2 = dot(d, d);
-      double e = coulombEnergy(charges[i] * charges[j], r2);
-      if (r2 < kDegenerate2) {
-        d = {kCoincidentStep, kCoincidentStep, kCoincidentStep};
-        r2 = 0.1;
-      }
-      if (oneFour) e *= scale14;
-      energy += e;
-      const double s = e / r2;
-      KV_ADD_FORCE(i, s, d);
-      KV_ADD_FORCE(j, -s, d);
+  forEachPair(electrostatics14Enabled, [&](int i, int j, bool oneFour) {
+    if (atomFixed[i] && atomFixed[j]) return;
+    Vec3 d = difference(coordinates[i], coordinates[j]);
+    double r2 = dot(d, d);
+    double e = coulombEnergy(charges[i] * charges[j], r2);
+    if (r2 < kDegenerate2) {
+      d = {kCoincidentStep, kCoincidentStep, kCoincidentStep};
+      r2 = 0.1;
     }
-  }
+    if (oneFour) e *= scale14;
+    energy += e;
+    const double s = e / r2;
+    KV_ADD_FORCE(i, s, d);
+    KV_ADD_FORCE(j, -s, d);
+  });
   return energy;
 }
 
 double MolecularSystem::EFVDW() {
   double energy = 0.0;
-  for (int i = 0; i < atomCount; ++i) {
-    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
-      const bool oneFour = pairList[p] < 0;
-      const int j = std::abs(pairList[p]);
-      if (oneFour && !vanDerWaals14Enabled) continue;
-      if (atomFixed[i] && atomFixed[j]) continue;
-      Vec3 d = difference(coordinates[i], coordinates[j]);
-      double r2 = dot(d, d);
-      if (r2 < kDegenerate2) {
-        r2 = 1.0;
-        d = {kUnit3, kUnit3, kUnit3};
-      }
-      const double rMin = vdwRadius[i] + vdwRadius[j];
-      const double product = vdwEpsilon[i] * vdwEpsilon[j];
-      const double epsilon = product > 0.0 ? std::sqrt(product) : 0.0;
-      const double q = rMin * rMin / r2;
-      const double s6 = q * q * q;
-      double e = epsilon * (s6 * s6 - 2.0 * s6);
-      double f = 12.0 * epsilon * (s6 * s6 - s6);
-      if (oneFour) {
-        e *= scale14;
-        f *= scale14;
-      }
-      energy += e;
-      const double s = f / r2;
-      KV_ADD_FORCE(i, s, d);
-      KV_ADD_FORCE(j, -s, d);
+  forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool oneFour) {
+    if (atomFixed[i] && atomFixed[j]) return;
+    Vec3 d = difference(coordinates[i], coordinates[j]);
+    double r2 = dot(d, d);
+    if (r2 < kDegenerate2) {
+      r2 = 1.0;
+      d = {kUnit3, kUnit3, kUnit3};
     }
-  }
+    double f = 0.0;
+    double e = lennardJones(vdwEpsilon[i], vdwEpsilon[j], vdwRadius[i] + vdwRadius[j], r2, &f);
+    if (oneFour) {
+      e *= scale14;
+      f *= scale14;
+    }
+    energy += e;
+    const double s = f / r2;
+    KV_ADD_FORCE(i, s, d);
+    KV_ADD_FORCE(j, -s, d);
+  });
   return energy;
 }
 
@@ -273,38 +281,24 @@ double MolecularSystem::EFImproperDihedral() {
 
 double MolecularSystem::Eelec() const {
   double energy = 0.0;
-  for (int i = 0; i < atomCount; ++i)
-    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
-      const bool oneFour = pairList[p] < 0;
-      const int j = std::abs(pairList[p]);
-      if (oneFour && !electrostatics14Enabled) continue;
-      const Vec3 d = difference(coordinates[i], coordinates[j]);
-      double e = coulombEnergy(charges[i] * charges[j], dot(d, d));
-      if (oneFour) e *= scale14;
-      energy += e;
-    }
+  forEachPair(electrostatics14Enabled, [&](int i, int j, bool oneFour) {
+    const Vec3 d = difference(coordinates[i], coordinates[j]);
+    const double e = coulombEnergy(charges[i] * charges[j], dot(d, d));
+    energy += oneFour ? e * scale14 : e;
+  });
   return energy;
 }
 
 double MolecularSystem::EVDW() const {
   double energy = 0.0;
-  for (int i = 0; i < atomCount; ++i)
-    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
-      const bool oneFour = pairList[p] < 0;
-      const int j = std::abs(pairList[p]);
-      if (oneFour && !vanDerWaals14Enabled) continue;
-      const Vec3 d = difference(coordinates[i], coordinates[j]);
-      double r2 = dot(d, d);
-      if (r2 < kDegenerate2) r2 = 1.0;   // as EFVDW: coincident atoms stay finite
-      const double rMin = vdwRadius[i] + vdwRadius[j];
-      const double product = vdwEpsilon[i] * vdwEpsilon[j];
-      const double epsilon = product > 0.0 ? std::sqrt(product) : 0.0;
-      const double q = rMin * rMin / r2;
-      const double s6 = q * q * q;
-      double e = epsilon * (s6 * s6 - 2.0 * s6);
-      if (oneFour) e *= scale14;
-      energy += e;
-    }
+  forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool oneFour) {
+    const Vec3 d = difference(coordinates[i], coordinates[j]);
+    double r2 = dot(d, d);
+    if (r2 < kDegenerate2) r2 = 1.0;   // as EFVDW: coincident atoms stay finite
+    const double e =
+        lennardJones(vdwEpsilon[i], vdwEpsilon[j], vdwRadius[i] + vdwRadius[j], r2, nullptr);
+    energy += oneFour ? e * scale14 : e;
+  });
   return energy;
 }
 
@@ -318,13 +312,10 @@ double MolecularSystem::NonBondedEnergy() {
 
 double MolecularSystem::EelecEX14() const {
   double energy = 0.0;
-  for (int i = 0; i < atomCount; ++i)
-    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
-      if (pairList[p] < 0) continue;
-      const int j = pairList[p];
-      const Vec3 d = difference(coordinates[i], coordinates[j]);
-      energy += coulombEnergy(charges[i] * charges[j], dot(d, d));
-    }
+  forEachPair(false, [&](int i, int j, bool) {
+    const Vec3 d = difference(coordinates[i], coordinates[j]);
+    energy += coulombEnergy(charges[i] * charges[j], dot(d, d));
+  });
   return energy;
 }
 

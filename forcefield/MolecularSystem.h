@@ -196,6 +196,8 @@ private:
   void assignAngleParameters();
   void assignDihedralParameters(const std::string& moleculeName);
   void setupConstraints();
+  template <class Visit>
+  void forEachPair(bool with14, Visit visit) const;   // defined in EnergyTerms.cpp
   int runStart(const std::vector<int>& ends, int atom) const {
     return atom == 0 ? 0 : ends[atom - 1] + 1;
   }
