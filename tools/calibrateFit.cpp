@@ -111,19 +111,22 @@ const std::vector<LayerTerm>& LayeredModel::termsOf(int row) {
     terms.push_back({variable(key, 1), moments ? factor : 1.0});
   }
   terms.push_back({variable("R " + std::to_string(row), 2), 1.0});
-  // Atom-type layer (energies only): one shift per specific type, bond order and partner element,
-  // added to every row that names the type with such a partner, so a row seen in one molecule
-  // still learns from the rows of its types in like bonds (a type's C-H bonds leave its bonds to
-  // nitrogen alone).
+  // Atom-type layer (energies only), two shifts per specific type: one per bond order and partner
+  // element, added to every row that names the type with such a partner, so a row seen in one
+  // molecule still learns from the rows of its types in like bonds; and one for the type alone,
+  // added to all its rows, for what its bonds share whatever the partner (a quaternary carbon's
+  // bonds to carbon tell its first bond to sulphur something).
   if (!moments && typeLayer) {
     const std::string* types[2] = {&r.atom1, &r.atom2};
     const std::string* partners[2] = {&e2, &e1};
     for (int k = 0; k < 2; ++k) {
       const std::string& type = *types[k];
-      if (type.find('*') == std::string::npos && type != e1 && type != e2 && type != s1 &&
-          type != s2)
-        terms.push_back({variable("T " + type + " " + *partners[k] + " " +
-                                      std::to_string(r.bondOrder), 3), 1.0});
+      if (type.find('*') != std::string::npos || type == e1 || type == e2 || type == s1 ||
+          type == s2)
+        continue;
+      terms.push_back({variable("T " + type + " " + *partners[k] + " " +
+                                    std::to_string(r.bondOrder), 3), 1.0});
+      terms.push_back({variable("V " + type, 3), 1.0});
     }
   }
   return terms;
