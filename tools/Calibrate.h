@@ -41,6 +41,7 @@ struct MoleculeRecord {
   bool ok = false;
   std::string reason;          // why it was left out
   bool strained = false;       // a three- or four-membered ring
+  bool extra = false;          // further reference data: fitted in every fold, never judged
   bool acyclicAlkane = false;
   double base = 0.0;           // eV: atomic sum + energy correction (before the bond energies)
   double computed = 0.0;       // what the application reports: kJ/mol or Debye

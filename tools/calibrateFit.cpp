@@ -193,10 +193,23 @@ std::vector<double> energyRow(const MoleculeRecord& record, LayeredModel& model)
   return row;
 }
 
+// Whether record i is fitted when fold `fold` is held out: every unstrained record outside the
+// fold, and the further reference molecules always.
+bool trainsIn(const MoleculeRecord& record, size_t i, int folds, int fold) {
+  return record.ok && !record.strained && (record.extra || static_cast<int>(i) % folds != fold);
+}
+
+// Whether record i is predicted by the fit without fold `fold`: the fold's own records, and the
+// strained rings (never fitted) by the first fold.
+bool judgedIn(const MoleculeRecord& record, size_t i, int folds, int fold) {
+  if (!record.ok || record.extra) return false;
+  return record.strained ? fold == 0 : static_cast<int>(i) % folds == fold;
+}
+
 void summarise(std::vector<MoleculeRecord>& records, FitSummary& summary) {
   double all = 0.0, alkanes = 0.0, strained = 0.0;
   for (size_t i = 0; i < records.size(); ++i) {
-    if (!records[i].ok) continue;
+    if (!records[i].ok || records[i].extra) continue;
     const double error = std::fabs(summary.predicted[i] - records[i].experiment);
     if (records[i].strained) {
       strained += error;
@@ -368,8 +381,9 @@ double subsetCvError(std::vector<MoleculeRecord>& records, LayeredModel& model,
   int n = 0;
   for (int fold = 0; fold < folds; ++fold) {
     std::vector<int> train, test;
-    for (size_t k = 0; k < subset.size(); ++k)
-      (static_cast<int>(k) % folds == fold ? test : train).push_back(subset[k]);
+    int position = 0;   // the further reference molecules are never held out
+    for (int i : subset)
+      (!records[i].extra && position++ % folds == fold ? test : train).push_back(i);
     if (test.empty() || train.empty()) continue;
     const std::vector<double> delta = fitEnergies(records, model, train);
     for (int i : test) {
@@ -396,8 +410,7 @@ FitSummary nestedCrossValidateEnergies(std::vector<MoleculeRecord>& records, Lay
   for (int fold = 0; fold < folds; ++fold) {
     std::vector<int> train;
     for (size_t i = 0; i < records.size(); ++i)
-      if (records[i].ok && !records[i].strained && static_cast<int>(i) % folds != fold)
-        train.push_back(static_cast<int>(i));
+      if (trainsIn(records[i], i, folds, fold)) train.push_back(static_cast<int>(i));
     // The ridge weights are chosen inside the training part only, so the held-out fold judges
     // the choice too.
     double best = 0.0;
@@ -412,8 +425,7 @@ FitSummary nestedCrossValidateEnergies(std::vector<MoleculeRecord>& records, Lay
     useWeights(model, grid[chosen[fold]], written);
     const std::vector<double> delta = fitEnergies(records, model, train);
     for (size_t i = 0; i < records.size(); ++i) {
-      if (!records[i].ok || (static_cast<int>(i) % folds != fold && !records[i].strained)) continue;
-      if (records[i].strained && fold != 0) continue;   // strained rings: predicted by fold 0
+      if (!judgedIn(records[i], i, folds, fold)) continue;
       summary.predicted[i] = predictedHeat(records[i], model, delta);
     }
   }
@@ -434,12 +446,10 @@ FitSummary crossValidateEnergies(std::vector<MoleculeRecord>& records, LayeredMo
   for (int fold = 0; fold < folds; ++fold) {
     std::vector<int> train;
     for (size_t i = 0; i < records.size(); ++i)
-      if (records[i].ok && !records[i].strained && static_cast<int>(i) % folds != fold)
-        train.push_back(static_cast<int>(i));
+      if (trainsIn(records[i], i, folds, fold)) train.push_back(static_cast<int>(i));
     const std::vector<double> delta = fitEnergies(records, model, train);
     for (size_t i = 0; i < records.size(); ++i) {
-      if (!records[i].ok || (static_cast<int>(i) % folds != fold && !records[i].strained)) continue;
-      if (records[i].strained && fold != 0) continue;   // strained rings: predicted by fold 0
+      if (!judgedIn(records[i], i, folds, fold)) continue;
       std::vector<double> row = energyRow(records[i], model);
       double shift = 0.0;
       for (size_t v = 0; v < delta.size() && v < row.size(); ++v) shift += row[v] * delta[v];

@@ -2,7 +2,7 @@
 // the bond table's energies, moments and distances (and the angle table's angles) to experiment,
 // and prints per-molecule errors with the cross-validated summary figures.
 //
-//   calibrate [--hof hof298-train.csv] [--dipole dipole-train.csv]
+//   calibrate [--hof hof298-train.csv] [--hof-extra g2-hof298-exp.csv] [--dipole dipole-train.csv]
 //             [--g2 g2-hof298-exp.csv --geometries g2-mp2-geometries.sdf]
 //             [--fit] [--bonds-in FILE] [--bonds-out FILE] [--angles-in FILE] [--angles-out FILE]
 //             [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv] [--kinds FILE]
@@ -17,6 +17,8 @@
 // cross-validation (faster, but its figure is optimistic: the weights were chosen on it).
 // --ridge-grid sets the ridge weights tried per layer (element, super type, row, atom type) and
 // the smoothing fractions of the written energies, for rows with data and for rows without.
+// --hof-extra names further heats of formation (rows with use_for_additivity other than 1 left
+// out) that every fold fits and none judges; a molecule already in --hof is dropped from them.
 // --kinds names a file of further bonds in use, "TYPE1 TYPE2 ORDER" a line (the shipped library's
 // and the typing regression's): the report of exact rows that no molecule uses counts them too.
 
@@ -28,6 +30,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +45,7 @@ using namespace calib;
 namespace {
 
 struct Options {
-  std::string show, hof, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut, kinds;
+  std::string show, hof, hofExtra, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut, kinds;
   bool fit = false, quiet = false, detail = false, noTypes = false, plainCv = false;
   int folds = 10;
   // Weights tried: ridge weights of the element, super-type, row and atom-type layers, and the
@@ -88,6 +91,7 @@ bool readOptions(int argc, char** argv, Options& options) {
     else if (arg == "--no-types") options.noTypes = true;
     else if (arg == "--plain-cv") options.plainCv = true;
     else if (arg == "--hof") ok = value(options.hof);
+    else if (arg == "--hof-extra") ok = value(options.hofExtra);
     else if (arg == "--show") ok = value(options.show);
     else if (arg == "--dipole") ok = value(options.dipole);
     else if (arg == "--kinds") ok = value(options.kinds);
@@ -124,6 +128,8 @@ std::vector<MoleculeRecord> readSet(const std::string& path, const char* column,
     auto name = row.find("name");
     auto value = row.find(column);
     if (smiles == row.end() || value == row.end()) continue;
+    auto use = row.find("use_for_additivity");
+    if (use != row.end() && use->second != "1") continue;
     record.smiles = smiles->second;
     record.name = name == row.end() ? record.smiles : name->second;
     if (!parseNumber(value->second, record.experiment)) {
@@ -136,6 +142,40 @@ std::vector<MoleculeRecord> readSet(const std::string& path, const char* column,
   return records;
 }
 
+// The bonds of a record as the model sees them: sorted (type, type, order) triples.
+std::vector<std::string> bondSignature(const MoleculeRecord& record) {
+  std::vector<std::string> keys;
+  for (const BondUse& b : record.bonds) {
+    std::string a = b.type1, c = b.type2;
+    if (c < a) std::swap(a, c);
+    keys.push_back(a + " " + c + " " + std::to_string(b.order));
+  }
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
+
+// Further reference molecules for the energy fit: fitted in every fold, never judged. One that
+// the model cannot tell from a judged molecule (the same bonds: the same molecule written another
+// way) is dropped, so that no held-out molecule is fitted under another name.
+void addExtraRecords(std::vector<MoleculeRecord>& hof, const std::string& path) {
+  std::set<std::vector<std::string> > known;
+  for (const MoleculeRecord& r : hof)
+    if (r.ok) known.insert(bondSignature(r));
+  int added = 0, twins = 0;
+  for (MoleculeRecord& r : readSet(path, "dHf298_kJ_mol", false)) {
+    if (!r.ok || r.strained) continue;
+    if (!known.insert(bondSignature(r)).second) {
+      ++twins;
+      continue;
+    }
+    r.extra = true;
+    hof.push_back(r);
+    ++added;
+  }
+  std::printf("HOF further reference molecules fitted in every fold: %d (%d left out as molecules "
+              "of the judged set)\n", added, twins);
+}
+
 void printRecords(const std::vector<MoleculeRecord>& records, const FitSummary& cv,
                   const char* unit) {
   // Rows that only one fitted molecule uses: cross-validation cannot learn them for that molecule.
@@ -146,6 +186,7 @@ void printRecords(const std::vector<MoleculeRecord>& records, const FitSummary& 
   std::printf("%-40s %-28s %10s %10s %10s %10s\n", "name", "smiles", "exp", "app", "cv", "cv-err");
   for (size_t i = 0; i < records.size(); ++i) {
     const MoleculeRecord& r = records[i];
+    if (r.extra) continue;
     if (!r.ok) {
       std::printf("%-40.40s %-28.28s left out: %s\n", r.name.c_str(), r.smiles.c_str(), r.reason.c_str());
       continue;
@@ -165,7 +206,7 @@ double appMae(const std::vector<MoleculeRecord>& records, bool strained, bool al
   double sum = 0.0;
   n = 0;
   for (const MoleculeRecord& r : records) {
-    if (!r.ok || r.strained != strained || (alkanesOnly && !r.acyclicAlkane)) continue;
+    if (!r.ok || r.extra || r.strained != strained || (alkanesOnly && !r.acyclicAlkane)) continue;
     sum += std::fabs(r.computed - r.experiment);
     ++n;
   }
@@ -396,6 +437,7 @@ int main(int argc, char** argv) {
 
   if (!options.hof.empty()) {
     hof = readSet(options.hof, "dHf298_kJ_mol", false);
+    if (!options.hofExtra.empty()) addExtraRecords(hof, options.hofExtra);
     heatsOfFormation(hof, options);
   }
 
