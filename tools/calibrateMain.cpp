@@ -45,7 +45,8 @@ using namespace calib;
 namespace {
 
 struct Options {
-  std::string show, hof, hofExtra, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut, kinds;
+  std::string show, hof, hofExtra, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut,
+      kinds;
   bool fit = false, quiet = false, detail = false, noTypes = false, plainCv = false;
   int folds = 10;
   // Weights tried: ridge weights of the element, super-type, row and atom-type layers, and the
