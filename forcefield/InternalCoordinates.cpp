@@ -68,13 +68,25 @@ bool InternalCoordinates::minimizeEnergy() {
   };
   report("Energy before Minimization ");
 
+  const std::vector<SSEVector4f> start = system->coordinates;
+  const double startEnergy = system->EnergyForce();
   Minimization minimization;
   system->checkChirality = false;
   minimization.maxSteps = 100;
   minimization.SimulatedAnnealingDihedral(system);
-  minimization.maxSteps = 500;
-  minimization.AdoptedBasisNewtonRaphson(system);
-  if (system->lastGradient > kSecondRunGradient) minimization.AdoptedBasisNewtonRaphson(system);
+  auto relax = [this, &minimization]() {
+    minimization.maxSteps = 500;
+    minimization.AdoptedBasisNewtonRaphson(system);
+    if (system->lastGradient > kSecondRunGradient) minimization.AdoptedBasisNewtonRaphson(system);
+  };
+  relax();
+  // The annealing judges its turns by the non-bonded energy alone, and a turn about a ring bond
+  // bends the ring; from there ABNR can end in a strained minimum above the geometry the molecule
+  // came with (a loaded cyclobutane did). Such a result is dropped for a relaxation of the start.
+  if (system->EnergyForce() > startEnergy) {
+    system->coordinates = start;
+    relax();
+  }
 
   report("Energy after Minimization ");
   molecule->energyCorrection = -system->calEmag();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -137,5 +138,41 @@ TEST_F(MDLFiles, WrittenMoleculeReadsBackWithItsGraphAndCharges) {
       EXPECT_EQ(original->bonds[i]->atom2->id, back->bonds[i]->atom2->id);
       EXPECT_EQ(original->bonds[i]->order, back->bonds[i]->order);
     }
+  }
+}
+
+// A puckered cyclobutane that is already near its minimum must come out near it: the torsion
+// annealing turns part of the ring about ring bonds, and ABNR once ended from there with one
+// carbon pushed through its hydrogens, far above the energy of the geometry read.
+TEST_F(MDLFiles, LoadedPuckeredCyclobutaneKeepsItsRing) {
+  testing::internal::CaptureStdout();
+  Molecule* m = parser.parseMDLMolFile(kData + "/mdl_cyclobutane_puckered.mol");
+  testing::internal::GetCapturedStdout();
+  ASSERT_NE(nullptr, m);
+  molecules.push_back(m);
+  ASSERT_EQ(12u, m->atoms.size());
+  auto angle = [](const Atom* a, const Atom* centre, const Atom* b) {
+    const double ux = a->position.x - centre->position.x, uy = a->position.y - centre->position.y,
+                 uz = a->position.z - centre->position.z, vx = b->position.x - centre->position.x,
+                 vy = b->position.y - centre->position.y, vz = b->position.z - centre->position.z;
+    const double c = (ux * vx + uy * vy + uz * vz) /
+                     std::sqrt((ux * ux + uy * uy + uz * uz) * (vx * vx + vy * vy + vz * vz));
+    return std::acos(std::max(-1.0, std::min(1.0, c))) * 180.0 / M_PI;
+  };
+  for (const Atom* centre : m->atoms) {
+    if (centre->element != "C") continue;
+    std::vector<const Atom*> carbons, hydrogens;
+    for (const Bond* b : m->bonds) {
+      const Atom* other = b->atom1 == centre ? b->atom2 : b->atom2 == centre ? b->atom1 : nullptr;
+      if (other == nullptr) continue;
+      (other->element == "C" ? carbons : hydrogens).push_back(other);
+      if (other->element == "H") {
+        EXPECT_LT(distance(centre, other), 1.15);
+      }
+    }
+    ASSERT_EQ(2u, carbons.size());
+    ASSERT_EQ(2u, hydrogens.size());
+    EXPECT_NEAR(89.0, angle(carbons[0], centre, carbons[1]), 6.0);
+    EXPECT_NEAR(108.0, angle(hydrogens[0], centre, hydrogens[1]), 7.0);
   }
 }
