@@ -65,11 +65,10 @@ bool InternalCoordinates::minimizeEnergy() {
     const double bond = system->EFBond();
     const double total = system->EnergyForce();
     std::cout << when << total << "\tBond : " << bond << "\tAngle: " << angle << std::endl;
+    return total;
   };
-  report("Energy before Minimization ");
-
+  const double startEnergy = report("Energy before Minimization ");
   const std::vector<SSEVector4f> start = system->coordinates;
-  const double startEnergy = system->EnergyForce();
   Minimization minimization;
   system->checkChirality = false;
   minimization.maxSteps = 100;
@@ -83,7 +82,7 @@ bool InternalCoordinates::minimizeEnergy() {
   // The annealing judges its turns by the non-bonded energy alone, and a turn about a ring bond
   // bends the ring; from there ABNR can end in a strained minimum above the geometry the molecule
   // came with (a loaded cyclobutane did). Such a result is dropped for a relaxation of the start.
-  if (system->EnergyForce() > startEnergy) {
+  if (system->lastEnergy > startEnergy) {
     system->coordinates = start;
     relax();
   }
