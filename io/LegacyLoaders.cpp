@@ -1,7 +1,6 @@
 // Loaders that read every PDB or MDL mol file below a folder into a molecule list and hang the
 // molecules into the library trees, a folder item at each change of folder.
 
-#include <QFile>
 #include <QIcon>
 #include <QSize>
 #include <QString>
@@ -13,23 +12,19 @@
 #include <vector>
 
 #include "io/IOEngine.h"
+#include "io/LibraryItems.h"
 #include "io/MDLMolParser.h"
 #include "io/MoleculeEngine.h"
 #include "io/PDBParser.h"
 #include "io/SmilesWriter.h"
 #include "model/Molecule.h"
 
+using libraryitems::folderNameOf;
+using libraryitems::groupIcon;
+
 namespace {
 
 const int kGroupIconSize = 32;
-
-std::string folderNameOf(const std::string& path) {
-  const size_t last = path.find_last_of('/');
-  if (last == std::string::npos || last == 0) return "";
-  const size_t before = path.find_last_of('/', last - 1);
-  const size_t start = before == std::string::npos ? 0 : before + 1;
-  return path.substr(start, last - start);
-}
 
 std::string fileStem(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -44,15 +39,6 @@ QTreeWidgetItem* folderItem(QTreeWidgetItem* parent, const std::string& text, co
   item->setData(0, Qt::UserRole, QStringLiteral("_folder"));
   item->setIcon(0, icon);
   return item;
-}
-
-QIcon groupIcon(const std::string& name) {
-  const QString base = QStringLiteral("Resources/FGIcons/") + QString::fromStdString(name);
-  for (const QString& candidate :
-       {base + QStringLiteral(".jpg"), base + QStringLiteral(".png"),
-        QStringLiteral("Resources/FGIcons/default.png")})
-    if (QFile::exists(candidate)) return QIcon(candidate);
-  return QIcon();
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Library loading: the walk over a library folder, the three library trees with the data
 // strings their items carry, the console summary, and MoleculeEngine's loading members.
 
-#include <QFile>
 #include <QIcon>
 #include <QSize>
 #include <QString>
@@ -11,12 +10,16 @@
 #include <system_error>
 
 #include "io/IOEngine.h"
+#include "io/LibraryItems.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 
 namespace fs = std::filesystem;
+
+using libraryitems::folderNameOf;
+using libraryitems::groupIcon;
 
 namespace {
 
@@ -45,24 +48,6 @@ int enqueueBelow(const fs::path& folder, std::queue<std::string>& queue, int dep
     it.increment(ec);
   }
   return count;
-}
-
-// The last component of the path's directory part.
-std::string folderNameOf(const std::string& path) {
-  const size_t last = path.find_last_of('/');
-  if (last == std::string::npos || last == 0) return "";
-  const size_t before = path.find_last_of('/', last - 1);
-  const size_t start = before == std::string::npos ? 0 : before + 1;
-  return path.substr(start, last - start);
-}
-
-QIcon groupIcon(const std::string& name) {
-  const QString base = QStringLiteral("Resources/FGIcons/") + QString::fromStdString(name);
-  for (const QString& candidate :
-       {base + QStringLiteral(".jpg"), base + QStringLiteral(".png"),
-        QStringLiteral("Resources/FGIcons/default.png")})
-    if (QFile::exists(candidate)) return QIcon(candidate);
-  return QIcon();
 }
 
 QString itemData(const char* prefix, int index) {
