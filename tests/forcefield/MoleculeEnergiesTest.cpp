@@ -1,11 +1,14 @@
 // Total bond energy, heat of formation and the bond-energy report.
 #include "forcefield/ForceFieldFixture.h"
+#include "support/TextLines.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
+
+using kvtest::linesOf;
 
 namespace {
 
@@ -18,13 +21,6 @@ std::unique_ptr<Molecule> methane() {
   for (Bond* b : m->bonds) b->energy = 4.25f;
   m->energyCorrection = 0.5f;
   return m;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 }  // namespace

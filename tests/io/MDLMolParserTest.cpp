@@ -20,6 +20,9 @@
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
 #include "support/MoleculeBuilder.h"
+#include "support/TextLines.h"
+
+using kvtest::linesOf;
 
 namespace {
 
@@ -282,13 +285,6 @@ std::unique_ptr<Molecule> chargedSample() {
   for (size_t i = 0; i < m->atoms.size(); ++i)
     m->atoms[i]->position = SSEVector4f(1.23456f * i, -20.5f + i, 0.00049f, 1.0f);
   return m;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 }  // namespace

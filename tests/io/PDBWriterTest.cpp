@@ -6,7 +6,9 @@
 #include "model/Builder.h"
 #include "tests/io/PDBTestSupport.h"
 #include "tests/support/MoleculeBuilder.h"
+#include "tests/support/TextLines.h"
 
+using kvtest::linesOf;
 using pdbtest::PDBFixture;
 
 namespace {
@@ -53,14 +55,6 @@ std::string slurp(const std::string& path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) out.push_back(line);
-  return out;
 }
 
 }  // namespace

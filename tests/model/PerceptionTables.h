@@ -4,24 +4,14 @@
 // installed as the process-wide tables for one test and the previous ones put back after it.
 // Each test adds the rules and ring templates it needs.
 
-#include <memory>
+#include "support/EmptyTables.h"
 
-#include <gtest/gtest.h>
-
-#include "parameters/InputParameters.h"
-
-class PerceptionTables : public ::testing::Test {
+class PerceptionTables : public kvtest::EmptyTablesTest {
  protected:
   void SetUp() override {
-    tables = std::make_unique<InputParameters>(InputParameters::EmptyTables{});
-    previous = InputParameters::swapInstance(tables.get());
+    EmptyTablesTest::SetUp();
     tables->parseElementTable("H 1\nC 4\nN 3\nO 2\nB -1\nFe 2 3\nS 2 4 6\n");
     tables->parseAtomTypeTable("H H H H 1.008 0.6 -0.02 1.2 2.2 6.4 0\n");
   }
-  void TearDown() override { InputParameters::swapInstance(previous); }
-
   InputParameters& params() { return *tables; }
-
-  std::unique_ptr<InputParameters> tables;
-  InputParameters* previous = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
 #include "parameters/InputParameters.h"
+#include "support/EmptyTables.h"
 #include "support/MoleculeBuilder.h"
 #include "tests/render/SpheroidScene.h"
 
@@ -41,16 +42,7 @@ std::string colourOf(const Spheroid& s, int vertex) {
 }
 
 // Empty tables: every bond charge is 0.
-class EmptyTables : public ::testing::Test {
- protected:
-  void SetUp() override {
-    tables = std::make_unique<InputParameters>(InputParameters::EmptyTables{});
-    previous = InputParameters::swapInstance(tables.get());
-  }
-  void TearDown() override { InputParameters::swapInstance(previous); }
-  std::unique_ptr<InputParameters> tables;
-  InputParameters* previous = nullptr;
-};
+using EmptyTables = kvtest::EmptyTablesTest;
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "render/BufferObjects.h"
 #include "render/GraphicsEngine.h"
 #include "render/Mesh.h"
+#include "support/EmptyTables.h"
 #include "support/MoleculeBuilder.h"
 #include "tests/render/SpheroidScene.h"
 
@@ -25,16 +26,7 @@ std::unique_ptr<Molecule> shownWater() {
   return m;
 }
 
-class MeshOfMolecule : public ::testing::Test {
- protected:
-  void SetUp() override {
-    tables = std::make_unique<InputParameters>(InputParameters::EmptyTables{});
-    previous = InputParameters::swapInstance(tables.get());
-  }
-  void TearDown() override { InputParameters::swapInstance(previous); }
-  std::unique_ptr<InputParameters> tables;
-  InputParameters* previous = nullptr;
-};
+using MeshOfMolecule = kvtest::EmptyTablesTest;
 
 }  // namespace
 
