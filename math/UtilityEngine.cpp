@@ -13,6 +13,13 @@ namespace {
 
 void writeToStandardOutput(const std::string& line) { std::cout << line << '\n' << std::flush; }
 
+void writeToStandardError(const std::string& line) { std::cerr << line << '\n' << std::flush; }
+
+ErrorSink& errorSink() {
+  static ErrorSink sink = writeToStandardError;
+  return sink;
+}
+
 }  // namespace
 
 UtilityEngine::UtilityEngine() : printLevel(1), sink(writeToStandardOutput) {}
@@ -28,6 +35,20 @@ void UtilityEngine::setConsoleSink(ConsoleSink newSink) {
 
 void setConsoleSink(ConsoleSink sink) {
   UtilityEngine::instance()->setConsoleSink(std::move(sink));
+}
+
+ErrorSink setErrorSink(ErrorSink sink) {
+  ErrorSink previous = std::move(errorSink());
+  errorSink() = sink ? std::move(sink) : ErrorSink(writeToStandardError);
+  return previous;
+}
+
+void printError(const std::string& line) { errorSink()(line); }
+
+ErrorLine::~ErrorLine() {
+  std::string line = text.str();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  printError(line);
 }
 
 void UtilityEngine::printToConsole(std::string line) {

@@ -3,12 +3,18 @@
 #include "math/SSEVector4f.h"
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 // Where console lines go. The main window installs one that appends to its console pane; the
 // default writes each line and a line feed to standard output; tests install a capture.
 using ConsoleSink = std::function<void(const std::string& line)>;
+
+// Where error lines go: every reader, table loader and service reports through it. The default
+// writes each line and a line feed to standard error; the main window shows them in its console
+// pane; tests install a capture.
+using ErrorSink = std::function<void(const std::string& line)>;
 
 // The process-wide utility service: strings, conversions, wildcard matching, placement
 // geometry (UtilityGeometry.cpp) and console output.
@@ -69,3 +75,28 @@ private:
 
 // Same as UtilityEngine::instance()->setConsoleSink(sink).
 void setConsoleSink(ConsoleSink sink);
+
+// Installs the error sink; an empty sink puts the default (standard error) back. Returns the sink
+// it replaces, so a caller can put it back.
+ErrorSink setErrorSink(ErrorSink sink);
+// Hands one error line (without its line feed) to the error sink.
+void printError(const std::string& line);
+
+// One error line built with <<, handed to the error sink when the statement ends:
+//   ErrorLine() << "Error: MDLMolParser: bad atom count \"" << field << "\" on line " << n;
+// A trailing line feed is dropped; a text with inner line feeds stays one message.
+class ErrorLine {
+public:
+  ErrorLine() = default;
+  ErrorLine(const ErrorLine&) = delete;
+  ErrorLine& operator=(const ErrorLine&) = delete;
+  ~ErrorLine();
+  template <typename T>
+  ErrorLine& operator<<(const T& value) {
+    text << value;
+    return *this;
+  }
+
+private:
+  std::ostringstream text;
+};
