@@ -3,6 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
-jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+jobs=${KV_JOBS:-$(nproc 2>/dev/null || echo 2)}
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" --parallel "$jobs"

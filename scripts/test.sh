@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-jobs=$(nproc 2>/dev/null || echo 2)
+jobs=${KV_JOBS:-$(nproc 2>/dev/null || echo 2)}
 
 bash scripts/setup.sh
 
