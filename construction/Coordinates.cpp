@@ -111,10 +111,10 @@ void Molecule::createOptimumGeometry() {
           bestRing = static_cast<int>(r);
       }
       if (bestRing >= 0)
-        for (int id : rings[bestRing]->atomIds)
-          if (id >= 0 && static_cast<size_t>(id) < atoms.size() && atoms[id] != nullptr &&
-              !atoms[id]->isPlaced) {
-            seed = atoms[id];
+        for (int atomId : rings[bestRing]->atomIds)
+          if (atomId >= 0 && static_cast<size_t>(atomId) < atoms.size() && atoms[atomId] != nullptr &&
+              !atoms[atomId]->isPlaced) {
+            seed = atoms[atomId];
             break;
           }
       if (seed == nullptr && !rings.empty()) {
@@ -154,21 +154,21 @@ void Molecule::createOptimumGeometry() {
 
     Atom* front = queue.front();
     std::vector<int> ringOrder(front->ringIds.begin(), front->ringIds.end());
-    auto piCountOf = [this](int id) {
-      return id >= 0 && static_cast<size_t>(id) < rings.size() && rings[id] != nullptr
-                 ? rings[id]->piAtomCount
+    auto piCountOf = [this](int ringId) {
+      return ringId >= 0 && static_cast<size_t>(ringId) < rings.size() && rings[ringId] != nullptr
+                 ? rings[ringId]->piAtomCount
                  : 0;
     };
     for (size_t i = 0; i < ringOrder.size(); ++i)
       for (size_t j = i + 1; j < ringOrder.size(); ++j)
         if (piCountOf(ringOrder[j]) > piCountOf(ringOrder[i])) std::swap(ringOrder[i], ringOrder[j]);
 
-    for (int id : ringOrder) {
-      if (id < 0 || static_cast<size_t>(id) >= rings.size() || rings[id] == nullptr || built[id])
+    for (int ringId : ringOrder) {
+      if (ringId < 0 || static_cast<size_t>(ringId) >= rings.size() || rings[ringId] == nullptr || built[ringId])
         continue;
-      Ring* ring = rings[id];
+      Ring* ring = rings[ringId];
       unplaced -= createGeometryForRing(ring, queue);
-      built[id] = true;
+      built[ringId] = true;
       for (int atomId : ring->atomIds)
         if (atomId >= 0 && static_cast<size_t>(atomId) < atoms.size() &&
             atoms[atomId] != nullptr && atoms[atomId]->piCount > 0)
@@ -207,11 +207,11 @@ int Molecule::createCoorForNode(Atom* atom, std::queue<Atom*>& queue, std::vecto
       openBonds.push_back(bond);
   }
   if (!bondIds.empty()) {
-    for (int id : bondIds) {
-      if (id < 0 || static_cast<size_t>(id) >= bonds.size() || bonds[id] == nullptr) continue;
-      Atom* other = farEnd(bonds[id], atom);
+    for (int bondId : bondIds) {
+      if (bondId < 0 || static_cast<size_t>(bondId) >= bonds.size() || bonds[bondId] == nullptr) continue;
+      Atom* other = farEnd(bonds[bondId], atom);
       // Only bonds of this atom whose far end still waits can be placed from here.
-      if (other != nullptr && !other->isPlaced) openBonds.push_back(bonds[id]);
+      if (other != nullptr && !other->isPlaced) openBonds.push_back(bonds[bondId]);
     }
     finished = atom->degree - static_cast<int>(placedBonds.size()) ==
                static_cast<int>(bondIds.size());

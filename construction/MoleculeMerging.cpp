@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Atom.h"
+#include "math/UtilityEngine.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 
@@ -58,7 +59,7 @@ int mergeCopies(Molecule& self, Molecule* other, Atom* atom, int& newIndex) {
     const Atom* source = other->atoms[i];
     Atom* copy = source->clone(&self, source->groupInstance + suffix);
     if (!self.addAtom(copy)) {
-      std::cerr << "Error: Molecule::Merge failed to merge Atoms\n";
+      ErrorLine() << "Error: Molecule::Merge failed to merge Atoms";
       delete copy;
       withdrawCopies(self, offset, bondOffset);
       self.numBondAxes = savedBondAxes;
@@ -95,7 +96,7 @@ int mergeCopies(Molecule& self, Molecule* other, Atom* atom, int& newIndex) {
       }
     }
     if (self.addBond(copy) != 1) {
-      std::cerr << "Error: Molecule::Merge failed to merge bond\n";
+      ErrorLine() << "Error: Molecule::Merge failed to merge bond";
       delete copy;
       withdrawCopies(self, offset, bondOffset);
       self.numBondAxes = savedBondAxes;

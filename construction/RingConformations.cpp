@@ -198,9 +198,9 @@ void Molecule::setConformationofNeighbours(Ring* ring, std::vector<int>& marks) 
 
     // Shared atoms as (atom id, position in the neighbour ring).
     std::vector<std::pair<int, int> > shared;
-    for (int id : ring->atomIds) {
-      const int position = positionInRing(other, id);
-      if (position >= 0) shared.emplace_back(id, position);
+    for (int atomId : ring->atomIds) {
+      const int position = positionInRing(other, atomId);
+      if (position >= 0) shared.emplace_back(atomId, position);
     }
     const int m = static_cast<int>(shared.size());
     if (m != 2 && m != 3) continue;
@@ -278,9 +278,9 @@ int Molecule::solvedAtomsInRing(Atom* atom) {
     if (ringId < 0 || static_cast<size_t>(ringId) >= rings.size() || rings[ringId] == nullptr)
       continue;
     int count = 0;
-    for (int id : rings[ringId]->atomIds)
-      if (id >= 0 && static_cast<size_t>(id) < atoms.size() && atoms[id] != nullptr &&
-          atoms[id]->isPlaced)
+    for (int atomId : rings[ringId]->atomIds)
+      if (atomId >= 0 && static_cast<size_t>(atomId) < atoms.size() && atoms[atomId] != nullptr &&
+          atoms[atomId]->isPlaced)
         ++count;
     most = std::max(most, count);
   }
@@ -310,9 +310,9 @@ void Molecule::fixComplicatedRings() {
     for (int ringId : atom->ringIds) {
       if (ringId < 0 || static_cast<size_t>(ringId) >= rings.size() || rings[ringId] == nullptr)
         continue;
-      for (int id : rings[ringId]->atomIds)
-        if (id >= 0 && static_cast<size_t>(id) < atoms.size() && atoms[id] != nullptr)
-          atoms[id]->isPlaced = true;
+      for (int atomId : rings[ringId]->atomIds)
+        if (atomId >= 0 && static_cast<size_t>(atomId) < atoms.size() && atoms[atomId] != nullptr)
+          atoms[atomId]->isPlaced = true;
     }
   }
 }

@@ -87,9 +87,9 @@ void Molecule::findRingCluster(RingCluster* cluster, Ring* ring, std::vector<boo
     return;
   cluster->rings.push_back(ring);
   visited[ring->id] = true;
-  for (int id : ring->neighbourRings)
-    if (id >= 0 && static_cast<size_t>(id) < rings.size() && !visited[id])
-      findRingCluster(cluster, rings[id], visited);
+  for (int neighbourId : ring->neighbourRings)
+    if (neighbourId >= 0 && static_cast<size_t>(neighbourId) < rings.size() && !visited[neighbourId])
+      findRingCluster(cluster, rings[neighbourId], visited);
 }
 
 void Molecule::setupRingClusters() {
@@ -120,10 +120,10 @@ Ring* Molecule::getCentralRing(RingCluster* cluster) {
 
 int Molecule::createGeometryForRing(Ring* ring, std::queue<Atom*>& queue) {
   if (ring == nullptr || ring->atomIds.size() < 3) return 0;
-  for (int id : ring->atomIds)
-    if (id < 0 || static_cast<size_t>(id) >= atoms.size() || atoms[id] == nullptr) return 0;
+  for (int atomId : ring->atomIds)
+    if (atomId < 0 || static_cast<size_t>(atomId) >= atoms.size() || atoms[atomId] == nullptr) return 0;
   bool anyPlaced = false;
-  for (int id : ring->atomIds) anyPlaced = anyPlaced || atoms[id]->isPlaced;
+  for (int atomId : ring->atomIds) anyPlaced = anyPlaced || atoms[atomId]->isPlaced;
   if (!anyPlaced) return 0;   // built later, from an atom the chain placement reaches
 
   std::vector<SSEVector4f> ringPositions;

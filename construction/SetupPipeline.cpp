@@ -3,6 +3,7 @@
 // rebuilt from the packed positions.
 
 #include "io/IOEngine.h"
+#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,7 +85,7 @@ void IOEngine::setParameters(Molecule* molecule) {
       atom->superType = record.stype;
       atom->piElectrons = static_cast<int>(record.piElectrons);
     } else {
-      std::cerr << "Cannot find parameters for atom type " << atom->type << "\n";
+      ErrorLine() << "Cannot find parameters for atom type " << atom->type;
     }
   }
 
@@ -98,8 +99,8 @@ void IOEngine::setParameters(Molecule* molecule) {
       approximated = approximated || record.approximated;
       continue;
     }
-    std::cerr << "Cannot find parameters for " << bond->atom1->type << " " << bond->atom2->type
-              << " " << bond->order << "\n";
+    ErrorLine() << "Cannot find parameters for " << bond->atom1->type << " " << bond->atom2->type
+                << " " << bond->order;
     BondParameters fallback;
     if (tables->findBondParameters("CH3", "CH3", 1, fallback) != 0) {
       applyBondRecord(bond, fallback, false);
@@ -162,7 +163,7 @@ bool IOEngine::setCoordinates(Molecule* molecule) {
       a = bond->focalDistance > 0.0 ? bond->semiMajorAxis * distance / bond->focalDistance
                                      : bond->semiMajorAxis;
       if (c > a) {
-        std::cerr << "Error: major axis of bond is less than focal length\n";
+        ErrorLine() << "Error: major axis of bond is less than focal length";
         allBuilt = false;   // this bond keeps its values and spheroid; the rest are rebuilt
         continue;
       }

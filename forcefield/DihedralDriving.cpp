@@ -134,8 +134,8 @@ bool validAtoms(const MolecularSystem& system, int i, int j, int k, int l) {
 
 bool MolecularSystem::setRelaxedRotation(int i, int j, int k, int l, double targetDegrees) {
   if (!validAtoms(*this, i, j, k, l) || !std::isfinite(targetDegrees)) {
-    std::cerr << "Error: setRelaxedRotation: \"" << i << " " << j << " " << k << " " << l << " "
-              << targetDegrees << "\"" << std::endl;
+    ErrorLine() << "Error: setRelaxedRotation: \"" << i << " " << j << " " << k << " " << l << " "
+                << targetDegrees << "\"";
     return false;
   }
   Minimization minimization;
@@ -159,8 +159,8 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
                                                          double stepDegrees,
                                                          std::map<float, float>& profile) {
   auto reject = [&](const char* why) {
-    std::cerr << "Error: rotationPES: " << why << " \"" << startDegrees << " " << endDegrees
-              << " " << stepDegrees << "\"" << std::endl;
+    ErrorLine() << "Error: rotationPES: " << why << " \"" << startDegrees << " " << endDegrees
+                << " " << stepDegrees << "\"";
     return ScanResult::Rejected;
   };
   if (!validAtoms(*this, i, j, k, l)) return reject("atom index out of range");

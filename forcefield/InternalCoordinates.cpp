@@ -1,5 +1,6 @@
 // The geometry-optimisation driver and its genetic torsion search.
 #include "forcefield/InternalCoordinates.h"
+#include "math/UtilityEngine.h"
 
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
@@ -52,8 +53,8 @@ InternalCoordinates::~InternalCoordinates() { delete system; }
 bool InternalCoordinates::minimizeEnergy() {
   const int count = system->atomCount;
   if (molecule == nullptr || molecule->positions.size() < static_cast<size_t>(count)) {
-    std::cerr << "Error: InternalCoordinates::minimizeEnergy: no packed position per atom in \""
-              << (molecule ? molecule->getName() : std::string()) << "\"" << std::endl;
+    ErrorLine() << "Error: InternalCoordinates::minimizeEnergy: no packed position per atom in \""
+                << (molecule ? molecule->getName() : std::string()) << "\"";
     return false;
   }
   positions = molecule->positions.empty() ? nullptr : molecule->positions.data();

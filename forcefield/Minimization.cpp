@@ -254,7 +254,7 @@ double Minimization::ABNR(MolecularSystem* system) {
     Diagonalization(matrix.data(), size, job, eigenvalues.data(), vectors.data(), rows,
                     work.data(), ier);
     if (ier != 0) {
-      std::cerr << "ABNR: Error in diagonalization. IER = " << ier << std::endl;
+      ErrorLine() << "ABNR: Error in diagonalization. IER = " << ier;
       endedAtTest = false;   // the last accepted point is the result
       break;
     }

@@ -1,6 +1,7 @@
 // Construction of the force-field system: copying the molecule, looking up the parameters and
 // assigning the partial charges.
 #include "forcefield/MolecularSystem.h"
+#include "math/UtilityEngine.h"
 
 #include "forcefield/ForceFieldLog.h"
 #include "model/Atom.h"
@@ -46,7 +47,7 @@ float bondCharge(float moment, float distance) {
 
 MolecularSystem::MolecularSystem(Molecule* molecule) {
   if (!molecule) {
-    std::cerr << "Error: Can not create MolecularSystem. No molecule" << std::endl;
+    ErrorLine() << "Error: Can not create MolecularSystem. No molecule";
     return;
   }
   copyMolecule(molecule);
@@ -82,8 +83,8 @@ void MolecularSystem::copyMolecule(Molecule* molecule) {
   for (int a = 0; a < count; ++a)
     if (molecule->atoms[a]) index[molecule->atoms[a]] = a;
   if (static_cast<int>(index.size()) != count) {
-    std::cerr << "Error: MolecularSystem: null or repeated atom in molecule \""
-              << molecule->getName() << "\"" << std::endl;
+    ErrorLine() << "Error: MolecularSystem: null or repeated atom in molecule \""
+                << molecule->getName() << "\"";
     return;   // an empty system is safer than a half-mapped one
   }
   atomCount = count;
@@ -93,8 +94,8 @@ void MolecularSystem::copyMolecule(Molecule* molecule) {
     const auto first = index.find(bond->atom1);
     const auto second = index.find(bond->atom2);
     if (first == index.end() || second == index.end() || first->second == second->second) {
-      std::cerr << "Error: MolecularSystem: bond with a foreign or repeated atom in \""
-                << molecule->getName() << "\"" << std::endl;
+      ErrorLine() << "Error: MolecularSystem: bond with a foreign or repeated atom in \""
+                  << molecule->getName() << "\"";
       continue;
     }
     bondAtom1.push_back(first->second);
@@ -271,7 +272,7 @@ void MolecularSystem::fillCharge() {
   for (int a = 0; a < atomCount; ++a) {
     AtomTypeParameters record;
     if (!params->findAtomTypeParameters(atomTypes[a], record))
-      std::cerr << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a << std::endl;
+      ErrorLine() << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a;
   }
   for (int b = 0; b < bondCount; ++b) {
     const int first = bondAtom1[b];
@@ -294,7 +295,7 @@ void MolecularSystem::findCharge() {
     if (params->findAtomTypeParameters(atomTypes[a], record))
       elements[a] = record.element;
     else
-      std::cerr << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a << std::endl;
+      ErrorLine() << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a;
   }
   for (int b = 0; b < bondCount; ++b) {
     const int first = bondAtom1[b];
@@ -303,8 +304,7 @@ void MolecularSystem::findCharge() {
     BondMomentParameters record;
     if (!params->findBondMomentParameters(elements[first], elements[second], bondOrder[b],
                                           record)) {
-      std::cerr << "Cannot find this bond " << elements[first] << " " << elements[second]
-                << std::endl;
+      ErrorLine() << "Cannot find this bond " << elements[first] << " " << elements[second];
       continue;
     }
     // The table keeps the moment's sign for either orientation; the caller applies it.
@@ -320,7 +320,7 @@ void MolecularSystem::findCharge() {
     if (elements[a] != "H" && elements[b] != "H") return;
     BondMomentParameters record;
     if (!params->findBondMomentParameters(elements[a], elements[b], 1, record))
-      std::cerr << "Cannot find this " << what << "." << std::endl;
+      ErrorLine() << "Cannot find this " << what << ".";
   };
   for (int t = 0; t < angleCount; ++t) checkPair(angleAtom1[t], angleAtom3[t], "angle");
   for (int d = 0; d < dihedralCount; ++d) checkPair(dihedralAtom1[d], dihedralAtom4[d], "dihedral");

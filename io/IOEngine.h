@@ -120,7 +120,7 @@ class IOEngine : public QObject {
 class OBJLoader {
  public:
   OBJLoader() = default;
-  explicit OBJLoader(const std::string& fileName) : fileName(fileName) {}
+  explicit OBJLoader(const std::string& name) : fileName(name) {}
   void loadFile() {}
   void loadFile(const std::string&) {}
 

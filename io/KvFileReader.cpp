@@ -86,7 +86,7 @@ float atomNumber(const std::vector<std::string>& fields, size_t i) {
   if (i >= fields.size()) return 0.0f;
   float value = 0.0f;
   if (!parseFloat(fields[i], value))
-    std::cerr << "Error: parseKvtFile: bad number \"" << fields[i] << "\" in an atom record\n";
+    ErrorLine() << "Error: parseKvtFile: bad number \"" << fields[i] << "\" in an atom record";
   return value;
 }
 
@@ -114,7 +114,7 @@ Molecule* IOEngine::parseKvtFile(const char* fileName) {
   if (fileName == nullptr) return nullptr;
   std::ifstream in(fileName);
   if (!in) {
-    std::cerr << "Error: cannot open file " << fileName << "\n";
+    ErrorLine() << "Error: cannot open file " << fileName;
     return nullptr;
   }
   return parseKvtStream(in, fileName);
@@ -139,7 +139,7 @@ Molecule* IOEngine::parseKvtStream(std::istream& in, const std::string& place) {
       if (section == Section::Names) {
         if (molecule != nullptr) {
           // One molecule per file: a second one would be merged into the first.
-          std::cerr << "Error: parseKvtFile: second #NAMES in \"" << place << "\"\n";
+          ErrorLine() << "Error: parseKvtFile: second #NAMES in \"" << place << "\"";
           delete molecule;
           return nullptr;
         }
@@ -184,7 +184,7 @@ Molecule* IOEngine::parseKvtStream(std::istream& in, const std::string& place) {
         break;
       case Section::Bonds:
         if (!makeBond(molecule, fields)) {
-          std::cerr << "Failed to parse bond\n";
+          ErrorLine() << "Failed to parse bond";
           delete molecule;
           return nullptr;
         }
@@ -223,7 +223,7 @@ void IOEngine::setEnergies(Molecule* molecule, std::istream& record) {
   for (size_t i = 0; i < 4; ++i) {
     float value = 0.0f;
     if (i < f.size() && !parseFloat(f[i], value))
-      std::cerr << "Error: parseKvtFile: bad energy \"" << f[i] << "\"\n";
+      ErrorLine() << "Error: parseKvtFile: bad energy \"" << f[i] << "\"";
     *targets[i] = value;
   }
 }
@@ -396,13 +396,13 @@ bool splitPairs(const std::string& line, std::vector<std::string>& from,
 void IOEngine::parseReplace(Molecule* molecule, const std::string& line) {
   if (molecule == nullptr || trimmed(line, kLineEnds).empty()) return;
   if (!splitPairs(line, molecule->replaceFrom, molecule->replaceTo))
-    std::cerr << "Error: InCorrect replace\n";
+    ErrorLine() << "Error: InCorrect replace";
 }
 
 void IOEngine::parseUpdate(Molecule* molecule, const std::string& line) {
   if (molecule == nullptr || trimmed(line, kLineEnds).empty()) return;
   if (!splitPairs(line, molecule->updateFrom, molecule->updateTo)) {
-    std::cerr << "Error: InCorrect update\n";
+    ErrorLine() << "Error: InCorrect update";
     return;
   }
   molecule->hasUpdateRules = true;

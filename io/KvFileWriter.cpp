@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "io/IOEngine.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -97,18 +98,18 @@ void writeMolecule(std::ostream& out, Molecule* molecule) {
 
 int IOEngine::writeKvtFile(Molecule* molecule, const char* fileName) {
   if (molecule == nullptr) {
-    std::cerr << "Error: No molecule data\n";
+    ErrorLine() << "Error: No molecule data";
     return 0;
   }
   if (fileName == nullptr || *fileName == '\0') {
-    std::cerr << "Error: can not open file \n";
+    ErrorLine() << "Error: can not open file ";
     return 0;
   }
   const std::string target(fileName);
   const std::string temporary = target + ".part";
   std::ofstream out(temporary, std::ios::out | std::ios::trunc);
   if (!out) {
-    std::cerr << "Error: can not open file " << target << "\n";
+    ErrorLine() << "Error: can not open file " << target;
     return 0;
   }
   molecule->update();
@@ -116,7 +117,7 @@ int IOEngine::writeKvtFile(Molecule* molecule, const char* fileName) {
   out.close();
   if (!out || std::rename(temporary.c_str(), target.c_str()) != 0) {
     std::remove(temporary.c_str());
-    std::cerr << "Error: can not write file " << target << "\n";
+    ErrorLine() << "Error: can not write file " << target;
     return 0;
   }
   return 1;

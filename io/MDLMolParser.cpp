@@ -38,12 +38,12 @@ const int kMaxValenceCode = 15;       // the valence column's largest code; 15 m
 const int kMaxFormalCharge = 15;
 
 void reportError(const std::string& what, const std::string& input, int line) {
-  std::cerr << "Error: MDLMolParser: " << what << " \"" << input << "\" on line " << line << "\n";
+  ErrorLine() << "Error: MDLMolParser: " << what << " \"" << input << "\" on line " << line;
 }
 
 // For failures that belong to no line: a path, or a molecule being written.
 void reportProblem(const std::string& what, const std::string& input) {
-  std::cerr << "Error: MDLMolParser: " << what << " \"" << input << "\"\n";
+  ErrorLine() << "Error: MDLMolParser: " << what << " \"" << input << "\"";
 }
 
 std::string trimmed(const std::string& text) {
@@ -122,7 +122,7 @@ bool isUsualValence(const std::string& element, int valence) {
 // Lines of one record, numbered for messages; line ends of other systems are dropped.
 class RecordLines {
  public:
-  RecordLines(std::istream& in, int firstLine) : in(in), number(firstLine - 1) {}
+  RecordLines(std::istream& stream, int firstLine) : in(stream), number(firstLine - 1) {}
   bool next(std::string& line) {
     if (!std::getline(in, line)) return false;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();

@@ -14,7 +14,7 @@ class Molecule;
 // name, null when the residue has none.
 class Residue {
  public:
-  explicit Residue(Molecule* fragment) : fragment(fragment) {}
+  explicit Residue(Molecule* residueAtoms) : fragment(residueAtoms) {}
 
   std::string name;                // residue name, blanks removed
   Molecule* fragment = nullptr;    // not owned

@@ -3,6 +3,7 @@
 // damaged line is skipped with a message instead of being misread.
 
 #include "io/PDBParser.h"
+#include "math/UtilityEngine.h"
 
 #include <cctype>
 #include <cerrno>
@@ -107,7 +108,7 @@ std::string readElement(const std::string& line, bool hetero) {
   return std::string();
 }
 
-void stopMessage() { std::cerr << "Error: PDBParser::parsePDBFile ENDMDL\n"; }
+void stopMessage() { ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL"; }
 
 }  // namespace
 
@@ -140,7 +141,7 @@ void PDBParser::parsePDBFile(const char* path, std::vector<Molecule*>& out) {
   if (path == nullptr) return;
   std::ifstream in(path);
   if (!in.is_open()) {
-    std::cerr << "Error: PDBParser::parsePDBFile can not read file \"" << path << "\"\n";
+    ErrorLine() << "Error: PDBParser::parsePDBFile can not read file \"" << path << "\"";
     return;
   }
   const size_t first = out.size();
@@ -223,8 +224,8 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
       float x = 0.0f, y = 0.0f, z = 0.0f;
       if (!readCoordinate(columns(line, 31, 38), x) || !readCoordinate(columns(line, 39, 46), y) ||
           !readCoordinate(columns(line, 47, 54), z)) {
-        std::cerr << "Error: PDBParser::parsePDBFile bad coordinates \"" << columns(line, 31, 54)
-                  << "\" on line " << lineNumber << "\n";
+        ErrorLine() << "Error: PDBParser::parsePDBFile bad coordinates \"" << columns(line, 31, 54)
+                    << "\" on line " << lineNumber;
         continue;
       }
       if (isHetero) hetero = true;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "io/PDBParser.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -90,13 +91,13 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
     const std::string chain = chainField(atom);
     const std::string residueName = rightAligned(upper(atom->residueName.substr(0, 3)), 3);
     if (atom->residueNumber < kMinResidueNumber || atom->residueNumber > kMaxResidueNumber) {
-      std::cerr << "Error: PDBParser::writePDBFile residue number too wide \""
-                << atom->residueNumber << "\"\n";
+      ErrorLine() << "Error: PDBParser::writePDBFile residue number too wide \""
+                  << atom->residueNumber << "\"";
       return false;
     }
     if (chain != currentChain) {
       if (serial > kMaxSerial) {
-        std::cerr << "Error: PDBParser::writePDBFile too many atoms \"" << order.size() << "\"\n";
+        ErrorLine() << "Error: PDBParser::writePDBFile too many atoms \"" << order.size() << "\"";
         return false;
       }
       out += "TER   " + number(serial, 5) + "      " + residueName + " " + chain +
@@ -105,7 +106,7 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
       ++serial;
     }
     if (serial > kMaxSerial) {
-      std::cerr << "Error: PDBParser::writePDBFile too many atoms \"" << order.size() << "\"\n";
+      ErrorLine() << "Error: PDBParser::writePDBFile too many atoms \"" << order.size() << "\"";
       return false;
     }
     std::string line = atom->isHetero ? "HETATM" : "ATOM  ";
@@ -114,8 +115,8 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
     const SSEVector4f& p = atom->position;
     if (!coordinateField(p.x, line) || !coordinateField(p.y, line) ||
         !coordinateField(p.z, line)) {
-      std::cerr << "Error: PDBParser::writePDBFile coordinate too wide \"" << p.x << " " << p.y
-                << " " << p.z << "\"\n";
+      ErrorLine() << "Error: PDBParser::writePDBFile coordinate too wide \"" << p.x << " " << p.y
+                  << " " << p.z << "\"";
       return false;
     }
     line += std::string(22, ' ') + rightAligned(upper(atom->element.substr(0, 2)), 2) + "  \n";
@@ -138,15 +139,15 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
 
 int PDBParser::writePDBFile(Molecule* molecule, const char* path) {
   if (molecule == nullptr) {
-    std::cerr << "Error: PDBParser::writePDBFile NULL molecule \n";
+    ErrorLine() << "Error: PDBParser::writePDBFile NULL molecule ";
     return 0;
   }
   if (path == nullptr || *path == '\0') {
-    std::cerr << "Error: PDBParser::writePDBFile couldn't  open file \"\"\n";
+    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file \"\"";
     return 0;
   }
   if (!molecule->update()) {
-    std::cerr << "Error: PDBParser::writePDBFile update molecule failed\n";
+    ErrorLine() << "Error: PDBParser::writePDBFile update molecule failed";
     return 0;
   }
   std::string text;
@@ -157,20 +158,20 @@ int PDBParser::writePDBFile(Molecule* molecule, const char* path) {
   {
     std::ofstream file(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file.is_open()) {
-      std::cerr << "Error: PDBParser::writePDBFile couldn't  open file \"" << target << "\"\n";
+      ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file \"" << target << "\"";
       return 0;
     }
     file << text;
     file.close();
     if (file.fail()) {
       std::remove(temporary.c_str());
-      std::cerr << "Error: PDBParser::writePDBFile couldn't  write file \"" << target << "\"\n";
+      ErrorLine() << "Error: PDBParser::writePDBFile couldn't  write file \"" << target << "\"";
       return 0;
     }
   }
   if (std::rename(temporary.c_str(), target.c_str()) != 0) {
     std::remove(temporary.c_str());
-    std::cerr << "Error: PDBParser::writePDBFile couldn't  open file \"" << target << "\"\n";
+    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file \"" << target << "\"";
     return 0;
   }
   return 1;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/Atom.h"
+#include "math/UtilityEngine.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "model/Ring.h"
@@ -215,9 +216,9 @@ void Molecule::updateBondOrderForAminoAcid() {
     } else if (name == "TRP" && six.size() == 1 && five.size() == 1) {
       const int* s = six[0];
       const int* f = five[0];
-      auto positionInFive = [f](int id) {
+      auto positionInFive = [f](int atomId) {
         for (int i = 0; i < 5; ++i)
-          if (f[i] == id) return i;
+          if (f[i] == atomId) return i;
         return -1;
       };
       for (int j = 0; j < 6; ++j) {
@@ -258,10 +259,10 @@ void Molecule::updateBondOrderForBasePairs() {
   if (rings.empty()) findAllSmallestRings();
 
   const std::string name = getName();
-  auto ringCount = [this](int id) {
+  auto ringCount = [this](int atomId) {
     int count = 0;
     for (const Ring* r : rings)
-      if (std::find(r->atomIds.begin(), r->atomIds.end(), id) != r->atomIds.end()) ++count;
+      if (std::find(r->atomIds.begin(), r->atomIds.end(), atomId) != r->atomIds.end()) ++count;
     return count;
   };
   // The six-membered ring of the base; the last one when there are several.
@@ -318,8 +319,8 @@ void Molecule::updateBondOrderForBasePairs() {
     if (!sixRing(ring)) return;
     const int wantedCarbons = name == "DT" ? 3 : 2;
     std::vector<int> withCarbons, carbonyls;
-    for (int id : ring) {
-      Atom* a = atomAt(atoms, id);
+    for (int atomId : ring) {
+      Atom* a = atomAt(atoms, atomId);
       if (a == nullptr || a->element != "C") continue;
       int oxygens = 0;
       for (Atom* n : neighboursOf(a))
@@ -327,8 +328,8 @@ void Molecule::updateBondOrderForBasePairs() {
           makeDouble(this, a, n);
           ++oxygens;
         }
-      if (countElement(a, "C") == wantedCarbons) withCarbons.push_back(id);
-      if (oxygens == 1) carbonyls.push_back(id);
+      if (countElement(a, "C") == wantedCarbons) withCarbons.push_back(atomId);
+      if (oxygens == 1) carbonyls.push_back(atomId);
     }
     if (withCarbons.size() == 1 && carbonyls.size() == 2) {
       if (rearrangeRing({withCarbons[0], carbonyls[0]}, ring) ||
@@ -339,8 +340,8 @@ void Molecule::updateBondOrderForBasePairs() {
     std::vector<int> ring;
     if (!sixRing(ring)) return;
     std::vector<int> aList, bList;
-    for (int id : ring) {
-      Atom* a = atomAt(atoms, id);
+    for (int atomId : ring) {
+      Atom* a = atomAt(atoms, atomId);
       if (a == nullptr) continue;
       int oxygens = 0;
       for (Atom* n : neighboursOf(a))
@@ -348,8 +349,8 @@ void Molecule::updateBondOrderForBasePairs() {
           makeDouble(this, a, n);
           ++oxygens;
         }
-      if (oxygens == 0 && countElement(a, "N") == 2) aList.push_back(id);
-      if (oxygens == 1) bList.push_back(id);
+      if (oxygens == 0 && countElement(a, "N") == 2) aList.push_back(atomId);
+      if (oxygens == 1) bList.push_back(atomId);
     }
     if (aList.size() != 1 || bList.size() != 1) return;
     Atom* a = atomAt(atoms, aList[0]);
@@ -374,7 +375,7 @@ void Molecule::checkConnectForAminoAcid() {
   updateBondOrderForAminoAcid();
   for (const Bond* b : bonds) {
     if (b->order == before[b] || b->atom1 == nullptr || b->atom2 == nullptr) continue;
-    std::cerr << getName() << " Wrong Bond Order : " << b->atom1->name << " -- "
-              << b->atom2->name << " : " << b->order << " " << before[b] << "\n";
+    ErrorLine() << getName() << " Wrong Bond Order : " << b->atom1->name << " -- "
+                << b->atom2->name << " : " << b->order << " " << before[b];
   }
 }

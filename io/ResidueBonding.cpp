@@ -345,17 +345,17 @@ void IOEngine::findCommectivityAmongstResidues(const std::vector<Residue*>& resi
 }
 
 bool Molecule::checkAminoAcidResidue() {
-  static const std::set<std::string> names = {
+  static const std::set<std::string> aminoAcids = {
       "ALA", "ARG", "ASN", "ASP", "CYS", "GLU", "GLN", "GLY", "HIS", "ILE",
       "LEU", "LYS", "MET", "PHE", "PRO", "SER", "THR", "TRP", "TYR", "VAL"};
   const std::string name = getName();
-  return name.size() == 3 && names.count(name) == 1;
+  return name.size() == 3 && aminoAcids.count(name) == 1;
 }
 
 bool Molecule::checkBasePairs() {
-  static const std::set<std::string> names = {"DA", "DT", "DG", "DC", "A", "U", "G", "C"};
+  static const std::set<std::string> nucleotides = {"DA", "DT", "DG", "DC", "A", "U", "G", "C"};
   const std::string name = getName();
-  return name.size() < 3 && names.count(name) == 1;
+  return name.size() < 3 && nucleotides.count(name) == 1;
 }
 
 void Molecule::autoBondOrderCorrection() {

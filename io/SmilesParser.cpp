@@ -1,6 +1,7 @@
 // The SMILES grammar: from text to the bare graph of atoms and bonds with stereo marks.
 
 #include "io/SmilesParser.h"
+#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cctype>
@@ -104,7 +105,7 @@ void SmilesParser::Clear() {
 }
 
 bool SmilesParser::fail(const std::string& what) const {
-  std::cerr << "Error: SmilesParser: " << what << " in \"" << text << "\"\n";
+  ErrorLine() << "Error: SmilesParser: " << what << " in \"" << text << "\"";
   return false;
 }
 
@@ -251,11 +252,11 @@ bool SmilesParser::addOrganicAtom(Molecule* molecule) {
   return true;
 }
 
-std::string SmilesParser::getAtomDescription(int position, const std::string& text) const {
-  const size_t start = static_cast<size_t>(position) + 1;
-  if (start > text.size()) return "";
-  const size_t end = text.find(']', start);
-  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+std::string SmilesParser::getAtomDescription(int bracket, const std::string& smiles) const {
+  const size_t start = static_cast<size_t>(bracket) + 1;
+  if (start > smiles.size()) return "";
+  const size_t end = smiles.find(']', start);
+  return smiles.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 bool SmilesParser::addBracketAtom(Molecule* molecule) {

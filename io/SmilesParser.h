@@ -52,7 +52,7 @@ class SmilesParser {
 
   // Resets every field between strings.
   void Clear();
-  // Builds the bare graph of `text`; null (after a message on stderr) on failure.
+  // Builds the bare graph of `text`; null (after a line on the error channel) on failure.
   Molecule* parseSmiles();
 
  private:
@@ -67,7 +67,7 @@ class SmilesParser {
   bool processRing(Molecule* molecule, char c);
   bool addOrganicAtom(Molecule* molecule);
   bool addBracketAtom(Molecule* molecule);
-  std::string getAtomDescription(int position, const std::string& text) const;
+  std::string getAtomDescription(int bracket, const std::string& smiles) const;
   bool buildAtomFromDesc(const std::string& desc, Molecule* molecule);
   static std::string findOrganicElementName(int position, const std::string& text);
   static std::string findElementName(int position, const std::string& desc);

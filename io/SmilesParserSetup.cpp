@@ -37,7 +37,7 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   std::string name;
   splitSmilesLine(input, smiles, name);
   if (smiles.empty()) {
-    std::cerr << "Error: SmilesParser: no SMILES in \"" << input << "\"\n";
+    ErrorLine() << "Error: SmilesParser: no SMILES in \"" << input << "\"";
     return nullptr;
   }
   Clear();

@@ -1,4 +1,5 @@
 #include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cctype>
@@ -94,7 +95,7 @@ void SmilesWriter::initArrays(Molecule* molecule) {
 
 bool SmilesWriter::createSmilesFromMolecule(Molecule* molecule, std::string& out) {
   if (molecule == nullptr) {
-    std::cerr << "Error:    SmilesWriter::createSmilesFromMolecule, no molecule\n";
+    ErrorLine() << "Error:    SmilesWriter::createSmilesFromMolecule, no molecule";
     return false;
   }
   cleanUp();
@@ -250,8 +251,8 @@ bool SmilesWriter::writeString(SmilesNode* root, std::string& s) {
     s += getSmilesSymbol(atom);
     for (const auto& ring : checkRingClosureAtAtom(atom)) {
       if (ring.first > kMaxRingNumber) {
-        std::cerr << "Error: SmilesWriter: more than " << kMaxRingNumber
-                  << " rings open at once in \"" << current->getName() << "\"\n";
+        ErrorLine() << "Error: SmilesWriter: more than " << kMaxRingNumber
+                    << " rings open at once in \"" << current->getName() << "\"";
         return false;
       }
       if (ring.second == 2) s += "=";

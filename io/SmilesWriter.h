@@ -19,7 +19,7 @@ class Molecule;
 // One atom of the spanning tree, with its children in the order they were reached.
 class SmilesNode {
  public:
-  SmilesNode(Atom* atom, Atom* parent) : atom(atom), parent(parent) {}
+  SmilesNode(Atom* nodeAtom, Atom* parentAtom) : atom(nodeAtom), parent(parentAtom) {}
   void setNeighbor(SmilesNode* child, Bond* bond) {
     children.push_back(child);
     bonds.push_back(bond);

@@ -122,8 +122,8 @@ void UtilityEngine::rotateAboutAxis(SSEVector4f* points, int pivot, int count, f
                                     float az, float angle, const bool* flags) {
   if (!points || !flags || count <= 0) return;
   if (pivot < 0 || pivot >= count) {
-    std::cerr << "Error: UtilityEngine::rotateAboutAxis: pivot index \"" << pivot
-              << "\" outside 0.." << count - 1 << '\n';
+    ErrorLine() << "Error: UtilityEngine::rotateAboutAxis: pivot index \"" << pivot
+                << "\" outside 0.." << count - 1;
     return;
   }
   const SSEVector4f centre = points[pivot];
@@ -142,16 +142,16 @@ void UtilityEngine::rotateAboutAxis(SSEVector4f* points, int pivot, int count, f
 SSEVector4f UtilityEngine::findPointInDirection(const SSEVector4f* direction, float distance,
                                                 const SSEVector4f* start) {
   if (!start) {
-    std::cerr << "Error: UtilityEngine::findPointInDirection: no start point\n";
+    ErrorLine() << "Error: UtilityEngine::findPointInDirection: no start point";
     return SSEVector4f(0, 0, 0, 0);
   }
   if (!direction) {
-    std::cerr << "Error: UtilityEngine::findPointInDirection: no direction\n";
+    ErrorLine() << "Error: UtilityEngine::findPointInDirection: no direction";
     return SSEVector4f(start->x, start->y, start->z, 0.0f);
   }
   float length = direction->length();
   if (length == 0.0f) {
-    std::cerr << "Error: direction vector is zero" << std::endl;
+    ErrorLine() << "Error: direction vector is zero";
     length = 1.0f;
   }
   const float scale = distance / length;

@@ -25,7 +25,7 @@ bool isUndescribable(const Atom* a, InputParameters& tables) {
   if (a->element == "R") return false;
   ElementParameters row;
   if (a->element.empty() || tables.findElementParameters(a->element, row) != 1) {
-    std::cerr << "Error: atom typing: no element row for \"" << a->element << "\"\n";
+    ErrorLine() << "Error: atom typing: no element row for \"" << a->element << "\"";
     return true;
   }
   int largest = 0;
@@ -41,8 +41,8 @@ bool isUndescribable(const Atom* a, InputParameters& tables) {
   for (const Bond* b : a->bonds) bonded += valenceOfOrder(b->order);
   const int room = largest + (a->charge < 0 ? -a->charge : a->charge);
   if (bonded > room) {
-    std::cerr << "Error: atom typing: bond orders sum to " << bonded << " on atom \"" << a->name
-              << "\" of element \"" << a->element << "\"\n";
+    ErrorLine() << "Error: atom typing: bond orders sum to " << bonded << " on atom \"" << a->name
+                << "\" of element \"" << a->element << "\"";
     return true;
   }
   return false;
@@ -171,7 +171,7 @@ class TypingRun {
   bool typeRing(const Ring& ring) {
     const size_t n = ring.atomIds.size();
     if (n != ring.bondIds.size()) {
-      std::cerr << "This is NOT a ring!\n";
+      ErrorLine() << "This is NOT a ring!";
       return false;
     }
     if (n == 0 || !validRing(ring)) return false;

@@ -38,9 +38,9 @@ void Molecule::resetBondOrders(std::vector<Atom*> changedAtoms) {
       if (!rebuildable(*this, *ring)) continue;
       ring->aromatic = false;
       rebuild.push_back(ring);
-      for (int id : ring->atomIds) atoms[static_cast<size_t>(id)]->isAromatic = false;
-      for (int id : ring->bondIds) {
-        Bond* b = bonds[static_cast<size_t>(id)];
+      for (int atomId : ring->atomIds) atoms[static_cast<size_t>(atomId)]->isAromatic = false;
+      for (int bondId : ring->bondIds) {
+        Bond* b = bonds[static_cast<size_t>(bondId)];
         if (b->order == 9) {
           b->order = 1;
           b->isAromatic = false;
@@ -57,17 +57,17 @@ void Molecule::resetBondOrders(std::vector<Atom*> changedAtoms) {
 
   for (Ring* ring : rings) {
     if (!rebuildable(*this, *ring)) continue;
-    for (int id : ring->atomIds) atoms[static_cast<size_t>(id)]->isAromatic = true;
-    for (int id : ring->bondIds) {
-      bonds[static_cast<size_t>(id)]->order = 9;
-      bonds[static_cast<size_t>(id)]->isAromatic = true;
+    for (int atomId : ring->atomIds) atoms[static_cast<size_t>(atomId)]->isAromatic = true;
+    for (int bondId : ring->bondIds) {
+      bonds[static_cast<size_t>(bondId)]->order = 9;
+      bonds[static_cast<size_t>(bondId)]->isAromatic = true;
     }
   }
 
   for (Ring* ring : rebuild) {
     if (ring->atomIds.size() == 3) continue;
-    for (int id : ring->bondIds) {
-      Bond* b = bonds[static_cast<size_t>(id)];
+    for (int bondId : ring->bondIds) {
+      Bond* b = bonds[static_cast<size_t>(bondId)];
       if (b->atom1 == nullptr || b->atom2 == nullptr) continue;
       const bool end1 = b->atom1->isAromatic;
       const bool end2 = b->atom2->isAromatic;
@@ -85,10 +85,10 @@ void Molecule::resetBondOrders(std::vector<Atom*> changedAtoms) {
 
   for (Bond* b : bonds) b->isAromatic = b->order == 9;
   for (const Ring* ring : rebuild)
-    for (int id : ring->atomIds) atoms[static_cast<size_t>(id)]->isAromatic = false;
+    for (int atomId : ring->atomIds) atoms[static_cast<size_t>(atomId)]->isAromatic = false;
   for (const Ring* ring : rings) {
     if (!rebuildable(*this, *ring)) continue;
-    for (int id : ring->atomIds) atoms[static_cast<size_t>(id)]->isAromatic = true;
+    for (int atomId : ring->atomIds) atoms[static_cast<size_t>(atomId)]->isAromatic = true;
   }
 }
 
@@ -132,11 +132,11 @@ void Molecule::deAromatic() {
   for (const Ring* ring : rings) {
     if (!ringIsValid(*this, *ring)) continue;
     const bool mixed = std::any_of(ring->bondIds.begin(), ring->bondIds.end(),
-                                   [this](int id) { return bonds[static_cast<size_t>(id)]->order != 9; });
+                                   [this](int bondId) { return bonds[static_cast<size_t>(bondId)]->order != 9; });
     if (mixed) partly.insert(partly.end(), ring->bondIds.begin(), ring->bondIds.end());
   }
-  for (int id : partly) {
-    Bond* b = bonds[static_cast<size_t>(id)];
+  for (int bondId : partly) {
+    Bond* b = bonds[static_cast<size_t>(bondId)];
     if (b->order == 9) b->order = 2;
   }
 }

@@ -28,16 +28,16 @@ int Ring::getIdInRing(const Atom* atom) const {
 
 bool Ring::isAromatic() const {
   if (molecule == nullptr) return false;
-  for (int id : atomIds) {
-    const Atom* a = ownerAtom(molecule, id);
+  for (int atomId : atomIds) {
+    const Atom* a = ownerAtom(molecule, atomId);
     if (a == nullptr || !a->isAromatic) return false;
   }
   return true;
 }
 
 bool Ring::isCarbonRing() const {
-  for (int id : atomIds) {
-    const Atom* a = ownerAtom(molecule, id);
+  for (int atomId : atomIds) {
+    const Atom* a = ownerAtom(molecule, atomId);
     if (a == nullptr || a->element != "C") return false;
   }
   return true;
@@ -45,8 +45,8 @@ bool Ring::isCarbonRing() const {
 
 void Ring::setBenzeneAromacity() {
   if (molecule == nullptr) return;
-  for (int id : bondIds) {
-    if (id >= 0 && static_cast<size_t>(id) < molecule->bonds.size())
-      molecule->bonds[static_cast<size_t>(id)]->order = 1;
+  for (int bondId : bondIds) {
+    if (bondId >= 0 && static_cast<size_t>(bondId) < molecule->bonds.size())
+      molecule->bonds[static_cast<size_t>(bondId)]->order = 1;
   }
 }

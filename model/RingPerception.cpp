@@ -202,8 +202,8 @@ void Molecule::findAllSmallestRings() {
     if (!r->aromatic && r->atomIds.size() <= 9) r->checkAromaticityPi();
   }
   for (Atom* a : atoms) {
-    a->isAromatic = std::any_of(a->ringIds.begin(), a->ringIds.end(), [this](int id) {
-      return id >= 0 && static_cast<size_t>(id) < rings.size() && rings[static_cast<size_t>(id)]->aromatic;
+    a->isAromatic = std::any_of(a->ringIds.begin(), a->ringIds.end(), [this](int ringId) {
+      return ringId >= 0 && static_cast<size_t>(ringId) < rings.size() && rings[static_cast<size_t>(ringId)]->aromatic;
     });
   }
 }
@@ -274,9 +274,9 @@ void Molecule::populatePiElectrons() {
   for (Atom* a : atoms) {
     if (a->isAromatic) {
       bool onlySixRings = !a->ringIds.empty();
-      for (int id : a->ringIds)
-        if (id < 0 || static_cast<size_t>(id) >= rings.size() ||
-            rings[static_cast<size_t>(id)]->atomIds.size() != 6)
+      for (int ringId : a->ringIds)
+        if (ringId < 0 || static_cast<size_t>(ringId) >= rings.size() ||
+            rings[static_cast<size_t>(ringId)]->atomIds.size() != 6)
           onlySixRings = false;
       a->piElectrons = aromaticPiElectrons(a, onlySixRings);
       continue;

@@ -108,7 +108,7 @@ class Spheroid {
 
   // Tessellation (SpheroidGeometry.cpp). createGeometry builds rings x segments quads in the
   // local frame, with normals and colours, and sets inMesh; false (nothing built, a line on
-  // stderr) when rings and segments differ or lie outside 2..MaxRings.
+  // the error channel) when rings and segments differ or lie outside 2..MaxRings.
   bool createGeometry();
   // Geometry placed in the world by kind: spheres and orbitals at their centre, a bond axis
   // along its foci, a bond orbital with focus1 on its anchor atom. False as createGeometry.
@@ -122,7 +122,7 @@ class Spheroid {
 
   // Clipping (SpheroidClipping.cpp). calculateClipPlane: 0 no plane, 2 a sphere-spheroid plane
   // recorded on other, 3 a spheroid-spheroid call (planes recorded on both when the outlines
-  // cross twice), -1 asked in the wrong order (a spheroid of a sphere; a line on stderr).
+  // cross twice), -1 asked in the wrong order (a spheroid of a sphere; an error line).
   int calculateClipPlane(Spheroid* other);
   // -1 cut side, 0 on the plane (within 1e-4), +1 kept side of the current plane.
   int classifyClipPoint(const SSEVector4f* p) const;

@@ -1,5 +1,6 @@
 // Clip planes between intersecting neighbours and the cut of the tessellated surface.
 #include "model/Spheroid.h"
+#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,10 +40,9 @@ int Spheroid::calculateClipPlane(Spheroid* other) {
   if (other == nullptr || other == this) return 0;
   if (isTessellatedSphere()) return clipSphereAgainst(other);
   if (other->isTessellatedSphere()) {
-    std::fprintf(stderr,
-                 "Error: Spheroid::calculateClipPlane: clipped in the wrong order, spheroid "
-                 "\"%d\" asked of sphere \"%d\"; must use sphere->calculateClipPlane(spheroid)\n",
-                 id, other->id);
+    ErrorLine() << "Error: Spheroid::calculateClipPlane: clipped in the wrong order, spheroid \""
+                << id << "\" asked of sphere \"" << other->id
+                << "\"; must use sphere->calculateClipPlane(spheroid)";
     return -1;
   }
   return clipSpheroidAgainst(other);
@@ -286,10 +286,8 @@ bool Spheroid::lowLevelClip() {
     }
   }
   if (overflow || newIndices.size() > 65535) {
-    std::fprintf(stderr,
-                 "Error: Spheroid::lowLevelClip: spheroid \"%d\" would need more than 65535 "
-                 "vertices or indices\n",
-                 id);
+    ErrorLine() << "Error: Spheroid::lowLevelClip: spheroid \"" << id
+                << "\" would need more than 65535 vertices or indices";
     return false;
   }
 

@@ -118,10 +118,8 @@ void Spheroid::rampColour(float hIn, bool swapRedGreen, unsigned char rgb[3]) {
 
 bool Spheroid::createGeometry() {
   if (rings != segments || rings < 2 || rings > MaxRings) {
-    std::fprintf(stderr,
-                 "Error: Spheroid::createGeometry: rings \"%d\" and segments \"%d\" must be equal "
-                 "and within 2..%d\n",
-                 rings, segments, MaxRings);
+    ErrorLine() << "Error: Spheroid::createGeometry: rings \"" << rings << "\" and segments \""
+                << segments << "\" must be equal and within 2.." << MaxRings;
     return false;
   }
   const int R = rings, S = segments;

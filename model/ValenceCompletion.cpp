@@ -35,7 +35,7 @@ void Molecule::findValenceVector() {
     } else if (a->element != "R") {
       // A dummy stands for an open bond and has no row of its own; anything else is a gap in
       // the element table (or an atom without element) and gets no hydrogens.
-      std::cerr << "Error: element table has no valences for \"" << a->element << "\"\n";
+      ErrorLine() << "Error: element table has no valences for \"" << a->element << "\"";
     }
     for (Bond* b : a->bonds) {
       if (allowed.empty()) break;
@@ -107,7 +107,7 @@ void Molecule::addMissingHydrogens() {
       const int added = addBond(bond);
       if (added != 1) {
         if (added == 0)
-          std::cerr << "Error: adding bond " << p->name << "--" << hydrogen->name << " failed\n";
+          ErrorLine() << "Error: adding bond " << p->name << "--" << hydrogen->name << " failed";
         delete bond;
       }
       // The bond has just counted itself on both ends; the hydrogen's one bond is all it uses.

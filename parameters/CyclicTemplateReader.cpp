@@ -33,7 +33,7 @@ struct OpenTemplate {
 };
 
 void wrongEntry(const std::string& line, const char* what) {
-  std::cerr << line << " Error: wrong entry in " << what << " line" << line << "\n";
+  ErrorLine() << line << " Error: wrong entry in " << what << " line" << line;
 }
 
 // An atom number of a CONN line must name one of the template's atom lines; above and below
@@ -41,8 +41,8 @@ void wrongEntry(const std::string& line, const char* what) {
 bool inTemplate(int number, int totalAtoms, int lowest, const std::string& line) {
   if (number >= lowest && number <= totalAtoms)
     return true;
-  std::cerr << "Error: " << kPlace << ": atom number \"" << number << "\" outside the "
-            << totalAtoms << " atoms of the template in line \"" << line << "\"\n";
+  ErrorLine() << "Error: " << kPlace << ": atom number \"" << number << "\" outside the "
+              << totalAtoms << " atoms of the template in line \"" << line << "\"";
   return false;
 }
 
@@ -56,8 +56,8 @@ void InputParameters::parseCyclicTemplateTable(const std::string& text) {
     CyclicTemplates* tmpl = open.record.get();
     for (int k = 0; k < tmpl->ringSize; ++k)
       if (tmpl->mainChain[k] < 1 || tmpl->mainChain[k] > open.atomCount) {
-        std::cerr << "Error: " << kPlace << ": ring atoms missing in template \"" << open.header
-                  << "\"\n";
+        ErrorLine() << "Error: " << kPlace << ": ring atoms missing in template \"" << open.header
+                    << "\"";
         open.record.reset();
         return;
       }

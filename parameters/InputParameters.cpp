@@ -1,4 +1,5 @@
 #include "parameters/InputParameters.h"
+#include "math/UtilityEngine.h"
 
 #include <QFile>
 
@@ -88,8 +89,7 @@ void InputParameters::releaseTables() {
 static std::string readTableOrExit(const char* path, const char* message) {
   QFile file(QString::fromUtf8(path));
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    std::fputs(message, stderr);
-    std::fflush(stderr);
+    printError(message);
     std::exit(1);
   }
   QByteArray bytes = file.readAll();
@@ -97,53 +97,53 @@ static std::string readTableOrExit(const char* path, const char* message) {
 }
 
 void InputParameters::readInBondTable(const char* path) {
-  parseBondTable(readTableOrExit(path, "Error: failed to read bond parameters file\n"));
+  parseBondTable(readTableOrExit(path, "Error: failed to read bond parameters file"));
 }
 
 void InputParameters::readInAngleTable(const char* path) {
-  parseAngleTable(readTableOrExit(path, "Error: failed to read angle parameters file\n"));
+  parseAngleTable(readTableOrExit(path, "Error: failed to read angle parameters file"));
 }
 
 void InputParameters::readInDihedralTable(const char* path) {
-  parseDihedralTable(readTableOrExit(path, "Error: failed to read dihedral parameters file\n"));
+  parseDihedralTable(readTableOrExit(path, "Error: failed to read dihedral parameters file"));
 }
 
 void InputParameters::readInAtomTypeTable(const char* path) {
-  parseAtomTypeTable(readTableOrExit(path, "Error: failed to read atom type parameters file\n"));
+  parseAtomTypeTable(readTableOrExit(path, "Error: failed to read atom type parameters file"));
 }
 
 void InputParameters::readInBondMomentTable(const char* path) {
-  parseBondMomentTable(readTableOrExit(path, "Error: failed to read bond moment file\n"));
+  parseBondMomentTable(readTableOrExit(path, "Error: failed to read bond moment file"));
 }
 
 void InputParameters::readInCyclicTemplateTable(const char* path) {
-  parseCyclicTemplateTable(readTableOrExit(path, "Error: failed to read cyclic tamplate file\n"));
+  parseCyclicTemplateTable(readTableOrExit(path, "Error: failed to read cyclic tamplate file"));
 }
 
 void InputParameters::readInCombineRules(const char* path) {
-  parseCombineRules(readTableOrExit(path, "Error: failed to read combine rules file\n"));
+  parseCombineRules(readTableOrExit(path, "Error: failed to read combine rules file"));
 }
 
 void InputParameters::readInEmagTable(const char* path) {
-  parseEmagTable(readTableOrExit(path, "Error: failed to emag parameters file\n"));
+  parseEmagTable(readTableOrExit(path, "Error: failed to emag parameters file"));
 }
 
 void InputParameters::readInElementTable(const char* path) {
-  parseElementTable(readTableOrExit(path, "Error: failed to read element parameters file\n"));
+  parseElementTable(readTableOrExit(path, "Error: failed to read element parameters file"));
 }
 
 void InputParameters::readInBasicRingTable(const char* path) {
-  parseBasicRingTable(readTableOrExit(path, "Error: failed to read basic ring table file\n"));
+  parseBasicRingTable(readTableOrExit(path, "Error: failed to read basic ring table file"));
 }
 
 void InputParameters::readInTypeRulesTable(const char* path) {
-  parseTypeRulesTable(readTableOrExit(path, "Error: failed to read atom type rules file\n"));
+  parseTypeRulesTable(readTableOrExit(path, "Error: failed to read atom type rules file"));
 }
 
 void InputParameters::readInBondOrderTable(const char* path) {
-  parseBondOrderTable(readTableOrExit(path, "Error: failed to read bond order table file\n"));
+  parseBondOrderTable(readTableOrExit(path, "Error: failed to read bond order table file"));
 }
 
 void InputParameters::readInHybridTypeTable(const char* path) {
-  parseHybridTypeTable(readTableOrExit(path, "Error: failed to read hybrid type table file\n"));
+  parseHybridTypeTable(readTableOrExit(path, "Error: failed to read hybrid type table file"));
 }

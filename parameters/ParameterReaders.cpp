@@ -182,7 +182,7 @@ void InputParameters::parseBondOrderTable(const std::string& text) {
     std::vector<std::string> tokens;
     UtilityEngine::instance()->tokenize(line, tokens, " \t");
     if (tokens.size() != 5)   // reported, then read as far as its values go
-      std::cerr << "readInBondOrderTable : Error in line : " << line << "\n";
+      ErrorLine() << "readInBondOrderTable : Error in line : " << line;
     upperCase(line);
     auto record = std::make_unique<BondOrderParameters>();
     TableRow row(line, "InputParameters::readInBondOrderTable");

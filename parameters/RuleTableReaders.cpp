@@ -58,8 +58,8 @@ void InputParameters::parseTypeRulesTable(const std::string& text) {
       int number = 0;
       std::string token = secondToken(line);
       if (!TableText::toInt(token, number)) {
-        std::cerr << "Error: InputParameters::readInTypeRulesTable: bad level \"" << token
-                  << "\" in line \"" << line << "\"\n";
+        ErrorLine() << "Error: InputParameters::readInTypeRulesTable: bad level \"" << token
+                    << "\" in line \"" << line << "\"";
         continue;
       }
       // The open rule belongs to the level before this line.
@@ -76,8 +76,8 @@ void InputParameters::parseTypeRulesTable(const std::string& text) {
     } else if (keyword == "MAIN" || keyword == "SING" || keyword == "DOUB" ||
                keyword == "TRIP" || keyword == "AROM") {
       if (!current) {
-        std::cerr << "Error: InputParameters::readInTypeRulesTable: no TYPE before \"" << line
-                  << "\"\n";
+        ErrorLine() << "Error: InputParameters::readInTypeRulesTable: no TYPE before \"" << line
+                    << "\"";
         continue;
       }
       std::vector<std::string> split = tokens(line);
@@ -123,8 +123,8 @@ void InputParameters::parseBasicRingTable(const std::string& text) {
     if (keyword4 != "ISAR" && keyword4 != "ATOM" && !isPairs && keyword6 != "UPDATE")
       continue;
     if (!current) {
-      std::cerr << "Error: InputParameters::readInBasicRingTable: no RING before \"" << line
-                << "\"\n";
+      ErrorLine() << "Error: InputParameters::readInBasicRingTable: no RING before \"" << line
+                  << "\"";
       continue;
     }
     std::vector<std::string> split = tokens(line);
@@ -141,7 +141,7 @@ void InputParameters::parseBasicRingTable(const std::string& text) {
       size_t firstPair = isUpdate ? 3 : 1;
       // The keyword (and the two order words of an UPDATE) followed by whole pairs.
       if (split.size() % 2 == 0 || split.size() < firstPair) {
-        std::cerr << " Wrong entry for RING " << current->name << " : " << line << "\n";
+        ErrorLine() << " Wrong entry for RING " << current->name << " : " << line;
         continue;
       }
       int before = isUpdate ? bondOrderWord(split[1]) : bondOrderWord(keyword6);
@@ -185,11 +185,11 @@ void InputParameters::chainBasicRing(BasicRings& ring) {
         break;
       }
       if (j == n - 1)
-        std::cerr << ring.name << ": Does Not Make A Ring!\n";
+        ErrorLine() << ring.name << ": Does Not Make A Ring!";
     }
   }
   if (ring.bondTo[n - 1] != ring.bondFrom[0]) {
-    std::cerr << ring.name << ": Does Not Make A Ring!\n";
+    ErrorLine() << ring.name << ": Does Not Make A Ring!";
     return;
   }
   std::map<std::string, size_t> atomLine;
@@ -253,7 +253,7 @@ void InputParameters::parseCombineRules(const std::string& text) {
     }
     if (!good) {
       // The rest of the table is not trusted; what was entered so far stays.
-      std::cerr << "Error: worng entry in combinerules.txt\n";
+      ErrorLine() << "Error: worng entry in combinerules.txt";
       return;
     }
   }

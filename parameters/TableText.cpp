@@ -1,4 +1,5 @@
 #include "parameters/TableText.h"
+#include "math/UtilityEngine.h"
 
 #include <cerrno>
 #include <cmath>
@@ -105,12 +106,12 @@ static std::vector<std::string> splitOnWhiteSpace(const std::string& line) {
   return tokens;
 }
 
-TableRow::TableRow(const std::string& line, const char* place)
-    : tokens(splitOnWhiteSpace(line)), line(line), place(place) {}
+TableRow::TableRow(const std::string& text, const char* where)
+    : tokens(splitOnWhiteSpace(text)), line(text), place(where) {}
 
-TableRow::TableRow(const std::vector<std::string>& tokens, const std::string& line,
-                   const char* place)
-    : tokens(tokens), line(line), place(place) {}
+TableRow::TableRow(const std::vector<std::string>& rowTokens, const std::string& text,
+                   const char* where)
+    : tokens(rowTokens), line(text), place(where) {}
 
 const std::string* TableRow::nextToken() {
   if (index >= tokens.size())
@@ -120,8 +121,8 @@ const std::string* TableRow::nextToken() {
 
 void TableRow::reportBad(const std::string& token) {
   if (!bad)
-    std::cerr << "Error: " << place << ": bad number \"" << token << "\" in line \"" << line
-              << "\"\n";
+    ErrorLine() << "Error: " << place << ": bad number \"" << token << "\" in line \"" << line
+                << "\"";
   bad = true;
 }
 

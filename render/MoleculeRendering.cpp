@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "model/Atom.h"
+#include "math/UtilityEngine.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
@@ -18,7 +19,7 @@ bool Molecule::renderMolecule() {
   for (Atom* atom : atoms) {
     if (atom->inMesh) continue;
     if (atom->sphere == nullptr) {
-      std::fprintf(stderr, "Error: renderMolecule, no spheroid \n");
+      ErrorLine() << "Error: renderMolecule, no spheroid ";
       return false;
     }
     atom->sphere->createTransformedGeometry();
@@ -28,7 +29,7 @@ bool Molecule::renderMolecule() {
   for (Bond* bond : bonds) {
     if (bond->inMesh) continue;
     if (bond->spheroid == nullptr) {
-      std::fprintf(stderr, "Error: renderMolecule, no spheroid \n");
+      ErrorLine() << "Error: renderMolecule, no spheroid ";
       return false;
     }
     bond->spheroid->createTransformedGeometry();

@@ -10,12 +10,12 @@ jobs=${KV_JOBS:-$(nproc 2>/dev/null || echo 2)}
 bash scripts/setup.sh
 
 echo "== build"
-bash scripts/build.sh build
+bash scripts/build.sh build -DKV_WERROR=ON
 echo "== tests"
 (cd build && ctest --output-on-failure --timeout 600 --parallel "$jobs" </dev/null)
 
 echo "== sanitizer build"
-bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_GUI=OFF -DKV_BENCHMARKS=OFF
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_GUI=OFF -DKV_BENCHMARKS=OFF -DKV_WERROR=ON
 echo "== sanitizer tests"
 (cd build-asan &&
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -44,7 +44,7 @@ const char* const kMetalBoundRingCarbon = "CCPH";
 
 }  // namespace
 
-TableChecker::TableChecker(InputParameters& tables) : tables(tables) {
+TableChecker::TableChecker(InputParameters& checked) : tables(checked) {
   for (const AtomTypeParameters* row : tables.atomTypeParameters) {
     std::string element = row->element;
     std::string btype = row->btype;

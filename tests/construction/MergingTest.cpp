@@ -10,6 +10,7 @@
 #include "model/Builder.h"
 #include "model/Molecule.h"
 #include "support/MoleculeBuilder.h"
+#include "support/ErrorCapture.h"
 
 using kvtest::buildMolecule;
 
@@ -143,9 +144,9 @@ TEST(GUIMerge, ARefusedBondLeavesTheHostAsItWas) {
   ++guest->numBonds;
 
   int newIndex = -1;
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(0, host->GUIMerge(guest.get(), guest->atoms[2], newIndex));
-  EXPECT_EQ("Error: Molecule::Merge failed to merge bond\n", testing::internal::GetCapturedStderr());
+  EXPECT_EQ("Error: Molecule::Merge failed to merge bond\n", errorLog.text());
 
   EXPECT_EQ(-1, newIndex);
   EXPECT_EQ(5u, host->atoms.size());
@@ -182,9 +183,8 @@ TEST(Merge, ConsumesTheOtherMoleculeOnlyOnSuccess) {
   twin->atom2 = failing->atoms[1];
   twin->molecule = failing.get();
   failing->bonds.push_back(twin);
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(0, host->Merge(failing.get(), nullptr, newIndex));
-  testing::internal::GetCapturedStderr();
   EXPECT_EQ(3u, failing->atoms.size());   // still ours, still whole
   EXPECT_EQ(8u, host->atoms.size());
 }

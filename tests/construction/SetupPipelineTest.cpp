@@ -10,6 +10,7 @@
 #include "forcefield/ForceFieldFixture.h"
 #include "model/Spheroid.h"
 #include "support/MoleculeBuilder.h"
+#include "support/ErrorCapture.h"
 
 using kvtest::buildMolecule;
 using setuptest::distance;
@@ -154,9 +155,9 @@ TEST_F(SetupPipeline, AnOverstretchedBondFailsWithoutStoppingTheOthers) {
   placeAt(*m, 0, 0.0f, 0.0f, 0.0f);
   placeAt(*m, 1, 1.54f, 0.0f, 0.0f);
   placeAt(*m, 2, 3.08f, 0.0f, 0.0f);
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(engine->setCoordinates(m.get()));
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_NE(std::string::npos, err.find("Error: major axis of bond is less than focal length"));
   EXPECT_EQ(nullptr, m->bonds[0]->spheroid);   // the failing bond keeps what it had
   ASSERT_NE(nullptr, m->bonds[1]->spheroid);   // the bond after it is still rebuilt

@@ -1,6 +1,7 @@
 // Construction, topology lists, parameters and charges of the force-field system.
 #include "forcefield/MolecularSystem.h"
 #include "forcefield/ForceFieldFixture.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -29,9 +30,9 @@ int exclusionKindOf(const MolecularSystem& s, int a, int b) {
 }  // namespace
 
 TEST_F(MolecularSystemBuild, NullMoleculeLeavesAnEmptySystemThatEvaluatesToZero) {
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   MolecularSystem system(nullptr);
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_NE(std::string::npos, err.find("Error: Can not create MolecularSystem"));
   EXPECT_EQ(0, system.atomCount);
   EXPECT_EQ(0.0, system.EnergyForce());
@@ -163,10 +164,10 @@ TEST_F(MolecularSystemBuild, ParametersComeFromTheTablesWithTheirFallbacks) {
       "odd", {{"CH2", "C", 0, 0, 0}, {"H", "H", 1.1f, 0, 0}, {"H", "H", -0.4f, 1.0f, 0},
               {"XX", "X", 0, -1.5f, 0}},
       {{0, 1, 1, false}, {0, 2, 1, false}, {0, 3, 1, false}});
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   MolecularSystem system(molecule.get());
   EXPECT_NE(std::string::npos,
-            testing::internal::GetCapturedStderr().find("CANNOT FIND THE PARAMETERS FOR ATOM : 3"));
+            errorLog.text().find("CANNOT FIND THE PARAMETERS FOR ATOM : 3"));
   // The unknown type gets the CH3-CH3 length and the neutral atom values.
   const int unknownBond = system.getBondId(0, 3);
   ASSERT_GE(unknownBond, 0);
@@ -208,9 +209,8 @@ TEST_F(MolecularSystemBuild, ZeroDistanceRowsAndDummyBondsCarryNoCharge) {
   auto molecule = fftest::buildMolecule(
       "zero", {{"H", "H", 0, 0, 0}, {"OK", "O", 1.0f, 0, 0}, {"DUM", "R", 2.0f, 0, 0}},
       {{0, 1, 1, false}, {1, 2, 1, false}});
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   MolecularSystem system(molecule.get());
-  testing::internal::GetCapturedStderr();
   for (int a = 0; a < system.atomCount; ++a) {
     EXPECT_TRUE(std::isfinite(system.charges[a]));
     EXPECT_EQ(0.0, system.charges[a]);

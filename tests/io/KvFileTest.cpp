@@ -23,6 +23,7 @@
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
 #include "support/QtApplication.h"
+#include "support/ErrorCapture.h"
 
 namespace {
 
@@ -200,18 +201,18 @@ TEST_F(KvFile, BondGeometryLimits) {
   ASSERT_TRUE(flat);
   EXPECT_EQ(0.0, flat->bonds[0]->semiMinorAxis);
 
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   std::unique_ptr<Molecule> longer = read(twoAtomFile("0 1 1 -3 1.5 0.7499 0 3 - - - 0 0"));
-  EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("Failed to parse bond"));
+  EXPECT_NE(std::string::npos, errorLog.text().find("Failed to parse bond"));
   EXPECT_FALSE(longer);
 }
 
 TEST_F(KvFile, BadBondRecordsFailTheFile) {
   for (const char* line : {"-1 1 1 -3 1.5 0.9 0 3", "0 2 1 -3 1.5 0.9 0 3", "1 1 1 -3 1.5 0.9 0 3",
                            "0 1 1 -3 1.5", "0 x 1 -3 1.5 0.9 0 3", "0 1 1 -3 1.5 nan 0 3"}) {
-    testing::internal::CaptureStderr();
+    kvtest::ErrorCapture errorLog;
     std::unique_ptr<Molecule> m = read(twoAtomFile(line));
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = errorLog.text();
     EXPECT_FALSE(m) << line;
     EXPECT_NE(std::string::npos, err.find("Failed to parse bond")) << line;
   }
@@ -235,19 +236,19 @@ TEST_F(KvFile, NotAMoleculeFile) {
   EXPECT_FALSE(read("C C3 C C1 12 0.7\n#NAMES\nX\n"));       // data before the names
   EXPECT_FALSE(read("#ATOMS\nC C3 C C1 12 0.7\n"));          // no names at all
   EXPECT_FALSE(read("// only a comment\n"));
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(read("#NAMES\nA\n#NAMES\nB\n"));              // one molecule per file
   EXPECT_FALSE(engine->parseKvtFile((folder / "missing.kv").string()));
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_NE(std::string::npos, err.find("Error: cannot open file "));
 }
 
 TEST_F(KvFile, OddPairListsAreIgnoredAndReadingGoesOn) {
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   std::unique_ptr<Molecule> m = read(
       "#NAMES\nX\n#REPLACE\nA B C\n#UPDATE\nX.C1 C3 X.C2\n#REPLACE\nA B\n"
       "#ATOMS\nC C3 C C1 12 0.7 - - - 0 0 0 0 0\n");
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   ASSERT_TRUE(m);
   EXPECT_NE(std::string::npos, err.find("Error: InCorrect replace"));
   EXPECT_NE(std::string::npos, err.find("Error: InCorrect update"));
@@ -263,10 +264,10 @@ TEST_F(KvFile, FailedWriteLeavesOldFileWhole) {
   std::filesystem::create_directory(target.string() + ".part");
   std::unique_ptr<Molecule> m = read(twoAtomFile("0 1 1 -3 1.5 0.9 0 3 - - - 0 0"));
   ASSERT_TRUE(m);
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(0, engine->writeKvtFile(m.get(), target.string().c_str()));
   EXPECT_EQ(0, engine->writeKvtFile(nullptr, target.string().c_str()));
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_NE(std::string::npos, err.find("Error: No molecule data"));
   std::ifstream in(target);
   std::string line;

@@ -23,6 +23,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "support/FileFixture.h"
+#include "support/ErrorCapture.h"
 
 namespace fs = std::filesystem;
 
@@ -65,9 +66,8 @@ TEST_F(MDLFiles, MolFileGivesACompleteOptimisedMolecule) {
     EXPECT_GT(length, 0.8) << b->getName();
     EXPECT_LT(length, 1.7) << b->getName();
   }
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(nullptr, parser.parseMDLMolFile(kData + "/no_such_file.mol"));
-  testing::internal::GetCapturedStderr();
 }
 
 TEST_F(MDLFiles, SDFileOfThreeRecordsGivesThreeMolecules) {
@@ -82,9 +82,8 @@ TEST_F(MDLFiles, SDFileOfThreeRecordsGivesThreeMolecules) {
   EXPECT_EQ(1u, molecules[2]->rings.size());
   EXPECT_EQ(12u, molecules[2]->atoms.size());
 
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(parser.parseSDFile((kData + "/no_such_file.sdf").c_str(), molecules, count));
-  testing::internal::GetCapturedStderr();
 }
 
 TEST_F(MDLFiles, BrokenSDRecordIsSkippedAndTheOthersRead) {
@@ -96,9 +95,9 @@ TEST_F(MDLFiles, BrokenSDRecordIsSkippedAndTheOthersRead) {
   { std::ofstream(path) << text; }
 
   int count = 0;
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   ASSERT_TRUE(parser.parseSDFile(path.c_str(), molecules, count));
-  const std::string errors = testing::internal::GetCapturedStderr();
+  const std::string errors = errorLog.text();
   EXPECT_EQ(3, count);
   EXPECT_NE(std::string::npos, errors.find("\"    0.0  C\" on line 17")) << errors;   // counted in the file
 }
@@ -110,11 +109,10 @@ TEST_F(MDLFiles, FolderReaderTakesMolFilesOfAnyCaseBelowIt) {
   copyData("mdl_ethanol.mol", folder / "deeper" / "d.mol");
   copyData("mdl_crash_truncated_bonds.mol", folder / "e.mol");
 
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(3, parser.loadMolFilesFromDirectory(folder.string().c_str(), molecules));
   EXPECT_EQ(3u, molecules.size());
   EXPECT_EQ(0, parser.loadMolFilesFromDirectory((folder / "none").string().c_str(), molecules));
-  testing::internal::GetCapturedStderr();
 }
 
 TEST_F(MDLFiles, WrittenMoleculeReadsBackWithItsGraphAndCharges) {

@@ -21,6 +21,7 @@
 #include "parameters/InputParameters.h"
 #include "support/MoleculeBuilder.h"
 #include "support/TextLines.h"
+#include "support/ErrorCapture.h"
 
 using kvtest::linesOf;
 
@@ -58,9 +59,9 @@ class MDLRead : public ::testing::Test {
   // The read's molecule and what it printed on standard error.
   std::unique_ptr<Molecule> read(const std::string& text, bool graphOnly = false) {
     std::istringstream in(text);
-    testing::internal::CaptureStderr();
+    kvtest::ErrorCapture errorLog;
     Molecule* m = parser.readConnectionTable(in, name, 1, graphOnly);
-    errors = testing::internal::GetCapturedStderr();
+    errors = errorLog.text();
     return std::unique_ptr<Molecule>(m);
   }
 
@@ -209,9 +210,8 @@ TEST_F(MDLRead, KeptCrashInputsFailCleanly) {
     auto m = read(text.str());
     EXPECT_EQ(nullptr, m) << file;
     EXPECT_EQ(0u, errors.find("Error: MDLMolParser: ")) << file << ": " << errors;
-    testing::internal::CaptureStderr();
+    kvtest::ErrorCapture errorLog;
     EXPECT_EQ(nullptr, parser.readMDLMolGraph(entry.path().string().c_str())) << file;
-    testing::internal::GetCapturedStderr();
     ++replayed;
   }
   EXPECT_GE(replayed, 10);
@@ -227,9 +227,8 @@ TEST_F(MDLRead, GraphReadNamesAtomsButLeavesElementsAndPlacementAlone) {
   EXPECT_FALSE(m->atoms[1]->isPlaced);
   EXPECT_TRUE(m->positions.empty());
   EXPECT_EQ(2u, m->bonds.size());
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(nullptr, parser.readMDLMolGraph("/nonexistent/x.mol"));
-  testing::internal::GetCapturedStderr();
 }
 
 TEST_F(MDLRead, PerceptionAddsHydrogensAndTypes) {
@@ -363,9 +362,9 @@ TEST(MDLWrite, MoleculeTheFormatCannotHoldLeavesTheOldFileWhole) {
   noElement->atoms[1]->element = "";
   auto tooMany = kvtest::buildMolecule(std::vector<std::string>(1000, "C"), {});
   for (Molecule* m : {wideCoordinate.get(), badOrder.get(), noElement.get(), tooMany.get()}) {
-    testing::internal::CaptureStderr();
+    kvtest::ErrorCapture errorLog;
     EXPECT_FALSE(parser.writeMDLMolFile(m, path.c_str()));
-    const std::string errors = testing::internal::GetCapturedStderr();
+    const std::string errors = errorLog.text();
     EXPECT_EQ(0u, errors.find("Error: MDLMolParser: ")) << errors;
   }
   EXPECT_FALSE(parser.writeMDLMolFile(nullptr, path.c_str()));
@@ -376,9 +375,8 @@ TEST(MDLWrite, MoleculeTheFormatCannotHoldLeavesTheOldFileWhole) {
 
   auto good = chargedSample();
   EXPECT_TRUE(parser.writeMDLMolFile(good.get(), path.c_str()));
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(parser.writeMDLMolFile(good.get(), (dir / "no/such/folder.mol").string().c_str()));
-  testing::internal::GetCapturedStderr();
   EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir),
                              std::filesystem::directory_iterator()));   // no temporary left
   std::filesystem::remove_all(dir);

@@ -10,6 +10,7 @@
 
 #include "io/MoleculeEngine.h"
 #include "tests/io/PDBTestSupport.h"
+#include "support/ErrorCapture.h"
 
 using pdbtest::PDBFixture;
 
@@ -178,9 +179,8 @@ TEST_F(PDBFiles, FolderLoaderHangsFilesAndChainsIntoTheTree) {
   IOEngine* engine = IOEngine::instance();
   const int before = engine->moleculeRoot->childCount();
   std::vector<Molecule*> loaded;
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   const int count = engine->loadPDBFilesFromDirectory(folder.string().c_str(), &loaded);
-  testing::internal::GetCapturedStderr();
   molecules.insert(molecules.end(), loaded.begin(), loaded.end());
   EXPECT_EQ(1, count);
   ASSERT_EQ(before + 1, engine->moleculeRoot->childCount());

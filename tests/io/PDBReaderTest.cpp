@@ -8,6 +8,7 @@
 #include "io/MoleculeEngine.h"
 #include "model/Builder.h"
 #include "tests/io/PDBTestSupport.h"
+#include "support/ErrorCapture.h"
 
 using pdbtest::PDBFixture;
 using pdbtest::findAtom;
@@ -407,9 +408,9 @@ TEST_F(PDBReader, FieldsAreReadFromTheirColumns) {
 
 TEST_F(PDBReader, StrayTerStopsTheReadWithoutMolecules) {
   std::string text = atomLine("ATOM", 1, "N", "GLY", 'A', 1, 0, 0, 0, "N") + "TER\nTER\n";
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   const std::vector<Molecule*> out = read(text);
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_TRUE(out.empty());
   EXPECT_NE(std::string::npos, err.find("Error: PDBParser::parsePDBFile ENDMDL"));
   // A file ending with "TER" and no "END" still yields its molecule.
@@ -455,9 +456,9 @@ TEST_F(PDBReader, DamagedInputNeverCrashes) {
   ASSERT_TRUE(in.is_open());
   std::stringstream text;
   text << in.rdbuf();
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   const std::vector<Molecule*> out = read(text.str());
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_NE(std::string::npos, err.find("Error: PDBParser::parsePDBFile bad coordinates"));
   ASSERT_EQ(1u, out.size());
   // Every damaged atom line is skipped; the two sound ones are kept.

@@ -7,6 +7,7 @@
 #include "tests/io/PDBTestSupport.h"
 #include "tests/support/MoleculeBuilder.h"
 #include "tests/support/TextLines.h"
+#include "support/ErrorCapture.h"
 
 using kvtest::linesOf;
 using pdbtest::PDBFixture;
@@ -176,13 +177,13 @@ TEST_F(PDBWriter, FailedWriteLeavesTheOldFileWhole) {
   const std::string path = writeFile("old.pdb", "OLD CONTENT\n");
   auto m = kvtest::buildMolecule({"C"}, {});
   m->atoms[0]->position = SSEVector4f(123456.0f, 0, 0, 1);   // too wide for its 8 columns
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(0, parser.writePDBFile(m.get(), path.c_str()));
   EXPECT_EQ(0, parser.writePDBFile(nullptr, path.c_str()));
   const std::string missingFolder = (folder / "no" / "such.pdb").string();
   m->atoms[0]->position = SSEVector4f(1.0f, 0, 0, 1);
   EXPECT_EQ(0, parser.writePDBFile(m.get(), missingFolder.c_str()));
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_NE(std::string::npos, err.find("Error: PDBParser::writePDBFile NULL molecule"));
   EXPECT_NE(std::string::npos, err.find("Error: PDBParser::writePDBFile coordinate too wide"));
   EXPECT_EQ("OLD CONTENT\n", slurp(path));

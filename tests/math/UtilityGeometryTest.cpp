@@ -1,4 +1,5 @@
 #include "math/UtilityEngine.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -166,9 +167,9 @@ TEST(RotateAboutAxis, OnlyFlaggedPointsTurnAboutThePivot) {
 TEST(RotateAboutAxis, BadPivotLeavesPointsAlone) {
   SSEVector4f points[] = {SSEVector4f(1, 0, 0, 1), SSEVector4f(0, 1, 0, 1)};
   const bool all[] = {true, true};
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   utility().rotateAboutAxis(points, 5, 2, 0, 0, 1, 1.0f, all);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("Error: "), std::string::npos);
+  EXPECT_NE(errorLog.text().find("Error: "), std::string::npos);
   expectVector(points[0], 1, 0, 0, 0);
   expectVector(points[1], 0, 1, 0, 0);
 }
@@ -182,9 +183,9 @@ TEST(PointInDirection, DistanceAlongDirection) {
 
 TEST(PointInDirection, ZeroDirectionReportsAndReturnsStart) {
   const SSEVector4f zero(0, 0, 0, 0), start(1, 2, 3, 1);
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   const SSEVector4f p = utility().findPointInDirection(&zero, 3, &start);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: direction vector is zero\n");
+  EXPECT_EQ(errorLog.text(), "Error: direction vector is zero\n");
   expectVector(p, 1, 2, 3, 0);
   EXPECT_EQ(p.w, 0.0f);
 }

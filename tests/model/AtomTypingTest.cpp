@@ -11,6 +11,7 @@
 #include "model/Molecule.h"
 #include "model/Ring.h"
 #include "support/MoleculeBuilder.h"
+#include "support/ErrorCapture.h"
 
 using kvtest::buildMolecule;
 
@@ -144,9 +145,9 @@ TEST_F(AtomTyping, UndescribableAtomsAreReportedAndKeepTheirElement) {
                                "TYPE XANY\nMAIN XX\nSINGLE *\n");
   auto m = buildMolecule({"C", "H", "H", "H", "C", "C", "Xx", "C"},
                          {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}, {0, 5, 1}, {6, 7, 1}});
-  ::testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   m->findBestAtomType();
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_EQ("C", m->atoms[0]->type);
   EXPECT_EQ("XX", m->atoms[6]->type);
   EXPECT_NE(std::string::npos, err.find("Error: atom typing: bond orders sum to 5 on atom \"C\""));
@@ -166,8 +167,8 @@ TEST_F(AtomTyping, RingWithUnequalListsIsReportedAndSkipped) {
   auto m = kvtest::buildBenzene();
   m->findAllSmallestRings();
   m->rings[0]->bondIds.pop_back();
-  ::testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   m->findBestAtomType();
-  EXPECT_EQ("This is NOT a ring!\n", ::testing::internal::GetCapturedStderr());
+  EXPECT_EQ("This is NOT a ring!\n", errorLog.text());
   EXPECT_EQ("C", m->atoms[0]->type);
 }

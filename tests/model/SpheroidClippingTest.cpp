@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "model/Spheroid.h"
+#include "support/ErrorCapture.h"
 
 namespace {
 
@@ -97,9 +98,9 @@ TEST(SphereClipping, FarAwaySphereRecordsNothing) {
 TEST(SphereClipping, AskingTheSpheroidFirstIsAnErrorNotAnExit) {
   SpheroidPtr orbital = orbitalBetween(SSEVector4f(-1, 0, 0), SSEVector4f(1, 0, 0), 0.3f);
   SpheroidPtr sphere = sphereAt(0.5f, SSEVector4f(-1, 0, 0));
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(-1, orbital->calculateClipPlane(sphere.get()));
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_EQ(0u, err.find("Error: Spheroid::calculateClipPlane"));
   EXPECT_NE(std::string::npos, err.find("sphere->calculateClipPlane(spheroid)"));
   EXPECT_TRUE(orbital->clipPoints.empty());

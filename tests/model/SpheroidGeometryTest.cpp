@@ -14,6 +14,7 @@
 #include "support/EmptyTables.h"
 #include "support/MoleculeBuilder.h"
 #include "tests/render/SpheroidScene.h"
+#include "support/ErrorCapture.h"
 
 namespace {
 
@@ -81,18 +82,16 @@ TEST(SpheroidTessellation, PolesAndFirstRingSitOnTheSurface) {
 TEST(SpheroidTessellation, UnequalOrUnusableCountsAreRefusedWithAMessage) {
   auto s = tessellated(0.6f, 1.6f, 2.0f, 10);
   s->segments = 12;
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(s->createGeometry());
-  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_EQ(0u, err.find("Error: Spheroid::createGeometry"));
   EXPECT_NE(std::string::npos, err.find("\"12\""));
   EXPECT_EQ(nullptr, s->vertices);
   EXPECT_FALSE(s->inMesh);
   for (int rings : {0, 1, Spheroid::MaxRings + 1}) {
     s->rings = s->segments = rings;
-    testing::internal::CaptureStderr();
     EXPECT_FALSE(s->createGeometry()) << rings;
-    testing::internal::GetCapturedStderr();
   }
   s->rings = s->segments = Spheroid::MaxRings;   // the largest that 16-bit indices allow
   EXPECT_TRUE(s->createGeometry());

@@ -10,6 +10,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "support/MoleculeBuilder.h"
+#include "support/ErrorCapture.h"
 
 using kvtest::buildMolecule;
 
@@ -102,9 +103,9 @@ TEST_F(ValenceCompletion, MetalNeighboursWidenTheAllowedValences) {
 
 TEST_F(ValenceCompletion, UnknownElementGetsNoHydrogensAndOneDiagnostic) {
   auto m = buildMolecule({"Xx", "C", "R"}, {{0, 1, 1}, {1, 2, 1}});
-  ::testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   m->findValenceVector();
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string err = errorLog.text();
   EXPECT_EQ("Error: element table has no valences for \"Xx\"\n", err);
   EXPECT_EQ((std::vector<int>{0}), m->atoms[0]->allowedValences);
   m->fillTotalAndUsedValence();

@@ -1,4 +1,5 @@
 #include "ParameterFixture.h"
+#include "support/ErrorCapture.h"
 
 #include <functional>
 
@@ -12,7 +13,7 @@ void ParameterFixture::TearDown() {
 }
 
 std::string stderrOf(const std::function<void()>& call) {
-  ::testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   call();
-  return ::testing::internal::GetCapturedStderr();
+  return errorLog.text();
 }

@@ -15,6 +15,7 @@
 #include "support/EmptyTables.h"
 #include "support/MoleculeBuilder.h"
 #include "tests/render/SpheroidScene.h"
+#include "support/ErrorCapture.h"
 
 namespace {
 
@@ -44,9 +45,8 @@ TEST_F(MeshOfMolecule, ClientArrayPathKeepsArraysAndMakesNoBuffers) {
   EXPECT_TRUE(mesh.vertexBuffers.empty());
   Spheroid bad(0.6f, 0.8f, 1.0f);
   bad.rings = 10;   // segments 0
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_EQ(0, mesh.addSpheroid(&bad));
-  testing::internal::GetCapturedStderr();
   EXPECT_EQ(1u, mesh.spheroids.size());
 }
 
@@ -75,9 +75,9 @@ TEST_F(MeshOfMolecule, MissingSpheroidStopsRenderingWithAMessage) {
   auto m = shownWater();
   delete m->bonds[1]->spheroid;
   m->bonds[1]->spheroid = nullptr;
-  testing::internal::CaptureStderr();
+  kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(m->renderMolecule());
-  EXPECT_EQ("Error: renderMolecule, no spheroid \n", testing::internal::GetCapturedStderr());
+  EXPECT_EQ("Error: renderMolecule, no spheroid \n", errorLog.text());
   EXPECT_EQ(4u, m->mesh->spheroids.size());
   m.reset();
 }
