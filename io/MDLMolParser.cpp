@@ -318,10 +318,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
 
 void MDLMolParser::perceive(Molecule* m) {
   if (m == nullptr) return;
-  m->findValenceVector();
-  m->fillTotalAndUsedValence();
-  m->findAllSmallestRings();
-  m->addMissingHydrogens();
+  m->perceiveGraph();
   for (Atom* a : m->atoms) {
     if (a->name.empty()) a->name = a->element + std::to_string(a->id);
   }

@@ -376,10 +376,7 @@ Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
     }
   }
 
-  molecule->findValenceVector();
-  molecule->fillTotalAndUsedValence();
-  molecule->findAllSmallestRings();
-  molecule->addMissingHydrogens();
+  molecule->perceiveGraph();
   // Added hydrogens belong to the chain and record kind of their heavy atom.
   for (Atom* atom : molecule->atoms) {
     if (!atom->chainId.empty() || atom->bonds.empty()) continue;

@@ -130,6 +130,11 @@ class Molecule {
   bool checkDuplicateRing(const int* first, const int* second, int count) const;
   bool checkSingleRing(const int* ids, int count) const;
 
+  // The perception sequence every reader of a bare graph runs (ValenceCompletion.cpp):
+  // perceiveGraph finds valences, the smallest rings and aromaticity, and adds the missing
+  // hydrogens; perceive then also types every atom.
+  void perceiveGraph();
+  void perceive();
   // Valence completion and hydrogens (ValenceCompletion.cpp).
   void findValenceVector();
   void fillTotalAndUsedValence();

@@ -117,3 +117,15 @@ void Molecule::addMissingHydrogens() {
     p->hydrogensAdded = true;
   }
 }
+
+void Molecule::perceiveGraph() {
+  findValenceVector();
+  fillTotalAndUsedValence();
+  findAllSmallestRings();
+  addMissingHydrogens();
+}
+
+void Molecule::perceive() {
+  perceiveGraph();
+  findBestAtomType();
+}

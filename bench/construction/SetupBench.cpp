@@ -188,15 +188,11 @@ void runChain(benchmark::State& state, const Graph& g) {
   // The optimisers report on standard output; keep it out of the timing table.
   std::ostringstream sink;
   std::streambuf* saved = std::cout.rdbuf(sink.rdbuf());
-  std::streambuf* savedErr = std::cerr.rdbuf(sink.rdbuf());
+  const ErrorSink savedErrors = setErrorSink([](const std::string&) {});
   size_t atoms = 0;
   for (auto _ : state) {
     std::unique_ptr<Molecule> m = build(g);
-    m->findValenceVector();
-    m->fillTotalAndUsedValence();
-    m->findAllSmallestRings();
-    m->addMissingHydrogens();
-    m->findBestAtomType();
+    m->perceive();
     io->setParameters(m.get());
     m->createOptimumGeometry();
     io->optimizeGeometryM(m.get(), false);
@@ -207,7 +203,7 @@ void runChain(benchmark::State& state, const Graph& g) {
     sink.str(std::string());
   }
   std::cout.rdbuf(saved);
-  std::cerr.rdbuf(savedErr);
+  setErrorSink(savedErrors);
   state.counters["heavy"] = g.heavyAtoms();
   state.counters["atoms"] = static_cast<double>(atoms);
 }
@@ -229,15 +225,10 @@ void BM_Coordinates_Rings(benchmark::State& state) {
   IOEngine* io = engine();
   const Graph g = ringSystem(static_cast<int>(state.range(0)));
   std::unique_ptr<Molecule> m = build(g);
-  m->findValenceVector();
-  m->fillTotalAndUsedValence();
-  m->findAllSmallestRings();
-  m->addMissingHydrogens();
-  m->findBestAtomType();
-  std::ostringstream sink;
-  std::streambuf* savedErr = std::cerr.rdbuf(sink.rdbuf());
+  m->perceive();
+  const ErrorSink saved = setErrorSink([](const std::string&) {});
   io->setParameters(m.get());
-  std::cerr.rdbuf(savedErr);
+  setErrorSink(saved);
   for (auto _ : state) {
     for (Atom* a : m->atoms) a->isPlaced = false;
     m->createOptimumGeometry();

@@ -30,13 +30,7 @@ inline IOEngine* engine() {
 }
 
 // Valences, rings, hydrogens and types, as the MDL reader runs them.
-inline void perceive(Molecule& m) {
-  m.findValenceVector();
-  m.fillTotalAndUsedValence();
-  m.findAllSmallestRings();
-  m.addMissingHydrogens();
-  m.findBestAtomType();
-}
+inline void perceive(Molecule& m) { m.perceive(); }
 
 inline double distance(const Atom* a, const Atom* b) {
   const double dx = a->position.x - b->position.x;

@@ -16,11 +16,7 @@ using kvtest::buildMolecule;
 namespace {
 
 std::vector<std::string> perceiveAndType(Molecule& m) {
-  m.findValenceVector();
-  m.fillTotalAndUsedValence();
-  m.findAllSmallestRings();
-  m.addMissingHydrogens();
-  m.findBestAtomType();
+  m.perceive();
   std::vector<std::string> types;
   for (const Atom* a : m.atoms) types.push_back(a->type);
   return types;

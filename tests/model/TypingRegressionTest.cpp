@@ -64,13 +64,7 @@ std::unique_ptr<Molecule> build(const Case& c) {
   return m;
 }
 
-void perceive(Molecule& m) {
-  m.findValenceVector();
-  m.fillTotalAndUsedValence();
-  m.findAllSmallestRings();
-  m.addMissingHydrogens();
-  m.findBestAtomType();
-}
+void perceive(Molecule& m) { m.perceive(); }
 
 // Types every case and compares; a failure names the molecule and shows the whole typing.
 void expectTypes(const std::vector<Case>& cases) {
