@@ -3,7 +3,6 @@
 // rebuilt from the packed positions.
 
 #include "io/IOEngine.h"
-#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
 #include "math/SSEMatrix4x4f.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"

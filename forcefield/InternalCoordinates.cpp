@@ -1,10 +1,10 @@
 // The geometry-optimisation driver and its genetic torsion search.
 #include "forcefield/InternalCoordinates.h"
-#include "math/UtilityEngine.h"
 
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
 #include "math/SSEMatrix4x4f.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Molecule.h"
 

@@ -1,9 +1,9 @@
 // Construction of the force-field system: copying the molecule, looking up the parameters and
 // assigning the partial charges.
 #include "forcefield/MolecularSystem.h"
-#include "math/UtilityEngine.h"
 
 #include "forcefield/ForceFieldLog.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"

@@ -3,7 +3,6 @@
 // damaged line is skipped with a message instead of being misread.
 
 #include "io/PDBParser.h"
-#include "math/UtilityEngine.h"
 
 #include <cctype>
 #include <cerrno>
@@ -18,6 +17,7 @@
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"

@@ -1,7 +1,6 @@
 // The SMILES grammar: from text to the bare graph of atoms and bonds with stereo marks.
 
 #include "io/SmilesParser.h"
-#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,10 +8,12 @@
 #include <iostream>
 #include <set>
 
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
+#include "parameters/ElementSymbols.h"
 #include "parameters/InputParameters.h"
 
 namespace {
@@ -24,21 +25,6 @@ const float kTransDihedral = 3.1415927f;
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool isLower(char c) { return std::islower(static_cast<unsigned char>(c)) != 0; }
-
-// Every element symbol of the periodic table: a bracket atom is read as one whole symbol, so
-// "Cu" is never a carbon followed by something unexpected.
-const std::set<std::string>& elementSymbols() {
-  static const std::set<std::string> symbols = {
-      "H",  "He", "Li", "Be", "B",  "C",  "N",  "O",  "F",  "Ne", "Na", "Mg", "Al", "Si", "P",
-      "S",  "Cl", "Ar", "K",  "Ca", "Sc", "Ti", "V",  "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn",
-      "Ga", "Ge", "As", "Se", "Br", "Kr", "Rb", "Sr", "Y",  "Zr", "Nb", "Mo", "Tc", "Ru", "Rh",
-      "Pd", "Ag", "Cd", "In", "Sn", "Sb", "Te", "I",  "Xe", "Cs", "Ba", "La", "Ce", "Pr", "Nd",
-      "Pm", "Sm", "Eu", "Gd", "Tb", "Dy", "Ho", "Er", "Tm", "Yb", "Lu", "Hf", "Ta", "W",  "Re",
-      "Os", "Ir", "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At", "Rn", "Fr", "Ra", "Ac", "Th",
-      "Pa", "U",  "Np", "Pu", "Am", "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No", "Lr", "Rf", "Db",
-      "Sg", "Bh", "Hs", "Mt", "Ds", "Rg", "Cn", "Nh", "Fl", "Mc", "Lv", "Ts", "Og"};
-  return symbols;
-}
 
 // Lower-case (aromatic) symbols allowed in brackets.
 const std::set<std::string>& aromaticSymbols() {
@@ -190,10 +176,10 @@ std::string SmilesParser::findOrganicElementName(int position, const std::string
 std::string SmilesParser::findElementName(int position, const std::string& desc) {
   if (position < 0 || static_cast<size_t>(position) >= desc.size()) return "";
   const std::string two = desc.substr(static_cast<size_t>(position), 2);
-  if (two.size() == 2 && (elementSymbols().count(two) != 0 || aromaticSymbols().count(two) != 0))
+  if (two.size() == 2 && (isElementSymbol(two) || aromaticSymbols().count(two) != 0))
     return two;
   const std::string one = desc.substr(static_cast<size_t>(position), 1);
-  if (elementSymbols().count(one) != 0 || aromaticSymbols().count(one) != 0) return one;
+  if (isElementSymbol(one) || aromaticSymbols().count(one) != 0) return one;
   return "";
 }
 

@@ -1,5 +1,4 @@
 #include "io/SmilesWriter.h"
-#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,6 +6,7 @@
 #include <iostream>
 
 #include "construction/MoleculeOperations.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"

@@ -1,6 +1,5 @@
 // Clip planes between intersecting neighbours and the cut of the tessellated surface.
 #include "model/Spheroid.h"
-#include "math/UtilityEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +8,8 @@
 #include <cstring>
 #include <map>
 #include <vector>
+
+#include "math/UtilityEngine.h"
 
 namespace {
 

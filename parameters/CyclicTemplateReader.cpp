@@ -2,10 +2,10 @@
 // angles and torsions along each ring derived when a template is closed.
 
 #include "parameters/InputParameters.h"
-#include "parameters/TableText.h"
 
 #include "math/UtilityEngine.h"
 #include "math/VectorFunctions.h"
+#include "parameters/TableText.h"
 
 #include <algorithm>
 #include <cmath>

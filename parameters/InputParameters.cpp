@@ -1,10 +1,11 @@
 #include "parameters/InputParameters.h"
-#include "math/UtilityEngine.h"
 
 #include <QFile>
 
 #include <cstdio>
 #include <cstdlib>
+
+#include "math/UtilityEngine.h"
 
 // The tables are compiled into kv_resources, a static library: its resources register only when
 // this is called from code that is linked in. Outside any namespace, as the macro requires.

@@ -3,9 +3,9 @@
 // first "/" before its values are taken.
 
 #include "parameters/InputParameters.h"
-#include "parameters/TableText.h"
 
 #include "math/UtilityEngine.h"
+#include "parameters/TableText.h"
 
 #include <iostream>
 #include <memory>

@@ -2,9 +2,9 @@
 // their first characters, so "DOUBL" counts as DOUBLE and "AROMATIC" as AROMAT.
 
 #include "parameters/InputParameters.h"
-#include "parameters/TableText.h"
 
 #include "math/UtilityEngine.h"
+#include "parameters/TableText.h"
 
 #include <iostream>
 #include <map>

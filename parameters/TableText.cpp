@@ -1,11 +1,12 @@
 #include "parameters/TableText.h"
-#include "math/UtilityEngine.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <limits>
+
+#include "math/UtilityEngine.h"
 
 std::vector<std::string> TableText::lines(const std::string& text) {
   std::vector<std::string> result;

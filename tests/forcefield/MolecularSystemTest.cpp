@@ -1,7 +1,5 @@
 // Construction, topology lists, parameters and charges of the force-field system.
 #include "forcefield/MolecularSystem.h"
-#include "forcefield/ForceFieldFixture.h"
-#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +8,9 @@
 #include <cstdlib>
 #include <set>
 #include <utility>
+
+#include "forcefield/ForceFieldFixture.h"
+#include "support/ErrorCapture.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "math/UtilityEngine.h"
-#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+#include "support/ErrorCapture.h"
 
 namespace {
 

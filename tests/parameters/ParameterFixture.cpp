@@ -1,7 +1,8 @@
 #include "ParameterFixture.h"
-#include "support/ErrorCapture.h"
 
 #include <functional>
+
+#include "support/ErrorCapture.h"
 
 void ParameterFixture::SetUp() {
   tables = std::make_unique<InputParameters>(InputParameters::EmptyTables{});
