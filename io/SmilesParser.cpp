@@ -32,18 +32,6 @@ const std::set<std::string>& aromaticSymbols() {
   return symbols;
 }
 
-// True when the tables can type the element: an atom type named after it (the start type of the
-// typing) or a row of allowed valences.
-bool elementHasType(const std::string& element) {
-  InputParameters* tables = InputParameters::instance();
-  std::string upper = element;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  AtomTypeParameters type;
-  ElementParameters row;
-  return tables->findAtomTypeParameters(upper, type) == 1 ||
-         tables->findElementParameters(element, row) == 1;
-}
-
 void link(Atom* a, Atom* b) {
   a->neighbours.push_back(b);
   b->neighbours.push_back(a);
@@ -300,7 +288,7 @@ bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule
     symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
     aromatic = true;
   }
-  if (symbol != "H" && !elementHasType(symbol))
+  if (symbol != "H" && !elementHasAtomType(symbol))
     return fail("element \"" + symbol + "\" has no atom type");
   // The mass number is kept apart: "13C" is still carbon for every table.
   const std::string element = symbol;

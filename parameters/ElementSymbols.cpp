@@ -3,6 +3,8 @@
 #include <cctype>
 #include <set>
 
+#include "parameters/InputParameters.h"
+
 namespace {
 
 const std::set<std::string>& symbols() {
@@ -29,4 +31,13 @@ std::string standardElementSymbol(const std::string& text) {
   if (symbol.size() == 2)
     symbol[1] = static_cast<char>(std::tolower(static_cast<unsigned char>(symbol[1])));
   return isElementSymbol(symbol) ? symbol : "";
+}
+
+bool elementHasAtomType(const std::string& element) {
+  if (!isElementSymbol(element)) return false;
+  std::string type = element;
+  for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  AtomTypeParameters row;
+  return InputParameters::instance()->findAtomTypeParameters(type, row) == 1 &&
+         row.element == element;
 }
