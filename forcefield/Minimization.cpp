@@ -73,105 +73,136 @@ Minimization::Minimization()
 
 double Minimization::AdoptedBasisNewtonRaphson(MolecularSystem* system) { return ABNR(system); }
 
-double Minimization::ABNR(MolecularSystem* system) {
-  if (system == nullptr) return 0.0;
-  UtilityEngine* utility = UtilityEngine::instance();
-  const int verbosity = utility->printLevel;
-  const int n = 3 * system->atomCount;
-  if (n == 0) {
-    // Nothing to move: the energy of the empty system, which has no gradient.
-    system->lastEnergy = system->EnergyForce();
-    system->lastGradient = 0.0;
-    return system->lastEnergy;
-  }
-  if (basisSize > n) basisSize = n;
-  const int M = std::max(basisSize, 1);
+namespace {
 
-  std::vector<Point> slots(M + 2);
-  for (Point& p : slots) {
-    p.x.assign(n, 0.0);
-    p.g.assign(n, 0.0);
-  }
-  std::vector<int> basis(M);
-  for (int j = 0; j < M; ++j) basis[j] = j;
-  int basisLength = 0;
-  int reference = M, trial = M + 1;
-  for (int a = 0; a < system->atomCount; ++a) {
-    slots[reference].x[3 * a] = system->coordinates[a].x;
-    slots[reference].x[3 * a + 1] = system->coordinates[a].y;
-    slots[reference].x[3 * a + 2] = system->coordinates[a].z;
-  }
-  double s = std::max(10.0 * stepTolerance, initialStepSize);
-  evaluate(system, slots[reference]);
-  const double startEnergy = slots[reference].energy;
-  if (verbosity > 0) utility->printToConsole("Minimization using Adopted-Basis Newton Raphson.");
-  if (verbosity >= 2) {
-    utility->printToConsole(kHeader);
-    utility->printToConsole(formatRow(0, startEnergy, slots[reference].rmsGradient));
-  }
+// Why a run of adopted-basis Newton-Raphson stopped before convergence; the numbers are the codes
+// the optimiser has always used for them.
+enum class StopReason {
+  None = 0,
+  StepTooShort = 2,           // the step length fell below stepTolerance
+  EnergyUnchanged = 3,        // |dE| at most energyTolerance (a step below float resolution)
+  NoDescentForTooLong = 4,    // more than maxStepsSinceReference steps without a descent
+  CoordinatesUnchanged = 6,   // the largest relative coordinate change below its tolerance
+};
 
-  // Per basis point: coordinate and gradient differences to the reference, projected gradient.
-  std::vector<std::vector<double>> dX(M, std::vector<double>(n)), dG(M, std::vector<double>(n));
-  std::vector<double> b(M), coefficients(M), eigenvalues(M), work(M);
-  std::vector<double> matrixBlock(static_cast<size_t>(M) * M), vectorBlock(static_cast<size_t>(M) * M);
-  std::vector<double*> matrix(M), vectors(M);
-  for (int j = 0; j < M; ++j) {
-    matrix[j] = matrixBlock.data() + static_cast<size_t>(j) * M;
-    vectors[j] = vectorBlock.data() + static_cast<size_t>(j) * M;
-  }
-  std::vector<double> direction(n), step(n);
+// What the basis update leaves to do next.
+enum class NextMove { SteepestDescentStep, NewtonStep };
 
-  int stepCount = 0, referenceStep = 1;
-  bool newtonMode = false;
-  int sdFailures = 0, failures = 0;
-  double dE = 0.0;
-  bool endedAtTest = false;   // the run ended on the convergence tests, not for want of a step
-  bool computeStep = true;    // steepest-descent step vector to be made at the top of the loop
-
-  for (;;) {
-    Point& ref = slots[reference];
-    Point& next = slots[trial];
-    // Step vector.
-    if (computeStep) {
-      direction = ref.g;
-      const double norm = std::max(std::sqrt(static_cast<double>(n)) * ref.rmsGradient, 1e-10);
-      for (int i = 0; i < n; ++i) step[i] = s * direction[i] / norm;
+// One run of adopted-basis Newton-Raphson. The history lives in M + 2 slots addressed by
+// index: the basis list (most recent first), the reference slot (the current point) and the
+// new slot (where the next trial point goes).
+class AbnrRun {
+public:
+  AbnrRun(Minimization& minimization, MolecularSystem* optimised)
+      : settings(minimization), system(optimised), n(3 * optimised->atomCount),
+        M(std::max(settings.basisSize, 1)), slots(M + 2), basis(M), reference(M), trial(M + 1),
+        dX(M, std::vector<double>(n)), dG(M, std::vector<double>(n)), b(M), coefficients(M),
+        eigenvalues(M), work(M), matrixBlock(static_cast<size_t>(M) * M),
+        vectorBlock(static_cast<size_t>(M) * M), matrix(M), vectors(M), direction(n), step(n) {
+    for (Point& p : slots) {
+      p.x.assign(n, 0.0);
+      p.g.assign(n, 0.0);
     }
-    computeStep = true;
-    // Trial point.
+    for (int j = 0; j < M; ++j) {
+      basis[j] = j;
+      matrix[j] = matrixBlock.data() + static_cast<size_t>(j) * M;
+      vectors[j] = vectorBlock.data() + static_cast<size_t>(j) * M;
+    }
+  }
+
+  double run() {
+    start();
+    for (;;) {
+      if (makeSteepestDescentStep) steepestDescentStep();
+      makeSteepestDescentStep = true;
+      const double L = limitStep();
+      if (!(L > 0.0)) {
+        if (newtonMode) {
+          newtonMode = false;
+          continue;
+        }
+        break;   // no step left to take: the reference point is the result
+      }
+      evaluateTrialPoint();
+      StopReason reason = testNewPoint();   // also sets dE
+      const bool descent = dE <= settings.maxEnergyRise;
+      const double projection = dotProduct(direction, slots[trial].g);
+      updateStepLength(descent, projection, L);
+      if (std::fabs(dE) <= settings.energyTolerance) reason = StopReason::EnergyUnchanged;
+      if (L < settings.stepTolerance) reason = StopReason::StepTooShort;
+      if (converged(reason)) {
+        endedAtTest = true;
+        break;
+      }
+      if (updateBasis(descent) == NextMove::SteepestDescentStep) continue;
+      if (!newtonStep()) break;
+    }
+    return finish();
+  }
+
+private:
+  // Start coordinates into the reference slot, its evaluation, and the opening lines.
+  void start() {
+    for (int a = 0; a < system->atomCount; ++a) {
+      slots[reference].x[3 * a] = system->coordinates[a].x;
+      slots[reference].x[3 * a + 1] = system->coordinates[a].y;
+      slots[reference].x[3 * a + 2] = system->coordinates[a].z;
+    }
+    s = std::max(10.0 * settings.stepTolerance, settings.initialStepSize);
+    evaluate(system, slots[reference]);
+    if (verbosity > 0) utility->printToConsole("Minimization using Adopted-Basis Newton Raphson.");
+    if (verbosity >= 2) {
+      utility->printToConsole(kHeader);
+      utility->printToConsole(formatRow(0, slots[reference].energy, slots[reference].rmsGradient));
+    }
+  }
+
+  // A step of length s against the reference gradient.
+  void steepestDescentStep() {
+    const Point& ref = slots[reference];
+    direction = ref.g;
+    const double norm = std::max(std::sqrt(static_cast<double>(n)) * ref.rmsGradient, 1e-10);
+    for (int i = 0; i < n; ++i) step[i] = s * direction[i] / norm;
+  }
+
+  // Caps a Newton step at the step limit and places the trial point; returns the step length.
+  double limitStep() {
     double L = std::sqrt(dotProduct(step, step));
-    if (newtonMode && L > stepLimit) {
-      const double scale = 0.99 * stepLimit / L;
+    if (newtonMode && L > settings.stepLimit) {
+      const double scale = 0.99 * settings.stepLimit / L;
       for (double& v : step) v *= scale;
       L = std::sqrt(dotProduct(step, step));
     }
-    for (int i = 0; i < n; ++i) next.x[i] = ref.x[i] - step[i];
-    if (!(L > 0.0)) {
-      if (newtonMode) {
-        newtonMode = false;
-        continue;
-      }
-      break;   // no step left to take: the reference point is the result
-    }
+    for (int i = 0; i < n; ++i) slots[trial].x[i] = slots[reference].x[i] - step[i];
+    return L;
+  }
+
+  void evaluateTrialPoint() {
+    Point& next = slots[trial];
     ++stepCount;
     writeCoordinates(system, next.x);
     evaluate(system, next);
     if (verbosity >= 2) utility->printToConsole(formatRow(stepCount, next.energy, next.rmsGradient));
+  }
 
-    // Tests on the new point.
-    int reason = 0;
+  // The stops judged before the step length changes; a later one replaces an earlier one.
+  StopReason testNewPoint() {
+    const Point& ref = slots[reference];
+    const Point& next = slots[trial];
+    StopReason reason = StopReason::None;
     dE = next.energy - ref.energy;
-    if (stepCount + 1 - referenceStep > maxStepsSinceReference) reason = 4;
+    if (stepCount + 1 - referenceStep > settings.maxStepsSinceReference)
+      reason = StopReason::NoDescentForTooLong;
     double largestChange = 0.0;
     for (int i = 0; i < n; ++i) {
       if (std::fabs(ref.x[i]) <= 1e-6) continue;
       largestChange = std::max(largestChange, std::fabs(next.x[i] - ref.x[i]) / std::fabs(ref.x[i]));
     }
-    if (largestChange < gradientChangeTolerance) reason = 6;
-    const bool descent = dE <= maxEnergyRise;
-    const double projection = dotProduct(direction, next.g);
+    if (largestChange < settings.gradientChangeTolerance) reason = StopReason::CoordinatesUnchanged;
+    return reason;
+  }
 
-    // Step length.
+  void updateStepLength(bool descent, double projection, double L) {
     if (!newtonMode) {
       if (descent) {
         s *= 1.2 * std::pow(1.6, sdFailures);
@@ -186,17 +217,21 @@ double Minimization::ABNR(MolecularSystem* system) {
       s *= 0.8;
     }
     s = std::max(s, 0.0);
-    if (std::fabs(dE) <= energyTolerance) reason = 3;
-    if (L < stepTolerance) reason = 2;
+  }
 
-    if (next.rmsGradient < gradientTolerance || reason != 0 ||
-        (stepCount >= maxSteps &&
-         (next.rmsGradient <= 10.0 * gradientTolerance || stepCount >= 2 * maxSteps))) {
-      endedAtTest = true;
-      break;
-    }
+  // Converged, stopped for a reason, or out of steps: a run still far from convergence at
+  // maxSteps goes on up to twice as many.
+  bool converged(StopReason reason) const {
+    const Point& next = slots[trial];
+    return next.rmsGradient < settings.gradientTolerance || reason != StopReason::None ||
+           (stepCount >= settings.maxSteps &&
+            (next.rmsGradient <= 10.0 * settings.gradientTolerance ||
+             stepCount >= 2 * settings.maxSteps));
+  }
 
-    // Basis update.
+  // A descent makes the new point the reference; otherwise the new point joins the basis by
+  // energy, and repeated failures fall back to steepest descent.
+  NextMove updateBasis(bool descent) {
     if (descent) {
       referenceStep = stepCount + 1;
       if (basisLength < M) ++basisLength;
@@ -206,34 +241,38 @@ double Minimization::ABNR(MolecularSystem* system) {
       reference = trial;
       trial = recycled;
       failures = 0;
-    } else {
-      int insertAt = basisLength;
-      for (int j = 0; j < basisLength; ++j)
-        if (slots[basis[j]].energy > next.energy) {
-          insertAt = j;
-          break;
-        }
-      if (basisLength < M) {
-        ++basisLength;
-        if (insertAt >= basisLength) insertAt = basisLength - 1;
-        failures = 0;
-        newtonMode = true;
-      }
-      ++failures;
-      if (failures > 1) newtonMode = false;
-      if (insertAt >= basisLength) {
-        if (newtonMode) basisLength /= 2;
-        newtonMode = false;
-        continue;   // the trial slot is reused
-      }
-      const int recycled = basis[basisLength - 1];
-      for (int j = basisLength - 1; j > insertAt; --j) basis[j] = basis[j - 1];
-      basis[insertAt] = trial;
-      trial = recycled;
-      if (!newtonMode) continue;
+      return NextMove::NewtonStep;
     }
+    const Point& next = slots[trial];
+    int insertAt = basisLength;
+    for (int j = 0; j < basisLength; ++j)
+      if (slots[basis[j]].energy > next.energy) {
+        insertAt = j;
+        break;
+      }
+    if (basisLength < M) {
+      ++basisLength;
+      if (insertAt >= basisLength) insertAt = basisLength - 1;
+      failures = 0;
+      newtonMode = true;
+    }
+    ++failures;
+    if (failures > 1) newtonMode = false;
+    if (insertAt >= basisLength) {
+      if (newtonMode) basisLength /= 2;
+      newtonMode = false;
+      return NextMove::SteepestDescentStep;   // the trial slot is reused
+    }
+    const int recycled = basis[basisLength - 1];
+    for (int j = basisLength - 1; j > insertAt; --j) basis[j] = basis[j - 1];
+    basis[insertAt] = trial;
+    trial = recycled;
+    return newtonMode ? NextMove::NewtonStep : NextMove::SteepestDescentStep;
+  }
 
-    // Newton-Raphson step in the adopted basis.
+  // The Newton-Raphson step within the space the basis spans, plus a move of length s against
+  // the gradient left over. False when the basis matrix cannot be diagonalised.
+  bool newtonStep() {
     const Point& r = slots[reference];
     for (int j = 0; j < basisLength; ++j) {
       const Point& p = slots[basis[j]];
@@ -251,22 +290,22 @@ double Minimization::ABNR(MolecularSystem* system) {
       }
     }
     int size = basisLength, job = 11, rows = basisLength, ier = 0;
-    Diagonalization(matrix.data(), size, job, eigenvalues.data(), vectors.data(), rows,
-                    work.data(), ier);
+    settings.Diagonalization(matrix.data(), size, job, eigenvalues.data(), vectors.data(), rows,
+                             work.data(), ier);
     if (ier != 0) {
       ErrorLine() << "ABNR: Error in diagonalization. IER = " << ier;
       endedAtTest = false;   // the last accepted point is the result
-      break;
+      return false;
     }
     std::fill(coefficients.begin(), coefficients.end(), 0.0);
     const double largest = eigenvalues[basisLength - 1];
     if (largest < 0.0) {
       newtonMode = false;
-      continue;
+      return true;
     }
     for (int e = 0; e < basisLength; ++e) {
       const double lambda = eigenvalues[e];
-      if (lambda / std::max(std::fabs(largest), 1e-10) <= eigenvalueThreshold) continue;
+      if (lambda / std::max(std::fabs(largest), 1e-10) <= settings.eigenvalueThreshold) continue;
       double q = 0.0;
       for (int j = 0; j < basisLength; ++j) q += b[j] * vectors[j][e];
       const double divisor = std::fabs(lambda) < 1e-10 ? (lambda < 0 ? -1e-10 : 1e-10) : lambda;
@@ -280,26 +319,73 @@ double Minimization::ABNR(MolecularSystem* system) {
     for (int j = 0; j < basisLength; ++j)
       for (int i = 0; i < n; ++i) step[i] += coefficients[j] * dX[j][i];
     newtonMode = true;
-    computeStep = false;
+    makeSteepestDescentStep = false;
+    return true;
   }
 
-  const Point* result = &slots[reference];
-  if (endedAtTest && slots[trial].energy < slots[reference].energy) result = &slots[trial];
-  writeCoordinates(system, result->x);
-  system->lastEnergy = result->energy;
-  system->lastGradient = result->rmsGradient;
-  // The forces are left as the result point's evaluation gave them.
-  if (result != &slots[trial] && stepCount > 0) system->EnergyForce();
+  // The result point into the system, and the closing lines.
+  double finish() {
+    const Point* result = &slots[reference];
+    if (endedAtTest && slots[trial].energy < slots[reference].energy) result = &slots[trial];
+    writeCoordinates(system, result->x);
+    system->lastEnergy = result->energy;
+    system->lastGradient = result->rmsGradient;
+    // The forces are left as the result point's evaluation gave them.
+    if (result != &slots[trial] && stepCount > 0) system->EnergyForce();
 
-  if (verbosity > 0) {
-    std::printf("Minimum%5d%15.3e%15.3e%15.3e\n", stepCount, result->energy, result->rmsGradient,
-                dE);
-    std::fflush(stdout);
-    char line[64];
-    std::snprintf(line, sizeof line, "Minimization finished in %5d steps.", stepCount);
-    utility->printToConsole(line);
-    utility->printToConsole(kHeader);
-    utility->printToConsole(formatRow(stepCount, result->energy, result->rmsGradient));
+    if (verbosity > 0) {
+      std::printf("Minimum%5d%15.3e%15.3e%15.3e\n", stepCount, result->energy,
+                  result->rmsGradient, dE);
+      std::fflush(stdout);
+      char line[64];
+      std::snprintf(line, sizeof line, "Minimization finished in %5d steps.", stepCount);
+      utility->printToConsole(line);
+      utility->printToConsole(kHeader);
+      utility->printToConsole(formatRow(stepCount, result->energy, result->rmsGradient));
+    }
+    return result->energy;
   }
-  return result->energy;
+
+  Minimization& settings;
+  MolecularSystem* system;
+  UtilityEngine* utility = UtilityEngine::instance();
+  const int verbosity = UtilityEngine::instance()->printLevel;
+  const int n;   // 3 x atoms
+  const int M;   // basis size
+
+  std::vector<Point> slots;
+  std::vector<int> basis;
+  int basisLength = 0;
+  int reference, trial;
+
+  // Per basis point: coordinate and gradient differences to the reference, projected gradient;
+  // the basis matrix with its eigen-decomposition and the step coefficients.
+  std::vector<std::vector<double>> dX, dG;
+  std::vector<double> b, coefficients, eigenvalues, work;
+  std::vector<double> matrixBlock, vectorBlock;
+  std::vector<double*> matrix, vectors;
+  std::vector<double> direction, step;
+
+  double s = 0.0;   // step length
+  int stepCount = 0, referenceStep = 1;
+  bool newtonMode = false;
+  int sdFailures = 0, failures = 0;
+  double dE = 0.0;                       // energy change of the last evaluated step
+  bool endedAtTest = false;              // ended on the tests, not for want of a step
+  bool makeSteepestDescentStep = true;   // false after a Newton step was made
+};
+
+}  // namespace
+
+double Minimization::ABNR(MolecularSystem* system) {
+  if (system == nullptr) return 0.0;
+  const int n = 3 * system->atomCount;
+  if (n == 0) {
+    // Nothing to move: the energy of the empty system, which has no gradient.
+    system->lastEnergy = system->EnergyForce();
+    system->lastGradient = 0.0;
+    return system->lastEnergy;
+  }
+  if (basisSize > n) basisSize = n;
+  return AbnrRun(*this, system).run();
 }
