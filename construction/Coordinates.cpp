@@ -8,6 +8,7 @@
 #include <queue>
 #include <vector>
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kRingBondLength = 1.3941f;   // Angstrom, every ring bond during construction
 // A bond that never received parameters has no length; a carbon-carbon single bond stands in,
 // so its atoms do not end up on top of each other.

@@ -23,8 +23,6 @@ const float kDefaultMajorAxis = 1.058f;     // Angstrom
 const float kClampLimit = 0.001f;
 const float kBoxMargin = 2.0f;              // Angstrom
 
-bool isDummy(const Atom* a) { return a != nullptr && a->type == "DUM"; }
-
 float clampSmall(float v) { return std::fabs(v) < kClampLimit ? 0.0f : v; }
 
 SSEVector4f clamped(const SSEVector4f& p) {

@@ -7,6 +7,7 @@
 #include <queue>
 #include <vector>
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kTetrahedral = 1.910612f;        // radians, 109.47 degrees
 constexpr float kHalfTetrahedral = 0.955306f;
 constexpr float kRingBondLength = 1.3941f;       // Angstrom

@@ -11,6 +11,7 @@
 #include "forcefield/InternalCoordinates.h"
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
+#include "math/Constants.h"
 #include "math/SSEMatrix4x4f.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr double kBohrToAngstrom = 0.529;
 // Bond moment (Debye) per bond length (Angstrom) to the moment term the force field reads.
 constexpr float kMomentTermFactor = 4.802813f;
-constexpr float kPi = 3.1415927f;
 // Molecules above this many atoms get coarser spheres and spheroids.
 constexpr unsigned int kFineTessellationMaxAtoms = 100;
 constexpr int kFineTessellation = 20;
@@ -35,8 +35,6 @@ constexpr float kDummyRadius = 0.001f;
 constexpr float kZeroRadiusSphere = 0.05f;
 // Two nuclei closer than this (Angstrom) give a bond with no direction.
 constexpr double kCoincidentDistance = 1e-6;
-
-bool isDummy(const Atom* atom) { return atom != nullptr && atom->type == "DUM"; }
 
 // Copies one bond-table record onto a bond; the moment term only when asked.
 void applyBondRecord(Bond* bond, const BondParameters& record, bool withMoment) {

@@ -4,6 +4,7 @@
 #include "forcefield/MolecularSystem.h"
 
 #include "forcefield/Minimization.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 
 namespace {
 
-const float kPiF = 3.1415927f;
 const float kTwoPiF = 6.2831855f;
 
 struct Vec {
@@ -37,7 +37,7 @@ bool dihedralOf(const SSEVector4f& ri, const SSEVector4f& rj, const SSEVector4f&
   if (!(l1 >= minimumNormal) || !(l2 >= minimumNormal) || l1 == 0.0f || l2 == 0.0f) return false;
   float cosine = dot(c1, c2) / (l1 * l2);
   cosine = std::min(1.0f, std::max(-1.0f, cosine));
-  phi = kPiF - std::acos(cosine);
+  phi = kPi - std::acos(cosine);
   if (dot(c1, e3) < 0.0f) phi = -phi;
   if (phi < 0.0f) phi += kTwoPiF;
   return true;
@@ -75,7 +75,7 @@ void MolecularSystem::setRotation(int i, int j, int k, int l, double targetDegre
   float phi = 0.0f;
   if (!dihedralOf(coordinates[i], coordinates[j], coordinates[k], coordinates[l], 0.001f, phi))
     return;
-  RotateGroup(j, k, mark.data(), phi * 180.0 / static_cast<double>(kPiF) - targetDegrees);
+  RotateGroup(j, k, mark.data(), phi * 180.0 / static_cast<double>(kPi) - targetDegrees);
 }
 
 void MolecularSystem::resetDihedralAngles() {
@@ -95,7 +95,7 @@ void MolecularSystem::checkDihedralDeviations() {
     if (d < 0 || d >= dihedralCount) continue;
     const float angle = calculateDihedralAngle(dihedralAtom1[d], dihedralAtom2[d],
                                                dihedralAtom3[d], dihedralAtom4[d]);
-    std::cout << "Selected Dihedral Angle: " << angle * 180.0f / kPiF << "\t"
+    std::cout << "Selected Dihedral Angle: " << angle * 180.0f / kPi << "\t"
               << constraintTargets[c] << std::endl;
   }
 }

@@ -3,6 +3,7 @@
 #include "forcefield/Minimization.h"
 
 #include "forcefield/MolecularSystem.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 
 #include <boost/random/linear_congruential.hpp>
@@ -15,7 +16,6 @@
 
 namespace {
 
-const double kFloatPi = 3.1415927410125732;
 // One unit in the last place above the double nearest to 9.94.
 const double kAcceptanceDivisor = 9.940000000000001;
 const int kMaxSweepsWithoutImprovement = 500;
@@ -205,7 +205,7 @@ void Minimization::SDDihedral(MolecularSystem* system) {
       if (system->torsionAxisFrozen[t]) continue;
       rotatingGroup(*system, t, mark);
       system->RotateGroup(system->torsionAxisAtom1[t], system->torsionAxisAtom2[t], mark.data(),
-                          scale * system->torsionAxisGradient[t] * 180.0 / kFloatPi);
+                          scale * system->torsionAxisGradient[t] * 180.0 / kPiWidened);
     }
   }
   const double energy = system->EnergyForce();

@@ -2,6 +2,7 @@
 // Every difference is formed from the float coordinates and used in double precision.
 #include "forcefield/MolecularSystem.h"
 
+#include "math/Constants.h"
 #include "math/VectorFunctions.h"
 
 #include <cmath>
@@ -11,7 +12,6 @@ namespace {
 
 const double kCoulomb = static_cast<double>(332.07159f);   // kcal A / (mol e^2)
 const double kDegenerate2 = 1e-10;                         // squared lengths below are zero
-const double kPi = static_cast<double>(3.1415927f);
 const double kUnit3 = 0.5773502691896258;                  // 1 / sqrt(3)
 const double kImproperBarrier = 5.0;                        // kcal/mol
 const double kCoincidentStep = 0.05773502691896258;         // direction used at r = 0
@@ -181,8 +181,8 @@ double MolecularSystem::EFAngle() {
     if (std::fabs(cosTheta) > 1.0 || sinTheta < 1e-10) {
       // Near-linear: an angle meant to be linear is satisfied; another one is pushed off the
       // line with a bounded sine instead of dividing by zero.
-      if (std::fabs(theta0 - kPi) < 1e-10 || std::fabs(theta2 - kPi) < 1e-10 ||
-          std::fabs(theta3 - kPi) < 1e-10) {
+      if (std::fabs(theta0 - kPiWidened) < 1e-10 || std::fabs(theta2 - kPiWidened) < 1e-10 ||
+          std::fabs(theta3 - kPiWidened) < 1e-10) {
         bendForces = false;
       } else {
         cosTheta = cosTheta > 0.0 ? 1.0 : -1.0;
@@ -235,7 +235,7 @@ double MolecularSystem::torsionTerm(int i, int j, int k, int l, double n, double
   if (A2 < kDegenerate2 || B2 < kDegenerate2) return 0.0;
   const double G = std::sqrt(dot(b2, b2));
   const double cosPhi = dot(A, B) / std::sqrt(A2 * B2);
-  double phi = std::fabs(cosPhi) < 1.0 ? std::acos(cosPhi) : (cosPhi > 0.0 ? 0.0 : kPi);
+  double phi = std::fabs(cosPhi) < 1.0 ? std::acos(cosPhi) : (cosPhi > 0.0 ? 0.0 : kPiWidened);
   if (dot(A, b3) < 0.0) phi = -phi;
   const double x = n * phi - delta;
   const double energy = K * (1.0 + std::cos(x));

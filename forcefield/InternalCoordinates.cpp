@@ -3,6 +3,7 @@
 
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
+#include "math/Constants.h"
 #include "math/SSEMatrix4x4f.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-const float kPiF = 3.1415927f;
 // A second optimisation runs when the first leaves the RMS gradient above this.
 const double kSecondRunGradient = 10.0;
 
@@ -199,7 +199,7 @@ void InternalCoordinates::rotateAboutEdge(int a, int b, float angleDegrees,
   float pitch = std::asin(d.y);
   if (std::fabs(yaw) < 0.001f && d.x < 0.0f) {
     yaw = 0.0f;
-    pitch = kPiF - pitch;
+    pitch = kPi - pitch;
   }
   SSEMatrix4x4f transform;
   transform.m[12] = -points[a].x;
@@ -234,6 +234,6 @@ void InternalCoordinates::rotateAboutEdge(int a, int b, float angleDegrees,
     }
   }
   SSEMatrix4x4f turn;
-  turn.createRotateXMatrix(angleDegrees * kPiF / 180.0f);
+  turn.createRotateXMatrix(angleDegrees * kPi / 180.0f);
   for (int i : side) points[i] *= turn;
 }

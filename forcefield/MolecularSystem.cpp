@@ -3,6 +3,7 @@
 #include "forcefield/MolecularSystem.h"
 
 #include "forcefield/ForceFieldLog.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -20,7 +21,6 @@ const double kBondForceConstant = 100.0;    // kcal/mol/A^2
 const double kAngleForceConstant = 55.0;    // kcal/mol/rad^2, also the Urey-Bradley constant
 const float kDebyePerElectronAngstrom = 4.802813f;
 const double kChargeScale = 1.08;
-const float kPiSingle = 3.1415927f;
 // Used when even the "CH3"-"CH3" row is missing, so that no bond is pulled to zero length.
 const double kFallbackBondLengthAngstrom = 1.53;
 
@@ -200,14 +200,14 @@ void MolecularSystem::assignAngleParameters() {
     if (params->findAngle(atomTypes[angleAtom1[t]], atomTypes[centre], atomTypes[angleAtom3[t]],
                           record)) {
       const float degrees = record.angle >= 0.0f ? record.angle : -record.angle;
-      angleReference[t] = static_cast<float>(degrees * kPiSingle / 180.0f);
+      angleReference[t] = static_cast<float>(degrees * kPi / 180.0f);
       angleForceConstant[t] = record.angle >= 0.0f ? kAngleForceConstant : 0.0;
-      angleReference2[t] = static_cast<float>(record.value5 * kPiSingle / 180.0f);
-      angleReference3[t] = static_cast<float>(record.value6 * kPiSingle / 180.0f);
+      angleReference2[t] = static_cast<float>(record.value5 * kPi / 180.0f);
+      angleReference3[t] = static_cast<float>(record.value6 * kPi / 180.0f);
     } else {
       const float degrees = params->findDefaultAngle(atomElements[centre], atomDegree[centre],
                                                      atomUsedValence[centre]);
-      angleReference[t] = static_cast<float>(degrees * kPiSingle / 180.0f);
+      angleReference[t] = static_cast<float>(degrees * kPi / 180.0f);
       angleForceConstant[t] = kAngleForceConstant;
     }
 
@@ -228,7 +228,7 @@ void MolecularSystem::assignAngleParameters() {
       angleReference[t] = std::acos(std::max(-1.0, std::min(1.0, cosine)));
       angleReference2[t] = angleReference3[t] = 0.0;
     } else if (ring == 4) {
-      angleReference[t] = 0.5 * kPiSingle;
+      angleReference[t] = 0.5 * kPi;
       angleReference2[t] = angleReference3[t] = 0.0;
     }
     const double radicand = r1 * r1 + r2 * r2 - 2.0 * r1 * r2 * std::cos(angleReference[t]);

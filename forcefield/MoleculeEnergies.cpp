@@ -2,6 +2,7 @@
 // per-element reference energies, and the bond-energy report of the bond-information command.
 #include "model/Molecule.h"
 
+#include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Spheroid.h"
@@ -41,8 +42,6 @@ const float kHexachlorobenzeneTotal = 52.5713f;
 // Lowers the correction of a ten-boron cage with more than seven rings.
 const double kBoronCageCorrection = 1.39057;
 const char* const kRule = "-------------------------\n";
-
-bool isDummy(const Atom* atom) { return atom != nullptr && atom->type == "DUM"; }
 
 SSEVector4f centreOf(const Atom* atom) {
   return atom->sphere != nullptr ? atom->sphere->centre : atom->position;
@@ -110,7 +109,6 @@ std::string Molecule::getListOfBondEnegries() {
   out << "\n\n" << std::right << std::setw(30) << " BOND ANGLES (Degree)\n" << std::setw(30)
       << kRule;
   out << std::left << std::setw(16) << "Angle" << "\t" << std::setw(16) << "Degree" << "\n";
-  const float piF = 3.1415927f;
   for (const Atom* centre : atoms) {
     if (centre == nullptr || centre->bonds.size() < 2) continue;
     std::vector<const Atom*> around;
@@ -130,7 +128,7 @@ std::string Molecule::getListOfBondEnegries() {
         u.normalize();
         v.normalize();
         const float cosine = std::min(1.0f, std::max(-1.0f, u.x * v.x + u.y * v.y + u.z * v.z));
-        const float degrees = std::acos(cosine) * 180.0f / piF;
+        const float degrees = std::acos(cosine) * 180.0f / kPi;
         out << first->element << first->id + 1 << "--" << centre->element << centre->id + 1
             << "--" << second->element << second->id + 1 << "\t" << std::setw(16) << degrees
             << "\n";

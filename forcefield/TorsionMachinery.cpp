@@ -3,13 +3,13 @@
 // that holds chosen dihedrals while the rest relaxes. Angles at these interfaces are degrees.
 #include "forcefield/MolecularSystem.h"
 
+#include "math/Constants.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace {
-
-const double kPi = 3.1415927410125732;   // single-precision pi, as the rest of the system
 
 // Unit axis from atom a to atom b; false when the two atoms coincide.
 bool unitAxis(const SSEVector4f& a, const SSEVector4f& b, double u[3]) {
@@ -66,7 +66,7 @@ void MolecularSystem::RotateGroup(int a, int b, int* flags, double angle) {
   double u[3];
   if (!unitAxis(coordinates[a], coordinates[b], u)) return;   // no axis to turn about
   double R[3][3], dR[3][3];
-  axisRotation(u, kPi * angle / 180.0, R, dR);
+  axisRotation(u, kPiWidened * angle / 180.0, R, dR);
   const SSEVector4f origin = coordinates[a];
   for (int i = 0; i < atomCount; ++i) {
     if (flags[i] != 1) continue;
@@ -90,7 +90,7 @@ void MolecularSystem::RotationMatrix(int a, int b, double angle, double** R, dou
   const bool valid = a >= 0 && b >= 0 && a < atomCount && b < atomCount &&
                      unitAxis(coordinates[a], coordinates[b], u);
   double rotation[3][3], derivative[3][3];
-  axisRotation(u, valid ? kPi * angle / 180.0 : 0.0, rotation, derivative);
+  axisRotation(u, valid ? kPiWidened * angle / 180.0 : 0.0, rotation, derivative);
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) {
       R[r][c] = rotation[r][c];

@@ -102,8 +102,6 @@ SSEMatrix4x4f translationTo(const SSEVector4f& p) {
   return m;
 }
 
-bool isDummy(const Atom* atom) { return atom != nullptr && atom->type == "DUM"; }
-
 }  // namespace
 
 Molecule* IOEngine::parseKvtFile(const std::string& fileName) {

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <set>
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -20,7 +21,7 @@ namespace {
 
 const int kMaxHydrogenCount = 9;
 const int kMaxChargeMagnitude = 8;
-const float kTransDihedral = 3.1415927f;
+const float kTransDihedral = kPi;
 
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "math/Constants.h"
 
-constexpr float kPi = 3.1415927f;
+namespace {
 
 void setIdentity(float* m) {
   for (int i = 0; i < 16; ++i) m[i] = (i % 5 == 0) ? 1.0f : 0.0f;

@@ -1,5 +1,6 @@
 // Placement geometry of the utility engine: rotations about arbitrary axes and the directions
 // of the second and third bond at an atom. Angles in radians, single precision.
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 
 #include <algorithm>
@@ -8,8 +9,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kAngleTolerance = 0.01f;   // below this an angle counts as straight or zero
 
 // Row-major 3x3 rotation by angle about a unit axis (right-handed).

@@ -6,10 +6,6 @@
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
 
-namespace {
-bool isDummy(const Atom* a) { return a != nullptr && a->type == "DUM"; }
-}  // namespace
-
 // Ids are packed when they run 0 .. n-1 in list order. Deleting keeps them increasing, so the
 // last atom's id tells whether a gap opened; a position array of the wrong size counts too.
 bool Molecule::atomIdsPacked() const {

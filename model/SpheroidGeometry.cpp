@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
-constexpr float kTwoPi = 6.2831855f;
 // Direction components below this are taken as exact zeros before a bond axis is turned, so
 // an axis along a coordinate axis gives clean angles.
 constexpr float kAxisComponentFloor = 0.0001f;

@@ -5,12 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 
 namespace {
-
-constexpr float kTwoPi = 6.2831855f;
 
 // Copies count elements of type T into a fresh malloc'ed array; null for no source.
 template <typename T>

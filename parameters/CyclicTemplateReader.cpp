@@ -3,6 +3,7 @@
 
 #include "parameters/InputParameters.h"
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "math/VectorFunctions.h"
 #include "parameters/TableText.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-const double kPi = 3.1415927410125732;   // single-precision pi, widened
 const int kMaxTemplateAtoms = 1000;      // far above any ring template
 
 const char* const kPlace = "InputParameters::readInCyclicTemplateTable";
@@ -171,7 +171,7 @@ void InputParameters::closeCyclicTemplate(CyclicTemplates* tmpl) {
     float lengths = tmpl->bondLengths[k] * tmpl->bondLengths[k + 1];
     float cosine = lengths > 0.0f ? (u[0] * v[0] + u[1] * v[1] + u[2] * v[2]) / lengths : 1.0f;
     cosine = std::max(-1.0f, std::min(1.0f, cosine));
-    tmpl->bondAngles[k] = static_cast<float>(std::acos(cosine) * 180.0 / kPi);
+    tmpl->bondAngles[k] = static_cast<float>(std::acos(cosine) * 180.0 / kPiWidened);
   }
   for (int k = 0; k + 1 < n; ++k) {
     position(k - 1, a);   // cyclic: the last ring atom before atom 0
@@ -196,9 +196,9 @@ void InputParameters::closeCyclicTemplate(CyclicTemplates* tmpl) {
     double cosine = (p[0] * q[0] + p[1] * q[1] + p[2] * q[2]) / norm;
     double r2Length = std::sqrt(r2[0] * r2[0] + r2[1] * r2[1] + r2[2] * r2[2]);
     double sine = (p[0] * r3[0] + p[1] * r3[1] + p[2] * r3[2]) * r2Length / norm;
-    double angle = std::fabs(cosine) < 1.0 ? std::acos(cosine) : (cosine > 0.0 ? 0.0 : kPi);
+    double angle = std::fabs(cosine) < 1.0 ? std::acos(cosine) : (cosine > 0.0 ? 0.0 : kPiWidened);
     if (sine < 0.0)
       angle = -angle;
-    tmpl->torsions[k] = static_cast<float>(angle * 180.0 / kPi);
+    tmpl->torsions[k] = static_cast<float>(angle * 180.0 / kPiWidened);
   }
 }

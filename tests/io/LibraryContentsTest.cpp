@@ -34,8 +34,6 @@ std::vector<fs::path> kvFilesBelow(const fs::path& folder) {
   return out;
 }
 
-bool isDummy(const Atom* a) { return a->type == "DUM"; }
-
 Bond* firstAxis(Molecule* m) {
   for (Bond* b : m->bonds)
     if (isDummy(b->atom1) || isDummy(b->atom2)) return b;

@@ -1,0 +1,7 @@
+#pragma once
+
+// Pi as the whole system uses it: in single precision, and that same value widened to double
+// where double arithmetic must agree with results computed in float.
+constexpr float kPi = 3.1415927f;
+constexpr float kTwoPi = 2.0f * kPi;
+constexpr double kPiWidened = static_cast<double>(kPi);   // 3.1415927410125732
