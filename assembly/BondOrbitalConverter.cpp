@@ -23,7 +23,9 @@ const double kDegree = kPi / 180.0;
 const double kMirrorToleranceDeg = 0.1;
 const double kSmallX = 1e-6;   // an xy orbital closer than this to the y axis has no x to solve by
 
-enum class Section { Names, Smiles, Atoms, Ao, Bonds, Angles, Data, Values, Targets, Context, Emag };
+enum class Section {
+  Names, Smiles, Atoms, Ao, Bonds, Angles, Data, Values, Targets, Context, Emag
+};
 
 // The texts carried from input to output.
 struct Texts {

@@ -339,7 +339,9 @@ bool FeatureTreeOps::containsAtom(const Atom* atom) const { return findAtom(atom
 bool FeatureTreeOps::edgeIsAccountedFor(const Atom* a, const Atom* b) const {
   for (const FtNode* n : nodes)
     if (n->containsAtom(a) && n->containsAtom(b)) return true;
-  auto holds = [](const FtNode* n, const Atom* atom) { return n != nullptr && n->containsAtom(atom); };
+  auto holds = [](const FtNode* n, const Atom* atom) {
+    return n != nullptr && n->containsAtom(atom);
+  };
   for (const FtEdge* e : edges)
     if ((holds(e->n1, a) && holds(e->n2, b)) || (holds(e->n1, b) && holds(e->n2, a))) return true;
   return false;

@@ -137,6 +137,7 @@ void GroupEdge::transformEdge(SSEMatrix4x4f* m) {
 }
 
 int GroupGraph::addGroupNode(GroupNode* node) {
+  if (node == nullptr) return 0;
   node->id = nodeCount;
   node->owner = this;
   nodes.push_back(node);

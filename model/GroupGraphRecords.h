@@ -91,7 +91,7 @@ class GroupGraph {
   GroupGraph(const GroupGraph&) = delete;
   GroupGraph& operator=(const GroupGraph&) = delete;
 
-  // Gives the node the next id and this graph as owner and appends it; 1.
+  // Gives the node the next id and this graph as owner and appends it; 1 (0 for null).
   int addGroupNode(GroupNode* node);
   // 1 added; 0 (nothing changed) for a null or identical end or an end of another graph; -1
   // (nothing changed) when the two nodes are already joined.

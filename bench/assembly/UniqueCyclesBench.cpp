@@ -14,7 +14,8 @@
 
 namespace {
 
-std::unique_ptr<Molecule> carbonGraph(int atomCount, const std::vector<std::pair<int, int> >& bonds) {
+std::unique_ptr<Molecule> carbonGraph(int atomCount,
+                                      const std::vector<std::pair<int, int> >& bonds) {
   std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
   for (int i = 0; i < atomCount; ++i) {
     Atom* a = Builder::instance()->createAtom();
@@ -52,10 +53,10 @@ std::unique_ptr<Molecule> honeycomb(int rows, int columns) {
   return carbonGraph(rows * columns, bonds);
 }
 
-void runUniqueCycles(benchmark::State& state, const Molecule& m) {
+void runUniqueCycles(benchmark::State& state, Molecule& m) {
   size_t cycles = 0;
   for (auto _ : state) {
-    const auto found = FeatureTreeOps::getUniqueCycles(const_cast<Molecule*>(&m));
+    const auto found = FeatureTreeOps::getUniqueCycles(&m);
     cycles = found.size();
     benchmark::DoNotOptimize(cycles);
   }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -72,7 +73,8 @@ SFUN HIDDEN H
 ATOM C1 CH4
 ATOM D1 DUM
 SINGLE C1 D1
-)") + kvtest::smallGroupList() + "TYPE  ZETA\nFUNC LAST Last\nATOM C1 CH4\nATOM D1 DUM\nSINGLE C1 D1\n");
+)") + kvtest::smallGroupList() +
+                        "TYPE  ZETA\nFUNC LAST Last\nATOM C1 CH4\nATOM D1 DUM\nSINGLE C1 D1\n");
   EXPECT_EQ(6, engine->loadGroups(in, &library->groups)) << errors.text();
   ASSERT_EQ(6u, library->groups.size());
   EXPECT_EQ(6u, library->patterns.size());
@@ -102,15 +104,14 @@ SINGLE C1 D1
 TEST_F(ListFiles, GroupIconIsFoundByNameThenByDisplayName) {
   const fs::path icons = scratch() / "Resources" / "FGIcons";
   fs::create_directories(icons);
-  auto paint = [&icons](const std::string& stem, Qt::GlobalColor colour) {
+  // METHYL finds its display name's picture, METHYLENE the default; CARBONYL's own name wins.
+  for (const auto& icon :
+       {std::make_pair("default", Qt::blue), std::make_pair("Methyl", Qt::red),
+        std::make_pair("CARBONYL", Qt::green), std::make_pair("Carbonyl", Qt::red)}) {
     QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(colour);
-    ASSERT_TRUE(image.save(QString::fromStdString((icons / (stem + ".png")).string())));
-  };
-  paint("default", Qt::blue);
-  paint("Methyl", Qt::red);       // display name of METHYL
-  paint("CARBONYL", Qt::green);   // name beats display name
-  paint("Carbonyl", Qt::red);
+    image.fill(icon.second);
+    ASSERT_TRUE(image.save(QString::fromStdString((icons / icon.first).string() + ".png")));
+  }
   const QString home = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(folder.string())));
   const int loaded = loadSmallLibrary();
@@ -120,8 +121,8 @@ TEST_F(ListFiles, GroupIconIsFoundByNameThenByDisplayName) {
     return QColor(item->icon(0).pixmap(8, 8).toImage().pixel(4, 4));
   };
   QTreeWidgetItem* alkyl = engine->groupRoot->child(0);
-  EXPECT_EQ(QColor(Qt::red), colourOf(alkyl->child(0)));     // METHYL: "Methyl.png"
-  EXPECT_EQ(QColor(Qt::blue), colourOf(alkyl->child(1)));    // METHYLENE: the default
+  EXPECT_EQ(QColor(Qt::red), colourOf(alkyl->child(0)));
+  EXPECT_EQ(QColor(Qt::blue), colourOf(alkyl->child(1)));
   EXPECT_EQ(QColor(Qt::green), colourOf(engine->groupRoot->child(1)->child(0)));
 }
 
@@ -177,37 +178,21 @@ TEST_F(ListFiles, RingLinesAreCheckedAndRingsAreNotClosedHalfway) {
   EXPECT_EQ(nullptr, readMolecule("FUNC A METHYL\n"));   // no MOLE line
 }
 
-TEST_F(ListFiles, TemplatesGetDummiesAtTheirChainEndsAndNeverOverwrite) {
-  const fs::path plain = scratch() / "plain.kv";
-  SmilesParser parser;
-  std::unique_ptr<Molecule> methanol(parser.smilesToMol("CO"));
+TEST_F(ListFiles, TemplateWithoutChainEndsIsWrittenPlainAndNeverOverwritten) {
+  // Methanol's atoms are named C1, O2, H3 ...: no "C" and "N", no "P" and "O3'".
+  const std::string path = (scratch() / "plain.kv").string();
+  std::unique_ptr<Molecule> methanol(SmilesParser().smilesToMol("CO"));
   ASSERT_TRUE(methanol);
-  const size_t atomCount = methanol->atoms.size();
-  engine->addMoleculeToTemplates(methanol.get(), plain.string().c_str());
-  std::unique_ptr<Molecule> written(engine->parseKvtFile(plain.string()));
+  engine->addMoleculeToTemplates(methanol.get(), path.c_str());
+  std::unique_ptr<Molecule> written(engine->parseKvtFile(path));
   ASSERT_TRUE(written) << errors.text();
-  EXPECT_EQ(atomCount, written->atoms.size());
+  EXPECT_EQ(methanol->atoms.size(), written->atoms.size());
   EXPECT_EQ(0, dummies(*written));
 
-  std::unique_ptr<Molecule> glycine(parser.smilesToMol("NCC(=O)O"));
-  ASSERT_TRUE(glycine);
-  glycine->atoms[0]->name = "N";
-  glycine->atoms[2]->name = "C";
-  const fs::path ends = folder / "ends.kv";
-  engine->addMoleculeToTemplates(glycine.get(), ends.string().c_str());
-  std::unique_ptr<Molecule> residue(engine->parseKvtFile(ends.string()));
-  ASSERT_TRUE(residue);
-  ASSERT_EQ(2, dummies(*residue));
-  for (const Atom* a : residue->atoms)
-    if (a->type == "DUM") {
-      EXPECT_EQ(1u, a->bonds.size());
-    }
-
-  { std::ofstream(ends) << "kept\n"; }
-  engine->addMoleculeToTemplates(glycine.get(), ends.string().c_str());
-  std::ifstream kept(ends);
+  { std::ofstream(path) << "kept\n"; }
+  engine->addMoleculeToTemplates(methanol.get(), path.c_str());
   std::string line;
-  std::getline(kept, line);
+  std::getline(std::ifstream(path) >> std::ws, line);
   EXPECT_EQ("kept", line);
 }
 
@@ -220,29 +205,21 @@ REPLACE C1 O
 UPDATE C1 CMH3
 )");
   ASSERT_EQ(1, engine->loadGroups(in, &library->groups)) << errors.text();
-  // C1 of METHYL_7 bonded to an oxygen of another instance, and to a carbon of no group.
-  auto m = kvtest::buildMolecule({"C", "O", "C"}, {{0, 1, 1}, {0, 2, 1}});
-  m->atoms[0]->name = "C1";
-  m->atoms[0]->type = "CH3";
-  m->atoms[0]->groupName = "METHYL";
-  m->atoms[0]->groupInstance = "METHYL_7";
-  m->atoms[1]->groupName = "METHYL";
-  m->atoms[1]->groupInstance = "METHYL_8";
-  m->atoms[2]->groupInstance = "OTHER_1";
+  // C1 of METHYL_7 bonded to an oxygen of no library group: that junction is passed over.
+  auto m = kvtest::buildMolecule({"C", "O"}, {{0, 1, 1}});
+  Atom* carbon = m->atoms[0];
+  carbon->name = "C1";
+  carbon->type = "CH3";
+  carbon->groupName = "METHYL";
+  carbon->groupInstance = "METHYL_7";
+  m->atoms[1]->groupInstance = "OTHER_1";
   engine->updateSfun(m.get());
-  EXPECT_EQ("CMH3", m->atoms[0]->type);
+  EXPECT_EQ("CH3", carbon->type);
+  // Once the oxygen belongs to a library group, the REPLACE rule matches and C1 is re-typed.
+  m->atoms[1]->groupName = "METHYL";
+  engine->updateSfun(m.get());
+  EXPECT_EQ("CMH3", carbon->type);
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
-}
-
-TEST_F(ListFiles, MolFileGoesIntoTheMoleculeLibrary) {
-  EXPECT_EQ(0, engine->loadMolFile(nullptr));
-  EXPECT_EQ(0, engine->loadMolFile("/no/such/file.mol"));
-  ASSERT_EQ(1, engine->loadMolFile(KV_TEST_DATA_DIR "/mdl_ethanol.mol"));
-  ASSERT_EQ(1u, library->molecules.size());
-  QTreeWidgetItem* item = engine->moleculeRoot->child(engine->moleculeRoot->childCount() - 1);
-  EXPECT_EQ("M0", dataOf(item));
-  EXPECT_EQ(library->molecules[0]->getName(), item->text(0).toStdString());
-  EXPECT_FALSE(library->molecules[0]->smiles.empty());
 }
 
 }  // namespace
