@@ -1,7 +1,9 @@
 #include "assembly/FeatureTree.h"
 
 #include <algorithm>
+#include <iostream>
 #include <map>
+#include <unordered_map>
 
 FtNode* FtNode::getAdjacentNode_(const FtEdge* e) const {
   if (e == nullptr) return nullptr;
@@ -12,6 +14,33 @@ FtNode* FtNode::getAdjacentNode_(const FtEdge* e) const {
 
 bool FtNode::containsAtom(const Atom* a) const {
   return std::find(atoms.begin(), atoms.end(), a) != atoms.end();
+}
+
+FtNode::FtNode(const FtNode& other)
+    : id(other.id), ft(other.ft), atoms(other.atoms), neighbors(other.neighbors),
+      edges(other.edges) {
+  for (FtEdge* e : edges) {
+    if (e == nullptr) continue;
+    if (e->n1 == &other) {
+      std::cout << "Remaping node n1: " << static_cast<const void*>(&other) << " to "
+                << static_cast<const void*>(this) << std::endl;
+      e->n1 = this;
+    }
+    if (e->n2 == &other) {
+      std::cout << "Remaping node n2: " << static_cast<const void*>(&other) << " to "
+                << static_cast<const void*>(this) << std::endl;
+      e->n2 = this;
+    }
+  }
+}
+
+FtNode* FtNode::clone() const {
+  FtNode* copy = new FtNode(ft);
+  copy->id = id;
+  copy->atoms = atoms;
+  copy->neighbors = neighbors;
+  copy->edges = edges;
+  return copy;
 }
 
 void FtNode::updateNeighbors() {
@@ -59,9 +88,11 @@ FeatureTree::~FeatureTree() {
 }
 
 FeatureTree::FeatureTree(FeatureTree&& other) noexcept
-    : nodes(std::move(other.nodes)), edges(std::move(other.edges)) {
+    : nodes(std::move(other.nodes)), edges(std::move(other.edges)),
+      heldMolecules(std::move(other.heldMolecules)) {
   other.nodes.clear();
   other.edges.clear();
+  other.heldMolecules.clear();
   for (FtNode* n : nodes) n->ft = this;
 }
 
@@ -71,8 +102,73 @@ FeatureTree& FeatureTree::operator=(FeatureTree&& other) noexcept {
   clearNodes();
   nodes.swap(other.nodes);
   edges.swap(other.edges);
+  heldMolecules.swap(other.heldMolecules);
+  other.heldMolecules.clear();
   for (FtNode* n : nodes) n->ft = this;
   return *this;
+}
+
+FeatureTree::FeatureTree(const FeatureTree& other) { append(other); }
+
+FeatureTree& FeatureTree::operator=(const FeatureTree& other) {
+  if (this == &other) return *this;
+  clearEdges();
+  clearNodes();
+  heldMolecules.clear();
+  append(other);
+  return *this;
+}
+
+void FeatureTree::append(const FeatureTree& other) {
+  // Copies of the lists: other may be this tree.
+  const std::vector<FtNode*> sourceNodes = other.nodes;
+  const std::vector<FtEdge*> sourceEdges = other.edges;
+  const size_t nodeBase = nodes.size();
+  const size_t edgeBase = edges.size();
+  std::unordered_map<const FtNode*, FtNode*> nodeCopies;
+  std::unordered_map<const FtEdge*, FtEdge*> edgeCopies;
+  for (size_t i = 0; i < sourceNodes.size(); ++i) {
+    FtNode* copy = sourceNodes[i]->clone();
+    copy->id = static_cast<int>(nodeBase + i);
+    copy->ft = this;
+    nodeCopies[sourceNodes[i]] = copy;
+    nodes.push_back(copy);
+  }
+  for (size_t i = 0; i < sourceEdges.size(); ++i) {
+    FtEdge* copy = new FtEdge(*sourceEdges[i]);
+    copy->id = static_cast<int>(edgeBase + i);
+    edgeCopies[sourceEdges[i]] = copy;
+    edges.push_back(copy);
+  }
+  auto nodeOf = [&nodeCopies](const FtNode* n) -> FtNode* {
+    auto it = nodeCopies.find(n);
+    return it == nodeCopies.end() ? nullptr : it->second;
+  };
+  for (size_t i = nodeBase; i < nodes.size(); ++i) {
+    FtNode* n = nodes[i];
+    std::list<FtNode*> neighbors;
+    for (const FtNode* m : n->neighbors)
+      if (FtNode* copy = nodeOf(m)) neighbors.push_back(copy);
+    n->neighbors.swap(neighbors);
+    std::vector<FtEdge*> incident;
+    for (const FtEdge* e : n->edges) {
+      auto it = edgeCopies.find(e);
+      if (it != edgeCopies.end()) incident.push_back(it->second);
+    }
+    n->edges.swap(incident);
+  }
+  for (size_t i = edgeBase; i < edges.size(); ++i) {
+    edges[i]->n1 = nodeOf(edges[i]->n1);
+    edges[i]->n2 = nodeOf(edges[i]->n2);
+  }
+  if (&other != this)
+    heldMolecules.insert(heldMolecules.end(), other.heldMolecules.begin(),
+                         other.heldMolecules.end());
+}
+
+void FeatureTree::fixIds() {
+  for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->id = static_cast<int>(i);
+  for (size_t i = 0; i < edges.size(); ++i) edges[i]->id = static_cast<int>(i);
 }
 
 void FeatureTree::clearNodes() {

@@ -2,13 +2,19 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <set>
+#include <string>
 
 #include "model/Atom.h"
 #include "model/Bond.h"
+#include "model/Builder.h"
+#include "model/GroupGraphRecords.h"
 #include "model/Molecule.h"
 
-FeatureTreeOps::FeatureTreeOps(FeatureTree* tree) : ft(tree), nodes(tree->nodes), edges(tree->edges) {
+FeatureTreeOps::FeatureTreeOps(FeatureTree* tree)
+    : ft(tree), nodes(tree->nodes), edges(tree->edges), cuts(tree->edges.size(), -1),
+      nodeSide(tree->nodes.size(), -1) {
   for (FtNode* n : nodes) n->ft = tree;
 }
 
@@ -35,6 +41,32 @@ FeatureTree FeatureTreeOps::makeMolecularGraph(Molecule* molecule) {
     tree.edges.push_back(e);
   }
   for (FtNode* n : tree.nodes) n->updateNeighbors();
+  return tree;
+}
+
+FeatureTree FeatureTreeOps::makeMolecularGraph(GroupGraph* graph) {
+  if (graph == nullptr) return FeatureTree();
+  std::shared_ptr<Molecule> standIn(Builder::instance()->createMolecule());
+  for (const GroupNode* n : graph->nodes) {
+    Atom* a = Builder::instance()->createAtom();
+    a->name = std::to_string(n->id);
+    standIn->addAtom(a);
+  }
+  auto atomFor = [&standIn](const GroupNode* n) -> Atom* {
+    if (n == nullptr || n->id < 0 || static_cast<size_t>(n->id) >= standIn->atoms.size())
+      return nullptr;
+    return standIn->atoms[static_cast<size_t>(n->id)];
+  };
+  for (const GroupEdge* e : graph->edges) {
+    Bond* b = Builder::instance()->createBond();
+    b->order = e->order;
+    b->atom1 = atomFor(e->node1);
+    b->atom2 = atomFor(e->node2);
+    // An edge whose end is not one of this graph's nodes gets no bond, so no edge.
+    if (standIn->addBond(b) != 1) delete b;
+  }
+  FeatureTree tree = makeMolecularGraph(standIn.get());
+  tree.heldMolecules.push_back(standIn);
   return tree;
 }
 
@@ -129,29 +161,29 @@ void FeatureTreeOps::searchComponentsFrom(FtNode* start) {
   }
 }
 
-std::list<std::deque<FtEdge*> > FeatureTreeOps::findCycles(FtNode* root) {
-  std::list<std::deque<FtEdge*> > walks;
-  if (!validNode(root)) return walks;
+namespace {
+
+// A non-tree edge e met from u at the queued node w: it closes a walk through the search root.
+struct Closure {
+  FtNode* u;
+  FtEdge* e;
+  FtNode* w;
+};
+
+}  // namespace
+
+void FeatureTreeOps::searchFrom(FtNode* root,
+                                const std::function<void(FtNode*, FtEdge*, FtNode*)>& onClosure) {
   std::fill(color.begin(), color.end(), 0);
   std::fill(order.begin(), order.end(), -1);
   std::fill(parent.begin(), parent.end(), -1);
   std::fill(parentEdge.begin(), parentEdge.end(), nullptr);
+  branch.assign(static_cast<size_t>(size), -1);
   std::deque<FtNode*> queue;
   const size_t ri = static_cast<size_t>(root->id);
   color[ri] = 1;
   order[ri] = 0;
   queue.push_back(root);
-  auto pathToRoot = [this](FtNode* from) {
-    std::deque<FtEdge*> path;   // edges from `from` up to the root
-    FtNode* n = from;
-    for (int guard = 0; validNode(n) && guard < size; ++guard) {
-      FtEdge* e = parentEdge[static_cast<size_t>(n->id)];
-      if (e == nullptr) break;
-      path.push_back(e);
-      n = n->getAdjacentNode_(e);
-    }
-    return path;
-  };
   while (!queue.empty()) {
     FtNode* u = queue.front();
     const size_t ui = static_cast<size_t>(u->id);
@@ -164,33 +196,48 @@ std::list<std::deque<FtEdge*> > FeatureTreeOps::findCycles(FtNode* root) {
         order[wi] = order[ui] + 1;
         parent[wi] = u->id;
         parentEdge[wi] = e;
+        branch[wi] = u == root ? w->id : branch[ui];
         queue.push_back(w);
       } else if (color[wi] == 1) {
-        std::deque<FtEdge*> walk;
-        std::deque<FtEdge*> up = pathToRoot(u);
-        walk.insert(walk.end(), up.rbegin(), up.rend());
-        walk.push_back(e);
-        std::deque<FtEdge*> down = pathToRoot(w);
-        walk.insert(walk.end(), down.begin(), down.end());
-        walks.push_back(walk);
+        onClosure(u, e, w);
       }
     }
     queue.pop_front();
     color[ui] = 2;
   }
+}
+
+std::deque<FtEdge*> FeatureTreeOps::closedWalk(FtNode* u, FtEdge* e, FtNode* w) const {
+  auto pathToRoot = [this](FtNode* from) {
+    std::deque<FtEdge*> path;   // edges from `from` up to the root
+    FtNode* n = from;
+    for (int guard = 0; validNode(n) && guard < size; ++guard) {
+      FtEdge* up = parentEdge[static_cast<size_t>(n->id)];
+      if (up == nullptr) break;
+      path.push_back(up);
+      n = n->getAdjacentNode_(up);
+    }
+    return path;
+  };
+  std::deque<FtEdge*> walk;
+  const std::deque<FtEdge*> up = pathToRoot(u);
+  walk.insert(walk.end(), up.rbegin(), up.rend());
+  walk.push_back(e);
+  const std::deque<FtEdge*> down = pathToRoot(w);
+  walk.insert(walk.end(), down.begin(), down.end());
+  return walk;
+}
+
+std::list<std::deque<FtEdge*> > FeatureTreeOps::findCycles(FtNode* root) {
+  std::list<std::deque<FtEdge*> > walks;
+  if (!validNode(root)) return walks;
+  std::vector<Closure> closures;
+  searchFrom(root, [&closures](FtNode* u, FtEdge* e, FtNode* w) { closures.push_back({u, e, w}); });
+  for (const Closure& c : closures) walks.push_back(closedWalk(c.u, c.e, c.w));
   return walks;
 }
 
 namespace {
-
-// A closed walk whose two branches share their first stretch runs that stretch twice; it is a
-// ring with a tail, not a ring, and would otherwise be kept as a "smallest cycle" of the root.
-bool isSimple(const std::deque<FtEdge*>& walk) {
-  std::set<const FtEdge*> seen;
-  for (const FtEdge* e : walk)
-    if (!seen.insert(e).second) return false;
-  return true;
-}
 
 bool containsAll(const std::deque<FtEdge*>& walk, const std::deque<FtEdge*>& kept) {
   for (const FtEdge* e : kept)
@@ -203,19 +250,31 @@ bool containsAll(const std::deque<FtEdge*>& walk, const std::deque<FtEdge*>& kep
 void FeatureTreeOps::findUniqueCycles() {
   initSearchArrays();
   uniqueCycles.clear();
-  for (FtNode* n : nodes) {
-    std::list<std::deque<FtEdge*> > walks = findCycles(n);
-    walks.remove_if([](const std::deque<FtEdge*>& w) { return !isSimple(w); });
-    if (walks.empty()) continue;
-    size_t shortest = walks.front().size();
-    for (const auto& w : walks) shortest = std::min(shortest, w.size());
-    for (const auto& w : walks) {
-      if (w.size() != shortest) continue;
+  for (FtNode* root : nodes) {
+    if (!validNode(root)) continue;
+    // Only the shortest closed walks through the root are built: building every one costs the
+    // ring count times the walk length per root, cubic on a long fused ladder.
+    std::vector<Closure> shortest;
+    int shortestLength = INT_MAX;
+    searchFrom(root, [&](FtNode* u, FtEdge* e, FtNode* w) {
+      // Two branches that leave the root by the same edge share their first stretch: that walk
+      // is a ring with a tail run twice, not a ring through the root.
+      if (u != root && branch[static_cast<size_t>(u->id)] == branch[static_cast<size_t>(w->id)])
+        return;
+      const int length = order[static_cast<size_t>(u->id)] + order[static_cast<size_t>(w->id)] + 1;
+      if (length < shortestLength) {
+        shortestLength = length;
+        shortest.clear();
+      }
+      if (length == shortestLength) shortest.push_back({u, e, w});
+    });
+    for (const Closure& c : shortest) {
+      std::deque<FtEdge*> walk = closedWalk(c.u, c.e, c.w);
       const bool known = std::any_of(uniqueCycles.begin(), uniqueCycles.end(),
-                                     [&w](const std::deque<FtEdge*>& kept) {
-                                       return kept.size() == w.size() && containsAll(w, kept);
+                                     [&walk](const std::deque<FtEdge*>& kept) {
+                                       return kept.size() == walk.size() && containsAll(walk, kept);
                                      });
-      if (!known) uniqueCycles.push_back(w);
+      if (!known) uniqueCycles.push_back(walk);
     }
   }
 }
@@ -260,4 +319,47 @@ FtEdge* FeatureTreeOps::findEdge(const FtNode* a, const FtNode* b) const {
   for (FtEdge* e : edges)
     if ((e->n1 == a && e->n2 == b) || (e->n1 == b && e->n2 == a)) return e;
   return nullptr;
+}
+
+std::set<FtNode*> FeatureTreeOps::findAtomSet(const Atom* atom) const {
+  std::set<FtNode*> found;
+  for (FtNode* n : nodes)
+    if (n->containsAtom(atom)) found.insert(n);
+  return found;
+}
+
+FtNode* FeatureTreeOps::findAtom(const Atom* atom) const {
+  for (FtNode* n : nodes)
+    if (n->containsAtom(atom)) return n;
+  return nullptr;
+}
+
+bool FeatureTreeOps::containsAtom(const Atom* atom) const { return findAtom(atom) != nullptr; }
+
+bool FeatureTreeOps::edgeIsAccountedFor(const Atom* a, const Atom* b) const {
+  for (const FtNode* n : nodes)
+    if (n->containsAtom(a) && n->containsAtom(b)) return true;
+  auto holds = [](const FtNode* n, const Atom* atom) {
+    return n != nullptr && n->containsAtom(atom);
+  };
+  for (const FtEdge* e : edges)
+    if ((holds(e->n1, a) && holds(e->n2, b)) || (holds(e->n1, b) && holds(e->n2, a))) return true;
+  return false;
+}
+
+unsigned char* FeatureTreeOps::makeAdjacencyMatrix() const {
+  const size_t n = nodes.size();
+  if (n == 0) return nullptr;
+  unsigned char* matrix = new unsigned char[n * n]();
+  auto inRange = [n](const FtNode* node) {
+    return node != nullptr && node->id >= 0 && static_cast<size_t>(node->id) < n;
+  };
+  for (const FtEdge* e : edges) {
+    if (!inRange(e->n1) || !inRange(e->n2)) continue;
+    const size_t i = static_cast<size_t>(e->n1->id);
+    const size_t j = static_cast<size_t>(e->n2->id);
+    matrix[i * n + j] = 1;
+    matrix[j * n + i] = 1;
+  }
+  return matrix;
 }

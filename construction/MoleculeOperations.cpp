@@ -148,7 +148,8 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
   first->update();
   second->update();
   int newReal2 = -1;
-  if (first->Merge(second, real2, newReal2) != 1) return nullptr;
+  // second is freed only once the join is complete, so on any failure the caller still owns it.
+  if (first->GUIMerge(second, real2, newReal2) != 1) return nullptr;
   if (newReal2 < 0 || static_cast<size_t>(newReal2) >= first->atoms.size()) return nullptr;
 
   Bond* bond = Builder::instance()->createBond();
@@ -164,6 +165,7 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
     delete bond;
     return nullptr;
   }
+  delete second;
   if (std::none_of(first->atoms.begin(), first->atoms.end(), isDummy)) {
     first->findAllSmallestRings();
     first->findBestAtomType();

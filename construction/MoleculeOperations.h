@@ -15,7 +15,8 @@ class MoleculeOperations {
   // Joins second onto first at two open bond axes (bonds to a "DUM" atom) of the same order:
   // the axes and dummies go, second is merged into first (and consumed), and a new bond joins
   // the two real atoms. The first molecule, or null (nothing changed) for a null argument, axes
-  // of different orders, an axis without a dummy end, or a failed merge.
+  // of different orders, an axis without a dummy end, or a failed merge. second is consumed
+  // only by a join that succeeds; after a null answer the caller still owns it.
   Molecule* joinMolecules(Molecule* first, Bond* axis1, Molecule* second, Bond* axis2);
   // Replaces the rings by the unique smallest cycles; false (rings untouched) when there is
   // none.

@@ -105,6 +105,36 @@ class IOEngine : public QObject {
                                 std::queue<std::string>& queue);
   void printSummaryOfMoleculesInConsole(const std::vector<Molecule*>& molecules);
 
+  // Group and molecule list files, the older text form of the library. They assemble molecules
+  // from group graphs, so they are defined in assembly/ (kv_assembly): callers link kv_assembly.
+  // One group block (assembly/GroupFileReader.cpp): a new set-up group the caller owns, or null.
+  Molecule* parseGroupFile(std::istream& in);
+  Molecule* parseGroupFile(const char* path);
+  Molecule* parseGroupFile(const std::string& path);
+  // The list readers (assembly/ListFileReaders.cpp): blocks by folder into the list and the
+  // library trees; each returns the number of entries made, 0 for a file that cannot be opened.
+  int loadGroups(std::istream& in, std::vector<Molecule*>* groups);
+  int loadGroups(const char* path, std::vector<Molecule*>* groups);
+  int loadGroups(const std::string& path, std::vector<Molecule*>* groups);
+  int loadMolecules(std::istream& in, std::vector<Molecule*>* molecules);
+  int loadMolecules(const char* path, std::vector<Molecule*>* molecules);
+  int loadMolecules(const std::string& path, std::vector<Molecule*>* molecules);
+  int loadTemplates(std::istream& in, std::vector<Molecule*>* templates);
+  int loadTemplates(const char* path, std::vector<Molecule*>* templates);
+  int loadTemplates(const std::string& path, std::vector<Molecule*>* templates);
+  // One "MOLE" block: the molecule assembled from its group graph, or null.
+  Molecule* parseMoleculeFile(std::istream& in);
+  Molecule* parseMoleculeFile(const char* path);
+  Molecule* parseMoleculeFile(const std::string& path);
+  // Legacy library helpers (assembly/LegacyLibraryTools.cpp). An MDL mol file into the
+  // molecule library and its tree: 1, or 0 when it cannot be read.
+  int loadMolFile(const char* path);
+  // Writes a residue as a template file with dummy atoms at its chain ends; an existing file is
+  // never touched.
+  void addMoleculeToTemplates(Molecule* molecule, const char* path);
+  // Re-types atoms at group junctions by the UPDATE rules of their library groups.
+  void updateSfun(Molecule* molecule);
+
  signals:
   void fileLoadTick();
   void numFilesToLoad(uint count);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 namespace libraryitems {
 
@@ -13,11 +14,15 @@ std::string folderNameOf(const std::string& path) {
   return path.substr(start, last - start);
 }
 
-QIcon groupIcon(const std::string& name) {
-  const QString base = QStringLiteral("Resources/FGIcons/") + QString::fromStdString(name);
-  for (const QString& candidate :
-       {base + QStringLiteral(".jpg"), base + QStringLiteral(".png"),
-        QStringLiteral("Resources/FGIcons/default.png")})
+QIcon groupIcon(const std::string& name, const std::string& displayName) {
+  QStringList stems{QString::fromStdString(name)};
+  if (!displayName.empty()) stems << QString::fromStdString(displayName);
+  QStringList candidates;
+  for (const QString& stem : stems)
+    candidates << QStringLiteral("Resources/FGIcons/") + stem + QStringLiteral(".jpg")
+               << QStringLiteral("Resources/FGIcons/") + stem + QStringLiteral(".png");
+  candidates << QStringLiteral("Resources/FGIcons/default.png");
+  for (const QString& candidate : candidates)
     if (QFile::exists(candidate)) return QIcon(candidate);
   return QIcon();
 }

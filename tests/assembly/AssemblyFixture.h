@@ -1,0 +1,74 @@
+#pragma once
+
+// Tests of the group-graph assembly and the list files: the application object and the file
+// singleton in place, an empty library and empty trees, the console silenced and the error
+// lines captured; everything put back afterwards. `loadSmallLibrary` reads three groups
+// (a methyl, a methylene and a carbonyl with open ends) from a group list into the library.
+
+#include <QTreeWidgetItem>
+
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "io/IOEngine.h"
+#include "io/MoleculeEngine.h"
+#include "math/UtilityEngine.h"
+#include "parameters/InputParameters.h"
+#include "support/ErrorCapture.h"
+#include "support/QtApplication.h"
+
+namespace kvtest {
+
+inline const char* smallGroupList() {
+  return R"(TYPE  ALKYL
+FUNC METHYL Methyl
+ATOM C1 CH4
+ATOM DUM1 DUM
+SINGLE C1 DUM1
+FUNC METHYLENE Methylene
+ATOM C1 CH4
+ATOM DUM1 DUM
+ATOM DUM2 DUM
+SINGLE C1 DUM1 C1 DUM2
+TYPE  OXYGEN
+FUNC CARBONYL Carbonyl
+ATOM C1 C
+ATOM O1 O
+ATOM DUM1 DUM
+ATOM DUM2 DUM
+DOUBLE C1 O1
+SINGLE C1 DUM1 C1 DUM2
+)";
+}
+
+class AssemblyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureApplication();
+    engine = IOEngine::instance();
+    library = MoleculeEngine::instance();
+    library->clear();
+    for (QTreeWidgetItem* root : {engine->moleculeRoot, engine->groupRoot, engine->templateRoot})
+      for (QTreeWidgetItem* child : root->takeChildren()) delete child;
+    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+    InputParameters::instance();   // what loading the tables reports is not the test's
+    errors.clear();
+  }
+  void TearDown() override {
+    library->clear();
+    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
+  }
+
+  int loadSmallLibrary() {
+    std::istringstream in(smallGroupList());
+    return engine->loadGroups(in, &library->groups);
+  }
+
+  IOEngine* engine = nullptr;
+  MoleculeEngine* library = nullptr;
+  ErrorCapture errors;
+};
+
+}  // namespace kvtest

@@ -1,0 +1,225 @@
+// Group, molecule and template list files, and the legacy library helpers beside them.
+
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <QTreeWidgetItem>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "AssemblyFixture.h"
+#include "io/SmilesParser.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "support/MoleculeBuilder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string dataOf(const QTreeWidgetItem* item) {
+  return item->data(0, Qt::UserRole).toString().toStdString();
+}
+
+int dummies(const Molecule& m) {
+  int count = 0;
+  for (const Atom* a : m.atoms) count += a->type == "DUM" ? 1 : 0;
+  return count;
+}
+
+class ListFiles : public kvtest::AssemblyTest {
+ protected:
+  void TearDown() override {
+    std::error_code ignored;
+    if (!folder.empty()) fs::remove_all(folder, ignored);
+    kvtest::AssemblyTest::TearDown();
+  }
+  // A fresh folder for this test.
+  const fs::path& scratch() {
+    folder = fs::temp_directory_path() /
+             ("kvlist-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder);
+    return folder;
+  }
+  std::unique_ptr<Molecule> readMolecule(const std::string& text) {
+    std::istringstream in(text);
+    return std::unique_ptr<Molecule>(engine->parseMoleculeFile(in));
+  }
+
+  fs::path folder;
+};
+
+TEST_F(ListFiles, GroupBlocksGoIntoFoldersInNameOrder) {
+  std::istringstream in(std::string(R"(FUNC LEAD Lead group
+ATOM C1 CH4
+ATOM D1 DUM
+SINGLE C1 D1
+a note naming FUNC ends the lead block
+ATOM X9 CH4
+TYPE  ZETA
+SFUN HIDDEN H
+ATOM C1 CH4
+ATOM D1 DUM
+SINGLE C1 D1
+)") + kvtest::smallGroupList() +
+                        "TYPE  ZETA\nFUNC LAST Last\nATOM C1 CH4\nATOM D1 DUM\nSINGLE C1 D1\n");
+  EXPECT_EQ(6, engine->loadGroups(in, &library->groups)) << errors.text();
+  ASSERT_EQ(6u, library->groups.size());
+  EXPECT_EQ(6u, library->patterns.size());
+  EXPECT_EQ(0, engine->groupCount);
+  EXPECT_EQ(5u, library->groups[0]->atoms.size());   // C1, D1 and three hydrogens; no X9
+
+  // Folders: "" (blocks before the first TYPE), ALKYL, OXYGEN, and ZETA once.
+  QTreeWidgetItem* root = engine->groupRoot;
+  ASSERT_EQ(4, root->childCount());
+  const char* names[] = {"", "ALKYL", "OXYGEN", "ZETA"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(names[i], root->child(i)->text(0).toStdString());
+    EXPECT_EQ("_folder", dataOf(root->child(i)));
+  }
+  // The special group takes an index but gets no item.
+  EXPECT_EQ("Special", library->groups[4]->sfunc);
+  QTreeWidgetItem* zeta = root->child(3);
+  ASSERT_EQ(1, zeta->childCount());
+  EXPECT_EQ("F5", dataOf(zeta->child(0)));
+  QTreeWidgetItem* lead = root->child(0)->child(0);
+  EXPECT_EQ(" ", lead->text(0).toStdString());
+  EXPECT_EQ("Lead group", lead->text(1).toStdString());
+  EXPECT_EQ(QSize(32, 32), lead->sizeHint(0));
+  EXPECT_EQ("F0", dataOf(lead));
+}
+
+TEST_F(ListFiles, GroupIconIsFoundByNameThenByDisplayName) {
+  const fs::path icons = scratch() / "Resources" / "FGIcons";
+  fs::create_directories(icons);
+  // METHYL finds its display name's picture, METHYLENE the default; CARBONYL's own name wins.
+  for (const auto& icon :
+       {std::make_pair("default", Qt::blue), std::make_pair("Methyl", Qt::red),
+        std::make_pair("CARBONYL", Qt::green), std::make_pair("Carbonyl", Qt::red)}) {
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(icon.second);
+    ASSERT_TRUE(image.save(QString::fromStdString((icons / icon.first).string() + ".png")));
+  }
+  const QString home = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(folder.string())));
+  const int loaded = loadSmallLibrary();
+  QDir::setCurrent(home);
+  ASSERT_EQ(3, loaded);
+  auto colourOf = [](const QTreeWidgetItem* item) {
+    return QColor(item->icon(0).pixmap(8, 8).toImage().pixel(4, 4));
+  };
+  QTreeWidgetItem* alkyl = engine->groupRoot->child(0);
+  EXPECT_EQ(QColor(Qt::red), colourOf(alkyl->child(0)));
+  EXPECT_EQ(QColor(Qt::blue), colourOf(alkyl->child(1)));
+  EXPECT_EQ(QColor(Qt::green), colourOf(engine->groupRoot->child(1)->child(0)));
+}
+
+TEST_F(ListFiles, MoleculeListsAssembleTheirGraphs) {
+  ASSERT_EQ(3, loadSmallLibrary());
+  std::istringstream in(R"(TYPE  KETONES
+MOLE  Acetone of the list
+FUNC A METHYL
+FUNC B CARBONYL
+FUNC C METHYL
+SINGLE A.DUM1 B.DUM1
+SINGLE C.DUM1
+SINGLE B.DUM2 C.DUM1
+MOLE broken
+FUNC A METHYL
+SINGLE A.DUM1 Z.DUM1
+)");
+  EXPECT_EQ(1, engine->loadMolecules(in, &library->molecules)) << errors.text();
+  ASSERT_EQ(1u, library->molecules.size());
+  const Molecule& acetone = *library->molecules[0];
+  EXPECT_EQ("Acetone of the list", acetone.getName());
+  EXPECT_EQ(0, dummies(acetone));
+  EXPECT_EQ(10u, acetone.atoms.size());
+  EXPECT_FALSE(acetone.smiles.empty());
+  QTreeWidgetItem* item = engine->moleculeRoot->child(0)->child(0);
+  EXPECT_EQ("Acetone of the list", item->text(0).toStdString());
+  EXPECT_EQ("M0", dataOf(item));
+}
+
+TEST_F(ListFiles, RingLinesAreCheckedAndRingsAreNotClosedHalfway) {
+  ASSERT_EQ(3, loadSmallLibrary());
+  const std::string chain = "MOLE Ring\nFUNC A METHYLENE\nFUNC B METHYLENE\nFUNC C CARBONYL\n"
+                            "SINGLE A.DUM1 B.DUM1 B.DUM2 C.DUM1\n";
+  const struct {
+    std::string ring;
+    std::string message;
+  } cases[] = {
+      {"RING A.DUM2\n", "Error: InCorrect ring"},
+      {"RING A.DUM2 C.DUM9\n", "Error: Ring is not possible"},
+      {"RING A.DUM2 C.C1\n", "Error: Wrong DUMY atoms"},
+      {"RING A.DUM2 C.DUM2\n",
+       "Error: parseMoleculeFile, ring closure is not available; \"Ring\" is not built"},
+  };
+  for (const auto& c : cases) {
+    errors.clear();
+    EXPECT_EQ(nullptr, readMolecule(chain + c.ring)) << c.ring;
+    EXPECT_EQ(std::vector<std::string>{c.message}, errors.lines) << c.ring;
+  }
+  // Without the RING line the open chain is built, its two ends still open.
+  auto open = readMolecule(chain);
+  ASSERT_TRUE(open);
+  EXPECT_EQ(2, dummies(*open));
+  EXPECT_EQ(nullptr, readMolecule("FUNC A METHYL\n"));   // no MOLE line
+}
+
+TEST_F(ListFiles, TemplateWithoutChainEndsIsWrittenPlainAndNeverOverwritten) {
+  // Methanol's atoms are named C1, O2, H3 ...: no "C" and "N", no "P" and "O3'".
+  const std::string path = (scratch() / "plain.kv").string();
+  std::unique_ptr<Molecule> methanol(SmilesParser().smilesToMol("CO"));
+  ASSERT_TRUE(methanol);
+  engine->addMoleculeToTemplates(methanol.get(), path.c_str());
+  std::unique_ptr<Molecule> written(engine->parseKvtFile(path));
+  ASSERT_TRUE(written) << errors.text();
+  EXPECT_EQ(methanol->atoms.size(), written->atoms.size());
+  EXPECT_EQ(0, dummies(*written));
+
+  { std::ofstream(path) << "kept\n"; }
+  engine->addMoleculeToTemplates(methanol.get(), path.c_str());
+  std::string line;
+  std::getline(std::ifstream(path) >> std::ws, line);
+  EXPECT_EQ("kept", line);
+}
+
+TEST_F(ListFiles, JunctionsAreRetypedByTheGroupsUpdateRules) {
+  std::istringstream in(R"(FUNC METHYL Methyl
+ATOM C1 CH4
+ATOM D1 DUM
+SINGLE C1 D1
+REPLACE C1 O
+UPDATE C1 CMH3
+)");
+  ASSERT_EQ(1, engine->loadGroups(in, &library->groups)) << errors.text();
+  // C1 of METHYL_7 bonded to an oxygen of no library group: that junction is passed over.
+  auto m = kvtest::buildMolecule({"C", "O"}, {{0, 1, 1}});
+  Atom* carbon = m->atoms[0];
+  carbon->name = "C1";
+  carbon->type = "CH3";
+  carbon->groupName = "METHYL";
+  carbon->groupInstance = "METHYL_7";
+  m->atoms[1]->groupInstance = "OTHER_1";
+  engine->updateSfun(m.get());
+  EXPECT_EQ("CH3", carbon->type);
+  // Once the oxygen belongs to a library group, the REPLACE rule matches and C1 is re-typed.
+  m->atoms[1]->groupName = "METHYL";
+  engine->updateSfun(m.get());
+  EXPECT_EQ("CMH3", carbon->type);
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+}  // namespace
