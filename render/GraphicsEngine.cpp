@@ -13,7 +13,12 @@
 GraphicsEngine* GraphicsEngine::Instance = nullptr;
 
 GraphicsEngine* GraphicsEngine::instance() {
-  if (Instance == nullptr) Instance = new GraphicsEngine();
+  if (Instance == nullptr) {
+    Instance = new GraphicsEngine();
+    // After Instance is set: the math singleton, made here when it is not yet, asks for the
+    // engine in turn.
+    Instance->connectMathEngine();
+  }
   return Instance;
 }
 
@@ -45,7 +50,9 @@ GraphicsEngine::GraphicsEngine() {
     std::copy(ambient, ambient + 4, light.ambient);
   }
   cursor.resize(kStartCursorSide);
+}
 
+void GraphicsEngine::connectMathEngine() {
   MathEngine* math = MathEngine::instance();
   math->projection = &projectionMatrix;
   math->auxMatrix = &auxMatrix;

@@ -161,6 +161,8 @@ class GraphicsEngine {
 
  private:
   GraphicsEngine();
+  // Hands the math singleton pointers to the matrices, camera, window, pick point and eye ray.
+  void connectMathEngine();
 
   // The state one camera glide keeps between its steps.
   struct CameraGlide {

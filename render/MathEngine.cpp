@@ -10,8 +10,7 @@ MathEngine* MathEngine::Instance = nullptr;
 MathEngine* MathEngine::instance() {
   if (Instance == nullptr) {
     Instance = new MathEngine();
-    // The renderer's constructor fills in the pointers; it finds this instance already set.
-    GraphicsEngine::instance();
+    GraphicsEngine::instance();   // a renderer made now fills in the pointers
   }
   return Instance;
 }

@@ -201,3 +201,11 @@ TEST_F(Picking, MeshTestMarksEveryHitSpheroidInPieceMode) {
   EXPECT_FALSE(off->isPicked);
   EXPECT_EQ(nearS, math.pickedSpheroid);
 }
+
+// Either singleton may be asked for first; the math one must end up pointing at the one renderer
+// (each CTest entry is its own process, so this test starts from neither).
+TEST(MathSingleton, PointsAtTheOneRendererWhicheverIsMadeFirst) {
+  MathEngine* math = MathEngine::instance();
+  EXPECT_EQ(&GraphicsEngine::instance()->windowWidth, math->viewportWidth);
+  EXPECT_EQ(&GraphicsEngine::instance()->eyeRayDirection, math->eyeRayDirection);
+}
