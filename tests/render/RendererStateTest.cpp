@@ -134,24 +134,24 @@ TEST_F(RendererState, ATwoSecondFrameEndsEveryGlideOnItsTarget) {
   engine.slerpTargetPosition = SSEVector4f(-1.0f, -2.0f, -11.0f, -1.0f);
   struct Case {
     const char* name;
-    int (GraphicsEngine::*step)();
+    int (*step)(GraphicsEngine&);
     bool GraphicsEngine::*flag;
     SSEVector4f target;
   };
-  auto stored = [](GraphicsEngine* e) { return e->slerpCamera(0, 1); };
   const Case cases[] = {
-      {"home", &GraphicsEngine::slerpToOriginalCameraPos, &GraphicsEngine::returnToHomeCamera,
-       SSEVector4f(0, -10, -75, 1)},
-      {"position", &GraphicsEngine::slerpToPosition, &GraphicsEngine::positionSlerpActive,
-       SSEVector4f(-1, -2, -11, 1)},
-      {"stored", nullptr, &GraphicsEngine::cameraSlerpActive, SSEVector4f(4, 5, -6, 1)},
+      {"home", [](GraphicsEngine& e) { return e.slerpToOriginalCameraPos(); },
+       &GraphicsEngine::returnToHomeCamera, SSEVector4f(0, -10, -75, 1)},
+      {"position", [](GraphicsEngine& e) { return e.slerpToPosition(); },
+       &GraphicsEngine::positionSlerpActive, SSEVector4f(-1, -2, -11, 1)},
+      {"stored", [](GraphicsEngine& e) { return e.slerpCamera(0, 1); },
+       &GraphicsEngine::cameraSlerpActive, SSEVector4f(4, 5, -6, 1)},
   };
   for (const Case& c : cases) {
     engine.globalTranslation = SSEVector4f(0.0f, 0.0f, -238.099f, 1.0f);
     engine.setRotation(turned);
     engine.*c.flag = true;
     engine.deltaTime = 2.0f;
-    EXPECT_EQ(0, c.step ? (engine.*c.step)() : stored(&engine)) << c.name;
+    EXPECT_EQ(0, c.step(engine)) << c.name;
     EXPECT_FALSE(engine.*c.flag) << c.name;
     EXPECT_LT(distanceTo(engine.globalTranslation, c.target.x, c.target.y, c.target.z), 1e-4f)
         << c.name;
