@@ -1,14 +1,12 @@
 #pragma once
 
 // Puts the renderer and math singletons into their start state before a test and back after it:
-// no meshes (a test owns the meshes it lists) or cameras, no glide running, a 640 x 480 window,
-// every kind shown, a fresh pick. Also gives the test a folder of its own.
+// no meshes (a test owns the meshes it lists) or cameras, no glide flag, a 640 x 480 window,
+// every kind shown, a fresh pick.
 
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -21,11 +19,7 @@ namespace kvtest {
 class RendererFixture : public ::testing::Test {
  protected:
   void SetUp() override { reset(); }
-  void TearDown() override {
-    reset();
-    std::error_code ignored;
-    if (!tempFolder.empty()) std::filesystem::remove_all(tempFolder, ignored);
-  }
+  void TearDown() override { reset(); }
 
   static void reset() {
     GraphicsEngine& e = *GraphicsEngine::instance();
@@ -37,27 +31,18 @@ class RendererFixture : public ::testing::Test {
     e.deltaTime = 0.0f;
     e.returnToHomeCamera = e.cameraSlerpActive = e.positionSlerpActive = false;
     e.showNuclei = e.showAtomicOrbitals = e.showMolecularOrbitals = e.showBondAxes = true;
-    e.mouseX = e.mouseY = 0;
     e.resizeWindow(640, 480);
     MathEngine::instance()->resetPick();
-    MathEngine::instance()->pickMode = 1;
   }
 
-  std::filesystem::path folder() {
-    if (tempFolder.empty()) {
-      tempFolder = std::filesystem::temp_directory_path() /
-                   ("kv_render_" + std::to_string(::getpid()) + "_" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-      std::filesystem::create_directories(tempFolder);
-    }
-    return tempFolder;
+  // A file name in the test binary's temporary folder, unique to the running test.
+  static std::string tempPath(const std::string& name) {
+    return ::testing::TempDir() + "kv_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
   }
 
   GraphicsEngine& engine = *GraphicsEngine::instance();
   MathEngine& math = *MathEngine::instance();
-
- private:
-  std::filesystem::path tempFolder;
 };
 
 }  // namespace kvtest
