@@ -111,17 +111,14 @@ class GraphicsEngine {
   // "Resources/cursor.png", the font "Resources/font.fnt" and the "FPS:" label (all relative to
   // the working directory). A file that cannot be read is named on the error channel.
   void initGLResources();
-  bool hasGLResources() const { return glResourcesMade; }
 
   void setRotation(const Quaternion& q);
   Mesh* getMesh(int i) const;   // null outside 0..meshes.size()-1
   // Makes m current (null allowed); a change away from a mesh clears its selected spheroid.
   void setCurrentMesh(Mesh* m);
-  void resizeCursor(float side) { cursor.resize(side); }
   // Stores the size (at least 1 by 1), sets the viewport and both projections, and moves the
   // "FPS:" label to the top right.
   void resizeWindow(int width, int height);
-  void rebuildGUI() { rebuildRenderStrings(); }
   void rebuildRenderStrings();
   void setDeltaTime(float seconds) { deltaTime = seconds; }
   void updateTickers();

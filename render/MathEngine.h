@@ -78,8 +78,9 @@ class MathEngine {
                         SSEVector4f& out);
 
   // Replaces the (x, y) points by the natural cubic spline through them, sampled from the first
-  // x at the step, with the last input point kept at the end. Fewer than two points, a step that
-  // is not a positive finite number, or more than MaxSplineSamples samples leave them unchanged.
+  // x at the step, plus the last input point (a last sample may lie past it). Fewer than two
+  // points, a step that is not a positive finite number, or more than MaxSplineSamples samples
+  // leave them unchanged.
   static constexpr int MaxSplineSamples = 1000000;
   void naturalCubicSplineInterplationXY(std::map<float, float>& points, float step);
 

@@ -44,7 +44,10 @@ void TextureFP16::resize(unsigned int newWidth, unsigned int newHeight) {
   unbind();
 }
 
-bool TextureFactory::readImage(const char* path, QImage& rgba) {
+namespace {
+
+// The picture as RGBA bytes, its top row first.
+bool readImage(const char* path, QImage& rgba) {
   QImage image;
   if (path == nullptr || !image.load(QString::fromLocal8Bit(path))) {
     ErrorLine() << "Error: TextureFactory: cannot read the image \"" << (path ? path : "") << "\"";
@@ -56,6 +59,8 @@ bool TextureFactory::readImage(const char* path, QImage& rgba) {
   rgba = image.convertToFormat(QImage::Format_RGBA8888);
   return true;
 }
+
+}  // namespace
 
 Texture* TextureFactory::createFromPNG(const char* path) {
   auto* texture = new Texture();

@@ -1,7 +1,5 @@
 #pragma once
 
-class QImage;
-
 // A 2-D GL texture. PNG textures (the cursor, the font page) live as long as the process: the
 // destructor frees the record but leaves the GL texture, which may outlive the context current
 // at the time. Every member needs a current GL context.
@@ -38,12 +36,9 @@ class TextureFactory {
   static TextureFactory* Instance;   // null until the first instance() call; never destroyed
   static TextureFactory* instance();
 
-  // Reads a PNG (a file path or a ":/" resource path) into RGBA bytes, the image's top row
-  // first. False, with one line on the error channel, when it cannot be read.
-  static bool readImage(const char* path, QImage& rgba);
-
-  // A new RGBA8 texture of the image, its top row at t = 0, linear filters, repeated; the
-  // caller owns it. An unreadable image gives a texture of zero size (and an error line).
+  // A new RGBA8 texture of the image (a file path or a ":/" resource path), its top row at
+  // t = 0, linear filters, repeated; the caller owns it. An image that cannot be read gives a
+  // texture of zero size and one line on the error channel.
   Texture* createFromPNG(const char* path);
   // A new half-float RGBA texture of the given size without data; the caller owns it.
   TextureFP16* createFP16(unsigned int width, unsigned int height);
