@@ -1,19 +1,185 @@
 #pragma once
 
+#include <vector>
+
+#include "math/Quaternion.h"
+#include "math/SSEMatrix4x4f.h"
+#include "math/SSEVector4f.h"
+
+class Font;
+class FrameBufferObjectFP16;
+class GLSLShader;
+class Mesh;
+class RenderString;
+class Texture;
+
+// The 3-D cursor: a square that always faces the viewer, drawn around the current mesh.
+struct CursorType {
+  // (-h, +h), (+h, +h), (+h, -h), (-h, -h) in x, y for half side h; z 0.
+  SSEVector4f corners[4];
+  Texture* texture = nullptr;   // owned
+  SSEVector4f position{0.0f, 0.0f, 0.0f, 1.0f};   // the current mesh's position when drawn
+
+  void resize(float side);
+};
+
+// One directional GL light.
+struct LightSource {
+  float position[4];
+  float diffuse[4];
+  float ambient[4];
+};
+
 // The renderer singleton. Its state is public fields that the view, the main window, the
-// settings dialog and the picking math read and write. Only the fields the model and the mesh
-// need are here so far; the frame passes, cameras and display flags join them.
+// settings dialog and the picking math read and write directly.
+//
+// The constructor makes no GL call, so the headless code (meshes, buffer objects in path 2,
+// picking) may reach the engine without a context. The view's first GL initialisation calls
+// initGLResources(), which makes the alpha ramp, the cursor texture, the font with its page and
+// the "FPS:" label; until then the members below that would touch GL change state only.
 class GraphicsEngine {
  public:
   static GraphicsEngine* Instance;   // null until the first instance() call; never destroyed
   static GraphicsEngine* instance();
 
+  static constexpr float HomeDistanceTolerance = 0.9f;   // the glide home may stop this short
+  static constexpr int FpsLabelInset = 75;   // the "FPS:" label starts this far from the right
+
+  unsigned int windowWidth = 640;    // viewport in pixels
+  unsigned int windowHeight = 480;
+  int mouseX = 0;   // pick point in window pixels, y from the bottom edge
+  int mouseY = 0;
+  SSEMatrix4x4f projectionMatrix;
+  SSEMatrix4x4f auxMatrix;     // identity; the math singleton's unprojection reads it
+  SSEMatrix4x4f orthoMatrix;   // 0..windowWidth by 0..windowHeight for overlays
+  SSEVector4f eyeRayDirection{0.0f, 0.0f, 0.0f, 1.0f};
+  SSEVector4f eyeRayOrigin{0.0f, 0.0f, 0.0f, 1.0f};
+  float deltaTime = 0.0f;   // smoothed frame time, seconds
+  float ticker = 0.0f;      // [0, 1), advanced by updateTickers
   // Drawing path: 0 buffer objects (ARB entry points), 1 buffer objects (core), 2 client
   // vertex arrays (the start-up path), 3 high dynamic range.
   int renderMode = 2;
+  Quaternion globalRotation;            // rotation of the whole scene
+  SSEMatrix4x4f globalRotationMatrix;   // kept in step by setRotation
+  // The stored cameras, parallel lists; the engine owns every element.
+  std::vector<SSEVector4f*> cameraTranslations;
+  std::vector<SSEVector4f*> cameraEyePositions;   // eye points in world space: the camera track
+  std::vector<Quaternion*> cameraRotations;
+  SSEVector4f slerpTargetPosition{0.0f, 0.0f, 0.0f, 1.0f};   // destination of slerpToPosition
+  SSEVector4f globalTranslation{0.0f, 0.0f, -10.0f, 1.0f};   // x, y, z; applied after the rotation
+  LightSource lights[4];    // GL_LIGHT0 to GL_LIGHT3
+  std::vector<Mesh*> meshes;   // on screen, in drawing order; the index is the pick name
+  Mesh* currentMesh = nullptr;
+  Mesh* previousMesh = nullptr;   // the mesh current before the last change; only compared
+  CursorType cursor;
+  std::vector<Font*> fonts;   // owned
+  Font* font = nullptr;       // the text font, fonts[0]
+  std::vector<RenderString*> renderStrings;   // owned; the first is the "FPS:" label
+  FrameBufferObjectFP16* hdrFrameBuffer = nullptr;
+  GLSLShader* phongShader = nullptr;
+  int useSpecLocation = -1;   // uniform locations in the phong program
+  int useDiffuseLocation = -1;
+  int alphaLocation = -1;
+  int exponentLocation = -1;
+  int specularityLocation = -1;
+
+  // Display options and animation switches.
+  bool showFPS = true;
+  bool lighting = true;
+  bool meshPickActive = false;        // the Mesh or Piece pick button is on
+  bool showCursor = true;
+  bool returnToHomeCamera = false;    // run slerpToOriginalCameraPos each frame
+  bool cameraSlerpActive = false;     // run slerpCamera each frame
+  bool showCameraTrack = false;
+  bool showAxes = false;
+  bool transparency = false;
+  bool positionSlerpActive = false;   // run slerpToPosition each frame
+  bool showNuclei = true;             // spheroid kind 0
+  bool showAtomicOrbitals = true;     // kind 1
+  bool showMolecularOrbitals = true;  // kind 3
+  bool showBondAxes = true;           // kind 2
+  bool showAtomIDs = false;
+  bool showColorScale = false;
+  bool reservedFlags[3] = {false, false, false};   // no reader; the settings dialog keeps two
+
   int glMajorVersion = 0;   // written by the graphics-driver report
   int glMinorVersion = 0;
+  unsigned int polygonState = 7;   // primitive handed to every mesh
+  unsigned int alphaRampTexture = 0;   // 256-texel 1-D alpha ramp
+
+  // The GL resources, once, with the view's context current: alpha ramp, cursor texture from
+  // "Resources/cursor.png", the font "Resources/font.fnt" and the "FPS:" label (all relative to
+  // the working directory). A file that cannot be read is named on the error channel.
+  void initGLResources();
+
+  void setRotation(const Quaternion& q);
+  Mesh* getMesh(int i) const;   // null outside 0..meshes.size()-1
+  // Makes m current (null allowed); a change away from a mesh clears its selected spheroid.
+  void setCurrentMesh(Mesh* m);
+  // Stores the size (at least 1 by 1), sets the viewport and both projections, and moves the
+  // "FPS:" label to the top right.
+  void resizeWindow(int width, int height);
+  void rebuildRenderStrings();
+  void setDeltaTime(float seconds) { deltaTime = seconds; }
+  void updateTickers();
+  void setPolygonState(unsigned int state);
+  void nullAllSelectedSpheroids();
+  void clearActivePointsFromCurrentMesh();
+
+  // The box around all meshes: each mesh contributes position +- max(1, size / 2).
+  struct BoundingVolume {
+    SSEVector4f min{0.0f, 0.0f, 0.0f, 1.0f};
+    SSEVector4f max{0.0f, 0.0f, 0.0f, 1.0f};
+  };
+  BoundingVolume computeAllMeshesBoundingVolume() const;
+
+  // Takes both (the engine owns them from now on) and records the camera's eye point. Null
+  // arguments store nothing.
+  void storeCamera(SSEVector4f* translation, Quaternion* rotation);
+  void eraseAllCameras();
+
+  // One step of a camera glide each; 1 while it runs, 0 on the step that ends it (which also
+  // clears its flag). The glide's time parameter advances by deltaTime, so a glide lasts at
+  // most one second of frames.
+  int slerpCamera(int from, int to);
+  int slerpToPosition();
+  int slerpToOriginalCameraPos();
+
+  // Projections: the perspective one (70 degrees across, near 0.1, far 10000) and the overlay
+  // one into the matrices, and, once GL resources exist, the perspective one onto the GL stack.
+  void setPerspectiveProjection();
+  // Around 2-D overlays: push both matrices and load the overlay projection; pop them again.
+  void setOrthoProjection();
+  void restorePerspectiveProjection();
+
+  // Draws text with the engine's font, the pen at x and the line's top at y, in the current
+  // projection; the caller enables texturing and blending.
+  void renderText(const char* text, int x, int y);
 
  private:
-  GraphicsEngine() = default;
+  GraphicsEngine();
+  // Hands the math singleton pointers to the matrices, camera, window, pick point and eye ray.
+  void connectMathEngine();
+
+  // The state one camera glide keeps between its steps.
+  struct CameraGlide {
+    float t = 0.0f;
+    SSEVector4f startTranslation;
+    Quaternion startRotation;
+  };
+  struct GlideStep {
+    float distance;         // what is left of the translation
+    bool rotationSettled;   // w within 1e-5 of the target's, or at +-1
+  };
+  GlideStep advanceGlide(CameraGlide& glide, const SSEVector4f& startTranslation,
+                         const Quaternion& startRotation, const SSEVector4f& targetTranslation,
+                         const Quaternion& targetRotation);
+  int endGlide(CameraGlide& glide, bool& flag);
+  SSEVector4f eyePointOf(const SSEVector4f& translation, const Quaternion& rotation) const;
+  void makeAlphaRamp();
+
+  CameraGlide cameraGlide;
+  CameraGlide positionGlide;
+  CameraGlide homeGlide;
+  bool glResourcesMade = false;
 };

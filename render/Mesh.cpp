@@ -35,10 +35,16 @@ Mesh::~Mesh() {
   spheroids.clear();
   currentSpheroid = nullptr;
   deleteBufferSets();
+  clearActivePoints();
+}
+
+void Mesh::clearActivePoints() {
   for (SSEVector4f* p : activePoints) delete p;
   activePoints.clear();
   activeAtomIds.clear();
 }
+
+void Mesh::setPolygonState(unsigned int p) { primitiveMode = p <= 3 ? p : 7; }
 
 void Mesh::deleteBufferSets() {
   for (VertexBufferObject* v : vertexBuffers) delete v;

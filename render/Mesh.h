@@ -83,6 +83,12 @@ class Mesh {
   // Moves all geometry by minus the mean centre; centres and foci stay.
   void centerLocalCoords();
 
+  // primitiveMode := p for GL_POINTS, GL_LINES, GL_LINE_LOOP or GL_LINE_STRIP (0 to 3), else
+  // GL_QUADS (7).
+  void setPolygonState(unsigned int p);
+  // Frees the picked points.
+  void clearActivePoints();
+
  private:
   void deleteBufferSets();
   void appendToBufferSet(Spheroid* s);

@@ -10,6 +10,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth povray
+  fonts-dejavu-core
   openbabel pymol-data
 )
 

@@ -1,5 +1,6 @@
 // Spheroid geometry of whole molecules: tessellation and placement of every atom sphere and
-// bond orbital, then the pairwise clip planes and the clipped copies.
+// bond orbital, then the pairwise clip planes and the clipped copies; and the ray pick of one
+// click over such a molecule.
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "model/Builder.h"
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
+#include "render/GraphicsEngine.h"
+#include "render/MathEngine.h"
 #include "render/Mesh.h"
 #include "tests/render/SpheroidScene.h"
 
@@ -77,7 +80,35 @@ void run(benchmark::State& state, bool clip) {
 void BM_BuildAndPlaceSpheroids(benchmark::State& state) { run(state, false); }
 void BM_BuildPlaceAndClipSpheroids(benchmark::State& state) { run(state, true); }
 
+// One click: the eye ray, straight down -z onto the middle atom of the chain, against every
+// atom sphere and bond orbital of its mesh, as the view picks on a mouse press.
+void BM_PickOneClick(benchmark::State& state) {
+  emptyTables();
+  Chain chain = makeChain(static_cast<int>(state.range(0)));
+  kvscene::giveSpheroids(*chain.molecule, chain.positions);
+  auto* mesh = new Mesh();
+  placeAll(*chain.molecule, *mesh);
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  engine->meshes.push_back(mesh);
+  const SSEVector4f& target = chain.positions[chain.positions.size() / 2];
+  engine->eyeRayOrigin = SSEVector4f(target.x, target.y, 50.0f, 1.0f);
+  engine->eyeRayDirection = SSEVector4f(0.0f, 0.0f, -1.0f, 0.0f);
+  MathEngine* math = MathEngine::instance();
+  int hits = 0;
+  for (auto _ : state) {
+    math->resetPick();
+    hits = math->pickAllMeshSpheroids(-1);
+    benchmark::DoNotOptimize(math->pickedSpheroid);
+  }
+  if (hits == 0) state.SkipWithError("the ray hit nothing");
+  engine->meshes.clear();
+  chain.molecule->nullAllSpheroids();
+  delete mesh;
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+
 }  // namespace
 
 BENCHMARK(BM_BuildAndPlaceSpheroids)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildPlaceAndClipSpheroids)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PickOneClick)->Arg(100)->Arg(1500)->Unit(benchmark::kMicrosecond);

@@ -7,6 +7,8 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include "support/QtApplication.h"
+
 namespace {
 
 class LitQuadWidget : public QGLWidget {
@@ -54,15 +56,11 @@ class LitQuadWidget : public QGLWidget {
 }  // namespace
 
 TEST(GLWidgetSmoke, LitQuadIsRedOnBlueBackground) {
-  int argc = 1;
-  char name[] = "render_gl_tests";
-  char* argv[] = {name, nullptr};
-  QApplication app(argc, argv);
-
+  kvtest::ensureApplication();   // one application object for every test of the binary
   LitQuadWidget widget;
   widget.resize(64, 64);
   widget.show();
-  app.processEvents();
+  QCoreApplication::processEvents();
   ASSERT_TRUE(widget.isValid()) << "no GL context";
 
   const QImage image = widget.grabFrameBuffer();

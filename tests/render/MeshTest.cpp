@@ -40,11 +40,6 @@ std::unique_ptr<Molecule> shownMolecule() {
 
 }  // namespace
 
-TEST(RendererState, StartsInTheClientArrayPath) {
-  EXPECT_EQ(GraphicsEngine::instance(), GraphicsEngine::instance());
-  EXPECT_EQ(2, GraphicsEngine::instance()->renderMode);
-}
-
 TEST(MeshConstruction, MeshesTakeRunningIds) {
   Mesh first;
   Mesh second;

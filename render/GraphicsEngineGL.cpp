@@ -1,0 +1,112 @@
+// The renderer's GL side outside the frame passes: its resources, the window size and
+// projections, and screen text.
+#include <GL/gl.h>
+
+#include <cmath>
+#include <vector>
+
+#include "render/Font.h"
+#include "render/GraphicsEngine.h"
+#include "render/MathEngine.h"
+#include "render/Texture.h"
+
+namespace {
+const char* const kFontPath = "Resources/font.fnt";
+const char* const kCursorPath = "Resources/cursor.png";
+constexpr float kHalfFieldOfViewRad = 0.61086524f;   // 35 degrees: 70 degrees across
+constexpr double kRadPerDeg = 0.01745329238474369;
+constexpr float kNearPlane = 0.1f;
+constexpr float kFarPlane = 10000.0f;
+}  // namespace
+
+void GraphicsEngine::initGLResources() {
+  if (glResourcesMade) return;
+  glResourcesMade = true;
+  if (Font* loaded = FontFactory::instance()->createFont(kFontPath)) {
+    fonts.push_back(loaded);
+    font = fonts[0];
+    renderStrings.push_back(new RenderString("FPS:", font,
+                                             static_cast<int>(windowWidth) - FpsLabelInset,
+                                             static_cast<int>(windowHeight)));
+  }
+  delete cursor.texture;
+  cursor.texture = TextureFactory::instance()->createFromPNG(kCursorPath);
+  makeAlphaRamp();
+}
+
+// Texel i of the ramp holds alpha i/255, so a texture coordinate picks the alpha of a pass.
+void GraphicsEngine::makeAlphaRamp() {
+  GLubyte ramp[256];
+  for (int i = 0; i < 256; ++i) ramp[i] = static_cast<GLubyte>(i);
+  glEnable(GL_TEXTURE_1D);
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  alphaRampTexture = name;
+  glBindTexture(GL_TEXTURE_1D, name);
+  glTexImage1D(GL_TEXTURE_1D, 0, GL_ALPHA, 256, 0, GL_ALPHA, GL_UNSIGNED_BYTE, ramp);
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+  glBindTexture(GL_TEXTURE_1D, 0);
+  glDisable(GL_TEXTURE_1D);
+}
+
+void GraphicsEngine::resizeWindow(int width, int height) {
+  // A zero side would make the aspect ratio 0 or infinite and the projection NaN.
+  windowWidth = static_cast<unsigned>(width > 0 ? width : 1);
+  windowHeight = static_cast<unsigned>(height > 0 ? height : 1);
+  if (glResourcesMade)
+    glViewport(0, 0, static_cast<GLsizei>(windowWidth), static_cast<GLsizei>(windowHeight));
+  setPerspectiveProjection();
+  rebuildRenderStrings();
+}
+
+void GraphicsEngine::setPerspectiveProjection() {
+  const float aspect = static_cast<float>(windowWidth) / static_cast<float>(windowHeight);
+  const float fovY = static_cast<float>(
+      2.0 * std::atan2(1.0, aspect / std::tan(kHalfFieldOfViewRad)) / kRadPerDeg);
+  MathEngine* math = MathEngine::instance();
+  math->createPerspectiveProjection(fovY, aspect, kNearPlane, kFarPlane);
+  math->createOrthographicProjection(0.0f, static_cast<float>(windowWidth), 0.0f,
+                                     static_cast<float>(windowHeight));
+  if (!glResourcesMade) return;
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMultMatrixf(projectionMatrix.m);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void GraphicsEngine::setOrthoProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMultMatrixf(orthoMatrix.m);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+}
+
+void GraphicsEngine::restorePerspectiveProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
+void GraphicsEngine::rebuildRenderStrings() {
+  if (renderStrings.empty()) return;
+  RenderString* label = renderStrings.front();
+  label->x = static_cast<int>(windowWidth) - FpsLabelInset;
+  label->y = static_cast<int>(windowHeight);
+  label->buildList();
+}
+
+void GraphicsEngine::renderText(const char* text, int x, int y) {
+  if (font == nullptr || text == nullptr) return;
+  std::vector<TextQuad2D> quads;
+  font->layoutText(text, x, y, quads);
+  if (font->page != nullptr) font->page->bind();
+  Font::drawQuads(quads);
+  if (font->page != nullptr) font->page->unbind();
+}

@@ -1,0 +1,130 @@
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "model/Spheroid.h"
+#include "render/Mesh.h"
+#include "tests/render/RendererFixture.h"
+
+namespace {
+
+const SSEVector4f kOrigin(0.0f, 0.0f, 0.0f, 1.0f);
+
+// Meshes and spheroids placed by hand; the ray looks down -z from the origin unless a test
+// points it elsewhere.
+class Picking : public kvtest::RendererFixture {
+ protected:
+  void SetUp() override {
+    RendererFixture::SetUp();
+    aim(kOrigin);
+  }
+  void TearDown() override {
+    for (Mesh* m : owned) delete m;
+    RendererFixture::TearDown();
+  }
+
+  void aim(const SSEVector4f& origin) {
+    engine.eyeRayOrigin = origin;
+    engine.eyeRayDirection = SSEVector4f(0.0f, 0.0f, -1.0f, 0.0f);
+  }
+
+  Mesh* addMesh(float z) {
+    owned.push_back(new Mesh());
+    owned.back()->position = SSEVector4f(0.0f, 0.0f, z, 1.0f);
+    engine.meshes.push_back(owned.back());
+    return owned.back();
+  }
+
+  // A tessellated sphere (kind 0) or a bond orbital (kind 3) with its long axis along x.
+  Spheroid* add(Mesh* mesh, float a, float b, const SSEVector4f& centre) {
+    const float focal = std::sqrt(a * a - b * b);
+    auto* s = new Spheroid(a == b ? 1.0f : focal / a, b, a);
+    s->rings = s->segments = a == b ? 8 : 0;
+    s->kind = a == b ? 0 : 3;
+    s->centre = centre;
+    s->focus1 = SSEVector4f(centre.x + focal, centre.y, centre.z, 1.0f);
+    s->focus2 = SSEVector4f(centre.x - focal, centre.y, centre.z, 1.0f);
+    s->meshSlot = mesh;
+    mesh->spheroids.push_back(s);
+    return s;
+  }
+
+  std::vector<Mesh*> owned;
+};
+
+}  // namespace
+
+TEST_F(Picking, OrthographicProjectionMapsTheWindowCornersOntoTheUnitSquare) {
+  math.createOrthographicProjection(0.0f, 640.0f, 0.0f, 480.0f);
+  const SSEVector4f low = SSEVector4f(0, 0, 0, 1) * engine.orthoMatrix;
+  const SSEVector4f high = SSEVector4f(640, 480, 0, 1) * engine.orthoMatrix;
+  EXPECT_TRUE(low.x == -1 && low.y == -1 && high.x == 1 && high.y == 1);
+}
+
+// Only the nearest hit in front of the ray origin counts; a miss leaves the result alone.
+TEST_F(Picking, SphereIsHitAtItsNearestPointInFrontOfTheOrigin) {
+  Mesh* mesh = addMesh(0.0f);
+  Spheroid* s = add(mesh, 2.0f, 2.0f, SSEVector4f(0.0f, 0.0f, -10.0f, 1.0f));
+  EXPECT_EQ(1, math.pickAllMeshSpheroids(-1));
+  EXPECT_TRUE(math.pickedSpheroid == s && math.pickedMesh == mesh && math.pickPoint.z == -8.0f);
+  EXPECT_EQ(0, math.intersectRaySphere(add(mesh, 1.0f, 1.0f, SSEVector4f(3, 0, -5, 1))));
+  EXPECT_EQ(0, math.intersectRaySphere(add(mesh, 1.0f, 1.0f, SSEVector4f(0, 0, 5, 1))));
+  Spheroid* flat = add(mesh, 2.0f, 1.0f, SSEVector4f(0, 0, -2, 1));
+  flat->b = 0.0f;
+  EXPECT_EQ(0, math.intersectRaySpheroid(flat)) << "a zero semi-axis is not pickable";
+  EXPECT_TRUE(math.pickedSpheroid == s && math.pickDistance == 8.0f);
+  math.resetPick();
+  aim(SSEVector4f(0.0f, 0.0f, -9.0f, 1.0f));
+  EXPECT_EQ(1, math.intersectRaySphere(s));
+  EXPECT_FLOAT_EQ(3.0f, math.pickDistance) << "from inside, the far side";
+}
+
+TEST_F(Picking, NucleusIsPickedAsIfItsRadiusWereAQuarterUnlessHidden) {
+  add(addMesh(-5.0f), 0.05f, 0.05f, kOrigin);
+  aim(SSEVector4f(0.2f, 0.0f, 0.0f, 1.0f));
+  EXPECT_EQ(1, math.pickAllMeshSpheroids(0));
+  math.resetPick();
+  engine.showNuclei = false;
+  EXPECT_TRUE(math.pickAllMeshSpheroids(0) == 0 && math.pickedSpheroid == nullptr);
+  engine.showNuclei = true;
+  aim(SSEVector4f(0.3f, 0.0f, 0.0f, 1.0f));
+  EXPECT_EQ(0, math.pickAllMeshSpheroids(0));
+}
+
+TEST_F(Picking, NearerMeshWinsWhateverTheOrderAndATieKeepsTheFirstTested) {
+  Mesh* farMesh = addMesh(-9.0f);
+  Mesh* nearMesh = addMesh(-5.0f);
+  Mesh* tied = addMesh(-5.0f);
+  for (Mesh* m : {farMesh, nearMesh, tied}) add(m, 1.0f, 1.0f, kOrigin);
+  EXPECT_EQ(3, math.pickAllMeshSpheroids(-1));
+  EXPECT_EQ(nearMesh, math.pickedMesh);
+}
+
+// A bond orbital 1.5 long and 0.8 wide is hit across its long axis and missed across its short
+// one; turning its mesh a quarter about z swaps the two.
+TEST_F(Picking, SpheroidIsHitWithinItsShapeInItsMeshPose) {
+  Mesh* mesh = addMesh(-10.0f);
+  Spheroid* s = add(mesh, 1.5f, 0.8f, kOrigin);
+  EXPECT_EQ(1, math.pickAllMeshSpheroids(3));
+  EXPECT_NEAR(9.2f, math.pickDistance, 1e-5);
+  const struct {
+    float x, y;
+    bool turned;
+    int hit;
+  } rays[] = {{1.2f, 0, false, 1}, {0, 1.2f, false, 0}, {1.2f, 0, true, 0}, {0, 1.2f, true, 1}};
+  for (const auto& r : rays) {
+    mesh->rotationMatrix = SSEMatrix4x4f();
+    if (r.turned) mesh->rotationMatrix.createRotateZMatrix(1.5707963f);
+    aim(SSEVector4f(r.x, r.y, 0, 1));
+    EXPECT_EQ(r.hit, math.intersectRaySpheroid(s)) << r.x << "," << r.y << " turned " << r.turned;
+  }
+}
+
+// Either singleton may be asked for first; the math one must end up pointing at the one renderer
+// (each CTest entry is its own process, so this test starts from neither).
+TEST(MathSingleton, PointsAtTheOneRendererWhicheverIsMadeFirst) {
+  MathEngine* math = MathEngine::instance();
+  EXPECT_EQ(&GraphicsEngine::instance()->windowWidth, math->viewportWidth);
+  EXPECT_EQ(&GraphicsEngine::instance()->eyeRayDirection, math->eyeRayDirection);
+}

@@ -1,0 +1,167 @@
+// The renderer's GL side under a real context: textures as drawn and as stored, the eye ray and
+// camera eye points against GLU's unprojection, and screen text on the pixels.
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <QDir>
+#include <QGLWidget>
+#include <QImage>
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "render/Font.h"
+#include "render/Texture.h"
+#include "support/QtApplication.h"
+#include "tests/render/RendererFixture.h"
+
+namespace {
+
+constexpr int kSide = 128;
+
+// One widget for the process, its context current in every test; the working directory is the
+// source tree, where the engine finds Resources/ for its GL resources.
+class RendererGL : public kvtest::RendererFixture {
+ protected:
+  void SetUp() override {
+    kvtest::ensureApplication();
+    static QGLWidget* widget = nullptr;
+    if (widget == nullptr) {
+      widget = new QGLWidget(QGLFormat(QGL::DoubleBuffer | QGL::DepthBuffer | QGL::Rgba));
+      widget->resize(kSide, kSide);
+      widget->show();
+      QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(widget->isValid()) << "no GL context";
+    widget->makeCurrent();
+    QDir::setCurrent(KV_SOURCE_DIR);
+    engine.initGLResources();
+    RendererFixture::SetUp();
+    engine.resizeWindow(kSide, kSide);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+
+  // Red bytes of the back buffer, row 0 at the bottom.
+  static std::vector<unsigned char> red() {
+    std::vector<unsigned char> rgba(4 * kSide * kSide), r(kSide * kSide);
+    glFinish();
+    glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    for (size_t i = 0; i < r.size(); ++i) r[i] = rgba[4 * i];
+    return r;
+  }
+};
+
+}  // namespace
+
+TEST_F(RendererGL, PngTopRowLandsAtTextureRowZero) {
+  QImage rows(1, 2, QImage::Format_ARGB32);
+  rows.setPixel(0, 0, qRgb(255, 0, 0));
+  rows.setPixel(0, 1, qRgb(0, 0, 255));
+  const std::string path = tempPath("rows.png");
+  ASSERT_TRUE(rows.save(QString::fromStdString(path)));
+  Texture* texture = TextureFactory::instance()->createFromPNG(path.c_str());
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_2D);
+  texture->bind();
+  glColor3f(1.0f, 1.0f, 1.0f);
+  glBegin(GL_QUADS);   // the window, t = 0 along its bottom edge
+  for (int corner : {0, 1, 3, 2}) {
+    glTexCoord2i(corner & 1, corner >> 1);
+    glVertex2i(2 * (corner & 1) - 1, 2 * (corner >> 1) - 1);
+  }
+  glEnd();
+  texture->unbind();
+  glDisable(GL_TEXTURE_2D);
+  // The two rows' texel centres lie a quarter of the way in from each edge.
+  const std::vector<unsigned char> r = red();
+  EXPECT_GT(r[kSide / 4 * kSide + 64], 240) << "the image's top row (red) at t = 0";
+  EXPECT_LT(r[3 * kSide / 4 * kSide + 64], 15);
+  delete texture;
+}
+
+TEST_F(RendererGL, HalfFloatTextureKeepsValuesAboveOne) {
+  TextureFP16* texture = TextureFactory::instance()->createFP16(4, 4);
+  const std::vector<float> in(4 * 16, 2.5f);
+  std::vector<float> out(4 * 16, 0.0f);
+  texture->bind();
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 4, 4, GL_RGBA, GL_FLOAT, in.data());
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, out.data());
+  texture->unbind();
+  EXPECT_TRUE(out[0] == 2.5f && out[63] == 2.5f) << out[0];
+  delete texture;
+}
+
+TEST_F(RendererGL, EyeRayAndCameraEyePointAgreeWithTheGLUnprojection) {
+  engine.globalTranslation = SSEVector4f(0.0f, -10.0f, -75.0f, 1.0f);
+  engine.mouseX = engine.mouseY = kSide / 2;
+  math.generateEyeRay();
+  EXPECT_NEAR(-1.0f, engine.eyeRayDirection.z, 1e-5) << "the home camera looks down -z";
+
+  Quaternion turn;
+  turn.fromAxisAngleD(0.6f, 0.0f, 0.8f, 40.0f);
+  engine.setRotation(turn);
+  engine.mouseX = 30;
+  math.generateEyeRay();
+  engine.storeCamera(new SSEVector4f(engine.globalTranslation), new Quaternion(turn));
+  // The passes' camera: translated after the rotation; the projection is the engine's resize.
+  GLdouble modelView[16], projection[16], n[3], f[3], eye[3];
+  const GLint viewport[4] = {0, 0, kSide, kSide};
+  glTranslatef(0.0f, -10.0f, -75.0f);
+  glMultMatrixf(engine.globalRotationMatrix.m);
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  gluUnProject(30, kSide / 2, 0.0, modelView, projection, viewport, &n[0], &n[1], &n[2]);
+  gluUnProject(30, kSide / 2, 1.0, modelView, projection, viewport, &f[0], &f[1], &f[2]);
+  gluUnProject(kSide / 2, kSide / 2, 0.0, modelView, projection, viewport, &eye[0], &eye[1], &eye[2]);
+  SSEVector4f d(f[0] - n[0], f[1] - n[1], f[2] - n[2], 0.0f);
+  d.normalize();
+  EXPECT_LT((SSEVector4f(n[0], n[1], n[2], 1.0f) - engine.eyeRayOrigin).length(), 1e-4f);
+  EXPECT_LT((d - engine.eyeRayDirection).length(), 1e-5f);
+  EXPECT_LT((SSEVector4f(eye[0], eye[1], eye[2], 1.0f) - *engine.cameraEyePositions[0]).length(),
+            1e-4f);
+}
+
+TEST_F(RendererGL, TextLightsPixelsOnlyInsideItsGlyphBoxesAndTheLabelListDrawsTheSame) {
+  ASSERT_TRUE(engine.font != nullptr && engine.renderStrings.size() == 1);
+  engine.setOrthoProjection();
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  engine.renderText("FPS:", 20, 100);
+  const std::vector<unsigned char> text = red();
+  glClear(GL_COLOR_BUFFER_BIT);
+  const RenderString* label = engine.renderStrings[0];   // at the window's top right
+  engine.renderText("FPS:", label->x, label->y);
+  const std::vector<unsigned char> direct = red();
+  glClear(GL_COLOR_BUFFER_BIT);
+  engine.font->page->bind();
+  glCallList(label->displayList);
+  engine.font->page->unbind();
+  const std::vector<unsigned char> listed = red();
+  glDisable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+  engine.restorePerspectiveProjection();
+
+  std::vector<TextQuad2D> quads;
+  engine.font->layoutText("FPS:", 20, 100, quads);
+  int lit = 0;
+  for (int i = 0; i < kSide * kSide; ++i) {
+    if (text[i] < 40) continue;
+    ++lit;
+    const float x = i % kSide + 0.5f, y = i / kSide + 0.5f;
+    bool inside = false;
+    for (size_t q = 0; q < quads.size(); q += 4)   // corner 0 top left, 2 bottom right
+      inside = inside || (x >= quads[q].x && x <= quads[q + 2].x && y <= quads[q].y &&
+                          y >= quads[q + 2].y);
+    EXPECT_TRUE(inside) << "lit pixel " << x << "," << y << " outside every glyph box";
+  }
+  EXPECT_GT(lit, 30);
+  EXPECT_TRUE(direct == listed) << "the label's display list draws what renderText draws";
+  EXPECT_NE(direct, std::vector<unsigned char>(direct.size(), 0));
+}
