@@ -26,8 +26,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ConsoleOutput, VerbosityStartsAtOne) { EXPECT_EQ(savedPrintLevel, 1); }
-
 TEST_F(ConsoleOutput, BothOverloadsReachTheSink) {
   UtilityEngine& utility = *UtilityEngine::instance();
   utility.printToConsole(std::string("Optimising geometry"));

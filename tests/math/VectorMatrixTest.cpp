@@ -208,9 +208,3 @@ TEST(DoubleVectors, CopyVectorSkipsColumnZero) {
   EXPECT_EQ(d0[2], 3);
   EXPECT_EQ(d1[2], 6);
 }
-
-TEST(DoubleVectors, UppercaseStringCopies) {
-  const std::string text = "csp3-h";
-  EXPECT_EQ(UppercaseString(text), "CSP3-H");
-  EXPECT_EQ(text, "csp3-h");
-}
