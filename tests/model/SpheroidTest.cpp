@@ -56,7 +56,6 @@ TEST(SpheroidOwnership, RecordsFreeSpheroidsWhenNoMeshHoldsThem) {
   EXPECT_FALSE(m->atoms[1]->hasBondAxis);
   EXPECT_EQ(0, m->atoms[1]->numBondAxes);
   EXPECT_TRUE(m->deleteBond(m->bonds[0]));
-
 }
 
 TEST(SpheroidOwnership, NullAllSpheroidsDropsReferencesOnly) {
