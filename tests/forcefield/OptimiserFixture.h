@@ -1,12 +1,13 @@
 #ifndef KV_TESTS_FORCEFIELD_OPTIMISERFIXTURE_H
 #define KV_TESTS_FORCEFIELD_OPTIMISERFIXTURE_H
 
-// What the optimiser tests share: the fixture tables, a console capture with the verbosity put
-// back afterwards, and a fixed distortion of a molecule's coordinates.
+// What the optimiser tests share: the fixture tables, a console capture at verbosity 0, and a
+// fixed distortion of a molecule's coordinates.
 
 #include "forcefield/ForceFieldFixture.h"
 #include "forcefield/MolecularSystem.h"
 #include "math/UtilityEngine.h"
+#include "support/ConsoleCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,22 +19,11 @@ namespace fftest {
 
 class OptimiserTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    savedLevel_ = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->printLevel = 0;
-    setConsoleSink([this](const std::string& line) { console.push_back(line); });
-  }
-  void TearDown() override {
-    setConsoleSink(nullptr);
-    UtilityEngine::instance()->printLevel = savedLevel_;
-  }
   void setVerbosity(int level) { UtilityEngine::instance()->printLevel = level; }
 
   ScopedTables tables;
-  std::vector<std::string> console;
-
-private:
-  int savedLevel_ = 0;
+  kvtest::ConsoleCapture capture{0};
+  std::vector<std::string>& console = capture.lines;
 };
 
 // Moves every atom by a fixed pseudo-random offset of up to about `size` Angstrom per axis.

@@ -79,23 +79,6 @@ TEST_F(TorsionMachinery, TurningAGroupByAFullCircleRestoresItAndOnlyItMoves) {
     EXPECT_NEAR(0.0, distance(start[a], system.coordinates[a]), 1e-5) << a;
 }
 
-TEST_F(TorsionMachinery, RotationMatrixAtZeroIsIdentityWithCrossProductDerivative) {
-  auto molecule = fftest::ethane();
-  MolecularSystem system(molecule.get());
-  double rows[2][3][3];
-  double* R[3] = {rows[0][0], rows[0][1], rows[0][2]};
-  double* dR[3] = {rows[1][0], rows[1][1], rows[1][2]};
-  system.RotationMatrix(0, 1, 0.0, R, dR);   // axis +x
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(r == c ? 1.0 : 0.0, R[r][c], 1e-12);
-  // dR v = u x v with u = x: (0, 0, -1) row for y, ...
-  EXPECT_NEAR(-1.0, dR[1][2], 1e-12);
-  EXPECT_NEAR(1.0, dR[2][1], 1e-12);
-  EXPECT_NEAR(0.0, dR[0][0], 1e-12);
-  system.RotationMatrix(0, 1, 90.0, R, dR);
-  EXPECT_NEAR(1.0, R[2][1], 1e-6);   // y goes to z
-}
-
 TEST_F(TorsionMachinery, DihedralGradientIsTheTorqueOfTheForces) {
   auto molecule = fftest::alkane(4);
   MolecularSystem system(molecule.get());
@@ -122,14 +105,6 @@ TEST_F(TorsionMachinery, DihedralGradientIsTheTorqueOfTheForces) {
   const double eMinus = system.EnergyForce();
   const double numeric = -(ePlus - eMinus) / (2.0 * step * 3.14159265 / 180.0);
   EXPECT_NEAR(numeric, torque, 0.01 * std::fabs(torque) + 1e-3);
-}
-
-TEST_F(TorsionMachinery, DihedralGradientOfZeroForcesIsZero) {
-  auto molecule = fftest::ethane();
-  MolecularSystem system(molecule.get());
-  system.torsionAxisGradient[0] = 7.0;
-  system.DihedralGradient();   // forces all zero before any evaluation
-  EXPECT_EQ(0.0, system.torsionAxisGradient[0]);
 }
 
 TEST_F(TorsionMachinery, RestraintLeavesOnlyForcesThatKeepTheDihedral) {
@@ -185,14 +160,6 @@ TEST_F(DipoleAndEmag, DipoleDoesNotChangeUnderTranslation) {
   EXPECT_NEAR(x, system.dipoleX, 1e-4);
   EXPECT_NEAR(y, system.dipoleY, 1e-4);
   EXPECT_NEAR(z, system.dipoleZ, 1e-4);
-}
-
-TEST_F(DipoleAndEmag, MoleculeWithoutChargesHasNoDipole) {
-  auto alkene = fftest::buildMolecule(
-      "C=C", {{"CE", "C", 0, 0, 0}, {"CE", "C", 1.34f, 0, 0}}, {{0, 1, 2, false}});
-  MolecularSystem system(alkene.get());
-  system.DipoleMoment();
-  EXPECT_EQ(0.0, system.dipoleMagnitude);
 }
 
 TEST_F(DipoleAndEmag, EmagSumsBondAngleAndDihedralRows) {

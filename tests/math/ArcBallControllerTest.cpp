@@ -40,8 +40,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ArcBall, StartsInViewMode) { EXPECT_EQ(ArcBallController().mode, 1); }
-
 TEST_F(ArcBall, ZeroDragChangesNothing) {
   Quaternion q = general();
   const Quaternion before = q;

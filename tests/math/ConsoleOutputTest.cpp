@@ -7,26 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "support/ConsoleCapture.h"
+
 namespace {
 
-// Captures console lines and puts the default sink and the verbosity back afterwards.
 class ConsoleOutput : public ::testing::Test {
 protected:
-  void SetUp() override {
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    setConsoleSink([this](const std::string& line) { lines.push_back(line); });
-  }
-  void TearDown() override {
-    setConsoleSink(nullptr);
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
-  }
-  std::vector<std::string> lines;
-  int savedPrintLevel = 0;
+  kvtest::ConsoleCapture console{1};
+  std::vector<std::string>& lines = console.lines;
 };
 
 }  // namespace
-
-TEST_F(ConsoleOutput, VerbosityStartsAtOne) { EXPECT_EQ(savedPrintLevel, 1); }
 
 TEST_F(ConsoleOutput, BothOverloadsReachTheSink) {
   UtilityEngine& utility = *UtilityEngine::instance();

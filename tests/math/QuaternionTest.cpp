@@ -37,28 +37,15 @@ Quaternion general() {
   return axisAngle(1 / n, -2 / n, 3 / n, 0.9f);
 }
 
-bool isIdentity(const float* m) {
-  for (int i = 0; i < 16; ++i)
-    if (m[i] != ((i % 5 == 0) ? 1.0f : 0.0f)) return false;
-  return true;
-}
-
 }  // namespace
-
-TEST(QuaternionBasics, DefaultIsIdentityRotation) {
-  const Quaternion q;
-  expectQuaternion(q, 1, 0, 0, 0, 0);
-  SSEMatrix4x4f m;
-  m.m[3] = 7;   // toMatrix writes every element
-  q.toMatrix(&m);
-  EXPECT_TRUE(isIdentity(m.m));
-  EXPECT_TRUE(isIdentity(q.matrix));
-}
 
 TEST(QuaternionBasics, QuarterTurnAboutZ) {
   const Quaternion q = axisAngle(0, 0, 1, kPi / 2);
   SSEMatrix4x4f m;
+  m.m[3] = 7;   // toMatrix writes every element
   q.toMatrix(&m);
+  EXPECT_EQ(m.m[3], 0.0f);
+  EXPECT_EQ(m.m[15], 1.0f);
   EXPECT_NEAR(m.m[0], 0, kEps);
   EXPECT_NEAR(m.m[1], 1, kEps);
   EXPECT_NEAR(m.m[4], -1, kEps);
@@ -108,21 +95,6 @@ TEST(QuaternionBasics, InverseUndoesAndConjugateIsSameRotation) {
   expectVector(byC, byQ.x, byQ.y, byQ.z, 0);
 }
 
-TEST(QuaternionStatics, InverseAndRotateReuseOneResult) {
-  const Quaternion q = axisAngle(0, 0, 1, 0.5f);
-  const Quaternion p = axisAngle(1, 0, 0, 1.5f);
-  Quaternion& first = q.inverse();
-  const Quaternion saved = first;
-  Quaternion& second = p.inverse();
-  EXPECT_EQ(&first, &second);
-  EXPECT_FALSE(first == saved);   // overwritten unless copied
-  EXPECT_NEAR(saved.z, -q.z, kEps);
-
-  SSEVector4f& r1 = q.rotate(SSEVector4f(1, 0, 0, 0));
-  SSEVector4f& r2 = p.rotate(SSEVector4f(0, 1, 0, 0));
-  EXPECT_EQ(&r1, &r2);
-}
-
 TEST(QuaternionStatics, RotateLeavesInverseResultAlone) {
   const Quaternion q = axisAngle(0, 1, 0, 0.5f);
   Quaternion& inverse = q.inverse();
@@ -140,13 +112,9 @@ TEST(QuaternionBasics, NormalizeLeavesZeroAlone) {
   EXPECT_FLOAT_EQ(norm(q.normalize()), 1.0f);
 }
 
-TEST(QuaternionOwnedMatrix, AssignmentKeepsMatrixCopyDuplicatesIt) {
+TEST(QuaternionOwnedMatrix, ConstructorWritesItsRotationAndACopyHasItsOwn) {
   const Quaternion made(SSEVector4f(0, 0, 1, 0), kPi / 2);
-  EXPECT_NEAR(made.matrix[1], 1.0f, kEps);   // the constructor wrote its rotation
-  Quaternion assigned;
-  assigned = made;
-  EXPECT_TRUE(isIdentity(assigned.matrix));
-  expectQuaternion(assigned, made.w, made.x, made.y, made.z, 0);
+  EXPECT_NEAR(made.matrix[1], 1.0f, kEps);
   const Quaternion copied(made);
   EXPECT_NE(copied.matrix, made.matrix);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(copied.matrix[i], made.matrix[i]);

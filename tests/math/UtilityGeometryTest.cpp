@@ -77,29 +77,31 @@ TEST(SecondAtom, ResultIsUnitAtTheAngle) {
   }
 }
 
-TEST(ThirdAtom, TwoMirrorSolutionsAtBothAngles) {
-  const SSEVector4f a(1, 0, 0, 0), b(0, 1, 0, 0);
+TEST(ThirdAtom, BothMirrorSolutionsAreUnitAndAtTheirAngles) {
+  struct Case {
+    SSEVector4f a, b;
+    float alpha, beta;
+  };
+  const float r = 1 / std::sqrt(2.0f);
+  const Case cases[] = {
+      {SSEVector4f(1, 0, 0, 0), SSEVector4f(0, 1, 0, 0), 2.0944f, 2.0944f},
+      {SSEVector4f(r, r, 0, 0), SSEVector4f(0, r, r, 0), 1.8f, 2.2f},
+      // Opposite bonds: any direction at alpha to a is at pi - alpha to b.
+      {SSEVector4f(0, 0, 1, 0), SSEVector4f(0, 0, -1, 0), 1.2f, kPi - 1.2f},
+  };
+  for (const Case& c : cases) {
+    SSEVector4f first, second;
+    utility().calculateThirdAtom(c.a, c.b, first, second, c.alpha, c.beta);
+    for (const SSEVector4f& v : {first, second}) {
+      EXPECT_NEAR(v.length(), 1.0f, 1e-5f) << c.alpha << " " << c.beta;
+      EXPECT_NEAR(angleBetween(v, c.a), c.alpha, 1e-3f) << c.alpha << " " << c.beta;
+      EXPECT_NEAR(angleBetween(v, c.b), c.beta, 1e-3f) << c.alpha << " " << c.beta;
+    }
+  }
   SSEVector4f first, second;
-  utility().calculateThirdAtom(a, b, first, second, 2.0944f, 2.0944f);
+  utility().calculateThirdAtom(cases[0].a, cases[0].b, first, second, 2.0944f, 2.0944f);
   expectVector(first, -0.5f, -0.5f, -0.7071f);
   expectVector(second, -0.5f, -0.5f, 0.7071f);
-  for (const SSEVector4f& r : {first, second}) {
-    EXPECT_NEAR(angleBetween(r, a), 2.0944f, 1e-3f);
-    EXPECT_NEAR(angleBetween(r, b), 2.0944f, 1e-3f);
-  }
-}
-
-TEST(ThirdAtom, UnequalAnglesAreMet) {
-  SSEVector4f a(1, 1, 0, 0), b(0, 1, 1, 0);
-  a.normalize();
-  b.normalize();
-  SSEVector4f first, second;
-  utility().calculateThirdAtom(a, b, first, second, 1.8f, 2.2f);
-  for (const SSEVector4f& r : {first, second}) {
-    EXPECT_NEAR(r.length(), 1.0f, 1e-5f);
-    EXPECT_NEAR(angleBetween(r, a), 1.8f, 1e-3f);
-    EXPECT_NEAR(angleBetween(r, b), 2.2f, 1e-3f);
-  }
 }
 
 TEST(ThirdAtom, DegenerateRequestsFallBack) {
@@ -119,15 +121,6 @@ TEST(ThirdAtom, DegenerateRequestsFallBack) {
   // Both angles too wide: the opposite bisector.
   utility().calculateThirdAtom(a, b, first, second, 3.0f, 3.0f);
   expectVector(second, -0.7071f, -0.7071f, 0);
-}
-
-TEST(ThirdAtom, OppositeBondsGiveADirectionAtAlpha) {
-  // a and b point opposite ways; any direction at alpha to a is at pi - alpha to b.
-  const SSEVector4f a(0, 0, 1, 0), b(0, 0, -1, 0);
-  SSEVector4f first, second;
-  utility().calculateThirdAtom(a, b, first, second, 1.2f, kPi - 1.2f);
-  EXPECT_NEAR(first.length(), 1.0f, 1e-5f);
-  EXPECT_NEAR(angleBetween(first, a), 1.2f, 1e-3f);
 }
 
 TEST(ThirdAtom, NeverNotANumber) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -13,10 +13,6 @@ UtilityEngine& utility() { return *UtilityEngine::instance(); }
 using Strings = std::vector<std::string>;
 
 }  // namespace
-
-TEST(UtilityInstance, IsOneObject) {
-  EXPECT_EQ(UtilityEngine::instance(), UtilityEngine::instance());
-}
 
 TEST(Tokenize, SkipsRunsOfDelimitersAndAppends) {
   Strings tokens{"kept"};
@@ -70,21 +66,17 @@ TEST(WildCards, LongTablePieceHitAtTheEndFails) {
 }
 
 TEST(SortStringVector, StarsGoLastOthersAscending) {
-  Strings list{"*", "N", "C", "*", "O"};
-  utility().sortStringVector(list);
-  EXPECT_EQ(list, (Strings{"C", "N", "O", "*", "*"}));
-
-  Strings mixed{"CA", "*", "C*", "C", "H", "*"};
-  utility().sortStringVector(mixed);
-  EXPECT_EQ(mixed, (Strings{"C", "C*", "CA", "H", "*", "*"}));
-
-  Strings onlyStars{"*", "*"};
-  utility().sortStringVector(onlyStars);
-  EXPECT_EQ(onlyStars, (Strings{"*", "*"}));
-
-  Strings empty;
-  utility().sortStringVector(empty);
-  EXPECT_TRUE(empty.empty());
+  const std::pair<Strings, Strings> cases[] = {
+      {{"*", "N", "C", "*", "O"}, {"C", "N", "O", "*", "*"}},
+      {{"CA", "*", "C*", "C", "H", "*"}, {"C", "C*", "CA", "H", "*", "*"}},
+      {{"*", "*"}, {"*", "*"}},
+      {{}, {}},
+  };
+  for (const auto& c : cases) {
+    Strings list = c.first;
+    utility().sortStringVector(list);
+    EXPECT_EQ(list, c.second);
+  }
 }
 
 TEST(StringEdits, UpperCaseAndWhiteSpace) {
@@ -101,22 +93,10 @@ TEST(StringEdits, UpperCaseAndWhiteSpace) {
   EXPECT_EQ(blanks, "a_b\tc_");
 }
 
-TEST(Conversions, IntToString) {
-  EXPECT_EQ(utility().intToString(-15), "-15");
-  EXPECT_EQ(utility().intToString(0), "0");
-  EXPECT_EQ(utility().intToString(INT_MIN), "-2147483648");
-}
-
-TEST(Conversions, StringToIntReadsLeadingNumber) {
-  EXPECT_EQ(utility().stringToInt(" 42 "), 42);
-  EXPECT_EQ(utility().stringToInt("-7"), -7);
-  EXPECT_EQ(utility().stringToInt("1 2"), 12);     // white space goes first
-  EXPECT_EQ(utility().stringToInt("12abc"), 12);
-}
-
-TEST(Conversions, StringToIntWithoutNumberIsZero) {
-  EXPECT_EQ(utility().stringToInt(""), 0);
-  EXPECT_EQ(utility().stringToInt("abc"), 0);
-  EXPECT_EQ(utility().stringToInt(" \t"), 0);
-  EXPECT_EQ(utility().stringToInt("99999999999"), 0);   // out of range
+TEST(Conversions, StringToIntReadsTheLeadingNumberAfterDroppingWhiteSpace) {
+  const std::pair<const char*, int> cases[] = {
+      {" 42 ", 42}, {"-7", -7}, {"1 2", 12}, {"12abc", 12},
+      {"", 0}, {"abc", 0}, {" \t", 0}, {"99999999999", 0},   // no number, or out of range
+  };
+  for (const auto& c : cases) EXPECT_EQ(utility().stringToInt(c.first), c.second) << c.first;
 }

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "model/Atom.h"
@@ -27,15 +29,13 @@ TEST(AtomNames, NumberedNamesAreNotRecognised) {
 }
 
 TEST(AtomMetal, ElementIsCompareUpperCasedAndWhole) {
-  Atom a;
-  a.element = "Fe";
-  EXPECT_TRUE(a.isMetalAtom());
-  a.element = "fe";
-  EXPECT_TRUE(a.isMetalAtom());
-  a.element = "Fe2";
-  EXPECT_FALSE(a.isMetalAtom());
-  a.element = "C";
-  EXPECT_FALSE(a.isMetalAtom());
+  const std::pair<const char*, bool> cases[] = {
+      {"Fe", true}, {"fe", true}, {"Fe2", false}, {"C", false}};
+  for (const auto& c : cases) {
+    Atom a;
+    a.element = c.first;
+    EXPECT_EQ(c.second, a.isMetalAtom()) << c.first;
+  }
 }
 
 TEST(AtomNitrogenGroups, NitrateNeedsOneDoubleAndOneAnionicSingleOxygen) {

@@ -7,18 +7,6 @@
 
 using kvtest::buildMolecule;
 
-TEST(AtomRecord, NewAtomHasIdMinusOneValenceZeroAndStatusSet) {
-  Atom a;
-  EXPECT_EQ(-1, a.id);
-  EXPECT_EQ(std::vector<int>{0}, a.allowedValences);
-  EXPECT_TRUE(a.statusFlag);
-  EXPECT_EQ(-1, a.residueNumber);
-  EXPECT_EQ(-1, a.smilesTag);
-  EXPECT_FLOAT_EQ(0.0f, a.position.x);
-  EXPECT_FLOAT_EQ(1.0f, a.position.w);
-  EXPECT_EQ(nullptr, a.sphere);
-}
-
 TEST(AtomValence, AromaticCarbonWithTwoAromaticBondsAndOneHydrogenIsFour) {
   auto m = buildMolecule({"C", "C", "C", "H"}, {{0, 1, 9}, {0, 2, 9}, {0, 3, 1}});
   Atom* c = m->atoms[0];

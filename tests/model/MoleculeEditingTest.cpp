@@ -187,19 +187,6 @@ TEST(MoleculePositions, ShortArrayIsNotReadPastItsEnd) {
   EXPECT_FLOAT_EQ(8.0f, m->positions[2].x);   // a missing entry takes the atom's own position
 }
 
-TEST(MoleculeLookups, NewMoleculeIsEmpty) {
-  std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
-  EXPECT_EQ(0u, m->numAtoms + m->numBonds + m->numRings + m->numBondAxes);
-  EXPECT_TRUE(m->positions.empty());
-  EXPECT_EQ(nullptr, m->mesh);
-  EXPECT_FLOAT_EQ(1.0f, m->scenePosition.w);
-  EXPECT_EQ("", m->getName());
-  std::vector<Atom*>::iterator it;
-  EXPECT_EQ(nullptr, m->getFirstAtom(it));
-  std::vector<Bond*>::iterator bit;
-  EXPECT_EQ(nullptr, m->getFirstBond(bit));
-}
-
 TEST(MoleculeLookups, GetBondFindsReversedPairAndComparesById) {
   auto m = buildMolecule({"C", "O", "N"}, {{0, 1, 1}});
   auto other = buildMolecule({"C", "O", "N"}, {{0, 1, 1}});

@@ -13,5 +13,4 @@ class PerceptionTables : public kvtest::EmptyTablesTest {
     tables->parseElementTable("H 1\nC 4\nN 3\nO 2\nB -1\nFe 2 3\nS 2 4 6\n");
     tables->parseAtomTypeTable("H H H H 1.008 0.6 -0.02 1.2 2.2 6.4 0\n");
   }
-  InputParameters& params() { return *tables; }
 };

@@ -6,7 +6,6 @@
 // hydroxyl, amine, amide and thiol hydrogens are plain H.
 
 #include <cctype>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -64,15 +63,13 @@ std::unique_ptr<Molecule> build(const Case& c) {
   return m;
 }
 
-void perceive(Molecule& m) { m.perceive(); }
-
 // Types every case and compares; a failure names the molecule and shows the whole typing.
 void expectTypes(const std::vector<Case>& cases) {
   InputParameters* tables = InputParameters::instance();
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + ": " + c.reason);
     std::unique_ptr<Molecule> m = build(c);
-    perceive(*m);
+    m->perceive();
     std::string got;
     std::string hydrogens;
     for (const Atom* a : m->atoms) {
@@ -364,55 +361,6 @@ TEST(TypingRegression, FusedAndHeteroaromaticRings) {
       {"isoquinoline", "C N C C C C C C C C", "0=1 1-2 2=3 3-4 4=9 9-0 4-5 5=6 6-7 7=8 8-9",
        "CAH1 NPYR CAH1 CAH1 CA CAH1 CAH1 CAH1 CAH1 CA", "benzo-fused pyridine, N away from the fusion"},
   });
-}
-
-// The rule table's shape: per level, the TYPE of every rule in file order ("NAME*k" for k rules
-// in a row). Rule bodies may be corrected; a rule added, dropped or moved shows here.
-std::vector<std::string> expanded(const std::string& list) {
-  std::vector<std::string> out;
-  for (const std::string& item : words(list)) {
-    const size_t star = item.find('*');
-    const int count = star == std::string::npos ? 1 : std::stoi(item.substr(star + 1));
-    for (int i = 0; i < count; ++i) out.push_back(item.substr(0, star));
-  }
-  return out;
-}
-
-TEST(TypeRuleTable, EachLevelHoldsItsRulesInFileOrder) {
-  const std::map<int, std::string> levels = {
-      {1, "CMH3 CH3 CMH2 CH2 CMH CH CM C CE CEH2 CEH1 CY CYH OH OE NH3 NH2 NH N NH3F NH2F NH3I "
-          "NH2I NHF NF OK CK COH COH2 CEST CFES CSAM CSFA CURE COCL CCN NCN SH1 SH SH2 STWO SS "
-          "SSO SSO2 SSO3 SSO4 OSO OSFI NTRO*2 NTRI NTRA*3 OTRO OCRI SIH4 SIMH SIH SIDH BH*6 "
-          "BHO*2 HBRI NIMD*2 CPYR OM*3 CCO SC2 SC3 SCO TIA1 TIA2 TIA3 TIA4 TIO TIO2 TIOO*2 VA5 "
-          "VA4 NM VM*4 CRA1 CRA2 CRA3 CRA4 CRM*2 MNM*2 FEA1 FEA2 FEA3 FEM*2 COA1 COA2 COA3 COM "
-          "NIA1 NIA2 NIM*2 CUA1 CUA2 ZNA1 ZNA2 SNM SNO CAH1*4 CCPH*3 P0 PO OP OEM*5 OH2 OXY CH4 "
-          "NMOL CMO*2 CO2 NO2 HP"},
-      {2, "CES CEHC CYS OALD*2 OACD*2 OEST OFES OTER OFER OHYD CCA CFA OSAM CPAM CTAM NPAM*2 "
-          "NSAM*2 NTAM OSFA*2 CPFA CTFA NPFA NSFA NTFA OURE NURE*3 OCL OSO2 OSO3 OSO4 OTRI OTRA "
-          "OCRA CH2C SIA*4 OC"},
-      {3, "CEC CEH1 OCA OFA OTAM OPAM OTFA OPFA CANH*2"},
-      {4, "CH3C CEH1 OANH"},
-      {-1, "CA*2 CAH1*24 OSAM CEH1"},
-      {-2, "NIND*10 CA*4"},
-  };
-  const std::map<int, size_t> counts = {{1, 145}, {2, 46}, {3, 10}, {4, 3}, {-1, 28}, {-2, 14}};
-  InputParameters* tables = InputParameters::instance();
-  EXPECT_EQ(4, tables->maxTypeRuleLevel);
-  EXPECT_EQ(-2, tables->minTypeRuleLevel);
-  EXPECT_EQ(246u, tables->typeRules.size());
-  // Levels stand in the file as 1, 2, 3, 4, -1, -2, each one block.
-  std::vector<int> order;
-  std::map<int, std::vector<std::string> > found;
-  for (const TypeRules* rule : tables->typeRules) {
-    if (order.empty() || order.back() != rule->level) order.push_back(rule->level);
-    found[rule->level].push_back(rule->type);
-  }
-  EXPECT_EQ((std::vector<int>{1, 2, 3, 4, -1, -2}), order);
-  for (const auto& level : levels) {
-    SCOPED_TRACE("level " + std::to_string(level.first));
-    EXPECT_EQ(counts.at(level.first), found[level.first].size());
-    EXPECT_EQ(expanded(level.second), found[level.first]);
-  }
 }
 
 }  // namespace

@@ -16,38 +16,35 @@ protected:
   }
 };
 
-TEST_F(AngleDihedralLookup, ExactAndReversedAngleRowsAreCopiedUnchanged) {
+TEST_F(AngleDihedralLookup, AngleRowsByExactNameBaseTypeDummyEndAndCentreDefault) {
+  struct Case {
+    const char *type1, *centre, *type3;
+    int result;
+    float angle;   // -5 where a miss must leave the record alone
+    const char* why;
+  };
+  const Case cases[] = {
+      {"H", "CH3", "H", 1, 109.5f, "exact row"},
+      {"C", "CE", "H", 1, 121.0f, "row written the other way round"},
+      {"H", "CH2", "H", 1, 109.5f, "base types replace all three names"},
+      {"H", "CH3", "DUM", 1, 109.5f, "a dummy end takes the centre's first plain row"},
+      {"DUM", "OE", "H", 1, 111.0f, "OE has only its \"* OE *\" row"},
+      {"H", "ZZ", "OH", 1, 100.0f, "a centre without atom type uses its own default row"},
+      {"H", "YY", "OH", 0, -5.0f, "no row at all"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    AngleParameters out;
+    out.angle = -5.0f;
+    EXPECT_EQ(c.result, params().findAngle(c.type1, c.centre, c.type3, out));
+    EXPECT_FLOAT_EQ(c.angle, out.angle);
+  }
+  // Rows are copied as written, not turned round or renamed.
   AngleParameters out;
-  EXPECT_EQ(1, params().findAngle("H", "CH3", "H", out));
-  EXPECT_FLOAT_EQ(109.5f, out.angle);
-  EXPECT_EQ(1, params().findAngle("C", "CE", "H", out));
-  EXPECT_FLOAT_EQ(121.0f, out.angle);
+  params().findAngle("C", "CE", "H", out);
   EXPECT_EQ("H", out.atom1);
-}
-
-TEST_F(AngleDihedralLookup, BaseTypesReplaceAllThreeNames) {
-  AngleParameters out;
-  EXPECT_EQ(1, params().findAngle("H", "CH2", "H", out));
+  params().findAngle("H", "CH2", "H", out);
   EXPECT_EQ("CH3", out.centre);
-  EXPECT_FLOAT_EQ(109.5f, out.angle);
-}
-
-TEST_F(AngleDihedralLookup, DummyEndTakesTheFirstPlainRowOfTheCentre) {
-  AngleParameters out;
-  EXPECT_EQ(1, params().findAngle("H", "CH3", "DUM", out));
-  EXPECT_FLOAT_EQ(109.5f, out.angle);
-  // OE has only its "* OE *" row, reached in the last pass.
-  EXPECT_EQ(1, params().findAngle("DUM", "OE", "H", out));
-  EXPECT_FLOAT_EQ(111.0f, out.angle);
-}
-
-TEST_F(AngleDihedralLookup, CentreWithoutAtomTypeUsesItsOwnDefaultRow) {
-  AngleParameters out;
-  EXPECT_EQ(1, params().findAngle("H", "ZZ", "OH", out));
-  EXPECT_FLOAT_EQ(100.0f, out.angle);
-  out.angle = -5.0f;
-  EXPECT_EQ(0, params().findAngle("H", "YY", "OH", out));
-  EXPECT_FLOAT_EQ(-5.0f, out.angle);   // a miss leaves the record alone
 }
 
 TEST_F(AngleDihedralLookup, DefaultAngleFromBondCountAndValence) {
@@ -58,37 +55,32 @@ TEST_F(AngleDihedralLookup, DefaultAngleFromBondCountAndValence) {
   EXPECT_FLOAT_EQ(109.5f, params().findDefaultAngle("H", 1, 1));
 }
 
-TEST_F(AngleDihedralLookup, AmideTorsionFindsItsAxisThroughTheCentralSuperTypes) {
-  DihedralParameters out;
-  EXPECT_EQ(1, params().findDihedralParameters("CH3", "CPAM", "NPAM", "CH3", 1, out));
-  EXPECT_FLOAT_EQ(2.0f, out.periodicity);
-  EXPECT_FLOAT_EQ(4.2f, out.barrier);
-  EXPECT_NEAR(M_PI, out.phase, 1e-5);
-  // The pair row of the same axis wins for O=C-N-H, from either end.
-  EXPECT_EQ(1, params().findDihedralParameters("H", "NPAM", "CPAM", "OPAM", 1, out));
-  EXPECT_FLOAT_EQ(1.0f, out.periodicity);
-  EXPECT_FLOAT_EQ(1.5f, out.barrier);
-}
-
-TEST_F(AngleDihedralLookup, EthaneTorsionIsThreeFold) {
-  DihedralParameters out;
-  EXPECT_EQ(1, params().findDihedralParameters("H", "CH3", "CH3", "H", 1, out));
-  EXPECT_FLOAT_EQ(3.0f, out.periodicity);
-  EXPECT_FLOAT_EQ(0.0f, out.phase);
-  EXPECT_FLOAT_EQ(0.175f, out.barrier);
-}
-
-TEST_F(AngleDihedralLookup, EndElementsAreUpperCasedForThePairRows) {
-  DihedralParameters out;
-  EXPECT_EQ(1, params().findDihedralParameters("CL", "CH2", "CH3", "H", 1, out));
-  EXPECT_FLOAT_EQ(0.7f, out.barrier);
-}
-
-TEST_F(AngleDihedralLookup, UnknownTypesGoStraightToTheAllStarRow) {
-  DihedralParameters out;
-  EXPECT_EQ(1, params().findDihedralParameters("A", "B", "C", "D", 2, out));
-  EXPECT_FLOAT_EQ(5.2f, out.barrier);
-  out.barrier = -1.0f;
-  EXPECT_EQ(0, params().findDihedralParameters("H", "CH3", "CH3", "H", 3, out));
-  EXPECT_FLOAT_EQ(-1.0f, out.barrier);
+TEST_F(AngleDihedralLookup, TorsionRowsByAxisSuperTypesPairElementsAndTheAllStarRow) {
+  struct Case {
+    const char *type1, *type2, *type3, *type4;
+    unsigned order;
+    int result;
+    float periodicity, phase, barrier;   // barrier -1 where a miss must leave the record alone
+    const char* why;
+  };
+  const float pi = static_cast<float>(M_PI);
+  const Case cases[] = {
+      {"CH3", "CPAM", "NPAM", "CH3", 1, 1, 2, pi, 4.2f, "amide axis by the central super types"},
+      {"H", "NPAM", "CPAM", "OPAM", 1, 1, 1, 0, 1.5f, "the axis's pair row wins for O=C-N-H"},
+      {"OPAM", "CPAM", "NPAM", "H", 1, 1, 1, 0, 1.5f, "the pair row from the other end"},
+      {"H", "CH3", "CH3", "H", 1, 1, 3, 0, 0.175f, "ethane is three-fold"},
+      {"CL", "CH2", "CH3", "H", 1, 1, 1, 0, 0.7f, "end elements are upper-cased for pair rows"},
+      {"A", "B", "C", "D", 2, 1, 2, pi, 5.2f, "unknown types go straight to the all-star row"},
+      {"H", "CH3", "CH3", "H", 3, 0, 1, 0, -1.0f, "no row for the bond order"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    DihedralParameters out;
+    out.barrier = -1.0f;
+    EXPECT_EQ(c.result, params().findDihedralParameters(c.type1, c.type2, c.type3, c.type4,
+                                                        c.order, out));
+    EXPECT_FLOAT_EQ(c.periodicity, out.periodicity);
+    EXPECT_NEAR(c.phase, out.phase, 1e-5);
+    EXPECT_FLOAT_EQ(c.barrier, out.barrier);
+  }
 }

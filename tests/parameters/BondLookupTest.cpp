@@ -12,53 +12,42 @@ protected:
   }
 };
 
-TEST_F(BondLookup, GivenTypesReturnOneAndReversedTypesNegateTheMoment) {
-  BondParameters forward;
-  BondParameters reversed;
-  EXPECT_EQ(1, params().findBondParameters("H", "CH3", 1, forward));
-  EXPECT_EQ(1, params().findBondParameters("CH3", "H", 1, reversed));
-  EXPECT_FLOAT_EQ(0.37f, forward.bondMoment);
-  EXPECT_FLOAT_EQ(-0.37f, reversed.bondMoment);
-  EXPECT_NEAR(0.872427f, forward.majorAxis, 1e-6f);
-  EXPECT_FALSE(forward.approximated);
-}
-
-TEST_F(BondLookup, BaseTypesStillCountAsExact) {
-  BondParameters out;
-  EXPECT_EQ(1, params().findBondParameters("H", "CH2", 1, out));
-  EXPECT_FLOAT_EQ(1.10974f, out.distance);
-  EXPECT_FALSE(out.approximated);
-}
-
-TEST_F(BondLookup, SuperTypeHitReturnsMinusOneAndFlagsApproximated) {
-  BondParameters out;
-  EXPECT_EQ(-1, params().findBondParameters("CH2", "OE", 1, out));
-  EXPECT_FLOAT_EQ(1.44f, out.distance);
-  EXPECT_TRUE(out.approximated);
-}
-
-TEST_F(BondLookup, ElementHitReturnsMinusTwoWithUpperCasedSymbols) {
-  BondParameters out;
-  EXPECT_EQ(-2, params().findBondParameters("CL", "CE", 1, out));
-  EXPECT_FLOAT_EQ(1.77f, out.distance);
-  EXPECT_FLOAT_EQ(-1.5f, out.bondMoment);   // the row is written C-CL
-  EXPECT_TRUE(out.approximated);
-}
-
-TEST_F(BondLookup, AromaticWithoutRowsFallsBackToDouble) {
-  BondParameters out;
-  EXPECT_EQ(-1, params().findBondParameters("CE", "CE", 9, out));
-  EXPECT_EQ(2, out.bondOrder);
-}
-
-TEST_F(BondLookup, UnknownTypesStopAfterTheFirstPass) {
-  BondParameters out;
-  out.atom1 = "KEEP";
-  EXPECT_EQ(0, params().findBondParameters("XX", "YY", 1, out));
-  EXPECT_EQ(0, params().findBondParameters("XX", "YY", 9, out));
-  EXPECT_EQ("KEEP", out.atom1);
-  // CH3 is known but XX is not: no base, super type or element pass for the pair.
-  EXPECT_EQ(0, params().findBondParameters("CH2", "XX", 1, out));
+TEST_F(BondLookup, EachFallbackPassHasItsResultCodeAndApproximatedFlag) {
+  struct Case {
+    const char *type1, *type2;
+    int order, result;
+    float distance, moment;   // distance 0 where a miss must leave the record alone
+    bool approximated;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"H", "CH3", 1, 1, 1.10974f, 0.37f, false, "given types"},
+      {"CH3", "H", 1, 1, 1.10974f, -0.37f, false, "reversed types negate the moment"},
+      {"H", "CH2", 1, 1, 1.10974f, 0.37f, false, "base types still count as exact"},
+      {"CH2", "OE", 1, -1, 1.44f, 0.5f, true, "super types, even from the exact section"},
+      {"CL", "CE", 1, -2, 1.77f, -1.5f, true, "upper-cased elements; the row is written C-CL"},
+      {"CE", "CE", 9, -1, 1.34f, 0.0f, true, "aromatic without rows falls back to double"},
+      {"P0", "CH3", 1, 1, 1.85f, 0.0f, false, "a pattern row matches any type holding its letter"},
+      {"CE", "P0", 1, 1, 1.85f, 0.0f, false, "the pattern row from the other end"},
+      {"P0", "C*", 1, 0, 0.0f, 0.0f, false, "a pattern query never matches a pattern row"},
+      {"XX", "YY", 1, 0, 0.0f, 0.0f, false, "unknown types"},
+      {"XX", "YY", 9, 0, 0.0f, 0.0f, false, "unknown types, aromatic"},
+      {"CH2", "XX", 1, 0, 0.0f, 0.0f, false, "one unknown type: no further pass for the pair"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    BondParameters out;
+    EXPECT_EQ(c.result, params().findBondParameters(c.type1, c.type2, c.order, out));
+    EXPECT_FLOAT_EQ(c.distance, out.distance);
+    EXPECT_FLOAT_EQ(c.moment, out.bondMoment);
+    EXPECT_EQ(c.approximated, out.approximated);
+  }
+  BondParameters converted;
+  params().findBondParameters("H", "CH3", 1, converted);
+  EXPECT_NEAR(0.872427f, converted.majorAxis, 1e-6f);   // Bohr to Angstrom
+  BondParameters aromatic;
+  params().findBondParameters("CE", "CE", 9, aromatic);
+  EXPECT_EQ(2, aromatic.bondOrder);
 }
 
 TEST_F(BondLookup, DummyAtomGetsTheFixedAxisAndKeepsTheRest) {
@@ -76,15 +65,6 @@ TEST_F(BondLookup, DummyAtomGetsTheFixedAxisAndKeepsTheRest) {
   EXPECT_EQ(7, out.bondOrder);
   EXPECT_TRUE(out.approximated);
   EXPECT_FLOAT_EQ(0.0f, params().findBondCharge("DUM", "H", 1));
-}
-
-TEST_F(BondLookup, PatternRowMatchesAnyTypeHoldingItsLetter) {
-  BondParameters out;
-  EXPECT_EQ(1, params().findBondParameters("P0", "CH3", 1, out));
-  EXPECT_FLOAT_EQ(1.85f, out.distance);
-  EXPECT_EQ(1, params().findBondParameters("CE", "P0", 1, out));
-  // A query that is itself a pattern never matches a pattern row.
-  EXPECT_EQ(0, params().findBondParameters("P0", "C*", 1, out));
 }
 
 TEST_F(BondLookup, SwappingTheTwoTypesFindsTheSameRow) {
@@ -113,9 +93,7 @@ TEST_F(BondLookup, ChargeFollowsTheMomentAndItsOrientation) {
   EXPECT_FLOAT_EQ(0.5f / (4.802813f * 1.44f), params().findBondCharge("CH2", "OE", 1));
   // No retry as a double bond for the charge.
   EXPECT_FLOAT_EQ(0.0f, params().findBondCharge("CE", "CE", 9));
-}
-
-TEST_F(BondLookup, RowWithoutDistanceGivesNoChargeInsteadOfInfinity) {
+  // A row without a distance gives no charge instead of infinity.
   EXPECT_FLOAT_EQ(0.0f, params().findBondCharge("H", "OH", 1));
   EXPECT_FLOAT_EQ(0.0f, params().calculateCharge(1.0f, 0.0f));
 }

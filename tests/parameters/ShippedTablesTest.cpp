@@ -54,28 +54,6 @@ TEST(ShippedTables, TypeRuleLevelsRunFromMinusTwoToFour) {
   EXPECT_EQ(-2, shipped().minTypeRuleLevel);
 }
 
-TEST(ShippedTables, QuotedRowsReadAsWritten) {
-  BondParameters bond;
-  EXPECT_EQ(1, shipped().findBondParameters("H", "CH3", 1, bond));
-  EXPECT_NEAR(0.872427f, bond.majorAxis, 1e-6f);
-  EXPECT_FLOAT_EQ(4.16395f, bond.bondEnergy);
-  AtomTypeParameters type;
-  ASSERT_EQ(1, shipped().findAtomTypeParameters("DUM", type));
-  EXPECT_EQ("R", type.element);
-  EXPECT_FLOAT_EQ(0.01f, type.radius);
-  ASSERT_EQ(1, shipped().findAtomTypeParameters("CH3", type));
-  EXPECT_FLOAT_EQ(12.01115f, type.mass);
-  EXPECT_EQ("CSP3", type.stype);
-  ElementParameters element;
-  ASSERT_EQ(1, shipped().findElementParameters("Si", element));
-  EXPECT_EQ(4, element.valence);
-  UpdateRules rule;
-  ASSERT_TRUE(shipped().findCombineRules("KETO.DUM1 OH.DUM", rule));
-  EXPECT_EQ("ACID", rule.group);
-  HybridAtomTypes hybrid;
-  EXPECT_EQ(1, shipped().findHyridType("CAH1", "CAPH", hybrid));
-}
-
 TEST(ShippedTables, CarbonCarbonBondOrderByDistance) {
   EXPECT_EQ(3, shipped().findBondOrder("C", "C", 1.20f));
   EXPECT_EQ(2, shipped().findBondOrder("C", "C", 1.30f));
@@ -84,29 +62,6 @@ TEST(ShippedTables, CarbonCarbonBondOrderByDistance) {
   EXPECT_FALSE(shipped().findConnectivity("C", "C", 1.74f));
   EXPECT_TRUE(shipped().findConnectivity("CL", "H", 1.3f));
   EXPECT_EQ(1, shipped().findBondOrder("H", "Cl", 1.3f));
-}
-
-TEST(ShippedTables, TorsionsOfTheShippedAxes) {
-  DihedralParameters out;
-  EXPECT_EQ(1, shipped().findDihedralParameters("CH3", "CPAM", "NPAM", "CH3", 1, out));
-  EXPECT_FLOAT_EQ(2.0f, out.periodicity);
-  EXPECT_FLOAT_EQ(4.2f, out.barrier);
-  EXPECT_EQ(1, shipped().findDihedralParameters("H", "CH3", "CH3", "H", 1, out));
-  EXPECT_FLOAT_EQ(3.0f, out.periodicity);
-  EXPECT_FLOAT_EQ(0.0f, out.phase);
-  EXPECT_FLOAT_EQ(0.175f, out.barrier);
-  EXPECT_EQ(1, shipped().findDihedralParameters("H", "CE", "CE", "H", 2, out));
-  EXPECT_FLOAT_EQ(5.2f, out.barrier);
-}
-
-TEST(ShippedTables, DefaultAnglesOfTheLastBlock) {
-  AngleParameters out;
-  EXPECT_EQ(1, shipped().findAngle("DUM", "CCN", "N", out));
-  EXPECT_FLOAT_EQ(180.0f, out.angle);
-  EXPECT_EQ(1, shipped().findAngle("H", "FEM", "H", out));
-  EXPECT_FLOAT_EQ(120.0f, out.angle);
-  EXPECT_FLOAT_EQ(180.0f, out.value5);
-  EXPECT_FLOAT_EQ(90.0f, out.value6);
 }
 
 TEST(ShippedTables, RingTemplatesAreChainedAndMatchable) {

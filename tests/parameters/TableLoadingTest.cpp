@@ -1,4 +1,4 @@
-// Loading: the singleton, the line grammar every reader shares, bad rows, missing tables.
+// Loading: the line grammar every reader shares, bad rows, missing tables.
 
 #include "ParameterFixture.h"
 
@@ -9,13 +9,6 @@
 #include <cmath>
 
 using TableLoading = ParameterFixture;
-
-TEST(TableSingleton, SecondCallReturnsTheSameLoadedObject) {
-  InputParameters* first = InputParameters::instance();
-  size_t rows = first->bondParameters.size();
-  EXPECT_EQ(first, InputParameters::instance());
-  EXPECT_EQ(rows, InputParameters::instance()->bondParameters.size());
-}
 
 TEST_F(TableLoading, BlankCommentAndTrailingCommentLinesKeepOnlyValues) {
   params().parseBondTable(" \t \n"
@@ -174,15 +167,6 @@ TEST_F(TableLoading, EmagSectionsShortLinesAndLowerCaseHeaders) {
   EXPECT_EQ(1u, params().emagAngleParameters.size());
   ASSERT_EQ(2u, params().emagDihedralParameters.size());
   EXPECT_EQ(9u, params().emagDihedralParameters[1]->bondOrder);
-}
-
-TEST_F(TableLoading, ReleaseTablesEmptiesEverything) {
-  params().parseBondTable("H CH3 1 1.6 1.1 4.1\n");
-  params().parseTypeRulesTable("LEVEL -2\nTYPE X\nMAIN C\n");
-  params().releaseTables();
-  EXPECT_TRUE(params().bondParameters.empty());
-  EXPECT_TRUE(params().typeRules.empty());
-  EXPECT_EQ(0, params().minTypeRuleLevel);
 }
 
 TEST(TableLoadingDeathTest, MissingTableEndsTheProcessWithStatusOne) {

@@ -18,6 +18,7 @@ class EmptyTablesTest : public ::testing::Test {
     previous = InputParameters::swapInstance(tables.get());
   }
   void TearDown() override { InputParameters::swapInstance(previous); }
+  InputParameters& params() { return *tables; }
 
   std::unique_ptr<InputParameters> tables;
   InputParameters* previous = nullptr;
