@@ -213,8 +213,10 @@ class Molecule {
   float calTotalBondEnergy();
   void calHeatOfFormation();
   std::string getListOfBondEnegries();
-  // Rendering glue: defined in render/.
+  // Rendering glue: defined in render/MoleculeRendering.cpp.
   bool renderMolecule();
+  // Moves every spheroid's centre and foci (and, for transformMolecule, its geometry too) and
+  // the packed positions by the matrix (model/MoleculeTransforms.cpp); null does nothing.
   void transformCenterAndFoci(SSEMatrix4x4f* m);
   void transformMolecule(SSEMatrix4x4f* m);
 

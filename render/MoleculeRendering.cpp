@@ -1,4 +1,4 @@
-// Molecule's rendering glue: building its mesh and moving its spheroids with a matrix.
+// Molecule's rendering glue: building its display mesh.
 #include <cstdio>
 
 #include "model/Atom.h"
@@ -43,28 +43,4 @@ bool Molecule::renderMolecule() {
   mesh->centerLocalCoords();
   mesh->molecule = this;
   return true;
-}
-
-void Molecule::transformCenterAndFoci(SSEMatrix4x4f* m) {
-  if (m == nullptr) return;
-  for (Bond* bond : bonds)
-    if (bond->spheroid != nullptr) bond->spheroid->transformCenterAndFoci(m);
-  for (Atom* atom : atoms) {
-    if (atom->sphere != nullptr) atom->sphere->transformCenterAndFoci(m);
-    for (Ao* orbital : atom->aos)
-      if (orbital->spheroid != nullptr) orbital->spheroid->transformCenterAndFoci(m);
-  }
-  for (SSEVector4f& p : positions) p *= *m;
-}
-
-void Molecule::transformMolecule(SSEMatrix4x4f* m) {
-  if (m == nullptr) return;
-  for (Bond* bond : bonds)
-    if (bond->spheroid != nullptr) bond->spheroid->transformGeometry(m);
-  for (Atom* atom : atoms) {
-    if (atom->sphere != nullptr) atom->sphere->transformGeometry(m);
-    for (Ao* orbital : atom->aos)
-      if (orbital->spheroid != nullptr) orbital->spheroid->transformGeometry(m);
-  }
-  for (SSEVector4f& p : positions) p *= *m;
 }
