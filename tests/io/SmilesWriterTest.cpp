@@ -1,7 +1,6 @@
 // Writing SMILES, and reading back what was written.
 
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
+#include "support/ErrorCapture.h"
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
@@ -28,13 +28,14 @@ std::string rewrite(const std::string& smiles) {
   return m ? write(*m) : "";
 }
 
-// A chain of ring closures all open at once: atom 0 is bonded to atoms 2 .. n+1, written as
-// closures because the chain 0-1-2-...-(n+1) is the tree.
-std::unique_ptr<Molecule> fan(int closures) {
-  std::vector<std::string> elements(static_cast<size_t>(closures) + 2, "C");
+// A ladder whose rungs are all ring closures open at once: the chain 0-1-...-(2n+1) is the
+// tree, and atom i is bonded to atom 2n+1-i for i < n.
+std::unique_ptr<Molecule> ladder(int closures) {
+  const int atoms = 2 * closures + 2;
+  std::vector<std::string> elements(static_cast<size_t>(atoms), "C");
   std::vector<kvtest::Edge> edges;
-  for (int i = 0; i + 1 < static_cast<int>(elements.size()); ++i) edges.push_back({i, i + 1, 1});
-  for (int i = 2; i < static_cast<int>(elements.size()); ++i) edges.push_back({0, i, 1});
+  for (int i = 0; i + 1 < atoms; ++i) edges.push_back({i, i + 1, 1});
+  for (int i = 0; i < closures; ++i) edges.push_back({i, atoms - 1 - i, 1});
   return buildMolecule(elements, edges, true);
 }
 
@@ -110,7 +111,7 @@ TEST(SmilesWriting, AnAtomThatClosesAndOpensWritesTheNewNumberFirst) {
 }
 
 TEST(SmilesWriting, RingNumbersPastNineUsePercent) {
-  auto m = fan(11);
+  auto m = ladder(11);
   const std::string s = write(*m);
   EXPECT_NE(std::string::npos, s.find("%10"));
   EXPECT_NE(std::string::npos, s.find("%11"));
@@ -124,11 +125,9 @@ TEST(SmilesWriting, RingNumbersPastNineUsePercent) {
 TEST(SmilesWriting, NullMoleculeIsRefusedAndEmptyWritesNothing) {
   SmilesWriter writer;
   std::string out = "old";
-  std::ostringstream captured;
-  std::streambuf* old = std::cerr.rdbuf(captured.rdbuf());
+  kvtest::ErrorCapture captured;
   EXPECT_FALSE(writer.createSmilesFromMolecule(nullptr, out));
-  std::cerr.rdbuf(old);
-  EXPECT_EQ("Error:    SmilesWriter::createSmilesFromMolecule, no molecule\n", captured.str());
+  EXPECT_EQ("Error:    SmilesWriter::createSmilesFromMolecule, no molecule\n", captured.text());
   Molecule empty;
   EXPECT_TRUE(writer.createSmilesFromMolecule(&empty, out));
   EXPECT_EQ("", out);
