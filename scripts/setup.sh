@@ -10,7 +10,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth povray
-  openbabel pymol-data
+  openbabel python3-rdkit pymol-data
 )
 
 missing=()

@@ -144,11 +144,19 @@ TEST(SmilesGraph, BracketAtoms) {
   EXPECT_TRUE(pyrrole->rings[0]->aromatic);
 }
 
-TEST(SmilesGraph, BoronIsOrganic) {
-  for (const char* s : {"B", "[B]", "CB(C)C"}) {
-    auto m = graph(s);
-    ASSERT_NE(nullptr, m) << s;
-    EXPECT_EQ("B", m->atoms[0]->element == "B" ? "B" : m->atoms[1]->element) << s;
+TEST(SmilesGraph, OrganicBoronGetsHydrogensToValenceThree) {
+  // BC once gave a bare boron: the element table found only the boron type row, "never add".
+  const std::pair<const char*, int> cases[] = {
+      {"B", 3}, {"BC", 2}, {"B(C)C", 1}, {"CB(C)C", 0}, {"[B]", 0}, {"[BH2]C", 2}, {"OB(O)c1ccccc1", 0}};
+  for (const auto& c : cases) {
+    auto m = graph(c.first);
+    ASSERT_NE(nullptr, m) << c.first;
+    for (const Atom* a : m->atoms) {
+      if (a->element != "B") continue;
+      int hydrogens = 0;
+      for (const Atom* n : a->neighbours) hydrogens += n->element == "H" ? 1 : 0;
+      EXPECT_EQ(c.second, hydrogens) << c.first;
+    }
   }
 }
 

@@ -1,10 +1,12 @@
 // Writing SMILES, and reading back what was written.
 
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "io/MDLMolParser.h"
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
 #include "model/Atom.h"
@@ -58,6 +60,27 @@ TEST(SmilesWriting, ReadFormsWriteBack) {
 TEST(SmilesWriting, BenzeneInAnyFormIsWrittenAromatic) {
   for (const char* s : {"c1ccccc1", "C1=CC=CC=C1", "C=1C=CC=CC=1", "C1C=CC=CC=1"})
     EXPECT_EQ("c1ccccc1", rewrite(s)) << s;
+}
+
+TEST(SmilesWriting, AromaticAtomsGetTheHydrogensTheReaderWillGiveThem) {
+  // Thiophene's sulfur gives its lone pair, not a bond: no [s]. The bond between two rings is
+  // written, or the reader could make it a ring double bond.
+  EXPECT_EQ("c1ccsc1", rewrite("c1ccsc1"));
+  EXPECT_EQ("c1ccc(cc1)-c1ccccc1", rewrite("c1ccc(cc1)-c1ccccc1"));
+  EXPECT_EQ("n1ccccc1-c1ccccn1", rewrite("n1ccccc1-c1ccccn1"));
+}
+
+TEST(SmilesWriting, ElementsStoredInAnyCaseAreWrittenInStandardCase) {
+  auto m = buildMolecule({"SI", "F", "CL", "BR", "O", "H"},
+                         {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}, {4, 5, 1}}, true);
+  EXPECT_EQ("[Si](F)(Cl)(Br)O", write(*m));
+  std::string record;
+  ASSERT_TRUE(MDLMolParser().formatMDLMol(m.get(), record));
+  std::istringstream lines(record);
+  std::string symbols;
+  for (std::string line; std::getline(lines, line);)
+    if (line.size() > 34 && line.compare(34, 2, " 0") == 0) symbols += line.substr(31, 3);
+  EXPECT_EQ("Si F  Cl Br O  H  ", symbols);
 }
 
 TEST(SmilesWriting, AromaticNitrogenWithHydrogenIsBracketed) {
@@ -138,21 +161,4 @@ TEST(SmilesWriting, LongChainDoesNotExhaustTheStack) {
   auto m = graph(chain);
   ASSERT_NE(nullptr, m);
   EXPECT_EQ(chain, write(*m));
-}
-
-// Every sample line: read, write, read again; the two molecules have the same atoms, charges
-// and bonds with their orders, and writing the second gives the same text.
-TEST(SmilesRoundTrip, SampleSetReadsBackAsTheSameMolecule) {
-  const auto samples = smilestest::sampleSmiles();
-  ASSERT_GE(samples.size(), 60u);
-  for (const auto& sample : samples) {
-    auto first = graph(sample.smiles);
-    ASSERT_NE(nullptr, first) << sample.name;
-    const std::string written = write(*first);
-    auto second = graph(written);
-    ASSERT_NE(nullptr, second) << sample.name << ": " << written;
-    EXPECT_EQ(formula(*first), formula(*second)) << sample.name << ": " << written;
-    EXPECT_EQ(bondList(*first), bondList(*second)) << sample.name << ": " << written;
-    EXPECT_EQ(written, write(*second)) << sample.name;
-  }
 }
