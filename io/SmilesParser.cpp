@@ -63,18 +63,14 @@ void SmilesParser::Clear() {
   for (auto& entry : stereoRecords) delete entry.second;
   stereoRecords.clear();
   ringClosureOrderNumbers.clear();
-  stereoFlags.clear();
   writtenBonds.clear();
   position = 0;
   pendingOrder = 1;
   bondSymbolWritten = false;
   aromaticAtom = false;
-  aromaticBond = false;
-  ring = false;
   noBond = false;
   pendingAtCount = 0;
   pendingSlash = -1;
-  currentAtom = nullptr;
   previousAtom = nullptr;
 }
 
@@ -125,7 +121,7 @@ bool SmilesParser::readSymbol(Molecule* molecule) {
     pendingOrder = c == '-' ? 1 : (c == '=' ? 2 : 3);
     bondSymbolWritten = true;
   } else if (c == ':') {
-    aromaticBond = true;
+    // An aromatic bond is what the lower-case atoms on both sides give anyway.
   } else if (c == '@') {
     if (++pendingAtCount > 2) return fail("more than two \"@\" on one atom");
   } else if (c == '.') {
@@ -200,7 +196,6 @@ bool SmilesParser::addOrganicAtom(Molecule* molecule) {
   atom->piCount = pendingAtCount;
   molecule->addAtom(atom);
   nameAtom(atom);
-  currentAtom = atom;
   if (!bondToPrevious(molecule, atom)) return false;
   position += static_cast<int>(length);
   finishAtom(atom);
@@ -214,7 +209,6 @@ void SmilesParser::finishAtom(Atom* atom) {
   pendingAtCount = 0;
   pendingSlash = -1;
   aromaticAtom = false;
-  aromaticBond = false;
   noBond = false;
 }
 
@@ -320,13 +314,11 @@ bool SmilesParser::placeBracketAtom(const BracketAtom& spec, const std::string& 
   atom->piCount = spec.atCount;
   molecule->addAtom(atom);
   nameAtom(atom);
-  currentAtom = atom;
   ChiralCenters* record = nullptr;
   if (spec.atCount > 0) {
     record = new ChiralCenters();
     record->centre = atom;
     stereoRecords[atom] = record;
-    stereoFlags[atom] = true;
     if (previousAtom != nullptr && !noBond) record->take(previousAtom);
   }
 
@@ -373,7 +365,6 @@ bool SmilesParser::processRing(Molecule* molecule, char c) {
     number = c - '0';
     position += 1;
   }
-  ring = true;
   // The bond symbol before a ring digit belongs to the ring bond, not to the next atom.
   const int writtenOrder = bondSymbolWritten ? pendingOrder : 0;
   pendingOrder = 1;

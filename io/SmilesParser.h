@@ -125,19 +125,15 @@ class SmilesParser {
   int pendingOrder = 1;
   bool bondSymbolWritten = false;   // a "-", "=" or "#" is waiting for its bond
   bool aromaticAtom = false;
-  bool aromaticBond = false;
-  bool ring = false;
   bool noBond = false;
   int pendingAtCount = 0;
   int pendingSlash = -1;
   std::vector<Atom*> branchStack;
-  Atom* currentAtom = nullptr;
   Atom* previousAtom = nullptr;
   std::vector<RingOpening> openRings;
   std::vector<int> openRingNumbers;
   std::vector<Bond*> doubleBonds;
   std::map<Atom*, ChiralCenters*> stereoRecords;   // owned
   std::map<int, int> ringClosureOrderNumbers;
-  std::map<Atom*, bool> stereoFlags;
   std::set<const Bond*> writtenBonds;   // bonds with a "-", "=", "#" written for them
 };

@@ -4,8 +4,6 @@
 // file carries aromatic rings as bonds of order 9 only; benzene from one came out as the
 // hexaradical [CH]1[CH][CH][CH][CH][CH]1.
 
-#include <QApplication>
-
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -19,11 +17,9 @@
 #include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/SmilesParser.h"
-#include "math/UtilityEngine.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
-#include "support/QtApplication.h"
 
 namespace fs = std::filesystem;
 
@@ -40,22 +36,14 @@ bool hasAromaticBond(const Molecule& m) {
   return false;
 }
 
-class SmilesRoundTrip : public ::testing::Test {
+class SmilesRoundTrip : public smilestest::QuietChain {
  protected:
   void SetUp() override {
-    kvtest::ensureApplication();
-    IOEngine::instance();
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->printLevel = 0;
-    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+    QuietChain::SetUp();
     samples = smilestest::sampleSmiles();
     for (const smilestest::SampleLine& s : smilestest::sampleSmiles("obabel-roundtrip.smi"))
       samples.push_back(s);
     ASSERT_GE(samples.size(), 200u);
-  }
-  void TearDown() override {
-    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
   }
 
   // Writes the molecule, reads the text back and compares; the text written.
@@ -70,7 +58,6 @@ class SmilesRoundTrip : public ::testing::Test {
   }
 
   std::vector<smilestest::SampleLine> samples;
-  int savedPrintLevel = 0;
 };
 
 }  // namespace

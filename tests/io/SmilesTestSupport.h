@@ -14,13 +14,35 @@
 
 #include <gtest/gtest.h>
 
+#include "io/IOEngine.h"
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "support/QtApplication.h"
 
 namespace smilestest {
+
+// Tests that run the whole set-up chain: the application object the file singleton needs, print
+// level 0 and a silent console, put back afterwards.
+class QuietChain : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kvtest::ensureApplication();
+    IOEngine::instance();
+    savedPrintLevel = UtilityEngine::instance()->printLevel;
+    UtilityEngine::instance()->printLevel = 0;
+    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+  }
+  void TearDown() override {
+    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
+    UtilityEngine::instance()->printLevel = savedPrintLevel;
+  }
+
+  int savedPrintLevel = 0;
+};
 
 inline std::unique_ptr<Molecule> graph(const std::string& smiles) {
   SmilesParser parser;

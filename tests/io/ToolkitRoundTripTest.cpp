@@ -11,7 +11,6 @@
 // coordinates, which the input line may not fix. Isotopes are not in the sets for the same
 // reason.
 
-#include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -19,7 +18,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -42,14 +40,11 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
-#include "support/QtApplication.h"
 
 namespace {
 
-#ifdef KV_KVTOOL_PATH
-const char* const kKvtool = KV_KVTOOL_PATH;
-#else
-const char* const kKvtool = "";
+#ifndef KV_KVTOOL_PATH
+#define KV_KVTOOL_PATH ""
 #endif
 
 // Debian's RDKit is a module of the system interpreter, which a python3 earlier on the path may
@@ -197,24 +192,16 @@ void expectSameMolecules(const std::vector<smilestest::SampleLine>& inputs,
   }
 }
 
-class ObabelRoundTrip : public ::testing::Test {
+class ObabelRoundTrip : public smilestest::QuietChain {
  protected:
   void SetUp() override {
-    kvtest::ensureApplication();
-    IOEngine::instance();
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->printLevel = 0;
-    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+    QuietChain::SetUp();
     inputs = smilestest::sampleSmiles("obabel-roundtrip.smi");
     ASSERT_GE(inputs.size(), 100u);
     std::string lines;
     for (const smilestest::SampleLine& s : inputs) lines += s.smiles + " " + s.name + "\n";
     reference = canonicalFromSmiles(lines);
     ASSERT_EQ(inputs.size(), reference.size()) << "obabel did not read every input line";
-  }
-  void TearDown() override {
-    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
   }
 
   // Every input through our reader and the whole set-up chain, in input order.
@@ -234,7 +221,6 @@ class ObabelRoundTrip : public ::testing::Test {
 
   std::vector<smilestest::SampleLine> inputs;
   std::map<std::string, Canonical> reference;   // obabel's reading of the input lines
-  int savedPrintLevel = 0;
 };
 
 }  // namespace
@@ -346,7 +332,7 @@ TEST(KvtoolToolkitRoundTrip, SiliconAndHalogenCompoundsAreReadByObabelAndRdkitAs
   const std::string sdPath = ::testing::TempDir() + "kvtool-silicon-halogen-" +
                              std::to_string(::getpid()) + ".sdf";
   std::string json;
-  ASSERT_TRUE(runTool(kKvtool,
+  ASSERT_TRUE(runTool(KV_KVTOOL_PATH,
                       {"--json", "--mol", QString::fromStdString(sdPath),
                        KV_TEST_DATA_DIR "/silicon-halogen.smi"},
                       "", json));
