@@ -328,7 +328,7 @@ TEST_F(ObabelRoundTrip, ObabelMolRecordsAreReadByUsAsTheSameMolecules) {
 
 TEST(KvtoolToolkitRoundTrip, SiliconAndHalogenCompoundsAreReadByObabelAndRdkitAsWritten) {
   const std::vector<smilestest::SampleLine> inputs = smilestest::sampleSmiles("silicon-halogen.smi");
-  ASSERT_GE(inputs.size(), 20u);
+  ASSERT_GE(inputs.size(), 15u);
   const std::string sdPath = ::testing::TempDir() + "kvtool-silicon-halogen-" +
                              std::to_string(::getpid()) + ".sdf";
   std::string json;
