@@ -10,7 +10,8 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth povray
-  openbabel python3-rdkit pymol-data
+  openbabel pymol-data
+  python3-rdkit
 )
 
 missing=()
