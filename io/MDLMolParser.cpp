@@ -26,6 +26,7 @@
 #include "model/Builder.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
+#include "parameters/ElementSymbols.h"
 
 std::ofstream MDLMolParser::ErrorFile;
 int MDLMolParser::IsErrorFile = 0;
@@ -542,7 +543,10 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
       reportProblem("no element symbol of at most 3 letters for atom", a->name);
       return false;
     }
-    std::string symbol = a->element;
+    // Standard case whatever case a reader stored ("SI" is written "Si"); a symbol that is no
+    // element (the dummy "R") stays as it is.
+    std::string symbol = standardElementSymbol(a->element);
+    if (symbol.empty()) symbol = a->element;
     padTo(symbol, 3);
     out += " " + symbol + " 0";
     appendInt(out, codeFromCharge(a->charge), 3);

@@ -64,18 +64,14 @@ void SmilesParser::Clear() {
   for (auto& entry : stereoRecords) delete entry.second;
   stereoRecords.clear();
   ringClosureOrderNumbers.clear();
-  stereoFlags.clear();
   writtenBonds.clear();
   position = 0;
   pendingOrder = 1;
   bondSymbolWritten = false;
   aromaticAtom = false;
-  aromaticBond = false;
-  ring = false;
   noBond = false;
   pendingAtCount = 0;
   pendingSlash = -1;
-  currentAtom = nullptr;
   previousAtom = nullptr;
 }
 
@@ -91,54 +87,7 @@ void SmilesParser::nameAtom(Atom* atom) const {
 Molecule* SmilesParser::parseSmiles() {
   Molecule* molecule = Builder::instance()->createMolecule();
   bool ok = true;
-  while (ok && position < static_cast<int>(text.size())) {
-    const char c = text[static_cast<size_t>(position)];
-    if (std::isspace(static_cast<unsigned char>(c)) != 0) {
-      ++position;
-    } else if (isDigit(c) || c == '%') {
-      if (previousAtom == nullptr || molecule->atoms.empty())
-        ok = fail("ring number before any atom at position " + std::to_string(position + 1));
-      else
-        ok = processRing(molecule, c);
-    } else if (isLetter(c)) {
-      ok = addOrganicAtom(molecule);
-    } else if (c == '[') {
-      ok = addBracketAtom(molecule);
-    } else if (c == '(') {
-      if (previousAtom == nullptr) {
-        ok = fail("\"(\" before any atom at position " + std::to_string(position + 1));
-      } else {
-        branchStack.push_back(previousAtom);
-        ++position;
-      }
-    } else if (c == ')') {
-      if (branchStack.empty()) {
-        ok = fail("\")\" without an open branch at position " + std::to_string(position + 1));
-      } else {
-        previousAtom = branchStack.back();
-        branchStack.pop_back();
-        ++position;
-      }
-    } else if (c == '-' || c == '=' || c == '#') {
-      pendingOrder = c == '-' ? 1 : (c == '=' ? 2 : 3);
-      bondSymbolWritten = true;
-      ++position;
-    } else if (c == ':') {
-      aromaticBond = true;
-      ++position;
-    } else if (c == '@') {
-      if (++pendingAtCount > 2) ok = fail("more than two \"@\" on one atom");
-      ++position;
-    } else if (c == '.') {
-      noBond = true;
-      ++position;
-    } else if (c == '/' || c == '\\') {
-      pendingSlash = c == '/' ? 0 : 1;
-      ++position;
-    } else {
-      ok = fail("unexpected \"" + std::string(1, c) + "\" at position " + std::to_string(position + 1));
-    }
-  }
+  while (ok && position < static_cast<int>(text.size())) ok = readSymbol(molecule);
   if (ok && !branchStack.empty()) ok = fail("unclosed branch");
   if (ok && !openRingNumbers.empty())
     ok = fail("unclosed ring number " + std::to_string(openRingNumbers.front()));
@@ -150,6 +99,41 @@ Molecule* SmilesParser::parseSmiles() {
   }
   molecule->smiles = text;
   return molecule;
+}
+
+bool SmilesParser::readSymbol(Molecule* molecule) {
+  const char c = text[static_cast<size_t>(position)];
+  auto where = [this]() { return " at position " + std::to_string(position + 1); };
+  if (isDigit(c) || c == '%') {
+    if (previousAtom == nullptr || molecule->atoms.empty())
+      return fail("ring number before any atom" + where());
+    return processRing(molecule, c);
+  }
+  if (isLetter(c)) return addOrganicAtom(molecule);
+  if (c == '[') return addBracketAtom(molecule);
+  if (c == '(') {
+    if (previousAtom == nullptr) return fail("\"(\" before any atom" + where());
+    branchStack.push_back(previousAtom);
+  } else if (c == ')') {
+    if (branchStack.empty()) return fail("\")\" without an open branch" + where());
+    previousAtom = branchStack.back();
+    branchStack.pop_back();
+  } else if (c == '-' || c == '=' || c == '#') {
+    pendingOrder = c == '-' ? 1 : (c == '=' ? 2 : 3);
+    bondSymbolWritten = true;
+  } else if (c == ':') {
+    // An aromatic bond is what the lower-case atoms on both sides give anyway.
+  } else if (c == '@') {
+    if (++pendingAtCount > 2) return fail("more than two \"@\" on one atom");
+  } else if (c == '.') {
+    noBond = true;
+  } else if (c == '/' || c == '\\') {
+    pendingSlash = c == '/' ? 0 : 1;
+  } else if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+    return fail("unexpected \"" + std::string(1, c) + "\"" + where());
+  }
+  ++position;
+  return true;
 }
 
 std::string SmilesParser::findOrganicElementName(int position, const std::string& text) {
@@ -213,18 +197,20 @@ bool SmilesParser::addOrganicAtom(Molecule* molecule) {
   atom->piCount = pendingAtCount;
   molecule->addAtom(atom);
   nameAtom(atom);
-  currentAtom = atom;
   if (!bondToPrevious(molecule, atom)) return false;
   position += static_cast<int>(length);
+  finishAtom(atom);
+  return true;
+}
+
+void SmilesParser::finishAtom(Atom* atom) {
   previousAtom = atom;
   pendingOrder = 1;
   bondSymbolWritten = false;
   pendingAtCount = 0;
   pendingSlash = -1;
   aromaticAtom = false;
-  aromaticBond = false;
   noBond = false;
-  return true;
 }
 
 std::string SmilesParser::getAtomDescription(int bracket, const std::string& smiles) const {
@@ -275,67 +261,69 @@ bool SmilesParser::getCharge(int& at, const std::string& desc, int& charge) cons
 }
 
 bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule) {
+  BracketAtom spec;
+  return readBracketAtom(desc, spec) && placeBracketAtom(spec, desc, molecule);
+}
+
+bool SmilesParser::readBracketAtom(const std::string& desc, BracketAtom& out) const {
   int at = 0;
   std::string isotope;
   while (static_cast<size_t>(at) < desc.size() && isDigit(desc[static_cast<size_t>(at)])) {
     isotope += desc[static_cast<size_t>(at++)];
     if (isotope.size() > 3) return fail("isotope in \"[" + desc + "]\" too long");
   }
+  // The mass number is kept apart: "13C" is still carbon for every table.
+  out.isotope = isotope.empty() ? 0 : std::stoi(isotope);
   std::string symbol = findElementName(at, desc);
   if (symbol.empty()) return fail("no element symbol in \"[" + desc + "]\"");
   at += static_cast<int>(symbol.size());
-  bool aromatic = false;
-  if (isLower(symbol[0])) {
-    symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
-    aromatic = true;
-  }
+  out.aromatic = isLower(symbol[0]);
+  symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
   if (symbol != "H" && !elementHasAtomType(symbol))
     return fail("element \"" + symbol + "\" has no atom type");
-  // The mass number is kept apart: "13C" is still carbon for every table.
-  const std::string element = symbol;
+  out.element = symbol;
 
-  int hydrogens = 0;
-  int charge = 0;
-  int atCount = 0;
   bool hydrogensSeen = false;
   bool chargeSeen = false;
-  ChiralCenters* record = nullptr;
   while (static_cast<size_t>(at) < desc.size()) {
     const char c = desc[static_cast<size_t>(at)];
     if (c == 'H' && symbol != "H" && !hydrogensSeen) {
       hydrogensSeen = true;
-      if (!getNumOfImplicitHydrogens(at, desc, hydrogens)) return false;
+      if (!getNumOfImplicitHydrogens(at, desc, out.hydrogens)) return false;
     } else if ((c == '+' || c == '-') && !chargeSeen) {
       chargeSeen = true;
-      if (!getCharge(at, desc, charge)) return false;
+      if (!getCharge(at, desc, out.charge)) return false;
     } else if (c == '@') {
-      if (++atCount > 2) return fail("more than two \"@\" in \"[" + desc + "]\"");
+      if (++out.atCount > 2) return fail("more than two \"@\" in \"[" + desc + "]\"");
       ++at;
     } else {
       return fail("unexpected \"" + std::string(1, c) + "\" in \"[" + desc + "]\"");
     }
   }
+  return true;
+}
 
+bool SmilesParser::placeBracketAtom(const BracketAtom& spec, const std::string& desc,
+                                    Molecule* molecule) {
   Atom* atom = Builder::instance()->createAtom();
-  atom->element = element;
-  atom->isotope = isotope.empty() ? 0 : std::stoi(isotope);
-  atom->isAromatic = aromatic;
-  atom->piElectrons = aromatic ? 1 : 0;
+  atom->element = spec.element;
+  atom->isotope = spec.isotope;
+  atom->isAromatic = spec.aromatic;
+  atom->piElectrons = spec.aromatic ? 1 : 0;
   atom->statusFlag = false;
-  atom->charge = charge;
-  atom->piCount = atCount;
+  atom->charge = spec.charge;
+  atom->piCount = spec.atCount;
   molecule->addAtom(atom);
   nameAtom(atom);
-  currentAtom = atom;
-  if (atCount > 0) {
+  ChiralCenters* record = nullptr;
+  if (spec.atCount > 0) {
     record = new ChiralCenters();
     record->centre = atom;
     stereoRecords[atom] = record;
-    stereoFlags[atom] = true;
     if (previousAtom != nullptr && !noBond) record->take(previousAtom);
   }
 
-  for (int h = 0; h < hydrogens; ++h) {
+  for (int h = 0; h < spec.hydrogens; ++h) {
     Atom* hydrogen = Builder::instance()->createAtom();
     hydrogen->element = "H";
     hydrogen->totalValence = 1;
@@ -347,17 +335,11 @@ bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule
       return fail("hydrogen of \"[" + desc + "]\" refused");
     }
   }
-  atom->numImplicitH += hydrogens;
+  atom->numImplicitH += spec.hydrogens;
 
   // A slash before a bracket atom marks its bond like any other.
   if (!bondToPrevious(molecule, atom)) return false;
-  previousAtom = atom;
-  pendingOrder = 1;
-  bondSymbolWritten = false;
-  pendingSlash = -1;
-  aromaticAtom = false;
-  aromaticBond = false;
-  noBond = false;
+  finishAtom(atom);
   return true;
 }
 
@@ -384,50 +366,51 @@ bool SmilesParser::processRing(Molecule* molecule, char c) {
     number = c - '0';
     position += 1;
   }
-  ring = true;
   // The bond symbol before a ring digit belongs to the ring bond, not to the next atom.
   const int writtenOrder = bondSymbolWritten ? pendingOrder : 0;
   pendingOrder = 1;
   bondSymbolWritten = false;
 
   RingOpening* open = ringExist(number);
-  if (open == nullptr) {
-    RingOpening record;
-    record.number = number;
-    record.atomId = previousAtom->id;
-    record.order = writtenOrder;
-    openRings.push_back(record);
-    openRingNumbers.push_back(number);
-    auto centre = stereoRecords.find(previousAtom);
-    if (centre != stereoRecords.end())
-      ringClosureOrderNumbers[number] = centre->second->nextOrder++;
-    return true;
-  }
+  if (open != nullptr) return closeRing(molecule, *open, writtenOrder);
+  RingOpening record;
+  record.number = number;
+  record.atomId = previousAtom->id;
+  record.order = writtenOrder;
+  openRings.push_back(record);
+  openRingNumbers.push_back(number);
+  auto centre = stereoRecords.find(previousAtom);
+  if (centre != stereoRecords.end()) ringClosureOrderNumbers[number] = centre->second->nextOrder++;
+  return true;
+}
 
-  if (open->atomId < 0 || static_cast<size_t>(open->atomId) >= molecule->atoms.size())
-    return fail("ring " + std::to_string(number) + " lost its opening atom");
-  Atom* opening = molecule->atoms[static_cast<size_t>(open->atomId)];
-  if (opening == previousAtom) return fail("ring " + std::to_string(number) + " closes on its own atom");
-  if (open->order != 0 && writtenOrder != 0 && open->order != writtenOrder)
-    return fail("ring " + std::to_string(number) + " has two different bond orders");
+bool SmilesParser::closeRing(Molecule* molecule, RingOpening& open, int writtenOrder) {
+  const std::string ringName = "ring " + std::to_string(open.number);
+  if (open.atomId < 0 || static_cast<size_t>(open.atomId) >= molecule->atoms.size())
+    return fail(ringName + " lost its opening atom");
+  Atom* opening = molecule->atoms[static_cast<size_t>(open.atomId)];
+  if (opening == previousAtom) return fail(ringName + " closes on its own atom");
+  if (open.order != 0 && writtenOrder != 0 && open.order != writtenOrder)
+    return fail(ringName + " has two different bond orders");
   Bond* bond = Builder::instance()->createBond();
   bond->atom1 = opening;
   bond->atom2 = previousAtom;
-  bond->order = writtenOrder != 0 ? writtenOrder : (open->order != 0 ? open->order : 1);
+  bond->order = writtenOrder != 0 ? writtenOrder : (open.order != 0 ? open.order : 1);
   link(opening, previousAtom);
   if (molecule->addBond(bond) != 1) {
     unlink(opening, previousAtom);
     delete bond;
-    return fail("ring " + std::to_string(number) + " repeats a bond");
+    return fail(ringName + " repeats a bond");
   }
   if (bond->order == 2) doubleBonds.push_back(bond);
-  if (writtenOrder != 0 || open->order != 0) writtenBonds.insert(bond);
-  open->bondId = bond->id;
-  open->closed = true;
-  removeFromCurrentRings(number);
+  if (writtenOrder != 0 || open.order != 0) writtenBonds.insert(bond);
+  open.bondId = bond->id;
+  open.closed = true;
+  removeFromCurrentRings(open.number);
 
+  // The closure takes, at each stereo centre, the place its digit had in the writing.
   auto openingRecord = stereoRecords.find(opening);
-  auto reserved = ringClosureOrderNumbers.find(number);
+  auto reserved = ringClosureOrderNumbers.find(open.number);
   if (openingRecord != stereoRecords.end() && reserved != ringClosureOrderNumbers.end())
     openingRecord->second->neighbourOrder[previousAtom] = reserved->second;
   if (reserved != ringClosureOrderNumbers.end()) ringClosureOrderNumbers.erase(reserved);

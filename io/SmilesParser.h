@@ -50,6 +50,11 @@ class SmilesParser {
   // blank or tab, the rest (trimmed) is the name.
   static void splitSmilesLine(const std::string& line, std::string& smiles, std::string& name);
 
+  // The valence a lower-case atom of this element and charge reaches in the Kekule form the
+  // reader gives it; 0 when it never takes a double bond of its own. The writer asks the same
+  // question to know the hydrogens a bare lower-case atom will get.
+  static int kekuleValence(const Atom* atom);
+
   // Resets every field between strings.
   void Clear();
   // Builds the bare graph of `text`; null (after a line on the error channel) on failure.
@@ -64,11 +69,29 @@ class SmilesParser {
     bool closed = false;
   };
 
+  // What a bracket atom says: [13CH3+], [nH], [C@@H].
+  struct BracketAtom {
+    int isotope = 0;
+    std::string element;   // standard case
+    bool aromatic = false;
+    int hydrogens = 0;
+    int charge = 0;
+    int atCount = 0;
+  };
+
+  // One character (or "%nn") of the grammar at the current position; false on a fault.
+  bool readSymbol(Molecule* molecule);
   bool processRing(Molecule* molecule, char c);
+  bool closeRing(Molecule* molecule, RingOpening& open, int writtenOrder);
   bool addOrganicAtom(Molecule* molecule);
   bool addBracketAtom(Molecule* molecule);
   std::string getAtomDescription(int bracket, const std::string& smiles) const;
   bool buildAtomFromDesc(const std::string& desc, Molecule* molecule);
+  bool readBracketAtom(const std::string& desc, BracketAtom& out) const;
+  // The bracket atom, its stereo record and its hydrogens, bonded to the previous atom.
+  bool placeBracketAtom(const BracketAtom& spec, const std::string& desc, Molecule* molecule);
+  // The atom just added becomes the previous one; the pending bond and marks are spent.
+  void finishAtom(Atom* atom);
   static std::string findOrganicElementName(int position, const std::string& text);
   static std::string findElementName(int position, const std::string& desc);
   bool getNumOfImplicitHydrogens(int& position, const std::string& desc, int& count) const;
@@ -78,8 +101,13 @@ class SmilesParser {
   void setCisOrTrans();
   void orderStereoNeighbours();
   // Gives the bonds among lower-case atoms alternating single and double orders, so that the
-  // graph is the one a Kekule string would give; clears the reader's aromatic marks.
-  void kekulize(Molecule* molecule);
+  // graph is the one a Kekule string would give; clears the reader's aromatic marks. False
+  // (with a message) when a lower-case atom that needs a double bond finds none: c1cccc1,
+  // c1cccn1 (pyrrole without its [nH]), a lone c.
+  bool kekulize(Molecule* molecule);
+  // False (with a message) for an atom whose bonds, hydrogens and charge use more valence than
+  // its element allows: C(C)(C)(C)(C)C, FF(F)F. Needs the allowed valences.
+  bool checkValences(const Molecule* molecule) const;
   // A neutral nitrogen written with five bonds (C[N](=O)=O, N=N#N) becomes the charge-separated
   // form the tables know: one terminal double (triple) bond loses an order to a minus charge.
   static void separateCharges(Molecule* molecule);
@@ -97,19 +125,15 @@ class SmilesParser {
   int pendingOrder = 1;
   bool bondSymbolWritten = false;   // a "-", "=" or "#" is waiting for its bond
   bool aromaticAtom = false;
-  bool aromaticBond = false;
-  bool ring = false;
   bool noBond = false;
   int pendingAtCount = 0;
   int pendingSlash = -1;
   std::vector<Atom*> branchStack;
-  Atom* currentAtom = nullptr;
   Atom* previousAtom = nullptr;
   std::vector<RingOpening> openRings;
   std::vector<int> openRingNumbers;
   std::vector<Bond*> doubleBonds;
   std::map<Atom*, ChiralCenters*> stereoRecords;   // owned
   std::map<int, int> ringClosureOrderNumbers;
-  std::map<Atom*, bool> stereoFlags;
   std::set<const Bond*> writtenBonds;   // bonds with a "-", "=", "#" written for them
 };

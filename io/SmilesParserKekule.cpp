@@ -9,7 +9,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iostream>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "io/SmilesParser.h"
@@ -23,23 +24,12 @@ namespace {
 // real aromatic system is matched in about one step per atom.
 const long kMaxMatchingSteps = 200000;
 
-// The valence a lower-case atom of this element and charge reaches; 0 when it never needs a
-// double bond of its own.
-int aromaticValence(const Atom* a) {
-  const std::string& e = a->element;
-  if (e == "C") return 4 - std::abs(a->charge);
-  if (e == "N" || e == "P") return 3 + a->charge;
-  if (e == "O" || e == "S") return 2 + a->charge;
-  if (e == "B") return 3 + a->charge;
-  return 0;
-}
-
 // True when the atom's written bonds (hydrogens of a bracket count included) leave one valence
 // unit for a ring double bond: c, pyridine-like n, [nH+], [o+]; not [nH], o, s, n(C).
 bool needsDoubleBond(const Atom* a) {
   int used = 0;
   for (const Bond* b : a->bonds) used += valenceOfOrder(b->order);
-  return aromaticValence(a) - used >= 1;
+  return SmilesParser::kekuleValence(a) - used >= 1;
 }
 
 struct Edge {
@@ -113,17 +103,26 @@ class Matching {
 
 }  // namespace
 
-void SmilesParser::kekulize(Molecule* molecule) {
+int SmilesParser::kekuleValence(const Atom* atom) {
+  const std::string& e = atom->element;
+  if (e == "C") return 4 - std::abs(atom->charge);
+  if (e == "N" || e == "P") return 3 + atom->charge;
+  if (e == "O" || e == "S") return 2 + atom->charge;
+  if (e == "B") return 3 + atom->charge;
+  return 0;
+}
+
+namespace {
+
+// The bonds between two atoms that need a double bond, written without a symbol (":" counts as
+// none), as edges by atom index.
+std::vector<std::vector<Edge> > matchableBonds(const Molecule* molecule,
+                                               const std::vector<char>& candidate,
+                                               const std::set<const Bond*>& written) {
   const size_t n = molecule->atoms.size();
-  std::vector<char> candidate(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    Atom* a = molecule->atoms[i];
-    candidate[i] = a->isAromatic && needsDoubleBond(a) ? 1 : 0;
-  }
-  // Bonds between two such atoms that were written without a symbol (":" counts as none).
   std::vector<std::vector<Edge> > edges(n);
   for (Bond* b : molecule->bonds) {
-    if (b->order != 1 || writtenBonds.count(b) != 0 || b->atom1 == nullptr || b->atom2 == nullptr)
+    if (b->order != 1 || written.count(b) != 0 || b->atom1 == nullptr || b->atom2 == nullptr)
       continue;
     const int i = b->atom1->id;
     const int j = b->atom2->id;
@@ -135,28 +134,48 @@ void SmilesParser::kekulize(Molecule* molecule) {
     edges[static_cast<size_t>(i)].push_back({j, b});
     edges[static_cast<size_t>(j)].push_back({i, b});
   }
+  return edges;
+}
+
+// The candidate atoms reached from start over the edges, marked seen.
+std::vector<int> ringSystem(size_t start, const std::vector<std::vector<Edge> >& edges,
+                            std::vector<char>& seen) {
+  std::vector<int> members{static_cast<int>(start)};
+  seen[start] = 1;
+  for (size_t head = 0; head < members.size(); ++head)
+    for (const Edge& e : edges[static_cast<size_t>(members[head])])
+      if (!seen[static_cast<size_t>(e.to)]) {
+        seen[static_cast<size_t>(e.to)] = 1;
+        members.push_back(e.to);
+      }
+  return members;
+}
+
+}  // namespace
+
+bool SmilesParser::kekulize(Molecule* molecule) {
+  const size_t n = molecule->atoms.size();
+  std::vector<char> candidate(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    Atom* a = molecule->atoms[i];
+    candidate[i] = a->isAromatic && needsDoubleBond(a) ? 1 : 0;
+  }
+  const std::vector<std::vector<Edge> > edges = matchableBonds(molecule, candidate, writtenBonds);
 
   // Each ring system on its own, so that one that cannot be matched does not hold up the rest.
   std::vector<char> seen(n, 0);
   int unmatched = 0;
+  const Atom* firstUnmatched = nullptr;
   for (size_t start = 0; start < n; ++start) {
     if (!candidate[start] || seen[start]) continue;
-    std::vector<int> members{static_cast<int>(start)};
-    seen[start] = 1;
-    for (size_t head = 0; head < members.size(); ++head)
-      for (const Edge& e : edges[static_cast<size_t>(members[head])])
-        if (!seen[static_cast<size_t>(e.to)]) {
-          seen[static_cast<size_t>(e.to)] = 1;
-          members.push_back(e.to);
-        }
+    const std::vector<int> members = ringSystem(start, edges, seen);
     Matching matching(edges, members);
     const std::vector<int>& mate = matching.solve();
     for (int a : members) {
       const int partner = mate[static_cast<size_t>(a)];
       if (partner < 0 || static_cast<size_t>(partner) >= n) {
-        // A lower-case nitrogen left over is a pyrrole nitrogen written without its [nH]:
-        // valence completion gives it the hydrogen. Anything else is a real gap.
-        if (molecule->atoms[static_cast<size_t>(a)]->element != "N") ++unmatched;
+        if (firstUnmatched == nullptr) firstUnmatched = molecule->atoms[static_cast<size_t>(a)];
+        ++unmatched;
         continue;
       }
       if (partner < a) continue;
@@ -164,13 +183,27 @@ void SmilesParser::kekulize(Molecule* molecule) {
         if (e.to == partner) e.bond->order = 2;
     }
   }
-  if (unmatched > 0)
-    fail(std::to_string(unmatched) + " aromatic atom(s) without a double bond in any Kekule form");
-
   for (Atom* a : molecule->atoms) {
     a->isAromatic = false;
     a->piElectrons = 0;
   }
+  if (unmatched == 0) return true;
+  return fail("aromatic atom " + firstUnmatched->name + " has no double bond in any Kekule form" +
+              (unmatched > 1 ? " (" + std::to_string(unmatched) + " such atoms)" : ""));
+}
+
+bool SmilesParser::checkValences(const Molecule* molecule) const {
+  for (const Atom* a : molecule->atoms) {
+    if (a->allowedValences.empty()) continue;
+    const int largest = *std::max_element(a->allowedValences.begin(), a->allowedValences.end());
+    // Zero: no element row; -1: an element that never gets hydrogens (the metals) sets no limit.
+    if (largest <= 0) continue;
+    const int used = a->getValence();
+    if (used > largest)
+      return fail("atom " + a->name + " uses valence " + std::to_string(used) + ", more than " +
+                  a->element + " allows (" + std::to_string(largest) + ")");
+  }
+  return true;
 }
 
 void SmilesParser::separateCharges(Molecule* molecule) {

@@ -49,11 +49,18 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   }
   orderStereoNeighbours();
   setCisOrTrans();
-  kekulize(molecule);
-  separateCharges(molecule);
+  bool ok = kekulize(molecule);
+  if (ok) {
+    separateCharges(molecule);
+    molecule->findValenceVector();
+    ok = checkValences(molecule);
+  }
   Clear();   // the stereo records point into the molecule the caller now owns
+  if (!ok) {   // a graph that no molecule has is refused, not completed into another one
+    delete molecule;
+    return nullptr;
+  }
   molecule->findAllSmallestRings();
-  molecule->findValenceVector();
   fixBracketValences(molecule);
   molecule->fillTotalAndUsedValence();
   molecule->addMissingHydrogens();

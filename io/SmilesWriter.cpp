@@ -3,49 +3,63 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <iostream>
 
 #include "construction/MoleculeOperations.h"
+#include "io/SmilesParser.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "parameters/ElementSymbols.h"
 #include "parameters/InputParameters.h"
 
 namespace {
 
 const int kMaxRingNumber = 99;   // "%" takes exactly two digits
 
+bool isAromaticBond(const Bond* b) { return b->order == 9 || b->isAromatic; }
+
+// Written in lower case: an atom with an aromatic bond whose element the reader has a lower-case
+// symbol for. The bonds decide, not the atom's flag: a molecule from a molecule file carries
+// its aromatic rings as bonds of order 9 only. An aromatic ring through a halogen (a three-ring
+// C-Br-C) stays in capitals, which reads back.
+bool isWrittenLowerCase(const Atom* atom) {
+  static const std::string aromaticSymbols = "BCNOPS";
+  if (atom->element.size() != 1 || aromaticSymbols.find(atom->element[0]) == std::string::npos)
+    return false;
+  return std::any_of(atom->bonds.begin(), atom->bonds.end(), isAromaticBond);
+}
+
+// The symbol of a tree or closure bond. Aromatic bonds between lower-case atoms are implied; a
+// single bond between two lower-case atoms is written, or the reader would take it for a ring
+// bond (the bond between the rings of biphenyl).
 std::string bondSymbol(const Bond* b) {
-  if (b == nullptr) return "";
+  if (b == nullptr || isAromaticBond(b)) return "";
   if (b->order == 2) return "=";
   if (b->order == 3) return "#";
-  return "";
+  const bool lowerEnds = b->atom1 != nullptr && b->atom2 != nullptr &&
+                         isWrittenLowerCase(b->atom1) && isWrittenLowerCase(b->atom2);
+  return lowerEnds ? "-" : "";
 }
 
-// The symbol part of an element string ("13C" -> "C").
-std::string elementSymbol(const std::string& element) {
-  size_t i = 0;
-  while (i < element.size() && std::isdigit(static_cast<unsigned char>(element[i])) != 0) ++i;
-  return element.substr(i);
-}
-
-// The hydrogens the reader gives an atom written without brackets: up to the smallest allowed
-// valence at or above what its other bonds, charge and aromaticity use, as valence completion
-// does after reading.
-int derivedHydrogenCount(const Atom* atom) {
-  int used = std::abs(atom->charge) + (atom->isAromatic ? 1 : 0);
+// The hydrogens the reader gives an atom of the organic set written bare: its bonds to atoms in
+// the string (aromatic ones count one), one more for the double bond its Kekule form gives a
+// lower-case atom with room for one, then up to the smallest allowed valence at or above that,
+// as valence completion does after reading.
+int derivedHydrogenCount(const Atom* atom, bool lowerCase) {
+  int used = 0;
   for (const Bond* b : atom->bonds) {
     const Atom* other = atom->getAdjacentAtom(const_cast<Bond*>(b));
-    if (other != nullptr && !SmilesWriter::isCountableHydrogen(other)) used += valenceOfOrder(b->order);
+    if (other != nullptr && !SmilesWriter::isCountableHydrogen(other))
+      used += isAromaticBond(b) ? 1 : b->order;
   }
-  std::vector<int> allowed{0};
+  if (lowerCase && SmilesParser::kekuleValence(atom) - used >= 1) ++used;
   ElementParameters row;
-  if (InputParameters::instance()->findElementParameters(atom->element, row) == 1)
-    allowed = row.valences;
-  if (allowed.empty()) return 0;
-  int total = allowed.back();
-  for (int v : allowed)
+  if (InputParameters::instance()->findElementParameters(atom->element, row) != 1 ||
+      row.valences.empty())
+    return 0;
+  int total = row.valences.back();
+  for (int v : row.valences)
     if (v >= used) {
       total = v;
       break;
@@ -182,18 +196,18 @@ int SmilesWriter::getRingNumber() const {
   }
 }
 
-std::vector<std::pair<int, int> > SmilesWriter::checkRingClosureAtAtom(Atom* atom) {
-  std::vector<std::pair<int, int> > numbers;
+std::vector<std::pair<int, std::string> > SmilesWriter::checkRingClosureAtAtom(Atom* atom) {
+  std::vector<std::pair<int, std::string> > numbers;
   for (Bond*& b : ringClosureBonds) {
     if (b == nullptr || (b->atom1 != atom && b->atom2 != atom)) continue;
     const int number = getRingNumber();
-    openClosures.push_back({atom->getAdjacentAtom(b), number, b->order});
-    numbers.emplace_back(number, 0);
+    openClosures.push_back({atom->getAdjacentAtom(b), number, bondSymbol(b)});
+    numbers.emplace_back(number, "");
     b = nullptr;
   }
   for (auto it = openClosures.begin(); it != openClosures.end();) {
     if (it->partner == atom) {
-      numbers.emplace_back(it->number, it->order);
+      numbers.emplace_back(it->number, it->symbol);
       it = openClosures.erase(it);
     } else {
       ++it;
@@ -203,20 +217,17 @@ std::vector<std::pair<int, int> > SmilesWriter::checkRingClosureAtAtom(Atom* ato
 }
 
 std::string SmilesWriter::getSmilesSymbol(Atom* atom) const {
-  std::string symbol = atom->element;
-  const std::string bare = elementSymbol(atom->element);
-  // Lower case only where the reader has an aromatic symbol: an aromatic ring through a
-  // halogen (a three-ring C-Br-C) is written in capitals, which reads back.
-  static const std::string aromaticSymbols = "BCNOPS";
-  if (atom->isAromatic && bare.size() == 1 && aromaticSymbols.find(bare[0]) != std::string::npos)
-    for (char& c : symbol) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // Element symbols in their standard case whatever case a reader stored ("SI" -> "Si").
+  std::string symbol = standardElementSymbol(atom->element);
+  if (symbol.empty()) symbol = atom->element;
+  const bool lowerCase = isWrittenLowerCase(atom);
   const int hydrogens = atom->element == "H" ? 0 : atom->numImplicitH;
-  const bool organic = bare.size() == atom->element.size() && isInOrganicSet(bare);
-  bool brackets = !organic || atom->charge != 0 || atom->isotope > 0 ||
-                  hydrogens != derivedHydrogenCount(atom);
+  bool brackets = !isInOrganicSet(symbol) || atom->charge != 0 || atom->isotope > 0 ||
+                  hydrogens != derivedHydrogenCount(atom, lowerCase);
   // An atom the reader met in brackets goes back in them, unless it is an aromatic atom that
   // reads back the same bare ([cH] -> c).
-  if (!atom->statusFlag && !atom->isAromatic) brackets = true;
+  if (!atom->statusFlag && !lowerCase) brackets = true;
+  if (lowerCase) symbol[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(symbol[0])));
   if (!brackets) return symbol;
   std::string text = "[" + (atom->isotope > 0 ? std::to_string(atom->isotope) : "") + symbol;
   if (hydrogens > 0) {
@@ -255,8 +266,7 @@ bool SmilesWriter::writeString(SmilesNode* root, std::string& s) {
                     << " rings open at once in \"" << current->getName() << "\"";
         return false;
       }
-      if (ring.second == 2) s += "=";
-      if (ring.second == 3) s += "#";
+      s += ring.second;
       if (ring.first > 9) s += "%";
       s += std::to_string(ring.first);
     }

@@ -1,11 +1,12 @@
 #pragma once
 
 // Writes a molecule as a SMILES string: a depth-first tree over the atoms other than countable
-// hydrogens, branches in parentheses, ring closures as numbers (%nn past 9) with a double or
-// triple closure bond's symbol at the closing digit, aromatic atoms in lower case, fragments
-// joined by ".". An atom whose hydrogen count the reader would not derive from its valence, a
-// charged atom, and an element outside the organic set go in brackets ([nH], [NH4+], [Si]).
-// No chirality and no double-bond direction marks are written.
+// hydrogens, branches in parentheses, ring closures as numbers (%nn past 9) with the closure
+// bond's symbol at the closing digit, atoms with aromatic bonds in lower case, a single bond
+// between two of them as "-", fragments joined by ".". Element symbols take their standard case.
+// An atom whose hydrogen count the reader would not derive from its valence, a charged atom, and
+// an element outside the organic set go in brackets ([nH], [NH4+], [Si]). No chirality and no
+// double-bond direction marks are written.
 
 #include <string>
 #include <unordered_map>
@@ -50,7 +51,7 @@ class SmilesWriter {
   struct OpenClosure {
     Atom* partner;
     int number;
-    int order;
+    std::string symbol;   // the bond's symbol, written at the closing digit
   };
 
   void cleanUp();
@@ -60,9 +61,9 @@ class SmilesWriter {
   void findBiConnectedBonds(Molecule* molecule);
   bool writeString(SmilesNode* root, std::string& s);
   std::string getSmilesSymbol(Atom* atom) const;
-  // Ring numbers for the atom: openings first, then closings, each with its bond order
-  // (0 for an opening).
-  std::vector<std::pair<int, int> > checkRingClosureAtAtom(Atom* atom);
+  // Ring numbers for the atom: openings first, then closings, each with its bond symbol
+  // (empty at an opening).
+  std::vector<std::pair<int, std::string> > checkRingClosureAtAtom(Atom* atom);
   int getRingNumber() const;
   bool visitedAtom(const Atom* a) const;
 

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth povray
   fonts-dejavu-core
   openbabel pymol-data
+  python3-rdkit
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "tools/TableChecker.h"
 
 #include "math/UtilityEngine.h"
+#include "parameters/ElementSymbols.h"
 
 #include <cmath>
 #include <map>
@@ -100,6 +101,11 @@ void TableChecker::checkAtomTypes() {
     if (!(row->vdwSig < 0.0f))
       problem("supertype.txt", "van der Waals well depth " + text(row->vdwSig) + " of \"" +
                                    row->type + "\" is not negative");
+    // Every atom of the type is stored with this element and written with it: "SI" here gave
+    // silicon as [SI] in SMILES and "SI" in mol files.
+    if (row->element != "R" && !isElementSymbol(row->element))
+      problem("supertype.txt", "element \"" + row->element + "\" of \"" + row->type +
+                                   "\" is no element symbol in its standard case");
     const std::string element = upper(row->element);
     const bool carbonMass = near(row->mass, kCarbonMass);
     const bool nitrogenMass = near(row->mass, kNitrogenMass);

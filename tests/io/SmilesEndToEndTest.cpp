@@ -1,9 +1,6 @@
 // SMILES to finished molecules: the reader with the set-up chain, and SMILES files.
 
-#include <QApplication>
-
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -20,26 +17,16 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
+#include "support/QtApplication.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The file singleton's tree roots are widget items: one application object per binary, never
-// destroyed (the offscreen platform leaks its screen objects when the application goes).
-void ensureSmilesApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "io_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
-
 class SmilesToMolecule : public ::testing::Test {
  protected:
   void SetUp() override {
-    ensureSmilesApplication();
+    kvtest::ensureApplication();
     IOEngine::instance();
     savedPrintLevel = UtilityEngine::instance()->printLevel;
     UtilityEngine::instance()->setConsoleSink([this](const std::string& line) { console.push_back(line); });

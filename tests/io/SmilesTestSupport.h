@@ -1,25 +1,48 @@
 #pragma once
 
-// Helpers shared by the SMILES tests: reading to a graph, element counts and a comparable
-// bond list, and the sample file.
+// Helpers shared by the SMILES tests: reading to a graph, element counts, a comparable bond list,
+// a graph comparison, and the sample files.
 
 #include <algorithm>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "io/IOEngine.h"
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "support/QtApplication.h"
 
 namespace smilestest {
+
+// Tests that run the whole set-up chain: the application object the file singleton needs, print
+// level 0 and a silent console, put back afterwards.
+class QuietChain : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kvtest::ensureApplication();
+    IOEngine::instance();
+    savedPrintLevel = UtilityEngine::instance()->printLevel;
+    UtilityEngine::instance()->printLevel = 0;
+    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+  }
+  void TearDown() override {
+    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
+    UtilityEngine::instance()->printLevel = savedPrintLevel;
+  }
+
+  int savedPrintLevel = 0;
+};
 
 inline std::unique_ptr<Molecule> graph(const std::string& smiles) {
   SmilesParser parser;
@@ -48,6 +71,52 @@ inline std::vector<std::tuple<std::string, std::string, int> > bondList(const Mo
   return out;
 }
 
+// Atom classes of the two molecules refined together: element, charge and isotope first, then
+// the classes and bond kinds around each atom, until no class splits. Equal sorted classes for
+// molecules with the same connectivity, bond orders and aromatic bonds; a bond is aromatic when
+// its order is 9 or its flag is set, whichever its reader left.
+inline bool sameGraph(const Molecule& a, const Molecule& b) {
+  if (a.atoms.size() != b.atoms.size() || a.bonds.size() != b.bonds.size()) return false;
+  const Molecule* both[2] = {&a, &b};
+  std::map<std::string, int> names;   // one naming for both, so classes compare
+  auto nameOf = [&names](const std::string& key) {
+    return names.emplace(key, static_cast<int>(names.size())).first->second;
+  };
+  std::vector<int> classes[2];
+  std::map<const Atom*, size_t> index[2];
+  for (int m = 0; m < 2; ++m)
+    for (const Atom* x : both[m]->atoms) {
+      index[m][x] = classes[m].size();
+      classes[m].push_back(nameOf(x->element + " " + std::to_string(x->charge) + " " +
+                                  std::to_string(x->isotope)));
+    }
+  size_t distinct = 0;
+  for (size_t round = 0; round <= a.atoms.size(); ++round) {
+    std::vector<int> next[2];
+    for (int m = 0; m < 2; ++m)
+      for (const Atom* x : both[m]->atoms) {
+        std::vector<std::pair<int, int> > around;
+        for (const Bond* bond : x->bonds) {
+          const Atom* y = bond->atom1 == x ? bond->atom2 : bond->atom1;
+          const int kind = bond->order == 9 || bond->isAromatic ? 9 : bond->order;
+          around.emplace_back(kind, classes[m][index[m].at(y)]);
+        }
+        std::sort(around.begin(), around.end());
+        std::string key = std::to_string(classes[m][index[m][x]]) + ":";
+        for (const auto& n : around) key += " " + std::to_string(n.first) + "/" + std::to_string(n.second);
+        next[m].push_back(nameOf(key));
+      }
+    const std::set<int> seen(next[0].begin(), next[0].end());
+    classes[0].swap(next[0]);
+    classes[1].swap(next[1]);
+    if (seen.size() == distinct) break;
+    distinct = seen.size();
+  }
+  std::sort(classes[0].begin(), classes[0].end());
+  std::sort(classes[1].begin(), classes[1].end());
+  return classes[0] == classes[1];
+}
+
 inline std::string write(Molecule& m) {
   SmilesWriter writer;
   std::string out;
@@ -60,11 +129,12 @@ struct SampleLine {
   std::string name;
 };
 
-// The sample set; a missing file fails the calling test.
-inline std::vector<SampleLine> sampleSmiles() {
+// The "SMILES name" lines of a file in the test data; a missing file fails the calling test.
+inline std::vector<SampleLine> sampleSmiles(const std::string& file = "smiles-sample.smi") {
   std::vector<SampleLine> lines;
-  std::ifstream in(KV_TEST_DATA_DIR "/smiles-sample.smi");
-  EXPECT_TRUE(in.good()) << "missing " << KV_TEST_DATA_DIR "/smiles-sample.smi";
+  const std::string path = std::string(KV_TEST_DATA_DIR) + "/" + file;
+  std::ifstream in(path);
+  EXPECT_TRUE(in.good()) << "missing " << path;
   std::string line;
   while (std::getline(in, line)) {
     SampleLine s;

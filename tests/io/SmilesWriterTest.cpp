@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include "io/MDLMolParser.h"
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
+#include "support/ErrorCapture.h"
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
@@ -28,13 +30,14 @@ std::string rewrite(const std::string& smiles) {
   return m ? write(*m) : "";
 }
 
-// A chain of ring closures all open at once: atom 0 is bonded to atoms 2 .. n+1, written as
-// closures because the chain 0-1-2-...-(n+1) is the tree.
-std::unique_ptr<Molecule> fan(int closures) {
-  std::vector<std::string> elements(static_cast<size_t>(closures) + 2, "C");
+// A ladder whose rungs are all ring closures open at once: the chain 0-1-...-(2n+1) is the
+// tree, and atom i is bonded to atom 2n+1-i for i < n.
+std::unique_ptr<Molecule> ladder(int closures) {
+  const int atoms = 2 * closures + 2;
+  std::vector<std::string> elements(static_cast<size_t>(atoms), "C");
   std::vector<kvtest::Edge> edges;
-  for (int i = 0; i + 1 < static_cast<int>(elements.size()); ++i) edges.push_back({i, i + 1, 1});
-  for (int i = 2; i < static_cast<int>(elements.size()); ++i) edges.push_back({0, i, 1});
+  for (int i = 0; i + 1 < atoms; ++i) edges.push_back({i, i + 1, 1});
+  for (int i = 0; i < closures; ++i) edges.push_back({i, atoms - 1 - i, 1});
   return buildMolecule(elements, edges, true);
 }
 
@@ -57,6 +60,27 @@ TEST(SmilesWriting, ReadFormsWriteBack) {
 TEST(SmilesWriting, BenzeneInAnyFormIsWrittenAromatic) {
   for (const char* s : {"c1ccccc1", "C1=CC=CC=C1", "C=1C=CC=CC=1", "C1C=CC=CC=1"})
     EXPECT_EQ("c1ccccc1", rewrite(s)) << s;
+}
+
+TEST(SmilesWriting, AromaticAtomsGetTheHydrogensTheReaderWillGiveThem) {
+  // Thiophene's sulfur gives its lone pair, not a bond: no [s]. The bond between two rings is
+  // written, or the reader could make it a ring double bond.
+  EXPECT_EQ("c1ccsc1", rewrite("c1ccsc1"));
+  EXPECT_EQ("c1ccc(cc1)-c1ccccc1", rewrite("c1ccc(cc1)-c1ccccc1"));
+  EXPECT_EQ("n1ccccc1-c1ccccn1", rewrite("n1ccccc1-c1ccccn1"));
+}
+
+TEST(SmilesWriting, ElementsStoredInAnyCaseAreWrittenInStandardCase) {
+  auto m = buildMolecule({"SI", "F", "CL", "BR", "O", "H"},
+                         {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}, {4, 5, 1}}, true);
+  EXPECT_EQ("[Si](F)(Cl)(Br)O", write(*m));
+  std::string record;
+  ASSERT_TRUE(MDLMolParser().formatMDLMol(m.get(), record));
+  std::istringstream lines(record);
+  std::string symbols;
+  for (std::string line; std::getline(lines, line);)
+    if (line.size() > 34 && line.compare(34, 2, " 0") == 0) symbols += line.substr(31, 3);
+  EXPECT_EQ("Si F  Cl Br O  H  ", symbols);
 }
 
 TEST(SmilesWriting, AromaticNitrogenWithHydrogenIsBracketed) {
@@ -110,7 +134,7 @@ TEST(SmilesWriting, AnAtomThatClosesAndOpensWritesTheNewNumberFirst) {
 }
 
 TEST(SmilesWriting, RingNumbersPastNineUsePercent) {
-  auto m = fan(11);
+  auto m = ladder(11);
   const std::string s = write(*m);
   EXPECT_NE(std::string::npos, s.find("%10"));
   EXPECT_NE(std::string::npos, s.find("%11"));
@@ -124,11 +148,9 @@ TEST(SmilesWriting, RingNumbersPastNineUsePercent) {
 TEST(SmilesWriting, NullMoleculeIsRefusedAndEmptyWritesNothing) {
   SmilesWriter writer;
   std::string out = "old";
-  std::ostringstream captured;
-  std::streambuf* old = std::cerr.rdbuf(captured.rdbuf());
+  kvtest::ErrorCapture captured;
   EXPECT_FALSE(writer.createSmilesFromMolecule(nullptr, out));
-  std::cerr.rdbuf(old);
-  EXPECT_EQ("Error:    SmilesWriter::createSmilesFromMolecule, no molecule\n", captured.str());
+  EXPECT_EQ("Error:    SmilesWriter::createSmilesFromMolecule, no molecule\n", captured.text());
   Molecule empty;
   EXPECT_TRUE(writer.createSmilesFromMolecule(&empty, out));
   EXPECT_EQ("", out);
@@ -139,21 +161,4 @@ TEST(SmilesWriting, LongChainDoesNotExhaustTheStack) {
   auto m = graph(chain);
   ASSERT_NE(nullptr, m);
   EXPECT_EQ(chain, write(*m));
-}
-
-// Every sample line: read, write, read again; the two molecules have the same atoms, charges
-// and bonds with their orders, and writing the second gives the same text.
-TEST(SmilesRoundTrip, SampleSetReadsBackAsTheSameMolecule) {
-  const auto samples = smilestest::sampleSmiles();
-  ASSERT_GE(samples.size(), 60u);
-  for (const auto& sample : samples) {
-    auto first = graph(sample.smiles);
-    ASSERT_NE(nullptr, first) << sample.name;
-    const std::string written = write(*first);
-    auto second = graph(written);
-    ASSERT_NE(nullptr, second) << sample.name << ": " << written;
-    EXPECT_EQ(formula(*first), formula(*second)) << sample.name << ": " << written;
-    EXPECT_EQ(bondList(*first), bondList(*second)) << sample.name << ": " << written;
-    EXPECT_EQ(written, write(*second)) << sample.name;
-  }
 }

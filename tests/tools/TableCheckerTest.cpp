@@ -124,6 +124,11 @@ TEST_F(TableCheckerTest, MassMustTellCarbonAndNitrogenApart) {
              "mass 14 of \"OE\"");
 }
 
+TEST_F(TableCheckerTest, ElementColumnIsAStandardSymbol) {
+  expectFound(check("SIA SIA SISP3 SI 28.0855 1.2613 -0.402 2.1475 1.94 1.53489 0\n"),
+              "element \"SI\" of \"SIA\" is no element symbol");
+}
+
 TEST_F(TableCheckerTest, EveryElementUsedNeedsAnElementRow) {
   expectFound(check("", "", "H 1\nC 4\nDUM 1\n"),
              "element \"O\" of type \"OH\" has no element row");

@@ -1,20 +1,23 @@
-// Round trips against a second toolkit, obabel: the SMILES and mol files we write must be read by
-// it as the molecules we started from, and the mol files it writes must be read by us as the
-// same molecules. The set (tests/data/obabel-roundtrip.smi) covers small molecules, drug-like
-// ones, heteroaromatics, fused, bridged and spiro rings, charges and zwitterions. obabel is
-// installed with the other packages; when it is missing these tests fail.
+// Round trips against two other toolkits, obabel and RDKit: the SMILES and mol files we write
+// must be read by them as the molecules we started from, and the mol files obabel writes must be
+// read by us as the same molecules. The main set (tests/data/obabel-roundtrip.smi) covers small
+// molecules, drug-like ones, heteroaromatics, fused, bridged and spiro rings, charges and
+// zwitterions; tests/data/silicon-halogen.smi goes through kvtool, whose silicon came out as
+// [SI] and "SI", which neither toolkit reads. obabel and python3-rdkit are installed with the
+// other packages; when one is missing these tests fail.
 //
-// Stereo is compared away on both sides ("-xi"): our writers put no chirality or double-bond
-// marks in SMILES, and obabel would take stereo from our 3-D mol coordinates, which the input
-// line may not fix. Isotopes are not in the set for the same reason.
+// Stereo is compared away on both sides ("-xi", isomericSmiles=False): our writers put no
+// chirality or double-bond marks in SMILES, and the toolkits would take stereo from our 3-D mol
+// coordinates, which the input line may not fix. Isotopes are not in the sets for the same
+// reason.
 
-#include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -23,6 +26,8 @@
 #include <tuple>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -35,19 +40,47 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
-#include "support/QtApplication.h"
 
 namespace {
 
-// Runs obabel with the text on its standard input; false (with a test failure) when it cannot be
-// started, runs past the time limit or fails. Standard error (its "N molecules converted") is
-// kept apart.
-bool runObabel(const QStringList& arguments, const std::string& input, std::string& output) {
+#ifndef KV_KVTOOL_PATH
+#define KV_KVTOOL_PATH ""
+#endif
+
+// Debian's RDKit is a module of the system interpreter, which a python3 earlier on the path may
+// not see.
+const char* const kSystemPython = "/usr/bin/python3";
+
+// Reads SMILES lines ("SMILES name") or an SD file from standard input and prints, for each
+// molecule, "canonical SMILES<tab>name formula": the form of obabel's "-ocan --append formula".
+const char* const kRdkitCanonical = R"(
+import sys
+from rdkit import Chem, RDLogger
+from rdkit.Chem.rdMolDescriptors import CalcMolFormula
+RDLogger.DisableLog('rdApp.*')
+text = sys.stdin.read()
+if sys.argv[1] == 'sdf':
+    supplier = Chem.SDMolSupplier()
+    supplier.SetData(text)
+    molecules = [(m.GetProp('_Name') if m else '?', m) for m in supplier]
+else:
+    molecules = [(line.split()[1], Chem.MolFromSmiles(line.split()[0]))
+                 for line in text.splitlines() if len(line.split()) == 2]
+for name, m in molecules:
+    if m is not None:
+        print(Chem.MolToSmiles(m, isomericSmiles=False) + '\t' + name + ' ' + CalcMolFormula(m))
+)";
+
+// Runs a program with the text on its standard input; false (with a test failure) when it
+// cannot be started, runs past the time limit or fails. Standard error (obabel's "N molecules
+// converted") is kept apart.
+bool runTool(const QString& program, const QStringList& arguments, const std::string& input,
+             std::string& output) {
   QProcess process;
   process.setProcessChannelMode(QProcess::SeparateChannels);
-  process.start("obabel", arguments);
+  process.start(program, arguments);
   if (!process.waitForStarted(10000)) {
-    ADD_FAILURE() << "obabel could not be started: is the openbabel package installed?";
+    ADD_FAILURE() << program.toStdString() << " could not be started: is it installed?";
     return false;
   }
   process.write(input.data(), static_cast<qint64>(input.size()));
@@ -55,29 +88,20 @@ bool runObabel(const QStringList& arguments, const std::string& input, std::stri
   if (!process.waitForFinished(120000)) {
     process.kill();
     process.waitForFinished(5000);
-    ADD_FAILURE() << "obabel did not finish within two minutes";
+    ADD_FAILURE() << program.toStdString() << " did not finish within two minutes";
     return false;
   }
   output = process.readAllStandardOutput().toStdString();
   if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-    ADD_FAILURE() << "obabel failed: " << process.readAllStandardError().toStdString();
+    ADD_FAILURE() << program.toStdString()
+                  << " failed: " << process.readAllStandardError().toStdString();
     return false;
   }
   return true;
 }
 
-// The "SMILES name" lines of a data file; a missing file fails the calling test.
-std::vector<smilestest::SampleLine> readSmilesFile(const std::string& path) {
-  std::vector<smilestest::SampleLine> out;
-  std::ifstream in(path);
-  EXPECT_TRUE(in.good()) << "missing " << path;
-  std::string line;
-  while (std::getline(in, line)) {
-    smilestest::SampleLine s;
-    SmilesParser::splitSmilesLine(line, s.smiles, s.name);
-    if (!s.smiles.empty()) out.push_back(s);
-  }
-  return out;
+bool runObabel(const QStringList& arguments, const std::string& input, std::string& output) {
+  return runTool("obabel", arguments, input, output);
 }
 
 // obabel's view of a molecule: canonical SMILES without stereo, and its formula.
@@ -106,6 +130,13 @@ std::map<std::string, Canonical> parseCanonicalLines(const std::string& text) {
 std::map<std::string, Canonical> canonicalFromSmiles(const std::string& lines) {
   std::string output;
   runObabel({"-ismi", "-ocan", "-xi", "--append", "formula"}, lines, output);
+  return parseCanonicalLines(output);
+}
+
+// The same through RDKit; format "smi" or "sdf".
+std::map<std::string, Canonical> rdkitCanonical(const std::string& format, const std::string& text) {
+  std::string output;
+  runTool(kSystemPython, {"-c", kRdkitCanonical, QString::fromStdString(format)}, text, output);
   return parseCanonicalLines(output);
 }
 
@@ -140,24 +171,37 @@ bool knownHydrogenFault(const std::string& name) {
   return name == "ammonium" || name == "glycine_zwitterion";
 }
 
-class ObabelRoundTrip : public ::testing::Test {
+// Each input as the toolkit read it (reference) and as it read our output (ours): the same
+// formula and canonical SMILES, keyed by the input's name.
+void expectSameMolecules(const std::vector<smilestest::SampleLine>& inputs,
+                         const std::map<std::string, Canonical>& reference,
+                         const std::map<std::string, Canonical>& ours, const std::string& what) {
+  for (const smilestest::SampleLine& s : inputs) {
+    const auto ref = reference.find(s.name);
+    const auto got = ours.find(s.name);
+    if (ref == reference.end()) {
+      ADD_FAILURE() << what << ": the input line was not read: " << s.name << " " << s.smiles;
+      continue;
+    }
+    if (got == ours.end()) {
+      ADD_FAILURE() << what << ": nothing read for " << s.name << " " << s.smiles;
+      continue;
+    }
+    EXPECT_EQ(ref->second.formula, got->second.formula) << what << ": " << s.name << " " << s.smiles;
+    EXPECT_EQ(ref->second.smiles, got->second.smiles) << what << ": " << s.name << " " << s.smiles;
+  }
+}
+
+class ObabelRoundTrip : public smilestest::QuietChain {
  protected:
   void SetUp() override {
-    kvtest::ensureApplication();
-    IOEngine::instance();
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->printLevel = 0;
-    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
-    inputs = readSmilesFile(KV_TEST_DATA_DIR "/obabel-roundtrip.smi");
+    QuietChain::SetUp();
+    inputs = smilestest::sampleSmiles("obabel-roundtrip.smi");
     ASSERT_GE(inputs.size(), 100u);
     std::string lines;
     for (const smilestest::SampleLine& s : inputs) lines += s.smiles + " " + s.name + "\n";
     reference = canonicalFromSmiles(lines);
     ASSERT_EQ(inputs.size(), reference.size()) << "obabel did not read every input line";
-  }
-  void TearDown() override {
-    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
   }
 
   // Every input through our reader and the whole set-up chain, in input order.
@@ -172,24 +216,11 @@ class ObabelRoundTrip : public ::testing::Test {
   }
 
   void expectSameAsReference(const std::map<std::string, Canonical>& ours, const char* what) {
-    for (const smilestest::SampleLine& s : inputs) {
-      const auto ref = reference.find(s.name);
-      const auto got = ours.find(s.name);
-      ASSERT_NE(reference.end(), ref) << s.name;
-      if (got == ours.end()) {
-        ADD_FAILURE() << what << ": obabel read nothing for " << s.name << " " << s.smiles;
-        continue;
-      }
-      EXPECT_EQ(ref->second.formula, got->second.formula) << what << ": " << s.name << " "
-                                                          << s.smiles;
-      EXPECT_EQ(ref->second.smiles, got->second.smiles) << what << ": " << s.name << " "
-                                                        << s.smiles;
-    }
+    expectSameMolecules(inputs, reference, ours, what);
   }
 
   std::vector<smilestest::SampleLine> inputs;
   std::map<std::string, Canonical> reference;   // obabel's reading of the input lines
-  int savedPrintLevel = 0;
 };
 
 }  // namespace
@@ -293,4 +324,42 @@ TEST_F(ObabelRoundTrip, ObabelMolRecordsAreReadByUsAsTheSameMolecules) {
           << s.name << " " << s.smiles << " -h " << explicitHydrogens;
     }
   }
+}
+
+TEST(KvtoolToolkitRoundTrip, SiliconAndHalogenCompoundsAreReadByObabelAndRdkitAsWritten) {
+  const std::vector<smilestest::SampleLine> inputs = smilestest::sampleSmiles("silicon-halogen.smi");
+  ASSERT_GE(inputs.size(), 15u);
+  const std::string sdPath = ::testing::TempDir() + "kvtool-silicon-halogen-" +
+                             std::to_string(::getpid()) + ".sdf";
+  std::string json;
+  ASSERT_TRUE(runTool(KV_KVTOOL_PATH,
+                      {"--json", "--mol", QString::fromStdString(sdPath),
+                       KV_TEST_DATA_DIR "/silicon-halogen.smi"},
+                      "", json));
+  std::ifstream sdFile(sdPath);
+  ASSERT_TRUE(sdFile.good()) << sdPath;
+  const std::string sd((std::istreambuf_iterator<char>(sdFile)), std::istreambuf_iterator<char>());
+  std::remove(sdPath.c_str());
+
+  // kvtool's SMILES, one "SMILES name" line per molecule it reports.
+  std::string ourLines;
+  std::istringstream records(json);
+  for (std::string line; std::getline(records, line);) {
+    const QJsonObject record = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+    EXPECT_TRUE(record["ok"].toBool()) << line;
+    ourLines += record["smiles"].toString().toStdString() + " " +
+                record["name"].toString().toStdString() + "\n";
+  }
+  std::string inputLines;
+  for (const smilestest::SampleLine& s : inputs) inputLines += s.smiles + " " + s.name + "\n";
+
+  const std::map<std::string, Canonical> obabelInput = canonicalFromSmiles(inputLines);
+  expectSameMolecules(inputs, obabelInput, canonicalFromSmiles(ourLines), "obabel, kvtool SMILES");
+  std::string obabelSd;
+  ASSERT_TRUE(runObabel({"-isdf", "-ocan", "-xi", "--append", "formula"}, sd, obabelSd));
+  expectSameMolecules(inputs, obabelInput, parseCanonicalLines(obabelSd), "obabel, kvtool mol");
+
+  const std::map<std::string, Canonical> rdkitInput = rdkitCanonical("smi", inputLines);
+  expectSameMolecules(inputs, rdkitInput, rdkitCanonical("smi", ourLines), "RDKit, kvtool SMILES");
+  expectSameMolecules(inputs, rdkitInput, rdkitCanonical("sdf", sd), "RDKit, kvtool mol");
 }
