@@ -244,128 +244,152 @@ void Molecule::updateBondOrderForAminoAcid() {
   }
 }
 
-void Molecule::updateBondOrderForBasePairs() {
-  for (Atom* atom : atoms) {
+namespace {
+
+// How many of the molecule's rings hold the atom.
+int ringCount(const Molecule& m, int atomId) {
+  int count = 0;
+  for (const Ring* r : m.rings)
+    if (std::find(r->atomIds.begin(), r->atomIds.end(), atomId) != r->atomIds.end()) ++count;
+  return count;
+}
+
+// The six-membered ring of a base; the last one when there are several.
+bool sixRing(const Molecule& m, std::vector<int>& out) {
+  bool found = false;
+  for (const Ring* r : m.rings)
+    if (r->atomIds.size() == 6) {
+      out = r->atomIds;
+      found = true;
+    }
+  return found;
+}
+
+// Every bond from the atom to an oxygen made double; the number of oxygens.
+int doubleToOxygens(Molecule& m, Atom* a) {
+  int oxygens = 0;
+  for (Atom* n : neighboursOf(a))
+    if (n->element == "O") {
+      makeDouble(&m, a, n);
+      ++oxygens;
+    }
+  return oxygens;
+}
+
+// A phosphorus with two terminal oxygens: the first charged, the second double-bonded.
+void phosphateOrders(Molecule& m) {
+  for (Atom* atom : m.atoms) {
     if (atom->element != "P") continue;
     std::vector<Atom*> terminal;
     for (Atom* n : neighboursOf(atom))
       if (n->element == "O" && n->bonds.size() == 1) terminal.push_back(n);
     if (terminal.size() == 2) {
       terminal[0]->charge = -1;
-      makeDouble(this, atom, terminal[1]);
+      makeDouble(&m, atom, terminal[1]);
     }
-    break;
+    return;
   }
+}
+
+// Adenine and guanine: the fused bond X=Y, X the fused atom with two nitrogen neighbours, and
+// around each ring from X, Y on.
+void purineOrders(Molecule& m, bool adenine) {
+  std::vector<Atom*> fused;
+  for (Atom* a : m.atoms)
+    if (ringCount(m, a->id) == 2) fused.push_back(a);
+  if (fused.size() != 2) return;
+  Atom* x = nullptr;
+  Atom* y = nullptr;
+  if (countElement(fused[0], "N") == 2) {
+    x = fused[0];
+    y = fused[1];
+  } else if (countElement(fused[1], "N") == 2) {
+    x = fused[1];
+    y = fused[0];
+  } else {
+    return;
+  }
+  makeDouble(&m, x, y);
+  for (const Ring* r : m.rings) {
+    std::vector<int> ring = r->atomIds;
+    if (!m.rearrangeRing({x->id, y->id}, ring)) continue;
+    if (ring.size() == 5) {
+      makeDoubleIds(&m, ring[2], ring[3]);
+    } else if (ring.size() == 6) {
+      if (adenine) {
+        makeDoubleIds(&m, ring[2], ring[3]);
+      } else if (Atom* r2 = atomAt(m.atoms, ring[2])) {
+        for (Atom* n : neighboursOf(r2))
+          if (n->element == "O") {
+            makeDouble(&m, r2, n);
+            break;
+          }
+      }
+      makeDoubleIds(&m, ring[4], ring[5]);
+    }
+  }
+}
+
+// Thymine (ring carbon with three carbon neighbours) and uracil (two): the carbonyls, and the
+// ring bond from that carbon away from its carbonyl neighbour.
+void thymineUracilOrders(Molecule& m, int wantedCarbons) {
+  std::vector<int> ring;
+  if (!sixRing(m, ring)) return;
+  std::vector<int> withCarbons, carbonyls;
+  for (int atomId : ring) {
+    Atom* a = atomAt(m.atoms, atomId);
+    if (a == nullptr || a->element != "C") continue;
+    const int oxygens = doubleToOxygens(m, a);
+    if (countElement(a, "C") == wantedCarbons) withCarbons.push_back(atomId);
+    if (oxygens == 1) carbonyls.push_back(atomId);
+  }
+  if (withCarbons.size() == 1 && carbonyls.size() == 2) {
+    if (m.rearrangeRing({withCarbons[0], carbonyls[0]}, ring) ||
+        m.rearrangeRing({withCarbons[0], carbonyls[1]}, ring))
+      makeDoubleIds(&m, ring[0], ring[5]);
+  }
+}
+
+// Cytosine: the carbonyl, and two ring bonds from the amino carbon A (two nitrogens, no oxygen)
+// and its carbon neighbour.
+void cytosineOrders(Molecule& m) {
+  std::vector<int> ring;
+  if (!sixRing(m, ring)) return;
+  std::vector<int> aList, bList;
+  for (int atomId : ring) {
+    Atom* a = atomAt(m.atoms, atomId);
+    if (a == nullptr) continue;
+    const int oxygens = doubleToOxygens(m, a);
+    if (oxygens == 0 && countElement(a, "N") == 2) aList.push_back(atomId);
+    if (oxygens == 1) bList.push_back(atomId);
+  }
+  if (aList.size() != 1 || bList.size() != 1) return;
+  Atom* a = atomAt(m.atoms, aList[0]);
+  Atom* carbon = nullptr;
+  for (Atom* n : neighboursOf(a))
+    if (n->element == "C") {
+      carbon = n;
+      break;
+    }
+  if (carbon == nullptr) return;
+  if (m.rearrangeRing({a->id, carbon->id}, ring)) {
+    makeDoubleIds(&m, ring[1], ring[2]);
+    makeDoubleIds(&m, ring[0], ring[5]);
+  }
+}
+
+}  // namespace
+
+void Molecule::updateBondOrderForBasePairs() {
+  phosphateOrders(*this);
   if (rings.empty()) findAllSmallestRings();
-
   const std::string name = getName();
-  auto ringCount = [this](int atomId) {
-    int count = 0;
-    for (const Ring* r : rings)
-      if (std::find(r->atomIds.begin(), r->atomIds.end(), atomId) != r->atomIds.end()) ++count;
-    return count;
-  };
-  // The six-membered ring of the base; the last one when there are several.
-  auto sixRing = [this](std::vector<int>& out) {
-    bool found = false;
-    for (const Ring* r : rings)
-      if (r->atomIds.size() == 6) {
-        out = r->atomIds;
-        found = true;
-      }
-    return found;
-  };
-
-  if (name == "DA" || name == "DG" || name == "A" || name == "G") {
-    std::vector<Atom*> fused;
-    for (Atom* a : atoms)
-      if (ringCount(a->id) == 2) fused.push_back(a);
-    if (fused.size() != 2) return;
-    Atom* x = nullptr;
-    Atom* y = nullptr;
-    if (countElement(fused[0], "N") == 2) {
-      x = fused[0];
-      y = fused[1];
-    } else if (countElement(fused[1], "N") == 2) {
-      x = fused[1];
-      y = fused[0];
-    } else {
-      return;
-    }
-    makeDouble(this, x, y);
-    const bool adenine = name == "DA" || name == "A";
-    for (const Ring* r : rings) {
-      std::vector<int> ring = r->atomIds;
-      if (!rearrangeRing({x->id, y->id}, ring)) continue;
-      if (ring.size() == 5) {
-        makeDoubleIds(this, ring[2], ring[3]);
-      } else if (ring.size() == 6) {
-        if (adenine) {
-          makeDoubleIds(this, ring[2], ring[3]);
-        } else {
-          Atom* r2 = atomAt(atoms, ring[2]);
-          if (r2 != nullptr)
-            for (Atom* n : neighboursOf(r2))
-              if (n->element == "O") {
-                makeDouble(this, r2, n);
-                break;
-              }
-        }
-        makeDoubleIds(this, ring[4], ring[5]);
-      }
-    }
-  } else if (name == "DT" || name == "U") {
-    std::vector<int> ring;
-    if (!sixRing(ring)) return;
-    const int wantedCarbons = name == "DT" ? 3 : 2;
-    std::vector<int> withCarbons, carbonyls;
-    for (int atomId : ring) {
-      Atom* a = atomAt(atoms, atomId);
-      if (a == nullptr || a->element != "C") continue;
-      int oxygens = 0;
-      for (Atom* n : neighboursOf(a))
-        if (n->element == "O") {
-          makeDouble(this, a, n);
-          ++oxygens;
-        }
-      if (countElement(a, "C") == wantedCarbons) withCarbons.push_back(atomId);
-      if (oxygens == 1) carbonyls.push_back(atomId);
-    }
-    if (withCarbons.size() == 1 && carbonyls.size() == 2) {
-      if (rearrangeRing({withCarbons[0], carbonyls[0]}, ring) ||
-          rearrangeRing({withCarbons[0], carbonyls[1]}, ring))
-        makeDoubleIds(this, ring[0], ring[5]);
-    }
-  } else if (name == "DC" || name == "C") {
-    std::vector<int> ring;
-    if (!sixRing(ring)) return;
-    std::vector<int> aList, bList;
-    for (int atomId : ring) {
-      Atom* a = atomAt(atoms, atomId);
-      if (a == nullptr) continue;
-      int oxygens = 0;
-      for (Atom* n : neighboursOf(a))
-        if (n->element == "O") {
-          makeDouble(this, a, n);
-          ++oxygens;
-        }
-      if (oxygens == 0 && countElement(a, "N") == 2) aList.push_back(atomId);
-      if (oxygens == 1) bList.push_back(atomId);
-    }
-    if (aList.size() != 1 || bList.size() != 1) return;
-    Atom* a = atomAt(atoms, aList[0]);
-    Atom* carbon = nullptr;
-    for (Atom* n : neighboursOf(a))
-      if (n->element == "C") {
-        carbon = n;
-        break;
-      }
-    if (carbon == nullptr) return;
-    if (rearrangeRing({a->id, carbon->id}, ring)) {
-      makeDoubleIds(this, ring[1], ring[2]);
-      makeDoubleIds(this, ring[0], ring[5]);
-    }
-  }
+  if (name == "DA" || name == "DG" || name == "A" || name == "G")
+    purineOrders(*this, name == "DA" || name == "A");
+  else if (name == "DT" || name == "U")
+    thymineUracilOrders(*this, name == "DT" ? 3 : 2);
+  else if (name == "DC" || name == "C")
+    cytosineOrders(*this);
 }
 
 void Molecule::checkConnectForAminoAcid() {
