@@ -173,7 +173,7 @@ class TypingRun {
   bool typeRing(const Ring& ring) {
     const size_t n = ring.atomIds.size();
     if (n != ring.bondIds.size()) {
-      ErrorLine() << "This is NOT a ring! (molecule \"" << m_.label() << "\")";
+      ErrorLine() << "This is NOT a ring!";
       return false;
     }
     if (n == 0 || !validRing(ring)) return false;
