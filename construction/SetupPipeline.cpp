@@ -83,7 +83,8 @@ void IOEngine::setParameters(Molecule* molecule) {
       atom->superType = record.stype;
       atom->piElectrons = static_cast<int>(record.piElectrons);
     } else {
-      ErrorLine() << "Cannot find parameters for atom type " << atom->type;
+      ErrorLine() << "Cannot find parameters for atom type " << atom->type << " in molecule \""
+                  << molecule->label() << "\"";
     }
   }
 
@@ -98,7 +99,7 @@ void IOEngine::setParameters(Molecule* molecule) {
       continue;
     }
     ErrorLine() << "Cannot find parameters for " << bond->atom1->type << " " << bond->atom2->type
-                << " " << bond->order;
+                << " " << bond->order << " in molecule \"" << molecule->label() << "\"";
     BondParameters fallback;
     if (tables->findBondParameters("CH3", "CH3", 1, fallback) != 0) {
       applyBondRecord(bond, fallback, false);

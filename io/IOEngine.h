@@ -83,12 +83,18 @@ class IOEngine : public QObject {
   int writeKvtFile(Molecule* molecule, const char* fileName);
   Molecule* parseKvtFile(const char* fileName);
   Molecule* parseKvtFile(const std::string& fileName);
-  // Reads the ".kv" text of a stream; `place` names the source in messages.
+  // Reads the ".kv" text of a stream; `place` names the source in messages. A file cut short
+  // (no "#ATOMS" or "#BONDS" section), without atoms, with a second "#ATOMS" section or with a
+  // record that cannot be read fails with a message naming the line.
   Molecule* parseKvtStream(std::istream& in, const std::string& place);
-  // Record parsers of the reader; each takes one data line.
-  void makeAtom(Molecule* molecule, std::istream& record);
+  // Record parsers of the reader; each takes one data line. makeAtom and setEnergies return
+  // false (the molecule unchanged, problem set when given) for a record that cannot be read:
+  // fewer than 14 atom fields, an unknown element, a number that is not finite. makeBond
+  // returns false for fewer than 13 fields, a bad atom index, an order other than 1, 2, 3 or 9,
+  // or a focal distance longer than the major axis.
+  bool makeAtom(Molecule* molecule, std::istream& record, std::string* problem = nullptr);
   bool makeBond(Molecule* molecule, std::istream& record);
-  void setEnergies(Molecule* molecule, std::istream& record);
+  bool setEnergies(Molecule* molecule, std::istream& record);
   void setSfunc(Molecule* molecule, std::istream& record);
   void parseReplace(Molecule* molecule, const std::string& line);
   void parseUpdate(Molecule* molecule, const std::string& line);

@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 #include "io/IOEngine.h"
+#include "io/InputFile.h"
 #include "math/SSEMatrix4x4f.h"
 #include "math/SSEVector4f.h"
 #include "math/UtilityEngine.h"
@@ -19,6 +21,7 @@
 #include "model/Builder.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
+#include "parameters/ElementSymbols.h"
 
 namespace {
 
@@ -80,19 +83,10 @@ bool parseInt(const std::string& token, long& value) {
   return true;
 }
 
-// Numeric field i of an atom record: 0 when missing; a field that is no number is reported
-// and also taken as 0.
-float atomNumber(const std::vector<std::string>& fields, size_t i) {
-  if (i >= fields.size()) return 0.0f;
-  float value = 0.0f;
-  if (!parseFloat(fields[i], value))
-    ErrorLine() << "Error: parseKvtFile: bad number \"" << fields[i] << "\" in an atom record";
-  return value;
-}
+constexpr size_t kAtomFields = 14;
+constexpr size_t kBondFields = 13;
 
-std::string atomString(const std::vector<std::string>& fields, size_t i) {
-  return i < fields.size() ? fields[i] : std::string();
-}
+bool isBondOrder(long order) { return order == 1 || order == 2 || order == 3 || order == 9; }
 
 SSEMatrix4x4f translationTo(const SSEVector4f& p) {
   SSEMatrix4x4f m;
@@ -104,126 +98,157 @@ SSEMatrix4x4f translationTo(const SSEVector4f& p) {
 
 }  // namespace
 
+namespace {
+
+// One read of a ".kv" text: the molecule so far, the open section and where each section began,
+// so that a message can name the line.
+class KvReading {
+ public:
+  KvReading(IOEngine& io, const std::string& source) : engine(io), place(source) {}
+
+  // One line of the file; false after a message when the file cannot be read on.
+  bool readLine(const std::string& raw) {
+    ++lineNumber;
+    const std::string line = trimmed(raw, kLineEnds);
+    if (line.empty() || line.compare(0, 2, "//") == 0) return true;
+    std::string upper = line;
+    UtilityEngine::instance()->toUpper(upper);
+    for (const Header& h : kHeaders)
+      if (upper.compare(0, std::char_traits<char>::length(h.text), h.text) == 0)
+        return openSection(h);
+    if (!molecule) return fail("data before \"#NAMES\"", line);
+    return readData(line, upper);
+  }
+
+  // The molecule after the last line, its spheroids rebuilt; null after a message when the file
+  // ended before its atoms and bonds were complete.
+  Molecule* finish() {
+    if (!molecule) {
+      ErrorLine() << "Error: parseKvtFile: no \"#NAMES\" in \"" << place << "\"";
+      return nullptr;
+    }
+    if (atomsLine == 0 || bondsLine == 0) {
+      ErrorLine() << "Error: parseKvtFile: file ends before \"" << (atomsLine == 0 ? "#ATOMS" : "#BONDS")
+                  << "\" after " << linePlace(lineNumber, place);
+      return nullptr;
+    }
+    if (molecule->atoms.empty()) {
+      ErrorLine() << "Error: parseKvtFile: no atom records after \"#ATOMS\" on "
+                  << linePlace(atomsLine, place);
+      return nullptr;
+    }
+    Molecule* m = molecule.release();
+    m->positions.assign(m->atoms.size(), SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f));
+    for (size_t i = 0; i < m->atoms.size(); ++i) {
+      const Spheroid* sphere = m->atoms[i]->sphere;
+      if (sphere != nullptr)
+        m->positions[i] = SSEVector4f(sphere->centre.x, sphere->centre.y, sphere->centre.z, 1.0f);
+    }
+    m->setAllAtomPositions();
+    engine.setCoordinates(m);
+    m->findValenceVector();
+    m->isOptimized = true;
+    return m;
+  }
+
+ private:
+  bool fail(const std::string& what, const std::string& line) {
+    ErrorLine() << "Error: parseKvtFile: " << what << " \"" << line << "\" on "
+                << linePlace(lineNumber, place);
+    molecule.reset();
+    return false;
+  }
+
+  bool openSection(const Header& header) {
+    section = header.section;
+    if (section == Section::Names) {
+      // One molecule per file: a second one would be merged into the first.
+      if (molecule) return fail("second", "#NAMES");
+      molecule.reset(Builder::instance()->createMolecule());
+    } else if (section == Section::Atoms) {
+      // A second atom block would shift the atoms every bond refers to.
+      if (atomsLine != 0) return fail("second", "#ATOMS");
+      atomsLine = lineNumber;
+    } else if (section == Section::Bonds && bondsLine == 0) {
+      bondsLine = lineNumber;
+    }
+    return true;
+  }
+
+  bool readData(const std::string& line, const std::string& upper) {
+    // Names, display name and SMILES keep their text as written: "F/C=C/F" and "c1ccccc1"
+    // mean other molecules when cut at the slash or upper-cased.
+    Molecule* m = molecule.get();
+    switch (section) {
+      case Section::Names: m->names.push_back(line); return true;
+      case Section::DisplayName: m->displayName = line; return true;
+      case Section::Smiles: m->smiles = line; return true;
+      default: break;
+    }
+    // Records are cut at the first slash; what is left is upper-cased. A record emptied by the
+    // cut is skipped: an atom with all defaults would shift every later index.
+    const std::string record = trimmed(upper.substr(0, upper.find('/')), kLineEnds);
+    if (record.empty()) return true;
+    std::istringstream fields(record);
+    std::string problem;
+    switch (section) {
+      case Section::Energies:
+        return engine.setEnergies(m, fields) || fail("bad energy record", record);
+      case Section::Sfunc: engine.setSfunc(m, fields); return true;
+      case Section::Atoms:
+        return engine.makeAtom(m, fields, &problem) || fail(problem, record);
+      case Section::Bonds: return engine.makeBond(m, fields) || fail("Failed to parse bond", record);
+      case Section::Replace: engine.parseReplace(m, record); return true;
+      case Section::Update: engine.parseUpdate(m, record); return true;
+      default: return true;
+    }
+  }
+
+  IOEngine& engine;
+  const std::string& place;
+  std::unique_ptr<Molecule> molecule;
+  Section section = Section::None;
+  int lineNumber = 0;
+  int atomsLine = 0;   // line of the "#ATOMS" header, 0 before it
+  int bondsLine = 0;   // line of the first "#BONDS" header, 0 before it
+};
+
+}  // namespace
+
 Molecule* IOEngine::parseKvtFile(const std::string& fileName) {
   return parseKvtFile(fileName.c_str());
 }
 
 Molecule* IOEngine::parseKvtFile(const char* fileName) {
   if (fileName == nullptr) return nullptr;
-  std::ifstream in(fileName);
-  if (!in) {
-    ErrorLine() << "Error: cannot open file " << fileName;
+  std::ifstream in;
+  std::string reason;
+  if (!openInputFile(fileName, in, reason)) {
+    ErrorLine() << "Error: " << reason << " " << fileName;
     return nullptr;
   }
   return parseKvtStream(in, fileName);
 }
 
 Molecule* IOEngine::parseKvtStream(std::istream& in, const std::string& place) {
-  UtilityEngine* utility = UtilityEngine::instance();
-  Molecule* molecule = nullptr;
-  Section section = Section::None;
+  KvReading reading(*this, place);
   std::string raw;
-  while (std::getline(in, raw)) {
-    const std::string line = trimmed(raw, kLineEnds);
-    if (line.empty() || line.compare(0, 2, "//") == 0) continue;
-
-    std::string upper = line;
-    utility->toUpper(upper);
-    bool isHeader = false;
-    for (const Header& h : kHeaders) {
-      if (upper.compare(0, std::char_traits<char>::length(h.text), h.text) != 0) continue;
-      isHeader = true;
-      section = h.section;
-      if (section == Section::Names) {
-        if (molecule != nullptr) {
-          // One molecule per file: a second one would be merged into the first.
-          ErrorLine() << "Error: parseKvtFile: second #NAMES in \"" << place << "\"";
-          delete molecule;
-          return nullptr;
-        }
-        molecule = Builder::instance()->createMolecule();
-      }
-      break;
-    }
-    if (isHeader) continue;
-    if (molecule == nullptr) return nullptr;   // data before "#NAMES": not a molecule file
-
-    // Names, display name and SMILES keep their text as written: "F/C=C/F" and "c1ccccc1"
-    // mean other molecules when cut at the slash or upper-cased.
-    if (section == Section::Names) {
-      molecule->names.push_back(line);
-      continue;
-    }
-    if (section == Section::DisplayName) {
-      molecule->displayName = line;
-      continue;
-    }
-    if (section == Section::Smiles) {
-      molecule->smiles = line;
-      continue;
-    }
-
-    // Records are cut at the first slash; what is left is upper-cased.
-    std::string record = upper.substr(0, upper.find('/'));
-    record = trimmed(record, kLineEnds);
-    // A record emptied by the cut is skipped: an atom with all defaults would shift every
-    // later index.
-    if (record.empty()) continue;
-    std::istringstream fields(record);
-    switch (section) {
-      case Section::Energies:
-        setEnergies(molecule, fields);
-        break;
-      case Section::Sfunc:
-        setSfunc(molecule, fields);
-        break;
-      case Section::Atoms:
-        makeAtom(molecule, fields);
-        break;
-      case Section::Bonds:
-        if (!makeBond(molecule, fields)) {
-          ErrorLine() << "Failed to parse bond";
-          delete molecule;
-          return nullptr;
-        }
-        break;
-      case Section::Replace:
-        parseReplace(molecule, record);
-        break;
-      case Section::Update:
-        parseUpdate(molecule, record);
-        break;
-      default:
-        break;
-    }
-  }
-  if (molecule == nullptr) return nullptr;
-
-  molecule->positions.assign(molecule->atoms.size(), SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f));
-  for (size_t i = 0; i < molecule->atoms.size(); ++i) {
-    const Spheroid* sphere = molecule->atoms[i]->sphere;
-    if (sphere != nullptr)
-      molecule->positions[i] = SSEVector4f(sphere->centre.x, sphere->centre.y, sphere->centre.z,
-                                           1.0f);
-  }
-  molecule->setAllAtomPositions();
-  setCoordinates(molecule);
-  molecule->findValenceVector();
-  molecule->isOptimized = true;
-  return molecule;
+  while (std::getline(in, raw))
+    if (!reading.readLine(raw)) return nullptr;
+  return reading.finish();
 }
 
-void IOEngine::setEnergies(Molecule* molecule, std::istream& record) {
-  if (molecule == nullptr) return;
+bool IOEngine::setEnergies(Molecule* molecule, std::istream& record) {
+  if (molecule == nullptr) return false;
   const std::vector<std::string> f = fieldsOf(record);
-  float* targets[] = {&molecule->energyCorrection, &molecule->totalBondEnergy,
-                      &molecule->heatOfFormation, &molecule->dipoleMoment};
-  for (size_t i = 0; i < 4; ++i) {
-    float value = 0.0f;
-    if (i < f.size() && !parseFloat(f[i], value))
-      ErrorLine() << "Error: parseKvtFile: bad energy \"" << f[i] << "\"";
-    *targets[i] = value;
-  }
+  float values[4] = {0.0f, 0.0f, 0.0f, 0.0f};   // a missing value leaves 0
+  for (size_t i = 0; i < 4 && i < f.size(); ++i)
+    if (!parseFloat(f[i], values[i])) return false;
+  molecule->energyCorrection = values[0];
+  molecule->totalBondEnergy = values[1];
+  molecule->heatOfFormation = values[2];
+  molecule->dipoleMoment = values[3];
+  return true;
 }
 
 void IOEngine::setSfunc(Molecule* molecule, std::istream& record) {
@@ -233,28 +258,36 @@ void IOEngine::setSfunc(Molecule* molecule, std::istream& record) {
   if (!f.empty() && parseInt(f[0], flag) && flag != 0) molecule->sfunc = "Special";
 }
 
-void IOEngine::makeAtom(Molecule* molecule, std::istream& record) {
-  if (molecule == nullptr) return;
+bool IOEngine::makeAtom(Molecule* molecule, std::istream& record, std::string* problem) {
+  if (molecule == nullptr) return false;
+  auto refuse = [problem](const std::string& why) {
+    if (problem != nullptr) *problem = why;
+    return false;
+  };
   const std::vector<std::string> f = fieldsOf(record);
+  if (f.size() < kAtomFields) return refuse("short atom record");
+  // "R" is the open end of a bond axis; every other atom is an element.
+  const std::string element = f[0] == "R" ? f[0] : standardElementSymbol(f[0]);
+  if (element.empty()) return refuse("unknown element \"" + f[0] + "\" in atom record");
+  // Fields 5, 6 and 10 to 14: mass, radius, pi electrons, charge, x, y, z.
+  float number[kAtomFields] = {};
+  for (size_t i : {4u, 5u, 9u, 10u, 11u, 12u, 13u})
+    if (!parseFloat(f[i], number[i])) return refuse("bad number \"" + f[i] + "\" in atom record");
+
   Atom* atom = Builder::instance()->createAtom();
-  atom->element = atomString(f, 0);
-  if (atom->element.size() == 2) {
-    atom->element[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(atom->element[0])));
-    atom->element[1] = static_cast<char>(std::tolower(static_cast<unsigned char>(atom->element[1])));
-  }
-  atom->type = atomString(f, 1);
-  atom->superType = atomString(f, 2);
-  atom->name = atomString(f, 3);
-  atom->mass = atomNumber(f, 4);
-  atom->radius = atomNumber(f, 5);
-  atom->groupName = atomString(f, 6);
-  atom->groupIndex = atomString(f, 7);
-  atom->groupInstance = atomString(f, 8);
-  atom->piElectrons = static_cast<int>(atomNumber(f, 9));
-  const float charge = atomNumber(f, 10);
+  atom->element = element;
+  atom->type = f[1];
+  atom->superType = f[2];
+  atom->name = f[3];
+  atom->mass = number[4];
+  atom->radius = number[5];
+  atom->groupName = f[6];
+  atom->groupIndex = f[7];
+  atom->groupInstance = f[8];
+  atom->piElectrons = static_cast<int>(number[9]);
   // Truncated toward zero; a charge beyond any chemistry is taken as 0 rather than overflow.
-  atom->charge = std::fabs(charge) < 1000.0f ? static_cast<int>(charge) : 0;
-  const SSEVector4f p(atomNumber(f, 11), atomNumber(f, 12), atomNumber(f, 13), 1.0f);
+  atom->charge = std::fabs(number[10]) < 1000.0f ? static_cast<int>(number[10]) : 0;
+  const SSEVector4f p(number[11], number[12], number[13], 1.0f);
   atom->position = p;
   atom->isPlaced = true;
 
@@ -269,15 +302,17 @@ void IOEngine::makeAtom(Molecule* molecule, std::istream& record) {
   SSEMatrix4x4f move = translationTo(p);
   sphere->transformCenterAndFoci(&move);
   atom->sphere = sphere;
-  if (!molecule->addAtom(atom)) delete atom;
+  if (!molecule->addAtom(atom)) {
+    delete atom;
+    return refuse("atom refused by the molecule");
+  }
+  return true;
 }
 
 bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
   if (molecule == nullptr) return false;
   const std::vector<std::string> f = fieldsOf(record);
-  // The two indices, the order and four numbers must be there: without them the bond has no
-  // defined geometry.
-  if (f.size() < 7) return false;
+  if (f.size() < kBondFields) return false;
   long first = -1;
   long second = -1;
   long order = 0;
@@ -292,9 +327,9 @@ bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
   long kind = -1;
   long inRing = 0;
   long approximated = 0;
-  if (f.size() > 7 && !parseInt(f[7], kind)) return false;
-  if (f.size() > 11 && !parseInt(f[11], inRing)) return false;
-  if (f.size() > 12 && !parseInt(f[12], approximated)) return false;
+  if (!parseInt(f[7], kind) || !parseInt(f[11], inRing) || !parseInt(f[12], approximated) ||
+      !isBondOrder(order))
+    return false;
 
   const long atomCount = static_cast<long>(molecule->atoms.size());
   if (first < 0 || second < 0 || first >= atomCount || second >= atomCount || first == second)
@@ -315,9 +350,9 @@ bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
   atom1->neighbours.push_back(atom2);
   atom2->neighbours.push_back(atom1);
   bond->semiMajorAxis = majorAxis;
-  bond->groupName = f.size() > 8 ? f[8] : "";
-  bond->groupIndex = f.size() > 9 ? f[9] : "";
-  bond->groupInstance = f.size() > 10 ? f[10] : "";
+  bond->groupName = f[8];
+  bond->groupIndex = f[9];
+  bond->groupInstance = f[10];
   bond->focalDistance = focalDistance;
   bond->inRing = inRing != 0;
   bond->isApproximated = approximated != 0;

@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 
 #include "io/IOEngine.h"
+#include "io/InputFile.h"
 #include "io/SmilesWriter.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -37,10 +38,6 @@ const size_t kLineWidth = 80;         // atom and bond lines are padded to this 
 const int kMaxChargeEntries = 8;      // entries on one "M  CHG" line
 const int kMaxValenceCode = 15;       // the valence column's largest code; 15 means zero
 const int kMaxFormalCharge = 15;
-
-void reportError(const std::string& what, const std::string& input, int line) {
-  ErrorLine() << "Error: MDLMolParser: " << what << " \"" << input << "\" on line " << line;
-}
 
 // For failures that belong to no line: a path, or a molecule being written.
 void reportProblem(const std::string& what, const std::string& input) {
@@ -123,7 +120,8 @@ bool isUsualValence(const std::string& element, int valence) {
 // Lines of one record, numbered for messages; line ends of other systems are dropped.
 class RecordLines {
  public:
-  RecordLines(std::istream& stream, int firstLine) : in(stream), number(firstLine - 1) {}
+  RecordLines(std::istream& stream, int firstLine, const std::string& source)
+      : in(stream), number(firstLine - 1), file(source) {}
   bool next(std::string& line) {
     if (!std::getline(in, line)) return false;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
@@ -131,20 +129,26 @@ class RecordLines {
     return true;
   }
   int lineNumber() const { return number; }
+  std::string place() const { return linePlace(std::max(number, 1), file); }
+  // One line "Error: MDLMolParser: what "input" on line 4 of "a.mol"" for the current line.
+  void report(const std::string& what, const std::string& input) const {
+    ErrorLine() << "Error: MDLMolParser: " << what << " \"" << input << "\" on " << place();
+  }
 
  private:
   std::istream& in;
   int number;
+  const std::string& file;
 };
 
 // "M  CHGnn8 aaa vvv ...": the entries replace every charge of the atom block, so the first
 // such line of a record clears them all.
-bool readChargeLine(const std::string& input, int lineNumber, bool& firstChargeLine,
+bool readChargeLine(const std::string& input, const RecordLines& lines, bool& firstChargeLine,
                     Molecule& m) {
   std::string line = input;
   int count = 0;
   if (!readInt(columns(line, 7, 9), false, count) || count < 1 || count > kMaxChargeEntries) {
-    reportError("bad charge entry count in", input, lineNumber);
+    lines.report("bad charge entry count in", input);
     return false;
   }
   padTo(line, 9 + 8 * static_cast<size_t>(count));
@@ -158,10 +162,147 @@ bool readChargeLine(const std::string& input, int lineNumber, bool& firstChargeL
     if (!readInt(columns(line, 10 + 8 * k, 13 + 8 * k), false, atomNumber) ||
         !readInt(columns(line, 14 + 8 * k, 17 + 8 * k), false, charge) || atomNumber < 1 ||
         static_cast<size_t>(atomNumber) > m.atoms.size() || std::abs(charge) > kMaxFormalCharge) {
-      reportError("bad charge entry in", input, lineNumber);
+      lines.report("bad charge entry in", input);
       return false;
     }
     m.atoms[static_cast<size_t>(atomNumber) - 1]->charge = charge;
+  }
+  return true;
+}
+
+// Lines 1 to 3 and the counts line. False after a message.
+bool readHeader(RecordLines& lines, std::string& name, std::string& counts, int& atomCount,
+                int& bondCount) {
+  std::string header[3];
+  for (int i = 0; i < 3; ++i) {
+    if (lines.next(header[i])) continue;
+    if (i == 0)
+      ErrorLine() << "Error: MDLMolParser: nothing to read on " << lines.place();
+    else
+      lines.report("file ends before the counts line, after", header[i - 1]);
+    return false;
+  }
+  name = trimmed(header[0]);
+  if (!lines.next(counts)) {
+    lines.report("file ends before the counts line, after", header[2]);
+    return false;
+  }
+  if (trimmed(counts).empty()) {
+    lines.report("empty counts line", counts);
+    return false;
+  }
+  if (counts.find("V3000") != std::string::npos) {
+    lines.report("V3000 connection tables are not read; counts line", counts);
+    return false;
+  }
+  if (!readInt(columns(counts, 1, 3), false, atomCount)) {
+    lines.report("bad atom count in", counts);
+    return false;
+  }
+  if (!readInt(columns(counts, 4, 6), false, bondCount) || bondCount < 0) {
+    lines.report("bad bond count in", counts);
+    return false;
+  }
+  if (atomCount < 1) {
+    lines.report("no atoms in counts line", counts);
+    return false;
+  }
+  return true;
+}
+
+// One atom line, added to m as a new atom. False after a message.
+bool readAtomLine(const std::string& input, const RecordLines& lines, bool graphOnly,
+                  Molecule& m) {
+  std::string line = input;
+  padTo(line, kLineWidth);
+  float x = 0.0f, y = 0.0f, z = 0.0f;
+  if (!readCoordinate(columns(line, 1, 10), x) || !readCoordinate(columns(line, 11, 20), y) ||
+      !readCoordinate(columns(line, 21, 30), z)) {
+    lines.report("bad coordinate in atom line", input);
+    return false;
+  }
+  std::string symbol = columns(line, 32, 34);
+  UtilityEngine::instance()->clearWhiteSpaces(symbol);
+  // "R" is the open end of a group's bond axis. Any other symbol must be an element the tables
+  // can type, as for every reader: "Xx" is no element, and uranium has no atom type.
+  const std::string element = symbol == "R" ? symbol : standardElementSymbol(symbol);
+  if (element.empty()) {
+    lines.report("bad element symbol in atom line", input);
+    return false;
+  }
+  if (element != "R" && !elementHasAtomType(element)) {
+    lines.report("element \"" + element + "\" has no atom type in atom line", input);
+    return false;
+  }
+  int chargeCode = 0;
+  int valence = 0;
+  if (!readInt(columns(line, 37, 39), true, chargeCode)) {
+    lines.report("bad charge code in atom line", input);
+    return false;
+  }
+  if (!readInt(columns(line, 49, 51), true, valence) || valence < 0 ||
+      valence > kMaxValenceCode) {
+    lines.report("bad valence in atom line", input);
+    return false;
+  }
+
+  Atom* a = Builder::instance()->createAtom();
+  a->charge = chargeFromCode(chargeCode);
+  if (graphOnly) {
+    a->name = element;
+  } else {
+    a->element = element;
+    a->position = SSEVector4f(x, y, z, 1.0f);
+    a->isPlaced = true;
+    a->isFixed = false;
+  }
+  if (valence == 0) {
+    a->statusFlag = true;   // no valence stated: left to the valence completion
+  } else {
+    a->totalValence = valence == kMaxValenceCode ? 0 : valence;
+    a->statusFlag = isUsualValence(element, a->totalValence);
+  }
+  m.addAtom(a);
+  a->name = element + std::to_string(a->id + 1);
+  return true;
+}
+
+// One bond line, added to m. False after a message.
+bool readBondLine(const std::string& input, const RecordLines& lines, int atomCount,
+                  Molecule& m) {
+  std::string line = input;
+  padTo(line, kLineWidth);
+  int first = 0, second = 0, type = 0;
+  if (!readInt(columns(line, 1, 3), false, first) || !readInt(columns(line, 4, 6), false, second) ||
+      !readInt(columns(line, 7, 9), false, type)) {
+    lines.report("bad number in bond line", input);
+    return false;
+  }
+  if (first < 1 || second < 1 || first > atomCount || second > atomCount || first == second) {
+    lines.report("bad atom number in bond line", input);
+    return false;
+  }
+  if (type < 1 || type > 4) {
+    lines.report("unsupported bond type in bond line", input);
+    return false;
+  }
+  const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
+  if (m.addBond(static_cast<unsigned>(first - 1), static_cast<unsigned>(second - 1), order) == 0) {
+    lines.report("bond refused in bond line", input);
+    return false;
+  }
+  // -1: the two atoms are bonded already; the repeated line is passed over.
+  return true;
+}
+
+// Property lines up to "M  END"; only the charges are taken. False after a message.
+bool readPropertyLines(RecordLines& lines, Molecule& m) {
+  bool firstChargeLine = true;
+  std::string line;
+  while (lines.next(line)) {
+    if (startsWith(line, "M  END") || line.find("$$$$") != std::string::npos) break;
+    if (startsWith(line, "M  CHG") && !readChargeLine(line, lines, firstChargeLine, m))
+      return false;
   }
   return true;
 }
@@ -170,150 +311,38 @@ bool readChargeLine(const std::string& input, int lineNumber, bool& firstChargeL
 
 Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name, int firstLine,
                                             bool graphOnly) {
-  RecordLines lines(in, firstLine);
-  std::string header[3];
-  for (int i = 0; i < 3; ++i) {
-    if (!lines.next(header[i])) {
-      reportError("file ends before the counts line, after", i > 0 ? header[i - 1] : "",
-                  lines.lineNumber());
-      return nullptr;
-    }
-  }
-  name = trimmed(header[0]);
-
+  RecordLines lines(in, firstLine, sourcePath);
   std::string counts;
-  if (!lines.next(counts)) {
-    reportError("file ends before the counts line, after", header[2], lines.lineNumber());
-    return nullptr;
-  }
-  if (trimmed(counts).empty()) {
-    reportError("empty counts line", counts, lines.lineNumber());
-    return nullptr;
-  }
-  if (counts.find("V3000") != std::string::npos) {
-    reportError("V3000 connection tables are not read; counts line", counts, lines.lineNumber());
-    return nullptr;
-  }
   int atomCount = 0;
   int bondCount = 0;
-  if (!readInt(columns(counts, 1, 3), false, atomCount)) {
-    reportError("bad atom count in", counts, lines.lineNumber());
-    return nullptr;
-  }
-  if (!readInt(columns(counts, 4, 6), false, bondCount) || bondCount < 0) {
-    reportError("bad bond count in", counts, lines.lineNumber());
-    return nullptr;
-  }
-  if (atomCount < 1) {
-    reportError("no atoms in counts line", counts, lines.lineNumber());
-    return nullptr;
-  }
+  if (!readHeader(lines, name, counts, atomCount, bondCount)) return nullptr;
 
   std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
-  UtilityEngine* utility = UtilityEngine::instance();
+  std::string line;
   for (int i = 0; i < atomCount; ++i) {
-    std::string line;
     if (!lines.next(line)) {
-      reportError("file ends after " + std::to_string(i) + " of " + std::to_string(atomCount) +
-                      " atom lines; counts line",
-                  counts, lines.lineNumber());
+      lines.report("file ends after " + std::to_string(i) + " of " + std::to_string(atomCount) +
+                       " atom lines; counts line",
+                   counts);
       return nullptr;
     }
-    const std::string input = line;
-    padTo(line, kLineWidth);
-    float x = 0.0f, y = 0.0f, z = 0.0f;
-    if (!readCoordinate(columns(line, 1, 10), x) || !readCoordinate(columns(line, 11, 20), y) ||
-        !readCoordinate(columns(line, 21, 30), z)) {
-      reportError("bad coordinate in atom line", input, lines.lineNumber());
-      return nullptr;
-    }
-    std::string symbol = columns(line, 32, 34);
-    utility->clearWhiteSpaces(symbol);
-    if (symbol.empty() || !std::all_of(symbol.begin(), symbol.end(), [](unsigned char c) {
-          return std::isalpha(c) != 0;
-        })) {
-      reportError("bad element symbol in atom line", input, lines.lineNumber());
-      return nullptr;
-    }
-    int chargeCode = 0;
-    int valence = 0;
-    if (!readInt(columns(line, 37, 39), true, chargeCode)) {
-      reportError("bad charge code in atom line", input, lines.lineNumber());
-      return nullptr;
-    }
-    if (!readInt(columns(line, 49, 51), true, valence) || valence < 0 ||
-        valence > kMaxValenceCode) {
-      reportError("bad valence in atom line", input, lines.lineNumber());
-      return nullptr;
-    }
-
-    Atom* a = Builder::instance()->createAtom();
-    a->charge = chargeFromCode(chargeCode);
-    if (graphOnly) {
-      a->name = symbol;
-    } else {
-      a->element = symbol;
-      a->position = SSEVector4f(x, y, z, 1.0f);
-      a->isPlaced = true;
-      a->isFixed = false;
-    }
-    if (valence == 0) {
-      a->statusFlag = true;   // no valence stated: left to the valence completion
-    } else {
-      a->totalValence = valence == kMaxValenceCode ? 0 : valence;
-      a->statusFlag = isUsualValence(symbol, a->totalValence);
-    }
-    m->addAtom(a);
-    a->name = symbol + std::to_string(a->id + 1);
+    if (!readAtomLine(line, lines, graphOnly, *m)) return nullptr;
   }
   if (!graphOnly) {
     for (const Atom* a : m->atoms) m->positions.push_back(a->position);
+    // Named at once, so that the messages of typing and parameters name it.
+    if (!name.empty()) m->names.push_back(name);
   }
-
   for (int i = 0; i < bondCount; ++i) {
-    std::string line;
     if (!lines.next(line)) {
-      reportError("file ends after " + std::to_string(i) + " of " + std::to_string(bondCount) +
-                      " bond lines; counts line",
-                  counts, lines.lineNumber());
+      lines.report("file ends after " + std::to_string(i) + " of " + std::to_string(bondCount) +
+                       " bond lines; counts line",
+                   counts);
       return nullptr;
     }
-    const std::string input = line;
-    padTo(line, kLineWidth);
-    int first = 0, second = 0, type = 0;
-    if (!readInt(columns(line, 1, 3), false, first) ||
-        !readInt(columns(line, 4, 6), false, second) ||
-        !readInt(columns(line, 7, 9), false, type)) {
-      reportError("bad number in bond line", input, lines.lineNumber());
-      return nullptr;
-    }
-    if (first < 1 || second < 1 || first > atomCount || second > atomCount || first == second) {
-      reportError("bad atom number in bond line", input, lines.lineNumber());
-      return nullptr;
-    }
-    if (type < 1 || type > 4) {
-      reportError("unsupported bond type in bond line", input, lines.lineNumber());
-      return nullptr;
-    }
-    const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
-    const int added = m->addBond(static_cast<unsigned>(first - 1),
-                                 static_cast<unsigned>(second - 1), order);
-    if (added == 0) {
-      reportError("bond refused in bond line", input, lines.lineNumber());
-      return nullptr;
-    }
-    // -1: the two atoms are bonded already; the repeated line is passed over.
+    if (!readBondLine(line, lines, atomCount, *m)) return nullptr;
   }
-
-  // Property lines up to "M  END"; only the charges are taken.
-  bool firstChargeLine = true;
-  std::string line;
-  while (lines.next(line)) {
-    if (startsWith(line, "M  END") || line.find("$$$$") != std::string::npos) break;
-    if (startsWith(line, "M  CHG") &&
-        !readChargeLine(line, lines.lineNumber(), firstChargeLine, *m))
-      return nullptr;
-  }
+  if (!readPropertyLines(lines, *m)) return nullptr;
   return m.release();
 }
 
@@ -333,7 +362,9 @@ void MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
   m->createOptimumGeometry();
   io->optimizeGeometryM(m, false);
 
-  if (!name.empty()) m->names.push_back(name);
+  // The reader names the molecule as soon as it is read; a caller's molecule gets its name here.
+  const bool named = !name.empty();
+  if (named && m->getName() != name) m->names.insert(m->names.begin(), name);
   m->makeName();
   // A molecule with open bond axes is a fragment: it gets no SMILES text.
   if (m->calculateNumBondAxes() == 0) {
@@ -341,7 +372,7 @@ void MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
     std::string smiles;
     if (writer.createSmilesFromMolecule(m, smiles)) {
       m->smiles = smiles;
-      if (name.empty()) m->names.push_back(smiles);
+      if (!named) m->names.push_back(smiles);
     }
   }
   m->calTotalBondEnergy();
@@ -362,14 +393,23 @@ Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
 
 Molecule* MDLMolParser::parseMDLMolFile(std::istream& in) { return parseRecord(in, 1); }
 
+bool MDLMolParser::openFile(const char* path, std::ifstream& in) {
+  std::string reason;
+  if (!openInputFile(path, in, reason)) {
+    reportProblem(reason, path);
+    return false;
+  }
+  sourcePath = path;
+  return true;
+}
+
 Molecule* MDLMolParser::parseMDLMolFile(const char* path) {
   if (path == nullptr) return nullptr;
-  std::ifstream in(path);
-  if (!in) {
-    reportProblem("cannot open", path);
-    return nullptr;
-  }
-  return parseRecord(in, 1);
+  std::ifstream in;
+  if (!openFile(path, in)) return nullptr;
+  Molecule* m = parseRecord(in, 1);
+  sourcePath.clear();
+  return m;
 }
 
 Molecule* MDLMolParser::parseMDLMolFile(const std::string& path) {
@@ -378,13 +418,12 @@ Molecule* MDLMolParser::parseMDLMolFile(const std::string& path) {
 
 Molecule* MDLMolParser::readMDLMolGraph(const char* path) {
   if (path == nullptr) return nullptr;
-  std::ifstream in(path);
-  if (!in) {
-    reportProblem("cannot open", path);
-    return nullptr;
-  }
+  std::ifstream in;
+  if (!openFile(path, in)) return nullptr;
   std::string name;
-  return readConnectionTable(in, name, 1, true);
+  Molecule* m = readConnectionTable(in, name, 1, true);
+  sourcePath.clear();
+  return m;
 }
 
 std::vector<std::pair<std::string, int> > MDLMolParser::splitSDRecords(std::istream& in) {
@@ -416,15 +455,14 @@ std::vector<std::pair<std::string, int> > MDLMolParser::splitSDRecords(std::istr
 
 bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, int& count) {
   if (path == nullptr) return false;
-  std::ifstream in(path);
-  if (!in) {
-    reportProblem("cannot open", path);
-    return false;
-  }
+  std::ifstream in;
+  if (!openFile(path, in)) return false;
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedPrintLevel = utility->printLevel;
   count = 0;
-  for (const auto& record : splitSDRecords(in)) {
+  const std::vector<std::pair<std::string, int> > records = splitSDRecords(in);
+  if (records.empty()) reportProblem("no records in", path);
+  for (const auto& record : records) {
     if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
     std::istringstream text(record.first);
     Molecule* m = parseRecord(text, record.second);
@@ -435,6 +473,7 @@ bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, in
     std::cout << "-----------------------" << count << "\n";
   }
   utility->printLevel = savedPrintLevel;
+  sourcePath.clear();
   return true;
 }
 

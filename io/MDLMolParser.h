@@ -22,12 +22,17 @@ class MDLMolParser {
 
   MDLMolParser() = default;
 
+  // The file named in messages. The path readers set it; a caller that hands in the stream of
+  // a file may set it too.
+  std::string sourcePath;
+
   // One record from the stream, through perception and the set-up chain; owned by the caller.
   Molecule* parseMDLMolFile(std::istream& in);
   Molecule* parseMDLMolFile(const char* path);   // null when the file cannot be opened
   Molecule* parseMDLMolFile(const std::string& path);
   // Every record of an SD file, appended to out; count gets the number read. A record that
-  // does not parse is skipped. False only when the file cannot be opened.
+  // does not parse is skipped, and a file without records is reported. False only when the
+  // file cannot be opened.
   bool parseSDFile(const char* path, std::vector<Molecule*>& out, int& count);
   // Every "*.mol" file (any case) below the folder, sub-folders included; returns the number
   // of molecules appended.
@@ -41,14 +46,17 @@ class MDLMolParser {
 
   // The steps of a read, each usable on its own.
   //
-  // Header, counts, atom, bond and charge blocks of one record. name receives line 1 trimmed;
-  // firstLine numbers the record's first line in messages. With graphOnly the symbol goes into
-  // Atom::name only and neither positions nor placement flags are set.
+  // Header, counts, atom, bond and charge blocks of one record. name receives line 1 trimmed
+  // and becomes the molecule's first name; firstLine numbers the record's first line in
+  // messages. An element symbol must be an element with an atom type, or "R" for the open end
+  // of a bond axis. With graphOnly the symbol goes into Atom::name only, and neither the name,
+  // positions nor placement flags are set.
   Molecule* readConnectionTable(std::istream& in, std::string& name, int firstLine = 1,
                                 bool graphOnly = false);
   // Valences, rings, missing hydrogens, names of unnamed atoms, atom types.
   void perceive(Molecule* m);
-  // Parameters, coordinates, optimisation, names, SMILES and energies.
+  // Parameters, coordinates, optimisation, names, SMILES and energies; name is line 1 of the
+  // record (the first name, unless the molecule has it already).
   void completeMolecule(Molecule* m, const std::string& name);
 
   // The records of an SD stream as text, each line followed by a line feed; records of blank
@@ -65,6 +73,8 @@ class MDLMolParser {
   static std::vector<int> fileBondTypes(const Molecule* m);
 
  private:
+  // Opens a file to read and makes it the file named in messages; false after a message.
+  bool openFile(const char* path, std::ifstream& in);
   // One record read and carried through the whole post-read pipeline.
   Molecule* parseRecord(std::istream& in, int firstLine);
 };

@@ -59,10 +59,13 @@ class PDBParser {
   PDBParser& operator=(const PDBParser&) = delete;
 
   // The molecules are appended to out and named after the file: "1abc_0", "1abc_1", ...
+  // Messages name the file and the line.
   void parsePDBFile(const std::string& path, std::vector<Molecule*>& out);
   void parsePDBFile(const char* path, std::vector<Molecule*>& out);
-  // The stream reader: one new molecule per model appended to out; the caller owns them. A
-  // stray "ENDMDL" or "TER" stops the read and leaves out unchanged.
+  // The stream reader: one new molecule per model appended to out, named by its model number;
+  // the caller owns them. A stray "ENDMDL" or "TER", an atom record whose coordinates or
+  // element cannot be read, and input without atom records stop the read with a message and
+  // leave out unchanged.
   void parsePDBFile(std::istream& in, std::vector<Molecule*>& out);
   void parsePDBFile(std::fstream& in, std::vector<Molecule*>& out);
   // 1 after writing, 0 on failure (the old file, if any, is left whole).
@@ -79,12 +82,32 @@ class PDBParser {
   std::map<int, std::vector<int> > connections;   // "CONECT" serial -> partner serials
 
  private:
-  // The molecule of one model, through the whole set-up chain.
-  Molecule* buildMolecule(Model* model, bool hetero);
+  // What is open while the records are read (PDBReader.cpp).
+  struct ReadState;
+
+  // The records of the whole input into models, chains and residues; false after a message
+  // when a record stops the read.
+  bool readRecords(std::istream& in, ReadState& state);
+  bool readAtomRecord(const std::string& line, ReadState& state);
+  void readConectRecord(const std::string& line);
+  // "line 12 of \"1abc.pdb\"" for messages.
+  std::string place(int line) const;
+
+  // The molecule of one model, through the whole set-up chain; name is its first name.
+  Molecule* buildMolecule(Model* model, const std::string& name, bool hetero);
+  // The atoms and bonds of every residue of the chain, and the links between its residues,
+  // moved into the molecule.
+  void takeOverChain(Molecule* molecule, Chain* chain);
+  // The bonds of the "CONECT" records between atoms of the molecule.
+  void addListedBonds(Molecule* molecule);
+  // Perception, typing, parameters, geometry and the properties of a read molecule.
+  void finishMolecule(Molecule* molecule, bool hetero);
   // The bonds and orders of one residue: the "CONECT" bonds inside a ligand, then the
   // template, distance and bond-order steps of the residue bonding.
   void bondResidue(Residue* residue);
   // Every fragment molecule of the last read, owned: emptied by the build, so deleting one
   // frees atoms only of residues that never reached a built molecule.
   std::vector<Molecule*> fragments;
+  // The file being read, named in messages and in the molecules' names; empty for a stream.
+  std::string sourcePath;
 };

@@ -1,9 +1,11 @@
 // Reading PDB coordinate files. Every field is taken from its fixed columns and every number is
-// parsed with an end check, so touching coordinates ("-1.234-100.567") read correctly and a
-// damaged line is skipped with a message instead of being misread.
+// parsed with an end check, so touching coordinates ("-1.234-100.567") read correctly, and an
+// atom line that cannot be read fails the file with a message naming the line instead of being
+// misread or dropped.
 
 #include "io/PDBParser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -15,6 +17,7 @@
 
 #include "forcefield/MolecularSystem.h"
 #include "io/IOEngine.h"
+#include "io/InputFile.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
 #include "math/UtilityEngine.h"
@@ -22,6 +25,7 @@
 #include "model/Bond.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
+#include "parameters/ElementSymbols.h"
 #include "parameters/InputParameters.h"
 #include "parameters/ParameterRecords.h"
 
@@ -71,46 +75,74 @@ bool readCoordinate(const std::string& field, float& out) {
   return true;
 }
 
-std::string elementCase(const std::string& symbol) {
-  std::string out;
-  for (size_t i = 0; i < symbol.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(symbol[i]);
-    out.push_back(static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c)));
-  }
-  return out;
-}
+bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
-bool isKnownElement(const std::string& symbol) {
-  ElementParameters row;
-  return InputParameters::instance()->findElementParameters(symbol, row) == 1;
-}
-
-// The element of an atom record. Columns 77-78 when they hold a symbol; old files keep line
-// numbers there ("1HPV 186"), so anything but letters falls back to the atom name. There a
-// leading digit belongs to an old-style hydrogen name ("1HB"), and a two-letter element stands
-// left-aligned in column 13 only for hetero atoms ("FE  ", "CL1 ").
-std::string readElement(const std::string& line, bool hetero) {
+// The element symbol an atom record gives, in the file's letter case; empty when there is none.
+// Columns 77-78 when they hold letters; old files keep line numbers there ("1HPV 186"), so
+// anything else falls back to the atom name, where the symbol stands right-aligned in columns
+// 13-14: " CA " is carbon, "CA  " calcium, "CL1 " chlorine. A digit in column 13 belongs to an
+// old-style hydrogen name ("1HB2"). A name that starts with H in column 13 and fills all four
+// columns is a hydrogen ("HG21", "HE21"): only hydrogen names are that long and left-aligned.
+std::string elementField(const std::string& line) {
   const std::string field = withoutBlanks(columns(line, 77, 78));
-  bool letters = !field.empty();
-  for (char c : field) letters = letters && std::isalpha(static_cast<unsigned char>(c));
-  if (letters) return elementCase(field);
-  const std::string rawName = columns(line, 13, 16);
-  const char c13 = rawName.size() > 0 ? rawName[0] : ' ';
-  const char c14 = rawName.size() > 1 ? rawName[1] : ' ';
-  if (hetero && std::isalpha(static_cast<unsigned char>(c13)) &&
-      std::isalpha(static_cast<unsigned char>(c14)) && std::toupper(c13) != 'H') {
-    const std::string two = elementCase(std::string{c13, c14});
-    if (isKnownElement(two)) return two;
-  }
-  for (char c : withoutBlanks(rawName))
-    if (std::isalpha(static_cast<unsigned char>(c)))
-      return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
-  return std::string();
+  if (!field.empty() && std::all_of(field.begin(), field.end(), isLetter)) return field;
+  const std::string name = columns(line, 13, 16);
+  const char c13 = name[0];
+  const char c14 = name[1];
+  if (c13 == ' ' || std::isdigit(static_cast<unsigned char>(c13)))
+    return isLetter(c14) ? std::string(1, c14) : std::string();
+  if (!isLetter(c13)) return std::string();
+  const bool fullName = name.find(' ') == std::string::npos;
+  if ((c13 == 'H' || c13 == 'h') && fullName) return "H";
+  return isLetter(c14) ? std::string{c13, c14} : std::string(1, c13);
 }
 
-void stopMessage() { ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL"; }
+void stopMessage(const std::string& where) {
+  ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL on " << where;
+}
 
 }  // namespace
+
+// What is open while the records are read; each part is owned here until it is appended to its
+// parent.
+struct PDBParser::ReadState {
+  std::unique_ptr<Model> model;
+  std::unique_ptr<Chain> chain;
+  std::unique_ptr<Residue> residue;
+  int residueNumber = 0;
+  std::string residueKey;       // insertion code and name: a change starts a new residue too
+  std::string currentChainId;
+  std::string altLoc;
+  int modelCounter = 0;
+  bool hetero = false;
+  int lineNumber = 0;
+
+  // Residues are bonded when the whole file is read, so that the "CONECT" records at its end
+  // can bond the ligands before their orders are decided.
+  void closeResidue() {
+    if (!residue) return;
+    if (chain)
+      chain->residues.push_back(residue.release());
+    else
+      residue.reset();
+  }
+  void closeChain() {
+    if (!chain) return;
+    if (model)
+      model->chains.push_back(chain.release());
+    else
+      chain.reset();
+  }
+  // A model without atoms gives no molecule.
+  void closeModel(std::vector<Model*>& models) {
+    closeResidue();
+    closeChain();
+    if (model && !model->chains.empty())
+      models.push_back(model.release());
+    else
+      model.reset();
+  }
+};
 
 Chain::~Chain() {
   for (Residue* r : residues) delete r;
@@ -139,22 +171,15 @@ void PDBParser::parsePDBFile(const std::string& path, std::vector<Molecule*>& ou
 
 void PDBParser::parsePDBFile(const char* path, std::vector<Molecule*>& out) {
   if (path == nullptr) return;
-  std::ifstream in(path);
-  if (!in.is_open()) {
-    ErrorLine() << "Error: PDBParser::parsePDBFile can not read file \"" << path << "\"";
+  std::ifstream in;
+  std::string reason;
+  if (!openInputFile(path, in, reason)) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile " << reason << " \"" << path << "\"";
     return;
   }
-  const size_t first = out.size();
+  sourcePath = path;
   parsePDBFile(static_cast<std::istream&>(in), out);
-  std::string base = path;
-  const size_t slash = base.find_last_of('/');
-  if (slash != std::string::npos) base = base.substr(slash + 1);
-  const size_t dot = base.find_last_of('.');
-  if (dot != std::string::npos) base = base.substr(0, dot);
-  for (size_t i = first; i < out.size(); ++i) {
-    out[i]->names.clear();
-    out[i]->names.push_back(base + "_" + std::to_string(i - first));
-  }
+  sourcePath.clear();
 }
 
 void PDBParser::parsePDBFile(std::fstream& in, std::vector<Molecule*>& out) {
@@ -163,190 +188,205 @@ void PDBParser::parsePDBFile(std::fstream& in, std::vector<Molecule*>& out) {
 
 void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
   clearPDBParser();
-  // What is open: owned here until it is appended to its parent.
-  std::unique_ptr<Model> model;
-  std::unique_ptr<Chain> chain;
-  std::unique_ptr<Residue> residue;
-  int residueNumber = 0;
-  std::string residueKey;       // insertion code and name: a change starts a new residue too
-  std::string currentChainId;
-  std::string altLoc;
-  int modelCounter = 0;
-  bool hetero = false;
-
-  // Residues are bonded when the whole file is read, so that the "CONECT" records at its end
-  // can bond the ligands before their orders are decided.
-  auto closeResidue = [&]() {
-    if (!residue) return;
-    if (chain)
-      chain->residues.push_back(residue.release());
-    else
-      residue.reset();
-  };
-  auto closeChain = [&]() {
-    if (!chain) return;
-    if (model) model->chains.push_back(chain.release());
-    else chain.reset();
-  };
-  auto closeAll = [&]() {
-    closeResidue();
-    closeChain();
-    if (model) models.push_back(model.release());
-  };
-
-  std::string line;
-  int lineNumber = 0;
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    if (line.size() < kRecordWidth) line.append(kRecordWidth - line.size(), ' ');
-    const std::string record = withoutBlanks(columns(line, 1, 6));
-    if (record == "MODEL") {
-      // A model still open is dropped with its chains; an open chain and residue carry on.
-      model.reset(new Model());
-      model->number = readInt(columns(line, 11, 14));
-      ++modelCounter;
-    } else if (record == "ENDMDL" || record == "END") {
-      if (!model) {
-        if (record == "END") continue;
-        stopMessage();
-        return;
-      }
-      closeAll();
-    } else if (record == "TER") {
-      if (!chain || !model) {
-        stopMessage();
-        return;
-      }
-      closeResidue();
-      closeChain();
-    } else if (record == "ATOM" || record == "HETATM") {
-      const bool isHetero = record == "HETATM";
-      float x = 0.0f, y = 0.0f, z = 0.0f;
-      if (!readCoordinate(columns(line, 31, 38), x) || !readCoordinate(columns(line, 39, 46), y) ||
-          !readCoordinate(columns(line, 47, 54), z)) {
-        ErrorLine() << "Error: PDBParser::parsePDBFile bad coordinates \"" << columns(line, 31, 54)
-                    << "\" on line " << lineNumber;
-        continue;
-      }
-      if (isHetero) hetero = true;
-      if (!model) {
-        model.reset(new Model());
-        model->number = modelCounter++;
-      }
-      const std::string chainId = columns(line, 22, 22);
-      if (!chain) {
-        chain.reset(new Chain());
-        chain->id = chainId;
-        currentChainId = chainId;
-      } else if (chainId != currentChainId) {
-        closeResidue();
-        closeChain();
-        chain.reset(new Chain());
-        chain->id = chainId;
-        currentChainId = chainId;
-      }
-      const std::string alt = withoutBlanks(columns(line, 17, 17));
-      if (!alt.empty()) {
-        if (altLoc.empty())
-          altLoc = alt;
-        else if (alt != altLoc)
-          continue;
-      }
-      const std::string residueName = withoutBlanks(columns(line, 18, 20));
-      const int number = readInt(columns(line, 23, 26));
-      const std::string key = columns(line, 27, 27) + residueName;
-      if (!residue || number != residueNumber || key != residueKey) {
-        closeResidue();
-        Molecule* fragment = Builder::instance()->createMolecule();
-        fragments.push_back(fragment);
-        fragment->names.push_back(residueName);
-        residue.reset(new Residue(fragment));
-        residue->name = residueName;
-        residueNumber = number;
-        residueKey = key;
-      }
-      Atom* atom = Builder::instance()->createAtom();
-      atom->name = withoutBlanks(columns(line, 13, 16));
-      atom->element = readElement(line, isHetero);
-      atom->position = SSEVector4f(x, y, z, 1.0f);
-      atom->isPlaced = true;
-      atom->isFixed = false;
-      atom->residueName = residueName;
-      atom->residueNumber = number;
-      atom->isHetero = isHetero;
-      atom->serialNumber = readInt(columns(line, 7, 11));
-      atom->isPosFix = true;
-      residue->fragment->addAtom(atom);
-      atoms.push_back(atom);
-      if (atom->name == "N") residue->n = atom;
-      else if (atom->name == "C") residue->c = atom;
-      else if (atom->name == "P") residue->p = atom;
-      else if (atom->name == "O3'") residue->o3 = atom;
-    } else if (record == "CONECT") {
-      bool valid = false;
-      const int serial = readInt(columns(line, 7, 11), &valid);
-      if (!valid) continue;
-      std::vector<int>& partners = connections[serial];
-      // The four bonded-atom fields; the columns after them held hydrogen bonds and salt
-      // bridges in older files, and many files keep line numbers at the end.
-      for (size_t first = 12; first <= 27; first += 5) {
-        const int partner = readInt(columns(line, first, first + 4), &valid);
-        if (valid) partners.push_back(partner);
-      }
-    }
+  ReadState state;
+  if (!readRecords(in, state)) return;
+  if (atoms.empty()) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile no atom records in "
+                << (sourcePath.empty() ? "the input" : "\"" + sourcePath + "\"");
+    return;
   }
-  closeAll();
-
-  for (Model* m : models) {
-    Molecule* molecule = buildMolecule(m, hetero);
+  // Molecules read from a file are named after it: 1abc.pdb gives 1abc_0, 1abc_1, ...
+  std::string base = sourcePath;
+  const size_t slash = base.find_last_of('/');
+  if (slash != std::string::npos) base = base.substr(slash + 1);
+  const size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos) base = base.substr(0, dot);
+  for (size_t i = 0; i < models.size(); ++i) {
+    const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
+                                                : base + "_" + std::to_string(i);
+    Molecule* molecule = buildMolecule(models[i], name, state.hetero);
     molecules.push_back(molecule);
     out.push_back(molecule);
   }
 }
 
-Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
-  IOEngine* engine = IOEngine::instance();
-  Molecule* molecule = Builder::instance()->createMolecule();
-  molecule->names.push_back(std::to_string(model->number));
+std::string PDBParser::place(int line) const { return linePlace(line, sourcePath); }
 
-  for (Chain* chain : model->chains) {
-    for (Residue* residue : chain->residues) bondResidue(residue);
-    std::vector<Bond*> links;
-    engine->findCommectivityAmongstResidues(chain->residues, links);
-    for (Residue* residue : chain->residues) {
-      Molecule* fragment = residue->fragment;
-      if (fragment == nullptr) continue;
-      std::vector<Atom*> fragmentAtoms = fragment->atoms;
-      std::vector<Bond*> fragmentBonds = fragment->bonds;
-      // The fragment keeps its rings (freed with it); atoms and bonds move to the molecule.
-      fragment->atoms.clear();
-      fragment->bonds.clear();
-      fragment->numAtoms = 0;
-      fragment->numBonds = 0;
-      fragment->positions.clear();
-      for (Atom* atom : fragmentAtoms) {
-        atom->molecule = nullptr;
-        atom->bonds.clear();
-        atom->neighbours.clear();
-        atom->ringIds.clear();
-        atom->inRing = false;
-        atom->degree = 0;
-        atom->usedValence = 0;
-        atom->chainId = chain->id;
-        molecule->addAtom(atom);
+bool PDBParser::readRecords(std::istream& in, ReadState& state) {
+  std::string line;
+  while (std::getline(in, line)) {
+    ++state.lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() < kRecordWidth) line.append(kRecordWidth - line.size(), ' ');
+    const std::string record = withoutBlanks(columns(line, 1, 6));
+    if (record == "MODEL") {
+      // A model without "ENDMDL" ends where the next one begins.
+      state.closeModel(models);
+      state.model.reset(new Model());
+      state.model->number = readInt(columns(line, 11, 14));
+      ++state.modelCounter;
+    } else if (record == "ENDMDL" || record == "END") {
+      if (!state.model) {
+        if (record == "END") continue;
+        stopMessage(place(state.lineNumber));
+        return false;
       }
-      for (Bond* bond : fragmentBonds) {
-        bond->molecule = nullptr;
-        bond->ringIds.clear();
-        bond->inRing = false;
-        if (molecule->addBond(bond) != 1) delete bond;
+      state.closeModel(models);
+    } else if (record == "TER") {
+      if (!state.chain || !state.model) {
+        stopMessage(place(state.lineNumber));
+        return false;
       }
+      state.closeResidue();
+      state.closeChain();
+    } else if (record == "ATOM" || record == "HETATM") {
+      if (!readAtomRecord(line, state)) return false;
+    } else if (record == "CONECT") {
+      readConectRecord(line);
     }
-    for (Bond* link : links)
-      if (molecule->addBond(link) != 1) delete link;
-    molecule->addChainId(chain->id);
   }
+  state.closeModel(models);
+  return true;
+}
 
+bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
+  const bool isHetero = withoutBlanks(columns(line, 1, 6)) == "HETATM";
+  const std::string atomName = withoutBlanks(columns(line, 13, 16));
+  float x = 0.0f, y = 0.0f, z = 0.0f;
+  if (!readCoordinate(columns(line, 31, 38), x) || !readCoordinate(columns(line, 39, 46), y) ||
+      !readCoordinate(columns(line, 47, 54), z)) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile bad coordinates \"" << columns(line, 31, 54)
+                << "\" of atom \"" << atomName << "\" on " << place(state.lineNumber);
+    return false;
+  }
+  const std::string field = elementField(line);
+  const std::string element = standardElementSymbol(field);
+  if (element.empty()) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile unknown element \"" << field << "\" of atom \""
+                << atomName << "\" on " << place(state.lineNumber);
+    return false;
+  }
+  if (!elementHasAtomType(element)) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile element \"" << element << "\" of atom \""
+                << atomName << "\" has no atom type, on " << place(state.lineNumber);
+    return false;
+  }
+  if (isHetero) state.hetero = true;
+  if (!state.model) {
+    state.model.reset(new Model());
+    state.model->number = state.modelCounter++;
+  }
+  const std::string chainId = columns(line, 22, 22);
+  if (!state.chain || chainId != state.currentChainId) {
+    state.closeResidue();
+    state.closeChain();
+    state.chain.reset(new Chain());
+    state.chain->id = chainId;
+    state.currentChainId = chainId;
+  }
+  // Only the first alternate location indicator met in the file is read; blank is always read.
+  const std::string alt = withoutBlanks(columns(line, 17, 17));
+  if (!alt.empty()) {
+    if (state.altLoc.empty())
+      state.altLoc = alt;
+    else if (alt != state.altLoc)
+      return true;
+  }
+  const std::string residueName = withoutBlanks(columns(line, 18, 20));
+  const int number = readInt(columns(line, 23, 26));
+  const std::string key = columns(line, 27, 27) + residueName;
+  if (!state.residue || number != state.residueNumber || key != state.residueKey) {
+    state.closeResidue();
+    Molecule* fragment = Builder::instance()->createMolecule();
+    fragments.push_back(fragment);
+    fragment->names.push_back(residueName);
+    state.residue.reset(new Residue(fragment));
+    state.residue->name = residueName;
+    state.residueNumber = number;
+    state.residueKey = key;
+  }
+  Atom* atom = Builder::instance()->createAtom();
+  atom->name = atomName;
+  atom->element = element;
+  atom->position = SSEVector4f(x, y, z, 1.0f);
+  atom->isPlaced = true;
+  atom->isFixed = false;
+  atom->residueName = residueName;
+  atom->residueNumber = number;
+  atom->isHetero = isHetero;
+  atom->serialNumber = readInt(columns(line, 7, 11));
+  atom->isPosFix = true;
+  Residue& residue = *state.residue;
+  residue.fragment->addAtom(atom);
+  atoms.push_back(atom);
+  if (atom->name == "N") residue.n = atom;
+  else if (atom->name == "C") residue.c = atom;
+  else if (atom->name == "P") residue.p = atom;
+  else if (atom->name == "O3'") residue.o3 = atom;
+  return true;
+}
+
+void PDBParser::readConectRecord(const std::string& line) {
+  bool valid = false;
+  const int serial = readInt(columns(line, 7, 11), &valid);
+  if (!valid) return;
+  std::vector<int>& partners = connections[serial];
+  // The four bonded-atom fields; the columns after them held hydrogen bonds and salt bridges
+  // in older files, and many files keep line numbers at the end.
+  for (size_t first = 12; first <= 27; first += 5) {
+    const int partner = readInt(columns(line, first, first + 4), &valid);
+    if (valid) partners.push_back(partner);
+  }
+}
+
+Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool hetero) {
+  Molecule* molecule = Builder::instance()->createMolecule();
+  molecule->names.push_back(name);
+  for (Chain* chain : model->chains) takeOverChain(molecule, chain);
+  addListedBonds(molecule);
+  finishMolecule(molecule, hetero);
+  return molecule;
+}
+
+void PDBParser::takeOverChain(Molecule* molecule, Chain* chain) {
+  for (Residue* residue : chain->residues) bondResidue(residue);
+  std::vector<Bond*> links;
+  IOEngine::instance()->findCommectivityAmongstResidues(chain->residues, links);
+  for (Residue* residue : chain->residues) {
+    Molecule* fragment = residue->fragment;
+    if (fragment == nullptr) continue;
+    std::vector<Atom*> fragmentAtoms = fragment->atoms;
+    std::vector<Bond*> fragmentBonds = fragment->bonds;
+    // The fragment keeps its rings (freed with it); atoms and bonds move to the molecule.
+    fragment->atoms.clear();
+    fragment->bonds.clear();
+    fragment->numAtoms = 0;
+    fragment->numBonds = 0;
+    fragment->positions.clear();
+    for (Atom* atom : fragmentAtoms) {
+      atom->molecule = nullptr;
+      atom->bonds.clear();
+      atom->neighbours.clear();
+      atom->ringIds.clear();
+      atom->inRing = false;
+      atom->degree = 0;
+      atom->usedValence = 0;
+      atom->chainId = chain->id;
+      molecule->addAtom(atom);
+    }
+    for (Bond* bond : fragmentBonds) {
+      bond->molecule = nullptr;
+      bond->ringIds.clear();
+      bond->inRing = false;
+      if (molecule->addBond(bond) != 1) delete bond;
+    }
+  }
+  for (Bond* link : links)
+    if (molecule->addBond(link) != 1) delete link;
+  molecule->addChainId(chain->id);
+}
+
+void PDBParser::addListedBonds(Molecule* molecule) {
   std::unordered_map<int, Atom*> bySerial;
   for (Atom* atom : molecule->atoms) bySerial.emplace(atom->serialNumber, atom);
   for (const auto& entry : connections) {
@@ -375,7 +415,9 @@ Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
           if (existing->atom1 == partner || existing->atom2 == partner) existing->pdbFlag = true;
     }
   }
+}
 
+void PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
   molecule->perceiveGraph();
   // Added hydrogens belong to the chain and record kind of their heavy atom.
   for (Atom* atom : molecule->atoms) {
@@ -393,6 +435,7 @@ Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
     molecule->positions.push_back(atom->position);
   }
 
+  IOEngine* engine = IOEngine::instance();
   molecule->findBestAtomType();
   separateWaterMolecules(molecule);
   engine->setParameters(molecule);
@@ -414,7 +457,6 @@ Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
   molecule->calHeatOfFormation();
   molecule->isOptimized = true;
   molecule->isFromPdb = true;
-  return molecule;
 }
 
 void PDBParser::bondResidue(Residue* residue) {

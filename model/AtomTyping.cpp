@@ -21,11 +21,12 @@ namespace {
 // table, or more bonds than its largest valence allows (a formal charge counted as extra
 // room). Such an atom is reported and keeps its bare element as type, since any rule that
 // happened to match its neighbour count would give it a type it cannot have.
-bool isUndescribable(const Atom* a, InputParameters& tables) {
+bool isUndescribable(const Atom* a, InputParameters& tables, const std::string& molecule) {
   if (a->element == "R") return false;
   ElementParameters row;
   if (a->element.empty() || tables.findElementParameters(a->element, row) != 1) {
-    ErrorLine() << "Error: atom typing: no element row for \"" << a->element << "\"";
+    ErrorLine() << "Error: atom typing: no element row for \"" << a->element << "\" in molecule \""
+                << molecule << "\"";
     return true;
   }
   int largest = 0;
@@ -42,7 +43,7 @@ bool isUndescribable(const Atom* a, InputParameters& tables) {
   const int room = largest + (a->charge < 0 ? -a->charge : a->charge);
   if (bonded > room) {
     ErrorLine() << "Error: atom typing: bond orders sum to " << bonded << " on atom \"" << a->name
-                << "\" of element \"" << a->element << "\"";
+                << "\" of element \"" << a->element << "\" in molecule \"" << molecule << "\"";
     return true;
   }
   return false;
@@ -56,6 +57,7 @@ class TypingRun {
     const size_t n = m_.atoms.size();
     queries_.assign(n, TypeRules());
     skip_.assign(n, false);
+    const std::string label = m_.label();
     for (size_t i = 0; i < n; ++i) {
       Atom* a = m_.atoms[i];
       if (a->element == "R") {
@@ -64,7 +66,7 @@ class TypingRun {
         a->type = a->element;
         UtilityEngine::instance()->toUpper(a->type);
       }
-      skip_[i] = isUndescribable(a, tables_);
+      skip_[i] = isUndescribable(a, tables_, label);
     }
     for (int level = 1; level <= tables_.maxTypeRuleLevel; ++level)
       if (!applyLevel(level)) break;

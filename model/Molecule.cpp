@@ -60,6 +60,13 @@ Bond* Molecule::getNextBond(std::vector<Bond*>::iterator& it) {
 
 std::string Molecule::getName() const { return names.empty() ? std::string() : names.front(); }
 
+std::string Molecule::label() const {
+  if (!names.empty() && !names.front().empty()) return names.front();
+  if (!displayName.empty()) return displayName;
+  if (!smiles.empty()) return smiles;
+  return "unnamed";
+}
+
 Bond* Molecule::getBond(const Atom* a, const Atom* b) const {
   if (a == nullptr || b == nullptr) return nullptr;
   const size_t count = std::min<size_t>(numBonds, bonds.size());

@@ -78,6 +78,9 @@ class Molecule {
 
   // Lookups: linear scans, the first match wins.
   std::string getName() const;
+  // The molecule as messages name it: its name, else its display name, else its SMILES text;
+  // "unnamed" when it has none of them.
+  std::string label() const;
   Bond* getBond(const Atom* a, const Atom* b) const;   // ends compared by id
   Atom* getAtomWithSerialNumber(int serial) const;
   Atom* findAtom(const std::string& groupIndex, const std::string& name) const;

@@ -16,6 +16,7 @@
 #include <iostream>
 #include <string>
 #include <vector>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "io/IOEngine.h"
@@ -90,9 +91,10 @@ bool parseArguments(int argc, char** argv, Options& options) {
 }
 
 // The optimisers and readers write progress to standard output with printf and std::cout. The
-// report gets its own descriptor and standard output is pointed at standard error, so that
-// --json output is nothing but JSON lines.
-FILE* takeStandardOutput() {
+// report gets its own descriptor, so that --json output is nothing but JSON lines; the progress
+// goes to standard error with --verbose and is dropped otherwise, so that standard error holds
+// only the error lines of the molecules.
+FILE* takeStandardOutput(bool verbose) {
   std::fflush(stdout);
   std::cout.flush();
   const int reportFd = dup(STDOUT_FILENO);
@@ -102,11 +104,23 @@ FILE* takeStandardOutput() {
     close(reportFd);
     return stdout;
   }
-  if (dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+  const int progressFd = verbose ? STDERR_FILENO : open("/dev/null", O_WRONLY);
+  if (progressFd < 0 || dup2(progressFd, STDOUT_FILENO) < 0) {
     std::fclose(report);
     return stdout;
   }
+  if (progressFd != STDERR_FILENO) close(progressFd);
   return report;
+}
+
+// Qt's own warnings (the offscreen platform's runtime folder) belong to no molecule: shown with
+// --verbose only.
+void dropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Writes the whole text, zero bytes included.
+void writeReport(const std::string& text, FILE* report) {
+  std::fwrite(text.data(), 1, text.size(), report);
+  std::fflush(report);
 }
 
 // Writes the whole text to path through a temporary file, so a failed write leaves an old file
@@ -150,7 +164,8 @@ int main(int argc, char** argv) {
   }
 
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  FILE* report = takeStandardOutput();
+  FILE* report = takeStandardOutput(options.verbose);
+  if (!options.verbose) qInstallMessageHandler(dropQtMessage);
   static int appArgc = 1;
   static char appName[] = "kvtool";
   static char* appArgv[] = {appName, nullptr};
@@ -173,9 +188,7 @@ int main(int argc, char** argv) {
   MDLMolParser writer;
   const kvtool::RecordSink sink = [&](kvtool::Record& record) {
     const kvtool::Summary summary = kvtool::summarize(record);
-    const std::string line = options.json ? kvtool::toJson(summary) + "\n" : kvtool::toText(summary);
-    std::fputs(line.c_str(), report);
-    std::fflush(report);
+    writeReport(options.json ? kvtool::toJson(summary) + "\n" : kvtool::toText(summary), report);
     if (!summary.ok) {
       allOk = false;
       return;
@@ -205,8 +218,22 @@ int main(int argc, char** argv) {
     if (input.isSmiles) {
       kvtool::Record record = kvtool::readSmilesLine(input.text);
       sink(record);
-    } else if (!kvtool::readerFor(input.text)(input.text, sink)) {
+      continue;
+    }
+    int records = 0;
+    const kvtool::RecordSink counted = [&](kvtool::Record& record) {
+      ++records;
+      sink(record);
+    };
+    if (!kvtool::readerFor(input.text)(input.text, counted)) {
       allOk = false;
+    } else if (records == 0) {
+      // An empty file, or an SD file of separators only: reported, never a quiet success.
+      kvtool::Record record;
+      record.name = input.text;
+      record.error = "Error: kvtool: no molecule in \"" + input.text + "\"";
+      std::cerr << record.error << "\n";
+      sink(record);
     }
   }
 

@@ -3,6 +3,8 @@
 #include "tools/kvtoolReaders.h"
 
 #include "io/IOEngine.h"
+#include "io/InputFile.h"
+#include "math/UtilityEngine.h"
 
 #include <QCoreApplication>
 
@@ -32,42 +34,46 @@ std::string trimmed(const std::string& s) {
   return s.substr(first, s.find_last_not_of(blanks) - first + 1);
 }
 
-// Holds what the readers write to std::cerr while one molecule is read, so that the record can
-// carry the reason of a failure; everything is passed on to the real stderr afterwards.
+// Holds the error lines the readers report while one molecule is read, so that the record can
+// carry the reason of a failure; every line is passed on to standard error afterwards.
 class ErrorCapture {
  public:
-  ErrorCapture() : saved(std::cerr.rdbuf(text.rdbuf())) {}
+  ErrorCapture() : previous(setErrorSink([this](const std::string& line) { lines.push_back(line); })) {}
   ~ErrorCapture() { release(); }
   ErrorCapture(const ErrorCapture&) = delete;
   ErrorCapture& operator=(const ErrorCapture&) = delete;
 
   // The first line that starts with "Error", else the first non-empty line; "" when none.
   std::string release() {
-    if (saved == nullptr) return firstError;
-    std::cerr.rdbuf(saved);
-    saved = nullptr;
-    const std::string all = text.str();
-    std::cerr << all;
-    std::istringstream lines(all);
-    std::string line, firstLine;
-    while (std::getline(lines, line)) {
-      line = trimmed(line);
-      if (line.empty()) continue;
-      if (firstLine.empty()) firstLine = line;
-      if (line.compare(0, 5, "Error") == 0) {
-        firstError = line;
-        break;
-      }
+    if (released) return firstError;
+    released = true;
+    setErrorSink(previous);
+    std::string firstLine;
+    for (const std::string& line : lines) {
+      printError(line);
+      const std::string text = trimmed(line);
+      if (text.empty()) continue;
+      if (firstLine.empty()) firstLine = text;
+      if (firstError.empty() && text.compare(0, 5, "Error") == 0) firstError = text;
     }
     if (firstError.empty()) firstError = firstLine;
     return firstError;
   }
 
  private:
-  std::ostringstream text;
-  std::streambuf* saved;
+  std::vector<std::string> lines;
+  ErrorSink previous;
+  bool released = false;
   std::string firstError;
 };
+
+// Opens a file for a reader of this tool; false after a message when it cannot be read.
+bool openInput(const std::string& path, std::ifstream& in) {
+  std::string reason;
+  if (openInputFile(path, in, reason)) return true;
+  std::cerr << "Error: kvtool: " << reason << " \"" << path << "\"\n";
+  return false;
+}
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -79,11 +85,8 @@ void processEvents() {
 }
 
 bool readSmilesFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream in(path);
-  if (!in) {
-    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
-    return false;
-  }
+  std::ifstream in;
+  if (!openInput(path, in)) return false;
   std::string line;
   while (std::getline(in, line)) {
     if (trimmed(line).empty()) continue;
@@ -96,7 +99,7 @@ bool readSmilesFile(const std::string& path, const RecordSink& sink) {
 
 // One MDL record through the same steps as the application's reader, with line numbers of the
 // whole file in the messages.
-Record readMolRecord(const std::string& text, int firstLine) {
+Record readMolRecord(const std::string& text, int firstLine, const std::string& path) {
   Record record;
   const Clock::time_point start = Clock::now();
   ErrorCapture capture;
@@ -106,6 +109,7 @@ Record readMolRecord(const std::string& text, int firstLine) {
   in.clear();
   in.seekg(0);
   MDLMolParser parser;
+  parser.sourcePath = path;
   std::string name;
   std::unique_ptr<Molecule> m(parser.readConnectionTable(in, name, firstLine, false));
   if (m != nullptr) {
@@ -121,27 +125,21 @@ Record readMolRecord(const std::string& text, int firstLine) {
 }
 
 bool readMolFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
-    return false;
-  }
+  std::ifstream in;
+  if (!openInput(path, in)) return false;
   std::ostringstream all;
   all << in.rdbuf();
-  Record record = readMolRecord(all.str(), 1);
+  Record record = readMolRecord(all.str(), 1, path);
   sink(record);
   return true;
 }
 
 bool readSDFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
-    return false;
-  }
+  std::ifstream in;
+  if (!openInput(path, in)) return false;
   for (const std::pair<std::string, int>& entry : MDLMolParser::splitSDRecords(in)) {
     processEvents();
-    Record record = readMolRecord(entry.first, entry.second);
+    Record record = readMolRecord(entry.first, entry.second, path);
     sink(record);
   }
   return true;
@@ -149,6 +147,8 @@ bool readSDFile(const std::string& path, const RecordSink& sink) {
 
 // An own molecule file: one molecule with its stored coordinates, not set up again.
 bool readKvFile(const std::string& path, const RecordSink& sink) {
+  std::ifstream probe;
+  if (!openInput(path, probe)) return false;
   Record record;
   const Clock::time_point start = Clock::now();
   ErrorCapture capture;
@@ -164,11 +164,8 @@ bool readKvFile(const std::string& path, const RecordSink& sink) {
 
 // A PDB file: one record per model.
 bool readPdbFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream probe(path, std::ios::binary);
-  if (!probe) {
-    std::cerr << "Error: kvtool: cannot open \"" << path << "\"\n";
-    return false;
-  }
+  std::ifstream probe;
+  if (!openInput(path, probe)) return false;
   const Clock::time_point start = Clock::now();
   ErrorCapture capture;
   PDBParser parser;

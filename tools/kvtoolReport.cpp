@@ -2,6 +2,7 @@
 
 #include "tools/kvtoolReport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
@@ -55,7 +56,56 @@ std::string fixed(double value, int decimals) {
   return buffer;
 }
 
+// The parameter rows the force field will miss for this molecule, each named once.
+std::vector<std::string> missingParameters(const Molecule& m) {
+  InputParameters* tables = InputParameters::instance();
+  std::vector<std::string> out;
+  auto note = [&out](const std::string& text) {
+    if (std::find(out.begin(), out.end(), text) == out.end()) out.push_back(text);
+  };
+  for (const Atom* a : m.atoms) {
+    AtomTypeParameters typeRow;
+    if (tables->findAtomTypeParameters(a->type, typeRow) == 0)
+      note("no atom type parameters for " + a->type);
+  }
+  for (const Bond* b : m.bonds) {
+    if (b->atom1 == nullptr || b->atom2 == nullptr) continue;
+    BondParameters bondRow;
+    if (tables->findBondParameters(b->atom1->type, b->atom2->type, b->order, bondRow) == 0)
+      note("no bond parameters for " + b->atom1->type + " " + b->atom2->type + " " +
+           std::to_string(b->order));
+  }
+  for (const Atom* centre : m.atoms) {
+    std::vector<const Atom*> ends;
+    for (Bond* b : centre->bonds)
+      if (const Atom* other = centre->getAdjacentAtom(b)) ends.push_back(other);
+    for (size_t i = 0; i < ends.size(); ++i)
+      for (size_t j = i + 1; j < ends.size(); ++j) {
+        AngleParameters angleRow;
+        if (tables->findAngle(ends[i]->type, centre->type, ends[j]->type, angleRow) == 0)
+          note("no angle parameters for " + ends[i]->type + " " + centre->type + " " +
+               ends[j]->type);
+      }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string printable(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    out += escaped;
+  }
+  return out;
+}
 
 std::string jsonString(const std::string& text) {
   std::string out = "\"";
@@ -144,6 +194,7 @@ Summary summarize(const Record& record) {
   s.totalBondEnergy = m->totalBondEnergy;
   s.heatOfFormation = m->heatOfFormation;
   s.dipole = m->dipoleMoment;
+  s.warnings = missingParameters(*m);
 
   if (!finiteCoordinates)
     s.error = "Error: kvtool: coordinates not finite";
@@ -171,6 +222,9 @@ std::string toJson(const Summary& s) {
     out += "{\"a\":" + std::to_string(b.a) + ",\"b\":" + std::to_string(b.b) +
            ",\"order\":" + std::to_string(b.order) + ",\"code\":" + std::to_string(b.code) + "}";
   }
+  out += "],\"warnings\":[";
+  for (size_t i = 0; i < s.warnings.size(); ++i)
+    out += (i > 0 ? "," : "") + jsonString(s.warnings[i]);
   out += "],\"totalBondEnergy\":" + jsonNumber(s.totalBondEnergy) +
          ",\"heatOfFormation\":" + jsonNumber(s.heatOfFormation) +
          ",\"dipole\":" + jsonNumber(s.dipole) + ",\"seconds\":" + jsonNumber(s.seconds) + "}";
@@ -178,18 +232,19 @@ std::string toJson(const Summary& s) {
 }
 
 std::string toText(const Summary& s) {
-  std::string out = "name: " + s.name + "\n";
-  if (!s.error.empty()) out += "error: " + s.error + "\n";
+  std::string out = "name: " + printable(s.name) + "\n";
+  if (!s.error.empty()) out += "error: " + printable(s.error) + "\n";
   if (s.atoms.empty() && !s.ok) {
     out += "seconds: " + fixed(s.seconds, 4) + "\n\n";
     return out;
   }
-  out += "smiles: " + s.smiles + "\n";
+  for (const std::string& warning : s.warnings) out += "warning: " + printable(warning) + "\n";
+  out += "smiles: " + printable(s.smiles) + "\n";
   out += "atoms: " + std::to_string(s.atoms.size()) + "  (index element type x y z, Angstrom)\n";
   for (size_t i = 0; i < s.atoms.size(); ++i) {
     const AtomLine& a = s.atoms[i];
-    out += "  " + std::to_string(i) + " " + a.element + " " + a.type + " " + fixed(a.x, 4) + " " +
-           fixed(a.y, 4) + " " + fixed(a.z, 4) + "\n";
+    out += "  " + std::to_string(i) + " " + printable(a.element) + " " + printable(a.type) + " " +
+           fixed(a.x, 4) + " " + fixed(a.y, 4) + " " + fixed(a.z, 4) + "\n";
   }
   out += "bonds: " + std::to_string(s.bonds.size()) + "  (atom atom order code)\n";
   for (const BondLine& b : s.bonds)

@@ -34,6 +34,9 @@ struct Summary {
   double heatOfFormation = 0.0;   // eV
   double dipole = 0.0;            // Debye
   double seconds = 0.0;
+  // What the tables lack for a finished molecule: atom types, bonds and angles without
+  // parameters ("no bond parameters for CU O 1"), each once.
+  std::vector<std::string> warnings;
 };
 
 Summary summarize(const Record& record);
@@ -44,6 +47,9 @@ std::string toText(const Summary& s);   // several lines, each ending in a line 
 // A JSON string literal with its quotes; control characters escaped, invalid UTF-8 bytes
 // replaced by U+FFFD so that every line parses.
 std::string jsonString(const std::string& text);
+// Text for the readable report: zero and other control bytes as "\x00", so that nothing is cut
+// or moves the terminal.
+std::string printable(const std::string& text);
 // The shortest round-tripping form of a float value; "null" when it is not finite.
 std::string jsonNumber(double value);
 

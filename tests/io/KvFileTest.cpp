@@ -243,11 +243,59 @@ TEST_F(KvFile, NotAMoleculeFile) {
   EXPECT_NE(std::string::npos, err.find("Error: cannot open file "));
 }
 
+// A damaged file fails whole, with one line naming the line it stopped at: a molecule that
+// loses atoms, bonds or coordinates is never read as fine.
+TEST_F(KvFile, BrokenFilesFailNamingTheLine) {
+  const std::string atom1 = "C C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n";
+  const std::string atom2 = "C C3 C C2 12.011 0.7 - - - 0 0 1.5 0 0\n";
+  const std::string bond = "0 1 1 -3 1.5 0.9 0 3 - - - 0 0\n";
+  const std::string head = "#NAMES\nPAIR\n#ATOMS\n";   // lines 1-3
+  const struct {
+    std::string text;
+    const char* message;
+  } cases[] = {
+      {head + atom1, "file ends before \"#BONDS\" after line 4"},
+      {"#NAMES\nPAIR\n", "file ends before \"#ATOMS\" after line 2"},
+      {head + "#BONDS\n#ENERGIES\n", "no atom records after \"#ATOMS\" on line 3"},
+      {head + atom1 + atom2 + "#BONDS\n" + bond + "#ATOMS\n" + atom1,
+       "second \"#ATOMS\" on line 8"},
+      {head + atom1 + "C C3 C C2 12.011 0.7 - - -\n", "short atom record \"C C3"},
+      {head + atom1 + "C C3 C C2 12.011 0.7 - - - 0 0 1.5 nan 0\n", "bad number \"NAN\""},
+      {head + atom1 + "C C3 C C2 12.011 0.7 - - - 0 0 inf 0 0\n", "bad number \"INF\""},
+      {head + "Xx C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n", "unknown element \"XX\""},
+      {head + atom1 + atom2 + "#BONDS\n0 1 4 -3 1.5 0.9 0 3 - - - 0 0\n",
+       "Failed to parse bond \"0 1 4"},
+      {head + atom1 + atom2 + "#BONDS\n0 1 1 -3 1.5 0.9 0 3 - - -\n", "Failed to parse bond"},
+      {"#NAMES\nPAIR\n#ENERGIES\n0 x 0 0\n", "bad energy record"},
+  };
+  for (const auto& c : cases) {
+    kvtest::ErrorCapture errorLog;
+    EXPECT_FALSE(read(c.text)) << c.text;
+    ASSERT_EQ(1u, errorLog.lines.size()) << c.text << errorLog.text();
+    EXPECT_NE(std::string::npos, errorLog.lines[0].find(c.message)) << errorLog.lines[0];
+    EXPECT_NE(std::string::npos, errorLog.lines[0].find("\"inline\"")) << errorLog.lines[0];
+  }
+  // The sound file the cases break.
+  EXPECT_TRUE(read(head + atom1 + atom2 + "#BONDS\n" + bond));
+}
+
+TEST_F(KvFile, EmptyFileAndFolderAreReported) {
+  const std::string empty = (folder / "empty.kv").string();
+  { std::ofstream(empty) << ""; }
+  kvtest::ErrorCapture errorLog;
+  EXPECT_FALSE(engine->parseKvtFile(empty));
+  EXPECT_FALSE(engine->parseKvtFile(folder.string()));
+  const std::vector<std::string> expected = {
+      "Error: parseKvtFile: no \"#NAMES\" in \"" + empty + "\"",
+      "Error: cannot read folder " + folder.string()};
+  EXPECT_EQ(expected, errorLog.lines);
+}
+
 TEST_F(KvFile, OddPairListsAreIgnoredAndReadingGoesOn) {
   kvtest::ErrorCapture errorLog;
   std::unique_ptr<Molecule> m = read(
       "#NAMES\nX\n#REPLACE\nA B C\n#UPDATE\nX.C1 C3 X.C2\n#REPLACE\nA B\n"
-      "#ATOMS\nC C3 C C1 12 0.7 - - - 0 0 0 0 0\n");
+      "#ATOMS\nC C3 C C1 12 0.7 - - - 0 0 0 0 0\n#BONDS\n");
   const std::string err = errorLog.text();
   ASSERT_TRUE(m);
   EXPECT_NE(std::string::npos, err.find("Error: InCorrect replace"));

@@ -208,3 +208,49 @@ TEST_F(Kvtool, MissingFileExitsWithOne) {
   EXPECT_NE(std::string::npos, run.err.find("Error: kvtool: cannot open"));
   EXPECT_TRUE(run.out.empty());
 }
+
+TEST_F(Kvtool, EmptyInputsAreReportedNotPassedOver) {
+  fs::create_directories(folder / "folder.smi");
+  const std::vector<QString> inputs = {write("empty.smi", ""), write("separators.sdf", "$$$$\n$$$$\n"),
+                                       write("empty.pdb", ""), write("empty.kv", "")};
+  for (const QString& input : inputs) {
+    const ToolRun run = runKvtool({"--json", input});
+    EXPECT_EQ(1, run.exitCode) << input.toStdString();
+    const std::vector<QJsonObject> lines = jsonLines(run.out);
+    ASSERT_EQ(1u, lines.size()) << run.out;
+    EXPECT_FALSE(lines[0]["ok"].toBool());
+    EXPECT_NE(std::string::npos, run.err.find(input.toStdString())) << run.err;
+  }
+  const ToolRun folderRun = runKvtool({"--json", path("folder.smi")});
+  EXPECT_EQ(1, folderRun.exitCode);
+  EXPECT_NE(std::string::npos, folderRun.err.find("Error: kvtool: cannot read folder"));
+}
+
+TEST_F(Kvtool, TextReportShowsControlBytesEscapedNotCut) {
+  const ToolRun run = runKvtool({write("control.smi", std::string("CCO a\x01" "b\0c\n", 10))});
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_NE(std::string::npos, run.out.find("name: a\\x01b\\x00c\n")) << run.out;
+}
+
+// A molecule that finished with bonds the tables lack says so in its record; the error lines
+// name it, and the optimisers' progress stays out of standard error.
+TEST_F(Kvtool, MissingParametersAreWarningsOfANamedMolecule) {
+  const ToolRun run = runKvtool({"--json", "--smiles", "O[Cu]O copper"});
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  const std::vector<QJsonObject> lines = jsonLines(run.out);
+  ASSERT_EQ(1u, lines.size());
+  expectFinishedMolecule(lines[0]);
+  const QJsonArray warnings = lines[0]["warnings"].toArray();
+  ASSERT_FALSE(warnings.isEmpty());
+  for (const QJsonValue& w : warnings)
+    EXPECT_EQ(0, w.toString().indexOf("no bond parameters for ")) << w.toString().toStdString();
+  EXPECT_NE(std::string::npos, run.err.find("Cannot find parameters for ")) << run.err;
+  for (const char* progress : {"Minimization", "++++"})
+    EXPECT_EQ(std::string::npos, run.err.find(progress)) << run.err;
+  size_t at = 0;
+  while ((at = run.err.find("Cannot find parameters", at)) != std::string::npos) {
+    const std::string line = run.err.substr(at, run.err.find('\n', at) - at);
+    EXPECT_NE(std::string::npos, line.find("in molecule \"copper\"")) << line;
+    ++at;
+  }
+}

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "parameters/InputParameters.h"
 #include "support/FileFixture.h"
 #include "support/ErrorCapture.h"
 
@@ -99,7 +101,63 @@ TEST_F(MDLFiles, BrokenSDRecordIsSkippedAndTheOthersRead) {
   ASSERT_TRUE(parser.parseSDFile(path.c_str(), molecules, count));
   const std::string errors = errorLog.text();
   EXPECT_EQ(3, count);
-  EXPECT_NE(std::string::npos, errors.find("\"    0.0  C\" on line 17")) << errors;   // counted in the file
+  // Counted in the file, and the file named.
+  EXPECT_NE(std::string::npos, errors.find("\"    0.0  C\" on line 17 of \"" + path + "\""))
+      << errors;
+}
+
+TEST_F(MDLFiles, EmptyFileFolderAndSeparatorsOnlyAreReported) {
+  const std::string empty = (folder / "empty.mol").string();
+  const std::string separators = (folder / "separators.sdf").string();
+  { std::ofstream(empty) << ""; }
+  { std::ofstream(separators) << "$$$$\n\n$$$$\n"; }
+  kvtest::ErrorCapture errorLog;
+  EXPECT_EQ(nullptr, parser.parseMDLMolFile(empty));
+  EXPECT_EQ(nullptr, parser.parseMDLMolFile(folder.string()));
+  int count = -1;
+  EXPECT_TRUE(parser.parseSDFile(separators.c_str(), molecules, count));
+  EXPECT_EQ(0, count);
+  const std::vector<std::string> expected = {
+      "Error: MDLMolParser: nothing to read on line 1 of \"" + empty + "\"",
+      "Error: MDLMolParser: cannot read folder \"" + folder.string() + "\"",
+      "Error: MDLMolParser: no records in \"" + separators + "\""};
+  EXPECT_EQ(expected, errorLog.lines);
+}
+
+// The lines of typing and of the parameter lookup name the molecule they belong to, so that a
+// run over a file of molecules can be read.
+TEST_F(MDLFiles, TypingAndParameterMessagesNameTheMolecule) {
+  const char* record = R"(copper diol
+  Kestavor
+
+  3  2  0  0  0  0  0  0  0  0999 V2000
+    0.0000    0.0000    0.0000 O   0  0  0  0  0  0  0  0  0  0  0  0
+    1.9000    0.0000    0.0000 Cu  0  0  0  0  0  0  0  0  0  0  0  0
+    3.8000    0.0000    0.0000 O   0  0  0  0  0  0  0  0  0  0  0  0
+  1  2  1  0  0  0  0
+  2  3  1  0  0  0  0
+M  END
+)";
+  const char* overValent = R"(fluorine triple bond
+  Kestavor
+
+  2  1  0  0  0  0  0  0  0  0999 V2000
+    0.0000    0.0000    0.0000 F   0  0  0  0  0  0  0  0  0  0  0  0
+    1.4000    0.0000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0
+  1  2  3  0  0  0  0
+M  END
+)";
+  InputParameters::instance();   // loaded outside the capture
+  for (const char* text : {record, overValent}) {
+    kvtest::ErrorCapture errorLog;
+    std::istringstream in(text);
+    Molecule* m = parser.parseMDLMolFile(in);
+    if (m != nullptr) molecules.push_back(m);
+    ASSERT_FALSE(errorLog.lines.empty()) << text;
+    const std::string name = std::string(text).substr(0, std::string(text).find('\n'));
+    for (const std::string& line : errorLog.lines)
+      EXPECT_NE(std::string::npos, line.find("in molecule \"" + name + "\"")) << line;
+  }
 }
 
 TEST_F(MDLFiles, FolderReaderTakesMolFilesOfAnyCaseBelowIt) {

@@ -56,6 +56,9 @@ std::string atomLine(const char* symbol, int chargeCode = 0, int valence = 0) {
 
 class MDLRead : public ::testing::Test {
  protected:
+  // The reader checks symbols against the tables: loaded here, outside any capture.
+  void SetUp() override { InputParameters::instance(); }
+
   // The read's molecule and what it printed on standard error.
   std::unique_ptr<Molecule> read(const std::string& text, bool graphOnly = false) {
     std::istringstream in(text);
@@ -99,6 +102,15 @@ TEST_F(MDLRead, WindowsLineEndsReadTheSame) {
   ASSERT_NE(nullptr, m) << errors;
   EXPECT_EQ("ethanol", name);
   EXPECT_EQ("O", m->atoms[2]->element);
+}
+
+TEST_F(MDLRead, SymbolsInAnyCaseAndTheBondAxisEndAreRead) {
+  auto m = read(header(3, 0) + atomLine("CL") + atomLine("br") + atomLine("R"));
+  ASSERT_NE(nullptr, m) << errors;
+  EXPECT_EQ("Cl", m->atoms[0]->element);
+  EXPECT_EQ("Br", m->atoms[1]->element);
+  EXPECT_EQ("R", m->atoms[2]->element);
+  EXPECT_EQ("Br2", m->atoms[1]->name);
 }
 
 TEST_F(MDLRead, ChargeCodesGiveFormalCharges) {
@@ -178,6 +190,8 @@ TEST_F(MDLRead, BadRecordsGiveOneQuotedErrorLineAndNoMolecule) {
       {header(1, 0) + "    0.0000    abc       0.0000 C\n", "bad coordinate in atom line"},
       {header(1, 0) + "    0.0000       nan    0.0000 C\n", "bad coordinate"},
       {header(1, 0) + "    0.0000    0.0000    0.0000    \n", "bad element symbol"},
+      {header(1, 0) + atomLine("Xx"), "bad element symbol in atom line"},
+      {header(1, 0) + atomLine("U"), "element \"U\" has no atom type in atom line"},
       {header(1, 0) + "    0.0000    0.0000    0.0000 C   0  x\n", "bad charge code"},
       {header(1, 0) + atomLine("C", 0, 16), "bad valence"},
       {two + "  1  3  1\n", "bad atom number in bond line \"  1  3  1\" on line 7"},

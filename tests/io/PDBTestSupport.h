@@ -7,6 +7,7 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +71,17 @@ inline int orderBetween(const Molecule* m, const std::string& a, int residueA,
   for (const Bond* bond : x->bonds)
     if (bond->atom1 == y || bond->atom2 == y) return bond->order;
   return 0;
+}
+
+// One atom record in its columns; name is placed from column 13 as given (" CA " style names
+// need their leading blank), element right-aligned in columns 77-78.
+inline std::string atomLine(const char* record, int serial, const char* name, const char* residue,
+                            char chain, int number, float x, float y, float z,
+                            const char* element) {
+  char buffer[100];
+  std::snprintf(buffer, sizeof buffer, "%-6s%5d %-4s %3s %c%4d    %8.3f%8.3f%8.3f%22s%2s\n",
+                record, serial, name, residue, chain, number, x, y, z, "", element);
+  return buffer;
 }
 
 inline int countElement(const Molecule* m, const std::string& element) {
