@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -20,6 +21,16 @@ struct Offset {
 Offset difference(const SSEVector4f& a, const SSEVector4f& b) {
   return {static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y,
           static_cast<double>(a.z) - b.z};
+}
+
+// The smallest |d0^2 - d^2| that single-precision positions can be trusted to reach: twice the
+// length times the spacing of floats at the larger coordinate of the two atoms. A tighter
+// relative tolerance (1e-12) is out of reach for floats, and without this floor every call would
+// use up its passes on the round-off of the smallest coordinates.
+double resolutionFloor(const SSEVector4f& a, const SSEVector4f& b, double length2) {
+  const float largest = std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(a.z), std::fabs(b.x),
+                                  std::fabs(b.y), std::fabs(b.z)});
+  return 2.0 * std::sqrt(length2) * largest * std::numeric_limits<float>::epsilon();
 }
 
 // Moves p by factor * d, stored in single precision; true when a component changed.
@@ -71,8 +82,11 @@ void MolecularSystem::SHAKE(SSEVector4f* reference, SSEVector4f* positions) {
       if (a < 0 || b < 0 || a >= atomCount || b >= atomCount) continue;
       if (atomFixed[a] && atomFixed[b]) continue;
       const double target2 = constraintLength2[c];
-      const double diff = target2 - difference(positions[a], positions[b]).length2();
-      if (std::fabs(diff) <= target2 * shakeTolerance) continue;
+      const double current2 = difference(positions[a], positions[b]).length2();
+      const double diff = target2 - current2;
+      if (std::fabs(diff) <= std::max(target2 * shakeTolerance,
+                                      resolutionFloor(positions[a], positions[b], current2)))
+        continue;
       const Offset direction = difference(reference[a], reference[b]);
       const double direction2 = direction.length2();
       if (!(direction2 > 0.0)) continue;   // coincident reference atoms give no direction

@@ -193,8 +193,10 @@ public:
   // Corrects positions in place until every constraint has its length; the corrections run
   // along the pairs' vectors in reference (which may be positions itself). A pair of two fixed
   // atoms is skipped, one fixed atom leaves the whole correction to the other, and coincident
-  // reference atoms give no direction, so their pair is skipped. Ends early when a pass changes
-  // nothing; after shakeMaxIterations passes it prints a console line and keeps the last pass.
+  // reference atoms give no direction, so their pair is skipped. A constraint is met within
+  // shakeTolerance (relative, on the squared length) or within what single-precision positions
+  // can hold, whichever is larger. Ends at the first pass that corrects or changes nothing;
+  // after shakeMaxIterations passes it prints a console line and keeps the last pass.
   void SHAKE(SSEVector4f* reference, SSEVector4f* positions);
   // True when every labelled centre keeps its handedness, or the test is off.
   bool checkChiralCenters() const;

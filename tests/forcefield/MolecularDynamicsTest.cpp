@@ -1,0 +1,116 @@
+// The Verlet integrators: fixed and massless atoms, SHAKE, step counts and the stereo snapshot.
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "forcefield/ForceFieldFixture.h"
+#include "forcefield/MolecularDynamicsEngine.h"
+#include "forcefield/MolecularSystem.h"
+#include "math/UtilityEngine.h"
+
+namespace {
+
+using Integrator = void (MolecularDynamicsEngine::*)(MolecularSystem*);
+const Integrator kIntegrators[] = {&MolecularDynamicsEngine::Verlet,
+                                   &MolecularDynamicsEngine::VVerlet};
+
+// Butane with its first carbon pulled away, so the forces are far from zero.
+std::unique_ptr<Molecule> distortedButane() {
+  std::unique_ptr<Molecule> m = fftest::alkane(4);
+  m->atoms[0]->position.x -= 0.3f;
+  return m;
+}
+
+bool samePositions(const std::vector<SSEVector4f>& a, const std::vector<SSEVector4f>& b) {
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].x != b[i].x || a[i].y != b[i].y || a[i].z != b[i].z) return false;
+  return true;
+}
+
+class Dynamics : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UtilityEngine::instance()->setConsoleSink([this](const std::string& l) { console.push_back(l); });
+    engine.numSteps = 200;
+  }
+  void TearDown() override { UtilityEngine::instance()->setConsoleSink(ConsoleSink()); }
+
+  fftest::ScopedTables tables;
+  MolecularDynamicsEngine engine;
+  std::vector<std::string> console;
+};
+
+}  // namespace
+
+TEST_F(Dynamics, FixedAndMasslessAtomsNeverMove) {
+  for (Integrator run : kIntegrators) {
+    auto m = distortedButane();
+    MolecularSystem s(m.get());
+    ASSERT_GT(std::fabs(s.EnergyForce() - MolecularSystem(fftest::alkane(4).get()).EnergyForce()), 1.0);
+    const std::vector<SSEVector4f> start = s.coordinates;
+    s.atomFixed.assign(s.atomCount, true);
+    (engine.*run)(&s);
+    EXPECT_TRUE(samePositions(start, s.coordinates));
+    EXPECT_EQ(0.0, engine.kineticEnergy);
+    EXPECT_EQ(0.0, engine.temperature);
+    EXPECT_EQ(engine.potentialEnergy, engine.totalEnergy);
+
+    MolecularSystem free(m.get());
+    free.mass[0] = 0.0;
+    (engine.*run)(&free);
+    EXPECT_EQ(start[0].x, free.coordinates[0].x);
+    EXPECT_NE(start[1].x, free.coordinates[1].x) << "the others do move";
+    EXPECT_TRUE(std::isfinite(engine.totalEnergy));
+  }
+  Molecule* empty = Builder::instance()->createMolecule();
+  MolecularSystem none(empty);
+  engine.VVerlet(&none);
+  EXPECT_EQ(0.0, engine.temperature);
+  delete empty;
+}
+
+TEST_F(Dynamics, ShakeKeepsEveryBondAtItsReferenceLength) {
+  for (Integrator run : kIntegrators) {
+    auto m = distortedButane();
+    MolecularSystem s(m.get());
+    engine.useShake = true;
+    (engine.*run)(&s);
+    for (int c = 0; c < s.constraintCount; ++c) {
+      const SSEVector4f d = s.coordinates[s.constraintAtom1[c]] - s.coordinates[s.constraintAtom2[c]];
+      EXPECT_NEAR(std::sqrt(s.constraintLength2[c]), d.length(), 1e-6) << "constraint " << c;
+    }
+    EXPECT_GT(engine.kineticEnergy, 0.0);
+  }
+  EXPECT_TRUE(console.empty()) << console.front();
+}
+
+TEST_F(Dynamics, ZeroStepsMoveOnlyThePositionVerlet) {
+  engine.numSteps = 0;
+  auto m = distortedButane();
+  MolecularSystem vv(m.get()), pv(m.get());
+  const std::vector<SSEVector4f> start = vv.coordinates;
+  engine.VVerlet(&vv);
+  EXPECT_TRUE(samePositions(start, vv.coordinates));
+  EXPECT_DOUBLE_EQ(vv.EnergyForce(), engine.potentialEnergy);
+  engine.Verlet(&pv);
+  EXPECT_FALSE(samePositions(start, pv.coordinates)) << "the first step is always made";
+}
+
+TEST_F(Dynamics, TotalEnergyIsConservedAndTheSnapshotKeepsTheLowestConfiguration) {
+  auto m = distortedButane();
+  MolecularSystem s(m.get());
+  const double start = s.EnergyForce();
+  engine.timeStep = 0.25;
+  engine.VVerlet(&s);
+  EXPECT_NEAR(start, engine.totalEnergy, 0.02 * std::fabs(start) + 0.1);
+
+  MolecularSystem kept(m.get());
+  kept.preserveChirality = true;
+  engine.VVerlet(&kept);
+  EXPECT_LT(kept.EnergyForce(), start) << "a lower configuration replaced the start";
+  EXPECT_LE(kept.EnergyForce(), s.EnergyForce() + 1e-9);
+}
