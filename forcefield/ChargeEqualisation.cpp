@@ -141,6 +141,24 @@ void applyTransfers(MolecularSystem& s, const matrix<double>& inverse,
   }
 }
 
+// Row 0 holds the total charge at zero; the diagonal is u - eta.
+void setReferenceRows(matrix<double>& A, const std::vector<double>& u,
+                      const std::vector<double>& eta) {
+  const int n = static_cast<int>(u.size());
+  for (int i = 0; i < n; ++i) {
+    A.at(0, i) = 1.0;
+    A.at(i, i) = u[i] - eta[i];
+  }
+  A.at(0, 0) = 1.0;
+}
+
+// The hardness and electronegativity that equalise every atom with atom 0 at the current charges.
+void equalisingParameters(const MolecularSystem& s, std::vector<double>& eta,
+                          std::vector<double>& chi, SolverRun& run) {
+  equalisingHardness(s, 0, eta.data(), run);
+  equalisingNegativity(s, 0, chi.data(), run);
+}
+
 // q = A^-1 c with c[0] = 0: row 0 of A holds the total charge at zero.
 void solveReferenceSystem(MolecularSystem& s, matrix<double>& A, std::vector<double> c,
                           SolverRun& run) {
@@ -229,24 +247,28 @@ double MolecularSystem::Electronic() {
   return kElectronicScale * sum;
 }
 
-void MolecularSystem::calHardness(int ref, double* out) {
-  if (!out || ref < 0 || ref >= atomCount) {
-    ErrorLine() << "Error: MolecularSystem::calHardness: no atom " << ref;
+namespace {
+
+using Equaliser = void (*)(const MolecularSystem&, int, double*, SolverRun&);
+
+void equalise(MolecularSystem& s, int ref, double* out, Equaliser fill, const char* name) {
+  if (!out || ref < 0 || ref >= s.atomCount) {
+    ErrorLine() << "Error: MolecularSystem::" << name << ": no atom " << ref;
     return;
   }
-  SolverRun run(*this, "calHardness");
-  equalisingHardness(*this, ref, out, run);
-  if (run.failed) ErrorLine() << "Error: MolecularSystem::calHardness: bonded atoms coincide";
+  SolverRun run(s, name);
+  fill(s, ref, out, run);
+  if (run.failed) ErrorLine() << "Error: MolecularSystem::" << name << ": bonded atoms coincide";
+}
+
+}  // namespace
+
+void MolecularSystem::calHardness(int ref, double* out) {
+  equalise(*this, ref, out, equalisingHardness, "calHardness");
 }
 
 void MolecularSystem::calNegativity(int ref, double* out) {
-  if (!out || ref < 0 || ref >= atomCount) {
-    ErrorLine() << "Error: MolecularSystem::calNegativity: no atom " << ref;
-    return;
-  }
-  SolverRun run(*this, "calNegativity");
-  equalisingNegativity(*this, ref, out, run);
-  if (run.failed) ErrorLine() << "Error: MolecularSystem::calNegativity: bonded atoms coincide";
+  equalise(*this, ref, out, equalisingNegativity, "calNegativity");
 }
 
 void MolecularSystem::ChargeDistribution() {
@@ -266,11 +288,7 @@ void MolecularSystem::ChargeDistribution() {
     A.at(i, j) = u[j] - J;
     A.at(j, i) = u[i] - J;
   }
-  for (int i = 0; i < atomCount; ++i) {
-    A.at(0, i) = 1.0;
-    A.at(i, i) = u[i] - hardness[i];
-  }
-  A.at(0, 0) = 1.0;
+  setReferenceRows(A, u, hardness);
   solveReferenceSystem(*this, A, c, run);
   run.finish();
 }
@@ -295,8 +313,7 @@ void MolecularSystem::ChargeDistributionOpt() {
   if (atomCount == 0) return;
   SolverRun run(*this, "ChargeDistributionOpt");
   std::vector<double> eta(atomCount), chi(atomCount);
-  equalisingHardness(*this, 0, eta.data(), run);
-  equalisingNegativity(*this, 0, chi.data(), run);
+  equalisingParameters(*this, eta, chi, run);
 
   charges.assign(atomCount, 0.0);
   std::vector<double> u(atomCount, 0.0), c(atomCount, 0.0);
@@ -324,11 +341,7 @@ void MolecularSystem::ChargeDistributionOpt() {
     A.at(a, b) -= inverse;
     A.at(b, a) -= inverse;
   }
-  for (int i = 0; i < atomCount; ++i) {
-    A.at(0, i) = 1.0;
-    A.at(i, i) = u[i] - eta[i];
-  }
-  A.at(0, 0) = 1.0;
+  setReferenceRows(A, u, eta);
   matrix<double> system(atomCount);
   std::copy(A.data, A.data + atomCount * atomCount, system.data);
   solveReferenceSystem(*this, A, c, run);
@@ -347,8 +360,7 @@ void MolecularSystem::ChargeDistributionPairOpt() {
   if (atomCount == 0) return;
   SolverRun run(*this, "ChargeDistributionPairOpt");
   std::vector<double> eta(atomCount), chi(atomCount);
-  equalisingHardness(*this, 0, eta.data(), run);
-  equalisingNegativity(*this, 0, chi.data(), run);
+  equalisingParameters(*this, eta, chi, run);
   charges.assign(atomCount, 0.0);
 
   std::vector<int> first(exclusionCount), second(exclusionCount);

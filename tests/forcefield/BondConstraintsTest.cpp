@@ -10,6 +10,7 @@
 #include "forcefield/ForceFieldFixture.h"
 #include "forcefield/MolecularSystem.h"
 #include "math/UtilityEngine.h"
+#include "support/ConsoleCapture.h"
 
 namespace {
 
@@ -20,10 +21,6 @@ double length(const SSEVector4f& a, const SSEVector4f& b) {
 
 class Constraints : public ::testing::Test {
  protected:
-  void SetUp() override {
-    UtilityEngine::instance()->setConsoleSink([this](const std::string& l) { console.push_back(l); });
-  }
-  void TearDown() override { UtilityEngine::instance()->setConsoleSink(ConsoleSink()); }
 
   // A centre with two hydrogens (bonds 0-1 and 0-2), or a closed triangle.
   std::unique_ptr<MolecularSystem> angle(bool closed = false) {
@@ -44,7 +41,8 @@ class Constraints : public ::testing::Test {
 
   fftest::ScopedTables tables;
   std::unique_ptr<Molecule> molecule;
-  std::vector<std::string> console;
+  kvtest::ConsoleCapture capture;
+  std::vector<std::string>& console = capture.lines;
 };
 
 }  // namespace

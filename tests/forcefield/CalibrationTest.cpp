@@ -12,6 +12,7 @@
 #include "forcefield/ForceFieldFixture.h"
 #include "forcefield/MolecularSystem.h"
 #include "math/UtilityEngine.h"
+#include "support/ConsoleCapture.h"
 #include "support/ErrorCapture.h"
 #include "support/TextLines.h"
 #include "support/WorkingFolder.h"
@@ -21,11 +22,9 @@ namespace {
 class Calibration : public ::testing::Test {
  protected:
   void SetUp() override {
-    UtilityEngine::instance()->setConsoleSink([this](const std::string& l) { console.push_back(l); });
     tables.tables().parseBondMomentTable(
         "H C 1 1.094 0.37\nC O 2 1.22 2.3\nC C 1 1.54 0\nC C 2 1.34 0\nH H 1 0.74 0\nH O 1 0.96 0\n");
   }
-  void TearDown() override { UtilityEngine::instance()->setConsoleSink(ConsoleSink()); }
 
   // The test set: formaldehyde, ethane and ethene written by writeMolecule, with a comment and
   // a line of no known kind.
@@ -42,7 +41,8 @@ class Calibration : public ::testing::Test {
   fftest::ScopedTables tables;
   kvtest::WorkingFolder folder;
   kvtest::ErrorCapture errors;
-  std::vector<std::string> console;
+  kvtest::ConsoleCapture capture;
+  std::vector<std::string>& console = capture.lines;
 };
 
 // The numbers at the end of a row "... [name] formula experimental computed error".

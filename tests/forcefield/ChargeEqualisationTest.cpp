@@ -13,6 +13,7 @@
 #include "forcefield/ForceFieldFixture.h"
 #include "forcefield/MolecularSystem.h"
 #include "math/UtilityEngine.h"
+#include "support/ConsoleCapture.h"
 #include "support/ErrorCapture.h"
 
 namespace {
@@ -27,14 +28,11 @@ std::unique_ptr<Molecule> water() {
 
 class ChargeSolvers : public ::testing::Test {
  protected:
-  void SetUp() override {
-    UtilityEngine::instance()->setConsoleSink([this](const std::string& l) { console.push_back(l); });
-  }
-  void TearDown() override { UtilityEngine::instance()->setConsoleSink(ConsoleSink()); }
 
   fftest::ScopedTables tables;
   kvtest::ErrorCapture errors;
-  std::vector<std::string> console;
+  kvtest::ConsoleCapture capture;
+  std::vector<std::string>& console = capture.lines;
 };
 
 double total(const std::vector<double>& charges) {

@@ -11,6 +11,7 @@
 #include "forcefield/MolecularDynamicsEngine.h"
 #include "forcefield/MolecularSystem.h"
 #include "math/UtilityEngine.h"
+#include "support/ConsoleCapture.h"
 
 namespace {
 
@@ -34,14 +35,13 @@ bool samePositions(const std::vector<SSEVector4f>& a, const std::vector<SSEVecto
 class Dynamics : public ::testing::Test {
  protected:
   void SetUp() override {
-    UtilityEngine::instance()->setConsoleSink([this](const std::string& l) { console.push_back(l); });
     engine.numSteps = 200;
   }
-  void TearDown() override { UtilityEngine::instance()->setConsoleSink(ConsoleSink()); }
 
   fftest::ScopedTables tables;
   MolecularDynamicsEngine engine;
-  std::vector<std::string> console;
+  kvtest::ConsoleCapture capture;
+  std::vector<std::string>& console = capture.lines;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "math/UtilityEngine.h"
 #include "parameters/Parameters.h"
 #include "parameters/Topology.h"
+#include "support/ConsoleCapture.h"
 #include "support/ErrorCapture.h"
 #include "support/WorkingFolder.h"
 
@@ -15,14 +16,11 @@ namespace {
 
 class LegacyParameters : public ::testing::Test {
  protected:
-  void SetUp() override {
-    UtilityEngine::instance()->setConsoleSink([this](const std::string& l) { console.push_back(l); });
-  }
-  void TearDown() override { UtilityEngine::instance()->setConsoleSink(ConsoleSink()); }
 
   kvtest::WorkingFolder folder;
   kvtest::ErrorCapture errors;
-  std::vector<std::string> console;
+  kvtest::ConsoleCapture capture;
+  std::vector<std::string>& console = capture.lines;
 };
 
 }  // namespace
