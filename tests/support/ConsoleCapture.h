@@ -1,7 +1,7 @@
 #pragma once
 
-// Collects the console lines printed while it lives and puts the default console (standard
-// output) back when it goes: declare one in a test or as a fixture member and read `lines`.
+// Collects the console lines printed while it lives; the default console (standard output)
+// comes back when it goes.
 
 #include <string>
 #include <vector>
@@ -10,8 +10,7 @@
 
 namespace kvtest {
 
-class ConsoleCapture {
- public:
+struct ConsoleCapture {
   ConsoleCapture() { setConsoleSink([this](const std::string& line) { lines.push_back(line); }); }
   ~ConsoleCapture() { setConsoleSink(ConsoleSink()); }
   ConsoleCapture(const ConsoleCapture&) = delete;
