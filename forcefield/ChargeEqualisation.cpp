@@ -227,7 +227,7 @@ void MolecularSystem::ChargeDistributionExcl() {
   }
   for (int t = 0; t < angleCount; ++t) add(angleAtom1[t], angleAtom3[t], kAngleWeight);
   for (int d = 0; d < dihedralCount; ++d) add(dihedralAtom1[d], dihedralAtom4[d], kDihedralWeight);
-  // The sums are discarded: this model never replaced the bond-moment charges.
+  // The sums are left unused: this model never replaces the charges.
 }
 
 double MolecularSystem::Electronic() {
