@@ -1,6 +1,5 @@
 // The graphics-driver report and the renderer exclusion list: developer services of
 // UtilityEngine whose bodies live here because they call GL.
-#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 
 #include <algorithm>

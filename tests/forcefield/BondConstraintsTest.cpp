@@ -34,7 +34,7 @@ class Constraints : public ::testing::Test {
 
   fftest::ScopedTables tables;
   std::unique_ptr<Molecule> molecule;
-  kvtest::ConsoleCapture console;
+  kvtest::ConsoleCapture console{1};
 };
 
 }  // namespace

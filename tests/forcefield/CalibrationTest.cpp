@@ -31,7 +31,7 @@ class Calibration : public ::testing::Test {
   fftest::ScopedTables tables;
   kvtest::WorkingFolder folder;
   kvtest::ErrorCapture errors;
-  kvtest::ConsoleCapture console;
+  kvtest::ConsoleCapture console{1};
 };
 
 }  // namespace

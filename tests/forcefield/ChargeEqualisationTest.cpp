@@ -25,7 +25,7 @@ class ChargeSolvers : public ::testing::Test {
  protected:
   fftest::ScopedTables tables;
   kvtest::ErrorCapture errors;
-  kvtest::ConsoleCapture console;
+  kvtest::ConsoleCapture console{1};
 };
 
 }  // namespace

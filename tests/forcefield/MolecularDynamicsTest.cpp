@@ -32,7 +32,7 @@ class Dynamics : public ::testing::Test {
   void SetUp() override { engine.numSteps = 200; }
   fftest::ScopedTables tables;
   MolecularDynamicsEngine engine;
-  kvtest::ConsoleCapture console;
+  kvtest::ConsoleCapture console{1};
 };
 
 }  // namespace

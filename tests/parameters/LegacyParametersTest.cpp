@@ -15,7 +15,7 @@ class LegacyParameters : public ::testing::Test {
  protected:
   kvtest::WorkingFolder folder;
   kvtest::ErrorCapture errors;
-  kvtest::ConsoleCapture console;
+  kvtest::ConsoleCapture console{1};
 };
 
 }  // namespace
