@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
+#include <random>
 
 #include "assembly/FeatureTreeOps.h"
 #include "io/IOEngine.h"
@@ -103,6 +105,32 @@ void growBySpheroid(float* box, const Spheroid* s) {
   const float k = s->a / length;
   growBox(box, s->centre.x + dx * k, s->centre.y + dy * k, s->centre.z + dz * k, 0.0f);
   growBox(box, s->centre.x - dx * k, s->centre.y - dy * k, s->centre.z - dz * k, 0.0f);
+}
+
+const int kVolumeRounds = 10;
+const int kVolumePointsPerRound = 100000;
+
+float distanceBetween(float x, float y, float z, const SSEVector4f& p) {
+  const float dx = x - p.x, dy = y - p.y, dz = z - p.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// Inside a spheroid: the distances to its two foci add up to at most the major axis, 2a.
+bool insideSpheroid(const Spheroid* s, float x, float y, float z) {
+  return s != nullptr &&
+         distanceBetween(x, y, z, s->focus1) + distanceBetween(x, y, z, s->focus2) <= 2.0f * s->a;
+}
+
+bool insideMolecule(const Molecule* m, float x, float y, float z) {
+  for (const Bond* b : m->bonds)
+    if (insideSpheroid(b->spheroid, x, y, z)) return true;
+  for (const Atom* a : m->atoms) {
+    if (a->sphere != nullptr && distanceBetween(x, y, z, a->sphere->centre) <= a->sphere->a)
+      return true;
+    for (const Ao* o : a->aos)
+      if (insideSpheroid(o->spheroid, x, y, z)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -249,6 +277,29 @@ float* MoleculeOperations::calculateBoundingBox(Molecule* molecule) {
     box[k + 3] += kBoxMargin;
   }
   return box;
+}
+
+double MoleculeOperations::calVolume(Molecule* molecule) {
+  float* box = calculateBoundingBox(molecule);
+  if (box == nullptr) return 0.0;
+  const double boxVolume = static_cast<double>(box[3] - box[0]) * (box[4] - box[1]) *
+                           (box[5] - box[2]);
+  std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(std::time(nullptr)));
+  std::uniform_real_distribution<float> alongX(box[0], box[3]), alongY(box[1], box[4]),
+      alongZ(box[2], box[5]);
+  std::free(box);
+  long inside = 0;
+  long drawn = 0;
+  double sum = 0.0;
+  for (int round = 0; round < kVolumeRounds; ++round) {
+    for (int k = 0; k < kVolumePointsPerRound; ++k) {
+      const float x = alongX(generator), y = alongY(generator), z = alongZ(generator);
+      if (insideMolecule(molecule, x, y, z)) ++inside;
+    }
+    drawn += kVolumePointsPerRound;
+    sum += static_cast<double>(inside) / drawn * boxVolume;
+  }
+  return sum / kVolumeRounds;
 }
 
 bool MoleculeOperations::setValence(Molecule* molecule) {

@@ -29,6 +29,10 @@ class MoleculeOperations {
   // Min x, y, z, max x, y, z over bond spheroid ends, atom spheres and orbitals, widened by
   // 2.0; a block of six floats from malloc that the caller frees; null for a null molecule.
   float* calculateBoundingBox(Molecule* molecule);
+  // Monte Carlo volume (cubic Angstrom) of the atom spheres, orbitals and bond spheroids inside
+  // the bounding box: 10 rounds of 100000 uniform points from a time-seeded generator, the mean
+  // over the rounds of the running fraction inside times the box volume. 0 for a null molecule.
+  double calVolume(Molecule* molecule);
   // Total valences from the element names; false at the first atom left below its used valence.
   bool setValence(Molecule* molecule);
   // Hydrogens up to each flagged atom's total valence, then calAttachedHydrogens.

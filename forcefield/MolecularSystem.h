@@ -10,7 +10,8 @@
 // Debye. Atom index a is the atom's position in the molecule's atom list (its id after update).
 //
 // Bodies: MolecularSystem.cpp (construction, parameters, charges), MolecularSystemTopology.cpp
-// (list builders), EnergyTerms.cpp, TorsionMachinery.cpp, DipoleAndEmag.cpp, DihedralDriving.cpp.
+// (list builders), EnergyTerms.cpp, TorsionMachinery.cpp, DipoleAndEmag.cpp, DihedralDriving.cpp,
+// BondConstraints.cpp, ChargeEqualisation.cpp, Calibration.cpp.
 
 #include "math/SSEVector4f.h"
 
@@ -187,6 +188,55 @@ public:
   ScanResult rotationPES(int i, int j, int k, int l, double startDegrees, double endDegrees,
                          double stepDegrees, std::map<float, float>& profile);
   static const int maxScanPoints = 100000;
+
+  // --- Bond constraints and stereo centres (BondConstraints.cpp) -----------------------------
+  // Corrects positions in place until every constraint has its length; the corrections run
+  // along the pairs' vectors in reference (which may be positions itself). A pair of two fixed
+  // atoms is skipped, one fixed atom leaves the whole correction to the other, and coincident
+  // reference atoms give no direction, so their pair is skipped. A constraint is met within
+  // shakeTolerance (relative, on the squared length) or within what single-precision positions
+  // can hold, whichever is larger. Ends at the first pass that corrects or changes nothing;
+  // after shakeMaxIterations passes it prints a console line and keeps the last pass.
+  void SHAKE(SSEVector4f* reference, SSEVector4f* positions);
+  // True when every labelled centre keeps its handedness, or the test is off.
+  bool checkChiralCenters() const;
+  // Records each centre's result and pushes the neighbours of failing centres back.
+  void calChiralForces();
+  // Records each centre's result and mirrors the first terminal neighbour of a failing centre
+  // through it.
+  void conserveStereoChem();
+  // Reflects a, b and c through the plane through the origin normal to normal, and replaces
+  // normal by minus its unit vector.
+  static void convertStereoChem(SSEVector4f& normal, SSEVector4f& a, SSEVector4f& b,
+                                SSEVector4f& c);
+
+  // --- Charge equalisation (ChargeEqualisation.cpp; energies in eV) ----------------------------
+  // Each solver overwrites charges; a zero denominator, a singular matrix or a charge that is
+  // not finite restores the start charges, with one line naming the solver on the error channel.
+  void ChargeDistributionIter();       // bond transfers until bonded potentials agree
+  void ChargeDistributionExcl();       // changes nothing
+  double Electronic();                 // electronic energy of the charges
+  // For reference atom ref, per atom the hardness (0 for an atom without charge) and the
+  // electronegativity that would equalise it with ref; out has atomCount elements.
+  void calHardness(int ref, double* out);
+  void calNegativity(int ref, double* out);
+  void ChargeDistribution();           // direct solution, atom 0 as reference
+  void ChargeDistributionMatInv();     // one transfer per bond from one linear system
+  void ChargeDistributionOpt();        // atom 0 as reference, with equalising parameters
+  void ChargeDistributionPairOpt();    // one transfer per exclusion pair
+
+  // --- Calibration (Calibration.cpp; files relative to the working directory) ----------------
+  // Appends the atoms and bonds as a block to "Library/molecules.txt"; the result of closing
+  // the file, -1 when it cannot be opened.
+  int writeMolecule();
+  // Molecules of the dipole test set that are alkyl halides, by their number from 1.
+  static bool isAlkylHalides(int number);
+  // Runs the dipole test set of "Library/molecules_backup.txt" against
+  // "Library/dipole_exp.txt" and writes the annotated lists and the error table.
+  void fillOrder();
+  // Numerical against analytical forces, on the console and in "nmt.out"; 1 when written, 0
+  // when the file cannot be opened.
+  int NumericalTest();
 
 private:
   void copyMolecule(Molecule* molecule);

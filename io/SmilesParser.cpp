@@ -349,6 +349,16 @@ SmilesParser::RingOpening* SmilesParser::ringExist(int number) {
   return nullptr;
 }
 
+void SmilesParser::addAtomToRings(int atomId) {
+  for (RingOpening& r : openRings)
+    if (!r.closed) r.memberAtomIds.push_back(atomId);
+}
+
+void SmilesParser::addBondToRings(int bondId) {
+  for (RingOpening& r : openRings)
+    if (!r.closed) r.memberBondIds.push_back(bondId);
+}
+
 void SmilesParser::removeFromCurrentRings(int number) {
   openRingNumbers.erase(std::remove(openRingNumbers.begin(), openRingNumbers.end(), number),
                         openRingNumbers.end());

@@ -67,7 +67,16 @@ class SmilesParser {
     int order = 0;        // 0 when no bond symbol was written at the opening digit
     int bondId = -1;      // the closure bond once closed
     bool closed = false;
+    // Atoms and bonds handed to addAtomToRings and addBondToRings while the ring was open.
+    std::vector<int> memberAtomIds;
+    std::vector<int> memberBondIds;
   };
+
+  // Append an atom or bond id to every ring record that is still open. Nothing calls them; the
+  // rings of the molecule come from ring perception.
+  void addAtomToRings(int atomId);
+  void addBondToRings(int bondId);
+  friend class SmilesParserTestAccess;
 
   // What a bracket atom says: [13CH3+], [nH], [C@@H].
   struct BracketAtom {

@@ -3,6 +3,7 @@
 #include "math/SSEVector4f.h"
 
 #include <functional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,10 +69,30 @@ public:
   void generateCorrectDihedral(SSEVector4f p1, SSEVector4f p2, SSEVector4f p3, SSEVector4f& p4,
                                float targetAngle);
 
+  // Developer services (DeveloperUtilities.cpp); nothing in the application calls them.
+  // True when the text holds an "@".
+  bool hasConstraint(std::string text);
+  // Replaces pieces by the pieces of a connection string: white space goes, "&" separates at
+  // the top level, braces group a piece whose inner "&" is kept ("{A&B}&C" gives "A&B", "C");
+  // empty pieces are dropped.
+  void getConnFromString(std::string text, std::vector<std::string>& pieces);
+
+  // Graphics-driver report; bodies in render/DriverReport.cpp (kv_render), as they call GL.
+  // Both need a current GL context. QueryGPU appends the vendor, renderer, version numbers and
+  // extensions to "hwdebug.txt" and stores the version numbers in the renderer's
+  // glMajorVersion and glMinorVersion. QueryGPUBlackList is true when the renderer's name holds
+  // (ignoring case) a line of "Settings/blacklist.ini"; "#" lines are comments; a list that
+  // cannot be read answers false.
+  void QueryGPU();
+  bool QueryGPUBlackList();
+
 private:
   UtilityEngine();
   ConsoleSink sink;
 };
+
+// Writes the integers separated by ", ", with no line end ("1, 2, 3").
+void printVector(std::vector<int> values, std::ostream& out);
 
 // Same as UtilityEngine::instance()->setConsoleSink(sink).
 void setConsoleSink(ConsoleSink sink);

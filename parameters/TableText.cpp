@@ -60,14 +60,21 @@ bool TableText::prepareLine(std::string& line, const char* endSet) {
   return line.find_first_not_of(" \t") != std::string::npos;
 }
 
-bool TableText::toFloat(const std::string& token, float& value) {
+bool TableText::toDouble(const std::string& token, double& value) {
   if (token.empty())
     return false;
   errno = 0;
   char* end = nullptr;
   double parsed = std::strtod(token.c_str(), &end);
-  if (end != token.c_str() + token.size() || errno == ERANGE || !std::isfinite(parsed) ||
-      std::fabs(parsed) > std::numeric_limits<float>::max())
+  if (end != token.c_str() + token.size() || errno == ERANGE || !std::isfinite(parsed))
+    return false;
+  value = parsed;
+  return true;
+}
+
+bool TableText::toFloat(const std::string& token, float& value) {
+  double parsed = 0.0;
+  if (!toDouble(token, parsed) || std::fabs(parsed) > std::numeric_limits<float>::max())
     return false;
   value = static_cast<float>(parsed);
   return true;
@@ -135,6 +142,12 @@ void TableRow::next(std::string& value) {
 void TableRow::next(float& value) {
   if (const std::string* token = nextToken())
     if (!TableText::toFloat(*token, value))
+      reportBad(*token);
+}
+
+void TableRow::next(double& value) {
+  if (const std::string* token = nextToken())
+    if (!TableText::toDouble(*token, value))
       reportBad(*token);
 }
 

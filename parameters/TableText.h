@@ -22,6 +22,7 @@ public:
 
   // Numbers with an end check: the whole token must be the number.
   static bool toFloat(const std::string& token, float& value);
+  static bool toDouble(const std::string& token, double& value);
   static bool toInt(const std::string& token, int& value);
   static bool toUnsigned(const std::string& token, unsigned int& value);
 };
@@ -35,6 +36,7 @@ public:
 
   void next(std::string& value);
   void next(float& value);
+  void next(double& value);
   void next(int& value);
   void next(int16_t& value);
   void next(unsigned int& value);

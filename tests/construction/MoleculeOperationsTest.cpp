@@ -135,3 +135,22 @@ TEST(JoinMolecules, TwoMethylsMakeEthaneWithoutDummies) {
     EXPECT_NEAR(std::sqrt(0.81f + 0.16f), d, 0.3f);
   }
 }
+
+TEST(MoleculeVolume, MonteCarloVolumeOfASphereAndASpheroidIsWithinThreePercent) {
+  const double pi = 3.14159265358979;
+  auto sphere = buildMolecule({"C"}, {});
+  sphere->atoms[0]->sphere = new Spheroid(1.0f, 3.0f, 3.0f);
+  sphere->atoms[0]->sphere->centre = SSEVector4f(1.0f, -2.0f, 0.5f, 1.0f);
+  MoleculeOperations ops;
+  EXPECT_NEAR(4.0 / 3.0 * pi * 27.0, ops.calVolume(sphere.get()), 0.03 * 4.0 / 3.0 * pi * 27.0);
+
+  // A prolate bond spheroid (a = 2, b = 1) between two atoms without spheres: the focal-distance
+  // test, not a sphere of radius a.
+  auto bond = buildMolecule({"C", "C"}, {{0, 1, 1}});
+  Spheroid* orbital = new Spheroid(std::sqrt(0.75f), 1.0f, 2.0f);
+  orbital->focus1 = SSEVector4f(0.0f, 0.0f, std::sqrt(3.0f), 1.0f);
+  orbital->focus2 = SSEVector4f(0.0f, 0.0f, -std::sqrt(3.0f), 1.0f);
+  bond->bonds[0]->spheroid = orbital;
+  EXPECT_NEAR(4.0 / 3.0 * pi * 2.0, ops.calVolume(bond.get()), 0.03 * 4.0 / 3.0 * pi * 2.0);
+  EXPECT_EQ(0.0, ops.calVolume(nullptr));
+}

@@ -1,0 +1,117 @@
+// The calibration routines: molecule lists, the dipole test set and the numerical force check.
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "forcefield/ForceFieldFixture.h"
+#include "forcefield/MolecularSystem.h"
+#include "support/ConsoleCapture.h"
+#include "support/ErrorCapture.h"
+#include "support/TextLines.h"
+#include "support/WorkingFolder.h"
+
+namespace {
+
+class Calibration : public ::testing::Test {
+ protected:
+  // Formaldehyde, ethane and ethene written by writeMolecule, with a comment and a stray line.
+  void writeTestSet() {
+    tables.tables().parseBondMomentTable(
+        "H C 1 1.094 0.37\nC O 2 1.22 2.3\nC C 1 1.54 0\nC C 2 1.34 0\nH H 1 0.74 0\nH O 1 0.96 0\n");
+    folder.write("Library/.keep", "");
+    for (auto build : {fftest::formaldehyde, fftest::ethane, fftest::ethene})
+      EXPECT_EQ(0, MolecularSystem(build().get()).writeMolecule());
+    folder.write("Library/molecules_backup.txt",
+                 "// three\n" + folder.read("Library/molecules.txt") + "STRAY line\n");
+  }
+
+  fftest::ScopedTables tables;
+  kvtest::WorkingFolder folder;
+  kvtest::ErrorCapture errors;
+  kvtest::ConsoleCapture console{1};
+};
+
+}  // namespace
+
+TEST_F(Calibration, FillOrderWritesTheAnnotatedListsAndTheErrorTable) {
+  writeTestSet();
+  folder.write("Library/dipole_exp.txt", "// name formula Debye\nformaldehyde gas\tCH2O 2.33\n\nethane C2H6 0.0\n ethene  C2H4\t0.5 \n");
+  MolecularSystem(fftest::ethane().get()).fillOrder();
+
+  EXPECT_EQ(0u, folder.read("Library/molecules_order.txt")
+                    .rfind("Molecule     1 [formaldehyde gas] CH2O      2.33000     4     3\nATOM CK  ", 0));
+
+  const std::vector<std::string> table = kvtest::linesOf(folder.read("Library/dipolemoment.txt"));
+  ASSERT_EQ(5u, table.size());
+  EXPECT_EQ("   Id Molecule                               Formular      Exp. Dip.    Bond Dip.        error", table[0]);
+  EXPECT_EQ(0u, table[1].rfind("    1 [formaldehyde gas                    ] CH2O            2.33000", 0)) << table[1];
+  double squares = 0.0, dipoles[3];
+  for (int row = 0; row < 3; ++row) {
+    std::istringstream in(table[row + 1].substr(table[row + 1].find(']') + 1));
+    std::string formula;
+    double experimental = 0, error = 0;
+    in >> formula >> experimental >> dipoles[row] >> error;
+    EXPECT_NEAR(experimental != 0.0 ? 100.0 * (dipoles[row] - experimental) / experimental : 0.0, error, 1e-3);
+    squares += error * error;
+  }
+  EXPECT_GT(dipoles[0], 1.0) << "formaldehyde has a bond dipole";
+  EXPECT_NEAR(0.0, dipoles[1], 1e-4) << "ethane has none";
+  double deviation = 0.0;
+  ASSERT_EQ(1, std::sscanf(table[4].c_str(), "Standard Deviation: %lf percent.", &deviation)) << table[4];
+  EXPECT_NEAR(std::sqrt(squares / 3.0), deviation, 1e-3);
+
+  EXPECT_EQ("", folder.read("Library/alkylhalidescoor.txt")) << "no halide among the first three";
+  EXPECT_TRUE(folder.exists("Library/alkylhalidesdip.txt"));
+  EXPECT_EQ((std::vector<std::string>{"Undefined State!"}), console.lines);
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+TEST_F(Calibration, CountMismatchAndMissingFilesAreReported) {
+  writeTestSet();
+  folder.write("Library/dipole_exp.txt", "formaldehyde CH2O 2.33\n");
+  MolecularSystem system(fftest::ethane().get());
+  system.fillOrder();
+  EXPECT_EQ(5u, kvtest::linesOf(folder.read("Library/dipolemoment.txt")).size());
+  std::filesystem::remove(folder.folder / "Library/molecules_backup.txt");
+  std::filesystem::remove(folder.folder / "Library/dipolemoment.txt");
+  system.fillOrder();
+  EXPECT_FALSE(folder.exists("Library/dipolemoment.txt")) << "nothing is written";
+  ASSERT_EQ(2u, errors.lines.size());
+  EXPECT_NE(std::string::npos, errors.lines[0].find("3 molecules")) << errors.lines[0];
+  EXPECT_NE(std::string::npos, errors.lines[1].find("\"Library/molecules_backup.txt\""));
+  std::filesystem::remove_all(folder.folder / "Library");
+  EXPECT_EQ(-1, system.writeMolecule());
+  EXPECT_TRUE(MolecularSystem::isAlkylHalides(6) && MolecularSystem::isAlkylHalides(122));
+  EXPECT_FALSE(MolecularSystem::isAlkylHalides(121));
+}
+
+TEST_F(Calibration, NumericalForcesAgreeWithTheAnalyticalOnes) {
+  std::unique_ptr<Molecule> m = fftest::alkane(4);
+  m->atoms[1]->position.y += 0.2f;
+  m->atoms[4]->position.z -= 0.15f;
+  for (Atom* a : m->atoms) a->position.x += 20.0f;   // where a float step is far from 1e-6
+  MolecularSystem s(m.get());
+  const std::vector<SSEVector4f> start = s.coordinates;
+  ASSERT_EQ(1, s.NumericalTest());
+  for (size_t i = 0; i < start.size(); ++i) EXPECT_EQ(start[i].x, s.coordinates[i].x);
+
+  const std::vector<std::string> rows = kvtest::linesOf(folder.read("nmt.out"));
+  ASSERT_EQ(1u + 3u * s.atomCount, rows.size());
+  EXPECT_EQ(" ATOM XYZ     NUMERICAL    ANALYTICAL    DIFFERENCE", rows[0]);
+  EXPECT_EQ(rows, console.lines);
+  int large = 0;
+  for (size_t r = 1; r < rows.size(); ++r) {
+    std::istringstream in(rows[r]);
+    int atom = 0;
+    std::string axis;
+    double numerical = 0, analytical = 0;
+    in >> atom >> axis >> numerical >> analytical;
+    if (std::fabs(analytical) <= 1.0) continue;
+    ++large;
+    EXPECT_NEAR(analytical, numerical, 0.05 * std::fabs(analytical)) << rows[r];
+  }
+  EXPECT_GT(large, 6) << "the distortion gives forces to compare";
+}

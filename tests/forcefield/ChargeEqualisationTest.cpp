@@ -1,0 +1,88 @@
+// The charge-equalisation solvers: conservation, polarity, agreement between the iterative and
+// the direct bond-transfer solutions, and the restore on a failure.
+
+#include <numeric>
+
+#include <gtest/gtest.h>
+
+#include "forcefield/ForceFieldFixture.h"
+#include "forcefield/MolecularSystem.h"
+#include "support/ConsoleCapture.h"
+#include "support/ErrorCapture.h"
+
+namespace {
+
+using fftest::buildMolecule;
+
+std::unique_ptr<Molecule> water() {
+  return buildMolecule("water", {{"OK", "O", 0, 0, 0}, {"H", "H", 0.757f, 0.586f, 0}, {"H", "H", -0.757f, 0.586f, 0}},
+                       {{0, 1, 1, false}, {0, 2, 1, false}});
+}
+
+double total(const std::vector<double>& charges) { return std::accumulate(charges.begin(), charges.end(), 0.0); }
+
+class ChargeSolvers : public ::testing::Test {
+ protected:
+  fftest::ScopedTables tables;
+  kvtest::ErrorCapture errors;
+  kvtest::ConsoleCapture console{1};
+};
+
+}  // namespace
+
+TEST_F(ChargeSolvers, DirectSolversConserveChargeAndMakeOxygenNegative) {
+  for (auto build : {water, fftest::formaldehyde}) {
+    std::vector<double> oxygen;
+    for (auto solve : {&MolecularSystem::ChargeDistribution, &MolecularSystem::ChargeDistributionMatInv,
+                       &MolecularSystem::ChargeDistributionIter}) {
+      std::unique_ptr<Molecule> m = build();
+      MolecularSystem s(m.get());
+      (s.*solve)();
+      oxygen.push_back(s.charges[m->getName() == "water" ? 0 : 1]);
+      EXPECT_NEAR(0.0, total(s.charges), 1e-12) << m->getName();
+      EXPECT_LT(oxygen.back(), -0.1) << m->getName();
+    }
+    EXPECT_NEAR(oxygen[1], oxygen[2], 1e-4) << "one bond-transfer solution, direct or iterated";
+  }
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+TEST_F(ChargeSolvers, EqualPotentialsStopTheIterationAtOneUnchanged) {
+  auto m = buildMolecule("dihydrogen", {{"H", "H", 0, 0, 0}, {"H", "H", 0.74f, 0, 0}}, {{0, 1, 1, false}});
+  MolecularSystem s(m.get());
+  s.charges = {0.125, 0.125};
+  s.ChargeDistributionIter();
+  s.ChargeDistributionExcl();
+  EXPECT_EQ((std::vector<double>{0.125, 0.125}), s.charges);
+  EXPECT_EQ((std::vector<std::string>{"Charge Distribution Achieved in     1 steps."}), console.lines);
+  s.charges = {0.0, 0.0};
+  EXPECT_EQ(0.0, s.Electronic());
+}
+
+TEST_F(ChargeSolvers, FailuresRestoreTheChargesAndNameTheSolver) {
+  // Two unbonded atoms without hardness: nothing ties the second atom's charge.
+  auto pair = buildMolecule("pair", {{"H", "H", 0, 0, 0}, {"H", "H", 3, 0, 0}}, {});
+  MolecularSystem s(pair.get());
+  s.hardness = {0.0, 0.0};
+  s.charges = {0.25, -0.25};
+  s.ChargeDistribution();
+  EXPECT_EQ((std::vector<double>{0.25, -0.25}), s.charges);
+
+  // Bonded atoms on top of each other: a zero distance.
+  auto stacked = buildMolecule("stacked", {{"H", "H", 1, 1, 1}, {"H", "H", 1, 1, 1}}, {{0, 1, 1, false}});
+  MolecularSystem t(stacked.get());
+  t.charges = {0.5, -0.5};
+  t.ChargeDistributionOpt();
+  EXPECT_EQ((std::vector<double>{0.5, -0.5}), t.charges);
+  ASSERT_EQ(2u, errors.lines.size());
+  EXPECT_NE(std::string::npos, errors.lines[0].find("MolecularSystem::ChargeDistribution:"));
+  EXPECT_NE(std::string::npos, errors.lines[1].find("MolecularSystem::ChargeDistributionOpt:"));
+
+  auto m = fftest::formaldehyde();
+  MolecularSystem f(m.get());
+  std::vector<double> hardness(f.atomCount, -1.0);
+  f.charges[2] = 0.0;
+  f.calHardness(0, hardness.data());
+  EXPECT_EQ(0.0, hardness[2]) << "an atom without charge";
+  EXPECT_NE(0.0, hardness[1]);
+}
