@@ -261,15 +261,18 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
   }
   const std::string field = elementField(line);
   const std::string element = standardElementSymbol(field);
+  // An atom the tables cannot type (a metal ion beside a protein) is left out with a message;
+  // the rest of the file is still worth reading.
   if (element.empty()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile unknown element \"" << field << "\" of atom \""
-                << atomName << "\" on " << place(state.lineNumber);
-    return false;
+                << atomName << "\" on " << place(state.lineNumber) << ", atom left out";
+    return true;
   }
   if (!elementHasAtomType(element)) {
     ErrorLine() << "Error: PDBParser::parsePDBFile element \"" << element << "\" of atom \""
-                << atomName << "\" has no atom type, on " << place(state.lineNumber);
-    return false;
+                << atomName << "\" has no atom type, on " << place(state.lineNumber)
+                << ", atom left out";
+    return true;
   }
   if (isHetero) state.hetero = true;
   if (!state.model) {

@@ -60,13 +60,14 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
     delete molecule;
     return nullptr;
   }
+  // Named before typing, so the typing messages can say which molecule they belong to.
+  molecule->smiles = smiles;
+  molecule->displayName = name;
   molecule->findAllSmallestRings();
   fixBracketValences(molecule);
   molecule->fillTotalAndUsedValence();
   molecule->addMissingHydrogens();
   molecule->findBestAtomType();
-  molecule->smiles = smiles;
-  molecule->displayName = name;
   return molecule;
 }
 

@@ -24,7 +24,7 @@ class PDBInput : public PDBFixture {
 
 TEST_F(PDBInput, ElementComesFromTheElementColumnOrTheAtomNameColumns) {
   // Atom name columns 13-16 as written, element columns 77-78; the element read, or the error of
-  // a refused file.
+  // an atom left out (here the only one, so no molecule).
   const struct {
     const char* record;
     const char* name;
@@ -58,6 +58,17 @@ TEST_F(PDBInput, ElementComesFromTheElementColumnOrTheAtomNameColumns) {
           << errors;
     }
   }
+}
+
+TEST_F(PDBInput, AtomWithoutAnAtomTypeIsLeftOutAndTheRestRead) {
+  // A calcium ion beside a ligand once failed the whole file.
+  const std::string text = atomLine("HETATM", 1, "CL1", "LIG", 'A', 1, 0, 0, 0, "") +
+                           atomLine("HETATM", 2, "CA", "CA", 'A', 2, 5.0f, 0, 0, "CA");
+  const std::vector<Molecule*> out = readFile("ion.pdb", text);
+  ASSERT_EQ(1u, out.size()) << errors;
+  for (const Atom* a : out[0]->atoms) EXPECT_NE("Ca", a->element);
+  EXPECT_NE(std::string::npos, errors.find("has no atom type, on line 2")) << errors;
+  EXPECT_NE(std::string::npos, errors.find("atom left out")) << errors;
 }
 
 TEST_F(PDBInput, AtomWithUnreadableCoordinatesFailsTheFile) {
