@@ -6,37 +6,25 @@
 #include <vector>
 
 #include "assembly/RingClosure.h"
+#include "construction/MoleculeOperations.h"
 #include "io/IOEngine.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
-#include "parameters/InputParameters.h"
 
 namespace {
 
-// A closing bond between types without a bond row is made like a carbon-carbon single bond.
-const float kDefaultSemiMajorAxis = 1.058f;   // Angstrom
-const float kDefaultFocalDistance = 2.1153f;  // Angstrom
-
 RingClosure::ClosingBondParameters closingBondFor(const Atom* end1, const Atom* end2, int order) {
-  BondParameters row;
-  float a = kDefaultSemiMajorAxis;
-  float focal = kDefaultFocalDistance;
-  float energy = 0.0f;
-  if (InputParameters::instance()->findBondParameters(end1->type, end2->type, order, row) != 0) {
-    a = row.majorAxis;
-    focal = row.distance;
-    energy = row.bondEnergy;
-  }
-  const float c = focal * 0.5f;
+  const ConnectingBond row = connectingBond(end1->type, end2->type, order);
+  const float c = row.distance * 0.5f;
   RingClosure::ClosingBondParameters p;
-  p.eccentricity = c / a;
-  p.semiMajorAxis = a;
-  p.semiMinorAxis = std::sqrt(std::max(0.0f, a * a - c * c));
-  p.focalDistance = focal;
-  p.energy = energy;
+  p.eccentricity = c / row.semiMajorAxis;
+  p.semiMajorAxis = row.semiMajorAxis;
+  p.semiMinorAxis = std::sqrt(std::max(0.0f, row.semiMajorAxis * row.semiMajorAxis - c * c));
+  p.focalDistance = row.distance;
+  p.energy = row.energy;
   return p;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "AssemblyFixture.h"
+#include "assembly/RingClosure.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -78,6 +79,14 @@ SINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4
   }
   static Bond* openEnd(Molecule& m, int node, const char* dummy) {
     return openEnd(m, "N" + std::to_string(node), dummy);
+  }
+
+  // The initialised closure of the two open ends of openChain(n).
+  static std::unique_ptr<RingClosure> closureOf(Molecule& chain, int n, bool workOnCopy = false) {
+    auto closure = std::make_unique<RingClosure>(&chain, openEnd(chain, 1, "DUM1"),
+                                                 openEnd(chain, n, "DUM2"), workOnCopy);
+    EXPECT_TRUE(closure->initializeRingClosure());
+    return closure;
   }
 
   static int dummies(const Molecule& m) {

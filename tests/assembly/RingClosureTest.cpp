@@ -47,18 +47,17 @@ TEST_F(RingClosing, PathTargetsFollowTheRingSizeAndItsPiElectrons) {
   for (const auto& c : cases) {
     auto m = openChain(c.atoms);
     ASSERT_TRUE(m);
-    RingClosure closure(m.get(), openEnd(*m, 1, "DUM1"), openEnd(*m, c.atoms, "DUM2"), false);
-    ASSERT_TRUE(closure.initializeRingClosure());
-    for (Atom* a : closure.pathAtoms) a->piElectrons = c.piPerAtom;
+    auto closure = closureOf(*m, c.atoms);
+    for (Atom* a : closure->pathAtoms) a->piElectrons = c.piPerAtom;
     std::vector<float> lengths, angles, dihedrals;
-    ASSERT_TRUE(closure.calTransVector(lengths, angles, dihedrals));
+    ASSERT_TRUE(closure->calTransVector(lengths, angles, dihedrals));
     ASSERT_EQ(static_cast<size_t>(c.atoms - 1), lengths.size());
     ASSERT_EQ(static_cast<size_t>(c.atoms - 2), angles.size());
     ASSERT_EQ(static_cast<size_t>(c.atoms - 1), dihedrals.size());
 
-    std::vector<SSEVector4f> p{centre(RingClosure::dummyOf(closure.openEnd1))};
-    for (const Atom* a : closure.pathAtoms) p.push_back(centre(a));
-    p.push_back(centre(RingClosure::dummyOf(closure.openEnd2)));
+    std::vector<SSEVector4f> p{centre(RingClosure::dummyOf(closure->openEnd1))};
+    for (const Atom* a : closure->pathAtoms) p.push_back(centre(a));
+    p.push_back(centre(RingClosure::dummyOf(closure->openEnd2)));
     const float first = (p[2] - p[1]).length();
     for (size_t i = 0; i < lengths.size(); ++i)
       EXPECT_NEAR(first, lengths[i] + (p[i + 2] - p[i + 1]).length(), 1e-4) << c.atoms << " " << i;
@@ -104,18 +103,16 @@ TEST_F(RingClosing, ClosedRingsAreRegularAndCarryTheirClosingBond) {
 
 TEST_F(RingClosing, TemplateCorrectionsCloseTheRingAndAMissingTemplateIsReported) {
   auto hexane = openChain(6);
-  RingClosure closure(hexane.get(), openEnd(*hexane, 1, "DUM1"), openEnd(*hexane, 6, "DUM2"), false);
-  ASSERT_TRUE(closure.initializeRingClosure());
+  auto closure = closureOf(*hexane, 6);
   std::vector<float> lengths, angles, dihedrals;
-  ASSERT_TRUE(closure.calTransMatrix(lengths, angles, dihedrals));
-  ASSERT_TRUE(closure.creatRingConformation(lengths, angles, dihedrals));
-  EXPECT_NEAR(1.535, closure.getDistanceLF(), 0.01);
+  ASSERT_TRUE(closure->calTransMatrix(lengths, angles, dihedrals));
+  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
+  EXPECT_NEAR(1.535, closure->getDistanceLF(), 0.01);
 
   auto decane = openChain(10);
-  RingClosure none(decane.get(), openEnd(*decane, 1, "DUM1"), openEnd(*decane, 10, "DUM2"), false);
-  ASSERT_TRUE(none.initializeRingClosure());
+  auto none = closureOf(*decane, 10);
   errors.clear();
-  EXPECT_FALSE(none.calTransMatrix(lengths, angles, dihedrals));
+  EXPECT_FALSE(none->calTransMatrix(lengths, angles, dihedrals));
   EXPECT_EQ(std::vector<std::string>{"Error: RingClosure:: Cannot find template!"}, errors.lines);
 }
 
@@ -138,10 +135,7 @@ TEST_F(RingClosing, ThePathStartsAtAnEndInARingAndTwoRingEndsOnlyWarn) {
   }
   // In a plain chain the second open end's atom starts the path.
   auto hexane = openChain(6);
-  Bond* second = openEnd(*hexane, 6, "DUM2");
-  RingClosure closure(hexane.get(), openEnd(*hexane, 1, "DUM1"), second, false);
-  ASSERT_TRUE(closure.initializeRingClosure());
-  EXPECT_EQ(RingClosure::realEndOf(second), closure.pathAtoms.front());
+  EXPECT_EQ(RingClosure::realEndOf(openEnd(*hexane, 6, "DUM2")), closureOf(*hexane, 6)->pathAtoms.front());
 
   // Both ends on the ring: a warning, and the bridge is made all the same.
   auto ring = readMolecule("MOLE Bridge\nFUNC R CYHEX\n");
@@ -157,14 +151,13 @@ TEST_F(RingClosing, ThePathStartsAtAnEndInARingAndTwoRingEndsOnlyWarn) {
 
 TEST_F(RingClosing, ABondWithoutATwistKeepsItsLengthAndAngle) {
   auto m = openChain(6);
-  RingClosure closure(m.get(), openEnd(*m, 1, "DUM1"), openEnd(*m, 6, "DUM2"), false);
-  ASSERT_TRUE(closure.initializeRingClosure());
-  const std::vector<Atom*> path = closure.pathAtoms;
+  auto closure = closureOf(*m, 6);
+  const std::vector<Atom*> path = closure->pathAtoms;
   auto length = [&](int k) { return (centre(path[k + 1]) - centre(path[k])).length(); };
   auto angle = [&](int k) { return angleDeg(centre(path[k - 1]), centre(path[k]), centre(path[k + 1])); };
   const std::vector<float> before{length(1), length(2), angle(1), angle(2)};
   std::vector<float> lengths(5, 0.2f), angles(4, 10.0f), dihedrals{0.0f, 0.0f, 30.0f, 0.0f, 0.0f};
-  ASSERT_TRUE(closure.creatRingConformation(lengths, angles, dihedrals));
+  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
   EXPECT_NEAR(before[0], length(1), 1e-4);       // bond 1 is not twisted
   EXPECT_NEAR(before[1] + 0.2f, length(2), 1e-4);
   EXPECT_NEAR(before[2], angle(1), 1e-2);
@@ -173,14 +166,13 @@ TEST_F(RingClosing, ABondWithoutATwistKeepsItsLengthAndAngle) {
 
 TEST_F(RingClosing, AWorkingCopyLeavesTheMoleculeAndHandsOutFreshClones) {
   auto m = openChain(5);
-  RingClosure closure(m.get(), openEnd(*m, 1, "DUM1"), openEnd(*m, 5, "DUM2"), true);
-  ASSERT_TRUE(closure.initializeRingClosure());
+  auto closure = closureOf(*m, 5, true);
   std::vector<float> lengths, angles, dihedrals;
-  ASSERT_TRUE(closure.calTransVector(lengths, angles, dihedrals));
-  ASSERT_TRUE(closure.creatRingConformation(lengths, angles, dihedrals));
+  ASSERT_TRUE(closure->calTransVector(lengths, angles, dihedrals));
+  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
   EXPECT_EQ(2, dummies(*m));
-  std::unique_ptr<Molecule> first(closure.getMolecule());
-  std::unique_ptr<Molecule> second(closure.getMolecule());
+  std::unique_ptr<Molecule> first(closure->getMolecule());
+  std::unique_ptr<Molecule> second(closure->getMolecule());
   ASSERT_TRUE(first && second);
   EXPECT_NE(first.get(), second.get());
   EXPECT_NE(m.get(), first.get());

@@ -29,9 +29,7 @@ class RingTwist : public kvtest::RingClosureTest {
     kvtest::RingClosureTest::SetUp();
     hexane = openChain(6);
     ASSERT_TRUE(hexane);
-    closure = std::make_unique<RingClosure>(hexane.get(), openEnd(*hexane, 1, "DUM1"),
-                                            openEnd(*hexane, 6, "DUM2"), false);
-    ASSERT_TRUE(closure->initializeRingClosure());
+    closure = closureOf(*hexane, 6);
     closure->closingBondParameters = {0.75f, 1.0f, 0.66f, 1.5f, 3.6f};
   }
   std::vector<SSEVector4f> pathCentres() const {
