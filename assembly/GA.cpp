@@ -36,7 +36,8 @@ GA::~GA() = default;
 void GA::generatePopulationRandomly(Population& into, int count) {
   std::cout << std::fixed;
   // The generator holds the engine by reference, so every call continues the one stream.
-  boost::variate_generator<boost::random::minstd_rand&, boost::random::uniform_real_distribution<double> >
+  boost::variate_generator<boost::random::minstd_rand&,
+                           boost::random::uniform_real_distribution<double>>
       gene(engine, boost::random::uniform_real_distribution<double>(0.0, 360.0));
   const int genes = ringSize - 2;
   for (int i = 0; i < count; ++i) {
@@ -73,8 +74,8 @@ void GA::calculateObjValues() {
     if (key <= kSolutionBound) solutions[key] = population[i];
     generation[key] = population[i];
   }
-  meanObjective = count > 0 ? sum / static_cast<float>(count)
-                            : std::numeric_limits<float>::quiet_NaN();
+  meanObjective =
+      count > 0 ? sum / static_cast<float>(count) : std::numeric_limits<float>::quiet_NaN();
 }
 
 void GA::nextGeneration() {
@@ -90,7 +91,8 @@ void GA::nextGeneration() {
   if (!parents.empty()) {
     boost::random::minstd_rand mateEngine(kMateSeed);
     mateEngine.seed(static_cast<unsigned>(std::time(nullptr)));
-    boost::variate_generator<boost::random::minstd_rand&, boost::random::uniform_int_distribution<int> >
+    boost::variate_generator<boost::random::minstd_rand&,
+                             boost::random::uniform_int_distribution<int>>
         mate(mateEngine,
              boost::random::uniform_int_distribution<int>(0, static_cast<int>(parents.size()) - 1));
     for (size_t j = 0; j < parents.size(); j += 2) {
@@ -109,7 +111,8 @@ void GA::doCrossOver(Chromosome parent1, Chromosome parent2, Population& childre
   const size_t cut = static_cast<size_t>(std::max(0, (ringSize - 2) / 2));
   auto splice = [cut](const Chromosome& head, const Chromosome& tail) {
     Chromosome child(head.begin(), head.begin() + static_cast<long>(std::min(cut, head.size())));
-    if (cut < tail.size()) child.insert(child.end(), tail.begin() + static_cast<long>(cut), tail.end());
+    if (cut < tail.size())
+      child.insert(child.end(), tail.begin() + static_cast<long>(cut), tail.end());
     return child;
   };
   children.push_back(splice(parent1, parent2));

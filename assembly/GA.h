@@ -49,14 +49,14 @@ class GA : public QObject {
   void printAllSolutions();        // prints nothing
 
   int populationSize = 0;
-  int ringSize = 0;                // path atoms of the ring closure when this object was made
-  float target = 0.0f;             // end-to-end distance aimed at, Angstrom
-  float meanObjective = 0.0f;      // of the last evaluated generation
-  float startDistance = 0.0f;      // |end-to-end distance - target| before the first generation
+  int ringSize = 0;             // path atoms of the ring closure when this object was made
+  float target = 0.0f;          // end-to-end distance aimed at, Angstrom
+  float meanObjective = 0.0f;   // of the last evaluated generation
+  float startDistance = 0.0f;   // |end-to-end distance - target| before the first generation
   bool initialised = false;
   Population population;
-  Ranking solutions;               // kept across generations
-  Ranking generation;              // rebuilt by every evaluation
+  Ranking solutions;                    // kept across generations
+  Ranking generation;                   // rebuilt by every evaluation
   RingClosure* ringClosure = nullptr;   // not owned
   // Seeded 1 at construction: a new search always draws the same genes.
   boost::random::minstd_rand engine;

@@ -66,10 +66,10 @@ bool InitialGeometry::bondRow(const Atom* from, const Atom* to, int order,
 float InitialGeometry::angleAt(const Atom* end1, const Atom* centre, const Atom* end3) const {
   InputParameters* tables = InputParameters::instance();
   AngleParameters row;
-  const float degrees = tables->findAngle(end1->type, centre->type, end3->type, row) != 0
-                            ? row.angle
-                            : tables->findDefaultAngle(centre->element, centre->degree,
-                                                       centre->usedValence);
+  const float degrees =
+      tables->findAngle(end1->type, centre->type, end3->type, row) != 0
+          ? row.angle
+          : tables->findDefaultAngle(centre->element, centre->degree, centre->usedValence);
   return degrees * kPi / 180.0f;
 }
 
@@ -115,10 +115,9 @@ bool InitialGeometry::placeStartBond(Bond* start) {
 }
 
 bool InitialGeometry::placeSecondBond(Bond* start, Bond* second) {
-  Atom* shared = second->atom1 == start->atom1 || second->atom1 == start->atom2 ? second->atom1
-                 : second->atom2 == start->atom1 || second->atom2 == start->atom2
-                     ? second->atom2
-                     : nullptr;
+  Atom* shared = nullptr;
+  for (Atom* end : {second->atom1, second->atom2})
+    if (end == start->atom1 || end == start->atom2) shared = end;
   if (shared == nullptr) {
     printError("Error: Solution not found");
     return false;
@@ -133,7 +132,8 @@ bool InitialGeometry::placeSecondBond(Bond* start, Bond* second) {
     return false;
   }
   align(shared, other);
-  at(newAtom) = SSEVector4f(row.distance * std::cos(angle), row.distance * std::sin(angle), 0.0f, 1.0f);
+  at(newAtom) =
+      SSEVector4f(row.distance * std::cos(angle), row.distance * std::sin(angle), 0.0f, 1.0f);
   finish(second, row, newAtom);
   return true;
 }
@@ -198,15 +198,15 @@ bool InitialGeometry::placeFurtherBond(Bond* bond) {
     return false;
   }
   if (!bondRow(anchor, newAtom, bond->order, row)) {
-    ErrorLine() << "Error: can not find bond parameters " << anchor->type << " - "
-                << newAtom->type;
+    ErrorLine() << "Error: can not find bond parameters " << anchor->type << " - " << newAtom->type;
     return false;
   }
   if (references.size() == 1) {
     at(newAtom) =
         SSEVector4f(row.distance * std::cos(angle), row.distance * std::sin(angle), 0.0f, 1.0f);
   } else {
-    const SSEVector4f p = UtilityEngine::instance()->findPointInDirection(&v, row.distance, &at(anchor));
+    const SSEVector4f p =
+        UtilityEngine::instance()->findPointInDirection(&v, row.distance, &at(anchor));
     at(newAtom) = SSEVector4f(p.x, p.y, p.z, 1.0f);
   }
   finish(bond, row, newAtom);
@@ -230,7 +230,8 @@ bool InitialGeometry::run() {
     Bond* bond = queue.front();
     queue.pop_front();
     // A bond that closes a ring joins two atoms already placed: nothing is left to move.
-    if (placed[static_cast<size_t>(bond->atom1->id)] && placed[static_cast<size_t>(bond->atom2->id)]) {
+    if (placed[static_cast<size_t>(bond->atom1->id)] &&
+        placed[static_cast<size_t>(bond->atom2->id)]) {
       processed[static_cast<size_t>(bond->id)] = true;
       continue;
     }

@@ -34,14 +34,14 @@ bool holds(const std::vector<Bond*>& bonds, const Bond* bond) {
 
 }  // namespace
 
-bool IOEngine::closeRings(Molecule* m, std::vector<std::vector<Bond*> >& rings) {
+bool IOEngine::closeRings(Molecule* m, std::vector<std::vector<Bond*>>& rings) {
   for (const std::vector<Bond*>& pair : rings) {
     Bond* b1 = pair.size() == 2 ? pair[0] : nullptr;
     Bond* b2 = pair.size() == 2 ? pair[1] : nullptr;
     // Membership is checked before anything is read: a bond an earlier closure deleted (two
     // pairs naming one dummy) must not be touched.
-    const bool present =
-        m != nullptr && b1 != nullptr && b2 != nullptr && holds(m->bonds, b1) && holds(m->bonds, b2);
+    const bool present = m != nullptr && b1 != nullptr && b2 != nullptr && holds(m->bonds, b1) &&
+                         holds(m->bonds, b2);
     if (b1 == nullptr || b2 == nullptr || (present && b1->order != b2->order)) {
       printError("Error: GLWidget::closeRing, NULL value passed");
       return false;

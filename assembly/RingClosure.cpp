@@ -171,8 +171,8 @@ bool RingClosure::initializeRingClosure() {
   const auto& atoms = molecule->atoms;
   const auto& bonds = molecule->bonds;
   auto outside = [](int id, size_t size) { return id < 0 || static_cast<size_t>(id) >= size; };
-  if (outside(endA, atoms.size()) || outside(endB, atoms.size()) ||
-      outside(bondA, bonds.size()) || outside(bondB, bonds.size())) {
+  if (outside(endA, atoms.size()) || outside(endB, atoms.size()) || outside(bondA, bonds.size()) ||
+      outside(bondB, bonds.size())) {
     printError("Error:  RingClosure::initializeRingClosure NULL values");
     return false;
   }
@@ -190,7 +190,8 @@ bool RingClosure::initializeRingClosure() {
   initializeDijkstra();
   if (!findShortestPath()) return false;   // the ends are not connected
   std::vector<Atom*> walk;
-  for (int id = endAtom; id != -1 && walk.size() <= atoms.size(); id = previous[static_cast<size_t>(id)])
+  for (int id = endAtom; id != -1 && walk.size() <= atoms.size();
+       id = previous[static_cast<size_t>(id)])
     walk.push_back(atoms[static_cast<size_t>(id)]);
   pathAtoms.assign(walk.rbegin(), walk.rend());
   pathLength = static_cast<int>(pathAtoms.size());
@@ -341,7 +342,8 @@ bool RingClosure::creatRingConformation(std::vector<float>& lengths, std::vector
     axis.clamp();
     SSEVector4f bendAxis(0.0f, 0.0f, 0.0f, 0.0f);
     if (i > 0) {
-      bendAxis = (p[static_cast<size_t>(pathAtoms[i - 1]->id)] - pa) % (p[static_cast<size_t>(b->id)] - pa);
+      bendAxis = (p[static_cast<size_t>(pathAtoms[i - 1]->id)] - pa) %
+                 (p[static_cast<size_t>(b->id)] - pa);
       bendAxis.normalize();
       bendAxis.clamp();
     }
@@ -388,7 +390,8 @@ void RingClosure::markPath() {
   onPathAtom.assign(atomCount, 0);
   onPathBond.assign(bondCount, 0);
   for (const Atom* a : pathAtoms)
-    if (a->id >= 0 && static_cast<size_t>(a->id) < atomCount) onPathAtom[static_cast<size_t>(a->id)] = 1;
+    if (a->id >= 0 && static_cast<size_t>(a->id) < atomCount)
+      onPathAtom[static_cast<size_t>(a->id)] = 1;
   for (const Bond* b : pathBonds)
     if (b != nullptr && b->id >= 0 && static_cast<size_t>(b->id) < bondCount)
       onPathBond[static_cast<size_t>(b->id)] = 1;

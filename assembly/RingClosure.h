@@ -91,9 +91,9 @@ class RingClosure {
   static Atom* realEndOf(const Bond* openEnd);
 
   Molecule* molecule = nullptr;
-  int startAtom = -1;             // atom id where the path starts
-  int endAtom = -1;               // atom id where it ends
-  int numAtoms = 0;               // counts at construction; they size the marker arrays
+  int startAtom = -1;   // atom id where the path starts
+  int endAtom = -1;     // atom id where it ends
+  int numAtoms = 0;     // counts at construction; they size the marker arrays
   int numBonds = 0;
   Bond* openEnd1 = nullptr;       // the open end at startAtom after initialisation
   Bond* openEnd2 = nullptr;       // the open end at endAtom
@@ -105,11 +105,11 @@ class RingClosure {
   std::vector<int> onPathBond;    // by bond id
   std::vector<int> movedAtom;     // marks of rotateNode's walk
   std::vector<int> movedBond;
-  int searchSize = 0;             // atom count when the path search began
-  std::vector<int> distance;      // bonds from startAtom; 10000 unreached
-  std::vector<int> previous;      // predecessor on the shortest path, -1 none
-  std::vector<bool> done;         // settled
-  bool hasRings = false;          // the molecule had rings before the closure
+  int searchSize = 0;          // atom count when the path search began
+  std::vector<int> distance;   // bonds from startAtom; 10000 unreached
+  std::vector<int> previous;   // predecessor on the shortest path, -1 none
+  std::vector<bool> done;      // settled
+  bool hasRings = false;       // the molecule had rings before the closure
   bool workOnCopy = false;
   ClosingBondParameters closingBondParameters;
 

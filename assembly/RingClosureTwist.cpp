@@ -74,7 +74,7 @@ void RingClosure::rotateNode(Atom* node, SSEMatrix4x4f* matrix) {
   transformAtom(node, matrix);
   mark(movedAtom, node->id);
   // Breadth first over everything hanging off the node; path atoms and bonds stop the walk.
-  std::deque<std::pair<Bond*, Atom*> > queue;   // a bond and the atom it was reached from
+  std::deque<std::pair<Bond*, Atom*>> queue;   // a bond and the atom it was reached from
   for (Bond* bond : node->bonds)
     if (!isPathBond(bond) && !marked(movedBond, bond->id)) queue.emplace_back(bond, node);
   while (!queue.empty()) {
@@ -107,7 +107,8 @@ bool RingClosure::twistRingNodes(std::vector<float> twistDeg, float& endToEnd) {
   for (int k = 0; k + 2 < n; ++k) {
     const float theta = twistDeg[static_cast<size_t>(k)] * kRadiansPerDegree;
     if (!(theta > 0.0f)) continue;
-    const SSEMatrix4x4f frame = assembly::bondFrame(q[static_cast<size_t>(k)], q[static_cast<size_t>(k) + 1]);
+    const SSEMatrix4x4f frame =
+        assembly::bondFrame(q[static_cast<size_t>(k)], q[static_cast<size_t>(k) + 1]);
     for (SSEVector4f& point : q) point *= frame;
     const SSEMatrix4x4f turn = assembly::turnAboutX(theta);
     for (size_t j = static_cast<size_t>(k) + 2; j < q.size(); ++j) q[j] *= turn;
@@ -117,7 +118,8 @@ bool RingClosure::twistRingNodes(std::vector<float> twistDeg, float& endToEnd) {
 }
 
 void RingClosure::moveTail(int firstAtom, int firstBond, SSEMatrix4x4f matrix) {
-  for (int j = firstAtom; j < pathLength; ++j) rotateNode(pathAtoms[static_cast<size_t>(j)], &matrix);
+  for (int j = firstAtom; j < pathLength; ++j)
+    rotateNode(pathAtoms[static_cast<size_t>(j)], &matrix);
   for (int j = firstBond; j + 1 < pathLength; ++j)
     transformBond(pathBonds[static_cast<size_t>(j)], &matrix);
 }
@@ -194,13 +196,15 @@ bool RingClosure::twistMolecule(std::vector<float>& lengths, std::vector<float>&
     SSEMatrix4x4f frame =
         assembly::frameAlong(atom(k + 1), (atom(k) - atom(k + 1)) % (atom(k + 2) - atom(k + 1)));
     molecule->transformCenterAndFoci(&frame);
-    moveTail(k + 2, k + 1, assembly::turnAboutX(angles[static_cast<size_t>(k)] * kRadiansPerDegree));
+    moveTail(k + 2, k + 1,
+             assembly::turnAboutX(angles[static_cast<size_t>(k)] * kRadiansPerDegree));
   }
   for (int k = 0; k + 1 < n && static_cast<size_t>(k) < lengths.size(); ++k) {
     if (lengths[static_cast<size_t>(k)] == 0.0f) continue;
     SSEMatrix4x4f frame = assembly::bondFrame(atom(k), atom(k + 1));
     molecule->transformCenterAndFoci(&frame);
-    moveTail(k + 1, k + 1, translation(SSEVector4f(lengths[static_cast<size_t>(k)], 0.0f, 0.0f, 1.0f)));
+    moveTail(k + 1, k + 1,
+             translation(SSEVector4f(lengths[static_cast<size_t>(k)], 0.0f, 0.0f, 1.0f)));
   }
   for (int k = 0; k + 1 < n && static_cast<size_t>(k) < dihedrals.size(); ++k) {
     if (dihedrals[static_cast<size_t>(k)] == 0.0f) continue;
@@ -245,7 +249,8 @@ void RingClosure::attachClosingSpheroid(Bond* closing) {
   middle.clamp();
   SSEMatrix4x4f move = translation(middle);
   spheroid->transformCenterAndFoci(&move);
-  if (closing->spheroid != nullptr && closing->spheroid->meshSlot == nullptr) delete closing->spheroid;
+  if (closing->spheroid != nullptr && closing->spheroid->meshSlot == nullptr)
+    delete closing->spheroid;
   closing->spheroid = spheroid;
 }
 
@@ -263,8 +268,8 @@ void RingClosure::reliefTurn(Bond* closing) {
   // Trial turns 0, 10, ..., 350 in the matrix builder's unit, radians, as they always have.
   for (int t = 0; t < 360; t += 10) {
     const SSEMatrix4x4f turn = assembly::turnAboutX(static_cast<float>(t));
-    const float score = (centreOf(last) * turn - referenceA).length() +
-                        (centreOf(a2) * turn - referenceB).length();
+    const float score =
+        (centreOf(last) * turn - referenceA).length() + (centreOf(a2) * turn - referenceB).length();
     if (score > best) {
       best = score;
       bestAngle = static_cast<float>(t);

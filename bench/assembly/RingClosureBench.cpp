@@ -50,7 +50,7 @@ std::unique_ptr<Molecule> openChain(int n) {
 }
 
 // The bonds of the molecule's dummy atoms, as one pair of open ends.
-std::vector<std::vector<Bond*> > openEnds(Molecule& m) {
+std::vector<std::vector<Bond*>> openEnds(Molecule& m) {
   std::vector<Bond*> ends;
   for (Atom* a : m.atoms)
     if (isDummy(a) && a->bonds.size() == 1) ends.push_back(a->bonds.front());
@@ -68,7 +68,7 @@ static void BM_CloseRing(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     std::unique_ptr<Molecule> m(chain->clone());
-    std::vector<std::vector<Bond*> > pairs = openEnds(*m);
+    std::vector<std::vector<Bond*>> pairs = openEnds(*m);
     state.ResumeTiming();
     if (!IOEngine::instance()->closeRings(m.get(), pairs)) {
       state.SkipWithError("the ring was not closed");

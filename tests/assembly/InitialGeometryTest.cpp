@@ -76,7 +76,8 @@ TEST_F(InitialGeometry, AChainTakesTheTabulatedAngleOrItsCentresDefault) {
     const float expected = tabulated ? 100.0f : 104.5f;
     for (int i = 1; i <= 2; ++i)
       EXPECT_NEAR(expected, angleDeg(at(*chain, i - 1), at(*chain, i), at(*chain, i + 1)), 0.01);
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(1.5f, (at(*chain, i + 1) - at(*chain, i)).length(), 1e-4);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR(1.5f, (at(*chain, i + 1) - at(*chain, i)).length(), 1e-4);
     params().releaseTables();
     params().parseBondTable(kBondRows);
   }
@@ -125,8 +126,11 @@ TEST_F(InitialGeometry, UnplaceableMoleculesKeepTheirPositions) {
       {{"CA", "CA"}, {}, "Error: calculateInitialGeometry, 2 atoms and no bond to start from"},
       {{"CA", "QQ"}, {{0, 1, 1}}, "Error: Can not find bond parameters  CA---QQ"},
       // Two references in a line leave no plane to place the third against.
-      {{"CA", "CB", "CC", "CD"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}}, "Error: Solution is not possible"},
-      {{"CA", "CA", "CA", "CA"}, {{0, 1, 1}, {2, 3, 1}},
+      {{"CA", "CB", "CC", "CD"},
+       {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}},
+       "Error: Solution is not possible"},
+      {{"CA", "CA", "CA", "CA"},
+       {{0, 1, 1}, {2, 3, 1}},
        "Error: calculateInitialGeometry, bond 2 is not connected to the start bond"},
   };
   for (const auto& c : cases) {
@@ -134,7 +138,8 @@ TEST_F(InitialGeometry, UnplaceableMoleculesKeepTheirPositions) {
     auto m = typed(c.types, c.edges);
     EXPECT_FALSE(engine->calculateInitialGeometry(m.get())) << c.message;
     EXPECT_EQ(std::vector<std::string>{c.message}, errors.lines);
-    for (size_t i = 0; i < c.types.size(); ++i) EXPECT_EQ(static_cast<float>(i), at(*m, static_cast<int>(i)).x);
+    for (size_t i = 0; i < c.types.size(); ++i)
+      EXPECT_EQ(static_cast<float>(i), at(*m, static_cast<int>(i)).x);
   }
 }
 

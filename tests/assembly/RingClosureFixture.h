@@ -18,7 +18,9 @@
 
 namespace kvtest {
 
-inline SSEVector4f centre(const Atom* a) { return a->sphere != nullptr ? a->sphere->centre : a->position; }
+inline SSEVector4f centre(const Atom* a) {
+  return a->sphere != nullptr ? a->sphere->centre : a->position;
+}
 
 // The angle a-b-c in degrees.
 inline float angleDeg(const SSEVector4f& a, const SSEVector4f& b, const SSEVector4f& c) {

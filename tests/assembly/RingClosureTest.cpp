@@ -42,8 +42,8 @@ TEST_F(RingClosing, PathTargetsFollowTheRingSizeAndItsPiElectrons) {
     int piPerAtom;
     float angle;      // degrees
     float dihedral;   // of the first bond; the sign alternates along the path
-  } cases[] = {{6, 0, 109.47f, -60.0f}, {6, 1, 120.0f, 0.0f}, {5, 0, 108.0f, 0.0f},
-               {5, 1, 108.0f, 0.0f}};
+  } cases[] = {
+      {6, 0, 109.47f, -60.0f}, {6, 1, 120.0f, 0.0f}, {5, 0, 108.0f, 0.0f}, {5, 1, 108.0f, 0.0f}};
   for (const auto& c : cases) {
     auto m = openChain(c.atoms);
     ASSERT_TRUE(m);
@@ -62,11 +62,13 @@ TEST_F(RingClosing, PathTargetsFollowTheRingSizeAndItsPiElectrons) {
     for (size_t i = 0; i < lengths.size(); ++i)
       EXPECT_NEAR(first, lengths[i] + (p[i + 2] - p[i + 1]).length(), 1e-4) << c.atoms << " " << i;
     for (size_t i = 0; i < angles.size(); ++i)
-      EXPECT_NEAR(c.angle, angles[i] + angleDeg(p[i + 1], p[i + 2], p[i + 3]), 1e-3) ;
+      EXPECT_NEAR(c.angle, angles[i] + angleDeg(p[i + 1], p[i + 2], p[i + 3]), 1e-3);
     float target = c.dihedral;
     for (size_t i = 0; i < dihedrals.size(); ++i, target = -target)
-      EXPECT_NEAR(0.0, wrapped(dihedrals[i] + closureDihedral(p[i], p[i + 1], p[i + 2], p[i + 3]) - target),
-                  0.01) << c.atoms << " atoms, bond " << i;
+      EXPECT_NEAR(
+          0.0, wrapped(dihedrals[i] + closureDihedral(p[i], p[i + 1], p[i + 2], p[i + 3]) - target),
+          0.01)
+          << c.atoms << " atoms, bond " << i;
   }
 }
 
@@ -76,7 +78,7 @@ TEST_F(RingClosing, ClosedRingsAreRegularAndCarryTheirClosingBond) {
   for (int n : {3, 5, 6, 8, 12}) {
     auto m = openChain(n);
     ASSERT_TRUE(m);
-    std::vector<std::vector<Bond*> > pairs{{openEnd(*m, 1, "DUM1"), openEnd(*m, n, "DUM2")}};
+    std::vector<std::vector<Bond*>> pairs{{openEnd(*m, 1, "DUM1"), openEnd(*m, n, "DUM2")}};
     ASSERT_TRUE(engine->closeRings(m.get(), pairs)) << n << errors.text();
     EXPECT_EQ(0, dummies(*m));
     ASSERT_EQ(1u, m->rings.size());
@@ -119,8 +121,9 @@ TEST_F(RingClosing, TemplateCorrectionsCloseTheRingAndAMissingTemplateIsReported
 // Ring R carries its open ends on C1 and C4; methylenes A and B follow C4's end.
 TEST_F(RingClosing, ThePathStartsAtAnEndInARingAndTwoRingEndsOnlyWarn) {
   ASSERT_EQ(2, loadRingGroups());
-  const std::string chain = "MOLE Hooked\nFUNC R CYHEX\nFUNC A METHYLENE\nFUNC B METHYLENE\n"
-                            "SINGLE R.DUM2 A.DUM1 A.DUM2 B.DUM1\n";
+  const std::string chain =
+      "MOLE Hooked\nFUNC R CYHEX\nFUNC A METHYLENE\nFUNC B METHYLENE\n"
+      "SINGLE R.DUM2 A.DUM1 A.DUM2 B.DUM1\n";
   for (bool ringEndFirst : {true, false}) {
     auto m = readMolecule(chain);
     ASSERT_TRUE(m);
@@ -135,16 +138,18 @@ TEST_F(RingClosing, ThePathStartsAtAnEndInARingAndTwoRingEndsOnlyWarn) {
   }
   // In a plain chain the second open end's atom starts the path.
   auto hexane = openChain(6);
-  EXPECT_EQ(RingClosure::realEndOf(openEnd(*hexane, 6, "DUM2")), closureOf(*hexane, 6)->pathAtoms.front());
+  EXPECT_EQ(RingClosure::realEndOf(openEnd(*hexane, 6, "DUM2")),
+            closureOf(*hexane, 6)->pathAtoms.front());
 
   // Both ends on the ring: a warning, and the bridge is made all the same.
   auto ring = readMolecule("MOLE Bridge\nFUNC R CYHEX\n");
   ASSERT_TRUE(ring);
   errors.clear();
-  std::vector<std::vector<Bond*> > pairs{{openEnd(*ring, "R", "DUM1"), openEnd(*ring, "R", "DUM2")}};
+  std::vector<std::vector<Bond*>> pairs{{openEnd(*ring, "R", "DUM1"), openEnd(*ring, "R", "DUM2")}};
   EXPECT_TRUE(engine->closeRings(ring.get(), pairs));
-  EXPECT_EQ(std::vector<std::string>{"Error: RingClosure::RingClosure. Ring closure is not possible"},
-            errors.lines);
+  EXPECT_EQ(
+      std::vector<std::string>{"Error: RingClosure::RingClosure. Ring closure is not possible"},
+      errors.lines);
   EXPECT_EQ(0, dummies(*ring));
   EXPECT_TRUE(ring->rings.back()->isClosure);
 }
@@ -154,11 +159,13 @@ TEST_F(RingClosing, ABondWithoutATwistKeepsItsLengthAndAngle) {
   auto closure = closureOf(*m, 6);
   const std::vector<Atom*> path = closure->pathAtoms;
   auto length = [&](int k) { return (centre(path[k + 1]) - centre(path[k])).length(); };
-  auto angle = [&](int k) { return angleDeg(centre(path[k - 1]), centre(path[k]), centre(path[k + 1])); };
+  auto angle = [&](int k) {
+    return angleDeg(centre(path[k - 1]), centre(path[k]), centre(path[k + 1]));
+  };
   const std::vector<float> before{length(1), length(2), angle(1), angle(2)};
   std::vector<float> lengths(5, 0.2f), angles(4, 10.0f), dihedrals{0.0f, 0.0f, 30.0f, 0.0f, 0.0f};
   ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
-  EXPECT_NEAR(before[0], length(1), 1e-4);       // bond 1 is not twisted
+  EXPECT_NEAR(before[0], length(1), 1e-4);   // bond 1 is not twisted
   EXPECT_NEAR(before[1] + 0.2f, length(2), 1e-4);
   EXPECT_NEAR(before[2], angle(1), 1e-2);
   EXPECT_NEAR(before[3] + 10.0f, angle(2), 1e-2);
@@ -199,22 +206,24 @@ TEST_F(RingClosing, MissingOrUnconnectedEndsFailTheInitialisation) {
 
 TEST_F(RingClosing, CloseRingsStopsAtTheFirstPairItCannotClose) {
   ASSERT_EQ(2, loadRingGroups());
-  auto m = readMolecule("MOLE Spiro\nFUNC A METHYLENE\nFUNC Q QUAT\nFUNC B METHYLENE\n"
-                        "SINGLE A.DUM2 Q.DUM1 Q.DUM2 B.DUM1\n");
+  auto m = readMolecule(
+      "MOLE Spiro\nFUNC A METHYLENE\nFUNC Q QUAT\nFUNC B METHYLENE\n"
+      "SINGLE A.DUM2 Q.DUM1 Q.DUM2 B.DUM1\n");
   ASSERT_TRUE(m);
   const size_t atoms = m->atoms.size();
-  std::vector<std::vector<Bond*> > none;
+  std::vector<std::vector<Bond*>> none;
   EXPECT_TRUE(engine->closeRings(m.get(), none));
   EXPECT_EQ(atoms, m->atoms.size());
 
   // Two ends on one atom cannot be initialised; the pair after them is never tried.
-  std::vector<std::vector<Bond*> > pairs{{openEnd(*m, "A", "DUM1"), openEnd(*m, "B", "DUM2")},
-                                         {openEnd(*m, "Q", "DUM3"), openEnd(*m, "Q", "DUM4")},
-                                         {openEnd(*m, "Q", "DUM4"), openEnd(*m, "Q", "DUM3")}};
+  std::vector<std::vector<Bond*>> pairs{{openEnd(*m, "A", "DUM1"), openEnd(*m, "B", "DUM2")},
+                                        {openEnd(*m, "Q", "DUM3"), openEnd(*m, "Q", "DUM4")},
+                                        {openEnd(*m, "Q", "DUM4"), openEnd(*m, "Q", "DUM3")}};
   errors.clear();
   EXPECT_FALSE(engine->closeRings(m.get(), pairs));
-  const std::vector<std::string> once{"Error: RingClosure::RingClosure. Ring closure is not possible",
-                                      "Error: RingClosure::findShortestPath, no Min"};
+  const std::vector<std::string> once{
+      "Error: RingClosure::RingClosure. Ring closure is not possible",
+      "Error: RingClosure::findShortestPath, no Min"};
   EXPECT_EQ(once, errors.lines);
   ASSERT_EQ(1u, m->rings.size());
   EXPECT_EQ(3u, m->rings.front()->atomIds.size());
@@ -227,9 +236,10 @@ TEST_F(RingClosing, CloseRingsStopsAtTheFirstPairItCannotClose) {
   for (Bond* b : keto->bonds)
     if (b->order == 2) carbonyl = b;
   errors.clear();
-  std::vector<std::vector<Bond*> > mixed{{openEnd(*keto, "A", "DUM1"), carbonyl}};
+  std::vector<std::vector<Bond*>> mixed{{openEnd(*keto, "A", "DUM1"), carbonyl}};
   EXPECT_FALSE(engine->closeRings(keto.get(), mixed));
-  EXPECT_EQ(std::vector<std::string>{"Error: GLWidget::closeRing, NULL value passed"}, errors.lines);
+  EXPECT_EQ(std::vector<std::string>{"Error: GLWidget::closeRing, NULL value passed"},
+            errors.lines);
   EXPECT_EQ(2, dummies(*keto));
   EXPECT_TRUE(keto->rings.empty());
 }
@@ -239,7 +249,7 @@ TEST_F(RingClosing, EndsWithoutABondRowCloseWithTheDefaultBond) {
   Bond* first = openEnd(*m, 1, "DUM1");
   Bond* last = openEnd(*m, 5, "DUM2");
   RingClosure::realEndOf(first)->type = "QQ";   // no row names it
-  std::vector<std::vector<Bond*> > pairs{{first, last}};
+  std::vector<std::vector<Bond*>> pairs{{first, last}};
   ASSERT_TRUE(engine->closeRings(m.get(), pairs));
   const Bond* closing = m->bonds[static_cast<size_t>(m->rings.back()->bondIds.back())];
   EXPECT_EQ(0.0f, closing->energy);
@@ -248,8 +258,9 @@ TEST_F(RingClosing, EndsWithoutABondRowCloseWithTheDefaultBond) {
 }
 
 TEST_F(RingClosing, MoleculeBlocksCloseTheirRingsOrAreRefused) {
-  const std::string chain = "MOLE Ring\nFUNC A METHYLENE\nFUNC B METHYLENE\nFUNC C METHYLENE\n"
-                            "FUNC D METHYLENE\nSINGLE A.DUM2 B.DUM1 B.DUM2 C.DUM1 C.DUM2 D.DUM1\n";
+  const std::string chain =
+      "MOLE Ring\nFUNC A METHYLENE\nFUNC B METHYLENE\nFUNC C METHYLENE\n"
+      "FUNC D METHYLENE\nSINGLE A.DUM2 B.DUM1 B.DUM2 C.DUM1 C.DUM2 D.DUM1\n";
   auto closed = readMolecule(chain + "RING A.DUM1 D.DUM2\n");
   ASSERT_TRUE(closed) << errors.text();
   EXPECT_EQ(0, dummies(*closed));

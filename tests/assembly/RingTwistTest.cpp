@@ -49,7 +49,8 @@ class RingTwist : public kvtest::RingClosureTest {
 
 // Dummy, three carbons and a dummy in a row at the given points, drawn as small spheres.
 std::unique_ptr<Molecule> placedPath(const std::vector<SSEVector4f>& points) {
-  auto m = kvtest::buildMolecule({"R", "C", "C", "C", "R"}, {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}});
+  auto m = kvtest::buildMolecule({"R", "C", "C", "C", "R"},
+                                 {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}});
   for (size_t i = 0; i < points.size(); ++i) {
     m->atoms[i]->position = points[i];
     m->atoms[i]->sphere = new Spheroid(1.0f, 0.3f, 0.3f);
@@ -120,8 +121,11 @@ TEST_F(RingTwist, AnEndIsTurnedOnlyWhenATrialBringsItsOpenEndCloser) {
 
   // The open end at A lies on the side of C (cis) or away from it (trans).
   for (float side : {1.0f, -1.0f}) {
-    auto m = placedPath({{-0.5f, side, 0.0f}, {0.0f, 0.0f, 0.0f}, {1.5f, 0.0f, 0.0f},
-                         {2.0f, 1.4f, 0.0f}, {3.0f, 1.4f, 0.5f}});
+    auto m = placedPath({{-0.5f, side, 0.0f},
+                         {0.0f, 0.0f, 0.0f},
+                         {1.5f, 0.0f, 0.0f},
+                         {2.0f, 1.4f, 0.0f},
+                         {3.0f, 1.4f, 0.5f}});
     RingClosure turn(m.get(), m->bonds[0], m->bonds[3], false);
     ASSERT_TRUE(turn.initializeRingClosure());
     Atom* a = m->atoms[1];
@@ -154,8 +158,11 @@ TEST(TwistSearch, CrossoverCutsTheChromosomeInTheMiddle) {
 // A straight path whose twists never change its length: every chromosome scores it.
 TEST_F(RingTwist, ADistanceOfExactlyTheBoundIsASolution) {
   for (float length : {1.9f, std::nextafter(1.9f, 2.0f)}) {
-    auto m = placedPath({{length + 1.0f, 0.5f, 0.0f}, {length, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f},
-                         {0.0f, 0.0f, 0.0f}, {-1.0f, 0.5f, 0.0f}});
+    auto m = placedPath({{length + 1.0f, 0.5f, 0.0f},
+                         {length, 0.0f, 0.0f},
+                         {1.0f, 0.0f, 0.0f},
+                         {0.0f, 0.0f, 0.0f},
+                         {-1.0f, 0.5f, 0.0f}});
     RingClosure straight(m.get(), m->bonds[0], m->bonds[3], false);
     ASSERT_TRUE(straight.initializeRingClosure());
     GA search(&straight);
