@@ -14,13 +14,10 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
-#include "model/Spheroid.h"
 
 namespace kvtest {
 
-inline SSEVector4f centre(const Atom* a) {
-  return a->sphere != nullptr ? a->sphere->centre : a->position;
-}
+inline SSEVector4f centre(const Atom* a) { return RingClosure::centreOf(a); }
 
 // The angle a-b-c in degrees.
 inline float angleDeg(const SSEVector4f& a, const SSEVector4f& b, const SSEVector4f& c) {
@@ -83,11 +80,12 @@ SINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4
     return openEnd(m, "N" + std::to_string(node), dummy);
   }
 
-  // The initialised closure of the two open ends of openChain(n).
+  // The initialised closure of the two open ends of openChain(n), with a closing bond.
   static std::unique_ptr<RingClosure> closureOf(Molecule& chain, int n, bool workOnCopy = false) {
     auto closure = std::make_unique<RingClosure>(&chain, openEnd(chain, 1, "DUM1"),
                                                  openEnd(chain, n, "DUM2"), workOnCopy);
     EXPECT_TRUE(closure->initializeRingClosure());
+    closure->closingBondParameters = {0.75f, 1.0f, 0.66f, 1.5f, 3.6f};   // a single bond
     return closure;
   }
 
