@@ -347,6 +347,9 @@ bool RingClosure::creatRingConformation(std::vector<float>& lengths, std::vector
       bendAxis.normalize();
       bendAxis.clamp();
     }
+    // The dihedral as measured here shrinks when the far side turns right-handed about a->b:
+    // turning by the correction itself would move it away from its target (on hexane the
+    // closing bond came out 5 A long), so the far side turns by minus the correction.
     utility->rotateAboutAxis(p.data(), b->id, static_cast<int>(count), axis.x, axis.y, axis.z,
                              -twist, moved.get());
     const float stretch = i < lengths.size() ? lengths[i] : 0.0f;

@@ -210,6 +210,8 @@ bool RingClosure::twistMolecule(std::vector<float>& lengths, std::vector<float>&
     if (dihedrals[static_cast<size_t>(k)] == 0.0f) continue;
     SSEMatrix4x4f frame = assembly::bondFrame(atom(k), atom(k + 1));
     molecule->transformCenterAndFoci(&frame);
+    // Against the correction's sign, as in creatRingConformation: the measured dihedral shrinks
+    // under a right-handed turn about the bond.
     moveTail(k + 1, k + 1,
              assembly::turnAboutX(-dihedrals[static_cast<size_t>(k)] * kRadiansPerDegree));
   }
