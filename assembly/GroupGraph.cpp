@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "assembly/BondFrame.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -35,33 +36,6 @@ T* nextOf(std::vector<T*>& list, typename std::vector<T*>::iterator& it) {
 bool joins(const GroupEdge* e, const GroupNode* a, const GroupNode* b) {
   return e != nullptr &&
          ((e->node1 == a && e->node2 == b) || (e->node1 == b && e->node2 == a));
-}
-
-// The frame in which p is the origin and the direction from p to q lies along +x.
-SSEMatrix4x4f bondFrame(const SSEVector4f& p, const SSEVector4f& q) {
-  SSEVector4f d = q - p;
-  d.w = 0.0f;
-  d.normalize();
-  d.clamp();
-  const float yaw = -std::atan2(d.z, d.x);
-  const float pitch = std::asin(std::max(-1.0f, std::min(1.0f, d.y)));
-  SSEMatrix4x4f frame;
-  frame.m[12] = -p.x;
-  frame.m[13] = -p.y;
-  frame.m[14] = -p.z;
-  SSEMatrix4x4f turnY;
-  turnY.createRotateYMatrix(-yaw);
-  frame *= turnY;
-  SSEMatrix4x4f turnZ;
-  turnZ.createRotateZMatrix(-pitch);
-  frame *= turnZ;
-  return frame;
-}
-
-SSEMatrix4x4f turnAboutX(float degrees) {
-  SSEMatrix4x4f turn;
-  turn.createRotateXMatrix(degrees * kPi / 180.0f);
-  return turn;
 }
 
 // The edge bond's end in the first node's group, and the other end.
@@ -241,12 +215,12 @@ void GroupGraph::rotateGroupsAboutEdge(GroupEdge* edge, float degrees) {
   Atom *pivot = nullptr, *far = nullptr;
   if (edge == nullptr || edge->bond == nullptr || !pivotAndFar(edge, pivot, far)) return;
   if (pivot->sphere == nullptr || far->sphere == nullptr) return;
-  SSEMatrix4x4f frame = bondFrame(pivot->sphere->centre, far->sphere->centre);
+  SSEMatrix4x4f frame = assembly::bondFrame(pivot->sphere->centre, far->sphere->centre);
   transformGroupGraph(&frame);
   std::vector<GroupNode*> part;
   std::vector<GroupEdge*> partEdges;
   partGraph(edge->node1, edge->node2, &part, &partEdges);
-  SSEMatrix4x4f turn = turnAboutX(degrees);
+  SSEMatrix4x4f turn = assembly::turnAboutX(degrees * kPi / 180.0f);
   for (GroupNode* n : part) n->transformGroupNode(&turn);
   for (GroupEdge* e : partEdges) e->transformEdge(&turn);
 }
@@ -259,12 +233,12 @@ void GroupGraph::rotateGroupsAboutEdge(GroupEdge* edge, float degrees, SSEVector
     return;
   auto inRange = [count](const Atom* a) { return a != nullptr && a->id >= 0 && a->id < count; };
   if (!inRange(pivot) || !inRange(far)) return;
-  const SSEMatrix4x4f frame = bondFrame(positions[pivot->id], positions[far->id]);
+  const SSEMatrix4x4f frame = assembly::bondFrame(positions[pivot->id], positions[far->id]);
   for (int i = 0; i < count; ++i) positions[i] *= frame;
   std::vector<GroupNode*> part;
   std::vector<GroupEdge*> partEdges;
   partGraph(edge->node1, edge->node2, &part, &partEdges);
-  const SSEMatrix4x4f turn = turnAboutX(degrees);
+  const SSEMatrix4x4f turn = assembly::turnAboutX(degrees * kPi / 180.0f);
   std::set<int> turned;   // an atom listed by two nodes turns once
   for (const GroupNode* n : part)
     for (const Atom* a : n->atoms)

@@ -166,15 +166,6 @@ GroupNode* nodeLabelled(const GroupGraph& graph, const std::string& label) {
   return nullptr;
 }
 
-// Closing the rings that "RING" lines ask for needs the ring-closure search, which this build
-// does not have yet: such a molecule is refused rather than handed out with open ends.
-bool closeListedRings(Molecule* m, const std::vector<std::vector<Bond*> >& rings) {
-  if (rings.empty()) return true;
-  ErrorLine() << "Error: parseMoleculeFile, ring closure is not available; \"" << m->getName()
-              << "\" is not built";
-  return false;
-}
-
 // What a "MOLE" block describes: its graph and the ring ends named by its "RING" lines.
 struct MoleculeDescription {
   std::unique_ptr<GroupGraph> graph;
@@ -296,7 +287,8 @@ Molecule* IOEngine::parseMoleculeFile(std::istream& in) {
     }
     rings.push_back({first->bonds.front(), second->bonds.front()});
   }
-  if (!closeListedRings(m.get(), rings)) return nullptr;
+  // A molecule keeps no half-closed ring: one pair that cannot be closed refuses the block.
+  if (!closeRings(m.get(), rings)) return nullptr;
   m->findValenceVector();
   m->fillTotalAndUsedValence();
   return m.release();

@@ -19,9 +19,6 @@
 
 namespace {
 
-// Used when the bond table has no row for the two real atoms.
-const float kDefaultDistance = 2.1153f;     // Angstrom
-const float kDefaultMajorAxis = 1.058f;     // Angstrom
 const float kClampLimit = 0.001f;
 const float kBoxMargin = 2.0f;              // Angstrom
 
@@ -148,17 +145,11 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
     return nullptr;
 
   const int order = axis1->order;
-  BondParameters row;
-  float distance = kDefaultDistance;
-  float majorAxis = kDefaultMajorAxis;
-  float energy = 0.0f;
-  if (InputParameters::instance()->findBondParameters(real1->type, real2->type, order, row) != 0) {
-    distance = row.distance;
-    majorAxis = row.majorAxis;
-    energy = row.bondEnergy;
-  }
+  const ConnectingBond connection = connectingBond(real1->type, real2->type, order);
+  const float distance = connection.distance;
   const double half = distance / 2.0;
-  const double minorSquared = static_cast<double>(majorAxis) * majorAxis - half * half;
+  const double majorAxis = connection.semiMajorAxis;
+  const double minorSquared = majorAxis * majorAxis - half * half;
   const double minorAxis = minorSquared > 0.0 ? std::sqrt(minorSquared) : 0.0;
 
   const AxisFrame frame1(r1, d1);
@@ -185,9 +176,9 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
   bond->atom2 = first->atoms[static_cast<size_t>(newReal2)];
   bond->order = order;
   bond->focalDistance = distance;
-  bond->semiMajorAxis = majorAxis;
+  bond->semiMajorAxis = connection.semiMajorAxis;
   bond->semiMinorAxis = minorAxis;
-  bond->energy = energy;
+  bond->energy = connection.energy;
   bond->isConnection = true;
   if (first->addBond(bond) != 1) {
     delete bond;
@@ -340,6 +331,17 @@ bool MoleculeOperations::addExplicitHydrogens(Molecule* molecule) {
   }
   calAttachedHydrogens(molecule);
   return true;
+}
+
+ConnectingBond connectingBond(const std::string& type1, const std::string& type2, int order) {
+  ConnectingBond bond;
+  BondParameters row;
+  if (InputParameters::instance()->findBondParameters(type1, type2, order, row) != 0) {
+    bond.semiMajorAxis = row.majorAxis;
+    bond.distance = row.distance;
+    bond.energy = row.bondEnergy;
+  }
+  return bond;
 }
 
 bool compareMolecule(Molecule* a, Molecule* b) {

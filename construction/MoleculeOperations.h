@@ -3,6 +3,7 @@
 // Operations on whole molecules that callers make on the stack: joining two molecules at open
 // bond axes, unique rings, hydrogen counts for the SMILES writer, size and volume.
 
+#include <string>
 #include <vector>
 
 class Bond;
@@ -42,6 +43,15 @@ class MoleculeOperations {
 
   void* reserved = nullptr;   // read by nothing
 };
+
+// A new bond between two real atoms of a join or a ring closure: the bond table's row for the
+// two types and the order, else a carbon-carbon single bond. Lengths in Angstrom, energy in eV.
+struct ConnectingBond {
+  float semiMajorAxis = 1.058f;
+  float distance = 2.1153f;   // inter-nuclear
+  float energy = 0.0f;
+};
+ConnectingBond connectingBond(const std::string& type1, const std::string& type2, int order);
 
 // True when a has more atoms than b.
 bool compareMolecule(Molecule* a, Molecule* b);

@@ -140,6 +140,13 @@ class IOEngine : public QObject {
   void addMoleculeToTemplates(Molecule* molecule, const char* path);
   // Re-types atoms at group junctions by the UPDATE rules of their library groups.
   void updateSfun(Molecule* molecule);
+  // Ring closing of list-built molecules (assembly/RingClosing.cpp). Closes each pair of open
+  // ends (bonds to "DUM" atoms) in list order and stops at the first pair that cannot be
+  // closed; true when every pair was closed.
+  bool closeRings(Molecule* molecule, std::vector<std::vector<Bond*> >& rings);
+  // First coordinates, bond by bond from the tables' bond lengths and angles, into the packed
+  // positions only (assembly/InitialGeometry.cpp). False, positions unchanged, after an error.
+  bool calculateInitialGeometry(Molecule* molecule);
 
  signals:
   void fileLoadTick();

@@ -152,7 +152,7 @@ SINGLE A.DUM1 Z.DUM1
   EXPECT_EQ("M0", dataOf(item));
 }
 
-TEST_F(ListFiles, RingLinesAreCheckedAndRingsAreNotClosedHalfway) {
+TEST_F(ListFiles, RingLinesAreChecked) {
   ASSERT_EQ(3, loadSmallLibrary());
   const std::string chain = "MOLE Ring\nFUNC A METHYLENE\nFUNC B METHYLENE\nFUNC C CARBONYL\n"
                             "SINGLE A.DUM1 B.DUM1 B.DUM2 C.DUM1\n";
@@ -163,8 +163,6 @@ TEST_F(ListFiles, RingLinesAreCheckedAndRingsAreNotClosedHalfway) {
       {"RING A.DUM2\n", "Error: InCorrect ring"},
       {"RING A.DUM2 C.DUM9\n", "Error: Ring is not possible"},
       {"RING A.DUM2 C.C1\n", "Error: Wrong DUMY atoms"},
-      {"RING A.DUM2 C.DUM2\n",
-       "Error: parseMoleculeFile, ring closure is not available; \"Ring\" is not built"},
   };
   for (const auto& c : cases) {
     errors.clear();

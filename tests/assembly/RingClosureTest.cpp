@@ -1,0 +1,229 @@
+// Ring closure: the path between two open ends, the targets of a regular ring, the closed ring
+// itself, and the ring closing of list-built molecules.
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "RingClosureFixture.h"
+#include "assembly/RingClosure.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Ring.h"
+
+namespace {
+
+using kvtest::angleDeg;
+using kvtest::centre;
+using Pairs = std::vector<std::vector<Bond*>>;
+
+// The dihedral p0-p1-p2-p3 in degrees, signed as the ring closure signs it: the opposite of the
+// usual (IUPAC) sign.
+double closureDihedral(const SSEVector4f& p0, const SSEVector4f& p1, const SSEVector4f& p2,
+                       const SSEVector4f& p3) {
+  const SSEVector4f b1 = p1 - p0, b2 = p2 - p1, b3 = p3 - p2;
+  return -std::atan2(b2.length() * b1.dot(b2 % b3), (b1 % b2).dot(b2 % b3)) * 180.0 / M_PI;
+}
+
+using RingClosing = kvtest::RingClosureTest;
+
+TEST_F(RingClosing, PathTargetsFollowTheRingSizeAndItsPiElectrons) {
+  const struct {
+    int atoms;
+    int piPerAtom;
+    float angle;      // degrees
+    float dihedral;   // of the first bond; the sign alternates along the path
+  } cases[] = {{6, 0, 109.47f, -60.0f}, {6, 1, 120.0f, 0.0f}, {5, 0, 108.0f, 0.0f},
+               {5, 1, 108.0f, 0.0f}};
+  for (const auto& c : cases) {
+    auto m = openChain(c.atoms);
+    auto closure = closureOf(*m, c.atoms);
+    for (Atom* a : closure->pathAtoms) a->piElectrons = c.piPerAtom;
+    std::vector<float> lengths, angles, dihedrals;
+    ASSERT_TRUE(closure->calTransVector(lengths, angles, dihedrals));
+    ASSERT_EQ(static_cast<size_t>(c.atoms - 2), angles.size());
+    ASSERT_EQ(static_cast<size_t>(c.atoms - 1), dihedrals.size());
+
+    // The dummies stand beyond both ends of the path.
+    std::vector<SSEVector4f> p{centre(RingClosure::dummyOf(closure->openEnd1))};
+    for (const Atom* a : closure->pathAtoms) p.push_back(centre(a));
+    p.push_back(centre(RingClosure::dummyOf(closure->openEnd2)));
+    for (size_t i = 0; i < lengths.size(); ++i)
+      EXPECT_NEAR((p[2] - p[1]).length(), lengths[i] + (p[i + 2] - p[i + 1]).length(), 1e-4);
+    for (size_t i = 0; i < angles.size(); ++i)
+      EXPECT_NEAR(c.angle, angles[i] + angleDeg(p[i + 1], p[i + 2], p[i + 3]), 1e-3);
+    float target = c.dihedral;
+    for (size_t i = 0; i < dihedrals.size(); ++i, target = -target) {
+      const double reached = dihedrals[i] + closureDihedral(p[i], p[i + 1], p[i + 2], p[i + 3]);
+      EXPECT_NEAR(0.0, std::remainder(reached - target, 360.0), 0.01) << c.atoms << " " << i;
+    }
+  }
+}
+
+// Every ring size the targets can reach closes regular: the closing bond is as long as the path
+// bonds and the angles at its two ends are those of the rest of the ring.
+TEST_F(RingClosing, ListedRingsCloseRegularWithTheirClosingBond) {
+  for (int n : {3, 5, 6, 8, 12}) {
+    auto m = readMolecule(chainText(n) + "RING N1.DUM1 N" + std::to_string(n) + ".DUM2\n");
+    ASSERT_TRUE(m) << n << errors.text();
+    EXPECT_EQ(0, dummies(*m));
+    ASSERT_EQ(1u, m->rings.size());
+    const Ring* ring = m->rings.front();
+    EXPECT_TRUE(ring->isClosure);
+    ASSERT_EQ(static_cast<size_t>(n), ring->atomIds.size());
+    ASSERT_EQ(static_cast<size_t>(n), ring->bondIds.size());
+    const Bond* closing = m->bonds[static_cast<size_t>(ring->bondIds.back())];
+    EXPECT_TRUE(closing->isConnection);
+    EXPECT_EQ(closing, m->getBond(m->atoms[static_cast<size_t>(ring->atomIds.front())],
+                                  m->atoms[static_cast<size_t>(ring->atomIds.back())]));
+
+    std::vector<SSEVector4f> p;
+    for (int id : ring->atomIds) p.push_back(m->positions[static_cast<size_t>(id)]);
+    for (const SSEVector4f& q : p) ASSERT_FALSE(std::isnan(q.x + q.y + q.z)) << n;
+    const float first = (p[1] - p[0]).length();
+    for (int i = 0; i + 1 < n; ++i) EXPECT_NEAR(first, (p[i + 1] - p[i]).length(), 0.001) << n;
+    EXPECT_NEAR(first, (p.back() - p.front()).length(), 0.01) << n;
+    const float regular = n <= 5 ? 180.0f - 360.0f / n : 109.47f;
+    for (int i = 0; i < n; ++i)
+      EXPECT_NEAR(regular, angleDeg(p[i], p[(i + 1) % n], p[(i + 2) % n]), 0.1) << n << " " << i;
+  }
+}
+
+// Ring R carries its open ends on C1 and C4; methylenes A and B follow C4's end.
+TEST_F(RingClosing, ThePathStartsAtAnEndInARingAndTwoRingEndsOnlyWarn) {
+  ASSERT_EQ(2, loadRingGroups());
+  const std::string chain = "MOLE Hooked\nFUNC R CYHEX\nFUNC A METHYLENE\nFUNC B METHYLENE\n"
+                            "SINGLE R.DUM2 A.DUM1 A.DUM2 B.DUM1\n";
+  for (bool ringEndFirst : {true, false}) {
+    auto m = readMolecule(chain);
+    ASSERT_TRUE(m);
+    Bond* ringEnd = openEnd(*m, "R", "DUM1");
+    Bond* chainEnd = openEnd(*m, "B", "DUM2");
+    RingClosure closure(m.get(), ringEndFirst ? ringEnd : chainEnd,
+                        ringEndFirst ? chainEnd : ringEnd, false);
+    ASSERT_TRUE(closure.initializeRingClosure());
+    EXPECT_EQ(ringEnd, closure.openEnd1);
+    EXPECT_EQ(RingClosure::realEndOf(ringEnd), closure.pathAtoms.front());
+    EXPECT_EQ(6, closure.pathLength);   // C1 C2 C3 C4 A B
+  }
+  // In a plain chain the second open end's atom starts the path.
+  auto hexane = openChain(6);
+  EXPECT_EQ(RingClosure::realEndOf(openEnd(*hexane, 6, "DUM2")),
+            closureOf(*hexane, 6)->pathAtoms.front());
+
+  // Both ends on the ring: a warning, and the bridge is made all the same.
+  auto ring = readMolecule("MOLE Bridge\nFUNC R CYHEX\n");
+  ASSERT_TRUE(ring);
+  errors.clear();
+  Pairs pairs{{openEnd(*ring, "R", "DUM1"), openEnd(*ring, "R", "DUM2")}};
+  EXPECT_TRUE(engine->closeRings(ring.get(), pairs));
+  EXPECT_EQ(std::vector<std::string>{"Error: RingClosure::RingClosure. Ring closure is not possible"},
+            errors.lines);
+  EXPECT_EQ(0, dummies(*ring));
+  EXPECT_TRUE(ring->rings.back()->isClosure);
+}
+
+TEST_F(RingClosing, ABondWithoutATwistKeepsItsLengthAndAngle) {
+  auto m = openChain(6);
+  auto closure = closureOf(*m, 6);
+  const std::vector<Atom*> path = closure->pathAtoms;
+  auto length = [&](int k) { return (centre(path[k + 1]) - centre(path[k])).length(); };
+  auto angle = [&](int k) {
+    return angleDeg(centre(path[k - 1]), centre(path[k]), centre(path[k + 1]));
+  };
+  const std::vector<float> before{length(1), length(2), angle(1), angle(2)};
+  std::vector<float> lengths(5, 0.2f), angles(4, 10.0f), dihedrals{0.0f, 0.0f, 30.0f, 0.0f, 0.0f};
+  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
+  EXPECT_NEAR(before[0], length(1), 1e-4);   // bond 1 is not twisted
+  EXPECT_NEAR(before[1] + 0.2f, length(2), 1e-4);
+  EXPECT_NEAR(before[2], angle(1), 1e-2);
+  EXPECT_NEAR(before[3] + 10.0f, angle(2), 1e-2);
+}
+
+TEST_F(RingClosing, AWorkingCopyLeavesTheMoleculeAndHandsOutFreshClones) {
+  auto m = openChain(5);
+  auto closure = closureOf(*m, 5, true);
+  std::vector<float> lengths, angles, dihedrals;
+  ASSERT_TRUE(closure->calTransVector(lengths, angles, dihedrals));
+  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
+  EXPECT_EQ(2, dummies(*m));
+  std::unique_ptr<Molecule> first(closure->getMolecule());
+  std::unique_ptr<Molecule> second(closure->getMolecule());
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first.get(), second.get());
+  EXPECT_EQ(0, dummies(*first));
+  EXPECT_EQ(m->atoms.size() - 2, second->atoms.size());
+}
+
+TEST_F(RingClosing, CloseRingsStopsAtTheFirstPairItCannotClose) {
+  ASSERT_EQ(2, loadRingGroups());
+  auto m = readMolecule("MOLE Spiro\nFUNC A METHYLENE\nFUNC Q QUAT\nFUNC B METHYLENE\n"
+                        "SINGLE A.DUM2 Q.DUM1 Q.DUM2 B.DUM1\n");
+  ASSERT_TRUE(m);
+  const size_t atoms = m->atoms.size();
+  Pairs none;
+  EXPECT_TRUE(engine->closeRings(m.get(), none));
+  EXPECT_EQ(atoms, m->atoms.size());
+
+  // Two ends on one atom cannot be initialised; the pair after them is never tried.
+  Pairs pairs{{openEnd(*m, "A", "DUM1"), openEnd(*m, "B", "DUM2")},
+              {openEnd(*m, "Q", "DUM3"), openEnd(*m, "Q", "DUM4")},
+              {openEnd(*m, "Q", "DUM4"), openEnd(*m, "Q", "DUM3")}};
+  errors.clear();
+  EXPECT_FALSE(engine->closeRings(m.get(), pairs));
+  const std::vector<std::string> once{"Error: RingClosure::RingClosure. Ring closure is not possible",
+                                      "Error: RingClosure::findShortestPath, no Min"};
+  EXPECT_EQ(once, errors.lines);
+  ASSERT_EQ(1u, m->rings.size());
+  EXPECT_EQ(3u, m->rings.front()->atomIds.size());
+  EXPECT_EQ(2, dummies(*m));
+
+  // Open ends of different orders: here the carbonyl's double bond.
+  auto keto = readMolecule("MOLE Keto\nFUNC A METHYLENE\nFUNC C CARBONYL\nSINGLE A.DUM2 C.DUM1\n");
+  ASSERT_TRUE(keto);
+  Pairs mixed{{openEnd(*keto, "A", "DUM1"), nullptr}};
+  for (Bond* b : keto->bonds)
+    if (b->order == 2) mixed[0][1] = b;
+  errors.clear();
+  EXPECT_FALSE(engine->closeRings(keto.get(), mixed));
+  EXPECT_EQ(std::vector<std::string>{"Error: GLWidget::closeRing, NULL value passed"}, errors.lines);
+  EXPECT_EQ(2, dummies(*keto));
+}
+
+TEST_F(RingClosing, EndsWithoutABondRowCloseWithTheDefaultBond) {
+  auto m = openChain(5);
+  Pairs pairs{{openEnd(*m, 1, "DUM1"), openEnd(*m, 5, "DUM2")}};
+  RingClosure::realEndOf(pairs[0][0])->type = "QQ";   // no row names it
+  ASSERT_TRUE(engine->closeRings(m.get(), pairs));
+  const Bond* closing = m->bonds[static_cast<size_t>(m->rings.back()->bondIds.back())];
+  EXPECT_EQ(0.0f, closing->energy);
+  // Placing the spheroid scales the axis with the bond: their ratio is the default bond's.
+  EXPECT_NEAR(1.058 / 2.1153, closing->semiMajorAxis / closing->focalDistance, 1e-4);
+}
+
+TEST_F(RingClosing, RefusedClosuresAreReported) {
+  auto hexane = openChain(6);
+  RingClosure empty(nullptr, openEnd(*hexane, 1, "DUM1"), openEnd(*hexane, 6, "DUM2"), false);
+  EXPECT_FALSE(empty.initializeRingClosure());
+  // The ring templates reach from three to eight atoms.
+  auto closure = closureOf(*hexane, 6);
+  std::vector<float> lengths, angles, dihedrals;
+  ASSERT_TRUE(closure->calTransMatrix(lengths, angles, dihedrals));
+  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
+  EXPECT_NEAR(1.535, closure->getDistanceLF(), 0.01);
+  auto decane = openChain(10);
+  EXPECT_FALSE(closureOf(*decane, 10)->calTransMatrix(lengths, angles, dihedrals));
+  // A block whose pair cannot be closed yields no molecule.
+  ASSERT_EQ(2, loadRingGroups());
+  EXPECT_EQ(nullptr, readMolecule("MOLE Lone\nFUNC Q QUAT\nRING Q.DUM3 Q.DUM4\n"));
+  const std::vector<std::string> expected{"Error:  RingClosure::initializeRingClosure NULL values",
+                                          "Error: RingClosure:: Cannot find template!",
+                                          "Error: RingClosure::findShortestPath, no Min"};
+  EXPECT_EQ(expected, errors.lines);
+}
+
+}  // namespace
