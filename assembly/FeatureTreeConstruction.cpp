@@ -32,6 +32,18 @@ std::vector<Atom*> unionOfAtoms(const std::vector<FtNode*>& nodes) {
   return atoms;
 }
 
+// The distinct ends of the edges, ordered by id.
+template <typename Edges>
+std::vector<FtNode*> endsOf(const Edges& edges) {
+  std::vector<FtNode*> ends;
+  for (const FtEdge* e : edges)
+    for (FtNode* end : {e->n1, e->n2})
+      if (end != nullptr) ends.push_back(end);
+  std::sort(ends.begin(), ends.end(), nodeBefore);
+  ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+  return ends;
+}
+
 bool shareAtom(const FtNode* a, const FtNode* b) {
   for (const Atom* atom : a->atoms)
     if (b->containsAtom(atom)) return true;
@@ -111,14 +123,8 @@ void FeatureTreeOps::addCommonAtomEdges() {
 void FeatureTreeOps::makeCycleGraph() {
   std::vector<FtNode*> cycleNodes;
   for (const std::deque<FtEdge*>& walk : uniqueCycles) {
-    std::vector<FtNode*> touched;
-    for (const FtEdge* e : walk)
-      for (FtNode* end : {e->n1, e->n2})
-        if (end != nullptr) touched.push_back(end);
-    std::sort(touched.begin(), touched.end(), nodeBefore);
-    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
     std::vector<Atom*> atoms;
-    for (const FtNode* n : touched)
+    for (const FtNode* n : endsOf(walk))
       if (!n->atoms.empty()) atoms.push_back(n->atoms.front());
     cycleNodes.push_back(newNode(ft, static_cast<int>(cycleNodes.size()), atoms));
   }
@@ -137,13 +143,8 @@ void FeatureTreeOps::makeCycleGraph() {
     std::cout << "Cycle-Graph is cyclic.  Decomposing...\n";
     computeBiConnected();
     std::vector<FtNode*> merged;
-    for (const std::vector<FtEdge*>& component : components) {
-      std::vector<FtNode*> ends;
-      for (const FtEdge* e : component)
-        for (FtNode* end : {e->n1, e->n2})
-          if (end != nullptr) ends.push_back(end);
-      merged.push_back(newNode(ft, static_cast<int>(merged.size()), unionOfAtoms(ends)));
-    }
+    for (const std::vector<FtEdge*>& component : components)
+      merged.push_back(newNode(ft, static_cast<int>(merged.size()), unionOfAtoms(endsOf(component))));
     init();   // components and the edge stack point at the edges about to go
     replaceContents(ft, merged);
     addCommonAtomEdges();

@@ -161,6 +161,7 @@ void VfState::stamp(const VfGraph* g, int node, int* in, int* out, int& inLen, i
     ++outLen;
     if (in[node] != 0) ++bothLen;
   }
+  // In and out neighbours are the same nodes: each gets both stamps where it lacks them.
   const int edgeCount = g->getOutCount(node);
   for (int k = 0; k < edgeCount; ++k) {
     const int other = g->getOutEdge(node, k);
@@ -169,9 +170,6 @@ void VfState::stamp(const VfGraph* g, int node, int* in, int* out, int& inLen, i
       ++inLen;
       if (out[other] != 0) ++bothLen;
     }
-  }
-  for (int k = 0; k < edgeCount; ++k) {
-    const int other = g->getOutEdge(node, k);
     if (out[other] == 0) {
       out[other] = coreLen;
       ++outLen;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 
@@ -36,6 +37,15 @@ class WorkingFolder {
   // Makes a folder below the working folder.
   void make(const std::string& relative) const {
     std::filesystem::create_directories(path / relative);
+  }
+
+  // The names of the entries of a folder below the working folder; none when it is missing.
+  std::set<std::string> files(const std::string& relative) const {
+    std::set<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(path / relative, ignored))
+      names.insert(entry.path().filename().string());
+    return names;
   }
 
   std::filesystem::path path;
