@@ -143,8 +143,10 @@ void FeatureTreeOps::makeCycleGraph() {
     std::cout << "Cycle-Graph is cyclic.  Decomposing...\n";
     computeBiConnected();
     std::vector<FtNode*> merged;
-    for (const std::vector<FtEdge*>& component : components)
-      merged.push_back(newNode(ft, static_cast<int>(merged.size()), unionOfAtoms(endsOf(component))));
+    for (const std::vector<FtEdge*>& component : components) {
+      const int id = static_cast<int>(merged.size());
+      merged.push_back(newNode(ft, id, unionOfAtoms(endsOf(component))));
+    }
     init();   // components and the edge stack point at the edges about to go
     replaceContents(ft, merged);
     addCommonAtomEdges();

@@ -183,10 +183,10 @@ float FtSplitSearch::splitSearchCompare(FtNode* a, FtNode* b, const std::vector<
         bool rightLeaf = false;
         const float left =
             splitSearchCompare(split.s1, split.s2, below, leftSplits, leftLeaf, leftMatches);
-        const float right =
-            split.t1 != nullptr && split.t2 != nullptr
-                ? splitSearchCompare(split.t1, split.t2, below, rightSplits, rightLeaf, rightMatches)
-                : 0.0f;
+        float right = 0.0f;   // a node cut leaves no second side
+        if (split.t1 != nullptr && split.t2 != nullptr)
+          right =
+              splitSearchCompare(split.t1, split.t2, below, rightSplits, rightLeaf, rightMatches);
         markCut(ops1.get(), split.cut1.edge, -1);
         markCut(ops2.get(), split.cut2.edge, -1);
         if (left + right > best) {

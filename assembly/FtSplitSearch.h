@@ -1,7 +1,7 @@
 #pragma once
 
 // Comparison of two feature trees by a recursive split search: both trees are cut at a pair of
-// edges (or one edge against a whole node), the pieces on each side are compared recursively,
+// edges (or one edge against a whole node), the parts on each side are compared recursively,
 // and the best-scoring set of splits matches node groups of one tree to node groups of the
 // other. Scores rest on how many nodes share each atom, on how evenly a split divides each
 // tree and on the weight of the compared node sets. The trace goes to standard output,

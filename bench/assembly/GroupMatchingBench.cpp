@@ -107,7 +107,8 @@ void BM_MakeFeatureTree(benchmark::State& state) {
   size_t nodes = 0;
   for (auto _ : state) {
     nodes = 0;
-    for (const auto& m : w.molecules) nodes += FeatureTreeOps::makeFeatureTree(m.get()).nodes.size();
+    for (const auto& m : w.molecules)
+      nodes += FeatureTreeOps::makeFeatureTree(m.get()).nodes.size();
   }
   std::cout.rdbuf(previous);
   reportPerMolecule(state, w.molecules.size());

@@ -75,7 +75,8 @@ std::string describe(const FeatureTree& tree) {
     for (const Atom* a : n->atoms) text << a->id << " ";
     text << "}";
   }
-  for (const FtEdge* e : tree.edges) text << " e" << e->id << "(" << e->n1->id << "," << e->n2->id << ")";
+  for (const FtEdge* e : tree.edges)
+    text << " e" << e->id << "(" << e->n1->id << "," << e->n2->id << ")";
   return text.str();
 }
 

@@ -117,7 +117,7 @@ TEST(FunctionalGroupMatching, RingBondsMatchRingBondsAndChainBondsTheirOrder) {
     Molecule* target;
     bool matches;
   } cases[] = {
-      {"ring of singles on a ring holding a double bond", singleRing.get(), cyclopropene.get(), true},
+      {"ring of singles on a ring with a double bond", singleRing.get(), cyclopropene.get(), true},
       {"ring on a chain", singleRing.get(), chain.get(), false},
       {"chain double bond on ethene", doubleBond.get(), ethene.get(), true},
       {"chain double bond on a chain single bond", doubleBond.get(), singleBond.get(), false},

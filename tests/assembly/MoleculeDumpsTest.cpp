@@ -99,8 +99,9 @@ TEST_F(MoleculeDumps, MatchedAndUnmatchedPartsAreSeparateFiles) {
   EXPECT_EQ((std::set<std::string>{"MARKED_3______unmatched.mol"}), work.files("UnMatched/MARKED"));
   // The ring is one part with its closing bond, added once although both ends reach it; the
   // one-atom parts have no bond and leave their atom unmarked.
-  EXPECT_EQ((std::pair<int, int>{3, 3}), countsOf(work.path / "Unmatched/MARKED/MARKED_0_______matched.mol"));
-  EXPECT_EQ((std::pair<int, int>{1, 0}), countsOf(work.path / "Unmatched/MARKED/MARKED_4_______matched.mol"));
+  const fs::path parts = work.path / "Unmatched/MARKED";
+  EXPECT_EQ((std::pair<int, int>{3, 3}), countsOf(parts / "MARKED_0_______matched.mol"));
+  EXPECT_EQ((std::pair<int, int>{1, 0}), countsOf(parts / "MARKED_4_______matched.mol"));
   for (int i = 0; i < 5; ++i) EXPECT_EQ(i < 3, m->atoms[static_cast<size_t>(i)]->isMarked) << i;
 
   fs::remove_all(work.path / "Unmatched/MARKED");
@@ -127,7 +128,8 @@ TEST_F(MoleculeDumps, FolderThatCannotBeMadeIsReportedAndSkipped) {
   m->printUnmatchedParts("MARKED");
   m->printMainMolecule("UnMatched/");
   ASSERT_EQ(3u, errors.lines.size());
-  EXPECT_EQ(0u, errors.lines[0].find("Error: printMatchedParts: cannot make folder \"Unmatched/C2NOS\""));
+  EXPECT_EQ(0u, errors.lines[0].find(
+                    "Error: printMatchedParts: cannot make folder \"Unmatched/C2NOS\""));
   EXPECT_TRUE(fs::is_empty(work.path));
 }
 
