@@ -1,7 +1,7 @@
 #pragma once
 
 // A plain undirected graph over a molecule's atoms and bonds: the layer under the unique-cycle
-// search and, later, feature-tree condensation and comparison.
+// search, feature-tree condensation and comparison.
 
 #include <iosfwd>
 #include <list>
@@ -58,6 +58,9 @@ class FeatureTree {
   // A new graph over edges of another tree: one node per distinct end, in ascending id order,
   // keeping ids and atoms; one edge per given edge, in the given order, keeping its id.
   explicit FeatureTree(const std::vector<FtEdge*>& sourceEdges);
+  // The feature tree of the molecule (FeatureTreeOps::makeFeatureTree), appended into this
+  // empty tree.
+  explicit FeatureTree(Molecule* molecule);
   ~FeatureTree();
   FeatureTree(FeatureTree&& other) noexcept;
   FeatureTree& operator=(FeatureTree&& other) noexcept;

@@ -15,8 +15,13 @@
 
 #include "assembly/FeatureTree.h"
 
+class FtCut;
 class GroupGraph;
 class Molecule;
+
+// Ends the process (abort) with "Assertion failed: <condition> in <source>" on the error channel
+// when a feature-tree invariant is broken; built in every configuration.
+void requireFeatureTree(bool holds, const char* condition, const char* source);
 
 class FeatureTreeOps {
  public:
@@ -32,6 +37,38 @@ class FeatureTreeOps {
   // The same over a stand-in molecule with one atom per group node (named by the node's id)
   // and one bond per group edge of the edge's order; the tree keeps that molecule alive.
   static FeatureTree makeMolecularGraph(GroupGraph* graph);
+
+  // The feature tree of the molecule: an empty tree, createFeatureTree, then fixIds.
+  static FeatureTree makeFeatureTree(Molecule* molecule);
+
+  // Feature-tree construction (FeatureTreeConstruction.cpp). Condenses the molecule into this
+  // (empty) tree: a node per ring system and per branching chain atom, terminal atoms folded
+  // into their neighbours' nodes, empty hub nodes where an atom is shared by several nodes, and
+  // edges wherever two nodes touch. Each stage writes a GraphViz file under "dot/" when that
+  // folder exists and traces its decisions on standard output.
+  void createFeatureTree(Molecule* molecule);
+  // Replaces the tree (after findUniqueCycles) by its cycle graph: a node per unique cycle,
+  // joined where cycles share atoms; a cyclic arrangement collapses per biconnected component,
+  // anything else that is not a tree into one node.
+  void makeCycleGraph();
+  // Joins every pair of nodes that share an atom and are not joined yet.
+  void addCommonAtomEdges();
+  // The node standing for a set of nodes: null for none, the node itself for one, otherwise a
+  // hub node (made once per set and kept in `sites`) joined to each member, whose edges among
+  // themselves are removed.
+  FtNode* getBindingSite(std::set<FtNode*> members,
+                         std::map<std::set<FtNode*>, FtNode*>& sites);
+
+  // The comparison's view of this tree (FeatureTreeCuts.cpp). atomCounts: per atom, the
+  // number of nodes holding it.
+  void computeNodeCounts();
+  // Breadth-first over uncut edges from start; every node reached is appended to segment and
+  // gets nodeSideValue, every cut edge met gets edgeSideValue. The edges walked. Node and edge
+  // ids must be positions.
+  std::vector<FtEdge*> bfsWithCuts(FtNode* start, std::vector<FtNode*>& segment,
+                                   int edgeSideValue, int nodeSideValue);
+  // Sides of the tree cut at the cut's edge: 0 for vs's side, 1 for vt's, -1 elsewhere.
+  void segmentTree(const FtCut& cut);
 
   void init();
   void initSearchArrays();

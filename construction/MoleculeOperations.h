@@ -3,10 +3,12 @@
 // Operations on whole molecules that callers make on the stack: joining two molecules at open
 // bond axes, unique rings, hydrogen counts for the SMILES writer, size and volume.
 
+#include <map>
 #include <string>
 #include <vector>
 
 class Bond;
+class GroupGraph;
 class Molecule;
 
 class MoleculeOperations {
@@ -40,6 +42,22 @@ class MoleculeOperations {
   bool addExplicitHydrogens(Molecule* molecule);
   // Largest first by atom count less bond axes.
   void sortMoleculeVector(std::vector<Molecule*>* molecules);
+
+  // Functional-group matching: defined in assembly/MoleculeOperationsMatching.cpp (kv_assembly).
+  // Sorts the candidates, then matches them in order against the molecule; the first with a
+  // match counts one more under its name in `counts`, and the answer is true; false when none
+  // matches.
+  bool matchMolecule(Molecule* molecule, std::vector<Molecule*>* candidates,
+                     std::map<std::string, int>& counts);
+  // Matches every library pattern (MoleculeEngine::patterns) with no more atoms than the
+  // molecule. When every atom was claimed, the molecule rebuilt as group instances (the caller
+  // owns it); otherwise the matched and unmatched parts and the molecule itself are dumped
+  // (Molecule::printMatchedParts and the others) and the answer is null.
+  Molecule* findFunctionalGroups(Molecule* molecule);
+  // The unique cycles of the graph's group-level molecule (one atom per node, one bond per
+  // edge), whose bond graph is dumped first; they replace the graph's rings (bond ids = edge
+  // ids, atom ids = node ids). 1, or 0 (rings untouched) when there is no cycle.
+  int findUniqueRings(GroupGraph* graph);
 
   void* reserved = nullptr;   // read by nothing
 };

@@ -76,6 +76,8 @@ class Atom {
   bool inMesh = false;
   bool isSpecial = false;
   bool isMarked = false;
+  bool isMatched = false;        // claimed by a functional group in the substructure search
+  bool inGroup = false;          // carries a group instance name from that search
   bool isPlaced = false;
   bool isFixed = false;
   bool isPosFix = false;

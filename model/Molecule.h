@@ -216,6 +216,14 @@ class Molecule {
   float calTotalBondEnergy();
   void calHeatOfFormation();
   std::string getListOfBondEnegries();
+  // Diagnostic dumps: defined in assembly/MoleculeDumps.cpp (kv_assembly). The mol files go to
+  // folder + name + "/" (printMainMolecule), "Unmatched/" + name (matched parts) and
+  // "UnMatched/" + name (unmatched parts), one folder level made when missing; the bond graph
+  // to "Dot/" + name + ".dot" when "Dot" exists. An empty name means the formula name.
+  void printMainMolecule(std::string folder);
+  void printMoleculeInfo();
+  void printMatchedParts(std::string name);
+  void printUnmatchedParts(std::string name);
   // Rendering glue: defined in render/MoleculeRendering.cpp.
   bool renderMolecule();
   // Moves every spheroid's centre and foci (and, for transformMolecule, its geometry too) and

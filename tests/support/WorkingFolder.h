@@ -1,15 +1,18 @@
 #pragma once
 
 // A fresh temporary folder made the working directory while the object lives, for services that
-// read and write files relative to it; the old working directory comes back and the folder goes
-// at the end. CTest runs each case in its own process, so changing directory is safe.
+// read and write files relative to it (diagnostic dumps, developer tables); the old working
+// directory comes back and the folder goes at the end. CTest runs each case in its own process,
+// so changing directory is safe.
 
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +24,8 @@ class WorkingFolder {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     folder = std::filesystem::temp_directory_path() /
              ("kv_wd_" + std::to_string(::getpid()) + "_" + (test ? test->name() : "none"));
-    std::filesystem::remove_all(folder);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
     std::filesystem::create_directories(folder);
     std::filesystem::current_path(folder);
   }
@@ -45,6 +49,16 @@ class WorkingFolder {
     return text.str();
   }
   bool exists(const std::string& relative) const { return std::filesystem::exists(folder / relative); }
+  // Makes a folder below the working folder.
+  void make(const std::string& relative) const { std::filesystem::create_directories(folder / relative); }
+  // The names of the entries of a folder below the working folder; none when it is missing.
+  std::set<std::string> files(const std::string& relative) const {
+    std::set<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / relative, ignored))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
 
   std::filesystem::path folder;
 

@@ -1,0 +1,206 @@
+// Condensing molecules into feature trees: ring systems, chain atoms, folded leaves and hubs.
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "assembly/FeatureTreeOps.h"
+#include "model/Atom.h"
+#include "model/Molecule.h"
+#include "support/MoleculeBuilder.h"
+#include "support/StdoutCapture.h"
+#include "support/WorkingFolder.h"
+
+using kvtest::buildMolecule;
+using kvtest::Edge;
+
+namespace {
+
+// Bicyclo[4.4.0]: ring A is 0-5, ring B is 4, 5 and 6-9; 4 and 5 are the fusion atoms.
+std::vector<Edge> fusedSixRings(int order) {
+  return {{0, 1, order}, {1, 2, 1}, {2, 3, order}, {3, 4, 1}, {4, 5, order}, {5, 0, 1},
+          {4, 6, 1},     {6, 7, order}, {7, 8, 1}, {8, 9, order}, {9, 5, 1}};
+}
+
+// Naphthalene with its eight hydrogens (10-17 on carbons 0-3 and 6-9).
+std::unique_ptr<Molecule> naphthalene() {
+  std::vector<std::string> elements(10, "C");
+  elements.insert(elements.end(), 8, "H");
+  std::vector<Edge> edges = fusedSixRings(2);
+  const int carbons[] = {0, 1, 2, 3, 6, 7, 8, 9};
+  for (int k = 0; k < 8; ++k) edges.push_back({carbons[k], 10 + k, 1});
+  return buildMolecule(elements, edges);
+}
+
+// Spiro[4.4]nonane's carbons: two five-rings sharing atom 0.
+std::unique_ptr<Molecule> spiroNonane() {
+  return buildMolecule(std::vector<std::string>(9, "C"),
+                       {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 0, 1},
+                        {0, 5, 1}, {5, 6, 1}, {6, 7, 1}, {7, 8, 1}, {8, 0, 1}});
+}
+
+// Three five-rings around atom 0, each pair sharing a bond from 0 (to 1, 2 or 3).
+std::unique_ptr<Molecule> threeRingsAroundOneAtom() {
+  return buildMolecule(std::vector<std::string>(10, "C"),
+                       {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {1, 4, 1}, {4, 5, 1}, {5, 2, 1},
+                        {2, 6, 1}, {6, 7, 1}, {7, 3, 1}, {3, 8, 1}, {8, 9, 1}, {9, 1, 1}});
+}
+
+// Decalin's carbons with a methyl (10, hydrogens 11-13) on fusion atom 4.
+std::unique_ptr<Molecule> methylOnFusionAtom() {
+  std::vector<std::string> elements(11, "C");
+  elements.insert(elements.end(), 3, "H");
+  std::vector<Edge> edges = fusedSixRings(1);
+  edges.insert(edges.end(), {{4, 10, 1}, {10, 11, 1}, {10, 12, 1}, {10, 13, 1}});
+  return buildMolecule(elements, edges);
+}
+
+std::set<int> atomIds(const FtNode* n) {
+  std::set<int> ids;
+  for (const Atom* a : n->atoms) ids.insert(a->id);
+  return ids;
+}
+
+// Every node and edge in order, atoms as stored: equal texts mean equal trees.
+std::string describe(const FeatureTree& tree) {
+  std::ostringstream text;
+  for (const FtNode* n : tree.nodes) {
+    text << "n" << n->id << "{";
+    for (const Atom* a : n->atoms) text << a->id << " ";
+    text << "}";
+  }
+  for (const FtEdge* e : tree.edges)
+    text << " e" << e->id << "(" << e->n1->id << "," << e->n2->id << ")";
+  return text.str();
+}
+
+// Every tree built here is a tree over its own nodes: ids are positions, every edge joins two
+// different nodes once and is listed by both, and the nodes are connected by one edge fewer.
+void expectTree(const FeatureTree& tree) {
+  ASSERT_FALSE(tree.nodes.empty());
+  EXPECT_EQ(tree.nodes.size(), tree.edges.size() + 1);
+  std::set<std::pair<const FtNode*, const FtNode*> > pairs;
+  for (size_t i = 0; i < tree.nodes.size(); ++i) EXPECT_EQ(static_cast<int>(i), tree.nodes[i]->id);
+  for (size_t k = 0; k < tree.edges.size(); ++k) {
+    const FtEdge* e = tree.edges[k];
+    EXPECT_EQ(static_cast<int>(k), e->id);
+    EXPECT_NE(e->n1, e->n2);
+    EXPECT_TRUE(pairs.insert(std::minmax<const FtNode*>(e->n1, e->n2)).second) << "edge " << k;
+    for (const FtNode* end : {e->n1, e->n2}) {
+      ASSERT_EQ(1, std::count(tree.nodes.begin(), tree.nodes.end(), end)) << "edge " << k;
+      EXPECT_EQ(1, std::count(end->edges.begin(), end->edges.end(), e));
+    }
+  }
+  std::set<const FtNode*> reached{tree.nodes.front()};
+  std::vector<const FtNode*> stack{tree.nodes.front()};
+  while (!stack.empty()) {
+    const FtNode* n = stack.back();
+    stack.pop_back();
+    for (const FtNode* m : n->neighbors)
+      if (reached.insert(m).second) stack.push_back(m);
+  }
+  EXPECT_EQ(tree.nodes.size(), reached.size());
+}
+
+FeatureTree treeOf(Molecule& m) {
+  kvtest::StdoutCapture quiet;
+  FeatureTree tree = FeatureTreeOps::makeFeatureTree(&m);
+  expectTree(tree);
+  return tree;
+}
+
+const FtNode* nodeHolding(const FeatureTree& tree, int atomId) {
+  for (const FtNode* n : tree.nodes)
+    if (atomIds(n).count(atomId) != 0) return n;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(FeatureTreeConstruction, NaphthaleneIsTwoRingNodesHoldingTheirHydrogens) {
+  auto m = naphthalene();
+  const FeatureTree tree = treeOf(*m);
+  ASSERT_EQ(2u, tree.nodes.size());
+  ASSERT_EQ(1u, tree.edges.size());
+  const FtNode* a = nodeHolding(tree, 0);
+  const FtNode* b = nodeHolding(tree, 9);
+  ASSERT_TRUE(a != nullptr && b != nullptr);
+  EXPECT_EQ((std::set<int>{0, 1, 2, 3, 4, 5, 10, 11, 12, 13}), atomIds(a));
+  EXPECT_EQ((std::set<int>{4, 5, 6, 7, 8, 9, 14, 15, 16, 17}), atomIds(b));
+}
+
+TEST(FeatureTreeConstruction, SpiroRingsAreJoinedThroughTheirSharedAtom) {
+  auto m = spiroNonane();
+  const FeatureTree tree = treeOf(*m);
+  ASSERT_EQ(2u, tree.nodes.size());
+  EXPECT_EQ((std::set<int>{0, 1, 2, 3, 4}), atomIds(nodeHolding(tree, 1)));
+  EXPECT_EQ((std::set<int>{0, 5, 6, 7, 8}), atomIds(nodeHolding(tree, 5)));
+}
+
+TEST(FeatureTreeConstruction, RingsFusedAroundOneAtomCollapseIntoOneNode) {
+  auto m = threeRingsAroundOneAtom();
+  kvtest::StdoutCapture trace;
+  const FeatureTree tree = FeatureTreeOps::makeFeatureTree(m.get());
+  ASSERT_EQ(1u, tree.nodes.size());
+  EXPECT_TRUE(tree.edges.empty());
+  EXPECT_EQ(10u, atomIds(tree.nodes.front()).size());
+  // Sorted by id, each atom once.
+  std::vector<int> stored;
+  for (const Atom* a : tree.nodes.front()->atoms) stored.push_back(a->id);
+  EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}), stored);
+  EXPECT_NE(std::string::npos, trace.text().find("Cycle-Graph is cyclic.  Decomposing..."));
+}
+
+TEST(FeatureTreeConstruction, SubstituentOnFusionAtomHangsOnAnEmptyHub) {
+  auto m = methylOnFusionAtom();
+  const FeatureTree tree = treeOf(*m);
+  ASSERT_EQ(4u, tree.nodes.size());
+  const FtNode* hub = nullptr;
+  for (const FtNode* n : tree.nodes)
+    if (n->atoms.empty()) hub = n;
+  ASSERT_NE(nullptr, hub);
+  const FtNode* methyl = nodeHolding(tree, 10);
+  ASSERT_NE(nullptr, methyl);
+  EXPECT_EQ((std::set<int>{10, 11, 12, 13}), atomIds(methyl));
+  // Both rings and the methyl hang on the hub, each by one edge (the methyl's bond to the
+  // fusion atom once made a second one); the rings are no longer joined directly.
+  std::set<const FtNode*> around(hub->neighbors.begin(), hub->neighbors.end());
+  EXPECT_EQ((std::set<const FtNode*>{nodeHolding(tree, 0), nodeHolding(tree, 9), methyl}), around);
+}
+
+TEST(FeatureTreeConstruction, DotFolderChangesOnlyWhetherFilesAreWritten) {
+  kvtest::WorkingFolder work;
+  auto m = methylOnFusionAtom();
+  const std::string without = describe(treeOf(*m));
+  EXPECT_TRUE(std::filesystem::is_empty(work.folder));
+
+  work.make("dot");
+  const std::string with = describe(treeOf(*m));
+  EXPECT_EQ(without, with);
+  for (const char* name : {"graph.dot", "zzPreNonLeaf.dot", "zzzCollectedIncNonLeafPreUpdate.dot",
+                           "zzzCollectedIncNonLeaf.dot", "zzzzLeafNodes.dot", "zzzzzAllEdges.dot",
+                           "zzzzzzFixCycles.dot"})
+    EXPECT_TRUE(std::filesystem::exists(work.folder / "dot" / name)) << name;
+  int components = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(work.folder / "dot"))
+    if (entry.path().filename().string().rfind("com", 0) == 0) ++components;
+  EXPECT_EQ(1, components);   // one ring component
+}
+
+TEST(FeatureTreeConstruction, SameMoleculeGivesTheSameTreeEveryTime) {
+  for (auto make : {naphthalene, spiroNonane, threeRingsAroundOneAtom, methylOnFusionAtom}) {
+    auto first = make();
+    auto second = make();   // other addresses, same graph
+    const std::string once = describe(treeOf(*first));
+    EXPECT_EQ(once, describe(treeOf(*first)));
+    EXPECT_EQ(once, describe(treeOf(*second)));
+    kvtest::StdoutCapture quiet;
+    EXPECT_EQ(once, describe(FeatureTree(first.get())));
+  }
+}

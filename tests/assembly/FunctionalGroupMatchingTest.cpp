@@ -1,0 +1,272 @@
+// The VF2 functional-group matcher: node and edge labels, claims, numbering, the grouped
+// molecule, and the molecule operations that run it against the shipped library.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "AssemblyFixture.h"
+#include "assembly/VfGraph.h"
+#include "assembly/VfState.h"
+#include "construction/MoleculeOperations.h"
+#include "io/SmilesParser.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "support/MoleculeBuilder.h"
+#include "support/WorkingFolder.h"
+
+using kvtest::buildMolecule;
+using kvtest::Edge;
+
+namespace {
+
+struct Outcome {
+  int count;
+  std::string name;   // as match left it
+};
+
+Outcome runMatch(Molecule& pattern, VfGraph& target, const std::string& name) {
+  VfGraph graph(&pattern);
+  VfState start(&graph, &target);
+  Outcome out{0, name};
+  out.count = match(&start, out.name);
+  return out;
+}
+
+// A carbon with three hydrogens and an open valence.
+std::unique_ptr<Molecule> methylGroup() {
+  return buildMolecule({"C", "H", "H", "H", "R"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
+}
+
+// Carbons 0..n-1 joined by `skeleton`, each topped up with hydrogens (or, with axes, dummies)
+// to `bonds` bonds.
+std::unique_ptr<Molecule> saturate(int n, std::vector<Edge> skeleton, const std::vector<int>& bonds,
+                                   const std::string& filler) {
+  std::vector<std::string> elements(static_cast<size_t>(n), "C");
+  std::vector<int> used(static_cast<size_t>(n), 0);
+  for (const Edge& e : skeleton) {
+    ++used[static_cast<size_t>(e[0])];
+    ++used[static_cast<size_t>(e[1])];
+  }
+  for (int i = 0; i < n; ++i)
+    for (int k = used[static_cast<size_t>(i)]; k < bonds[static_cast<size_t>(i)]; ++k) {
+      elements.push_back(filler);
+      skeleton.push_back({i, static_cast<int>(elements.size()) - 1, 1});
+    }
+  auto m = buildMolecule(elements, skeleton);
+  m->findAllSmallestRings();
+  return m;
+}
+
+bool claimed(const VfGraph& g, int node) { return g.hasGroup[static_cast<size_t>(node)]; }
+
+}  // namespace
+
+TEST(FunctionalGroupMatching, PatternLargerThanTargetGivesNoMatchAndNoNumber) {
+  auto pattern = saturate(3, {{0, 1, 1}, {1, 2, 1}}, {4, 4, 4}, "H");
+  auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
+  VfGraph target(ethane.get());
+  const int before = GroupCount;
+  const Outcome out = runMatch(*pattern, target, "PROPANE");
+  EXPECT_EQ(0, out.count);
+  EXPECT_EQ("PROPANE", out.name);
+  EXPECT_EQ(before, GroupCount);
+  EXPECT_TRUE(target.groups.empty());
+}
+
+TEST(FunctionalGroupMatching, OpenValenceMatchesARealNeighbourOfTheSameBondCount) {
+  auto methyl = methylGroup();
+  auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
+  VfGraph target(ethane.get());
+  ASSERT_EQ(8, target.nodeCount);
+  const int first = GroupCount;
+  const Outcome out = runMatch(*methyl, target, "METHYL");
+  // Both methyls: the second takes the next number after the first one's name.
+  EXPECT_EQ(2, out.count);
+  const std::string firstName = "METHYL_" + std::to_string(first);
+  const std::string secondName = firstName + "_" + std::to_string(first + 1);
+  EXPECT_EQ(secondName, out.name);
+  EXPECT_EQ((std::vector<std::string>{firstName, secondName}), target.groups);
+  EXPECT_TRUE(target.hasAllGroups());
+  EXPECT_EQ("METHYL", target.groupBase[0]);
+
+  // A carbon with three bonds never matches a pattern carbon with four.
+  auto radical = saturate(1, {}, {3}, "H");
+  VfGraph bare(radical.get());
+  EXPECT_EQ(0, runMatch(*methyl, bare, "METHYL").count);
+  EXPECT_FALSE(claimed(bare, 0));
+}
+
+TEST(FunctionalGroupMatching, RingBondsMatchRingBondsAndChainBondsTheirOrder) {
+  // Bond counts 3, 3, 4 throughout, so that only the edge labels decide.
+  auto singleRing = saturate(3, {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}}, {3, 3, 4}, "R");
+  auto cyclopropene = saturate(3, {{0, 1, 2}, {1, 2, 1}, {2, 0, 1}}, {3, 3, 4}, "H");
+  auto chain = saturate(3, {{0, 1, 1}, {1, 2, 1}}, {3, 3, 4}, "H");
+  auto doubleBond = saturate(2, {{0, 1, 2}}, {3, 3}, "R");
+  auto ethene = saturate(2, {{0, 1, 2}}, {3, 3}, "H");
+  auto singleBond = saturate(2, {{0, 1, 1}}, {3, 3}, "H");
+  const struct {
+    const char* what;
+    Molecule* pattern;
+    Molecule* target;
+    bool matches;
+  } cases[] = {
+      {"ring of singles on a ring with a double bond", singleRing.get(), cyclopropene.get(), true},
+      {"ring on a chain", singleRing.get(), chain.get(), false},
+      {"chain double bond on ethene", doubleBond.get(), ethene.get(), true},
+      {"chain double bond on a chain single bond", doubleBond.get(), singleBond.get(), false},
+      {"chain double bond on a ring double bond", doubleBond.get(), cyclopropene.get(), false},
+  };
+  for (const auto& c : cases) {
+    VfGraph target(c.target);
+    EXPECT_EQ(c.matches, runMatch(*c.pattern, target, "G").count > 0) << c.what;
+    EXPECT_EQ(c.matches, claimed(target, 0)) << c.what;
+  }
+}
+
+TEST(FunctionalGroupMatching, TargetAlreadyCarryingGroupNamesMatchesNothing) {
+  auto methyl = methylGroup();
+  auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
+  for (Atom* a : ethane->atoms) a->groupInstance = "ETHYL_1";
+  VfGraph target(ethane.get());
+  EXPECT_EQ(0, runMatch(*methyl, target, "METHYL").count);
+  EXPECT_TRUE(target.groups.empty());
+}
+
+TEST(FunctionalGroupMatching, OccurrenceSharingClaimedAtomsIsCountedButStampsNothing) {
+  // Target: a centre carbon (node 0) between two end carbons, padded with dummies so that the
+  // pattern, two bonded carbons of four bonds each, fits both ways round the centre.
+  auto target3 = saturate(3, {{0, 1, 1}, {0, 2, 1}}, {4, 4, 4}, "R");
+  auto pattern = saturate(2, {{0, 1, 1}}, {4, 4}, "R");
+  VfGraph target(target3.get());
+  const int first = GroupCount;
+  const Outcome out = runMatch(*pattern, target, "PAIR");
+  // Centre-first: (0, 1) completes and stamps; (0, 2) completes on the claimed centre.
+  EXPECT_EQ(2, out.count);
+  EXPECT_EQ("PAIR_" + std::to_string(first) + "_" + std::to_string(first + 1), out.name);
+  ASSERT_EQ(1u, target.groups.size());
+  EXPECT_TRUE(claimed(target, 0) && claimed(target, 1));
+  EXPECT_FALSE(claimed(target, 2));
+}
+
+TEST(FunctionalGroupMatching, FullyMatchedTargetBuildsTheGroupedMolecule) {
+  // A cyclopropyl pattern with aromatic-order ring bonds and its own types and names, and a
+  // hydroxyl, on cyclopropanol (ring 0-2, oxygen 3 on carbon 0).
+  auto cyclopropyl = buildMolecule({"C", "C", "C", "R", "H", "H", "H", "H", "H"},
+                                   {{0, 1, 9}, {1, 2, 9}, {2, 0, 9}, {0, 3, 1}, {0, 4, 1},
+                                    {1, 5, 1}, {1, 6, 1}, {2, 7, 1}, {2, 8, 1}});
+  cyclopropyl->findAllSmallestRings();
+  for (Atom* a : cyclopropyl->atoms)
+    if (a->type != "DUM") a->type = a->name = a->element + "3R";
+  auto hydroxyl = buildMolecule({"O", "H", "R"}, {{0, 1, 1}, {0, 2, 1}});
+  hydroxyl->atoms[0]->type = "OH";
+  auto cyclopropanol = buildMolecule({"C", "C", "C", "O", "H", "H", "H", "H", "H", "H"},
+                                     {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}, {0, 3, 1}, {0, 4, 1},
+                                      {1, 5, 1}, {1, 6, 1}, {2, 7, 1}, {2, 8, 1}, {3, 9, 1}});
+  cyclopropanol->findAllSmallestRings();
+  cyclopropanol->names.push_back("CYCLOPROPANOL");
+
+  VfGraph target(cyclopropanol.get());
+  EXPECT_GT(runMatch(*cyclopropyl, target, "CYCLOPROPYL").count, 0);
+  EXPECT_FALSE(target.hasAllGroups());
+  EXPECT_GT(runMatch(*hydroxyl, target, "HYDROXYL").count, 0);
+  ASSERT_TRUE(target.hasAllGroups());
+
+  std::unique_ptr<Molecule> grouped(target.createMolecule());
+  ASSERT_NE(nullptr, grouped);
+  ASSERT_EQ(cyclopropanol->bonds.size(), grouped->bonds.size());
+  EXPECT_EQ(target.groups, grouped->groups);
+  int connections = 0;
+  for (const Bond* b : grouped->bonds) {
+    const bool ringBond = b->atom1->id < 3 && b->atom2->id < 3;
+    EXPECT_EQ(ringBond ? 9 : 1, b->order);   // the group's aromatic order replaces single
+    connections += b->isConnection ? 1 : 0;
+    EXPECT_EQ(b->isConnection ? "" : b->atom1->groupInstance, b->groupInstance);
+  }
+  EXPECT_EQ(1, connections);   // carbon 0 to the oxygen
+  for (const Atom* a : grouped->atoms) {
+    const std::string base = a->id == 3 || a->id == 9 ? "HYDROXYL" : "CYCLOPROPYL";
+    EXPECT_TRUE(a->inGroup && a->isMatched);
+    EXPECT_EQ(base, a->groupName);
+    EXPECT_EQ(0u, a->groupInstance.rfind(base + "_", 0)) << a->groupInstance;
+  }
+  EXPECT_EQ("OH", grouped->atoms[3]->type);
+  EXPECT_EQ("H3R", grouped->atoms[5]->name);
+}
+
+TEST(FunctionalGroupMatchingDeathTest, IndexOutsideTheGraphEndsTheProcess) {
+  auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
+  VfGraph graph(ethane.get());
+  EXPECT_EXIT(graph.getOutCount(graph.nodeCount), ::testing::ExitedWithCode(1),
+              "Error: getOutCount");
+  VfState state(&graph, &graph);
+  EXPECT_EXIT(state.backTrack(), ::testing::ExitedWithCode(1), "Error: Backtrack");
+}
+
+// The molecule operations against the shipped library.
+class FunctionalGroupSearch : public kvtest::AssemblyTest {
+ protected:
+  void SetUp() override {
+    kvtest::AssemblyTest::SetUp();
+    ASSERT_GT(library->loadGroups(KV_SOURCE_DIR), 30);
+  }
+  std::unique_ptr<Molecule> graphOf(const std::string& smiles, const std::string& name) {
+    SmilesParser parser;
+    std::unique_ptr<Molecule> m(parser.smilesToGraph(smiles));
+    if (m != nullptr) m->names.assign(1, name);
+    return m;
+  }
+};
+
+TEST_F(FunctionalGroupSearch, MoleculeOfLibraryGroupsComesBackGrouped) {
+  kvtest::WorkingFolder work;
+  auto ethanol = graphOf("CCO", "ETHANOL");
+  ASSERT_NE(nullptr, ethanol);
+  MoleculeOperations ops;
+  std::unique_ptr<Molecule> grouped(ops.findFunctionalGroups(ethanol.get()));
+  ASSERT_NE(nullptr, grouped);
+  for (const Atom* a : grouped->atoms) EXPECT_FALSE(a->groupInstance.empty()) << a->id;
+  const Atom* oxygen = grouped->atoms[2];
+  EXPECT_EQ("HYDROXYL", oxygen->groupName);
+  EXPECT_EQ(library->getFunctionalGroupByName("HYDROXYL")->atoms[0]->type, oxygen->type);
+  EXPECT_TRUE(std::filesystem::is_empty(work.folder));   // nothing to dump
+}
+
+TEST_F(FunctionalGroupSearch, UnmatchedPartGivesNullAndTheThreeDumps) {
+  kvtest::WorkingFolder work;
+  work.make("Unmatched");
+  work.make("UnMatched");
+  auto piperidine = graphOf("C1CCNCC1", "PIPERIDINE");   // no library group holds a ring NH
+  ASSERT_NE(nullptr, piperidine);
+  MoleculeOperations ops;
+  EXPECT_EQ(nullptr, ops.findFunctionalGroups(piperidine.get()));
+  EXPECT_EQ("", errors.text());
+  // The five ring carbons with their hydrogens are one matched part; N and its hydrogen are
+  // one unmatched part.
+  EXPECT_EQ((std::set<std::string>{"PIPERIDINE_0_______matched.mol"}),
+            work.files("Unmatched/PIPERIDINE"));
+  EXPECT_EQ((std::set<std::string>{"PIPERIDINE____________main.mol",
+                                   "PIPERIDINE_3______unmatched.mol"}),
+            work.files("UnMatched/PIPERIDINE"));
+}
+
+TEST_F(FunctionalGroupSearch, MatchMoleculeCountsTheFirstCandidateThatMatches) {
+  auto toluene = graphOf("Cc1ccccc1", "TOLUENE");
+  ASSERT_NE(nullptr, toluene);
+  std::vector<Molecule*> candidates{library->getFunctionalGroupByName("HYDROXYL"),
+                                    library->getFunctionalGroupByName("METHYL"),
+                                    library->getFunctionalGroupByName("PHENYL")};
+  std::map<std::string, int> counts;
+  MoleculeOperations ops;
+  ASSERT_TRUE(ops.matchMolecule(toluene.get(), &candidates, counts));
+  // Sorted largest first, so the phenyl is tried, and counted, before the methyl.
+  EXPECT_EQ((std::map<std::string, int>{{"PHENYL", 1}}), counts);
+  auto ammonia = graphOf("N", "AMMONIA");
+  EXPECT_FALSE(ops.matchMolecule(ammonia.get(), &candidates, counts));
+}
