@@ -325,12 +325,15 @@ void MDLMolParser::perceive(Molecule* m) {
   m->findBestAtomType();
 }
 
-void MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
-  if (m == nullptr) return;
+bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
+  if (m == nullptr) return false;
   IOEngine* io = IOEngine::instance();
   io->setParameters(m);
   m->createOptimumGeometry();
-  io->optimizeGeometryM(m, false);
+  if (!io->optimizeGeometryM(m, false)) {
+    reportProblem("no sound geometry for", name);
+    return false;
+  }
 
   if (!name.empty()) m->names.push_back(name);
   m->makeName();
@@ -345,6 +348,7 @@ void MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
   }
   m->calTotalBondEnergy();
   m->calHeatOfFormation();
+  return true;
 }
 
 Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
@@ -355,7 +359,10 @@ Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
   UtilityEngine::instance()->printToConsole("");
   UtilityEngine::instance()->printToConsole("Parsing molecule " + name);
   perceive(m);
-  completeMolecule(m, name);
+  if (!completeMolecule(m, name)) {
+    delete m;
+    return nullptr;
+  }
   return m;
 }
 

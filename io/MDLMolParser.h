@@ -48,8 +48,9 @@ class MDLMolParser {
                                 bool graphOnly = false);
   // Valences, rings, missing hydrogens, names of unnamed atoms, atom types.
   void perceive(Molecule* m);
-  // Parameters, coordinates, optimisation, names, SMILES and energies.
-  void completeMolecule(Molecule* m, const std::string& name);
+  // Parameters, coordinates, optimisation, names, SMILES and energies. False (with a message)
+  // when the chain ends without a sound geometry; the caller frees the molecule.
+  bool completeMolecule(Molecule* m, const std::string& name);
 
   // The records of an SD stream as text, each line followed by a line feed; records of blank
   // lines only (the tail after the last "$$$$") are dropped. Each entry pairs the record with

@@ -79,7 +79,8 @@ class PDBParser {
   std::map<int, std::vector<int> > connections;   // "CONECT" serial -> partner serials
 
  private:
-  // The molecule of one model, through the whole set-up chain.
+  // The molecule of one model, through the whole set-up chain; null (freed) when the chain
+  // ends without a sound geometry.
   Molecule* buildMolecule(Model* model, bool hetero);
   // The bonds and orders of one residue: the "CONECT" bonds inside a ligand, then the
   // template, distance and bond-order steps of the residue bonding.

@@ -299,6 +299,7 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
 
   for (Model* m : models) {
     Molecule* molecule = buildMolecule(m, hetero);
+    if (molecule == nullptr) continue;   // its geometry failed, with a message
     molecules.push_back(molecule);
     out.push_back(molecule);
   }
@@ -399,7 +400,10 @@ Molecule* PDBParser::buildMolecule(Model* model, bool hetero) {
   molecule->createOptimumGeometry();
   molecule->pdbFlag = hetero;
   if (hetero) molecule->addChainId("HETATM");
-  engine->setCoordinates(molecule);
+  if (!engine->setCoordinates(molecule)) {
+    delete molecule;
+    return nullptr;
+  }
 
   if (molecule->atoms.size() < kLargeMoleculeAtoms) {
     SmilesWriter writer;

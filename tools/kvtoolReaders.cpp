@@ -110,7 +110,7 @@ Record readMolRecord(const std::string& text, int firstLine) {
   std::unique_ptr<Molecule> m(parser.readConnectionTable(in, name, firstLine, false));
   if (m != nullptr) {
     parser.perceive(m.get());
-    parser.completeMolecule(m.get(), name);
+    if (!parser.completeMolecule(m.get(), name)) m.reset();
   }
   record.molecule = std::move(m);
   record.error = capture.release();
