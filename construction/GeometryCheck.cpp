@@ -6,9 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <sstream>
-#include <unordered_map>
 
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -23,7 +21,7 @@ constexpr double kFlatVolume = 0.15;
 // A marked double bond is on the written side when the cosine of its torsion has the written
 // sign and at least this size (within 60 degrees of planar).
 constexpr double kSideCosine = 0.5;
-constexpr int64_t kCellRange = 1 << 19;   // cell indices are clamped to +-this per axis
+constexpr size_t kCellsPerPoint = 4;   // the grid of the close-pair search has at most this many cells a point
 
 bool finitePosition(const Atom* atom) {
   return std::isfinite(atom->position.x) && std::isfinite(atom->position.y) &&
@@ -36,16 +34,6 @@ bool shareBond(const Atom* a, const Atom* b) {
                             (bond->atom1 == b && bond->atom2 == a)))
       return true;
   return false;
-}
-
-int64_t cellIndex(double coordinate, double size) {
-  const double cell = std::floor(coordinate / size);
-  return static_cast<int64_t>(std::max<double>(-kCellRange, std::min<double>(kCellRange, cell)));
-}
-
-int64_t cellKey(int64_t ix, int64_t iy, int64_t iz) {
-  const int64_t span = 2 * kCellRange + 1;
-  return ((ix + kCellRange) * span + (iy + kCellRange)) * span + (iz + kCellRange);
 }
 
 // Torsion cosine a-b-c-d; 0 when three of the points are in line.
@@ -73,44 +61,71 @@ std::string moleculeLabel(const Molecule& molecule) {
 void forEachPairWithin(const std::vector<Point3>& points, double limitAngstrom,
                        const std::function<void(size_t, size_t, double)>& visit) {
   if (!(limitAngstrom > 0.0) || !std::isfinite(limitAngstrom)) return;
-  struct Entry {
-    int64_t key;
-    size_t index;
-    int64_t cell[3];
-  };
-  std::vector<Entry> entries;
-  entries.reserve(points.size());
+  std::vector<size_t> finite;
+  finite.reserve(points.size());
+  double low[3] = {0.0, 0.0, 0.0};
+  double high[3] = {0.0, 0.0, 0.0};
   for (size_t i = 0; i < points.size(); ++i) {
     const Point3& p = points[i];
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
-    Entry entry{0, i, {cellIndex(p[0], limitAngstrom), cellIndex(p[1], limitAngstrom),
-                       cellIndex(p[2], limitAngstrom)}};
-    entry.key = cellKey(entry.cell[0], entry.cell[1], entry.cell[2]);
-    entries.push_back(entry);
+    for (int a = 0; a < 3; ++a) {
+      low[a] = finite.empty() ? p[a] : std::min(low[a], p[a]);
+      high[a] = finite.empty() ? p[a] : std::max(high[a], p[a]);
+    }
+    finite.push_back(i);
   }
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.key < b.key || (a.key == b.key && a.index < b.index);
-  });
-  std::unordered_map<int64_t, size_t> firstInCell;
-  firstInCell.reserve(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) firstInCell.emplace(entries[i].key, i);
+  if (finite.size() < 2) return;
+
+  // Cells no smaller than the limit, so a pair lies in neighbouring cells, and no more of them
+  // than a few per point, so a sparse or far-flung set costs no memory beyond its size.
+  const double budget = static_cast<double>(kCellsPerPoint * finite.size());
+  double size = limitAngstrom;
+  size_t cells[3];
+  for (int attempt = 0;; ++attempt) {
+    double total = 1.0;
+    for (int a = 0; a < 3; ++a) total *= std::floor((high[a] - low[a]) / size) + 1.0;
+    if (total <= budget || attempt >= 60) break;
+    size *= std::max(1.1, std::cbrt(total / budget));
+  }
+  for (int a = 0; a < 3; ++a) {
+    const double along = std::floor((high[a] - low[a]) / size);
+    cells[a] = std::isfinite(along) ? static_cast<size_t>(along) + 1 : 1;
+  }
+  auto cellAlong = [&](const Point3& p, int a) {
+    const double c = std::floor((p[a] - low[a]) / size);
+    return std::isfinite(c) ? std::min(cells[a] - 1, static_cast<size_t>(std::max(0.0, c))) : 0;
+  };
+
+  // Counting sort of the points by cell.
+  const size_t cellCount = cells[0] * cells[1] * cells[2];
+  std::vector<size_t> start(cellCount + 1, 0);
+  std::vector<size_t> cellOf(finite.size());
+  for (size_t k = 0; k < finite.size(); ++k) {
+    const Point3& p = points[finite[k]];
+    cellOf[k] = (cellAlong(p, 0) * cells[1] + cellAlong(p, 1)) * cells[2] + cellAlong(p, 2);
+    ++start[cellOf[k] + 1];
+  }
+  for (size_t c = 0; c < cellCount; ++c) start[c + 1] += start[c];
+  std::vector<size_t> sorted(finite.size());
+  std::vector<size_t> fill(start.begin(), start.end() - 1);
+  for (size_t k = 0; k < finite.size(); ++k) sorted[fill[cellOf[k]]++] = finite[k];
 
   const double limit2 = limitAngstrom * limitAngstrom;
-  for (const Entry& entry : entries) {
-    const Point3& p = points[entry.index];
-    for (int64_t dx = -1; dx <= 1; ++dx)
-      for (int64_t dy = -1; dy <= 1; ++dy)
-        for (int64_t dz = -1; dz <= 1; ++dz) {
-          const int64_t key = cellKey(entry.cell[0] + dx, entry.cell[1] + dy, entry.cell[2] + dz);
-          const auto found = firstInCell.find(key);
-          if (found == firstInCell.end()) continue;
-          for (size_t k = found->second; k < entries.size() && entries[k].key == key; ++k) {
-            const size_t other = entries[k].index;
-            if (other <= entry.index) continue;   // each pair once
-            const Point3& q = points[other];
+  for (size_t k = 0; k < finite.size(); ++k) {
+    const size_t i = finite[k];
+    const Point3& p = points[i];
+    const size_t at[3] = {cellAlong(p, 0), cellAlong(p, 1), cellAlong(p, 2)};
+    for (size_t x = at[0] > 0 ? at[0] - 1 : 0; x <= std::min(at[0] + 1, cells[0] - 1); ++x)
+      for (size_t y = at[1] > 0 ? at[1] - 1 : 0; y <= std::min(at[1] + 1, cells[1] - 1); ++y)
+        for (size_t z = at[2] > 0 ? at[2] - 1 : 0; z <= std::min(at[2] + 1, cells[2] - 1); ++z) {
+          const size_t cell = (x * cells[1] + y) * cells[2] + z;
+          for (size_t m = start[cell]; m < start[cell + 1]; ++m) {
+            const size_t j = sorted[m];
+            if (j <= i) continue;   // each pair once
+            const Point3& q = points[j];
             const double d2 = (p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) +
                               (p[2] - q[2]) * (p[2] - q[2]);
-            if (d2 < limit2) visit(entry.index, other, std::sqrt(d2));
+            if (d2 < limit2) visit(i, j, std::sqrt(d2));
           }
         }
   }

@@ -233,8 +233,8 @@ void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double c
   mendCentres(molecule, index, fixed);
   for (Bond* bond : findFlippedDoubleBonds(molecule))
     turnDoubleBondOver(molecule, index, fixed, bond);
-  if (faultCount(molecule, index, fixed, closeLimitAngstrom) > 0)
-    relaxUnderRestraints(molecule, index, fixed);
+  auto mended = [&]() { return faultCount(molecule, index, fixed, closeLimitAngstrom) == 0; };
+  if (!mended()) relaxUnderRestraints(molecule, index, fixed, mended);
   // A repair that made things worse is dropped.
   if (faultCount(molecule, index, fixed, closeLimitAngstrom) > before)
     for (size_t i = 0; i < molecule.atoms.size(); ++i)

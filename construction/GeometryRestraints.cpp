@@ -34,6 +34,7 @@ constexpr double kWallWeight = 5.0;
 constexpr double kSideWeight = 5.0;
 constexpr double kJitter = 0.05;               // Angstrom, breaks exact overlaps and flat traps
 constexpr int kMaxSteps = 500;
+constexpr int kStepsBetweenChecks = 20;
 constexpr double kGradientTolerance = 1e-2;   // largest gradient component
 constexpr double kLargestStep = 0.3;           // Angstrom per line-search trial, largest atom move
 
@@ -60,7 +61,7 @@ bool isTrigonal(const Atom* atom) {
 class RestraintModel {
  public:
   RestraintModel(const Molecule& molecule, const AtomIndex& index, const std::vector<bool>& fixed);
-  void relax();
+  void relax(const Molecule& molecule, const std::function<bool()>& mended);
   void store(const Molecule& molecule) const;
 
  private:
@@ -297,7 +298,7 @@ double RestraintModel::energy(const std::vector<double>& x, std::vector<double>*
 
 // Conjugate gradients (Polak-Ribiere, restarted when not downhill) with a backtracking line
 // search whose first trial moves no atom further than kLargestStep.
-void RestraintModel::relax() {
+void RestraintModel::relax(const Molecule& molecule, const std::function<bool()>& mended) {
   std::vector<double> gradient;
   double e = energy(x_, &gradient);
   std::vector<double> direction(gradient.size());
@@ -346,6 +347,11 @@ void RestraintModel::relax() {
     gradient.swap(nextGradient);
     e = next;
     if (gradientSize < kGradientTolerance) break;
+    // The force field of the chain refines what is left; the relaxation only has to untangle.
+    if (step % kStepsBetweenChecks == kStepsBetweenChecks - 1) {
+      store(molecule);
+      if (mended()) break;
+    }
   }
 }
 
@@ -358,9 +364,9 @@ void RestraintModel::store(const Molecule& molecule) const {
 }  // namespace
 
 void relaxUnderRestraints(Molecule& molecule, const AtomIndex& index,
-                          const std::vector<bool>& fixed) {
+                          const std::vector<bool>& fixed, const std::function<bool()>& mended) {
   RestraintModel model(molecule, index, fixed);
-  model.relax();
+  model.relax(molecule, mended);
   model.store(molecule);
 }
 

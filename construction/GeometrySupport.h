@@ -5,6 +5,7 @@
 // positions, and the restrained relaxation. Not for use outside construction/.
 
 #include <cmath>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -74,7 +75,8 @@ class AtomIndex {
 // Relaxes the atom positions under restraints: bond lengths, ideal angles as 1-3 distances, the
 // labelled hands as signed volumes, flat trigonal centres, marked double bonds as 1-4 distances
 // and a soft wall between atoms three or more bonds apart. Atoms flagged in fixed do not move.
+// Every few steps the positions go into the atoms and mended() is asked whether that is enough.
 void relaxUnderRestraints(Molecule& molecule, const AtomIndex& index,
-                          const std::vector<bool>& fixed);
+                          const std::vector<bool>& fixed, const std::function<bool()>& mended);
 
 }  // namespace geometry

@@ -106,6 +106,18 @@ int findRingAnchor(const RingView& view, std::vector<int>& bondList) {
   return wrap(s, view.n);
 }
 
+// p turned by angle (radians) about the line through origin along the unit vector axis.
+SSEVector4f turnedAbout(const SSEVector4f& p, const SSEVector4f& origin, const SSEVector4f& axis,
+                        float angle) {
+  float row0[3], row1[3], row2[3];
+  float* rows[3] = {row0, row1, row2};
+  UtilityEngine::instance()->arbitraryRotationAxis(axis.x, axis.y, axis.z, angle, rows);
+  const SSEVector4f v = p - origin;
+  return SSEVector4f(origin.x + row0[0] * v.x + row0[1] * v.y + row0[2] * v.z,
+                     origin.y + row1[0] * v.x + row1[1] * v.y + row1[2] * v.z,
+                     origin.z + row2[0] * v.x + row2[1] * v.y + row2[2] * v.z, 1.0f);
+}
+
 // Ring points s, s + 1 and s + 2: the first two where their atoms are, the third at the ring
 // angle at s + 1 in the plane of the atom already placed there. Returns the third point.
 SSEVector4f layAnchor(const RingView& view, int s, float angle,
@@ -131,12 +143,7 @@ SSEVector4f layAnchor(const RingView& view, int s, float angle,
     SSEVector4f axis = u % v;
     axis.normalize();
     if (axis.length() > 0.0f) {
-      float row0[3], row1[3], row2[3];
-      float* rows[3] = {row0, row1, row2};
-      utility->arbitraryRotationAxis(axis.x, axis.y, axis.z, angle, rows);
-      third = SSEVector4f(points[s1].x + row0[0] * u.x + row0[1] * u.y + row0[2] * u.z,
-                          points[s1].y + row1[0] * u.x + row1[1] * u.y + row1[2] * u.z,
-                          points[s1].z + row2[0] * u.x + row2[1] * u.y + row2[2] * u.z, 1.0f);
+      third = turnedAbout(points[s], points[s1], axis, angle);
       haveThird = true;
     }
   }
@@ -246,19 +253,6 @@ bool placedRun(const RingView& view, int& first, int& last) {
   if (starts != 1 || placed < 3 || placed >= view.n) return false;
   last = wrap(first + placed - 1, view.n);
   return true;
-}
-
-// p turned by angle (radians) about the line through origin along the unit vector axis.
-SSEVector4f turnedAbout(const SSEVector4f& p, const SSEVector4f& origin, const SSEVector4f& axis,
-                        float angle) {
-  SSEVector4f v = p - origin;
-  v.w = 0.0f;
-  const float c = std::cos(angle);
-  const float s = std::sin(angle);
-  SSEVector4f turned = v * c + (axis % v) * s + axis * (axis.dot(v) * (1.0f - c));
-  turned = turned + origin;
-  turned.w = 1.0f;
-  return turned;
 }
 
 // A ring that shares three or more atoms with rings laid before it (norbornane's second
