@@ -21,7 +21,10 @@ constexpr double kFlatVolume = 0.15;
 // A marked double bond is on the written side when the cosine of its torsion has the written
 // sign and at least this size (within 60 degrees of planar).
 constexpr double kSideCosine = 0.5;
-constexpr size_t kCellsPerPoint = 4;   // the grid of the close-pair search has at most this many cells a point
+// The grid of the close-pair search has at most this many cells a point.
+constexpr size_t kCellsPerPoint = 4;
+constexpr int kGridAttempts = 60;
+constexpr double kGridGrowth = 1.1;     // least growth of the cell edge per attempt
 
 bool finitePosition(const Atom* atom) {
   return std::isfinite(atom->position.x) && std::isfinite(atom->position.y) &&
@@ -34,6 +37,26 @@ bool shareBond(const Atom* a, const Atom* b) {
                             (bond->atom1 == b && bond->atom2 == a)))
       return true;
   return false;
+}
+
+// Cells no smaller than the limit, so a close pair lies in neighbouring cells, and no more of
+// them than a few per point, so a sparse or far-flung set costs no memory beyond its size.
+// Returns the cell edge and the cell counts along the axes of the box low..high.
+double cellSize(const double* low, const double* high, double limit, size_t points,
+                size_t* cells) {
+  const double budget = static_cast<double>(kCellsPerPoint * points);
+  double size = limit;
+  for (int attempt = 0; attempt < kGridAttempts; ++attempt) {
+    double total = 1.0;
+    for (int a = 0; a < 3; ++a) total *= std::floor((high[a] - low[a]) / size) + 1.0;
+    if (total <= budget) break;
+    size *= std::max(kGridGrowth, std::cbrt(total / budget));
+  }
+  for (int a = 0; a < 3; ++a) {
+    const double along = std::floor((high[a] - low[a]) / size);
+    cells[a] = std::isfinite(along) ? static_cast<size_t>(along) + 1 : 1;
+  }
+  return size;
 }
 
 // Torsion cosine a-b-c-d; 0 when three of the points are in line.
@@ -76,21 +99,8 @@ void forEachPairWithin(const std::vector<Point3>& points, double limitAngstrom,
   }
   if (finite.size() < 2) return;
 
-  // Cells no smaller than the limit, so a pair lies in neighbouring cells, and no more of them
-  // than a few per point, so a sparse or far-flung set costs no memory beyond its size.
-  const double budget = static_cast<double>(kCellsPerPoint * finite.size());
-  double size = limitAngstrom;
   size_t cells[3];
-  for (int attempt = 0;; ++attempt) {
-    double total = 1.0;
-    for (int a = 0; a < 3; ++a) total *= std::floor((high[a] - low[a]) / size) + 1.0;
-    if (total <= budget || attempt >= 60) break;
-    size *= std::max(1.1, std::cbrt(total / budget));
-  }
-  for (int a = 0; a < 3; ++a) {
-    const double along = std::floor((high[a] - low[a]) / size);
-    cells[a] = std::isfinite(along) ? static_cast<size_t>(along) + 1 : 1;
-  }
+  const double size = cellSize(low, high, limitAngstrom, finite.size(), cells);
   auto cellAlong = [&](const Point3& p, int a) {
     const double c = std::floor((p[a] - low[a]) / size);
     return std::isfinite(c) ? std::min(cells[a] - 1, static_cast<size_t>(std::max(0.0, c))) : 0;

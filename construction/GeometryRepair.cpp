@@ -65,7 +65,8 @@ bool isFixed(const AtomIndex& index, const std::vector<bool>& fixed, const Atom*
 // The branches of a centre that may move (smallest first) and its neighbours in rings.
 void splitNeighbours(const Molecule& molecule, const AtomIndex& index,
                      const std::vector<bool>& fixed, Atom* centre,
-                     std::vector<std::vector<Atom*> >& branches, std::vector<Atom*>& ringNeighbours) {
+                     std::vector<std::vector<Atom*> >& branches,
+                     std::vector<Atom*>& ringNeighbours) {
   for (Bond* bond : centre->bonds) {
     Atom* other = farEnd(bond, centre);
     if (other == nullptr) continue;
@@ -169,7 +170,8 @@ void mendCentres(Molecule& molecule, const AtomIndex& index, const std::vector<b
   }
   // A move can change the hand of a ring neighbour, so each centre is looked at again first.
   for (Atom* centre : inverted)
-    if (handednessInSpace(*centre) != centre->piCount) turnCentreOver(molecule, index, fixed, centre);
+    if (handednessInSpace(*centre) != centre->piCount)
+      turnCentreOver(molecule, index, fixed, centre);
 }
 
 // Turns one free side of a marked double bond half a turn about the bond.

@@ -39,7 +39,9 @@ inline Vec3 unit(const Vec3& a) {
   return length > 1e-12 ? a * (1.0 / length) : Vec3{};
 }
 
-inline Vec3 positionOf(const Atom* atom) { return {atom->position.x, atom->position.y, atom->position.z}; }
+inline Vec3 positionOf(const Atom* atom) {
+  return {atom->position.x, atom->position.y, atom->position.z};
+}
 inline void moveTo(Atom* atom, const Vec3& p) {
   atom->position.x = static_cast<float>(p.x);
   atom->position.y = static_cast<float>(p.y);

@@ -25,7 +25,7 @@ constexpr float kOverlapDistance = 1.2f;
 // The other pucker must fit better by this much (squared Angstrom) to be taken.
 constexpr float kMisfitMargin = 0.01f;
 constexpr int kNeighbourhoodBonds = 3;
-constexpr int kTurnSteps = 12;                   // trial turns of a ring's free atoms, 30 degrees apart
+constexpr int kTurnSteps = 12;   // trial turns of a ring's free atoms, 30 degrees apart
 
 int wrap(int index, int size) { return ((index % size) + size) % size; }
 

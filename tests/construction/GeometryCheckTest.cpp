@@ -103,7 +103,8 @@ TEST_F(GeometryChecks, StackedAtomsFailTheChainNamingThem) {
   EXPECT_FALSE(setuptest::engine()->setCoordinates(m.get()));
   EXPECT_EQ(1u, errors.lines.size());
   EXPECT_NE(std::string::npos,
-            errors.text().find("Error: coordinates: atoms C0 and O2 of \"probe\" are 0.30 Angstrom apart"))
+            errors.text().find(
+                "Error: coordinates: atoms C0 and O2 of \"probe\" are 0.30 Angstrom apart"))
       << errors.text();
   // Apart, they are fine; a bond may be as short as it likes.
   errors.clear();

@@ -123,14 +123,16 @@ TEST(ReadGeometry, TheSecondQuinuclidineCentreFollowsItsLabel) {
 }
 
 TEST(ReadGeometry, MarkedDoubleBondsKeepTheirSide) {
-  for (const char* smiles : {"F/C=C/F", "F/C=C\\F", "C/C=C/C(=O)O", "CCCCCCCC/C=C\\CCCCCCCC(=O)O"}) {
+  for (const char* smiles :
+       {"F/C=C/F", "F/C=C\\F", "C/C=C/C(=O)O", "CCCCCCCC/C=C\\CCCCCCCC(=O)O"}) {
     std::unique_ptr<Molecule> m = read(smiles);
     ASSERT_NE(nullptr, m) << smiles;
     int marked = 0;
     for (const Bond* b : m->bonds) {
       if (b->order != 2 || !b->hasDihedral || b->atom1->element != "C") continue;
-      const P n1 = cross(minus(at(b->dihedralAtom1), at(b->atom1)), minus(at(b->atom2), at(b->atom1)));
-      const P n2 = cross(minus(at(b->atom1), at(b->atom2)), minus(at(b->dihedralAtom2), at(b->atom2)));
+      const P a1 = at(b->atom1), a2 = at(b->atom2);
+      const P n1 = cross(minus(at(b->dihedralAtom1), a1), minus(a2, a1));
+      const P n2 = cross(minus(a1, a2), minus(at(b->dihedralAtom2), a2));
       const bool cis = dot(n1, n2) > 0.0;   // both reference atoms on one side of the bond
       EXPECT_EQ(std::string(smiles).find('\\') != std::string::npos, cis) << smiles;
       ++marked;
@@ -163,6 +165,7 @@ TEST(ReadGeometry, APdbFileWithStackedAtomsIsRefused) {
   kvtest::ErrorCapture errors;
   parser.parsePDBFile(in, out);
   EXPECT_TRUE(out.empty());
-  EXPECT_NE(std::string::npos, errors.text().find("atoms C0 and Cl2 of \"0\" are 0.00 Angstrom apart"))
+  EXPECT_NE(std::string::npos,
+            errors.text().find("atoms C0 and Cl2 of \"0\" are 0.00 Angstrom apart"))
       << errors.text();
 }
