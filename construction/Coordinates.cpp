@@ -8,6 +8,7 @@
 #include <cmath>
 #include <deque>
 #include <queue>
+#include <unordered_set>
 #include <vector>
 
 #include "construction/GeometryCheck.h"
@@ -345,21 +346,12 @@ SSEVector4f placedMaxima(const Molecule& molecule, const Atom* leftOut) {
 // moves along +x until all of it lies the gap beyond that x.
 void moveFragmentBeyond(Atom* seed, float frontierX) {
   std::vector<Atom*> fragment{seed};
-  std::vector<bool> seen;
-  auto mark = [&seen](const Atom* atom) {
-    const size_t slot = static_cast<size_t>(atom->id);
-    if (atom->id < 0) return false;
-    if (slot >= seen.size()) seen.resize(slot + 1, false);
-    if (seen[slot]) return false;
-    seen[slot] = true;
-    return true;
-  };
-  mark(seed);
+  std::unordered_set<const Atom*> seen{seed};
   float lowest = seed->position.x;
   for (size_t i = 0; i < fragment.size(); ++i)
     for (Bond* bond : fragment[i]->bonds) {
       Atom* other = bond != nullptr ? farEnd(bond, fragment[i]) : nullptr;
-      if (other == nullptr || !mark(other)) continue;
+      if (other == nullptr || !seen.insert(other).second) continue;
       fragment.push_back(other);
       lowest = std::min(lowest, other->position.x);
     }

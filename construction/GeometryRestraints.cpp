@@ -75,9 +75,9 @@ class RestraintModel {
     double target;
   };
 
-  void addBondsAndAngles(const Molecule& molecule, const AtomIndex& index);
-  void addVolumes(const AtomIndex& index);
-  void addMarkedDoubleBonds(const Molecule& molecule, const AtomIndex& index);
+  void addBondsAndAngles(const Molecule& molecule);
+  void addVolumes();
+  void addMarkedDoubleBonds(const Molecule& molecule);
   double bondTarget(const Atom* a, const Atom* b) const;
   double idealAngleDeg(const Molecule& molecule, const Atom* centre, const Atom* a,
                        const Atom* b) const;
@@ -115,9 +115,9 @@ RestraintModel::RestraintModel(const Molecule& molecule, const AtomIndex& index,
     x_[3 * i + 2] = p.z + (movable_[i] ? offset(jitter) : 0.0);
     wall_[i] = isHydrogen(atom) ? 0.5 * kWallHydrogen : 0.5 * kWallHeavy;
   }
-  addBondsAndAngles(molecule, index);
-  addVolumes(index);
-  addMarkedDoubleBonds(molecule, index);
+  addBondsAndAngles(molecule);
+  addVolumes();
+  addMarkedDoubleBonds(molecule);
   for (std::vector<int>& list : near_) {
     std::sort(list.begin(), list.end());
     list.erase(std::unique(list.begin(), list.end()), list.end());
@@ -155,22 +155,22 @@ double RestraintModel::idealAngleDeg(const Molecule& molecule, const Atom* centr
   return kTetrahedralDeg;
 }
 
-void RestraintModel::addBondsAndAngles(const Molecule& molecule, const AtomIndex& index) {
+void RestraintModel::addBondsAndAngles(const Molecule& molecule) {
   for (size_t c = 0; c < atoms_.size(); ++c) {
     const Atom* centre = atoms_[c];
     if (centre == nullptr) continue;
     std::vector<const Atom*> ends;
     for (const Bond* bond : centre->bonds) {
       const Atom* other = farEnd(bond, centre);
-      if (other != nullptr && index.of(other) >= 0) ends.push_back(other);
+      if (other != nullptr && index_.of(other) >= 0) ends.push_back(other);
     }
     for (size_t e = 0; e < ends.size(); ++e) {
-      const int i = index.of(ends[e]);
+      const int i = index_.of(ends[e]);
       if (static_cast<size_t>(i) > c)
         distances_.push_back({static_cast<int>(c), i, bondTarget(centre, ends[e]), kBondWeight});
       near_[c].push_back(i);
       for (size_t f = e + 1; f < ends.size(); ++f) {
-        const int j = index.of(ends[f]);
+        const int j = index_.of(ends[f]);
         near_[i].push_back(j);
         near_[j].push_back(i);
         double target;
@@ -189,7 +189,7 @@ void RestraintModel::addBondsAndAngles(const Molecule& molecule, const AtomIndex
   }
 }
 
-void RestraintModel::addVolumes(const AtomIndex& index) {
+void RestraintModel::addVolumes() {
   for (size_t c = 0; c < atoms_.size(); ++c) {
     const Atom* centre = atoms_[c];
     if (centre == nullptr) continue;
@@ -200,7 +200,7 @@ void RestraintModel::addVolumes(const AtomIndex& index) {
       Volume v{{static_cast<int>(c), 0, 0, 0}, kTetrahedralVolume};
       for (int k = 0; k < 3; ++k) {
         const Atom* n = centre->neighbours[reading.read[k]];
-        v.p[k + 1] = index.of(n);
+        v.p[k + 1] = index_.of(n);
         v.target *= bondTarget(centre, n);
       }
       if (v.p[1] < 0 || v.p[2] < 0 || v.p[3] < 0) continue;
@@ -214,17 +214,17 @@ void RestraintModel::addVolumes(const AtomIndex& index) {
     int k = 1;
     for (const Bond* bond : centre->bonds) {
       const Atom* other = farEnd(bond, centre);
-      v.p[k++] = other != nullptr ? index.of(other) : -1;
+      v.p[k++] = other != nullptr ? index_.of(other) : -1;
     }
     if (v.p[1] >= 0 && v.p[2] >= 0 && v.p[3] >= 0) volumes_.push_back(v);
   }
 }
 
-void RestraintModel::addMarkedDoubleBonds(const Molecule& molecule, const AtomIndex& index) {
+void RestraintModel::addMarkedDoubleBonds(const Molecule& molecule) {
   for (const Bond* bond : molecule.bonds) {
     if (bond == nullptr || !hasMarkedDihedral(*bond)) continue;
-    const int i = index.of(bond->dihedralAtom1);
-    const int j = index.of(bond->dihedralAtom2);
+    const int i = index_.of(bond->dihedralAtom1);
+    const int j = index_.of(bond->dihedralAtom2);
     if (i < 0 || j < 0) continue;
     // Both ends trigonal: the 1-4 distance of the written side.
     const double l1 = bondTarget(bond->atom1, bond->dihedralAtom1);
