@@ -256,10 +256,9 @@ void NodePlacement::placeFromTwoReferences() {
     s1 = s2;
   }
   // Table angles that cannot all hold at once (125, 117 and 117 degrees at a quaternary carbon
-  // sum to 359; the default of 180 degrees for a centre with more valence than bonds, as at the
-  // chlorine of perchlorate) fold the two mirror directions into the plane of the references,
-  // and the third and fourth neighbour of a four-bonded centre would share one point. Such a
-  // centre takes the tetrahedral pair instead; a metal may be square planar and stays as it is.
+  // sum to 359) fold the two mirror directions into the plane of the references, and the third
+  // and fourth neighbour of a four-bonded centre would share one point. Such a centre takes the
+  // tetrahedral pair instead; a metal may be square planar and stays as it is.
   if (bothLong && atom_->degree == 4 && (s1 - s2).length() < kMinimumMirrorGap &&
       !atom_->isMetalAtom())
     tetrahedralPair(d1, d2, s1, s2);
