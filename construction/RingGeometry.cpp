@@ -19,6 +19,12 @@ namespace {
 constexpr float kTetrahedral = 1.910612f;        // radians, 109.47 degrees
 constexpr float kHalfTetrahedral = 0.955306f;
 constexpr float kRingBondLength = 1.3941f;       // Angstrom
+// A new ring point nearer than this (Angstrom) to a placed atom it is not bonded to overlaps it.
+constexpr float kOverlapDistance = 1.2f;
+// The other pucker must fit better by this much (squared Angstrom) to be taken.
+constexpr float kMisfitMargin = 0.01f;
+constexpr int kNeighbourhoodBonds = 3;
+constexpr int kTurnSteps = 12;   // trial turns of a ring's free atoms, 30 degrees apart
 
 int wrap(int index, int size) { return ((index % size) + size) % size; }
 
@@ -48,6 +54,235 @@ float measureTorsion(const SSEVector4f& p1, const SSEVector4f& p2, const SSEVect
     torsion = kPi - std::acos(cosine);
   if (u.dot(b3) < 0.0f) torsion = -torsion;
   return torsion;
+}
+
+// A ring's atoms by cyclic ring position.
+struct RingView {
+  Molecule& molecule;
+  Ring* ring;
+  int n;
+  Atom* atomAt(int k) const { return molecule.atoms[ring->atomIds[wrap(k, n)]]; }
+  // The bond between ring atoms k and k + 1, as an index into the bond list (-1 when missing).
+  // Found from the atoms, so it does not depend on how the ring lists its bonds.
+  int bondIndex(int k) const {
+    const Atom* a = atomAt(k);
+    const Atom* b = atomAt(k + 1);
+    for (Bond* bond : a->bonds) {
+      if (bond == nullptr || (bond->atom1 != b && bond->atom2 != b)) continue;
+      if (bond->id >= 0 && static_cast<size_t>(bond->id) < molecule.bonds.size() &&
+          molecule.bonds[bond->id] == bond)
+        return bond->id;
+      const auto found = std::find(molecule.bonds.begin(), molecule.bonds.end(), bond);
+      return found != molecule.bonds.end() ? static_cast<int>(found - molecule.bonds.begin()) : -1;
+    }
+    return -1;
+  }
+};
+
+// The anchor s of a ring walk: ring atoms s and s + 1 are placed (or s + 1 gets its ring
+// neighbours from the chain rules through the bonds left in bondList) and s + 2 follows.
+int findRingAnchor(const RingView& view, std::vector<int>& bondList) {
+  int s = 0;
+  for (int i = 0; i < view.n; ++i) {
+    Atom* a = view.atomAt(i);
+    Atom* b = view.atomAt(i + 1);
+    Atom* c = view.atomAt(i + 2);
+    if (a->isPlaced && b->isPlaced && c->isPlaced) {
+      bondList.clear();
+      s = i;
+      break;
+    }
+    if (a->isPlaced && b->isPlaced && !c->isPlaced && bondList.size() != 1) {
+      // The walk goes on from b: its next ring atom is placed from it with the usual rules.
+      bondList.assign(1, view.bondIndex(i + 1));
+      s = i;
+    } else if (a->isPlaced && !b->isPlaced && (bondList.empty() || isStereocentre(a))) {
+      bondList.push_back(view.bondIndex(i - 1));
+      bondList.push_back(view.bondIndex(i));
+      s = i - 1;
+    }
+  }
+  return wrap(s, view.n);
+}
+
+// p turned by angle (radians) about the line through origin along the unit vector axis.
+SSEVector4f turnedAbout(const SSEVector4f& p, const SSEVector4f& origin, const SSEVector4f& axis,
+                        float angle) {
+  float row0[3], row1[3], row2[3];
+  float* rows[3] = {row0, row1, row2};
+  UtilityEngine::instance()->arbitraryRotationAxis(axis.x, axis.y, axis.z, angle, rows);
+  const SSEVector4f v = p - origin;
+  return SSEVector4f(origin.x + row0[0] * v.x + row0[1] * v.y + row0[2] * v.z,
+                     origin.y + row1[0] * v.x + row1[1] * v.y + row1[2] * v.z,
+                     origin.z + row2[0] * v.x + row2[1] * v.y + row2[2] * v.z, 1.0f);
+}
+
+// Ring points s, s + 1 and s + 2: the first two where their atoms are, the third at the ring
+// angle at s + 1 in the plane of the atom already placed there. Returns the third point.
+SSEVector4f layAnchor(const RingView& view, int s, float angle,
+                      std::vector<SSEVector4f>& points) {
+  UtilityEngine* utility = UtilityEngine::instance();
+  const int s1 = wrap(s + 1, view.n);
+  const int s2 = wrap(s + 2, view.n);
+  points[s1] = view.atomAt(s + 1)->position;
+  if (view.atomAt(s)->isPlaced) {
+    points[s] = view.atomAt(s)->position;
+  } else {
+    // The anchor's neighbour could not be placed from the chain (a broken ring record):
+    // start the ring along +x from the anchor instead of from a stale point.
+    points[s] = points[s1] + SSEVector4f(kRingBondLength, 0.0f, 0.0f, 0.0f);
+  }
+  SSEVector4f u = points[s] - points[s1];
+  u.w = 0.0f;
+  SSEVector4f third;
+  bool haveThird = false;
+  if (view.atomAt(s + 2)->isPlaced) {
+    SSEVector4f v = view.atomAt(s + 2)->position - points[s1];
+    v.w = 0.0f;
+    SSEVector4f axis = u % v;
+    axis.normalize();
+    if (axis.length() > 0.0f) {
+      third = turnedAbout(points[s], points[s1], axis, angle);
+      haveThird = true;
+    }
+  }
+  if (!haveThird) {
+    // No third atom to take the plane from (or it lies on the line): any plane will do.
+    SSEVector4f direction;
+    utility->calculateSecondAtom(u, direction, angle);
+    third = points[s1] + direction * kRingBondLength;
+    third.w = 1.0f;
+  }
+  points[s2] = third;
+  return third;
+}
+
+// Ring points s + 3 .. s + n - 1, each at the ring angle and at torsion tau (alternating in sign)
+// to the three before it.
+void layCrown(int s, float angle, float tau, std::vector<SSEVector4f>& points) {
+  UtilityEngine* utility = UtilityEngine::instance();
+  const int n = static_cast<int>(points.size());
+  for (int k = 3; k < n; ++k) {
+    const int j = s + k - 3;
+    const SSEVector4f& pj = points[wrap(j, n)];
+    const SSEVector4f& pj1 = points[wrap(j + 1, n)];
+    const SSEVector4f& pj2 = points[wrap(j + 2, n)];
+    SSEVector4f back = pj1 - pj2;
+    back.w = 0.0f;
+    SSEVector4f direction;
+    utility->calculateSecondAtom(back, direction, angle);
+    SSEVector4f candidate = pj2 + direction * kRingBondLength;
+    candidate.w = 1.0f;
+    utility->generateCorrectDihedral(pj, pj1, pj2, candidate, tau);
+    points[wrap(j + 3, n)] = candidate;
+    tau = -tau;
+  }
+}
+
+// Placed atoms up to three bonds from the ring, the ring's own atoms included: the only ones
+// a new ring point can collide with while the rest of the molecule is still being built.
+std::vector<const Atom*> placedAtomsNear(const RingView& view) {
+  std::vector<const Atom*> frontier;
+  std::vector<const Atom*> seen;
+  auto visit = [&seen](const Atom* atom) {
+    if (std::find(seen.begin(), seen.end(), atom) != seen.end()) return false;
+    seen.push_back(atom);
+    return true;
+  };
+  for (int k = 0; k < view.n; ++k)
+    if (visit(view.atomAt(k))) frontier.push_back(view.atomAt(k));
+  for (int depth = 0; depth < kNeighbourhoodBonds; ++depth) {
+    std::vector<const Atom*> next;
+    for (const Atom* atom : frontier)
+      for (const Bond* bond : atom->bonds) {
+        if (bond == nullptr) continue;
+        const Atom* other = bond->atom1 == atom ? bond->atom2 : bond->atom1;
+        if (other != nullptr && visit(other)) next.push_back(other);
+      }
+    frontier.swap(next);
+  }
+  std::vector<const Atom*> placed;
+  for (const Atom* atom : seen)
+    if (atom->isPlaced) placed.push_back(atom);
+  return placed;
+}
+
+bool bonded(const Atom* a, const Atom* b) {
+  for (const Bond* bond : a->bonds)
+    if (bond != nullptr && (bond->atom1 == b || bond->atom2 == b)) return true;
+  return false;
+}
+
+// How badly ring points disagree with the atoms placed already: each placed ring atom's
+// squared distance from its point, and each new point's squared overlap with a placed atom it
+// is not bonded to.
+float ringMisfit(const RingView& view, const std::vector<SSEVector4f>& points,
+                 const std::vector<const Atom*>& nearby) {
+  float misfit = 0.0f;
+  for (int k = 0; k < view.n; ++k) {
+    const Atom* atom = view.atomAt(k);
+    if (atom->isPlaced) {
+      const SSEVector4f d = atom->position - points[k];
+      misfit += d.dot(d);
+      continue;
+    }
+    for (const Atom* other : nearby) {
+      if (other == atom || bonded(atom, other)) continue;
+      SSEVector4f d = other->position - points[k];
+      const float gap = kOverlapDistance - d.length();
+      if (gap > 0.0f) misfit += gap * gap;
+    }
+  }
+  return misfit;
+}
+
+// The placed ring atoms as one cyclic run first .. last of at least three atoms, with unplaced
+// atoms after it; false otherwise.
+bool placedRun(const RingView& view, int& first, int& last) {
+  int placed = 0;
+  int starts = 0;
+  for (int k = 0; k < view.n; ++k) {
+    if (!view.atomAt(k)->isPlaced) continue;
+    ++placed;
+    if (!view.atomAt(k - 1)->isPlaced) {
+      ++starts;
+      first = k;
+    }
+  }
+  if (starts != 1 || placed < 3 || placed >= view.n) return false;
+  last = wrap(first + placed - 1, view.n);
+  return true;
+}
+
+// A ring that shares three or more atoms with rings laid before it (norbornane's second
+// five-ring shares a bent run of three with the first) is laid from them as if it were alone,
+// and its new atoms can fall on the old ones. Turning them about the axis through the ends of
+// the shared run keeps their bonds to those ends; the turn that fits the placed atoms best is
+// taken, none when nothing is gained.
+void turnFreeAtoms(const RingView& view, std::vector<SSEVector4f>& points,
+                   const std::vector<const Atom*>& nearby) {
+  int first = 0;
+  int last = 0;
+  if (!placedRun(view, first, last)) return;
+  const SSEVector4f origin = view.atomAt(first)->position;
+  SSEVector4f axis = view.atomAt(last)->position - origin;
+  axis.w = 0.0f;
+  axis.normalize();
+  if (axis.length() == 0.0f) return;
+  float best = ringMisfit(view, points, nearby);
+  std::vector<SSEVector4f> bestPoints = points;
+  for (int step = 1; step < kTurnSteps; ++step) {
+    std::vector<SSEVector4f> turned = points;
+    const float angle = kTwoPi * static_cast<float>(step) / static_cast<float>(kTurnSteps);
+    for (int k = 0; k < view.n; ++k)
+      if (!view.atomAt(k)->isPlaced) turned[k] = turnedAbout(points[k], origin, axis, angle);
+    const float misfit = ringMisfit(view, turned, nearby);
+    if (misfit + kMisfitMargin < best) {
+      best = misfit;
+      bestPoints.swap(turned);
+    }
+  }
+  points.swap(bestPoints);
 }
 
 }  // namespace
@@ -144,42 +379,13 @@ int Molecule::createStandardRing(Ring* ring, std::queue<Atom*>& queue,
   const int n = static_cast<int>(ring->atomIds.size());
   ringPositions.assign(n, SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f));
   if (n < 3) return 0;
-  auto atomAt = [&](int k) { return atoms[ring->atomIds[wrap(k, n)]]; };
-  // The bond between ring atoms k and k + 1, as an index into the bond list (-1 when missing).
-  // Found from the atoms, so it does not depend on how the ring lists its bonds.
-  auto ringBond = [&](int k) {
-    const Bond* bond = getBond(atomAt(k), atomAt(k + 1));
-    const auto found = std::find(bonds.begin(), bonds.end(), bond);
-    return bond != nullptr && found != bonds.end() ? static_cast<int>(found - bonds.begin())
-                                                   : -1;
-  };
+  const RingView view{*this, ring, n};
 
-  int s = 0;
   std::vector<int> bondList;
-  for (int i = 0; i < n; ++i) {
-    Atom* a = atomAt(i);
-    Atom* b = atomAt(i + 1);
-    Atom* c = atomAt(i + 2);
-    if (a->isPlaced && b->isPlaced && c->isPlaced) {
-      bondList.clear();
-      s = i;
-      break;
-    }
-    if (a->isPlaced && b->isPlaced && !c->isPlaced && bondList.size() != 1) {
-      // The walk goes on from b: its next ring atom is placed from it with the usual rules.
-      bondList.assign(1, ringBond(i + 1));
-      s = i;
-    } else if (a->isPlaced && !b->isPlaced && (bondList.empty() || isStereocentre(a))) {
-      bondList.push_back(ringBond(i - 1));
-      bondList.push_back(ringBond(i));
-      s = i - 1;
-    }
-  }
-  s = wrap(s, n);
-
-  const bool thirdWasPlaced = atomAt(s + 2)->isPlaced;
+  const int s = findRingAnchor(view, bondList);
+  const bool thirdWasPlaced = view.atomAt(s + 2)->isPlaced;
   int placedHere = 0;
-  if (!bondList.empty()) placedHere = createCoorForNode(atomAt(s + 1), queue, bondList);
+  if (!bondList.empty()) placedHere = createCoorForNode(view.atomAt(s + 1), queue, bondList);
 
   float angle = 0.0f;
   float tau = 0.0f;
@@ -189,69 +395,26 @@ int Molecule::createStandardRing(Ring* ring, std::queue<Atom*>& queue,
   else if (ring->conformation == 2)
     tau = -std::fabs(tau);
 
-  UtilityEngine* utility = UtilityEngine::instance();
-  const int s1 = wrap(s + 1, n);
-  const int s2 = wrap(s + 2, n);
-  ringPositions[s1] = atomAt(s + 1)->position;
-  if (atomAt(s)->isPlaced) {
-    ringPositions[s] = atomAt(s)->position;
-  } else {
-    // The anchor's neighbour could not be placed from the chain (a broken ring record):
-    // start the ring along +x from the anchor instead of from a stale point.
-    ringPositions[s] = ringPositions[s1] + SSEVector4f(kRingBondLength, 0.0f, 0.0f, 0.0f);
-  }
-
-  // Third point: the ring angle at s + 1, in the plane of the atom already placed there.
-  SSEVector4f u = ringPositions[s] - ringPositions[s1];
-  u.w = 0.0f;
-  SSEVector4f third;
-  bool haveThird = false;
-  if (atomAt(s + 2)->isPlaced) {
-    SSEVector4f v = atomAt(s + 2)->position - ringPositions[s1];
-    v.w = 0.0f;
-    SSEVector4f axis = u % v;
-    axis.normalize();
-    if (axis.length() > 0.0f) {
-      float row0[3], row1[3], row2[3];
-      float* rows[3] = {row0, row1, row2};
-      utility->arbitraryRotationAxis(axis.x, axis.y, axis.z, angle, rows);
-      third = SSEVector4f(ringPositions[s1].x + row0[0] * u.x + row0[1] * u.y + row0[2] * u.z,
-                          ringPositions[s1].y + row1[0] * u.x + row1[1] * u.y + row1[2] * u.z,
-                          ringPositions[s1].z + row2[0] * u.x + row2[1] * u.y + row2[2] * u.z,
-                          1.0f);
-      haveThird = true;
-    }
-  }
-  if (!haveThird) {
-    // No third atom to take the plane from (or it lies on the line): any plane will do.
-    SSEVector4f direction;
-    utility->calculateSecondAtom(u, direction, angle);
-    third = ringPositions[s1] + direction * kRingBondLength;
-    third.w = 1.0f;
-  }
-  ringPositions[s2] = third;
+  const SSEVector4f third = layAnchor(view, s, angle, ringPositions);
   // The chain rules placed the third atom just now with a table angle; a ring closes only with
   // its own angle, so the atom moves to the ring's point in the same plane, on the same side.
   // A stereocentre in the middle keeps what its label chose.
-  if (!thirdWasPlaced && atomAt(s + 2)->isPlaced && !isStereocentre(atomAt(s + 1)))
-    atomAt(s + 2)->position = third;
+  if (!thirdWasPlaced && view.atomAt(s + 2)->isPlaced && !isStereocentre(view.atomAt(s + 1)))
+    view.atomAt(s + 2)->position = third;
 
   if (s % 2 == 1) tau = -tau;
-  for (int k = 3; k < n; ++k) {
-    const int j = s + k - 3;
-    const SSEVector4f& pj = ringPositions[wrap(j, n)];
-    const SSEVector4f& pj1 = ringPositions[wrap(j + 1, n)];
-    const SSEVector4f& pj2 = ringPositions[wrap(j + 2, n)];
-    SSEVector4f back = pj1 - pj2;
-    back.w = 0.0f;
-    SSEVector4f direction;
-    utility->calculateSecondAtom(back, direction, angle);
-    SSEVector4f candidate = pj2 + direction * kRingBondLength;
-    candidate.w = 1.0f;
-    utility->generateCorrectDihedral(pj, pj1, pj2, candidate, tau);
-    ringPositions[wrap(j + 3, n)] = candidate;
-    tau = -tau;
+  layCrown(s, angle, tau, ringPositions);
+  const std::vector<const Atom*> nearby = placedAtomsNear(view);
+  if (tau != 0.0f) {
+    // The pucker the labels asked for can disagree with what fused and bridged rings placed
+    // already: in adamantane it puts a ring atom on top of its neighbour's other ring neighbour.
+    // The other pucker is taken when it fits the placed atoms clearly better.
+    std::vector<SSEVector4f> flipped = ringPositions;
+    layCrown(s, angle, -tau, flipped);
+    if (ringMisfit(view, flipped, nearby) + kMisfitMargin < ringMisfit(view, ringPositions, nearby))
+      ringPositions.swap(flipped);
   }
+  turnFreeAtoms(view, ringPositions, nearby);
   return placedHere;
 }
 

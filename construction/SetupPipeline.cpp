@@ -8,6 +8,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "construction/GeometryCheck.h"
 #include "forcefield/InternalCoordinates.h"
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
@@ -109,113 +110,154 @@ void IOEngine::setParameters(Molecule* molecule) {
   molecule->hasApproximatedParameters = approximated;
 }
 
+namespace {
+
+// A new sphere for the atom at its position; the old one is freed unless a mesh holds it.
+void rebuildAtomSphere(Atom* atom, int tessellation) {
+  float radius = atom->radius;
+  if (isDummy(atom))
+    radius = kDummyRadius;
+  else if (radius == 0.0f)
+    radius = kZeroRadiusSphere;
+  Spheroid* sphere = new Spheroid(1.0f, radius, radius);
+  sphere->rings = tessellation;
+  sphere->segments = tessellation;
+  sphere->owner = atom;
+  sphere->kind = 0;
+  sphere->focus1 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+  sphere->focus2 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+  sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+  SSEMatrix4x4f move = translation(atom->position);
+  sphere->transformCenterAndFoci(&move);
+  // A sphere that a mesh took belongs to the mesh; one that no mesh took is ours to free.
+  if (atom->sphere != nullptr && atom->sphere->meshSlot == nullptr) delete atom->sphere;
+  atom->sphere = sphere;
+}
+
+// A new spheroid for the bond between p1 and p2, its axes scaled to the bond's length. False
+// (bond untouched) when the scaled major axis would be shorter than half the length.
+bool rebuildBondSpheroid(Bond* bond, const SSEVector4f& p1, const SSEVector4f& p2,
+                         int tessellation) {
+  SSEVector4f delta = p2 - p1;
+  delta.w = 0.0f;
+  const double distance = delta.length();
+  const double c = distance / 2.0;
+
+  double a;
+  double b;
+  float e;
+  if (distance < kCoincidentDistance) {
+    // Coincident nuclei: no direction and no length to scale by. The bond keeps its stored
+    // axes and length (so the next run can still scale), and its spheroid is a small sphere
+    // on the shared point instead of a NaN shape.
+    a = bond->semiMajorAxis > 0.0 ? bond->semiMajorAxis : kZeroRadiusSphere;
+    b = a;
+    e = 0.0f;
+  } else {
+    a = bond->focalDistance > 0.0 ? bond->semiMajorAxis * distance / bond->focalDistance
+                                   : bond->semiMajorAxis;
+    if (c > a) {
+      ErrorLine() << "Error: major axis of bond is less than focal length";
+      return false;
+    }
+    b = std::sqrt(a * a - c * c);
+    e = static_cast<float>(c / a);
+    bond->semiMajorAxis = a;
+    bond->semiMinorAxis = b;
+    bond->focalDistance = distance;
+  }
+
+  SSEVector4f direction = delta;
+  direction.normalize();
+  direction.clamp();
+  const float yaw = -std::atan2(direction.z, direction.x);
+  const float pitch = std::asin(std::max(-1.0f, std::min(1.0f, direction.y)));
+  bond->orientation[0] = 0.0f;
+  bond->orientation[1] = yaw;
+  bond->orientation[2] = pitch;
+  bond->orientation[3] = 1.0f;
+
+  Spheroid* spheroid = new Spheroid(e, static_cast<float>(b), static_cast<float>(a));
+  const float cf = static_cast<float>(c);
+  spheroid->focus1 = SSEVector4f(0.0f, 0.0f, cf, 1.0f);
+  spheroid->focus2 = SSEVector4f(0.0f, 0.0f, -cf, 1.0f);
+  spheroid->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+  spheroid->owner = bond;
+  if (isDummy(bond->atom1) || isDummy(bond->atom2)) {
+    spheroid->kind = 2;
+    spheroid->rings = kBondAxisTessellation;
+    spheroid->segments = kBondAxisTessellation;
+    bond->isBondAxis = true;
+  } else {
+    spheroid->kind = 3;
+    spheroid->rings = tessellation;
+    spheroid->segments = tessellation;
+  }
+
+  // Long axis from z onto the bond: -90 degrees about y puts it along x, then pitch about z
+  // and yaw about y, then the move to the midpoint.
+  SSEMatrix4x4f place;
+  place.createRotateYMatrix(-kPi / 2.0f);
+  SSEMatrix4x4f turn;
+  turn.createRotateZMatrix(pitch);
+  place *= turn;
+  SSEMatrix4x4f swing;
+  swing.createRotateYMatrix(yaw);
+  place *= swing;
+  SSEVector4f midpoint = (p1 + p2) * 0.5f;
+  place *= translation(midpoint);
+  spheroid->transformCenterAndFoci(&place);
+
+  if (bond->spheroid != nullptr && bond->spheroid->meshSlot == nullptr) delete bond->spheroid;
+  bond->spheroid = spheroid;
+  return true;
+}
+
+// Atom positions into the packed array, slot = atom id.
+void packPositions(Molecule* molecule) {
+  molecule->positions.resize(molecule->atoms.size(), SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f));
+  for (size_t i = 0; i < molecule->atoms.size(); ++i) {
+    const Atom* atom = molecule->atoms[i];
+    if (atom == nullptr) continue;
+    const size_t slot = atom->id >= 0 && static_cast<size_t>(atom->id) < molecule->atoms.size()
+                            ? static_cast<size_t>(atom->id)
+                            : i;
+    molecule->positions[slot] = atom->position;
+    molecule->positions[slot].w = 1.0f;
+  }
+}
+
+bool runInternalCoordinates(Molecule* molecule) {
+  InternalCoordinates driver(molecule);
+  return driver.minimizeEnergy();
+}
+
+}  // namespace
+
 bool IOEngine::setCoordinates(Molecule* molecule) {
   if (molecule == nullptr) return false;
   const int tessellation = molecule->atoms.size() <= kFineTessellationMaxAtoms
                                ? kFineTessellation
                                : kCoarseTessellation;
-
   for (Atom* atom : molecule->atoms) {
     if (atom == nullptr) continue;
     atom->position = packedPosition(molecule, atom);
-    float radius = atom->radius;
-    if (isDummy(atom))
-      radius = kDummyRadius;
-    else if (radius == 0.0f)
-      radius = kZeroRadiusSphere;
-    Spheroid* sphere = new Spheroid(1.0f, radius, radius);
-    sphere->rings = tessellation;
-    sphere->segments = tessellation;
-    sphere->owner = atom;
-    sphere->kind = 0;
-    sphere->focus1 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
-    sphere->focus2 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
-    sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
-    SSEMatrix4x4f move = translation(atom->position);
-    sphere->transformCenterAndFoci(&move);
-    // A sphere that a mesh took belongs to the mesh; one that no mesh took is ours to free.
-    if (atom->sphere != nullptr && atom->sphere->meshSlot == nullptr) delete atom->sphere;
-    atom->sphere = sphere;
+    rebuildAtomSphere(atom, tessellation);
   }
-
   bool allBuilt = true;
   for (Bond* bond : molecule->bonds) {
     if (bond == nullptr || bond->atom1 == nullptr || bond->atom2 == nullptr) continue;
-    const SSEVector4f p1 = packedPosition(molecule, bond->atom1);
-    const SSEVector4f p2 = packedPosition(molecule, bond->atom2);
-    SSEVector4f delta = p2 - p1;
-    delta.w = 0.0f;
-    const double distance = delta.length();
-    const double c = distance / 2.0;
-
-    double a;
-    double b;
-    float e;
-    if (distance < kCoincidentDistance) {
-      // Coincident nuclei: no direction and no length to scale by. The bond keeps its stored
-      // axes and length (so the next run can still scale), and its spheroid is a small sphere
-      // on the shared point instead of a NaN shape.
-      a = bond->semiMajorAxis > 0.0 ? bond->semiMajorAxis : kZeroRadiusSphere;
-      b = a;
-      e = 0.0f;
-    } else {
-      a = bond->focalDistance > 0.0 ? bond->semiMajorAxis * distance / bond->focalDistance
-                                     : bond->semiMajorAxis;
-      if (c > a) {
-        ErrorLine() << "Error: major axis of bond is less than focal length";
-        allBuilt = false;   // this bond keeps its values and spheroid; the rest are rebuilt
-        continue;
-      }
-      b = std::sqrt(a * a - c * c);
-      e = static_cast<float>(c / a);
-      bond->semiMajorAxis = a;
-      bond->semiMinorAxis = b;
-      bond->focalDistance = distance;
-    }
-
-    SSEVector4f direction = delta;
-    direction.normalize();
-    direction.clamp();
-    const float yaw = -std::atan2(direction.z, direction.x);
-    const float pitch = std::asin(std::max(-1.0f, std::min(1.0f, direction.y)));
-    bond->orientation[0] = 0.0f;
-    bond->orientation[1] = yaw;
-    bond->orientation[2] = pitch;
-    bond->orientation[3] = 1.0f;
-
-    Spheroid* spheroid = new Spheroid(e, static_cast<float>(b), static_cast<float>(a));
-    const float cf = static_cast<float>(c);
-    spheroid->focus1 = SSEVector4f(0.0f, 0.0f, cf, 1.0f);
-    spheroid->focus2 = SSEVector4f(0.0f, 0.0f, -cf, 1.0f);
-    spheroid->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
-    spheroid->owner = bond;
-    if (isDummy(bond->atom1) || isDummy(bond->atom2)) {
-      spheroid->kind = 2;
-      spheroid->rings = kBondAxisTessellation;
-      spheroid->segments = kBondAxisTessellation;
-      bond->isBondAxis = true;
-    } else {
-      spheroid->kind = 3;
-      spheroid->rings = tessellation;
-      spheroid->segments = tessellation;
-    }
-
-    // Long axis from z onto the bond: -90 degrees about y puts it along x, then pitch about z
-    // and yaw about y, then the move to the midpoint.
-    SSEMatrix4x4f place;
-    place.createRotateYMatrix(-kPi / 2.0f);
-    SSEMatrix4x4f turn;
-    turn.createRotateZMatrix(pitch);
-    place *= turn;
-    SSEMatrix4x4f swing;
-    swing.createRotateYMatrix(yaw);
-    place *= swing;
-    SSEVector4f midpoint = (p1 + p2) * 0.5f;
-    place *= translation(midpoint);
-    spheroid->transformCenterAndFoci(&place);
-
-    if (bond->spheroid != nullptr && bond->spheroid->meshSlot == nullptr) delete bond->spheroid;
-    bond->spheroid = spheroid;
+    // A bond that fails keeps its values and spheroid; the rest are rebuilt.
+    if (!rebuildBondSpheroid(bond, packedPosition(molecule, bond->atom1),
+                             packedPosition(molecule, bond->atom2), tessellation))
+      allBuilt = false;
+  }
+  // Positions with atoms on top of each other or a centre of the wrong hand are no finished
+  // molecule, whatever made them.
+  const std::string fault = describeGeometryFault(*molecule);
+  if (!fault.empty()) {
+    printError(fault);
+    return false;
   }
   return allBuilt;
 }
@@ -226,10 +268,13 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
     for (Atom* atom : molecule->atoms)
       if (isDummy(atom)) return optimizeGeometryF(molecule);
 
-  bool optimised;
-  {
-    InternalCoordinates driver(molecule);
-    optimised = driver.minimizeEnergy();
+  bool optimised = runInternalCoordinates(molecule);
+  // The optimisation can undo a hand that the construction gave only with strain (a
+  // bridgehead hydrogen pushed into its cage springs back out): mend and optimise once more.
+  if (optimised && !describeGeometryFault(*molecule).empty()) {
+    repairGeometry(*molecule, std::vector<bool>(), kMinimumNonBondedDistance);
+    packPositions(molecule);
+    optimised = runInternalCoordinates(molecule);
   }
   // A molecule the driver refused (no packed positions) is not called optimised.
   if (optimised) molecule->isOptimized = true;

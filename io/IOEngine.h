@@ -49,10 +49,14 @@ class IOEngine : public QObject {
   // have no row takes the "CH3"-"CH3" single-bond geometry.
   void setParameters(Molecule* molecule);
   // Packed positions into the atoms, new atom spheres and bond spheroids. False when a bond's
-  // scaled major axis is shorter than half its length; the other bonds are still rebuilt.
+  // scaled major axis is shorter than half its length (the other bonds are still rebuilt), and
+  // with one error line naming the atoms when the positions are no finished geometry: two atoms
+  // that share no bond closer than 0.7 Angstrom, a labelled centre or a marked double bond not
+  // as written.
   bool setCoordinates(Molecule* molecule);
   // Internal-coordinates optimisation, or the Cartesian one when internalOnly is false and the
-  // molecule holds a "DUM" atom. Returns the final setCoordinates' result.
+  // molecule holds a "DUM" atom. An internal-coordinates result that fails the checks of
+  // setCoordinates is repaired and optimised once more. Returns the final setCoordinates' result.
   bool optimizeGeometryM(Molecule* molecule, bool internalOnly);
   // Cartesian force-field optimisation (adopted-basis Newton-Raphson) with the energy report on
   // standard output; leaves Molecule::isOptimized as it was.

@@ -355,12 +355,15 @@ void MDLMolParser::perceive(Molecule* m) {
   m->findBestAtomType();
 }
 
-void MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
-  if (m == nullptr) return;
+bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
+  if (m == nullptr) return false;
   IOEngine* io = IOEngine::instance();
   io->setParameters(m);
   m->createOptimumGeometry();
-  io->optimizeGeometryM(m, false);
+  if (!io->optimizeGeometryM(m, false)) {
+    reportProblem("no sound geometry for", name);
+    return false;
+  }
 
   // The reader names the molecule as soon as it is read; a caller's molecule gets its name here.
   const bool named = !name.empty();
@@ -377,6 +380,7 @@ void MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
   }
   m->calTotalBondEnergy();
   m->calHeatOfFormation();
+  return true;
 }
 
 Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
@@ -387,7 +391,10 @@ Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
   UtilityEngine::instance()->printToConsole("");
   UtilityEngine::instance()->printToConsole("Parsing molecule " + name);
   perceive(m);
-  completeMolecule(m, name);
+  if (!completeMolecule(m, name)) {
+    delete m;
+    return nullptr;
+  }
   return m;
 }
 

@@ -56,8 +56,9 @@ class MDLMolParser {
   // Valences, rings, missing hydrogens, names of unnamed atoms, atom types.
   void perceive(Molecule* m);
   // Parameters, coordinates, optimisation, names, SMILES and energies; name is line 1 of the
-  // record (the first name, unless the molecule has it already).
-  void completeMolecule(Molecule* m, const std::string& name);
+  // record (the first name, unless the molecule has it already). False (with a message) when the
+  // chain ends without a sound geometry; the caller frees the molecule.
+  bool completeMolecule(Molecule* m, const std::string& name);
 
   // The records of an SD stream as text, each line followed by a line feed; records of blank
   // lines only (the tail after the last "$$$$") are dropped. Each entry pairs the record with

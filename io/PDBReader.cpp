@@ -205,6 +205,7 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
     const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
                                                 : base + "_" + std::to_string(i);
     Molecule* molecule = buildMolecule(models[i], name, state.hetero);
+    if (molecule == nullptr) continue;   // its geometry failed, with a message
     molecules.push_back(molecule);
     out.push_back(molecule);
   }
@@ -347,7 +348,10 @@ Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool h
   molecule->names.push_back(name);
   for (Chain* chain : model->chains) takeOverChain(molecule, chain);
   addListedBonds(molecule);
-  finishMolecule(molecule, hetero);
+  if (!finishMolecule(molecule, hetero)) {
+    delete molecule;
+    return nullptr;
+  }
   return molecule;
 }
 
@@ -420,7 +424,7 @@ void PDBParser::addListedBonds(Molecule* molecule) {
   }
 }
 
-void PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
+bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
   molecule->perceiveGraph();
   // Added hydrogens belong to the chain and record kind of their heavy atom.
   for (Atom* atom : molecule->atoms) {
@@ -445,7 +449,7 @@ void PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
   molecule->createOptimumGeometry();
   molecule->pdbFlag = hetero;
   if (hetero) molecule->addChainId("HETATM");
-  engine->setCoordinates(molecule);
+  if (!engine->setCoordinates(molecule)) return false;
 
   if (molecule->atoms.size() < kLargeMoleculeAtoms) {
     SmilesWriter writer;
@@ -460,6 +464,7 @@ void PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
   molecule->calHeatOfFormation();
   molecule->isOptimized = true;
   molecule->isFromPdb = true;
+  return true;
 }
 
 void PDBParser::bondResidue(Residue* residue) {

@@ -79,7 +79,11 @@ Molecule* SmilesParser::smilesToMol(std::string smiles) {
   IOEngine* engine = IOEngine::instance();
   engine->setParameters(molecule);
   molecule->createOptimumGeometry();
-  engine->optimizeGeometryM(molecule, true);
+  // The chain has said what is wrong with the geometry, naming the atoms.
+  if (!engine->optimizeGeometryM(molecule, true)) {
+    delete molecule;
+    return nullptr;
+  }
   molecule->makeName();
   // A name written after the SMILES comes first, before the formula.
   if (!molecule->displayName.empty())

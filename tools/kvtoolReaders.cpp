@@ -114,7 +114,7 @@ Record readMolRecord(const std::string& text, int firstLine, const std::string& 
   std::unique_ptr<Molecule> m(parser.readConnectionTable(in, name, firstLine, false));
   if (m != nullptr) {
     parser.perceive(m.get());
-    parser.completeMolecule(m.get(), name);
+    if (!parser.completeMolecule(m.get(), name)) m.reset();
   }
   record.molecule = std::move(m);
   record.error = capture.release();

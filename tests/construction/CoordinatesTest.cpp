@@ -8,6 +8,7 @@
 
 #include "construction/SetupFixture.h"
 #include "model/Ring.h"
+#include "parameters/ParameterRecords.h"
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
@@ -150,20 +151,22 @@ TEST_F(Coordinates, SmallRingsArePlanarPolygons) {
 TEST_F(Coordinates, TwoWatersStandSideBySideAlongX) {
   auto m = construct({"O", "O"}, {});
   ASSERT_EQ(6u, m->atoms.size());   // two oxygens with their hydrogens
-  // The first fragment is the first oxygen with its hydrogens; the second seed lies 2 A beyond
-  // the first fragment's largest x, at its largest y and z.
-  float maxX = -1e9f, maxY = -1e9f, maxZ = -1e9f;
+  // The second fragment lies wholly 2 A beyond the first along x (its seed once went 2 A beyond
+  // and its second hydrogen reached back behind it), its seed at the first's largest y and z.
   const Atom* secondSeed = m->atoms[1];
+  float maxX = -1e9f, maxY = -1e9f, maxZ = -1e9f, minSecondX = 1e9f;
   for (const Atom* a : m->atoms) {
-    if (a == secondSeed) continue;
-    bool inSecond = false;
+    bool inSecond = a == secondSeed;
     for (const Bond* b : secondSeed->bonds) inSecond = inSecond || b->atom1 == a || b->atom2 == a;
-    if (inSecond) continue;
+    if (inSecond) {
+      minSecondX = std::min(minSecondX, a->position.x);
+      continue;
+    }
     maxX = std::max(maxX, a->position.x);
     maxY = std::max(maxY, a->position.y);
     maxZ = std::max(maxZ, a->position.z);
   }
-  EXPECT_NEAR(maxX + 2.0f, secondSeed->position.x, 1e-4);
+  EXPECT_NEAR(maxX + 2.0f, minSecondX, 1e-4);
   EXPECT_NEAR(maxY, secondSeed->position.y, 1e-4);
   EXPECT_NEAR(maxZ, secondSeed->position.z, 1e-4);
 }
@@ -217,4 +220,40 @@ TEST_F(Coordinates, APlacedAtomKeepsItsPosition) {
   EXPECT_EQ(2.0f, m->atoms[1]->position.z);
   EXPECT_NEAR(m->getBond(m->atoms[0], m->atoms[1])->focalDistance,
               distance(m->atoms[0], m->atoms[1]), 1e-3);
+}
+
+TEST_F(Coordinates, FourBondedCentresStayTetrahedralWhereTheirAnglesCannotAllHold) {
+  // Neopentanol with every angle at its quaternary carbon 120 degrees (any three of them lie in
+  // one plane), and dimethyl sulfone without angle rows, whose sulfur's default angle is linear.
+  // Both once put two neighbours of the centre on one point.
+  struct Case {
+    std::vector<std::string> elements;
+    std::vector<kvtest::Edge> edges;
+    int centre;
+    const char* angleRows;   // ahead of the shipped ones; null: no angle rows at all
+  };
+  const Case cases[] = {
+      {{"O", "C", "C", "C", "C", "C"},
+       {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {2, 4, 1}, {2, 5, 1}}, 2, "*  C  *  120.0\n"},
+      {{"C", "S", "O", "O", "C"}, {{0, 1, 1}, {1, 2, 2}, {1, 3, 2}, {1, 4, 1}}, 1, nullptr}};
+  for (const Case& c : cases) {
+    InputParameters tables{InputParameters::EmptyTables{}};
+    if (c.angleRows != nullptr) tables.parseAngleTable(c.angleRows);
+    tables.loadTables(InputParameters::resourcePrefix);
+    tables.parseBondTable(setuptest::elementBondRows());
+    if (c.angleRows == nullptr) {
+      for (AngleParameters* row : tables.angleParameters) delete row;
+      tables.angleParameters.clear();
+    }
+    InputParameters* previous = InputParameters::swapInstance(&tables);
+    auto m = construct(c.elements, c.edges);
+    InputParameters::swapInstance(previous);
+
+    const Atom* centre = m->atoms[c.centre];
+    const std::vector<Atom*> n = centre->getAdjacentAtoms();
+    ASSERT_EQ(4u, n.size());
+    for (size_t i = 0; i < 4; ++i)
+      for (size_t j = i + 1; j < 4; ++j)
+        EXPECT_GT(angleDeg(n[i], centre, n[j]), 90.0) << c.elements[c.centre] << " " << i << j;
+  }
 }

@@ -127,7 +127,8 @@ TEST_F(PDBWriter, RecordLayoutKeepsNamesNumbersAndElements) {
     m->atoms[i]->residueName = "lig";
     m->atoms[i]->residueNumber = -5;
     m->atoms[i]->chainId = "A";
-    m->atoms[i]->position = SSEVector4f(-1.234f, -100.567f, 1234.5f, 1.0f);
+    // Apart along x (a file of stacked atoms is refused), touching columns in y and z.
+    m->atoms[i]->position = SSEVector4f(-1.234f + 2.5f * i, -100.567f, 1234.5f, 1.0f);
   }
   m->atoms[0]->isHetero = true;
   std::string text;

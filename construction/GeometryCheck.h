@@ -1,0 +1,68 @@
+#pragma once
+
+// What a finished geometry must show before a molecule is called finished: no two atoms that
+// share no bond on top of each other, every labelled centre and every double bond with a cis or
+// trans mark as written. GeometryRepair.cpp mends what the construction got wrong.
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Atom;
+class Bond;
+class Molecule;
+
+// Two atoms that share no bond and are closer than this (Angstrom) leave a molecule unfinished.
+constexpr double kMinimumNonBondedDistance = 0.7;
+
+struct AtomPair {
+  Atom* first = nullptr;
+  Atom* second = nullptr;
+  double distanceAngstrom = 0.0;
+};
+
+using Point3 = std::array<double, 3>;
+
+// Calls visit(i, j, distance) once for every pair i < j of points closer than limitAngstrom,
+// through a cell grid: time near linear in the points. Points that are not finite take part in
+// no pair.
+void forEachPairWithin(const std::vector<Point3>& points, double limitAngstrom,
+                       const std::function<void(size_t, size_t, double)>& visit);
+
+// Pairs of atoms that share no bond and lie closer than limitAngstrom, from a cell grid: time
+// near linear in the atoms. Atoms without a finite position are left out.
+std::vector<AtomPair> findClosePairs(const Molecule& molecule, double limitAngstrom);
+
+// How the hand of a centre with four listed neighbours (Atom::neighbours, in SMILES order) is
+// read from coordinates: the volume spanned about the centre by three of them, the hydrogen left
+// out when there is one (its place follows from the others, and a hydrogen pushed to the wrong
+// side of a strained centre springs back in the first optimisation), else the last. The sign is
+// that of the volume for "@@"; for "@" it is the other.
+struct HandReading {
+  int read[3] = {0, 1, 2};   // positions in Atom::neighbours
+  double signForDoubleAt = 1.0;
+};
+bool readHand(const Atom& centre, HandReading& reading);
+// The hand of a centre's four listed neighbours in the coordinates: 1 when they stand as "@"
+// asks (anticlockwise seen from the first), 2 as "@@" asks, 0 when the three that are read lie
+// nearly flat with the centre or the centre has not four of them.
+int handednessInSpace(const Atom& centre);
+// Centres labelled 1 or 2 with four listed neighbours whose coordinates show another hand.
+std::vector<Atom*> findInvertedCentres(const Molecule& molecule);
+// True for a double bond whose cis or trans comes from slash marks: the bond's dihedral
+// reference atoms are joined to its ends by marked bonds.
+bool hasMarkedDihedral(const Bond& bond);
+// Marked double bonds whose coordinates show the other side (or neither).
+std::vector<Bond*> findFlippedDoubleBonds(const Molecule& molecule);
+// One error line naming the first fault of the molecule's atom positions (a position that is not
+// finite, two atoms too close, an inverted centre, a flipped double bond); empty when sound.
+std::string describeGeometryFault(const Molecule& molecule);
+
+// Mends atom positions in place when they have an inverted centre, a flipped double bond,
+// overlapping heavy atoms or any two atoms closer than closeLimitAngstrom: turns the centres and
+// bonds over where a branch can move, then relaxes the whole under restraints (bond lengths,
+// ideal angles, labelled hands, flat trigonal centres, marked double bonds, no overlap). Atoms
+// flagged in fixed never move. A repair that leaves more faults than it found is undone.
+void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double closeLimitAngstrom);

@@ -1,0 +1,158 @@
+// Checks of atom positions (close pairs, the hand of labelled centres) and the repair of a
+// constructed geometry, on graphs built by hand.
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <set>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "construction/GeometryCheck.h"
+#include "construction/SetupFixture.h"
+#include "support/ErrorCapture.h"
+#include "support/MoleculeBuilder.h"
+
+using kvtest::buildMolecule;
+using setuptest::distance;
+
+namespace {
+
+class GeometryChecks : public setuptest::SetupTest {};
+
+void put(Atom* atom, double x, double y, double z) {
+  atom->position = SSEVector4f(static_cast<float>(x), static_cast<float>(y),
+                               static_cast<float>(z), 1.0f);
+}
+
+// A carbon with four neighbours at the corners of a regular tetrahedron, listed so that seen
+// from the first the other three turn clockwise: "@@".
+std::unique_ptr<Molecule> labelledCentre(int label) {
+  auto m = buildMolecule({"C", "F", "Cl", "Br", "H"},
+                         {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
+  put(m->atoms[0], 0.0, 0.0, 0.0);
+  put(m->atoms[1], 0.0, 0.0, 1.4);
+  put(m->atoms[2], 1.32, 0.0, -0.47);
+  put(m->atoms[3], -0.66, -1.14, -0.47);
+  put(m->atoms[4], -0.51, 0.89, -0.36);
+  m->atoms[0]->neighbours = {m->atoms[1], m->atoms[2], m->atoms[3], m->atoms[4]};
+  m->atoms[0]->piCount = label;
+  return m;
+}
+
+void mirror(Molecule& m) {
+  for (Atom* a : m.atoms) a->position.x = -a->position.x;
+}
+
+// trans-Decalin built by the construction, both fusion carbons labelled as built.
+std::unique_ptr<Molecule> labelledDecalin() {
+  auto m = buildMolecule(std::vector<std::string>(10, "C"),
+                         {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 0, 1},
+                          {4, 6, 1}, {6, 7, 1}, {7, 8, 1}, {8, 9, 1}, {9, 5, 1}});
+  setuptest::perceive(*m);
+  setuptest::engine()->setParameters(m.get());
+  m->createOptimumGeometry();
+  for (int fusion : {4, 5}) {
+    Atom* centre = m->atoms[fusion];
+    centre->neighbours = centre->getAdjacentAtoms();
+    centre->piCount = handednessInSpace(*centre);
+  }
+  return m;
+}
+
+}  // namespace
+
+TEST(ClosePairs, TheCellGridFindsWhatAllPairsFind) {
+  std::minstd_rand random(7);
+  std::uniform_real_distribution<double> coordinate(-6.0, 6.0);
+  for (double limit : {0.7, 2.5}) {
+    std::vector<Point3> points(400);
+    for (Point3& p : points) p = {coordinate(random), coordinate(random), coordinate(random)};
+    // Points on cell faces and at a coincident spot.
+    points[0] = {0.0, 0.0, 0.0};
+    points[1] = {limit, -limit, 2.0 * limit};
+    points[2] = {limit - 1e-9, -limit, 2.0 * limit};
+    points[3] = points[0];
+    points[4] = {NAN, 0.0, 0.0};
+    std::set<std::pair<size_t, size_t> > grid;
+    forEachPairWithin(points, limit, [&](size_t i, size_t j, double d) {
+      EXPECT_LT(i, j);
+      EXPECT_LT(d, limit);
+      EXPECT_TRUE(grid.emplace(i, j).second) << "pair twice";
+    });
+    std::set<std::pair<size_t, size_t> > all;
+    for (size_t i = 0; i < points.size(); ++i)
+      for (size_t j = i + 1; j < points.size(); ++j) {
+        const double dx = points[i][0] - points[j][0], dy = points[i][1] - points[j][1],
+                     dz = points[i][2] - points[j][2];
+        if (std::sqrt(dx * dx + dy * dy + dz * dz) < limit) all.emplace(i, j);
+      }
+    EXPECT_FALSE(all.empty());
+    EXPECT_EQ(all, grid) << "limit " << limit;
+  }
+}
+
+TEST_F(GeometryChecks, StackedAtomsFailTheChainNamingThem) {
+  auto m = buildMolecule({"C", "C", "O"}, {{0, 1, 1}});
+  m->names = {"probe"};
+  setuptest::engine()->setParameters(m.get());
+  m->positions = {SSEVector4f(0.0f, 0.0f, 0.0f), SSEVector4f(1.54f, 0.0f, 0.0f),
+                  SSEVector4f(0.3f, 0.0f, 0.0f)};
+  kvtest::ErrorCapture errors;
+  EXPECT_FALSE(setuptest::engine()->setCoordinates(m.get()));
+  EXPECT_EQ(1u, errors.lines.size());
+  EXPECT_NE(std::string::npos,
+            errors.text().find(
+                "Error: coordinates: atoms C0 and O2 of \"probe\" are 0.30 Angstrom apart"))
+      << errors.text();
+  // Apart, they are fine; a bond may be as short as it likes.
+  errors.clear();
+  m->positions[2] = SSEVector4f(-0.8f, 0.0f, 0.0f);
+  m->positions[1] = SSEVector4f(0.2f, 0.0f, 0.0f);
+  EXPECT_TRUE(setuptest::engine()->setCoordinates(m.get()));
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+TEST_F(GeometryChecks, TheHandIsReadFromTheCoordinates) {
+  auto m = labelledCentre(2);
+  EXPECT_EQ(2, handednessInSpace(*m->atoms[0]));
+  EXPECT_TRUE(findInvertedCentres(*m).empty());
+  // A hydrogen pushed through to the side of the others springs back in an optimisation: the
+  // hand is read from the rest.
+  put(m->atoms[4], 0.1, -0.2, 0.4);
+  EXPECT_EQ(2, handednessInSpace(*m->atoms[0]));
+  mirror(*m);
+  EXPECT_EQ(1, handednessInSpace(*m->atoms[0]));
+  ASSERT_EQ(1u, findInvertedCentres(*m).size());
+  EXPECT_NE(std::string::npos, describeGeometryFault(*m).find("centre C0 of"));
+  // Flat: no hand.
+  for (Atom* a : m->atoms) a->position.z = 0.0f;
+  put(m->atoms[1], 0.0, -1.4, 0.0);
+  EXPECT_EQ(0, handednessInSpace(*m->atoms[0]));
+}
+
+TEST_F(GeometryChecks, RepairTurnsInvertedCentresBackAndLeavesFixedAtoms) {
+  // A centre with four free branches swaps two of them.
+  auto m = labelledCentre(1);
+  std::vector<double> lengths;
+  for (const Bond* b : m->bonds) lengths.push_back(distance(b->atom1, b->atom2));
+  std::vector<bool> allFixed(m->atoms.size(), true);
+  repairGeometry(*m, allFixed, kMinimumNonBondedDistance);
+  EXPECT_EQ(2, handednessInSpace(*m->atoms[0]));   // nothing may move
+  repairGeometry(*m, {}, kMinimumNonBondedDistance);
+  EXPECT_EQ(1, handednessInSpace(*m->atoms[0]));
+  for (size_t i = 0; i < m->bonds.size(); ++i)
+    EXPECT_NEAR(lengths[i], distance(m->bonds[i]->atom1, m->bonds[i]->atom2), 0.1);
+
+  // A fusion carbon of trans-decalin asked to be cis: with three ring neighbours it goes
+  // through the plane of them, and the other fusion carbon keeps its hand.
+  auto decalin = labelledDecalin();
+  ASSERT_TRUE(findInvertedCentres(*decalin).empty());
+  decalin->atoms[4]->piCount = 3 - decalin->atoms[4]->piCount;
+  repairGeometry(*decalin, {}, kMinimumNonBondedDistance);
+  EXPECT_TRUE(findInvertedCentres(*decalin).empty());
+  EXPECT_TRUE(findClosePairs(*decalin, 1.0).empty());
+  for (const Bond* b : decalin->bonds)
+    EXPECT_LT(distance(b->atom1, b->atom2), 1.8) << b->getName();
+}
