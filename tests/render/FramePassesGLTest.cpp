@@ -192,6 +192,9 @@ TEST_F(FramePasses, HudShowsTheFrameRateTopRightOnceTheTickerWraps) {
   engine.ticker = 0.0f;
   engine.renderHUD();
   EXPECT_STREQ("50.00", engine.fpsText);
+  engine.deltaTime = 0.0f;   // no frame time: the number stays
+  engine.renderHUD();
+  EXPECT_STREQ("50.00", engine.fpsText);
   EXPECT_GT(label, 10) << "\"FPS:\" at the top right";
   EXPECT_GT(topRight(kSide - 75), label + 10) << "and the number beside it";
 }

@@ -196,3 +196,9 @@ TEST(ShaderStage, TheLetterAfterTheFirstDotNamesTheStage) {
   EXPECT_FALSE(shader.loadShaderModule("phong.gs"));
   EXPECT_TRUE(shader.vertexModules.empty() && shader.fragmentModules.empty());
 }
+
+// Without its shaders the HDR path cannot draw: the process ends, naming the file.
+TEST(ShaderStageDeathTest, AShaderThatCannotBeOpenedEndsTheProcess) {
+  EXPECT_EXIT(GLSLShaderModule(":/no/such/phong.vs", VertexShader), ::testing::ExitedWithCode(1),
+              "Error: GLSLShaderModule: cannot open the shader \":/no/such/phong.vs\"");
+}
