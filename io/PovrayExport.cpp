@@ -1,9 +1,6 @@
 // POV-Ray scene of a displayed molecule: its atom spheres and bond orbitals as they are drawn,
 // as calls of the macros in "Resources/molecule_pov.inc", turned as the mesh is. Only the
 // mesh's fields are read, so this library links no GL.
-#include <QSaveFile>
-#include <QString>
-
 #include <algorithm>
 #include <cmath>
 #include <sstream>
@@ -89,13 +86,8 @@ bool IOEngine::exportMoleculeToPovray(const Molecule* molecule, const std::strin
   }
   std::ostringstream text;
   writeScene(text, *molecule->mesh);
-  const std::string bytes = text.str();
   // Written whole or not at all: an existing scene is replaced only by a complete one.
-  QSaveFile file(QString::fromLocal8Bit(fileName.c_str()));
-  if (fileName.empty() || !file.open(QIODevice::WriteOnly) ||
-      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !file.commit()) {
+  if (!writeWholeFile(fileName, text.str())) {
     ErrorLine() << "Error: exportMoleculeToPovray: cannot write the scene \"" << fileName << "\"";
     return false;
   }

@@ -24,21 +24,16 @@ void reportLog(const char* what, const std::string& source, std::string log) {
   ErrorLine() << "Error: GLSLShader: " << what << " log of \"" << source << "\": " << log;
 }
 
-std::string shaderLog(GLuint shader) {
-  GLint length = 0;
-  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-  if (length <= 0) return std::string();
-  std::string log(static_cast<size_t>(length), '\0');
-  glGetShaderInfoLog(shader, length, nullptr, &log[0]);
-  return log;
-}
+using GetParameter = void (*)(GLuint, GLenum, GLint*);
+using GetInfoLog = void (*)(GLuint, GLsizei, GLsizei*, GLchar*);
 
-std::string programLog(GLuint program) {
+// The info log of a shader or a program, through the getters of its kind.
+std::string infoLog(GLuint object, GetParameter getParameter, GetInfoLog getLog) {
   GLint length = 0;
-  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+  getParameter(object, GL_INFO_LOG_LENGTH, &length);
   if (length <= 0) return std::string();
   std::string log(static_cast<size_t>(length), '\0');
-  glGetProgramInfoLog(program, length, nullptr, &log[0]);
+  getLog(object, length, nullptr, &log[0]);
   return log;
 }
 
@@ -83,12 +78,13 @@ void GLSLShader::buildShader() {
   for (const std::vector<GLSLShaderModule>* modules : {&vertexModules, &fragmentModules})
     for (const GLSLShaderModule& module : *modules) {
       glCompileShader(module.shader);
-      reportLog("compile", module.path, shaderLog(module.shader));
+      reportLog("compile", module.path,
+                infoLog(module.shader, glGetShaderiv, glGetShaderInfoLog));
     }
   program = glCreateProgram();
   for (const GLSLShaderModule& module : vertexModules) glAttachShader(program, module.shader);
   for (const GLSLShaderModule& module : fragmentModules) glAttachShader(program, module.shader);
   glLinkProgram(program);
   reportLog("link", vertexModules.empty() ? std::string() : vertexModules.front().path,
-            programLog(program));
+            infoLog(program, glGetProgramiv, glGetProgramInfoLog));
 }
