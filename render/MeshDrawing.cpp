@@ -62,8 +62,16 @@ void drawSpheroid(const Spheroid* s, GLenum mode, bool bufferObjects) {
 }
 
 // Markers (active points, indicators) are drawn unlit over everything; in the HDR frame without
-// the phong program and with wider lines.
-void beginMarkers() {
+// the phong program and with wider lines. Afterwards the lighting and the program in use are
+// put back as they were, so a pass drawn unlit (or without the program) stays so.
+struct MarkerState {
+  GLboolean lighting;
+  GLint program;
+};
+
+MarkerState beginMarkers() {
+  MarkerState saved{glIsEnabled(GL_LIGHTING), 0};
+  glGetIntegerv(GL_CURRENT_PROGRAM, &saved.program);
   if (inHDR()) {
     glUseProgram(0);
     glLineWidth(kHDRMarkerLineWidth);
@@ -72,14 +80,15 @@ void beginMarkers() {
   glColor3f(1.0f, 1.0f, 1.0f);
   glDisable(GL_LIGHTING);
   glDisable(GL_DEPTH_TEST);
+  return saved;
 }
 
-void endMarkers() {
+void endMarkers(const MarkerState& saved) {
   glPointSize(1.0f);
-  glEnable(GL_LIGHTING);
+  if (saved.lighting) glEnable(GL_LIGHTING);
   glEnable(GL_DEPTH_TEST);
   if (inHDR()) {
-    glUseProgram(phongProgram());
+    glUseProgram(static_cast<GLuint>(saved.program));
     glLineWidth(1.0f);
   }
 }
@@ -173,7 +182,7 @@ void Mesh::renderWithTwist_HDR() { renderWithTwist(true, true); }
 
 void Mesh::renderActivePoints() {
   if (!showActivePoints) return;
-  beginMarkers();
+  const MarkerState saved = beginMarkers();
   glBegin(GL_POINTS);
   for (const SSEVector4f* p : activePoints) glVertex3f(p->x, p->y, p->z);
   glEnd();
@@ -183,13 +192,13 @@ void Mesh::renderActivePoints() {
     for (const SSEVector4f* p : activePoints) glVertex3f(p->x, p->y, p->z);
     glEnd();
   }
-  endMarkers();
+  endMarkers(saved);
 }
 
 void Mesh::renderBondOrderIndicators() {
   const std::vector<IndicatorLine> lines =
       bondOrderIndicatorLines(GraphicsEngine::instance()->globalTranslation);
-  beginMarkers();
+  const MarkerState saved = beginMarkers();
   glBegin(GL_LINES);
   for (const IndicatorLine& line : lines) {
     if (line.aromatic)
@@ -200,7 +209,7 @@ void Mesh::renderBondOrderIndicators() {
     glVertex3f(line.to.x, line.to.y, line.to.z);
   }
   glEnd();
-  endMarkers();
+  endMarkers(saved);
 }
 
 unsigned int Mesh::getGLError() { return reportGLError(GLErrorNames::WithTableTooLarge); }
