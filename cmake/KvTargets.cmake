@@ -38,15 +38,24 @@ function(kv_gtest name)
     PROPERTIES LABELS ${label} TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=${platform}")
 endfunction()
 
-# kv_benchmark(NAME SOURCES ... LINKS ...): a Google Benchmark binary that CTest runs once,
-# briefly, so that none rots. Timings are read by hand, never asserted.
+# kv_benchmark(NAME SOURCES ... LINKS ... [GUI]): a Google Benchmark binary that CTest runs once,
+# briefly, so that none rots. Timings are read by hand, never asserted. GUI binaries draw with GL
+# and run under their own Xvfb server, as GUI tests do.
 function(kv_benchmark name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LINKS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${KV_WARNINGS})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} benchmark::benchmark benchmark::benchmark_main)
+  target_compile_definitions(${name} PRIVATE KV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  if(ARG_GUI)
+    set_target_properties(${name} PROPERTIES
+      CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh)
+    set(platform xcb)
+  else()
+    set(platform offscreen)
+  endif()
   add_test(NAME ${name} COMMAND ${name} --benchmark_min_time=0.001)
   set_tests_properties(${name} PROPERTIES LABELS "bench" TIMEOUT 300
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                       ENVIRONMENT "QT_QPA_PLATFORM=${platform}")
 endfunction()

@@ -103,6 +103,12 @@ class IOEngine : public QObject {
   void parseReplace(Molecule* molecule, const std::string& line);
   void parseUpdate(Molecule* molecule, const std::string& line);
 
+  // POV-Ray scene of a displayed molecule's mesh (io/PovrayExport.cpp): its atom spheres and
+  // bond orbitals as drawn, for "Resources/molecule_pov.inc". True when the whole scene was
+  // written; false, with one error line naming the file, for a molecule without a mesh or a
+  // file that cannot be written (an existing file is then left as it was).
+  bool exportMoleculeToPovray(const Molecule* molecule, const std::string& fileName);
+
   // Library loading (io/LibraryLoading.cpp). Kind 0 molecules, 1 groups, 2 templates; returns
   // the number of files that gave a molecule.
   int loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule*>* target, int kind);

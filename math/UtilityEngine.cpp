@@ -1,6 +1,8 @@
 #include "math/UtilityEngine.h"
 
 #include <QCoreApplication>
+#include <QSaveFile>
+#include <QString>
 
 #include <cctype>
 #include <iostream>
@@ -44,6 +46,15 @@ ErrorSink setErrorSink(ErrorSink sink) {
 }
 
 void printError(const std::string& line) { errorSink()(line); }
+
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return false;
+  QSaveFile file(QString::fromLocal8Bit(path.c_str()));
+  return file.open(QIODevice::WriteOnly) &&
+         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+             static_cast<qint64>(bytes.size()) &&
+         file.commit();
+}
 
 ErrorLine::~ErrorLine() {
   std::string line = text.str();

@@ -103,6 +103,11 @@ ErrorSink setErrorSink(ErrorSink sink);
 // Hands one error line (without its line feed) to the error sink.
 void printError(const std::string& line);
 
+// Writes bytes as the whole content of the file at path: into a temporary file beside it, then
+// renamed over it, so a failed write leaves an existing file as it was. False on any failure;
+// the caller reports it.
+bool writeWholeFile(const std::string& path, const std::string& bytes);
+
 // One error line built with <<, handed to the error sink when the statement ends:
 //   ErrorLine() << "Error: MDLMolParser: bad atom count \"" << field << "\" on line " << n;
 // A trailing line feed is dropped; a text with inner line feeds stays one message.

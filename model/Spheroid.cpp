@@ -21,6 +21,17 @@ void Spheroid::stage(SpheroidBuffer which, bool upload) {
   if (holdsBuffer(which) && gStaging != nullptr) gStaging(this, which, upload);
 }
 
+void Spheroid::readFirstColour(unsigned char rgb[3]) {
+  // In the buffer-object paths the mesh's buffer holds the only copy of the colours.
+  const bool buffered = colours == nullptr && holdsBuffer(SpheroidBuffer::Colour);
+  if (buffered) stage(SpheroidBuffer::Colour, false);
+  for (int i = 0; i < 3; ++i) rgb[i] = colours != nullptr ? colours[i] : NeutralGrey;
+  if (buffered) {
+    std::free(colours);
+    colours = nullptr;
+  }
+}
+
 void setSpheroidRelease(SpheroidRelease release) { gRelease = release; }
 
 void setMeshDestroy(MeshDestroy destroy) { gDestroy = destroy; }

@@ -144,6 +144,9 @@ class Spheroid {
   float calculateSurfaceArea() const;
   // Area of the tessellated, possibly clipped surface, square Angstrom.
   float calculateClippedSurfaceArea();
+  // The first vertex's colour (R, G, B), read back through the staging hook when the colours
+  // live in a mesh buffer; the neutral grey for a spheroid without colours.
+  void readFirstColour(unsigned char rgb[3]);
   // True when this spheroid's data of that kind lives in a mesh GL buffer.
   bool holdsBuffer(SpheroidBuffer which) const;
 

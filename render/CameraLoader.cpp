@@ -1,7 +1,5 @@
 #include "render/CameraLoader.h"
 
-#include <QSaveFile>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -79,12 +77,7 @@ bool CameraLoader::writeFile(std::string name) {
     text << "p " << t.x << " " << t.y << " " << t.z << "\n";
     text << "r " << r.w << " " << r.x << " " << r.y << " " << r.z << "\n";
   }
-  const std::string bytes = text.str();
-  QSaveFile file(QString::fromLocal8Bit(fileName.c_str()));
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !file.commit()) {
+  if (!writeWholeFile(fileName, text.str())) {
     ErrorLine() << "Error: CameraLoader: cannot write the camera file \"" << fileName << "\"";
     return false;
   }

@@ -106,6 +106,12 @@ class GraphicsEngine {
   int glMinorVersion = 0;
   unsigned int polygonState = 7;   // primitive handed to every mesh
   unsigned int alphaRampTexture = 0;   // 256-texel 1-D alpha ramp
+  // Display lists of the axes, the floor and the three shadow discs; 0 until made.
+  unsigned int axesList = 0;
+  unsigned int floorList = 0;
+  unsigned int shadowLists[3] = {0, 0, 0};
+  // The frame-rate number, refreshed about once a second by renderHUD; empty until then.
+  char fpsText[32] = "";
 
   // The GL resources, once, with the view's context current: alpha ramp, cursor texture from
   // "Resources/cursor.png", the font "Resources/font.fnt" and the "FPS:" label (all relative to
@@ -116,8 +122,12 @@ class GraphicsEngine {
   Mesh* getMesh(int i) const;   // null outside 0..meshes.size()-1
   // Makes m current (null allowed); a change away from a mesh clears its selected spheroid.
   void setCurrentMesh(Mesh* m);
-  // Stores the size (at least 1 by 1), sets the viewport and both projections, and moves the
-  // "FPS:" label to the top right.
+  // The half-float frame buffer at the given size and the phong program from the embedded
+  // "phong.vs" and "phong.fs", with "Alpha" 0.85, "Exponent" 64 and "Specularity" 0.95; no
+  // program is in use afterwards. A shader that cannot be read ends the process (status 1).
+  void initHDR(int width, int height);
+  // Stores the size (at least 1 by 1), sets the viewport and both projections, resizes the
+  // half-float frame buffer in path 3, and moves the "FPS:" label to the top right.
   void resizeWindow(int width, int height);
   void rebuildRenderStrings();
   void setDeltaTime(float seconds) { deltaTime = seconds; }
@@ -156,6 +166,44 @@ class GraphicsEngine {
   // projection; the caller enables texturing and blending.
   void renderText(const char* text, int x, int y);
 
+  // Frame passes (GraphicsEnginePasses.cpp), called by the view's paint. Clears colour and
+  // depth and turns depth testing on.
+  void openPipeline();
+  // Lights 0 to 3 with their vectors; off again turns off light 0 and lighting.
+  void turnOnLights();
+  void turnOffLights();
+  // The meshes in path 1 (buffer objects) or 2 (client arrays) under pick name 0; nothing in
+  // the other paths.
+  void renderMeshes_LDR();
+  // One mesh pass each: every mesh at its pose, the kinds whose display flags are set (or the
+  // whole mesh while it is twisted), its active points. Blending, the 1-D texture and the
+  // client arrays are off afterwards.
+  void renderMeshes_VA();
+  void renderMeshes_VBO();
+  // As the buffer-object pass, with the phong program (or program 0) chosen by the caller.
+  void renderMeshes_HDR();
+  // The square around the current mesh, facing the viewer; leaves depth testing and culling on
+  // and blending off whether or not it drew.
+  void renderCursor();
+  // The stored cameras' eye points and the loop through them.
+  void renderCameraPositions();
+  // The "FPS:" label and the frame rate at the top right; nothing without a font.
+  void renderHUD();
+  // The window covered by one quad of the bound texture (the HDR frame's last step).
+  void renderFullscreenQuad();
+  void renderAxes();
+  // Prints the name of a pending GL error on standard output; returns the code read.
+  unsigned int getGLError();
+  void flushPipeline();
+  // Scenery nothing draws at present (GraphicsEngineScenery.cpp): the axes list, a floor with
+  // its grid, and shadow discs with drop lines under the meshes.
+  void createAxes();
+  void createFloor();
+  void renderFloor();
+  void createShadows();
+  void renderMeshShadows();
+  void renderMeshShadows_HDR();
+
  private:
   GraphicsEngine();
   // Hands the math singleton pointers to the matrices, camera, window, pick point and eye ray.
@@ -177,6 +225,10 @@ class GraphicsEngine {
   int endGlide(CameraGlide& glide, bool& flag);
   SSEVector4f eyePointOf(const SSEVector4f& translation, const Quaternion& rotation) const;
   void makeAlphaRamp();
+  // The camera: translate by globalTranslation, then the global rotation.
+  void applyCamera() const;
+  void drawMeshWithKinds(Mesh* mesh, bool bufferObjects);
+  void renderMeshesFixed(bool bufferObjects);
 
   CameraGlide cameraGlide;
   CameraGlide positionGlide;

@@ -1,11 +1,19 @@
-// The renderer's GL side outside the frame passes: its resources, the window size and
-// projections, and screen text.
+// The renderer's GL side outside the frame passes: its resources, the high-dynamic-range set-up,
+// the window size and projections, and screen text.
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <QtGlobal>
 
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
+#include "math/UtilityEngine.h"
 #include "render/Font.h"
+#include "render/FrameBufferObject.h"
+#include "render/GLSLShader.h"
 #include "render/GraphicsEngine.h"
 #include "render/MathEngine.h"
 #include "render/Texture.h"
@@ -17,6 +25,11 @@ constexpr float kHalfFieldOfViewRad = 0.61086524f;   // 35 degrees: 70 degrees a
 constexpr double kRadPerDeg = 0.01745329238474369;
 constexpr float kNearPlane = 0.1f;
 constexpr float kFarPlane = 10000.0f;
+const char* const kPhongVertexPath = ":/KestavorGUI/Resources/phong.vs";
+const char* const kPhongFragmentPath = ":/KestavorGUI/Resources/phong.fs";
+constexpr float kPhongAlpha = 0.85f;
+constexpr float kPhongExponent = 64.0f;
+constexpr float kPhongSpecularity = 0.95f;
 }  // namespace
 
 void GraphicsEngine::initGLResources() {
@@ -51,12 +64,40 @@ void GraphicsEngine::makeAlphaRamp() {
   glDisable(GL_TEXTURE_1D);
 }
 
+void GraphicsEngine::initHDR(int width, int height) {
+  // The shaders are compiled into kv_resources, a static library: register them first.
+  Q_INIT_RESOURCE(shaders);
+  delete hdrFrameBuffer;
+  hdrFrameBuffer = new FrameBufferObjectFP16(width, height);
+  delete phongShader;
+  phongShader = new GLSLShader();
+  for (const char* path : {kPhongVertexPath, kPhongFragmentPath})
+    if (!phongShader->loadShaderModule(path)) {
+      ErrorLine() << "Error: initHDR: no shader stage in \"" << path << "\"";
+      std::exit(1);
+    }
+  phongShader->buildShader();
+  const GLuint program = phongShader->program;
+  glUseProgram(program);
+  useSpecLocation = glGetUniformLocation(program, "UseSpec");
+  useDiffuseLocation = glGetUniformLocation(program, "UseDiffuse");
+  alphaLocation = glGetUniformLocation(program, "Alpha");
+  exponentLocation = glGetUniformLocation(program, "Exponent");
+  specularityLocation = glGetUniformLocation(program, "Specularity");
+  glUniform1f(alphaLocation, kPhongAlpha);
+  glUniform1f(exponentLocation, kPhongExponent);
+  glUniform1f(specularityLocation, kPhongSpecularity);
+  glUseProgram(0);
+}
+
 void GraphicsEngine::resizeWindow(int width, int height) {
   // A zero side would make the aspect ratio 0 or infinite and the projection NaN.
   windowWidth = static_cast<unsigned>(width > 0 ? width : 1);
   windowHeight = static_cast<unsigned>(height > 0 ? height : 1);
   if (glResourcesMade)
     glViewport(0, 0, static_cast<GLsizei>(windowWidth), static_cast<GLsizei>(windowHeight));
+  if (renderMode == 3 && hdrFrameBuffer != nullptr)
+    hdrFrameBuffer->resize(windowWidth, windowHeight);
   setPerspectiveProjection();
   rebuildRenderStrings();
 }

@@ -198,6 +198,15 @@ int Mesh::calculateAllClipPlanes() {
   return recorded;
 }
 
+void Mesh::takeCopy(Spheroid* copy) {
+  if (addSpheroid(copy) != 0) return;
+  // No geometry could be made (bad tessellation counts): keep it listed all the same, since
+  // its owner already points to it and frees it through this mesh.
+  copy->inMesh = true;
+  copy->meshSlot = this;
+  spheroids.push_back(copy);
+}
+
 void Mesh::applyClipPlanes() {
   std::vector<Spheroid*> copies;
   copies.reserve(spheroids.size());
@@ -211,14 +220,7 @@ void Mesh::applyClipPlanes() {
   for (Spheroid* s : spheroids) delete s;
   spheroids.clear();
   deleteBufferSets();
-  for (Spheroid* copy : copies) {
-    if (addSpheroid(copy) != 0) continue;
-    // No geometry could be made (bad tessellation counts): keep it listed all the same, since
-    // its owner already points to it and frees it through this mesh.
-    copy->inMesh = true;
-    copy->meshSlot = this;
-    spheroids.push_back(copy);
-  }
+  for (Spheroid* copy : copies) takeCopy(copy);
   currentSpheroid = current;
 }
 
@@ -235,11 +237,50 @@ void Mesh::centerLocalCoords() {
   shift.m[12] = -sx / count;
   shift.m[13] = -sy / count;
   shift.m[14] = -sz / count;
-  for (Spheroid* s : spheroids) {
-    const SSEVector4f centre = s->centre, focus1 = s->focus1, focus2 = s->focus2;
-    s->transformGeometry(&shift);
-    s->centre = centre;
-    s->focus1 = focus1;
-    s->focus2 = focus2;
+  // Geometry, foci and centre move together: picking, labels, measuring, joins and the scene
+  // export read the centres and foci, and they must stay on the atoms as drawn.
+  for (Spheroid* s : spheroids) s->transformGeometry(&shift);
+}
+
+SSEVector4f Mesh::getGlobalCenter(const Spheroid* s) const {
+  if (s == nullptr) return position;
+  SSEVector4f world(s->centre.x, s->centre.y, s->centre.z, 1.0f);
+  world *= rotationMatrix;
+  world.x += position.x;
+  world.y += position.y;
+  world.z += position.z;
+  return world;
+}
+
+void Mesh::setRotation(const Quaternion& q) {
+  rotation = q;
+  rotation.toMatrix(&rotationMatrix);
+}
+
+void Mesh::copyPoseInto(Mesh* copy) const {
+  copy->position = position;
+  copy->primitiveMode = primitiveMode;
+  copy->rotation = rotation;
+  copy->rotationMatrix = rotationMatrix;
+  copy->twistRotation = twistRotation;
+}
+
+Mesh* Mesh::clone() {
+  Mesh* copy = new Mesh();
+  copyPoseInto(copy);
+  for (Spheroid* s : spheroids) copy->takeCopy(s->lowLevelClone());
+  return copy;
+}
+
+Mesh* Mesh::highLevelClone() {
+  Mesh* copy = new Mesh();
+  copyPoseInto(copy);
+  for (const Spheroid* s : spheroids) {
+    Spheroid* fresh = s->clone(nullptr);
+    fresh->kind = s->kind;
+    fresh->owner = s->owner;
+    if (fresh->createTransformedGeometry() && copy->addSpheroid(fresh) != 0) continue;
+    delete fresh;   // no geometry: nothing would draw it and no record points to it
   }
+  return copy;
 }

@@ -7,10 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 #include "model/Spheroid.h"
+#include "render/GLErrors.h"
 #include "render/GraphicsEngine.h"
 #include "render/SpheroidBuffers.h"
 
@@ -146,11 +146,4 @@ void Spheroid::renderFoci() {
   glPointSize(1.0f);
 }
 
-unsigned int Spheroid::getGLError() {
-  static const char* const names[] = {"GL_INVALID_ENUM",     "GL_INVALID_VALUE",
-                                      "GL_INVALID_OPERATION", "GL_STACK_OVERFLOW",
-                                      "GL_STACK_UNDERFLOW",   "GL_OUT_OF_MEMORY"};
-  const GLenum code = glGetError();
-  if (code >= 1280 && code <= 1285) std::printf("%s\n", names[code - 1280]);
-  return code;
-}
+unsigned int Spheroid::getGLError() { return reportGLError(GLErrorNames::Core); }

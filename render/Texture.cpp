@@ -34,14 +34,15 @@ void TextureFP16::specify() {
 }
 
 void TextureFP16::resize(unsigned int newWidth, unsigned int newHeight) {
-  if (name != 0) glDeleteTextures(1, &name);
-  name = 0;
+  // The new name is made before the old one is freed, so GL cannot hand the old one back.
+  const GLuint old = name;
   width = newWidth;
   height = newHeight;
   glGenTextures(1, &name);
   bind();
   specify();
   unbind();
+  if (old != 0) glDeleteTextures(1, &old);
 }
 
 namespace {

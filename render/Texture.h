@@ -25,7 +25,8 @@ class TextureFP16 : public Texture {
   TextureFP16();   // generates the GL name
   ~TextureFP16() override;
 
-  // Replaces the GL texture by a new one of the given size (no data); unbound afterwards.
+  // Replaces the GL texture by a new one, under a new name, of the given size (no data);
+  // unbound afterwards.
   void resize(unsigned int newWidth, unsigned int newHeight);
   // Gives the bound name storage of the current size: RGBA16F, nearest filters, clamped.
   void specify();

@@ -82,34 +82,51 @@ TEST_F(MeshOfMolecule, MissingSpheroidStopsRenderingWithAMessage) {
   m.reset();
 }
 
-TEST_F(MeshOfMolecule, LargeMoleculesAreDrawnUncut) {
-  std::vector<std::string> elements(101, "C");
-  std::vector<kvtest::Edge> edges;
-  std::vector<SSEVector4f> positions;
-  for (int i = 0; i < 101; ++i) {
-    positions.emplace_back(1.5f * i, 0.3f * (i % 2), 0.0f);
-    if (i > 0) edges.push_back({i - 1, i, 1});
+// The pairwise clip-plane search stops above 100 atoms; a chain's bonds share atoms, so every
+// bond of a clipped chain is cut by its neighbours.
+TEST_F(MeshOfMolecule, ClipPlanesUpToAHundredAtomsOnly) {
+  for (const int atoms : {100, 101}) {
+    std::vector<std::string> elements(atoms, "C");
+    std::vector<kvtest::Edge> edges;
+    std::vector<SSEVector4f> positions;
+    for (int i = 0; i < atoms; ++i) {
+      positions.emplace_back(1.5f * i, 0.3f * (i % 2), 0.0f);
+      if (i > 0) edges.push_back({i - 1, i, 1});
+    }
+    auto m = kvtest::buildMolecule(elements, edges);
+    kvscene::giveSpheroids(*m, positions);
+    ASSERT_TRUE(m->renderMolecule());
+    for (const Bond* b : m->bonds)
+      EXPECT_EQ(atoms <= 100, !b->spheroid->clipPoints.empty()) << atoms << " atoms";
+    m.reset();
   }
-  auto m = kvtest::buildMolecule(elements, edges);
-  kvscene::giveSpheroids(*m, positions);
-  ASSERT_TRUE(m->renderMolecule());
-  for (const Spheroid* s : m->mesh->spheroids) EXPECT_TRUE(s->clipPoints.empty());
-  m.reset();
 }
 
-TEST_F(MeshOfMolecule, CentringMovesGeometryButNotCentres) {
+// Centring moves the drawn geometry together with the centres and foci that picking, labels
+// and the scene export read, so they stay on the atoms as drawn.
+TEST_F(MeshOfMolecule, CentringPutsTheMeanCentreAtTheOriginOnce) {
   auto m = shownWater();
   ASSERT_TRUE(m->renderMolecule());
-  float sx = 0, sy = 0;
-  for (const Spheroid* s : m->mesh->spheroids) {
-    sx += s->centre.x;
-    sy += s->centre.y;
-  }
+  Mesh* mesh = m->mesh;
+  auto meanCentre = [mesh]() {
+    SSEVector4f sum(0.0f, 0.0f, 0.0f, 0.0f);
+    for (const Spheroid* s : mesh->spheroids) sum += s->centre;
+    return (1.0f / mesh->spheroids.size()) * sum;
+  };
+  EXPECT_LT(meanCentre().length(), 1e-5f);
   const Spheroid* oxygen = m->atoms[0]->sphere;
-  EXPECT_NEAR(0.0f, oxygen->centre.x, 1e-5f);
-  // The oxygen sphere's top pole sat at (0, 0, r); now it is shifted by minus the mean centre.
-  EXPECT_NEAR(-sx / 5.0f, oxygen->vertices[0], 1e-4f);
-  EXPECT_NEAR(-sy / 5.0f, oxygen->vertices[1], 1e-4f);
+  // Vertex 0 is the sphere's top pole, one radius above its centre.
+  EXPECT_NEAR(oxygen->centre.x, oxygen->vertices[0], 1e-5f);
+  EXPECT_NEAR(oxygen->centre.z + kvscene::kAtomRadius, oxygen->vertices[2], 1e-5f);
+  const Spheroid* bond = m->bonds[0]->spheroid;
+  EXPECT_LT((0.5f * (bond->focus1 + bond->focus2) - bond->centre).length(), 1e-5f);
+  EXPECT_LT((bond->focus1 - oxygen->centre).length(), 1e-5f) << "the focus sits on its nucleus";
+
+  const SSEVector4f before = oxygen->centre;
+  const float vertexBefore = oxygen->vertices[1];
+  mesh->centerLocalCoords();
+  EXPECT_LT((oxygen->centre - before).length(), 1e-6f);
+  EXPECT_NEAR(vertexBefore, oxygen->vertices[1], 1e-6f);
   m.reset();
 }
 

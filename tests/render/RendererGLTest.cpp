@@ -5,8 +5,6 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
-#include <QDir>
-#include <QGLWidget>
 #include <QImage>
 
 #include <vector>
@@ -15,46 +13,11 @@
 
 #include "render/Font.h"
 #include "render/Texture.h"
-#include "support/QtApplication.h"
-#include "tests/render/RendererFixture.h"
+#include "tests/render/RendererGLFixture.h"
 
 namespace {
-
-constexpr int kSide = 128;
-
-// One widget for the process, its context current in every test; the working directory is the
-// source tree, where the engine finds Resources/ for its GL resources.
-class RendererGL : public kvtest::RendererFixture {
- protected:
-  void SetUp() override {
-    kvtest::ensureApplication();
-    static QGLWidget* widget = nullptr;
-    if (widget == nullptr) {
-      widget = new QGLWidget(QGLFormat(QGL::DoubleBuffer | QGL::DepthBuffer | QGL::Rgba));
-      widget->resize(kSide, kSide);
-      widget->show();
-      QCoreApplication::processEvents();
-    }
-    ASSERT_TRUE(widget->isValid()) << "no GL context";
-    widget->makeCurrent();
-    QDir::setCurrent(KV_SOURCE_DIR);
-    engine.initGLResources();
-    RendererFixture::SetUp();
-    engine.resizeWindow(kSide, kSide);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-  }
-
-  // Red bytes of the back buffer, row 0 at the bottom.
-  static std::vector<unsigned char> red() {
-    std::vector<unsigned char> rgba(4 * kSide * kSide), r(kSide * kSide);
-    glFinish();
-    glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    for (size_t i = 0; i < r.size(); ++i) r[i] = rgba[4 * i];
-    return r;
-  }
-};
-
+using RendererGL = kvtest::RendererGL;
+constexpr int kSide = kvtest::RendererGL::kSide;
 }  // namespace
 
 TEST_F(RendererGL, PngTopRowLandsAtTextureRowZero) {

@@ -2,14 +2,17 @@
 
 // Gives the atoms and bonds of a molecule the spheroids a reader would: a sphere of the given
 // radius on every atom and a bond orbital whose foci are the two nuclei, 20 rings by 20
-// segments each, all owned by their records. Shared by the spheroid tests and benchmarks.
+// segments each (or the given count), all owned by their records. Shared by the spheroid tests
+// and benchmarks.
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "math/SSEVector4f.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
+#include "model/Builder.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
 
@@ -20,12 +23,13 @@ constexpr float kAtomRadius = 0.3f;
 // How far a bond orbital reaches past each nucleus, Angstrom.
 constexpr float kBondOverhang = 0.3f;
 
-inline void giveSpheroids(Molecule& m, const std::vector<SSEVector4f>& positions) {
+inline void giveSpheroids(Molecule& m, const std::vector<SSEVector4f>& positions,
+                          int rings = kRings) {
   for (size_t i = 0; i < m.atoms.size() && i < positions.size(); ++i) {
     Atom* atom = m.atoms[i];
     atom->position = positions[i];
     auto* sphere = new Spheroid(1.0f, kAtomRadius, kAtomRadius);
-    sphere->rings = sphere->segments = kRings;
+    sphere->rings = sphere->segments = rings;
     sphere->owner = atom;
     sphere->kind = 0;
     sphere->centre = positions[i];
@@ -37,11 +41,25 @@ inline void giveSpheroids(Molecule& m, const std::vector<SSEVector4f>& positions
     const float a = half + kBondOverhang;
     const float b = std::sqrt(a * a - half * half);
     auto* orbital = new Spheroid(half / a, b, a);
-    orbital->rings = orbital->segments = kRings;
+    orbital->rings = orbital->segments = rings;
     orbital->owner = bond;
     orbital->kind = 3;
     bond->spheroid = orbital;
   }
+}
+
+// A chain of carbons, one per position, each bonded to the next; no coordinates set yet (give
+// them with giveSpheroids).
+inline std::unique_ptr<Molecule> carbonChain(size_t atoms) {
+  std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
+  for (size_t i = 0; i < atoms; ++i) {
+    Atom* a = Builder::instance()->createAtom();
+    a->element = "C";
+    a->name = "C";
+    m->addAtom(a);
+    if (i > 0) m->addBond(static_cast<unsigned>(i - 1), static_cast<unsigned>(i), 1);
+  }
+  return m;
 }
 
 }  // namespace kvscene

@@ -1,0 +1,73 @@
+// One frame of the passes alone (no animation, no mesh building), as the view paints it, for a
+// molecule of 100 and of 1,500 atoms in drawing paths 2 (client arrays), 1 (buffer objects)
+// and 3 (high dynamic range). Runs under Xvfb; with software GL the figures are the CPU's.
+#include <memory>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+#include "tests/render/GLFrame.h"
+#include "tests/render/SpheroidScene.h"
+
+namespace {
+
+constexpr int kWidth = 640;   // the view's start size
+constexpr int kHeight = 480;
+constexpr float kBondLength = 1.5f;   // Angstrom
+// Spheroid tessellation the set-up gives molecules above 100 atoms.
+constexpr int kLargeMoleculeRings = 16;
+
+// A chain folded back and forth through a cube, so that a large molecule is compact as proteins
+// are, rather than a rod running out of the view: consecutive atoms are neighbours on a grid.
+std::vector<SSEVector4f> foldedChain(int atoms, int& side) {
+  side = 1;
+  while (side * side * side < atoms) ++side;
+  std::vector<SSEVector4f> positions;
+  for (int i = 0; i < atoms; ++i) {
+    const int layer = i / (side * side), inLayer = i % (side * side);
+    const int row = inLayer / side;
+    int column = inLayer % side;
+    if ((layer * side + row) % 2 == 1) column = side - 1 - column;   // snake back on odd rows
+    const int depth = layer % 2 == 1 ? side - 1 - row : row;
+    positions.emplace_back(kBondLength * column, kBondLength * depth, kBondLength * layer);
+  }
+  return positions;
+}
+
+void BM_Frame(benchmark::State& state) {
+  const int path = static_cast<int>(state.range(0));
+  const int atoms = static_cast<int>(state.range(1));
+  if (kvframe::currentContext(kWidth, kHeight) == nullptr) {
+    state.SkipWithError("no GL context");
+    return;
+  }
+  InputParameters tables{InputParameters::EmptyTables{}};
+  InputParameters* previous = InputParameters::swapInstance(&tables);
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  engine->renderMode = path;
+  int side = 0;
+  std::unique_ptr<Molecule> m = kvscene::carbonChain(static_cast<size_t>(atoms));
+  kvscene::giveSpheroids(*m, foldedChain(atoms, side), atoms > 100 ? kLargeMoleculeRings
+                                                                    : kvscene::kRings);
+  if (!m->renderMolecule()) state.SkipWithError("no mesh");
+  engine->meshes.push_back(m->mesh);
+  // Far enough back that the whole cube fits the view.
+  engine->globalTranslation = SSEVector4f(0.0f, 0.0f, -(3.0f * kBondLength * side + 5.0f), 1.0f);
+  for (auto _ : state) kvframe::drawFrame();
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * m->mesh->spheroids.size()));
+  engine->meshes.clear();
+  m.reset();   // frees the buffer sets in the path that made them
+  engine->renderMode = 2;
+  InputParameters::swapInstance(previous);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Frame)
+    ->ArgNames({"path", "atoms"})
+    ->ArgsProduct({{2, 1, 3}, {100, 1500}})
+    ->Unit(benchmark::kMillisecond);

@@ -1,0 +1,142 @@
+// The parts of a mesh's drawing that need no GL: primitive, join animation, alpha pulse,
+// bond-order indicator lines, copies, and the shader stage read from a path.
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+#include "render/GLSLShader.h"
+#include "render/Mesh.h"
+#include "support/EmptyTables.h"
+#include "support/MoleculeBuilder.h"
+#include "tests/render/SpheroidScene.h"
+
+namespace {
+
+float distance(const SSEVector4f& p, const SSEVector4f& q) {
+  return SSEVector4f(p.x - q.x, p.y - q.y, p.z - q.z, 0.0f).length();
+}
+
+using MeshDrawingData = kvtest::EmptyTablesTest;
+
+}  // namespace
+
+TEST(MeshPose, PolygonStateKeepsOnlyPointAndLinePrimitives) {
+  const unsigned cases[][2] = {{0, 0}, {1, 1}, {3, 3}, {4, 7}, {5, 7}, {100, 7}};
+  Mesh mesh;
+  for (const auto& c : cases) {
+    mesh.setPolygonState(c[0]);
+    EXPECT_EQ(c[1], mesh.primitiveMode) << c[0];
+  }
+}
+
+TEST(MeshSlerp, ALongFrameEndsInOneStepExactlyOnTheTarget) {
+  Mesh mesh;
+  mesh.position = SSEVector4f(1.0f, 1.0f, 1.0f);
+  Quaternion target;
+  target.fromAxisAngleD(0.0f, 1.0f, 0.0f, 90.0f);
+  const SSEVector4f goal(4.0f, -5.0f, 6.5f);
+  mesh.initSlerp(&target, &goal);
+  EXPECT_EQ(0, mesh.slerp(2.0f));
+  EXPECT_TRUE(goal.x == mesh.position.x && goal.y == mesh.position.y && goal.z == mesh.position.z);
+  EXPECT_FALSE(mesh.slerpActive);
+  EXPECT_EQ(0.0f, mesh.slerpProgress);
+}
+
+TEST(MeshPulse, TurnsJustBelowOneAndJustAboveAQuarter) {
+  for (const float turnUp : {0.251f, 0.25000009f}) {   // fixed-function paths, HDR path
+    Mesh mesh;
+    float direction = 1.0f;
+    mesh.advancePulse(direction, 0.2f, turnUp);   // 0.75 + 0.4 passes 1
+    EXPECT_EQ(0.999f, mesh.pulseAlpha);
+    EXPECT_EQ(-1.0f, direction);
+    mesh.advancePulse(direction, 0.374f, turnUp);   // 0.251: not yet turned
+    EXPECT_TRUE(mesh.pulseAlpha > 0.25f && direction < 0.0f);
+    mesh.advancePulse(direction, 0.01f, turnUp);
+    EXPECT_EQ(turnUp, mesh.pulseAlpha);
+    EXPECT_EQ(1.0f, direction);
+  }
+}
+
+// A double bond shows two lines across the bond, 5 % of the shortened segment apart and
+// centred on it; an aromatic bond one blue line on the segment itself. The mesh is turned,
+// since the offsets are worked out in the world and turned back.
+TEST_F(MeshDrawingData, BondOrderIndicatorsFollowTheOrderAcrossTheBond) {
+  auto m = kvtest::buildMolecule({"C", "C", "C"}, {{0, 1, 2}, {1, 2, 9}});
+  kvscene::giveSpheroids(*m, {SSEVector4f(0.0f, 0.0f, 0.0f), SSEVector4f(1.34f, 0.0f, 0.0f),
+                              SSEVector4f(2.0f, 1.2f, 0.3f)});
+  ASSERT_TRUE(m->renderMolecule());
+  Quaternion turn;
+  turn.fromAxisAngleD(0.6f, 0.0f, 0.8f, 35.0f);
+  m->mesh->setRotation(turn);
+  m->mesh->position = SSEVector4f(2.0f, -1.0f, -20.0f);
+  const SSEVector4f camera(0.0f, 0.0f, -10.0f);
+  const std::vector<Mesh::IndicatorLine> lines = m->mesh->bondOrderIndicatorLines(camera);
+  ASSERT_EQ(3u, lines.size());
+
+  const Spheroid* twofold = m->bonds[0]->spheroid;
+  const SSEVector4f d = twofold->focus2 - twofold->focus1;
+  const SSEVector4f p1 = twofold->focus1 + 0.05f * d, p2 = twofold->focus2 - 0.05f * d;
+  EXPECT_FALSE(lines[0].aromatic || lines[1].aromatic);
+  for (const auto& end : {std::make_pair(lines[0].from, lines[1].from),
+                          std::make_pair(lines[0].to, lines[1].to)})
+    EXPECT_NEAR(0.05f * distance(p1, p2), distance(end.first, end.second), 1e-5f);
+  EXPECT_LT(distance(0.5f * (lines[0].from + lines[1].from), p1), 1e-5f) << "centred";
+  EXPECT_LT(distance(0.5f * (lines[0].to + lines[1].to), p2), 1e-5f);
+  EXPECT_NEAR(0.0f, (lines[0].from - p1).dot(d), 1e-5f) << "side by side, not along the bond";
+
+  const Spheroid* aromatic = m->bonds[1]->spheroid;
+  const SSEVector4f e = aromatic->focus2 - aromatic->focus1;
+  EXPECT_TRUE(lines[2].aromatic);
+  EXPECT_LT(distance(lines[2].from, aromatic->focus1 + 0.05f * e), 1e-5f);
+  EXPECT_LT(distance(lines[2].to, aromatic->focus2 - 0.05f * e), 1e-5f);
+  m.reset();
+}
+
+// The sanitizer build turns a spheroid freed twice or never into a failure.
+TEST_F(MeshDrawingData, OnlyTheDeepCopyOfAMeshTakesOverTheRecords) {
+  auto m = kvtest::buildMolecule({"O", "H"}, {{0, 1, 1}});
+  kvscene::giveSpheroids(*m, {SSEVector4f(0.0f, 0.0f, 0.0f), SSEVector4f(0.96f, 0.0f, 0.0f)});
+  ASSERT_TRUE(m->renderMolecule());
+  m->mesh->position = SSEVector4f(1.0f, 2.0f, 3.0f);
+  Mesh* deep = m->mesh->clone();
+  Mesh* fresh = m->mesh->highLevelClone();
+  ASSERT_EQ(3u, deep->spheroids.size());
+  ASSERT_EQ(3u, fresh->spheroids.size());
+  EXPECT_EQ(2.0f, fresh->position.y);
+  EXPECT_EQ(deep->spheroids[0], m->atoms[0]->sphere) << "the records follow the deep copy";
+  EXPECT_LT(distance(m->mesh->spheroids[2]->centre, fresh->spheroids[2]->centre), 1e-5f);
+  delete fresh;
+  m.reset();   // the records free their spheroids from the deep copy, the molecule its mesh
+  delete deep;
+}
+
+TEST(ShaderStage, TheLetterAfterTheFirstDotNamesTheStage) {
+  const struct {
+    const char* path;
+    bool known;
+    ShaderType type;
+  } cases[] = {
+      {"phong.vs", true, VertexShader},      {"phong.V", true, VertexShader},
+      {"phong.Frag", true, FragmentShader},  {"dir.v/phong.fs", true, VertexShader},
+      {"phong.gs", false, VertexShader},     {"phong", false, VertexShader},
+      {nullptr, false, VertexShader},
+  };
+  for (const auto& c : cases) {
+    ShaderType type = c.type == VertexShader ? FragmentShader : VertexShader;   // not the answer
+    EXPECT_EQ(c.known, GLSLShader::stageOfPath(c.path, type)) << (c.path ? c.path : "null");
+    EXPECT_EQ(c.known, type == c.type) << (c.path ? c.path : "null");
+  }
+  GLSLShader shader;   // a refused path reaches no GL call
+  EXPECT_FALSE(shader.loadShaderModule("phong.gs"));
+  EXPECT_TRUE(shader.vertexModules.empty() && shader.fragmentModules.empty());
+}
+
+// Without its shaders the HDR path cannot draw: the process ends, naming the file.
+TEST(ShaderStageDeathTest, AShaderThatCannotBeOpenedEndsTheProcess) {
+  EXPECT_EXIT(GLSLShaderModule(":/no/such/phong.vs", VertexShader), ::testing::ExitedWithCode(1),
+              "Error: GLSLShaderModule: cannot open the shader \":/no/such/phong.vs\"");
+}
