@@ -16,8 +16,6 @@
 #include <memory>
 #include <sstream>
 
-#include <QCoreApplication>
-
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "io/SmilesWriter.h"
@@ -470,7 +468,7 @@ bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, in
   const std::vector<std::pair<std::string, int> > records = splitSDRecords(in);
   if (records.empty()) reportProblem("no records in", path);
   for (const auto& record : records) {
-    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+    processPendingEvents();
     std::istringstream text(record.first);
     Molecule* m = parseRecord(text, record.second);
     utility->printLevel = 1;
@@ -510,7 +508,7 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension != ".mol") continue;
-    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+    processPendingEvents();
     Molecule* m = parseMDLMolFile(path);
     if (m == nullptr) continue;
     out.push_back(m);

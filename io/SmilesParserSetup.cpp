@@ -1,7 +1,5 @@
 // From a SMILES line to a finished molecule: perception, the set-up chain, and SMILES files.
 
-#include <QCoreApplication>
-
 #include <fstream>
 #include <iostream>
 
@@ -104,7 +102,7 @@ void SmilesParser::parseSMILESFile(const char* path, std::vector<Molecule*>& out
   std::string line;
   while (std::getline(in, line)) {
     if (trimmed(line, kLineEnds).empty()) continue;
-    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+    processPendingEvents();
     Molecule* molecule = smilesToMol(line);
     if (molecule == nullptr) continue;
     out.push_back(molecule);

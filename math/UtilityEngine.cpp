@@ -47,6 +47,11 @@ ErrorSink setErrorSink(ErrorSink sink) {
 
 void printError(const std::string& line) { errorSink()(line); }
 
+void processPendingEvents() {
+  if (QCoreApplication::instance() != nullptr)
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
   if (path.empty()) return false;
   QSaveFile file(QString::fromLocal8Bit(path.c_str()));
@@ -67,8 +72,8 @@ void UtilityEngine::printToConsole(std::string line) {
   const std::string::size_type end = line.find('\0');
   if (end != std::string::npos) line.erase(end);
   sink(line);
-  // Keep the window responsive during long runs; this re-enters the event loop.
-  if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // Keeps the window painting during long runs; this re-enters the event loop.
+  processPendingEvents();
 }
 
 void UtilityEngine::printToConsole(const char* line) {

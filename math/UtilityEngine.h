@@ -29,7 +29,7 @@ public:
 
   // Installs the console sink; an empty sink puts the default (standard output) back.
   void setConsoleSink(ConsoleSink sink);
-  // Hands one line to the sink, then processes pending events when a QCoreApplication exists.
+  // Hands one line to the sink, then lets pending events run (processPendingEvents).
   void printToConsole(std::string line);
   void printToConsole(const char* line);   // null prints nothing
 
@@ -93,6 +93,11 @@ private:
 
 // Writes the integers separated by ", ", with no line end ("1, 2, 3").
 void printVector(std::vector<int> values, std::ostream& out);
+
+// Lets pending events run (repaints, timers, posted calls) while mouse and key input stays
+// queued for the next full turn of the event loop, so that no menu command can start inside a
+// long load or print and delete what it is working on. Nothing without an application object.
+void processPendingEvents();
 
 // Same as UtilityEngine::instance()->setConsoleSink(sink).
 void setConsoleSink(ConsoleSink sink);

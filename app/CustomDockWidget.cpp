@@ -1,0 +1,5 @@
+#include "app/CustomDockWidget.h"
+
+CustomDockWidget::CustomDockWidget() : QDockWidget(nullptr) {}
+
+void CustomDockWidget::hideEvent(QHideEvent*) { emit hideSignal(type); }

@@ -1,0 +1,202 @@
+#include "app/CustomTreeWidget.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QStringList>
+#include <QTreeWidgetItem>
+
+#include "io/MoleculeEngine.h"
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+
+namespace {
+
+const char* const kFolderData = "_folder";
+const char* const kPartTag = "PDB";
+// Above this many atoms a PDB molecule shows no dipole row: its charges are not meaningful.
+constexpr unsigned int kLargestPdbWithDipole = 199;
+
+QString itemData(const QTreeWidgetItem* item) { return item->data(0, Qt::UserRole).toString(); }
+
+void showSpheroid(Spheroid* s, bool visible) {
+  if (s != nullptr) s->isVisible = visible;
+}
+
+// An atom's sphere and the spheroids of all its bonds.
+void setAtomAndBondsVisible(Atom* a, bool visible) {
+  showSpheroid(a->sphere, visible);
+  for (Bond* b : a->bonds) showSpheroid(b->spheroid, visible);
+}
+
+// The index after the kind letter of an entry ("M12", "H4"); text that is no number gives 0.
+int entryIndex(const std::string& field) {
+  return UtilityEngine::instance()->stringToInt(field.substr(1));
+}
+
+QString energyText(float value, bool approximated) {
+  return QString::asprintf(approximated ? "%3.4f(ev)*" : "%3.4f(ev)", static_cast<double>(value));
+}
+
+Molecule* moleculeAt(int type, int index) {
+  MoleculeEngine* engine = MoleculeEngine::instance();
+  if (index < 0) return nullptr;
+  const size_t i = static_cast<size_t>(index);
+  switch (type) {
+    case 0: return i < engine->molecules.size() ? engine->molecules[i] : nullptr;
+    case 1: return i < engine->groups.size() ? engine->groups[i] : nullptr;
+    case 2: return i < engine->history.size() ? engine->history[i] : nullptr;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+CustomTreeWidget::CustomTreeWidget() : QTreeWidget(nullptr) {
+  connect(this, &QTreeWidget::currentItemChanged, this, &CustomTreeWidget::currentItemHasChanged);
+  connect(this, &QTreeWidget::itemClicked, this, &CustomTreeWidget::itemHasClicked);
+}
+
+void CustomTreeWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) dragStartPosition = event->pos();
+  QTreeWidget::mousePressEvent(event);
+}
+
+void CustomTreeWidget::mouseReleaseEvent(QMouseEvent* event) {
+  QTreeWidget::mouseReleaseEvent(event);
+}
+
+void CustomTreeWidget::mouseMoveEvent(QMouseEvent* event) {
+  // The base view's own move handling (extending a selection) is left out on purpose.
+  if (!(event->buttons() & Qt::LeftButton)) return;
+  if ((event->pos() - dragStartPosition).manhattanLength() >= QApplication::startDragDistance())
+    startDrag();
+}
+
+QString CustomTreeWidget::dragText(const QString& itemText) const {
+  if (type == 0 || type == 1) return itemText;
+  if (type == 2) return itemText.split('#', Qt::KeepEmptyParts, Qt::CaseSensitive).first();
+  return QString();
+}
+
+void CustomTreeWidget::startDrag() {
+  const QTreeWidgetItem* item = currentItem();
+  if (item == nullptr) return;
+  auto* mime = new QMimeData;
+  if (type >= 0 && type <= 2) mime->setText(dragText(itemData(item)));
+  auto* drag = new QDrag(this);   // freed by the drag manager once the drop is over
+  drag->setMimeData(mime);
+  drag->exec(Qt::MoveAction);
+}
+
+std::vector<std::string> CustomTreeWidget::currentFields() const {
+  std::vector<std::string> fields;
+  const QTreeWidgetItem* item = currentItem();
+  if (item == nullptr || static_cast<unsigned int>(type) > 2) return fields;
+  const std::string text = itemData(item).toStdString();
+  if (text == kFolderData) return fields;
+  UtilityEngine::instance()->tokenize(text, fields, "#");
+  return fields;
+}
+
+void CustomTreeWidget::currentItemHasChanged(QTreeWidgetItem*, QTreeWidgetItem*) {
+  const std::vector<std::string> fields = currentFields();
+  if (fields.empty()) return;
+  if (fields[0] == kPartTag) {
+    if (fields.size() >= 4) emit updateProperties(type, UtilityEngine::instance()->stringToInt(fields[3]));
+    return;
+  }
+  emit updateProperties(type, entryIndex(fields[0]));
+}
+
+void CustomTreeWidget::itemHasClicked(QTreeWidgetItem*, int) {
+  const std::vector<std::string> fields = currentFields();
+  if (fields.empty()) return;
+  QTreeWidgetItem* item = currentItem();
+  if (fields[0] == kPartTag) {
+    if (fields.size() < 4) return;
+    setPartVisible(item, fields);
+    emit updateProperties(type, UtilityEngine::instance()->stringToInt(fields[3]));
+    return;
+  }
+  emit updateProperties(type, entryIndex(fields[0]));
+  if (fields.size() >= 2) showWholeMolecule(item, fields[1]);
+}
+
+void CustomTreeWidget::setPartVisible(const QTreeWidgetItem* item,
+                                      const std::vector<std::string>& fields) {
+  // The check box has already toggled when the click arrives; partly ticked counts as on.
+  const bool on = item->checkState(0) != Qt::Unchecked;
+  Mesh* mesh = GraphicsEngine::instance()->currentMesh;
+  if (mesh == nullptr || mesh->molecule == nullptr || mesh->molecule->getName() != fields[1]) return;
+  Molecule* m = mesh->molecule;
+  const std::string& part = fields[2];
+  m->isTreeClicked = true;
+  for (Atom* a : m->atoms) {
+    if (part == "WATER" && a->isWater) setAtomAndBondsVisible(a, on);
+    if (part != "HETATM") {
+      if (a->chainId == part && !a->isWater && !a->isHetero) setAtomAndBondsVisible(a, on);
+    } else if (a->isHetero) {
+      // A bond from a chain atom to a hetero atom belongs to the chain and stays.
+      showSpheroid(a->sphere, on);
+      for (Bond* b : a->bonds)
+        if (b->atom1 != nullptr && b->atom1->isHetero) showSpheroid(b->spheroid, on);
+    }
+  }
+  if (mesh->currentSpheroid != nullptr && !mesh->currentSpheroid->isVisible)
+    mesh->currentSpheroid = nullptr;
+}
+
+void CustomTreeWidget::showWholeMolecule(QTreeWidgetItem* item, const std::string& name) {
+  for (Molecule* m : MoleculeEngine::instance()->workspace) {
+    if (m == nullptr || m->getName() != name) continue;
+    for (Atom* a : m->atoms) setAtomAndBondsVisible(a, true);
+    for (int c = 0; c < item->childCount(); ++c) item->child(c)->setCheckState(0, Qt::Checked);
+  }
+}
+
+int CustomTreeWidget::removeAllTopLevelItems() {
+  while (topLevelItemCount() > 0) delete takeTopLevelItem(0);
+  return topLevelItemCount();
+}
+
+void CustomTreeWidget::addRow(const QString& label, const QString& value) {
+  addTopLevelItem(new QTreeWidgetItem(QStringList{label, value}));
+}
+
+void CustomTreeWidget::updatePropertiesSlot(int kind, int index) {
+  removeAllTopLevelItems();
+  const Molecule* m = moleculeAt(kind, index);
+  if (m != nullptr) addMoleculeRows(*m, kind);
+}
+
+void CustomTreeWidget::addMoleculeRows(const Molecule& m, int kind) {
+  const QString name = QString::fromStdString(m.getName());
+  // Library molecules are shown whole; groups, templates and history entries without the dummy
+  // atoms of their open bond axes and those atoms' bonds.
+  const int hidden = kind == 0 ? 0 : static_cast<int>(m.numBondAxes);
+  if (kind == 0) {
+    addRow("Name", name);
+    for (size_t n = 1; n < m.names.size(); ++n)
+      addRow("Alternate Name", QString::fromStdString(m.names[n]));
+  } else {
+    addRow("Name", m.displayName.empty() ? name : QString::fromStdString(m.displayName));
+  }
+  addRow("SMILES", QString::fromStdString(m.smiles));
+  addRow("Atoms", QString::number(static_cast<int>(m.numAtoms) - hidden));
+  addRow("Bonds", QString::number(static_cast<int>(m.numBonds) - hidden));
+  addRow("Total Bond Energy", energyText(m.totalBondEnergy, m.hasApproximatedParameters));
+  // A molecule with open valences has no meaningful heat of formation or dipole.
+  if (kind != 0 && m.numBondAxes != 0) return;
+  addRow("Heat of Formation", energyText(m.heatOfFormation, m.hasApproximatedParameters));
+  if (m.isFromPdb && m.numAtoms > kLargestPdbWithDipole)
+    addRow(QString(), QString());
+  else
+    addRow("Dipole Moment", QString::asprintf("%3.4f(D)", static_cast<double>(m.dipoleMoment)));
+}

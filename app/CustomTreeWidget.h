@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QTreeWidget>
+
+#include <string>
+#include <vector>
+
+class Molecule;
+class QMouseEvent;
+class QTreeWidgetItem;
+
+// The one tree class of the main window: the four list trees (the molecule library, the
+// functional groups, the templates and the Work Space) and the properties tree.
+//
+// A list tree is the drag source of entries for the 3-D view; it turns clicks and changes of the
+// current item into updateProperties(type, index), and the check boxes of a PDB molecule's part
+// items show and hide those parts. Items carry one string under Qt::UserRole of column 0:
+// "_folder", "M<index>" (molecule library), "F<index>" (groups and templates), "H<index>" or
+// "H<index>#<name>" (history), "PDB#<name>#<part>#<history index>" (a PDB part).
+class CustomTreeWidget : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  CustomTreeWidget();
+
+  // 0 molecule library, 1 functional groups or templates, 2 Work Space; any other value (the
+  // properties tree keeps -1) makes the click and change handlers do nothing.
+  int type = -1;
+  QPoint dragStartPosition;   // where the left button last went down
+
+  // Drags the current item with the move action; nothing without a current item.
+  void startDrag();
+  // The text a drag of an item with this data carries: the whole string from kinds 0 and 1,
+  // its first "#" field from kind 2, nothing from any other kind.
+  QString dragText(const QString& itemText) const;
+
+ signals:
+  void updateProperties(int type, int index);
+
+ public slots:
+  void currentItemHasChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+  void itemHasClicked(QTreeWidgetItem* item, int column);
+  // Deletes every top-level item with its children; returns the number left, 0.
+  int removeAllTopLevelItems();
+  // The properties tree: the rows of molecule `index` of the list `type` names (0 the library,
+  // 1 groups and templates, 2 the history); empty for anything else.
+  void updatePropertiesSlot(int type, int index);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  // Starts a drag once the left button moved far enough; never passed to the base view.
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  // The "#" fields of the current item's data, or nothing when the handlers should not act.
+  std::vector<std::string> currentFields() const;
+  // Shows or hides a PDB part of the current mesh's molecule after its check box changed.
+  void setPartVisible(const QTreeWidgetItem* item, const std::vector<std::string>& fields);
+  // Shows the whole of every scene molecule of that name and ticks the item's part items.
+  void showWholeMolecule(QTreeWidgetItem* item, const std::string& name);
+  void addRow(const QString& label, const QString& value);
+  void addMoleculeRows(const Molecule& m, int type);
+};

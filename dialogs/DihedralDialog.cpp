@@ -1,0 +1,249 @@
+#include "dialogs/DihedralDialog.h"
+
+#include <QFileDialog>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "dialogs/DialogSupport.h"
+#include "forcefield/MolecularSystem.h"
+#include "math/UtilityEngine.h"
+#include "model/Molecule.h"
+#include "render/GraphicsEngine.h"
+#include "render/MathEngine.h"
+
+namespace {
+
+// Steps of the divisions after a reset: one per 10 degrees of the default range.
+constexpr unsigned int kResetXTicks = 36;
+constexpr unsigned int kResetYTicks = 10;
+constexpr float kDefaultEndAngle = 360.0f;
+// Profiles sparser than one point per degree are drawn through a spline sampled every degree.
+constexpr float kSplineStep = 1.0f;
+
+std::string format(const char* pattern, double a, double b) {
+  return QString::asprintf(pattern, a, b).toStdString();
+}
+
+}  // namespace
+
+DihedralDialog::DihedralDialog(QWidget* parent) : QDialog(parent) {
+  initIconResources();
+  ui.setupUi(this);
+  setWindowIcon(QIcon(":/KestavorGUI/Resources/icon.png"));
+}
+
+DihedralDialog::~DihedralDialog() {
+  delete molecularSystem;
+  delete molecule;
+}
+
+void DihedralDialog::setMol(Molecule* mol) {
+  delete molecularSystem;
+  delete molecule;
+  molecule = mol;
+  molecularSystem = mol != nullptr ? new MolecularSystem(mol) : nullptr;
+}
+
+void DihedralDialog::hideDialog() { plotter.hide(); }
+
+void DihedralDialog::setValueofId1(const QString& text) { ui.idEdit_1->setText(text); }
+void DihedralDialog::setValueofId2(const QString& text) { ui.idEdit_2->setText(text); }
+void DihedralDialog::setValueofId3(const QString& text) { ui.idEdit_3->setText(text); }
+void DihedralDialog::setValueofId4(const QString& text) { ui.idEdit_4->setText(text); }
+
+void DihedralDialog::launchDihedralDialog(Molecule* mol, int atom1, int atom2, int atom3,
+                                          int atom4, QString dihedral) {
+  ui.idEdit_1->setText(QString::number(atom1 + 1));
+  ui.idEdit_2->setText(QString::number(atom2 + 1));
+  ui.idEdit_3->setText(QString::number(atom3 + 1));
+  ui.idEdit_4->setText(QString::number(atom4 + 1));
+  id1 = atom1;
+  id2 = atom2;
+  id3 = atom3;
+  id4 = atom4;
+  ui.currentDihedralEdit->setText(dihedral);
+  setMol(mol);
+  show();
+  activateWindow();
+  raise();
+}
+
+void DihedralDialog::reSet() {
+  setMol(nullptr);
+  plotter.clearCurve(1);
+  startAngle = 0.0f;
+  newDihedralAngle = 0.0f;
+  endAngle = kDefaultEndAngle;
+  numXTicks = kResetXTicks;
+  numYTicks = kResetYTicks;
+  hide();
+  plotter.hide();
+  energyProfile.clear();
+  ui.dihedralEdit->setText(QString::asprintf("%3.3f", static_cast<double>(newDihedralAngle)));
+  GraphicsEngine::instance()->clearActivePointsFromCurrentMesh();
+}
+
+void DihedralDialog::on_startEdit_textChanged(const QString& text) { startAngle = text.toFloat(); }
+void DihedralDialog::on_endEdit_textChanged(const QString& text) { endAngle = text.toFloat(); }
+void DihedralDialog::on_intervalEdit_textChanged(const QString& text) { interval = text.toDouble(); }
+void DihedralDialog::on_dihedralEdit_textChanged(const QString& text) {
+  newDihedralAngle = text.toFloat();
+}
+
+void DihedralDialog::refuse(const QString& message) {
+  QMessageBox box;
+  box.setText(message);
+  box.exec();
+  reSet();
+}
+
+bool DihedralDialog::middleBondRotatable() const {
+  const MolecularSystem& system = *molecularSystem;
+  const size_t count = std::min({static_cast<size_t>(std::max(system.rotatableBondCount, 0)),
+                                 system.rotatableBondAtom1.size(),
+                                 system.rotatableBondAtom2.size()});
+  for (size_t r = 0; r < count; ++r) {
+    const int a = system.rotatableBondAtom1[r], b = system.rotatableBondAtom2[r];
+    if ((a == id2 && b == id3) || (a == id3 && b == id2)) return true;
+  }
+  return false;
+}
+
+bool DihedralDialog::passesGuards() {
+  if (molecule == nullptr || molecularSystem == nullptr) return false;
+  if (!molecularSystem->isDihedral(id1, id2, id3, id4)) {
+    refuse("Error: Dihedral angle not defined");
+    return false;
+  }
+  // Ring bonds and multiple bonds are dihedral middles too, but they cannot be turned.
+  if (!middleBondRotatable()) {
+    refuse("Error: Unable to rotate this dihedral angle");
+    return false;
+  }
+  return true;
+}
+
+void DihedralDialog::on_drawButton_clicked() {
+  if (!passesGuards()) return;
+  MolecularSystem& system = *molecularSystem;
+  const std::vector<SSEVector4f> saved = system.coordinates;
+  if (!system.setRelaxedRotation(id1, id2, id3, id4, newDihedralAngle)) return;
+  // The copy made next carries the dipole of the twisted geometry.
+  system.DipoleMoment();
+  molecule->dipoleMoment = static_cast<float>(system.dipoleMagnitude);
+  Molecule* copy = molecule->copyGraph();
+  const bool sameAtoms = copy->numAtoms == static_cast<unsigned int>(system.atomCount) &&
+                         system.coordinates.size() == copy->numAtoms;
+  if (sameAtoms) {
+    copy->positions.assign(copy->numAtoms, SSEVector4f{0.0f, 0.0f, 0.0f, 1.0f});
+    for (size_t i = 0; i < copy->positions.size(); ++i) {
+      const SSEVector4f& p = system.coordinates[i];
+      copy->positions[i] = SSEVector4f{p.x, p.y, p.z, 1.0f};
+    }
+    copy->setAllAtomPositions();
+  }
+  // Every press twists from the same coordinates; the dialog's molecule never moves.
+  system.coordinates = saved;
+  if (!sameAtoms) {
+    ErrorLine() << "Error: DihedralDialog: the force-field system of \"" << molecule->label()
+                << "\" has " << system.atomCount << " atoms, its copy " << copy->numAtoms;
+    delete copy;
+    return;
+  }
+  emit drawTwistedMolecule(copy);
+}
+
+void DihedralDialog::on_plotButton_clicked() {
+  if (passesGuards()) plotProfile();
+}
+
+bool DihedralDialog::scanRangeUsable() const {
+  // The scan needs at least two whole steps; a step that is not a positive number or an end
+  // that is not finite gives no scan at all.
+  return std::isfinite(startAngle) && std::isfinite(endAngle) && std::isfinite(interval) &&
+         interval > 0.0 && (static_cast<double>(endAngle) - startAngle) / interval >= 2.0;
+}
+
+void DihedralDialog::plotProfile() {
+  energyProfile.clear();
+  molecularSystem->setRotation(id1, id2, id3, id4, startAngle);
+  if (scanRangeUsable())
+    molecularSystem->rotationPES(id1, id2, id3, id4, startAngle, endAngle, interval,
+                                 energyProfile);
+  if (energyProfile.empty()) return;
+  printProfile();
+  drawProfile();
+}
+
+void DihedralDialog::printProfile() const {
+  UtilityEngine* utility = UtilityEngine::instance();
+  utility->printToConsole(molecule->getName() + "\t" + molecule->smiles);
+  utility->printToConsole(QString::asprintf("Atom IDs\t%5d %5d %5d %5d", id1 + 1, id2 + 1,
+                                            id3 + 1, id4 + 1).toStdString());
+  utility->printToConsole("Dihedral Angle(degree)\tEnergy(Kcal/mol)");
+  for (const auto& point : energyProfile)
+    utility->printToConsole(format("%12.5f%12.5f", point.first, point.second));
+}
+
+void DihedralDialog::drawProfile() {
+  std::map<float, float> curve = energyProfile;
+  const float first = curve.begin()->first, last = curve.rbegin()->first;
+  if (std::fabs(last - first) / static_cast<float>(curve.size()) > 1.0f)
+    MathEngine::instance()->naturalCubicSplineInterplationXY(curve, kSplineStep);
+  float lowest = curve.begin()->second, highest = lowest;
+  for (const auto& point : curve) {
+    lowest = std::min(lowest, point.second);
+    highest = std::max(highest, point.second);
+  }
+  plotSettings.minX = startAngle;
+  plotSettings.maxX = endAngle;
+  plotSettings.minY = lowest;
+  plotSettings.maxY = highest;
+  plotSettings.numXTicks = static_cast<int>(numXTicks);
+  plotSettings.numYTicks = static_cast<int>(numYTicks);
+  plotter.setPlotSettings(plotSettings);
+  plotter.clearCurve(1);
+  plotter.updateCurve(curve, lowest, highest);
+  plotter.show();
+  plotter.activateWindow();
+  plotter.raise();
+}
+
+void DihedralDialog::on_saveButton_clicked() {
+  if (!passesGuards()) return;
+  plotProfile();
+  if (molecule == nullptr) return;   // reset while the scan printed
+  const QString proposed =
+      lastDirectory + "/" + QString::fromStdString(molecule->getName()) + "_Angle_Vs_Energy";
+  const QString path =
+      QFileDialog::getSaveFileName(this, tr("Save Data"), proposed, tr("Text (*.txt)"));
+  const int slash = path.lastIndexOf('/');
+  lastDirectory = slash < 0 ? path : path.left(slash);
+  if (!path.isEmpty()) writeProfile(path);
+}
+
+void DihedralDialog::writeProfile(const QString& path) const {
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    QTextStream out(&file);
+    out << QString::fromStdString(molecule->getName()) << "\t"
+        << QString::fromStdString(molecule->smiles) << "\n";
+    out << "Atom IDs\t" << id1 + 1 << "\t" << id2 + 1 << "\t" << id3 + 1 << "\t" << id4 + 1
+        << "\n";
+    out << "Angle(degrees)\tEnergy(Kcal/Mol)\n";
+    // The scanned points, never the spline; six significant digits as "%g" writes them.
+    for (const auto& point : energyProfile) out << point.first << "\t" << point.second << "\n";
+    out.flush();
+    if (file.commit()) return;
+  }
+  UtilityEngine::instance()->printToConsole("Error: Unable to save the energy profile to \"" +
+                                            path.toStdString() + "\"");
+}

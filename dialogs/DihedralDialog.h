@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <map>
+
+#include "dialogs/Plotter.h"
+#include "ui_DihedralDialog.h"
+
+class Molecule;
+class MolecularSystem;
+
+// The dihedral energy profiler for the four atoms just picked in the view. Plot scans the
+// dihedral over a range with a relaxed force-field optimisation at every step, prints the
+// profile to the console and draws it in its plot window; Save does the same and writes the
+// profile as a tab-separated text file; Create Molecule twists a copy of the molecule to a new
+// angle with the rest relaxed and hands the copy out through drawTwistedMolecule. Angles are
+// degrees and energies kcal/mol throughout.
+class DihedralDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit DihedralDialog(QWidget* parent = nullptr);
+  ~DihedralDialog() override;
+
+  // Takes ownership of the molecule and builds its force-field system, freeing the previous
+  // pair.
+  void setMol(Molecule* mol);
+  // Hides the plot window only; callers run reSet first, which hides both.
+  void hideDialog();
+  void setValueofId1(const QString& text);
+  void setValueofId2(const QString& text);
+  void setValueofId3(const QString& text);
+  void setValueofId4(const QString& text);
+
+  Ui_DihedralDialogClass ui;
+  float startAngle = 0.0f;
+  float endAngle = 360.0f;
+  unsigned int numXTicks = 20;   // divisions handed to the plot; a reset makes it 36
+  unsigned int numYTicks = 10;
+  PlotSettings plotSettings;
+  Plotter plotter;                            // the plot window, without parent
+  MolecularSystem* molecularSystem = nullptr;   // owned, built from molecule
+  Molecule* molecule = nullptr;                 // owned copy of the profiled molecule
+  int id1 = 0, id2 = 0, id3 = 0, id4 = 0;       // zero-based; id2-id3 is the bond turned
+  std::map<float, float> energyProfile;         // angle -> energy above the lowest point
+  float newDihedralAngle = 0.0f;
+  QString lastDirectory;   // of the last saved profile
+  double interval = 10.0;  // scan step; kept by a reset
+
+ signals:
+  // A new molecule; the receiver owns it.
+  void drawTwistedMolecule(Molecule* m);
+
+ public slots:
+  // Back to idle: frees the molecule and its system, hides the dialog and the plot, clears the
+  // profile and the picked markers; the interval and the edits' texts stay.
+  void reSet();
+  // Shows the dialog for the dihedral id1-id2-id3-id4 (zero-based) of the molecule, which the
+  // dialog takes over; `dihedral` is the measured angle as the view formats it.
+  void launchDihedralDialog(Molecule* mol, int id1, int id2, int id3, int id4, QString dihedral);
+
+ private slots:
+  void on_intervalEdit_textChanged(const QString& text);
+  void on_saveButton_clicked();
+  void on_drawButton_clicked();
+  void on_dihedralEdit_textChanged(const QString& text);
+  void on_plotButton_clicked();
+  void on_endEdit_textChanged(const QString& text);
+  void on_startEdit_textChanged(const QString& text);
+
+ private:
+  // The checks every command runs first; false when it must stop (after a message and a reset
+  // for a dihedral that cannot be turned).
+  bool passesGuards();
+  bool middleBondRotatable() const;
+  void refuse(const QString& message);
+  // Scans, prints and draws; the profile stays empty for a range of fewer than two steps.
+  void plotProfile();
+  bool scanRangeUsable() const;
+  void printProfile() const;
+  void drawProfile();
+  void writeProfile(const QString& path) const;
+};
