@@ -1,0 +1,312 @@
+// The dihedral energy profiler on molecules read from SMILES: launch, guards, the scan with its
+// console listing and plot, saving, resets and Create Molecule.
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dialogs/DihedralDialog.h"
+#include "forcefield/MolecularSystem.h"
+#include "io/IOEngine.h"
+#include "io/SmilesParser.h"
+#include "model/Molecule.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+#include "support/ConsoleCapture.h"
+#include "support/ErrorCapture.h"
+#include "support/ModalAnswer.h"
+#include "support/QtApplication.h"
+#include "support/TextLines.h"
+
+namespace {
+
+constexpr double kRadToDeg = 57.29577951308232;
+
+// The dihedral of four atom positions in degrees, in [0, 360).
+double dihedralDeg(const Molecule& m, int i, int j, int k, int l) {
+  MolecularSystem system(const_cast<Molecule*>(&m));
+  return system.calculateDihedralAngle(i, j, k, l) * kRadToDeg;
+}
+
+class Profiler : public ::testing::Test {
+ protected:
+  void SetUp() override { IOEngine::instance(); }
+
+  // Launches the dialog on a graph copy of the molecule, as the view does after four picks.
+  void launch(const std::string& smiles, int a, int b, int c, int d) {
+    SmilesParser parser;
+    std::unique_ptr<Molecule> m(parser.smilesToMol(smiles));
+    ASSERT_NE(nullptr, m) << smiles;
+    dialog.launchDihedralDialog(m->copyGraph(), a, b, c, d, " 60.0");
+    console.lines.clear();
+    errors.clear();
+  }
+
+  // The lines of the last listing, from its heading line "<name>\t<SMILES>" on.
+  std::vector<std::string> listing() const {
+    const std::string heading = dialog.molecule->getName() + "\t" + dialog.molecule->smiles;
+    for (size_t i = 0; i < console.lines.size(); ++i)
+      if (console.lines[i] == heading)
+        return std::vector<std::string>(console.lines.begin() + static_cast<long>(i),
+                                        console.lines.end());
+    return {};
+  }
+
+  // Runs a command whose guard fails and returns the text of the message box it showed.
+  std::string refusedWith(QPushButton* button) {
+    std::string shown;
+    kvtest::answerNextModal([&shown](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      if (box != nullptr) shown = box->text().toStdString();
+      modal->close();
+    });
+    button->click();
+    return shown;
+  }
+
+  const bool applicationMade = (kvtest::ensureApplication(), true);   // before any widget
+  kvtest::ConsoleCapture console{0};
+  kvtest::ErrorCapture errors;
+  DihedralDialog dialog;
+};
+
+TEST_F(Profiler, LaunchShowsTheIdsFromOneAndTheMeasuredAngle) {
+  launch("CCCC", 0, 1, 2, 3);
+  EXPECT_EQ("Dihedral Energy Profiler", dialog.windowTitle().toStdString());
+  EXPECT_TRUE(dialog.isVisible());
+  const QLineEdit* edits[] = {dialog.ui.idEdit_1, dialog.ui.idEdit_2, dialog.ui.idEdit_3,
+                              dialog.ui.idEdit_4};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(std::to_string(i + 1), edits[i]->text().toStdString());
+  EXPECT_EQ(" 60.0", dialog.ui.currentDihedralEdit->text().toStdString());
+}
+
+TEST_F(Profiler, ButanePlotListsThirtySevenPointsWithThreeStaggeredMinima) {
+  launch("CCCC", 0, 1, 2, 3);
+  dialog.ui.plotButton->click();
+  const std::vector<std::string> lines = listing();
+  ASSERT_EQ(3u + 37u, lines.size());
+  EXPECT_EQ("Atom IDs\t    1     2     3     4", lines[1]);
+  EXPECT_EQ("Dihedral Angle(degree)\tEnergy(Kcal/mol)", lines[2]);
+  std::vector<double> angle, energy;
+  for (size_t i = 3; i < lines.size(); ++i) {
+    ASSERT_EQ(24u, lines[i].size()) << lines[i];
+    angle.push_back(std::stod(lines[i].substr(0, 12)));
+    energy.push_back(std::stod(lines[i].substr(12)));
+    EXPECT_NEAR(10.0 * (i - 3), angle.back(), 1e-4);
+  }
+  EXPECT_EQ("     0.00000", lines[3 + (std::min_element(energy.begin(), energy.end()) -
+                                     energy.begin())].substr(12));
+  // Interior local minima of the relaxed torsion profile: gauche, anti, gauche.
+  std::vector<double> minima;
+  for (size_t i = 1; i + 1 < energy.size(); ++i)
+    if (energy[i] < energy[i - 1] && energy[i] < energy[i + 1]) minima.push_back(angle[i]);
+  ASSERT_EQ(3u, minima.size());
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(60.0 + 120.0 * k, minima[k], 15.0);
+
+  EXPECT_TRUE(dialog.plotter.isVisible());
+  EXPECT_EQ("Energy Profile Plot", dialog.plotter.windowTitle().toStdString());
+  EXPECT_EQ(QSize(1040, 520), dialog.plotter.sizeHint());
+  // The axes are not rounded: exactly the range and the drawn curve's extremes.
+  const PlotSettings& axes = dialog.plotter.currentSettings();
+  const QVector<QPointF>& curve = dialog.plotter.curves[1];
+  ASSERT_GT(curve.size(), 37);   // the spline, sampled every degree
+  double lowest = curve[0].y(), highest = lowest;
+  for (const QPointF& p : curve) {
+    lowest = std::min(lowest, p.y());
+    highest = std::max(highest, p.y());
+  }
+  EXPECT_EQ(0.0, axes.minX);
+  EXPECT_EQ(360.0, axes.maxX);
+  EXPECT_EQ(lowest, axes.minY);
+  EXPECT_EQ(highest, axes.maxY);
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+TEST_F(Profiler, ReversedIdsPassAndAResetKeepsTheIntervalAndWidensThePlot) {
+  launch("CCCC", 3, 2, 1, 0);
+  dialog.ui.intervalEdit->setText("5");
+  dialog.reSet();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(nullptr, dialog.molecule);
+  EXPECT_EQ("0.000", dialog.ui.dihedralEdit->text().toStdString());
+  launch("CCCC", 3, 2, 1, 0);
+  dialog.ui.endEdit->setText("20");
+  dialog.ui.plotButton->click();
+  ASSERT_EQ(5u, dialog.energyProfile.size());
+  EXPECT_EQ(5.0f, std::next(dialog.energyProfile.begin())->first);
+  EXPECT_EQ(QSize(1872, 520), dialog.plotter.sizeHint());
+}
+
+TEST_F(Profiler, RingMiddleBondIsRefusedAndEverythingIsReset) {
+  Mesh picked;
+  picked.activePoints.push_back(new SSEVector4f{0.0f, 0.0f, 0.0f, 1.0f});
+  picked.activeAtomIds.push_back(0);
+  GraphicsEngine::instance()->currentMesh = &picked;
+  launch("C1CCCCC1", 0, 1, 2, 3);
+  EXPECT_EQ("Error: Unable to rotate this dihedral angle",
+            refusedWith(dialog.ui.plotButton));
+  GraphicsEngine::instance()->currentMesh = nullptr;
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(dialog.plotter.isVisible());
+  EXPECT_EQ(nullptr, dialog.molecularSystem);
+  EXPECT_TRUE(picked.activePoints.empty());
+  EXPECT_TRUE(console.lines.empty());
+}
+
+TEST_F(Profiler, IdsThatFormNoDihedralAreRefused) {
+  launch("CCCC", 0, 2, 1, 3);
+  EXPECT_EQ("Error: Dihedral angle not defined",
+            refusedWith(dialog.ui.drawButton));
+  EXPECT_EQ(nullptr, dialog.molecule);
+}
+
+TEST_F(Profiler, RangesWithoutTwoWholeStepsScanNothing) {
+  struct Range {
+    const char *start, *end, *step;
+  };
+  const Range ranges[] = {{"0", "10", "10"}, {"0", "19", "10"}, {"0", "360", "0"},
+                          {"0", "360", "-10"}, {"0", "360", "nan"}, {"inf", "360", "10"},
+                          {"0", "inf", "10"}, {"360", "0", "10"}};
+  for (const Range& r : ranges) {
+    launch("CCCC", 0, 1, 2, 3);
+    dialog.ui.startEdit->setText(r.start);
+    dialog.ui.endEdit->setText(r.end);
+    dialog.ui.intervalEdit->setText(r.step);
+    dialog.ui.plotButton->click();
+    EXPECT_TRUE(dialog.energyProfile.empty()) << r.start << " " << r.end << " " << r.step;
+    EXPECT_TRUE(console.lines.empty()) << r.start << " " << r.end << " " << r.step;
+    EXPECT_FALSE(dialog.plotter.isVisible());
+    dialog.reSet();
+    dialog.ui.startEdit->setText("0");
+    dialog.ui.endEdit->setText("360");
+    dialog.ui.intervalEdit->setText("10");
+  }
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+class ProfileSaving : public Profiler {
+ protected:
+  void SetUp() override {
+    Profiler::SetUp();
+    folder = std::filesystem::temp_directory_path() /
+             ("kv_profile_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+
+  // Presses Save and answers the file dialog with `file` (cancels for an empty name); returns
+  // the name the dialog proposed.
+  std::string save(const std::string& file) {
+    std::string proposed;
+    kvtest::answerNextModal([&](QWidget* modal) {
+      auto* files = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(nullptr, files);
+      EXPECT_EQ("Save Data", files->windowTitle().toStdString());
+      EXPECT_EQ(QStringList{"Text (*.txt)"}, files->nameFilters());
+      proposed = files->selectedFiles().value(0).toStdString();
+      if (file.empty()) {
+        files->reject();
+        return;
+      }
+      files->selectFile(QString::fromStdString(file));
+      QMetaObject::invokeMethod(files, "accept");
+    });
+    dialog.ui.saveButton->click();
+    return proposed;
+  }
+
+  std::filesystem::path folder;
+};
+
+TEST_F(ProfileSaving, WritesTheScannedPointsAndRemembersTheFolder) {
+  launch("CCCC", 0, 1, 2, 3);
+  const std::string name = dialog.molecule->getName();
+  const std::string path = (folder / "butane.txt").string();
+  EXPECT_EQ("/" + name + "_Angle_Vs_Energy", save(path));
+  std::ifstream in(path);
+  const std::vector<std::string> lines =
+      kvtest::linesOf(std::string(std::istreambuf_iterator<char>(in), {}));
+  ASSERT_EQ(3u + 37u, lines.size());
+  EXPECT_EQ(name + "\t" + dialog.molecule->smiles, lines[0]);
+  EXPECT_EQ("Atom IDs\t1\t2\t3\t4", lines[1]);
+  EXPECT_EQ("Angle(degrees)\tEnergy(Kcal/Mol)", lines[2]);
+  auto point = dialog.energyProfile.begin();
+  for (size_t i = 3; i < lines.size(); ++i, ++point) {
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%g\t%g", point->first, point->second);
+    EXPECT_EQ(expected, lines[i]);
+  }
+  EXPECT_EQ(folder.string(), dialog.lastDirectory.toStdString());
+  EXPECT_EQ((folder / (name + "_Angle_Vs_Energy")).string(), save(""));
+  EXPECT_TRUE(dialog.lastDirectory.isEmpty());
+}
+
+TEST_F(ProfileSaving, EmptyScanWritesTheHeadingsAndAnUnwritableFileIsNamed) {
+  launch("CCCC", 0, 1, 2, 3);
+  dialog.ui.endEdit->setText("10");
+  const std::string path = (folder / "empty.txt").string();
+  save(path);
+  std::ifstream in(path);
+  EXPECT_EQ(3u, kvtest::linesOf(std::string(std::istreambuf_iterator<char>(in), {})).size());
+
+  const std::string blocked = (folder / "missing" / "profile.txt").string();
+  save(blocked);
+  ASSERT_EQ(1u, console.lines.size());
+  EXPECT_NE(std::string::npos, console.lines[0].find(blocked));
+}
+
+TEST_F(Profiler, CreateMoleculeEmitsATwistedRelaxedCopyAndLeavesItsOwnAlone) {
+  launch("CCCC", 0, 1, 2, 3);
+  std::vector<std::unique_ptr<Molecule> > made;
+  QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
+                   [&made](Molecule* m) { made.emplace_back(m); });
+  const std::vector<SSEVector4f> before = dialog.molecularSystem->coordinates;
+  const std::vector<SSEVector4f> ownPositions = dialog.molecule->positions;
+  dialog.ui.dihedralEdit->setText("120");
+  dialog.ui.drawButton->click();
+  dialog.ui.drawButton->click();
+  ASSERT_EQ(2u, made.size());
+  const std::unique_ptr<Molecule>& first = made[0];
+  const std::unique_ptr<Molecule>& second = made[1];
+  EXPECT_NEAR(120.0, dihedralDeg(*first, 0, 1, 2, 3), 1.0);
+  // The dipole travels with the twisted geometry.
+  MolecularSystem twisted(first.get());
+  twisted.DipoleMoment();
+  EXPECT_NEAR(twisted.dipoleMagnitude, first->dipoleMoment, 1e-4);
+  ASSERT_EQ(first->positions.size(), second->positions.size());
+  for (size_t i = 0; i < first->positions.size(); ++i) {
+    EXPECT_EQ(first->positions[i].x, second->positions[i].x);
+    EXPECT_EQ(first->positions[i].z, second->positions[i].z);
+  }
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(before[i].y, dialog.molecularSystem->coordinates[i].y);
+    EXPECT_EQ(ownPositions[i].y, dialog.molecule->positions[i].y);
+  }
+}
+
+TEST_F(Profiler, CreateMoleculeRefusesACopyOfAnotherSize) {
+  launch("CCCC", 0, 1, 2, 3);
+  // The molecule lost an atom after its force-field system was built.
+  dialog.molecule->numAtoms -= 1;
+  int made = 0;
+  QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule, [&made](Molecule* m) {
+    delete m;
+    ++made;
+  });
+  dialog.ui.drawButton->click();
+  EXPECT_EQ(0, made);
+  ASSERT_EQ(1u, errors.lines.size());
+  EXPECT_NE(std::string::npos, errors.lines[0].find("Error: DihedralDialog"));
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+// Answers the next modal window from inside its own event loop: a short timer waits for
+// QApplication::activeModalWidget() and hands it to `answer`, which must close it. Arm it just
+// before the call that runs the modal loop.
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace kvtest {
+
+inline void answerNextModal(std::function<void(QWidget*)> answer) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    answer(modal);
+  });
+  timer->start();
+}
+
+}  // namespace kvtest
