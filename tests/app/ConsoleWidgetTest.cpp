@@ -1,1 +1,86 @@
+// The console pane: numbering across both print operations, colours, where a line lands after a
+// click in the pane, and printing through the console sink.
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "app/ConsoleWidget.h"
+#include "math/UtilityEngine.h"
+#include "support/QtApplication.h"
+#include "support/TextLines.h"
+
+namespace {
+
+class Console : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kvtest::ensureApplication();
+    pane = ConsoleWidget::instance();
+    pane->clear();
+    first = pane->lineCounter;
+  }
+  void TearDown() override { setConsoleSink(nullptr); }
+
+  std::vector<std::string> lines() const {
+    return kvtest::linesOf(pane->toPlainText().toStdString());
+  }
+  std::string numbered(int offset, const std::string& text) const {
+    return std::to_string(first + offset) + ">   " + text;
+  }
+
+  ConsoleWidget* pane = nullptr;
+  int first = 0;   // the number of the test's first line; the counter never goes back
+};
+
+TEST_F(Console, NumbersRunOnAcrossBothOperations) {
+  pane->appendString("loaded");
+  pane->addString("Parsing CCO");
+  pane->appendString("");
+  pane->addString(nullptr);
+  pane->appendString("two\nlines");
+  EXPECT_EQ((std::vector<std::string>{numbered(0, "loaded"), numbered(1, "Parsing CCO"),
+                                      numbered(2, ""), numbered(3, "two"), "lines"}),
+            lines());
+  EXPECT_EQ(first + 4, pane->lineCounter);
+}
+
+TEST_F(Console, NumberIsGreyAndTextBlack) {
+  pane->appendString("text");
+  pane->addString("more");
+  for (QTextBlock block = pane->document()->begin(); block.length() > 1; block = block.next()) {
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::Right);   // the format of the character before the cursor
+    EXPECT_EQ(QColor(127, 127, 127), cursor.charFormat().foreground().color());
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    EXPECT_EQ(QColor(0, 0, 0), cursor.charFormat().foreground().color());
+  }
+}
+
+TEST_F(Console, ALineAfterAClickInThePaneLandsAtTheEnd) {
+  pane->resize(400, 200);
+  pane->show();
+  pane->appendString("first line");
+  pane->appendString("second line");
+  QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(12, 6));
+  ASSERT_LT(pane->textCursor().position(), 12);
+  pane->appendString("third");
+  pane->addString("fourth");
+  EXPECT_EQ((std::vector<std::string>{numbered(0, "first line"), numbered(1, "second line"),
+                                      numbered(2, "third"), numbered(3, "fourth")}),
+            lines());
+  pane->hide();
+}
+
+TEST_F(Console, PrintToConsoleReachesThePaneThroughItsSink) {
+  setConsoleSink(ConsoleWidget::sink());
+  UtilityEngine::instance()->printToConsole("Created: ethanol CCO");
+  EXPECT_EQ(std::vector<std::string>{numbered(0, "Created: ethanol CCO")}, lines());
+}
+
+}  // namespace
