@@ -35,9 +35,18 @@ void setAtomAndBondsVisible(Atom* a, bool visible) {
   for (Bond* b : a->bonds) showSpheroid(b->spheroid, visible);
 }
 
-// The index after the kind letter of an entry ("M12", "H4"); text that is no number gives 0.
-int entryIndex(const std::string& field) {
-  return UtilityEngine::instance()->stringToInt(field.substr(1));
+// The list index an item's fields name: the fourth field of a part item ("PDB", name, part,
+// index), false when it has none; else the number after the kind letter of the first ("M12",
+// "H4"), 0 when that is no number.
+bool requestedIndex(const std::vector<std::string>& fields, int& index) {
+  UtilityEngine* utility = UtilityEngine::instance();
+  if (fields[0] != kPartTag)
+    index = utility->stringToInt(fields[0].substr(1));
+  else if (fields.size() >= 4)
+    index = utility->stringToInt(fields[3]);
+  else
+    return false;
+  return true;
 }
 
 QString energyText(float value, bool approximated) {
@@ -66,10 +75,6 @@ CustomTreeWidget::CustomTreeWidget() : QTreeWidget(nullptr) {
 void CustomTreeWidget::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) dragStartPosition = event->pos();
   QTreeWidget::mousePressEvent(event);
-}
-
-void CustomTreeWidget::mouseReleaseEvent(QMouseEvent* event) {
-  QTreeWidget::mouseReleaseEvent(event);
 }
 
 void CustomTreeWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -107,26 +112,20 @@ std::vector<std::string> CustomTreeWidget::currentFields() const {
 
 void CustomTreeWidget::currentItemHasChanged(QTreeWidgetItem*, QTreeWidgetItem*) {
   const std::vector<std::string> fields = currentFields();
-  if (fields.empty()) return;
-  if (fields[0] == kPartTag) {
-    if (fields.size() >= 4) emit updateProperties(type, UtilityEngine::instance()->stringToInt(fields[3]));
-    return;
-  }
-  emit updateProperties(type, entryIndex(fields[0]));
+  int index = 0;
+  if (!fields.empty() && requestedIndex(fields, index)) emit updateProperties(type, index);
 }
 
 void CustomTreeWidget::itemHasClicked(QTreeWidgetItem*, int) {
   const std::vector<std::string> fields = currentFields();
-  if (fields.empty()) return;
+  int index = 0;
+  if (fields.empty() || !requestedIndex(fields, index)) return;
   QTreeWidgetItem* item = currentItem();
-  if (fields[0] == kPartTag) {
-    if (fields.size() < 4) return;
+  if (fields[0] == kPartTag)
     setPartVisible(item, fields);
-    emit updateProperties(type, UtilityEngine::instance()->stringToInt(fields[3]));
-    return;
-  }
-  emit updateProperties(type, entryIndex(fields[0]));
-  if (fields.size() >= 2) showWholeMolecule(item, fields[1]);
+  else if (fields.size() >= 2)
+    showWholeMolecule(item, fields[1]);
+  emit updateProperties(type, index);
 }
 
 void CustomTreeWidget::setPartVisible(const QTreeWidgetItem* item,

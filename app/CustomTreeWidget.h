@@ -50,7 +50,6 @@ class CustomTreeWidget : public QTreeWidget {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
   // Starts a drag once the left button moved far enough; never passed to the base view.
   void mouseMoveEvent(QMouseEvent* event) override;
 
