@@ -133,8 +133,8 @@ void CustomTreeWidget::setPartVisible(const QTreeWidgetItem* item,
   // The check box has already toggled when the click arrives; partly ticked counts as on.
   const bool on = item->checkState(0) != Qt::Unchecked;
   Mesh* mesh = GraphicsEngine::instance()->currentMesh;
-  if (mesh == nullptr || mesh->molecule == nullptr || mesh->molecule->getName() != fields[1]) return;
-  Molecule* m = mesh->molecule;
+  Molecule* m = mesh != nullptr ? mesh->molecule : nullptr;
+  if (m == nullptr || m->getName() != fields[1]) return;
   const std::string& part = fields[2];
   m->isTreeClicked = true;
   for (Atom* a : m->atoms) {

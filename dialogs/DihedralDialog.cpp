@@ -93,7 +93,9 @@ void DihedralDialog::reSet() {
 
 void DihedralDialog::on_startEdit_textChanged(const QString& text) { startAngle = text.toFloat(); }
 void DihedralDialog::on_endEdit_textChanged(const QString& text) { endAngle = text.toFloat(); }
-void DihedralDialog::on_intervalEdit_textChanged(const QString& text) { interval = text.toDouble(); }
+void DihedralDialog::on_intervalEdit_textChanged(const QString& text) {
+  interval = text.toDouble();
+}
 void DihedralDialog::on_dihedralEdit_textChanged(const QString& text) {
   newDihedralAngle = text.toFloat();
 }

@@ -57,9 +57,10 @@ class DihedralDialog : public QDialog {
   // Back to idle: frees the molecule and its system, hides the dialog and the plot, clears the
   // profile and the picked markers; the interval and the edits' texts stay.
   void reSet();
-  // Shows the dialog for the dihedral id1-id2-id3-id4 (zero-based) of the molecule, which the
-  // dialog takes over; `dihedral` is the measured angle as the view formats it.
-  void launchDihedralDialog(Molecule* mol, int id1, int id2, int id3, int id4, QString dihedral);
+  // Shows the dialog for the dihedral atom1-atom2-atom3-atom4 (zero-based) of the molecule, which
+  // the dialog takes over; `dihedral` is the measured angle as the view formats it.
+  void launchDihedralDialog(Molecule* mol, int atom1, int atom2, int atom3, int atom4,
+                            QString dihedral);
 
  private slots:
   void on_intervalEdit_textChanged(const QString& text);

@@ -13,15 +13,16 @@ struct FlagBox {
   bool GraphicsEngine::*flag;
 };
 
+using Form = Ui_SettingsDialogClass;
 const FlagBox kFlagBoxes[] = {
-    {&Ui_SettingsDialogClass::RenderMolecularOrbitalsCheckBox, &GraphicsEngine::showMolecularOrbitals},
-    {&Ui_SettingsDialogClass::RenderAtomicOrbitalsCheckBox, &GraphicsEngine::showAtomicOrbitals},
-    {&Ui_SettingsDialogClass::RenderBondAxesCheckBox, &GraphicsEngine::showBondAxes},
-    {&Ui_SettingsDialogClass::RenderAtomIDsCheckBox, &GraphicsEngine::showAtomIDs},
-    {&Ui_SettingsDialogClass::ShowFPSCheckBox, &GraphicsEngine::showFPS},
-    {&Ui_SettingsDialogClass::LightingCheckBox, &GraphicsEngine::lighting},
-    {&Ui_SettingsDialogClass::TransparencyCheckBox, &GraphicsEngine::transparency},
-    {&Ui_SettingsDialogClass::ColorScaleCheckBox, &GraphicsEngine::showColorScale},
+    {&Form::RenderMolecularOrbitalsCheckBox, &GraphicsEngine::showMolecularOrbitals},
+    {&Form::RenderAtomicOrbitalsCheckBox, &GraphicsEngine::showAtomicOrbitals},
+    {&Form::RenderBondAxesCheckBox, &GraphicsEngine::showBondAxes},
+    {&Form::RenderAtomIDsCheckBox, &GraphicsEngine::showAtomIDs},
+    {&Form::ShowFPSCheckBox, &GraphicsEngine::showFPS},
+    {&Form::LightingCheckBox, &GraphicsEngine::lighting},
+    {&Form::TransparencyCheckBox, &GraphicsEngine::transparency},
+    {&Form::ColorScaleCheckBox, &GraphicsEngine::showColorScale},
 };
 
 }  // namespace

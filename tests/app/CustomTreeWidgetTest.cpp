@@ -27,7 +27,8 @@
 
 namespace {
 
-QTreeWidgetItem* addItem(QTreeWidget& tree, const QString& data, QTreeWidgetItem* parent = nullptr) {
+QTreeWidgetItem* addItem(QTreeWidget& tree, const QString& data,
+                         QTreeWidgetItem* parent = nullptr) {
   auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
   item->setText(0, data);
   item->setData(0, Qt::UserRole, data);

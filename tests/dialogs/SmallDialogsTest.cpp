@@ -101,8 +101,9 @@ TEST(PeriodicTable, CellsFollowTheGridWithTheirColours) {
     EXPECT_TRUE(at.emplace(std::make_pair(b->x(), b->y()), b).second) << "two buttons in a cell";
     names.insert(b->objectName());
     const QPalette& p = b->palette();
-    EXPECT_EQ(p.color(QPalette::Active, QPalette::Button), p.color(QPalette::Inactive, QPalette::Button));
-    EXPECT_EQ(p.color(QPalette::Active, QPalette::Button), p.color(QPalette::Disabled, QPalette::Button));
+    const QColor active = p.color(QPalette::Active, QPalette::Button);
+    EXPECT_EQ(active, p.color(QPalette::Inactive, QPalette::Button));
+    EXPECT_EQ(active, p.color(QPalette::Disabled, QPalette::Button));
   }
   EXPECT_EQ(118u, names.size());
   EXPECT_EQ(1u, names.count("toolButton"));
