@@ -12,9 +12,9 @@
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
-using setuptest::angleDeg;
-using setuptest::distance;
-using setuptest::torsionDeg;
+using kvtest::angleDeg;
+using kvtest::distance;
+using kvtest::torsionDeg;
 
 class Coordinates : public setuptest::SetupTest {};
 

@@ -10,8 +10,8 @@
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
-using setuptest::angleDeg;
-using setuptest::distance;
+using kvtest::angleDeg;
+using kvtest::distance;
 
 class RingGeometry : public setuptest::SetupTest {};
 

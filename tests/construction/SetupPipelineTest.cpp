@@ -14,7 +14,7 @@
 #include "support/StdoutCapture.h"
 
 using kvtest::buildMolecule;
-using setuptest::distance;
+using kvtest::distance;
 
 namespace {
 
