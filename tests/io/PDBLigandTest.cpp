@@ -6,13 +6,14 @@
 #include <map>
 #include <set>
 
+#include "support/AtomGeometry.h"
 #include "tests/io/PDBTestSupport.h"
 
+using kvtest::hydrogensOn;
 using pdbtest::PDBFixture;
+using pdbtest::kProtease;
 
 namespace {
-
-const std::string kProtease = "/usr/share/pymol/data/tut/1hpv.pdb";
 
 int largestValence(const Atom* a) {
   int largest = 0;
@@ -30,15 +31,6 @@ int orderSum(const Atom* a) {
 void expectNoOverValentAtom(const Molecule* m, const std::string& what) {
   for (const Atom* a : m->atoms)
     EXPECT_LE(orderSum(a), largestValence(a) + std::abs(a->charge)) << what << " " << a->name;
-}
-
-int hydrogensOn(const Atom* a) {
-  int count = 0;
-  for (const Bond* b : a->bonds) {
-    const Atom* other = b->atom1 == a ? b->atom2 : b->atom1;
-    if (other->element == "H") ++count;
-  }
-  return count;
 }
 
 // Ring bonds typed aromatic (order 9), or the double bonds of an alternating pattern.
@@ -100,7 +92,7 @@ TEST_F(PDBLigand, BenzoateKeepsItsRingAndTheShortCarbonylWithOrWithoutConect) {
     // O1 is the shorter C-O although it comes first.
     EXPECT_EQ(2, pdbtest::orderBetween(m, "C7", 1, "O1", 1)) << file;
     EXPECT_EQ(1, pdbtest::orderBetween(m, "C7", 1, "O2", 1)) << file;
-    EXPECT_EQ(6, pdbtest::countElement(m, "H")) << file;
+    EXPECT_EQ(6, kvtest::countElement(*m, "H")) << file;
   }
 }
 
@@ -124,7 +116,7 @@ TEST_F(PDBLigand, SmallLigandsGetSoundOrdersAndHydrogenCounts) {
     if (c.order > 0) {
       EXPECT_EQ(c.order, pdbtest::orderBetween(m, c.a, 1, c.b, 1)) << c.file;
     }
-    EXPECT_EQ(c.hydrogens, pdbtest::countElement(m, "H")) << c.file;
+    EXPECT_EQ(c.hydrogens, kvtest::countElement(*m, "H")) << c.file;
   }
   const Molecule* acetamide = readData("pdb-acetamide.pdb");
   EXPECT_EQ(1, pdbtest::orderBetween(acetamide, "C2", 1, "N1", 1));
