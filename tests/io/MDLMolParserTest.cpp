@@ -218,10 +218,7 @@ TEST_F(MDLRead, KeptCrashInputsFailCleanly) {
   for (const auto& entry : std::filesystem::directory_iterator(KV_TEST_DATA_DIR)) {
     const std::string file = entry.path().filename().string();
     if (file.rfind("mdl_crash_", 0) != 0) continue;
-    std::ifstream in(entry.path());
-    std::stringstream text;
-    text << in.rdbuf();
-    auto m = read(text.str());
+    auto m = read(kvtest::readFile(entry.path().string()));
     EXPECT_EQ(nullptr, m) << file;
     EXPECT_EQ(0u, errors.find("Error: MDLMolParser: ")) << file << ": " << errors;
     kvtest::ErrorCapture errorLog;
@@ -382,13 +379,13 @@ TEST(MDLWrite, MoleculeTheFormatCannotHoldLeavesTheOldFileWhole) {
     EXPECT_EQ(0u, errors.find("Error: MDLMolParser: ")) << errors;
   }
   EXPECT_FALSE(parser.writeMDLMolFile(nullptr, path.c_str()));
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
-  EXPECT_EQ("old contents", line);
+  EXPECT_EQ("old contents\n", kvtest::readFile(path));
 
   auto good = chargedSample();
   EXPECT_TRUE(parser.writeMDLMolFile(good.get(), path.c_str()));
+  std::string text;
+  ASSERT_TRUE(parser.formatMDLMol(good.get(), text));
+  EXPECT_EQ(text, kvtest::readFile(path)) << "the file holds the record";
   kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(parser.writeMDLMolFile(good.get(), (dir / "no/such/folder.mol").string().c_str()));
   EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir),
