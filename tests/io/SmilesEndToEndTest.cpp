@@ -1,6 +1,5 @@
 // SMILES to finished molecules: the reader with the set-up chain, and SMILES files.
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,6 +16,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
+#include "support/AtomGeometry.h"
 #include "support/QtApplication.h"
 
 namespace fs = std::filesystem;
@@ -40,12 +40,6 @@ class SmilesToMolecule : public ::testing::Test {
   int savedPrintLevel = 0;
 };
 
-double distance(const Atom* a, const Atom* b) {
-  const double dx = a->position.x - b->position.x, dy = a->position.y - b->position.y,
-               dz = a->position.z - b->position.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 }  // namespace
 
 TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
@@ -59,7 +53,7 @@ TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
   ASSERT_FALSE(m->names.empty());
   EXPECT_EQ("C2H4O2", m->names[0]);
   for (const Bond* b : m->bonds) {
-    const double d = distance(b->atom1, b->atom2);
+    const double d = kvtest::distance(b->atom1, b->atom2);
     EXPECT_GT(d, 0.8) << b->getName();
     EXPECT_LT(d, 1.8) << b->getName();
   }
@@ -69,15 +63,6 @@ TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
   EXPECT_EQ("", console[0]);
   EXPECT_EQ("Parsing CC(=O)O", console[1]);
   EXPECT_EQ("CC(=O)O", smilestest::write(*m));
-}
-
-TEST_F(SmilesToMolecule, NameAfterTheSmilesComesFirst) {
-  SmilesParser parser;
-  std::unique_ptr<Molecule> m(parser.smilesToMol("c1ccccc1 benzene"));
-  ASSERT_NE(nullptr, m);
-  EXPECT_EQ("benzene", m->getName());
-  EXPECT_EQ(12u, m->atoms.size());
-  EXPECT_EQ("c1ccccc1", smilestest::write(*m));
 }
 
 TEST_F(SmilesToMolecule, FileLinesBecomeMoleculesAndBadLinesAreSkipped) {
