@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStringList>
 
 #include <filesystem>
@@ -17,42 +16,17 @@
 
 #include <gtest/gtest.h>
 
+#include "ToolProcess.h"
 #include "support/TextLines.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-#ifdef KV_KVTOOL_PATH
-const char* const kKvtool = KV_KVTOOL_PATH;
-#else
-const char* const kKvtool = "";
-#endif
-
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using iotest::ToolRun;
 
 ToolRun runKvtool(const QStringList& arguments) {
-  ToolRun run;
-  QProcess process;
-  process.start(kKvtool, arguments);
-  if (!process.waitForStarted(10000)) {
-    ADD_FAILURE() << "kvtool could not be started from \"" << kKvtool << "\"";
-    return run;
-  }
-  if (!process.waitForFinished(120000)) {
-    process.kill();
-    process.waitForFinished(5000);
-    ADD_FAILURE() << "kvtool did not finish within two minutes";
-    return run;
-  }
-  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = process.readAllStandardOutput().toStdString();
-  run.err = process.readAllStandardError().toStdString();
-  return run;
+  return iotest::runProgram(iotest::kKvtool, arguments);
 }
 
 // Every line of the output as a JSON object; a line that is not one fails the test.
@@ -105,7 +79,7 @@ void expectFinishedMolecule(const QJsonObject& m) {
 class Kvtool : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists(kKvtool)) << "kvtool not built: \"" << kKvtool << "\"";
+    ASSERT_TRUE(fs::exists(iotest::kKvtool)) << "kvtool not built: \"" << iotest::kKvtool << "\"";
     folder = fs::temp_directory_path() /
              ("kvtool_" + std::to_string(::getpid()) + "_" +
               ::testing::UnitTest::GetInstance()->current_test_info()->name());

@@ -17,27 +17,22 @@
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
 #include "support/AtomGeometry.h"
+#include "support/ConsoleCapture.h"
 #include "support/QtApplication.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// The console lines at the default verbosity.
 class SmilesToMolecule : public ::testing::Test {
  protected:
   void SetUp() override {
     kvtest::ensureApplication();
     IOEngine::instance();
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->setConsoleSink([this](const std::string& line) { console.push_back(line); });
-  }
-  void TearDown() override {
-    UtilityEngine::instance()->setConsoleSink(nullptr);
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
   }
 
-  std::vector<std::string> console;
-  int savedPrintLevel = 0;
+  kvtest::ConsoleCapture console{UtilityEngine::instance()->printLevel};
 };
 
 }  // namespace
@@ -59,9 +54,9 @@ TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
   }
   for (const Atom* a : m->atoms) EXPECT_NE(nullptr, a->sphere);
   EXPECT_NE(0.0f, m->totalBondEnergy);
-  ASSERT_GE(console.size(), 2u);
-  EXPECT_EQ("", console[0]);
-  EXPECT_EQ("Parsing CC(=O)O", console[1]);
+  ASSERT_GE(console.lines.size(), 2u);
+  EXPECT_EQ("", console.lines[0]);
+  EXPECT_EQ("Parsing CC(=O)O", console.lines[1]);
   EXPECT_EQ("CC(=O)O", smilestest::write(*m));
 }
 

@@ -13,7 +13,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStringList>
 
 #include <algorithm>
@@ -40,12 +39,9 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
+#include "ToolProcess.h"
 
 namespace {
-
-#ifndef KV_KVTOOL_PATH
-#define KV_KVTOOL_PATH ""
-#endif
 
 // Debian's RDKit is a module of the system interpreter, which a python3 earlier on the path may
 // not see.
@@ -72,32 +68,14 @@ for name, m in molecules:
 )";
 
 // Runs a program with the text on its standard input; false (with a test failure) when it
-// cannot be started, runs past the time limit or fails. Standard error (obabel's "N molecules
-// converted") is kept apart.
+// fails. Standard error (obabel's "N molecules converted") is kept apart.
 bool runTool(const QString& program, const QStringList& arguments, const std::string& input,
              std::string& output) {
-  QProcess process;
-  process.setProcessChannelMode(QProcess::SeparateChannels);
-  process.start(program, arguments);
-  if (!process.waitForStarted(10000)) {
-    ADD_FAILURE() << program.toStdString() << " could not be started: is it installed?";
-    return false;
-  }
-  process.write(input.data(), static_cast<qint64>(input.size()));
-  process.closeWriteChannel();
-  if (!process.waitForFinished(120000)) {
-    process.kill();
-    process.waitForFinished(5000);
-    ADD_FAILURE() << program.toStdString() << " did not finish within two minutes";
-    return false;
-  }
-  output = process.readAllStandardOutput().toStdString();
-  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-    ADD_FAILURE() << program.toStdString()
-                  << " failed: " << process.readAllStandardError().toStdString();
-    return false;
-  }
-  return true;
+  const iotest::ToolRun run = iotest::runProgram(program, arguments, input);
+  output = run.out;
+  if (run.exitCode == 0) return true;
+  ADD_FAILURE() << program.toStdString() << " failed: " << run.err;
+  return false;
 }
 
 bool runObabel(const QStringList& arguments, const std::string& input, std::string& output) {
@@ -303,7 +281,7 @@ TEST(KvtoolToolkitRoundTrip, SiliconAndHalogenCompoundsAreReadByObabelAndRdkitAs
   const std::string sdPath = ::testing::TempDir() + "kvtool-silicon-halogen-" +
                              std::to_string(::getpid()) + ".sdf";
   std::string json;
-  ASSERT_TRUE(runTool(KV_KVTOOL_PATH,
+  ASSERT_TRUE(runTool(iotest::kKvtool,
                       {"--json", "--mol", QString::fromStdString(sdPath),
                        KV_TEST_DATA_DIR "/silicon-halogen.smi"},
                       "", json));
