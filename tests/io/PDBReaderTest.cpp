@@ -67,7 +67,7 @@ std::set<std::string> doubleBonds(const Molecule* m) {
 class PDBReader : public PDBFixture {};
 
 TEST_F(PDBReader, TripeptideBecomesOneBondedMoleculeWithHydrogensAndFileCoordinates) {
-  // PRO-GLN-ILE, heavy atoms only.
+  // PRO-GLN-ILE, heavy atoms only; a line number stands in the element columns.
   const std::vector<Molecule*> out = read(pdbtest::residueRecords(pdbtest::kProtease, 'A', 1, 3));
   ASSERT_EQ(1u, out.size());
   const Molecule* m = out[0];
@@ -266,23 +266,6 @@ TEST_F(PDBReader, ConectBondsAddUpAndSkipHeteroAtomsOfOtherResidues) {
   EXPECT_NE(0, orderBetween(out[0], "C1", 1, "C3", 1));
   EXPECT_EQ(0, orderBetween(out[0], "C1", 1, "C1", 2));
   EXPECT_TRUE(out[0]->pdbFlag);
-}
-
-TEST_F(PDBReader, FieldsAreReadFromTheirColumns) {
-  // Touching coordinates, an old-style hydrogen name and line numbers in the element columns.
-  std::string text =
-      "ATOM      1  CA  GLY A   1      -1.234-100.567  10.125  1.00 55.41      1HPV 186\n"
-      "ATOM      2 1HA  GLY A   1      -1.234-101.567  10.125  1.00 55.41      1HPV 187\n";
-  const std::vector<Molecule*> out = read(text);
-  ASSERT_EQ(1u, out.size());
-  const Atom* ca = findAtom(out[0], "CA", 1);
-  ASSERT_NE(nullptr, ca);
-  EXPECT_EQ("C", ca->element);
-  EXPECT_FLOAT_EQ(-100.567f, ca->position.y);
-  EXPECT_FLOAT_EQ(10.125f, ca->position.z);
-  const Atom* h = findAtom(out[0], "1HA", 1);
-  ASSERT_NE(nullptr, h);
-  EXPECT_EQ("H", h->element);
 }
 
 TEST_F(PDBReader, StrayTerStopsTheReadWithoutMolecules) {
