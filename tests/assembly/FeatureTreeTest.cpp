@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <list>
+#include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,45 +56,40 @@ std::vector<size_t> sizes(const std::list<std::vector<int> >& cycles) {
 
 }  // namespace
 
-TEST(UniqueCycles, BenzeneHasOneSixRingOfRingBonds) {
-  auto benzene = kvtest::buildBenzene();
-  const auto cycles = FeatureTreeOps::getUniqueCycles(benzene.get());
-  ASSERT_EQ(1u, cycles.size());
-  expectClosedSimplePaths(*benzene, cycles);
-  for (int id : cycles.front()) {
-    const Bond* b = benzene->bonds[static_cast<size_t>(id)];
-    EXPECT_EQ("C", b->atom1->element);
-    EXPECT_EQ("C", b->atom2->element);
+// The cycles found, by size, each a closed simple path of real bonds and each once.
+TEST(UniqueCycles, RingSystemsGiveTheirSmallestRings) {
+  const std::vector<Edge> naphthalene = {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1},
+                                         {4, 5, 1}, {5, 0, 1}, {4, 6, 1}, {6, 7, 1},
+                                         {7, 8, 1}, {8, 9, 1}, {9, 3, 1}};
+  // Cubane's corners 0-3 on the top face, 4-7 below them.
+  const std::vector<Edge> cubane = {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 0, 1},
+                                    {4, 5, 1}, {5, 6, 1}, {6, 7, 1}, {7, 4, 1},
+                                    {0, 4, 1}, {1, 5, 1}, {2, 6, 1}, {3, 7, 1}};
+  const std::vector<Edge> threeAndFour = {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}, {3, 4, 1},
+                                          {4, 5, 1}, {5, 6, 1}, {6, 3, 1}};
+  struct Case {
+    const char* what;
+    std::unique_ptr<Molecule> m;
+    std::vector<size_t> sizes;
+  } cases[] = {
+      {"benzene: one six-ring, no bond to hydrogen in it", kvtest::buildBenzene(), {6}},
+      {"naphthalene: two six-rings, not the perimeter",
+       buildMolecule(std::vector<std::string>(10, "C"), naphthalene), {6, 6}},
+      {"cubane: six four-rings", buildMolecule(std::vector<std::string>(8, "C"), cubane),
+       {4, 4, 4, 4, 4, 4}},
+      {"every fragment of a mixture", buildMolecule(std::vector<std::string>(7, "C"), threeAndFour),
+       {3, 4}},
+  };
+  for (const Case& c : cases) {
+    const auto cycles = FeatureTreeOps::getUniqueCycles(c.m.get());
+    EXPECT_EQ(c.sizes, sizes(cycles)) << c.what;
+    expectClosedSimplePaths(*c.m, cycles);
+    std::set<std::set<int> > distinct;
+    for (const auto& cycle : cycles) distinct.insert(std::set<int>(cycle.begin(), cycle.end()));
+    EXPECT_EQ(cycles.size(), distinct.size()) << c.what;
+    for (const auto& cycle : cycles)
+      for (int id : cycle) EXPECT_NE("H", c.m->bonds[static_cast<size_t>(id)]->atom2->element);
   }
-}
-
-TEST(UniqueCycles, NaphthaleneHasTwoSixRingsAndNotThePerimeter) {
-  auto m = buildMolecule(std::vector<std::string>(10, "C"),
-                         {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 0, 1},
-                          {4, 6, 1}, {6, 7, 1}, {7, 8, 1}, {8, 9, 1}, {9, 3, 1}});
-  const auto cycles = FeatureTreeOps::getUniqueCycles(m.get());
-  EXPECT_EQ((std::vector<size_t>{6, 6}), sizes(cycles));
-  expectClosedSimplePaths(*m, cycles);
-}
-
-TEST(UniqueCycles, CubaneHasSixFourRings) {
-  // Corners 0-3 on the top face, 4-7 below them.
-  auto m = buildMolecule(std::vector<std::string>(8, "C"),
-                         {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 0, 1}, {4, 5, 1}, {5, 6, 1},
-                          {6, 7, 1}, {7, 4, 1}, {0, 4, 1}, {1, 5, 1}, {2, 6, 1}, {3, 7, 1}});
-  const auto cycles = FeatureTreeOps::getUniqueCycles(m.get());
-  EXPECT_EQ(std::vector<size_t>(6, 4), sizes(cycles));
-  expectClosedSimplePaths(*m, cycles);
-  std::set<std::set<int> > distinct;
-  for (const auto& c : cycles) distinct.insert(std::set<int>(c.begin(), c.end()));
-  EXPECT_EQ(6u, distinct.size());
-}
-
-TEST(UniqueCycles, EveryFragmentOfAMixtureIsSearched) {
-  // A three-ring (atoms 0-2) and a separate four-ring (atoms 3-6).
-  auto m = buildMolecule(std::vector<std::string>(7, "C"),
-                         {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}, {3, 4, 1}, {4, 5, 1}, {5, 6, 1}, {6, 3, 1}});
-  EXPECT_EQ((std::vector<size_t>{3, 4}), sizes(FeatureTreeOps::getUniqueCycles(m.get())));
 }
 
 TEST(UniqueCycles, ChainHasNoCycleAndOneComponentPerBond) {

@@ -12,22 +12,25 @@
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
-using setuptest::angleDeg;
-using setuptest::distance;
-using setuptest::torsionDeg;
+using kvtest::angleDeg;
+using kvtest::distance;
+using kvtest::torsionDeg;
 
 class Coordinates : public setuptest::SetupTest {};
 
 namespace {
 
 // Perception, table parameters and the construction, as the readers run them.
-std::unique_ptr<Molecule> construct(const std::vector<std::string>& elements,
-                                    const std::vector<kvtest::Edge>& edges) {
-  auto m = buildMolecule(elements, edges);
+std::unique_ptr<Molecule> finish(std::unique_ptr<Molecule> m) {
   setuptest::perceive(*m);
   setuptest::engine()->setParameters(m.get());
   m->createOptimumGeometry();
   return m;
+}
+
+std::unique_ptr<Molecule> construct(const std::vector<std::string>& elements,
+                                    const std::vector<kvtest::Edge>& edges) {
+  return finish(buildMolecule(elements, edges));
 }
 
 std::vector<kvtest::Edge> ringEdges(int size, int order = 1) {
@@ -93,58 +96,37 @@ TEST_F(Coordinates, ADihedralSetBeforehandIsKept) {
   EXPECT_NEAR(0.0, torsionDeg(m->atoms[0], m->atoms[1], m->atoms[2], m->atoms[3]), 1.0);
 }
 
-TEST_F(Coordinates, BenzeneIsAFlatHexagonOfRingBondLength) {
-  auto m = kvtest::buildBenzene();
-  setuptest::perceive(*m);
-  setuptest::engine()->setParameters(m.get());
-  m->createOptimumGeometry();
-  ASSERT_EQ(1u, m->rings.size());
-  const Ring* ring = m->rings[0];
-  for (int k = 0; k < 6; ++k) {
-    EXPECT_NEAR(1.3941, distance(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)), 1e-4);
-    EXPECT_NEAR(120.0,
-                angleDeg(ringAtom(*m, ring, k - 1), ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)),
-                0.05);
-    EXPECT_NEAR(0.0,
-                torsionDeg(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1),
-                           ringAtom(*m, ring, k + 2), ringAtom(*m, ring, k + 3)),
-                0.1);
-  }
-}
-
-TEST_F(Coordinates, CyclohexaneIsACrownWithTetrahedralAnglesAndAlternatingTorsions) {
-  auto m = construct({"C", "C", "C", "C", "C", "C"}, ringEdges(6));
-  ASSERT_EQ(1u, m->rings.size());
-  const Ring* ring = m->rings[0];
-  double previous = 0.0;
-  for (int k = 0; k < 6; ++k) {
-    EXPECT_NEAR(1.3941, distance(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)), 1e-3);
-    EXPECT_NEAR(109.47,
-                angleDeg(ringAtom(*m, ring, k - 1), ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1)),
-                0.1);
-    const double t = torsionDeg(ringAtom(*m, ring, k), ringAtom(*m, ring, k + 1),
-                                ringAtom(*m, ring, k + 2), ringAtom(*m, ring, k + 3));
-    EXPECT_NEAR(60.0, std::fabs(t), 0.5);
-    if (k > 0) {
-      EXPECT_LT(t * previous, 0.0) << "torsions must alternate in sign";
-    }
-    previous = t;
-  }
-}
-
-TEST_F(Coordinates, SmallRingsArePlanarPolygons) {
-  for (int size : {3, 4, 5}) {
-    std::vector<std::string> elements(size, "C");
-    auto m = construct(elements, ringEdges(size));
-    ASSERT_EQ(1u, m->rings.size()) << size;
+// Three- to five-rings and benzene are flat regular polygons, cyclohexane a crown whose
+// torsions alternate in sign; six-rings take the ring bond length.
+TEST_F(Coordinates, RingsAreRegularPolygonsOrCrowns) {
+  const struct {
+    int size;
+    bool benzene;
+    double angle, torsion;
+  } cases[] = {{3, false, 60.0, 0.0}, {4, false, 90.0, 0.0}, {5, false, 108.0, 0.0},
+               {6, true, 120.0, 0.0}, {6, false, 109.47, 60.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "ring of " << c.size << (c.benzene ? " aromatic" : ""));
+    auto m = finish(c.benzene ? kvtest::buildBenzene()
+                              : buildMolecule(std::vector<std::string>(c.size, "C"),
+                                              ringEdges(c.size)));
+    ASSERT_EQ(1u, m->rings.size());
     const Ring* ring = m->rings[0];
-    const double polygon = 180.0 - 360.0 / size;
-    for (int k = 0; k < size; ++k)
-      EXPECT_NEAR(polygon,
-                  angleDeg(ringAtom(*m, ring, k - 1), ringAtom(*m, ring, k),
-                           ringAtom(*m, ring, k + 1)),
-                  0.1)
-          << "ring of " << size;
+    auto at = [&](int k) { return ringAtom(*m, ring, k); };
+    double previous = 0.0;
+    for (int k = 0; k < c.size; ++k) {
+      if (c.size == 6) {
+        EXPECT_NEAR(1.3941, distance(at(k), at(k + 1)), 1e-3);
+      }
+      EXPECT_NEAR(c.angle, angleDeg(at(k - 1), at(k), at(k + 1)), 0.1);
+      if (c.size < 4) continue;
+      const double t = torsionDeg(at(k), at(k + 1), at(k + 2), at(k + 3));
+      EXPECT_NEAR(c.torsion, std::fabs(t), 0.5);
+      if (c.torsion > 0.0 && k > 0) {
+        EXPECT_LT(t * previous, 0.0) << "torsions alternate in sign";
+      }
+      previous = t;
+    }
   }
 }
 
@@ -177,6 +159,7 @@ TEST_F(Coordinates, ALinearCentrePutsItsSecondNeighbourOpposite) {
   EXPECT_NEAR(180.0, angleDeg(m->atoms[0], m->atoms[1], m->atoms[2]), 0.1);
 }
 
+// A label outside 1 and 2 counts as none.
 TEST_F(Coordinates, MirrorLabelsGiveMirrorImages) {
   auto build = [](int label) {
     auto m = buildMolecule({"C", "F", "Cl", "Br", "I"},
@@ -196,16 +179,10 @@ TEST_F(Coordinates, MirrorLabelsGiveMirrorImages) {
   };
   EXPECT_NEAR(volume(*one), -volume(*two), 0.5);
   EXPECT_GT(std::fabs(volume(*one)), 60.0);
-}
-
-TEST_F(Coordinates, ALabelOutsideOneAndTwoCountsAsNone) {
-  auto m = buildMolecule({"C", "F", "Cl", "Br", "I"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
-  setuptest::perceive(*m);
-  setuptest::engine()->setParameters(m.get());
-  m->atoms[0]->neighbours = {m->atoms[1], m->atoms[2], m->atoms[3], m->atoms[4]};
-  m->atoms[0]->piCount = 7;
-  m->createOptimumGeometry();
-  for (int i = 1; i <= 4; ++i) EXPECT_GT(distance(m->atoms[0], m->atoms[i]), 1.0) << i;
+  auto none = build(0);
+  auto outside = build(7);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_LT((none->positions[i] - outside->positions[i]).length(), 1e-5f) << i;
 }
 
 TEST_F(Coordinates, APlacedAtomKeepsItsPosition) {

@@ -15,7 +15,7 @@
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
-using setuptest::distance;
+using kvtest::distance;
 
 namespace {
 

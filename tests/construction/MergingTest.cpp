@@ -149,12 +149,8 @@ TEST(GUIMerge, ARefusedBondLeavesTheHostAsItWas) {
   EXPECT_EQ("Error: Molecule::Merge failed to merge bond\n", errorLog.text());
 
   EXPECT_EQ(-1, newIndex);
-  EXPECT_EQ(5u, host->atoms.size());
-  EXPECT_EQ(5u, host->numAtoms);
-  EXPECT_EQ(4u, host->bonds.size());
-  EXPECT_EQ(4u, host->numBonds);
-  EXPECT_EQ(5u, host->positions.size());
-  EXPECT_EQ(2u, host->groups.size());
+  EXPECT_TRUE(host->atoms.size() == 5 && host->numAtoms == 5 && host->bonds.size() == 4 &&
+              host->numBonds == 4 && host->positions.size() == 5 && host->groups.size() == 2);
   EXPECT_EQ(0, host->mergeOffset);
   EXPECT_FLOAT_EQ(0.5f, host->energyCorrection);
   for (const Atom* a : host->atoms) {

@@ -2,24 +2,20 @@
 
 // Shared helpers of the set-up chain tests: one application object per test binary (the file
 // singleton's tree roots are widgets' items), the shipped perception in the MDL reader's
-// order, and small geometry measurements.
+// order, and fuller tables.
 
 #include <QApplication>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdlib>
 #include <memory>
 
 #include <gtest/gtest.h>
 
 #include "io/IOEngine.h"
-#include "math/SSEVector4f.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
+#include "support/AtomGeometry.h"
 #include "support/QtApplication.h"
 
 namespace setuptest {
@@ -31,44 +27,6 @@ inline IOEngine* engine() {
 
 // Valences, rings, hydrogens and types, as the MDL reader runs them.
 inline void perceive(Molecule& m) { m.perceive(); }
-
-inline double distance(const Atom* a, const Atom* b) {
-  const double dx = a->position.x - b->position.x;
-  const double dy = a->position.y - b->position.y;
-  const double dz = a->position.z - b->position.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-// Angle a-b-c in degrees.
-inline double angleDeg(const Atom* a, const Atom* b, const Atom* c) {
-  const double ux = a->position.x - b->position.x, uy = a->position.y - b->position.y,
-               uz = a->position.z - b->position.z;
-  const double vx = c->position.x - b->position.x, vy = c->position.y - b->position.y,
-               vz = c->position.z - b->position.z;
-  const double cosine = (ux * vx + uy * vy + uz * vz) /
-                        std::sqrt((ux * ux + uy * uy + uz * uz) * (vx * vx + vy * vy + vz * vz));
-  return std::acos(std::max(-1.0, std::min(1.0, cosine))) * 180.0 / M_PI;
-}
-
-// Signed torsion a-b-c-d in degrees (IUPAC sign).
-inline double torsionDeg(const Atom* a, const Atom* b, const Atom* c, const Atom* d) {
-  auto sub = [](const Atom* p, const Atom* q) {
-    return std::array<double, 3>{p->position.x - q->position.x, p->position.y - q->position.y,
-                                 p->position.z - q->position.z};
-  };
-  auto cross = [](const std::array<double, 3>& x, const std::array<double, 3>& y) {
-    return std::array<double, 3>{x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2],
-                                 x[0] * y[1] - x[1] * y[0]};
-  };
-  auto dot = [](const std::array<double, 3>& x, const std::array<double, 3>& y) {
-    return x[0] * y[0] + x[1] * y[1] + x[2] * y[2];
-  };
-  const auto b1 = sub(b, a), b2 = sub(c, b), b3 = sub(d, c);
-  const auto n1 = cross(b1, b2), n2 = cross(b2, b3);
-  const double len = std::sqrt(dot(b2, b2));
-  const std::array<double, 3> m1 = cross(n1, {b2[0] / len, b2[1] / len, b2[2] / len});
-  return std::atan2(dot(m1, n2), dot(n1, n2)) * 180.0 / M_PI;
-}
 
 // Element-level bond rows: the lookup falls back to element symbols, so these give every common
 // bond a length. Columns: ATOM1 ATOM2 order major-axis(Bohr) distance(A) energy(eV) moment(D).

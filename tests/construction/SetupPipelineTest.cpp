@@ -11,9 +11,10 @@
 #include "model/Spheroid.h"
 #include "support/MoleculeBuilder.h"
 #include "support/ErrorCapture.h"
+#include "support/StdoutCapture.h"
 
 using kvtest::buildMolecule;
-using setuptest::distance;
+using kvtest::distance;
 
 namespace {
 
@@ -204,9 +205,9 @@ TEST_F(SetupPipeline, ABondAxisTakesTheCartesianPathAndLeavesTheFlag) {
   engine->setParameters(m.get());
   m->positions.clear();
   for (Atom* a : m->atoms) m->positions.push_back(a->position);
-  testing::internal::CaptureStdout();
+  kvtest::StdoutCapture progress;
   EXPECT_TRUE(engine->optimizeGeometryM(m.get(), false));
-  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string out = progress.text();
   EXPECT_NE(std::string::npos, out.find("\n++++++++++++++ methyl ++++++++++++++\n"));
   EXPECT_NE(std::string::npos, out.find("Energy before Minimization "));
   EXPECT_NE(std::string::npos, out.find("Energy after Minimization "));
@@ -214,9 +215,7 @@ TEST_F(SetupPipeline, ABondAxisTakesTheCartesianPathAndLeavesTheFlag) {
   EXPECT_FALSE(m->isOptimized);
   EXPECT_TRUE(m->bonds[3]->isBondAxis);
 
-  testing::internal::CaptureStdout();
   EXPECT_TRUE(engine->optimizeGeometryM(m.get(), true));
-  testing::internal::GetCapturedStdout();
   EXPECT_TRUE(m->isOptimized);
 }
 
@@ -225,9 +224,8 @@ TEST_F(SetupPipeline, OptimisedEthaneHasTheTableBondLengths) {
   for (Atom* a : m->atoms) a->isPlaced = false;
   engine->setParameters(m.get());
   m->createOptimumGeometry();
-  testing::internal::CaptureStdout();
+  kvtest::StdoutCapture quiet;
   EXPECT_TRUE(engine->optimizeGeometryM(m.get(), false));
-  testing::internal::GetCapturedStdout();
   EXPECT_TRUE(m->isOptimized);
   for (const Bond* b : m->bonds) {
     const bool carbonCarbon = b->atom1->type == "CH3" && b->atom2->type == "CH3";

@@ -14,7 +14,6 @@
 
 #include "construction/MoleculeOperations.h"
 #include "io/IOEngine.h"
-#include "io/MoleculeEngine.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -123,21 +122,6 @@ TEST_F(LibraryContents, EveryGroupJoinsWithMethylAtEachAxis) {
     }
     EXPECT_TRUE(engine->setCoordinates(group.get())) << p;
   }
-}
-
-TEST_F(LibraryContents, LoadingTheWholeLibraryFillsTheLists) {
-  MoleculeEngine* library = MoleculeEngine::instance();
-  library->clear();
-  const int groups = library->loadGroups(kRoot.string());
-  const int molecules = library->loadMolecules(kRoot.string());
-  EXPECT_EQ(static_cast<size_t>(groups), library->groups.size());
-  EXPECT_EQ(static_cast<size_t>(molecules), library->molecules.size());
-  EXPECT_GE(molecules, 10);
-  EXPECT_LE(molecules, 20);
-  ASSERT_NE(nullptr, library->getFunctionalGroupByName("TRP"));
-  EXPECT_NE(nullptr, library->getFunctionalGroupByName("DA"));
-  for (const Molecule* m : library->molecules) EXPECT_FALSE(m->smiles.empty()) << m->getName();
-  library->clear();
 }
 
 }  // namespace

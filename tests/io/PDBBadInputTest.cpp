@@ -2,6 +2,7 @@
 // cannot read, models without their end record, and files without atoms.
 
 #include "support/ErrorCapture.h"
+#include "support/AtomGeometry.h"
 #include "tests/io/PDBTestSupport.h"
 
 using pdbtest::PDBFixture;
@@ -83,14 +84,21 @@ TEST_F(PDBInput, AtomWithUnreadableCoordinatesFailsTheFile) {
   EXPECT_TRUE(parser.molecules.empty());
 }
 
-TEST_F(PDBInput, ModelWithoutEndmdlEndsWhereTheNextBegins) {
-  // The first model was once dropped, or its chain carried into the second.
+// Each model is a molecule named after the file. Without its "ENDMDL" the first model was once
+// dropped, or its chain carried into the second.
+TEST_F(PDBInput, ModelsEndAtEndmdlOrWhereTheNextBegins) {
   const std::string water = atomLine("HETATM", 1, " O", "HOH", 'W', 1, 0, 0, 0, "O");
-  const std::vector<Molecule*> out =
-      readFile("1abc.pdb", "MODEL        1\n" + water + "MODEL        2\n" + water + "ENDMDL\n");
-  ASSERT_EQ(2u, out.size()) << errors;
-  for (const Molecule* m : out) EXPECT_EQ(1, pdbtest::countElement(m, "O")) << m->getName();
-  EXPECT_EQ("1abc_1", out[1]->getName());
+  for (const char* end : {"ENDMDL\n", ""}) {
+    const std::vector<Molecule*> out = readFile(
+        "1abc.pdb", "MODEL        1\n" + water + std::string(end) + "MODEL        2\n" + water + "ENDMDL\nEND\n");
+    ASSERT_EQ(2u, out.size()) << errors;
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ("1abc_" + std::to_string(i), out[i]->getName());
+      EXPECT_EQ(3u, out[i]->atoms.size()) << "the oxygen and its added hydrogens";
+      EXPECT_EQ(1, kvtest::countElement(*out[i], "O"));
+      EXPECT_EQ((std::vector<std::string>{"W", "WATER", "HETATM"}), out[i]->chainIds);
+    }
+  }
 }
 
 TEST_F(PDBInput, FilesWithoutAtomsAreReportedNotReadAsEmpty) {

@@ -10,13 +10,14 @@
 
 #include "io/MoleculeEngine.h"
 #include "tests/io/PDBTestSupport.h"
+#include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
+#include "support/TextLines.h"
 
 using pdbtest::PDBFixture;
+using pdbtest::kProtease;
 
 namespace {
-
-const std::string kProtease = "/usr/share/pymol/data/tut/1hpv.pdb";
 
 // Serial numbers of the atom records of a file and the "CONECT" pairs among them.
 struct FileFacts {
@@ -101,13 +102,24 @@ TEST_F(PDBFiles, ProteaseWithInhibitorIsReadWhole) {
   EXPECT_TRUE(m->smiles.empty());
 }
 
-TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAsTheSameAtoms) {
+TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAndUsAsTheSameAtoms) {
   std::vector<Molecule*> out;
   parser.parsePDBFile(kProtease, out);
   molecules.insert(molecules.end(), out.begin(), out.end());
   ASSERT_EQ(1u, out.size());
   const std::string path = (folder / "written.pdb").string();
   ASSERT_EQ(1, parser.writePDBFile(out[0], path.c_str()));
+  // One "TER" between chains, with the fields of the first residue after it.
+  int ter = 0;
+  for (const std::string& line : kvtest::linesOf(kvtest::readFile(path))) {
+    if (line.rfind("TER", 0) != 0) continue;
+    if (ter++ == 0) {
+      EXPECT_EQ("PRO B   1", line.substr(17, 9)) << line;
+    }
+  }
+  std::set<std::string> chains;
+  for (const Atom* a : out[0]->atoms) chains.insert(a->chainId);
+  EXPECT_EQ(static_cast<int>(chains.size()) - 1, ter);
 
   const std::string command = "obabel -ipdb '" + path + "' -oxyz 2>/dev/null";
   FILE* pipe = ::popen(command.c_str(), "r");
@@ -134,19 +146,31 @@ TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAsTheSameAtoms) {
   for (const Atom* a : out[0]->atoms) ++expected[a->element];
   EXPECT_EQ(expected, elements);
 
-  // Our own reader gets the same atoms and bonds back.
+  // Our own reader gets every atom back, hydrogens included, each on the same heavy atom and
+  // heavy atoms in their order at the file's precision; every bond with its order; the listed
+  // bonds stay listed; the chains stay.
   PDBParser again;
   std::vector<Molecule*> back;
   again.parsePDBFile(path, back);
   molecules.insert(molecules.end(), back.begin(), back.end());
   ASSERT_EQ(1u, back.size());
-  // Every atom comes back, hydrogens included, each on the same heavy atom; every bond with its
-  // order; the listed bonds stay listed; the chains stay.
   ASSERT_EQ(out[0]->atoms.size(), back[0]->atoms.size());
   EXPECT_EQ(out[0]->bonds.size(), back[0]->bonds.size());
   auto key = [](const Atom* a) {
     return a->chainId + ":" + std::to_string(a->residueNumber) + ":" + a->name;
   };
+  auto heavyAtoms = [](const Molecule* m) {
+    std::vector<const Atom*> heavy;
+    for (const Atom* a : m->atoms)
+      if (a->element != "H") heavy.push_back(a);
+    return heavy;
+  };
+  const std::vector<const Atom*> heavyBefore = heavyAtoms(out[0]), heavyAfter = heavyAtoms(back[0]);
+  ASSERT_EQ(heavyBefore.size(), heavyAfter.size());
+  for (size_t i = 0; i < heavyBefore.size(); ++i) {
+    EXPECT_EQ(key(heavyBefore[i]), key(heavyAfter[i]));
+    EXPECT_LT(kvtest::distance(heavyBefore[i], heavyAfter[i]), 1e-3) << key(heavyBefore[i]);
+  }
   auto graph = [&](const Molecule* m) {
     std::map<std::string, int> edges;   // heavy pair with order, or heavy atom with its H count
     for (Bond* b : m->bonds) {

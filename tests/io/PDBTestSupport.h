@@ -30,6 +30,23 @@ namespace pdbtest {
 
 namespace fs = std::filesystem;
 
+// An HIV protease with an inhibitor, from the installed molecular-graphics data.
+const std::string kProtease = "/usr/share/pymol/data/tut/1hpv.pdb";
+
+// The atom records of residues first to last of one chain of a PDB file, in file order; none
+// (so the calling test fails) when the file is missing.
+inline std::string residueRecords(const std::string& path, char chain, int first, int last) {
+  std::ifstream in(path);
+  EXPECT_TRUE(in.is_open()) << path << " missing: scripts/setup.sh installs it";
+  std::string out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("ATOM", 0) != 0 || line.size() < 27 || line[21] != chain) continue;
+    const int number = std::atoi(line.substr(22, 4).c_str());
+    if (number >= first && number <= last) out += line + "\n";
+  }
+  return out;
+}
+
 class PDBFixture : public kvtest::FileFixture {
  protected:
   PDBFixture() : kvtest::FileFixture("pdb_") {}
@@ -82,13 +99,6 @@ inline std::string atomLine(const char* record, int serial, const char* name, co
   std::snprintf(buffer, sizeof buffer, "%-6s%5d %-4s %3s %c%4d    %8.3f%8.3f%8.3f%22s%2s\n",
                 record, serial, name, residue, chain, number, x, y, z, "", element);
   return buffer;
-}
-
-inline int countElement(const Molecule* m, const std::string& element) {
-  int count = 0;
-  for (const Atom* a : m->atoms)
-    if (a->element == element) ++count;
-  return count;
 }
 
 }  // namespace pdbtest

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,16 +17,10 @@
 #include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 #include "support/MoleculeBuilder.h"
+#include "support/TextLines.h"
 #include "tests/render/SpheroidScene.h"
 
 namespace {
-
-std::string readText(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 int countOf(const std::string& text, const std::string& piece) {
   int n = 0;
@@ -50,7 +43,7 @@ class PovrayExport : public kvtest::FileFixture {
   std::string exported(const Molecule* m) {
     const std::filesystem::path path = folder / "scene.pov";
     EXPECT_TRUE(IOEngine::instance()->exportMoleculeToPovray(m, path.string()));
-    return readText(path);
+    return kvtest::readFile(path.string());
   }
 };
 
@@ -80,7 +73,7 @@ TEST_F(PovrayExport, FailuresAreReportedAndLeaveAnExistingSceneWhole) {
   kvscene::giveSpheroids(*neon, {SSEVector4f(0.0f, 0.0f, 0.0f)});
   ASSERT_TRUE(neon->renderMolecule());
   EXPECT_FALSE(IOEngine::instance()->exportMoleculeToPovray(neon.get(), unwritable));
-  EXPECT_EQ("old scene\n", readText(old));
+  EXPECT_EQ("old scene\n", kvtest::readFile(old.string()));
   ASSERT_EQ(2u, errors.lines.size());
   EXPECT_NE(std::string::npos, errors.lines[0].find(old.string()));
   EXPECT_NE(std::string::npos, errors.lines[1].find(unwritable));
@@ -127,7 +120,7 @@ TEST_F(PovrayExport, PovrayRendersEthaneAndBenzeneWithTheShippedInclude) {
     const std::string command = "cd '" + folder.string() +
                                 "' && povray +Iscene.pov +Oscene.png +W160 +H120 +FN -D "
                                 "</dev/null >povray.log 2>&1";
-    ASSERT_EQ(0, std::system(command.c_str())) << smiles << ": " << readText(folder / "povray.log");
+    ASSERT_EQ(0, std::system(command.c_str())) << smiles << ": " << kvtest::readFile((folder / "povray.log").string());
     QImage picture(QString::fromStdString((folder / "scene.png").string()));
     ASSERT_FALSE(picture.isNull()) << smiles;
     const QRgb corner = picture.pixel(0, 0);

@@ -4,13 +4,11 @@
 
 #include <cmath>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "io/PDBParser.h"
 #include "io/SmilesParser.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -151,21 +149,4 @@ TEST(ReadGeometry, AnImpossibleLabelIsRefusedNamingTheCentre) {
       << text;
   // The possible one is finished.
   EXPECT_NE(nullptr, read("C1C[C@H]2C[C@@H]1C2"));
-}
-
-TEST(ReadGeometry, APdbFileWithStackedAtomsIsRefused) {
-  kvtest::ensureApplication();
-  std::istringstream in(
-      "HETATM    1  C1  LIG A   1       0.000   0.000   0.000  1.00  0.00           C  \n"
-      "HETATM    2  O1  LIG A   1       1.430   0.000   0.000  1.00  0.00           O  \n"
-      "HETATM    3 CL1  LIG A   1       0.000   0.000   0.000  1.00  0.00          CL  \n"
-      "END\n");
-  PDBParser parser;
-  std::vector<Molecule*> out;
-  kvtest::ErrorCapture errors;
-  parser.parsePDBFile(in, out);
-  EXPECT_TRUE(out.empty());
-  EXPECT_NE(std::string::npos,
-            errors.text().find("atoms C0 and Cl2 of \"0\" are 0.00 Angstrom apart"))
-      << errors.text();
 }

@@ -15,18 +15,14 @@
 #include "model/Ring.h"
 #include "parameters/InputParameters.h"
 #include "SmilesTestSupport.h"
+#include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
 
 using smilestest::formula;
+using kvtest::countElement;
 using smilestest::graph;
 
 namespace {
-
-int countElement(const Molecule& m, const std::string& element) {
-  int n = 0;
-  for (const Atom* a : m.atoms) n += a->element == element ? 1 : 0;
-  return n;
-}
 
 int countOrder(const Molecule& m, int order) {
   int n = 0;
@@ -74,20 +70,11 @@ TEST(SmilesGraph, RingBondSymbolBelongsToTheRingBond) {
   EXPECT_EQ(2, bondBetween(*closed, 0, 5)->order);
   EXPECT_EQ(1, countOrder(*closed, 2));
   EXPECT_EQ(16u, closed->atoms.size());   // cyclohexene C6H10
-}
-
-TEST(SmilesGraph, RingClosureResetsThePendingBond) {
   // After "=1" the next atom is bonded singly.
-  auto m = graph("C=1CC1");
-  ASSERT_NE(nullptr, m);
-  EXPECT_EQ(1, countOrder(*m, 2));
-  EXPECT_EQ(2, bondBetween(*m, 0, 2)->order);
-}
-
-TEST(SmilesGraph, ConflictingRingBondOrdersFail) {
-  kvtest::ErrorCapture capture;
-  EXPECT_EQ(nullptr, graph("C=1CCCCC#1"));
-  EXPECT_NE(std::string::npos, capture.text().find("Error: "));
+  auto reset = graph("C=1CC1");
+  ASSERT_NE(nullptr, reset);
+  EXPECT_EQ(1, countOrder(*reset, 2));
+  EXPECT_EQ(2, bondBetween(*reset, 0, 2)->order);
 }
 
 TEST(SmilesGraph, DotSeparatesFragments) {
@@ -122,7 +109,6 @@ TEST(SmilesGraph, BracketAtoms) {
   ASSERT_NE(nullptr, isotope);
   EXPECT_EQ("C", isotope->atoms[0]->element);   // the mass number never changes the element
   EXPECT_EQ(13, isotope->atoms[0]->isotope);
-  EXPECT_EQ(4, countElement(*isotope, "H"));
 
   auto oxide = graph("[O-2]");
   ASSERT_NE(nullptr, oxide);
@@ -132,16 +118,6 @@ TEST(SmilesGraph, BracketAtoms) {
   ASSERT_NE(nullptr, twoMinus);
   EXPECT_EQ(-2, twoMinus->atoms[0]->charge);
 
-  auto silane = graph("[Si](C)(C)(C)C");
-  ASSERT_NE(nullptr, silane);
-  EXPECT_EQ("Si", silane->atoms[0]->element);
-
-  auto pyrrole = graph("c1cc[nH]c1");
-  ASSERT_NE(nullptr, pyrrole);
-  EXPECT_EQ(5, countElement(*pyrrole, "H"));
-  // The nitrogen's lone pair makes six: the ring is aromatic and keeps its NH.
-  EXPECT_EQ(5, countOrder(*pyrrole, 9));
-  EXPECT_TRUE(pyrrole->rings[0]->aromatic);
 }
 
 TEST(SmilesGraph, OrganicBoronGetsHydrogensToValenceThree) {
@@ -214,58 +190,42 @@ TEST(SmilesGraph, RingNumbersAreReusedAndPercentTakesTwoDigits) {
   EXPECT_EQ(6u, percent->rings[0]->atomIds.size());
 }
 
-TEST(SmilesGraph, MalformedInputFailsWithAMessageAndNoMolecule) {
-  const char* bad[] = {"C(C",    "C1CC",   "CC)C",  "(C)",   "1CC",    "C%1",    "C[Sb]",
-                       "[Na+].[Cl-]", "X",   "C$C",   "C[CH",  "[]",     "C11",    "C12CC12",
-                       "C@@@C",  "[C@@@H]", "CC=",   "[C+-]", "[CH99]", "[N+99]", "C%a1"};
-  for (const char* s : bad) {
-    kvtest::ErrorCapture capture;
-    EXPECT_EQ(nullptr, graph(s)) << s;
-    EXPECT_FALSE(capture.text().empty()) << s;
-  }
-}
-
-TEST(SmilesGraph, EmptyInputSaysNoSmiles) {
-  kvtest::ErrorCapture capture;
-  EXPECT_EQ(nullptr, graph("   "));
-  EXPECT_EQ("Error: SmilesParser: no SMILES in \"   \"\n", capture.text());
-}
-
-TEST(SmilesGraph, EveryFailureIsOneLineQuotingTheInput) {
+// Every refusal is one error line quoting the input, and no molecule.
+TEST(SmilesGraph, MalformedInputFailsWithOneLineQuotingIt) {
   InputParameters::instance();   // the tables load (and report their own faults) beforehand
-  const char* bad[] = {"CZ", "C$C", "(C)", "C[]", "C[Xx]", "[Se]", "C[Hg]C", "1CC"};
+  const char* bad[] = {"C(C",    "C1CC",    "CC)C",   "(C)",     "1CC",         "C%1",   "C[Sb]",
+                       "X",      "C$C",     "C[CH",   "[]",      "C11",         "C12CC12",
+                       "C@@@C",  "[C@@@H]", "CC=",    "[C+-]",   "[CH99]",      "[N+99]", "C%a1",
+                       "CZ",     "C[]",     "C[Xx]",  "[Se]",    "[Na+].[Cl-]", "C=1CCCCC#1", "   "};
   for (const char* s : bad) {
     kvtest::ErrorCapture capture;
     EXPECT_EQ(nullptr, graph(s)) << s;
-    const std::string text = capture.text();
-    EXPECT_EQ(0u, text.find("Error: SmilesParser: ")) << text;
-    EXPECT_NE(std::string::npos, text.find("\"" + std::string(s) + "\"\n")) << text;
-    EXPECT_EQ(1, std::count(text.begin(), text.end(), '\n')) << text;
+    ASSERT_EQ(1u, capture.lines.size()) << s << "\n" << capture.text();
+    EXPECT_EQ(0u, capture.lines[0].find("Error: SmilesParser: ")) << capture.lines[0];
+    EXPECT_NE(std::string::npos, capture.lines[0].find("\"" + std::string(s) + "\"")) << s;
   }
-  kvtest::ErrorCapture capture;
-  EXPECT_EQ(nullptr, graph("CZ"));
-  EXPECT_EQ("Error: SmilesParser: unknown element \"Z\" at position 2 in \"CZ\"\n", capture.text());
+  const std::pair<const char*, const char*> exact[] = {
+      {"CZ", "unknown element \"Z\" at position 2 in \"CZ\""},
+      {"   ", "no SMILES in \"   \""},
+      {"C[Hg]C", "element \"Hg\" has no atom type in \"C[Hg]C\""},
+      {"C[Bi]C", "element \"Bi\" has no atom type in \"C[Bi]C\""},
+      {"C[As]C", "element \"As\" has no atom type in \"C[As]C\""}};
+  for (const auto& e : exact) {
+    kvtest::ErrorCapture capture;
+    EXPECT_EQ(nullptr, graph(e.first));
+    EXPECT_EQ(std::vector<std::string>{"Error: SmilesParser: " + std::string(e.second)},
+              capture.lines);
+  }
 }
 
 TEST(SmilesGraph, TwoLetterBracketSymbolsAreOneElement) {
-  // Elements the type table knows read whole; the others are refused by name.
-  for (const char* s : {"[Cu+2]", "[Ti]", "[Zn+2]", "[Ni]", "Cl[Sn](Cl)(Cl)Cl", "C[Al](C)C"}) {
-    auto m = graph(s);
-    ASSERT_NE(nullptr, m) << s;
-    EXPECT_EQ(std::string(s).find('[') + 1, std::string(s).find(m->atoms[0]->element == "C" ||
-                                                                    m->atoms[0]->element == "Cl"
-                                                                ? m->atoms[1]->element
-                                                                : m->atoms[0]->element))
-        << s;
-  }
-  InputParameters::instance();
-  for (const char* symbol : {"Sb", "Se", "Hg", "Bi", "As"}) {
-    const std::string smiles = std::string("C[") + symbol + "]C";
-    kvtest::ErrorCapture capture;
-    EXPECT_EQ(nullptr, graph(smiles)) << smiles;
-    EXPECT_EQ("Error: SmilesParser: element \"" + std::string(symbol) + "\" has no atom type in \"" +
-                  smiles + "\"\n",
-              capture.text());
+  const std::pair<const char*, const char*> cases[] = {
+      {"[Cu+2]", "Cu"}, {"[Ti]", "Ti"}, {"[Zn+2]", "Zn"}, {"[Ni]", "Ni"},
+      {"Cl[Sn](Cl)(Cl)Cl", "Sn"}, {"C[Al](C)C", "Al"}};
+  for (const auto& c : cases) {
+    auto m = graph(c.first);
+    ASSERT_NE(nullptr, m) << c.first;
+    EXPECT_EQ(1, countElement(*m, c.second)) << c.first;
   }
 }
 

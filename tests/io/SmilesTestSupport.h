@@ -21,6 +21,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "support/ConsoleCapture.h"
 #include "support/QtApplication.h"
 
 namespace smilestest {
@@ -32,16 +33,9 @@ class QuietChain : public ::testing::Test {
   void SetUp() override {
     kvtest::ensureApplication();
     IOEngine::instance();
-    savedPrintLevel = UtilityEngine::instance()->printLevel;
-    UtilityEngine::instance()->printLevel = 0;
-    UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
-  }
-  void TearDown() override {
-    UtilityEngine::instance()->setConsoleSink(ConsoleSink());
-    UtilityEngine::instance()->printLevel = savedPrintLevel;
   }
 
-  int savedPrintLevel = 0;
+  kvtest::ConsoleCapture console{0};
 };
 
 inline std::unique_ptr<Molecule> graph(const std::string& smiles) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,6 @@
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
-using smilestest::bondList;
 using smilestest::formula;
 using smilestest::graph;
 using smilestest::write;
@@ -43,31 +43,38 @@ std::unique_ptr<Molecule> ladder(int closures) {
 
 }  // namespace
 
+// What the reader reads is written back as written, and benzene in any spelling aromatic.
+// Thiophene's sulfur gives its lone pair, not a bond: no [s]; pyrrole's nitrogen, met in
+// brackets, goes back in them. The bond between two rings is written, or the reader could make
+// it a ring double bond. A double bond read as a ring closure stays a closure with its symbol at
+// the closing digit. An atom that closes ring 1 and opens ring 2 writes the new number first.
 TEST(SmilesWriting, ReadFormsWriteBack) {
-  EXPECT_EQ("CC(=O)O", rewrite("CC(=O)O"));
-  EXPECT_EQ("CCO", rewrite("CCO"));
-  EXPECT_EQ("OCC", rewrite("OCC"));
-  EXPECT_EQ("C#N", rewrite("C#N"));
-  EXPECT_EQ("O.C", rewrite("O.C"));
-  EXPECT_EQ("[NH4+].[Cl-]", rewrite("[NH4+].[Cl-]"));
-  EXPECT_EQ("CC(=O)[O-]", rewrite("CC(=O)[O-]"));
-  EXPECT_EQ("[O-2]", rewrite("[O-2]"));
-  EXPECT_EQ("[H][H]", rewrite("[H][H]"));
-  EXPECT_EQ("[Si](C)(C)(C)C", rewrite("[Si](C)(C)(C)C"));
-  EXPECT_EQ("[13CH4]", rewrite("[13CH4]"));
-}
-
-TEST(SmilesWriting, BenzeneInAnyFormIsWrittenAromatic) {
-  for (const char* s : {"c1ccccc1", "C1=CC=CC=C1", "C=1C=CC=CC=1", "C1C=CC=CC=1"})
-    EXPECT_EQ("c1ccccc1", rewrite(s)) << s;
-}
-
-TEST(SmilesWriting, AromaticAtomsGetTheHydrogensTheReaderWillGiveThem) {
-  // Thiophene's sulfur gives its lone pair, not a bond: no [s]. The bond between two rings is
-  // written, or the reader could make it a ring double bond.
-  EXPECT_EQ("c1ccsc1", rewrite("c1ccsc1"));
-  EXPECT_EQ("c1ccc(cc1)-c1ccccc1", rewrite("c1ccc(cc1)-c1ccccc1"));
-  EXPECT_EQ("n1ccccc1-c1ccccn1", rewrite("n1ccccc1-c1ccccn1"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"CC(=O)O", "CC(=O)O"},
+      {"CCO", "CCO"},
+      {"OCC", "OCC"},
+      {"C#N", "C#N"},
+      {"O.C", "O.C"},
+      {"[NH4+].[Cl-]", "[NH4+].[Cl-]"},
+      {"CC(=O)[O-]", "CC(=O)[O-]"},
+      {"[O-2]", "[O-2]"},
+      {"[H][H]", "[H][H]"},
+      {"[Si](C)(C)(C)C", "[Si](C)(C)(C)C"},
+      {"[13CH4]", "[13CH4]"},
+      {"c1ccccc1", "c1ccccc1"},
+      {"C1=CC=CC=C1", "c1ccccc1"},
+      {"C=1C=CC=CC=1", "c1ccccc1"},
+      {"C1C=CC=CC=1", "c1ccccc1"},
+      {"c1ccsc1", "c1ccsc1"},
+      {"c1cc[nH]c1", "c1cc[nH]c1"},
+      {"c1ccncc1", "c1ccncc1"},
+      {"c1ccc(cc1)-c1ccccc1", "c1ccc(cc1)-c1ccccc1"},
+      {"n1ccccc1-c1ccccn1", "n1ccccc1-c1ccccn1"},
+      {"C1CCCCC=1", "C1CCCCC=1"},
+      {"C1CCCCCCC#1", "C1CCCCCCC#1"},
+      {"C1CC12CC2", "C1CC21CC2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.second, rewrite(c.first)) << c.first;
 }
 
 TEST(SmilesWriting, ElementsStoredInAnyCaseAreWrittenInStandardCase) {
@@ -83,54 +90,21 @@ TEST(SmilesWriting, ElementsStoredInAnyCaseAreWrittenInStandardCase) {
   EXPECT_EQ("Si F  Cl Br O  H  ", symbols);
 }
 
-TEST(SmilesWriting, AromaticNitrogenWithHydrogenIsBracketed) {
-  // Pyrrole is aromatic; its nitrogen, met in brackets, goes back in them.
-  EXPECT_EQ("c1cc[nH]c1", rewrite("c1cc[nH]c1"));
-  EXPECT_EQ("[13CH4]", rewrite("[13CH4]"));
-  EXPECT_EQ("c1ccncc1", rewrite("c1ccncc1"));
-}
-
-TEST(SmilesWriting, DoubleRingClosureCarriesItsSymbolAtTheClosingDigit) {
-  // Cyclohexene read with the double bond as the closure; the tree keeps it as a closure.
-  EXPECT_EQ("C1CCCCC=1", rewrite("C1CCCCC=1"));
-  EXPECT_EQ("C1CCCCCCC#1", rewrite("C1CCCCCCC#1"));
-}
-
-TEST(SmilesWriting, HydrogenCountsFollowTheElementNotTheName) {
-  // Charged nitrogen with three hydrogens named "H7" and the like.
-  auto m = buildMolecule({"N", "H", "H", "H"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}}, true);
-  m->atoms[0]->charge = 1;
-  EXPECT_EQ("[NH3+]", write(*m));
-}
-
-TEST(SmilesWriting, HydrogenWithoutStatusIsWrittenAsAnAtom) {
-  auto m = buildMolecule({"C", "H", "H", "H", "H"},
-                         {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
-  m->atoms[4]->statusFlag = false;
-  // The carbon's other three hydrogens are what the reader gives a bare C bonded to [H].
-  EXPECT_EQ("C[H]", write(*m));
-  auto back = graph("C[H]");
-  ASSERT_NE(nullptr, back);
-  EXPECT_EQ(formula(*m), formula(*back));
-}
-
-TEST(SmilesWriting, AtomWithFewerHydrogensThanItsValenceIsBracketed) {
-  // A carbon radical and a bare carbon atom: the reader would fill them up if written bare.
+// Hydrogens are counted by element, not by their names ("H7" and the like); one without its
+// status flag is written as an atom; an atom with fewer hydrogens than its valence (a radical,
+// a bare carbon) is bracketed, or the reader would fill it up.
+TEST(SmilesWriting, HydrogensAreWrittenSoThatTheReaderCountsThemAlike) {
+  auto ammonium = buildMolecule({"N", "H", "H", "H"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}}, true);
+  ammonium->atoms[0]->charge = 1;
+  EXPECT_EQ("[NH3+]", write(*ammonium));
+  auto methane = buildMolecule({"C", "H", "H", "H", "H"},
+                               {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
+  methane->atoms[4]->statusFlag = false;
+  EXPECT_EQ("C[H]", write(*methane));
+  EXPECT_EQ(formula(*methane), formula(*graph("C[H]")));
   auto methyl = buildMolecule({"C", "H", "H", "H"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}});
   EXPECT_EQ("[CH3]", write(*methyl));
-  auto carbon = buildMolecule({"C"}, {});
-  EXPECT_EQ("[C]", write(*carbon));
-}
-
-TEST(SmilesWriting, AnAtomThatClosesAndOpensWritesTheNewNumberFirst) {
-  // Spiro: the third atom closes ring 1 and opens ring 2; 1 is still held while it numbers.
-  auto m = graph("C1CC12CC2");
-  ASSERT_NE(nullptr, m);
-  const std::string s = write(*m);
-  EXPECT_EQ("C1CC21CC2", s);
-  auto back = graph(s);
-  ASSERT_NE(nullptr, back);
-  EXPECT_EQ(bondList(*m), bondList(*back));
+  EXPECT_EQ("[C]", write(*buildMolecule({"C"}, {})));
 }
 
 TEST(SmilesWriting, RingNumbersPastNineUsePercent) {

@@ -19,12 +19,21 @@ float distanceTo(const SSEVector4f& p, float x, float y, float z) {
 
 }  // namespace
 
-TEST_F(RendererState, WindowIsAtLeastOnePixelAndMeshIndicesOutsideTheListGiveNull) {
-  engine.resizeWindow(800, 0);
-  EXPECT_EQ(1u, engine.windowHeight);
-  engine.resizeWindow(0, 0);
-  EXPECT_EQ(1u, engine.windowWidth);
-  for (float e : engine.projectionMatrix.m) EXPECT_TRUE(std::isfinite(e));
+// Any window, even one with a zero side, is at least a pixel and sees 70 degrees across.
+TEST_F(RendererState, ProjectionKeepsSeventyDegreesAcrossAtAnySize) {
+  const int sizes[][4] = {{640, 480, 640, 480}, {300, 900, 300, 900}, {800, 0, 800, 1},
+                          {0, 0, 1, 1}};
+  for (const auto& size : sizes) {
+    engine.resizeWindow(size[0], size[1]);
+    EXPECT_TRUE(engine.windowWidth == unsigned(size[2]) && engine.windowHeight == unsigned(size[3]));
+    const float aspect = static_cast<float>(size[2]) / size[3];
+    EXPECT_NEAR(1.42815f, engine.projectionMatrix.m[0], 1e-4f) << size[0] << "x" << size[1];
+    EXPECT_NEAR(1.42815f * aspect, engine.projectionMatrix.m[5], 1e-4f * aspect);
+    for (float v : engine.projectionMatrix.m) EXPECT_TRUE(std::isfinite(v));
+  }
+}
+
+TEST_F(RendererState, MeshIndicesOutsideTheListGiveNull) {
   Mesh a, b;
   engine.meshes = {&a, &b};
   EXPECT_EQ(nullptr, engine.getMesh(-1));
