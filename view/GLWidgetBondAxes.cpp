@@ -36,7 +36,9 @@ void GLWidget::setSecondSelectedSpheroidFromSelected() {
   chooseFromSelected(getSelectedSpheroid(), secondSelectedSpheroid, firstSelectedSpheroid);
 }
 
-void GLWidget::clearSelectedSpheroids() { firstSelectedSpheroid = secondSelectedSpheroid = nullptr; }
+void GLWidget::clearSelectedSpheroids() {
+  firstSelectedSpheroid = secondSelectedSpheroid = nullptr;
+}
 
 // The open bond axis after curSelection in the current mesh, wrapping round to the first;
 // the first axis when curSelection is not in the mesh.

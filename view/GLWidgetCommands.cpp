@@ -291,7 +291,8 @@ void GLWidget::showBondInfo() {
   Mesh* mesh = GraphicsEngine::instance()->currentMesh;
   if (mesh == nullptr || mesh->molecule == nullptr) return;
   std::istringstream text(mesh->molecule->getListOfBondEnegries());
-  for (std::string line; std::getline(text, line);) emit emitConsoleString(QString::fromStdString(line));
+  for (std::string line; std::getline(text, line);)
+    emit emitConsoleString(QString::fromStdString(line));
 }
 
 void GLWidget::showSingleBondInfo() {
@@ -300,7 +301,8 @@ void GLWidget::showSingleBondInfo() {
   char energy[64];
   std::snprintf(energy, sizeof energy, "%3.4f(ev)",
                 static_cast<double>(static_cast<Bond*>(selected->owner)->energy));
-  emit emitConsoleString(QStringLiteral("Selected bond has energy: ") + QString::fromLatin1(energy));
+  emit emitConsoleString(QStringLiteral("Selected bond has energy: ") +
+                         QString::fromLatin1(energy));
 }
 
 // The slots below are reached by no action, button or call; they act on the current mesh.
