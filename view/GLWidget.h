@@ -86,7 +86,7 @@ class GLWidget : public QGLWidget {
   std::map<Molecule*, std::vector<Bond*> > bondsToDelete;
   QProgressDialog ringProgress;
   QTimer* repaintTimer = nullptr;
-  bool hdrEnabled = false;   // paint through the half-float frame buffer; set before the first paint
+  bool hdrEnabled = false;   // draw through the half-float frame buffer; set before the first paint
 
   // The context menus' actions, children of the widget, in the order createActions makes them.
   QAction* moleculeOperationsAction = nullptr;   // headings carry no slot
