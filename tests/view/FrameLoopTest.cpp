@@ -156,7 +156,8 @@ TEST_F(ViewHost, AutomaticRotationTurnsTheSceneInViewStateAndAMoleculeInAnyState
 TEST_F(ViewHost, ARepaintAskedForDuringAFrameIsSkipped) {
   Molecule* next = read(kMethyl);
   size_t meshesSeen = 0;
-  QObject::connect(view, &GLWidget::moleculeSelected, [&](Molecule*) {
+  QObject scope;   // the connection ends with the test
+  QObject::connect(view, &GLWidget::moleculeSelected, &scope, [&](Molecule*) {
     if (next == nullptr) return;
     view->handOverMolecule(next);
     next = nullptr;

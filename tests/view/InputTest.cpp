@@ -20,7 +20,7 @@ class ViewInput : public ViewHost {
   }
   // Presses the button of the next modal box as soon as it shows, keeping its title and text.
   void answerNextBox(QMessageBox::StandardButton answer) {
-    QTimer* poll = new QTimer(host.get());
+    QTimer* poll = new QTimer(host);
     QObject::connect(poll, &QTimer::timeout, [this, poll, answer] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (box == nullptr) return;

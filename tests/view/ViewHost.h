@@ -3,7 +3,9 @@
 // The view's GUI tests run GLWidget in a small host window, started as the application starts
 // it: the start camera gliding home, drawing path 2. Frames are drawn by hand, with a clock
 // that moves 0.1 s a frame, so glides and rotations run the same on any machine; each frame's
-// pixels are kept. Needs an X server.
+// pixels are kept. As in the application, one view lives as long as the process (the renderer
+// keeps its GL resources in the view's context); each test starts it as constructed. Needs an
+// X server.
 
 #include <QApplication>
 #include <QDir>
@@ -13,7 +15,6 @@
 #include <QVBoxLayout>
 #include <QtTest/QTest>
 
-#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -67,21 +68,31 @@ class ViewHost : public ::testing::Test {
     engine.returnToHomeCamera = true;
     math.measureMode = 0;
     math.pickMode = 1;
-    host.reset(new QWidget);
-    auto* layout = new QVBoxLayout(host.get());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view = hosted = new HostedView(host.get()));
-    view->repaintTimer->stop();
+    static QWidget* window = nullptr;
+    static HostedView* shown = nullptr;
+    if (window == nullptr) {
+      window = new QWidget;
+      auto* layout = new QVBoxLayout(window);
+      layout->setContentsMargins(0, 0, 0, 0);
+      layout->addWidget(shown = new HostedView(window));
+      shown->repaintTimer->stop();
+    }
+    host = window;
+    view = hosted = shown;
     host->resize(kWidth, kHeight);
     host->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(host.get()) && view->isValid()) << "no GL context";
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(host) && view->isValid()) << "no GL context";
+    view->inputLocked = true;
+    view->pickState = ViewButton;
+    view->autoRotateAxis = GLWidget::NoAutoRotation;
+    view->hdrEnabled = false;
+    view->cameraIndex = view->targetCameraIndex = -1;
   }
 
   void TearDown() override {
-    view->createNewWorkspace();
+    view->createNewWorkspace();   // also forgets the bond axes and edit marks
     frame();
     library.clear();
-    host.reset();
   }
 
   void frame() { view->updateGL(); }
@@ -149,7 +160,7 @@ class ViewHost : public ::testing::Test {
   GraphicsEngine& engine = *GraphicsEngine::instance();
   MathEngine& math = *MathEngine::instance();
   MoleculeEngine& library = *MoleculeEngine::instance();
-  std::unique_ptr<QWidget> host;
+  QWidget* host = nullptr;
   GLWidget* view = nullptr;
   HostedView* hosted = nullptr;
 };
