@@ -31,16 +31,17 @@ enum BUTTON_TYPE { ViewButton = 0, MeshButton = 1, PieceButton = 2 };
 // code handed over into meshes, deletes the meshes flagged for deletion and draws one frame
 // through GraphicsEngine in the current drawing path.
 //
-// Nothing outside the paint touches GL: other code leaves requests in fields the next paint
-// reads. A molecule goes on screen through handOverMolecule, a mesh leaves through
-// Mesh::deleteMesh and purgeDeletedMeshes.
+// Other code never draws: it leaves requests in fields the next paint reads. A molecule goes on
+// screen through handOverMolecule, a mesh leaves through Mesh::deleteMesh and
+// purgeDeletedMeshes.
 //
 // Bodies by topic: construction, GL set-up and the hand-over (GLWidget.cpp); the frame and its
-// steps (GLWidgetFrame.cpp); mouse, wheel and keys (GLWidgetInput.cpp); drops, the context menu
-// and the molecule and camera commands (GLWidgetCommands.cpp); the bond-axis choice
-// (GLWidgetBondAxes.cpp); labels, colour scale and camera axes (GLWidgetOverlay.cpp); the edit
-// modes (GLWidgetEditModes.cpp); measuring (GLWidgetMeasurement.cpp); joining and ring closing
-// (GLWidgetJoin.cpp); twisted molecules (GLWidgetTwist.cpp).
+// steps (GLWidgetFrame.cpp); mouse, wheel and keys (GLWidgetInput.cpp); drops, the context
+// menus, delete, new workspace and cloning (GLWidgetCommands.cpp); the camera commands
+// (GLWidgetCamera.cpp); the bond-axis choice (GLWidgetBondAxes.cpp); labels, colour scale and
+// camera axes (GLWidgetOverlay.cpp); the edit modes (GLWidgetEditModes.cpp); measuring
+// (GLWidgetMeasurement.cpp); joining and ring closing (GLWidgetJoin.cpp); twisted molecules
+// (GLWidgetTwist.cpp).
 class GLWidget : public QGLWidget {
   Q_OBJECT
 

@@ -313,6 +313,15 @@ void GLWidget::deleteSpheroid() {
   if (mesh == nullptr || mesh->currentSpheroid == nullptr) return;
   Spheroid* selected = mesh->currentSpheroid;
   mesh->currentSpheroid = nullptr;
+  // The record that owns the spheroid must not free it a second time later.
+  if (selected->owner != nullptr) {
+    if (selected->kind == 0) static_cast<Atom*>(selected->owner)->sphere = nullptr;
+    if (selected->kind == 1) static_cast<Ao*>(selected->owner)->spheroid = nullptr;
+    if (selected->kind == 2 || selected->kind == 3)
+      static_cast<Bond*>(selected->owner)->spheroid = nullptr;
+  }
+  if (selected == firstSelectedSpheroid) firstSelectedSpheroid = nullptr;
+  if (selected == secondSelectedSpheroid) secondSelectedSpheroid = nullptr;
   mesh->removeSpheroid(selected);
   mesh->sortSpheroids();
   std::vector<Mesh*>& meshes = engine->meshes;
