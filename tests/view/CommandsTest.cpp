@@ -16,12 +16,8 @@ namespace {
 
 using namespace kvview;
 
-class ViewCommands : public ViewHost {
+class ViewCommands : public SettledView {
  protected:
-  void SetUp() override {
-    ViewHost::SetUp();
-    settle();
-  }
   // A drag from a library tree, let go at the point.
   void drop(const QString& command, const QPoint& at) {
     QMimeData text;
@@ -42,11 +38,6 @@ class ViewCommands : public ViewHost {
     });
     view->createMoleculeContextMenu(view->mapToGlobal(QPoint(10, 10)));
     return texts;
-  }
-  static Spheroid* ofKind(const Mesh* mesh, int kind) {
-    for (Spheroid* s : mesh->spheroids)
-      if (s->kind == kind) return s;
-    return nullptr;
   }
 };
 

@@ -67,8 +67,7 @@ TEST_F(ViewHost, UntilAGlideEndsOnlyDoubleClickAndWheelAct) {
   }
 }
 
-TEST_F(ViewHost, AMoleculeHandedOverIsDrawnCurrentAndAnnouncedOnce) {
-  settle();
+TEST_F(SettledView, AMoleculeHandedOverIsDrawnCurrentAndAnnouncedOnce) {
   QSignalSpy selected(view, &GLWidget::moleculeSelected);
   Molecule* m = read(kEthanol);
   m->scenePosition = alongRay(20.0f);
@@ -130,8 +129,7 @@ TEST_F(ViewHost, OnePurgeDeletesEveryFlaggedMeshAndLeavesNoneCurrent) {
   EXPECT_EQ(nullptr, view->firstSelectedSpheroid) << "a choice into a purged mesh";
 }
 
-TEST_F(ViewHost, AutomaticRotationTurnsTheSceneInViewStateAndAMoleculeInAnyState) {
-  settle();
+TEST_F(SettledView, AutomaticRotationTurnsTheSceneInViewStateAndAMoleculeInAnyState) {
   view->autoRotateAxis = GLWidget::AutoRotateX;
   for (int state : {ViewButton, MeshButton, PieceButton}) {
     view->pickState = state;

@@ -12,12 +12,8 @@ namespace {
 using namespace kvview;
 const QPoint kCentre(ViewHost::kWidth / 2, ViewHost::kHeight / 2);
 
-class ViewInput : public ViewHost {
+class ViewInput : public SettledView {
  protected:
-  void SetUp() override {
-    ViewHost::SetUp();
-    settle();
-  }
   // Presses the button of the next modal box as soon as it shows, keeping its title and text.
   void answerNextBox(QMessageBox::StandardButton answer) {
     QTimer* poll = new QTimer(host);

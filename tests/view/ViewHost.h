@@ -22,6 +22,7 @@
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "model/Molecule.h"
+#include "model/Spheroid.h"
 #include "render/GraphicsEngine.h"
 #include "render/MathEngine.h"
 #include "render/Mesh.h"
@@ -103,6 +104,11 @@ class ViewHost : public ::testing::Test {
       frame();
   }
   QImage pixels() const { return hosted->lastFrame; }
+  static Spheroid* ofKind(const Mesh* mesh, int kind) {
+    for (Spheroid* s : mesh->spheroids)
+      if (s->kind == kind) return s;
+    return nullptr;
+  }
   void call(const char* slot) { ASSERT_TRUE(QMetaObject::invokeMethod(view, slot)); }
 
   // A molecule of the library folders as read from its file, with coordinates and spheroids.
@@ -163,6 +169,15 @@ class ViewHost : public ::testing::Test {
   QWidget* host = nullptr;
   GLWidget* view = nullptr;
   HostedView* hosted = nullptr;
+};
+
+// The view once the glide home has ended, as the user first meets it.
+class SettledView : public ViewHost {
+ protected:
+  void SetUp() override {
+    ViewHost::SetUp();
+    settle();
+  }
 };
 
 }  // namespace kvview
