@@ -1,8 +1,6 @@
 // The view's commands on whole molecules: library drops, the molecule menu and the bond-axis
 // choice, delete, a new workspace, cloning and the bond-energy line.
-#include <QDropEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QTimer>
 
 #include <cstdio>
@@ -18,16 +16,6 @@ using namespace kvview;
 
 class ViewCommands : public SettledView {
  protected:
-  // A drag from a library tree, let go at the point.
-  void drop(const QString& command, const QPoint& at) {
-    QMimeData text;
-    text.setText(command);
-    QDragEnterEvent enter(at, Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view, &enter);
-    QDropEvent drop(at, Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view, &drop);   // delivered only when the enter was taken
-    frame();
-  }
   // The molecule menu's texts as it opens, "-" for a separator.
   QStringList menuEntries() {
     QStringList texts;

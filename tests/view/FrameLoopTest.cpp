@@ -1,8 +1,5 @@
 // The view's frame: the input lock of the glide home, the hand-over of molecules, the purge of
 // flagged meshes, automatic rotation and frames that must not nest.
-#include <QDropEvent>
-#include <QMimeData>
-
 #include <algorithm>
 
 #include "tests/view/ViewHost.h"
@@ -36,24 +33,19 @@ TEST_F(ViewHost, UntilAGlideEndsOnlyDoubleClickAndWheelAct) {
     SCOPED_TRACE(when);
     Mesh* mesh = show(kEthanol, SSEVector4f());
     ASSERT_TRUE(view->inputLocked);
-    mesh->position = alongRay(30.0f);
     drag(Qt::LeftButton, {kCentre, kCentre + QPoint(40, 30)});
     QTest::keyClick(view, Qt::Key_Delete);
-    QMimeData text;
-    text.setText("F0");
-    QDragEnterEvent enter(kCentre, Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view, &enter);
-    view->addMoleculeFromLibrary("F0", kCentre);
-    EXPECT_FALSE(turned(mesh->rotation) || engine.meshes.size() != 1u || enter.isAccepted() ||
-                 view->moleculePending);
+    EXPECT_FALSE(drop("F0", kCentre));
+    view->addMoleculeFromLibrary("F0", kCentre);   // as a double-click in a library tree
+    frame();
+    EXPECT_FALSE(turned(mesh->rotation) || engine.meshes.size() != 1u);
 
     engine.setCurrentMesh(nullptr);
+    mesh->position = alongRay(30.0f);
     mouse(QEvent::MouseButtonDblClick, kCentre, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(mesh, engine.currentMesh) << "the double-click picks";
     const float z = mesh->position.z;
-    QWheelEvent notch(kCentre, view->mapToGlobal(kCentre), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view, &notch);
+    wheel(120);
     EXPECT_NE(z, mesh->position.z) << "the wheel moves the current molecule";
 
     settle();

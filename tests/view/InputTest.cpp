@@ -60,9 +60,7 @@ TEST_F(ViewInput, DragsAndTheWheelMoveByFixedStepsPerEvent) {
   drag(Qt::RightButton, {kCentre, kCentre + QPoint(10, 0)}, false);
   EXPECT_FLOAT_EQ(10 * 0.05f * 0.5f, distance(before, mesh->position));
   mesh->position = before;
-  QWheelEvent notch(kCentre, view->mapToGlobal(kCentre), QPoint(), QPoint(0, 120), Qt::NoButton,
-                    Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(view, &notch);
+  wheel(120);
   EXPECT_FLOAT_EQ(3.0f, distance(before, mesh->position)) << "one notch";
   EXPECT_GT(windowPoint(before).z, windowPoint(mesh->position).z) << "towards the camera";
 }

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTimer>
@@ -137,6 +139,25 @@ class ViewHost : public ::testing::Test {
     for (const QPoint* p = path.begin() + 1; p != path.end(); ++p)
       mouse(QEvent::MouseMove, *p, Qt::NoButton, button);
     if (release) mouse(QEvent::MouseButtonRelease, *(path.end() - 1), button, Qt::NoButton);
+  }
+
+  void wheel(int delta) {
+    const QPoint at(kWidth / 2, kHeight / 2);
+    QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &event);
+  }
+  // A drag from a library tree let go at the point, then a frame; false when the view refused
+  // to take the drag in (then no drop follows).
+  bool drop(const QString& command, const QPoint& at) {
+    QMimeData text;
+    text.setText(command);
+    QDragEnterEvent enter(at, Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &enter);
+    QDropEvent drop(at, Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted()) QApplication::sendEvent(view, &drop);
+    frame();
+    return enter.isAccepted();
   }
 
   // Where a scene point appears: window pixels with y from the bottom edge, as GL counts, and
