@@ -16,12 +16,16 @@ constexpr float kCrossHalfSize = 0.1f;   // scene units
 constexpr float kAxisMarkLength = 0.6f;
 constexpr float kMarkLineWidth = 4.0f;
 
-// Draws a symbol for every listed object that still carries its mark and lies in front of the
-// far plane, in the frame of its molecule's mesh. point gives an object's point in that frame,
-// or false for an object without a mark or a spheroid.
-template <typename Object, typename PointOf, typename Draw>
-void drawMarks(const std::map<Molecule*, std::vector<Object*> >& marks, PointOf pointOf,
-               Draw draw) {
+// The mark an atom or a bond carries and the spheroid whose centre the symbol marks.
+int markOf(const Atom* atom) { return atom->editMark; }
+int markOf(const Bond* bond) { return bond->deleteMark; }
+const Spheroid* spheroidOf(const Atom* atom) { return atom->sphere; }
+const Spheroid* spheroidOf(const Bond* bond) { return bond->spheroid; }
+
+// Draws a symbol for every listed object that still carries the mark and lies in front of the
+// far plane, at its spheroid's centre in the frame of its molecule's mesh.
+template <typename Object, typename Draw>
+void drawMarks(const std::map<Molecule*, std::vector<Object*> >& marks, int mark, Draw draw) {
   screen::Projection p;
   p.readProjection();
   for (const auto& entry : marks) {
@@ -31,10 +35,11 @@ void drawMarks(const std::map<Molecule*, std::vector<Object*> >& marks, PointOf 
     screen::applyCamera();
     screen::applyPose(*mesh);
     p.readModelView();
-    for (Object* object : entry.second) {
-      SSEVector4f point;
+    for (const Object* object : entry.second) {
       GLdouble window[3];
-      if (pointOf(object, point) && p.projectInFront(point, window)) draw(object, point);
+      if (markOf(object) == mark && spheroidOf(object) != nullptr &&
+          p.projectInFront(spheroidOf(object)->centre, window))
+        draw(object, spheroidOf(object)->centre);
     }
     glPopMatrix();
   }
@@ -83,52 +88,32 @@ void GLWidget::clearAllEditModeData() {
 
 void GLWidget::paintAtomDeleteSymbol() {
   if (moleculePending || purgeDeletedMeshes) return;
-  drawMarks(
-      atomsToDelete,
-      [](const Atom* atom, SSEVector4f& point) {
-        if (atom->editMark != 1 || atom->sphere == nullptr) return false;
-        point = atom->sphere->centre;
-        return true;
-      },
-      [](const Atom*, const SSEVector4f& point) { drawCross(point, 1.0f, 1.0f, 1.0f); });
+  drawMarks(atomsToDelete, 1,
+            [](const Atom*, const SSEVector4f& centre) { drawCross(centre, 1.0f, 1.0f, 1.0f); });
 }
 
 void GLWidget::paintBondDeleteSymbol() {
   if (moleculePending || purgeDeletedMeshes) return;
-  drawMarks(
-      bondsToDelete,
-      [](const Bond* bond, SSEVector4f& point) {
-        if (bond->deleteMark != 1 || bond->spheroid == nullptr) return false;
-        point = bond->spheroid->centre;
-        return true;
-      },
-      [](const Bond*, const SSEVector4f& point) { drawCross(point, 1.0f, 0.0f, 0.0f); });
+  drawMarks(bondsToDelete, 1,
+            [](const Bond*, const SSEVector4f& centre) { drawCross(centre, 1.0f, 0.0f, 0.0f); });
 }
 
 // A short white line from the atom outwards, away from its first neighbour, where the new bond
 // axis will point.
 void GLWidget::paintAxisSymbol() {
   if (moleculePending || purgeDeletedMeshes) return;
-  drawMarks(
-      atomsToMakeAxes,
-      [](const Atom* atom, SSEVector4f& point) {
-        if (atom->editMark != 2 || atom->sphere == nullptr || atom->neighbours.empty() ||
-            atom->neighbours.front()->sphere == nullptr)
-          return false;
-        point = atom->sphere->centre;
-        return true;
-      },
-      [](const Atom* atom, const SSEVector4f& point) {
-        SSEVector4f out = point - atom->neighbours.front()->sphere->centre;
-        out.normalize();
-        out.clamp();
-        glLineWidth(kMarkLineWidth);
-        glColor3f(1.0f, 1.0f, 1.0f);
-        glBegin(GL_LINES);
-        glVertex3f(point.x, point.y, point.z);
-        glVertex3f(point.x + kAxisMarkLength * out.x, point.y + kAxisMarkLength * out.y,
-                   point.z + kAxisMarkLength * out.z);
-        glEnd();
-        glLineWidth(1.0f);
-      });
+  drawMarks(atomsToMakeAxes, 2, [](const Atom* atom, const SSEVector4f& centre) {
+    if (atom->neighbours.empty() || atom->neighbours.front()->sphere == nullptr) return;
+    SSEVector4f out = centre - atom->neighbours.front()->sphere->centre;
+    out.normalize();
+    out.clamp();
+    glLineWidth(kMarkLineWidth);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_LINES);
+    glVertex3f(centre.x, centre.y, centre.z);
+    glVertex3f(centre.x + kAxisMarkLength * out.x, centre.y + kAxisMarkLength * out.y,
+               centre.z + kAxisMarkLength * out.z);
+    glEnd();
+    glLineWidth(1.0f);
+  });
 }

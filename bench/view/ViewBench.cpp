@@ -6,8 +6,6 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include <memory>
-
 #include <benchmark/benchmark.h>
 
 #include "io/MoleculeEngine.h"
@@ -34,20 +32,22 @@ void placeCamera(int atoms) {
       SSEVector4f(0.0f, 0.0f, -(3.0f * kvscene::kChainBond * side + 5.0f), 1.0f);
 }
 
-// The view in a shown window, frames drawn only when asked for; null without GL.
-std::unique_ptr<QWidget> shownView(GLWidget*& view, int atoms) {
-  kvtest::ensureApplication();
-  QDir::setCurrent(KV_SOURCE_DIR);
-  std::unique_ptr<QWidget> host(new QWidget);
-  auto* layout = new QVBoxLayout(host.get());
-  layout->addWidget(view = new GLWidget(host.get()));
-  view->repaintTimer->stop();
-  host->resize(kSide, kSide);
-  host->show();
-  QCoreApplication::processEvents();
-  if (!view->isValid()) return nullptr;
-  placeCamera(atoms);
-  return host;
+// The view in a shown window, frames drawn only when asked for; null without GL. One view for
+// the process, as in the application: the renderer keeps its GL resources in its context.
+GLWidget* shownView() {
+  static GLWidget* view = nullptr;
+  if (view == nullptr) {
+    kvtest::ensureApplication();
+    QDir::setCurrent(KV_SOURCE_DIR);
+    auto* host = new QWidget;
+    auto* layout = new QVBoxLayout(host);
+    layout->addWidget(view = new GLWidget(host));
+    view->repaintTimer->stop();
+    host->resize(kSide, kSide);
+    host->show();
+    QCoreApplication::processEvents();
+  }
+  return view->isValid() ? view : nullptr;
 }
 
 // A carbon chain of the size with its spheroids, ready to be handed over.
@@ -60,12 +60,9 @@ Molecule* foldedMolecule(int atoms) {
 }
 
 void BM_FrameWithAtomLabels(benchmark::State& state) {
-  GLWidget* view = nullptr;
-  std::unique_ptr<QWidget> host = shownView(view, 100);
-  if (host == nullptr) {
-    state.SkipWithError("no GL context");
-    return;
-  }
+  GLWidget* view = shownView();
+  if (view == nullptr) return state.SkipWithError("no GL context");
+  placeCamera(100);
   view->handOverMolecule(foldedMolecule(100));
   view->updateGL();
   GraphicsEngine::instance()->showAtomIDs = true;
@@ -77,20 +74,16 @@ void BM_FrameWithAtomLabels(benchmark::State& state) {
 BENCHMARK(BM_FrameWithAtomLabels)->Unit(benchmark::kMillisecond);
 
 void BM_FrameTakingOverLargeMolecule(benchmark::State& state) {
-  GLWidget* view = nullptr;
-  std::unique_ptr<QWidget> host = shownView(view, 1500);
-  if (host == nullptr) {
-    state.SkipWithError("no GL context");
-    return;
-  }
+  GLWidget* view = shownView();
+  if (view == nullptr) return state.SkipWithError("no GL context");
   for (auto _ : state) {
     state.PauseTiming();
+    placeCamera(1500);
     view->handOverMolecule(foldedMolecule(1500));
     state.ResumeTiming();
     view->updateGL();
     state.PauseTiming();
     view->createNewWorkspace();   // its mesh goes with the next frame's purge
-    placeCamera(1500);
     view->updateGL();
     state.ResumeTiming();
   }
