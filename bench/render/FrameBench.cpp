@@ -17,26 +17,8 @@ namespace {
 
 constexpr int kWidth = 640;   // the view's start size
 constexpr int kHeight = 480;
-constexpr float kBondLength = 1.5f;   // Angstrom
 // Spheroid tessellation the set-up gives molecules above 100 atoms.
 constexpr int kLargeMoleculeRings = 16;
-
-// A chain folded back and forth through a cube, so that a large molecule is compact as proteins
-// are, rather than a rod running out of the view: consecutive atoms are neighbours on a grid.
-std::vector<SSEVector4f> foldedChain(int atoms, int& side) {
-  side = 1;
-  while (side * side * side < atoms) ++side;
-  std::vector<SSEVector4f> positions;
-  for (int i = 0; i < atoms; ++i) {
-    const int layer = i / (side * side), inLayer = i % (side * side);
-    const int row = inLayer / side;
-    int column = inLayer % side;
-    if ((layer * side + row) % 2 == 1) column = side - 1 - column;   // snake back on odd rows
-    const int depth = layer % 2 == 1 ? side - 1 - row : row;
-    positions.emplace_back(kBondLength * column, kBondLength * depth, kBondLength * layer);
-  }
-  return positions;
-}
 
 void BM_Frame(benchmark::State& state) {
   const int path = static_cast<int>(state.range(0));
@@ -51,12 +33,13 @@ void BM_Frame(benchmark::State& state) {
   engine->renderMode = path;
   int side = 0;
   std::unique_ptr<Molecule> m = kvscene::carbonChain(static_cast<size_t>(atoms));
-  kvscene::giveSpheroids(*m, foldedChain(atoms, side), atoms > 100 ? kLargeMoleculeRings
-                                                                    : kvscene::kRings);
+  kvscene::giveSpheroids(*m, kvscene::foldedChain(atoms, side),
+                         atoms > 100 ? kLargeMoleculeRings : kvscene::kRings);
   if (!m->renderMolecule()) state.SkipWithError("no mesh");
   engine->meshes.push_back(m->mesh);
   // Far enough back that the whole cube fits the view.
-  engine->globalTranslation = SSEVector4f(0.0f, 0.0f, -(3.0f * kBondLength * side + 5.0f), 1.0f);
+  engine->globalTranslation =
+      SSEVector4f(0.0f, 0.0f, -(3.0f * kvscene::kChainBond * side + 5.0f), 1.0f);
   for (auto _ : state) kvframe::drawFrame();
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * m->mesh->spheroids.size()));
   engine->meshes.clear();

@@ -62,4 +62,24 @@ inline std::unique_ptr<Molecule> carbonChain(size_t atoms) {
   return m;
 }
 
+constexpr float kChainBond = 1.5f;   // Angstrom between neighbours of foldedChain
+
+// Positions for a chain folded back and forth through a cube, so that a large molecule is
+// compact as proteins are, rather than a rod running out of the view: consecutive atoms are
+// neighbours on a grid kChainBond apart. side gets the cube's edge in atoms.
+inline std::vector<SSEVector4f> foldedChain(int atoms, int& side) {
+  side = 1;
+  while (side * side * side < atoms) ++side;
+  std::vector<SSEVector4f> positions;
+  for (int i = 0; i < atoms; ++i) {
+    const int layer = i / (side * side), inLayer = i % (side * side);
+    const int row = inLayer / side;
+    int column = inLayer % side;
+    if ((layer * side + row) % 2 == 1) column = side - 1 - column;   // snake back on odd rows
+    const int depth = layer % 2 == 1 ? side - 1 - row : row;
+    positions.emplace_back(kChainBond * column, kChainBond * depth, kChainBond * layer);
+  }
+  return positions;
+}
+
 }  // namespace kvscene

@@ -1,0 +1,174 @@
+// The view's commands on whole molecules: library drops, the molecule menu and the bond-axis
+// choice, delete, a new workspace, cloning and the bond-energy line.
+#include <QMenu>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Spheroid.h"
+#include "tests/view/ViewHost.h"
+
+namespace {
+
+using namespace kvview;
+
+class ViewCommands : public SettledView {
+ protected:
+  // The molecule menu's texts as it opens, "-" for a separator.
+  QStringList menuEntries() {
+    QStringList texts;
+    QTimer::singleShot(0, [&texts] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      for (QAction* a : menu->actions()) texts << (a->isSeparator() ? "-" : a->text());
+      menu->close();
+    });
+    view->createMoleculeContextMenu(view->mapToGlobal(QPoint(10, 10)));
+    return texts;
+  }
+};
+
+}  // namespace
+
+TEST_F(ViewCommands, LibraryDropsLandOnTheEyeRayAndSayWhatTheyMade) {
+  library.groups.push_back(read(kMethyl));
+  library.molecules.push_back(read(kEthanol));
+  library.molecules[0]->isOptimized = true;
+  library.history = {read(kEthanol), read(kEthanol), read(kMethyl)};
+  const Molecule& ethanol = *library.molecules[0];
+  const QPoint at(100, 300);
+  const struct {
+    const char* command;
+    float distance;
+    std::string line;
+  } drops[] = {
+      {"F0", 10.0f, "Created: Methyl"},
+      {"H0", 40.0f, "Created molecule\tSMILES: " + ethanol.smiles},
+      {"M0", 40.0f, "Created: " + ethanol.getName() + "     SMILES: " + ethanol.smiles},
+  };
+  kvtest::ConsoleCapture console(1);
+  for (const auto& d : drops) {
+    drop(d.command, at);
+    EXPECT_NEAR(0.0f, (engine.currentMesh->position - alongRay(d.distance, at)).length(), 1e-3f)
+        << d.command;
+    EXPECT_EQ(d.line, console.lines.back()) << d.command;
+  }
+  drop("H2#METHYL", at);
+  EXPECT_TRUE(library.workspace.back() != library.history[2] &&
+              library.workspace.back()->getName() == library.history[2]->getName());
+
+  const size_t meshes = engine.meshes.size(), lines = console.lines.size();
+  for (const char* nothing : {"_folder", "PDB#X#A#0", "Hello", "M", "M9", "F4294967296", ""})
+    drop(nothing, at);
+  EXPECT_EQ(meshes, engine.meshes.size());
+  EXPECT_EQ(lines, console.lines.size());
+}
+
+TEST_F(ViewCommands, DroppingALibraryMoleculeNotOptimisedAddsAnOptimisedCopy) {
+  for (int i = 0; i < 4; ++i) library.molecules.push_back(read(kEthanol));
+  Molecule* entry = library.molecules[3];
+  entry->isOptimized = false;
+  entry->positions[1].x += 0.3f;   // strained, so the optimisation moves atoms
+  const std::vector<SSEVector4f> kept = entry->positions;
+  drop("M3", QPoint(kWidth / 2, kHeight / 2));
+  Molecule* added = library.workspace.back();
+  EXPECT_TRUE(added != entry && added->isOptimized && !entry->isOptimized);
+  for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(kept[i].x, entry->positions[i].x) << i;
+  EXPECT_NE(kept[1].x, added->positions[1].x);
+}
+
+TEST_F(ViewCommands, TheMoleculeMenuOffersJoiningOnlyWithBothBondAxesChosen) {
+  Mesh* a = show(kMethyl, SSEVector4f());
+  Mesh* b = show(kMethyl, SSEVector4f(10.0f, 0.0f, 0.0f));
+  const QStringList head = {
+      "&Molecule Operations", "&    Show Molecule Info in Console", "&    Move to Molecule",
+      "&    Reset Global Position", "&    Reset Rotation", "&    Clone Molecule",
+      "&    Delete Molecule", "-", "&Join Operations", "&    Set Bond Axis 1",
+      "&    Set Bond Axis 2"};
+  const QStringList tail = {"-", "&Spheroid Operations", "&    Show Bond Energy in Console", "-"};
+  const QString join = "&    Join Bond Axis 2 to Bond Axis 1";
+  const QString clear = "&    Clear Bond Axes Selections";
+  EXPECT_EQ(head + tail, menuEntries());
+
+  engine.setCurrentMesh(a);
+  a->currentSpheroid = ofKind(a, 0);
+  view->setBondAxis1Action->trigger();
+  EXPECT_EQ(nullptr, view->firstSelectedSpheroid) << "an atom is no bond axis";
+  a->currentSpheroid = ofKind(a, 2);
+  view->setBondAxis1Action->trigger();
+  EXPECT_EQ((head + QStringList{clear} + tail), menuEntries());
+  view->setBondAxis2Action->trigger();
+  EXPECT_TRUE(view->firstSelectedSpheroid == nullptr &&
+              view->secondSelectedSpheroid == a->currentSpheroid) << "one axis is not both";
+  engine.setCurrentMesh(b);
+  b->currentSpheroid = ofKind(b, 2);
+  view->setBondAxis1Action->trigger();
+  EXPECT_EQ((head + QStringList{join, clear} + tail), menuEntries());
+}
+
+TEST_F(ViewCommands, DeleteTakesTheMoleculeAndItsMarksAndLeavesMeshPicking) {
+  Mesh* kept = show(kEthanol, SSEVector4f());
+  Mesh* doomed = show(kEthanol, SSEVector4f(8.0f, 0.0f, 0.0f));
+  for (Molecule* m : {kept->molecule, doomed->molecule}) {
+    m->isEdited = true;
+    m->atoms[0]->editMark = 1;
+    view->atomsToDelete[m] = {m->atoms[0]};
+    view->bondsToDelete[m] = {m->bonds[0]};
+    view->savedBondOrders[m->bonds[0]] = 1;
+  }
+  view->secondSelectedSpheroid = doomed->molecule->bonds[1]->spheroid;
+  kvtest::ConsoleCapture console(1);
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(std::vector<Mesh*>{kept}, engine.meshes);
+  EXPECT_TRUE(engine.currentMesh == nullptr && view->secondSelectedSpheroid == nullptr);
+  EXPECT_TRUE(view->atomsToDelete.size() == 1 && view->atomsToDelete.count(kept->molecule) == 1);
+  EXPECT_TRUE(view->bondsToDelete.size() == 1 && view->bondsToDelete.count(kept->molecule) == 1);
+  EXPECT_EQ((QList<Bond*>{kept->molecule->bonds[0]}), view->savedBondOrders.keys());
+  EXPECT_EQ(std::vector<std::string>{"Molecule Deleted"}, console.lines);
+  EXPECT_TRUE(view->pickState == MeshButton && math.pickMode == 1 && engine.meshPickActive);
+  frame();   // the kept molecule's marks are still drawn
+}
+
+TEST_F(ViewCommands, ANewWorkspaceEmptiesTheSceneAndGlidesHome) {
+  show(kEthanol, SSEVector4f());
+  show(kMethyl, SSEVector4f(5.0f, 0.0f, 0.0f));
+  library.history.push_back(read(kEthanol));
+  call("storeCamera");
+  call("storeCamera");
+  engine.globalTranslation = SSEVector4f(5.0f, 5.0f, -30.0f, 1.0f);
+  view->createNewWorkspace();
+  frame();
+  EXPECT_TRUE(engine.meshes.empty() && library.workspace.empty() && library.history.empty());
+  EXPECT_TRUE(engine.cameraTranslations.empty() && engine.cameraEyePositions.empty());
+  EXPECT_TRUE(view->cameraIndex == -1 && view->inputLocked);
+  settle();
+  EXPECT_FALSE(view->inputLocked);
+  EXPECT_LT((engine.globalTranslation - SSEVector4f(0.0f, -10.0f, -75.0f)).length(), 0.9f);
+}
+
+TEST_F(ViewCommands, ACloneAppearsBesideItsSourceAndBecomesCurrent) {
+  Mesh* source = show(kEthanol, SSEVector4f(1.0f, 2.0f, 3.0f));
+  call("cloneMesh");
+  frame();
+  ASSERT_EQ(2u, engine.meshes.size());
+  Mesh* copy = engine.currentMesh;
+  EXPECT_TRUE(copy != source && copy->molecule != source->molecule);
+  EXPECT_FLOAT_EQ(1.0f + source->size, copy->position.x);
+  EXPECT_FLOAT_EQ(2.0f, copy->position.y);
+}
+
+TEST_F(ViewCommands, ASelectedBondPrintsItsEnergy) {
+  Mesh* mesh = show(kEthanol, SSEVector4f());
+  kvtest::ConsoleCapture console(1);
+  mesh->currentSpheroid = ofKind(mesh, 0);
+  view->showBondEnergyAction->trigger();
+  EXPECT_TRUE(console.lines.empty()) << "an atom has no bond energy";
+  mesh->currentSpheroid = ofKind(mesh, 3);
+  view->showBondEnergyAction->trigger();
+  char energy[32];
+  std::snprintf(energy, sizeof energy, "%3.4f(ev)",
+                static_cast<double>(static_cast<Bond*>(mesh->currentSpheroid->owner)->energy));
+  EXPECT_EQ(std::vector<std::string>{std::string("Selected bond has energy: ") + energy},
+            console.lines);
+}

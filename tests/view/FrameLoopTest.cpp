@@ -1,0 +1,162 @@
+// The view's frame: the input lock of the glide home, the hand-over of molecules, the purge of
+// flagged meshes, automatic rotation and frames that must not nest.
+#include <algorithm>
+
+#include "tests/view/ViewHost.h"
+
+namespace {
+
+using namespace kvview;
+const QPoint kCentre(ViewHost::kWidth / 2, ViewHost::kHeight / 2);
+
+bool turned(const Quaternion& q) { return q.w < 0.99999f; }
+
+Molecule* announced(QSignalSpy& spy) { return spy.takeFirst().front().value<Molecule*>(); }
+
+// A molecule leaves the scene as joins and edits let it go: out of the workspace, its records
+// let go of their spheroids, the molecule deleted, its mesh left to the purge.
+void retire(GLWidget* view, Mesh* mesh) {
+  auto& workspace = MoleculeEngine::instance()->workspace;
+  workspace.erase(std::find(workspace.begin(), workspace.end(), mesh->molecule));
+  mesh->molecule->nullAllSpheroids();
+  mesh->molecule->mesh = nullptr;
+  delete mesh->molecule;
+  mesh->deleteMesh();
+  view->purgeDeletedMeshes = true;
+}
+
+}  // namespace
+
+TEST_F(ViewHost, UntilAGlideEndsOnlyDoubleClickAndWheelAct) {
+  library.groups.push_back(read(kMethyl));
+  for (const char* when : {"start-up", "new workspace"}) {
+    SCOPED_TRACE(when);
+    Mesh* mesh = show(kEthanol, SSEVector4f());
+    ASSERT_TRUE(view->inputLocked);
+    drag(Qt::LeftButton, {kCentre, kCentre + QPoint(40, 30)});
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_FALSE(drop("F0", kCentre));
+    view->addMoleculeFromLibrary("F0", kCentre);   // as a double-click in a library tree
+    frame();
+    EXPECT_FALSE(turned(mesh->rotation) || engine.meshes.size() != 1u);
+
+    engine.setCurrentMesh(nullptr);
+    mesh->position = alongRay(30.0f);
+    mouse(QEvent::MouseButtonDblClick, kCentre, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(mesh, engine.currentMesh) << "the double-click picks";
+    const float z = mesh->position.z;
+    wheel(120);
+    EXPECT_NE(z, mesh->position.z) << "the wheel moves the current molecule";
+
+    settle();
+    // The release that ends the double-click.
+    mouse(QEvent::MouseButtonRelease, kCentre, Qt::LeftButton, Qt::NoButton);
+    drag(Qt::LeftButton, {kCentre, kCentre + QPoint(40, 30)});
+    EXPECT_TRUE(turned(mesh->rotation)) << "the drag acts once the glide has ended";
+    engine.globalTranslation.z = -238.099f;   // far from home, so the next glide takes frames
+    view->createNewWorkspace();
+    frame();
+  }
+}
+
+TEST_F(SettledView, AMoleculeHandedOverIsDrawnCurrentAndAnnouncedOnce) {
+  QSignalSpy selected(view, &GLWidget::moleculeSelected);
+  Molecule* m = read(kEthanol);
+  m->scenePosition = alongRay(20.0f);
+  view->handOverMolecule(m);
+  EXPECT_TRUE(engine.meshes.empty() && m->mesh == nullptr) << "nothing before the next frame";
+  frame();
+  frame();
+  ASSERT_EQ(std::vector<Mesh*>{m->mesh}, engine.meshes);
+  EXPECT_EQ(m->mesh, engine.currentMesh);
+  EXPECT_EQ(0.0f, (m->mesh->position - m->scenePosition).length());
+  int drawn = 0;
+  const QImage image = pixels();
+  for (int y = kCentre.y() - 6; y <= kCentre.y() + 6; ++y)
+    for (int x = kCentre.x() - 6; x <= kCentre.x() + 6; ++x)
+      drawn += qGray(image.pixel(x, y)) > 40;
+  EXPECT_GT(drawn, 0) << "drawn at the window centre";
+  EXPECT_TRUE(view->pendingMolecule == nullptr && library.workspace.back() == m);
+  ASSERT_EQ(1, selected.count());
+  EXPECT_EQ(m, announced(selected));
+}
+
+// Two handed over alone both appear; a batch comes before them, all of it in one frame, and
+// the molecule handed over alone follows a frame later. The flag alone only clears itself.
+TEST_F(ViewHost, HandedOverMoleculesAreNeverDroppedAndTheLastIsCurrent) {
+  QSignalSpy selected(view, &GLWidget::moleculeSelected);
+  Molecule* alone[2] = {read(kEthanol), read(kMethyl)};
+  Molecule* batch[3] = {read(kMethyl), read(kMethyl), read(kEthanol)};
+  for (Molecule* m : alone) view->handOverMolecule(m);
+  for (Molecule* m : batch) view->handOverMolecule(m, true);
+  frame();
+  ASSERT_EQ(3u, engine.meshes.size());
+  EXPECT_EQ(batch[2]->mesh, engine.currentMesh);
+  ASSERT_EQ(1, selected.count());
+  EXPECT_EQ(batch[2], announced(selected));
+  EXPECT_EQ(alone[1], view->pendingMolecule);
+  frame();
+  EXPECT_EQ(5u, engine.meshes.size());
+  EXPECT_TRUE(alone[0]->mesh != nullptr && engine.currentMesh == alone[1]->mesh);
+  ASSERT_EQ(1, selected.count());
+  EXPECT_EQ(alone[1], announced(selected));
+
+  view->moleculePending = true;
+  frame();
+  EXPECT_FALSE(view->moleculePending);
+  EXPECT_EQ(5u, engine.meshes.size());
+  EXPECT_EQ(0, selected.count());
+}
+
+TEST_F(ViewHost, OnePurgeDeletesEveryFlaggedMeshAndLeavesNoneCurrent) {
+  Mesh* kept = show(kEthanol, SSEVector4f());
+  Mesh* other = show(kMethyl, SSEVector4f());
+  Mesh* current = show(kEthanol, SSEVector4f());
+  view->firstSelectedSpheroid = other->spheroids.front();
+  retire(view, other);
+  retire(view, current);
+  frame();
+  EXPECT_EQ(std::vector<Mesh*>{kept}, engine.meshes);
+  EXPECT_EQ(nullptr, engine.currentMesh);
+  EXPECT_EQ(nullptr, view->firstSelectedSpheroid) << "a choice into a purged mesh";
+}
+
+TEST_F(SettledView, AutomaticRotationTurnsTheSceneInViewStateAndAMoleculeInAnyState) {
+  view->autoRotateAxis = GLWidget::AutoRotateX;
+  for (int state : {ViewButton, MeshButton, PieceButton}) {
+    view->pickState = state;
+    engine.setRotation(Quaternion());
+    frame();
+    EXPECT_EQ(state == ViewButton, turned(engine.globalRotation)) << state;
+  }
+  Mesh* mesh = show(kEthanol, SSEVector4f());
+  engine.setRotation(Quaternion());
+  for (int state : {ViewButton, MeshButton, PieceButton}) {
+    view->pickState = state;
+    mesh->setRotation(Quaternion());
+    drag(Qt::LeftButton, {kCentre, kCentre + QPoint(50, 0)});
+    EXPECT_FALSE(turned(mesh->rotation)) << "a drag is left to the rotation";
+    frame();
+    EXPECT_TRUE(turned(mesh->rotation) && !turned(engine.globalRotation)) << state;
+  }
+}
+
+// The console runs pending events after each line, so a slot of a frame's signal may ask for
+// a repaint: the frame under way must end before another starts.
+TEST_F(ViewHost, ARepaintAskedForDuringAFrameIsSkipped) {
+  Molecule* next = read(kMethyl);
+  size_t meshesSeen = 0;
+  QObject scope;   // the connection ends with the test
+  QObject::connect(view, &GLWidget::moleculeSelected, &scope, [&](Molecule*) {
+    if (next == nullptr) return;
+    view->handOverMolecule(next);
+    next = nullptr;
+    view->updateGL();
+    view->repaint();
+    meshesSeen = engine.meshes.size();
+  });
+  show(kEthanol, SSEVector4f());
+  EXPECT_EQ(1u, meshesSeen);
+  frame();
+  EXPECT_EQ(2u, engine.meshes.size());
+}

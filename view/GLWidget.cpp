@@ -1,0 +1,170 @@
+// The view's life cycle, its GL set-up and the hand-over of molecules to the scene.
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+
+#include "view/GLWidget.h"
+
+#include <QHideEvent>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "construction/MoleculeOperations.h"
+#include "io/IOEngine.h"
+#include "io/MoleculeEngine.h"
+#include "math/ArcBallController.h"
+#include "math/UtilityEngine.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+
+namespace {
+const char* const kColorScalePath = "Resources/scale.png";
+constexpr int kPreferredSide = 400;    // pixels, both hints
+constexpr float kMeshMargin = 2.0f;    // added to a molecule's length to give its mesh size
+}  // namespace
+
+GLWidget::GLWidget(QWidget* parent) : QGLWidget(parent) {
+  qRegisterMetaType<BUTTON_TYPE>("BUTTON_TYPE");
+  qRegisterMetaType<std::string>("std::string");
+  qRegisterMetaType<Molecule*>("Molecule*");
+  // The progress dialog would show itself after its minimum duration even if never advanced.
+  ringProgress.reset();
+  repaintTimer = new QTimer(this);
+  connect(repaintTimer, &QTimer::timeout, this, &GLWidget::updateGL);
+  repaintTimer->start(RepaintIntervalMs);
+  connect(this, &GLWidget::emitConsoleString, [](const QString& line) {
+    UtilityEngine::instance()->printToConsole(line.toStdString());
+  });
+  setMouseTracking(true);
+  setFocusPolicy(Qt::WheelFocus);
+  setAcceptDrops(true);
+  // The renderer sits below the file singleton that holds the arc-ball, so the view links them.
+  IOEngine::instance()->arcBall->referenceRotation = &GraphicsEngine::instance()->globalRotation;
+  createActions();
+}
+
+GLWidget::~GLWidget() { makeCurrent(); }
+
+QSize GLWidget::sizeHint() const { return QSize(kPreferredSide, kPreferredSide); }
+
+QSize GLWidget::minimumSizeHint() const { return QSize(kPreferredSide, kPreferredSide); }
+
+void GLWidget::initializeGL() {
+  qglClearColor(QColor(0, 0, 0, 0));
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+  GraphicsEngine::instance()->initGLResources();
+  if (colorScaleImage.isNull() && !colorScaleImage.load(kColorScalePath))
+    ErrorLine() << "Error: GLWidget: cannot read the colour scale \"" << kColorScalePath << "\"";
+}
+
+void GLWidget::resizeGL(int width, int height) {
+  GraphicsEngine::instance()->resizeWindow(width, height);
+  ArcBallController* arcBall = IOEngine::instance()->arcBall;
+  arcBall->windowWidth = width;
+  arcBall->windowHeight = height;
+}
+
+void GLWidget::hideEvent(QHideEvent* event) {
+  emit hasBeenHidden();
+  QGLWidget::hideEvent(event);
+}
+
+void GLWidget::updateGL() {
+  if (!frameRunning) QGLWidget::updateGL();
+}
+
+void GLWidget::paintEvent(QPaintEvent* event) {
+  if (!frameRunning) QGLWidget::paintEvent(event);
+}
+
+void GLWidget::handOverMolecule(Molecule* molecule, bool inBatch) {
+  if (molecule == nullptr) return;
+  if (inBatch) {
+    pendingMolecules.push_back(molecule);
+  } else {
+    if (pendingMolecule != nullptr) displacedMolecules.push_back(pendingMolecule);
+    pendingMolecule = molecule;
+  }
+  moleculePending = true;
+}
+
+Mesh* GLWidget::takeIntoScene(Molecule* molecule) {
+  // A mesh that cannot be built whole keeps what was built; the molecule still enters the
+  // scene, so that it is not lost.
+  molecule->renderMolecule();
+  Mesh* mesh = molecule->mesh;
+  mesh->centerLocalCoords();
+  mesh->position.x = molecule->scenePosition.x;
+  mesh->position.y = molecule->scenePosition.y;
+  mesh->position.z = molecule->scenePosition.z;
+  mesh->molecule = molecule;
+  MoleculeOperations operations;
+  mesh->size = operations.calculateLength(molecule) + kMeshMargin;
+  GraphicsEngine::instance()->meshes.push_back(mesh);
+  return mesh;
+}
+
+void GLWidget::takePendingMolecule() {
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  std::deque<Molecule*>& workspace = MoleculeEngine::instance()->workspace;
+  while (!displacedMolecules.empty()) {
+    Molecule* earlier = displacedMolecules.front();
+    displacedMolecules.pop_front();
+    takeIntoScene(earlier);
+    workspace.push_back(earlier);
+  }
+  Molecule* molecule = pendingMolecule;
+  pendingMolecule = nullptr;
+  engine->setCurrentMesh(takeIntoScene(molecule));
+  workspace.push_back(molecule);
+  emit moleculeSelected(molecule);
+}
+
+void GLWidget::paintStep_threadSyncHack() {
+  if (purgeDeletedMeshes) purgeFlaggedMeshes();
+  if (!moleculePending) return;
+  if (!pendingMolecules.empty()) {
+    // Taken from a copy: a slot of moleculeSelected may hand over the next batch.
+    std::vector<Molecule*> batch;
+    batch.swap(pendingMolecules);
+    Mesh* last = nullptr;
+    for (Molecule* molecule : batch) {
+      last = takeIntoScene(molecule);
+      MoleculeEngine::instance()->workspace.push_back(molecule);
+    }
+    GraphicsEngine::instance()->setCurrentMesh(last);
+    // A molecule handed over alone meanwhile waits for the next frame.
+    moleculePending = pendingMolecule != nullptr;
+    emit moleculeSelected(batch.back());
+    return;
+  }
+  moleculePending = false;
+  if (pendingMolecule != nullptr) takePendingMolecule();
+}
+
+void GLWidget::purgeFlaggedMeshes() {
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  std::vector<Mesh*>& meshes = engine->meshes;
+  for (auto it = meshes.begin(); it != meshes.end();) {
+    Mesh* mesh = *it;
+    if (!mesh->deleteFlag) {
+      ++it;
+      continue;
+    }
+    if (mesh == engine->currentMesh) engine->setCurrentMesh(nullptr);
+    // A chosen bond axis or a twist must not outlive the spheroids it points into.
+    for (Spheroid** chosen : {&firstSelectedSpheroid, &secondSelectedSpheroid})
+      if (*chosen != nullptr &&
+          std::find(mesh->spheroids.begin(), mesh->spheroids.end(), *chosen) !=
+              mesh->spheroids.end())
+        *chosen = nullptr;
+    if (twistedMesh == mesh) twistedMesh = nullptr;
+    delete mesh;
+    it = meshes.erase(it);
+  }
+  purgeDeletedMeshes = false;
+}

@@ -1,0 +1,24 @@
+// Molecules twisted by the dihedral profiler enter the scene as new molecules. The view's own
+// twist drag never runs: nothing raises twistRequested.
+#include "io/IOEngine.h"
+#include "io/MoleculeEngine.h"
+#include "model/Molecule.h"
+#include "render/GraphicsEngine.h"
+#include "view/GLWidget.h"
+
+void GLWidget::paintStep_twist() {
+  if (!twistRequested || twistedMesh == nullptr) return;
+  twistRequested = false;
+}
+
+// Takes the molecule over: its spheroids from the twisted positions, its energies, a clone in
+// the history (no Work Space item is announced for it) and the hand-over at its scenePosition.
+void GLWidget::drawTwistedMolecule(Molecule* molecule) {
+  if (molecule == nullptr) return;
+  GraphicsEngine::instance()->clearActivePointsFromCurrentMesh();
+  IOEngine::instance()->setCoordinates(molecule);
+  molecule->calTotalBondEnergy();
+  molecule->calHeatOfFormation();
+  MoleculeEngine::instance()->history.push_back(molecule->clone());
+  handOverMolecule(molecule);
+}
