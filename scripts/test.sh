@@ -16,7 +16,7 @@ echo "== tests"
 (cd build && ctest --output-on-failure --timeout 600 --parallel "$jobs" </dev/null)
 
 echo "== sanitizer build"
-bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_BENCHMARKS=OFF -DKV_WERROR=ON
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_GUI=ON -DKV_BENCHMARKS=OFF -DKV_WERROR=ON
 echo "== sanitizer tests"
 (cd build-asan &&
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 &&
