@@ -11,6 +11,8 @@
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "io/PDBParser.h"
+#include "math/CellGrid.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -23,6 +25,10 @@ namespace {
 
 const float kPeptideLinkAngstrom = 2.8f;   // C(k)-N(k+1) further apart: a chain break
 const float kSameLengthAngstrom = 0.02f;   // bond lengths closer than this count as equal
+// The most bonds the distance windows give one atom, as many as any element forms (SF6). A
+// residue of five thousand carbons packed into a 10 Angstrom box gave each a hundred bonds,
+// and every later step choked on the rings between them.
+const size_t kMostBondsPerAtom = 6;
 
 float distance(const Atom* a, const Atom* b) {
   const float dx = a->position.x - b->position.x;
@@ -284,14 +290,33 @@ void IOEngine::findConnectivityWithinResidue(Residue* residue) {
   auto hydrogenFull = [&](size_t k) {
     return atoms[k]->element == "H" && valences[k] - atoms[k]->getValence() < 1;
   };
+  auto crowded = [&](size_t k) { return atoms[k]->bonds.size() >= kMostBondsPerAtom; };
+  // Pairs further apart than the widest window match no row: only the atoms in the cells
+  // around an atom are measured, in list order as a scan of all pairs would meet them.
+  std::vector<SSEVector4f> places;
+  places.reserve(atoms.size());
+  for (const Atom* atom : atoms) places.push_back(atom->position);
+  const CellGrid grid(places, longest);
+  std::vector<size_t> partners;
+  const Atom* firstCrowded = nullptr;
   for (size_t i = 0; i < atoms.size(); ++i) {
     if (hydrogenFull(i)) continue;
-    for (size_t j = i + 1; j < atoms.size(); ++j) {
+    partners.clear();
+    grid.forEachCandidate(i, [&](size_t j) {
+      if (j > i) partners.push_back(j);
+    });
+    std::sort(partners.begin(), partners.end());
+    for (size_t j : partners) {
       if (hydrogenFull(j) || bonded(atoms[i], atoms[j])) continue;
       // A hydrogen filled by an earlier partner of this scan takes no further one.
       if (hydrogenFull(i)) break;
       const float d = distance(atoms[i], atoms[j]);
       if (!(d < longest)) continue;
+      if (crowded(i) || crowded(j)) {
+        if (firstCrowded == nullptr) firstCrowded = crowded(i) ? atoms[i] : atoms[j];
+        if (crowded(i)) break;
+        continue;
+      }
       int order = 0;
       if (aminoAcid || nucleotide)
         order = parameters->findConnectivity(atoms[i]->element, atoms[j]->element, d) ? 1 : 0;
@@ -300,6 +325,10 @@ void IOEngine::findConnectivityWithinResidue(Residue* residue) {
       if (order > 0) fragment->addBond(atoms[i], atoms[j], order);
     }
   }
+  if (firstCrowded != nullptr)
+    ErrorLine() << "Error: PDBParser: atom \"" << firstCrowded->name << "\" of residue \""
+                << residue->name << " " << firstCrowded->residueNumber << "\" has more than "
+                << kMostBondsPerAtom << " neighbours within bonding distance; no more are bonded";
 
   // The standard residues get their orders from their own rules below, which start from
   // single bonds; the general correction would leave extra double bonds (C1'=O4', a second
