@@ -93,14 +93,15 @@ class PDBParser {
   // "line 12 of \"1abc.pdb\"" for messages.
   std::string place(int line) const;
 
-  // The molecule of one model, through the whole set-up chain; name is its first name.
+  // The molecule of one model, through the whole set-up chain; name is its first name. Null,
+  // after a message, when its hydrogens would make it larger than a molecule may be.
   Molecule* buildMolecule(Model* model, const std::string& name, bool hetero);
   // The atoms and bonds of every residue of the chain, and the links between its residues,
   // moved into the molecule.
   void takeOverChain(Molecule* molecule, Chain* chain);
   // The bonds of the "CONECT" records between atoms of the molecule.
   void addListedBonds(Molecule* molecule);
-  // Perception, typing, parameters, geometry and the properties of a read molecule.
+  // Typing, parameters, geometry and the properties of a perceived molecule.
   void finishMolecule(Molecule* molecule, bool hetero);
   // The bonds and orders of one residue: the "CONECT" bonds inside a ligand, then the
   // template, distance and bond-order steps of the residue bonding.

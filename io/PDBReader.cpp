@@ -114,6 +114,7 @@ struct PDBParser::ReadState {
   std::string currentChainId;
   std::string altLoc;
   int modelCounter = 0;
+  size_t modelAtoms = 0;        // atoms read into the open model
   bool hetero = false;
   int lineNumber = 0;
 
@@ -205,6 +206,7 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
     const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
                                                 : base + "_" + std::to_string(i);
     Molecule* molecule = buildMolecule(models[i], name, state.hetero);
+    if (molecule == nullptr) continue;
     molecules.push_back(molecule);
     out.push_back(molecule);
   }
@@ -222,6 +224,7 @@ bool PDBParser::readRecords(std::istream& in, ReadState& state) {
     if (record == "MODEL") {
       // A model without "ENDMDL" ends where the next one begins.
       state.closeModel(models);
+      state.modelAtoms = 0;
       state.model.reset(new Model());
       state.model->number = readInt(columns(line, 11, 14));
       ++state.modelCounter;
@@ -232,6 +235,7 @@ bool PDBParser::readRecords(std::istream& in, ReadState& state) {
         return false;
       }
       state.closeModel(models);
+      state.modelAtoms = 0;
     } else if (record == "TER") {
       if (!state.chain || !state.model) {
         stopMessage(place(state.lineNumber));
@@ -274,6 +278,13 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
                 << ", atom left out";
     return true;
   }
+  if (state.modelAtoms >= Molecule::kMaxAtoms) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile more than " << Molecule::kMaxAtoms
+                << " atoms in one model, the most a molecule may have, on "
+                << place(state.lineNumber);
+    return false;
+  }
+  ++state.modelAtoms;
   if (isHetero) state.hetero = true;
   if (!state.model) {
     state.model.reset(new Model());
@@ -347,6 +358,15 @@ Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool h
   molecule->names.push_back(name);
   for (Chain* chain : model->chains) takeOverChain(molecule, chain);
   addListedBonds(molecule);
+  if (!molecule->perceiveGraph()) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile model " << name << " of "
+                << (sourcePath.empty() ? "the input" : "\"" + sourcePath + "\"") << " would have "
+                << molecule->atoms.size() + molecule->countMissingHydrogens()
+                << " atoms with its hydrogens, more than the " << Molecule::kMaxAtoms
+                << " a molecule may have";
+    delete molecule;
+    return nullptr;
+  }
   finishMolecule(molecule, hetero);
   return molecule;
 }
@@ -421,7 +441,6 @@ void PDBParser::addListedBonds(Molecule* molecule) {
 }
 
 void PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
-  molecule->perceiveGraph();
   // Added hydrogens belong to the chain and record kind of their heavy atom.
   for (Atom* atom : molecule->atoms) {
     if (!atom->chainId.empty() || atom->bonds.empty()) continue;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "io/SmilesParser.h"
@@ -38,20 +39,37 @@ struct Edge {
 };
 
 // Maximum matching on one ring system by search: the atom with the fewest free partners is
-// matched first, which makes the choices forced for every ordinary aromatic system.
+// matched first, which makes the choices forced for every ordinary aromatic system. The system's
+// atoms are numbered by their place in it, so that the search costs nothing for the rest of a
+// molecule that holds thousands of ring systems.
 class Matching {
  public:
   Matching(const std::vector<std::vector<Edge> >& edges, const std::vector<int>& members)
-      : edges_(edges), members_(members), mate_(edges.size(), -1), best_(mate_) {}
+      : members_(members), local_(members.size()), mate_(members.size(), kFree), best_(mate_) {
+    std::unordered_map<int, int> place;
+    for (size_t k = 0; k < members.size(); ++k) place.emplace(members[k], static_cast<int>(k));
+    for (size_t k = 0; k < members.size(); ++k)
+      for (const Edge& e : edges[static_cast<size_t>(members[k])]) {
+        const auto to = place.find(e.to);
+        if (to != place.end()) local_[k].push_back(to->second);
+      }
+  }
 
-  // The mates by atom index (-1 unmatched); best found when no perfect matching exists.
-  const std::vector<int>& solve() {
+  // The mate of each member as a molecule atom index (-1 unmatched), in member order; the best
+  // found when no perfect matching exists.
+  std::vector<int> solve() {
     bestCount_ = -1;
     search(0);
-    return best_;
+    std::vector<int> mates(members_.size(), -1);
+    for (size_t k = 0; k < members_.size(); ++k)
+      if (best_[k] >= 0 && best_[k] != kSingle) mates[k] = members_[static_cast<size_t>(best_[k])];
+    return mates;
   }
 
  private:
+  static const int kFree = -1;
+  static const int kSingle = -2;   // left without a partner by the search
+
   // True when the search is to stop: a matching as large as the system allows was found, or
   // the step budget is spent.
   bool search(int matched) {
@@ -64,38 +82,39 @@ class Matching {
     int pick = -1;
     int fewest = 0;
     int freeAtoms = 0;
-    for (int a : members_) {
-      if (mate_[static_cast<size_t>(a)] >= 0) continue;
+    for (size_t a = 0; a < local_.size(); ++a) {
+      if (mate_[a] != kFree) continue;
       ++freeAtoms;
       int free = 0;
-      for (const Edge& e : edges_[static_cast<size_t>(a)])
-        if (mate_[static_cast<size_t>(e.to)] < 0) ++free;
+      for (int to : local_[a])
+        if (mate_[static_cast<size_t>(to)] == kFree) ++free;
       if (pick < 0 || free < fewest) {
-        pick = a;
+        pick = static_cast<int>(a);
         fewest = free;
       }
     }
     if (pick < 0 || matched + freeAtoms / 2 <= bestCount_) return false;
-    for (const Edge& e : edges_[static_cast<size_t>(pick)]) {
-      if (mate_[static_cast<size_t>(e.to)] >= 0) continue;
-      mate_[static_cast<size_t>(pick)] = e.to;
-      mate_[static_cast<size_t>(e.to)] = pick;
+    const size_t p = static_cast<size_t>(pick);
+    for (int to : local_[p]) {
+      if (mate_[static_cast<size_t>(to)] != kFree) continue;
+      mate_[p] = to;
+      mate_[static_cast<size_t>(to)] = pick;
       if (search(matched + 1)) return true;
-      mate_[static_cast<size_t>(pick)] = -1;
-      mate_[static_cast<size_t>(e.to)] = -1;
+      mate_[p] = kFree;
+      mate_[static_cast<size_t>(to)] = kFree;
     }
     // No partner leads to a full matching: leave this atom single and match the rest, when
     // that can still beat the best found.
     if (matched + (freeAtoms - 1) / 2 <= bestCount_) return false;
-    mate_[static_cast<size_t>(pick)] = static_cast<int>(mate_.size());   // left single
+    mate_[p] = kSingle;
     const bool stop = search(matched);
-    mate_[static_cast<size_t>(pick)] = -1;
+    mate_[p] = kFree;
     return stop;
   }
 
-  const std::vector<std::vector<Edge> >& edges_;
   const std::vector<int>& members_;
-  std::vector<int> mate_;
+  std::vector<std::vector<int> > local_;   // partners by place in the system
+  std::vector<int> mate_;                  // partner's place, kFree or kSingle
   std::vector<int> best_;
   int bestCount_ = -1;
   long steps_ = 0;
@@ -170,10 +189,11 @@ bool SmilesParser::kekulize(Molecule* molecule) {
     if (!candidate[start] || seen[start]) continue;
     const std::vector<int> members = ringSystem(start, edges, seen);
     Matching matching(edges, members);
-    const std::vector<int>& mate = matching.solve();
-    for (int a : members) {
-      const int partner = mate[static_cast<size_t>(a)];
-      if (partner < 0 || static_cast<size_t>(partner) >= n) {
+    const std::vector<int> mate = matching.solve();
+    for (size_t k = 0; k < members.size(); ++k) {
+      const int a = members[k];
+      const int partner = mate[k];
+      if (partner < 0) {
         if (firstUnmatched == nullptr) firstUnmatched = molecule->atoms[static_cast<size_t>(a)];
         ++unmatched;
         continue;
