@@ -278,8 +278,8 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
                 << ", atom left out";
     return true;
   }
-  if (state.modelAtoms >= Molecule::kMaxAtoms) {
-    ErrorLine() << "Error: PDBParser::parsePDBFile more than " << Molecule::kMaxAtoms
+  if (state.modelAtoms >= Molecule::maxAtoms) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile more than " << Molecule::maxAtoms
                 << " atoms in one model, the most a molecule may have, on "
                 << place(state.lineNumber);
     return false;
@@ -362,7 +362,7 @@ Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool h
     ErrorLine() << "Error: PDBParser::parsePDBFile model " << name << " of "
                 << (sourcePath.empty() ? "the input" : "\"" + sourcePath + "\"") << " would have "
                 << molecule->atoms.size() + molecule->countMissingHydrogens()
-                << " atoms with its hydrogens, more than the " << Molecule::kMaxAtoms
+                << " atoms with its hydrogens, more than the " << Molecule::maxAtoms
                 << " a molecule may have";
     delete molecule;
     return nullptr;

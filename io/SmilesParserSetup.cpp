@@ -43,8 +43,8 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   Clear();
   text = smiles;
   const size_t written = countWrittenAtoms(smiles);
-  if (written > Molecule::kMaxAtoms) {
-    fail(std::to_string(written) + " atoms, more than the " + std::to_string(Molecule::kMaxAtoms) +
+  if (written > Molecule::maxAtoms) {
+    fail(std::to_string(written) + " atoms, more than the " + std::to_string(Molecule::maxAtoms) +
          " a molecule may have,");
     Clear();
     return nullptr;
@@ -74,10 +74,10 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   fixBracketValences(molecule);
   molecule->fillTotalAndUsedValence();
   const size_t withHydrogens = molecule->atoms.size() + molecule->countMissingHydrogens();
-  if (withHydrogens > Molecule::kMaxAtoms) {
+  if (withHydrogens > Molecule::maxAtoms) {
     text = smiles;
     fail(std::to_string(withHydrogens) + " atoms with the hydrogens, more than the " +
-         std::to_string(Molecule::kMaxAtoms) + " a molecule may have,");
+         std::to_string(Molecule::maxAtoms) + " a molecule may have,");
     Clear();
     delete molecule;
     return nullptr;

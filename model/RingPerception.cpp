@@ -42,6 +42,7 @@ class RingGraph {
     }
     parent.assign(m.atoms.size(), -1);
     visited.assign(m.atoms.size(), 0);
+    markBridges(m.bonds.size());
   }
 
   int bondBetween(int a, int b) const {
@@ -51,9 +52,12 @@ class RingGraph {
   }
 
   // Breadth-first search per bond of start; only the first step may enter a peeled atom. Every
-  // closing atom of the first level that reaches start again gives one ring.
+  // closing atom of the first level that reaches start again gives one ring. A bridge, a bond
+  // on no cycle, leads nowhere back: without that rule a chain of phenyl rings searched the
+  // whole chain beyond each ring's link, once per ring.
   void smallestRings(int start, const bool* peeled, std::vector<std::vector<int> >& found) {
     for (const Neighbour& first : adjacency[static_cast<size_t>(start)]) {
+      if (bridge[static_cast<size_t>(first.bond)]) continue;
       // Only the entries the last search touched are reset: a full clear per bond would make
       // the perception quadratic in the atom count.
       for (int t : touched) {
@@ -79,6 +83,7 @@ class RingGraph {
         }
         const int x = current[head++];
         for (const Neighbour& y : adjacency[static_cast<size_t>(x)]) {
+          if (bridge[static_cast<size_t>(y.bond)]) continue;
           if (level > 0 && y.atom == start) {
             std::vector<int> ring;
             ring.reserve(static_cast<size_t>(level) + 2);
@@ -104,6 +109,49 @@ class RingGraph {
   std::vector<std::vector<Neighbour> > adjacency;
 
  private:
+  // Bridges by the depth-first numbering: the bond to a child is a bridge when nothing below
+  // the child reaches back above it. Iterative, so that a chain of a hundred thousand atoms
+  // needs no deep stack.
+  void markBridges(size_t bondCount) {
+    bridge.assign(bondCount, 0);
+    const size_t n = adjacency.size();
+    std::vector<int> order(n, -1), low(n, 0);
+    struct Frame {
+      int atom, viaBond;
+      size_t next;
+    };
+    std::vector<Frame> stack;
+    int counter = 0;
+    for (size_t root = 0; root < n; ++root) {
+      if (order[root] >= 0) continue;
+      order[root] = low[root] = counter++;
+      stack.push_back({static_cast<int>(root), -1, 0});
+      while (!stack.empty()) {
+        Frame& top = stack.back();
+        const size_t a = static_cast<size_t>(top.atom);
+        if (top.next < adjacency[a].size()) {
+          const Neighbour& e = adjacency[a][top.next++];
+          if (e.bond == top.viaBond) continue;
+          const size_t b = static_cast<size_t>(e.atom);
+          if (order[b] < 0) {
+            order[b] = low[b] = counter++;
+            stack.push_back({e.atom, e.bond, 0});
+          } else {
+            low[a] = std::min(low[a], order[b]);
+          }
+          continue;
+        }
+        const int via = top.viaBond;
+        stack.pop_back();
+        if (stack.empty()) continue;
+        const size_t up = static_cast<size_t>(stack.back().atom);
+        low[up] = std::min(low[up], low[a]);
+        if (low[a] > order[up]) bridge[static_cast<size_t>(via)] = 1;
+      }
+    }
+  }
+
+  std::vector<char> bridge;   // by bond position
   void mark(int atom) {
     visited[static_cast<size_t>(atom)] = 1;
     touched.push_back(atom);

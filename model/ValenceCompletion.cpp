@@ -131,7 +131,7 @@ bool Molecule::perceiveGraph() {
   findValenceVector();
   fillTotalAndUsedValence();
   findAllSmallestRings();
-  if (atoms.size() + countMissingHydrogens() > kMaxAtoms) return false;
+  if (atoms.size() + countMissingHydrogens() > maxAtoms) return false;
   addMissingHydrogens();
   return true;
 }
