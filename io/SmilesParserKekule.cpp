@@ -39,84 +39,171 @@ struct Edge {
 };
 
 // Maximum matching on one ring system by search: the atom with the fewest free partners is
-// matched first, which makes the choices forced for every ordinary aromatic system. The system's
-// atoms are numbered by their place in it, so that the search costs nothing for the rest of a
-// molecule that holds thousands of ring systems.
+// matched first, which makes the choices forced for every ordinary aromatic system. The search
+// is depth first with its own stack (a chain of 20,000 phenyl rings is one system, 60,000 levels
+// deep), the atoms are numbered by their place in the system and the free atoms are kept ordered
+// by their free partners, so that a step costs time logarithmic in the system and nothing for
+// the rest of the molecule.
 class Matching {
  public:
   Matching(const std::vector<std::vector<Edge> >& edges, const std::vector<int>& members)
-      : members_(members), local_(members.size()), mate_(members.size(), kFree), best_(mate_) {
+      : members_(members), partners_(members.size()), mate_(members.size(), kFree),
+        freePartners_(members.size(), 0) {
     std::unordered_map<int, int> place;
     for (size_t k = 0; k < members.size(); ++k) place.emplace(members[k], static_cast<int>(k));
     for (size_t k = 0; k < members.size(); ++k)
       for (const Edge& e : edges[static_cast<size_t>(members[k])]) {
         const auto to = place.find(e.to);
-        if (to != place.end()) local_[k].push_back(to->second);
+        if (to != place.end()) partners_[k].push_back(to->second);
       }
+    for (size_t k = 0; k < members.size(); ++k) {
+      freePartners_[k] = static_cast<int>(partners_[k].size());
+      freeByPartners_.insert({freePartners_[k], static_cast<int>(k)});
+    }
   }
 
   // The mate of each member as a molecule atom index (-1 unmatched), in member order; the best
-  // found when no perfect matching exists.
+  // matching found when no perfect one exists.
   std::vector<int> solve() {
-    bestCount_ = -1;
-    search(0);
+    run();
+    if (bestOnStack_ >= 0) keepBest();
     std::vector<int> mates(members_.size(), -1);
     for (size_t k = 0; k < members_.size(); ++k)
-      if (best_[k] >= 0 && best_[k] != kSingle) mates[k] = members_[static_cast<size_t>(best_[k])];
+      if (best_[k] >= 0) mates[k] = members_[static_cast<size_t>(best_[k])];
     return mates;
   }
 
  private:
   static const int kFree = -1;
   static const int kSingle = -2;   // left without a partner by the search
+  enum class Entry { Stop, Fail, Pushed };
 
-  // True when the search is to stop: a matching as large as the system allows was found, or
-  // the step budget is spent.
-  bool search(int matched) {
+  // One level of the search: the atom it decides, the free atoms when it began, the matched
+  // pairs above it, the next partner to try, and what it has set (a partner, kSingle or kFree).
+  struct Frame {
+    int pick;
+    int freeAtoms;
+    int matched;
+    size_t next;
+    bool singleTried;
+    int chosen;
+  };
+
+  void run() {
+    if (enter(0) != Entry::Pushed) return;
+    while (!stack_.empty()) {
+      Frame& f = stack_.back();
+      if (f.chosen != kFree) undo(stack_.size() - 1);   // the level below found nothing
+      bool descended = false;
+      while (f.next < partners_[static_cast<size_t>(f.pick)].size()) {
+        const int to = partners_[static_cast<size_t>(f.pick)][f.next++];
+        if (mate_[static_cast<size_t>(to)] != kFree) continue;
+        choose(f, to);
+        const int matched = f.matched + 1;
+        const Entry entry = enter(matched);   // f is not to be used after a push
+        if (entry == Entry::Stop) return;
+        if (entry == Entry::Pushed) {
+          descended = true;
+          break;
+        }
+        undo(stack_.size() - 1);
+      }
+      if (descended) continue;
+      Frame& g = stack_.back();
+      // No partner leads to a full matching: leave this atom single and match the rest, when
+      // that can still beat the best found.
+      if (!g.singleTried && g.matched + (g.freeAtoms - 1) / 2 > bestCount_) {
+        g.singleTried = true;
+        choose(g, kSingle);
+        const Entry entry = enter(g.matched);
+        if (entry == Entry::Stop) return;
+        if (entry == Entry::Pushed) continue;
+        undo(stack_.size() - 1);
+      }
+      stack_.pop_back();
+    }
+  }
+
+  // Opens a level with `matched` pairs set: Stop when a matching as large as the system allows
+  // was found or the step budget is spent, Fail when no atom is free or the best found cannot
+  // be beaten from here.
+  Entry enter(int matched) {
     if (matched > bestCount_) {
       bestCount_ = matched;
-      best_ = mate_;
+      bestOnStack_ = static_cast<int>(stack_.size());
     }
     if (bestCount_ == static_cast<int>(members_.size()) / 2 || ++steps_ > kMaxMatchingSteps)
-      return true;
-    int pick = -1;
-    int fewest = 0;
-    int freeAtoms = 0;
-    for (size_t a = 0; a < local_.size(); ++a) {
-      if (mate_[a] != kFree) continue;
-      ++freeAtoms;
-      int free = 0;
-      for (int to : local_[a])
-        if (mate_[static_cast<size_t>(to)] == kFree) ++free;
-      if (pick < 0 || free < fewest) {
-        pick = static_cast<int>(a);
-        fewest = free;
-      }
+      return Entry::Stop;
+    if (freeByPartners_.empty()) return Entry::Fail;
+    const int freeAtoms = static_cast<int>(freeByPartners_.size());
+    if (matched + freeAtoms / 2 <= bestCount_) return Entry::Fail;
+    stack_.push_back({freeByPartners_.begin()->second, freeAtoms, matched, 0, false, kFree});
+    return Entry::Pushed;
+  }
+
+  void choose(Frame& f, int to) {
+    f.chosen = to;
+    take(f.pick);
+    mate_[static_cast<size_t>(f.pick)] = to;
+    if (to == kSingle) return;
+    take(to);
+    mate_[static_cast<size_t>(to)] = f.pick;
+  }
+
+  // Takes back what the level at `level` set. The best matching is the choices of the levels
+  // below bestOnStack_; it is copied out before one of them changes.
+  void undo(size_t level) {
+    if (static_cast<int>(level) < bestOnStack_) keepBest();
+    Frame& f = stack_[level];
+    if (f.chosen != kSingle) {
+      mate_[static_cast<size_t>(f.chosen)] = kFree;
+      give(f.chosen);
     }
-    if (pick < 0 || matched + freeAtoms / 2 <= bestCount_) return false;
-    const size_t p = static_cast<size_t>(pick);
-    for (int to : local_[p]) {
-      if (mate_[static_cast<size_t>(to)] != kFree) continue;
-      mate_[p] = to;
-      mate_[static_cast<size_t>(to)] = pick;
-      if (search(matched + 1)) return true;
-      mate_[p] = kFree;
-      mate_[static_cast<size_t>(to)] = kFree;
+    mate_[static_cast<size_t>(f.pick)] = kFree;
+    give(f.pick);
+    f.chosen = kFree;
+  }
+
+  void keepBest() {
+    best_.assign(members_.size(), -1);
+    for (int level = 0; level < bestOnStack_; ++level) {
+      const Frame& f = stack_[static_cast<size_t>(level)];
+      if (f.chosen < 0) continue;
+      best_[static_cast<size_t>(f.pick)] = f.chosen;
+      best_[static_cast<size_t>(f.chosen)] = f.pick;
     }
-    // No partner leads to a full matching: leave this atom single and match the rest, when
-    // that can still beat the best found.
-    if (matched + (freeAtoms - 1) / 2 <= bestCount_) return false;
-    mate_[p] = kSingle;
-    const bool stop = search(matched);
-    mate_[p] = kFree;
-    return stop;
+    bestOnStack_ = -1;
+  }
+
+  // An atom leaves the free atoms, and its free partners have one free partner fewer; give is
+  // the reverse.
+  void take(int atom) {
+    freeByPartners_.erase({freePartners_[static_cast<size_t>(atom)], atom});
+    changeFreePartners(atom, -1);
+  }
+  void give(int atom) {
+    changeFreePartners(atom, +1);
+    freeByPartners_.insert({freePartners_[static_cast<size_t>(atom)], atom});
+  }
+  void changeFreePartners(int atom, int change) {
+    for (int other : partners_[static_cast<size_t>(atom)]) {
+      const size_t o = static_cast<size_t>(other);
+      const bool free = mate_[o] == kFree;
+      if (free) freeByPartners_.erase({freePartners_[o], other});
+      freePartners_[o] += change;
+      if (free) freeByPartners_.insert({freePartners_[o], other});
+    }
   }
 
   const std::vector<int>& members_;
-  std::vector<std::vector<int> > local_;   // partners by place in the system
-  std::vector<int> mate_;                  // partner's place, kFree or kSingle
+  std::vector<std::vector<int> > partners_;   // by place in the system
+  std::vector<int> mate_;                     // partner's place, kFree or kSingle
+  std::vector<int> freePartners_;             // free partners of each atom
+  std::set<std::pair<int, int> > freeByPartners_;   // (free partners, place) of the free atoms
+  std::vector<Frame> stack_;
   std::vector<int> best_;
   int bestCount_ = -1;
+  int bestOnStack_ = -1;   // levels whose choices are the best matching while it is not copied
   long steps_ = 0;
 };
 

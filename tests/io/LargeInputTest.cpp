@@ -155,3 +155,17 @@ TEST_F(LargeInput, ThousandsOfRingSystemsInOneLineReadAndWriteBackAsWritten) {
   ASSERT_TRUE(writer.createSmilesFromMolecule(m.get(), written));
   EXPECT_EQ(text, written);
 }
+
+TEST_F(LargeInput, ChainOfPhenylRingsIsOneKekuleSystemAndEveryRingAromatic) {
+  // The links between the rings join all 18,000 aromatic atoms into one system to match.
+  const int rings = 3000;
+  std::string text;
+  for (int i = 0; i < rings; ++i) {
+    const std::string digit = std::to_string(1 + i % 2);
+    text += i + 1 < rings ? "c" + digit + "ccc(cc" + digit + ")" : "c" + digit + "ccccc" + digit;
+  }
+  const std::unique_ptr<Molecule> m = smiles(text);
+  ASSERT_NE(nullptr, m);
+  EXPECT_EQ(static_cast<size_t>(rings), m->rings.size());
+  for (const Ring* r : m->rings) EXPECT_TRUE(r->aromatic);
+}
