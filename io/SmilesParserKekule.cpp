@@ -74,8 +74,8 @@ class Matching {
   }
 
  private:
-  static const int kFree = -1;
-  static const int kSingle = -2;   // left without a partner by the search
+  static constexpr int kFree = -1;
+  static constexpr int kSingle = -2;   // left without a partner by the search
   enum class Entry { Stop, Fail, Pushed };
 
   // One level of the search: the atom it decides, the free atoms when it began, the matched
