@@ -97,6 +97,11 @@ std::string elementField(const std::string& line) {
   return isLetter(c14) ? std::string{c13, c14} : std::string(1, c13);
 }
 
+// The input as messages name it: the quoted path, or "the input" for a stream.
+std::string inputName(const std::string& path) {
+  return path.empty() ? "the input" : "\"" + path + "\"";
+}
+
 void stopMessage(const std::string& where) {
   ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL on " << where;
 }
@@ -193,7 +198,7 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
   if (!readRecords(in, state)) return;
   if (atoms.empty()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile no atom records in "
-                << (sourcePath.empty() ? "the input" : "\"" + sourcePath + "\"");
+                << inputName(sourcePath);
     return;
   }
   // Molecules read from a file are named after it: 1abc.pdb gives 1abc_0, 1abc_1, ...
@@ -360,7 +365,7 @@ Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool h
   addListedBonds(molecule);
   if (!molecule->perceiveGraph()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile model " << name << " of "
-                << (sourcePath.empty() ? "the input" : "\"" + sourcePath + "\"") << " would have "
+                << inputName(sourcePath) << " would have "
                 << molecule->atoms.size() + molecule->countMissingHydrogens()
                 << " atoms with its hydrogens, more than the " << Molecule::maxAtoms
                 << " a molecule may have";
@@ -514,7 +519,14 @@ void PDBParser::bondResidue(Residue* residue) {
       }
     }
   }
-  IOEngine::instance()->findConnectivityWithinResidue(residue);
+  const Atom* crowded = IOEngine::instance()->findConnectivityWithinResidue(residue);
+  if (crowded != nullptr)
+    ErrorLine() << "Error: PDBParser::parsePDBFile atom \"" << crowded->name << "\" (serial "
+                << crowded->serialNumber << ") of residue \"" << residue->name << " "
+                << crowded->residueNumber << "\" has more than " << IOEngine::kMostDistanceBonds
+                << " neighbours within bonding distance, in "
+                << inputName(sourcePath)
+                << "; no more are bonded to it";
 }
 
 void PDBParser::separateWaterMolecules(Molecule* molecule) {

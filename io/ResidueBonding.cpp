@@ -12,7 +12,6 @@
 #include "io/MoleculeEngine.h"
 #include "io/PDBParser.h"
 #include "math/CellGrid.h"
-#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -25,10 +24,6 @@ namespace {
 
 const float kPeptideLinkAngstrom = 2.8f;   // C(k)-N(k+1) further apart: a chain break
 const float kSameLengthAngstrom = 0.02f;   // bond lengths closer than this count as equal
-// The most bonds the distance windows give one atom, as many as any element forms (SF6). A
-// residue of five thousand carbons packed into a 10 Angstrom box gave each a hundred bonds,
-// and every later step choked on the rings between them.
-const size_t kMostBondsPerAtom = 6;
 
 float distance(const Atom* a, const Atom* b) {
   const float dx = a->position.x - b->position.x;
@@ -258,8 +253,8 @@ static void repairOverValentAtoms(Molecule* m, const std::vector<std::vector<Bon
   }
 }
 
-void IOEngine::findConnectivityWithinResidue(Residue* residue) {
-  if (residue == nullptr || residue->fragment == nullptr) return;
+const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
+  if (residue == nullptr || residue->fragment == nullptr) return nullptr;
   Molecule* fragment = residue->fragment;
   std::vector<Atom*>& atoms = fragment->atoms;
 
@@ -290,7 +285,7 @@ void IOEngine::findConnectivityWithinResidue(Residue* residue) {
   auto hydrogenFull = [&](size_t k) {
     return atoms[k]->element == "H" && valences[k] - atoms[k]->getValence() < 1;
   };
-  auto crowded = [&](size_t k) { return atoms[k]->bonds.size() >= kMostBondsPerAtom; };
+  auto crowded = [&](size_t k) { return atoms[k]->bonds.size() >= kMostDistanceBonds; };
   // Pairs further apart than the widest window match no row: only the atoms in the cells
   // around an atom are measured, in list order as a scan of all pairs would meet them.
   std::vector<SSEVector4f> places;
@@ -325,10 +320,6 @@ void IOEngine::findConnectivityWithinResidue(Residue* residue) {
       if (order > 0) fragment->addBond(atoms[i], atoms[j], order);
     }
   }
-  if (firstCrowded != nullptr)
-    ErrorLine() << "Error: PDBParser: atom \"" << firstCrowded->name << "\" of residue \""
-                << residue->name << " " << firstCrowded->residueNumber << "\" has more than "
-                << kMostBondsPerAtom << " neighbours within bonding distance; no more are bonded";
 
   // The standard residues get their orders from their own rules below, which start from
   // single bonds; the general correction would leave extra double bonds (C1'=O4', a second
@@ -342,6 +333,7 @@ void IOEngine::findConnectivityWithinResidue(Residue* residue) {
     fragment->updateBondOrderForAminoAcid();
   else if (nucleotide)
     fragment->updateBondOrderForBasePairs();
+  return firstCrowded;
 }
 
 void IOEngine::findCommectivityAmongstResidues(const std::vector<Residue*>& residues,

@@ -134,8 +134,11 @@ TEST_F(LargeInput, PackedResidueGivesNoAtomMoreThanSixBonds) {
   }
   EXPECT_GT(heavyBonds, 60u * 4u);
   EXPECT_NE(std::string::npos,
-            errors.text().find("of residue \"UNK 1\" has more than 6 neighbours within bonding "
-                               "distance"));
+            errors.text().find("atom \"C1\" (serial 1) of residue \"UNK 1\" has more than 6 "
+                               "neighbours within bonding distance, in the input"));
+  EXPECT_EQ(1, std::count_if(errors.lines.begin(), errors.lines.end(), [](const std::string& l) {
+              return l.find("within bonding distance") != std::string::npos;
+            }));
 }
 
 TEST_F(LargeInput, ThousandsOfRingSystemsInOneLineReadAndWriteBackAsWritten) {
