@@ -20,6 +20,7 @@
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
 #include "parameters/InputParameters.h"
+#include "parameters/LookupMemo.h"
 #include "parameters/ParameterRecords.h"
 
 namespace {
@@ -90,11 +91,11 @@ void IOEngine::setParameters(Molecule* molecule) {
   }
 
   bool approximated = false;
+  BondLookupMemo bondTable(*tables);
   for (Bond* bond : molecule->bonds) {
     if (bond == nullptr || bond->atom1 == nullptr || bond->atom2 == nullptr) continue;
     BondParameters record;
-    if (tables->findBondParameters(bond->atom1->type, bond->atom2->type, bond->order, record) !=
-        0) {
+    if (bondTable.find(bond->atom1->type, bond->atom2->type, bond->order, record) != 0) {
       applyBondRecord(bond, record, true);
       approximated = approximated || record.approximated;
       continue;
@@ -102,7 +103,7 @@ void IOEngine::setParameters(Molecule* molecule) {
     ErrorLine() << "Cannot find parameters for " << bond->atom1->type << " " << bond->atom2->type
                 << " " << bond->order << " in molecule \"" << molecule->label() << "\"";
     BondParameters fallback;
-    if (tables->findBondParameters("CH3", "CH3", 1, fallback) != 0) {
+    if (bondTable.find("CH3", "CH3", 1, fallback) != 0) {
       applyBondRecord(bond, fallback, false);
       approximated = approximated || fallback.approximated;
     }

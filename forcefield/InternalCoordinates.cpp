@@ -23,6 +23,28 @@ namespace {
 // A second optimisation runs when the first leaves the RMS gradient above this.
 const double kSecondRunGradient = 10.0;
 
+const int kTorsionSearchSweeps = 100;
+const int kRelaxationSteps = 500;
+// Work bounds that only large molecules reach. A sweep of the torsion search turns every axis,
+// and each turn touches every atom; a relaxation step evaluates the force field over every
+// atom. Molecules of some hundreds of atoms get the whole search and relaxation; a chain of
+// 10,000 carbons (30,000 atoms, 10,000 axes) gets no torsion search, where random turns of
+// that many axes find nothing anyway, and a relaxation of about a hundred evaluations.
+const double kTorsionSearchAtomMoves = 5e7;
+const double kRelaxationAtomEvaluations = 3e6;
+const int kFewestRelaxationEvaluations = 20;
+
+int torsionSearchSweeps(const MolecularSystem& system) {
+  const double perSweep = static_cast<double>(system.torsionAxisCount) * system.atomCount;
+  if (perSweep <= 0.0) return kTorsionSearchSweeps;
+  return static_cast<int>(std::min<double>(kTorsionSearchSweeps, kTorsionSearchAtomMoves / perSweep));
+}
+
+int relaxationEvaluations(const MolecularSystem& system) {
+  const double budget = kRelaxationAtomEvaluations / std::max(system.atomCount, 1);
+  return static_cast<int>(std::max<double>(kFewestRelaxationEvaluations, budget));
+}
+
 }  // namespace
 
 InternalCoordinates::InternalCoordinates(Molecule* molecule_)
@@ -72,10 +94,11 @@ bool InternalCoordinates::minimizeEnergy() {
   const std::vector<SSEVector4f> start = system->coordinates;
   Minimization minimization;
   system->checkChirality = false;
-  minimization.maxSteps = 100;
-  minimization.SimulatedAnnealingDihedral(system);
+  minimization.maxSteps = torsionSearchSweeps(*system);
+  if (minimization.maxSteps > 0) minimization.SimulatedAnnealingDihedral(system);
   auto relax = [this, &minimization]() {
-    minimization.maxSteps = 500;
+    minimization.maxSteps = kRelaxationSteps;
+    minimization.maxEvaluations = relaxationEvaluations(*system);
     minimization.AdoptedBasisNewtonRaphson(system);
     if (system->lastGradient > kSecondRunGradient) minimization.AdoptedBasisNewtonRaphson(system);
   };

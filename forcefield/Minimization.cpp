@@ -69,7 +69,8 @@ Minimization::Minimization()
       maxEnergyRise(0.1),
       gradientTolerance(0.001),
       energyTolerance(0.0),
-      maxStepsSinceReference(100) {}
+      maxStepsSinceReference(100),
+      maxEvaluations(-1) {}
 
 double Minimization::AdoptedBasisNewtonRaphson(MolecularSystem* system) { return ABNR(system); }
 
@@ -149,7 +150,7 @@ private:
       slots[reference].x[3 * a + 2] = system->coordinates[a].z;
     }
     s = std::max(10.0 * settings.stepTolerance, settings.initialStepSize);
-    evaluate(system, slots[reference]);
+    countedEvaluation(slots[reference]);
     if (verbosity > 0) utility->printToConsole("Minimization using Adopted-Basis Newton Raphson.");
     if (verbosity >= 2) {
       utility->printToConsole(kHeader);
@@ -181,7 +182,7 @@ private:
     Point& next = slots[trial];
     ++stepCount;
     writeCoordinates(system, next.x);
-    evaluate(system, next);
+    countedEvaluation(next);
     if (verbosity >= 2) utility->printToConsole(formatRow(stepCount, next.energy, next.rmsGradient));
   }
 
@@ -219,11 +220,17 @@ private:
     s = std::max(s, 0.0);
   }
 
-  // Converged, stopped for a reason, or out of steps: a run still far from convergence at
-  // maxSteps goes on up to twice as many.
+  void countedEvaluation(Point& point) {
+    evaluate(system, point);
+    if (settings.maxEvaluations > 0) --settings.maxEvaluations;
+  }
+
+  // Converged, stopped for a reason, out of evaluations or out of steps: a run still far from
+  // convergence at maxSteps goes on up to twice as many.
   bool converged(StopReason reason) const {
     const Point& next = slots[trial];
     return next.rmsGradient < settings.gradientTolerance || reason != StopReason::None ||
+           settings.maxEvaluations == 0 ||
            (stepCount >= settings.maxSteps &&
             (next.rmsGradient <= 10.0 * settings.gradientTolerance ||
              stepCount >= 2 * settings.maxSteps));

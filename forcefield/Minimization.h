@@ -27,6 +27,7 @@ public:
   double gradientTolerance;        // ABNR convergence limit on the RMS gradient
   double energyTolerance;          // ABNR stops when a step changes the energy by at most this
   int maxStepsSinceReference;      // ABNR stops after more steps than this without a descent
+  int maxEvaluations;              // force-field evaluations ABNR may still make; -1: no limit
 
   // Adopted-basis Newton-Raphson on all coordinates; returns the final energy (kcal/mol) and
   // leaves it and its RMS gradient in lastEnergy and lastGradient. A null or empty system gives 0.

@@ -9,6 +9,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
+#include "parameters/LookupMemo.h"
 
 #include <algorithm>
 #include <cmath>
@@ -165,21 +166,21 @@ void MolecularSystem::assignAtomParameters(const std::string& moleculeName) {
 }
 
 void MolecularSystem::assignBondParameters(const std::string& moleculeName) {
-  InputParameters* params = InputParameters::instance();
+  BondLookupMemo bondTable(*InputParameters::instance());
   bondForceConstant.assign(bondCount, kBondForceConstant);
   bondLength.assign(bondCount, 0.0);
   for (int b = 0; b < bondCount; ++b) {
     const std::string& type1 = atomTypes[bondAtom1[b]];
     const std::string& type2 = atomTypes[bondAtom2[b]];
     BondParameters record;
-    if (params->findBondParameters(type1, type2, bondOrder[b], record) != 0) {
+    if (bondTable.find(type1, type2, bondOrder[b], record) != 0) {
       bondLength[b] = record.distance;
       continue;
     }
     forceFieldLog() << moleculeName << "CANNOT FIND THE PARAMETERS FOR BOND : " << type1 << "--"
                     << type2 << " Order : " << bondOrder[b] << "\n";
     BondParameters fallback;
-    if (params->findBondParameters("CH3", "CH3", 1, fallback) != 0 && fallback.distance > 0.0f)
+    if (bondTable.find("CH3", "CH3", 1, fallback) != 0 && fallback.distance > 0.0f)
       bondLength[b] = fallback.distance;
     else
       bondLength[b] = kFallbackBondLengthAngstrom;
@@ -274,13 +275,13 @@ void MolecularSystem::fillCharge() {
     if (!params->findAtomTypeParameters(atomTypes[a], record))
       ErrorLine() << "CANNOT FIND THE PARAMETERS FOR ATOM : " << a;
   }
+  BondLookupMemo bondTable(*params);
   for (int b = 0; b < bondCount; ++b) {
     const int first = bondAtom1[b];
     const int second = bondAtom2[b];
     if (atomTypes[first] == "DUM" || atomTypes[second] == "DUM") continue;
     BondParameters record;
-    if (params->findBondParameters(atomTypes[first], atomTypes[second], bondOrder[b], record) == 0)
-      continue;
+    if (bondTable.find(atomTypes[first], atomTypes[second], bondOrder[b], record) == 0) continue;
     const float separation = bondCharge(record.bondMoment, record.distance);
     charges[first] += kChargeScale * separation;
     charges[second] -= kChargeScale * separation;

@@ -2,6 +2,7 @@
 // dihedrals, exclusions, the non-bonded pair list, impropers, stereo centres and torsion axes.
 #include "forcefield/MolecularSystem.h"
 
+#include "math/CellGrid.h"
 #include "model/Atom.h"
 #include "model/Molecule.h"
 
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <iostream>
 #include <numeric>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 void MolecularSystem::SortBonds() {
@@ -150,16 +153,23 @@ void MolecularSystem::SetupExclsionList() {
 }
 
 void MolecularSystem::SetupNonbondedList() {
-  // Both the pair loop and the exclusion list run in (i, |j|) order, so one merge walk finds
-  // every excluded pair. The build is quadratic in the atom count and runs once; the energy
-  // terms afterwards touch only the pairs inside the cutoff.
+  // Candidates come from a grid of cutoff-sized cells, each atom's partners sorted ascending:
+  // the pair loop and the exclusion list then both run in (i, |j|) order, so one merge walk
+  // finds every excluded pair.
   pairEnd.assign(atomCount, -1);
   pairList.clear();
+  const CellGrid grid(coordinates, std::sqrt(pairListCutoff2));
+  std::vector<int> partners;
   int x = 0;
   for (int i = 0; i < atomCount; ++i) {
+    partners.clear();
+    grid.forEachCandidate(static_cast<size_t>(i), [&](size_t j) {
+      if (static_cast<int>(j) > i) partners.push_back(static_cast<int>(j));
+    });
+    std::sort(partners.begin(), partners.end());
     while (x < exclusionCount && exclusionAtom1[x] < i) ++x;
     int y = x;
-    for (int j = i + 1; j < atomCount; ++j) {
+    for (int j : partners) {
       while (y < exclusionCount && exclusionAtom1[y] == i && std::abs(exclusionAtom2[y]) < j) ++y;
       bool oneFour = false;
       if (y < exclusionCount && exclusionAtom1[y] == i && std::abs(exclusionAtom2[y]) == j) {
@@ -210,6 +220,8 @@ void MolecularSystem::SetupImproperList() {
 void MolecularSystem::setupChiralCenters(Molecule* molecule) {
   chiralCenters.clear();
   if (!molecule || static_cast<int>(molecule->atoms.size()) != atomCount) return;
+  std::unordered_map<const Atom*, int> position;
+  for (int a = 0; a < atomCount; ++a) position.emplace(molecule->atoms[a], a);
   for (int a = 0; a < atomCount; ++a) {
     const Atom* atom = molecule->atoms[a];
     if (atom->piCount <= 0 || atom->neighbours.size() != 4) continue;
@@ -218,11 +230,9 @@ void MolecularSystem::setupChiralCenters(Molecule* molecule) {
     centre.label = atom->piCount;
     bool valid = true;
     for (int n = 0; n < 4; ++n) {
-      const Atom* neighbour = atom->neighbours[n];
       // Neighbours are found by list position, as everywhere in the system.
-      int index = -1;
-      for (int b = 0; b < atomCount && neighbour; ++b)
-        if (molecule->atoms[b] == neighbour) index = b;
+      const auto found = position.find(atom->neighbours[n]);
+      const int index = found == position.end() ? -1 : found->second;
       if (index < 0) valid = false;
       centre.neighbours[n] = index;
     }
@@ -231,33 +241,28 @@ void MolecularSystem::setupChiralCenters(Molecule* molecule) {
 }
 
 void MolecularSystem::SetupRotationAxis() {
-  std::vector<std::pair<int, int>> ringBonds;
-  for (int b = 0; b < bondCount; ++b)
-    if (bondInRing[b]) ringBonds.emplace_back(bondAtom1[b], bondAtom2[b]);
-  auto isRingBond = [&ringBonds](int j, int k) {
-    for (const auto& bond : ringBonds)
-      if ((bond.first == j && bond.second == k) || (bond.first == k && bond.second == j))
-        return true;
-    return false;
+  // An axis is a pair of atoms, lower index first, as one key.
+  auto axisKey = [this](int j, int k) {
+    return static_cast<long long>(std::min(j, k)) * atomCount + std::max(j, k);
   };
+  std::unordered_set<long long> ringBonds;
+  for (int b = 0; b < bondCount; ++b)
+    if (bondInRing[b]) ringBonds.insert(axisKey(bondAtom1[b], bondAtom2[b]));
 
   torsionAxisAtom1.clear();
   torsionAxisAtom2.clear();
   rotatableBondAtom1.clear();
   rotatableBondAtom2.clear();
+  // A bond with several dihedrals, or bonded twice over, gives one axis.
+  std::unordered_set<long long> seen;
   for (int d = 0; d < dihedralCount; ++d) {
     if (dihedralBondOrder[d] >= 2) continue;
     const int j = std::min(dihedralAtom2[d], dihedralAtom3[d]);
     const int k = std::max(dihedralAtom2[d], dihedralAtom3[d]);
-    // Dihedrals of one bond are consecutive, so an axis seen before is the last one added or
-    // one of the same bond further back; check them all for molecules with repeated bonds.
-    bool seen = false;
-    for (size_t t = 0; t < torsionAxisAtom1.size() && !seen; ++t)
-      seen = torsionAxisAtom1[t] == j && torsionAxisAtom2[t] == k;
-    if (seen) continue;
+    if (!seen.insert(axisKey(j, k)).second) continue;
     torsionAxisAtom1.push_back(j);
     torsionAxisAtom2.push_back(k);
-    if (!isRingBond(j, k)) {
+    if (ringBonds.count(axisKey(j, k)) == 0) {
       rotatableBondAtom1.push_back(j);
       rotatableBondAtom2.push_back(k);
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 class ArcBallController;
+class Atom;
 class Bond;
 class Molecule;
 class Residue;
@@ -68,7 +69,12 @@ class IOEngine : public QObject {
 
   // Residue bonding for the PDB reader (io/ResidueBonding.cpp). Bonds one residue from the
   // library group of its name, then by the bond-order table's distances, and sets its orders.
-  void findConnectivityWithinResidue(Residue* residue);
+  // No atom gets more than kMostDistanceBonds bonds from the distances; the first atom that had
+  // more neighbours within bonding distance is returned, null when there was none.
+  const Atom* findConnectivityWithinResidue(Residue* residue);
+  // As many bonds as any element forms (SF6). A residue of five thousand carbons packed into a
+  // 10 Angstrom box gave each a hundred bonds, and every later step choked on the rings.
+  static constexpr size_t kMostDistanceBonds = 6;
   // Appends a new single bond for each linked pair of consecutive residues (C-N within 2.8
   // Angstrom, O3'-P always); the bonds belong to no molecule yet.
   void findCommectivityAmongstResidues(const std::vector<Residue*>& residues,

@@ -196,6 +196,10 @@ class KvReading {
         return engine.setEnergies(m, fields) || fail("bad energy record", record);
       case Section::Sfunc: engine.setSfunc(m, fields); return true;
       case Section::Atoms:
+        if (m->atoms.size() >= Molecule::maxAtoms)
+          return fail("more than " + std::to_string(Molecule::maxAtoms) +
+                          " atoms, the most a molecule may have, at atom record",
+                      record);
         return engine.makeAtom(m, fields, &problem) || fail(problem, record);
       case Section::Bonds: return engine.makeBond(m, fields) || fail("Failed to parse bond", record);
       case Section::Replace: engine.parseReplace(m, record); return true;

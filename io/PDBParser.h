@@ -94,15 +94,16 @@ class PDBParser {
   std::string place(int line) const;
 
   // The molecule of one model, through the whole set-up chain; name is its first name. Null
-  // (freed) when the chain ends without a sound geometry.
+  // (freed, after a message) when its hydrogens would make it larger than a molecule may be or
+  // the chain ends without a sound geometry.
   Molecule* buildMolecule(Model* model, const std::string& name, bool hetero);
   // The atoms and bonds of every residue of the chain, and the links between its residues,
   // moved into the molecule.
   void takeOverChain(Molecule* molecule, Chain* chain);
   // The bonds of the "CONECT" records between atoms of the molecule.
   void addListedBonds(Molecule* molecule);
-  // Perception, typing, parameters, geometry and the properties of a read molecule; false when
-  // the chain ends without a sound geometry.
+  // Typing, parameters, geometry and the properties of a perceived molecule; false when the
+  // chain ends without a sound geometry.
   bool finishMolecule(Molecule* molecule, bool hetero);
   // The bonds and orders of one residue: the "CONECT" bonds inside a ligand, then the
   // template, distance and bond-order steps of the residue bonding.

@@ -97,6 +97,11 @@ std::string elementField(const std::string& line) {
   return isLetter(c14) ? std::string{c13, c14} : std::string(1, c13);
 }
 
+// The input as messages name it: the quoted path, or "the input" for a stream.
+std::string inputName(const std::string& path) {
+  return path.empty() ? "the input" : "\"" + path + "\"";
+}
+
 void stopMessage(const std::string& where) {
   ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL on " << where;
 }
@@ -114,6 +119,7 @@ struct PDBParser::ReadState {
   std::string currentChainId;
   std::string altLoc;
   int modelCounter = 0;
+  size_t modelAtoms = 0;        // atoms read into the open model
   bool hetero = false;
   int lineNumber = 0;
 
@@ -192,7 +198,7 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
   if (!readRecords(in, state)) return;
   if (atoms.empty()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile no atom records in "
-                << (sourcePath.empty() ? "the input" : "\"" + sourcePath + "\"");
+                << inputName(sourcePath);
     return;
   }
   // Molecules read from a file are named after it: 1abc.pdb gives 1abc_0, 1abc_1, ...
@@ -223,6 +229,7 @@ bool PDBParser::readRecords(std::istream& in, ReadState& state) {
     if (record == "MODEL") {
       // A model without "ENDMDL" ends where the next one begins.
       state.closeModel(models);
+      state.modelAtoms = 0;
       state.model.reset(new Model());
       state.model->number = readInt(columns(line, 11, 14));
       ++state.modelCounter;
@@ -233,6 +240,7 @@ bool PDBParser::readRecords(std::istream& in, ReadState& state) {
         return false;
       }
       state.closeModel(models);
+      state.modelAtoms = 0;
     } else if (record == "TER") {
       if (!state.chain || !state.model) {
         stopMessage(place(state.lineNumber));
@@ -275,6 +283,13 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
                 << ", atom left out";
     return true;
   }
+  if (state.modelAtoms >= Molecule::maxAtoms) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile more than " << Molecule::maxAtoms
+                << " atoms in one model, the most a molecule may have, on "
+                << place(state.lineNumber);
+    return false;
+  }
+  ++state.modelAtoms;
   if (isHetero) state.hetero = true;
   if (!state.model) {
     state.model.reset(new Model());
@@ -348,6 +363,15 @@ Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool h
   molecule->names.push_back(name);
   for (Chain* chain : model->chains) takeOverChain(molecule, chain);
   addListedBonds(molecule);
+  if (!molecule->perceiveGraph()) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile model " << name << " of "
+                << inputName(sourcePath) << " would have "
+                << molecule->atoms.size() + molecule->countMissingHydrogens()
+                << " atoms with its hydrogens, more than the " << Molecule::maxAtoms
+                << " a molecule may have";
+    delete molecule;
+    return nullptr;
+  }
   if (!finishMolecule(molecule, hetero)) {
     delete molecule;
     return nullptr;
@@ -425,7 +449,6 @@ void PDBParser::addListedBonds(Molecule* molecule) {
 }
 
 bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
-  molecule->perceiveGraph();
   // Added hydrogens belong to the chain and record kind of their heavy atom.
   for (Atom* atom : molecule->atoms) {
     if (!atom->chainId.empty() || atom->bonds.empty()) continue;
@@ -500,7 +523,14 @@ void PDBParser::bondResidue(Residue* residue) {
       }
     }
   }
-  IOEngine::instance()->findConnectivityWithinResidue(residue);
+  const Atom* crowded = IOEngine::instance()->findConnectivityWithinResidue(residue);
+  if (crowded != nullptr)
+    ErrorLine() << "Error: PDBParser::parsePDBFile atom \"" << crowded->name << "\" (serial "
+                << crowded->serialNumber << ") of residue \"" << residue->name << " "
+                << crowded->residueNumber << "\" has more than " << IOEngine::kMostDistanceBonds
+                << " neighbours within bonding distance, in "
+                << inputName(sourcePath)
+                << "; no more are bonded to it";
 }
 
 void PDBParser::separateWaterMolecules(Molecule* molecule) {

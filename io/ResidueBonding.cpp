@@ -11,6 +11,7 @@
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "io/PDBParser.h"
+#include "math/CellGrid.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -252,8 +253,8 @@ static void repairOverValentAtoms(Molecule* m, const std::vector<std::vector<Bon
   }
 }
 
-void IOEngine::findConnectivityWithinResidue(Residue* residue) {
-  if (residue == nullptr || residue->fragment == nullptr) return;
+const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
+  if (residue == nullptr || residue->fragment == nullptr) return nullptr;
   Molecule* fragment = residue->fragment;
   std::vector<Atom*>& atoms = fragment->atoms;
 
@@ -284,14 +285,33 @@ void IOEngine::findConnectivityWithinResidue(Residue* residue) {
   auto hydrogenFull = [&](size_t k) {
     return atoms[k]->element == "H" && valences[k] - atoms[k]->getValence() < 1;
   };
+  auto crowded = [&](size_t k) { return atoms[k]->bonds.size() >= kMostDistanceBonds; };
+  // Pairs further apart than the widest window match no row: only the atoms in the cells
+  // around an atom are measured, in list order as a scan of all pairs would meet them.
+  std::vector<SSEVector4f> places;
+  places.reserve(atoms.size());
+  for (const Atom* atom : atoms) places.push_back(atom->position);
+  const CellGrid grid(places, longest);
+  std::vector<size_t> partners;
+  const Atom* firstCrowded = nullptr;
   for (size_t i = 0; i < atoms.size(); ++i) {
     if (hydrogenFull(i)) continue;
-    for (size_t j = i + 1; j < atoms.size(); ++j) {
+    partners.clear();
+    grid.forEachCandidate(i, [&](size_t j) {
+      if (j > i) partners.push_back(j);
+    });
+    std::sort(partners.begin(), partners.end());
+    for (size_t j : partners) {
       if (hydrogenFull(j) || bonded(atoms[i], atoms[j])) continue;
       // A hydrogen filled by an earlier partner of this scan takes no further one.
       if (hydrogenFull(i)) break;
       const float d = distance(atoms[i], atoms[j]);
       if (!(d < longest)) continue;
+      if (crowded(i) || crowded(j)) {
+        if (firstCrowded == nullptr) firstCrowded = crowded(i) ? atoms[i] : atoms[j];
+        if (crowded(i)) break;
+        continue;
+      }
       int order = 0;
       if (aminoAcid || nucleotide)
         order = parameters->findConnectivity(atoms[i]->element, atoms[j]->element, d) ? 1 : 0;
@@ -313,6 +333,7 @@ void IOEngine::findConnectivityWithinResidue(Residue* residue) {
     fragment->updateBondOrderForAminoAcid();
   else if (nucleotide)
     fragment->updateBondOrderForBasePairs();
+  return firstCrowded;
 }
 
 void IOEngine::findCommectivityAmongstResidues(const std::vector<Residue*>& residues,

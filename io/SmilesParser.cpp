@@ -20,6 +20,7 @@
 namespace {
 
 const int kMaxHydrogenCount = 9;
+const size_t kLongestQuote = 200;   // characters of the input an error line quotes
 const int kMaxChargeMagnitude = 8;
 const float kTransDihedral = kPi;
 
@@ -60,6 +61,7 @@ void SmilesParser::Clear() {
   doubleBonds.clear();
   branchStack.clear();
   openRings.clear();
+  openRingRecord.clear();
   openRingNumbers.clear();
   for (auto& entry : stereoRecords) delete entry.second;
   stereoRecords.clear();
@@ -76,8 +78,33 @@ void SmilesParser::Clear() {
 }
 
 bool SmilesParser::fail(const std::string& what) const {
-  ErrorLine() << "Error: SmilesParser: " << what << " in \"" << text << "\"";
+  // A line of a megabyte is quoted by its start: the message stays one readable line.
+  const std::string quoted = text.size() <= kLongestQuote
+                                 ? text
+                                 : text.substr(0, kLongestQuote) + "... (" +
+                                       std::to_string(text.size()) + " characters)";
+  ErrorLine() << "Error: SmilesParser: " << what << " in \"" << quoted << "\"";
   return false;
+}
+
+size_t SmilesParser::countWrittenAtoms(const std::string& smiles) {
+  // Outside brackets every capital starts an atom ("Cl" and "Br" once) and so does each
+  // aromatic letter; a bracket is one atom.
+  static const std::string aromatic = "bcnops";
+  size_t count = 0;
+  bool inBracket = false;
+  for (char c : smiles) {
+    if (c == '[') {
+      inBracket = true;
+      ++count;
+    } else if (c == ']') {
+      inBracket = false;
+    } else if (!inBracket && (std::isupper(static_cast<unsigned char>(c)) != 0 ||
+                              aromatic.find(c) != std::string::npos)) {
+      ++count;
+    }
+  }
+  return count;
 }
 
 void SmilesParser::nameAtom(Atom* atom) const {
@@ -344,9 +371,8 @@ bool SmilesParser::placeBracketAtom(const BracketAtom& spec, const std::string& 
 }
 
 SmilesParser::RingOpening* SmilesParser::ringExist(int number) {
-  for (RingOpening& r : openRings)
-    if (r.number == number && !r.closed) return &r;
-  return nullptr;
+  const auto open = openRingRecord.find(number);
+  return open == openRingRecord.end() ? nullptr : &openRings[open->second];
 }
 
 void SmilesParser::addAtomToRings(int atomId) {
@@ -387,6 +413,7 @@ bool SmilesParser::processRing(Molecule* molecule, char c) {
   record.number = number;
   record.atomId = previousAtom->id;
   record.order = writtenOrder;
+  openRingRecord[number] = openRings.size();
   openRings.push_back(record);
   openRingNumbers.push_back(number);
   auto centre = stereoRecords.find(previousAtom);
@@ -416,6 +443,7 @@ bool SmilesParser::closeRing(Molecule* molecule, RingOpening& open, int writtenO
   if (writtenOrder != 0 || open.order != 0) writtenBonds.insert(bond);
   open.bondId = bond->id;
   open.closed = true;
+  openRingRecord.erase(open.number);
   removeFromCurrentRings(open.number);
 
   // The closure takes, at each stereo centre, the place its digit had in the writing.

@@ -55,6 +55,10 @@ class SmilesParser {
   // question to know the hydrogens a bare lower-case atom will get.
   static int kekuleValence(const Atom* atom);
 
+  // The atoms a SMILES text writes, hydrogens outside brackets not counted; exact for a text
+  // the grammar takes, so that a text can be refused before it is built.
+  static size_t countWrittenAtoms(const std::string& smiles);
+
   // Resets every field between strings.
   void Clear();
   // Builds the bare graph of `text`; null (after a line on the error channel) on failure.
@@ -140,6 +144,7 @@ class SmilesParser {
   std::vector<Atom*> branchStack;
   Atom* previousAtom = nullptr;
   std::vector<RingOpening> openRings;
+  std::map<int, size_t> openRingRecord;   // ring number -> its open record in openRings
   std::vector<int> openRingNumbers;
   std::vector<Bond*> doubleBonds;
   std::map<Atom*, ChiralCenters*> stereoRecords;   // owned

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "io/SmilesParser.h"
@@ -38,66 +39,171 @@ struct Edge {
 };
 
 // Maximum matching on one ring system by search: the atom with the fewest free partners is
-// matched first, which makes the choices forced for every ordinary aromatic system.
+// matched first, which makes the choices forced for every ordinary aromatic system. The search
+// is depth first with its own stack (a chain of 20,000 phenyl rings is one system, 60,000 levels
+// deep), the atoms are numbered by their place in the system and the free atoms are kept ordered
+// by their free partners, so that a step costs time logarithmic in the system and nothing for
+// the rest of the molecule.
 class Matching {
  public:
   Matching(const std::vector<std::vector<Edge> >& edges, const std::vector<int>& members)
-      : edges_(edges), members_(members), mate_(edges.size(), -1), best_(mate_) {}
+      : members_(members), partners_(members.size()), mate_(members.size(), kFree),
+        freePartners_(members.size(), 0) {
+    std::unordered_map<int, int> place;
+    for (size_t k = 0; k < members.size(); ++k) place.emplace(members[k], static_cast<int>(k));
+    for (size_t k = 0; k < members.size(); ++k)
+      for (const Edge& e : edges[static_cast<size_t>(members[k])]) {
+        const auto to = place.find(e.to);
+        if (to != place.end()) partners_[k].push_back(to->second);
+      }
+    for (size_t k = 0; k < members.size(); ++k) {
+      freePartners_[k] = static_cast<int>(partners_[k].size());
+      freeByPartners_.insert({freePartners_[k], static_cast<int>(k)});
+    }
+  }
 
-  // The mates by atom index (-1 unmatched); best found when no perfect matching exists.
-  const std::vector<int>& solve() {
-    bestCount_ = -1;
-    search(0);
-    return best_;
+  // The mate of each member as a molecule atom index (-1 unmatched), in member order; the best
+  // matching found when no perfect one exists.
+  std::vector<int> solve() {
+    run();
+    if (bestOnStack_ >= 0) keepBest();
+    std::vector<int> mates(members_.size(), -1);
+    for (size_t k = 0; k < members_.size(); ++k)
+      if (best_[k] >= 0) mates[k] = members_[static_cast<size_t>(best_[k])];
+    return mates;
   }
 
  private:
-  // True when the search is to stop: a matching as large as the system allows was found, or
-  // the step budget is spent.
-  bool search(int matched) {
-    if (matched > bestCount_) {
-      bestCount_ = matched;
-      best_ = mate_;
-    }
-    if (bestCount_ == static_cast<int>(members_.size()) / 2 || ++steps_ > kMaxMatchingSteps)
-      return true;
-    int pick = -1;
-    int fewest = 0;
-    int freeAtoms = 0;
-    for (int a : members_) {
-      if (mate_[static_cast<size_t>(a)] >= 0) continue;
-      ++freeAtoms;
-      int free = 0;
-      for (const Edge& e : edges_[static_cast<size_t>(a)])
-        if (mate_[static_cast<size_t>(e.to)] < 0) ++free;
-      if (pick < 0 || free < fewest) {
-        pick = a;
-        fewest = free;
+  static constexpr int kFree = -1;
+  static constexpr int kSingle = -2;   // left without a partner by the search
+  enum class Entry { Stop, Fail, Pushed };
+
+  // One level of the search: the atom it decides, the free atoms when it began, the matched
+  // pairs above it, the next partner to try, and what it has set (a partner, kSingle or kFree).
+  struct Frame {
+    int pick;
+    int freeAtoms;
+    int matched;
+    size_t next;
+    bool singleTried;
+    int chosen;
+  };
+
+  void run() {
+    if (enter(0) != Entry::Pushed) return;
+    while (!stack_.empty()) {
+      Frame& f = stack_.back();
+      if (f.chosen != kFree) undo(stack_.size() - 1);   // the level below found nothing
+      bool descended = false;
+      while (f.next < partners_[static_cast<size_t>(f.pick)].size()) {
+        const int to = partners_[static_cast<size_t>(f.pick)][f.next++];
+        if (mate_[static_cast<size_t>(to)] != kFree) continue;
+        choose(f, to);
+        const int matched = f.matched + 1;
+        const Entry entry = enter(matched);   // f is not to be used after a push
+        if (entry == Entry::Stop) return;
+        if (entry == Entry::Pushed) {
+          descended = true;
+          break;
+        }
+        undo(stack_.size() - 1);
       }
+      if (descended) continue;
+      Frame& g = stack_.back();
+      // No partner leads to a full matching: leave this atom single and match the rest, when
+      // that can still beat the best found.
+      if (!g.singleTried && g.matched + (g.freeAtoms - 1) / 2 > bestCount_) {
+        g.singleTried = true;
+        choose(g, kSingle);
+        const Entry entry = enter(g.matched);
+        if (entry == Entry::Stop) return;
+        if (entry == Entry::Pushed) continue;
+        undo(stack_.size() - 1);
+      }
+      stack_.pop_back();
     }
-    if (pick < 0 || matched + freeAtoms / 2 <= bestCount_) return false;
-    for (const Edge& e : edges_[static_cast<size_t>(pick)]) {
-      if (mate_[static_cast<size_t>(e.to)] >= 0) continue;
-      mate_[static_cast<size_t>(pick)] = e.to;
-      mate_[static_cast<size_t>(e.to)] = pick;
-      if (search(matched + 1)) return true;
-      mate_[static_cast<size_t>(pick)] = -1;
-      mate_[static_cast<size_t>(e.to)] = -1;
-    }
-    // No partner leads to a full matching: leave this atom single and match the rest, when
-    // that can still beat the best found.
-    if (matched + (freeAtoms - 1) / 2 <= bestCount_) return false;
-    mate_[static_cast<size_t>(pick)] = static_cast<int>(mate_.size());   // left single
-    const bool stop = search(matched);
-    mate_[static_cast<size_t>(pick)] = -1;
-    return stop;
   }
 
-  const std::vector<std::vector<Edge> >& edges_;
+  // Opens a level with `matched` pairs set: Stop when a matching as large as the system allows
+  // was found or the step budget is spent, Fail when no atom is free or the best found cannot
+  // be beaten from here.
+  Entry enter(int matched) {
+    if (matched > bestCount_) {
+      bestCount_ = matched;
+      bestOnStack_ = static_cast<int>(stack_.size());
+    }
+    if (bestCount_ == static_cast<int>(members_.size()) / 2 || ++steps_ > kMaxMatchingSteps)
+      return Entry::Stop;
+    if (freeByPartners_.empty()) return Entry::Fail;
+    const int freeAtoms = static_cast<int>(freeByPartners_.size());
+    if (matched + freeAtoms / 2 <= bestCount_) return Entry::Fail;
+    stack_.push_back({freeByPartners_.begin()->second, freeAtoms, matched, 0, false, kFree});
+    return Entry::Pushed;
+  }
+
+  void choose(Frame& f, int to) {
+    f.chosen = to;
+    take(f.pick);
+    mate_[static_cast<size_t>(f.pick)] = to;
+    if (to == kSingle) return;
+    take(to);
+    mate_[static_cast<size_t>(to)] = f.pick;
+  }
+
+  // Takes back what the level at `level` set. The best matching is the choices of the levels
+  // below bestOnStack_; it is copied out before one of them changes.
+  void undo(size_t level) {
+    if (static_cast<int>(level) < bestOnStack_) keepBest();
+    Frame& f = stack_[level];
+    if (f.chosen != kSingle) {
+      mate_[static_cast<size_t>(f.chosen)] = kFree;
+      give(f.chosen);
+    }
+    mate_[static_cast<size_t>(f.pick)] = kFree;
+    give(f.pick);
+    f.chosen = kFree;
+  }
+
+  void keepBest() {
+    best_.assign(members_.size(), -1);
+    for (int level = 0; level < bestOnStack_; ++level) {
+      const Frame& f = stack_[static_cast<size_t>(level)];
+      if (f.chosen < 0) continue;
+      best_[static_cast<size_t>(f.pick)] = f.chosen;
+      best_[static_cast<size_t>(f.chosen)] = f.pick;
+    }
+    bestOnStack_ = -1;
+  }
+
+  // An atom leaves the free atoms, and its free partners have one free partner fewer; give is
+  // the reverse.
+  void take(int atom) {
+    freeByPartners_.erase({freePartners_[static_cast<size_t>(atom)], atom});
+    changeFreePartners(atom, -1);
+  }
+  void give(int atom) {
+    changeFreePartners(atom, +1);
+    freeByPartners_.insert({freePartners_[static_cast<size_t>(atom)], atom});
+  }
+  void changeFreePartners(int atom, int change) {
+    for (int other : partners_[static_cast<size_t>(atom)]) {
+      const size_t o = static_cast<size_t>(other);
+      const bool free = mate_[o] == kFree;
+      if (free) freeByPartners_.erase({freePartners_[o], other});
+      freePartners_[o] += change;
+      if (free) freeByPartners_.insert({freePartners_[o], other});
+    }
+  }
+
   const std::vector<int>& members_;
-  std::vector<int> mate_;
+  std::vector<std::vector<int> > partners_;   // by place in the system
+  std::vector<int> mate_;                     // partner's place, kFree or kSingle
+  std::vector<int> freePartners_;             // free partners of each atom
+  std::set<std::pair<int, int> > freeByPartners_;   // (free partners, place) of the free atoms
+  std::vector<Frame> stack_;
   std::vector<int> best_;
   int bestCount_ = -1;
+  int bestOnStack_ = -1;   // levels whose choices are the best matching while it is not copied
   long steps_ = 0;
 };
 
@@ -170,10 +276,11 @@ bool SmilesParser::kekulize(Molecule* molecule) {
     if (!candidate[start] || seen[start]) continue;
     const std::vector<int> members = ringSystem(start, edges, seen);
     Matching matching(edges, members);
-    const std::vector<int>& mate = matching.solve();
-    for (int a : members) {
-      const int partner = mate[static_cast<size_t>(a)];
-      if (partner < 0 || static_cast<size_t>(partner) >= n) {
+    const std::vector<int> mate = matching.solve();
+    for (size_t k = 0; k < members.size(); ++k) {
+      const int a = members[k];
+      const int partner = mate[k];
+      if (partner < 0) {
         if (firstUnmatched == nullptr) firstUnmatched = molecule->atoms[static_cast<size_t>(a)];
         ++unmatched;
         continue;

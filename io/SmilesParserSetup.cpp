@@ -40,6 +40,13 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   }
   Clear();
   text = smiles;
+  const size_t written = countWrittenAtoms(smiles);
+  if (written > Molecule::maxAtoms) {
+    fail(std::to_string(written) + " atoms, more than the " + std::to_string(Molecule::maxAtoms) +
+         " a molecule may have,");
+    Clear();
+    return nullptr;
+  }
   Molecule* molecule = parseSmiles();
   if (molecule == nullptr) {   // the grammar has said what failed, quoting the text
     Clear();
@@ -64,6 +71,15 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   molecule->findAllSmallestRings();
   fixBracketValences(molecule);
   molecule->fillTotalAndUsedValence();
+  const size_t withHydrogens = molecule->atoms.size() + molecule->countMissingHydrogens();
+  if (withHydrogens > Molecule::maxAtoms) {
+    text = smiles;
+    fail(std::to_string(withHydrogens) + " atoms with the hydrogens, more than the " +
+         std::to_string(Molecule::maxAtoms) + " a molecule may have,");
+    Clear();
+    delete molecule;
+    return nullptr;
+  }
   molecule->addMissingHydrogens();
   molecule->findBestAtomType();
   return molecule;

@@ -90,7 +90,9 @@ void SmilesWriter::cleanUp() {
   atomIndex.clear();
   bondIndex.clear();
   visitOrder.clear();
+  componentAtoms.clear();
   ringClosureBonds.clear();
+  closuresAt.clear();
   openClosures.clear();
   for (SmilesNode* n : nodes) delete n;
   nodes.clear();
@@ -134,6 +136,7 @@ bool SmilesWriter::createSmile(Molecule* molecule, std::string& out) {
     if (isCountableHydrogen(a) || visitedAtom(a)) continue;
     SmilesNode* root = new SmilesNode(a, nullptr);
     nodes.push_back(root);
+    componentAtoms.clear();
     dfsTree(root);
     findBiConnectedBonds(molecule);
     if (!out.empty()) out += ".";
@@ -142,14 +145,26 @@ bool SmilesWriter::createSmile(Molecule* molecule, std::string& out) {
   return true;
 }
 
-// The bonds of the component just built that are not tree bonds; bonds of earlier components
-// were taken with them.
+// The bonds of the component just built that are not tree bonds, in the molecule's bond order;
+// bonds of earlier components were taken with them. Only the component's own bonds are looked
+// at, so that a file of thousands of waters is not a walk over all bonds per water.
 void SmilesWriter::findBiConnectedBonds(Molecule* molecule) {
   ringClosureBonds.clear();
-  for (size_t i = 0; i < molecule->bonds.size(); ++i) {
+  closuresAt.clear();
+  std::vector<size_t> candidates;
+  for (const Atom* a : componentAtoms)
+    for (const Bond* b : a->bonds) {
+      const auto at = bondIndex.find(b);
+      if (at != bondIndex.end()) candidates.push_back(at->second);
+    }
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+  for (size_t i : candidates) {
     Bond* b = molecule->bonds[i];
     if (inTree[i] || closureTaken[i] || !visitedAtom(b->atom1) || !visitedAtom(b->atom2)) continue;
     closureTaken[i] = true;
+    closuresAt[b->atom1].push_back(ringClosureBonds.size());
+    if (b->atom2 != b->atom1) closuresAt[b->atom2].push_back(ringClosureBonds.size());
     ringClosureBonds.push_back(b);
   }
 }
@@ -164,6 +179,7 @@ void SmilesWriter::dfsTree(SmilesNode* root) {
   std::vector<Frame> stack;
   visitOrder.push_back(root->atom->id);
   visited[atomIndex.at(root->atom)] = true;
+  componentAtoms.push_back(root->atom);
   stack.push_back({root, 0});
   while (!stack.empty()) {
     Frame& top = stack.back();
@@ -184,6 +200,7 @@ void SmilesWriter::dfsTree(SmilesNode* root) {
     top.node->setNeighbor(child, b);
     visitOrder.push_back(other->id);
     visited[otherAt->second] = true;
+    componentAtoms.push_back(other);
     stack.push_back({child, 0});
   }
 }
@@ -198,13 +215,16 @@ int SmilesWriter::getRingNumber() const {
 
 std::vector<std::pair<int, std::string> > SmilesWriter::checkRingClosureAtAtom(Atom* atom) {
   std::vector<std::pair<int, std::string> > numbers;
-  for (Bond*& b : ringClosureBonds) {
-    if (b == nullptr || (b->atom1 != atom && b->atom2 != atom)) continue;
-    const int number = getRingNumber();
-    openClosures.push_back({atom->getAdjacentAtom(b), number, bondSymbol(b)});
-    numbers.emplace_back(number, "");
-    b = nullptr;
-  }
+  const auto closures = closuresAt.find(atom);
+  if (closures != closuresAt.end())
+    for (size_t k : closures->second) {
+      Bond*& b = ringClosureBonds[k];
+      if (b == nullptr) continue;   // opened at its other end
+      const int number = getRingNumber();
+      openClosures.push_back({atom->getAdjacentAtom(b), number, bondSymbol(b)});
+      numbers.emplace_back(number, "");
+      b = nullptr;
+    }
   for (auto it = openClosures.begin(); it != openClosures.end();) {
     if (it->partner == atom) {
       numbers.emplace_back(it->number, it->symbol);

@@ -73,7 +73,10 @@ class SmilesWriter {
   std::vector<bool> closureTaken;   // by bond position: already a closure of some component
   std::unordered_map<const Atom*, size_t> atomIndex;
   std::unordered_map<const Bond*, size_t> bondIndex;
+  std::vector<Atom*> componentAtoms;   // of the component being written
   std::vector<Bond*> ringClosureBonds;
+  // Positions in ringClosureBonds of each atom's closures, ascending.
+  std::unordered_map<const Atom*, std::vector<size_t> > closuresAt;
   std::vector<OpenClosure> openClosures;
   std::vector<SmilesNode*> nodes;   // owned
   Molecule* current = nullptr;

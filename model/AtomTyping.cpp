@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "model/Molecule.h"
 #include "model/Ring.h"
 #include "parameters/InputParameters.h"
+#include "parameters/LookupMemo.h"
 
 namespace {
 
@@ -51,11 +54,10 @@ bool isUndescribable(const Atom* a, InputParameters& tables, const std::string& 
 
 class TypingRun {
  public:
-  TypingRun(Molecule& m, InputParameters& tables) : m_(m), tables_(tables) {}
+  TypingRun(Molecule& m, InputParameters& tables) : m_(m), tables_(tables), rules_(tables) {}
 
   void run() {
     const size_t n = m_.atoms.size();
-    queries_.assign(n, TypeRules());
     skip_.assign(n, false);
     const std::string label = m_.label();
     for (size_t i = 0; i < n; ++i) {
@@ -98,22 +100,24 @@ class TypingRun {
   }
 
  private:
-  // One rule level on a snapshot of the types: every atom sees the types the level started
-  // with. True when some atom matched a rule.
+  // One rule level on the types the level started with: every atom sees those, and the new
+  // types are set once all atoms are judged. True when some atom matched a rule. An atom whose
+  // type no rule of the level starts from is passed over without building its query.
   bool applyLevel(int level) {
-    std::vector<std::string> snapshot;
-    snapshot.reserve(m_.atoms.size());
-    for (const Atom* a : m_.atoms) snapshot.push_back(a->type);
+    std::unordered_set<std::string> mains;
+    for (const TypeRules* rule : tables_.typeRules)
+      if (rule->level == level) mains.insert(rule->main);
     UtilityEngine* utility = UtilityEngine::instance();
-    int matched = 0;
+    std::vector<std::pair<size_t, std::string> > matches;
     for (size_t i = 0; i < m_.atoms.size(); ++i) {
       Atom* a = m_.atoms[i];
-      TypeRules& query = queries_[i];
-      query.main = snapshot[i];
+      if (skip_[i] || mains.count(a->type) == 0) continue;
+      TypeRules& query = query_;
+      query.main = a->type;
       for (Bond* b : a->bonds) {
         const int other = indexOf(a->getAdjacentAtom(b));
         if (other < 0) continue;
-        const std::string& type = snapshot[static_cast<size_t>(other)];
+        const std::string& type = m_.atoms[static_cast<size_t>(other)]->type;
         switch (b->order) {
           case 1: query.single.push_back(type); break;
           case 2: query.double_.push_back(type); break;
@@ -127,28 +131,27 @@ class TypingRun {
       utility->sortStringVector(query.triple);
       utility->sortStringVector(query.aromatic);
       std::string type;
-      if (!skip_[i] && tables_.findTypeRules(query, level, type)) {
-        a->type = type;
-        ++matched;
-      }
+      if (rules_.find(query, level, type)) matches.emplace_back(i, type);
       query.single.clear();
       query.double_.clear();
       query.triple.clear();
       query.aromatic.clear();
     }
-    return matched > 0;
+    for (auto& match : matches) m_.atoms[match.first]->type = std::move(match.second);
+    return !matches.empty();
   }
 
   // The atom's list position; ids are positions once the molecule is renumbered, anything else
-  // is looked for.
+  // is looked up.
   int indexOf(const Atom* a) const {
     if (a == nullptr) return -1;
     const int id = a->id;
     if (id >= 0 && static_cast<size_t>(id) < m_.atoms.size() && m_.atoms[static_cast<size_t>(id)] == a)
       return id;
-    for (size_t i = 0; i < m_.atoms.size(); ++i)
-      if (m_.atoms[i] == a) return static_cast<int>(i);
-    return -1;
+    if (positions_.empty())
+      for (size_t i = m_.atoms.size(); i-- > 0;) positions_[m_.atoms[i]] = static_cast<int>(i);
+    const auto found = positions_.find(a);
+    return found == positions_.end() ? -1 : found->second;
   }
 
   bool validRing(const Ring& ring) const {
@@ -290,7 +293,10 @@ class TypingRun {
 
   Molecule& m_;
   InputParameters& tables_;
-  std::vector<TypeRules> queries_;
+  TypeRuleMemo rules_;
+  // First list position of each atom, made when an atom's id is not its position.
+  mutable std::unordered_map<const Atom*, int> positions_;
+  TypeRules query_;   // the query being built, its lists kept for their capacity
   std::vector<bool> skip_;
   std::vector<std::pair<int, int> > pendingUpdates_;
 };

@@ -8,6 +8,7 @@
 #include "model/Spheroid.h"
 
 int Molecule::NumOfGroups = 0;
+size_t Molecule::maxAtoms = 250000;
 
 Molecule::~Molecule() {
   // Bonds and atoms go first: each hands its in-mesh spheroids to the mesh, which frees them,

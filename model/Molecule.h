@@ -21,6 +21,11 @@ class UpdateRules;
 class Molecule {
  public:
   static int NumOfGroups;   // running number of new group instance names
+  // The most atoms, hydrogens included, a reader builds into one molecule: 250,000. The
+  // set-up chain takes time and memory about linear in the atoms (a protein of 210,000 atoms
+  // reads in a few seconds and under 400 MB); a larger input is refused before it is built.
+  // Tests lower it to try the refusals on small inputs.
+  static size_t maxAtoms;
 
   int id = 0;               // stamped by Builder::createMolecule
   int mergeOffset = 0;      // atom count before the last merge
@@ -135,13 +140,16 @@ class Molecule {
 
   // The perception sequence every reader of a bare graph runs (ValenceCompletion.cpp):
   // perceiveGraph finds valences, the smallest rings and aromaticity, and adds the missing
-  // hydrogens; perceive then also types every atom.
-  void perceiveGraph();
-  void perceive();
+  // hydrogens; perceive then also types every atom. Both return false, with no hydrogen
+  // added, when the hydrogens would take the molecule past maxAtoms.
+  bool perceiveGraph();
+  bool perceive();
   // Valence completion and hydrogens (ValenceCompletion.cpp).
   void findValenceVector();
   void fillTotalAndUsedValence();
   int calTotalAvailableValence() const;
+  // The hydrogens addMissingHydrogens would add.
+  size_t countMissingHydrogens() const;
   void addMissingHydrogens();
   // Atom typing by rule levels and ring templates (AtomTyping.cpp).
   void findBestAtomType();

@@ -42,6 +42,7 @@ class RingGraph {
     }
     parent.assign(m.atoms.size(), -1);
     visited.assign(m.atoms.size(), 0);
+    markBridges(m.bonds.size());
   }
 
   int bondBetween(int a, int b) const {
@@ -51,9 +52,12 @@ class RingGraph {
   }
 
   // Breadth-first search per bond of start; only the first step may enter a peeled atom. Every
-  // closing atom of the first level that reaches start again gives one ring.
+  // closing atom of the first level that reaches start again gives one ring. A bridge, a bond
+  // on no cycle, leads nowhere back: without that rule a chain of phenyl rings searched the
+  // whole chain beyond each ring's link, once per ring.
   void smallestRings(int start, const bool* peeled, std::vector<std::vector<int> >& found) {
     for (const Neighbour& first : adjacency[static_cast<size_t>(start)]) {
+      if (bridge[static_cast<size_t>(first.bond)]) continue;
       // Only the entries the last search touched are reset: a full clear per bond would make
       // the perception quadratic in the atom count.
       for (int t : touched) {
@@ -79,6 +83,7 @@ class RingGraph {
         }
         const int x = current[head++];
         for (const Neighbour& y : adjacency[static_cast<size_t>(x)]) {
+          if (bridge[static_cast<size_t>(y.bond)]) continue;
           if (level > 0 && y.atom == start) {
             std::vector<int> ring;
             ring.reserve(static_cast<size_t>(level) + 2);
@@ -104,6 +109,49 @@ class RingGraph {
   std::vector<std::vector<Neighbour> > adjacency;
 
  private:
+  // Bridges by the depth-first numbering: the bond to a child is a bridge when nothing below
+  // the child reaches back above it. Iterative, so that a chain of a hundred thousand atoms
+  // needs no deep stack.
+  void markBridges(size_t bondCount) {
+    bridge.assign(bondCount, 0);
+    const size_t n = adjacency.size();
+    std::vector<int> order(n, -1), low(n, 0);
+    struct Frame {
+      int atom, viaBond;
+      size_t next;
+    };
+    std::vector<Frame> stack;
+    int counter = 0;
+    for (size_t root = 0; root < n; ++root) {
+      if (order[root] >= 0) continue;
+      order[root] = low[root] = counter++;
+      stack.push_back({static_cast<int>(root), -1, 0});
+      while (!stack.empty()) {
+        Frame& top = stack.back();
+        const size_t a = static_cast<size_t>(top.atom);
+        if (top.next < adjacency[a].size()) {
+          const Neighbour& e = adjacency[a][top.next++];
+          if (e.bond == top.viaBond) continue;
+          const size_t b = static_cast<size_t>(e.atom);
+          if (order[b] < 0) {
+            order[b] = low[b] = counter++;
+            stack.push_back({e.atom, e.bond, 0});
+          } else {
+            low[a] = std::min(low[a], order[b]);
+          }
+          continue;
+        }
+        const int via = top.viaBond;
+        stack.pop_back();
+        if (stack.empty()) continue;
+        const size_t up = static_cast<size_t>(stack.back().atom);
+        low[up] = std::min(low[up], low[a]);
+        if (low[a] > order[up]) bridge[static_cast<size_t>(via)] = 1;
+      }
+    }
+  }
+
+  std::vector<char> bridge;   // by bond position
   void mark(int atom) {
     visited[static_cast<size_t>(atom)] = 1;
     touched.push_back(atom);
@@ -126,6 +174,39 @@ std::vector<int> cycleKey(const std::vector<int>& ring) {
   std::vector<int> key(n);
   for (size_t i = 0; i < n; ++i) key[i] = forward ? ring[(p + i) % n] : ring[(p + n - i) % n];
   return key;
+}
+
+// For each core atom with exactly two core neighbours and no metal neighbour, the number of
+// the path of such atoms it lies on (the first atom's index); -1 for any other atom. A metal
+// is peeled but still entered as the first step of a search, so a search from its neighbour
+// finds the rings through it, which the other atoms of the path do not.
+std::vector<int> twoNeighbourPaths(const RingGraph& graph, const bool* peeled,
+                                   const std::vector<int>& degree, const std::vector<char>& metal) {
+  const size_t n = degree.size();
+  auto onPath = [&](size_t a) {
+    if (peeled[a] || degree[a] != 2) return false;
+    for (const Neighbour& next : graph.adjacency[a])
+      if (metal[static_cast<size_t>(next.atom)]) return false;
+    return true;
+  };
+  std::vector<int> pathOf(n, -1);
+  std::vector<int> stack;
+  for (size_t first = 0; first < n; ++first) {
+    if (!onPath(first) || pathOf[first] >= 0) continue;
+    pathOf[first] = static_cast<int>(first);
+    stack.assign(1, static_cast<int>(first));
+    while (!stack.empty()) {
+      const size_t a = static_cast<size_t>(stack.back());
+      stack.pop_back();
+      for (const Neighbour& next : graph.adjacency[a]) {
+        const size_t b = static_cast<size_t>(next.atom);
+        if (!onPath(b) || pathOf[b] >= 0) continue;
+        pathOf[b] = static_cast<int>(first);
+        stack.push_back(next.atom);
+      }
+    }
+  }
+  return pathOf;
 }
 
 }  // namespace
@@ -169,10 +250,22 @@ void Molecule::findAllSmallestRings() {
     b->inRing = false;
   }
 
+  // Core atoms with two core neighbours form paths between branch atoms. A search from any
+  // atom of a path runs along it to the branch atom at either end and goes on from there
+  // alike, so every atom of a path finds the same rings: the first one searches for all. A
+  // macrocycle of 80,000 atoms is then one search instead of 80,000 searches round it.
+  std::vector<char> metal(n, 0);
+  for (size_t i = 0; i < n; ++i) metal[i] = atoms[i]->isMetalAtom() ? 1 : 0;
+  const std::vector<int> pathOf = twoNeighbourPaths(graph, peeled.get(), degree, metal);
+  std::vector<char> pathSearched(n, 0);
   std::set<std::vector<int> > registered;
   std::vector<std::vector<int> > candidates;
   for (size_t i = 0; i < n; ++i) {
     if (peeled[i] || degree[i] <= 1 || atoms[i]->isMetalAtom()) continue;
+    if (pathOf[i] >= 0) {
+      if (pathSearched[static_cast<size_t>(pathOf[i])]) continue;
+      pathSearched[static_cast<size_t>(pathOf[i])] = 1;
+    }
     candidates.clear();
     graph.smallestRings(static_cast<int>(i), peeled.get(), candidates);
     for (const std::vector<int>& candidate : candidates) {

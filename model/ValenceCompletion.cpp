@@ -118,14 +118,26 @@ void Molecule::addMissingHydrogens() {
   }
 }
 
-void Molecule::perceiveGraph() {
+size_t Molecule::countMissingHydrogens() const {
+  size_t count = 0;
+  for (const Atom* p : atoms) {
+    const int missing = p->totalValence - p->getValence();
+    if (missing > 0) count += static_cast<size_t>(missing);
+  }
+  return count;
+}
+
+bool Molecule::perceiveGraph() {
   findValenceVector();
   fillTotalAndUsedValence();
   findAllSmallestRings();
+  if (atoms.size() + countMissingHydrogens() > maxAtoms) return false;
   addMissingHydrogens();
+  return true;
 }
 
-void Molecule::perceive() {
-  perceiveGraph();
+bool Molecule::perceive() {
+  if (!perceiveGraph()) return false;
   findBestAtomType();
+  return true;
 }

@@ -200,3 +200,25 @@ TEST_F(Abnr, RunsOnPastTheStepLimitWhileFarFromConvergence) {
   EXPECT_LT(end, start);
   EXPECT_NEAR(end, system.EnergyForce(), 1e-3);
 }
+
+TEST_F(Abnr, StopsWhenItsEvaluationsAreSpent) {
+  auto molecule = fftest::cyclohexane();
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.2f);
+  const double start = system.EnergyForce();
+  Minimization minimization;
+  minimization.maxSteps = 500;
+  minimization.maxEvaluations = 6;   // the start point and five steps
+  setVerbosity(1);
+  const double end = minimization.ABNR(&system);
+  ASSERT_EQ(4u, console.size());
+  EXPECT_EQ(5, std::stoi(console[1].substr(25, 5)));
+  EXPECT_EQ(0, minimization.maxEvaluations);
+  EXPECT_LT(end, start);
+  EXPECT_GT(system.lastGradient, 10.0 * minimization.gradientTolerance);
+  // A run with nothing left evaluates its start and one step, and ends there.
+  console.clear();
+  minimization.ABNR(&system);
+  ASSERT_EQ(4u, console.size());
+  EXPECT_EQ(1, std::stoi(console[1].substr(25, 5)));
+}

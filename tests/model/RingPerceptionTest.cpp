@@ -1,6 +1,8 @@
 // Smallest rings, pi electrons and aromaticity from the bond graph alone.
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -8,6 +10,7 @@
 
 #include "model/Atom.h"
 #include "model/Bond.h"
+#include "model/Builder.h"
 #include "model/Molecule.h"
 #include "model/Ring.h"
 #include "support/MoleculeBuilder.h"
@@ -293,4 +296,89 @@ TEST(RingAromaticity, BondPatternTestPassesAlternationOrAromaticAtoms) {
   stale->setRings({r});
   stale->rings[0]->checkAromaticityPi();
   EXPECT_FALSE(stale->rings[0]->aromatic);
+}
+
+namespace {
+
+// A cycle of n carbons, then chords given as (from, to, atoms on the chord) between its atoms.
+std::unique_ptr<Molecule> buildBridgedCycle(int n, const std::vector<std::array<int, 3> >& chords,
+                                            const std::vector<std::string>& extra = {}) {
+  std::vector<std::string> elements(static_cast<size_t>(n), "C");
+  std::vector<Edge> edges;
+  for (int i = 0; i < n; ++i) edges.push_back({i, (i + 1) % n, 1});
+  for (const auto& chord : chords) {
+    int previous = chord[0];
+    for (int k = 0; k < chord[2]; ++k) {
+      elements.push_back("C");
+      const int atom = static_cast<int>(elements.size()) - 1;
+      edges.push_back({previous, atom, 1});
+      previous = atom;
+    }
+    edges.push_back({previous, chord[1], 1});
+  }
+  for (const std::string& e : extra) elements.push_back(e);
+  return buildMolecule(elements, edges);
+}
+
+std::set<std::set<int> > ringSets(const Molecule& m) {
+  std::set<std::set<int> > sets;
+  for (const Ring* r : m.rings) sets.insert(std::set<int>(r->atomIds.begin(), r->atomIds.end()));
+  return sets;
+}
+
+}  // namespace
+
+TEST(RingPerception, ASearchFromAnyAtomFindsNoRingThePerceptionMissed) {
+  // Only the first atom of a path of two-neighbour atoms is searched, and bonds on no cycle are
+  // never crossed; a search from every atom must find nothing the perception lacks.
+  std::vector<std::unique_ptr<Molecule> > molecules;
+  molecules.push_back(buildBridgedCycle(40, {{0, 20, 3}}));
+  molecules.push_back(buildBridgedCycle(30, {{0, 15, 2}, {7, 22, 1}}));
+  // Copper bonded to atoms 2 and 7 of a ten-ring: the rings through it are found only from
+  // its neighbours, which therefore start paths of their own.
+  auto chelate = buildBridgedCycle(10, {}, {"Cu"});
+  chelate->addBond(2u, 10u, 1);
+  chelate->addBond(7u, 10u, 1);
+  molecules.push_back(std::move(chelate));
+  // Three six-rings joined by two-carbon links.
+  auto linked = buildBridgedCycle(6, {});
+  for (int ring = 1; ring < 3; ++ring) {
+    const int first = static_cast<int>(linked->atoms.size());
+    for (int k = 0; k < 8; ++k) linked->addAtom(Builder::instance()->createAtom());
+    for (int k = first; k < first + 8; ++k) linked->atoms[static_cast<size_t>(k)]->element = "C";
+    linked->addBond(static_cast<unsigned>(first - 6 + 3), static_cast<unsigned>(first), 1);
+    linked->addBond(static_cast<unsigned>(first), static_cast<unsigned>(first + 1), 1);
+    for (int k = 0; k < 6; ++k)
+      linked->addBond(static_cast<unsigned>(first + 2 + k),
+                      static_cast<unsigned>(first + 2 + (k + 1) % 6), 1);
+    linked->addBond(static_cast<unsigned>(first + 1), static_cast<unsigned>(first + 2), 1);
+  }
+  molecules.push_back(std::move(linked));
+
+  const std::vector<std::vector<size_t> > expected = {
+      {24, 24}, {17, 17, 18, 18}, {7, 7, 10}, {6, 6, 6}};
+  for (size_t i = 0; i < molecules.size(); ++i) {
+    Molecule& m = *molecules[i];
+    m.findAllSmallestRings();
+    expectClosedPaths(m);
+    EXPECT_EQ(expected[i], ringSizes(m)) << "molecule " << i;
+    const std::set<std::set<int> > perceived = ringSets(m);
+    std::unique_ptr<bool[]> peeled(new bool[m.atoms.size()]());
+    for (size_t a = 0; a < m.atoms.size(); ++a) peeled[a] = m.atoms[a]->isMetalAtom();
+    for (Atom* start : m.atoms) {
+      if (start->isMetalAtom()) continue;
+      std::vector<std::vector<int> > found;
+      m.findSmallestRingForAtom(start, peeled.get(), found);
+      for (const std::vector<int>& ring : found)
+        EXPECT_EQ(1u, perceived.count(std::set<int>(ring.begin(), ring.end())))
+            << "molecule " << i << ": a ring of " << ring.size() << " from atom " << start->id;
+    }
+  }
+}
+
+TEST(RingPerception, MacrocycleIsOneRing) {
+  auto m = buildCycle(std::vector<std::string>(5000, "C"), std::vector<int>(5000, 1));
+  m->findAllSmallestRings();
+  EXPECT_EQ((std::vector<size_t>{5000}), ringSizes(*m));
+  expectClosedPaths(*m);
 }
