@@ -268,8 +268,10 @@ void GLWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (distance > kLeftClickSlack) return;
     lastMousePosition = event->pos();
     aimEyeRay(event->pos());
-    // The measure and edit-mode picks (measureMode 1 to 9) come here, before the selection,
-    // which keeps their hit unless it hits something nearer.
+    // The measure and edit-mode picks come before the selection, which keeps their hit unless
+    // it hits something nearer.
+    pickForMeasurement();
+    markForEdit();
     if (math->pickMode != 0) {
       math->pickAllMeshSpheroids(-1);
       selectPickedOnLeftClick();
