@@ -25,8 +25,8 @@ class ViewEditing : public SettledView {
     poll.stop();
     SettledView::TearDown();
   }
-  // Presses the button of that text (or Escape) on the next message box, keeping the box's
-  // title, text and sorted button texts in `asked`.
+  // Presses the button of that text (or Escape) on the next message box and keeps its title,
+  // text and sorted button texts in `asked`.
   void answerWith(const QString& button) {
     asked.clear();
     poll.disconnect();
@@ -44,23 +44,22 @@ class ViewEditing : public SettledView {
     });
     poll.start(5);
   }
-  // The first of the objects that the pick of that kind finds at its own pixel.
-  template <typename T>
-  T* reachable(const Mesh* mesh, const std::vector<T*>& objects, int kind,
-               const std::function<const Spheroid*(T*)>& spheroidOf) {
-    for (T* object : objects) {
-      const Spheroid* s = spheroidOf(object);
-      if (s == nullptr) continue;
-      const QPoint at = pixelOf(mesh, s);
-      engine.mouseX = at.x();
-      engine.mouseY = kHeight - at.y();
-      math.generateEyeRay();
+  // The first spheroid of the kind and test that a click on its own pixel picks.
+  Spheroid* clickable(const Mesh* mesh, int kind, const std::function<bool(Spheroid*)>& test) {
+    for (Spheroid* s : mesh->spheroids) {
+      if (s->kind != kind || !test(s)) continue;
+      aimEyeRay(pixelOf(mesh, s));
       math.pickAllMeshSpheroids(kind);
       const bool found = math.pickedSpheroid == s;
       math.resetPick();
-      if (found) return object;
+      if (found) return s;
     }
     return nullptr;
+  }
+  void aimEyeRay(const QPoint& at) {
+    engine.mouseX = at.x();
+    engine.mouseY = kHeight - at.y();
+    math.generateEyeRay();
   }
   bool near(bool (*colour)(QRgb), const QPoint& at) const {
     for (int dy = -4; dy <= 4; ++dy)
@@ -68,94 +67,69 @@ class ViewEditing : public SettledView {
         if (colour(pixels().pixel(at + QPoint(dx, dy)))) return true;
     return false;
   }
-  Mesh* showMolecule(Molecule* m, const SSEVector4f& at) {
-    m->scenePosition = at;
-    view->handOverMolecule(m);
-    frame();
-    return m->mesh;
-  }
-  // Hexane with an open bond axis at each end.
-  Molecule* hexaneWithEndAxes() {
-    SmilesParser parser;
-    std::unique_ptr<Molecule> chain(parser.smilesToMol("CCCCCC"));
-    for (size_t end : {0u, 5u})
-      for (Bond* b : chain->atoms[end]->bonds)
-        if (chain->atoms[end]->getAdjacentAtom(b)->element == "H") {
-          chain->atoms[end]->getAdjacentAtom(b)->editMark = 2;
-          break;
-        }
-    return rebuildWithNewBondAxes(chain.get(), nullptr).molecule;
-  }
-  std::vector<std::string> linesOf(const std::string& report) {
-    std::vector<std::string> lines;
-    for (size_t start = 0, end; (end = report.find('\n', start)) != std::string::npos;
-         start = end + 1)
-      lines.push_back(report.substr(start, end - start));
-    return lines;
+  void chooseAxes(Mesh* a, Mesh* b) {
+    view->firstSelectedSpheroid = ofKind(a, 2);
+    view->secondSelectedSpheroid = ofKind(b, 2);
   }
 
   QTimer poll;
   QString asked;
 };
 
-const Spheroid* orbitalOf(Bond* b) { return b->spheroid; }
+const Atom* atomOf(const Spheroid* s) { return static_cast<const Atom*>(s->owner); }
+Atom* realEnd(const Spheroid* axis) {
+  const Bond* b = static_cast<const Bond*>(axis->owner);
+  return isDummy(b->atom1) ? b->atom2 : b->atom1;
+}
 
 }  // namespace
 
 TEST_F(ViewEditing, ClicksMarkAtomsAndBondsAndTheSymbolsShowTheMarks) {
   Mesh* mesh = show(kEthanol, alongRay(20.0f));
   Molecule* m = mesh->molecule;
-  Atom* heavy = reachable<Atom>(mesh, m->atoms, 0, [](Atom* a) {
-    return a->element != "H" ? a->sphere : nullptr;
-  });
-  Atom* hydrogen = reachable<Atom>(mesh, m->atoms, 0, [](Atom* a) {
-    return a->element == "H" ? a->sphere : nullptr;
-  });
-  Bond* bond = reachable<Bond>(mesh, m->bonds, 3, orbitalOf);
-  ASSERT_TRUE(heavy != nullptr && hydrogen != nullptr && bond != nullptr);
+  Spheroid* heavy = clickable(mesh, 0, [](Spheroid* s) { return atomOf(s)->element != "H"; });
+  Spheroid* hydrogen = clickable(mesh, 0, [](Spheroid* s) { return atomOf(s)->element == "H"; });
+  Spheroid* orbital = clickable(mesh, 3, [](Spheroid*) { return true; });
+  ASSERT_TRUE(heavy != nullptr && hydrogen != nullptr && orbital != nullptr);
+  Atom* atom = static_cast<Atom*>(heavy->owner);
+  Bond* bond = static_cast<Bond*>(orbital->owner);
 
   math.measureMode = 7;
-  for (int i = 0; i < 3; ++i) click(pixelOf(mesh, heavy->sphere));
-  EXPECT_EQ(1, heavy->editMark) << "marked, withdrawn, marked again";
-  EXPECT_EQ(std::vector<Atom*>{heavy}, view->atomsToDelete[m]);
+  for (int i = 0; i < 3; ++i) click(pixelOf(mesh, heavy));
+  EXPECT_EQ(1, atom->editMark) << "marked, withdrawn, marked again";
+  EXPECT_EQ(std::vector<Atom*>{atom}, view->atomsToDelete[m]);
   math.measureMode = 8;
-  click(pixelOf(mesh, heavy->sphere));
-  EXPECT_EQ(1, heavy->editMark) << "only hydrogens become axes";
-  click(pixelOf(mesh, hydrogen->sphere));
-  EXPECT_EQ(2, hydrogen->editMark);
+  for (Spheroid* s : {heavy, hydrogen}) click(pixelOf(mesh, s));
+  EXPECT_TRUE(atom->editMark == 1 && atomOf(hydrogen)->editMark == 2) << "only hydrogens";
   math.measureMode = 9;
-  click(pixelOf(mesh, bond->spheroid));
-  EXPECT_EQ(1, bond->deleteMark);
-  EXPECT_TRUE(m->isEdited);
+  click(pixelOf(mesh, orbital));
+  EXPECT_TRUE(bond->deleteMark == 1 && m->isEdited);
 
   engine.showNuclei = engine.showAtomicOrbitals = engine.showMolecularOrbitals = false;
   frame();
   engine.showNuclei = engine.showAtomicOrbitals = engine.showMolecularOrbitals = true;
-  EXPECT_TRUE(near(white, pixelOf(mesh, heavy->sphere))) << "a white X";
-  EXPECT_TRUE(near(white, pixelOf(mesh, hydrogen->sphere))) << "a white axis line";
-  EXPECT_TRUE(near(red, pixelOf(mesh, bond->spheroid))) << "a red X";
+  EXPECT_TRUE(near(white, pixelOf(mesh, heavy))) << "a white X";
+  EXPECT_TRUE(near(white, pixelOf(mesh, hydrogen))) << "a white axis line";
+  EXPECT_TRUE(near(red, pixelOf(mesh, orbital))) << "a red X";
 
-  // Bond orders: the key sets the order a click gives; Discard restores the first order.
+  // The keys set the order a click gives; Discard restores the order before the first change.
   math.measureMode = 6;
   const int first = bond->order;
   kvtest::ConsoleCapture console(1);
   for (Qt::Key key : {Qt::Key_2, Qt::Key_3}) {
     QTest::keyClick(view, key);
-    click(pixelOf(mesh, bond->spheroid));
+    click(pixelOf(mesh, orbital));
   }
-  EXPECT_EQ("Changing bond orders to order: 2", console.lines.front());
-  EXPECT_EQ(3, bond->order);
+  EXPECT_TRUE(console.lines.front() == "Changing bond orders to order: 2" && bond->order == 3);
   answerWith("Discard");
   EXPECT_TRUE(view->exitEditBondOrderMode());
-  EXPECT_EQ(first, bond->order);
-  EXPECT_TRUE(view->savedBondOrders.isEmpty() && !m->isEdited);
+  EXPECT_TRUE(bond->order == first && view->savedBondOrders.isEmpty() && !m->isEdited);
 }
 
 TEST_F(ViewEditing, EachExitAsksItsQuestionAndOnlyResumeKeepsTheModeOn) {
   Molecule* m = show(kEthanol, alongRay(20.0f))->molecule;
   Atom* atom = m->atoms[0];
   Bond* bond = m->bonds[0];
-  const QString buttons = "|Apply|Discard|Resume";
   const struct {
     bool (GLWidget::*exit)();
     std::function<void()> mark;
@@ -178,14 +152,13 @@ TEST_F(ViewEditing, EachExitAsksItsQuestionAndOnlyResumeKeepsTheModeOn) {
   };
   for (const auto& e : exits) {
     answerWith("Resume");
-    EXPECT_TRUE((view->*e.exit)()) << "nothing to decide";
-    EXPECT_TRUE(asked.isEmpty()) << "and nothing asked";
+    EXPECT_TRUE((view->*e.exit)() && asked.isEmpty()) << "nothing to decide, nothing asked";
     e.mark();
     m->isEdited = true;
     for (const char* keepEditing : {"Resume", "Escape"}) {
       answerWith(keepEditing);
       EXPECT_FALSE((view->*e.exit)()) << keepEditing;
-      EXPECT_EQ(e.question + buttons, asked);
+      EXPECT_EQ(e.question + "|Apply|Discard|Resume", asked);
       EXPECT_TRUE(e.marked());
     }
     answerWith("Discard");
@@ -201,88 +174,86 @@ TEST_F(ViewEditing, ApplyPutsTheNewMoleculeInTheOldOnesPlaceAndInTheHistory) {
   Atom* oxygen = *std::find_if(m->atoms.begin(), m->atoms.end(),
                                [](const Atom* a) { return a->element == "O"; });
   oxygen->editMark = 1;
-  m->isEdited = true;
   view->atomsToDelete[m] = {oxygen};
   QSignalSpy created(view, qOverload<std::string>(&GLWidget::moleculeCreated));
   answerWith("Apply");
-  EXPECT_TRUE(view->exitDeleteAtomMode());
-  EXPECT_TRUE(view->atomsToDelete.empty());
+  EXPECT_TRUE(view->exitDeleteAtomMode() && view->atomsToDelete.empty());
   frame();
   ASSERT_EQ(1u, engine.meshes.size());
-  const Molecule* made = engine.meshes[0]->molecule;
-  EXPECT_EQ("C2H6", made->getName());
-  EXPECT_EQ(0.0f, (engine.meshes[0]->position - place).length());
-  EXPECT_EQ(std::deque<Molecule*>{engine.meshes[0]->molecule}, library.workspace);
+  Molecule* made = engine.meshes[0]->molecule;
+  EXPECT_TRUE(made->getName() == "C2H6" && engine.meshes[0]->position.x == place.x);
+  EXPECT_EQ(std::deque<Molecule*>{made}, library.workspace);
   ASSERT_EQ(1u, library.history.size());
   EXPECT_TRUE(library.history[0] != made && library.history[0]->getName() == "C2H6");
   ASSERT_EQ(1, created.count());
   EXPECT_EQ("C2H6~0", created.takeFirst().front().value<std::string>());
 }
 
-TEST_F(ViewEditing, AxesOfOneMoleculeCloseARingAndAxesOfDifferentOrdersNeverJoin) {
+TEST_F(ViewEditing, TwoMethylsGlideTogetherAndBecomeEthaneAtTheFirstOnesPlace) {
   Mesh* a = show(kMethyl, alongRay(20.0f));
-  Mesh* b = show(kMethyl, alongRay(20.0f) + SSEVector4f(5, 0, 0, 0));
-  view->firstSelectedSpheroid = ofKind(a, 2);
-  view->secondSelectedSpheroid = ofKind(b, 2);
+  Mesh* b = show(kMethyl, alongRay(20.0f) + SSEVector4f(4, 3, -2, 0));
+  const SSEVector4f place = a->position;
+  chooseAxes(a, b);
   static_cast<Bond*>(view->secondSelectedSpheroid->owner)->order = 2;
-  kvtest::ConsoleCapture console(1);
+  kvtest::ConsoleCapture console(0);   // no optimiser headings
   call("initJoinMolecules");
   EXPECT_EQ(std::vector<std::string>{"Cannot join: bond axes are not the same order"},
             console.lines);
   EXPECT_FALSE(b->slerpActive);
+  static_cast<Bond*>(view->secondSelectedSpheroid->owner)->order = 1;
+  console.lines.clear();
 
-  showMolecule(hexaneWithEndAxes(), alongRay(20.0f) + SSEVector4f(0, 5, 0, 0));
+  QSignalSpy created(view, qOverload<std::string>(&GLWidget::moleculeCreated));
+  call("initJoinMolecules");
+  for (int i = 0; i < 9; ++i) frame();   // 0.1 s a frame: the glide takes ten
+  EXPECT_TRUE(created.isEmpty());
+  for (int i = 0; i < 2 && created.isEmpty(); ++i) frame();
+  EXPECT_EQ(1, created.count());
+  frame();
+  ASSERT_EQ(1u, engine.meshes.size());
+  const Molecule* ethane = engine.meshes[0]->molecule;
+  EXPECT_EQ("C2H6~0", created.takeFirst().front().value<std::string>());
+  EXPECT_EQ(0.0f, (engine.meshes[0]->position - place).length());
+  // The bond-energy report, one console line per line.
+  const std::string report = engine.meshes[0]->molecule->getListOfBondEnegries();
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), console.lines.size());
+  EXPECT_EQ("#####  C2H6   CC  #####", console.lines.at(2)) << ethane->smiles;
+}
+
+TEST_F(ViewEditing, AxesFacingEachOtherKeepTheMovingRotationAndLandAtTheLandingPoint) {
+  Mesh* a = show(kMethyl, alongRay(20.0f));
+  Mesh* b = show(kMethyl, alongRay(20.0f) + SSEVector4f(6, 0, 0, 0));
+  b->setRotation(Quaternion(SSEVector4f(0, 1, 0, 0), 3.1415927f));   // its axis along -x
+  chooseAxes(a, b);
+  call("initJoinMolecules");
+  const Quaternion& r = b->slerpTargetRotation;
+  EXPECT_TRUE(r.w == b->rotation.w && r.x == b->rotation.x && r.y == b->rotation.y &&
+              r.z == b->rotation.z);
+  const SSEVector4f landed =
+      b->slerpTargetPosition + realEnd(ofKind(b, 2))->sphere->centre * b->rotationMatrix;
+  const SSEVector4f expected =
+      a->getGlobalCenter(realEnd(ofKind(a, 2))->sphere) + SSEVector4f(2.915f, 0, 0, 0);
+  EXPECT_NEAR(0.0f, (landed - expected).length(), 1e-4f);
+}
+
+TEST_F(ViewEditing, TwoAxesOfOneMoleculeCloseARing) {
+  std::unique_ptr<Molecule> hexane(SmilesParser().smilesToMol("CCCCCC"));
+  for (Atom* end : {hexane->atoms[0], hexane->atoms[5]})   // one hydrogen of each end carbon
+    (*std::find_if(end->neighbours.begin(), end->neighbours.end(),
+                   [](const Atom* n) { return n->element == "H"; }))->editMark = 2;
+  Molecule* chain = rebuildWithNewBondAxes(hexane.get(), nullptr).molecule;
+  ASSERT_TRUE(chain != nullptr && chain->calculateNumBondAxes() == 2);
+  chain->scenePosition = alongRay(20.0f);
+  view->handOverMolecule(chain);
+  frame();
   QTest::keyClick(view, Qt::Key_1);
   QTest::keyClick(view, Qt::Key_2);
   QSignalSpy created(view, qOverload<std::string>(&GLWidget::moleculeCreated));
   call("initJoinMolecules");
   frame();
-  ASSERT_EQ(3u, engine.meshes.size()) << "the chain gave way to the ring";
-  const Molecule* ring = engine.meshes.back()->molecule;
+  ASSERT_TRUE(engine.meshes.size() == 1 && created.count() == 1);
+  const Molecule* ring = engine.meshes[0]->molecule;
   EXPECT_TRUE(ring->rings.size() == 1 && ring->numBondAxes == 0);
-  EXPECT_EQ(1, created.count());
-}
-
-TEST_F(ViewEditing, TwoMethylsGlideTogetherAndBecomeEthaneAtTheFirstOnesPlace) {
-  Mesh* a = show(kMethyl, alongRay(20.0f));
-  Mesh* b = show(kMethyl, alongRay(20.0f) + SSEVector4f(4, 3, -2, 0));
-  const SSEVector4f place = a->position;
-  view->firstSelectedSpheroid = ofKind(a, 2);
-  view->secondSelectedSpheroid = ofKind(b, 2);
-  QSignalSpy created(view, qOverload<std::string>(&GLWidget::moleculeCreated));
-  kvtest::ConsoleCapture console(0);   // no optimiser headings
-  call("initJoinMolecules");
-  ASSERT_TRUE(b->slerpActive);
-  for (int i = 0; i < 11 && engine.meshes.size() == 2 && !a->deleteFlag; ++i) frame();
-  EXPECT_EQ(1, created.count()) << "one second of frames at 0.1 s";
-  frame();
-  ASSERT_EQ(1u, engine.meshes.size());
-  Molecule* ethane = engine.meshes[0]->molecule;
-  EXPECT_EQ("C2H6~0", created.takeFirst().front().value<std::string>());
-  EXPECT_EQ(0.0f, (engine.meshes[0]->position - place).length());
-  // The report line by line (its angles read the taken-over spheroids, so only the shape).
-  EXPECT_EQ(linesOf(ethane->getListOfBondEnegries()).size(), console.lines.size());
-  EXPECT_EQ("#####  C2H6   CC  #####", console.lines.at(2));
-  EXPECT_TRUE(view->firstSelectedSpheroid == nullptr && view->secondSelectedSpheroid == nullptr);
-}
-
-TEST_F(ViewEditing, AxesFacingEachOtherOnlyGlideTheMovingAtomToItsLandingPoint) {
-  Mesh* a = show(kMethyl, alongRay(20.0f));
-  Mesh* b = show(kMethyl, alongRay(20.0f) + SSEVector4f(6, 0, 0, 0));
-  b->setRotation(Quaternion(SSEVector4f(0, 1, 0, 0), 3.1415927f));   // its axis along -x
-  view->firstSelectedSpheroid = ofKind(a, 2);
-  view->secondSelectedSpheroid = ofKind(b, 2);
-  const Bond* axis1 = static_cast<Bond*>(view->firstSelectedSpheroid->owner);
-  const Bond* axis2 = static_cast<Bond*>(view->secondSelectedSpheroid->owner);
-  const Atom* real1 = isDummy(axis1->atom1) ? axis1->atom2 : axis1->atom1;
-  const Atom* real2 = isDummy(axis2->atom1) ? axis2->atom2 : axis2->atom1;
-  call("initJoinMolecules");
-  const Quaternion& r = b->slerpTargetRotation;
-  EXPECT_TRUE(r.w == b->rotation.w && r.x == b->rotation.x && r.y == b->rotation.y &&
-              r.z == b->rotation.z);
-  const SSEVector4f landed = b->slerpTargetPosition + real2->sphere->centre * b->rotationMatrix;
-  const SSEVector4f expected = a->getGlobalCenter(real1->sphere) + SSEVector4f(2.915f, 0, 0, 0);
-  EXPECT_NEAR(0.0f, (landed - expected).length(), 1e-4f);
 }
 
 TEST_F(ViewEditing, ATwistedMoleculeClearsThePickedPointsAndIsRecordedUnannounced) {
@@ -293,8 +264,7 @@ TEST_F(ViewEditing, ATwistedMoleculeClearsThePickedPointsAndIsRecordedUnannounce
   twisted->scenePosition = SSEVector4f(3, 4, 5);
   QSignalSpy created(view, qOverload<std::string>(&GLWidget::moleculeCreated));
   ASSERT_TRUE(QMetaObject::invokeMethod(view, "drawTwistedMolecule", Q_ARG(Molecule*, twisted)));
-  EXPECT_TRUE(current->activePoints.empty() && current->activeAtomIds.empty());
-  EXPECT_EQ(1u, library.history.size());
+  EXPECT_TRUE(current->activePoints.empty() && library.history.size() == 1);
   frame();
   EXPECT_EQ(twisted->mesh, engine.currentMesh);
   EXPECT_EQ(0.0f, (twisted->mesh->position - twisted->scenePosition).length());
