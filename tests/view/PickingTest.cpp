@@ -1,7 +1,5 @@
 // Left and right clicks and the measure modes: which release is a click, distances, angles and
 // dihedral angles of picked atoms, and the dihedral profiler's launch and reset.
-#include <QMenu>
-
 #include <memory>
 
 #include "support/MoleculeBuilder.h"
