@@ -1,5 +1,5 @@
 // Changing molecules in the view: the edit modes' marks, symbols, questions and Apply, joins at
-// two bond axes, ring closure, and twisted molecules from the profiler.
+// two bond axes.
 #include <QAbstractButton>
 #include <QMessageBox>
 
@@ -198,19 +198,4 @@ TEST_F(ViewEditing, TwoMethylsGlideTogetherAndBecomeEthaneAtTheFirstOnesPlace) {
   const std::string report = engine.meshes[0]->molecule->getListOfBondEnegries();
   EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), console.lines.size());
   EXPECT_EQ("#####  C2H6   CC  #####", console.lines.at(2)) << ethane->smiles;
-}
-
-TEST_F(ViewEditing, ATwistedMoleculeClearsThePickedPointsAndIsRecordedUnannounced) {
-  Mesh* current = show(kEthanol, SSEVector4f());
-  current->activePoints.push_back(new SSEVector4f());
-  current->activeAtomIds.push_back(0);
-  Molecule* twisted = read(kEthanol);
-  twisted->scenePosition = SSEVector4f(3, 4, 5);
-  QSignalSpy created(view, qOverload<std::string>(&GLWidget::moleculeCreated));
-  ASSERT_TRUE(QMetaObject::invokeMethod(view, "drawTwistedMolecule", Q_ARG(Molecule*, twisted)));
-  EXPECT_TRUE(current->activePoints.empty() && library.history.size() == 1);
-  frame();
-  EXPECT_EQ(twisted->mesh, engine.currentMesh);
-  EXPECT_EQ(0.0f, (twisted->mesh->position - twisted->scenePosition).length());
-  EXPECT_EQ(0, created.count());
 }
