@@ -54,6 +54,15 @@ class GLWidget : public QGLWidget {
   static constexpr int AutoRotateY = 21;
   static constexpr int AutoRotateZ = 22;
   static constexpr int RepaintIntervalMs = 10;
+  // MathEngine::measureMode values, set by the main window's mode buttons.
+  static constexpr int DistanceMode = 1;
+  static constexpr int AngleMode = 2;
+  static constexpr int DihedralMode = 4;
+  static constexpr int ProfileMode = 5;   // dihedral energy profile
+  static constexpr int BondOrderMode = 6;
+  static constexpr int DeleteAtomMode = 7;
+  static constexpr int MakeAxisMode = 8;
+  static constexpr int DeleteBondMode = 9;
 
   float twistAngle = 0.0f;
   SSEVector4f twistAxis{0.0f, 0.0f, 0.0f, 1.0f};

@@ -24,10 +24,6 @@
 
 namespace {
 
-constexpr int kBondOrderMode = 6;
-constexpr int kDeleteAtomMode = 7;
-constexpr int kMakeAxisMode = 8;
-constexpr int kDeleteBondMode = 9;
 constexpr int kAtomSpheres = 0;    // pick kinds
 constexpr int kBondOrbitals = 3;
 
@@ -57,7 +53,7 @@ enum class ExitChoice { Apply, Discard, Resume };
 
 // Apply, "Discard" or "Resume"; Escape and closing the box mean Resume.
 ExitChoice askHowToLeave(QWidget* parent, int mode) {
-  const ModeExit& exit = kModeExits[mode - kBondOrderMode];
+  const ModeExit& exit = kModeExits[mode - GLWidget::BondOrderMode];
   QMessageBox box(parent);
   box.setIcon(QMessageBox::Question);
   box.setWindowTitle(GLWidget::tr(exit.title));
@@ -181,8 +177,8 @@ void GLWidget::setEditBondOrderMode(char order) {
 void GLWidget::markForEdit() {
   MathEngine* math = MathEngine::instance();
   const int mode = math->measureMode;
-  if (mode < kBondOrderMode || mode > kDeleteBondMode) return;
-  const bool onBonds = mode == kBondOrderMode || mode == kDeleteBondMode;
+  if (mode < BondOrderMode || mode > DeleteBondMode) return;
+  const bool onBonds = mode == BondOrderMode || mode == DeleteBondMode;
   const int kind = onBonds ? kBondOrbitals : kAtomSpheres;
   math->pickAllMeshSpheroids(kind);
   Spheroid* hit = math->pickedSpheroid;
@@ -196,17 +192,17 @@ void GLWidget::markForEdit() {
 
 void GLWidget::markAtom(Atom* atom, int mode) {
   Molecule* molecule = atom->molecule;
-  if (molecule == nullptr || (mode == kMakeAxisMode && atom->element != "H")) return;
+  if (molecule == nullptr || (mode == MakeAxisMode && atom->element != "H")) return;
   molecule->isEdited = true;
-  if (mode == kDeleteAtomMode) toggleMark(atom->editMark, 1, atom, atomsToDelete[molecule]);
-  if (mode == kMakeAxisMode) toggleMark(atom->editMark, 2, atom, atomsToMakeAxes[molecule]);
+  if (mode == DeleteAtomMode) toggleMark(atom->editMark, 1, atom, atomsToDelete[molecule]);
+  if (mode == MakeAxisMode) toggleMark(atom->editMark, 2, atom, atomsToMakeAxes[molecule]);
 }
 
 void GLWidget::markBond(Bond* bond, int mode) {
   Molecule* molecule = bond->molecule;
   if (molecule == nullptr) return;
   molecule->isEdited = true;
-  if (mode == kDeleteBondMode) {
+  if (mode == DeleteBondMode) {
     toggleMark(bond->deleteMark, 1, bond, bondsToDelete[molecule]);
     return;
   }
@@ -216,7 +212,7 @@ void GLWidget::markBond(Bond* bond, int mode) {
 
 bool GLWidget::exitEditBondOrderMode() {
   if (savedBondOrders.isEmpty()) return true;
-  const ExitChoice choice = askHowToLeave(this, kBondOrderMode);
+  const ExitChoice choice = askHowToLeave(this, BondOrderMode);
   if (choice == ExitChoice::Resume) return false;
   if (choice == ExitChoice::Apply)
     applyBondOrderEdits();
@@ -227,19 +223,19 @@ bool GLWidget::exitEditBondOrderMode() {
 }
 
 bool GLWidget::exitDeleteAtomMode() {
-  return leaveMarkedMode(this, kDeleteAtomMode, atomsToDelete, [this](Molecule* m) {
+  return leaveMarkedMode(this, DeleteAtomMode, atomsToDelete, [this](Molecule* m) {
     return replaceMolecule(m, rebuildWithoutMarkedAtoms(m, smilesText), true);
   });
 }
 
 bool GLWidget::exitMakeAxisMode() {
-  return leaveMarkedMode(this, kMakeAxisMode, atomsToMakeAxes, [this](Molecule* m) {
+  return leaveMarkedMode(this, MakeAxisMode, atomsToMakeAxes, [this](Molecule* m) {
     return replaceMolecule(m, rebuildWithNewBondAxes(m, smilesText), true);
   });
 }
 
 bool GLWidget::exitDeleteBondMode() {
-  return leaveMarkedMode(this, kDeleteBondMode, bondsToDelete, [this](Molecule* m) {
+  return leaveMarkedMode(this, DeleteBondMode, bondsToDelete, [this](Molecule* m) {
     return replaceMolecule(m, rebuildWithoutMarkedBonds(m, smilesText), true);
   });
 }

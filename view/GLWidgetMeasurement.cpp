@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr int kDistanceMode = 1;
-constexpr int kAngleMode = 2;
-constexpr int kDihedralMode = 4;
-constexpr int kProfileMode = 5;
 constexpr int kAtomSpheres = 0;   // pick kind
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831855f;
@@ -28,10 +24,10 @@ constexpr float kDegreesPerRadian = 57.295776f;
 // Atoms a measurement of the mode takes; 0 for a mode that measures nothing.
 size_t atomsFor(int mode) {
   switch (mode) {
-    case kDistanceMode: return 2;
-    case kAngleMode: return 3;
-    case kDihedralMode:
-    case kProfileMode: return 4;
+    case GLWidget::DistanceMode: return 2;
+    case GLWidget::AngleMode: return 3;
+    case GLWidget::DihedralMode:
+    case GLWidget::ProfileMode: return 4;
     default: return 0;
   }
 }
@@ -102,7 +98,7 @@ void GLWidget::reportDihedral(const Mesh* mesh) {
   const float angle = dihedralRadians(*(*p)[0], *(*p)[1], *(*p)[2], *(*p)[3]);
   const QString degrees = formatted("%5.1f", angle * 180.0f / kPi);
   emit emitConsoleString(QStringLiteral("Calculated Dihedral Angle: ") + degrees);
-  if (MathEngine::instance()->measureMode != kProfileMode || mesh->molecule == nullptr ||
+  if (MathEngine::instance()->measureMode != ProfileMode || mesh->molecule == nullptr ||
       mesh->activeAtomIds.size() < 4)
     return;
   // The profiler gets a copy of its own; the ids name the copy's atoms, which keep their order.
@@ -127,7 +123,7 @@ void GLWidget::pickForMeasurement() {
   qDebug() << "Picked atom in PICK_ATOM mode - ParentMesh  : " << mesh;
   qDebug() << "Picked atom in PICK_ATOM mode - target active points  : " << target;
   if (mesh->activePoints.size() >= target) {
-    if (mode == kProfileMode) emit resetEnergyPlotter();
+    if (mode == ProfileMode) emit resetEnergyPlotter();
     mesh->clearActivePoints();
   }
   const int id = static_cast<const Atom*>(hit->owner)->id;

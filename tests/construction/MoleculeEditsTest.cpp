@@ -36,7 +36,8 @@ Owned fromSmiles(const char* text) {
 }
 Owned group(const char* name) {
   kvtest::ensureApplication();
-  return Owned(IOEngine::instance()->parseKvtFile(std::string(KV_SOURCE_DIR) + "/KV_GROUPS/" + name));
+  const std::string path = std::string(KV_SOURCE_DIR) + "/KV_GROUPS/" + name;
+  return Owned(IOEngine::instance()->parseKvtFile(path));
 }
 // The new molecule of a result that must be Rebuilt, with a position for every atom, all sound.
 Owned rebuilt(const EditResult& r) {
@@ -92,7 +93,8 @@ TEST(MoleculeEdits, BondOrderApplyResetsHydrogenBondsAndDerivesAromaticRingsAgai
 TEST(MoleculeEdits, DeletedAtomsTakeTheirHydrogensAndDummiesOnce) {
   Owned methyl = group("Alkyl/METHYL.kv");
   const std::string before = snapshot(*methyl);
-  for (auto rebuild : {rebuildWithoutMarkedAtoms, rebuildWithNewBondAxes, rebuildWithoutMarkedBonds})
+  for (auto rebuild :
+       {rebuildWithoutMarkedAtoms, rebuildWithNewBondAxes, rebuildWithoutMarkedBonds})
     EXPECT_EQ(EditOutcome::Unchanged, rebuild(methyl.get(), smiles).outcome) << "no mark";
   methyl->atoms[0]->editMark = 1;   // its hydrogens and dummy go with it: no atom is left
   const EditResult emptied = rebuildWithoutMarkedAtoms(methyl.get(), smiles);
@@ -137,7 +139,8 @@ TEST(MoleculeEdits, AMadeAxisSitsAlongTheOldBondAndNothingElseMoves) {
   EXPECT_NEAR(2.11561f, out.length(), 1e-4f);
   out.normalize();
   EXPECT_NEAR(1.0f, out.dot(before), 1e-5f);
-  for (size_t i = 0; i < 7; ++i) EXPECT_EQ(0.0f, (result->positions[i] - ethane->positions[i]).length());
+  for (size_t i = 0; i < 7; ++i)
+    EXPECT_EQ(0.0f, (result->positions[i] - ethane->positions[i]).length()) << i;
 }
 
 TEST(MoleculeEdits, GroupsJoinIntoATypedMoleculeOrKeepTheirTypesWhileAxesRemain) {
@@ -167,7 +170,8 @@ TEST(MoleculeEdits, AFailedJoinLeavesBothMoleculesAsTheyWere) {
   const std::string kept1 = snapshot(*first), kept2 = snapshot(*second);
   kvtest::ErrorCapture errors;
   const EditResult r = joinAtBondAxes(first.get(), axis1, second.get(), axis2, smiles);
-  EXPECT_TRUE(r.outcome == EditOutcome::Failed && r.molecule == nullptr && errors.lines.size() == 1);
+  EXPECT_TRUE(r.outcome == EditOutcome::Failed && r.molecule == nullptr);
+  EXPECT_EQ(1u, errors.lines.size());
   EXPECT_TRUE(snapshot(*first) == kept1 && snapshot(*second) == kept2);
 }
 
