@@ -1,6 +1,7 @@
 // Distances, angles and dihedral angles between the atoms picked in the measure modes, and the
 // launch of the dihedral energy profiler on the fourth atom of the profile mode.
 #include <QDebug>
+#include <QMetaMethod>
 
 #include <algorithm>
 #include <cmath>
@@ -99,9 +100,11 @@ void GLWidget::reportDihedral(const Mesh* mesh) {
   const QString degrees = formatted("%5.1f", angle * 180.0f / kPi);
   emit emitConsoleString(QStringLiteral("Calculated Dihedral Angle: ") + degrees);
   if (MathEngine::instance()->measureMode != ProfileMode || mesh->molecule == nullptr ||
-      mesh->activeAtomIds.size() < 4)
+      mesh->activeAtomIds.size() < 4 ||
+      !isSignalConnected(QMetaMethod::fromSignal(&GLWidget::launchPlotter)))
     return;
-  // The profiler gets a copy of its own; the ids name the copy's atoms, which keep their order.
+  // The profiler gets a copy of its own to keep; the ids name the copy's atoms, which keep
+  // their order.
   const std::vector<int>& ids = mesh->activeAtomIds;
   emit launchPlotter(mesh->molecule->copyGraph(), ids[0], ids[1], ids[2], ids[3], degrees);
 }
@@ -117,7 +120,8 @@ void GLWidget::pickForMeasurement() {
   math->pickAllMeshSpheroids(kAtomSpheres);
   Spheroid* hit = math->pickedSpheroid;
   Mesh* mesh = math->pickedMesh;
-  if (hit == nullptr || mesh == nullptr || hit->owner == nullptr) return;
+  if (hit == nullptr || mesh == nullptr || hit->kind != kAtomSpheres || hit->owner == nullptr)
+    return;
   qDebug() << "Picked atom in PICK_ATOM mode - Spheroid    : " << hit;
   qDebug() << "Picked atom in PICK_ATOM mode - Type        : " << hit->kind;
   qDebug() << "Picked atom in PICK_ATOM mode - ParentMesh  : " << mesh;
