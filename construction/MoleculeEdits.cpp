@@ -60,8 +60,9 @@ void rename(Molecule* copy, const SmilesText& smiles) {
   if (smiles) copy->smiles = smiles(copy);
 }
 
-// The tail every new molecule shares once its geometry stands: energies and the axis count.
-// A geometry the set-up chain refused is no molecule: one line names the edit and the source.
+// The tail every new molecule shares once its geometry stands: energies, the axis count, and no
+// edit marks (they came with the copy). A geometry the set-up chain refused is no molecule: one
+// line names the edit and the source.
 EditResult finish(Molecule* copy, bool built, const char* edit, const Molecule& source) {
   if (!built) {
     ErrorLine() << "Error: " << edit << ": no sound molecule came of \"" << source.label()
@@ -69,6 +70,8 @@ EditResult finish(Molecule* copy, bool built, const char* edit, const Molecule& 
     delete copy;
     return {EditOutcome::Failed, nullptr};
   }
+  for (Atom* atom : copy->atoms) atom->editMark = 0;
+  for (Bond* bond : copy->bonds) bond->deleteMark = 0;
   copy->calTotalBondEnergy();
   copy->calHeatOfFormation();
   copy->calculateNumBondAxes();

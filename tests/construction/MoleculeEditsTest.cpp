@@ -134,6 +134,7 @@ TEST(MoleculeEdits, AMadeAxisSitsAlongTheOldBondAndNothingElseMoves) {
   Owned result = rebuilt(rebuildWithNewBondAxes(ethane.get(), smiles));
   ASSERT_NE(nullptr, result);
   EXPECT_TRUE(result->atoms[7]->type == "DUM" && result->atoms[7]->name == "DUM7");
+  EXPECT_EQ(0, result->atoms[7]->editMark) << "a new molecule carries no marks";
   EXPECT_EQ(ethane->numBondAxes + 1, result->numBondAxes);
   SSEVector4f out = result->positions[7] - carbon;
   EXPECT_NEAR(2.11561f, out.length(), 1e-4f);
