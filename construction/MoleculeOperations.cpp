@@ -9,6 +9,7 @@
 #include "assembly/FeatureTreeOps.h"
 #include "io/IOEngine.h"
 #include "math/SSEVector4f.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -145,12 +146,7 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
     return nullptr;
 
   const int order = axis1->order;
-  const ConnectingBond connection = connectingBond(real1->type, real2->type, order);
-  const float distance = connection.distance;
-  const double half = distance / 2.0;
-  const double majorAxis = connection.semiMajorAxis;
-  const double minorSquared = majorAxis * majorAxis - half * half;
-  const double minorAxis = minorSquared > 0.0 ? std::sqrt(minorSquared) : 0.0;
+  const float distance = connectingBond(real1->type, real2->type, order).distance;
 
   const AxisFrame frame1(r1, d1);
   for (SSEVector4f& p : first->positions) p = clamped(frame1.apply(p));
@@ -171,16 +167,10 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
   if (first->GUIMerge(second, real2, newReal2) != 1) return nullptr;
   if (newReal2 < 0 || static_cast<size_t>(newReal2) >= first->atoms.size()) return nullptr;
 
-  Bond* bond = Builder::instance()->createBond();
-  bond->atom1 = real1;
-  bond->atom2 = first->atoms[static_cast<size_t>(newReal2)];
-  bond->order = order;
-  bond->focalDistance = distance;
-  bond->semiMajorAxis = connection.semiMajorAxis;
-  bond->semiMinorAxis = minorAxis;
-  bond->energy = connection.energy;
+  Bond* bond = createConnectingBond(real1, first->atoms[static_cast<size_t>(newReal2)], order);
   bond->isConnection = true;
   if (first->addBond(bond) != 1) {
+    printError("Error: Failed to add bond ");
     delete bond;
     return nullptr;
   }
@@ -341,6 +331,24 @@ ConnectingBond connectingBond(const std::string& type1, const std::string& type2
     bond.distance = row.distance;
     bond.energy = row.bondEnergy;
   }
+  return bond;
+}
+
+Bond* createConnectingBond(Atom* a, Atom* b, int order) {
+  const std::string noType;
+  const ConnectingBond row =
+      connectingBond(a != nullptr ? a->type : noType, b != nullptr ? b->type : noType, order);
+  const double half = row.distance / 2.0;
+  const double major = row.semiMajorAxis;
+  const double minorSquared = major * major - half * half;
+  Bond* bond = Builder::instance()->createBond();
+  bond->atom1 = a;
+  bond->atom2 = b;
+  bond->order = order;
+  bond->focalDistance = row.distance;
+  bond->semiMajorAxis = row.semiMajorAxis;
+  bond->semiMinorAxis = minorSquared > 0.0 ? std::sqrt(minorSquared) : 0.0;
+  bond->energy = row.energy;
   return bond;
 }
 

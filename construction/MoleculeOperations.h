@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class Atom;
 class Bond;
 class GroupGraph;
 class Molecule;
@@ -70,6 +71,10 @@ struct ConnectingBond {
   float energy = 0.0f;
 };
 ConnectingBond connectingBond(const std::string& type1, const std::string& type2, int order);
+// A new bond of the order from a to b with the connecting bond's geometry and energy for their
+// types (semi-minor axis from the semi-major axis and half the distance); not yet added to a
+// molecule, so the caller owns it.
+Bond* createConnectingBond(Atom* a, Atom* b, int order);
 
 // True when a has more atoms than b.
 bool compareMolecule(Molecule* a, Molecule* b);

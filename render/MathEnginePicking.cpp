@@ -127,7 +127,9 @@ int MathEngine::intersectRaySpheroid(Spheroid* s) {
 int MathEngine::pickAllMeshSpheroids(int kind) {
   int hits = 0;
   for (Mesh* mesh : GraphicsEngine::instance()->meshes) {
-    if (mesh == nullptr) continue;
+    // A mesh flagged for deletion is leaving the scene: the atoms and bonds that owned its
+    // spheroids may be gone already.
+    if (mesh == nullptr || mesh->deleteFlag) continue;
     for (Spheroid* s : mesh->spheroids) {
       if (s == nullptr || !s->isVisible) continue;
       if (kind >= 0 && s->kind != kind) continue;

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 
+#include "construction/MoleculeEdits.h"
 #include "construction/MoleculeOperations.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
+#include "io/SmilesWriter.h"
 #include "math/ArcBallController.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
@@ -167,4 +169,48 @@ void GLWidget::purgeFlaggedMeshes() {
     it = meshes.erase(it);
   }
   purgeDeletedMeshes = false;
+}
+
+std::string GLWidget::smilesText(Molecule* molecule) {
+  SmilesWriter writer;
+  std::string text;
+  writer.createSmilesFromMolecule(molecule, text);
+  return text;
+}
+
+void GLWidget::retireMolecule(Molecule* molecule) {
+  if (molecule == nullptr) return;
+  dropEditMarks(molecule);
+  std::deque<Molecule*>& workspace = MoleculeEngine::instance()->workspace;
+  workspace.erase(std::remove(workspace.begin(), workspace.end(), molecule), workspace.end());
+  Mesh* mesh = molecule->mesh;
+  molecule->nullAllSpheroids();   // the mesh owns them
+  molecule->mesh = nullptr;
+  delete molecule;
+  if (mesh == nullptr) return;
+  mesh->molecule = nullptr;
+  mesh->deleteMesh();
+  purgeDeletedMeshes = true;
+}
+
+void GLWidget::recordNewMolecule(Molecule* molecule) {
+  std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
+  const size_t index = history.size();
+  history.push_back(molecule->clone());
+  emit moleculeCreated(molecule->getName() + "~" + std::to_string(index));
+}
+
+EditOutcome GLWidget::replaceMolecule(Molecule* old, const EditResult& result, bool inBatch) {
+  if (result.outcome == EditOutcome::Rebuilt) {
+    Molecule* fresh = result.molecule;
+    if (old->mesh != nullptr) {
+      const SSEVector4f& at = old->mesh->position;
+      fresh->scenePosition = SSEVector4f(at.x, at.y, at.z, 1.0f);
+    }
+    handOverMolecule(fresh, inBatch);
+    recordNewMolecule(fresh);
+  }
+  if (result.outcome == EditOutcome::Rebuilt || result.outcome == EditOutcome::Emptied)
+    retireMolecule(old);
+  return result.outcome;
 }

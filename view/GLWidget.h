@@ -19,6 +19,8 @@ class Atom;
 class Bond;
 class Mesh;
 class Molecule;
+struct EditResult;
+enum class EditOutcome;
 class QAction;
 class QTimer;
 class Spheroid;
@@ -52,6 +54,15 @@ class GLWidget : public QGLWidget {
   static constexpr int AutoRotateY = 21;
   static constexpr int AutoRotateZ = 22;
   static constexpr int RepaintIntervalMs = 10;
+  // MathEngine::measureMode values, set by the main window's mode buttons.
+  static constexpr int DistanceMode = 1;
+  static constexpr int AngleMode = 2;
+  static constexpr int DihedralMode = 4;
+  static constexpr int ProfileMode = 5;   // dihedral energy profile
+  static constexpr int BondOrderMode = 6;
+  static constexpr int DeleteAtomMode = 7;
+  static constexpr int MakeAxisMode = 8;
+  static constexpr int DeleteBondMode = 9;
 
   float twistAngle = 0.0f;
   SSEVector4f twistAxis{0.0f, 0.0f, 0.0f, 1.0f};
@@ -260,6 +271,30 @@ class GLWidget : public QGLWidget {
   void selectPickedOnLeftClick();
   // Forgets the edit marks of a molecule that is about to be deleted.
   void dropEditMarks(Molecule* molecule);
+
+  // New molecules made by the view (GLWidget.cpp). The SMILES text the writer gives a molecule.
+  static std::string smilesText(Molecule* molecule);
+  // Takes a molecule off the scene and deletes it; the next paint deletes its mesh.
+  void retireMolecule(Molecule* molecule);
+  // A clone of a new molecule in the history, announced through moleculeCreated.
+  void recordNewMolecule(Molecule* molecule);
+  // A rebuilt molecule takes the old one's place (handed over at its mesh's position, recorded
+  // in the history); an emptied one only leaves. Returns the outcome.
+  EditOutcome replaceMolecule(Molecule* old, const EditResult& result, bool inBatch);
+
+  // Measuring (GLWidgetMeasurement.cpp): the pick of modes 1, 2, 4 and 5, and the results on
+  // the picked points of a mesh, printed on the console.
+  void pickForMeasurement();
+  void reportDistance(const Mesh* mesh);
+  void reportAngle(const Mesh* mesh);
+  void reportDihedral(const Mesh* mesh);
+  // Edit modes (GLWidgetEditModes.cpp): the pick of modes 6 to 9 and the bond-order Apply and
+  // Discard.
+  void markForEdit();
+  void markAtom(Atom* atom, int mode);
+  void markBond(Bond* bond, int mode);
+  void applyBondOrderEdits();
+  void discardBondOrderEdits();
   // The label text at the window point, the way every overlay label is drawn.
   void drawLabel(const char* text, double winX, double winY);
 

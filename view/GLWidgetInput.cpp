@@ -29,7 +29,6 @@ constexpr float kMiddleDragStep = 1.0f;    // camera z per middle-drag event
 constexpr float kWheelScale = 0.05f;       // per unit of wheel delta (120 a notch)
 constexpr int kRightClickSlack = 5;        // pixels a right click may move
 constexpr int kLeftClickSlack = 2;         // pixels a left click may move
-constexpr int kBondOrderMode = 6;          // measureMode of bond-order editing
 
 QPoint centred(const QPoint& at) {
   const GraphicsEngine* engine = GraphicsEngine::instance();
@@ -212,7 +211,7 @@ void GLWidget::stepStoredCamera(int step) {
 void GLWidget::keyPressEvent(QKeyEvent* event) {
   if (inputLocked) return;
   GraphicsEngine* engine = GraphicsEngine::instance();
-  const bool editingBondOrders = MathEngine::instance()->measureMode == kBondOrderMode;
+  const bool editingBondOrders = MathEngine::instance()->measureMode == BondOrderMode;
   switch (event->key()) {
     case Qt::Key_Escape:
       if (QMessageBox::warning(this, tr("Confirm Quit?"),
@@ -268,8 +267,10 @@ void GLWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (distance > kLeftClickSlack) return;
     lastMousePosition = event->pos();
     aimEyeRay(event->pos());
-    // The measure and edit-mode picks (measureMode 1 to 9) come here, before the selection,
-    // which keeps their hit unless it hits something nearer.
+    // The measure and edit-mode picks come before the selection, which keeps their hit unless
+    // it hits something nearer.
+    pickForMeasurement();
+    markForEdit();
     if (math->pickMode != 0) {
       math->pickAllMeshSpheroids(-1);
       selectPickedOnLeftClick();

@@ -2,6 +2,7 @@
 // twist drag never runs: nothing raises twistRequested.
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
+#include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
 #include "view/GLWidget.h"
@@ -13,10 +14,16 @@ void GLWidget::paintStep_twist() {
 
 // Takes the molecule over: its spheroids from the twisted positions, its energies, a clone in
 // the history (no Work Space item is announced for it) and the hand-over at its scenePosition.
+// Positions the set-up chain refuses are not shown: the molecule is deleted.
 void GLWidget::drawTwistedMolecule(Molecule* molecule) {
   if (molecule == nullptr) return;
   GraphicsEngine::instance()->clearActivePointsFromCurrentMesh();
-  IOEngine::instance()->setCoordinates(molecule);
+  if (!IOEngine::instance()->setCoordinates(molecule)) {
+    ErrorLine() << "Error: GLWidget: the twisted molecule \"" << molecule->label()
+                << "\" has no sound geometry and is not shown";
+    delete molecule;
+    return;
+  }
   molecule->calTotalBondEnergy();
   molecule->calHeatOfFormation();
   MoleculeEngine::instance()->history.push_back(molecule->clone());

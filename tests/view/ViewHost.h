@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QtTest/QTest>
 
+#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,18 @@ class ViewHost : public ::testing::Test {
     for (const QPoint* p = path.begin() + 1; p != path.end(); ++p)
       mouse(QEvent::MouseMove, *p, Qt::NoButton, button);
     if (release) mouse(QEvent::MouseButtonRelease, *(path.end() - 1), button, Qt::NoButton);
+  }
+
+  // A press at the point and the release `slip` pixels away.
+  void click(const QPoint& at, Qt::MouseButton button = Qt::LeftButton,
+             const QPoint& slip = QPoint()) {
+    mouse(QEvent::MouseButtonPress, at, button, button);
+    mouse(QEvent::MouseButtonRelease, at + slip, button, Qt::NoButton);
+  }
+  // The window pixel (y from the top) where a spheroid of a mesh appears.
+  QPoint pixelOf(const Mesh* mesh, const Spheroid* s) const {
+    const SSEVector4f w = windowPoint(mesh->getGlobalCenter(s));
+    return QPoint(static_cast<int>(std::lround(w.x)), kHeight - static_cast<int>(std::lround(w.y)));
   }
 
   void wheel(int delta) {
