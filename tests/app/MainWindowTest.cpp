@@ -1,34 +1,72 @@
-// The main window as the program starts it: menus, pages, docks and tool bars, the stored layout
-// and what breaks it, the quit question and the command line.
+// The main window as the program starts it (library, window, start camera, command line), each
+// test from an empty settings store: menus, pages, docks and tool bars, the stored layout and
+// what breaks it, the quit question, the command line, the Window menu, the dialog commands and
+// the console pane. Needs an X server.
 
+#include <QAbstractButton>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidgetItemIterator>
 
-#include <set>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "app/ConsoleWidget.h"
 #include "app/CustomDockWidget.h"
+#include "app/KestavorGUI.h"
+#include "app/Startup.h"
+#include "dialogs/PeriodicTableDialog.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
-#include "render/FrameBufferObject.h"
+#include "math/UtilityEngine.h"
 #include "render/GraphicsEngine.h"
-#include "render/Texture.h"
+#include "support/ErrorCapture.h"
 #include "support/ModalAnswer.h"
+#include "support/QtApplication.h"
 #include "support/StdoutCapture.h"
+#include "support/TextLines.h"
 #include "support/WorkingFolder.h"
-#include "tests/app/RunningShell.h"
+#include "tests/app/XClick.h"
 
 namespace {
 
-using kvshell::RunningShell;
+QSettings storedSettings() {
+  return QSettings(KestavorGUI::SettingsOrganisation, KestavorGUI::SettingsApplication);
+}
+
+class RunningShell : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kvtest::ensureApplication();
+    QDir::setCurrent(KV_SOURCE_DIR);
+    prepareApplication(*qApp);
+    storedSettings().clear();
+    MoleculeEngine::instance()->clear();   // each start loads the library anew
+  }
+  void TearDown() override { window.reset(); }
+
+  void start(const QStringList& arguments = {"Kestavor"}) {
+    window = startMainWindow(arguments);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  std::unique_ptr<KestavorGUI> window;
+};
 
 // A menu's entries by text, "-" for a separator, a submenu as its title and [entries].
 std::string entries(const QMenu* menu) {
@@ -52,18 +90,12 @@ std::string toolBarEntries(const QToolBar* bar) {
   return text;
 }
 
-// The leaf entries of a tree: the data of items that are no folder.
-std::set<std::string> leafData(const QTreeWidget& tree) {
-  std::set<std::string> data;
+// The entries of one kind ('M' molecules, 'F' groups and templates) a tree holds, folders aside.
+int entriesOfKind(const QTreeWidget& tree, char kind) {
+  int count = 0;
   for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it; ++it)
-    if ((*it)->childCount() == 0) data.insert((*it)->data(0, Qt::UserRole).toString().toStdString());
-  return data;
-}
-
-std::set<std::string> numbered(char kind, size_t from, size_t to) {
-  std::set<std::string> data;
-  for (size_t i = from; i < to; ++i) data.insert(kind + std::to_string(i));
-  return data;
+    count += (*it)->data(0, Qt::UserRole).toString().startsWith(QChar(kind));
+  return count;
 }
 
 // The layout the constructor builds, which a first start shows.
@@ -110,10 +142,9 @@ TEST_F(RunningShell, MenusHoldTheirCommandsInOrder) {
 TEST_F(RunningShell, FirstStartShowsPagesDocksToolBarsAndTheLibrary) {
   start();
   const QTabWidget* tabs = window->ui.MoleculeTabWidget;
-  std::vector<std::string> titles;
-  for (int i = 0; i < tabs->count(); ++i) titles.push_back(tabs->tabText(i).toStdString());
-  EXPECT_EQ((std::vector<std::string>{"Molecules", "Functional Groups", "Template", "Work Space"}),
-            titles);
+  std::string titles;
+  for (int i = 0; i < tabs->count(); ++i) titles += tabs->tabText(i).toStdString() + "|";
+  EXPECT_EQ("Molecules|Functional Groups|Template|Work Space|", titles);
   EXPECT_EQ(QTabWidget::West, tabs->tabPosition());
   EXPECT_EQ(1, tabs->currentIndex());
   expectFirstStartLayout(*window);
@@ -135,13 +166,11 @@ TEST_F(RunningShell, FirstStartShowsPagesDocksToolBarsAndTheLibrary) {
 
   // Every library entry hangs in its tree; the loaders' roots are left empty.
   const MoleculeEngine& library = *MoleculeEngine::instance();
-  ASSERT_FALSE(library.groups.empty() || library.molecules.empty());
-  std::set<std::string> groupsAndTemplates = leafData(*window->groupTree);
-  const std::set<std::string> templates = leafData(window->templateTree);
-  EXPECT_FALSE(templates.empty());
-  groupsAndTemplates.insert(templates.begin(), templates.end());
-  EXPECT_EQ(numbered('F', 0, library.groups.size()), groupsAndTemplates);
-  EXPECT_EQ(numbered('M', 0, library.molecules.size()), leafData(*window->moleculeTree));
+  EXPECT_GT(entriesOfKind(window->templateTree, 'F'), 0);
+  EXPECT_EQ(library.groups.size(), static_cast<size_t>(entriesOfKind(*window->groupTree, 'F') +
+                                                       entriesOfKind(window->templateTree, 'F')));
+  EXPECT_EQ(library.molecules.size(), static_cast<size_t>(entriesOfKind(*window->moleculeTree, 'M')));
+  EXPECT_GT(library.molecules.size(), 0u);
   for (const QTreeWidgetItem* root :
        {IOEngine::instance()->moleculeRoot, IOEngine::instance()->groupRoot,
         IOEngine::instance()->templateRoot})
@@ -166,7 +195,7 @@ TEST_F(RunningShell, SecondStartRestoresTheMovedDocksAndToolBars) {
 }
 
 TEST_F(RunningShell, UnreadableSettingsGiveTheFirstStartLayout) {
-  const QString path = kvshell::storedSettings().fileName();
+  const QString path = storedSettings().fileName();
   QDir().mkpath(QFileInfo(path).path());
   const std::function<void()> breakings[] = {
       [&path] {   // values of the wrong kind and a state that is no state
@@ -209,18 +238,6 @@ std::function<void(QWidget*)> answerQuit(QMessageBox::StandardButton button) {
   };
 }
 
-TEST_F(RunningShell, QuitAnsweredNoKeepsRunningWithTheLayoutStored) {
-  start();
-  kvtest::answerNextModal(answerQuit(QMessageBox::No));
-  window->ui.actionQuit->trigger();
-  EXPECT_TRUE(window->isVisible());
-  const QSettings stored = kvshell::storedSettings();
-  EXPECT_EQ(window->geometry(), stored.value("geometry").toRect());
-  EXPECT_EQ(window->glWidget->geometry(), stored.value("GL/geometry").toRect());
-  EXPECT_EQ(window->saveState(KestavorGUI::WindowStateVersion),
-            stored.value("SavedWindowState").toByteArray());
-}
-
 TEST_F(RunningShell, QuitAnsweredYesEndsTheProgramWithGoodbye) {
   start();
   kvtest::answerNextModal(answerQuit(QMessageBox::Yes));
@@ -243,13 +260,18 @@ class ShownBoxes : public QObject {
   }
 };
 
-TEST_F(RunningShell, ClosingTheWindowAsksOnce) {
+TEST_F(RunningShell, ClosingAsksOnceAndNoKeepsTheWindowWithTheLayoutStored) {
   start();
   ShownBoxes boxes;
   kvtest::answerNextModal(answerQuit(QMessageBox::No));
   EXPECT_FALSE(window->close());
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(1, boxes.count);
+  const QSettings stored = storedSettings();
+  EXPECT_EQ(window->geometry(), stored.value("geometry").toRect());
+  EXPECT_EQ(window->glWidget->geometry(), stored.value("GL/geometry").toRect());
+  EXPECT_EQ(window->saveState(KestavorGUI::WindowStateVersion),
+            stored.value("SavedWindowState").toByteArray());
 
   // After the Yes the window closes and the last window is gone: neither asks again.
   kvtest::answerNextModal(answerQuit(QMessageBox::Yes));
@@ -272,10 +294,104 @@ TEST_F(RunningShell, AnArgumentHoldingHdrSwitchesToTheHalfFloatPath) {
   applyCommandLine(*window, {"Kestavor", "x-HDRy", "--Hdr"});
   EXPECT_EQ(3, engine.renderMode);
   EXPECT_TRUE(window->glWidget->hdrEnabled);
-  ASSERT_NE(nullptr, engine.hdrFrameBuffer);
-  EXPECT_EQ(static_cast<unsigned>(window->glWidget->width()),
-            engine.hdrFrameBuffer->colorTexture->width);
+  EXPECT_NE(nullptr, engine.hdrFrameBuffer);
   window->glWidget->updateGL();   // a frame in the new path
+}
+
+TEST_F(RunningShell, WindowMenuFollowsTheDocksAndTheView) {
+  start();
+  const Ui_KestavorGUIClass& ui = window->ui;
+  auto checks = [&ui] {
+    std::string marks;
+    for (const QAction* a : {ui.actionShowRenderWidget, ui.actionShowLibraryWidget,
+                             ui.actionShowPropertiesWidget, ui.actionShowConsoleWidget})
+      marks += a->isChecked() ? '1' : '0';
+    return marks;
+  };
+  window->consoleDock->findChild<QAbstractButton*>("qt_dockwidget_closebutton")->click();
+  EXPECT_FALSE(window->consoleDock->isVisible());
+  EXPECT_EQ("1110", checks());
+  window->DockWidgetClosed(0);
+  window->DockWidgetClosed(4);
+  EXPECT_EQ("1110", checks());
+  ui.actionShowConsoleWidget->trigger();
+  EXPECT_TRUE(window->consoleDock->isVisible());
+  EXPECT_EQ("1111", checks());
+
+  // Floating hides the dock on its way out of the window; the float notice checks it again.
+  window->libraryDock->findChild<QAbstractButton*>("qt_dockwidget_floatbutton")->click();
+  EXPECT_TRUE(window->libraryDock->isFloating());
+  EXPECT_EQ("1111", checks());
+
+  ui.actionShowRenderWidget->trigger();
+  EXPECT_FALSE(window->glWidget->isVisible());
+  EXPECT_EQ("0111", checks());
+  ui.actionShowRenderWidget->trigger();
+  EXPECT_TRUE(window->glWidget->isVisible());
+  EXPECT_EQ("1111", checks());
+}
+
+TEST_F(RunningShell, DialogCommandsOpenTheirDialogs) {
+  start();
+  const struct {
+    QAction* action;
+    const char* dialog;
+    std::function<void(QWidget*)> close;
+  } commands[] = {
+      {window->ui.actionEditSettings, "SettingsDialog",
+       [](QWidget* m) { m->findChild<QPushButton*>("OkButton")->click(); }},
+      {window->ui.actionAbout, "AboutDialog",
+       [](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); }}};
+  for (const auto& command : commands) {
+    std::string opened;
+    kvtest::answerNextModal([&opened, &command](QWidget* modal) {
+      opened = modal->metaObject()->className();
+      EXPECT_EQ(nullptr, modal->parentWidget());
+      command.close(modal);
+    });
+    command.action->trigger();
+    EXPECT_EQ(command.dialog, opened);
+  }
+  window->ui.actionPeriodic_Table->trigger();
+  window->ui.actionPeriodic_Table->trigger();
+  EXPECT_EQ(1, window->findChildren<PeriodicTableDialog*>().size());
+  EXPECT_TRUE(window->periodicTableDialog->isVisible());
+}
+
+TEST_F(RunningShell, ConsoleAndErrorLinesReachThePane) {
+  kvtest::ErrorCapture errors;   // the window passes error lines on to the sink before it
+  start();
+  errors.clear();
+  ASSERT_EQ(ConsoleWidget::Instance, window->console);
+  EXPECT_TRUE(window->console->toPlainText().isEmpty());
+  UtilityEngine::instance()->printToConsole("Created: ethanol CCO");
+  ErrorLine() << "Error: Reader: bad line \"x\"";
+  emit window->emitConsoleString("two\nlines");
+  EXPECT_EQ((std::vector<std::string>{"1>   Created: ethanol CCO",
+                                      "2>   Error: Reader: bad line \"x\"", "3>   two", "lines"}),
+            kvtest::linesOf(window->console->toPlainText().toStdString()));
+  EXPECT_EQ(std::vector<std::string>{"Error: Reader: bad line \"x\""}, errors.lines);
+}
+
+TEST_F(RunningShell, AMenuClickDuringALongPrintRunsAfterIt) {
+  start();
+  QMenuBar* bar = window->ui.menuBar;
+  const QPoint title = bar->actionGeometry(window->ui.menuWindow->menuAction()).center();
+  const QPoint local = bar->mapTo(window.get(), title);
+  const QPoint onScreen = bar->mapToGlobal(title);
+  ASSERT_TRUE(kvshell::sendXClick(window->winId(), local.x(), local.y(), onScreen.x(),
+                                  onScreen.y()));
+  bool openedDuringPrint = false;
+  for (int line = 0; line < 40; ++line) {
+    window->console->appendString(QString("Loading file %1").arg(line));
+    QThread::msleep(10);   // the click arrives meanwhile
+    openedDuringPrint = openedDuringPrint || QApplication::activePopupWidget() != nullptr;
+  }
+  EXPECT_FALSE(openedDuringPrint);
+  EXPECT_TRUE(QTest::qWaitFor([this] {
+    return QApplication::activePopupWidget() == window->ui.menuWindow;
+  }));
+  window->ui.menuWindow->hide();
 }
 
 }  // namespace
