@@ -126,7 +126,7 @@ class KestavorGUI : public QMainWindow {
   void on_smileButton_clicked();
 
  private:
-  // The construction's steps, in their order.
+  // Steps of the construction.
   void buildCentralView();
   void buildDocks();
   void buildTrees();

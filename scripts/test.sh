@@ -20,6 +20,7 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_
 echo "== sanitizer tests"
 (cd build-asan &&
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 &&
+  LSAN_OPTIONS=suppressions="$root/tests/support/lsan-suppressions.txt" \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
     ctest --output-on-failure --timeout 600 --parallel "$jobs" -L headless </dev/null &&
   # The GL driver and the windowing system keep allocations to the end: no leak check here.
