@@ -23,6 +23,10 @@ ConsoleSink ConsoleWidget::sink() {
 
 ConsoleWidget::ConsoleWidget() : QTextEdit(nullptr) {}
 
+ConsoleWidget::~ConsoleWidget() {
+  if (Instance == this) Instance = nullptr;
+}
+
 void ConsoleWidget::insertNumber() {
   // Always at the end: a click in the pane moves the text cursor, and a line inserted there
   // would split an older one.

@@ -19,6 +19,8 @@ class ConsoleWidget : public QTextEdit {
   static ConsoleSink sink();
 
   ConsoleWidget();
+  // The Console dock deletes the pane with the main window; the next instance() makes a new one.
+  ~ConsoleWidget() override;
 
   // Prints one line from a zero-terminated 8-bit string (each byte one character). Lets no
   // events run and does not repaint; the caller does. A null string prints nothing.

@@ -8,12 +8,7 @@ bash scripts/setup.sh
 bash scripts/build.sh build
 
 app="$root/build/app/Kestavor"
-if [ ! -x "$app" ]; then
-  echo "Everything is built; the application window is not built yet."
-  exit 0
-fi
-# The library folders are read from the working directory.
-cd "$root"
+# The library folders, the help page and the pictures are read from the working directory.
 if [ -z "${DISPLAY:-}" ]; then
   exec "$root/tests/support/with-xvfb.sh" "$app" "$@"
 fi

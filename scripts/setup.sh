@@ -9,7 +9,7 @@ packages=(
   libboost-filesystem-dev libboost-random-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth povray
+  xvfb xauth libx11-dev povray
   fonts-dejavu-core
   openbabel pymol-data
   python3-rdkit

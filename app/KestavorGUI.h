@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <string>
+
+#include "app/CustomTreeWidget.h"
+#include "dialogs/DihedralDialog.h"
+#include "math/UtilityEngine.h"
+#include "ui_KestavorGUI.h"
+#include "view/GLWidget.h"
+
+class ConsoleWidget;
+class CustomDockWidget;
+class Molecule;
+class PeriodicTableDialog;
+class QButtonGroup;
+class QCloseEvent;
+class QTreeWidgetItem;
+
+// The program's only main window: the form's menus, tool bars and tool buttons, the 3-D view in
+// the central widget, the library tabs with their trees, and the Library, Properties and
+// Console docks. The window layout is kept in the settings store between runs.
+//
+// Bodies by topic: construction, settings and quitting (KestavorGUI.cpp); the Window menu, the
+// notifications of the view and the docks and the three dialog commands
+// (KestavorGUIWindow.cpp); the file, SMILES and selection commands (KestavorGUIFiles.cpp); the
+// pick, rotation, measure and edit buttons (KestavorGUIModes.cpp).
+class KestavorGUI : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The settings store's names and keys, and the version of the stored dock and tool-bar state.
+  static constexpr const char* SettingsOrganisation = "Kestavor INC";
+  static constexpr const char* SettingsApplication = "Kestavor";
+  static constexpr int WindowStateVersion = 23;
+
+  explicit KestavorGUI(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+  // Stores the layout, then frees the view and the periodic table; the console pane goes with
+  // its dock, so the console and error lines go back to their default channels first.
+  ~KestavorGUI() override;
+
+  Ui_KestavorGUIClass ui;
+  GLWidget* glWidget = nullptr;
+  CustomTreeWidget* propertiesTree = nullptr;
+  CustomTreeWidget* moleculeTree = nullptr;
+  CustomTreeWidget* groupTree = nullptr;
+  CustomTreeWidget* workSpaceTree = nullptr;
+  CustomTreeWidget templateTree;   // shown in the Template page
+  ConsoleWidget* console = nullptr;
+  CustomDockWidget* libraryDock = nullptr;
+  CustomDockWidget* propertiesDock = nullptr;
+  CustomDockWidget* consoleDock = nullptr;
+  QButtonGroup* pickButtonGroup = nullptr;         // View, Mesh, Piece; exclusive
+  QButtonGroup* autoRotateButtonGroup = nullptr;   // AutoX, AutoY, AutoZ; not exclusive
+  PeriodicTableDialog* periodicTableDialog = nullptr;
+  DihedralDialog dihedralDialog;
+
+  void readSettings();
+  // "geometry", "GL/geometry" and "SavedWindowState".
+  void writeSettings();
+  // Stores the layout and asks "Confirm Quit?"; on Yes tells the event loop to quit and returns
+  // true. Asked once per quit: after a Yes it answers true at once.
+  bool confirmQuit();
+
+ signals:
+  void emitConsoleString(QString s);
+
+ public slots:
+  void on_actionPeriodic_Table_triggered();
+  void on_MoleculeTabWidget_currentChanged(int index);
+  void on_PieceButton_clicked();
+  void on_ViewButton_clicked();
+  void on_MeshButton_clicked();
+  void on_AutoZButton_clicked(bool checked);
+  void on_AutoYButton_clicked(bool checked);
+  void on_AutoXButton_clicked(bool checked);
+  void on_MeasureDistanceButton_clicked();
+  void on_MeasureAngleButton_clicked();
+  void on_MeasureDihedButton_clicked();
+  void on_EnergyProfile_clicked();
+  void on_EditBondOrder_clicked();
+  void Menu_Quit();
+  void Menu_ImportOBJ();
+  void Menu_ExportOBJ();
+  void Menu_ExportPovray();
+  void Menu_ExportSavedCameras();
+  void Menu_ImportSavedCameras();
+  void Menu_EditSettings();
+  void Menu_Load();
+  void Menu_Save();
+  void Menu_New();
+  void Menu_Help();
+  void Menu_About();
+  void Menu_RenderWidgetToggle();
+  void Menu_PropertiesWidgetToggle();
+  void Menu_LibraryWidgetToggle();
+  void Menu_ConsoleWidgetToggle();
+  void Menu_ButtonToolbarToggle();
+  void Menu_SmilesToolbarToggle();
+  void Menu_LoadDirectory();
+  void Menu_ExportScreenshot();
+  void RenderWidgetClosed();
+  // t: the dock's kind, 1 Library, 2 Properties, 3 Console; anything else changes nothing.
+  void DockWidgetClosed(int t);
+  void PropertiesDockWidgetChangeFloating(bool b);
+  void LibraryDockWidgetChangeFloating(bool b);
+  void ConsoleDockWidgetChangeFloating(bool b);
+  void PickStateChanged(BUTTON_TYPE b);
+  void MoleculeCreated(std::string s);
+  void MoleculeCreated(Molecule* m);
+  void MoleculeSelected(Molecule* m);
+  void handleMoleculeListDoubleClick(QTreeWidgetItem* item, int column);
+
+ protected:
+  // Closes only after a Yes to the quit question.
+  void closeEvent(QCloseEvent* event) override;
+
+ private slots:
+  void on_DeleteBButton_clicked();
+  void on_MakeAxisButton_clicked();
+  void on_DeleteAButton_clicked();
+  void on_smilesBox_activated(QString text);
+  void on_smileEdit_returnPressed();
+  void on_smileButton_clicked();
+
+ private:
+  // Steps of the construction.
+  void buildCentralView();
+  void buildDocks();
+  void buildTrees();
+  void buildToolBars();
+  void connectActions();
+  void connectNotifications();
+  // Console lines to the pane; error lines to the pane as well as where they went before.
+  void installConsole();
+  // Cuts every signal that reaches this window from its children and the application, so
+  // nothing calls into it while its base class tears the widgets down.
+  void detachIncomingSignals();
+
+  bool quitConfirmed = false;
+  ErrorSink previousErrorSink;
+};

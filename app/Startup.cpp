@@ -1,0 +1,75 @@
+#include "app/Startup.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStyleFactory>
+
+#include <iostream>
+
+#include "app/KestavorGUI.h"
+#include "dialogs/DialogSupport.h"
+#include "io/MoleculeEngine.h"
+#include "math/Quaternion.h"
+#include "render/GraphicsEngine.h"
+
+namespace {
+
+const char* const kWindowIcon = ":/KestavorGUI/Resources/icon.png";
+const char* const kHdrSwitch = "-hdr";
+constexpr int kVertexArrayPath = 2;
+constexpr int kHighDynamicRangePath = 3;
+
+// Far out and turned, so the first frames glide the camera home.
+void setStartCamera(GraphicsEngine& engine) {
+  engine.globalTranslation = SSEVector4f(0.0f, 0.0f, -238.099f, 1.0f);
+  engine.setRotation(Quaternion(0.7007f, 0.713f, 0.0f, 0.0f));
+  engine.returnToHomeCamera = true;
+  engine.renderMode = kVertexArrayPath;
+}
+
+}  // namespace
+
+void prepareApplication(QApplication& app) {
+  if (QStyle* style = QStyleFactory::create(QStringLiteral("cleanlooks"))) app.setStyle(style);
+  initIconResources();
+  app.setWindowIcon(QIcon(kWindowIcon));
+}
+
+std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments) {
+  // The window's constructor takes the tree items the loaders build, so they load first.
+  MoleculeEngine::instance()->loadGroups();
+  MoleculeEngine::instance()->loadMolecules();
+  auto window = std::make_unique<KestavorGUI>();
+  window->setVisible(true);
+  setStartCamera(*GraphicsEngine::instance());
+  applyCommandLine(*window, arguments);
+  QObject::connect(qApp, &QGuiApplication::lastWindowClosed, window.get(),
+                   &KestavorGUI::Menu_Quit);
+  return window;
+}
+
+void applyCommandLine(KestavorGUI& window, const QStringList& arguments) {
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  GLWidget* view = window.glWidget;
+  for (int i = 1; i < arguments.size(); ++i) {
+    if (!arguments[i].contains(QLatin1String(kHdrSwitch), Qt::CaseInsensitive)) continue;
+    engine->renderMode = kHighDynamicRangePath;
+    // The frame buffer and the program are made in the view's context, before its first frame.
+    view->makeCurrent();
+    engine->initHDR(view->width(), view->height());
+    view->hdrEnabled = true;
+  }
+}
+
+int runMainWindow(std::unique_ptr<KestavorGUI> window) {
+  const int code = QApplication::exec();
+  std::cout << "Quitting... Goodbye!" << std::endl;
+  window.reset();
+  return code;
+}
+
+int runKestavor(int argc, char** argv) {
+  QApplication app(argc, argv);
+  prepareApplication(app);
+  return runMainWindow(startMainWindow(QApplication::arguments()));
+}
