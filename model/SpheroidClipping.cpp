@@ -83,26 +83,49 @@ int Spheroid::clipSphereAgainst(Spheroid* O) {
   return 2;
 }
 
-int Spheroid::clipSpheroidAgainst(Spheroid* O) {
-  // The nucleus the two bond orbitals share.
-  auto near = [](const SSEVector4f& p, const SSEVector4f& q) {
-    return distanceBetween(p, q) < SharedNucleusTolerance;
-  };
-  SSEVector4f J;
-  if (near(focus1, O->focus1) || near(focus1, O->focus2))
-    J = focus1;
-  else if (near(focus2, O->focus1) || near(focus2, O->focus2))
-    J = focus2;
-  else
-    return 0;   // no common nucleus: such bonds do not touch in a drawn molecule
-  if (a <= 0.0f || b <= 0.0f) return 0;
+namespace {
 
-  // Work in the plane of the two long axes, origin at this centre, x along this axis.
-  SSEVector4f uAxis = centre - J;
+// The nucleus two bond orbitals share, as one of this orbital's foci; false when none is shared
+// (such bonds do not touch in a drawn molecule).
+bool sharedNucleus(const Spheroid& self, const Spheroid& other, SSEVector4f& nucleus) {
+  auto near = [](const SSEVector4f& p, const SSEVector4f& q) {
+    return distanceBetween(p, q) < Spheroid::SharedNucleusTolerance;
+  };
+  if (near(self.focus1, other.focus1) || near(self.focus1, other.focus2)) {
+    nucleus = self.focus1;
+    return true;
+  }
+  if (near(self.focus2, other.focus1) || near(self.focus2, other.focus2)) {
+    nucleus = self.focus2;
+    return true;
+  }
+  return false;
+}
+
+// The other orbital's outline in the plane of the two long axes, in this orbital's frame: origin
+// at its centre, x along its axis (u), y along q; g is the plane's normal.
+struct OutlineFrame {
+  SSEVector4f u, q, g;
+  float cx = 0.0f, cy = 0.0f;       // the other centre
+  float cosT = 1.0f, sinT = 0.0f;   // the turn of the other axis against this one
+  float otherA = 0.0f, otherB = 0.0f;
+
+  // The outline point at parameter phi.
+  void outline(float phi, float& x, float& y) const {
+    const float ca = otherA * std::cos(phi), sb = otherB * std::sin(phi);
+    x = cx + ca * cosT - sb * sinT;
+    y = cy + ca * sinT + sb * cosT;
+  }
+};
+
+// False when this orbital's axis has no length.
+bool makeOutlineFrame(const Spheroid& self, const Spheroid& other, const SSEVector4f& nucleus,
+                      OutlineFrame& f) {
+  SSEVector4f uAxis = self.centre - nucleus;
   uAxis.w = 0.0f;
-  SSEVector4f v = O->centre - centre;
+  SSEVector4f v = other.centre - self.centre;
   v.w = 0.0f;
-  if (uAxis.length() < kOnPlaneTolerance) return 0;
+  if (uAxis.length() < kOnPlaneTolerance) return false;
   SSEVector4f g = uAxis % v;
   if (g.length() < 1e-6f * uAxis.length() * std::max(1.0f, v.length())) {
     // Collinear axes: any plane through the axis will do.
@@ -111,31 +134,34 @@ int Spheroid::clipSpheroidAgainst(Spheroid* O) {
                                    : SSEVector4f(0.0f, 1.0f, 0.0f, 0.0f);
     g = uAxis % helper;
   }
-  SSEVector4f q = g % uAxis;
-  SSEVector4f u = uAxis;
-  u.normalize();
+  f.q = g % uAxis;
+  f.u = uAxis;
+  f.u.normalize();
   g.normalize();
-  q.normalize();
-  SSEVector4f w = O->centre - J;
+  f.g = g;
+  f.q.normalize();
+  SSEVector4f w = other.centre - nucleus;
   w.w = 0.0f;
   w.normalize();
-  const float theta = std::acos(std::max(-1.0f, std::min(1.0f, u.dot(w))));
-  const float cx = v.dot(u), cy = v.dot(q);
-  const float cosT = std::cos(theta), sinT = std::sin(theta);
-  const float aS2 = a * a, bS2 = b * b;
+  const float theta = std::acos(std::max(-1.0f, std::min(1.0f, f.u.dot(w))));
+  f.cx = v.dot(f.u);
+  f.cy = v.dot(f.q);
+  f.cosT = std::cos(theta);
+  f.sinT = std::sin(theta);
+  f.otherA = other.a;
+  f.otherB = other.b;
+  return true;
+}
 
-  auto outline = [&](float phi, float& x, float& y) {
-    const float ca = O->a * std::cos(phi), sb = O->b * std::sin(phi);
-    x = cx + ca * cosT - sb * sinT;
-    y = cy + ca * sinT + sb * cosT;
-  };
+// The outline parameters where the other outline enters or leaves this ellipse (semi-axes a and
+// b), found in 10-degree steps and refined to 0.1 degree; returns how many (at most two).
+int findOutlineCrossings(const OutlineFrame& f, float a, float b, float crossings[2]) {
+  const float aS2 = a * a, bS2 = b * b;
   auto inside = [&](float phi) {
     float x, y;
-    outline(phi, x, y);
+    f.outline(phi, x, y);
     return x * x / aS2 + y * y / bS2 < 1.0f;
   };
-
-  float crossings[2];
   int found = 0;
   float phi0 = 0.0f, phi1 = kCoarseStep;
   for (int step = 0; step < kCoarseSteps && found < 2; ++step) {
@@ -153,18 +179,31 @@ int Spheroid::clipSpheroidAgainst(Spheroid* O) {
     phi0 = phi1;
     phi1 += kCoarseStep;
   }
-  if (found < 2) return 3;
+  return found;
+}
 
+}  // namespace
+
+int Spheroid::clipSpheroidAgainst(Spheroid* O) {
+  SSEVector4f J;
+  if (!sharedNucleus(*this, *O, J)) return 0;
+  if (a <= 0.0f || b <= 0.0f) return 0;
+  OutlineFrame frame;
+  if (!makeOutlineFrame(*this, *O, J, frame)) return 0;
+  float crossings[2];
+  if (findOutlineCrossings(frame, a, b, crossings) < 2) return 3;
+
+  // The plane through the two crossings, normal to the plane of the axes.
   SSEVector4f P[2];
   for (int i = 0; i < 2; ++i) {
     float x, y;
-    outline(crossings[i], x, y);
-    P[i] = centre + u * x + q * y;
+    frame.outline(crossings[i], x, y);
+    P[i] = centre + frame.u * x + frame.q * y;
     P[i].w = 1.0f;
   }
   SSEVector4f M = (P[0] + P[1]) * 0.5f;
   M.w = 1.0f;
-  SSEVector4f normal = (P[0] - M) % (g * 3.0f);
+  SSEVector4f normal = (P[0] - M) % (frame.g * 3.0f);
   normal.normalize();
   clipPlanePoint = M;
   clipPlaneNormal = normal;
@@ -210,6 +249,114 @@ bool Spheroid::applyClipPlanes() {
   return true;
 }
 
+namespace {
+
+// The cut surface of one spheroid while one plane cuts it: the kept corners of every quad and the
+// points where its edges cross the plane, with their normals and colours, in new arrays.
+class SurfaceCut {
+public:
+  SurfaceCut(const Spheroid& cut, int vertexCount, int indexCount)
+      : spheroid(cut), oldVertexCount(vertexCount), remap(static_cast<size_t>(vertexCount), -1) {
+    vertices.reserve(6 * static_cast<size_t>(vertexCount));
+    normals.reserve(6 * static_cast<size_t>(vertexCount));
+    colours.reserve(8 * static_cast<size_t>(vertexCount));
+    indices.reserve(2 * static_cast<size_t>(indexCount));
+  }
+
+  // Cuts one quad: its kept corners and crossing points in order, added as a fan of quads.
+  void cutQuad(const std::uint16_t* corner) {
+    for (int c = 0; c < 4; ++c)
+      if (corner[c] >= oldVertexCount) return;
+    polygon.clear();
+    bool kept[4];
+    for (int c = 0; c < 4; ++c) {
+      const SSEVector4f p = vertexAt(corner[c]);
+      kept[c] = spheroid.classifyClipPoint(&p) >= 0;
+      if (c > 0 && kept[c] != kept[c - 1])
+        polygon.push_back(addCrossing(corner[c - 1], corner[c], nullptr, corner[c]));
+      if (kept[c]) polygon.push_back(keepVertex(corner[c]));
+    }
+    if (kept[3] != kept[0])
+      polygon.push_back(
+          addCrossing(corner[0], corner[3], spheroid.normals + 3 * corner[3], corner[3]));
+    addFan();
+  }
+
+  // True when the cut surface no longer fits 16-bit indices.
+  bool overflows() const { return overflow || indices.size() > 65535; }
+
+  std::vector<float> vertices, normals;
+  std::vector<unsigned char> colours;
+  std::vector<std::uint16_t> indices;
+
+private:
+  SSEVector4f vertexAt(int i) const {
+    const float* v = spheroid.vertices + 3 * i;
+    return point(v[0], v[1], v[2]);
+  }
+
+  int addVertex(const SSEVector4f& p, const float* n, const unsigned char* c) {
+    const int index = static_cast<int>(vertices.size() / 3);
+    if (index > 65535) overflow = true;
+    vertices.insert(vertices.end(), {p.x, p.y, p.z});
+    normals.insert(normals.end(), {n[0], n[1], n[2]});
+    colours.insert(colours.end(), {c[0], c[1], c[2], 255});
+    return index;
+  }
+
+  // A kept corner enters the new arrays once, however many quads share it.
+  int keepVertex(int old) {
+    if (remap[old] < 0)
+      remap[old] = addVertex(vertexAt(old), spheroid.normals + 3 * old, spheroid.colours + 4 * old);
+    return remap[old];
+  }
+
+  // The point where the edge crosses the plane, with the given normal or else the direction
+  // from the centre, and the colour of the corner colourOf.
+  int addCrossing(int from, int to, const float* normal, int colourOf) {
+    const SSEVector4f A = vertexAt(from), B = vertexAt(to);
+    const SSEVector4f p = spheroid.calculateClipPoint(&A, &B);
+    float n[3];
+    if (normal != nullptr) {
+      std::memcpy(n, normal, sizeof n);
+    } else {
+      SSEVector4f d = p - spheroid.centre;
+      d.w = 0.0f;
+      d.normalize();
+      n[0] = d.x, n[1] = d.y, n[2] = d.z;
+    }
+    return addVertex(p, n, spheroid.colours + 4 * colourOf);
+  }
+
+  // A fan of quads over the polygon; a triangle repeats its first corner.
+  void addFan() {
+    const size_t n = polygon.size();
+    if (n < 3) return;
+    for (size_t start = 1; start + 1 < n; start += 2) {
+      const size_t fourth = start + 2 < n ? start + 2 : 0;
+      for (size_t k : {size_t{0}, start, start + 1, fourth})
+        indices.push_back(static_cast<std::uint16_t>(polygon[k]));
+    }
+  }
+
+  const Spheroid& spheroid;
+  const int oldVertexCount;
+  std::vector<int> remap;      // old vertex -> new vertex, -1 until kept
+  std::vector<int> polygon;    // the current quad's cut outline
+  bool overflow = false;
+};
+
+// A malloc'ed copy of the vector, as the spheroid's arrays are; null for an empty one.
+template <typename T>
+T* mallocCopy(const std::vector<T>& source) {
+  if (source.empty()) return nullptr;
+  T* out = static_cast<T*>(std::malloc(sizeof(T) * source.size()));
+  std::memcpy(out, source.data(), sizeof(T) * source.size());
+  return out;
+}
+
+}  // namespace
+
 bool Spheroid::lowLevelClip() {
   int vertexCount = numVertices, indexCount = numIndices;
   if (holdsBuffer(SpheroidBuffer::Vertex)) {
@@ -220,73 +367,9 @@ bool Spheroid::lowLevelClip() {
   if (vertices == nullptr || normals == nullptr || colours == nullptr || indices == nullptr)
     return true;   // nothing to cut
 
-  std::vector<float> newVertices, newNormals;
-  std::vector<unsigned char> newColours;
-  std::vector<std::uint16_t> newIndices;
-  newVertices.reserve(6 * static_cast<size_t>(vertexCount));
-  newNormals.reserve(6 * static_cast<size_t>(vertexCount));
-  newColours.reserve(8 * static_cast<size_t>(vertexCount));
-  newIndices.reserve(2 * static_cast<size_t>(indexCount));
-  std::vector<int> remap(static_cast<size_t>(vertexCount), -1);
-  bool overflow = false;
-
-  auto vertexAt = [this](int i) {
-    return point(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
-  };
-  auto addVertex = [&](const SSEVector4f& p, const float* n, const unsigned char* c) {
-    const int index = static_cast<int>(newVertices.size() / 3);
-    if (index > 65535) overflow = true;
-    newVertices.insert(newVertices.end(), {p.x, p.y, p.z});
-    newNormals.insert(newNormals.end(), {n[0], n[1], n[2]});
-    newColours.insert(newColours.end(), {c[0], c[1], c[2], 255});
-    return index;
-  };
-  auto keepVertex = [&](int old) {
-    if (remap[old] < 0) remap[old] = addVertex(vertexAt(old), normals + 3 * old, colours + 4 * old);
-    return remap[old];
-  };
-  auto addCut = [&](int from, int to, const float* normal, int colourOf) {
-    const SSEVector4f A = vertexAt(from), B = vertexAt(to);
-    const SSEVector4f p = calculateClipPoint(&A, &B);
-    float n[3];
-    if (normal != nullptr) {
-      std::memcpy(n, normal, sizeof n);
-    } else {
-      SSEVector4f d = p - centre;
-      d.w = 0.0f;
-      d.normalize();
-      n[0] = d.x, n[1] = d.y, n[2] = d.z;
-    }
-    return addVertex(p, n, colours + 4 * colourOf);
-  };
-
-  std::vector<int> polygon;
-  for (int q = 0; q + 3 < indexCount; q += 4) {
-    const std::uint16_t* corner = indices + q;
-    if (corner[0] >= vertexCount || corner[1] >= vertexCount || corner[2] >= vertexCount ||
-        corner[3] >= vertexCount)
-      continue;
-    polygon.clear();
-    bool kept[4];
-    for (int c = 0; c < 4; ++c) {
-      const SSEVector4f p = vertexAt(corner[c]);
-      kept[c] = classifyClipPoint(&p) >= 0;
-      if (c > 0 && kept[c] != kept[c - 1])
-        polygon.push_back(addCut(corner[c - 1], corner[c], nullptr, corner[c]));
-      if (kept[c]) polygon.push_back(keepVertex(corner[c]));
-    }
-    if (kept[3] != kept[0])
-      polygon.push_back(addCut(corner[0], corner[3], normals + 3 * corner[3], corner[3]));
-    // A fan of quads; a triangle repeats its first corner.
-    const size_t n = polygon.size();
-    if (n < 3) continue;
-    for (size_t start = 1; start + 1 < n; start += 2) {
-      const size_t fourth = start + 2 < n ? start + 2 : 0;
-      for (size_t k : {size_t{0}, start, start + 1, fourth})
-        newIndices.push_back(static_cast<std::uint16_t>(polygon[k]));
-    }
-  }
-  if (overflow || newIndices.size() > 65535) {
+  SurfaceCut cut(*this, vertexCount, indexCount);
+  for (int q = 0; q + 3 < indexCount; q += 4) cut.cutQuad(indices + q);
+  if (cut.overflows()) {
     ErrorLine() << "Error: Spheroid::lowLevelClip: spheroid \"" << id
                 << "\" would need more than 65535 vertices or indices";
     return false;
@@ -296,19 +379,12 @@ bool Spheroid::lowLevelClip() {
   std::free(normals);
   std::free(colours);
   std::free(indices);
-  numVertices = static_cast<int>(newVertices.size() / 3);
-  numIndices = static_cast<int>(newIndices.size());
-  auto exact = [](const auto& source) {
-    using T = typename std::decay_t<decltype(source)>::value_type;
-    if (source.empty()) return static_cast<T*>(nullptr);
-    T* out = static_cast<T*>(std::malloc(sizeof(T) * source.size()));
-    std::memcpy(out, source.data(), sizeof(T) * source.size());
-    return out;
-  };
-  vertices = exact(newVertices);
-  normals = exact(newNormals);
-  colours = exact(newColours);
-  indices = exact(newIndices);
+  numVertices = static_cast<int>(cut.vertices.size() / 3);
+  numIndices = static_cast<int>(cut.indices.size());
+  vertices = mallocCopy(cut.vertices);
+  normals = mallocCopy(cut.normals);
+  colours = mallocCopy(cut.colours);
+  indices = mallocCopy(cut.indices);
   vertexRange[0] = 0;
   vertexRange[1] = static_cast<std::uint16_t>(numVertices);
   indexRange[0] = 0;
