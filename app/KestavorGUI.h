@@ -63,6 +63,9 @@ class KestavorGUI : public QMainWindow {
   // Stores the layout and asks "Confirm Quit?"; on Yes tells the event loop to quit and returns
   // true. Asked once per quit: after a Yes it answers true at once.
   bool confirmQuit();
+  // The eight measure and edit buttons' shared step, after a click toggled `button`: enters its
+  // mode or leaves it (an edit mode only when the view's question was not answered Resume).
+  void handleMeasureButton(QToolButton* button);
 
  signals:
   void emitConsoleString(QString s);

@@ -41,32 +41,14 @@
 #include "support/StdoutCapture.h"
 #include "support/TextLines.h"
 #include "support/WorkingFolder.h"
+#include "tests/app/RunningShell.h"
 #include "tests/app/XClick.h"
 
 namespace {
 
-QSettings storedSettings() {
-  return QSettings(KestavorGUI::SettingsOrganisation, KestavorGUI::SettingsApplication);
-}
-
-class RunningShell : public ::testing::Test {
- protected:
-  void SetUp() override {
-    kvtest::ensureApplication();
-    QDir::setCurrent(KV_SOURCE_DIR);
-    prepareApplication(*qApp);
-    storedSettings().clear();
-    MoleculeEngine::instance()->clear();   // each start loads the library anew
-  }
-  void TearDown() override { window.reset(); }
-
-  void start(const QStringList& arguments = {"Kestavor"}) {
-    window = startMainWindow(arguments);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  }
-
-  std::unique_ptr<KestavorGUI> window;
-};
+using kvshell::RunningShell;
+using kvshell::ShownBoxes;
+using kvshell::storedSettings;
 
 // A menu's entries by text, "-" for a separator, a submenu as its title and [entries].
 std::string entries(const QMenu* menu) {
@@ -246,19 +228,6 @@ TEST_F(RunningShell, QuitAnsweredYesEndsTheProgramWithGoodbye) {
   EXPECT_EQ(0, runMainWindow(std::move(window)));
   EXPECT_EQ("Quitting... Goodbye!\n", out.text());
 }
-
-// Counts the message boxes shown while it lives, answered or not.
-class ShownBoxes : public QObject {
- public:
-  ShownBoxes() { qApp->installEventFilter(this); }
-  int count = 0;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Show && qobject_cast<QMessageBox*>(watched) != nullptr) ++count;
-    return false;
-  }
-};
 
 TEST_F(RunningShell, ClosingAsksOnceAndNoKeepsTheWindowWithTheLayoutStored) {
   start();

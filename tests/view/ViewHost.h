@@ -32,6 +32,7 @@
 #include "render/TimeEngine.h"
 #include "support/ConsoleCapture.h"
 #include "support/QtApplication.h"
+#include "tests/render/WindowPoint.h"
 #include "view/GLWidget.h"
 
 namespace kvview {
@@ -176,14 +177,7 @@ class ViewHost : public ::testing::Test {
   // Where a scene point appears: window pixels with y from the bottom edge, as GL counts, and
   // the depth (0 near, 1 far).
   SSEVector4f windowPoint(const SSEVector4f& scenePoint) const {
-    SSEMatrix4x4f camera;
-    engine.globalRotation.toMatrix(&camera);
-    SSEMatrix4x4f move;
-    for (int i = 0; i < 3; ++i) move.m[12 + i] = (&engine.globalTranslation.x)[i];
-    camera *= move;
-    const SSEVector4f clip = (scenePoint * camera) * engine.projectionMatrix;
-    return SSEVector4f((clip.x / clip.w + 1.0f) * 0.5f * kWidth,
-                       (clip.y / clip.w + 1.0f) * 0.5f * kHeight, (clip.z / clip.w + 1.0f) * 0.5f);
+    return kvscene::windowPoint(scenePoint, kWidth, kHeight);
   }
   // The point the distance out along the eye ray through a window point (y from the top).
   SSEVector4f alongRay(float distance, const QPoint& at = QPoint(kWidth / 2, kHeight / 2)) {
