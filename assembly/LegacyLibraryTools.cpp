@@ -35,12 +35,7 @@ void addDummy(Molecule* m, Atom* real, const Atom* donor, const std::string& nam
   dummy->element = "R";
   dummy->mass = 1.0079f;
   dummy->radius = 0.00529f;
-  dummy->groupName = donor->groupName;
-  dummy->groupInstance = donor->groupInstance;
-  dummy->chainId = donor->chainId;
-  dummy->residueName = donor->residueName;
-  dummy->residueNumber = donor->residueNumber;
-  dummy->isHetero = donor->isHetero;
+  dummy->takeGroupAndResidueOf(*donor);
   real->neighbours.push_back(dummy);
   dummy->neighbours.push_back(real);
   m->addAtom(dummy);

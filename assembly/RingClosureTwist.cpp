@@ -39,14 +39,6 @@ SSEVector4f centreOfBond(const Bond* bond) {
   return (RingClosure::centreOf(bond->atom1) + RingClosure::centreOf(bond->atom2)) * 0.5f;
 }
 
-SSEMatrix4x4f translation(const SSEVector4f& to) {
-  SSEMatrix4x4f t;
-  t.m[12] = to.x;
-  t.m[13] = to.y;
-  t.m[14] = to.z;
-  return t;
-}
-
 // The last neighbour of atom, in bond order, that is neither of the two excluded atoms nor a
 // hydrogen; the frame origin when there is none.
 SSEVector4f reliefReference(const Atom* atom, const Atom* not1, const Atom* not2) {
@@ -204,7 +196,7 @@ bool RingClosure::twistMolecule(std::vector<float>& lengths, std::vector<float>&
     SSEMatrix4x4f frame = assembly::bondFrame(atom(k), atom(k + 1));
     molecule->transformCenterAndFoci(&frame);
     moveTail(k + 1, k + 1,
-             translation(SSEVector4f(lengths[static_cast<size_t>(k)], 0.0f, 0.0f, 1.0f)));
+             translationMatrix(SSEVector4f(lengths[static_cast<size_t>(k)], 0.0f, 0.0f, 1.0f)));
   }
   for (int k = 0; k + 1 < n && static_cast<size_t>(k) < dihedrals.size(); ++k) {
     if (dihedrals[static_cast<size_t>(k)] == 0.0f) continue;
@@ -249,7 +241,7 @@ void RingClosure::attachClosingSpheroid(Bond* closing) {
   spheroid->transformCenterAndFoci(&place);
   SSEVector4f middle = (first + last) * 0.5f;
   middle.clamp();
-  SSEMatrix4x4f move = translation(middle);
+  SSEMatrix4x4f move = translationMatrix(middle);
   spheroid->transformCenterAndFoci(&move);
   if (closing->spheroid != nullptr && closing->spheroid->meshSlot == nullptr)
     delete closing->spheroid;

@@ -52,14 +52,6 @@ void applyBondRecord(Bond* bond, const BondParameters& record, bool withMoment) 
     bond->momentTerm = record.bondMoment / record.distance * kMomentTermFactor;
 }
 
-SSEMatrix4x4f translation(const SSEVector4f& to) {
-  SSEMatrix4x4f t;
-  t.m[12] = to.x;
-  t.m[13] = to.y;
-  t.m[14] = to.z;
-  return t;
-}
-
 SSEVector4f packedPosition(const Molecule* molecule, const Atom* atom) {
   if (atom == nullptr || atom->id < 0 ||
       static_cast<size_t>(atom->id) >= molecule->positions.size())
@@ -128,7 +120,7 @@ void rebuildAtomSphere(Atom* atom, int tessellation) {
   sphere->focus1 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   sphere->focus2 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
-  SSEMatrix4x4f move = translation(atom->position);
+  SSEMatrix4x4f move = translationMatrix(atom->position);
   sphere->transformCenterAndFoci(&move);
   // A sphere that a mesh took belongs to the mesh; one that no mesh took is ours to free.
   if (atom->sphere != nullptr && atom->sphere->meshSlot == nullptr) delete atom->sphere;
@@ -206,7 +198,7 @@ bool rebuildBondSpheroid(Bond* bond, const SSEVector4f& p1, const SSEVector4f& p
   swing.createRotateYMatrix(yaw);
   place *= swing;
   SSEVector4f midpoint = (p1 + p2) * 0.5f;
-  place *= translation(midpoint);
+  place *= translationMatrix(midpoint);
   spheroid->transformCenterAndFoci(&place);
 
   if (bond->spheroid != nullptr && bond->spheroid->meshSlot == nullptr) delete bond->spheroid;

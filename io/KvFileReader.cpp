@@ -15,6 +15,7 @@
 #include "io/InputFile.h"
 #include "math/SSEMatrix4x4f.h"
 #include "math/SSEVector4f.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -44,7 +45,6 @@ const char* const kLineEnds = "\r\n\t ";
 constexpr int kSphereTessellation = 20;
 constexpr int kAxisTessellation = 4;
 constexpr float kTinyDirection = 0.0001f;   // direction components below this count as 0
-constexpr float kHalfPi = 1.57079632679f;
 
 std::string trimmed(const std::string& s, const char* characters) {
   const size_t first = s.find_first_not_of(characters);
@@ -87,14 +87,6 @@ constexpr size_t kAtomFields = 14;
 constexpr size_t kBondFields = 13;
 
 bool isBondOrder(long order) { return order == 1 || order == 2 || order == 3 || order == 9; }
-
-SSEMatrix4x4f translationTo(const SSEVector4f& p) {
-  SSEMatrix4x4f m;
-  m.m[12] = p.x;
-  m.m[13] = p.y;
-  m.m[14] = p.z;
-  return m;
-}
 
 }  // namespace
 
@@ -303,7 +295,7 @@ bool IOEngine::makeAtom(Molecule* molecule, std::istream& record, std::string* p
   sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   sphere->focus1 = sphere->centre;
   sphere->focus2 = sphere->centre;
-  SSEMatrix4x4f move = translationTo(p);
+  SSEMatrix4x4f move = translationMatrix(p);
   sphere->transformCenterAndFoci(&move);
   atom->sphere = sphere;
   if (!molecule->addAtom(atom)) {
@@ -399,7 +391,7 @@ bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
   // and the move to the midpoint.
   SSEMatrix4x4f m;
   SSEMatrix4x4f quarter;
-  quarter.createRotateYMatrix(-kHalfPi);
+  quarter.createRotateYMatrix(-kPi / 2.0f);
   m *= quarter;
   SSEMatrix4x4f pitch;
   pitch.createRotateZMatrix(phi);
@@ -407,7 +399,7 @@ bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
   SSEMatrix4x4f yaw;
   yaw.createRotateYMatrix(theta);
   m *= yaw;
-  m *= translationTo(mid);
+  m *= translationMatrix(mid);
   spheroid->transformCenterAndFoci(&m);
   bond->spheroid = spheroid;
   return true;

@@ -77,3 +77,12 @@ inline SSEVector4f& SSEVector4f::operator*=(const SSEMatrix4x4f& mat) {
   *this = *this * mat;
   return *this;
 }
+
+// A pure translation by the vector's x, y and z.
+inline SSEMatrix4x4f translationMatrix(const SSEVector4f& by) {
+  SSEMatrix4x4f t;
+  t.m[12] = by.x;
+  t.m[13] = by.y;
+  t.m[14] = by.z;
+  return t;
+}

@@ -328,3 +328,12 @@ Atom* Atom::clone(Molecule* m, const std::string& groupInstanceName) const {
   c->groupInstance = groupInstanceName;
   return c;
 }
+
+void Atom::takeGroupAndResidueOf(const Atom& from) {
+  groupName = from.groupName;
+  groupInstance = from.groupInstance;
+  chainId = from.chainId;
+  residueName = from.residueName;
+  residueNumber = from.residueNumber;
+  isHetero = from.isHetero;
+}

@@ -107,6 +107,10 @@ class Atom {
   Atom(const Atom&) = delete;
   Atom& operator=(const Atom&) = delete;
 
+  // Takes the group and residue an atom added beside `from` belongs to (its hydrogens, the dummy
+  // ends of its bond axes): group name and instance, chain, residue name and number, hetero flag.
+  void takeGroupAndResidueOf(const Atom& from);
+
   // Iteration with a caller-held iterator; null at the end. The iterator must not outlive a
   // change of the list.
   Bond* getFirstBond(std::vector<Bond*>::iterator& it);

@@ -45,14 +45,6 @@ const ElementColour kElementColours[] = {
     {"IN", {255, 32, 147}},  {"IR", {255, 32, 147}},
 };
 
-SSEMatrix4x4f translation(const SSEVector4f& t) {
-  SSEMatrix4x4f m;
-  m.m[12] = t.x;
-  m.m[13] = t.y;
-  m.m[14] = t.z;
-  return m;
-}
-
 SSEMatrix4x4f rotationY(float angle) {
   SSEMatrix4x4f m;
   m.createRotateYMatrix(angle);
@@ -281,14 +273,14 @@ bool Spheroid::createTransformedGeometry() {
     M *= rotationY(-kPi / 2.0f);
     M *= rotationZ(pitchOf(d));
     M *= rotationY(-yawOf(d));
-    M *= translation(previousCentre);
+    M *= translationMatrix(previousCentre);
     transformGeometry(&M);
   } else if (kind == 3) {
     // First lay the local axis along +x with focus1 at the origin ...
     SSEVector4f d = unitDirection(focus1, focus2);
     d.clamp();
     SSEMatrix4x4f toAxis;
-    toAxis *= translation(-SSEVector4f(focus1.x, focus1.y, focus1.z, 0.0f));
+    toAxis *= translationMatrix(-SSEVector4f(focus1.x, focus1.y, focus1.z, 0.0f));
     toAxis *= rotationY(yawOf(d));
     toAxis *= rotationZ(-pitchOf(d));
     transformGeometry(&toAxis);
@@ -309,10 +301,10 @@ bool Spheroid::createTransformedGeometry() {
     SSEMatrix4x4f toBond;
     toBond *= rotationZ(pitchOf(dBond));
     toBond *= rotationY(-yawOf(dBond));
-    toBond *= translation(SSEVector4f(anchor.x, anchor.y, anchor.z, 1.0f));
+    toBond *= translationMatrix(SSEVector4f(anchor.x, anchor.y, anchor.z, 1.0f));
     transformGeometry(&toBond);
   } else {
-    SSEMatrix4x4f M = translation(previousCentre);
+    SSEMatrix4x4f M = translationMatrix(previousCentre);
     transformGeometry(&M);
   }
   inMesh = true;

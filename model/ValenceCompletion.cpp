@@ -85,12 +85,7 @@ void Molecule::addMissingHydrogens() {
       hydrogen->position = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
       hydrogen->isPlaced = false;
       hydrogen->isFixed = false;
-      hydrogen->groupName = p->groupName;
-      hydrogen->groupInstance = p->groupInstance;
-      hydrogen->chainId = p->chainId;
-      hydrogen->residueName = p->residueName;
-      hydrogen->residueNumber = p->residueNumber;
-      hydrogen->isHetero = p->isHetero;
+      hydrogen->takeGroupAndResidueOf(*p);
       p->neighbours.push_back(hydrogen);
       hydrogen->neighbours.push_back(p);
       hydrogen->allowedValences = {1};
