@@ -41,32 +41,13 @@
 #include "support/StdoutCapture.h"
 #include "support/TextLines.h"
 #include "support/WorkingFolder.h"
+#include "tests/app/RunningShell.h"
 #include "tests/app/XClick.h"
 
 namespace {
 
-QSettings storedSettings() {
-  return QSettings(KestavorGUI::SettingsOrganisation, KestavorGUI::SettingsApplication);
-}
-
-class RunningShell : public ::testing::Test {
- protected:
-  void SetUp() override {
-    kvtest::ensureApplication();
-    QDir::setCurrent(KV_SOURCE_DIR);
-    prepareApplication(*qApp);
-    storedSettings().clear();
-    MoleculeEngine::instance()->clear();   // each start loads the library anew
-  }
-  void TearDown() override { window.reset(); }
-
-  void start(const QStringList& arguments = {"Kestavor"}) {
-    window = startMainWindow(arguments);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  }
-
-  std::unique_ptr<KestavorGUI> window;
-};
+using kvshell::RunningShell;
+using kvshell::storedSettings;
 
 // A menu's entries by text, "-" for a separator, a submenu as its title and [entries].
 std::string entries(const QMenu* menu) {
