@@ -119,12 +119,10 @@ void KestavorGUI::Menu_Load() {
     if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
     // A group keeps the SMILES text of its file; a whole molecule gets it written afresh, before
     // the history's copy is taken, so the Work Space shows what the view shows.
-    if (molecule->calculateNumBondAxes() == 0) {
-      SmilesWriter writer;
-      std::string text;
-      writer.createSmilesFromMolecule(molecule, text);
+    SmilesWriter writer;
+    std::string text;
+    if (molecule->calculateNumBondAxes() == 0 && writer.createSmilesFromMolecule(molecule, text))
       molecule->smiles = text;
-    }
     showLoadedMolecule(molecule, at, "KV");
   } else if (holds(".pdb")) {
     loadPdbFile(path, at);

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,6 +31,7 @@
 #include "model/Atom.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
+#include "render/CameraLoader.h"
 #include "render/GraphicsEngine.h"
 #include "render/Mesh.h"
 #include "support/ErrorCapture.h"
@@ -124,8 +126,27 @@ class Road : public kvshell::RunningShell {
     return lit;
   }
 
+  // A typed SMILES string, entered as the user does, and its frame.
+  void enter(const char* smiles) {
+    QTest::keyClicks(window->ui.smilesBox, smiles);   // keys reach the edit through the box
+    QTest::keyClick(window->ui.smilesBox, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->moleculePending; }));
+  }
+  bool exists(const char* name) const { return QFileInfo::exists(folder.filePath(name)); }
+
   QTemporaryDir folder;
   MoleculeEngine& library = *MoleculeEngine::instance();
+};
+
+// Takes the desktop's file addresses in place of a browser.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QUrl opened;
+
+ public slots:
+  void open(const QUrl& url) { opened = url; }
 };
 
 TEST_F(Road, OpenOfAMolFileShowsTheMoleculeAndItsProperties) {
@@ -307,4 +328,131 @@ TEST_F(Road, TabsLabelsNewEntriesAndDoubleClicks) {
   EXPECT_TRUE(framesShow(1));
 }
 
+TEST_F(Road, SavesAndExportsWriteOnlyWhatTheirNamesAsk) {
+  startSettled();
+  EXPECT_EQ("none", run(window->ui.actionSaveFile, file("e.kv")));   // nothing selected
+  enter("CCO");
+  EXPECT_EQ("Save Molecule|KV Files (*.kv);;MOL V2000 Files (*.mol);;PDB Files (*.pdb)",
+            run(window->ui.actionSaveFile, file("e.kv")));
+  run(window->ui.actionSaveFile, file("e.MOL"));
+  run(window->ui.actionSaveFile, file("e.sdf"));
+  EXPECT_NE(std::string::npos, kvtest::readFile(file("e.kv").toStdString()).find("#ATOMS"));
+  EXPECT_NE(std::string::npos, kvtest::readFile(file("e.MOL").toStdString()).find("V2000"));
+  EXPECT_FALSE(exists("e.sdf"));
+  EXPECT_EQ(0u, lines().back().find("Nothing written to " + file("e.sdf").toStdString()));
+
+  run(window->ui.actionExportPov, file("scene"));
+  run(window->ui.actionExportPov, file("scene.POV"));
+  EXPECT_TRUE(exists("scene.pov") && exists("scene.POV") && !exists("scene.POV.pov"));
+
+  // Two cameras out as "p" and "r" lines; read back into no cameras, the view jumps to the first.
+  GraphicsEngine& engine = *GraphicsEngine::instance();
+  const SSEVector4f first = engine.globalTranslation;
+  window->ui.actionSave_Camera->trigger();
+  engine.globalTranslation.z -= 5.0f;
+  window->ui.actionSave_Camera->trigger();
+  run(window->ui.actionExportSavedCameras, file("c.cam"));
+  std::vector<char> kinds;
+  for (const std::string& line : kvtest::linesOf(kvtest::readFile(file("c.cam").toStdString())))
+    kinds.push_back(line.at(0));
+  EXPECT_EQ((std::vector<char>{'p', 'r', 'p', 'r'}), kinds);
+  engine.eraseAllCameras();
+  run(window->ui.actionImportSavedCameras, file("c.cam"));
+  EXPECT_EQ(2u, engine.cameraTranslations.size());
+  EXPECT_EQ(0, window->glWidget->cameraIndex);
+  EXPECT_FLOAT_EQ(first.z, engine.globalTranslation.z);
+
+  // The molecule again at the top of the view: the picture's top rows show it, its bottom none.
+  window->glWidget->addMoleculeFromLibrary("H0", QPoint(window->glWidget->width() / 2, 40));
+  ASSERT_TRUE(framesShow(2));
+  EXPECT_EQ("Save Screenshot|PNG Files (*.png);;BMP Files (*.bmp)",   // the dialog trims it
+            run(window->ui.actionScreenshot, file("shot.png")));
+  const QImage shot(file("shot.png"));
+  ASSERT_EQ(window->glWidget->size(), shot.size());
+  auto lit = [&shot](int top, int bottom) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < shot.width(); ++x) count += qGray(shot.pixel(x, y)) > 40;
+    return count;
+  };
+  EXPECT_GT(lit(0, 80), 100);
+  EXPECT_EQ(0, lit(shot.height() - 80, shot.height()));
+  run(window->ui.actionScreenshot, file("shot.PNG"));
+  run(window->ui.actionScreenshot, file("shot"));
+  EXPECT_FALSE(exists("shot.PNG") || exists("shot"));
+
+  const QStringList before = QDir(folder.path()).entryList();
+  EXPECT_EQ("Import Mesh|OBJ Files (*.obj)", run(window->ui.actionImportOBJ, file("e.kv")));
+  EXPECT_EQ("Export Mesh|OBJ Files (*.obj)", run(window->ui.actionExportOBJ, file("m.obj")));
+  EXPECT_EQ(before, QDir(folder.path()).entryList());
+  EXPECT_TRUE(framesShow(2));
+}
+
+TEST_F(Road, NewAsksAndThenEmptiesTheWorkspace) {
+  startSettled();
+  enter("CCO");
+  const Ui_KestavorGUIClass& ui = window->ui;
+  const std::vector<QToolButton*> modes = {
+      ui.ViewButton, ui.MeshButton, ui.PieceButton, ui.JoinButton, ui.MeasureDistanceButton,
+      ui.MeasureAngleButton, ui.MeasureDihedButton, ui.EnergyProfile, ui.EditBondOrder,
+      ui.DeleteAButton, ui.MakeAxisButton, ui.DeleteBButton};
+  ui.EditBondOrder->setChecked(true);
+  ui.MeasureAngleButton->setEnabled(false);
+  auto answer = [](QMessageBox::StandardButton button) {
+    kvtest::answerNextModal([button](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(nullptr, box);
+      EXPECT_EQ("Create New Workspace?", box->windowTitle().toStdString());
+      EXPECT_EQ("Are you sure you want to open a new workspace and lose all unsaved work?",
+                box->text().toStdString());
+      box->button(button)->click();
+    });
+  };
+  const std::vector<std::string> printed = lines();
+  answer(QMessageBox::No);
+  ui.actionNew->trigger();
+  EXPECT_EQ(printed, lines());
+  EXPECT_EQ(1, window->workSpaceTree->topLevelItemCount());
+  EXPECT_TRUE(ui.EditBondOrder->isChecked());
+
+  answer(QMessageBox::Yes);
+  ui.actionNew->trigger();
+  EXPECT_TRUE(window->console->toPlainText().isEmpty());
+  EXPECT_EQ(0, window->workSpaceTree->topLevelItemCount());
+  EXPECT_EQ("SMILES", window->workSpaceTree->headerItem()->text(0).toStdString());
+  EXPECT_EQ(1, ui.MoleculeTabWidget->currentIndex());
+  for (const QToolButton* mode : modes)
+    EXPECT_TRUE(mode->isEnabled() && !mode->isChecked()) << mode->objectName().toStdString();
+  EXPECT_TRUE(library.history.empty() && library.workspace.empty());
+  ASSERT_TRUE(framesShow(0));
+
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->inputLocked; }, 20000));
+  enter("CCO");
+  EXPECT_EQ("1>   ", window->console->toPlainText().left(5).toStdString());
+  QTreeWidgetItem* entry = window->workSpaceTree->topLevelItem(0);
+  ASSERT_NE(nullptr, entry);
+  EXPECT_EQ("H0", dataOf(entry));
+  // The new tree reports its entries to the properties tree as the first one did.
+  ui.MoleculeTabWidget->setCurrentIndex(0);
+  window->workSpaceTree->setCurrentItem(nullptr);
+  window->workSpaceTree->setCurrentItem(entry);
+  EXPECT_EQ(library.history[0]->smiles, properties()["SMILES"]);
+}
+
+TEST_F(Road, HelpOpensTheLocalPageOrSaysItFailed) {
+  start();
+  UrlCatcher desktop;
+  QDesktopServices::setUrlHandler("file", &desktop, "open");
+  window->ui.actionView_Help_File->trigger();
+  EXPECT_EQ(QUrl::fromLocalFile(KV_SOURCE_DIR "/Help/index.html"), desktop.opened);
+  // A handler without the named slot makes the desktop report failure.
+  QDesktopServices::setUrlHandler("file", &desktop, "refuse");
+  kvtest::ErrorCapture errors;
+  window->ui.actionView_Help_File->trigger();
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(std::vector<std::string>{"Help File Launch Failed"}, errors.lines);
+}
+
 }  // namespace
+
+#include "FileRoadTest.moc"
