@@ -144,7 +144,8 @@ void KestavorGUI::showLoadedMolecule(Molecule* molecule, const SSEVector4f& at,
   history.push_back(molecule->clone());
   workSpaceTree->addTopLevelItem(workSpaceItem(molecule->getName(), "H" + decimal(index)));
   // Read before printing: the print lets the view's next frame take the molecule over.
-  const std::string line = "Created molecule from " + kind + " file     SMILES: " + molecule->smiles;
+  const std::string line =
+      "Created molecule from " + kind + " file     SMILES: " + molecule->smiles;
   print(line);
   showWorkSpace();
 }

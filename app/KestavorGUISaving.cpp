@@ -115,7 +115,8 @@ void KestavorGUI::Menu_ExportScreenshot() {
                                                                 : nullptr;
   if (format == nullptr) return reportNothingWritten(chosen, "not a .png or .bmp file name");
   const QImage image = glWidget->grabFrame();
-  if (image.isNull() || !image.save(chosen, format)) reportNothingWritten(chosen, "the picture could not be saved");
+  if (image.isNull() || !image.save(chosen, format))
+    reportNothingWritten(chosen, "the picture could not be saved");
 }
 
 void KestavorGUI::Menu_ImportOBJ() {

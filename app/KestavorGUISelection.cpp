@@ -51,8 +51,8 @@ void KestavorGUI::on_smileButton_clicked() {
     molecule->scenePosition = placementPoint();
     glWidget->handOverMolecule(molecule);
     std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
-    const std::string entry = molecule->getName() + "~" +
-                              UtilityEngine::instance()->intToString(static_cast<int>(history.size()));
+    const int index = static_cast<int>(history.size());
+    const std::string entry = molecule->getName() + "~" + UtilityEngine::instance()->intToString(index);
     history.push_back(molecule->clone());
     MoleculeCreated(entry);
     console->appendString("Created molecule from SMILES: " + text);

@@ -80,6 +80,7 @@ void KestavorGUI::Menu_New() {
 
 void KestavorGUI::Menu_Help() {
   // Relative to the working folder; the page need not exist for the desktop to be asked.
-  const QUrl page = QUrl::fromLocalFile(QFileInfo(QString::fromLatin1(kHelpPage)).absoluteFilePath());
+  const QString path = QFileInfo(QString::fromLatin1(kHelpPage)).absoluteFilePath();
+  const QUrl page = QUrl::fromLocalFile(path);
   if (!QDesktopServices::openUrl(page)) printError("Help File Launch Failed");
 }

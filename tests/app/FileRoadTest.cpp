@@ -235,8 +235,8 @@ TEST_F(Road, ListFilesHangTheirMoleculesInAFolder) {
   EXPECT_EQ("Parsing sdf File " + sd.toStdString() + ", Please Wait...", printed[0]);
   EXPECT_EQ(1, std::count(printed.begin(), printed.end(),
                           "   ID Total Bond Energy(ev)    Dipole Moment(D) Molecular Formula"));
-  EXPECT_TRUE(std::regex_match(
-      printed.back(), std::regex("    3 Molecules Loaded in     0 hours     0 minutes +\\d+\\.\\d{3} seconds\\.")));
+  EXPECT_TRUE(std::regex_match(printed.back(), std::regex("    3 Molecules Loaded in     0 hours "
+                                                          "    0 minutes +\\d+\\.\\d{3} seconds\\.")));
   const QTreeWidgetItem* sdFolder = window->workSpaceTree->topLevelItem(0);
   EXPECT_EQ("a", sdFolder->text(0).toStdString());
   EXPECT_EQ("_folder", dataOf(sdFolder));
