@@ -164,6 +164,9 @@ class KestavorGUI : public QMainWindow {
   void loadPdbFile(const std::string& path, const SSEVector4f& at);
   // SD files (smiles false) and SMILES files.
   void loadListFile(const std::string& path, const SSEVector4f& at, bool smiles);
+  // Makes the Work Space tab current, which shows its label rows in the properties. A load
+  // does so before its first console line: the line lets the view's next frame take the new
+  // molecule, and its rows must not be replaced by the labels afterwards.
   void showWorkSpace();
   // Work Space items: one of the text and data; a history entry "H<index>#<name>" of the
   // molecule, with a ticked part item per PDB part when it has two or more and withParts.

@@ -146,14 +146,15 @@ void KestavorGUI::showLoadedMolecule(Molecule* molecule, const SSEVector4f& at,
   // Read before printing: the print lets the view's next frame take the molecule over.
   const std::string line =
       "Created molecule from " + kind + " file     SMILES: " + molecule->smiles;
-  print(line);
   showWorkSpace();
+  print(line);
 }
 
 void KestavorGUI::showLoadedList(const std::vector<Molecule*>& molecules,
                                  const std::string& folderName, const SSEVector4f& at,
                                  bool withParts, const std::string& announce) {
   std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
+  showWorkSpace();
   QTreeWidgetItem* folder = workSpaceItem(folderName, kFolderData);
   folder->setIcon(0, IOEngine::instance()->iconProvider.icon(QFileIconProvider::Folder));
   for (size_t i = 0; i < molecules.size(); ++i) {
@@ -181,7 +182,6 @@ void KestavorGUI::loadPdbFile(const std::string& path, const SSEVector4f& at) {
   if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
   const std::string folder = baseName(path);
   showLoadedList(molecules, folder, at, true, "Created molecule from PDB file " + folder);
-  showWorkSpace();
   print("Finished parsing PDB file " + path);
 }
 
@@ -205,7 +205,6 @@ void KestavorGUI::loadListFile(const std::string& path, const SSEVector4f& at, b
   } else {
     showLoadedList(molecules, baseName(path), at, false, std::string());
     IOEngine::instance()->printSummaryOfMoleculesInConsole(molecules);
-    showWorkSpace();
     print(loadTimingLine(molecules.size(), stopwatch.elapsed()));
   }
   if (smiles) print("Finished parsing SMILES file " + path);
@@ -227,7 +226,6 @@ void KestavorGUI::Menu_LoadDirectory() {
   if (!molecules.empty()) {
     showLoadedList(molecules, folder.substr(folder.rfind('/') + 1), placementPoint(), false,
                    std::string());
-    showWorkSpace();
   }
   IOEngine::instance()->printSummaryOfMoleculesInConsole(molecules);
   print(loadTimingLine(molecules.size(), stopwatch.elapsed()));
