@@ -52,7 +52,8 @@ void KestavorGUI::on_smileButton_clicked() {
     glWidget->handOverMolecule(molecule);
     std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
     const int index = static_cast<int>(history.size());
-    const std::string entry = molecule->getName() + "~" + UtilityEngine::instance()->intToString(index);
+    const std::string entry =
+        molecule->getName() + "~" + UtilityEngine::instance()->intToString(index);
     history.push_back(molecule->clone());
     MoleculeCreated(entry);
     console->appendString("Created molecule from SMILES: " + text);
