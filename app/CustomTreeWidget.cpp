@@ -35,20 +35,6 @@ void setAtomAndBondsVisible(Atom* a, bool visible) {
   for (Bond* b : a->bonds) showSpheroid(b->spheroid, visible);
 }
 
-// The list index an item's fields name: the fourth field of a part item ("PDB", name, part,
-// index), false when it has none; else the number after the kind letter of the first ("M12",
-// "H4"), 0 when that is no number.
-bool requestedIndex(const std::vector<std::string>& fields, int& index) {
-  UtilityEngine* utility = UtilityEngine::instance();
-  if (fields[0] != kPartTag)
-    index = utility->stringToInt(fields[0].substr(1));
-  else if (fields.size() >= 4)
-    index = utility->stringToInt(fields[3]);
-  else
-    return false;
-  return true;
-}
-
 QString energyText(float value, bool approximated) {
   return QString::asprintf(approximated ? "%3.4f(ev)*" : "%3.4f(ev)", static_cast<double>(value));
 }
@@ -100,42 +86,55 @@ void CustomTreeWidget::startDrag() {
   drag->exec(Qt::MoveAction);
 }
 
-std::vector<std::string> CustomTreeWidget::currentFields() const {
-  std::vector<std::string> fields;
-  const QTreeWidgetItem* item = currentItem();
-  if (item == nullptr || static_cast<unsigned int>(type) > 2) return fields;
-  const std::string text = itemData(item).toStdString();
-  if (text == kFolderData) return fields;
-  UtilityEngine::instance()->tokenize(text, fields, "#");
-  return fields;
+bool CustomTreeWidget::itemFields(const QTreeWidgetItem* item, ItemFields& fields) const {
+  if (item == nullptr || static_cast<unsigned int>(type) > 2) return false;
+  const QString text = itemData(item);
+  if (text == kFolderData) return false;
+  QStringList parts = text.split('#');   // empty parts kept, so a name keeps its own "#"
+  while (!parts.isEmpty() && parts.front().isEmpty()) parts.removeFirst();
+  if (parts.isEmpty()) return false;
+  UtilityEngine* utility = UtilityEngine::instance();
+  fields.kind = parts.front().toStdString();
+  if (fields.kind != kPartTag) {
+    // "M12", "F3", "H4" or "H4#name": text after the letter that is no number reads as 0.
+    fields.index = utility->stringToInt(fields.kind.substr(1));
+    fields.name = parts.mid(1).join('#').toStdString();
+    return true;
+  }
+  // "PDB#name#part#index", read from the right, so a file name holding "#" cannot shift the
+  // part or the index.
+  if (text.split('#', Qt::SkipEmptyParts).size() < 4) return false;
+  fields.index = utility->stringToInt(parts.back().toStdString());
+  fields.part = parts[parts.size() - 2].toStdString();
+  fields.name = parts.mid(1, parts.size() - 3).join('#').toStdString();
+  return true;
 }
 
 void CustomTreeWidget::currentItemHasChanged(QTreeWidgetItem*, QTreeWidgetItem*) {
-  const std::vector<std::string> fields = currentFields();
-  int index = 0;
-  if (!fields.empty() && requestedIndex(fields, index)) emit updateProperties(type, index);
+  ItemFields fields;
+  if (itemFields(currentItem(), fields)) emit updateProperties(type, fields.index);
 }
 
-void CustomTreeWidget::itemHasClicked(QTreeWidgetItem*, int) {
-  const std::vector<std::string> fields = currentFields();
-  int index = 0;
-  if (fields.empty() || !requestedIndex(fields, index)) return;
-  QTreeWidgetItem* item = currentItem();
-  if (fields[0] == kPartTag)
+void CustomTreeWidget::itemHasClicked(QTreeWidgetItem* clicked, int) {
+  // A press on a check box does not make its item current, so the clicked item is read, not
+  // the current one: unticking a part must not act on another part that happens to be current.
+  QTreeWidgetItem* item = clicked != nullptr ? clicked : currentItem();
+  ItemFields fields;
+  if (!itemFields(item, fields)) return;
+  if (fields.kind == kPartTag)
     setPartVisible(item, fields);
-  else if (fields.size() >= 2)
-    showWholeMolecule(item, fields[1]);
-  emit updateProperties(type, index);
+  else if (!fields.name.empty())
+    showWholeMolecule(item, fields.name);
+  emit updateProperties(type, fields.index);
 }
 
-void CustomTreeWidget::setPartVisible(const QTreeWidgetItem* item,
-                                      const std::vector<std::string>& fields) {
+void CustomTreeWidget::setPartVisible(const QTreeWidgetItem* item, const ItemFields& fields) {
   // The check box has already toggled when the click arrives; partly ticked counts as on.
   const bool on = item->checkState(0) != Qt::Unchecked;
   Mesh* mesh = GraphicsEngine::instance()->currentMesh;
   Molecule* m = mesh != nullptr ? mesh->molecule : nullptr;
-  if (m == nullptr || m->getName() != fields[1]) return;
-  const std::string& part = fields[2];
+  if (m == nullptr || m->getName() != fields.name) return;
+  const std::string& part = fields.part;
   m->isTreeClicked = true;
   for (Atom* a : m->atoms) {
     if (part == "WATER" && a->isWater) setAtomAndBondsVisible(a, on);
@@ -172,10 +171,11 @@ void CustomTreeWidget::addRow(const QString& label, const QString& value) {
 void CustomTreeWidget::updatePropertiesSlot(int kind, int index) {
   removeAllTopLevelItems();
   const Molecule* m = moleculeAt(kind, index);
-  if (m != nullptr) addMoleculeRows(*m, kind);
+  if (m != nullptr) showMolecule(*m, kind);
 }
 
-void CustomTreeWidget::addMoleculeRows(const Molecule& m, int kind) {
+void CustomTreeWidget::showMolecule(const Molecule& m, int kind) {
+  removeAllTopLevelItems();
   const QString name = QString::fromStdString(m.getName());
   // Library molecules are shown whole; groups, templates and history entries without the dummy
   // atoms of their open bond axes and those atoms' bonds.

@@ -35,6 +35,10 @@ class CustomTreeWidget : public QTreeWidget {
   // The text a drag of an item with this data carries: the whole string from kinds 0 and 1,
   // its first "#" field from kind 2, nothing from any other kind.
   QString dragText(const QString& itemText) const;
+  // Replaces the rows by the molecule's, shown as an entry of the list of that kind: library
+  // molecules (0) whole with their alternate names; groups, templates and history entries
+  // under their display name, without the dummy atoms of their bond axes.
+  void showMolecule(const Molecule& m, int type);
 
  signals:
   void updateProperties(int type, int index);
@@ -54,12 +58,16 @@ class CustomTreeWidget : public QTreeWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  // The "#" fields of the current item's data, or nothing when the handlers should not act.
-  std::vector<std::string> currentFields() const;
+  // An item's data split into its kind ("PDB" for a part item, else the first "#" field, "H4"
+  // say), name, part and list index; false when the handlers should not act.
+  struct ItemFields {
+    std::string kind, name, part;
+    int index = 0;
+  };
+  bool itemFields(const QTreeWidgetItem* item, ItemFields& fields) const;
   // Shows or hides a PDB part of the current mesh's molecule after its check box changed.
-  void setPartVisible(const QTreeWidgetItem* item, const std::vector<std::string>& fields);
+  void setPartVisible(const QTreeWidgetItem* item, const ItemFields& fields);
   // Shows the whole of every scene molecule of that name and ticks the item's part items.
   void showWholeMolecule(QTreeWidgetItem* item, const std::string& name);
   void addRow(const QString& label, const QString& value);
-  void addMoleculeRows(const Molecule& m, int type);
 };

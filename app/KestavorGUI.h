@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 #include "app/CustomTreeWidget.h"
 #include "dialogs/DihedralDialog.h"
@@ -66,6 +67,14 @@ class KestavorGUI : public QMainWindow {
   // The eight measure and edit buttons' shared step, after a click toggled `button`: enters its
   // mode or leaves it (an edit mode only when the view's question was not answered Resume).
   void handleMeasureButton(QToolButton* button);
+  // "Create New Workspace?": true only for Yes.
+  bool confirmNew();
+  // "Apply Twist?": 1 Yes, 0 No, 2 Cancel or closed. Nothing asks it yet.
+  int confirmApplyTwist();
+
+  // The line that ends a list load: the molecule count and the time taken, in hours, minutes
+  // and seconds.
+  static std::string loadTimingLine(size_t molecules, long long milliseconds);
 
  signals:
   void emitConsoleString(QString s);
@@ -141,6 +150,31 @@ class KestavorGUI : public QMainWindow {
   // Cuts every signal that reaches this window from its children and the application, so
   // nothing calls into it while its base class tears the widgets down.
   void detachIncomingSignals();
+  // A list tree's double-clicks to the view and its requests to the properties tree.
+  void connectListTree(CustomTreeWidget* tree);
+
+  // The loading road (KestavorGUIFiles.cpp). The point 30 units along the eye ray through the
+  // centre of the view, where a loaded or typed molecule is placed.
+  SSEVector4f placementPoint();
+  // A molecule read alone: on screen at the point, a clone in the history, a Work Space item,
+  // the console line naming the file's kind.
+  void showLoadedMolecule(Molecule* molecule, const SSEVector4f& at, const std::string& kind);
+  // The molecules of one file or folder: the first on screen at the point, all in the history,
+  // under a folder item of the Work Space; PDB molecules of several parts get part items.
+  // `announce` is printed after each molecule when it is not empty.
+  void showLoadedList(const std::vector<Molecule*>& molecules, const std::string& folderName,
+                      const SSEVector4f& at, bool withParts, const std::string& announce);
+  void loadPdbFile(const std::string& path, const SSEVector4f& at);
+  // SD files (smiles false) and SMILES files.
+  void loadListFile(const std::string& path, const SSEVector4f& at, bool smiles);
+  // Makes the Work Space tab current, which shows its label rows in the properties. A load
+  // does so before its first console line: the line lets the view's next frame take the new
+  // molecule, and its rows must not be replaced by the labels afterwards.
+  void showWorkSpace();
+  // Work Space items: one of the text and data; a history entry "H<index>#<name>" of the
+  // molecule, with a ticked part item per PDB part when it has two or more and withParts.
+  static QTreeWidgetItem* workSpaceItem(const std::string& text, const std::string& data);
+  static QTreeWidgetItem* historyEntryItem(const Molecule& molecule, size_t index, bool withParts);
 
   bool quitConfirmed = false;
   ErrorSink previousErrorSink;

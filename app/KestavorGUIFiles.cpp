@@ -1,25 +1,232 @@
-// The main window's file, SMILES and selection commands. They are connected when the window is
-// built; the loading, saving and selection work is not written yet, so they do nothing so far.
+// The road from a file on disk to a molecule on screen: File > Open of the five molecule
+// formats and the import of every mol file below a folder. The readers return finished
+// molecules; here they are placed in front of the camera, handed to the view, recorded in the
+// history and listed in the Work Space tree.
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QTreeWidgetItem>
+
+#include <cstdio>
+#include <deque>
+
 #include "app/KestavorGUI.h"
+#include "io/IOEngine.h"
+#include "io/MDLMolParser.h"
+#include "io/MoleculeEngine.h"
+#include "io/PDBParser.h"
+#include "io/SmilesParser.h"
+#include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
+#include "model/Molecule.h"
+#include "render/GraphicsEngine.h"
+#include "render/MathEngine.h"
 
-void KestavorGUI::Menu_Load() {}
-void KestavorGUI::Menu_LoadDirectory() {}
-void KestavorGUI::Menu_Save() {}
-void KestavorGUI::Menu_ExportScreenshot() {}
-void KestavorGUI::Menu_ExportPovray() {}
-void KestavorGUI::Menu_ImportOBJ() {}
-void KestavorGUI::Menu_ExportOBJ() {}
-void KestavorGUI::Menu_ExportSavedCameras() {}
-void KestavorGUI::Menu_ImportSavedCameras() {}
-void KestavorGUI::Menu_New() {}
-void KestavorGUI::Menu_Help() {}
+namespace {
 
-void KestavorGUI::on_smilesBox_activated(QString) {}
-void KestavorGUI::on_smileEdit_returnPressed() {}
-void KestavorGUI::on_smileButton_clicked() {}
+constexpr int kWorkSpacePage = 3;
+constexpr float kPlacementDistance = 30.0f;   // scene units along the eye ray
+const char* const kFolderData = "_folder";
 
-void KestavorGUI::on_MoleculeTabWidget_currentChanged(int) {}
-void KestavorGUI::MoleculeCreated(std::string) {}
-void KestavorGUI::MoleculeCreated(Molecule*) {}
-void KestavorGUI::MoleculeSelected(Molecule*) {}
-void KestavorGUI::handleMoleculeListDoubleClick(QTreeWidgetItem*, int) {}
+// The Open dialog's own starting folder, kept for the whole process.
+QString openFolder;
+
+void print(const std::string& line) { UtilityEngine::instance()->printToConsole(line); }
+
+void reportNothingLoaded(const std::string& path, const std::string& reason) {
+  print("Nothing loaded from " + path + ": " + reason);
+}
+
+// The file's name without its folder and without its last extension.
+std::string baseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return name.substr(0, name.rfind('.'));
+}
+
+std::string decimal(size_t index) {
+  return UtilityEngine::instance()->intToString(static_cast<int>(index));
+}
+
+}  // namespace
+
+QTreeWidgetItem* KestavorGUI::workSpaceItem(const std::string& text, const std::string& data) {
+  auto* item = new QTreeWidgetItem;
+  item->setText(0, QString::fromStdString(text));
+  item->setData(0, Qt::UserRole, QString::fromStdString(data));
+  return item;
+}
+
+QTreeWidgetItem* KestavorGUI::historyEntryItem(const Molecule& molecule, size_t index,
+                                               bool withParts) {
+  const std::string name = molecule.getName();
+  QTreeWidgetItem* item = workSpaceItem(name, "H" + decimal(index) + "#" + name);
+  if (withParts && molecule.chainIds.size() >= 2)
+    for (const std::string& part : molecule.chainIds) {
+      QTreeWidgetItem* partItem =
+          workSpaceItem(part, "PDB#" + name + "#" + part + "#" + decimal(index));
+      partItem->setCheckState(0, Qt::Checked);
+      item->addChild(partItem);
+    }
+  return item;
+}
+
+std::string KestavorGUI::loadTimingLine(size_t molecules, long long milliseconds) {
+  const long long withinHour = milliseconds % 3600000;
+  const float seconds = static_cast<float>(withinHour % 60000) / 1000.0f;
+  char line[128];
+  std::snprintf(line, sizeof line, "%5d Molecules Loaded in %5d hours %5d minutes %6.3f seconds.",
+                static_cast<int>(molecules), static_cast<int>(milliseconds / 3600000),
+                static_cast<int>(withinHour / 60000), static_cast<double>(seconds));
+  return line;
+}
+
+SSEVector4f KestavorGUI::placementPoint() {
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  engine->mouseX = static_cast<int>(engine->windowWidth / 2);
+  engine->mouseY = static_cast<int>(engine->windowHeight / 2);
+  MathEngine::instance()->generateEyeRay();
+  SSEVector4f direction = engine->eyeRayDirection;
+  direction.normalize();
+  const SSEVector4f& origin = engine->eyeRayOrigin;
+  return SSEVector4f(origin.x + kPlacementDistance * direction.x,
+                     origin.y + kPlacementDistance * direction.y,
+                     origin.z + kPlacementDistance * direction.z, 1.0f);
+}
+
+void KestavorGUI::showWorkSpace() { ui.MoleculeTabWidget->setCurrentIndex(kWorkSpacePage); }
+
+void KestavorGUI::Menu_Load() {
+  const QString chosen = QFileDialog::getOpenFileName(
+      this, tr("Load Molecule"), openFolder,
+      tr("KV Files (*.kv);;MOL V2000 Files (*.mol);;MOL SD Files (*.sd);;MOL SD Files (*.sdf);;"
+         "PDB Files (*.pdb);;SMILES Files (*.SMILES)"));
+  openFolder = chosen.left(chosen.lastIndexOf('/'));   // a cancel leaves it empty
+  if (chosen.isEmpty()) return;
+  const SSEVector4f at = placementPoint();
+  const std::string path = chosen.toStdString();
+  // Substrings of the whole path, in this order: "x.molecules/a.pdb" goes to the mol reader.
+  auto holds = [&chosen](const char* extension) {
+    return chosen.contains(QLatin1String(extension), Qt::CaseInsensitive);
+  };
+  if (holds(".mol")) {
+    MDLMolParser parser;
+    Molecule* molecule = parser.parseMDLMolFile(path);
+    if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
+    showLoadedMolecule(molecule, at, "MOL");
+  } else if (holds(".kv")) {
+    Molecule* molecule = IOEngine::instance()->parseKvtFile(path);
+    if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
+    // A group keeps the SMILES text of its file; a whole molecule gets it written afresh, before
+    // the history's copy is taken, so the Work Space shows what the view shows.
+    SmilesWriter writer;
+    std::string text;
+    if (molecule->calculateNumBondAxes() == 0 && writer.createSmilesFromMolecule(molecule, text))
+      molecule->smiles = text;
+    showLoadedMolecule(molecule, at, "KV");
+  } else if (holds(".pdb")) {
+    loadPdbFile(path, at);
+  } else if (holds(".sd")) {
+    loadListFile(path, at, false);
+  } else if (holds(".SMILES")) {
+    loadListFile(path, at, true);
+  } else {
+    reportNothingLoaded(path, "not a KV, MOL, SD, PDB or SMILES file");
+  }
+}
+
+void KestavorGUI::showLoadedMolecule(Molecule* molecule, const SSEVector4f& at,
+                                     const std::string& kind) {
+  molecule->scenePosition = at;
+  glWidget->handOverMolecule(molecule);
+  std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
+  const size_t index = history.size();
+  history.push_back(molecule->clone());
+  workSpaceTree->addTopLevelItem(workSpaceItem(molecule->getName(), "H" + decimal(index)));
+  // Read before printing: the print lets the view's next frame take the molecule over.
+  const std::string line =
+      "Created molecule from " + kind + " file     SMILES: " + molecule->smiles;
+  showWorkSpace();
+  print(line);
+}
+
+void KestavorGUI::showLoadedList(const std::vector<Molecule*>& molecules,
+                                 const std::string& folderName, const SSEVector4f& at,
+                                 bool withParts, const std::string& announce) {
+  std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
+  showWorkSpace();
+  QTreeWidgetItem* folder = workSpaceItem(folderName, kFolderData);
+  folder->setIcon(0, IOEngine::instance()->iconProvider.icon(QFileIconProvider::Folder));
+  for (size_t i = 0; i < molecules.size(); ++i) {
+    Molecule* molecule = molecules[i];
+    // Only the first is shown; the others wait in the history for a drag or a double-click.
+    if (i == 0) {
+      Molecule* shown = molecule->clone();
+      shown->scenePosition = at;
+      glWidget->handOverMolecule(shown);
+    }
+    // Counted as each joins, so an entry added meanwhile cannot shift the items' indices.
+    folder->addChild(historyEntryItem(*molecule, history.size(), withParts));
+    history.push_back(molecule);
+    if (!announce.empty()) print(announce);
+  }
+  workSpaceTree->addTopLevelItem(folder);
+}
+
+void KestavorGUI::loadPdbFile(const std::string& path, const SSEVector4f& at) {
+  PDBParser parser;
+  std::vector<Molecule*> molecules;
+  print("Wait!! parsing PDB file " + path);
+  processPendingEvents();
+  parser.parsePDBFile(path, molecules);
+  if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
+  const std::string folder = baseName(path);
+  showLoadedList(molecules, folder, at, true, "Created molecule from PDB file " + folder);
+  print("Finished parsing PDB file " + path);
+}
+
+void KestavorGUI::loadListFile(const std::string& path, const SSEVector4f& at, bool smiles) {
+  std::vector<Molecule*> molecules;
+  int count = 0;
+  print(smiles ? "Parsing SMILES file, Please Wait..." + path
+               : "Parsing sdf File " + path + ", Please Wait...");
+  QElapsedTimer stopwatch;
+  stopwatch.start();
+  processPendingEvents();
+  if (smiles) {
+    SmilesParser parser;
+    parser.parseSMILESFile(path.c_str(), molecules, count);
+  } else {
+    MDLMolParser parser;
+    parser.parseSDFile(path.c_str(), molecules, count);
+  }
+  if (molecules.empty()) {
+    reportNothingLoaded(path, "no molecule could be read");
+  } else {
+    showLoadedList(molecules, baseName(path), at, false, std::string());
+    IOEngine::instance()->printSummaryOfMoleculesInConsole(molecules);
+    print(loadTimingLine(molecules.size(), stopwatch.elapsed()));
+  }
+  if (smiles) print("Finished parsing SMILES file " + path);
+}
+
+void KestavorGUI::Menu_LoadDirectory() {
+  const QString chosen = QFileDialog::getExistingDirectory(
+      this, tr("Import all MOL V2000 files from directory"), QStringLiteral("c:\\"),
+      QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+  if (chosen.isEmpty()) return;
+  const std::string folder = chosen.toStdString();
+  QElapsedTimer stopwatch;
+  stopwatch.start();
+  print("Loading Molecules From Directory, Please Wait... " + folder);
+  processPendingEvents();
+  MDLMolParser parser;
+  std::vector<Molecule*> molecules;
+  parser.loadMolFilesFromDirectory(folder.c_str(), molecules);
+  if (!molecules.empty()) {
+    showLoadedList(molecules, folder.substr(folder.rfind('/') + 1), placementPoint(), false,
+                   std::string());
+  }
+  IOEngine::instance()->printSummaryOfMoleculesInConsole(molecules);
+  print(loadTimingLine(molecules.size(), stopwatch.elapsed()));
+}

@@ -60,12 +60,8 @@ void KestavorGUI::connectActions() {
 void KestavorGUI::connectNotifications() {
   // The view prints its own console lines; only the window's signal goes to the pane here.
   connect(this, &KestavorGUI::emitConsoleString, console, &ConsoleWidget::appendString);
-  for (CustomTreeWidget* tree : {moleculeTree, groupTree, workSpaceTree, &templateTree}) {
-    connect(tree, &CustomTreeWidget::updateProperties, propertiesTree,
-            &CustomTreeWidget::updatePropertiesSlot);
-    connect(tree, &QTreeWidget::itemDoubleClicked, this,
-            &KestavorGUI::handleMoleculeListDoubleClick);
-  }
+  for (CustomTreeWidget* tree : {moleculeTree, groupTree, workSpaceTree, &templateTree})
+    connectListTree(tree);
   connect(ui.JoinButton, SIGNAL(clicked()), glWidget, SLOT(initJoinMolecules()));
   connect(glWidget, &GLWidget::hasBeenHidden, this, &KestavorGUI::RenderWidgetClosed);
   for (CustomDockWidget* dock : {consoleDock, libraryDock, propertiesDock})
@@ -87,6 +83,12 @@ void KestavorGUI::connectNotifications() {
   connect(&dihedralDialog, SIGNAL(drawTwistedMolecule(Molecule*)), glWidget,
           SLOT(drawTwistedMolecule(Molecule*)));
   connect(glWidget, &GLWidget::resetEnergyPlotter, &dihedralDialog, &DihedralDialog::reSet);
+}
+
+void KestavorGUI::connectListTree(CustomTreeWidget* tree) {
+  connect(tree, &CustomTreeWidget::updateProperties, propertiesTree,
+          &CustomTreeWidget::updatePropertiesSlot);
+  connect(tree, &QTreeWidget::itemDoubleClicked, this, &KestavorGUI::handleMoleculeListDoubleClick);
 }
 
 void KestavorGUI::Menu_RenderWidgetToggle() {

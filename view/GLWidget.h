@@ -140,6 +140,10 @@ class GLWidget : public QGLWidget {
   void handOverMolecule(Molecule* molecule, bool inBatch = false);
 
   // The frame's steps (GLWidgetFrame.cpp).
+  // Draws the next frame now and reads its pixels before the buffers swap, since the back
+  // buffer is undefined after a swap: the whole view, top row first. A frame asked for while
+  // one is drawn is not drawn, and gives a null image.
+  QImage grabFrame();
   void paintGL_HDR();
   void paintStep_cameraSlerp();
   void paintStep_threadSyncHack();

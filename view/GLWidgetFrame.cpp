@@ -4,7 +4,10 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <QTransform>
+
 #include <cmath>
+#include <vector>
 
 #include "render/FrameBufferObject.h"
 #include "render/GLSLShader.h"
@@ -53,6 +56,24 @@ bool kindHidden(const GraphicsEngine& engine, int kind) {
 }
 
 }  // namespace
+
+QImage GLWidget::grabFrame() {
+  if (frameRunning) return QImage();
+  const GraphicsEngine* engine = GraphicsEngine::instance();
+  const int width = static_cast<int>(engine->windowWidth);
+  const int height = static_cast<int>(engine->windowHeight);
+  std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  setAutoBufferSwap(false);
+  updateGL();
+  makeCurrent();
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+  swapBuffers();
+  setAutoBufferSwap(true);
+  // GL counts rows from the bottom up; the copy is the image's own.
+  return QImage(pixels.data(), width, height, QImage::Format_ARGB32_Premultiplied)
+      .transformed(QTransform(1, 0, 0, -1, 0, 0), Qt::FastTransformation);
+}
 
 void GLWidget::paintGL() {
   FrameScope scope(frameRunning);

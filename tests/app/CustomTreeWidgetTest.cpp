@@ -87,7 +87,8 @@ TEST_F(Trees, ClicksAndChangesAskForTheEntryTheyName) {
     const char* data;
     int index;   // -1: no request
   } cases[] = {{0, "M12", 12},       {1, "F3", 3},      {2, "H4#caffeine", 4},
-               {2, "PDB#1abc#A#7", 7}, {2, "PDB#1abc#A", -1}, {0, "Mabc", 0},
+               {2, "PDB#1abc#A#7", 7}, {2, "PDB#1abc#A", -1}, {2, "PDB#a#1#A#7", 7},
+               {0, "Mabc", 0},
                {0, "_folder", -1},   {0, "", -1},       {-1, "M12", -1}};
   for (const auto& c : cases) {
     tree.clear();
@@ -104,14 +105,15 @@ TEST_F(Trees, ClicksAndChangesAskForTheEntryTheyName) {
 }
 
 // A PDB molecule of four parts: chain A (atoms 0, 1), water (2, 3), a hetero group (4, 5)
-// and chain B (6). Bonds 1-4 and 6-5 run from chain atoms to hetero atoms; 4-5 is hetero.
+// and chain B (6). Bonds 1-4 and 6-5 run from chain atoms to hetero atoms; 4-5 is hetero. Its
+// name, from a file named so, holds a "#".
 class PdbParts : public Trees {
  protected:
   void SetUp() override {
     tree.type = 2;
     molecule = kvtest::buildMolecule({"N", "C", "O", "H", "Fe", "O", "C"},
                                      {{0, 1, 1}, {2, 3, 1}, {1, 4, 1}, {4, 5, 1}, {6, 5, 1}});
-    molecule->names = {"1abc"};
+    molecule->names = {"1a#bc"};
     const char* chains[] = {"A", "A", "", "", "", "", "B"};
     for (size_t i = 0; i < molecule->atoms.size(); ++i) {
       Atom* a = molecule->atoms[i];
@@ -123,9 +125,9 @@ class PdbParts : public Trees {
     for (Bond* b : molecule->bonds) b->spheroid = new Spheroid(1.0f, 1.0f, 1.0f);
     mesh.molecule = molecule.get();
     GraphicsEngine::instance()->currentMesh = &mesh;
-    history = addItem(tree, "H0#1abc");
+    history = addItem(tree, "H0#1a#bc");
     for (const char* part : {"A", "B", "WATER", "HETATM"}) {
-      QTreeWidgetItem* item = addItem(tree, QString("PDB#1abc#%1#0").arg(part), history);
+      QTreeWidgetItem* item = addItem(tree, QString("PDB#1a#bc#%1#0").arg(part), history);
       item->setCheckState(0, Qt::Checked);
     }
   }

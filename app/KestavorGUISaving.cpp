@@ -1,0 +1,128 @@
+// The file commands that write what is on screen: Save of the selected molecule, its POV-Ray
+// scene, the stored cameras out and in, the screenshot, and the two mesh commands, which only
+// ask for a name.
+#include <QFileDialog>
+#include <QImage>
+
+#include <algorithm>
+#include <deque>
+
+#include "app/KestavorGUI.h"
+#include "io/IOEngine.h"
+#include "io/MDLMolParser.h"
+#include "io/MoleculeEngine.h"
+#include "io/PDBParser.h"
+#include "math/UtilityEngine.h"
+#include "model/Molecule.h"
+#include "render/CameraLoader.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+
+namespace {
+
+// The Save dialog's own starting folder, kept for the whole process.
+QString saveFolder;
+
+void reportNothingWritten(const QString& path, const std::string& reason) {
+  UtilityEngine::instance()->printToConsole("Nothing written to " + path.toStdString() + ": " +
+                                            reason);
+}
+
+bool inScene(const Molecule* molecule) {
+  const std::deque<Molecule*>& scene = MoleculeEngine::instance()->workspace;
+  return molecule != nullptr && std::find(scene.begin(), scene.end(), molecule) != scene.end();
+}
+
+// The molecule of the current mesh, null when there is none.
+Molecule* selectedMolecule() {
+  const Mesh* mesh = GraphicsEngine::instance()->currentMesh;
+  return mesh != nullptr && inScene(mesh->molecule) ? mesh->molecule : nullptr;
+}
+
+}  // namespace
+
+void KestavorGUI::Menu_Save() {
+  Molecule* molecule = selectedMolecule();
+  if (molecule == nullptr) return;
+  const QString suggested = saveFolder + "/" + QString::fromStdString(molecule->getName());
+  const QString chosen = QFileDialog::getSaveFileName(
+      this, tr("Save Molecule"), suggested,
+      tr("KV Files (*.kv);;MOL V2000 Files (*.mol);;PDB Files (*.pdb)"));
+  saveFolder = chosen.left(chosen.lastIndexOf('/'));   // a cancel leaves it empty
+  if (chosen.isEmpty()) return;
+  // The molecule selected before the dialog is written, as long as it is still on screen.
+  if (selectedMolecule() == nullptr || !inScene(molecule))
+    return reportNothingWritten(chosen, "no molecule is selected");
+  const QByteArray path = chosen.toLocal8Bit();
+  auto holds = [&chosen](const char* extension) {
+    return chosen.contains(QLatin1String(extension), Qt::CaseInsensitive);
+  };
+  bool written = false;
+  if (holds(".mol")) {
+    MDLMolParser writer;
+    written = writer.writeMDLMolFile(molecule, path.constData());
+  } else if (holds(".kv")) {
+    written = IOEngine::instance()->writeKvtFile(molecule, path.constData()) == 1;
+  } else if (holds(".pdb")) {
+    PDBParser writer;
+    written = writer.writePDBFile(molecule, path.constData()) == 1;
+  } else {
+    return reportNothingWritten(chosen, "not a KV, MOL or PDB file name");
+  }
+  if (!written) reportNothingWritten(chosen, "the molecule could not be written");
+}
+
+void KestavorGUI::Menu_ExportPovray() {
+  QString chosen = QFileDialog::getSaveFileName(this, tr("Export to PovRay"), QString(),
+                                                tr("POV Files (*.pov)"));
+  if (chosen.isEmpty()) return;
+  if (!chosen.endsWith(QLatin1String(".pov"), Qt::CaseInsensitive)) chosen += ".pov";
+  const Molecule* molecule = selectedMolecule();
+  if (molecule == nullptr) return reportNothingWritten(chosen, "no molecule is selected");
+  if (!IOEngine::instance()->exportMoleculeToPovray(molecule, chosen.toStdString()))
+    reportNothingWritten(chosen, "the scene could not be written");
+}
+
+void KestavorGUI::Menu_ExportSavedCameras() {
+  const QString chosen = QFileDialog::getSaveFileName(this, tr("Export Saved Cameras"), QString(),
+                                                      tr("CAM Files (*.cam)"));
+  CameraLoader loader;
+  loader.fileName = chosen.toStdString();
+  loader.writeFile(loader.fileName);   // nothing for a cancelled dialog
+}
+
+void KestavorGUI::Menu_ImportSavedCameras() {
+  const QString chosen = QFileDialog::getOpenFileName(this, tr("Import Saved Cameras"), QString(),
+                                                      tr("CAM Files (*.cam)"));
+  CameraLoader loader(chosen.toStdString());
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  if (engine->cameraTranslations.empty() || engine->cameraRotations.empty()) return;
+  // A jump, no glide, to the first stored camera: one stored before the import if there was.
+  glWidget->cameraIndex = glWidget->targetCameraIndex = 0;
+  const SSEVector4f& first = *engine->cameraTranslations.front();
+  engine->globalTranslation.x = first.x;
+  engine->globalTranslation.y = first.y;
+  engine->globalTranslation.z = first.z;
+  engine->setRotation(*engine->cameraRotations.front());
+}
+
+void KestavorGUI::Menu_ExportScreenshot() {
+  const QString chosen = QFileDialog::getSaveFileName(this, tr("Save Screenshot"), QString(),
+                                                      tr("PNG Files (*.png);; BMP Files (*.bmp)"));
+  if (chosen.isEmpty()) return;
+  const char* format = chosen.contains(QLatin1String(".png"))   ? "PNG"
+                       : chosen.contains(QLatin1String(".bmp")) ? "BMP"
+                                                                : nullptr;
+  if (format == nullptr) return reportNothingWritten(chosen, "not a .png or .bmp file name");
+  const QImage image = glWidget->grabFrame();
+  if (image.isNull() || !image.save(chosen, format))
+    reportNothingWritten(chosen, "the picture could not be saved");
+}
+
+void KestavorGUI::Menu_ImportOBJ() {
+  QFileDialog::getOpenFileName(this, tr("Import Mesh"), QString(), tr("OBJ Files (*.obj)"));
+}
+
+void KestavorGUI::Menu_ExportOBJ() {
+  QFileDialog::getSaveFileName(this, tr("Export Mesh"), QString(), tr("OBJ Files (*.obj)"));
+}

@@ -1,0 +1,335 @@
+// The road of one request through the running program: File > Open and the folder import,
+// typed SMILES, the Work Space and properties trees, saving and exporting, New and Help. File
+// dialogs and message boxes are answered from their own event loops. Needs an X server.
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+
+#include <fstream>
+#include <regex>
+
+#include "app/ConsoleWidget.h"
+#include "model/Atom.h"
+#include "model/Molecule.h"
+#include "model/Spheroid.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+#include "support/ErrorCapture.h"
+#include "support/ModalAnswer.h"
+#include "support/TextLines.h"
+#include "tests/app/RunningShell.h"
+
+namespace {
+
+const char* const kTwoChains =   // a glycine's N and CA in chain A and in chain B
+    "ATOM      1  N   GLY A   1       0.000   0.000   0.000  1.00  0.00           N\n"
+    "ATOM      2  CA  GLY A   1       1.458   0.000   0.000  1.00  0.00           C\n"
+    "ATOM      3  N   GLY B   1      10.000   0.000   0.000  1.00  0.00           N\n"
+    "ATOM      4  CA  GLY B   1      11.458   0.000   0.000  1.00  0.00           C\n";
+
+class Road : public kvshell::RunningShell {
+ protected:
+  // The program once the start-up glide is over, as the user first meets it.
+  void startSettled() {
+    start();
+    GraphicsEngine::instance()->showFPS = false;   // nothing but the scene in the pixels
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->inputLocked; }, 20000));
+  }
+  // Triggers the action, answering its file dialog with the path; the dialog's caption and
+  // filters, "none" when it opened none.
+  std::string run(QAction* action, const QString& path) {
+    std::string shown = "none";
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      timer.stop();
+      shown = (dialog->windowTitle() + "|" + dialog->nameFilters().join(";;")).toStdString();
+      dialog->selectFile(path);
+      static_cast<QDialog*>(dialog)->accept();   // checks the name as its OK button does
+    });
+    timer.start(5);
+    action->trigger();
+    return shown;
+  }
+  QString file(const char* name, const std::string& text = std::string()) const {
+    if (!text.empty()) std::ofstream(folder.filePath(name).toStdString()) << text;
+    return folder.filePath(name);
+  }
+  // The console's lines without their numbers.
+  std::vector<std::string> lines() const {
+    std::vector<std::string> out;
+    for (const std::string& line : kvtest::linesOf(window->console->toPlainText().toStdString()))
+      out.push_back(std::regex_replace(line, std::regex("^\\d+>   "), ""));
+    return out;
+  }
+  // The properties rows as "label=value|...".
+  std::string rows() const {
+    std::string text;
+    for (int i = 0; i < window->propertiesTree->topLevelItemCount(); ++i) {
+      const QTreeWidgetItem* row = window->propertiesTree->topLevelItem(i);
+      text += (row->text(0) + "=" + row->text(1) + "|").toStdString();
+    }
+    return text;
+  }
+  static std::string dataOf(const QTreeWidgetItem* item) {
+    return item ? item->data(0, Qt::UserRole).toString().toStdString() : "none";
+  }
+  // Waits until the view has taken over what was handed to it and shows that many meshes.
+  bool framesShow(size_t meshes) {
+    return QTest::qWaitFor([this, meshes] {
+      return !window->glWidget->moleculePending &&
+             GraphicsEngine::instance()->meshes.size() == meshes;
+    });
+  }
+  static int lit(const QImage& image, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x) count += qGray(image.pixel(x, y)) > 40;
+    return count;
+  }
+  void enter(const char* smiles) {
+    QTest::keyClicks(window->ui.smilesBox, smiles);   // keys reach the edit through the box
+    QTest::keyClick(window->ui.smilesBox, Qt::Key_Return);
+  }
+
+  QTemporaryDir folder;
+  MoleculeEngine& library = *MoleculeEngine::instance();
+};
+
+TEST_F(Road, OpenOfAMolFileShowsTheMoleculeAndItsProperties) {
+  startSettled();
+  const QRect centre(QRect(QPoint(), window->glWidget->size()).center() - QPoint(20, 20),
+                     QSize(40, 40));
+  EXPECT_EQ(0, lit(window->glWidget->grabFrame(), centre));
+  EXPECT_EQ("Load Molecule|KV Files (*.kv);;MOL V2000 Files (*.mol);;MOL SD Files (*.sd);;"
+            "MOL SD Files (*.sdf);;PDB Files (*.pdb);;SMILES Files (*.SMILES)",
+            run(window->ui.actionLoadFile, KV_TEST_DATA_DIR "/mdl_ethanol.mol"));
+  ASSERT_EQ(1u, library.history.size());
+  const Molecule& read = *library.history[0];
+  EXPECT_EQ("Parsing molecule ethanol", lines().at(1));
+  EXPECT_EQ("Created molecule from MOL file     SMILES: " + read.smiles, lines().back());
+  EXPECT_EQ(3, window->ui.MoleculeTabWidget->currentIndex());
+  EXPECT_EQ("H0", dataOf(window->workSpaceTree->topLevelItem(0)));
+  ASSERT_TRUE(framesShow(1));
+  EXPECT_GT(lit(window->glWidget->grabFrame(), centre), 100);
+  std::string alternates;
+  for (size_t i = 1; i < read.names.size(); ++i)
+    alternates += "Alternate Name=" + read.names[i] + "|";
+  // Energies and dipole by their form: E and D.
+  std::string shown =
+      std::regex_replace(rows(), std::regex("=-?\\d+\\.\\d{4}\\(ev\\)\\*?\\|"), "=E|");
+  shown = std::regex_replace(shown, std::regex("=-?\\d+\\.\\d{4}\\(D\\)\\|"), "=D|");
+  EXPECT_EQ("Name=ethanol|" + alternates + "SMILES=" + read.smiles + "|Atoms=" +
+                std::to_string(read.numAtoms) + "|Bonds=" + std::to_string(read.numBonds) +
+                "|Total Bond Energy=E|Heat of Formation=E|Dipole Moment=D|",
+            shown);
+}
+
+TEST_F(Road, TypedSmilesGoOnScreenAndBadOnesAreRefused) {
+  startSettled();
+  enter("c1ccccc1");
+  EXPECT_EQ("|Parsing c1ccccc1", lines().at(0) + "|" + lines().at(1));
+  EXPECT_EQ("Created molecule from SMILES: c1ccccc1", lines().back());
+  EXPECT_TRUE(window->ui.smileEdit->text().isEmpty());
+  EXPECT_EQ("H0", dataOf(window->workSpaceTree->currentItem()));
+  ASSERT_TRUE(framesShow(1));
+  EXPECT_NE(std::string::npos, rows().find("|Atoms=12|Bonds=12|"));
+
+  kvtest::answerNextModal([](QWidget* modal) {
+    EXPECT_EQ("This smiles can not be parsed", static_cast<QMessageBox*>(modal)->text());
+    static_cast<QMessageBox*>(modal)->accept();
+  });
+  enter("C1CC(");
+  enter("");   // one more entry in the box, nothing else
+  QStringList entries;
+  for (int i = 0; i < window->ui.smilesBox->count(); ++i)
+    entries << window->ui.smilesBox->itemText(i);
+  EXPECT_EQ((QStringList{"", "C1CC(", "c1ccccc1"}), entries);
+  EXPECT_EQ(1u, library.history.size());
+  EXPECT_EQ(1, window->workSpaceTree->topLevelItemCount());
+}
+
+TEST_F(Road, ListFilesHangTheirMoleculesInAFolder) {
+  startSettled();
+  const QString sd = file("a.SDF", kvtest::readFile(KV_TEST_DATA_DIR "/mdl_three_records.sdf"));
+  run(window->ui.actionLoadFile, sd);
+  EXPECT_EQ("Parsing sdf File " + sd.toStdString() + ", Please Wait...", lines().front());
+  EXPECT_TRUE(std::regex_match(lines().back(), std::regex("    3 Molecules Loaded in     0 hours"
+                                                          "     0 minutes +\\d+\\.\\d{3} "
+                                                          "seconds\\.")));
+  EXPECT_EQ("    2 Molecules Loaded in     0 hours     1 minutes 15.250 seconds.",
+            KestavorGUI::loadTimingLine(2, 75250));
+  const QTreeWidgetItem* sdFolder = window->workSpaceTree->topLevelItem(0);
+  EXPECT_EQ("a|_folder", sdFolder->text(0).toStdString() + "|" + dataOf(sdFolder));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ("H" + std::to_string(i) + "#" + library.history[i]->getName(),
+              dataOf(sdFolder->child(i)));
+  EXPECT_TRUE(framesShow(1));
+
+  const QString pdb = file("two.pdb", kTwoChains);
+  run(window->ui.actionLoadFile, pdb);
+  const std::vector<std::string> all = lines();
+  EXPECT_EQ((std::vector<std::string>{"Wait!! parsing PDB file " + pdb.toStdString(),
+                                      "Created molecule from PDB file two",
+                                      "Finished parsing PDB file " + pdb.toStdString()}),
+            std::vector<std::string>(all.end() - 3, all.end()));
+  QTreeWidgetItem* protein = window->workSpaceTree->topLevelItem(1)->child(0);
+  EXPECT_EQ("PDB#two_0#A#3|PDB#two_0#B#3",
+            dataOf(protein->child(0)) + "|" + dataOf(protein->child(1)));
+  ASSERT_TRUE(framesShow(2));
+  // A click on chain A's box while another item is current: A goes, and comes back.
+  const Molecule* shown = GraphicsEngine::instance()->currentMesh->molecule;
+  window->workSpaceTree->expandAll();
+  const QRect box = window->workSpaceTree->visualItemRect(protein->child(0));
+  for (const bool visible : {false, true}) {
+    QTest::mouseClick(window->workSpaceTree->viewport(), Qt::LeftButton, {},
+                      QPoint(box.left() + 8, box.center().y()));
+    for (const Atom* a : shown->atoms)
+      EXPECT_EQ(a->chainId != "A" || visible, a->sphere->isVisible) << a->name;
+  }
+
+  // Nothing read: a line names the file, and nothing joins the scene or the trees.
+  for (const QString& nothing :
+       {QString(KV_TEST_DATA_DIR "/mdl_crash_truncated_atoms.mol"), file("x.txt", "C")}) {
+    run(window->ui.actionLoadFile, nothing);
+    EXPECT_EQ(0u, lines().back().find("Nothing loaded from " + nothing.toStdString()));
+  }
+  run(window->ui.actionImportDirectory, QTemporaryDir().path());
+  EXPECT_EQ(0u, lines().back().find("    0 Molecules Loaded in "));
+  EXPECT_EQ(4u, library.history.size());
+  EXPECT_EQ(2, window->workSpaceTree->topLevelItemCount());
+}
+
+TEST_F(Road, TabsLabelsNewEntriesAndDoubleClicks) {
+  start();
+  EXPECT_EQ("Name=|SMILES=|Atoms=|Bonds=|Total Bond Energy=|", rows());
+  const char* const created[][2] = {
+      {"ring~7", "H7 ring"}, {"ring7", "none"}, {"a~b~7", "H7 a~b"}};
+  for (const auto& c : created) {
+    window->workSpaceTree->clear();
+    window->MoleculeCreated(std::string(c[0]));
+    const QTreeWidgetItem* item = window->workSpaceTree->topLevelItem(0);
+    EXPECT_EQ(c[1], dataOf(item) + (item ? " " + item->text(0).toStdString() : "")) << c[0];
+  }
+
+  // A double-click on a group adds nothing during the start-up glide, and the group after it.
+  QTreeWidgetItemIterator group(window->groupTree);
+  while (*group != nullptr && dataOf(*group) == "_folder") ++group;
+  ASSERT_NE(nullptr, *group);
+  window->groupTree->scrollToItem(*group);
+  const QPoint at = window->groupTree->visualItemRect(*group).center();
+  QTest::mouseDClick(window->groupTree->viewport(), Qt::LeftButton, {}, at);
+  EXPECT_FALSE(window->glWidget->moleculePending);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->inputLocked; }, 20000));
+  QTest::mouseDClick(window->groupTree->viewport(), Qt::LeftButton, {}, at);
+  EXPECT_TRUE(framesShow(1));
+}
+
+TEST_F(Road, SavesAndExportsWriteOnlyWhatTheirNamesAsk) {
+  startSettled();
+  EXPECT_EQ("none", run(window->ui.actionSaveFile, file("e.kv")));   // nothing selected
+  enter("CCO");
+  ASSERT_TRUE(framesShow(1));
+  EXPECT_EQ("Save Molecule|KV Files (*.kv);;MOL V2000 Files (*.mol);;PDB Files (*.pdb)",
+            run(window->ui.actionSaveFile, file("e.kv")));
+  for (const char* name : {"e.MOL", "e.sdf", "scene", "scene.POV"})
+    run(name[0] == 'e' ? window->ui.actionSaveFile : window->ui.actionExportPov, file(name));
+  EXPECT_NE(std::string::npos, kvtest::readFile(file("e.kv").toStdString()).find("#ATOMS"));
+  EXPECT_NE(std::string::npos, kvtest::readFile(file("e.MOL").toStdString()).find("V2000"));
+  EXPECT_NE(std::string::npos, window->console->toPlainText().toStdString().find(
+                                   "Nothing written to " + file("e.sdf").toStdString()));
+
+  // A camera out as a "p" and an "r" line; read into no cameras, the view jumps to it.
+  GraphicsEngine& engine = *GraphicsEngine::instance();
+  engine.globalTranslation = SSEVector4f(1.0f, 2.0f, -50.0f);
+  engine.setRotation(Quaternion());
+  window->ui.actionSave_Camera->trigger();
+  run(window->ui.actionExportSavedCameras, file("c.cam"));
+  EXPECT_EQ("p 1 2 -50\nr 1 0 0 0\n", kvtest::readFile(file("c.cam").toStdString()));
+  engine.eraseAllCameras();
+  engine.globalTranslation.z = -120.0f;
+  run(window->ui.actionImportSavedCameras, file("c.cam"));
+  EXPECT_FLOAT_EQ(-50.0f, engine.globalTranslation.z);
+
+  // Ethanol again at the top of the view: the picture's top rows show it, its bottom none.
+  window->glWidget->addMoleculeFromLibrary("H0", QPoint(window->glWidget->width() / 2, 40));
+  ASSERT_TRUE(framesShow(2));
+  for (const char* name : {"shot.png", "shot.PNG", "shot"})
+    run(window->ui.actionScreenshot, file(name));
+  const QImage shot(file("shot.png"));
+  ASSERT_EQ(window->glWidget->size(), shot.size());
+  EXPECT_GT(lit(shot, QRect(0, 0, shot.width(), 80)), 100);
+  EXPECT_EQ(0, lit(shot, QRect(0, shot.height() - 80, shot.width(), 80)));
+
+  EXPECT_EQ("Import Mesh|OBJ Files (*.obj)", run(window->ui.actionImportOBJ, file("e.kv")));
+  EXPECT_EQ("Export Mesh|OBJ Files (*.obj)", run(window->ui.actionExportOBJ, file("m.obj")));
+  EXPECT_EQ((QStringList{"c.cam", "e.MOL", "e.kv", "scene.POV", "scene.pov", "shot.png"}),
+            QDir(folder.path()).entryList(QDir::Files, QDir::Name));
+}
+
+TEST_F(Road, NewAsksAndThenEmptiesTheWorkspace) {
+  startSettled();
+  enter("CCO");
+  const Ui_KestavorGUIClass& ui = window->ui;
+  ui.EditBondOrder->setChecked(true);
+  ui.MeasureAngleButton->setEnabled(false);
+  const std::vector<std::string> printed = lines();
+  for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+    kvtest::answerNextModal([answer](QWidget* modal) {
+      auto* box = static_cast<QMessageBox*>(modal);
+      EXPECT_EQ("Create New Workspace?|Are you sure you want to open a new workspace and lose all "
+                "unsaved work?", (box->windowTitle() + "|" + box->text()).toStdString());
+      box->button(answer)->click();
+    });
+    ui.actionNew->trigger();
+    if (answer == QMessageBox::No) {
+      EXPECT_TRUE(printed == lines() && ui.EditBondOrder->isChecked() &&
+                  window->workSpaceTree->topLevelItemCount() == 1);
+    }
+  }
+  EXPECT_TRUE(window->console->toPlainText().isEmpty());
+  EXPECT_EQ(1, ui.MoleculeTabWidget->currentIndex());
+  EXPECT_EQ(0, window->workSpaceTree->topLevelItemCount());
+  EXPECT_EQ("SMILES", window->workSpaceTree->headerItem()->text(0).toStdString());
+  for (const QToolButton* mode :
+       {ui.ViewButton, ui.MeshButton, ui.PieceButton, ui.JoinButton, ui.MeasureDistanceButton,
+        ui.MeasureAngleButton, ui.MeasureDihedButton, ui.EnergyProfile, ui.EditBondOrder,
+        ui.DeleteAButton, ui.MakeAxisButton, ui.DeleteBButton})
+    EXPECT_TRUE(mode->isEnabled() && !mode->isChecked()) << mode->objectName().toStdString();
+  EXPECT_TRUE(library.history.empty() && framesShow(0));
+
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->inputLocked; }, 20000));
+  enter("CCO");
+  EXPECT_EQ("1>   ", window->console->toPlainText().left(5).toStdString());
+  QTreeWidgetItem* entry = window->workSpaceTree->topLevelItem(0);
+  EXPECT_EQ("H0", dataOf(entry));
+  // The new tree reports its entries to the properties tree as the first one did.
+  ui.MoleculeTabWidget->setCurrentIndex(0);
+  window->workSpaceTree->setCurrentItem(nullptr);
+  window->workSpaceTree->setCurrentItem(entry);
+  EXPECT_NE(std::string::npos, rows().find("SMILES=" + library.history.at(0)->smiles + "|"));
+}
+
+TEST_F(Road, HelpOpensTheLocalPageOrSaysItFailed) {
+  start();
+  QTextBrowser desktop;   // the desktop's browser, for file addresses
+  QDesktopServices::setUrlHandler("file", &desktop, "setSource");
+  window->ui.actionView_Help_File->trigger();
+  EXPECT_EQ(QUrl::fromLocalFile(KV_SOURCE_DIR "/Help/index.html"), desktop.source());
+  QDesktopServices::setUrlHandler("file", &desktop, "refuse");   // no such slot: a failure
+  kvtest::ErrorCapture errors;
+  window->ui.actionView_Help_File->trigger();
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(std::vector<std::string>{"Help File Launch Failed"}, errors.lines);
+}
+
+}  // namespace
