@@ -258,6 +258,11 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
   Molecule* fragment = residue->fragment;
   std::vector<Atom*>& atoms = fragment->atoms;
 
+  const bool aminoAcid = fragment->checkAminoAcidResidue();
+  const bool nucleotide = !aminoAcid && fragment->checkBasePairs();
+  // A standard residue takes only the template's connections: its own rules below decide the
+  // orders from single bonds, and a template double bond beside them gave arginine's CZ two.
+  const bool ordersFromRules = aminoAcid || nucleotide;
   const Molecule* group = MoleculeEngine::instance()->getFunctionalGroupByName(residue->name);
   if (group != nullptr) {
     for (const Bond* bond : group->bonds) {
@@ -269,12 +274,10 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
         else if (atom->name == bond->atom2->name) second = atom;
         if (first != nullptr && second != nullptr) break;
       }
-      if (first != nullptr && second != nullptr) fragment->addBond(first, second, bond->order);
+      if (first != nullptr && second != nullptr)
+        fragment->addBond(first, second, ordersFromRules ? 1 : bond->order);
     }
   }
-
-  const bool aminoAcid = fragment->checkAminoAcidResidue();
-  const bool nucleotide = !aminoAcid && fragment->checkBasePairs();
 
   InputParameters* parameters = InputParameters::instance();
   const float longest = longestBondWindow();
@@ -313,7 +316,7 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
         continue;
       }
       int order = 0;
-      if (aminoAcid || nucleotide)
+      if (ordersFromRules)
         order = parameters->findConnectivity(atoms[i]->element, atoms[j]->element, d) ? 1 : 0;
       else
         order = parameters->findBondOrder(atoms[i]->element, atoms[j]->element, d);
