@@ -1,6 +1,7 @@
 #include "tools/TableChecker.h"
 
 #include "math/UtilityEngine.h"
+#include "parameters/ElementSymbols.h"
 
 #include <cmath>
 #include <map>
@@ -59,10 +60,23 @@ TableChecker::TableChecker(InputParameters& checked) : tables(checked) {
   }
 }
 
+std::vector<std::string> TableChecker::rejectedLines(const std::function<void()>& load) {
+  std::vector<std::string> lines;
+  const ErrorSink previous = setErrorSink([&lines](const std::string& line) {
+    const std::string mark = "Error: ";
+    lines.push_back("a reader rejected: " +
+                    (line.compare(0, mark.size(), mark) == 0 ? line.substr(mark.size()) : line));
+  });
+  load();
+  setErrorSink(previous);
+  return lines;
+}
+
 std::vector<std::string> TableChecker::check() {
   problems.clear();
   checkAtomTypes();
   checkBonds();
+  checkBondLengths();
   checkAngles();
   checkDihedrals();
   checkBondOrders();
@@ -100,6 +114,11 @@ void TableChecker::checkAtomTypes() {
     if (!(row->vdwSig < 0.0f))
       problem("supertype.txt", "van der Waals well depth " + text(row->vdwSig) + " of \"" +
                                    row->type + "\" is not negative");
+    // The element column is written as the periodic table writes it ("Si", not "SI"): writers
+    // take the symbol from here.
+    if (row->element != "R" && !isElementSymbol(row->element))
+      problem("supertype.txt", "element \"" + row->element + "\" of \"" + row->type +
+                                   "\" is no element symbol in its standard case");
     const std::string element = upper(row->element);
     const bool carbonMass = near(row->mass, kCarbonMass);
     const bool nitrogenMass = near(row->mass, kNitrogenMass);
