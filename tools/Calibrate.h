@@ -206,7 +206,8 @@ GeometryError geometryError(const std::vector<MoleculeRecord>& records);
 // k-fold cross-validation of the geometry fit: each fold's molecules, as the set-up chain builds
 // them after a fit on the others from the tables as loaded; the tables are left as loaded.
 std::vector<MoleculeRecord> crossValidateGeometry(const std::string& sdfPath,
-                                    const std::map<std::string, std::string>& ids, int folds);
+                                                  const std::map<std::string, std::string>& ids,
+                                                  int folds);
 
 // Tables -----------------------------------------------------------------------------------------
 

@@ -23,7 +23,7 @@ double median(std::vector<double> values) {
 
 // What one row's bonds (angles) show: reference values and deviations of the chain's values from
 // them.
-struct RowBonds {
+struct RowValues {
   std::vector<double> reference, deviation;
 };
 
@@ -59,7 +59,7 @@ struct GeometrySnapshot {
 
 std::vector<std::string> fitDistances(const std::vector<MoleculeRecord>& records, double damping) {
   std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
-  std::map<int, RowBonds> bonds;
+  std::map<int, RowValues> bonds;
   for (const MoleculeRecord& record : records)
     for (size_t b = 0; b < record.lengthRows.size(); ++b) {
       const int row = record.lengthRows[b];
@@ -83,7 +83,7 @@ std::vector<std::string> fitDistances(const std::vector<MoleculeRecord>& records
     }
     double distance = row.distance + damping * median(entry.second.deviation);
     const double held = std::max(low - kDistanceMargin, std::min(high + kDistanceMargin, distance));
-    if (std::fabs(held - distance) >= 0.0005) {   // a change the line below shows
+    if (std::fabs(held - distance) >= 0.0005) {   // a change the message can show
       std::snprintf(line, sizeof line, "row %s: fitted %.3f A held at %.3f, within %.2f of its "
                     "reference lengths %.3f to %.3f", rowName(row).c_str(), distance, held,
                     kDistanceMargin, low, high);
@@ -98,7 +98,7 @@ std::vector<std::string> fitDistances(const std::vector<MoleculeRecord>& records
 
 void fitAngles(const std::vector<MoleculeRecord>& records, double damping,
                std::vector<std::string>& refused) {
-  std::map<AngleParameters*, RowBonds> angles;
+  std::map<AngleParameters*, RowValues> angles;
   for (const MoleculeRecord& record : records)
     for (const AngleUse& use : record.angles)
       if (use.row != nullptr && use.row->angle > 0.0f && use.row->value5 == 0.0f && !use.smallRing) {
@@ -120,7 +120,7 @@ void fitAngles(const std::vector<MoleculeRecord>& records, double damping,
     const double angle = row.angle + damping * median(entry.second.deviation);
     const double held = std::max(*range.first - kAngleMargin,
                                  std::min(*range.second + kAngleMargin, angle));
-    if (std::fabs(held - angle) >= 0.05) {   // a change the line below shows
+    if (std::fabs(held - angle) >= 0.05) {   // a change the message can show
       std::snprintf(line, sizeof line, "angle row %s %s %s: fitted %.1f deg held at %.1f, within "
                     "%.0f of its reference angles %.1f to %.1f", row.atom1.c_str(),
                     row.centre.c_str(), row.atom3.c_str(), angle, held, kAngleMargin,
@@ -160,7 +160,8 @@ GeometryError geometryError(const std::vector<MoleculeRecord>& records) {
 }
 
 std::vector<MoleculeRecord> crossValidateGeometry(const std::string& sdfPath,
-                                    const std::map<std::string, std::string>& ids, int folds) {
+                                                  const std::map<std::string, std::string>& ids,
+                                                  int folds) {
   const GeometrySnapshot loaded;
   std::vector<MoleculeRecord> judged;
   for (int fold = 0; fold < folds; ++fold) {

@@ -96,46 +96,30 @@ bool sameElements(const std::string& a, const std::string& b, const char* x, con
   return (a == x && b == y) || (a == y && b == x);
 }
 
-const Atom* other(const Bond* bond, const Atom* atom) {
-  return bond->atom1 == atom ? bond->atom2 : bond->atom1;
-}
-
-double distance(const Atom* a, const Atom* b) {
-  const double dx = a->position.x - b->position.x, dy = a->position.y - b->position.y,
-               dz = a->position.z - b->position.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-double angle(const Atom* a, const Atom* centre, const Atom* b) {
-  const double ux = a->position.x - centre->position.x, uy = a->position.y - centre->position.y,
-               uz = a->position.z - centre->position.z;
-  const double vx = b->position.x - centre->position.x, vy = b->position.y - centre->position.y,
-               vz = b->position.z - centre->position.z;
-  const double c = (ux * vx + uy * vy + uz * vz) /
-                   (std::sqrt(ux * ux + uy * uy + uz * uz) * std::sqrt(vx * vx + vy * vy + vz * vz));
-  return std::acos(std::max(-1.0, std::min(1.0, c))) * 180.0 / M_PI;
-}
-
-// Values of the molecule's bonds (angles) of one kind.
-std::vector<double> lengthsOf(const Molecule& molecule, const Length& kind) {
+// The molecule's bond lengths (angles) of one kind.
+std::vector<double> valuesOf(const Molecule& molecule, const Length& kind) {
   std::vector<double> values;
   for (const Bond* bond : molecule.bonds)
     if (bond->order == kind.order &&
         sameElements(bond->atom1->element, bond->atom2->element, kind.element1, kind.element2))
-      values.push_back(distance(bond->atom1, bond->atom2));
+      values.push_back((bond->atom1->position - bond->atom2->position).length());
   return values;
 }
 
-std::vector<double> anglesOf(const Molecule& molecule, const Angle& kind) {
+std::vector<double> valuesOf(const Molecule& molecule, const Angle& kind) {
   std::vector<double> values;
   for (const Atom* centre : molecule.atoms) {
     if (centre->element != kind.centre) continue;
     for (size_t i = 0; i < centre->bonds.size(); ++i)
       for (size_t j = i + 1; j < centre->bonds.size(); ++j) {
-        const Atom* a = other(centre->bonds[i], centre);
-        const Atom* b = other(centre->bonds[j], centre);
-        if (sameElements(a->element, b->element, kind.end1, kind.end2))
-          values.push_back(angle(a, centre, b));
+        const Atom* a = centre->bonds[i]->atom1 == centre ? centre->bonds[i]->atom2
+                                                          : centre->bonds[i]->atom1;
+        const Atom* b = centre->bonds[j]->atom1 == centre ? centre->bonds[j]->atom2
+                                                          : centre->bonds[j]->atom1;
+        if (!sameElements(a->element, b->element, kind.end1, kind.end2)) continue;
+        const SSEVector4f u = a->position - centre->position, v = b->position - centre->position;
+        const double c = u.dot(v) / (u.length() * v.length());
+        values.push_back(std::acos(std::max(-1.0, std::min(1.0, c))) * 180.0 / M_PI);
       }
   }
   return values;
@@ -147,46 +131,40 @@ double mean(const std::vector<double>& values) {
   return values.empty() ? 0.0 : sum / values.size();
 }
 
-// Absolute errors of one molecule, one per bond (angle), each bond of a kind given its kind's
-// mean error.
-struct Errors {
-  std::vector<double> lengths, angles;
-};
-
-template <class Kind, class Values>
+// Adds one absolute error per bond (angle) of each kind, the kind's mean error, to `errors`.
+template <class Kind>
 void addErrors(const Molecule& molecule, const std::vector<Kind>& kinds, double Kind::*reference,
-               Values values, std::vector<double>& errors, std::ostream& table) {
+               std::vector<double>& errors, std::ostream& table) {
   for (const Kind& kind : kinds) {
-    const std::vector<double> found = values(molecule, kind);
+    const std::vector<double> found = valuesOf(molecule, kind);
     EXPECT_FALSE(found.empty()) << "no bond or angle of a reference kind";
-    const double error = std::fabs(mean(found) - kind.*reference);
-    errors.insert(errors.end(), found.size(), error);
+    errors.insert(errors.end(), found.size(), std::fabs(mean(found) - kind.*reference));
     table << " " << mean(found) << " (" << kind.*reference << ")";
   }
 }
 
 TEST(GeometryAccuracy, CheckPartStructuresMatchTheirReferences) {
   std::ostringstream table;
-  Errors all;
+  std::vector<double> lengths, angles;
   for (const Structure& structure : kCheckPart) {
     SCOPED_TRACE(structure.name);
     std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(structure.smiles);
     ASSERT_TRUE(molecule);
-    Errors own;
+    std::vector<double> ownLengths, ownAngles;
     table << structure.name << ":";
-    addErrors(*molecule, structure.lengths, &Length::angstrom, lengthsOf, own.lengths, table);
+    addErrors(*molecule, structure.lengths, &Length::angstrom, ownLengths, table);
     table << " |";
-    addErrors(*molecule, structure.angles, &Angle::degrees, anglesOf, own.angles, table);
+    addErrors(*molecule, structure.angles, &Angle::degrees, ownAngles, table);
     table << "\n";
     if (structure.name != kUntypedCentre) {
-      EXPECT_LE(mean(own.lengths), kMoleculeLengthBound);
-      EXPECT_LE(mean(own.angles), kMoleculeAngleBound);
+      EXPECT_LE(mean(ownLengths), kMoleculeLengthBound);
+      EXPECT_LE(mean(ownAngles), kMoleculeAngleBound);
     }
-    all.lengths.insert(all.lengths.end(), own.lengths.begin(), own.lengths.end());
-    all.angles.insert(all.angles.end(), own.angles.begin(), own.angles.end());
+    lengths.insert(lengths.end(), ownLengths.begin(), ownLengths.end());
+    angles.insert(angles.end(), ownAngles.begin(), ownAngles.end());
   }
-  EXPECT_LE(mean(all.lengths), kMeanLengthBound) << table.str();
-  EXPECT_LE(mean(all.angles), kMeanAngleBound) << table.str();
+  EXPECT_LE(mean(lengths), kMeanLengthBound) << table.str();
+  EXPECT_LE(mean(angles), kMeanAngleBound) << table.str();
 }
 
 }  // namespace
