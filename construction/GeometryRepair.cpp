@@ -242,3 +242,24 @@ void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double c
     for (size_t i = 0; i < molecule.atoms.size(); ++i)
       if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = original[i];
 }
+
+std::vector<std::vector<SSEVector4f> > soundLayouts(Molecule& molecule, int scattered) {
+  const AtomIndex index(molecule);
+  std::vector<SSEVector4f> original;
+  for (const Atom* atom : molecule.atoms)
+    original.push_back(atom != nullptr ? atom->position : SSEVector4f());
+  std::vector<RestrainedLayout> layouts = relaxedLayouts(molecule, index, scattered);
+  std::stable_sort(layouts.begin(), layouts.end(),
+                   [](const RestrainedLayout& a, const RestrainedLayout& b) {
+                     return a.strain < b.strain;
+                   });
+  std::vector<std::vector<SSEVector4f> > sound;
+  for (const RestrainedLayout& layout : layouts) {
+    for (size_t i = 0; i < molecule.atoms.size(); ++i)
+      if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = layout.positions[i];
+    if (describeGeometryFault(molecule).empty()) sound.push_back(layout.positions);
+  }
+  for (size_t i = 0; i < molecule.atoms.size(); ++i)
+    if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = original[i];
+  return sound;
+}

@@ -81,4 +81,16 @@ class AtomIndex {
 void relaxUnderRestraints(Molecule& molecule, const AtomIndex& index,
                           const std::vector<bool>& fixed, const std::function<bool()>& mended);
 
+// A layout of the whole molecule relaxed under the restraints to convergence: one position per
+// atom (list order) and the restraint energy it ended with.
+struct RestrainedLayout {
+  std::vector<SSEVector4f> positions;
+  double strain = 0.0;
+};
+// The layout relaxed from the atoms' positions, then one from each of `scattered` starts that
+// spread the atoms at random through a box of the molecule's size (fixed seeds). Nothing is held
+// fixed; the atoms keep their positions.
+std::vector<RestrainedLayout> relaxedLayouts(Molecule& molecule, const AtomIndex& index,
+                                             int scattered);
+
 }  // namespace geometry

@@ -73,7 +73,7 @@ bool InternalCoordinates::minimizeEnergy() {
   Minimization minimization;
   system->checkChirality = false;
   minimization.maxSteps = 100;
-  minimization.SimulatedAnnealingDihedral(system);
+  if (annealTorsions) minimization.SimulatedAnnealingDihedral(system);
   auto relax = [this, &minimization]() {
     minimization.maxSteps = 500;
     minimization.AdoptedBasisNewtonRaphson(system);
@@ -88,7 +88,7 @@ bool InternalCoordinates::minimizeEnergy() {
     relax();
   }
 
-  report("Energy after Minimization ");
+  finalEnergy = report("Energy after Minimization ");
   molecule->energyCorrection = -system->calEmag();
   system->DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system->dipoleMagnitude);
