@@ -72,8 +72,9 @@ std::string describeGeometryFault(const Molecule& molecule);
 // flagged in fixed never move. A repair that leaves more faults than it found is undone.
 void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double closeLimitAngstrom);
 
-// Layouts of the whole molecule relaxed under the restraints of the repair to convergence: one
-// from the atoms' positions and one from each of `scattered` starts that spread the atoms at
-// random (fixed seeds). Only those that pass every check above, least strained first, each as
+// Layouts of the whole molecule relaxed under the restraints of the repair to convergence, one
+// per start: start 0 from the atoms' positions, any other from the atoms spread at random with
+// the start as the seed. Only those that pass every check above, least strained first, each as
 // one position per atom in list order. The atoms keep their positions.
-std::vector<std::vector<SSEVector4f> > soundLayouts(Molecule& molecule, int scattered);
+std::vector<std::vector<SSEVector4f> > soundLayouts(Molecule& molecule,
+                                                    const std::vector<unsigned>& starts);

@@ -243,12 +243,13 @@ void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double c
       if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = original[i];
 }
 
-std::vector<std::vector<SSEVector4f> > soundLayouts(Molecule& molecule, int scattered) {
+std::vector<std::vector<SSEVector4f> > soundLayouts(Molecule& molecule,
+                                                    const std::vector<unsigned>& starts) {
   const AtomIndex index(molecule);
   std::vector<SSEVector4f> original;
   for (const Atom* atom : molecule.atoms)
     original.push_back(atom != nullptr ? atom->position : SSEVector4f());
-  std::vector<RestrainedLayout> layouts = relaxedLayouts(molecule, index, scattered);
+  std::vector<RestrainedLayout> layouts = relaxedLayouts(molecule, index, starts);
   std::stable_sort(layouts.begin(), layouts.end(),
                    [](const RestrainedLayout& a, const RestrainedLayout& b) {
                      return a.strain < b.strain;

@@ -406,14 +406,14 @@ void relaxUnderRestraints(Molecule& molecule, const AtomIndex& index,
 }
 
 std::vector<RestrainedLayout> relaxedLayouts(Molecule& molecule, const AtomIndex& index,
-                                             int scattered) {
+                                             const std::vector<unsigned>& starts) {
   std::vector<SSEVector4f> original;
   for (const Atom* atom : molecule.atoms)
     original.push_back(atom != nullptr ? atom->position : SSEVector4f());
   std::vector<RestrainedLayout> layouts;
-  for (int start = 0; start <= scattered; ++start) {
+  for (unsigned start : starts) {
     RestraintModel model(molecule, index, std::vector<bool>());
-    if (start > 0) model.scatter(static_cast<unsigned>(start));
+    if (start > 0) model.scatter(start);
     model.relax(molecule, std::function<bool()>(), start > 0 ? kMaxStepsFromScatter : kMaxSteps);
     model.store(molecule);
     RestrainedLayout layout;

@@ -87,10 +87,10 @@ struct RestrainedLayout {
   std::vector<SSEVector4f> positions;
   double strain = 0.0;
 };
-// The layout relaxed from the atoms' positions, then one from each of `scattered` starts that
-// spread the atoms at random through a box of the molecule's size (fixed seeds). Nothing is held
-// fixed; the atoms keep their positions.
+// One layout per start: start 0 relaxes the atoms' positions, any other spreads the atoms at
+// random through a box of the molecule's size, with the start as the seed. Nothing is held fixed;
+// the atoms keep their positions.
 std::vector<RestrainedLayout> relaxedLayouts(Molecule& molecule, const AtomIndex& index,
-                                             int scattered);
+                                             const std::vector<unsigned>& starts);
 
 }  // namespace geometry

@@ -255,8 +255,10 @@ void restore(Molecule* molecule, const OptimisedGeometry& result) {
   molecule->dipoleMoment = result.dipoleMoment;
 }
 
-// Layouts under restraints tried when no quicker start keeps the labels.
-constexpr int kScatteredLayouts = 6;
+// Layouts under restraints tried when no quicker start keeps the labels: batches of this many
+// scattered starts, until one gives a sound result.
+constexpr unsigned kLayoutsPerBatch = 6;
+constexpr unsigned kLayoutBatches = 4;
 
 // Optimisations for a molecule whose first one ended with a centre turned over, a double bond
 // flipped or atoms too close. The first run anneals the torsions, which also turns about ring
@@ -285,10 +287,14 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     packPositions(molecule);
     tryFrom(molecule->positions);
   }
-  if (!best.done) {
+  for (unsigned batch = 0; batch < kLayoutBatches && !best.done; ++batch) {
     molecule->positions = built;
     molecule->setAllAtomPositions();
-    for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, kScatteredLayouts)) {
+    // The first batch also relaxes the built geometry itself.
+    std::vector<unsigned> starts;
+    for (unsigned k = batch == 0 ? 0 : 1; k <= kLayoutsPerBatch; ++k)
+      starts.push_back(batch * kLayoutsPerBatch + k);
+    for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, starts)) {
       for (size_t i = 0; i < molecule->atoms.size() && i < layout.size(); ++i)
         if (molecule->atoms[i] != nullptr) molecule->atoms[i]->position = layout[i];
       packPositions(molecule);
