@@ -407,22 +407,15 @@ void relaxUnderRestraints(Molecule& molecule, const AtomIndex& index,
 
 std::vector<RestrainedLayout> relaxedLayouts(Molecule& molecule, const AtomIndex& index,
                                              const std::vector<unsigned>& starts) {
-  std::vector<SSEVector4f> original;
-  for (const Atom* atom : molecule.atoms)
-    original.push_back(atom != nullptr ? atom->position : SSEVector4f());
+  const std::vector<SSEVector4f> original = atomPositions(molecule);
   std::vector<RestrainedLayout> layouts;
   for (unsigned start : starts) {
     RestraintModel model(molecule, index, std::vector<bool>());
     if (start > 0) model.scatter(start);
     model.relax(molecule, std::function<bool()>(), start > 0 ? kMaxStepsFromScatter : kMaxSteps);
     model.store(molecule);
-    RestrainedLayout layout;
-    layout.strain = model.strain();
-    for (const Atom* atom : molecule.atoms)
-      layout.positions.push_back(atom != nullptr ? atom->position : SSEVector4f());
-    layouts.push_back(layout);
-    for (size_t i = 0; i < molecule.atoms.size(); ++i)
-      if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = original[i];
+    layouts.push_back({atomPositions(molecule), model.strain()});
+    placeAtoms(molecule, original);
   }
   return layouts;
 }

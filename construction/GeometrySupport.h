@@ -58,6 +58,19 @@ inline Atom* farEnd(const Bond* bond, const Atom* atom) {
 
 inline bool isHydrogen(const Atom* atom) { return atom->element == "H"; }
 
+// The atoms' positions in list order (a missing atom gives the origin), and back into the atoms.
+inline std::vector<SSEVector4f> atomPositions(const Molecule& molecule) {
+  std::vector<SSEVector4f> positions;
+  positions.reserve(molecule.atoms.size());
+  for (const Atom* atom : molecule.atoms)
+    positions.push_back(atom != nullptr ? atom->position : SSEVector4f());
+  return positions;
+}
+inline void placeAtoms(Molecule& molecule, const std::vector<SSEVector4f>& positions) {
+  for (size_t i = 0; i < molecule.atoms.size() && i < positions.size(); ++i)
+    if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = positions[i];
+}
+
 // List positions of the molecule's atoms, so nothing here depends on the ids being tidy.
 class AtomIndex {
  public:

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "construction/GeometryCheck.h"
+#include "construction/GeometrySupport.h"
 #include "forcefield/InternalCoordinates.h"
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
@@ -295,8 +296,7 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     for (unsigned k = batch == 0 ? 0 : 1; k <= kLayoutsPerBatch; ++k)
       starts.push_back(batch * kLayoutsPerBatch + k);
     for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, starts)) {
-      for (size_t i = 0; i < molecule->atoms.size() && i < layout.size(); ++i)
-        if (molecule->atoms[i] != nullptr) molecule->atoms[i]->position = layout[i];
+      geometry::placeAtoms(*molecule, layout);
       packPositions(molecule);
       tryFrom(molecule->positions);
     }
