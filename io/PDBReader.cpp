@@ -134,11 +134,11 @@ struct PDBParser::ReadState {
       chain.reset();
   }
   // A model without atoms gives no molecule.
-  void closeModel(std::vector<Model*>& models) {
+  void closeModel(std::vector<Model*>& read) {
     closeResidue();
     closeChain();
     if (model && !model->chains.empty())
-      models.push_back(model.release());
+      read.push_back(model.release());
     else
       model.reset();
   }
@@ -187,14 +187,25 @@ void PDBParser::parsePDBFile(std::fstream& in, std::vector<Molecule*>& out) {
 }
 
 void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
+  std::vector<Molecule*> graphs;
+  if (!readGraphs(in, graphs)) return;
+  for (Molecule* molecule : graphs) {
+    finishMolecule(molecule, readHetero);
+    molecules.push_back(molecule);
+    out.push_back(molecule);
+  }
+}
+
+bool PDBParser::readGraphs(std::istream& in, std::vector<Molecule*>& out) {
   clearPDBParser();
   ReadState state;
-  if (!readRecords(in, state)) return;
+  if (!readRecords(in, state)) return false;
   if (atoms.empty()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile no atom records in "
                 << (sourcePath.empty() ? "the input" : "\"" + sourcePath + "\"");
-    return;
+    return false;
   }
+  readHetero = state.hetero;
   // Molecules read from a file are named after it: 1abc.pdb gives 1abc_0, 1abc_1, ...
   std::string base = sourcePath;
   const size_t slash = base.find_last_of('/');
@@ -204,10 +215,9 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
   for (size_t i = 0; i < models.size(); ++i) {
     const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
                                                 : base + "_" + std::to_string(i);
-    Molecule* molecule = buildMolecule(models[i], name, state.hetero);
-    molecules.push_back(molecule);
-    out.push_back(molecule);
+    out.push_back(assembleMolecule(models[i], name));
   }
+  return true;
 }
 
 std::string PDBParser::place(int line) const { return linePlace(line, sourcePath); }
@@ -342,12 +352,11 @@ void PDBParser::readConectRecord(const std::string& line) {
   }
 }
 
-Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool hetero) {
+Molecule* PDBParser::assembleMolecule(Model* model, const std::string& name) {
   Molecule* molecule = Builder::instance()->createMolecule();
   molecule->names.push_back(name);
   for (Chain* chain : model->chains) takeOverChain(molecule, chain);
   addListedBonds(molecule);
-  finishMolecule(molecule, hetero);
   return molecule;
 }
 

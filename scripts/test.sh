@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build and the whole test suite: the normal build (headless, GUI under Xvfb, benchmarks
 # run once briefly), then the headless tests again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Any failure or sanitizer finding fails the run.
+# UndefinedBehaviorSanitizer, then every fuzz target for a bounded time (KV_FUZZ_SECONDS each,
+# 60 by default; scripts/fuzz.sh). Any failure, sanitizer finding or fuzzing finding fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,3 +21,8 @@ echo "== sanitizer tests"
 (cd build-asan &&
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure --timeout 600 --parallel "$jobs" -L headless </dev/null)
+
+echo "== fuzz build"
+bash scripts/build.sh build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKV_FUZZ=ON -DKV_GUI=OFF -DKV_WERROR=ON
+echo "== fuzzing"
+KV_JOBS=$jobs bash scripts/fuzz.sh build-fuzz

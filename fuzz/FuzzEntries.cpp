@@ -1,0 +1,99 @@
+#include "fuzz/FuzzEntries.h"
+
+#include <QApplication>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include "io/IOEngine.h"
+#include "io/MoleculeEngine.h"
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Molecule.h"
+#include "parameters/InputParameters.h"
+
+namespace fuzzentries {
+
+namespace {
+
+bool finite(const SSEVector4f& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+}  // namespace
+
+const std::vector<Entry>& entries() {
+  // The chain entries take short inputs: the set-up chain grows faster than the input, and a
+  // slow input there is a finding only when it is a short one.
+  static const std::vector<Entry> all = {
+      {"smiles", "smiles", 4096, smilesGraph},
+      {"mol", "mol", 16384, molGraph},
+      {"sdf", "mol", 16384, sdfGraph},
+      {"pdb", "pdb", 16384, pdbGraph},
+      {"kv", "kv", 16384, kvFile},
+      {"camera", "camera", 4096, cameraFile},
+      {"font", "font", 16384, fontDescriptor},
+      {"orbital", "orbital", 4096, orbitalText},
+      {"smiles_chain", "smiles", 80, smilesChain},
+      {"smilesfile_chain", "smiles", 160, smilesFileChain},
+      {"mol_chain", "mol", 2048, molChain},
+      {"sdf_chain", "mol", 3072, sdfChain},
+      {"pdb_chain", "pdb", 3072, pdbChain},
+      {"group_chain", "list", 1536, groupBlock},
+      {"grouplist_chain", "list", 2048, groupList},
+      {"moleculelist_chain", "list", 2048, moleculeList},
+      {"templatelist_chain", "list", 2048, templateList},
+  };
+  return all;
+}
+
+const Entry* findEntry(const std::string& name) {
+  for (const Entry& entry : entries())
+    if (name == entry.name) return &entry;
+  return nullptr;
+}
+
+void setUp() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  UtilityEngine::instance()->printLevel = 0;
+  setConsoleSink([](const std::string&) {});
+  setErrorSink([](const std::string&) {});
+  if (QCoreApplication::instance() == nullptr) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "kestavor_fuzz";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);   // never destroyed, as in the tests
+  }
+  InputParameters::instance();
+  IOEngine::instance();
+  MoleculeEngine* library = MoleculeEngine::instance();
+  if (library->groups.empty()) library->loadGroups(std::string(KV_SOURCE_DIR));
+}
+
+std::string checkFinished(const Molecule& molecule) {
+  for (const Atom* atom : molecule.atoms)
+    if (!finite(atom->position)) return "atom " + atom->name + " has no finite position";
+  for (const SSEVector4f& position : molecule.positions)
+    if (!finite(position)) return "a packed position is not finite";
+  const float energies[] = {molecule.totalBondEnergy, molecule.heatOfFormation,
+                            molecule.energyCorrection, molecule.dipoleMoment};
+  for (float energy : energies)
+    if (!std::isfinite(energy)) return "an energy or the dipole is not finite";
+  return std::string();
+}
+
+std::string checkAndDelete(std::vector<Molecule*>& molecules) {
+  std::string fault;
+  for (Molecule* m : molecules) {
+    if (fault.empty() && m != nullptr) fault = checkFinished(*m);
+    delete m;
+  }
+  molecules.clear();
+  return fault;
+}
+
+}  // namespace fuzzentries
