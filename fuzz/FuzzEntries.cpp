@@ -27,21 +27,21 @@ const std::vector<Entry>& entries() {
   // The chain entries take short inputs: the set-up chain grows faster than the input, and a
   // slow input there is a finding only when it is a short one.
   static const std::vector<Entry> all = {
-      {"smiles", "smiles", 4096, smilesGraph},
-      {"mol", "mol", 16384, molGraph},
-      {"sdf", "mol", 16384, sdfGraph},
-      {"pdb", "pdb", 16384, pdbGraph},
+      {"smiles", "smiles", 1024, smilesGraph},
+      {"mol", "mol", 8192, molGraph},
+      {"sdf", "mol", 4096, sdfGraph},
+      {"pdb", "pdb", 3072, pdbGraph},
       {"kv", "kv", 16384, kvFile},
       {"camera", "camera", 4096, cameraFile},
       {"font", "font", 16384, fontDescriptor},
       {"orbital", "orbital", 4096, orbitalText},
       {"smiles_chain", "smiles", 80, smilesChain},
-      {"smilesfile_chain", "smiles", 160, smilesFileChain},
+      {"smilesfile_chain", "smiles", 64, smilesFileChain},
       {"mol_chain", "mol", 2048, molChain},
       {"sdf_chain", "mol", 3072, sdfChain},
       {"pdb_chain", "pdb", 3072, pdbChain},
       {"group_chain", "list", 1536, groupBlock},
-      {"grouplist_chain", "list", 2048, groupList},
+      {"grouplist_chain", "list", 1536, groupList},
       {"moleculelist_chain", "list", 2048, moleculeList},
       {"templatelist_chain", "list", 2048, templateList},
   };
