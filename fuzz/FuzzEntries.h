@@ -14,6 +14,7 @@
 #include <vector>
 
 class Molecule;
+struct SSEVector4f;
 
 namespace fuzzentries {
 
@@ -53,6 +54,9 @@ std::string templateList(const std::string& input);
 std::string cameraFile(const std::string& input);
 std::string fontDescriptor(const std::string& input);
 std::string orbitalText(const std::string& input);
+
+// x, y and z are numbers.
+bool finite(const SSEVector4f& v);
 
 // What is wrong with a molecule a reader handed out as finished: a coordinate or an energy that
 // is not a finite number. Empty when nothing is.

@@ -14,10 +14,6 @@ namespace fuzzentries {
 
 namespace {
 
-bool finite(const SSEVector4f& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 // The coordinates of the converter's "#ATOMS" lines ("id name x y z") must be numbers.
 std::string checkConvertedAtoms(const std::string& text) {
   std::istringstream in(text);

@@ -21,7 +21,6 @@ seconds=${KV_FUZZ_SECONDS:-60}
 runs=${KV_FUZZ_RUNS:-}
 jobs=${KV_JOBS:-2}
 work=$build/fuzz-work
-pdb_seeds=/usr/share/pymol
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:print_legend=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
@@ -62,9 +61,9 @@ run_target() {
   for dir in "$root/fuzz/corpus/$name" "$root/fuzz/regressions/$name"; do
     [ -d "$dir" ] && seeds+=("$dir")
   done
-  if [[ $name == pdb* ]] && [ -d "$pdb_seeds" ]; then
+  if [[ $name == pdb* ]]; then
     mkdir -p "$work/seeds/pdb"
-    find "$pdb_seeds" -name '*.pdb' -exec ln -sf {} "$work/seeds/pdb/" \;
+    dpkg -L pymol-data 2>/dev/null | grep '\.pdb$' | xargs -r ln -sf -t "$work/seeds/pdb"
     seeds+=("$work/seeds/pdb")
   fi
   local limit=(-max_total_time="$seconds")
