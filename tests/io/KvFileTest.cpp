@@ -218,6 +218,8 @@ TEST_F(KvFile, BrokenFilesFailNamingTheLine) {
       {head + atom1 + "C C3 C C2 12.011 0.7 - - -\n", "short atom record \"C C3"},
       {head + atom1 + "C C3 C C2 12.011 0.7 - - - 0 0 1.5 nan 0\n", "bad number \"NAN\""},
       {head + atom1 + "C C3 C C2 12.011 0.7 - - - 0 0 inf 0 0\n", "bad number \"INF\""},
+      {head + atom1 + "C C3 C C2 12.011 0.7 - - - 1e38 0 1.5 0 0\n",
+       "bad pi-electron count \"1E38\""},
       {head + "Xx C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n", "unknown element \"XX\""},
       {head + atom1 + atom2 + "#BONDS\n0 1 4 -3 1.5 0.9 0 3 - - - 0 0\n",
        "Failed to parse bond \"0 1 4"},
