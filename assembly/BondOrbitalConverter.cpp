@@ -365,13 +365,13 @@ bool convert(std::istream& in, std::ostream& out) {
       read = false;
     }
   }
-  if (!read || !solveAll()) {
+  const bool solved = read && solveAll();
+  if (solved)
+    write(out, texts);
+  else
     printError("Error: convert failed");
-    return false;
-  }
-  write(out, texts);
   clearTables();
-  return true;
+  return solved;
 }
 
 }  // namespace orbitalconverter
