@@ -56,44 +56,6 @@ TEST(CombineRuleByInstance, RetypesRenamesAndRegroupsOnlyTheGivenInstance) {
   EXPECT_EQ("O", m->atoms[4]->name);
 }
 
-TEST(CombineRuleByInstance, RuleForAnotherGroupOnlyRenamesTheGroup) {
-  auto m = twoKetoInstances();
-  UpdateRules rule;
-  rule.updates = {"OH.O OACD", "KETOX.C CCA"};   // "KETOX" is not "KETO": no prefix match
-  rule.renames = {"OH.O O2"};
-  rule.group = "ESTER";
-  m->updateCombineRule("KETO_8", &rule);
-  EXPECT_EQ("CX", m->atoms[3]->type);
-  EXPECT_EQ("O", m->atoms[4]->name);
-  EXPECT_EQ("ESTER", m->atoms[3]->groupName);
-  EXPECT_EQ("ESTER_8", m->atoms[3]->groupInstance);
-}
-
-TEST(CombineRuleByInstance, LaterEntryForTheSameAtomWins) {
-  auto m = twoKetoInstances();
-  UpdateRules rule;
-  rule.updates = {"KETO.C CCA", "KETO.C CPAM"};
-  rule.renames = {"KETO.C C1", "KETO.C C9"};
-  rule.group = "AMIDE";
-  m->updateCombineRule("KETO_3", &rule);
-  EXPECT_EQ("CPAM", m->atoms[0]->type);
-  EXPECT_EQ("C9", m->atoms[0]->name);
-}
-
-TEST(CombineRuleByInstance, MalformedEntriesAndInstanceWithoutNumberAreHandled) {
-  auto m = twoKetoInstances();
-  for (int i = 0; i < 3; ++i) m->atoms[i]->groupInstance = "KETO";
-  UpdateRules rule;
-  rule.updates = {"KETO.C", "KETO C CCA", "KETO.", "KETO.O OCA"};
-  rule.group = "ACID";
-  m->updateCombineRule("KETO", &rule);
-  EXPECT_EQ("CX", m->atoms[0]->type);   // entries without two words change nothing
-  EXPECT_EQ("OCA", m->atoms[1]->type);
-  EXPECT_EQ("ACID", m->atoms[0]->groupInstance);
-  m->updateCombineRule("ACID", nullptr);   // no rule, no change
-  EXPECT_EQ("ACID", m->atoms[0]->groupName);
-}
-
 TEST(CombineRuleByGroupName, UsesTheGivenGroupAndKeepsTheInstanceName) {
   auto m = twoKetoInstances();
   for (int i = 3; i < 6; ++i) m->atoms[i]->groupInstance = "X_8";
