@@ -47,18 +47,6 @@ TEST_F(ChargeSolvers, DirectSolversConserveChargeAndMakeOxygenNegative) {
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
 }
 
-TEST_F(ChargeSolvers, EqualPotentialsStopTheIterationAtOneUnchanged) {
-  auto m = buildMolecule("dihydrogen", {{"H", "H", 0, 0, 0}, {"H", "H", 0.74f, 0, 0}}, {{0, 1, 1, false}});
-  MolecularSystem s(m.get());
-  s.charges = {0.125, 0.125};
-  s.ChargeDistributionIter();
-  s.ChargeDistributionExcl();
-  EXPECT_EQ((std::vector<double>{0.125, 0.125}), s.charges);
-  EXPECT_EQ((std::vector<std::string>{"Charge Distribution Achieved in     1 steps."}), console.lines);
-  s.charges = {0.0, 0.0};
-  EXPECT_EQ(0.0, s.Electronic());
-}
-
 TEST_F(ChargeSolvers, FailuresRestoreTheChargesAndNameTheSolver) {
   // Two unbonded atoms without hardness: nothing ties the second atom's charge.
   auto pair = buildMolecule("pair", {{"H", "H", 0, 0, 0}, {"H", "H", 3, 0, 0}}, {});
