@@ -1,11 +1,10 @@
 // Energy terms and their analytical forces.
 #include "forcefield/MolecularSystem.h"
-#include "forcefield/ForceFieldFixture.h"
+#include "forcefield/OptimiserFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -30,20 +29,6 @@ const NamedTerm kTerms[] = {
 double evaluate(MolecularSystem& s, Term term) {
   for (int a = 0; a < s.atomCount; ++a) s.forceX[a] = s.forceY[a] = s.forceZ[a] = 0.0;
   return (s.*term)();
-}
-
-// Moves every coordinate by up to 0.15 A with a fixed, portable sequence.
-void distort(MolecularSystem& s, uint32_t seed) {
-  uint32_t state = seed;
-  auto next = [&state]() {
-    state = state * 1664525u + 1013904223u;
-    return (static_cast<double>(state >> 8) / 16777216.0 - 0.5) * 0.3;
-  };
-  for (int a = 0; a < s.atomCount; ++a) {
-    s.coordinates[a].x += static_cast<float>(next());
-    s.coordinates[a].y += static_cast<float>(next());
-    s.coordinates[a].z += static_cast<float>(next());
-  }
 }
 
 float& component(MolecularSystem& s, int atom, int axis) {
@@ -96,7 +81,7 @@ TEST_F(EnergyTerms, AnalyticalForcesMatchCentralDifferencesOnDistortedMolecules)
     for (size_t m = 0; m < builders.size(); ++m) {
       auto molecule = builders[m]();
       MolecularSystem system(molecule.get());
-      distort(system, 17u + static_cast<uint32_t>(m));
+      fftest::distort(system.coordinates, 0.15f);
       double largest = 0.0;
       const double worst = worstForceError(system, t.term, largest);
       EXPECT_LT(worst, 1e-3) << t.name << " on " << molecule->getName();
@@ -110,7 +95,7 @@ TEST_F(EnergyTerms, AnalyticalForcesMatchCentralDifferencesOnDistortedMolecules)
 TEST_F(EnergyTerms, EachTermsForcesSumToZero) {
   auto molecule = fftest::nitromethane();
   MolecularSystem system(molecule.get());
-  distort(system, 5u);
+  fftest::distort(system.coordinates, 0.15f);
   for (const NamedTerm& t : kTerms) {
     evaluate(system, t.term);
     double sx = 0.0, sy = 0.0, sz = 0.0;
@@ -126,7 +111,7 @@ TEST_F(EnergyTerms, EachTermsForcesSumToZero) {
 TEST_F(EnergyTerms, EnergyForceIsTheSumOfTheSwitchedOnTermsAndZeroWithAllOff) {
   auto molecule = fftest::alkane(5);
   MolecularSystem system(molecule.get());
-  distort(system, 3u);
+  fftest::distort(system.coordinates, 0.15f);
   double sum = 0.0;
   for (const NamedTerm& t : kTerms) sum += evaluate(system, t.term);
   EXPECT_NEAR(sum, system.EnergyForce(), 1e-9 * std::fabs(sum));
@@ -178,7 +163,7 @@ TEST_F(EnergyTerms, PairsOfFixedAtomsAddNoForceButStillCountInEnergyOnly) {
   auto molecule = fftest::ethane();
   for (Atom* atom : molecule->atoms) atom->isPosFix = true;
   MolecularSystem system(molecule.get());
-  distort(system, 9u);
+  fftest::distort(system.coordinates, 0.15f);
   EXPECT_EQ(0.0, system.EnergyForce());
   EXPECT_NE(0.0, system.Eelec());
   EXPECT_NE(0.0, system.EVDW());

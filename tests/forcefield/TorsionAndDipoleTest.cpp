@@ -24,10 +24,7 @@ std::vector<int> sideOf(const MolecularSystem& s, int j, int k) {
   return flags;
 }
 
-double distance(const SSEVector4f& a, const SSEVector4f& b) {
-  const double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
+double distance(const SSEVector4f& a, const SSEVector4f& b) { return (a - b).length(); }
 
 }  // namespace
 

@@ -45,16 +45,3 @@ TEST_F(SmallLookups, EmagTermsInBothOrientations) {
   EXPECT_FLOAT_EQ(0.0f, params().findEmagParameters("CH3", "CEH1", "CE", "C", 9u));
   EXPECT_EQ(1u, params().emagBondParameters.size());
 }
-
-TEST_F(SmallLookups, CombineRulesAppendAndAMissLeavesTheMapAlone) {
-  params().parseCombineRules("RULE\nCOMB KETO.DUM1 OH.DUM\nUPDATE KETO.C CCA\n"
-                             "RENAME KETO.O O1\nGROUP ACID\n");
-  UpdateRules out;
-  EXPECT_TRUE(params().findCombineRules("KETO.DUM1 OH.DUM", out));
-  EXPECT_TRUE(params().findCombineRules("KETO.DUM1 OH.DUM", out));
-  EXPECT_EQ((std::vector<std::string>{"KETO.C CCA", "KETO.C CCA"}), out.updates);
-  EXPECT_EQ(2u, out.renames.size());
-  EXPECT_EQ("ACID", out.group);
-  EXPECT_FALSE(params().findCombineRules("NO.DUM SUCH.DUM", out));
-  EXPECT_EQ(1u, params().combineRules.size());   // a miss adds no key
-}
