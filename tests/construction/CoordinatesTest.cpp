@@ -2,7 +2,6 @@
 // built from graphs that went through the shipped perception and typing.
 
 #include <cmath>
-#include <set>
 
 #include <gtest/gtest.h>
 

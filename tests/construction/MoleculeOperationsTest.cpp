@@ -3,7 +3,6 @@
 #include <QApplication>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 // Fused ring bookkeeping, the standard ring values and the ring puckers from stereocentres.
 
-#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>

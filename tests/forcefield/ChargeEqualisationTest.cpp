@@ -65,12 +65,4 @@ TEST_F(ChargeSolvers, FailuresRestoreTheChargesAndNameTheSolver) {
   ASSERT_EQ(2u, errors.lines.size());
   EXPECT_NE(std::string::npos, errors.lines[0].find("MolecularSystem::ChargeDistribution:"));
   EXPECT_NE(std::string::npos, errors.lines[1].find("MolecularSystem::ChargeDistributionOpt:"));
-
-  auto m = fftest::formaldehyde();
-  MolecularSystem f(m.get());
-  std::vector<double> hardness(f.atomCount, -1.0);
-  f.charges[2] = 0.0;
-  f.calHardness(0, hardness.data());
-  EXPECT_EQ(0.0, hardness[2]) << "an atom without charge";
-  EXPECT_NE(0.0, hardness[1]);
 }

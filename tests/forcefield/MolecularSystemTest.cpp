@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
-#include <set>
 #include <utility>
 #include <vector>
 
