@@ -10,10 +10,8 @@
 #include "parameters/ParameterRecords.h"
 #include "support/MoleculeBuilder.h"
 
-namespace {
-
-// Two instances of KETO (C, O, R each) side by side, atoms named by element.
-std::unique_ptr<Molecule> twoKetoInstances() {
+TEST(CombineRuleByInstance, RetypesRenamesAndRegroupsOnlyTheGivenInstance) {
+  // Two instances of KETO (C, O, R each) side by side, atoms named by element.
   auto m = kvtest::buildMolecule({"C", "O", "R", "C", "O", "R"},
                                  {{0, 1, 2}, {0, 2, 1}, {3, 4, 2}, {3, 5, 1}});
   for (size_t i = 0; i < m->atoms.size(); ++i) {
@@ -22,87 +20,20 @@ std::unique_ptr<Molecule> twoKetoInstances() {
     a->groupName = "KETO";
     a->type = a->element == "R" ? "DUM" : a->element + "X";
   }
-  return m;
-}
-
-UpdateRules ketoToAcid() {
   UpdateRules rule;
   rule.updates = {"KETO.C CCA", "KETO.O OCA", "OH.O OACD"};
   rule.renames = {"KETO.O O1", "OH.O O2"};
   rule.group = "ACID";
-  return rule;
-}
-
-}  // namespace
-
-TEST(CombineRuleByInstance, RetypesRenamesAndRegroupsOnlyTheGivenInstance) {
-  auto m = twoKetoInstances();
-  UpdateRules rule = ketoToAcid();
   m->updateCombineRule("KETO_3", &rule);
 
-  EXPECT_EQ("CCA", m->atoms[0]->type);
-  EXPECT_EQ("OCA", m->atoms[1]->type);   // retyped by its old name, then renamed
-  EXPECT_EQ("O1", m->atoms[1]->name);
-  EXPECT_EQ("DUM", m->atoms[2]->type);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ("ACID", m->atoms[i]->groupName);
-    EXPECT_EQ("ACID_3", m->atoms[i]->groupInstance);
-  }
-  for (int i = 3; i < 6; ++i) {
-    EXPECT_EQ("KETO_8", m->atoms[i]->groupInstance);
-    EXPECT_EQ("KETO", m->atoms[i]->groupName);
-  }
-  EXPECT_EQ("CX", m->atoms[3]->type);
-  EXPECT_EQ("O", m->atoms[4]->name);
-}
-
-TEST(CombineRuleByInstance, RuleForAnotherGroupOnlyRenamesTheGroup) {
-  auto m = twoKetoInstances();
-  UpdateRules rule;
-  rule.updates = {"OH.O OACD", "KETOX.C CCA"};   // "KETOX" is not "KETO": no prefix match
-  rule.renames = {"OH.O O2"};
-  rule.group = "ESTER";
-  m->updateCombineRule("KETO_8", &rule);
-  EXPECT_EQ("CX", m->atoms[3]->type);
-  EXPECT_EQ("O", m->atoms[4]->name);
-  EXPECT_EQ("ESTER", m->atoms[3]->groupName);
-  EXPECT_EQ("ESTER_8", m->atoms[3]->groupInstance);
-}
-
-TEST(CombineRuleByInstance, LaterEntryForTheSameAtomWins) {
-  auto m = twoKetoInstances();
-  UpdateRules rule;
-  rule.updates = {"KETO.C CCA", "KETO.C CPAM"};
-  rule.renames = {"KETO.C C1", "KETO.C C9"};
-  rule.group = "AMIDE";
-  m->updateCombineRule("KETO_3", &rule);
-  EXPECT_EQ("CPAM", m->atoms[0]->type);
-  EXPECT_EQ("C9", m->atoms[0]->name);
-}
-
-TEST(CombineRuleByInstance, MalformedEntriesAndInstanceWithoutNumberAreHandled) {
-  auto m = twoKetoInstances();
-  for (int i = 0; i < 3; ++i) m->atoms[i]->groupInstance = "KETO";
-  UpdateRules rule;
-  rule.updates = {"KETO.C", "KETO C CCA", "KETO.", "KETO.O OCA"};
-  rule.group = "ACID";
-  m->updateCombineRule("KETO", &rule);
-  EXPECT_EQ("CX", m->atoms[0]->type);   // entries without two words change nothing
-  EXPECT_EQ("OCA", m->atoms[1]->type);
-  EXPECT_EQ("ACID", m->atoms[0]->groupInstance);
-  m->updateCombineRule("ACID", nullptr);   // no rule, no change
-  EXPECT_EQ("ACID", m->atoms[0]->groupName);
-}
-
-TEST(CombineRuleByGroupName, UsesTheGivenGroupAndKeepsTheInstanceName) {
-  auto m = twoKetoInstances();
-  for (int i = 3; i < 6; ++i) m->atoms[i]->groupInstance = "X_8";
-  UpdateRules rule = ketoToAcid();
-  m->updateCombineRule("X_8", "KETO", &rule);
-  EXPECT_EQ("CCA", m->atoms[3]->type);
-  EXPECT_EQ("O1", m->atoms[4]->name);
-  EXPECT_EQ("ACID", m->atoms[3]->groupName);
-  EXPECT_EQ("X_8", m->atoms[3]->groupInstance);
-  EXPECT_EQ("CX", m->atoms[0]->type);   // the other instance is never touched
-  EXPECT_EQ("KETO_3", m->atoms[0]->groupInstance);
+  const auto summary = [&m](int i) {
+    const Atom* a = m->atoms[i];
+    return a->type + " " + a->name + " " + a->groupName + " " + a->groupInstance;
+  };
+  EXPECT_EQ("CCA C ACID ACID_3", summary(0));
+  EXPECT_EQ("OCA O1 ACID ACID_3", summary(1));   // retyped by its old name, then renamed
+  EXPECT_EQ("DUM R ACID ACID_3", summary(2));
+  EXPECT_EQ("CX C KETO KETO_8", summary(3));     // the other instance is never touched
+  EXPECT_EQ("OX O KETO KETO_8", summary(4));
+  EXPECT_EQ("DUM R KETO KETO_8", summary(5));
 }

@@ -2,7 +2,6 @@
 // built from graphs that went through the shipped perception and typing.
 
 #include <cmath>
-#include <set>
 
 #include <gtest/gtest.h>
 
@@ -20,17 +19,9 @@ class Coordinates : public setuptest::SetupTest {};
 
 namespace {
 
-// Perception, table parameters and the construction, as the readers run them.
-std::unique_ptr<Molecule> finish(std::unique_ptr<Molecule> m) {
-  setuptest::perceive(*m);
-  setuptest::engine()->setParameters(m.get());
-  m->createOptimumGeometry();
-  return m;
-}
-
 std::unique_ptr<Molecule> construct(const std::vector<std::string>& elements,
                                     const std::vector<kvtest::Edge>& edges) {
-  return finish(buildMolecule(elements, edges));
+  return setuptest::prepare(buildMolecule(elements, edges));
 }
 
 std::vector<kvtest::Edge> ringEdges(int size, int order = 1) {
@@ -51,9 +42,7 @@ TEST_F(Coordinates, OneAtomEndsAtTheOrigin) {
   setuptest::engine();
   m->createOptimumGeometry();
   ASSERT_EQ(1u, m->positions.size());
-  EXPECT_EQ(0.0f, m->positions[0].x);
-  EXPECT_EQ(0.0f, m->positions[0].y);
-  EXPECT_EQ(0.0f, m->positions[0].z);
+  EXPECT_EQ(0.0f, m->positions[0].length());
   EXPECT_TRUE(m->atoms[0]->isPlaced);
 }
 
@@ -72,7 +61,7 @@ TEST_F(Coordinates, EveryAtomIsPlacedOnceWithFinitePositions) {
   }
 }
 
-TEST_F(Coordinates, ChainBondsTakeTheirTableLengthAndTransDihedrals) {
+TEST_F(Coordinates, ChainBondsTakeTheirTableLengthAndTransDihedralsAndALinearCentreStaysLinear) {
   auto m = construct({"C", "C", "C", "C"}, {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}});
   for (const Bond* b : m->bonds)
     EXPECT_NEAR(b->focalDistance, distance(b->atom1, b->atom2), 1e-3) << b->getName();
@@ -80,20 +69,27 @@ TEST_F(Coordinates, ChainBondsTakeTheirTableLengthAndTransDihedrals) {
   ASSERT_TRUE(middle->hasDihedral);
   EXPECT_NEAR(180.0, std::fabs(torsionDeg(m->atoms[0], m->atoms[1], m->atoms[2], m->atoms[3])),
               1.0);
+  // Carbon dioxide: the default angle of a centre with more used valence than bonds is 180.
+  auto co2 = construct({"O", "C", "O"}, {{0, 1, 2}, {1, 2, 2}});
+  EXPECT_NEAR(180.0, angleDeg(co2->atoms[0], co2->atoms[1], co2->atoms[2]), 0.1);
 }
 
-TEST_F(Coordinates, ADihedralSetBeforehandIsKept) {
-  auto m = buildMolecule({"C", "C", "C", "C"}, {{0, 1, 1}, {1, 2, 2}, {2, 3, 1}});
-  setuptest::perceive(*m);
-  setuptest::engine()->setParameters(m.get());
+TEST_F(Coordinates, APlacedAtomAndADihedralSetBeforehandAreKept) {
+  auto m = setuptest::prepare(
+      buildMolecule({"C", "C", "C", "C"}, {{0, 1, 1}, {1, 2, 2}, {2, 3, 1}}), false);
   Bond* middle = m->getBond(m->atoms[1], m->atoms[2]);
   middle->dihedralAtom1 = m->atoms[0];
   middle->dihedralAtom2 = m->atoms[3];
   middle->dihedral = 0.0f;   // cis
   middle->hasDihedral = true;
+  m->atoms[1]->position = SSEVector4f(5.0f, -3.0f, 2.0f, 1.0f);
+  m->atoms[1]->isPlaced = true;
   m->createOptimumGeometry();
   EXPECT_EQ(0.0f, middle->dihedral);
   EXPECT_NEAR(0.0, torsionDeg(m->atoms[0], m->atoms[1], m->atoms[2], m->atoms[3]), 1.0);
+  EXPECT_EQ(0.0f, (m->atoms[1]->position - SSEVector4f(5.0f, -3.0f, 2.0f, 1.0f)).length());
+  EXPECT_NEAR(m->getBond(m->atoms[0], m->atoms[1])->focalDistance,
+              distance(m->atoms[0], m->atoms[1]), 1e-3);
 }
 
 // Three- to five-rings and benzene are flat regular polygons, cyclohexane a crown whose
@@ -107,7 +103,7 @@ TEST_F(Coordinates, RingsAreRegularPolygonsOrCrowns) {
                {6, true, 120.0, 0.0}, {6, false, 109.47, 60.0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "ring of " << c.size << (c.benzene ? " aromatic" : ""));
-    auto m = finish(c.benzene ? kvtest::buildBenzene()
+    auto m = setuptest::prepare(c.benzene ? kvtest::buildBenzene()
                               : buildMolecule(std::vector<std::string>(c.size, "C"),
                                               ringEdges(c.size)));
     ASSERT_EQ(1u, m->rings.size());
@@ -153,19 +149,12 @@ TEST_F(Coordinates, TwoWatersStandSideBySideAlongX) {
   EXPECT_NEAR(maxZ, secondSeed->position.z, 1e-4);
 }
 
-TEST_F(Coordinates, ALinearCentrePutsItsSecondNeighbourOpposite) {
-  // Carbon dioxide: the default angle of a centre with more used valence than bonds is 180.
-  auto m = construct({"O", "C", "O"}, {{0, 1, 2}, {1, 2, 2}});
-  EXPECT_NEAR(180.0, angleDeg(m->atoms[0], m->atoms[1], m->atoms[2]), 0.1);
-}
-
 // A label outside 1 and 2 counts as none.
 TEST_F(Coordinates, MirrorLabelsGiveMirrorImages) {
   auto build = [](int label) {
-    auto m = buildMolecule({"C", "F", "Cl", "Br", "I"},
-                           {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
-    setuptest::perceive(*m);
-    setuptest::engine()->setParameters(m.get());
+    auto m = setuptest::prepare(
+        buildMolecule({"C", "F", "Cl", "Br", "I"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}}),
+        false);
     m->atoms[0]->neighbours = {m->atoms[1], m->atoms[2], m->atoms[3], m->atoms[4]};
     m->atoms[0]->piCount = label;
     m->createOptimumGeometry();
@@ -183,20 +172,6 @@ TEST_F(Coordinates, MirrorLabelsGiveMirrorImages) {
   auto outside = build(7);
   for (int i = 0; i < 5; ++i)
     EXPECT_LT((none->positions[i] - outside->positions[i]).length(), 1e-5f) << i;
-}
-
-TEST_F(Coordinates, APlacedAtomKeepsItsPosition) {
-  auto m = buildMolecule({"C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}});
-  setuptest::perceive(*m);
-  setuptest::engine()->setParameters(m.get());
-  m->atoms[1]->position = SSEVector4f(5.0f, -3.0f, 2.0f, 1.0f);
-  m->atoms[1]->isPlaced = true;
-  m->createOptimumGeometry();
-  EXPECT_EQ(5.0f, m->atoms[1]->position.x);
-  EXPECT_EQ(-3.0f, m->atoms[1]->position.y);
-  EXPECT_EQ(2.0f, m->atoms[1]->position.z);
-  EXPECT_NEAR(m->getBond(m->atoms[0], m->atoms[1])->focalDistance,
-              distance(m->atoms[0], m->atoms[1]), 1e-3);
 }
 
 TEST_F(Coordinates, FourBondedCentresStayTetrahedralWhereTheirAnglesCannotAllHold) {

@@ -32,11 +32,9 @@ void put(Atom* atom, double x, double y, double z) {
 std::unique_ptr<Molecule> labelledCentre(int label) {
   auto m = buildMolecule({"C", "F", "Cl", "Br", "H"},
                          {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
-  put(m->atoms[0], 0.0, 0.0, 0.0);
-  put(m->atoms[1], 0.0, 0.0, 1.4);
-  put(m->atoms[2], 1.32, 0.0, -0.47);
-  put(m->atoms[3], -0.66, -1.14, -0.47);
-  put(m->atoms[4], -0.51, 0.89, -0.36);
+  const double corners[5][3] = {{0.0, 0.0, 0.0},        {0.0, 0.0, 1.4},     {1.32, 0.0, -0.47},
+                                {-0.66, -1.14, -0.47}, {-0.51, 0.89, -0.36}};
+  for (int i = 0; i < 5; ++i) put(m->atoms[i], corners[i][0], corners[i][1], corners[i][2]);
   m->atoms[0]->neighbours = {m->atoms[1], m->atoms[2], m->atoms[3], m->atoms[4]};
   m->atoms[0]->piCount = label;
   return m;
@@ -48,12 +46,10 @@ void mirror(Molecule& m) {
 
 // trans-Decalin built by the construction, both fusion carbons labelled as built.
 std::unique_ptr<Molecule> labelledDecalin() {
-  auto m = buildMolecule(std::vector<std::string>(10, "C"),
-                         {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 0, 1},
-                          {4, 6, 1}, {6, 7, 1}, {7, 8, 1}, {8, 9, 1}, {9, 5, 1}});
-  setuptest::perceive(*m);
-  setuptest::engine()->setParameters(m.get());
-  m->createOptimumGeometry();
+  auto m = setuptest::prepare(
+      buildMolecule(std::vector<std::string>(10, "C"),
+                    {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 0, 1},
+                     {4, 6, 1}, {6, 7, 1}, {7, 8, 1}, {8, 9, 1}, {9, 5, 1}}));
   for (int fusion : {4, 5}) {
     Atom* centre = m->atoms[fusion];
     centre->neighbours = centre->getAdjacentAtoms();

@@ -35,9 +35,21 @@ std::unique_ptr<Molecule> makeGuest() {
   return m;
 }
 
+// A second bond between the guest's first two atoms, not wired into the atoms: only a merge sees
+// it, and the copy of it is refused.
+void addUnwiredTwin(Molecule& guest) {
+  Bond* twin = Builder::instance()->createBond();
+  twin->atom1 = guest.atoms[0];
+  twin->atom2 = guest.atoms[1];
+  twin->order = 1;
+  twin->molecule = &guest;
+  guest.bonds.push_back(twin);
+  ++guest.numBonds;
+}
+
 }  // namespace
 
-TEST(GUIMerge, AppendsCopiesAfterTheHostAtomsWithPositionsAndEnergies) {
+TEST(GUIMerge, AppendsCopiesAfterTheHostAtomsWithPositionsEnergiesAndGroupNames) {
   auto host = makeHost();
   auto guest = makeGuest();
   host->totalBondEnergy = 10.0f;
@@ -51,10 +63,8 @@ TEST(GUIMerge, AppendsCopiesAfterTheHostAtomsWithPositionsAndEnergies) {
   EXPECT_EQ(5, host->mergeOffset);
   EXPECT_EQ(6, newIndex);   // guest atom 1 became host atom 6
   ASSERT_EQ(8u, host->positions.size());
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_FLOAT_EQ(guest->positions[i].x, host->positions[5 + i].x);
-    EXPECT_FLOAT_EQ(guest->positions[i].z, host->positions[5 + i].z);
-  }
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(0.0f, (guest->positions[i] - host->positions[5 + i]).length()) << i;
   EXPECT_FLOAT_EQ(4.0f, host->positions[4].x);   // host entries kept in place
 
   // The copies are bonded among themselves like the originals, and the guest is untouched.
@@ -68,15 +78,7 @@ TEST(GUIMerge, AppendsCopiesAfterTheHostAtomsWithPositionsAndEnergies) {
   // Until the caller recomputes them, the energies are the sums of both.
   EXPECT_FLOAT_EQ(14.0f, host->totalBondEnergy);
   EXPECT_FLOAT_EQ(0.25f, host->energyCorrection);
-}
-
-TEST(GUIMerge, SuffixesInstanceNamesWithTheHostGroupCountAndAppendsGroups) {
-  auto host = makeHost();   // two group names before the merge
-  auto guest = makeGuest();
-  auto stranger = makeGuest();
-  int newIndex = 42;
-  ASSERT_EQ(1, host->GUIMerge(guest.get(), stranger->atoms[0], newIndex));
-  EXPECT_EQ(42, newIndex);   // untouched for an atom that is not the other molecule's
+  // Instance names take the host's group count as suffix; the group names are appended.
   for (size_t i = 5; i < 8; ++i) EXPECT_EQ("KETO_4_2", host->atoms[i]->groupInstance);
   for (size_t i = 4; i < 6; ++i) EXPECT_EQ("KETO_4_2", host->bonds[i]->groupInstance);
   EXPECT_EQ("HOST_0", host->atoms[0]->groupInstance);
@@ -98,10 +100,8 @@ TEST(GUIMerge, CarriesNeighbourOrderAndDihedralReferencesOverToTheCopies) {
   int newIndex = 0;
   ASSERT_EQ(1, host->GUIMerge(guest.get(), nullptr, newIndex));
   Atom* copy = host->atoms[6];
-  ASSERT_EQ(3u, copy->neighbours.size());
-  EXPECT_EQ(host->atoms[8], copy->neighbours[0]);
-  EXPECT_EQ(host->atoms[5], copy->neighbours[1]);
-  EXPECT_EQ(host->atoms[7], copy->neighbours[2]);
+  EXPECT_EQ((std::vector<Atom*>{host->atoms[8], host->atoms[5], host->atoms[7]}),
+            copy->neighbours);
   EXPECT_EQ(1, copy->piCount);
   const Bond* copied = host->bonds[5];
   ASSERT_TRUE(copied->hasDihedral);
@@ -110,43 +110,35 @@ TEST(GUIMerge, CarriesNeighbourOrderAndDihedralReferencesOverToTheCopies) {
   EXPECT_FLOAT_EQ(1.25f, copied->dihedral);
 }
 
-TEST(GUIMerge, MissingPositionArraysFallBackToAtomPositions) {
+TEST(GUIMerge, MissingPositionArraysFallBackToAtomPositionsAndNullOrSelfGivesZero) {
   auto host = buildMolecule({"C", "O"}, {{0, 1, 2}});
   host->atoms[1]->position = SSEVector4f(1.2f, 0, 0, 1);
   auto guest = buildMolecule({"N"}, {});
   guest->atoms[0]->position = SSEVector4f(0, 7, 0, 1);
-  int newIndex = 0;
-  ASSERT_EQ(1, host->GUIMerge(guest.get(), nullptr, newIndex));
+  auto stranger = makeGuest();
+  int newIndex = 42;
+  ASSERT_EQ(1, host->GUIMerge(guest.get(), stranger->atoms[0], newIndex));
+  EXPECT_EQ(42, newIndex);   // untouched for an atom that is not the other molecule's
   ASSERT_EQ(3u, host->positions.size());
   EXPECT_FLOAT_EQ(1.2f, host->positions[1].x);
   EXPECT_FLOAT_EQ(7.0f, host->positions[2].y);
-}
 
-TEST(GUIMerge, NullOrSelfGivesZero) {
-  auto host = makeHost();
-  int newIndex = 3;
   EXPECT_EQ(0, host->GUIMerge(nullptr, nullptr, newIndex));
   EXPECT_EQ(0, host->GUIMerge(host.get(), nullptr, newIndex));
-  EXPECT_EQ(5u, host->atoms.size());
+  EXPECT_EQ(3u, host->atoms.size());
 }
 
-// A guest whose bond list names one pair twice: the second copy is refused by its atoms.
-TEST(GUIMerge, ARefusedBondLeavesTheHostAsItWas) {
+TEST(Merge, ARefusedBondLeavesBothAsTheyWereAndOnlySuccessConsumesTheGuest) {
   auto host = makeHost();
   host->energyCorrection = 0.5f;
   auto guest = makeGuest();
-  Bond* twin = Builder::instance()->createBond();
-  twin->atom1 = guest->atoms[0];
-  twin->atom2 = guest->atoms[1];
-  twin->order = 1;
-  twin->molecule = guest.get();
-  guest->bonds.push_back(twin);   // not wired into the atoms: only the merge sees it
-  ++guest->numBonds;
+  addUnwiredTwin(*guest);
 
   int newIndex = -1;
   kvtest::ErrorCapture errorLog;
-  EXPECT_EQ(0, host->GUIMerge(guest.get(), guest->atoms[2], newIndex));
+  EXPECT_EQ(0, host->Merge(guest.get(), guest->atoms[2], newIndex));
   EXPECT_EQ("Error: Molecule::Merge failed to merge bond\n", errorLog.text());
+  EXPECT_EQ(3u, guest->atoms.size());   // still ours, still whole
 
   EXPECT_EQ(-1, newIndex);
   EXPECT_TRUE(host->atoms.size() == 5 && host->numAtoms == 5 && host->bonds.size() == 4 &&
@@ -159,28 +151,9 @@ TEST(GUIMerge, ARefusedBondLeavesTheHostAsItWas) {
       EXPECT_EQ(host.get(), b->atom2->molecule);
     }
   }
-  // The host still works: a later merge of a sound guest succeeds.
-  auto sound = makeGuest();
-  EXPECT_EQ(1, host->GUIMerge(sound.get(), nullptr, newIndex));
-  EXPECT_EQ(8u, host->atoms.size());
-}
-
-TEST(Merge, ConsumesTheOtherMoleculeOnlyOnSuccess) {
-  auto host = makeHost();
-  Molecule* guest = makeGuest().release();
-  int newIndex = 0;
-  ASSERT_EQ(1, host->Merge(guest, guest->atoms[2], newIndex));   // guest is gone now
+  // The host still works: a later merge of a sound guest succeeds and consumes it.
+  Molecule* sound = makeGuest().release();
+  ASSERT_EQ(1, host->Merge(sound, sound->atoms[2], newIndex));
   EXPECT_EQ(7, newIndex);
-  EXPECT_EQ(8u, host->atoms.size());
-
-  auto failing = makeGuest();
-  Bond* twin = Builder::instance()->createBond();
-  twin->atom1 = failing->atoms[0];
-  twin->atom2 = failing->atoms[1];
-  twin->molecule = failing.get();
-  failing->bonds.push_back(twin);
-  kvtest::ErrorCapture errorLog;
-  EXPECT_EQ(0, host->Merge(failing.get(), nullptr, newIndex));
-  EXPECT_EQ(3u, failing->atoms.size());   // still ours, still whole
   EXPECT_EQ(8u, host->atoms.size());
 }

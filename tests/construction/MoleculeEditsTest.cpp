@@ -163,19 +163,6 @@ TEST(MoleculeEdits, GroupsJoinIntoATypedMoleculeOrKeepTheirTypesWhileAxesRemain)
   EXPECT_EQ("CH4", ethyl->atoms[0]->type) << "not typed while an axis remains";
 }
 
-TEST(MoleculeEdits, AFailedJoinLeavesBothMoleculesAsTheyWere) {
-  Owned first = group("Alkyl/METHYL.kv"), second = group("Alkyl/METHYL.kv");
-  Bond* axis1 = axes(*first)[0];
-  Bond* axis2 = axes(*second)[0];
-  axis2->order = 2;
-  const std::string kept1 = snapshot(*first), kept2 = snapshot(*second);
-  kvtest::ErrorCapture errors;
-  const EditResult r = joinAtBondAxes(first.get(), axis1, second.get(), axis2, smiles);
-  EXPECT_TRUE(r.outcome == EditOutcome::Failed && r.molecule == nullptr);
-  EXPECT_EQ(1u, errors.lines.size());
-  EXPECT_TRUE(snapshot(*first) == kept1 && snapshot(*second) == kept2);
-}
-
 TEST(MoleculeEdits, AHexaneWithAxesAtBothEndsClosesIntoCyclohexane) {
   Owned chain = fromSmiles("CCCCCC");
   hydrogenOf(chain->atoms[0])->editMark = 2;
@@ -194,13 +181,22 @@ TEST(MoleculeEdits, AHexaneWithAxesAtBothEndsClosesIntoCyclohexane) {
   }
 }
 
-TEST(MoleculeEdits, ARefusedRingBondLeavesTheMoleculeAsItWas) {
+TEST(MoleculeEdits, AFailedJoinOrRingClosureLeavesItsInputsAsTheyWere) {
+  Owned first = group("Alkyl/METHYL.kv"), second = group("Alkyl/METHYL.kv");
   Owned methylene = group("Alkyl/METHYLENE.kv");   // both axes on one carbon
-  const std::string kept = snapshot(*methylene);
+  axes(*second)[0]->order = 2;
+  const std::string kept1 = snapshot(*first), kept2 = snapshot(*second),
+                    kept3 = snapshot(*methylene);
   kvtest::ErrorCapture errors;
-  const EditResult r = closeRingAtBondAxes(methylene.get(), axes(*methylene)[0],
-                                           axes(*methylene)[1], smiles);
-  EXPECT_TRUE(r.outcome == EditOutcome::Failed && r.molecule == nullptr);
+  const EditResult join = joinAtBondAxes(first.get(), axes(*first)[0], second.get(),
+                                         axes(*second)[0], smiles);
+  EXPECT_TRUE(join.outcome == EditOutcome::Failed && join.molecule == nullptr);
+  EXPECT_EQ(1u, errors.lines.size());
+  errors.clear();
+  const EditResult ring = closeRingAtBondAxes(methylene.get(), axes(*methylene)[0],
+                                              axes(*methylene)[1], smiles);
+  EXPECT_TRUE(ring.outcome == EditOutcome::Failed && ring.molecule == nullptr);
   EXPECT_EQ(std::vector<std::string>{"Failed to add bond"}, errors.lines);
-  EXPECT_EQ(kept, snapshot(*methylene));
+  EXPECT_TRUE(snapshot(*first) == kept1 && snapshot(*second) == kept2 &&
+              snapshot(*methylene) == kept3);
 }

@@ -3,7 +3,6 @@
 #include <QApplication>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -41,17 +40,7 @@ int dummyCount(const Molecule& m) {
 
 }  // namespace
 
-TEST(UniqueRings, AcyclicMoleculeKeepsItsRings) {
-  auto m = buildMolecule({"C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}});
-  Ring* kept = new Ring();
-  m->addRing(kept, false);
-  MoleculeOperations ops;
-  EXPECT_FALSE(ops.findUniqueRings(m.get()));
-  ASSERT_EQ(1u, m->rings.size());
-  EXPECT_EQ(kept, m->rings[0]);
-}
-
-TEST(UniqueRings, FusedRingsBecomeTwoRingsInWalkOrder) {
+TEST(UniqueRings, FusedRingsBecomeTwoRingsInWalkOrderAndAnAcyclicMoleculeKeepsItsRings) {
   auto m = buildMolecule(std::vector<std::string>(10, "C"),
                          {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 0, 1},
                           {4, 6, 1}, {6, 7, 1}, {7, 8, 1}, {8, 9, 1}, {9, 3, 1}});
@@ -68,6 +57,12 @@ TEST(UniqueRings, FusedRingsBecomeTwoRingsInWalkOrder) {
       EXPECT_NE(nullptr, m->getBond(a, b)) << k;
     }
   }
+  // An acyclic molecule keeps the rings it had.
+  auto chain = buildMolecule({"C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}});
+  Ring* kept = new Ring();
+  chain->addRing(kept, false);
+  EXPECT_FALSE(ops.findUniqueRings(chain.get()));
+  EXPECT_EQ(std::vector<Ring*>{kept}, chain->rings);
 }
 
 TEST(AttachedHydrogens, CountsHydrogenNeighboursByElementAndStatus) {
@@ -93,22 +88,19 @@ TEST(MoleculeLength, BoxStartsAtTheOrigin) {
   EXPECT_FLOAT_EQ(0.0f, ops.calculateLength(nullptr));
 }
 
-TEST(JoinMolecules, AxesOfDifferentOrdersAreRefusedAndNothingChanges) {
-  auto first = methylWithAxis(SSEVector4f(0, 0, 0, 1), 1);
-  auto second = methylWithAxis(SSEVector4f(5, 5, 5, 1), 2);
-  MoleculeOperations ops;
-  EXPECT_EQ(nullptr, ops.joinMolecules(first.get(), first->bonds[3], second.get(), second->bonds[3]));
-  EXPECT_EQ(5u, first->atoms.size());
-  EXPECT_EQ(5u, second->atoms.size());
-  EXPECT_FLOAT_EQ(5.0f, second->positions[0].x);
-  EXPECT_EQ(nullptr, ops.joinMolecules(nullptr, first->bonds[3], second.get(), second->bonds[3]));
-}
-
-TEST(JoinMolecules, TwoMethylsMakeEthaneWithoutDummies) {
+TEST(JoinMolecules, TwoMethylsMakeEthaneWithoutDummiesButAxesOfDifferentOrdersAreRefused) {
   kvtest::ensureApplication();
   auto first = methylWithAxis(SSEVector4f(1, 2, 3, 1));
   std::unique_ptr<Molecule> second = methylWithAxis(SSEVector4f(5, 5, 5, 1));
+  auto doubleAxis = methylWithAxis(SSEVector4f(5, 5, 5, 1), 2);
   MoleculeOperations ops;
+  // Axes of different orders are refused, and nothing changes.
+  EXPECT_EQ(nullptr, ops.joinMolecules(first.get(), first->bonds[3], doubleAxis.get(),
+                                       doubleAxis->bonds[3]));
+  EXPECT_EQ(nullptr, ops.joinMolecules(nullptr, first->bonds[3], second.get(), second->bonds[3]));
+  EXPECT_TRUE(first->atoms.size() == 5 && doubleAxis->atoms.size() == 5);
+  EXPECT_FLOAT_EQ(5.0f, doubleAxis->positions[0].x);
+
   Molecule* joined = ops.joinMolecules(first.get(), first->bonds[3], second.get(), second->bonds[3]);
   ASSERT_EQ(first.get(), joined);
   second.release();   // the merge consumed it
@@ -129,28 +121,22 @@ TEST(JoinMolecules, TwoMethylsMakeEthaneWithoutDummies) {
   // The hydrogens keep their distance to their carbon (1.0 A in the fixture).
   for (const Bond* b : joined->bonds) {
     if (b == connection) continue;
-    const SSEVector4f& p = joined->positions[static_cast<size_t>(b->atom1->id)];
-    const SSEVector4f& q = joined->positions[static_cast<size_t>(b->atom2->id)];
-    const float d = std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z));
-    EXPECT_NEAR(std::sqrt(0.81f + 0.16f), d, 0.3f);
+    const SSEVector4f d = joined->positions[static_cast<size_t>(b->atom1->id)] -
+                          joined->positions[static_cast<size_t>(b->atom2->id)];
+    EXPECT_NEAR(std::sqrt(0.81f + 0.16f), d.length(), 0.3f);
   }
 }
 
-TEST(MoleculeVolume, MonteCarloVolumeOfASphereAndASpheroidIsWithinThreePercent) {
-  const double pi = 3.14159265358979;
-  auto sphere = buildMolecule({"C"}, {});
-  sphere->atoms[0]->sphere = new Spheroid(1.0f, 3.0f, 3.0f);
-  sphere->atoms[0]->sphere->centre = SSEVector4f(1.0f, -2.0f, 0.5f, 1.0f);
-  MoleculeOperations ops;
-  EXPECT_NEAR(4.0 / 3.0 * pi * 27.0, ops.calVolume(sphere.get()), 0.03 * 4.0 / 3.0 * pi * 27.0);
-
+TEST(MoleculeVolume, MonteCarloVolumeOfABondSpheroidIsWithinThreePercent) {
   // A prolate bond spheroid (a = 2, b = 1) between two atoms without spheres: the focal-distance
   // test, not a sphere of radius a.
+  const double pi = 3.14159265358979;
   auto bond = buildMolecule({"C", "C"}, {{0, 1, 1}});
   Spheroid* orbital = new Spheroid(std::sqrt(0.75f), 1.0f, 2.0f);
   orbital->focus1 = SSEVector4f(0.0f, 0.0f, std::sqrt(3.0f), 1.0f);
   orbital->focus2 = SSEVector4f(0.0f, 0.0f, -std::sqrt(3.0f), 1.0f);
   bond->bonds[0]->spheroid = orbital;
+  MoleculeOperations ops;
   EXPECT_NEAR(4.0 / 3.0 * pi * 2.0, ops.calVolume(bond.get()), 0.03 * 4.0 / 3.0 * pi * 2.0);
   EXPECT_EQ(0.0, ops.calVolume(nullptr));
 }

@@ -25,8 +25,14 @@ inline IOEngine* engine() {
   return IOEngine::instance();
 }
 
-// Valences, rings, hydrogens and types, as the MDL reader runs them.
-inline void perceive(Molecule& m) { m.perceive(); }
+// Perception (valences, rings, hydrogens and types, as the MDL reader runs them), the table
+// parameters and, unless `build` is false, the coordinates from the connectivity.
+inline std::unique_ptr<Molecule> prepare(std::unique_ptr<Molecule> m, bool build = true) {
+  m->perceive();
+  engine()->setParameters(m.get());
+  if (build) m->createOptimumGeometry();
+  return m;
+}
 
 // Element-level bond rows: the lookup falls back to element symbols, so these give every common
 // bond a length. Columns: ATOM1 ATOM2 order major-axis(Bohr) distance(A) energy(eV) moment(D).

@@ -38,13 +38,6 @@ std::unique_ptr<Molecule> cycloalkane(int n, float side) {
   return fftest::buildMolecule(n == 3 ? "cyclopropane" : "cyclobutane", atoms, bonds);
 }
 
-double ringBondLength(const MolecularSystem& system, int a, int b) {
-  const SSEVector4f& p = system.coordinates[a];
-  const SSEVector4f& q = system.coordinates[b];
-  const double dx = p.x - q.x, dy = p.y - q.y, dz = p.z - q.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 class SmallRingAngles : public ::testing::Test {
  protected:
   fftest::ScopedTables tables;
@@ -53,34 +46,27 @@ class SmallRingAngles : public ::testing::Test {
 }  // namespace
 
 TEST_F(SmallRingAngles, ReferencesComeFromTheRingNotFromTheCentreType) {
-  auto three = cycloalkane(3, 1.54f);
-  MolecularSystem triangle(three.get());
-  int ringAngles = 0;
-  for (int t = 0; t < triangle.angleCount; ++t) {
-    const bool inRing = triangle.angleAtom1[t] < 3 && triangle.angleAtom3[t] < 3;
-    if (inRing) {
-      // Three equal table lengths: an equilateral triangle, and the 1-3 distance is the bond.
-      EXPECT_NEAR(60.0, triangle.angleReference[t] * 180.0 / kPi, 1e-3);
-      EXPECT_NEAR(1.54, triangle.ureyBradleyLength[t], 1e-5);
-      EXPECT_EQ(55.0, triangle.angleForceConstant[t]);
-      ++ringAngles;
-    } else {
-      // Hydrogen angles keep the table's value ("* CH2 *" 109.5).
-      EXPECT_NEAR(109.5, triangle.angleReference[t] * 180.0 / kPi, 1e-3);
+  // Equal table lengths: an equilateral triangle or a square, the 1-3 distance from the ring.
+  const struct {
+    int size;
+    double angle, oneThree;
+  } cases[] = {{3, 60.0, 1.54}, {4, 90.0, 1.54 * std::sqrt(2.0)}};
+  for (const auto& c : cases) {
+    auto molecule = cycloalkane(c.size, 1.54f);
+    MolecularSystem system(molecule.get());
+    int ringAngles = 0;
+    for (int t = 0; t < system.angleCount; ++t) {
+      if (system.angleAtom1[t] < c.size && system.angleAtom3[t] < c.size) {
+        EXPECT_NEAR(c.angle, system.angleReference[t] * 180.0 / kPi, 1e-3) << c.size;
+        EXPECT_NEAR(c.oneThree, system.ureyBradleyLength[t], 1e-5) << c.size;
+        EXPECT_EQ(55.0, system.angleForceConstant[t]);
+        ++ringAngles;
+      } else {   // hydrogen angles keep the table's value ("* CH2 *" 109.5)
+        EXPECT_NEAR(109.5, system.angleReference[t] * 180.0 / kPi, 1e-3) << c.size;
+      }
     }
+    EXPECT_EQ(c.size, ringAngles);
   }
-  EXPECT_EQ(3, ringAngles);
-
-  auto four = cycloalkane(4, 1.54f);
-  MolecularSystem square(four.get());
-  ringAngles = 0;
-  for (int t = 0; t < square.angleCount; ++t)
-    if (square.angleAtom1[t] < 4 && square.angleAtom3[t] < 4) {
-      EXPECT_NEAR(90.0, square.angleReference[t] * 180.0 / kPi, 1e-3);
-      EXPECT_NEAR(1.54 * std::sqrt(2.0), square.ureyBradleyLength[t], 1e-5);
-      ++ringAngles;
-    }
-  EXPECT_EQ(4, ringAngles);
 }
 
 TEST_F(SmallRingAngles, OpenChainsAndSixRingsKeepTheTableAngle) {
@@ -103,6 +89,7 @@ TEST_F(SmallRingAngles, OptimisedSmallRingsKeepTheirBondLengths) {
     Minimization minimization;
     minimization.AdoptedBasisNewtonRaphson(&system);
     for (int k = 0; k < n; ++k)
-      EXPECT_NEAR(1.54, ringBondLength(system, k, (k + 1) % n), 0.02) << n << "-ring bond " << k;
+      EXPECT_NEAR(1.54, (system.coordinates[k] - system.coordinates[(k + 1) % n]).length(), 0.02)
+          << n << "-ring bond " << k;
   }
 }

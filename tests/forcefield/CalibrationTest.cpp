@@ -69,25 +69,6 @@ TEST_F(Calibration, FillOrderWritesTheAnnotatedListsAndTheErrorTable) {
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
 }
 
-TEST_F(Calibration, CountMismatchAndMissingFilesAreReported) {
-  writeTestSet();
-  folder.write("Library/dipole_exp.txt", "formaldehyde CH2O 2.33\n");
-  MolecularSystem system(fftest::ethane().get());
-  system.fillOrder();
-  EXPECT_EQ(5u, kvtest::linesOf(folder.read("Library/dipolemoment.txt")).size());
-  std::filesystem::remove(folder.folder / "Library/molecules_backup.txt");
-  std::filesystem::remove(folder.folder / "Library/dipolemoment.txt");
-  system.fillOrder();
-  EXPECT_FALSE(folder.exists("Library/dipolemoment.txt")) << "nothing is written";
-  ASSERT_EQ(2u, errors.lines.size());
-  EXPECT_NE(std::string::npos, errors.lines[0].find("3 molecules")) << errors.lines[0];
-  EXPECT_NE(std::string::npos, errors.lines[1].find("\"Library/molecules_backup.txt\""));
-  std::filesystem::remove_all(folder.folder / "Library");
-  EXPECT_EQ(-1, system.writeMolecule());
-  EXPECT_TRUE(MolecularSystem::isAlkylHalides(6) && MolecularSystem::isAlkylHalides(122));
-  EXPECT_FALSE(MolecularSystem::isAlkylHalides(121));
-}
-
 TEST_F(Calibration, NumericalForcesAgreeWithTheAnalyticalOnes) {
   std::unique_ptr<Molecule> m = fftest::alkane(4);
   m->atoms[1]->position.y += 0.2f;

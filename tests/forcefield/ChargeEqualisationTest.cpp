@@ -47,18 +47,6 @@ TEST_F(ChargeSolvers, DirectSolversConserveChargeAndMakeOxygenNegative) {
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
 }
 
-TEST_F(ChargeSolvers, EqualPotentialsStopTheIterationAtOneUnchanged) {
-  auto m = buildMolecule("dihydrogen", {{"H", "H", 0, 0, 0}, {"H", "H", 0.74f, 0, 0}}, {{0, 1, 1, false}});
-  MolecularSystem s(m.get());
-  s.charges = {0.125, 0.125};
-  s.ChargeDistributionIter();
-  s.ChargeDistributionExcl();
-  EXPECT_EQ((std::vector<double>{0.125, 0.125}), s.charges);
-  EXPECT_EQ((std::vector<std::string>{"Charge Distribution Achieved in     1 steps."}), console.lines);
-  s.charges = {0.0, 0.0};
-  EXPECT_EQ(0.0, s.Electronic());
-}
-
 TEST_F(ChargeSolvers, FailuresRestoreTheChargesAndNameTheSolver) {
   // Two unbonded atoms without hardness: nothing ties the second atom's charge.
   auto pair = buildMolecule("pair", {{"H", "H", 0, 0, 0}, {"H", "H", 3, 0, 0}}, {});
@@ -77,12 +65,4 @@ TEST_F(ChargeSolvers, FailuresRestoreTheChargesAndNameTheSolver) {
   ASSERT_EQ(2u, errors.lines.size());
   EXPECT_NE(std::string::npos, errors.lines[0].find("MolecularSystem::ChargeDistribution:"));
   EXPECT_NE(std::string::npos, errors.lines[1].find("MolecularSystem::ChargeDistributionOpt:"));
-
-  auto m = fftest::formaldehyde();
-  MolecularSystem f(m.get());
-  std::vector<double> hardness(f.atomCount, -1.0);
-  f.charges[2] = 0.0;
-  f.calHardness(0, hardness.data());
-  EXPECT_EQ(0.0, hardness[2]) << "an atom without charge";
-  EXPECT_NE(0.0, hardness[1]);
 }

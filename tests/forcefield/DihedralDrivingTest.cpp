@@ -38,7 +38,7 @@ int axisOf(const MolecularSystem& s, int j, int k) {
 
 }  // namespace
 
-TEST_F(DihedralDriving, AnglesOfPlanarCisTransAndASmallTurn) {
+TEST_F(DihedralDriving, AnglesOfPlanarCisTransAndASmallTurnAndWhichAreDihedrals) {
   auto& c = system->coordinates;
   c[1] = SSEVector4f(0, 0, 0);
   c[2] = SSEVector4f(1.5f, 0, 0);
@@ -58,13 +58,9 @@ TEST_F(DihedralDriving, AnglesOfPlanarCisTransAndASmallTurn) {
   c[0] = SSEVector4f(-1.0f, 0, 0);
   EXPECT_EQ(0.0f, system->calculateDihedralAngle(0, 1, 2, 3));
   EXPECT_EQ(0.0f, system->calculateDihedralAngle(0, 1, 2, 99));
-}
-
-TEST_F(DihedralDriving, IsDihedralTakesEitherDirectionOnly) {
-  EXPECT_TRUE(system->isDihedral(0, 1, 2, 3));
-  EXPECT_TRUE(system->isDihedral(3, 2, 1, 0));
-  EXPECT_FALSE(system->isDihedral(1, 0, 2, 3));
-  EXPECT_FALSE(system->isDihedral(0, 2, 1, 3));
+  // A dihedral of the system is taken in either direction only.
+  EXPECT_TRUE(system->isDihedral(0, 1, 2, 3) && system->isDihedral(3, 2, 1, 0));
+  EXPECT_FALSE(system->isDihedral(1, 0, 2, 3) || system->isDihedral(0, 2, 1, 3));
 }
 
 TEST_F(DihedralDriving, SetRotationReachesTheTargetRigidly) {
@@ -87,9 +83,8 @@ TEST_F(DihedralDriving, RelaxedRotationHoldsTheDihedralAndLeavesTheAxisFrozen) {
   ASSERT_TRUE(system->setRelaxedRotation(0, 1, 2, 3, 120.0));
   EXPECT_NEAR(120.0, degreesOf(*system), 1.0);
   EXPECT_TRUE(system->torsionAxisFrozen[axis]);
-  EXPECT_TRUE(system->constrainedDihedrals.empty());
-  EXPECT_TRUE(system->constraintTargets.empty());
-  EXPECT_FALSE(system->dihedralConstraintsEnabled);
+  EXPECT_TRUE(system->constrainedDihedrals.empty() && system->constraintTargets.empty() &&
+              !system->dihedralConstraintsEnabled) << "the restraint is taken off again";
   kvtest::ErrorCapture errors;
   EXPECT_FALSE(system->setRelaxedRotation(0, 1, 2, 3, std::numeric_limits<double>::infinity()));
   EXPECT_EQ(1u, errors.lines.size()) << errors.text();
@@ -101,11 +96,10 @@ TEST_F(DihedralDriving, FullTurnScanGivesThirtySevenPointsWithMinimumZero) {
   ASSERT_EQ(MolecularSystem::ScanResult::Done,
             system->rotationPES(0, 1, 2, 3, 0.0, 360.0, 10.0, profile));
   ASSERT_EQ(37u, profile.size());
-  float lowest = 1e30f, highest = -1e30f;
-  int key = 0;
+  float lowest = 1e30f, highest = -1e30f, key = 0.0f;
   for (const auto& entry : profile) {
-    EXPECT_FLOAT_EQ(static_cast<float>(key), entry.first);
-    key += 10;
+    EXPECT_FLOAT_EQ(key, entry.first);
+    key += 10.0f;
     lowest = std::min(lowest, entry.second);
     highest = std::max(highest, entry.second);
   }
@@ -123,28 +117,22 @@ TEST_F(DihedralDriving, FullTurnScanGivesThirtySevenPointsWithMinimumZero) {
 }
 
 TEST_F(DihedralDriving, ShortRangesAndAnEndBetweenSteps) {
-  std::map<float, float> profile;
-  EXPECT_EQ(MolecularSystem::ScanResult::Done,
-            system->rotationPES(0, 1, 2, 3, 0.0, 20.0, 10.0, profile));
-  ASSERT_EQ(3u, profile.size());
-  EXPECT_EQ(1u, profile.count(10.0f));
-  EXPECT_EQ(1u, profile.count(20.0f));
-
-  profile.clear();
-  EXPECT_EQ(MolecularSystem::ScanResult::EmptyRange,
-            system->rotationPES(0, 1, 2, 3, 0.0, 15.0, 10.0, profile));
-  EXPECT_TRUE(profile.empty());
-
-  // 0 to 25 by 10: 0, 10, 20, 30 from the list, then the end 25 on its own.
-  EXPECT_EQ(MolecularSystem::ScanResult::Done,
-            system->rotationPES(0, 1, 2, 3, 0.0, 25.0, 10.0, profile));
-  EXPECT_EQ(4u, profile.size());
-  EXPECT_EQ(1u, profile.count(25.0f));
-  // A backwards scan with a negative step is a valid range.
-  profile.clear();
-  EXPECT_EQ(MolecularSystem::ScanResult::Done,
-            system->rotationPES(0, 1, 2, 3, 40.0, 0.0, -10.0, profile));
-  EXPECT_EQ(5u, profile.size());
+  using R = MolecularSystem::ScanResult;
+  const struct {
+    double from, to, step;
+    R result;
+    std::vector<float> keys;
+  } cases[] = {{0.0, 20.0, 10.0, R::Done, {0, 10, 20}},
+               {0.0, 15.0, 10.0, R::EmptyRange, {}},
+               {0.0, 25.0, 10.0, R::Done, {0, 10, 20, 25}},   // the end on its own after 20
+               {40.0, 0.0, -10.0, R::Done, {0, 10, 20, 30, 40}}};
+  for (const auto& c : cases) {
+    std::map<float, float> profile;
+    EXPECT_EQ(c.result, system->rotationPES(0, 1, 2, 3, c.from, c.to, c.step, profile)) << c.to;
+    std::vector<float> keys;
+    for (const auto& entry : profile) keys.push_back(entry.first);
+    EXPECT_EQ(c.keys, keys) << c.from << " to " << c.to;
+  }
 }
 
 TEST_F(DihedralDriving, BadScanArgumentsAreRejectedWithTheProfileUntouched) {

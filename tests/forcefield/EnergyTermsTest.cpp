@@ -1,11 +1,10 @@
 // Energy terms and their analytical forces.
 #include "forcefield/MolecularSystem.h"
-#include "forcefield/ForceFieldFixture.h"
+#include "forcefield/OptimiserFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -30,20 +29,6 @@ const NamedTerm kTerms[] = {
 double evaluate(MolecularSystem& s, Term term) {
   for (int a = 0; a < s.atomCount; ++a) s.forceX[a] = s.forceY[a] = s.forceZ[a] = 0.0;
   return (s.*term)();
-}
-
-// Moves every coordinate by up to 0.15 A with a fixed, portable sequence.
-void distort(MolecularSystem& s, uint32_t seed) {
-  uint32_t state = seed;
-  auto next = [&state]() {
-    state = state * 1664525u + 1013904223u;
-    return (static_cast<double>(state >> 8) / 16777216.0 - 0.5) * 0.3;
-  };
-  for (int a = 0; a < s.atomCount; ++a) {
-    s.coordinates[a].x += static_cast<float>(next());
-    s.coordinates[a].y += static_cast<float>(next());
-    s.coordinates[a].z += static_cast<float>(next());
-  }
 }
 
 float& component(MolecularSystem& s, int atom, int axis) {
@@ -96,7 +81,7 @@ TEST_F(EnergyTerms, AnalyticalForcesMatchCentralDifferencesOnDistortedMolecules)
     for (size_t m = 0; m < builders.size(); ++m) {
       auto molecule = builders[m]();
       MolecularSystem system(molecule.get());
-      distort(system, 17u + static_cast<uint32_t>(m));
+      fftest::distort(system.coordinates, 0.15f);
       double largest = 0.0;
       const double worst = worstForceError(system, t.term, largest);
       EXPECT_LT(worst, 1e-3) << t.name << " on " << molecule->getName();
@@ -110,7 +95,7 @@ TEST_F(EnergyTerms, AnalyticalForcesMatchCentralDifferencesOnDistortedMolecules)
 TEST_F(EnergyTerms, EachTermsForcesSumToZero) {
   auto molecule = fftest::nitromethane();
   MolecularSystem system(molecule.get());
-  distort(system, 5u);
+  fftest::distort(system.coordinates, 0.15f);
   for (const NamedTerm& t : kTerms) {
     evaluate(system, t.term);
     double sx = 0.0, sy = 0.0, sz = 0.0;
@@ -119,24 +104,19 @@ TEST_F(EnergyTerms, EachTermsForcesSumToZero) {
       sy += system.forceY[a];
       sz += system.forceZ[a];
     }
-    EXPECT_NEAR(0.0, sx, 1e-9) << t.name;
-    EXPECT_NEAR(0.0, sy, 1e-9) << t.name;
-    EXPECT_NEAR(0.0, sz, 1e-9) << t.name;
+    EXPECT_LT(std::fabs(sx) + std::fabs(sy) + std::fabs(sz), 1e-9) << t.name;
   }
 }
 
 TEST_F(EnergyTerms, EnergyForceIsTheSumOfTheSwitchedOnTermsAndZeroWithAllOff) {
   auto molecule = fftest::alkane(5);
   MolecularSystem system(molecule.get());
-  distort(system, 3u);
+  fftest::distort(system.coordinates, 0.15f);
   double sum = 0.0;
   for (const NamedTerm& t : kTerms) sum += evaluate(system, t.term);
   EXPECT_NEAR(sum, system.EnergyForce(), 1e-9 * std::fabs(sum));
-  EXPECT_NEAR(system.Eelec() + system.EVDW() + system.EDihedral(), [&] {
-    for (int a = 0; a < system.atomCount; ++a)
-      system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
-    return system.NonBondedEnergy();
-  }(), 1e-9);
+  EXPECT_NEAR(system.Eelec() + system.EVDW() + system.EDihedral(),
+              evaluate(system, &MolecularSystem::NonBondedEnergy), 1e-9);
 
   system.electrostaticsEnabled = system.vanDerWaalsEnabled = system.bondsEnabled = false;
   system.anglesEnabled = system.dihedralsEnabled = system.impropersEnabled = false;
@@ -158,74 +138,56 @@ TEST_F(EnergyTerms, OneFourPairsAreHalvedAndCanBeSwitchedOff) {
   EXPECT_EQ(0.0, system.EelecEX14());
 }
 
-TEST_F(EnergyTerms, CoincidentAtomsGiveFiniteEnergiesAndForces) {
-  auto molecule = fftest::nitromethane();
-  MolecularSystem system(molecule.get());
-  for (int a = 1; a < system.atomCount; ++a) system.coordinates[a] = system.coordinates[0];
-  const double energy = system.EnergyForce();
-  EXPECT_TRUE(std::isfinite(energy));
-  for (int a = 0; a < system.atomCount; ++a) {
-    EXPECT_TRUE(std::isfinite(system.forceX[a]));
-    EXPECT_TRUE(std::isfinite(system.forceY[a]));
-    EXPECT_TRUE(std::isfinite(system.forceZ[a]));
-  }
-  EXPECT_TRUE(std::isfinite(system.Eelec()));
-  EXPECT_TRUE(std::isfinite(system.EVDW()));
-  EXPECT_TRUE(std::isfinite(system.EelecEX14()));
-}
-
-TEST_F(EnergyTerms, ZeroLengthBondPushesAlongTheDiagonal) {
+TEST_F(EnergyTerms, ZeroLengthBondPushesAlongTheDiagonalAndCoincidentAtomsStayFinite) {
   auto molecule = fftest::buildMolecule(
       "pair", {{"CH3", "C", 1.0f, 1.0f, 1.0f}, {"CH3", "C", 1.0f, 1.0f, 1.0f}},
       {{0, 1, 1, false}});
   MolecularSystem system(molecule.get());
-  for (int a = 0; a < 2; ++a) system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
-  const double energy = system.EFBond();
+  const double energy = evaluate(system, &MolecularSystem::EFBond);
   // r is taken as 1 along (1, 1, 1)/sqrt(3): energy k (1 - 1.54)^2, first atom pushed along +.
   EXPECT_NEAR(100.0 * 0.54 * 0.54, energy, 1e-4);
   EXPECT_GT(system.forceX[0], 0.0);
   EXPECT_NEAR(system.forceX[0], system.forceY[0], 1e-12);
   EXPECT_NEAR(-system.forceX[0], system.forceX[1], 1e-12);
+
+  auto nitro = fftest::nitromethane();
+  MolecularSystem stacked(nitro.get());
+  for (int a = 1; a < stacked.atomCount; ++a) stacked.coordinates[a] = stacked.coordinates[0];
+  EXPECT_TRUE(std::isfinite(stacked.EnergyForce()));
+  for (int a = 0; a < stacked.atomCount; ++a)
+    EXPECT_TRUE(std::isfinite(stacked.forceX[a] + stacked.forceY[a] + stacked.forceZ[a])) << a;
+  EXPECT_TRUE(std::isfinite(stacked.Eelec() + stacked.EVDW() + stacked.EelecEX14()));
 }
 
 TEST_F(EnergyTerms, PairsOfFixedAtomsAddNoForceButStillCountInEnergyOnly) {
   auto molecule = fftest::ethane();
   for (Atom* atom : molecule->atoms) atom->isPosFix = true;
   MolecularSystem system(molecule.get());
-  distort(system, 9u);
+  fftest::distort(system.coordinates, 0.15f);
   EXPECT_EQ(0.0, system.EnergyForce());
   EXPECT_NE(0.0, system.Eelec());
   EXPECT_NE(0.0, system.EVDW());
 }
 
-TEST_F(EnergyTerms, CollinearAnglesStayFinite) {
+TEST_F(EnergyTerms, CollinearAnglesStayFiniteAndAnAngleTakesTheNearestReference) {
+  const double kPi = 3.14159265;
   auto molecule = fftest::buildMolecule(
       "line", {{"H", "H", -1.1f, 0, 0}, {"CH3", "C", 0, 0, 0}, {"H", "H", 1.1f, 0, 0}},
       {{0, 1, 1, false}, {1, 2, 1, false}});
   MolecularSystem system(molecule.get());
   system.ureyBradleyEnabled = false;
-  for (int a = 0; a < 3; ++a) system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
-  const double energy = system.EFAngle();
-  const double delta = 3.1415927 - 109.5 * 3.1415927 / 180.0;
-  EXPECT_NEAR(55.0 * delta * delta, energy, 1e-4);
+  const double delta = kPi - 109.5 * kPi / 180.0;
+  EXPECT_NEAR(55.0 * delta * delta, evaluate(system, &MolecularSystem::EFAngle), 1e-4);
   for (int a = 0; a < 3; ++a) EXPECT_TRUE(std::isfinite(system.forceY[a]));
-
-  // A reference of 180 degrees makes the straight angle contribute nothing.
-  system.angleReference[0] = static_cast<float>(3.1415927f);
+  system.angleReference[0] = static_cast<float>(kPi);   // 180 degrees: a straight angle is free
   EXPECT_EQ(0.0, system.EFAngle());
-}
 
-TEST_F(EnergyTerms, AngleIsMeasuredAgainstTheNearestReference) {
-  auto molecule = fftest::buildMolecule(
-      "bent", {{"H", "H", 1.0f, 0, 0}, {"CH3", "C", 0, 0, 0}, {"H", "H", -0.5f, 0.8660254f, 0}},
-      {{0, 1, 1, false}, {1, 2, 1, false}});
-  MolecularSystem system(molecule.get());   // the angle is 120 degrees
-  system.ureyBradleyEnabled = false;
-  system.angleReference[0] = 100.0 * 3.14159265 / 180.0;
+  system.coordinates[0] = SSEVector4f(-0.55f, 0.9526279f, 0.0f, 1.0f);   // 120 degrees
+  system.angleReference[0] = 100.0 * kPi / 180.0;
   const double far = system.EFAngle();
-  system.angleReference2[0] = 118.0 * 3.14159265 / 180.0;
+  system.angleReference2[0] = 118.0 * kPi / 180.0;
   const double near = system.EFAngle();
-  EXPECT_NEAR(55.0 * std::pow(2.0 * 3.14159265 / 180.0, 2), near, 1e-4);
+  EXPECT_NEAR(55.0 * std::pow(2.0 * kPi / 180.0, 2), near, 1e-4);
   EXPECT_GT(far, near);
 }
 
@@ -237,8 +199,6 @@ TEST_F(EnergyTerms, TorsionWithCollinearAtomsOrNoBarrierContributesNothing) {
   for (int d = 0; d < system.dihedralCount; ++d)
     if (system.dihedralAtom1[d] != 2 && system.dihedralAtom4[d] != 2)
       system.dihedralBarrier[d] = 0.0;
-  for (int a = 0; a < system.atomCount; ++a)
-    system.forceX[a] = system.forceY[a] = system.forceZ[a] = 0.0;
-  EXPECT_EQ(0.0, system.EFDihedral());
+  EXPECT_EQ(0.0, evaluate(system, &MolecularSystem::EFDihedral));
   for (int a = 0; a < system.atomCount; ++a) EXPECT_EQ(0.0, system.forceX[a]);
 }

@@ -35,10 +35,9 @@ TEST_F(Driver, OptimisesAndWritesGeometryCorrectionAndDipoleBack) {
     ASSERT_TRUE(driver.minimizeEnergy());
     // The positions written back are exactly the system's final float coordinates.
     for (int a = 0; a < driver.system->atomCount; ++a) {
-      EXPECT_EQ(driver.system->coordinates[a].x, molecule->positions[a].x);
-      EXPECT_EQ(driver.system->coordinates[a].z, molecule->positions[a].z);
+      EXPECT_EQ(0.0f, (driver.system->coordinates[a] - molecule->positions[a]).length()) << a;
+      EXPECT_EQ(0.0f, (molecule->atoms[a]->position - molecule->positions[a]).length()) << a;
       EXPECT_EQ(1.0f, molecule->positions[a].w);
-      EXPECT_EQ(molecule->positions[a].y, molecule->atoms[a]->position.y);
     }
     EXPECT_LT(driver.system->lastGradient, 0.01);
   }
@@ -48,15 +47,6 @@ TEST_F(Driver, OptimisesAndWritesGeometryCorrectionAndDipoleBack) {
   EXPECT_NE(0.0f, molecule->energyCorrection);   // ethane has Emag rows in the fixture
   after.DipoleMoment();
   EXPECT_FLOAT_EQ(static_cast<float>(after.dipoleMagnitude), molecule->dipoleMoment);
-}
-
-TEST_F(Driver, CyclohexaneComesOutRelaxed) {
-  auto molecule = fftest::cyclohexane();
-  packDistorted(*molecule, 0.15f);
-  InternalCoordinates driver(molecule.get());
-  ASSERT_TRUE(driver.minimizeEnergy());
-  EXPECT_LT(driver.system->lastGradient, 0.01);
-  EXPECT_EQ(0.0f, molecule->energyCorrection);   // no Emag rows for its types
 }
 
 TEST_F(Driver, OneAtomAndAMissingPositionArray) {

@@ -76,15 +76,3 @@ TEST_F(Dynamics, ShakeKeepsEveryBondAtItsReferenceLength) {
   }
   EXPECT_TRUE(console.lines.empty()) << console.lines.front();
 }
-
-TEST_F(Dynamics, ZeroStepsMoveOnlyThePositionVerlet) {
-  engine.numSteps = 0;
-  auto m = distortedButane();
-  MolecularSystem vv(m.get()), pv(m.get());
-  const std::vector<SSEVector4f> start = vv.coordinates;
-  engine.VVerlet(&vv);
-  EXPECT_TRUE(samePositions(start, vv.coordinates));
-  EXPECT_DOUBLE_EQ(vv.EnergyForce(), engine.potentialEnergy);
-  engine.Verlet(&pv);
-  EXPECT_FALSE(samePositions(start, pv.coordinates)) << "the first step is always made";
-}

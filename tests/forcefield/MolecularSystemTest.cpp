@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -33,16 +32,22 @@ int exclusionKindOf(const MolecularSystem& s, int a, int b) {
 
 }  // namespace
 
-TEST_F(MolecularSystemBuild, NullMoleculeLeavesAnEmptySystemThatEvaluatesToZero) {
+TEST_F(MolecularSystemBuild, NullMoleculeOrOneAtomEvaluatesToZero) {
   kvtest::ErrorCapture errorLog;
   MolecularSystem system(nullptr);
-  const std::string err = errorLog.text();
-  EXPECT_NE(std::string::npos, err.find("Error: Can not create MolecularSystem"));
+  EXPECT_NE(std::string::npos, errorLog.text().find("Error: Can not create MolecularSystem"));
   EXPECT_EQ(0, system.atomCount);
   EXPECT_EQ(0.0, system.EnergyForce());
   system.DipoleMoment();
   EXPECT_EQ(0.0, system.dipoleMagnitude);
   EXPECT_EQ(0.0f, system.calEmag());
+
+  auto molecule = fftest::buildMolecule("methane-C", {{"CH3", "C", 1.0f, 2.0f, 3.0f}}, {});
+  molecule->atoms[0]->partialCharge = 0.7;
+  MolecularSystem one(molecule.get());
+  EXPECT_EQ(0, one.exclusionCount + one.pairCount);
+  EXPECT_EQ(0.0, molecule->atoms[0]->partialCharge);
+  EXPECT_EQ(0.0, one.EnergyForce());
 }
 
 TEST_F(MolecularSystemBuild, TopologyCountsFollowTheBondGraph) {
@@ -51,8 +56,6 @@ TEST_F(MolecularSystemBuild, TopologyCountsFollowTheBondGraph) {
     int bonds, angles, dihedrals, impropers, axes, rotatable;
   };
   const Case cases[] = {
-      {[] { return fftest::buildMolecule("C", {{"CH3", "C", 1.0f, 2.0f, 3.0f}}, {}); },
-       0, 0, 0, 0, 0, 0},
       {fftest::ethane, 7, 12, 9, 0, 1, 1},
       {fftest::cyclohexane, 18, 36, 54, 0, 6, 0},   // ring bonds are axes, never rotatable
       {fftest::formaldehyde, 3, 3, 0, 1, 0, 0},     // impropers on trigonal carbon...
@@ -72,32 +75,6 @@ TEST_F(MolecularSystemBuild, TopologyCountsFollowTheBondGraph) {
   }
 }
 
-TEST_F(MolecularSystemBuild, OneAtomHasNoPairsAndZeroCharge) {
-  auto molecule = fftest::buildMolecule("methane-C", {{"CH3", "C", 1.0f, 2.0f, 3.0f}}, {});
-  molecule->atoms[0]->partialCharge = 0.7;
-  MolecularSystem system(molecule.get());
-  EXPECT_EQ(0, system.exclusionCount + system.pairCount);
-  EXPECT_EQ(0.0, molecule->atoms[0]->partialCharge);
-  EXPECT_EQ(0.0, system.EnergyForce());
-}
-
-TEST_F(MolecularSystemBuild, EthaneAxisDihedralEndsAndOneFourPairs) {
-  auto molecule = fftest::ethane();
-  MolecularSystem system(molecule.get());
-  ASSERT_EQ(1, system.torsionAxisCount);
-  EXPECT_EQ(0, system.torsionAxisAtom1[0]);
-  EXPECT_EQ(1, system.torsionAxisAtom2[0]);
-  for (int d = 0; d < system.dihedralCount; ++d) {
-    EXPECT_EQ("H", system.atomTypes[system.dihedralAtom1[d]]);
-    EXPECT_EQ("H", system.atomTypes[system.dihedralAtom4[d]]);
-  }
-  // Every H-H pair across the C-C bond is a scaled 1-4 pair; the geminal ones are excluded.
-  int oneFour = 0;
-  for (int p = 0; p < system.pairCount; ++p) oneFour += system.pairList[p] < 0;
-  EXPECT_EQ(9, oneFour);
-  EXPECT_EQ(9, system.pairCount);
-}
-
 TEST_F(MolecularSystemBuild, BondsAreSortedWithAscendingNeighbourRuns) {
   // Bonds given high-to-low and out of order must come out sorted with bondAtom1 < bondAtom2.
   auto molecule = fftest::buildMolecule(
@@ -109,24 +86,20 @@ TEST_F(MolecularSystemBuild, BondsAreSortedWithAscendingNeighbourRuns) {
   EXPECT_EQ(std::make_pair(1, 2), std::make_pair(system.bondAtom1[1], system.bondAtom2[1]));
   EXPECT_EQ(0, system.getBondId(1, 0));
   EXPECT_EQ(-1, system.getBondId(0, 2));
-  ASSERT_EQ(3, static_cast<int>(system.neighbourEnd.size()));
-  EXPECT_EQ(0, system.neighbourEnd[0]);
-  EXPECT_EQ(2, system.neighbourEnd[1]);
+  EXPECT_EQ((std::vector<int>{0, 2, 3}), system.neighbourEnd);
   EXPECT_EQ(0, system.neighbours[1]);
   EXPECT_EQ(2, system.neighbours[2]);
   EXPECT_EQ(1, system.FindConnect(0));
   EXPECT_EQ(0, system.FindConnect(1));   // one lower neighbour wins
 }
 
-TEST_F(MolecularSystemBuild, RingExclusionsByPathLength) {
-  // Across a six-ring, atoms 0 and 3 are 1-4; 0 and 2 are 1-3.
-  auto molecule = fftest::cyclohexane();
-  MolecularSystem system(molecule.get());
-  EXPECT_EQ(4, exclusionKindOf(system, 0, 3));
-  EXPECT_EQ(3, exclusionKindOf(system, 0, 2));
-}
-
-TEST_F(MolecularSystemBuild, FiveRingPairThatIsOneThreeAndOneFourIsExcluded) {
+TEST_F(MolecularSystemBuild, RingExclusionsByShortestPath) {
+  // Across a six-ring, atoms 0 and 3 are 1-4 and 0 and 2 are 1-3; in a five-ring a pair that is
+  // both 1-3 and 1-4 is excluded, so no pair is left.
+  auto six = fftest::cyclohexane();
+  MolecularSystem hexagon(six.get());
+  EXPECT_EQ(4, exclusionKindOf(hexagon, 0, 3));
+  EXPECT_EQ(3, exclusionKindOf(hexagon, 0, 2));
   std::vector<fftest::AtomRow> atoms;
   std::vector<fftest::BondRow> bonds;
   for (int k = 0; k < 5; ++k) {
@@ -134,10 +107,10 @@ TEST_F(MolecularSystemBuild, FiveRingPairThatIsOneThreeAndOneFourIsExcluded) {
     atoms.push_back({"CH2", "C", 1.3f * std::cos(angle), 1.3f * std::sin(angle), 0.0f});
     bonds.push_back({k, (k + 1) % 5, 1, true});
   }
-  auto molecule = fftest::buildMolecule("cyclopentane-skeleton", atoms, bonds);
-  MolecularSystem system(molecule.get());
-  EXPECT_EQ(3, exclusionKindOf(system, 0, 2));
-  EXPECT_EQ(0, system.pairCount);   // every pair of a five-ring is 1-2 or 1-3
+  auto five = fftest::buildMolecule("cyclopentane-skeleton", atoms, bonds);
+  MolecularSystem pentagon(five.get());
+  EXPECT_EQ(3, exclusionKindOf(pentagon, 0, 2));
+  EXPECT_EQ(0, pentagon.pairCount);
 }
 
 TEST_F(MolecularSystemBuild, PairListHoldsOnlyPairsInsideTheCutoff) {
@@ -248,9 +221,6 @@ TEST_F(MolecularSystemBuild, ZeroDistanceRowsAndDummyBondsCarryNoCharge) {
       {{0, 1, 1, false}, {1, 2, 1, false}});
   kvtest::ErrorCapture errorLog;
   MolecularSystem system(molecule.get());
-  for (int a = 0; a < system.atomCount; ++a) {
-    EXPECT_TRUE(std::isfinite(system.charges[a]));
-    EXPECT_EQ(0.0, system.charges[a]);
-  }
+  EXPECT_EQ((std::vector<double>{0.0, 0.0, 0.0}), system.charges);
   EXPECT_TRUE(std::isfinite(system.EnergyForce()));
 }

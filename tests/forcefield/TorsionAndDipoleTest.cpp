@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -23,10 +24,7 @@ std::vector<int> sideOf(const MolecularSystem& s, int j, int k) {
   return flags;
 }
 
-double distance(const SSEVector4f& a, const SSEVector4f& b) {
-  const double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
+double distance(const SSEVector4f& a, const SSEVector4f& b) { return (a - b).length(); }
 
 }  // namespace
 
@@ -35,13 +33,8 @@ TEST_F(TorsionMachinery, PartitionMarksOneSideOfAChainBondAndTheWholeRingAcrossA
   MolecularSystem chain(butane.get());
   const std::vector<int> flags = sideOf(chain, 1, 2);
   // Carbon 3 and the hydrogens of carbons 2 and 3 lie on k's side; k (2) itself is unmarked.
-  EXPECT_EQ(0, flags[2]);
-  EXPECT_EQ(1, flags[3]);
-  EXPECT_EQ(0, flags[0]);
-  EXPECT_EQ(0, flags[1]);
-  int marked = 0;
-  for (int f : flags) marked += f == 1;
-  EXPECT_EQ(6, marked);   // C3, its three hydrogens and the two of C2
+  EXPECT_EQ((std::vector<int>{0, 0, 0, 1}), std::vector<int>(flags.begin(), flags.begin() + 4));
+  EXPECT_EQ(6, std::count(flags.begin(), flags.end(), 1));   // C3, its 3 H and the 2 of C2
 
   auto ring = fftest::cyclohexane();
   MolecularSystem cyclic(ring.get());
@@ -71,10 +64,6 @@ TEST_F(TorsionMachinery, TurningAGroupByAFullCircleRestoresItAndOnlyItMoves) {
               1e-5);
 
   system.RotateGroup(1, 2, flags.data(), 270.0);
-  for (int a = 0; a < system.atomCount; ++a)
-    EXPECT_NEAR(0.0, distance(start[a], system.coordinates[a]), 1e-5) << a;
-
-  system.RotateGroup(1, 2, flags.data(), 360.0);
   for (int a = 0; a < system.atomCount; ++a)
     EXPECT_NEAR(0.0, distance(start[a], system.coordinates[a]), 1e-5) << a;
 }
@@ -142,10 +131,7 @@ TEST_F(TorsionMachinery, RestraintLeavesOnlyForcesThatKeepTheDihedral) {
   EXPECT_NEAR(0.0, normalForce, 1e-3);
 }
 
-class DipoleAndEmag : public ::testing::Test {
-protected:
-  fftest::ScopedTables tables;
-};
+using DipoleAndEmag = TorsionMachinery;
 
 TEST_F(DipoleAndEmag, DipoleDoesNotChangeUnderTranslation) {
   auto molecule = fftest::nitromethane();

@@ -1,6 +1,5 @@
-// The developer text services: connection strings, constraint marks and integer lists.
+// The developer text service that splits connection strings.
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,14 +22,4 @@ TEST(ConnectionString, SplitsAtTopLevelAmpersandsAndKeepsBracedGroups) {
     UtilityEngine::instance()->getConnFromString(c.text, pieces);
     EXPECT_EQ(c.pieces, pieces) << c.text;
   }
-}
-
-TEST(DeveloperText, ConstraintMarkAndIntegerList) {
-  EXPECT_TRUE(UtilityEngine::instance()->hasConstraint("C3@ring"));
-  EXPECT_FALSE(UtilityEngine::instance()->hasConstraint("C3_ring"));
-  std::ostringstream none, three;
-  printVector({}, none);
-  printVector({1, 2, 3}, three);
-  EXPECT_EQ("", none.str());
-  EXPECT_EQ("1, 2, 3", three.str());
 }

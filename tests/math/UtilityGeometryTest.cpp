@@ -57,7 +57,7 @@ TEST(RotationMatrix, RightHandedAboutUnitAxis) {
   utility().arbitraryRotationAxis(0, 0, 1, 1, nullptr);   // nothing to fill, nothing happens
 }
 
-TEST(SecondAtom, TurnsTowardsReferenceAxis) {
+TEST(SecondAtom, UnitAtTheAngleTurningTowardsTheReferenceAxis) {
   SSEVector4f result(9, 9, 9, 0.25f);
   utility().calculateSecondAtom(SSEVector4f(0, 0, 1, 0), result, kPi / 2);
   expectVector(result, 1, 0, 0);
@@ -65,12 +65,8 @@ TEST(SecondAtom, TurnsTowardsReferenceAxis) {
   // Along x the reference switches to y.
   utility().calculateSecondAtom(SSEVector4f(2, 0, 0, 0), result, kPi / 2);
   expectVector(result, 0, 1, 0);
-}
-
-TEST(SecondAtom, ResultIsUnitAtTheAngle) {
   const SSEVector4f direction(1, 2, -2, 0);
   for (float angle : {0.3f, 1.9106f, 3.0f}) {
-    SSEVector4f result;
     utility().calculateSecondAtom(direction, result, angle);
     EXPECT_NEAR(result.length(), 1.0f, 1e-5f);
     EXPECT_NEAR(angleBetween(result, direction), angle, 1e-3f);
@@ -143,14 +139,15 @@ TEST(ThirdAtom, NeverNotANumber) {
       }
 }
 
-TEST(RotateAboutAxis, OnlyFlaggedPointsTurnAboutThePivot) {
+TEST(RotateAboutAxis, OnlyFlaggedPointsTurnAboutAGoodPivot) {
   SSEVector4f points[] = {SSEVector4f(1, 1, 0, 1), SSEVector4f(2, 1, 0, 1),
                           SSEVector4f(1, 3, 0, 0.5f)};
-  const bool none[] = {false, false, false};
-  utility().rotateAboutAxis(points, 0, 3, 0, 0, 1, 1.0f, none);
+  const bool all[] = {true, true, false};
+  kvtest::ErrorCapture errorLog;
+  utility().rotateAboutAxis(points, 5, 3, 0, 0, 1, 1.0f, all);   // no such pivot
+  EXPECT_NE(errorLog.text().find("Error: "), std::string::npos);
   expectVector(points[1], 2, 1, 0, 0);
 
-  const bool all[] = {true, true, false};
   utility().rotateAboutAxis(points, 0, 3, 0, 0, 1, kPi / 2, all);
   expectVector(points[0], 1, 1, 0, 0);        // the pivot stays
   expectVector(points[1], 1, 2, 0);           // turned about (1, 1)
@@ -158,51 +155,30 @@ TEST(RotateAboutAxis, OnlyFlaggedPointsTurnAboutThePivot) {
   expectVector(points[2], 1, 3, 0, 0);        // not flagged
 }
 
-TEST(RotateAboutAxis, BadPivotLeavesPointsAlone) {
-  SSEVector4f points[] = {SSEVector4f(1, 0, 0, 1), SSEVector4f(0, 1, 0, 1)};
-  const bool all[] = {true, true};
-  kvtest::ErrorCapture errorLog;
-  utility().rotateAboutAxis(points, 5, 2, 0, 0, 1, 1.0f, all);
-  EXPECT_NE(errorLog.text().find("Error: "), std::string::npos);
-  expectVector(points[0], 1, 0, 0, 0);
-  expectVector(points[1], 0, 1, 0, 0);
-}
-
-TEST(PointInDirection, DistanceAlongDirection) {
-  const SSEVector4f direction(0, 0, 2, 0), start(1, 1, 1, 1);
-  const SSEVector4f p = utility().findPointInDirection(&direction, 3, &start);
+TEST(PointInDirection, DistanceAlongDirectionAndAZeroDirectionGivesTheStart) {
+  const SSEVector4f direction(0, 0, 2, 0), start(1, 1, 1, 1), zero(0, 0, 0, 0);
+  SSEVector4f p = utility().findPointInDirection(&direction, 3, &start);
   expectVector(p, 1, 1, 4, 0);
   EXPECT_EQ(p.w, 0.0f);
-}
-
-TEST(PointInDirection, ZeroDirectionReportsAndReturnsStart) {
-  const SSEVector4f zero(0, 0, 0, 0), start(1, 2, 3, 1);
   kvtest::ErrorCapture errorLog;
-  const SSEVector4f p = utility().findPointInDirection(&zero, 3, &start);
+  p = utility().findPointInDirection(&zero, 3, &start);
   EXPECT_EQ(errorLog.text(), "Error: direction vector is zero\n");
-  expectVector(p, 1, 2, 3, 0);
+  expectVector(p, 1, 1, 1, 0);
   EXPECT_EQ(p.w, 0.0f);
 }
 
-TEST(CorrectDihedral, ReachesTheTarget) {
+TEST(CorrectDihedral, ReachesTheTargetKeepingTheBondLength) {
   const SSEVector4f p1(1, 0, 0, 1), p2(0, 0, 0, 1), p3(0, 0, 1, 1);
-  SSEVector4f p4(0, 1, 1, 1);
+  const SSEVector4f p4(0, 1, 1, 1);
   EXPECT_NEAR(dihedral(p1, p2, p3, p4), -kPi / 2, 1e-5f);
-  for (float target : {1.0472f, -2.5f, kPi - 0.001f, 0.0f}) {
+  for (float target : {1.0472f, -2.5f, kPi - 0.001f, 0.0f, -kPi / 2}) {
     SSEVector4f moved = p4;
     utility().generateCorrectDihedral(p1, p2, p3, moved, target);
     EXPECT_NEAR(dihedral(p1, p2, p3, moved), target, 1e-4f) << target;
-    EXPECT_NEAR((moved - p3).length(), 1.0f, 1e-5f);   // the bond length stays
+    EXPECT_NEAR((moved - p3).length(), 1.0f, 1e-5f);
     EXPECT_EQ(moved.w, 1.0f);
+    if (target == -kPi / 2) expectVector(moved, p4.x, p4.y, p4.z);   // already there: stays
   }
-}
-
-TEST(CorrectDihedral, CurrentTargetLeavesPointInPlace) {
-  const SSEVector4f p1(1.2f, 0.3f, -0.2f, 1), p2(0, 0, 0, 1), p3(0.1f, 0.2f, 1.5f, 1);
-  SSEVector4f p4(-0.7f, 0.9f, 2.1f, 1);
-  const SSEVector4f before = p4;
-  utility().generateCorrectDihedral(p1, p2, p3, p4, dihedral(p1, p2, p3, before));
-  expectVector(p4, before.x, before.y, before.z);
 }
 
 TEST(CorrectDihedral, CollinearPointsLeavePointInPlace) {

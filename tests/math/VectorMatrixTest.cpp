@@ -39,23 +39,15 @@ SSEMatrix4x4f generalMatrix() {
 
 }  // namespace
 
-TEST(VectorNormalize, UnitLengthKeepsW) {
+TEST(VectorNormalize, UnitLengthKeepsWAndATinyVectorBecomesExactlyZero) {
   SSEVector4f v(3, 0, 4, 1);
   v.normalize();
   expectVector(v, 0.6f, 0, 0.8f, 1);
-  SSEVector4f d(0, -2, 0, 0);
-  d.normalize();
-  expectVector(d, 0, -1, 0, 0);
-}
-
-TEST(VectorNormalize, TinyOrZeroVectorBecomesExactlyZero) {
-  SSEVector4f zero(0, 0, 0, 1);
+  SSEVector4f zero(0, 0, 0, 1), tiny(5e-11f, 0, 0, 0.5f);
   zero.normalize();
-  expectVector(zero, 0, 0, 0, 1, 0);
-  SSEVector4f tiny(5e-11f, 0, 0, 0.5f);
   tiny.normalize();
-  EXPECT_EQ(tiny.x, 0.0f);
-  EXPECT_EQ(tiny.w, 0.5f);
+  expectVector(zero, 0, 0, 0, 1, 0);
+  expectVector(tiny, 0, 0, 0, 0.5f, 0);
 }
 
 TEST(VectorClamp, BoundIsStrictAndWIsClampedToo) {
@@ -72,29 +64,6 @@ TEST(VectorCross, RightHandedWithZeroW) {
   expectVector(SSEVector4f(0, 1, 0, 1) % SSEVector4f(1, 0, 0, 1), 0, 0, -1, 0, 0);
 }
 
-TEST(VectorTimesMatrix, TranslationMovesPointsButNotDirections) {
-  const SSEMatrix4x4f t = translation(10, 20, 30);
-  SSEVector4f point(1, 2, 3, 1);
-  point *= t;
-  expectVector(point, 11, 22, 33, 1);
-  expectVector(SSEVector4f(1, 2, 3, 0) * t, 1, 2, 3, 0);
-}
-
-TEST(MatrixProduct, InPlaceMultiplyPreMultiplies) {
-  SSEMatrix4x4f a, b;
-  a.createRotateXMatrix(0.3f);
-  b.createRotateYMatrix(0.7f);
-  SSEMatrix4x4f t;
-  t *= a;
-  t *= b;
-  expectMatrix(t, b * a);
-  // The rotations do not commute, so this tells the two orders apart.
-  const SSEMatrix4x4f ab = a * b;
-  float difference = 0;
-  for (int i = 0; i < 16; ++i) difference += std::fabs(ab.m[i] - t.m[i]);
-  EXPECT_GT(difference, 0.01f);
-}
-
 TEST(MatrixProduct, SelfMultiplyUsesTheOldValue) {
   SSEMatrix4x4f m = generalMatrix();
   const SSEMatrix4x4f expected = m * m;
@@ -109,16 +78,13 @@ TEST(MatrixProduct, TransformBuiltInOrderAppliesFirstStepFirst) {
   rotZ.createRotateZMatrix(kHalfPi);
   transform *= rotZ;
   transform *= translation(5, 0, 0);
-  // Y turn takes x to -z, the Z turn leaves -z alone, then the shift.
-  expectVector(SSEVector4f(1, 0, 0, 1) * transform, 5, 0, -1, 1);
+  // Y turn takes x to -z, the Z turn leaves -z alone, then the shift, which moves points only.
+  SSEVector4f point(1, 0, 0, 1);
+  point *= transform;
+  expectVector(point, 5, 0, -1, 1);
+  expectVector(SSEVector4f(1, 0, 0, 0) * transform, 0, 0, -1, 0);
   // Y turn takes y to y, the Z turn takes y to -x.
   expectVector(SSEVector4f(0, 1, 0, 1) * transform, 4, 0, 0, 1);
-}
-
-TEST(MatrixRotation, QuarterTurnAboutZMapsXToY) {
-  SSEMatrix4x4f r;
-  r.createRotateZMatrix(kHalfPi);
-  expectVector(SSEVector4f(1, 0, 0, 0) * r, 0, 1, 0, 0);
   SSEMatrix4x4f rx;
   rx.createRotateXMatrix(kHalfPi);
   expectVector(SSEVector4f(0, 1, 0, 0) * rx, 0, 0, 1, 0);
@@ -131,17 +97,6 @@ TEST(MatrixRotation, BuilderWritesOnlyItsFourEntries) {
   for (int i : {2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}) EXPECT_EQ(m.m[i], before.m[i]);
   EXPECT_FLOAT_EQ(m.m[0], std::cos(0.4f));
   EXPECT_FLOAT_EQ(m.m[4], -std::sin(0.4f));
-}
-
-TEST(MatrixDeterminant, KnownValues) {
-  const float diagonal[16] = {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1};
-  EXPECT_FLOAT_EQ(SSEMatrix4x4f(diagonal).determinant(), 24.0f);
-  // Swapping two columns of the identity flips the sign.
-  const float swapped[16] = {0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  EXPECT_FLOAT_EQ(SSEMatrix4x4f(swapped).determinant(), -1.0f);
-  SSEMatrix4x4f rotation;
-  rotation.createRotateYMatrix(1.1f);
-  EXPECT_NEAR(rotation.determinant(), 1.0f, kEps);
 }
 
 TEST(MatrixInverse, InverseTimesMatrixIsIdentity) {
@@ -179,16 +134,4 @@ TEST(DoubleVectors, CrossProductMayWriteOverAnInput) {
   EXPECT_EQ((std::vector<double>{0, 0, 1}), std::vector<double>(out, out + 3));
   CrossProduct(a, b, a);
   EXPECT_EQ((std::vector<double>{0, 0, 1}), std::vector<double>(a, a + 3));
-}
-
-TEST(DoubleVectors, CopyVectorSkipsColumnZero) {
-  double s0[3] = {1, 2, 3}, s1[3] = {4, 5, 6};
-  double d0[3] = {0, 0, 0}, d1[3] = {0, 0, 0};
-  double* src[2] = {s0, s1};
-  double* dst[2] = {d0, d1};
-  CopyVector(src, dst, 2, 0);
-  EXPECT_EQ(d0[1], 0);
-  CopyVector(src, dst, 2, 2);
-  EXPECT_EQ((std::vector<double>{0, 2, 3, 0, 5, 6}),
-            (std::vector<double>{d0[0], d0[1], d0[2], d1[0], d1[1], d1[2]}));
 }

