@@ -1,6 +1,5 @@
 // SMILES to finished molecules: the reader with the set-up chain, and SMILES files.
 
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -8,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "io/IOEngine.h"
 #include "io/SmilesParser.h"
-#include "io/SmilesWriter.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -18,28 +15,20 @@
 #include "SmilesTestSupport.h"
 #include "support/AtomGeometry.h"
 #include "support/ConsoleCapture.h"
-#include "support/QtApplication.h"
-
-namespace fs = std::filesystem;
+#include "support/FileFixture.h"
 
 namespace {
 
-// The console lines at the default verbosity.
-class SmilesToMolecule : public ::testing::Test {
+class SmilesToMolecule : public kvtest::FileFixture {
  protected:
-  void SetUp() override {
-    kvtest::ensureApplication();
-    IOEngine::instance();
-  }
-
-  kvtest::ConsoleCapture console{UtilityEngine::instance()->printLevel};
+  SmilesToMolecule() : kvtest::FileFixture("kv_smiles_") {}
 };
 
 }  // namespace
 
 TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
-  SmilesParser parser;
-  std::unique_ptr<Molecule> m(parser.smilesToMol("CC(=O)O"));
+  kvtest::ConsoleCapture console{1};
+  std::unique_ptr<Molecule> m(SmilesParser().smilesToMol("CC(=O)O"));
   ASSERT_NE(nullptr, m);
   EXPECT_EQ(8u, m->atoms.size());
   EXPECT_EQ(8u, m->positions.size());
@@ -61,34 +50,25 @@ TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
 }
 
 TEST_F(SmilesToMolecule, FileLinesBecomeMoleculesAndBadLinesAreSkipped) {
-  const fs::path folder = fs::temp_directory_path() / ("kv-smiles-" + std::to_string(::getpid()));
-  fs::create_directories(folder);
-  const fs::path file = folder / "input.smi";
-  {
-    std::ofstream out(file);
-    out << "CCO ethanol\n   \n\nC1CC broken\r\nO water\n";
-  }
+  const std::string file = (folder / "input.smi").string();
+  std::ofstream(file) << "CCO ethanol\n   \n\nC1CC broken\r\nO water\n";
   UtilityEngine::instance()->printLevel = 2;
   SmilesParser parser;
-  std::vector<Molecule*> molecules;
   int count = -1;
-  parser.parseSMILESFile(file.string().c_str(), molecules, count);
+  parser.parseSMILESFile(file.c_str(), molecules, count);
   EXPECT_EQ(2, count);
   ASSERT_EQ(2u, molecules.size());
   EXPECT_EQ("ethanol", molecules[0]->getName());
   EXPECT_EQ(9u, molecules[0]->atoms.size());
   EXPECT_EQ("water", molecules[1]->getName());
   EXPECT_EQ(2, UtilityEngine::instance()->printLevel);
-  for (Molecule* m : molecules) delete m;
-  molecules.clear();
 
   std::ifstream opened(file);
   parser.parseSMILESFile(opened, molecules, count);
   EXPECT_EQ(2, count);
-  for (Molecule* m : molecules) delete m;
+  EXPECT_EQ(4u, molecules.size());
 
   int untouched = 7;
   parser.parseSMILESFile((folder / "missing.smi").string().c_str(), molecules, untouched);
   EXPECT_EQ(7, untouched);
-  fs::remove_all(folder);
 }

@@ -53,13 +53,15 @@ inline std::map<std::string, int> formula(const Molecule& m) {
   return counts;
 }
 
-// Each bond as (smaller element, larger element, order), sorted: equal for equal molecules.
+// Each bond as (smaller element, larger element, order), sorted: equal for equal molecules. A
+// bond is aromatic (order 9) when its order is 9 or its flag is set, whichever its reader left,
+// so that Kekule and aromatic forms of one ring compare equal.
 inline std::vector<std::tuple<std::string, std::string, int> > bondList(const Molecule& m) {
   std::vector<std::tuple<std::string, std::string, int> > out;
   for (const Bond* b : m.bonds) {
     std::string x = b->atom1->element, y = b->atom2->element;
     if (y < x) std::swap(x, y);
-    out.emplace_back(x, y, b->order);
+    out.emplace_back(x, y, b->order == 9 || b->isAromatic ? 9 : b->order);
   }
   std::sort(out.begin(), out.end());
   return out;

@@ -50,29 +50,14 @@ std::unique_ptr<Molecule> ladder(int closures) {
 // the closing digit. An atom that closes ring 1 and opens ring 2 writes the new number first.
 TEST(SmilesWriting, ReadFormsWriteBack) {
   const std::pair<const char*, const char*> cases[] = {
-      {"CC(=O)O", "CC(=O)O"},
-      {"CCO", "CCO"},
-      {"OCC", "OCC"},
-      {"C#N", "C#N"},
-      {"O.C", "O.C"},
-      {"[NH4+].[Cl-]", "[NH4+].[Cl-]"},
-      {"CC(=O)[O-]", "CC(=O)[O-]"},
-      {"[O-2]", "[O-2]"},
-      {"[H][H]", "[H][H]"},
-      {"[Si](C)(C)(C)C", "[Si](C)(C)(C)C"},
-      {"[13CH4]", "[13CH4]"},
-      {"c1ccccc1", "c1ccccc1"},
-      {"C1=CC=CC=C1", "c1ccccc1"},
-      {"C=1C=CC=CC=1", "c1ccccc1"},
-      {"C1C=CC=CC=1", "c1ccccc1"},
-      {"c1ccsc1", "c1ccsc1"},
-      {"c1cc[nH]c1", "c1cc[nH]c1"},
-      {"c1ccncc1", "c1ccncc1"},
-      {"c1ccc(cc1)-c1ccccc1", "c1ccc(cc1)-c1ccccc1"},
-      {"n1ccccc1-c1ccccn1", "n1ccccc1-c1ccccn1"},
-      {"C1CCCCC=1", "C1CCCCC=1"},
-      {"C1CCCCCCC#1", "C1CCCCCCC#1"},
-      {"C1CC12CC2", "C1CC21CC2"},
+      {"CC(=O)O", "CC(=O)O"}, {"CCO", "CCO"}, {"OCC", "OCC"}, {"C#N", "C#N"}, {"O.C", "O.C"},
+      {"[NH4+].[Cl-]", "[NH4+].[Cl-]"}, {"CC(=O)[O-]", "CC(=O)[O-]"}, {"[O-2]", "[O-2]"},
+      {"[O--]", "[O-2]"}, {"[H][H]", "[H][H]"}, {"[Si](C)(C)(C)C", "[Si](C)(C)(C)C"},
+      {"[13CH4]", "[13CH4]"}, {"c1ccccc1", "c1ccccc1"}, {"C1=CC=CC=C1", "c1ccccc1"},
+      {"C=1C=CC=CC=1", "c1ccccc1"}, {"C1C=CC=CC=1", "c1ccccc1"}, {"c:1:c:c:c:c:c:1", "c1ccccc1"},
+      {"c1ccsc1", "c1ccsc1"}, {"c1cc[nH]c1", "c1cc[nH]c1"}, {"c1ccncc1", "c1ccncc1"},
+      {"c1ccc(cc1)-c1ccccc1", "c1ccc(cc1)-c1ccccc1"}, {"n1ccccc1-c1ccccn1", "n1ccccc1-c1ccccn1"},
+      {"C1CCCCC=1", "C1CCCCC=1"}, {"C1CCCCCCC#1", "C1CCCCCCC#1"}, {"C1CC12CC2", "C1CC21CC2"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.second, rewrite(c.first)) << c.first;
 }
