@@ -19,6 +19,7 @@
 #include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 #include "support/StdoutCapture.h"
+#include "support/TextLines.h"
 
 namespace fs = std::filesystem;
 
@@ -76,12 +77,11 @@ TEST_F(MDLFiles, SDFileOfThreeRecordsGivesThreeMolecules) {
 }
 
 TEST_F(MDLFiles, BrokenSDRecordIsSkippedAndTheOthersRead) {
-  std::ifstream good(kData + "/mdl_three_records.sdf");
-  std::string text((std::istreambuf_iterator<char>(good)), std::istreambuf_iterator<char>());
+  std::string text = kvtest::readFile(kData + "/mdl_three_records.sdf");
   const size_t second = text.find("$$$$\n") + 5;
   text.insert(second, "broken\n\n\n  2  1\n    0.0  C\n$$$$\n");
   const std::string path = (folder / "broken.sdf").string();
-  { std::ofstream(path) << text; }
+  std::ofstream(path) << text;
 
   int count = 0;
   kvtest::ErrorCapture errorLog;
@@ -106,8 +106,8 @@ TEST_F(MDLFiles, BrokenSDRecordIsSkippedAndTheOthersRead) {
 TEST_F(MDLFiles, EmptyFileFolderAndSeparatorsOnlyAreReported) {
   const std::string empty = (folder / "empty.mol").string();
   const std::string separators = (folder / "separators.sdf").string();
-  { std::ofstream(empty) << ""; }
-  { std::ofstream(separators) << "$$$$\n\n$$$$\n"; }
+  std::ofstream(empty) << "";
+  std::ofstream(separators) << "$$$$\n\n$$$$\n";
   kvtest::ErrorCapture errorLog;
   EXPECT_EQ(nullptr, parser.parseMDLMolFile(empty));
   EXPECT_EQ(nullptr, parser.parseMDLMolFile(folder.string()));
@@ -185,9 +185,7 @@ TEST_F(MDLFiles, LoadedPuckeredCyclobutaneKeepsItsRing) {
   for (const Atom* centre : m->atoms) {
     if (centre->element != "C") continue;
     std::vector<const Atom*> carbons, hydrogens;
-    for (const Bond* b : m->bonds) {
-      const Atom* other = b->atom1 == centre ? b->atom2 : b->atom2 == centre ? b->atom1 : nullptr;
-      if (other == nullptr) continue;
+    for (const Atom* other : centre->getAdjacentAtoms()) {
       (other->element == "C" ? carbons : hydrogens).push_back(other);
       if (other->element == "H") {
         EXPECT_LT(kvtest::distance(centre, other), 1.15);

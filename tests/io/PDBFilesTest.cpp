@@ -4,15 +4,15 @@
 #include <QTreeWidgetItem>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <set>
 
 #include "io/MoleculeEngine.h"
-#include "tests/io/PDBTestSupport.h"
 #include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
 #include "support/TextLines.h"
+#include "tests/io/PDBTestSupport.h"
+#include "tests/io/ToolProcess.h"
 
 using pdbtest::PDBFixture;
 using pdbtest::kProtease;
@@ -45,22 +45,12 @@ FileFacts factsOf(const std::string& path) {
   return facts;
 }
 
-bool bonded(const Atom* a, const Atom* b) {
-  for (const Bond* bond : a->bonds)
-    if (bond->atom1 == b || bond->atom2 == b) return true;
-  return false;
-}
-
 }  // namespace
 
 class PDBFiles : public PDBFixture {};
 
 TEST_F(PDBFiles, ProteaseWithInhibitorIsReadWhole) {
-  std::ifstream probe(kProtease);
-  ASSERT_TRUE(probe.is_open()) << kProtease << " missing: scripts/setup.sh installs it";
-  std::vector<Molecule*> out;
-  parser.parsePDBFile(kProtease, out);
-  molecules.insert(molecules.end(), out.begin(), out.end());
+  const std::vector<Molecule*> out = readPath(kProtease);
   ASSERT_EQ(1u, out.size());
   const Molecule* m = out[0];
   EXPECT_EQ("1hpv_0", m->getName());
@@ -83,18 +73,16 @@ TEST_F(PDBFiles, ProteaseWithInhibitorIsReadWhole) {
     auto& atoms = residue.second;
     ASSERT_TRUE(atoms.count("N") && atoms.count("CA") && atoms.count("C") && atoms.count("O"))
         << residue.first;
-    EXPECT_TRUE(bonded(atoms["N"], atoms["CA"])) << residue.first;
-    EXPECT_TRUE(bonded(atoms["CA"], atoms["C"])) << residue.first;
-    int cToO = 0;
-    for (const Bond* b : atoms["C"]->bonds)
-      if (b->atom1 == atoms["O"] || b->atom2 == atoms["O"]) cToO = b->order;
-    EXPECT_EQ(2, cToO) << residue.first;
+    EXPECT_NE(nullptr, m->getBond(atoms["N"], atoms["CA"])) << residue.first;
+    EXPECT_NE(nullptr, m->getBond(atoms["CA"], atoms["C"])) << residue.first;
+    const Bond* carbonyl = m->getBond(atoms["C"], atoms["O"]);
+    EXPECT_TRUE(carbonyl != nullptr && carbonyl->order == 2) << residue.first;
   }
   // The inhibitor's "CONECT" bonds are all there.
   ASSERT_FALSE(facts.conect.empty());
   for (const auto& pair : facts.conect) {
     ASSERT_TRUE(bySerial.count(pair.first) && bySerial.count(pair.second));
-    EXPECT_TRUE(bonded(bySerial[pair.first], bySerial[pair.second]))
+    EXPECT_NE(nullptr, m->getBond(bySerial[pair.first], bySerial[pair.second]))
         << pair.first << "-" << pair.second;
   }
   const std::vector<std::string> parts = {"A", "B", " ", "WATER", "HETATM"};
@@ -103,9 +91,7 @@ TEST_F(PDBFiles, ProteaseWithInhibitorIsReadWhole) {
 }
 
 TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAndUsAsTheSameAtoms) {
-  std::vector<Molecule*> out;
-  parser.parsePDBFile(kProtease, out);
-  molecules.insert(molecules.end(), out.begin(), out.end());
+  const std::vector<Molecule*> out = readPath(kProtease);
   ASSERT_EQ(1u, out.size());
   const std::string path = (folder / "written.pdb").string();
   ASSERT_EQ(1, parser.writePDBFile(out[0], path.c_str()));
@@ -121,38 +107,21 @@ TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAndUsAsTheSameAtoms) {
   for (const Atom* a : out[0]->atoms) chains.insert(a->chainId);
   EXPECT_EQ(static_cast<int>(chains.size()) - 1, ter);
 
-  const std::string command = "obabel -ipdb '" + path + "' -oxyz 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(nullptr, pipe);
-  std::string text;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
-  ASSERT_EQ(0, ::pclose(pipe)) << "obabel failed";
-  std::istringstream in(text);
-  size_t count = 0;
-  in >> count;
-  ASSERT_EQ(out[0]->atoms.size(), count);
-  std::string comment;
-  std::getline(in, comment);
-  std::getline(in, comment);
+  // Open Babel reads the same atoms: the element counts of its xyz output.
+  const iotest::ToolRun obabel =
+      iotest::runProgram("obabel", {"-ipdb", QString::fromStdString(path), "-oxyz"});
+  ASSERT_EQ(0, obabel.exitCode) << obabel.err;
+  const std::vector<std::string> xyz = kvtest::linesOf(obabel.out);
+  ASSERT_EQ(out[0]->atoms.size() + 2, xyz.size());
   std::map<std::string, int> elements, expected;
-  for (size_t i = 0; i < count; ++i) {
-    std::string symbol;
-    double x = 0, y = 0, z = 0;
-    in >> symbol >> x >> y >> z;
-    ++elements[symbol];
-  }
+  for (size_t i = 2; i < xyz.size(); ++i) ++elements[xyz[i].substr(0, xyz[i].find(' '))];
   for (const Atom* a : out[0]->atoms) ++expected[a->element];
   EXPECT_EQ(expected, elements);
 
   // Our own reader gets every atom back, hydrogens included, each on the same heavy atom and
   // heavy atoms in their order at the file's precision; every bond with its order; the listed
   // bonds stay listed; the chains stay.
-  PDBParser again;
-  std::vector<Molecule*> back;
-  again.parsePDBFile(path, back);
-  molecules.insert(molecules.end(), back.begin(), back.end());
+  const std::vector<Molecule*> back = readPath(path);
   ASSERT_EQ(1u, back.size());
   ASSERT_EQ(out[0]->atoms.size(), back[0]->atoms.size());
   EXPECT_EQ(out[0]->bonds.size(), back[0]->bonds.size());
@@ -186,12 +155,14 @@ TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAndUsAsTheSameAtoms) {
     return edges;
   };
   EXPECT_EQ(graph(out[0]), graph(back[0]));
-  std::set<std::string> listedBefore, listedAfter;
-  for (const Bond* b : out[0]->bonds)
-    if (b->pdbFlag) listedBefore.insert(key(b->atom1) + " " + key(b->atom2));
-  for (const Bond* b : back[0]->bonds)
-    if (b->pdbFlag) listedAfter.insert(key(b->atom1) + " " + key(b->atom2));
-  for (const std::string& pair : listedBefore) EXPECT_EQ(1u, listedAfter.count(pair)) << pair;
+  auto listed = [&](const Molecule* m) {
+    std::set<std::string> pairs;
+    for (const Bond* b : m->bonds)
+      if (b->pdbFlag) pairs.insert(key(b->atom1) + " " + key(b->atom2));
+    return pairs;
+  };
+  const std::set<std::string> listedAfter = listed(back[0]);
+  for (const std::string& pair : listed(out[0])) EXPECT_EQ(1u, listedAfter.count(pair)) << pair;
   EXPECT_EQ(out[0]->chainIds, back[0]->chainIds);
 }
 
@@ -229,10 +200,8 @@ TEST_F(PDBFiles, ShippedResidueTemplatesBondTheProtease) {
   const size_t before = library->groups.size();
   library->loadGroups(std::string(KV_SOURCE_DIR));
   ASSERT_NE(nullptr, library->getFunctionalGroupByName("TRP"));
-  std::vector<Molecule*> out;
   kvtest::ErrorCapture errorLog;
-  parser.parsePDBFile(kProtease, out);
-  molecules.insert(molecules.end(), out.begin(), out.end());
+  const std::vector<Molecule*> out = readPath(kProtease);
   // Arginine's guanidinium carbon once got two double bonds from the template and the
   // amino-acid rules together.
   EXPECT_EQ(std::string::npos, errorLog.text().find("atom typing")) << errorLog.text();

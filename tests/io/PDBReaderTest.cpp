@@ -1,15 +1,14 @@
 // Reading PDB text: records, models, chains, residues, residue bonding and bond orders.
 
 #include <algorithm>
-#include <cmath>
-#include <map>
 #include <set>
 
 #include "io/MoleculeEngine.h"
 #include "model/Builder.h"
 #include "support/AtomGeometry.h"
-#include "tests/io/PDBTestSupport.h"
 #include "support/ErrorCapture.h"
+#include "support/MoleculeBuilder.h"
+#include "tests/io/PDBTestSupport.h"
 
 using pdbtest::PDBFixture;
 using pdbtest::findAtom;
@@ -96,52 +95,22 @@ TEST_F(PDBReader, TripeptideBecomesOneBondedMoleculeWithHydrogensAndFileCoordina
   EXPECT_GT(m->dipoleMoment, 0.0f);
 }
 
-TEST_F(PDBReader, FirstStepGivesTheBondedAtomsOfTheFileBeforePerception) {
-  std::istringstream in(pdbtest::residueRecords(pdbtest::kProtease, 'A', 1, 3));
-  std::vector<Molecule*> graphs;
-  ASSERT_TRUE(parser.readGraphs(in, graphs));
-  ASSERT_EQ(1u, graphs.size());
-  std::unique_ptr<Molecule> m(graphs[0]);
-  EXPECT_EQ(24u, m->atoms.size());   // no hydrogens yet
-  EXPECT_EQ(1, orderBetween(m.get(), "C", 1, "N", 2));
-  EXPECT_EQ(2, orderBetween(m.get(), "CD", 2, "OE1", 2));
-  for (const Atom* a : m->atoms) EXPECT_TRUE(a->type.empty()) << a->name;
-
-  kvtest::ErrorCapture errors;
-  std::istringstream stray("TER\n");
-  EXPECT_FALSE(parser.readGraphs(stray, graphs));
-  EXPECT_EQ(1u, graphs.size());
-  EXPECT_EQ(1u, errors.lines.size());
-}
-
 TEST_F(PDBReader, PeptideLinkNeedsCarbonAndNitrogenWithinTwoPointEightAngstrom) {
   for (const float gap : {2.9f, 2.8f}) {
-    std::vector<std::unique_ptr<Molecule> > fragments;
-    std::vector<Residue*> residues;
-    std::vector<std::unique_ptr<Residue> > owned;
-    for (int k = 0; k < 2; ++k) {
-      fragments.emplace_back(Builder::instance()->createMolecule());
-      owned.emplace_back(new Residue(fragments.back().get()));
-      Atom* a = Builder::instance()->createAtom();
-      a->name = k == 0 ? "C" : "N";
-      a->element = a->name;
-      a->position = SSEVector4f(k == 0 ? 0.0f : gap, 0.0f, 0.0f, 1.0f);
-      a->isPlaced = true;
-      fragments.back()->addAtom(a);
-      (k == 0 ? owned.back()->c : owned.back()->n) = a;
-      residues.push_back(owned.back().get());
-    }
+    auto c = kvtest::buildMolecule({"C"}, {});
+    auto n = kvtest::buildMolecule({"N"}, {});
+    Residue first(c.get()), second(n.get());
+    first.c = c->atoms[0];
+    second.n = n->atoms[0];
+    second.n->position = SSEVector4f(gap, 0.0f, 0.0f, 1.0f);
+    first.c->isPlaced = second.n->isPlaced = true;
     std::vector<Bond*> links;
-    IOEngine::instance()->findCommectivityAmongstResidues(residues, links);
+    IOEngine::instance()->findCommectivityAmongstResidues({&first, &second}, links);
     EXPECT_EQ(gap < 2.85f ? 1u : 0u, links.size()) << gap;
     for (Bond* b : links) {
       EXPECT_EQ("C", b->atom1->name);
       delete b;
     }
-    // A chain of one residue yields no links.
-    links.clear();
-    IOEngine::instance()->findCommectivityAmongstResidues({residues[0]}, links);
-    EXPECT_TRUE(links.empty());
   }
 }
 
@@ -179,17 +148,9 @@ TEST_F(PDBReader, NucleotideBasesGetTheirDoubleBonds) {
 
 TEST_F(PDBReader, ResidueWithTemplateTakesTheTemplateBondsAndOrders) {
   // A registered template "XYZ": N-CA single, C=O double, C-Q single (Q is missing below).
-  auto group = std::unique_ptr<Molecule>(Builder::instance()->createMolecule());
+  auto group = kvtest::buildMolecule({"N", "C", "C", "O", "Q"}, {{0, 1, 1}, {2, 3, 2}, {2, 4, 1}});
+  group->atoms[1]->name = "CA";
   group->names.push_back("XYZ");
-  for (const char* name : {"N", "CA", "C", "O", "Q"}) {
-    Atom* a = Builder::instance()->createAtom();
-    a->name = name;
-    a->element = std::string(1, name[0]);
-    group->addAtom(a);
-  }
-  group->addBond(0u, 1u, 1);
-  group->addBond(2u, 3u, 2);
-  group->addBond(2u, 4u, 1);
   MoleculeEngine::instance()->groups.push_back(group.get());
   // The four atoms lie far apart: every bond comes from the template.
   std::string text;
@@ -201,19 +162,6 @@ TEST_F(PDBReader, ResidueWithTemplateTakesTheTemplateBondsAndOrders) {
   EXPECT_EQ(2u, fragment->bonds.size());
   EXPECT_EQ(1, fragmentOrder(fragment.get(), "N", "CA"));
   EXPECT_EQ(2, fragmentOrder(fragment.get(), "C", "O"));
-}
-
-TEST_F(PDBReader, LigandWithoutTemplateIsBondedByDistanceAndCorrected) {
-  // Acetate: the carboxyl carbon ends with one double bond, to the oxygen met last.
-  std::string text;
-  text += atomLine("HETATM", 1, "C1", "ACT", ' ', 1, 0.000f, 0.000f, 0.0f, "C");
-  text += atomLine("HETATM", 2, "C2", "ACT", ' ', 1, 1.520f, 0.000f, 0.0f, "C");
-  text += atomLine("HETATM", 3, "O1", "ACT", ' ', 1, 2.150f, 1.080f, 0.0f, "O");
-  text += atomLine("HETATM", 4, "O2", "ACT", ' ', 1, 2.150f, -1.080f, 0.0f, "O");
-  auto acetate = bondedResidue(text, "ACT");
-  EXPECT_EQ(3u, acetate->bonds.size());
-  EXPECT_EQ(1, fragmentOrder(acetate.get(), "C2", "O1"));
-  EXPECT_EQ(2, fragmentOrder(acetate.get(), "C2", "O2"));
 }
 
 TEST_F(PDBReader, HydrogenIsBondedToOneHeavyAtomOnly) {
@@ -230,40 +178,16 @@ TEST_F(PDBReader, HydrogenIsBondedToOneHeavyAtomOnly) {
   }
 }
 
-TEST_F(PDBReader, SulfurWithTwoOxygensAndFourBondsGetsTwoDoubleBonds) {
-  auto sulfone = std::unique_ptr<Molecule>(Builder::instance()->createMolecule());
-  for (const char* e : {"S", "O", "O", "C", "C"}) {
-    Atom* a = Builder::instance()->createAtom();
-    a->element = e;
-    a->name = e;
-    sulfone->addAtom(a);
-  }
-  for (unsigned j = 1; j < 5; ++j) sulfone->addBond(0u, j, 1);
-  sulfone->findValenceVector();
-  sulfone->autoBondOrderCorrection();
-  int doubles = 0;
-  for (const Bond* b : sulfone->bonds)
-    if (b->order == 2) {
-      ++doubles;
-      EXPECT_EQ("O", b->atom2->element);
-    }
-  EXPECT_EQ(2, doubles);
-}
-
 TEST_F(PDBReader, AlternateLocationsKeepTheFirstIndicator) {
-  std::string text = atomLine("ATOM", 1, "N", "GLY", 'A', 1, 0, 0, 0, "N");
   std::string a = atomLine("ATOM", 2, "CA", "GLY", 'A', 1, 1.45f, 0, 0, "C");
   std::string b = atomLine("ATOM", 3, "CA", "GLY", 'A', 1, 1.45f, 0.3f, 0, "C");
   a[16] = 'A';
   b[16] = 'B';
-  text += a + b;
-  std::string c = atomLine("ATOM", 4, "C", "GLY", 'A', 1, 2.0f, 1.4f, 0, "C");
-  text += c;
-  const std::vector<Molecule*> out = read(text);
+  const std::vector<Molecule*> out =
+      read(atomLine("ATOM", 1, "N", "GLY", 'A', 1, 0, 0, 0, "N") + a + b +
+           atomLine("ATOM", 4, "C", "GLY", 'A', 1, 2.0f, 1.4f, 0, "C"));
   ASSERT_EQ(1u, out.size());
-  int carbons = 0;
-  for (const Atom* atom : out[0]->atoms) carbons += atom->element == "C";
-  EXPECT_EQ(2, carbons);
+  EXPECT_EQ(2, kvtest::countElement(*out[0], "C"));
   EXPECT_EQ(2, findAtom(out[0], "CA", 1)->serialNumber);
 }
 

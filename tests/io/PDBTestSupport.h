@@ -60,6 +60,14 @@ class PDBFixture : public kvtest::FileFixture {
     return out;
   }
 
+  // Reads a PDB file; the molecules are freed in TearDown.
+  std::vector<Molecule*> readPath(const std::string& path) {
+    std::vector<Molecule*> out;
+    parser.parsePDBFile(path, out);
+    molecules.insert(molecules.end(), out.begin(), out.end());
+    return out;
+  }
+
   std::string writeFile(const std::string& name, const std::string& text) {
     const std::string path = (folder / name).string();
     std::ofstream(path) << text;
