@@ -124,21 +124,10 @@ TEST_F(MDLFiles, EmptyFileFolderAndSeparatorsOnlyAreReported) {
   EXPECT_EQ("Error: MDLMolParser: no records in \"the input\"", errorLog.lines.back());
 }
 
-// The lines of typing and of the parameter lookup name the molecule they belong to, so that a
-// run over a file of molecules can be read.
-TEST_F(MDLFiles, TypingAndParameterMessagesNameTheMolecule) {
-  const char* record = R"(copper diol
-  Kestavor
-
-  3  2  0  0  0  0  0  0  0  0999 V2000
-    0.0000    0.0000    0.0000 O   0  0  0  0  0  0  0  0  0  0  0  0
-    1.9000    0.0000    0.0000 Cu  0  0  0  0  0  0  0  0  0  0  0  0
-    3.8000    0.0000    0.0000 O   0  0  0  0  0  0  0  0  0  0  0  0
-  1  2  1  0  0  0  0
-  2  3  1  0  0  0  0
-M  END
-)";
-  const char* overValent = R"(fluorine triple bond
+// The lines of typing name the molecule they belong to, so that a run over a file of molecules
+// can be read (the parameter lookup's lines are checked through kvtool).
+TEST_F(MDLFiles, TypingMessagesNameTheMolecule) {
+  std::istringstream in(R"(fluorine triple bond
   Kestavor
 
   2  1  0  0  0  0  0  0  0  0999 V2000
@@ -146,18 +135,14 @@ M  END
     1.4000    0.0000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0
   1  2  3  0  0  0  0
 M  END
-)";
+)");
   InputParameters::instance();   // loaded outside the capture
-  for (const char* text : {record, overValent}) {
-    kvtest::ErrorCapture errorLog;
-    std::istringstream in(text);
-    Molecule* m = parser.parseMDLMolFile(in);
-    if (m != nullptr) molecules.push_back(m);
-    ASSERT_FALSE(errorLog.lines.empty()) << text;
-    const std::string name = std::string(text).substr(0, std::string(text).find('\n'));
-    for (const std::string& line : errorLog.lines)
-      EXPECT_NE(std::string::npos, line.find("in molecule \"" + name + "\"")) << line;
-  }
+  kvtest::ErrorCapture errorLog;
+  Molecule* m = parser.parseMDLMolFile(in);
+  if (m != nullptr) molecules.push_back(m);
+  ASSERT_NE(std::string::npos, errorLog.text().find("Error: atom typing")) << errorLog.text();
+  for (const std::string& line : errorLog.lines)
+    EXPECT_NE(std::string::npos, line.find("in molecule \"fluorine triple bond\"")) << line;
 }
 
 TEST_F(MDLFiles, FolderReaderTakesMolFilesOfAnyCaseBelowIt) {

@@ -151,17 +151,6 @@ TEST(ChargedAtoms, MolRecordWithoutHydrogensGetsTheRightCount) {
   }
 }
 
-TEST(ChargedAtoms, SmilesChargesCountLikeMolCharges) {
-  // No hydrogen on the carboxylate; pyridinium keeps exactly the hydrogen written.
-  auto glycine = graph("[NH3+]CC(=O)[O-]");
-  ASSERT_NE(nullptr, glycine);
-  EXPECT_EQ(3, hydrogensOn(glycine->atoms[0]));
-  EXPECT_EQ("C2H5NO2", hill(*glycine));
-  auto pyridinium = graph("c1cc[nH+]cc1");
-  ASSERT_NE(nullptr, pyridinium);
-  EXPECT_EQ("C5H6N+", hill(*pyridinium));
-}
-
 TEST(FiveRings, HeteroaromaticRingsAreAromaticAndKeepTheirHydrogens) {
   struct Expect {
     const char* smiles;

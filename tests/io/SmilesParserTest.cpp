@@ -16,7 +16,6 @@
 #include "support/ErrorCapture.h"
 
 using smilestest::formula;
-using kvtest::countElement;
 using smilestest::graph;
 
 namespace {
@@ -115,17 +114,6 @@ TEST(SmilesGraph, MalformedInputFailsWithOneLineQuotingIt) {
     EXPECT_EQ(nullptr, graph(e.first));
     EXPECT_EQ(std::vector<std::string>{"Error: SmilesParser: " + std::string(e.second)},
               capture.lines);
-  }
-}
-
-TEST(SmilesGraph, TwoLetterBracketSymbolsAreOneElement) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"[Cu+2]", "Cu"}, {"[Ti]", "Ti"}, {"[Zn+2]", "Zn"}, {"[Ni]", "Ni"},
-      {"Cl[Sn](Cl)(Cl)Cl", "Sn"}, {"C[Al](C)C", "Al"}};
-  for (const auto& c : cases) {
-    auto m = graph(c.first);
-    ASSERT_NE(nullptr, m) << c.first;
-    EXPECT_EQ(1, countElement(*m, c.second)) << c.first;
   }
 }
 

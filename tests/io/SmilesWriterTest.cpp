@@ -43,7 +43,8 @@ std::unique_ptr<Molecule> ladder(int closures) {
 
 }  // namespace
 
-// What the reader reads is written back as written, and benzene in any spelling aromatic.
+// What the reader reads is written back as written, two-letter bracket symbols as one element,
+// charged atoms with exactly the hydrogens written, and benzene in any spelling aromatic.
 // Thiophene's sulfur gives its lone pair, not a bond: no [s]; pyrrole's nitrogen, met in
 // brackets, goes back in them. The bond between two rings is written, or the reader could make
 // it a ring double bond. A double bond read as a ring closure stays a closure with its symbol at
@@ -58,6 +59,9 @@ TEST(SmilesWriting, ReadFormsWriteBack) {
       {"c1ccsc1", "c1ccsc1"}, {"c1cc[nH]c1", "c1cc[nH]c1"}, {"c1ccncc1", "c1ccncc1"},
       {"c1ccc(cc1)-c1ccccc1", "c1ccc(cc1)-c1ccccc1"}, {"n1ccccc1-c1ccccn1", "n1ccccc1-c1ccccn1"},
       {"C1CCCCC=1", "C1CCCCC=1"}, {"C1CCCCCCC#1", "C1CCCCCCC#1"}, {"C1CC12CC2", "C1CC21CC2"},
+      {"[NH3+]CC(=O)[O-]", "[NH3+]CC(=O)[O-]"}, {"c1cc[nH+]cc1", "c1cc[nH+]cc1"},
+      {"[Cu+2]", "[Cu+2]"}, {"[Ti]", "[Ti]"}, {"[Zn+2]", "[Zn+2]"}, {"[Ni]", "[Ni]"},
+      {"Cl[Sn](Cl)(Cl)Cl", "Cl[Sn](Cl)(Cl)Cl"}, {"C[Al](C)C", "C[Al](C)C"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.second, rewrite(c.first)) << c.first;
 }
