@@ -43,17 +43,6 @@ TEST(SmilesGraph, RingBondSymbolBelongsToTheRingBond) {
   }
 }
 
-TEST(SmilesGraph, BlankEndsTheSmilesAndTheRestIsTheName) {
-  auto m = graph("CCO CO");
-  ASSERT_NE(nullptr, m);
-  EXPECT_EQ(9u, m->atoms.size());
-  EXPECT_EQ("CO", m->displayName);
-  EXPECT_EQ("CCO", m->smiles);
-  std::string smiles, name;
-  SmilesParser::splitSmilesLine("  c1ccccc1\tbenzene ring \r\n", smiles, name);
-  EXPECT_EQ("c1ccccc1|benzene ring", smiles + "|" + name);
-}
-
 TEST(SmilesGraph, OrganicBoronGetsHydrogensToValenceThree) {
   // BC once gave a bare boron: the element table found only the boron type row, "never add".
   const std::pair<const char*, int> cases[] = {

@@ -148,7 +148,7 @@ TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
 
 TEST_F(SmilesToMolecule, FileLinesBecomeMoleculesAndBadLinesAreSkipped) {
   const std::string file = (folder / "input.smi").string();
-  std::ofstream(file) << "CCO ethanol\n   \n\nC1CC broken\r\nO water\n";
+  std::ofstream(file) << "  CCO\tethanol \n   \n\nC1CC broken\r\nO water\r\n";
   UtilityEngine::instance()->printLevel = 2;
   SmilesParser parser;
   int count = -1;
@@ -158,6 +158,7 @@ TEST_F(SmilesToMolecule, FileLinesBecomeMoleculesAndBadLinesAreSkipped) {
   EXPECT_EQ("ethanol", molecules[0]->getName());
   EXPECT_EQ(9u, molecules[0]->atoms.size());
   EXPECT_EQ("water", molecules[1]->getName());
+  EXPECT_EQ("O", molecules[1]->smiles);
   EXPECT_EQ(2, UtilityEngine::instance()->printLevel);
 
   std::ifstream opened(file);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers shared by the SMILES tests: reading to a graph, element counts, a comparable bond list,
-// a graph comparison, and the sample files.
+// a graph comparison, writing, and the sample files.
 
 #include <algorithm>
 #include <fstream>
@@ -14,29 +14,13 @@
 
 #include <gtest/gtest.h>
 
-#include "io/IOEngine.h"
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
-#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
-#include "support/ConsoleCapture.h"
-#include "support/QtApplication.h"
 
 namespace smilestest {
-
-// Tests that run the whole set-up chain: the application object the file singleton needs, print
-// level 0 and a silent console, put back afterwards.
-class QuietChain : public ::testing::Test {
- protected:
-  void SetUp() override {
-    kvtest::ensureApplication();
-    IOEngine::instance();
-  }
-
-  kvtest::ConsoleCapture console{0};
-};
 
 inline std::unique_ptr<Molecule> graph(const std::string& smiles) {
   SmilesParser parser;

@@ -29,6 +29,7 @@
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
 #include "ToolProcess.h"
+#include "support/FileFixture.h"
 #include "support/TextLines.h"
 
 namespace {
@@ -129,10 +130,11 @@ void expectSameMolecules(const std::vector<smilestest::SampleLine>& inputs,
   }
 }
 
-class ObabelRoundTrip : public smilestest::QuietChain {
+class ObabelRoundTrip : public kvtest::FileFixture {
  protected:
+  ObabelRoundTrip() : kvtest::FileFixture("kv_obabel_") {}
   void SetUp() override {
-    QuietChain::SetUp();
+    kvtest::FileFixture::SetUp();
     inputs = smilestest::sampleSmiles("obabel-roundtrip.smi");
     ASSERT_GE(inputs.size(), 100u);
     reference = canonicalFromSmiles(asLines(inputs));
