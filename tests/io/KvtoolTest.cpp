@@ -57,7 +57,7 @@ void expectFinishedMolecule(const QJsonObject& m) {
   for (const QJsonValue& b : m["bonds"].toArray()) {
     const QJsonObject bond = b.toObject();
     for (const char* end : {"a", "b"})
-      EXPECT_TRUE(bond[end].toInt(-1) >= 0 && bond[end].toInt() < atoms.size()) << name << " " << end;
+      EXPECT_TRUE(bond[end].toInt(-1) >= 0 && bond[end].toInt() < atoms.size()) << name << end;
     EXPECT_NE(bond["a"].toInt(), bond["b"].toInt()) << name;
     const int order = bond["order"].toInt();
     EXPECT_TRUE(order == 1 || order == 2 || order == 3 || order == 9) << name;

@@ -109,7 +109,8 @@ TEST_F(MDLRead, AtomLineFieldsGiveElementChargeAndValence) {
     bool status;
   } cases[] = {
       {atomLine("CL"), "Cl", 0, 0, true},   {atomLine("br"), "Br", 0, 0, true},
-      {atomLine("R"), "R", 0, 0, true},     {"    1.0000    2.0000    3.0000 Cl\n", "Cl", 0, 0, true},
+      {atomLine("R"), "R", 0, 0, true},
+      {"    1.0000    2.0000    3.0000 Cl\n", "Cl", 0, 0, true},
       {atomLine("N", 1), "N", 3, 0, true},  {atomLine("N", 2), "N", 2, 0, true},
       {atomLine("N", 3), "N", 1, 0, true},  {atomLine("N", 4), "N", 0, 0, true},   // 4: a radical
       {atomLine("N", 5), "N", -1, 0, true}, {atomLine("N", 6), "N", -2, 0, true},
@@ -284,7 +285,8 @@ TEST_F(MDLWrite, MoleculeTheFormatCannotHoldLeavesTheOldFileWhole) {
   ASSERT_TRUE(parser.formatMDLMol(good.get(), text));
   EXPECT_EQ(text, kvtest::readFile(path)) << "the file holds the record";
   kvtest::ErrorCapture errorLog;
-  EXPECT_FALSE(parser.writeMDLMolFile(good.get(), (folder / "no/such/folder.mol").string().c_str()));
+  const std::string missing = (folder / "no/such/folder.mol").string();
+  EXPECT_FALSE(parser.writeMDLMolFile(good.get(), missing.c_str()));
   EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder),
                              std::filesystem::directory_iterator()));   // no temporary left
 }

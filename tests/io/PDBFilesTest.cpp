@@ -318,7 +318,8 @@ TEST_F(PDBLigand, SmallLigandsGetSoundOrdersAndHydrogenCounts) {
       {"pdb-acetamide.pdb", 5, {{"C2", "O1", 2}, {"C2", "N1", 1}}, {{"N1", 2}}},
       {"pdb-ketone.pdb", 6, {{"C2", "O2", 2}}, {}},
       {"pdb-nitro.pdb", 3, {{"N1", "C1", 1}}, {{"O1", 0}, {"O2", 0}}},
-      {"pdb-pyridine.pdb", 5, {}, {{"N1", 0}, {"C2", 1}, {"C3", 1}, {"C4", 1}, {"C5", 1}, {"C6", 1}}},
+      {"pdb-pyridine.pdb", 5, {},
+       {{"N1", 0}, {"C2", 1}, {"C3", 1}, {"C4", 1}, {"C5", 1}, {"C6", 1}}},
   };
   for (const auto& c : cases) {
     const Molecule* m = readData(c.file);
@@ -329,7 +330,7 @@ TEST_F(PDBLigand, SmallLigandsGetSoundOrdersAndHydrogenCounts) {
       EXPECT_EQ(std::get<2>(o), pdbtest::orderBetween(m, std::get<0>(o), 1, std::get<1>(o), 1))
           << c.file << " " << std::get<0>(o) << "-" << std::get<1>(o);
     for (const auto& h : c.hydrogensOnAtom)
-      EXPECT_EQ(h.second, hydrogensOn(pdbtest::findAtom(m, h.first, 1))) << c.file << " " << h.first;
+      EXPECT_EQ(h.second, hydrogensOn(pdbtest::findAtom(m, h.first, 1))) << c.file << h.first;
   }
   EXPECT_EQ(3, ringMultiple(readData("pdb-pyridine.pdb"), {"N1", "C2", "C3", "C4", "C5", "C6"}));
   const Molecule* nitro = readData("pdb-nitro.pdb");
