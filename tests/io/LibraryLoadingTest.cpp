@@ -18,7 +18,6 @@
 #include "construction/MoleculeOperations.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
-#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"

@@ -20,10 +20,8 @@
 
 #include <gtest/gtest.h>
 
-#include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/SmilesParser.h"
-#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
