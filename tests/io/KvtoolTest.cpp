@@ -2,8 +2,6 @@
 // a line on standard output and nothing else there, the exit codes and the mol output. What
 // other toolkits make of its output is in ToolkitRoundTripTest.cpp.
 
-#include <unistd.h>
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "ToolProcess.h"
+#include "support/FileFixture.h"
 #include "support/TextLines.h"
 
 namespace fs = std::filesystem;
@@ -32,12 +31,7 @@ ToolRun runKvtool(const QStringList& arguments) {
 // Every line of the output as a JSON object; a line that is not one fails the test.
 std::vector<QJsonObject> jsonLines(const std::string& text) {
   std::vector<QJsonObject> out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
+  for (const std::string& line : kvtest::linesOf(text)) {
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
     EXPECT_EQ(QJsonParseError::NoError, error.error) << "not JSON: " << line;
@@ -62,10 +56,8 @@ void expectFinishedMolecule(const QJsonObject& m) {
   }
   for (const QJsonValue& b : m["bonds"].toArray()) {
     const QJsonObject bond = b.toObject();
-    EXPECT_GE(bond["a"].toInt(-1), 0) << name;
-    EXPECT_LT(bond["a"].toInt(), atoms.size()) << name;
-    EXPECT_GE(bond["b"].toInt(-1), 0) << name;
-    EXPECT_LT(bond["b"].toInt(), atoms.size()) << name;
+    for (const char* end : {"a", "b"})
+      EXPECT_TRUE(bond[end].toInt(-1) >= 0 && bond[end].toInt() < atoms.size()) << name << end;
     EXPECT_NE(bond["a"].toInt(), bond["b"].toInt()) << name;
     const int order = bond["order"].toInt();
     EXPECT_TRUE(order == 1 || order == 2 || order == 3 || order == 9) << name;
@@ -76,18 +68,12 @@ void expectFinishedMolecule(const QJsonObject& m) {
     EXPECT_TRUE(m[key].isDouble()) << name << " " << key;
 }
 
-class Kvtool : public ::testing::Test {
+class Kvtool : public kvtest::FileFixture {
  protected:
+  Kvtool() : kvtest::FileFixture("kvtool_") {}
   void SetUp() override {
+    kvtest::FileFixture::SetUp();
     ASSERT_TRUE(fs::exists(iotest::kKvtool)) << "kvtool not built: \"" << iotest::kKvtool << "\"";
-    folder = fs::temp_directory_path() /
-             ("kvtool_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
   }
   QString write(const std::string& file, const std::string& text) {
     const fs::path path = folder / file;
@@ -97,8 +83,6 @@ class Kvtool : public ::testing::Test {
   QString path(const std::string& file) const {
     return QString::fromStdString((folder / file).string());
   }
-
-  fs::path folder;
 };
 
 }  // namespace

@@ -101,20 +101,16 @@ TEST_F(LargeInput, PdbModelWhoseHydrogensWouldPassTheLimitIsRefusedAndTheNextRea
 }
 
 TEST_F(LargeInput, KvFileIsRefusedAtItsFirstAtomRecordPastTheLimit) {
-  std::unique_ptr<Molecule> ethanol = smiles("CCO");
-  ASSERT_NE(nullptr, ethanol);
-  IOEngine* engine = IOEngine::instance();
-  engine->setParameters(ethanol.get());
-  const std::string path = (folder / "ethanol.kv").string();
-  ASSERT_EQ(1, engine->writeKvtFile(ethanol.get(), path.c_str()));
-  Molecule::maxAtoms = ethanol->atoms.size() - 1;
+  const std::string path = writeFile("pair.kv",
+                                     "#NAMES\nPAIR\n#ATOMS\nC C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n"
+                                     "C C3 C C2 12.011 0.7 - - - 0 0 1.5 0 0\n#BONDS\n");
+  Molecule::maxAtoms = 1;
   kvtest::ErrorCapture errors;
-  EXPECT_EQ(nullptr, engine->parseKvtFile(path));
-  EXPECT_NE(std::string::npos, errors.text().find("more than 8 atoms, the most a molecule may have"));
+  EXPECT_EQ(nullptr, IOEngine::instance()->parseKvtFile(path));
+  EXPECT_NE(std::string::npos, errors.text().find("more than 1 atoms, the most a molecule may"));
   EXPECT_NE(std::string::npos, errors.text().find("of \"" + path + "\""));
-  Molecule::maxAtoms = ethanol->atoms.size();
-  std::unique_ptr<Molecule> back(engine->parseKvtFile(path));
-  EXPECT_NE(nullptr, back);
+  Molecule::maxAtoms = 2;
+  EXPECT_NE(nullptr, std::unique_ptr<Molecule>(IOEngine::instance()->parseKvtFile(path)));
 }
 
 TEST_F(LargeInput, PackedResidueGivesNoAtomMoreThanSixBonds) {

@@ -13,9 +13,7 @@ class PDBInput : public PDBFixture {
   // The molecules of a file written into the test's folder, and the error lines of the read.
   std::vector<Molecule*> readFile(const std::string& name, const std::string& text) {
     kvtest::ErrorCapture errorLog;
-    std::vector<Molecule*> out;
-    parser.parsePDBFile(writeFile(name, text), out);
-    molecules.insert(molecules.end(), out.begin(), out.end());
+    const std::vector<Molecule*> out = readPath(writeFile(name, text));
     errors = errorLog.text();
     return out;
   }
@@ -107,9 +105,7 @@ TEST_F(PDBInput, FilesWithoutAtomsAreReportedNotReadAsEmpty) {
     EXPECT_NE(std::string::npos, errors.find("no atom records in \"")) << text << errors;
   }
   kvtest::ErrorCapture errorLog;
-  std::vector<Molecule*> out;
-  parser.parsePDBFile(folder.string(), out);
-  EXPECT_TRUE(out.empty());
+  EXPECT_TRUE(readPath(folder.string()).empty());
   EXPECT_NE(std::string::npos, errorLog.text().find("cannot read folder")) << errorLog.text();
 }
 

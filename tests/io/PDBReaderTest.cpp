@@ -1,15 +1,17 @@
-// Reading PDB text: records, models, chains, residues, residue bonding and bond orders.
+// Reading PDB text (records, models, chains, residues, residue bonding and bond orders) and
+// writing it (record layout, atom order, failures and serials); the round trip of a whole
+// protease is in PDBFilesTest.cpp.
 
 #include <algorithm>
-#include <cmath>
-#include <map>
 #include <set>
 
 #include "io/MoleculeEngine.h"
 #include "model/Builder.h"
 #include "support/AtomGeometry.h"
-#include "tests/io/PDBTestSupport.h"
 #include "support/ErrorCapture.h"
+#include "support/MoleculeBuilder.h"
+#include "support/TextLines.h"
+#include "tests/io/PDBTestSupport.h"
 
 using pdbtest::PDBFixture;
 using pdbtest::findAtom;
@@ -96,52 +98,22 @@ TEST_F(PDBReader, TripeptideBecomesOneBondedMoleculeWithHydrogensAndFileCoordina
   EXPECT_GT(m->dipoleMoment, 0.0f);
 }
 
-TEST_F(PDBReader, FirstStepGivesTheBondedAtomsOfTheFileBeforePerception) {
-  std::istringstream in(pdbtest::residueRecords(pdbtest::kProtease, 'A', 1, 3));
-  std::vector<Molecule*> graphs;
-  ASSERT_TRUE(parser.readGraphs(in, graphs));
-  ASSERT_EQ(1u, graphs.size());
-  std::unique_ptr<Molecule> m(graphs[0]);
-  EXPECT_EQ(24u, m->atoms.size());   // no hydrogens yet
-  EXPECT_EQ(1, orderBetween(m.get(), "C", 1, "N", 2));
-  EXPECT_EQ(2, orderBetween(m.get(), "CD", 2, "OE1", 2));
-  for (const Atom* a : m->atoms) EXPECT_TRUE(a->type.empty()) << a->name;
-
-  kvtest::ErrorCapture errors;
-  std::istringstream stray("TER\n");
-  EXPECT_FALSE(parser.readGraphs(stray, graphs));
-  EXPECT_EQ(1u, graphs.size());
-  EXPECT_EQ(1u, errors.lines.size());
-}
-
 TEST_F(PDBReader, PeptideLinkNeedsCarbonAndNitrogenWithinTwoPointEightAngstrom) {
   for (const float gap : {2.9f, 2.8f}) {
-    std::vector<std::unique_ptr<Molecule> > fragments;
-    std::vector<Residue*> residues;
-    std::vector<std::unique_ptr<Residue> > owned;
-    for (int k = 0; k < 2; ++k) {
-      fragments.emplace_back(Builder::instance()->createMolecule());
-      owned.emplace_back(new Residue(fragments.back().get()));
-      Atom* a = Builder::instance()->createAtom();
-      a->name = k == 0 ? "C" : "N";
-      a->element = a->name;
-      a->position = SSEVector4f(k == 0 ? 0.0f : gap, 0.0f, 0.0f, 1.0f);
-      a->isPlaced = true;
-      fragments.back()->addAtom(a);
-      (k == 0 ? owned.back()->c : owned.back()->n) = a;
-      residues.push_back(owned.back().get());
-    }
+    auto c = kvtest::buildMolecule({"C"}, {});
+    auto n = kvtest::buildMolecule({"N"}, {});
+    Residue first(c.get()), second(n.get());
+    first.c = c->atoms[0];
+    second.n = n->atoms[0];
+    second.n->position = SSEVector4f(gap, 0.0f, 0.0f, 1.0f);
+    first.c->isPlaced = second.n->isPlaced = true;
     std::vector<Bond*> links;
-    IOEngine::instance()->findCommectivityAmongstResidues(residues, links);
+    IOEngine::instance()->findCommectivityAmongstResidues({&first, &second}, links);
     EXPECT_EQ(gap < 2.85f ? 1u : 0u, links.size()) << gap;
     for (Bond* b : links) {
       EXPECT_EQ("C", b->atom1->name);
       delete b;
     }
-    // A chain of one residue yields no links.
-    links.clear();
-    IOEngine::instance()->findCommectivityAmongstResidues({residues[0]}, links);
-    EXPECT_TRUE(links.empty());
   }
 }
 
@@ -179,17 +151,9 @@ TEST_F(PDBReader, NucleotideBasesGetTheirDoubleBonds) {
 
 TEST_F(PDBReader, ResidueWithTemplateTakesTheTemplateBondsAndOrders) {
   // A registered template "XYZ": N-CA single, C=O double, C-Q single (Q is missing below).
-  auto group = std::unique_ptr<Molecule>(Builder::instance()->createMolecule());
+  auto group = kvtest::buildMolecule({"N", "C", "C", "O", "Q"}, {{0, 1, 1}, {2, 3, 2}, {2, 4, 1}});
+  group->atoms[1]->name = "CA";
   group->names.push_back("XYZ");
-  for (const char* name : {"N", "CA", "C", "O", "Q"}) {
-    Atom* a = Builder::instance()->createAtom();
-    a->name = name;
-    a->element = std::string(1, name[0]);
-    group->addAtom(a);
-  }
-  group->addBond(0u, 1u, 1);
-  group->addBond(2u, 3u, 2);
-  group->addBond(2u, 4u, 1);
   MoleculeEngine::instance()->groups.push_back(group.get());
   // The four atoms lie far apart: every bond comes from the template.
   std::string text;
@@ -201,19 +165,6 @@ TEST_F(PDBReader, ResidueWithTemplateTakesTheTemplateBondsAndOrders) {
   EXPECT_EQ(2u, fragment->bonds.size());
   EXPECT_EQ(1, fragmentOrder(fragment.get(), "N", "CA"));
   EXPECT_EQ(2, fragmentOrder(fragment.get(), "C", "O"));
-}
-
-TEST_F(PDBReader, LigandWithoutTemplateIsBondedByDistanceAndCorrected) {
-  // Acetate: the carboxyl carbon ends with one double bond, to the oxygen met last.
-  std::string text;
-  text += atomLine("HETATM", 1, "C1", "ACT", ' ', 1, 0.000f, 0.000f, 0.0f, "C");
-  text += atomLine("HETATM", 2, "C2", "ACT", ' ', 1, 1.520f, 0.000f, 0.0f, "C");
-  text += atomLine("HETATM", 3, "O1", "ACT", ' ', 1, 2.150f, 1.080f, 0.0f, "O");
-  text += atomLine("HETATM", 4, "O2", "ACT", ' ', 1, 2.150f, -1.080f, 0.0f, "O");
-  auto acetate = bondedResidue(text, "ACT");
-  EXPECT_EQ(3u, acetate->bonds.size());
-  EXPECT_EQ(1, fragmentOrder(acetate.get(), "C2", "O1"));
-  EXPECT_EQ(2, fragmentOrder(acetate.get(), "C2", "O2"));
 }
 
 TEST_F(PDBReader, HydrogenIsBondedToOneHeavyAtomOnly) {
@@ -230,40 +181,16 @@ TEST_F(PDBReader, HydrogenIsBondedToOneHeavyAtomOnly) {
   }
 }
 
-TEST_F(PDBReader, SulfurWithTwoOxygensAndFourBondsGetsTwoDoubleBonds) {
-  auto sulfone = std::unique_ptr<Molecule>(Builder::instance()->createMolecule());
-  for (const char* e : {"S", "O", "O", "C", "C"}) {
-    Atom* a = Builder::instance()->createAtom();
-    a->element = e;
-    a->name = e;
-    sulfone->addAtom(a);
-  }
-  for (unsigned j = 1; j < 5; ++j) sulfone->addBond(0u, j, 1);
-  sulfone->findValenceVector();
-  sulfone->autoBondOrderCorrection();
-  int doubles = 0;
-  for (const Bond* b : sulfone->bonds)
-    if (b->order == 2) {
-      ++doubles;
-      EXPECT_EQ("O", b->atom2->element);
-    }
-  EXPECT_EQ(2, doubles);
-}
-
 TEST_F(PDBReader, AlternateLocationsKeepTheFirstIndicator) {
-  std::string text = atomLine("ATOM", 1, "N", "GLY", 'A', 1, 0, 0, 0, "N");
   std::string a = atomLine("ATOM", 2, "CA", "GLY", 'A', 1, 1.45f, 0, 0, "C");
   std::string b = atomLine("ATOM", 3, "CA", "GLY", 'A', 1, 1.45f, 0.3f, 0, "C");
   a[16] = 'A';
   b[16] = 'B';
-  text += a + b;
-  std::string c = atomLine("ATOM", 4, "C", "GLY", 'A', 1, 2.0f, 1.4f, 0, "C");
-  text += c;
-  const std::vector<Molecule*> out = read(text);
+  const std::vector<Molecule*> out =
+      read(atomLine("ATOM", 1, "N", "GLY", 'A', 1, 0, 0, 0, "N") + a + b +
+           atomLine("ATOM", 4, "C", "GLY", 'A', 1, 2.0f, 1.4f, 0, "C"));
   ASSERT_EQ(1u, out.size());
-  int carbons = 0;
-  for (const Atom* atom : out[0]->atoms) carbons += atom->element == "C";
-  EXPECT_EQ(2, carbons);
+  EXPECT_EQ(2, kvtest::countElement(*out[0], "C"));
   EXPECT_EQ(2, findAtom(out[0], "CA", 1)->serialNumber);
 }
 
@@ -328,4 +255,92 @@ TEST_F(PDBReader, LargeMoleculeGetsNoSmilesAndNoDipole) {
   EXPECT_EQ(200u, out[0]->atoms.size());
   EXPECT_TRUE(out[0]->smiles.empty());
   EXPECT_EQ(0.0f, out[0]->dipoleMoment);
+}
+
+class PDBWriter : public PDBFixture {};
+
+TEST_F(PDBWriter, RecordLayoutKeepsNamesNumbersAndElements) {
+  auto m = kvtest::buildMolecule({"C", "Cl", "H", "H", "H"},
+                                 {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}});
+  const char* names[] = {"CA", "CL1", "HB12", "1HB", "H"};
+  for (size_t i = 0; i < m->atoms.size(); ++i) {
+    m->atoms[i]->name = names[i];
+    m->atoms[i]->residueName = "lig";
+    m->atoms[i]->residueNumber = -5;
+    m->atoms[i]->chainId = "A";
+    // Apart along x (a file of stacked atoms is refused), touching columns in y and z.
+    m->atoms[i]->position = SSEVector4f(-1.234f + 2.5f * i, -100.567f, 1234.5f, 1.0f);
+  }
+  m->atoms[0]->isHetero = true;
+  std::string text;
+  ASSERT_TRUE(parser.formatPDB(m.get(), text));
+  const std::vector<std::string> lines = kvtest::linesOf(text);
+  ASSERT_EQ(6u, lines.size());
+  EXPECT_EQ("HETATM    1  CA  LIG A  -5      -1.234-100.5671234.500                       C  ",
+            lines[0]);
+  EXPECT_EQ(" CA ", lines[0].substr(12, 4));
+  EXPECT_EQ("CL1 ", lines[4].substr(12, 4));   // hydrogens follow their carbon
+  EXPECT_EQ("HB12", lines[1].substr(12, 4));
+  EXPECT_EQ("1HB ", lines[2].substr(12, 4));
+  EXPECT_EQ("CL", lines[4].substr(76, 2));
+  EXPECT_EQ("END", lines[5]);
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(80u, lines[i].size());
+
+  // Read back: touching coordinates and the names' elements survive.
+  const std::vector<Molecule*> out = read(text);
+  ASSERT_EQ(1u, out.size());
+  const Atom* cl = pdbtest::findAtom(out[0], "CL1", -5);
+  ASSERT_NE(nullptr, cl);
+  EXPECT_EQ("Cl", cl->element);
+  EXPECT_FLOAT_EQ(-100.567f, cl->position.y);
+}
+
+TEST_F(PDBWriter, EveryAtomIsWrittenOnce) {
+  // A hydrogen molecule and a bridging hydrogen between two borons (diborane's core).
+  auto m = kvtest::buildMolecule({"H", "H", "B", "B", "H"},
+                                 {{0, 1, 1}, {2, 4, 1}, {3, 4, 1}});
+  for (size_t i = 0; i < m->atoms.size(); ++i)
+    m->atoms[i]->position = SSEVector4f(static_cast<float>(i), 0, 0, 1);
+  std::string text;
+  ASSERT_TRUE(parser.formatPDB(m.get(), text));
+  int records = 0;
+  for (const std::string& line : kvtest::linesOf(text)) records += line.rfind("ATOM", 0) == 0;
+  EXPECT_EQ(5, records);
+}
+
+TEST_F(PDBWriter, EmptyMoleculeGivesOnlyEnd) {
+  std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
+  const std::string path = (folder / "empty.pdb").string();
+  ASSERT_EQ(1, parser.writePDBFile(m.get(), path.c_str()));
+  EXPECT_EQ("END\n", kvtest::readFile(path));
+}
+
+TEST_F(PDBWriter, FailedWriteLeavesTheOldFileWhole) {
+  const std::string path = writeFile("old.pdb", "OLD CONTENT\n");
+  auto m = kvtest::buildMolecule({"C"}, {});
+  m->atoms[0]->position = SSEVector4f(123456.0f, 0, 0, 1);   // too wide for its 8 columns
+  kvtest::ErrorCapture errorLog;
+  EXPECT_EQ(0, parser.writePDBFile(m.get(), path.c_str()));
+  EXPECT_EQ(0, parser.writePDBFile(nullptr, path.c_str()));
+  const std::string missingFolder = (folder / "no" / "such.pdb").string();
+  m->atoms[0]->position = SSEVector4f(1.0f, 0, 0, 1);
+  EXPECT_EQ(0, parser.writePDBFile(m.get(), missingFolder.c_str()));
+  const std::string err = errorLog.text();
+  EXPECT_NE(std::string::npos, err.find("Error: PDBParser::writePDBFile NULL molecule"));
+  EXPECT_NE(std::string::npos, err.find("Error: PDBParser::writePDBFile coordinate too wide"));
+  EXPECT_EQ("OLD CONTENT\n", kvtest::readFile(path));
+  EXPECT_EQ(1u, static_cast<size_t>(std::distance(pdbtest::fs::directory_iterator(folder),
+                                                  pdbtest::fs::directory_iterator())));
+}
+
+TEST_F(PDBWriter, ConectRecordsFollowTheWrittenSerials) {
+  std::string text =
+      "HETATM   11  C1  LIG A   1       0.000   0.000   0.000                       C\n"
+      "HETATM   12  O1  LIG A   1       1.400   0.000   0.000                       O\n"
+      "CONECT   11   12\n";
+  const std::vector<Molecule*> out = read(text);
+  ASSERT_EQ(1u, out.size());
+  std::string written;
+  ASSERT_TRUE(parser.formatPDB(out[0], written));
+  EXPECT_NE(std::string::npos, written.find("CONECT    1    5\n")) << written;
 }

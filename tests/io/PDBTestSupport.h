@@ -3,24 +3,17 @@
 // Shared set-up of the PDB tests: one application object per binary (the file singleton holds
 // widget items), a silenced console, a fresh folder, and small queries on read molecules.
 
-#include <unistd.h>
-
-#include <QApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "io/IOEngine.h"
 #include "io/PDBParser.h"
-#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -56,6 +49,14 @@ class PDBFixture : public kvtest::FileFixture {
     std::istringstream in(text);
     std::vector<Molecule*> out;
     parser.parsePDBFile(in, out);
+    molecules.insert(molecules.end(), out.begin(), out.end());
+    return out;
+  }
+
+  // Reads a PDB file; the molecules are freed in TearDown.
+  std::vector<Molecule*> readPath(const std::string& path) {
+    std::vector<Molecule*> out;
+    parser.parsePDBFile(path, out);
     molecules.insert(molecules.end(), out.begin(), out.end());
     return out;
   }

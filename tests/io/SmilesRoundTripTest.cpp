@@ -1,23 +1,28 @@
-// Whatever road a molecule came by (a SMILES line, the whole set-up chain, the own molecule file,
-// the shipped library), the SMILES written for it reads back as the same molecule:
-// the same atoms and charges, the same bonds and orders, the same aromatic bonds. A molecule
-// file carries aromatic rings as bonds of order 9 only; benzene from one came out as the
-// hexaradical [CH]1[CH][CH][CH][CH][CH]1.
+// SMILES to finished molecules: the reader with the set-up chain, and SMILES files. Whatever road
+// a molecule came by (a SMILES line, the whole set-up chain, the own molecule file, the shipped
+// library), the SMILES written for it reads back as the same molecule: the same atoms and
+// charges, the same bonds and orders, the same aromatic bonds. A molecule file carries aromatic
+// rings as bonds of order 9 only; benzene from one came out as the hexaradical
+// [CH]1[CH][CH][CH][CH][CH]1.
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "io/IOEngine.h"
 #include "io/SmilesParser.h"
+#include "math/UtilityEngine.h"
+#include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "SmilesTestSupport.h"
+#include "support/AtomGeometry.h"
+#include "support/ConsoleCapture.h"
+#include "support/FileFixture.h"
 
 namespace fs = std::filesystem;
 
@@ -34,10 +39,15 @@ bool hasAromaticBond(const Molecule& m) {
   return false;
 }
 
-class SmilesRoundTrip : public smilestest::QuietChain {
+class SmilesToMolecule : public kvtest::FileFixture {
+ protected:
+  SmilesToMolecule() : kvtest::FileFixture("kv_smiles_") {}
+};
+
+class SmilesRoundTrip : public SmilesToMolecule {
  protected:
   void SetUp() override {
-    QuietChain::SetUp();
+    SmilesToMolecule::SetUp();
     samples = smilestest::sampleSmiles();
     for (const smilestest::SampleLine& s : smilestest::sampleSmiles("obabel-roundtrip.smi"))
       samples.push_back(s);
@@ -75,7 +85,7 @@ TEST_F(SmilesRoundTrip, SampleGraphsReadBackAndWriteTheSameTextAgain) {
 TEST_F(SmilesRoundTrip, FinishedMoleculesReadBackDirectlyAndFromTheOwnFile) {
   // The set-up chain stores each atom's element from its type row: "SI" there once made
   // trimethylsilanol C[SI](C)(C)O.
-  const fs::path kv = fs::temp_directory_path() / ("smiles-roundtrip-" + std::to_string(::getpid()) + ".kv");
+  const fs::path kv = folder / "m.kv";
   IOEngine* engine = IOEngine::instance();
   SmilesParser parser;
   for (const smilestest::SampleLine& sample : samples) {
@@ -88,7 +98,6 @@ TEST_F(SmilesRoundTrip, FinishedMoleculesReadBackDirectlyAndFromTheOwnFile) {
     ASSERT_NE(nullptr, fromKv) << sample.name;
     expectReadsBack(*fromKv, sample.name + " from .kv");
   }
-  fs::remove(kv);
 }
 
 TEST_F(SmilesRoundTrip, ShippedLibraryMoleculesReadBackAsStoredAndAfterPerception) {
@@ -112,4 +121,52 @@ TEST_F(SmilesRoundTrip, ShippedLibraryMoleculesReadBackAsStoredAndAfterPerceptio
   }
   EXPECT_GE(files, 17);
   EXPECT_GE(aromatic, 8);
+}
+
+TEST_F(SmilesToMolecule, AceticAcidIsBuiltOptimisedAndNamed) {
+  kvtest::ConsoleCapture console{1};
+  std::unique_ptr<Molecule> m(SmilesParser().smilesToMol("CC(=O)O"));
+  ASSERT_NE(nullptr, m);
+  EXPECT_EQ(8u, m->atoms.size());
+  EXPECT_EQ(8u, m->positions.size());
+  EXPECT_TRUE(m->isOptimized);
+  EXPECT_EQ("CC(=O)O", m->smiles);
+  ASSERT_FALSE(m->names.empty());
+  EXPECT_EQ("C2H4O2", m->names[0]);
+  for (const Bond* b : m->bonds) {
+    const double d = kvtest::distance(b->atom1, b->atom2);
+    EXPECT_GT(d, 0.8) << b->getName();
+    EXPECT_LT(d, 1.8) << b->getName();
+  }
+  for (const Atom* a : m->atoms) EXPECT_NE(nullptr, a->sphere);
+  EXPECT_NE(0.0f, m->totalBondEnergy);
+  ASSERT_GE(console.lines.size(), 2u);
+  EXPECT_EQ("", console.lines[0]);
+  EXPECT_EQ("Parsing CC(=O)O", console.lines[1]);
+  EXPECT_EQ("CC(=O)O", smilestest::write(*m));
+}
+
+TEST_F(SmilesToMolecule, FileLinesBecomeMoleculesAndBadLinesAreSkipped) {
+  const std::string file = (folder / "input.smi").string();
+  std::ofstream(file) << "  CCO\tethanol \n   \n\nC1CC broken\r\nO water\r\n";
+  UtilityEngine::instance()->printLevel = 2;
+  SmilesParser parser;
+  int count = -1;
+  parser.parseSMILESFile(file.c_str(), molecules, count);
+  EXPECT_EQ(2, count);
+  ASSERT_EQ(2u, molecules.size());
+  EXPECT_EQ("ethanol", molecules[0]->getName());
+  EXPECT_EQ(9u, molecules[0]->atoms.size());
+  EXPECT_EQ("water", molecules[1]->getName());
+  EXPECT_EQ("O", molecules[1]->smiles);
+  EXPECT_EQ(2, UtilityEngine::instance()->printLevel);
+
+  std::ifstream opened(file);
+  parser.parseSMILESFile(opened, molecules, count);
+  EXPECT_EQ(2, count);
+  EXPECT_EQ(4u, molecules.size());
+
+  int untouched = 7;
+  parser.parseSMILESFile((folder / "missing.smi").string().c_str(), molecules, untouched);
+  EXPECT_EQ(7, untouched);
 }
