@@ -57,11 +57,6 @@ SINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4
     return engine->loadGroups(in, &library->groups);
   }
 
-  std::unique_ptr<Molecule> readMolecule(const std::string& text) {
-    std::istringstream in(text);
-    return std::unique_ptr<Molecule>(engine->parseMoleculeFile(in));
-  }
-
   static std::string chainText(int n) {
     std::string text = "MOLE Chain\n";
     for (int i = 1; i <= n; ++i) text += "FUNC N" + std::to_string(i) + " METHYLENE\n";
@@ -87,12 +82,6 @@ SINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4
     EXPECT_TRUE(closure->initializeRingClosure());
     closure->closingBondParameters = {0.75f, 1.0f, 0.66f, 1.5f, 3.6f};   // a single bond
     return closure;
-  }
-
-  static int dummies(const Molecule& m) {
-    int count = 0;
-    for (const Atom* a : m.atoms) count += isDummy(a) ? 1 : 0;
-    return count;
   }
 };
 
