@@ -154,7 +154,7 @@ TEST_F(RingTwist, NewSearchesDrawTheSameGenesAndOneSearchContinuesItsStream) {
   first.initPopulation();
   second.initPopulation();
   EXPECT_EQ(first.population, second.population);
-  first.initPopulation();
+  first.initPopulation();   // the stream goes on
   ASSERT_EQ(2000u, first.population.size());
   EXPECT_NE(first.population[0], first.population[1000]);
   for (const GA::Chromosome& c : first.population)
