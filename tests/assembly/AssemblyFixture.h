@@ -26,25 +26,13 @@
 namespace kvtest {
 
 inline const char* smallGroupList() {
-  return R"(TYPE  ALKYL
-FUNC METHYL Methyl
-ATOM C1 CH4
-ATOM DUM1 DUM
-SINGLE C1 DUM1
-FUNC METHYLENE Methylene
-ATOM C1 CH4
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-SINGLE C1 DUM1 C1 DUM2
-TYPE  OXYGEN
-FUNC CARBONYL Carbonyl
-ATOM C1 C
-ATOM O1 O
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-DOUBLE C1 O1
-SINGLE C1 DUM1 C1 DUM2
-)";
+  return "TYPE  ALKYL\n"
+         "FUNC METHYL Methyl\nATOM C1 CH4\nATOM DUM1 DUM\nSINGLE C1 DUM1\n"
+         "FUNC METHYLENE Methylene\nATOM C1 CH4\nATOM DUM1 DUM\nATOM DUM2 DUM\n"
+         "SINGLE C1 DUM1 C1 DUM2\n"
+         "TYPE  OXYGEN\n"
+         "FUNC CARBONYL Carbonyl\nATOM C1 C\nATOM O1 O\nATOM DUM1 DUM\nATOM DUM2 DUM\n"
+         "DOUBLE C1 O1\nSINGLE C1 DUM1 C1 DUM2\n";
 }
 
 class AssemblyTest : public ::testing::Test {

@@ -29,18 +29,9 @@ const Atom* atomNamed(const Molecule& m, const std::string& name) {
 }
 
 TEST_F(GroupFile, FinishedGroupHasHydrogensRulesAndABondGeometry) {
-  auto group = read(R"(// an amide with one open end
-func amide Amide group
-ATOM C1 C
-ATOM O1 O
-ATOM N1 N
-ATOM DUM1 DUM
-CHARGE N1 0 X9 1
-DOUBLE C1 O1
-SINGLE C1 N1 C1 DUM1
-REPLACE C1 C
-UPDATE N1 NH2
-)");
+  auto group = read("// an amide with one open end\nfunc amide Amide group\n"
+                    "ATOM C1 C\nATOM O1 O\nATOM N1 N\nATOM DUM1 DUM\nCHARGE N1 0 X9 1\n"
+                    "DOUBLE C1 O1\nSINGLE C1 N1 C1 DUM1\nREPLACE C1 C\nUPDATE N1 NH2\n");
   ASSERT_TRUE(group) << errors.text();
   EXPECT_EQ("AMIDE", group->getName());
   EXPECT_EQ("Amide group", group->displayName);

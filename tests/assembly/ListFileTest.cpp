@@ -27,18 +27,11 @@ std::string dataOf(const QTreeWidgetItem* item) {
 using ListFiles = kvtest::AssemblyTest;
 
 TEST_F(ListFiles, GroupBlocksGoIntoFoldersInNameOrder) {
-  std::istringstream in(std::string(R"(FUNC LEAD Lead group
-ATOM C1 CH4
-ATOM D1 DUM
-SINGLE C1 D1
-a note naming FUNC ends the lead block
-ATOM X9 CH4
-TYPE  ZETA
-SFUN HIDDEN H
-ATOM C1 CH4
-ATOM D1 DUM
-SINGLE C1 D1
-)") + kvtest::smallGroupList() +
+  std::istringstream in(std::string("FUNC LEAD Lead group\nATOM C1 CH4\nATOM D1 DUM\nSINGLE C1 D1\n"
+                                    "a note naming FUNC ends the lead block\nATOM X9 CH4\n"
+                                    "TYPE  ZETA\nSFUN HIDDEN H\nATOM C1 CH4\nATOM D1 DUM\n"
+                                    "SINGLE C1 D1\n") +
+                        kvtest::smallGroupList() +
                         "TYPE  ZETA\nFUNC LAST Last\nATOM C1 CH4\nATOM D1 DUM\nSINGLE C1 D1\n");
   EXPECT_EQ(6, engine->loadGroups(in, &library->groups)) << errors.text();
   ASSERT_EQ(6u, library->groups.size());
@@ -90,18 +83,10 @@ TEST_F(ListFiles, GroupIconIsFoundByNameThenByDisplayName) {
 
 TEST_F(ListFiles, MoleculeListsAssembleTheirGraphs) {
   ASSERT_EQ(3, loadSmallLibrary());
-  std::istringstream in(R"(TYPE  KETONES
-MOLE  Acetone of the list
-FUNC A METHYL
-FUNC B CARBONYL
-FUNC C METHYL
-SINGLE A.DUM1 B.DUM1
-SINGLE C.DUM1
-SINGLE B.DUM2 C.DUM1
-MOLE broken
-FUNC A METHYL
-SINGLE A.DUM1 Z.DUM1
-)");
+  std::istringstream in(
+      "TYPE  KETONES\nMOLE  Acetone of the list\nFUNC A METHYL\nFUNC B CARBONYL\nFUNC C METHYL\n"
+      "SINGLE A.DUM1 B.DUM1\nSINGLE C.DUM1\nSINGLE B.DUM2 C.DUM1\n"
+      "MOLE broken\nFUNC A METHYL\nSINGLE A.DUM1 Z.DUM1\n");
   EXPECT_EQ(1, engine->loadMolecules(in, &library->molecules)) << errors.text();
   ASSERT_EQ(1u, library->molecules.size());
   const Molecule& acetone = *library->molecules[0];

@@ -34,26 +34,13 @@ class RingClosureTest : public AssemblyTest {
   }
 
   int loadRingGroups() {
-    std::istringstream in(R"(TYPE  RINGS
-FUNC CYHEX Cyclohexane ends
-ATOM C1 CH4
-ATOM C2 CH4
-ATOM C3 CH4
-ATOM C4 CH4
-ATOM C5 CH4
-ATOM C6 CH4
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-CSINGL C1 C2 C2 C3 C3 C4 C4 C5 C5 C6 C6 C1
-SINGLE C1 DUM1 C4 DUM2
-FUNC QUAT Quaternary
-ATOM C1 CH4
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-ATOM DUM3 DUM
-ATOM DUM4 DUM
-SINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4
-)");
+    std::istringstream in(
+        "TYPE  RINGS\nFUNC CYHEX Cyclohexane ends\n"
+        "ATOM C1 CH4\nATOM C2 CH4\nATOM C3 CH4\nATOM C4 CH4\nATOM C5 CH4\nATOM C6 CH4\n"
+        "ATOM DUM1 DUM\nATOM DUM2 DUM\nCSINGL C1 C2 C2 C3 C3 C4 C4 C5 C5 C6 C6 C1\n"
+        "SINGLE C1 DUM1 C4 DUM2\n"
+        "FUNC QUAT Quaternary\nATOM C1 CH4\nATOM DUM1 DUM\nATOM DUM2 DUM\nATOM DUM3 DUM\n"
+        "ATOM DUM4 DUM\nSINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4\n");
     return engine->loadGroups(in, &library->groups);
   }
 
