@@ -3,10 +3,12 @@
 // Tests of the group-graph assembly and the list files: the application object and the file
 // singleton in place, an empty library and empty trees, the console silenced and the error
 // lines captured; everything put back afterwards. `loadSmallLibrary` reads three groups
-// (a methyl, a methylene and a carbonyl with open ends) from a group list into the library.
+// (a methyl, a methylene and a carbonyl with open ends) from a group list into the library;
+// `readMolecule` assembles a molecule block from it.
 
 #include <QTreeWidgetItem>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -15,6 +17,8 @@
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "math/UtilityEngine.h"
+#include "model/Atom.h"
+#include "model/Molecule.h"
 #include "parameters/InputParameters.h"
 #include "support/ErrorCapture.h"
 #include "support/QtApplication.h"
@@ -22,25 +26,13 @@
 namespace kvtest {
 
 inline const char* smallGroupList() {
-  return R"(TYPE  ALKYL
-FUNC METHYL Methyl
-ATOM C1 CH4
-ATOM DUM1 DUM
-SINGLE C1 DUM1
-FUNC METHYLENE Methylene
-ATOM C1 CH4
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-SINGLE C1 DUM1 C1 DUM2
-TYPE  OXYGEN
-FUNC CARBONYL Carbonyl
-ATOM C1 C
-ATOM O1 O
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-DOUBLE C1 O1
-SINGLE C1 DUM1 C1 DUM2
-)";
+  return "TYPE  ALKYL\n"
+         "FUNC METHYL Methyl\nATOM C1 CH4\nATOM DUM1 DUM\nSINGLE C1 DUM1\n"
+         "FUNC METHYLENE Methylene\nATOM C1 CH4\nATOM DUM1 DUM\nATOM DUM2 DUM\n"
+         "SINGLE C1 DUM1 C1 DUM2\n"
+         "TYPE  OXYGEN\n"
+         "FUNC CARBONYL Carbonyl\nATOM C1 C\nATOM O1 O\nATOM DUM1 DUM\nATOM DUM2 DUM\n"
+         "DOUBLE C1 O1\nSINGLE C1 DUM1 C1 DUM2\n";
 }
 
 class AssemblyTest : public ::testing::Test {
@@ -64,6 +56,16 @@ class AssemblyTest : public ::testing::Test {
   int loadSmallLibrary() {
     std::istringstream in(smallGroupList());
     return engine->loadGroups(in, &library->groups);
+  }
+  // A molecule block of a list file, assembled from the library.
+  std::unique_ptr<Molecule> readMolecule(const std::string& text) {
+    std::istringstream in(text);
+    return std::unique_ptr<Molecule>(engine->parseMoleculeFile(in));
+  }
+  static int dummies(const Molecule& m) {
+    int count = 0;
+    for (const Atom* a : m.atoms) count += isDummy(a) ? 1 : 0;
+    return count;
   }
 
   IOEngine* engine = nullptr;

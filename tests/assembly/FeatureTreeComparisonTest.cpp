@@ -59,9 +59,8 @@ Outcome compare(Molecule& a, Molecule& b) {
 
 }  // namespace
 
-// A tree against itself matches node for node, each pair scoring 1. Cutting both
-// cyclopropylbenzene trees at their one edge the same way round pairs the six-rings and the
-// three-rings; the other way round pairs unlike rings and scores less.
+// A tree against itself matches node for node, each pair scoring 1: cutting both
+// cyclopropylbenzene trees at their one edge the same way round pairs like rings.
 TEST(FeatureTreeComparison, TreeAgainstItselfMatchesNodeForNode) {
   auto a = benzene();
   auto b = benzene();
@@ -73,23 +72,13 @@ TEST(FeatureTreeComparison, TreeAgainstItselfMatchesNodeForNode) {
   const Outcome two = compare(*c, *d);
   EXPECT_FLOAT_EQ(2.0f, two.score);
   EXPECT_EQ((std::vector<std::string>{"[ 0 ] <-> [ 0 ] 1", "[ 1 ] <-> [ 1 ] 1"}), two.matches);
-}
 
-TEST(FeatureTreeComparison, NullOrEmptyTreeGivesMinusOne) {
-  auto m = benzene();
-  FeatureTree tree = treeOf(*m);
+  // A missing or empty tree gives -1.
+  FeatureTree tree = treeOf(*a);
   FeatureTree empty;
   EXPECT_FLOAT_EQ(-1.0f, FtSplitSearch(&tree, nullptr).runAlgorithm());
   EXPECT_FLOAT_EQ(-1.0f, FtSplitSearch(nullptr, &tree).runAlgorithm());
   EXPECT_FLOAT_EQ(-1.0f, FtSplitSearch(&empty, &tree).runAlgorithm());
-}
-
-TEST(FeatureTreeComparison, BalanceOfSplitSides) {
-  EXPECT_FLOAT_EQ(1.0f, FtAlgo::balance(3, 5));
-  EXPECT_FLOAT_EQ(1.0f, FtAlgo::balance(4, 4));
-  EXPECT_NEAR(1.0f / 3.0f, FtAlgo::balance(1, 7), 1e-6);
-  EXPECT_NEAR(1.0f / 3.0f, FtAlgo::balance(7, 1), 1e-6);
-  EXPECT_FLOAT_EQ(0.0f, FtAlgo::balance(0, 8));
 }
 
 TEST(FeatureTreeComparison, AtomHeldByTwoNodesWeighsHalf) {
@@ -134,13 +123,11 @@ TEST(FeatureTreeComparison, SamePairGivesTheSameResultEveryRun) {
   const Outcome once = compare(*a, *b);
   ASSERT_GE(once.score, 0.0f);
   ASSERT_FALSE(once.matches.empty());
-  for (int run = 0; run < 3; ++run) {
-    auto c = chain(10);
-    auto d = cyclopropylbenzene();
-    const Outcome again = compare(*c, *d);
-    EXPECT_EQ(once.score, again.score);
-    EXPECT_EQ(once.matches, again.matches);
-  }
+  auto c = chain(10);
+  auto d = cyclopropylbenzene();
+  const Outcome again = compare(*c, *d);
+  EXPECT_EQ(once.score, again.score);
+  EXPECT_EQ(once.matches, again.matches);
 }
 
 TEST(FeatureTreeComparisonDeathTest, CutOfAnotherTreeIsAnAssertion) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -92,31 +93,28 @@ TEST(UniqueCycles, RingSystemsGiveTheirSmallestRings) {
   }
 }
 
-TEST(UniqueCycles, ChainHasNoCycleAndOneComponentPerBond) {
-  auto m = buildMolecule({"C", "C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}});
-  EXPECT_TRUE(FeatureTreeOps::getUniqueCycles(m.get()).empty());
-  FeatureTree graph = FeatureTreeOps::makeMolecularGraph(m.get());
-  FeatureTreeOps ops(&graph);
-  ops.computeBiConnected();
-  ASSERT_EQ(3u, ops.components.size());
-  for (const auto& c : ops.components) EXPECT_EQ(1u, c.size());
+// A chain has one component per bond and no cycle; spiro rings lie in two components.
+TEST(UniqueCycles, BiconnectedComponentsSplitAtCutAtoms) {
+  auto chain = buildMolecule({"C", "C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}});
+  auto spiro = buildMolecule(std::vector<std::string>(6, "C"), {{0, 1, 1}, {1, 2, 1}, {2, 0, 1},
+                                                                {0, 3, 1}, {3, 4, 1}, {4, 5, 1},
+                                                                {5, 0, 1}});
+  const std::pair<Molecule*, std::vector<size_t> > cases[] = {{chain.get(), {1, 1, 1}},
+                                                              {spiro.get(), {3, 4}}};
+  for (const auto& c : cases) {
+    FeatureTree graph = FeatureTreeOps::makeMolecularGraph(c.first);
+    FeatureTreeOps ops(&graph);
+    ops.computeBiConnected();
+    std::vector<size_t> componentSizes;
+    for (const auto& component : ops.components) componentSizes.push_back(component.size());
+    std::sort(componentSizes.begin(), componentSizes.end());
+    EXPECT_EQ(c.second, componentSizes);
+  }
+  EXPECT_TRUE(FeatureTreeOps::getUniqueCycles(chain.get()).empty());
+  EXPECT_EQ((std::vector<size_t>{3, 4}), sizes(FeatureTreeOps::getUniqueCycles(spiro.get())));
   Molecule empty;
   EXPECT_TRUE(FeatureTreeOps::getUniqueCycles(&empty).empty());
   EXPECT_TRUE(FeatureTreeOps::getUniqueCycles(nullptr).empty());
-}
-
-TEST(UniqueCycles, SpiroRingsLieInTwoComponents) {
-  // Atom 0 is shared by a three-ring and a four-ring.
-  auto m = buildMolecule(std::vector<std::string>(6, "C"),
-                         {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}, {0, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 0, 1}});
-  FeatureTree graph = FeatureTreeOps::makeMolecularGraph(m.get());
-  FeatureTreeOps ops(&graph);
-  ops.computeBiConnected();
-  std::vector<size_t> componentSizes;
-  for (const auto& c : ops.components) componentSizes.push_back(c.size());
-  std::sort(componentSizes.begin(), componentSizes.end());
-  EXPECT_EQ((std::vector<size_t>{3, 4}), componentSizes);
-  EXPECT_EQ((std::vector<size_t>{3, 4}), sizes(FeatureTreeOps::getUniqueCycles(m.get())));
 }
 
 TEST(UniqueCycles, ARingWithATailIsNotACycle) {

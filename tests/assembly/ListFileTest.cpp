@@ -1,15 +1,10 @@
-// Group, molecule and template list files, and the legacy library helpers beside them.
+// Group and molecule list files: folders, icons, assembled molecules and their ring lines.
 
 #include <QColor>
-#include <QDir>
 #include <QImage>
 #include <QTreeWidgetItem>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -18,11 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "AssemblyFixture.h"
-#include "io/SmilesParser.h"
-#include "model/Atom.h"
-#include "model/Bond.h"
 #include "model/Molecule.h"
-#include "support/MoleculeBuilder.h"
+#include "support/WorkingFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -32,48 +24,14 @@ std::string dataOf(const QTreeWidgetItem* item) {
   return item->data(0, Qt::UserRole).toString().toStdString();
 }
 
-int dummies(const Molecule& m) {
-  int count = 0;
-  for (const Atom* a : m.atoms) count += a->type == "DUM" ? 1 : 0;
-  return count;
-}
-
-class ListFiles : public kvtest::AssemblyTest {
- protected:
-  void TearDown() override {
-    std::error_code ignored;
-    if (!folder.empty()) fs::remove_all(folder, ignored);
-    kvtest::AssemblyTest::TearDown();
-  }
-  // A fresh folder for this test.
-  const fs::path& scratch() {
-    folder = fs::temp_directory_path() /
-             ("kvlist-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
-    return folder;
-  }
-  std::unique_ptr<Molecule> readMolecule(const std::string& text) {
-    std::istringstream in(text);
-    return std::unique_ptr<Molecule>(engine->parseMoleculeFile(in));
-  }
-
-  fs::path folder;
-};
+using ListFiles = kvtest::AssemblyTest;
 
 TEST_F(ListFiles, GroupBlocksGoIntoFoldersInNameOrder) {
-  std::istringstream in(std::string(R"(FUNC LEAD Lead group
-ATOM C1 CH4
-ATOM D1 DUM
-SINGLE C1 D1
-a note naming FUNC ends the lead block
-ATOM X9 CH4
-TYPE  ZETA
-SFUN HIDDEN H
-ATOM C1 CH4
-ATOM D1 DUM
-SINGLE C1 D1
-)") + kvtest::smallGroupList() +
+  std::istringstream in(std::string("FUNC LEAD Lead group\nATOM C1 CH4\nATOM D1 DUM\nSINGLE C1 D1\n"
+                                    "a note naming FUNC ends the lead block\nATOM X9 CH4\n"
+                                    "TYPE  ZETA\nSFUN HIDDEN H\nATOM C1 CH4\nATOM D1 DUM\n"
+                                    "SINGLE C1 D1\n") +
+                        kvtest::smallGroupList() +
                         "TYPE  ZETA\nFUNC LAST Last\nATOM C1 CH4\nATOM D1 DUM\nSINGLE C1 D1\n");
   EXPECT_EQ(6, engine->loadGroups(in, &library->groups)) << errors.text();
   ASSERT_EQ(6u, library->groups.size());
@@ -102,7 +60,8 @@ SINGLE C1 D1
 }
 
 TEST_F(ListFiles, GroupIconIsFoundByNameThenByDisplayName) {
-  const fs::path icons = scratch() / "Resources" / "FGIcons";
+  kvtest::WorkingFolder work;
+  const fs::path icons = work.folder / "Resources" / "FGIcons";
   fs::create_directories(icons);
   // METHYL finds its display name's picture, METHYLENE the default; CARBONYL's own name wins.
   for (const auto& icon :
@@ -112,11 +71,7 @@ TEST_F(ListFiles, GroupIconIsFoundByNameThenByDisplayName) {
     image.fill(icon.second);
     ASSERT_TRUE(image.save(QString::fromStdString((icons / icon.first).string() + ".png")));
   }
-  const QString home = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(folder.string())));
-  const int loaded = loadSmallLibrary();
-  QDir::setCurrent(home);
-  ASSERT_EQ(3, loaded);
+  ASSERT_EQ(3, loadSmallLibrary());
   auto colourOf = [](const QTreeWidgetItem* item) {
     return QColor(item->icon(0).pixmap(8, 8).toImage().pixel(4, 4));
   };
@@ -128,24 +83,15 @@ TEST_F(ListFiles, GroupIconIsFoundByNameThenByDisplayName) {
 
 TEST_F(ListFiles, MoleculeListsAssembleTheirGraphs) {
   ASSERT_EQ(3, loadSmallLibrary());
-  std::istringstream in(R"(TYPE  KETONES
-MOLE  Acetone of the list
-FUNC A METHYL
-FUNC B CARBONYL
-FUNC C METHYL
-SINGLE A.DUM1 B.DUM1
-SINGLE C.DUM1
-SINGLE B.DUM2 C.DUM1
-MOLE broken
-FUNC A METHYL
-SINGLE A.DUM1 Z.DUM1
-)");
+  std::istringstream in(
+      "TYPE  KETONES\nMOLE  Acetone of the list\nFUNC A METHYL\nFUNC B CARBONYL\nFUNC C METHYL\n"
+      "SINGLE A.DUM1 B.DUM1\nSINGLE C.DUM1\nSINGLE B.DUM2 C.DUM1\n"
+      "MOLE broken\nFUNC A METHYL\nSINGLE A.DUM1 Z.DUM1\n");
   EXPECT_EQ(1, engine->loadMolecules(in, &library->molecules)) << errors.text();
   ASSERT_EQ(1u, library->molecules.size());
   const Molecule& acetone = *library->molecules[0];
   EXPECT_EQ("Acetone of the list", acetone.getName());
-  EXPECT_EQ(0, dummies(acetone));
-  EXPECT_EQ(10u, acetone.atoms.size());
+  EXPECT_EQ(10u, acetone.atoms.size());   // no dummy left
   EXPECT_FALSE(acetone.smiles.empty());
   QTreeWidgetItem* item = engine->moleculeRoot->child(0)->child(0);
   EXPECT_EQ("Acetone of the list", item->text(0).toStdString());
@@ -174,50 +120,6 @@ TEST_F(ListFiles, RingLinesAreChecked) {
   ASSERT_TRUE(open);
   EXPECT_EQ(2, dummies(*open));
   EXPECT_EQ(nullptr, readMolecule("FUNC A METHYL\n"));   // no MOLE line
-}
-
-TEST_F(ListFiles, TemplateWithoutChainEndsIsWrittenPlainAndNeverOverwritten) {
-  // Methanol's atoms are named C1, O2, H3 ...: no "C" and "N", no "P" and "O3'".
-  const std::string path = (scratch() / "plain.kv").string();
-  std::unique_ptr<Molecule> methanol(SmilesParser().smilesToMol("CO"));
-  ASSERT_TRUE(methanol);
-  engine->addMoleculeToTemplates(methanol.get(), path.c_str());
-  std::unique_ptr<Molecule> written(engine->parseKvtFile(path));
-  ASSERT_TRUE(written) << errors.text();
-  EXPECT_EQ(methanol->atoms.size(), written->atoms.size());
-  EXPECT_EQ(0, dummies(*written));
-
-  { std::ofstream(path) << "kept\n"; }
-  engine->addMoleculeToTemplates(methanol.get(), path.c_str());
-  std::string line;
-  std::getline(std::ifstream(path) >> std::ws, line);
-  EXPECT_EQ("kept", line);
-}
-
-TEST_F(ListFiles, JunctionsAreRetypedByTheGroupsUpdateRules) {
-  std::istringstream in(R"(FUNC METHYL Methyl
-ATOM C1 CH4
-ATOM D1 DUM
-SINGLE C1 D1
-REPLACE C1 O
-UPDATE C1 CMH3
-)");
-  ASSERT_EQ(1, engine->loadGroups(in, &library->groups)) << errors.text();
-  // C1 of METHYL_7 bonded to an oxygen of no library group: that junction is passed over.
-  auto m = kvtest::buildMolecule({"C", "O"}, {{0, 1, 1}});
-  Atom* carbon = m->atoms[0];
-  carbon->name = "C1";
-  carbon->type = "CH3";
-  carbon->groupName = "METHYL";
-  carbon->groupInstance = "METHYL_7";
-  m->atoms[1]->groupInstance = "OTHER_1";
-  engine->updateSfun(m.get());
-  EXPECT_EQ("CH3", carbon->type);
-  // Once the oxygen belongs to a library group, the REPLACE rule matches and C1 is re-typed.
-  m->atoms[1]->groupName = "METHYL";
-  engine->updateSfun(m.get());
-  EXPECT_EQ("CMH3", carbon->type);
-  EXPECT_TRUE(errors.lines.empty()) << errors.text();
 }
 
 }  // namespace

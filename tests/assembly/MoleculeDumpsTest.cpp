@@ -76,27 +76,19 @@ TEST_F(MoleculeDumps, BondGraphIsWrittenUnderDotWhenItExists) {
   EXPECT_EQ("graph C2 {\n}", contents(work.folder / "Dot" / "C2.dot"));
 }
 
-TEST_F(MoleculeDumps, MainMoleculeGoesToItsOwnFolder) {
-  work.make("UnMatched");
-  auto m = markedMolecule();
-  m->printMainMolecule("UnMatched/");
-  EXPECT_EQ((std::pair<int, int>{5, 5}),
-            countsOf(work.folder / "UnMatched/MARKED/MARKED____________main.mol"));
-  auto unnamed = buildMolecule({"C", "O"}, {{0, 1, 1}});
-  unnamed->printMainMolecule("UnMatched/");
-  EXPECT_TRUE(fs::exists(work.folder / "UnMatched/CO/CO____________main.mol"));
-  EXPECT_TRUE(errors.lines.empty());
-}
-
-TEST_F(MoleculeDumps, MatchedAndUnmatchedPartsAreSeparateFiles) {
+TEST_F(MoleculeDumps, WholeMoleculeAndItsMatchedAndUnmatchedPartsAreSeparateFiles) {
   work.make("Unmatched");
   work.make("UnMatched");
   auto m = markedMolecule();
   m->printMatchedParts("MARKED");
   m->printUnmatchedParts("MARKED");
+  m->printMainMolecule("UnMatched/");
   EXPECT_EQ((std::set<std::string>{"MARKED_0_______matched.mol", "MARKED_4_______matched.mol"}),
             work.files("Unmatched/MARKED"));
-  EXPECT_EQ((std::set<std::string>{"MARKED_3______unmatched.mol"}), work.files("UnMatched/MARKED"));
+  EXPECT_EQ((std::set<std::string>{"MARKED_3______unmatched.mol", "MARKED____________main.mol"}),
+            work.files("UnMatched/MARKED"));
+  EXPECT_EQ((std::pair<int, int>{5, 5}),
+            countsOf(work.folder / "UnMatched/MARKED/MARKED____________main.mol"));
   // The ring is one part with its closing bond, added once although both ends reach it; the
   // one-atom parts have no bond and leave their atom unmarked.
   const fs::path parts = work.folder / "Unmatched/MARKED";

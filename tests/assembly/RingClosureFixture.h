@@ -34,32 +34,14 @@ class RingClosureTest : public AssemblyTest {
   }
 
   int loadRingGroups() {
-    std::istringstream in(R"(TYPE  RINGS
-FUNC CYHEX Cyclohexane ends
-ATOM C1 CH4
-ATOM C2 CH4
-ATOM C3 CH4
-ATOM C4 CH4
-ATOM C5 CH4
-ATOM C6 CH4
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-CSINGL C1 C2 C2 C3 C3 C4 C4 C5 C5 C6 C6 C1
-SINGLE C1 DUM1 C4 DUM2
-FUNC QUAT Quaternary
-ATOM C1 CH4
-ATOM DUM1 DUM
-ATOM DUM2 DUM
-ATOM DUM3 DUM
-ATOM DUM4 DUM
-SINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4
-)");
+    std::istringstream in(
+        "TYPE  RINGS\nFUNC CYHEX Cyclohexane ends\n"
+        "ATOM C1 CH4\nATOM C2 CH4\nATOM C3 CH4\nATOM C4 CH4\nATOM C5 CH4\nATOM C6 CH4\n"
+        "ATOM DUM1 DUM\nATOM DUM2 DUM\nCSINGL C1 C2 C2 C3 C3 C4 C4 C5 C5 C6 C6 C1\n"
+        "SINGLE C1 DUM1 C4 DUM2\n"
+        "FUNC QUAT Quaternary\nATOM C1 CH4\nATOM DUM1 DUM\nATOM DUM2 DUM\nATOM DUM3 DUM\n"
+        "ATOM DUM4 DUM\nSINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4\n");
     return engine->loadGroups(in, &library->groups);
-  }
-
-  std::unique_ptr<Molecule> readMolecule(const std::string& text) {
-    std::istringstream in(text);
-    return std::unique_ptr<Molecule>(engine->parseMoleculeFile(in));
   }
 
   static std::string chainText(int n) {
@@ -87,12 +69,6 @@ SINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4
     EXPECT_TRUE(closure->initializeRingClosure());
     closure->closingBondParameters = {0.75f, 1.0f, 0.66f, 1.5f, 3.6f};   // a single bond
     return closure;
-  }
-
-  static int dummies(const Molecule& m) {
-    int count = 0;
-    for (const Atom* a : m.atoms) count += isDummy(a) ? 1 : 0;
-    return count;
   }
 };
 

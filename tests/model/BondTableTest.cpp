@@ -17,7 +17,8 @@ class BondTableLookup : public ::testing::Test {
  protected:
   void SetUp() override {
     folder.write("Library/Tables/AtomList.txt", "1 C\n2 O\n// 3 C\n");
-    folder.write("Library/Tables/StructureList.txt", "1.2 METHYL\n1.2 ETHYL extra\n1.2 PROPYL\n1.5 CARBONYL\n");
+    folder.write("Library/Tables/StructureList.txt",
+                 "1.2 METHYL\n1.2 ETHYL extra\n1.2 PROPYL\n1.5 CARBONYL\n");
     folder.write("Library/Tables/BondList.txt", "t1 C-C\nt2 C-O\n");
     folder.write("Library/Tables/References.txt", "PROPYL METHYL\n");
     folder.write("Library/Tables/CC.txt",
@@ -55,34 +56,28 @@ class BondTableLookup : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(BondTableLookup, DifferentRanksOrderTheEndsByRankAlone) {
+TEST_F(BondTableLookup, EndsAreOrderedByRankThenStructureNumberWithStandInsAndVariations) {
   ASSERT_EQ(1, table->findTableEntry(axis("O", "CARBONYL"), axis("C", "UNLISTED"), 1, entry));
   EXPECT_EQ("co1", entry.label);
-  EXPECT_EQ(1.1f, entry.value1);
-  EXPECT_EQ(1.2f, entry.value2) << "seventh column";
-  EXPECT_EQ(1.3f, entry.value3) << "sixth column";
+  EXPECT_EQ((std::vector<float>{1.1f, 1.2f, 1.3f}),
+            (std::vector<float>{entry.value1, entry.value2, entry.value3}))
+      << "the seventh column before the sixth";
   EXPECT_EQ("", log()) << "the structure list is not consulted for the order";
   ASSERT_EQ(1u, errors.lines.size()) << errors.text();
   EXPECT_NE(std::string::npos, errors.lines[0].find("short METHYL ETHYL 2"));
-}
-
-TEST_F(BondTableLookup, EqualStructureNumbersMatchEitherWayAndStandInsReplaceOneSide) {
+  // Equal structure numbers match either way round; PROPYL stands in for METHYL.
   const char* pairs[][2] = {{"METHYL", "ETHYL"}, {"ETHYL", "METHYL"}, {"PROPYL", "ETHYL"}};
   for (const auto& pair : pairs) {
     entry.label.clear();
-    EXPECT_EQ(1, table->findTableEntry(axis("C", pair[0]), axis("C", pair[1]), 1, entry)) << pair[0];
+    EXPECT_EQ(1, table->findTableEntry(axis("C", pair[0]), axis("C", pair[1]), 1, entry))
+        << pair[0];
     EXPECT_EQ("e2", entry.label) << pair[0];
   }
-}
-
-TEST_F(BondTableLookup, VariationCountsForTheExactLookupOnly) {
-  BondAxis* methyl = axis("C", "METHYL", "a");
+  // A variation counts for the exact lookup only; an axis's own label and variation stand in
+  // for its atom's.
   BondAxis* ethyl = axis("C", "ETHYL");
-  ASSERT_EQ(1, table->findTableEntry(methyl, ethyl, 1, entry));
-  EXPECT_EQ("e1", entry.label);
-  ASSERT_EQ(1, table->findGenericTableEntry(methyl, ethyl, 1, entry));
+  ASSERT_EQ(1, table->findGenericTableEntry(axis("C", "METHYL", "a"), ethyl, 1, entry));
   EXPECT_EQ("e2", entry.label);
-  // An axis's own label and variation stand in for its atom's.
   BondAxis* own = axis("C", "LONE");
   own->hasOwnLabel = true;
   own->label = "METHYL";
@@ -101,16 +96,17 @@ TEST_F(BondTableLookup, MissesAreLoggedAndExactOnesCountedOnce) {
   EXPECT_EQ((std::vector<std::string>{
                 "C-C\t\tMETHYL\t\tETHYL\t\t3\t\tprobe\t\tprobe",
                 "Generic Bond No Entry in table   C-C  for  METHYL   bonded to   ETHYL",
-                "Error: BondTable::findTableEntry, StructureList.txt does not have entry for UNLISTED"}),
+                "Error: BondTable::findTableEntry, StructureList.txt does not have entry for "
+                "UNLISTED"}),
             kvtest::linesOf(log()));
-}
 
-TEST_F(BondTableLookup, MissingListFailsTheLoadAndLookupsMissWithoutLog) {
+  // Without a list the load fails, and without the log folder misses go unlogged.
   std::filesystem::remove(folder.folder / "Library/Tables/References.txt");
   std::filesystem::remove_all(folder.folder / "Error");
+  errors.clear();
   BondTable unlogged;
   EXPECT_FALSE(unlogged.initBondTable());
-  EXPECT_EQ(0, unlogged.findTableEntry(axis("C", "METHYL"), axis("C", "ETHYL"), 1, entry));   // loads again
+  EXPECT_EQ(0, unlogged.findTableEntry(axis("C", "METHYL"), axis("C", "ETHYL"), 1, entry));
   EXPECT_EQ((std::vector<std::string>{
                 "Error: ,BondTable::findTableEntry could not open bondTableError.txt file",
                 "Error: BondTable::initReference, could not open References file",

@@ -16,7 +16,7 @@
 using kvtest::buildMolecule;
 using kvtest::setIndexPositions;
 
-TEST(MoleculeName, FormulaListsSymbolsInCharacterOrderWithoutDummies) {
+TEST(MoleculeName, FormulaListsSymbolsInCharacterOrderWithoutDummiesAndIsAppended) {
   const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{"C", "C", "C", "C", "C", "C", "H", "H", "H", "H", "H", "H"}, "C6H6"},
       {{"C", "Cl", "H", "H", "H"}, "CClH3"},
@@ -25,9 +25,7 @@ TEST(MoleculeName, FormulaListsSymbolsInCharacterOrderWithoutDummies) {
       {{"R", "R"}, ""},
   };
   for (const auto& c : cases) EXPECT_EQ(c.second, buildMolecule(c.first, {})->makeName());
-}
-
-TEST(MoleculeName, EveryCallAppendsAndTheFirstNameStays) {
+  // Every call appends; the first name stays the molecule's name.
   auto water = buildMolecule({"O", "H", "H"}, {});
   water->names.push_back("water");
   water->makeName();
@@ -36,17 +34,35 @@ TEST(MoleculeName, EveryCallAppendsAndTheFirstNameStays) {
   EXPECT_EQ("water", water->getName());
 }
 
-// The group counter is process-wide; each test sets it and puts it back.
-class GroupCounter : public ::testing::Test {
+// The group and molecule counters are process-wide; each test sets them and puts them back.
+class MoleculeCounters : public ::testing::Test {
  protected:
-  void SetUp() override { saved_ = Molecule::NumOfGroups; }
-  void TearDown() override { Molecule::NumOfGroups = saved_; }
+  void SetUp() override {
+    groups_ = Molecule::NumOfGroups;
+    molecules_ = Builder::MoleculeID;
+  }
+  void TearDown() override {
+    Molecule::NumOfGroups = groups_;
+    Builder::MoleculeID = molecules_;
+  }
 
  private:
-  int saved_ = 0;
+  int groups_ = 0, molecules_ = 0;
 };
 
-TEST_F(GroupCounter, CloneRenumbersGroupInstancesFromTheCounter) {
+TEST_F(MoleculeCounters, MoleculeIdsStartAtZeroAndAreNeverReused) {
+  Builder::MoleculeID = 0;
+  std::unique_ptr<Molecule> first(Builder::instance()->createMolecule());
+  EXPECT_EQ(0, first->id);
+  first.reset();
+  std::unique_ptr<Molecule> second(Builder::instance()->createMolecule());
+  std::unique_ptr<Molecule> copy(second->clone());
+  std::unique_ptr<Molecule> graph(second->copyGraph());
+  EXPECT_EQ((std::vector<int>{1, 2, 3}), (std::vector<int>{second->id, copy->id, graph->id}));
+  EXPECT_EQ(4, Builder::MoleculeID);
+}
+
+TEST_F(MoleculeCounters, CloneRenumbersGroupInstancesFromTheCounter) {
   auto m = buildMolecule({"C", "O", "C", "N"}, {{0, 1, 2}, {1, 2, 1}, {2, 3, 1}});
   m->groups = {"ester_3", "phenyl_7", "amine"};
   m->atoms[0]->groupInstance = "ester_3";
@@ -66,7 +82,7 @@ TEST_F(GroupCounter, CloneRenumbersGroupInstancesFromTheCounter) {
   EXPECT_EQ((std::vector<std::string>{"ester_3", "phenyl_7", "amine"}), m->groups);
 }
 
-TEST_F(GroupCounter, CloneWithAGivenNameUsesNoCounter) {
+TEST_F(MoleculeCounters, CloneWithAGivenNameUsesNoCounter) {
   auto m = buildMolecule({"C", "O"}, {{0, 1, 2}});
   m->groups = {"ketone_2"};
   m->atoms[0]->isSpecial = true;
@@ -121,33 +137,31 @@ TEST(MoleculeClone, BondToAnAtomOutsideTheListGivesNull) {
   m->bonds[0]->atom2 = kept;
 }
 
-TEST(MoleculeCopyGraph, FreshRecordsDropChargeAndBondRingIds) {
-  auto m = buildMolecule({"N", "C", "C"}, {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}});
+// A fresh graph: new records without charge or bond ring ids, ids the list positions whatever
+// the source had.
+TEST(MoleculeCopyGraph, FreshRecordsDropChargeAndBondRingIdsAndTakeListPositions) {
+  auto m = buildMolecule({"N", "C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}, {2, 3, 1}});
+  setIndexPositions(*m);
   m->atoms[0]->charge = 1;
   m->atoms[0]->ringIds = {0};
-  m->bonds[0]->ringIds = {0};
-  m->bonds[0]->deleteMark = 1;
-  m->atoms[1]->editMark = 1;
+  m->bonds[2]->ringIds = {0};   // 2-0, the first bond left after the delete
+  m->bonds[2]->deleteMark = 1;
+  m->atoms[2]->editMark = 1;
+  ASSERT_TRUE(m->deleteAtom(m->atoms[1]));   // ids now 0, 2, 3: stale
   std::unique_ptr<Molecule> copy(m->copyGraph());
   ASSERT_NE(nullptr, copy);
+  ASSERT_EQ(3u, copy->numAtoms);
+  for (size_t i = 0; i < copy->atoms.size(); ++i)
+    EXPECT_EQ(static_cast<int>(i), copy->atoms[i]->id);
   EXPECT_EQ(0, copy->atoms[0]->charge);
   EXPECT_EQ(1u, copy->atoms[0]->ringIds.count(0));
   EXPECT_TRUE(copy->bonds[0]->ringIds.empty());
   EXPECT_EQ(1, copy->bonds[0]->deleteMark);
   EXPECT_EQ(1, copy->atoms[1]->editMark);
-  EXPECT_EQ(2, copy->atoms[0]->usedValence);   // raised again by the copied bonds
-}
-
-TEST(MoleculeCopyGraph, CopyIdsAreListPositionsWhateverTheSourceHad) {
-  auto m = buildMolecule({"C", "C", "C", "O"}, {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}});
-  setIndexPositions(*m);
-  ASSERT_TRUE(m->deleteAtom(m->atoms[1]));   // ids now 0, 2, 3: stale
-  std::unique_ptr<Molecule> copy(m->copyGraph());
-  ASSERT_EQ(3u, copy->numAtoms);
-  for (size_t i = 0; i < copy->atoms.size(); ++i) EXPECT_EQ(static_cast<int>(i), copy->atoms[i]->id);
+  EXPECT_EQ(1, copy->atoms[0]->usedValence);   // raised again by the copied bond
   EXPECT_FLOAT_EQ(3.0f, copy->positions.at(2).x);   // the oxygen's own entry
   std::unique_ptr<Molecule> cloned(m->clone());
   ASSERT_NE(nullptr, cloned);
-  EXPECT_EQ(1u, cloned->numBonds);
+  EXPECT_EQ(2u, cloned->numBonds);
   EXPECT_FLOAT_EQ(3.0f, cloned->positions.at(2).x);
 }

@@ -4,7 +4,17 @@
 // installed as the process-wide tables for one test and the previous ones put back after it.
 // Each test adds the rules and ring templates it needs.
 
+#include <memory>
+
 #include "support/EmptyTables.h"
+#include "support/MoleculeBuilder.h"
+
+// Kekule naphthalene's carbons: ring A is 0-5, ring B 4, 5 and 6-9; they share the bond 4-5.
+inline std::unique_ptr<Molecule> buildNaphthalene() {
+  return kvtest::buildMolecule(std::vector<std::string>(10, "C"),
+                               {{0, 1, 2}, {1, 2, 1}, {2, 3, 2}, {3, 4, 1}, {4, 5, 2}, {5, 0, 1},
+                                {4, 6, 1}, {6, 7, 2}, {7, 8, 1}, {8, 9, 2}, {9, 5, 1}});
+}
 
 class PerceptionTables : public kvtest::EmptyTablesTest {
  protected:

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -50,14 +51,22 @@ void expectNothingBeyondItsPlanes(Spheroid& s) {
 
 }  // namespace
 
-TEST(SphereClipping, SpheresDoNotClipThemselvesOrEachOther) {
+// Spheres never clip themselves or each other; a far sphere or a bond without a common
+// nucleus records no plane.
+TEST(SpheroidClipping, PairsThatDoNotMeetRecordNoPlane) {
   SpheroidPtr sphere = sphereAt(0.7f, SSEVector4f(0, 0, 0));
-  SpheroidPtr other = sphereAt(0.7f, SSEVector4f(0.5f, 0, 0));
-  EXPECT_EQ(0, sphere->calculateClipPlane(sphere.get()));
-  EXPECT_EQ(0, sphere->calculateClipPlane(other.get()));
-  EXPECT_EQ(0, sphere->calculateClipPlane(nullptr));
-  EXPECT_TRUE(sphere->clipPoints.empty());
-  EXPECT_TRUE(other->clipPoints.empty());
+  SpheroidPtr near = sphereAt(0.7f, SSEVector4f(0.5f, 0, 0));
+  SpheroidPtr far = sphereAt(0.3f, SSEVector4f(10, 10, 0));
+  SpheroidPtr bond = orbitalBetween(SSEVector4f(-1.2f, 0, 0), SSEVector4f(0, 0, 0), 0.3f);
+  SpheroidPtr apart = orbitalBetween(SSEVector4f(0.5f, 0.5f, 0), SSEVector4f(1.5f, 0.5f, 0), 0.3f);
+  const std::pair<Spheroid*, Spheroid*> pairs[] = {
+      {sphere.get(), sphere.get()}, {sphere.get(), near.get()}, {sphere.get(), nullptr},
+      {far.get(), bond.get()}, {bond.get(), apart.get()}};
+  for (const auto& pair : pairs) EXPECT_EQ(0, pair.first->calculateClipPlane(pair.second));
+  for (const Spheroid* s : {sphere.get(), near.get(), far.get(), bond.get(), apart.get()}) {
+    EXPECT_TRUE(s->clipPoints.empty());
+    EXPECT_FALSE(s->isClipped);
+  }
 }
 
 TEST(SphereClipping, SphereOnAFocusCutsTheSpheroidOnItsCentreSide) {
@@ -85,14 +94,6 @@ TEST(SphereClipping, SphereOnAFocusCutsTheSpheroidOnItsCentreSide) {
   // The cap around the focus is gone: nothing is left near the sphere's far side.
   for (int i = 0; i < orbital->numVertices; ++i)
     ASSERT_GE(orbital->vertices[3 * i], 0.997f * s1 - 1e-3f);
-}
-
-TEST(SphereClipping, FarAwaySphereRecordsNothing) {
-  SpheroidPtr orbital = orbitalBetween(SSEVector4f(-1, 0, 0), SSEVector4f(1, 0, 0), 0.3f);
-  SpheroidPtr sphere = sphereAt(0.3f, SSEVector4f(10, 10, 0));
-  EXPECT_EQ(0, sphere->calculateClipPlane(orbital.get()));
-  EXPECT_TRUE(orbital->clipPoints.empty());
-  EXPECT_FALSE(orbital->isClipped);
 }
 
 TEST(SphereClipping, AskingTheSpheroidFirstIsAnErrorNotAnExit) {
@@ -142,14 +143,6 @@ TEST(SpheroidClipping, CollinearBondsAreCutAcrossTheAxis) {
   ASSERT_EQ(1u, first->clipNormals.size());
   EXPECT_NEAR(-1.0f, first->clipNormals[0]->x, 1e-4f);   // first keeps the -x side
   EXPECT_NEAR(0.0f, first->clipPoints[0]->x, 1e-3f);
-}
-
-TEST(SpheroidClipping, BondsWithoutACommonNucleusAreLeftUncut) {
-  SpheroidPtr first = orbitalBetween(SSEVector4f(-1.2f, 0, 0), SSEVector4f(0, 0, 0), 0.3f);
-  SpheroidPtr second = orbitalBetween(SSEVector4f(0.5f, 0.5f, 0), SSEVector4f(1.5f, 0.5f, 0), 0.3f);
-  EXPECT_EQ(0, first->calculateClipPlane(second.get()));
-  EXPECT_TRUE(first->clipPoints.empty());
-  EXPECT_TRUE(second->clipPoints.empty());
 }
 
 TEST(SpheroidClipping, PlaneThroughTheMiddleHalvesTheSurface) {
