@@ -3,8 +3,6 @@
 #include <QMenu>
 #include <QTimer>
 
-#include <cstdio>
-
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Spheroid.h"
@@ -166,9 +164,8 @@ TEST_F(ViewCommands, ASelectedBondPrintsItsEnergy) {
   EXPECT_TRUE(console.lines.empty()) << "an atom has no bond energy";
   mesh->currentSpheroid = ofKind(mesh, 3);
   view->showBondEnergyAction->trigger();
-  char energy[32];
-  std::snprintf(energy, sizeof energy, "%3.4f(ev)",
-                static_cast<double>(static_cast<Bond*>(mesh->currentSpheroid->owner)->energy));
-  EXPECT_EQ(std::vector<std::string>{std::string("Selected bond has energy: ") + energy},
+  const QString energy =
+      QString::number(static_cast<Bond*>(mesh->currentSpheroid->owner)->energy, 'f', 4);
+  EXPECT_EQ(std::vector<std::string>{"Selected bond has energy: " + energy.toStdString() + "(ev)"},
             console.lines);
 }
