@@ -1,5 +1,5 @@
-// The parts of a mesh's drawing that need no GL: primitive, join animation, alpha pulse,
-// bond-order indicator lines, copies, and the shader stage read from a path.
+// The parts of a mesh's drawing that need no GL: join animation, alpha pulse, bond-order
+// indicator lines, and the shader stage read from a path.
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -23,15 +23,6 @@ float distance(const SSEVector4f& p, const SSEVector4f& q) {
 using MeshDrawingData = kvtest::EmptyTablesTest;
 
 }  // namespace
-
-TEST(MeshPose, PolygonStateKeepsOnlyPointAndLinePrimitives) {
-  const unsigned cases[][2] = {{0, 0}, {1, 1}, {3, 3}, {4, 7}, {5, 7}, {100, 7}};
-  Mesh mesh;
-  for (const auto& c : cases) {
-    mesh.setPolygonState(c[0]);
-    EXPECT_EQ(c[1], mesh.primitiveMode) << c[0];
-  }
-}
 
 TEST(MeshSlerp, ALongFrameEndsInOneStepExactlyOnTheTarget) {
   Mesh mesh;
@@ -94,24 +85,6 @@ TEST_F(MeshDrawingData, BondOrderIndicatorsFollowTheOrderAcrossTheBond) {
   EXPECT_LT(distance(lines[2].from, aromatic->focus1 + 0.05f * e), 1e-5f);
   EXPECT_LT(distance(lines[2].to, aromatic->focus2 - 0.05f * e), 1e-5f);
   m.reset();
-}
-
-// The sanitizer build turns a spheroid freed twice or never into a failure.
-TEST_F(MeshDrawingData, OnlyTheDeepCopyOfAMeshTakesOverTheRecords) {
-  auto m = kvtest::buildMolecule({"O", "H"}, {{0, 1, 1}});
-  kvscene::giveSpheroids(*m, {SSEVector4f(0.0f, 0.0f, 0.0f), SSEVector4f(0.96f, 0.0f, 0.0f)});
-  ASSERT_TRUE(m->renderMolecule());
-  m->mesh->position = SSEVector4f(1.0f, 2.0f, 3.0f);
-  Mesh* deep = m->mesh->clone();
-  Mesh* fresh = m->mesh->highLevelClone();
-  ASSERT_EQ(3u, deep->spheroids.size());
-  ASSERT_EQ(3u, fresh->spheroids.size());
-  EXPECT_EQ(2.0f, fresh->position.y);
-  EXPECT_EQ(deep->spheroids[0], m->atoms[0]->sphere) << "the records follow the deep copy";
-  EXPECT_LT(distance(m->mesh->spheroids[2]->centre, fresh->spheroids[2]->centre), 1e-5f);
-  delete fresh;
-  m.reset();   // the records free their spheroids from the deep copy, the molecule its mesh
-  delete deep;
 }
 
 TEST(ShaderStage, TheLetterAfterTheFirstDotNamesTheStage) {

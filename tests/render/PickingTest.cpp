@@ -55,13 +55,6 @@ class Picking : public kvtest::RendererFixture {
 
 }  // namespace
 
-TEST_F(Picking, OrthographicProjectionMapsTheWindowCornersOntoTheUnitSquare) {
-  math.createOrthographicProjection(0.0f, 640.0f, 0.0f, 480.0f);
-  const SSEVector4f low = SSEVector4f(0, 0, 0, 1) * engine.orthoMatrix;
-  const SSEVector4f high = SSEVector4f(640, 480, 0, 1) * engine.orthoMatrix;
-  EXPECT_TRUE(low.x == -1 && low.y == -1 && high.x == 1 && high.y == 1);
-}
-
 // Only the nearest hit in front of the ray origin counts; a miss leaves the result alone.
 TEST_F(Picking, SphereIsHitAtItsNearestPointInFrontOfTheOrigin) {
   Mesh* mesh = addMesh(0.0f);
@@ -119,12 +112,4 @@ TEST_F(Picking, SpheroidIsHitWithinItsShapeInItsMeshPose) {
     aim(SSEVector4f(r.x, r.y, 0, 1));
     EXPECT_EQ(r.hit, math.intersectRaySpheroid(s)) << r.x << "," << r.y << " turned " << r.turned;
   }
-}
-
-// Either singleton may be asked for first; the math one must end up pointing at the one renderer
-// (each CTest entry is its own process, so this test starts from neither).
-TEST(MathSingleton, PointsAtTheOneRendererWhicheverIsMadeFirst) {
-  MathEngine* math = MathEngine::instance();
-  EXPECT_EQ(&GraphicsEngine::instance()->windowWidth, math->viewportWidth);
-  EXPECT_EQ(&GraphicsEngine::instance()->eyeRayDirection, math->eyeRayDirection);
 }
