@@ -111,16 +111,6 @@ TEST_F(FramePasses, EachPathLightsTheMoleculeAndFollowsLightingAndTransparency) 
   }
 }
 
-TEST_F(FramePasses, LDRPassDrawsNoMeshesInPathsZeroAndThree) {
-  auto m = shownWater();
-  engine.openPipeline();
-  for (const int path : {0, 3, 2}) {
-    engine.renderMode = path;
-    engine.renderMeshes_LDR();
-    EXPECT_EQ(path == 2, lit(centrePatch()) > 60) << "path " << path;
-  }
-}
-
 TEST_F(FramePasses, CursorDrawsOnlyAroundACurrentMeshAndLeavesTheDepthTestOn) {
   auto m = shownWater();
   m->mesh->size = 3.0f;   // a cursor 3 Angstrom across, inside the view

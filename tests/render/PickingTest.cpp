@@ -1,5 +1,5 @@
 #include <cmath>
-#include <vector>
+#include <list>
 
 #include <gtest/gtest.h>
 
@@ -19,10 +19,6 @@ class Picking : public kvtest::RendererFixture {
     RendererFixture::SetUp();
     aim(kOrigin);
   }
-  void TearDown() override {
-    for (Mesh* m : owned) delete m;
-    RendererFixture::TearDown();
-  }
 
   void aim(const SSEVector4f& origin) {
     engine.eyeRayOrigin = origin;
@@ -30,10 +26,10 @@ class Picking : public kvtest::RendererFixture {
   }
 
   Mesh* addMesh(float z) {
-    owned.push_back(new Mesh());
-    owned.back()->position = SSEVector4f(0.0f, 0.0f, z, 1.0f);
-    engine.meshes.push_back(owned.back());
-    return owned.back();
+    owned.emplace_back();
+    owned.back().position = SSEVector4f(0.0f, 0.0f, z, 1.0f);
+    engine.meshes.push_back(&owned.back());
+    return &owned.back();
   }
 
   // A tessellated sphere (kind 0) or a bond orbital (kind 3) with its long axis along x.
@@ -50,7 +46,7 @@ class Picking : public kvtest::RendererFixture {
     return s;
   }
 
-  std::vector<Mesh*> owned;
+  std::list<Mesh> owned;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <QImage>
 
+#include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -28,9 +29,9 @@ TEST_F(RendererGL, PngTopRowLandsAtTextureRowZero) {
   QImage rows(1, 2, QImage::Format_ARGB32);
   rows.setPixel(0, 0, qRgb(255, 0, 0));
   rows.setPixel(0, 1, qRgb(0, 0, 255));
-  const std::string path = tempPath("rows.png");
-  ASSERT_TRUE(rows.save(QString::fromStdString(path)));
-  Texture* texture = TextureFactory::instance()->createFromPNG(path.c_str());
+  kvtest::WorkingFolder folder;
+  ASSERT_TRUE(rows.save("rows.png"));
+  std::unique_ptr<Texture> texture(TextureFactory::instance()->createFromPNG("rows.png"));
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glEnable(GL_TEXTURE_2D);
@@ -48,11 +49,10 @@ TEST_F(RendererGL, PngTopRowLandsAtTextureRowZero) {
   const std::vector<unsigned char> r = red();
   EXPECT_GT(r[kSide / 4 * kSide + 64], 240) << "the image's top row (red) at t = 0";
   EXPECT_LT(r[3 * kSide / 4 * kSide + 64], 15);
-  delete texture;
 }
 
 TEST_F(RendererGL, HalfFloatTextureKeepsValuesAboveOne) {
-  TextureFP16* texture = TextureFactory::instance()->createFP16(4, 4);
+  std::unique_ptr<TextureFP16> texture(TextureFactory::instance()->createFP16(4, 4));
   const std::vector<float> in(4 * 16, 2.5f);
   std::vector<float> out(4 * 16, 0.0f);
   texture->bind();
@@ -60,7 +60,6 @@ TEST_F(RendererGL, HalfFloatTextureKeepsValuesAboveOne) {
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, out.data());
   texture->unbind();
   EXPECT_TRUE(out[0] == 2.5f && out[63] == 2.5f) << out[0];
-  delete texture;
 }
 
 TEST_F(RendererGL, EyeRayAndCameraEyePointAgreeWithTheGLUnprojection) {
