@@ -62,20 +62,6 @@ TEST_F(Confirmation, ErrorDialogReportsTheHardwareAndReturnsMinusOne) {
   EXPECT_EQ(-1, run(dialog, [](QWidget* m) { press(m, "pushButton"); }));
 }
 
-TEST_F(Confirmation, ExitDialogIsFixedAndOnlyItsOwnKeysAct) {
-  ExitDialog dialog;
-  dialog.resize(500, 200);
-  EXPECT_EQ(QSize(328, 51), dialog.size());
-  // Return presses no button; N closes.
-  EXPECT_EQ(0, run(dialog, [](QWidget* m) {
-              QTest::keyClick(m, Qt::Key_Return);
-              EXPECT_TRUE(m->isVisible());
-              QTest::keyClick(m, Qt::Key_N);
-            }));
-  EXPECT_FALSE(dialog.answer);
-  EXPECT_EQ(0, run(dialog, [](QWidget* m) { press(m, "pushButton_2"); }));
-}
-
 TEST_F(Confirmation, ExitDialogYesEndsTheEventLoopAndStaysOpen) {
   ExitDialog dialog;
   dialog.show();

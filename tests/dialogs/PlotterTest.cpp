@@ -1,12 +1,11 @@
-// The energy profile plot: axis rounding, rubber-band zoom and the zoom stack, keys, wheel, the
-// demonstration curves and what the picture shows.
+// The energy profile plot: axis rounding, rubber-band zoom and the zoom stack, keys, wheel and
+// what the picture shows.
 
 #include <QImage>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -95,16 +94,6 @@ TEST_F(Plot, KeysAndWheelScrollByWholeDivisions) {
   QApplication::sendEvent(&plotter, &wheel);
   EXPECT_EQ(60.0, plotter.currentSettings().minY);
   EXPECT_EQ(1, plotter.zoomStack.size());
-}
-
-TEST_F(Plot, DemonstrationCurvesGrowOnePointPerKey) {
-  plotter.setCurveData(1, {QPointF(0, 0), QPointF(400, 200)});
-  for (int i = 0; i < 3; ++i) QTest::keyClick(&plotter, Qt::Key_C);
-  ASSERT_EQ(3, plotter.curves[1].size());   // the energy curve is replaced
-  for (int i = 0; i < 3; ++i)
-    EXPECT_TRUE(plotter.curves[1][i] == QPointF(i + 1.0, std::cos((i + 1.0f) * 3.14f / 180.0f)));
-  QTest::keyClick(&plotter, Qt::Key_S);
-  EXPECT_TRUE(plotter.curves[0].size() == 1 && plotter.curves[1].size() == 3);
 }
 
 TEST_F(Plot, NarrowWidgetShowsOnlyTheBackground) {

@@ -1,5 +1,5 @@
 // The view's commands on whole molecules: library drops, the molecule menu and the bond-axis
-// choice, delete, a new workspace, cloning and the bond-energy line.
+// choice, delete, cloning and the bond-energy line. A new workspace is in FrameLoopTest.cpp.
 #include <QMenu>
 #include <QTimer>
 
@@ -126,23 +126,6 @@ TEST_F(ViewCommands, DeleteTakesTheMoleculeAndItsMarksAndLeavesMeshPicking) {
   EXPECT_EQ(std::vector<std::string>{"Molecule Deleted"}, console.lines);
   EXPECT_TRUE(view->pickState == MeshButton && math.pickMode == 1 && engine.meshPickActive);
   frame();   // the kept molecule's marks are still drawn
-}
-
-TEST_F(ViewCommands, ANewWorkspaceEmptiesTheSceneAndGlidesHome) {
-  show(kEthanol, SSEVector4f());
-  show(kMethyl, SSEVector4f(5.0f, 0.0f, 0.0f));
-  library.history.push_back(read(kEthanol));
-  call("storeCamera");
-  call("storeCamera");
-  engine.globalTranslation = SSEVector4f(5.0f, 5.0f, -30.0f, 1.0f);
-  view->createNewWorkspace();
-  frame();
-  EXPECT_TRUE(engine.meshes.empty() && library.workspace.empty() && library.history.empty());
-  EXPECT_TRUE(engine.cameraTranslations.empty() && engine.cameraEyePositions.empty());
-  EXPECT_TRUE(view->cameraIndex == -1 && view->inputLocked);
-  settle();
-  EXPECT_FALSE(view->inputLocked);
-  EXPECT_LT((engine.globalTranslation - SSEVector4f(0.0f, -10.0f, -75.0f)).length(), 0.9f);
 }
 
 TEST_F(ViewCommands, ACloneAppearsBesideItsSourceAndBecomesCurrent) {

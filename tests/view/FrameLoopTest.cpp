@@ -1,5 +1,5 @@
-// The view's frame: the input lock of the glide home, the hand-over of molecules, the purge of
-// flagged meshes, automatic rotation and frames that must not nest.
+// The view's frame: the input lock of the glide home (and a new workspace's), the hand-over of
+// molecules, the purge of flagged meshes, automatic rotation and frames that must not nest.
 #include <algorithm>
 
 #include "tests/view/ViewHost.h"
@@ -53,9 +53,15 @@ TEST_F(ViewHost, UntilAGlideEndsOnlyDoubleClickAndWheelAct) {
     mouse(QEvent::MouseButtonRelease, kCentre, Qt::LeftButton, Qt::NoButton);
     drag(Qt::LeftButton, {kCentre, kCentre + QPoint(40, 30)});
     EXPECT_TRUE(turned(mesh->rotation)) << "the drag acts once the glide has ended";
+    // A new workspace empties the scene and the history, forgets the cameras and glides home.
+    library.history.push_back(read(kEthanol));
+    call("storeCamera");
     engine.globalTranslation.z = -238.099f;   // far from home, so the next glide takes frames
     view->createNewWorkspace();
     frame();
+    EXPECT_TRUE(engine.meshes.empty() && library.workspace.empty() && library.history.empty());
+    EXPECT_TRUE(engine.cameraTranslations.empty() && engine.cameraEyePositions.empty());
+    EXPECT_EQ(-1, view->cameraIndex);
   }
 }
 
