@@ -140,7 +140,8 @@ TEST_F(RendererGL, DriverReportIsAppendedAndTheExclusionListNamesTheSoftwareRend
   const std::vector<std::string> lines = kvtest::linesOf(folder.read("hwdebug.txt"));
   ASSERT_GT(lines.size(), 12u);
   const std::vector<std::string> head(lines.begin(), lines.begin() + 4);
-  EXPECT_EQ((std::vector<std::string>{"earlier report", "", "*******Begin GPU Query*******", ""}), head);
+  EXPECT_EQ((std::vector<std::string>{"earlier report", "", "*******Begin GPU Query*******", ""}),
+            head);
   EXPECT_EQ(0u, lines[4].rfind("Vendor: ", 0));
   EXPECT_EQ(0u, lines[5].rfind("Renderer: llvmpipe", 0));
   const std::vector<std::string> version(lines.begin() + 7, lines.begin() + 10);
