@@ -103,8 +103,7 @@ TEST_F(ModeButtons, LeavingBondOrderEditingAsksOnlyAfterEditsAndResumeStaysInThe
   kvshell::ShownBoxes boxes;
   editing->click();
   editing->click();
-  EXPECT_EQ(0, boxes.count);
-  EXPECT_EQ(0, math.measureMode);
+  EXPECT_TRUE(boxes.count == 0 && math.measureMode == 0);
 
   editing->click();
   QTest::keyClick(window->glWidget, Qt::Key_2);
@@ -120,12 +119,9 @@ TEST_F(ModeButtons, LeavingBondOrderEditingAsksOnlyAfterEditsAndResumeStaysInThe
   EXPECT_TRUE(editing->isChecked() && !window->ui.DeleteAButton->isEnabled());
   EXPECT_EQ(6, math.measureMode);
   EXPECT_TRUE(mesh->activePoints.empty() && mesh->activeAtomIds.empty());
-
   answerWith("Discard", asked);
   editing->click();
-  EXPECT_FALSE(editing->isChecked());
-  EXPECT_EQ(0, math.measureMode);
-  EXPECT_EQ(1, bond->order);
+  EXPECT_TRUE(!editing->isChecked() && math.measureMode == 0 && bond->order == 1);
 }
 
 TEST_F(ModeButtons, RotationButtonsKeepOneAxisAndThePickFollowsTheView) {
@@ -152,7 +148,8 @@ TEST_F(ModeButtons, RotationButtonsKeepOneAxisAndThePickFollowsTheView) {
   EXPECT_EQ(1, IOEngine::instance()->arcBall->mode);
 }
 
-TEST_F(ModeButtons, FourCarbonsPickedInTheProfileModeArePlottedAndTwistedIntoTheScene) {
+// The scan and the twist themselves are checked on the dialog (tests/dialogs).
+TEST_F(ModeButtons, FourCarbonsPickedInTheProfileModeAreTwistedIntoTheScene) {
   Mesh* mesh = showButane();
   ASSERT_NE(nullptr, mesh);
   window->ui.EnergyProfile->click();
@@ -163,10 +160,6 @@ TEST_F(ModeButtons, FourCarbonsPickedInTheProfileModeArePlottedAndTwistedIntoThe
   EXPECT_EQ("1 2 3 4", QStringList({profiler.ui.idEdit_1->text(), profiler.ui.idEdit_2->text(),
                                     profiler.ui.idEdit_3->text(), profiler.ui.idEdit_4->text()})
                            .join(' ').toStdString());
-
-  profiler.ui.plotButton->click();
-  EXPECT_TRUE(profiler.plotter.isVisible());
-  EXPECT_EQ(361, profiler.plotter.curves.value(1).size());   // the spline, every degree
 
   profiler.ui.dihedralEdit->setText("120");
   profiler.ui.drawButton->click();

@@ -36,9 +36,7 @@ TEST_F(Confirmation, NewDialogAnswersOnlyThroughItsField) {
   EXPECT_EQ(0, run(yes, [](QWidget* m) { press(m, "pushButton"); }));
   EXPECT_EQ(0, run(no, [](QWidget* m) { press(m, "pushButton_2"); }));
   EXPECT_EQ(0, run(escaped, [](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); }));
-  EXPECT_TRUE(yes.answer);
-  EXPECT_FALSE(no.answer);
-  EXPECT_FALSE(escaped.answer);
+  EXPECT_TRUE(yes.answer && !no.answer && !escaped.answer);
 }
 
 TEST_F(Confirmation, ApplyTwistClosesWithItsAnswer) {
@@ -64,39 +62,12 @@ TEST_F(Confirmation, ErrorDialogReportsTheHardwareAndReturnsMinusOne) {
   EXPECT_EQ(-1, run(dialog, [](QWidget* m) { press(m, "pushButton"); }));
 }
 
-TEST_F(Confirmation, ExitDialogIsFixedAndOnlyItsOwnKeysAct) {
-  ExitDialog dialog;
-  dialog.resize(500, 200);
-  EXPECT_EQ(QSize(328, 51), dialog.size());
-  // Return presses no button; N closes.
-  EXPECT_EQ(0, run(dialog, [](QWidget* m) {
-              QTest::keyClick(m, Qt::Key_Return);
-              EXPECT_TRUE(m->isVisible());
-              QTest::keyClick(m, Qt::Key_N);
-            }));
-  EXPECT_FALSE(dialog.answer);
-  EXPECT_EQ(0, run(dialog, [](QWidget* m) { press(m, "pushButton_2"); }));
-}
-
 TEST_F(Confirmation, ExitDialogYesEndsTheEventLoopAndStaysOpen) {
   ExitDialog dialog;
   dialog.show();
   QTimer::singleShot(0, [&dialog] { dialog.ui.pushButton->click(); });
   EXPECT_EQ(0, QApplication::exec());
-  EXPECT_TRUE(dialog.answer);
-  EXPECT_TRUE(dialog.isVisible());
-}
-
-TEST_F(Confirmation, ExitDialogKeyYEndsTheProcessAtOnce) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        ExitDialog dialog;
-        dialog.show();
-        QTest::keyClick(&dialog, Qt::Key_Y);
-        std::exit(3);
-      },
-      ::testing::ExitedWithCode(0), "");
+  EXPECT_TRUE(dialog.answer && dialog.isVisible());
 }
 
 }  // namespace

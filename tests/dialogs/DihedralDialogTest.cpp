@@ -5,10 +5,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,16 +27,9 @@
 #include "support/ModalAnswer.h"
 #include "support/QtApplication.h"
 #include "support/TextLines.h"
+#include "support/WorkingFolder.h"
 
 namespace {
-
-constexpr double kRadToDeg = 57.29577951308232;
-
-// The dihedral of four atom positions in degrees, in [0, 360).
-double dihedralDeg(const Molecule& m, int i, int j, int k, int l) {
-  MolecularSystem system(const_cast<Molecule*>(&m));
-  return system.calculateDihedralAngle(i, j, k, l) * kRadToDeg;
-}
 
 class Profiler : public ::testing::Test {
  protected:
@@ -80,18 +73,10 @@ class Profiler : public ::testing::Test {
   DihedralDialog dialog;
 };
 
-TEST_F(Profiler, LaunchShowsTheIdsFromOneAndTheMeasuredAngle) {
-  launch("CCCC", 0, 1, 2, 3);
-  EXPECT_EQ("Dihedral Energy Profiler", dialog.windowTitle().toStdString());
-  EXPECT_TRUE(dialog.isVisible());
-  const QLineEdit* edits[] = {dialog.ui.idEdit_1, dialog.ui.idEdit_2, dialog.ui.idEdit_3,
-                              dialog.ui.idEdit_4};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(std::to_string(i + 1), edits[i]->text().toStdString());
-  EXPECT_EQ(" 60.0", dialog.ui.currentDihedralEdit->text().toStdString());
-}
-
 TEST_F(Profiler, ButanePlotListsThirtySevenPointsWithThreeStaggeredMinima) {
   launch("CCCC", 0, 1, 2, 3);
+  EXPECT_TRUE(dialog.isVisible() && dialog.ui.currentDihedralEdit->text() == " 60.0");
+  EXPECT_EQ("Dihedral Energy Profiler", dialog.windowTitle().toStdString());
   dialog.ui.plotButton->click();
   const std::vector<std::string> lines = listing();
   ASSERT_EQ(3u + 37u, lines.size());
@@ -120,15 +105,11 @@ TEST_F(Profiler, ButanePlotListsThirtySevenPointsWithThreeStaggeredMinima) {
   const PlotSettings& axes = dialog.plotter.currentSettings();
   const QVector<QPointF>& curve = dialog.plotter.curves[1];
   ASSERT_GT(curve.size(), 37);   // the spline, sampled every degree
-  double lowest = curve[0].y(), highest = lowest;
-  for (const QPointF& p : curve) {
-    lowest = std::min(lowest, p.y());
-    highest = std::max(highest, p.y());
-  }
-  EXPECT_EQ(0.0, axes.minX);
-  EXPECT_EQ(360.0, axes.maxX);
-  EXPECT_EQ(lowest, axes.minY);
-  EXPECT_EQ(highest, axes.maxY);
+  const auto extremes = std::minmax_element(
+      curve.begin(), curve.end(), [](const QPointF& p, const QPointF& q) { return p.y() < q.y(); });
+  EXPECT_TRUE(axes.minX == 0.0 && axes.maxX == 360.0) << axes.minX << ".." << axes.maxX;
+  EXPECT_EQ(extremes.first->y(), axes.minY);
+  EXPECT_EQ(extremes.second->y(), axes.maxY);
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
 }
 
@@ -147,7 +128,7 @@ TEST_F(Profiler, ReversedIdsPassAndAResetKeepsTheIntervalAndWidensThePlot) {
   EXPECT_EQ(QSize(1872, 520), dialog.plotter.sizeHint());
 }
 
-TEST_F(Profiler, RingMiddleBondIsRefusedAndEverythingIsReset) {
+TEST_F(Profiler, RingMiddleBondAndIdsThatFormNoDihedralAreRefusedAndEverythingIsReset) {
   Mesh picked;
   picked.activePoints.push_back(new SSEVector4f{0.0f, 0.0f, 0.0f, 1.0f});
   picked.activeAtomIds.push_back(0);
@@ -156,17 +137,12 @@ TEST_F(Profiler, RingMiddleBondIsRefusedAndEverythingIsReset) {
   EXPECT_EQ("Error: Unable to rotate this dihedral angle",
             refusedWith(dialog.ui.plotButton));
   GraphicsEngine::instance()->currentMesh = nullptr;
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_FALSE(dialog.plotter.isVisible());
+  EXPECT_TRUE(!dialog.isVisible() && !dialog.plotter.isVisible());
   EXPECT_EQ(nullptr, dialog.molecularSystem);
-  EXPECT_TRUE(picked.activePoints.empty());
-  EXPECT_TRUE(console.lines.empty());
-}
+  EXPECT_TRUE(picked.activePoints.empty() && console.lines.empty());
 
-TEST_F(Profiler, IdsThatFormNoDihedralAreRefused) {
   launch("CCCC", 0, 2, 1, 3);
-  EXPECT_EQ("Error: Dihedral angle not defined",
-            refusedWith(dialog.ui.drawButton));
+  EXPECT_EQ("Error: Dihedral angle not defined", refusedWith(dialog.ui.drawButton));
   EXPECT_EQ(nullptr, dialog.molecule);
 }
 
@@ -187,23 +163,12 @@ TEST_F(Profiler, RangesWithoutTwoWholeStepsScanNothing) {
     EXPECT_TRUE(console.lines.empty()) << r.start << " " << r.end << " " << r.step;
     EXPECT_FALSE(dialog.plotter.isVisible());
     dialog.reSet();
-    dialog.ui.startEdit->setText("0");
-    dialog.ui.endEdit->setText("360");
-    dialog.ui.intervalEdit->setText("10");
   }
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
 }
 
 class ProfileSaving : public Profiler {
  protected:
-  void SetUp() override {
-    Profiler::SetUp();
-    folder = std::filesystem::temp_directory_path() /
-             ("kv_profile_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder); }
-
   // Presses Save and answers the file dialog with `file` (cancels for an empty name); returns
   // the name the dialog proposed.
   std::string save(const std::string& file) {
@@ -225,17 +190,16 @@ class ProfileSaving : public Profiler {
     return proposed;
   }
 
-  std::filesystem::path folder;
+  const kvtest::WorkingFolder working;
+  const std::filesystem::path& folder = working.folder;
 };
 
-TEST_F(ProfileSaving, WritesTheScannedPointsAndRemembersTheFolder) {
+TEST_F(ProfileSaving, WritesTheScannedPointsRemembersTheFolderAndNamesAFileItCannotWrite) {
   launch("CCCC", 0, 1, 2, 3);
   const std::string name = dialog.molecule->getName();
   const std::string path = (folder / "butane.txt").string();
   EXPECT_EQ("/" + name + "_Angle_Vs_Energy", save(path));
-  std::ifstream in(path);
-  const std::vector<std::string> lines =
-      kvtest::linesOf(std::string(std::istreambuf_iterator<char>(in), {}));
+  const std::vector<std::string> lines = kvtest::linesOf(kvtest::readFile(path));
   ASSERT_EQ(3u + 37u, lines.size());
   EXPECT_EQ(name + "\t" + dialog.molecule->smiles, lines[0]);
   EXPECT_EQ("Atom IDs\t1\t2\t3\t4", lines[1]);
@@ -249,15 +213,13 @@ TEST_F(ProfileSaving, WritesTheScannedPointsAndRemembersTheFolder) {
   EXPECT_EQ(folder.string(), dialog.lastDirectory.toStdString());
   EXPECT_EQ((folder / (name + "_Angle_Vs_Energy")).string(), save(""));
   EXPECT_TRUE(dialog.lastDirectory.isEmpty());
-}
 
-TEST_F(ProfileSaving, EmptyScanWritesTheHeadingsAndAnUnwritableFileIsNamed) {
-  launch("CCCC", 0, 1, 2, 3);
+  // An empty scan writes the headings; a file that cannot be written is named.
   dialog.ui.endEdit->setText("10");
-  const std::string path = (folder / "empty.txt").string();
-  save(path);
-  std::ifstream in(path);
-  EXPECT_EQ(3u, kvtest::linesOf(std::string(std::istreambuf_iterator<char>(in), {})).size());
+  console.lines.clear();
+  const std::string empty = (folder / "empty.txt").string();
+  save(empty);
+  EXPECT_EQ(3u, kvtest::linesOf(kvtest::readFile(empty)).size());
 
   const std::string blocked = (folder / "missing" / "profile.txt").string();
   save(blocked);
@@ -276,18 +238,14 @@ TEST_F(Profiler, CreateMoleculeEmitsATwistedRelaxedCopyAndLeavesItsOwnAlone) {
   dialog.ui.drawButton->click();
   dialog.ui.drawButton->click();
   ASSERT_EQ(2u, made.size());
-  const std::unique_ptr<Molecule>& first = made[0];
-  const std::unique_ptr<Molecule>& second = made[1];
-  EXPECT_NEAR(120.0, dihedralDeg(*first, 0, 1, 2, 3), 1.0);
-  // The dipole travels with the twisted geometry.
-  MolecularSystem twisted(first.get());
-  twisted.DipoleMoment();
-  EXPECT_NEAR(twisted.dipoleMagnitude, first->dipoleMoment, 1e-4);
-  ASSERT_EQ(first->positions.size(), second->positions.size());
-  for (size_t i = 0; i < first->positions.size(); ++i) {
-    EXPECT_EQ(first->positions[i].x, second->positions[i].x);
-    EXPECT_EQ(first->positions[i].z, second->positions[i].z);
-  }
+  Molecule& first = *made[0];
+  MolecularSystem twisted(&first);
+  EXPECT_NEAR(120.0, twisted.calculateDihedralAngle(0, 1, 2, 3) * 180.0 / M_PI, 1.0);
+  twisted.DipoleMoment();   // the dipole travels with the twisted geometry
+  EXPECT_NEAR(twisted.dipoleMagnitude, first.dipoleMoment, 1e-4);
+  ASSERT_EQ(first.positions.size(), made[1]->positions.size());
+  for (size_t i = 0; i < first.positions.size(); ++i)
+    EXPECT_EQ(0.0f, (first.positions[i] - made[1]->positions[i]).length()) << "atom " << i;
   for (size_t i = 0; i < before.size(); ++i) {
     EXPECT_EQ(before[i].y, dialog.molecularSystem->coordinates[i].y);
     EXPECT_EQ(ownPositions[i].y, dialog.molecule->positions[i].y);

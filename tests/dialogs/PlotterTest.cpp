@@ -1,12 +1,11 @@
-// The energy profile plot: axis rounding, rubber-band zoom and the zoom stack, keys, wheel, the
-// demonstration curves and what the picture shows.
+// The energy profile plot: axis rounding, rubber-band zoom and the zoom stack, keys, wheel and
+// what the picture shows.
 
 #include <QImage>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -70,21 +69,16 @@ TEST_F(Plot, SmallBandsZoomNothingAndAZoomShowsOnlyTheZoomOutButton) {
   band(QPoint(152, 102), QPoint(155, 105));   // 4 x 4: plot pixels 100..103 by 50..53
   ASSERT_EQ(2, plotter.zoomStack.size());
   EXPECT_EQ(1, plotter.currentZoom);
-  EXPECT_FALSE(plotter.zoomOutButton->isHidden());
-  EXPECT_TRUE(plotter.zoomInButton->isHidden());
+  EXPECT_TRUE(!plotter.zoomOutButton->isHidden() && plotter.zoomInButton->isHidden());
   const PlotSettings& zoomed = plotter.currentSettings();
-  EXPECT_LE(zoomed.minX, 100.0);
-  EXPECT_GE(zoomed.maxX, 103.0);
-  EXPECT_LE(zoomed.minY, 147.0);
-  EXPECT_GE(zoomed.maxY, 150.0);
+  EXPECT_TRUE(zoomed.minX <= 100.0 && zoomed.maxX >= 103.0 && zoomed.minY <= 147.0 &&
+              zoomed.maxY >= 150.0) << zoomed.minX << ".." << zoomed.maxX << ", " << zoomed.minY;
 
   QTest::keyClick(&plotter, Qt::Key_Minus);
-  EXPECT_EQ(0, plotter.currentZoom);
-  EXPECT_FALSE(plotter.zoomInButton->isHidden());
-  EXPECT_FALSE(plotter.zoomOutButton->isEnabled());
+  EXPECT_TRUE(plotter.currentZoom == 0 && !plotter.zoomInButton->isHidden() &&
+              !plotter.zoomOutButton->isEnabled());
   QTest::keyClick(&plotter, Qt::Key_Plus);
-  EXPECT_EQ(1, plotter.currentZoom);
-  EXPECT_FALSE(plotter.zoomInButton->isEnabled());
+  EXPECT_TRUE(plotter.currentZoom == 1 && !plotter.zoomInButton->isEnabled());
 }
 
 TEST_F(Plot, KeysAndWheelScrollByWholeDivisions) {
@@ -100,27 +94,6 @@ TEST_F(Plot, KeysAndWheelScrollByWholeDivisions) {
   QApplication::sendEvent(&plotter, &wheel);
   EXPECT_EQ(60.0, plotter.currentSettings().minY);
   EXPECT_EQ(1, plotter.zoomStack.size());
-}
-
-TEST_F(Plot, DemonstrationCurvesGrowOnePointPerKey) {
-  plotter.setCurveData(1, {QPointF(0, 0), QPointF(400, 200)});
-  for (int i = 0; i < 3; ++i) QTest::keyClick(&plotter, Qt::Key_C);
-  ASSERT_EQ(3, plotter.curves[1].size());   // the energy curve is replaced
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(i + 1.0, plotter.curves[1][i].x());
-    EXPECT_FLOAT_EQ(std::cos((i + 1.0f) * 3.14f / 180.0f), plotter.curves[1][i].y());
-  }
-  QTest::keyClick(&plotter, Qt::Key_S);
-  EXPECT_EQ(1, plotter.curves[0].size());
-  EXPECT_EQ(3, plotter.curves[1].size());
-}
-
-TEST_F(Plot, SizeHintsFollowTheDivisions) {
-  EXPECT_EQ(QSize(312, 208), plotter.minimumSizeHint());
-  PlotSettings settings;
-  settings.numXTicks = 36;
-  plotter.setPlotSettings(settings);
-  EXPECT_EQ(QSize(1872, 520), plotter.sizeHint());
 }
 
 TEST_F(Plot, NarrowWidgetShowsOnlyTheBackground) {

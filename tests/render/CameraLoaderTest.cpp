@@ -1,5 +1,3 @@
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -7,6 +5,7 @@
 
 #include "render/CameraLoader.h"
 #include "support/ErrorCapture.h"
+#include "support/WorkingFolder.h"
 #include "tests/render/RendererFixture.h"
 
 namespace {
@@ -23,13 +22,12 @@ int readText(const std::string& text) {
 TEST_F(CameraFiles, WrittenCamerasReadBackTheSameAfterThoseStored) {
   engine.storeCamera(new SSEVector4f(1.5f, -2.25f, -75.125f, 1), new Quaternion(0.7007f, 0.713f, 0, 0));
   engine.storeCamera(new SSEVector4f(1e-7f, 3e8f, -0.1f, 1), new Quaternion(0.5f, -0.5f, 0.5f, -0.5f));
-  const std::string path = tempPath("views.cam");
-  ASSERT_TRUE(CameraLoader().writeFile(path));
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  EXPECT_EQ(0u, text.str().find("p 1.5 -2.25 -75.125\nr 0.7007 0.713 0 0\np 1e-07 3e+08 -0.1\n"));
+  kvtest::WorkingFolder folder;
+  ASSERT_TRUE(CameraLoader().writeFile("views.cam"));
+  EXPECT_EQ(0u, folder.read("views.cam")
+                    .find("p 1.5 -2.25 -75.125\nr 0.7007 0.713 0 0\np 1e-07 3e+08 -0.1\n"));
 
-  CameraLoader loader(path);
+  CameraLoader loader("views.cam");
   ASSERT_EQ(4u, engine.cameraTranslations.size()) << "appended after the two stored";
   ASSERT_EQ(4u, engine.cameraEyePositions.size());
   for (size_t i = 0; i < 2; ++i) {
@@ -38,7 +36,6 @@ TEST_F(CameraFiles, WrittenCamerasReadBackTheSameAfterThoseStored) {
     EXPECT_TRUE(t.x == back.x && t.y == back.y && t.z == back.z) << "camera " << i;
     EXPECT_TRUE(r == rBack) << "camera " << i;
   }
-  std::remove(path.c_str());
 }
 
 TEST_F(CameraFiles, LinesThatCannotMakeACameraAreSkipped) {
@@ -81,8 +78,7 @@ TEST_F(CameraFiles, EmptyNamesDoNothingAndFilesThatCannotBeUsedAreNamed) {
             errors.text());
   EXPECT_EQ(1u, engine.cameraTranslations.size()) << "the stored cameras stay";
   engine.eraseAllCameras();
-  const std::string path = tempPath("none.cam");
-  ASSERT_TRUE(CameraLoader().writeFile(path));
-  EXPECT_EQ(std::char_traits<char>::eof(), std::ifstream(path).peek()) << "an empty file";
-  std::remove(path.c_str());
+  kvtest::WorkingFolder folder;
+  ASSERT_TRUE(CameraLoader().writeFile("none.cam"));
+  EXPECT_TRUE(folder.exists("none.cam") && folder.read("none.cam").empty()) << "an empty file";
 }

@@ -26,7 +26,7 @@ TEST(DriverReportText, VersionPartsThatAreMissingGiveZero) {
 }
 
 TEST(DriverReportText, ExclusionListReadsLongLinesWholeAndIgnoresCarriageReturns) {
-  // Comments and a missing list are checked on a real context (DriverReportGLTest.cpp).
+  // Comments and a missing list are checked on a real context (RendererGLTest.cpp).
   for (const std::string& list : {std::string(300, 'x') + "\nllvm\n", std::string("#\r\nLLVMPIPE\r\n")}) {
     std::istringstream in(list);
     EXPECT_TRUE(rendererExcluded("llvmpipe (LLVM 15.0.6, 256 bits)", in)) << list;

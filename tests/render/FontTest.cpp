@@ -1,5 +1,4 @@
-#include <cstdio>
-#include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "model/Spheroid.h"
 #include "render/Font.h"
 #include "support/ErrorCapture.h"
+#include "support/WorkingFolder.h"
 
 namespace {
 
@@ -51,13 +51,11 @@ TEST(FontDescriptor, ReadsGlyphsClampedAndSkipsWideIdsAndTheKerningTail) {
 TEST(FontDescriptor, PageIsTheImageNamedLikeTheDescriptorWhateverItsPageLineSays) {
   EXPECT_EQ("./Resources/font", FontFactory::baseNameOf("./Resources/font.fnt"));
   EXPECT_EQ("fonts.v2/small", FontFactory::baseNameOf("fonts.v2/small"));
-  const std::string path = ::testing::TempDir() + "kv_page_test.fnt";
-  std::ofstream(path) << kDescriptor;
-  Font* font = FontFactory::instance()->loadDescriptor(path.c_str());
+  kvtest::WorkingFolder folder;
+  folder.write("fonts/page.fnt", kDescriptor);
+  std::unique_ptr<Font> font(FontFactory::instance()->loadDescriptor("fonts/page.fnt"));
   ASSERT_NE(nullptr, font);
-  EXPECT_EQ(::testing::TempDir() + "kv_page_test.png", font->pagePath());
-  delete font;
-  std::remove(path.c_str());
+  EXPECT_EQ("fonts/page.png", font->pagePath());
 
   kvtest::ErrorCapture errors;
   EXPECT_EQ(nullptr, FontFactory::instance()->loadDescriptor("/nonexistent/font.fnt"));

@@ -1,5 +1,5 @@
-// The parts of a mesh's drawing that need no GL: primitive, join animation, alpha pulse,
-// bond-order indicator lines, copies, and the shader stage read from a path.
+// The parts of a mesh's drawing that need no GL: join animation, alpha pulse, bond-order
+// indicator lines, and the shader stage read from a path.
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -23,15 +23,6 @@ float distance(const SSEVector4f& p, const SSEVector4f& q) {
 using MeshDrawingData = kvtest::EmptyTablesTest;
 
 }  // namespace
-
-TEST(MeshPose, PolygonStateKeepsOnlyPointAndLinePrimitives) {
-  const unsigned cases[][2] = {{0, 0}, {1, 1}, {3, 3}, {4, 7}, {5, 7}, {100, 7}};
-  Mesh mesh;
-  for (const auto& c : cases) {
-    mesh.setPolygonState(c[0]);
-    EXPECT_EQ(c[1], mesh.primitiveMode) << c[0];
-  }
-}
 
 TEST(MeshSlerp, ALongFrameEndsInOneStepExactlyOnTheTarget) {
   Mesh mesh;
@@ -96,41 +87,13 @@ TEST_F(MeshDrawingData, BondOrderIndicatorsFollowTheOrderAcrossTheBond) {
   m.reset();
 }
 
-// The sanitizer build turns a spheroid freed twice or never into a failure.
-TEST_F(MeshDrawingData, OnlyTheDeepCopyOfAMeshTakesOverTheRecords) {
-  auto m = kvtest::buildMolecule({"O", "H"}, {{0, 1, 1}});
-  kvscene::giveSpheroids(*m, {SSEVector4f(0.0f, 0.0f, 0.0f), SSEVector4f(0.96f, 0.0f, 0.0f)});
-  ASSERT_TRUE(m->renderMolecule());
-  m->mesh->position = SSEVector4f(1.0f, 2.0f, 3.0f);
-  Mesh* deep = m->mesh->clone();
-  Mesh* fresh = m->mesh->highLevelClone();
-  ASSERT_EQ(3u, deep->spheroids.size());
-  ASSERT_EQ(3u, fresh->spheroids.size());
-  EXPECT_EQ(2.0f, fresh->position.y);
-  EXPECT_EQ(deep->spheroids[0], m->atoms[0]->sphere) << "the records follow the deep copy";
-  EXPECT_LT(distance(m->mesh->spheroids[2]->centre, fresh->spheroids[2]->centre), 1e-5f);
-  delete fresh;
-  m.reset();   // the records free their spheroids from the deep copy, the molecule its mesh
-  delete deep;
-}
-
+// The letter after the first dot names the stage; other paths are refused before any GL call.
 TEST(ShaderStage, TheLetterAfterTheFirstDotNamesTheStage) {
-  const struct {
-    const char* path;
-    bool known;
-    ShaderType type;
-  } cases[] = {
-      {"phong.vs", true, VertexShader},      {"phong.V", true, VertexShader},
-      {"phong.Frag", true, FragmentShader},  {"dir.v/phong.fs", true, VertexShader},
-      {"phong.gs", false, VertexShader},     {"phong", false, VertexShader},
-      {nullptr, false, VertexShader},
-  };
-  for (const auto& c : cases) {
-    ShaderType type = c.type == VertexShader ? FragmentShader : VertexShader;   // not the answer
-    EXPECT_EQ(c.known, GLSLShader::stageOfPath(c.path, type)) << (c.path ? c.path : "null");
-    EXPECT_EQ(c.known, type == c.type) << (c.path ? c.path : "null");
-  }
-  GLSLShader shader;   // a refused path reaches no GL call
+  ShaderType type = FragmentShader;
+  EXPECT_TRUE(GLSLShader::stageOfPath("dir.v/phong.fs", type) && type == VertexShader);
+  EXPECT_TRUE(GLSLShader::stageOfPath("phong.Frag", type) && type == FragmentShader);
+  EXPECT_FALSE(GLSLShader::stageOfPath(nullptr, type) || GLSLShader::stageOfPath("phong", type));
+  GLSLShader shader;
   EXPECT_FALSE(shader.loadShaderModule("phong.gs"));
   EXPECT_TRUE(shader.vertexModules.empty() && shader.fragmentModules.empty());
 }

@@ -4,10 +4,6 @@
 // no meshes (a test owns the meshes it lists) or cameras, no glide flag, a 640 x 480 window,
 // every kind shown, a fresh pick.
 
-#include <unistd.h>
-
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "math/Quaternion.h"
@@ -33,12 +29,6 @@ class RendererFixture : public ::testing::Test {
     e.showNuclei = e.showAtomicOrbitals = e.showMolecularOrbitals = e.showBondAxes = true;
     e.resizeWindow(640, 480);
     MathEngine::instance()->resetPick();
-  }
-
-  // A file name in the test binary's temporary folder, unique to the running test.
-  static std::string tempPath(const std::string& name) {
-    return ::testing::TempDir() + "kv_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
   }
 
   GraphicsEngine& engine = *GraphicsEngine::instance();

@@ -1,5 +1,6 @@
 // The renderer's GL side under a real context: textures as drawn and as stored, the eye ray and
-// camera eye points against GLU's unprojection, and screen text on the pixels.
+// camera eye points against GLU's unprojection, screen text on the pixels, and the driver
+// report of the software renderer under Xvfb.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -7,12 +8,16 @@
 
 #include <QImage>
 
+#include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "math/UtilityEngine.h"
 #include "render/Font.h"
 #include "render/Texture.h"
+#include "support/TextLines.h"
+#include "support/WorkingFolder.h"
 #include "tests/render/RendererGLFixture.h"
 
 namespace {
@@ -24,9 +29,9 @@ TEST_F(RendererGL, PngTopRowLandsAtTextureRowZero) {
   QImage rows(1, 2, QImage::Format_ARGB32);
   rows.setPixel(0, 0, qRgb(255, 0, 0));
   rows.setPixel(0, 1, qRgb(0, 0, 255));
-  const std::string path = tempPath("rows.png");
-  ASSERT_TRUE(rows.save(QString::fromStdString(path)));
-  Texture* texture = TextureFactory::instance()->createFromPNG(path.c_str());
+  kvtest::WorkingFolder folder;
+  ASSERT_TRUE(rows.save("rows.png"));
+  std::unique_ptr<Texture> texture(TextureFactory::instance()->createFromPNG("rows.png"));
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glEnable(GL_TEXTURE_2D);
@@ -44,11 +49,10 @@ TEST_F(RendererGL, PngTopRowLandsAtTextureRowZero) {
   const std::vector<unsigned char> r = red();
   EXPECT_GT(r[kSide / 4 * kSide + 64], 240) << "the image's top row (red) at t = 0";
   EXPECT_LT(r[3 * kSide / 4 * kSide + 64], 15);
-  delete texture;
 }
 
 TEST_F(RendererGL, HalfFloatTextureKeepsValuesAboveOne) {
-  TextureFP16* texture = TextureFactory::instance()->createFP16(4, 4);
+  std::unique_ptr<TextureFP16> texture(TextureFactory::instance()->createFP16(4, 4));
   const std::vector<float> in(4 * 16, 2.5f);
   std::vector<float> out(4 * 16, 0.0f);
   texture->bind();
@@ -56,7 +60,6 @@ TEST_F(RendererGL, HalfFloatTextureKeepsValuesAboveOne) {
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, out.data());
   texture->unbind();
   EXPECT_TRUE(out[0] == 2.5f && out[63] == 2.5f) << out[0];
-  delete texture;
 }
 
 TEST_F(RendererGL, EyeRayAndCameraEyePointAgreeWithTheGLUnprojection) {
@@ -127,4 +130,29 @@ TEST_F(RendererGL, TextLightsPixelsOnlyInsideItsGlyphBoxesAndTheLabelListDrawsTh
   EXPECT_GT(lit, 30);
   EXPECT_TRUE(direct == listed) << "the label's display list draws what renderText draws";
   EXPECT_NE(direct, std::vector<unsigned char>(direct.size(), 0));
+}
+
+TEST_F(RendererGL, DriverReportIsAppendedAndTheExclusionListNamesTheSoftwareRenderer) {
+  kvtest::WorkingFolder folder;
+  folder.write("hwdebug.txt", "earlier report\n");
+  UtilityEngine* utility = UtilityEngine::instance();
+  utility->QueryGPU();
+  const std::vector<std::string> lines = kvtest::linesOf(folder.read("hwdebug.txt"));
+  ASSERT_GT(lines.size(), 12u);
+  const std::vector<std::string> head(lines.begin(), lines.begin() + 4);
+  EXPECT_EQ((std::vector<std::string>{"earlier report", "", "*******Begin GPU Query*******", ""}),
+            head);
+  EXPECT_EQ(0u, lines[4].rfind("Vendor: ", 0));
+  EXPECT_EQ(0u, lines[5].rfind("Renderer: llvmpipe", 0));
+  const std::vector<std::string> version(lines.begin() + 7, lines.begin() + 10);
+  EXPECT_EQ((std::vector<std::string>{"GL Major: 4", "GL Minor: 5", "Extensions:"}), version);
+  EXPECT_EQ(0u, lines[10].rfind("GL_", 0)) << "one extension name per line";
+  EXPECT_EQ("********End GPU Query********", lines.back());
+  EXPECT_TRUE(engine.glMajorVersion == 4 && engine.glMinorVersion == 5);
+
+  EXPECT_FALSE(utility->QueryGPUBlackList()) << "no list";
+  folder.write("Settings/blacklist.ini", "# llvmpipe is fine\n");
+  EXPECT_FALSE(utility->QueryGPUBlackList());
+  folder.write("Settings/blacklist.ini", "# known bad\nLLVMpipe\n");
+  EXPECT_TRUE(utility->QueryGPUBlackList());
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <sstream>
 #include <vector>
 
@@ -109,15 +110,12 @@ std::vector<double> valuesOf(const Molecule& molecule, const Length& kind) {
 std::vector<double> valuesOf(const Molecule& molecule, const Angle& kind) {
   std::vector<double> values;
   for (const Atom* centre : molecule.atoms) {
-    if (centre->element != kind.centre) continue;
-    for (size_t i = 0; i < centre->bonds.size(); ++i)
-      for (size_t j = i + 1; j < centre->bonds.size(); ++j) {
-        const Atom* a = centre->bonds[i]->atom1 == centre ? centre->bonds[i]->atom2
-                                                          : centre->bonds[i]->atom1;
-        const Atom* b = centre->bonds[j]->atom1 == centre ? centre->bonds[j]->atom2
-                                                          : centre->bonds[j]->atom1;
-        if (!sameElements(a->element, b->element, kind.end1, kind.end2)) continue;
-        const SSEVector4f u = a->position - centre->position, v = b->position - centre->position;
+    const std::vector<Atom*>& n = centre->neighbours;
+    for (size_t i = 0; i < n.size() && centre->element == kind.centre; ++i)
+      for (size_t j = i + 1; j < n.size(); ++j) {
+        if (!sameElements(n[i]->element, n[j]->element, kind.end1, kind.end2)) continue;
+        const SSEVector4f u = n[i]->position - centre->position;
+        const SSEVector4f v = n[j]->position - centre->position;
         const double c = u.dot(v) / (u.length() * v.length());
         values.push_back(std::acos(std::max(-1.0, std::min(1.0, c))) * 180.0 / M_PI);
       }
@@ -126,9 +124,7 @@ std::vector<double> valuesOf(const Molecule& molecule, const Angle& kind) {
 }
 
 double mean(const std::vector<double>& values) {
-  double sum = 0.0;
-  for (double value : values) sum += value;
-  return values.empty() ? 0.0 : sum / values.size();
+  return values.empty() ? 0.0 : std::accumulate(values.begin(), values.end(), 0.0) / values.size();
 }
 
 // Adds one absolute error per bond (angle) of each kind, the kind's mean error, to `errors`.

@@ -125,24 +125,13 @@ TEST(HeatOfFormation, CheckPartWithinTheCrossValidatedError) {
   EXPECT_LE(sum / judged, kMeanBound) << table.str();
 }
 
-TEST(HeatOfFormation, MethyleneIncrementOfTheAlkanesHolds) {
-  // Each CH2 added to a straight chain lowers the heat of formation by about 20.6 kJ/mol.
-  std::unique_ptr<Molecule> dodecane = kvtest::finishedMolecule("CCCCCCCCCCCC");
-  std::unique_ptr<Molecule> tetradecane = kvtest::finishedMolecule("CCCCCCCCCCCCCC");
-  ASSERT_TRUE(dodecane && tetradecane);
-  EXPECT_NEAR(-20.6, (heatOfFormation(*tetradecane) - heatOfFormation(*dodecane)) / 2.0, 1.0);
-}
-
 // Phosgene is an acid chloride: its carbonyl carbon, once typed as a saturated carbon, took the
 // wrong rows and landed about 100 kJ/mol too high.
 TEST(HeatOfFormation, PhosgeneCarbonIsTypedAsAnAcidChloride) {
   std::unique_ptr<Molecule> phosgene = kvtest::finishedMolecule("O=C(Cl)Cl");
   ASSERT_TRUE(phosgene);
-  for (const Atom* atom : phosgene->atoms) {
-    if (atom->element == "C") {
-      EXPECT_EQ("COCL", atom->type);
-    }
-  }
+  for (const Atom* atom : phosgene->atoms)
+    EXPECT_TRUE(atom->element != "C" || atom->type == "COCL") << atom->type;
 }
 
 // Bonds that reference molecules have (cumulated carbons of ketene and allene, cyano carbons,

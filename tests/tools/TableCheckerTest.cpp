@@ -3,14 +3,12 @@
 
 #include "tools/TableChecker.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,166 +41,110 @@ const char* const kRings =
 const char* const kHybrid = "CAH1 CAH1 CA\n";
 const char* const kBondOrders = "C O 1 0.0 1.52\n";
 
-class TableCheckerTest : public ::testing::Test {
-protected:
-  // The sound tables with extra text appended to the one named.
-  std::vector<std::string> check(const std::string& atomTypes = "",
-                                 const std::string& rules = "",
-                                 const std::string& elements = "",
-                                 const std::string& rings = "",
-                                 const std::string& hybrid = "") {
-    InputParameters tables{InputParameters::EmptyTables{}};
-    tables.parseAtomTypeTable(kAtomTypes + atomTypes);
-    tables.parseElementTable(elements.empty() ? std::string(kElements) : elements);
-    tables.parseTypeRulesTable(kRules + rules);
-    tables.parseBasicRingTable(kRings + rings);
-    tables.parseHybridTypeTable(kHybrid + hybrid);
-    tables.parseBondOrderTable(kBondOrders);
-    return TableChecker(tables).check();
-  }
+// The sound bond and angle rows: between two sp3 centres the short end of the C-O band does not
+// apply.
+const char* const kBonds = "H CH3 1 1.64920 1.10974 4.16395 0.37\nCH3 OH 1 2.11 1.423 3.7 0.7\n"
+                           "CE OH 1 2.0 1.36 3.7 0.7\nCE CE 2 2.0 1.337 6.3 0\n";
+const char* const kAngles = "H CH3 H 109.5\n* CH3 * 109.5\n* OH * 104.5\n";
 
-  static std::string joined(const std::vector<std::string>& problems) {
-    std::string out;
-    for (const std::string& line : problems) out += line + "\n";
-    return out;
-  }
+enum Table { AtomTypes, Rules, Rings, Hybrid, Elements, Bonds, Angles };
 
-  // The spoilt row is reported (the sound tables alone report nothing, see below); a fault may
-  // also trip an older, coarser check.
-  static void expectFound(const std::vector<std::string>& problems, const std::string& part) {
-    EXPECT_NE(std::string::npos, joined(problems).find(part)) << joined(problems);
-  }
-};
-
-TEST_F(TableCheckerTest, ShippedTablesHaveNoFault) {
-  std::vector<std::string> problems = TableChecker(*InputParameters::instance()).check();
-  EXPECT_TRUE(problems.empty()) << joined(problems);
-}
-
-TEST_F(TableCheckerTest, SoundSmallTablesHaveNoFault) {
-  std::vector<std::string> problems = check();
-  EXPECT_TRUE(problems.empty()) << joined(problems);
-}
-
-TEST_F(TableCheckerTest, TypeGivenByRuleTemplateOrHybridNeedsItsOwnRow) {
-  // CSP3 is a super type and C an element: neither is a row the set-up pipeline can find.
-  expectFound(check("", "LEVEL 1\nTYPE CSP3\nMAIN C\nSINGLE * * * *\n"),
-             "type \"CSP3\" given by a level 1 rule has no atom-type row");
-  expectFound(check("", "", "", "RING PYRR\nATOM C1 C CPYR\nATOM C2 C CAH1\nATOM C3 C CAH1\n"
-                               "SINGLE C1 C2  C2 C3  C3 C1\n"),
-             "type \"CPYR\" given by PYRR has no atom-type row");
-  expectFound(check("", "", "", "", "CAPH CAH1 CAPH\n"),
-             "type \"CAPH\" given by CAPH + CAH1 has no atom-type row");
-}
-
-TEST_F(TableCheckerTest, BaseTypeMustBeAType) {
-  expectFound(check("CH2 CQ CSP3 C 12.01115 0.86359 -0.055 2.175 2.55 2.27054 0\n"),
-             "base type \"CQ\" of \"CH2\" is no type");
-}
-
-TEST_F(TableCheckerTest, RuleNeedsItsMainFromAnEarlierLevel) {
-  // CE is given at level 2 only, so a level 2 rule cannot start from it (one snapshot a level).
-  expectFound(check("", "LEVEL 2\nTYPE CAH1\nMAIN CE\nSINGLE * *\n"),
-             "level 2 rule \"CAH1\" needs MAIN \"CE\", which no earlier level gives");
-  // The negative levels run after everything else, but not before themselves.
-  expectFound(check("", "LEVEL -2\nTYPE CE\nMAIN CA\nSINGLE *\nLEVEL -1\nTYPE CE\nMAIN CCPH\n"
-                       "SINGLE *\n"),
-             "level -1 rule \"CE\" needs MAIN \"CCPH\"");
-  // Level 1 starts from the element symbols.
-  expectFound(check("", "LEVEL 1\nTYPE CE\nMAIN CH3\nSINGLE *\n"),
-             "level 1 rule \"CE\" needs MAIN \"CH3\"");
-  expectFound(check("", "LEVEL 2\nTYPE CE\nMAIN CH3\nSINGLE CE\n"),
-             "names neighbour \"CE\", which no earlier level gives");
-  expectFound(check("", "LEVEL 0\nTYPE CE\nMAIN C\nSINGLE *\n"), "at level 0, never applied");
-}
-
-TEST_F(TableCheckerTest, WellDepthMustBeNegative) {
-  expectFound(check("CH2 CH3 CSP3 C 12.01115 0.86359 0.055 2.175 2.55 2.27054 0\n"),
-             "well depth 0.055 of \"CH2\" is not negative");
-}
-
-TEST_F(TableCheckerTest, MassMustTellCarbonAndNitrogenApart) {
-  expectFound(check("CH2 CH3 CSP3 C 13.01 0.86359 -0.055 2.175 2.55 2.27054 0\n"),
-             "mass 13.01 of \"CH2\"");
-  // An oxygen type weighing 14 would be taken for a nitrogen by the improper terms.
-  expectFound(check("OE OE OSP3 O 14.0 0.74996 -0.1521 1.77 3.07 2.76098 0\n"),
-             "mass 14 of \"OE\"");
-}
-
-TEST_F(TableCheckerTest, ElementColumnIsAStandardSymbol) {
-  expectFound(check("SIA SIA SISP3 SI 28.0855 1.2613 -0.402 2.1475 1.94 1.53489 0\n"),
-              "element \"SI\" of \"SIA\" is no element symbol");
-}
-
-TEST_F(TableCheckerTest, EveryElementUsedNeedsAnElementRow) {
-  expectFound(check("", "", "H 1\nC 4\nDUM 1\n"),
-             "element \"O\" of type \"OH\" has no element row");
-  expectFound(check("", "", "H 1\nC 4\nO 2\n"), "element \"DUM\" of type \"DUM\"");
-  expectFound(check("", "LEVEL 1\nTYPE OH\nMAIN N\nSINGLE H H\n"),
-              "element \"N\" of level 1 rule \"OH\" has no element row");
-  expectFound(check("", "", "H 1\nC 4\nO 2\nDUM 1\n", "RING X\nATOM A SI CAH1\n"),
-              "element \"SI\" of ring X has no element row");
-}
-
-// Bond and angle tables on the sound atom types: only the spoilt rows may be reported.
-std::vector<std::string> checkBondsAndAngles(const std::string& bonds, const std::string& angles) {
+// The sound tables with the text appended to the one named; the element, bond and angle tables
+// are replaced by it.
+std::vector<std::string> check(Table spoilt, const std::string& text) {
+  auto table = [&](Table t, const char* sound) {
+    return t != spoilt ? std::string(sound) : t >= Elements ? text : sound + text;
+  };
   InputParameters tables{InputParameters::EmptyTables{}};
-  tables.parseAtomTypeTable(kAtomTypes);
-  tables.parseElementTable(kElements);
-  tables.parseBondTable(bonds);
-  tables.parseAngleTable(angles);
+  tables.parseAtomTypeTable(table(AtomTypes, kAtomTypes));
+  tables.parseElementTable(table(Elements, kElements));
+  tables.parseTypeRulesTable(table(Rules, kRules));
+  tables.parseBasicRingTable(table(Rings, kRings));
+  tables.parseHybridTypeTable(table(Hybrid, kHybrid));
+  tables.parseBondOrderTable(kBondOrders);
+  tables.parseBondTable(table(Bonds, kBonds));
+  tables.parseAngleTable(table(Angles, kAngles));
   return TableChecker(tables).check();
 }
 
-const char* const kSoundAngles = "H CH3 H 109.5\n* CH3 * 109.5\n* OH * 104.5\n";
-
-TEST_F(TableCheckerTest, DistanceMustLieInItsElementPairsBand) {
-  // An alcohol's C-O and a thiol's C-S once left the table at 1.30 and 1.56 A; a nitrile's C-N
-  // stood at 1.04 A. Between two sp3 centres the short end of the pair's band does not apply.
-  const std::string sound = "H CH3 1 1.64920 1.10974 4.16395 0.37\nCH3 OH 1 2.11 1.423 3.7 0.7\n"
-                            "CE OH 1 2.0 1.36 3.7 0.7\nCE CE 2 2.0 1.337 6.3 0\n";
-  EXPECT_TRUE(checkBondsAndAngles(sound, kSoundAngles).empty());
-  expectFound(checkBondsAndAngles(sound + "CE CH3 2 1.9 1.20 6.0 0\n", kSoundAngles),
-              "distance 1.200 A of \"CE CH3 2\" outside 1.24-1.38 A");
-  expectFound(checkBondsAndAngles(sound + "CH3 OH 1 1.9 1.30 3.7 0.7\n", kSoundAngles),
-              "distance 1.300 A of \"CH3 OH 1\" outside 1.34-1.48 A");
+std::string joined(const std::vector<std::string>& problems) {
+  std::string out;
+  for (const std::string& line : problems) out += line + "\n";
+  return out;
 }
 
-TEST_F(TableCheckerTest, ElementSymbolMustHaveItsStandardCase) {
-  // Writers take the symbol from the type row: "SI" came out in SMILES as [SI].
-  expectFound(check("SIA SIA SISP3 SI 28.0855 1.2613 -0.402 2.1475 1.94 1.53 0\n"),
-              "element \"SI\" of \"SIA\" is no element symbol in its standard case");
-}
-
-TEST_F(TableCheckerTest, BondOrbitalMustEncloseBothNuclei) {
-  // 0.529 x 1.04 = 0.550 A is short of half of 1.11 A: a nucleus would stand outside.
-  const std::string sound = "H CH3 1 1.64920 1.10974 4.16395 0.37\n";
-  EXPECT_TRUE(checkBondsAndAngles(sound, kSoundAngles).empty());
-  expectFound(checkBondsAndAngles(sound + "H OH 1 1.04 1.11 4.5 1.5\n", kSoundAngles),
-              "major axis not beyond the foci in \"H OH 1\"");
-}
-
-TEST_F(TableCheckerTest, ExactRowShadowedByAnEarlierRowIsFound) {
-  expectFound(checkBondsAndAngles("H CH3 1 1.6 1.1 4.1 0.3\nCH3 H 1 1.6 1.1 4.2 0.3\n", kSoundAngles),
-              "duplicate row \"CH3 H 1\"");
-  expectFound(checkBondsAndAngles("H C* 1 1.6 1.1 4.1 0.3\nH CH3 1 1.6 1.1 4.2 0.3\n", kSoundAngles),
-              "pattern row \"C* H 1\" hides \"CH3 H 1\"");
-}
-
-TEST_F(TableCheckerTest, PatternRowsStandAfterThePlainRowsOfTheirSection) {
-  expectFound(checkBondsAndAngles("OH C* 1 2.1 1.4 3.6 0.7\nH OH 1 1.4 0.96 4.5 1.5\n", kSoundAngles),
-              "plain row \"H OH 1\" after the pattern row");
+TEST(TableChecker, ShippedAndSoundTablesHaveNoFault) {
+  EXPECT_EQ("", joined(TableChecker(*InputParameters::instance()).check()));
+  EXPECT_EQ("", joined(check(AtomTypes, "")));
   // A pattern row closing the exact section does not constrain the approximated rows below.
-  EXPECT_TRUE(checkBondsAndAngles("H OH 1 1.4 0.96 4.5 1.5\nOH C* 1 2.1 1.4 3.6 0.7\n"
-                                  "#APPROXIMATED#\nH O 1 1.4 0.96 4.5 1.5\n", kSoundAngles)
-                  .empty());
+  EXPECT_EQ("", joined(check(Bonds, "H OH 1 1.4 0.96 4.5 1.5\nOH C* 1 2.1 1.4 3.6 0.7\n"
+                                    "#APPROXIMATED#\nH O 1 1.4 0.96 4.5 1.5\n")));
 }
 
-TEST_F(TableCheckerTest, EveryAngleCentreNeedsItsDefaultRowAtTheEnd) {
-  expectFound(checkBondsAndAngles("", "H CH3 H 109.5\nH OH CH3 108.0\n* CH3 * 109.5\n"),
-              "centre \"OH\" has no \"* OH *\" row");
-  expectFound(checkBondsAndAngles("", "* CH3 * 109.5\nH CH3 H 109.5\n* OH * 104.5\n"),
-              "specific row \"H CH3 H\" after the \"* X *\" defaults");
+// Each spoilt row is reported; a fault may also trip an older, coarser check.
+TEST(TableChecker, EachSpoiltRowIsFound) {
+  const struct {
+    Table table;
+    const char* text;
+    const char* found;
+  } cases[] = {
+      // CSP3 is a super type and C an element: neither is a row the set-up pipeline can find.
+      {Rules, "LEVEL 1\nTYPE CSP3\nMAIN C\nSINGLE * * * *\n",
+       "type \"CSP3\" given by a level 1 rule has no atom-type row"},
+      {Rings,
+       "RING PYRR\nATOM C1 C CPYR\nATOM C2 C CAH1\nATOM C3 C CAH1\nSINGLE C1 C2  C2 C3  C3 C1\n",
+       "type \"CPYR\" given by PYRR has no atom-type row"},
+      {Hybrid, "CAPH CAH1 CAPH\n", "type \"CAPH\" given by CAPH + CAH1 has no atom-type row"},
+      {AtomTypes, "CH2 CQ CSP3 C 12.01115 0.86359 -0.055 2.175 2.55 2.27054 0\n",
+       "base type \"CQ\" of \"CH2\" is no type"},
+      // CE is given at level 2 only, so a level 2 rule cannot start from it (one snapshot a level).
+      {Rules, "LEVEL 2\nTYPE CAH1\nMAIN CE\nSINGLE * *\n",
+       "level 2 rule \"CAH1\" needs MAIN \"CE\", which no earlier level gives"},
+      // The negative levels run after everything else, but not before themselves.
+      {Rules, "LEVEL -2\nTYPE CE\nMAIN CA\nSINGLE *\nLEVEL -1\nTYPE CE\nMAIN CCPH\nSINGLE *\n",
+       "level -1 rule \"CE\" needs MAIN \"CCPH\""},
+      // Level 1 starts from the element symbols.
+      {Rules, "LEVEL 1\nTYPE CE\nMAIN CH3\nSINGLE *\n",
+       "level 1 rule \"CE\" needs MAIN \"CH3\""},
+      {Rules, "LEVEL 2\nTYPE CE\nMAIN CH3\nSINGLE CE\n",
+       "names neighbour \"CE\", which no earlier level gives"},
+      {Rules, "LEVEL 0\nTYPE CE\nMAIN C\nSINGLE *\n", "at level 0, never applied"},
+      {AtomTypes, "CH2 CH3 CSP3 C 12.01115 0.86359 0.055 2.175 2.55 2.27054 0\n",
+       "well depth 0.055 of \"CH2\" is not negative"},
+      {AtomTypes, "CH2 CH3 CSP3 C 13.01 0.86359 -0.055 2.175 2.55 2.27054 0\n",
+       "mass 13.01 of \"CH2\""},
+      // An oxygen type weighing 14 would be taken for a nitrogen by the improper terms.
+      {AtomTypes, "OE OE OSP3 O 14.0 0.74996 -0.1521 1.77 3.07 2.76098 0\n", "mass 14 of \"OE\""},
+      // Writers take the symbol from the type row: "SI" came out in SMILES as [SI].
+      {AtomTypes, "SIA SIA SISP3 SI 28.0855 1.2613 -0.402 2.1475 1.94 1.53 0\n",
+       "element \"SI\" of \"SIA\" is no element symbol in its standard case"},
+      {Elements, "H 1\nC 4\nDUM 1\n", "element \"O\" of type \"OH\" has no element row"},
+      {Elements, "H 1\nC 4\nO 2\n", "element \"DUM\" of type \"DUM\""},
+      {Rules, "LEVEL 1\nTYPE OH\nMAIN N\nSINGLE H H\n",
+       "element \"N\" of level 1 rule \"OH\" has no element row"},
+      {Rings, "RING X\nATOM A SI CAH1\n", "element \"SI\" of ring X has no element row"},
+      // An alcohol's C-O and a thiol's C-S once left the table at 1.30 and 1.56 A; a nitrile's
+      // C-N stood at 1.04 A.
+      {Bonds, "CE CH3 2 1.9 1.20 6.0 0\n",
+       "distance 1.200 A of \"CE CH3 2\" outside 1.24-1.38 A"},
+      {Bonds, "CH3 OH 1 1.9 1.30 3.7 0.7\n",
+       "distance 1.300 A of \"CH3 OH 1\" outside 1.34-1.48 A"},
+      // 0.529 x 1.04 = 0.550 A is short of half of 1.11 A: a nucleus would stand outside.
+      {Bonds, "H OH 1 1.04 1.11 4.5 1.5\n", "major axis not beyond the foci in \"H OH 1\""},
+      {Bonds, "H CH3 1 1.6 1.1 4.1 0.3\nCH3 H 1 1.6 1.1 4.2 0.3\n", "duplicate row \"CH3 H 1\""},
+      {Bonds, "H C* 1 1.6 1.1 4.1 0.3\nH CH3 1 1.6 1.1 4.2 0.3\n",
+       "pattern row \"C* H 1\" hides \"CH3 H 1\""},
+      {Bonds, "OH C* 1 2.1 1.4 3.6 0.7\nH OH 1 1.4 0.96 4.5 1.5\n",
+       "plain row \"H OH 1\" after the pattern row"},
+      {Angles, "H CH3 H 109.5\nH OH CH3 108.0\n* CH3 * 109.5\n",
+       "centre \"OH\" has no \"* OH *\" row"},
+      {Angles, "* CH3 * 109.5\nH CH3 H 109.5\n* OH * 104.5\n",
+       "specific row \"H CH3 H\" after the \"* X *\" defaults"},
+  };
+  for (const auto& c : cases) {
+    const std::string problems = joined(check(c.table, c.text));
+    EXPECT_NE(std::string::npos, problems.find(c.found)) << c.found << "\n" << problems;
+  }
 }
 
 }  // namespace

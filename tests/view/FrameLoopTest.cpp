@@ -1,5 +1,5 @@
-// The view's frame: the input lock of the glide home, the hand-over of molecules, the purge of
-// flagged meshes, automatic rotation and frames that must not nest.
+// The view's frame: the input lock of the glide home (and a new workspace's), the hand-over of
+// molecules, the purge of flagged meshes, automatic rotation and frames that must not nest.
 #include <algorithm>
 
 #include "tests/view/ViewHost.h"
@@ -53,41 +53,28 @@ TEST_F(ViewHost, UntilAGlideEndsOnlyDoubleClickAndWheelAct) {
     mouse(QEvent::MouseButtonRelease, kCentre, Qt::LeftButton, Qt::NoButton);
     drag(Qt::LeftButton, {kCentre, kCentre + QPoint(40, 30)});
     EXPECT_TRUE(turned(mesh->rotation)) << "the drag acts once the glide has ended";
+    // A new workspace empties the scene and the history, forgets the cameras and glides home.
+    library.history.push_back(read(kEthanol));
+    call("storeCamera");
     engine.globalTranslation.z = -238.099f;   // far from home, so the next glide takes frames
     view->createNewWorkspace();
     frame();
+    EXPECT_TRUE(engine.meshes.empty() && library.workspace.empty() && library.history.empty());
+    EXPECT_TRUE(engine.cameraTranslations.empty() && engine.cameraEyePositions.empty());
+    EXPECT_EQ(-1, view->cameraIndex);
   }
 }
 
-TEST_F(SettledView, AMoleculeHandedOverIsDrawnCurrentAndAnnouncedOnce) {
+// Nothing appears before the next frame. Two handed over alone both appear; a batch comes
+// before them, all of it in one frame, and the molecule handed over alone follows a frame later,
+// drawn where it was placed. The flag alone only clears itself.
+TEST_F(SettledView, HandedOverMoleculesAreNeverDroppedAndTheLastIsCurrent) {
   QSignalSpy selected(view, &GLWidget::moleculeSelected);
-  Molecule* m = read(kEthanol);
-  m->scenePosition = alongRay(20.0f);
-  view->handOverMolecule(m);
-  EXPECT_TRUE(engine.meshes.empty() && m->mesh == nullptr) << "nothing before the next frame";
-  frame();
-  frame();
-  ASSERT_EQ(std::vector<Mesh*>{m->mesh}, engine.meshes);
-  EXPECT_EQ(m->mesh, engine.currentMesh);
-  EXPECT_EQ(0.0f, (m->mesh->position - m->scenePosition).length());
-  int drawn = 0;
-  const QImage image = pixels();
-  for (int y = kCentre.y() - 6; y <= kCentre.y() + 6; ++y)
-    for (int x = kCentre.x() - 6; x <= kCentre.x() + 6; ++x)
-      drawn += qGray(image.pixel(x, y)) > 40;
-  EXPECT_GT(drawn, 0) << "drawn at the window centre";
-  EXPECT_TRUE(view->pendingMolecule == nullptr && library.workspace.back() == m);
-  ASSERT_EQ(1, selected.count());
-  EXPECT_EQ(m, announced(selected));
-}
-
-// Two handed over alone both appear; a batch comes before them, all of it in one frame, and
-// the molecule handed over alone follows a frame later. The flag alone only clears itself.
-TEST_F(ViewHost, HandedOverMoleculesAreNeverDroppedAndTheLastIsCurrent) {
-  QSignalSpy selected(view, &GLWidget::moleculeSelected);
-  Molecule* alone[2] = {read(kEthanol), read(kMethyl)};
+  Molecule* alone[2] = {read(kMethyl), read(kEthanol)};
   Molecule* batch[3] = {read(kMethyl), read(kMethyl), read(kEthanol)};
+  alone[1]->scenePosition = alongRay(20.0f);
   for (Molecule* m : alone) view->handOverMolecule(m);
+  EXPECT_TRUE(engine.meshes.empty() && alone[1]->mesh == nullptr);
   for (Molecule* m : batch) view->handOverMolecule(m, true);
   frame();
   ASSERT_EQ(3u, engine.meshes.size());
@@ -96,8 +83,10 @@ TEST_F(ViewHost, HandedOverMoleculesAreNeverDroppedAndTheLastIsCurrent) {
   EXPECT_EQ(batch[2], announced(selected));
   EXPECT_EQ(alone[1], view->pendingMolecule);
   frame();
-  EXPECT_EQ(5u, engine.meshes.size());
+  ASSERT_EQ(5u, engine.meshes.size());
   EXPECT_TRUE(alone[0]->mesh != nullptr && engine.currentMesh == alone[1]->mesh);
+  EXPECT_EQ(0.0f, (alone[1]->mesh->position - alone[1]->scenePosition).length());
+  EXPECT_TRUE(view->pendingMolecule == nullptr && library.workspace.back() == alone[1]);
   ASSERT_EQ(1, selected.count());
   EXPECT_EQ(alone[1], announced(selected));
 
@@ -106,6 +95,12 @@ TEST_F(ViewHost, HandedOverMoleculesAreNeverDroppedAndTheLastIsCurrent) {
   EXPECT_FALSE(view->moleculePending);
   EXPECT_EQ(5u, engine.meshes.size());
   EXPECT_EQ(0, selected.count());
+  int drawn = 0;
+  const QImage image = pixels();
+  for (int y = kCentre.y() - 6; y <= kCentre.y() + 6; ++y)
+    for (int x = kCentre.x() - 6; x <= kCentre.x() + 6; ++x)
+      drawn += qGray(image.pixel(x, y)) > 40;
+  EXPECT_GT(drawn, 0) << "drawn at the window centre";
 }
 
 TEST_F(ViewHost, OnePurgeDeletesEveryFlaggedMeshAndLeavesNoneCurrent) {

@@ -1,5 +1,5 @@
 // What the view draws over the scene, read back from the pixels: bond-axis and atom labels,
-// the colour scale, the edit symbols only in the ordinary path; and the camera's screen axes.
+// the colour scale, the edit symbols only in the ordinary path.
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Spheroid.h"
@@ -142,19 +142,4 @@ TEST_F(ViewOverlay, TheColourScaleKeepsItsSizeAndCornerAtAnyWindowSize) {
     int count = 0;
     EXPECT_EQ(QRect(size.width() - 25 - 43, 25, 43, 410), found(pixels(), lit, count));
   }
-}
-
-// The axes are rebuilt when a glide ends and on deletes and left drags, all by the one call.
-TEST_F(ViewOverlay, TheCameraAxesAreHalfLongPerpendicularAndAlongTheTurnedCamera) {
-  EXPECT_NEAR(0.5f, view->cameraRight.length(), 1e-4f) << "rebuilt as the glide home ended";
-  const Quaternion turned(SSEVector4f(0.6f, 0.8f, 0.0f, 0.0f), 0.9f);
-  engine.setRotation(turned);
-  view->buildCameraAxes();
-  EXPECT_NEAR(0.5f, view->cameraRight.length(), 1e-4f);
-  EXPECT_NEAR(0.0f, view->cameraRight.dot(view->cameraView), 1e-4f);
-  // The eye looks down its -z axis: in the scene, that axis with the camera's rotation undone.
-  SSEMatrix4x4f back;
-  turned.inverse().toMatrix(&back);
-  const SSEVector4f expected = SSEVector4f(0.0f, 0.0f, -0.5f, 0.0f) * back;
-  EXPECT_NEAR(0.0f, (view->cameraView - expected).length(), 1e-4f);
 }

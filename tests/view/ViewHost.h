@@ -1,11 +1,9 @@
 #pragma once
 
-// The view's GUI tests run GLWidget in a small host window, started as the application starts
-// it: the start camera gliding home, drawing path 2. Frames are drawn by hand, with a clock
-// that moves 0.1 s a frame, so glides and rotations run the same on any machine; each frame's
-// pixels are kept. As in the application, one view lives as long as the process (the renderer
-// keeps its GL resources in the view's context); each test starts it as constructed. Needs an
-// X server.
+// GLWidget in a small host window, started as the application starts it: the start camera
+// gliding home, drawing path 2. Frames are drawn by hand with a clock that moves 0.1 s a frame,
+// so glides run the same on any machine; each frame's pixels are kept. One view lives as long as
+// the process (the renderer keeps its GL resources in its context). Needs an X server.
 
 #include <QApplication>
 #include <QDir>
@@ -174,10 +172,9 @@ class ViewHost : public ::testing::Test {
     return enter.isAccepted();
   }
 
-  // Where a scene point appears: window pixels with y from the bottom edge, as GL counts, and
-  // the depth (0 near, 1 far).
-  SSEVector4f windowPoint(const SSEVector4f& scenePoint) const {
-    return kvscene::windowPoint(scenePoint, kWidth, kHeight);
+  // Where a scene point appears: window pixels with y from the bottom edge, and the depth.
+  static SSEVector4f windowPoint(const SSEVector4f& p) {
+    return kvscene::windowPoint(p, kWidth, kHeight);
   }
   // The point the distance out along the eye ray through a window point (y from the top).
   SSEVector4f alongRay(float distance, const QPoint& at = QPoint(kWidth / 2, kHeight / 2)) {

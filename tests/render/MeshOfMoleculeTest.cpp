@@ -1,4 +1,7 @@
-#include <cmath>
+// A molecule's mesh without GL: building it in the client-array path, clipping its bond
+// orbitals, centring, and who frees each spheroid. The sanitizer build turns a spheroid freed
+// twice or never into a failure.
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -8,14 +11,13 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
-#include "parameters/InputParameters.h"
 #include "render/BufferObjects.h"
 #include "render/GraphicsEngine.h"
 #include "render/Mesh.h"
 #include "support/EmptyTables.h"
+#include "support/ErrorCapture.h"
 #include "support/MoleculeBuilder.h"
 #include "tests/render/SpheroidScene.h"
-#include "support/ErrorCapture.h"
 
 namespace {
 
@@ -27,15 +29,20 @@ std::unique_ptr<Molecule> shownWater() {
   return m;
 }
 
+Spheroid* ball(float radius) {
+  auto* s = new Spheroid(1.0f, radius, radius);
+  s->rings = s->segments = 10;
+  return s;
+}
+
 using MeshOfMolecule = kvtest::EmptyTablesTest;
 
 }  // namespace
 
-TEST_F(MeshOfMolecule, ClientArrayPathKeepsArraysAndMakesNoBuffers) {
+TEST_F(MeshOfMolecule, ClientArrayPathKeepsArraysMakesNoBuffersAndRemovesOnlyListedSpheroids) {
   ASSERT_EQ(2, GraphicsEngine::instance()->renderMode);
   Mesh mesh;
-  Spheroid* s = new Spheroid(0.6f, 0.8f, 1.0f);
-  s->rings = s->segments = 10;
+  Spheroid* s = ball(0.8f);
   ASSERT_EQ(1, mesh.addSpheroid(s));
   EXPECT_EQ(&mesh, s->meshSlot);
   EXPECT_NE(nullptr, s->vertices);
@@ -48,6 +55,13 @@ TEST_F(MeshOfMolecule, ClientArrayPathKeepsArraysAndMakesNoBuffers) {
   kvtest::ErrorCapture errorLog;
   EXPECT_EQ(0, mesh.addSpheroid(&bad));
   EXPECT_EQ(1u, mesh.spheroids.size());
+
+  EXPECT_EQ(0, mesh.removeSpheroid(&bad));
+  EXPECT_EQ(0, mesh.removeSpheroid(nullptr));
+  mesh.currentSpheroid = s;
+  EXPECT_NE(0, mesh.removeSpheroid(s));
+  EXPECT_TRUE(mesh.spheroids.empty());
+  EXPECT_EQ(nullptr, mesh.currentSpheroid);   // no pointer to a freed spheroid stays behind
 }
 
 TEST_F(MeshOfMolecule, RenderingASmallMoleculeClipsItsBondsAndKeepsOwnersValid) {
@@ -68,7 +82,43 @@ TEST_F(MeshOfMolecule, RenderingASmallMoleculeClipsItsBondsAndKeepsOwnersValid) 
   }
   EXPECT_TRUE(m->atoms[0]->sphere->clipPoints.empty());
   EXPECT_EQ(mesh, m->atoms[0]->sphere->meshSlot);
-  m.reset();   // the sanitizer build checks each spheroid is freed once
+}
+
+// A spheroid with geometry that no mesh lists is freed by its record.
+TEST_F(MeshOfMolecule, TearingDownFreesEachSpheroidOnceWhateverHoldsIt) {
+  for (int way = 0; way < 3; ++way) {
+    auto m = shownWater();
+    ASSERT_TRUE(m->renderMolecule());
+    if (way == 0) {   // one spheroid no record owns: only the mesh frees it
+      ASSERT_EQ(1, m->mesh->addSpheroid(ball(0.2f)));
+    } else if (way == 1) {   // the mesh let go of an atom's sphere, which another replaces
+      Spheroid* loose = ball(0.3f);
+      loose->inMesh = true;   // geometry made, never added
+      EXPECT_NE(0, m->mesh->removeSpheroid(m->atoms[0]->sphere));
+      m->atoms[0]->sphere = loose;
+    } else {   // the view deletes the mesh first
+      m->nullAllSpheroids();
+      delete m->mesh;
+      m->mesh = nullptr;
+    }
+  }
+}
+
+TEST_F(MeshOfMolecule, DeletingRecordsTakesTheirSpheroidsOutOfTheMeshButNotTheClones) {
+  auto m = shownWater();
+  ASSERT_TRUE(m->renderMolecule());
+  std::unique_ptr<Molecule> copy(m->clone());
+  ASSERT_TRUE(copy != nullptr && copy->mesh == nullptr && copy->atoms[2]->sphere != nullptr);
+  EXPECT_FALSE(copy->atoms[2]->sphere->inMesh);
+  Mesh* mesh = m->mesh;
+  Spheroid* hydrogen = m->atoms[2]->sphere;
+  ASSERT_NE(hydrogen, copy->atoms[2]->sphere);
+  ASSERT_TRUE(m->deleteAtom(m->atoms[2]));   // its sphere and the O-H bond's spheroid go
+  EXPECT_EQ(3u, mesh->spheroids.size());
+  EXPECT_EQ(0, std::count(mesh->spheroids.begin(), mesh->spheroids.end(), hydrogen));
+  ASSERT_TRUE(m->deleteBond(m->bonds[0]));
+  EXPECT_EQ(2u, mesh->spheroids.size());
+  EXPECT_EQ(5u, copy->atoms.size() + copy->bonds.size());
 }
 
 TEST_F(MeshOfMolecule, MissingSpheroidStopsRenderingWithAMessage) {
@@ -79,26 +129,19 @@ TEST_F(MeshOfMolecule, MissingSpheroidStopsRenderingWithAMessage) {
   EXPECT_FALSE(m->renderMolecule());
   EXPECT_EQ("Error: renderMolecule, no spheroid \n", errorLog.text());
   EXPECT_EQ(4u, m->mesh->spheroids.size());
-  m.reset();
 }
 
 // The pairwise clip-plane search stops above 100 atoms; a chain's bonds share atoms, so every
 // bond of a clipped chain is cut by its neighbours.
 TEST_F(MeshOfMolecule, ClipPlanesUpToAHundredAtomsOnly) {
   for (const int atoms : {100, 101}) {
-    std::vector<std::string> elements(atoms, "C");
-    std::vector<kvtest::Edge> edges;
     std::vector<SSEVector4f> positions;
-    for (int i = 0; i < atoms; ++i) {
-      positions.emplace_back(1.5f * i, 0.3f * (i % 2), 0.0f);
-      if (i > 0) edges.push_back({i - 1, i, 1});
-    }
-    auto m = kvtest::buildMolecule(elements, edges);
+    for (int i = 0; i < atoms; ++i) positions.emplace_back(1.5f * i, 0.3f * (i % 2), 0.0f);
+    auto m = kvscene::carbonChain(static_cast<size_t>(atoms));
     kvscene::giveSpheroids(*m, positions);
     ASSERT_TRUE(m->renderMolecule());
     for (const Bond* b : m->bonds)
       EXPECT_EQ(atoms <= 100, !b->spheroid->clipPoints.empty()) << atoms << " atoms";
-    m.reset();
   }
 }
 
@@ -127,18 +170,6 @@ TEST_F(MeshOfMolecule, CentringPutsTheMeanCentreAtTheOriginOnce) {
   mesh->centerLocalCoords();
   EXPECT_LT((oxygen->centre - before).length(), 1e-6f);
   EXPECT_NEAR(vertexBefore, oxygen->vertices[1], 1e-6f);
-  m.reset();
-}
-
-TEST_F(MeshOfMolecule, MoleculeTransformsMoveEverySpheroidAndPosition) {
-  auto m = shownWater();
-  m->positions = {SSEVector4f(0, 0, 0), SSEVector4f(0.96f, 0, 0), SSEVector4f(-0.23f, 0.93f, 0)};
-  SSEMatrix4x4f shift;
-  shift.m[12] = 2.0f;
-  m->transformCenterAndFoci(&shift);
-  EXPECT_FLOAT_EQ(2.0f, m->atoms[0]->sphere->centre.x);
-  EXPECT_FLOAT_EQ(2.96f, m->positions[1].x);
-  m.reset();
 }
 
 TEST(BufferObjects, ClientArrayPathCountsWithoutGL) {
