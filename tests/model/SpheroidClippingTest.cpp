@@ -169,16 +169,3 @@ TEST(SpheroidClipping, PlaneThroughTheMiddleHalvesTheSurface) {
   EXPECT_EQ(0, s->numIndices);
   EXPECT_FLOAT_EQ(0.0f, s->calculateClippedSurfaceArea());
 }
-
-TEST(SpheroidClipping, ClipPointLiesOnThePlane) {
-  Spheroid s;
-  s.clipPlanePoint = SSEVector4f(0, 0, 1.0f);
-  s.clipPlaneNormal = SSEVector4f(0, 0, 2.0f, 0.0f);   // length does not matter
-  const SSEVector4f A(1, 1, 0), B(1, 1, 4);
-  const SSEVector4f p = s.calculateClipPoint(&A, &B);
-  EXPECT_FLOAT_EQ(1.0f, p.z);
-  EXPECT_EQ(0, s.classifyClipPoint(&p));
-  const SSEVector4f parallel(3, 1, 0);
-  const SSEVector4f q = s.calculateClipPoint(&A, &parallel);   // never meets: A comes back
-  EXPECT_FLOAT_EQ(0.0f, q.z);
-}

@@ -94,14 +94,12 @@ TEST(SpheroidTessellation, UnequalOrUnusableCountsAreRefusedWithAMessage) {
 
 TEST(SpheroidFoci, GeometryRecomputesEccentricityAndFoci) {
   auto s = tessellated(0.1f, 1.6f, 2.0f, 10);
-  EXPECT_FLOAT_EQ(0.2f, s->focus1.z);   // until then, where the given e puts them
   ASSERT_TRUE(s->createGeometry());
   EXPECT_NEAR(0.6f, s->e, 1e-6f);
   EXPECT_NEAR(1.2f, s->focalDistance, 1e-6f);
   expectNear(SSEVector4f(0, 0, 1.2f), s->focus1);
   expectNear(SSEVector4f(0, 0, -1.2f), s->focus2);
   auto sphere = tessellated(1.0f, 0.7f, 0.7f, 10);
-  EXPECT_FLOAT_EQ(1.0f, sphere->e);
   ASSERT_TRUE(sphere->createGeometry());
   EXPECT_FLOAT_EQ(0.0f, sphere->e);
   expectNear(sphere->centre, sphere->focus1);
@@ -243,7 +241,6 @@ TEST(SpheroidCopies, ClonesKeepTheIdAndTheLowLevelOneTheGeometry) {
   Bond* bond = m->bonds[0];
   Spheroid* s = new Spheroid(0.6f, 0.8f, 1.0f);
   std::unique_ptr<Spheroid> original(s);
-  EXPECT_EQ(s->id + 1, Spheroid().id);
   s->rings = s->segments = 6;
   s->kind = 3;
   s->altColour = true;
@@ -283,7 +280,6 @@ TEST(SpheroidOwnership, RecordsFreeSpheroidsWhenNoMeshHoldsThem) {
   BondAxis* axis = new BondAxis();
   axis->spheroid = new Spheroid(0.4f, 0.5f, 0.9f);
   m->atoms[1]->addBondAxis(axis);
-  EXPECT_TRUE(m->atoms[1]->hasBondAxis);
   m->atoms[1]->deleteBondAxis(axis);
   EXPECT_FALSE(m->atoms[1]->hasBondAxis);
   EXPECT_TRUE(m->deleteBond(m->bonds[0]));
