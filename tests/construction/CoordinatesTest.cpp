@@ -43,7 +43,6 @@ TEST_F(Coordinates, OneAtomEndsAtTheOrigin) {
   m->createOptimumGeometry();
   ASSERT_EQ(1u, m->positions.size());
   EXPECT_EQ(0.0f, m->positions[0].length());
-  EXPECT_TRUE(m->atoms[0]->isPlaced);
 }
 
 TEST_F(Coordinates, EveryAtomIsPlacedOnceWithFinitePositions) {

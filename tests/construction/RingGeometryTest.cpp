@@ -48,14 +48,7 @@ TEST_F(RingGeometry, StandardValuesForRingSizes) {
   }
 }
 
-TEST_F(RingGeometry, FusedRingsFormOneClusterWithACentralRingAndSpiroRingsTwo) {
-  auto fused = fusedPair(false);
-  fused->createOptimumGeometry();
-  ASSERT_EQ(2u, fused->rings.size());
-  ASSERT_EQ(1u, fused->ringClusters.size());
-  EXPECT_EQ(std::vector<int>{1}, fused->rings[0]->neighbourRings);
-  EXPECT_EQ(std::vector<int>{0}, fused->rings[1]->neighbourRings);
-
+TEST_F(RingGeometry, SpiroRingsFormTwoClustersAndThreeFusedOneWithACentralRing) {
   // Spiro[4.4]nonane: two five-rings that share atom 0 only.
   auto spiro = setuptest::prepare(
       buildMolecule(std::vector<std::string>(9, "C"),
@@ -88,6 +81,7 @@ TEST_F(RingGeometry, NaphthaleneBuiltTwiceIsFlatWithRegularHexagonsAndNoDuplicat
   m->createOptimumGeometry();
   for (Atom* a : m->atoms) a->isPlaced = false;
   m->createOptimumGeometry();
+  ASSERT_EQ(2u, m->rings.size());
   EXPECT_EQ(1u, m->ringClusters.size());
   for (const Ring* ring : m->rings) {
     EXPECT_EQ(1u, ring->neighbourRings.size());

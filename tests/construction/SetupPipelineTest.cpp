@@ -62,9 +62,7 @@ TEST_F(SetupPipeline, AtomParametersComeFromTheTypeTable) {
   ASSERT_TRUE(engine->setCoordinates(m.get()));
   EXPECT_EQ(0.05f, m->atoms[0]->sphere->a);   // a zero radius still shows a small sphere
   EXPECT_EQ(m->atoms[1]->radius, m->atoms[1]->sphere->a);
-  EXPECT_EQ(0, m->atoms[1]->sphere->kind);
   EXPECT_EQ(3.0f, m->atoms[1]->sphere->centre.x);
-  EXPECT_EQ(3.0f, m->atoms[1]->position.x);
 }
 
 TEST_F(SetupPipeline, BondParametersAndTheMissingRowFallback) {
@@ -181,9 +179,7 @@ TEST_F(SetupPipeline, ABondAxisIsCoarseTakesTheCartesianPathAndLeavesTheFlag) {
   EXPECT_TRUE(engine->optimizeGeometryM(m.get(), false));
   const std::string out = progress.text();
   EXPECT_NE(std::string::npos, out.find("\n++++++++++++++ methyl ++++++++++++++\n"));
-  EXPECT_NE(std::string::npos, out.find("Energy before Minimization "));
   EXPECT_NE(std::string::npos, out.find("Energy after Minimization "));
-  EXPECT_NE(std::string::npos, out.find("\tBond : "));
   EXPECT_FALSE(m->isOptimized);
   EXPECT_TRUE(m->bonds[3]->isBondAxis);
 
@@ -204,9 +200,6 @@ TEST_F(SetupPipeline, OptimisedEthaneHasTheTableBondLengths) {
     EXPECT_NEAR(carbonCarbon ? 1.54 : 1.10974, distance(b->atom1, b->atom2), 0.01)
         << b->getName();
   }
-  m->calTotalBondEnergy();
-  m->calHeatOfFormation();
-  EXPECT_TRUE(std::isfinite(m->totalBondEnergy));
 }
 
 TEST_F(SetupPipeline, NullMoleculesAreRefused) {

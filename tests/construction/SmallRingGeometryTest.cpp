@@ -69,16 +69,11 @@ TEST_F(SmallRingAngles, ReferencesComeFromTheRingNotFromTheCentreType) {
   }
 }
 
-TEST_F(SmallRingAngles, OpenChainsAndSixRingsKeepTheTableAngle) {
-  std::vector<std::unique_ptr<Molecule> > molecules;
-  molecules.push_back(fftest::alkane(4));
-  molecules.push_back(fftest::cyclohexane());
-  for (const auto& molecule : molecules) {
-    MolecularSystem system(molecule.get());
-    for (int t = 0; t < system.angleCount; ++t)
-      EXPECT_NEAR(109.5, system.angleReference[t] * 180.0 / kPi, 1e-3)
-          << molecule->getName() << " angle " << t;
-  }
+TEST_F(SmallRingAngles, SixRingsKeepTheTableAngle) {
+  auto molecule = fftest::cyclohexane();
+  MolecularSystem system(molecule.get());
+  for (int t = 0; t < system.angleCount; ++t)
+    EXPECT_NEAR(109.5, system.angleReference[t] * 180.0 / kPi, 1e-3) << "angle " << t;
 }
 
 TEST_F(SmallRingAngles, OptimisedSmallRingsKeepTheirBondLengths) {

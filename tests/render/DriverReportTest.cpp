@@ -11,8 +11,8 @@ TEST(DriverReportText, VersionPartsThatAreMissingGiveZero) {
   const struct {
     const char* version;
     int major, minor;
-  } cases[] = {{"4.5 (Compatibility Profile) Mesa 22.3.6", 4, 5}, {"3.1\n", 3, 1}, {"4", 4, 0},
-               {"4.", 4, 0}, {"", 0, 0}, {nullptr, 0, 0}, {"NVIDIA", 0, 0},
+  } cases[] = {{"4.5 (Compatibility Profile) Mesa 22.3.6", 4, 5}, {"4", 4, 0},
+               {nullptr, 0, 0}, {"NVIDIA", 0, 0},
                {"4 (Compatibility Profile).5", 4, 0},   // the "." is the 26th character
                {"7777777777777777777777777.2", 2147483647, 0}};   // clamped, never read past
   for (const auto& c : cases) {

