@@ -129,7 +129,8 @@ TEST_F(PDBFiles, WrittenProteaseIsReadByOpenBabelAndUsAsTheSameAtoms) {
   ASSERT_EQ(1, parser.writePDBFile(out[0], path.c_str()));
   // One "TER" between chains.
   int ter = 0;
-  for (const std::string& line : kvtest::linesOf(kvtest::readFile(path))) ter += line.rfind("TER", 0) == 0;
+  for (const std::string& line : kvtest::linesOf(kvtest::readFile(path)))
+    ter += line.rfind("TER", 0) == 0;
   std::set<std::string> chains;
   for (const Atom* a : out[0]->atoms) chains.insert(a->chainId);
   EXPECT_EQ(static_cast<int>(chains.size()) - 1, ter);

@@ -37,7 +37,7 @@ void expectTrueGeometry(const Molecule& m, const std::string& smiles) {
   for (size_t i = 0; i < m.atoms.size(); ++i)
     for (size_t j = i + 1; j < m.atoms.size(); ++j)
       if (m.getBond(m.atoms[i], m.atoms[j]) == nullptr) {
-        EXPECT_GE(kvtest::distance(m.atoms[i], m.atoms[j]), 0.7) << smiles << ": " << i << ", " << j;
+        EXPECT_GE(kvtest::distance(m.atoms[i], m.atoms[j]), 0.7) << smiles << ": " << i << "-" << j;
       }
   for (const Atom* a : m.atoms) {
     if (a->element == "C" && a->degree == 4) {
