@@ -109,24 +109,22 @@ TEST_F(PovrayExport, TiltAndTurnFollowTheBondAxis) {
 
 // POV-Ray reads the scene with the include file from "Resources/" below its working folder and
 // draws a picture with the molecule on the background.
-TEST_F(PovrayExport, PovrayRendersEthaneAndBenzeneWithTheShippedInclude) {
+TEST_F(PovrayExport, PovrayRendersBenzeneWithTheShippedInclude) {
   std::filesystem::create_directories(folder / "Resources");
   std::filesystem::copy_file(std::filesystem::path(KV_SOURCE_DIR) / "Resources/molecule_pov.inc",
                              folder / "Resources/molecule_pov.inc");
-  for (const char* smiles : {"CC", "c1ccccc1"}) {
-    Molecule* m = displayed(smiles);
-    ASSERT_NE(nullptr, m) << smiles;
-    exported(m);
-    const std::string command = "cd '" + folder.string() +
-                                "' && povray +Iscene.pov +Oscene.png +W160 +H120 +FN -D "
-                                "</dev/null >povray.log 2>&1";
-    ASSERT_EQ(0, std::system(command.c_str())) << smiles << ": " << kvtest::readFile((folder / "povray.log").string());
-    QImage picture(QString::fromStdString((folder / "scene.png").string()));
-    ASSERT_FALSE(picture.isNull()) << smiles;
-    const QRgb corner = picture.pixel(0, 0);
-    int differing = 0;
-    for (int y = 0; y < picture.height(); ++y)
-      for (int x = 0; x < picture.width(); ++x) differing += picture.pixel(x, y) != corner;
-    EXPECT_GT(differing, 100) << smiles << ": the molecule shows on the background";
-  }
+  Molecule* m = displayed("c1ccccc1");
+  ASSERT_NE(nullptr, m);
+  exported(m);
+  const std::string command = "cd '" + folder.string() +
+                              "' && povray +Iscene.pov +Oscene.png +W160 +H120 +FN -D "
+                              "</dev/null >povray.log 2>&1";
+  ASSERT_EQ(0, std::system(command.c_str())) << kvtest::readFile((folder / "povray.log").string());
+  QImage picture(QString::fromStdString((folder / "scene.png").string()));
+  ASSERT_FALSE(picture.isNull());
+  const QRgb corner = picture.pixel(0, 0);
+  int differing = 0;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) differing += picture.pixel(x, y) != corner;
+  EXPECT_GT(differing, 100) << "the molecule shows on the background";
 }

@@ -85,9 +85,7 @@ TEST(SmilesGraph, MalformedInputFailsWithOneLineQuotingIt) {
   const std::pair<const char*, const char*> exact[] = {
       {"CZ", "unknown element \"Z\" at position 2 in \"CZ\""},
       {"   ", "no SMILES in \"   \""},
-      {"C[Hg]C", "element \"Hg\" has no atom type in \"C[Hg]C\""},
-      {"C[Bi]C", "element \"Bi\" has no atom type in \"C[Bi]C\""},
-      {"C[As]C", "element \"As\" has no atom type in \"C[As]C\""}};
+      {"C[Hg]C", "element \"Hg\" has no atom type in \"C[Hg]C\""}};
   for (const auto& e : exact) {
     kvtest::ErrorCapture capture;
     EXPECT_EQ(nullptr, graph(e.first));
@@ -138,32 +136,4 @@ TEST(SmilesGraph, RandomInputNeverCrashesAndAcceptedInputRoundTrips) {
   }
   EXPECT_GT(accepted, 1000);
   EXPECT_GT(compared, 500);
-}
-
-// The reader's ring-opening records: ids handed to them land only in rings still open.
-class SmilesParserTestAccess {
- public:
-  static const std::vector<SmilesParser::RingOpening>& run(SmilesParser& parser,
-                                                           const std::string& smiles) {
-    parser.Clear();
-    parser.text = smiles;
-    delete parser.parseSmiles();
-    parser.addAtomToRings(7);
-    parser.addBondToRings(9);
-    parser.addAtomToRings(8);
-    return parser.openRings;
-  }
-};
-
-TEST(SmilesRingRecords, IdsGoToEveryOpenRingAndNoClosedOne) {
-  SmilesParser parser;
-  kvtest::ErrorCapture errors;   // the unclosed rings fail the parse but keep their records
-  const auto& records = SmilesParserTestAccess::run(parser, "C1CC1C2CC3CC");
-  ASSERT_EQ(3u, records.size());
-  EXPECT_TRUE(records[0].closed);
-  EXPECT_TRUE(records[0].memberAtomIds.empty() && records[0].memberBondIds.empty());
-  for (size_t r = 1; r < 3; ++r) {
-    EXPECT_EQ((std::vector<int>{7, 8}), records[r].memberAtomIds) << "ring " << records[r].number;
-    EXPECT_EQ((std::vector<int>{9}), records[r].memberBondIds);
-  }
 }
