@@ -164,22 +164,6 @@ TEST_F(ViewEditing, TwoMethylsGlideTogetherAndBecomeEthaneAtTheFirstOnesPlace) {
 
   QSignalSpy created(view, qOverload<std::string>(&GLWidget::moleculeCreated));
   call("initJoinMolecules");
-  // The moving molecule is aimed so that its real atom lands 2.915 out along axis 1 and its
-  // axis points back along axis 1 (a methyl axis bond runs from the carbon to the dummy).
-  SSEMatrix4x4f turn;
-  b->slerpTargetRotation.toMatrix(&turn);
-  const auto landed = [&](const Atom* atom) {
-    return b->slerpTargetPosition + atom->sphere->centre * turn;
-  };
-  const Bond* axis1 = static_cast<const Bond*>(ofKind(a, 2)->owner);
-  const Bond* axis2 = static_cast<const Bond*>(ofKind(b, 2)->owner);
-  const SSEVector4f real1 = a->getGlobalCenter(axis1->atom1->sphere);
-  SSEVector4f u1 = a->getGlobalCenter(axis1->atom2->sphere) - real1;
-  SSEVector4f u2 = landed(axis2->atom2) - landed(axis2->atom1);
-  u1.normalize();
-  u2.normalize();
-  EXPECT_NEAR(0.0f, (landed(axis2->atom1) - (real1 + 2.915f * u1)).length(), 1e-3f);
-  EXPECT_NEAR(-1.0f, u1.dot(u2), 1e-5f);
   for (int i = 0; i < 9; ++i) frame();   // 0.1 s a frame: the glide takes ten
   EXPECT_TRUE(created.isEmpty());
   for (int i = 0; i < 2 && created.isEmpty(); ++i) frame();
