@@ -347,6 +347,11 @@ bool convert(const char* fileName, std::ostream& out) {
     ErrorLine() << "can not open file " << fileName;
     return false;
   }
+  return convert(in, out);
+}
+
+bool convert(std::istream& in, std::ostream& out) {
+  clearTables();
   if (!in.good()) return false;
   Texts texts;
   Section section = Section::Names;
@@ -360,7 +365,6 @@ bool convert(const char* fileName, std::ostream& out) {
       read = false;
     }
   }
-  in.close();
   if (!read || !solveAll()) {
     printError("Error: convert failed");
     return false;

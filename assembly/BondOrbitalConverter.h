@@ -62,6 +62,8 @@ extern int ybond, xybond;   // the +y and the xy-plane reference orbitals; -1 wh
 // Reads the file and writes the converted text to out; false (nothing written) when the file
 // cannot be read or the geometry cannot be solved.
 bool convert(const char* fileName, std::ostream& out);
+// The same for text already open; false (nothing written) for a stream in a bad state.
+bool convert(std::istream& in, std::ostream& out);
 
 // Lookups by 1-based id; null for 0 or an id above the count.
 NU* getAtom(int id);

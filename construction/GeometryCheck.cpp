@@ -174,16 +174,20 @@ bool readHand(const Atom& centre, HandReading& reading) {
   int j = 0;
   for (int k = 0; k < 4; ++k)
     if (k != leftOut) reading.read[j++] = k;
+  reading.signForDoubleAt = doubleAtVolumeSign(reading.read[0], reading.read[1], reading.read[2]);
+  return true;
+}
+
+double doubleAtVolumeSign(int a, int b, int c) {
   // A regular tetrahedron whose neighbours stand as "@@" asks: seen from the first (+z), the
   // other three turn clockwise.
   static const Vec3 kDoubleAt[4] = {{0.0, 0.0, 1.0},
                                    {0.9428090, 0.0, -1.0 / 3.0},
                                    {-0.4714045, -0.8164966, -1.0 / 3.0},
                                    {-0.4714045, 0.8164966, -1.0 / 3.0}};
-  const double volume = dot(kDoubleAt[reading.read[0]],
-                            cross(kDoubleAt[reading.read[1]], kDoubleAt[reading.read[2]]));
-  reading.signForDoubleAt = volume > 0.0 ? 1.0 : -1.0;
-  return true;
+  if (a < 0 || b < 0 || c < 0 || a > 3 || b > 3 || c > 3) return 0.0;
+  const double volume = dot(kDoubleAt[a], cross(kDoubleAt[b], kDoubleAt[c]));
+  return volume > 1e-9 ? 1.0 : volume < -1e-9 ? -1.0 : 0.0;
 }
 
 int handednessInSpace(const Atom& centre) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "math/SSEVector4f.h"
+
 class Atom;
 class Bond;
 class Molecule;
@@ -45,6 +47,9 @@ struct HandReading {
   double signForDoubleAt = 1.0;
 };
 bool readHand(const Atom& centre, HandReading& reading);
+// The sign (+1 or -1) of the volume that the listed neighbours at positions a, b and c span about
+// a centre standing as "@@" asks; 0 when two positions repeat or one lies outside 0..3.
+double doubleAtVolumeSign(int a, int b, int c);
 // The hand of a centre's four listed neighbours in the coordinates: 1 when they stand as "@"
 // asks (anticlockwise seen from the first), 2 as "@@" asks, 0 when the three that are read lie
 // nearly flat with the centre or the centre has not four of them.
@@ -66,3 +71,10 @@ std::string describeGeometryFault(const Molecule& molecule);
 // ideal angles, labelled hands, flat trigonal centres, marked double bonds, no overlap). Atoms
 // flagged in fixed never move. A repair that leaves more faults than it found is undone.
 void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double closeLimitAngstrom);
+
+// Layouts of the whole molecule relaxed under the restraints of the repair to convergence, one
+// per start: start 0 from the atoms' positions, any other from the atoms spread at random with
+// the start as the seed. Only those that pass every check above, least strained first, each as
+// one position per atom in list order. The atoms keep their positions.
+std::vector<std::vector<SSEVector4f> > soundLayouts(Molecule& molecule,
+                                                    const std::vector<unsigned>& starts);

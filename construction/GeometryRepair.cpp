@@ -5,7 +5,9 @@
 // Such a result is first turned over where that is a rigid move (two branches of a centre
 // swapped, a centre reflected through the plane of its three ring neighbours, one side of a
 // double bond turned about it), then relaxed under restraints (GeometryRestraints.cpp). The
-// force field of the set-up chain refines the result afterwards.
+// force field of the set-up chain refines the result afterwards. For a molecule whose
+// optimisation still turns a centre over, whole layouts relaxed under the restraints (also from
+// scattered starts) give the chain new places to start from.
 
 #include <algorithm>
 #include <vector>
@@ -227,10 +229,7 @@ void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double c
   const AtomIndex index(molecule);
   const size_t before = faultCount(molecule, index, fixed, closeLimitAngstrom);
   if (before == 0) return;
-  std::vector<SSEVector4f> original;
-  original.reserve(molecule.atoms.size());
-  for (const Atom* atom : molecule.atoms)
-    original.push_back(atom != nullptr ? atom->position : SSEVector4f());
+  const std::vector<SSEVector4f> original = atomPositions(molecule);
 
   mendCentres(molecule, index, fixed);
   for (Bond* bond : findFlippedDoubleBonds(molecule))
@@ -239,6 +238,23 @@ void repairGeometry(Molecule& molecule, const std::vector<bool>& fixed, double c
   if (!mended()) relaxUnderRestraints(molecule, index, fixed, mended);
   // A repair that made things worse is dropped.
   if (faultCount(molecule, index, fixed, closeLimitAngstrom) > before)
-    for (size_t i = 0; i < molecule.atoms.size(); ++i)
-      if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = original[i];
+    placeAtoms(molecule, original);
+}
+
+std::vector<std::vector<SSEVector4f> > soundLayouts(Molecule& molecule,
+                                                    const std::vector<unsigned>& starts) {
+  const AtomIndex index(molecule);
+  const std::vector<SSEVector4f> original = atomPositions(molecule);
+  std::vector<RestrainedLayout> layouts = relaxedLayouts(molecule, index, starts);
+  std::stable_sort(layouts.begin(), layouts.end(),
+                   [](const RestrainedLayout& a, const RestrainedLayout& b) {
+                     return a.strain < b.strain;
+                   });
+  std::vector<std::vector<SSEVector4f> > sound;
+  for (const RestrainedLayout& layout : layouts) {
+    placeAtoms(molecule, layout.positions);
+    if (describeGeometryFault(molecule).empty()) sound.push_back(layout.positions);
+  }
+  placeAtoms(molecule, original);
+  return sound;
 }

@@ -34,6 +34,12 @@ constexpr double kWallWeight = 5.0;
 constexpr double kSideWeight = 5.0;
 constexpr double kJitter = 0.05;               // Angstrom, breaks exact overlaps and flat traps
 constexpr int kMaxSteps = 500;
+// A layout from a scattered start has everything to untangle, and is relaxed to convergence.
+constexpr int kMaxStepsFromScatter = 3000;
+// Half the edge of the box a scattered start fills: this many Angstrom per cube root of the
+// atom count, plus a margin.
+constexpr double kScatterPerCubeRoot = 1.2;
+constexpr double kScatterMargin = 1.0;
 constexpr int kStepsBetweenChecks = 20;
 constexpr double kGradientTolerance = 1e-2;   // largest gradient component
 constexpr double kLargestStep = 0.3;           // Angstrom per line-search trial, largest atom move
@@ -61,8 +67,13 @@ bool isTrigonal(const Atom* atom) {
 class RestraintModel {
  public:
   RestraintModel(const Molecule& molecule, const AtomIndex& index, const std::vector<bool>& fixed);
-  void relax(const Molecule& molecule, const std::function<bool()>& mended);
+  // Conjugate gradients for at most maxSteps steps; every few steps the positions go into the
+  // atoms and mended() (when given) is asked whether that is enough.
+  void relax(const Molecule& molecule, const std::function<bool()>& mended, int maxSteps);
   void store(const Molecule& molecule) const;
+  // Movable atoms to random points of a box about the origin, from a fixed seed.
+  void scatter(unsigned seed);
+  double strain() const { return energy(x_, nullptr); }
 
  private:
   struct Distance {
@@ -77,6 +88,7 @@ class RestraintModel {
 
   void addBondsAndAngles(const Molecule& molecule);
   void addVolumes();
+  void addLabelledHand(size_t c, const Atom& centre);
   void addMarkedDoubleBonds(const Molecule& molecule);
   double bondTarget(const Atom* a, const Atom* b) const;
   double idealAngleDeg(const Molecule& molecule, const Atom* centre, const Atom* a,
@@ -193,19 +205,8 @@ void RestraintModel::addVolumes() {
   for (size_t c = 0; c < atoms_.size(); ++c) {
     const Atom* centre = atoms_[c];
     if (centre == nullptr) continue;
-    HandReading reading;
-    if ((centre->piCount == 1 || centre->piCount == 2) && readHand(*centre, reading)) {
-      // The labelled hand: the volume the three read neighbours span about the centre, as large
-      // as in a regular tetrahedron of the bond lengths.
-      Volume v{{static_cast<int>(c), 0, 0, 0}, kTetrahedralVolume};
-      for (int k = 0; k < 3; ++k) {
-        const Atom* n = centre->neighbours[reading.read[k]];
-        v.p[k + 1] = index_.of(n);
-        v.target *= bondTarget(centre, n);
-      }
-      if (v.p[1] < 0 || v.p[2] < 0 || v.p[3] < 0) continue;
-      v.target *= centre->piCount == 2 ? reading.signForDoubleAt : -reading.signForDoubleAt;
-      volumes_.push_back(v);
+    if ((centre->piCount == 1 || centre->piCount == 2) && centre->neighbours.size() == 4) {
+      addLabelledHand(c, *centre);
       continue;
     }
     // A trigonal centre stays flat.
@@ -217,6 +218,29 @@ void RestraintModel::addVolumes() {
       v.p[k++] = other != nullptr ? index_.of(other) : -1;
     }
     if (v.p[1] >= 0 && v.p[2] >= 0 && v.p[3] >= 0) volumes_.push_back(v);
+  }
+}
+
+void RestraintModel::addLabelledHand(size_t c, const Atom& centre) {
+  // Every three of the four neighbours span the volume of a regular tetrahedron of the bond
+  // lengths about the centre, with the sign of the label. Held by one three alone, a centre
+  // whose rings pull it can come out nearly flat with its fourth neighbour (a hydrogen) pushed
+  // through, and the force field afterwards relieves that strain by turning the centre over.
+  for (int leftOut = 0; leftOut < 4; ++leftOut) {
+    int read[3];
+    int j = 0;
+    for (int k = 0; k < 4; ++k)
+      if (k != leftOut) read[j++] = k;
+    Volume v{{static_cast<int>(c), 0, 0, 0}, kTetrahedralVolume};
+    for (int k = 0; k < 3; ++k) {
+      const Atom* n = centre.neighbours[read[k]];
+      v.p[k + 1] = n != nullptr ? index_.of(n) : -1;
+      if (v.p[k + 1] < 0) return;
+      v.target *= bondTarget(&centre, n);
+    }
+    const double sign = doubleAtVolumeSign(read[0], read[1], read[2]);
+    v.target *= centre.piCount == 2 ? sign : -sign;
+    volumes_.push_back(v);
   }
 }
 
@@ -296,9 +320,20 @@ double RestraintModel::energy(const std::vector<double>& x, std::vector<double>*
   return total;
 }
 
+void RestraintModel::scatter(unsigned seed) {
+  std::minstd_rand random(seed);
+  const double count = static_cast<double>(std::count(movable_.begin(), movable_.end(), true));
+  const double half = kScatterPerCubeRoot * std::cbrt(count) + kScatterMargin;
+  std::uniform_real_distribution<double> coordinate(-half, half);
+  for (size_t i = 0; i < movable_.size(); ++i)
+    if (movable_[i])
+      for (int a = 0; a < 3; ++a) x_[3 * i + a] = coordinate(random);
+}
+
 // Conjugate gradients (Polak-Ribiere, restarted when not downhill) with a backtracking line
 // search whose first trial moves no atom further than kLargestStep.
-void RestraintModel::relax(const Molecule& molecule, const std::function<bool()>& mended) {
+void RestraintModel::relax(const Molecule& molecule, const std::function<bool()>& mended,
+                           int maxSteps) {
   std::vector<double> gradient;
   double e = energy(x_, &gradient);
   std::vector<double> direction(gradient.size());
@@ -306,7 +341,7 @@ void RestraintModel::relax(const Molecule& molecule, const std::function<bool()>
   std::vector<double> trial(x_.size());
   std::vector<double> nextGradient;
   double lastAlpha = 1.0;
-  for (int step = 0; step < kMaxSteps; ++step) {
+  for (int step = 0; step < maxSteps; ++step) {
     double largest = 0.0;
     double slope = 0.0;
     for (size_t k = 0; k < direction.size(); ++k) {
@@ -348,7 +383,7 @@ void RestraintModel::relax(const Molecule& molecule, const std::function<bool()>
     e = next;
     if (gradientSize < kGradientTolerance) break;
     // The force field of the chain refines what is left; the relaxation only has to untangle.
-    if (step % kStepsBetweenChecks == kStepsBetweenChecks - 1) {
+    if (mended && step % kStepsBetweenChecks == kStepsBetweenChecks - 1) {
       store(molecule);
       if (mended()) break;
     }
@@ -366,8 +401,23 @@ void RestraintModel::store(const Molecule& molecule) const {
 void relaxUnderRestraints(Molecule& molecule, const AtomIndex& index,
                           const std::vector<bool>& fixed, const std::function<bool()>& mended) {
   RestraintModel model(molecule, index, fixed);
-  model.relax(molecule, mended);
+  model.relax(molecule, mended, kMaxSteps);
   model.store(molecule);
+}
+
+std::vector<RestrainedLayout> relaxedLayouts(Molecule& molecule, const AtomIndex& index,
+                                             const std::vector<unsigned>& starts) {
+  const std::vector<SSEVector4f> original = atomPositions(molecule);
+  std::vector<RestrainedLayout> layouts;
+  for (unsigned start : starts) {
+    RestraintModel model(molecule, index, std::vector<bool>());
+    if (start > 0) model.scatter(start);
+    model.relax(molecule, std::function<bool()>(), start > 0 ? kMaxStepsFromScatter : kMaxSteps);
+    model.store(molecule);
+    layouts.push_back({atomPositions(molecule), model.strain()});
+    placeAtoms(molecule, original);
+  }
+  return layouts;
 }
 
 }  // namespace geometry

@@ -58,6 +58,19 @@ inline Atom* farEnd(const Bond* bond, const Atom* atom) {
 
 inline bool isHydrogen(const Atom* atom) { return atom->element == "H"; }
 
+// The atoms' positions in list order (a missing atom gives the origin), and back into the atoms.
+inline std::vector<SSEVector4f> atomPositions(const Molecule& molecule) {
+  std::vector<SSEVector4f> positions;
+  positions.reserve(molecule.atoms.size());
+  for (const Atom* atom : molecule.atoms)
+    positions.push_back(atom != nullptr ? atom->position : SSEVector4f());
+  return positions;
+}
+inline void placeAtoms(Molecule& molecule, const std::vector<SSEVector4f>& positions) {
+  for (size_t i = 0; i < molecule.atoms.size() && i < positions.size(); ++i)
+    if (molecule.atoms[i] != nullptr) molecule.atoms[i]->position = positions[i];
+}
+
 // List positions of the molecule's atoms, so nothing here depends on the ids being tidy.
 class AtomIndex {
  public:
@@ -80,5 +93,17 @@ class AtomIndex {
 // Every few steps the positions go into the atoms and mended() is asked whether that is enough.
 void relaxUnderRestraints(Molecule& molecule, const AtomIndex& index,
                           const std::vector<bool>& fixed, const std::function<bool()>& mended);
+
+// A layout of the whole molecule relaxed under the restraints to convergence: one position per
+// atom (list order) and the restraint energy it ended with.
+struct RestrainedLayout {
+  std::vector<SSEVector4f> positions;
+  double strain = 0.0;
+};
+// One layout per start: start 0 relaxes the atoms' positions, any other spreads the atoms at
+// random through a box of the molecule's size, with the start as the seed. Nothing is held fixed;
+// the atoms keep their positions.
+std::vector<RestrainedLayout> relaxedLayouts(Molecule& molecule, const AtomIndex& index,
+                                             const std::vector<unsigned>& starts);
 
 }  // namespace geometry

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "construction/GeometryCheck.h"
+#include "construction/GeometrySupport.h"
 #include "forcefield/InternalCoordinates.h"
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
@@ -220,9 +221,80 @@ void packPositions(Molecule* molecule) {
   }
 }
 
-bool runInternalCoordinates(Molecule* molecule) {
+// What one optimisation leaves in the molecule, kept while others are tried.
+struct OptimisedGeometry {
+  bool done = false;
+  double energy = 0.0;
+  std::vector<SSEVector4f> positions;
+  float energyCorrection = 0.0f;
+  float dipoleMoment = 0.0f;
+};
+
+OptimisedGeometry runInternalCoordinates(Molecule* molecule, bool anneal) {
   InternalCoordinates driver(molecule);
-  return driver.minimizeEnergy();
+  driver.annealTorsions = anneal;
+  OptimisedGeometry result;
+  result.done = driver.minimizeEnergy();
+  result.energy = driver.finalEnergy;
+  result.positions = molecule->positions;
+  result.energyCorrection = molecule->energyCorrection;
+  result.dipoleMoment = molecule->dipoleMoment;
+  return result;
+}
+
+void restore(Molecule* molecule, const OptimisedGeometry& result) {
+  molecule->positions = result.positions;
+  molecule->setAllAtomPositions();
+  molecule->energyCorrection = result.energyCorrection;
+  molecule->dipoleMoment = result.dipoleMoment;
+}
+
+// Layouts under restraints tried when no quicker start keeps the labels: batches of this many
+// scattered starts, until one gives a sound result.
+constexpr unsigned kLayoutsPerBatch = 6;
+constexpr unsigned kLayoutBatches = 4;
+
+// Optimisations for a molecule whose first one ended with a centre turned over, a double bond
+// flipped or atoms too close. The first run anneals the torsions, which also turns about ring
+// bonds: a ring torn open that way can close again mirrored. And a ring system built in puckers
+// that contradict its labels keeps them only under strain, which the relaxation relieves by
+// turning a centre over. So each start here is relaxed alone: the built geometry when it was
+// sound, the result mended by rigid moves and restraints, then layouts of the whole molecule
+// relaxed under restraints from the built geometry and from scattered starts. The sound result
+// of least energy is kept; none sound leaves the last one for the final check to report.
+OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeometry& first,
+                                        const std::vector<SSEVector4f>& built, bool builtWasSound) {
+  OptimisedGeometry best;
+  OptimisedGeometry last = first;
+  auto tryFrom = [&](const std::vector<SSEVector4f>& start) {
+    molecule->positions = start;
+    molecule->setAllAtomPositions();
+    last = runInternalCoordinates(molecule, false);
+    if (last.done && describeGeometryFault(*molecule).empty() &&
+        (!best.done || last.energy < best.energy))
+      best = last;
+  };
+  if (builtWasSound) tryFrom(built);
+  if (!best.done) {
+    restore(molecule, first);
+    repairGeometry(*molecule, std::vector<bool>(), kMinimumNonBondedDistance);
+    packPositions(molecule);
+    tryFrom(molecule->positions);
+  }
+  for (unsigned batch = 0; batch < kLayoutBatches && !best.done; ++batch) {
+    molecule->positions = built;
+    molecule->setAllAtomPositions();
+    // The first batch also relaxes the built geometry itself.
+    std::vector<unsigned> starts;
+    for (unsigned k = batch == 0 ? 0 : 1; k <= kLayoutsPerBatch; ++k)
+      starts.push_back(batch * kLayoutsPerBatch + k);
+    for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, starts)) {
+      geometry::placeAtoms(*molecule, layout);
+      packPositions(molecule);
+      tryFrom(molecule->positions);
+    }
+  }
+  return best.done ? best : last;
 }
 
 }  // namespace
@@ -261,16 +333,16 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
     for (Atom* atom : molecule->atoms)
       if (isDummy(atom)) return optimizeGeometryF(molecule);
 
-  bool optimised = runInternalCoordinates(molecule);
-  // The optimisation can undo a hand that the construction gave only with strain (a
-  // bridgehead hydrogen pushed into its cage springs back out): mend and optimise once more.
-  if (optimised && !describeGeometryFault(*molecule).empty()) {
-    repairGeometry(*molecule, std::vector<bool>(), kMinimumNonBondedDistance);
-    packPositions(molecule);
-    optimised = runInternalCoordinates(molecule);
+  const std::vector<SSEVector4f> built = molecule->positions;
+  molecule->setAllAtomPositions();
+  const bool builtWasSound = describeGeometryFault(*molecule).empty();
+  OptimisedGeometry result = runInternalCoordinates(molecule, true);
+  if (result.done && !describeGeometryFault(*molecule).empty()) {
+    result = optimiseKeepingLabels(molecule, result, built, builtWasSound);
+    restore(molecule, result);
   }
   // A molecule the driver refused (no packed positions) is not called optimised.
-  if (optimised) molecule->isOptimized = true;
+  if (result.done) molecule->isOptimized = true;
   return setCoordinates(molecule);
 }
 

@@ -95,7 +95,7 @@ bool InternalCoordinates::minimizeEnergy() {
   Minimization minimization;
   system->checkChirality = false;
   minimization.maxSteps = torsionSearchSweeps(*system);
-  if (minimization.maxSteps > 0) minimization.SimulatedAnnealingDihedral(system);
+  if (annealTorsions && minimization.maxSteps > 0) minimization.SimulatedAnnealingDihedral(system);
   auto relax = [this, &minimization]() {
     minimization.maxSteps = kRelaxationSteps;
     minimization.maxEvaluations = relaxationEvaluations(*system);
@@ -111,7 +111,7 @@ bool InternalCoordinates::minimizeEnergy() {
     relax();
   }
 
-  report("Energy after Minimization ");
+  finalEnergy = report("Energy after Minimization ");
   molecule->energyCorrection = -system->calEmag();
   system->DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system->dipoleMagnitude);

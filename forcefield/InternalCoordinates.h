@@ -26,6 +26,11 @@ public:
   // Optimises the molecule in place. False, with one line on standard error and the molecule
   // untouched, when it has no packed position per atom.
   bool minimizeEnergy();
+  // Whether minimizeEnergy anneals the torsions before the relaxation. The annealing also turns
+  // about ring bonds; a retry that must keep the ring puckers it is given relaxes alone.
+  bool annealTorsions = true;
+  // The total energy minimizeEnergy ended with (kcal/mol).
+  double finalEnergy = 0.0;
 
   // Genetic search over the rotatable bonds (energies are the system's non-bonded energy).
   void initPopulation();

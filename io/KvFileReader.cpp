@@ -84,6 +84,7 @@ bool parseInt(const std::string& token, long& value) {
 }
 
 constexpr size_t kAtomFields = 14;
+constexpr float kMaxElectronCount = 1000.0f;
 constexpr size_t kBondFields = 13;
 
 bool isBondOrder(long order) { return order == 1 || order == 2 || order == 3 || order == 9; }
@@ -269,6 +270,9 @@ bool IOEngine::makeAtom(Molecule* molecule, std::istream& record, std::string* p
   float number[kAtomFields] = {};
   for (size_t i : {4u, 5u, 9u, 10u, 11u, 12u, 13u})
     if (!parseFloat(f[i], number[i])) return refuse("bad number \"" + f[i] + "\" in atom record");
+  // A count no atom has ("1e38") would not even fit the integer field.
+  if (std::fabs(number[9]) >= kMaxElectronCount)
+    return refuse("bad pi-electron count \"" + f[9] + "\" in atom record");
 
   Atom* atom = Builder::instance()->createAtom();
   atom->element = element;

@@ -462,11 +462,17 @@ bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, in
   if (path == nullptr) return false;
   std::ifstream in;
   if (!openFile(path, in)) return false;
+  parseSDFile(in, out, count);
+  sourcePath.clear();
+  return true;
+}
+
+void MDLMolParser::parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count) {
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedPrintLevel = utility->printLevel;
   count = 0;
   const std::vector<std::pair<std::string, int> > records = splitSDRecords(in);
-  if (records.empty()) reportProblem("no records in", path);
+  if (records.empty()) reportProblem("no records in", sourcePath.empty() ? "the input" : sourcePath);
   for (const auto& record : records) {
     processPendingEvents();
     std::istringstream text(record.first);
@@ -478,8 +484,6 @@ bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, in
     std::cout << "-----------------------" << count << "\n";
   }
   utility->printLevel = savedPrintLevel;
-  sourcePath.clear();
-  return true;
 }
 
 int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecule*>& out) {

@@ -34,6 +34,8 @@ class MDLMolParser {
   // does not parse is skipped, and a file without records is reported. False only when the
   // file cannot be opened.
   bool parseSDFile(const char* path, std::vector<Molecule*>& out, int& count);
+  // The records of an SD stream; messages name sourcePath, or "the input" when it is empty.
+  void parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count);
   // Every "*.mol" file (any case) below the folder, sub-folders included; returns the number
   // of molecules appended.
   int loadMolFilesFromDirectory(const char* dir, std::vector<Molecule*>& out);

@@ -68,6 +68,10 @@ class PDBParser {
   // leave out unchanged.
   void parsePDBFile(std::istream& in, std::vector<Molecule*>& out);
   void parsePDBFile(std::fstream& in, std::vector<Molecule*>& out);
+  // The first step of a read: one molecule per model with the atoms and bonds of the file and
+  // its residue bonding, before perception and set-up, appended to out (the caller's). False,
+  // with out unchanged, where parsePDBFile stops.
+  bool readGraphs(std::istream& in, std::vector<Molecule*>& out);
   // 1 after writing, 0 on failure (the old file, if any, is left whole).
   int writePDBFile(Molecule* molecule, const char* path);
   // The text the writer puts into the file; false (with a message) when a number of the
@@ -93,10 +97,12 @@ class PDBParser {
   // "line 12 of \"1abc.pdb\"" for messages.
   std::string place(int line) const;
 
-  // The molecule of one model, through the whole set-up chain; name is its first name. Null
-  // (freed, after a message) when its hydrogens would make it larger than a molecule may be or
-  // the chain ends without a sound geometry.
-  Molecule* buildMolecule(Model* model, const std::string& name, bool hetero);
+  // The bonded molecule of one model; name is its first name.
+  Molecule* assembleMolecule(Model* model, const std::string& name);
+  // Perception and the set-up chain for one graph of readGraphs; false (after a message) when its
+  // hydrogens would make it larger than a molecule may be or the chain ends without a sound
+  // geometry.
+  bool finishGraph(Molecule* molecule);
   // The atoms and bonds of every residue of the chain, and the links between its residues,
   // moved into the molecule.
   void takeOverChain(Molecule* molecule, Chain* chain);
@@ -113,4 +119,5 @@ class PDBParser {
   std::vector<Molecule*> fragments;
   // The file being read, named in messages and in the molecules' names; empty for a stream.
   std::string sourcePath;
+  bool readHetero = false;   // the last read met a "HETATM" record
 };

@@ -140,11 +140,11 @@ struct PDBParser::ReadState {
       chain.reset();
   }
   // A model without atoms gives no molecule.
-  void closeModel(std::vector<Model*>& models) {
+  void closeModel(std::vector<Model*>& read) {
     closeResidue();
     closeChain();
     if (model && !model->chains.empty())
-      models.push_back(model.release());
+      read.push_back(model.release());
     else
       model.reset();
   }
@@ -193,14 +193,40 @@ void PDBParser::parsePDBFile(std::fstream& in, std::vector<Molecule*>& out) {
 }
 
 void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
+  std::vector<Molecule*> graphs;
+  if (!readGraphs(in, graphs)) return;
+  for (Molecule* molecule : graphs) {
+    if (!finishGraph(molecule)) {   // too large with its hydrogens, or no sound geometry
+      delete molecule;
+      continue;
+    }
+    molecules.push_back(molecule);
+    out.push_back(molecule);
+  }
+}
+
+bool PDBParser::finishGraph(Molecule* molecule) {
+  if (!molecule->perceiveGraph()) {
+    ErrorLine() << "Error: PDBParser::parsePDBFile model " << molecule->getName() << " of "
+                << inputName(sourcePath) << " would have "
+                << molecule->atoms.size() + molecule->countMissingHydrogens()
+                << " atoms with its hydrogens, more than the " << Molecule::maxAtoms
+                << " a molecule may have";
+    return false;
+  }
+  return finishMolecule(molecule, readHetero);
+}
+
+bool PDBParser::readGraphs(std::istream& in, std::vector<Molecule*>& out) {
   clearPDBParser();
   ReadState state;
-  if (!readRecords(in, state)) return;
+  if (!readRecords(in, state)) return false;
   if (atoms.empty()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile no atom records in "
                 << inputName(sourcePath);
-    return;
+    return false;
   }
+  readHetero = state.hetero;
   // Molecules read from a file are named after it: 1abc.pdb gives 1abc_0, 1abc_1, ...
   std::string base = sourcePath;
   const size_t slash = base.find_last_of('/');
@@ -210,11 +236,9 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
   for (size_t i = 0; i < models.size(); ++i) {
     const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
                                                 : base + "_" + std::to_string(i);
-    Molecule* molecule = buildMolecule(models[i], name, state.hetero);
-    if (molecule == nullptr) continue;   // its geometry failed, with a message
-    molecules.push_back(molecule);
-    out.push_back(molecule);
+    out.push_back(assembleMolecule(models[i], name));
   }
+  return true;
 }
 
 std::string PDBParser::place(int line) const { return linePlace(line, sourcePath); }
@@ -358,24 +382,11 @@ void PDBParser::readConectRecord(const std::string& line) {
   }
 }
 
-Molecule* PDBParser::buildMolecule(Model* model, const std::string& name, bool hetero) {
+Molecule* PDBParser::assembleMolecule(Model* model, const std::string& name) {
   Molecule* molecule = Builder::instance()->createMolecule();
   molecule->names.push_back(name);
   for (Chain* chain : model->chains) takeOverChain(molecule, chain);
   addListedBonds(molecule);
-  if (!molecule->perceiveGraph()) {
-    ErrorLine() << "Error: PDBParser::parsePDBFile model " << name << " of "
-                << inputName(sourcePath) << " would have "
-                << molecule->atoms.size() + molecule->countMissingHydrogens()
-                << " atoms with its hydrogens, more than the " << Molecule::maxAtoms
-                << " a molecule may have";
-    delete molecule;
-    return nullptr;
-  }
-  if (!finishMolecule(molecule, hetero)) {
-    delete molecule;
-    return nullptr;
-  }
   return molecule;
 }
 

@@ -244,8 +244,25 @@ void tryptophanOrders(Molecule& m, const int* s, const int* f) {
   }
 }
 
-// Phenylalanine, tyrosine, histidine and tryptophan: their rings, when found once each.
+// Whether the fragment can be one of the aromatic residues: tryptophan, the largest, has 15
+// heavy atoms with its terminal oxygen, and none of them more than four bonds. Repeated or
+// stacked atoms of a damaged file give far more, and the ring search, which pairs every torsion
+// with every other, would then not end.
+bool aromaticResidueSized(const Molecule& m) {
+  const size_t kMostHeavyAtoms = 20;
+  const size_t kMostBonds = 4;
+  size_t heavy = 0;
+  for (const Atom* a : m.atoms) {
+    if (!isHeavy(a)) continue;
+    if (++heavy > kMostHeavyAtoms || a->bonds.size() > kMostBonds) return false;
+  }
+  return true;
+}
+
+// Phenylalanine, tyrosine, histidine and tryptophan: their rings, when found once each. A
+// fragment too large for them keeps its single bonds.
 void aromaticSideChainOrders(Molecule& m, const std::string& name) {
+  if (!aromaticResidueSized(m)) return;
   std::vector<int*> six, five;
   m.findSixFiveMemberRing(six, five);
   if ((name == "PHE" || name == "TYR") && six.size() == 1) {

@@ -8,6 +8,7 @@
 // the digit belongs to the ring bond), "." between fragments, "/" and "\" on single bonds
 // around a double bond. Anything else fails the parse with a message and no molecule.
 
+#include <istream>
 #include <map>
 #include <set>
 #include <string>
@@ -45,6 +46,7 @@ class SmilesParser {
   // One molecule per non-empty line, appended to out; count = the number appended. A file that
   // cannot be opened changes nothing.
   void parseSMILESFile(const char* path, std::vector<Molecule*>& out, int& count);
+  void parseSMILESFile(std::istream& in, std::vector<Molecule*>& out, int& count);
 
   // Cuts a "SMILES name" line: leading and trailing blanks go, the SMILES ends at the first
   // blank or tab, the rest (trimmed) is the name.

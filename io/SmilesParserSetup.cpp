@@ -111,6 +111,10 @@ void SmilesParser::parseSMILESFile(const char* path, std::vector<Molecule*>& out
   if (path == nullptr) return;
   std::ifstream in(path);
   if (!in) return;
+  parseSMILESFile(in, out, count);
+}
+
+void SmilesParser::parseSMILESFile(std::istream& in, std::vector<Molecule*>& out, int& count) {
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedLevel = utility->printLevel;
   utility->printLevel = 1;

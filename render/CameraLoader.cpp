@@ -13,14 +13,18 @@
 
 namespace {
 
+// No view stands further than this from the molecule, and a rotation this large would overflow
+// when it is normalised and applied.
+constexpr double kLargestCameraNumber = 1.0e9;
+
 // The numbers after the first word, as many as asked for: a missing or unreadable one is 0.
-// False when one is not a finite float.
+// False when one is not finite or beyond kLargestCameraNumber.
 bool readNumbers(const std::vector<std::string>& tokens, float* values, int count) {
   for (int i = 0; i < count; ++i) {
     const size_t at = static_cast<size_t>(i) + 1;
     const double value = at < tokens.size() ? std::strtod(tokens[at].c_str(), nullptr) : 0.0;
+    if (!(std::fabs(value) <= kLargestCameraNumber)) return false;
     values[i] = static_cast<float>(value);
-    if (!std::isfinite(values[i])) return false;
   }
   return true;
 }

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build pkg-config
+  clang libclang-rt-14-dev
   qtbase5-dev libqt5opengl5-dev qt5-style-plugin-cleanlooks
   libboost-filesystem-dev libboost-random-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Set-up, build and the whole test suite: the normal build (headless, GUI under Xvfb, benchmarks
 # run once briefly), then the tests again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, leaks checked in the headless ones. Any failure or sanitizer
-# finding fails the run.
+# UndefinedBehaviorSanitizer, leaks checked in the headless ones, then every fuzz target for a
+# bounded time (KV_FUZZ_SECONDS each, 60 by default; scripts/fuzz.sh). Any failure, sanitizer
+# finding or fuzzing finding fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -26,3 +27,8 @@ echo "== sanitizer tests"
   # The GL driver and the windowing system keep allocations to the end: no leak check here.
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 \
     ctest --output-on-failure --timeout 600 --parallel "$jobs" -L gui </dev/null)
+
+echo "== fuzz build"
+bash scripts/build.sh build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKV_FUZZ=ON -DKV_GUI=OFF -DKV_WERROR=ON
+echo "== fuzzing"
+KV_JOBS=$jobs bash scripts/fuzz.sh build-fuzz

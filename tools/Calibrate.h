@@ -32,7 +32,7 @@ struct AngleUse {
   AngleParameters* row = nullptr;
   double reference = 0.0;  // degrees
   double computed = 0.0;
-  bool smallRing = false;  // inside a three- or four-membered ring: the force field sets it
+  bool smallRing = false;  // at an atom of a three- or four-membered ring: strained, not the row's
 };
 
 struct MoleculeRecord {
@@ -46,20 +46,41 @@ struct MoleculeRecord {
   double base = 0.0;           // eV: atomic sum + energy correction (before the bond energies)
   double computed = 0.0;       // what the application reports: kJ/mol or Debye
   std::vector<BondUse> bonds;
-  // Geometry records only: per bond (row, reference length, computed length).
+  // Geometry records only: per bond (row, reference length, computed length, inside a three- or
+  // four-membered ring).
   std::vector<int> lengthRows;
   std::vector<double> lengthReference, lengthComputed;
+  std::vector<bool> lengthInSmallRing;
   std::vector<AngleUse> angles;
 };
 
+typedef std::map<std::string, std::string> CsvRow;
+
 // CSV rows as maps from column name to text; quoted fields may hold commas.
-std::vector<std::map<std::string, std::string> > readCsv(const std::string& path);
+std::vector<CsvRow> readCsv(const std::string& path);
 bool parseNumber(const std::string& text, double& value);
+
+// The check part of a reference file: of the molecules it offers for fitting (every row, or the
+// rows with use_for_additivity 1 where the file has that column), counted from 1 in file order,
+// every kCheckEvery-th. The chemistry tests judge the tables on these; calibrate fits and judges
+// only the other rows.
+const int kCheckEvery = 5;
+struct ReferenceRows {
+  std::vector<CsvRow> fitting, check;
+};
+ReferenceRows splitReferenceRows(const std::string& path);
+
+// The bonds of a record as the model sees them: sorted "TYPE TYPE ORDER" keys. Two molecules with
+// the same signature are one molecule to the model (the same written another way, or cis and
+// trans isomers).
+std::vector<std::string> bondSignature(const MoleculeRecord& record);
 
 // Runs a SMILES through smilesToMol and fills the record; frees the molecule.
 void evaluateSmiles(MoleculeRecord& record, bool dipole);
-// Reads the SD file's records whose id is in `ids`, keeps their coordinates as the reference and
-// runs the MDL reader's perception and set-up chain on them.
+// Reads the SD file's records whose id is in `ids` (id to SMILES), keeps their coordinates as the
+// reference and runs the MDL reader's perception and set-up chain on them. A structure that reads
+// as another molecule than its SMILES (bond orders the file does not carry: O=C=S written with
+// single bonds gets hydrogens) is left out with the reason.
 std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
                                                const std::map<std::string, std::string>& ids);
 // The index of the table row a lookup copied (the first row with the copy's types and order), -1
@@ -154,9 +175,39 @@ void applyMoments(LayeredModel& model, const std::vector<double>& delta);
 double modelDipole(const MoleculeRecord& record, LayeredModel* model,
                    const std::vector<double>* delta);
 
-// Geometry: moves each row's distance (and angle row's angle) by the mean deviation seen.
-void fitDistances(const std::vector<MoleculeRecord>& records, double damping);
-void fitAngles(const std::vector<MoleculeRecord>& records, double damping);
+// Geometry: moves each row's distance (and angle row's angle) by the median deviation seen. A
+// distance stays within kDistanceMargin of the reference lengths of the row's own bonds; a row
+// whose reference lengths spread over more than kDistanceSpread is not moved (its bonds are not
+// one kind: a misread molecule lends it another bond); bonds in three- and four-membered rings
+// move no row (bent bonds of a strained ring say nothing of the row's open-chain length). Angles
+// likewise: within kAngleMargin of the row's reference angles, not moved when they spread over
+// more than kAngleSpread (a catch-all default such as "* C *" serves quaternary carbons and acyl
+// fluorides alike), none at an atom of a three- or four-membered ring. Each returns one line per
+// row it refused or held.
+const double kDistanceMargin = 0.04;   // Angstrom
+const double kDistanceSpread = 0.08;   // Angstrom
+const double kAngleMargin = 4.0;       // degrees
+const double kAngleSpread = 12.0;      // degrees
+std::vector<std::string> fitDistances(const std::vector<MoleculeRecord>& records, double damping);
+void fitAngles(const std::vector<MoleculeRecord>& records, double damping,
+               std::vector<std::string>& refused);
+
+// Geometry fit on the records' ids (three rounds of distances and angles, each followed by a new
+// run of the set-up chain); returns the records after the last round and the refusal lines.
+std::vector<MoleculeRecord> fitGeometry(const std::string& sdfPath,
+                                        const std::map<std::string, std::string>& ids,
+                                        std::vector<std::string>& refused);
+
+struct GeometryError {
+  double lengthMae = 0.0, angleMae = 0.0;   // Angstrom, degrees
+  int lengths = 0, angles = 0;
+};
+GeometryError geometryError(const std::vector<MoleculeRecord>& records);
+// k-fold cross-validation of the geometry fit: each fold's molecules, as the set-up chain builds
+// them after a fit on the others from the tables as loaded; the tables are left as loaded.
+std::vector<MoleculeRecord> crossValidateGeometry(const std::string& sdfPath,
+                                                  const std::map<std::string, std::string>& ids,
+                                                  int folds);
 
 // Tables -----------------------------------------------------------------------------------------
 

@@ -60,10 +60,23 @@ TableChecker::TableChecker(InputParameters& checked) : tables(checked) {
   }
 }
 
+std::vector<std::string> TableChecker::rejectedLines(const std::function<void()>& load) {
+  std::vector<std::string> lines;
+  const ErrorSink previous = setErrorSink([&lines](const std::string& line) {
+    const std::string mark = "Error: ";
+    lines.push_back("a reader rejected: " +
+                    (line.compare(0, mark.size(), mark) == 0 ? line.substr(mark.size()) : line));
+  });
+  load();
+  setErrorSink(previous);
+  return lines;
+}
+
 std::vector<std::string> TableChecker::check() {
   problems.clear();
   checkAtomTypes();
   checkBonds();
+  checkBondLengths();
   checkAngles();
   checkDihedrals();
   checkBondOrders();

@@ -3,13 +3,15 @@
 
 // Checks loaded parameter tables for faults the readers accept: values outside their physical
 // range, duplicate keys, types the atom-type table does not know, and pattern rows that shadow
-// an exact row below them. For typing it also checks that every type a rule, ring template or
+// an exact row below them, bond lengths outside what their element pair shows in real molecules,
+// element symbols not in their standard case. For typing it also checks that every type a rule, ring template or
 // the hybrid table gives has its own atom-type row, that every rule level starts from types an
 // earlier level can give, and that every element the tables use has an element row. Each fault
 // is one line in `problems`.
 
 #include "parameters/InputParameters.h"
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,9 +21,15 @@ public:
   explicit TableChecker(InputParameters& tables);
   std::vector<std::string> check();
 
+  // The lines the readers rejected while `load` ran: a reader reports a line it cannot use on
+  // the error channel and reads on, so the loaded tables alone do not show it.
+  static std::vector<std::string> rejectedLines(const std::function<void()>& load);
+
 private:
   void checkAtomTypes();
   void checkBonds();
+  // Defined in TableCheckerBands.cpp.
+  void checkBondLengths();
   void checkAngles();
   void checkDihedrals();
   void checkBondOrders();

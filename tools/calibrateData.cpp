@@ -64,15 +64,14 @@ double angleAt(const SSEVector4f& a, const SSEVector4f& centre, const SSEVector4
   return std::acos(c) * 180.0 / M_PI;
 }
 
-// True when the angle a-centre-b lies in a three-membered ring (a and b bonded) or a
-// four-membered one (a and b share a neighbour besides the centre).
-bool closesSmallRing(const Atom* a, const Atom* centre, const Atom* b) {
-  for (const Bond* bond : a->bonds) {
-    const Atom* next = bond->atom1 == a ? bond->atom2 : bond->atom1;
-    if (next == b) return true;
-    if (next == centre || next == nullptr) continue;
-    for (const Bond* second : next->bonds)
-      if ((second->atom1 == next ? second->atom2 : second->atom1) == b) return true;
+// True when every atom given lies in one three- or four-membered ring.
+bool inSmallRing(const Molecule* molecule, std::initializer_list<const Atom*> atoms) {
+  for (const Ring* ring : molecule->rings) {
+    if (ring->atomIds.size() > 4) continue;
+    const auto begin = ring->atomIds.begin(), end = ring->atomIds.end();
+    if (std::all_of(atoms.begin(), atoms.end(),
+                    [&](const Atom* atom) { return std::find(begin, end, atom->id) != end; }))
+      return true;
   }
   return false;
 }
@@ -159,8 +158,8 @@ bool parseNumber(const std::string& text, double& value) {
   return errno == 0 && end != text.c_str() && *end == '\0' && std::isfinite(value);
 }
 
-std::vector<std::map<std::string, std::string> > readCsv(const std::string& path) {
-  std::vector<std::map<std::string, std::string> > rows;
+std::vector<CsvRow> readCsv(const std::string& path) {
+  std::vector<CsvRow> rows;
   std::ifstream in(path);
   if (!in) {
     std::cerr << "Error: calibrate: cannot open \"" << path << "\"\n";
@@ -172,11 +171,33 @@ std::vector<std::map<std::string, std::string> > readCsv(const std::string& path
   while (std::getline(in, line)) {
     if (line.empty()) continue;
     const std::vector<std::string> fields = splitCsvLine(line);
-    std::map<std::string, std::string> row;
+    CsvRow row;
     for (size_t i = 0; i < header.size() && i < fields.size(); ++i) row[header[i]] = fields[i];
     rows.push_back(row);
   }
   return rows;
+}
+
+ReferenceRows splitReferenceRows(const std::string& path) {
+  ReferenceRows rows;
+  int position = 0;
+  for (const CsvRow& row : readCsv(path)) {
+    auto use = row.find("use_for_additivity");
+    if (use != row.end() && use->second != "1") continue;
+    (++position % kCheckEvery == 0 ? rows.check : rows.fitting).push_back(row);
+  }
+  return rows;
+}
+
+std::vector<std::string> bondSignature(const MoleculeRecord& record) {
+  std::vector<std::string> keys;
+  for (const BondUse& b : record.bonds) {
+    std::string a = b.type1, c = b.type2;
+    if (c < a) std::swap(a, c);
+    keys.push_back(a + " " + c + " " + std::to_string(b.order));
+  }
+  std::sort(keys.begin(), keys.end());
+  return keys;
 }
 
 void collectBonds(Molecule* molecule, MoleculeRecord& record) {
@@ -246,6 +267,22 @@ void evaluateSmiles(MoleculeRecord& record, bool dipole) {
   delete molecule;
 }
 
+namespace {
+
+// True when a structure read from an SD file is the molecule its record's SMILES names: the chain
+// added no atom to it, and its bonds join the same types with the same orders.
+bool sameAsSmiles(const Molecule* molecule, const std::map<Atom*, SSEVector4f>& reference,
+                  const MoleculeRecord& record) {
+  for (Atom* atom : molecule->atoms)
+    if (!reference.count(atom) && atom->type != "DUM") return false;
+  MoleculeRecord fromSmiles;
+  fromSmiles.smiles = record.smiles;
+  evaluateSmiles(fromSmiles, false);
+  return bondSignature(record) == bondSignature(fromSmiles);
+}
+
+}  // namespace
+
 std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
                                                const std::map<std::string, std::string>& ids) {
   std::vector<MoleculeRecord> records;
@@ -276,19 +313,35 @@ std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
     }
     std::map<Atom*, SSEVector4f> reference;
     for (Atom* atom : molecule->atoms) reference[atom] = atom->position;
+    // A structure read as another molecule trips typing errors; they go with the reason below.
+    std::vector<std::string> errors;
+    const ErrorSink previous =
+        setErrorSink([&errors](const std::string& line) { errors.push_back(line); });
     parser.perceive(molecule);
     parser.completeMolecule(molecule, name);
+    setErrorSink(previous);
     out.ok = true;
     markRings(molecule, out);
+    collectBonds(molecule, out);
+    if (!sameAsSmiles(molecule, reference, out)) {
+      out.ok = false;
+      out.reason = "the structure reads as another molecule than " + out.smiles;
+      if (!errors.empty()) out.reason += " (" + errors.front() + ")";
+      delete molecule;
+      records.push_back(out);
+      continue;
+    }
+    for (const std::string& line : errors) printError(line);
     for (Bond* bond : molecule->bonds) {
       Atom* a = bond->atom1;
       Atom* b = bond->atom2;
-      if (!reference.count(a) || !reference.count(b)) continue;   // atoms the reader added
+      if (!reference.count(a) || !reference.count(b)) continue;   // dummy atoms of the chain
       BondParameters found;
       const int code = tables->findBondParameters(a->type, b->type, bond->order, found);
       out.lengthRows.push_back(code == 0 ? -1 : rowIndexOf(found));
       out.lengthReference.push_back(length(reference[a], reference[b]));
       out.lengthComputed.push_back(length(a->position, b->position));
+      out.lengthInSmallRing.push_back(inSmallRing(molecule, {a, b}));
     }
     for (Atom* centre : molecule->atoms) {
       if (!reference.count(centre)) continue;
@@ -308,7 +361,7 @@ std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
                 use.row = row;
                 break;
               }
-          use.smallRing = closesSmallRing(ends[i], centre, ends[j]);
+          use.smallRing = inSmallRing(molecule, {centre});
           use.reference = angleAt(reference[ends[i]], reference[centre], reference[ends[j]]);
           use.computed = angleAt(ends[i]->position, centre->position, ends[j]->position);
           out.angles.push_back(use);

@@ -53,15 +53,6 @@ std::string pairKey(const std::string& a, const std::string& b, int order, doubl
   return a + " " + b + " " + std::to_string(order);
 }
 
-// The median: a few strained rings must not pull a row that many unstrained bonds agree on.
-double median(std::vector<double> values) {
-  if (values.empty()) return 0.0;
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
-}
-
-
 }  // namespace
 
 bool isFixedRow(int row) {
@@ -561,38 +552,6 @@ void applyMoments(LayeredModel& model, const std::vector<double>& delta) {
     for (const LayerTerm& term : model.termsOf(static_cast<int>(r)))
       if (term.variable < static_cast<int>(delta.size()))
         rows[r]->bondMoment = static_cast<float>(rows[r]->bondMoment + term.factor * delta[term.variable]);
-}
-
-// Geometry ---------------------------------------------------------------------------------------
-
-void fitDistances(const std::vector<MoleculeRecord>& records, double damping) {
-  std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
-  std::map<int, std::vector<double> > deviations;
-  for (const MoleculeRecord& record : records)
-    for (size_t b = 0; b < record.lengthRows.size(); ++b)
-      if (record.lengthRows[b] >= 0)
-        deviations[record.lengthRows[b]].push_back(record.lengthReference[b] - record.lengthComputed[b]);
-  for (const auto& entry : deviations) {
-    if (isFixedRow(entry.first)) continue;
-    BondParameters& row = *rows[entry.first];
-    const double shift = damping * median(entry.second);
-    const double distance = row.distance + shift;
-    if (distance < 0.5 || distance > 3.5) continue;
-    row.majorAxis = static_cast<float>(row.majorAxis * distance / row.distance);
-    row.distance = static_cast<float>(distance);
-  }
-}
-
-void fitAngles(const std::vector<MoleculeRecord>& records, double damping) {
-  std::map<AngleParameters*, std::vector<double> > deviations;
-  for (const MoleculeRecord& record : records)
-    for (const AngleUse& use : record.angles)
-      if (use.row != nullptr && use.row->angle > 0.0f && use.row->value5 == 0.0f && !use.smallRing)
-        deviations[use.row].push_back(use.reference - use.computed);
-  for (const auto& entry : deviations) {
-    const double angle = entry.first->angle + damping * median(entry.second);
-    if (angle > 60.0 && angle <= 180.0) entry.first->angle = static_cast<float>(angle);
-  }
 }
 
 }  // namespace calib

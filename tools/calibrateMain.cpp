@@ -8,8 +8,10 @@
 //             [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv] [--kinds FILE]
 //             [--ridge-grid E,E.../S,S.../R,R.../T,T.../A,A.../U,U...]
 //
-// Without --fit the loaded tables are only checked: the application's own values against
-// experiment. With --fit the starting tables (the embedded ones, or --bonds-in/--angles-in) are
+// The check part of the heat-of-formation and geometry files (every fifth molecule each offers
+// for fitting, tools/calibration/README.md) is neither fitted nor judged: the chemistry tests
+// judge the tables on it. Without --fit the loaded tables are only checked: the application's
+// own values against experiment. With --fit the starting tables (the embedded ones, or --bonds-in/--angles-in) are
 // fitted in layers and the cross-validated figures are those of the fit; --bonds-out and
 // --angles-out write the fitted tables, the text of the input tables with new numbers. --detail
 // lists every reference bond with its row, table distance, reference and computed length.
@@ -121,16 +123,15 @@ bool readOptions(int argc, char** argv, Options& options) {
   return true;
 }
 
-std::vector<MoleculeRecord> readSet(const std::string& path, const char* column, bool dipole) {
+std::vector<MoleculeRecord> readRecords(const std::vector<CsvRow>& rows, const char* column,
+                                        bool dipole) {
   std::vector<MoleculeRecord> records;
-  for (const auto& row : readCsv(path)) {
+  for (const CsvRow& row : rows) {
     MoleculeRecord record;
     auto smiles = row.find("smiles");
     auto name = row.find("name");
     auto value = row.find(column);
     if (smiles == row.end() || value == row.end()) continue;
-    auto use = row.find("use_for_additivity");
-    if (use != row.end() && use->second != "1") continue;
     record.smiles = smiles->second;
     record.name = name == row.end() ? record.smiles : name->second;
     if (!parseNumber(value->second, record.experiment)) {
@@ -143,27 +144,30 @@ std::vector<MoleculeRecord> readSet(const std::string& path, const char* column,
   return records;
 }
 
-// The bonds of a record as the model sees them: sorted (type, type, order) triples.
-std::vector<std::string> bondSignature(const MoleculeRecord& record) {
-  std::vector<std::string> keys;
-  for (const BondUse& b : record.bonds) {
-    std::string a = b.type1, c = b.type2;
-    if (c < a) std::swap(a, c);
-    keys.push_back(a + " " + c + " " + std::to_string(b.order));
-  }
-  std::sort(keys.begin(), keys.end());
-  return keys;
+typedef std::set<std::vector<std::string> > Signatures;
+
+// Drops the records that are check molecules to the model (see bondSignature); returns how many.
+int dropCheckTwins(std::vector<MoleculeRecord>& records, const Signatures& check) {
+  const size_t before = records.size();
+  records.erase(std::remove_if(records.begin(), records.end(),
+                               [&](const MoleculeRecord& r) {
+                                 return r.ok && check.count(bondSignature(r)) > 0;
+                               }),
+                records.end());
+  return static_cast<int>(before - records.size());
 }
 
 // Further reference molecules for the energy fit: fitted in every fold, never judged. One that
 // the model cannot tell from a judged molecule (the same bonds: the same molecule written another
 // way) is dropped, so that no held-out molecule is fitted under another name.
-void addExtraRecords(std::vector<MoleculeRecord>& hof, const std::string& path) {
-  std::set<std::vector<std::string> > known;
+void addExtraRecords(std::vector<MoleculeRecord>& hof, std::vector<MoleculeRecord> extra,
+                     const Signatures& check) {
+  Signatures known;
   for (const MoleculeRecord& r : hof)
     if (r.ok) known.insert(bondSignature(r));
+  const int checkTwins = dropCheckTwins(extra, check);
   int added = 0, twins = 0;
-  for (MoleculeRecord& r : readSet(path, "dHf298_kJ_mol", false)) {
+  for (MoleculeRecord& r : extra) {
     if (!r.ok || r.strained) continue;
     if (!known.insert(bondSignature(r)).second) {
       ++twins;
@@ -174,7 +178,32 @@ void addExtraRecords(std::vector<MoleculeRecord>& hof, const std::string& path) 
     ++added;
   }
   std::printf("HOF further reference molecules fitted in every fold: %d (%d left out as molecules "
-              "of the judged set)\n", added, twins);
+              "of the judged set, %d as molecules of the check part)\n", added, twins, checkTwins);
+}
+
+// The heats of formation calibrate fits and judges: the fitting parts of the reference files. The
+// check part is read for its SMILES only, to leave out every molecule the model cannot tell from
+// a check molecule; its values are never read.
+std::vector<MoleculeRecord> readHeats(const Options& options) {
+  const char* const column = "dHf298_kJ_mol";
+  const ReferenceRows rows = splitReferenceRows(options.hof);
+  Signatures check;
+  for (const CsvRow& row : rows.check) {
+    auto smiles = row.find("smiles");
+    if (smiles == row.end()) continue;
+    MoleculeRecord record;
+    record.smiles = smiles->second;
+    evaluateSmiles(record, false);
+    if (record.ok) check.insert(bondSignature(record));
+  }
+  std::vector<MoleculeRecord> hof = readRecords(rows.fitting, column, false);
+  const int twins = dropCheckTwins(hof, check);
+  std::printf("HOF check part: %zu molecules held out for the tests; %d of the fitting part left "
+              "out as the same molecules\n", rows.check.size(), twins);
+  if (!options.hofExtra.empty())
+    addExtraRecords(hof, readRecords(splitReferenceRows(options.hofExtra).fitting, column, false),
+                    check);
+  return hof;
 }
 
 void printRecords(const std::vector<MoleculeRecord>& records, const FitSummary& cv,
@@ -214,44 +243,63 @@ double appMae(const std::vector<MoleculeRecord>& records, bool strained, bool al
   return n ? sum / n : 0.0;
 }
 
-void geometrySummary(const std::vector<MoleculeRecord>& records, bool quiet, bool detail = false) {
+void geometrySummary(const std::vector<MoleculeRecord>& records, const char* label, bool quiet,
+                     bool detail = false) {
   const std::vector<BondParameters*>& rows = InputParameters::instance()->bondParameters;
-  double lengths = 0.0, angles = 0.0;
-  int nl = 0, na = 0;
   for (const MoleculeRecord& r : records) {
     if (!r.ok) {
-      std::printf("geometry %-12s left out: %s\n", r.name.c_str(), r.reason.c_str());
+      if (!quiet) std::printf("geometry %-12s left out: %s\n", r.name.c_str(), r.reason.c_str());
       continue;
     }
-    double ml = 0.0, ma = 0.0;
-    for (size_t b = 0; b < r.lengthReference.size(); ++b)
-      ml += std::fabs(r.lengthReference[b] - r.lengthComputed[b]);
-    for (const AngleUse& a : r.angles) ma += std::fabs(a.reference - a.computed);
-    lengths += ml;
-    angles += ma;
-    nl += static_cast<int>(r.lengthReference.size());
-    na += static_cast<int>(r.angles.size());
-    if (!quiet)
+    if (!quiet) {
+      const GeometryError error = geometryError({r});
       std::printf("geometry %-12s %-24s bonds %7.4f A  angles %6.2f deg\n", r.name.c_str(),
-                  r.smiles.c_str(), r.lengthReference.empty() ? 0.0 : ml / r.lengthReference.size(),
-                  r.angles.empty() ? 0.0 : ma / r.angles.size());
-    if (detail)
-      for (size_t b = 0; b < r.lengthReference.size(); ++b) {
-        const int row = r.lengthRows[b];
-        if (row < 0 || row >= static_cast<int>(rows.size())) continue;
-        std::printf("    bond %-5s %-5s %d table %.4f reference %.4f computed %.4f\n",
-                    rows[row]->atom1.c_str(), rows[row]->atom2.c_str(), rows[row]->bondOrder,
-                    rows[row]->distance, r.lengthReference[b], r.lengthComputed[b]);
-      }
-    if (detail)
-      for (const AngleUse& a : r.angles)
-        std::printf("    angle %-5s %-5s %-5s table %.2f reference %.2f computed %.2f\n",
-                    a.row ? a.row->atom1.c_str() : "-", a.row ? a.row->centre.c_str() : "-",
-                    a.row ? a.row->atom3.c_str() : "-", a.row ? a.row->angle : 0.0f, a.reference,
-                    a.computed);
+                  r.smiles.c_str(), error.lengthMae, error.angleMae);
+    }
+    if (!detail) continue;
+    for (size_t b = 0; b < r.lengthReference.size(); ++b) {
+      const int row = r.lengthRows[b];
+      if (row < 0 || row >= static_cast<int>(rows.size())) continue;
+      std::printf("    bond %-5s %-5s %d table %.4f reference %.4f computed %.4f\n",
+                  rows[row]->atom1.c_str(), rows[row]->atom2.c_str(), rows[row]->bondOrder,
+                  rows[row]->distance, r.lengthReference[b], r.lengthComputed[b]);
+    }
+    for (const AngleUse& a : r.angles)
+      std::printf("    angle %-5s %-5s %-5s table %.2f reference %.2f computed %.2f\n",
+                  a.row ? a.row->atom1.c_str() : "-", a.row ? a.row->centre.c_str() : "-",
+                  a.row ? a.row->atom3.c_str() : "-", a.row ? a.row->angle : 0.0f, a.reference,
+                  a.computed);
   }
-  std::printf("GEOMETRY: %d bonds, mean abs length error %.4f A; %d angles, mean abs angle error "
-              "%.2f deg\n", nl, nl ? lengths / nl : 0.0, na, na ? angles / na : 0.0);
+  const GeometryError error = geometryError(records);
+  std::printf("GEOMETRY %s: %d bonds, mean abs length error %.4f A; %d angles, mean abs angle "
+              "error %.2f deg\n", label, error.lengths, error.lengthMae, error.angles,
+              error.angleMae);
+}
+
+// Geometries: the fitting part of the reference structures, cross-validated, then (with --fit)
+// fitted whole.
+std::vector<MoleculeRecord> geometries(const Options& options) {
+  std::map<std::string, std::string> ids;
+  const ReferenceRows rows = splitReferenceRows(options.g2);
+  for (const CsvRow& row : rows.fitting) {
+    auto id = row.find("id"), smiles = row.find("smiles");
+    if (id != row.end() && smiles != row.end()) ids[id->second] = smiles->second;
+  }
+  std::printf("GEOMETRY check part: %zu structures held out for the tests\n", rows.check.size());
+  std::vector<MoleculeRecord> records = evaluateGeometries(options.geometries, ids);
+  if (!options.fit) {
+    geometrySummary(records, "loaded tables", options.quiet, options.detail);
+    return records;
+  }
+  geometrySummary(records, "starting tables", true);
+  const std::string cv = std::to_string(options.folds) + "-fold CV";
+  geometrySummary(crossValidateGeometry(options.geometries, ids, options.folds), cv.c_str(),
+                  options.quiet);
+  std::vector<std::string> refused;
+  records = fitGeometry(options.geometries, ids, refused);
+  for (const std::string& line : refused) std::printf("GEOMETRY %s\n", line.c_str());
+  geometrySummary(records, "fitted tables", options.quiet, options.detail);
+  return records;
 }
 
 // Bonds that found no exact row (lookup code other than 1), with how they were found.
@@ -418,32 +466,15 @@ int main(int argc, char** argv) {
   }
 
   std::vector<MoleculeRecord> geometry, hof, dipole;
-  if (!options.g2.empty() && !options.geometries.empty()) {
-    std::map<std::string, std::string> ids;
-    for (const auto& row : readCsv(options.g2)) {
-      auto use = row.find("use_for_additivity");
-      if (use != row.end() && use->second == "1") ids[row.at("id")] = row.at("smiles");
-    }
-    geometry = evaluateGeometries(options.geometries, ids);
-    if (options.fit) {
-      geometrySummary(geometry, true);
-      for (int round = 0; round < 3; ++round) {
-        fitDistances(geometry, 1.0);
-        fitAngles(geometry, 0.8);
-        geometry = evaluateGeometries(options.geometries, ids);
-      }
-    }
-    geometrySummary(geometry, options.quiet, options.detail);
-  }
+  if (!options.g2.empty() && !options.geometries.empty()) geometry = geometries(options);
 
   if (!options.hof.empty()) {
-    hof = readSet(options.hof, "dHf298_kJ_mol", false);
-    if (!options.hofExtra.empty()) addExtraRecords(hof, options.hofExtra);
+    hof = readHeats(options);
     heatsOfFormation(hof, options);
   }
 
   if (!options.dipole.empty()) {
-    dipole = readSet(options.dipole, "dipole_D", true);
+    dipole = readRecords(readCsv(options.dipole), "dipole_D", true);
     LayeredModel model(true);
     FitSummary best;
     double bestLambda[3] = {0.0, 0.0, 0.0};

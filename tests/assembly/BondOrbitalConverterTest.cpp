@@ -104,6 +104,16 @@ TEST_F(Converter, SolvedOrbitalsMeetEveryGivenAngleAndAreWrittenAsRecords) {
   EXPECT_EQ((std::vector<std::string>{"data line", "", ""}), sections["#DATA"]);
 }
 
+TEST_F(Converter, TextAlreadyOpenConvertsLikeTheFile) {
+  ASSERT_TRUE(convert(methylInput()));
+  std::istringstream in(methylInput());
+  std::ostringstream out;
+  ASSERT_TRUE(orbitalconverter::convert(in, out));
+  EXPECT_EQ(text, out.str());
+  std::istringstream unsolvable("#ATOMS\n1 C\n");
+  EXPECT_FALSE(orbitalconverter::convert(unsolvable, out));
+}
+
 TEST_F(Converter, AnXyAngleAboveAHalfTurnLiesOnNegativeX) {
   ASSERT_TRUE(convert("#ATOMS\n1 C\n2 H\n#BONDS\n1 1 0 0 0 0 0\n2 1 2 0 0 1.0 0\n"
                       "#ANGLES\n1 2 250\n#EMAG\n1.5\n#TARGETS\nt\n"));

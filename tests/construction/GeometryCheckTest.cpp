@@ -11,6 +11,7 @@
 
 #include "construction/GeometryCheck.h"
 #include "construction/SetupFixture.h"
+#include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
 #include "support/MoleculeBuilder.h"
 
@@ -155,4 +156,50 @@ TEST_F(GeometryChecks, RepairTurnsInvertedCentresBackAndLeavesFixedAtoms) {
   EXPECT_TRUE(findClosePairs(*decalin, 1.0).empty());
   for (const Bond* b : decalin->bonds)
     EXPECT_LT(distance(b->atom1, b->atom2), 1.8) << b->getName();
+}
+
+TEST_F(GeometryChecks, LayoutsUnderRestraintsHoldEveryLabelledCentreWhole) {
+  // trans-Decalin with its atoms thrown into a small box. Every layout that comes back has the
+  // labelled fusion carbons as written and nothing stacked, and the atoms stay where they were.
+  // The least strained one has bonds near their lengths and both fusion carbons tetrahedral with
+  // the hydrogen on its own side, not pushed through the plane of the three carbons.
+  auto decalin = labelledDecalin();
+  std::minstd_rand random(3);
+  std::uniform_real_distribution<double> coordinate(-1.5, 1.5);
+  for (Atom* a : decalin->atoms) put(a, coordinate(random), coordinate(random), coordinate(random));
+  const SSEVector4f before = decalin->atoms[7]->position;
+  const std::vector<std::vector<SSEVector4f> > layouts = soundLayouts(*decalin, {0, 1, 2, 3});
+  EXPECT_EQ(before.x, decalin->atoms[7]->position.x);
+  ASSERT_FALSE(layouts.empty());
+  // Last to first, so that the least strained layout stays in the atoms for the checks after.
+  for (size_t k = layouts.size(); k-- > 0;) {
+    ASSERT_EQ(decalin->atoms.size(), layouts[k].size());
+    for (size_t i = 0; i < layouts[k].size(); ++i) decalin->atoms[i]->position = layouts[k][i];
+    EXPECT_TRUE(findInvertedCentres(*decalin).empty());
+    EXPECT_TRUE(findClosePairs(*decalin, kMinimumNonBondedDistance).empty());
+  }
+  for (const Bond* b : decalin->bonds)
+    EXPECT_NEAR(b->focalDistance, distance(b->atom1, b->atom2), 0.1) << b->getName();
+  for (int fusion : {4, 5}) {
+    const Atom* centre = decalin->atoms[fusion];
+    const Atom* hydrogen = nullptr;
+    SSEVector4f carbons(0.0f, 0.0f, 0.0f, 0.0f);
+    for (const Atom* n : centre->getAdjacentAtoms()) {
+      if (n->element == "H")
+        hydrogen = n;
+      else
+        carbons = carbons + n->position * (1.0f / 3.0f);
+    }
+    ASSERT_NE(nullptr, hydrogen);
+    SSEVector4f out = centre->position - carbons;
+    SSEVector4f toHydrogen = hydrogen->position - centre->position;
+    out.w = toHydrogen.w = 0.0f;
+    EXPECT_GT(out.dot(toHydrogen), 0.0f) << "hydrogen of carbon " << fusion << " pushed through";
+    for (const Atom* a : centre->getAdjacentAtoms())
+      for (const Atom* b : centre->getAdjacentAtoms()) {
+        if (a < b) {
+          EXPECT_NEAR(109.5, kvtest::angleDeg(a, centre, b), 8.0);
+        }
+      }
+  }
 }

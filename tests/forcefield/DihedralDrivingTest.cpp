@@ -1,6 +1,8 @@
 // Measuring, setting and holding a dihedral, and the relaxed torsion scan.
 #include "forcefield/OptimiserFixture.h"
 
+#include "support/ErrorCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -88,7 +90,9 @@ TEST_F(DihedralDriving, RelaxedRotationHoldsTheDihedralAndLeavesTheAxisFrozen) {
   EXPECT_TRUE(system->constrainedDihedrals.empty());
   EXPECT_TRUE(system->constraintTargets.empty());
   EXPECT_FALSE(system->dihedralConstraintsEnabled);
+  kvtest::ErrorCapture errors;
   EXPECT_FALSE(system->setRelaxedRotation(0, 1, 2, 3, std::numeric_limits<double>::infinity()));
+  EXPECT_EQ(1u, errors.lines.size()) << errors.text();
 }
 
 TEST_F(DihedralDriving, FullTurnScanGivesThirtySevenPointsWithMinimumZero) {
@@ -149,12 +153,14 @@ TEST_F(DihedralDriving, BadScanArgumentsAreRejectedWithTheProfileUntouched) {
   std::map<float, float> profile = {{1.0f, 2.0f}};
   const std::vector<SSEVector4f> before = system->coordinates;
   using R = MolecularSystem::ScanResult;
+  kvtest::ErrorCapture errors;
   EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, 360.0, 0.0, profile));
   EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, 360.0, -10.0, profile));
   EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, inf, 10.0, profile));
   EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, nan, 360.0, 10.0, profile));
   EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 3, 0.0, 360.0, 1e-300, profile));
   EXPECT_EQ(R::Rejected, system->rotationPES(0, 1, 2, 40, 0.0, 360.0, 10.0, profile));
+  EXPECT_EQ(6u, errors.lines.size()) << errors.text();   // one line per refusal
   EXPECT_EQ(1u, profile.size());
   for (size_t a = 0; a < before.size(); ++a) EXPECT_EQ(before[a].x, system->coordinates[a].x);
 }

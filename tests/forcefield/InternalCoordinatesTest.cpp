@@ -4,6 +4,8 @@
 
 #include "model/Atom.h"
 
+#include "support/ErrorCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -71,7 +73,9 @@ TEST_F(Driver, OneAtomAndAMissingPositionArray) {
   bare->positions.clear();
   bare->energyCorrection = 7.0f;
   InternalCoordinates driver(bare.get());
+  kvtest::ErrorCapture errors;
   EXPECT_FALSE(driver.minimizeEnergy());
+  EXPECT_NE(std::string::npos, errors.text().find("no packed position")) << errors.text();
   EXPECT_EQ(7.0f, bare->energyCorrection);
 }
 

@@ -2,6 +2,8 @@
 #include "forcefield/Minimization.h"
 #include "forcefield/OptimiserFixture.h"
 
+#include "support/ErrorCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -126,9 +128,11 @@ TEST_F(Abnr, OneAtomLowersTheBasisToThreeAndGivesNoNaN) {
   EXPECT_EQ(1.0f, system.coordinates[0].x);
   EXPECT_EQ(3.0f, system.coordinates[0].z);
 
+  kvtest::ErrorCapture errors;
   MolecularSystem empty(nullptr);
   EXPECT_EQ(0.0, minimization.ABNR(&empty));
   EXPECT_EQ(0.0, minimization.ABNR(nullptr));
+  EXPECT_NE(std::string::npos, errors.text().find("No molecule")) << errors.text();
 }
 
 TEST_F(Abnr, ARunFromAMinimumStaysThere) {

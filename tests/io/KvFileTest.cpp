@@ -103,10 +103,11 @@ TEST_F(KvFile, RoundTripKeepsGraphGeometryEnergiesAndBookkeeping) {
     EXPECT_EQ(a->piElectrons, b->piElectrons);
     EXPECT_EQ(a->charge, b->charge);
     EXPECT_NEAR(a->mass, b->mass, 1e-5 * a->mass);
-    // Coordinates as written: six significant digits, and no optimisation moved them.
+    // Coordinates as written: six significant digits, and no optimisation moved them. The file
+    // holds the atom spheres' centres, which snap a coordinate under 0.001 A to zero.
     const SSEVector4f& p = m->positions[i];
     for (float diff : {p.x - b->position.x, p.y - b->position.y, p.z - b->position.z})
-      EXPECT_LT(std::fabs(diff), 1e-4f);
+      EXPECT_LT(std::fabs(diff), 1e-3f);
     EXPECT_TRUE(b->isPlaced);
     ASSERT_NE(nullptr, b->sphere);
     EXPECT_FLOAT_EQ(b->position.x, b->sphere->centre.x);
@@ -125,8 +126,8 @@ TEST_F(KvFile, RoundTripKeepsGraphGeometryEnergiesAndBookkeeping) {
     EXPECT_EQ(a->order, b->order);
     EXPECT_EQ(a->inRing, b->inRing);
     EXPECT_NEAR(a->energy, b->energy, 1e-5 * std::fabs(a->energy) + 1e-7);
-    EXPECT_NEAR(a->focalDistance, b->focalDistance, 1e-4);
-    EXPECT_NEAR(a->semiMajorAxis, b->semiMajorAxis, 1e-4);
+    EXPECT_NEAR(a->focalDistance, b->focalDistance, 1e-3);   // the lengths of the read centres
+    EXPECT_NEAR(a->semiMajorAxis, b->semiMajorAxis, 1e-3);
     ASSERT_NE(nullptr, b->spheroid);
     EXPECT_EQ(3, b->spheroid->kind);
   }
@@ -217,6 +218,8 @@ TEST_F(KvFile, BrokenFilesFailNamingTheLine) {
       {head + atom1 + "C C3 C C2 12.011 0.7 - - -\n", "short atom record \"C C3"},
       {head + atom1 + "C C3 C C2 12.011 0.7 - - - 0 0 1.5 nan 0\n", "bad number \"NAN\""},
       {head + atom1 + "C C3 C C2 12.011 0.7 - - - 0 0 inf 0 0\n", "bad number \"INF\""},
+      {head + atom1 + "C C3 C C2 12.011 0.7 - - - 1e38 0 1.5 0 0\n",
+       "bad pi-electron count \"1E38\""},
       {head + "Xx C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n", "unknown element \"XX\""},
       {head + atom1 + atom2 + "#BONDS\n0 1 4 -3 1.5 0.9 0 3 - - - 0 0\n",
        "Failed to parse bond \"0 1 4"},

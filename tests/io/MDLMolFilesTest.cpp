@@ -91,6 +91,16 @@ TEST_F(MDLFiles, BrokenSDRecordIsSkippedAndTheOthersRead) {
   // Counted in the file, and the file named.
   EXPECT_NE(std::string::npos, errors.find("\"    0.0  C\" on line 17 of \"" + path + "\""))
       << errors;
+
+  // The same text from a stream: the place is the line alone.
+  errorLog.clear();
+  std::istringstream in(text);
+  parser.parseSDFile(in, molecules, count);
+  EXPECT_EQ(3, count);
+  ASSERT_EQ(1u, errorLog.lines.size());
+  const std::string& line = errorLog.lines[0];
+  EXPECT_NE(std::string::npos, line.find("\"    0.0  C\" on line 17")) << line;
+  EXPECT_EQ(std::string::npos, line.find(" of ")) << line;
 }
 
 TEST_F(MDLFiles, EmptyFileFolderAndSeparatorsOnlyAreReported) {
@@ -109,6 +119,9 @@ TEST_F(MDLFiles, EmptyFileFolderAndSeparatorsOnlyAreReported) {
       "Error: MDLMolParser: cannot read folder \"" + folder.string() + "\"",
       "Error: MDLMolParser: no records in \"" + separators + "\""};
   EXPECT_EQ(expected, errorLog.lines);
+  std::istringstream none("$$$$\n");
+  parser.parseSDFile(none, molecules, count);
+  EXPECT_EQ("Error: MDLMolParser: no records in \"the input\"", errorLog.lines.back());
 }
 
 // The lines of typing and of the parameter lookup name the molecule they belong to, so that a

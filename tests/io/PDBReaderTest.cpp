@@ -96,6 +96,24 @@ TEST_F(PDBReader, TripeptideBecomesOneBondedMoleculeWithHydrogensAndFileCoordina
   EXPECT_GT(m->dipoleMoment, 0.0f);
 }
 
+TEST_F(PDBReader, FirstStepGivesTheBondedAtomsOfTheFileBeforePerception) {
+  std::istringstream in(pdbtest::residueRecords(pdbtest::kProtease, 'A', 1, 3));
+  std::vector<Molecule*> graphs;
+  ASSERT_TRUE(parser.readGraphs(in, graphs));
+  ASSERT_EQ(1u, graphs.size());
+  std::unique_ptr<Molecule> m(graphs[0]);
+  EXPECT_EQ(24u, m->atoms.size());   // no hydrogens yet
+  EXPECT_EQ(1, orderBetween(m.get(), "C", 1, "N", 2));
+  EXPECT_EQ(2, orderBetween(m.get(), "CD", 2, "OE1", 2));
+  for (const Atom* a : m->atoms) EXPECT_TRUE(a->type.empty()) << a->name;
+
+  kvtest::ErrorCapture errors;
+  std::istringstream stray("TER\n");
+  EXPECT_FALSE(parser.readGraphs(stray, graphs));
+  EXPECT_EQ(1u, graphs.size());
+  EXPECT_EQ(1u, errors.lines.size());
+}
+
 TEST_F(PDBReader, PeptideLinkNeedsCarbonAndNitrogenWithinTwoPointEightAngstrom) {
   for (const float gap : {2.9f, 2.8f}) {
     std::vector<std::unique_ptr<Molecule> > fragments;

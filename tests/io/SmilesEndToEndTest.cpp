@@ -80,6 +80,12 @@ TEST_F(SmilesToMolecule, FileLinesBecomeMoleculesAndBadLinesAreSkipped) {
   EXPECT_EQ("water", molecules[1]->getName());
   EXPECT_EQ(2, UtilityEngine::instance()->printLevel);
   for (Molecule* m : molecules) delete m;
+  molecules.clear();
+
+  std::ifstream opened(file);
+  parser.parseSMILESFile(opened, molecules, count);
+  EXPECT_EQ(2, count);
+  for (Molecule* m : molecules) delete m;
 
   int untouched = 7;
   parser.parseSMILESFile((folder / "missing.smi").string().c_str(), molecules, untouched);

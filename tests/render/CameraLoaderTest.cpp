@@ -53,6 +53,7 @@ TEST_F(CameraFiles, LinesThatCannotMakeACameraAreSkipped) {
       {"p nan 2 3\nr 1 0 0 0\n", 0},     // no finite translation, so nothing to pair
       {"p 1 2 3\nr 1 inf 0 0\n", 0},
       {"p 1e999 2 3\nr 1 0 0 0\n", 0},   // beyond a float
+      {"p 1 2 3\nr 1e38 0 0 1e38\n", 0}, // a rotation that overflows when normalised
       {"\nx 1\np 1 2 3\n\nr 1 0 0 0\n", 1},
   };
   for (const auto& c : cases) {
