@@ -67,7 +67,7 @@ class Soak : public kvshell::RunningShell {
   QString methylDragText() {
     for (QTreeWidgetItemIterator it(window->groupTree); *it != nullptr; ++it) {
       const QString data = (*it)->data(0, Qt::UserRole).toString();
-      if (data.startsWith('F') && (*it)->text(0) == "Methyl") return window->groupTree->dragText(data);
+      if (data.startsWith('F') && (*it)->text(1) == "Methyl") return window->groupTree->dragText(data);
     }
     return QString();
   }
@@ -236,7 +236,9 @@ TEST_F(Soak, TheEverydayCycleLeavesNothingBehind) {
   }
   std::printf("total %lld ms\n", (long long)std::chrono::duration_cast<std::chrono::milliseconds>(
                                      Clock::now() - begin).count());
-  if (cycles >= 40) EXPECT_LE(residentBytes() - afterTenth, 15L << 20);
+  if (cycles >= 40) {
+    EXPECT_LE(residentBytes() - afterTenth, 15L << 20);
+  }
 }
 
 }  // namespace
