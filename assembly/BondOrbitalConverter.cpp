@@ -367,6 +367,7 @@ bool convert(std::istream& in, std::ostream& out) {
   }
   if (!read || !solveAll()) {
     printError("Error: convert failed");
+    clearTables();   // a failed conversion keeps nothing it built
     return false;
   }
   write(out, texts);
