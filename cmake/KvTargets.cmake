@@ -11,11 +11,12 @@ function(kv_library name)
   endif()
 endfunction()
 
-# kv_gtest(NAME SOURCES ... LINKS ... [GUI]): one GoogleTest binary, every case its own CTest
-# entry. GUI binaries run under their own Xvfb server and carry the label "gui"; all others carry
-# "headless" and are what the sanitizer build runs.
+# kv_gtest(NAME SOURCES ... LINKS ... [GUI] [LABELS ...]): one GoogleTest binary, every case its
+# own CTest entry. GUI binaries run under their own Xvfb server and carry the label "gui"; all
+# others carry "headless" and are what the sanitizer build runs. LABELS adds labels of its own,
+# so a test command can run those cases apart.
 function(kv_gtest name)
-  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LINKS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${KV_WARNINGS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
@@ -33,9 +34,10 @@ function(kv_gtest name)
     set(label headless)
     set(platform offscreen)   # widgets without GL work there; no display is needed
   endif()
+  list(APPEND label ${ARG_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${label} TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=${platform}")
+    PROPERTIES LABELS "${label}" TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=${platform}")
 endfunction()
 
 # kv_benchmark(NAME SOURCES ... LINKS ... [GUI]): a Google Benchmark binary that CTest runs once,

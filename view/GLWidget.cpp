@@ -47,7 +47,13 @@ GLWidget::GLWidget(QWidget* parent) : QGLWidget(parent) {
   createActions();
 }
 
-GLWidget::~GLWidget() { makeCurrent(); }
+GLWidget::~GLWidget() {
+  makeCurrent();
+  // Molecules handed over since the last frame belong to the view but have no mesh yet.
+  delete pendingMolecule;
+  for (Molecule* molecule : pendingMolecules) delete molecule;
+  for (Molecule* molecule : displacedMolecules) delete molecule;
+}
 
 QSize GLWidget::sizeHint() const { return QSize(kPreferredSide, kPreferredSide); }
 

@@ -270,10 +270,9 @@ void GLWidget::createNewWorkspace() {
     delete molecule;
   }
   library->workspace.clear();
-  for (Molecule* molecule : library->history) {
-    molecule->nullAllSpheroids();
-    delete molecule;
-  }
+  // History entries are copies that were never drawn: their spheroids are theirs alone and go
+  // with them.
+  for (Molecule* molecule : library->history) delete molecule;
   library->history.clear();
 }
 

@@ -4,12 +4,10 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 
@@ -37,29 +35,6 @@ const char* const kTwoChains =   // a glycine's N and CA in chain A and in chain
 
 class Road : public kvshell::RunningShell {
  protected:
-  // The program once the start-up glide is over, as the user first meets it.
-  void startSettled() {
-    start();
-    GraphicsEngine::instance()->showFPS = false;   // nothing but the scene in the pixels
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->inputLocked; }, 20000));
-  }
-  // Triggers the action, answering its file dialog with the path; the dialog's caption and
-  // filters, "none" when it opened none.
-  std::string run(QAction* action, const QString& path) {
-    std::string shown = "none";
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      timer.stop();
-      shown = (dialog->windowTitle() + "|" + dialog->nameFilters().join(";;")).toStdString();
-      dialog->selectFile(path);
-      static_cast<QDialog*>(dialog)->accept();   // checks the name as its OK button does
-    });
-    timer.start(5);
-    action->trigger();
-    return shown;
-  }
   QString file(const char* name, const std::string& text = std::string()) const {
     if (!text.empty()) std::ofstream(folder.filePath(name).toStdString()) << text;
     return folder.filePath(name);
@@ -83,22 +58,11 @@ class Road : public kvshell::RunningShell {
   static std::string dataOf(const QTreeWidgetItem* item) {
     return item ? item->data(0, Qt::UserRole).toString().toStdString() : "none";
   }
-  // Waits until the view has taken over what was handed to it and shows that many meshes.
-  bool framesShow(size_t meshes) {
-    return QTest::qWaitFor([this, meshes] {
-      return !window->glWidget->moleculePending &&
-             GraphicsEngine::instance()->meshes.size() == meshes;
-    });
-  }
   static int lit(const QImage& image, const QRect& area) {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
       for (int x = area.left(); x <= area.right(); ++x) count += qGray(image.pixel(x, y)) > 40;
     return count;
-  }
-  void enter(const char* smiles) {
-    QTest::keyClicks(window->ui.smilesBox, smiles);   // keys reach the edit through the box
-    QTest::keyClick(window->ui.smilesBox, Qt::Key_Return);
   }
 
   QTemporaryDir folder;

@@ -27,9 +27,7 @@ class ModeButtons : public kvshell::RunningShell {
  protected:
   void SetUp() override {
     RunningShell::SetUp();
-    start();
-    // The view takes clicks once the start glide has brought the camera home.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->inputLocked; }, 30000));
+    startSettled();   // the view takes clicks once the start glide has brought the camera home
   }
 
   // Butane (carbons 0 to 3) on screen, 20 units in front of the home camera.

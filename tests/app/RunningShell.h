@@ -7,17 +7,21 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "app/KestavorGUI.h"
 #include "app/Startup.h"
 #include "io/MoleculeEngine.h"
+#include "render/GraphicsEngine.h"
 #include "render/MathEngine.h"
 #include "support/QtApplication.h"
 
@@ -49,6 +53,40 @@ class RunningShell : public ::testing::Test {
   void start(const QStringList& arguments = {"Kestavor"}) {
     window = startMainWindow(arguments);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  // The program once the start-up glide is over, as the user first meets it.
+  void startSettled() {
+    start();
+    GraphicsEngine::instance()->showFPS = false;   // nothing but the scene in the pixels
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->glWidget->inputLocked; }, 30000));
+  }
+  // Triggers the action, answering its file dialog with the path; the dialog's caption and
+  // filters, "none" when it opened none.
+  std::string run(QAction* action, const QString& path) {
+    std::string shown = "none";
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      timer.stop();
+      shown = (dialog->windowTitle() + "|" + dialog->nameFilters().join(";;")).toStdString();
+      dialog->selectFile(path);
+      static_cast<QDialog*>(dialog)->accept();   // checks the name as its OK button does
+    });
+    timer.start(5);
+    action->trigger();
+    return shown;
+  }
+  void enter(const char* smiles) {
+    QTest::keyClicks(window->ui.smilesBox, smiles);   // keys reach the edit through the box
+    QTest::keyClick(window->ui.smilesBox, Qt::Key_Return);
+  }
+  // Waits until the view has taken over what was handed to it and shows that many meshes.
+  bool framesShow(size_t meshes) {
+    return QTest::qWaitFor([this, meshes] {
+      return !window->glWidget->moleculePending &&
+             GraphicsEngine::instance()->meshes.size() == meshes;
+    });
   }
 
   std::unique_ptr<KestavorGUI> window;

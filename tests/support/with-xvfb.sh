@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one command under its own Xvfb server, so GUI tests can run in parallel without racing for
-# a display number, and with its own settings and runtime folders. The server is stopped on exit.
+# a display number, with its own settings and runtime folders and no session bus. The server is
+# stopped on exit.
 set -u
 work=$(mktemp -d "${TMPDIR:-/tmp}/kv-xvfb.XXXXXX")
 mkdir -p "$work/config" "$work/runtime"
@@ -35,6 +36,10 @@ export QT_QPA_PLATFORM=xcb
 export LIBGL_ALWAYS_SOFTWARE=1
 export XDG_CONFIG_HOME="$work/config"
 export XDG_RUNTIME_DIR="$work/runtime"
+# No session bus: the tests need none, and with no address libdbus would autolaunch one through
+# the X server (leaving a bus daemon behind where dbus-launch exists, and leaking the failed
+# attempt's address string where it does not). Connections to this address simply fail.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
 "$@"
 status=$?
 exit "$status"
