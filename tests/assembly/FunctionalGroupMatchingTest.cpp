@@ -145,21 +145,3 @@ TEST_F(FunctionalGroupSearch, MoleculeOfLibraryGroupsComesBackGrouped) {
   EXPECT_EQ(library->getFunctionalGroupByName("HYDROXYL")->atoms[0]->type, oxygen->type);
   EXPECT_TRUE(std::filesystem::is_empty(work.folder));   // nothing to dump
 }
-
-TEST_F(FunctionalGroupSearch, UnmatchedPartGivesNullAndTheThreeDumps) {
-  kvtest::WorkingFolder work;
-  work.make("Unmatched");
-  work.make("UnMatched");
-  auto piperidine = graphOf("C1CCNCC1", "PIPERIDINE");   // no library group holds a ring NH
-  ASSERT_NE(nullptr, piperidine);
-  MoleculeOperations ops;
-  EXPECT_EQ(nullptr, ops.findFunctionalGroups(piperidine.get()));
-  EXPECT_EQ("", errors.text());
-  // The five ring carbons with their hydrogens are one matched part; N and its hydrogen are
-  // one unmatched part.
-  EXPECT_EQ((std::set<std::string>{"PIPERIDINE_0_______matched.mol"}),
-            work.files("Unmatched/PIPERIDINE"));
-  EXPECT_EQ((std::set<std::string>{"PIPERIDINE____________main.mol",
-                                   "PIPERIDINE_3______unmatched.mol"}),
-            work.files("UnMatched/PIPERIDINE"));
-}

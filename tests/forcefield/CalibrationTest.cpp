@@ -1,4 +1,4 @@
-// The calibration routines: molecule lists, the dipole test set and the numerical force check.
+// The calibration routines: molecule lists and the dipole test set.
 
 #include <cmath>
 #include <cstdio>
@@ -56,27 +56,4 @@ TEST_F(Calibration, FillOrderWritesTheAnnotatedListsAndTheErrorTable) {
   ASSERT_EQ(1, std::sscanf(table[4].c_str(), "Standard Deviation: %lf percent.", &deviation)) << table[4];
   EXPECT_NEAR(std::sqrt(squares / 3.0), deviation, 1e-3);
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
-}
-
-TEST_F(Calibration, NumericalForcesAgreeWithTheAnalyticalOnes) {
-  std::unique_ptr<Molecule> m = fftest::alkane(4);
-  m->atoms[1]->position.y += 0.2f;
-  m->atoms[4]->position.z -= 0.15f;
-  for (Atom* a : m->atoms) a->position.x += 20.0f;   // where a float step is far from 1e-6
-  MolecularSystem s(m.get());
-  ASSERT_EQ(1, s.NumericalTest());
-  const std::vector<std::string> rows = kvtest::linesOf(folder.read("nmt.out"));
-  ASSERT_EQ(1u + 3u * s.atomCount, rows.size());
-  int large = 0;
-  for (size_t r = 1; r < rows.size(); ++r) {
-    std::istringstream in(rows[r]);
-    int atom = 0;
-    std::string axis;
-    double numerical = 0, analytical = 0;
-    in >> atom >> axis >> numerical >> analytical;
-    if (std::fabs(analytical) <= 1.0) continue;
-    ++large;
-    EXPECT_NEAR(analytical, numerical, 0.05 * std::fabs(analytical)) << rows[r];
-  }
-  EXPECT_GT(large, 6) << "the distortion gives forces to compare";
 }

@@ -1,5 +1,5 @@
 // The charge-equalisation solvers: conservation, polarity, agreement between the iterative and
-// the direct bond-transfer solutions, and the restore on a failure.
+// the direct bond-transfer solutions.
 
 #include <numeric>
 
@@ -45,24 +45,4 @@ TEST_F(ChargeSolvers, DirectSolversConserveChargeAndMakeOxygenNegative) {
     EXPECT_NEAR(oxygen[1], oxygen[2], 1e-4) << "one bond-transfer solution, direct or iterated";
   }
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
-}
-
-TEST_F(ChargeSolvers, FailuresRestoreTheChargesAndNameTheSolver) {
-  // Two unbonded atoms without hardness: nothing ties the second atom's charge.
-  auto pair = buildMolecule("pair", {{"H", "H", 0, 0, 0}, {"H", "H", 3, 0, 0}}, {});
-  MolecularSystem s(pair.get());
-  s.hardness = {0.0, 0.0};
-  s.charges = {0.25, -0.25};
-  s.ChargeDistribution();
-  EXPECT_EQ((std::vector<double>{0.25, -0.25}), s.charges);
-
-  // Bonded atoms on top of each other: a zero distance.
-  auto stacked = buildMolecule("stacked", {{"H", "H", 1, 1, 1}, {"H", "H", 1, 1, 1}}, {{0, 1, 1, false}});
-  MolecularSystem t(stacked.get());
-  t.charges = {0.5, -0.5};
-  t.ChargeDistributionOpt();
-  EXPECT_EQ((std::vector<double>{0.5, -0.5}), t.charges);
-  ASSERT_EQ(2u, errors.lines.size());
-  EXPECT_NE(std::string::npos, errors.lines[0].find("MolecularSystem::ChargeDistribution:"));
-  EXPECT_NE(std::string::npos, errors.lines[1].find("MolecularSystem::ChargeDistributionOpt:"));
 }

@@ -1,4 +1,4 @@
-// The Verlet integrators: fixed and massless atoms, SHAKE and step counts.
+// The Verlet integrators under SHAKE.
 
 #include <cmath>
 
@@ -21,12 +21,6 @@ std::unique_ptr<Molecule> distortedButane() {
   return m;
 }
 
-bool samePositions(const std::vector<SSEVector4f>& a, const std::vector<SSEVector4f>& b) {
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i].x != b[i].x || a[i].y != b[i].y || a[i].z != b[i].z) return false;
-  return true;
-}
-
 class Dynamics : public ::testing::Test {
  protected:
   void SetUp() override { engine.numSteps = 200; }
@@ -36,31 +30,6 @@ class Dynamics : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(Dynamics, FixedAndMasslessAtomsNeverMove) {
-  auto m = distortedButane();
-  for (Integrator run : kIntegrators) {
-    MolecularSystem s(m.get());
-    ASSERT_GT(std::fabs(s.EnergyForce() - MolecularSystem(fftest::alkane(4).get()).EnergyForce()), 1.0);
-    const std::vector<SSEVector4f> start = s.coordinates;
-    s.atomFixed.assign(s.atomCount, true);
-    (engine.*run)(&s);
-    EXPECT_TRUE(samePositions(start, s.coordinates));
-    EXPECT_EQ(0.0, engine.temperature);
-    EXPECT_EQ(engine.potentialEnergy, engine.totalEnergy);
-
-    MolecularSystem massless(m.get());
-    massless.mass[0] = 0.0;
-    (engine.*run)(&massless);
-    EXPECT_EQ(start[0].x, massless.coordinates[0].x);
-    EXPECT_NE(start[1].x, massless.coordinates[1].x) << "the others do move";
-    EXPECT_TRUE(std::isfinite(engine.totalEnergy));
-  }
-  std::unique_ptr<Molecule> empty(Builder::instance()->createMolecule());
-  MolecularSystem none(empty.get());
-  engine.VVerlet(&none);
-  EXPECT_EQ(0.0, engine.temperature);
-}
 
 TEST_F(Dynamics, ShakeKeepsEveryBondAtItsReferenceLength) {
   for (Integrator run : kIntegrators) {
