@@ -443,84 +443,67 @@ void replaceTables(const Options& options) {
   }
 }
 
-}  // namespace
+// --show: how one SMILES reads and which rows its bonds take.
+void showMolecule(const std::string& smiles) {
+  MoleculeRecord record;
+  record.smiles = smiles;
+  evaluateSmiles(record, false);
+  std::printf("%s: %s, heat of formation %.2f kJ/mol\n", record.smiles.c_str(),
+              record.ok ? "read" : record.reason.c_str(), record.computed);
+  for (const BondUse& b : record.bonds)
+    std::printf("  %s-%s order %d: code %d, row %d\n", b.type1.c_str(), b.type2.c_str(), b.order,
+                b.code, b.row);
+}
 
-int main(int argc, char** argv) {
-  Options options;
-  if (!readOptions(argc, argv, options)) return 2;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);   // the file singleton's tree roots need one; never deleted
-  UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
-  IOEngine::instance();
-  replaceTables(options);
-
-  if (!options.show.empty()) {
-    MoleculeRecord record;
-    record.smiles = options.show;
-    evaluateSmiles(record, false);
-    std::printf("%s: %s, heat of formation %.2f kJ/mol\n", record.smiles.c_str(),
-                record.ok ? "read" : record.reason.c_str(), record.computed);
-    for (const BondUse& b : record.bonds)
-      std::printf("  %s-%s order %d: code %d, row %d\n", b.type1.c_str(), b.type2.c_str(), b.order,
-                  b.code, b.row);
-  }
-
-  std::vector<MoleculeRecord> geometry, hof, dipole;
-  if (!options.g2.empty() && !options.geometries.empty()) geometry = geometries(options);
-
-  if (!options.hof.empty()) {
-    hof = readHeats(options);
-    heatsOfFormation(hof, options);
-  }
-
-  if (!options.dipole.empty()) {
-    dipole = readRecords(readCsv(options.dipole), "dipole_D", true);
-    LayeredModel model(true);
-    FitSummary best;
-    double bestLambda[3] = {0.0, 0.0, 0.0};
-    bool first = true;
-    const double grid[] = {0.3, 1.0, 3.0};
-    auto overall = [](const FitSummary& s) {
-      const int total = s.nAll + s.nStrained;
-      return total ? (s.maeAll * s.nAll + s.maeStrained * s.nStrained) / total : 0.0;
-    };
-    for (const MoleculeRecord& record : dipole)   // registers the variables
-      for (const BondUse& bond : record.bonds)
-        if (record.ok && bond.row >= 0) model.termsOf(bond.row);
-    for (double ls : grid)
-      for (double lr : grid) {
-        model.setLambdas(ls * 0.3, ls, lr);
-        FitSummary cv = crossValidateMoments(dipole, model, options.folds);
-        if (first || overall(cv) < overall(best)) {
-          best = cv;
-          bestLambda[0] = ls * 0.3;
-          bestLambda[1] = ls;
-          bestLambda[2] = lr;
-          first = false;
-        }
+// Bond moments: the cross-validated ridge weights, the figures, and with --fit the fitted moments.
+std::vector<MoleculeRecord> dipoles(const Options& options) {
+  std::vector<MoleculeRecord> dipole = readRecords(readCsv(options.dipole), "dipole_D", true);
+  LayeredModel model(true);
+  FitSummary best;
+  double bestLambda[3] = {0.0, 0.0, 0.0};
+  bool first = true;
+  const double grid[] = {0.3, 1.0, 3.0};
+  auto overall = [](const FitSummary& s) {
+    const int total = s.nAll + s.nStrained;
+    return total ? (s.maeAll * s.nAll + s.maeStrained * s.nStrained) / total : 0.0;
+  };
+  for (const MoleculeRecord& record : dipole)   // registers the variables
+    for (const BondUse& bond : record.bonds)
+      if (record.ok && bond.row >= 0) model.termsOf(bond.row);
+  for (double ls : grid)
+    for (double lr : grid) {
+      model.setLambdas(ls * 0.3, ls, lr);
+      FitSummary cv = crossValidateMoments(dipole, model, options.folds);
+      if (first || overall(cv) < overall(best)) {
+        best = cv;
+        bestLambda[0] = ls * 0.3;
+        bestLambda[1] = ls;
+        bestLambda[2] = lr;
+        first = false;
       }
-    if (!options.quiet) printRecords(dipole, best, "D");
-    int n = 0, ns = 0;
-    const double app = appMae(dipole, false, false, n), appStrained = appMae(dipole, true, false, ns);
-    std::printf("DIPOLE loaded tables: MAE %.3f D over %d molecules (+ %.3f over %d strained)\n", app,
-                n, appStrained, ns);
-    const int total = best.nAll + best.nStrained;
-    std::printf("DIPOLE %d-fold CV (ridge %.3g/%.3g/%.3g): MAE %.3f D over all %d molecules (%.3f "
-                "without 3/4-rings, %.3f strained)\n", options.folds, bestLambda[0], bestLambda[1],
-                bestLambda[2],
-                overall(best), total, best.maeAll, best.maeStrained);
-    if (options.fit) {
-      model.setLambdas(bestLambda[0], bestLambda[1], bestLambda[2]);
-      std::vector<int> use;
-      for (size_t i = 0; i < dipole.size(); ++i)
-        if (dipole[i].ok) use.push_back(static_cast<int>(i));
-      applyMoments(model, fitMoments(dipole, model, use));
     }
+  if (!options.quiet) printRecords(dipole, best, "D");
+  int n = 0, ns = 0;
+  const double app = appMae(dipole, false, false, n), appStrained = appMae(dipole, true, false, ns);
+  std::printf("DIPOLE loaded tables: MAE %.3f D over %d molecules (+ %.3f over %d strained)\n", app,
+              n, appStrained, ns);
+  const int total = best.nAll + best.nStrained;
+  std::printf("DIPOLE %d-fold CV (ridge %.3g/%.3g/%.3g): MAE %.3f D over all %d molecules (%.3f "
+              "without 3/4-rings, %.3f strained)\n", options.folds, bestLambda[0], bestLambda[1],
+              bestLambda[2],
+              overall(best), total, best.maeAll, best.maeStrained);
+  if (options.fit) {
+    model.setLambdas(bestLambda[0], bestLambda[1], bestLambda[2]);
+    std::vector<int> use;
+    for (size_t i = 0; i < dipole.size(); ++i)
+      if (dipole[i].ok) use.push_back(static_cast<int>(i));
+    applyMoments(model, fitMoments(dipole, model, use));
   }
+  return dipole;
+}
 
-  coverage({&geometry, &hof, &dipole});
-  unusedRows({&geometry, &hof, &dipole}, options.kinds);
-
+// --bonds-out and --angles-out: the tables with their fitted numbers; false after a message.
+bool writeTables(const Options& options) {
   const std::string note =
       "numbers fitted by tools/calibrate against experiment: bond energies by layered ridge\n"
       "least squares (element pair, super-type pair, row, atom type) to gas-phase heats of\n"
@@ -535,7 +518,7 @@ int main(int argc, char** argv) {
     const std::string in = options.bondsIn.empty() ? options.bondsOut : options.bondsIn;
     if (!writeBondTable(in, options.bondsOut, note)) {
       std::cerr << "Error: calibrate: cannot write \"" << options.bondsOut << "\"\n";
-      return 1;
+      return false;
     }
   }
   if (!options.anglesOut.empty()) {
@@ -544,8 +527,37 @@ int main(int argc, char** argv) {
                          "angles moved to the MP2(full)/6-31G* G2/97 structures after the set-up "
                          "chain by tools/calibrate")) {
       std::cerr << "Error: calibrate: cannot write \"" << options.anglesOut << "\"\n";
-      return 1;
+      return false;
     }
   }
-  return 0;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!readOptions(argc, argv, options)) return 2;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
+  new QApplication(argc, argv);   // the file singleton's tree roots need one; never deleted
+  UtilityEngine::instance()->setConsoleSink([](const std::string&) {});
+  IOEngine::instance();
+  replaceTables(options);
+
+  if (!options.show.empty()) showMolecule(options.show);
+
+  std::vector<MoleculeRecord> geometry, hof, dipole;
+  if (!options.g2.empty() && !options.geometries.empty()) geometry = geometries(options);
+
+  if (!options.hof.empty()) {
+    hof = readHeats(options);
+    heatsOfFormation(hof, options);
+  }
+
+  if (!options.dipole.empty()) dipole = dipoles(options);
+
+  coverage({&geometry, &hof, &dipole});
+  unusedRows({&geometry, &hof, &dipole}, options.kinds);
+
+  return writeTables(options) ? 0 : 1;
 }

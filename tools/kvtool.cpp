@@ -154,17 +154,9 @@ bool writeWhole(const std::string& path, const std::string& text) {
 
 QApplication* application = nullptr;   // never deleted: the offscreen platform keeps its screens
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options options;
-  if (!parseArguments(argc, argv, options)) {
-    usage();
-    return 2;
-  }
-
+// Qt on the offscreen platform, the tables and engines, and the console quiet unless --verbose.
+void startUp(const Options& options) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  FILE* report = takeStandardOutput(options.verbose);
   if (!options.verbose) qInstallMessageHandler(dropQtMessage);
   static int appArgc = 1;
   static char appName[] = "kvtool";
@@ -179,82 +171,110 @@ int main(int argc, char** argv) {
     utility->setConsoleSink([](const std::string& line) { std::cerr << line << "\n"; });
   else
     utility->setConsoleSink([](const std::string&) {});
+}
 
-  bool allOk = true;
-  int written = 0;
-  bool kvWritten = false;
-  bool pdbWritten = false;   // the first molecule goes to the --pdb file
-  std::string molText;
-  MDLMolParser writer;
-  const kvtool::RecordSink sink = [&](kvtool::Record& record) {
+// The report line of every record and the output files: the first finished molecule goes to the
+// --pdb and --kv files, every finished one to the --mol file.
+class Outputs {
+ public:
+  Outputs(const Options& options, FILE* report) : options_(options), report_(report) {}
+
+  void take(kvtool::Record& record) {
     const kvtool::Summary summary = kvtool::summarize(record);
-    writeReport(options.json ? kvtool::toJson(summary) + "\n" : kvtool::toText(summary), report);
+    writeReport(options_.json ? kvtool::toJson(summary) + "\n" : kvtool::toText(summary), report_);
     if (!summary.ok) {
       allOk = false;
       return;
     }
-    if (!options.pdbPath.empty() && !pdbWritten) {
+    if (!options_.pdbPath.empty() && !pdbWritten_) {
       PDBParser pdbWriter;
-      pdbWritten = pdbWriter.writePDBFile(record.molecule.get(), options.pdbPath.c_str()) == 1;
-      if (!pdbWritten) allOk = false;
+      pdbWritten_ = pdbWriter.writePDBFile(record.molecule.get(), options_.pdbPath.c_str()) == 1;
+      if (!pdbWritten_) allOk = false;
     }
-    if (!options.kvPath.empty() && !kvWritten) {
-      kvWritten = IOEngine::instance()->writeKvtFile(record.molecule.get(),
-                                                     options.kvPath.c_str()) == 1;
-      if (!kvWritten) allOk = false;
+    if (!options_.kvPath.empty() && !kvWritten_) {
+      kvWritten_ = IOEngine::instance()->writeKvtFile(record.molecule.get(),
+                                                      options_.kvPath.c_str()) == 1;
+      if (!kvWritten_) allOk = false;
     }
-    if (options.molPath.empty()) return;
+    if (options_.molPath.empty()) return;
     std::string text;
-    if (!writer.formatMDLMol(record.molecule.get(), text)) {
+    if (!molWriter_.formatMDLMol(record.molecule.get(), text)) {
       allOk = false;
       return;
     }
-    if (written > 0) molText += "$$$$\n";
-    molText += text;
-    ++written;
+    if (molRecords_ > 0) molText_ += "$$$$\n";
+    molText_ += text;
+    ++molRecords_;
+  }
+
+  // Writes the mol or SD file and reports an output file that no molecule reached.
+  void finish() {
+    // Several molecules make an SD file: each record closed by "$$$$".
+    if (!options_.molPath.empty()) {
+      if (molRecords_ > 1) molText_ += "$$$$\n";
+      if (molRecords_ == 0)
+        noMolecule(options_.molPath);
+      else if (!writeWhole(options_.molPath, molText_))
+        allOk = false;
+    }
+    if (!options_.pdbPath.empty() && !pdbWritten_) noMolecule(options_.pdbPath);
+    if (!options_.kvPath.empty() && !kvWritten_) noMolecule(options_.kvPath);
+    std::fflush(report_);
+  }
+
+  bool allOk = true;
+
+ private:
+  void noMolecule(const std::string& path) {
+    std::cerr << "Error: kvtool: no molecule to write to \"" << path << "\"\n";
+    allOk = false;
+  }
+
+  const Options& options_;
+  FILE* report_;
+  MDLMolParser molWriter_;
+  std::string molText_;
+  int molRecords_ = 0;
+  bool kvWritten_ = false;
+  bool pdbWritten_ = false;
+};
+
+// Reads one input, a SMILES text or a file, handing each record to the outputs.
+void readInput(const Input& input, Outputs& outputs) {
+  if (input.isSmiles) {
+    kvtool::Record record = kvtool::readSmilesLine(input.text);
+    outputs.take(record);
+    return;
+  }
+  int records = 0;
+  const kvtool::RecordSink counted = [&](kvtool::Record& record) {
+    ++records;
+    outputs.take(record);
   };
+  if (!kvtool::readerFor(input.text)(input.text, counted)) {
+    outputs.allOk = false;
+  } else if (records == 0) {
+    // An empty file, or an SD file of separators only: reported, never a quiet success.
+    kvtool::Record record;
+    record.name = input.text;
+    record.error = "Error: kvtool: no molecule in \"" + input.text + "\"";
+    std::cerr << record.error << "\n";
+    outputs.take(record);
+  }
+}
 
-  for (const Input& input : options.inputs) {
-    if (input.isSmiles) {
-      kvtool::Record record = kvtool::readSmilesLine(input.text);
-      sink(record);
-      continue;
-    }
-    int records = 0;
-    const kvtool::RecordSink counted = [&](kvtool::Record& record) {
-      ++records;
-      sink(record);
-    };
-    if (!kvtool::readerFor(input.text)(input.text, counted)) {
-      allOk = false;
-    } else if (records == 0) {
-      // An empty file, or an SD file of separators only: reported, never a quiet success.
-      kvtool::Record record;
-      record.name = input.text;
-      record.error = "Error: kvtool: no molecule in \"" + input.text + "\"";
-      std::cerr << record.error << "\n";
-      sink(record);
-    }
-  }
+}  // namespace
 
-  // Several molecules make an SD file: each record closed by "$$$$".
-  if (!options.molPath.empty()) {
-    if (written > 1) molText += "$$$$\n";
-    if (written == 0) {
-      std::cerr << "Error: kvtool: no molecule to write to \"" << options.molPath << "\"\n";
-      allOk = false;
-    } else if (!writeWhole(options.molPath, molText)) {
-      allOk = false;
-    }
+int main(int argc, char** argv) {
+  Options options;
+  if (!parseArguments(argc, argv, options)) {
+    usage();
+    return 2;
   }
-  if (!options.pdbPath.empty() && !pdbWritten) {
-    std::cerr << "Error: kvtool: no molecule to write to \"" << options.pdbPath << "\"\n";
-    allOk = false;
-  }
-  if (!options.kvPath.empty() && !kvWritten) {
-    std::cerr << "Error: kvtool: no molecule to write to \"" << options.kvPath << "\"\n";
-    allOk = false;
-  }
-  std::fflush(report);
-  return allOk ? 0 : 1;
+  FILE* report = takeStandardOutput(options.verbose);
+  startUp(options);
+  Outputs outputs(options, report);
+  for (const Input& input : options.inputs) readInput(input, outputs);
+  outputs.finish();
+  return outputs.allOk ? 0 : 1;
 }
