@@ -288,8 +288,8 @@ bool SmilesParser::getCharge(int& at, const std::string& desc, int& charge) cons
 }
 
 bool SmilesParser::buildAtomFromDesc(const std::string& desc, Molecule* molecule) {
-  BracketAtom spec;
-  return readBracketAtom(desc, spec) && placeBracketAtom(spec, desc, molecule);
+  BracketAtom parsed;
+  return readBracketAtom(desc, parsed) && placeBracketAtom(parsed, desc, molecule);
 }
 
 bool SmilesParser::readBracketAtom(const std::string& desc, BracketAtom& out) const {
@@ -330,27 +330,27 @@ bool SmilesParser::readBracketAtom(const std::string& desc, BracketAtom& out) co
   return true;
 }
 
-bool SmilesParser::placeBracketAtom(const BracketAtom& spec, const std::string& desc,
+bool SmilesParser::placeBracketAtom(const BracketAtom& parsed, const std::string& desc,
                                     Molecule* molecule) {
   Atom* atom = Builder::instance()->createAtom();
-  atom->element = spec.element;
-  atom->isotope = spec.isotope;
-  atom->isAromatic = spec.aromatic;
-  atom->piElectrons = spec.aromatic ? 1 : 0;
+  atom->element = parsed.element;
+  atom->isotope = parsed.isotope;
+  atom->isAromatic = parsed.aromatic;
+  atom->piElectrons = parsed.aromatic ? 1 : 0;
   atom->statusFlag = false;
-  atom->charge = spec.charge;
-  atom->piCount = spec.atCount;
+  atom->charge = parsed.charge;
+  atom->piCount = parsed.atCount;
   molecule->addAtom(atom);
   nameAtom(atom);
   ChiralCenters* record = nullptr;
-  if (spec.atCount > 0) {
+  if (parsed.atCount > 0) {
     record = new ChiralCenters();
     record->centre = atom;
     stereoRecords[atom] = record;
     if (previousAtom != nullptr && !noBond) record->take(previousAtom);
   }
 
-  for (int h = 0; h < spec.hydrogens; ++h) {
+  for (int h = 0; h < parsed.hydrogens; ++h) {
     Atom* hydrogen = Builder::instance()->createAtom();
     hydrogen->element = "H";
     hydrogen->totalValence = 1;
@@ -362,7 +362,7 @@ bool SmilesParser::placeBracketAtom(const BracketAtom& spec, const std::string& 
       return fail("hydrogen of \"[" + desc + "]\" refused");
     }
   }
-  atom->numImplicitH += spec.hydrogens;
+  atom->numImplicitH += parsed.hydrogens;
 
   // A slash before a bracket atom marks its bond like any other.
   if (!bondToPrevious(molecule, atom)) return false;

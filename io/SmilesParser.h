@@ -104,7 +104,7 @@ class SmilesParser {
   bool buildAtomFromDesc(const std::string& desc, Molecule* molecule);
   bool readBracketAtom(const std::string& desc, BracketAtom& out) const;
   // The bracket atom, its stereo record and its hydrogens, bonded to the previous atom.
-  bool placeBracketAtom(const BracketAtom& spec, const std::string& desc, Molecule* molecule);
+  bool placeBracketAtom(const BracketAtom& parsed, const std::string& desc, Molecule* molecule);
   // The atom just added becomes the previous one; the pending bond and marks are spent.
   void finishAtom(Atom* atom);
   static std::string findOrganicElementName(int position, const std::string& text);
