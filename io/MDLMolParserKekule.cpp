@@ -1,10 +1,14 @@
 // Kekule bond types for the aromatic bonds of a mol record: every aromatic atom that still
 // lacks one bond of valence gets exactly one double bond within the aromatic bonds.
 
+#include <algorithm>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "io/MDLMolParser.h"
+#include "io/SmilesParser.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -99,4 +103,39 @@ std::vector<int> MDLMolParser::fileBondTypes(const Molecule* m) {
   for (size_t i = 0; i < n; ++i)
     if (matching.partnerBond[i] >= 0) types[static_cast<size_t>(matching.partnerBond[i])] = 2;
   return types;
+}
+
+bool MDLMolParser::kekulizeAromaticBonds(Molecule* m) {
+  if (m == nullptr) return false;
+  std::vector<Bond*> aromatic;
+  for (Bond* b : m->bonds)
+    if (b->order == kAromaticOrder && b->atom1 != nullptr && b->atom2 != nullptr)
+      aromatic.push_back(b);
+  if (aromatic.empty()) return true;
+  std::vector<Atom*> members;
+  for (Bond* b : aromatic)
+    for (Atom* a : {b->atom1, b->atom2})
+      if (std::find(members.begin(), members.end(), a) == members.end()) members.push_back(a);
+  for (size_t i = 0; i < m->atoms.size(); ++i) m->atoms[i]->id = static_cast<int>(i);
+  for (Bond* b : aromatic) b->order = 1;
+  // Pyrrole-like candidates: neutral nitrogens with two bonds, both aromatic.
+  std::vector<Atom*> pyrroleLike;
+  for (Atom* a : members)
+    if (a->element == "N" && a->charge == 0 && a->bonds.size() == 2) pyrroleLike.push_back(a);
+
+  // The failures of the tries are no news: only the outcome is reported, by the caller.
+  const ErrorSink previous = setErrorSink([](const std::string&) {});
+  auto attempt = [&](const Atom* withoutDouble) {
+    for (Bond* b : aromatic) b->order = 1;
+    for (Atom* a : members) a->isAromatic = a != withoutDouble;
+    SmilesParser parser;
+    return parser.kekulizeGraph(m);
+  };
+  bool done = attempt(nullptr);
+  for (size_t k = 0; !done && k < pyrroleLike.size(); ++k) done = attempt(pyrroleLike[k]);
+  setErrorSink(previous);
+  if (done) return true;
+  for (Bond* b : aromatic) b->order = 1;
+  for (Atom* a : members) a->isAromatic = false;
+  return false;
 }
