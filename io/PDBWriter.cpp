@@ -202,7 +202,9 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
       ErrorLine() << "Error: PDBParser::writePDBFile too many atoms \"" << order.size() << "\"";
       return false;
     }
-    std::string line = atom->isHetero || withoutResidue(atom) ? "HETATM" : "ATOM  ";
+    // Waters, ligands and molecules without residues are hetero groups.
+    std::string line =
+        atom->isHetero || atom->isWater || withoutResidue(atom) ? "HETATM" : "ATOM  ";
     line += number(serial, 5) + " " + atomNameField(names.at(atom), atom) + " " + residueName +
             " " + chain + number(residueNumber, 4) + "    ";
     const SSEVector4f& p = atom->position;

@@ -95,6 +95,8 @@ TEST_F(PDBWriteBack, WatersAndLigandKeepOccupancyBFactorAndGetUniqueHydrogenName
   }
   EXPECT_EQ((std::vector<std::string>{"H1", "H2"}), hydrogens["HOH A 501"]);
   EXPECT_EQ(4u, hydrogens["ACY A 401"].size());
+  for (const std::string& line : kvtest::linesOf(kvtest::readFile(path)))
+    if (line.rfind("ATOM", 0) == 0) ADD_FAILURE() << "a water or ligand atom as ATOM: " << line;
   // The values read, per atom; a hydrogen takes those of its heavy atom.
   std::map<std::string, std::string> values;
   for (const Record& r : records) values[r.residue + " " + r.name] = r.occupancy + r.bFactor;
