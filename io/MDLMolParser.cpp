@@ -314,8 +314,10 @@ bool hasCoordinates(const Molecule& m) {
   return false;
 }
 
-// False (after a message naming both atom lines) when two atoms lie within kShortestBond.
-bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLine) {
+// False (after a message naming both atom lines) when two atoms lie within kShortestBond; with
+// onlyUnbonded, when one of them has no bond.
+bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLine,
+                   bool onlyUnbonded) {
   std::vector<size_t> byX(m.atoms.size());
   for (size_t i = 0; i < byX.size(); ++i) byX[i] = i;
   std::sort(byX.begin(), byX.end(), [&m](size_t a, size_t b) {
@@ -327,7 +329,7 @@ bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLin
       const Atom* b = m.atoms[byX[l]];
       if (b->position.x - a->position.x >= kShortestBond) break;
       const float d = distanceOf(a, b);
-      if (d >= kShortestBond) continue;
+      if (d >= kShortestBond || (onlyUnbonded && !a->bonds.empty() && !b->bonds.empty())) continue;
       const size_t first = std::min(byX[k], byX[l]), second = std::max(byX[k], byX[l]);
       ErrorLine() << "Error: MDLMolParser: atom " << m.atoms[second]->name << " on "
                   << linePlace(firstAtomLine + static_cast<int>(second), lines.file())
@@ -413,13 +415,8 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
     }
     if (!readAtomLine(line, lines, graphOnly, *m)) return nullptr;
   }
-  // A drawing (every z 0) may overlap atoms, hydrogens most of all; only a three-dimensional
-  // record is refused for two atoms in one place.
   const bool checkGeometry = !graphOnly && hasCoordinates(*m);
-  bool flat = true;
-  for (const Atom* a : m->atoms) flat = flat && a->position.z == 0.0f;
-  if (checkGeometry && !flat && !separateAtoms(*m, lines, lines.lineNumber() - atomCount + 1))
-    return nullptr;
+  const int firstAtomLine = lines.lineNumber() - atomCount + 1;
   if (!graphOnly) {
     for (const Atom* a : m->atoms) m->positions.push_back(a->position);
     // Named at once, so that the messages of typing and parameters name it.
@@ -434,6 +431,11 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
     }
     if (!readBondLine(line, lines, atomCount, checkGeometry, *m)) return nullptr;
   }
+  // A drawing (every z 0) may overlap bonded atoms, hydrogens most of all; there only an atom
+  // without bonds on top of another is refused, a copy of it.
+  bool flat = true;
+  for (const Atom* a : m->atoms) flat = flat && a->position.z == 0.0f;
+  if (checkGeometry && !separateAtoms(*m, lines, firstAtomLine, flat)) return nullptr;
   if (!readPropertyLines(lines, *m)) return nullptr;
   // Aromatic bond types need the charges of the property lines to find their Kekule form.
   if (!graphOnly && !kekulizeAromaticBonds(m.get())) {

@@ -2,6 +2,8 @@
 // lacks one bond of valence gets exactly one double bond within the aromatic bonds.
 
 #include <algorithm>
+#include <functional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +54,29 @@ struct Matching {
     return false;
   }
 };
+
+// True when the atom closes a ring of five atoms over the given bonds.
+bool inAromaticFiveRing(const Atom* start, const std::set<const Bond*>& bonds) {
+  std::vector<const Atom*> path{start};
+  std::function<bool()> extend = [&]() {
+    const Atom* last = path.back();
+    for (const Bond* bond : last->bonds) {
+      if (bonds.count(bond) == 0) continue;
+      const Atom* next = bond->atom1 == last ? bond->atom2 : bond->atom1;
+      if (next == nullptr) continue;
+      if (path.size() == 5) {
+        if (next == start) return true;
+        continue;
+      }
+      if (std::find(path.begin(), path.end(), next) != path.end()) continue;
+      path.push_back(next);
+      if (extend()) return true;
+      path.pop_back();
+    }
+    return false;
+  };
+  return extend();
+}
 
 }  // namespace
 
@@ -118,21 +143,35 @@ bool MDLMolParser::kekulizeAromaticBonds(Molecule* m) {
       if (std::find(members.begin(), members.end(), a) == members.end()) members.push_back(a);
   for (size_t i = 0; i < m->atoms.size(); ++i) m->atoms[i]->id = static_cast<int>(i);
   for (Bond* b : aromatic) b->order = 1;
-  // Pyrrole-like candidates: neutral nitrogens with two bonds, both aromatic.
+  // Pyrrole-like candidates: neutral nitrogens with two bonds, both aromatic; those of a
+  // five-membered ring first, where the hydrogen of a purine or an indazole sits.
   std::vector<Atom*> pyrroleLike;
   for (Atom* a : members)
     if (a->element == "N" && a->charge == 0 && a->bonds.size() == 2) pyrroleLike.push_back(a);
+  const std::set<const Bond*> aromaticSet(aromatic.begin(), aromatic.end());
+  std::vector<Atom*> fiveRing, other;
+  for (Atom* a : pyrroleLike) (inAromaticFiveRing(a, aromaticSet) ? fiveRing : other).push_back(a);
+  pyrroleLike = fiveRing;
+  pyrroleLike.insert(pyrroleLike.end(), other.begin(), other.end());
 
   // The failures of the tries are no news: only the outcome is reported, by the caller.
   const ErrorSink previous = setErrorSink([](const std::string&) {});
-  auto attempt = [&](const Atom* withoutDouble) {
+  auto attempt = [&](std::vector<const Atom*> withoutDouble) {
     for (Bond* b : aromatic) b->order = 1;
-    for (Atom* a : members) a->isAromatic = a != withoutDouble;
+    for (Atom* a : members)
+      a->isAromatic =
+          std::find(withoutDouble.begin(), withoutDouble.end(), a) == withoutDouble.end();
     SmilesParser parser;
     return parser.kekulizeGraph(m);
   };
-  bool done = attempt(nullptr);
-  for (size_t k = 0; !done && k < pyrroleLike.size(); ++k) done = attempt(pyrroleLike[k]);
+  bool done = attempt({});
+  for (size_t k = 0; !done && k < pyrroleLike.size(); ++k) done = attempt({pyrroleLike[k]});
+  // Two pyrrole-like nitrogens in one system (a porphyrin): pairs, while they are few.
+  const size_t kMostPairedCandidates = 12;
+  if (pyrroleLike.size() <= kMostPairedCandidates)
+    for (size_t k = 0; !done && k < pyrroleLike.size(); ++k)
+      for (size_t l = k + 1; !done && l < pyrroleLike.size(); ++l)
+        done = attempt({pyrroleLike[k], pyrroleLike[l]});
   setErrorSink(previous);
   if (done) return true;
   for (Bond* b : aromatic) b->order = 1;

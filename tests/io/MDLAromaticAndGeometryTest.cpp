@@ -2,6 +2,7 @@
 // without hydrogens; records whose coordinates no molecule can have; isotopes and the header
 // and closing lines of the writer.
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <string>
@@ -13,6 +14,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "model/Ring.h"
 #include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
@@ -52,22 +54,33 @@ class MDLRecords : public kvtest::FileFixture {
 
 TEST_F(MDLRecords, AromaticBondTypeGivesHeteroaromaticsTheirHydrogens) {
   // RDKit's records of aromatic molecules, not put in Kekule form, each without and with its
-  // hydrogens (tests/data/mdl-aromatic-type4.sdf).
+  // hydrogens, and adenine without (tests/data/mdl-aromatic-type4.sdf).
   std::vector<Molecule*> read;
   int count = 0;
   kvtest::ErrorCapture errorLog;
   ASSERT_TRUE(parser.parseSDFile((kData + "/mdl-aromatic-type4.sdf").c_str(), read, count));
   molecules.insert(molecules.end(), read.begin(), read.end());
-  ASSERT_EQ(14u, read.size()) << errorLog.text();
+  ASSERT_EQ(15u, read.size()) << errorLog.text();
   const std::map<std::string, std::string> expected = {
       {"pyrrole", "C4H5N"},  {"furan", "C4H4O"},        {"thiophene", "C4H4S"},
       {"imidazole", "C3H4N2"}, {"indole", "C8H7N"},     {"caffeine", "C8H10N4O2"},
-      {"2-pyridone", "C5H5NO"}};
+      {"2-pyridone", "C5H5NO"}, {"adenine", "C5H5N5"}};
   for (const Molecule* m : read) {
     const std::string name = m->names.front();
     const std::string base = name.substr(0, name.find(' '));
     ASSERT_EQ(1u, expected.count(base)) << name;
     EXPECT_EQ(expected.at(base), formulaOf(*m)) << name;
+    // Adenine's ring hydrogen sits on a nitrogen of the five-membered ring.
+    if (base == "adenine") {
+      for (const Atom* a : m->atoms) {
+        if (a->element != "N" || !a->inRing || kvtest::hydrogensOn(a) != 1) continue;
+        bool fiveRing = false;
+        for (const Ring* r : m->rings)
+          fiveRing = fiveRing || (r->atomIds.size() == 5 &&
+                                  std::count(r->atomIds.begin(), r->atomIds.end(), a->id) > 0);
+        EXPECT_TRUE(fiveRing) << name;
+      }
+    }
     // Every ring nitrogen that carries a hydrogen carries one, and no carbon two: the rings
     // stay unsaturated.
     for (const Atom* a : m->atoms) {
@@ -150,6 +163,9 @@ TEST_F(MDLRecords, ImplausibleCoordinatesAreRefusedNamingAtomsAndLine) {
   EXPECT_EQ(nullptr, readRecord(ethanol(c1, c2, o3, "    0.8000    1.3000    0.0500")));
   EXPECT_NE(std::string::npos, errors.find("atom C4 on line 8 of")) << errors;
   EXPECT_NE(std::string::npos, errors.find("lies on atom O3 of line 7")) << errors;
+  // In a drawing too, where bonded atoms may overlap.
+  EXPECT_EQ(nullptr, readRecord(ethanol(c1, c2, o3, "    0.8000    1.3500    0.0000")));
+  EXPECT_NE(std::string::npos, errors.find("atom C4 on line 8 of")) << errors;
 }
 
 TEST_F(MDLRecords, IsotopesHeaderAndSdClosingAreWritten) {
