@@ -22,3 +22,9 @@ std::string linePlace(int line, const std::string& source) {
   if (!source.empty()) place += " of \"" + source + "\"";
   return place;
 }
+
+bool dropByteOrderMark(std::string& firstLine) {
+  if (firstLine.compare(0, 3, "\xEF\xBB\xBF") != 0) return false;
+  firstLine.erase(0, 3);
+  return true;
+}

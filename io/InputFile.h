@@ -12,3 +12,7 @@ bool openInputFile(const std::string& path, std::ifstream& in, std::string& reas
 
 // "line 12 of \"a.pdb\"", or "line 12" when the text came from no named file.
 std::string linePlace(int line, const std::string& source);
+
+// Drops a UTF-8 byte-order mark from the start of the first line of a file; true when there was
+// one. Editors on some systems write it, and it would spoil the first record.
+bool dropByteOrderMark(std::string& firstLine);

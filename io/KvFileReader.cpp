@@ -10,6 +10,8 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
@@ -89,6 +91,19 @@ constexpr size_t kBondFields = 13;
 
 bool isBondOrder(long order) { return order == 1 || order == 2 || order == 3 || order == 9; }
 
+// Two atoms closer than this are one atom written twice; a bond is no shorter than the second
+// and no longer than the third.
+constexpr float kSamePlace = 0.1f;
+constexpr float kShortestBond = 0.3f;
+constexpr float kLongestBond = 4.0f;
+
+float distanceOf(const Atom* a, const Atom* b) {
+  const float dx = a->position.x - b->position.x;
+  const float dy = a->position.y - b->position.y;
+  const float dz = a->position.z - b->position.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
 }  // namespace
 
 namespace {
@@ -102,7 +117,9 @@ class KvReading {
   // One line of the file; false after a message when the file cannot be read on.
   bool readLine(const std::string& raw) {
     ++lineNumber;
-    const std::string line = trimmed(raw, kLineEnds);
+    std::string text = raw;
+    if (lineNumber == 1) dropByteOrderMark(text);
+    const std::string line = trimmed(text, kLineEnds);
     if (line.empty() || line.compare(0, 2, "//") == 0) return true;
     std::string upper = line;
     UtilityEngine::instance()->toUpper(upper);
@@ -130,6 +147,7 @@ class KvReading {
                   << linePlace(atomsLine, place);
       return nullptr;
     }
+    if (!separateAtoms()) return nullptr;
     Molecule* m = molecule.release();
     m->positions.assign(m->atoms.size(), SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f));
     for (size_t i = 0; i < m->atoms.size(); ++i) {
@@ -145,6 +163,59 @@ class KvReading {
   }
 
  private:
+  // False (after a message naming both lines) when two atoms lie on one place: an atom record
+  // written twice, which would make a bond of no length.
+  bool separateAtoms() {
+    const std::vector<Atom*>& atoms = molecule->atoms;
+    std::vector<size_t> byX(atoms.size());
+    for (size_t i = 0; i < byX.size(); ++i) byX[i] = i;
+    std::sort(byX.begin(), byX.end(), [&atoms](size_t a, size_t b) {
+      return atoms[a]->position.x < atoms[b]->position.x;
+    });
+    for (size_t k = 0; k < byX.size(); ++k)
+      for (size_t l = k + 1; l < byX.size(); ++l) {
+        const Atom* a = atoms[byX[k]];
+        const Atom* b = atoms[byX[l]];
+        if (b->position.x - a->position.x >= kSamePlace) break;
+        if (distanceOf(a, b) >= kSamePlace) continue;
+        const size_t first = std::min(byX[k], byX[l]), second = std::max(byX[k], byX[l]);
+        ErrorLine() << "Error: parseKvtFile: atom " << second << " (\"" << atoms[second]->name
+                    << "\") on " << linePlace(atomLines[second], place) << " lies on atom "
+                    << first << " (\"" << atoms[first]->name << "\") of line "
+                    << atomLines[first] << ": an atom written twice";
+        molecule.reset();
+        return false;
+      }
+    return true;
+  }
+
+  // False (after a message) for a bond whose atoms are too far apart or on top of each other.
+  bool plausibleBond(const std::string& record) {
+    const Bond* b = molecule->bonds.back();
+    const float d = distanceOf(b->atom1, b->atom2);
+    if (d >= kShortestBond && d <= kLongestBond) return true;
+    return fail("bond of " + std::to_string(d) + " A between atom " +
+                    std::to_string(b->atom1->id) + " (\"" + b->atom1->name + "\") and atom " +
+                    std::to_string(b->atom2->id) + " (\"" + b->atom2->name + "\"), " +
+                    (d < kShortestBond ? "atoms on top of each other," : "too long for a bond,"),
+                record);
+  }
+
+  // An odd list of pairs is passed over with the reader's message and its place.
+  void readPairs(const std::string& record, bool update) {
+    std::vector<std::string> tokens;
+    UtilityEngine::instance()->tokenize(record, tokens, " \t");
+    if (tokens.size() % 2 != 0) {
+      ErrorLine() << (update ? "Error: InCorrect update" : "Error: InCorrect replace") << " \""
+                  << record << "\" on " << linePlace(lineNumber, place);
+      return;
+    }
+    if (update)
+      engine.parseUpdate(molecule.get(), record);
+    else
+      engine.parseReplace(molecule.get(), record);
+  }
+
   bool fail(const std::string& what, const std::string& line) {
     ErrorLine() << "Error: parseKvtFile: " << what << " \"" << line << "\" on "
                 << linePlace(lineNumber, place);
@@ -193,10 +264,19 @@ class KvReading {
           return fail("more than " + std::to_string(Molecule::maxAtoms) +
                           " atoms, the most a molecule may have, at atom record",
                       record);
-        return engine.makeAtom(m, fields, &problem) || fail(problem, record);
-      case Section::Bonds: return engine.makeBond(m, fields) || fail("Failed to parse bond", record);
-      case Section::Replace: engine.parseReplace(m, record); return true;
-      case Section::Update: engine.parseUpdate(m, record); return true;
+        if (!engine.makeAtom(m, fields, &problem)) return fail(problem, record);
+        atomLines.push_back(lineNumber);
+        return true;
+      case Section::Bonds:
+        if (!engine.makeBond(m, fields)) {
+          ErrorLine() << "Failed to parse bond \"" << record << "\" on "
+                      << linePlace(lineNumber, place);
+          molecule.reset();
+          return false;
+        }
+        return plausibleBond(record);
+      case Section::Replace: readPairs(record, false); return true;
+      case Section::Update: readPairs(record, true); return true;
       default: return true;
     }
   }
@@ -208,6 +288,7 @@ class KvReading {
   int lineNumber = 0;
   int atomsLine = 0;   // line of the "#ATOMS" header, 0 before it
   int bondsLine = 0;   // line of the first "#BONDS" header, 0 before it
+  std::vector<int> atomLines;   // the line of each atom record
 };
 
 }  // namespace
@@ -221,7 +302,9 @@ Molecule* IOEngine::parseKvtFile(const char* fileName) {
   std::ifstream in;
   std::string reason;
   if (!openInputFile(fileName, in, reason)) {
-    ErrorLine() << "Error: " << reason << " " << fileName;
+    // The file's name right after the words of the message; a folder says so after it.
+    ErrorLine() << "Error: cannot open file " << fileName
+                << (reason == "cannot open file" ? "" : " (" + reason + ")");
     return nullptr;
   }
   return parseKvtStream(in, fileName);

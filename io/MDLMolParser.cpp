@@ -119,15 +119,16 @@ bool isUsualValence(const std::string& element, int valence) {
 class RecordLines {
  public:
   RecordLines(std::istream& stream, int firstLine, const std::string& source)
-      : in(stream), number(firstLine - 1), file(source) {}
+      : in(stream), number(firstLine - 1), file_(source) {}
   bool next(std::string& line) {
     if (!std::getline(in, line)) return false;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    ++number;
+    if (++number == 1) dropByteOrderMark(line);
     return true;
   }
   int lineNumber() const { return number; }
-  std::string place() const { return linePlace(std::max(number, 1), file); }
+  const std::string& file() const { return file_; }
+  std::string place() const { return linePlace(std::max(number, 1), file_); }
   // One line "Error: MDLMolParser: what "input" on line 4 of "a.mol"" for the current line.
   void report(const std::string& what, const std::string& input) const {
     ErrorLine() << "Error: MDLMolParser: " << what << " \"" << input << "\" on " << place();
@@ -136,8 +137,31 @@ class RecordLines {
  private:
   std::istream& in;
   int number;
-  const std::string& file;
+  const std::string& file_;
 };
+
+// "M  ISOnn8 aaa vvv ...": mass numbers of the atoms named.
+bool readIsotopeLine(const std::string& input, const RecordLines& lines, Molecule& m) {
+  std::string line = input;
+  int count = 0;
+  if (!readInt(columns(line, 7, 9), false, count) || count < 1 || count > kMaxChargeEntries) {
+    lines.report("bad isotope entry count in", input);
+    return false;
+  }
+  padTo(line, 9 + 8 * static_cast<size_t>(count));
+  for (size_t k = 0; k < static_cast<size_t>(count); ++k) {
+    int atomNumber = 0;
+    int massNumber = 0;
+    if (!readInt(columns(line, 10 + 8 * k, 13 + 8 * k), false, atomNumber) ||
+        !readInt(columns(line, 14 + 8 * k, 17 + 8 * k), false, massNumber) || atomNumber < 1 ||
+        static_cast<size_t>(atomNumber) > m.atoms.size() || massNumber < 1 || massNumber > 999) {
+      lines.report("bad isotope entry in", input);
+      return false;
+    }
+    m.atoms[static_cast<size_t>(atomNumber) - 1]->isotope = massNumber;
+  }
+  return true;
+}
 
 // "M  CHGnn8 aaa vvv ...": the entries replace every charge of the atom block, so the first
 // such line of a record clears them all.
@@ -265,9 +289,61 @@ bool readAtomLine(const std::string& input, const RecordLines& lines, bool graph
   return true;
 }
 
+// A listed bond is no longer than this and no shorter than the second; two atoms closer than the
+// second are one atom written twice.
+const float kLongestBond = 4.0f;
+const float kShortestBond = 0.3f;
+
+float distanceOf(const Atom* a, const Atom* b) {
+  const float dx = a->position.x - b->position.x;
+  const float dy = a->position.y - b->position.y;
+  const float dz = a->position.z - b->position.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+std::string lengthText(float d) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.3f A", static_cast<double>(d));
+  return buffer;
+}
+
+// A record whose atoms all sit at the origin gives no coordinates: they are made, not checked.
+bool hasCoordinates(const Molecule& m) {
+  for (const Atom* a : m.atoms)
+    if (a->position.x != 0.0f || a->position.y != 0.0f || a->position.z != 0.0f) return true;
+  return false;
+}
+
+// False (after a message naming both atom lines) when two atoms lie within kShortestBond; with
+// onlyUnbonded, when one of them has no bond.
+bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLine,
+                   bool onlyUnbonded) {
+  std::vector<size_t> byX(m.atoms.size());
+  for (size_t i = 0; i < byX.size(); ++i) byX[i] = i;
+  std::sort(byX.begin(), byX.end(), [&m](size_t a, size_t b) {
+    return m.atoms[a]->position.x < m.atoms[b]->position.x;
+  });
+  for (size_t k = 0; k < byX.size(); ++k)
+    for (size_t l = k + 1; l < byX.size(); ++l) {
+      const Atom* a = m.atoms[byX[k]];
+      const Atom* b = m.atoms[byX[l]];
+      if (b->position.x - a->position.x >= kShortestBond) break;
+      const float d = distanceOf(a, b);
+      if (d >= kShortestBond || (onlyUnbonded && !a->bonds.empty() && !b->bonds.empty())) continue;
+      const size_t first = std::min(byX[k], byX[l]), second = std::max(byX[k], byX[l]);
+      ErrorLine() << "Error: MDLMolParser: atom " << m.atoms[second]->name << " on "
+                  << linePlace(firstAtomLine + static_cast<int>(second), lines.file())
+                  << " lies on atom " << m.atoms[first]->name << " of line "
+                  << firstAtomLine + static_cast<int>(first) << " (" << lengthText(d)
+                  << " apart)";
+      return false;
+    }
+  return true;
+}
+
 // One bond line, added to m. False after a message.
 bool readBondLine(const std::string& input, const RecordLines& lines, int atomCount,
-                  Molecule& m) {
+                  bool checkLength, Molecule& m) {
   std::string line = input;
   padTo(line, kLineWidth);
   int first = 0, second = 0, type = 0;
@@ -285,6 +361,18 @@ bool readBondLine(const std::string& input, const RecordLines& lines, int atomCo
     return false;
   }
   const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
+  if (checkLength) {
+    const Atom* a = m.atoms[static_cast<size_t>(first - 1)];
+    const Atom* b = m.atoms[static_cast<size_t>(second - 1)];
+    const float d = distanceOf(a, b);
+    if (d > kLongestBond || d < kShortestBond) {
+      lines.report("bond of " + lengthText(d) + " between atoms " + a->name + " and " + b->name +
+                       (d < kShortestBond ? " (on top of each other)" : " (too long for a bond)") +
+                       " in bond line",
+                   input);
+      return false;
+    }
+  }
   if (m.addBond(static_cast<unsigned>(first - 1), static_cast<unsigned>(second - 1), order) == 0) {
     lines.report("bond refused in bond line", input);
     return false;
@@ -301,6 +389,7 @@ bool readPropertyLines(RecordLines& lines, Molecule& m) {
     if (startsWith(line, "M  END") || line.find("$$$$") != std::string::npos) break;
     if (startsWith(line, "M  CHG") && !readChargeLine(line, lines, firstChargeLine, m))
       return false;
+    if (startsWith(line, "M  ISO") && !readIsotopeLine(line, lines, m)) return false;
   }
   return true;
 }
@@ -326,6 +415,8 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
     }
     if (!readAtomLine(line, lines, graphOnly, *m)) return nullptr;
   }
+  const bool checkGeometry = !graphOnly && hasCoordinates(*m);
+  const int firstAtomLine = lines.lineNumber() - atomCount + 1;
   if (!graphOnly) {
     for (const Atom* a : m->atoms) m->positions.push_back(a->position);
     // Named at once, so that the messages of typing and parameters name it.
@@ -338,15 +429,48 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
                    counts);
       return nullptr;
     }
-    if (!readBondLine(line, lines, atomCount, *m)) return nullptr;
+    if (!readBondLine(line, lines, atomCount, checkGeometry, *m)) return nullptr;
   }
+  // A drawing (every z 0) may overlap bonded atoms, hydrogens most of all; there only an atom
+  // without bonds on top of another is refused, a copy of it.
+  bool flat = true;
+  for (const Atom* a : m->atoms) flat = flat && a->position.z == 0.0f;
+  if (checkGeometry && !separateAtoms(*m, lines, firstAtomLine, flat)) return nullptr;
   if (!readPropertyLines(lines, *m)) return nullptr;
+  // Aromatic bond types need the charges of the property lines to find their Kekule form.
+  if (!graphOnly && !kekulizeAromaticBonds(m.get())) {
+    ErrorLine() << "Error: MDLMolParser: aromatic bonds with no Kekule form in record \"" << name
+                << "\" on " << linePlace(firstLine, sourcePath);
+    return nullptr;
+  }
   return m.release();
 }
 
 void MDLMolParser::perceive(Molecule* m) {
   if (m == nullptr) return;
-  m->perceiveGraph();
+  // Hydrogens the file lists are all the atom has: a file that gives hydrogens on carbon gives
+  // every hydrogen, one that gives only some (the polar ones) gives all of the atoms that carry
+  // them. Valence completion adds none to those atoms.
+  bool hydrogenOnCarbon = false;
+  std::vector<bool> complete(m->atoms.size(), false);
+  for (size_t i = 0; i < m->atoms.size(); ++i) {
+    const Atom* a = m->atoms[i];
+    for (const Bond* b : a->bonds) {
+      const Atom* other = b->atom1 == a ? b->atom2 : b->atom1;
+      if (other == nullptr || other->element != "H" || a->element == "H") continue;
+      complete[i] = true;
+      if (a->element == "C") hydrogenOnCarbon = true;
+    }
+  }
+  m->findValenceVector();
+  for (size_t i = 0; i < m->atoms.size(); ++i) {
+    Atom* a = m->atoms[i];
+    if (a->element == "H" || a->element == "R" || !(hydrogenOnCarbon || complete[i])) continue;
+    a->allowedValences = {a->getValence()};
+  }
+  m->fillTotalAndUsedValence();
+  m->findAllSmallestRings();
+  if (m->atoms.size() + m->countMissingHydrogens() <= Molecule::maxAtoms) m->addMissingHydrogens();
   for (Atom* a : m->atoms) {
     if (a->name.empty()) a->name = a->element + std::to_string(a->id);
   }
@@ -445,7 +569,7 @@ std::vector<std::pair<std::string, int> > MDLMolParser::splitSDRecords(std::istr
     firstLine = lineNumber + 1;
   };
   while (std::getline(in, line)) {
-    ++lineNumber;
+    if (++lineNumber == 1) dropByteOrderMark(line);
     if (line.find("$$$$") != std::string::npos) {
       close();
       continue;
@@ -573,7 +697,9 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
   std::replace(name.begin(), name.end(), '\n', ' ');
   std::replace(name.begin(), name.end(), '\r', ' ');
   out += trimmed(name) + "\n";
-  out += "  Kestavor" + std::string(42, ' ') + "\n";
+  // Header line: program name in columns 3-10, date columns 11-20 left blank, the dimension
+  // code in columns 21-22: the coordinates are three-dimensional.
+  out += "  Kestavor" + std::string(10, ' ') + "3D" + std::string(30, ' ') + "\n";
   out += "\n";
   appendInt(out, static_cast<int>(m->atoms.size()), 3);
   appendInt(out, static_cast<int>(m->bonds.size()), 3);
@@ -629,6 +755,17 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
     }
     out += "\n";
   }
+  // Mass numbers, one entry a line as for the charges.
+  for (const Atom* a : m->atoms) {
+    if (a->isotope <= 0) continue;
+    out += "M  ISO  1";
+    appendInt(out, a->id + 1, 4);
+    if (!appendInt(out, a->isotope, 4)) {
+      reportProblem("mass number too wide for its column at atom", a->name);
+      return false;
+    }
+    out += "\n";
+  }
   out += "M  END\n";
   return true;
 }
@@ -637,6 +774,15 @@ bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
   if (m == nullptr || path == nullptr) return false;
   std::string text;
   if (!formatMDLMol(m, text)) return false;
+  // A path named as an SD file gets the record's closing line.
+  std::string lower = path;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  auto endsWith = [&lower](const std::string& end) {
+    return lower.size() >= end.size() &&
+           lower.compare(lower.size() - end.size(), end.size(), end) == 0;
+  };
+  if (endsWith(".sdf") || endsWith(".sd")) text += "$$$$\n";
   // Written beside the target and renamed over it, so a failed write leaves the old file.
   const std::string temporary = std::string(path) + ".kvtmp";
   {

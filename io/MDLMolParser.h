@@ -74,6 +74,12 @@ class MDLMolParser {
   // pyridinium with it. Type 4 stays for aromatic bonds outside rings and when no Kekule
   // structure fits the valences.
   static std::vector<int> fileBondTypes(const Molecule* m);
+  // Aromatic bonds as read (type 4, our order 9) put in a Kekule form of single and double
+  // bonds, by the SMILES reader's matching (MDLMolParserKekule.cpp). A neutral aromatic
+  // nitrogen with two bonds may be pyrrole-like (its hydrogen left implicit): when no form fits
+  // with all of them taking a double bond, each is tried in turn as the one that takes none.
+  // False, with the bonds left single, when no form fits.
+  static bool kekulizeAromaticBonds(Molecule* m);
 
  private:
   // Opens a file to read and makes it the file named in messages; false after a message.

@@ -1,10 +1,16 @@
 // Kekule bond types for the aromatic bonds of a mol record: every aromatic atom that still
 // lacks one bond of valence gets exactly one double bond within the aromatic bonds.
 
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "io/MDLMolParser.h"
+#include "io/SmilesParser.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -48,6 +54,29 @@ struct Matching {
     return false;
   }
 };
+
+// True when the atom closes a ring of five atoms over the given bonds.
+bool inAromaticFiveRing(const Atom* start, const std::set<const Bond*>& bonds) {
+  std::vector<const Atom*> path{start};
+  std::function<bool()> extend = [&]() {
+    const Atom* last = path.back();
+    for (const Bond* bond : last->bonds) {
+      if (bonds.count(bond) == 0) continue;
+      const Atom* next = bond->atom1 == last ? bond->atom2 : bond->atom1;
+      if (next == nullptr) continue;
+      if (path.size() == 5) {
+        if (next == start) return true;
+        continue;
+      }
+      if (std::find(path.begin(), path.end(), next) != path.end()) continue;
+      path.push_back(next);
+      if (extend()) return true;
+      path.pop_back();
+    }
+    return false;
+  };
+  return extend();
+}
 
 }  // namespace
 
@@ -99,4 +128,53 @@ std::vector<int> MDLMolParser::fileBondTypes(const Molecule* m) {
   for (size_t i = 0; i < n; ++i)
     if (matching.partnerBond[i] >= 0) types[static_cast<size_t>(matching.partnerBond[i])] = 2;
   return types;
+}
+
+bool MDLMolParser::kekulizeAromaticBonds(Molecule* m) {
+  if (m == nullptr) return false;
+  std::vector<Bond*> aromatic;
+  for (Bond* b : m->bonds)
+    if (b->order == kAromaticOrder && b->atom1 != nullptr && b->atom2 != nullptr)
+      aromatic.push_back(b);
+  if (aromatic.empty()) return true;
+  std::vector<Atom*> members;
+  for (Bond* b : aromatic)
+    for (Atom* a : {b->atom1, b->atom2})
+      if (std::find(members.begin(), members.end(), a) == members.end()) members.push_back(a);
+  for (size_t i = 0; i < m->atoms.size(); ++i) m->atoms[i]->id = static_cast<int>(i);
+  for (Bond* b : aromatic) b->order = 1;
+  // Pyrrole-like candidates: neutral nitrogens with two bonds, both aromatic; those of a
+  // five-membered ring first, where the hydrogen of a purine or an indazole sits.
+  std::vector<Atom*> pyrroleLike;
+  for (Atom* a : members)
+    if (a->element == "N" && a->charge == 0 && a->bonds.size() == 2) pyrroleLike.push_back(a);
+  const std::set<const Bond*> aromaticSet(aromatic.begin(), aromatic.end());
+  std::vector<Atom*> fiveRing, other;
+  for (Atom* a : pyrroleLike) (inAromaticFiveRing(a, aromaticSet) ? fiveRing : other).push_back(a);
+  pyrroleLike = fiveRing;
+  pyrroleLike.insert(pyrroleLike.end(), other.begin(), other.end());
+
+  // The failures of the tries are no news: only the outcome is reported, by the caller.
+  const ErrorSink previous = setErrorSink([](const std::string&) {});
+  auto attempt = [&](std::vector<const Atom*> withoutDouble) {
+    for (Bond* b : aromatic) b->order = 1;
+    for (Atom* a : members)
+      a->isAromatic =
+          std::find(withoutDouble.begin(), withoutDouble.end(), a) == withoutDouble.end();
+    SmilesParser parser;
+    return parser.kekulizeGraph(m);
+  };
+  bool done = attempt({});
+  for (size_t k = 0; !done && k < pyrroleLike.size(); ++k) done = attempt({pyrroleLike[k]});
+  // Two pyrrole-like nitrogens in one system (a porphyrin): pairs, while they are few.
+  const size_t kMostPairedCandidates = 12;
+  if (pyrroleLike.size() <= kMostPairedCandidates)
+    for (size_t k = 0; !done && k < pyrroleLike.size(); ++k)
+      for (size_t l = k + 1; !done && l < pyrroleLike.size(); ++l)
+        done = attempt({pyrroleLike[k], pyrroleLike[l]});
+  setErrorSink(previous);
+  if (done) return true;
+  for (Bond* b : aromatic) b->order = 1;
+  for (Atom* a : members) a->isAromatic = false;
+  return false;
 }

@@ -93,12 +93,20 @@ class PDBParser {
   // when a record stops the read.
   bool readRecords(std::istream& in, ReadState& state);
   bool readAtomRecord(const std::string& line, ReadState& state);
-  void readConectRecord(const std::string& line);
+  void readConectRecord(const std::string& line, int lineNumber);
   // "line 12 of \"1abc.pdb\"" for messages.
   std::string place(int line) const;
 
-  // The bonded molecule of one model; name is its first name.
+  // The bonded molecule of one model; name is its first name. Null (after a message) when a
+  // listed bond joins atoms too far apart or on top of each other.
   Molecule* assembleMolecule(Model* model, const std::string& name);
+  // False (after a message naming both lines) when two atoms of one model lie within
+  // kStackedDistance of each other: such a file is damaged, and bonding it would take ages.
+  bool checkStackedAtoms(const Model* model) const;
+  // Cystine bridges: the SG atoms an "SSBOND" record names, and any two SG atoms close enough
+  // to be bonded. False (after a message) for a listed pair at no bonding distance.
+  bool bondDisulfides(Molecule* molecule);
+  void readSsbondRecord(const std::string& line, int lineNumber);
   // Perception and the set-up chain for one graph of readGraphs; false (after a message) when its
   // hydrogens would make it larger than a molecule may be or the chain ends without a sound
   // geometry.
@@ -106,8 +114,12 @@ class PDBParser {
   // The atoms and bonds of every residue of the chain, and the links between its residues,
   // moved into the molecule.
   void takeOverChain(Molecule* molecule, Chain* chain);
-  // The bonds of the "CONECT" records between atoms of the molecule.
-  void addListedBonds(Molecule* molecule);
+  // The bonds of the "CONECT" records between atoms of the molecule, of any residues. False
+  // (after a message) when a listed pair is at no bonding distance.
+  bool addListedBonds(Molecule* molecule);
+  // False (after a message naming the atoms and the line) when two atoms a record bonds are
+  // further apart than kLongestListedBond or closer than kShortestBond.
+  bool plausibleBond(const Atom* a, const Atom* b, const char* record, int line) const;
   // Typing, parameters, geometry and the properties of a perceived molecule; false when the
   // chain ends without a sound geometry.
   bool finishMolecule(Molecule* molecule, bool hetero);
@@ -120,4 +132,14 @@ class PDBParser {
   // The file being read, named in messages and in the molecules' names; empty for a stream.
   std::string sourcePath;
   bool readHetero = false;   // the last read met a "HETATM" record
+  // The line of each atom record and of each "CONECT" record's serial, for messages.
+  std::map<const Atom*, int> atomLines;
+  std::map<int, int> connectionLines;
+  // "SSBOND" records: the two residues (chain and number) and the record's line.
+  struct Bridge {
+    std::string chain1, chain2;
+    int residue1 = 0, residue2 = 0;
+    int line = 0;
+  };
+  std::vector<Bridge> bridges;
 };

@@ -35,6 +35,26 @@ const size_t kRecordWidth = 80;
 // Molecules this large get no SMILES text and no dipole: both walk the whole molecule and a
 // protein's text is of no use to anyone.
 const size_t kLargeMoleculeAtoms = 200;
+// Two atoms of one model closer than this are one atom written twice.
+const float kStackedDistance = 0.1f;
+// A bond a record lists is refused beyond this length or below the shorter one.
+const float kLongestListedBond = 4.0f;
+const float kShortestBond = 0.3f;
+// Two cysteine sulfurs this close are bridged, whether or not a record says so.
+const float kDisulfideDistance = 2.2f;
+
+float distanceOf(const Atom* a, const Atom* b) {
+  const float dx = a->position.x - b->position.x;
+  const float dy = a->position.y - b->position.y;
+  const float dz = a->position.z - b->position.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+bool bonded(const Atom* a, const Atom* b) {
+  for (const Bond* bond : a->bonds)
+    if (bond->atom1 == b || bond->atom2 == b) return true;
+  return false;
+}
 
 std::string columns(const std::string& line, size_t first, size_t last) {
   if (first - 1 >= line.size()) return std::string();
@@ -169,6 +189,9 @@ void PDBParser::clearPDBParser() {
   connections.clear();
   for (Molecule* f : fragments) delete f;
   fragments.clear();
+  atomLines.clear();
+  connectionLines.clear();
+  bridges.clear();
 }
 
 void PDBParser::parsePDBFile(const std::string& path, std::vector<Molecule*>& out) {
@@ -180,7 +203,8 @@ void PDBParser::parsePDBFile(const char* path, std::vector<Molecule*>& out) {
   std::ifstream in;
   std::string reason;
   if (!openInputFile(path, in, reason)) {
-    ErrorLine() << "Error: PDBParser::parsePDBFile " << reason << " \"" << path << "\"";
+    ErrorLine() << "Eror: IOEngine::readFromPDBFile, can not read file " << path << " ("
+                << reason << ")";
     return;
   }
   sourcePath = path;
@@ -233,11 +257,20 @@ bool PDBParser::readGraphs(std::istream& in, std::vector<Molecule*>& out) {
   if (slash != std::string::npos) base = base.substr(slash + 1);
   const size_t dot = base.find_last_of('.');
   if (dot != std::string::npos) base = base.substr(0, dot);
+  for (const Model* model : models)
+    if (!checkStackedAtoms(model)) return false;
+  std::vector<Molecule*> built;
   for (size_t i = 0; i < models.size(); ++i) {
     const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
                                                 : base + "_" + std::to_string(i);
-    out.push_back(assembleMolecule(models[i], name));
+    Molecule* molecule = assembleMolecule(models[i], name);
+    if (molecule == nullptr) {
+      for (Molecule* m : built) delete m;
+      return false;
+    }
+    built.push_back(molecule);
   }
+  out.insert(out.end(), built.begin(), built.end());
   return true;
 }
 
@@ -246,7 +279,7 @@ std::string PDBParser::place(int line) const { return linePlace(line, sourcePath
 bool PDBParser::readRecords(std::istream& in, ReadState& state) {
   std::string line;
   while (std::getline(in, line)) {
-    ++state.lineNumber;
+    if (++state.lineNumber == 1) dropByteOrderMark(line);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() < kRecordWidth) line.append(kRecordWidth - line.size(), ' ');
     const std::string record = withoutBlanks(columns(line, 1, 6));
@@ -275,7 +308,9 @@ bool PDBParser::readRecords(std::istream& in, ReadState& state) {
     } else if (record == "ATOM" || record == "HETATM") {
       if (!readAtomRecord(line, state)) return false;
     } else if (record == "CONECT") {
-      readConectRecord(line);
+      readConectRecord(line, state.lineNumber);
+    } else if (record == "SSBOND") {
+      readSsbondRecord(line, state.lineNumber);
     }
   }
   state.closeModel(models);
@@ -359,9 +394,15 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
   atom->isHetero = isHetero;
   atom->serialNumber = readInt(columns(line, 7, 11));
   atom->isPosFix = true;
+  // Occupancy and temperature factor are given back by the writer; blank or unreadable fields
+  // keep 1 and 0.
+  float occupancy = 1.0f, bFactor = 0.0f;
+  if (readCoordinate(columns(line, 55, 60), occupancy)) atom->occupancy = occupancy;
+  if (readCoordinate(columns(line, 61, 66), bFactor)) atom->bFactor = bFactor;
   Residue& residue = *state.residue;
   residue.fragment->addAtom(atom);
   atoms.push_back(atom);
+  atomLines[atom] = state.lineNumber;
   if (atom->name == "N") residue.n = atom;
   else if (atom->name == "C") residue.c = atom;
   else if (atom->name == "P") residue.p = atom;
@@ -369,10 +410,11 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
   return true;
 }
 
-void PDBParser::readConectRecord(const std::string& line) {
+void PDBParser::readConectRecord(const std::string& line, int lineNumber) {
   bool valid = false;
   const int serial = readInt(columns(line, 7, 11), &valid);
   if (!valid) return;
+  connectionLines.emplace(serial, lineNumber);
   std::vector<int>& partners = connections[serial];
   // The four bonded-atom fields; the columns after them held hydrogen bonds and salt bridges
   // in older files, and many files keep line numbers at the end.
@@ -382,12 +424,97 @@ void PDBParser::readConectRecord(const std::string& line) {
   }
 }
 
+void PDBParser::readSsbondRecord(const std::string& line, int lineNumber) {
+  bool valid1 = false, valid2 = false;
+  Bridge bridge;
+  bridge.chain1 = columns(line, 16, 16);
+  bridge.residue1 = readInt(columns(line, 18, 21), &valid1);
+  bridge.chain2 = columns(line, 30, 30);
+  bridge.residue2 = readInt(columns(line, 32, 35), &valid2);
+  bridge.line = lineNumber;
+  if (valid1 && valid2) bridges.push_back(bridge);
+}
+
+bool PDBParser::checkStackedAtoms(const Model* model) const {
+  // Atoms sorted into cells of the stacking distance: only the 27 cells around an atom can
+  // hold one on top of it.
+  std::unordered_map<long long, std::vector<const Atom*> > cells;
+  auto cellOf = [](float v) { return static_cast<long long>(std::floor(v / kStackedDistance)); };
+  auto key = [](long long x, long long y, long long z) {
+    return ((x & 0x1fffff) << 42) | ((y & 0x1fffff) << 21) | (z & 0x1fffff);
+  };
+  for (const Chain* chain : model->chains)
+    for (const Residue* residue : chain->residues) {
+      if (residue->fragment == nullptr) continue;
+      for (const Atom* atom : residue->fragment->atoms) {
+        const long long x = cellOf(atom->position.x), y = cellOf(atom->position.y),
+                        z = cellOf(atom->position.z);
+        for (long long i = x - 1; i <= x + 1; ++i)
+          for (long long j = y - 1; j <= y + 1; ++j)
+            for (long long k = z - 1; k <= z + 1; ++k) {
+              const auto found = cells.find(key(i, j, k));
+              if (found == cells.end()) continue;
+              for (const Atom* other : found->second) {
+                if (distanceOf(atom, other) >= kStackedDistance) continue;
+                ErrorLine() << "Error: PDBParser::parsePDBFile atom \"" << atom->name << "\" on "
+                            << place(atomLines.at(atom)) << " lies on atom \"" << other->name
+                            << "\" of line " << atomLines.at(other)
+                            << " (" << distanceOf(atom, other)
+                            << " A apart): stacked atoms, file refused";
+                return false;
+              }
+            }
+        cells[key(x, y, z)].push_back(atom);
+      }
+    }
+  return true;
+}
+
+bool PDBParser::plausibleBond(const Atom* a, const Atom* b, const char* record, int line) const {
+  const float d = distanceOf(a, b);
+  if (d <= kLongestListedBond && d >= kShortestBond) return true;
+  ErrorLine() << "Error: PDBParser::parsePDBFile " << record << " bond between atom \"" << a->name
+              << "\" (serial " << a->serialNumber << ") and atom \"" << b->name << "\" (serial "
+              << b->serialNumber << ") is " << d << " A long, "
+              << (d < kShortestBond ? "atoms on top of each other" : "too long for a bond")
+              << ", on " << place(line) << "; file refused";
+  return false;
+}
+
 Molecule* PDBParser::assembleMolecule(Model* model, const std::string& name) {
   Molecule* molecule = Builder::instance()->createMolecule();
   molecule->names.push_back(name);
   for (Chain* chain : model->chains) takeOverChain(molecule, chain);
-  addListedBonds(molecule);
+  if (!bondDisulfides(molecule) || !addListedBonds(molecule)) {
+    delete molecule;
+    return nullptr;
+  }
   return molecule;
+}
+
+bool PDBParser::bondDisulfides(Molecule* molecule) {
+  std::vector<Atom*> sulfurs;
+  for (Atom* atom : molecule->atoms)
+    if (atom->element == "S" && atom->name == "SG") sulfurs.push_back(atom);
+  auto join = [molecule](Atom* a, Atom* b) {
+    if (bonded(a, b)) return;
+    molecule->addBond(a, b, 1);
+  };
+  for (const Bridge& bridge : bridges) {
+    Atom* first = nullptr;
+    Atom* second = nullptr;
+    for (Atom* s : sulfurs) {
+      if (s->chainId == bridge.chain1 && s->residueNumber == bridge.residue1) first = s;
+      if (s->chainId == bridge.chain2 && s->residueNumber == bridge.residue2) second = s;
+    }
+    if (first == nullptr || second == nullptr || first == second) continue;
+    if (!plausibleBond(first, second, "SSBOND", bridge.line)) return false;
+    join(first, second);
+  }
+  for (size_t i = 0; i < sulfurs.size(); ++i)
+    for (size_t j = i + 1; j < sulfurs.size(); ++j)
+      if (distanceOf(sulfurs[i], sulfurs[j]) <= kDisulfideDistance) join(sulfurs[i], sulfurs[j]);
+  return true;
 }
 
 void PDBParser::takeOverChain(Molecule* molecule, Chain* chain) {
@@ -428,7 +555,7 @@ void PDBParser::takeOverChain(Molecule* molecule, Chain* chain) {
   molecule->addChainId(chain->id);
 }
 
-void PDBParser::addListedBonds(Molecule* molecule) {
+bool PDBParser::addListedBonds(Molecule* molecule) {
   std::unordered_map<int, Atom*> bySerial;
   for (Atom* atom : molecule->atoms) bySerial.emplace(atom->serialNumber, atom);
   for (const auto& entry : connections) {
@@ -439,8 +566,8 @@ void PDBParser::addListedBonds(Molecule* molecule) {
       auto other = bySerial.find(partnerSerial);
       if (other == bySerial.end()) continue;
       Atom* partner = other->second;
-      if (atom->residueNumber != partner->residueNumber && (atom->isHetero || partner->isHetero))
-        continue;
+      if (partner == atom) continue;
+      if (!plausibleBond(atom, partner, "CONECT", connectionLines[entry.first])) return false;
       Bond* bond = Builder::instance()->createBond();
       bond->atom1 = atom;
       bond->atom2 = partner;
@@ -457,16 +584,21 @@ void PDBParser::addListedBonds(Molecule* molecule) {
           if (existing->atom1 == partner || existing->atom2 == partner) existing->pdbFlag = true;
     }
   }
+  return true;
 }
 
 bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
   // Added hydrogens belong to the chain and record kind of their heavy atom.
   for (Atom* atom : molecule->atoms) {
-    if (!atom->chainId.empty() || atom->bonds.empty()) continue;
+    if (atom->isPosFix || atom->bonds.empty()) continue;
     const Atom* heavy = atom->getAdjacentAtom(atom->bonds.front());
     if (heavy == nullptr) continue;
-    atom->chainId = heavy->chainId;
-    atom->isHetero = heavy->isHetero;
+    if (atom->chainId.empty()) {
+      atom->chainId = heavy->chainId;
+      atom->isHetero = heavy->isHetero;
+    }
+    atom->occupancy = heavy->occupancy;
+    atom->bFactor = heavy->bFactor;
   }
   molecule->positions.clear();
   molecule->positions.reserve(molecule->atoms.size());

@@ -61,6 +61,15 @@ class SmilesParser {
   // the grammar takes, so that a text can be refused before it is built.
   static size_t countWrittenAtoms(const std::string& smiles);
 
+  // For the graphs of other readers (an aromatic bond type of a mol file): the order-1 bonds
+  // between atoms marked aromatic get the alternating single and double orders a Kekule form
+  // has, as for lower-case atoms, and the marks are cleared. False (with a message) when an
+  // aromatic atom that needs a double bond finds none.
+  bool kekulizeGraph(Molecule* molecule) {
+    writtenBonds.clear();
+    return kekulize(molecule);
+  }
+
   // Resets every field between strings.
   void Clear();
   // Builds the bare graph of `text`; null (after a line on the error channel) on failure.

@@ -283,6 +283,8 @@ Atom* Atom::cloneInto(Molecule* m) const {
   c->piCount = piCount;
   c->smilesTag = smilesTag;
   c->serialNumber = serialNumber;
+  c->occupancy = occupancy;
+  c->bFactor = bFactor;
   c->chainId = chainId;
   c->residueName = residueName;
   c->residueNumber = residueNumber;

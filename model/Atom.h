@@ -49,6 +49,8 @@ class Atom {
  public:
   int id = -1;                   // list position in the molecule after Molecule::update
   int serialNumber = 0;          // PDB serial number
+  float occupancy = 1.0f;        // PDB occupancy, as read (1 for atoms of other sources)
+  float bFactor = 0.0f;          // PDB temperature factor, as read
   Molecule* molecule = nullptr;  // owner
   std::vector<Bond*> bonds;      // in the order added, not owned
   std::vector<BondAxis*> bondAxes;   // owned

@@ -166,6 +166,8 @@ Molecule* Molecule::copyGraph() {
     c->residueName = a->residueName;
     c->residueNumber = a->residueNumber;
     c->serialNumber = a->serialNumber;
+    c->occupancy = a->occupancy;
+    c->bFactor = a->bFactor;
     c->piElectrons = a->piElectrons;
     c->isotope = a->isotope;
     c->piCount = a->piCount;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,10 +42,11 @@ struct Options {
   std::string kvPath;   // the first molecule read, as an own molecule file
   std::string pdbPath;  // the first molecule read, as a PDB file
   std::vector<Input> inputs;
+  bool help = false;   // --help: the usage line on standard output, nothing read
 };
 
-void usage() {
-  std::cerr << "usage: kvtool [--json] [--mol OUT.mol|OUT.sdf] [--kv OUT.kv] [--pdb OUT.pdb] [--verbose] "
+void usage(std::ostream& out = std::cerr) {
+  out << "usage: kvtool [--json] [--mol OUT.mol|OUT.sdf] [--kv OUT.kv] [--pdb OUT.pdb] [--verbose] "
                "(--smiles STRING | FILE)...   files: "
             << kvtool::knownExtensions() << "\n";
 }
@@ -54,7 +56,10 @@ void usage() {
 bool parseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--json") {
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return true;
+    } else if (arg == "--json") {
       options.json = true;
     } else if (arg == "--verbose") {
       options.verbose = true;
@@ -173,6 +178,16 @@ void startUp(const Options& options) {
     utility->setConsoleSink([](const std::string&) {});
 }
 
+// True for a path ending in ".sd" or ".sdf", in any case.
+bool isSDPath(const std::string& path) {
+  std::string lower;
+  for (char c : path) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  auto endsWith = [&lower](const std::string& end) {
+    return lower.size() >= end.size() && lower.compare(lower.size() - end.size(), end.size(), end) == 0;
+  };
+  return endsWith(".sdf") || endsWith(".sd");
+}
+
 // The report line of every record and the output files: the first finished molecule goes to the
 // --pdb and --kv files, every finished one to the --mol file.
 class Outputs {
@@ -209,9 +224,10 @@ class Outputs {
 
   // Writes the mol or SD file and reports an output file that no molecule reached.
   void finish() {
-    // Several molecules make an SD file: each record closed by "$$$$".
+    // Several molecules, or a path named .sd or .sdf, make an SD file: each record closed by
+    // "$$$$".
     if (!options_.molPath.empty()) {
-      if (molRecords_ > 1) molText_ += "$$$$\n";
+      if (molRecords_ > 1 || (molRecords_ == 1 && isSDPath(options_.molPath))) molText_ += "$$$$\n";
       if (molRecords_ == 0)
         noMolecule(options_.molPath);
       else if (!writeWhole(options_.molPath, molText_))
@@ -270,6 +286,10 @@ int main(int argc, char** argv) {
   if (!parseArguments(argc, argv, options)) {
     usage();
     return 2;
+  }
+  if (options.help) {
+    usage(std::cout);
+    return 0;
   }
   FILE* report = takeStandardOutput(options.verbose);
   startUp(options);

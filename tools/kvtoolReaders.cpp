@@ -43,13 +43,26 @@ class ErrorCapture {
   ErrorCapture(const ErrorCapture&) = delete;
   ErrorCapture& operator=(const ErrorCapture&) = delete;
 
+  // Every line captured that contains part.
+  std::vector<std::string> linesWith(const std::string& part) const {
+    std::vector<std::string> out;
+    for (const std::string& line : lines)
+      if (line.find(part) != std::string::npos) out.push_back(trimmed(line));
+    return out;
+  }
+
+  // Added to every line that does not name a place of its own.
+  void setPlace(const std::string& where) { place = where; }
+
   // The first line that starts with "Error", else the first non-empty line; "" when none.
   std::string release() {
     if (released) return firstError;
     released = true;
     setErrorSink(previous);
     std::string firstLine;
-    for (const std::string& line : lines) {
+    for (std::string& line : lines) {
+      if (!place.empty() && !trimmed(line).empty() && line.find(" of \"") == std::string::npos)
+        line = trimmed(line) + " on " + place;
       printError(line);
       const std::string text = trimmed(line);
       if (text.empty()) continue;
@@ -65,6 +78,7 @@ class ErrorCapture {
   ErrorSink previous;
   bool released = false;
   std::string firstError;
+  std::string place;
 };
 
 // Opens a file for a reader of this tool; false after a message when it cannot be read.
@@ -88,10 +102,12 @@ bool readSmilesFile(const std::string& path, const RecordSink& sink) {
   std::ifstream in;
   if (!openInput(path, in)) return false;
   std::string line;
+  int lineNumber = 0;
   while (std::getline(in, line)) {
+    if (++lineNumber == 1) dropByteOrderMark(line);
     if (trimmed(line).empty()) continue;
     processEvents();
-    Record record = readSmilesLine(line);
+    Record record = readSmilesLine(line, linePlace(lineNumber, path));
     sink(record);
   }
   return true;
@@ -129,7 +145,9 @@ bool readMolFile(const std::string& path, const RecordSink& sink) {
   if (!openInput(path, in)) return false;
   std::ostringstream all;
   all << in.rdbuf();
-  Record record = readMolRecord(all.str(), 1, path);
+  std::string text = all.str();
+  dropByteOrderMark(text);
+  Record record = readMolRecord(text, 1, path);
   sink(record);
   return true;
 }
@@ -171,6 +189,9 @@ bool readPdbFile(const std::string& path, const RecordSink& sink) {
   PDBParser parser;
   std::vector<Molecule*> models;
   parser.parsePDBFile(path, models);
+  // Atoms left out (no element, or one the tables cannot type) are named on every model's
+  // record: the molecule lacks them.
+  const std::vector<std::string> leftOut = capture.linesWith("left out");
   const std::string error = capture.release();
   const double seconds = models.empty() ? secondsSince(start) : secondsSince(start) / models.size();
   if (models.empty()) {
@@ -186,6 +207,7 @@ bool readPdbFile(const std::string& path, const RecordSink& sink) {
     record.molecule.reset(m);
     record.name = m->getName();
     record.seconds = seconds;
+    record.warnings = leftOut;
     sink(record);
   }
   return true;
@@ -215,18 +237,20 @@ std::string lowerExtension(const std::string& path) {
 
 }  // namespace
 
-Record readSmilesLine(const std::string& line) {
+Record readSmilesLine(const std::string& line, const std::string& place) {
   Record record;
   std::string smiles;
   SmilesParser::splitSmilesLine(line, smiles, record.name);
   const Clock::time_point start = Clock::now();
   ErrorCapture capture;
+  capture.setPlace(place);
   SmilesParser parser;
   record.molecule.reset(parser.smilesToMol(line));
   record.error = capture.release();
   record.seconds = secondsSince(start);
   if (record.molecule == nullptr && record.error.empty())
-    record.error = "Error: kvtool: SMILES not read \"" + smiles + "\"";
+    record.error = "Error: kvtool: SMILES not read \"" + smiles + "\"" +
+                   (place.empty() ? "" : " on " + place);
   // An unread line without a name is known by its SMILES.
   if (record.molecule == nullptr && record.name.empty()) record.name = smiles;
   return record;

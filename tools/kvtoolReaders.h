@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/Molecule.h"
 
@@ -18,6 +19,8 @@ struct Record {
   std::string name;
   std::string error;
   double seconds = 0.0;
+  // What the reader reported and went on: atoms it left out of the molecule.
+  std::vector<std::string> warnings;
 };
 
 // Called once per input molecule, in input order.
@@ -39,7 +42,8 @@ FileReader readerFor(const std::string& path);
 // Every extension the table knows, blank-separated, for the usage line.
 std::string knownExtensions();
 
-// One SMILES line ("SMILES name"), through the whole set-up chain.
-Record readSmilesLine(const std::string& line);
+// One SMILES line ("SMILES name"), through the whole set-up chain. place, when given ("line 3
+// of \"a.smi\""), is added to every error line.
+Record readSmilesLine(const std::string& line, const std::string& place = "");
 
 }  // namespace kvtool

@@ -194,7 +194,8 @@ Summary summarize(const Record& record) {
   s.totalBondEnergy = m->totalBondEnergy;
   s.heatOfFormation = m->heatOfFormation;
   s.dipole = m->dipoleMoment;
-  s.warnings = missingParameters(*m);
+  s.warnings = record.warnings;
+  for (const std::string& missing : missingParameters(*m)) s.warnings.push_back(missing);
 
   if (!finiteCoordinates)
     s.error = "Error: kvtool: coordinates not finite";

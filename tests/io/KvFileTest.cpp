@@ -226,7 +226,7 @@ TEST_F(KvFile, EmptyMissingFileAndFolderAreReported) {
   EXPECT_FALSE(engine->parseKvtFile((folder / "missing.kv").string()));
   const std::vector<std::string> expected = {
       "Error: parseKvtFile: no \"#NAMES\" in \"" + empty + "\"",
-      "Error: cannot read folder " + folder.string(),
+      "Error: cannot open file " + folder.string() + " (cannot read folder)",
       "Error: cannot open file " + (folder / "missing.kv").string()};
   EXPECT_EQ(expected, errorLog.lines);
 }
@@ -260,3 +260,46 @@ TEST_F(KvFile, FailedWriteLeavesOldFileWhole) {
 }
 
 }  // namespace
+
+// A file with an atom record written twice once gave a bond of no length and a molecule with
+// an extra carbon; bonds between atoms far apart or on one place are no bonds either.
+TEST_F(KvFile, DuplicatedAtomsAndImpossibleBondsAreRefused) {
+  kvtest::ErrorCapture errorLog;
+  EXPECT_FALSE(engine->parseKvtFile(std::string(KV_TEST_DATA_DIR) + "/kv-duplicated-atom.kv"));
+  ASSERT_EQ(1u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_NE(std::string::npos, errorLog.lines[0].find("atoms on top of each other")) << errorLog.text();
+  EXPECT_NE(std::string::npos, errorLog.lines[0].find("on line 18 of")) << errorLog.text();
+
+  const std::string atom1 = "C C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n";
+  const std::string atom2 = "C C3 C C2 12.011 0.7 - - - 0 0 1.5 0 0\n";
+  const std::string bond = "0 1 1 -3 1.5 0.9 0 3 - - - 0 0\n";
+  const std::string head = "#NAMES\nPAIR\n#ATOMS\n";   // lines 1-3
+  errorLog.lines.clear();
+  // The whole atom block twice, without its bonds: each atom lies on its copy.
+  EXPECT_FALSE(read(head + atom1 + atom2 + atom1 + atom2 + "#BONDS\n" + bond));
+  ASSERT_EQ(1u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_NE(std::string::npos,
+            errorLog.lines[0].find("atom 2 (\"C1\") on line 6 of \"inline\" lies on atom 0"))
+      << errorLog.lines[0];
+  // A bond of 97 A.
+  errorLog.lines.clear();
+  EXPECT_FALSE(read(head + atom1 + "C C3 C C2 12.011 0.7 - - - 0 0 97 0 0\n#BONDS\n" + bond));
+  ASSERT_EQ(1u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_NE(std::string::npos, errorLog.lines[0].find("too long for a bond")) << errorLog.lines[0];
+}
+
+TEST_F(KvFile, MessagesStartWithTheReadersWordsAndNameThePlace) {
+  kvtest::ErrorCapture errorLog;
+  EXPECT_FALSE(read(twoAtomFile("0 2 1 -3 1.5 0.9 0 3 - - - 0 0")));
+  ASSERT_EQ(1u, errorLog.lines.size());
+  EXPECT_EQ("Failed to parse bond \"0 2 1 -3 1.5 0.9 0 3 - - - 0 0\" on line 7 of \"inline\"",
+            errorLog.lines[0]);
+  errorLog.lines.clear();
+  EXPECT_TRUE(read(twoAtomFile("0 1 1 -3 1.5 0.9 0 3 - - - 0 0") + "#REPLACE\nA B C\n"));
+  ASSERT_EQ(1u, errorLog.lines.size());
+  EXPECT_EQ("Error: InCorrect replace \"A B C\" on line 9 of \"inline\"", errorLog.lines[0]);
+  // A byte-order mark before the first header is no data.
+  errorLog.lines.clear();
+  EXPECT_TRUE(read("\xEF\xBB\xBF" + twoAtomFile("0 1 1 -3 1.5 0.9 0 3 - - - 0 0")));
+  EXPECT_TRUE(errorLog.lines.empty()) << errorLog.text();
+}

@@ -184,3 +184,63 @@ TEST_F(Kvtool, MissingParametersAreWarningsOfANamedMolecule) {
     ++at;
   }
 }
+
+TEST_F(Kvtool, HelpPrintsTheUsageAndSucceeds) {
+  const ToolRun run = runKvtool({"--help"});
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_EQ(0u, run.out.find("usage: kvtool")) << run.out;
+  EXPECT_EQ(std::string::npos, run.err.find("unknown option")) << run.err;
+}
+
+TEST_F(Kvtool, LeftOutPdbAtomIsAWarningOfTheRecord) {
+  // A calcium ion (no atom type) beside a chloromethane ligand.
+  const QString pdb = write(
+      "ion.pdb",
+      "HETATM    1  C1  LIG A   1       0.000   0.000   0.000  1.00  0.00           C\n"
+      "HETATM    2 CL1  LIG A   1       1.780   0.000   0.000  1.00  0.00          CL\n"
+      "HETATM    3 CA    CA A   2       6.000   0.000   0.000  1.00  0.00          CA\n");
+  const ToolRun json = runKvtool({"--json", pdb});
+  ASSERT_EQ(0, json.exitCode) << json.err;
+  const std::vector<QJsonObject> records = jsonLines(json.out);
+  ASSERT_EQ(1u, records.size());
+  const QJsonArray warnings = records[0]["warnings"].toArray();
+  ASSERT_FALSE(warnings.isEmpty()) << json.out;
+  EXPECT_NE(std::string::npos, warnings[0].toString().toStdString().find("atom left out"))
+      << json.out;
+  const ToolRun text = runKvtool({pdb});
+  EXPECT_NE(std::string::npos, text.out.find("warning: Error: PDBParser::parsePDBFile element \"Ca\""))
+      << text.out;
+}
+
+TEST_F(Kvtool, ByteOrderMarksAreSkippedAndSmilesFileErrorsNameTheLine) {
+  const QString smi = write("marked.smi", "\xEF\xBB\xBF" "CCO ethanol\nC1CC bad\n");
+  const ToolRun run = runKvtool({"--json", smi});
+  EXPECT_EQ(1, run.exitCode);
+  const std::vector<QJsonObject> records = jsonLines(run.out);
+  ASSERT_EQ(2u, records.size());
+  EXPECT_TRUE(records[0]["ok"].toBool()) << run.out;
+  EXPECT_EQ("ethanol", records[0]["name"].toString().toStdString());
+  EXPECT_NE(std::string::npos,
+            records[1]["error"].toString().toStdString().find(
+                "on line 2 of \"" + smi.toStdString() + "\""))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.err.find("line 2 of \"" + smi.toStdString())) << run.err;
+
+  const QString mol = write("marked.mol", "\xEF\xBB\xBF" "ethane\n\n\n"
+                                          "  2  1  0  0  0  0  0  0  0  0999 V2000\n"
+                                          "    0.0000    0.0000    0.0000 C   0  0\n"
+                                          "    1.5400    0.0000    0.0000 C   0  0\n"
+                                          "  1  2  1  0\nM  END\n");
+  const ToolRun molRun = runKvtool({"--json", mol});
+  ASSERT_EQ(0, molRun.exitCode) << molRun.err;
+  EXPECT_EQ("ethane", jsonLines(molRun.out)[0]["name"].toString().toStdString());
+}
+
+TEST_F(Kvtool, OneMoleculeWrittenToAnSdFileIsClosed) {
+  const QString sdf = path("one.sdf");
+  const ToolRun run = runKvtool({"--json", "--mol", sdf, "--smiles", "CCO ethanol"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  const std::vector<std::string> lines = kvtest::linesOf(kvtest::readFile(sdf.toStdString()));
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ("$$$$", lines.back());
+}

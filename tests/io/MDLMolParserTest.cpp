@@ -137,11 +137,15 @@ TEST_F(MDLRead, ChargeLinesReplaceTheAtomBlockCharges) {
   EXPECT_EQ(4, m->atoms[2]->charge);
 }
 
-TEST_F(MDLRead, AromaticTypeFourBecomesOrderNineAndOtherTypesFail) {
+TEST_F(MDLRead, AromaticTypeFourTakesItsKekuleFormAndOtherTypesFail) {
   const std::string atoms = header(2, 1) + atomLine("C") + atomLine("C");
   auto aromatic = read(atoms + "  1  2  4  0  0  0  0\n");
   ASSERT_NE(nullptr, aromatic) << errors;
-  EXPECT_EQ(9, aromatic->bonds[0]->order);
+  EXPECT_EQ(2, aromatic->bonds[0]->order);   // two carbons that each need a double bond
+  // Three carbons in a row: no form gives each its double bond, and the record is refused.
+  EXPECT_EQ(nullptr, read(header(3, 2) + atomLine("C") + atomLine("C") + atomLine("C") +
+                          "  1  2  4  0  0  0  0\n  2  3  4  0  0  0  0\n"));
+  EXPECT_NE(std::string::npos, errors.find("no Kekule form")) << errors;
   for (const char* type : {"0", "5", "8"}) {
     auto m = read(atoms + "  1  2  " + type + "  0  0  0  0\n");
     EXPECT_EQ(nullptr, m) << type;
@@ -260,7 +264,7 @@ TEST_F(MDLWrite, WritesTheV2000LinesExactly) {
   const std::vector<std::string> lines = linesOf(text);
   ASSERT_EQ(4u + 5u + 4u + 2u + 1u, lines.size());
   EXPECT_EQ("sample", lines[0]);
-  EXPECT_EQ("  Kestavor" + std::string(42, ' '), lines[1]);
+  EXPECT_EQ("  Kestavor" + std::string(10, ' ') + "3D" + std::string(30, ' '), lines[1]);
   EXPECT_EQ("", lines[2]);
   EXPECT_EQ("  5  4  0  0  0  0  0  0  0  0999 V2000", lines[3]);
   EXPECT_EQ("    1.2346  -19.5000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0", lines[5]);

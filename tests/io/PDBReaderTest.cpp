@@ -189,12 +189,12 @@ TEST_F(PDBReader, AlternateLocationsKeepTheFirstIndicator) {
   EXPECT_EQ(2, findAtom(out[0], "CA", 1)->serialNumber);
 }
 
-TEST_F(PDBReader, ConectBondsAddUpAndSkipHeteroAtomsOfOtherResidues) {
+TEST_F(PDBReader, ConectBondsAddUpAndJoinHeteroAtomsOfOtherResidues) {
   std::string text;
   text += atomLine("HETATM", 1, "C1", "LIG", 'A', 1, 0.0f, 0.0f, 0.0f, "C");
-  text += atomLine("HETATM", 2, "C2", "LIG", 'A', 1, 4.0f, 0.0f, 0.0f, "C");
-  text += atomLine("HETATM", 3, "C3", "LIG", 'A', 1, 8.0f, 0.0f, 0.0f, "C");
-  text += atomLine("HETATM", 4, "C1", "OTH", 'A', 2, 0.0f, 6.0f, 0.0f, "C");
+  text += atomLine("HETATM", 2, "C2", "LIG", 'A', 1, 3.0f, 0.0f, 0.0f, "C");
+  text += atomLine("HETATM", 3, "C3", "LIG", 'A', 1, 0.0f, 3.0f, 0.0f, "C");
+  text += atomLine("HETATM", 4, "C1", "OTH", 'A', 2, 0.0f, 0.0f, 3.0f, "C");
   // Fixed five-column fields; the line number at the end is not a partner.
   text += "CONECT    1    2                                                  1HPV1819\n";
   text += "CONECT    1    3    4\n";
@@ -202,9 +202,9 @@ TEST_F(PDBReader, ConectBondsAddUpAndSkipHeteroAtomsOfOtherResidues) {
   ASSERT_EQ(1u, out.size());
   int conect = 0;
   for (const Bond* b : out[0]->bonds) conect += b->pdbFlag;
-  EXPECT_EQ(2, conect);
+  EXPECT_EQ(3, conect);
   EXPECT_NE(0, orderBetween(out[0], "C1", 1, "C3", 1));
-  EXPECT_EQ(0, orderBetween(out[0], "C1", 1, "C1", 2));
+  EXPECT_NE(0, orderBetween(out[0], "C1", 1, "C1", 2));
   EXPECT_TRUE(out[0]->pdbFlag);
 }
 
@@ -271,7 +271,7 @@ TEST_F(PDBWriter, RecordLayoutKeepsNamesNumbersAndElements) {
   ASSERT_TRUE(parser.formatPDB(m.get(), text));
   const std::vector<std::string> lines = kvtest::linesOf(text);
   ASSERT_EQ(6u, lines.size());
-  EXPECT_EQ("HETATM    1  CA  LIG A  -5      -1.234-100.5671234.500                       C  ",
+  EXPECT_EQ("HETATM    1  CA  LIG A  -5      -1.234-100.5671234.500  1.00  0.00           C  ",
             lines[0]);
   EXPECT_EQ("CL1 ", lines[4].substr(12, 4));   // hydrogens follow their carbon
   EXPECT_EQ("HB12", lines[1].substr(12, 4));
@@ -298,7 +298,8 @@ TEST_F(PDBWriter, EveryAtomIsWrittenOnce) {
   std::string text;
   ASSERT_TRUE(parser.formatPDB(m.get(), text));
   int records = 0;
-  for (const std::string& line : kvtest::linesOf(text)) records += line.rfind("ATOM", 0) == 0;
+  for (const std::string& line : kvtest::linesOf(text))
+    records += line.rfind("ATOM", 0) == 0 || line.rfind("HETATM", 0) == 0;
   EXPECT_EQ(5, records);
 }
 
