@@ -80,6 +80,9 @@ class KestavorGUI : public QMainWindow {
   void emitConsoleString(QString s);
 
  public slots:
+  // No object of the form is called TwistButton: the by-name connection is refused with the
+  // class library's warning and the slot stays unconnected.
+  void on_TwistButton_clicked();
   void on_actionPeriodic_Table_triggered();
   void on_MoleculeTabWidget_currentChanged(int index);
   void on_PieceButton_clicked();

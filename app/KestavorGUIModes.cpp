@@ -69,6 +69,8 @@ void chooseAutoRotation(GLWidget* view, QButtonGroup* group, QAbstractButton* cl
 
 }  // namespace
 
+void KestavorGUI::on_TwistButton_clicked() {}
+
 void KestavorGUI::on_ViewButton_clicked() {
   if (MathEngine::instance()->measureMode != kNoMeasureMode) return;
   GraphicsEngine* engine = GraphicsEngine::instance();

@@ -93,6 +93,8 @@ void DihedralDialog::reSet() {
 
 void DihedralDialog::on_startEdit_textChanged(const QString& text) { startAngle = text.toFloat(); }
 void DihedralDialog::on_endEdit_textChanged(const QString& text) { endAngle = text.toFloat(); }
+void DihedralDialog::on_xticksEdit_textChanged(const QString& text) { numXTicks = text.toUInt(); }
+void DihedralDialog::on_yticksEdit_textChanged(const QString& text) { numYTicks = text.toUInt(); }
 void DihedralDialog::on_intervalEdit_textChanged(const QString& text) {
   interval = text.toDouble();
 }

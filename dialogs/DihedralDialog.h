@@ -69,6 +69,10 @@ class DihedralDialog : public QDialog {
   void on_dihedralEdit_textChanged(const QString& text);
   void on_plotButton_clicked();
   void on_endEdit_textChanged(const QString& text);
+  // The tick counts as unsigned decimal integers (0 for other text). The form has no edits of
+  // these names, so only construction and a reset change the counts in the program.
+  void on_xticksEdit_textChanged(const QString& text);
+  void on_yticksEdit_textChanged(const QString& text);
   void on_startEdit_textChanged(const QString& text);
 
  private:

@@ -204,3 +204,5 @@ PeriodicTableDialog::PeriodicTableDialog(QWidget* parent)
   initIconResources();
   ui.setupUi(this);
 }
+
+void PeriodicTableDialog::on_toolButton_19_clicked() {}

@@ -39,4 +39,8 @@ class PeriodicTableDialog : public QDialog {
   explicit PeriodicTableDialog(QWidget* parent = nullptr);
 
   Ui_PeriodicTableDialogClass ui;
+
+ private slots:
+  // Bound by name to the "Rf" button's click; it does nothing.
+  void on_toolButton_19_clicked();
 };

@@ -7,37 +7,101 @@
 
 namespace {
 
-// Each box and the renderer flag it shows and writes.
-struct FlagBox {
-  QCheckBox* Ui_SettingsDialogClass::*box;
-  bool GraphicsEngine::*flag;
-};
-
-using Form = Ui_SettingsDialogClass;
-const FlagBox kFlagBoxes[] = {
-    {&Form::RenderMolecularOrbitalsCheckBox, &GraphicsEngine::showMolecularOrbitals},
-    {&Form::RenderAtomicOrbitalsCheckBox, &GraphicsEngine::showAtomicOrbitals},
-    {&Form::RenderBondAxesCheckBox, &GraphicsEngine::showBondAxes},
-    {&Form::RenderAtomIDsCheckBox, &GraphicsEngine::showAtomIDs},
-    {&Form::ShowFPSCheckBox, &GraphicsEngine::showFPS},
-    {&Form::LightingCheckBox, &GraphicsEngine::lighting},
-    {&Form::TransparencyCheckBox, &GraphicsEngine::transparency},
-    {&Form::ColorScaleCheckBox, &GraphicsEngine::showColorScale},
-};
+void storeFlag(bool GraphicsEngine::*flag, const QCheckBox* box) {
+  GraphicsEngine::instance()->*flag = box->isChecked();
+}
 
 }  // namespace
+
+void SettingsDialog::Snapshot::takeFrom(const GraphicsEngine& engine) {
+  showFPS = engine.showFPS;
+  lighting = engine.lighting;
+  reservedFlags[0] = engine.reservedFlags[1];
+  reservedFlags[1] = engine.reservedFlags[2];
+  showAxes = engine.showAxes;
+  transparency = engine.transparency;
+  showNuclei = engine.showNuclei;
+  showAtomicOrbitals = engine.showAtomicOrbitals;
+  showMolecularOrbitals = engine.showMolecularOrbitals;
+  showBondAxes = engine.showBondAxes;
+  showAtomIDs = engine.showAtomIDs;
+  showColorScale = engine.showColorScale;
+}
+
+void SettingsDialog::Snapshot::giveBack(GraphicsEngine& engine) const {
+  engine.showFPS = showFPS;
+  engine.lighting = lighting;
+  engine.reservedFlags[1] = reservedFlags[0];
+  engine.reservedFlags[2] = reservedFlags[1];
+  engine.showAxes = showAxes;
+  engine.transparency = transparency;
+  engine.showNuclei = showNuclei;
+  engine.showAtomicOrbitals = showAtomicOrbitals;
+  engine.showMolecularOrbitals = showMolecularOrbitals;
+  engine.showBondAxes = showBondAxes;
+  engine.showAtomIDs = showAtomIDs;
+  engine.showColorScale = showColorScale;
+}
 
 SettingsDialog::SettingsDialog(QWidget* parent)
     : QDialog(parent, titleBarOnly()) {
   initIconResources();
-  ui.setupUi(this);
-  GraphicsEngine* engine = GraphicsEngine::instance();
-  for (const FlagBox& row : kFlagBoxes) {
-    QCheckBox* box = ui.*row.box;
-    box->setChecked(engine->*row.flag);
-    connect(box, &QCheckBox::stateChanged, this,
-            [box, flag = row.flag] { GraphicsEngine::instance()->*flag = box->isChecked(); });
-  }
+  ui.setupUi(this);   // connects the box slots by name
+  snapshot.takeFrom(*GraphicsEngine::instance());
+  // A box whose state changes here writes the same value back through its slot.
+  ui.RenderMolecularOrbitalsCheckBox->setChecked(snapshot.showMolecularOrbitals);
+  ui.RenderAtomicOrbitalsCheckBox->setChecked(snapshot.showAtomicOrbitals);
+  ui.RenderBondAxesCheckBox->setChecked(snapshot.showBondAxes);
+  ui.RenderAtomIDsCheckBox->setChecked(snapshot.showAtomIDs);
+  ui.ShowFPSCheckBox->setChecked(snapshot.showFPS);
+  ui.LightingCheckBox->setChecked(snapshot.lighting);
+  ui.TransparencyCheckBox->setChecked(snapshot.transparency);
+  ui.ColorScaleCheckBox->setChecked(snapshot.showColorScale);
 }
 
 void SettingsDialog::on_OkButton_clicked() { done(0); }
+
+void SettingsDialog::on_CancelButton_clicked() {
+  snapshot.giveBack(*GraphicsEngine::instance());
+  done(0);
+}
+
+void SettingsDialog::on_ShowFPSCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::showFPS, ui.ShowFPSCheckBox);
+}
+
+void SettingsDialog::on_LightingCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::lighting, ui.LightingCheckBox);
+}
+
+void SettingsDialog::on_RenderAtomicOrbitalsCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::showAtomicOrbitals, ui.RenderAtomicOrbitalsCheckBox);
+}
+
+void SettingsDialog::on_RenderMolecularOrbitalsCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::showMolecularOrbitals, ui.RenderMolecularOrbitalsCheckBox);
+}
+
+void SettingsDialog::on_RenderBondAxesCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::showBondAxes, ui.RenderBondAxesCheckBox);
+}
+
+void SettingsDialog::on_RenderAtomIDsCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::showAtomIDs, ui.RenderAtomIDsCheckBox);
+}
+
+void SettingsDialog::on_TransparencyCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::transparency, ui.TransparencyCheckBox);
+}
+
+void SettingsDialog::on_ColorScaleCheckBox_stateChanged(int) {
+  storeFlag(&GraphicsEngine::showColorScale, ui.ColorScaleCheckBox);
+}
+
+void SettingsDialog::on_RenderShadowsCheckBox_stateChanged(int) {}
+
+void SettingsDialog::on_RenderGridFloorCheckBox_stateChanged(int) {}
+
+void SettingsDialog::on_RenderAxesCheckBox_stateChanged(int) {}
+
+void SettingsDialog::on_RenderNucleiCheckBox_stateChanged(int) {}

@@ -59,6 +59,13 @@ class BondTable {
   bool initReference();
   bool initStructureList();
 
+  // Builds the entry of one bond-table line (label, two group keys, order, then the fifth,
+  // sixth and seventh columns into value1, value3 and value2). False, with the line reported,
+  // when it has fewer than seven columns or a column is not a number; entry is then untouched.
+  bool makeTableEntry(const std::string& line, const std::string& path, TableEntry& entry) const;
+  // Walks every table, section and entry of tableMap; it writes nothing.
+  void printTableMap() const;
+
   // Paths of the bond-table files, opened as given; none leaves the table map empty.
   std::deque<std::string> tableFiles;
   // table key -> section (structure code) -> entries in file order

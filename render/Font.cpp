@@ -94,15 +94,16 @@ void FontFactory::readDescriptor(std::istream& in, Font& font) {
 
 Font* FontFactory::loadDescriptor(const char* path) {
   const std::string name = path != nullptr ? path : "";
-  std::ifstream in(name);
-  if (name.empty() || !in) {
+  auto* font = new Font();
+  if (!name.empty()) font->stream.open(name);
+  if (!font->stream.is_open()) {
     ErrorLine() << "Error: FontFactory: cannot open the font descriptor \"" << name << "\"";
+    delete font;
     return nullptr;
   }
-  auto* font = new Font();
   font->path = name;
   font->baseName = baseNameOf(name);
-  readDescriptor(in, *font);
+  readDescriptor(font->stream, *font);
   return font;
 }
 
@@ -155,9 +156,9 @@ RenderString::~RenderString() {
 }
 
 void RenderString::buildList() {
-  if (displayList == 0 || font == nullptr) return;
+  if (displayList == 0) return;
   std::vector<TextQuad2D> quads;
-  font->layoutText(text.c_str(), x, y, quads);
+  if (font != nullptr) font->layoutText(text.c_str(), x, y, quads);
   glNewList(displayList, GL_COMPILE);
   Font::drawQuads(quads);
   glEndList();

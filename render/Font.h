@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -33,6 +33,7 @@ class Font {
 
   std::string path;       // the descriptor's path as given
   std::string baseName;   // the path without the extension of its last component
+  std::ifstream stream;   // the descriptor, read through and kept open with the font
   std::uint16_t lineHeight = 0;
   std::uint16_t base = 0;
   std::uint16_t scaleW = 0;   // page image size in pixels
@@ -90,7 +91,8 @@ class RenderString {
   unsigned int displayList = 0;
   std::string text;
 
-  // Needs a current GL context: makes the list and builds it.
+  // Needs a current GL context: makes the list and builds it. A string without a font
+  // compiles an empty list.
   RenderString(const char* text, Font* font, int x, int y);
   ~RenderString();
   RenderString(const RenderString&) = delete;

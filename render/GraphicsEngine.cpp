@@ -6,6 +6,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "model/Molecule.h"
 #include "model/Spheroid.h"
 #include "render/MathEngine.h"
 #include "render/Mesh.h"
@@ -86,6 +87,20 @@ void GraphicsEngine::setCurrentMesh(Mesh* m) {
   currentMesh = m;
   if (m != nullptr) cursor.resize(m->size);
 }
+
+void GraphicsEngine::removeMesh(Mesh* m) {
+  if (m == nullptr) return;
+  meshes.erase(std::remove(meshes.begin(), meshes.end(), m), meshes.end());
+  if (currentMesh == m) currentMesh = nullptr;
+  if (previousMesh == m) previousMesh = nullptr;
+  if (m->molecule != nullptr && m->molecule->mesh == m) {
+    m->molecule->nullAllSpheroids();   // the mesh owns them
+    m->molecule->mesh = nullptr;
+  }
+  delete m;
+}
+
+void GraphicsEngine::resizeCursor(float side) { cursor.resize(side); }
 
 void GraphicsEngine::updateTickers() {
   ticker += deltaTime;

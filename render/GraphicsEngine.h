@@ -41,6 +41,10 @@ class GraphicsEngine {
  public:
   static GraphicsEngine* Instance;   // null until the first instance() call; never destroyed
   static GraphicsEngine* instance();
+  // Deletes the singleton with every mesh, render string, font and stored camera it lists, and
+  // clears the pointer; the next instance() makes a fresh one. Needs the view's context current
+  // when GL resources were made.
+  static void deleteInstance();
 
   static constexpr float HomeDistanceTolerance = 0.9f;   // the glide home may stop this short
   static constexpr int FpsLabelInset = 75;   // the "FPS:" label starts this far from the right
@@ -122,6 +126,11 @@ class GraphicsEngine {
   Mesh* getMesh(int i) const;   // null outside 0..meshes.size()-1
   // Makes m current (null allowed); a change away from a mesh clears its selected spheroid.
   void setCurrentMesh(Mesh* m);
+  // Deletes m and takes it off the list; it stops being the current (and previous) mesh. Its
+  // molecule, if it still has one, lets go of the spheroids the mesh owned and of the mesh.
+  void removeMesh(Mesh* m);
+  // Sets the cursor square's side, centred on the cursor position.
+  void resizeCursor(float side);
   // The half-float frame buffer at the given size and the phong program from the embedded
   // "phong.vs" and "phong.fs", with "Alpha" 0.85, "Exponent" 64 and "Specularity" 0.95; no
   // program is in use afterwards. A shader that cannot be read ends the process (status 1).
@@ -130,6 +139,18 @@ class GraphicsEngine {
   // half-float frame buffer in path 3, and moves the "FPS:" label to the top right.
   void resizeWindow(int width, int height);
   void rebuildRenderStrings();
+  // Rebuilds the on-screen strings (after the window changed).
+  void rebuildGUI();
+  // The engine takes s and draws it with the HUD; null adds nothing.
+  void addRenderString(RenderString* s);
+  // Takes s off the list and deletes it; a string the engine does not list is left alone.
+  void removeRenderString(RenderString* s);
+  // The engine takes f; the first font added becomes the text font when there is none.
+  void addFont(Font* f);
+  // Takes f off the list and deletes it; a font the engine does not list is left alone. The
+  // text font and the strings drawn with f move to the first font left (none when the list is
+  // empty: they then draw nothing) and are rebuilt.
+  void removeFont(Font* f);
   void setDeltaTime(float seconds) { deltaTime = seconds; }
   void updateTickers();
   void setPolygonState(unsigned int state);
@@ -206,6 +227,7 @@ class GraphicsEngine {
 
  private:
   GraphicsEngine();
+  ~GraphicsEngine();
   // Hands the math singleton pointers to the matrices, camera, window, pick point and eye ray.
   void connectMathEngine();
 

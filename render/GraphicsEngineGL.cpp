@@ -6,6 +6,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "render/GLSLShader.h"
 #include "render/GraphicsEngine.h"
 #include "render/MathEngine.h"
+#include "render/Mesh.h"
 #include "render/Texture.h"
 
 namespace {
@@ -133,6 +135,74 @@ void GraphicsEngine::restorePerspectiveProjection() {
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
+}
+
+void GraphicsEngine::rebuildGUI() { rebuildRenderStrings(); }
+
+void GraphicsEngine::addRenderString(RenderString* s) {
+  if (s != nullptr) renderStrings.push_back(s);
+}
+
+void GraphicsEngine::removeRenderString(RenderString* s) {
+  const auto it = std::find(renderStrings.begin(), renderStrings.end(), s);
+  if (s == nullptr || it == renderStrings.end()) return;
+  renderStrings.erase(it);
+  delete s;
+}
+
+void GraphicsEngine::addFont(Font* f) {
+  if (f == nullptr) return;
+  fonts.push_back(f);
+  if (font == nullptr) font = fonts.front();
+}
+
+void GraphicsEngine::removeFont(Font* f) {
+  const auto it = std::find(fonts.begin(), fonts.end(), f);
+  if (f == nullptr || it == fonts.end()) return;
+  fonts.erase(it);
+  Font* const standIn = fonts.empty() ? nullptr : fonts.front();
+  if (font == f) font = standIn;
+  // A string compiled for the font must not replay it or bind its page once it is gone.
+  for (RenderString* s : renderStrings)
+    if (s->font == f) {
+      s->font = standIn;
+      s->buildList();
+    }
+  delete f;
+}
+
+void GraphicsEngine::deleteInstance() {
+  delete Instance;
+  Instance = nullptr;
+}
+
+GraphicsEngine::~GraphicsEngine() {
+  for (Mesh* m : std::vector<Mesh*>(meshes)) removeMesh(m);
+  for (RenderString* s : renderStrings) delete s;
+  renderStrings.clear();
+  for (Font* f : fonts) delete f;
+  fonts.clear();
+  font = nullptr;
+  eraseAllCameras();
+  delete cursor.texture;
+  delete hdrFrameBuffer;
+  delete phongShader;
+  if (alphaRampTexture != 0) glDeleteTextures(1, &alphaRampTexture);
+  // The math singleton must not go on reading the fields of a deleted renderer.
+  MathEngine* math = MathEngine::Instance;
+  if (math != nullptr && math->projection == &projectionMatrix) {
+    math->projection = nullptr;
+    math->auxMatrix = nullptr;
+    math->orthoProjection = nullptr;
+    math->translation = nullptr;
+    math->rotationMatrix = nullptr;
+    math->viewportWidth = nullptr;
+    math->viewportHeight = nullptr;
+    math->pickX = nullptr;
+    math->pickY = nullptr;
+    math->eyeRayOrigin = nullptr;
+    math->eyeRayDirection = nullptr;
+  }
 }
 
 void GraphicsEngine::rebuildRenderStrings() {

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "math/UtilityEngine.h"
+#include "render/GLErrors.h"
 #include "render/Texture.h"
 
 TextureFactory* TextureFactory::Instance = nullptr;
@@ -17,6 +18,8 @@ TextureFactory* TextureFactory::instance() {
 void Texture::bind() { glBindTexture(GL_TEXTURE_2D, name); }
 
 void Texture::unbind() { glBindTexture(GL_TEXTURE_2D, 0); }
+
+unsigned int Texture::getTextureError() { return reportGLError(GLErrorNames::WithTableTooLarge); }
 
 TextureFP16::TextureFP16() { glGenTextures(1, &name); }
 

@@ -16,6 +16,9 @@ class Texture {
 
   virtual void bind();     // to GL_TEXTURE_2D
   virtual void unbind();   // binds 0 to GL_TEXTURE_2D
+  // Prints the name of a pending GL error on standard output, as the renderer's own check
+  // does; returns the code read.
+  unsigned int getTextureError();
 };
 
 // The 16-bit float colour texture of the high-dynamic-range frame buffer. It owns its GL

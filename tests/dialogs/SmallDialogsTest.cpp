@@ -1,5 +1,6 @@
 // The render settings and the periodic table on the offscreen platform.
 
+#include <QCheckBox>
 #include <QToolButton>
 
 #include <map>
@@ -48,6 +49,35 @@ TEST_F(RenderSettings, BoxesShowTheFlagsAndWriteThemAtOnce) {
   dialog.ui.RenderAtomicOrbitalsCheckBox->click();
   EXPECT_FALSE(GraphicsEngine::instance()->showAtomicOrbitals);
   EXPECT_TRUE(GraphicsEngine::instance()->showNuclei);
+}
+
+TEST_F(RenderSettings, EachBoxDrivesItsOwnFlagAndCancelPutsAllBack) {
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  const std::vector<bool> before = displayFlags();
+  SettingsDialog dialog;
+  const struct {
+    QCheckBox* box;
+    bool* flag;
+  } rows[] = {{dialog.ui.ShowFPSCheckBox, &engine->showFPS},
+              {dialog.ui.LightingCheckBox, &engine->lighting},
+              {dialog.ui.RenderAtomicOrbitalsCheckBox, &engine->showAtomicOrbitals},
+              {dialog.ui.RenderMolecularOrbitalsCheckBox, &engine->showMolecularOrbitals},
+              {dialog.ui.RenderBondAxesCheckBox, &engine->showBondAxes},
+              {dialog.ui.RenderAtomIDsCheckBox, &engine->showAtomIDs},
+              {dialog.ui.TransparencyCheckBox, &engine->transparency},
+              {dialog.ui.ColorScaleCheckBox, &engine->showColorScale}};
+  for (const auto& row : rows) {
+    const std::vector<bool> was = displayFlags();
+    row.box->click();
+    const std::vector<bool> now = displayFlags();
+    size_t changed = 0;
+    for (size_t i = 0; i < now.size(); ++i) changed += was[i] != now[i];
+    EXPECT_EQ(1u, changed) << row.box->objectName().toStdString();
+    EXPECT_EQ(row.box->isChecked(), *row.flag) << row.box->objectName().toStdString();
+  }
+  engine->showNuclei = !engine->showNuclei;   // no box shows it, the snapshot still holds it
+  ASSERT_TRUE(QMetaObject::invokeMethod(&dialog, "on_CancelButton_clicked"));
+  EXPECT_EQ(before, displayFlags());
 }
 
 // Empty places of the long form: the gap of periods 1 to 3, group 3 below yttrium, row 8 and the

@@ -67,3 +67,39 @@ TEST(BondTableLookup, EndsAreOrientedWithStandInsAndVariationsAndMissesAreLogged
   EXPECT_EQ(std::vector<std::string>{"C-C\t\tMETHYL\t\tETHYL\t\t3\t\tprobe\t\tprobe"},
             kvtest::linesOf(folder.read("Error/bondTableError.txt")));
 }
+
+TEST(BondTableLoading, ShortOrBadEntryLinesAreRefusedAndAMissingLogStopsNothing) {
+  kvtest::WorkingFolder folder;   // no "Error" folder: the log cannot be opened
+  kvtest::ErrorCapture errors;
+  BondTable table;
+  EXPECT_NE(std::string::npos, errors.text().find("could not open bondTableError.txt"));
+
+  TableEntry entry;
+  entry.label = "kept";
+  EXPECT_FALSE(table.makeTableEntry("e1 A B 1 1.0 2.0", "t.txt", entry));
+  EXPECT_FALSE(table.makeTableEntry("e1 A B one 1.0 2.0 3.0", "t.txt", entry));
+  EXPECT_EQ("kept", entry.label);
+  ASSERT_TRUE(table.makeTableEntry("e2 A@x B 2 1.0 2.0 3.0 extra", "t.txt", entry));
+  EXPECT_EQ("A@x", entry.groupKey1);
+  EXPECT_EQ(2, entry.bondOrder);
+  EXPECT_EQ(3.0f, entry.value2);
+  EXPECT_EQ(2.0f, entry.value3);
+
+  // Lookups go on without a log and still count their misses.
+  folder.write("Library/Tables/AtomList.txt", "1 C\n");
+  folder.write("Library/Tables/StructureList.txt", "1.2 METHYL\n");
+  folder.write("Library/Tables/BondList.txt", "t1 C-C\n");
+  folder.write("Library/Tables/References.txt", "\n");
+  std::unique_ptr<Molecule> molecule(Builder::instance()->createMolecule());
+  BondAxis axes[2];
+  for (BondAxis& axis : axes) {
+    Atom* atom = Builder::instance()->createAtom();
+    atom->name = "C";
+    atom->groupLabel = "METHYL";
+    molecule->addAtom(atom);
+    axis.atom = atom;
+  }
+  EXPECT_EQ(0, table.findTableEntry(&axes[0], &axes[1], 1, entry));
+  EXPECT_EQ(1, table.missCounts["METHYL,METHYL"]);
+  table.printTableMap();
+}

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "model/Spheroid.h"
 #include "render/BufferObjects.h"
 #include "render/GraphicsEngine.h"
+#include "render/MathEngine.h"
 #include "render/Mesh.h"
 #include "support/EmptyTables.h"
 #include "support/ErrorCapture.h"
@@ -180,4 +182,42 @@ TEST(BufferObjects, ClientArrayPathCountsWithoutGL) {
   EXPECT_TRUE(indices.addMeshData(100, 3, three));
   EXPECT_EQ(100, three[0]);   // the offset is added in the caller's array
   EXPECT_EQ(102, three[2]);
+}
+
+// Removing a shown molecule's mesh frees the mesh and its spheroids once; the molecule, still
+// alive, is left without dangling pointers and can be deleted afterwards.
+TEST_F(MeshOfMolecule, RemovingAMeshFreesItAndLetsItsMoleculeGo) {
+  GraphicsEngine* engine = GraphicsEngine::instance();
+  auto shown = shownWater();
+  auto other = shownWater();
+  ASSERT_TRUE(shown->renderMolecule() && other->renderMolecule());
+  engine->meshes = {other->mesh, shown->mesh};
+  engine->currentMesh = engine->previousMesh = shown->mesh;
+  engine->removeMesh(shown->mesh);
+  EXPECT_EQ(std::vector<Mesh*>{other->mesh}, engine->meshes);
+  EXPECT_TRUE(engine->currentMesh == nullptr && engine->previousMesh == nullptr);
+  EXPECT_EQ(nullptr, shown->mesh);
+  EXPECT_TRUE(shown->atoms[0]->sphere == nullptr && shown->bonds[1]->spheroid == nullptr);
+  engine->removeMesh(nullptr);
+  EXPECT_EQ(1u, engine->meshes.size());
+  engine->meshes.clear();
+}
+
+// The singleton goes with what it lists; the math singleton is cut loose from it, and the next
+// instance() is a fresh engine that the math singleton reads again.
+TEST_F(MeshOfMolecule, DeletingTheRendererFreesItsMeshesAndCamerasAndANewOneTakesOver) {
+  auto shown = shownWater();
+  ASSERT_TRUE(shown->renderMolecule());
+  GraphicsEngine* old = GraphicsEngine::instance();
+  old->meshes.push_back(shown->mesh);
+  old->currentMesh = shown->mesh;
+  old->storeCamera(new SSEVector4f(1.0f, 2.0f, 3.0f, 1.0f), new Quaternion());
+  old->windowWidth = 333;
+  GraphicsEngine::deleteInstance();
+  EXPECT_EQ(nullptr, GraphicsEngine::Instance);
+  EXPECT_EQ(nullptr, shown->mesh);
+  EXPECT_EQ(nullptr, MathEngine::instance()->viewportWidth);
+  GraphicsEngine* fresh = GraphicsEngine::instance();
+  EXPECT_TRUE(fresh->meshes.empty() && fresh->cameraTranslations.empty());
+  EXPECT_EQ(640u, *MathEngine::instance()->viewportWidth);
 }

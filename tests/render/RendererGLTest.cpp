@@ -150,3 +150,67 @@ TEST_F(RendererGL, DriverReportIsAppendedAndTheExclusionListNamesTheSoftwareRend
   folder.write("Settings/blacklist.ini", "# known bad\nLLVMpipe\n");
   EXPECT_TRUE(utility->QueryGPUBlackList());
 }
+
+// Fonts and strings come and go without leaving the HUD a freed font: a string drawn with a
+// removed font moves to the font left, or draws nothing when none is left.
+TEST_F(RendererGL, RemovedFontsAndStringsLeaveTheLabelsDrawable) {
+  ASSERT_TRUE(engine.font != nullptr && engine.renderStrings.size() == 1);
+  Font* const own = engine.font;
+  RenderString* const label = engine.renderStrings[0];
+  Font* second = FontFactory::instance()->createFont("Resources/font.fnt");
+  ASSERT_NE(nullptr, second);
+  engine.addFont(second);
+  EXPECT_EQ(own, engine.font);
+  auto* greeting = new RenderString("Hi", second, 10, 100);
+  engine.addRenderString(greeting);
+  ASSERT_EQ(2u, engine.renderStrings.size());
+
+  engine.removeFont(second);
+  EXPECT_EQ(std::vector<Font*>{own}, engine.fonts);
+  EXPECT_EQ(own, greeting->font);
+  engine.removeRenderString(greeting);
+  EXPECT_EQ(std::vector<RenderString*>{label}, engine.renderStrings);
+
+  // The label's list alone; with the page bound the glyphs, without it their plain quads.
+  auto labelPixels = [&](bool textured) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    engine.setOrthoProjection();
+    if (textured) {
+      glEnable(GL_TEXTURE_2D);
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      engine.font->page->bind();
+    }
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glCallList(label->displayList);
+    if (textured) engine.font->page->unbind();
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    engine.restorePerspectiveProjection();
+    return red();
+  };
+  const std::vector<unsigned char> dark(kSide * kSide, 0);
+  ASSERT_NE(dark, labelPixels(false));
+  engine.removeFont(own);
+  EXPECT_TRUE(engine.font == nullptr && engine.fonts.empty() && label->font == nullptr);
+  EXPECT_EQ(dark, labelPixels(false)) << "a label without a font draws nothing";
+
+  engine.addFont(FontFactory::instance()->createFont("Resources/font.fnt"));
+  ASSERT_NE(nullptr, engine.font);
+  label->font = engine.font;
+  engine.windowWidth = 100;
+  engine.rebuildGUI();
+  EXPECT_EQ(100 - GraphicsEngine::FpsLabelInset, label->x);
+  EXPECT_NE(dark, labelPixels(true)) << "the rebuilt label draws";
+}
+
+TEST_F(RendererGL, TextureErrorCheckNamesAPendingError) {
+  std::unique_ptr<Texture> texture(TextureFactory::instance()->createFP16(2, 2));
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  glEnable(0xFFFF);   // not a capability
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(static_cast<unsigned int>(GL_INVALID_ENUM), texture->getTextureError());
+  EXPECT_EQ(static_cast<unsigned int>(GL_NO_ERROR), texture->getTextureError());
+  EXPECT_EQ("GL_INVALID_ENUM\n", testing::internal::GetCapturedStdout());
+}
