@@ -67,6 +67,9 @@ class SmilesParser {
   Molecule* parseSmiles();
 
  private:
+  // smilesToGraph once the line is cut: null after the line that says why.
+  Molecule* readGraph(const std::string& smiles, const std::string& name);
+
   struct RingOpening {
     int number = 0;
     int atomId = -1;      // the opening atom
@@ -134,6 +137,10 @@ class SmilesParser {
   void nameAtom(Atom* atom) const;
   // Reports a failure in our own words, quoting the input; always false.
   bool fail(const std::string& what) const;
+  // Reports a failure as one line: `lead`, then what went wrong and where, quoting the input.
+  bool failAs(const char* lead, const std::string& what) const;
+  // The text in double quotes, cut short when it is very long.
+  static std::string quoted(const std::string& smiles);
 
   std::string text;
   int position = 0;
