@@ -4,9 +4,10 @@
 //
 // The grammar: organic atoms C N O P S F Cl Br I B (lower case aromatic), bracket atoms with an
 // isotope prefix, H count, charge and "@"/"@@" ([13CH4], [NH4+], [nH], [C@@H]), bonds - = #
-// (":" is read and ignored), branches, ring closures 1-9 and %nn (a bond symbol written before
-// the digit belongs to the ring bond), "." between fragments, "/" and "\" on single bonds
-// around a double bond. Anything else fails the parse with a message and no molecule.
+// (one symbol per bond; ":" is read and ignored), branches, ring closures 1-9 and %nn (a bond
+// symbol written before the digit belongs to the ring bond), "." between two fragments, "/"
+// and "\" on single bonds around a double bond. Anything else fails the parse with a message
+// and no molecule, followed by a " Parsing failed" line.
 
 #include <istream>
 #include <map>
