@@ -290,9 +290,14 @@ EditResult joinAtBondAxes(Molecule* first, Bond* axis1, Molecule* second, Bond* 
     return {EditOutcome::Failed, nullptr};
   }
   // `other` went into `joined`, which keeps the connection flag of its new bond.
-  const bool built = IOEngine::instance()->optimizeGeometryM(joined, false);
-  if (built) rename(joined, smiles);
-  return finish(joined, built, "join", *first);
+  if (!IOEngine::instance()->optimizeGeometryM(joined, false)) {
+    ErrorLine() << "Error: could not create  molecule joining \"" << first->label() << "\" and \""
+                << second->label() << "\"; both are left as they were";
+    delete joined;
+    return {EditOutcome::Failed, nullptr};
+  }
+  rename(joined, smiles);
+  return finish(joined, true, "join", *first);
 }
 
 EditResult closeRingAtBondAxes(Molecule* molecule, Bond* axis1, Bond* axis2,
@@ -314,7 +319,8 @@ EditResult closeRingAtBondAxes(Molecule* molecule, Bond* axis1, Bond* axis2,
   ring->deleteAtom(ends[3]);
   Bond* closing = createConnectingBond(ends[0], ends[2], axis1->order);
   if (ring->addBond(closing) != 1) {
-    printError("Failed to add bond");
+    ErrorLine() << "Failed to add bond " << ends[0]->name << "-" << ends[2]->name
+                << " closing a ring in \"" << molecule->label() << "\"";
     delete closing;
     delete ring;
     return {EditOutcome::Failed, nullptr};

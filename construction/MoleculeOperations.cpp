@@ -170,7 +170,9 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
   Bond* bond = createConnectingBond(real1, first->atoms[static_cast<size_t>(newReal2)], order);
   bond->isConnection = true;
   if (first->addBond(bond) != 1) {
-    printError("Error: Failed to add bond ");
+    ErrorLine() << "Error: Failed to add bond " << real1->name << "-"
+                << first->atoms[static_cast<size_t>(newReal2)]->name << " joining \""
+                << first->label() << "\" and \"" << second->label() << "\"";
     delete bond;
     return nullptr;
   }

@@ -94,8 +94,11 @@ int findRingAnchor(const RingView& view, std::vector<int>& bondList) {
     }
     if (a->isPlaced && b->isPlaced && !c->isPlaced && bondList.size() != 1) {
       // The walk goes on from b: its next ring atom is placed from it with the usual rules.
+      // A labelled a is the middle of the anchor instead: the ring is laid through its other
+      // ring neighbour, which its label placed, so the ring follows the hand and not the
+      // other way round.
       bondList.assign(1, view.bondIndex(i + 1));
-      s = i;
+      s = isStereocentre(a) ? i - 1 : i;
     } else if (a->isPlaced && !b->isPlaced && (bondList.empty() || isStereocentre(a))) {
       bondList.push_back(view.bondIndex(i - 1));
       bondList.push_back(view.bondIndex(i));

@@ -177,39 +177,35 @@ double MolecularSystem::EFAngle() {
     const double theta3 = angleReference3[t];
     double cosTheta = (rjk2 + rij2 - rik2) / (2.0 * rij * rjk);
     double sinTheta = std::sqrt(std::fmax(0.0, 1.0 - cosTheta * cosTheta));
-    bool bendForces = true;
     if (std::fabs(cosTheta) > 1.0 || sinTheta < 1e-10) {
-      // Near-linear: an angle meant to be linear is satisfied; another one is pushed off the
-      // line with a bounded sine instead of dividing by zero.
+      // Near-linear: an angle meant to be linear is satisfied and adds nothing, its 1-3
+      // distance term included; another one is pushed off the line with a bounded sine
+      // instead of dividing by zero.
       if (std::fabs(theta0 - kPiWidened) < 1e-10 || std::fabs(theta2 - kPiWidened) < 1e-10 ||
-          std::fabs(theta3 - kPiWidened) < 1e-10) {
-        bendForces = false;
-      } else {
-        cosTheta = cosTheta > 0.0 ? 1.0 : -1.0;
-        sinTheta = 1e-10;
-      }
+          std::fabs(theta3 - kPiWidened) < 1e-10)
+        continue;
+      cosTheta = cosTheta > 0.0 ? 1.0 : -1.0;
+      sinTheta = 1e-10;
     }
     const double kTheta = angleForceConstant[t];
-    if (bendForces) {
-      const double theta = std::acos(std::fmax(-1.0, std::fmin(1.0, cosTheta)));
-      double delta = theta - theta0;
-      if (theta2 > 0.0 && std::fabs(theta - theta2) < std::fabs(delta)) delta = theta - theta2;
-      if (theta3 > 0.0 && std::fabs(theta - theta3) < std::fabs(delta)) delta = theta - theta3;
-      energy += kTheta * delta * delta;
-      if (kTheta != 0.0 && delta != 0.0) {
-        const double P = 2.0 * kTheta * delta / sinTheta;
-        const double inv = 1.0 / (rij * rjk);
-        const double ci = inv - cosTheta / rij2;
-        const double ck = inv - cosTheta / rjk2;
-        const Vec3 gi = {dij.x * ci - dik.x * inv, dij.y * ci - dik.y * inv,
-                         dij.z * ci - dik.z * inv};
-        const Vec3 gk = {dik.x * inv - djk.x * ck, dik.y * inv - djk.y * ck,
-                         dik.z * inv - djk.z * ck};
-        KV_ADD_FORCE(i, P, gi);
-        KV_ADD_FORCE(k, P, gk);
-        KV_ADD_FORCE(j, -P, gi);
-        KV_ADD_FORCE(j, -P, gk);
-      }
+    const double theta = std::acos(std::fmax(-1.0, std::fmin(1.0, cosTheta)));
+    double delta = theta - theta0;
+    if (theta2 > 0.0 && std::fabs(theta - theta2) < std::fabs(delta)) delta = theta - theta2;
+    if (theta3 > 0.0 && std::fabs(theta - theta3) < std::fabs(delta)) delta = theta - theta3;
+    energy += kTheta * delta * delta;
+    if (kTheta != 0.0 && delta != 0.0) {
+      const double P = 2.0 * kTheta * delta / sinTheta;
+      const double inv = 1.0 / (rij * rjk);
+      const double ci = inv - cosTheta / rij2;
+      const double ck = inv - cosTheta / rjk2;
+      const Vec3 gi = {dij.x * ci - dik.x * inv, dij.y * ci - dik.y * inv,
+                       dij.z * ci - dik.z * inv};
+      const Vec3 gk = {dik.x * inv - djk.x * ck, dik.y * inv - djk.y * ck,
+                       dik.z * inv - djk.z * ck};
+      KV_ADD_FORCE(i, P, gi);
+      KV_ADD_FORCE(k, P, gk);
+      KV_ADD_FORCE(j, -P, gi);
+      KV_ADD_FORCE(j, -P, gk);
     }
     if (ureyBradleyEnabled && ureyBradleyForceConstant[t] != 0.0) {
       const double kUB = ureyBradleyForceConstant[t];

@@ -34,17 +34,6 @@ const double kTorsionSearchAtomMoves = 5e7;
 const double kRelaxationAtomEvaluations = 3e6;
 const int kFewestRelaxationEvaluations = 20;
 
-int torsionSearchSweeps(const MolecularSystem& system) {
-  const double perSweep = static_cast<double>(system.torsionAxisCount) * system.atomCount;
-  if (perSweep <= 0.0) return kTorsionSearchSweeps;
-  return static_cast<int>(std::min<double>(kTorsionSearchSweeps, kTorsionSearchAtomMoves / perSweep));
-}
-
-int relaxationEvaluations(const MolecularSystem& system) {
-  const double budget = kRelaxationAtomEvaluations / std::max(system.atomCount, 1);
-  return static_cast<int>(std::max<double>(kFewestRelaxationEvaluations, budget));
-}
-
 }  // namespace
 
 InternalCoordinates::InternalCoordinates(Molecule* molecule_)
@@ -72,6 +61,17 @@ InternalCoordinates::InternalCoordinates(Molecule* molecule_)
 
 InternalCoordinates::~InternalCoordinates() { delete system; }
 
+int InternalCoordinates::torsionSearchSweeps(int axisCount, int atomCount) {
+  const double perSweep = static_cast<double>(axisCount) * atomCount;
+  if (perSweep <= 0.0) return kTorsionSearchSweeps;
+  return static_cast<int>(std::min<double>(kTorsionSearchSweeps, kTorsionSearchAtomMoves / perSweep));
+}
+
+int InternalCoordinates::relaxationEvaluations(int atomCount) {
+  const double budget = kRelaxationAtomEvaluations / std::max(atomCount, 1);
+  return static_cast<int>(std::max<double>(kFewestRelaxationEvaluations, budget));
+}
+
 bool InternalCoordinates::minimizeEnergy() {
   const int count = system->atomCount;
   if (molecule == nullptr || molecule->positions.size() < static_cast<size_t>(count)) {
@@ -94,11 +94,11 @@ bool InternalCoordinates::minimizeEnergy() {
   const std::vector<SSEVector4f> start = system->coordinates;
   Minimization minimization;
   system->checkChirality = false;
-  minimization.maxSteps = torsionSearchSweeps(*system);
+  minimization.maxSteps = torsionSearchSweeps(system->torsionAxisCount, system->atomCount);
   if (annealTorsions && minimization.maxSteps > 0) minimization.SimulatedAnnealingDihedral(system);
   auto relax = [this, &minimization]() {
     minimization.maxSteps = kRelaxationSteps;
-    minimization.maxEvaluations = relaxationEvaluations(*system);
+    minimization.maxEvaluations = relaxationEvaluations(system->atomCount);
     minimization.AdoptedBasisNewtonRaphson(system);
     if (system->lastGradient > kSecondRunGradient) minimization.AdoptedBasisNewtonRaphson(system);
   };

@@ -32,6 +32,13 @@ public:
   // The total energy minimizeEnergy ended with (kcal/mol).
   double finalEnergy = 0.0;
 
+  // Work bounds of minimizeEnergy. A molecule of some hundreds of atoms gets the whole torsion
+  // search (100 sweeps) and thousands of force-field evaluations for its relaxation; above
+  // that the sweeps and the evaluations are cut so that the work stays near 5e7 atom turns and
+  // 3e6 atom evaluations (a 30,000-atom chain would otherwise turn atoms for hours).
+  static int torsionSearchSweeps(int axisCount, int atomCount);
+  static int relaxationEvaluations(int atomCount);
+
   // Genetic search over the rotatable bonds (energies are the system's non-bonded energy).
   void initPopulation();
   void randomlyGenPop(std::vector<std::vector<float> >& population, int count);

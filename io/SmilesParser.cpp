@@ -24,6 +24,13 @@ const size_t kLongestQuote = 200;   // characters of the input an error line quo
 const int kMaxChargeMagnitude = 8;
 const float kTransDihedral = kPi;
 
+// The first words of the reader's error lines; what went wrong and where follows on the line.
+const char* const kOwnWords = "Error: SmilesParser";
+const char* const kUnknownElement = "Eror: Parsing error unknown element";
+const char* const kInvalidSmilesSpaced = "Error: invalid Smiles ";   // a misplaced "(" or "["
+const char* const kInvalidSmiles = "Error: invalid Smiles";          // a bracket element refused
+const char* const kUnexpectedCharacter = "Invalid Smiles";
+
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool isLower(char c) { return std::islower(static_cast<unsigned char>(c)) != 0; }
@@ -77,13 +84,22 @@ void SmilesParser::Clear() {
   previousAtom = nullptr;
 }
 
-bool SmilesParser::fail(const std::string& what) const {
+std::string SmilesParser::quoted(const std::string& smiles) {
   // A line of a megabyte is quoted by its start: the message stays one readable line.
-  const std::string quoted = text.size() <= kLongestQuote
-                                 ? text
-                                 : text.substr(0, kLongestQuote) + "... (" +
-                                       std::to_string(text.size()) + " characters)";
-  ErrorLine() << "Error: SmilesParser: " << what << " in \"" << quoted << "\"";
+  const std::string shown = smiles.size() <= kLongestQuote
+                                ? smiles
+                                : smiles.substr(0, kLongestQuote) + "... (" +
+                                      std::to_string(smiles.size()) + " characters)";
+  return "\"" + shown + "\"";
+}
+
+bool SmilesParser::fail(const std::string& what) const { return failAs(kOwnWords, what); }
+
+bool SmilesParser::failAs(const char* lead, const std::string& what) const {
+  // A lead that ends in a blank runs straight on into the reason.
+  const std::string leadText = lead;
+  const char* separator = !leadText.empty() && leadText.back() == ' ' ? "" : ": ";
+  ErrorLine() << leadText << separator << what << " in " << quoted(text);
   return false;
 }
 
@@ -119,6 +135,7 @@ Molecule* SmilesParser::parseSmiles() {
   if (ok && !openRingNumbers.empty())
     ok = fail("unclosed ring number " + std::to_string(openRingNumbers.front()));
   if (ok && bondSymbolWritten) ok = fail("bond symbol without a following atom");
+  if (ok && noBond) ok = failAs(kUnexpectedCharacter, "\".\" without a following atom");
   if (ok && molecule->atoms.empty()) ok = fail("no atom");
   if (!ok) {
     delete molecule;
@@ -139,13 +156,17 @@ bool SmilesParser::readSymbol(Molecule* molecule) {
   if (isLetter(c)) return addOrganicAtom(molecule);
   if (c == '[') return addBracketAtom(molecule);
   if (c == '(') {
-    if (previousAtom == nullptr) return fail("\"(\" before any atom" + where());
+    if (previousAtom == nullptr) return failAs(kInvalidSmilesSpaced, "\"(\" before any atom" + where());
     branchStack.push_back(previousAtom);
   } else if (c == ')') {
     if (branchStack.empty()) return fail("\")\" without an open branch" + where());
     previousAtom = branchStack.back();
     branchStack.pop_back();
   } else if (c == '-' || c == '=' || c == '#') {
+    // One bond takes one symbol ("C==C" is no bond), and a bond needs an atom on each side.
+    if (bondSymbolWritten)
+      return failAs(kUnexpectedCharacter, "second bond symbol \"" + std::string(1, c) + "\"" + where());
+    if (noBond) return failAs(kUnexpectedCharacter, "bond symbol after \".\"" + where());
     pendingOrder = c == '-' ? 1 : (c == '=' ? 2 : 3);
     bondSymbolWritten = true;
   } else if (c == ':') {
@@ -153,11 +174,15 @@ bool SmilesParser::readSymbol(Molecule* molecule) {
   } else if (c == '@') {
     if (++pendingAtCount > 2) return fail("more than two \"@\" on one atom");
   } else if (c == '.') {
+    // A "." parts two fragments: there must be one before it, and no bond waiting.
+    if (previousAtom == nullptr) return failAs(kUnexpectedCharacter, "\".\" before any atom" + where());
+    if (noBond) return failAs(kUnexpectedCharacter, "\".\" after \".\"" + where());
+    if (bondSymbolWritten) return failAs(kUnexpectedCharacter, "\".\" after a bond symbol" + where());
     noBond = true;
   } else if (c == '/' || c == '\\') {
     pendingSlash = c == '/' ? 0 : 1;
   } else if (std::isspace(static_cast<unsigned char>(c)) == 0) {
-    return fail("unexpected \"" + std::string(1, c) + "\"" + where());
+    return failAs(kUnexpectedCharacter, "unexpected \"" + std::string(1, c) + "\"" + where());
   }
   ++position;
   return true;
@@ -210,8 +235,8 @@ bool SmilesParser::bondToPrevious(Molecule* molecule, Atom* atom) {
 bool SmilesParser::addOrganicAtom(Molecule* molecule) {
   std::string symbol = findOrganicElementName(position, text);
   if (symbol.empty())
-    return fail("unknown element \"" + text.substr(static_cast<size_t>(position), 1) +
-                "\" at position " + std::to_string(position + 1));
+    return failAs(kUnknownElement, "\"" + text.substr(static_cast<size_t>(position), 1) +
+                                       "\" at position " + std::to_string(position + 1));
   const size_t length = symbol.size();
   if (length == 1 && isLower(symbol[0])) {
     symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
@@ -249,9 +274,11 @@ std::string SmilesParser::getAtomDescription(int bracket, const std::string& smi
 
 bool SmilesParser::addBracketAtom(Molecule* molecule) {
   if (text.find(']', static_cast<size_t>(position)) == std::string::npos)
-    return fail("\"[\" without \"]\"");
+    return failAs(kInvalidSmilesSpaced,
+                  "\"[\" without \"]\" at position " + std::to_string(position + 1));
   const std::string desc = getAtomDescription(position, text);
-  if (desc.empty()) return fail("empty brackets at position " + std::to_string(position + 1));
+  if (desc.empty())
+    return failAs(kInvalidSmilesSpaced, "empty brackets at position " + std::to_string(position + 1));
   if (!buildAtomFromDesc(desc, molecule)) return false;
   position += static_cast<int>(desc.size()) + 2;
   return true;
@@ -302,12 +329,12 @@ bool SmilesParser::readBracketAtom(const std::string& desc, BracketAtom& out) co
   // The mass number is kept apart: "13C" is still carbon for every table.
   out.isotope = isotope.empty() ? 0 : std::stoi(isotope);
   std::string symbol = findElementName(at, desc);
-  if (symbol.empty()) return fail("no element symbol in \"[" + desc + "]\"");
+  if (symbol.empty()) return failAs(kInvalidSmiles, "no element symbol in \"[" + desc + "]\"");
   at += static_cast<int>(symbol.size());
   out.aromatic = isLower(symbol[0]);
   symbol[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0])));
   if (symbol != "H" && !elementHasAtomType(symbol))
-    return fail("element \"" + symbol + "\" has no atom type");
+    return failAs(kInvalidSmiles, "element \"" + symbol + "\" has no atom type");
   out.element = symbol;
 
   bool hydrogensSeen = false;

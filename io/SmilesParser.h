@@ -4,9 +4,10 @@
 //
 // The grammar: organic atoms C N O P S F Cl Br I B (lower case aromatic), bracket atoms with an
 // isotope prefix, H count, charge and "@"/"@@" ([13CH4], [NH4+], [nH], [C@@H]), bonds - = #
-// (":" is read and ignored), branches, ring closures 1-9 and %nn (a bond symbol written before
-// the digit belongs to the ring bond), "." between fragments, "/" and "\" on single bonds
-// around a double bond. Anything else fails the parse with a message and no molecule.
+// (one symbol per bond; ":" is read and ignored), branches, ring closures 1-9 and %nn (a bond
+// symbol written before the digit belongs to the ring bond), "." between two fragments, "/"
+// and "\" on single bonds around a double bond. Anything else fails the parse with a message
+// and no molecule, followed by a " Parsing failed" line.
 
 #include <istream>
 #include <map>
@@ -76,6 +77,9 @@ class SmilesParser {
   Molecule* parseSmiles();
 
  private:
+  // smilesToGraph once the line is cut: null after the line that says why.
+  Molecule* readGraph(const std::string& smiles, const std::string& name);
+
   struct RingOpening {
     int number = 0;
     int atomId = -1;      // the opening atom
@@ -143,6 +147,10 @@ class SmilesParser {
   void nameAtom(Atom* atom) const;
   // Reports a failure in our own words, quoting the input; always false.
   bool fail(const std::string& what) const;
+  // Reports a failure as one line: `lead`, then what went wrong and where, quoting the input.
+  bool failAs(const char* lead, const std::string& what) const;
+  // The text in double quotes, cut short when it is very long.
+  static std::string quoted(const std::string& smiles);
 
   std::string text;
   int position = 0;

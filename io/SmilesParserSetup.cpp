@@ -35,9 +35,16 @@ Molecule* SmilesParser::smilesToGraph(const std::string& input) {
   std::string name;
   splitSmilesLine(input, smiles, name);
   if (smiles.empty()) {
-    ErrorLine() << "Error: SmilesParser: no SMILES in \"" << input << "\"";
+    ErrorLine() << "Error: No Smiles in " << quoted(input);
     return nullptr;
   }
+  Molecule* molecule = readGraph(smiles, name);
+  // The line that said what failed comes first; this one closes the refusal.
+  if (molecule == nullptr) ErrorLine() << " Parsing failed: no molecule from " << quoted(smiles);
+  return molecule;
+}
+
+Molecule* SmilesParser::readGraph(const std::string& smiles, const std::string& name) {
   Clear();
   text = smiles;
   const size_t written = countWrittenAtoms(smiles);

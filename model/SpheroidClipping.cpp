@@ -41,9 +41,9 @@ int Spheroid::calculateClipPlane(Spheroid* other) {
   if (other == nullptr || other == this) return 0;
   if (isTessellatedSphere()) return clipSphereAgainst(other);
   if (other->isTessellatedSphere()) {
-    ErrorLine() << "Error: Spheroid::calculateClipPlane: clipped in the wrong order, spheroid \""
-                << id << "\" asked of sphere \"" << other->id
-                << "\"; must use sphere->calculateClipPlane(spheroid)";
+    ErrorLine() << "You clipped in the wrong order. "
+                   "Must use sphere->calculateClipPlane(spheroid) ... "
+                << "(spheroid \"" << id << "\" asked of sphere \"" << other->id << "\")";
     return -1;
   }
   return clipSpheroidAgainst(other);

@@ -101,6 +101,8 @@ TEST_F(Converter, UnsolvableInputFailsAndWritesNothing) {
   const std::string three = atoms + "1 1 0 0 0 0 0\n2 1 2 0 0 1 0\n3 1 3 0 0 1 0\n#ANGLES\n";
   for (const std::string& input : {
            atoms + "1 1 9 0 0 1 0\n",                      // no atom 9
+           // An axis on no atom: nothing to place it from, and nothing to write it on.
+           atoms + "1 0 2 0 0 1 0\n",
            three + "1 2 90\n1 3 90\n",                     // no angle to the xy orbital
            three + "1 2 180\n1 3 90\n2 3 90\n"}) {         // xy orbital along y
     errors.clear();

@@ -122,4 +122,22 @@ TEST_F(ListFiles, RingLinesAreChecked) {
   EXPECT_EQ(nullptr, readMolecule("FUNC A METHYL\n"));   // no MOLE line
 }
 
+// A block whose first ring closes and whose second cannot is refused whole: it would otherwise
+// come back as a success holding one ring and two open ends where a second ring was asked for.
+TEST_F(ListFiles, ABlockWhoseLaterRingCannotCloseIsRefused) {
+  ASSERT_EQ(3, loadSmallLibrary());
+  std::istringstream methine("TYPE  ALKYL\nFUNC METHINE Methine\nATOM C1 CH4\nATOM DUM1 DUM\n"
+                             "ATOM DUM2 DUM\nATOM DUM3 DUM\nSINGLE C1 DUM1 C1 DUM2 C1 DUM3\n");
+  ASSERT_EQ(1, engine->loadGroups(methine, &library->groups));
+  const std::string chain = "MOLE Cage\nFUNC A METHINE\nFUNC B METHYLENE\nFUNC C METHYLENE\n"
+                            "FUNC D METHINE\nSINGLE A.DUM1 B.DUM1 B.DUM2 C.DUM1 C.DUM2 D.DUM1\n";
+  // One ring closes alone: a cyclobutane with two open ends left.
+  auto one = readMolecule(chain + "RING A.DUM2 D.DUM2\n");
+  ASSERT_TRUE(one) << errors.text();
+  EXPECT_EQ(2, dummies(*one));
+  // The second pair would bond A to D once more.
+  errors.clear();
+  EXPECT_EQ(nullptr, readMolecule(chain + "RING A.DUM2 D.DUM2 A.DUM3 D.DUM3\n"));
+}
+
 }  // namespace

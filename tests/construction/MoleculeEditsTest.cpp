@@ -196,7 +196,8 @@ TEST(MoleculeEdits, AFailedJoinOrRingClosureLeavesItsInputsAsTheyWere) {
   const EditResult ring = closeRingAtBondAxes(methylene.get(), axes(*methylene)[0],
                                               axes(*methylene)[1], smiles);
   EXPECT_TRUE(ring.outcome == EditOutcome::Failed && ring.molecule == nullptr);
-  EXPECT_EQ(std::vector<std::string>{"Failed to add bond"}, errors.lines);
+  EXPECT_EQ(std::vector<std::string>{"Failed to add bond C1-C1 closing a ring in \"METHYLENE\""},
+            errors.lines);
   EXPECT_TRUE(snapshot(*first) == kept1 && snapshot(*second) == kept2 &&
               snapshot(*methylene) == kept3);
 }

@@ -6,7 +6,9 @@
 
 #include "construction/GeometryCheck.h"
 #include "construction/SetupFixture.h"
+#include "io/SmilesParser.h"
 #include "model/Ring.h"
+#include "support/ErrorCapture.h"
 #include "support/MoleculeBuilder.h"
 
 using kvtest::buildMolecule;
@@ -140,4 +142,50 @@ TEST_F(RingGeometry, LabelledDecalinIsBuiltWithTheLabelledHands) {
   EXPECT_TRUE(findClosePairs(*m, kMinimumNonBondedDistance).empty());
   m->atoms[4]->piCount = 2;
   EXPECT_EQ(1u, findInvertedCentres(*m).size());
+}
+
+namespace {
+
+// The hand a centre shows: the signed volume of its neighbours in written order, positive when
+// the last three turn clockwise seen from the first ("@@"), negative for "@".
+float writtenHandVolume(const Atom& centre) {
+  const std::vector<Atom*>& n = centre.neighbours;
+  const SSEVector4f a = n[1]->position - n[0]->position;
+  const SSEVector4f b = n[2]->position - n[0]->position;
+  const SSEVector4f c = n[3]->position - n[0]->position;
+  return a.dot(b % c);
+}
+
+}  // namespace
+
+// Ring-fusion centres labelled in SMILES are laid down with the hands written, whichever of
+// their rings is built first and from whichever of their atoms the ring walk starts.
+TEST_F(RingGeometry, LabelledFusionCentresFromSmilesGetTheirWrittenHands) {
+  const char* labelled[] = {
+      "C1CC[C@H]2CCCC[C@@H]2C1",                  // trans-decalin
+      "C1CC[C@H]2CCCC[C@H]2C1",                   // cis-decalin
+      "C1CC[C@@H]2CCC[C@@H]2C1",                  // a hydrindane
+      "O[C@@H]1CC[C@@]2(C)[C@H]3CC[C@]4(C)[C@@H](O)CC[C@H]4[C@@H]3CC[C@@H]2C1",   // a diol
+      "C[C@]12CC[C@H]3[C@@H](CCC4=CC(=O)CC[C@]34C)[C@@H]1CC[C@@H]2O",            // testosterone
+      "C[C@@]12CC[C@@H](O)C[C@@H]1CC[C@@H]1[C@@H]2CC[C@]2(C)[C@@H](O)CC[C@@H]12"};
+  for (const char* smiles : labelled) {
+    kvtest::ErrorCapture errors;
+    std::unique_ptr<Molecule> m(SmilesParser().smilesToGraph(smiles));
+    ASSERT_NE(nullptr, m) << smiles << "\n" << errors.text();
+    setuptest::engine()->setParameters(m.get());
+    m->createOptimumGeometry();
+    int centres = 0;
+    for (const Atom* a : m->atoms) {
+      if (a->piCount != 1 && a->piCount != 2) continue;
+      ASSERT_EQ(4u, a->neighbours.size()) << smiles << " " << a->name;
+      ++centres;
+      const float volume = writtenHandVolume(*a);
+      EXPECT_EQ(a->piCount == 2, volume > 0.0f)
+          << smiles << ": " << a->name << " written " << (a->piCount == 2 ? "@@" : "@")
+          << ", volume " << volume;
+      EXPECT_GT(std::fabs(volume), 0.5f) << smiles << ": " << a->name << " is flat";
+    }
+    EXPECT_GE(centres, 2) << smiles;
+    EXPECT_TRUE(findClosePairs(*m, kMinimumNonBondedDistance).empty()) << smiles;
+  }
 }

@@ -181,6 +181,15 @@ TEST_F(EnergyTerms, CollinearAnglesStayFiniteAndAnAngleTakesTheNearestReference)
   for (int a = 0; a < 3; ++a) EXPECT_TRUE(std::isfinite(system.forceY[a]));
   system.angleReference[0] = static_cast<float>(kPi);   // 180 degrees: a straight angle is free
   EXPECT_EQ(0.0, system.EFAngle());
+  // ... and so is its 1-3 distance, however far the ends are from the Urey-Bradley length.
+  system.ureyBradleyEnabled = true;
+  system.ureyBradleyForceConstant[0] = 55.0;
+  system.ureyBradleyLength[0] = 1.8;
+  EXPECT_EQ(0.0, evaluate(system, &MolecularSystem::EFAngle));
+  for (int a = 0; a < 3; ++a) EXPECT_EQ(0.0, system.forceX[a]);
+  system.angleReference[0] = 170.0 * kPi / 180.0;   // a bent reference keeps both terms
+  EXPECT_GT(evaluate(system, &MolecularSystem::EFAngle), 55.0 * 0.4 * 0.4);
+  system.ureyBradleyEnabled = false;
 
   system.coordinates[0] = SSEVector4f(-0.55f, 0.9526279f, 0.0f, 1.0f);   // 120 degrees
   system.angleReference[0] = 100.0 * kPi / 180.0;

@@ -92,3 +92,16 @@ TEST_F(Driver, EdgeRotationAlignsTheBondAndTurnsOnlyTheFarSide) {
   EXPECT_EQ((std::vector<float>{1, 2, 7, 8}), out[0]);
   EXPECT_EQ((std::vector<float>{5, 6, 3, 4}), out[1]);
 }
+
+// A molecule of some hundreds of atoms gets the whole torsion search (100 sweeps) and a
+// relaxation allowed thousands of force-field evaluations; a chain of 10,000 carbons
+// (30,000 atoms, 10,000 axes), whose 100 sweeps would turn 3e10 atom positions, gets no torsion
+// search and a relaxation of about a hundred evaluations, so that reading it ends.
+TEST_F(Driver, OnlyVeryLargeMoleculesHaveTheirWorkBounded) {
+  EXPECT_EQ(100, InternalCoordinates::torsionSearchSweeps(0, 5));
+  EXPECT_EQ(100, InternalCoordinates::torsionSearchSweeps(60, 400));
+  EXPECT_GE(InternalCoordinates::relaxationEvaluations(400), 7500);
+  EXPECT_EQ(0, InternalCoordinates::torsionSearchSweeps(10000, 30000));
+  EXPECT_EQ(100, InternalCoordinates::relaxationEvaluations(30000));
+  EXPECT_EQ(20, InternalCoordinates::relaxationEvaluations(1000000));
+}

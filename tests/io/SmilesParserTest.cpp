@@ -68,29 +68,64 @@ TEST(SmilesGraph, StereoCentreOrdersItsNeighboursAsWritten) {
   }
 }
 
-// Every refusal is one error line quoting the input, and no molecule.
-TEST(SmilesGraph, MalformedInputFailsWithOneLineQuotingIt) {
+// Every refusal is one error line quoting the input, closed by " Parsing failed", and no
+// molecule.
+TEST(SmilesGraph, MalformedInputFailsWithALineQuotingIt) {
   InputParameters::instance();   // the tables load (and report their own faults) beforehand
   const char* bad[] = {"C(C",    "C1CC",    "CC)C",   "(C)",     "1CC",         "C%1",   "C[Sb]",
                        "X",      "C$C",     "C[CH",   "[]",      "C11",         "C12CC12",
                        "C@@@C",  "[C@@@H]", "CC=",    "[C+-]",   "[CH99]",      "[N+99]", "C%a1",
-                       "CZ",     "C[]",     "C[Xx]",  "[Se]",    "[Na+].[Cl-]", "C=1CCCCC#1", "   "};
+                       "CZ",     "C[]",     "C[Xx]",  "[Se]",    "[Na+].[Cl-]", "C=1CCCCC#1"};
   for (const char* s : bad) {
     kvtest::ErrorCapture capture;
     EXPECT_EQ(nullptr, graph(s)) << s;
-    ASSERT_EQ(1u, capture.lines.size()) << s << "\n" << capture.text();
-    EXPECT_EQ(0u, capture.lines[0].find("Error: SmilesParser: ")) << capture.lines[0];
+    ASSERT_EQ(2u, capture.lines.size()) << s << "\n" << capture.text();
     EXPECT_NE(std::string::npos, capture.lines[0].find("\"" + std::string(s) + "\"")) << s;
+    EXPECT_EQ(" Parsing failed: no molecule from \"" + std::string(s) + "\"", capture.lines[1]);
   }
   const std::pair<const char*, const char*> exact[] = {
-      {"CZ", "unknown element \"Z\" at position 2 in \"CZ\""},
-      {"   ", "no SMILES in \"   \""},
-      {"C[Hg]C", "element \"Hg\" has no atom type in \"C[Hg]C\""}};
+      {"C[CH", "Error: invalid Smiles \"[\" without \"]\" at position 2 in \"C[CH\""},
+      {"C1CC", "Error: SmilesParser: unclosed ring number 1 in \"C1CC\""},
+      {"C[Hg]C", "Error: invalid Smiles: element \"Hg\" has no atom type in \"C[Hg]C\""}};
   for (const auto& e : exact) {
     kvtest::ErrorCapture capture;
     EXPECT_EQ(nullptr, graph(e.first));
-    EXPECT_EQ(std::vector<std::string>{"Error: SmilesParser: " + std::string(e.second)},
+    ASSERT_FALSE(capture.lines.empty());
+    EXPECT_EQ(e.second, capture.lines[0]);
+  }
+}
+
+// The reader's own words lead its lines; the place and the reason follow.
+TEST(SmilesGraph, RefusalsLeadWithTheReadersOwnWords) {
+  InputParameters::instance();
+  const std::pair<const char*, const char*> cases[] = {
+      {"CZ", "Eror: Parsing error unknown element: \"Z\" at position 2 in \"CZ\""},
+      {"(C)", "Error: invalid Smiles \"(\" before any atom at position 1 in \"(C)\""},
+      {"C[]", "Error: invalid Smiles empty brackets at position 2 in \"C[]\""},
+      {"C[Xx]", "Error: invalid Smiles: no element symbol in \"[Xx]\" in \"C[Xx]\""},
+      {"C$C", "Invalid Smiles: unexpected \"$\" at position 2 in \"C$C\""},
+      // One bond takes one symbol; a "." parts two fragments that are both there.
+      {"C==C", "Invalid Smiles: second bond symbol \"=\" at position 3 in \"C==C\""},
+      {"C=#C", "Invalid Smiles: second bond symbol \"#\" at position 3 in \"C=#C\""},
+      {".C", "Invalid Smiles: \".\" before any atom at position 1 in \".C\""},
+      {"C..C", "Invalid Smiles: \".\" after \".\" at position 3 in \"C..C\""},
+      {"C=.C", "Invalid Smiles: \".\" after a bond symbol at position 3 in \"C=.C\""},
+      {"C.=C", "Invalid Smiles: bond symbol after \".\" at position 3 in \"C.=C\""},
+      {"C.", "Invalid Smiles: \".\" without a following atom in \"C.\""}};
+  for (const auto& c : cases) {
+    kvtest::ErrorCapture capture;
+    EXPECT_EQ(nullptr, graph(c.first)) << c.first;
+    EXPECT_EQ((std::vector<std::string>{c.second, " Parsing failed: no molecule from \"" +
+                                                      std::string(c.first) + "\""}),
               capture.lines);
+  }
+  kvtest::ErrorCapture capture;
+  EXPECT_EQ(nullptr, graph("   "));
+  EXPECT_EQ(std::vector<std::string>{"Error: No Smiles in \"   \""}, capture.lines);
+  // Fragments and single bonds written out still read.
+  for (const char* fine : {"C.C", "CC.[Cl-]", "C-C", "C=1CC1", "C(=O)O"}) {
+    kvtest::ErrorCapture quiet;
+    EXPECT_NE(nullptr, graph(fine)) << fine << "\n" << quiet.text();
   }
 }
 

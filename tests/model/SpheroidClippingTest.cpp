@@ -102,8 +102,9 @@ TEST(SphereClipping, AskingTheSpheroidFirstIsAnErrorNotAnExit) {
   kvtest::ErrorCapture errorLog;
   EXPECT_EQ(-1, orbital->calculateClipPlane(sphere.get()));
   const std::string err = errorLog.text();
-  EXPECT_EQ(0u, err.find("Error: Spheroid::calculateClipPlane"));
-  EXPECT_NE(std::string::npos, err.find("sphere->calculateClipPlane(spheroid)"));
+  EXPECT_EQ(0u, err.find("You clipped in the wrong order. Must use "
+                         "sphere->calculateClipPlane(spheroid) ... (spheroid \""));
+  EXPECT_EQ(1u, errorLog.lines.size());
   EXPECT_TRUE(orbital->clipPoints.empty());
 }
 

@@ -9,6 +9,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "model/Ring.h"
 #include "support/AtomGeometry.h"
 #include "support/MoleculeBuilder.h"
 #include "support/ErrorCapture.h"
@@ -118,4 +119,32 @@ TEST_F(ValenceCompletion, EmptyMoleculeAndMissingHydrogenRow) {
   complete(*m);
   ASSERT_EQ(3u, m->atoms.size());
   EXPECT_EQ("H", m->atoms[1]->element);
+}
+
+// An aromatic ring atom counts one unit for its share of the pi system, except an atom that
+// gives its lone pair to the ring: pyrrole read from a file without hydrogens keeps its NH
+// (counting the unit too would leave a C4H4N radical), while pyridine's nitrogen gets none.
+TEST_F(ValenceCompletion, LonePairDonorOfAnAromaticRingKeepsItsHydrogen) {
+  const struct {
+    const char* what;
+    std::vector<std::string> elements;
+    std::vector<kvtest::Edge> bonds;
+    int nitrogenHydrogens;
+  } cases[] = {
+      {"pyrrole", {"N", "C", "C", "C", "C"},
+       {{0, 1, 1}, {1, 2, 2}, {2, 3, 1}, {3, 4, 2}, {4, 0, 1}}, 1},
+      {"pyridine", {"N", "C", "C", "C", "C", "C"},
+       {{0, 1, 2}, {1, 2, 1}, {2, 3, 2}, {3, 4, 1}, {4, 5, 2}, {5, 0, 1}}, 0}};
+  for (const auto& c : cases) {
+    auto m = buildMolecule(c.elements, c.bonds);
+    // The file reader's order: valences, rings (which find the ring aromatic), hydrogens.
+    m->findValenceVector();
+    m->fillTotalAndUsedValence();
+    m->findAllSmallestRings();
+    ASSERT_TRUE(m->rings.size() == 1 && m->rings[0]->aromatic) << c.what;
+    m->addMissingHydrogens();
+    EXPECT_EQ(c.nitrogenHydrogens, hydrogensOn(m->atoms[0])) << c.what;
+    for (size_t i = 1; i < c.elements.size(); ++i)
+      EXPECT_EQ(1, hydrogensOn(m->atoms[i])) << c.what;
+  }
 }
