@@ -8,6 +8,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "parameters/CovalentRadii.h"
 #include "construction/GeometryCheck.h"
 #include "construction/GeometrySupport.h"
 #include "forcefield/InternalCoordinates.h"
@@ -95,8 +96,18 @@ void IOEngine::setParameters(Molecule* molecule) {
     }
     ErrorLine() << "Cannot find parameters for " << bond->atom1->type << " " << bond->atom2->type
                 << " " << bond->order << " in molecule \"" << molecule->label() << "\"";
+    // The carbon-carbon single bond stands in for the energy; the length comes from the two
+    // atoms' covalent radii, since a 1.53 Angstrom P-Br or S=S bond is no geometry at all.
     BondParameters fallback;
     if (bondTable.find("CH3", "CH3", 1, fallback) != 0) {
+      const double length =
+          radiusBondLength(bond->atom1->element, bond->atom2->element, bond->order);
+      if (length > 0.0 && fallback.distance > 0.0f) {
+        fallback.majorAxis =
+            static_cast<float>(fallback.majorAxis * length / fallback.distance);
+        fallback.distance = static_cast<float>(length);
+        fallback.approximated = true;
+      }
       applyBondRecord(bond, fallback, false);
       approximated = approximated || fallback.approximated;
     }
@@ -266,11 +277,12 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
                                         const std::vector<SSEVector4f>& built, bool builtWasSound) {
   OptimisedGeometry best;
   OptimisedGeometry last = first;
+  OptimisedGeometry restrained;   // the first sound layout under restraints
   auto tryFrom = [&](const std::vector<SSEVector4f>& start) {
     molecule->positions = start;
     molecule->setAllAtomPositions();
     last = runInternalCoordinates(molecule, false);
-    if (last.done && describeGeometryFault(*molecule).empty() &&
+    if (last.done && describeFinishedFault(*molecule).empty() &&
         (!best.done || last.energy < best.energy))
       best = last;
   };
@@ -291,10 +303,22 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, starts)) {
       geometry::placeAtoms(*molecule, layout);
       packPositions(molecule);
+      if (restrained.positions.empty()) restrained.positions = molecule->positions;
       tryFrom(molecule->positions);
     }
   }
-  return best.done ? best : last;
+  if (best.done) return best;
+  // The force field itself leaves the written form (a cis azobenzene whose nitrogens invert to
+  // trans, a crowded Z double bond): the least strained layout that holds every label, relaxed
+  // under the restraints, is the molecule.
+  if (!restrained.positions.empty()) {
+    restrained.done = true;
+    restrained.energy = first.energy;
+    restrained.energyCorrection = first.energyCorrection;
+    restrained.dipoleMoment = first.dipoleMoment;
+    return restrained;
+  }
+  return last;
 }
 
 }  // namespace
@@ -335,15 +359,22 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
 
   const std::vector<SSEVector4f> built = molecule->positions;
   molecule->setAllAtomPositions();
-  const bool builtWasSound = describeGeometryFault(*molecule).empty();
+  const bool builtWasSound = describeFinishedFault(*molecule).empty();
   OptimisedGeometry result = runInternalCoordinates(molecule, true);
-  if (result.done && !describeGeometryFault(*molecule).empty()) {
+  if (result.done && !describeFinishedFault(*molecule).empty()) {
     result = optimiseKeepingLabels(molecule, result, built, builtWasSound);
     restore(molecule, result);
   }
   // A molecule the driver refused (no packed positions) is not called optimised.
   if (result.done) molecule->isOptimized = true;
-  return setCoordinates(molecule);
+  // Bonds far from their lengths are checked before the spheroids take the positions' lengths.
+  const std::string lengths = result.done ? describeBondLengthFault(*molecule) : std::string();
+  const bool spheroids = setCoordinates(molecule);
+  if (!lengths.empty()) {
+    printError(lengths);
+    return false;
+  }
+  return spheroids;
 }
 
 namespace {
