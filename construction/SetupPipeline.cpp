@@ -266,18 +266,21 @@ constexpr unsigned kLayoutsPerBatch = 6;
 constexpr unsigned kLayoutBatches = 4;
 
 // Optimisations for a molecule whose first one ended with a centre turned over, a double bond
-// flipped or atoms too close. The first run anneals the torsions, which also turns about ring
+// flipped, atoms too close or a bond far from its length. The first run anneals the torsions, which also turns about ring
 // bonds: a ring torn open that way can close again mirrored. And a ring system built in puckers
 // that contradict its labels keeps them only under strain, which the relaxation relieves by
 // turning a centre over. So each start here is relaxed alone: the built geometry when it was
 // sound, the result mended by rigid moves and restraints, then layouts of the whole molecule
 // relaxed under restraints from the built geometry and from scattered starts. The sound result
-// of least energy is kept; none sound leaves the last one for the final check to report.
+// of least energy is kept. When the force field undoes the written form from every start, the
+// first sound layout under restraints stands; with none, a result is left for the final check to
+// report.
 OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeometry& first,
                                         const std::vector<SSEVector4f>& built, bool builtWasSound) {
   OptimisedGeometry best;
   OptimisedGeometry last = first;
   OptimisedGeometry restrained;   // the first sound layout under restraints
+  OptimisedGeometry labelFault;   // the first result with a centre, double bond or overlap wrong
   auto tryFrom = [&](const std::vector<SSEVector4f>& start) {
     molecule->positions = start;
     molecule->setAllAtomPositions();
@@ -285,6 +288,9 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     if (last.done && describeFinishedFault(*molecule).empty() &&
         (!best.done || last.energy < best.energy))
       best = last;
+    else if (last.done && labelFault.positions.empty() &&
+             !describeGeometryFault(*molecule).empty())
+      labelFault = last;
   };
   if (builtWasSound) tryFrom(built);
   if (!best.done) {
@@ -303,7 +309,8 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, starts)) {
       geometry::placeAtoms(*molecule, layout);
       packPositions(molecule);
-      if (restrained.positions.empty()) restrained.positions = molecule->positions;
+      if (restrained.positions.empty() && describeFinishedFault(*molecule).empty())
+        restrained.positions = molecule->positions;
       tryFrom(molecule->positions);
     }
   }
@@ -318,7 +325,9 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     restrained.dipoleMoment = first.dipoleMoment;
     return restrained;
   }
-  return last;
+  // Nothing sound: a result that holds the labels only with a bond torn long says less about
+  // the cause than one with the label given up, so that one is reported when there is one.
+  return labelFault.positions.empty() ? first : labelFault;
 }
 
 }  // namespace
@@ -359,7 +368,8 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
 
   const std::vector<SSEVector4f> built = molecule->positions;
   molecule->setAllAtomPositions();
-  const bool builtWasSound = describeFinishedFault(*molecule).empty();
+  // A built ring closes with bonds of any length; only overlaps and labels make a bad start.
+  const bool builtWasSound = describeGeometryFault(*molecule).empty();
   OptimisedGeometry result = runInternalCoordinates(molecule, true);
   if (result.done && !describeFinishedFault(*molecule).empty()) {
     result = optimiseKeepingLabels(molecule, result, built, builtWasSound);
