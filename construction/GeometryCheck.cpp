@@ -12,6 +12,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "model/Ring.h"
 #include "parameters/InputParameters.h"
 #include "parameters/ParameterRecords.h"
 
@@ -257,10 +258,30 @@ std::vector<Atom*> findInvertedCentres(const Molecule& molecule) {
   return inverted;
 }
 
+namespace {
+
+// Rings of fewer atoms than this hold a double bond cis whatever marks it carries.
+constexpr size_t kSmallestRingWithTrans = 8;
+
+bool inSmallRing(const Bond& bond) {
+  if (!bond.inRing || bond.molecule == nullptr) return false;
+  const std::vector<Ring*>& rings = bond.molecule->rings;
+  for (int id : bond.ringIds)
+    if (id >= 0 && static_cast<size_t>(id) < rings.size() && rings[id] != nullptr &&
+        rings[id]->atomIds.size() < kSmallestRingWithTrans)
+      return true;
+  return false;
+}
+
+}  // namespace
+
 bool hasMarkedDihedral(const Bond& bond) {
   if (bond.order != 2 || !bond.hasDihedral || bond.atom1 == nullptr || bond.atom2 == nullptr ||
       bond.dihedralAtom1 == nullptr || bond.dihedralAtom2 == nullptr)
     return false;
+  // Marks on a double bond of a small ring say nothing: the ring fixes its side (a pyrroline's
+  // C=N written with marks in a bilin).
+  if (inSmallRing(bond)) return false;
   const Bond* first = bondBetween(bond.atom1, bond.dihedralAtom1);
   const Bond* second = bondBetween(bond.atom2, bond.dihedralAtom2);
   return first != nullptr && second != nullptr && first->smilesTag >= 0 &&

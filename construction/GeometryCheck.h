@@ -71,7 +71,8 @@ int handednessInSpace(const Atom& centre);
 // Handed centres whose coordinates show another hand.
 std::vector<Atom*> findInvertedCentres(const Molecule& molecule);
 // True for a double bond whose cis or trans comes from slash marks: the bond's dihedral
-// reference atoms are joined to its ends by marked bonds.
+// reference atoms are joined to its ends by marked bonds, and it lies in no ring of fewer than
+// eight atoms.
 bool hasMarkedDihedral(const Bond& bond);
 // Marked double bonds whose coordinates show the other side (or neither).
 std::vector<Bond*> findFlippedDoubleBonds(const Molecule& molecule);

@@ -239,6 +239,23 @@ TEST(OutsideMolecules, CrowdedZDoubleBondsAreBuiltAsWritten) {
     }
     EXPECT_EQ(1, marked) << smiles;
   }
+  // A bilin: marks on the ring C=N of a pyrroline say nothing (the ring holds it); its three
+  // Z methine bridges hold.
+  const char* bilin =
+      "CC1=C(C=C)C(=O)N/C1=C\\C1=C(C)C(CCC(=O)O)=C(/C=C2\\N=C(/C=C3\\NC(=O)C(C=C)=C3C)"
+      "C(C)=C2CCC(=O)O)N1";
+  std::unique_ptr<Molecule> m = read(bilin);
+  ASSERT_NE(nullptr, m);
+  int bridges = 0;
+  for (const Bond* b : m->bonds) {
+    if (b->order != 2 || !hasMarkedDihedral(*b)) continue;
+    EXPECT_FALSE(b->inRing);
+    EXPECT_LT(std::fabs(kvtest::torsionDeg(b->dihedralAtom1, b->atom1, b->atom2,
+                                           b->dihedralAtom2)),
+              60.0);
+    ++bridges;
+  }
+  EXPECT_EQ(3, bridges);
 }
 
 TEST(OutsideMolecules, EveryFinishedMoleculeOfAnOutsideSetIsTrue) {
