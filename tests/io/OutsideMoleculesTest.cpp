@@ -198,6 +198,32 @@ TEST(OutsideMolecules, RareElementPairsGetRealBondLengths) {
   EXPECT_DOUBLE_EQ(0.0, radiusBondLength("Xx", "C", 1));
 }
 
+TEST(OutsideMolecules, SeleniumCompoundsAreTypedAndFinished) {
+  // Selenides, a diselenide, selenophene, a selenoxide and a selenocysteine: read, typed "SE",
+  // with their hydrogens and C-Se bonds of their measured lengths.
+  const struct {
+    const char* smiles;
+    int hydrogens;
+    double carbonSelenium;   // Angstrom; 0 for none to measure
+  } cases[] = {{"C[Se]C", 6, 1.945},       {"C[Se][Se]C", 6, 1.945},
+               {"c1cc[se]c1", 4, 1.86},    {"C[Se](C)=O", 6, 1.945},
+               {"N[C@@H](C[SeH])C(=O)O", 7, 1.945}, {"c1ccc2[se]ccc2c1", 6, 1.86}};
+  for (const auto& c : cases) {
+    std::unique_ptr<Molecule> m = read(c.smiles);
+    ASSERT_NE(nullptr, m) << c.smiles;
+    EXPECT_EQ(c.hydrogens, kvtest::countElement(*m, "H")) << c.smiles;
+    const Atom* se = firstOf(*m, "Se");
+    ASSERT_NE(nullptr, se) << c.smiles;
+    EXPECT_EQ("SE", se->type) << c.smiles;
+    for (const Atom* n : se->getAdjacentAtoms()) {
+      if (n->element == "C") {
+        EXPECT_NEAR(c.carbonSelenium, kvtest::distance(se, n), 0.08) << c.smiles;
+      }
+    }
+    expectFinishedTrue(*m, c.smiles);
+  }
+}
+
 TEST(OutsideMolecules, ABondFarFromItsLengthFailsTheFinishedCheck) {
   std::unique_ptr<Molecule> m = read("CCN(C)C");
   ASSERT_NE(nullptr, m);
