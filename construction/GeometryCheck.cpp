@@ -376,7 +376,21 @@ std::string describeBondLengthFault(const Molecule& molecule) {
   return line.str();
 }
 
+std::string describeChainFault(const Molecule& molecule) {
+  const std::string lengths = describeBondLengthFault(molecule);
+  if (!lengths.empty()) return lengths;
+  const std::vector<AtomPair> close = findClosePairs(molecule, kFinishedNonBondedDistance);
+  if (close.empty()) return std::string();
+  std::ostringstream line;
+  line.setf(std::ios::fixed);
+  line.precision(2);
+  line << "Error: coordinates: atoms " << atomLabel(close[0].first) << " and "
+       << atomLabel(close[0].second) << " of " << moleculeLabel(molecule) << " are "
+       << close[0].distanceAngstrom << " Angstrom apart";
+  return line.str();
+}
+
 std::string describeFinishedFault(const Molecule& molecule) {
   const std::string fault = describeGeometryFault(molecule);
-  return fault.empty() ? describeBondLengthFault(molecule) : fault;
+  return fault.empty() ? describeChainFault(molecule) : fault;
 }

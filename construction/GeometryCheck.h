@@ -90,8 +90,15 @@ double expectedBondLength(const Bond& bond);
 // One error line naming the bond farthest from its expected length when that is more than the
 // tolerance; empty when every bond is within it.
 std::string describeBondLengthFault(const Molecule& molecule);
-// The checks of a molecule the set-up chain calls finished: describeGeometryFault, then the
-// bond lengths.
+// Two atoms that share no bond closer than this (Angstrom) leave a molecule the set-up chain
+// optimised unfinished: no real contact comes so near.
+constexpr double kFinishedNonBondedDistance = 1.0;
+// The faults only the set-up chain's own result is judged by: a bond far from its length
+// (describeBondLengthFault), then two atoms that share no bond within
+// kFinishedNonBondedDistance; empty when there is none.
+std::string describeChainFault(const Molecule& molecule);
+// The checks of a molecule the set-up chain calls finished: describeGeometryFault, then
+// describeChainFault.
 std::string describeFinishedFault(const Molecule& molecule);
 
 // Mends atom positions in place when they have an inverted centre, a flipped double bond,

@@ -295,7 +295,7 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
   if (builtWasSound) tryFrom(built);
   if (!best.done) {
     restore(molecule, first);
-    repairGeometry(*molecule, std::vector<bool>(), kMinimumNonBondedDistance);
+    repairGeometry(*molecule, std::vector<bool>(), kFinishedNonBondedDistance);
     packPositions(molecule);
     tryFrom(molecule->positions);
   }
@@ -378,7 +378,7 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
   // A molecule the driver refused (no packed positions) is not called optimised.
   if (result.done) molecule->isOptimized = true;
   // Bonds far from their lengths are checked before the spheroids take the positions' lengths.
-  const std::string lengths = result.done ? describeBondLengthFault(*molecule) : std::string();
+  const std::string lengths = result.done ? describeChainFault(*molecule) : std::string();
   const bool spheroids = setCoordinates(molecule);
   if (!lengths.empty()) {
     printError(lengths);
