@@ -270,12 +270,12 @@ SSEVector4f NodePlacement::chooseMirror(const SSEVector4f& d1, const SSEVector4f
                                         const SSEVector4f& s1, const SSEVector4f& s2,
                                         const Atom* r1, const Atom* r2,
                                         const Atom* newAtom) const {
-  const int k1 = atom_->getChiralNeighbourId(r1);
-  const int k2 = atom_->getChiralNeighbourId(r2);
-  const int k3 = atom_->getChiralNeighbourId(newAtom);
-  const bool labelled = atom_->piCount == 1 || atom_->piCount == 2;   // other labels: none
-  if (labelled && atom_->degree == 4 && k1 >= 0 && k1 <= 3 && k2 >= 0 && k2 <= 3 && k3 >= 0 &&
-      k3 <= 3) {
+  // Places among the four of a labelled centre, a lone pair counted as the fourth.
+  const int k1 = stereoSlot(*atom_, r1);
+  const int k2 = stereoSlot(*atom_, r2);
+  const int k3 = stereoSlot(*atom_, newAtom);
+  const bool handed = isHandedCentre(*atom_) && (atom_->degree == 4 || lonePairSlot(*atom_) >= 0);
+  if (handed && k1 >= 0 && k1 <= 3 && k2 >= 0 && k2 <= 3 && k3 >= 0 && k3 <= 3) {
     SSEVector4f normal = d1 % d2;
     if (permutationParity(k1, k2, k3) > 0) normal = -normal;
     if (atom_->piCount == 1) return s1.dot(normal) < 0.0f ? s1 : s2;

@@ -2,6 +2,7 @@
 // the side of marked double bonds, judged from the coordinates alone.
 
 #include "construction/GeometryCheck.h"
+#include "parameters/CovalentRadii.h"
 #include "construction/GeometrySupport.h"
 
 #include <algorithm>
@@ -11,6 +12,9 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "model/Ring.h"
+#include "parameters/InputParameters.h"
+#include "parameters/ParameterRecords.h"
 
 using namespace geometry;
 
@@ -163,7 +167,47 @@ std::vector<AtomPair> findClosePairs(const Molecule& molecule, double limitAngst
   return pairs;
 }
 
+int lonePairSlot(const Atom& centre) {
+  if (centre.piCount != 1 && centre.piCount != 2) return -1;
+  if (centre.neighbours.size() != 3 || centre.bonds.size() != 3) return -1;
+  const std::string& e = centre.element;
+  // Sulfur and selenium keep a lone pair with three neighbours whatever their double bonds
+  // (sulfoxide, sulfilimine, sulfonium); phosphorus and arsenic only as phosphines.
+  bool pyramidal = e == "S" || e == "Se";
+  if (e == "P" || e == "As") {
+    pyramidal = true;
+    for (const Bond* bond : centre.bonds)
+      if (bond != nullptr && bond->order != 1) pyramidal = false;
+  }
+  if (!pyramidal || centre.neighbours[0] == nullptr) return -1;
+  // Right after the first listed neighbour. When the centre was written first, the lone pair
+  // last would say the same: the two orders differ by an even permutation.
+  return 1;
+}
+
+bool isHandedCentre(const Atom& centre) {
+  if (centre.piCount != 1 && centre.piCount != 2) return false;
+  return centre.neighbours.size() == 4 || lonePairSlot(centre) >= 0;
+}
+
+int stereoSlot(const Atom& centre, const Atom* neighbour) {
+  const int listed = centre.getChiralNeighbourId(neighbour);
+  if (listed < 0) return -1;
+  const int lonePair = lonePairSlot(centre);
+  return lonePair >= 0 && listed >= lonePair ? listed + 1 : listed;
+}
+
 bool readHand(const Atom& centre, HandReading& reading) {
+  const int lonePair = lonePairSlot(centre);
+  if (lonePair >= 0) {
+    for (int k = 0; k < 3; ++k) {
+      if (centre.neighbours[k] == nullptr) return false;
+      reading.read[k] = k;
+    }
+    const int slot[3] = {lonePair == 0 ? 1 : 0, 2, 3};
+    reading.signForDoubleAt = doubleAtVolumeSign(slot[0], slot[1], slot[2]);
+    return true;
+  }
   if (centre.neighbours.size() != 4) return false;
   int leftOut = 3;
   for (int k = 0; k < 4; ++k) {
@@ -208,17 +252,36 @@ int handednessInSpace(const Atom& centre) {
 std::vector<Atom*> findInvertedCentres(const Molecule& molecule) {
   std::vector<Atom*> inverted;
   for (Atom* atom : molecule.atoms) {
-    if (atom == nullptr || (atom->piCount != 1 && atom->piCount != 2)) continue;
-    if (atom->neighbours.size() != 4) continue;   // a lone pair's place is not recorded
+    if (atom == nullptr || !isHandedCentre(*atom)) continue;
     if (handednessInSpace(*atom) != atom->piCount) inverted.push_back(atom);
   }
   return inverted;
 }
 
+namespace {
+
+// Rings of fewer atoms than this hold a double bond cis whatever marks it carries.
+constexpr size_t kSmallestRingWithTrans = 8;
+
+bool inSmallRing(const Bond& bond) {
+  if (!bond.inRing || bond.molecule == nullptr) return false;
+  const std::vector<Ring*>& rings = bond.molecule->rings;
+  for (int id : bond.ringIds)
+    if (id >= 0 && static_cast<size_t>(id) < rings.size() && rings[id] != nullptr &&
+        rings[id]->atomIds.size() < kSmallestRingWithTrans)
+      return true;
+  return false;
+}
+
+}  // namespace
+
 bool hasMarkedDihedral(const Bond& bond) {
   if (bond.order != 2 || !bond.hasDihedral || bond.atom1 == nullptr || bond.atom2 == nullptr ||
       bond.dihedralAtom1 == nullptr || bond.dihedralAtom2 == nullptr)
     return false;
+  // Marks on a double bond of a small ring say nothing: the ring fixes its side (a pyrroline's
+  // C=N written with marks in a bilin).
+  if (inSmallRing(bond)) return false;
   const Bond* first = bondBetween(bond.atom1, bond.dihedralAtom1);
   const Bond* second = bondBetween(bond.atom2, bond.dihedralAtom2);
   return first != nullptr && second != nullptr && first->smilesTag >= 0 &&
@@ -270,4 +333,64 @@ std::string describeGeometryFault(const Molecule& molecule) {
     return line.str();
   }
   return std::string();
+}
+
+double expectedBondLength(const Bond& bond) {
+  if (bond.atom1 == nullptr || bond.atom2 == nullptr || isDummy(bond.atom1) ||
+      isDummy(bond.atom2))
+    return 0.0;
+  BondParameters row;
+  if (!bond.atom1->type.empty() && !bond.atom2->type.empty() &&
+      InputParameters::instance()->findBondParameters(bond.atom1->type, bond.atom2->type,
+                                                      bond.order, row) != 0 &&
+      row.distance > 0.0f)
+    return row.distance;
+  return radiusBondLength(bond.atom1->element, bond.atom2->element, bond.order);
+}
+
+std::string describeBondLengthFault(const Molecule& molecule) {
+  const Bond* worst = nullptr;
+  double worstLength = 0.0;
+  double worstTarget = 0.0;
+  for (const Bond* bond : molecule.bonds) {
+    if (bond == nullptr || bond->atom1 == nullptr || bond->atom2 == nullptr) continue;
+    // A metal's bonds (hapto rings, chelates) have no length a table row could promise.
+    if (bond->atom1->isMetalAtom() || bond->atom2->isMetalAtom()) continue;
+    const double target = expectedBondLength(*bond);
+    if (target <= 0.0 || !finitePosition(bond->atom1) || !finitePosition(bond->atom2)) continue;
+    const double length = norm(positionOf(bond->atom1) - positionOf(bond->atom2));
+    if (std::fabs(length - target) > kBondLengthTolerance &&
+        (worst == nullptr || std::fabs(length - target) > std::fabs(worstLength - worstTarget))) {
+      worst = bond;
+      worstLength = length;
+      worstTarget = target;
+    }
+  }
+  if (worst == nullptr) return std::string();
+  std::ostringstream line;
+  line.setf(std::ios::fixed);
+  line.precision(2);
+  line << "Error: coordinates: bond " << atomLabel(worst->atom1) << "-" << atomLabel(worst->atom2)
+       << " of " << moleculeLabel(molecule) << " is " << worstLength
+       << " Angstrom long, not about " << worstTarget;
+  return line.str();
+}
+
+std::string describeChainFault(const Molecule& molecule) {
+  const std::string lengths = describeBondLengthFault(molecule);
+  if (!lengths.empty()) return lengths;
+  const std::vector<AtomPair> close = findClosePairs(molecule, kFinishedNonBondedDistance);
+  if (close.empty()) return std::string();
+  std::ostringstream line;
+  line.setf(std::ios::fixed);
+  line.precision(2);
+  line << "Error: coordinates: atoms " << atomLabel(close[0].first) << " and "
+       << atomLabel(close[0].second) << " of " << moleculeLabel(molecule) << " are "
+       << close[0].distanceAngstrom << " Angstrom apart";
+  return line.str();
+}
+
+std::string describeFinishedFault(const Molecule& molecule) {
+  const std::string fault = describeGeometryFault(molecule);
+  return fault.empty() ? describeChainFault(molecule) : fault;
 }

@@ -37,11 +37,25 @@ void forEachPairWithin(const std::vector<Point3>& points, double limitAngstrom,
 // near linear in the atoms. Atoms without a finite position are left out.
 std::vector<AtomPair> findClosePairs(const Molecule& molecule, double limitAngstrom);
 
+// A centre labelled "@" or "@@" with three listed neighbours and a lone pair (sulfoxides,
+// sulfinamides, sulfonium ions, phosphines): the lone pair counts as the implicit fourth
+// neighbour, standing where an implicit hydrogen would, right after the first listed neighbour.
+// The slot the lone pair takes in the four (1); -1 for any other atom, four-bonded centres
+// included.
+int lonePairSlot(const Atom& centre);
+// True for a centre whose label is read from coordinates: "@" or "@@" with four listed
+// neighbours, or with three and a lone pair.
+bool isHandedCentre(const Atom& centre);
+// The place (0..3) of a listed neighbour among the four of a handed centre, the lone pair
+// counted; -1 when it is no listed neighbour.
+int stereoSlot(const Atom& centre, const Atom* neighbour);
+
 // How the hand of a centre with four listed neighbours (Atom::neighbours, in SMILES order) is
 // read from coordinates: the volume spanned about the centre by three of them, the hydrogen left
 // out when there is one (its place follows from the others, and a hydrogen pushed to the wrong
 // side of a strained centre springs back in the first optimisation), else the last. The sign is
 // that of the volume for "@@"; for "@" it is the other.
+// A centre with a lone pair reads its three listed neighbours.
 struct HandReading {
   int read[3] = {0, 1, 2};   // positions in Atom::neighbours
   double signForDoubleAt = 1.0;
@@ -50,20 +64,42 @@ bool readHand(const Atom& centre, HandReading& reading);
 // The sign (+1 or -1) of the volume that the listed neighbours at positions a, b and c span about
 // a centre standing as "@@" asks; 0 when two positions repeat or one lies outside 0..3.
 double doubleAtVolumeSign(int a, int b, int c);
-// The hand of a centre's four listed neighbours in the coordinates: 1 when they stand as "@"
-// asks (anticlockwise seen from the first), 2 as "@@" asks, 0 when the three that are read lie
-// nearly flat with the centre or the centre has not four of them.
+// The hand of a centre's listed neighbours in the coordinates: 1 when they stand as "@" asks
+// (anticlockwise seen from the first), 2 as "@@" asks, 0 when the three that are read lie
+// nearly flat with the centre or the centre is not handed.
 int handednessInSpace(const Atom& centre);
-// Centres labelled 1 or 2 with four listed neighbours whose coordinates show another hand.
+// Handed centres whose coordinates show another hand.
 std::vector<Atom*> findInvertedCentres(const Molecule& molecule);
 // True for a double bond whose cis or trans comes from slash marks: the bond's dihedral
-// reference atoms are joined to its ends by marked bonds.
+// reference atoms are joined to its ends by marked bonds, and it lies in no ring of fewer than
+// eight atoms.
 bool hasMarkedDihedral(const Bond& bond);
 // Marked double bonds whose coordinates show the other side (or neither).
 std::vector<Bond*> findFlippedDoubleBonds(const Molecule& molecule);
 // One error line naming the first fault of the molecule's atom positions (a position that is not
 // finite, two atoms too close, an inverted centre, a flipped double bond); empty when sound.
 std::string describeGeometryFault(const Molecule& molecule);
+
+// A finished bond may differ from its table length by at most this much (Angstrom).
+constexpr double kBondLengthTolerance = 0.25;
+
+// The length a bond should have: its bond-table row for the two atom types and its order, else
+// the sum of the two elements' covalent radii; 0 when neither is known (a bond axis's dummy
+// end, an element without a radius).
+double expectedBondLength(const Bond& bond);
+// One error line naming the bond farthest from its expected length when that is more than the
+// tolerance; empty when every bond is within it.
+std::string describeBondLengthFault(const Molecule& molecule);
+// Two atoms that share no bond closer than this (Angstrom) leave a molecule the set-up chain
+// optimised unfinished: no real contact comes so near.
+constexpr double kFinishedNonBondedDistance = 1.0;
+// The faults only the set-up chain's own result is judged by: a bond far from its length
+// (describeBondLengthFault), then two atoms that share no bond within
+// kFinishedNonBondedDistance; empty when there is none.
+std::string describeChainFault(const Molecule& molecule);
+// The checks of a molecule the set-up chain calls finished: describeGeometryFault, then
+// describeChainFault.
+std::string describeFinishedFault(const Molecule& molecule);
 
 // Mends atom positions in place when they have an inverted centre, a flipped double bond,
 // overlapping heavy atoms or any two atoms closer than closeLimitAngstrom: turns the centres and

@@ -56,9 +56,12 @@ bool isLinear(const Atom* atom) {
   return atom->bonds.size() == 2 && (multipleBonds(atom, 3) > 0 || multipleBonds(atom, 2) >= 2);
 }
 
-// Two or three neighbours and a double or aromatic bond (or an aromatic atom).
+// Two or three neighbours and a double or aromatic bond (or an aromatic atom). A three-bonded
+// sulfur or selenium keeps its lone pair (sulfoxide, sulfilimine): a pyramid.
 bool isTrigonal(const Atom* atom) {
   const size_t degree = atom->bonds.size();
+  if (degree == 3 && !atom->isAromatic && (atom->element == "S" || atom->element == "Se"))
+    return false;
   return (degree == 2 || degree == 3) && !isLinear(atom) &&
          (multipleBonds(atom, 2) > 0 || atom->isAromatic);
 }
@@ -89,6 +92,7 @@ class RestraintModel {
   void addBondsAndAngles(const Molecule& molecule);
   void addVolumes();
   void addLabelledHand(size_t c, const Atom& centre);
+  void addLonePairHand(size_t c, const Atom& centre);
   void addMarkedDoubleBonds(const Molecule& molecule);
   double bondTarget(const Atom* a, const Atom* b) const;
   double idealAngleDeg(const Molecule& molecule, const Atom* centre, const Atom* a,
@@ -209,6 +213,10 @@ void RestraintModel::addVolumes() {
       addLabelledHand(c, *centre);
       continue;
     }
+    if (lonePairSlot(*centre) >= 0) {
+      addLonePairHand(c, *centre);
+      continue;
+    }
     // A trigonal centre stays flat.
     if (centre->bonds.size() != 3 || !isTrigonal(centre)) continue;
     Volume v{{static_cast<int>(c), 0, 0, 0}, 0.0};
@@ -242,6 +250,22 @@ void RestraintModel::addLabelledHand(size_t c, const Atom& centre) {
     v.target *= centre.piCount == 2 ? sign : -sign;
     volumes_.push_back(v);
   }
+}
+
+void RestraintModel::addLonePairHand(size_t c, const Atom& centre) {
+  // The three listed neighbours span the volume they would in a regular tetrahedron whose
+  // fourth corner is the lone pair, with the sign of the label.
+  HandReading reading;
+  if (!readHand(centre, reading)) return;
+  Volume v{{static_cast<int>(c), 0, 0, 0}, kTetrahedralVolume};
+  for (int k = 0; k < 3; ++k) {
+    const Atom* n = centre.neighbours[reading.read[k]];
+    v.p[k + 1] = n != nullptr ? index_.of(n) : -1;
+    if (v.p[k + 1] < 0) return;
+    v.target *= bondTarget(&centre, n);
+  }
+  v.target *= centre.piCount == 2 ? reading.signForDoubleAt : -reading.signForDoubleAt;
+  volumes_.push_back(v);
 }
 
 void RestraintModel::addMarkedDoubleBonds(const Molecule& molecule) {

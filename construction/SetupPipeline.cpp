@@ -8,6 +8,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "parameters/CovalentRadii.h"
 #include "construction/GeometryCheck.h"
 #include "construction/GeometrySupport.h"
 #include "forcefield/InternalCoordinates.h"
@@ -95,8 +96,18 @@ void IOEngine::setParameters(Molecule* molecule) {
     }
     ErrorLine() << "Cannot find parameters for " << bond->atom1->type << " " << bond->atom2->type
                 << " " << bond->order << " in molecule \"" << molecule->label() << "\"";
+    // The carbon-carbon single bond stands in for the energy; the length comes from the two
+    // atoms' covalent radii, since a 1.53 Angstrom P-Br or S=S bond is no geometry at all.
     BondParameters fallback;
     if (bondTable.find("CH3", "CH3", 1, fallback) != 0) {
+      const double length =
+          radiusBondLength(bond->atom1->element, bond->atom2->element, bond->order);
+      if (length > 0.0 && fallback.distance > 0.0f) {
+        fallback.majorAxis =
+            static_cast<float>(fallback.majorAxis * length / fallback.distance);
+        fallback.distance = static_cast<float>(length);
+        fallback.approximated = true;
+      }
       applyBondRecord(bond, fallback, false);
       approximated = approximated || fallback.approximated;
     }
@@ -255,29 +266,36 @@ constexpr unsigned kLayoutsPerBatch = 6;
 constexpr unsigned kLayoutBatches = 4;
 
 // Optimisations for a molecule whose first one ended with a centre turned over, a double bond
-// flipped or atoms too close. The first run anneals the torsions, which also turns about ring
+// flipped, atoms too close or a bond far from its length. The first run anneals the torsions, which also turns about ring
 // bonds: a ring torn open that way can close again mirrored. And a ring system built in puckers
 // that contradict its labels keeps them only under strain, which the relaxation relieves by
 // turning a centre over. So each start here is relaxed alone: the built geometry when it was
 // sound, the result mended by rigid moves and restraints, then layouts of the whole molecule
 // relaxed under restraints from the built geometry and from scattered starts. The sound result
-// of least energy is kept; none sound leaves the last one for the final check to report.
+// of least energy is kept. When the force field undoes the written form from every start, the
+// first sound layout under restraints stands; with none, a result is left for the final check to
+// report.
 OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeometry& first,
                                         const std::vector<SSEVector4f>& built, bool builtWasSound) {
   OptimisedGeometry best;
   OptimisedGeometry last = first;
+  OptimisedGeometry restrained;   // the first sound layout under restraints
+  OptimisedGeometry labelFault;   // the first result with a centre, double bond or overlap wrong
   auto tryFrom = [&](const std::vector<SSEVector4f>& start) {
     molecule->positions = start;
     molecule->setAllAtomPositions();
     last = runInternalCoordinates(molecule, false);
-    if (last.done && describeGeometryFault(*molecule).empty() &&
+    if (last.done && describeFinishedFault(*molecule).empty() &&
         (!best.done || last.energy < best.energy))
       best = last;
+    else if (last.done && labelFault.positions.empty() &&
+             !describeGeometryFault(*molecule).empty())
+      labelFault = last;
   };
   if (builtWasSound) tryFrom(built);
   if (!best.done) {
     restore(molecule, first);
-    repairGeometry(*molecule, std::vector<bool>(), kMinimumNonBondedDistance);
+    repairGeometry(*molecule, std::vector<bool>(), kFinishedNonBondedDistance);
     packPositions(molecule);
     tryFrom(molecule->positions);
   }
@@ -291,10 +309,25 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, starts)) {
       geometry::placeAtoms(*molecule, layout);
       packPositions(molecule);
+      if (restrained.positions.empty() && describeFinishedFault(*molecule).empty())
+        restrained.positions = molecule->positions;
       tryFrom(molecule->positions);
     }
   }
-  return best.done ? best : last;
+  if (best.done) return best;
+  // The force field itself leaves the written form (a cis azobenzene whose nitrogens invert to
+  // trans, a crowded Z double bond): the least strained layout that holds every label, relaxed
+  // under the restraints, is the molecule.
+  if (!restrained.positions.empty()) {
+    restrained.done = true;
+    restrained.energy = first.energy;
+    restrained.energyCorrection = first.energyCorrection;
+    restrained.dipoleMoment = first.dipoleMoment;
+    return restrained;
+  }
+  // Nothing sound: a result that holds the labels only with a bond torn long says less about
+  // the cause than one with the label given up, so that one is reported when there is one.
+  return labelFault.positions.empty() ? first : labelFault;
 }
 
 }  // namespace
@@ -335,15 +368,23 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
 
   const std::vector<SSEVector4f> built = molecule->positions;
   molecule->setAllAtomPositions();
+  // A built ring closes with bonds of any length; only overlaps and labels make a bad start.
   const bool builtWasSound = describeGeometryFault(*molecule).empty();
   OptimisedGeometry result = runInternalCoordinates(molecule, true);
-  if (result.done && !describeGeometryFault(*molecule).empty()) {
+  if (result.done && !describeFinishedFault(*molecule).empty()) {
     result = optimiseKeepingLabels(molecule, result, built, builtWasSound);
     restore(molecule, result);
   }
   // A molecule the driver refused (no packed positions) is not called optimised.
   if (result.done) molecule->isOptimized = true;
-  return setCoordinates(molecule);
+  // Bonds far from their lengths are checked before the spheroids take the positions' lengths.
+  const std::string lengths = result.done ? describeChainFault(*molecule) : std::string();
+  const bool spheroids = setCoordinates(molecule);
+  if (!lengths.empty()) {
+    printError(lengths);
+    return false;
+  }
+  return spheroids;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "parameters/CovalentRadii.h"
 #include "parameters/InputParameters.h"
 #include "parameters/LookupMemo.h"
 
@@ -179,8 +180,14 @@ void MolecularSystem::assignBondParameters(const std::string& moleculeName) {
     }
     forceFieldLog() << moleculeName << "CANNOT FIND THE PARAMETERS FOR BOND : " << type1 << "--"
                     << type2 << " Order : " << bondOrder[b] << "\n";
+    // The two elements' covalent radii give the length; a carbon-carbon bond only when an
+    // element has none.
+    const double radii = radiusBondLength(atomElements[bondAtom1[b]], atomElements[bondAtom2[b]],
+                                          bondOrder[b]);
     BondParameters fallback;
-    if (bondTable.find("CH3", "CH3", 1, fallback) != 0 && fallback.distance > 0.0f)
+    if (radii > 0.0)
+      bondLength[b] = radii;
+    else if (bondTable.find("CH3", "CH3", 1, fallback) != 0 && fallback.distance > 0.0f)
       bondLength[b] = fallback.distance;
     else
       bondLength[b] = kFallbackBondLengthAngstrom;

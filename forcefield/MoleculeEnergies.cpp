@@ -30,7 +30,8 @@ float elementEnergy(const std::string& element) {
       {"Cr", 4.119604f},   {"CR", 4.119604f},   {"Fe", 4.306369f},   {"FE", 4.306369f},
       {"Mn", 2.9362078f},  {"MN", 2.9362078f},  {"Ni", 4.457688f},   {"NI", 4.457688f},
       {"Sc", 3.9156346f},  {"SC", 3.9156346f},  {"Sn", 3.1217287f},  {"SN", 3.1217287f},
-      {"V", 5.342799f},    {"Zn", 1.3515054f},  {"ZN", 1.3515054f},
+      {"V", 5.342799f},    {"Zn", 1.3515054f},  {"ZN", 1.3515054f},  {"Se", 2.353744f},
+      {"SE", 2.353744f},
   };
   for (const Entry& entry : table)
     if (element == entry.key) return entry.energy;

@@ -1,6 +1,8 @@
 // The ring's own aromaticity tests: the pi-electron count that ring perception applies, and an
 // older test on the bond pattern of six-rings.
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "model/Atom.h"
@@ -35,6 +37,20 @@ void makeAromatic(Ring& ring, const std::vector<Atom*>& atoms, const std::vector
   for (Atom* a : atoms) a->isAromatic = true;
 }
 
+bool hypervalentCandidate(const std::string& e) {
+  return e == "S" || e == "Se" || e == "Te" || e == "P" || e == "As";
+}
+
+bool hasDoubleBondOutside(Atom* a, const std::vector<Atom*>& ringAtoms) {
+  for (Bond* b : a->bonds) {
+    if (b == nullptr || b->order != 2) continue;
+    const Atom* other = a->getAdjacentAtom(b);
+    if (other != nullptr && std::find(ringAtoms.begin(), ringAtoms.end(), other) == ringAtoms.end())
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void Ring::checkAromaticityPi() {
@@ -67,10 +83,16 @@ void Ring::checkAromaticityPi() {
       }
     }
     // A saturated ring atom (the CH2 of cyclopentadiene, fluorene, 4H-pyran) breaks the pi
-    // system; an empty p orbital (carbocation, boron) and a metal-bound atom do not.
-    if (a->piElectrons == 0 && !metalBound && !a->isMetalAtom() && a->element != "B" &&
+    // system, and so does a boron without a multiple bond (the sp3 or lone boron of borates,
+    // boroxines and azaborines); the empty p orbital of a carbocation and a metal-bound atom do
+    // not.
+    if (a->piElectrons == 0 && !metalBound && !a->isMetalAtom() &&
         !(a->element == "C" && a->charge > 0))
       return;
+    // A ring sulfur, selenium or phosphorus that holds a double bond outside the ring (the S=O
+    // of a thiophene oxide, the S=S of a thioxo-dithiole, P=O) is hypervalent, not part of a pi
+    // ring.
+    if (hypervalentCandidate(a->element) && hasDoubleBondOutside(a, ringAtoms)) return;
   }
 
   const size_t size = ringAtoms.size();

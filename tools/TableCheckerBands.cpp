@@ -53,7 +53,8 @@ const std::map<std::string, float>& covalentRadii() {
       {"H", 0.32f},  {"B", 0.85f},  {"C", 0.75f},  {"N", 0.71f},  {"O", 0.63f},  {"F", 0.64f},
       {"Al", 1.26f}, {"Si", 1.16f}, {"P", 1.11f},  {"S", 1.03f},  {"Cl", 0.99f}, {"Sc", 1.48f},
       {"Ti", 1.36f}, {"V", 1.34f},  {"Cr", 1.22f}, {"Mn", 1.19f}, {"Fe", 1.16f}, {"Co", 1.11f},
-      {"Ni", 1.10f}, {"Cu", 1.12f}, {"Zn", 1.18f}, {"Br", 1.14f}, {"Sn", 1.40f}, {"I", 1.33f}};
+      {"Ni", 1.10f}, {"Cu", 1.12f}, {"Zn", 1.18f}, {"Se", 1.16f}, {"Br", 1.14f}, {"Sn", 1.40f},
+      {"I", 1.33f}};
   return radii;
 }
 const float kRadiusBandLow = 0.8f, kRadiusBandHigh = 1.2f;

@@ -80,9 +80,12 @@ TEST_F(SetupPipeline, BondParametersAndTheMissingRowFallback) {
   unknown->bonds[0]->momentTerm = 0.75f;
   engine->setParameters(unknown.get());
   const Bond* u = unknown->bonds[0];
-  EXPECT_NEAR(1.54, u->focalDistance, 1e-5);   // the CH3-CH3 single bond
-  EXPECT_NEAR(2.0 * 0.529, u->semiMajorAxis, 1e-4);
+  // The CH3-CH3 single bond's energy, at the length of the O and N covalent radii, its axis
+  // scaled with it.
+  EXPECT_NEAR(0.63 + 0.71, u->focalDistance, 1e-5);
+  EXPECT_NEAR(2.0 * 0.529 * 1.34 / 1.54, u->semiMajorAxis, 1e-4);
   EXPECT_NEAR(3.60f, u->energy, 1e-5);
+  EXPECT_TRUE(unknown->hasApproximatedParameters);
   EXPECT_EQ(0.75f, u->momentTerm);             // its moment term is left alone
 }
 
