@@ -265,6 +265,14 @@ double MolecularSystem::EFDihedral() {
     energy += torsionTerm(i, j, k, l, dihedralPeriodicity[d], dihedralPhase[d],
                           dihedralBarrier[d], true);
   }
+  for (size_t t = 0; t < dihedralTermOf.size(); ++t) {
+    const int d = dihedralTermOf[t];
+    const int i = dihedralAtom1[d], j = dihedralAtom2[d], k = dihedralAtom3[d],
+              l = dihedralAtom4[d];
+    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
+    energy += torsionTerm(i, j, k, l, dihedralTermPeriodicity[t], dihedralTermPhase[t],
+                          dihedralTermBarrier[t], true);
+  }
   return energy;
 }
 
@@ -327,6 +335,12 @@ double MolecularSystem::EDihedral() const {
     energy += self->torsionTerm(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d],
                                 dihedralAtom4[d], dihedralPeriodicity[d], dihedralPhase[d],
                                 dihedralBarrier[d], false);
+  for (size_t t = 0; t < dihedralTermOf.size(); ++t) {
+    const int d = dihedralTermOf[t];
+    energy += self->torsionTerm(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d],
+                                dihedralAtom4[d], dihedralTermPeriodicity[t],
+                                dihedralTermPhase[t], dihedralTermBarrier[t], false);
+  }
   return energy;
 }
 

@@ -81,6 +81,12 @@ public:
   std::vector<double> dihedralPhase;       // rad
   std::vector<double> dihedralPeriodicity;
   std::vector<double> dihedralBarrier;     // kcal/mol
+  // Further Fourier terms of a torsion (periodicities beyond the first row's), each on the
+  // dihedral dihedralTermOf[t] of the list; empty when every torsion has one term.
+  std::vector<int> dihedralTermOf;
+  std::vector<double> dihedralTermPhase;        // rad
+  std::vector<double> dihedralTermPeriodicity;
+  std::vector<double> dihedralTermBarrier;      // kcal/mol
   std::vector<double> ureyBradleyForceConstant;
   std::vector<double> ureyBradleyLength;   // A
   double shakeTolerance = 1e-12;
@@ -188,6 +194,12 @@ public:
   ScanResult rotationPES(int i, int j, int k, int l, double startDegrees, double endDegrees,
                          double stepDegrees, std::map<float, float>& profile);
   static const int maxScanPoints = 100000;
+  // True when the j-k bond is one of the rotatable bonds (either direction).
+  bool isRotatableBond(int j, int k) const;
+  // The energy profile of the dihedral profiler and of kvtool --scan: turns the dihedral
+  // rigidly to the start angle, then runs the relaxed scan. The profile is cleared first.
+  ScanResult dihedralProfile(int i, int j, int k, int l, double startDegrees, double endDegrees,
+                             double stepDegrees, std::map<float, float>& profile);
 
   // --- Bond constraints and stereo centres (BondConstraints.cpp) -----------------------------
   // Corrects positions in place until every constraint has its length; the corrections run
