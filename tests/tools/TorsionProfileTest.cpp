@@ -14,6 +14,7 @@
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
 #include "io/MDLMolParser.h"
+#include "support/StdoutCapture.h"
 #include "tools/ChemistryTestSupport.h"
 
 namespace {
@@ -28,13 +29,11 @@ Profile scanOf(const std::string& smiles, int i, int j, int k, int l) {
   std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(smiles);
   if (!molecule) return {};
   kvtest::ConsoleCapture quiet(UtilityEngine::instance()->printLevel);
-  std::ostringstream table;   // the scan's own energy table
-  std::streambuf* saved = std::cout.rdbuf(table.rdbuf());
+  kvtest::StdoutCapture table;   // the scan's own energy table
   MolecularSystem system(molecule.get());
   Profile profile;
   if (system.isDihedral(i, j, k, l) && system.isRotatableBond(j, k))
     system.dihedralProfile(i, j, k, l, 0.0, 360.0, 10.0, profile);
-  std::cout.rdbuf(saved);
   return profile;
 }
 
