@@ -109,18 +109,6 @@ void DihedralDialog::refuse(const QString& message) {
   reSet();
 }
 
-bool DihedralDialog::middleBondRotatable() const {
-  const MolecularSystem& system = *molecularSystem;
-  const size_t count = std::min({static_cast<size_t>(std::max(system.rotatableBondCount, 0)),
-                                 system.rotatableBondAtom1.size(),
-                                 system.rotatableBondAtom2.size()});
-  for (size_t r = 0; r < count; ++r) {
-    const int a = system.rotatableBondAtom1[r], b = system.rotatableBondAtom2[r];
-    if ((a == id2 && b == id3) || (a == id3 && b == id2)) return true;
-  }
-  return false;
-}
-
 bool DihedralDialog::passesGuards() {
   if (molecule == nullptr || molecularSystem == nullptr) return false;
   if (!molecularSystem->isDihedral(id1, id2, id3, id4)) {
@@ -128,7 +116,7 @@ bool DihedralDialog::passesGuards() {
     return false;
   }
   // Ring bonds and multiple bonds are dihedral middles too, but they cannot be turned.
-  if (!middleBondRotatable()) {
+  if (!molecularSystem->isRotatableBond(id2, id3)) {
     refuse("Error: Unable to rotate this dihedral angle");
     return false;
   }
@@ -178,10 +166,11 @@ bool DihedralDialog::scanRangeUsable() const {
 
 void DihedralDialog::plotProfile() {
   energyProfile.clear();
-  molecularSystem->setRotation(id1, id2, id3, id4, startAngle);
   if (scanRangeUsable())
-    molecularSystem->rotationPES(id1, id2, id3, id4, startAngle, endAngle, interval,
-                                 energyProfile);
+    molecularSystem->dihedralProfile(id1, id2, id3, id4, startAngle, endAngle, interval,
+                                     energyProfile);
+  else
+    molecularSystem->setRotation(id1, id2, id3, id4, startAngle);
   if (energyProfile.empty()) return;
   printProfile();
   drawProfile();

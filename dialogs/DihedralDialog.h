@@ -79,7 +79,6 @@ class DihedralDialog : public QDialog {
   // The checks every command runs first; false when it must stop (after a message and a reset
   // for a dihedral that cannot be turned).
   bool passesGuards();
-  bool middleBondRotatable() const;
   void refuse(const QString& message);
   // Scans, prints and draws; the profile stays empty for a range of fewer than two steps.
   void plotProfile();

@@ -230,3 +230,23 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
   utility->printLevel = savedVerbosity;
   return ScanResult::Done;
 }
+
+bool MolecularSystem::isRotatableBond(int j, int k) const {
+  const size_t count = std::min({static_cast<size_t>(std::max(rotatableBondCount, 0)),
+                                 rotatableBondAtom1.size(), rotatableBondAtom2.size()});
+  for (size_t r = 0; r < count; ++r) {
+    const int a = rotatableBondAtom1[r], b = rotatableBondAtom2[r];
+    if ((a == j && b == k) || (a == k && b == j)) return true;
+  }
+  return false;
+}
+
+MolecularSystem::ScanResult MolecularSystem::dihedralProfile(int i, int j, int k, int l,
+                                                             double startDegrees,
+                                                             double endDegrees,
+                                                             double stepDegrees,
+                                                             std::map<float, float>& profile) {
+  profile.clear();
+  setRotation(i, j, k, l, startDegrees);
+  return rotationPES(i, j, k, l, startDegrees, endDegrees, stepDegrees, profile);
+}

@@ -31,17 +31,18 @@ inline Vec3 difference(const SSEVector4f& a, const SSEVector4f& b) {
           static_cast<double>(a.z) - b.z};
 }
 inline double dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+// The same arithmetic as CrossProduct (math/VectorFunctions.h), inline: the torsion terms run
+// it twice per dihedral and step.
 inline Vec3 cross(const Vec3& a, const Vec3& b) {
-  double u[3] = {a.x, a.y, a.z}, v[3] = {b.x, b.y, b.z}, w[3];
-  CrossProduct(u, v, w);
-  return {w[0], w[1], w[2]};
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
 // Lennard-Jones energy of a pair at squared distance r2, and the factor f with force = f / r2
-// times the separation; epsilon is 0 when the two table values have opposite signs.
-inline double lennardJones(double epsilonI, double epsilonJ, double rMin, double r2, double* f) {
-  const double product = epsilonI * epsilonJ;
-  const double epsilon = product > 0.0 ? std::sqrt(product) : 0.0;
+// times the separation; rootI and rootJ are the signed square roots of the two table values,
+// so epsilon is 0 when those have opposite signs.
+inline double lennardJones(double rootI, double rootJ, double rMin, double r2, double* f) {
+  const double product = rootI * rootJ;
+  const double epsilon = product > 0.0 ? product : 0.0;
   const double q = rMin * rMin / r2;
   const double s6 = q * q * q;
   if (f != nullptr) *f = 12.0 * epsilon * (s6 * s6 - s6);
@@ -72,8 +73,17 @@ void MolecularSystem::forEachPair(bool with14, Visit visit) const {
 double MolecularSystem::EnergyForce() {
   for (int a = 0; a < atomCount; ++a) forceX[a] = forceY[a] = forceZ[a] = 0.0;
   double energy = 0.0;
-  if (electrostaticsEnabled) energy += EFelec();
-  if (vanDerWaalsEnabled) energy += EFVDW();
+  if (electrostaticsEnabled && vanDerWaalsEnabled) {
+    // One walk over the pair list for both pair terms; the energies are summed apart and added
+    // in the order of the two terms.
+    double electrostatic = 0.0, vanDerWaals = 0.0;
+    EFPairs(electrostatic, vanDerWaals);
+    energy += electrostatic;
+    energy += vanDerWaals;
+  } else {
+    if (electrostaticsEnabled) energy += EFelec();
+    if (vanDerWaalsEnabled) energy += EFVDW();
+  }
   if (bondsEnabled) energy += EFBond();
   if (anglesEnabled) energy += EFAngle();
   if (dihedralsEnabled) energy += EFDihedral();
@@ -102,8 +112,84 @@ double MolecularSystem::EFelec() {
   return energy;
 }
 
+void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
+  refreshVdwRoots();
+  for (int i = 0; i < atomCount; ++i) {
+    // What the pairs of atom i share is read once; its own force is summed here and added once.
+    const SSEVector4f ri = coordinates[i];
+    const double qi = kCoulomb * charges[i];
+    const double rootI = vdwRoot[i];
+    const double radiusI = vdwRadius[i];
+    const bool fixedI = atomFixed[i];
+    double fx = 0.0, fy = 0.0, fz = 0.0;
+    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
+      const bool oneFour = pairList[p] < 0;
+      const int j = std::abs(pairList[p]);
+      if (fixedI && atomFixed[j]) continue;
+      const bool electric = !oneFour || electrostatics14Enabled;
+      const bool dispersive = !oneFour || vanDerWaals14Enabled;
+      const double scale = oneFour ? scale14 : 1.0;
+      const Vec3 d = difference(ri, coordinates[j]);
+      const double r2 = dot(d, d);
+      if (r2 < kDegenerate2) {
+        // Coincident atoms, each term with its own stand-in distance and direction.
+        if (electric) {
+          const double e = scale * coulombEnergy(charges[i] * charges[j], r2);
+          electrostatic += e;
+          const Vec3 de = {kCoincidentStep, kCoincidentStep, kCoincidentStep};
+          KV_ADD_FORCE(i, e / 0.1, de);
+          KV_ADD_FORCE(j, -e / 0.1, de);
+        }
+        if (dispersive) {
+          double f = 0.0;
+          const double e =
+              scale * lennardJones(rootI, vdwRoot[j], radiusI + vdwRadius[j], 1.0, &f);
+          vanDerWaals += e;
+          const Vec3 dv = {kUnit3, kUnit3, kUnit3};
+          KV_ADD_FORCE(i, scale * f, dv);
+          KV_ADD_FORCE(j, -scale * f, dv);
+        }
+        continue;
+      }
+      const double inverse = 1.0 / std::sqrt(r2);
+      const double inverse2 = inverse * inverse;
+      double s = 0.0;
+      if (electric) {
+        const double e = scale * qi * charges[j] * inverse;
+        electrostatic += e;
+        s += e * inverse2;
+      }
+      if (dispersive) {
+        const double product = rootI * vdwRoot[j];
+        const double epsilon = product > 0.0 ? product : 0.0;
+        const double rMin = radiusI + vdwRadius[j];
+        const double q = rMin * rMin * inverse2;
+        const double s6 = q * q * q;
+        vanDerWaals += scale * epsilon * (s6 * s6 - 2.0 * s6);
+        s += scale * 12.0 * epsilon * (s6 * s6 - s6) * inverse2;
+      }
+      fx += s * d.x;
+      fy += s * d.y;
+      fz += s * d.z;
+      KV_ADD_FORCE(j, -s, d);
+    }
+    forceX[i] += fx;
+    forceY[i] += fy;
+    forceZ[i] += fz;
+  }
+}
+
+void MolecularSystem::refreshVdwRoots() const {
+  vdwRoot.resize(static_cast<size_t>(atomCount));
+  for (int a = 0; a < atomCount; ++a) {
+    const double root = std::sqrt(std::fabs(vdwEpsilon[a]));
+    vdwRoot[a] = vdwEpsilon[a] < 0.0 ? -root : root;
+  }
+}
+
 double MolecularSystem::EFVDW() {
   double energy = 0.0;
+  refreshVdwRoots();
   forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool oneFour) {
     if (atomFixed[i] && atomFixed[j]) return;
     Vec3 d = difference(coordinates[i], coordinates[j]);
@@ -113,7 +199,7 @@ double MolecularSystem::EFVDW() {
       d = {kUnit3, kUnit3, kUnit3};
     }
     double f = 0.0;
-    double e = lennardJones(vdwEpsilon[i], vdwEpsilon[j], vdwRadius[i] + vdwRadius[j], r2, &f);
+    double e = lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j], r2, &f);
     if (oneFour) {
       e *= scale14;
       f *= scale14;
@@ -219,8 +305,51 @@ double MolecularSystem::EFAngle() {
   return energy;
 }
 
-double MolecularSystem::torsionTerm(int i, int j, int k, int l, double n, double delta,
-                                    double K, bool addForces) {
+namespace {
+
+// cos and sin of n phi for a whole n from 1 to 6 by the angle-sum recurrence, else through the
+// angle itself.
+inline void multipleAngle(double n, double c, double s, double& cn, double& sn) {
+  const int whole = static_cast<int>(n);
+  if (whole >= 1 && whole <= 6 && static_cast<double>(whole) == n) {
+    cn = c;
+    sn = s;
+    for (int m = 1; m < whole; ++m) {
+      const double next = cn * c - sn * s;
+      sn = sn * c + cn * s;
+      cn = next;
+    }
+    return;
+  }
+  const double phi = std::atan2(s, c);
+  cn = std::cos(n * phi);
+  sn = std::sin(n * phi);
+}
+
+// cos and sin of a phase; the table's phases are 0 and half a turn (in single precision), so
+// the last other phase is kept.
+inline void phaseOf(double delta, double& cd, double& sd) {
+  static thread_local double lastDelta = 0.0, lastCos = 1.0, lastSin = 0.0;
+  if (delta == 0.0) {
+    cd = 1.0;
+    sd = 0.0;
+    return;
+  }
+  if (delta != lastDelta) {
+    lastDelta = delta;
+    lastCos = std::cos(delta);
+    lastSin = std::sin(delta);
+  }
+  cd = lastCos;
+  sd = lastSin;
+}
+
+const int kMaxTorsionTerms = 8;
+
+}  // namespace
+
+double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionTermValue* terms,
+                                      int count, bool addForces) {
   const Vec3 b1 = difference(coordinates[i], coordinates[j]);
   const Vec3 b2 = difference(coordinates[j], coordinates[k]);
   const Vec3 b3 = difference(coordinates[l], coordinates[k]);
@@ -231,13 +360,29 @@ double MolecularSystem::torsionTerm(int i, int j, int k, int l, double n, double
   if (A2 < kDegenerate2 || B2 < kDegenerate2) return 0.0;
   const double G = std::sqrt(dot(b2, b2));
   const double cosPhi = dot(A, B) / std::sqrt(A2 * B2);
-  double phi = std::fabs(cosPhi) < 1.0 ? std::acos(cosPhi) : (cosPhi > 0.0 ? 0.0 : kPiWidened);
-  if (dot(A, b3) < 0.0) phi = -phi;
-  const double x = n * phi - delta;
-  const double energy = K * (1.0 + std::cos(x));
-  if (!addForces || K == 0.0) return energy;
+  // phi in (-pi, pi], negative when A . b3 < 0; only its cosine and sine are needed.
+  double c = 1.0, s = 0.0;
+  if (std::fabs(cosPhi) < 1.0) {
+    c = cosPhi;
+    s = std::sqrt(1.0 - cosPhi * cosPhi);
+    if (dot(A, b3) < 0.0) s = -s;
+  } else if (cosPhi < 0.0) {
+    c = -1.0;
+  }
+  double energy = 0.0, P = 0.0;
+  bool pushes = false;
+  for (int t = 0; t < count; ++t) {
+    double cn, sn, cd, sd;
+    multipleAngle(terms[t].n, c, s, cn, sn);
+    phaseOf(terms[t].delta, cd, sd);
+    const double cosX = cn * cd + sn * sd;   // cos(n phi - delta)
+    const double sinX = sn * cd - cn * sd;   // sin(n phi - delta)
+    energy += terms[t].K * (1.0 + cosX);
+    P += terms[t].n * terms[t].K * sinX;
+    pushes = pushes || terms[t].K != 0.0;
+  }
+  if (!addForces || !pushes) return energy;
 
-  const double P = n * K * std::sin(x);
   const double sA = P * G / A2;
   const double sB = P * G / B2;
   const double qA = P * dot(b2, b1) / (A2 * G);
@@ -252,14 +397,28 @@ double MolecularSystem::torsionTerm(int i, int j, int k, int l, double n, double
   return energy;
 }
 
+int MolecularSystem::gatherTorsionTerms(int d, size_t& t, TorsionTermValue* terms,
+                                        int capacity) const {
+  int count = 0;
+  terms[count++] = {dihedralPeriodicity[d], dihedralPhase[d], dihedralBarrier[d]};
+  // The further terms are listed in dihedral order.
+  while (t < dihedralTermOf.size() && dihedralTermOf[t] < d) ++t;
+  for (; t < dihedralTermOf.size() && dihedralTermOf[t] == d; ++t)
+    if (count < capacity)
+      terms[count++] = {dihedralTermPeriodicity[t], dihedralTermPhase[t], dihedralTermBarrier[t]};
+  return count;
+}
+
 double MolecularSystem::EFDihedral() {
   double energy = 0.0;
+  size_t t = 0;
+  TorsionTermValue terms[kMaxTorsionTerms];
   for (int d = 0; d < dihedralCount; ++d) {
     const int i = dihedralAtom1[d], j = dihedralAtom2[d], k = dihedralAtom3[d],
               l = dihedralAtom4[d];
+    const int count = gatherTorsionTerms(d, t, terms, kMaxTorsionTerms);
     if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    energy += torsionTerm(i, j, k, l, dihedralPeriodicity[d], dihedralPhase[d],
-                          dihedralBarrier[d], true);
+    energy += torsionSeries(i, j, k, l, terms, count, true);
   }
   return energy;
 }
@@ -270,7 +429,8 @@ double MolecularSystem::EFImproperDihedral() {
     const int i = improperAtom1[m], j = improperAtom2[m], k = improperAtom3[m],
               l = improperAtom4[m];
     if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    energy += torsionTerm(i, j, k, l, 1.0, 0.0, kImproperBarrier, true);
+    const TorsionTermValue term = {1.0, 0.0, kImproperBarrier};
+    energy += torsionSeries(i, j, k, l, &term, 1, true);
   }
   return energy;
 }
@@ -287,12 +447,13 @@ double MolecularSystem::Eelec() const {
 
 double MolecularSystem::EVDW() const {
   double energy = 0.0;
+  refreshVdwRoots();
   forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool oneFour) {
     const Vec3 d = difference(coordinates[i], coordinates[j]);
     double r2 = dot(d, d);
     if (r2 < kDegenerate2) r2 = 1.0;   // as EFVDW: coincident atoms stay finite
     const double e =
-        lennardJones(vdwEpsilon[i], vdwEpsilon[j], vdwRadius[i] + vdwRadius[j], r2, nullptr);
+        lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j], r2, nullptr);
     energy += oneFour ? e * scale14 : e;
   });
   return energy;
@@ -316,13 +477,16 @@ double MolecularSystem::EelecEX14() const {
 }
 
 double MolecularSystem::EDihedral() const {
-  // torsionTerm only writes forces when asked to, so the const cast does not change state.
+  // torsionSeries only writes forces when asked to, so the const cast does not change state.
   MolecularSystem* self = const_cast<MolecularSystem*>(this);
   double energy = 0.0;
-  for (int d = 0; d < dihedralCount; ++d)
-    energy += self->torsionTerm(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d],
-                                dihedralAtom4[d], dihedralPeriodicity[d], dihedralPhase[d],
-                                dihedralBarrier[d], false);
+  size_t t = 0;
+  TorsionTermValue terms[kMaxTorsionTerms];
+  for (int d = 0; d < dihedralCount; ++d) {
+    const int count = gatherTorsionTerms(d, t, terms, kMaxTorsionTerms);
+    energy += self->torsionSeries(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d],
+                                  dihedralAtom4[d], terms, count, false);
+  }
   return energy;
 }
 

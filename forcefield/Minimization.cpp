@@ -292,7 +292,15 @@ private:
     for (int j = 0; j < basisLength; ++j) {
       matrix[j][j] = dotProduct(dX[j], dG[j]);
       for (int l = 0; l < j; ++l) {
-        const double h = 0.5 * (dotProduct(dG[j], dX[l]) + dotProduct(dG[l], dX[j]));
+        // Both products in one pass, each summed in index order.
+        double jl = 0.0, lj = 0.0;
+        const double *gj = dG[j].data(), *xl = dX[l].data(), *gl = dG[l].data(),
+                     *xj = dX[j].data();
+        for (int i = 0; i < n; ++i) {
+          jl += gj[i] * xl[i];
+          lj += gl[i] * xj[i];
+        }
+        const double h = 0.5 * (jl + lj);
         matrix[j][l] = matrix[l][j] = h;
       }
     }

@@ -252,12 +252,18 @@ void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) 
     const std::string& t2 = atomTypes[dihedralAtom2[d]];
     const std::string& t3 = atomTypes[dihedralAtom3[d]];
     const std::string& t4 = atomTypes[dihedralAtom4[d]];
-    DihedralParameters record;
-    if (params->findDihedralParameters(t1, t2, t3, t4,
-                                       static_cast<unsigned int>(dihedralBondOrder[d]), record)) {
-      dihedralPhase[d] = record.phase;
-      dihedralPeriodicity[d] = record.periodicity;
-      dihedralBarrier[d] = record.barrier;
+    std::vector<DihedralParameters> terms;
+    if (params->findDihedralTerms(t1, t2, t3, t4, static_cast<unsigned int>(dihedralBondOrder[d]),
+                                  terms)) {
+      dihedralPhase[d] = terms[0].phase;
+      dihedralPeriodicity[d] = terms[0].periodicity;
+      dihedralBarrier[d] = terms[0].barrier;
+      for (size_t t = 1; t < terms.size(); ++t) {
+        dihedralTermOf.push_back(d);
+        dihedralTermPhase.push_back(terms[t].phase);
+        dihedralTermPeriodicity.push_back(terms[t].periodicity);
+        dihedralTermBarrier.push_back(terms[t].barrier);
+      }
     } else {
       forceFieldLog() << moleculeName << "CANNOT FIND THE PARAMETERS FOR DIHEDRAL : " << t1
                       << "--" << t2 << "--" << t3 << "--" << t4 << "\n";

@@ -81,6 +81,12 @@ public:
   std::vector<double> dihedralPhase;       // rad
   std::vector<double> dihedralPeriodicity;
   std::vector<double> dihedralBarrier;     // kcal/mol
+  // Further Fourier terms of a torsion (periodicities beyond the first row's), each on the
+  // dihedral dihedralTermOf[t] of the list; empty when every torsion has one term.
+  std::vector<int> dihedralTermOf;
+  std::vector<double> dihedralTermPhase;        // rad
+  std::vector<double> dihedralTermPeriodicity;
+  std::vector<double> dihedralTermBarrier;      // kcal/mol
   std::vector<double> ureyBradleyForceConstant;
   std::vector<double> ureyBradleyLength;   // A
   double shakeTolerance = 1e-12;
@@ -188,6 +194,12 @@ public:
   ScanResult rotationPES(int i, int j, int k, int l, double startDegrees, double endDegrees,
                          double stepDegrees, std::map<float, float>& profile);
   static const int maxScanPoints = 100000;
+  // True when the j-k bond is one of the rotatable bonds (either direction).
+  bool isRotatableBond(int j, int k) const;
+  // The energy profile of the dihedral profiler and of kvtool --scan: turns the dihedral
+  // rigidly to the start angle, then runs the relaxed scan. The profile is cleared first.
+  ScanResult dihedralProfile(int i, int j, int k, int l, double startDegrees, double endDegrees,
+                             double stepDegrees, std::map<float, float>& profile);
 
   // --- Bond constraints and stereo centres (BondConstraints.cpp) -----------------------------
   // Corrects positions in place until every constraint has its length; the corrections run
@@ -251,9 +263,24 @@ private:
   int runStart(const std::vector<int>& ends, int atom) const {
     return atom == 0 ? 0 : ends[atom - 1] + 1;
   }
-  // Energy and forces of the torsion term K (1 + cos(n phi - delta)) on atoms i, j, k, l.
-  double torsionTerm(int i, int j, int k, int l, double n, double delta, double K,
-                     bool addForces);
+  // One term K (1 + cos(n phi - delta)) of a torsion.
+  struct TorsionTermValue {
+    double n, delta, K;
+  };
+  // Energy of the terms of the torsion on atoms i, j, k, l, all at the same angle, and their
+  // forces when asked.
+  double torsionSeries(int i, int j, int k, int l, const TorsionTermValue* terms, int count,
+                       bool addForces);
+  // The terms of dihedral d: its first term and its further ones, which start at index t of
+  // the further-term list (moved past them); count written to terms.
+  int gatherTorsionTerms(int d, size_t& t, TorsionTermValue* terms, int capacity) const;
+
+  // Square roots of the atoms' well depths with their signs, so that a pair's well depth is one
+  // product (zero for opposite signs); refreshed from vdwEpsilon by every van der Waals sum.
+  mutable std::vector<double> vdwRoot;
+  // EFelec and EFVDW in one walk over the pair list, each energy into its own sum.
+  void EFPairs(double& electrostatic, double& vanDerWaals);
+  void refreshVdwRoots() const;
 
   // Centre atom's element, degree and used valence, for the default angle.
   std::vector<std::string> atomElements;

@@ -3,6 +3,8 @@
 
 #include "parameters/InputParameters.h"
 
+#include <array>
+
 #include "math/UtilityEngine.h"
 
 namespace {
@@ -76,26 +78,26 @@ float InputParameters::findDefaultAngle(std::string, int a, int b) {
   return 109.5f;
 }
 
-bool InputParameters::matchDihedralRow(const std::string& n1, const std::string& n2,
-                                       const std::string& n3, const std::string& n4,
-                                       unsigned int bondOrder, DihedralParameters& out) const {
-  for (const DihedralParameters* row : dihedralParameters) {
+int InputParameters::dihedralRowIndex(const std::string& n1, const std::string& n2,
+                                      const std::string& n3, const std::string& n4,
+                                      unsigned int bondOrder) const {
+  for (size_t r = 0; r < dihedralParameters.size(); ++r) {
+    const DihedralParameters* row = dihedralParameters[r];
     if (row->bondOrder != bondOrder)
       continue;
     if ((row->atom1 == n1 && row->atom2 == n2 && row->atom3 == n3 && row->atom4 == n4) ||
-        (row->atom1 == n4 && row->atom2 == n3 && row->atom3 == n2 && row->atom4 == n1)) {
-      out = *row;
-      return true;
-    }
+        (row->atom1 == n4 && row->atom2 == n3 && row->atom3 == n2 && row->atom4 == n1))
+      return static_cast<int>(r);
   }
-  return false;
+  return -1;
 }
 
-int InputParameters::findDihedralParameters(std::string type1, std::string type2,
-                                            std::string type3, std::string type4,
-                                            unsigned int bondOrder, DihedralParameters& out) {
-  if (matchDihedralRow(type1, type2, type3, type4, bondOrder, out))
-    return 1;
+int InputParameters::findDihedralRow(const std::string& type1, const std::string& type2,
+                                     const std::string& type3, const std::string& type4,
+                                     unsigned int bondOrder) {
+  int row = dihedralRowIndex(type1, type2, type3, type4, bondOrder);
+  if (row >= 0)
+    return row;
   AtomTypeParameters a1, a2, a3, a4;
   if (findAtomTypeParameters(type1, a1) && findAtomTypeParameters(type2, a2) &&
       findAtomTypeParameters(type3, a3) && findAtomTypeParameters(type4, a4)) {
@@ -107,12 +109,47 @@ int InputParameters::findDihedralParameters(std::string type1, std::string type2
     UtilityEngine::instance()->toUpper(end4);
     const std::string& centre2 = a2.stype;
     const std::string& centre3 = a3.stype;
-    if (matchDihedralRow(end1, centre2, centre3, end4, bondOrder, out) ||
-        matchDihedralRow("*", centre2, centre3, "*", bondOrder, out) ||
-        matchDihedralRow(a1.element, "*", "*", a4.element, bondOrder, out) ||
-        matchDihedralRow(a1.element, "*", "*", "*", bondOrder, out) ||
-        matchDihedralRow("*", "*", "*", a4.element, bondOrder, out))
-      return 1;
+    for (const auto& names : {std::array<std::string, 4>{end1, centre2, centre3, end4},
+                              std::array<std::string, 4>{"*", centre2, centre3, "*"},
+                              std::array<std::string, 4>{a1.element, "*", "*", a4.element},
+                              std::array<std::string, 4>{a1.element, "*", "*", "*"},
+                              std::array<std::string, 4>{"*", "*", "*", a4.element}}) {
+      row = dihedralRowIndex(names[0], names[1], names[2], names[3], bondOrder);
+      if (row >= 0)
+        return row;
+    }
   }
-  return matchDihedralRow("*", "*", "*", "*", bondOrder, out) ? 1 : 0;
+  return dihedralRowIndex("*", "*", "*", "*", bondOrder);
+}
+
+int InputParameters::findDihedralParameters(std::string type1, std::string type2,
+                                            std::string type3, std::string type4,
+                                            unsigned int bondOrder, DihedralParameters& out) {
+  const int row = findDihedralRow(type1, type2, type3, type4, bondOrder);
+  if (row < 0)
+    return 0;
+  out = *dihedralParameters[row];
+  return 1;
+}
+
+int InputParameters::findDihedralTerms(const std::string& type1, const std::string& type2,
+                                       const std::string& type3, const std::string& type4,
+                                       unsigned int bondOrder,
+                                       std::vector<DihedralParameters>& out) {
+  out.clear();
+  const int first = findDihedralRow(type1, type2, type3, type4, bondOrder);
+  if (first < 0)
+    return 0;
+  // A torsion is a short Fourier series: the rows right after the matched one with the same four
+  // types and order add its further periodicities.
+  const DihedralParameters& head = *dihedralParameters[first];
+  for (size_t r = first; r < dihedralParameters.size(); ++r) {
+    const DihedralParameters& row = *dihedralParameters[r];
+    if (r > static_cast<size_t>(first) &&
+        (row.atom1 != head.atom1 || row.atom2 != head.atom2 || row.atom3 != head.atom3 ||
+         row.atom4 != head.atom4 || row.bondOrder != head.bondOrder))
+      break;
+    out.push_back(row);
+  }
+  return 1;
 }

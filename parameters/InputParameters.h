@@ -82,6 +82,12 @@ public:
   float findDefaultAngle(std::string type, int a, int b);
   int findDihedralParameters(std::string type1, std::string type2, std::string type3,
                              std::string type4, unsigned int bondOrder, DihedralParameters& out);
+  // Every term of the torsion about a central bond: the row findDihedralParameters copies, then
+  // the rows right after it with the same four types and order (one periodicity each). 1 and
+  // the terms in table order, or 0 and an empty list.
+  int findDihedralTerms(const std::string& type1, const std::string& type2,
+                        const std::string& type3, const std::string& type4,
+                        unsigned int bondOrder, std::vector<DihedralParameters>& out);
 
   bool findTypeRules(TypeRules query, int level, std::string& type);
   bool findBasicRings(std::vector<std::string> names, std::vector<int> orders, bool substituted,
@@ -127,9 +133,13 @@ private:
                    const BondParameters*& row) const;
   bool matchAngleRow(const std::string& type1, const std::string& centre,
                      const std::string& type3, AngleParameters& out) const;
-  bool matchDihedralRow(const std::string& n1, const std::string& n2, const std::string& n3,
-                        const std::string& n4, unsigned int bondOrder,
-                        DihedralParameters& out) const;
+  // The first row with these four names (either direction) and order; -1 when none.
+  int dihedralRowIndex(const std::string& n1, const std::string& n2, const std::string& n3,
+                       const std::string& n4, unsigned int bondOrder) const;
+  // The row the torsion lookup's passes reach first; -1 when none.
+  int findDihedralRow(const std::string& type1, const std::string& type2,
+                      const std::string& type3, const std::string& type4,
+                      unsigned int bondOrder);
   void chainBasicRing(BasicRings& ring);
   void closeCyclicTemplate(CyclicTemplates* tmpl);
 

@@ -217,12 +217,23 @@ void TableChecker::checkAngles() {
 }
 
 void TableChecker::checkDihedrals() {
+  // Rows right after each other with the same key are the terms of one torsion, one
+  // periodicity each; the same key anywhere else is a row the lookup never reaches.
   std::set<std::string> seen;
+  std::string previous;
+  std::set<float> periodicities;
   for (const DihedralParameters* row : tables.dihedralParameters) {
     std::string key = row->atom1 + " " + row->atom2 + " " + row->atom3 + " " + row->atom4 + " " +
                       std::to_string(row->bondOrder);
-    if (!seen.insert(key).second)
-      problem("dihedralparameters.txt", "duplicate row \"" + key + "\"");
+    if (key == previous) {
+      if (!periodicities.insert(row->periodicity).second)
+        problem("dihedralparameters.txt", "repeated periodicity in \"" + key + "\"");
+    } else {
+      if (!seen.insert(key).second)
+        problem("dihedralparameters.txt", "duplicate row \"" + key + "\"");
+      periodicities = {row->periodicity};
+    }
+    previous = key;
     if (!(row->periodicity >= 1.0f && row->periodicity <= 6.0f))
       problem("dihedralparameters.txt", "periodicity in \"" + key + "\"");
   }

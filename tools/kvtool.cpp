@@ -3,6 +3,7 @@
 // A developer tool; the application never starts it.
 //
 //   kvtool [--json] [--mol OUT] [--verbose] (--smiles STRING | FILE)...
+//   kvtool --scan I,J,K,L[,STEP] [--verbose] (--smiles STRING | FILE)
 //
 // Exit code 0 when every molecule was read and finished, 1 otherwise, 2 for bad arguments.
 
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 #include <fcntl.h>
 #include <unistd.h>
@@ -27,6 +29,7 @@
 #include "parameters/InputParameters.h"
 #include "tools/kvtoolReaders.h"
 #include "tools/kvtoolReport.h"
+#include "tools/kvtoolScan.h"
 
 namespace {
 
@@ -43,12 +46,18 @@ struct Options {
   std::string pdbPath;  // the first molecule read, as a PDB file
   std::vector<Input> inputs;
   bool help = false;   // --help: the usage line on standard output, nothing read
+  bool scan = false;   // --scan: the profiler's scan of the one input instead of the report
+  kvtool::ScanRequest scanRequest;
 };
 
 void usage(std::ostream& out = std::cerr) {
   out << "usage: kvtool [--json] [--mol OUT.mol|OUT.sdf] [--kv OUT.kv] [--pdb OUT.pdb] [--verbose] "
                "(--smiles STRING | FILE)...   files: "
-            << kvtool::knownExtensions() << "\n";
+            << kvtool::knownExtensions() << "\n"
+            << "       kvtool --scan I,J,K,L[,STEP] [--verbose] (--smiles STRING | FILE)   "
+               "relaxed torsion scan 0 to 360 by STEP (default 10); atoms numbered from 1, as "
+               "the profiler shows them; prints \"angle energy\" lines, kcal/mol above the "
+               "lowest\n";
 }
 
 // False (after a message) for an unknown option, a missing value, an unknown file type or no
@@ -63,7 +72,8 @@ bool parseArguments(int argc, char** argv, Options& options) {
       options.json = true;
     } else if (arg == "--verbose") {
       options.verbose = true;
-    } else if (arg == "--smiles" || arg == "--mol" || arg == "--kv" || arg == "--pdb") {
+    } else if (arg == "--smiles" || arg == "--mol" || arg == "--kv" || arg == "--pdb" ||
+               arg == "--scan") {
       if (i + 1 >= argc) {
         std::cerr << "Error: kvtool: missing value after \"" << arg << "\"\n";
         return false;
@@ -75,6 +85,13 @@ bool parseArguments(int argc, char** argv, Options& options) {
         options.kvPath = value;
       else if (arg == "--pdb")
         options.pdbPath = value;
+      else if (arg == "--scan") {
+        options.scan = true;
+        if (!kvtool::parseScanRequest(value, options.scanRequest)) {
+          std::cerr << "Error: kvtool: bad --scan value \"" << value << "\"\n";
+          return false;
+        }
+      }
       else
         options.inputs.push_back({true, value});
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -90,6 +107,11 @@ bool parseArguments(int argc, char** argv, Options& options) {
   }
   if (options.inputs.empty()) {
     std::cerr << "Error: kvtool: no input\n";
+    return false;
+  }
+  if (options.scan && (options.inputs.size() != 1 || options.json || !options.molPath.empty() ||
+                       !options.kvPath.empty() || !options.pdbPath.empty())) {
+    std::cerr << "Error: kvtool: --scan takes one input and no other output\n";
     return false;
   }
   return true;
@@ -279,6 +301,30 @@ void readInput(const Input& input, Outputs& outputs) {
   }
 }
 
+// The scan of the one input: its first molecule only.
+bool scanInput(const Options& options, FILE* report) {
+  const Input& input = options.inputs.front();
+  kvtool::Record first;
+  bool taken = false;
+  if (input.isSmiles) {
+    first = kvtool::readSmilesLine(input.text);
+    taken = true;
+  } else {
+    const kvtool::RecordSink keepFirst = [&](kvtool::Record& record) {
+      if (taken) return;
+      first = std::move(record);
+      taken = true;
+    };
+    if (!kvtool::readerFor(input.text)(input.text, keepFirst)) return false;
+  }
+  if (!taken) {
+    std::cerr << "Error: kvtool: no molecule in \"" << input.text << "\"\n";
+    return false;
+  }
+  if (first.name.empty()) first.name = input.text;
+  return kvtool::runScan(options.scanRequest, first, report);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -293,6 +339,7 @@ int main(int argc, char** argv) {
   }
   FILE* report = takeStandardOutput(options.verbose);
   startUp(options);
+  if (options.scan) return scanInput(options, report) ? 0 : 1;
   Outputs outputs(options, report);
   for (const Input& input : options.inputs) readInput(input, outputs);
   outputs.finish();

@@ -211,3 +211,34 @@ TEST_F(EnergyTerms, TorsionWithCollinearAtomsOrNoBarrierContributesNothing) {
   EXPECT_EQ(0.0, evaluate(system, &MolecularSystem::EFDihedral));
   for (int a = 0; a < system.atomCount; ++a) EXPECT_EQ(0.0, system.forceX[a]);
 }
+
+TEST_F(EnergyTerms, ATorsionSumsItsFurtherTermsAtTheSameAngle) {
+  // Every single-bond torsion as a three-term series.
+  std::vector<DihedralParameters*>& rows = tables.tables().dihedralParameters;
+  for (DihedralParameters* row : rows) delete row;
+  rows.clear();
+  tables.tables().parseDihedralTable("AXIS * * 1 3 0.0 1.40\nAXIS * * 1 1 0.0 0.30\n"
+                                     "AXIS * * 1 2 180.0 0.50\n");
+  auto molecule = fftest::alkane(4);
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.15f);
+  ASSERT_EQ(2u * system.dihedralCount, system.dihedralTermOf.size());
+  auto term = [&](int d, double n, double phase, double barrier) {
+    const double phi = system.calculateDihedralAngle(system.dihedralAtom1[d],
+                                                     system.dihedralAtom2[d],
+                                                     system.dihedralAtom3[d],
+                                                     system.dihedralAtom4[d]);
+    return barrier * (1.0 + std::cos(n * phi - phase));
+  };
+  double expected = 0.0;
+  for (int d = 0; d < system.dihedralCount; ++d)
+    expected += term(d, system.dihedralPeriodicity[d], system.dihedralPhase[d],
+                     system.dihedralBarrier[d]);
+  for (size_t t = 0; t < system.dihedralTermOf.size(); ++t)
+    expected += term(system.dihedralTermOf[t], system.dihedralTermPeriodicity[t],
+                     system.dihedralTermPhase[t], system.dihedralTermBarrier[t]);
+  EXPECT_NEAR(expected, system.EDihedral(), 1e-4);
+  EXPECT_NEAR(expected, evaluate(system, &MolecularSystem::EFDihedral), 1e-4);
+  double largest = 0.0;
+  EXPECT_LT(worstForceError(system, &MolecularSystem::EFDihedral, largest), 1e-3);
+}

@@ -244,3 +244,35 @@ TEST_F(Kvtool, OneMoleculeWrittenToAnSdFileIsClosed) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ("$$$$", lines.back());
 }
+
+TEST_F(Kvtool, ScanPrintsTheProfilersRelaxedProfileOrRefusesWithItsMessages) {
+  // Butane's C-C-C-C from 0 to 360 by 30: thirteen "angle energy" lines, anti the lowest.
+  ToolRun run = runKvtool({"--scan", "1,2,3,4,30", "--smiles", "CCCC"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  const std::vector<std::string> lines = kvtest::linesOf(run.out);
+  ASSERT_EQ(13u, lines.size()) << run.out;
+  EXPECT_EQ("0 ", lines.front().substr(0, 2));
+  EXPECT_EQ("180 0.0000", lines[6]);
+  EXPECT_EQ("360 ", lines.back().substr(0, 4));
+
+  // A ring bond passes as a dihedral but cannot be turned; four atoms in no dihedral do not.
+  run = runKvtool({"--scan", "1,2,3,4", "--smiles", "C1CCCCC1"});
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_NE(std::string::npos, run.err.find("Error: Unable to rotate this dihedral angle"));
+  run = runKvtool({"--scan", "1,3,2,4", "--smiles", "CCCC"});
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_NE(std::string::npos, run.err.find("Error: Dihedral angle not defined"));
+  run = runKvtool({"--scan", "1,2,3,99", "--smiles", "CCCC"});
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_TRUE(run.out.empty());
+
+  // Bad values and a second input are argument errors.
+  for (const QStringList& arguments :
+       {QStringList{"--scan", "1,2,3", "--smiles", "CCCC"},
+        QStringList{"--scan", "1,2,3,4,0", "--smiles", "CCCC"},
+        QStringList{"--scan", "0,1,2,3", "--smiles", "CCCC"},
+        QStringList{"--scan", "1,2,3,4", "--smiles", "CCCC", "--smiles", "CC"}}) {
+    run = runKvtool(arguments);
+    EXPECT_EQ(2, run.exitCode) << arguments.join(' ').toStdString();
+  }
+}

@@ -76,3 +76,32 @@ TEST_F(AngleDihedralLookup, TorsionRowsByAxisSuperTypesPairElementsAndTheAllStar
     EXPECT_FLOAT_EQ(c.barrier, out.barrier);
   }
 }
+
+TEST_F(AngleDihedralLookup, TorsionTermsAreTheMatchedRowAndTheRowsRightAfterItWithItsKey) {
+  params().parseDihedralTable("AXIS CSP3 OSP3 1 3 0.0 0.168\n"
+                              "C    H        1 1 180.0 0.823\n"
+                              "C    H        1 2 180.0 0.461\n"
+                              "C    H        1 3 0.0   0.140\n"
+                              "H    C        1 3 0.0   0.338\n"
+                              "C    H        1 2 0.0   9.000\n");   // not adjacent: never reached
+  std::vector<DihedralParameters> terms;
+  // H-O-C-C, written from either end, finds the C...H pair row and its two followers.
+  for (const auto& names : {std::vector<std::string>{"CH3", "CH2", "OH", "H"},
+                            std::vector<std::string>{"H", "OH", "CH2", "CH3"}}) {
+    ASSERT_EQ(1, params().findDihedralTerms(names[0], names[1], names[2], names[3], 1, terms));
+    ASSERT_EQ(3u, terms.size());
+    EXPECT_FLOAT_EQ(1.0f, terms[0].periodicity);
+    EXPECT_FLOAT_EQ(2.0f, terms[1].periodicity);
+    EXPECT_FLOAT_EQ(0.14f, terms[2].barrier);
+  }
+  // The single-row lookup still gives the first term.
+  DihedralParameters first;
+  ASSERT_EQ(1, params().findDihedralParameters("CH3", "CH2", "OH", "H", 1, first));
+  EXPECT_FLOAT_EQ(0.823f, first.barrier);
+  // An axis row stops at the first pair row; an unknown order gives nothing.
+  ASSERT_EQ(1, params().findDihedralTerms("H", "CH2", "OE", "H", 1, terms));
+  ASSERT_EQ(1u, terms.size());
+  EXPECT_FLOAT_EQ(0.168f, terms[0].barrier);
+  EXPECT_EQ(0, params().findDihedralTerms("H", "CH2", "OE", "H", 3, terms));
+  EXPECT_TRUE(terms.empty());
+}

@@ -145,6 +145,22 @@ TEST(TableChecker, EachSpoiltRowIsFound) {
 
 // The tool on a folder of the thirteen tables: the shipped ones pass, and one line that a reader
 // rejects fails the run, though every row that was read is sound.
+TEST(TableChecker, TorsionTermsFollowEachOtherWithDistinctPeriodicities) {
+  auto problems = [](const std::string& dihedrals) {
+    InputParameters tables{InputParameters::EmptyTables{}};
+    tables.parseAtomTypeTable(kAtomTypes);
+    tables.parseElementTable(kElements);
+    tables.parseDihedralTable(dihedrals);
+    return joined(TableChecker(tables).check());
+  };
+  const std::string series = "AXIS CSP3 CSP3 1 3 0.0 0.17\nC C 1 1 0.0 0.1\nC C 1 2 180.0 0.4\n";
+  EXPECT_EQ("", problems(series));
+  EXPECT_NE(std::string::npos, problems(series + "C C 1 2 0.0 0.3\n").find("repeated periodicity"));
+  // The same key after another row is never reached by the lookup.
+  EXPECT_NE(std::string::npos,
+            problems(series + "H H 1 3 0.0 0.1\nC C 1 3 0.0 0.2\n").find("duplicate row"));
+}
+
 TEST(TableCheckerTool, ExitsNonZeroOnALineAReaderRejects) {
   InputParameters::instance();   // registers the embedded tables
   QTemporaryDir folder;
