@@ -31,6 +31,7 @@ SettingsDialog::SettingsDialog(QWidget* parent)
     : QDialog(parent, titleBarOnly()) {
   initIconResources();
   ui.setupUi(this);
+  keepTitleWhole(this);
   GraphicsEngine* engine = GraphicsEngine::instance();
   for (const FlagBox& row : kFlagBoxes) {
     QCheckBox* box = ui.*row.box;
