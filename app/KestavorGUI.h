@@ -18,6 +18,8 @@ class Molecule;
 class PeriodicTableDialog;
 class QButtonGroup;
 class QCloseEvent;
+class QResizeEvent;
+class QShowEvent;
 class QTreeWidgetItem;
 
 // The program's only main window: the form's menus, tool bars and tool buttons, the 3-D view in
@@ -131,6 +133,12 @@ class KestavorGUI : public QMainWindow {
  protected:
   // Closes only after a Yes to the quit question.
   void closeEvent(QCloseEvent* event) override;
+  // A window grown larger than its screen is brought back inside it.
+  void resizeEvent(QResizeEvent* event) override;
+  // The first show of a first start sizes the Library and Properties docks to their texts.
+  void showEvent(QShowEvent* event) override;
+  // Keeps the Window menu's ticks on what the view, the docks and the tool bars show.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void on_DeleteBButton_clicked();
@@ -179,6 +187,22 @@ class KestavorGUI : public QMainWindow {
   static QTreeWidgetItem* workSpaceItem(const std::string& text, const std::string& data);
   static QTreeWidgetItem* historyEntryItem(const Molecule& molecule, size_t index, bool withParts);
 
+  // Each Window action and the part of the window it shows and hides.
+  struct WindowPart {
+    QAction* action;
+    QWidget* shown;
+  };
+  std::vector<WindowPart> windowParts() const;
+  // Ticks each Window action when its part is not hidden.
+  void syncWindowTicks();
+  // Makes the window no larger than its screen's available area and moves it inside.
+  void fitInsideScreen();
+  void arrangeFirstStartDocks();
+  // The label column of the properties is as wide as its longest label, 120 pixels at least.
+  void fitPropertyLabels();
+
+  bool fitQueued = false;
+  bool firstStartLayout = false;   // no stored dock and tool-bar state was restored
   bool quitConfirmed = false;
   ErrorSink previousErrorSink;
 };

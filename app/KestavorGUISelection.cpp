@@ -44,7 +44,8 @@ void KestavorGUI::on_smileButton_clicked() {
   SmilesParser parser;
   Molecule* molecule = parser.smilesToMol(text.toStdString());
   if (molecule == nullptr) {
-    QMessageBox box;
+    // Over the main window, so it can never open behind it while holding the input.
+    QMessageBox box(this);
     box.setText(tr("This smiles can not be parsed"));
     box.exec();
   } else {
@@ -63,7 +64,9 @@ void KestavorGUI::on_smileButton_clicked() {
 
 void KestavorGUI::MoleculeSelected(Molecule* m) {
   // A molecule with open bond axes is a group: shown as the group lists show theirs.
-  if (m != nullptr) propertiesTree->showMolecule(*m, m->numBondAxes == 0 ? 0 : 1);
+  if (m == nullptr) return;
+  propertiesTree->showMolecule(*m, m->numBondAxes == 0 ? 0 : 1);
+  fitPropertyLabels();
 }
 
 void KestavorGUI::on_MoleculeTabWidget_currentChanged(int) {
@@ -72,6 +75,7 @@ void KestavorGUI::on_MoleculeTabWidget_currentChanged(int) {
   if (page < 0 || static_cast<size_t>(page) >= kTabLabels.size()) return;
   for (const char* label : kTabLabels[static_cast<size_t>(page)])
     propertiesTree->addTopLevelItem(new QTreeWidgetItem(QStringList{tr(label)}));
+  fitPropertyLabels();
 }
 
 void KestavorGUI::MoleculeCreated(std::string s) {

@@ -88,6 +88,8 @@ void KestavorGUI::connectNotifications() {
 void KestavorGUI::connectListTree(CustomTreeWidget* tree) {
   connect(tree, &CustomTreeWidget::updateProperties, propertiesTree,
           &CustomTreeWidget::updatePropertiesSlot);
+  // After the rows are in: their labels show whole.
+  connect(tree, &CustomTreeWidget::updateProperties, this, [this] { fitPropertyLabels(); });
   connect(tree, &QTreeWidget::itemDoubleClicked, this, &KestavorGUI::handleMoleculeListDoubleClick);
 }
 
@@ -143,12 +145,14 @@ void KestavorGUI::on_actionPeriodic_Table_triggered() { periodicTableDialog->set
 
 // exec() shows the dialog itself. Shown before, it would stay a plain window: a window that
 // is already visible does not become modal, and the main window would go on taking input.
+// Both dialogs open over the main window: a modal window without a parent may open behind a
+// maximised main window and hold the input there, out of sight.
 void KestavorGUI::Menu_EditSettings() {
-  SettingsDialog dialog(nullptr);
+  SettingsDialog dialog(this);
   dialog.exec();
 }
 
 void KestavorGUI::Menu_About() {
-  AboutDialog dialog(nullptr);
+  AboutDialog dialog(this);
   dialog.exec();
 }

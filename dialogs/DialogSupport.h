@@ -14,3 +14,13 @@ void initIconResources();
 inline Qt::WindowFlags titleBarOnly() {
   return Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
 }
+
+class QWidget;
+
+// Widens a window enough that a title bar, set in a bold face of the window's font beside its
+// icon and three buttons, shows the window's title whole.
+void keepTitleWhole(QWidget* window);
+
+// Makes a top-level window no larger than the available area of its screen, frame included,
+// and moves it as little as it takes to lie inside that area.
+void keepInsideScreen(QWidget* window);

@@ -38,6 +38,7 @@ DihedralDialog::DihedralDialog(QWidget* parent) : QDialog(parent) {
   initIconResources();
   ui.setupUi(this);
   setWindowIcon(QIcon(":/KestavorGUI/Resources/icon.png"));
+  keepTitleWhole(this);
 }
 
 DihedralDialog::~DihedralDialog() {
@@ -103,7 +104,7 @@ void DihedralDialog::on_dihedralEdit_textChanged(const QString& text) {
 }
 
 void DihedralDialog::refuse(const QString& message) {
-  QMessageBox box;
+  QMessageBox box(this);   // over the profiler, never behind another window
   box.setText(message);
   box.exec();
   reSet();

@@ -139,6 +139,7 @@ void Plotter::updateCurve(std::map<float, float>& profile, float, float) {
   for (const auto& entry : profile) points.append(QPointF(entry.first, entry.second));
   setCurveData(1, points);
   resize(sizeHint());
+  keepInsideScreen(this);   // 36 divisions ask for more pixels than most screens have
 }
 
 QSize Plotter::minimumSizeHint() const { return QSize(6 * Margin, 4 * Margin); }
@@ -147,6 +148,24 @@ QSize Plotter::sizeHint() const {
   if (zoomStack.isEmpty()) return QSize(24 * Margin, 16 * Margin);
   const PlotSettings& settings = currentSettings();
   return QSize(settings.numXTicks * Margin, settings.numYTicks * Margin);
+}
+
+QString Plotter::axisTitle(Qt::Orientation axis) const {
+  return axis == Qt::Horizontal ? tr("Angle\n(degree)") : tr("Energy\n(kcal/mol)");
+}
+
+QRect Plotter::axisTitleRect(Qt::Orientation axis) const {
+  const QRect rect = plotRect();
+  const QFontMetrics metrics = fontMetrics();
+  const QSize size = metrics.size(0, axisTitle(axis));
+  if (axis == Qt::Horizontal) {
+    // 25 pixels right of the middle of the plot, under the values of the x axis.
+    const int centre = (rect.left() + rect.right()) / 2 + 25;
+    const int top = std::min(rect.bottom() + 5 + metrics.height(), height() - size.height());
+    return QRect(centre - size.width() / 2, top, size.width(), size.height());
+  }
+  // Above the y axis at the window's left edge, clear of the values beside the axis.
+  return QRect(4, std::max(0, rect.top() - 4 - size.height()), size.width(), size.height());
 }
 
 QRect Plotter::plotRect() const {
@@ -277,16 +296,15 @@ void Plotter::drawGrid(QPainter* painter) const {
   const QRect rect = plotRect();
   if (!rect.isValid()) return;
   const PlotSettings settings = currentSettings().widened();
-  painter->drawText((rect.left() + rect.right()) / 2, rect.bottom() + 15, 50, 25, Qt::AlignCenter,
-                    tr("Angle\n(degree)"));
-  painter->drawText(rect.left() - 56, (rect.top() + rect.bottom()) / 2 + 4, 50, 25,
-                    Qt::AlignCenter, tr("Energy\n(kcal/mol)"));
+  painter->drawText(axisTitleRect(Qt::Horizontal), Qt::AlignCenter, axisTitle(Qt::Horizontal));
+  painter->drawText(axisTitleRect(Qt::Vertical), Qt::AlignCenter, axisTitle(Qt::Vertical));
+  const int labelHeight = painter->fontMetrics().height();
   for (int i = 0; settings.numXTicks > 0 && i <= settings.numXTicks; ++i) {
     const int x = rect.left() + (i * (rect.width() - 1) / settings.numXTicks);
     const double value = settings.minX + (i * settings.spanX() / settings.numXTicks);
     painter->drawLine(x, rect.top(), x, rect.bottom());
     painter->drawLine(x, rect.bottom(), x, rect.bottom() + 5);
-    painter->drawText(x - 50, rect.bottom() + 5, 100, 15, Qt::AlignCenter | Qt::AlignTop,
+    painter->drawText(x - 50, rect.bottom() + 5, 100, labelHeight, Qt::AlignCenter | Qt::AlignTop,
                       QString::number(value, 'g', 6));
   }
   for (int j = 0; settings.numYTicks > 0 && j <= settings.numYTicks; ++j) {

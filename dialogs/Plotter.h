@@ -58,6 +58,11 @@ class Plotter : public QWidget {
   void updateCurve(std::map<float, float>& profile, float, float);
   const PlotSettings& currentSettings() const { return zoomStack[currentZoom]; }
 
+  // The two axis titles and the boxes they are drawn in, each as large as its lines in the
+  // widget's font: the x title under the values of the x axis, the y title above the y axis.
+  QString axisTitle(Qt::Orientation axis) const;
+  QRect axisTitleRect(Qt::Orientation axis) const;
+
   QSize minimumSizeHint() const override;
   // Margin pixels per division of the current zoom level.
   QSize sizeHint() const override;

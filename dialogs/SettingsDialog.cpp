@@ -47,6 +47,7 @@ SettingsDialog::SettingsDialog(QWidget* parent)
     : QDialog(parent, titleBarOnly()) {
   initIconResources();
   ui.setupUi(this);   // connects the box slots by name
+  keepTitleWhole(this);
   snapshot.takeFrom(*GraphicsEngine::instance());
   // A box whose state changes here writes the same value back through its slot.
   ui.RenderMolecularOrbitalsCheckBox->setChecked(snapshot.showMolecularOrbitals);
