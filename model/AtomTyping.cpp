@@ -228,8 +228,8 @@ class TypingRun {
       matched = true;
       for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k) {
         const int p = (k + start) % size;
-        setRingAtomType(ring.atomIds[static_cast<size_t>(p)], tmpl.atomTypes[static_cast<size_t>(k)], true,
-                        tmpl.aromatic);
+        setRingAtomType(ring.atomIds[static_cast<size_t>(p)],
+                        tmpl.atomTypes[static_cast<size_t>(k)], true, tmpl.aromatic);
         if (tmpl.hasUpdate && k < static_cast<int>(tmpl.newBondOrders.size()))
           pendingUpdates_.emplace_back(ring.bondIds[static_cast<size_t>(p)],
                                        tmpl.newBondOrders[static_cast<size_t>(k)]);
@@ -307,8 +307,8 @@ class TypingRun {
     const int origin = size - start - 1;
     for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k) {
       const int p = (((origin - k) % size) + size) % size;
-      setRingAtomType(ring.atomIds[static_cast<size_t>(p)], tmpl.atomTypes[static_cast<size_t>(k)], plain,
-                      tmpl.aromatic);
+      setRingAtomType(ring.atomIds[static_cast<size_t>(p)],
+                      tmpl.atomTypes[static_cast<size_t>(k)], plain, tmpl.aromatic);
       if (plain && tmpl.hasUpdate && k < static_cast<int>(tmpl.newBondOrders.size())) {
         const int bond = p == 0 ? size - 1 : p - 1;
         pendingUpdates_.emplace_back(ring.bondIds[static_cast<size_t>(bond)],
