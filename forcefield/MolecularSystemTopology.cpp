@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 void MolecularSystem::SortBonds() {
   for (int b = 0; b < bondCount; ++b)
@@ -198,21 +199,38 @@ void MolecularSystem::SetupImproperList() {
   improperAtom2.clear();
   improperAtom3.clear();
   improperAtom4.clear();
-  auto planarCentre = [this](int atom) {
-    const bool carbonOrNitrogen =
-        std::fabs(mass[atom] - 12.0) < 0.1 || std::fabs(mass[atom] - 14.0) < 0.1;
-    return carbonOrNitrogen && neighbourEnd[atom] - runStart(neighbourEnd, atom) + 1 == 3;
-  };
+  auto near = [this](int atom, double weight) { return std::fabs(mass[atom] - weight) < 0.1; };
+  auto degree = [this](int atom) { return neighbourEnd[atom] - runStart(neighbourEnd, atom) + 1; };
+  // Per atom: does it carry a double or aromatic bond, and is it a carbon doubly bonded to an
+  // oxygen or a sulfur (the carbon of an amide, urea, carbamate or thioamide)?
+  std::vector<char> multiple(static_cast<size_t>(atomCount), 0);
+  std::vector<char> acyl(static_cast<size_t>(atomCount), 0);
   for (int b = 0; b < bondCount; ++b) {
+    if (bondOrder[b] != 2 && bondOrder[b] != 9) continue;
+    const int a1 = bondAtom1[b], a2 = bondAtom2[b];
+    multiple[static_cast<size_t>(a1)] = multiple[static_cast<size_t>(a2)] = 1;
     if (bondOrder[b] != 2) continue;
-    for (int atom : {bondAtom1[b], bondAtom2[b]}) {
-      if (!planarCentre(atom)) continue;
-      const int start = runStart(neighbourEnd, atom);
-      improperAtom1.push_back(neighbours[start]);
-      improperAtom2.push_back(neighbours[start + 1]);
-      improperAtom3.push_back(atom);
-      improperAtom4.push_back(neighbours[start + 2]);
-    }
+    for (const auto& [c, x] : {std::pair<int, int>{a1, a2}, std::pair<int, int>{a2, a1}})
+      if (near(c, 12.0) && (near(x, 16.0) || near(x, 32.06))) acyl[static_cast<size_t>(c)] = 1;
+  }
+  // A trigonal carbon or nitrogen is held flat: one that carries a double or aromatic bond
+  // (alkene, carbonyl, imine, nitro, every atom of an aromatic ring, so that its substituents
+  // stay in the ring plane), and a nitrogen of three single bonds next to such a carbonyl or
+  // thiocarbonyl carbon, whose lone pair is shared with it (amides, imides, the ring nitrogens
+  // of uracils and xanthines). Each centre has one term, its neighbours in run order.
+  for (int atom = 0; atom < atomCount; ++atom) {
+    if (degree(atom) != 3) continue;
+    const bool carbon = near(atom, 12.0), nitrogen = near(atom, 14.0);
+    if (!carbon && !nitrogen) continue;
+    bool planar = multiple[static_cast<size_t>(atom)] != 0;
+    const int start = runStart(neighbourEnd, atom);
+    for (int p = start; nitrogen && !planar && p <= neighbourEnd[atom]; ++p)
+      planar = acyl[static_cast<size_t>(neighbours[p])] != 0;
+    if (!planar) continue;
+    improperAtom1.push_back(neighbours[start]);
+    improperAtom2.push_back(neighbours[start + 1]);
+    improperAtom3.push_back(atom);
+    improperAtom4.push_back(neighbours[start + 2]);
   }
   improperCount = static_cast<int>(improperAtom3.size());
 }

@@ -70,6 +70,10 @@ class TypingRun {
       }
       skip_[i] = isUndescribable(a, tables_, label);
     }
+    aromaticRings_.assign(n, 0);
+    for (const Ring* ring : m_.rings)
+      if (ring != nullptr && ring->aromatic && validRing(*ring))
+        for (int id : ring->atomIds) ++aromaticRings_[static_cast<size_t>(id)];
     for (int level = 1; level <= tables_.maxTypeRuleLevel; ++level)
       if (!applyLevel(level)) break;
 
@@ -162,9 +166,28 @@ class TypingRun {
     return true;
   }
 
-  void setRingAtomType(int atomId, const std::string& templateType, bool hybrid) {
+  // A ring template types the atoms of the ring it describes, matched on elements and ring
+  // bonds alone. A template of a ring that is not aromatic leaves alone an atom that also lies
+  // in another, aromatic ring (the junction of indane or indanone is no alkene carbon), and no
+  // template gives a carbon a type of the other hybridisation (the carbonyl carbon of
+  // indanone is no methylene).
+  bool templateFits(size_t idx, const std::string& templateType, bool aromaticTemplate) {
+    const int otherAromatic = aromaticRings_[idx] - (typedRingAromatic_ ? 1 : 0);
+    if (!aromaticTemplate && otherAromatic > 0) return false;
+    const Atom* a = m_.atoms[idx];
+    if (a->element != "C") return true;
+    AtomTypeParameters row;
+    if (tables_.findAtomTypeParameters(templateType, row) != 1) return true;
+    const bool tetrahedral = a->bonds.size() == 4;
+    if (row.stype == "CSP3") return tetrahedral;
+    if (row.stype == "CSP2") return a->bonds.size() == 3;
+    return true;
+  }
+
+  void setRingAtomType(int atomId, const std::string& templateType, bool hybrid,
+                       bool aromaticTemplate) {
     const size_t idx = static_cast<size_t>(atomId);
-    if (skip_[idx]) return;
+    if (skip_[idx] || !templateFits(idx, templateType, aromaticTemplate)) return;
     Atom* a = m_.atoms[idx];
     std::string type = templateType;
     HybridAtomTypes rule;
@@ -191,6 +214,7 @@ class TypingRun {
     // by its plain templates in Kekule form: the aromatic bonds alone do not tell which
     // nitrogen of imidazole carries the hydrogen.
     bool aromatic = ring.aromatic;
+    typedRingAromatic_ = ring.aromatic;
     if (aromatic && kekuleAroundDonors(ring, orders)) aromatic = false;
     // Reversed bond k again joins reversed atoms k and k+1.
     std::vector<int> reversedOrders(n);
@@ -204,7 +228,8 @@ class TypingRun {
       matched = true;
       for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k) {
         const int p = (k + start) % size;
-        setRingAtomType(ring.atomIds[static_cast<size_t>(p)], tmpl.atomTypes[static_cast<size_t>(k)], true);
+        setRingAtomType(ring.atomIds[static_cast<size_t>(p)],
+                        tmpl.atomTypes[static_cast<size_t>(k)], true, tmpl.aromatic);
         if (tmpl.hasUpdate && k < static_cast<int>(tmpl.newBondOrders.size()))
           pendingUpdates_.emplace_back(ring.bondIds[static_cast<size_t>(p)],
                                        tmpl.newBondOrders[static_cast<size_t>(k)]);
@@ -234,7 +259,7 @@ class TypingRun {
       matched = true;
       for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k)
         setRingAtomType(ring.atomIds[static_cast<size_t>((k + start) % size)],
-                        tmpl.atomTypes[static_cast<size_t>(k)], false);
+                        tmpl.atomTypes[static_cast<size_t>(k)], false, tmpl.aromatic);
     } else if (tables_.findBasicRings(reversed(substituents), reversedOrders, true, tmpl, start,
                                       aromatic)) {
       matched = true;
@@ -282,7 +307,8 @@ class TypingRun {
     const int origin = size - start - 1;
     for (int k = 0; k < size && k < static_cast<int>(tmpl.atomTypes.size()); ++k) {
       const int p = (((origin - k) % size) + size) % size;
-      setRingAtomType(ring.atomIds[static_cast<size_t>(p)], tmpl.atomTypes[static_cast<size_t>(k)], plain);
+      setRingAtomType(ring.atomIds[static_cast<size_t>(p)],
+                      tmpl.atomTypes[static_cast<size_t>(k)], plain, tmpl.aromatic);
       if (plain && tmpl.hasUpdate && k < static_cast<int>(tmpl.newBondOrders.size())) {
         const int bond = p == 0 ? size - 1 : p - 1;
         pendingUpdates_.emplace_back(ring.bondIds[static_cast<size_t>(bond)],
@@ -298,6 +324,8 @@ class TypingRun {
   mutable std::unordered_map<const Atom*, int> positions_;
   TypeRules query_;   // the query being built, its lists kept for their capacity
   std::vector<bool> skip_;
+  std::vector<int> aromaticRings_;   // per atom, the aromatic rings it lies in
+  bool typedRingAromatic_ = false;   // whether the ring being typed is one of them
   std::vector<std::pair<int, int> > pendingUpdates_;
 };
 

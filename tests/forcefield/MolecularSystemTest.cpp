@@ -72,6 +72,44 @@ TEST_F(MolecularSystemBuild, TopologyCountsFollowTheBondGraph) {
   }
 }
 
+TEST_F(MolecularSystemBuild, OutOfPlaneTermsHoldAromaticAtomsAndAmideNitrogensOnly) {
+  // N-methylformamide: the carbonyl carbon (a double bond) and the amide nitrogen (three single
+  // bonds, one to the carbonyl carbon) are held flat; the methyl carbon is not.
+  auto amide = fftest::buildMolecule(
+      "N-methylformamide",
+      {{"CK", "C", 0.0f, 0.0f, 0.0f}, {"OK", "O", 0.0f, 1.22f, 0.0f},
+       {"NTRO", "N", 1.17f, -0.68f, 0.0f}, {"CH3", "C", 2.45f, 0.0f, 0.0f},
+       {"H", "H", -0.94f, -0.55f, 0.0f}, {"H", "H", 1.17f, -1.68f, 0.0f}},
+      {{0, 1, 2, false}, {0, 2, 1, false}, {2, 3, 1, false}, {0, 4, 1, false}, {2, 5, 1, false}});
+  MolecularSystem a(amide.get());
+  std::vector<int> centres(a.improperAtom3.begin(), a.improperAtom3.end());
+  std::sort(centres.begin(), centres.end());
+  EXPECT_EQ((std::vector<int>{0, 2}), centres);   // the carbonyl carbon and the amide nitrogen
+
+  auto amine = fftest::buildMolecule(
+      "trimethylamine", {{"NTRO", "N", 0, 0, 0}, {"CH3", "C", 1.4f, 0, 0},
+                         {"CH3", "C", -0.7f, 1.2f, 0}, {"CH3", "C", -0.7f, -1.2f, 0}},
+      {{0, 1, 1, false}, {0, 2, 1, false}, {0, 3, 1, false}});
+  EXPECT_EQ(0, MolecularSystem(amine.get()).improperCount);
+
+  // An amine nitrogen of three single bonds stays free to be pyramidal (above); every carbon of
+  // benzene, whose ring bonds are aromatic, holds its hydrogen in the ring plane.
+  std::vector<fftest::AtomRow> atoms;
+  std::vector<fftest::BondRow> bonds;
+  for (int k = 0; k < 6; ++k) {
+    const float t = static_cast<float>(k) * 1.0471976f;
+    atoms.push_back({"CE", "C", 1.39f * std::cos(t), 1.39f * std::sin(t), 0.0f});
+  }
+  for (int k = 0; k < 6; ++k) {
+    const float t = static_cast<float>(k) * 1.0471976f;
+    atoms.push_back({"H", "H", 2.47f * std::cos(t), 2.47f * std::sin(t), 0.0f});
+    bonds.push_back({k, (k + 1) % 6, 9, true});
+    bonds.push_back({k, k + 6, 1, false});
+  }
+  auto benzene = fftest::buildMolecule("benzene", atoms, bonds);
+  EXPECT_EQ(6, MolecularSystem(benzene.get()).improperCount);
+}
+
 TEST_F(MolecularSystemBuild, BondsAreSortedWithAscendingNeighbourRuns) {
   // Bonds given high-to-low and out of order must come out sorted with bondAtom1 < bondAtom2.
   auto molecule = fftest::buildMolecule(

@@ -302,4 +302,22 @@ TEST(TypingRegression, FusedAndHeteroaromaticRings) {
   });
 }
 
+TEST(TypingRegression, FlatRingNitrogensAndFusedSaturatedRings) {
+  expectTypes({
+      {"1-methyluracil", "C N C C C O N C O", "0-1 1-2 2=3 3-4 4=5 4-6 6-7 7=8 7-1",
+       "CMH3 NPYR CE CE CSAM OSAM NSAM CSAM OSAM",
+       "the ring nitrogen of a uracil is planar, never an imine nitrogen"},
+      {"caffeine", "C N C N C C C O N C C O N C",
+       "0-1 1-2 2=3 3-4 4=5 5-1 5-6 6=7 6-8 8-9 8-10 10=11 10-12 12-4 12-13",
+       "CMH3 NPYR CPYR NIMD CPYR CPYR CSAM OTAM NSAM CMH3 CSAM OSAM NPYR CMH3",
+       "N3 planar; the imidazole junction carbons keep their aromatic-ring types"},
+      {"indan-1-one", "O C C C C C C C C C", "0=1 1-2 2-3 3-4 4=5 5-6 6=7 7-8 8=9 9-4 9-1",
+       "OK CK CH2 CH2P CA CAH1 CAH1 CAH1 CAH1 CA",
+       "a cyclopentene template gives no ketone carbon or benzene junction an alkane type"},
+      {"thioacetamide", "C C S N", "0-1 1=2 1-3", "CH3 CSAM S NPAM", "thioamide carbon"},
+      {"acetohydrazide", "C C O N N", "0-1 1=2 1-3 3-4", "CH3 CTAM OTAM NSAM NH2I",
+       "the acyl nitrogen of a hydrazide is an amide nitrogen"},
+  });
+}
+
 }  // namespace
