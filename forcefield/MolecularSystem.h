@@ -170,7 +170,8 @@ public:
   // --- Dihedral driving and torsion scans (DihedralDriving.cpp; angles in degrees) ------------
   // True when the dihedral list holds (i, j, k, l) or (l, k, j, i).
   bool isDihedral(int i, int j, int k, int l) const;
-  // The dihedral angle in radians in [0, 2 pi); 0 for bad indices or three collinear atoms.
+  // The dihedral angle in radians in [0, 2 pi), positive when, looking along j->k, the bond i-j
+  // turns clockwise to cover k-l; 0 for bad indices or three collinear atoms.
   float calculateDihedralAngle(int i, int j, int k, int l) const;
   // Turns the k side of the j-k bond rigidly so that the dihedral becomes the target; does
   // nothing for bad indices, a non-finite target or three collinear atoms.
