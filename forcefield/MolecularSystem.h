@@ -124,6 +124,21 @@ public:
   std::vector<bool> terminalAtom;               // Atom::degree == 1
   double chargeStep = 0.2;
   double lastEnergy = 0.0, lastGradient = 0.0;
+  // How the last adopted-basis Newton-Raphson run ended. Converged when its result's RMS
+  // gradient is within ten times the optimiser's tolerance, the level at which it accepts
+  // stopping at its step limit; otherwise what stopped it.
+  enum class OptimiserStop {
+    NotRun,
+    Converged,
+    StepLimit,         // twice maxSteps taken
+    EvaluationLimit,   // maxEvaluations used up
+    NoDescent,         // too many steps without a descent
+    Stalled,           // no step left that changes the coordinates or the energy
+    Failed,            // the basis matrix could not be diagonalised
+  };
+  OptimiserStop lastStop = OptimiserStop::NotRun;
+  // The stop in a few words for a console line ("the step limit").
+  static const char* describeStop(OptimiserStop stop);
 
   // --- List builders (run by the constructor) -----------------------------------------------
   void SortBonds();
