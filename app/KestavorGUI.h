@@ -75,6 +75,9 @@ class KestavorGUI : public QMainWindow {
   // The line that ends a list load: the molecule count and the time taken, in hours, minutes
   // and seconds.
   static std::string loadTimingLine(size_t molecules, long long milliseconds);
+  // The name Save writes: a name without an extension gets the selected filter's ("*.mol"
+  // gives ".mol"), the first filter's, ".kv", when none is named.
+  static QString savedFileName(const QString& chosen, const QString& selectedFilter);
 
  signals:
   void emitConsoleString(QString s);
@@ -175,6 +178,9 @@ class KestavorGUI : public QMainWindow {
   // molecule, with a ticked part item per PDB part when it has two or more and withParts.
   static QTreeWidgetItem* workSpaceItem(const std::string& text, const std::string& data);
   static QTreeWidgetItem* historyEntryItem(const Molecule& molecule, size_t index, bool withParts);
+
+  // Save's report of a name it wrote nothing to: a console line and a warning box.
+  void refuseSave(const QString& path, const std::string& reason);
 
   bool quitConfirmed = false;
   ErrorSink previousErrorSink;

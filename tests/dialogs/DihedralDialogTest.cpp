@@ -228,10 +228,12 @@ TEST_F(Profiler, CreateMoleculeEmitsATwistedRelaxedCopyAndLeavesItsOwnAlone) {
                    [&made](Molecule* m) { made.emplace_back(m); });
   const std::vector<SSEVector4f> before = dialog.molecularSystem->coordinates;
   const std::vector<SSEVector4f> ownPositions = dialog.molecule->positions;
+  dialog.molecule->isUnconverged = true;   // the source's mark; the twist relaxes anew
   dialog.ui.dihedralEdit->setText("120");
   dialog.ui.drawButton->click();
   ASSERT_EQ(1u, made.size());
   Molecule& first = *made[0];
+  EXPECT_FALSE(first.isUnconverged);
   MolecularSystem twisted(&first);
   EXPECT_NEAR(120.0, twisted.calculateDihedralAngle(0, 1, 2, 3) * 180.0 / M_PI, 1.0);
   twisted.DipoleMoment();   // the dipole travels with the twisted geometry
