@@ -263,9 +263,9 @@ void markConvergence(Molecule* molecule, MolecularSystem::OptimiserStop stop, do
   char rms[32];
   std::snprintf(rms, sizeof rms, "%.4f", gradient);
   UtilityEngine::instance()->printToConsole(
-      "The geometry of " + molecule->label() + " did not converge: the optimisation stopped at " +
-      MolecularSystem::describeStop(stop) + " with an RMS gradient of " + rms +
-      " kcal/mol/A; its energies are those of that geometry.");
+      "The geometry of " + molecule->label() + " did not converge (" +
+      MolecularSystem::describeStop(stop) + ", RMS gradient " + rms +
+      " kcal/mol/A): its energies are those of that geometry.");
 }
 
 // Layouts under restraints tried when no quicker start keeps the labels: batches of this many

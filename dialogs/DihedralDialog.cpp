@@ -146,9 +146,8 @@ void DihedralDialog::on_drawButton_clicked() {
   copy->isUnconverged = system.lastStop != MolecularSystem::OptimiserStop::Converged;
   if (copy->isUnconverged)
     UtilityEngine::instance()->printToConsole(
-        "The twisted geometry of " + copy->label() +
-        " did not converge: the relaxation stopped at " +
-        MolecularSystem::describeStop(system.lastStop) + ".");
+        "The twisted geometry of " + copy->label() + " did not converge (" +
+        MolecularSystem::describeStop(system.lastStop) + ").");
   const bool sameAtoms = copy->numAtoms == static_cast<unsigned int>(system.atomCount) &&
                          system.coordinates.size() == copy->numAtoms;
   if (sameAtoms) {

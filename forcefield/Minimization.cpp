@@ -419,13 +419,13 @@ double Minimization::ABNR(MolecularSystem* system) {
 
 const char* MolecularSystem::describeStop(OptimiserStop stop) {
   switch (stop) {
-    case OptimiserStop::NotRun: return "no run";
-    case OptimiserStop::Converged: return "convergence";
-    case OptimiserStop::StepLimit: return "the step limit";
-    case OptimiserStop::EvaluationLimit: return "the evaluation limit";
+    case OptimiserStop::NotRun: return "not run";
+    case OptimiserStop::Converged: return "converged";
+    case OptimiserStop::StepLimit: return "step limit reached";
+    case OptimiserStop::EvaluationLimit: return "evaluation limit reached";
     case OptimiserStop::NoDescent: return "too many steps without descent";
     case OptimiserStop::Stalled: return "no step left to take";
-    case OptimiserStop::Failed: return "a failed diagonalisation";
+    case OptimiserStop::Failed: return "diagonalisation failed";
   }
   return "";
 }

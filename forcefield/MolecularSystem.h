@@ -137,7 +137,7 @@ public:
     Failed,            // the basis matrix could not be diagonalised
   };
   OptimiserStop lastStop = OptimiserStop::NotRun;
-  // The stop in a few words for a console line ("the step limit").
+  // The stop in a few words for a console line ("step limit reached").
   static const char* describeStop(OptimiserStop stop);
 
   // --- List builders (run by the constructor) -----------------------------------------------
