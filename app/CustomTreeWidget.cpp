@@ -35,8 +35,15 @@ void setAtomAndBondsVisible(Atom* a, bool visible) {
   for (Bond* b : a->bonds) showSpheroid(b->spheroid, visible);
 }
 
-QString energyText(float value, bool approximated) {
-  return QString::asprintf(approximated ? "%3.4f(ev)*" : "%3.4f(ev)", static_cast<double>(value));
+// Values that come from a geometry whose optimisation stopped short of convergence say so.
+QString unconvergedMark(const Molecule& m) {
+  return m.isUnconverged ? QStringLiteral(" (not converged)") : QString();
+}
+
+QString energyText(float value, const Molecule& m) {
+  return QString::asprintf(m.hasApproximatedParameters ? "%3.4f(ev)*" : "%3.4f(ev)",
+                           static_cast<double>(value)) +
+         unconvergedMark(m);
 }
 
 Molecule* moleculeAt(int type, int index) {
@@ -190,12 +197,13 @@ void CustomTreeWidget::showMolecule(const Molecule& m, int kind) {
   addRow("SMILES", QString::fromStdString(m.smiles));
   addRow("Atoms", QString::number(static_cast<int>(m.numAtoms) - hidden));
   addRow("Bonds", QString::number(static_cast<int>(m.numBonds) - hidden));
-  addRow("Total Bond Energy", energyText(m.totalBondEnergy, m.hasApproximatedParameters));
+  addRow("Total Bond Energy", energyText(m.totalBondEnergy, m));
   // A molecule with open valences has no meaningful heat of formation or dipole.
   if (kind != 0 && m.numBondAxes != 0) return;
-  addRow("Heat of Formation", energyText(m.heatOfFormation, m.hasApproximatedParameters));
+  addRow("Heat of Formation", energyText(m.heatOfFormation, m));
   if (m.isFromPdb && m.numAtoms > kLargestPdbWithDipole)
     addRow(QString(), QString());
   else
-    addRow("Dipole Moment", QString::asprintf("%3.4f(D)", static_cast<double>(m.dipoleMoment)));
+    addRow("Dipole Moment", QString::asprintf("%3.4f(D)", static_cast<double>(m.dipoleMoment)) +
+                                unconvergedMark(m));
 }

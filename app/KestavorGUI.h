@@ -77,6 +77,9 @@ class KestavorGUI : public QMainWindow {
   // The line that ends a list load: the molecule count and the time taken, in hours, minutes
   // and seconds.
   static std::string loadTimingLine(size_t molecules, long long milliseconds);
+  // The name Save writes: a name without an extension gets the selected filter's ("*.mol"
+  // gives ".mol"), the first filter's, ".kv", when none is named.
+  static QString savedFileName(const QString& chosen, const QString& selectedFilter);
 
  signals:
   void emitConsoleString(QString s);
@@ -203,6 +206,10 @@ class KestavorGUI : public QMainWindow {
 
   bool fitQueued = false;
   bool firstStartLayout = false;   // no stored dock and tool-bar state was restored
+
+  // Save's report of a name it wrote nothing to: a console line and a warning box.
+  void refuseSave(const QString& path, const std::string& reason);
+
   bool quitConfirmed = false;
   ErrorSink previousErrorSink;
 };

@@ -2,7 +2,9 @@
 // scene, the stored cameras out and in, the screenshot, and the two mesh commands, which only
 // ask for a name.
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
+#include <QMessageBox>
 
 #include <algorithm>
 #include <deque>
@@ -23,6 +25,8 @@ namespace {
 // The Save dialog's own starting folder, kept for the whole process.
 QString saveFolder;
 
+const char* const kSaveFilters = "KV Files (*.kv);;MOL V2000 Files (*.mol);;PDB Files (*.pdb)";
+
 void reportNothingWritten(const QString& path, const std::string& reason) {
   UtilityEngine::instance()->printToConsole("Nothing written to " + path.toStdString() + ": " +
                                             reason);
@@ -39,37 +43,58 @@ Molecule* selectedMolecule() {
   return mesh != nullptr && inScene(mesh->molecule) ? mesh->molecule : nullptr;
 }
 
+// The extension a filter such as "MOL V2000 Files (*.mol)" names, with its dot; the first
+// filter's when the dialog named none.
+QString filterExtension(const QString& filter) {
+  const int star = filter.indexOf(QLatin1String("(*."));
+  const int close = filter.indexOf(')', star);
+  if (star < 0 || close < 0) return QStringLiteral(".kv");
+  return filter.mid(star + 2, close - star - 2);
+}
+
 }  // namespace
+
+QString KestavorGUI::savedFileName(const QString& chosen, const QString& selectedFilter) {
+  if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty()) return chosen;
+  return chosen + filterExtension(selectedFilter);
+}
 
 void KestavorGUI::Menu_Save() {
   Molecule* molecule = selectedMolecule();
   if (molecule == nullptr) return;
   const QString suggested = saveFolder + "/" + QString::fromStdString(molecule->getName());
-  const QString chosen = QFileDialog::getSaveFileName(
-      this, tr("Save Molecule"), suggested,
-      tr("KV Files (*.kv);;MOL V2000 Files (*.mol);;PDB Files (*.pdb)"));
+  QString filter;
+  const QString chosen = savedFileName(
+      QFileDialog::getSaveFileName(this, tr("Save Molecule"), suggested, tr(kSaveFilters),
+                                   &filter),
+      filter);
   saveFolder = chosen.left(chosen.lastIndexOf('/'));   // a cancel leaves it empty
   if (chosen.isEmpty()) return;
   // The molecule selected before the dialog is written, as long as it is still on screen.
   if (selectedMolecule() == nullptr || !inScene(molecule))
-    return reportNothingWritten(chosen, "no molecule is selected");
+    return refuseSave(chosen, "no molecule is selected");
   const QByteArray path = chosen.toLocal8Bit();
-  auto holds = [&chosen](const char* extension) {
-    return chosen.contains(QLatin1String(extension), Qt::CaseInsensitive);
-  };
+  const QString extension = QFileInfo(chosen).suffix().toLower();
   bool written = false;
-  if (holds(".mol")) {
+  if (extension == QLatin1String("mol")) {
     MDLMolParser writer;
     written = writer.writeMDLMolFile(molecule, path.constData());
-  } else if (holds(".kv")) {
+  } else if (extension == QLatin1String("kv")) {
     written = IOEngine::instance()->writeKvtFile(molecule, path.constData()) == 1;
-  } else if (holds(".pdb")) {
+  } else if (extension == QLatin1String("pdb")) {
     PDBParser writer;
     written = writer.writePDBFile(molecule, path.constData()) == 1;
   } else {
-    return reportNothingWritten(chosen, "not a KV, MOL or PDB file name");
+    return refuseSave(chosen, "not a KV, MOL or PDB file name");
   }
-  if (!written) reportNothingWritten(chosen, "the molecule could not be written");
+  if (!written) refuseSave(chosen, "the molecule could not be written");
+}
+
+// A save that wrote nothing is said on the console and in a box: the user believes it is kept.
+void KestavorGUI::refuseSave(const QString& path, const std::string& reason) {
+  reportNothingWritten(path, reason);
+  QMessageBox::warning(this, tr("Save Molecule"),
+                       tr("Nothing written to %1: %2").arg(path, QString::fromStdString(reason)));
 }
 
 void KestavorGUI::Menu_ExportPovray() {

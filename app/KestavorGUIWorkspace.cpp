@@ -8,6 +8,7 @@
 
 #include "app/ConsoleWidget.h"
 #include "app/KestavorGUI.h"
+#include "math/DataFolder.h"
 #include "math/UtilityEngine.h"
 #include "render/MathEngine.h"
 
@@ -79,8 +80,8 @@ void KestavorGUI::Menu_New() {
 }
 
 void KestavorGUI::Menu_Help() {
-  // Relative to the working folder; the page need not exist for the desktop to be asked.
-  const QString path = QFileInfo(QString::fromLatin1(kHelpPage)).absoluteFilePath();
+  // Below the folder the library came from; the page need not exist for the desktop to be asked.
+  const QString path = QFileInfo(QString::fromStdString(dataPath(kHelpPage))).absoluteFilePath();
   const QUrl page = QUrl::fromLocalFile(path);
   if (!QDesktopServices::openUrl(page)) printError("Help File Launch Failed");
 }

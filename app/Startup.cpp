@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QStyleFactory>
 
@@ -9,6 +11,8 @@
 #include "app/KestavorGUI.h"
 #include "dialogs/DialogSupport.h"
 #include "io/MoleculeEngine.h"
+#include "math/DataFolder.h"
+#include "math/UtilityEngine.h"
 #include "math/Quaternion.h"
 #include "render/GraphicsEngine.h"
 
@@ -27,7 +31,32 @@ void setStartCamera(GraphicsEngine& engine) {
   engine.renderMode = kVertexArrayPath;
 }
 
+bool holdsLibrary(const QDir& folder) {
+  for (const char* library : {"KV_GROUPS", "KV_TEMPLATES", "KV_MOLECULES"})
+    if (QFileInfo(folder.filePath(QString::fromLatin1(library))).isDir()) return true;
+  return false;
+}
+
 }  // namespace
+
+QString locateDataFolder(const QString& workingFolder, const QString& executableFolder) {
+  const QDir working(workingFolder);
+  if (holdsLibrary(working)) return working.absolutePath();
+  QStringList looked{working.absolutePath()};
+  if (!executableFolder.isEmpty()) {
+    QDir folder(executableFolder);
+    for (;;) {
+      const QString path = folder.absolutePath();
+      if (holdsLibrary(folder)) return path;
+      if (!looked.contains(path)) looked << path;
+      if (folder.isRoot() || !folder.cdUp()) break;
+    }
+  }
+  printError("Error: no library folder (KV_GROUPS, KV_TEMPLATES, KV_MOLECULES) in " +
+             looked.join(QStringLiteral(", ")).toStdString() +
+             ": the library trees stay empty");
+  return QString();
+}
 
 void prepareApplication(QApplication& app) {
   if (QStyle* style = QStyleFactory::create(QStringLiteral("cleanlooks"))) app.setStyle(style);
@@ -35,7 +64,14 @@ void prepareApplication(QApplication& app) {
   app.setWindowIcon(QIcon(kWindowIcon));
 }
 
-std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments) {
+std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments,
+                                             const QString& executableFolder) {
+  // The library, pictures and help page are read from the working folder when it holds the
+  // library, else from beside the executable.
+  const QString working = QDir::currentPath();
+  const QString found = locateDataFolder(working, executableFolder);
+  setDataFolder(found.isEmpty() || QDir(found) == QDir(working) ? std::string()
+                                                                : found.toStdString());
   // The window's constructor takes the tree items the loaders build, so they load first.
   MoleculeEngine::instance()->loadGroups();
   MoleculeEngine::instance()->loadMolecules();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QString>
 #include <QStringList>
 
 #include <memory>
@@ -14,10 +16,20 @@ class QApplication;
 // missing) and the window icon that every window inherits.
 void prepareApplication(QApplication& app);
 
-// Loads the group, template and molecule library from the working directory, builds and shows
-// the main window, puts the camera at its start pose gliding home in drawing path 2, applies
-// the command line and lets the application's last-window-closed signal ask the quit question.
-std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments);
+// The folder to read the library, pictures and help page from: the working folder when it holds
+// one of "KV_GROUPS", "KV_TEMPLATES" and "KV_MOLECULES", else the first of the executable's
+// folder and its parents up to the root that does (a build folder inside the source tree finds
+// the tree). Empty when none does, with one error line naming every folder looked in.
+QString locateDataFolder(const QString& workingFolder, const QString& executableFolder);
+
+// Loads the group, template and molecule library from the folder locateDataFolder finds for the
+// working folder and the executable's folder (the data folder, math/DataFolder.h), builds and
+// shows the main window, puts the camera at its start pose gliding home in drawing path 2,
+// applies the command line and lets the application's last-window-closed signal ask the quit
+// question.
+std::unique_ptr<KestavorGUI> startMainWindow(
+    const QStringList& arguments,
+    const QString& executableFolder = QCoreApplication::applicationDirPath());
 
 // Every argument after the program name that holds "-hdr" in any case switches the renderer to
 // the high-dynamic-range path, with the half-float frame buffer at the view's size; the set-up

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <iostream>
+#include <string>
 
 #include "parameters/CovalentRadii.h"
 #include "construction/GeometryCheck.h"
@@ -236,6 +238,8 @@ void packPositions(Molecule* molecule) {
 struct OptimisedGeometry {
   bool done = false;
   double energy = 0.0;
+  double gradient = 0.0;
+  MolecularSystem::OptimiserStop stop = MolecularSystem::OptimiserStop::NotRun;
   std::vector<SSEVector4f> positions;
   float energyCorrection = 0.0f;
   float dipoleMoment = 0.0f;
@@ -247,6 +251,8 @@ OptimisedGeometry runInternalCoordinates(Molecule* molecule, bool anneal) {
   OptimisedGeometry result;
   result.done = driver.minimizeEnergy();
   result.energy = driver.finalEnergy;
+  result.gradient = driver.finalGradient;
+  result.stop = driver.finalStop;
   result.positions = molecule->positions;
   result.energyCorrection = molecule->energyCorrection;
   result.dipoleMoment = molecule->dipoleMoment;
@@ -258,6 +264,19 @@ void restore(Molecule* molecule, const OptimisedGeometry& result) {
   molecule->setAllAtomPositions();
   molecule->energyCorrection = result.energyCorrection;
   molecule->dipoleMoment = result.dipoleMoment;
+}
+
+// The molecule carries whether its geometry converged; a console line says when it did not,
+// since the energies that follow are those of that geometry.
+void markConvergence(Molecule* molecule, MolecularSystem::OptimiserStop stop, double gradient) {
+  molecule->isUnconverged = stop != MolecularSystem::OptimiserStop::Converged;
+  if (!molecule->isUnconverged) return;
+  char rms[32];
+  std::snprintf(rms, sizeof rms, "%.4f", gradient);
+  UtilityEngine::instance()->printToConsole(
+      "The geometry of " + molecule->label() + " did not converge (" +
+      MolecularSystem::describeStop(stop) + ", RMS gradient " + rms +
+      " kcal/mol/A): its energies are those of that geometry.");
 }
 
 // Layouts under restraints tried when no quicker start keeps the labels: batches of this many
@@ -376,7 +395,10 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
     restore(molecule, result);
   }
   // A molecule the driver refused (no packed positions) is not called optimised.
-  if (result.done) molecule->isOptimized = true;
+  if (result.done) {
+    molecule->isOptimized = true;
+    markConvergence(molecule, result.stop, result.gradient);
+  }
   // Bonds far from their lengths are checked before the spheroids take the positions' lengths.
   const std::string lengths = result.done ? describeChainFault(*molecule) : std::string();
   const bool spheroids = setCoordinates(molecule);
@@ -415,6 +437,7 @@ bool runCartesian(IOEngine* engine, Molecule* molecule, bool steepest) {
   else
     minimization.AdoptedBasisNewtonRaphson(system);
   molecule->energyCorrection = -system->calEmag();
+  if (!steepest) markConvergence(molecule, system->lastStop, system->lastGradient);
   reportEnergies(*system, "Energy after Minimization ");
   copyBack(*system, molecule, atomCount);
   if (!steepest) molecule->setAllAtomPositions();

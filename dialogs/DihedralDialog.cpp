@@ -133,6 +133,12 @@ void DihedralDialog::on_drawButton_clicked() {
   system.DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system.dipoleMagnitude);
   Molecule* copy = molecule->copyGraph();
+  // The copy's energies come from the relaxed geometry: it says whether that converged.
+  copy->isUnconverged = system.lastStop != MolecularSystem::OptimiserStop::Converged;
+  if (copy->isUnconverged)
+    UtilityEngine::instance()->printToConsole(
+        "The twisted geometry of " + copy->label() + " did not converge (" +
+        MolecularSystem::describeStop(system.lastStop) + ").");
   const bool sameAtoms = copy->numAtoms == static_cast<unsigned int>(system.atomCount) &&
                          system.coordinates.size() == copy->numAtoms;
   if (sameAtoms) {

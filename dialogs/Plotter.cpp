@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "dialogs/DialogSupport.h"
+#include "math/DataFolder.h"
 
 namespace {
 
@@ -88,11 +89,11 @@ Plotter::Plotter(QWidget* parent) : QWidget(parent) {
   // Read from the working directory, beside the other run-time pictures; a missing file gives
   // a button without an icon.
   zoomInButton = new QToolButton(this);
-  zoomInButton->setIcon(QIcon("Resources/zoomin.png"));
+  zoomInButton->setIcon(QIcon(QString::fromStdString(dataPath("Resources/zoomin.png"))));
   zoomInButton->adjustSize();
   connect(zoomInButton, &QToolButton::clicked, this, &Plotter::zoomIn);
   zoomOutButton = new QToolButton(this);
-  zoomOutButton->setIcon(QIcon("Resources/zoomout.png"));
+  zoomOutButton->setIcon(QIcon(QString::fromStdString(dataPath("Resources/zoomout.png"))));
   zoomOutButton->adjustSize();
   connect(zoomOutButton, &QToolButton::clicked, this, &Plotter::zoomOut);
 

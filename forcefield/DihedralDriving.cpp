@@ -27,8 +27,9 @@ Vec cross(const Vec& a, const Vec& b) {
 float dot(const Vec& a, const Vec& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 float length(const Vec& a) { return std::sqrt(dot(a, a)); }
 
-// The dihedral of four points in [0, 2 pi); false when three of them are collinear (the normal
-// shorter than minimumNormal).
+// The dihedral of four points in [0, 2 pi), positive when, looking along rj->rk, the near bond
+// ri-rj turns clockwise to cover the far bond rk-rl (the torsion energy term signs it alike);
+// false when three of them are collinear (the normal shorter than minimumNormal).
 bool dihedralOf(const SSEVector4f& ri, const SSEVector4f& rj, const SSEVector4f& rk,
                 const SSEVector4f& rl, float minimumNormal, float& phi) {
   const Vec e1 = minus(ri, rj), e2 = minus(rk, rj), e3 = minus(rl, rk);
@@ -38,7 +39,8 @@ bool dihedralOf(const SSEVector4f& ri, const SSEVector4f& rj, const SSEVector4f&
   float cosine = dot(c1, c2) / (l1 * l2);
   cosine = std::min(1.0f, std::max(-1.0f, cosine));
   phi = kPi - std::acos(cosine);
-  if (dot(c1, e3) < 0.0f) phi = -phi;
+  // c1 is the near plane's normal turned over (e1 runs from rj to ri).
+  if (dot(c1, e3) > 0.0f) phi = -phi;
   if (phi < 0.0f) phi += kTwoPiF;
   return true;
 }
@@ -75,7 +77,8 @@ void MolecularSystem::setRotation(int i, int j, int k, int l, double targetDegre
   float phi = 0.0f;
   if (!dihedralOf(coordinates[i], coordinates[j], coordinates[k], coordinates[l], 0.001f, phi))
     return;
-  RotateGroup(j, k, mark.data(), phi * 180.0 / static_cast<double>(kPi) - targetDegrees);
+  // A right-handed turn of the k side about j->k raises the dihedral by the same angle.
+  RotateGroup(j, k, mark.data(), targetDegrees - phi * 180.0 / static_cast<double>(kPi));
 }
 
 void MolecularSystem::resetDihedralAngles() {

@@ -111,6 +111,8 @@ bool InternalCoordinates::minimizeEnergy() {
     relax();
   }
 
+  finalGradient = system->lastGradient;
+  finalStop = system->lastStop;
   finalEnergy = report("Energy after Minimization ");
   molecule->energyCorrection = -system->calEmag();
   system->DipoleMoment();

@@ -6,6 +6,7 @@
 // writes the geometry, the Emag energy correction and the dipole moment back into the molecule.
 // Also holds a genetic search over torsion angles that no command reaches.
 
+#include "forcefield/MolecularSystem.h"
 #include "math/SSEVector4f.h"
 
 #include <boost/random/linear_congruential.hpp>
@@ -14,7 +15,6 @@
 #include <vector>
 
 class Molecule;
-class MolecularSystem;
 
 class InternalCoordinates {
 public:
@@ -29,8 +29,11 @@ public:
   // Whether minimizeEnergy anneals the torsions before the relaxation. The annealing also turns
   // about ring bonds; a retry that must keep the ring puckers it is given relaxes alone.
   bool annealTorsions = true;
-  // The total energy minimizeEnergy ended with (kcal/mol).
+  // The total energy minimizeEnergy ended with (kcal/mol), the RMS gradient there and how the
+  // relaxation that made the geometry ended.
   double finalEnergy = 0.0;
+  double finalGradient = 0.0;
+  MolecularSystem::OptimiserStop finalStop = MolecularSystem::OptimiserStop::NotRun;
 
   // Work bounds of minimizeEnergy. A molecule of some hundreds of atoms gets the whole torsion
   // search (100 sweeps) and thousands of force-field evaluations for its relaxation; above

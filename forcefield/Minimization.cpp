@@ -133,6 +133,7 @@ public:
       if (L < settings.stepTolerance) reason = StopReason::StepTooShort;
       if (converged(reason)) {
         endedAtTest = true;
+        stopReason = reason;
         break;
       }
       if (updateBasis(descent) == NextMove::SteepestDescentStep) continue;
@@ -310,6 +311,7 @@ private:
     if (ier != 0) {
       ErrorLine() << "ABNR: Error in diagonalization. IER = " << ier;
       endedAtTest = false;   // the last accepted point is the result
+      diagonalisationFailed = true;
       return false;
     }
     std::fill(coefficients.begin(), coefficients.end(), 0.0);
@@ -345,6 +347,7 @@ private:
     writeCoordinates(system, result->x);
     system->lastEnergy = result->energy;
     system->lastGradient = result->rmsGradient;
+    system->lastStop = stopOf(*result);
     // The forces are left as the result point's evaluation gave them.
     if (result != &slots[trial] && stepCount > 0) system->EnergyForce();
 
@@ -359,6 +362,20 @@ private:
       utility->printToConsole(formatRow(stepCount, result->energy, result->rmsGradient));
     }
     return result->energy;
+  }
+
+  // Converged at the optimiser's own acceptance level, or what ended the run short of it.
+  MolecularSystem::OptimiserStop stopOf(const Point& result) const {
+    using Stop = MolecularSystem::OptimiserStop;
+    if (diagonalisationFailed) return Stop::Failed;
+    if (result.rmsGradient <= 10.0 * settings.gradientTolerance) return Stop::Converged;
+    if (!endedAtTest) return Stop::Stalled;
+    switch (stopReason) {
+      case StopReason::NoDescentForTooLong: return Stop::NoDescent;
+      case StopReason::None: break;
+      default: return Stop::Stalled;
+    }
+    return settings.maxEvaluations == 0 ? Stop::EvaluationLimit : Stop::StepLimit;
   }
 
   Minimization& settings;
@@ -387,6 +404,8 @@ private:
   int sdFailures = 0, failures = 0;
   double dE = 0.0;                       // energy change of the last evaluated step
   bool endedAtTest = false;              // ended on the tests, not for want of a step
+  StopReason stopReason = StopReason::None;   // the reason the tests ended on
+  bool diagonalisationFailed = false;
   bool makeSteepestDescentStep = true;   // false after a Newton step was made
 };
 
@@ -399,8 +418,22 @@ double Minimization::ABNR(MolecularSystem* system) {
     // Nothing to move: the energy of the empty system, which has no gradient.
     system->lastEnergy = system->EnergyForce();
     system->lastGradient = 0.0;
+    system->lastStop = MolecularSystem::OptimiserStop::Converged;
     return system->lastEnergy;
   }
   if (basisSize > n) basisSize = n;
   return AbnrRun(*this, system).run();
+}
+
+const char* MolecularSystem::describeStop(OptimiserStop stop) {
+  switch (stop) {
+    case OptimiserStop::NotRun: return "not run";
+    case OptimiserStop::Converged: return "converged";
+    case OptimiserStop::StepLimit: return "step limit reached";
+    case OptimiserStop::EvaluationLimit: return "evaluation limit reached";
+    case OptimiserStop::NoDescent: return "too many steps without descent";
+    case OptimiserStop::Stalled: return "no step left to take";
+    case OptimiserStop::Failed: return "diagonalisation failed";
+  }
+  return "";
 }

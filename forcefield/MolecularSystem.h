@@ -130,6 +130,21 @@ public:
   std::vector<bool> terminalAtom;               // Atom::degree == 1
   double chargeStep = 0.2;
   double lastEnergy = 0.0, lastGradient = 0.0;
+  // How the last adopted-basis Newton-Raphson run ended. Converged when its result's RMS
+  // gradient is within ten times the optimiser's tolerance, the level at which it accepts
+  // stopping at its step limit; otherwise what stopped it.
+  enum class OptimiserStop {
+    NotRun,
+    Converged,
+    StepLimit,         // twice maxSteps taken
+    EvaluationLimit,   // maxEvaluations used up
+    NoDescent,         // too many steps without a descent
+    Stalled,           // no step left that changes the coordinates or the energy
+    Failed,            // the basis matrix could not be diagonalised
+  };
+  OptimiserStop lastStop = OptimiserStop::NotRun;
+  // The stop in a few words for a console line ("step limit reached").
+  static const char* describeStop(OptimiserStop stop);
 
   // --- List builders (run by the constructor) -----------------------------------------------
   void SortBonds();
@@ -176,7 +191,8 @@ public:
   // --- Dihedral driving and torsion scans (DihedralDriving.cpp; angles in degrees) ------------
   // True when the dihedral list holds (i, j, k, l) or (l, k, j, i).
   bool isDihedral(int i, int j, int k, int l) const;
-  // The dihedral angle in radians in [0, 2 pi); 0 for bad indices or three collinear atoms.
+  // The dihedral angle in radians in [0, 2 pi), positive when, looking along j->k, the bond i-j
+  // turns clockwise to cover k-l; 0 for bad indices or three collinear atoms.
   float calculateDihedralAngle(int i, int j, int k, int l) const;
   // Turns the k side of the j-k bond rigidly so that the dihedral becomes the target; does
   // nothing for bad indices, a non-finite target or three collinear atoms.

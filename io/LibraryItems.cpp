@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "math/DataFolder.h"
+
 namespace libraryitems {
 
 std::string folderNameOf(const std::string& path) {
@@ -17,11 +19,11 @@ std::string folderNameOf(const std::string& path) {
 QIcon groupIcon(const std::string& name, const std::string& displayName) {
   QStringList stems{QString::fromStdString(name)};
   if (!displayName.empty()) stems << QString::fromStdString(displayName);
+  const QString icons = QString::fromStdString(dataPath("Resources/FGIcons/"));
   QStringList candidates;
   for (const QString& stem : stems)
-    candidates << QStringLiteral("Resources/FGIcons/") + stem + QStringLiteral(".jpg")
-               << QStringLiteral("Resources/FGIcons/") + stem + QStringLiteral(".png");
-  candidates << QStringLiteral("Resources/FGIcons/default.png");
+    candidates << icons + stem + QStringLiteral(".jpg") << icons + stem + QStringLiteral(".png");
+  candidates << icons + QStringLiteral("default.png");
   for (const QString& candidate : candidates)
     if (QFile::exists(candidate)) return QIcon(candidate);
   return QIcon();

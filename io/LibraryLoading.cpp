@@ -13,6 +13,7 @@
 #include "io/LibraryItems.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
+#include "math/DataFolder.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 
@@ -169,12 +170,13 @@ void IOEngine::printSummaryOfMoleculesInConsole(const std::vector<Molecule*>& mo
 
 int MoleculeEngine::loadGroups() {
   IOEngine* engine = IOEngine::instance();
-  return engine->loadKVTFilesFromDirectory("KV_GROUPS", &groups, 1) +
-         engine->loadKVTFilesFromDirectory("KV_TEMPLATES", &groups, 2);
+  return engine->loadKVTFilesFromDirectory(dataPath("KV_GROUPS").c_str(), &groups, 1) +
+         engine->loadKVTFilesFromDirectory(dataPath("KV_TEMPLATES").c_str(), &groups, 2);
 }
 
 int MoleculeEngine::loadMolecules() {
-  return IOEngine::instance()->loadKVTFilesFromDirectory("KV_MOLECULES", &molecules, 0);
+  return IOEngine::instance()->loadKVTFilesFromDirectory(dataPath("KV_MOLECULES").c_str(),
+                                                        &molecules, 0);
 }
 
 int MoleculeEngine::loadGroups(const std::string& root) {

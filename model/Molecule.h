@@ -59,6 +59,9 @@ class Molecule {
   std::vector<SSEVector4f> positions;
   bool hasUpdateRules = false;
   bool isOptimized = false;
+  // The last geometry optimisation stopped short of convergence: the energies are those of an
+  // unfinished geometry.
+  bool isUnconverged = false;
   bool isTreeClicked = false;
   bool isEdited = false;
   bool pdbFlag = false;

@@ -133,6 +133,7 @@ static Molecule* cloneMolecule(Molecule& source, const std::string* groupInstanc
   copy->hasApproximatedParameters = source.hasApproximatedParameters;
   copy->isTreeClicked = source.isTreeClicked;
   copy->isOptimized = source.isOptimized;
+  copy->isUnconverged = source.isUnconverged;
   copyPositions(source, source.atoms, copy);
   for (const std::string& chain : source.chainIds) copy->addChainId(chain);
   copyRings(source, copy);
@@ -232,6 +233,7 @@ Molecule* Molecule::copyGraph() {
   copy->heatOfFormation = heatOfFormation;
   copy->atomicEnergySum = atomicEnergySum;
   copy->dipoleMoment = dipoleMoment;
+  copy->isUnconverged = isUnconverged;
   copy->pdbFlag = pdbFlag;
   copy->isFromPdb = isFromPdb;
   copy->hasApproximatedParameters = hasApproximatedParameters;

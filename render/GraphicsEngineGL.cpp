@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "math/DataFolder.h"
 #include "math/UtilityEngine.h"
 #include "render/Font.h"
 #include "render/FrameBufferObject.h"
@@ -37,7 +38,7 @@ constexpr float kPhongSpecularity = 0.95f;
 void GraphicsEngine::initGLResources() {
   if (glResourcesMade) return;
   glResourcesMade = true;
-  if (Font* loaded = FontFactory::instance()->createFont(kFontPath)) {
+  if (Font* loaded = FontFactory::instance()->createFont(dataPath(kFontPath).c_str())) {
     fonts.push_back(loaded);
     font = fonts[0];
     renderStrings.push_back(new RenderString("FPS:", font,
@@ -45,7 +46,7 @@ void GraphicsEngine::initGLResources() {
                                              static_cast<int>(windowHeight)));
   }
   delete cursor.texture;
-  cursor.texture = TextureFactory::instance()->createFromPNG(kCursorPath);
+  cursor.texture = TextureFactory::instance()->createFromPNG(dataPath(kCursorPath).c_str());
   makeAlphaRamp();
 }
 

@@ -15,6 +15,7 @@
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
 #include "math/ArcBallController.h"
+#include "math/DataFolder.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
@@ -65,8 +66,10 @@ void GLWidget::initializeGL() {
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_CULL_FACE);
   GraphicsEngine::instance()->initGLResources();
-  if (colorScaleImage.isNull() && !colorScaleImage.load(kColorScalePath))
-    ErrorLine() << "Error: GLWidget: cannot read the colour scale \"" << kColorScalePath << "\"";
+  const QString scale = QString::fromStdString(dataPath(kColorScalePath));
+  if (colorScaleImage.isNull() && !colorScaleImage.load(scale))
+    ErrorLine() << "Error: GLWidget: cannot read the colour scale \"" << scale.toStdString()
+                << "\"";
 }
 
 void GLWidget::resizeGL(int width, int height) {

@@ -283,6 +283,7 @@ void GLWidget::cloneMesh() {
   copy->scenePosition = SSEVector4f(mesh->position.x + mesh->size, mesh->position.y,
                                     mesh->position.z, 1.0f);
   GraphicsEngine::instance()->nullAllSelectedSpheroids();
+  recordNewMolecule(copy);   // listed in the Work Space like any new molecule
   handOverMolecule(copy);
 }
 

@@ -51,8 +51,9 @@ const std::vector<SSEVector4f*>* pointsOf(const Mesh* mesh, size_t count) {
   return &mesh->activePoints;
 }
 
-// The dihedral angle p0-p1-p2-p3 in radians, in [0, 2 pi). Three collinear points leave a zero
-// normal, which reads as a right angle.
+// The dihedral angle p0-p1-p2-p3 in radians, in [0, 2 pi), signed as chemists sign it: looking
+// along p1->p2, positive when the near bond p0-p1 turns clockwise to cover the far bond p2-p3.
+// Three collinear points leave a zero normal, which reads as a right angle.
 float dihedralRadians(const SSEVector4f& p0, const SSEVector4f& p1, const SSEVector4f& p2,
                       const SSEVector4f& p3) {
   const SSEVector4f b = direction(p2, p1), c = direction(p3, p2);
@@ -62,7 +63,8 @@ float dihedralRadians(const SSEVector4f& p0, const SSEVector4f& p1, const SSEVec
   m.normalize();
   const float t = k.dot(m);
   float angle = t > 1.0f ? kPi : t < -1.0f ? 0.0f : kPi - std::acos(t);
-  if (k.dot(c) < 0.0f) angle = -angle;
+  // k is the normal of the near plane turned over, so k.c > 0 is a counter-clockwise far bond.
+  if (k.dot(c) > 0.0f) angle = -angle;
   if (angle < 0.0f) angle += kTwoPi;
   return angle;
 }

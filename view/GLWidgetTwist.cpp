@@ -13,7 +13,7 @@ void GLWidget::paintStep_twist() {
 }
 
 // Takes the molecule over: its spheroids from the twisted positions, its energies, a clone in
-// the history (no Work Space item is announced for it) and the hand-over at its scenePosition.
+// the history announced for the Work Space, and the hand-over at its scenePosition.
 // Positions the set-up chain refuses are not shown: the molecule is deleted.
 void GLWidget::drawTwistedMolecule(Molecule* molecule) {
   if (molecule == nullptr) return;
@@ -26,6 +26,6 @@ void GLWidget::drawTwistedMolecule(Molecule* molecule) {
   }
   molecule->calTotalBondEnergy();
   molecule->calHeatOfFormation();
-  MoleculeEngine::instance()->history.push_back(molecule->clone());
+  recordNewMolecule(molecule);
   handOverMolecule(molecule);
 }

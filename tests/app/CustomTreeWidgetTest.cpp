@@ -245,6 +245,15 @@ TEST_F(PropertiesRows, EachKindShowsItsRows) {
   pdb.numAtoms = 199;
   tree.updatePropertiesSlot(2, 0);
   EXPECT_EQ("Dipole Moment=3.2500(D)", rows().back());
+  // Values of a geometry whose optimisation stopped short of convergence say so.
+  pdb.isUnconverged = true;
+  tree.updatePropertiesSlot(2, 0);
+  const std::vector<std::string> shown = rows();
+  const std::vector<std::string> last3(shown.end() - 3, shown.end());
+  EXPECT_EQ((std::vector<std::string>{"Total Bond Energy=0.0000(ev) (not converged)",
+                                      "Heat of Formation=0.0000(ev) (not converged)",
+                                      "Dipole Moment=3.2500(D) (not converged)"}),
+            last3);
   for (auto request : {std::make_pair(3, 0), std::make_pair(0, 1), std::make_pair(2, -1)}) {
     tree.updatePropertiesSlot(request.first, request.second);
     EXPECT_TRUE(rows().empty()) << request.first << " " << request.second;

@@ -15,6 +15,7 @@
 #include <regex>
 
 #include "app/ConsoleWidget.h"
+#include "dialogs/DihedralDialog.h"
 #include "model/Atom.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
@@ -191,8 +192,14 @@ TEST_F(Road, SavesAndExportsWriteOnlyWhatTheirNamesAsk) {
   ASSERT_TRUE(framesShow(1));
   EXPECT_EQ("Save Molecule|KV Files (*.kv);;MOL V2000 Files (*.mol);;PDB Files (*.pdb)",
             run(window->ui.actionSaveFile, file("e.kv")));
+  std::string refused;   // the box that tells e.sdf was not written
+  kvtest::answerNextMessageBox([&refused](QMessageBox* box) {
+    refused = box->text().toStdString();
+    box->close();
+  });
   for (const char* name : {"e.MOL", "e.sdf", "scene", "scene.POV"})
     run(name[0] == 'e' ? window->ui.actionSaveFile : window->ui.actionExportPov, file(name));
+  EXPECT_EQ(0u, refused.find("Nothing written to " + file("e.sdf").toStdString())) << refused;
   EXPECT_NE(std::string::npos, kvtest::readFile(file("e.kv").toStdString()).find("#ATOMS"));
   EXPECT_NE(std::string::npos, kvtest::readFile(file("e.MOL").toStdString()).find("V2000"));
   EXPECT_NE(std::string::npos, window->console->toPlainText().toStdString().find(
@@ -223,6 +230,99 @@ TEST_F(Road, SavesAndExportsWriteOnlyWhatTheirNamesAsk) {
   EXPECT_EQ("Export Mesh|OBJ Files (*.obj)", run(window->ui.actionExportOBJ, file("m.obj")));
   EXPECT_EQ((QStringList{"c.cam", "e.MOL", "e.kv", "scene.POV", "scene.pov", "shot.png"}),
             QDir(folder.path()).entryList(QDir::Files, QDir::Name));
+}
+
+// Save answered with the name it proposes (the molecule's, no extension) and one filter: the
+// file of that filter is written. A writer that fails says so in a box over the main window.
+TEST_F(Road, SaveWithTheProposedNameWritesTheChosenFiltersFile) {
+  startSettled();
+  enter("CCO");
+  ASSERT_TRUE(framesShow(1));
+  const std::string name = library.history.at(0)->getName();
+  run(window->ui.actionSaveFile, file("first.kv"));   // the dialog now starts in the folder
+  auto saveAsProposed = [this](const QString& filter) {
+    QString proposed;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      timer.stop();
+      dialog->selectNameFilter(filter);
+      proposed = dialog->selectedFiles().value(0);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    timer.start(5);
+    window->ui.actionSaveFile->trigger();
+    return proposed.toStdString();
+  };
+  EXPECT_EQ(file(name.c_str()).toStdString(), saveAsProposed("MOL V2000 Files (*.mol)"));
+  EXPECT_NE(std::string::npos,
+            kvtest::readFile(file((name + ".mol").c_str()).toStdString()).find("V2000"));
+  saveAsProposed("KV Files (*.kv)");
+  EXPECT_NE(std::string::npos,
+            kvtest::readFile(file((name + ".kv").c_str()).toStdString()).find("#ATOMS"));
+  EXPECT_FALSE(QFileInfo::exists(file(name.c_str())));
+  EXPECT_EQ("e.kv|e.mol", (KestavorGUI::savedFileName("e", "") + "|" +
+                           KestavorGUI::savedFileName("e", "MOL V2000 Files (*.mol)"))
+                              .toStdString());
+
+  const QString blocked = folder.filePath("missing/e.pdb");
+  QWidget* parent = nullptr;
+  std::string text;
+  kvtest::answerNextMessageBox([&](QMessageBox* box) {
+    parent = box->parentWidget();
+    text = box->text().toStdString();
+    box->close();
+  });
+  run(window->ui.actionSaveFile, blocked);
+  EXPECT_EQ(window.get(), parent);
+  EXPECT_EQ("Nothing written to " + blocked.toStdString() + ": the molecule could not be written",
+            text);
+  EXPECT_EQ("Nothing written to " + blocked.toStdString() + ": the molecule could not be written",
+            lines().back());
+}
+
+// A clone made in the view and a molecule made by the profiler's Create Molecule are listed in
+// the Work Space as every new molecule is.
+TEST_F(Road, ClonesAndProfilerMoleculesJoinTheWorkSpace) {
+  startSettled();
+  enter("CCCC");
+  ASSERT_TRUE(framesShow(1));
+  window->glWidget->cloneMoleculeAction->trigger();   // as the molecule menu does
+  ASSERT_TRUE(framesShow(2));
+  ASSERT_EQ(2u, library.history.size());
+  ASSERT_EQ(2, window->workSpaceTree->topLevelItemCount());
+  EXPECT_EQ("H1", dataOf(window->workSpaceTree->topLevelItem(1)));
+  EXPECT_EQ(library.history[1]->getName(),
+            window->workSpaceTree->topLevelItem(1)->text(0).toStdString());
+
+  DihedralDialog& profiler = window->dihedralDialog;
+  profiler.launchDihedralDialog(library.history[0]->copyGraph(), 0, 1, 2, 3, "180.0");
+  profiler.ui.dihedralEdit->setText("60");
+  profiler.ui.drawButton->click();
+  ASSERT_TRUE(framesShow(3));
+  ASSERT_EQ(3u, library.history.size());
+  ASSERT_EQ(3, window->workSpaceTree->topLevelItemCount());
+  EXPECT_EQ("H2", dataOf(window->workSpaceTree->currentItem()));
+  EXPECT_EQ(3, window->ui.MoleculeTabWidget->currentIndex());
+  profiler.reSet();
+}
+
+// Started in a folder without the library, the program finds it above its executable: the
+// trees fill, the pictures and the help page come from there too.
+TEST_F(Road, TheLibraryIsFoundBesideTheExecutable) {
+  QDir::setCurrent(folder.path());
+  startSettled();
+  EXPECT_GT(window->groupTree->topLevelItemCount(), 0);
+  EXPECT_GT(window->moleculeTree->topLevelItemCount(), 0);
+  EXPECT_NE(nullptr, GraphicsEngine::instance()->font) << "Resources/font.fnt";
+  QTextBrowser desktop;
+  QDesktopServices::setUrlHandler("file", &desktop, "setSource");
+  window->ui.actionView_Help_File->trigger();
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(QFileInfo(KV_SOURCE_DIR "/Help/index.html").canonicalFilePath(),
+            QFileInfo(desktop.source().toLocalFile()).canonicalFilePath());
+  EXPECT_EQ(folder.path(), QDir::currentPath()) << "the working folder stays the user's";
 }
 
 TEST_F(Road, NewAsksAndThenEmptiesTheWorkspace) {

@@ -177,9 +177,17 @@ TEST_F(RunningShell, UnreadableSettingsGiveTheFirstStartLayout) {
   }
 }
 
+// Neither the working folder nor the executable's folder and its parents hold the library: the
+// trees stay empty, and one line says where the program looked.
 TEST_F(RunningShell, MissingLibraryFoldersGiveEmptyTrees) {
   kvtest::WorkingFolder empty;
-  start();
+  kvtest::ErrorCapture errors;
+  window = startMainWindow({"Kestavor"}, QDir::currentPath());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  ASSERT_FALSE(errors.lines.empty());
+  EXPECT_EQ(0u, errors.lines[0].find("Error: no library folder (KV_GROUPS, KV_TEMPLATES, "
+                                     "KV_MOLECULES) in " + QDir::currentPath().toStdString()))
+      << errors.lines[0];
   for (const QTreeWidget* tree :
        std::initializer_list<const QTreeWidget*>{window->moleculeTree, window->groupTree,
                                                   &window->templateTree})

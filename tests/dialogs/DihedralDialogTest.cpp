@@ -19,6 +19,8 @@
 #include "forcefield/MolecularSystem.h"
 #include "io/IOEngine.h"
 #include "io/SmilesParser.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
 #include "render/Mesh.h"
@@ -226,10 +228,12 @@ TEST_F(Profiler, CreateMoleculeEmitsATwistedRelaxedCopyAndLeavesItsOwnAlone) {
                    [&made](Molecule* m) { made.emplace_back(m); });
   const std::vector<SSEVector4f> before = dialog.molecularSystem->coordinates;
   const std::vector<SSEVector4f> ownPositions = dialog.molecule->positions;
+  dialog.molecule->isUnconverged = true;   // the source's mark; the twist relaxes anew
   dialog.ui.dihedralEdit->setText("120");
   dialog.ui.drawButton->click();
   ASSERT_EQ(1u, made.size());
   Molecule& first = *made[0];
+  EXPECT_FALSE(first.isUnconverged);
   MolecularSystem twisted(&first);
   EXPECT_NEAR(120.0, twisted.calculateDihedralAngle(0, 1, 2, 3) * 180.0 / M_PI, 1.0);
   twisted.DipoleMoment();   // the dipole travels with the twisted geometry
@@ -238,6 +242,68 @@ TEST_F(Profiler, CreateMoleculeEmitsATwistedRelaxedCopyAndLeavesItsOwnAlone) {
     EXPECT_EQ(before[i].y, dialog.molecularSystem->coordinates[i].y);
     EXPECT_EQ(ownPositions[i].y, dialog.molecule->positions[i].y);
   }
+}
+
+// The dihedral as chemists sign it (RDKit's GetDihedralDeg), in [0, 360).
+double chemistsDegrees(const SSEVector4f& a, const SSEVector4f& b, const SSEVector4f& c,
+                       const SSEVector4f& d) {
+  auto diff = [](const SSEVector4f& p, const SSEVector4f& q) {
+    return std::vector<double>{double(p.x) - q.x, double(p.y) - q.y, double(p.z) - q.z};
+  };
+  auto cross = [](const std::vector<double>& u, const std::vector<double>& v) {
+    return std::vector<double>{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                               u[0] * v[1] - u[1] * v[0]};
+  };
+  auto dot = [](const std::vector<double>& u, const std::vector<double>& v) {
+    return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+  };
+  const std::vector<double> b1 = diff(b, a), b2 = diff(c, b), b3 = diff(d, c);
+  const std::vector<double> n1 = cross(b1, b2), n2 = cross(b2, b3);
+  const double degrees =
+      std::atan2(dot(cross(n1, n2), b2) / std::sqrt(dot(b2, b2)), dot(n1, n2)) * 180.0 / M_PI;
+  return degrees < 0 ? degrees + 360.0 : degrees;
+}
+
+// Both hydrogens of butane's C2 whose H-C2-C3-C4 dihedral is gauche, one +60 and one -60 (300):
+// the angle measured, typed back as the new angle, gives the molecule back as it was. A twist
+// of the other sense would turn the C3 end by 120 degrees.
+TEST_F(Profiler, CreateMoleculeAtTheMeasuredAngleLeavesTheMoleculeAsItIs) {
+  SmilesParser parser;
+  std::unique_ptr<Molecule> butane(parser.smilesToMol("CCCC"));
+  ASSERT_NE(nullptr, butane);
+  const std::vector<SSEVector4f>& p = butane->positions;
+  std::vector<int> gauche;
+  for (const Bond* bond : butane->bonds) {
+    const Atom* h = bond->atom1->id == 1 ? bond->atom2 : bond->atom2->id == 1 ? bond->atom1
+                                                                                : nullptr;
+    if (h == nullptr || h->element != "H") continue;
+    const double angle = chemistsDegrees(p[h->id], p[1], p[2], p[3]);
+    if (std::fabs(angle - 180.0) > 30.0) gauche.push_back(h->id);
+  }
+  ASSERT_EQ(2u, gauche.size());
+  std::vector<double> angles;
+  for (const int h : gauche) {
+    const double angle = chemistsDegrees(p[h], p[1], p[2], p[3]);
+    angles.push_back(angle);
+    char text[16];
+    std::snprintf(text, sizeof text, "%5.1f", angle);   // as the view writes it
+    dialog.launchDihedralDialog(butane->copyGraph(), h, 1, 2, 3, text);
+    EXPECT_NEAR(angle, dialog.molecularSystem->calculateDihedralAngle(h, 1, 2, 3) * 180.0 / M_PI,
+                1e-3);
+    std::unique_ptr<Molecule> made;
+    QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
+                     [&made](Molecule* m) { made.reset(m); });
+    dialog.ui.dihedralEdit->setText(text);
+    dialog.ui.drawButton->click();
+    QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
+    ASSERT_NE(nullptr, made) << text;
+    double farthest = 0.0;
+    for (size_t a = 0; a < p.size(); ++a)
+      farthest = std::max<double>(farthest, (made->positions[a] - p[a]).length());
+    EXPECT_LT(farthest, 0.05) << text;
+  }
+  EXPECT_NEAR(360.0, angles[0] + angles[1], 10.0) << "one of each sign";
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
 }
 
 TEST_F(Profiler, CreateMoleculeRefusesACopyOfAnotherSize) {

@@ -47,8 +47,11 @@ TEST_F(DihedralDriving, AnglesOfPlanarCisTransAndASmallTurnAndWhichAreDihedrals)
   EXPECT_NEAR(0.0f, system->calculateDihedralAngle(0, 1, 2, 3), 1e-6);
   c[3] = SSEVector4f(2.0f, -1, 0);
   EXPECT_NEAR(kPiF, system->calculateDihedralAngle(0, 1, 2, 3), 1e-6);
-  // A small turn of the other sense away from cis lands just below 2 pi.
+  // Looking along 1->2 (+x), +z lies clockwise of +y: a small turn that way is a small positive
+  // angle, one the other way lands just below 2 pi.
   c[3] = SSEVector4f(2.0f, 1, 0.01f);
+  EXPECT_NEAR(0.01f, system->calculateDihedralAngle(0, 1, 2, 3), 1e-3);
+  c[3] = SSEVector4f(2.0f, 1, -0.01f);
   const float phi = system->calculateDihedralAngle(0, 1, 2, 3);
   EXPECT_LT(phi, 2 * kPiF);
   EXPECT_GT(phi, 2 * kPiF - 0.05f);
@@ -59,6 +62,26 @@ TEST_F(DihedralDriving, AnglesOfPlanarCisTransAndASmallTurnAndWhichAreDihedrals)
   // A dihedral of the system is taken in either direction only.
   EXPECT_TRUE(system->isDihedral(0, 1, 2, 3) && system->isDihedral(3, 2, 1, 0));
   EXPECT_FALSE(system->isDihedral(1, 0, 2, 3) || system->isDihedral(0, 2, 1, 3));
+}
+
+// The chemists' sign: looking along 1->2, the far bond 2-3 clockwise of the near bond 0-1 is
+// positive. Along +z, +x turned clockwise goes to +y, so the far atom at angle a about the axis,
+// measured from the near one, gives a; RDKit's GetDihedralDeg gives the same for these points.
+TEST_F(DihedralDriving, AnglesHaveTheChemistsSignAndSetRotationAtTheCurrentAngleMovesNothing) {
+  auto& c = system->coordinates;
+  for (const double degrees : {68.0, -68.0, 120.0, -150.0}) {
+    const double a = degrees * M_PI / 180.0;
+    c[0] = SSEVector4f(1.0f, 0, 0);
+    c[1] = SSEVector4f(0, 0, 0);
+    c[2] = SSEVector4f(0, 0, 1.5f);
+    c[3] = SSEVector4f(static_cast<float>(std::cos(a)), static_cast<float>(std::sin(a)), 1.5f);
+    const double expected = degrees < 0 ? degrees + 360.0 : degrees;
+    EXPECT_NEAR(expected, degreesOf(*system), 1e-3) << degrees;
+    const std::vector<SSEVector4f> before = c;
+    system->setRotation(0, 1, 2, 3, expected);
+    for (size_t i = 0; i < before.size(); ++i)
+      EXPECT_NEAR(0.0f, (before[i] - c[i]).length(), 1e-4) << degrees << " atom " << i;
+  }
 }
 
 TEST_F(DihedralDriving, SetRotationReachesTheTargetRigidly) {

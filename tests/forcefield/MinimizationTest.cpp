@@ -87,6 +87,7 @@ TEST_F(Abnr, TakesDistortedEthaneAndCyclohexaneToAMinimumWhereItStays) {
     const double after = minimization.AdoptedBasisNewtonRaphson(&system);
     EXPECT_LT(after, before) << molecule->getName();
     EXPECT_LT(system.lastGradient, 0.01) << molecule->getName();
+    EXPECT_EQ(MolecularSystem::OptimiserStop::Converged, system.lastStop);
     // The returned energy, lastEnergy, lastGradient and the coordinates agree.
     EXPECT_EQ(after, system.lastEnergy);
     EXPECT_DOUBLE_EQ(after, system.EnergyForce());
@@ -163,6 +164,8 @@ TEST_F(Abnr, RunsOnPastTheStepLimitWhileFarFromConvergenceButStopsWhenItsEvaluat
   const int steps = stepsOfARun(limited);
   EXPECT_GT(steps, limited.maxSteps);
   EXPECT_LE(steps, 2 * limited.maxSteps);
+  // Stopped, not converged: the run says which limit ended it.
+  EXPECT_EQ(MolecularSystem::OptimiserStop::StepLimit, system.lastStop);
 
   system.coordinates = distorted;
   Minimization budget;
@@ -170,4 +173,5 @@ TEST_F(Abnr, RunsOnPastTheStepLimitWhileFarFromConvergenceButStopsWhenItsEvaluat
   budget.maxEvaluations = 6;   // the start point and five steps
   EXPECT_EQ(5, stepsOfARun(budget));
   EXPECT_EQ(0, budget.maxEvaluations);
+  EXPECT_EQ(MolecularSystem::OptimiserStop::EvaluationLimit, system.lastStop);
 }

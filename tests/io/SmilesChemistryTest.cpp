@@ -19,6 +19,9 @@
 #include "model/Ring.h"
 #include "parameters/InputParameters.h"
 #include "SmilesTestSupport.h"
+#include "io/SmilesParser.h"
+#include "support/ConsoleCapture.h"
+#include "support/QtApplication.h"
 #include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
 
@@ -191,4 +194,32 @@ TEST(SmilesRobustness, OverValentAtomsAndRingsWithoutKekuleFormAreRefused) {
     ASSERT_NE(nullptr, m) << v.first << "\n" << capture.text();
     EXPECT_EQ(v.second, hill(*m)) << v.first;
   }
+}
+
+// Octa-alanine stops at the optimiser's step limit short of convergence (RMS gradient near
+// 0.09): the molecule, and its copies, carry the mark and one console line says so; benzene
+// converges and says nothing.
+TEST(Optimisation, AGeometryStoppedShortOfConvergenceIsMarkedAndSaid) {
+  kvtest::ensureApplication();   // the set-up's file singleton makes widgets' icons
+  kvtest::ConsoleCapture console(0);
+  auto said = [&console] {
+    std::vector<std::string> lines;
+    for (const std::string& line : console.lines)
+      if (line.find("converge") != std::string::npos) lines.push_back(line);
+    return lines;
+  };
+  SmilesParser parser;
+  std::unique_ptr<Molecule> benzene(parser.smilesToMol("c1ccccc1"));
+  ASSERT_NE(nullptr, benzene);
+  EXPECT_FALSE(benzene->isUnconverged);
+  EXPECT_TRUE(said().empty());
+  std::unique_ptr<Molecule> peptide(parser.smilesToMol(
+      "CC(N)C(=O)NC(C)C(=O)NC(C)C(=O)NC(C)C(=O)NC(C)C(=O)NC(C)C(=O)NC(C)C(=O)NC(C)C(=O)O"));
+  ASSERT_NE(nullptr, peptide);
+  EXPECT_TRUE(peptide->isUnconverged);
+  ASSERT_EQ(1u, said().size());
+  EXPECT_NE(std::string::npos,
+            said()[0].find("did not converge (step limit reached, RMS gradient 0.0"));
+  EXPECT_TRUE(std::unique_ptr<Molecule>(peptide->clone())->isUnconverged);
+  EXPECT_TRUE(std::unique_ptr<Molecule>(peptide->copyGraph())->isUnconverged);
 }

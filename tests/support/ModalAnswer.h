@@ -5,6 +5,7 @@
 // before the call that runs the modal loop.
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,6 +22,21 @@ inline void answerNextModal(std::function<void(QWidget*)> answer) {
     timer->stop();
     timer->deleteLater();
     answer(modal);
+  });
+  timer->start();
+}
+
+// The same for the next message box only: modal windows of other kinds (a file dialog another
+// answer is waiting for) are left alone.
+inline void answerNextMessageBox(std::function<void(QMessageBox*)> answer) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    answer(box);
   });
   timer->start();
 }

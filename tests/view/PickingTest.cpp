@@ -49,6 +49,12 @@ TEST_F(ViewPicking, DistancesAnglesAndDihedralsPrintInTheirFormats) {
       {4, kTrans, {0, 1, 2, 3}, "Calculated Dihedral Angle: 180.0"},
       {4, {{-2, 0, 0}, {0, 0, 0}, {2, 0, 0}, {3, 1, 0}}, {0, 1, 2, 3},
        "Calculated Dihedral Angle:  90.0"},
+      // Looking along 1->2, the far bond 68 degrees clockwise of the near one is +68, the
+      // mirror image -68, kept in [0, 360) (RDKit's GetDihedralDeg: 68.0 and -68.0).
+      {4, {{-1, 2.4f, 0}, {0, 0, 0}, {3, 0, 0}, {4, 0.899f, 2.2252f}}, {0, 1, 2, 3},
+       "Calculated Dihedral Angle:  68.0"},
+      {4, {{-1, 2.4f, 0}, {0, 0, 0}, {3, 0, 0}, {4, 0.899f, -2.2252f}}, {0, 1, 2, 3},
+       "Calculated Dihedral Angle: 292.0"},
   };
   for (const auto& c : cases) {
     math.measureMode = c.mode;
