@@ -53,8 +53,13 @@ std::vector<std::vector<int>> hands(const Molecule& m) {
     std::vector<std::pair<int, const Atom*>> around;
     for (Bond* b : a->bonds) around.emplace_back(classOf(a->getAdjacentAtom(b)), a->getAdjacentAtom(b));
     std::sort(around.begin(), around.end());
-    if (around.size() != 4) {
-      out.push_back({classOf(a), 0});   // a lone-pair centre: compared by the written mark below
+    // A lone-pair centre, and a ring centre whose two ring neighbours the graph cannot tell
+    // apart, have no order of neighbours by class: the string written again compares them.
+    const bool tied = std::adjacent_find(around.begin(), around.end(), [](const auto& l, const auto& r) {
+                        return l.first == r.first;
+                      }) != around.end();
+    if (around.size() != 4 || tied) {
+      out.push_back({classOf(a), 0});
       continue;
     }
     double p[4][3];
@@ -138,6 +143,8 @@ TEST_F(StereoSmiles, WrittenMarksBuildTheSameHands) {
     const std::vector<std::vector<int>> before = hands(*first);
     EXPECT_FALSE(before.empty()) << input;
     EXPECT_EQ(before, hands(*second)) << input << " written " << written;
+    // The molecule read back lists its atoms in the written order, so writing it again must give
+    // the same string: this also covers the centres and bonds no order by class fixes.
     EXPECT_EQ(written, stereoSmiles(second.get())) << input;
   }
 }
