@@ -783,26 +783,9 @@ bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
            lower.compare(lower.size() - end.size(), end.size(), end) == 0;
   };
   if (endsWith(".sdf") || endsWith(".sd")) text += "$$$$\n";
-  // Written beside the target and renamed over it, so a failed write leaves the old file.
-  const std::string temporary = std::string(path) + ".kvtmp";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) {
-      reportProblem("cannot write", path);
-      return false;
-    }
-    file << text;
-    file.flush();
-    if (!file) {
-      file.close();
-      std::remove(temporary.c_str());
-      reportProblem("cannot write", path);
-      return false;
-    }
-  }
-  if (std::rename(temporary.c_str(), path) != 0) {
-    std::remove(temporary.c_str());
-    reportProblem("cannot replace", path);
+  // A failed write leaves the old file as it was.
+  if (!writeWholeFile(path, text)) {
+    reportProblem("cannot write", path);
     return false;
   }
   return true;

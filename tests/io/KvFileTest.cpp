@@ -246,10 +246,9 @@ TEST_F(KvFile, OddPairListsAreIgnoredAndReadingGoesOn) {
 }
 
 TEST_F(KvFile, FailedWriteLeavesOldFileWhole) {
-  const std::filesystem::path target = folder / "keep.kv";
+  // The temporary file beside it cannot be made: its name would be longer than a file name may be.
+  const std::filesystem::path target = folder / (std::string(247, 'k') + ".kv");
   std::ofstream(target) << "old contents\n";
-  // The temporary file cannot be made: a folder stands in its place.
-  std::filesystem::create_directory(target.string() + ".part");
   std::unique_ptr<Molecule> m = read(twoAtomFile("0 1 1 -3 1.5 0.9 0 3 - - - 0 0"));
   ASSERT_TRUE(m);
   kvtest::ErrorCapture errorLog;
