@@ -617,16 +617,9 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
   // Walked without exceptions: an entry that cannot be examined is skipped. Sorted, so that
   // the molecules come in the same order on every machine.
   std::vector<std::string> paths;
-  std::error_code error;
-  fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, error);
-  if (error) {
+  if (!walkFolder(dir, FolderWalk(), [&paths](const fs::path& p) { paths.push_back(p.string()); })) {
     reportProblem("cannot read folder", dir);
     return 0;
-  }
-  for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
-    if (error) break;
-    std::error_code typeError;
-    if (it->is_regular_file(typeError) && !typeError) paths.push_back(it->path().string());
   }
   std::sort(paths.begin(), paths.end());
 
