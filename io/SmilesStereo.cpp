@@ -6,6 +6,7 @@
 #include <numeric>
 #include <string>
 #include <tuple>
+#include <unordered_set>
 #include <utility>
 
 #include "io/SmilesWriter.h"
@@ -50,6 +51,10 @@ std::vector<int> ranks(const std::vector<T>& descriptions) {
   }
   return rank;
 }
+
+// Rounds of refinement at most: substituents that differ only farther out than this many bonds
+// count as alike. Bounds the work on long chains and proteins, where every round sorts all atoms.
+constexpr int kMaxRefinements = 40;
 
 int countClasses(const std::vector<int>& classes) {
   return classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
@@ -140,7 +145,7 @@ std::vector<int> symmetryClasses(const Molecule& m) {
   for (const Atom* a : m.atoms)
     first.emplace_back(a->element, a->charge, a->isotope, a->bonds.size(), a->isAromatic);
   std::vector<int> classes = ranks(first);
-  for (;;) {
+  for (int round = 0; round < kMaxRefinements; ++round) {
     std::vector<std::pair<int, std::vector<std::pair<int, int>>>> described;
     for (const Atom* a : m.atoms) {
       std::vector<std::pair<int, int>> around;
@@ -155,8 +160,9 @@ std::vector<int> symmetryClasses(const Molecule& m) {
     std::vector<int> refined = ranks(described);
     const bool same = countClasses(refined) == countClasses(classes);
     classes.swap(refined);
-    if (same) return classes;
+    if (same) break;
   }
+  return classes;
 }
 
 SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
@@ -164,6 +170,54 @@ SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
   std::unordered_map<const Bond*, size_t> bondAt;
   for (size_t i = 0; i < mol.atoms.size(); ++i) atomAt[mol.atoms[i]] = i;
   for (size_t i = 0; i < mol.bonds.size(); ++i) bondAt[mol.bonds[i]] = i;
+
+  // Atoms and double bonds of the right shape, before any classes: an atom with two hydrogens,
+  // and a double-bond end with two, never qualify. Most large molecules without stereo (long
+  // chains) end here.
+  auto hydrogens = [](const Atom* a) {
+    int count = 0;
+    for (const Bond* b : a->bonds) {
+      const Atom* o = otherEnd(b, a);
+      if (o != nullptr && o->element == "H" && o->bonds.size() == 1) ++count;
+    }
+    return count;
+  };
+  std::vector<std::pair<const Atom*, bool>> shapedCentres;   // with the lone-pair flag
+  for (const Atom* a : mol.atoms) {
+    const size_t n = a->bonds.size();
+    const bool allSingle = std::all_of(a->bonds.begin(), a->bonds.end(),
+                                       [](const Bond* b) { return b->order == 1 && !b->isAromatic; });
+    const bool anyAromatic = std::any_of(a->bonds.begin(), a->bonds.end(), isAromaticBond);
+    bool lonePair = false;
+    bool fits = false;
+    if (a->element == "C") {
+      fits = n == 4 && allSingle && a->charge == 0;
+    } else if (a->element == "N") {
+      fits = n == 4 && allSingle && a->charge == 1;
+    } else if (a->element == "P" || a->element == "S") {
+      fits = !anyAromatic && (n == 4 || (n == 3 && (a->element == "S" || allSingle)));
+      lonePair = n == 3;
+      if (n == 4 && a->charge != 0) fits = false;
+    }
+    if (fits && hydrogens(a) <= 1) shapedCentres.emplace_back(a, lonePair);
+  }
+  auto endShaped = [&](const Atom* end, const Bond* db) {
+    if (end->element != "C" && end->element != "N") return false;
+    size_t others = 0;
+    for (const Bond* b : end->bonds) {
+      if (b == db) continue;
+      if (b->order != 1 || isAromaticBond(b)) return false;
+      ++others;
+    }
+    return others >= 1 && others <= 2 && hydrogens(end) <= 1;
+  };
+  std::vector<const Bond*> shapedDoubles;
+  for (const Bond* b : mol.bonds) {
+    if (b->order != 2 || isAromaticBond(b) || b->atom1 == nullptr || b->atom2 == nullptr) continue;
+    if (endShaped(b->atom1, b) && endShaped(b->atom2, b)) shapedDoubles.push_back(b);
+  }
+  if (shapedCentres.empty() && shapedDoubles.empty()) return;
+
   const std::vector<int> classes = symmetryClasses(mol);
   const std::vector<bool> bridge = bridges(mol, atomAt, bondAt);
   auto classOf = [&](const Atom* a) {
@@ -188,23 +242,9 @@ SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
   // Centres. One whose only equal pair is two ring neighbours (the ring carbons of
   // 1,4-dimethylcyclohexane) has a hand only against another such centre of its ring system.
   std::unordered_map<size_t, std::vector<const Atom*>> ringCandidates;
-  for (const Atom* a : mol.atoms) {
-    const size_t n = a->bonds.size();
-    const bool allSingle = std::all_of(a->bonds.begin(), a->bonds.end(),
-                                       [](const Bond* b) { return b->order == 1 && !b->isAromatic; });
-    const bool anyAromatic = std::any_of(a->bonds.begin(), a->bonds.end(), isAromaticBond);
-    bool lonePair = false;
-    bool fits = false;
-    if (a->element == "C") {
-      fits = n == 4 && allSingle && a->charge == 0;
-    } else if (a->element == "N") {
-      fits = n == 4 && allSingle && a->charge == 1;
-    } else if (a->element == "P" || a->element == "S") {
-      fits = !anyAromatic && (n == 4 || (n == 3 && (a->element == "S" || allSingle)));
-      lonePair = n == 3;
-      if (n == 4 && a->charge != 0) fits = false;
-    }
-    if (!fits) continue;
+  for (const auto& shaped : shapedCentres) {
+    const Atom* a = shaped.first;
+    const bool lonePair = shaped.second;
     std::vector<int> around;
     for (const Bond* b : a->bonds) around.push_back(classOf(otherEnd(b, a)));
     std::vector<int> sorted = around;
@@ -230,18 +270,12 @@ SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
   // Double bonds: not aromatic, ends of C or N with one or two other neighbours over single
   // bonds, two neighbours of an end differing, not in a ring of fewer than eight atoms.
   auto endFits = [&](const Atom* end, const Bond* db) {
-    if (end->element != "C" && end->element != "N") return false;
     std::vector<int> others;
-    for (const Bond* b : end->bonds) {
-      if (b == db) continue;
-      if (b->order != 1 || isAromaticBond(b)) return false;
-      others.push_back(classOf(otherEnd(b, end)));
-    }
-    if (others.empty() || others.size() > 2) return false;
+    for (const Bond* b : end->bonds)
+      if (b != db) others.push_back(classOf(otherEnd(b, end)));
     return others.size() == 1 || others[0] != others[1];
   };
-  for (const Bond* b : mol.bonds) {
-    if (b->order != 2 || isAromaticBond(b) || b->atom1 == nullptr || b->atom2 == nullptr) continue;
+  for (const Bond* b : shapedDoubles) {
     if (!endFits(b->atom1, b) || !endFits(b->atom2, b)) continue;
     if (isRingBond(b) && shortCycleThrough(b, 6)) continue;
     doubleBonds.push_back(b);
@@ -281,14 +315,17 @@ const char* SmilesStereo::chirality(const Atom* centre, const std::vector<const 
 
 void SmilesStereo::assignDirections(const std::vector<const Bond*>& markable) {
   upOfSecond.clear();
+  if (doubleBonds.empty()) return;
+  const std::unordered_set<const Bond*> inTree(markable.begin(), markable.end());
+  std::unordered_set<const Atom*> doubleEnds;
+  for (const Bond* d : doubleBonds) {
+    doubleEnds.insert(d->atom1);
+    doubleEnds.insert(d->atom2);
+  }
   auto isMarkable = [&](const Bond* b) {
-    return b->order == 1 && !isAromaticBond(b) &&
-           std::find(markable.begin(), markable.end(), b) != markable.end();
+    return b->order == 1 && !isAromaticBond(b) && inTree.count(b) != 0;
   };
-  auto isDoubleEnd = [&](const Atom* a) {
-    return std::any_of(doubleBonds.begin(), doubleBonds.end(),
-                       [a](const Bond* d) { return d->atom1 == a || d->atom2 == a; });
-  };
+  auto isDoubleEnd = [&](const Atom* a) { return doubleEnds.count(a) != 0; };
   // Whether the far end of a marked bond lies up from `end`.
   auto upFrom = [&](const Bond* b, const Atom* end) {
     const bool second = upOfSecond.at(b);
