@@ -22,8 +22,8 @@ bool dropByteOrderMark(std::string& firstLine);
 // How walkFolder treats the entries below a folder.
 struct FolderWalk {
   bool hiddenFolders = true;      // enter folders whose name begins with "."
-  bool followLinks = false;       // enter links to folders (a folder is then listed as a file no more)
-  bool regularFilesOnly = true;   // hand over regular files only; else every entry that is no folder
+  bool followLinks = false;       // enter links to folders
+  bool regularFilesOnly = true;   // regular files only; else every entry that is no folder
   int maxDepth = -1;              // folders nested deeper are not entered; -1: no bound
 };
 

@@ -617,7 +617,8 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
   // Walked without exceptions: an entry that cannot be examined is skipped. Sorted, so that
   // the molecules come in the same order on every machine.
   std::vector<std::string> paths;
-  if (!walkFolder(dir, FolderWalk(), [&paths](const fs::path& p) { paths.push_back(p.string()); })) {
+  auto collect = [&paths](const fs::path& p) { paths.push_back(p.string()); };
+  if (!walkFolder(dir, FolderWalk(), collect)) {
     reportProblem("cannot read folder", dir);
     return 0;
   }

@@ -126,7 +126,7 @@ bool shortCycleThrough(const Bond* b, int edges) {
   return false;
 }
 
-}  // namespace
+}   // namespace
 
 int tetrahedralSense(const double p[4][3]) {
   const Vec p0{p[0][0], p[0][1], p[0][2]};
@@ -185,8 +185,9 @@ SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
   std::vector<std::pair<const Atom*, bool>> shapedCentres;   // with the lone-pair flag
   for (const Atom* a : mol.atoms) {
     const size_t n = a->bonds.size();
-    const bool allSingle = std::all_of(a->bonds.begin(), a->bonds.end(),
-                                       [](const Bond* b) { return b->order == 1 && !b->isAromatic; });
+    const bool allSingle = std::all_of(a->bonds.begin(), a->bonds.end(), [](const Bond* b) {
+      return b->order == 1 && !b->isAromatic;
+    });
     const bool anyAromatic = std::any_of(a->bonds.begin(), a->bonds.end(), isAromaticBond);
     bool lonePair = false;
     bool fits = false;
@@ -287,7 +288,8 @@ bool SmilesStereo::hasLonePair(const Atom* atom) const {
   return c != centres.end() && c->second;
 }
 
-const char* SmilesStereo::chirality(const Atom* centre, const std::vector<const Atom*>& order) const {
+const char* SmilesStereo::chirality(const Atom* centre,
+                                    const std::vector<const Atom*>& order) const {
   const auto c = centres.find(centre);
   if (c == centres.end() || order.size() != 4) return "";
   const Vec middle = at(centre);

@@ -44,7 +44,7 @@ class SmilesStereo {
 
  private:
   std::unordered_map<const Atom*, bool> centres;   // value: lone pair in the fourth place
-  std::vector<const Bond*> doubleBonds;           // stereo double bonds, in bond-list order
+  std::vector<const Bond*> doubleBonds;            // stereo double bonds, in bond-list order
   // For a marked bond: whether atom2 lies "up" from atom1.
   std::unordered_map<const Bond*, bool> upOfSecond;
   const Molecule& mol;

@@ -274,7 +274,8 @@ std::string SmilesWriter::getSmilesSymbol(Atom* atom, const std::string& chirali
 // The neighbours of a centre in the order the string lists them: the atom before it, its
 // hydrogen in the bracket (or its lone pair, as null), the ring-closure partners in the order
 // of their digits, then the branches and the chain.
-std::string SmilesWriter::chiralityAt(const SmilesNode* node, const std::vector<RingMark>& rings) const {
+std::string SmilesWriter::chiralityAt(const SmilesNode* node,
+                                      const std::vector<RingMark>& rings) const {
   if (!marks || !marks->isStereoCentre(node->atom)) return "";
   std::vector<const Atom*> order;
   if (node->parent != nullptr) order.push_back(node->parent);

@@ -1,13 +1,13 @@
 // The one folder walk under the library loading and the folder import: hidden folders, links to
 // folders, the depth bound and files that are not regular, as each caller's rules say.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "io/InputFile.h"
 #include "support/FileFixture.h"
@@ -40,7 +40,8 @@ TEST_F(FolderWalkTest, RulesChooseHiddenFoldersLinksDepthAndFileKinds) {
   fs::create_symlink(folder / "missing", folder / "broken");
 
   // The folder import: every regular file, hidden folders too, links to folders not entered.
-  EXPECT_EQ((std::vector<std::string>{".hidden/h.mol", "a/b/c/deep.mol", "top.mol"}), walk(FolderWalk()));
+  EXPECT_EQ((std::vector<std::string>{".hidden/h.mol", "a/b/c/deep.mol", "top.mol"}),
+            walk(FolderWalk()));
 
   // The library: no hidden folders, links followed, to a bounded depth; a broken link cannot be
   // examined and is passed over.
@@ -51,10 +52,11 @@ TEST_F(FolderWalkTest, RulesChooseHiddenFoldersLinksDepthAndFileKinds) {
   library.maxDepth = 2;
   EXPECT_EQ((std::vector<std::string>{"link/c/deep.mol", "top.mol"}), walk(library));
   library.maxDepth = 3;
-  EXPECT_EQ((std::vector<std::string>{"a/b/c/deep.mol", "link/c/deep.mol", "top.mol"}), walk(library));
+  EXPECT_EQ((std::vector<std::string>{"a/b/c/deep.mol", "link/c/deep.mol", "top.mol"}),
+            walk(library));
 
   EXPECT_FALSE(walkFolder(folder / "none", FolderWalk(), [](const fs::path&) {}));
   EXPECT_FALSE(walkFolder(folder / "top.mol", FolderWalk(), [](const fs::path&) {}));
 }
 
-}  // namespace
+}   // namespace

@@ -4,14 +4,14 @@
 // string as the same isomer as the input (tests/data/stereo-molecules.smi; RDKit is installed
 // with the other packages, and the test fails when it is missing).
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "io/SmilesParser.h"
 #include "io/SmilesStereo.h"
@@ -51,13 +51,15 @@ std::vector<std::vector<int>> hands(const Molecule& m) {
   for (const Atom* a : m.atoms) {
     if (!stereo.isStereoCentre(a)) continue;
     std::vector<std::pair<int, const Atom*>> around;
-    for (Bond* b : a->bonds) around.emplace_back(classOf(a->getAdjacentAtom(b)), a->getAdjacentAtom(b));
+    for (Bond* b : a->bonds)
+      around.emplace_back(classOf(a->getAdjacentAtom(b)), a->getAdjacentAtom(b));
     std::sort(around.begin(), around.end());
     // A lone-pair centre, and a ring centre whose two ring neighbours the graph cannot tell
     // apart, have no order of neighbours by class: the string written again compares them.
-    const bool tied = std::adjacent_find(around.begin(), around.end(), [](const auto& l, const auto& r) {
-                        return l.first == r.first;
-                      }) != around.end();
+    const bool tied =
+        std::adjacent_find(around.begin(), around.end(), [](const auto& l, const auto& r) {
+          return l.first == r.first;
+        }) != around.end();
     if (around.size() != 4 || tied) {
       out.push_back({classOf(a), 0});
       continue;
@@ -78,9 +80,11 @@ std::vector<std::vector<int>> hands(const Molecule& m) {
     for (int e = 0; e < 2; ++e) {
       std::vector<std::pair<int, const Atom*>> around;
       for (Bond* c : ends[e]->bonds)
-        if (c != b) around.emplace_back(classOf(ends[e]->getAdjacentAtom(c)), ends[e]->getAdjacentAtom(c));
+        if (c != b)
+          around.emplace_back(classOf(ends[e]->getAdjacentAtom(c)), ends[e]->getAdjacentAtom(c));
       std::sort(around.begin(), around.end());
-      if (around.empty() || around.size() > 2 || (around.size() == 2 && around[0].first == around[1].first))
+      if (around.empty() || around.size() > 2 ||
+          (around.size() == 2 && around[0].first == around[1].first))
         distinct = false;
       else
         best[e] = around.back().second;
@@ -88,7 +92,8 @@ std::vector<std::vector<int>> hands(const Molecule& m) {
     if (!distinct) continue;
     const Atom& x = *ends[0];
     const Atom& y = *ends[1];
-    double axis[3] = {y.position.x - x.position.x, y.position.y - x.position.y, y.position.z - x.position.z};
+    double axis[3] = {y.position.x - x.position.x, y.position.y - x.position.y,
+                      y.position.z - x.position.z};
     double va[3] = {best[0]->position.x - x.position.x, best[0]->position.y - x.position.y,
                     best[0]->position.z - x.position.z};
     double vb[3] = {best[1]->position.x - y.position.x, best[1]->position.y - y.position.y,
@@ -152,7 +157,8 @@ TEST_F(StereoSmiles, WrittenMarksBuildTheSameHands) {
 // RDKit's canonical isomeric SMILES of each input and of the string written from the built
 // molecule agree, for sixty drugs, sugars, steroids, amino acids and E/Z alkenes.
 TEST_F(StereoSmiles, RdkitReadsTheWrittenStringAsTheInputIsomer) {
-  const std::vector<std::string> lines = kvtest::linesOf(kvtest::readFile(KV_TEST_DATA_DIR "/stereo-molecules.smi"));
+  const std::vector<std::string> lines =
+      kvtest::linesOf(kvtest::readFile(KV_TEST_DATA_DIR "/stereo-molecules.smi"));
   ASSERT_GE(lines.size(), 50u);
   const std::string pairs = (folder / "pairs.txt").string();
   {
@@ -183,4 +189,4 @@ for line in open(sys.argv[1]):
   for (const std::string& r : results) EXPECT_EQ(0u, r.rfind("same ", 0)) << r;
 }
 
-}  // namespace
+}   // namespace

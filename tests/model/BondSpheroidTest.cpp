@@ -1,10 +1,10 @@
 // The bond spheroid: its foci land on the bond's ends, and a direction component below 0.001
 // counts as 0 in the orientation.
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <memory>
-
-#include <gtest/gtest.h>
 
 #include "model/Bond.h"
 #include "model/BondSpheroid.h"
@@ -18,8 +18,8 @@ TEST(BondSpheroid, FociOnTheEndsAndTinyComponentsRoundedAway) {
   const SSEVector4f p2(1.0f + 1.5f, 2.0f + 0.0009f, 3.0f, 1.0f);   // y below the rounding
   const double c = 0.75;
   const double a = 1.0;
-  std::unique_ptr<Spheroid> s(buildBondSpheroid(&bond, p1, p2, a, std::sqrt(a * a - c * c), c,
-                                                static_cast<float>(c / a)));
+  std::unique_ptr<Spheroid> s(
+      buildBondSpheroid(&bond, p1, p2, a, std::sqrt(a * a - c * c), c, static_cast<float>(c / a)));
   EXPECT_EQ(&bond, s->owner);
   EXPECT_EQ(0.0f, bond.orientation[2]);   // no pitch
   EXPECT_EQ(0.0f, bond.orientation[1]);   // no yaw: along x
@@ -41,4 +41,4 @@ TEST(BondSpheroid, FociOnTheEndsAndTinyComponentsRoundedAway) {
   EXPECT_NEAR(1.0, std::fabs(u->focus1.z - u->focus2.z), 1e-5);
 }
 
-}  // namespace
+}   // namespace
