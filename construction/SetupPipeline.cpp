@@ -21,6 +21,7 @@
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
+#include "model/BondSpheroid.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
 #include "parameters/InputParameters.h"
@@ -174,22 +175,7 @@ bool rebuildBondSpheroid(Bond* bond, const SSEVector4f& p1, const SSEVector4f& p
     bond->focalDistance = distance;
   }
 
-  SSEVector4f direction = delta;
-  direction.normalize();
-  direction.clamp();
-  const float yaw = -std::atan2(direction.z, direction.x);
-  const float pitch = std::asin(std::max(-1.0f, std::min(1.0f, direction.y)));
-  bond->orientation[0] = 0.0f;
-  bond->orientation[1] = yaw;
-  bond->orientation[2] = pitch;
-  bond->orientation[3] = 1.0f;
-
-  Spheroid* spheroid = new Spheroid(e, static_cast<float>(b), static_cast<float>(a));
-  const float cf = static_cast<float>(c);
-  spheroid->focus1 = SSEVector4f(0.0f, 0.0f, cf, 1.0f);
-  spheroid->focus2 = SSEVector4f(0.0f, 0.0f, -cf, 1.0f);
-  spheroid->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
-  spheroid->owner = bond;
+  Spheroid* spheroid = buildBondSpheroid(bond, p1, p2, a, b, c, e);
   if (isDummy(bond->atom1) || isDummy(bond->atom2)) {
     spheroid->kind = 2;
     spheroid->rings = kBondAxisTessellation;
@@ -200,20 +186,6 @@ bool rebuildBondSpheroid(Bond* bond, const SSEVector4f& p1, const SSEVector4f& p
     spheroid->rings = tessellation;
     spheroid->segments = tessellation;
   }
-
-  // Long axis from z onto the bond: -90 degrees about y puts it along x, then pitch about z
-  // and yaw about y, then the move to the midpoint.
-  SSEMatrix4x4f place;
-  place.createRotateYMatrix(-kPi / 2.0f);
-  SSEMatrix4x4f turn;
-  turn.createRotateZMatrix(pitch);
-  place *= turn;
-  SSEMatrix4x4f swing;
-  swing.createRotateYMatrix(yaw);
-  place *= swing;
-  SSEVector4f midpoint = (p1 + p2) * 0.5f;
-  place *= translationMatrix(midpoint);
-  spheroid->transformCenterAndFoci(&place);
 
   if (bond->spheroid != nullptr && bond->spheroid->meshSlot == nullptr) delete bond->spheroid;
   bond->spheroid = spheroid;

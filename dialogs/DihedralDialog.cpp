@@ -4,11 +4,10 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QSaveFile>
-#include <QTextStream>
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -231,19 +230,13 @@ void DihedralDialog::on_saveButton_clicked() {
 }
 
 void DihedralDialog::writeProfile(const QString& path) const {
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-    QTextStream out(&file);
-    out << QString::fromStdString(molecule->getName()) << "\t"
-        << QString::fromStdString(molecule->smiles) << "\n";
-    out << "Atom IDs\t" << id1 + 1 << "\t" << id2 + 1 << "\t" << id3 + 1 << "\t" << id4 + 1
-        << "\n";
-    out << "Angle(degrees)\tEnergy(Kcal/Mol)\n";
-    // The scanned points, never the spline; six significant digits as "%g" writes them.
-    for (const auto& point : energyProfile) out << point.first << "\t" << point.second << "\n";
-    out.flush();
-    if (file.commit()) return;
-  }
+  std::ostringstream out;
+  out << molecule->getName() << "\t" << molecule->smiles << "\n";
+  out << "Atom IDs\t" << id1 + 1 << "\t" << id2 + 1 << "\t" << id3 + 1 << "\t" << id4 + 1 << "\n";
+  out << "Angle(degrees)\tEnergy(Kcal/Mol)\n";
+  // The scanned points, never the spline; six significant digits as "%g" writes them.
+  for (const auto& point : energyProfile) out << point.first << "\t" << point.second << "\n";
+  if (writeWholeFile(path.toLocal8Bit().toStdString(), out.str())) return;
   UtilityEngine::instance()->printToConsole("Error: Unable to save the energy profile to \"" +
                                             path.toStdString() + "\"");
 }

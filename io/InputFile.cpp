@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 bool openInputFile(const std::string& path, std::ifstream& in, std::string& reason) {
   std::error_code error;
@@ -26,5 +27,50 @@ std::string linePlace(int line, const std::string& source) {
 bool dropByteOrderMark(std::string& firstLine) {
   if (firstLine.compare(0, 3, "\xEF\xBB\xBF") != 0) return false;
   firstLine.erase(0, 3);
+  return true;
+}
+
+bool walkFolder(const std::filesystem::path& folder, const FolderWalk& rules,
+                const std::function<void(const std::filesystem::path&)>& visit) {
+  namespace fs = std::filesystem;
+  struct Level {
+    fs::directory_iterator it;
+    int depth;
+  };
+  std::error_code error;
+  fs::directory_iterator first(folder, fs::directory_options::skip_permission_denied, error);
+  if (error) return false;
+  std::vector<Level> stack{{first, 0}};
+  const fs::directory_iterator end;
+  while (!stack.empty()) {
+    Level& top = stack.back();
+    if (top.it == end) {
+      stack.pop_back();
+      continue;
+    }
+    const fs::directory_entry entry = *top.it;
+    const int depth = top.depth;
+    top.it.increment(error);
+    if (error) top.it = end;   // the rest of this folder is lost; the walk goes on above it
+    std::error_code entryError;
+    const fs::file_status status = rules.followLinks ? entry.status(entryError)
+                                                     : entry.symlink_status(entryError);
+    if (entryError) continue;
+    if (fs::is_directory(status)) {
+      const std::string leaf = entry.path().filename().string();
+      if (!rules.hiddenFolders && (leaf.empty() || leaf[0] == '.')) continue;
+      if (rules.maxDepth >= 0 && depth + 1 > rules.maxDepth) continue;
+      std::error_code openError;
+      fs::directory_iterator inner(entry.path(), fs::directory_options::skip_permission_denied,
+                                   openError);
+      if (!openError) stack.push_back({inner, depth + 1});
+      continue;
+    }
+    if (rules.regularFilesOnly) {
+      std::error_code typeError;
+      if (!entry.is_regular_file(typeError) || typeError) continue;
+    }
+    visit(entry.path());
+  }
   return true;
 }

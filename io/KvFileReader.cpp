@@ -21,6 +21,7 @@
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
+#include "model/BondSpheroid.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
@@ -46,7 +47,6 @@ const Header kHeaders[] = {
 const char* const kLineEnds = "\r\n\t ";
 constexpr int kSphereTessellation = 20;
 constexpr int kAxisTessellation = 4;
-constexpr float kTinyDirection = 0.0001f;   // direction components below this count as 0
 
 std::string trimmed(const std::string& s, const char* characters) {
   const size_t first = s.find_first_not_of(characters);
@@ -448,46 +448,12 @@ bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
   const double b = std::sqrt(std::max(0.0, a * a - c * c));
   bond->semiMinorAxis = b;
 
-  SSEVector4f d = atom2->position - atom1->position;
-  d.w = 0.0f;
-  const float length = d.length();
-  if (length > 0.0f) d = d * (1.0f / length);
-  if (std::fabs(d.x) < kTinyDirection) d.x = 0.0f;
-  if (std::fabs(d.y) < kTinyDirection) d.y = 0.0f;
-  if (std::fabs(d.z) < kTinyDirection) d.z = 0.0f;
-  const float theta = -std::atan2(d.z, d.x);
-  const float phi = std::asin(std::max(-1.0f, std::min(1.0f, d.y)));
-  bond->orientation[0] = 0.0f;
-  bond->orientation[1] = theta;
-  bond->orientation[2] = phi;
-  bond->orientation[3] = 1.0f;
-
-  Spheroid* spheroid = new Spheroid(e, static_cast<float>(b), static_cast<float>(a));
-  spheroid->focus1 = SSEVector4f(0.0f, 0.0f, static_cast<float>(c), 1.0f);
-  spheroid->focus2 = SSEVector4f(0.0f, 0.0f, static_cast<float>(-c), 1.0f);
-  spheroid->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
+  Spheroid* spheroid = buildBondSpheroid(bond, atom1->position, atom2->position, a, b, c, e);
   const bool axis = isDummy(atom1) || isDummy(atom2);
   if (axis) bond->isBondAxis = true;
   spheroid->rings = axis ? kAxisTessellation : kSphereTessellation;
   spheroid->segments = spheroid->rings;
-  spheroid->owner = bond;
   spheroid->kind = static_cast<int>(kind);
-
-  SSEVector4f mid = (atom1->position + atom2->position) * 0.5f;
-  // Long axis from z onto the bond: a quarter turn about y, then pitch about z, yaw about y
-  // and the move to the midpoint.
-  SSEMatrix4x4f m;
-  SSEMatrix4x4f quarter;
-  quarter.createRotateYMatrix(-kPi / 2.0f);
-  m *= quarter;
-  SSEMatrix4x4f pitch;
-  pitch.createRotateZMatrix(phi);
-  m *= pitch;
-  SSEMatrix4x4f yaw;
-  yaw.createRotateYMatrix(theta);
-  m *= yaw;
-  m *= translationMatrix(mid);
-  spheroid->transformCenterAndFoci(&m);
   bond->spheroid = spheroid;
   return true;
 }

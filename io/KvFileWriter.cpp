@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "io/IOEngine.h"
 #include "math/UtilityEngine.h"
@@ -106,17 +107,11 @@ int IOEngine::writeKvtFile(Molecule* molecule, const char* fileName) {
     return 0;
   }
   const std::string target(fileName);
-  const std::string temporary = target + ".part";
-  std::ofstream out(temporary, std::ios::out | std::ios::trunc);
-  if (!out) {
-    ErrorLine() << "Error: can not open file " << target;
-    return 0;
-  }
+  std::ostringstream out;
   molecule->update();
   writeMolecule(out, molecule);
-  out.close();
-  if (!out || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    std::remove(temporary.c_str());
+  // A failed write leaves the old file as it was.
+  if (!writeWholeFile(target, out.str())) {
     ErrorLine() << "Error: can not write file " << target;
     return 0;
   }

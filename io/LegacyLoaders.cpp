@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTreeWidgetItem>
 
+#include <functional>
 #include <iostream>
 #include <queue>
 #include <string>
@@ -41,6 +42,28 @@ QTreeWidgetItem* folderItem(QTreeWidgetItem* parent, const std::string& text, co
   return item;
 }
 
+// Takes the queued files in turn, each with the folder item of its folder: a new one under root
+// for the first file and at each change of folder, announced to madeFolder before its files.
+void eachFileInItsFolder(std::queue<std::string>& queue, QTreeWidgetItem* root, const QIcon& icon,
+                         const std::function<void(QTreeWidgetItem*)>& madeFolder,
+                         const std::function<void(const std::string&, QTreeWidgetItem*)>& file) {
+  std::string previousFolder;
+  bool firstFile = true;
+  QTreeWidgetItem* folder = root;
+  while (!queue.empty()) {
+    const std::string path = queue.front();
+    queue.pop();
+    const std::string folderName = folderNameOf(path);
+    if (firstFile || folderName != previousFolder) {
+      firstFile = false;
+      previousFolder = folderName;
+      folder = folderItem(root, folderName, icon);
+      madeFolder(folder);
+    }
+    file(path, folder);
+  }
+}
+
 }  // namespace
 
 int IOEngine::loadPDBFilesFromDirectory(const char* directory, std::vector<Molecule*>* molecules) {
@@ -49,25 +72,17 @@ int IOEngine::loadPDBFilesFromDirectory(const char* directory, std::vector<Molec
   enqueueFilesFromDirectory(directory, queue);
   moleculeCount = static_cast<int>(molecules->size());
   PDBParser parser;
-  std::string previousFolder;
-  bool firstFile = true;
-  QTreeWidgetItem* folder = moleculeRoot;
   int appended = 0;
-  while (!queue.empty()) {
-    const std::string path = queue.front();
-    queue.pop();
-    const std::string folderName = folderNameOf(path);
-    if (firstFile || folderName != previousFolder) {
-      firstFile = false;
-      previousFolder = folderName;
-      folder = folderItem(moleculeRoot, folderName, folderIcon);
-      moleculeFolder = folder;
-      currentItem = folder;
-    }
+  auto madeFolder = [this](QTreeWidgetItem* folder) {
+    moleculeFolder = folder;
+    currentItem = folder;
+  };
+  eachFileInItsFolder(queue, moleculeRoot, folderIcon, madeFolder,
+                      [&](const std::string& path, QTreeWidgetItem* folder) {
     std::cout << " Loading pdb file " << path << "\n";
     std::vector<Molecule*> read;
     parser.parsePDBFile(path, read);
-    if (read.empty()) continue;
+    if (read.empty()) return;
     QTreeWidgetItem* fileFolder = folderItem(folder, fileStem(path), folderIcon);
     moleculeFolder = fileFolder;
     for (Molecule* molecule : read) {
@@ -90,7 +105,7 @@ int IOEngine::loadPDBFilesFromDirectory(const char* directory, std::vector<Molec
       ++moleculeCount;
       ++appended;
     }
-  }
+  });
   moleculeCount = 0;
   return appended;
 }
@@ -103,25 +118,17 @@ int IOEngine::loadMolFilesFromDirectory(const char* directory, std::vector<Molec
   int& counter = groups ? groupCount : moleculeCount;
   counter = static_cast<int>(molecules->size());
   QTreeWidgetItem* root = groups ? groupRoot : moleculeRoot;
-  QTreeWidgetItem* folder = root;
   MDLMolParser parser;
-  std::string previousFolder;
-  bool firstFile = true;
   int appended = 0;
-  while (!queue.empty()) {
-    const std::string path = queue.front();
-    queue.pop();
-    const std::string folderName = folderNameOf(path);
-    if (firstFile || folderName != previousFolder) {
-      firstFile = false;
-      previousFolder = folderName;
-      folder = folderItem(root, folderName, folderIcon);
-      if (groups) groupFolder = folder;
-      else moleculeFolder = folder;
-      currentItem = folder;
-    }
+  auto madeFolder = [this, groups](QTreeWidgetItem* folder) {
+    if (groups) groupFolder = folder;
+    else moleculeFolder = folder;
+    currentItem = folder;
+  };
+  eachFileInItsFolder(queue, root, folderIcon, madeFolder,
+                      [&](const std::string& path, QTreeWidgetItem* folder) {
     Molecule* molecule = parser.parseMDLMolFile(path);
-    if (molecule == nullptr) continue;
+    if (molecule == nullptr) return;
     QTreeWidgetItem* item = new QTreeWidgetItem(folder);
     if (groups) {
       item->setText(0, QStringLiteral(" "));
@@ -141,7 +148,7 @@ int IOEngine::loadMolFilesFromDirectory(const char* directory, std::vector<Molec
     molecules->push_back(molecule);
     ++counter;
     ++appended;
-  }
+  });
   counter = 0;
   return appended;
 }

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "io/IOEngine.h"
+#include "io/InputFile.h"
 #include "io/LibraryItems.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
@@ -29,25 +30,21 @@ namespace {
 constexpr int kMaxFolderDepth = 64;
 constexpr int kIconSize = 32;
 
-int enqueueBelow(const fs::path& folder, std::queue<std::string>& queue, int depth) {
+// Every entry that is no folder, below folders that do not begin with "."; links to folders are
+// followed.
+int enqueueBelow(const fs::path& folder, std::queue<std::string>& queue) {
   std::error_code ec;
-  if (depth > kMaxFolderDepth || !fs::is_directory(folder, ec)) return 0;
+  if (!fs::is_directory(folder, ec)) return 0;
+  FolderWalk rules;
+  rules.hiddenFolders = false;
+  rules.followLinks = true;
+  rules.regularFilesOnly = false;
+  rules.maxDepth = kMaxFolderDepth;
   int count = 0;
-  fs::directory_iterator it(folder, ec);
-  const fs::directory_iterator end;
-  while (!ec && it != end) {
-    const fs::path path = it->path();
-    std::error_code entryError;
-    if (fs::is_directory(it->status(entryError)) && !entryError) {
-      const std::string leaf = path.filename().string();
-      if (leaf.empty() || leaf[0] != '.') count += enqueueBelow(path, queue, depth + 1);
-    } else if (!entryError) {
-      queue.push(path.string());
-      ++count;
-    }
-    // An entry that cannot be examined is dropped; the walk goes on with the next one.
-    it.increment(ec);
-  }
+  walkFolder(folder, rules, [&](const fs::path& path) {
+    queue.push(path.string());
+    ++count;
+  });
   return count;
 }
 
@@ -74,7 +71,7 @@ int IOEngine::enqueueFilesFromDirectory(const std::string& folder,
 }
 
 int IOEngine::enqueueFilesFromDirectory(const fs::path& folder, std::queue<std::string>& queue) {
-  return enqueueBelow(folder, queue, 0);
+  return enqueueBelow(folder, queue);
 }
 
 int IOEngine::loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule*>* target,

@@ -617,16 +617,10 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
   // Walked without exceptions: an entry that cannot be examined is skipped. Sorted, so that
   // the molecules come in the same order on every machine.
   std::vector<std::string> paths;
-  std::error_code error;
-  fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, error);
-  if (error) {
+  auto collect = [&paths](const fs::path& p) { paths.push_back(p.string()); };
+  if (!walkFolder(dir, FolderWalk(), collect)) {
     reportProblem("cannot read folder", dir);
     return 0;
-  }
-  for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
-    if (error) break;
-    std::error_code typeError;
-    if (it->is_regular_file(typeError) && !typeError) paths.push_back(it->path().string());
   }
   std::sort(paths.begin(), paths.end());
 
@@ -783,26 +777,9 @@ bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
            lower.compare(lower.size() - end.size(), end.size(), end) == 0;
   };
   if (endsWith(".sdf") || endsWith(".sd")) text += "$$$$\n";
-  // Written beside the target and renamed over it, so a failed write leaves the old file.
-  const std::string temporary = std::string(path) + ".kvtmp";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) {
-      reportProblem("cannot write", path);
-      return false;
-    }
-    file << text;
-    file.flush();
-    if (!file) {
-      file.close();
-      std::remove(temporary.c_str());
-      reportProblem("cannot write", path);
-      return false;
-    }
-  }
-  if (std::rename(temporary.c_str(), path) != 0) {
-    std::remove(temporary.c_str());
-    reportProblem("cannot replace", path);
+  // A failed write leaves the old file as it was.
+  if (!writeWholeFile(path, text)) {
+    reportProblem("cannot write", path);
     return false;
   }
   return true;

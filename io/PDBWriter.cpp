@@ -2,8 +2,6 @@
 // "CONECT" records for the bonds that came from them, and "END". The text is made in memory
 // first and written to a temporary file that replaces the target only when it is complete.
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -257,25 +255,9 @@ int PDBParser::writePDBFile(Molecule* molecule, const char* path) {
   std::string text;
   if (!formatPDB(molecule, text)) return 0;
 
-  const std::string target = path;
-  const std::string temporary = target + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream file(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!file.is_open()) {
-      ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file \"" << target << "\"";
-      return 0;
-    }
-    file << text;
-    file.close();
-    if (file.fail()) {
-      std::remove(temporary.c_str());
-      ErrorLine() << "Error: PDBParser::writePDBFile couldn't  write file \"" << target << "\"";
-      return 0;
-    }
-  }
-  if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file \"" << target << "\"";
+  // A failed write leaves the old file as it was.
+  if (!writeWholeFile(path, text)) {
+    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  write file \"" << path << "\"";
     return 0;
   }
   return 1;

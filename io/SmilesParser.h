@@ -45,7 +45,9 @@ class SmilesParser {
   // set-up chain: no parameters, no coordinates. The caller owns it; null on failure.
   Molecule* smilesToGraph(const std::string& smiles);
   // One molecule per non-empty line, appended to out; count = the number appended. A file that
-  // cannot be opened changes nothing.
+  // cannot be opened changes nothing but says so; a line that gives no molecule is named by its
+  // number (and the file) in an error line. A UTF-8 byte-order mark before the first line is
+  // dropped.
   void parseSMILESFile(const char* path, std::vector<Molecule*>& out, int& count);
   void parseSMILESFile(std::istream& in, std::vector<Molecule*>& out, int& count);
 
@@ -77,6 +79,8 @@ class SmilesParser {
   Molecule* parseSmiles();
 
  private:
+  void readSmilesLines(std::istream& in, const std::string& source, std::vector<Molecule*>& out,
+                       int& count);
   // smilesToGraph once the line is cut: null after the line that says why.
   Molecule* readGraph(const std::string& smiles, const std::string& name);
 

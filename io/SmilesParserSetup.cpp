@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "io/IOEngine.h"
+#include "io/InputFile.h"
 #include "io/SmilesParser.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
@@ -116,22 +117,39 @@ Molecule* SmilesParser::smilesToMol(std::string smiles) {
 
 void SmilesParser::parseSMILESFile(const char* path, std::vector<Molecule*>& out, int& count) {
   if (path == nullptr) return;
-  std::ifstream in(path);
-  if (!in) return;
-  parseSMILESFile(in, out, count);
+  std::ifstream in;
+  std::string reason;
+  if (!openInputFile(path, in, reason)) {
+    ErrorLine() << "Error: SmilesParser: " << reason << " \"" << path << "\"";
+    return;
+  }
+  readSmilesLines(in, path, out, count);
 }
 
 void SmilesParser::parseSMILESFile(std::istream& in, std::vector<Molecule*>& out, int& count) {
+  readSmilesLines(in, "", out, count);
+}
+
+// A byte-order mark some editors put before the first line is dropped; a line that gives no
+// molecule is skipped with a line naming its place after the reader's own words.
+void SmilesParser::readSmilesLines(std::istream& in, const std::string& source,
+                                   std::vector<Molecule*>& out, int& count) {
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedLevel = utility->printLevel;
   utility->printLevel = 1;
   count = 0;
   std::string line;
+  int lineNumber = 0;
   while (std::getline(in, line)) {
+    if (++lineNumber == 1) dropByteOrderMark(line);
     if (trimmed(line, kLineEnds).empty()) continue;
     processPendingEvents();
     Molecule* molecule = smilesToMol(line);
-    if (molecule == nullptr) continue;
+    if (molecule == nullptr) {
+      ErrorLine() << "Error: SmilesParser: no molecule from \"" << trimmed(line, kLineEnds)
+                  << "\" on " << linePlace(lineNumber, source);
+      continue;
+    }
     out.push_back(molecule);
     ++count;
   }

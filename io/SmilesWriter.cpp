@@ -6,6 +6,7 @@
 
 #include "construction/MoleculeOperations.h"
 #include "io/SmilesParser.h"
+#include "io/SmilesStereo.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -81,6 +82,7 @@ bool SmilesWriter::isCountableHydrogen(const Atom* atom) {
   return other != nullptr && other->element != "H";
 }
 
+SmilesWriter::SmilesWriter() = default;
 SmilesWriter::~SmilesWriter() { cleanUp(); }
 
 void SmilesWriter::cleanUp() {
@@ -118,9 +120,11 @@ bool SmilesWriter::createSmilesFromMolecule(Molecule* molecule, std::string& out
   initArrays(molecule);
   MoleculeOperations operations;
   operations.calAttachedHydrogens(molecule);
+  if (stereo) marks.reset(new SmilesStereo(*molecule));
   std::string text;
   const bool ok = createSmile(molecule, text);
   cleanUp();
+  marks.reset();
   if (ok) out = text;
   return ok;
 }
@@ -137,8 +141,10 @@ bool SmilesWriter::createSmile(Molecule* molecule, std::string& out) {
     SmilesNode* root = new SmilesNode(a, nullptr);
     nodes.push_back(root);
     componentAtoms.clear();
+    componentTreeBonds.clear();
     dfsTree(root);
     findBiConnectedBonds(molecule);
+    if (marks) marks->assignDirections(componentTreeBonds);
     if (!out.empty()) out += ".";
     if (!writeString(root, out)) return false;
   }
@@ -195,6 +201,7 @@ void SmilesWriter::dfsTree(SmilesNode* root) {
     if (otherAt == atomIndex.end() || bondAt == bondIndex.end()) continue;
     if (visited[otherAt->second] || isCountableHydrogen(other)) continue;
     inTree[bondAt->second] = true;
+    componentTreeBonds.push_back(b);
     SmilesNode* child = new SmilesNode(other, atom);
     nodes.push_back(child);
     top.node->setNeighbor(child, b);
@@ -213,21 +220,21 @@ int SmilesWriter::getRingNumber() const {
   }
 }
 
-std::vector<std::pair<int, std::string> > SmilesWriter::checkRingClosureAtAtom(Atom* atom) {
-  std::vector<std::pair<int, std::string> > numbers;
+std::vector<SmilesWriter::RingMark> SmilesWriter::checkRingClosureAtAtom(Atom* atom) {
+  std::vector<RingMark> numbers;
   const auto closures = closuresAt.find(atom);
   if (closures != closuresAt.end())
     for (size_t k : closures->second) {
       Bond*& b = ringClosureBonds[k];
       if (b == nullptr) continue;   // opened at its other end
       const int number = getRingNumber();
-      openClosures.push_back({atom->getAdjacentAtom(b), number, bondSymbol(b)});
-      numbers.emplace_back(number, "");
+      openClosures.push_back({atom->getAdjacentAtom(b), number, bondSymbol(b), atom});
+      numbers.push_back({number, "", atom->getAdjacentAtom(b)});
       b = nullptr;
     }
   for (auto it = openClosures.begin(); it != openClosures.end();) {
     if (it->partner == atom) {
-      numbers.emplace_back(it->number, it->symbol);
+      numbers.push_back({it->number, it->symbol, it->opener});
       it = openClosures.erase(it);
     } else {
       ++it;
@@ -236,7 +243,7 @@ std::vector<std::pair<int, std::string> > SmilesWriter::checkRingClosureAtAtom(A
   return numbers;
 }
 
-std::string SmilesWriter::getSmilesSymbol(Atom* atom) const {
+std::string SmilesWriter::getSmilesSymbol(Atom* atom, const std::string& chirality) const {
   // Element symbols in their standard case whatever case a reader stored ("SI" -> "Si").
   std::string symbol = standardElementSymbol(atom->element);
   if (symbol.empty()) symbol = atom->element;
@@ -247,9 +254,11 @@ std::string SmilesWriter::getSmilesSymbol(Atom* atom) const {
   // An atom the reader met in brackets goes back in them, unless it is an aromatic atom that
   // reads back the same bare ([cH] -> c).
   if (!atom->statusFlag && !lowerCase) brackets = true;
+  if (!chirality.empty()) brackets = true;
   if (lowerCase) symbol[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(symbol[0])));
   if (!brackets) return symbol;
-  std::string text = "[" + (atom->isotope > 0 ? std::to_string(atom->isotope) : "") + symbol;
+  std::string text =
+      "[" + (atom->isotope > 0 ? std::to_string(atom->isotope) : "") + symbol + chirality;
   if (hydrogens > 0) {
     text += "H";
     if (hydrogens > 1) text += std::to_string(hydrogens);
@@ -260,6 +269,27 @@ std::string SmilesWriter::getSmilesSymbol(Atom* atom) const {
     if (magnitude > 1) text += std::to_string(magnitude);
   }
   return text + "]";
+}
+
+// The neighbours of a centre in the order the string lists them: the atom before it, its
+// hydrogen in the bracket (or its lone pair, as null), the ring-closure partners in the order
+// of their digits, then the branches and the chain.
+std::string SmilesWriter::chiralityAt(const SmilesNode* node,
+                                      const std::vector<RingMark>& rings) const {
+  if (!marks || !marks->isStereoCentre(node->atom)) return "";
+  std::vector<const Atom*> order;
+  if (node->parent != nullptr) order.push_back(node->parent);
+  if (marks->hasLonePair(node->atom)) {
+    order.push_back(nullptr);
+  } else {
+    for (Bond* b : node->atom->bonds) {
+      const Atom* other = node->atom->getAdjacentAtom(b);
+      if (isCountableHydrogen(other)) order.push_back(other);
+    }
+  }
+  for (const RingMark& ring : rings) order.push_back(ring.partner);
+  for (const SmilesNode* child : node->children) order.push_back(child->atom);
+  return marks->chirality(node->atom, order);
 }
 
 bool SmilesWriter::writeString(SmilesNode* root, std::string& s) {
@@ -277,18 +307,23 @@ bool SmilesWriter::writeString(SmilesNode* root, std::string& s) {
       continue;
     }
     if (task.branch) s += "(";
-    s += bondSymbol(task.bond);
     Atom* atom = task.node->atom;
-    s += getSmilesSymbol(atom);
-    for (const auto& ring : checkRingClosureAtAtom(atom)) {
-      if (ring.first > kMaxRingNumber) {
+    const char direction = marks ? marks->direction(task.bond, task.node->parent) : 0;
+    if (direction != 0)
+      s += direction;
+    else
+      s += bondSymbol(task.bond);
+    const std::vector<RingMark> rings = checkRingClosureAtAtom(atom);
+    s += getSmilesSymbol(atom, chiralityAt(task.node, rings));
+    for (const RingMark& ring : rings) {
+      if (ring.number > kMaxRingNumber) {
         ErrorLine() << "Error: SmilesWriter: more than " << kMaxRingNumber
                     << " rings open at once in \"" << current->getName() << "\"";
         return false;
       }
-      s += ring.second;
-      if (ring.first > 9) s += "%";
-      s += std::to_string(ring.first);
+      s += ring.symbol;
+      if (ring.number > 9) s += "%";
+      s += std::to_string(ring.number);
     }
     const std::vector<SmilesNode*>& children = task.node->children;
     if (children.empty()) continue;

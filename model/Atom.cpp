@@ -259,49 +259,53 @@ bool Atom::addImplicitHydrogen(int n) {
   return true;
 }
 
+void Atom::copyRecordFields(const Atom& source) {
+  name = source.name;
+  type = source.type;
+  element = source.element;
+  superType = source.superType;
+  mass = source.mass;
+  radius = source.radius;
+  groupName = source.groupName;
+  groupIndex = source.groupIndex;
+  partialCharge = source.partialCharge;
+  chainId = source.chainId;
+  residueName = source.residueName;
+  residueNumber = source.residueNumber;
+  serialNumber = source.serialNumber;
+  occupancy = source.occupancy;
+  bFactor = source.bFactor;
+  piElectrons = source.piElectrons;
+  isotope = source.isotope;
+  piCount = source.piCount;
+  smilesTag = source.smilesTag;
+  isPlaced = source.isPlaced;
+  isPosFix = source.isPosFix;
+  position = source.position;
+  isHetero = source.isHetero;
+  isWater = source.isWater;
+  editMark = source.editMark;
+  allowedValences = source.allowedValences;
+  totalValence = source.totalValence;
+  inRing = source.inRing;
+  isAromatic = source.isAromatic;
+  ringIds = source.ringIds;
+  hydrogensAdded = source.hydrogensAdded;
+}
+
 Atom* Atom::cloneInto(Molecule* m) const {
   Atom* c = new Atom();
   c->molecule = m;
+  c->copyRecordFields(*this);
   c->id = id;
-  c->name = name;
-  c->totalValence = totalValence;
   c->numImplicitH = numImplicitH;
   c->charge = charge;
-  c->position = position;
-  c->inRing = inRing;
-  c->isAromatic = isAromatic;
   c->isCentre = isCentre;
   c->statusFlag = statusFlag;
   c->isSpecial = isSpecial;
-  c->isPlaced = isPlaced;
   c->isFixed = isFixed;
-  c->isPosFix = isPosFix;
-  c->hydrogensAdded = hydrogensAdded;
-  c->isHetero = isHetero;
-  c->isWater = isWater;
-  c->editMark = editMark;
-  c->piCount = piCount;
-  c->smilesTag = smilesTag;
-  c->serialNumber = serialNumber;
-  c->occupancy = occupancy;
-  c->bFactor = bFactor;
-  c->chainId = chainId;
-  c->residueName = residueName;
-  c->residueNumber = residueNumber;
-  c->groupName = groupName;
   c->groupLabel = groupLabel;
   c->variation = variation;
-  c->groupIndex = groupIndex;
-  c->type = type;
-  c->superType = superType;
-  c->element = element;
-  c->isotope = isotope;
-  c->piElectrons = piElectrons;
-  c->mass = mass;
-  c->radius = radius;
-  c->partialCharge = partialCharge;
-  c->allowedValences = allowedValences;
-  c->ringIds = ringIds;
   Mesh* mesh = meshOf(m);
   if (sphere != nullptr) {
     c->sphere = sphere->clone(mesh);

@@ -153,6 +153,10 @@ class Atom {
   bool addImplicitHydrogen(int n);
   Atom* clone(Molecule* m) const;
   Atom* clone(Molecule* m, const std::string& groupInstanceName) const;
+  // The record fields every copy of an atom carries (names, types, element, residue, flags of
+  // placement, valences, rings, position); the copies add their own (clone: id, charge, hydrogen
+  // count and the status flags; the graph copy: the group instance).
+  void copyRecordFields(const Atom& source);
 
   // Chemical surroundings (AtomPredicates.cpp). Neighbours are recognised by their name being
   // a bare element symbol ("O" counts, "O1" does not); isMetalAtom reads the element.

@@ -10,23 +10,10 @@ Mesh* meshOf(const Molecule* m) { return m != nullptr ? m->mesh : nullptr; }
 Bond* copyCommon(const Bond& source, Molecule* m) {
   Bond* c = new Bond();
   c->molecule = m;
+  c->copyRecordFields(source);
   c->id = source.id;
-  c->order = source.order;
-  c->semiMajorAxis = source.semiMajorAxis;
-  c->semiMinorAxis = source.semiMinorAxis;
-  c->focalDistance = source.focalDistance;
-  c->energy = source.energy;
-  c->momentTerm = source.momentTerm;
   c->isConnection = source.isConnection;
-  c->inRing = source.inRing;
-  c->isBondAxis = source.isBondAxis;
   c->hasDihedral = source.hasDihedral;
-  c->pdbFlag = source.pdbFlag;
-  c->isApproximated = source.isApproximated;
-  c->deleteMark = source.deleteMark;
-  c->smilesTag = source.smilesTag;
-  c->groupName = source.groupName;
-  c->variation = source.variation;
   for (int k = 0; k < 4; ++k) c->orientation[k] = source.orientation[k];
   if (source.spheroid != nullptr) {
     c->spheroid = source.spheroid->clone(meshOf(m));
@@ -36,6 +23,23 @@ Bond* copyCommon(const Bond& source, Molecule* m) {
   return c;
 }
 }  // namespace
+
+void Bond::copyRecordFields(const Bond& source) {
+  order = source.order;
+  semiMajorAxis = source.semiMajorAxis;
+  semiMinorAxis = source.semiMinorAxis;
+  focalDistance = source.focalDistance;
+  energy = source.energy;
+  momentTerm = source.momentTerm;
+  inRing = source.inRing;
+  isBondAxis = source.isBondAxis;
+  pdbFlag = source.pdbFlag;
+  isApproximated = source.isApproximated;
+  deleteMark = source.deleteMark;
+  smilesTag = source.smilesTag;
+  groupName = source.groupName;
+  variation = source.variation;
+}
 
 Bond::~Bond() {
   releaseSpheroid(meshOf(molecule), spheroid);

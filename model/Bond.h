@@ -58,4 +58,7 @@ class Bond {
   // Copies for molecule m; the ends stay null for the caller to set.
   Bond* clone(Molecule* m) const;
   Bond* clone(Molecule* m, const std::string& groupInstanceName) const;
+  // The record fields every copy of a bond carries (order, spheroid axes, energy, moment, ring
+  // and axis flags, marks, group name and variation); ends, ids and the rest are the copy's.
+  void copyRecordFields(const Bond& source);
 };

@@ -54,6 +54,22 @@ void copyPositions(const Molecule& source, const std::vector<Atom*>& sourceAtoms
   }
 }
 
+// The molecule's fields both copies carry: names, SMILES, energies, the merge offset and the
+// PDB and parameter flags.
+void copyRecordFields(const Molecule& source, Molecule* copy) {
+  copy->names = source.names;
+  copy->smiles = source.smiles;
+  copy->totalBondEnergy = source.totalBondEnergy;
+  copy->heatOfFormation = source.heatOfFormation;
+  copy->atomicEnergySum = source.atomicEnergySum;
+  copy->dipoleMoment = source.dipoleMoment;
+  copy->mergeOffset = source.mergeOffset;
+  copy->pdbFlag = source.pdbFlag;
+  copy->isFromPdb = source.isFromPdb;
+  copy->hasApproximatedParameters = source.hasApproximatedParameters;
+  copy->isUnconverged = source.isUnconverged;
+}
+
 }  // namespace
 
 // Atoms are matched by identity, not by id, so a source with stale ids still copies right.
@@ -113,27 +129,17 @@ static Molecule* cloneMolecule(Molecule& source, const std::string* groupInstanc
     }
   }
 
-  copy->names = source.names;
+  copyRecordFields(source, copy);
   copy->displayName = source.displayName;
-  copy->smiles = source.smiles;
   copy->sfunc = source.sfunc;
   copy->energyCorrection = source.energyCorrection;
-  copy->totalBondEnergy = source.totalBondEnergy;
-  copy->heatOfFormation = source.heatOfFormation;
-  copy->atomicEnergySum = source.atomicEnergySum;
-  copy->dipoleMoment = source.dipoleMoment;
-  copy->mergeOffset = source.mergeOffset;
   copy->hasUpdateRules = source.hasUpdateRules;
   copy->replaceFrom = source.replaceFrom;
   copy->replaceTo = source.replaceTo;
   copy->updateFrom = source.updateFrom;
   copy->updateTo = source.updateTo;
-  copy->pdbFlag = source.pdbFlag;
-  copy->isFromPdb = source.isFromPdb;
-  copy->hasApproximatedParameters = source.hasApproximatedParameters;
   copy->isTreeClicked = source.isTreeClicked;
   copy->isOptimized = source.isOptimized;
-  copy->isUnconverged = source.isUnconverged;
   copyPositions(source, source.atoms, copy);
   for (const std::string& chain : source.chainIds) copy->addChainId(chain);
   copyRings(source, copy);
@@ -153,38 +159,8 @@ Molecule* Molecule::copyGraph() {
   for (size_t i = 0; i < atomCount; ++i) {
     const Atom* a = atoms[i];
     Atom* c = Builder::instance()->createAtom();
-    c->name = a->name;
-    c->type = a->type;
-    c->element = a->element;
-    c->superType = a->superType;
-    c->mass = a->mass;
-    c->radius = a->radius;
+    c->copyRecordFields(*a);
     c->groupInstance = a->groupInstance;
-    c->groupName = a->groupName;
-    c->groupIndex = a->groupIndex;
-    c->partialCharge = a->partialCharge;
-    c->chainId = a->chainId;
-    c->residueName = a->residueName;
-    c->residueNumber = a->residueNumber;
-    c->serialNumber = a->serialNumber;
-    c->occupancy = a->occupancy;
-    c->bFactor = a->bFactor;
-    c->piElectrons = a->piElectrons;
-    c->isotope = a->isotope;
-    c->piCount = a->piCount;
-    c->smilesTag = a->smilesTag;
-    c->isPlaced = a->isPlaced;
-    c->isPosFix = a->isPosFix;
-    c->position = a->position;
-    c->isHetero = a->isHetero;
-    c->isWater = a->isWater;
-    c->editMark = a->editMark;
-    c->allowedValences = a->allowedValences;
-    c->totalValence = a->totalValence;
-    c->inRing = a->inRing;
-    c->isAromatic = a->isAromatic;
-    c->ringIds = a->ringIds;
-    c->hydrogensAdded = a->hydrogensAdded;
     copy->addAtom(c);
     map[a] = c;
   }
@@ -199,44 +175,21 @@ Molecule* Molecule::copyGraph() {
     c->atom2 = mapped(map, b->atom2);
     c->dihedralAtom1 = mapped(map, b->dihedralAtom1);
     c->dihedralAtom2 = mapped(map, b->dihedralAtom2);
+    c->copyRecordFields(*b);
     c->dihedral = b->dihedral;
-    c->order = b->order;
-    c->momentTerm = b->momentTerm;
-    c->semiMajorAxis = b->semiMajorAxis;
-    c->semiMinorAxis = b->semiMinorAxis;
-    c->focalDistance = b->focalDistance;
-    c->energy = b->energy;
     c->groupInstance = b->groupInstance;
-    c->groupName = b->groupName;
     c->groupIndex = b->groupIndex;
-    c->variation = b->variation;
-    c->isBondAxis = b->isBondAxis;
     c->hasDihedral = b->hasDihedral && c->dihedralAtom1 != nullptr && c->dihedralAtom2 != nullptr;
-    c->pdbFlag = b->pdbFlag;
-    c->deleteMark = b->deleteMark;
-    c->isApproximated = b->isApproximated;
-    c->inRing = b->inRing;
     c->isAromatic = b->isAromatic;
-    c->smilesTag = b->smilesTag;
     // A bond whose ends are not both in the atom list cannot be copied; it is dropped.
     if (copy->addBond(c) != 1) delete c;
   }
   copyRings(*this, copy);
 
-  copy->mergeOffset = mergeOffset;
+  copyRecordFields(*this, copy);
   copy->groups = groups;
-  copy->names = names;
-  copy->smiles = smiles;
   copyPositions(*this, copied, copy);
   for (const std::string& chain : chainIds) copy->addChainId(chain);
-  copy->totalBondEnergy = totalBondEnergy;
-  copy->heatOfFormation = heatOfFormation;
-  copy->atomicEnergySum = atomicEnergySum;
-  copy->dipoleMoment = dipoleMoment;
-  copy->isUnconverged = isUnconverged;
-  copy->pdbFlag = pdbFlag;
-  copy->isFromPdb = isFromPdb;
-  copy->hasApproximatedParameters = hasApproximatedParameters;
   return copy;
 }
 

@@ -153,30 +153,9 @@ void writeReport(const std::string& text, FILE* report) {
 // Writes the whole text to path through a temporary file, so a failed write leaves an old file
 // whole.
 bool writeWhole(const std::string& path, const std::string& text) {
-  const std::string temporary = path + ".kvtool-tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
-      return false;
-    }
-    out << text;
-    out.flush();
-    if (!out) {
-      std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  if (writeWholeFile(path, text)) return true;
+  std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
+  return false;
 }
 
 QApplication* application = nullptr;   // never deleted: the offscreen platform keeps its screens

@@ -163,6 +163,7 @@ Summary summarize(const Record& record) {
   if (s.name.empty()) s.name = m->getName();
 
   SmilesWriter writer;
+  writer.setStereo(true);
   if (!writer.createSmilesFromMolecule(m, s.smiles)) s.smiles = m->smiles;
 
   std::unordered_map<const Atom*, int> index;

@@ -22,6 +22,7 @@
 #include "SmilesTestSupport.h"
 #include "support/AtomGeometry.h"
 #include "support/ConsoleCapture.h"
+#include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 
 namespace fs = std::filesystem;
@@ -166,4 +167,30 @@ TEST_F(SmilesToMolecule, FileLinesBecomeMoleculesAndBadLinesAreSkipped) {
   int untouched = 7;
   parser.parseSMILESFile((folder / "missing.smi").string().c_str(), molecules, untouched);
   EXPECT_EQ(7, untouched);
+}
+
+// A byte-order mark before the first line is not part of its SMILES, and a line that gives no
+// molecule is named by its number and the file; a file that cannot be opened is named too.
+TEST_F(SmilesToMolecule, FileWithByteOrderMarkReadsAndBadLinesAreNamed) {
+  const std::string file = (folder / "marked.smi").string();
+  std::ofstream(file) << "\xEF\xBB\xBF" << "CCO ethanol\nC1CC broken\n";
+  SmilesParser parser;
+  int count = -1;
+  kvtest::ErrorCapture capture;
+  parser.parseSMILESFile(file.c_str(), molecules, count);
+  EXPECT_EQ(1, count);
+  ASSERT_EQ(1u, molecules.size());
+  EXPECT_EQ("ethanol", molecules[0]->getName());
+  EXPECT_EQ("CCO", molecules[0]->smiles);
+  ASSERT_FALSE(capture.lines.empty());
+  EXPECT_EQ("Error: SmilesParser: no molecule from \"C1CC broken\" on line 2 of \"" + file + "\"",
+            capture.lines.back());
+
+  capture.clear();
+  int untouched = 7;
+  const std::string missing = (folder / "missing.smi").string();
+  parser.parseSMILESFile(missing.c_str(), molecules, untouched);
+  EXPECT_EQ(7, untouched);
+  ASSERT_EQ(1u, capture.lines.size());
+  EXPECT_EQ("Error: SmilesParser: cannot open file \"" + missing + "\"", capture.lines[0]);
 }
