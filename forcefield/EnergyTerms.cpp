@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -31,10 +32,9 @@ inline Vec3 difference(const SSEVector4f& a, const SSEVector4f& b) {
           static_cast<double>(a.z) - b.z};
 }
 inline double dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+// The arithmetic of CrossProduct, inlined: it runs twice per torsion term and evaluation.
 inline Vec3 cross(const Vec3& a, const Vec3& b) {
-  double u[3] = {a.x, a.y, a.z}, v[3] = {b.x, b.y, b.z}, w[3];
-  CrossProduct(u, v, w);
-  return {w[0], w[1], w[2]};
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
 // Lennard-Jones energy of a pair at squared distance r2, and the factor f with force = f / r2
@@ -72,8 +72,12 @@ void MolecularSystem::forEachPair(bool with14, Visit visit) const {
 double MolecularSystem::EnergyForce() {
   for (int a = 0; a < atomCount; ++a) forceX[a] = forceY[a] = forceZ[a] = 0.0;
   double energy = 0.0;
-  if (electrostaticsEnabled) energy += EFelec();
-  if (vanDerWaalsEnabled) energy += EFVDW();
+  if (electrostaticsEnabled && vanDerWaalsEnabled)
+    energy += EFNonBonded();
+  else if (electrostaticsEnabled)
+    energy += EFelec();
+  else if (vanDerWaalsEnabled)
+    energy += EFVDW();
   if (bondsEnabled) energy += EFBond();
   if (anglesEnabled) energy += EFAngle();
   if (dihedralsEnabled) energy += EFDihedral();
@@ -124,6 +128,77 @@ double MolecularSystem::EFVDW() {
     KV_ADD_FORCE(j, -s, d);
   });
   return energy;
+}
+
+double MolecularSystem::EFNonBonded() {
+  // The same sums as EFelec and EFVDW, in one pass: the pair list is the longest list of the
+  // force field, and walking it once, with one reciprocal per pair and the square roots of the
+  // well depths taken per atom, is most of the speed of every optimisation.
+  std::vector<double> rootEpsilon(atomCount);
+  for (int a = 0; a < atomCount; ++a) rootEpsilon[a] = std::sqrt(std::fabs(vdwEpsilon[a]));
+  double electrostatic = 0.0;
+  double vanDerWaals = 0.0;
+  for (int i = 0; i < atomCount; ++i) {
+    const double qi = kCoulomb * charges[i];
+    const double epsilonI = vdwEpsilon[i];
+    const double rootI = rootEpsilon[i];
+    const double radiusI = vdwRadius[i];
+    const bool fixedI = atomFixed[i];
+    for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
+      const bool oneFour = pairList[p] < 0;
+      const int j = oneFour ? -pairList[p] : pairList[p];
+      if (fixedI && atomFixed[j]) continue;
+      const bool withElec = !oneFour || electrostatics14Enabled;
+      const bool withVdw = !oneFour || vanDerWaals14Enabled;
+      const Vec3 d = difference(coordinates[i], coordinates[j]);
+      const double r2 = dot(d, d);
+      if (r2 < kDegenerate2) {
+        // Coincident atoms: the terms' own guarded forms.
+        if (withElec) {
+          double e = coulombEnergy(charges[i] * charges[j], r2);
+          if (oneFour) e *= scale14;
+          electrostatic += e;
+          const Vec3 u = {kCoincidentStep, kCoincidentStep, kCoincidentStep};
+          KV_ADD_FORCE(i, e / 0.1, u);
+          KV_ADD_FORCE(j, -e / 0.1, u);
+        }
+        if (withVdw) {
+          double f = 0.0;
+          double e = lennardJones(epsilonI, vdwEpsilon[j], radiusI + vdwRadius[j], 1.0, &f);
+          if (oneFour) {
+            e *= scale14;
+            f *= scale14;
+          }
+          vanDerWaals += e;
+          const Vec3 u = {kUnit3, kUnit3, kUnit3};
+          KV_ADD_FORCE(i, f, u);
+          KV_ADD_FORCE(j, -f, u);
+        }
+        continue;
+      }
+      const double inverse2 = 1.0 / r2;
+      const double scale = oneFour ? scale14 : 1.0;
+      double s = 0.0;   // force on i along d, over r2
+      if (withElec) {
+        const double e = scale * qi * charges[j] * std::sqrt(inverse2);
+        electrostatic += e;
+        s += e;
+      }
+      // The well depth is the geometric mean of the two, 0 when their signs differ.
+      if (withVdw && epsilonI * vdwEpsilon[j] > 0.0) {
+        const double epsilon = scale * rootI * rootEpsilon[j];
+        const double rMin = radiusI + vdwRadius[j];
+        const double q = rMin * rMin * inverse2;
+        const double s6 = q * q * q;
+        vanDerWaals += epsilon * (s6 * s6 - 2.0 * s6);
+        s += 12.0 * epsilon * (s6 * s6 - s6);
+      }
+      s *= inverse2;
+      KV_ADD_FORCE(i, s, d);
+      KV_ADD_FORCE(j, -s, d);
+    }
+  }
+  return electrostatic + vanDerWaals;
 }
 
 double MolecularSystem::EFBond() {
@@ -235,13 +310,45 @@ double MolecularSystem::torsionTerm(int i, int j, int k, int l, double n, double
   if (A2 < kDegenerate2 || B2 < kDegenerate2) return 0.0;
   const double G = std::sqrt(dot(b2, b2));
   const double cosPhi = dot(A, B) / std::sqrt(A2 * B2);
-  double phi = std::fabs(cosPhi) < 1.0 ? std::acos(cosPhi) : (cosPhi > 0.0 ? 0.0 : kPiWidened);
-  if (dot(A, b3) < 0.0) phi = -phi;
-  const double x = n * phi - delta;
-  const double energy = K * (1.0 + std::cos(x));
+  const bool negative = dot(A, b3) < 0.0;
+
+  // cos(n phi - delta) and sin(n phi - delta). For the whole periodicities of the tables they
+  // follow from cos phi and sin phi by repeated rotation, without the inverse cosine; phi is
+  // the signed angle whose cosine is cosPhi.
+  double cosX;
+  double sinX;
+  const int whole = static_cast<int>(n);
+  if (static_cast<double>(whole) == n && whole >= 0 && whole <= 6) {
+    const double c = std::fmax(-1.0, std::fmin(1.0, cosPhi));
+    double sPhi = std::sqrt(std::fmax(0.0, 1.0 - c * c));
+    if (negative) sPhi = -sPhi;
+    double cosN = 1.0;
+    double sinN = 0.0;
+    for (int m = 0; m < whole; ++m) {
+      const double nextCos = cosN * c - sinN * sPhi;
+      sinN = sinN * c + cosN * sPhi;
+      cosN = nextCos;
+    }
+    if (delta == 0.0) {
+      cosX = cosN;
+      sinX = sinN;
+    } else {
+      const double cosDelta = std::cos(delta);
+      const double sinDelta = std::sin(delta);
+      cosX = cosN * cosDelta + sinN * sinDelta;
+      sinX = sinN * cosDelta - cosN * sinDelta;
+    }
+  } else {
+    double phi = std::fabs(cosPhi) < 1.0 ? std::acos(cosPhi) : (cosPhi > 0.0 ? 0.0 : kPiWidened);
+    if (negative) phi = -phi;
+    const double x = n * phi - delta;
+    cosX = std::cos(x);
+    sinX = std::sin(x);
+  }
+  const double energy = K * (1.0 + cosX);
   if (!addForces || K == 0.0) return energy;
 
-  const double P = n * K * std::sin(x);
+  const double P = n * K * sinX;
   const double sA = P * G / A2;
   const double sB = P * G / B2;
   const double qA = P * dot(b2, b1) / (A2 * G);

@@ -248,6 +248,8 @@ private:
   void setupConstraints();
   template <class Visit>
   void forEachPair(bool with14, Visit visit) const;   // defined in EnergyTerms.cpp
+  // EFelec and EFVDW in one walk of the pair list (each pair's separation formed once).
+  double EFNonBonded();
   int runStart(const std::vector<int>& ends, int atom) const {
     return atom == 0 ? 0 : ends[atom - 1] + 1;
   }
