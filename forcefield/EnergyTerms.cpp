@@ -333,8 +333,16 @@ double MolecularSystem::torsionTerm(int i, int j, int k, int l, double n, double
       cosX = cosN;
       sinX = sinN;
     } else {
-      const double cosDelta = std::cos(delta);
-      const double sinDelta = std::sin(delta);
+      // The tables hold few phases (0 and 180 degrees), so the last one's cosine and sine are
+      // kept: every evaluation would otherwise take them again for every torsion.
+      static thread_local double lastDelta = 0.0, cosLast = 1.0, sinLast = 0.0;
+      if (delta != lastDelta) {
+        lastDelta = delta;
+        cosLast = std::cos(delta);
+        sinLast = std::sin(delta);
+      }
+      const double cosDelta = cosLast;
+      const double sinDelta = sinLast;
       cosX = cosN * cosDelta + sinN * sinDelta;
       sinX = sinN * cosDelta - cosN * sinDelta;
     }
