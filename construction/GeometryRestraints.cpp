@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "construction/GeometryCheck.h"
@@ -27,6 +28,7 @@ constexpr double kTetrahedralVolume = 0.7698004;
 // hydrogens; each atom brings half of its own, so a heavy atom and a hydrogen get 2.15.
 constexpr double kWallHeavy = 2.5;
 constexpr double kWallHydrogen = 1.8;
+constexpr double kPairMargin = 1.0;   // Angstrom beyond kWallHeavy kept in the wall pair list
 constexpr double kBondWeight = 10.0;
 constexpr double kAngleWeight = 5.0;
 constexpr double kVolumeWeight = 1.0;
@@ -99,6 +101,12 @@ class RestraintModel {
                        const Atom* b) const;
   bool excluded(int i, int j) const;
   double energy(const std::vector<double>& x, std::vector<double>* gradient) const;
+  // The pairs the walls may act on at x: every pair that is not excluded and lay closer than
+  // the wall search distance plus kPairMargin where the list was made. The list stands while
+  // no atom has moved half the margin from there, so no pair within the search distance is
+  // missed; the relaxation's thousands of evaluations then walk a short list instead of
+  // sorting all atoms into a grid each time.
+  void refreshPairs(const std::vector<double>& x) const;
 
   const AtomIndex& index_;
   std::vector<Atom*> atoms_;
@@ -108,6 +116,8 @@ class RestraintModel {
   std::vector<std::vector<int> > near_;  // per atom: atoms one or two bonds away, sorted
   std::vector<Distance> distances_;
   std::vector<Volume> volumes_;
+  mutable std::vector<std::pair<int, int> > pairs_;
+  mutable std::vector<double> pairsMadeAt_;   // the positions the pair list was made from
 };
 
 RestraintModel::RestraintModel(const Molecule& molecule, const AtomIndex& index,
@@ -330,18 +340,44 @@ double RestraintModel::energy(const std::vector<double>& x, std::vector<double>*
     push(v.p[3], gc);
     push(v.p[0], (ga + gb + gc) * -1.0);
   }
-  std::vector<Point3> points(atoms_.size());
-  for (size_t i = 0; i < atoms_.size(); ++i) points[i] = {x[3 * i], x[3 * i + 1], x[3 * i + 2]};
-  forEachPairWithin(points, kWallHeavy, [&](size_t i, size_t j, double r) {
-    if (atoms_[i] == nullptr || atoms_[j] == nullptr) return;
-    const double wall = wall_[i] + wall_[j];
-    if (r >= wall || excluded(static_cast<int>(i), static_cast<int>(j))) return;
-    spring(static_cast<int>(i), static_cast<int>(j), wall, kWallWeight, true);
-  });
+  refreshPairs(x);
+  for (const std::pair<int, int>& pair : pairs_) {
+    const int i = pair.first;
+    const int j = pair.second;
+    const Vec3 d = at(i) - at(j);
+    const double r2 = dot(d, d);
+    if (!(r2 < kWallHeavy * kWallHeavy)) continue;
+    if (std::sqrt(r2) >= wall_[i] + wall_[j]) continue;
+    spring(i, j, wall_[i] + wall_[j], kWallWeight, true);
+  }
   if (gradient != nullptr)
     for (size_t i = 0; i < movable_.size(); ++i)
       if (!movable_[i]) (*gradient)[3 * i] = (*gradient)[3 * i + 1] = (*gradient)[3 * i + 2] = 0.0;
   return total;
+}
+
+void RestraintModel::refreshPairs(const std::vector<double>& x) const {
+  if (pairsMadeAt_.size() == x.size()) {
+    const double half = 0.5 * kPairMargin;
+    double moved2 = 0.0;
+    for (size_t k = 0; k + 2 < x.size(); k += 3) {
+      const double dx = x[k] - pairsMadeAt_[k];
+      const double dy = x[k + 1] - pairsMadeAt_[k + 1];
+      const double dz = x[k + 2] - pairsMadeAt_[k + 2];
+      moved2 = std::max(moved2, dx * dx + dy * dy + dz * dz);
+      if (!(moved2 <= half * half)) break;   // also for a position that is not finite
+    }
+    if (moved2 <= half * half) return;
+  }
+  std::vector<Point3> points(atoms_.size());
+  for (size_t i = 0; i < atoms_.size(); ++i) points[i] = {x[3 * i], x[3 * i + 1], x[3 * i + 2]};
+  pairs_.clear();
+  forEachPairWithin(points, kWallHeavy + kPairMargin, [&](size_t i, size_t j, double) {
+    if (atoms_[i] == nullptr || atoms_[j] == nullptr) return;
+    if (excluded(static_cast<int>(i), static_cast<int>(j))) return;
+    pairs_.emplace_back(static_cast<int>(i), static_cast<int>(j));
+  });
+  pairsMadeAt_ = x;
 }
 
 void RestraintModel::scatter(unsigned seed) {

@@ -255,6 +255,20 @@ void markConvergence(Molecule* molecule, MolecularSystem::OptimiserStop stop, do
 // scattered starts, until one gives a sound result.
 constexpr unsigned kLayoutsPerBatch = 6;
 constexpr unsigned kLayoutBatches = 4;
+// Each layout costs a restrained relaxation and an optimisation, both growing with the square
+// of the atoms; a large molecule whose labels no layout keeps would otherwise take seconds to
+// be refused. Molecules of up to 70 atoms get every start of every batch, larger ones fewer,
+// and every molecule the first few (the built geometry relaxed under restraints first).
+constexpr unsigned kLayoutStarts = kLayoutsPerBatch * kLayoutBatches + 1;
+constexpr unsigned kFewestLayoutStarts = 3;
+constexpr double kLayoutWork = kLayoutStarts * 70.0 * 70.0;
+
+unsigned layoutStarts(const Molecule& molecule) {
+  const double atoms = static_cast<double>(std::max<size_t>(molecule.atoms.size(), 1));
+  const double starts = std::floor(kLayoutWork / (atoms * atoms));
+  return static_cast<unsigned>(
+      std::max<double>(kFewestLayoutStarts, std::min<double>(kLayoutStarts, starts)));
+}
 
 // Optimisations for a molecule whose first one ended with a centre turned over, a double bond
 // flipped, atoms too close or a bond far from its length. The first run anneals the torsions, which also turns about ring
@@ -290,13 +304,16 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     packPositions(molecule);
     tryFrom(molecule->positions);
   }
-  for (unsigned batch = 0; batch < kLayoutBatches && !best.done; ++batch) {
+  unsigned startsLeft = layoutStarts(*molecule);
+  for (unsigned batch = 0; batch < kLayoutBatches && !best.done && startsLeft > 0; ++batch) {
     molecule->positions = built;
     molecule->setAllAtomPositions();
     // The first batch also relaxes the built geometry itself.
     std::vector<unsigned> starts;
-    for (unsigned k = batch == 0 ? 0 : 1; k <= kLayoutsPerBatch; ++k)
+    for (unsigned k = batch == 0 ? 0 : 1; k <= kLayoutsPerBatch && startsLeft > 0; ++k) {
       starts.push_back(batch * kLayoutsPerBatch + k);
+      --startsLeft;
+    }
     for (const std::vector<SSEVector4f>& layout : soundLayouts(*molecule, starts)) {
       geometry::placeAtoms(*molecule, layout);
       packPositions(molecule);

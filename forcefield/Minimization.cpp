@@ -195,6 +195,9 @@ private:
     dE = next.energy - ref.energy;
     if (stepCount + 1 - referenceStep > settings.maxStepsSinceReference)
       reason = StopReason::NoDescentForTooLong;
+    // The relative coordinate change is judged only against a positive tolerance (a division
+    // per coordinate and step otherwise spent on a test that cannot stop the run).
+    if (!(settings.gradientChangeTolerance > 0.0)) return reason;
     double largestChange = 0.0;
     for (int i = 0; i < n; ++i) {
       if (std::fabs(ref.x[i]) <= 1e-6) continue;

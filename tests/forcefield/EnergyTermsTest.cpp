@@ -242,3 +242,85 @@ TEST_F(EnergyTerms, ATorsionSumsItsFurtherTermsAtTheSameAngle) {
   double largest = 0.0;
   EXPECT_LT(worstForceError(system, &MolecularSystem::EFDihedral, largest), 1e-3);
 }
+
+TEST_F(EnergyTerms, OneWalkOfThePairsGivesBothNonBondedTermsWithTheirSwitchesFixedAndStackedAtoms) {
+  auto molecule = fftest::alkane(5);
+  molecule->atoms[3]->isPosFix = true;
+  molecule->atoms[4]->isPosFix = true;
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.15f);
+  system.coordinates[7] = system.coordinates[12];   // two hydrogens of different carbons stacked
+  system.bondsEnabled = system.anglesEnabled = false;
+  system.dihedralsEnabled = system.impropersEnabled = false;
+  for (int switches = 0; switches < 4; ++switches) {
+    system.electrostatics14Enabled = (switches & 1) == 0;
+    system.vanDerWaals14Enabled = (switches & 2) == 0;
+    double separate = evaluate(system, &MolecularSystem::EFelec);
+    separate += system.EFVDW();   // adds its forces to those of EFelec
+    const std::vector<double> fx = system.forceX, fy = system.forceY, fz = system.forceZ;
+    const double together = system.EnergyForce();
+    EXPECT_NEAR(separate, together, 1e-9 * std::fabs(separate)) << switches;
+    for (int a = 0; a < system.atomCount; ++a) {
+      const double scale = 1e-9 * (1.0 + std::fabs(fx[a]) + std::fabs(fy[a]) + std::fabs(fz[a]));
+      EXPECT_NEAR(fx[a], system.forceX[a], scale) << switches << " atom " << a;
+      EXPECT_NEAR(fy[a], system.forceY[a], scale) << switches << " atom " << a;
+      EXPECT_NEAR(fz[a], system.forceZ[a], scale) << switches << " atom " << a;
+    }
+  }
+}
+
+TEST_F(EnergyTerms, TorsionOfEveryPeriodicityAndPhaseFollowsItsCosineAndItsForces) {
+  auto molecule = fftest::alkane(4);
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.2f);
+  // One dihedral well away from 0 and 180 degrees keeps a barrier; its angle from the
+  // coordinates.
+  auto at = [&](int atom) {
+    const SSEVector4f& p = system.coordinates[atom];
+    return std::vector<double>{p.x, p.y, p.z};
+  };
+  auto minus = [](const std::vector<double>& a, const std::vector<double>& b) {
+    return std::vector<double>{a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+  };
+  auto cross = [](const std::vector<double>& a, const std::vector<double>& b) {
+    return std::vector<double>{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
+                               a[0] * b[1] - a[1] * b[0]};
+  };
+  auto dot = [](const std::vector<double>& a, const std::vector<double>& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+  };
+  auto signedAngle = [&](int d) {
+    const std::vector<double> b1 = minus(at(system.dihedralAtom1[d]), at(system.dihedralAtom2[d]));
+    const std::vector<double> b2 = minus(at(system.dihedralAtom2[d]), at(system.dihedralAtom3[d]));
+    const std::vector<double> b3 = minus(at(system.dihedralAtom4[d]), at(system.dihedralAtom3[d]));
+    const std::vector<double> A = cross(b1, b2), B = cross(b3, b2);
+    const double phi = std::acos(dot(A, B) / std::sqrt(dot(A, A) * dot(B, B)));
+    return dot(A, b3) < 0.0 ? -phi : phi;
+  };
+  int kept = -1;
+  for (int d = 0; d < system.dihedralCount && kept < 0; ++d)
+    if (std::fabs(std::sin(signedAngle(d))) > 0.5) kept = d;
+  ASSERT_GE(kept, 0);
+  for (int d = 0; d < system.dihedralCount; ++d) system.dihedralBarrier[d] = 0.0;
+  for (double& barrier : system.dihedralTermBarrier) barrier = 0.0;
+
+  // Both signs of the angle: the mirror image turns it the other way.
+  const double halfTurn = static_cast<double>(3.14159265f);   // 180 degrees as the tables hold it
+  for (bool mirrored : {false, true}) {
+    if (mirrored)
+      for (SSEVector4f& p : system.coordinates) p.x = -p.x;
+    const double phi = signedAngle(kept);
+    for (double n : {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 1.5, 7.0})
+      for (double delta : {0.0, halfTurn, 0.3}) {
+        system.dihedralPeriodicity[kept] = n;
+        system.dihedralPhase[kept] = delta;
+        system.dihedralBarrier[kept] = 2.5;
+        EXPECT_NEAR(2.5 * (1.0 + std::cos(n * phi - delta)),
+                    evaluate(system, &MolecularSystem::EFDihedral), 1e-9)
+            << "n " << n << " phase " << delta << " mirrored " << mirrored;
+        double largest = 0.0;
+        EXPECT_LT(worstForceError(system, &MolecularSystem::EFDihedral, largest), 1e-4)
+            << "n " << n << " phase " << delta << " mirrored " << mirrored;
+      }
+  }
+}

@@ -131,3 +131,16 @@ TEST(ReadGeometry, AnImpossibleLabelIsRefusedNamingTheCentre) {
   // The possible one is finished.
   EXPECT_NE(nullptr, read("C1C[C@H]2C[C@@H]1C2"));
 }
+
+TEST(ReadGeometry, ALargeMoleculeWhoseLabelsNoLayoutKeepsIsRefusedAsASmallOneIs) {
+  // A cage with centres no geometry gives, beside chains that make the molecule larger: the
+  // layouts tried are fewer the larger it is, and the answer stays a refusal naming a centre.
+  const std::string cage = "C1[C@H]2[C@@H]3C[C@@H]4[C@H]1[C@H]1[C@@H]2C[C@H]3[C@@H]41";
+  for (int carbons : {0, 22, 60}) {
+    const std::string smiles = cage + (carbons > 0 ? "." + std::string(carbons, 'C') : "");
+    kvtest::ErrorCapture errors;
+    EXPECT_EQ(nullptr, read(smiles)) << carbons;
+    EXPECT_NE(std::string::npos, errors.text().find("Error: coordinates: centre C")) << carbons;
+    EXPECT_NE(std::string::npos, errors.text().find("as written")) << carbons;
+  }
+}
