@@ -219,7 +219,7 @@ TEST(Optimisation, AGeometryStoppedShortOfConvergenceIsMarkedAndSaid) {
   EXPECT_TRUE(peptide->isUnconverged);
   ASSERT_EQ(1u, said().size());
   EXPECT_NE(std::string::npos,
-            said()[0].find("did not converge (step limit reached, RMS gradient 0.0"));
+            said()[0].find("did not converge (step limit reached, RMS gradient 0."));
   EXPECT_TRUE(std::unique_ptr<Molecule>(peptide->clone())->isUnconverged);
   EXPECT_TRUE(std::unique_ptr<Molecule>(peptide->copyGraph())->isUnconverged);
 }
