@@ -17,7 +17,7 @@ class VertexBufferObject;
 // list are owned, and they are the very objects the molecule's records point to; a record that
 // is destroyed hands its spheroid back through removeSpheroid (installed as the model's hook).
 //
-// In the client-array path (renderMode 2) every spheroid keeps its own arrays and no GL call is
+// In the client-array path (RenderMode::VertexArrays) every spheroid keeps its own arrays and no GL call is
 // made. In the buffer-object paths the spheroids share buffer sets of at most SetCapacity
 // vertices and indices (one position, normal, index and colour buffer each); their indices are
 // stored offset by the start of their vertex range.
