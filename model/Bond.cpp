@@ -38,7 +38,7 @@ Bond* copyCommon(const Bond& source, Molecule* m) {
 }  // namespace
 
 Bond::~Bond() {
-  releaseSpheroid(meshOf(molecule), spheroid);
+  releaseSpheroid(spheroid);
   spheroid = nullptr;
   ringIds.clear();
 }
@@ -66,7 +66,7 @@ bool Bond::assignGeometry(Bond* other) const {
   other->focalDistance = focalDistance;
   if (spheroid != nullptr) {
     // The old spheroid of other is replaced: free it first so that nothing leaks.
-    releaseSpheroid(meshOf(other->molecule), other->spheroid);
+    releaseSpheroid(other->spheroid);
     other->spheroid = spheroid->clone(meshOf(other->molecule));
     other->spheroid->owner = other;
     other->spheroid->kind = spheroid->kind;

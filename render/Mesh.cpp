@@ -11,7 +11,6 @@
 int Mesh::GlobalID = 0;
 
 namespace {
-int releaseFromMesh(Mesh* mesh, Spheroid* s) { return mesh->removeSpheroid(s); }
 void destroyWholeMesh(Mesh* mesh) { delete mesh; }
 
 bool clientArrays() { return GraphicsEngine::instance()->renderMode == RenderMode::VertexArrays; }
@@ -25,7 +24,6 @@ bool mayIntersect(const Spheroid* p, const Spheroid* q) {
 }  // namespace
 
 Mesh::Mesh() : id(GlobalID++) {
-  setSpheroidRelease(&releaseFromMesh);
   setMeshDestroy(&destroyWholeMesh);
   installSpheroidStaging();
 }

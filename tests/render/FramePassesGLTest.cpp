@@ -153,7 +153,8 @@ TEST_F(FramePasses, HudShowsTheFrameRateTopRightOnceTheTickerWraps) {
 // Five balls of 20 rings fill a set's 8000 indices exactly; the sixth opens a second set.
 // Removing the first of three balls moves the others down by its counts.
 TEST_F(FramePasses, BufferSetsHoldEightThousandIndicesAndCloseGapsOnRemoval) {
-  engine.renderMode = RenderMode::HighDynamicRange;   // path 1 makes its buffers with the same calls
+  // Path 1 makes its buffers with the same calls.
+  engine.renderMode = RenderMode::HighDynamicRange;
   Mesh full;
   for (int i = 0; i < 6; ++i) full.addSpheroid(ball(20));
   ASSERT_EQ(2u, full.indexBuffers.size());
