@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "construction/MoleculeEdits.h"
-#include "construction/MoleculeOperations.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"

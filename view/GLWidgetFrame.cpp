@@ -10,7 +10,6 @@
 #include <cmath>
 #include <vector>
 
-#include "render/FrameBufferObject.h"
 #include "render/FrameRecipe.h"
 #include "render/GraphicsEngine.h"
 #include "render/Mesh.h"
