@@ -20,15 +20,13 @@ namespace {
 
 const char* const kWindowIcon = ":/KestavorGUI/Resources/icon.png";
 const char* const kHdrSwitch = "-hdr";
-constexpr int kVertexArrayPath = 2;
-constexpr int kHighDynamicRangePath = 3;
 
 // Far out and turned, so the first frames glide the camera home.
 void setStartCamera(GraphicsEngine& engine) {
   engine.globalTranslation = SSEVector4f(0.0f, 0.0f, -238.099f, 1.0f);
   engine.setRotation(Quaternion(0.7007f, 0.713f, 0.0f, 0.0f));
   engine.returnToHomeCamera = true;
-  engine.renderMode = kVertexArrayPath;
+  engine.renderMode = RenderMode::VertexArrays;
 }
 
 bool holdsLibrary(const QDir& folder) {
@@ -89,7 +87,7 @@ void applyCommandLine(KestavorGUI& window, const QStringList& arguments) {
   GLWidget* view = window.glWidget;
   for (int i = 1; i < arguments.size(); ++i) {
     if (!arguments[i].contains(QLatin1String(kHdrSwitch), Qt::CaseInsensitive)) continue;
-    engine->renderMode = kHighDynamicRangePath;
+    engine->renderMode = RenderMode::HighDynamicRange;
     // The frame buffer and the program are made in the view's context, before its first frame.
     view->makeCurrent();
     engine->initHDR(view->width(), view->height());

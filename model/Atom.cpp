@@ -10,16 +10,15 @@
 
 namespace {
 Mesh* meshOf(const Molecule* m) { return m != nullptr ? m->mesh : nullptr; }
-Mesh* meshOf(const Atom* a) { return a != nullptr ? meshOf(a->molecule) : nullptr; }
 }  // namespace
 
 Ao::~Ao() {
-  releaseSpheroid(meshOf(atom), spheroid);
+  releaseSpheroid(spheroid);
   spheroid = nullptr;
 }
 
 BondAxis::~BondAxis() {
-  releaseSpheroid(meshOf(atom), spheroid);
+  releaseSpheroid(spheroid);
   spheroid = nullptr;
 }
 
@@ -28,7 +27,7 @@ Atom::~Atom() {
   aos.clear();
   for (BondAxis* x : bondAxes) delete x;
   bondAxes.clear();
-  releaseSpheroid(meshOf(molecule), sphere);
+  releaseSpheroid(sphere);
   sphere = nullptr;
   bonds.clear();
   neighbours.clear();

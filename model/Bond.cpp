@@ -42,7 +42,7 @@ void Bond::copyRecordFields(const Bond& source) {
 }
 
 Bond::~Bond() {
-  releaseSpheroid(meshOf(molecule), spheroid);
+  releaseSpheroid(spheroid);
   spheroid = nullptr;
   ringIds.clear();
 }
@@ -70,7 +70,7 @@ bool Bond::assignGeometry(Bond* other) const {
   other->focalDistance = focalDistance;
   if (spheroid != nullptr) {
     // The old spheroid of other is replaced: free it first so that nothing leaks.
-    releaseSpheroid(meshOf(other->molecule), other->spheroid);
+    releaseSpheroid(other->spheroid);
     other->spheroid = spheroid->clone(meshOf(other->molecule));
     other->spheroid->owner = other;
     other->spheroid->kind = spheroid->kind;

@@ -130,6 +130,14 @@ void Molecule::nullAllSpheroids() {
   }
 }
 
+Mesh* Molecule::detachMesh() {
+  Mesh* detached = mesh;
+  if (detached == nullptr) return nullptr;
+  nullAllSpheroids();
+  mesh = nullptr;
+  return detached;
+}
+
 void Molecule::addRing(Ring* ring, bool listOnly) {
   if (ring == nullptr) return;
   ring->molecule = this;

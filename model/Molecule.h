@@ -113,6 +113,10 @@ class Molecule {
   void clearFlag_IsPosFix();
   void fixHeavyAtoms();
   void nullAllSpheroids();
+  // Hands the mesh over to the caller: the atoms, orbitals and bonds let go of the spheroids
+  // the mesh owns (nullAllSpheroids) and the molecule of the mesh, so deleting either touches
+  // nothing of the other. Null without a mesh.
+  Mesh* detachMesh();
 
   // Ring bookkeeping.
   void addRing(Ring* ring, bool listOnly);

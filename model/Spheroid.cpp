@@ -6,7 +6,6 @@
 int Spheroid::GlobalID = 0;
 
 namespace {
-SpheroidRelease gRelease = nullptr;
 MeshDestroy gDestroy = nullptr;
 SpheroidStaging gStaging = nullptr;
 }  // namespace
@@ -32,18 +31,11 @@ void Spheroid::readFirstColour(unsigned char rgb[3]) {
   }
 }
 
-void setSpheroidRelease(SpheroidRelease release) { gRelease = release; }
-
 void setMeshDestroy(MeshDestroy destroy) { gDestroy = destroy; }
 
-void releaseSpheroid(Mesh* mesh, Spheroid* s) {
+void releaseSpheroid(Spheroid* s) {
   if (s == nullptr) return;
-  if (s->inMesh && gRelease != nullptr) {
-    Mesh* holder = s->meshSlot != nullptr ? s->meshSlot : mesh;
-    // A zero result means no mesh lists s (its geometry was made outside a mesh): then the
-    // record is its only owner and frees it below, so it is freed exactly once either way.
-    if (holder != nullptr && gRelease(holder, s) != 0) return;
-  }
+  if (s->meshSlot != nullptr && s->meshSlot->removeSpheroid(s) != 0) return;
   delete s;
 }
 

@@ -20,21 +20,27 @@ enum class SpheroidBuffer { Vertex, Normal, Index, Colour };
 using SpheroidStaging = void (*)(Spheroid* s, SpheroidBuffer which, bool upload);
 void setSpheroidStaging(SpheroidStaging staging);
 
-// A record (atom, orbital, bond) hands its spheroid back through these hooks. The model sits
-// below the renderer, so it cannot call Mesh itself: Mesh's constructor installs both hooks,
-// which means any mesh that can hold a spheroid has them in place.
-//
-// SpheroidRelease takes s out of the mesh and frees it; it returns 0 when s is not listed there.
-using SpheroidRelease = int (*)(Mesh* mesh, Spheroid* s);
-// MeshDestroy frees a whole mesh (the molecule owns its mesh but cannot name its destructor).
+// What owns the spheroids it draws: a mesh. A spheroid a mesh took records it in meshSlot and
+// belongs to it from then on; any other spheroid belongs to its record (atom, orbital, bond).
+// The model reaches the mesh only through this face, so kv_model links nothing of kv_render.
+class SpheroidHolder {
+ public:
+  virtual ~SpheroidHolder() = default;
+  // Takes s off the holder's list and frees it; 0 when the holder does not list s.
+  virtual int removeSpheroid(Spheroid* s) = 0;
+};
+
+// Frees s exactly once, by its owner: the mesh in its meshSlot takes it off its list and frees
+// it; a spheroid no mesh took (or one whose meshSlot does not list it, such as a copy made for
+// clipping) is deleted here. Null s is ignored.
+void releaseSpheroid(Spheroid* s);
+
+// The molecule owns its mesh but sits below the renderer and cannot name Mesh's destructor (a
+// Molecule's mesh is a Mesh, which the model sees only declared): Mesh's constructor installs
+// this hook, which frees a whole mesh; destroyMesh runs it. No mesh exists before the first
+// constructor ran, so a molecule with a mesh always finds the hook in place.
 using MeshDestroy = void (*)(Mesh* mesh);
-
-void setSpheroidRelease(SpheroidRelease release);
 void setMeshDestroy(MeshDestroy destroy);
-
-// Frees s exactly once: a spheroid that is in a mesh goes to that mesh (the one it records in
-// meshSlot, else the given one); when no mesh lists it, it is deleted here. Null s is ignored.
-void releaseSpheroid(Mesh* mesh, Spheroid* s);
 // Frees a mesh through the installed hook; null is ignored.
 void destroyMesh(Mesh* mesh);
 
@@ -59,7 +65,7 @@ class Spheroid {
   int id;
   void* owner;           // Atom (kind 0), Ao (kind 1) or Bond (kinds 2, 3)
   int kind;              // -1 unset, 0 atom sphere, 1 atomic orbital, 2 open bond axis, 3 bond orbital
-  Mesh* meshSlot;        // the mesh that took the spheroid, null before
+  SpheroidHolder* meshSlot;   // the mesh that took the spheroid and owns it, null before
   unsigned int bufferIds[4];       // vertex, normal, index, colour; all ~0u (no buffer) at first
   std::uint16_t indexRange[2];     // [first, one past last) in the mesh index buffer
   std::uint16_t vertexRange[2];    // [first, one past last) in the mesh vertex buffers

@@ -17,9 +17,9 @@ namespace {
 enum class Entry { None, Core, ARB };
 
 Entry entryPoints() {
-  const int mode = GraphicsEngine::instance()->renderMode;
-  if (mode == 2) return Entry::None;
-  return mode == 0 ? Entry::ARB : Entry::Core;
+  const RenderMode mode = GraphicsEngine::instance()->renderMode;
+  if (mode == RenderMode::VertexArrays) return Entry::None;
+  return mode == RenderMode::BufferObjectsARB ? Entry::ARB : Entry::Core;
 }
 
 unsigned int createBuffer(GLenum target, size_t bytes) {

@@ -93,10 +93,7 @@ void GraphicsEngine::removeMesh(Mesh* m) {
   meshes.erase(std::remove(meshes.begin(), meshes.end(), m), meshes.end());
   if (currentMesh == m) currentMesh = nullptr;
   if (previousMesh == m) previousMesh = nullptr;
-  if (m->molecule != nullptr && m->molecule->mesh == m) {
-    m->molecule->nullAllSpheroids();   // the mesh owns them
-    m->molecule->mesh = nullptr;
-  }
+  if (m->molecule != nullptr && m->molecule->mesh == m) m->molecule->detachMesh();
   delete m;
 }
 

@@ -23,6 +23,16 @@ struct CursorType {
   void resize(float side);
 };
 
+// The drawing path, with the numbers the paths have always had: buffer objects through the ARB
+// entry points or the core ones, client vertex arrays (the start-up path), and high dynamic
+// range (the half-float frame buffer and the phong program).
+enum class RenderMode : int {
+  BufferObjectsARB = 0,
+  BufferObjects = 1,
+  VertexArrays = 2,
+  HighDynamicRange = 3,
+};
+
 // One directional GL light.
 struct LightSource {
   float position[4];
@@ -60,9 +70,7 @@ class GraphicsEngine {
   SSEVector4f eyeRayOrigin{0.0f, 0.0f, 0.0f, 1.0f};
   float deltaTime = 0.0f;   // smoothed frame time, seconds
   float ticker = 0.0f;      // [0, 1), advanced by updateTickers
-  // Drawing path: 0 buffer objects (ARB entry points), 1 buffer objects (core), 2 client
-  // vertex arrays (the start-up path), 3 high dynamic range.
-  int renderMode = 2;
+  RenderMode renderMode = RenderMode::VertexArrays;   // the drawing path
   Quaternion globalRotation;            // rotation of the whole scene
   SSEMatrix4x4f globalRotationMatrix;   // kept in step by setRotation
   // The stored cameras, parallel lists; the engine owns every element.

@@ -99,7 +99,7 @@ void GraphicsEngine::resizeWindow(int width, int height) {
   windowHeight = static_cast<unsigned>(height > 0 ? height : 1);
   if (glResourcesMade)
     glViewport(0, 0, static_cast<GLsizei>(windowWidth), static_cast<GLsizei>(windowHeight));
-  if (renderMode == 3 && hdrFrameBuffer != nullptr)
+  if (renderMode == RenderMode::HighDynamicRange && hdrFrameBuffer != nullptr)
     hdrFrameBuffer->resize(windowWidth, windowHeight);
   setPerspectiveProjection();
   rebuildRenderStrings();

@@ -80,9 +80,9 @@ void GraphicsEngine::turnOffLights() {
 void GraphicsEngine::renderMeshes_LDR() {
   glInitNames();
   glPushName(0);
-  if (renderMode == 1)
+  if (renderMode == RenderMode::BufferObjects)
     renderMeshes_VBO();
-  else if (renderMode == 2)
+  else if (renderMode == RenderMode::VertexArrays)
     renderMeshes_VA();
   glPopName();
 }

@@ -13,7 +13,7 @@ namespace {
 // A spheroid's point in world space: the mesh pose applied (position + R v); a spheroid outside
 // any mesh stays where it is.
 SSEVector4f toWorld(const Spheroid* s, const SSEVector4f& p) {
-  const Mesh* mesh = s->meshSlot;
+  const Mesh* mesh = Mesh::holding(s);
   if (mesh == nullptr) return SSEVector4f(p.x, p.y, p.z, 1.0f);
   SSEVector4f turned(p.x, p.y, p.z, 0.0f);
   turned *= mesh->rotationMatrix;
@@ -63,7 +63,7 @@ int MathEngine::recordHit(Spheroid* s, double t0, double t1) {
     const SSEVector4f& D = *eyeRayDirection;
     pickDistance = static_cast<float>(t);
     pickedSpheroid = s;
-    pickedMesh = s->meshSlot;
+    pickedMesh = Mesh::holding(s);
     pickPoint = SSEVector4f(static_cast<float>(O.x + t * D.x), static_cast<float>(O.y + t * D.y),
                             static_cast<float>(O.z + t * D.z), 1.0f);
   }

@@ -11,10 +11,9 @@
 int Mesh::GlobalID = 0;
 
 namespace {
-int releaseFromMesh(Mesh* mesh, Spheroid* s) { return mesh->removeSpheroid(s); }
 void destroyWholeMesh(Mesh* mesh) { delete mesh; }
 
-bool clientArrays() { return GraphicsEngine::instance()->renderMode == 2; }
+bool clientArrays() { return GraphicsEngine::instance()->renderMode == RenderMode::VertexArrays; }
 
 // Bounding spheres of radius a: spheroids farther apart cannot touch.
 bool mayIntersect(const Spheroid* p, const Spheroid* q) {
@@ -25,7 +24,6 @@ bool mayIntersect(const Spheroid* p, const Spheroid* q) {
 }  // namespace
 
 Mesh::Mesh() : id(GlobalID++) {
-  setSpheroidRelease(&releaseFromMesh);
   setMeshDestroy(&destroyWholeMesh);
   installSpheroidStaging();
 }

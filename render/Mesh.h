@@ -6,25 +6,31 @@
 #include "math/SSEMatrix4x4f.h"
 #include "math/SSEVector4f.h"
 
+#include "model/Spheroid.h"
+
 class ColorBufferObject;
 class IndexBufferObject;
 class Molecule;
-class Spheroid;
 class VertexBufferObject;
 
 // The drawable form of one molecule: the spheroids that show its atoms and bonds, its pose in
 // the scene, the selected spheroid, the picked points and the animations. The spheroids in the
 // list are owned, and they are the very objects the molecule's records point to; a record that
-// is destroyed hands its spheroid back through removeSpheroid (installed as the model's hook).
+// is destroyed hands its spheroid back through removeSpheroid (the SpheroidHolder face the
+// model sees in the spheroid's meshSlot).
 //
-// In the client-array path (renderMode 2) every spheroid keeps its own arrays and no GL call is
-// made. In the buffer-object paths the spheroids share buffer sets of at most SetCapacity
+// In the client-array path (RenderMode::VertexArrays) every spheroid keeps its own arrays and
+// no GL call is made. In the buffer-object paths the spheroids share buffer sets of at most SetCapacity
 // vertices and indices (one position, normal, index and colour buffer each); their indices are
 // stored offset by the start of their vertex range.
 //
 // The data half (Mesh.cpp, MeshAnimation.cpp) makes no GL call in path 2; the drawing members
 // (MeshDrawing.cpp) need the view's context and are called from the frame passes only.
-class Mesh {
+class Mesh : public SpheroidHolder {
+ public:
+  // The mesh that took s (its meshSlot), or null.
+  static Mesh* holding(const Spheroid* s) { return static_cast<Mesh*>(s->meshSlot); }
+
  public:
   static int GlobalID;   // next mesh id
 
@@ -56,11 +62,11 @@ class Mesh {
   bool twistActive = false;
   float size = 10.0f;
 
-  // Installs the model's spheroid-release and mesh-destroy hooks.
+  // Installs the model's mesh-destroy hook.
   Mesh();
   // Frees every spheroid still listed and the active points. A molecule's records must have
   // let go of their spheroids first (their destructors or Molecule::nullAllSpheroids).
-  ~Mesh();
+  ~Mesh() override;
   Mesh(const Mesh&) = delete;
   Mesh& operator=(const Mesh&) = delete;
 
@@ -72,7 +78,7 @@ class Mesh {
   int addSpheroid(Spheroid* s);
   // Frees s and drops it from the list; 0 (and nothing freed) when s is not listed. In the
   // buffer-object paths the later spheroids of its set move down to close the gap.
-  int removeSpheroid(Spheroid* s);
+  int removeSpheroid(Spheroid* s) override;
   bool removeAllSpheroids();
   // Keeps the spheroids of one buffer set together, in the order they were added.
   int sortSpheroids();

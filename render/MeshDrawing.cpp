@@ -25,7 +25,7 @@ constexpr float kTransparentAlpha = 0.85f;
 constexpr float kMarkerPointSize = 5.0f;
 constexpr float kHDRMarkerLineWidth = 2.0f;
 
-bool inHDR() { return GraphicsEngine::instance()->renderMode == 3; }
+bool inHDR() { return GraphicsEngine::instance()->renderMode == RenderMode::HighDynamicRange; }
 
 void drawSpheroidArrays(const Spheroid* s, GLenum mode) {
   if (s->vertices == nullptr || s->normals == nullptr || s->colours == nullptr ||

@@ -16,7 +16,7 @@
 
 namespace {
 
-bool useARB() { return GraphicsEngine::instance()->renderMode == 0; }
+bool useARB() { return GraphicsEngine::instance()->renderMode == RenderMode::BufferObjectsARB; }
 
 void bindBuffer(GLenum target, unsigned int name) {
   if (useARB())

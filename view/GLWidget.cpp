@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "construction/MoleculeEdits.h"
-#include "construction/MoleculeOperations.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
@@ -25,7 +24,6 @@
 namespace {
 const char* const kColorScalePath = "Resources/scale.png";
 constexpr int kPreferredSide = 400;    // pixels, both hints
-constexpr float kMeshMargin = 2.0f;    // added to a molecule's length to give its mesh size
 }  // namespace
 
 GLWidget::GLWidget(QWidget* parent) : QGLWidget(parent) {
@@ -103,35 +101,15 @@ void GLWidget::handOverMolecule(Molecule* molecule, bool inBatch) {
   moleculePending = true;
 }
 
-Mesh* GLWidget::takeIntoScene(Molecule* molecule) {
-  // A mesh that cannot be built whole keeps what was built; the molecule still enters the
-  // scene, so that it is not lost.
-  molecule->renderMolecule();
-  Mesh* mesh = molecule->mesh;
-  mesh->centerLocalCoords();
-  mesh->position.x = molecule->scenePosition.x;
-  mesh->position.y = molecule->scenePosition.y;
-  mesh->position.z = molecule->scenePosition.z;
-  mesh->molecule = molecule;
-  MoleculeOperations operations;
-  mesh->size = operations.calculateLength(molecule) + kMeshMargin;
-  GraphicsEngine::instance()->meshes.push_back(mesh);
-  return mesh;
-}
-
 void GLWidget::takePendingMolecule() {
-  GraphicsEngine* engine = GraphicsEngine::instance();
-  std::deque<Molecule*>& workspace = MoleculeEngine::instance()->workspace;
   while (!displacedMolecules.empty()) {
     Molecule* earlier = displacedMolecules.front();
     displacedMolecules.pop_front();
-    takeIntoScene(earlier);
-    workspace.push_back(earlier);
+    scene.add(earlier);
   }
   Molecule* molecule = pendingMolecule;
   pendingMolecule = nullptr;
-  engine->setCurrentMesh(takeIntoScene(molecule));
-  workspace.push_back(molecule);
+  GraphicsEngine::instance()->setCurrentMesh(scene.add(molecule));
   emit moleculeSelected(molecule);
 }
 
@@ -143,10 +121,7 @@ void GLWidget::paintStep_threadSyncHack() {
     std::vector<Molecule*> batch;
     batch.swap(pendingMolecules);
     Mesh* last = nullptr;
-    for (Molecule* molecule : batch) {
-      last = takeIntoScene(molecule);
-      MoleculeEngine::instance()->workspace.push_back(molecule);
-    }
+    for (Molecule* molecule : batch) last = scene.add(molecule);
     GraphicsEngine::instance()->setCurrentMesh(last);
     // A molecule handed over alone meanwhile waits for the next frame.
     moleculePending = pendingMolecule != nullptr;
@@ -158,15 +133,7 @@ void GLWidget::paintStep_threadSyncHack() {
 }
 
 void GLWidget::purgeFlaggedMeshes() {
-  GraphicsEngine* engine = GraphicsEngine::instance();
-  std::vector<Mesh*>& meshes = engine->meshes;
-  for (auto it = meshes.begin(); it != meshes.end();) {
-    Mesh* mesh = *it;
-    if (!mesh->deleteFlag) {
-      ++it;
-      continue;
-    }
-    if (mesh == engine->currentMesh) engine->setCurrentMesh(nullptr);
+  scene.purge([this](Mesh* mesh) {
     // A chosen bond axis or a twist must not outlive the spheroids it points into.
     for (Spheroid** chosen : {&firstSelectedSpheroid, &secondSelectedSpheroid})
       if (*chosen != nullptr &&
@@ -174,10 +141,7 @@ void GLWidget::purgeFlaggedMeshes() {
               mesh->spheroids.end())
         *chosen = nullptr;
     if (twistedMesh == mesh) twistedMesh = nullptr;
-    delete mesh;
-    it = meshes.erase(it);
-  }
-  purgeDeletedMeshes = false;
+  });
 }
 
 std::string GLWidget::smilesText(Molecule* molecule) {
@@ -190,16 +154,7 @@ std::string GLWidget::smilesText(Molecule* molecule) {
 void GLWidget::retireMolecule(Molecule* molecule) {
   if (molecule == nullptr) return;
   dropEditMarks(molecule);
-  std::deque<Molecule*>& workspace = MoleculeEngine::instance()->workspace;
-  workspace.erase(std::remove(workspace.begin(), workspace.end(), molecule), workspace.end());
-  Mesh* mesh = molecule->mesh;
-  molecule->nullAllSpheroids();   // the mesh owns them
-  molecule->mesh = nullptr;
-  delete molecule;
-  if (mesh == nullptr) return;
-  mesh->molecule = nullptr;
-  mesh->deleteMesh();
-  purgeDeletedMeshes = true;
+  scene.remove(molecule);
 }
 
 void GLWidget::recordNewMolecule(Molecule* molecule) {

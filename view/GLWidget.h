@@ -14,6 +14,7 @@
 
 #include "math/Quaternion.h"
 #include "math/SSEVector4f.h"
+#include "view/Scene.h"
 
 class Atom;
 class Bond;
@@ -34,8 +35,8 @@ enum BUTTON_TYPE { ViewButton = 0, MeshButton = 1, PieceButton = 2 };
 // through GraphicsEngine in the current drawing path.
 //
 // Other code never draws: it leaves requests in fields the next paint reads. A molecule goes on
-// screen through handOverMolecule, a mesh leaves through Mesh::deleteMesh and
-// purgeDeletedMeshes.
+// screen through handOverMolecule, which the next paint adds to the scene; it leaves through
+// scene (Scene: remove one, clear all), and the next paint purges its mesh.
 //
 // Bodies by topic: construction, GL set-up and the hand-over (GLWidget.cpp); the frame and its
 // steps (GLWidgetFrame.cpp); mouse, wheel and keys (GLWidgetInput.cpp); drops, the context
@@ -75,7 +76,8 @@ class GLWidget : public QGLWidget {
   // Presses, drags, keys and drops are ignored while a camera glide runs (double-clicks and
   // the wheel still act). Set at construction, so nothing reacts before the start-up glide ends.
   bool inputLocked = true;
-  bool purgeDeletedMeshes = false;   // the next paint deletes the meshes flagged for deletion
+  Scene scene;   // the molecules on screen and their meshes
+  bool& purgeDeletedMeshes = scene.purgeRequested;   // the next paint deletes flagged meshes
   bool moleculePending = false;      // the next paint takes the pending molecule(s) over
   Molecule* pendingMolecule = nullptr;
   std::vector<Molecule*> pendingMolecules;   // taken before pendingMolecule, all in one paint
@@ -258,11 +260,12 @@ class GLWidget : public QGLWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // Builds the molecule's mesh and puts both on the lists; its mesh is returned.
-  Mesh* takeIntoScene(Molecule* molecule);
   // Takes the molecule handed over alone; earlier ones displaced from the slot come first.
   void takePendingMolecule();
+  // The scene's purge; chosen bond axes and the twist in a purged mesh are forgotten.
   void purgeFlaggedMeshes();
+  // The view's own steps among the renderer's frame passes (GLWidgetFrame.cpp).
+  class ViewSteps;
   void stepStoredCamera(int step);
   void dragLeft(const QPoint& at);
   void dragMiddle(const QPoint& at);

@@ -219,25 +219,12 @@ void GLWidget::deleteMolecule() {
   if (joinState != 0 || mesh == nullptr) return;
   Molecule* molecule = mesh->molecule;
   if (molecule != nullptr) dropEditMarks(molecule);
-  std::vector<Mesh*>& meshes = engine->meshes;
-  const auto listed = std::find(meshes.begin(), meshes.end(), mesh);
-  if (listed == meshes.end()) return;
-  meshes.erase(listed);
-  engine->setCurrentMesh(nullptr);
-  if (molecule != nullptr) {
-    // The spheroids go with the mesh: no record may point to them afterwards.
-    for (Bond* bond : molecule->bonds) {
-      if (bond->spheroid == firstSelectedSpheroid) firstSelectedSpheroid = nullptr;
-      if (bond->spheroid == secondSelectedSpheroid) secondSelectedSpheroid = nullptr;
-    }
-    molecule->nullAllSpheroids();
-    std::deque<Molecule*>& workspace = MoleculeEngine::instance()->workspace;
-    const auto placed = std::find(workspace.begin(), workspace.end(), molecule);
-    if (placed != workspace.end()) workspace.erase(placed);
-    molecule->mesh = nullptr;
-  }
-  delete mesh;
-  delete molecule;
+  const std::vector<Mesh*>& meshes = engine->meshes;
+  if (std::find(meshes.begin(), meshes.end(), mesh) == meshes.end()) return;
+  // Outside a frame the mesh need not wait: it goes at once, with the chosen bond axes in it.
+  mesh->deleteMesh();
+  scene.remove(molecule);
+  purgeFlaggedMeshes();
   emit emitConsoleString(QStringLiteral("Molecule Deleted"));
   emit pickStateSignal(MeshButton);
   buildCameraAxes();
@@ -259,17 +246,10 @@ void GLWidget::createNewWorkspace() {
   firstSelectedSpheroid = secondSelectedSpheroid = nullptr;
   engine->setCurrentMesh(nullptr);
   resetCamera();
-  for (Mesh* mesh : engine->meshes) mesh->deleteMesh();
-  purgeDeletedMeshes = true;
   // The marks name molecules deleted here; the symbols must not look for them.
   clearAllEditModeData();
+  scene.clear();   // the next paint deletes the meshes
   MoleculeEngine* library = MoleculeEngine::instance();
-  for (Molecule* molecule : library->workspace) {
-    molecule->nullAllSpheroids();
-    molecule->mesh = nullptr;   // the purge deletes it
-    delete molecule;
-  }
-  library->workspace.clear();
   // History entries are copies that were never drawn: their spheroids are theirs alone and go
   // with them.
   for (Molecule* molecule : library->history) delete molecule;

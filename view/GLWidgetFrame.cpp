@@ -1,5 +1,6 @@
 // One frame of the view and its steps: timing, camera glides, the hand-over (GLWidget.cpp),
-// automatic rotation, the drawing passes in either path and the pulsing current spheroid.
+// automatic rotation and the pulsing current spheroid; the drawing passes in either path are
+// the renderer's frame (render/FrameRecipe.h), which calls the view's steps at their places.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -9,11 +10,9 @@
 #include <cmath>
 #include <vector>
 
-#include "render/FrameBufferObject.h"
-#include "render/GLSLShader.h"
+#include "render/FrameRecipe.h"
 #include "render/GraphicsEngine.h"
 #include "render/Mesh.h"
-#include "render/Texture.h"
 #include "render/TimeEngine.h"
 #include "model/Spheroid.h"
 #include "view/GLWidget.h"
@@ -21,7 +20,6 @@
 
 namespace {
 
-constexpr float kTransparentAlpha = 0.85f;   // HDR transparency, program and ramp alike
 // A molecule turns more slowly about the screen's vertical axis than about the other two.
 constexpr float kMeshYawRate = 0.4f;
 
@@ -57,6 +55,27 @@ bool kindHidden(const GraphicsEngine& engine, int kind) {
 
 }  // namespace
 
+// The view's own steps among the renderer's passes.
+class GLWidget::ViewSteps : public frame::Steps {
+ public:
+  explicit ViewSteps(GLWidget& widget) : view(widget) {}
+  void animate() override {
+    view.paintStep_autoRotate();
+    view.paintStep_moleculeSlerp();
+  }
+  void currentSpheroid() override { view.paintStep_currentSpheroid(); }
+  void textOverlay() override { view.paintStep_textOverlay(); }
+  void editSymbols() override {
+    if (!view.atomsToDelete.empty()) view.paintAtomDeleteSymbol();
+    if (!view.bondsToDelete.empty()) view.paintBondDeleteSymbol();
+    if (!view.atomsToMakeAxes.empty()) view.paintAxisSymbol();
+  }
+  void colorScale() override { view.renderColorScale(); }
+
+ private:
+  GLWidget& view;
+};
+
 QImage GLWidget::grabFrame() {
   if (frameRunning) return QImage();
   const GraphicsEngine* engine = GraphicsEngine::instance();
@@ -89,78 +108,16 @@ void GLWidget::paintGL() {
     paintGL_HDR();
     return;
   }
-  paintStep_autoRotate();
-  paintStep_moleculeSlerp();
-  engine->openPipeline();
-  engine->setPerspectiveProjection();
-  if (engine->showCameraTrack) engine->renderCameraPositions();
-  glColor3f(1.0f, 1.0f, 1.0f);
-  glLineWidth(1.0f);
-  engine->renderMeshes_LDR();
-  paintStep_currentSpheroid();
-  engine->turnOffLights();
-  paintStep_textOverlay();
-  if (!atomsToDelete.empty()) paintAtomDeleteSymbol();
-  if (!bondsToDelete.empty()) paintBondDeleteSymbol();
-  if (!atomsToMakeAxes.empty()) paintAxisSymbol();
-  engine->renderCursor();
-  if (engine->showAxes) engine->renderAxes();
-  if (engine->showFPS) engine->renderHUD();
-  if (engine->showColorScale) renderColorScale();
+  ViewSteps steps(*this);
+  frame::paintLDR(*engine, steps);
 }
 
-// The scene into the half-float frame buffer with the phong program, then the buffer onto the
-// window. No edit-mode symbols and no colour scale in this path.
+// No edit-mode symbols and no colour scale in this path.
 void GLWidget::paintGL_HDR() {
   GraphicsEngine* engine = GraphicsEngine::instance();
   if (engine->hdrFrameBuffer == nullptr) engine->initHDR(width(), height());
-  TextureFP16* target = engine->hdrFrameBuffer->colorTexture;
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glPushAttrib(GL_VIEWPORT_BIT);
-  glViewport(0, 0, static_cast<GLsizei>(target->width), static_cast<GLsizei>(target->height));
-  engine->hdrFrameBuffer->attach();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  paintStep_autoRotate();
-  paintStep_moleculeSlerp();
-  if (engine->showCameraTrack) engine->renderCameraPositions();
-  if (engine->lighting) {
-    glUseProgram(engine->phongShader->program);
-    glUniform1i(engine->useDiffuseLocation, 1);
-    glUniform1i(engine->useSpecLocation, 1);
-    glUniform1f(engine->alphaLocation, engine->transparency ? kTransparentAlpha : 1.0f);
-  } else {
-    glUseProgram(0);
-    engine->turnOffLights();
-    if (engine->transparency) {
-      glEnable(GL_TEXTURE_1D);
-      glBindTexture(GL_TEXTURE_1D, engine->alphaRampTexture);
-      glTexCoord1f(kTransparentAlpha);
-    } else {
-      glBindTexture(GL_TEXTURE_1D, 0);
-      glDisable(GL_TEXTURE_1D);
-    }
-  }
-  engine->renderMeshes_HDR();
-  paintStep_currentSpheroid();
-  glUseProgram(0);
-  engine->renderCursor();
-  paintStep_textOverlay();
-  if (engine->showAxes) engine->renderAxes();
-  if (engine->showFPS)
-    engine->renderHUD();
-  else
-    glColor3f(1.0f, 1.0f, 1.0f);
-  engine->hdrFrameBuffer->detach();
-  glPopAttrib();
-  // The frame buffer may have been remade at a new size: take its texture as it is now.
-  target = engine->hdrFrameBuffer->colorTexture;
-  glEnable(GL_TEXTURE_2D);
-  target->bind();
-  engine->renderFullscreenQuad();
-  target->unbind();
-  glDisable(GL_TEXTURE_2D);
-  glUseProgram(0);
-  engine->getGLError();
+  ViewSteps steps(*this);
+  frame::paintHDR(*engine, steps);
 }
 
 void GLWidget::paintStep_cameraSlerp() {
@@ -217,10 +174,10 @@ void GLWidget::paintStep_currentSpheroid() {
     glEnable(GL_TEXTURE_1D);
     glBindTexture(GL_TEXTURE_1D, engine->alphaRampTexture);
     switch (engine->renderMode) {
-      case 1: mesh->renderCurrentSpheroid_VBO(); break;
-      case 2: mesh->renderCurrentSpheroid_VA(); break;
-      case 3: mesh->renderCurrentSpheroid_HDR(); break;
-      default: break;
+      case RenderMode::BufferObjects: mesh->renderCurrentSpheroid_VBO(); break;
+      case RenderMode::VertexArrays: mesh->renderCurrentSpheroid_VA(); break;
+      case RenderMode::HighDynamicRange: mesh->renderCurrentSpheroid_HDR(); break;
+      case RenderMode::BufferObjectsARB: break;
     }
     glBindTexture(GL_TEXTURE_1D, 0);
     glDisable(GL_TEXTURE_1D);

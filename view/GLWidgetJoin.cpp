@@ -97,8 +97,8 @@ void GLWidget::initJoinMolecules() {
     closeRing();
     return;
   }
-  Mesh* mesh1 = firstSelectedSpheroid->meshSlot;
-  Mesh* mesh2 = secondSelectedSpheroid->meshSlot;
+  Mesh* mesh1 = Mesh::holding(firstSelectedSpheroid);
+  Mesh* mesh2 = Mesh::holding(secondSelectedSpheroid);
   if (mesh1 == mesh2) {
     emit emitConsoleString(QStringLiteral("Cannot join: bond axes belong to the same entity"));
     return;
@@ -134,8 +134,8 @@ void GLWidget::initJoinMolecules() {
 void GLWidget::joinMolecules() {
   Spheroid* first = firstSelectedSpheroid;
   Spheroid* second = secondSelectedSpheroid;
-  Mesh* mesh1 = first != nullptr ? first->meshSlot : nullptr;
-  Mesh* mesh2 = second != nullptr ? second->meshSlot : nullptr;
+  Mesh* mesh1 = first != nullptr ? Mesh::holding(first) : nullptr;
+  Mesh* mesh2 = second != nullptr ? Mesh::holding(second) : nullptr;
   if (mesh1 == nullptr || mesh2 == nullptr || mesh1 == mesh2) {
     clearSelectedSpheroids();
     return;

@@ -49,7 +49,7 @@ void GLWidget::paintStep_textOverlay() {
     if (axis == nullptr || axis->kind != 2 || axis->meshSlot == nullptr) continue;
     glPushMatrix();
     screen::applyCamera();
-    screen::applyPose(*axis->meshSlot);
+    screen::applyPose(*Mesh::holding(axis));
     p.readModelView();
     p.readProjection();
     GLdouble window[3];

@@ -30,7 +30,7 @@ void BM_Frame(benchmark::State& state) {
   InputParameters tables{InputParameters::EmptyTables{}};
   InputParameters* previous = InputParameters::swapInstance(&tables);
   GraphicsEngine* engine = GraphicsEngine::instance();
-  engine->renderMode = path;
+  engine->renderMode = static_cast<RenderMode>(path);
   int side = 0;
   std::unique_ptr<Molecule> m = kvscene::carbonChain(static_cast<size_t>(atoms));
   kvscene::giveSpheroids(*m, kvscene::foldedChain(atoms, side),
@@ -44,7 +44,7 @@ void BM_Frame(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * m->mesh->spheroids.size()));
   engine->meshes.clear();
   m.reset();   // frees the buffer sets in the path that made them
-  engine->renderMode = 2;
+  engine->renderMode = RenderMode::VertexArrays;
   InputParameters::swapInstance(previous);
 }
 

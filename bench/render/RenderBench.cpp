@@ -39,7 +39,9 @@ InputParameters& emptyTables() {
   return tables;
 }
 
+// The molecule's mesh from now on: the mesh owns the spheroids, and detachMesh hands it back.
 void placeAll(Molecule& m, Mesh& mesh) {
+  m.mesh = &mesh;
   for (Atom* a : m.atoms) {
     a->sphere->createTransformedGeometry();
     mesh.addSpheroid(a->sphere);
@@ -64,8 +66,7 @@ void run(benchmark::State& state, bool clip) {
     }
     spheroids = mesh->spheroids.size();
     benchmark::DoNotOptimize(mesh->spheroids.data());
-    chain.molecule->nullAllSpheroids();
-    delete mesh;
+    delete chain.molecule->detachMesh();
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * spheroids));
 }
@@ -95,8 +96,7 @@ void BM_PickOneClick(benchmark::State& state) {
   }
   if (hits == 0) state.SkipWithError("the ray hit nothing");
   engine->meshes.clear();
-  chain.molecule->nullAllSpheroids();
-  delete mesh;
+  delete chain.molecule->detachMesh();
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 

@@ -241,13 +241,13 @@ TEST_F(RunningShell, ClosingAsksOnceAndNoKeepsTheWindowWithTheLayoutStored) {
 TEST_F(RunningShell, AnArgumentHoldingHdrSwitchesToTheHalfFloatPath) {
   GraphicsEngine& engine = *GraphicsEngine::instance();
   start({"Kestavor", "-hd", "hdr"});
-  EXPECT_EQ(2, engine.renderMode);
+  EXPECT_EQ(RenderMode::VertexArrays, engine.renderMode);
   EXPECT_FALSE(window->glWidget->hdrEnabled);
   applyCommandLine(*window, {"/opt/kv-hdr/Kestavor"});   // the program's own name is no switch
   EXPECT_EQ(nullptr, engine.hdrFrameBuffer);
 
   applyCommandLine(*window, {"Kestavor", "x-HDRy", "--Hdr"});
-  EXPECT_EQ(3, engine.renderMode);
+  EXPECT_EQ(RenderMode::HighDynamicRange, engine.renderMode);
   EXPECT_TRUE(window->glWidget->hdrEnabled);
   EXPECT_NE(nullptr, engine.hdrFrameBuffer);
   window->glWidget->updateGL();   // a frame in the new path

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -285,4 +286,61 @@ TEST(SpheroidOwnership, RecordsFreeSpheroidsWhenNoMeshHoldsThem) {
   other->atoms[0]->sphere = sphere.get();
   other->nullAllSpheroids();
   EXPECT_EQ(nullptr, other->atoms[0]->sphere);
+}
+
+namespace {
+
+// A mesh as the model sees it: lists the spheroids it took and frees those it is handed back.
+class ListingHolder : public SpheroidHolder {
+ public:
+  std::vector<Spheroid*> listed;
+  int handedBack = 0;
+  ~ListingHolder() override {
+    for (Spheroid* s : listed) delete s;
+  }
+  Spheroid* take(Spheroid* s) {
+    s->meshSlot = this;
+    listed.push_back(s);
+    return s;
+  }
+  int removeSpheroid(Spheroid* s) override {
+    auto it = std::find(listed.begin(), listed.end(), s);
+    if (it == listed.end()) return 0;
+    ++handedBack;
+    listed.erase(it);
+    delete s;
+    return 1;
+  }
+};
+
+}  // namespace
+
+// Who frees a spheroid is read from the spheroid alone: the holder in its meshSlot, else its
+// record, however many holders exist; the sanitizer build checks that each is freed once.
+TEST(SpheroidOwnership, ASpheroidGoesBackToTheHolderThatTookItElseItsRecordFreesIt) {
+  ListingHolder holder;
+  auto m = kvtest::buildMolecule({"C", "O"}, {{0, 1, 2}});
+  m->atoms[0]->sphere = holder.take(new Spheroid(1.0f, 0.7f, 0.7f));
+  // A copy for clipping names the holder that does not list it: its record frees it.
+  m->atoms[1]->sphere = new Spheroid(1.0f, 0.6f, 0.6f);
+  m->atoms[1]->sphere->meshSlot = &holder;
+  m->bonds[0]->spheroid = new Spheroid(0.5f, 0.6f, 1.0f);   // no holder took it
+  Spheroid* kept = holder.take(new Spheroid(0.2f, 0.2f, 0.2f));   // no record points to it
+  m.reset();
+  EXPECT_EQ(1, holder.handedBack);
+  EXPECT_EQ(std::vector<Spheroid*>{kept}, holder.listed);
+}
+
+// A detached mesh keeps the spheroids; the molecule then frees none of them.
+TEST(SpheroidOwnership, DetachingTheMeshLeavesItsSpheroidsToIt) {
+  auto m = kvtest::buildMolecule({"C"}, {});
+  EXPECT_EQ(nullptr, m->detachMesh());
+  ListingHolder holder;
+  m->atoms[0]->sphere = holder.take(new Spheroid(1.0f, 0.7f, 0.7f));
+  m->mesh = reinterpret_cast<Mesh*>(&holder);   // only compared and handed back, never used
+  EXPECT_EQ(reinterpret_cast<Mesh*>(&holder), m->detachMesh());
+  EXPECT_TRUE(m->mesh == nullptr && m->atoms[0]->sphere == nullptr);
+  m.reset();
+  EXPECT_EQ(0, holder.handedBack);
+  EXPECT_EQ(1u, holder.listed.size());
 }

@@ -10,7 +10,10 @@
 #include "model/Spheroid.h"
 #include "parameters/InputParameters.h"
 #include "render/BufferObjects.h"
+#include "render/FrameBufferObject.h"
+#include "render/GLSLShader.h"
 #include "render/Mesh.h"
+#include "render/Texture.h"
 #include "support/MoleculeBuilder.h"
 #include "tests/render/RendererGLFixture.h"
 #include "tests/render/SpheroidScene.h"
@@ -96,7 +99,7 @@ Spheroid* ball(int rings) {
 
 TEST_F(FramePasses, EachPathLightsTheMoleculeAndFollowsLightingAndTransparency) {
   for (const int path : {2, 1, 3}) {
-    engine.renderMode = path;
+    engine.renderMode = static_cast<RenderMode>(path);
     auto m = shownWater();
     const std::vector<unsigned char> shown = drawnPatch();
     EXPECT_GT(lit(shown), 60) << "path " << path;
@@ -150,7 +153,8 @@ TEST_F(FramePasses, HudShowsTheFrameRateTopRightOnceTheTickerWraps) {
 // Five balls of 20 rings fill a set's 8000 indices exactly; the sixth opens a second set.
 // Removing the first of three balls moves the others down by its counts.
 TEST_F(FramePasses, BufferSetsHoldEightThousandIndicesAndCloseGapsOnRemoval) {
-  engine.renderMode = 3;   // path 1 makes its buffers with the same calls
+  // Path 1 makes its buffers with the same calls.
+  engine.renderMode = RenderMode::HighDynamicRange;
   Mesh full;
   for (int i = 0; i < 6; ++i) full.addSpheroid(ball(20));
   ASSERT_EQ(2u, full.indexBuffers.size());
@@ -184,7 +188,7 @@ TEST_F(FramePasses, BufferSetsHoldEightThousandIndicesAndCloseGapsOnRemoval) {
 }
 
 TEST_F(FramePasses, InitHDRLeavesAlphaAtPointEightyFiveAndResizingRenamesTheFrameBuffer) {
-  engine.renderMode = 3;
+  engine.renderMode = RenderMode::HighDynamicRange;
   engine.initHDR(kSide, kSide);
   GLint program = -1;
   glGetIntegerv(GL_CURRENT_PROGRAM, &program);

@@ -42,7 +42,7 @@ using MeshOfMolecule = kvtest::EmptyTablesTest;
 }  // namespace
 
 TEST_F(MeshOfMolecule, ClientArrayPathKeepsArraysMakesNoBuffersAndRemovesOnlyListedSpheroids) {
-  ASSERT_EQ(2, GraphicsEngine::instance()->renderMode);
+  ASSERT_EQ(RenderMode::VertexArrays, GraphicsEngine::instance()->renderMode);
   Mesh mesh;
   Spheroid* s = ball(0.8f);
   ASSERT_EQ(1, mesh.addSpheroid(s));
@@ -95,9 +95,7 @@ TEST_F(MeshOfMolecule, TearingDownFreesEachSpheroidOnceWhateverHoldsIt) {
       EXPECT_NE(0, m->mesh->removeSpheroid(m->atoms[0]->sphere));
       m->atoms[0]->sphere = loose;
     } else {   // the view deletes the mesh first
-      m->nullAllSpheroids();
-      delete m->mesh;
-      m->mesh = nullptr;
+      delete m->detachMesh();
     }
   }
 }
@@ -171,7 +169,7 @@ TEST_F(MeshOfMolecule, CentringPutsTheMeanCentreAtTheOriginOnce) {
 }
 
 TEST(BufferObjects, ClientArrayPathCountsWithoutGL) {
-  ASSERT_EQ(2, GraphicsEngine::instance()->renderMode);
+  ASSERT_EQ(RenderMode::VertexArrays, GraphicsEngine::instance()->renderMode);
   VertexBufferObject vertices;
   std::vector<float> data(3 * 7999, 0.0f);
   EXPECT_TRUE(vertices.addMeshData(7999, data.data()));

@@ -19,7 +19,7 @@ class RendererGL : public RendererFixture {
 
  protected:
   void SetUp() override {
-    engine.renderMode = 2;
+    engine.renderMode = RenderMode::VertexArrays;
     ASSERT_NE(nullptr, kvframe::currentContext(kSide, kSide)) << "no GL context";
     RendererFixture::SetUp();
     engine.resizeWindow(kSide, kSide);
@@ -32,7 +32,7 @@ class RendererGL : public RendererFixture {
   }
 
   void TearDown() override {
-    engine.renderMode = 2;
+    engine.renderMode = RenderMode::VertexArrays;
     RendererFixture::TearDown();
   }
 

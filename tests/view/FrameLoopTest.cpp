@@ -13,17 +13,9 @@ bool turned(const Quaternion& q) { return q.w < 0.99999f; }
 
 Molecule* announced(QSignalSpy& spy) { return spy.takeFirst().front().value<Molecule*>(); }
 
-// A molecule leaves the scene as joins and edits let it go: out of the workspace, its records
-// let go of their spheroids, the molecule deleted, its mesh left to the purge.
-void retire(GLWidget* view, Mesh* mesh) {
-  auto& workspace = MoleculeEngine::instance()->workspace;
-  workspace.erase(std::find(workspace.begin(), workspace.end(), mesh->molecule));
-  mesh->molecule->nullAllSpheroids();
-  mesh->molecule->mesh = nullptr;
-  delete mesh->molecule;
-  mesh->deleteMesh();
-  view->purgeDeletedMeshes = true;
-}
+// A molecule leaves the scene as joins and edits let it go: deleted at once, its mesh left to
+// the purge.
+void retire(GLWidget* view, Mesh* mesh) { view->scene.remove(mesh->molecule); }
 
 }  // namespace
 

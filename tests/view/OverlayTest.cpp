@@ -116,7 +116,8 @@ TEST_F(ViewOverlay, AnAtomIsLabelledWithElementAndNumberFromOne) {
 }
 
 TEST_F(ViewOverlay, TheHighDynamicRangePathDrawsNoEditSymbolAndNoColourScale) {
-  engine.renderMode = 3;   // meshes with buffer sets, as the path draws them
+  // Meshes with buffer sets, as the path draws them.
+  engine.renderMode = RenderMode::HighDynamicRange;
   Molecule* m = show(kEthanol, alongRay(20.0f))->molecule;
   m->atoms[0]->editMark = 1;
   view->atomsToDelete[m] = {m->atoms[0]};

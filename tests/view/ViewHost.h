@@ -64,7 +64,7 @@ class ViewHost : public ::testing::Test {
     TimeEngine::Instance = new TimeEngine([] { return ticks += 100000000; }, {1, 1});
     engine.meshes.clear();
     engine.currentMesh = engine.previousMesh = nullptr;
-    engine.renderMode = 2;
+    engine.renderMode = RenderMode::VertexArrays;
     engine.showFPS = engine.showCursor = false;   // nothing but the scene in the pixels
     engine.globalTranslation = SSEVector4f(0.0f, 0.0f, -238.099f, 1.0f);
     engine.setRotation(Quaternion(0.7007f, 0.713f, 0.0f, 0.0f));
