@@ -78,7 +78,7 @@ class KestavorGUI : public QMainWindow {
   // and seconds.
   static std::string loadTimingLine(size_t molecules, long long milliseconds);
   // The name Save writes: a name without an extension gets the selected filter's ("*.mol"
-  // gives ".mol"), the first filter's, ".kv", when none is named.
+  // gives ".mol") through the file-type table, ".kv" when the filter names none Save takes.
   static QString savedFileName(const QString& chosen, const QString& selectedFilter);
 
  signals:

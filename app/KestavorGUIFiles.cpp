@@ -1,7 +1,7 @@
 // The road from a file on disk to a molecule on screen: File > Open of the five molecule
-// formats and the import of every mol file below a folder. The readers return finished
-// molecules; here they are placed in front of the camera, handed to the view, recorded in the
-// history and listed in the Work Space tree.
+// formats of the file-type table (io/FileTypes.h) and the import of every mol file below a
+// folder. The readers return finished molecules; here they are placed in front of the camera,
+// handed to the view, recorded in the history and listed in the Work Space tree.
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -11,6 +11,7 @@
 #include <deque>
 
 #include "app/KestavorGUI.h"
+#include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/MoleculeEngine.h"
@@ -105,33 +106,33 @@ void KestavorGUI::Menu_Load() {
   if (chosen.isEmpty()) return;
   const SSEVector4f at = placementPoint();
   const std::string path = chosen.toStdString();
-  // Substrings of the whole path, in this order: "x.molecules/a.pdb" goes to the mol reader.
-  auto holds = [&chosen](const char* extension) {
-    return chosen.contains(QLatin1String(extension), Qt::CaseInsensitive);
-  };
-  if (holds(".mol")) {
-    MDLMolParser parser;
-    Molecule* molecule = parser.parseMDLMolFile(path);
-    if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
-    showLoadedMolecule(molecule, at, "MOL");
-  } else if (holds(".kv")) {
-    Molecule* molecule = IOEngine::instance()->parseKvtFile(path);
-    if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
-    // A group keeps the SMILES text of its file; a whole molecule gets it written afresh, before
-    // the history's copy is taken, so the Work Space shows what the view shows.
-    SmilesWriter writer;
-    std::string text;
-    if (molecule->calculateNumBondAxes() == 0 && writer.createSmilesFromMolecule(molecule, text))
-      molecule->smiles = text;
-    showLoadedMolecule(molecule, at, "KV");
-  } else if (holds(".pdb")) {
-    loadPdbFile(path, at);
-  } else if (holds(".sd")) {
-    loadListFile(path, at, false);
-  } else if (holds(".SMILES")) {
-    loadListFile(path, at, true);
-  } else {
-    reportNothingLoaded(path, "not a KV, MOL, SD, PDB or SMILES file");
+  // The type of the file name's last extension, as every command that reads files picks it.
+  const FileType* type = fileTypeOf(path, kOpenUse);
+  if (type == nullptr) return reportNothingLoaded(path, "not a KV, MOL, SD, PDB or SMILES file");
+  switch (type->format) {
+    case FileFormat::Mol: {
+      MDLMolParser parser;
+      Molecule* molecule = parser.parseMDLMolFile(path);
+      if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
+      return showLoadedMolecule(molecule, at, "MOL");
+    }
+    case FileFormat::Kv: {
+      Molecule* molecule = IOEngine::instance()->parseKvtFile(path);
+      if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
+      // A group keeps the SMILES text of its file; a whole molecule gets it written afresh, before
+      // the history's copy is taken, so the Work Space shows what the view shows.
+      SmilesWriter writer;
+      std::string text;
+      if (molecule->calculateNumBondAxes() == 0 && writer.createSmilesFromMolecule(molecule, text))
+        molecule->smiles = text;
+      return showLoadedMolecule(molecule, at, "KV");
+    }
+    case FileFormat::Pdb:
+      return loadPdbFile(path, at);
+    case FileFormat::SD:
+      return loadListFile(path, at, false);
+    case FileFormat::Smiles:
+      return loadListFile(path, at, true);
   }
 }
 

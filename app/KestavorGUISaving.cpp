@@ -2,7 +2,6 @@
 // scene, the stored cameras out and in, the screenshot, and the two mesh commands, which only
 // ask for a name.
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
 
@@ -10,10 +9,9 @@
 #include <deque>
 
 #include "app/KestavorGUI.h"
+#include "io/FileTypes.h"
 #include "io/IOEngine.h"
-#include "io/MDLMolParser.h"
 #include "io/MoleculeEngine.h"
-#include "io/PDBParser.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "render/CameraLoader.h"
@@ -43,20 +41,20 @@ Molecule* selectedMolecule() {
   return mesh != nullptr && inScene(mesh->molecule) ? mesh->molecule : nullptr;
 }
 
-// The extension a filter such as "MOL V2000 Files (*.mol)" names, with its dot; the first
-// filter's when the dialog named none.
-QString filterExtension(const QString& filter) {
+// The extension a filter such as "MOL V2000 Files (*.mol)" names, with its dot; "" when it names
+// none.
+std::string filterExtension(const QString& filter) {
   const int star = filter.indexOf(QLatin1String("(*."));
   const int close = filter.indexOf(')', star);
-  if (star < 0 || close < 0) return QStringLiteral(".kv");
-  return filter.mid(star + 2, close - star - 2);
+  if (star < 0 || close < 0) return std::string();
+  return filter.mid(star + 2, close - star - 2).toStdString();
 }
 
 }  // namespace
 
 QString KestavorGUI::savedFileName(const QString& chosen, const QString& selectedFilter) {
-  if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty()) return chosen;
-  return chosen + filterExtension(selectedFilter);
+  if (chosen.isEmpty() || !fileExtension(chosen.toStdString()).empty()) return chosen;
+  return chosen + QString::fromStdString(saveExtensionFor(filterExtension(selectedFilter)));
 }
 
 void KestavorGUI::Menu_Save() {
@@ -73,21 +71,11 @@ void KestavorGUI::Menu_Save() {
   // The molecule selected before the dialog is written, as long as it is still on screen.
   if (selectedMolecule() == nullptr || !inScene(molecule))
     return refuseSave(chosen, "no molecule is selected");
+  const FileType* type = fileTypeOf(chosen.toStdString(), kSaveUse);
+  if (type == nullptr) return refuseSave(chosen, "not a KV, MOL or PDB file name");
   const QByteArray path = chosen.toLocal8Bit();
-  const QString extension = QFileInfo(chosen).suffix().toLower();
-  bool written = false;
-  if (extension == QLatin1String("mol")) {
-    MDLMolParser writer;
-    written = writer.writeMDLMolFile(molecule, path.constData());
-  } else if (extension == QLatin1String("kv")) {
-    written = IOEngine::instance()->writeKvtFile(molecule, path.constData()) == 1;
-  } else if (extension == QLatin1String("pdb")) {
-    PDBParser writer;
-    written = writer.writePDBFile(molecule, path.constData()) == 1;
-  } else {
-    return refuseSave(chosen, "not a KV, MOL or PDB file name");
-  }
-  if (!written) refuseSave(chosen, "the molecule could not be written");
+  if (!type->write(molecule, path.constData()))
+    refuseSave(chosen, "the molecule could not be written");
 }
 
 // A save that wrote nothing is said on the console and in a box: the user believes it is kept.

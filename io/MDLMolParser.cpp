@@ -16,6 +16,7 @@
 #include <memory>
 #include <sstream>
 
+#include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "io/SmilesWriter.h"
@@ -626,10 +627,7 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
 
   int count = 0;
   for (const std::string& path : paths) {
-    std::string extension = fs::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension != ".mol") continue;
+    if (fileTypeOf(path, kFolderImportUse) == nullptr) continue;
     processPendingEvents();
     Molecule* m = parseMDLMolFile(path);
     if (m == nullptr) continue;

@@ -36,8 +36,8 @@ class MDLMolParser {
   bool parseSDFile(const char* path, std::vector<Molecule*>& out, int& count);
   // The records of an SD stream; messages name sourcePath, or "the input" when it is empty.
   void parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count);
-  // Every "*.mol" file (any case) below the folder, sub-folders included; returns the number
-  // of molecules appended.
+  // Every file below the folder, sub-folders included, that the file-type table gives to the
+  // folder import ("*.mol", any case); returns the number of molecules appended.
   int loadMolFilesFromDirectory(const char* dir, std::vector<Molecule*>& out);
   // One record; false (old file untouched) for a null molecule, a molecule the format cannot
   // hold (over 999 atoms or bonds, a bond order other than 1, 2, 3 or aromatic 9, a coordinate

@@ -9,7 +9,6 @@
 
 #include <QApplication>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/PDBParser.h"
@@ -179,14 +179,10 @@ void startUp(const Options& options) {
     utility->setConsoleSink([](const std::string&) {});
 }
 
-// True for a path ending in ".sd" or ".sdf", in any case.
+// True for a path the file-type table names an SD file (".sd" or ".sdf", in any case).
 bool isSDPath(const std::string& path) {
-  std::string lower;
-  for (char c : path) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  auto endsWith = [&lower](const std::string& end) {
-    return lower.size() >= end.size() && lower.compare(lower.size() - end.size(), end.size(), end) == 0;
-  };
-  return endsWith(".sdf") || endsWith(".sd");
+  const FileType* type = fileTypeOf(path);
+  return type != nullptr && type->format == FileFormat::SD;
 }
 
 // The report line of every record and the output files: the first finished molecule goes to the

@@ -1,15 +1,14 @@
-// The readers of kvtool and the table that picks one by extension.
+// The readers of kvtool, one per reader family of the file-type table.
 
 #include "tools/kvtoolReaders.h"
 
+#include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "math/UtilityEngine.h"
 
 #include <QCoreApplication>
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <iostream>
@@ -213,26 +212,16 @@ bool readPdbFile(const std::string& path, const RecordSink& sink) {
   return true;
 }
 
-// The one place that maps file types to readers.
-const std::vector<FileType>& fileTypes() {
-  static const std::vector<FileType> table = {
-      {".smi .smiles", readSmilesFile},
-      {".mol", readMolFile},
-      {".sd .sdf", readSDFile},
-      {".kv", readKvFile},
-      {".pdb", readPdbFile},
-  };
-  return table;
-}
-
-std::string lowerExtension(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string ext = path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
+// The reader of each family of the file-type table (io/FileTypes.h).
+FileReader readerOf(FileFormat format) {
+  switch (format) {
+    case FileFormat::Kv: return readKvFile;
+    case FileFormat::Mol: return readMolFile;
+    case FileFormat::SD: return readSDFile;
+    case FileFormat::Pdb: return readPdbFile;
+    case FileFormat::Smiles: return readSmilesFile;
+  }
+  return FileReader();
 }
 
 }  // namespace
@@ -257,20 +246,14 @@ Record readSmilesLine(const std::string& line, const std::string& place) {
 }
 
 FileReader readerFor(const std::string& path) {
-  const std::string ext = lowerExtension(path);
-  if (ext.empty()) return FileReader();
-  for (const FileType& type : fileTypes()) {
-    std::istringstream names(type.extensions);
-    std::string name;
-    while (names >> name)
-      if (name == ext) return type.reader;
-  }
-  return FileReader();
+  const FileType* type = fileTypeOf(path, kKvtoolUse);
+  return type != nullptr ? readerOf(type->format) : FileReader();
 }
 
 std::string knownExtensions() {
   std::string out;
   for (const FileType& type : fileTypes()) {
+    if ((type.takenBy & kKvtoolUse) == 0) continue;
     if (!out.empty()) out += ' ';
     out += type.extensions;
   }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The inputs of the kvtool developer tool: one record per molecule, read by the same readers and
-// set-up chain the application runs, and the table that picks a reader by file extension.
+// set-up chain the application runs, picked by the application's file-type table.
 
 #include <functional>
 #include <memory>
@@ -30,14 +30,8 @@ using RecordSink = std::function<void(Record& record)>;
 // stderr) when the file cannot be opened.
 using FileReader = std::function<bool(const std::string& path, const RecordSink& sink)>;
 
-// The readers by extension. To support a new file type, add one row to the table in
-// kvtoolReaders.cpp: its extensions (lower case, with the dot) and its reader.
-struct FileType {
-  const char* extensions;   // blank-separated, e.g. ".smi .smiles"
-  FileReader reader;
-};
-
-// The reader for the path's extension (any case); an empty function when none fits.
+// The reader for the path's file type (io/FileTypes.h); an empty function when kvtool takes no
+// type of that extension.
 FileReader readerFor(const std::string& path);
 // Every extension the table knows, blank-separated, for the usage line.
 std::string knownExtensions();

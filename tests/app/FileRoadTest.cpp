@@ -160,6 +160,21 @@ TEST_F(Road, ListFilesHangTheirMoleculesInAFolder) {
   EXPECT_EQ(2, window->workSpaceTree->topLevelItemCount());
 }
 
+// Open reads every file type kvtool reads, by the last extension of the name alone: a .SMI file
+// is a SMILES file, and a PDB file in a folder named x.molecules is a PDB file.
+TEST_F(Road, OpenTakesTheTypeOfTheNamesLastExtension) {
+  startSettled();
+  const QString smi = file("a.SMI", "CCO ethanol\nCCC propane\n");
+  run(window->ui.actionLoadFile, smi);
+  EXPECT_EQ("Parsing SMILES file, Please Wait..." + smi.toStdString(), lines().front());
+  EXPECT_EQ(2u, library.history.size());
+  ASSERT_TRUE(QDir(folder.path()).mkdir("x.molecules"));
+  const QString pdb = file("x.molecules/two.PDB", kTwoChains);
+  run(window->ui.actionLoadFile, pdb);
+  EXPECT_EQ("Finished parsing PDB file " + pdb.toStdString(), lines().back());
+  EXPECT_EQ(3u, library.history.size());
+}
+
 TEST_F(Road, TabsLabelsNewEntriesAndDoubleClicks) {
   start();
   EXPECT_EQ("Name=|SMILES=|Atoms=|Bonds=|Total Bond Energy=|", rows());

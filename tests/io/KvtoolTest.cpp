@@ -8,13 +8,16 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <cctype>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ToolProcess.h"
+#include "io/FileTypes.h"
 #include "support/FileFixture.h"
 #include "support/TextLines.h"
 
@@ -103,6 +106,35 @@ TEST_F(Kvtool, SmilesFileGivesOneJsonLinePerMoleculeAndExitOneForAnUnreadLine) {
   EXPECT_EQ("broken_ring", lines[2]["name"].toString().toStdString());
   EXPECT_EQ(0u, lines[2]["error"].toString().toStdString().find("Error"));
   expectFinishedMolecule(lines[3]);
+}
+
+// Every extension the file-type table gives kvtool, in capitals, is read by its format's reader.
+TEST_F(Kvtool, EveryFileTypeOfTheTableIsReadInCapitals) {
+  auto sample = [](FileFormat format) -> std::string {
+    switch (format) {
+      case FileFormat::Kv: return kvtest::readFile(KV_SOURCE_DIR "/KV_MOLECULES/Small/Ethanol.kv");
+      case FileFormat::Mol: return kvtest::readFile(KV_TEST_DATA_DIR "/mdl_ethanol.mol");
+      case FileFormat::SD: return kvtest::readFile(KV_TEST_DATA_DIR "/mdl_three_records.sdf");
+      case FileFormat::Pdb: return kvtest::readFile(KV_TEST_DATA_DIR "/pdb-acetamide.pdb");
+      case FileFormat::Smiles: return "CCO ethanol\n";
+    }
+    return std::string();
+  };
+  int files = 0;
+  for (const FileType& type : fileTypes()) {
+    if ((type.takenBy & kKvtoolUse) == 0) continue;
+    std::istringstream extensions(type.extensions);
+    std::string extension;
+    while (extensions >> extension) {
+      std::string name = "A" + extension;
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      const ToolRun run = runKvtool({"--json", write(name, sample(type.format))});
+      EXPECT_EQ(0, run.exitCode) << name << ": " << run.err;
+      EXPECT_FALSE(jsonLines(run.out).empty()) << name;
+      ++files;
+    }
+  }
+  EXPECT_EQ(7, files) << "kv, mol, sd, sdf, pdb, smi, smiles";
 }
 
 TEST_F(Kvtool, MolFileWrittenByObabelIsReadWithTheTextReport) {
