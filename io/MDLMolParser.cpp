@@ -767,14 +767,8 @@ bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
   std::string text;
   if (!formatMDLMol(m, text)) return false;
   // A path named as an SD file gets the record's closing line.
-  std::string lower = path;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  auto endsWith = [&lower](const std::string& end) {
-    return lower.size() >= end.size() &&
-           lower.compare(lower.size() - end.size(), end.size(), end) == 0;
-  };
-  if (endsWith(".sdf") || endsWith(".sd")) text += "$$$$\n";
+  const FileType* type = fileTypeOf(path);
+  if (type != nullptr && type->format == FileFormat::SD) text += "$$$$\n";
   // A failed write leaves the old file as it was.
   if (!writeWholeFile(path, text)) {
     reportProblem("cannot write", path);
