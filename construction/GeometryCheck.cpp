@@ -70,12 +70,6 @@ double torsionCosine(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d)
   return dot(n1, n2);
 }
 
-Bond* bondBetween(const Atom* a, const Atom* b) {
-  for (Bond* bond : a->bonds)
-    if (bond != nullptr && (bond->atom1 == b || bond->atom2 == b)) return bond;
-  return nullptr;
-}
-
 std::string atomLabel(const Atom* atom) { return atom->element + std::to_string(atom->id); }
 
 std::string moleculeLabel(const Molecule& molecule) {

@@ -210,12 +210,6 @@ std::vector<const Atom*> placedAtomsNear(const RingView& view) {
   return placed;
 }
 
-bool bonded(const Atom* a, const Atom* b) {
-  for (const Bond* bond : a->bonds)
-    if (bond != nullptr && (bond->atom1 == b || bond->atom2 == b)) return true;
-  return false;
-}
-
 // How badly ring points disagree with the atoms placed already: each placed ring atom's
 // squared distance from its point, and each new point's squared overlap with a placed atom it
 // is not bonded to.
@@ -230,7 +224,7 @@ float ringMisfit(const RingView& view, const std::vector<SSEVector4f>& points,
       continue;
     }
     for (const Atom* other : nearby) {
-      if (other == atom || bonded(atom, other)) continue;
+      if (other == atom || bondBetween(atom, other) != nullptr) continue;
       SSEVector4f d = other->position - points[k];
       const float gap = kOverlapDistance - d.length();
       if (gap > 0.0f) misfit += gap * gap;

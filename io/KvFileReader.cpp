@@ -97,13 +97,6 @@ constexpr float kSamePlace = 0.1f;
 constexpr float kShortestBond = 0.3f;
 constexpr float kLongestBond = 4.0f;
 
-float distanceOf(const Atom* a, const Atom* b) {
-  const float dx = a->position.x - b->position.x;
-  const float dy = a->position.y - b->position.y;
-  const float dz = a->position.z - b->position.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 }  // namespace
 
 namespace {
@@ -177,7 +170,7 @@ class KvReading {
         const Atom* a = atoms[byX[k]];
         const Atom* b = atoms[byX[l]];
         if (b->position.x - a->position.x >= kSamePlace) break;
-        if (distanceOf(a, b) >= kSamePlace) continue;
+        if (atomDistance(a, b) >= kSamePlace) continue;
         const size_t first = std::min(byX[k], byX[l]), second = std::max(byX[k], byX[l]);
         ErrorLine() << "Error: parseKvtFile: atom " << second << " (\"" << atoms[second]->name
                     << "\") on " << linePlace(atomLines[second], place) << " lies on atom "
@@ -192,7 +185,7 @@ class KvReading {
   // False (after a message) for a bond whose atoms are too far apart or on top of each other.
   bool plausibleBond(const std::string& record) {
     const Bond* b = molecule->bonds.back();
-    const float d = distanceOf(b->atom1, b->atom2);
+    const float d = atomDistance(b->atom1, b->atom2);
     if (d >= kShortestBond && d <= kLongestBond) return true;
     return fail("bond of " + std::to_string(d) + " A between atom " +
                     std::to_string(b->atom1->id) + " (\"" + b->atom1->name + "\") and atom " +

@@ -43,19 +43,6 @@ const float kShortestBond = 0.3f;
 // Two cysteine sulfurs this close are bridged, whether or not a record says so.
 const float kDisulfideDistance = 2.2f;
 
-float distanceOf(const Atom* a, const Atom* b) {
-  const float dx = a->position.x - b->position.x;
-  const float dy = a->position.y - b->position.y;
-  const float dz = a->position.z - b->position.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-bool bonded(const Atom* a, const Atom* b) {
-  for (const Bond* bond : a->bonds)
-    if (bond->atom1 == b || bond->atom2 == b) return true;
-  return false;
-}
-
 std::string columns(const std::string& line, size_t first, size_t last) {
   if (first - 1 >= line.size()) return std::string();
   return line.substr(first - 1, last - first + 1);
@@ -455,11 +442,11 @@ bool PDBParser::checkStackedAtoms(const Model* model) const {
               const auto found = cells.find(key(i, j, k));
               if (found == cells.end()) continue;
               for (const Atom* other : found->second) {
-                if (distanceOf(atom, other) >= kStackedDistance) continue;
+                if (atomDistance(atom, other) >= kStackedDistance) continue;
                 ErrorLine() << "Error: PDBParser::parsePDBFile atom \"" << atom->name << "\" on "
                             << place(atomLines.at(atom)) << " lies on atom \"" << other->name
                             << "\" of line " << atomLines.at(other)
-                            << " (" << distanceOf(atom, other)
+                            << " (" << atomDistance(atom, other)
                             << " A apart): stacked atoms, file refused";
                 return false;
               }
@@ -471,7 +458,7 @@ bool PDBParser::checkStackedAtoms(const Model* model) const {
 }
 
 bool PDBParser::plausibleBond(const Atom* a, const Atom* b, const char* record, int line) const {
-  const float d = distanceOf(a, b);
+  const float d = atomDistance(a, b);
   if (d <= kLongestListedBond && d >= kShortestBond) return true;
   ErrorLine() << "Error: PDBParser::parsePDBFile " << record << " bond between atom \"" << a->name
               << "\" (serial " << a->serialNumber << ") and atom \"" << b->name << "\" (serial "
@@ -497,7 +484,7 @@ bool PDBParser::bondDisulfides(Molecule* molecule) {
   for (Atom* atom : molecule->atoms)
     if (atom->element == "S" && atom->name == "SG") sulfurs.push_back(atom);
   auto join = [molecule](Atom* a, Atom* b) {
-    if (bonded(a, b)) return;
+    if (bondBetween(a, b) != nullptr) return;
     molecule->addBond(a, b, 1);
   };
   for (const Bridge& bridge : bridges) {
@@ -513,7 +500,7 @@ bool PDBParser::bondDisulfides(Molecule* molecule) {
   }
   for (size_t i = 0; i < sulfurs.size(); ++i)
     for (size_t j = i + 1; j < sulfurs.size(); ++j)
-      if (distanceOf(sulfurs[i], sulfurs[j]) <= kDisulfideDistance) join(sulfurs[i], sulfurs[j]);
+      if (atomDistance(sulfurs[i], sulfurs[j]) <= kDisulfideDistance) join(sulfurs[i], sulfurs[j]);
   return true;
 }
 

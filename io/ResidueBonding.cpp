@@ -25,20 +25,6 @@ namespace {
 const float kPeptideLinkAngstrom = 2.8f;   // C(k)-N(k+1) further apart: a chain break
 const float kSameLengthAngstrom = 0.02f;   // bond lengths closer than this count as equal
 
-float distance(const Atom* a, const Atom* b) {
-  const float dx = a->position.x - b->position.x;
-  const float dy = a->position.y - b->position.y;
-  const float dz = a->position.z - b->position.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-bool bonded(const Atom* a, const Atom* b) {
-  for (const Bond* bond : a->bonds)
-    if ((bond->atom1 == a && bond->atom2 == b) || (bond->atom1 == b && bond->atom2 == a))
-      return true;
-  return false;
-}
-
 int firstValence(const std::string& element) {
   ElementParameters row;
   if (element.empty() || InputParameters::instance()->findElementParameters(element, row) != 1)
@@ -117,7 +103,7 @@ std::vector<std::vector<Bond*> > aromaticSixRings(Molecule* m) {
       Bond* joint = nullptr;
       for (Bond* bond : a->bonds)
         if (a->getAdjacentAtom(bond) == b) joint = bond;
-      if (joint == nullptr || distance(a, b) > kLongestAromaticBond) break;
+      if (joint == nullptr || atomDistance(a, b) > kLongestAromaticBond) break;
       if (joint->order >= 2) ++multiple;
       ringBonds.push_back(joint);
     }
@@ -133,7 +119,7 @@ class KekuleSearch {
  public:
   explicit KekuleSearch(const std::vector<Bond*>& bonds) : bonds_(bonds) {
     std::sort(bonds_.begin(), bonds_.end(), [](const Bond* x, const Bond* y) {
-      return distance(x->atom1, x->atom2) < distance(y->atom1, y->atom2);
+      return atomDistance(x->atom1, x->atom2) < atomDistance(y->atom1, y->atom2);
     });
     for (Bond* b : bonds_) {
       b->order = 1;
@@ -197,8 +183,8 @@ void chargeNitroGroups(Molecule* m) {
         toOxygen.push_back(b);
     }
     if (toOxygen.size() != 2) continue;
-    Bond* longer = distance(toOxygen[0]->atom1, toOxygen[0]->atom2) >
-                           distance(toOxygen[1]->atom1, toOxygen[1]->atom2)
+    Bond* longer = atomDistance(toOxygen[0]->atom1, toOxygen[0]->atom2) >
+                           atomDistance(toOxygen[1]->atom1, toOxygen[1]->atom2)
                        ? toOxygen[0]
                        : toOxygen[1];
     longer->order = 1;
@@ -239,7 +225,7 @@ static void repairOverValentAtoms(Molecule* m, const std::vector<std::vector<Bon
         if (b->order < 2 || b->order > 3) continue;
         Atom* other = a->getAdjacentAtom(b);
         if (other == nullptr) continue;
-        float score = distance(a, other) - typicalLength(a, other, b->order);
+        float score = atomDistance(a, other) - typicalLength(a, other, b->order);
         if (overValent(other)) score += 1.0f;
         if (ringBonds.count(b) == 0) score += 10.0f;
         if (worst == nullptr || score > worstScore) {
@@ -305,10 +291,10 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
     });
     std::sort(partners.begin(), partners.end());
     for (size_t j : partners) {
-      if (hydrogenFull(j) || bonded(atoms[i], atoms[j])) continue;
+      if (hydrogenFull(j) || bondBetween(atoms[i], atoms[j]) != nullptr) continue;
       // A hydrogen filled by an earlier partner of this scan takes no further one.
       if (hydrogenFull(i)) break;
-      const float d = distance(atoms[i], atoms[j]);
+      const float d = atomDistance(atoms[i], atoms[j]);
       if (!(d < longest)) continue;
       if (crowded(i) || crowded(j)) {
         if (firstCrowded == nullptr) firstCrowded = crowded(i) ? atoms[i] : atoms[j];
@@ -350,7 +336,7 @@ void IOEngine::findCommectivityAmongstResidues(const std::vector<Residue*>& resi
     if (here->c != nullptr && next->n != nullptr) {
       // Atoms without coordinates cannot be checked; they are linked as the sequence says.
       if (here->c->isPlaced && next->n->isPlaced &&
-          distance(here->c, next->n) > kPeptideLinkAngstrom)
+          atomDistance(here->c, next->n) > kPeptideLinkAngstrom)
         continue;
       first = here->c;
       second = next->n;
@@ -403,7 +389,7 @@ void Molecule::autoBondOrderCorrection() {
           ++oxygens;
           // The shortest C-O bond is the carbonyl; about equal lengths: the one met last.
           if (lastOxygen == nullptr ||
-              distance(atom, other) < distance(atom, atom->getAdjacentAtom(lastOxygen)) +
+              atomDistance(atom, other) < atomDistance(atom, atom->getAdjacentAtom(lastOxygen)) +
                                           kSameLengthAngstrom)
             lastOxygen = b;
         } else if (other->element == "S") {

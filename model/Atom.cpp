@@ -1,6 +1,7 @@
 #include "model/Atom.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "model/Bond.h"
@@ -99,6 +100,19 @@ bool Atom::hasBond(const Atom* a, const Atom* b) const {
 }
 
 bool Atom::hasBond(const Bond* b) const { return b != nullptr && hasBond(b->atom1, b->atom2); }
+
+Bond* bondBetween(const Atom* a, const Atom* b) {
+  for (Bond* bond : a->bonds)
+    if (bond != nullptr && (bond->atom1 == b || bond->atom2 == b)) return bond;
+  return nullptr;
+}
+
+float atomDistance(const Atom* a, const Atom* b) {
+  const float dx = a->position.x - b->position.x;
+  const float dy = a->position.y - b->position.y;
+  const float dz = a->position.z - b->position.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
 
 bool Atom::hasTripleBond() const {
   return std::any_of(bonds.begin(), bonds.end(), [](const Bond* b) { return b->order == 3; });

@@ -183,5 +183,11 @@ class Atom {
 // A bond order as it counts in a valence sum: aromatic (9) counts as 1.
 inline int valenceOfOrder(int order) { return order == 9 ? 1 : order; }
 
+// The bond joining a and b, or null.
+Bond* bondBetween(const Atom* a, const Atom* b);
+
+// The distance between two atoms' positions, Angstrom.
+float atomDistance(const Atom* a, const Atom* b);
+
 // The dummy end of a bond axis (type "DUM"); false for null.
 inline bool isDummy(const Atom* atom) { return atom != nullptr && atom->type == "DUM"; }
