@@ -14,7 +14,10 @@ bash scripts/setup.sh
 echo "== build"
 bash scripts/build.sh build -DKV_WERROR=ON
 echo "== tests"
-(cd build && ctest --output-on-failure --timeout 600 --parallel "$jobs" </dev/null)
+# A failed test runs once more: the window tests wait on a real X server and a software
+# rasteriser, and on a loaded machine one of them now and then misses its moment; a fault of
+# ours fails both runs.
+(cd build && ctest --output-on-failure --timeout 600 --parallel "$jobs" --repeat until-pass:2 </dev/null)
 
 echo "== sanitizer build"
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_GUI=ON -DKV_BENCHMARKS=OFF -DKV_WERROR=ON
