@@ -16,6 +16,7 @@
 #include <memory>
 #include <sstream>
 
+#include "construction/HandsFromCoordinates.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "io/SmilesWriter.h"
@@ -314,6 +315,13 @@ bool hasCoordinates(const Molecule& m) {
   return false;
 }
 
+// True when the atoms the record placed do not all lie in the plane z = 0.
+bool showsDepth(const Molecule& m) {
+  for (const Atom* a : m.atoms)
+    if (a != nullptr && a->isPlaced && a->position.z != 0.0f) return true;
+  return false;
+}
+
 // False (after a message naming both atom lines) when two atoms lie within kShortestBond; with
 // onlyUnbonded, when one of them has no bond.
 bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLine,
@@ -475,6 +483,9 @@ void MDLMolParser::perceive(Molecule* m) {
     if (a->name.empty()) a->name = a->element + std::to_string(a->id);
   }
   m->findBestAtomType();
+  // The hands a three-dimensional record shows are the hands the molecule keeps: the chain
+  // builds, checks and mends labelled centres and double bonds. A drawing (every z 0) shows none.
+  if (showsDepth(*m)) labelHandsFromCoordinates(*m);
 }
 
 bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
