@@ -22,6 +22,10 @@ namespace {
 // A double bond twisted so far that the cosine of its dihedral lies within this of 0 shows no
 // side.
 constexpr double kLeastSideCosine = 0.5;
+// The height (Angstrom) a wedge gives its far end while a drawn centre is read, and the least
+// volume (cubic Angstrom) of the tetrahedron of a drawn centre's neighbours that shows a hand.
+constexpr float kWedgeRise = 1.0f;
+constexpr double kLeastDrawnVolume = 0.05;
 // Double bonds in rings of fewer atoms than this are cis by the ring alone.
 constexpr size_t kSmallestRingWithTrans = 8;
 
@@ -102,7 +106,24 @@ bool hasFourDifferentSubstituents(const Atom& centre, const std::vector<Atom*>& 
   return true;
 }
 
-bool labelCentre(Atom& centre, std::map<const Atom*, int>& klass) {
+// The sign of the volume of the tetrahedron of four points (+1, -1, or 0 when nearly flat).
+int tetrahedronSign(const std::vector<Atom*>& p) {
+  double v[3][3];
+  for (int k = 0; k < 3; ++k) {
+    v[k][0] = p[k + 1]->position.x - p[0]->position.x;
+    v[k][1] = p[k + 1]->position.y - p[0]->position.y;
+    v[k][2] = p[k + 1]->position.z - p[0]->position.z;
+  }
+  const double det = v[0][0] * (v[1][1] * v[2][2] - v[1][2] * v[2][1]) -
+                     v[0][1] * (v[1][0] * v[2][2] - v[1][2] * v[2][0]) +
+                     v[0][2] * (v[1][0] * v[2][1] - v[1][1] * v[2][0]);
+  return det > kLeastDrawnVolume ? 1 : det < -kLeastDrawnVolume ? -1 : 0;
+}
+
+// With drawn, a centre with four drawn neighbours is read from the tetrahedron they span (a
+// drawing puts all four about the centre in the plane, so no three of them need show the hand
+// alone); four neighbours standing as "@@" asks span a positive volume.
+bool labelCentre(Atom& centre, std::map<const Atom*, int>& klass, bool drawn = false) {
   if (!centre.isPlaced || !takesFourHands(centre.element)) return false;
   const size_t n = centre.bonds.size();
   if (n != 4 && !(n == 3 && takesThreeHands(centre))) return false;
@@ -118,6 +139,13 @@ bool labelCentre(Atom& centre, std::map<const Atom*, int>& klass) {
   around.insert(around.end(), added.begin(), added.end());
   if (!hasFourDifferentSubstituents(centre, around, klass)) return false;
 
+  if (drawn && around.size() == 4 && added.empty()) {
+    const int sign = tetrahedronSign(around);
+    if (sign == 0) return false;
+    centre.neighbours = around;
+    centre.piCount = sign > 0 ? 2 : 1;
+    return true;
+  }
   const std::vector<Atom*> keptNeighbours = centre.neighbours;
   const int keptLabel = centre.piCount;
   centre.neighbours = around;
@@ -208,5 +236,31 @@ HandCount labelHandsFromCoordinates(Molecule& molecule) {
     if (atom != nullptr && labelCentre(*atom, klass)) ++count.centres;
   for (Bond* bond : molecule.bonds)
     if (bond != nullptr && labelDoubleBond(molecule, *bond, klass)) ++count.doubleBonds;
+  return count;
+}
+
+HandCount labelHandsFromDrawing(Molecule& molecule, const std::vector<DrawnWedge>& wedges) {
+  HandCount count;
+  std::map<const Atom*, int> klass = symmetryClasses(molecule);
+  const int atoms = static_cast<int>(molecule.atoms.size());
+  std::map<int, std::vector<const DrawnWedge*> > byCentre;
+  for (const DrawnWedge& w : wedges)
+    if (w.centre >= 0 && w.centre < atoms && w.neighbour >= 0 && w.neighbour < atoms &&
+        w.direction != 0)
+      byCentre[w.centre].push_back(&w);
+  for (const auto& entry : byCentre) {
+    Atom* centre = molecule.atoms[entry.first];
+    if (centre == nullptr) continue;
+    // The raised ends stand a bond's height above or below the centre while it is read.
+    std::vector<std::pair<Atom*, float> > kept;
+    for (const DrawnWedge* w : entry.second) {
+      Atom* end = molecule.atoms[w->neighbour];
+      if (end == nullptr || bondTo(centre, end) == nullptr) continue;
+      kept.emplace_back(end, end->position.z);
+      end->position.z = centre->position.z + kWedgeRise * static_cast<float>(w->direction);
+    }
+    if (!kept.empty() && labelCentre(*centre, klass, true)) ++count.centres;
+    for (auto k = kept.rbegin(); k != kept.rend(); ++k) k->first->position.z = k->second;
+  }
   return count;
 }

@@ -351,7 +351,7 @@ bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLin
 
 // One bond line, added to m. False after a message.
 bool readBondLine(const std::string& input, const RecordLines& lines, int atomCount,
-                  bool checkLength, Molecule& m) {
+                  bool checkLength, Molecule& m, std::vector<DrawnWedge>& wedges) {
   std::string line = input;
   padTo(line, kLineWidth);
   int first = 0, second = 0, type = 0;
@@ -369,6 +369,10 @@ bool readBondLine(const std::string& input, const RecordLines& lines, int atomCo
     return false;
   }
   const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
+  // A single bond's stereo field: 1 rises from the first atom towards the viewer, 6 falls away.
+  int stereo = 0;
+  if (order == 1 && readInt(columns(line, 10, 12), true, stereo) && (stereo == 1 || stereo == 6))
+    wedges.push_back({first - 1, second - 1, stereo == 1 ? 1 : -1});
   if (checkLength) {
     const Atom* a = m.atoms[static_cast<size_t>(first - 1)];
     const Atom* b = m.atoms[static_cast<size_t>(second - 1)];
@@ -406,6 +410,8 @@ bool readPropertyLines(RecordLines& lines, Molecule& m) {
 
 Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name, int firstLine,
                                             bool graphOnly) {
+  drawnRecord = nullptr;
+  drawnWedges.clear();
   RecordLines lines(in, firstLine, sourcePath);
   std::string counts;
   int atomCount = 0;
@@ -413,6 +419,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
   if (!readHeader(lines, name, counts, atomCount, bondCount)) return nullptr;
 
   std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
+  std::vector<DrawnWedge> wedges;
   std::string line;
   for (int i = 0; i < atomCount; ++i) {
     if (!lines.next(line)) {
@@ -437,7 +444,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
                    counts);
       return nullptr;
     }
-    if (!readBondLine(line, lines, atomCount, checkGeometry, *m)) return nullptr;
+    if (!readBondLine(line, lines, atomCount, checkGeometry, *m, wedges)) return nullptr;
   }
   // A drawing (every z 0) may overlap bonded atoms, hydrogens most of all; there only an atom
   // without bonds on top of another is refused, a copy of it.
@@ -450,6 +457,11 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
     ErrorLine() << "Error: MDLMolParser: aromatic bonds with no Kekule form in record \"" << name
                 << "\" on " << linePlace(firstLine, sourcePath);
     return nullptr;
+  }
+  // A drawing shows its hands by wedges; a record in depth by its coordinates.
+  if (!graphOnly && flat && !wedges.empty()) {
+    drawnRecord = m.get();
+    drawnWedges = wedges;
   }
   return m.release();
 }
@@ -484,8 +496,17 @@ void MDLMolParser::perceive(Molecule* m) {
   }
   m->findBestAtomType();
   // The hands a three-dimensional record shows are the hands the molecule keeps: the chain
-  // builds, checks and mends labelled centres and double bonds. A drawing (every z 0) shows none.
-  if (showsDepth(*m)) labelHandsFromCoordinates(*m);
+  // builds, checks and mends labelled centres and double bonds. A drawing (every z 0) shows
+  // them by its wedges only.
+  if (showsDepth(*m)) {
+    labelHandsFromCoordinates(*m);
+  } else if (m == drawnRecord && labelHandsFromDrawing(*m, drawnWedges).centres > 0) {
+    // A flat start holds no hand: the molecule is built from its graph and labels, as from
+    // SMILES.
+    for (Atom* a : m->atoms) a->isPlaced = false;
+  }
+  drawnRecord = nullptr;
+  drawnWedges.clear();
 }
 
 bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {

@@ -1,7 +1,7 @@
 // Three-dimensional SD records without hydrogens, written by RDKit from embedded conformers of
 // chiral molecules and their mirror images (tests/data/mdl-chiral-3d.sdf): the finished molecule
 // keeps every hand and every double-bond side the file shows, and its heavy atoms stay close to
-// where the file put them.
+// where the file put them. The same molecules drawn flat with wedges take the drawn hands.
 
 #include <algorithm>
 #include <array>
@@ -45,6 +45,7 @@ struct Record {
   std::string name;
   std::vector<Point> atoms;
   std::vector<std::array<int, 3> > bonds;   // first, second, type
+  std::vector<int> wedgedCentres;            // first atoms of bonds with stereo 1 or 6
 };
 
 std::vector<Record> readRecords(const std::string& path) {
@@ -63,8 +64,12 @@ std::vector<Record> readRecords(const std::string& path) {
       r.atoms.push_back({std::stod(line.substr(0, 10)), std::stod(line.substr(10, 10)),
                          std::stod(line.substr(20, 10))});
     for (int i = 0; i < bonds && std::getline(in, line); ++i)
+    {
       r.bonds.push_back({std::stoi(line.substr(0, 3)) - 1, std::stoi(line.substr(3, 3)) - 1,
                          std::stoi(line.substr(6, 3))});
+      const int stereo = line.size() >= 12 ? std::stoi(line.substr(9, 3)) : 0;
+      if (stereo == 1 || stereo == 6) r.wedgedCentres.push_back(r.bonds.back()[0]);
+    }
     while (std::getline(in, line) && line.find("$$$$") == std::string::npos) {
     }
     records.push_back(r);
@@ -297,7 +302,7 @@ TEST(MDLThreeDimensionalHands, OnlyCentresAndDoubleBondsWithDifferentSubstituent
   EXPECT_EQ(expected.size(), checked);
 }
 
-TEST(MDLThreeDimensionalHands, ADrawingGivesNoLabels) {
+TEST(MDLThreeDimensionalHands, ADrawingWithoutWedgesGivesNoLabels) {
   kvtest::ensureApplication();
   // (S)-alanine drawn flat, without wedges: the plane shows no hand.
   const std::string record =
@@ -315,4 +320,37 @@ TEST(MDLThreeDimensionalHands, ADrawingGivesNoLabels) {
   std::unique_ptr<Molecule> m(parser.parseMDLMolFile(in));
   ASSERT_NE(nullptr, m) << errorLog.text();
   for (const Atom* a : m->atoms) EXPECT_EQ(0, a->piCount) << a->name;
+}
+
+TEST(MDLThreeDimensionalHands, WedgesOfADrawingGiveItsHands) {
+  kvtest::ensureApplication();
+  // The same molecules drawn flat by RDKit with wedges and hashes, atoms in the same order as
+  // the records in depth.
+  const std::vector<Record> depth = readRecords(kData + "/mdl-chiral-3d.sdf");
+  const std::string path = kData + "/mdl-chiral-drawn.sdf";
+  const std::vector<Record> drawings = readRecords(path);
+  MDLMolParser parser;
+  std::vector<Molecule*> read;
+  int count = 0;
+  kvtest::ErrorCapture errorLog;
+  ASSERT_TRUE(parser.parseSDFile(path.c_str(), read, count));
+  std::vector<std::unique_ptr<Molecule> > owned(read.begin(), read.end());
+  ASSERT_EQ(drawings.size(), read.size()) << errorLog.text();
+  int compared = 0;
+  for (size_t r = 0; r < drawings.size(); ++r) {
+    const Record& drawing = drawings[r];
+    ASSERT_EQ(depth[r].name, drawing.name);
+    std::vector<Point> finished;
+    for (size_t i = 0; i < drawing.atoms.size(); ++i) finished.push_back(positionOf(read[r]->atoms[i]));
+    for (int c : drawing.wedgedCentres) {
+      std::vector<int> heavy;
+      for (const auto& bond : drawing.bonds)
+        if (bond[0] == c || bond[1] == c) heavy.push_back(bond[0] == c ? bond[1] : bond[0]);
+      if (heavy.size() < 3) continue;
+      ++compared;
+      EXPECT_GT(handVolume(depth[r].atoms, c, heavy) * handVolume(finished, c, heavy), 0.0)
+          << drawing.name << ": centre " << c + 1;
+    }
+  }
+  EXPECT_GT(compared, 80);
 }
