@@ -17,6 +17,7 @@
 
 #include "construction/GeometryCheck.h"
 #include "io/MDLMolParser.h"
+#include "io/PDBParser.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -353,4 +354,40 @@ TEST(MDLThreeDimensionalHands, WedgesOfADrawingGiveItsHands) {
     }
   }
   EXPECT_GT(compared, 80);
+}
+
+TEST(MDLThreeDimensionalHands, FileAtomsOfAHydrogenFreeCentreStayWhereTheFilePutThem) {
+  kvtest::ensureApplication();
+  // Halothane without hydrogens as PDB HETATM records, which the reader builds on without
+  // optimising: the halogens of the CHFCl centre, terminal atoms of an atom that takes a
+  // hydrogen, are not placed again with it.
+  const char* pdb =
+      "HETATM    1  F1  UNL     1       0.854  -1.200   0.999  1.00  0.00           F\n"
+      "HETATM    2  C1  UNL     1       0.706  -0.321  -0.032  1.00  0.00           C\n"
+      "HETATM    3 CL1  UNL     1       2.011   0.894   0.089  1.00  0.00          CL\n"
+      "HETATM    4  C2  UNL     1      -0.679   0.321  -0.010  1.00  0.00           C\n"
+      "HETATM    5  F2  UNL     1      -0.879   1.046   1.120  1.00  0.00           F\n"
+      "HETATM    6  F3  UNL     1      -0.822   1.179  -1.056  1.00  0.00           F\n"
+      "HETATM    7 BR1  UNL     1      -2.062  -1.052  -0.146  1.00  0.00          BR\n"
+      "CONECT    1    2\nCONECT    2    3    4\nCONECT    4    5    6    7\nEND\n";
+  const std::vector<Point> file = {{0.854, -1.200, 0.999}, {0.706, -0.321, -0.032},
+                                   {2.011, 0.894, 0.089},  {-0.679, 0.321, -0.010},
+                                   {-0.879, 1.046, 1.120}, {-0.822, 1.179, -1.056},
+                                   {-2.062, -1.052, -0.146}};
+  const char* names[] = {"F1", "C1", "CL1", "C2", "F2", "F3", "BR1"};
+  kvtest::ErrorCapture errorLog;
+  std::istringstream in(pdb);
+  std::vector<Molecule*> out;
+  PDBParser parser;
+  parser.parsePDBFile(in, out);
+  std::vector<std::unique_ptr<Molecule> > owned(out.begin(), out.end());
+  ASSERT_EQ(1u, out.size()) << errorLog.text();
+  for (size_t i = 0; i < file.size(); ++i) {
+    const Atom* atom = nullptr;
+    for (const Atom* a : out[0]->atoms)
+      if (a->name == names[i]) atom = a;
+    ASSERT_NE(nullptr, atom) << names[i];
+    const Point at = positionOf(atom);
+    EXPECT_LT(std::sqrt(dot(minus(at, file[i]), minus(at, file[i]))), 1e-3) << names[i];
+  }
 }
