@@ -8,6 +8,7 @@
 #include <cmath>
 #include <deque>
 #include <queue>
+#include <set>
 #include <unordered_set>
 #include <vector>
 
@@ -441,7 +442,12 @@ void Molecule::createOptimumGeometry() {
   }
   if (fragmentSeed != nullptr) moveFragmentBeyond(fragmentSeed, frontierX);
 
-  resetHydrogens();
+  // Positions that arrived in depth are kept; a drawing's (every z 0) give only a start.
+  bool arrivedInDepth = false;
+  for (size_t i = 0; i < atoms.size(); ++i)
+    if (arrivedPlaced[i] && atoms[i] != nullptr && atoms[i]->position.z != 0.0f)
+      arrivedInDepth = true;
+  resetHydrogens(arrivedInDepth ? arrivedPlaced : std::vector<bool>());
   // Hydrogens merely too close are left to the force field that follows; atoms nearly on top
   // of each other give it no direction to push them apart.
   repairGeometry(*this, arrivedPlaced, kStackedDistance);
@@ -470,7 +476,12 @@ int Molecule::createCoorForNode(Atom* atom, std::queue<Atom*>& queue, std::vecto
   return node.count();
 }
 
-void Molecule::resetHydrogens() {
+void Molecule::resetHydrogens(const std::vector<bool>& kept) {
+  // By list position, as the caller took them.
+  std::set<const Atom*> keptAtoms;
+  for (size_t i = 0; i < atoms.size() && i < kept.size(); ++i)
+    if (kept[i]) keptAtoms.insert(atoms[i]);
+  auto wasKept = [&keptAtoms](const Atom* atom) { return keptAtoms.count(atom) > 0; };
   for (Atom* atom : atoms) {
     if (atom == nullptr || !atom->hydrogensAdded || atom->degree == 1) continue;
     std::queue<Atom*> local;
@@ -479,7 +490,8 @@ void Molecule::resetHydrogens() {
     for (Bond* bond : atom->bonds) {
       Atom* other = bond != nullptr ? farEnd(bond, atom) : nullptr;
       if (other == nullptr) continue;
-      if (other->degree > 1) {
+      // A heavy end the file placed (the halogen of a CHFCl centre) is no hydrogen to re-place.
+      if (other->degree > 1 || wasKept(other)) {
         local.push(other);
       } else {
         other->isPlaced = false;

@@ -16,6 +16,7 @@
 #include <memory>
 #include <sstream>
 
+#include "construction/HandsFromCoordinates.h"
 #include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
@@ -295,13 +296,6 @@ bool readAtomLine(const std::string& input, const RecordLines& lines, bool graph
 const float kLongestBond = 4.0f;
 const float kShortestBond = 0.3f;
 
-float distanceOf(const Atom* a, const Atom* b) {
-  const float dx = a->position.x - b->position.x;
-  const float dy = a->position.y - b->position.y;
-  const float dz = a->position.z - b->position.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 std::string lengthText(float d) {
   char buffer[48];
   std::snprintf(buffer, sizeof buffer, "%.3f A", static_cast<double>(d));
@@ -312,6 +306,13 @@ std::string lengthText(float d) {
 bool hasCoordinates(const Molecule& m) {
   for (const Atom* a : m.atoms)
     if (a->position.x != 0.0f || a->position.y != 0.0f || a->position.z != 0.0f) return true;
+  return false;
+}
+
+// True when the atoms the record placed do not all lie in the plane z = 0.
+bool showsDepth(const Molecule& m) {
+  for (const Atom* a : m.atoms)
+    if (a != nullptr && a->isPlaced && a->position.z != 0.0f) return true;
   return false;
 }
 
@@ -329,7 +330,7 @@ bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLin
       const Atom* a = m.atoms[byX[k]];
       const Atom* b = m.atoms[byX[l]];
       if (b->position.x - a->position.x >= kShortestBond) break;
-      const float d = distanceOf(a, b);
+      const float d = atomDistance(a, b);
       if (d >= kShortestBond || (onlyUnbonded && !a->bonds.empty() && !b->bonds.empty())) continue;
       const size_t first = std::min(byX[k], byX[l]), second = std::max(byX[k], byX[l]);
       ErrorLine() << "Error: MDLMolParser: atom " << m.atoms[second]->name << " on "
@@ -344,7 +345,7 @@ bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLin
 
 // One bond line, added to m. False after a message.
 bool readBondLine(const std::string& input, const RecordLines& lines, int atomCount,
-                  bool checkLength, Molecule& m) {
+                  bool checkLength, Molecule& m, std::vector<DrawnWedge>& wedges) {
   std::string line = input;
   padTo(line, kLineWidth);
   int first = 0, second = 0, type = 0;
@@ -362,10 +363,14 @@ bool readBondLine(const std::string& input, const RecordLines& lines, int atomCo
     return false;
   }
   const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
+  // A single bond's stereo field: 1 rises from the first atom towards the viewer, 6 falls away.
+  int stereo = 0;
+  if (order == 1 && readInt(columns(line, 10, 12), true, stereo) && (stereo == 1 || stereo == 6))
+    wedges.push_back({first - 1, second - 1, stereo == 1 ? 1 : -1});
   if (checkLength) {
     const Atom* a = m.atoms[static_cast<size_t>(first - 1)];
     const Atom* b = m.atoms[static_cast<size_t>(second - 1)];
-    const float d = distanceOf(a, b);
+    const float d = atomDistance(a, b);
     if (d > kLongestBond || d < kShortestBond) {
       lines.report("bond of " + lengthText(d) + " between atoms " + a->name + " and " + b->name +
                        (d < kShortestBond ? " (on top of each other)" : " (too long for a bond)") +
@@ -399,6 +404,8 @@ bool readPropertyLines(RecordLines& lines, Molecule& m) {
 
 Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name, int firstLine,
                                             bool graphOnly) {
+  drawnRecord = nullptr;
+  drawnWedges.clear();
   RecordLines lines(in, firstLine, sourcePath);
   std::string counts;
   int atomCount = 0;
@@ -406,6 +413,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
   if (!readHeader(lines, name, counts, atomCount, bondCount)) return nullptr;
 
   std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
+  std::vector<DrawnWedge> wedges;
   std::string line;
   for (int i = 0; i < atomCount; ++i) {
     if (!lines.next(line)) {
@@ -430,7 +438,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
                    counts);
       return nullptr;
     }
-    if (!readBondLine(line, lines, atomCount, checkGeometry, *m)) return nullptr;
+    if (!readBondLine(line, lines, atomCount, checkGeometry, *m, wedges)) return nullptr;
   }
   // A drawing (every z 0) may overlap bonded atoms, hydrogens most of all; there only an atom
   // without bonds on top of another is refused, a copy of it.
@@ -443,6 +451,11 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
     ErrorLine() << "Error: MDLMolParser: aromatic bonds with no Kekule form in record \"" << name
                 << "\" on " << linePlace(firstLine, sourcePath);
     return nullptr;
+  }
+  // A drawing shows its hands by wedges; a record in depth by its coordinates.
+  if (!graphOnly && flat && !wedges.empty()) {
+    drawnRecord = m.get();
+    drawnWedges = wedges;
   }
   return m.release();
 }
@@ -476,6 +489,18 @@ void MDLMolParser::perceive(Molecule* m) {
     if (a->name.empty()) a->name = a->element + std::to_string(a->id);
   }
   m->findBestAtomType();
+  // The hands a three-dimensional record shows are the hands the molecule keeps: the chain
+  // builds, checks and mends labelled centres and double bonds. A drawing (every z 0) shows
+  // them by its wedges only.
+  if (showsDepth(*m)) {
+    labelHandsFromCoordinates(*m);
+  } else if (m == drawnRecord && labelHandsFromDrawing(*m, drawnWedges).centres > 0) {
+    // A flat start holds no hand: the molecule is built from its graph and labels, as from
+    // SMILES.
+    for (Atom* a : m->atoms) a->isPlaced = false;
+  }
+  drawnRecord = nullptr;
+  drawnWedges.clear();
 }
 
 bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "construction/HandsFromCoordinates.h"
+
 class Molecule;
 
 // Reads and writes MDL V2000 connection tables: single mol files, SD files (records separated
@@ -25,6 +27,10 @@ class MDLMolParser {
   // The file named in messages. The path readers set it; a caller that hands in the stream of
   // a file may set it too.
   std::string sourcePath;
+  // The wedges of the last flat record readConnectionTable returned (drawnRecord), read as
+  // hands by perceive.
+  std::vector<DrawnWedge> drawnWedges;
+  const Molecule* drawnRecord = nullptr;
 
   // One record from the stream, through perception and the set-up chain; owned by the caller.
   Molecule* parseMDLMolFile(std::istream& in);

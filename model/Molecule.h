@@ -181,7 +181,9 @@ class Molecule {
   // Coordinates from connectivity (construction/Coordinates.cpp). Placement works in radians
   // and Angstrom; atoms flagged isPlaced when a run starts keep their positions.
   int createCoorForNode(Atom* atom, std::queue<Atom*>& queue, std::vector<int> bondIds);
-  void resetHydrogens();
+  // Re-places the terminal atoms of atoms that had hydrogens added; a terminal atom whose entry
+  // in kept is true (it arrived with its position) stays where it is.
+  void resetHydrogens(const std::vector<bool>& kept = std::vector<bool>());
   void fillInitialDihedral();
   // Ring geometry (construction/RingGeometry.cpp).
   int checkConnectedRings(Ring* a, Ring* b);
