@@ -152,6 +152,28 @@ TEST(TorsionProfile, ConjugatedAndPolarRotorsKeepTheirExperimentalMinima) {
   EXPECT_NEAR(1.6, at(biphenyl, 90.0), 0.6);
 }
 
+// N-methylacetamide's full turn (O=C-N-C from the trans amide) as an MMFF94 relaxed scan gives it
+// (RDKit, each angle the lowest of scans from both sides; symmetric about 180): a steep rise out of
+// trans, the top near 80 degrees, a soft cis well 2.1 above. Its spikes near the top are the
+// nitrogen turning pyramidal. The flat amide nitrogen here keeps its out-of-plane term through the
+// turn, so the top stands higher (16 at 90 degrees) and the turn lies about 2.8 from the reference;
+// lowering the amide torsion rows instead lets ring ureas (uric acid, caffeine) pucker.
+const double kMethylacetamideTurn[] = {0.00, 0.06, 0.80, 2.19, 4.15, 6.50, 11.88, 11.54, 13.33, 11.57,
+                                       9.71, 7.91, 6.26,  4.84, 3.70, 2.87, 2.35,  2.12,  2.11};
+
+TEST(TorsionProfile, MethylacetamideStaysNearItsReferenceTurn) {
+  const Profile amide = scanOf("CNC(C)=O", 4, 2, 1, 0);
+  ASSERT_EQ(37u, amide.size());
+  const double rms = rmsOverTurn(amide, [](int degrees) {
+    return kMethylacetamideTurn[(degrees <= 180 ? degrees : 360 - degrees) / 10];
+  });
+  EXPECT_LT(rms, 3.0);
+  // The top stays at right angles, no higher than the unshaped rows put it.
+  EXPECT_GT(at(amide, 90.0), 11.0);
+  EXPECT_LT(at(amide, 90.0), 17.5);
+  EXPECT_NEAR(at(amide, 90.0), at(amide, 270.0), 0.05);
+}
+
 namespace {
 
 // The relaxed force-field energy of a conformer read from a mol file through the set-up chain,
