@@ -70,13 +70,18 @@ int readInt(const std::string& field, bool* valid = nullptr) {
   return static_cast<int>(value);
 }
 
+// The eight columns of a coordinate hold at most 9999.999; a number far beyond that ("4.e41")
+// is no coordinate, and would not even fit a float.
+const double kLargestCoordinate = 1.0e6;
+
 bool readCoordinate(const std::string& field, float& out) {
   const std::string text = withoutBlanks(field);
   if (text.empty()) return false;
   errno = 0;
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value))
+  if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value) ||
+      std::fabs(value) > kLargestCoordinate)
     return false;
   out = static_cast<float>(value);
   return true;

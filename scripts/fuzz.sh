@@ -58,9 +58,16 @@ run_target() {
   rm -rf "$findings"
   mkdir -p "$corpus" "$findings" "$work/logs"
   local seeds=("$@")
-  for dir in "$root/fuzz/corpus/$name" "$root/fuzz/regressions/$name"; do
-    [ -d "$dir" ] && seeds+=("$dir")
-  done
+  [ -d "$root/fuzz/corpus/$name" ] && seeds+=("$root/fuzz/corpus/$name")
+  # Kept inputs seed the run, except those named slow-*: the tests replay them within a second,
+  # but the whole chain runs some thirty times slower built for fuzzing, past the time limit.
+  if [ -d "$root/fuzz/regressions/$name" ]; then
+    rm -rf "$work/seeds/kept-$name"
+    mkdir -p "$work/seeds/kept-$name"
+    find "$root/fuzz/regressions/$name" -maxdepth 1 -type f ! -name 'slow-*' \
+      -exec ln -sf -t "$work/seeds/kept-$name" {} +
+    seeds+=("$work/seeds/kept-$name")
+  fi
   if [[ $name == pdb* ]]; then
     mkdir -p "$work/seeds/pdb"
     dpkg -L pymol-data 2>/dev/null | grep '\.pdb$' | xargs -r ln -sf -t "$work/seeds/pdb"

@@ -43,7 +43,8 @@ std::vector<std::string> keptSlowInputs() {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(
            std::filesystem::path(KV_SOURCE_DIR) / "fuzz" / "regressions" / "smiles_chain", error))
-    if (entry.is_regular_file() && entry.path().filename().string().rfind("timeout-", 0) == 0)
+    if (entry.is_regular_file() && (entry.path().filename().string().rfind("timeout-", 0) == 0 ||
+                                    entry.path().filename().string().rfind("slow-", 0) == 0))
       files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   std::vector<std::string> out;
