@@ -39,6 +39,107 @@ int smallRingThroughAngle(const MolecularSystem& system, int end1, int centre, i
   return 0;
 }
 
+// Neighbours of an atom in the system's neighbour runs.
+std::vector<int> neighboursOf(const MolecularSystem& system, int atom) {
+  std::vector<int> out;
+  if (atom < 0 || atom >= system.atomCount) return out;
+  const int start = atom == 0 ? 0 : system.neighbourEnd[atom - 1] + 1;
+  for (int p = start; p <= system.neighbourEnd[atom]; ++p) out.push_back(system.neighbours[p]);
+  return out;
+}
+
+// The five-membered ring end1-centre-end3-b-a through the angle, as its atoms in ring order with
+// the centre first; empty when the angle lies in no such ring.
+std::vector<int> fiveRingThroughAngle(const MolecularSystem& system, int end1, int centre,
+                                      int end3) {
+  for (int a : neighboursOf(system, end1)) {
+    if (a == centre || a == end3) continue;
+    for (int b : neighboursOf(system, end3)) {
+      if (b == centre || b == end1 || b == a) continue;
+      if (system.getBondId(a, b) >= 0) return {centre, end3, b, a, end1};
+    }
+  }
+  return {};
+}
+
+// True when the ends of the angle are joined by a path of four bonds that avoids the centre: the
+// angle lies inside a six-membered ring.
+bool sixRingThroughAngle(const MolecularSystem& system, int end1, int centre, int end3) {
+  for (int a : neighboursOf(system, end1)) {
+    if (a == centre || a == end3) continue;
+    for (int b : neighboursOf(system, a)) {
+      if (b == centre || b == end1 || b == end3) continue;
+      for (int c : neighboursOf(system, b)) {
+        if (c == centre || c == a || c == end1 || c == end3) continue;
+        if (system.getBondId(c, end3) >= 0) return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool hasMultipleBond(const MolecularSystem& system, int atom) {
+  for (int n : neighboursOf(system, atom)) {
+    const int bond = system.getBondId(atom, n);
+    if (bond >= 0 && (system.bondOrder[bond] == 2 || system.bondOrder[bond] == 9)) return true;
+  }
+  return false;
+}
+
+// The element and neighbour count of every atom of the system.
+struct RingAtoms {
+  const std::vector<std::string>& elements;
+  const std::vector<int>& degree;
+};
+
+// A flat five-membered ring: no ring atom with four neighbours and every ring carbon with a
+// double or aromatic bond (a cyclopentadiene's CH2 folds its own angle shut and keeps the table's).
+bool flatFiveRing(const MolecularSystem& system, const RingAtoms& atoms,
+                  const std::vector<int>& ring) {
+  for (int atom : ring) {
+    if (atoms.degree[atom] > 3) return false;
+    if (atoms.elements[atom] == "C" && !hasMultipleBond(system, atom)) return false;
+  }
+  return true;
+}
+
+// Own angle of an atom inside a flat five-membered ring, in degrees, before the ring is closed:
+// a carbon 108, the divalent heteroatoms their measured ring angles (thiophene's sulphur near 92,
+// furan's oxygen near 106), a two-connected nitrogen about 104.5 and a nitrogen with three
+// neighbours about 107.5. A ring neighbour that is a two-connected nitrogen or an oxygen opens
+// the angle by a few degrees, as at C2 of imidazole and oxazole and at N1 of pyrazole.
+double fiveRingOwnAngle(const RingAtoms& atoms, const std::vector<int>& ring, size_t k) {
+  const int atom = ring[k];
+  const std::string& element = atoms.elements[atom];
+  double angle = 108.0;
+  if (element == "S")
+    angle = 92.0;
+  else if (element == "SE")
+    angle = 88.0;
+  else if (element == "O")
+    angle = 105.0;
+  else if (element == "N")
+    angle = atoms.degree[atom] == 2 ? 104.5 : 107.5;
+  for (int side : {ring[(k + 1) % ring.size()], ring[(k + ring.size() - 1) % ring.size()]}) {
+    if (atoms.elements[side] == "N" && atoms.degree[side] == 2) angle += 2.5;
+    if (atoms.elements[side] == "O") angle += 2.0;
+  }
+  return angle;
+}
+
+// Interior angle at ring[0] of a flat five-membered ring, in degrees. The angles of a flat
+// pentagon add to 540: the heteroatoms keep their own angles and the carbons share the rest in
+// proportion to theirs (a ring without carbons scales all its angles alike).
+double fiveRingInteriorAngle(const RingAtoms& atoms, const std::vector<int>& ring) {
+  double fixed = 0.0, carbons = 0.0;
+  for (size_t k = 0; k < ring.size(); ++k)
+    (atoms.elements[ring[k]] == "C" ? carbons : fixed) += fiveRingOwnAngle(atoms, ring, k);
+  const double own = fiveRingOwnAngle(atoms, ring, 0);
+  if (carbons <= 0.0) return own * 540.0 / fixed;
+  if (atoms.elements[ring[0]] != "C") return own;
+  return own * (540.0 - fixed) / carbons;
+}
+
 // Charge separation of a bond moment over a distance; a zero distance carries no charge.
 float bondCharge(float moment, float distance) {
   if (!(std::fabs(distance) > 1e-6f)) return 0.0f;
@@ -202,6 +303,7 @@ void MolecularSystem::assignAngleParameters() {
   angleReference3.assign(angleCount, 0.0);
   ureyBradleyForceConstant.assign(angleCount, 0.0);
   ureyBradleyLength.assign(angleCount, 0.0);
+  std::vector<bool> inFlatFiveRing(static_cast<size_t>(angleCount), false);
   for (int t = 0; t < angleCount; ++t) {
     const int centre = angleCentre[t];
     AngleParameters record;
@@ -220,17 +322,18 @@ void MolecularSystem::assignAngleParameters() {
     }
 
     if (angleForceConstant[t] < 1e-10) continue;
-    const int bond1 = getBondId(centre, angleAtom1[t]);
-    const int bond2 = getBondId(centre, angleAtom3[t]);
-    if (bond1 < 0 || bond2 < 0) continue;
-    const double r1 = bondLength[bond1];
-    const double r2 = bondLength[bond2];
     // The table's angle of a centre type is its open-chain angle. Inside a three-membered ring
     // the three bond lengths fix the angle, and inside a four-membered ring it is near a right
     // angle; an open-chain reference there (and the 1-3 distance built from it) would stretch
-    // the ring bonds far past their table lengths.
+    // the ring bonds far past their table lengths. Inside a flat five-membered ring the angle
+    // is the ring's own share of a closed pentagon.
     const int ring = smallRingThroughAngle(*this, angleAtom1[t], centre, angleAtom3[t]);
-    if (ring == 3 && r1 > 1e-6 && r2 > 1e-6) {
+    const int bond1 = getBondId(centre, angleAtom1[t]);
+    const int bond2 = getBondId(centre, angleAtom3[t]);
+    if (ring == 3 && bond1 >= 0 && bond2 >= 0 && bondLength[bond1] > 1e-6 &&
+        bondLength[bond2] > 1e-6) {
+      const double r1 = bondLength[bond1];
+      const double r2 = bondLength[bond2];
       const double r3 = bondLength[getBondId(angleAtom1[t], angleAtom3[t])];
       const double cosine = (r1 * r1 + r2 * r2 - r3 * r3) / (2.0 * r1 * r2);
       angleReference[t] = std::acos(std::max(-1.0, std::min(1.0, cosine)));
@@ -238,10 +341,63 @@ void MolecularSystem::assignAngleParameters() {
     } else if (ring == 4) {
       angleReference[t] = 0.5 * kPi;
       angleReference2[t] = angleReference3[t] = 0.0;
+    } else if (ring == 0) {
+      const std::vector<int> five = fiveRingThroughAngle(*this, angleAtom1[t], centre, angleAtom3[t]);
+      if (!five.empty() && flatFiveRing(*this, RingAtoms{atomElements, atomDegree}, five)) {
+        angleReference[t] = fiveRingInteriorAngle(RingAtoms{atomElements, atomDegree}, five) * kPi / 180.0;
+        angleReference2[t] = angleReference3[t] = 0.0;
+        inFlatFiveRing[t] = true;
+      }
     }
+  }
+
+  openExocyclicAngles(inFlatFiveRing);
+
+  for (int t = 0; t < angleCount; ++t) {
+    if (angleForceConstant[t] < 1e-10) continue;
+    const int bond1 = getBondId(angleCentre[t], angleAtom1[t]);
+    const int bond2 = getBondId(angleCentre[t], angleAtom3[t]);
+    if (bond1 < 0 || bond2 < 0) continue;
+    const double r1 = bondLength[bond1];
+    const double r2 = bondLength[bond2];
     const double radicand = r1 * r1 + r2 * r2 - 2.0 * r1 * r2 * std::cos(angleReference[t]);
     ureyBradleyLength[t] = radicand < 1e-10 ? 0.0 : std::sqrt(radicand);
     ureyBradleyForceConstant[t] = kAngleForceConstant;
+  }
+}
+
+// At a three-connected atom of a flat five-membered ring the three angles lie in one plane and
+// add to 360 degrees. The angles that lie in no ring (the substituent's, or the one between two
+// fused rings) take what the ring angles leave, shared evenly; their open-chain 120 would press
+// the small ring angle shut.
+void MolecularSystem::openExocyclicAngles(const std::vector<bool>& inFlatFiveRing) {
+  std::vector<std::vector<int>> anglesAt(static_cast<size_t>(atomCount));
+  for (int t = 0; t < angleCount; ++t) anglesAt[static_cast<size_t>(angleCentre[t])].push_back(t);
+  for (int centre = 0; centre < atomCount; ++centre) {
+    const std::vector<int>& angles = anglesAt[static_cast<size_t>(centre)];
+    if (atomDegree[centre] != 3 || angles.size() != 3) continue;
+    double fixedSum = 0.0;
+    int fiveRingAngles = 0;
+    std::vector<int> open;
+    for (int t : angles) {
+      if (angleForceConstant[t] < 1e-10) { open.clear(); fiveRingAngles = 0; break; }
+      if (inFlatFiveRing[t]) {
+        ++fiveRingAngles;
+        fixedSum += angleReference[t];
+      } else if (smallRingThroughAngle(*this, angleAtom1[t], centre, angleAtom3[t]) != 0 ||
+                 sixRingThroughAngle(*this, angleAtom1[t], centre, angleAtom3[t])) {
+        fixedSum += angleReference[t];
+      } else {
+        open.push_back(t);
+      }
+    }
+    if (fiveRingAngles == 0 || open.empty()) continue;
+    const double share = (2.0 * kPi - fixedSum) / static_cast<double>(open.size());
+    if (share < 0.5 * kPi || share > kPi) continue;
+    for (int t : open) {
+      angleReference[t] = share;
+      angleReference2[t] = angleReference3[t] = 0.0;
+    }
   }
 }
 

@@ -272,6 +272,7 @@ private:
   void assignAtomParameters(const std::string& moleculeName);
   void assignBondParameters(const std::string& moleculeName);
   void assignAngleParameters();
+  void openExocyclicAngles(const std::vector<bool>& inFlatFiveRing);
   void assignDihedralParameters(const std::string& moleculeName);
   void setupConstraints();
   template <class Visit>
