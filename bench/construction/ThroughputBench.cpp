@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/SmilesFiles.h"
 #include "io/IOEngine.h"
 #include "io/SmilesParser.h"
 #include "math/UtilityEngine.h"
@@ -24,16 +25,8 @@
 namespace {
 
 const std::vector<std::string>& drugLikeSmiles() {
-  static const std::vector<std::string> lines = [] {
-    std::vector<std::string> out;
-    std::ifstream in(KV_TEST_DATA_DIR "/pubchem-druglike-100.smi");
-    std::string line, smiles, name;
-    while (std::getline(in, line)) {
-      SmilesParser::splitSmilesLine(line, smiles, name);
-      if (!smiles.empty()) out.push_back(smiles);
-    }
-    return out;
-  }();
+  static const std::vector<std::string> lines =
+      benchdata::smilesOfFile(KV_TEST_DATA_DIR "/pubchem-druglike-100.smi");
   return lines;
 }
 

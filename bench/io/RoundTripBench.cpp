@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/SmilesFiles.h"
 #include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/SmilesParser.h"
@@ -29,16 +30,8 @@ void ensureApplication() {
 }
 
 const std::vector<std::string>& roundTripSmiles() {
-  static const std::vector<std::string> lines = [] {
-    std::vector<std::string> out;
-    std::ifstream in(KV_TEST_DATA_DIR "/obabel-roundtrip.smi");
-    std::string line, smiles, name;
-    while (std::getline(in, line)) {
-      SmilesParser::splitSmilesLine(line, smiles, name);
-      if (!smiles.empty()) out.push_back(smiles);
-    }
-    return out;
-  }();
+  static const std::vector<std::string> lines =
+      benchdata::smilesOfFile(KV_TEST_DATA_DIR "/obabel-roundtrip.smi");
   return lines;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/SmilesFiles.h"
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
 #include "model/Molecule.h"
@@ -19,16 +20,10 @@ namespace {
 // Isotope lines are left out: the element table has no row for "13C", and its error lines on
 // every pass would be timed with the rest.
 const std::vector<std::string>& benchSmiles() {
-  static const std::vector<std::string> lines = [] {
-    std::vector<std::string> out;
-    std::ifstream in(KV_TEST_DATA_DIR "/smiles-sample.smi");
-    std::string line, smiles, name;
-    while (std::getline(in, line)) {
-      SmilesParser::splitSmilesLine(line, smiles, name);
-      if (!smiles.empty() && smiles.find("[13") == std::string::npos) out.push_back(smiles);
-    }
-    return out;
-  }();
+  // Isotope-labelled entries left out.
+  static const std::vector<std::string> lines = benchdata::smilesOfFile(
+      KV_TEST_DATA_DIR "/smiles-sample.smi",
+      [](const std::string& smiles) { return smiles.find("[13") == std::string::npos; });
   return lines;
 }
 

@@ -6,6 +6,7 @@
 #include "ChemistryTestSupport.h"
 
 #include "model/Atom.h"
+#include "tests/support/AtomGeometry.h"
 
 #include <cmath>
 #include <vector>
@@ -44,16 +45,6 @@ const std::vector<FiveRing> kFiveRings = {
      {{7, 6, 4, 107.8}, {6, 4, 3, 107.1}, {4, 3, 8, 107.1}, {3, 8, 7, 110.2}, {8, 7, 6, 107.8}}},
 };
 
-double angleDeg(const Atom* a, const Atom* centre, const Atom* c) {
-  const double ux = a->position.x - centre->position.x, uy = a->position.y - centre->position.y,
-               uz = a->position.z - centre->position.z;
-  const double vx = c->position.x - centre->position.x, vy = c->position.y - centre->position.y,
-               vz = c->position.z - centre->position.z;
-  const double cosine = (ux * vx + uy * vy + uz * vz) /
-                        std::sqrt((ux * ux + uy * uy + uz * uz) * (vx * vx + vy * vy + vz * vz));
-  return std::acos(std::max(-1.0, std::min(1.0, cosine))) * 180.0 / M_PI;
-}
-
 }  // namespace
 
 // Every interior angle within 3 degrees of its reference, and the ring closed flat: the five
@@ -68,7 +59,7 @@ TEST(FiveRingAngles, AromaticFiveRingsHaveTheirInteriorAngles) {
       const int top = std::max({expected.end1, expected.centre, expected.end2});
       ASSERT_LT(top, static_cast<int>(m->atoms.size())) << ring.name;
       const double degrees =
-          angleDeg(m->atoms[static_cast<size_t>(expected.end1)],
+          kvtest::angleDeg(m->atoms[static_cast<size_t>(expected.end1)],
                    m->atoms[static_cast<size_t>(expected.centre)],
                    m->atoms[static_cast<size_t>(expected.end2)]);
       sum += degrees;
@@ -86,5 +77,5 @@ TEST(FiveRingAngles, AromaticFiveRingsHaveTheirInteriorAngles) {
 TEST(FiveRingAngles, ARingWithASaturatedCarbonKeepsTheTableAngles) {
   std::unique_ptr<Molecule> diene = kvtest::finishedMolecule("C1C=CC=C1");
   ASSERT_NE(nullptr, diene);
-  EXPECT_NEAR(101.8, angleDeg(diene->atoms[4], diene->atoms[0], diene->atoms[1]), 2.0);
+  EXPECT_NEAR(101.8, kvtest::angleDeg(diene->atoms[4], diene->atoms[0], diene->atoms[1]), 2.0);
 }
