@@ -8,18 +8,7 @@
 using pdbtest::PDBFixture;
 using pdbtest::atomLine;
 
-class PDBInput : public PDBFixture {
- protected:
-  // The molecules of a file written into the test's folder, and the error lines of the read.
-  std::vector<Molecule*> readFile(const std::string& name, const std::string& text) {
-    kvtest::ErrorCapture errorLog;
-    const std::vector<Molecule*> out = readPath(writeFile(name, text));
-    errors = errorLog.text();
-    return out;
-  }
-
-  std::string errors;
-};
+using PDBInput = pdbtest::PDBFileFixture;
 
 TEST_F(PDBInput, ElementComesFromTheElementColumnOrTheAtomNameColumns) {
   // Atom name columns 13-16 as written, element columns 77-78; the element read, or the error of

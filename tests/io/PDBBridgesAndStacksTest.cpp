@@ -73,16 +73,7 @@ TEST_F(PDBBridges, SsbondAndConectRecordsBondAcrossResidues) {
   EXPECT_EQ(1, orderBetween(ligand[0], "SG", 5, "C1", 9));
 }
 
-class PDBRefused : public PDBFixture {
- protected:
-  std::vector<Molecule*> readFile(const std::string& name, const std::string& text) {
-    kvtest::ErrorCapture errorLog;
-    const std::vector<Molecule*> out = readPath(writeFile(name, text));
-    errors = errorLog.text();
-    return out;
-  }
-  std::string errors;
-};
+using PDBRefused = pdbtest::PDBFileFixture;
 
 TEST_F(PDBRefused, StackedAtomsAreRefusedAtOnceNamingFileAndLines) {
   // 1,999 alpha carbons at one point: once left to the bonding for minutes.

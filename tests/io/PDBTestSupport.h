@@ -17,6 +17,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
+#include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 
 namespace pdbtest {
@@ -68,6 +69,19 @@ class PDBFixture : public kvtest::FileFixture {
   }
 
   PDBParser parser;
+};
+
+// Files written into the test's folder and read, with the error lines of the read kept.
+class PDBFileFixture : public PDBFixture {
+ protected:
+  std::vector<Molecule*> readFile(const std::string& name, const std::string& text) {
+    kvtest::ErrorCapture errorLog;
+    const std::vector<Molecule*> out = readPath(writeFile(name, text));
+    errors = errorLog.text();
+    return out;
+  }
+
+  std::string errors;
 };
 
 inline Atom* findAtom(const Molecule* m, const std::string& name, int residueNumber,
