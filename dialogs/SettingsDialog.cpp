@@ -11,36 +11,31 @@ void storeFlag(bool GraphicsEngine::*flag, const QCheckBox* box) {
   GraphicsEngine::instance()->*flag = box->isChecked();
 }
 
+// Each flag of the snapshot beside the renderer's flag it keeps, for copies both ways.
+template <class Kept, class Engine, class Copy>
+void pairFlags(Kept& kept, Engine& engine, Copy copy) {
+  copy(kept.showFPS, engine.showFPS);
+  copy(kept.lighting, engine.lighting);
+  copy(kept.reservedFlags[0], engine.reservedFlags[1]);
+  copy(kept.reservedFlags[1], engine.reservedFlags[2]);
+  copy(kept.showAxes, engine.showAxes);
+  copy(kept.transparency, engine.transparency);
+  copy(kept.showNuclei, engine.showNuclei);
+  copy(kept.showAtomicOrbitals, engine.showAtomicOrbitals);
+  copy(kept.showMolecularOrbitals, engine.showMolecularOrbitals);
+  copy(kept.showBondAxes, engine.showBondAxes);
+  copy(kept.showAtomIDs, engine.showAtomIDs);
+  copy(kept.showColorScale, engine.showColorScale);
+}
+
 }  // namespace
 
 void SettingsDialog::Snapshot::takeFrom(const GraphicsEngine& engine) {
-  showFPS = engine.showFPS;
-  lighting = engine.lighting;
-  reservedFlags[0] = engine.reservedFlags[1];
-  reservedFlags[1] = engine.reservedFlags[2];
-  showAxes = engine.showAxes;
-  transparency = engine.transparency;
-  showNuclei = engine.showNuclei;
-  showAtomicOrbitals = engine.showAtomicOrbitals;
-  showMolecularOrbitals = engine.showMolecularOrbitals;
-  showBondAxes = engine.showBondAxes;
-  showAtomIDs = engine.showAtomIDs;
-  showColorScale = engine.showColorScale;
+  pairFlags(*this, engine, [](bool& kept, const bool& flag) { kept = flag; });
 }
 
 void SettingsDialog::Snapshot::giveBack(GraphicsEngine& engine) const {
-  engine.showFPS = showFPS;
-  engine.lighting = lighting;
-  engine.reservedFlags[1] = reservedFlags[0];
-  engine.reservedFlags[2] = reservedFlags[1];
-  engine.showAxes = showAxes;
-  engine.transparency = transparency;
-  engine.showNuclei = showNuclei;
-  engine.showAtomicOrbitals = showAtomicOrbitals;
-  engine.showMolecularOrbitals = showMolecularOrbitals;
-  engine.showBondAxes = showBondAxes;
-  engine.showAtomIDs = showAtomIDs;
-  engine.showColorScale = showColorScale;
+  pairFlags(*this, engine, [](const bool& kept, bool& flag) { flag = kept; });
 }
 
 SettingsDialog::SettingsDialog(QWidget* parent)

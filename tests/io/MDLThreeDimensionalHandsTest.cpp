@@ -168,24 +168,36 @@ int rotatableBonds(const Record& r) {
   return count;
 }
 
+// The records of an SD file as the program reads them, owned, with the error lines of the read.
+struct ReadSdFile {
+  explicit ReadSdFile(const std::string& path) {
+    MDLMolParser parser;
+    std::vector<Molecule*> read;
+    int count = 0;
+    kvtest::ErrorCapture errorLog;
+    parsed = parser.parseSDFile(path.c_str(), read, count);
+    errors = errorLog.text();
+    for (Molecule* m : read) molecules.emplace_back(m);
+  }
+  bool parsed = false;
+  std::string errors;
+  std::vector<std::unique_ptr<Molecule> > molecules;
+};
+
 }  // namespace
 
 TEST(MDLThreeDimensionalHands, RecordsWithoutHydrogensKeepTheirHandsAndShape) {
   kvtest::ensureApplication();
   const std::string path = kData + "/mdl-chiral-3d.sdf";
   const std::vector<Record> records = readRecords(path);
-  MDLMolParser parser;
-  std::vector<Molecule*> read;
-  int count = 0;
-  kvtest::ErrorCapture errorLog;
-  ASSERT_TRUE(parser.parseSDFile(path.c_str(), read, count));
-  std::vector<std::unique_ptr<Molecule> > owned(read.begin(), read.end());
-  ASSERT_EQ(records.size(), read.size()) << errorLog.text();
+  const ReadSdFile program(path);
+  ASSERT_TRUE(program.parsed) << program.errors;
+  ASSERT_EQ(records.size(), program.molecules.size()) << program.errors;
 
   int centres = 0, doubleBonds = 0;
   for (size_t r = 0; r < records.size(); ++r) {
     const Record& file = records[r];
-    const Molecule& m = *read[r];
+    const Molecule& m = *program.molecules[r];
     ASSERT_EQ(file.name, m.names.front());
     std::vector<Point> finished;
     for (size_t i = 0; i < file.atoms.size(); ++i) finished.push_back(positionOf(m.atoms[i]));
@@ -274,12 +286,8 @@ TEST(MDLThreeDimensionalHands, RecordsWithoutHydrogensKeepTheirHandsAndShape) {
 TEST(MDLThreeDimensionalHands, OnlyCentresAndDoubleBondsWithDifferentSubstituentsAreLabelled) {
   kvtest::ensureApplication();
   const std::string path = kData + "/mdl-chiral-3d.sdf";
-  MDLMolParser parser;
-  std::vector<Molecule*> read;
-  int count = 0;
-  kvtest::ErrorCapture errorLog;
-  ASSERT_TRUE(parser.parseSDFile(path.c_str(), read, count));
-  std::vector<std::unique_ptr<Molecule> > owned(read.begin(), read.end());
+  const ReadSdFile program(path);
+  ASSERT_TRUE(program.parsed) << program.errors;
   // Centres and sided double bonds as a chemist counts them: the isopropyl and gem-dimethyl
   // carbons, methylene groups, the amine nitrogens and the trisubstituted end of citral with its
   // two methyls are none; the sulfoxide sulfur, the ammonium nitrogen and the phosphine are.
@@ -290,7 +298,7 @@ TEST(MDLThreeDimensionalHands, OnlyCentresAndDoubleBondsWithDifferentSubstituent
       {"tartaric", {2, 0}},     {"citral", {0, 1}},      {"stilbeneZ", {1, 1}},
       {"cis-azobenzene", {0, 1}}, {"E-cyclooctene", {0, 1}}};
   size_t checked = 0;
-  for (const Molecule* m : read) {
+  for (const auto& m : program.molecules) {
     const auto found = expected.find(m->names.front());
     if (found == expected.end()) continue;
     ++checked;
@@ -330,19 +338,15 @@ TEST(MDLThreeDimensionalHands, WedgesOfADrawingGiveItsHands) {
   const std::vector<Record> depth = readRecords(kData + "/mdl-chiral-3d.sdf");
   const std::string path = kData + "/mdl-chiral-drawn.sdf";
   const std::vector<Record> drawings = readRecords(path);
-  MDLMolParser parser;
-  std::vector<Molecule*> read;
-  int count = 0;
-  kvtest::ErrorCapture errorLog;
-  ASSERT_TRUE(parser.parseSDFile(path.c_str(), read, count));
-  std::vector<std::unique_ptr<Molecule> > owned(read.begin(), read.end());
-  ASSERT_EQ(drawings.size(), read.size()) << errorLog.text();
+  const ReadSdFile program(path);
+  ASSERT_TRUE(program.parsed) << program.errors;
+  ASSERT_EQ(drawings.size(), program.molecules.size()) << program.errors;
   int compared = 0;
   for (size_t r = 0; r < drawings.size(); ++r) {
     const Record& drawing = drawings[r];
     ASSERT_EQ(depth[r].name, drawing.name);
     std::vector<Point> finished;
-    for (size_t i = 0; i < drawing.atoms.size(); ++i) finished.push_back(positionOf(read[r]->atoms[i]));
+    for (size_t i = 0; i < drawing.atoms.size(); ++i) finished.push_back(positionOf(program.molecules[r]->atoms[i]));
     for (int c : drawing.wedgedCentres) {
       std::vector<int> heavy;
       for (const auto& bond : drawing.bonds)
