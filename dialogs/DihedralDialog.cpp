@@ -13,6 +13,7 @@
 
 #include "dialogs/DialogSupport.h"
 #include "forcefield/MolecularSystem.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
@@ -127,11 +128,19 @@ void DihedralDialog::on_drawButton_clicked() {
   if (!passesGuards()) return;
   MolecularSystem& system = *molecularSystem;
   const std::vector<SSEVector4f> saved = system.coordinates;
+  const double relaxedEnergy = system.EnergyForce();
   if (!system.setRelaxedRotation(id1, id2, id3, id4, newDihedralAngle)) return;
+  const double twistedEnergy = system.EnergyForce();
   // The copy made next carries the dipole of the twisted geometry.
   system.DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system.dipoleMagnitude);
   Molecule* copy = molecule->copyGraph();
+  // A twisted form holds its force-field energy above the form it was turned from as less
+  // bond energy, so its heat of formation lies that much higher (gauche butane about 2.7 kJ/mol
+  // above anti) instead of repeating the parent's, which assumes a relaxed molecule.
+  if (std::isfinite(twistedEnergy - relaxedEnergy))
+    copy->energyCorrection +=
+        static_cast<float>((twistedEnergy - relaxedEnergy) / kKcalPerMolPerElectronVolt);
   // The copy's energies come from the relaxed geometry: it says whether that converged.
   copy->isUnconverged = system.lastStop != MolecularSystem::OptimiserStop::Converged;
   if (copy->isUnconverged)

@@ -5,3 +5,6 @@
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 2.0f * kPi;
 constexpr double kPiWidened = static_cast<double>(kPi);   // 3.1415927410125732
+
+// Force-field energies are in kcal/mol, molecule energies in electron volts.
+constexpr double kKcalPerMolPerElectronVolt = 23.060548;

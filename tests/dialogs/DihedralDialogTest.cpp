@@ -244,6 +244,33 @@ TEST_F(Profiler, CreateMoleculeEmitsATwistedRelaxedCopyAndLeavesItsOwnAlone) {
   }
 }
 
+// A gauche copy of anti butane lies higher by its conformational energy (experiment about 0.67
+// kcal/mol, 2.8 kJ/mol), and a copy at the parent's own angle where the parent is.
+TEST_F(Profiler, CreateMoleculeRaisesTheHeatOfFormationByTheTwistEnergy) {
+  launch("CCCC", 0, 1, 2, 3);
+  auto heatAt = [this](const char* angle) {
+    std::unique_ptr<Molecule> made;
+    QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
+                     [&made](Molecule* m) { made.reset(m); });
+    dialog.ui.dihedralEdit->setText(angle);
+    dialog.ui.drawButton->click();
+    QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
+    if (made == nullptr) return static_cast<double>(NAN);
+    made->calTotalBondEnergy();
+    made->calHeatOfFormation();
+    return static_cast<double>(made->heatOfFormation);
+  };
+  dialog.molecule->calTotalBondEnergy();
+  dialog.molecule->calHeatOfFormation();
+  const double anti = dialog.molecule->heatOfFormation;
+  const double kcalPerEv = 23.060548;
+  EXPECT_NEAR(0.0, (heatAt("180") - anti) * kcalPerEv, 0.05);
+  const double gauche = (heatAt("65") - anti) * kcalPerEv;
+  EXPECT_GE(gauche, 0.4);
+  EXPECT_LE(gauche, 1.0);
+  EXPECT_GT((heatAt("0") - anti) * kcalPerEv, 4.0);   // the syn barrier
+}
+
 // The dihedral as chemists sign it (RDKit's GetDihedralDeg), in [0, 360).
 double chemistsDegrees(const SSEVector4f& a, const SSEVector4f& b, const SSEVector4f& c,
                        const SSEVector4f& d) {
