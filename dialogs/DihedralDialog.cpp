@@ -199,6 +199,13 @@ void DihedralDialog::printProfile() const {
   utility->printToConsole("Dihedral Angle(degree)\tEnergy(Kcal/mol)");
   for (const auto& point : energyProfile)
     utility->printToConsole(format("%12.5f%12.5f", point.first, point.second));
+  const std::vector<float>& open = molecularSystem->unconvergedScanAngles;
+  if (open.empty()) return;
+  std::ostringstream line;
+  line << "Not converged at " << open.size() << " of " << energyProfile.size()
+       << " angles (their energies are upper bounds):";
+  for (const float angle : open) line << " " << angle;
+  utility->printToConsole(line.str());
 }
 
 void DihedralDialog::drawProfile() {

@@ -142,7 +142,7 @@ bool MolecularSystem::setRelaxedRotation(int i, int j, int k, int l, double targ
     return false;
   }
   Minimization minimization;
-  minimization.maxSteps = 1000;
+  minimization.maxSteps = scanRelaxationSteps;
   setRotation(i, j, k, l, targetDegrees);
   freezeAxis(*this, j, k);
   constrainedDihedrals = restraintFor(*this, i, j, k, l);
@@ -161,6 +161,7 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
                                                          double startDegrees, double endDegrees,
                                                          double stepDegrees,
                                                          std::map<float, float>& profile) {
+  unconvergedScanAngles.clear();
   auto reject = [&](const char* why) {
     ErrorLine() << "Error: rotationPES: " << why << " \"" << startDegrees << " " << endDegrees
                 << " " << stepDegrees << "\"";
@@ -177,7 +178,7 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
   if (n <= 0) return ScanResult::EmptyRange;
 
   Minimization minimization;
-  minimization.maxSteps = 1000;
+  minimization.maxSteps = scanRelaxationSteps;
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedVerbosity = utility->printLevel;
   utility->printLevel = 1;
@@ -200,6 +201,7 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
     const float key = static_cast<float>(angle);
     constraintTargets.assign(1, key);
     minimization.AdoptedBasisNewtonRaphson(this);
+    if (lastStop != OptimiserStop::Converged) unconvergedScanAngles.push_back(key);
     if (dihedralConstraintsEnabled) checkDihedralDeviations();
     profile[key] = static_cast<float>(EnergyForce());
     const double torsion = EFDihedral();

@@ -210,6 +210,11 @@ public:
   ScanResult rotationPES(int i, int j, int k, int l, double startDegrees, double endDegrees,
                          double stepDegrees, std::map<float, float>& profile);
   static const int maxScanPoints = 100000;
+  // The angles of the last relaxed scan whose relaxation stopped before converging; their
+  // energies are upper bounds.
+  std::vector<float> unconvergedScanAngles;
+  // The optimiser steps each scan point and each relaxed rotation may take.
+  int scanRelaxationSteps = 1000;
   // True when the j-k bond is one of the rotatable bonds (either direction).
   bool isRotatableBond(int j, int k) const;
   // The energy profile of the dihedral profiler and of kvtool --scan: turns the dihedral

@@ -57,7 +57,7 @@ void usage(std::ostream& out = std::cerr) {
             << "       kvtool --scan I,J,K,L[,STEP] [--verbose] (--smiles STRING | FILE)   "
                "relaxed torsion scan 0 to 360 by STEP (default 10); atoms numbered from 1, as "
                "the profiler shows them; prints \"angle energy\" lines, kcal/mol above the "
-               "lowest\n";
+               "lowest, with \"not-converged\" after a point whose relaxation stopped short\n";
 }
 
 // False (after a message) for an unknown option, a missing value, an unknown file type or no

@@ -1,5 +1,6 @@
 #include "tools/kvtoolScan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -63,9 +64,13 @@ bool runScan(const ScanRequest& request, Record& record, FILE* report) {
     std::cerr << "Error: kvtool: no scan points for \"" << record.name << "\"\n";
     return false;
   }
+  const std::vector<float>& open = system.unconvergedScanAngles;
   for (const auto& point : profile)
-    std::fprintf(report, "%g %.4f\n", static_cast<double>(point.first),
-                 static_cast<double>(point.second));
+    std::fprintf(report, "%g %.4f%s\n", static_cast<double>(point.first),
+                 static_cast<double>(point.second),
+                 std::find(open.begin(), open.end(), point.first) != open.end()
+                     ? " not-converged"
+                     : "");
   std::fflush(report);
   return true;
 }

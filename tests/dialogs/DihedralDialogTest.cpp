@@ -244,6 +244,26 @@ TEST_F(Profiler, CreateMoleculeEmitsATwistedRelaxedCopyAndLeavesItsOwnAlone) {
   }
 }
 
+// Points whose relaxation stops short are named after the listing; a scan that converges
+// everywhere adds no line.
+TEST_F(Profiler, ScanNamesTheAnglesWhoseRelaxationDidNotConverge) {
+  launch("CCCC", 0, 1, 2, 3);
+  dialog.ui.endEdit->setText("360");
+  dialog.ui.intervalEdit->setText("60");
+  dialog.ui.plotButton->click();
+  ASSERT_EQ(7u, dialog.energyProfile.size());
+  for (const std::string& line : listing()) EXPECT_EQ(std::string::npos, line.find("Not conv"));
+  dialog.molecularSystem->scanRelaxationSteps = 1;
+  console.lines.clear();
+  dialog.ui.plotButton->click();
+  const std::vector<std::string> lines = listing();
+  ASSERT_FALSE(lines.empty());
+  // One step cannot relax a turned butane; anti, where it already lies, needs none.
+  EXPECT_EQ("Not converged at 6 of 7 angles (their energies are upper bounds): 0 60 120 240 300 "
+            "360",
+            lines.back());
+}
+
 // A gauche copy of anti butane lies higher by its conformational energy (experiment about 0.67
 // kcal/mol, 2.8 kJ/mol), and a copy at the parent's own angle where the parent is.
 TEST_F(Profiler, CreateMoleculeRaisesTheHeatOfFormationByTheTwistEnergy) {
