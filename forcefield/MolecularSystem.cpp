@@ -246,7 +246,7 @@ void MolecularSystem::assignParameters(Molecule* molecule) {
   assignAtomParameters(name);
   assignBondParameters(name);
   assignAngleParameters();
-  assignDihedralParameters(name);
+  assignDihedralParameters(name, findPiRingSingleBonds(molecule));
 }
 
 void MolecularSystem::assignAtomParameters(const std::string& moleculeName) {
@@ -401,16 +401,23 @@ void MolecularSystem::openExocyclicAngles(const std::vector<bool>& inFlatFiveRin
   }
 }
 
-void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) {
+void MolecularSystem::assignDihedralParameters(const std::string& moleculeName,
+                                               const std::vector<char>& piRingBond) {
   InputParameters* params = InputParameters::instance();
   for (int d = 0; d < dihedralCount; ++d) {
     const std::string& t1 = atomTypes[dihedralAtom1[d]];
     const std::string& t2 = atomTypes[dihedralAtom2[d]];
     const std::string& t3 = atomTypes[dihedralAtom3[d]];
     const std::string& t4 = atomTypes[dihedralAtom4[d]];
+    // A single bond of a ring that holds six pi electrons (2-pyridone, uracil, chromone,
+    // coumarin, quinazolinone) is twisted as hard as an aromatic ring bond: its pi system is
+    // one with the ring's double bonds, not the weak conjugation of an open-chain diene.
+    const int axis = getBondId(dihedralAtom2[d], dihedralAtom3[d]);
+    const bool piRing = axis >= 0 && static_cast<size_t>(axis) < piRingBond.size() &&
+                        piRingBond[static_cast<size_t>(axis)] != 0;
+    const unsigned int order = piRing ? 9u : static_cast<unsigned int>(dihedralBondOrder[d]);
     std::vector<DihedralParameters> terms;
-    if (params->findDihedralTerms(t1, t2, t3, t4, static_cast<unsigned int>(dihedralBondOrder[d]),
-                                  terms)) {
+    if (params->findDihedralTerms(t1, t2, t3, t4, order, terms)) {
       dihedralPhase[d] = terms[0].phase;
       dihedralPeriodicity[d] = terms[0].periodicity;
       dihedralBarrier[d] = terms[0].barrier;

@@ -273,7 +273,11 @@ private:
   void assignBondParameters(const std::string& moleculeName);
   void assignAngleParameters();
   void openExocyclicAngles(const std::vector<bool>& inFlatFiveRing);
-  void assignDihedralParameters(const std::string& moleculeName);
+  void assignDihedralParameters(const std::string& moleculeName,
+                                 const std::vector<char>& piRingBond);
+  // Per bond: a single bond inside a ring of six pi electrons (defined in
+  // MolecularSystemTopology.cpp).
+  std::vector<char> findPiRingSingleBonds(const Molecule* molecule) const;
   void setupConstraints();
   template <class Visit>
   void forEachPair(bool with14, Visit visit) const;   // defined in EnergyTerms.cpp

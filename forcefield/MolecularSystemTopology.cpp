@@ -4,7 +4,9 @@
 
 #include "math/CellGrid.h"
 #include "model/Atom.h"
+#include "model/Bond.h"
 #include "model/Molecule.h"
+#include "model/Ring.h"
 
 #include <algorithm>
 #include <cmath>
@@ -233,6 +235,59 @@ void MolecularSystem::SetupImproperList() {
     improperAtom4.push_back(neighbours[start + 2]);
   }
   improperCount = static_cast<int>(improperAtom3.size());
+}
+
+std::vector<char> MolecularSystem::findPiRingSingleBonds(const Molecule* molecule) const {
+  std::vector<char> flags(static_cast<size_t>(bondCount), 0);
+  if (!molecule || static_cast<int>(molecule->atoms.size()) != atomCount) return flags;
+  std::unordered_map<const Atom*, int> position;
+  for (int a = 0; a < atomCount; ++a) position.emplace(molecule->atoms[a], a);
+  // Pi electrons an atom gives its ring: one from a double or aromatic bond inside the ring,
+  // none from a carbon whose double bond leaves the ring (a ring C=O), two from the lone pair
+  // of a nitrogen of three single bonds or of a ring oxygen or sulfur; -1 for an atom that
+  // breaks the pi system (a saturated carbon, a fourth neighbour).
+  auto piElectrons = [](const Atom* a, const std::vector<const Atom*>& ring) {
+    if (a->bonds.size() > 3) return -1;
+    bool exocyclicDouble = false;
+    for (Bond* b : a->bonds) {
+      if (b->order != 2 && b->order != 9) continue;
+      const Atom* other = a->getAdjacentAtom(b);
+      if (std::find(ring.begin(), ring.end(), other) != ring.end()) return 1;
+      exocyclicDouble = true;
+    }
+    if (exocyclicDouble) return 0;
+    if (a->element == "N" && a->bonds.size() == 3) return 2;
+    if ((a->element == "O" || a->element == "S") && a->bonds.size() == 2) return 2;
+    return -1;
+  };
+  for (const Ring* ring : molecule->rings) {
+    if (ring == nullptr || ring->aromatic) continue;
+    const size_t size = ring->atomIds.size();
+    if (size < 5 || size > 7 || ring->bondIds.size() != size) continue;
+    std::vector<const Atom*> atoms;
+    for (int id : ring->atomIds)
+      if (id >= 0 && static_cast<size_t>(id) < molecule->atoms.size())
+        atoms.push_back(molecule->atoms[static_cast<size_t>(id)]);
+    if (atoms.size() != size) continue;
+    int pi = 0;
+    for (const Atom* a : atoms) {
+      const int own = piElectrons(a, atoms);
+      if (own < 0) { pi = -1; break; }
+      pi += own;
+    }
+    if (pi != 6) continue;
+    for (int id : ring->bondIds) {
+      if (id < 0 || static_cast<size_t>(id) >= molecule->bonds.size()) continue;
+      const Bond* bond = molecule->bonds[static_cast<size_t>(id)];
+      if (bond->order != 1) continue;
+      const auto first = position.find(bond->atom1);
+      const auto second = position.find(bond->atom2);
+      if (first == position.end() || second == position.end()) continue;
+      const int b = getBondId(first->second, second->second);
+      if (b >= 0) flags[static_cast<size_t>(b)] = 1;
+    }
+  }
+  return flags;
 }
 
 void MolecularSystem::setupChiralCenters(Molecule* molecule) {
