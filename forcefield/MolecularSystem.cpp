@@ -246,7 +246,8 @@ void MolecularSystem::assignParameters(Molecule* molecule) {
   assignAtomParameters(name);
   assignBondParameters(name);
   assignAngleParameters();
-  assignDihedralParameters(name, findPiRingSingleBonds(molecule));
+  piRingSingleBond = findPiRingSingleBonds(molecule);
+  assignDihedralParameters(name);
 }
 
 void MolecularSystem::assignAtomParameters(const std::string& moleculeName) {
@@ -401,8 +402,7 @@ void MolecularSystem::openExocyclicAngles(const std::vector<bool>& inFlatFiveRin
   }
 }
 
-void MolecularSystem::assignDihedralParameters(const std::string& moleculeName,
-                                               const std::vector<char>& piRingBond) {
+void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) {
   InputParameters* params = InputParameters::instance();
   for (int d = 0; d < dihedralCount; ++d) {
     const std::string& t1 = atomTypes[dihedralAtom1[d]];
@@ -413,8 +413,8 @@ void MolecularSystem::assignDihedralParameters(const std::string& moleculeName,
     // coumarin, quinazolinone) is twisted as hard as an aromatic ring bond: its pi system is
     // one with the ring's double bonds, not the weak conjugation of an open-chain diene.
     const int axis = getBondId(dihedralAtom2[d], dihedralAtom3[d]);
-    const bool piRing = axis >= 0 && static_cast<size_t>(axis) < piRingBond.size() &&
-                        piRingBond[static_cast<size_t>(axis)] != 0;
+    const bool piRing = axis >= 0 && static_cast<size_t>(axis) < piRingSingleBond.size() &&
+                        piRingSingleBond[static_cast<size_t>(axis)] != 0;
     const unsigned int order = piRing ? 9u : static_cast<unsigned int>(dihedralBondOrder[d]);
     std::vector<DihedralParameters> terms;
     if (params->findDihedralTerms(t1, t2, t3, t4, order, terms)) {

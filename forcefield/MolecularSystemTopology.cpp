@@ -217,17 +217,22 @@ void MolecularSystem::SetupImproperList() {
   }
   // A trigonal carbon or nitrogen is held flat: one that carries a double or aromatic bond
   // (alkene, carbonyl, imine, nitro, every atom of an aromatic ring, so that its substituents
-  // stay in the ring plane), and a nitrogen of three single bonds next to such a carbonyl or
+  // stay in the ring plane), a nitrogen of three single bonds next to such a carbonyl or
   // thiocarbonyl carbon, whose lone pair is shared with it (amides, imides, the ring nitrogens
-  // of uracils and xanthines). Each centre has one term, its neighbours in run order.
+  // of uracils and xanthines), and a nitrogen of three single bonds whose lone pair completes a
+  // ring of six pi electrons (the NH next to the hydrazide nitrogen of an indazolone or a
+  // pyrazolone). Each centre has one term, its neighbours in run order.
   for (int atom = 0; atom < atomCount; ++atom) {
     if (degree(atom) != 3) continue;
     const bool carbon = near(atom, 12.0), nitrogen = near(atom, 14.0);
     if (!carbon && !nitrogen) continue;
     bool planar = multiple[static_cast<size_t>(atom)] != 0;
     const int start = runStart(neighbourEnd, atom);
-    for (int p = start; nitrogen && !planar && p <= neighbourEnd[atom]; ++p)
-      planar = acyl[static_cast<size_t>(neighbours[p])] != 0;
+    for (int p = start; nitrogen && !planar && p <= neighbourEnd[atom]; ++p) {
+      const size_t bond = static_cast<size_t>(neighbourBond[p]);
+      planar = acyl[static_cast<size_t>(neighbours[p])] != 0 ||
+               (bond < piRingSingleBond.size() && piRingSingleBond[bond] != 0);
+    }
     if (!planar) continue;
     improperAtom1.push_back(neighbours[start]);
     improperAtom2.push_back(neighbours[start + 1]);
