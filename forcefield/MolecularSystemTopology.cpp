@@ -250,7 +250,7 @@ std::vector<char> MolecularSystem::findPiRingSingleBonds(const Molecule* molecul
   // Pi electrons an atom gives its ring: one from a double or aromatic bond inside the ring,
   // none from a carbon whose double bond leaves the ring (a ring C=O), two from the lone pair
   // of a nitrogen of three single bonds or of a ring oxygen or sulfur; -1 for an atom that
-  // breaks the pi system (a saturated carbon, a fourth neighbour).
+  // breaks the pi system (a saturated carbon, a fourth neighbour, the sulfur of a sulfoxide).
   auto piElectrons = [](const Atom* a, const std::vector<const Atom*>& ring) {
     if (a->bonds.size() > 3) return -1;
     bool exocyclicDouble = false;
@@ -260,7 +260,7 @@ std::vector<char> MolecularSystem::findPiRingSingleBonds(const Molecule* molecul
       if (std::find(ring.begin(), ring.end(), other) != ring.end()) return 1;
       exocyclicDouble = true;
     }
-    if (exocyclicDouble) return 0;
+    if (exocyclicDouble) return a->element == "C" ? 0 : -1;
     if (a->element == "N" && a->bonds.size() == 3) return 2;
     if ((a->element == "O" || a->element == "S") && a->bonds.size() == 2) return 2;
     return -1;
