@@ -246,6 +246,7 @@ void MolecularSystem::assignParameters(Molecule* molecule) {
   assignAtomParameters(name);
   assignBondParameters(name);
   assignAngleParameters();
+  piRingSingleBond = findPiRingSingleBonds(molecule);
   assignDihedralParameters(name);
 }
 
@@ -408,9 +409,15 @@ void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) 
     const std::string& t2 = atomTypes[dihedralAtom2[d]];
     const std::string& t3 = atomTypes[dihedralAtom3[d]];
     const std::string& t4 = atomTypes[dihedralAtom4[d]];
+    // A single bond of a ring that holds six pi electrons (2-pyridone, uracil, chromone,
+    // coumarin, quinazolinone) is twisted as hard as an aromatic ring bond: its pi system is
+    // one with the ring's double bonds, not the weak conjugation of an open-chain diene.
+    const int axis = getBondId(dihedralAtom2[d], dihedralAtom3[d]);
+    const bool piRing = axis >= 0 && static_cast<size_t>(axis) < piRingSingleBond.size() &&
+                        piRingSingleBond[static_cast<size_t>(axis)] != 0;
+    const unsigned int order = piRing ? 9u : static_cast<unsigned int>(dihedralBondOrder[d]);
     std::vector<DihedralParameters> terms;
-    if (params->findDihedralTerms(t1, t2, t3, t4, static_cast<unsigned int>(dihedralBondOrder[d]),
-                                  terms)) {
+    if (params->findDihedralTerms(t1, t2, t3, t4, order, terms)) {
       dihedralPhase[d] = terms[0].phase;
       dihedralPeriodicity[d] = terms[0].periodicity;
       dihedralBarrier[d] = terms[0].barrier;

@@ -279,6 +279,10 @@ private:
   void assignAngleParameters();
   void openExocyclicAngles(const std::vector<bool>& inFlatFiveRing);
   void assignDihedralParameters(const std::string& moleculeName);
+  // Per bond: a single bond inside a ring of six pi electrons (defined in
+  // MolecularSystemTopology.cpp).
+  std::vector<char> findPiRingSingleBonds(const Molecule* molecule) const;
+  std::vector<char> piRingSingleBond;   // found once the parameters are assigned
   void setupConstraints();
   template <class Visit>
   void forEachPair(bool with14, Visit visit) const;   // defined in EnergyTerms.cpp

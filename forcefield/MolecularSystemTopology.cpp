@@ -4,7 +4,9 @@
 
 #include "math/CellGrid.h"
 #include "model/Atom.h"
+#include "model/Bond.h"
 #include "model/Molecule.h"
+#include "model/Ring.h"
 
 #include <algorithm>
 #include <cmath>
@@ -215,17 +217,22 @@ void MolecularSystem::SetupImproperList() {
   }
   // A trigonal carbon or nitrogen is held flat: one that carries a double or aromatic bond
   // (alkene, carbonyl, imine, nitro, every atom of an aromatic ring, so that its substituents
-  // stay in the ring plane), and a nitrogen of three single bonds next to such a carbonyl or
+  // stay in the ring plane), a nitrogen of three single bonds next to such a carbonyl or
   // thiocarbonyl carbon, whose lone pair is shared with it (amides, imides, the ring nitrogens
-  // of uracils and xanthines). Each centre has one term, its neighbours in run order.
+  // of uracils and xanthines), and a nitrogen of three single bonds whose lone pair completes a
+  // ring of six pi electrons (the NH next to the hydrazide nitrogen of an indazolone or a
+  // pyrazolone). Each centre has one term, its neighbours in run order.
   for (int atom = 0; atom < atomCount; ++atom) {
     if (degree(atom) != 3) continue;
     const bool carbon = near(atom, 12.0), nitrogen = near(atom, 14.0);
     if (!carbon && !nitrogen) continue;
     bool planar = multiple[static_cast<size_t>(atom)] != 0;
     const int start = runStart(neighbourEnd, atom);
-    for (int p = start; nitrogen && !planar && p <= neighbourEnd[atom]; ++p)
-      planar = acyl[static_cast<size_t>(neighbours[p])] != 0;
+    for (int p = start; nitrogen && !planar && p <= neighbourEnd[atom]; ++p) {
+      const size_t bond = static_cast<size_t>(neighbourBond[p]);
+      planar = acyl[static_cast<size_t>(neighbours[p])] != 0 ||
+               (bond < piRingSingleBond.size() && piRingSingleBond[bond] != 0);
+    }
     if (!planar) continue;
     improperAtom1.push_back(neighbours[start]);
     improperAtom2.push_back(neighbours[start + 1]);
@@ -233,6 +240,59 @@ void MolecularSystem::SetupImproperList() {
     improperAtom4.push_back(neighbours[start + 2]);
   }
   improperCount = static_cast<int>(improperAtom3.size());
+}
+
+std::vector<char> MolecularSystem::findPiRingSingleBonds(const Molecule* molecule) const {
+  std::vector<char> flags(static_cast<size_t>(bondCount), 0);
+  if (!molecule || static_cast<int>(molecule->atoms.size()) != atomCount) return flags;
+  std::unordered_map<const Atom*, int> position;
+  for (int a = 0; a < atomCount; ++a) position.emplace(molecule->atoms[a], a);
+  // Pi electrons an atom gives its ring: one from a double or aromatic bond inside the ring,
+  // none from a carbon whose double bond leaves the ring (a ring C=O), two from the lone pair
+  // of a nitrogen of three single bonds or of a ring oxygen or sulfur; -1 for an atom that
+  // breaks the pi system (a saturated carbon, a fourth neighbour, the sulfur of a sulfoxide).
+  auto piElectrons = [](const Atom* a, const std::vector<const Atom*>& ring) {
+    if (a->bonds.size() > 3) return -1;
+    bool exocyclicDouble = false;
+    for (Bond* b : a->bonds) {
+      if (b->order != 2 && b->order != 9) continue;
+      const Atom* other = a->getAdjacentAtom(b);
+      if (std::find(ring.begin(), ring.end(), other) != ring.end()) return 1;
+      exocyclicDouble = true;
+    }
+    if (exocyclicDouble) return a->element == "C" ? 0 : -1;
+    if (a->element == "N" && a->bonds.size() == 3) return 2;
+    if ((a->element == "O" || a->element == "S") && a->bonds.size() == 2) return 2;
+    return -1;
+  };
+  for (const Ring* ring : molecule->rings) {
+    if (ring == nullptr || ring->aromatic) continue;
+    const size_t size = ring->atomIds.size();
+    if (size < 5 || size > 7 || ring->bondIds.size() != size) continue;
+    std::vector<const Atom*> atoms;
+    for (int id : ring->atomIds)
+      if (id >= 0 && static_cast<size_t>(id) < molecule->atoms.size())
+        atoms.push_back(molecule->atoms[static_cast<size_t>(id)]);
+    if (atoms.size() != size) continue;
+    int pi = 0;
+    for (const Atom* a : atoms) {
+      const int own = piElectrons(a, atoms);
+      if (own < 0) { pi = -1; break; }
+      pi += own;
+    }
+    if (pi != 6) continue;
+    for (int id : ring->bondIds) {
+      if (id < 0 || static_cast<size_t>(id) >= molecule->bonds.size()) continue;
+      const Bond* bond = molecule->bonds[static_cast<size_t>(id)];
+      if (bond->order != 1) continue;
+      const auto first = position.find(bond->atom1);
+      const auto second = position.find(bond->atom2);
+      if (first == position.end() || second == position.end()) continue;
+      const int b = getBondId(first->second, second->second);
+      if (b >= 0) flags[static_cast<size_t>(b)] = 1;
+    }
+  }
+  return flags;
 }
 
 void MolecularSystem::setupChiralCenters(Molecule* molecule) {

@@ -3,9 +3,13 @@
 // ring nitrogens.
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <iterator>
 #include <cmath>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Ring.h"
+#include "io/SmilesParser.h"
 #include "tools/ChemistryTestSupport.h"
 
 namespace {
@@ -136,6 +141,40 @@ const char* const kCrowdedSet[] = {
     "O=C1NC(=O)C(N1)(c1ccccc1)c1ccccc1",   // phenytoin
 };
 
+// Five-membered heteroaromatic rings with more than one heteroatom, each with substituents: alkyl,
+// aryl, acyl, amino, nitro, trifluoromethyl, on carbon and on the ring nitrogen.
+const char* const kFiveRingSet[] = {
+    "Cc1cc(C)n[nH]1",                            // 3,5-dimethylpyrazole
+    "Cn1cccn1",                                  // 1-methylpyrazole
+    "c1ccc(-n2cccn2)cc1",                        // 1-phenylpyrazole
+    "Cn1nc(C)cc1C(N)=O",                         // a pyrazole carboxamide
+    "CC(C)(C)c1cc(C)n[nH]1",                     // 3-tert-butyl-5-methylpyrazole
+    "Cc1ccc(-n2nc(C(F)(F)F)cc2-c2ccc(S(N)(=O)=O)cc2)cc1",  // celecoxib
+    "Cn1cncn1",                                  // 1-methyl-1,2,4-triazole
+    "Cn1cnnc1C",                                 // 3,4-dimethyl-4H-1,2,4-triazole
+    "Cn1ccnn1",                                  // 1-methyl-1,2,3-triazole
+    "Cn1nccn1",                                  // 2-methyl-1,2,3-triazole
+    "c1ccc(-n2ccnn2)cc1",                        // 1-phenyl-1,2,3-triazole
+    "Cc1nn[nH]n1",                               // 5-methyltetrazole
+    "Cc1nnn(C)n1",                               // 2,5-dimethyltetrazole
+    "c1ccc(-c2nn[nH]n2)cc1",                     // 5-phenyltetrazole
+    "Cc1ncc(C)o1",                               // 2,5-dimethyloxazole
+    "Cc1nc(-c2ccccc2)co1",                       // 2-methyl-4-phenyloxazole
+    "Cc1cc(C)on1",                               // 3,5-dimethylisoxazole
+    "Cc1onc(-c2ccccc2)c1C(=O)O",                 // a 3-aryl-isoxazole-4-carboxylic acid
+    "Cc1nccs1",                                  // 2-methylthiazole
+    "Nc1nc(C)cs1",                               // 2-amino-4-methylthiazole
+    "CC(=O)Nc1nccs1",                            // 2-acetamidothiazole
+    "Cc1cc(C)sn1",                               // 3,5-dimethylisothiazole
+    "Cc1nnc(C)o1",                               // 2,5-dimethyl-1,3,4-oxadiazole
+    "Cc1noc(C)n1",                               // 3,5-dimethyl-1,2,4-oxadiazole
+    "Cc1nonc1C",                                 // dimethylfurazan
+    "CC(=O)Nc1nnc(C)s1",                         // an acetamido-1,3,4-thiadiazole
+    "Nc1nncs1",                                  // 2-amino-1,3,4-thiadiazole
+    "Cc1nsc(C)n1",                               // 3,5-dimethyl-1,2,4-thiadiazole
+    "Cn1c(C)ncc1[N+](=O)[O-]",                   // dimetridazole
+};
+
 struct RingFigures {
   double mean = 0.0, worst = 0.0;
   std::string worstMolecule;
@@ -168,16 +207,154 @@ RingFigures ringFigures(const char* const* set, size_t count) {
   return f;
 }
 
+// Ring planarity over a list of SMILES, on the rings the ring perception calls aromatic; a
+// molecule the reader refuses or without an aromatic ring adds nothing.
+RingFigures aromaticRingFigures(const std::vector<std::string>& smiles) {
+  RingFigures f;
+  for (const std::string& s : smiles) {
+    std::unique_ptr<Molecule> m = kvtest::finishedMolecule(s);
+    if (m == nullptr) continue;
+    ++f.molecules;
+    for (const Ring* ring : m->rings) {
+      if (!ring->aromatic || ring->atomIds.size() < 5 || ring->atomIds.size() > 7) continue;
+      ++f.rings;
+      const double off = worstOffPlane(*m, *ring);
+      f.mean += off;
+      if (off > f.worst) {
+        f.worst = off;
+        f.worstMolecule = s;
+      }
+    }
+  }
+  if (f.rings > 0) f.mean /= f.rings;
+  return f;
+}
+
+// The SMILES of a file, one a line with an optional name after it.
+std::vector<std::string> smilesLines(const std::string& path) {
+  std::vector<std::string> out;
+  std::ifstream in(path);
+  std::string line, smiles, name;
+  while (std::getline(in, line)) {
+    SmilesParser::splitSmilesLine(line, smiles, name);
+    if (!smiles.empty()) out.push_back(smiles);
+  }
+  return out;
+}
+
+// The SMILES column of a reference table (comma-separated, a header line naming the column).
+std::vector<std::string> smilesColumn(const std::string& path) {
+  std::vector<std::string> out;
+  std::ifstream in(path);
+  std::string line;
+  if (!std::getline(in, line)) return out;
+  auto fields = [](const std::string& text) {
+    std::vector<std::string> cells(1);
+    for (char c : text) {
+      if (c == ',') cells.emplace_back();
+      else cells.back() += c;
+    }
+    return cells;
+  };
+  const std::vector<std::string> header = fields(line);
+  const auto column = std::find(header.begin(), header.end(), "smiles");
+  if (column == header.end()) return out;
+  const size_t index = static_cast<size_t>(column - header.begin());
+  while (std::getline(in, line)) {
+    const std::vector<std::string> cells = fields(line);
+    if (index < cells.size() && !cells[index].empty()) out.push_back(cells[index]);
+  }
+  return out;
+}
+
 }  // namespace
 
 TEST(Planarity, ConjugatedRingsKeepTheirSubstituentsInTheRingPlane) {
   const RingFigures flat = ringFigures(kFlatSet, std::size(kFlatSet));
-  EXPECT_LT(flat.mean, 0.01);
-  EXPECT_LT(flat.worst, 0.05) << flat.worstMolecule;
+  // Reached: mean 0.006, worst 0.024 A (4,4'-bitolyl) once the single bonds of pyridone-like
+  // rings took the aromatic ring torsion; before, 0.007 and 0.038 A (caffeine). The bounds were
+  // 0.01 and 0.05.
+  EXPECT_LT(flat.mean, 0.007);
+  EXPECT_LT(flat.worst, 0.03) << flat.worstMolecule;
 
+  // Reached: mean 0.042, worst 0.161 A (diclofenac; MMFF94 bends its dichlorophenyl ring 0.06
+  // to 0.09 A). The bounds were 0.1 and 0.2.
   const RingFigures crowded = ringFigures(kCrowdedSet, std::size(kCrowdedSet));
-  EXPECT_LT(crowded.mean, 0.1);
-  EXPECT_LT(crowded.worst, 0.2) << crowded.worstMolecule;
+  EXPECT_LT(crowded.mean, 0.05);
+  EXPECT_LT(crowded.worst, 0.17) << crowded.worstMolecule;
+}
+
+TEST(Planarity, FiveRingHeteroaromaticsKeepTheirSubstituentsInTheRingPlane) {
+  const RingFigures five = ringFigures(kFiveRingSet, std::size(kFiveRingSet));
+  EXPECT_EQ(static_cast<int>(std::size(kFiveRingSet)), five.molecules);
+  EXPECT_LT(five.mean, 0.007);
+  EXPECT_LT(five.worst, 0.05) << five.worstMolecule;
+}
+
+TEST(Planarity, FiveRingHeteroaromaticAtomsHaveFiveRingTypes) {
+  // Every atom of an aromatic five-membered ring that holds a heteroatom is typed as a five-ring
+  // heteroaromatic atom: the pyrrole, furan or thiophene donor, the imidazole imine nitrogen or
+  // the five-ring carbon. A benzene type or a bare element symbol there takes the wrong bond
+  // lengths, moments and angles.
+  const std::set<std::string> fiveRingTypes = {"CPYR", "NPYR", "NIMD", "OE", "STWO"};
+  int rings = 0;
+  for (const char* smiles : kFiveRingSet) {
+    std::unique_ptr<Molecule> m = kvtest::finishedMolecule(smiles);
+    ASSERT_NE(nullptr, m) << smiles;
+    for (const Ring* ring : m->rings) {
+      if (!ring->aromatic || ring->atomIds.size() != 5) continue;
+      ++rings;
+      for (int id : ring->atomIds) {
+        const Atom* a = m->atoms[static_cast<size_t>(id)];
+        EXPECT_EQ(1u, fiveRingTypes.count(a->type)) << smiles << ": atom " << id << " typed "
+                                                     << a->type;
+      }
+    }
+  }
+  EXPECT_EQ(static_cast<int>(std::size(kFiveRingSet)), rings);
+}
+
+TEST(Planarity, DrugLikeMoleculesKeepTheirAromaticRingsFlat) {
+  // 100 PubChem drug-like molecules and salts. The worst rings carry crowded substituents (an
+  // ortho-chloro anilide built with its carbonyl towards the chlorine, a 2,6-dimethyl anilide,
+  // an amino group between a ring nitrogen and a fused ring); MMFF94 (RDKit) relaxed from the
+  // same conformers puts them 0.05 to 0.29 A out of the plane as well.
+  const RingFigures drugs =
+      aromaticRingFigures(smilesLines(KV_TEST_DATA_DIR "/pubchem-druglike-100.smi"));
+  EXPECT_EQ(100, drugs.molecules);
+  EXPECT_GT(drugs.rings, 200);
+  EXPECT_LT(drugs.mean, 0.022);
+  EXPECT_LT(drugs.worst, 0.17) << drugs.worstMolecule;
+}
+
+TEST(Planarity, ReferenceAndScreeningSetsKeepTheirAromaticRingsFlat) {
+  // The reference data beside the project (heats of formation, dipoles, the G2 set) and 1000
+  // screening molecules, when they are there. The worst rings are crowded ones that MMFF94
+  // (RDKit) bends as far from the same conformers: 2,4,6-tribromophenylthiourea (0.30 A), the
+  // phenothiazine sulfoxides (0.24 A), pentamethylbenzyl ammonium (0.19 A). KV_REFERENCE_DATA
+  // names the folder when it is elsewhere.
+  const char* named = std::getenv("KV_REFERENCE_DATA");
+  const std::string folder =
+      named != nullptr ? std::string(named) + "/" : std::string(KV_SOURCE_DIR "/../shared/data/");
+  if (!std::ifstream(folder + "nci-1000.smi").good()) GTEST_SKIP() << "no reference data beside the project";
+  std::vector<std::string> reference = smilesColumn(folder + "hof298-train.csv");
+  for (const char* table : {"dipole-train.csv", "g2-hof298-exp.csv"}) {
+    const std::vector<std::string> more = smilesColumn(folder + table);
+    reference.insert(reference.end(), more.begin(), more.end());
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const RingFigures small = aromaticRingFigures(reference);
+  EXPECT_GT(small.rings, 100);
+  EXPECT_LT(small.mean, 0.009);
+  EXPECT_LT(small.worst, 0.035) << small.worstMolecule;
+
+  const RingFigures screening = aromaticRingFigures(smilesLines(folder + "nci-1000.smi"));
+  EXPECT_GT(screening.molecules, 990);
+  EXPECT_GT(screening.rings, 900);
+  EXPECT_LT(screening.mean, 0.018);
+  EXPECT_LT(screening.worst, 0.27) << screening.worstMolecule;
+  // About six seconds here; the bound keeps the set-up chain from slowing down unseen.
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
 }
 
 TEST(Planarity, AmideGroupsAreFlat) {
