@@ -2,6 +2,9 @@
 // per-element reference energies, and the bond-energy report of the bond-information command.
 #include "model/Molecule.h"
 
+#include "forcefield/RingStrain.h"
+#include "parameters/InputParameters.h"
+
 #include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -78,7 +81,10 @@ void Molecule::calHeatOfFormation() {
   for (const Atom* atom : atoms)
     if (atom != nullptr) sum += elementEnergy(atom->element);
   atomicEnergySum = sum;
-  heatOfFormation = sum - totalBondEnergy;
+  // The ring terms stay out of the total bond energy, which is the bond sum as reported.
+  ringStrainEnergy = static_cast<float>(
+      ringstrain::ringEnergy(ringstrain::ringTerms(*this), *InputParameters::instance()));
+  heatOfFormation = sum - totalBondEnergy + ringStrainEnergy;
 }
 
 std::string Molecule::getListOfBondEnegries() {

@@ -51,6 +51,7 @@ class Molecule {
   float energyCorrection = 0.0f;     // eV
   float heatOfFormation = 0.0f;      // eV
   float atomicEnergySum = 0.0f;      // eV
+  float ringStrainEnergy = 0.0f;     // eV: what the rings add (calHeatOfFormation)
   float dipoleMoment = 0.0f;         // Debye
   SSEVector4f scenePosition{0.0f, 0.0f, 0.0f, 1.0f};
   Quaternion orientation;
@@ -229,7 +230,9 @@ class Molecule {
                           std::vector<int>& torsionLast);
   void checkConnectForAminoAcid();
   // Energies (eV): defined in forcefield/MoleculeEnergies.cpp. calTotalBondEnergy stores and
-  // returns the bond-energy sum less the correction; calHeatOfFormation needs it stored first.
+  // returns the bond-energy sum less the correction; calHeatOfFormation needs it stored first,
+  // and adds what the rings hold beyond their bonds (forcefield/RingStrain.h), stored in
+  // ringStrainEnergy: heat of formation = atomic sum - total bond energy + ring strain energy.
   float calTotalBondEnergy();
   void calHeatOfFormation();
   std::string getListOfBondEnegries();

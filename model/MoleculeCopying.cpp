@@ -133,6 +133,7 @@ static Molecule* cloneMolecule(Molecule& source, const std::string* groupInstanc
   copy->displayName = source.displayName;
   copy->sfunc = source.sfunc;
   copy->energyCorrection = source.energyCorrection;
+  copy->ringStrainEnergy = source.ringStrainEnergy;
   copy->hasUpdateRules = source.hasUpdateRules;
   copy->replaceFrom = source.replaceFrom;
   copy->replaceTo = source.replaceTo;

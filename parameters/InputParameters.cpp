@@ -55,6 +55,7 @@ void InputParameters::loadTables(const std::string& folder) {
   readInTypeRulesTable((folder + "basicatomtypes.txt").c_str());
   readInBondOrderTable((folder + "bondordertable.txt").c_str());
   readInHybridTypeTable((folder + "hybridatomtypes.txt").c_str());
+  readInRingStrainTable((folder + "ringstrain.txt").c_str());
 }
 
 template <class Record>
@@ -79,6 +80,7 @@ void InputParameters::releaseTables() {
   deleteAll(typeRules);
   deleteAll(hybridAtomTypes);
   deleteAll(bondOrderParameters);
+  deleteAll(ringStrainParameters);
   combineRules.clear();
   deleteAll(ownedUpdateRules);
   maxTypeRuleLevel = 0;
@@ -147,4 +149,8 @@ void InputParameters::readInBondOrderTable(const char* path) {
 
 void InputParameters::readInHybridTypeTable(const char* path) {
   parseHybridTypeTable(readTableOrExit(path, "Error: failed to read hybrid type table file"));
+}
+
+void InputParameters::readInRingStrainTable(const char* path) {
+  parseRingStrainTable(readTableOrExit(path, "Error: failed to read ring strain table file"));
 }

@@ -1,7 +1,7 @@
 #ifndef KV_PARAMETERS_INPUTPARAMETERS_H
 #define KV_PARAMETERS_INPUTPARAMETERS_H
 
-// The parameter singleton: reads the thirteen embedded tables on first use, owns one heap record
+// The parameter singleton: reads the fourteen embedded tables on first use, owns one heap record
 // per row for the life of the process and answers the lookups. Tables keep file order, which is
 // search order: the first matching row wins.
 
@@ -32,7 +32,7 @@ public:
   InputParameters(const InputParameters&) = delete;
   InputParameters& operator=(const InputParameters&) = delete;
 
-  // Reads all thirteen tables from folder + file name, in the fixed order. The first table that
+  // Reads all fourteen tables from folder + file name, in the fixed order. The first table that
   // cannot be opened ends the process with status 1.
   void loadTables(const std::string& folder);
   // Frees every record and empties every table; the levels go back to 0.
@@ -53,6 +53,7 @@ public:
   void readInTypeRulesTable(const char* path);
   void readInBondOrderTable(const char* path);
   void readInHybridTypeTable(const char* path);
+  void readInRingStrainTable(const char* path);
 
   // The same readers on table text already in memory. Bad rows are reported on standard error
   // and skipped; nothing here ends the process.
@@ -69,6 +70,7 @@ public:
   void parseTypeRulesTable(const std::string& text);
   void parseBondOrderTable(const std::string& text);
   void parseHybridTypeTable(const std::string& text);
+  void parseRingStrainTable(const std::string& text);
 
   // Bond lookup: 1 given or base types, -1 super types, -2 element symbols (both approximated),
   // 0 nothing found (out unchanged). Order 9 without a row falls back to order 2.
@@ -102,6 +104,8 @@ public:
   bool findConnectivity(std::string element1, std::string element2, float distance);
   int findHyridType(std::string type1, std::string type2, HybridAtomTypes& out);
   int findCyclicTemplates(std::string kind, int ringSize, CyclicTemplates& out);
+  // Energy in eV of the first ring-strain row of this kind and size; 0 when there is none.
+  float findRingStrain(const std::string& kind, int ringSize) const;
   float findEmagParameters(std::string type1, std::string type2, unsigned int order);
   float findEmagParameters(std::string type1, std::string centre, std::string type3);
   float findEmagParameters(std::string type1, std::string type2, std::string type3,
@@ -124,6 +128,7 @@ public:
   std::vector<HybridAtomTypes*> hybridAtomTypes;
   std::map<std::string, UpdateRules*> combineRules;   // all keys of one block share a record
   std::vector<BondOrderParameters*> bondOrderParameters;
+  std::vector<RingStrainParameters*> ringStrainParameters;
 
 private:
   InputParameters();

@@ -1,6 +1,6 @@
 // Readers of the row tables: bond, angle, dihedral, atom type, element, bond moment, bond order,
-// hybrid type and Emag. Each line is trimmed, "//" lines are skipped and the line is cut at its
-// first "/" before its values are taken.
+// hybrid type, Emag and ring strain. Each line is trimmed, "//" lines are skipped and the line is
+// cut at its first "/" before its values are taken.
 
 #include "parameters/InputParameters.h"
 
@@ -205,6 +205,20 @@ void InputParameters::parseHybridTypeTable(const std::string& text) {
     row.next(record->type2);
     row.next(record->resultType);
     keepIfGood(record, row, hybridAtomTypes);
+  }
+}
+
+void InputParameters::parseRingStrainTable(const std::string& text) {
+  for (std::string line : TableText::lines(text)) {
+    if (!TableText::prepareLine(line, "\t "))
+      continue;
+    upperCase(line);
+    auto record = std::make_unique<RingStrainParameters>();
+    TableRow row(line, "InputParameters::readInRingStrainTable");
+    row.next(record->kind);
+    row.next(record->ringSize);
+    row.next(record->energy);
+    keepIfGood(record, row, ringStrainParameters);
   }
 }
 

@@ -182,4 +182,13 @@ public:
   float value = 0.0f;
 };
 
+// One row of "ringstrain.txt": the strain energy that a ring of ringSize atoms with a bond that is
+// not aromatic adds to the heat of formation beyond its bonds (kind "RING").
+class RingStrainParameters {
+public:
+  std::string kind;           // "RING", upper case
+  int ringSize = 0;           // ring atoms
+  float energy = 0.0f;        // eV
+};
+
 #endif

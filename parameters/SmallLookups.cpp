@@ -87,6 +87,13 @@ int InputParameters::findCyclicTemplates(std::string kind, int ringSize, CyclicT
   return 0;
 }
 
+float InputParameters::findRingStrain(const std::string& kind, int ringSize) const {
+  for (const RingStrainParameters* row : ringStrainParameters)
+    if (row->ringSize == ringSize && row->kind == kind)
+      return row->energy;
+  return 0.0f;
+}
+
 float InputParameters::findEmagParameters(std::string type1, std::string type2,
                                           unsigned int order) {
   for (const EmagBondParameters* row : emagBondParameters) {

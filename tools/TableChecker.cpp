@@ -81,6 +81,7 @@ std::vector<std::string> TableChecker::check() {
   checkDihedrals();
   checkBondOrders();
   checkEmag();
+  checkRingStrain();
   checkRingsAndRules();
   checkGivenTypes();
   checkRuleLevels();
@@ -259,6 +260,21 @@ void TableChecker::checkEmag() {
     for (const std::string* type : {&row->type1, &row->type2, &row->type3, &row->type4})
       if (!known(*type))
         problem("emag.txt", "unknown type \"" + *type + "\"");
+}
+
+void TableChecker::checkRingStrain() {
+  std::set<std::string> keys;
+  for (const RingStrainParameters* row : tables.ringStrainParameters) {
+    const std::string key = row->kind + " " + std::to_string(row->ringSize);
+    if (!keys.insert(key).second) problem("ringstrain.txt", "duplicate row \"" + key + "\"");
+    // Between strain-free (a fit may leave a six-ring a little below zero) and cubane's share
+    // per ring, about 1.4 eV.
+    if (row->kind != "RING" || row->ringSize < 3 || row->ringSize > 9)
+      problem("ringstrain.txt", "row \"" + key + "\" is no RING of 3 to 9 atoms");
+    else if (!(row->energy >= -0.2f && row->energy <= 2.0f))
+      problem("ringstrain.txt", "energy " + std::to_string(row->energy) + " eV of \"" + key +
+                                    "\" outside its range");
+  }
 }
 
 void TableChecker::checkRingsAndRules() {

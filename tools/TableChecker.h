@@ -34,6 +34,7 @@ private:
   void checkDihedrals();
   void checkBondOrders();
   void checkEmag();
+  void checkRingStrain();
   void checkRingsAndRules();
   // Types given by rules, templates and the hybrid table need a row of their own: the set-up
   // pipeline looks each one up by its exact name.

@@ -1,4 +1,4 @@
-// table_checker [folder/]: checks the embedded tables, or the thirteen tables of a folder, and
+// table_checker [folder/]: checks the embedded tables, or the fourteen tables of a folder, and
 // exits 1 when any fault is found, a line that a reader rejected included.
 
 #include "tools/TableChecker.h"

@@ -251,8 +251,11 @@ void evaluateSmiles(MoleculeRecord& record, bool dipole) {
     record.ok = false;
     record.reason = "perception fault: " + fault;
   }
-  // The heat of formation the application reports: atomic sum - (bond energies - correction).
-  record.base = molecule->atomicEnergySum + molecule->energyCorrection;
+  // The heat of formation the application reports: atomic sum - (bond energies - correction) +
+  // ring terms.
+  record.rings = ringstrain::ringTerms(*molecule);
+  record.base =
+      molecule->atomicEnergySum + molecule->energyCorrection + molecule->ringStrainEnergy;
   record.computed = dipole ? molecule->dipoleMoment : molecule->heatOfFormation * kKjPerEv;
   int carbons = 0, chlorines = 0;
   for (Atom* atom : molecule->atoms) {

@@ -76,10 +76,22 @@ int LayeredModel::variable(const std::string& key, int layer) {
   return id;
 }
 
+namespace {
+
+const int kRingLayer = 4;
+
+}  // namespace
+
 void LayeredModel::setLambdas(double element, double super, double specific, double type) {
   for (size_t i = 0; i < lambda.size(); ++i)
     lambda[i] = layerOf[i] == 0 ? element : layerOf[i] == 1 ? super : layerOf[i] == 2 ? specific
-                                                                                     : type;
+                                        : layerOf[i] == kRingLayer ? kRingRidge : type;
+}
+
+int LayeredModel::ringVariable(const std::string& kind, int ringSize) {
+  const int id = variable("RING-STRAIN " + kind + " " + std::to_string(ringSize), kRingLayer);
+  lambda[id] = kRingRidge;
+  return id;
 }
 
 const std::vector<LayerTerm>& LayeredModel::termsOf(int row) {
@@ -172,15 +184,23 @@ double currentHeat(const MoleculeRecord& record) {
   return record.base - energy;
 }
 
+// A row of the design matrix: what each variable takes off the record's heat of formation per
+// unit. Bond corrections add to the bond energies; a ring row's energy adds to the heat of
+// formation once per ring.
 std::vector<double> energyRow(const MoleculeRecord& record, LayeredModel& model) {
   std::vector<double> row(model.variableCount() + 64, 0.0);
+  auto add = [&row](int variable, double factor) {
+    if (variable >= static_cast<int>(row.size())) row.resize(variable + 64, 0.0);
+    row[variable] += factor;
+  };
   for (const BondUse& use : record.bonds) {
     if (use.row < 0) continue;
-    for (const LayerTerm& term : model.termsOf(use.row)) {
-      if (term.variable >= static_cast<int>(row.size())) row.resize(term.variable + 64, 0.0);
-      row[term.variable] += term.factor;
-    }
+    for (const LayerTerm& term : model.termsOf(use.row)) add(term.variable, term.factor);
   }
+  for (int size = ringstrain::kSmallestStrainedRing; size <= ringstrain::kLargestStrainedRing;
+       ++size)
+    if (record.rings.ringsOfSize[size] > 0)
+      add(model.ringVariable("RING", size), -record.rings.ringsOfSize[size]);
   return row;
 }
 
@@ -459,6 +479,11 @@ void applyEnergies(LayeredModel& model, const std::vector<double>& delta) {
     for (const LayerTerm& term : model.termsOf(static_cast<int>(r)))
       if (term.variable < static_cast<int>(delta.size())) shift += term.factor * delta[term.variable];
     rows[r]->bondEnergy = static_cast<float>(std::max(0.05, rows[r]->bondEnergy + shift));
+  }
+  for (RingStrainParameters* row : InputParameters::instance()->ringStrainParameters) {
+    const int variable = model.ringVariable(row->kind, row->ringSize);
+    if (variable < static_cast<int>(delta.size()))
+      row->energy = static_cast<float>(row->energy + delta[variable]);
   }
 }
 

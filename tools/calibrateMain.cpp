@@ -5,7 +5,7 @@
 //   calibrate [--hof hof298-train.csv] [--hof-extra g2-hof298-exp.csv] [--dipole dipole-train.csv]
 //             [--g2 g2-hof298-exp.csv --geometries g2-mp2-geometries.sdf]
 //             [--fit] [--bonds-in FILE] [--bonds-out FILE] [--angles-in FILE] [--angles-out FILE]
-//             [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv] [--kinds FILE]
+//             [--strain-in FILE] [--strain-out FILE] [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv] [--kinds FILE]
 //             [--ridge-grid E,E.../S,S.../R,R.../T,T.../A,A.../U,U...]
 //
 // The check part of the heat-of-formation and geometry files (every fifth molecule each offers
@@ -13,7 +13,8 @@
 // judge the tables on it. Without --fit the loaded tables are only checked: the application's
 // own values against experiment. With --fit the starting tables (the embedded ones, or --bonds-in/--angles-in) are
 // fitted in layers and the cross-validated figures are those of the fit; --bonds-out and
-// --angles-out write the fitted tables, the text of the input tables with new numbers. --detail
+// --angles-out write the fitted tables, the text of the input tables with new numbers. The ring-
+// strain rows (--strain-in, --strain-out) are fitted with the bond energies. --detail
 // lists every reference bond with its row, table distance, reference and computed length.
 // --no-types leaves out the atom-type layer of the energy fit; --plain-cv skips the nested
 // cross-validation (faster, but its figure is optimistic: the weights were chosen on it).
@@ -48,7 +49,7 @@ namespace {
 
 struct Options {
   std::string show, hof, hofExtra, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut,
-      kinds;
+      strainIn, strainOut, kinds;
   bool fit = false, quiet = false, detail = false, noTypes = false, plainCv = false;
   int folds = 10;
   // Weights tried: ridge weights of the element, super-type, row and atom-type layers, and the
@@ -104,6 +105,8 @@ bool readOptions(int argc, char** argv, Options& options) {
     else if (arg == "--bonds-out") ok = value(options.bondsOut);
     else if (arg == "--angles-in") ok = value(options.anglesIn);
     else if (arg == "--angles-out") ok = value(options.anglesOut);
+    else if (arg == "--strain-in") ok = value(options.strainIn);
+    else if (arg == "--strain-out") ok = value(options.strainOut);
     else if (arg == "--ridge-grid") {
       std::string text;
       ok = value(text) && readGrid(text, options.grid);
@@ -441,6 +444,11 @@ void replaceTables(const Options& options) {
     tables->angleParameters.clear();
     tables->readInAngleTable(options.anglesIn.c_str());
   }
+  if (!options.strainIn.empty()) {
+    for (RingStrainParameters* row : tables->ringStrainParameters) delete row;
+    tables->ringStrainParameters.clear();
+    tables->readInRingStrainTable(options.strainIn.c_str());
+  }
 }
 
 // --show: how one SMILES reads and which rows its bonds take.
@@ -450,6 +458,12 @@ void showMolecule(const std::string& smiles) {
   evaluateSmiles(record, false);
   std::printf("%s: %s, heat of formation %.2f kJ/mol\n", record.smiles.c_str(),
               record.ok ? "read" : record.reason.c_str(), record.computed);
+  for (int size = ringstrain::kSmallestStrainedRing; size <= ringstrain::kLargestStrainedRing;
+       ++size)
+    if (record.rings.ringsOfSize[size] > 0)
+      std::printf("  rings of %d atoms with a bond that is not aromatic: %d\n", size,
+                  record.rings.ringsOfSize[size]);
+
   for (const BondUse& b : record.bonds)
     std::printf("  %s-%s order %d: code %d, row %d\n", b.type1.c_str(), b.type2.c_str(), b.order,
                 b.code, b.row);
@@ -518,6 +532,16 @@ bool writeTables(const Options& options) {
     const std::string in = options.bondsIn.empty() ? options.bondsOut : options.bondsIn;
     if (!writeBondTable(in, options.bondsOut, note)) {
       std::cerr << "Error: calibrate: cannot write \"" << options.bondsOut << "\"\n";
+      return false;
+    }
+  }
+  if (!options.strainOut.empty()) {
+    const std::string in = options.strainIn.empty() ? options.strainOut : options.strainIn;
+    if (!writeRingStrainTable(in, options.strainOut,
+                              "energies fitted by tools/calibrate with the bond energies to the "
+                              "same heats of formation;\nsizes without fitted molecules keep "
+                              "their start values")) {
+      std::cerr << "Error: calibrate: cannot write \"" << options.strainOut << "\"\n";
       return false;
     }
   }

@@ -119,4 +119,23 @@ bool writeAngleTable(const std::string& in, const std::string& out, const std::s
   return row == rows.size() && writeLines(out, lines, note);
 }
 
+bool writeRingStrainTable(const std::string& in, const std::string& out, const std::string& note) {
+  std::vector<std::string> lines;
+  if (!readLines(in, lines)) return false;
+  const std::vector<RingStrainParameters*>& rows =
+      InputParameters::instance()->ringStrainParameters;
+  size_t row = 0;
+  for (std::string& line : lines) {
+    if (!isDataLine(line)) continue;
+    if (row >= rows.size()) return false;
+    const RingStrainParameters& r = *rows[row++];
+    std::string body, comment;
+    splitComment(line, body, comment);
+    const std::vector<std::string> t = tokens(body);
+    if (t.size() < 3) continue;
+    line = padded(t[0], 8) + padded(t[1], 2) + number(r.energy) + comment;
+  }
+  return row == rows.size() && writeLines(out, lines, note);
+}
+
 }  // namespace calib

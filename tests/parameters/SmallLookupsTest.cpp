@@ -45,3 +45,17 @@ TEST_F(SmallLookups, EmagTermsInBothOrientations) {
   EXPECT_FLOAT_EQ(0.0f, params().findEmagParameters("CH3", "CEH1", "CE", "C", 9u));
   EXPECT_EQ(1u, params().emagBondParameters.size());
 }
+
+TEST_F(SmallLookups, RingStrainByKindAndSizeWithTheFirstRowWinning) {
+  // Kinds are read in upper case; a row with text for its energy is reported and skipped.
+  std::string err = stderrOf([this] {
+    params().parseRingStrainTable("ring 5 0.27 // cyclopentane\nRING 5 9.0\nRING 7 x\n"
+                                  "RING 6 -0.01\n");
+  });
+  EXPECT_NE(std::string::npos, err.find("RING 7 X")) << err;
+  ASSERT_EQ(3u, params().ringStrainParameters.size());
+  EXPECT_FLOAT_EQ(0.27f, params().findRingStrain("RING", 5));
+  EXPECT_FLOAT_EQ(-0.01f, params().findRingStrain("RING", 6));
+  EXPECT_EQ(0.0f, params().findRingStrain("RING", 8));    // no row: no strain
+  EXPECT_EQ(0.0f, params().findRingStrain("ring", 5));    // keys are upper case
+}

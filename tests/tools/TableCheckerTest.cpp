@@ -48,7 +48,9 @@ const char* const kBonds = "H CH3 1 1.64920 1.10974 4.16395 0.37\nCH3 OH 1 2.11 
                            "CE OH 1 2.0 1.36 3.7 0.7\nCE CE 2 2.0 1.337 6.3 0\n";
 const char* const kAngles = "H CH3 H 109.5\n* CH3 * 109.5\n* OH * 104.5\n";
 
-enum Table { AtomTypes, Rules, Rings, Hybrid, Elements, Bonds, Angles };
+const char* const kRingStrain = "RING 5 0.27\nRING 6 0.0\n";
+
+enum Table { AtomTypes, Rules, Rings, Hybrid, Elements, Bonds, Angles, RingStrain };
 
 std::string joined(const std::vector<std::string>& problems) {
   std::string out;
@@ -57,7 +59,7 @@ std::string joined(const std::vector<std::string>& problems) {
 }
 
 // The problems found in the sound tables with the text appended to the one named; the element,
-// bond and angle tables are replaced by it.
+// bond, angle and ring-strain tables are replaced by it.
 std::string check(Table spoilt, const std::string& text) {
   auto table = [&](Table t, const char* sound) {
     return t != spoilt ? std::string(sound) : t >= Elements ? text : sound + text;
@@ -71,6 +73,7 @@ std::string check(Table spoilt, const std::string& text) {
   tables.parseBondOrderTable(kBondOrders);
   tables.parseBondTable(table(Bonds, kBonds));
   tables.parseAngleTable(table(Angles, kAngles));
+  tables.parseRingStrainTable(table(RingStrain, kRingStrain));
   return joined(TableChecker(tables).check());
 }
 
@@ -134,6 +137,11 @@ TEST(TableChecker, EachSpoiltRowIsFound) {
        "centre \"OH\" has no \"* OH *\" row"},
       {Angles, "* CH3 * 109.5\nH CH3 H 109.5\n* OH * 104.5\n",
        "specific row \"H CH3 H\" after the \"* X *\" defaults"},
+      {RingStrain, "RING 5 0.27\nRING 5 0.3\n", "duplicate row \"RING 5\""},
+      // Strain in kJ/mol written where eV belong.
+      {RingStrain, "RING 7 26.0\n", "energy 26.000000 eV of \"RING 7\" outside its range"},
+      {RingStrain, "RING 12 0.1\n", "row \"RING 12\" is no RING of 3 to 9 atoms"},
+      {RingStrain, "STRAIN 5 0.27\n", "row \"STRAIN 5\" is no RING"},
   };
   for (const auto& c : cases) {
     const std::string problems = check(c.table, c.text);
@@ -143,7 +151,7 @@ TEST(TableChecker, EachSpoiltRowIsFound) {
 
 }  // namespace
 
-// The tool on a folder of the thirteen tables: the shipped ones pass, and one line that a reader
+// The tool on a folder of the fourteen tables: the shipped ones pass, and one line that a reader
 // rejects fails the run, though every row that was read is sound.
 TEST(TableChecker, TorsionTermsFollowEachOtherWithDistinctPeriodicities) {
   auto problems = [](const std::string& dihedrals) {
@@ -168,7 +176,8 @@ TEST(TableCheckerTool, ExitsNonZeroOnALineAReaderRejects) {
   for (const char* name : {"bondparameters.txt", "angleparameters.txt", "dihedralparameters.txt",
                            "supertype.txt", "bondmoments.txt", "cyclictemplates.txt",
                            "combinerules.txt", "emag.txt", "element.txt", "basicrings.txt",
-                           "basicatomtypes.txt", "bondordertable.txt", "hybridatomtypes.txt"})
+                           "basicatomtypes.txt", "bondordertable.txt", "hybridatomtypes.txt",
+                           "ringstrain.txt"})
     ASSERT_TRUE(QFile::copy(QString(InputParameters::resourcePrefix) + name, folder.filePath(name)));
   auto run = [&folder](QString& errors) {
     QProcess tool;
