@@ -14,9 +14,6 @@ namespace {
 const double kCoulomb = static_cast<double>(332.07159f);   // kcal A / (mol e^2)
 const double kDegenerate2 = 1e-10;                         // squared lengths below are zero
 const double kUnit3 = 0.5773502691896258;                  // 1 / sqrt(3)
-// The out-of-plane term of a trigonal centre, K (1 + cos phi): stiff enough that crowded
-// substituents (tert-butyl, ortho pairs) stay in the plane of an aromatic ring or an amide.
-const double kImproperBarrier = 60.0;                       // kcal/mol
 const double kCoincidentStep = 0.05773502691896258;         // direction used at r = 0
 
 // Coulomb energy of a pair; coincident atoms count at r = sqrt(0.1) and repel.
@@ -432,7 +429,7 @@ double MolecularSystem::EFImproperDihedral() {
     const int i = improperAtom1[m], j = improperAtom2[m], k = improperAtom3[m],
               l = improperAtom4[m];
     if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    const TorsionTermValue term = {1.0, 0.0, kImproperBarrier};
+    const TorsionTermValue term = {1.0, 0.0, improperBarrier[m]};
     energy += torsionSeries(i, j, k, l, &term, 1, true);
   }
   return energy;

@@ -67,6 +67,7 @@ public:
   std::vector<bool> torsionAxisFrozen;
   // first neighbour, second neighbour, centre, third neighbour
   std::vector<int> improperAtom1, improperAtom2, improperAtom3, improperAtom4;
+  std::vector<double> improperBarrier;     // K of each term K (1 + cos phi), kcal/mol
   std::vector<int> pairEnd;                // last index (inclusive) of each atom's pair run
   std::vector<int> pairList;               // partner j > i; -j marks a 1-4 pair
   // excluded pair (second atom negated for a 1-4 pair) and its kind 2, 3 or 4

@@ -18,6 +18,21 @@
 #include <utility>
 #include <vector>
 
+namespace {
+
+// The out-of-plane term of a trigonal centre, K (1 + cos phi): stiff enough that crowded
+// substituents (tert-butyl, ortho pairs) stay in the plane of an aromatic ring or an amide.
+const double kImproperBarrier = 60.0;                       // kcal/mol
+// The nitrogen of an amide bond outside rings: its lone pair leaves the carbonyl as the bond
+// turns, and the nitrogen goes pyramidal at the top of the turn (N-methylacetamide, as MMFF94
+// scans it). The amide torsion rows keep it flat at its minima; the term is soft. A nitrogen
+// without hydrogen keeps a firmer one: its two carbons against the acyl substituent would
+// otherwise twist a tertiary amide (N,N-dimethylbenzamide) out of its plane.
+const double kAmideNitrogenImproperBarrier = 1.0;           // kcal/mol
+const double kTertiaryAmideNitrogenImproperBarrier = 9.0;   // kcal/mol
+
+}  // namespace
+
 void MolecularSystem::SortBonds() {
   for (int b = 0; b < bondCount; ++b)
     if (bondAtom1[b] > bondAtom2[b]) std::swap(bondAtom1[b], bondAtom2[b]);
@@ -201,6 +216,7 @@ void MolecularSystem::SetupImproperList() {
   improperAtom2.clear();
   improperAtom3.clear();
   improperAtom4.clear();
+  improperBarrier.clear();
   auto near = [this](int atom, double weight) { return std::fabs(mass[atom] - weight) < 0.1; };
   auto degree = [this](int atom) { return neighbourEnd[atom] - runStart(neighbourEnd, atom) + 1; };
   // Per atom: does it carry a double or aromatic bond, and is it a carbon doubly bonded to an
@@ -228,12 +244,27 @@ void MolecularSystem::SetupImproperList() {
     if (!carbon && !nitrogen) continue;
     bool planar = multiple[static_cast<size_t>(atom)] != 0;
     const int start = runStart(neighbourEnd, atom);
+    // An amide nitrogen (flat through its acyl neighbour alone) whose bonds to acyl carbons all
+    // lie outside rings gets the soft term; the ring nitrogens of lactams, cyclic ureas, uracils
+    // and xanthines, and a nitrogen inside a ring of six pi electrons, keep the stiff one.
+    bool chainAmide = false, ringAmide = false, piRing = false;
+    int hydrogens = 0;
     for (int p = start; nitrogen && !planar && p <= neighbourEnd[atom]; ++p) {
+      hydrogens += near(neighbours[p], 1.008) ? 1 : 0;
       const size_t bond = static_cast<size_t>(neighbourBond[p]);
-      planar = acyl[static_cast<size_t>(neighbours[p])] != 0 ||
-               (bond < piRingSingleBond.size() && piRingSingleBond[bond] != 0);
+      piRing = piRing || (bond < piRingSingleBond.size() && piRingSingleBond[bond] != 0);
+      if (acyl[static_cast<size_t>(neighbours[p])] == 0) continue;
+      const bool inRing = bondInRing[bond];
+      ringAmide = ringAmide || inRing;
+      chainAmide = chainAmide || !inRing;
     }
+    planar = planar || chainAmide || ringAmide || piRing;
     if (!planar) continue;
+    double barrier = kImproperBarrier;
+    if (chainAmide && !ringAmide && !piRing)
+      barrier = hydrogens > 0 ? kAmideNitrogenImproperBarrier
+                              : kTertiaryAmideNitrogenImproperBarrier;
+    improperBarrier.push_back(barrier);
     improperAtom1.push_back(neighbours[start]);
     improperAtom2.push_back(neighbours[start + 1]);
     improperAtom3.push_back(atom);

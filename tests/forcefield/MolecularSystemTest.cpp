@@ -110,6 +110,40 @@ TEST_F(MolecularSystemBuild, OutOfPlaneTermsHoldAromaticAtomsAndAmideNitrogensOn
   EXPECT_EQ(6, MolecularSystem(benzene.get()).improperCount);
 }
 
+TEST_F(MolecularSystemBuild, AnAmideNitrogenOutsideRingsHasTheSoftOutOfPlaneTerm) {
+  // Formamide's heavy atoms with the nitrogen's two further neighbours given as hydrogens or
+  // methyl carbons, and the C-N bond in a ring or not (a lactam's).
+  auto amide = [](const char* second, const char* third, bool ringBond) {
+    auto element = [](const char* type) { return std::string(type) == "H" ? "H" : "C"; };
+    return fftest::buildMolecule(
+        "amide",
+        {{"CK", "C", 0.0f, 0.0f, 0.0f}, {"OK", "O", 0.0f, 1.22f, 0.0f},
+         {"NTRO", "N", 1.17f, -0.68f, 0.0f}, {second, element(second), 2.45f, 0.0f, 0.0f},
+         {"H", "H", -0.94f, -0.55f, 0.0f}, {third, element(third), 1.17f, -1.68f, 0.0f}},
+        {{0, 1, 2, false}, {0, 2, 1, ringBond}, {2, 3, 1, false}, {0, 4, 1, false},
+         {2, 5, 1, false}});
+  };
+  auto barrierAt = [](const MolecularSystem& s, int centre) {
+    for (int m = 0; m < s.improperCount; ++m)
+      if (s.improperAtom3[m] == centre) return s.improperBarrier[m];
+    return -1.0;
+  };
+  auto secondary = amide("CH3", "H", false);
+  auto tertiary = amide("CH3", "CH3", false);
+  auto lactam = amide("CH3", "H", true);
+  const MolecularSystem s(secondary.get()), t(tertiary.get()), l(lactam.get());
+  ASSERT_EQ(static_cast<size_t>(s.improperCount), s.improperBarrier.size());
+  const double stiff = barrierAt(s, 0);   // the carbonyl carbon
+  EXPECT_GT(stiff, 0.0);
+  // The chain amide nitrogen turns pyramidal at the top of its turn: its term is soft, firmer
+  // without a hydrogen; the ring nitrogen keeps the carbonyl carbon's stiff one.
+  EXPECT_GT(barrierAt(s, 2), 0.0);
+  EXPECT_LT(barrierAt(s, 2), barrierAt(t, 2));
+  EXPECT_LT(barrierAt(t, 2), stiff / 4.0);
+  EXPECT_EQ(stiff, barrierAt(l, 2));
+  EXPECT_EQ(stiff, barrierAt(t, 0));
+}
+
 TEST_F(MolecularSystemBuild, BondsAreSortedWithAscendingNeighbourRuns) {
   // Bonds given high-to-low and out of order must come out sorted with bondAtom1 < bondAtom2.
   auto molecule = fftest::buildMolecule(
