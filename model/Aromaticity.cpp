@@ -51,6 +51,13 @@ bool hasDoubleBondOutside(Atom* a, const std::vector<Atom*>& ringAtoms) {
   return false;
 }
 
+// A double bond that is no ring bond at all: the C=O or C=C on a ring atom, never the double bond
+// a fused ring's Kekule form gives the atom.
+bool hasDoubleBondOutOfRings(const Atom* a) {
+  return std::any_of(a->bonds.begin(), a->bonds.end(),
+                     [](const Bond* b) { return b != nullptr && b->order == 2 && !b->inRing; });
+}
+
 }  // namespace
 
 void Ring::checkAromaticityPi() {
@@ -93,6 +100,10 @@ void Ring::checkAromaticityPi() {
     // of a thiophene oxide, the S=S of a thioxo-dithiole, P=O) is hypervalent, not part of a pi
     // ring.
     if (hypervalentCandidate(a->element) && hasDoubleBondOutside(a, ringAtoms)) return;
+    // A ring carbon whose double bond leaves the ring (the C=O of a quinone, a maleimide, a
+    // phthalimide or an isatin, the C=C of a fulvene) lends the ring no pi electron of its own:
+    // counted as one, it made such rings six-electron aromatics.
+    if (a->element == "C" && hasDoubleBondOutOfRings(a)) return;
   }
 
   const size_t size = ringAtoms.size();
