@@ -319,12 +319,13 @@ TEST(Planarity, DrugLikeMoleculesKeepTheirAromaticRingsFlat) {
   // an amino group between a ring nitrogen and a fused ring); MMFF94 (RDKit) relaxed from the
   // same conformers puts them 0.05 to 0.29 A out of the plane as well. The soft nitrogen of an
   // open-chain amide lets the 2,6-dimethyl anilide's nitrogen sit 0.18 A out (MMFF94 0.16).
+  // Reached: mean 0.020, worst 0.180 A (that anilide); the worst bound was 0.19.
   const RingFigures drugs =
       aromaticRingFigures(smilesLines(KV_TEST_DATA_DIR "/pubchem-druglike-100.smi"));
   EXPECT_EQ(100, drugs.molecules);
   EXPECT_GT(drugs.rings, 200);
   EXPECT_LT(drugs.mean, 0.022);
-  EXPECT_LT(drugs.worst, 0.19) << drugs.worstMolecule;
+  EXPECT_LT(drugs.worst, 0.185) << drugs.worstMolecule;
 }
 
 TEST(Planarity, ReferenceAndScreeningSetsKeepTheirAromaticRingsFlat) {
