@@ -138,6 +138,7 @@ const char* const kCrowdedSet[] = {
     "Cc1ccc(-n2nc(cc2-c2ccc(C)cc2)C(F)(F)F)cc1",  // a 1,5-diarylpyrazole
     "CN1C(=O)CN=C(c2ccccc2)c2cc(Cl)ccc21",  // diazepam
     "O=C1NC(=O)C(N1)(c1ccccc1)c1ccccc1",   // phenytoin
+    "Cc1ccccc1NC(=N)Nc1ccccc1C",           // di-o-tolylguanidine
 };
 
 // Five-membered heteroaromatic rings with more than one heteroatom, each with substituents: alkyl,
@@ -276,11 +277,14 @@ TEST(Planarity, ConjugatedRingsKeepTheirSubstituentsInTheRingPlane) {
   EXPECT_LT(flat.mean, 0.007);
   EXPECT_LT(flat.worst, 0.03) << flat.worstMolecule;
 
-  // Reached: mean 0.042, worst 0.161 A (diclofenac; MMFF94 bends its dichlorophenyl ring 0.06
-  // to 0.09 A). The bounds were 0.1 and 0.2.
+  // Reached: mean 0.029, worst 0.140 A (diazepam; MMFF94 relaxed from the same conformer 0.149).
+  // Diclofenac's dichlorophenyl ring 0.036 (MMFF94 0.06 to 0.09) once aryl amines took their own
+  // C-N torsion: the amide's held the rings flat against the chlorines and bent them 0.161 out;
+  // di-o-tolylguanidine's methyls 0.026 (0.19 before; MMFF94 0.07).
+  // The bounds were 0.05 and 0.17, first 0.1 and 0.2.
   const RingFigures crowded = ringFigures(kCrowdedSet, std::size(kCrowdedSet));
-  EXPECT_LT(crowded.mean, 0.05);
-  EXPECT_LT(crowded.worst, 0.17) << crowded.worstMolecule;
+  EXPECT_LT(crowded.mean, 0.035);
+  EXPECT_LT(crowded.worst, 0.15) << crowded.worstMolecule;
 }
 
 TEST(Planarity, FiveRingHeteroaromaticsKeepTheirSubstituentsInTheRingPlane) {

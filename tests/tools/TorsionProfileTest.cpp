@@ -278,6 +278,19 @@ TEST(TorsionProfile, AlkylGroupsOnDoubleBondsAndRingsStayNearTheirReferenceTurns
   EXPECT_LT(lowestBetween(ethylbenzene, 80.0, 100.0), 0.05);
 }
 
+TEST(TorsionProfile, AnAmineOnABenzeneRingTurnsOverAModestBarrier) {
+  // Aniline's NH2 turns over about 3.5 kcal/mol (far-infrared torsion bands); MMFF94's relaxed
+  // turn of N-methylaniline tops out near 4.6. Reached: 4.2; the amide's C-N axis that aryl amines
+  // shared before put it near 15, holding crowded aryl amines flat against their ortho groups.
+  const Profile profile = scanOf("CNc1ccccc1", 0, 1, 2, 3);
+  ASSERT_EQ(37u, profile.size());
+  double highest = 0.0;
+  for (const auto& point : profile) highest = std::max(highest, static_cast<double>(point.second));
+  const double barrier = highest - lowestBetween(profile, 0.0, 360.0);
+  EXPECT_GE(barrier, 2.5);
+  EXPECT_LE(barrier, 5.5);
+}
+
 namespace {
 
 // The relaxed force-field energy of a conformer read from a mol file through the set-up chain,
