@@ -277,14 +277,14 @@ TEST(Planarity, ConjugatedRingsKeepTheirSubstituentsInTheRingPlane) {
   EXPECT_LT(flat.mean, 0.007);
   EXPECT_LT(flat.worst, 0.03) << flat.worstMolecule;
 
-  // Reached: mean 0.029, worst 0.140 A (diazepam; MMFF94 relaxed from the same conformer 0.149).
-  // Diclofenac's dichlorophenyl ring 0.036 (MMFF94 0.06 to 0.09) once aryl amines took their own
-  // C-N torsion: the amide's held the rings flat against the chlorines and bent them 0.161 out;
-  // di-o-tolylguanidine's methyls 0.026 (0.19 before; MMFF94 0.07).
-  // The bounds were 0.05 and 0.17, first 0.1 and 0.2.
+  // Reached: mean 0.025, worst 0.099 A (diazepam; MMFF94 relaxed from the same conformer 0.149),
+  // once aryl amines and anilides took their own C-N torsion: the amide's held the rings flat
+  // against their ortho groups and bent diclofenac's chlorines 0.161 out (now 0.036, MMFF94 0.06
+  // to 0.09), di-o-tolylguanidine's methyls 0.19 (now 0.026, MMFF94 0.07) and diazepam's ring
+  // 0.140. The bounds were 0.05 and 0.17, first 0.1 and 0.2.
   const RingFigures crowded = ringFigures(kCrowdedSet, std::size(kCrowdedSet));
-  EXPECT_LT(crowded.mean, 0.035);
-  EXPECT_LT(crowded.worst, 0.15) << crowded.worstMolecule;
+  EXPECT_LT(crowded.mean, 0.03);
+  EXPECT_LT(crowded.worst, 0.11) << crowded.worstMolecule;
 }
 
 TEST(Planarity, FiveRingHeteroaromaticsKeepTheirSubstituentsInTheRingPlane) {
@@ -322,14 +322,15 @@ TEST(Planarity, DrugLikeMoleculesKeepTheirAromaticRingsFlat) {
   // ortho-chloro anilide built with its carbonyl towards the chlorine, a 2,6-dimethyl anilide,
   // an amino group between a ring nitrogen and a fused ring); MMFF94 (RDKit) relaxed from the
   // same conformers puts them 0.05 to 0.29 A out of the plane as well. The soft nitrogen of an
-  // open-chain amide lets the 2,6-dimethyl anilide's nitrogen sit 0.18 A out (MMFF94 0.16).
-  // Reached: mean 0.020, worst 0.180 A (that anilide); the worst bound was 0.19.
+  // open-chain amide lets the 2,6-dimethyl anilide's nitrogen sit 0.15 A out (MMFF94 0.16; 0.18
+  // while the ring turned about its C-N bond on the amide's own axis). Reached: mean 0.020, worst
+  // 0.170 A (the ortho-chloro anilide; MMFF94 0.29); the worst bound was 0.19.
   const RingFigures drugs =
       aromaticRingFigures(smilesLines(KV_TEST_DATA_DIR "/pubchem-druglike-100.smi"));
   EXPECT_EQ(100, drugs.molecules);
   EXPECT_GT(drugs.rings, 200);
   EXPECT_LT(drugs.mean, 0.022);
-  EXPECT_LT(drugs.worst, 0.185) << drugs.worstMolecule;
+  EXPECT_LT(drugs.worst, 0.175) << drugs.worstMolecule;
 }
 
 TEST(Planarity, ReferenceAndScreeningSetsKeepTheirAromaticRingsFlat) {
