@@ -77,6 +77,34 @@ TEST_F(AngleDihedralLookup, TorsionRowsByAxisSuperTypesPairElementsAndTheAllStar
   }
 }
 
+TEST_F(AngleDihedralLookup, AnAxisNamedByTheCentralTypesComesBeforeTheirSuperTypes) {
+  // An aromatic carbon and an amine nitrogen share their super types with the amide's carbon and
+  // nitrogen; their own axis, read after the amide's, still wins for them and only for them.
+  params().parseAtomTypeTable("CA   CAH1 CSP2 C  12.011 0.86 -0.07 1.99 2.55 2.27 1\n"
+                              "NH   NH   NSP3 N  14.007 0.8  -0.2  1.85 2.97 3.28 0\n");
+  params().parseDihedralTable("AXIS CA   NH     1  2  180.0  1.3140\n"
+                              "C    C           1  2  180.0  2.0000\n");
+  struct Case {
+    const char *type1, *type2, *type3, *type4;
+    float barrier;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"CH3", "CA", "NH", "H", 1.314f, "the type-named axis row"},
+      {"CH3", "CA", "NH", "CH3", 2.0f, "its pair row"},
+      {"CH3", "NH", "CA", "CH3", 2.0f, "its pair row from the other end"},
+      {"CH3", "CPAM", "NPAM", "CH3", 4.2f, "other types of the same super types keep theirs"},
+      {"CH3", "CA", "NPAM", "CH3", 4.2f, "one central type alone is not the axis"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    DihedralParameters out;
+    ASSERT_EQ(1, params().findDihedralParameters(c.type1, c.type2, c.type3, c.type4, 1, out));
+    EXPECT_FLOAT_EQ(2.0f, out.periodicity);
+    EXPECT_FLOAT_EQ(c.barrier, out.barrier);
+  }
+}
+
 TEST_F(AngleDihedralLookup, TorsionTermsAreTheMatchedRowAndTheRowsRightAfterItWithItsKey) {
   params().parseDihedralTable("AXIS CSP3 OSP3 1 3 0.0 0.168\n"
                               "C    H        1 1 180.0 0.823\n"

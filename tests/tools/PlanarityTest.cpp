@@ -138,6 +138,7 @@ const char* const kCrowdedSet[] = {
     "Cc1ccc(-n2nc(cc2-c2ccc(C)cc2)C(F)(F)F)cc1",  // a 1,5-diarylpyrazole
     "CN1C(=O)CN=C(c2ccccc2)c2cc(Cl)ccc21",  // diazepam
     "O=C1NC(=O)C(N1)(c1ccccc1)c1ccccc1",   // phenytoin
+    "Cc1ccccc1NC(=N)Nc1ccccc1C",           // di-o-tolylguanidine
 };
 
 // Five-membered heteroaromatic rings with more than one heteroatom, each with substituents: alkyl,
@@ -276,11 +277,14 @@ TEST(Planarity, ConjugatedRingsKeepTheirSubstituentsInTheRingPlane) {
   EXPECT_LT(flat.mean, 0.007);
   EXPECT_LT(flat.worst, 0.03) << flat.worstMolecule;
 
-  // Reached: mean 0.042, worst 0.161 A (diclofenac; MMFF94 bends its dichlorophenyl ring 0.06
-  // to 0.09 A). The bounds were 0.1 and 0.2.
+  // Reached: mean 0.025, worst 0.099 A (diazepam; MMFF94 relaxed from the same conformer 0.149),
+  // once aryl amines and anilides took their own C-N torsion: the amide's held the rings flat
+  // against their ortho groups and bent diclofenac's chlorines 0.161 out (now 0.036, MMFF94 0.06
+  // to 0.09), di-o-tolylguanidine's methyls 0.19 (now 0.026, MMFF94 0.07) and diazepam's ring
+  // 0.140. The bounds were 0.05 and 0.17, first 0.1 and 0.2.
   const RingFigures crowded = ringFigures(kCrowdedSet, std::size(kCrowdedSet));
-  EXPECT_LT(crowded.mean, 0.05);
-  EXPECT_LT(crowded.worst, 0.17) << crowded.worstMolecule;
+  EXPECT_LT(crowded.mean, 0.03);
+  EXPECT_LT(crowded.worst, 0.11) << crowded.worstMolecule;
 }
 
 TEST(Planarity, FiveRingHeteroaromaticsKeepTheirSubstituentsInTheRingPlane) {
@@ -318,13 +322,15 @@ TEST(Planarity, DrugLikeMoleculesKeepTheirAromaticRingsFlat) {
   // ortho-chloro anilide built with its carbonyl towards the chlorine, a 2,6-dimethyl anilide,
   // an amino group between a ring nitrogen and a fused ring); MMFF94 (RDKit) relaxed from the
   // same conformers puts them 0.05 to 0.29 A out of the plane as well. The soft nitrogen of an
-  // open-chain amide lets the 2,6-dimethyl anilide's nitrogen sit 0.18 A out (MMFF94 0.16).
+  // open-chain amide lets the 2,6-dimethyl anilide's nitrogen sit 0.15 A out (MMFF94 0.16; 0.18
+  // while the ring turned about its C-N bond on the amide's own axis). Reached: mean 0.020, worst
+  // 0.170 A (the ortho-chloro anilide; MMFF94 0.29); the worst bound was 0.19.
   const RingFigures drugs =
       aromaticRingFigures(smilesLines(KV_TEST_DATA_DIR "/pubchem-druglike-100.smi"));
   EXPECT_EQ(100, drugs.molecules);
   EXPECT_GT(drugs.rings, 200);
   EXPECT_LT(drugs.mean, 0.022);
-  EXPECT_LT(drugs.worst, 0.19) << drugs.worstMolecule;
+  EXPECT_LT(drugs.worst, 0.175) << drugs.worstMolecule;
 }
 
 TEST(Planarity, ReferenceAndScreeningSetsKeepTheirAromaticRingsFlat) {

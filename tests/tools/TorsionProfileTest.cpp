@@ -259,20 +259,36 @@ const ReferenceTurn kAlkylTurns[] = {
 }  // namespace
 
 TEST(TorsionProfile, AlkylGroupsOnDoubleBondsAndRingsStayNearTheirReferenceTurns) {
-  // Reached: 1-butene 0.35, ethylbenzene 0.33 (0.77 and 0.99 before the carbon rows of the
-  // sp3-sp2 axis were fitted). 1-butene's cis stays high (1.1 against 0.26): its methyl and
-  // methylene crowd each other more here, and the angles they open cost more, than in MMFF94.
+  // Reached: 1-butene 0.07, ethylbenzene 0.31 (0.35 and 0.33 while 1-butene's C=C-C angle took
+  // the base-type default and closed to 119.5 degrees, which kept its cis form 1.14 above skew;
+  // 0.77 and 0.99 before the carbon rows of the sp3-sp2 axis were fitted). The bounds were 0.4
+  // and 0.45.
   TurnFigures figures;
   ASSERT_TRUE(turnFigures(kAlkylTurns, figures));
-  EXPECT_LT(figures.mean, 0.4) << figures.table;
-  EXPECT_LT(figures.worst, 0.45) << figures.table;
-  // 1-butene: skew lowest, cis below anti; ethylbenzene perpendicular.
+  EXPECT_LT(figures.mean, 0.22) << figures.table;
+  EXPECT_LT(figures.worst, 0.35) << figures.table;
+  // 1-butene: skew lowest, cis a little above it (0.40; MMFF94 0.26) and below anti; ethylbenzene
+  // perpendicular. The cis bound was 1.5.
   const Profile butene = scanOf("C=CCC", 0, 1, 2, 3);
   EXPECT_LT(lowestBetween(butene, 110.0, 130.0), 0.05);
   EXPECT_LT(at(butene, 0.0), at(butene, 180.0));
-  EXPECT_LT(at(butene, 0.0), 1.5);
+  EXPECT_GT(at(butene, 0.0), 0.1);
+  EXPECT_LT(at(butene, 0.0), 0.5);
   const Profile ethylbenzene = scanOf("CCc1ccccc1", 0, 1, 2, 3);
   EXPECT_LT(lowestBetween(ethylbenzene, 80.0, 100.0), 0.05);
+}
+
+TEST(TorsionProfile, AnAmineOnABenzeneRingTurnsOverAModestBarrier) {
+  // Aniline's NH2 turns over about 3.5 kcal/mol (far-infrared torsion bands); MMFF94's relaxed
+  // turn of N-methylaniline tops out near 4.6. Reached: 4.2; the amide's C-N axis that aryl amines
+  // shared before put it near 15, holding crowded aryl amines flat against their ortho groups.
+  const Profile profile = scanOf("CNc1ccccc1", 0, 1, 2, 3);
+  ASSERT_EQ(37u, profile.size());
+  double highest = 0.0;
+  for (const auto& point : profile) highest = std::max(highest, static_cast<double>(point.second));
+  const double barrier = highest - lowestBetween(profile, 0.0, 360.0);
+  EXPECT_GE(barrier, 2.5);
+  EXPECT_LE(barrier, 5.5);
 }
 
 namespace {
