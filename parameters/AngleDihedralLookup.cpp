@@ -102,9 +102,11 @@ int InputParameters::findDihedralRow(const std::string& type1, const std::string
   if (findAtomTypeParameters(type1, a1) && findAtomTypeParameters(type2, a2) &&
       findAtomTypeParameters(type3, a3) && findAtomTypeParameters(type4, a4)) {
     // The torsion table keys its axes by the super types of the central atoms (CSP3, NSP3) and
-    // its pair rows by the element symbols of the ends; an axis named by the central atoms' own
+    // its pair rows by the element symbols of the ends. An axis named by the central atoms' own
     // types (an aromatic carbon and an amine nitrogen) comes first, where one shared super type
-    // would join bonds of different chemistry (the aryl amine's and the amide's C-N).
+    // would join bonds of different chemistry (the aryl amine's and the amide's C-N). An axis
+    // keyed by base types (CH3, CCA: every sp3 carbon, every carbonyl carbon) narrows a
+    // super-type axis: its pair rows come before the super-type pair rows, its axis row after.
     std::string end1 = a1.element;
     std::string end4 = a4.element;
     UtilityEngine::instance()->toUpper(end1);
@@ -113,7 +115,9 @@ int InputParameters::findDihedralRow(const std::string& type1, const std::string
     const std::string& centre3 = a3.stype;
     for (const auto& names : {std::array<std::string, 4>{end1, type2, type3, end4},
                               std::array<std::string, 4>{"*", type2, type3, "*"},
+                              std::array<std::string, 4>{end1, a2.btype, a3.btype, end4},
                               std::array<std::string, 4>{end1, centre2, centre3, end4},
+                              std::array<std::string, 4>{"*", a2.btype, a3.btype, "*"},
                               std::array<std::string, 4>{"*", centre2, centre3, "*"},
                               std::array<std::string, 4>{a1.element, "*", "*", a4.element},
                               std::array<std::string, 4>{a1.element, "*", "*", "*"},

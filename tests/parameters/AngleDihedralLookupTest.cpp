@@ -133,3 +133,29 @@ TEST_F(AngleDihedralLookup, TorsionTermsAreTheMatchedRowAndTheRowsRightAfterItWi
   EXPECT_EQ(0, params().findDihedralTerms("H", "CH2", "OE", "H", 3, terms));
   EXPECT_TRUE(terms.empty());
 }
+
+TEST_F(AngleDihedralLookup, BaseTypeAxisNarrowsTheSuperTypeAxisForItsOwnPairsOnly) {
+  params().parseDihedralTable("AXIS CSP3 CSP2 1 2 180.0 0.155\n"
+                              "C    O        1 2 180.0 1.355\n"
+                              "H    O        1 3 180.0 0.302\n"
+                              "AXIS CH3  CCA  1 2 180.0 0.150\n"
+                              "C    O        1 1 180.0 0.454\n"
+                              "C    O        1 2 180.0 0.495\n");
+  std::vector<DihedralParameters> terms;
+  // C-C-C=O of an amide (sp3 carbons have the base type CH3, carbonyl carbons CCA), either way.
+  for (const auto& names : {std::vector<std::string>{"CH3", "CH2", "CPAM", "OPAM"},
+                            std::vector<std::string>{"OPAM", "CPAM", "CH2", "CH3"}}) {
+    ASSERT_EQ(1, params().findDihedralTerms(names[0], names[1], names[2], names[3], 1, terms));
+    ASSERT_EQ(2u, terms.size());
+    EXPECT_FLOAT_EQ(0.454f, terms[0].barrier);
+  }
+  // An alkene carbon (base type CE) keeps the super-type row.
+  ASSERT_EQ(1, params().findDihedralTerms("CH3", "CH2", "CE", "OH", 1, terms));
+  ASSERT_EQ(1u, terms.size());
+  EXPECT_FLOAT_EQ(1.355f, terms[0].barrier);
+  // Ends the base-type axis does not list take the super-type pair rows first, then its axis row.
+  ASSERT_EQ(1, params().findDihedralTerms("H", "CH2", "CPAM", "OPAM", 1, terms));
+  EXPECT_FLOAT_EQ(0.302f, terms[0].barrier);
+  ASSERT_EQ(1, params().findDihedralTerms("H", "CH2", "CPAM", "CH3", 1, terms));
+  EXPECT_FLOAT_EQ(0.150f, terms[0].barrier);
+}
