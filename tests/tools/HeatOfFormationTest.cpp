@@ -242,6 +242,7 @@ TEST(HeatOfFormation, UracilsXanthinesAndPyridonesFindTheirOwnBondRows) {
       "Cn1cnc2c1c(=O)n(C)c(=O)n2C",         // caffeine
       "Cn1c(=O)c2[nH]cnc2n(C)c1=O",         // theophylline
       "O=c1cccc[nH]1",                      // 2-pyridone
+      "Cn1ccccc1=O",                        // 1-methyl-2-pyridone
       "[O-][N+](=O)c1ccccc1",               // nitrobenzene
   };
   InputParameters& tables = *InputParameters::instance();
