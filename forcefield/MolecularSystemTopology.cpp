@@ -308,7 +308,10 @@ std::vector<char> MolecularSystem::findPiRingSingleBonds(const Molecule* molecul
     int pi = 0;
     for (const Atom* a : atoms) {
       const int own = piElectrons(a, atoms);
-      if (own < 0) { pi = -1; break; }
+      if (own < 0) {
+        pi = -1;
+        break;
+      }
       pi += own;
     }
     if (pi != 6) continue;
