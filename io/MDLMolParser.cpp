@@ -26,7 +26,6 @@
 #include "model/Bond.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
-#include "model/Spheroid.h"
 #include "parameters/ElementSymbols.h"
 
 std::ofstream MDLMolParser::ErrorFile;
@@ -723,7 +722,9 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
   out += "  0  0  0  0  0  0  0  0999 V2000\n";
 
   for (const Atom* a : m->atoms) {
-    SSEVector4f p = a->sphere != nullptr ? a->sphere->centre : a->position;
+    // The molecule's own coordinates, as the other writers give them: a molecule on screen
+    // has its spheres moved about the mesh's centre, the local frame the view draws.
+    SSEVector4f p = a->position;
     p.clamp();
     if (!appendField(out, "%10.4f", p.x, 10) || !appendField(out, "%10.4f", p.y, 10) ||
         !appendField(out, "%10.4f", p.z, 10)) {
