@@ -270,9 +270,8 @@ std::string PDBParser::place(int line) const { return linePlace(line, sourcePath
 
 bool PDBParser::readRecords(std::istream& in, ReadState& state) {
   std::string line;
-  while (std::getline(in, line)) {
+  while (readTextLine(in, line)) {
     if (++state.lineNumber == 1) dropByteOrderMark(line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() < kRecordWidth) line.append(kRecordWidth - line.size(), ' ');
     const std::string record = withoutBlanks(columns(line, 1, 6));
     if (record == "MODEL") {
