@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "construction/HandsFromCoordinates.h"
+#include "io/AssumedCharges.h"
 #include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
@@ -487,6 +488,14 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
     ErrorLine() << "Error: MDLMolParser: aromatic bonds with no Kekule form in record \"" << name
                 << "\" on " << linePlace(firstLine, sourcePath);
     return nullptr;
+  }
+  // Charges the record leaves out on nitrogens with four or five bonds; said once per record.
+  if (!graphOnly) {
+    const AssumedCharges assumed = assumeNitrogenCharges(*m);
+    if (!assumed.empty())
+      ErrorLine() << "Warning: MDLMolParser: record \"" << name << "\" on "
+                  << linePlace(firstLine, sourcePath) << ": assumed charges the file leaves out: "
+                  << assumed.describe([](const Atom* a) { return a->name; });
   }
   // A drawing shows its hands by wedges; a record in depth by its coordinates.
   if (!graphOnly && flat && !wedges.empty()) {

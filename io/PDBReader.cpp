@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "forcefield/MolecularSystem.h"
+#include "io/AssumedCharges.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "io/MoleculeEngine.h"
@@ -112,6 +113,18 @@ std::string elementField(const std::string& line) {
 // The input as messages name it: the quoted path, or "the input" for a stream.
 std::string inputName(const std::string& path) {
   return path.empty() ? "the input" : "\"" + path + "\"";
+}
+
+// "LYS A 12", or "LYS 12" in a chain without identifier: a residue in messages.
+std::string residueLabel(const std::string& name, const std::string& chain, int number) {
+  const std::string id = withoutBlanks(chain);
+  return name + " " + (id.empty() ? "" : id + " ") + std::to_string(number);
+}
+
+// "NZ of LYS A 12": an atom in messages about residues.
+std::string residueAtomName(const Atom* atom) {
+  return atom->name + " of " +
+         residueLabel(atom->residueName, atom->chainId, atom->residueNumber);
 }
 
 void stopMessage(const std::string& where) {
@@ -222,6 +235,13 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
 }
 
 bool PDBParser::finishGraph(Molecule* molecule) {
+  // A file with hydrogens gives charged groups their four bonds: lysine's NZ, arginine's
+  // guanidinium, the N-terminal amine. The file holds no charges, so they are assumed.
+  const AssumedCharges assumed = assumeNitrogenCharges(*molecule);
+  if (!assumed.empty())
+    ErrorLine() << "Warning: PDBParser::parsePDBFile model " << molecule->getName() << " of "
+                << inputName(sourcePath) << ": assumed charges the file leaves out: "
+                << assumed.describe(residueAtomName);
   if (!molecule->perceiveGraph()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile model " << molecule->getName() << " of "
                 << inputName(sourcePath) << " would have "

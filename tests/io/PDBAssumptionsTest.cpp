@@ -2,15 +2,67 @@
 // file with hydrogens gives four bonds, the heavy atoms a truncated residue lacks; and the
 // "TER" records the writer puts between chains.
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
 #include "support/TextLines.h"
 #include "tests/io/PDBTestSupport.h"
 
 using pdbtest::PDBFileFixture;
 using pdbtest::atomLine;
+using pdbtest::findAtom;
+
+namespace {
+
+// A peptide with every hydrogen, its lysine and arginine charged as in water.
+const std::string kChargedSideChains =
+    std::string(KV_TEST_DATA_DIR) + "/pdb-charged-side-chains.pdb";
+
+// Atoms whose bond orders sum to more than their element's three bonds allow with their charge.
+int overValentNitrogens(const Molecule* m) {
+  int count = 0;
+  for (const Atom* a : m->atoms) {
+    if (a->element != "N") continue;
+    int sum = 0;
+    for (const Bond* b : a->bonds) sum += valenceOfOrder(b->order);
+    count += sum > 3 + a->charge;
+  }
+  return count;
+}
+
+}  // namespace
+
+TEST_F(PDBFileFixture, ChargedSideChainsWithTheirHydrogensAreReadAsCations) {
+  kvtest::ErrorCapture errorLog;
+  const std::vector<Molecule*> out = readPath(kChargedSideChains);
+  ASSERT_EQ(1u, out.size()) << errorLog.text();
+  const Molecule* m = out[0];
+  // Lysine's NZ is ammonium, arginine's guanidinium carries its charge on the NH2 the residue
+  // rules make double; no hydrogen is added to either.
+  const Atom* nz = findAtom(m, "NZ", 2);
+  ASSERT_NE(nullptr, nz);
+  EXPECT_EQ(1, nz->charge);
+  EXPECT_EQ(3, kvtest::hydrogensOn(nz));
+  EXPECT_EQ(1, findAtom(m, "NH2", 3)->charge);
+  EXPECT_EQ(2, pdbtest::orderBetween(m, "CZ", 3, "NH2", 3));
+  EXPECT_EQ(0, overValentNitrogens(m));
+  EXPECT_EQ(2, std::count_if(m->atoms.begin(), m->atoms.end(),
+                             [](const Atom* a) { return a->charge != 0; }));
+  EXPECT_NE(std::string::npos, m->smiles.find("[NH3+]")) << m->smiles;
+  EXPECT_NE(std::string::npos, m->smiles.find("=[NH2+]")) << m->smiles;
+  // Said once for the model, naming both atoms; typing finds nothing amiss.
+  ASSERT_EQ(1u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_EQ(0u, errorLog.lines[0].find("Warning: PDBParser::parsePDBFile model "
+                                       "pdb-charged-side-chains_0 of "));
+  EXPECT_NE(std::string::npos,
+            errorLog.lines[0].find("2 four-bonded nitrogens made N+ (NZ of LYS A 2, NH2 of ARG A "
+                                   "3)"))
+      << errorLog.lines[0];
+}
 
 // Each "TER" ends its chain: it names the chain's last residue, and its serial follows the last
 // atom's.
