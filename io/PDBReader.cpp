@@ -20,6 +20,7 @@
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "io/MoleculeEngine.h"
+#include "io/ResidueCompleteness.h"
 #include "io/SmilesWriter.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -126,6 +127,9 @@ std::string residueAtomName(const Atom* atom) {
   return atom->name + " of " +
          residueLabel(atom->residueName, atom->chainId, atom->residueNumber);
 }
+
+// Residues listed in one message before the rest is only counted.
+const size_t kResiduesListed = 10;
 
 void stopMessage(const std::string& where) {
   ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL on " << where;
@@ -275,6 +279,7 @@ bool PDBParser::readGraphs(std::istream& in, std::vector<Molecule*>& out) {
   for (size_t i = 0; i < models.size(); ++i) {
     const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
                                                 : base + "_" + std::to_string(i);
+    reportIncompleteResidues(models[i], name);
     Molecule* molecule = assembleMolecule(models[i], name);
     if (molecule == nullptr) {
       for (Molecule* m : built) delete m;
@@ -444,6 +449,31 @@ void PDBParser::readSsbondRecord(const std::string& line, int lineNumber) {
   bridge.residue2 = readInt(columns(line, 32, 35), &valid2);
   bridge.line = lineNumber;
   if (valid1 && valid2) bridges.push_back(bridge);
+}
+
+void PDBParser::reportIncompleteResidues(const Model* model, const std::string& name) const {
+  std::vector<std::string> incomplete;
+  for (const Chain* chain : model->chains)
+    for (const Residue* residue : chain->residues) {
+      if (residue->fragment == nullptr || residue->fragment->atoms.empty()) continue;
+      std::vector<std::string> names;
+      for (const Atom* atom : residue->fragment->atoms)
+        if (atom->element != "H") names.push_back(atom->name);
+      const std::vector<std::string> missing = missingHeavyAtoms(residue->name, names);
+      if (missing.empty()) continue;
+      std::string text = residueLabel(residue->name, chain->id,
+                                      residue->fragment->atoms.front()->residueNumber) + " (";
+      for (size_t k = 0; k < missing.size(); ++k) text += (k == 0 ? "" : " ") + missing[k];
+      incomplete.push_back(text + ")");
+    }
+  if (incomplete.empty()) return;
+  ErrorLine line;
+  line << "Warning: PDBParser::parsePDBFile model " << name << " of " << inputName(sourcePath)
+       << ": " << incomplete.size() << " amino acid" << (incomplete.size() == 1 ? "" : "s")
+       << " without all their heavy atoms, built as the file gives them: ";
+  for (size_t k = 0; k < incomplete.size() && k < kResiduesListed; ++k)
+    line << (k == 0 ? "" : ", ") << incomplete[k];
+  if (incomplete.size() > kResiduesListed) line << ", ...";
 }
 
 bool PDBParser::checkStackedAtoms(const Model* model) const {

@@ -64,6 +64,43 @@ TEST_F(PDBFileFixture, ChargedSideChainsWithTheirHydrogensAreReadAsCations) {
       << errorLog.lines[0];
 }
 
+TEST_F(PDBFileFixture, ResiduesCutShortAreNamedWithTheAtomsTheyLack) {
+  // A glycine, a lysine cut after CG (as where the density ended) and a glycine without OXT,
+  // which most files leave out; then the same lysine complete.
+  const std::string cut =
+      atomLine("ATOM", 1, " N", "GLY", 'A', 1, -5.244f, -2.306f, 1.989f, "N") +
+      atomLine("ATOM", 2, " CA", "GLY", 'A', 1, -3.897f, -2.858f, 1.748f, "C") +
+      atomLine("ATOM", 3, " C", "GLY", 'A', 1, -2.948f, -1.715f, 1.375f, "C") +
+      atomLine("ATOM", 4, " O", "GLY", 'A', 1, -2.150f, -1.228f, 2.176f, "O") +
+      atomLine("ATOM", 5, " N", "LYS", 'A', 2, -3.145f, -1.231f, 0.092f, "N") +
+      atomLine("ATOM", 6, " CA", "LYS", 'A', 2, -2.284f, -0.210f, -0.497f, "C") +
+      atomLine("ATOM", 7, " C", "LYS", 'A', 2, -0.894f, -0.842f, -0.790f, "C") +
+      atomLine("ATOM", 8, " O", "LYS", 'A', 2, -0.655f, -2.036f, -0.605f, "O") +
+      atomLine("ATOM", 9, " CB", "LYS", 'A', 2, -2.204f, 1.107f, 0.300f, "C") +
+      atomLine("ATOM", 10, " CG", "LYS", 'A', 2, -3.450f, 1.537f, 1.087f, "C");
+  const std::string rest =
+      atomLine("ATOM", 14, " N", "GLY", 'A', 3, 0.071f, 0.002f, -1.313f, "N") +
+      atomLine("ATOM", 15, " CA", "GLY", 'A', 3, 1.370f, -0.490f, -1.720f, "C") +
+      atomLine("ATOM", 16, " C", "GLY", 'A', 3, 2.380f, 0.610f, -1.560f, "C") +
+      atomLine("ATOM", 17, " O", "GLY", 'A', 3, 2.060f, 1.780f, -1.350f, "O") + "END\n";
+  const std::string sideChain =
+      atomLine("ATOM", 11, " CD", "LYS", 'A', 2, -4.743f, 1.628f, 0.268f, "C") +
+      atomLine("ATOM", 12, " CE", "LYS", 'A', 2, -5.927f, 1.896f, 1.190f, "C") +
+      atomLine("ATOM", 13, " NZ", "LYS", 'A', 2, -7.190f, 1.813f, 0.421f, "N");
+
+  ASSERT_EQ(1u, readFile("cut.pdb", cut + rest).size()) << errors;
+  const std::vector<std::string> lines = kvtest::linesOf(errors);
+  ASSERT_EQ(1u, lines.size()) << errors;
+  EXPECT_EQ(0u, lines[0].find("Warning: PDBParser::parsePDBFile model cut_0 of \""));
+  EXPECT_NE(std::string::npos,
+            lines[0].find("1 amino acid without all their heavy atoms, built as the file gives "
+                          "them: LYS A 2 (CD CE NZ)"))
+      << lines[0];
+
+  ASSERT_EQ(1u, readFile("whole.pdb", cut + sideChain + rest).size());
+  EXPECT_EQ("", errors);
+}
+
 // Each "TER" ends its chain: it names the chain's last residue, and its serial follows the last
 // atom's.
 TEST_F(PDBFileFixture, TerRecordsNameTheLastResidueOfTheChainTheyEnd) {
