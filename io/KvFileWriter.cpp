@@ -62,7 +62,9 @@ void writeMolecule(std::ostream& out, Molecule* molecule) {
   const size_t atomCount = std::min<size_t>(molecule->numAtoms, molecule->atoms.size());
   for (size_t i = 0; i < atomCount; ++i) {
     const Atom* a = molecule->atoms[i];
-    const SSEVector4f p = a->sphere != nullptr ? a->sphere->centre : a->position;
+    // The molecule's own coordinates, as the other writers give them: a molecule on screen
+    // has its spheres moved about the mesh's centre, the local frame the view draws.
+    const SSEVector4f& p = a->position;
     out << field(a->element) << ' ' << field(a->type) << ' ' << field(a->superType) << ' '
         << field(a->name) << ' ' << std::max(a->mass, 0.0f) << ' '
         << (a->radius == 0.0f ? kZeroRadiusWritten : a->radius) << ' ' << field(a->groupName)

@@ -140,7 +140,7 @@ void SmilesParser::readSmilesLines(std::istream& in, const std::string& source,
   count = 0;
   std::string line;
   int lineNumber = 0;
-  while (std::getline(in, line)) {
+  while (readTextLine(in, line)) {
     if (++lineNumber == 1) dropByteOrderMark(line);
     if (trimmed(line, kLineEnds).empty()) continue;
     processPendingEvents();

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cctype>
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <utility>
@@ -45,7 +46,23 @@ ErrorSink setErrorSink(ErrorSink sink) {
   return previous;
 }
 
-void printError(const std::string& line) { errorSink()(line); }
+void printError(const std::string& line) { errorSink()(printableText(line)); }
+
+std::string printableText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    out += escaped;
+  }
+  return out;
+}
 
 void processPendingEvents() {
   if (QCoreApplication::instance() != nullptr)

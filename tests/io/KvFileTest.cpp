@@ -101,8 +101,7 @@ TEST_F(KvFile, RoundTripKeepsGraphGeometryEnergiesAndBookkeeping) {
     EXPECT_EQ(a->piElectrons, b->piElectrons);
     EXPECT_EQ(a->charge, b->charge);
     EXPECT_NEAR(a->mass, b->mass, 1e-5 * a->mass);
-    // Coordinates as written: six significant digits, and no optimisation moved them. The file
-    // holds the atom spheres' centres, which snap a coordinate under 0.001 A to zero.
+    // Coordinates as written: six significant digits, and no optimisation moved them.
     const SSEVector4f& p = m->positions[i];
     for (float diff : {p.x - b->position.x, p.y - b->position.y, p.z - b->position.z})
       EXPECT_LT(std::fabs(diff), 1e-3f);
