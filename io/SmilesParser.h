@@ -4,10 +4,10 @@
 //
 // The grammar: organic atoms C N O P S F Cl Br I B (lower case aromatic), bracket atoms with an
 // isotope prefix, H count, charge and "@"/"@@" ([13CH4], [NH4+], [nH], [C@@H]), bonds - = #
-// (one symbol per bond; ":" is read and ignored), branches, ring closures 1-9 and %nn (a bond
-// symbol written before the digit belongs to the ring bond), "." between two fragments, "/"
-// and "\" on single bonds around a double bond. Anything else fails the parse with a message
-// and no molecule, followed by a " Parsing failed" line.
+// (one symbol per bond; ":" is read and ignored), branches, ring closures 1-9, %nn and %(n...)
+// (a bond symbol or a "/" or "\" written before the digit belongs to the ring bond), "."
+// between two fragments, "/" and "\" on single bonds around a double bond. Anything else fails
+// the parse with a message and no molecule, followed by a " Parsing failed" line.
 
 #include <istream>
 #include <map>
@@ -88,6 +88,7 @@ class SmilesParser {
     int number = 0;
     int atomId = -1;      // the opening atom
     int order = 0;        // 0 when no bond symbol was written at the opening digit
+    int slash = -1;       // 0 for "/", 1 for "\" written before the opening digit, else -1
     int bondId = -1;      // the closure bond once closed
     bool closed = false;
     // Atoms and bonds handed to addAtomToRings and addBondToRings while the ring was open.
@@ -114,7 +115,10 @@ class SmilesParser {
   // One character (or "%nn") of the grammar at the current position; false on a fault.
   bool readSymbol(Molecule* molecule);
   bool processRing(Molecule* molecule, char c);
-  bool closeRing(Molecule* molecule, RingOpening& open, int writtenOrder);
+  bool closeRing(Molecule* molecule, RingOpening& open, int writtenOrder, int writtenSlash);
+  // The ring number at the position ("1", "%12", "%(123)"), the position moved past it; false
+  // with a message when "%" is not followed by a number.
+  bool readRingNumber(char c, int& number);
   bool addOrganicAtom(Molecule* molecule);
   bool addBracketAtom(Molecule* molecule);
   std::string getAtomDescription(int bracket, const std::string& smiles) const;
