@@ -6,8 +6,10 @@
 // isotope prefix, H count, charge and "@"/"@@" ([13CH4], [NH4+], [nH], [C@@H]), bonds - = #
 // (one symbol per bond; ":" is read and ignored), branches, ring closures 1-9, %nn and %(n...)
 // (a bond symbol or a "/" or "\" written before the digit belongs to the ring bond), "."
-// between two fragments, "/" and "\" on single bonds around a double bond. Anything else fails
-// the parse with a message and no molecule, followed by a " Parsing failed" line.
+// between two fragments, "/" and "\" on single bonds around a double bond. An aromatic
+// nitrogen written with a double bond to oxygen (O=n1ccccc1) is the N-oxide [O-][n+]1ccccc1.
+// Anything else fails the parse with a message and no molecule, followed by a " Parsing failed"
+// line.
 
 #include <istream>
 #include <map>
@@ -144,6 +146,10 @@ class SmilesParser {
   // False (with a message) for an atom whose bonds, hydrogens and charge use more valence than
   // its element allows: C(C)(C)(C)(C)C, FF(F)F. Needs the allowed valences.
   bool checkValences(const Molecule* molecule) const;
+  // A lower-case nitrogen written with a double bond to a lone oxygen (O=n1ccccc1, as some sets
+  // write pyridine N-oxides) becomes [n+][O-] before the Kekule bonds are given, so that the
+  // ring keeps its three double bonds.
+  static void separateAromaticNOxides(Molecule* molecule);
   // A neutral nitrogen written with five bonds (C[N](=O)=O, N=N#N) becomes the charge-separated
   // form the tables know: one terminal double (triple) bond loses an order to a minus charge.
   static void separateCharges(Molecule* molecule);
