@@ -289,16 +289,18 @@ void SmilesStereo::findRingSystems() {
   for (size_t i = 0; i < systemOf.size(); ++i) systemOf[i] = find(i);
 }
 
+int SmilesStereo::classIn(const std::vector<int>& classes, const Atom* a) const {
+  const auto i = atomAt.find(a);
+  return i == atomAt.end() ? -1 : classes[i->second];
+}
+
 bool SmilesStereo::isRingBond(const Bond* b) const {
   const auto i = bondAt.find(b);
   return i != bondAt.end() && !bridge[i->second];
 }
 
 bool SmilesStereo::addCentres(const std::vector<int>& classes, bool withRingPairs) {
-  auto classOf = [&](const Atom* a) {
-    const auto i = atomAt.find(a);
-    return i == atomAt.end() ? -1 : classes[i->second];
-  };
+  auto classOf = [&](const Atom* a) { return classIn(classes, a); };
   bool added = false;
   // A centre whose only equal pair is two ring neighbours (the ring carbons of
   // 1,4-dimethylcyclohexane) has a hand only against another such centre of its ring system.
@@ -335,10 +337,7 @@ bool SmilesStereo::addCentres(const std::vector<int>& classes, bool withRingPair
 // Double bonds: not aromatic, ends of C or N with one or two other neighbours over single
 // bonds, two neighbours of an end differing, not in a ring of fewer than eight atoms.
 bool SmilesStereo::addDoubleBonds(const std::vector<int>& classes) {
-  auto classOf = [&](const Atom* a) {
-    const auto i = atomAt.find(a);
-    return i == atomAt.end() ? -1 : classes[i->second];
-  };
+  auto classOf = [&](const Atom* a) { return classIn(classes, a); };
   auto endFits = [&](const Atom* end, const Bond* db) {
     std::vector<int> others;
     for (const Bond* b : end->bonds)

@@ -49,6 +49,7 @@ class SmilesStereo {
   void findShapes();
   void findRingSystems();
   bool isRingBond(const Bond* b) const;
+  int classIn(const std::vector<int>& classes, const Atom* a) const;   // -1 for a stranger
   // Shaped centres and double bonds whose neighbours all differ by these classes join the
   // stereo ones; true when one did. With ring pairs, also ring centres whose only equal
   // neighbours are their two ring neighbours, when their ring system holds two of them.
