@@ -318,6 +318,22 @@ void SmilesParser::separateCharges(Molecule* molecule) {
   if (molecule != nullptr) separateFiveBondNitrogens(*molecule);
 }
 
+void SmilesParser::separateAromaticNOxides(Molecule* molecule) {
+  for (Atom* a : molecule->atoms) {
+    if (a->element != "N" || !a->isAromatic || a->charge != 0) continue;
+    for (Bond* b : a->bonds) {
+      Atom* end = a->getAdjacentAtom(b);
+      if (b->order != 2 || end == nullptr || end->element != "O" || end->bonds.size() != 1 ||
+          end->charge != 0)
+        continue;
+      b->order = 1;
+      a->charge = 1;
+      end->charge = -1;
+      break;
+    }
+  }
+}
+
 void SmilesParser::fixBracketValences(Molecule* molecule) {
   for (Atom* a : molecule->atoms)
     if (!a->statusFlag) a->allowedValences = {a->getValence()};

@@ -62,6 +62,7 @@ Molecule* SmilesParser::readGraph(const std::string& smiles, const std::string& 
   }
   orderStereoNeighbours();
   setCisOrTrans();
+  separateAromaticNOxides(molecule);
   bool ok = kekulize(molecule);
   if (ok) {
     separateCharges(molecule);
