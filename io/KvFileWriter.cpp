@@ -104,17 +104,18 @@ int IOEngine::writeKvtFile(Molecule* molecule, const char* fileName) {
     ErrorLine() << "Error: No molecule data";
     return 0;
   }
-  if (fileName == nullptr || *fileName == '\0') {
-    ErrorLine() << "Error: can not open file ";
+  const std::string target(fileName != nullptr ? fileName : "");
+  if (target.empty()) {
+    ErrorLine() << "Error: can not open file " << target << " (no file name)";
     return 0;
   }
-  const std::string target(fileName);
   std::ostringstream out;
   molecule->update();
   writeMolecule(out, molecule);
   // A failed write leaves the old file as it was.
-  if (!writeWholeFile(target, out.str())) {
-    ErrorLine() << "Error: can not write file " << target;
+  std::string reason;
+  if (!writeWholeFile(target, out.str(), reason)) {
+    ErrorLine() << "Error: can not open file " << target << " (" << reason << ")";
     return 0;
   }
   return 1;

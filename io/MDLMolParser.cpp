@@ -846,8 +846,9 @@ bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
   const FileType* type = fileTypeOf(path);
   if (type != nullptr && type->format == FileFormat::SD) text += "$$$$\n";
   // A failed write leaves the old file as it was.
-  if (!writeWholeFile(path, text)) {
-    reportProblem("cannot write", path);
+  std::string reason;
+  if (!writeWholeFile(path, text, reason)) {
+    ErrorLine() << "Error: MDLMolParser: cannot write \"" << path << "\" (" << reason << ")";
     return false;
   }
   return true;

@@ -247,8 +247,10 @@ int PDBParser::writePDBFile(Molecule* molecule, const char* path) {
     ErrorLine() << "Error: PDBParser::writePDBFile NULL molecule ";
     return 0;
   }
-  if (path == nullptr || *path == '\0') {
-    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file \"\"";
+  const std::string target(path != nullptr ? path : "");
+  if (target.empty()) {
+    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file " << target
+                << " (no file name)";
     return 0;
   }
   if (!molecule->update()) {
@@ -259,8 +261,10 @@ int PDBParser::writePDBFile(Molecule* molecule, const char* path) {
   if (!formatPDB(molecule, text)) return 0;
 
   // A failed write leaves the old file as it was.
-  if (!writeWholeFile(path, text)) {
-    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  write file \"" << path << "\"";
+  std::string reason;
+  if (!writeWholeFile(target, text, reason)) {
+    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file " << target << " ("
+                << reason << ")";
     return 0;
   }
   return 1;

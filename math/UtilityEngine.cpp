@@ -70,12 +70,24 @@ void processPendingEvents() {
 }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
-  if (path.empty()) return false;
+  std::string reason;
+  return writeWholeFile(path, bytes, reason);
+}
+
+bool writeWholeFile(const std::string& path, const std::string& bytes, std::string& reason) {
+  if (path.empty()) {
+    reason = "no file name";
+    return false;
+  }
   QSaveFile file(QString::fromLocal8Bit(path.c_str()));
-  return file.open(QIODevice::WriteOnly) &&
-         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-             static_cast<qint64>(bytes.size()) &&
-         file.commit();
+  if (file.open(QIODevice::WriteOnly) &&
+      file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+          static_cast<qint64>(bytes.size()) &&
+      file.commit())
+    return true;
+  reason = file.errorString().toStdString();
+  if (reason.empty()) reason = "cannot write the file";
+  return false;
 }
 
 ErrorLine::~ErrorLine() {

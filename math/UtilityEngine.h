@@ -114,8 +114,10 @@ std::string printableText(const std::string& text);
 
 // Writes bytes as the whole content of the file at path: into a temporary file beside it, then
 // renamed over it, so a failed write leaves an existing file as it was. False on any failure;
-// the caller reports it.
+// the caller reports it, with the reason the second form gives ("no file name", or the system's
+// words, such as "No such file or directory").
 bool writeWholeFile(const std::string& path, const std::string& bytes);
+bool writeWholeFile(const std::string& path, const std::string& bytes, std::string& reason);
 
 // One error line built with <<, handed to the error sink when the statement ends:
 //   ErrorLine() << "Error: MDLMolParser: bad atom count \"" << field << "\" on line " << n;

@@ -426,6 +426,10 @@ TEST_F(MDLWrite, MoleculeTheFormatCannotHoldLeavesTheOldFileWhole) {
   kvtest::ErrorCapture errorLog;
   const std::string missing = (folder / "no/such/folder.mol").string();
   EXPECT_FALSE(parser.writeMDLMolFile(good.get(), missing.c_str()));
+  ASSERT_EQ(1u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_TRUE(kvtest::textThenReason(errorLog.lines[0],
+                                     "Error: MDLMolParser: cannot write \"" + missing + "\""))
+      << errorLog.lines[0];
   EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder),
                              std::filesystem::directory_iterator()));   // no temporary left
 }
