@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <queue>
+#include <unordered_map>
 #include <vector>
 
 #include "construction/GeometrySupport.h"
@@ -386,12 +388,37 @@ int Molecule::checkConnectedRings(Ring* a, Ring* b) {
 void Molecule::setupRingConnections() {
   for (Ring* ring : rings)
     if (ring != nullptr) ring->neighbourRings.clear();
-  for (size_t i = 0; i < rings.size(); ++i)
-    for (size_t j = i + 1; j < rings.size(); ++j)
-      if (rings[i] != nullptr && rings[j] != nullptr && checkConnectedRings(rings[i], rings[j])) {
-        rings[i]->neighbourRings.push_back(static_cast<int>(j));
-        rings[j]->neighbourRings.push_back(static_cast<int>(i));
+  // Two rings share a bond when both hold the same two atoms next to each other. Keyed by that
+  // pair, each ring meets only the rings through its own bonds: asking every pair of rings
+  // (checkConnectedRings) took a flake of 2,700 rings some 3.6 million questions.
+  std::unordered_map<uint64_t, std::vector<int> > ringsOfPair;
+  for (size_t i = 0; i < rings.size(); ++i) {
+    if (rings[i] == nullptr || rings[i]->atomIds.size() < 2) continue;
+    const std::vector<int>& ids = rings[i]->atomIds;
+    for (size_t k = 0; k < ids.size(); ++k) {
+      const uint32_t x = static_cast<uint32_t>(ids[k]);
+      const uint32_t y = static_cast<uint32_t>(ids[(k + 1) % ids.size()]);
+      const uint64_t key = (static_cast<uint64_t>(std::min(x, y)) << 32) | std::max(x, y);
+      std::vector<int>& holders = ringsOfPair[key];
+      if (holders.empty() || holders.back() != static_cast<int>(i))
+        holders.push_back(static_cast<int>(i));
+    }
+  }
+  std::vector<std::vector<int> > neighbours(rings.size());
+  for (const auto& entry : ringsOfPair)
+    for (size_t a = 0; a < entry.second.size(); ++a)
+      for (size_t b = a + 1; b < entry.second.size(); ++b) {
+        neighbours[entry.second[a]].push_back(entry.second[b]);
+        neighbours[entry.second[b]].push_back(entry.second[a]);
       }
+  // In ascending ids, as the pairs of rings in id order would list them.
+  for (size_t i = 0; i < rings.size(); ++i) {
+    if (rings[i] == nullptr) continue;
+    std::vector<int>& list = neighbours[i];
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    rings[i]->neighbourRings = list;
+  }
 }
 
 void Molecule::findRingCluster(RingCluster* cluster, Ring* ring, std::vector<bool>& visited) {

@@ -1,5 +1,6 @@
 // Large ring systems: chains of rings and flat flakes of fused rings are built without contacts
-// and with true ring bonds, and finished by the whole SMILES chain.
+// and with true ring bonds, finished by the whole SMILES chain, and the ring connections found
+// through shared atom pairs are those of the pairwise test.
 
 #include <cmath>
 #include <memory>
@@ -149,4 +150,25 @@ TEST_F(RingSystems, HeavySubstituentsOfALonePuckeredRingAreEquatorial) {
     }
     EXPECT_GE(substituents, 1) << smiles;
   }
+}
+
+TEST_F(RingSystems, RingConnectionsAreThoseOfThePairwiseTest) {
+  // Fused, bridged, spiro (no connection) and a flake, whose rings meet up to six others.
+  const std::string molecules[] = {"C1CCC2CCCCC2C1", "C1CC2CCC1C2", "C12CC3CC(C1)CC(C2)C3",
+                                   "C1CCC2(C1)CCCC2", kvtest::grapheneFlakeSmiles(6, 11)};
+  size_t links = 0;
+  for (const std::string& smiles : molecules) {
+    std::unique_ptr<Molecule> m = graphOf(smiles);
+    ASSERT_NE(nullptr, m) << smiles;
+    m->setupRingConnections();
+    for (size_t i = 0; i < m->rings.size(); ++i) {
+      std::vector<int> pairwise;
+      for (size_t j = 0; j < m->rings.size(); ++j)
+        if (j != i && m->checkConnectedRings(m->rings[i], m->rings[j]) == 1)
+          pairwise.push_back(static_cast<int>(j));
+      EXPECT_EQ(pairwise, m->rings[i]->neighbourRings) << smiles << ": ring " << i;
+      links += pairwise.size();
+    }
+  }
+  EXPECT_GT(links, 100u);
 }
