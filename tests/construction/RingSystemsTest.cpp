@@ -33,10 +33,11 @@ struct RingSystemCase {
   int carbons, hydrogens;
 };
 
-// Moderate sizes of the three kinds the benchmark times at large ones.
-std::vector<RingSystemCase> moderateRingSystems() {
-  return {{"30 cyclohexanes", kvtest::cyclohexaneChainSmiles(30), 180, 302},
-          {"30 xylylenes", kvtest::xylyleneChainSmiles(30), 240, 242},
+// Moderate sizes of the three kinds the benchmark times at large ones: chains of `rings` rings
+// and a flake of 94 rings.
+std::vector<RingSystemCase> moderateRingSystems(int rings) {
+  return {{"cyclohexanes", kvtest::cyclohexaneChainSmiles(rings), 6 * rings, 10 * rings + 2},
+          {"xylylenes", kvtest::xylyleneChainSmiles(rings), 8 * rings, 8 * rings + 2},
           {"C228 flake", kvtest::grapheneFlakeSmiles(12, 19), 228, 42}};
 }
 
@@ -90,7 +91,7 @@ TEST_F(RingSystems, BuiltChainsAndFlakesHaveNoContactTrueRingBondsAndFlatAromati
   // carbon of a ring three links on) and the flake's fused rings, each laid from three of its
   // atoms, handed their errors on enlarged (ring bonds 0.03 Angstrom off at C150, hundreds of
   // Angstrom at C1200).
-  for (const RingSystemCase& c : moderateRingSystems()) {
+  for (const RingSystemCase& c : moderateRingSystems(30)) {
     std::unique_ptr<Molecule> m = graphOf(c.smiles);
     ASSERT_NE(nullptr, m) << c.name;
     m->createOptimumGeometry();
@@ -108,7 +109,7 @@ TEST_F(RingSystems, BuiltChainsAndFlakesHaveNoContactTrueRingBondsAndFlatAromati
 }
 
 TEST_F(RingSystems, ModerateRingSystemsAreFinishedWithEveryBondTrueAndFlatAromaticRings) {
-  for (const RingSystemCase& c : moderateRingSystems()) {
+  for (const RingSystemCase& c : moderateRingSystems(20)) {
     kvtest::ErrorCapture errors;
     std::unique_ptr<Molecule> m(SmilesParser().smilesToMol(c.smiles));
     ASSERT_NE(nullptr, m) << c.name << ": " << errors.text();
