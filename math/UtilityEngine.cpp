@@ -53,7 +53,9 @@ std::string printableText(const std::string& text) {
   out.reserve(text.size());
   for (const char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
+    // A line feed inside a message is a line of its own (the force-field model's two-line
+    // refusal); a quoted input line never holds one, since the readers split at them.
+    if ((byte >= 0x20 && byte != 0x7F) || c == '\n') {
       out += c;
       continue;
     }

@@ -109,7 +109,8 @@ ErrorSink setErrorSink(ErrorSink sink);
 // (printableText): a reader quoting a line of a binary file must not write them to a terminal
 // or the console pane.
 void printError(const std::string& line);
-// The text with every control byte (below 0x20, and 0x7f) written as \x and two hex digits.
+// The text with every control byte (below 0x20, and 0x7f) but the line feed written as \x and
+// two hex digits.
 std::string printableText(const std::string& text);
 
 // Writes bytes as the whole content of the file at path: into a temporary file beside it, then
@@ -121,8 +122,8 @@ bool writeWholeFile(const std::string& path, const std::string& bytes, std::stri
 
 // One error line built with <<, handed to the error sink when the statement ends:
 //   ErrorLine() << "Error: MDLMolParser: bad atom count \"" << field << "\" on line " << n;
-// A trailing line feed is dropped; a text with inner line feeds stays one message (the feeds
-// escaped, as every control byte is).
+// A trailing line feed is dropped; a text with inner line feeds stays one message of several
+// lines (every other control byte escaped).
 class ErrorLine {
 public:
   ErrorLine() = default;
