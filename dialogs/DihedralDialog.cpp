@@ -1,6 +1,5 @@
 #include "dialogs/DihedralDialog.h"
 
-#include <QFileDialog>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -238,8 +237,7 @@ void DihedralDialog::on_saveButton_clicked() {
   if (molecule == nullptr) return;   // reset while the scan printed
   const QString proposed =
       lastDirectory + "/" + QString::fromStdString(molecule->getName()) + "_Angle_Vs_Energy";
-  const QString path =
-      QFileDialog::getSaveFileName(this, tr("Save Data"), proposed, tr("Text (*.txt)"));
+  const QString path = askSaveFileName(this, tr("Save Data"), proposed, tr("Text (*.txt)"));
   const int slash = path.lastIndexOf('/');
   lastDirectory = slash < 0 ? path : path.left(slash);
   if (!path.isEmpty()) writeProfile(path);

@@ -97,4 +97,14 @@ TEST_F(UserRoad, ALibraryMoleculeDoubleClickedShowsItsValues) {
   }
 }
 
+// A screenshot named without an extension is written in the format of the chosen filter.
+TEST_F(UserRoad, AScreenshotNamedWithoutAnExtensionTakesTheChosenFiltersOne) {
+  startSettled();
+  saveUnder(window->ui.actionScreenshot, file("shot"), "bmp");
+  saveUnder(window->ui.actionScreenshot, file("view"), "png");
+  EXPECT_EQ((QStringList{"shot.bmp", "view.png"}),
+            QDir(folder.path()).entryList(QDir::Files, QDir::Name));
+  EXPECT_EQ(window->glWidget->size(), QImage(file("shot.bmp"), "BMP").size());
+}
+
 }  // namespace

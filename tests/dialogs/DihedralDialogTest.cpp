@@ -212,6 +212,11 @@ TEST_F(ProfileSaving, WritesTheScannedPointsRemembersTheFolderAndNamesAFileItCan
   EXPECT_EQ((folder / (name + "_Angle_Vs_Energy")).string(), save(""));
   EXPECT_TRUE(dialog.lastDirectory.isEmpty());
 
+  // A name typed without an extension gets the filter's.
+  save((folder / "bare").string());
+  EXPECT_EQ(3u + 37u, kvtest::linesOf(kvtest::readFile((folder / "bare.txt").string())).size());
+  EXPECT_FALSE(std::filesystem::exists(folder / "bare"));
+
   // A file that cannot be written is named (an empty range, so no scan lines).
   dialog.ui.endEdit->setText("10");
   console.lines.clear();
