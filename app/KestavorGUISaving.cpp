@@ -53,7 +53,8 @@ QString KestavorGUI::savedFileName(const QString& chosen, const QString& selecte
 
 void KestavorGUI::Menu_Save() {
   Molecule* molecule = selectedMolecule();
-  if (molecule == nullptr) return;
+  // After the Delete key, say, no molecule is current: no dialog, but a word why.
+  if (molecule == nullptr) return print("Nothing to save: no molecule is selected");
   const QString suggested = saveFolder + "/" + QString::fromStdString(molecule->getName());
   QString filter;
   const QString chosen = savedFileName(

@@ -107,4 +107,20 @@ TEST_F(UserRoad, AScreenshotNamedWithoutAnExtensionTakesTheChosenFiltersOne) {
   EXPECT_EQ(window->glWidget->size(), QImage(file("shot.bmp"), "BMP").size());
 }
 
+// Save after the Delete key took the only molecule, and Join with no bond axis chosen, say why
+// they did nothing.
+TEST_F(UserRoad, SaveWithNothingSelectedAndJoinWithoutAxesSaySo) {
+  startSettled();
+  enter("CCO");
+  ASSERT_TRUE(framesShow(1));
+  QTest::keyClick(window->glWidget, Qt::Key_Delete);
+  ASSERT_TRUE(framesShow(0));
+  EXPECT_EQ("none", run(window->ui.actionSaveFile, file("e.kv")));
+  EXPECT_EQ("Nothing to save: no molecule is selected", lines().back());
+  window->ui.JoinButton->click();
+  EXPECT_EQ("Cannot join: choose bond axis 1 and bond axis 2 first (keys 1 and 2, or the "
+            "molecule's menu)",
+            lines().back());
+}
+
 }  // namespace
