@@ -123,4 +123,18 @@ TEST_F(UserRoad, SaveWithNothingSelectedAndJoinWithoutAxesSaySo) {
             lines().back());
 }
 
+// Values of a geometry whose optimisation stopped short carry a row that says so, whole at the
+// dock's first-start width.
+TEST_F(UserRoad, AnUnconvergedGeometryIsSaidInARowThatShowsWhole) {
+  startSettled();
+  enter("CCO");
+  ASSERT_TRUE(framesShow(1));
+  Molecule& shown = *library.workspace.front();
+  shown.isUnconverged = true;
+  window->MoleculeSelected(&shown);
+  EXPECT_NE(std::string::npos, rows().find("|Geometry=not converged|")) << rows();
+  for (const std::string& cut : kvtest::cutColumn(window->propertiesTree, 1))
+    EXPECT_EQ(std::string::npos, cut.find("converged")) << cut;
+}
+
 }  // namespace
