@@ -137,4 +137,74 @@ TEST_F(UserRoad, AnUnconvergedGeometryIsSaidInARowThatShowsWhole) {
     EXPECT_EQ(std::string::npos, cut.find("converged")) << cut;
 }
 
+// An SD record of a chain of n carbons, drawn as a zigzag in the plane.
+std::string chainRecord(const std::string& name, int carbons) {
+  std::string text = name + "\n  test\n\n";
+  char line[96];
+  std::snprintf(line, sizeof line, "%3d%3d  0  0  0  0  0  0  0  0999 V2000\n", carbons,
+                carbons - 1);
+  text += line;
+  for (int i = 0; i < carbons; ++i) {
+    std::snprintf(line, sizeof line, "%10.4f%10.4f%10.4f C   0  0  0  0  0  0  0  0  0  0  0  0\n",
+                  1.25 * i, i % 2 == 0 ? 0.0 : 0.85, 0.0);
+    text += line;
+  }
+  for (int i = 1; i < carbons; ++i) {
+    std::snprintf(line, sizeof line, "%3d%3d  1  0  0  0  0\n", i, i + 1);
+    text += line;
+  }
+  return text + "M  END\n$$$$\n";
+}
+
+// During the load of an SD file the window answers between its molecules: a click on the File
+// menu opens it within a few records, not after the last one; a command that would clear the
+// workspace or build a molecule inside the load is refused with a line and waits for the user.
+TEST_F(UserRoad, TheWindowAnswersBetweenTheMoleculesOfALongLoad) {
+  startSettled();
+  constexpr int kRecords = 16;
+  std::string records;
+  for (int i = 1; i <= kRecords; ++i) records += chainRecord("chain" + std::to_string(i), 12);
+  const QString sd = file("chains.sd", records);
+  auto started = [this] {
+    const std::string text = window->console->toPlainText().toStdString();
+    int count = 0;
+    for (size_t at = text.find("Parsing molecule chain"); at != std::string::npos;
+         at = text.find("Parsing molecule chain", at + 1))
+      ++count;
+    return count;
+  };
+  int atClick = -1, atMenu = -1;
+  QTimer watch;
+
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (atClick < 0 && started() >= 1) {
+      atClick = started();
+      QMenuBar* bar = window->ui.menuBar;
+      click(bar, bar->actionGeometry(window->ui.menuFile->menuAction()).center());
+    } else if (atClick >= 0 && atMenu < 0 &&
+               QApplication::activePopupWidget() == window->ui.menuFile) {
+      atMenu = started();
+      window->ui.menuFile->hide();
+      window->ui.actionNew->trigger();   // no question: refused
+      window->ui.smileEdit->setText("CCO");
+      window->ui.smileButton->click();
+    }
+  });
+  watch.start(1);
+  run(window->ui.actionLoadFile, sd);
+  watch.stop();
+  ASSERT_GE(atClick, 1);
+  EXPECT_GE(atMenu, atClick) << "the menu opened only after the load";
+  EXPECT_LE(atMenu, atClick + 3);
+  const std::vector<std::string> said = lines();
+  for (const char* command : {"New", "SMILES entry"})
+    EXPECT_NE(said.end(), std::find(said.begin(), said.end(),
+                                    "Still loading " + sd.toStdString() + ": " + command +
+                                        " is refused until the load is finished"))
+        << command;
+  EXPECT_EQ(static_cast<size_t>(kRecords), library.history.size());
+  EXPECT_EQ("CCO", window->ui.smileEdit->text().toStdString());   // kept for after the load
+  EXPECT_TRUE(framesShow(1));
+}
+
 }  // namespace
