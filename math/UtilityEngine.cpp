@@ -1,5 +1,6 @@
 #include "math/UtilityEngine.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <QString>
@@ -69,6 +70,16 @@ std::string printableText(const std::string& text) {
 void processPendingEvents() {
   if (QCoreApplication::instance() != nullptr)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void processPendingEventsAndInput() {
+  if (QCoreApplication::instance() == nullptr) return;
+  // Input that earlier calls held back waits in the window system's own queue, which the glib
+  // event loop only reads when it was woken: without a wake-up a click made during a load would
+  // wait for the next event of any kind from the display.
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+    dispatcher->wakeUp();
+  QCoreApplication::processEvents();
 }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {

@@ -96,8 +96,15 @@ void printVector(std::vector<int> values, std::ostream& out);
 
 // Lets pending events run (repaints, timers, posted calls) while mouse and key input stays
 // queued for the next full turn of the event loop, so that no menu command can start inside a
-// long load or print and delete what it is working on. Nothing without an application object.
+// print or a molecule's set-up and delete what it is working on. Nothing without an application
+// object.
 void processPendingEvents();
+// Lets every pending event run, mouse and key input included. The readers of many molecules
+// (SD files, SMILES files, folders of mol files) call it between two molecules, where nothing is
+// half built, so the window's menus open and its clicks are answered during a long load; the
+// main window refuses, while a load runs, the commands that would read, build or clear
+// molecules of their own. Nothing without an application object.
+void processPendingEventsAndInput();
 
 // Same as UtilityEngine::instance()->setConsoleSink(sink).
 void setConsoleSink(ConsoleSink sink);
