@@ -61,8 +61,9 @@ int bondOrderSum(const Atom* a) {
 
 // A ring sulfur, selenium, phosphorus or arsenic with more bonds than its lowest valence and a
 // neighbour outside the ring is tetrahedral: the P of a cyclophosphazene ((NPCl2)3), the S of a
-// 1-substituted 1,2,6-thiadiazine or of S4N4. Its double bonds are ylidic, not a pi ring's. The
-// two-coordinate N=S=N sulfur of 2,1,3-benzothiadiazole keeps its ring aromatic.
+// 1-substituted 1,2,6-thiadiazine. Counted, their six electrons made such rings aromatic; their
+// double bonds are ylidic. The two-coordinate N=S=N sulfur of 2,1,3-benzothiadiazole keeps its
+// ring aromatic.
 bool isTetrahedralHypervalent(Atom* a, const std::vector<Atom*>& ringAtoms) {
   const int lowest = (a->element == "P" || a->element == "As") ? 3 : 2;
   if (!hypervalentCandidate(a->element) || bondOrderSum(a) <= lowest) return false;
