@@ -34,7 +34,7 @@ float elementEnergy(const std::string& element) {
       {"Mn", 2.9362078f},  {"MN", 2.9362078f},  {"Ni", 4.457688f},   {"NI", 4.457688f},
       {"Sc", 3.9156346f},  {"SC", 3.9156346f},  {"Sn", 3.1217287f},  {"SN", 3.1217287f},
       {"V", 5.342799f},    {"Zn", 1.3515054f},  {"ZN", 1.3515054f},  {"Se", 2.353744f},
-      {"SE", 2.353744f},
+      {"SE", 2.353744f},   {"As", 3.135174f},   {"AS", 3.135174f},
   };
   for (const Entry& entry : table)
     if (element == entry.key) return entry.energy;

@@ -51,6 +51,30 @@ bool hasDoubleBondOutside(Atom* a, const std::vector<Atom*>& ringAtoms) {
   return false;
 }
 
+// The bonds of an atom summed, an aromatic bond counted once.
+int bondOrderSum(const Atom* a) {
+  int sum = 0;
+  for (const Bond* b : a->bonds)
+    if (b != nullptr) sum += b->order == 9 ? 1 : b->order;
+  return sum;
+}
+
+// A ring sulfur, selenium, phosphorus or arsenic with more bonds than its lowest valence and a
+// neighbour outside the ring is tetrahedral: the P of a cyclophosphazene ((NPCl2)3), the S of a
+// 1-substituted 1,2,6-thiadiazine. Counted, their six electrons made such rings aromatic; their
+// double bonds are ylidic. The two-coordinate N=S=N sulfur of 2,1,3-benzothiadiazole keeps its
+// ring aromatic.
+bool isTetrahedralHypervalent(Atom* a, const std::vector<Atom*>& ringAtoms) {
+  const int lowest = (a->element == "P" || a->element == "As") ? 3 : 2;
+  if (!hypervalentCandidate(a->element) || bondOrderSum(a) <= lowest) return false;
+  for (Bond* b : a->bonds) {
+    const Atom* other = b == nullptr ? nullptr : a->getAdjacentAtom(b);
+    if (other != nullptr && std::find(ringAtoms.begin(), ringAtoms.end(), other) == ringAtoms.end())
+      return true;
+  }
+  return false;
+}
+
 // A double bond that is no ring bond at all: the C=O or C=C on a ring atom, never the double bond
 // a fused ring's Kekule form gives the atom.
 bool hasDoubleBondOutOfRings(const Atom* a) {
@@ -100,6 +124,7 @@ void Ring::checkAromaticityPi() {
     // of a thiophene oxide, the S=S of a thioxo-dithiole, P=O) is hypervalent, not part of a pi
     // ring.
     if (hypervalentCandidate(a->element) && hasDoubleBondOutside(a, ringAtoms)) return;
+    if (isTetrahedralHypervalent(a, ringAtoms)) return;
     // A ring carbon whose double bond leaves the ring (the C=O of a quinone, a maleimide, a
     // phthalimide or an isatin, the C=C of a fulvene) lends the ring no pi electron of its own:
     // counted as one, it made such rings six-electron aromatics.

@@ -19,8 +19,9 @@ struct Band {
 };
 
 // Lengths of the common organic pairs, wide enough for every hybridisation (bonds to sp carbon
-// are the shortest: cyanate C-O 1.28, cyanogen chloride C-Cl 1.63) and for what the calibration
-// may add to make up for the force field's strain (up to 0.04 A past its reference structures).
+// are the shortest: cyanate C-O 1.28, cyanogen chloride C-Cl 1.63; the S-O- of a sulfonate anion
+// is as short as its S=O, 1.45) and for what the calibration may add to make up for the force
+// field's strain (up to 0.04 A past its reference structures).
 const Band kBands[] = {
     {"H", "H", 1, 0.70f, 0.78f},   {"C", "H", 1, 1.05f, 1.15f},   {"H", "N", 1, 0.98f, 1.06f},
     {"H", "O", 1, 0.93f, 1.00f},   {"H", "S", 1, 1.30f, 1.38f},   {"C", "C", 1, 1.36f, 1.60f},
@@ -32,7 +33,7 @@ const Band kBands[] = {
     {"C", "Cl", 1, 1.60f, 1.82f},  {"Br", "C", 1, 1.76f, 1.98f},  {"C", "I", 1, 1.96f, 2.20f},
     {"N", "N", 1, 1.30f, 1.48f},   {"N", "N", 2, 1.20f, 1.30f},   {"N", "N", 3, 1.08f, 1.14f},
     {"N", "N", 9, 1.28f, 1.38f},   {"N", "O", 1, 1.18f, 1.48f},   {"N", "O", 2, 1.12f, 1.28f},
-    {"O", "O", 1, 1.40f, 1.52f},   {"S", "S", 1, 1.98f, 2.12f},   {"O", "S", 1, 1.48f, 1.72f},
+    {"O", "O", 1, 1.40f, 1.52f},   {"S", "S", 1, 1.98f, 2.12f},   {"O", "S", 1, 1.44f, 1.72f},
     {"O", "S", 2, 1.38f, 1.54f},   {"N", "S", 1, 1.58f, 1.78f},
 };
 
@@ -53,8 +54,8 @@ const std::map<std::string, float>& covalentRadii() {
       {"H", 0.32f},  {"B", 0.85f},  {"C", 0.75f},  {"N", 0.71f},  {"O", 0.63f},  {"F", 0.64f},
       {"Al", 1.26f}, {"Si", 1.16f}, {"P", 1.11f},  {"S", 1.03f},  {"Cl", 0.99f}, {"Sc", 1.48f},
       {"Ti", 1.36f}, {"V", 1.34f},  {"Cr", 1.22f}, {"Mn", 1.19f}, {"Fe", 1.16f}, {"Co", 1.11f},
-      {"Ni", 1.10f}, {"Cu", 1.12f}, {"Zn", 1.18f}, {"Se", 1.16f}, {"Br", 1.14f}, {"Sn", 1.40f},
-      {"I", 1.33f}};
+      {"Ni", 1.10f}, {"Cu", 1.12f}, {"Zn", 1.18f}, {"As", 1.21f}, {"Se", 1.16f}, {"Br", 1.14f},
+      {"Sn", 1.40f}, {"I", 1.33f}};
   return radii;
 }
 const float kRadiusBandLow = 0.8f, kRadiusBandHigh = 1.2f;
