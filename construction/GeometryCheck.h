@@ -93,9 +93,15 @@ std::string describeBondLengthFault(const Molecule& molecule);
 // Two atoms that share no bond closer than this (Angstrom) leave a molecule the set-up chain
 // optimised unfinished: no real contact comes so near.
 constexpr double kFinishedNonBondedDistance = 1.0;
+// Two atoms three or more bonds apart (or in different fragments) closer than this (Angstrom)
+// leave such a molecule unfinished too: they have passed through each other. Real contacts of
+// atoms that far apart in the graph stay near 2 Angstrom or more.
+constexpr double kFinishedFarPairDistance = 1.5;
+// Pairs of atoms that share no bond and lie closer than kFinishedNonBondedDistance, or share
+// neither a bond nor a neighbour and lie closer than kFinishedFarPairDistance; closest first.
+std::vector<AtomPair> findTangledPairs(const Molecule& molecule);
 // The faults only the set-up chain's own result is judged by: a bond far from its length
-// (describeBondLengthFault), then two atoms that share no bond within
-// kFinishedNonBondedDistance; empty when there is none.
+// (describeBondLengthFault), then the closest of findTangledPairs; empty when there is none.
 std::string describeChainFault(const Molecule& molecule);
 // The checks of a molecule the set-up chain calls finished: describeGeometryFault, then
 // describeChainFault.
