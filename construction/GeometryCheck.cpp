@@ -338,6 +338,11 @@ std::string describeGeometryFault(const Molecule& molecule) {
   return std::string();
 }
 
+std::string describeInsideOutBridgehead(const Molecule& molecule) {
+  const Atom* centre = findInsideOutBridgehead(molecule);
+  return centre != nullptr ? centreFault(molecule, centre) : std::string();
+}
+
 double expectedBondLength(const Bond& bond) {
   if (bond.atom1 == nullptr || bond.atom2 == nullptr || isDummy(bond.atom1) ||
       isDummy(bond.atom2))

@@ -80,6 +80,15 @@ std::vector<Bond*> findFlippedDoubleBonds(const Molecule& molecule);
 // finite, two atoms too close, an inverted centre, a flipped double bond); empty when sound.
 std::string describeGeometryFault(const Molecule& molecule);
 
+// Labels no geometry holds (BridgeheadHands.cpp): two labelled bridgeheads joined by three
+// bridges of at most eight atoms together whose labels put the fourth bond of one of them
+// inside the cage, as in the trans-bridged tropine CN1[C@@H]2CC[C@@H]1CC(C2)O. Read from the
+// graph and labels alone. The later of the two in the atom list; null when there is none.
+Atom* findInsideOutBridgehead(const Molecule& molecule);
+// One error line naming that centre, in the words describeGeometryFault uses for a centre of the
+// wrong hand; empty when there is none.
+std::string describeInsideOutBridgehead(const Molecule& molecule);
+
 // A finished bond may differ from its table length by at most this much (Angstrom).
 constexpr double kBondLengthTolerance = 0.25;
 
