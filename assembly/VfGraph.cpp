@@ -67,6 +67,12 @@ VfGraph::VfGraph(Molecule* molecule) {
         bondOrders[i].push_back(b->order);
       }
     }
+    // Every bond is stored in both directions: what leaves a node also enters it.
+    inEdges = outEdges;
+    inAttr = outAttr;
+    for (const std::vector<int>& edges : outEdges)
+      outCount.push_back(static_cast<int>(edges.size()));
+    inCount = outCount;
   } catch (const std::bad_alloc&) {
     vfFatal("Out of memory");
   }
@@ -76,35 +82,34 @@ void VfGraph::checkNode(int node, const char* where) const {
   if (node < 0 || node >= nodeCount) vfFatal(where);
 }
 
-void VfGraph::checkEdge(int node, int edge) const {
+void VfGraph::checkEdge(const std::vector<std::vector<int> >& edges, int node, int edge) const {
   if (node < 0 || node >= nodeCount || edge < 0 ||
-      edge >= static_cast<int>(outEdges[static_cast<size_t>(node)].size()))
+      edge >= static_cast<int>(edges[static_cast<size_t>(node)].size()))
     vfFatal("Error: getOutEdge");
 }
 
 int VfGraph::getInCount(int node) const {
   checkNode(node, "Error: getInCount");
-  return static_cast<int>(outEdges[static_cast<size_t>(node)].size());
+  return inCount[static_cast<size_t>(node)];
 }
 
 int VfGraph::getOutCount(int node) const {
   checkNode(node, "Error: getOutCount");
-  return static_cast<int>(outEdges[static_cast<size_t>(node)].size());
+  return outCount[static_cast<size_t>(node)];
 }
 
-int VfGraph::getInEdge(int node, int edge) const { return getOutEdge(node, edge); }
+int VfGraph::getInEdge(int node, int edge) const { return getInEdge(node, edge, nullptr); }
 
 int VfGraph::getInEdge(int node, int edge, int* label) const {
-  return getOutEdge(node, edge, label);
+  checkEdge(inEdges, node, edge);
+  if (label != nullptr) *label = inAttr[static_cast<size_t>(node)][static_cast<size_t>(edge)];
+  return inEdges[static_cast<size_t>(node)][static_cast<size_t>(edge)];
 }
 
-int VfGraph::getOutEdge(int node, int edge) const {
-  checkEdge(node, edge);
-  return outEdges[static_cast<size_t>(node)][static_cast<size_t>(edge)];
-}
+int VfGraph::getOutEdge(int node, int edge) const { return getOutEdge(node, edge, nullptr); }
 
 int VfGraph::getOutEdge(int node, int edge, int* label) const {
-  checkEdge(node, edge);
+  checkEdge(outEdges, node, edge);
   if (label != nullptr) *label = outAttr[static_cast<size_t>(node)][static_cast<size_t>(edge)];
   return outEdges[static_cast<size_t>(node)][static_cast<size_t>(edge)];
 }

@@ -52,9 +52,15 @@ class VfGraph {
   std::vector<std::string> groupName;    // full group instance name
   std::vector<std::string> groupBase;    // the instance name up to its first "_"
   std::vector<int> bondCount;            // every bond, bond axes included
-  std::vector<std::vector<int> > outEdges;    // neighbour node per non-axis bond, bond order
-  std::vector<std::vector<int> > outAttr;     // edge labels
-  std::vector<std::vector<int> > bondOrders;  // real orders, overwritten by matches
+  // The graph is kept as a directed one with every bond in both directions, so a node's in
+  // lists equal its out lists.
+  std::vector<int> inCount;                   // the bonds that are not bond axes
+  std::vector<std::vector<int> > inEdges;     // neighbour node per non-axis bond, bond order
+  std::vector<std::vector<int> > inAttr;      // edge labels
+  std::vector<int> outCount;
+  std::vector<std::vector<int> > outEdges;
+  std::vector<std::vector<int> > outAttr;
+  std::vector<std::vector<int> > bondOrders;  // real orders per out edge, overwritten by matches
 
   std::vector<std::string> groups;   // the names of the matches stamped in, in match order
   std::string name;                  // the molecule's name
@@ -62,6 +68,6 @@ class VfGraph {
 
  private:
   void checkNode(int node, const char* where) const;
-  void checkEdge(int node, int edge) const;
+  void checkEdge(const std::vector<std::vector<int> >& edges, int node, int edge) const;
   int edgePosition(int from, int to) const;
 };

@@ -39,6 +39,9 @@ constexpr float kTrigonalDegrees = 120.0f;
 constexpr float kTetrahedralDegrees = 109.47f;
 // Two mirror directions closer than this (unit vectors) count as one point.
 constexpr float kMinimumMirrorGap = 1.0f;
+// Cosines of the two mirror directions with the nearest placed neighbour closer than this leave
+// the choice open.
+constexpr float kEqualCloseness = 1e-3f;
 
 float placementLength(const Bond* bond) {
   if (bond->inRing) return kRingBondLength;
@@ -47,6 +50,11 @@ float placementLength(const Bond* bond) {
 }
 
 using geometry::farEnd;
+using geometry::isHydrogen;
+
+bool validIndex(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
+
+geometry::Vec3 toVec3(const SSEVector4f& v) { return {v.x, v.y, v.z}; }
 
 // Bond angle end-centre-end in radians from the angle table, else the centre's default angle.
 float lookUpAngle(const Atom* end, const Atom* centre, const Atom* other) {
@@ -132,6 +140,9 @@ class NodePlacement {
  private:
   Bond* takeOpen();
   void settle(Bond* bond, Atom* newAtom, const SSEVector4f& where);
+  // The normal of the one ring of this atom when that ring is puckered, fused to no other, laid
+  // whole and holds a reference atom.
+  bool puckeredRingNormal(const Atom* r1, const Atom* r2, geometry::Vec3& normal) const;
   SSEVector4f chooseMirror(const SSEVector4f& d1, const SSEVector4f& d2, const SSEVector4f& s1,
                            const SSEVector4f& s2, const Atom* r1, const Atom* r2,
                            const Atom* newAtom) const;
@@ -293,10 +304,51 @@ SSEVector4f NodePlacement::chooseMirror(const SSEVector4f& d1, const SSEVector4f
     closest1 = std::max(closest1, u.dot(s1));
     closest2 = std::max(closest2, u.dot(s2));
   }
+  // Two ring neighbours alone leave both directions equally far; on a puckered ring of its own a
+  // heavy substituent goes equatorial, since axial links fold a chain of rings back onto itself.
+  // Fused and bridged rings keep the rule above: their shape, not a pucker, sets the sides.
+  if (std::fabs(closest1 - closest2) < kEqualCloseness && !isHydrogen(newAtom)) {
+    geometry::Vec3 normal;
+    if (puckeredRingNormal(r1, r2, normal)) {
+      const double lean1 = std::fabs(geometry::dot(normal, toVec3(s1)));
+      const double lean2 = std::fabs(geometry::dot(normal, toVec3(s2)));
+      if (lean1 != lean2) return lean1 < lean2 ? s1 : s2;
+    }
+  }
   return closest2 > closest1 ? s1 : s2;
 }
 
-bool validIndex(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
+bool NodePlacement::puckeredRingNormal(const Atom* r1, const Atom* r2,
+                                       geometry::Vec3& normal) const {
+  if (atom_->ringIds.size() != 1) return false;
+  for (int ringId : atom_->ringIds) {
+    if (!validIndex(ringId, molecule_.rings.size()) || molecule_.rings[ringId] == nullptr)
+      continue;
+    const Ring* ring = molecule_.rings[ringId];
+    if (!ring->neighbourRings.empty()) continue;
+    float angle = 0.0f;
+    float torsion = 0.0f;
+    molecule_.calculateStandardRing(angle, torsion, static_cast<int>(ring->atomIds.size()),
+                                    ring->aromatic || ring->isAromatic());
+    if (torsion == 0.0f) continue;
+    std::vector<geometry::Vec3> points;
+    bool holdsReferences = false;
+    for (int atomId : ring->atomIds) {
+      const Atom* member = validIndex(atomId, molecule_.atoms.size()) ? molecule_.atoms[atomId]
+                                                                       : nullptr;
+      if (member == nullptr || !member->isPlaced) {
+        points.clear();
+        break;
+      }
+      points.push_back(geometry::positionOf(member));
+      holdsReferences = holdsReferences || member == r1 || member == r2;
+    }
+    if (points.empty() || !holdsReferences) continue;
+    normal = geometry::unit(geometry::polygonNormal(points));
+    if (geometry::norm(normal) > 0.0) return true;
+  }
+  return false;
+}
 
 // The next seed when the queue ran dry: the first unplaced atom of the unbuilt ring with the
 // most labelled atoms, else the unplaced atom in the most rings, else the first unplaced atom.

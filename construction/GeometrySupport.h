@@ -39,6 +39,20 @@ inline Vec3 unit(const Vec3& a) {
   return length > 1e-12 ? a * (1.0 / length) : Vec3{};
 }
 
+// The normal of a closed polygon through the points in order (the sum of the cross products of
+// its sides about their centroid): its direction follows the turn of the polygon, its length is
+// twice the area of a flat one. A bent ring gives the normal of its mean plane.
+inline Vec3 polygonNormal(const std::vector<Vec3>& points) {
+  Vec3 centre;
+  if (points.empty()) return centre;
+  for (const Vec3& p : points) centre = centre + p;
+  centre = centre * (1.0 / static_cast<double>(points.size()));
+  Vec3 normal;
+  for (size_t k = 0; k < points.size(); ++k)
+    normal = normal + cross(points[k] - centre, points[(k + 1) % points.size()] - centre);
+  return normal;
+}
+
 inline Vec3 positionOf(const Atom* atom) {
   return {atom->position.x, atom->position.y, atom->position.z};
 }

@@ -14,129 +14,147 @@ namespace {
 
 constexpr int kWindowWidth = 542;
 constexpr int kWindowHeight = 302;
+constexpr int kCellStep = 30;     // pixels from one cell to the next
+constexpr int kButtonSide = 31;   // so neighbours share their border pixel
 const char* const kContext = "PeriodicTableDialogClass";
 
-// Symbol, button number, column, row, colour; in the order the buttons are made.
-const std::array<PeriodicTableCell, Ui_PeriodicTableDialogClass::CellCount> kCells = {{
-    {"H", 1, 1, 1, 0},
-    {"Li", 2, 1, 2, 1},
-    {"Na", 4, 1, 3, 2},
-    {"K", 6, 1, 4, 0},
-    {"Rb", 7, 1, 5, 0},
-    {"Cs", 8, 1, 6, 3},
-    {"Fr", 9, 1, 7, 3},
-    {"Be", 3, 2, 2, 3},
-    {"Mg", 5, 2, 3, 4},
-    {"Ca", 10, 2, 4, 5},
-    {"Sr", 11, 2, 5, 3},
-    {"Ba", 13, 2, 6, 6},
-    {"Ra", 12, 2, 7, 0},
-    {"Sc", 14, 3, 4, 3},
-    {"Y", 15, 3, 5, 0},
-    {"Ti", 16, 4, 4, 5},
-    {"Zr", 17, 4, 5, 0},
-    {"Hf", 18, 4, 6, 3},
-    {"Rf", 19, 4, 7, 0},
-    {"V", 23, 5, 4, 0},
-    {"Nb", 22, 5, 5, 5},
-    {"Ta", 21, 5, 6, 0},
-    {"Db", 20, 5, 7, 0},
-    {"Cr", 27, 6, 4, 5},
-    {"Mo", 26, 6, 5, 0},
-    {"W", 25, 6, 6, 0},
-    {"Sg", 24, 6, 7, 0},
-    {"Mn", 28, 7, 4, 5},
-    {"Tc", 35, 7, 5, 0},
-    {"Re", 41, 7, 6, 0},
-    {"Bh", 47, 7, 7, 0},
-    {"Fe", 29, 8, 4, 0},
-    {"Ru", 36, 8, 5, 0},
-    {"Os", 42, 8, 6, 3},
-    {"Hs", 48, 8, 7, 0},
-    {"Co", 30, 9, 4, 3},
-    {"Ni", 31, 10, 4, 7},
-    {"Cu", 32, 11, 4, 7},
-    {"Zn", 33, 12, 4, 7},
-    {"Rh", 37, 9, 5, 0},
-    {"Pd", 38, 10, 5, 3},
-    {"Ag", 39, 11, 5, 5},
-    {"Cd", 40, 12, 5, 3},
-    {"Ir", 43, 9, 6, 3},
-    {"Pt", 44, 10, 6, 3},
-    {"Au", 45, 11, 6, 8},
-    {"Mt", 49, 9, 7, 0},
-    {"Ds", 50, 10, 7, 0},
-    {"Rg", 51, 11, 7, 0},
-    {"Hg", 46, 12, 6, 3},
-    {"Uub", 34, 12, 7, 0},
-    {"Ga", 54, 13, 4, 0},
-    {"In", 53, 13, 5, 3},
-    {"B", 58, 13, 2, 9},
-    {"Tl", 55, 13, 6, 0},
-    {"Uut", 56, 13, 7, 0},
-    {"C", 57, 14, 2, 10},
-    {"Si", 59, 14, 3, 8},
-    {"Al", 52, 13, 3, 5},
-    {"Ge", 61, 14, 4, 0},
-    {"Sn", 62, 14, 5, 3},
-    {"Pb", 60, 14, 6, 3},
-    {"Uuq", 63, 14, 7, 0},
-    {"N", 64, 15, 2, 11},
-    {"P", 69, 15, 3, 6},
-    {"As", 72, 15, 4, 0},
-    {"Sb", 74, 15, 5, 3},
-    {"Bi", 78, 15, 6, 3},
-    {"Uup", 79, 15, 7, 0},
-    {"O", 65, 16, 2, 12},
-    {"F", 66, 17, 2, 8},
-    {"Ne", 67, 18, 2, 3},
-    {"S", 70, 16, 3, 13},
-    {"Cl", 71, 17, 3, 9},
-    {"Ar", 88, 18, 3, 9},
-    {"Se", 73, 16, 4, 3},
-    {"Br", 86, 17, 4, 7},
-    {"Kr", 87, 18, 4, 0},
-    {"Te", 75, 16, 5, 0},
-    {"I", 76, 17, 5, 14},
-    {"Xe", 85, 18, 5, 0},
-    {"Po", 82, 16, 6, 3},
-    {"At", 83, 17, 6, 0},
-    {"Rn", 84, 18, 6, 0},
-    {"Uuh", 80, 16, 7, 0},
-    {"Uus", 81, 17, 7, 0},
-    {"He", 68, 18, 1, 15},
-    {"Uuo", 77, 18, 7, 0},
-    {"La", 103, 4, 9, 0},
-    {"Ce", 104, 5, 9, 0},
-    {"Pr", 102, 6, 9, 0},
-    {"Nd", 118, 7, 9, 0},
-    {"Pm", 117, 8, 9, 0},
-    {"Sm", 116, 9, 9, 0},
-    {"Eu", 115, 10, 9, 0},
-    {"Gd", 114, 11, 9, 0},
-    {"Tb", 113, 12, 9, 0},
-    {"Dy", 112, 13, 9, 0},
-    {"Pa", 111, 6, 10, 0},
-    {"U", 110, 7, 10, 0},
-    {"Np", 109, 8, 10, 0},
-    {"Pu", 108, 9, 10, 0},
-    {"Am", 107, 10, 10, 0},
-    {"Cm", 106, 11, 10, 0},
-    {"Bk", 105, 12, 10, 0},
-    {"Cf", 101, 13, 10, 0},
-    {"Ho", 99, 14, 9, 0},
-    {"Es", 100, 14, 10, 0},
-    {"Ac", 90, 4, 10, 0},
-    {"Er", 89, 15, 9, 0},
-    {"Th", 98, 5, 10, 0},
-    {"Fm", 93, 15, 10, 0},
-    {"Tm", 92, 16, 9, 0},
-    {"Md", 91, 16, 10, 0},
-    {"Yb", 94, 17, 9, 0},
-    {"No", 97, 17, 10, 0},
-    {"Lu", 95, 18, 9, 0},
-    {"Lr", 96, 18, 10, 0},
-}};
+// One cell of the table: the element, its button (the member's name is the button's object
+// name), its place and its colour.
+struct Cell {
+  const char* symbol;
+  const char* objectName;
+  QToolButton* Ui_PeriodicTableDialogClass::*button;
+  int column;   // 1 to 18
+  int row;      // 1 to 7 the periods; 9 the lanthanides, 10 the actinides
+  int colour;   // index into kColours
+};
+
+#define KV_CELL(symbol, member, column, row, colour) \
+  { symbol, #member, &Ui_PeriodicTableDialogClass::member, column, row, colour }
+
+// In the order the buttons are made.
+const Cell kCells[] = {
+    KV_CELL("H", toolButton, 1, 1, 0),
+    KV_CELL("Li", toolButton_2, 1, 2, 1),
+    KV_CELL("Na", toolButton_4, 1, 3, 2),
+    KV_CELL("K", toolButton_6, 1, 4, 0),
+    KV_CELL("Rb", toolButton_7, 1, 5, 0),
+    KV_CELL("Cs", toolButton_8, 1, 6, 3),
+    KV_CELL("Fr", toolButton_9, 1, 7, 3),
+    KV_CELL("Be", toolButton_3, 2, 2, 3),
+    KV_CELL("Mg", toolButton_5, 2, 3, 4),
+    KV_CELL("Ca", toolButton_10, 2, 4, 5),
+    KV_CELL("Sr", toolButton_11, 2, 5, 3),
+    KV_CELL("Ba", toolButton_13, 2, 6, 6),
+    KV_CELL("Ra", toolButton_12, 2, 7, 0),
+    KV_CELL("Sc", toolButton_14, 3, 4, 3),
+    KV_CELL("Y", toolButton_15, 3, 5, 0),
+    KV_CELL("Ti", toolButton_16, 4, 4, 5),
+    KV_CELL("Zr", toolButton_17, 4, 5, 0),
+    KV_CELL("Hf", toolButton_18, 4, 6, 3),
+    KV_CELL("Rf", toolButton_19, 4, 7, 0),
+    KV_CELL("V", toolButton_23, 5, 4, 0),
+    KV_CELL("Nb", toolButton_22, 5, 5, 5),
+    KV_CELL("Ta", toolButton_21, 5, 6, 0),
+    KV_CELL("Db", toolButton_20, 5, 7, 0),
+    KV_CELL("Cr", toolButton_27, 6, 4, 5),
+    KV_CELL("Mo", toolButton_26, 6, 5, 0),
+    KV_CELL("W", toolButton_25, 6, 6, 0),
+    KV_CELL("Sg", toolButton_24, 6, 7, 0),
+    KV_CELL("Mn", toolButton_28, 7, 4, 5),
+    KV_CELL("Tc", toolButton_35, 7, 5, 0),
+    KV_CELL("Re", toolButton_41, 7, 6, 0),
+    KV_CELL("Bh", toolButton_47, 7, 7, 0),
+    KV_CELL("Fe", toolButton_29, 8, 4, 0),
+    KV_CELL("Ru", toolButton_36, 8, 5, 0),
+    KV_CELL("Os", toolButton_42, 8, 6, 3),
+    KV_CELL("Hs", toolButton_48, 8, 7, 0),
+    KV_CELL("Co", toolButton_30, 9, 4, 3),
+    KV_CELL("Ni", toolButton_31, 10, 4, 7),
+    KV_CELL("Cu", toolButton_32, 11, 4, 7),
+    KV_CELL("Zn", toolButton_33, 12, 4, 7),
+    KV_CELL("Rh", toolButton_37, 9, 5, 0),
+    KV_CELL("Pd", toolButton_38, 10, 5, 3),
+    KV_CELL("Ag", toolButton_39, 11, 5, 5),
+    KV_CELL("Cd", toolButton_40, 12, 5, 3),
+    KV_CELL("Ir", toolButton_43, 9, 6, 3),
+    KV_CELL("Pt", toolButton_44, 10, 6, 3),
+    KV_CELL("Au", toolButton_45, 11, 6, 8),
+    KV_CELL("Mt", toolButton_49, 9, 7, 0),
+    KV_CELL("Ds", toolButton_50, 10, 7, 0),
+    KV_CELL("Rg", toolButton_51, 11, 7, 0),
+    KV_CELL("Hg", toolButton_46, 12, 6, 3),
+    KV_CELL("Uub", toolButton_34, 12, 7, 0),
+    KV_CELL("Ga", toolButton_54, 13, 4, 0),
+    KV_CELL("In", toolButton_53, 13, 5, 3),
+    KV_CELL("B", toolButton_58, 13, 2, 9),
+    KV_CELL("Tl", toolButton_55, 13, 6, 0),
+    KV_CELL("Uut", toolButton_56, 13, 7, 0),
+    KV_CELL("C", toolButton_57, 14, 2, 10),
+    KV_CELL("Si", toolButton_59, 14, 3, 8),
+    KV_CELL("Al", toolButton_52, 13, 3, 5),
+    KV_CELL("Ge", toolButton_61, 14, 4, 0),
+    KV_CELL("Sn", toolButton_62, 14, 5, 3),
+    KV_CELL("Pb", toolButton_60, 14, 6, 3),
+    KV_CELL("Uuq", toolButton_63, 14, 7, 0),
+    KV_CELL("N", toolButton_64, 15, 2, 11),
+    KV_CELL("P", toolButton_69, 15, 3, 6),
+    KV_CELL("As", toolButton_72, 15, 4, 0),
+    KV_CELL("Sb", toolButton_74, 15, 5, 3),
+    KV_CELL("Bi", toolButton_78, 15, 6, 3),
+    KV_CELL("Uup", toolButton_79, 15, 7, 0),
+    KV_CELL("O", toolButton_65, 16, 2, 12),
+    KV_CELL("F", toolButton_66, 17, 2, 8),
+    KV_CELL("Ne", toolButton_67, 18, 2, 3),
+    KV_CELL("S", toolButton_70, 16, 3, 13),
+    KV_CELL("Cl", toolButton_71, 17, 3, 9),
+    KV_CELL("Ar", toolButton_88, 18, 3, 9),
+    KV_CELL("Se", toolButton_73, 16, 4, 3),
+    KV_CELL("Br", toolButton_86, 17, 4, 7),
+    KV_CELL("Kr", toolButton_87, 18, 4, 0),
+    KV_CELL("Te", toolButton_75, 16, 5, 0),
+    KV_CELL("I", toolButton_76, 17, 5, 14),
+    KV_CELL("Xe", toolButton_85, 18, 5, 0),
+    KV_CELL("Po", toolButton_82, 16, 6, 3),
+    KV_CELL("At", toolButton_83, 17, 6, 0),
+    KV_CELL("Rn", toolButton_84, 18, 6, 0),
+    KV_CELL("Uuh", toolButton_80, 16, 7, 0),
+    KV_CELL("Uus", toolButton_81, 17, 7, 0),
+    KV_CELL("He", toolButton_68, 18, 1, 15),
+    KV_CELL("Uuo", toolButton_77, 18, 7, 0),
+    KV_CELL("La", toolButton_103, 4, 9, 0),
+    KV_CELL("Ce", toolButton_104, 5, 9, 0),
+    KV_CELL("Pr", toolButton_102, 6, 9, 0),
+    KV_CELL("Nd", toolButton_118, 7, 9, 0),
+    KV_CELL("Pm", toolButton_117, 8, 9, 0),
+    KV_CELL("Sm", toolButton_116, 9, 9, 0),
+    KV_CELL("Eu", toolButton_115, 10, 9, 0),
+    KV_CELL("Gd", toolButton_114, 11, 9, 0),
+    KV_CELL("Tb", toolButton_113, 12, 9, 0),
+    KV_CELL("Dy", toolButton_112, 13, 9, 0),
+    KV_CELL("Pa", toolButton_111, 6, 10, 0),
+    KV_CELL("U", toolButton_110, 7, 10, 0),
+    KV_CELL("Np", toolButton_109, 8, 10, 0),
+    KV_CELL("Pu", toolButton_108, 9, 10, 0),
+    KV_CELL("Am", toolButton_107, 10, 10, 0),
+    KV_CELL("Cm", toolButton_106, 11, 10, 0),
+    KV_CELL("Bk", toolButton_105, 12, 10, 0),
+    KV_CELL("Cf", toolButton_101, 13, 10, 0),
+    KV_CELL("Ho", toolButton_99, 14, 9, 0),
+    KV_CELL("Es", toolButton_100, 14, 10, 0),
+    KV_CELL("Ac", toolButton_90, 4, 10, 0),
+    KV_CELL("Er", toolButton_89, 15, 9, 0),
+    KV_CELL("Th", toolButton_98, 5, 10, 0),
+    KV_CELL("Fm", toolButton_93, 15, 10, 0),
+    KV_CELL("Tm", toolButton_92, 16, 9, 0),
+    KV_CELL("Md", toolButton_91, 16, 10, 0),
+    KV_CELL("Yb", toolButton_94, 17, 9, 0),
+    KV_CELL("No", toolButton_97, 17, 10, 0),
+    KV_CELL("Lu", toolButton_95, 18, 9, 0),
+    KV_CELL("Lr", toolButton_96, 18, 10, 0),
+};
+
+#undef KV_CELL
 
 const QColor kColours[] = {
     QColor(255, 255, 255),
@@ -157,16 +175,7 @@ const QColor kColours[] = {
     QColor(255, 192, 203),
 };
 
-QString objectName(int number) {
-  return number == 1 ? QString("toolButton") : QString("toolButton_%1").arg(number);
-}
-
 }  // namespace
-
-const std::array<PeriodicTableCell, Ui_PeriodicTableDialogClass::CellCount>&
-Ui_PeriodicTableDialogClass::cells() {
-  return kCells;
-}
 
 void Ui_PeriodicTableDialogClass::setupUi(QDialog* dialog) {
   if (dialog->objectName().isEmpty()) dialog->setObjectName(kContext);
@@ -174,12 +183,11 @@ void Ui_PeriodicTableDialogClass::setupUi(QDialog* dialog) {
   dialog->setMinimumSize(kWindowWidth, kWindowHeight);
   dialog->setMaximumSize(kWindowWidth, kWindowHeight);
   dialog->setWindowIcon(QIcon(":/KestavorGUI/Resources/icon.png"));
-  for (int i = 0; i < CellCount; ++i) {
-    const PeriodicTableCell& cell = kCells[i];
+  for (const Cell& cell : kCells) {
     QToolButton* button = new QToolButton(dialog);
-    button->setObjectName(objectName(cell.objectNumber));
-    button->setGeometry(CellStep * (cell.column - 1), CellStep * (cell.row - 1), ButtonSide,
-                        ButtonSide);
+    button->setObjectName(cell.objectName);
+    button->setGeometry(kCellStep * (cell.column - 1), kCellStep * (cell.row - 1), kButtonSide,
+                        kButtonSide);
     // A palette of its own with only the button colour set, the same in every group, so the
     // colours stay while the window is inactive.
     QPalette palette;
@@ -187,7 +195,7 @@ void Ui_PeriodicTableDialogClass::setupUi(QDialog* dialog) {
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
       palette.setBrush(group, QPalette::Button, brush);
     button->setPalette(palette);
-    buttons[i] = button;
+    this->*cell.button = button;
   }
   retranslateUi(dialog);
   QMetaObject::connectSlotsByName(dialog);
@@ -195,8 +203,8 @@ void Ui_PeriodicTableDialogClass::setupUi(QDialog* dialog) {
 
 void Ui_PeriodicTableDialogClass::retranslateUi(QDialog* dialog) {
   dialog->setWindowTitle(QCoreApplication::translate(kContext, "Periodic Table", nullptr));
-  for (int i = 0; i < CellCount; ++i)
-    buttons[i]->setText(QCoreApplication::translate(kContext, kCells[i].symbol, nullptr));
+  for (const Cell& cell : kCells)
+    (this->*cell.button)->setText(QCoreApplication::translate(kContext, cell.symbol, nullptr));
 }
 
 PeriodicTableDialog::PeriodicTableDialog(QWidget* parent)

@@ -30,6 +30,7 @@ const char* const kHalideList = "Library/alkylhalidescoor.txt";
 const char* const kHalideTable = "Library/alkylhalidesdip.txt";
 const char* const kNumericalReport = "nmt.out";
 const int kLastPlainMolecule = 121;   // every molecule of the test set after it is a halide
+const float kDebyePerElectronAngstrom = 4.802813f;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -161,18 +162,77 @@ bool readTestSet(std::vector<ListedMolecule>& molecules) {
   return true;
 }
 
-// The dipole moment (Debye) of a listed molecule with the bond-moment charges.
-double bondDipole(const ListedMolecule& listed) {
-  std::unique_ptr<Molecule> molecule(Builder::instance()->createMolecule());
+// The element and the super type of each atom of a listed molecule, from the atom-type table;
+// a type the table lacks is reported and gets empty names.
+struct ListedTypes {
+  std::vector<std::string> elements;
+  std::vector<std::string> superTypes;
+};
+
+ListedTypes lookUpTypes(const ListedMolecule& listed) {
+  ListedTypes out;
   InputParameters* params = InputParameters::instance();
+  for (const std::string& type : listed.types) {
+    AtomTypeParameters record;
+    if (!params->findAtomTypeParameters(type, record)) {
+      printError("CANNOT FIND THE PARAMETERS FOR ATOM : " + type);
+      record = AtomTypeParameters();
+    }
+    out.elements.push_back(record.element);
+    out.superTypes.push_back(record.stype);
+  }
+  return out;
+}
+
+// The bond orders above single that an atom of the super type carries: a triple bond (or two
+// double bonds) for "CSP", a double bond for "CSP2" and "OSP2".
+int ordersAboveSingle(const std::string& superType) {
+  if (superType == "CSP") return 2;
+  if (superType == "CSP2" || superType == "OSP2") return 1;
+  return 0;
+}
+
+// Gives a list written with single bonds only its multiple bonds: each single bond, in list
+// order, takes the orders both its atoms still lack (so C=C=O of a ketene and C#C of an alkyne
+// come out whole). Multiple bonds already listed count for their atoms. In list order, so a
+// conjugated chain listed from its end comes out alternating.
+void fillBondOrders(ListedMolecule& listed, const std::vector<std::string>& superTypes) {
+  std::vector<int> lacking;
+  for (const std::string& superType : superTypes) lacking.push_back(ordersAboveSingle(superType));
+  auto take = [&lacking](int atom, int orders) {
+    lacking[atom] = std::max(0, lacking[atom] - orders);
+  };
+  for (const std::array<int, 3>& bond : listed.bonds) {
+    const int above = bond[2] == 9 ? 1 : bond[2] == 2 || bond[2] == 3 ? bond[2] - 1 : 0;
+    take(bond[0], above);
+    take(bond[1], above);
+  }
+  for (std::array<int, 3>& bond : listed.bonds) {
+    if (bond[2] != 1) continue;
+    const int above = std::min(lacking[bond[0]], lacking[bond[1]]);
+    if (above == 0) continue;
+    bond[2] += above;
+    take(bond[0], above);
+    take(bond[1], above);
+  }
+}
+
+// The charge (e) a bond moment (Debye) leaves at either end of a bond of the length (Angstrom).
+double chargeSeparation(float moment, float distance) {
+  if (!(std::fabs(distance) > 1e-6f)) return 0.0;
+  return moment / (kDebyePerElectronAngstrom * distance);
+}
+
+// The dipole moment (Debye) of a listed molecule with the bond-moment charges: each bond's
+// moment from the bond-moment table spread over the bond's length from the bond table (the
+// moment row's own length when the bond table has no row). Angles and dihedrals with a hydrogen
+// at an end only check that their ends have a moment row.
+double bondDipole(const ListedMolecule& listed, const ListedTypes& types) {
+  std::unique_ptr<Molecule> molecule(Builder::instance()->createMolecule());
   for (size_t a = 0; a < listed.types.size(); ++a) {
     Atom* atom = Builder::instance()->createAtom();
     atom->type = listed.types[a];
-    AtomTypeParameters record;
-    if (params->findAtomTypeParameters(atom->type, record))
-      atom->element = record.element;
-    else
-      printError("CANNOT FIND THE PARAMETERS FOR ATOM : " + atom->type);
+    atom->element = types.elements[a];
     atom->name = atom->element + std::to_string(a + 1);
     atom->position = listed.positions[a];
     molecule->addAtom(atom);
@@ -181,7 +241,39 @@ double bondDipole(const ListedMolecule& listed) {
     molecule->addBond(static_cast<unsigned>(bond[0]), static_cast<unsigned>(bond[1]), bond[2]);
   MolecularSystem system(molecule.get());
   system.charges.assign(system.atomCount, 0.0);
-  system.findCharge();
+  InputParameters* params = InputParameters::instance();
+  const std::vector<std::string>& type = system.atomTypes;
+  auto elementOf = [&types](int atom) { return types.elements[static_cast<size_t>(atom)]; };
+  auto isDummy = [&type](int atom) { return type[atom] == "DUM"; };
+  for (int b = 0; b < system.bondCount; ++b) {
+    const int first = system.bondAtom1[b], second = system.bondAtom2[b];
+    if (isDummy(first) || isDummy(second)) continue;
+    BondParameters row;
+    const bool tabled =
+        params->findBondParameters(type[first], type[second], system.bondOrder[b], row) != 0;
+    if (!tabled) printError("Cannot find this bond.");
+    BondMomentParameters moment;
+    if (!params->findBondMomentParameters(elementOf(first), elementOf(second), system.bondOrder[b],
+                                          moment)) {
+      printError("Cannot find this bond.");
+      continue;
+    }
+    const float sign = elementOf(first) == moment.type1 ? 1.0f : -1.0f;
+    const double separation =
+        chargeSeparation(sign * moment.moment, tabled ? row.distance : moment.distance);
+    system.charges[first] += separation;
+    system.charges[second] -= separation;
+  }
+  auto checkEnds = [&](int a, int b, const char* missing) {
+    if (isDummy(a) || isDummy(b) || (type[a] != "H" && type[b] != "H")) return;
+    BondMomentParameters moment;
+    if (!params->findBondMomentParameters(elementOf(a), elementOf(b), 1, moment))
+      printError(missing);
+  };
+  for (int t = 0; t < system.angleCount; ++t)
+    checkEnds(system.angleAtom1[t], system.angleAtom3[t], "Cannot find this angle.");
+  for (int d = 0; d < system.dihedralCount; ++d)
+    checkEnds(system.dihedralAtom1[d], system.dihedralAtom4[d], "Cannot find this dihedral.");
   system.DipoleMoment();
   return system.dipoleMagnitude;
 }
@@ -222,8 +314,10 @@ void MolecularSystem::fillOrder() {
              table.get());
   double squaredErrors = 0.0;
   int number = 0;
-  for (const ListedMolecule& listed : molecules) {
+  for (ListedMolecule& listed : molecules) {
     ++number;
+    const ListedTypes types = lookUpTypes(listed);
+    fillBondOrders(listed, types.superTypes);
     // A molecule without its line (a count mismatch) has no experimental value.
     const DipoleExperiment experiment =
         static_cast<size_t>(number) <= experiments.size() ? experiments[number - 1]
@@ -236,7 +330,7 @@ void MolecularSystem::fillOrder() {
                printed("Molecule %5d [%s] %s %12.5f %5d %5d\n", number, name, formula,
                        experiment.dipoleDebye, atoms, bonds),
                listed);
-    const double dipole = bondDipole(listed);
+    const double dipole = bondDipole(listed, types);
     // Percent error; a molecule measured without a dipole has none.
     const double error = experiment.dipoleDebye != 0.0
                              ? 100.0 * (dipole - experiment.dipoleDebye) / experiment.dipoleDebye

@@ -25,9 +25,7 @@ const double kSecondRunGradient = 10.0;
 
 const int kTorsionSearchSweeps = 100;
 // Steps of one relaxation; a run still far from convergence there goes on up to twice as many.
-// Bond lengths and angles have settled long before (the last hundreds of steps of a drug-sized
-// molecule crawl along soft torsions for a few hundredths of a kcal/mol).
-const int kRelaxationSteps = 250;
+const int kRelaxationSteps = 500;
 // Work bounds that only large molecules reach. A sweep of the torsion search turns every axis,
 // and each turn touches every atom; a relaxation step evaluates the force field over every
 // atom. Molecules of some hundreds of atoms get the whole search and relaxation; a chain of

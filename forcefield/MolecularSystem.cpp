@@ -150,7 +150,7 @@ float bondCharge(float moment, float distance) {
 
 MolecularSystem::MolecularSystem(Molecule* molecule) {
   if (!molecule) {
-    ErrorLine() << "Error: Can not create MolecularSystem. No molecule";
+    ErrorLine() << "Error: Can not create MolecularSystem. \nNo molecule";
     return;
   }
   copyMolecule(molecule);

@@ -24,6 +24,27 @@ std::string linePlace(int line, const std::string& source) {
   return place;
 }
 
+bool readTextLine(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf* bytes = in.good() ? in.rdbuf() : nullptr;
+  if (bytes == nullptr) {
+    in.setstate(std::ios::failbit);
+    return false;
+  }
+  const int end = std::char_traits<char>::eof();
+  for (int c = bytes->sbumpc(); c != end; c = bytes->sbumpc()) {
+    if (c == '\n') return true;
+    if (c == '\r') {
+      if (bytes->sgetc() == '\n') bytes->sbumpc();
+      return true;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  // The last line may lack its end; after it the stream is exhausted.
+  in.setstate(line.empty() ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
+  return !line.empty();
+}
+
 bool dropByteOrderMark(std::string& firstLine) {
   if (firstLine.compare(0, 3, "\xEF\xBB\xBF") != 0) return false;
   firstLine.erase(0, 3);

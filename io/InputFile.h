@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <istream>
 #include <string>
 
 // Opens path for reading. False, with reason set ("cannot open file", "cannot read folder"), when
@@ -14,6 +15,10 @@ bool openInputFile(const std::string& path, std::ifstream& in, std::string& reas
 
 // "line 12 of \"a.pdb\"", or "line 12" when the text came from no named file.
 std::string linePlace(int line, const std::string& source);
+
+// One line of text without its end, which may be a line feed, a carriage return and a line feed,
+// or a carriage return alone (old Macintosh files); false when the stream holds no more.
+bool readTextLine(std::istream& in, std::string& line);
 
 // Drops a UTF-8 byte-order mark from the start of the first line of a file; true when there was
 // one. Editors on some systems write it, and it would spoil the first record.

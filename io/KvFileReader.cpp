@@ -306,7 +306,7 @@ Molecule* IOEngine::parseKvtFile(const char* fileName) {
 Molecule* IOEngine::parseKvtStream(std::istream& in, const std::string& place) {
   KvReading reading(*this, place);
   std::string raw;
-  while (std::getline(in, raw))
+  while (readTextLine(in, raw))
     if (!reading.readLine(raw)) return nullptr;
   return reading.finish();
 }

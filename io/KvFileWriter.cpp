@@ -62,7 +62,9 @@ void writeMolecule(std::ostream& out, Molecule* molecule) {
   const size_t atomCount = std::min<size_t>(molecule->numAtoms, molecule->atoms.size());
   for (size_t i = 0; i < atomCount; ++i) {
     const Atom* a = molecule->atoms[i];
-    const SSEVector4f p = a->sphere != nullptr ? a->sphere->centre : a->position;
+    // The molecule's own coordinates, as the other writers give them: a molecule on screen
+    // has its spheres moved about the mesh's centre, the local frame the view draws.
+    const SSEVector4f& p = a->position;
     out << field(a->element) << ' ' << field(a->type) << ' ' << field(a->superType) << ' '
         << field(a->name) << ' ' << std::max(a->mass, 0.0f) << ' '
         << (a->radius == 0.0f ? kZeroRadiusWritten : a->radius) << ' ' << field(a->groupName)
@@ -102,17 +104,18 @@ int IOEngine::writeKvtFile(Molecule* molecule, const char* fileName) {
     ErrorLine() << "Error: No molecule data";
     return 0;
   }
-  if (fileName == nullptr || *fileName == '\0') {
-    ErrorLine() << "Error: can not open file ";
+  const std::string target(fileName != nullptr ? fileName : "");
+  if (target.empty()) {
+    ErrorLine() << "Error: can not open file " << target << " (no file name)";
     return 0;
   }
-  const std::string target(fileName);
   std::ostringstream out;
   molecule->update();
   writeMolecule(out, molecule);
   // A failed write leaves the old file as it was.
-  if (!writeWholeFile(target, out.str())) {
-    ErrorLine() << "Error: can not write file " << target;
+  std::string reason;
+  if (!writeWholeFile(target, out.str(), reason)) {
+    ErrorLine() << "Error: can not open file " << target << " (" << reason << ")";
     return 0;
   }
   return 1;

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "construction/HandsFromCoordinates.h"
+#include "io/AssumedCharges.h"
 #include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
@@ -26,7 +27,6 @@
 #include "model/Bond.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
-#include "model/Spheroid.h"
 #include "parameters/ElementSymbols.h"
 
 std::ofstream MDLMolParser::ErrorFile;
@@ -123,8 +123,7 @@ class RecordLines {
   RecordLines(std::istream& stream, int firstLine, const std::string& source)
       : in(stream), number(firstLine - 1), file_(source) {}
   bool next(std::string& line) {
-    if (!std::getline(in, line)) return false;
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    if (!readTextLine(in, line)) return false;
     if (++number == 1) dropByteOrderMark(line);
     return true;
   }
@@ -194,23 +193,34 @@ bool readChargeLine(const std::string& input, const RecordLines& lines, bool& fi
   return true;
 }
 
+// A text line holds no control bytes but tabs; a binary file renamed to .mol has them at once.
+bool hasControlBytes(const std::string& line) {
+  return std::any_of(line.begin(), line.end(), [](char c) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7F;
+  });
+}
+
 // Lines 1 to 3 and the counts line. False after a message.
 bool readHeader(RecordLines& lines, std::string& name, std::string& counts, int& atomCount,
                 int& bondCount) {
-  std::string header[3];
-  for (int i = 0; i < 3; ++i) {
-    if (lines.next(header[i])) continue;
-    if (i == 0)
-      ErrorLine() << "Error: MDLMolParser: nothing to read on " << lines.place();
-    else
-      lines.report("file ends before the counts line, after", header[i - 1]);
-    return false;
+  std::string header[4];
+  for (int i = 0; i < 4; ++i) {
+    if (!lines.next(header[i])) {
+      if (i == 0)
+        ErrorLine() << "Error: MDLMolParser: nothing to read on " << lines.place();
+      else
+        lines.report("file ends before the counts line, after", header[i - 1]);
+      return false;
+    }
+    if (hasControlBytes(header[i])) {
+      ErrorLine() << "Error: MDLMolParser: not a text mol file: control bytes on "
+                  << lines.place();
+      return false;
+    }
   }
   name = trimmed(header[0]);
-  if (!lines.next(counts)) {
-    lines.report("file ends before the counts line, after", header[2]);
-    return false;
-  }
+  counts = header[3];
   if (trimmed(counts).empty()) {
     lines.report("empty counts line", counts);
     return false;
@@ -232,6 +242,21 @@ bool readHeader(RecordLines& lines, std::string& name, std::string& counts, int&
     return false;
   }
   return true;
+}
+
+// The property block, or the record's end, where a line of a block should be.
+bool endsBondBlock(const std::string& line) {
+  return startsWith(line, "M  ") || line.find("$$$$") != std::string::npos;
+}
+
+// As endsBondBlock, and a bond line ("  1  2  1  0"): three numbers where the first coordinate
+// should be.
+bool endsAtomBlock(const std::string& line) {
+  if (endsBondBlock(line)) return true;
+  float x = 0.0f;
+  int first = 0, second = 0, type = 0;
+  return !readCoordinate(columns(line, 1, 10), x) && readInt(columns(line, 1, 3), false, first) &&
+         readInt(columns(line, 4, 6), false, second) && readInt(columns(line, 7, 9), false, type);
 }
 
 // One atom line, added to m as a new atom. False after a message.
@@ -415,6 +440,16 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
   std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
   std::vector<DrawnWedge> wedges;
   std::string line;
+  const int countsLine = lines.lineNumber();
+  // A block that ends before its count (a bond line where an atom line should be) is the fault
+  // of the counts line, not of the line that follows the block.
+  auto blameCounts = [&](int read, const char* block, int count) {
+    ErrorLine() << "Error: MDLMolParser: counts line gives " << count << " " << block
+                << " lines, but the block ends after " << read << " at \"" << line
+                << "\"; counts line \"" << counts << "\" on "
+                << linePlace(std::max(countsLine, 1), sourcePath);
+    return nullptr;
+  };
   for (int i = 0; i < atomCount; ++i) {
     if (!lines.next(line)) {
       lines.report("file ends after " + std::to_string(i) + " of " + std::to_string(atomCount) +
@@ -422,6 +457,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
                    counts);
       return nullptr;
     }
+    if (endsAtomBlock(line)) return blameCounts(i, "atom", atomCount);
     if (!readAtomLine(line, lines, graphOnly, *m)) return nullptr;
   }
   const bool checkGeometry = !graphOnly && hasCoordinates(*m);
@@ -438,6 +474,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
                    counts);
       return nullptr;
     }
+    if (endsBondBlock(line)) return blameCounts(i, "bond", bondCount);
     if (!readBondLine(line, lines, atomCount, checkGeometry, *m, wedges)) return nullptr;
   }
   // A drawing (every z 0) may overlap bonded atoms, hydrogens most of all; there only an atom
@@ -452,11 +489,23 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
                 << "\" on " << linePlace(firstLine, sourcePath);
     return nullptr;
   }
+  // Charges the record leaves out on nitrogens with four or five bonds; said once per record.
+  if (!graphOnly) {
+    const AssumedCharges assumed = assumeNitrogenCharges(*m);
+    if (!assumed.empty())
+      ErrorLine() << "Warning: MDLMolParser: record \"" << name << "\" on "
+                  << linePlace(firstLine, sourcePath) << ": assumed charges the file leaves out: "
+                  << assumed.describe([](const Atom* a) { return a->name; });
+  }
   // A drawing shows its hands by wedges; a record in depth by its coordinates.
   if (!graphOnly && flat && !wedges.empty()) {
     drawnRecord = m.get();
     drawnWedges = wedges;
   }
+  if (!graphOnly && !checkGeometry && m->atoms.size() > 1)
+    ErrorLine() << "Warning: MDLMolParser: every atom of record \"" << name
+                << "\" lies at 0,0,0 on " << linePlace(firstLine, sourcePath)
+                << ": no coordinates, the molecule is built from its connectivity";
   return m.release();
 }
 
@@ -594,7 +643,7 @@ std::vector<std::pair<std::string, int> > MDLMolParser::splitSDRecords(std::istr
     onlyBlank = true;
     firstLine = lineNumber + 1;
   };
-  while (std::getline(in, line)) {
+  while (readTextLine(in, line)) {
     if (++lineNumber == 1) dropByteOrderMark(line);
     if (line.find("$$$$") != std::string::npos) {
       close();
@@ -723,7 +772,9 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
   out += "  0  0  0  0  0  0  0  0999 V2000\n";
 
   for (const Atom* a : m->atoms) {
-    SSEVector4f p = a->sphere != nullptr ? a->sphere->centre : a->position;
+    // The molecule's own coordinates, as the other writers give them: a molecule on screen
+    // has its spheres moved about the mesh's centre, the local frame the view draws.
+    SSEVector4f p = a->position;
     p.clamp();
     if (!appendField(out, "%10.4f", p.x, 10) || !appendField(out, "%10.4f", p.y, 10) ||
         !appendField(out, "%10.4f", p.z, 10)) {
@@ -795,8 +846,9 @@ bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
   const FileType* type = fileTypeOf(path);
   if (type != nullptr && type->format == FileFormat::SD) text += "$$$$\n";
   // A failed write leaves the old file as it was.
-  if (!writeWholeFile(path, text)) {
-    reportProblem("cannot write", path);
+  std::string reason;
+  if (!writeWholeFile(path, text, reason)) {
+    ErrorLine() << "Error: MDLMolParser: cannot write \"" << path << "\" (" << reason << ")";
     return false;
   }
   return true;

@@ -100,6 +100,9 @@ class PDBParser {
   // The bonded molecule of one model; name is its first name. Null (after a message) when a
   // listed bond joins atoms too far apart or on top of each other.
   Molecule* assembleMolecule(Model* model, const std::string& name);
+  // One warning naming the standard amino acids of the model that lack heavy atoms of their
+  // set; name is the model's molecule.
+  void reportIncompleteResidues(const Model* model, const std::string& name) const;
   // False (after a message naming both lines) when two atoms of one model lie within
   // kStackedDistance of each other: such a file is damaged, and bonding it would take ages.
   bool checkStackedAtoms(const Model* model) const;

@@ -16,9 +16,11 @@
 #include <unordered_map>
 
 #include "forcefield/MolecularSystem.h"
+#include "io/AssumedCharges.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "io/MoleculeEngine.h"
+#include "io/ResidueCompleteness.h"
 #include "io/SmilesWriter.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -113,6 +115,21 @@ std::string elementField(const std::string& line) {
 std::string inputName(const std::string& path) {
   return path.empty() ? "the input" : "\"" + path + "\"";
 }
+
+// "LYS A 12", or "LYS 12" in a chain without identifier: a residue in messages.
+std::string residueLabel(const std::string& name, const std::string& chain, int number) {
+  const std::string id = withoutBlanks(chain);
+  return name + " " + (id.empty() ? "" : id + " ") + std::to_string(number);
+}
+
+// "NZ of LYS A 12": an atom in messages about residues.
+std::string residueAtomName(const Atom* atom) {
+  return atom->name + " of " +
+         residueLabel(atom->residueName, atom->chainId, atom->residueNumber);
+}
+
+// Residues listed in one message before the rest is only counted.
+const size_t kResiduesListed = 10;
 
 void stopMessage(const std::string& where) {
   ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL on " << where;
@@ -222,6 +239,13 @@ void PDBParser::parsePDBFile(std::istream& in, std::vector<Molecule*>& out) {
 }
 
 bool PDBParser::finishGraph(Molecule* molecule) {
+  // A file with hydrogens gives charged groups their four bonds: lysine's NZ, arginine's
+  // guanidinium, the N-terminal amine. The file holds no charges, so they are assumed.
+  const AssumedCharges assumed = assumeNitrogenCharges(*molecule);
+  if (!assumed.empty())
+    ErrorLine() << "Warning: PDBParser::parsePDBFile model " << molecule->getName() << " of "
+                << inputName(sourcePath) << ": assumed charges the file leaves out: "
+                << assumed.describe(residueAtomName);
   if (!molecule->perceiveGraph()) {
     ErrorLine() << "Error: PDBParser::parsePDBFile model " << molecule->getName() << " of "
                 << inputName(sourcePath) << " would have "
@@ -255,6 +279,7 @@ bool PDBParser::readGraphs(std::istream& in, std::vector<Molecule*>& out) {
   for (size_t i = 0; i < models.size(); ++i) {
     const std::string name = sourcePath.empty() ? std::to_string(models[i]->number)
                                                 : base + "_" + std::to_string(i);
+    reportIncompleteResidues(models[i], name);
     Molecule* molecule = assembleMolecule(models[i], name);
     if (molecule == nullptr) {
       for (Molecule* m : built) delete m;
@@ -270,9 +295,8 @@ std::string PDBParser::place(int line) const { return linePlace(line, sourcePath
 
 bool PDBParser::readRecords(std::istream& in, ReadState& state) {
   std::string line;
-  while (std::getline(in, line)) {
+  while (readTextLine(in, line)) {
     if (++state.lineNumber == 1) dropByteOrderMark(line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() < kRecordWidth) line.append(kRecordWidth - line.size(), ' ');
     const std::string record = withoutBlanks(columns(line, 1, 6));
     if (record == "MODEL") {
@@ -425,6 +449,31 @@ void PDBParser::readSsbondRecord(const std::string& line, int lineNumber) {
   bridge.residue2 = readInt(columns(line, 32, 35), &valid2);
   bridge.line = lineNumber;
   if (valid1 && valid2) bridges.push_back(bridge);
+}
+
+void PDBParser::reportIncompleteResidues(const Model* model, const std::string& name) const {
+  std::vector<std::string> incomplete;
+  for (const Chain* chain : model->chains)
+    for (const Residue* residue : chain->residues) {
+      if (residue->fragment == nullptr || residue->fragment->atoms.empty()) continue;
+      std::vector<std::string> names;
+      for (const Atom* atom : residue->fragment->atoms)
+        if (atom->element != "H") names.push_back(atom->name);
+      const std::vector<std::string> missing = missingHeavyAtoms(residue->name, names);
+      if (missing.empty()) continue;
+      std::string text = residueLabel(residue->name, chain->id,
+                                      residue->fragment->atoms.front()->residueNumber) + " (";
+      for (size_t k = 0; k < missing.size(); ++k) text += (k == 0 ? "" : " ") + missing[k];
+      incomplete.push_back(text + ")");
+    }
+  if (incomplete.empty()) return;
+  ErrorLine line;
+  line << "Warning: PDBParser::parsePDBFile model " << name << " of " << inputName(sourcePath)
+       << ": " << incomplete.size() << " amino acid" << (incomplete.size() == 1 ? "" : "s")
+       << " without all their heavy atoms, built as the file gives them: ";
+  for (size_t k = 0; k < incomplete.size() && k < kResiduesListed; ++k)
+    line << (k == 0 ? "" : ", ") << incomplete[k];
+  if (incomplete.size() > kResiduesListed) line << ", ...";
 }
 
 bool PDBParser::checkStackedAtoms(const Model* model) const {

@@ -177,6 +177,7 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
   const std::map<const Atom*, std::string> names = writtenNames(order);
   int serial = 1;
   std::string currentChain = order.empty() ? std::string() : chainField(order.front());
+  const Atom* previous = nullptr;   // the last atom written: a "TER" names its residue
   for (Atom* atom : order) {
     const std::string chain = chainField(atom);
     const std::string residueName = rightAligned(residueNameOf(atom), 3);
@@ -191,8 +192,9 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
         ErrorLine() << "Error: PDBParser::writePDBFile too many atoms \"" << order.size() << "\"";
         return false;
       }
-      out += "TER   " + number(serial, 5) + "      " + residueName + " " + chain +
-             number(residueNumber, 4) + "\n";
+      // The chain ends with the residue of its last atom.
+      out += "TER   " + number(serial, 5) + "      " + rightAligned(residueNameOf(previous), 3) +
+             " " + chainField(previous) + number(residueNumberOf(previous), 4) + "\n";
       currentChain = chain;
       ++serial;
     }
@@ -221,6 +223,7 @@ bool PDBParser::formatPDB(Molecule* molecule, std::string& out) {
     line += occupancy + bFactor + std::string(10, ' ') +
             rightAligned(upper(atom->element.substr(0, 2)), 2) + chargeField(atom->charge) + "\n";
     out += line;
+    previous = atom;
     atom->serialNumber = serial;
     ++serial;
   }
@@ -244,8 +247,10 @@ int PDBParser::writePDBFile(Molecule* molecule, const char* path) {
     ErrorLine() << "Error: PDBParser::writePDBFile NULL molecule ";
     return 0;
   }
-  if (path == nullptr || *path == '\0') {
-    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file \"\"";
+  const std::string target(path != nullptr ? path : "");
+  if (target.empty()) {
+    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file " << target
+                << " (no file name)";
     return 0;
   }
   if (!molecule->update()) {
@@ -256,8 +261,10 @@ int PDBParser::writePDBFile(Molecule* molecule, const char* path) {
   if (!formatPDB(molecule, text)) return 0;
 
   // A failed write leaves the old file as it was.
-  if (!writeWholeFile(path, text)) {
-    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  write file \"" << path << "\"";
+  std::string reason;
+  if (!writeWholeFile(target, text, reason)) {
+    ErrorLine() << "Error: PDBParser::writePDBFile couldn't  open file " << target << " ("
+                << reason << ")";
     return 0;
   }
   return 1;

@@ -87,8 +87,10 @@ bool IOEngine::exportMoleculeToPovray(const Molecule* molecule, const std::strin
   std::ostringstream text;
   writeScene(text, *molecule->mesh);
   // Written whole or not at all: an existing scene is replaced only by a complete one.
-  if (!writeWholeFile(fileName, text.str())) {
-    ErrorLine() << "Error: exportMoleculeToPovray: cannot write the scene \"" << fileName << "\"";
+  std::string reason;
+  if (!writeWholeFile(fileName, text.str(), reason)) {
+    ErrorLine() << "Error: exportMoleculeToPovray: cannot write the scene \"" << fileName << "\" ("
+                << reason << ")";
     return false;
   }
   return true;

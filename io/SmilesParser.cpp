@@ -22,6 +22,7 @@ namespace {
 const int kMaxHydrogenCount = 9;
 const size_t kLongestQuote = 200;   // characters of the input an error line quotes
 const int kMaxChargeMagnitude = 8;
+const size_t kMaxRingNumberDigits = 5;   // in "%(...)"
 const float kTransDihedral = kPi;
 
 // The first words of the reader's error lines; what went wrong and where follows on the line.
@@ -417,29 +418,50 @@ void SmilesParser::removeFromCurrentRings(int number) {
                         openRingNumbers.end());
 }
 
-bool SmilesParser::processRing(Molecule* molecule, char c) {
-  int number = 0;
-  if (c == '%') {
-    const size_t at = static_cast<size_t>(position) + 1;
-    if (at + 1 >= text.size() || !isDigit(text[at]) || !isDigit(text[at + 1]))
-      return fail("\"%\" needs two digits at position " + std::to_string(position + 1));
-    number = (text[at] - '0') * 10 + (text[at + 1] - '0');
-    position += 3;
-  } else {
+bool SmilesParser::readRingNumber(char c, int& number) {
+  if (c != '%') {
     number = c - '0';
     position += 1;
+    return true;
   }
-  // The bond symbol before a ring digit belongs to the ring bond, not to the next atom.
+  const size_t at = static_cast<size_t>(position) + 1;
+  if (at < text.size() && text[at] == '(') {
+    // "%(123)": ring numbers past 99, as large sets of fused rings need them.
+    size_t end = at + 1;
+    while (end < text.size() && isDigit(text[end]) && end - at <= kMaxRingNumberDigits) ++end;
+    if (end == at + 1 || end >= text.size() || text[end] != ')')
+      return fail("\"%(\" needs one to " + std::to_string(kMaxRingNumberDigits) +
+                  " digits and \")\" at position " + std::to_string(position + 1));
+    number = std::stoi(text.substr(at + 1, end - at - 1));
+    position = static_cast<int>(end) + 1;
+    return true;
+  }
+  if (at + 1 >= text.size() || !isDigit(text[at]) || !isDigit(text[at + 1]))
+    return fail("\"%\" needs two digits at position " + std::to_string(position + 1));
+  number = (text[at] - '0') * 10 + (text[at + 1] - '0');
+  position += 3;
+  return true;
+}
+
+bool SmilesParser::processRing(Molecule* molecule, char c) {
+  int number = 0;
+  if (!readRingNumber(c, number)) return false;
+  // The bond symbol before a ring digit belongs to the ring bond, not to the next atom; so does
+  // a "/" or "\": in Cl/C=C/1CCCCN1 it marks the bond to N, and the chain bond to the next C
+  // carries none.
   const int writtenOrder = bondSymbolWritten ? pendingOrder : 0;
+  const int writtenSlash = pendingSlash;
   pendingOrder = 1;
   bondSymbolWritten = false;
+  pendingSlash = -1;
 
   RingOpening* open = ringExist(number);
-  if (open != nullptr) return closeRing(molecule, *open, writtenOrder);
+  if (open != nullptr) return closeRing(molecule, *open, writtenOrder, writtenSlash);
   RingOpening record;
   record.number = number;
   record.atomId = previousAtom->id;
   record.order = writtenOrder;
+  record.slash = writtenSlash;
   openRingRecord[number] = openRings.size();
   openRings.push_back(record);
   openRingNumbers.push_back(number);
@@ -448,7 +470,8 @@ bool SmilesParser::processRing(Molecule* molecule, char c) {
   return true;
 }
 
-bool SmilesParser::closeRing(Molecule* molecule, RingOpening& open, int writtenOrder) {
+bool SmilesParser::closeRing(Molecule* molecule, RingOpening& open, int writtenOrder,
+                             int writtenSlash) {
   const std::string ringName = "ring " + std::to_string(open.number);
   if (open.atomId < 0 || static_cast<size_t>(open.atomId) >= molecule->atoms.size())
     return fail(ringName + " lost its opening atom");
@@ -468,6 +491,15 @@ bool SmilesParser::closeRing(Molecule* molecule, RingOpening& open, int writtenO
   }
   if (bond->order == 2) doubleBonds.push_back(bond);
   if (writtenOrder != 0 || open.order != 0) writtenBonds.insert(bond);
+  // The bond runs from the opening atom to this one. A mark at the opening digit reads that way;
+  // one at the closing digit reads back, from this atom to the opening one, and holds when the
+  // two disagree, as other readers take it.
+  const int tag = writtenSlash >= 0 ? 1 - writtenSlash : open.slash;
+  if (tag >= 0) {
+    bond->smilesTag = tag;
+    opening->smilesTag = tag;
+    previousAtom->smilesTag = tag;
+  }
   open.bondId = bond->id;
   open.closed = true;
   openRingRecord.erase(open.number);

@@ -4,10 +4,12 @@
 //
 // The grammar: organic atoms C N O P S F Cl Br I B (lower case aromatic), bracket atoms with an
 // isotope prefix, H count, charge and "@"/"@@" ([13CH4], [NH4+], [nH], [C@@H]), bonds - = #
-// (one symbol per bond; ":" is read and ignored), branches, ring closures 1-9 and %nn (a bond
-// symbol written before the digit belongs to the ring bond), "." between two fragments, "/"
-// and "\" on single bonds around a double bond. Anything else fails the parse with a message
-// and no molecule, followed by a " Parsing failed" line.
+// (one symbol per bond; ":" is read and ignored), branches, ring closures 1-9, %nn and %(n...)
+// (a bond symbol or a "/" or "\" written before the digit belongs to the ring bond), "."
+// between two fragments, "/" and "\" on single bonds around a double bond. An aromatic
+// nitrogen written with a double bond to oxygen (O=n1ccccc1) is the N-oxide [O-][n+]1ccccc1.
+// Anything else fails the parse with a message and no molecule, followed by a " Parsing failed"
+// line.
 
 #include <istream>
 #include <map>
@@ -88,6 +90,7 @@ class SmilesParser {
     int number = 0;
     int atomId = -1;      // the opening atom
     int order = 0;        // 0 when no bond symbol was written at the opening digit
+    int slash = -1;       // 0 for "/", 1 for "\" written before the opening digit, else -1
     int bondId = -1;      // the closure bond once closed
     bool closed = false;
     // Atoms and bonds handed to addAtomToRings and addBondToRings while the ring was open.
@@ -114,7 +117,10 @@ class SmilesParser {
   // One character (or "%nn") of the grammar at the current position; false on a fault.
   bool readSymbol(Molecule* molecule);
   bool processRing(Molecule* molecule, char c);
-  bool closeRing(Molecule* molecule, RingOpening& open, int writtenOrder);
+  bool closeRing(Molecule* molecule, RingOpening& open, int writtenOrder, int writtenSlash);
+  // The ring number at the position ("1", "%12", "%(123)"), the position moved past it; false
+  // with a message when "%" is not followed by a number.
+  bool readRingNumber(char c, int& number);
   bool addOrganicAtom(Molecule* molecule);
   bool addBracketAtom(Molecule* molecule);
   std::string getAtomDescription(int bracket, const std::string& smiles) const;
@@ -140,6 +146,10 @@ class SmilesParser {
   // False (with a message) for an atom whose bonds, hydrogens and charge use more valence than
   // its element allows: C(C)(C)(C)(C)C, FF(F)F. Needs the allowed valences.
   bool checkValences(const Molecule* molecule) const;
+  // A lower-case nitrogen written with a double bond to a lone oxygen (O=n1ccccc1, as some sets
+  // write pyridine N-oxides) becomes [n+][O-] before the Kekule bonds are given, so that the
+  // ring keeps its three double bonds.
+  static void separateAromaticNOxides(Molecule* molecule);
   // A neutral nitrogen written with five bonds (C[N](=O)=O, N=N#N) becomes the charge-separated
   // form the tables know: one terminal double (triple) bond loses an order to a minus charge.
   static void separateCharges(Molecule* molecule);

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "io/AssumedCharges.h"
 #include "io/SmilesParser.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -314,18 +315,18 @@ bool SmilesParser::checkValences(const Molecule* molecule) const {
 }
 
 void SmilesParser::separateCharges(Molecule* molecule) {
+  if (molecule != nullptr) separateFiveBondNitrogens(*molecule);
+}
+
+void SmilesParser::separateAromaticNOxides(Molecule* molecule) {
   for (Atom* a : molecule->atoms) {
-    if (a->element != "N" || a->charge != 0) continue;
-    int used = 0;
-    for (const Bond* b : a->bonds) used += valenceOfOrder(b->order);
-    if (used != 5) continue;
+    if (a->element != "N" || !a->isAromatic || a->charge != 0) continue;
     for (Bond* b : a->bonds) {
       Atom* end = a->getAdjacentAtom(b);
-      if (end == nullptr || end->bonds.size() != 1 || end->charge != 0) continue;
-      const bool oxygenLike = (end->element == "O" || end->element == "S") && b->order == 2;
-      const bool nitrogenLike = end->element == "N" && (b->order == 2 || b->order == 3);
-      if (!oxygenLike && !nitrogenLike) continue;
-      b->order -= 1;
+      if (b->order != 2 || end == nullptr || end->element != "O" || end->bonds.size() != 1 ||
+          end->charge != 0)
+        continue;
+      b->order = 1;
       a->charge = 1;
       end->charge = -1;
       break;

@@ -62,6 +62,7 @@ Molecule* SmilesParser::readGraph(const std::string& smiles, const std::string& 
   }
   orderStereoNeighbours();
   setCisOrTrans();
+  separateAromaticNOxides(molecule);
   bool ok = kekulize(molecule);
   if (ok) {
     separateCharges(molecule);
@@ -140,7 +141,7 @@ void SmilesParser::readSmilesLines(std::istream& in, const std::string& source,
   count = 0;
   std::string line;
   int lineNumber = 0;
-  while (std::getline(in, line)) {
+  while (readTextLine(in, line)) {
     if (++lineNumber == 1) dropByteOrderMark(line);
     if (trimmed(line, kLineEnds).empty()) continue;
     processPendingEvents();

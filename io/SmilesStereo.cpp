@@ -138,13 +138,13 @@ int tetrahedralSense(const double p[4][3]) {
   return volume < 0.0 ? 1 : -1;   // anticlockwise from the first point gives a negative volume
 }
 
-std::vector<int> symmetryClasses(const Molecule& m) {
-  std::unordered_map<const Atom*, size_t> atomAt;
-  for (size_t i = 0; i < m.atoms.size(); ++i) atomAt[m.atoms[i]] = i;
-  std::vector<std::tuple<std::string, int, int, size_t, bool>> first;
-  for (const Atom* a : m.atoms)
-    first.emplace_back(a->element, a->charge, a->isotope, a->bonds.size(), a->isAromatic);
-  std::vector<int> classes = ranks(first);
+namespace {
+
+// Classes refined by the classes around each atom and the kinds of bonds to them, until no
+// class splits. A refinement keeps the order of the classes it starts from: it only splits them.
+std::vector<int> refineClasses(const Molecule& m,
+                               const std::unordered_map<const Atom*, size_t>& atomAt,
+                               std::vector<int> classes) {
   for (int round = 0; round < kMaxRefinements; ++round) {
     std::vector<std::pair<int, std::vector<std::pair<int, int>>>> described;
     for (const Atom* a : m.atoms) {
@@ -165,15 +165,68 @@ std::vector<int> symmetryClasses(const Molecule& m) {
   return classes;
 }
 
-SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
+// The sense of a centre's neighbours in the given order, as tetrahedralSense gives it; a null
+// entry stands for the lone pair, opposite the mean direction of the bonds.
+int handSense(const Atom* centre, const std::vector<const Atom*>& order) {
+  if (order.size() != 4) return 0;
+  const Vec middle = at(centre);
+  Vec sum{0.0, 0.0, 0.0};
+  for (const Bond* b : centre->bonds) sum = sum + unit(at(otherEnd(b, centre)) - middle);
+  const Vec lone = middle - unit(sum);
+  double p[4][3];
+  for (size_t k = 0; k < 4; ++k) {
+    const Vec v = order[k] == nullptr ? lone : at(order[k]);
+    p[k][0] = v.x;
+    p[k][1] = v.y;
+    p[k][2] = v.z;
+  }
+  return tetrahedralSense(p);
+}
+
+// Whether the two neighbours of a double bond lie on the same side of it.
+bool onSameSide(const Bond* d, const Atom* nearFirst, const Atom* nearSecond) {
+  const Vec axis = unit(at(d->atom2) - at(d->atom1));
+  Vec va = at(nearFirst) - at(d->atom1);
+  Vec vb = at(nearSecond) - at(d->atom2);
+  va = va - axis * dot(va, axis);
+  vb = vb - axis * dot(vb, axis);
+  return dot(va, vb) > 0.0;
+}
+
+// Rounds in which centres and double bonds whose equal-looking branches differ only in their
+// own stereo (the middle carbon of a meso pentane-2,3,4-triol) are added; each round adds the
+// next level of such nesting.
+constexpr int kMaxStereoRounds = 4;
+
+}   // namespace
+
+std::vector<int> symmetryClasses(const Molecule& m) {
   std::unordered_map<const Atom*, size_t> atomAt;
-  std::unordered_map<const Bond*, size_t> bondAt;
+  for (size_t i = 0; i < m.atoms.size(); ++i) atomAt[m.atoms[i]] = i;
+  std::vector<std::tuple<std::string, int, int, size_t, bool>> first;
+  for (const Atom* a : m.atoms)
+    first.emplace_back(a->element, a->charge, a->isotope, a->bonds.size(), a->isAromatic);
+  return refineClasses(m, atomAt, ranks(first));
+}
+
+SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
   for (size_t i = 0; i < mol.atoms.size(); ++i) atomAt[mol.atoms[i]] = i;
   for (size_t i = 0; i < mol.bonds.size(); ++i) bondAt[mol.bonds[i]] = i;
+  findShapes();
+  // Most large molecules without stereo (long chains) end here, before any classes.
+  if (shapedCentres.empty() && shapedDoubles.empty()) return;
 
-  // Atoms and double bonds of the right shape, before any classes: an atom with two hydrogens,
-  // and a double-bond end with two, never qualify. Most large molecules without stereo (long
-  // chains) end here.
+  const std::vector<int> classes = symmetryClasses(mol);
+  bridge = bridges(mol, atomAt, bondAt);
+  findRingSystems();
+  addCentres(classes, true);
+  addDoubleBonds(classes);
+  addStereoDistinct(classes);
+}
+
+// Atoms and double bonds of the right shape: an atom with two hydrogens, and a double-bond end
+// with two, never qualify.
+void SmilesStereo::findShapes() {
   auto hydrogens = [](const Atom* a) {
     int count = 0;
     for (const Bond* b : a->bonds) {
@@ -182,21 +235,26 @@ SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
     }
     return count;
   };
-  std::vector<std::pair<const Atom*, bool>> shapedCentres;   // with the lone-pair flag
   for (const Atom* a : mol.atoms) {
     const size_t n = a->bonds.size();
     const bool allSingle = std::all_of(a->bonds.begin(), a->bonds.end(), [](const Bond* b) {
       return b->order == 1 && !b->isAromatic;
     });
     const bool anyAromatic = std::any_of(a->bonds.begin(), a->bonds.end(), isAromaticBond);
+    const std::string& e = a->element;
+    // Sulfur and selenium keep a lone pair with three neighbours whatever their double bonds
+    // (sulfoxide, selenoxide, sulfinamide, sulfonium); phosphorus and arsenic only as phosphines
+    // and arsines.
+    const bool chalcogen = e == "S" || e == "Se";
+    const bool pnictogen = e == "P" || e == "As";
     bool lonePair = false;
     bool fits = false;
-    if (a->element == "C") {
+    if (e == "C") {
       fits = n == 4 && allSingle && a->charge == 0;
-    } else if (a->element == "N") {
+    } else if (e == "N") {
       fits = n == 4 && allSingle && a->charge == 1;
-    } else if (a->element == "P" || a->element == "S") {
-      fits = !anyAromatic && (n == 4 || (n == 3 && (a->element == "S" || allSingle)));
+    } else if (chalcogen || pnictogen) {
+      fits = !anyAromatic && (n == 4 || (n == 3 && (chalcogen || allSingle)));
       lonePair = n == 3;
       if (n == 4 && a->charge != 0) fits = false;
     }
@@ -212,74 +270,138 @@ SmilesStereo::SmilesStereo(const Molecule& molecule) : mol(molecule) {
     }
     return others >= 1 && others <= 2 && hydrogens(end) <= 1;
   };
-  std::vector<const Bond*> shapedDoubles;
   for (const Bond* b : mol.bonds) {
     if (b->order != 2 || isAromaticBond(b) || b->atom1 == nullptr || b->atom2 == nullptr) continue;
     if (endShaped(b->atom1, b) && endShaped(b->atom2, b)) shapedDoubles.push_back(b);
   }
-  if (shapedCentres.empty() && shapedDoubles.empty()) return;
+}
 
-  const std::vector<int> classes = symmetryClasses(mol);
-  const std::vector<bool> bridge = bridges(mol, atomAt, bondAt);
-  auto classOf = [&](const Atom* a) {
-    const auto i = atomAt.find(a);
-    return i == atomAt.end() ? -1 : classes[i->second];
-  };
-  auto isRingBond = [&](const Bond* b) {
-    const auto i = bondAt.find(b);
-    return i != bondAt.end() && !bridge[i->second];
-  };
-
-  // Ring systems: atoms joined by ring bonds share a root.
-  std::vector<size_t> root(mol.atoms.size());
-  std::iota(root.begin(), root.end(), size_t{0});
+// Ring systems: atoms joined by ring bonds share a root.
+void SmilesStereo::findRingSystems() {
+  systemOf.resize(mol.atoms.size());
+  std::iota(systemOf.begin(), systemOf.end(), size_t{0});
   std::function<size_t(size_t)> find = [&](size_t i) {
-    return root[i] == i ? i : root[i] = find(root[i]);
+    return systemOf[i] == i ? i : systemOf[i] = find(systemOf[i]);
   };
   for (const Bond* b : mol.bonds)
     if (isRingBond(b) && atomAt.count(b->atom1) && atomAt.count(b->atom2))
-      root[find(atomAt[b->atom1])] = find(atomAt[b->atom2]);
+      systemOf[find(atomAt[b->atom1])] = find(atomAt[b->atom2]);
+  for (size_t i = 0; i < systemOf.size(); ++i) systemOf[i] = find(i);
+}
 
-  // Centres. One whose only equal pair is two ring neighbours (the ring carbons of
+int SmilesStereo::classIn(const std::vector<int>& classes, const Atom* a) const {
+  const auto i = atomAt.find(a);
+  return i == atomAt.end() ? -1 : classes[i->second];
+}
+
+bool SmilesStereo::isRingBond(const Bond* b) const {
+  const auto i = bondAt.find(b);
+  return i != bondAt.end() && !bridge[i->second];
+}
+
+bool SmilesStereo::addCentres(const std::vector<int>& classes, bool withRingPairs) {
+  auto classOf = [&](const Atom* a) { return classIn(classes, a); };
+  bool added = false;
+  // A centre whose only equal pair is two ring neighbours (the ring carbons of
   // 1,4-dimethylcyclohexane) has a hand only against another such centre of its ring system.
   std::unordered_map<size_t, std::vector<const Atom*>> ringCandidates;
   for (const auto& shaped : shapedCentres) {
     const Atom* a = shaped.first;
     const bool lonePair = shaped.second;
-    std::vector<int> around;
-    for (const Bond* b : a->bonds) around.push_back(classOf(otherEnd(b, a)));
-    std::vector<int> sorted = around;
+    if (centres.count(a) != 0) continue;
+    std::vector<int> sorted;
+    for (const Bond* b : a->bonds) sorted.push_back(classOf(otherEnd(b, a)));
     std::sort(sorted.begin(), sorted.end());
     const auto firstEqual = std::adjacent_find(sorted.begin(), sorted.end());
     if (firstEqual == sorted.end()) {
       centres[a] = lonePair;
+      added = true;
       continue;
     }
     // One equal pair only, both reached through ring bonds.
-    if (lonePair || std::adjacent_find(firstEqual + 1, sorted.end()) != sorted.end() ||
+    if (!withRingPairs || lonePair ||
+        std::adjacent_find(firstEqual + 1, sorted.end()) != sorted.end() ||
         std::count(sorted.begin(), sorted.end(), *firstEqual) != 2)
       continue;
     int ringPair = 0;
     for (const Bond* b : a->bonds)
       if (classOf(otherEnd(b, a)) == *firstEqual && isRingBond(b)) ++ringPair;
-    if (ringPair == 2) ringCandidates[find(atomAt.at(a))].push_back(a);
+    if (ringPair == 2) ringCandidates[systemOf[atomAt.at(a)]].push_back(a);
   }
   for (const auto& system : ringCandidates)
     if (system.second.size() >= 2)
       for (const Atom* a : system.second) centres[a] = false;
+  return added;
+}
 
-  // Double bonds: not aromatic, ends of C or N with one or two other neighbours over single
-  // bonds, two neighbours of an end differing, not in a ring of fewer than eight atoms.
+// Double bonds: not aromatic, ends of C or N with one or two other neighbours over single
+// bonds, two neighbours of an end differing, not in a ring of fewer than eight atoms.
+bool SmilesStereo::addDoubleBonds(const std::vector<int>& classes) {
+  auto classOf = [&](const Atom* a) { return classIn(classes, a); };
   auto endFits = [&](const Atom* end, const Bond* db) {
     std::vector<int> others;
     for (const Bond* b : end->bonds)
       if (b != db) others.push_back(classOf(otherEnd(b, end)));
     return others.size() == 1 || others[0] != others[1];
   };
+  bool added = false;
   for (const Bond* b : shapedDoubles) {
+    if (std::find(doubleBonds.begin(), doubleBonds.end(), b) != doubleBonds.end()) continue;
     if (!endFits(b->atom1, b) || !endFits(b->atom2, b)) continue;
     if (isRingBond(b) && shortCycleThrough(b, 6)) continue;
     doubleBonds.push_back(b);
+    added = true;
+  }
+  // Kept in bond-list order, the order the marks are given in.
+  std::sort(doubleBonds.begin(), doubleBonds.end(),
+            [&](const Bond* x, const Bond* y) { return bondAt.at(x) < bondAt.at(y); });
+  return added;
+}
+
+// Centres and double bonds whose two equal-looking neighbours differ in their own stereo: the
+// classes are split by the hands of the centres and the sides of the double bonds found so far,
+// and what then has all its neighbours different joins them. So the middle carbon of
+// C[C@@H](O)[C@H](O)[C@H](C)O (meso, pseudo-asymmetric) carries a hand, and that of
+// C[C@@H](O)[C@H](O)[C@@H](C)O (chiral, its branches alike) does not.
+void SmilesStereo::addStereoDistinct(std::vector<int> classes) {
+  for (int round = 0; round < kMaxStereoRounds; ++round) {
+    std::vector<std::pair<int, int>> described;
+    for (size_t i = 0; i < mol.atoms.size(); ++i) described.emplace_back(classes[i], 0);
+    auto byClass = [&](const Atom* a, const Atom* b) {
+      return classes[atomAt.at(a)] < classes[atomAt.at(b)];
+    };
+    for (const auto& centre : centres) {
+      std::vector<const Atom*> order;
+      for (const Bond* b : centre.first->bonds) order.push_back(otherEnd(b, centre.first));
+      std::sort(order.begin(), order.end(), byClass);
+      if (std::adjacent_find(order.begin(), order.end(), [&](const Atom* a, const Atom* b) {
+            return !byClass(a, b);
+          }) != order.end())
+        continue;   // a ring centre with its equal pair: no order of its own
+      if (centre.second) order.insert(order.begin(), nullptr);
+      described[atomAt.at(centre.first)].second = handSense(centre.first, order);
+    }
+    for (const Bond* d : doubleBonds) {
+      const Atom* highest[2] = {nullptr, nullptr};
+      const Atom* ends[2] = {d->atom1, d->atom2};
+      for (int e = 0; e < 2; ++e)
+        for (const Bond* b : ends[e]->bonds) {
+          const Atom* o = otherEnd(b, ends[e]);
+          if (b != d && (highest[e] == nullptr || byClass(highest[e], o))) highest[e] = o;
+        }
+      if (highest[0] == nullptr || highest[1] == nullptr) continue;
+      const int side = onSameSide(d, highest[0], highest[1]) ? 1 : -1;
+      described[atomAt.at(d->atom1)].second = side;
+      described[atomAt.at(d->atom2)].second = side;
+    }
+    // No hand or side split a class: nothing new can differ (the common case).
+    const std::vector<int> seeded = ranks(described);
+    if (countClasses(seeded) == countClasses(classes)) return;
+    const std::vector<int> refined = refineClasses(mol, atomAt, seeded);
+    const bool newCentres = addCentres(refined, false);
+    const bool newDoubles = addDoubleBonds(refined);
+    if (!newCentres && !newDoubles) return;
+    classes = refined;
   }
 }
 
@@ -292,25 +414,9 @@ const char* SmilesStereo::chirality(const Atom* centre,
                                     const std::vector<const Atom*>& order) const {
   const auto c = centres.find(centre);
   if (c == centres.end() || order.size() != 4) return "";
-  const Vec middle = at(centre);
-  Vec lone = middle;
-  if (c->second) {
-    Vec sum{0.0, 0.0, 0.0};
-    for (const Bond* b : centre->bonds) sum = sum + unit(at(otherEnd(b, centre)) - middle);
-    lone = middle - unit(sum);
-  }
-  double p[4][3];
-  int lonePlaces = 0;
-  for (size_t k = 0; k < 4; ++k) {
-    const Atom* a = order[k];
-    if (a == nullptr) ++lonePlaces;
-    const Vec v = a == nullptr ? lone : at(a);
-    p[k][0] = v.x;
-    p[k][1] = v.y;
-    p[k][2] = v.z;
-  }
+  const long lonePlaces = std::count(order.begin(), order.end(), nullptr);
   if (lonePlaces != (c->second ? 1 : 0)) return "";
-  const int sense = tetrahedralSense(p);
+  const int sense = handSense(centre, order);
   if (sense == 0) return "";
   return sense > 0 ? "@" : "@@";
 }
@@ -352,14 +458,7 @@ void SmilesStereo::assignDirections(const std::vector<const Bond*>& markable) {
     if (atX.empty() || atY.empty()) continue;
     const Bond* refX = pick(atX);
     const Bond* refY = pick(atY);
-    const Atom* a = otherEnd(refX, x);
-    const Atom* b = otherEnd(refY, y);
-    const Vec axis = unit(at(y) - at(x));
-    Vec va = at(a) - at(x);
-    Vec vb = at(b) - at(y);
-    va = va - axis * dot(va, axis);
-    vb = vb - axis * dot(vb, axis);
-    const bool cis = dot(va, vb) > 0.0;
+    const bool cis = onSameSide(d, otherEnd(refX, x), otherEnd(refY, y));
     bool upA = true;
     if (upOfSecond.count(refX))
       upA = upFrom(refX, x);

@@ -1,12 +1,15 @@
 #pragma once
 
 // The stereo marks a SMILES string can carry, read off a molecule's 3-D positions: the hand of
-// each tetrahedral centre (C and N+ with four neighbours, P and S with four, and P and S with
+// each tetrahedral centre (C and N+ with four neighbours, P, As, S and Se with four, and with
 // three and a lone pair) whose neighbours all differ, and the side of each double bond whose
-// ends each carry two different substituents (or one). Used by SmilesWriter when it is asked
-// for marks; the positions must be those of a finished set-up.
+// ends each carry two different substituents (or one). Neighbours that differ only in their own
+// stereo count as different (the pseudo-asymmetric middle carbon of a meso triol). Used by
+// SmilesWriter when it is asked for marks; the positions must be those of a finished set-up.
 
+#include <cstddef>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class Atom;
@@ -43,6 +46,23 @@ class SmilesStereo {
   char direction(const Bond* bond, const Atom* first) const;
 
  private:
+  void findShapes();
+  void findRingSystems();
+  bool isRingBond(const Bond* b) const;
+  int classIn(const std::vector<int>& classes, const Atom* a) const;   // -1 for a stranger
+  // Shaped centres and double bonds whose neighbours all differ by these classes join the
+  // stereo ones; true when one did. With ring pairs, also ring centres whose only equal
+  // neighbours are their two ring neighbours, when their ring system holds two of them.
+  bool addCentres(const std::vector<int>& classes, bool withRingPairs);
+  bool addDoubleBonds(const std::vector<int>& classes);
+  void addStereoDistinct(std::vector<int> classes);
+
+  std::unordered_map<const Atom*, size_t> atomAt;
+  std::unordered_map<const Bond*, size_t> bondAt;
+  std::vector<bool> bridge;     // by bond position: on no cycle
+  std::vector<size_t> systemOf;   // by atom position: the root of its ring system
+  std::vector<std::pair<const Atom*, bool>> shapedCentres;   // with the lone-pair flag
+  std::vector<const Bond*> shapedDoubles;
   std::unordered_map<const Atom*, bool> centres;   // value: lone pair in the fourth place
   std::vector<const Bond*> doubleBonds;            // stereo double bonds, in bond-list order
   // For a marked bond: whether atom2 lies "up" from atom1.

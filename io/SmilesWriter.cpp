@@ -272,23 +272,22 @@ std::string SmilesWriter::getSmilesSymbol(Atom* atom, const std::string& chirali
 }
 
 // The neighbours of a centre in the order the string lists them: the atom before it, its
-// hydrogen in the bracket (or its lone pair, as null), the ring-closure partners in the order
-// of their digits, then the branches and the chain.
+// hydrogen in the bracket, the ring-closure partners in the order of their digits, then the
+// branches and the chain. A lone pair stands right after the first of them, where the reader
+// puts it: after the atom before the centre, or after the first ring partner or branch of a
+// centre that opens the string ([S@](=O)(C)CC is C[S@@](=O)CC, not its mirror image).
 std::string SmilesWriter::chiralityAt(const SmilesNode* node,
                                       const std::vector<RingMark>& rings) const {
   if (!marks || !marks->isStereoCentre(node->atom)) return "";
   std::vector<const Atom*> order;
   if (node->parent != nullptr) order.push_back(node->parent);
-  if (marks->hasLonePair(node->atom)) {
-    order.push_back(nullptr);
-  } else {
-    for (Bond* b : node->atom->bonds) {
-      const Atom* other = node->atom->getAdjacentAtom(b);
-      if (isCountableHydrogen(other)) order.push_back(other);
-    }
+  for (Bond* b : node->atom->bonds) {
+    const Atom* other = node->atom->getAdjacentAtom(b);
+    if (isCountableHydrogen(other)) order.push_back(other);
   }
   for (const RingMark& ring : rings) order.push_back(ring.partner);
   for (const SmilesNode* child : node->children) order.push_back(child->atom);
+  if (marks->hasLonePair(node->atom) && !order.empty()) order.insert(order.begin() + 1, nullptr);
   return marks->chirality(node->atom, order);
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cctype>
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <utility>
@@ -45,7 +46,23 @@ ErrorSink setErrorSink(ErrorSink sink) {
   return previous;
 }
 
-void printError(const std::string& line) { errorSink()(line); }
+void printError(const std::string& line) { errorSink()(printableText(line)); }
+
+std::string printableText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    out += escaped;
+  }
+  return out;
+}
 
 void processPendingEvents() {
   if (QCoreApplication::instance() != nullptr)
@@ -53,12 +70,24 @@ void processPendingEvents() {
 }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
-  if (path.empty()) return false;
+  std::string reason;
+  return writeWholeFile(path, bytes, reason);
+}
+
+bool writeWholeFile(const std::string& path, const std::string& bytes, std::string& reason) {
+  if (path.empty()) {
+    reason = "no file name";
+    return false;
+  }
   QSaveFile file(QString::fromLocal8Bit(path.c_str()));
-  return file.open(QIODevice::WriteOnly) &&
-         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-             static_cast<qint64>(bytes.size()) &&
-         file.commit();
+  if (file.open(QIODevice::WriteOnly) &&
+      file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+          static_cast<qint64>(bytes.size()) &&
+      file.commit())
+    return true;
+  reason = file.errorString().toStdString();
+  if (reason.empty()) reason = "cannot write the file";
+  return false;
 }
 
 ErrorLine::~ErrorLine() {

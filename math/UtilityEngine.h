@@ -105,17 +105,24 @@ void setConsoleSink(ConsoleSink sink);
 // Installs the error sink; an empty sink puts the default (standard error) back. Returns the sink
 // it replaces, so a caller can put it back.
 ErrorSink setErrorSink(ErrorSink sink);
-// Hands one error line (without its line feed) to the error sink.
+// Hands one error line (without its line feed) to the error sink, its control bytes escaped
+// (printableText): a reader quoting a line of a binary file must not write them to a terminal
+// or the console pane.
 void printError(const std::string& line);
+// The text with every control byte (below 0x20, and 0x7f) written as \x and two hex digits.
+std::string printableText(const std::string& text);
 
 // Writes bytes as the whole content of the file at path: into a temporary file beside it, then
 // renamed over it, so a failed write leaves an existing file as it was. False on any failure;
-// the caller reports it.
+// the caller reports it, with the reason the second form gives ("no file name", or the system's
+// words, such as "No such file or directory").
 bool writeWholeFile(const std::string& path, const std::string& bytes);
+bool writeWholeFile(const std::string& path, const std::string& bytes, std::string& reason);
 
 // One error line built with <<, handed to the error sink when the statement ends:
 //   ErrorLine() << "Error: MDLMolParser: bad atom count \"" << field << "\" on line " << n;
-// A trailing line feed is dropped; a text with inner line feeds stays one message.
+// A trailing line feed is dropped; a text with inner line feeds stays one message (the feeds
+// escaped, as every control byte is).
 class ErrorLine {
 public:
   ErrorLine() = default;

@@ -83,8 +83,8 @@ class TypingRun {
     for (const std::pair<int, int>& update : pendingUpdates_)
       m_.bonds[static_cast<size_t>(update.first)]->order = update.second;
 
-    // The ring levels also refine aromatic rings that no template knows (oxazole, thiazole):
-    // their rules name the untyped ring carbons.
+    // The ring levels also refine aromatic rings that no template knows: their rules name the
+    // ring carbons the positive levels leave bare (the two beside the oxygen of pyrylium).
     const bool aromaticRing = std::any_of(m_.rings.begin(), m_.rings.end(),
                                           [](const Ring* r) { return r != nullptr && r->aromatic; });
     if (matchedRings > 0 || aromaticRing) {

@@ -153,8 +153,9 @@ void writeReport(const std::string& text, FILE* report) {
 // Writes the whole text to path through a temporary file, so a failed write leaves an old file
 // whole.
 bool writeWhole(const std::string& path, const std::string& text) {
-  if (writeWholeFile(path, text)) return true;
-  std::cerr << "Error: kvtool: cannot write \"" << path << "\"\n";
+  std::string reason;
+  if (writeWholeFile(path, text, reason)) return true;
+  std::cerr << "Error: kvtool: cannot write \"" << path << "\" (" << reason << ")\n";
   return false;
 }
 
@@ -198,15 +199,17 @@ class Outputs {
       allOk = false;
       return;
     }
-    if (!options_.pdbPath.empty() && !pdbWritten_) {
+    // Written once: a write that fails has said why, and the next molecule does not try again.
+    if (!options_.pdbPath.empty() && !pdbTried_) {
+      pdbTried_ = true;
       PDBParser pdbWriter;
-      pdbWritten_ = pdbWriter.writePDBFile(record.molecule.get(), options_.pdbPath.c_str()) == 1;
-      if (!pdbWritten_) allOk = false;
+      if (pdbWriter.writePDBFile(record.molecule.get(), options_.pdbPath.c_str()) != 1)
+        allOk = false;
     }
-    if (!options_.kvPath.empty() && !kvWritten_) {
-      kvWritten_ = IOEngine::instance()->writeKvtFile(record.molecule.get(),
-                                                      options_.kvPath.c_str()) == 1;
-      if (!kvWritten_) allOk = false;
+    if (!options_.kvPath.empty() && !kvTried_) {
+      kvTried_ = true;
+      if (IOEngine::instance()->writeKvtFile(record.molecule.get(), options_.kvPath.c_str()) != 1)
+        allOk = false;
     }
     if (options_.molPath.empty()) return;
     std::string text;
@@ -230,8 +233,8 @@ class Outputs {
       else if (!writeWhole(options_.molPath, molText_))
         allOk = false;
     }
-    if (!options_.pdbPath.empty() && !pdbWritten_) noMolecule(options_.pdbPath);
-    if (!options_.kvPath.empty() && !kvWritten_) noMolecule(options_.kvPath);
+    if (!options_.pdbPath.empty() && !pdbTried_) noMolecule(options_.pdbPath);
+    if (!options_.kvPath.empty() && !kvTried_) noMolecule(options_.kvPath);
     std::fflush(report_);
   }
 
@@ -248,8 +251,8 @@ class Outputs {
   MDLMolParser molWriter_;
   std::string molText_;
   int molRecords_ = 0;
-  bool kvWritten_ = false;
-  bool pdbWritten_ = false;
+  bool kvTried_ = false;    // a finished molecule reached the --kv file
+  bool pdbTried_ = false;
 };
 
 // Reads one input, a SMILES text or a file, handing each record to the outputs.

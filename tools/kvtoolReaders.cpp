@@ -102,7 +102,7 @@ bool readSmilesFile(const std::string& path, const RecordSink& sink) {
   if (!openInput(path, in)) return false;
   std::string line;
   int lineNumber = 0;
-  while (std::getline(in, line)) {
+  while (readTextLine(in, line)) {
     if (++lineNumber == 1) dropByteOrderMark(line);
     if (trimmed(line).empty()) continue;
     processEvents();
@@ -119,7 +119,7 @@ Record readMolRecord(const std::string& text, int firstLine, const std::string& 
   const Clock::time_point start = Clock::now();
   ErrorCapture capture;
   std::istringstream in(text);
-  std::getline(in, record.name);
+  readTextLine(in, record.name);
   record.name = trimmed(record.name);
   in.clear();
   in.seekg(0);

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "io/SmilesWriter.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "parameters/InputParameters.h"
@@ -91,21 +92,6 @@ std::vector<std::string> missingParameters(const Molecule& m) {
 }
 
 }  // namespace
-
-std::string printable(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      out += c;
-      continue;
-    }
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-    out += escaped;
-  }
-  return out;
-}
 
 std::string jsonString(const std::string& text) {
   std::string out = "\"";
@@ -234,19 +220,21 @@ std::string toJson(const Summary& s) {
 }
 
 std::string toText(const Summary& s) {
-  std::string out = "name: " + printable(s.name) + "\n";
-  if (!s.error.empty()) out += "error: " + printable(s.error) + "\n";
+  std::string out = "name: " + printableText(s.name) + "\n";
+  if (!s.error.empty()) out += "error: " + printableText(s.error) + "\n";
   if (s.atoms.empty() && !s.ok) {
     out += "seconds: " + fixed(s.seconds, 4) + "\n\n";
     return out;
   }
-  for (const std::string& warning : s.warnings) out += "warning: " + printable(warning) + "\n";
-  out += "smiles: " + printable(s.smiles) + "\n";
+  for (const std::string& warning : s.warnings)
+    out += "warning: " + printableText(warning) + "\n";
+  out += "smiles: " + printableText(s.smiles) + "\n";
   out += "atoms: " + std::to_string(s.atoms.size()) + "  (index element type x y z, Angstrom)\n";
   for (size_t i = 0; i < s.atoms.size(); ++i) {
     const AtomLine& a = s.atoms[i];
-    out += "  " + std::to_string(i) + " " + printable(a.element) + " " + printable(a.type) + " " +
-           fixed(a.x, 4) + " " + fixed(a.y, 4) + " " + fixed(a.z, 4) + "\n";
+    out += "  " + std::to_string(i) + " " + printableText(a.element) + " " +
+           printableText(a.type) + " " + fixed(a.x, 4) + " " + fixed(a.y, 4) + " " +
+           fixed(a.z, 4) + "\n";
   }
   out += "bonds: " + std::to_string(s.bonds.size()) + "  (atom atom order code)\n";
   for (const BondLine& b : s.bonds)

@@ -47,9 +47,6 @@ std::string toText(const Summary& s);   // several lines, each ending in a line 
 // A JSON string literal with its quotes; control characters escaped, invalid UTF-8 bytes
 // replaced by U+FFFD so that every line parses.
 std::string jsonString(const std::string& text);
-// Text for the readable report: zero and other control bytes as "\x00", so that nothing is cut
-// or moves the terminal.
-std::string printable(const std::string& text);
 // The shortest round-tripping form of a float value; "null" when it is not finite.
 std::string jsonNumber(double value);
 

@@ -1,8 +1,12 @@
 // SMILES to a finished, optimised three-dimensional molecule: the throughput over a fixed set of
 // 100 drug-like molecules and salts (PubChem records, tests/data/pubchem-druglike-100.smi), the
 // kind of molecule that is slowest to set up (a large flexible one with many rotatable bonds and
-// benzyl ethers that fold onto each other), and the slow inputs kept in
-// fuzz/regressions/smiles_chain, each answered (finished or refused) well within a second.
+// benzyl ethers that fold onto each other), the slow inputs kept in
+// fuzz/regressions/smiles_chain, each answered (finished or refused) well within a second, and
+// large ring systems at a few sizes each, to show how the time grows with the atoms: chains of
+// cyclohexanes joined 1,4 by single bonds (puckered rings whose links must not fold the chain
+// onto itself), poly(p-xylylene) (benzene rings joined by ethylene bridges), and flat flakes of
+// fused benzene rings (every ring fused to up to six others), with their atom counts.
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +25,7 @@
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
 #include "tests/support/QtApplication.h"
+#include "tests/support/RingSystemSmiles.h"
 
 namespace {
 
@@ -49,9 +54,10 @@ std::vector<std::string> keptSlowInputs() {
 }
 
 // Every SMILES of input through the whole chain once per iteration; with mustFinish, a molecule
-// the chain refuses is an error of the benchmark.
-void setUpAll(benchmark::State& state, const std::vector<std::string>& input,
-              bool mustFinish = true) {
+// the chain refuses is an error of the benchmark. Returns the atoms of the molecules finished in
+// the last iteration, hydrogens included.
+size_t setUpAll(benchmark::State& state, const std::vector<std::string>& input,
+                bool mustFinish = true) {
   kvtest::ensureApplication();
   InputParameters::instance();
   IOEngine::instance();
@@ -61,11 +67,15 @@ void setUpAll(benchmark::State& state, const std::vector<std::string>& input,
   utility->setConsoleSink([](const std::string&) {});
   SmilesParser parser;
   size_t finished = 0;
+  size_t atoms = 0;
   for (auto _ : state) {
     finished = 0;
+    atoms = 0;
     for (const std::string& s : input) {
       std::unique_ptr<Molecule> m(parser.smilesToMol(s));
-      if (m != nullptr) ++finished;
+      if (m == nullptr) continue;
+      ++finished;
+      atoms += m->atoms.size();
     }
   }
   if (mustFinish && finished != input.size())
@@ -73,6 +83,12 @@ void setUpAll(benchmark::State& state, const std::vector<std::string>& input,
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * input.size()));
   utility->setConsoleSink(ConsoleSink());
   utility->printLevel = printLevel;
+  return atoms;
+}
+
+// One ring system through the whole chain; the "atoms" counter gives its size.
+void setUpRingSystem(benchmark::State& state, const std::string& smiles) {
+  state.counters["atoms"] = static_cast<double>(setUpAll(state, {smiles}));
 }
 
 }  // namespace
@@ -94,3 +110,26 @@ static void BM_KeptSlowSmilesInputs(benchmark::State& state) {
   setUpAll(state, keptSlowInputs(), false);
 }
 BENCHMARK(BM_KeptSlowSmilesInputs)->Unit(benchmark::kMillisecond);
+
+static void BM_CyclohexaneChain(benchmark::State& state) {
+  setUpRingSystem(state, kvtest::cyclohexaneChainSmiles(static_cast<int>(state.range(0))));
+}
+// 25 rings: 402 atoms; 200 rings: 3,202 atoms.
+BENCHMARK(BM_CyclohexaneChain)->Arg(25)->Arg(50)->Arg(100)->Arg(200)
+    ->Unit(benchmark::kMillisecond);
+
+static void BM_XylyleneChain(benchmark::State& state) {
+  setUpRingSystem(state, kvtest::xylyleneChainSmiles(static_cast<int>(state.range(0))));
+}
+// 100 rings: 1,602 atoms; 800 rings: 12,802 atoms.
+BENCHMARK(BM_XylyleneChain)->Arg(100)->Arg(200)->Arg(400)->Arg(800)
+    ->Unit(benchmark::kMillisecond);
+
+static void BM_GrapheneFlake(benchmark::State& state) {
+  setUpRingSystem(state, kvtest::grapheneFlakeSmiles(static_cast<int>(state.range(0)),
+                                                     static_cast<int>(state.range(1))));
+}
+// Rows by columns of carbons: C228H42 (94 rings), C592H68 (263 rings), C1224H98 (564 rings),
+// C2440H140 (1,151 rings).
+BENCHMARK(BM_GrapheneFlake)->Args({12, 19})->Args({16, 37})->Args({24, 51})->Args({40, 61})
+    ->Unit(benchmark::kMillisecond);

@@ -67,6 +67,33 @@ bool claimed(const VfGraph& g, int node) { return g.hasGroup[static_cast<size_t>
 
 }  // namespace
 
+// Every bond is an edge both ways, so each node's in lists are its out lists; an open valence
+// counts as a bond of its atom but is no edge.
+TEST(FunctionalGroupMatching, InListsMirrorOutListsAndAxesAreBondsWithoutEdges) {
+  auto methyl = methylGroup();
+  auto ring = saturate(3, {{0, 1, 2}, {1, 2, 1}, {2, 0, 1}}, {3, 3, 4}, "R");
+  for (Molecule* m : {methyl.get(), ring.get()}) {
+    const VfGraph g(m);
+    for (int node = 0; node < g.nodeCount; ++node) {
+      const size_t i = static_cast<size_t>(node);
+      EXPECT_TRUE(g.inCount[i] == g.outCount[i] && g.inEdges[i] == g.outEdges[i] &&
+                  g.inAttr[i] == g.outAttr[i]) << node;
+      ASSERT_EQ(g.outCount[i], g.getInCount(node));
+      for (int k = 0; k < g.getInCount(node); ++k) {
+        int inLabel = 0, outLabel = 0;
+        EXPECT_EQ(g.getOutEdge(node, k, &outLabel), g.getInEdge(node, k, &inLabel));
+        EXPECT_EQ(outLabel, inLabel);
+      }
+    }
+  }
+  const VfGraph methylGraph(methyl.get());
+  ASSERT_EQ(4, methylGraph.nodeCount);
+  EXPECT_TRUE(methylGraph.bondCount[0] == 4 && methylGraph.inCount[0] == 3);
+  const VfGraph ringGraph(ring.get());
+  EXPECT_EQ((std::vector<int>{VfGraph::RingBondLabel, VfGraph::RingBondLabel}), ringGraph.inAttr[0]);
+  EXPECT_EQ(2, ringGraph.getActualBondOrder(0, 1));
+}
+
 TEST(FunctionalGroupMatching, OpenValenceMatchesARealNeighbourOfTheSameBondCount) {
   auto methyl = methylGroup();
   auto ethane = saturate(2, {{0, 1, 1}}, {4, 4}, "H");

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QToolButton>
 
+#include <array>
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -118,6 +120,32 @@ TEST(PeriodicTable, CellsFollowTheGridWithTheirColours) {
     EXPECT_EQ(probe.symbol, b->text().toStdString());
     EXPECT_EQ(probe.colour, b->palette().color(QPalette::Button)) << probe.symbol;
   }
+}
+
+// The form is the 118 named button pointers and nothing else, in the order the buttons are made.
+TEST(PeriodicTable, FormMembersAreTheNamedButtonsInTheirMakingOrder) {
+  kvtest::ensureApplication();
+  PeriodicTableDialog table;
+  const Ui_PeriodicTableDialogClass& form = table.ui;
+  const struct {
+    QToolButton* button;
+    const char* name;
+    const char* symbol;
+  } named[] = {{form.toolButton, "toolButton", "H"},         {form.toolButton_19, "toolButton_19", "Rf"},
+               {form.toolButton_68, "toolButton_68", "He"},  {form.toolButton_77, "toolButton_77", "Uuo"},
+               {form.toolButton_118, "toolButton_118", "Nd"}, {form.toolButton_96, "toolButton_96", "Lr"}};
+  for (const auto& n : named) {
+    ASSERT_NE(nullptr, n.button) << n.name;
+    EXPECT_EQ(n.name, n.button->objectName().toStdString());
+    EXPECT_EQ(n.symbol, n.button->text().toStdString());
+  }
+  static_assert(sizeof(Ui_PeriodicTableDialogClass) == 118 * sizeof(QToolButton*),
+                "the form holds the button pointers only");
+  std::array<QToolButton*, 118> members{};
+  std::memcpy(members.data(), &form, sizeof form);
+  const QList<QToolButton*> made = table.findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(118, made.size());
+  for (int i = 0; i < 118; ++i) EXPECT_EQ(made[i], members[static_cast<size_t>(i)]) << i;
 }
 
 }  // namespace

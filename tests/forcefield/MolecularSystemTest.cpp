@@ -36,7 +36,8 @@ int exclusionKindOf(const MolecularSystem& s, int a, int b) {
 TEST_F(MolecularSystemBuild, NullMoleculeOrOneAtomEvaluatesToZero) {
   kvtest::ErrorCapture errorLog;
   MolecularSystem system(nullptr);
-  EXPECT_NE(std::string::npos, errorLog.text().find("Error: Can not create MolecularSystem"));
+  EXPECT_EQ(std::vector<std::string>{"Error: Can not create MolecularSystem. \nNo molecule"},
+            errorLog.lines);
   EXPECT_EQ(0, system.atomCount);
   EXPECT_EQ(0.0, system.EnergyForce());
 

@@ -101,8 +101,7 @@ TEST_F(KvFile, RoundTripKeepsGraphGeometryEnergiesAndBookkeeping) {
     EXPECT_EQ(a->piElectrons, b->piElectrons);
     EXPECT_EQ(a->charge, b->charge);
     EXPECT_NEAR(a->mass, b->mass, 1e-5 * a->mass);
-    // Coordinates as written: six significant digits, and no optimisation moved them. The file
-    // holds the atom spheres' centres, which snap a coordinate under 0.001 A to zero.
+    // Coordinates as written: six significant digits, and no optimisation moved them.
     const SSEVector4f& p = m->positions[i];
     for (float diff : {p.x - b->position.x, p.y - b->position.y, p.z - b->position.z})
       EXPECT_LT(std::fabs(diff), 1e-3f);
@@ -276,6 +275,16 @@ TEST_F(KvFile, FailedWriteLeavesOldFileWhole) {
   EXPECT_EQ(0, engine->writeKvtFile(nullptr, target.string().c_str()));
   EXPECT_NE(std::string::npos, errorLog.text().find("Error: No molecule data"));
   EXPECT_EQ("old contents\n", kvtest::readFile(target.string()));
+
+  // A file that cannot be made: the writer's own words, the file name and why, one line each.
+  const std::string missing = (folder / "no" / "such.kv").string();
+  errorLog.clear();
+  EXPECT_EQ(0, engine->writeKvtFile(m.get(), missing.c_str()));
+  EXPECT_EQ(0, engine->writeKvtFile(m.get(), ""));
+  ASSERT_EQ(2u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_TRUE(kvtest::textThenReason(errorLog.lines[0], "Error: can not open file " + missing))
+      << errorLog.lines[0];
+  EXPECT_EQ("Error: can not open file  (no file name)", errorLog.lines[1]);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include "ToolProcess.h"
 #include "io/FileTypes.h"
+#include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 #include "support/TextLines.h"
 
@@ -275,6 +276,26 @@ TEST_F(Kvtool, OneMoleculeWrittenToAnSdFileIsClosed) {
   const std::vector<std::string> lines = kvtest::linesOf(kvtest::readFile(sdf.toStdString()));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ("$$$$", lines.back());
+}
+
+// Output files in a folder that is not there: each writer says once which file and why, and
+// no second line claims that no molecule reached it, however many molecules the input holds.
+TEST_F(Kvtool, AnOutputThatCannotBeMadeIsOneErrorLine) {
+  const std::string missing = (folder / "no" / "such").string();
+  const QString q = QString::fromStdString(missing);
+  const ToolRun run = runKvtool({"--json", "--kv", q + ".kv", "--pdb", q + ".pdb", "--mol",
+                                 q + ".sdf", write("two.smi", "CCO\nCCN\n")});
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ(2u, jsonLines(run.out).size());
+  const std::vector<std::string> lines = kvtest::linesOf(run.err);
+  ASSERT_EQ(3u, lines.size()) << run.err;
+  EXPECT_TRUE(kvtest::textThenReason(
+      lines[0], "Error: PDBParser::writePDBFile couldn't  open file " + missing + ".pdb"))
+      << lines[0];
+  EXPECT_TRUE(kvtest::textThenReason(lines[1], "Error: can not open file " + missing + ".kv"))
+      << lines[1];
+  EXPECT_TRUE(kvtest::textThenReason(lines[2], "Error: kvtool: cannot write \"" + missing + ".sdf\""))
+      << lines[2];
 }
 
 TEST_F(Kvtool, ScanPrintsTheProfilersRelaxedProfileOrRefusesWithItsMessages) {

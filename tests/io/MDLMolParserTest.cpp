@@ -79,7 +79,9 @@ TEST_F(MDLRead, TakesNameAtomsBondsAndCoordinatesFromTheirColumns) {
   std::string windows = kEthanol;   // Windows line ends read the same
   for (size_t at = windows.find('\n'); at != std::string::npos; at = windows.find('\n', at + 2))
     windows.insert(at, "\r");
-  for (const std::string& text : {std::string(kEthanol), windows}) {
+  std::string mac = kEthanol;       // and so do the carriage returns alone of old Macintoshes
+  std::replace(mac.begin(), mac.end(), '\n', '\r');
+  for (const std::string& text : {std::string(kEthanol), windows, mac}) {
     auto m = read(text);
     ASSERT_NE(nullptr, m) << text;
     EXPECT_EQ("", errors);
@@ -184,6 +186,70 @@ TEST_F(MDLRead, ChargedAtomsGetTheirHydrogenCount) {
   }
 }
 
+// The same groups as many public SD files store them, without charges: a nitrogen with four or
+// five bonds takes the charge it must have, its terminal partner the opposite one, and the
+// reader says so once per record. Typing then finds nothing to complain of.
+TEST_F(MDLRead, NitrogensWithFourOrFiveBondsTakeTheChargesTheFileLeftOut) {
+  const struct {
+    std::string record;
+    std::vector<int> charges;     // of each atom in turn
+    std::vector<int> hydrogens;   // on each atom after perception
+    const char* said;             // "" when nothing is assumed
+  } cases[] = {
+      {header(4, 3) + atomLine("C") + atomLine("N") + atomLine("O") + atomLine("O") +
+           "  1  2  1\n  2  3  2\n  2  4  2\n",
+       {0, 1, -1, 0}, {3, 0, 0, 0}, "1 five-bonded nitrogen made N+ beside a negative terminal "
+                                    "atom (N2)"},
+      {header(8, 7) + atomLine("C") + atomLine("C") + atomLine("N") + atomLine("O") +
+           atomLine("O") + atomLine("N") + atomLine("O") + atomLine("O") +
+           "  1  2  1\n  1  3  1\n  3  4  2\n  3  5  2\n  2  6  1\n  6  7  2\n  6  8  2\n",
+       {0, 0, 1, -1, 0, 1, -1, 0}, {2, 2, 0, 0, 0, 0, 0, 0}, "2 five-bonded nitrogens made N+"},
+      {header(5, 4) + atomLine("N") + atomLine("C") + atomLine("C") + atomLine("C") +
+           atomLine("C") + "  1  2  1\n  1  3  1\n  1  4  1\n  1  5  1\n",
+       {1, 0, 0, 0, 0}, {0, 3, 3, 3, 3}, "1 four-bonded nitrogen made N+ (N1)"},
+      // A guanidinium written C(=N)(N)N with all its hydrogens.
+      {header(10, 9) + atomLine("C") + atomLine("N") + atomLine("N") + atomLine("N") +
+           atomLine("H") + atomLine("H") + atomLine("H") + atomLine("H") + atomLine("H") +
+           atomLine("H") +
+           "  1  2  2\n  1  3  1\n  1  4  1\n  2  5  1\n  2  6  1\n  3  7  1\n  3  8  1\n"
+           "  4  9  1\n  4 10  1\n",
+       {0, 1, 0, 0}, {0, 2, 2, 2}, "1 four-bonded nitrogen made N+ (N2)"},
+      // Methyl azide and trimethylamine oxide: the terminal atom takes the minus charge.
+      {header(4, 3) + atomLine("C") + atomLine("N") + atomLine("N") + atomLine("N") +
+           "  1  2  1\n  2  3  2\n  3  4  2\n",
+       {0, 0, 1, -1}, {3, 0, 0, 0}, "1 four-bonded nitrogen made N+ (N3)"},
+      {header(5, 4) + atomLine("N") + atomLine("C") + atomLine("C") + atomLine("C") +
+           atomLine("O") + "  1  2  1\n  1  3  1\n  1  4  1\n  1  5  1\n",
+       {1, 0, 0, 0, -1}, {0, 3, 3, 3, 0}, "1 four-bonded nitrogen made N+ (N1)"},
+      {header(2, 1) + atomLine("C") + atomLine("N") + "  1  2  1\n", {0, 0}, {3, 2}, ""},
+  };
+  for (const auto& c : cases) {
+    kvtest::ErrorCapture errorLog;
+    auto m = read(c.record);
+    ASSERT_NE(nullptr, m) << c.record << errors;
+    parser.perceive(m.get());
+    for (size_t i = 0; i < c.charges.size(); ++i) {
+      EXPECT_EQ(c.charges[i], m->atoms[i]->charge) << c.record << "atom " << i + 1;
+      EXPECT_EQ(c.hydrogens[i], kvtest::hydrogensOn(m->atoms[i])) << c.record << "atom " << i + 1;
+    }
+    std::vector<std::string> assumed, lines = linesOf(errors);   // the read's, then typing's
+    lines.insert(lines.end(), errorLog.lines.begin(), errorLog.lines.end());
+    for (const std::string& line : lines) {
+      EXPECT_EQ(std::string::npos, line.find("atom typing")) << line;
+      if (line.find("assumed") != std::string::npos) assumed.push_back(line);
+    }
+    if (std::string(c.said).empty()) {
+      EXPECT_TRUE(assumed.empty()) << errors;
+      continue;
+    }
+    ASSERT_EQ(1u, assumed.size()) << errors << errorLog.text();
+    EXPECT_EQ(0u, assumed[0].find(std::string("Warning: MDLMolParser: record \"test\" on line 1: "
+                                              "assumed charges the file leaves out: ") +
+                                  c.said))
+        << assumed[0];
+  }
+}
+
 TEST_F(MDLRead, BadRecordsGiveOneQuotedErrorLineAndNoMolecule) {
   const std::string two = header(2, 1) + atomLine("C") + atomLine("O");
   const struct {
@@ -217,6 +283,59 @@ TEST_F(MDLRead, BadRecordsGiveOneQuotedErrorLineAndNoMolecule) {
     EXPECT_NE(std::string::npos, errors.find(c.message)) << errors;
     EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
   }
+}
+
+// A counts line larger than its blocks is blamed, quoted, not the line after the block.
+TEST_F(MDLRead, ACountsLineLargerThanItsBlocksIsBlamed) {
+  std::string tooManyAtoms = kEthanol;
+  tooManyAtoms.replace(tooManyAtoms.find("  3  2"), 39, "999999");
+  std::string tooManyBonds = kEthanol;
+  tooManyBonds.replace(tooManyBonds.find("  3  2"), 6, "  3  9");
+  const struct {
+    std::string text;
+    const char* message;
+  } cases[] = {
+      {tooManyAtoms, "Error: MDLMolParser: counts line gives 999 atom lines, but the block ends "
+                     "after 3 at \"  1  2  1  0  0  0  0\"; counts line \"999999\" on line 4"},
+      {tooManyBonds, "Error: MDLMolParser: counts line gives 9 bond lines, but the block ends "
+                     "after 2 at \"M  END\"; counts line \"  3  9  0"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(nullptr, read(c.text));
+    EXPECT_EQ(0u, errors.find(c.message)) << errors;
+    EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
+  }
+}
+
+// A binary file renamed to .mol is said to be no text, and no byte of it reaches the line.
+TEST_F(MDLRead, ABinaryFileIsNoTextMolFile) {
+  const std::string binary = kvtest::readFile(KV_TEST_DATA_DIR "/mdl_crash_binary.mol");
+  ASSERT_NE(std::string::npos, binary.find('\0'));
+  for (const std::string& text : {binary, std::string(kEthanol).replace(4, 1, "\x01")}) {
+    EXPECT_EQ(nullptr, read(text));
+    EXPECT_EQ("Error: MDLMolParser: not a text mol file: control bytes on line 1\n", errors);
+  }
+  // Bytes past the header are quoted escaped.
+  std::string late = kEthanol;
+  late.replace(late.find("C   0"), 1, "\x02");
+  EXPECT_EQ(nullptr, read(late));
+  EXPECT_NE(std::string::npos, errors.find("\\x02")) << errors;
+  EXPECT_TRUE(std::none_of(errors.begin(), errors.end() - 1,
+                           [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+      << errors;
+}
+
+// Every atom at the origin: no coordinates. The molecule is built from its connectivity, which
+// the reader says once; a single atom at the origin is no such record.
+TEST_F(MDLRead, ARecordWithoutCoordinatesIsSaidToBeBuiltFromConnectivity) {
+  auto m = read(header(3, 2) + atomLine("C") + atomLine("C") + atomLine("O") +
+                "  1  2  1\n  2  3  1\n");
+  ASSERT_NE(nullptr, m);
+  EXPECT_EQ("Warning: MDLMolParser: every atom of record \"test\" lies at 0,0,0 on line 1: no "
+            "coordinates, the molecule is built from its connectivity\n",
+            errors);
+  ASSERT_NE(nullptr, read(header(1, 0) + atomLine("C")));
+  EXPECT_EQ("", errors);
 }
 
 // Every file named mdl_crash_* once crashed or misled a reader; each must fail cleanly.
@@ -307,6 +426,10 @@ TEST_F(MDLWrite, MoleculeTheFormatCannotHoldLeavesTheOldFileWhole) {
   kvtest::ErrorCapture errorLog;
   const std::string missing = (folder / "no/such/folder.mol").string();
   EXPECT_FALSE(parser.writeMDLMolFile(good.get(), missing.c_str()));
+  ASSERT_EQ(1u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_TRUE(kvtest::textThenReason(errorLog.lines[0],
+                                     "Error: MDLMolParser: cannot write \"" + missing + "\""))
+      << errorLog.lines[0];
   EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder),
                              std::filesystem::directory_iterator()));   // no temporary left
 }

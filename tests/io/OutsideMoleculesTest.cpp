@@ -403,3 +403,68 @@ TEST(OutsideMolecules, FlexibleMoleculesComeOutUntangled) {
     expectFinishedTrue(*m, smiles);
   }
 }
+
+TEST(OutsideMolecules, EZAsWrittenAtRingDigits) {
+  // A "/" or "\" before a ring digit marks the ring bond, read from the atom that writes the
+  // digit; at a closing digit it reads back towards the opening atom and holds over a mark at
+  // the opening. Every placement, with %nn and %(nnn) numbers, on ends at either side of the
+  // double bond, and molecules of public screening sets and drugs written that way:
+  // thioxanthenes (chlorprothixene, zuclopenthixol, flupentixol), 5-arylidene thiazolones,
+  // rhodanines (epalrestat) and thiazolidinediones, quinone methides and imines, ylidene
+  // butenolides. Atoms are counted over the heavy atoms in written order; the sides were
+  // checked with RDKit.
+  const struct {
+    const char* smiles;
+    int atoms[4];   // a-b=c-d
+    bool trans;
+  } cases[] = {
+      {"Cl/C=C/1CCCCN1", {0, 1, 2, 7}, true},
+      {"Cl/C=C\\1CCCCN1", {0, 1, 2, 7}, false},
+      {"Cl/C=C1CCCCN/1", {0, 1, 2, 7}, false},
+      {"Cl/C=C1CCCCN\\1", {0, 1, 2, 7}, true},
+      {"Cl/C=C/1CCCCN\\1", {0, 1, 2, 7}, true},
+      {"Cl/C=C/1CCCCN/1", {0, 1, 2, 7}, false},
+      {"N/1CCCCC1=C/Cl", {0, 5, 6, 7}, true},
+      {"N\\1CCCCC1=C/Cl", {0, 5, 6, 7}, false},
+      {"C/1CCCNC1=C/Cl", {4, 5, 6, 7}, false},
+      {"N1CCCC/C1=C/Cl", {0, 5, 6, 7}, false},
+      {"Cl/C=C/%10CCCCN%10", {0, 1, 2, 7}, true},
+      {"Cl/C=C%10CCCCN\\%10", {0, 1, 2, 7}, true},
+      {"N%10CCCCC/%10=C/Cl", {0, 5, 6, 7}, false},
+      {"Cl/C=C/%(123)CCCCN%(123)", {0, 1, 2, 7}, true},
+      {"CN(C)CC\\C=C/2c3ccccc3Sc3ccc(Cl)cc23", {4, 5, 6, 20}, false},
+      {"OCCN1CCN(CC/C=C\\2c3ccccc3Sc3ccc(Cl)cc23)CC1", {8, 9, 10, 24}, false},
+      {"OCCN1CCN(CC/C=C/%12c3ccccc3Sc3ccc(cc%123)C(F)(F)F)CC1", {8, 9, 10, 23}, true},
+      {"CC1=NC(=CS1)COC2=CC=C(C=C2)/C=C\\3C(=O)N=C(S3)NC4=CC=CC=C4", {11, 14, 15, 20}, false},
+      {"CCCCOC1=C2C=C(C=CC2=NC=C1C#N)/C=C/3C(=O)NC(=S)S3", {8, 17, 18, 24}, true},
+      {"CCCCOC1=C2C=C(C=CC2=NC=C1C#N)/C=C3C(=O)NC(=S)S/3", {8, 17, 18, 24}, false},
+      {"C/C(=C\\c1ccccc1)/C=C\\2C(=O)N(C(=S)S2)CC(=O)O", {1, 9, 10, 16}, false},
+      {"C/C(=C\\c1ccccc1)/C=C2C(=O)N(C(=S)S/2)CC(=O)O", {1, 9, 10, 16}, false},
+      {"C1C[C@H](CC(C1)C2=C(C=CC(=C2)C3=CC=CC=C3)/C=C\\4C(=O)NC(=O)S4)N", {7, 18, 19, 25}, false},
+      {"CC(C)(/C=C/1C(=O)C=CC2=CC=CC=C21)O", {1, 3, 4, 5}, false},
+      {"CC(C)C1=C/C(=C/2NNC(=S)N2C(=O)C3=CC(=C(C=C3)OC4CCCC4)OC)C=CC1=O", {4, 5, 6, 7}, false},
+      {"CC(=C)[C@H](C1=CC(=CO1)Cl)NC2=C(NS(=O)N2)/N=C/3C=CC(=C(C3=O)S(=O)(=O)N4CCCC4)Cl",
+       {12, 17, 18, 23}, true},
+      {"C1=CC(=CC=C1/C=C\\2C(=O)N=CN2)[O-]", {5, 6, 7, 12}, false},
+      {"CC(C)(C)OC(=O)/C=C\\1C=C(C(=O)O1)O", {5, 7, 8, 13}, false},
+      {"CC(C)(C)OC(=O)/C=C1C=C(C(=O)O\\1)O", {5, 7, 8, 13}, true},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<Molecule> m = read(c.smiles);
+    ASSERT_NE(nullptr, m) << c.smiles;
+    std::vector<const Atom*> heavy;
+    for (const Atom* a : m->atoms)
+      if (a->element != "H") heavy.push_back(a);
+    const Atom* four[4];
+    for (int k = 0; k < 4; ++k) {
+      ASSERT_LT(static_cast<size_t>(c.atoms[k]), heavy.size()) << c.smiles;
+      four[k] = heavy[static_cast<size_t>(c.atoms[k])];
+    }
+    const double torsion = std::fabs(kvtest::torsionDeg(four[0], four[1], four[2], four[3]));
+    if (c.trans)
+      EXPECT_GT(torsion, 120.0) << c.smiles;
+    else
+      EXPECT_LT(torsion, 60.0) << c.smiles;
+    expectFinishedTrue(*m, c.smiles);
+  }
+}

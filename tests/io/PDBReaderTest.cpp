@@ -323,6 +323,14 @@ TEST_F(PDBWriter, FailedWriteLeavesTheOldFileWhole) {
   const std::string err = errorLog.text();
   EXPECT_NE(std::string::npos, err.find("Error: PDBParser::writePDBFile NULL molecule"));
   EXPECT_NE(std::string::npos, err.find("Error: PDBParser::writePDBFile coordinate too wide"));
+  ASSERT_EQ(3u, errorLog.lines.size()) << err;
+  EXPECT_TRUE(kvtest::textThenReason(
+      errorLog.lines[2], "Error: PDBParser::writePDBFile couldn't  open file " + missingFolder))
+      << errorLog.lines[2];
+  errorLog.clear();
+  EXPECT_EQ(0, parser.writePDBFile(m.get(), ""));
+  EXPECT_EQ(std::vector<std::string>{"Error: PDBParser::writePDBFile couldn't  open file  (no file name)"},
+            errorLog.lines);
   EXPECT_EQ("OLD CONTENT\n", kvtest::readFile(path));
   EXPECT_EQ(1u, static_cast<size_t>(std::distance(pdbtest::fs::directory_iterator(folder),
                                                   pdbtest::fs::directory_iterator())));

@@ -75,8 +75,12 @@ TEST_F(PovrayExport, FailuresAreReportedAndLeaveAnExistingSceneWhole) {
   EXPECT_FALSE(IOEngine::instance()->exportMoleculeToPovray(neon.get(), unwritable));
   EXPECT_EQ("old scene\n", kvtest::readFile(old.string()));
   ASSERT_EQ(2u, errors.lines.size());
-  EXPECT_NE(std::string::npos, errors.lines[0].find(old.string()));
-  EXPECT_NE(std::string::npos, errors.lines[1].find(unwritable));
+  EXPECT_EQ("Error: exportMoleculeToPovray: no displayed molecule to write to \"" + old.string() +
+                "\"",
+            errors.lines[0]);
+  EXPECT_TRUE(kvtest::textThenReason(
+      errors.lines[1], "Error: exportMoleculeToPovray: cannot write the scene \"" + unwritable + "\""))
+      << errors.lines[1];
   EXPECT_NE(std::string::npos, exported(neon.get()).find("#declare MOs = \nmerge {\n}\n\n"))
       << "no bonds: an empty merge";
 }

@@ -170,6 +170,24 @@ TEST(SmilesRobustness, ValencesOfBracketsIsotopesAndFiveBondNitrogen) {
   checkFile("robust-valence.smi");
 }
 
+// An aromatic nitrogen written with a double bond to oxygen reads as the N-oxide
+// [n+][O-]: pyridine, 2-picoline and 4-nitroquinoline N-oxides, minoxidil (these were refused as
+// rings without a Kekule form). A five-ring one that has no Kekule form then either is refused.
+TEST(SmilesRobustness, AromaticNOxidesWrittenWithADoubleBondReadChargeSeparated) {
+  const std::pair<const char*, const char*> same[] = {
+      {"O=n1ccccc1", "[O-][n+]1ccccc1"},
+      {"c1ccn(=O)cc1", "[O-][n+]1ccccc1"},
+      {"Cc1ccccn1=O", "Cc1cccc[n+]1[O-]"},
+      {"O=n1ccc([N+](=O)[O-])c2ccccc12", "[O-][n+]1ccc([N+](=O)[O-])c2ccccc12"},
+      {"Nc1cc(N2CCCCC2)nc(N)n1=O", "Nc1cc(N2CCCCC2)nc(N)[n+]1[O-]"}};
+  for (const auto& p : same) smilestest::expectSameGraph(p.first, p.second);
+  InputParameters::instance();
+  kvtest::ErrorCapture capture;
+  EXPECT_EQ(nullptr, graph("O=n1nc(C)cc1"));
+  ASSERT_EQ(2u, capture.lines.size()) << capture.text();
+  EXPECT_EQ(0u, capture.lines[0].find("Error: SmilesParser: ")) << capture.lines[0];
+}
+
 // Graphs no molecule has are refused with the reader's line quoting the input, never
 // completed into another molecule (c1cccn1 became a 2H-pyrrole, C(C)(C)(C)(C)C a C6H15); their
 // valid neighbours still read.

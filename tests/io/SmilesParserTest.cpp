@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "io/SmilesParser.h"
+#include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -31,6 +33,52 @@ TEST(SmilesGraph, RingBondSymbolBelongsToTheRingBond) {
                                [](const Bond* b) { return b->order == 2; }))
         << c.first;
   }
+}
+
+// A "/" or "\" before a ring digit marks the ring bond, not the next chain bond: the double
+// bond's side is taken against the ring partner, read from the atom that writes the digit, and
+// the bond written after the digit carries no mark (Cl/C=C/1CCCCN1 was built Z, Cl cis to N).
+TEST(SmilesGraph, SlashBeforeARingDigitMarksTheRingBond) {
+  const struct {
+    const char* smiles;
+    int ring[2];       // the marked ring bond
+    int chain[2];      // the bond written right after the digit: no mark
+    int sides[2];      // the neighbours the double bond's side is taken against
+    bool trans;
+  } cases[] = {{"Cl/C=C/1CCCCN1", {2, 7}, {2, 3}, {0, 7}, true},
+               {"Cl/C=C\\1CCCCN1", {2, 7}, {2, 3}, {0, 7}, false},
+               {"Cl/C=C1CCCCN/1", {2, 7}, {2, 3}, {0, 7}, false},
+               {"Cl/C=C/%12CCCCN%12", {2, 7}, {2, 3}, {0, 7}, true},
+               {"Cl/C=C/%(120)CCCCN%(120)", {2, 7}, {2, 3}, {0, 7}, true},
+               {"N/1CCCCC1=C/Cl", {0, 5}, {0, 1}, {0, 7}, true}};
+  for (const auto& c : cases) {
+    auto m = graph(c.smiles);
+    ASSERT_NE(nullptr, m) << c.smiles;
+    const Bond* ring = m->getBond(m->atoms[c.ring[0]], m->atoms[c.ring[1]]);
+    const Bond* chain = m->getBond(m->atoms[c.chain[0]], m->atoms[c.chain[1]]);
+    ASSERT_TRUE(ring != nullptr && chain != nullptr) << c.smiles;
+    EXPECT_GE(ring->smilesTag, 0) << c.smiles;
+    EXPECT_EQ(-1, chain->smilesTag) << c.smiles;
+    const auto doubleBond = std::find_if(m->bonds.begin(), m->bonds.end(),
+                                         [](const Bond* b) { return b->order == 2; });
+    ASSERT_NE(m->bonds.end(), doubleBond) << c.smiles;
+    const Bond& d = **doubleBond;
+    ASSERT_TRUE(d.hasDihedral) << c.smiles;
+    EXPECT_EQ((std::set<const Atom*>{m->atoms[c.sides[0]], m->atoms[c.sides[1]]}),
+              (std::set<const Atom*>{d.dihedralAtom1, d.dihedralAtom2}))
+        << c.smiles;
+    EXPECT_NEAR(c.trans ? kPi : 0.0, d.dihedral, 1e-6) << c.smiles;
+  }
+}
+
+// "%(n)" numbers a ring like any other number ("%(1)" is ring 1), up to five digits.
+TEST(SmilesGraph, RingNumbersInParenthesesReadAsAnyOther) {
+  const std::pair<const char*, const char*> same[] = {
+      {"C%(100)CC%(100)", "C1CC1"},
+      {"C%(1)CC1", "C1CC1"},
+      {"c1ccc2cc%(12345)ccccc%(12345)cc2c1", "c1ccc2cc3ccccc3cc2c1"},
+      {"C%(100)CC%(101)CC%(100)CC%(101)", "C1CC2CC1CC2"}};
+  for (const auto& p : same) smilestest::expectSameGraph(p.first, p.second);
 }
 
 TEST(SmilesGraph, OrganicBoronGetsHydrogensToValenceThree) {
@@ -75,7 +123,8 @@ TEST(SmilesGraph, MalformedInputFailsWithALineQuotingIt) {
   const char* bad[] = {"C(C",    "C1CC",    "CC)C",   "(C)",     "1CC",         "C%1",   "C[Sb]",
                        "X",      "C$C",     "C[CH",   "[]",      "C11",         "C12CC12",
                        "C@@@C",  "[C@@@H]", "CC=",    "[C+-]",   "[CH99]",      "[N+99]", "C%a1",
-                       "CZ",     "C[]",     "C[Xx]",  "[Te]",    "[Na+].[Cl-]", "C=1CCCCC#1"};
+                       "CZ",     "C[]",     "C[Xx]",  "[Te]",    "[Na+].[Cl-]", "C=1CCCCC#1",
+                       "C%()C",  "C%(12",   "C%(1a)C", "C%(123456)CC%(123456)"};
   for (const char* s : bad) {
     kvtest::ErrorCapture capture;
     EXPECT_EQ(nullptr, graph(s)) << s;
@@ -86,6 +135,8 @@ TEST(SmilesGraph, MalformedInputFailsWithALineQuotingIt) {
   const std::pair<const char*, const char*> exact[] = {
       {"C[CH", "Error: invalid Smiles \"[\" without \"]\" at position 2 in \"C[CH\""},
       {"C1CC", "Error: SmilesParser: unclosed ring number 1 in \"C1CC\""},
+      {"C%()C",
+       "Error: SmilesParser: \"%(\" needs one to 5 digits and \")\" at position 2 in \"C%()C\""},
       {"C[Hg]C", "Error: invalid Smiles: element \"Hg\" has no atom type in \"C[Hg]C\""}};
   for (const auto& e : exact) {
     kvtest::ErrorCapture capture;

@@ -97,6 +97,14 @@ inline bool sameGraph(const Molecule& a, const Molecule& b) {
   return classes[0] == classes[1];
 }
 
+// Both strings read, to the same graph.
+inline void expectSameGraph(const std::string& smiles, const std::string& expected) {
+  auto m = graph(smiles);
+  auto reference = graph(expected);
+  ASSERT_TRUE(m != nullptr && reference != nullptr) << smiles << " " << expected;
+  EXPECT_TRUE(sameGraph(*reference, *m)) << smiles << " " << expected;
+}
+
 inline std::string write(Molecule& m) {
   SmilesWriter writer;
   std::string out;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/ConsoleCapture.h"
+#include "support/ErrorCapture.h"
 
 namespace {
 
@@ -45,4 +46,15 @@ TEST(ConsoleDefaultSink, WritesLinesToStandardOutput) {
   testing::internal::CaptureStdout();
   UtilityEngine::instance()->printToConsole("Heat of formation");
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Heat of formation\n");
+}
+
+// A reader quotes the line it cannot read; from a binary file that line holds bytes that would
+// cut the line or move a terminal. The error channel escapes them, whoever built the line.
+TEST(ErrorChannel, ControlBytesReachTheSinkEscaped) {
+  kvtest::ErrorCapture errors;
+  ErrorLine() << "Error: bad line \"" << std::string("a\0b\x01\x7f\tc\r", 8) << "\"";
+  printError("\x1b[2J");
+  const std::vector<std::string> expected = {"Error: bad line \"a\\x00b\\x01\\x7f\\x09c\\x0d\"",
+                                             "\\x1b[2J"};
+  EXPECT_EQ(expected, errors.lines);
 }

@@ -299,6 +299,10 @@ TEST(TypingRegression, FusedAndHeteroaromaticRings) {
        "fusion carbons whichever ring is typed last"},
       {"isoquinoline", "C N C C C C C C C C", "0=1 1-2 2=3 3-4 4=9 9-0 4-5 5=6 6-7 7=8 8-9",
        "CAH1 NPYR CAH1 CAH1 CA CAH1 CAH1 CAH1 CAH1 CA", "N away from the fusion"},
+      // No ring template knows it: only the negative levels, run because the ring is aromatic
+      // though no template matched, type the two carbons beside the oxygen (a bare "C" else).
+      {"pyrylium", "C C C O+ C C", "0=1 1-2 2=3 3-4 4=5 5-0", "CAH1 CAH1 CAH1 O CAH1 CAH1",
+       "aromatic ring without a template: the negative levels still run"},
   });
 }
 

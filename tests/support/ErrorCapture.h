@@ -10,6 +10,14 @@
 
 namespace kvtest {
 
+// True when line is text and then a reason in brackets, as a writer that cannot make its file
+// says it: "Error: can not open file /no/such.kv (No such file or directory)". The reason is the
+// system's, so only its place is checked.
+inline bool textThenReason(const std::string& line, const std::string& text) {
+  return line.size() > text.size() + 3 && line.compare(0, text.size(), text) == 0 &&
+         line.compare(text.size(), 2, " (") == 0 && line.back() == ')';
+}
+
 class ErrorCapture {
  public:
   ErrorCapture() : previous(setErrorSink([this](const std::string& line) { lines.push_back(line); })) {}
