@@ -35,15 +35,9 @@ void setAtomAndBondsVisible(Atom* a, bool visible) {
   for (Bond* b : a->bonds) showSpheroid(b->spheroid, visible);
 }
 
-// Values that come from a geometry whose optimisation stopped short of convergence say so.
-QString unconvergedMark(const Molecule& m) {
-  return m.isUnconverged ? QStringLiteral(" (not converged)") : QString();
-}
-
 QString energyText(float value, const Molecule& m) {
   return QString::asprintf(m.hasApproximatedParameters ? "%3.4f(ev)*" : "%3.4f(ev)",
-                           static_cast<double>(value)) +
-         unconvergedMark(m);
+                           static_cast<double>(value));
 }
 
 Molecule* moleculeAt(int type, int index) {
@@ -199,11 +193,14 @@ void CustomTreeWidget::showMolecule(const Molecule& m, int kind) {
   addRow("Bonds", QString::number(static_cast<int>(m.numBonds) - hidden));
   addRow("Total Bond Energy", energyText(m.totalBondEnergy, m));
   // A molecule with open valences has no meaningful heat of formation or dipole.
-  if (kind != 0 && m.numBondAxes != 0) return;
-  addRow("Heat of Formation", energyText(m.heatOfFormation, m));
-  if (m.isFromPdb && m.numAtoms > kLargestPdbWithDipole)
-    addRow(QString(), QString());
-  else
-    addRow("Dipole Moment", QString::asprintf("%3.4f(D)", static_cast<double>(m.dipoleMoment)) +
-                                unconvergedMark(m));
+  if (kind == 0 || m.numBondAxes == 0) {
+    addRow("Heat of Formation", energyText(m.heatOfFormation, m));
+    if (m.isFromPdb && m.numAtoms > kLargestPdbWithDipole)
+      addRow(QString(), QString());
+    else
+      addRow("Dipole Moment", QString::asprintf("%3.4f(D)", static_cast<double>(m.dipoleMoment)));
+  }
+  // Values of a geometry whose optimisation stopped short say so in a row of their own, which
+  // shows whole in a narrow dock, unlike a mark behind a value.
+  if (m.isUnconverged) addRow("Geometry", "not converged");
 }

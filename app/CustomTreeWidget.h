@@ -37,7 +37,8 @@ class CustomTreeWidget : public QTreeWidget {
   QString dragText(const QString& itemText) const;
   // Replaces the rows by the molecule's, shown as an entry of the list of that kind: library
   // molecules (0) whole with their alternate names; groups, templates and history entries
-  // under their display name, without the dummy atoms of their bond axes.
+  // under their display name, without the dummy atoms of their bond axes. A molecule whose
+  // optimisation stopped short ends with the row "Geometry", "not converged".
   void showMolecule(const Molecule& m, int type);
 
  signals:

@@ -321,6 +321,10 @@ void KestavorGUI::buildToolBars() {
   ui.toolBar_2->addWidget(ui.smileButton);
   ui.toolBar_2->addWidget(ui.smilesBox);
   ui.smilesBox->setLineEdit(ui.smileEdit);
+  // The box lists what was typed, newest first, and the SMILES command keeps that list itself.
+  // It never completes a typed text from it: after a long chain, CCCC and Enter is butane.
+  ui.smilesBox->setCompleter(nullptr);
+  ui.smilesBox->setInsertPolicy(QComboBox::NoInsert);
   ui.toolBar_2->addSeparator();
 
   for (const std::vector<QToolButton*>* modes : {&measure, &edit})

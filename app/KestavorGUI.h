@@ -179,8 +179,14 @@ class KestavorGUI : public QMainWindow {
   void showLoadedList(const std::vector<Molecule*>& molecules, const std::string& folderName,
                       const SSEVector4f& at, bool withParts, const std::string& announce);
   void loadPdbFile(const std::string& path, const SSEVector4f& at);
-  // SD files (smiles false) and SMILES files.
-  void loadListFile(const std::string& path, const SSEVector4f& at, bool smiles);
+  // SD files (smiles false) and SMILES files. The first molecule goes where the view looks when
+  // the reading is done: the user may turn the view meanwhile.
+  void loadListFile(const std::string& path, bool smiles);
+  // True, after a console line naming the file being loaded, while a load of many molecules
+  // runs: the window answers the user between its molecules, and `command` (New, Open, the
+  // folder import, the SMILES entry) would read, build or clear molecules inside it.
+  bool refusedDuringLoad(const std::string& command);
+  std::string loadingFile;   // the file or folder a load of many molecules reads; empty if none
   // Makes the Work Space tab current, which shows its label rows in the properties. A load
   // does so before its first console line: the line lets the view's next frame take the new
   // molecule, and its rows must not be replaced by the labels afterwards.

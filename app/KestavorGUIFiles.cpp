@@ -49,6 +49,18 @@ std::string decimal(size_t index) {
   return UtilityEngine::instance()->intToString(static_cast<int>(index));
 }
 
+// Names the window's load for as long as it lives.
+class LoadInProgress {
+ public:
+  LoadInProgress(std::string& field, const std::string& file) : field_(field) { field_ = file; }
+  ~LoadInProgress() { field_.clear(); }
+  LoadInProgress(const LoadInProgress&) = delete;
+  LoadInProgress& operator=(const LoadInProgress&) = delete;
+
+ private:
+  std::string& field_;
+};
+
 }  // namespace
 
 QTreeWidgetItem* KestavorGUI::workSpaceItem(const std::string& text, const std::string& data) {
@@ -97,7 +109,14 @@ SSEVector4f KestavorGUI::placementPoint() {
 
 void KestavorGUI::showWorkSpace() { ui.MoleculeTabWidget->setCurrentIndex(kWorkSpacePage); }
 
+bool KestavorGUI::refusedDuringLoad(const std::string& command) {
+  if (loadingFile.empty()) return false;
+  print("Still loading " + loadingFile + ": " + command + " is refused until the load is finished");
+  return true;
+}
+
 void KestavorGUI::Menu_Load() {
+  if (refusedDuringLoad("Open")) return;
   const QString chosen = QFileDialog::getOpenFileName(
       this, tr("Load Molecule"), openFolder,
       tr("KV Files (*.kv);;MOL V2000 Files (*.mol);;MOL SD Files (*.sd);;MOL SD Files (*.sdf);;"
@@ -130,9 +149,9 @@ void KestavorGUI::Menu_Load() {
     case FileFormat::Pdb:
       return loadPdbFile(path, at);
     case FileFormat::SD:
-      return loadListFile(path, at, false);
+      return loadListFile(path, false);
     case FileFormat::Smiles:
-      return loadListFile(path, at, true);
+      return loadListFile(path, true);
   }
 }
 
@@ -186,7 +205,8 @@ void KestavorGUI::loadPdbFile(const std::string& path, const SSEVector4f& at) {
   print("Finished parsing PDB file " + path);
 }
 
-void KestavorGUI::loadListFile(const std::string& path, const SSEVector4f& at, bool smiles) {
+void KestavorGUI::loadListFile(const std::string& path, bool smiles) {
+  const LoadInProgress loading(loadingFile, path);
   std::vector<Molecule*> molecules;
   int count = 0;
   print(smiles ? "Parsing SMILES file, Please Wait..." + path
@@ -204,7 +224,7 @@ void KestavorGUI::loadListFile(const std::string& path, const SSEVector4f& at, b
   if (molecules.empty()) {
     reportNothingLoaded(path, "no molecule could be read");
   } else {
-    showLoadedList(molecules, baseName(path), at, false, std::string());
+    showLoadedList(molecules, baseName(path), placementPoint(), false, std::string());
     IOEngine::instance()->printSummaryOfMoleculesInConsole(molecules);
     print(loadTimingLine(molecules.size(), stopwatch.elapsed()));
   }
@@ -212,11 +232,13 @@ void KestavorGUI::loadListFile(const std::string& path, const SSEVector4f& at, b
 }
 
 void KestavorGUI::Menu_LoadDirectory() {
+  if (refusedDuringLoad("Directory import")) return;
   const QString chosen = QFileDialog::getExistingDirectory(
       this, tr("Import all MOL V2000 files from directory"), QStringLiteral("c:\\"),
       QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
   if (chosen.isEmpty()) return;
   const std::string folder = chosen.toStdString();
+  const LoadInProgress loading(loadingFile, folder);
   QElapsedTimer stopwatch;
   stopwatch.start();
   print("Loading Molecules From Directory, Please Wait... " + folder);

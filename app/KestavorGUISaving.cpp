@@ -9,6 +9,7 @@
 #include <deque>
 
 #include "app/KestavorGUI.h"
+#include "dialogs/DialogSupport.h"
 #include "io/FileTypes.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
@@ -25,9 +26,10 @@ QString saveFolder;
 
 const char* const kSaveFilters = "KV Files (*.kv);;MOL V2000 Files (*.mol);;PDB Files (*.pdb)";
 
+void print(const std::string& line) { UtilityEngine::instance()->printToConsole(line); }
+
 void reportNothingWritten(const QString& path, const std::string& reason) {
-  UtilityEngine::instance()->printToConsole("Nothing written to " + path.toStdString() + ": " +
-                                            reason);
+  print("Nothing written to " + path.toStdString() + ": " + reason);
 }
 
 bool inScene(const Molecule* molecule) {
@@ -41,25 +43,18 @@ Molecule* selectedMolecule() {
   return mesh != nullptr && inScene(mesh->molecule) ? mesh->molecule : nullptr;
 }
 
-// The extension a filter such as "MOL V2000 Files (*.mol)" names, with its dot; "" when it names
-// none.
-std::string filterExtension(const QString& filter) {
-  const int star = filter.indexOf(QLatin1String("(*."));
-  const int close = filter.indexOf(')', star);
-  if (star < 0 || close < 0) return std::string();
-  return filter.mid(star + 2, close - star - 2).toStdString();
-}
-
 }  // namespace
 
 QString KestavorGUI::savedFileName(const QString& chosen, const QString& selectedFilter) {
   if (chosen.isEmpty() || !fileExtension(chosen.toStdString()).empty()) return chosen;
-  return chosen + QString::fromStdString(saveExtensionFor(filterExtension(selectedFilter)));
+  return chosen +
+         QString::fromStdString(saveExtensionFor(filterExtension(selectedFilter).toStdString()));
 }
 
 void KestavorGUI::Menu_Save() {
   Molecule* molecule = selectedMolecule();
-  if (molecule == nullptr) return;
+  // After the Delete key, say, no molecule is current: no dialog, but a word why.
+  if (molecule == nullptr) return print("Nothing to save: no molecule is selected");
   const QString suggested = saveFolder + "/" + QString::fromStdString(molecule->getName());
   QString filter;
   const QString chosen = savedFileName(
@@ -120,8 +115,8 @@ void KestavorGUI::Menu_ImportSavedCameras() {
 }
 
 void KestavorGUI::Menu_ExportScreenshot() {
-  const QString chosen = QFileDialog::getSaveFileName(this, tr("Save Screenshot"), QString(),
-                                                      tr("PNG Files (*.png);; BMP Files (*.bmp)"));
+  const QString chosen = askSaveFileName(this, tr("Save Screenshot"), QString(),
+                                         tr("PNG Files (*.png);; BMP Files (*.bmp)"));
   if (chosen.isEmpty()) return;
   const char* format = chosen.contains(QLatin1String(".png"))   ? "PNG"
                        : chosen.contains(QLatin1String(".bmp")) ? "BMP"

@@ -36,6 +36,8 @@ void KestavorGUI::on_smilesBox_activated(QString) {}
 void KestavorGUI::on_smileEdit_returnPressed() { on_smileButton_clicked(); }
 
 void KestavorGUI::on_smileButton_clicked() {
+  // The text stays in the edit, to be entered once the load is done.
+  if (refusedDuringLoad("SMILES entry")) return;
   const QString text = ui.smileEdit->text();
   // Newest first, and none current afterwards.
   ui.smilesBox->insertItem(0, text);

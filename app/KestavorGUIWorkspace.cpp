@@ -39,7 +39,7 @@ int KestavorGUI::confirmApplyTwist() {
 }
 
 void KestavorGUI::Menu_New() {
-  if (!confirmNew()) return;
+  if (refusedDuringLoad("New") || !confirmNew()) return;
   if (QTreeWidgetItem* current = workSpaceTree->currentItem()) current->setSelected(false);
   dihedralDialog.reSet();
   dihedralDialog.hideDialog();

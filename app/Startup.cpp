@@ -7,7 +7,10 @@
 #include <QStyleFactory>
 
 #include <iostream>
+#include <string>
+#include <vector>
 
+#include "app/ConsoleWidget.h"
 #include "app/KestavorGUI.h"
 #include "dialogs/DialogSupport.h"
 #include "io/MoleculeEngine.h"
@@ -64,6 +67,14 @@ void prepareApplication(QApplication& app) {
 
 std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments,
                                              const QString& executableFolder) {
+  // Error lines said before the console pane exists (no library found, a library file that
+  // cannot be read) go where they always go and are kept, to be repeated in the pane.
+  std::vector<std::string> earlyErrors;
+  ErrorSink previous;
+  previous = setErrorSink([&earlyErrors, &previous](const std::string& line) {
+    earlyErrors.push_back(line);
+    previous(line);
+  });
   // The library, pictures and help page are read from the working folder when it holds the
   // library, else from beside the executable.
   const QString working = QDir::currentPath();
@@ -73,7 +84,9 @@ std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments,
   // The window's constructor takes the tree items the loaders build, so they load first.
   MoleculeEngine::instance()->loadGroups();
   MoleculeEngine::instance()->loadMolecules();
+  setErrorSink(previous);
   auto window = std::make_unique<KestavorGUI>();
+  for (const std::string& line : earlyErrors) window->console->addString(line.c_str());
   window->setVisible(true);
   setStartCamera(*GraphicsEngine::instance());
   applyCommandLine(*window, arguments);

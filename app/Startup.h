@@ -26,7 +26,8 @@ QString locateDataFolder(const QString& workingFolder, const QString& executable
 // working folder and the executable's folder (the data folder, math/DataFolder.h), builds and
 // shows the main window, puts the camera at its start pose gliding home in drawing path 2,
 // applies the command line and lets the application's last-window-closed signal ask the quit
-// question.
+// question. Error lines said before the window existed (no library found, say) are repeated in
+// its console pane.
 std::unique_ptr<KestavorGUI> startMainWindow(
     const QStringList& arguments,
     const QString& executableFolder = QCoreApplication::applicationDirPath());

@@ -1,5 +1,7 @@
 #include "dialogs/DialogSupport.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QScreen>
 #include <QWidget>
@@ -35,4 +37,20 @@ void keepInsideScreen(QWidget* window) {
   const int left = std::max(area.left(), std::min(frame.left(), area.right() + 1 - size.width() - extraWidth));
   const int top = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - size.height() - extraHeight));
   if (left != frame.left() || top != frame.top()) window->move(left, top);
+}
+
+QString filterExtension(const QString& filter) {
+  const int star = filter.indexOf(QLatin1String("(*."));
+  const int close = filter.indexOf(QLatin1Char(')'), star);
+  if (star < 0 || close < 0) return QString();
+  return filter.mid(star + 2, close - star - 2);
+}
+
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& proposed,
+                        const QString& filters) {
+  QString chosenFilter;
+  const QString chosen =
+      QFileDialog::getSaveFileName(parent, caption, proposed, filters, &chosenFilter);
+  if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty()) return chosen;
+  return chosen + filterExtension(chosenFilter);
 }

@@ -15,6 +15,7 @@ inline Qt::WindowFlags titleBarOnly() {
   return Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
 }
 
+class QString;
 class QWidget;
 
 // Widens a window enough that a title bar, set in a bold face of the window's font beside its
@@ -24,3 +25,13 @@ void keepTitleWhole(QWidget* window);
 // Makes a top-level window no larger than the available area of its screen, frame included,
 // and moves it as little as it takes to lie inside that area.
 void keepInsideScreen(QWidget* window);
+
+// The extension a file-dialog filter such as "MOL V2000 Files (*.mol)" names, with its dot
+// (".mol"); empty when it names none.
+QString filterExtension(const QString& filter);
+
+// Asks for a file to write with the class library's save-file dialog. A name typed without an
+// extension gets the one of the filter chosen with it: "shot" under "PNG Files (*.png)" is
+// "shot.png". Empty when the dialog was cancelled.
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& proposed,
+                        const QString& filters);

@@ -1,6 +1,5 @@
 #include "dialogs/DihedralDialog.h"
 
-#include <QFileDialog>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -89,6 +88,9 @@ void DihedralDialog::reSet() {
   plotter.hide();
   energyProfile.clear();
   ui.dihedralEdit->setText(QString::asprintf("%3.3f", static_cast<double>(newDihedralAngle)));
+  // The range fields show the range the next scan uses (their slots store the same values).
+  ui.startEdit->setText(QString::number(static_cast<double>(startAngle)));
+  ui.endEdit->setText(QString::number(static_cast<double>(endAngle)));
   GraphicsEngine::instance()->clearActivePointsFromCurrentMesh();
 }
 
@@ -103,11 +105,36 @@ void DihedralDialog::on_dihedralEdit_textChanged(const QString& text) {
   newDihedralAngle = text.toFloat();
 }
 
-void DihedralDialog::refuse(const QString& message) {
+void DihedralDialog::tell(const QString& message) {
   QMessageBox box(this);   // over the profiler, never behind another window
   box.setText(message);
   box.exec();
+}
+
+void DihedralDialog::refuse(const QString& message) {
+  tell(message);
   reSet();
+}
+
+QString DihedralDialog::rangeProblem() const {
+  auto isNumber = [](const QLineEdit* field) {
+    bool ok = false;
+    const double value = field->text().toDouble(&ok);
+    return ok && std::isfinite(value);
+  };
+  if (!isNumber(ui.startEdit) || !isNumber(ui.endEdit) || !std::isfinite(startAngle) ||
+      !std::isfinite(endAngle))
+    return tr("Error: Start and End must be angles in degrees");
+  if (!isNumber(ui.intervalEdit) || !(interval > 0.0))
+    return tr("Error: Interval must be a number of degrees above 0");
+  if (!(startAngle < endAngle)) return tr("Error: Start must be below End");
+  return QString();
+}
+
+bool DihedralDialog::rangeUsable() {
+  const QString problem = rangeProblem();
+  if (!problem.isEmpty()) tell(problem);
+  return problem.isEmpty();
 }
 
 bool DihedralDialog::passesGuards() {
@@ -169,7 +196,7 @@ void DihedralDialog::on_drawButton_clicked() {
 }
 
 void DihedralDialog::on_plotButton_clicked() {
-  if (passesGuards()) plotProfile();
+  if (passesGuards() && rangeUsable()) plotProfile();
 }
 
 bool DihedralDialog::scanRangeUsable() const {
@@ -233,13 +260,12 @@ void DihedralDialog::drawProfile() {
 }
 
 void DihedralDialog::on_saveButton_clicked() {
-  if (!passesGuards()) return;
+  if (!passesGuards() || !rangeUsable()) return;
   plotProfile();
   if (molecule == nullptr) return;   // reset while the scan printed
   const QString proposed =
       lastDirectory + "/" + QString::fromStdString(molecule->getName()) + "_Angle_Vs_Energy";
-  const QString path =
-      QFileDialog::getSaveFileName(this, tr("Save Data"), proposed, tr("Text (*.txt)"));
+  const QString path = askSaveFileName(this, tr("Save Data"), proposed, tr("Text (*.txt)"));
   const int slash = path.lastIndexOf('/');
   lastDirectory = slash < 0 ? path : path.left(slash);
   if (!path.isEmpty()) writeProfile(path);

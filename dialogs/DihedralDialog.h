@@ -79,7 +79,13 @@ class DihedralDialog : public QDialog {
   // The checks every command runs first; false when it must stop (after a message and a reset
   // for a dihedral that cannot be turned).
   bool passesGuards();
+  // The message box over the profiler; refuse resets the profiler after it.
+  void tell(const QString& message);
   void refuse(const QString& message);
+  // Why the range fields cannot be scanned (not numbers, an interval of 0 or below, a start
+  // not below the end); empty when they can. rangeUsable says it in a box.
+  QString rangeProblem() const;
+  bool rangeUsable();
   // Scans, prints and draws; the profile stays empty for a range of fewer than two steps.
   void plotProfile();
   bool scanRangeUsable() const;

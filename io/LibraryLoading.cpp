@@ -7,7 +7,9 @@
 #include <QTreeWidgetItem>
 
 #include <cstdio>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
@@ -142,9 +144,9 @@ int IOEngine::loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule
 
 void IOEngine::printSummaryOfMoleculesInConsole(const std::vector<Molecule*>& molecules) {
   UtilityEngine* utility = UtilityEngine::instance();
-  utility->printToConsole(
-      "-----------------------Summary of the parsed molecules----------------------------------");
-  utility->printToConsole("   ID Total Bond Energy(ev)    Dipole Moment(D) Molecular Formula");
+  // The lines are made before any is printed: the summary of a long load takes seconds to print,
+  // and the window answers the user between its lines while nothing reads the molecules.
+  std::vector<std::string> lines;
   int position = 0;
   for (Molecule* molecule : molecules) {
     ++position;
@@ -160,7 +162,14 @@ void IOEngine::printSummaryOfMoleculesInConsole(const std::vector<Molecule*>& mo
                   static_cast<double>(molecule->totalBondEnergy),
                   static_cast<double>(molecule->dipoleMoment), name.c_str());
     line.resize(static_cast<size_t>(size));
+    lines.push_back(line);
+  }
+  utility->printToConsole(
+      "-----------------------Summary of the parsed molecules----------------------------------");
+  utility->printToConsole("   ID Total Bond Energy(ev)    Dipole Moment(D) Molecular Formula");
+  for (const std::string& line : lines) {
     utility->printToConsole(line);
+    processPendingEventsAndInput();
   }
   utility->printToConsole(std::string(99, '-'));
 }

@@ -673,7 +673,7 @@ void MDLMolParser::parseSDFile(std::istream& in, std::vector<Molecule*>& out, in
   const std::vector<std::pair<std::string, int> > records = splitSDRecords(in);
   if (records.empty()) reportProblem("no records in", sourcePath.empty() ? "the input" : sourcePath);
   for (const auto& record : records) {
-    processPendingEvents();
+    processPendingEventsAndInput();   // between two molecules: the window answers the user
     std::istringstream text(record.first);
     Molecule* m = parseRecord(text, record.second);
     utility->printLevel = 1;
@@ -702,7 +702,7 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
   int count = 0;
   for (const std::string& path : paths) {
     if (fileTypeOf(path, kFolderImportUse) == nullptr) continue;
-    processPendingEvents();
+    processPendingEventsAndInput();   // between two molecules: the window answers the user
     Molecule* m = parseMDLMolFile(path);
     if (m == nullptr) continue;
     out.push_back(m);

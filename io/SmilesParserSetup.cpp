@@ -144,7 +144,7 @@ void SmilesParser::readSmilesLines(std::istream& in, const std::string& source,
   while (readTextLine(in, line)) {
     if (++lineNumber == 1) dropByteOrderMark(line);
     if (trimmed(line, kLineEnds).empty()) continue;
-    processPendingEvents();
+    processPendingEventsAndInput();   // between two molecules: the window answers the user
     Molecule* molecule = smilesToMol(line);
     if (molecule == nullptr) {
       ErrorLine() << "Error: SmilesParser: no molecule from \"" << trimmed(line, kLineEnds)

@@ -1,5 +1,6 @@
 #include "math/UtilityEngine.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <QString>
@@ -53,7 +54,9 @@ std::string printableText(const std::string& text) {
   out.reserve(text.size());
   for (const char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
+    // A line feed inside a message is a line of its own (the force-field model's two-line
+    // refusal); a quoted input line never holds one, since the readers split at them.
+    if ((byte >= 0x20 && byte != 0x7F) || c == '\n') {
       out += c;
       continue;
     }
@@ -67,6 +70,16 @@ std::string printableText(const std::string& text) {
 void processPendingEvents() {
   if (QCoreApplication::instance() != nullptr)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void processPendingEventsAndInput() {
+  if (QCoreApplication::instance() == nullptr) return;
+  // Input that earlier calls held back waits in the window system's own queue, which the glib
+  // event loop only reads when it was woken: without a wake-up a click made during a load would
+  // wait for the next event of any kind from the display.
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+    dispatcher->wakeUp();
+  QCoreApplication::processEvents();
 }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {

@@ -96,8 +96,15 @@ void printVector(std::vector<int> values, std::ostream& out);
 
 // Lets pending events run (repaints, timers, posted calls) while mouse and key input stays
 // queued for the next full turn of the event loop, so that no menu command can start inside a
-// long load or print and delete what it is working on. Nothing without an application object.
+// print or a molecule's set-up and delete what it is working on. Nothing without an application
+// object.
 void processPendingEvents();
+// Lets every pending event run, mouse and key input included. The readers of many molecules
+// (SD files, SMILES files, folders of mol files) call it between two molecules, where nothing is
+// half built, so the window's menus open and its clicks are answered during a long load; the
+// main window refuses, while a load runs, the commands that would read, build or clear
+// molecules of their own. Nothing without an application object.
+void processPendingEventsAndInput();
 
 // Same as UtilityEngine::instance()->setConsoleSink(sink).
 void setConsoleSink(ConsoleSink sink);
@@ -109,7 +116,8 @@ ErrorSink setErrorSink(ErrorSink sink);
 // (printableText): a reader quoting a line of a binary file must not write them to a terminal
 // or the console pane.
 void printError(const std::string& line);
-// The text with every control byte (below 0x20, and 0x7f) written as \x and two hex digits.
+// The text with every control byte (below 0x20, and 0x7f) but the line feed written as \x and
+// two hex digits.
 std::string printableText(const std::string& text);
 
 // Writes bytes as the whole content of the file at path: into a temporary file beside it, then
@@ -121,8 +129,8 @@ bool writeWholeFile(const std::string& path, const std::string& bytes, std::stri
 
 // One error line built with <<, handed to the error sink when the statement ends:
 //   ErrorLine() << "Error: MDLMolParser: bad atom count \"" << field << "\" on line " << n;
-// A trailing line feed is dropped; a text with inner line feeds stays one message (the feeds
-// escaped, as every control byte is).
+// A trailing line feed is dropped; a text with inner line feeds stays one message of several
+// lines (every other control byte escaped).
 class ErrorLine {
 public:
   ErrorLine() = default;

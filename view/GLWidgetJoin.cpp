@@ -88,7 +88,13 @@ void GLWidget::paintStep_moleculeSlerp() {
 void GLWidget::initJoinMolecules() {
   Bond* bond1 = axisBond(firstSelectedSpheroid);
   Bond* bond2 = axisBond(secondSelectedSpheroid);
-  if (bond1 == nullptr || bond2 == nullptr || bond1 == bond2) return;
+  if (bond1 == nullptr || bond2 == nullptr) {
+    emit emitConsoleString(QStringLiteral(
+        "Cannot join: choose bond axis 1 and bond axis 2 first (keys 1 and 2, or the molecule's "
+        "menu)"));
+    return;
+  }
+  if (bond1 == bond2) return;   // the two choices never name one axis
   if (bond1->order != bond2->order) {
     emit emitConsoleString(QStringLiteral("Cannot join: bond axes are not the same order"));
     return;

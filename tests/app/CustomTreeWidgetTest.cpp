@@ -245,15 +245,20 @@ TEST_F(PropertiesRows, EachKindShowsItsRows) {
   pdb.numAtoms = 199;
   tree.updatePropertiesSlot(2, 0);
   EXPECT_EQ("Dipole Moment=3.2500(D)", rows().back());
-  // Values of a geometry whose optimisation stopped short of convergence say so.
+  // Values of a geometry whose optimisation stopped short of convergence say so in a row of
+  // their own, after the values, for molecules and for groups alike.
   pdb.isUnconverged = true;
   tree.updatePropertiesSlot(2, 0);
   const std::vector<std::string> shown = rows();
-  const std::vector<std::string> last3(shown.end() - 3, shown.end());
-  EXPECT_EQ((std::vector<std::string>{"Total Bond Energy=0.0000(ev) (not converged)",
-                                      "Heat of Formation=0.0000(ev) (not converged)",
-                                      "Dipole Moment=3.2500(D) (not converged)"}),
-            last3);
+  const std::vector<std::string> last4(shown.end() - 4, shown.end());
+  EXPECT_EQ((std::vector<std::string>{"Total Bond Energy=0.0000(ev)",
+                                      "Heat of Formation=0.0000(ev)", "Dipole Moment=3.2500(D)",
+                                      "Geometry=not converged"}),
+            last4);
+  group.isUnconverged = true;
+  tree.updatePropertiesSlot(1, 0);
+  EXPECT_EQ("Total Bond Energy=12.5000(ev)|Geometry=not converged",
+            rows()[rows().size() - 2] + "|" + rows().back());
   for (auto request : {std::make_pair(3, 0), std::make_pair(0, 1), std::make_pair(2, -1)}) {
     tree.updatePropertiesSlot(request.first, request.second);
     EXPECT_TRUE(rows().empty()) << request.first << " " << request.second;

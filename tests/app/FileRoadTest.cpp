@@ -11,8 +11,6 @@
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 
-#include <fstream>
-#include <regex>
 
 #include "app/ConsoleWidget.h"
 #include "dialogs/DihedralDialog.h"
@@ -34,40 +32,14 @@ const char* const kTwoChains =   // a glycine's N and CA in chain A and in chain
     "ATOM      3  N   GLY B   1      10.000   0.000   0.000  1.00  0.00           N\n"
     "ATOM      4  CA  GLY B   1      11.458   0.000   0.000  1.00  0.00           C\n";
 
-class Road : public kvshell::RunningShell {
+class Road : public kvshell::RoadShell {
  protected:
-  QString file(const char* name, const std::string& text = std::string()) const {
-    if (!text.empty()) std::ofstream(folder.filePath(name).toStdString()) << text;
-    return folder.filePath(name);
-  }
-  // The console's lines without their numbers.
-  std::vector<std::string> lines() const {
-    std::vector<std::string> out;
-    for (const std::string& line : kvtest::linesOf(window->console->toPlainText().toStdString()))
-      out.push_back(std::regex_replace(line, std::regex("^\\d+>   "), ""));
-    return out;
-  }
-  // The properties rows as "label=value|...".
-  std::string rows() const {
-    std::string text;
-    for (int i = 0; i < window->propertiesTree->topLevelItemCount(); ++i) {
-      const QTreeWidgetItem* row = window->propertiesTree->topLevelItem(i);
-      text += (row->text(0) + "=" + row->text(1) + "|").toStdString();
-    }
-    return text;
-  }
-  static std::string dataOf(const QTreeWidgetItem* item) {
-    return item ? item->data(0, Qt::UserRole).toString().toStdString() : "none";
-  }
   static int lit(const QImage& image, const QRect& area) {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
       for (int x = area.left(); x <= area.right(); ++x) count += qGray(image.pixel(x, y)) > 40;
     return count;
   }
-
-  QTemporaryDir folder;
-  MoleculeEngine& library = *MoleculeEngine::instance();
 };
 
 TEST_F(Road, OpenOfAMolFileShowsTheMoleculeAndItsProperties) {

@@ -188,6 +188,8 @@ TEST_F(RunningShell, MissingLibraryFoldersGiveEmptyTrees) {
   EXPECT_EQ(0u, errors.lines[0].find("Error: no library folder (KV_GROUPS, KV_TEMPLATES, "
                                      "KV_MOLECULES) in " + QDir::currentPath().toStdString()))
       << errors.lines[0];
+  // Said before the console pane existed, and repeated there, where the user reads.
+  EXPECT_NE(std::string::npos, window->console->toPlainText().toStdString().find(errors.lines[0]));
   for (const QTreeWidget* tree :
        std::initializer_list<const QTreeWidget*>{window->moleculeTree, window->groupTree,
                                                   &window->templateTree})

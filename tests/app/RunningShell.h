@@ -10,20 +10,26 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <fstream>
 #include <memory>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/ConsoleWidget.h"
 #include "app/KestavorGUI.h"
 #include "app/Startup.h"
 #include "io/MoleculeEngine.h"
 #include "render/GraphicsEngine.h"
 #include "render/MathEngine.h"
 #include "support/QtApplication.h"
+#include "support/TextLines.h"
 
 namespace kvshell {
 
@@ -89,7 +95,40 @@ class RunningShell : public ::testing::Test {
     });
   }
 
+  // The console's lines without their numbers.
+  std::vector<std::string> lines() const {
+    std::vector<std::string> out;
+    for (const std::string& line : kvtest::linesOf(window->console->toPlainText().toStdString()))
+      out.push_back(std::regex_replace(line, std::regex("^\\d+>   "), ""));
+    return out;
+  }
+  // The properties rows as "label=value|...".
+  std::string rows() const {
+    std::string text;
+    for (int i = 0; i < window->propertiesTree->topLevelItemCount(); ++i) {
+      const QTreeWidgetItem* row = window->propertiesTree->topLevelItem(i);
+      text += (row->text(0) + "=" + row->text(1) + "|").toStdString();
+    }
+    return text;
+  }
+
   std::unique_ptr<KestavorGUI> window;
+};
+
+// The running program with a fresh folder for the files a test reads and writes.
+class RoadShell : public RunningShell {
+ protected:
+  // The path of a file in the folder, written with the text first when one is given.
+  QString file(const char* name, const std::string& text = std::string()) const {
+    if (!text.empty()) std::ofstream(folder.filePath(name).toStdString()) << text;
+    return folder.filePath(name);
+  }
+  static std::string dataOf(const QTreeWidgetItem* item) {
+    return item ? item->data(0, Qt::UserRole).toString().toStdString() : "none";
+  }
+
+  QTemporaryDir folder;
+  MoleculeEngine& library = *MoleculeEngine::instance();
 };
 
 // Counts the message boxes shown while it lives, answered or not.

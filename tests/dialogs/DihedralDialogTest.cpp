@@ -145,24 +145,54 @@ TEST_F(Profiler, RingMiddleBondAndIdsThatFormNoDihedralAreRefusedAndEverythingIs
   EXPECT_EQ(nullptr, dialog.molecule);
 }
 
-TEST_F(Profiler, RangesWithoutTwoWholeStepsScanNothing) {
+// A range the fields give that cannot be scanned scans nothing; one that is no range at all
+// (not numbers, a step of 0 or below, a start not below the end) says why in a box over the
+// profiler, which stays open with its molecule.
+TEST_F(Profiler, RangesWithoutTwoWholeStepsScanNothingAndNonRangesSayWhy) {
   struct Range {
-    const char *start, *end, *step;
+    const char *start, *end, *step, *message;
   };
   const Range ranges[] = {
-      {"0", "19", "10"}, {"0", "360", "0"}, {"0", "360", "-10"}, {"0", "inf", "10"}};
+      {"0", "19", "10", ""},
+      {"0", "360", "0", "Error: Interval must be a number of degrees above 0"},
+      {"0", "360", "-10", "Error: Interval must be a number of degrees above 0"},
+      {"0", "360", "ten", "Error: Interval must be a number of degrees above 0"},
+      {"0", "inf", "10", "Error: Start and End must be angles in degrees"},
+      {"a", "360", "10", "Error: Start and End must be angles in degrees"},
+      {"300", "60", "10", "Error: Start must be below End"},
+      {"90", "90", "10", "Error: Start must be below End"}};
   for (const Range& r : ranges) {
     launch("CCCC", 0, 1, 2, 3);
     dialog.ui.startEdit->setText(r.start);
     dialog.ui.endEdit->setText(r.end);
     dialog.ui.intervalEdit->setText(r.step);
-    dialog.ui.plotButton->click();
+    const std::string shown = *r.message ? refusedWith(dialog.ui.plotButton)
+                                         : (dialog.ui.plotButton->click(), std::string());
+    EXPECT_EQ(r.message, shown) << r.start << " " << r.end << " " << r.step;
     EXPECT_TRUE(dialog.energyProfile.empty()) << r.start << " " << r.end << " " << r.step;
     EXPECT_TRUE(console.lines.empty()) << r.start << " " << r.end << " " << r.step;
     EXPECT_FALSE(dialog.plotter.isVisible());
+    EXPECT_NE(nullptr, dialog.molecule) << "not reset: the user mends the field";
     dialog.reSet();
   }
   EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+// After a reset the range fields show what the next scan covers, not the range typed before.
+TEST_F(Profiler, AfterAResetTheFieldsShowTheRangeTheScanUses) {
+  launch("CCCC", 0, 1, 2, 3);
+  dialog.ui.startEdit->setText("30");
+  dialog.ui.endEdit->setText("90");
+  dialog.ui.intervalEdit->setText("30");
+  dialog.reSet();
+  launch("CCCC", 0, 1, 2, 3);
+  EXPECT_EQ("0|360|30", (dialog.ui.startEdit->text() + "|" + dialog.ui.endEdit->text() + "|" +
+                         dialog.ui.intervalEdit->text())
+                            .toStdString());
+  dialog.ui.plotButton->click();
+  ASSERT_EQ(13u, dialog.energyProfile.size());
+  EXPECT_EQ(0.0f, dialog.energyProfile.begin()->first);
+  EXPECT_EQ(360.0f, dialog.energyProfile.rbegin()->first);
 }
 
 class ProfileSaving : public Profiler {
@@ -211,6 +241,11 @@ TEST_F(ProfileSaving, WritesTheScannedPointsRemembersTheFolderAndNamesAFileItCan
   EXPECT_EQ(folder.string(), dialog.lastDirectory.toStdString());
   EXPECT_EQ((folder / (name + "_Angle_Vs_Energy")).string(), save(""));
   EXPECT_TRUE(dialog.lastDirectory.isEmpty());
+
+  // A name typed without an extension gets the filter's.
+  save((folder / "bare").string());
+  EXPECT_EQ(3u + 37u, kvtest::linesOf(kvtest::readFile((folder / "bare.txt").string())).size());
+  EXPECT_FALSE(std::filesystem::exists(folder / "bare"));
 
   // A file that cannot be written is named (an empty range, so no scan lines).
   dialog.ui.endEdit->setText("10");

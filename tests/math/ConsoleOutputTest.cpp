@@ -54,7 +54,8 @@ TEST(ErrorChannel, ControlBytesReachTheSinkEscaped) {
   kvtest::ErrorCapture errors;
   ErrorLine() << "Error: bad line \"" << std::string("a\0b\x01\x7f\tc\r", 8) << "\"";
   printError("\x1b[2J");
+  printError("Error: first line \nsecond line");
   const std::vector<std::string> expected = {"Error: bad line \"a\\x00b\\x01\\x7f\\x09c\\x0d\"",
-                                             "\\x1b[2J"};
+                                             "\\x1b[2J", "Error: first line \nsecond line"};
   EXPECT_EQ(expected, errors.lines);
 }
