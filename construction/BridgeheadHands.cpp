@@ -35,8 +35,10 @@ constexpr size_t kMostInOutBridgeAtoms = 8;
 constexpr size_t kMostTransFusedBridgeAtoms = 4;
 // One bridge has at least one atom, so none of a short system is longer than this.
 constexpr size_t kLongestBridge = kMostInOutBridgeAtoms - 2;
-// Steps of the walk from one centre; a dense cage ends the walk there, unjudged.
-constexpr size_t kMostWalkSteps = 20000;
+// Steps of the walk from one centre, so that the work stays linear in the centres; a cage whose
+// atoms each carry three more ring bonds takes about 3,000, and a denser one ends the walk
+// there, unjudged.
+constexpr size_t kMostWalkSteps = 5000;
 
 // A bridge from a centre: its atoms in order from the centre's side (none for the bond between
 // the two bridgeheads), the bridgehead it ends at, and the atoms it leaves the two by.
