@@ -43,6 +43,15 @@ bool shareBond(const Atom* a, const Atom* b) {
   return false;
 }
 
+// True when a and b are both bonded to one atom (two bonds apart, as across an angle).
+bool shareNeighbour(const Atom* a, const Atom* b) {
+  for (const Bond* bond : a->bonds) {
+    const Atom* middle = farEnd(bond, a);
+    if (middle != nullptr && middle != b && shareBond(middle, b)) return true;
+  }
+  return false;
+}
+
 // Cells no smaller than the limit, so a close pair lies in neighbouring cells, and no more of
 // them than a few per point, so a sparse or far-flung set costs no memory beyond its size.
 // Returns the cell edge and the cell counts along the axes of the box low..high.
@@ -75,6 +84,11 @@ std::string atomLabel(const Atom* atom) { return atom->element + std::to_string(
 std::string moleculeLabel(const Molecule& molecule) {
   const std::string name = molecule.getName();
   return "\"" + (name.empty() ? molecule.smiles : name) + "\"";
+}
+
+std::string centreFault(const Molecule& molecule, const Atom* centre) {
+  return "Error: coordinates: centre " + atomLabel(centre) + " of " + moleculeLabel(molecule) +
+         " is not \"" + (centre->piCount == 1 ? "@" : "@@") + "\" as written";
 }
 
 }  // namespace
@@ -313,12 +327,7 @@ std::string describeGeometryFault(const Molecule& molecule) {
     return line.str();
   }
   const std::vector<Atom*> inverted = findInvertedCentres(molecule);
-  if (!inverted.empty()) {
-    line << "Error: coordinates: centre " << atomLabel(inverted[0]) << " of "
-         << moleculeLabel(molecule) << " is not \"" << (inverted[0]->piCount == 1 ? "@" : "@@")
-         << "\" as written";
-    return line.str();
-  }
+  if (!inverted.empty()) return centreFault(molecule, inverted[0]);
   const std::vector<Bond*> flipped = findFlippedDoubleBonds(molecule);
   if (!flipped.empty()) {
     line << "Error: coordinates: double bond " << atomLabel(flipped[0]->atom1) << "="
@@ -327,6 +336,11 @@ std::string describeGeometryFault(const Molecule& molecule) {
     return line.str();
   }
   return std::string();
+}
+
+std::string describeInsideOutBridgehead(const Molecule& molecule) {
+  const Atom* centre = findInsideOutBridgehead(molecule);
+  return centre != nullptr ? centreFault(molecule, centre) : std::string();
 }
 
 double expectedBondLength(const Bond& bond) {
@@ -370,10 +384,19 @@ std::string describeBondLengthFault(const Molecule& molecule) {
   return line.str();
 }
 
+std::vector<AtomPair> findTangledPairs(const Molecule& molecule) {
+  std::vector<AtomPair> tangled;
+  for (const AtomPair& pair : findClosePairs(molecule, kFinishedFarPairDistance))
+    if (pair.distanceAngstrom < kFinishedNonBondedDistance ||
+        !shareNeighbour(pair.first, pair.second))
+      tangled.push_back(pair);
+  return tangled;
+}
+
 std::string describeChainFault(const Molecule& molecule) {
   const std::string lengths = describeBondLengthFault(molecule);
   if (!lengths.empty()) return lengths;
-  const std::vector<AtomPair> close = findClosePairs(molecule, kFinishedNonBondedDistance);
+  const std::vector<AtomPair> close = findTangledPairs(molecule);
   if (close.empty()) return std::string();
   std::ostringstream line;
   line.setf(std::ios::fixed);

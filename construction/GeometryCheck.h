@@ -80,6 +80,15 @@ std::vector<Bond*> findFlippedDoubleBonds(const Molecule& molecule);
 // finite, two atoms too close, an inverted centre, a flipped double bond); empty when sound.
 std::string describeGeometryFault(const Molecule& molecule);
 
+// Labels no geometry holds (BridgeheadHands.cpp): two labelled bridgeheads joined by three
+// bridges of at most eight atoms together whose labels put the fourth bond of one of them
+// inside the cage, as in the trans-bridged tropine CN1[C@@H]2CC[C@@H]1CC(C2)O. Read from the
+// graph and labels alone. The later of the two in the atom list; null when there is none.
+Atom* findInsideOutBridgehead(const Molecule& molecule);
+// One error line naming that centre, in the words describeGeometryFault uses for a centre of the
+// wrong hand; empty when there is none.
+std::string describeInsideOutBridgehead(const Molecule& molecule);
+
 // A finished bond may differ from its table length by at most this much (Angstrom).
 constexpr double kBondLengthTolerance = 0.25;
 
@@ -93,9 +102,15 @@ std::string describeBondLengthFault(const Molecule& molecule);
 // Two atoms that share no bond closer than this (Angstrom) leave a molecule the set-up chain
 // optimised unfinished: no real contact comes so near.
 constexpr double kFinishedNonBondedDistance = 1.0;
+// Two atoms three or more bonds apart (or in different fragments) closer than this (Angstrom)
+// leave such a molecule unfinished too: they have passed through each other. Real contacts of
+// atoms that far apart in the graph stay near 2 Angstrom or more.
+constexpr double kFinishedFarPairDistance = 1.5;
+// Pairs of atoms that share no bond and lie closer than kFinishedNonBondedDistance, or share
+// neither a bond nor a neighbour and lie closer than kFinishedFarPairDistance; closest first.
+std::vector<AtomPair> findTangledPairs(const Molecule& molecule);
 // The faults only the set-up chain's own result is judged by: a bond far from its length
-// (describeBondLengthFault), then two atoms that share no bond within
-// kFinishedNonBondedDistance; empty when there is none.
+// (describeBondLengthFault), then the closest of findTangledPairs; empty when there is none.
 std::string describeChainFault(const Molecule& molecule);
 // The checks of a molecule the set-up chain calls finished: describeGeometryFault, then
 // describeChainFault.

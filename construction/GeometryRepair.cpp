@@ -201,9 +201,11 @@ bool isOpen(const Bond* bond) {
 }
 
 // Faults a repair can remove: centres and double bonds on the wrong side, bonds left open,
-// heavy atoms overlapping, and any two atoms closer than closeLimit. What lies between fixed
-// atoms only (a file's odd bond, two stacked atoms of a file) cannot be mended and is not
-// counted; the final check reports it.
+// heavy atoms overlapping, and any two atoms closer than closeLimit. The set-up chain's repair
+// (closeLimit at the finished distance) also counts the atoms its final check calls tangled:
+// three or more bonds apart and passed through each other. What lies between fixed atoms only
+// (a file's odd bond, two stacked atoms of a file) cannot be mended and is not counted; the
+// final check reports it.
 size_t faultCount(const Molecule& molecule, const AtomIndex& index, const std::vector<bool>& fixed,
                   double closeLimit) {
   const bool anyFixed = std::any_of(fixed.begin(), fixed.end(), [](bool f) { return f; });
@@ -220,6 +222,11 @@ size_t faultCount(const Molecule& molecule, const AtomIndex& index, const std::v
         (pair.distanceAngstrom < closeLimit ||
          (!isHydrogen(pair.first) && !isHydrogen(pair.second))))
       ++faults;
+  if (closeLimit >= kFinishedNonBondedDistance)
+    for (const AtomPair& pair : findTangledPairs(molecule))
+      if (pair.distanceAngstrom >= std::max(closeLimit, kCrowdedDistance) &&
+          movable(pair.first, pair.second))
+        ++faults;
   return faults;
 }
 

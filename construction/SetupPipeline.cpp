@@ -340,8 +340,11 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
 
 }  // namespace
 
-bool IOEngine::setCoordinates(Molecule* molecule) {
-  if (molecule == nullptr) return false;
+namespace {
+
+// Positions into the atoms, new atom spheres and bond spheroids; false when a bond's spheroid
+// could not be built.
+bool rebuildSpheroids(Molecule* molecule) {
   const int tessellation = molecule->atoms.size() <= kFineTessellationMaxAtoms
                                ? kFineTessellation
                                : kCoarseTessellation;
@@ -358,6 +361,14 @@ bool IOEngine::setCoordinates(Molecule* molecule) {
                              packedPosition(molecule, bond->atom2), tessellation))
       allBuilt = false;
   }
+  return allBuilt;
+}
+
+}  // namespace
+
+bool IOEngine::setCoordinates(Molecule* molecule) {
+  if (molecule == nullptr) return false;
+  const bool allBuilt = rebuildSpheroids(molecule);
   // Positions with atoms on top of each other or a centre of the wrong hand are no finished
   // molecule, whatever made them.
   const std::string fault = describeGeometryFault(*molecule);
@@ -370,6 +381,14 @@ bool IOEngine::setCoordinates(Molecule* molecule) {
 
 bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
   if (molecule == nullptr) return false;
+  // Labels no geometry holds are refused before any work; the molecule keeps its built
+  // positions and gets its spheroids, as every refused one does.
+  const std::string impossible = describeInsideOutBridgehead(*molecule);
+  if (!impossible.empty()) {
+    rebuildSpheroids(molecule);
+    printError(impossible);
+    return false;
+  }
   if (!internalOnly)
     for (Atom* atom : molecule->atoms)
       if (isDummy(atom)) return optimizeGeometryF(molecule);

@@ -460,6 +460,7 @@ double MolecularSystem::EVDW() const {
 }
 
 double MolecularSystem::NonBondedEnergy() {
+  refreshPairList();
   double energy = 0.0;
   if (electrostaticsEnabled) energy += Eelec();
   if (vanDerWaalsEnabled) energy += EVDW();

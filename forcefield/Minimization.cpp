@@ -145,6 +145,7 @@ public:
 private:
   // Start coordinates into the reference slot, its evaluation, and the opening lines.
   void start() {
+    system->refreshPairList();
     for (int a = 0; a < system->atomCount; ++a) {
       slots[reference].x[3 * a] = system->coordinates[a].x;
       slots[reference].x[3 * a + 1] = system->coordinates[a].y;

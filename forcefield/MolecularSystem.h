@@ -104,6 +104,10 @@ public:
   std::vector<double> negativity, hardness;     // eV
   double pairListCutoff = 10.0;                 // A
   double pairListCutoff2 = 100.0;
+  // The coordinates the pair list was made from, and how far (A) an atom may move from there
+  // before refreshPairList makes it again.
+  std::vector<SSEVector4f> pairListCoordinates;
+  double pairListDrift = 2.5;
   double scale14 = 0.5;
   bool preserveChirality = false;
 
@@ -160,6 +164,14 @@ public:
   int getBondId(int a, int b) const;
   // Rebuilds the non-bonded pair list from the current coordinates.
   void nonBondedUpdate();
+  // Rebuilds the pair list when an atom has moved more than pairListDrift since it was made, and
+  // says whether it did. A pair left out was at least the cutoff apart then; a torsion search
+  // turning a long chain moves atoms far, and partners that were never listed would otherwise
+  // pass through each other unseen (verapamil ended with a C-H contact of 1.07 A). So no pair
+  // closer than the cutoff minus twice the drift is missing where it is called: in
+  // NonBondedEnergy, the torsion search's measure, and at the start of each adopted-basis
+  // Newton-Raphson run. Within a run the list stands, so the energy the run follows has no jumps.
+  bool refreshPairList();
 
   // --- Charges, dipole and Emag -------------------------------------------------------------
   void fillCharge();      // adds the bond-table moments to the charges

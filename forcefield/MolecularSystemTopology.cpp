@@ -171,34 +171,39 @@ void MolecularSystem::SetupExclsionList() {
 }
 
 void MolecularSystem::SetupNonbondedList() {
-  // Candidates come from a grid of cutoff-sized cells, each atom's partners sorted ascending:
-  // the pair loop and the exclusion list then both run in (i, |j|) order, so one merge walk
-  // finds every excluded pair.
+  // Candidates come from a grid of cutoff-sized cells. Each atom's excluded partners are marked
+  // first, so only the pairs within the cutoff are sorted, ascending: the list runs in (i, |j|)
+  // order, as a walk over all pairs gives it. The list is made again whenever atoms have moved
+  // far (refreshPairList), so making it stays a small part of a torsion search.
   pairEnd.assign(atomCount, -1);
   pairList.clear();
+  pairListCoordinates.assign(
+      coordinates.begin(),
+      coordinates.begin() + std::min(coordinates.size(), static_cast<size_t>(atomCount)));
   const CellGrid grid(coordinates, std::sqrt(pairListCutoff2));
+  // excludedFor[j] == i: j is a 1-2 or 1-3 partner of i; oneFourFor[j] == i: a 1-4 partner.
+  std::vector<int> excludedFor(static_cast<size_t>(atomCount), -1);
+  std::vector<int> oneFourFor(static_cast<size_t>(atomCount), -1);
   std::vector<int> partners;
   int x = 0;
   for (int i = 0; i < atomCount; ++i) {
-    partners.clear();
-    grid.forEachCandidate(static_cast<size_t>(i), [&](size_t j) {
-      if (static_cast<int>(j) > i) partners.push_back(static_cast<int>(j));
-    });
-    std::sort(partners.begin(), partners.end());
     while (x < exclusionCount && exclusionAtom1[x] < i) ++x;
-    int y = x;
-    for (int j : partners) {
-      while (y < exclusionCount && exclusionAtom1[y] == i && std::abs(exclusionAtom2[y]) < j) ++y;
-      bool oneFour = false;
-      if (y < exclusionCount && exclusionAtom1[y] == i && std::abs(exclusionAtom2[y]) == j) {
-        if (exclusionAtom2[y] > 0) continue;   // 1-2 or 1-3
-        oneFour = true;
-      }
+    for (int y = x; y < exclusionCount && exclusionAtom1[y] == i; ++y) {
+      const int j = std::abs(exclusionAtom2[y]);
+      if (j >= atomCount) continue;
+      (exclusionAtom2[y] > 0 ? excludedFor : oneFourFor)[static_cast<size_t>(j)] = i;
+    }
+    partners.clear();
+    grid.forEachCandidate(static_cast<size_t>(i), [&](size_t candidate) {
+      const int j = static_cast<int>(candidate);
+      if (j <= i || excludedFor[candidate] == i) return;
       const double dx = static_cast<double>(coordinates[i].x) - coordinates[j].x;
       const double dy = static_cast<double>(coordinates[i].y) - coordinates[j].y;
       const double dz = static_cast<double>(coordinates[i].z) - coordinates[j].z;
-      if (dx * dx + dy * dy + dz * dz < pairListCutoff2) pairList.push_back(oneFour ? -j : j);
-    }
+      if (dx * dx + dy * dy + dz * dz < pairListCutoff2) partners.push_back(j);
+    });
+    std::sort(partners.begin(), partners.end());
+    for (int j : partners) pairList.push_back(oneFourFor[static_cast<size_t>(j)] == i ? -j : j);
     pairEnd[i] = static_cast<int>(pairList.size()) - 1;
   }
   pairCount = static_cast<int>(pairList.size());
@@ -209,6 +214,20 @@ void MolecularSystem::nonBondedUpdate() {
   pairEnd.clear();
   pairCount = 0;
   SetupNonbondedList();
+}
+
+bool MolecularSystem::refreshPairList() {
+  const double drift2 = pairListDrift * pairListDrift;
+  const size_t count = std::min(coordinates.size(), static_cast<size_t>(atomCount));
+  bool moved = pairListCoordinates.size() < count;
+  for (size_t a = 0; a < count && !moved; ++a) {
+    const double dx = static_cast<double>(coordinates[a].x) - pairListCoordinates[a].x;
+    const double dy = static_cast<double>(coordinates[a].y) - pairListCoordinates[a].y;
+    const double dz = static_cast<double>(coordinates[a].z) - pairListCoordinates[a].z;
+    moved = dx * dx + dy * dy + dz * dz > drift2;
+  }
+  if (moved) nonBondedUpdate();
+  return moved;
 }
 
 void MolecularSystem::SetupImproperList() {

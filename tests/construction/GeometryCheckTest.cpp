@@ -199,3 +199,50 @@ TEST_F(GeometryChecks, LayoutsUnderRestraintsHoldEveryLabelledCentreWhole) {
       }
   }
 }
+
+TEST_F(GeometryChecks, AtomsThreeOrMoreBondsApartUnderOneAndAHalfAngstromAreTangled) {
+  // A zig-zag pentane skeleton and a lone carbon; each case moves one atom near another. Atoms
+  // that close and three or more bonds apart (or in two fragments) have passed through each
+  // other; across an angle only stacked atoms count.
+  const double base[6][3] = {{0.0, 0.0, 0.0}, {1.26, 0.89, 0.0}, {2.52, 0.0, 0.0},
+                             {3.78, 0.89, 0.0}, {5.04, 0.0, 0.0}, {20.0, 0.0, 0.0}};
+  const struct {
+    int moved;
+    int near;
+    double distance;
+    bool tangled;
+  } cases[] = {{4, 0, 1.2, true},  {3, 0, 1.4, true},  {5, 2, 1.3, true},
+               {2, 0, 1.2, false}, {2, 0, 0.9, true},  {3, 0, 1.6, false}};
+  for (const auto& c : cases) {
+    auto m = buildMolecule(std::vector<std::string>(6, "C"),
+                           {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 1}});
+    for (int i = 0; i < 6; ++i) put(m->atoms[i], base[i][0], base[i][1], base[i][2]);
+    put(m->atoms[c.moved], base[c.near][0], base[c.near][1], base[c.near][2] + c.distance);
+    const std::vector<AtomPair> tangled = findTangledPairs(*m);
+    ASSERT_EQ(c.tangled ? 1u : 0u, tangled.size()) << c.moved << " near " << c.near;
+    if (c.tangled) {
+      EXPECT_EQ(std::set<Atom*>({m->atoms[c.moved], m->atoms[c.near]}),
+                std::set<Atom*>({tangled[0].first, tangled[0].second}));
+    }
+  }
+}
+
+TEST_F(GeometryChecks, TheChainsRepairPullsApartMoleculesLaidIntoEachOther) {
+  // Two waters, a hydrogen of one 1.2 Angstrom from the oxygen of the other: no stack, no
+  // overlap of heavy atoms, nothing the construction's repair looks at, but no finished molecule.
+  auto m = setuptest::prepare(
+      buildMolecule({"O", "H", "H", "O", "H", "H"}, {{0, 1, 1}, {0, 2, 1}, {3, 4, 1}, {3, 5, 1}}),
+      false);
+  m->names = {"two waters"};
+  const double at[6][3] = {{0.0, 0.0, 0.0}, {0.96, 0.0, 0.0},  {-0.24, 0.93, 0.0},
+                           {2.16, 0.0, 0.0}, {3.12, 0.0, 0.0}, {1.92, 0.93, 0.0}};
+  for (int i = 0; i < 6; ++i) put(m->atoms[i], at[i][0], at[i][1], at[i][2]);
+  EXPECT_NE(std::string::npos,
+            describeChainFault(*m).find(
+                "Error: coordinates: atoms H1 and O3 of \"two waters\" are 1.20 Angstrom apart"))
+      << describeChainFault(*m);
+  repairGeometry(*m, {}, kFinishedNonBondedDistance);
+  EXPECT_TRUE(findTangledPairs(*m).empty());
+  EXPECT_GE(distance(m->atoms[1], m->atoms[3]), 1.5);
+  for (const Bond* b : m->bonds) EXPECT_NEAR(0.96, distance(b->atom1, b->atom2), 0.1);
+}

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forcefield/ForceFieldFixture.h"
+#include "forcefield/Minimization.h"
 #include "support/ErrorCapture.h"
 
 namespace {
@@ -218,6 +219,38 @@ TEST_F(MolecularSystemBuild, PairListIsEveryPairInsideTheCutoffInAtomOrder) {
   ASSERT_LT(expected.size(), static_cast<size_t>(system.atomCount) * (system.atomCount - 1) / 2);
   EXPECT_EQ(expected, std::vector<int>(system.pairList.begin(), system.pairList.end()));
   EXPECT_EQ(static_cast<int>(expected.size()), system.pairCount);
+}
+
+TEST_F(MolecularSystemBuild, AtomsThatMeetAfterConstructionRepelEachOther) {
+  // The ends of a dodecane skeleton stand 14 A apart when the system is made, beyond the pair
+  // list's cutoff. A torsion search turning the chain back brings them together; they must then
+  // repel as any close pair does, in the search's measure and in the optimisation after it, not
+  // pass through each other unseen.
+  auto molecule = fftest::alkane(12);
+  MolecularSystem system(molecule.get());
+  const int first = 0, last = 11;
+  for (int p = 0; p <= system.pairEnd[first]; ++p) ASSERT_NE(last, std::abs(system.pairList[p]));
+  system.bondsEnabled = system.anglesEnabled = system.dihedralsEnabled = false;
+  system.impropersEnabled = system.electrostaticsEnabled = false;
+  const double apart = system.NonBondedEnergy();
+  // The last carbon 1.2 A above the first.
+  system.coordinates[last] = system.coordinates[first] + SSEVector4f(0.0f, 0.0f, 1.2f, 0.0f);
+  EXPECT_GT(system.NonBondedEnergy() - apart, 1000.0);
+  system.EnergyForce();
+  EXPECT_GT(system.forceZ[last], 1000.0);    // pushed up, away from the first carbon
+  EXPECT_LT(system.forceZ[first], -1000.0);
+
+  // An optimisation started there, with no torsion search before it, parts them.
+  MolecularSystem fresh(molecule.get());
+  fresh.bondsEnabled = fresh.anglesEnabled = fresh.dihedralsEnabled = false;
+  fresh.impropersEnabled = fresh.electrostaticsEnabled = false;
+  fresh.coordinates[last] = fresh.coordinates[first] + SSEVector4f(0.0f, 0.0f, 1.2f, 0.0f);
+  Minimization minimization;
+  minimization.maxSteps = 50;
+  minimization.AdoptedBasisNewtonRaphson(&fresh);
+  SSEVector4f gap = fresh.coordinates[last] - fresh.coordinates[first];
+  gap.w = 0.0f;
+  EXPECT_GT(gap.length(), 3.2f);   // near the two carbons' van der Waals distance
 }
 
 TEST_F(MolecularSystemBuild, ParametersComeFromTheTablesWithTheirFallbacks) {

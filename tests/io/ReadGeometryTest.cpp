@@ -56,6 +56,22 @@ void expectTrueGeometry(const Molecule& m, const std::string& smiles) {
   }
 }
 
+// The SMILES of the mirror image: every "@@" becomes "@" and every lone "@" "@@".
+std::string mirrorImage(const std::string& smiles) {
+  std::string mirrored;
+  for (size_t i = 0; i < smiles.size(); ++i) {
+    if (smiles[i] != '@') {
+      mirrored += smiles[i];
+    } else if (i + 1 < smiles.size() && smiles[i + 1] == '@') {
+      mirrored += '@';
+      ++i;
+    } else {
+      mirrored += "@@";
+    }
+  }
+  return mirrored;
+}
+
 }  // namespace
 
 TEST(ReadGeometry, QuaternaryBridgedAndCagedMoleculesComeOutTrue) {
@@ -81,11 +97,9 @@ TEST(ReadGeometry, QuaternaryBridgedAndCagedMoleculesComeOutTrue) {
       "C[C@@H]1CC[C@H]2[C@@H](C(=O)O[C@H]3[C@@]24[C@H]1CC[C@](O3)(OO4)C)C",   // artemisinin
       "Clc1ccc(cn1)[C@@H]1C[C@@H]2CC[C@H]1N2",                        // epibatidine
       "C1CCN2C[C@@H]3C[C@H]([C@H]2C1)CN4[C@@H]3CCCC4",                // sparteine
-      // Stereoisomers of sparteine (in/out bridgeheads) and morphine held only under heavy
-      // strain, and a cis cyclopropane: once the optimisation relieved the strain, or tore the
-      // ring in its torsion annealing, by turning a centre over, and they were refused.
-      "C1CCN2C[C@@H]3C[C@@H]([C@H]2C1)CN1CCCC[C@H]31",
-      "CN1CC[C@]23c4c5ccc(O)c4O[C@H]2[C@H](O)C=C[C@H]3[C@@H]1C5", "N[C@@H]1C[C@@H]1c1ccccc1",
+      // A cis cyclopropane: once the optimisation tore the ring in its torsion annealing and
+      // closed it with a centre turned over, and it was refused.
+      "N[C@@H]1C[C@@H]1c1ccccc1",
       "C1CN2CC3=CCO[C@H]4CC(=O)N5[C@H]6[C@H]4[C@H]3C[C@H]2[C@@]61C7=CC=CC=C75",   // strychnine
       "C1C[C@H]2CCCC[C@@H]2C1", "C[C@H]1CCCC[C@H]1C",   // trans-decalin, ring trans
       // The second quinuclidine centre once took the same configuration in every writing.
@@ -130,6 +144,58 @@ TEST(ReadGeometry, AnImpossibleLabelIsRefusedNamingTheCentre) {
       << text;
   // The possible one is finished.
   EXPECT_NE(nullptr, read("C1C[C@H]2C[C@@H]1C2"));
+}
+
+TEST(ReadGeometry, BridgeheadsTurnedInsideOutAndSmallTransFusionsAreRefusedNamingTheCentre) {
+  // Labels no geometry holds, read from the graph before any work: one bridgehead of a small
+  // bridged system turned into its cage, or a three-membered ring fused trans onto a small ring.
+  // Each was once finished with bonds stretched to 1.6 or 1.7 Angstrom and angles of 140
+  // degrees, or refused only after every layout had been tried. The in/out sparteine and the
+  // morphine with its piperidine bridge turned inside out were taken for strained stereoisomers
+  // then; both are bicyclo[3.3.1] systems with one bridgehead in, 80 to 90 kcal/mol above their
+  // real forms.
+  const struct {
+    const char* smiles;
+    const char* centre;   // the later of the two centres, as the error line names it
+  } impossible[] = {
+      {"CN1[C@@H]2CC[C@@H]1CC(C2)O", "C6"},                                  // trans tropine
+      {"COC(=O)[C@H]1[C@@H](OC(=O)c2ccccc2)C[C@@H]2CC[C@@H]1N2C", "C22"},     // cocaine
+      {"CC1(C)[C@H]2CC[C@@]1(C)[C@H](O)C2", "C7"},                           // borneol
+      {"CC1=CC[C@H]2C[C@H]1C2(C)C", "C7"},                                   // pinene
+      {"Clc1ccc([C@@H]2C[C@H]3CC[C@H]2N3)cn1", "C12"},                       // epibatidine
+      {"C1CCN2C[C@@H]3C[C@@H]([C@H]2C1)CN1CCCC[C@H]31", "C8"},                // sparteine
+      {"CN1CC[C@]23c4c5ccc(O)c4O[C@H]2[C@H](O)C=C[C@H]3[C@@H]1C5", "C22"},   // morphine
+      {"Cc1cccc(/C=C2/C(=O)/C(=C\\c3ccccc3C)[C@H]3CC[C@H]2N3C)c1", "C23"},  // a dibenzylidene tropinone
+      {"CN1[C@@H]2C[C@H](OC(=O)[C@H](CO)c3ccccc3)C[C@H]1[C@H]1O[C@@H]12", "C26"},   // epoxide
+      {"[C@H]12CC[C@@H]1C2", "C4"},                                          // bicyclopentane
+  };
+  for (const auto& c : impossible) {
+    // The mirror image, every "@" and "@@" exchanged, is as impossible.
+    for (const std::string& smiles : {std::string(c.smiles), mirrorImage(c.smiles)}) {
+      kvtest::ErrorCapture errors;
+      EXPECT_EQ(nullptr, read(smiles)) << smiles;
+      ASSERT_EQ(1u, errors.lines.size()) << errors.text();
+      const std::string& line = errors.lines[0];
+      EXPECT_EQ(0u, line.find(std::string("Error: coordinates: centre ") + c.centre + " of \"" +
+                              smiles + "\" is not \"@"))
+          << line;
+      EXPECT_NE(std::string::npos, line.find("\" as written")) << line;
+    }
+  }
+  // Their real forms, and other bridged and fused ring systems, keep every hand as written.
+  const char* real[] = {
+      "CN1[C@@H]2CC[C@H]1C[C@@H](C2)O", "CN1[C@@H]2CCC[C@H]1CC2",
+      "CN1[C@H]2CC[C@@H]1[C@H]([C@H](C2)OC(=O)c1ccccc1)C(=O)OC",
+      "CN1[C@@H]2CC[C@H]1CC(C2)OC(=O)C(CO)c1ccccc1",                       // atropine
+      "CN1[C@@H]2C[C@@H](C[C@H]1[C@H]1[C@@H]2O1)OC(=O)[C@H](CO)c1ccccc1",   // scopolamine
+      "CC1(C)[C@@H]2CC[C@@]1(C)[C@H](O)C2", "CC1=CC[C@@H]2C[C@H]1C2(C)C",
+      "O=c1cccc2n1C[C@@H]1CNC[C@H]2C1",                                   // cytisine
+      "[C@H]12CC[C@H]1C2"};                                                // bicyclopentane
+  for (const char* smiles : real) {
+    std::unique_ptr<Molecule> m = read(smiles);
+    ASSERT_NE(nullptr, m) << smiles;
+    expectTrueGeometry(*m, smiles);
+  }
 }
 
 TEST(ReadGeometry, ALargeMoleculeWhoseLabelsNoLayoutKeepsIsRefusedAsASmallOneIs) {
