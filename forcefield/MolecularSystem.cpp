@@ -170,6 +170,7 @@ MolecularSystem::MolecularSystem(Molecule* molecule) {
   SetupImproperList();
   setupChiralCenters(molecule);
   fillCharge();
+  fillSeparatedCharges(*molecule);
   chargeStep = 0.2;
   numericalStep = 1e-6;
   setupConstraints();
@@ -229,6 +230,7 @@ void MolecularSystem::copyMolecule(Molecule* molecule) {
   }
 
   charges.assign(atomCount, 0.0);
+  separatedCharges.assign(atomCount, 0.0);
   forceX.assign(atomCount, 0.0);
   forceY.assign(atomCount, 0.0);
   forceZ.assign(atomCount, 0.0);
