@@ -458,11 +458,12 @@ void showMolecule(const std::string& smiles) {
   evaluateSmiles(record, false);
   std::printf("%s: %s, heat of formation %.2f kJ/mol\n", record.smiles.c_str(),
               record.ok ? "read" : record.reason.c_str(), record.computed);
-  for (int size = ringstrain::kSmallestStrainedRing; size <= ringstrain::kLargestStrainedRing;
-       ++size)
-    if (record.rings.ringsOfSize[size] > 0)
-      std::printf("  rings of %d atoms with a bond that is not aromatic: %d\n", size,
-                  record.rings.ringsOfSize[size]);
+  for (int kind = 0; kind < ringstrain::kKindCount; ++kind)
+    for (int size = ringstrain::kSmallestStrainedRing; size <= ringstrain::kLargestStrainedRing;
+         ++size)
+      if (record.rings.counts[kind][size] > 0)
+        std::printf("  ring-strain row %s %d: %d times\n", kRingStrainKinds[kind], size,
+                    record.rings.counts[kind][size]);
 
   for (const BondUse& b : record.bonds)
     std::printf("  %s-%s order %d: code %d, row %d\n", b.type1.c_str(), b.type2.c_str(), b.order,
