@@ -562,10 +562,11 @@ FitSummary crossValidateMoments(std::vector<MoleculeRecord>& records, LayeredMod
   for (int fold = 0; fold < folds; ++fold) {
     std::vector<int> train;
     for (size_t i = 0; i < records.size(); ++i)
-      if (records[i].ok && static_cast<int>(i) % folds != fold) train.push_back(static_cast<int>(i));
+      if (records[i].ok && (records[i].extra || static_cast<int>(i) % folds != fold))
+        train.push_back(static_cast<int>(i));
     const std::vector<double> delta = fitMoments(records, model, train);
     for (size_t i = 0; i < records.size(); ++i)
-      if (records[i].ok && static_cast<int>(i) % folds == fold)
+      if (records[i].ok && !records[i].extra && static_cast<int>(i) % folds == fold)
         summary.predicted[i] = modelDipole(records[i], &model, &delta);
   }
   summarise(records, summary);
