@@ -92,6 +92,23 @@ const std::vector<Reference> kCheckPart = {
     {"1-ethyl-3,5-dimethylbenzene", "CCc1cc(C)cc(C)c1", -35.4},
 };
 
+// Every molecule within its bound of experiment and the mean within its own; the failure message
+// lists each error.
+void expectNearExperiment(const std::vector<Reference>& references, double moleculeBound,
+                          double meanBound) {
+  std::ostringstream table;
+  double sum = 0.0;
+  for (const Reference& reference : references) {
+    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(reference.smiles);
+    ASSERT_TRUE(molecule) << reference.smiles;
+    const double error = molecule->heatOfFormation * kKjPerEv - reference.kjPerMol;
+    EXPECT_LE(std::fabs(error), moleculeBound) << reference.name;
+    sum += std::fabs(error);
+    table << reference.name << ": " << error << " kJ/mol\n";
+  }
+  EXPECT_LE(sum / references.size(), meanBound) << table.str();
+}
+
 // The check part lands near 7.6 kJ/mol over the molecules without three- and four-membered rings
 // (10.2 before the ring-strain rows: the alkylcyclopentanes were about 20 too low). The largest
 // errors are in molecules with bonds that no fitted molecule has (CF2Br2, tert-butyl-S and -N,
@@ -232,17 +249,7 @@ const double kStrainedMeanBound = 5.0;       // kJ/mol
 const double kStrainedMoleculeBound = 25.0;  // kJ/mol
 
 TEST(HeatOfFormation, StrainedRingsCagesAndRingDoubleBondsNearExperiment) {
-  std::ostringstream table;
-  double sum = 0.0;
-  for (const Reference& reference : kStrainedRings) {
-    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(reference.smiles);
-    ASSERT_TRUE(molecule) << reference.smiles;
-    const double error = molecule->heatOfFormation * kKjPerEv - reference.kjPerMol;
-    EXPECT_LE(std::fabs(error), kStrainedMoleculeBound) << reference.name;
-    sum += std::fabs(error);
-    table << reference.name << ": " << error << " kJ/mol\n";
-  }
-  EXPECT_LE(sum / kStrainedRings.size(), kStrainedMeanBound) << table.str();
+  expectNearExperiment(kStrainedRings, kStrainedMoleculeBound, kStrainedMeanBound);
 }
 
 // Common molecules whose bonds no reference molecule has, so that their rows are set by hand
@@ -268,17 +275,7 @@ const double kHandSetMeanBound = 6.0;       // kJ/mol
 const double kHandSetMoleculeBound = 20.0;  // kJ/mol
 
 TEST(HeatOfFormation, MoleculesOfTheHandSetRowsNearExperiment) {
-  std::ostringstream table;
-  double sum = 0.0;
-  for (const Reference& reference : kHandSetRows) {
-    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(reference.smiles);
-    ASSERT_TRUE(molecule) << reference.smiles;
-    const double error = molecule->heatOfFormation * kKjPerEv - reference.kjPerMol;
-    EXPECT_LE(std::fabs(error), kHandSetMoleculeBound) << reference.name;
-    sum += std::fabs(error);
-    table << reference.name << ": " << error << " kJ/mol\n";
-  }
-  EXPECT_LE(sum / kHandSetRows.size(), kHandSetMeanBound) << table.str();
+  expectNearExperiment(kHandSetRows, kHandSetMoleculeBound, kHandSetMeanBound);
 }
 
 // Every bond of the uracils, the xanthines and the pyridones finds a row of its own types: a bond
