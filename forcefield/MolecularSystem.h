@@ -168,6 +168,9 @@ public:
 
   // --- Charges, dipole and Emag -------------------------------------------------------------
   void fillCharge();      // adds the bond-table moments to the charges
+  // The share of its table moment that the bond between a carbon and one of its chlorines keeps
+  // when the carbon holds `chlorines` of them (1 below three).
+  static double chlorineMomentShare(int chlorines);
   void fillSeparatedCharges(const Molecule& molecule);
   void findCharge();      // the alternative assignment from the bond-moment table
   void DipoleMoment();
