@@ -20,8 +20,6 @@ namespace {
 
 const char* const kFolderData = "_folder";
 const char* const kPartTag = "PDB";
-// Above this many atoms a PDB molecule shows no dipole row: its charges are not meaningful.
-constexpr unsigned int kLargestPdbWithDipole = 199;
 
 QString itemData(const QTreeWidgetItem* item) { return item->data(0, Qt::UserRole).toString(); }
 
@@ -195,7 +193,8 @@ void CustomTreeWidget::showMolecule(const Molecule& m, int kind) {
   // A molecule with open valences has no meaningful heat of formation or dipole.
   if (kind == 0 || m.numBondAxes == 0) {
     addRow("Heat of Formation", energyText(m.heatOfFormation, m));
-    if (m.isFromPdb && m.numAtoms > kLargestPdbWithDipole)
+    // A molecule the chain computed no dipole for (a large PDB structure) shows no dipole row.
+    if (!m.hasDipoleMoment)
       addRow(QString(), QString());
     else
       addRow("Dipole Moment", QString::asprintf("%3.4f(D)", static_cast<double>(m.dipoleMoment)));

@@ -666,6 +666,8 @@ bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
     system.DipoleMoment();
     molecule->dipoleMoment = static_cast<float>(system.dipoleMagnitude);
     molecule->energyCorrection = -system.calEmag();
+  } else {
+    molecule->hasDipoleMoment = false;
   }
   molecule->calTotalBondEnergy();
   molecule->calHeatOfFormation();

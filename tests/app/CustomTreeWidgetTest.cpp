@@ -224,6 +224,7 @@ TEST_F(PropertiesRows, EachKindShowsItsRows) {
   pdb.isFromPdb = true;
   pdb.numAtoms = 200;
   pdb.dipoleMoment = 3.25f;
+  pdb.hasDipoleMoment = false;   // as the PDB reader leaves a structure of 200 atoms
   MoleculeEngine* engine = MoleculeEngine::instance();
   engine->molecules.push_back(&library);
   engine->groups.push_back(&group);
@@ -243,6 +244,7 @@ TEST_F(PropertiesRows, EachKindShowsItsRows) {
   EXPECT_EQ("Name=protein", rows().front());
   EXPECT_EQ("=", rows().back());   // no dipole for a PDB molecule of 200 atoms
   pdb.numAtoms = 199;
+  pdb.hasDipoleMoment = true;
   tree.updatePropertiesSlot(2, 0);
   EXPECT_EQ("Dipole Moment=3.2500(D)", rows().back());
   // Values of a geometry whose optimisation stopped short of convergence say so in a row of

@@ -21,6 +21,7 @@
 #include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 #include "support/TextLines.h"
+#include "tests/io/PDBTestSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -243,6 +244,45 @@ TEST_F(Kvtool, LeftOutPdbAtomIsAWarningOfTheRecord) {
   const ToolRun text = runKvtool({pdb});
   EXPECT_NE(std::string::npos, text.out.find("warning: Error: PDBParser::parsePDBFile element \"Ca\""))
       << text.out;
+}
+
+// A PDB structure of 200 atoms or more gets no dipole from the set-up chain: kvtool reports none,
+// where it once wrote a dipole of 0. One atom fewer and the dipole is there.
+TEST_F(Kvtool, LargePdbStructureReportsNoDipoleRatherThanZero) {
+  auto methanes = [](int residues) {
+    std::string text;
+    int serial = 1;
+    for (int r = 0; r < residues; ++r) {
+      const float x = 6.0f * (r % 8), y = 6.0f * (r / 8);
+      text += pdbtest::atomLine("HETATM", serial++, "C", "CH4", 'A', r + 1, x, y, 0, "C");
+      text += pdbtest::atomLine("HETATM", serial++, "H1", "CH4", 'A', r + 1, x + 0.63f,
+                                y + 0.63f, 0.63f, "H");
+      text += pdbtest::atomLine("HETATM", serial++, "H2", "CH4", 'A', r + 1, x - 0.63f,
+                                y - 0.63f, 0.63f, "H");
+      text += pdbtest::atomLine("HETATM", serial++, "H3", "CH4", 'A', r + 1, x + 0.63f,
+                                y - 0.63f, -0.63f, "H");
+      text += pdbtest::atomLine("HETATM", serial++, "H4", "CH4", 'A', r + 1, x - 0.63f,
+                                y + 0.63f, -0.63f, "H");
+    }
+    return text;
+  };
+  const QString large = write("large.pdb", methanes(40));
+  const ToolRun json = runKvtool({"--json", large});
+  ASSERT_EQ(0, json.exitCode) << json.err;
+  std::vector<QJsonObject> records = jsonLines(json.out);
+  ASSERT_EQ(1u, records.size());
+  EXPECT_TRUE(records[0]["ok"].toBool()) << json.out;
+  EXPECT_EQ(200, records[0]["atoms"].toArray().size());
+  ASSERT_TRUE(records[0].contains("dipole")) << json.out;
+  EXPECT_TRUE(records[0]["dipole"].isNull()) << json.out;
+  const ToolRun text = runKvtool({large});
+  EXPECT_NE(std::string::npos, text.out.find("dipole moment: none\n")) << text.out;
+
+  const QString small = write("small.pdb", methanes(39));
+  records = jsonLines(runKvtool({"--json", small}).out);
+  ASSERT_EQ(1u, records.size());
+  EXPECT_TRUE(records[0]["dipole"].isDouble());
+  EXPECT_NE(std::string::npos, runKvtool({small}).out.find(" Debye\n"));
 }
 
 TEST_F(Kvtool, ByteOrderMarksAreSkippedAndSmilesFileErrorsNameTheLine) {
