@@ -21,6 +21,7 @@ class QCloseEvent;
 class QResizeEvent;
 class QShowEvent;
 class QTreeWidgetItem;
+struct TreeEntry;
 
 // The program's only main window: the form's menus, tool bars and tool buttons, the 3-D view in
 // the central widget, the library tabs with their trees, and the Library, Properties and
@@ -191,9 +192,9 @@ class KestavorGUI : public QMainWindow {
   // does so before its first console line: the line lets the view's next frame take the new
   // molecule, and its rows must not be replaced by the labels afterwards.
   void showWorkSpace();
-  // Work Space items: one of the text and data; a history entry "H<index>#<name>" of the
+  // Work Space items: one of the text and entry; a history entry "H<index>#<name>" of the
   // molecule, with a ticked part item per PDB part when it has two or more and withParts.
-  static QTreeWidgetItem* workSpaceItem(const std::string& text, const std::string& data);
+  static QTreeWidgetItem* workSpaceItem(const std::string& text, const TreeEntry& entry);
   static QTreeWidgetItem* historyEntryItem(const Molecule& molecule, size_t index, bool withParts);
 
   // Each Window action and the part of the window it shows and hides.

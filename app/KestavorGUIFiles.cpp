@@ -18,6 +18,7 @@
 #include "io/PDBParser.h"
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
+#include "io/TreeEntry.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
@@ -27,7 +28,6 @@ namespace {
 
 constexpr int kWorkSpacePage = 3;
 constexpr float kPlacementDistance = 30.0f;   // scene units along the eye ray
-const char* const kFolderData = "_folder";
 
 // The Open dialog's own starting folder, kept for the whole process.
 QString openFolder;
@@ -45,10 +45,6 @@ std::string baseName(const std::string& path) {
   return name.substr(0, name.rfind('.'));
 }
 
-std::string decimal(size_t index) {
-  return UtilityEngine::instance()->intToString(static_cast<int>(index));
-}
-
 // Names the window's load for as long as it lives.
 class LoadInProgress {
  public:
@@ -63,21 +59,22 @@ class LoadInProgress {
 
 }  // namespace
 
-QTreeWidgetItem* KestavorGUI::workSpaceItem(const std::string& text, const std::string& data) {
+QTreeWidgetItem* KestavorGUI::workSpaceItem(const std::string& text, const TreeEntry& entry) {
   auto* item = new QTreeWidgetItem;
   item->setText(0, QString::fromStdString(text));
-  item->setData(0, Qt::UserRole, QString::fromStdString(data));
+  setTreeEntry(item, entry);
   return item;
 }
 
 QTreeWidgetItem* KestavorGUI::historyEntryItem(const Molecule& molecule, size_t index,
                                                bool withParts) {
   const std::string name = molecule.getName();
-  QTreeWidgetItem* item = workSpaceItem(name, "H" + decimal(index) + "#" + name);
+  const int at = static_cast<int>(index);
+  QTreeWidgetItem* item =
+      workSpaceItem(name, TreeEntry::listed(TreeEntry::Kind::History, at).withName(name));
   if (withParts && molecule.chainIds.size() >= 2)
     for (const std::string& part : molecule.chainIds) {
-      QTreeWidgetItem* partItem =
-          workSpaceItem(part, "PDB#" + name + "#" + part + "#" + decimal(index));
+      QTreeWidgetItem* partItem = workSpaceItem(part, TreeEntry::pdbPart(name, part, at));
       partItem->setCheckState(0, Qt::Checked);
       item->addChild(partItem);
     }
@@ -162,7 +159,8 @@ void KestavorGUI::showLoadedMolecule(Molecule* molecule, const SSEVector4f& at,
   std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
   const size_t index = history.size();
   history.push_back(molecule->clone());
-  workSpaceTree->addTopLevelItem(workSpaceItem(molecule->getName(), "H" + decimal(index)));
+  workSpaceTree->addTopLevelItem(workSpaceItem(
+      molecule->getName(), TreeEntry::listed(TreeEntry::Kind::History, static_cast<int>(index))));
   // Read before printing: the print lets the view's next frame take the molecule over.
   const std::string line =
       "Created molecule from " + kind + " file     SMILES: " + molecule->smiles;
@@ -175,7 +173,7 @@ void KestavorGUI::showLoadedList(const std::vector<Molecule*>& molecules,
                                  bool withParts, const std::string& announce) {
   std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
   showWorkSpace();
-  QTreeWidgetItem* folder = workSpaceItem(folderName, kFolderData);
+  QTreeWidgetItem* folder = workSpaceItem(folderName, TreeEntry::folder());
   folder->setIcon(0, IOEngine::instance()->iconProvider.icon(QFileIconProvider::Folder));
   for (size_t i = 0; i < molecules.size(); ++i) {
     Molecule* molecule = molecules[i];
