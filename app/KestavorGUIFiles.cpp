@@ -19,6 +19,7 @@
 #include "io/SmilesParser.h"
 #include "io/SmilesWriter.h"
 #include "io/TreeEntry.h"
+#include "math/FileNames.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
@@ -36,13 +37,6 @@ void print(const std::string& line) { UtilityEngine::instance()->printToConsole(
 
 void reportNothingLoaded(const std::string& path, const std::string& reason) {
   print("Nothing loaded from " + path + ": " + reason);
-}
-
-// The file's name without its folder and without its last extension.
-std::string baseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return name.substr(0, name.rfind('.'));
 }
 
 // Names the window's load for as long as it lives.
@@ -198,7 +192,7 @@ void KestavorGUI::loadPdbFile(const std::string& path, const SSEVector4f& at) {
   processPendingEvents();
   parser.parsePDBFile(path, molecules);
   if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
-  const std::string folder = baseName(path);
+  const std::string folder = fileStem(path);
   showLoadedList(molecules, folder, at, true, "Created molecule from PDB file " + folder);
   print("Finished parsing PDB file " + path);
 }
@@ -222,7 +216,7 @@ void KestavorGUI::loadListFile(const std::string& path, bool smiles) {
   if (molecules.empty()) {
     reportNothingLoaded(path, "no molecule could be read");
   } else {
-    showLoadedList(molecules, baseName(path), placementPoint(), false, std::string());
+    showLoadedList(molecules, fileStem(path), placementPoint(), false, std::string());
     IOEngine::instance()->printSummaryOfMoleculesInConsole(molecules);
     print(loadTimingLine(molecules.size(), stopwatch.elapsed()));
   }

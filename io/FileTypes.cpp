@@ -65,13 +65,6 @@ const std::vector<FileType>& fileTypes() {
   return table;
 }
 
-std::string fileExtension(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return path.substr(dot);
-}
-
 const FileType* fileTypeOf(const std::string& path, unsigned uses) {
   const std::string extension = fileExtension(path);
   if (extension.empty()) return nullptr;

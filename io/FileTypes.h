@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "math/FileNames.h"   // fileExtension: the extension that names a file's type
+
 class Molecule;
 
 // The reader families. Each command maps a family to its own way of reading it (Open shows the
@@ -35,10 +37,6 @@ struct FileType {
 
 // Every row, in the order of Open's filter.
 const std::vector<FileType>& fileTypes();
-
-// The last extension of the path's file name with its dot ("a.b/c.SDF" gives ".SDF"); "" when the
-// name has no dot.
-std::string fileExtension(const std::string& path);
 
 // The type of the file the path names, among the types taken by one of uses; null when none. Only
 // the last extension counts, never a dot in a folder's name.

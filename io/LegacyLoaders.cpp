@@ -19,6 +19,7 @@
 #include "io/PDBParser.h"
 #include "io/SmilesWriter.h"
 #include "io/TreeEntry.h"
+#include "math/FileNames.h"
 #include "model/Molecule.h"
 
 using libraryitems::folderNameOf;
@@ -27,13 +28,6 @@ using libraryitems::groupIcon;
 namespace {
 
 const int kGroupIconSize = 32;
-
-std::string fileStem(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.find_last_of('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 QTreeWidgetItem* folderItem(QTreeWidgetItem* parent, const std::string& text, const QIcon& icon) {
   QTreeWidgetItem* item = new QTreeWidgetItem(parent);
