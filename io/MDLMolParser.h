@@ -45,9 +45,10 @@ class MDLMolParser {
   // Every file below the folder, sub-folders included, that the file-type table gives to the
   // folder import ("*.mol", any case); returns the number of molecules appended.
   int loadMolFilesFromDirectory(const char* dir, std::vector<Molecule*>& out);
-  // One record; false (old file untouched) for a null molecule, a molecule the format cannot
-  // hold (over 999 atoms or bonds, a bond order other than 1, 2, 3 or aromatic 9, a coordinate
-  // too wide for its column) or an unwritable path.
+  // One record (written in MDLMolWriter.cpp, as formatMDLMol); false (old file untouched) for a
+  // null molecule, a molecule the format cannot hold (over 999 atoms or bonds, a bond order
+  // other than 1, 2, 3 or aromatic 9, a coordinate too wide for its column) or an unwritable
+  // path.
   bool writeMDLMolFile(Molecule* m, const char* path);
   // The blocks of one mol file without perception: the symbols go into Atom::name only.
   Molecule* readMDLMolGraph(const char* path);
