@@ -63,6 +63,25 @@ bool appendInt(std::string& out, int value, int width) {
 
 const int kMaxCount = 999;   // the counts line gives each count three columns
 
+// One property line of one entry ("M  CHG  1 aaa vvv") for each atom whose value is set: other
+// than 0, and above 0 when onlyPositive (mass numbers). False (with a message naming what) when a
+// value does not fit its column.
+bool appendPropertyLines(std::string& out, const Molecule& m, const char* head, int Atom::*field,
+                         bool onlyPositive, const char* what) {
+  for (const Atom* a : m.atoms) {
+    const int value = a->*field;
+    if (value == 0 || (onlyPositive && value < 0)) continue;
+    out += head;
+    appendInt(out, a->id + 1, 4);
+    if (!appendInt(out, value, 4)) {
+      reportProblem(std::string(what) + " too wide for its column at atom", a->name);
+      return false;
+    }
+    out += "\n";
+  }
+  return true;
+}
+
 }  // namespace
 
 bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
@@ -127,27 +146,9 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
     out += "  0  0  0  0\n";
   }
 
-  for (const Atom* a : m->atoms) {
-    if (a->charge == 0) continue;
-    out += "M  CHG  1";
-    appendInt(out, a->id + 1, 4);
-    if (!appendInt(out, a->charge, 4)) {
-      reportProblem("formal charge too wide for its column at atom", a->name);
-      return false;
-    }
-    out += "\n";
-  }
-  // Mass numbers, one entry a line as for the charges.
-  for (const Atom* a : m->atoms) {
-    if (a->isotope <= 0) continue;
-    out += "M  ISO  1";
-    appendInt(out, a->id + 1, 4);
-    if (!appendInt(out, a->isotope, 4)) {
-      reportProblem("mass number too wide for its column at atom", a->name);
-      return false;
-    }
-    out += "\n";
-  }
+  if (!appendPropertyLines(out, *m, "M  CHG  1", &Atom::charge, false, "formal charge") ||
+      !appendPropertyLines(out, *m, "M  ISO  1", &Atom::isotope, true, "mass number"))
+    return false;
   out += "M  END\n";
   return true;
 }
