@@ -21,6 +21,7 @@ class QCloseEvent;
 class QResizeEvent;
 class QShowEvent;
 class QTreeWidgetItem;
+struct FileType;
 struct TreeEntry;
 
 // The program's only main window: the form's menus, tool bars and tool buttons, the 3-D view in
@@ -179,10 +180,14 @@ class KestavorGUI : public QMainWindow {
   // `announce` is printed after each molecule when it is not empty.
   void showLoadedList(const std::vector<Molecule*>& molecules, const std::string& folderName,
                       const SSEVector4f& at, bool withParts, const std::string& announce);
-  void loadPdbFile(const std::string& path, const SSEVector4f& at);
+  // Each reads the file with the reader of its type's row (io/FileTypes.h). A file of one
+  // molecule (mol, own file), named by kind in the console line.
+  void loadOneMolecule(const FileType& type, const std::string& path, const SSEVector4f& at,
+                       const std::string& kind);
+  void loadPdbFile(const FileType& type, const std::string& path, const SSEVector4f& at);
   // SD files (smiles false) and SMILES files. The first molecule goes where the view looks when
   // the reading is done: the user may turn the view meanwhile.
-  void loadListFile(const std::string& path, bool smiles);
+  void loadListFile(const FileType& type, const std::string& path, bool smiles);
   // True, after a console line naming the file being loaded, while a load of many molecules
   // runs: the window answers the user between its molecules, and `command` (New, Open, the
   // folder import, the SMILES entry) would read, build or clear molecules inside it.

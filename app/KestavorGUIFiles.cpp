@@ -15,9 +15,6 @@
 #include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/MoleculeEngine.h"
-#include "io/PDBParser.h"
-#include "io/SmilesParser.h"
-#include "io/SmilesWriter.h"
 #include "io/TreeEntry.h"
 #include "math/FileNames.h"
 #include "math/UtilityEngine.h"
@@ -116,34 +113,30 @@ void KestavorGUI::Menu_Load() {
   if (chosen.isEmpty()) return;
   const SSEVector4f at = placementPoint();
   const std::string path = chosen.toStdString();
-  // The type of the file name's last extension, as every command that reads files picks it.
+  // The type of the file name's last extension, as every command that reads files picks it; the
+  // row's reader reads it. What is said and shown around the reading is Open's own.
   const FileType* type = fileTypeOf(path, kOpenUse);
   if (type == nullptr) return reportNothingLoaded(path, "not a KV, MOL, SD, PDB or SMILES file");
   switch (type->format) {
-    case FileFormat::Mol: {
-      MDLMolParser parser;
-      Molecule* molecule = parser.parseMDLMolFile(path);
-      if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
-      return showLoadedMolecule(molecule, at, "MOL");
-    }
-    case FileFormat::Kv: {
-      Molecule* molecule = IOEngine::instance()->parseKvtFile(path);
-      if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
-      // A group keeps the SMILES text of its file; a whole molecule gets it written afresh, before
-      // the history's copy is taken, so the Work Space shows what the view shows.
-      SmilesWriter writer;
-      std::string text;
-      if (molecule->calculateNumBondAxes() == 0 && writer.createSmilesFromMolecule(molecule, text))
-        molecule->smiles = text;
-      return showLoadedMolecule(molecule, at, "KV");
-    }
+    case FileFormat::Mol:
+      return loadOneMolecule(*type, path, at, "MOL");
+    case FileFormat::Kv:
+      return loadOneMolecule(*type, path, at, "KV");
     case FileFormat::Pdb:
-      return loadPdbFile(path, at);
+      return loadPdbFile(*type, path, at);
     case FileFormat::SD:
-      return loadListFile(path, false);
+      return loadListFile(*type, path, false);
     case FileFormat::Smiles:
-      return loadListFile(path, true);
+      return loadListFile(*type, path, true);
   }
+}
+
+void KestavorGUI::loadOneMolecule(const FileType& type, const std::string& path,
+                                  const SSEVector4f& at, const std::string& kind) {
+  std::vector<Molecule*> molecules;
+  readMolecules(type, path, molecules);
+  if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
+  showLoadedMolecule(molecules.front(), at, kind);
 }
 
 void KestavorGUI::showLoadedMolecule(Molecule* molecule, const SSEVector4f& at,
@@ -185,34 +178,27 @@ void KestavorGUI::showLoadedList(const std::vector<Molecule*>& molecules,
   workSpaceTree->addTopLevelItem(folder);
 }
 
-void KestavorGUI::loadPdbFile(const std::string& path, const SSEVector4f& at) {
-  PDBParser parser;
+void KestavorGUI::loadPdbFile(const FileType& type, const std::string& path,
+                              const SSEVector4f& at) {
   std::vector<Molecule*> molecules;
   print("Wait!! parsing PDB file " + path);
   processPendingEvents();
-  parser.parsePDBFile(path, molecules);
+  readMolecules(type, path, molecules);
   if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
   const std::string folder = fileStem(path);
   showLoadedList(molecules, folder, at, true, "Created molecule from PDB file " + folder);
   print("Finished parsing PDB file " + path);
 }
 
-void KestavorGUI::loadListFile(const std::string& path, bool smiles) {
+void KestavorGUI::loadListFile(const FileType& type, const std::string& path, bool smiles) {
   const LoadInProgress loading(loadingFile, path);
   std::vector<Molecule*> molecules;
-  int count = 0;
   print(smiles ? "Parsing SMILES file, Please Wait..." + path
                : "Parsing sdf File " + path + ", Please Wait...");
   QElapsedTimer stopwatch;
   stopwatch.start();
   processPendingEvents();
-  if (smiles) {
-    SmilesParser parser;
-    parser.parseSMILESFile(path.c_str(), molecules, count);
-  } else {
-    MDLMolParser parser;
-    parser.parseSDFile(path.c_str(), molecules, count);
-  }
+  readMolecules(type, path, molecules);
   if (molecules.empty()) {
     reportNothingLoaded(path, "no molecule could be read");
   } else {

@@ -213,13 +213,14 @@ bool readHeader(RecordLines& lines, std::string& name, std::string& counts, int&
         lines.report("file ends before the counts line, after", header[i - 1]);
       return false;
     }
+    // The record's name is known from its first line, so a record that fails later has one.
+    if (i == 0) name = trimmed(header[0]);
     if (hasControlBytes(header[i])) {
       ErrorLine() << "Error: MDLMolParser: not a text mol file: control bytes on "
                   << lines.place();
       return false;
     }
   }
-  name = trimmed(header[0]);
   counts = header[3];
   if (trimmed(counts).empty()) {
     lines.report("empty counts line", counts);
@@ -580,8 +581,7 @@ bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
   return true;
 }
 
-Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
-  std::string name;
+Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine, std::string& name) {
   Molecule* m = readConnectionTable(in, name, firstLine, false);
   if (m == nullptr) return nullptr;
   std::cout << " PARSING " << name << "\n";
@@ -595,7 +595,10 @@ Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
   return m;
 }
 
-Molecule* MDLMolParser::parseMDLMolFile(std::istream& in) { return parseRecord(in, 1); }
+Molecule* MDLMolParser::parseMDLMolFile(std::istream& in) {
+  std::string name;
+  return parseRecord(in, 1, name);
+}
 
 bool MDLMolParser::openFile(const char* path, std::ifstream& in) {
   std::string reason;
@@ -607,12 +610,21 @@ bool MDLMolParser::openFile(const char* path, std::ifstream& in) {
   return true;
 }
 
+bool MDLMolParser::readMolFile(const std::string& path, const RecordSink& take) {
+  std::ifstream in;
+  if (!openFile(path.c_str(), in)) return false;
+  FileRecord record;
+  record.firstLine = 1;
+  record.molecule = parseRecord(in, 1, record.name);
+  sourcePath.clear();
+  take(record);
+  return true;
+}
+
 Molecule* MDLMolParser::parseMDLMolFile(const char* path) {
   if (path == nullptr) return nullptr;
-  std::ifstream in;
-  if (!openFile(path, in)) return nullptr;
-  Molecule* m = parseRecord(in, 1);
-  sourcePath.clear();
+  Molecule* m = nullptr;
+  readMolFile(path, [&m](FileRecord& record) { m = record.molecule; });
   return m;
 }
 
@@ -659,28 +671,40 @@ std::vector<std::pair<std::string, int> > MDLMolParser::splitSDRecords(std::istr
 
 bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, int& count) {
   if (path == nullptr) return false;
-  std::ifstream in;
-  if (!openFile(path, in)) return false;
-  parseSDFile(in, out, count);
-  sourcePath.clear();
+  int read = 0;
+  if (!readSDFile(path, collectMolecules(out, read))) return false;
+  count = read;
   return true;
 }
 
 void MDLMolParser::parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count) {
+  count = 0;
+  readSDRecords(in, collectMolecules(out, count));
+}
+
+bool MDLMolParser::readSDFile(const std::string& path, const RecordSink& take) {
+  std::ifstream in;
+  if (!openFile(path.c_str(), in)) return false;
+  readSDRecords(in, take);
+  sourcePath.clear();
+  return true;
+}
+
+void MDLMolParser::readSDRecords(std::istream& in, const RecordSink& take) {
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedPrintLevel = utility->printLevel;
-  count = 0;
+  int read = 0;
   const std::vector<std::pair<std::string, int> > records = splitSDRecords(in);
   if (records.empty()) reportProblem("no records in", sourcePath.empty() ? "the input" : sourcePath);
-  for (const auto& record : records) {
+  for (const auto& entry : records) {
     processPendingEventsAndInput();   // between two molecules: the window answers the user
-    std::istringstream text(record.first);
-    Molecule* m = parseRecord(text, record.second);
+    std::istringstream text(entry.first);
+    FileRecord record;
+    record.firstLine = entry.second;
+    record.molecule = parseRecord(text, entry.second, record.name);
     utility->printLevel = 1;
-    if (m == nullptr) continue;
-    out.push_back(m);
-    ++count;
-    std::cout << "-----------------------" << count << "\n";
+    if (record.molecule != nullptr) std::cout << "-----------------------" << ++read << "\n";
+    take(record);
   }
   utility->printLevel = savedPrintLevel;
 }
@@ -699,14 +723,13 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
   }
   std::sort(paths.begin(), paths.end());
 
+  // Each file is read by the reader its type names.
   int count = 0;
   for (const std::string& path : paths) {
-    if (fileTypeOf(path, kFolderImportUse) == nullptr) continue;
+    const FileType* type = fileTypeOf(path, kFolderImportUse);
+    if (type == nullptr) continue;
     processPendingEventsAndInput();   // between two molecules: the window answers the user
-    Molecule* m = parseMDLMolFile(path);
-    if (m == nullptr) continue;
-    out.push_back(m);
-    ++count;
+    type->read(path, collectMolecules(out, count));
   }
   return count;
 }
