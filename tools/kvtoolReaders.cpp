@@ -105,7 +105,8 @@ bool readFile(const FileType& type, const std::string& path, const RecordSink& s
     if (record.molecule == nullptr) {
       if (record.name.empty()) record.name = path;
       if (record.error.empty()) {
-        record.error = "Error: kvtool: no molecule from " + (place.empty() ? "\"" + path + "\"" : place);
+        const std::string where = place.empty() ? "\"" + path + "\"" : place;
+        record.error = "Error: kvtool: no molecule from " + where;
         std::cerr << record.error << "\n";
       }
     }
