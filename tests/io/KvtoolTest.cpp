@@ -309,6 +309,31 @@ TEST_F(Kvtool, ByteOrderMarksAreSkippedAndSmilesFileErrorsNameTheLine) {
   EXPECT_EQ("ethane", jsonLines(molRun.out)[0]["name"].toString().toStdString());
 }
 
+// The SD reader File > Open calls hands kvtool each record as it reads it: a record that gives no
+// molecule is reported by its name, with the reader's error line for it, between the others.
+TEST_F(Kvtool, EachSdRecordIsReportedWithTheErrorsOfItsOwnReading) {
+  const std::string ethane = "ethane\n\n\n"
+                             "  2  1  0  0  0  0  0  0  0  0999 V2000\n"
+                             "    0.0000    0.0000    0.0000 C   0  0\n"
+                             "    1.5400    0.0000    0.0000 C   0  0\n"
+                             "  1  2  1  0\nM  END\n$$$$\n";
+  const QString sdf =
+      write("three.sdf", ethane + "broken\n\n\n  x  0  0  0  0  0  0  0  0  0999 V2000\n$$$$\n" +
+                             ethane);
+  const ToolRun run = runKvtool({"--json", sdf});
+  EXPECT_EQ(1, run.exitCode);
+  const std::vector<QJsonObject> records = jsonLines(run.out);
+  ASSERT_EQ(3u, records.size()) << run.out;
+  expectFinishedMolecule(records[0]);
+  expectFinishedMolecule(records[2]);
+  EXPECT_FALSE(records[1]["ok"].toBool());
+  EXPECT_EQ("broken", records[1]["name"].toString().toStdString());
+  const std::string error = records[1]["error"].toString().toStdString();
+  EXPECT_EQ(0u, error.find("Error: MDLMolParser: bad atom count")) << error;
+  EXPECT_NE(std::string::npos, error.find("line 13 of \"" + sdf.toStdString() + "\"")) << error;
+  EXPECT_EQ(1u, kvtest::linesOf(run.err).size()) << run.err;
+}
+
 TEST_F(Kvtool, OneMoleculeWrittenToAnSdFileIsClosed) {
   const QString sdf = path("one.sdf");
   const ToolRun run = runKvtool({"--json", "--mol", sdf, "--smiles", "CCO ethanol"});
