@@ -105,6 +105,10 @@ public:
   double pairListCutoff = 10.0;                 // A
   double pairListCutoff2 = 100.0;
   double scale14 = 0.5;
+  // Per pair-list entry: 1 for two heavy atoms 1-4 across a single ring bond, whose van der
+  // Waals term takes ringContactScale in place of scale14 (electrostatics keep scale14).
+  std::vector<char> ringContact;
+  double ringContactScale = 0.25;
   bool preserveChirality = false;
 
   bool electrostaticsEnabled = true;
@@ -160,6 +164,9 @@ public:
   int getBondId(int a, int b) const;
   // Rebuilds the non-bonded pair list from the current coordinates.
   void nonBondedUpdate();
+  // Marks the ring contacts of the pair list (ringContact); run after the parameters, since
+  // single bonds of rings with six pi electrons count as aromatic.
+  void markRingContacts();
 
   // --- Charges, dipole and Emag -------------------------------------------------------------
   void fillCharge();      // adds the bond-table moments to the charges
@@ -287,6 +294,13 @@ private:
   void setupConstraints();
   template <class Visit>
   void forEachPair(bool with14, Visit visit) const;   // defined in EnergyTerms.cpp
+  // Van der Waals scale of pair-list entry p: 1, scale14 for a 1-4 pair, ringContactScale for a
+  // ring contact.
+  double vdwScaleOf(int p) const {
+    if (pairList[p] >= 0) return 1.0;
+    return static_cast<size_t>(p) < ringContact.size() && ringContact[p] != 0 ? ringContactScale
+                                                                               : scale14;
+  }
   int runStart(const std::vector<int>& ends, int atom) const {
     return atom == 0 ? 0 : ends[atom - 1] + 1;
   }
