@@ -270,15 +270,21 @@ TEST_F(Profiler, ScanNamesTheAnglesWhoseRelaxationDidNotConverge) {
             lines.back());
 }
 
-// The heat of formation (eV) of the copy Create Molecule makes at this angle, summed as the view
-// sums it; NaN when no copy came.
-double twistedHeatOfFormation(DihedralDialog& dialog, const char* angle) {
+// The copy Create Molecule hands out for this angle; null when none came.
+std::unique_ptr<Molecule> twistedCopy(DihedralDialog& dialog, const char* angle) {
   std::unique_ptr<Molecule> made;
   QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
                    [&made](Molecule* m) { made.reset(m); });
   dialog.ui.dihedralEdit->setText(angle);
   dialog.ui.drawButton->click();
   QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
+  return made;
+}
+
+// The heat of formation (eV) of the copy Create Molecule makes at this angle, summed as the view
+// sums it; NaN when no copy came.
+double twistedHeatOfFormation(DihedralDialog& dialog, const char* angle) {
+  const std::unique_ptr<Molecule> made = twistedCopy(dialog, angle);
   if (made == nullptr) return static_cast<double>(NAN);
   made->calTotalBondEnergy();
   made->calHeatOfFormation();
@@ -363,12 +369,7 @@ TEST_F(Profiler, ACopyOfATwistedCopyMeasuresFromItsParentsOwnGeometry) {
   std::unique_ptr<Molecule> butane(parser.smilesToMol("CCCC"));
   ASSERT_NE(nullptr, butane);
   launch("CCCC", 0, 1, 2, 3);
-  std::unique_ptr<Molecule> eclipsed;
-  QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
-                   [&eclipsed](Molecule* m) { eclipsed.reset(m); });
-  dialog.ui.dihedralEdit->setText("120");
-  dialog.ui.drawButton->click();
-  QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
+  const std::unique_ptr<Molecule> eclipsed = twistedCopy(dialog, "120");
   ASSERT_NE(nullptr, eclipsed);
   eclipsed->calTotalBondEnergy();
   eclipsed->calHeatOfFormation();
@@ -424,12 +425,7 @@ TEST_F(Profiler, CreateMoleculeAtTheMeasuredAngleLeavesTheMoleculeAsItIs) {
     dialog.launchDihedralDialog(butane->copyGraph(), h, 1, 2, 3, text);
     EXPECT_NEAR(angle, dialog.molecularSystem->calculateDihedralAngle(h, 1, 2, 3) * 180.0 / M_PI,
                 1e-3);
-    std::unique_ptr<Molecule> made;
-    QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
-                     [&made](Molecule* m) { made.reset(m); });
-    dialog.ui.dihedralEdit->setText(text);
-    dialog.ui.drawButton->click();
-    QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
+    const std::unique_ptr<Molecule> made = twistedCopy(dialog, text);
     ASSERT_NE(nullptr, made) << text;
     double farthest = 0.0;
     for (size_t a = 0; a < p.size(); ++a)

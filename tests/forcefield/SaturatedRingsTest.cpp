@@ -17,28 +17,8 @@ namespace {
 
 const double kPi = 3.14159265358979323846;
 
-// A puckered ring of n CH2 carbons (bond 1.54 A) with two hydrogens on each carbon, one on either
-// side of the ring, pointing outward.
-std::unique_ptr<Molecule> cycloalkane(int n) {
-  std::vector<fftest::AtomRow> atoms;
-  std::vector<fftest::BondRow> bonds;
-  const float radius = 1.54f / (2.0f * std::sin(static_cast<float>(kPi) / n));
-  for (int k = 0; k < n; ++k) {
-    const float angle = 2.0f * static_cast<float>(kPi) * k / n;
-    atoms.push_back({"CH2", "C", radius * std::cos(angle), radius * std::sin(angle),
-                     (k % 2) ? -0.2f : 0.2f});
-    bonds.push_back({k, (k + 1) % n, 1, true});
-  }
-  for (int k = 0; k < n; ++k) {
-    const float angle = 2.0f * static_cast<float>(kPi) * k / n;
-    const float x = (radius + 0.6f) * std::cos(angle), y = (radius + 0.6f) * std::sin(angle);
-    for (float z : {0.9f, -0.9f}) {
-      atoms.push_back({"H", "H", x, y, z});
-      bonds.push_back({k, static_cast<int>(atoms.size()) - 1, 1, false});
-    }
-  }
-  return fftest::buildMolecule("cycloalkane", atoms, bonds);
-}
+// A puckered ring of n CH2 carbons with bonds of 1.54 A.
+std::unique_ptr<Molecule> cycloalkane(int n) { return fftest::cycloalkane(n, 1.54f, 0.2f); }
 
 bool isHydrogen(const MolecularSystem& system, int atom) {
   return system.atomTypes[static_cast<size_t>(atom)] == "H";
