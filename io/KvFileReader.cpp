@@ -400,7 +400,7 @@ bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
       !parseFloat(f[3], energy) || !parseFloat(f[4], focalDistance) ||
       !parseFloat(f[5], majorAxis) || !parseFloat(f[6], moment))
     return false;
-  long kind = -1;
+  long kind = SpheroidKind::Unset;
   long inRing = 0;
   long approximated = 0;
   if (!parseInt(f[7], kind) || !parseInt(f[11], inRing) || !parseInt(f[12], approximated) ||

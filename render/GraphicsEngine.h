@@ -106,10 +106,10 @@ class GraphicsEngine {
   bool showAxes = false;
   bool transparency = false;
   bool positionSlerpActive = false;   // run slerpToPosition each frame
-  bool showNuclei = true;             // spheroid kind 0
-  bool showAtomicOrbitals = true;     // kind 1
-  bool showMolecularOrbitals = true;  // kind 3
-  bool showBondAxes = true;           // kind 2
+  bool showNuclei = true;             // SpheroidKind::AtomSphere
+  bool showAtomicOrbitals = true;     // SpheroidKind::AtomicOrbital
+  bool showMolecularOrbitals = true;  // SpheroidKind::BondOrbital
+  bool showBondAxes = true;           // SpheroidKind::OpenBondAxis
   bool showAtomIDs = false;
   bool showColorScale = false;
   bool reservedFlags[3] = {false, false, false};   // no reader; the settings dialog keeps two

@@ -91,7 +91,7 @@ void BM_PickOneClick(benchmark::State& state) {
   int hits = 0;
   for (auto _ : state) {
     math->resetPick();
-    hits = math->pickAllMeshSpheroids(-1);
+    hits = math->pickAllMeshSpheroids(MathEngine::AnyKind);
     benchmark::DoNotOptimize(math->pickedSpheroid);
   }
   if (hits == 0) state.SkipWithError("the ray hit nothing");

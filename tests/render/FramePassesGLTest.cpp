@@ -91,7 +91,7 @@ std::vector<T> readBuffer(GLenum target, unsigned name, size_t count) {
 Spheroid* ball(int rings) {
   auto* s = new Spheroid(1.0f, 0.5f, 0.5f);
   s->rings = s->segments = rings;
-  s->kind = 0;
+  s->kind = SpheroidKind::AtomSphere;
   return s;
 }
 

@@ -92,17 +92,17 @@ TEST_F(ViewCommands, TheMoleculeMenuOffersJoiningOnlyWithBothBondAxesChosen) {
   EXPECT_EQ(head + tail, menuEntries());
 
   engine.setCurrentMesh(a);
-  a->currentSpheroid = ofKind(a, 0);
+  a->currentSpheroid = ofKind(a, SpheroidKind::AtomSphere);
   view->setBondAxis1Action->trigger();
   EXPECT_EQ(nullptr, view->firstSelectedSpheroid) << "an atom is no bond axis";
-  a->currentSpheroid = ofKind(a, 2);
+  a->currentSpheroid = ofKind(a, SpheroidKind::OpenBondAxis);
   view->setBondAxis1Action->trigger();
   EXPECT_EQ((head + QStringList{clear} + tail), menuEntries());
   view->setBondAxis2Action->trigger();
   EXPECT_TRUE(view->firstSelectedSpheroid == nullptr &&
               view->secondSelectedSpheroid == a->currentSpheroid) << "one axis is not both";
   engine.setCurrentMesh(b);
-  b->currentSpheroid = ofKind(b, 2);
+  b->currentSpheroid = ofKind(b, SpheroidKind::OpenBondAxis);
   view->setBondAxis1Action->trigger();
   EXPECT_EQ((head + QStringList{join, clear} + tail), menuEntries());
 }
@@ -143,10 +143,10 @@ TEST_F(ViewCommands, ACloneAppearsBesideItsSourceAndBecomesCurrent) {
 TEST_F(ViewCommands, ASelectedBondPrintsItsEnergy) {
   Mesh* mesh = show(kEthanol, SSEVector4f());
   kvtest::ConsoleCapture console(1);
-  mesh->currentSpheroid = ofKind(mesh, 0);
+  mesh->currentSpheroid = ofKind(mesh, SpheroidKind::AtomSphere);
   view->showBondEnergyAction->trigger();
   EXPECT_TRUE(console.lines.empty()) << "an atom has no bond energy";
-  mesh->currentSpheroid = ofKind(mesh, 3);
+  mesh->currentSpheroid = ofKind(mesh, SpheroidKind::BondOrbital);
   view->showBondEnergyAction->trigger();
   const QString energy =
       QString::number(static_cast<Bond*>(mesh->currentSpheroid->owner)->energy, 'f', 4);
