@@ -134,7 +134,8 @@ class GLWidget : public QGLWidget {
   QSize minimumSizeHint() const override;
 
   // The one way to put a molecule on screen: the caller has set its scenePosition and gives up
-  // ownership. The next paint builds its mesh and moves it into MoleculeEngine::workspace.
+  // ownership. The next paint adds it to the scene (Scene::add), which owns it from then on: its
+  // mesh is built and the two are listed in GraphicsEngine::meshes and MoleculeEngine::workspace.
   // Alone, it becomes current and is announced through moleculeSelected; a second molecule
   // handed over alone before that paint queues behind the first, so both appear and the later
   // one is current. In a batch (inBatch), every molecule of the batch appears in the same paint

@@ -1,5 +1,4 @@
 #include <cmath>
-#include <list>
 
 #include <gtest/gtest.h>
 
@@ -11,8 +10,8 @@ namespace {
 
 const SSEVector4f kOrigin(0.0f, 0.0f, 0.0f, 1.0f);
 
-// Meshes and spheroids placed by hand; the ray looks down -z from the origin unless a test
-// points it elsewhere.
+// Meshes of molecules without atoms, with spheroids placed in them by hand; the ray looks down
+// -z from the origin unless a test points it elsewhere.
 class Picking : public kvtest::RendererFixture {
  protected:
   void SetUp() override {
@@ -25,12 +24,7 @@ class Picking : public kvtest::RendererFixture {
     engine.eyeRayDirection = SSEVector4f(0.0f, 0.0f, -1.0f, 0.0f);
   }
 
-  Mesh* addMesh(float z) {
-    owned.emplace_back();
-    owned.back().position = SSEVector4f(0.0f, 0.0f, z, 1.0f);
-    engine.meshes.push_back(&owned.back());
-    return &owned.back();
-  }
+  Mesh* addMesh(float z) { return showEmptyMolecule(SSEVector4f(0.0f, 0.0f, z, 1.0f)); }
 
   // A tessellated atom sphere or a bond orbital with its long axis along x.
   Spheroid* add(Mesh* mesh, float a, float b, const SSEVector4f& centre) {
@@ -45,8 +39,6 @@ class Picking : public kvtest::RendererFixture {
     mesh->spheroids.push_back(s);
     return s;
   }
-
-  std::list<Mesh> owned;
 };
 
 }  // namespace
