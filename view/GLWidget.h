@@ -279,6 +279,9 @@ class GLWidget : public QGLWidget {
   void selectPickedOnLeftClick();
   // Forgets the edit marks of a molecule that is about to be deleted.
   void dropEditMarks(Molecule* molecule);
+  // Outside a frame a mesh need not wait for the purge: its molecule (the caller has dropped its
+  // edit marks) leaves the scene and is deleted, and the mesh goes at once.
+  void removeAtOnce(Mesh* mesh);
 
   // New molecules made by the view (GLWidget.cpp). The SMILES text the writer gives a molecule.
   static std::string smilesText(Molecule* molecule);

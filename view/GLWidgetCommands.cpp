@@ -215,10 +215,7 @@ void GLWidget::deleteMolecule() {
   if (molecule != nullptr) dropEditMarks(molecule);
   const std::vector<Mesh*>& meshes = engine->meshes;
   if (std::find(meshes.begin(), meshes.end(), mesh) == meshes.end()) return;
-  // Outside a frame the mesh need not wait: it goes at once, with the chosen bond axes in it.
-  mesh->deleteMesh();
-  scene.remove(molecule);
-  purgeFlaggedMeshes();
+  removeAtOnce(mesh);   // with the chosen bond axes in it
   emit emitConsoleString(QStringLiteral("Molecule Deleted"));
   emit pickStateSignal(MeshButton);
   buildCameraAxes();
@@ -227,6 +224,13 @@ void GLWidget::deleteMolecule() {
   engine->nullAllSelectedSpheroids();
   pickState = MeshButton;
   IOEngine::instance()->arcBall->mode = 2;
+}
+
+void GLWidget::removeAtOnce(Mesh* mesh) {
+  Molecule* molecule = mesh->molecule;
+  mesh->deleteMesh();   // also when its molecule left already
+  scene.remove(molecule);
+  purgeFlaggedMeshes();
 }
 
 void GLWidget::createNewWorkspace() {
@@ -295,10 +299,12 @@ void GLWidget::deleteSpheroid() {
   if (selected == secondSelectedSpheroid) secondSelectedSpheroid = nullptr;
   mesh->removeSpheroid(selected);
   mesh->sortSpheroids();
-  std::vector<Mesh*>& meshes = engine->meshes;
+  const std::vector<Mesh*>& meshes = engine->meshes;
   if (mesh->spheroids.empty() && !meshes.empty() && meshes.front() == mesh) {
+    // Nothing of the molecule is left to see: it leaves the scene with its mesh.
+    if (mesh->molecule != nullptr) dropEditMarks(mesh->molecule);
+    removeAtOnce(mesh);
     emit emitConsoleString(QStringLiteral("Molecule Deleted"));
-    meshes.erase(meshes.begin());
   }
 }
 

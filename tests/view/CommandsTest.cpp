@@ -130,6 +130,38 @@ TEST_F(ViewCommands, DeleteTakesTheMoleculeAndItsMarksAndLeavesMeshPicking) {
   frame();   // the kept molecule's marks are still drawn
 }
 
+// Deleting spheroids one by one from the first molecule: each goes from the mesh and from its
+// record; with the last one the molecule has nothing left to show and leaves the scene with its
+// mesh. A mesh taken off the list behind the scene's back stayed with its molecule in the
+// workspace, and File > New then lost it.
+TEST_F(ViewCommands, DeletingTheLastSpheroidOfTheFirstMoleculeTakesItOffTheScene) {
+  Mesh* first = show(kMethyl, SSEVector4f());
+  Mesh* second = show(kMethyl, SSEVector4f(8.0f, 0.0f, 0.0f));
+  engine.setCurrentMesh(first);
+  const Atom* carbon = first->molecule->atoms[0];
+  first->currentSpheroid = carbon->sphere;
+  Spheroid* axis = ofKind(first, SpheroidKind::OpenBondAxis);
+  const Bond* axisBond = static_cast<const Bond*>(axis->owner);
+  view->firstSelectedSpheroid = axis;
+  kvtest::ConsoleCapture console(1);
+  call("deleteSpheroid");
+  EXPECT_TRUE(carbon->sphere == nullptr && first->currentSpheroid == nullptr);
+  EXPECT_EQ(first->molecule->atoms.size() + first->molecule->bonds.size() - 1,
+            first->spheroids.size());
+  first->currentSpheroid = axis;
+  call("deleteSpheroid");
+  EXPECT_TRUE(axisBond->spheroid == nullptr && view->firstSelectedSpheroid == nullptr);
+  for (size_t left = first->spheroids.size(); left > 0; --left) {
+    first->currentSpheroid = first->spheroids.back();
+    call("deleteSpheroid");
+  }
+  EXPECT_EQ(std::vector<Mesh*>{second}, engine.meshes);
+  EXPECT_EQ(std::deque<Molecule*>{second->molecule}, library.workspace);
+  EXPECT_EQ(nullptr, engine.currentMesh);
+  EXPECT_EQ(std::vector<std::string>{"Molecule Deleted"}, console.lines);
+  frame();
+}
+
 TEST_F(ViewCommands, ACloneAppearsBesideItsSourceAndBecomesCurrent) {
   Mesh* source = show(kEthanol, SSEVector4f(1.0f, 2.0f, 3.0f));
   call("cloneMesh");
