@@ -270,6 +270,33 @@ TEST(SpheroidCopies, ClonesKeepTheIdAndTheLowLevelOneTheGeometry) {
   delete copy;
 }
 
+// Each kind names the field of its owner record that holds it; an orbital is not its atom's
+// sphere, and a kind without a record of its own (unset, or unknown in a file) names none.
+TEST(SpheroidOwnership, TheOwnerSlotIsTheRecordFieldOfTheKind) {
+  auto m = kvtest::buildMolecule({"C", "C"}, {{0, 1, 1}});
+  Atom* atom = m->atoms[0];
+  Bond* bond = m->bonds[0];
+  Ao orbital;
+  orbital.atom = atom;
+  const struct {
+    int kind;
+    void* owner;
+    Spheroid** slot;
+  } cases[] = {{SpheroidKind::AtomSphere, atom, &atom->sphere},
+               {SpheroidKind::AtomicOrbital, &orbital, &orbital.spheroid},
+               {SpheroidKind::OpenBondAxis, bond, &bond->spheroid},
+               {SpheroidKind::BondOrbital, bond, &bond->spheroid},
+               {SpheroidKind::Unset, atom, nullptr},
+               {SpheroidKind::BondOrbital + 1, bond, nullptr},
+               {SpheroidKind::AtomSphere, nullptr, nullptr}};
+  for (const auto& c : cases) {
+    Spheroid s(1.0f, 0.5f, 0.5f);
+    s.kind = c.kind;
+    s.owner = c.owner;
+    EXPECT_EQ(c.slot, s.ownerSlot()) << "kind " << c.kind << ", case " << (&c - cases);
+  }
+}
+
 // Without a mesh every record frees its own spheroids; the sanitizer build checks for leaks and
 // double frees.
 TEST(SpheroidOwnership, RecordsFreeSpheroidsWhenNoMeshHoldsThem) {
