@@ -19,8 +19,9 @@ class Residue;
 class QTreeWidgetItem;
 
 // The process-wide file and library singleton. It holds the roots of the three library trees
-// (the main window takes their children once), the 3-D view's arc-ball and the set-up chain
-// every reader and every edit runs. The class lives in kv_io_core; the set-up members are
+// (the main window takes their children once), the 3-D view's arc-ball and the steps of the
+// set-up chain, which every reader and every edit runs through runSetupChain
+// (construction/SetupChain.h). The class lives in kv_io_core; the set-up members are
 // defined in construction/SetupPipeline.cpp (kv_construction), the file members in io/ (kv_io).
 class IOEngine : public QObject {
   Q_OBJECT
@@ -45,7 +46,7 @@ class IOEngine : public QObject {
   QIcon folderIcon;
   ArcBallController* arcBall = nullptr;        // the view's arc-ball, never deleted
 
-  // Set-up chain (construction/SetupPipeline.cpp). Each takes a molecule the caller owns.
+  // Set-up steps (construction/SetupPipeline.cpp). Each takes a molecule the caller owns.
   // Atom-type and bond parameters from the tables onto every atom and bond; a bond whose types
   // have no row takes the "CH3"-"CH3" single-bond geometry.
   void setParameters(Molecule* molecule);
@@ -89,7 +90,8 @@ class IOEngine : public QObject {
   // Own molecule file ".kv" (io/KvFileReader.cpp, io/KvFileWriter.cpp). The writer returns 1 on
   // success and 0 on failure; a failed write leaves an existing file whole. The reader returns
   // a new molecule the caller owns, or null; it only rebuilds spheroids from the stored
-  // coordinates (no typing, no parameters, no optimisation).
+  // coordinates (no typing, no parameters, no optimisation), and coordinates that step refuses
+  // (two atoms that share no bond too close, a centre of the wrong hand) give null.
   int writeKvtFile(Molecule* molecule, const char* fileName);
   Molecule* parseKvtFile(const char* fileName);
   Molecule* parseKvtFile(const std::string& fileName);
