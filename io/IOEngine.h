@@ -154,7 +154,7 @@ class IOEngine : public QObject {
   // molecule library and its tree: 1, or 0 when it cannot be read.
   int loadMolFile(const char* path);
   // Writes a residue as a template file with dummy atoms at its chain ends; an existing file is
-  // never touched.
+  // never touched, and a residue whose geometry the set-up chain refuses is not written.
   void addMoleculeToTemplates(Molecule* molecule, const char* path);
   // Re-types atoms at group junctions by the UPDATE rules of their library groups.
   void updateSfun(Molecule* molecule);
