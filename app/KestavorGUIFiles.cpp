@@ -219,7 +219,9 @@ void KestavorGUI::loadListFile(const std::string& path, bool smiles) {
     parser.parseSMILESFile(path.c_str(), molecules, count);
   } else {
     MDLMolParser parser;
-    parser.parseSDFile(path.c_str(), molecules, count);
+    // A file that cannot be opened has said so.
+    if (!parser.parseSDFile(path.c_str(), molecules, count))
+      return reportNothingLoaded(path, "no molecule could be read");
   }
   if (molecules.empty()) {
     reportNothingLoaded(path, "no molecule could be read");

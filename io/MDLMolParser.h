@@ -33,13 +33,15 @@ class MDLMolParser {
   const Molecule* drawnRecord = nullptr;
 
   // One record from the stream, through perception and the set-up chain; owned by the caller.
-  Molecule* parseMDLMolFile(std::istream& in);
-  Molecule* parseMDLMolFile(const char* path);   // null when the file cannot be opened
-  Molecule* parseMDLMolFile(const std::string& path);
+  // The path forms give null when the file cannot be opened.
+  [[nodiscard]] Molecule* parseMDLMolFile(std::istream& in);
+  [[nodiscard]] Molecule* parseMDLMolFile(const char* path);
+  [[nodiscard]] Molecule* parseMDLMolFile(const std::string& path);
   // Every record of an SD file, appended to out; count gets the number read. A record that
   // does not parse is skipped, and a file without records is reported. False only when the
   // file cannot be opened.
-  bool parseSDFile(const char* path, std::vector<Molecule*>& out, int& count);
+  [[nodiscard]] bool parseSDFile(const char* path, std::vector<Molecule*>& out,
+                                 int& count);
   // The records of an SD stream; messages name sourcePath, or "the input" when it is empty.
   void parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count);
   // Every file below the folder, sub-folders included, that the file-type table gives to the
@@ -50,7 +52,7 @@ class MDLMolParser {
   // too wide for its column) or an unwritable path.
   bool writeMDLMolFile(Molecule* m, const char* path);
   // The blocks of one mol file without perception: the symbols go into Atom::name only.
-  Molecule* readMDLMolGraph(const char* path);
+  [[nodiscard]] Molecule* readMDLMolGraph(const char* path);
 
   // The steps of a read, each usable on its own.
   //
@@ -66,7 +68,7 @@ class MDLMolParser {
   // Parameters, coordinates, optimisation, names, SMILES and energies; name is line 1 of the
   // record (the first name, unless the molecule has it already). False (with a message) when the
   // chain ends without a sound geometry; the caller frees the molecule.
-  bool completeMolecule(Molecule* m, const std::string& name);
+  [[nodiscard]] bool completeMolecule(Molecule* m, const std::string& name);
 
   // The records of an SD stream as text, each line followed by a line feed; records of blank
   // lines only (the tail after the last "$$$$") are dropped. Each entry pairs the record with
