@@ -8,7 +8,6 @@
 #include <QTreeWidgetItem>
 
 #include "io/MoleculeEngine.h"
-#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -18,12 +17,6 @@
 
 namespace {
 
-const char* const kFolderData = "_folder";
-const char* const kPartTag = "PDB";
-// Above this many atoms a PDB molecule shows no dipole row: its charges are not meaningful.
-constexpr unsigned int kLargestPdbWithDipole = 199;
-
-QString itemData(const QTreeWidgetItem* item) { return item->data(0, Qt::UserRole).toString(); }
 
 void showSpheroid(Spheroid* s, bool visible) {
   if (s != nullptr) s->isVisible = visible;
@@ -73,7 +66,7 @@ void CustomTreeWidget::mouseMoveEvent(QMouseEvent* event) {
 
 QString CustomTreeWidget::dragText(const QString& itemText) const {
   if (type == 0 || type == 1) return itemText;
-  if (type == 2) return itemText.split('#', Qt::KeepEmptyParts, Qt::CaseSensitive).first();
+  if (type == 2) return leadingField(itemText);
   return QString();
 }
 
@@ -81,61 +74,45 @@ void CustomTreeWidget::startDrag() {
   const QTreeWidgetItem* item = currentItem();
   if (item == nullptr) return;
   auto* mime = new QMimeData;
-  if (type >= 0 && type <= 2) mime->setText(dragText(itemData(item)));
+  if (type >= 0 && type <= 2) mime->setText(dragText(treeEntryText(item)));
   auto* drag = new QDrag(this);   // freed by the drag manager once the drop is over
   drag->setMimeData(mime);
   drag->exec(Qt::MoveAction);
 }
 
-bool CustomTreeWidget::itemFields(const QTreeWidgetItem* item, ItemFields& fields) const {
+bool CustomTreeWidget::entryToShow(const QTreeWidgetItem* item, TreeEntry& entry) const {
   if (item == nullptr || static_cast<unsigned int>(type) > 2) return false;
-  const QString text = itemData(item);
-  if (text == kFolderData) return false;
-  QStringList parts = text.split('#');   // empty parts kept, so a name keeps its own "#"
-  while (!parts.isEmpty() && parts.front().isEmpty()) parts.removeFirst();
-  if (parts.isEmpty()) return false;
-  UtilityEngine* utility = UtilityEngine::instance();
-  fields.kind = parts.front().toStdString();
-  if (fields.kind != kPartTag) {
-    // "M12", "F3", "H4" or "H4#name": text after the letter that is no number reads as 0.
-    fields.index = utility->stringToInt(fields.kind.substr(1));
-    fields.name = parts.mid(1).join('#').toStdString();
-    return true;
-  }
-  // "PDB#name#part#index", read from the right, so a file name holding "#" cannot shift the
-  // part or the index.
-  if (text.split('#', Qt::SkipEmptyParts).size() < 4) return false;
-  fields.index = utility->stringToInt(parts.back().toStdString());
-  fields.part = parts[parts.size() - 2].toStdString();
-  fields.name = parts.mid(1, parts.size() - 3).join('#').toStdString();
-  return true;
+  entry = treeEntryOf(item);
+  // A part of the legacy loader carries no history index: there is nothing to show.
+  if (entry.kind == TreeEntry::Kind::PdbPart) return entry.index >= 0;
+  return entry.isListed();
 }
 
 void CustomTreeWidget::currentItemHasChanged(QTreeWidgetItem*, QTreeWidgetItem*) {
-  ItemFields fields;
-  if (itemFields(currentItem(), fields)) emit updateProperties(type, fields.index);
+  TreeEntry entry;
+  if (entryToShow(currentItem(), entry)) emit updateProperties(type, entry.index);
 }
 
 void CustomTreeWidget::itemHasClicked(QTreeWidgetItem* clicked, int) {
   // A press on a check box does not make its item current, so the clicked item is read, not
   // the current one: unticking a part must not act on another part that happens to be current.
   QTreeWidgetItem* item = clicked != nullptr ? clicked : currentItem();
-  ItemFields fields;
-  if (!itemFields(item, fields)) return;
-  if (fields.kind == kPartTag)
-    setPartVisible(item, fields);
-  else if (!fields.name.empty())
-    showWholeMolecule(item, fields.name);
-  emit updateProperties(type, fields.index);
+  TreeEntry entry;
+  if (!entryToShow(item, entry)) return;
+  if (entry.kind == TreeEntry::Kind::PdbPart)
+    setPartVisible(item, entry);
+  else if (!entry.name.empty())
+    showWholeMolecule(item, entry.name);
+  emit updateProperties(type, entry.index);
 }
 
-void CustomTreeWidget::setPartVisible(const QTreeWidgetItem* item, const ItemFields& fields) {
+void CustomTreeWidget::setPartVisible(const QTreeWidgetItem* item, const TreeEntry& entry) {
   // The check box has already toggled when the click arrives; partly ticked counts as on.
   const bool on = item->checkState(0) != Qt::Unchecked;
   Mesh* mesh = GraphicsEngine::instance()->currentMesh;
   Molecule* m = mesh != nullptr ? mesh->molecule : nullptr;
-  if (m == nullptr || m->getName() != fields.name) return;
-  const std::string& part = fields.part;
+  if (m == nullptr || m->getName() != entry.name) return;
+  const std::string& part = entry.part;
   m->isTreeClicked = true;
   for (Atom* a : m->atoms) {
     if (part == "WATER" && a->isWater) setAtomAndBondsVisible(a, on);
@@ -195,7 +172,8 @@ void CustomTreeWidget::showMolecule(const Molecule& m, int kind) {
   // A molecule with open valences has no meaningful heat of formation or dipole.
   if (kind == 0 || m.numBondAxes == 0) {
     addRow("Heat of Formation", energyText(m.heatOfFormation, m));
-    if (m.isFromPdb && m.numAtoms > kLargestPdbWithDipole)
+    // A molecule the chain computed no dipole for (a large PDB structure) shows no dipole row.
+    if (!m.hasDipoleMoment)
       addRow(QString(), QString());
     else
       addRow("Dipole Moment", QString::asprintf("%3.4f(D)", static_cast<double>(m.dipoleMoment)));

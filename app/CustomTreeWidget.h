@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "io/TreeEntry.h"
+
 class Molecule;
 class QMouseEvent;
 class QTreeWidgetItem;
@@ -16,9 +18,8 @@ class QTreeWidgetItem;
 //
 // A list tree is the drag source of entries for the 3-D view; it turns clicks and changes of the
 // current item into updateProperties(type, index), and the check boxes of a PDB molecule's part
-// items show and hide those parts. Items carry one string under Qt::UserRole of column 0:
-// "_folder", "M<index>" (molecule library), "F<index>" (groups and templates), "H<index>" or
-// "H<index>#<name>" (history), "PDB#<name>#<part>#<history index>" (a PDB part).
+// items show and hide those parts. Items carry the string of their entry (io/TreeEntry.h) under
+// Qt::UserRole of column 0.
 class CustomTreeWidget : public QTreeWidget {
   Q_OBJECT
 
@@ -59,15 +60,11 @@ class CustomTreeWidget : public QTreeWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  // An item's data split into its kind ("PDB" for a part item, else the first "#" field, "H4"
-  // say), name, part and list index; false when the handlers should not act.
-  struct ItemFields {
-    std::string kind, name, part;
-    int index = 0;
-  };
-  bool itemFields(const QTreeWidgetItem* item, ItemFields& fields) const;
+  // The entry an item stands for when the click and change handlers act on it: a molecule,
+  // group or history entry, or a PDB part with its history index; false for anything else.
+  bool entryToShow(const QTreeWidgetItem* item, TreeEntry& entry) const;
   // Shows or hides a PDB part of the current mesh's molecule after its check box changed.
-  void setPartVisible(const QTreeWidgetItem* item, const ItemFields& fields);
+  void setPartVisible(const QTreeWidgetItem* item, const TreeEntry& entry);
   // Shows the whole of every scene molecule of that name and ticks the item's part items.
   void showWholeMolecule(QTreeWidgetItem* item, const std::string& name);
   void addRow(const QString& label, const QString& value);

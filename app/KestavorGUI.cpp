@@ -26,6 +26,7 @@
 #include "dialogs/DialogSupport.h"
 #include "dialogs/PeriodicTableDialog.h"
 #include "io/IOEngine.h"
+#include "io/TreeEntry.h"
 
 namespace {
 
@@ -295,7 +296,7 @@ void KestavorGUI::buildTrees() {
     tree->setColumnWidth(0, std::max(tree->indentation() + kLibraryIconSide + 12,
                                      tree->header()->sectionSizeHint(0)));
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
-      if ((*it)->childCount() > 0 || (*it)->data(0, Qt::UserRole).toString() == "_folder")
+      if ((*it)->childCount() > 0 || treeEntryOf(*it).kind == TreeEntry::Kind::Folder)
         (*it)->setFirstColumnSpanned(true);
   }
   placeInPage(ui.MoleculeTab, moleculeTree);

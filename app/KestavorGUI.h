@@ -21,6 +21,8 @@ class QCloseEvent;
 class QResizeEvent;
 class QShowEvent;
 class QTreeWidgetItem;
+struct FileType;
+struct TreeEntry;
 
 // The program's only main window: the form's menus, tool bars and tool buttons, the 3-D view in
 // the central widget, the library tabs with their trees, and the Library, Properties and
@@ -178,10 +180,14 @@ class KestavorGUI : public QMainWindow {
   // `announce` is printed after each molecule when it is not empty.
   void showLoadedList(const std::vector<Molecule*>& molecules, const std::string& folderName,
                       const SSEVector4f& at, bool withParts, const std::string& announce);
-  void loadPdbFile(const std::string& path, const SSEVector4f& at);
+  // Each reads the file with the reader of its type's row (io/FileTypes.h). A file of one
+  // molecule (mol, own file), named by kind in the console line.
+  void loadOneMolecule(const FileType& type, const std::string& path, const SSEVector4f& at,
+                       const std::string& kind);
+  void loadPdbFile(const FileType& type, const std::string& path, const SSEVector4f& at);
   // SD files (smiles false) and SMILES files. The first molecule goes where the view looks when
   // the reading is done: the user may turn the view meanwhile.
-  void loadListFile(const std::string& path, bool smiles);
+  void loadListFile(const FileType& type, const std::string& path, bool smiles);
   // True, after a console line naming the file being loaded, while a load of many molecules
   // runs: the window answers the user between its molecules, and `command` (New, Open, the
   // folder import, the SMILES entry) would read, build or clear molecules inside it.
@@ -191,9 +197,9 @@ class KestavorGUI : public QMainWindow {
   // does so before its first console line: the line lets the view's next frame take the new
   // molecule, and its rows must not be replaced by the labels afterwards.
   void showWorkSpace();
-  // Work Space items: one of the text and data; a history entry "H<index>#<name>" of the
+  // Work Space items: one of the text and entry; a history entry "H<index>#<name>" of the
   // molecule, with a ticked part item per PDB part when it has two or more and withParts.
-  static QTreeWidgetItem* workSpaceItem(const std::string& text, const std::string& data);
+  static QTreeWidgetItem* workSpaceItem(const std::string& text, const TreeEntry& entry);
   static QTreeWidgetItem* historyEntryItem(const Molecule& molecule, size_t index, bool withParts);
 
   // Each Window action and the part of the window it shows and hides.

@@ -15,9 +15,8 @@
 #include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/MoleculeEngine.h"
-#include "io/PDBParser.h"
-#include "io/SmilesParser.h"
-#include "io/SmilesWriter.h"
+#include "io/TreeEntry.h"
+#include "math/FileNames.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
@@ -27,7 +26,6 @@ namespace {
 
 constexpr int kWorkSpacePage = 3;
 constexpr float kPlacementDistance = 30.0f;   // scene units along the eye ray
-const char* const kFolderData = "_folder";
 
 // The Open dialog's own starting folder, kept for the whole process.
 QString openFolder;
@@ -36,17 +34,6 @@ void print(const std::string& line) { UtilityEngine::instance()->printToConsole(
 
 void reportNothingLoaded(const std::string& path, const std::string& reason) {
   print("Nothing loaded from " + path + ": " + reason);
-}
-
-// The file's name without its folder and without its last extension.
-std::string baseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return name.substr(0, name.rfind('.'));
-}
-
-std::string decimal(size_t index) {
-  return UtilityEngine::instance()->intToString(static_cast<int>(index));
 }
 
 // Names the window's load for as long as it lives.
@@ -63,21 +50,22 @@ class LoadInProgress {
 
 }  // namespace
 
-QTreeWidgetItem* KestavorGUI::workSpaceItem(const std::string& text, const std::string& data) {
+QTreeWidgetItem* KestavorGUI::workSpaceItem(const std::string& text, const TreeEntry& entry) {
   auto* item = new QTreeWidgetItem;
   item->setText(0, QString::fromStdString(text));
-  item->setData(0, Qt::UserRole, QString::fromStdString(data));
+  setTreeEntry(item, entry);
   return item;
 }
 
 QTreeWidgetItem* KestavorGUI::historyEntryItem(const Molecule& molecule, size_t index,
                                                bool withParts) {
   const std::string name = molecule.getName();
-  QTreeWidgetItem* item = workSpaceItem(name, "H" + decimal(index) + "#" + name);
+  const int at = static_cast<int>(index);
+  QTreeWidgetItem* item =
+      workSpaceItem(name, TreeEntry::listed(TreeEntry::Kind::History, at).withName(name));
   if (withParts && molecule.chainIds.size() >= 2)
     for (const std::string& part : molecule.chainIds) {
-      QTreeWidgetItem* partItem =
-          workSpaceItem(part, "PDB#" + name + "#" + part + "#" + decimal(index));
+      QTreeWidgetItem* partItem = workSpaceItem(part, TreeEntry::pdbPart(name, part, at));
       partItem->setCheckState(0, Qt::Checked);
       item->addChild(partItem);
     }
@@ -125,34 +113,31 @@ void KestavorGUI::Menu_Load() {
   if (chosen.isEmpty()) return;
   const SSEVector4f at = placementPoint();
   const std::string path = chosen.toStdString();
-  // The type of the file name's last extension, as every command that reads files picks it.
+  // The type of the file name's last extension, as every command that reads files picks it; the
+  // row's reader reads it. What is said and shown around the reading is Open's own.
   const FileType* type = fileTypeOf(path, kOpenUse);
   if (type == nullptr) return reportNothingLoaded(path, "not a KV, MOL, SD, PDB or SMILES file");
   switch (type->format) {
-    case FileFormat::Mol: {
-      MDLMolParser parser;
-      Molecule* molecule = parser.parseMDLMolFile(path);
-      if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
-      return showLoadedMolecule(molecule, at, "MOL");
-    }
-    case FileFormat::Kv: {
-      Molecule* molecule = IOEngine::instance()->parseKvtFile(path);
-      if (molecule == nullptr) return reportNothingLoaded(path, "no molecule could be read");
-      // A group keeps the SMILES text of its file; a whole molecule gets it written afresh, before
-      // the history's copy is taken, so the Work Space shows what the view shows.
-      SmilesWriter writer;
-      std::string text;
-      if (molecule->calculateNumBondAxes() == 0 && writer.createSmilesFromMolecule(molecule, text))
-        molecule->smiles = text;
-      return showLoadedMolecule(molecule, at, "KV");
-    }
+    case FileFormat::Mol:
+      return loadOneMolecule(*type, path, at, "MOL");
+    case FileFormat::Kv:
+      return loadOneMolecule(*type, path, at, "KV");
     case FileFormat::Pdb:
-      return loadPdbFile(path, at);
+      return loadPdbFile(*type, path, at);
     case FileFormat::SD:
-      return loadListFile(path, false);
+      return loadListFile(*type, path, false);
     case FileFormat::Smiles:
-      return loadListFile(path, true);
+      return loadListFile(*type, path, true);
   }
+}
+
+void KestavorGUI::loadOneMolecule(const FileType& type, const std::string& path,
+                                  const SSEVector4f& at, const std::string& kind) {
+  std::vector<Molecule*> molecules;
+  // A file that cannot be opened has said so and gives no molecule.
+  if (!readMolecules(type, path, molecules) || molecules.empty())
+    return reportNothingLoaded(path, "no molecule could be read");
+  showLoadedMolecule(molecules.front(), at, kind);
 }
 
 void KestavorGUI::showLoadedMolecule(Molecule* molecule, const SSEVector4f& at,
@@ -162,7 +147,8 @@ void KestavorGUI::showLoadedMolecule(Molecule* molecule, const SSEVector4f& at,
   std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
   const size_t index = history.size();
   history.push_back(molecule->clone());
-  workSpaceTree->addTopLevelItem(workSpaceItem(molecule->getName(), "H" + decimal(index)));
+  workSpaceTree->addTopLevelItem(workSpaceItem(
+      molecule->getName(), TreeEntry::listed(TreeEntry::Kind::History, static_cast<int>(index))));
   // Read before printing: the print lets the view's next frame take the molecule over.
   const std::string line =
       "Created molecule from " + kind + " file     SMILES: " + molecule->smiles;
@@ -175,7 +161,7 @@ void KestavorGUI::showLoadedList(const std::vector<Molecule*>& molecules,
                                  bool withParts, const std::string& announce) {
   std::deque<Molecule*>& history = MoleculeEngine::instance()->history;
   showWorkSpace();
-  QTreeWidgetItem* folder = workSpaceItem(folderName, kFolderData);
+  QTreeWidgetItem* folder = workSpaceItem(folderName, TreeEntry::folder());
   folder->setIcon(0, IOEngine::instance()->iconProvider.icon(QFileIconProvider::Folder));
   for (size_t i = 0; i < molecules.size(); ++i) {
     Molecule* molecule = molecules[i];
@@ -193,40 +179,31 @@ void KestavorGUI::showLoadedList(const std::vector<Molecule*>& molecules,
   workSpaceTree->addTopLevelItem(folder);
 }
 
-void KestavorGUI::loadPdbFile(const std::string& path, const SSEVector4f& at) {
-  PDBParser parser;
+void KestavorGUI::loadPdbFile(const FileType& type, const std::string& path,
+                              const SSEVector4f& at) {
   std::vector<Molecule*> molecules;
   print("Wait!! parsing PDB file " + path);
   processPendingEvents();
-  parser.parsePDBFile(path, molecules);
-  if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
-  const std::string folder = baseName(path);
+  if (!readMolecules(type, path, molecules) || molecules.empty())
+    return reportNothingLoaded(path, "no molecule could be read");
+  const std::string folder = fileStem(path);
   showLoadedList(molecules, folder, at, true, "Created molecule from PDB file " + folder);
   print("Finished parsing PDB file " + path);
 }
 
-void KestavorGUI::loadListFile(const std::string& path, bool smiles) {
+void KestavorGUI::loadListFile(const FileType& type, const std::string& path, bool smiles) {
   const LoadInProgress loading(loadingFile, path);
   std::vector<Molecule*> molecules;
-  int count = 0;
   print(smiles ? "Parsing SMILES file, Please Wait..." + path
                : "Parsing sdf File " + path + ", Please Wait...");
   QElapsedTimer stopwatch;
   stopwatch.start();
   processPendingEvents();
-  if (smiles) {
-    SmilesParser parser;
-    parser.parseSMILESFile(path.c_str(), molecules, count);
-  } else {
-    MDLMolParser parser;
-    // A file that cannot be opened has said so.
-    if (!parser.parseSDFile(path.c_str(), molecules, count))
-      return reportNothingLoaded(path, "no molecule could be read");
-  }
-  if (molecules.empty()) {
+  const bool opened = readMolecules(type, path, molecules);
+  if (!opened || molecules.empty()) {
     reportNothingLoaded(path, "no molecule could be read");
   } else {
-    showLoadedList(molecules, baseName(path), placementPoint(), false, std::string());
+    showLoadedList(molecules, fileStem(path), placementPoint(), false, std::string());
     IOEngine::instance()->printSummaryOfMoleculesInConsole(molecules);
     print(loadTimingLine(molecules.size(), stopwatch.elapsed()));
   }

@@ -11,6 +11,7 @@
 #include "app/KestavorGUI.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesParser.h"
+#include "io/TreeEntry.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
@@ -81,10 +82,12 @@ void KestavorGUI::on_MoleculeTabWidget_currentChanged(int) {
 }
 
 void KestavorGUI::MoleculeCreated(std::string s) {
-  // Split at the last "~", so a name that holds one keeps it.
+  // Split at the last "~", so a name that holds one keeps it; what follows is the history index.
   const size_t mark = s.rfind('~');
-  if (mark == std::string::npos || mark == 0 || mark + 1 == s.size()) return;
-  QTreeWidgetItem* item = workSpaceItem(s.substr(0, mark), "H" + s.substr(mark + 1));
+  if (mark == std::string::npos || mark == 0) return;
+  const TreeEntry entry = readTreeEntry("H" + s.substr(mark + 1));
+  if (entry.isNone()) return;
+  QTreeWidgetItem* item = workSpaceItem(s.substr(0, mark), entry);
   workSpaceTree->addTopLevelItem(item);
   workSpaceTree->setCurrentItem(item);
   ui.MoleculeTabWidget->setCurrentIndex(kWorkSpacePage);
@@ -103,8 +106,7 @@ void KestavorGUI::MoleculeCreated(Molecule* m) {
 void KestavorGUI::handleMoleculeListDoubleClick(QTreeWidgetItem* item, int) {
   if (item == nullptr) return;
   qDebug() << "Double-clicked on item: " << item;
-  const QString command =
-      item->data(0, Qt::UserRole).toString().split('#', Qt::KeepEmptyParts).first();
+  const QString command = leadingField(treeEntryText(item));
   qDebug() << "Sending command string to GL Widget: " << command;
   const GraphicsEngine* engine = GraphicsEngine::instance();
   glWidget->addMoleculeFromLibrary(command, QPoint(static_cast<int>(engine->windowWidth / 2),

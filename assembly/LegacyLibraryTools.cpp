@@ -13,6 +13,7 @@
 #include "io/MDLMolParser.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
+#include "io/TreeEntry.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -86,7 +87,7 @@ int IOEngine::loadMolFile(const char* path) {
   moleculeCount = static_cast<int>(library->molecules.size());
   QTreeWidgetItem* item = new QTreeWidgetItem(moleculeRoot);
   item->setText(0, QString::fromStdString(m->getName()));
-  item->setData(0, Qt::UserRole, QStringLiteral("M") + QString::number(moleculeCount));
+  setTreeEntry(item, TreeEntry::listed(TreeEntry::Kind::Molecule, moleculeCount));
   currentItem = item;
   SmilesWriter writer;
   std::string smiles;

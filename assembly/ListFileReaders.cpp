@@ -20,6 +20,7 @@
 #include "io/LibraryItems.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
+#include "io/TreeEntry.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -74,10 +75,6 @@ FolderBlocks collectBlocks(std::istream& in, ListKind kind) {
   return folders;
 }
 
-QString itemData(const char* prefix, int index) {
-  return QString::fromLatin1(prefix) + QString::number(index);
-}
-
 // Finishes one parsed entry: a group only gets its energies (its reader set it up), an assembled
 // molecule or template is optimised first. False, after the chain's line and one naming the
 // entry, when the optimisation refused it.
@@ -116,7 +113,9 @@ QTreeWidgetItem* entryItem(const Molecule* m, ListKind kind, QTreeWidgetItem* fo
     item->setText(0, QString::fromStdString(name));
     if (kind == ListKind::Templates) item->setIcon(0, libraryitems::groupIcon(name));
   }
-  item->setData(0, Qt::UserRole, itemData(kind == ListKind::Molecules ? "M" : "F", index));
+  setTreeEntry(item, TreeEntry::listed(kind == ListKind::Molecules ? TreeEntry::Kind::Molecule
+                                                                  : TreeEntry::Kind::Group,
+                                       index));
   return item;
 }
 
@@ -135,7 +134,7 @@ int loadList(IOEngine& engine, std::istream& in, std::vector<Molecule*>* target,
   for (const auto& entry : folders) {
     QTreeWidgetItem* folder = new QTreeWidgetItem(root);
     folder->setText(0, QString::fromStdString(entry.first));
-    folder->setData(0, Qt::UserRole, QStringLiteral("_folder"));
+    setTreeEntry(folder, TreeEntry::folder());
     folder->setIcon(0, engine.folderIcon);
     currentFolder = folder;
     engine.currentItem = folder;

@@ -31,6 +31,7 @@ void storeDipole(Molecule& molecule) {
   MolecularSystem system(&molecule);
   system.DipoleMoment();
   molecule.dipoleMoment = static_cast<float>(system.dipoleMagnitude);
+  molecule.hasDipoleMoment = true;
   molecule.energyCorrection = -system.calEmag();
 }
 

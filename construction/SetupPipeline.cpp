@@ -471,5 +471,6 @@ void IOEngine::calProperty(Molecule* molecule) {
   MolecularSystem* system = new MolecularSystem(molecule);
   system->DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system->dipoleMagnitude);
+  molecule->hasDipoleMoment = true;
   delete system;
 }

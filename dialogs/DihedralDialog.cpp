@@ -161,6 +161,7 @@ void DihedralDialog::on_drawButton_clicked() {
   // The copy made next carries the dipole of the twisted geometry.
   system.DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system.dipoleMagnitude);
+  molecule->hasDipoleMoment = true;
   Molecule* copy = molecule->copyGraph();
   // A twisted form holds its force-field energy above the form it was turned from as less
   // bond energy, so its heat of formation lies that much higher (gauche butane about 2.7 kJ/mol

@@ -118,6 +118,7 @@ bool InternalCoordinates::minimizeEnergy() {
   molecule->energyCorrection = -system->calEmag();
   system->DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system->dipoleMagnitude);
+  molecule->hasDipoleMoment = true;
   for (int a = 0; a < count; ++a) {
     molecule->positions[a] = system->coordinates[a];
     molecule->positions[a].w = 1.0f;

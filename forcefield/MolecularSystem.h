@@ -96,6 +96,11 @@ public:
   std::vector<double> forceX, forceY, forceZ;   // minus the gradient, after EnergyForce
   std::vector<SSEVector4f> coordinates;         // own copy of the positions (x, y, z, 1)
   std::vector<double> charges;                  // e
+  // e, per atom: the formal charges of a molecule without net charge that stay apart once each
+  // bonded pair of opposite charges has cancelled (the two ends of a zwitterion), each shared
+  // over the atoms it is delocalised on; all 0 for an ion and for a molecule without them. The
+  // dipole adds them to the charges; the electrostatic terms do not see them.
+  std::vector<double> separatedCharges;
   std::vector<double> mass;                     // amu
   std::vector<double> vdwEpsilon;               // "vdw sig" (negative in the table)
   std::vector<double> vdwRadius;                // "vdw r", A
@@ -175,6 +180,10 @@ public:
 
   // --- Charges, dipole and Emag -------------------------------------------------------------
   void fillCharge();      // adds the bond-table moments to the charges
+  // The share of its table moment that the bond between a carbon and one of its chlorines keeps
+  // when the carbon holds `chlorines` of them (1 below three).
+  static double chlorineMomentShare(int chlorines);
+  void fillSeparatedCharges(const Molecule& molecule);
   void findCharge();      // the alternative assignment from the bond-moment table
   void DipoleMoment();
   float calEmag() const;  // eV
@@ -297,6 +306,8 @@ private:
   std::vector<char> findPiRingSingleBonds(const Molecule* molecule) const;
   std::vector<char> piRingSingleBond;   // found once the parameters are assigned
   void setupConstraints();
+  // The atoms besides `from` that a formal charge on it is delocalised over (DipoleAndEmag.cpp).
+  std::vector<int> delocalisedPartners(int from) const;
   template <class Visit>
   void forEachPair(bool with14, Visit visit) const;   // defined in EnergyTerms.cpp
   int runStart(const std::vector<int>& ends, int atom) const {
@@ -321,7 +332,8 @@ private:
   void EFPairs(double& electrostatic, double& vanDerWaals);
   void refreshVdwRoots() const;
 
-  // Centre atom's element, degree and used valence, for the default angle.
+  // Centre atom's element, degree and used valence, for the default angle; the element also
+  // says where a formal charge is delocalised.
   std::vector<std::string> atomElements;
   std::vector<int> atomDegree;
   std::vector<int> atomUsedValence;

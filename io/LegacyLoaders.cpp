@@ -18,6 +18,8 @@
 #include "io/MoleculeEngine.h"
 #include "io/PDBParser.h"
 #include "io/SmilesWriter.h"
+#include "io/TreeEntry.h"
+#include "math/FileNames.h"
 #include "model/Molecule.h"
 
 using libraryitems::folderNameOf;
@@ -27,17 +29,10 @@ namespace {
 
 const int kGroupIconSize = 32;
 
-std::string fileStem(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.find_last_of('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 QTreeWidgetItem* folderItem(QTreeWidgetItem* parent, const std::string& text, const QIcon& icon) {
   QTreeWidgetItem* item = new QTreeWidgetItem(parent);
   item->setText(0, QString::fromStdString(text));
-  item->setData(0, Qt::UserRole, QStringLiteral("_folder"));
+  setTreeEntry(item, TreeEntry::folder());
   item->setIcon(0, icon);
   return item;
 }
@@ -86,17 +81,16 @@ int IOEngine::loadPDBFilesFromDirectory(const char* directory, std::vector<Molec
     QTreeWidgetItem* fileFolder = folderItem(folder, fileStem(path), folderIcon);
     moleculeFolder = fileFolder;
     for (Molecule* molecule : read) {
-      const QString name = QString::fromStdString(molecule->getName());
+      const std::string name = molecule->getName();
       QTreeWidgetItem* item = new QTreeWidgetItem(fileFolder);
-      item->setText(0, name);
-      item->setData(0, Qt::UserRole,
-                    QStringLiteral("M") + QString::number(moleculeCount) + "#" + name);
+      item->setText(0, QString::fromStdString(name));
+      setTreeEntry(item,
+                   TreeEntry::listed(TreeEntry::Kind::Molecule, moleculeCount).withName(name));
       if (molecule->chainIds.size() > 1) {
         for (const std::string& chain : molecule->chainIds) {
           QTreeWidgetItem* part = new QTreeWidgetItem(item);
           part->setText(0, QString::fromStdString(chain));
-          part->setData(0, Qt::UserRole,
-                        QStringLiteral("PDB#") + name + "#" + QString::fromStdString(chain));
+          setTreeEntry(part, TreeEntry::pdbPart(name, chain));
           part->setCheckState(0, Qt::Checked);
         }
       }
@@ -134,12 +128,12 @@ int IOEngine::loadMolFilesFromDirectory(const char* directory, std::vector<Molec
       item->setText(0, QStringLiteral(" "));
       item->setText(1, QString::fromStdString(molecule->displayName));
       item->setSizeHint(0, QSize(kGroupIconSize, kGroupIconSize));
-      item->setData(0, Qt::UserRole, QStringLiteral("F") + QString::number(counter));
+      setTreeEntry(item, TreeEntry::listed(TreeEntry::Kind::Group, counter));
       item->setIcon(0, groupIcon(molecule->getName()));
       MoleculeEngine::instance()->patterns.push_back(molecule);
     } else {
       item->setText(0, QString::fromStdString(molecule->getName()));
-      item->setData(0, Qt::UserRole, QStringLiteral("M") + QString::number(counter));
+      setTreeEntry(item, TreeEntry::listed(TreeEntry::Kind::Molecule, counter));
       SmilesWriter writer;
       std::string smiles;
       if (writer.createSmilesFromMolecule(molecule, smiles)) molecule->smiles = smiles;

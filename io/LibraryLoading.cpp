@@ -16,6 +16,7 @@
 #include "io/LibraryItems.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
+#include "io/TreeEntry.h"
 #include "math/DataFolder.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
@@ -48,10 +49,6 @@ int enqueueBelow(const fs::path& folder, std::queue<std::string>& queue) {
     ++count;
   });
   return count;
-}
-
-QString itemData(const char* prefix, int index) {
-  return QString::fromLatin1(prefix) + QString::number(index);
 }
 
 }  // namespace
@@ -100,7 +97,7 @@ int IOEngine::loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule
       folderItem = root;
       QTreeWidgetItem* item = new QTreeWidgetItem(folderItem);
       item->setText(0, QString::fromStdString(folderName));
-      item->setData(0, Qt::UserRole, QStringLiteral("_folder"));
+      setTreeEntry(item, TreeEntry::folder());
       item->setIcon(0, folderIcon);
       folderItem = item;
       currentItem = item;
@@ -114,7 +111,7 @@ int IOEngine::loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule
     if (kind == 0) {
       QTreeWidgetItem* item = new QTreeWidgetItem(folderItem);
       item->setText(0, QString::fromStdString(molecule->getName()));
-      item->setData(0, Qt::UserRole, itemData("M", counter));
+      setTreeEntry(item, TreeEntry::listed(TreeEntry::Kind::Molecule, counter));
       currentItem = item;
       SmilesWriter writer;
       std::string smiles;
@@ -127,7 +124,7 @@ int IOEngine::loadKVTFilesFromDirectory(const char* folder, std::vector<Molecule
         item->setText(0, QStringLiteral(" "));
         item->setText(1, QString::fromStdString(kind == 1 ? molecule->displayName
                                                           : molecule->getName()));
-        item->setData(0, Qt::UserRole, itemData("F", counter));
+        setTreeEntry(item, TreeEntry::listed(TreeEntry::Kind::Group, counter));
         item->setSizeHint(0, QSize(kIconSize, kIconSize));
         item->setIcon(0, groupIcon(molecule->getName()));
         currentItem = item;

@@ -213,13 +213,14 @@ bool readHeader(RecordLines& lines, std::string& name, std::string& counts, int&
         lines.report("file ends before the counts line, after", header[i - 1]);
       return false;
     }
+    // The record's name is known from its first line, so a record that fails later has one.
+    if (i == 0) name = trimmed(header[0]);
     if (hasControlBytes(header[i])) {
       ErrorLine() << "Error: MDLMolParser: not a text mol file: control bytes on "
                   << lines.place();
       return false;
     }
   }
-  name = trimmed(header[0]);
   counts = header[3];
   if (trimmed(counts).empty()) {
     lines.report("empty counts line", counts);
@@ -575,8 +576,7 @@ bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
   return true;
 }
 
-Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
-  std::string name;
+Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine, std::string& name) {
   Molecule* m = readConnectionTable(in, name, firstLine, false);
   if (m == nullptr) return nullptr;
   std::cout << " PARSING " << name << "\n";
@@ -590,7 +590,10 @@ Molecule* MDLMolParser::parseRecord(std::istream& in, int firstLine) {
   return m;
 }
 
-Molecule* MDLMolParser::parseMDLMolFile(std::istream& in) { return parseRecord(in, 1); }
+Molecule* MDLMolParser::parseMDLMolFile(std::istream& in) {
+  std::string name;
+  return parseRecord(in, 1, name);
+}
 
 bool MDLMolParser::openFile(const char* path, std::ifstream& in) {
   std::string reason;
@@ -602,12 +605,21 @@ bool MDLMolParser::openFile(const char* path, std::ifstream& in) {
   return true;
 }
 
+bool MDLMolParser::readMolFile(const std::string& path, const RecordSink& take) {
+  std::ifstream in;
+  if (!openFile(path.c_str(), in)) return false;
+  FileRecord record;
+  record.firstLine = 1;
+  record.molecule = parseRecord(in, 1, record.name);
+  sourcePath.clear();
+  take(record);
+  return true;
+}
+
 Molecule* MDLMolParser::parseMDLMolFile(const char* path) {
   if (path == nullptr) return nullptr;
-  std::ifstream in;
-  if (!openFile(path, in)) return nullptr;
-  Molecule* m = parseRecord(in, 1);
-  sourcePath.clear();
+  Molecule* m = nullptr;
+  if (!readMolFile(path, [&m](FileRecord& record) { m = record.molecule; })) return nullptr;
   return m;
 }
 
@@ -654,28 +666,40 @@ std::vector<std::pair<std::string, int> > MDLMolParser::splitSDRecords(std::istr
 
 bool MDLMolParser::parseSDFile(const char* path, std::vector<Molecule*>& out, int& count) {
   if (path == nullptr) return false;
-  std::ifstream in;
-  if (!openFile(path, in)) return false;
-  parseSDFile(in, out, count);
-  sourcePath.clear();
+  int read = 0;
+  if (!readSDFile(path, collectMolecules(out, read))) return false;
+  count = read;
   return true;
 }
 
 void MDLMolParser::parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count) {
+  count = 0;
+  readSDRecords(in, collectMolecules(out, count));
+}
+
+bool MDLMolParser::readSDFile(const std::string& path, const RecordSink& take) {
+  std::ifstream in;
+  if (!openFile(path.c_str(), in)) return false;
+  readSDRecords(in, take);
+  sourcePath.clear();
+  return true;
+}
+
+void MDLMolParser::readSDRecords(std::istream& in, const RecordSink& take) {
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedPrintLevel = utility->printLevel;
-  count = 0;
+  int read = 0;
   const std::vector<std::pair<std::string, int> > records = splitSDRecords(in);
   if (records.empty()) reportProblem("no records in", sourcePath.empty() ? "the input" : sourcePath);
-  for (const auto& record : records) {
+  for (const auto& entry : records) {
     processPendingEventsAndInput();   // between two molecules: the window answers the user
-    std::istringstream text(record.first);
-    Molecule* m = parseRecord(text, record.second);
+    std::istringstream text(entry.first);
+    FileRecord record;
+    record.firstLine = entry.second;
+    record.molecule = parseRecord(text, entry.second, record.name);
     utility->printLevel = 1;
-    if (m == nullptr) continue;
-    out.push_back(m);
-    ++count;
-    std::cout << "-----------------------" << count << "\n";
+    if (record.molecule != nullptr) std::cout << "-----------------------" << ++read << "\n";
+    take(record);
   }
   utility->printLevel = savedPrintLevel;
 }
@@ -694,157 +718,13 @@ int MDLMolParser::loadMolFilesFromDirectory(const char* dir, std::vector<Molecul
   }
   std::sort(paths.begin(), paths.end());
 
+  // Each file is read by the reader its type names.
   int count = 0;
   for (const std::string& path : paths) {
-    if (fileTypeOf(path, kFolderImportUse) == nullptr) continue;
+    const FileType* type = fileTypeOf(path, kFolderImportUse);
+    if (type == nullptr) continue;
     processPendingEventsAndInput();   // between two molecules: the window answers the user
-    Molecule* m = parseMDLMolFile(path);
-    if (m == nullptr) continue;
-    out.push_back(m);
-    ++count;
+    type->read(path, collectMolecules(out, count));
   }
   return count;
-}
-
-namespace {
-
-// The atom block's charge code of a formal charge; charges beyond +-3 only go to "M  CHG".
-int codeFromCharge(int charge) {
-  switch (charge) {
-    case 3: return 1;
-    case 2: return 2;
-    case 1: return 3;
-    case -1: return 5;
-    case -2: return 6;
-    case -3: return 7;
-    default: return 0;
-  }
-}
-
-// One fixed-width field; false when the value does not fit its columns.
-bool appendField(std::string& out, const char* format, double value, int width) {
-  char text[64];
-  const int written = std::snprintf(text, sizeof text, format, value);
-  if (written != width) return false;
-  out += text;
-  return true;
-}
-
-bool appendInt(std::string& out, int value, int width) {
-  char text[32];
-  const int written = std::snprintf(text, sizeof text, "%*d", width, value);
-  if (written != width) return false;
-  out += text;
-  return true;
-}
-
-const int kMaxCount = 999;   // the counts line gives each count three columns
-
-}  // namespace
-
-bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
-  out.clear();
-  if (m == nullptr || !m->update()) return false;
-  if (m->atoms.size() > static_cast<size_t>(kMaxCount) ||
-      m->bonds.size() > static_cast<size_t>(kMaxCount)) {
-    reportProblem("too many atoms or bonds for a V2000 file in",
-                     std::to_string(m->atoms.size()) + " atoms, " +
-                         std::to_string(m->bonds.size()) + " bonds");
-    return false;
-  }
-
-  std::string name = m->getName();
-  if (name.empty()) name = m->smiles;
-  std::replace(name.begin(), name.end(), '\n', ' ');
-  std::replace(name.begin(), name.end(), '\r', ' ');
-  out += trimmed(name) + "\n";
-  // Header line: program name in columns 3-10, date columns 11-20 left blank, the dimension
-  // code in columns 21-22: the coordinates are three-dimensional.
-  out += "  Kestavor" + std::string(10, ' ') + "3D" + std::string(30, ' ') + "\n";
-  out += "\n";
-  appendInt(out, static_cast<int>(m->atoms.size()), 3);
-  appendInt(out, static_cast<int>(m->bonds.size()), 3);
-  out += "  0  0  0  0  0  0  0  0999 V2000\n";
-
-  for (const Atom* a : m->atoms) {
-    // The molecule's own coordinates, as the other writers give them: a molecule on screen
-    // has its spheres moved about the mesh's centre, the local frame the view draws.
-    SSEVector4f p = a->position;
-    p.clamp();
-    if (!appendField(out, "%10.4f", p.x, 10) || !appendField(out, "%10.4f", p.y, 10) ||
-        !appendField(out, "%10.4f", p.z, 10)) {
-      reportProblem("coordinate too wide for its column at atom", a->name);
-      return false;
-    }
-    if (a->element.empty() || a->element.size() > 3) {
-      reportProblem("no element symbol of at most 3 letters for atom", a->name);
-      return false;
-    }
-    // Standard case whatever case a reader stored ("SI" is written "Si"); a symbol that is no
-    // element (the dummy "R") stays as it is.
-    std::string symbol = standardElementSymbol(a->element);
-    if (symbol.empty()) symbol = a->element;
-    padTo(symbol, 3);
-    out += " " + symbol + " 0";
-    appendInt(out, codeFromCharge(a->charge), 3);
-    out += "  0  0  0  0  0  0  0  0  0  0\n";
-  }
-
-  const std::vector<int> types = fileBondTypes(m);
-  for (size_t k = 0; k < m->bonds.size(); ++k) {
-    const Bond* b = m->bonds[k];
-    if (b->atom1 == nullptr || b->atom2 == nullptr) {
-      reportProblem("bond without both ends", b->name);
-      return false;
-    }
-    if (b->order != 1 && b->order != 2 && b->order != 3 && b->order != 9) {
-      reportProblem("bond order not in the format at bond",
-                       b->getName() + " order " + std::to_string(b->order));
-      return false;
-    }
-    appendInt(out, b->atom1->id + 1, 3);
-    appendInt(out, b->atom2->id + 1, 3);
-    appendInt(out, types[k], 3);   // aromatic rings in Kekule form
-    out += "  0  0  0  0\n";
-  }
-
-  for (const Atom* a : m->atoms) {
-    if (a->charge == 0) continue;
-    out += "M  CHG  1";
-    appendInt(out, a->id + 1, 4);
-    if (!appendInt(out, a->charge, 4)) {
-      reportProblem("formal charge too wide for its column at atom", a->name);
-      return false;
-    }
-    out += "\n";
-  }
-  // Mass numbers, one entry a line as for the charges.
-  for (const Atom* a : m->atoms) {
-    if (a->isotope <= 0) continue;
-    out += "M  ISO  1";
-    appendInt(out, a->id + 1, 4);
-    if (!appendInt(out, a->isotope, 4)) {
-      reportProblem("mass number too wide for its column at atom", a->name);
-      return false;
-    }
-    out += "\n";
-  }
-  out += "M  END\n";
-  return true;
-}
-
-bool MDLMolParser::writeMDLMolFile(Molecule* m, const char* path) {
-  if (m == nullptr || path == nullptr) return false;
-  std::string text;
-  if (!formatMDLMol(m, text)) return false;
-  // A path named as an SD file gets the record's closing line.
-  const FileType* type = fileTypeOf(path);
-  if (type != nullptr && type->format == FileFormat::SD) text += "$$$$\n";
-  // A failed write leaves the old file as it was.
-  std::string reason;
-  if (!writeWholeFile(path, text, reason)) {
-    ErrorLine() << "Error: MDLMolParser: cannot write \"" << path << "\" (" << reason << ")";
-    return false;
-  }
-  return true;
 }

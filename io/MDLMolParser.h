@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "construction/HandsFromCoordinates.h"
+#include "io/FileRecord.h"
 
 class Molecule;
 
@@ -44,12 +45,19 @@ class MDLMolParser {
                                  int& count);
   // The records of an SD stream; messages name sourcePath, or "the input" when it is empty.
   void parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count);
+  // The readers the file-type table names: each record, as soon as it is read, handed to take
+  // with its name and first line, a record that does not parse with a null molecule. False
+  // (after a message) when the file cannot be opened.
+  [[nodiscard]] bool readMolFile(const std::string& path, const RecordSink& take);
+  [[nodiscard]] bool readSDFile(const std::string& path, const RecordSink& take);
+  void readSDRecords(std::istream& in, const RecordSink& take);
   // Every file below the folder, sub-folders included, that the file-type table gives to the
   // folder import ("*.mol", any case); returns the number of molecules appended.
   int loadMolFilesFromDirectory(const char* dir, std::vector<Molecule*>& out);
-  // One record; false (old file untouched) for a null molecule, a molecule the format cannot
-  // hold (over 999 atoms or bonds, a bond order other than 1, 2, 3 or aromatic 9, a coordinate
-  // too wide for its column) or an unwritable path.
+  // One record (written in MDLMolWriter.cpp, as formatMDLMol); false (old file untouched) for a
+  // null molecule, a molecule the format cannot hold (over 999 atoms or bonds, a bond order
+  // other than 1, 2, 3 or aromatic 9, a coordinate too wide for its column) or an unwritable
+  // path.
   bool writeMDLMolFile(Molecule* m, const char* path);
   // The blocks of one mol file without perception: the symbols go into Atom::name only.
   [[nodiscard]] Molecule* readMDLMolGraph(const char* path);
@@ -92,6 +100,7 @@ class MDLMolParser {
  private:
   // Opens a file to read and makes it the file named in messages; false after a message.
   bool openFile(const char* path, std::ifstream& in);
-  // One record read and carried through the whole post-read pipeline.
-  Molecule* parseRecord(std::istream& in, int firstLine);
+  // One record read and carried through the whole post-read pipeline; name gets its first line
+  // (trimmed) as soon as it is read.
+  Molecule* parseRecord(std::istream& in, int firstLine, std::string& name);
 };

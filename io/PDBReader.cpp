@@ -22,6 +22,7 @@
 #include "io/MoleculeEngine.h"
 #include "io/ResidueCompleteness.h"
 #include "io/SmilesWriter.h"
+#include "math/FileNames.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -268,11 +269,7 @@ bool PDBParser::readGraphs(std::istream& in, std::vector<Molecule*>& out) {
   }
   readHetero = state.hetero;
   // Molecules read from a file are named after it: 1abc.pdb gives 1abc_0, 1abc_1, ...
-  std::string base = sourcePath;
-  const size_t slash = base.find_last_of('/');
-  if (slash != std::string::npos) base = base.substr(slash + 1);
-  const size_t dot = base.find_last_of('.');
-  if (dot != std::string::npos) base = base.substr(0, dot);
+  const std::string base = fileStem(sourcePath);
   for (const Model* model : models)
     if (!checkStackedAtoms(model)) return false;
   std::vector<Molecule*> built;
@@ -667,6 +664,8 @@ bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
     SmilesWriter writer;
     std::string smiles;
     if (writer.createSmilesFromMolecule(molecule, smiles)) molecule->smiles = smiles;
+  } else {
+    molecule->hasDipoleMoment = false;
   }
   molecule->isFromPdb = true;
   return true;

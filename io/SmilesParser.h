@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "io/FileRecord.h"
+
 class Atom;
 class Bond;
 class Molecule;
@@ -52,6 +54,11 @@ class SmilesParser {
   // dropped.
   void parseSMILESFile(const char* path, std::vector<Molecule*>& out, int& count);
   void parseSMILESFile(std::istream& in, std::vector<Molecule*>& out, int& count);
+  // The reader the file-type table names: each line's record, as soon as it is read, handed to
+  // take with the name after the SMILES and its line number; a line that gives no molecule with
+  // a null molecule (and its SMILES as the name when it has none). False (after a message) when
+  // the file cannot be opened.
+  [[nodiscard]] bool readSMILESFile(const std::string& path, const RecordSink& take);
 
   // Cuts a "SMILES name" line: leading and trailing blanks go, the SMILES ends at the first
   // blank or tab, the rest (trimmed) is the name.
@@ -81,8 +88,7 @@ class SmilesParser {
   Molecule* parseSmiles();
 
  private:
-  void readSmilesLines(std::istream& in, const std::string& source, std::vector<Molecule*>& out,
-                       int& count);
+  void readSmilesLines(std::istream& in, const std::string& source, const RecordSink& take);
   // smilesToGraph once the line is cut: null after the line that says why.
   Molecule* readGraph(const std::string& smiles, const std::string& name);
 

@@ -115,41 +115,50 @@ Molecule* SmilesParser::smilesToMol(std::string smiles) {
 
 void SmilesParser::parseSMILESFile(const char* path, std::vector<Molecule*>& out, int& count) {
   if (path == nullptr) return;
+  int read = 0;
+  if (readSMILESFile(path, collectMolecules(out, read))) count = read;
+}
+
+void SmilesParser::parseSMILESFile(std::istream& in, std::vector<Molecule*>& out, int& count) {
+  count = 0;
+  readSmilesLines(in, "", collectMolecules(out, count));
+}
+
+bool SmilesParser::readSMILESFile(const std::string& path, const RecordSink& take) {
   std::ifstream in;
   std::string reason;
   if (!openInputFile(path, in, reason)) {
     ErrorLine() << "Error: SmilesParser: " << reason << " \"" << path << "\"";
-    return;
+    return false;
   }
-  readSmilesLines(in, path, out, count);
-}
-
-void SmilesParser::parseSMILESFile(std::istream& in, std::vector<Molecule*>& out, int& count) {
-  readSmilesLines(in, "", out, count);
+  readSmilesLines(in, path, take);
+  return true;
 }
 
 // A byte-order mark some editors put before the first line is dropped; a line that gives no
-// molecule is skipped with a line naming its place after the reader's own words.
+// molecule is handed on without one, with a line naming its place after the reader's own words.
 void SmilesParser::readSmilesLines(std::istream& in, const std::string& source,
-                                   std::vector<Molecule*>& out, int& count) {
+                                   const RecordSink& take) {
   UtilityEngine* utility = UtilityEngine::instance();
   const int savedLevel = utility->printLevel;
   utility->printLevel = 1;
-  count = 0;
   std::string line;
   int lineNumber = 0;
   while (readTextLine(in, line)) {
     if (++lineNumber == 1) dropByteOrderMark(line);
     if (trimmed(line, kLineEnds).empty()) continue;
     processPendingEventsAndInput();   // between two molecules: the window answers the user
-    Molecule* molecule = smilesToMol(line);
-    if (molecule == nullptr) {
+    FileRecord record;
+    record.firstLine = lineNumber;
+    record.molecule = smilesToMol(line);
+    std::string smiles;
+    splitSmilesLine(line, smiles, record.name);
+    if (record.molecule == nullptr) {
       ErrorLine() << "Error: SmilesParser: no molecule from \"" << trimmed(line, kLineEnds)
                   << "\" on " << linePlace(lineNumber, source);
-      continue;
+      if (record.name.empty()) record.name = smiles;
     }
-    out.push_back(molecule);
-    ++count;
+    take(record);
   }
   utility->printLevel = savedLevel;
 }

@@ -53,6 +53,9 @@ class Molecule {
   float atomicEnergySum = 0.0f;      // eV
   float ringStrainEnergy = 0.0f;     // eV: what the rings add (calHeatOfFormation)
   float dipoleMoment = 0.0f;         // Debye
+  // False when the set-up chain computed no dipole (a PDB structure too large for one): then
+  // dipoleMoment is a 0 that means nothing, and what shows the dipole says there is none.
+  bool hasDipoleMoment = true;
   SSEVector4f scenePosition{0.0f, 0.0f, 0.0f, 1.0f};
   Quaternion orientation;
   // Packed (x, y, z, 1) per atom in id order; empty when the molecule has none. While it is

@@ -63,6 +63,7 @@ void copyRecordFields(const Molecule& source, Molecule* copy) {
   copy->heatOfFormation = source.heatOfFormation;
   copy->atomicEnergySum = source.atomicEnergySum;
   copy->dipoleMoment = source.dipoleMoment;
+  copy->hasDipoleMoment = source.hasDipoleMoment;
   copy->mergeOffset = source.mergeOffset;
   copy->pdbFlag = source.pdbFlag;
   copy->isFromPdb = source.isFromPdb;

@@ -182,11 +182,17 @@ public:
   float value = 0.0f;
 };
 
+// The row kinds of "ringstrain.txt", in the order of ringstrain::Kind (forcefield/RingStrain.h,
+// which says what each counts).
+inline constexpr const char* kRingStrainKinds[] = {"RING", "ENDO", "EXO", "FUSED", "SPIRO",
+                                                   "BRIDGED"};
+
 // One row of "ringstrain.txt": the strain energy that a ring of ringSize atoms with a bond that is
-// not aromatic adds to the heat of formation beyond its bonds (kind "RING").
+// not aromatic (kind "RING"), or a feature of such a ring (the other kinds), adds to the heat of
+// formation beyond its bonds.
 class RingStrainParameters {
 public:
-  std::string kind;           // "RING", upper case
+  std::string kind;           // one of kRingStrainKinds, upper case
   int ringSize = 0;           // ring atoms
   float energy = 0.0f;        // eV
 };

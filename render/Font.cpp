@@ -4,6 +4,7 @@
 #include <fstream>
 #include <limits>
 
+#include "math/FileNames.h"
 #include "math/UtilityEngine.h"
 #include "render/Font.h"
 #include "render/Texture.h"
@@ -74,11 +75,7 @@ void readChar(const std::vector<std::string>& tokens, Font& font) {
 Font::~Font() { delete page; }
 
 std::string FontFactory::baseNameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const size_t start = slash == std::string::npos ? 0 : slash + 1;
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || dot <= start) return path;
-  return path.substr(0, dot);
+  return path.substr(0, path.size() - fileExtension(path).size());
 }
 
 void FontFactory::readDescriptor(std::istream& in, Font& font) {

@@ -73,8 +73,8 @@ class FontFactory {
   Font* loadDescriptor(const char* path);
   // Reads the "common" and "char" lines into the font, to the "kernings" line or the end.
   static void readDescriptor(std::istream& in, Font& font);
-  // The path without the extension of its last component: "./Resources/font.fnt" gives
-  // "./Resources/font"; a leading dot of the component is part of the name.
+  // The path without the extension of its last component (fileExtension): "./Resources/font.fnt"
+  // gives "./Resources/font".
   static std::string baseNameOf(const std::string& path);
 
  private:

@@ -177,7 +177,8 @@ std::vector<double> fitEnergies(std::vector<MoleculeRecord>& records, LayeredMod
                                 const std::vector<int>& use);
 void applyEnergies(LayeredModel& model, const std::vector<double>& delta);
 
-// Dipoles: Gauss-Newton on |sum of bond moment vectors|, same layers.
+// Dipoles: Gauss-Newton on |sum of bond moment vectors|, same layers; records marked extra are
+// fitted in every fold and never judged.
 FitSummary crossValidateMoments(std::vector<MoleculeRecord>& records, LayeredModel& model,
                                 int folds);
 std::vector<double> fitMoments(std::vector<MoleculeRecord>& records, LayeredModel& model,

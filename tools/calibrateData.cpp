@@ -3,6 +3,7 @@
 
 #include "tools/Calibrate.h"
 
+#include "forcefield/MolecularSystem.h"
 #include "io/MDLMolParser.h"
 #include "io/SmilesParser.h"
 #include "math/UtilityEngine.h"
@@ -26,7 +27,8 @@ namespace {
 
 const double kKjPerEv = 96.485;
 // The force field's charge factor and the Debye per e*Angstrom it divides by cancel in the
-// dipole: each bond adds 1.08 * moment * (r1 - r2) / table distance.
+// dipole: each bond adds 1.08 * share * moment * (r1 - r2) / table distance (the share is 1 but
+// for a carbon's third chlorine, MolecularSystem::chlorineMomentShare).
 const double kChargeFactor = 1.08;
 
 std::vector<std::string> splitCsvLine(const std::string& line) {
@@ -89,6 +91,20 @@ int rowIndexOf(const BondParameters& copy) {
 }
 
 namespace {
+
+// The share of its moment a bond keeps in the force field's charges (a carbon's third chlorine).
+double momentShare(const Atom* a, const Atom* b) {
+  const Atom* carbon = a->element == "C" && b->element == "Cl"   ? a
+                       : b->element == "C" && a->element == "Cl" ? b
+                                                                 : nullptr;
+  if (carbon == nullptr) return 1.0;
+  int chlorines = 0;
+  for (const Bond* bond : carbon->bonds) {
+    const Atom* other = bond->atom1 == carbon ? bond->atom2 : bond->atom1;
+    if (other != nullptr && other->element == "Cl") ++chlorines;
+  }
+  return MolecularSystem::chlorineMomentShare(chlorines);
+}
 
 // The names the lookup compared at the level where it found the row.
 std::vector<std::string> levelNames(const std::string& type) {
@@ -221,9 +237,10 @@ void collectBonds(Molecule* molecule, MoleculeRecord& record) {
         const BondParameters& row = *tables->bondParameters[use.row];
         use.sign = orientation(row, a->type, b->type);
         const double d = row.distance > 0.0f ? row.distance : 1.0;
-        use.vx = kChargeFactor * (a->position.x - b->position.x) / d;
-        use.vy = kChargeFactor * (a->position.y - b->position.y) / d;
-        use.vz = kChargeFactor * (a->position.z - b->position.z) / d;
+        const double factor = kChargeFactor * momentShare(a, b);
+        use.vx = factor * (a->position.x - b->position.x) / d;
+        use.vy = factor * (a->position.y - b->position.y) / d;
+        use.vz = factor * (a->position.z - b->position.z) / d;
       }
     }
     record.bonds.push_back(use);

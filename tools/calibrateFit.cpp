@@ -186,7 +186,8 @@ double currentHeat(const MoleculeRecord& record) {
 
 // A row of the design matrix: what each variable takes off the record's heat of formation per
 // unit. Bond corrections add to the bond energies; a ring row's energy adds to the heat of
-// formation once per ring.
+// formation once per ring. The rows of double bonds in or at a ring and of joined rings are set
+// from strained molecules, which no fit reads, so only the RING rows are variables.
 std::vector<double> energyRow(const MoleculeRecord& record, LayeredModel& model) {
   std::vector<double> row(model.variableCount() + 64, 0.0);
   auto add = [&row](int variable, double factor) {
@@ -199,8 +200,8 @@ std::vector<double> energyRow(const MoleculeRecord& record, LayeredModel& model)
   }
   for (int size = ringstrain::kSmallestStrainedRing; size <= ringstrain::kLargestStrainedRing;
        ++size)
-    if (record.rings.ringsOfSize[size] > 0)
-      add(model.ringVariable("RING", size), -record.rings.ringsOfSize[size]);
+    if (record.rings.rings(size) > 0)
+      add(model.ringVariable("RING", size), -record.rings.rings(size));
   return row;
 }
 
@@ -561,10 +562,11 @@ FitSummary crossValidateMoments(std::vector<MoleculeRecord>& records, LayeredMod
   for (int fold = 0; fold < folds; ++fold) {
     std::vector<int> train;
     for (size_t i = 0; i < records.size(); ++i)
-      if (records[i].ok && static_cast<int>(i) % folds != fold) train.push_back(static_cast<int>(i));
+      if (records[i].ok && (records[i].extra || static_cast<int>(i) % folds != fold))
+        train.push_back(static_cast<int>(i));
     const std::vector<double> delta = fitMoments(records, model, train);
     for (size_t i = 0; i < records.size(); ++i)
-      if (records[i].ok && static_cast<int>(i) % folds == fold)
+      if (records[i].ok && !records[i].extra && static_cast<int>(i) % folds == fold)
         summary.predicted[i] = modelDipole(records[i], &model, &delta);
   }
   summarise(records, summary);

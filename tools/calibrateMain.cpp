@@ -3,6 +3,7 @@
 // and prints per-molecule errors with the cross-validated summary figures.
 //
 //   calibrate [--hof hof298-train.csv] [--hof-extra g2-hof298-exp.csv] [--dipole dipole-train.csv]
+//             [--dipole-extra dipole-extra.csv]
 //             [--g2 g2-hof298-exp.csv --geometries g2-mp2-geometries.sdf]
 //             [--fit] [--bonds-in FILE] [--bonds-out FILE] [--angles-in FILE] [--angles-out FILE]
 //             [--strain-in FILE] [--strain-out FILE] [--folds N] [--quiet] [--detail] [--no-types] [--plain-cv] [--kinds FILE]
@@ -22,6 +23,8 @@
 // the smoothing fractions of the written energies, for rows with data and for rows without.
 // --hof-extra names further heats of formation (rows with use_for_additivity other than 1 left
 // out) that every fold fits and none judges; a molecule already in --hof is dropped from them.
+// --dipole-extra names further dipoles (the commonest small molecules, which the collected data
+// lack): fitted in every fold, judged apart on the loaded tables, never in the cross-validation.
 // --kinds names a file of further bonds in use, "TYPE1 TYPE2 ORDER" a line (the shipped library's
 // and the typing regression's): the report of exact rows that no molecule uses counts them too.
 
@@ -48,7 +51,7 @@ using namespace calib;
 namespace {
 
 struct Options {
-  std::string show, hof, hofExtra, dipole, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut,
+  std::string show, hof, hofExtra, dipole, dipoleExtra, g2, geometries, bondsIn, bondsOut, anglesIn, anglesOut,
       strainIn, strainOut, kinds;
   bool fit = false, quiet = false, detail = false, noTypes = false, plainCv = false;
   int folds = 10;
@@ -98,6 +101,7 @@ bool readOptions(int argc, char** argv, Options& options) {
     else if (arg == "--hof-extra") ok = value(options.hofExtra);
     else if (arg == "--show") ok = value(options.show);
     else if (arg == "--dipole") ok = value(options.dipole);
+    else if (arg == "--dipole-extra") ok = value(options.dipoleExtra);
     else if (arg == "--kinds") ok = value(options.kinds);
     else if (arg == "--g2") ok = value(options.g2);
     else if (arg == "--geometries") ok = value(options.geometries);
@@ -233,6 +237,25 @@ void printRecords(const std::vector<MoleculeRecord>& records, const FitSummary& 
     if (!own.empty()) std::printf(" (%zu rows of its own)", own.size());
     std::printf("\n");
   }
+}
+
+// The further dipoles on the loaded tables, one line each and their mean error.
+void printExtraDipoles(const std::vector<MoleculeRecord>& records) {
+  double sum = 0.0;
+  int n = 0;
+  for (const MoleculeRecord& r : records) {
+    if (!r.extra) continue;
+    if (!r.ok) {
+      std::printf("DIPOLE further %-24.24s left out: %s\n", r.name.c_str(), r.reason.c_str());
+      continue;
+    }
+    std::printf("DIPOLE further %-24.24s %-16.16s exp %6.2f app %6.2f D\n", r.name.c_str(),
+                r.smiles.c_str(), r.experiment, r.computed);
+    sum += std::fabs(r.computed - r.experiment);
+    ++n;
+  }
+  std::printf("DIPOLE further molecules, fitted in every fold, loaded tables: MAE %.3f D over %d\n",
+              n ? sum / n : 0.0, n);
 }
 
 double appMae(const std::vector<MoleculeRecord>& records, bool strained, bool alkanesOnly, int& n) {
@@ -458,11 +481,12 @@ void showMolecule(const std::string& smiles) {
   evaluateSmiles(record, false);
   std::printf("%s: %s, heat of formation %.2f kJ/mol\n", record.smiles.c_str(),
               record.ok ? "read" : record.reason.c_str(), record.computed);
-  for (int size = ringstrain::kSmallestStrainedRing; size <= ringstrain::kLargestStrainedRing;
-       ++size)
-    if (record.rings.ringsOfSize[size] > 0)
-      std::printf("  rings of %d atoms with a bond that is not aromatic: %d\n", size,
-                  record.rings.ringsOfSize[size]);
+  for (int kind = 0; kind < ringstrain::kKindCount; ++kind)
+    for (int size = ringstrain::kSmallestStrainedRing; size <= ringstrain::kLargestStrainedRing;
+         ++size)
+      if (record.rings.counts[kind][size] > 0)
+        std::printf("  ring-strain row %s %d: %d times\n", kRingStrainKinds[kind], size,
+                    record.rings.counts[kind][size]);
 
   for (const BondUse& b : record.bonds)
     std::printf("  %s-%s order %d: code %d, row %d\n", b.type1.c_str(), b.type2.c_str(), b.order,
@@ -472,6 +496,11 @@ void showMolecule(const std::string& smiles) {
 // Bond moments: the cross-validated ridge weights, the figures, and with --fit the fitted moments.
 std::vector<MoleculeRecord> dipoles(const Options& options) {
   std::vector<MoleculeRecord> dipole = readRecords(readCsv(options.dipole), "dipole_D", true);
+  if (!options.dipoleExtra.empty())
+    for (MoleculeRecord& record : readRecords(readCsv(options.dipoleExtra), "dipole_D", true)) {
+      record.extra = true;
+      dipole.push_back(record);
+    }
   LayeredModel model(true);
   FitSummary best;
   double bestLambda[3] = {0.0, 0.0, 0.0};
@@ -501,6 +530,7 @@ std::vector<MoleculeRecord> dipoles(const Options& options) {
   const double app = appMae(dipole, false, false, n), appStrained = appMae(dipole, true, false, ns);
   std::printf("DIPOLE loaded tables: MAE %.3f D over %d molecules (+ %.3f over %d strained)\n", app,
               n, appStrained, ns);
+  if (!options.dipoleExtra.empty()) printExtraDipoles(dipole);
   const int total = best.nAll + best.nStrained;
   std::printf("DIPOLE %d-fold CV (ridge %.3g/%.3g/%.3g): MAE %.3f D over all %d molecules (%.3f "
               "without 3/4-rings, %.3f strained)\n", options.folds, bestLambda[0], bestLambda[1],

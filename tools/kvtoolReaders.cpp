@@ -1,24 +1,17 @@
-// The readers of kvtool, one per reader family of the file-type table.
+// The inputs of kvtool: a SMILES text, or a file read by the reader its row of the file-type
+// table names.
 
 #include "tools/kvtoolReaders.h"
-
-#include "io/FileTypes.h"
-#include "io/IOEngine.h"
-#include "io/InputFile.h"
-#include "math/UtilityEngine.h"
-
-#include <QCoreApplication>
 
 #include <chrono>
 #include <fstream>
 #include <iostream>
-#include <sstream>
-#include <utility>
 #include <vector>
 
-#include "io/MDLMolParser.h"
-#include "io/PDBParser.h"
+#include "io/FileTypes.h"
+#include "io/InputFile.h"
 #include "io/SmilesParser.h"
+#include "math/UtilityEngine.h"
 
 namespace kvtool {
 
@@ -33,51 +26,50 @@ std::string trimmed(const std::string& s) {
   return s.substr(first, s.find_last_not_of(blanks) - first + 1);
 }
 
-// Holds the error lines the readers report while one molecule is read, so that the record can
-// carry the reason of a failure; every line is passed on to standard error afterwards.
+// Holds the error lines the readers report while one molecule or file is read, so that each
+// record can carry the reason of a failure; every line is passed on to standard error as its
+// record is made.
 class ErrorCapture {
  public:
-  ErrorCapture() : previous(setErrorSink([this](const std::string& line) { lines.push_back(line); })) {}
-  ~ErrorCapture() { release(); }
+  ErrorCapture() { resume(); }
+  ~ErrorCapture() {
+    passOn(std::string());
+    pause();
+  }
   ErrorCapture(const ErrorCapture&) = delete;
   ErrorCapture& operator=(const ErrorCapture&) = delete;
 
-  // Every line captured that contains part.
-  std::vector<std::string> linesWith(const std::string& part) const {
-    std::vector<std::string> out;
-    for (const std::string& line : lines)
-      if (line.find(part) != std::string::npos) out.push_back(trimmed(line));
-    return out;
+  // Between the two, error lines go straight on (those of the outputs a record is written to).
+  void pause() { setErrorSink(previous); }
+  void resume() {
+    previous = setErrorSink([this](const std::string& line) { lines.push_back(line); });
   }
 
-  // Added to every line that does not name a place of its own.
-  void setPlace(const std::string& where) { place = where; }
-
-  // The first line that starts with "Error", else the first non-empty line; "" when none.
-  std::string release() {
-    if (released) return firstError;
-    released = true;
-    setErrorSink(previous);
-    std::string firstLine;
+  // Passes the lines held on to standard error, place (when given) added to every line that
+  // names none. Returns the first that starts with "Error", else the first non-empty line; ""
+  // when none.
+  std::string passOn(const std::string& place) {
+    std::string firstLine, firstError;
     for (std::string& line : lines) {
       if (!place.empty() && !trimmed(line).empty() && line.find(" of \"") == std::string::npos)
         line = trimmed(line) + " on " + place;
-      printError(line);
+      previous(line);
       const std::string text = trimmed(line);
       if (text.empty()) continue;
+      if (text.find("left out") != std::string::npos) leftOut.push_back(text);
       if (firstLine.empty()) firstLine = text;
       if (firstError.empty() && text.compare(0, 5, "Error") == 0) firstError = text;
     }
-    if (firstError.empty()) firstError = firstLine;
-    return firstError;
+    lines.clear();
+    return firstError.empty() ? firstLine : firstError;
   }
+
+  // Every line so far that says an atom was left out (a PDB model lacks it).
+  std::vector<std::string> leftOut;
 
  private:
   std::vector<std::string> lines;
   ErrorSink previous;
-  bool released = false;
-  std::string firstError;
-  std::string place;
 };
 
 // Opens a file for a reader of this tool; false after a message when it cannot be read.
@@ -92,154 +84,55 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Lets a QApplication breathe between molecules, as the application's file loop does.
-void processEvents() {
-  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
-}
-
-bool readSmilesFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream in;
-  if (!openInput(path, in)) return false;
-  std::string line;
-  int lineNumber = 0;
-  while (readTextLine(in, line)) {
-    if (++lineNumber == 1) dropByteOrderMark(line);
-    if (trimmed(line).empty()) continue;
-    processEvents();
-    Record record = readSmilesLine(line, linePlace(lineNumber, path));
-    sink(record);
-  }
-  return true;
-}
-
-// One MDL record through the same steps as the application's reader, with line numbers of the
-// whole file in the messages.
-Record readMolRecord(const std::string& text, int firstLine, const std::string& path) {
-  Record record;
-  const Clock::time_point start = Clock::now();
-  ErrorCapture capture;
-  std::istringstream in(text);
-  readTextLine(in, record.name);
-  record.name = trimmed(record.name);
-  in.clear();
-  in.seekg(0);
-  MDLMolParser parser;
-  parser.sourcePath = path;
-  std::string name;
-  std::unique_ptr<Molecule> m(parser.readConnectionTable(in, name, firstLine, false));
-  if (m != nullptr) {
-    parser.perceive(m.get());
-    if (!parser.completeMolecule(m.get(), name)) m.reset();
-  }
-  record.molecule = std::move(m);
-  record.error = capture.release();
-  record.seconds = secondsSince(start);
-  if (record.molecule == nullptr && record.error.empty())
-    record.error = "Error: kvtool: record not read";
-  return record;
-}
-
-bool readMolFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream in;
-  if (!openInput(path, in)) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  std::string text = all.str();
-  dropByteOrderMark(text);
-  Record record = readMolRecord(text, 1, path);
-  sink(record);
-  return true;
-}
-
-bool readSDFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream in;
-  if (!openInput(path, in)) return false;
-  for (const std::pair<std::string, int>& entry : MDLMolParser::splitSDRecords(in)) {
-    processEvents();
-    Record record = readMolRecord(entry.first, entry.second, path);
-    sink(record);
-  }
-  return true;
-}
-
-// An own molecule file: one molecule with its stored coordinates, not set up again.
-bool readKvFile(const std::string& path, const RecordSink& sink) {
+// Reads a file with the reader its row of the file-type table names, the one File > Open calls,
+// and makes a record of each molecule the reader hands on: the lines the reader printed and the
+// time it took since the record before. Atoms left out of a PDB file are named on every record
+// that follows them.
+bool readFile(const FileType& type, const std::string& path, const RecordSink& sink) {
   std::ifstream probe;
   if (!openInput(path, probe)) return false;
-  Record record;
-  const Clock::time_point start = Clock::now();
+  probe.close();
   ErrorCapture capture;
-  record.molecule.reset(IOEngine::instance()->parseKvtFile(path));
-  record.error = capture.release();
-  record.seconds = secondsSince(start);
-  record.name = record.molecule != nullptr ? record.molecule->getName() : path;
-  if (record.molecule == nullptr && record.error.empty())
-    record.error = "Error: kvtool: no molecule in \"" + path + "\"";
-  sink(record);
-  return true;
-}
-
-// A PDB file: one record per model.
-bool readPdbFile(const std::string& path, const RecordSink& sink) {
-  std::ifstream probe;
-  if (!openInput(path, probe)) return false;
-  const Clock::time_point start = Clock::now();
-  ErrorCapture capture;
-  PDBParser parser;
-  std::vector<Molecule*> models;
-  parser.parsePDBFile(path, models);
-  // Atoms left out (no element, or one the tables cannot type) are named on every model's
-  // record: the molecule lacks them.
-  const std::vector<std::string> leftOut = capture.linesWith("left out");
-  const std::string error = capture.release();
-  const double seconds = models.empty() ? secondsSince(start) : secondsSince(start) / models.size();
-  if (models.empty()) {
+  Clock::time_point start = Clock::now();
+  return type.read(path, [&](FileRecord& read) {
     Record record;
-    record.name = path;
-    record.error = error.empty() ? "Error: kvtool: no molecule in \"" + path + "\"" : error;
-    record.seconds = seconds;
+    record.molecule.reset(read.molecule);
+    record.name = read.name;
+    const std::string place = read.firstLine > 0 ? linePlace(read.firstLine, path) : "";
+    record.error = capture.passOn(place);
+    record.warnings = capture.leftOut;
+    record.seconds = secondsSince(start);
+    if (record.molecule == nullptr) {
+      if (record.name.empty()) record.name = path;
+      if (record.error.empty()) {
+        const std::string where = place.empty() ? "\"" + path + "\"" : place;
+        record.error = "Error: kvtool: no molecule from " + where;
+        std::cerr << record.error << "\n";
+      }
+    }
+    capture.pause();
     sink(record);
-    return true;
-  }
-  for (Molecule* m : models) {
-    Record record;
-    record.molecule.reset(m);
-    record.name = m->getName();
-    record.seconds = seconds;
-    record.warnings = leftOut;
-    sink(record);
-  }
-  return true;
-}
-
-// The reader of each family of the file-type table (io/FileTypes.h).
-FileReader readerOf(FileFormat format) {
-  switch (format) {
-    case FileFormat::Kv: return readKvFile;
-    case FileFormat::Mol: return readMolFile;
-    case FileFormat::SD: return readSDFile;
-    case FileFormat::Pdb: return readPdbFile;
-    case FileFormat::Smiles: return readSmilesFile;
-  }
-  return FileReader();
+    capture.resume();
+    start = Clock::now();
+  });
 }
 
 }  // namespace
 
-Record readSmilesLine(const std::string& line, const std::string& place) {
+Record readSmilesLine(const std::string& line) {
   Record record;
   std::string smiles;
   SmilesParser::splitSmilesLine(line, smiles, record.name);
   const Clock::time_point start = Clock::now();
-  ErrorCapture capture;
-  capture.setPlace(place);
-  SmilesParser parser;
-  record.molecule.reset(parser.smilesToMol(line));
-  record.error = capture.release();
+  {
+    ErrorCapture capture;
+    SmilesParser parser;
+    record.molecule.reset(parser.smilesToMol(line));
+    record.error = capture.passOn(std::string());
+  }
   record.seconds = secondsSince(start);
   if (record.molecule == nullptr && record.error.empty())
-    record.error = "Error: kvtool: SMILES not read \"" + smiles + "\"" +
-                   (place.empty() ? "" : " on " + place);
+    record.error = "Error: kvtool: SMILES not read \"" + smiles + "\"";
   // An unread line without a name is known by its SMILES.
   if (record.molecule == nullptr && record.name.empty()) record.name = smiles;
   return record;
@@ -247,7 +140,10 @@ Record readSmilesLine(const std::string& line, const std::string& place) {
 
 FileReader readerFor(const std::string& path) {
   const FileType* type = fileTypeOf(path, kKvtoolUse);
-  return type != nullptr ? readerOf(type->format) : FileReader();
+  if (type == nullptr) return FileReader();
+  return [type](const std::string& file, const RecordSink& sink) {
+    return readFile(*type, file, sink);
+  };
 }
 
 std::string knownExtensions() {

@@ -13,7 +13,8 @@
 namespace kvtool {
 
 // One input molecule as read: the molecule (null when the reader gave none), its name, the first
-// error line the reader printed, and the wall-clock seconds the read and set-up took.
+// error line the reader printed for it, and the wall-clock seconds the read and set-up took (for
+// a file, since the record before: a PDB file's first model carries the reading of the file).
 struct Record {
   std::unique_ptr<Molecule> molecule;
   std::string name;
@@ -30,14 +31,14 @@ using RecordSink = std::function<void(Record& record)>;
 // stderr) when the file cannot be opened.
 using FileReader = std::function<bool(const std::string& path, const RecordSink& sink)>;
 
-// The reader for the path's file type (io/FileTypes.h); an empty function when kvtool takes no
-// type of that extension.
+// The reader of the path's row of the file-type table (io/FileTypes.h), the one File > Open
+// calls, with each record's error lines (place added to lines that name none) and time; an empty
+// function when kvtool takes no type of that extension.
 FileReader readerFor(const std::string& path);
 // Every extension the table knows, blank-separated, for the usage line.
 std::string knownExtensions();
 
-// One SMILES line ("SMILES name"), through the whole set-up chain. place, when given ("line 3
-// of \"a.smi\""), is added to every error line.
-Record readSmilesLine(const std::string& line, const std::string& place = "");
+// One SMILES line ("SMILES name"), through the whole set-up chain.
+Record readSmilesLine(const std::string& line);
 
 }  // namespace kvtool

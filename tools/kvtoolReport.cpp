@@ -181,12 +181,14 @@ Summary summarize(const Record& record) {
   s.totalBondEnergy = m->totalBondEnergy;
   s.heatOfFormation = m->heatOfFormation;
   s.dipole = m->dipoleMoment;
+  s.hasDipole = m->hasDipoleMoment;
   s.warnings = record.warnings;
   for (const std::string& missing : missingParameters(*m)) s.warnings.push_back(missing);
 
   if (!finiteCoordinates)
     s.error = "Error: kvtool: coordinates not finite";
-  else if (!finite(s.totalBondEnergy) || !finite(s.heatOfFormation) || !finite(s.dipole))
+  else if (!finite(s.totalBondEnergy) || !finite(s.heatOfFormation) ||
+           (s.hasDipole && !finite(s.dipole)))
     s.error = "Error: kvtool: energies or dipole not finite";
   s.ok = s.error.empty();
   return s;
@@ -215,7 +217,8 @@ std::string toJson(const Summary& s) {
     out += (i > 0 ? "," : "") + jsonString(s.warnings[i]);
   out += "],\"totalBondEnergy\":" + jsonNumber(s.totalBondEnergy) +
          ",\"heatOfFormation\":" + jsonNumber(s.heatOfFormation) +
-         ",\"dipole\":" + jsonNumber(s.dipole) + ",\"seconds\":" + jsonNumber(s.seconds) + "}";
+         ",\"dipole\":" + (s.hasDipole ? jsonNumber(s.dipole) : std::string("null")) +
+         ",\"seconds\":" + jsonNumber(s.seconds) + "}";
   return out;
 }
 
@@ -242,7 +245,7 @@ std::string toText(const Summary& s) {
            std::to_string(b.order) + " " + std::to_string(b.code) + "\n";
   out += "total bond energy: " + fixed(s.totalBondEnergy, 4) + " eV\n";
   out += "heat of formation: " + fixed(s.heatOfFormation, 4) + " eV\n";
-  out += "dipole moment: " + fixed(s.dipole, 4) + " Debye\n";
+  out += "dipole moment: " + (s.hasDipole ? fixed(s.dipole, 4) + " Debye" : "none") + "\n";
   out += "seconds: " + fixed(s.seconds, 4) + "\n\n";
   return out;
 }

@@ -33,6 +33,7 @@ struct Summary {
   double totalBondEnergy = 0.0;   // eV
   double heatOfFormation = 0.0;   // eV
   double dipole = 0.0;            // Debye
+  bool hasDipole = true;          // false: the chain computed none (a large PDB structure)
   double seconds = 0.0;
   // What the tables lack for a finished molecule: atom types, bonds and angles without
   // parameters ("no bond parameters for CU O 1"), each once.

@@ -15,6 +15,7 @@
 #include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
+#include "io/TreeEntry.h"
 #include "math/ArcBallController.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -32,26 +33,17 @@ namespace {
 constexpr float kMoleculeDistance = 40.0f;
 constexpr float kGroupDistance = 10.0f;
 
-// The index of a library command: the decimal digits that follow its first character, up to
-// the first other character. -1 when none follow or the number does not fit an int.
-int commandIndex(const QString& command) {
-  int digits = 1;
-  while (digits < command.size() && command.at(digits).isDigit()) ++digits;
-  bool ok = false;
-  const int index = command.mid(1, digits - 1).toInt(&ok);
-  return ok ? index : -1;
-}
-
 template <typename List>
 Molecule* entryAt(const List& list, int index) {
   if (index < 0 || static_cast<size_t>(index) >= list.size()) return nullptr;
   return list[static_cast<size_t>(index)];
 }
 
-// The new molecule for a library command and its console line; null for anything else.
-Molecule* moleculeForCommand(QChar kind, int index, float& distance, QString& line) {
+// The new molecule for a library entry and its console line; null for anything else.
+Molecule* moleculeForEntry(const TreeEntry& command, float& distance, QString& line) {
   MoleculeEngine* library = MoleculeEngine::instance();
-  if (kind == QLatin1Char('M')) {
+  const int index = command.index;
+  if (command.kind == TreeEntry::Kind::Molecule) {
     Molecule* entry = entryAt(library->molecules, index);
     if (entry == nullptr) return nullptr;
     Molecule* molecule = nullptr;
@@ -73,7 +65,7 @@ Molecule* moleculeForCommand(QChar kind, int index, float& distance, QString& li
                                   molecule->smiles);
     return molecule;
   }
-  if (kind == QLatin1Char('F')) {
+  if (command.kind == TreeEntry::Kind::Group) {
     Molecule* entry = entryAt(library->groups, index);
     if (entry == nullptr) return nullptr;
     Molecule* molecule = entry->clone();
@@ -83,7 +75,7 @@ Molecule* moleculeForCommand(QChar kind, int index, float& distance, QString& li
     line = QString::fromStdString("Created: " + shown);
     return molecule;
   }
-  if (kind == QLatin1Char('H')) {
+  if (command.kind == TreeEntry::Kind::History) {
     Molecule* entry = entryAt(library->history, index);
     if (entry == nullptr) return nullptr;
     distance = kMoleculeDistance;
@@ -191,7 +183,9 @@ void GLWidget::dropEvent(QDropEvent* event) {
 }
 
 void GLWidget::addMoleculeFromLibrary(const QString& command, const QPoint& pos) {
-  if (inputLocked || command.isEmpty()) return;
+  // The entry of a library or Work Space item; the index ends at a "#" and its name.
+  const TreeEntry entry = readTreeEntry(command);
+  if (inputLocked || !entry.isListed()) return;
   setFocus();
   aimEyeRay(pos);
   GraphicsEngine* engine = GraphicsEngine::instance();
@@ -199,7 +193,7 @@ void GLWidget::addMoleculeFromLibrary(const QString& command, const QPoint& pos)
   direction.normalize();
   float distance = 0.0f;
   QString line;
-  Molecule* molecule = moleculeForCommand(command.at(0), commandIndex(command), distance, line);
+  Molecule* molecule = moleculeForEntry(entry, distance, line);
   if (molecule == nullptr) return;
   const SSEVector4f& origin = engine->eyeRayOrigin;
   molecule->scenePosition = SSEVector4f(origin.x + distance * direction.x,

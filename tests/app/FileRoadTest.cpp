@@ -151,7 +151,8 @@ TEST_F(Road, TabsLabelsNewEntriesAndDoubleClicks) {
   start();
   EXPECT_EQ("Name=|SMILES=|Atoms=|Bonds=|Total Bond Energy=|", rows());
   const char* const created[][2] = {
-      {"ring~7", "H7 ring"}, {"ring7", "none"}, {"a~b~7", "H7 a~b"}};
+      {"ring~7", "H7 ring"}, {"ring7", "none"}, {"a~b~7", "H7 a~b"},
+      {"ring~x", "none"},    {"ring~-1", "none"}, {"ring~", "none"}};
   for (const auto& c : created) {
     window->workSpaceTree->clear();
     window->MoleculeCreated(std::string(c[0]));

@@ -152,3 +152,89 @@ TEST_F(DipoleAndEmag, EmagSumsBondAngleAndDihedralRows) {
   // 1 C-C (0.05) + 6 C-H (0.01) + 6 H-C-C (0.002) + 9 H-C-C-H (0.001)
   EXPECT_NEAR(0.05 + 0.06 + 0.012 + 0.009, system.calEmag(), 1e-6);
 }
+
+namespace {
+
+struct DipoleVector {
+  double x, y, z;
+  double length() const { return std::sqrt(x * x + y * y + z * z); }
+};
+
+DipoleVector dipoleOf(Molecule& molecule, SSEVector4f shift = SSEVector4f(0, 0, 0, 0)) {
+  MolecularSystem system(&molecule);
+  for (SSEVector4f& p : system.coordinates) p = p + shift;
+  system.DipoleMoment();
+  return {system.dipoleX, system.dipoleY, system.dipoleZ};
+}
+
+DipoleVector difference(const DipoleVector& a, const DipoleVector& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+}  // namespace
+
+// A chain with +1 on one end carbon and -1 on the other is a zwitterion: its dipole grows with the
+// separation of the charges. The formal charges were once left out, and every chain length gave
+// the bond moments' dipole alone.
+TEST_F(DipoleAndEmag, SeparatedChargesOfANeutralMoleculeGrowItsDipoleWithTheirDistance) {
+  std::vector<double> perAngstrom;
+  for (int carbons : {4, 8}) {
+    auto chain = fftest::alkane(carbons);
+    const DipoleVector plain = dipoleOf(*chain);
+    chain->atoms[0]->charge = 1;
+    chain->atoms[carbons - 1]->charge = -1;
+    const DipoleVector charged = dipoleOf(*chain);
+    // No net charge, so the dipole is the same wherever it is measured from.
+    const DipoleVector moved = dipoleOf(*chain, SSEVector4f(12.5f, -7.0f, 3.25f, 0.0f));
+    EXPECT_NEAR(0.0, difference(charged, moved).length(), 1e-3) << carbons;
+    const SSEVector4f span = chain->atoms[0]->position - chain->atoms[carbons - 1]->position;
+    const DipoleVector added = difference(charged, plain);
+    // Along the chain, from the negative end to the positive one.
+    const double along = (added.x * span.x + added.y * span.y + added.z * span.z) / span.length();
+    EXPECT_NEAR(added.length(), along, 1e-6 * added.length()) << carbons;
+    perAngstrom.push_back(added.length() / span.length());
+  }
+  // Less than a whole electron's 4.8 D per Angstrom (the bonds between screen the charges), more
+  // than the 3 that measured series of zwitterions show.
+  for (double slope : perAngstrom) {
+    EXPECT_GT(slope, 3.0);
+    EXPECT_LT(slope, 4.81);
+  }
+  EXPECT_NEAR(perAngstrom[0], perAngstrom[1], 1e-6);
+}
+
+// Charges that a bond joins (a nitro group written N+ and O-) are one neutral group whose dipole
+// its bond moments carry; an ion's net charge would make its dipole depend on the origin, so it
+// keeps the bond moments' dipole too.
+TEST_F(DipoleAndEmag, BondedOppositeChargesAndAnIonsNetChargeLeaveTheDipoleAsTheBondsGiveIt) {
+  auto nitro = fftest::nitromethane();
+  const DipoleVector plain = dipoleOf(*nitro);
+  ASSERT_GT(plain.length(), 0.1);
+  nitro->atoms[0]->charge = 1;
+  nitro->atoms[2]->charge = -1;   // the singly bonded oxygen
+  EXPECT_NEAR(0.0, difference(plain, dipoleOf(*nitro)).length(), 1e-9);
+
+  auto ion = fftest::alkane(4);
+  const DipoleVector neutral = dipoleOf(*ion);
+  ion->atoms[0]->charge = 1;
+  EXPECT_NEAR(0.0, difference(neutral, dipoleOf(*ion)).length(), 1e-9);
+  EXPECT_NEAR(0.0, difference(neutral, dipoleOf(*ion, SSEVector4f(9, 9, 9, 0))).length(), 1e-3);
+}
+
+// The charge written on one oxygen of a carboxylate belongs to both: CH3(+)-C(=O)O(-) puts the
+// same share on each oxygen, and the shares of the two ends cancel.
+TEST_F(DipoleAndEmag, ACarboxylateChargeIsSharedByBothOxygens) {
+  auto acetate = fftest::buildMolecule(
+      "acetate", {{"CK", "C", 0.0f, 0.0f, 0.0f}, {"OK", "O", 0.70f, 1.05f, 0.0f},
+                  {"OK", "O", 0.70f, -1.05f, 0.0f}, {"CH3", "C", -1.52f, 0.0f, 0.0f}},
+      {{0, 1, 2, false}, {0, 2, 1, false}, {0, 3, 1, false}});
+  acetate->atoms[2]->charge = -1;
+  acetate->atoms[3]->charge = 1;
+  MolecularSystem system(acetate.get());
+  ASSERT_EQ(4u, system.separatedCharges.size());
+  EXPECT_LT(system.separatedCharges[1], -0.1);
+  EXPECT_DOUBLE_EQ(system.separatedCharges[1], system.separatedCharges[2]);
+  EXPECT_EQ(0.0, system.separatedCharges[0]);
+  EXPECT_NEAR(0.0, system.separatedCharges[1] + system.separatedCharges[2] +
+                       system.separatedCharges[3], 1e-12);
+}

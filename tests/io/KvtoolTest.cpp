@@ -21,6 +21,7 @@
 #include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 #include "support/TextLines.h"
+#include "tests/io/PDBTestSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -245,6 +246,45 @@ TEST_F(Kvtool, LeftOutPdbAtomIsAWarningOfTheRecord) {
       << text.out;
 }
 
+// A PDB structure of 200 atoms or more gets no dipole from the set-up chain: kvtool reports none,
+// where it once wrote a dipole of 0. One atom fewer and the dipole is there.
+TEST_F(Kvtool, LargePdbStructureReportsNoDipoleRatherThanZero) {
+  auto methanes = [](int residues) {
+    std::string text;
+    int serial = 1;
+    for (int r = 0; r < residues; ++r) {
+      const float x = 6.0f * (r % 8), y = 6.0f * (r / 8);
+      text += pdbtest::atomLine("HETATM", serial++, "C", "CH4", 'A', r + 1, x, y, 0, "C");
+      text += pdbtest::atomLine("HETATM", serial++, "H1", "CH4", 'A', r + 1, x + 0.63f,
+                                y + 0.63f, 0.63f, "H");
+      text += pdbtest::atomLine("HETATM", serial++, "H2", "CH4", 'A', r + 1, x - 0.63f,
+                                y - 0.63f, 0.63f, "H");
+      text += pdbtest::atomLine("HETATM", serial++, "H3", "CH4", 'A', r + 1, x + 0.63f,
+                                y - 0.63f, -0.63f, "H");
+      text += pdbtest::atomLine("HETATM", serial++, "H4", "CH4", 'A', r + 1, x - 0.63f,
+                                y + 0.63f, -0.63f, "H");
+    }
+    return text;
+  };
+  const QString large = write("large.pdb", methanes(40));
+  const ToolRun json = runKvtool({"--json", large});
+  ASSERT_EQ(0, json.exitCode) << json.err;
+  std::vector<QJsonObject> records = jsonLines(json.out);
+  ASSERT_EQ(1u, records.size());
+  EXPECT_TRUE(records[0]["ok"].toBool()) << json.out;
+  EXPECT_EQ(200, records[0]["atoms"].toArray().size());
+  ASSERT_TRUE(records[0].contains("dipole")) << json.out;
+  EXPECT_TRUE(records[0]["dipole"].isNull()) << json.out;
+  const ToolRun text = runKvtool({large});
+  EXPECT_NE(std::string::npos, text.out.find("dipole moment: none\n")) << text.out;
+
+  const QString small = write("small.pdb", methanes(39));
+  records = jsonLines(runKvtool({"--json", small}).out);
+  ASSERT_EQ(1u, records.size());
+  EXPECT_TRUE(records[0]["dipole"].isDouble());
+  EXPECT_NE(std::string::npos, runKvtool({small}).out.find(" Debye\n"));
+}
+
 TEST_F(Kvtool, ByteOrderMarksAreSkippedAndSmilesFileErrorsNameTheLine) {
   const QString smi = write("marked.smi", "\xEF\xBB\xBF" "CCO ethanol\nC1CC bad\n");
   const ToolRun run = runKvtool({"--json", smi});
@@ -267,6 +307,31 @@ TEST_F(Kvtool, ByteOrderMarksAreSkippedAndSmilesFileErrorsNameTheLine) {
   const ToolRun molRun = runKvtool({"--json", mol});
   ASSERT_EQ(0, molRun.exitCode) << molRun.err;
   EXPECT_EQ("ethane", jsonLines(molRun.out)[0]["name"].toString().toStdString());
+}
+
+// The SD reader File > Open calls hands kvtool each record as it reads it: a record that gives no
+// molecule is reported by its name, with the reader's error line for it, between the others.
+TEST_F(Kvtool, EachSdRecordIsReportedWithTheErrorsOfItsOwnReading) {
+  const std::string ethane = "ethane\n\n\n"
+                             "  2  1  0  0  0  0  0  0  0  0999 V2000\n"
+                             "    0.0000    0.0000    0.0000 C   0  0\n"
+                             "    1.5400    0.0000    0.0000 C   0  0\n"
+                             "  1  2  1  0\nM  END\n$$$$\n";
+  const QString sdf =
+      write("three.sdf", ethane + "broken\n\n\n  x  0  0  0  0  0  0  0  0  0999 V2000\n$$$$\n" +
+                             ethane);
+  const ToolRun run = runKvtool({"--json", sdf});
+  EXPECT_EQ(1, run.exitCode);
+  const std::vector<QJsonObject> records = jsonLines(run.out);
+  ASSERT_EQ(3u, records.size()) << run.out;
+  expectFinishedMolecule(records[0]);
+  expectFinishedMolecule(records[2]);
+  EXPECT_FALSE(records[1]["ok"].toBool());
+  EXPECT_EQ("broken", records[1]["name"].toString().toStdString());
+  const std::string error = records[1]["error"].toString().toStdString();
+  EXPECT_EQ(0u, error.find("Error: MDLMolParser: bad atom count")) << error;
+  EXPECT_NE(std::string::npos, error.find("line 13 of \"" + sdf.toStdString() + "\"")) << error;
+  EXPECT_EQ(1u, kvtest::linesOf(run.err).size()) << run.err;
 }
 
 TEST_F(Kvtool, OneMoleculeWrittenToAnSdFileIsClosed) {

@@ -250,6 +250,10 @@ TEST_F(PDBReader, LargeMoleculeGetsNoSmilesAndNoDipole) {
   EXPECT_EQ(200u, out[0]->atoms.size());
   EXPECT_TRUE(out[0]->smiles.empty());
   EXPECT_EQ(0.0f, out[0]->dipoleMoment);
+  // The molecule says so itself: its 0 is no computed dipole, and its copies keep saying it.
+  EXPECT_FALSE(out[0]->hasDipoleMoment);
+  std::unique_ptr<Molecule> copy(out[0]->clone());
+  EXPECT_FALSE(copy->hasDipoleMoment);
 }
 
 class PDBWriter : public PDBFixture {};

@@ -92,6 +92,23 @@ const std::vector<Reference> kCheckPart = {
     {"1-ethyl-3,5-dimethylbenzene", "CCc1cc(C)cc(C)c1", -35.4},
 };
 
+// Every molecule within its bound of experiment and the mean within its own; the failure message
+// lists each error.
+void expectNearExperiment(const std::vector<Reference>& references, double moleculeBound,
+                          double meanBound) {
+  std::ostringstream table;
+  double sum = 0.0;
+  for (const Reference& reference : references) {
+    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(reference.smiles);
+    ASSERT_TRUE(molecule) << reference.smiles;
+    const double error = molecule->heatOfFormation * kKjPerEv - reference.kjPerMol;
+    EXPECT_LE(std::fabs(error), moleculeBound) << reference.name;
+    sum += std::fabs(error);
+    table << reference.name << ": " << error << " kJ/mol\n";
+  }
+  EXPECT_LE(sum / references.size(), meanBound) << table.str();
+}
+
 // The check part lands near 7.6 kJ/mol over the molecules without three- and four-membered rings
 // (10.2 before the ring-strain rows: the alkylcyclopentanes were about 20 too low). The largest
 // errors are in molecules with bonds that no fitted molecule has (CF2Br2, tert-butyl-S and -N,
@@ -167,32 +184,72 @@ TEST(HeatOfFormation, RingsOfThreeToNineAtomsCarryTheirStrain) {
   EXPECT_LE(sum / kRingSizes.size(), kRingMeanBound) << table.str();
 }
 
-// A fused, bridged or spiro system is priced ring by ring over its smallest rings, so no ring is
-// counted twice and no envelope ring is counted at all: decalin is two six-rings, not also the
-// ten-ring around them.
+// A fused, bridged or spiro system is priced ring by ring over its independent smallest rings, so
+// no ring is counted twice and no envelope ring is counted at all: decalin is two six-rings, not
+// also the ten-ring around them, and bicyclo[2.2.2]octane two of its three six-rings (it was
+// three). A ring held in a boat or envelope by a bridge across it adds its bridged row.
 TEST(HeatOfFormation, FusedBridgedAndSpiroRingsCountEachSmallestRingOnce) {
   const struct {
     const char* name;
     const char* smiles;
-    int fiveRings, sixRings;
+    int fiveRings, sixRings, bridgedFive, bridgedSix;
   } cases[] = {
-      {"decalin", "C1CCC2CCCCC2C1", 0, 2},
-      {"norbornane", "C1CC2CCC1C2", 2, 0},
-      {"bicyclo[2.2.2]octane", "C1CC2CCC1CC2", 0, 3},
-      {"spiro[4.5]decane", "C1CCC2(C1)CCCCC2", 1, 1},
-      {"indane", "c1ccc2c(c1)CCC2", 1, 0},
-      {"tetralin", "c1ccc2c(c1)CCCC2", 0, 1},
+      {"decalin", "C1CCC2CCCCC2C1", 0, 2, 0, 0},
+      {"norbornane", "C1CC2CCC1C2", 2, 0, 2, 0},
+      {"bicyclo[2.2.2]octane", "C1CC2CCC1CC2", 0, 2, 0, 3},
+      {"spiro[4.5]decane", "C1CCC2(C1)CCCCC2", 1, 1, 0, 0},
+      {"indane", "c1ccc2c(c1)CCC2", 1, 0, 0, 0},
+      {"tetralin", "c1ccc2c(c1)CCCC2", 0, 1, 0, 0},
   };
   const InputParameters& tables = *InputParameters::instance();
   const double five = tables.findRingStrain("RING", 5), six = tables.findRingStrain("RING", 6);
+  const double bridgedFive = tables.findRingStrain("BRIDGED", 5);
+  const double bridgedSix = tables.findRingStrain("BRIDGED", 6);
   for (const auto& c : cases) {
     std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(c.smiles);
     ASSERT_TRUE(molecule) << c.smiles;
     const ringstrain::RingTerms terms = ringstrain::ringTerms(*molecule);
-    EXPECT_EQ(c.fiveRings, terms.ringsOfSize[5]) << c.name;
-    EXPECT_EQ(c.sixRings, terms.ringsOfSize[6]) << c.name;
-    EXPECT_NEAR(c.fiveRings * five + c.sixRings * six, molecule->ringStrainEnergy, 1e-5) << c.name;
+    EXPECT_EQ(c.fiveRings, terms.rings(5)) << c.name;
+    EXPECT_EQ(c.sixRings, terms.rings(6)) << c.name;
+    EXPECT_EQ(c.bridgedFive, terms.counts[ringstrain::kBridged][5]) << c.name;
+    EXPECT_EQ(c.bridgedSix, terms.counts[ringstrain::kBridged][6]) << c.name;
+    EXPECT_NEAR(c.fiveRings * five + c.sixRings * six + c.bridgedFive * bridgedFive +
+                    c.bridgedSix * bridgedSix,
+                molecule->ringStrainEnergy, 1e-5)
+        << c.name;
   }
+}
+
+// Small rings with double bonds in or at them, rings joined on one bond or atom, bridged rings and
+// cages: gas-phase heats of formation at 298.15 K in kJ/mol (the G2/97 set where it has them,
+// else the NIST compilation). The first seven set the rows of their features, so here those rows
+// are found and priced; the others no row was set from. Cubane's tabulated values lie between
+// about 603 and 622.
+const std::vector<Reference> kStrainedRings = {
+    {"cyclopropene", "C1=CC1", 276.98},
+    {"cyclobutene", "C1=CCC1", 156.48},
+    {"methylenecyclopropane", "C=C1CC1", 200.41},
+    {"bicyclo[1.1.0]butane", "C1C2C1C2", 217.15},
+    {"spiropentane", "C1CC21CC2", 185.35},
+    {"norbornane", "C1CC2CCC1C2", -52.1},
+    {"bicyclo[2.2.2]octane", "C1CC2CCC1CC2", -99.0},
+    {"1-methylcyclopropene", "CC1=CC1", 243.5},
+    {"methylcyclopropane", "CC1CC1", 24.3},
+    {"1,1-dimethylcyclopropane", "CC1(C)CC1", -8.2},
+    {"methylenecyclobutane", "C=C1CCC1", 121.6},
+    {"bicyclo[2.1.0]pentane", "C1CC2CC12", 157.3},
+    {"cubane", "C12C3C4C1C5C2C3C45", 622.2},
+};
+
+// Before these rows cyclopropene and 1-methylcyclopropene lay 106 kJ/mol too low,
+// methylenecyclopropane 58, bicyclo[2.2.2]octane 32, bicyclobutane 30 and spiropentane 24 too low,
+// cubane 90 too high. Now cubane, against the higher of its measured values, is the worst (about
+// 20 low); the others lie within 8 (1,1-dimethylcyclopropane 7 high), the mean within 4.
+const double kStrainedMeanBound = 5.0;       // kJ/mol
+const double kStrainedMoleculeBound = 25.0;  // kJ/mol
+
+TEST(HeatOfFormation, StrainedRingsCagesAndRingDoubleBondsNearExperiment) {
+  expectNearExperiment(kStrainedRings, kStrainedMoleculeBound, kStrainedMeanBound);
 }
 
 // Common molecules whose bonds no reference molecule has, so that their rows are set by hand
@@ -218,17 +275,7 @@ const double kHandSetMeanBound = 6.0;       // kJ/mol
 const double kHandSetMoleculeBound = 20.0;  // kJ/mol
 
 TEST(HeatOfFormation, MoleculesOfTheHandSetRowsNearExperiment) {
-  std::ostringstream table;
-  double sum = 0.0;
-  for (const Reference& reference : kHandSetRows) {
-    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(reference.smiles);
-    ASSERT_TRUE(molecule) << reference.smiles;
-    const double error = molecule->heatOfFormation * kKjPerEv - reference.kjPerMol;
-    EXPECT_LE(std::fabs(error), kHandSetMoleculeBound) << reference.name;
-    sum += std::fabs(error);
-    table << reference.name << ": " << error << " kJ/mol\n";
-  }
-  EXPECT_LE(sum / kHandSetRows.size(), kHandSetMeanBound) << table.str();
+  expectNearExperiment(kHandSetRows, kHandSetMoleculeBound, kHandSetMeanBound);
 }
 
 // Every bond of the uracils, the xanthines and the pyridones finds a row of its own types: a bond

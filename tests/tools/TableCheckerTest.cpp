@@ -142,6 +142,7 @@ TEST(TableChecker, EachSpoiltRowIsFound) {
       {RingStrain, "RING 7 26.0\n", "energy 26.000000 eV of \"RING 7\" outside its range"},
       {RingStrain, "RING 12 0.1\n", "row \"RING 12\" is no RING of 3 to 9 atoms"},
       {RingStrain, "STRAIN 5 0.27\n", "row \"STRAIN 5\" is no RING"},
+      {RingStrain, "ENDO 3 1.1\nENDO 10 0.1\n", "row \"ENDO 10\" is no ENDO of 3 to 9 atoms"},
   };
   for (const auto& c : cases) {
     const std::string problems = check(c.table, c.text);

@@ -7,6 +7,7 @@
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Spheroid.h"
+#include "support/BadTreeEntries.h"
 #include "support/ErrorCapture.h"
 #include "tests/view/ViewHost.h"
 
@@ -61,6 +62,7 @@ TEST_F(ViewCommands, LibraryDropsLandOnTheEyeRayAndSayWhatTheyMade) {
   const size_t meshes = engine.meshes.size(), lines = console.lines.size();
   for (const char* nothing : {"_folder", "PDB#X#A#0", "Hello", "M", "M9", "F4294967296", ""})
     drop(nothing, at);
+  for (const char* bad : kvtest::kBadTreeEntries) drop(bad, at);
   EXPECT_EQ(meshes, engine.meshes.size());
   EXPECT_EQ(lines, console.lines.size());
 }
