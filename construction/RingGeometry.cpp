@@ -1,6 +1,6 @@
 // Ring geometry during coordinate construction: which rings share a bond, the fused ring
-// systems, and one ring laid down whole as a planar polygon or a puckered crown from the ring
-// atoms already placed.
+// systems, and one ring laid down whole as a planar polygon, an envelope or a puckered crown
+// from the ring atoms already placed.
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +30,9 @@ constexpr float kMisfitMargin = 0.01f;
 constexpr double kLeanMargin = 0.1;
 constexpr int kNeighbourhoodBonds = 3;
 constexpr int kTurnSteps = 12;   // trial turns of a ring's free atoms, 30 degrees apart
+// Out-of-plane turn of the flap of a five-membered ring built as an envelope (radians, 30
+// degrees): ring torsions near 20 degrees, about half a relaxed cyclopentane's pucker.
+constexpr float kEnvelopeFlap = 0.5235988f;
 
 int wrap(int index, int size) { return ((index % size) + size) % size; }
 
@@ -185,6 +188,29 @@ void layCrown(int s, float angle, float tau, std::vector<SSEVector4f>& points) {
     points[wrap(j + 3, n)] = candidate;
     tau = -tau;
   }
+}
+
+// A five-membered ring with a four-connected atom puckers, but a flat one is a saddle of the
+// force field whose forces have no component out of the plane: a symmetric ring built flat
+// stays flat (1,1-dimethylcyclopentane did, 4 kcal/mol above its envelope). Rings without such
+// an atom (aromatic rings, flat five-membered heterocycles) stay flat.
+bool puckeredFiveRing(const RingView& view) {
+  if (view.n != 5 || view.ring->aromatic || view.ring->isAromatic()) return false;
+  for (int k = 0; k < view.n; ++k)
+    if (view.atomAt(k)->bonds.size() == 4) return true;
+  return false;
+}
+
+// Turns ring point k out of the plane of its neighbours' points, about the line through them,
+// so the ring becomes an envelope with k as its flap; bond lengths to both stay.
+void liftFlap(int k, float flap, std::vector<SSEVector4f>& points) {
+  const int n = static_cast<int>(points.size());
+  const SSEVector4f& before = points[wrap(k - 1, n)];
+  SSEVector4f axis = points[wrap(k + 1, n)] - before;
+  axis.w = 0.0f;
+  axis.normalize();
+  if (axis.length() == 0.0f) return;
+  points[k] = turnedAbout(points[k], before, axis, flap);
 }
 
 // Placed atoms up to three bonds from the ring, the ring's own atoms included: the only ones
@@ -520,6 +546,10 @@ int Molecule::createStandardRing(Ring* ring, std::queue<Atom*>& queue,
 
   if (s % 2 == 1) tau = -tau;
   layCrown(s, angle, tau, ringPositions);
+  // The last point laid is the flap; only an atom not yet placed takes it.
+  const int flap = wrap(s + 4, n);
+  if (tau == 0.0f && puckeredFiveRing(view) && !view.atomAt(flap)->isPlaced)
+    liftFlap(flap, ring->conformation == 2 ? -kEnvelopeFlap : kEnvelopeFlap, ringPositions);
   const std::vector<const Atom*> nearby = placedAtomsNear(view);
   if (tau != 0.0f) {
     // The pucker the labels asked for can disagree with what fused and bridged rings placed

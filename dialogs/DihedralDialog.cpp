@@ -50,6 +50,11 @@ void DihedralDialog::setMol(Molecule* mol) {
   delete molecule;
   molecule = mol;
   molecularSystem = mol != nullptr ? new MolecularSystem(mol) : nullptr;
+  parentCoordinates.clear();
+  parentEnergy = 0.0;
+  if (molecularSystem == nullptr) return;
+  parentCoordinates = molecularSystem->coordinates;
+  parentEnergy = molecularSystem->EnergyForce();
 }
 
 void DihedralDialog::hideDialog() { plotter.hide(); }
@@ -155,20 +160,29 @@ void DihedralDialog::on_drawButton_clicked() {
   if (!passesGuards()) return;
   MolecularSystem& system = *molecularSystem;
   const std::vector<SSEVector4f> saved = system.coordinates;
-  const double relaxedEnergy = system.EnergyForce();
-  if (!system.setRelaxedRotation(id1, id2, id3, id4, newDihedralAngle)) return;
+  // A scan leaves the system at its start angle, turned rigidly; every copy is twisted from the
+  // molecule's own geometry, whatever ran before.
+  if (parentCoordinates.size() == saved.size()) system.coordinates = parentCoordinates;
+  if (!system.setRelaxedRotation(id1, id2, id3, id4, newDihedralAngle)) {
+    system.coordinates = saved;
+    return;
+  }
   const double twistedEnergy = system.EnergyForce();
   // The copy made next carries the dipole of the twisted geometry.
   system.DipoleMoment();
   molecule->dipoleMoment = static_cast<float>(system.dipoleMagnitude);
   molecule->hasDipoleMoment = true;
   Molecule* copy = molecule->copyGraph();
-  // A twisted form holds its force-field energy above the form it was turned from as less
-  // bond energy, so its heat of formation lies that much higher (gauche butane about 2.7 kJ/mol
-  // above anti) instead of repeating the parent's, which assumes a relaxed molecule.
-  if (std::isfinite(twistedEnergy - relaxedEnergy))
+  // A twisted form holds its force-field energy above the molecule's own geometry as less bond
+  // energy, so its heat of formation lies that much higher (gauche butane about 2.7 kJ/mol above
+  // anti) instead of repeating the parent's. The parent's heat of formation belongs to its own
+  // geometry (a relaxed molecule, or a twisted copy carrying its own offset), so that geometry's
+  // energy is the zero, never that of whatever the system held last.
+  // A graph copy drops the correction, so the parent's is carried over first.
+  copy->energyCorrection = molecule->energyCorrection;
+  if (std::isfinite(twistedEnergy - parentEnergy))
     copy->energyCorrection +=
-        static_cast<float>((twistedEnergy - relaxedEnergy) / kKcalPerMolPerElectronVolt);
+        static_cast<float>((twistedEnergy - parentEnergy) / kKcalPerMolPerElectronVolt);
   // The copy's energies come from the relaxed geometry: it says whether that converged.
   copy->isUnconverged = system.lastStop != MolecularSystem::OptimiserStop::Converged;
   if (copy->isUnconverged)

@@ -4,8 +4,10 @@
 #include <QString>
 
 #include <map>
+#include <vector>
 
 #include "dialogs/Plotter.h"
+#include "math/SSEVector4f.h"
 #include "ui_DihedralDialog.h"
 
 class Molecule;
@@ -76,6 +78,12 @@ class DihedralDialog : public QDialog {
   void on_startEdit_textChanged(const QString& text);
 
  private:
+  // The molecule's own geometry as its system took it, and the force-field energy there
+  // (kcal/mol). A scan leaves the system elsewhere; Create Molecule twists from this geometry and
+  // measures the copy's energy from this one, the energy the molecule's heat of formation holds.
+  std::vector<SSEVector4f> parentCoordinates;
+  double parentEnergy = 0.0;
+
   // The checks every command runs first; false when it must stop (after a message and a reset
   // for a dihedral that cannot be turned).
   bool passesGuards();

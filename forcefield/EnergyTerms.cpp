@@ -51,7 +51,7 @@ inline double lennardJones(double rootI, double rootJ, double rMin, double r2, d
 
 }  // namespace
 
-// Calls visit(i, j, oneFour) for every pair of the non-bonded list; 1-4 pairs only when
+// Calls visit(i, j, oneFour, p) for every entry p of the non-bonded list; 1-4 pairs only when
 // with14 is set.
 template <class Visit>
 void MolecularSystem::forEachPair(bool with14, Visit visit) const {
@@ -59,7 +59,7 @@ void MolecularSystem::forEachPair(bool with14, Visit visit) const {
     for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
       const bool oneFour = pairList[p] < 0;
       if (oneFour && !with14) continue;
-      visit(i, std::abs(pairList[p]), oneFour);
+      visit(i, std::abs(pairList[p]), oneFour, p);
     }
 }
 
@@ -94,7 +94,7 @@ double MolecularSystem::EnergyForce() {
 
 double MolecularSystem::EFelec() {
   double energy = 0.0;
-  forEachPair(electrostatics14Enabled, [&](int i, int j, bool oneFour) {
+  forEachPair(electrostatics14Enabled, [&](int i, int j, bool oneFour, int) {
     if (atomFixed[i] && atomFixed[j]) return;
     Vec3 d = difference(coordinates[i], coordinates[j]);
     double r2 = dot(d, d);
@@ -129,6 +129,7 @@ void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
       const bool electric = !oneFour || electrostatics14Enabled;
       const bool dispersive = !oneFour || vanDerWaals14Enabled;
       const double scale = oneFour ? scale14 : 1.0;
+      const double vdwScale = vdwScaleOf(p);
       const Vec3 d = difference(ri, coordinates[j]);
       const double r2 = dot(d, d);
       if (r2 < kDegenerate2) {
@@ -143,11 +144,11 @@ void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
         if (dispersive) {
           double f = 0.0;
           const double e =
-              scale * lennardJones(rootI, vdwRoot[j], radiusI + vdwRadius[j], 1.0, &f);
+              vdwScale * lennardJones(rootI, vdwRoot[j], radiusI + vdwRadius[j], 1.0, &f);
           vanDerWaals += e;
           const Vec3 dv = {kUnit3, kUnit3, kUnit3};
-          KV_ADD_FORCE(i, scale * f, dv);
-          KV_ADD_FORCE(j, -scale * f, dv);
+          KV_ADD_FORCE(i, vdwScale * f, dv);
+          KV_ADD_FORCE(j, -vdwScale * f, dv);
         }
         continue;
       }
@@ -165,8 +166,8 @@ void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
         const double rMin = radiusI + vdwRadius[j];
         const double q = rMin * rMin * inverse2;
         const double s6 = q * q * q;
-        vanDerWaals += scale * epsilon * (s6 * s6 - 2.0 * s6);
-        s += scale * 12.0 * epsilon * (s6 * s6 - s6) * inverse2;
+        vanDerWaals += vdwScale * epsilon * (s6 * s6 - 2.0 * s6);
+        s += vdwScale * 12.0 * epsilon * (s6 * s6 - s6) * inverse2;
       }
       fx += s * d.x;
       fy += s * d.y;
@@ -190,7 +191,7 @@ void MolecularSystem::refreshVdwRoots() const {
 double MolecularSystem::EFVDW() {
   double energy = 0.0;
   refreshVdwRoots();
-  forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool oneFour) {
+  forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool, int p) {
     if (atomFixed[i] && atomFixed[j]) return;
     Vec3 d = difference(coordinates[i], coordinates[j]);
     double r2 = dot(d, d);
@@ -200,10 +201,9 @@ double MolecularSystem::EFVDW() {
     }
     double f = 0.0;
     double e = lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j], r2, &f);
-    if (oneFour) {
-      e *= scale14;
-      f *= scale14;
-    }
+    const double scale = vdwScaleOf(p);
+    e *= scale;
+    f *= scale;
     energy += e;
     const double s = f / r2;
     KV_ADD_FORCE(i, s, d);
@@ -437,7 +437,7 @@ double MolecularSystem::EFImproperDihedral() {
 
 double MolecularSystem::Eelec() const {
   double energy = 0.0;
-  forEachPair(electrostatics14Enabled, [&](int i, int j, bool oneFour) {
+  forEachPair(electrostatics14Enabled, [&](int i, int j, bool oneFour, int) {
     const Vec3 d = difference(coordinates[i], coordinates[j]);
     const double e = coulombEnergy(charges[i] * charges[j], dot(d, d));
     energy += oneFour ? e * scale14 : e;
@@ -448,13 +448,13 @@ double MolecularSystem::Eelec() const {
 double MolecularSystem::EVDW() const {
   double energy = 0.0;
   refreshVdwRoots();
-  forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool oneFour) {
+  forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool, int p) {
     const Vec3 d = difference(coordinates[i], coordinates[j]);
     double r2 = dot(d, d);
     if (r2 < kDegenerate2) r2 = 1.0;   // as EFVDW: coincident atoms stay finite
     const double e =
         lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j], r2, nullptr);
-    energy += oneFour ? e * scale14 : e;
+    energy += e * vdwScaleOf(p);
   });
   return energy;
 }
@@ -470,7 +470,7 @@ double MolecularSystem::NonBondedEnergy() {
 
 double MolecularSystem::EelecEX14() const {
   double energy = 0.0;
-  forEachPair(false, [&](int i, int j, bool) {
+  forEachPair(false, [&](int i, int j, bool, int) {
     const Vec3 d = difference(coordinates[i], coordinates[j]);
     energy += coulombEnergy(charges[i] * charges[j], dot(d, d));
   });

@@ -21,6 +21,11 @@ namespace {
 
 const double kBondForceConstant = 100.0;    // kcal/mol/A^2
 const double kAngleForceConstant = 55.0;    // kcal/mol/rad^2, also the Urey-Bradley constant
+// Widest reference of a ring angle at a four-connected atom (radians): the tetrahedral angle in
+// a six-membered ring, 105 degrees in a five-membered one (cyclopentane's ring angles average
+// 104.4 by electron diffraction).
+const double kTetrahedralAngle = 1.9106332;
+const double kPuckeredFiveRingAngle = 105.0 * 3.14159265358979 / 180.0;
 const float kDebyePerElectronAngstrom = 4.802813f;
 const double kChargeScale = 1.08;
 // Three chlorines on one carbon polarise each other, so each bond keeps less of its moment than
@@ -80,6 +85,14 @@ bool sixRingThroughAngle(const MolecularSystem& system, int end1, int centre, in
       }
     }
   }
+  return false;
+}
+
+// True when the ends of the torsion i-j-k-l share a neighbour other than j and k: the torsion
+// runs round a five-membered ring.
+bool fiveRingTorsion(const MolecularSystem& system, int i, int j, int k, int l) {
+  for (int a : neighboursOf(system, i))
+    if (a != j && a != k && system.getBondId(a, l) >= 0) return true;
   return false;
 }
 
@@ -172,6 +185,7 @@ MolecularSystem::MolecularSystem(Molecule* molecule) {
 
   assignParameters(molecule);
 
+  markRingContacts();
   SetupImproperList();
   setupChiralCenters(molecule);
   fillCharge();
@@ -334,7 +348,12 @@ void MolecularSystem::assignAngleParameters() {
     // the three bond lengths fix the angle, and inside a four-membered ring it is near a right
     // angle; an open-chain reference there (and the 1-3 distance built from it) would stretch
     // the ring bonds far past their table lengths. Inside a flat five-membered ring the angle
-    // is the ring's own share of a closed pentagon.
+    // is the ring's own share of a closed pentagon. At a four-connected atom of a puckered ring
+    // the open-chain angle is too wide: a chain's C-C-C (112 degrees at CH2) held the ring
+    // angles of cyclohexane at 113 and its torsions at 50 (measured 111.4 and 55), and made
+    // puckering a five-membered ring cost more than it gains, so cyclopentane came out nearly
+    // flat. A six-membered ring's angle there is held to at most the tetrahedral angle, a
+    // five-membered ring's to at most a puckered pentagon's.
     const int ring = smallRingThroughAngle(*this, angleAtom1[t], centre, angleAtom3[t]);
     const int bond1 = getBondId(centre, angleAtom1[t]);
     const int bond2 = getBondId(centre, angleAtom3[t]);
@@ -355,6 +374,15 @@ void MolecularSystem::assignAngleParameters() {
         angleReference[t] = fiveRingInteriorAngle(RingAtoms{atomElements, atomDegree}, five) * kPi / 180.0;
         angleReference2[t] = angleReference3[t] = 0.0;
         inFlatFiveRing[t] = true;
+      } else if (atomDegree[centre] == 4) {
+        const double limit = !five.empty() ? kPuckeredFiveRingAngle
+                             : sixRingThroughAngle(*this, angleAtom1[t], centre, angleAtom3[t])
+                                 ? kTetrahedralAngle
+                                 : 0.0;
+        if (angleReference[t] > limit && limit > 0.0) {
+          angleReference[t] = limit;
+          angleReference2[t] = angleReference3[t] = 0.0;
+        }
       }
     }
   }
@@ -424,7 +452,16 @@ void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) 
                         piRingSingleBond[static_cast<size_t>(axis)] != 0;
     const unsigned int order = piRing ? 9u : static_cast<unsigned int>(dihedralBondOrder[d]);
     std::vector<DihedralParameters> terms;
-    if (params->findDihedralTerms(t1, t2, t3, t4, order, terms)) {
+    // The pair rows of a bond were fitted to open-chain turns together with the van der Waals
+    // contact of the torsion's ends: butane's C-C rows leave its syn barrier to the clash of the
+    // methyls and favour the eclipsed turn themselves. Round a five-membered ring the ends are
+    // 1-3 neighbours, whose contact is excluded, so those rows would hold the ring flat
+    // (cyclopentanone came out planar); such a torsion takes its axis's terms alone.
+    const bool axisOnly = order == 1 && fiveRingTorsion(*this, dihedralAtom1[d], dihedralAtom2[d],
+                                                        dihedralAtom3[d], dihedralAtom4[d]);
+    const int found = axisOnly ? params->findDihedralAxisTerms(t2, t3, order, terms)
+                               : params->findDihedralTerms(t1, t2, t3, t4, order, terms);
+    if (found) {
       dihedralPhase[d] = terms[0].phase;
       dihedralPeriodicity[d] = terms[0].periodicity;
       dihedralBarrier[d] = terms[0].barrier;

@@ -114,6 +114,10 @@ public:
   std::vector<SSEVector4f> pairListCoordinates;
   double pairListDrift = 2.5;
   double scale14 = 0.5;
+  // Per pair-list entry: 1 for two heavy atoms 1-4 across a single ring bond, whose van der
+  // Waals term takes ringContactScale in place of scale14 (electrostatics keep scale14).
+  std::vector<char> ringContact;
+  double ringContactScale = 0.25;
   bool preserveChirality = false;
 
   bool electrostaticsEnabled = true;
@@ -177,6 +181,9 @@ public:
   // NonBondedEnergy, the torsion search's measure, and at the start of each adopted-basis
   // Newton-Raphson run. Within a run the list stands, so the energy the run follows has no jumps.
   bool refreshPairList();
+  // Marks the ring contacts of the pair list (ringContact); run after the parameters, since
+  // single bonds of rings with six pi electrons count as aromatic.
+  void markRingContacts();
 
   // --- Charges, dipole and Emag -------------------------------------------------------------
   void fillCharge();      // adds the bond-table moments to the charges
@@ -310,6 +317,13 @@ private:
   std::vector<int> delocalisedPartners(int from) const;
   template <class Visit>
   void forEachPair(bool with14, Visit visit) const;   // defined in EnergyTerms.cpp
+  // Van der Waals scale of pair-list entry p: 1, scale14 for a 1-4 pair, ringContactScale for a
+  // ring contact.
+  double vdwScaleOf(int p) const {
+    if (pairList[p] >= 0) return 1.0;
+    return static_cast<size_t>(p) < ringContact.size() && ringContact[p] != 0 ? ringContactScale
+                                                                               : scale14;
+  }
   int runStart(const std::vector<int>& ends, int atom) const {
     return atom == 0 ? 0 : ends[atom - 1] + 1;
   }

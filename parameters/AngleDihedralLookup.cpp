@@ -140,14 +140,8 @@ int InputParameters::findDihedralParameters(std::string type1, std::string type2
   return 1;
 }
 
-int InputParameters::findDihedralTerms(const std::string& type1, const std::string& type2,
-                                       const std::string& type3, const std::string& type4,
-                                       unsigned int bondOrder,
-                                       std::vector<DihedralParameters>& out) {
-  out.clear();
-  const int first = findDihedralRow(type1, type2, type3, type4, bondOrder);
-  if (first < 0)
-    return 0;
+void InputParameters::collectDihedralSeries(int first,
+                                            std::vector<DihedralParameters>& out) const {
   // A torsion is a short Fourier series: the rows right after the matched one with the same four
   // types and order add its further periodicities.
   const DihedralParameters& head = *dihedralParameters[first];
@@ -159,5 +153,43 @@ int InputParameters::findDihedralTerms(const std::string& type1, const std::stri
       break;
     out.push_back(row);
   }
+}
+
+int InputParameters::findDihedralTerms(const std::string& type1, const std::string& type2,
+                                       const std::string& type3, const std::string& type4,
+                                       unsigned int bondOrder,
+                                       std::vector<DihedralParameters>& out) {
+  out.clear();
+  const int first = findDihedralRow(type1, type2, type3, type4, bondOrder);
+  if (first < 0)
+    return 0;
+  collectDihedralSeries(first, out);
+  return 1;
+}
+
+int InputParameters::findDihedralAxisRow(const std::string& type2, const std::string& type3,
+                                         unsigned int bondOrder) {
+  int row = dihedralRowIndex("*", type2, type3, "*", bondOrder);
+  if (row >= 0)
+    return row;
+  AtomTypeParameters a2, a3;
+  if (findAtomTypeParameters(type2, a2) && findAtomTypeParameters(type3, a3)) {
+    row = dihedralRowIndex("*", a2.btype, a3.btype, "*", bondOrder);
+    if (row < 0)
+      row = dihedralRowIndex("*", a2.stype, a3.stype, "*", bondOrder);
+    if (row >= 0)
+      return row;
+  }
+  return dihedralRowIndex("*", "*", "*", "*", bondOrder);
+}
+
+int InputParameters::findDihedralAxisTerms(const std::string& type2, const std::string& type3,
+                                           unsigned int bondOrder,
+                                           std::vector<DihedralParameters>& out) {
+  out.clear();
+  const int first = findDihedralAxisRow(type2, type3, bondOrder);
+  if (first < 0)
+    return 0;
+  collectDihedralSeries(first, out);
   return 1;
 }

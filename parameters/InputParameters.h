@@ -90,6 +90,11 @@ public:
   int findDihedralTerms(const std::string& type1, const std::string& type2,
                         const std::string& type3, const std::string& type4,
                         unsigned int bondOrder, std::vector<DihedralParameters>& out);
+  // The terms of the central bond's axis alone, whatever the end atoms: the AXIS row of the
+  // central atoms' own, base or super types (the first found, in that order), else the default
+  // row of the order, each with the rows that extend its series. 1, or 0 and an empty list.
+  int findDihedralAxisTerms(const std::string& type2, const std::string& type3,
+                            unsigned int bondOrder, std::vector<DihedralParameters>& out);
 
   bool findTypeRules(TypeRules query, int level, std::string& type);
   bool findBasicRings(std::vector<std::string> names, std::vector<int> orders, bool substituted,
@@ -145,6 +150,11 @@ private:
   int findDihedralRow(const std::string& type1, const std::string& type2,
                       const std::string& type3, const std::string& type4,
                       unsigned int bondOrder);
+  // The AXIS row findDihedralAxisTerms starts from; -1 when none.
+  int findDihedralAxisRow(const std::string& type2, const std::string& type3,
+                          unsigned int bondOrder);
+  // The row at index first and the rows after it that extend its series, into out.
+  void collectDihedralSeries(int first, std::vector<DihedralParameters>& out) const;
   void chainBasicRing(BasicRings& ring);
   void closeCyclicTemplate(CyclicTemplates* tmpl);
 

@@ -106,9 +106,12 @@ void GLWidget::reportDihedral(const Mesh* mesh) {
       !isSignalConnected(QMetaMethod::fromSignal(&GLWidget::launchPlotter)))
     return;
   // The profiler gets a copy of its own to keep; the ids name the copy's atoms, which keep
-  // their order.
+  // their order. A graph copy drops the energy correction, which the profiler's twisted copies
+  // build their heats of formation on.
   const std::vector<int>& ids = mesh->activeAtomIds;
-  emit launchPlotter(mesh->molecule->copyGraph(), ids[0], ids[1], ids[2], ids[3], degrees);
+  Molecule* copy = mesh->molecule->copyGraph();
+  copy->energyCorrection = mesh->molecule->energyCorrection;
+  emit launchPlotter(copy, ids[0], ids[1], ids[2], ids[3], degrees);
 }
 
 // The atom under the pointer joins the picked atoms of its own molecule; the set that reaches

@@ -91,15 +91,15 @@ TEST_F(Coordinates, APlacedAtomAndADihedralSetBeforehandAreKept) {
               distance(m->atoms[0], m->atoms[1]), 1e-3);
 }
 
-// Three- to five-rings and benzene are flat regular polygons, cyclohexane a crown whose
+// Three- and four-rings and benzene are flat regular polygons, cyclohexane a crown whose
 // torsions alternate in sign; six-rings take the ring bond length.
 TEST_F(Coordinates, RingsAreRegularPolygonsOrCrowns) {
   const struct {
     int size;
     bool benzene;
     double angle, torsion;
-  } cases[] = {{3, false, 60.0, 0.0}, {4, false, 90.0, 0.0}, {5, false, 108.0, 0.0},
-               {6, true, 120.0, 0.0}, {6, false, 109.47, 60.0}};
+  } cases[] = {{3, false, 60.0, 0.0}, {4, false, 90.0, 0.0}, {6, true, 120.0, 0.0},
+               {6, false, 109.47, 60.0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "ring of " << c.size << (c.benzene ? " aromatic" : ""));
     auto m = setuptest::prepare(c.benzene ? kvtest::buildBenzene()
@@ -122,6 +122,36 @@ TEST_F(Coordinates, RingsAreRegularPolygonsOrCrowns) {
       }
       previous = t;
     }
+  }
+}
+
+// Cyclopentane is laid as an envelope: a flat ring is a saddle of the force field with no force
+// out of its plane, where a symmetric ring (1,1-dimethylcyclopentane) stayed. Four atoms keep the
+// pentagon's plane, its angle at the two away from the flap; the flap stands out of it, both its
+// bonds whole. Furan, without a four-connected atom, stays flat.
+TEST_F(Coordinates, SaturatedFiveRingsAreEnvelopesAndFlatFiveRingsStayFlat) {
+  auto cyclopentane = setuptest::prepare(buildMolecule(std::vector<std::string>(5, "C"),
+                                                       ringEdges(5)));
+  auto furan = setuptest::prepare(buildMolecule(
+      {"O", "C", "C", "C", "C"}, {{0, 1, 1}, {1, 2, 2}, {2, 3, 1}, {3, 4, 2}, {4, 0, 1}}));
+  for (Molecule* m : {cyclopentane.get(), furan.get()}) {
+    ASSERT_EQ(1u, m->rings.size());
+    const Ring* ring = m->rings[0];
+    auto at = [&](int k) { return ringAtom(*m, ring, k); };
+    int flat = 0, pentagonAngles = 0;
+    for (int k = 0; k < 5; ++k) {
+      EXPECT_NEAR(1.3941, distance(at(k), at(k + 1)), 1e-3) << k;
+      const double t = torsionDeg(at(k), at(k + 1), at(k + 2), at(k + 3));
+      if (std::fabs(t) < 0.5) {
+        ++flat;
+      } else {
+        EXPECT_GT(std::fabs(t), 10.0) << k;
+      }
+      if (std::fabs(angleDeg(at(k - 1), at(k), at(k + 1)) - 108.0) < 0.1) ++pentagonAngles;
+    }
+    const bool envelope = m == cyclopentane.get();
+    EXPECT_EQ(envelope ? 1 : 5, flat);
+    EXPECT_EQ(envelope ? 3 : 5, pentagonAngles);
   }
 }
 

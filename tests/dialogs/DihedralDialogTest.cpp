@@ -37,12 +37,18 @@ class Profiler : public ::testing::Test {
  protected:
   void SetUp() override { IOEngine::instance(); }
 
-  // Launches the dialog on a graph copy of the molecule, as the view does after four picks.
+  // Launches the dialog on a graph copy of the molecule with its energy correction, as the view
+  // does after four picks.
   void launch(const std::string& smiles, int a, int b, int c, int d) {
     SmilesParser parser;
     std::unique_ptr<Molecule> m(parser.smilesToMol(smiles));
     ASSERT_NE(nullptr, m) << smiles;
-    dialog.launchDihedralDialog(m->copyGraph(), a, b, c, d, " 60.0");
+    launchOn(*m, a, b, c, d);
+  }
+  void launchOn(Molecule& molecule, int a, int b, int c, int d) {
+    Molecule* copy = molecule.copyGraph();
+    copy->energyCorrection = molecule.energyCorrection;
+    dialog.launchDihedralDialog(copy, a, b, c, d, " 60.0");
     console.lines.clear();
     errors.clear();
   }
@@ -299,22 +305,32 @@ TEST_F(Profiler, ScanNamesTheAnglesWhoseRelaxationDidNotConverge) {
             lines.back());
 }
 
+// The copy Create Molecule hands out for this angle; null when none came.
+std::unique_ptr<Molecule> twistedCopy(DihedralDialog& dialog, const char* angle) {
+  std::unique_ptr<Molecule> made;
+  QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
+                   [&made](Molecule* m) { made.reset(m); });
+  dialog.ui.dihedralEdit->setText(angle);
+  dialog.ui.drawButton->click();
+  QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
+  return made;
+}
+
+// The heat of formation (eV) of the copy Create Molecule makes at this angle, summed as the view
+// sums it; NaN when no copy came.
+double twistedHeatOfFormation(DihedralDialog& dialog, const char* angle) {
+  const std::unique_ptr<Molecule> made = twistedCopy(dialog, angle);
+  if (made == nullptr) return static_cast<double>(NAN);
+  made->calTotalBondEnergy();
+  made->calHeatOfFormation();
+  return static_cast<double>(made->heatOfFormation);
+}
+
 // A gauche copy of anti butane lies higher by its conformational energy (experiment about 0.67
 // kcal/mol, 2.8 kJ/mol), and a copy at the parent's own angle where the parent is.
 TEST_F(Profiler, CreateMoleculeRaisesTheHeatOfFormationByTheTwistEnergy) {
   launch("CCCC", 0, 1, 2, 3);
-  auto heatAt = [this](const char* angle) {
-    std::unique_ptr<Molecule> made;
-    QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
-                     [&made](Molecule* m) { made.reset(m); });
-    dialog.ui.dihedralEdit->setText(angle);
-    dialog.ui.drawButton->click();
-    QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
-    if (made == nullptr) return static_cast<double>(NAN);
-    made->calTotalBondEnergy();
-    made->calHeatOfFormation();
-    return static_cast<double>(made->heatOfFormation);
-  };
+  auto heatAt = [this](const char* angle) { return twistedHeatOfFormation(dialog, angle); };
   dialog.molecule->calTotalBondEnergy();
   dialog.molecule->calHeatOfFormation();
   const double anti = dialog.molecule->heatOfFormation;
@@ -324,6 +340,78 @@ TEST_F(Profiler, CreateMoleculeRaisesTheHeatOfFormationByTheTwistEnergy) {
   EXPECT_GE(gauche, 0.4);
   EXPECT_LE(gauche, 1.0);
   EXPECT_GT((heatAt("0") - anti) * kcalPerEv, 4.0);   // the syn barrier
+}
+
+// A scan leaves the system turned to its start angle, unrelaxed (syn butane, about 6 kcal/mol
+// up). The copies made after it still measure their energy from the parent's relaxed form: anti
+// butane from the scan is anti butane from SMILES, and gauche lies its conformational energy
+// above, on either side. Measured against the syn start, anti came out 8.4 kcal/mol too low.
+TEST_F(Profiler, CreateMoleculeAfterAScanMeasuresFromTheRelaxedParent) {
+  SmilesParser parser;
+  std::unique_ptr<Molecule> butane(parser.smilesToMol("CCCC"));
+  ASSERT_NE(nullptr, butane);
+  const double fromSmiles = butane->heatOfFormation;
+  launch("CCCC", 0, 1, 2, 3);
+  dialog.ui.plotButton->click();
+  ASSERT_EQ(37u, dialog.energyProfile.size());
+  const double anti = twistedHeatOfFormation(dialog, "180");
+  EXPECT_NEAR(fromSmiles, anti, 0.01);
+  const double kcalPerEv = 23.060548;
+  for (const char* gauche : {"60", "300"}) {
+    const double above = (twistedHeatOfFormation(dialog, gauche) - anti) * kcalPerEv;
+    EXPECT_GE(above, 0.6) << gauche;
+    EXPECT_LE(above, 0.9) << gauche;
+  }
+  // A second scan, from another start, changes nothing.
+  dialog.ui.startEdit->setText("90");
+  dialog.ui.endEdit->setText("270");
+  dialog.ui.plotButton->click();
+  ASSERT_FALSE(dialog.energyProfile.empty());
+  EXPECT_NEAR(anti, twistedHeatOfFormation(dialog, "180"), 0.001);
+  EXPECT_TRUE(errors.lines.empty()) << errors.text();
+}
+
+// A copy twisted to the angle its parent already has is the parent again, heat of formation and
+// all, also where the parent's energy correction is not zero (the C-Cl bond of a tertiary
+// chloride has a row in the correction table).
+TEST_F(Profiler, CreateMoleculeAtTheParentsOwnAngleKeepsItsHeatOfFormation) {
+  const struct {
+    const char* smiles;
+    int atoms[4];
+  } cases[] = {{"CCCC", {0, 1, 2, 3}}, {"CC(C)(Cl)CC", {0, 1, 4, 5}}};
+  bool corrected = false;
+  for (const auto& c : cases) {
+    SmilesParser parser;
+    std::unique_ptr<Molecule> parent(parser.smilesToMol(c.smiles));
+    ASSERT_NE(nullptr, parent) << c.smiles;
+    corrected = corrected || parent->energyCorrection != 0.0f;
+    const int* a = c.atoms;
+    launch(c.smiles, a[0], a[1], a[2], a[3]);
+    char own[16];
+    std::snprintf(own, sizeof own, "%.2f",
+                  dialog.molecularSystem->calculateDihedralAngle(a[0], a[1], a[2], a[3]) * 180.0 /
+                      M_PI);
+    EXPECT_NEAR(parent->heatOfFormation, twistedHeatOfFormation(dialog, own), 0.005)
+        << c.smiles << " at " << own;
+  }
+  EXPECT_TRUE(corrected) << "no case has an energy correction";
+}
+
+// A twisted copy picked again is a parent whose geometry is not a minimum; its heat of formation
+// already holds its own twist energy. Turned back to anti, its copy is anti butane again.
+TEST_F(Profiler, ACopyOfATwistedCopyMeasuresFromItsParentsOwnGeometry) {
+  SmilesParser parser;
+  std::unique_ptr<Molecule> butane(parser.smilesToMol("CCCC"));
+  ASSERT_NE(nullptr, butane);
+  launch("CCCC", 0, 1, 2, 3);
+  const std::unique_ptr<Molecule> eclipsed = twistedCopy(dialog, "120");
+  ASSERT_NE(nullptr, eclipsed);
+  eclipsed->calTotalBondEnergy();
+  eclipsed->calHeatOfFormation();
+  const double kcalPerEv = 23.060548;
+  EXPECT_GT((eclipsed->heatOfFormation - butane->heatOfFormation) * kcalPerEv, 2.5);
+  launchOn(*eclipsed, 0, 1, 2, 3);
+  EXPECT_NEAR(butane->heatOfFormation, twistedHeatOfFormation(dialog, "180"), 0.01);
 }
 
 // The dihedral as chemists sign it (RDKit's GetDihedralDeg), in [0, 360).
@@ -372,12 +460,7 @@ TEST_F(Profiler, CreateMoleculeAtTheMeasuredAngleLeavesTheMoleculeAsItIs) {
     dialog.launchDihedralDialog(butane->copyGraph(), h, 1, 2, 3, text);
     EXPECT_NEAR(angle, dialog.molecularSystem->calculateDihedralAngle(h, 1, 2, 3) * 180.0 / M_PI,
                 1e-3);
-    std::unique_ptr<Molecule> made;
-    QObject::connect(&dialog, &DihedralDialog::drawTwistedMolecule,
-                     [&made](Molecule* m) { made.reset(m); });
-    dialog.ui.dihedralEdit->setText(text);
-    dialog.ui.drawButton->click();
-    QObject::disconnect(&dialog, &DihedralDialog::drawTwistedMolecule, nullptr, nullptr);
+    const std::unique_ptr<Molecule> made = twistedCopy(dialog, text);
     ASSERT_NE(nullptr, made) << text;
     double farthest = 0.0;
     for (size_t a = 0; a < p.size(); ++a)

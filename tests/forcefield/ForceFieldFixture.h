@@ -180,6 +180,30 @@ inline std::unique_ptr<Molecule> alkane(int n) {
   return buildMolecule("alkane", atoms, bonds);
 }
 
+// A ring of n CH2 carbons with bonds of `side` A, its carbons alternately `pucker` A above and
+// below the plane z = 0, each with two hydrogens, one on either side, pointing outward.
+inline std::unique_ptr<Molecule> cycloalkane(int n, float side, float pucker = 0.0f) {
+  std::vector<AtomRow> atoms;
+  std::vector<BondRow> bonds;
+  const float pi = 3.14159265f;
+  const float radius = side / (2.0f * std::sin(pi / n));
+  for (int k = 0; k < n; ++k) {
+    const float angle = 2.0f * pi * k / n;
+    atoms.push_back({"CH2", "C", radius * std::cos(angle), radius * std::sin(angle),
+                     (k % 2) ? -pucker : pucker});
+    bonds.push_back({k, (k + 1) % n, 1, true});
+  }
+  for (int k = 0; k < n; ++k) {
+    const float angle = 2.0f * pi * k / n;
+    const float x = (radius + 0.6f) * std::cos(angle), y = (radius + 0.6f) * std::sin(angle);
+    for (float z : {0.9f, -0.9f}) {
+      atoms.push_back({"H", "H", x, y, z});
+      bonds.push_back({k, static_cast<int>(atoms.size()) - 1, 1, false});
+    }
+  }
+  return buildMolecule("cycloalkane", atoms, bonds);
+}
+
 inline std::unique_ptr<Molecule> cyclohexane() {
   std::vector<AtomRow> atoms;
   std::vector<BondRow> bonds;

@@ -5,6 +5,7 @@
 #include "ParameterFixture.h"
 
 #include <cmath>
+#include <vector>
 
 class AngleDihedralLookup : public ParameterFixture {
 protected:
@@ -158,4 +159,43 @@ TEST_F(AngleDihedralLookup, BaseTypeAxisNarrowsTheSuperTypeAxisForItsOwnPairsOnl
   EXPECT_FLOAT_EQ(0.302f, terms[0].barrier);
   ASSERT_EQ(1, params().findDihedralTerms("H", "CH2", "CPAM", "CH3", 1, terms));
   EXPECT_FLOAT_EQ(0.150f, terms[0].barrier);
+}
+
+// A torsion round a five-membered ring takes its central bond's axis alone: the AXIS row of the
+// central atoms' own types, else of their base types, else of their super types, with the rows
+// that extend its series, else the order's default; the ends are never looked at.
+TEST_F(AngleDihedralLookup, AxisTermsAreTheNarrowestAxisRowWhateverTheEnds) {
+  params().parseDihedralTable("AXIS CH3  CCA  1 2 180.0 0.150\n"
+                              "AXIS CH3  CCA  1 3 0.0   0.060\n"
+                              "C    O         1 1 180.0 0.454\n"
+                              "AXIS CA   NH   1 2 180.0 1.314\n");
+  struct Case {
+    const char *type2, *type3;
+    const char *axis2, *axis3;   // the central types of the row found
+    std::vector<float> barriers;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"CH2", "CPAM", "CH3", "CCA", {0.150f, 0.060f}, "base types, with the row extending it"},
+      {"CPAM", "CH2", "CH3", "CCA", {0.150f, 0.060f}, "written the other way round"},
+      {"CH2", "CH3", "CSP3", "CSP3", {0.175f}, "super types; the pair row after it is no term"},
+      {"CA", "NH", "CA", "NH", {1.314f}, "the atoms' own types, without atom-type rows"},
+      {"CH2", "CE", "*", "*", {0.175f}, "no axis of theirs: the order's default"},
+      {"XX", "YY", "*", "*", {0.175f}, "unknown types: the order's default"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::vector<DihedralParameters> terms;
+    ASSERT_EQ(1, params().findDihedralAxisTerms(c.type2, c.type3, 1, terms));
+    ASSERT_EQ(c.barriers.size(), terms.size());
+    for (size_t t = 0; t < terms.size(); ++t) {
+      EXPECT_EQ("*", terms[t].atom1);
+      EXPECT_EQ(c.axis2, terms[t].atom2);
+      EXPECT_EQ(c.axis3, terms[t].atom3);
+      EXPECT_FLOAT_EQ(c.barriers[t], terms[t].barrier);
+    }
+  }
+  std::vector<DihedralParameters> none(1);
+  EXPECT_EQ(0, params().findDihedralAxisTerms("CH2", "CH2", 3, none));
+  EXPECT_TRUE(none.empty());
 }

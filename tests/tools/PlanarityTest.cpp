@@ -273,9 +273,10 @@ TEST(Planarity, ConjugatedRingsKeepTheirSubstituentsInTheRingPlane) {
   const RingFigures flat = ringFigures(kFlatSet, std::size(kFlatSet));
   // Reached: mean 0.006, worst 0.024 A (4,4'-bitolyl) once the single bonds of pyridone-like
   // rings took the aromatic ring torsion; before, 0.007 and 0.038 A (caffeine). The bounds were
-  // 0.01 and 0.05.
+  // 0.01 and 0.05. Since saturated five-membered rings pucker as measured, indane's benzylic
+  // carbons stand 0.038 A off its benzene plane (MMFF94 0.041), so the worst bound is 0.045.
   EXPECT_LT(flat.mean, 0.007);
-  EXPECT_LT(flat.worst, 0.03) << flat.worstMolecule;
+  EXPECT_LT(flat.worst, 0.045) << flat.worstMolecule;
 
   // Reached: mean 0.025, worst 0.099 A (diazepam; MMFF94 relaxed from the same conformer 0.149),
   // once aryl amines and anilides took their own C-N torsion: the amide's held the rings flat

@@ -415,7 +415,7 @@ TEST(ConformerEnergy, AxialMethylAndTwistBoatLieAboveTheChairAsMeasured) {
   const double twistBoat = conformerEnergy("cyclohexane-twist-boat.mol", 1, ringTwist);
   EXPECT_LT(ringTwist, 45.0);
   const double chair = conformerEnergy("cyclohexane-chair.mol", 1, ringTwist);
-  EXPECT_NEAR(55.0, ringTwist, 8.0);
+  EXPECT_NEAR(55.0, ringTwist, 1.5);   // 54.9 to 55.9 measured; the flattened chair had 49.7
   EXPECT_GE(twistBoat - chair, 5.0);
   EXPECT_LE(twistBoat - chair, 6.0);
 }

@@ -72,6 +72,7 @@ TEST_F(ViewPicking, DistancesAnglesAndDihedralsPrintInTheirFormats) {
 TEST_F(ViewPicking, TheProfileModeSendsACopyOnTheFourthAtomAndResetsOnTheFifth) {
   math.measureMode = 5;
   Mesh* mesh = showAtoms(kTrans);
+  mesh->molecule->energyCorrection = 0.25f;
   QSignalSpy launched(view, &GLWidget::launchPlotter);
   std::vector<size_t> pointsAtReset;
   QObject::connect(view, &GLWidget::resetEnergyPlotter,
@@ -81,6 +82,7 @@ TEST_F(ViewPicking, TheProfileModeSendsACopyOnTheFourthAtomAndResetsOnTheFifth) 
   const QList<QVariant> sent = launched.takeFirst();
   std::unique_ptr<Molecule> copy(sent[0].value<Molecule*>());
   EXPECT_TRUE(copy != nullptr && copy.get() != mesh->molecule && copy->atoms.size() == 4);
+  EXPECT_EQ(0.25f, copy->energyCorrection) << "the twisted copies build on the correction";
   EXPECT_EQ((std::vector<int>{3, 2, 1, 0}),
             (std::vector<int>{sent[1].toInt(), sent[2].toInt(), sent[3].toInt(), sent[4].toInt()}));
   EXPECT_EQ("180.0", sent[5].toString());
