@@ -90,7 +90,7 @@ class IOEngine : public QObject {
   // Own molecule file ".kv" (io/KvFileReader.cpp, io/KvFileWriter.cpp). The writer returns 1 on
   // success and 0 on failure; a failed write leaves an existing file whole. The reader returns
   // a new molecule the caller owns, or null; it only rebuilds spheroids from the stored
-  // coordinates (no typing, no parameters, no optimisation), and coordinates that step refuses
+  // coordinates (no typing, no parameters, no optimisation), and coordinates the chain refuses
   // (two atoms that share no bond too close, a centre of the wrong hand) give null.
   int writeKvtFile(Molecule* molecule, const char* fileName);
   [[nodiscard]] Molecule* parseKvtFile(const char* fileName);

@@ -43,13 +43,11 @@ Owned stacked(const char* smiles) {
   return m;
 }
 
-std::vector<SSEVector4f> positionsOf(const Molecule& m) { return m.positions; }
-
 }  // namespace
 
 TEST(SetupChain, ARefusalNamesItsStepStopsTheChainAndLeavesNothingMarkedOptimised) {
-  SetupSteps spheroidsOnly{SetupStep::Spheroids, SetupStep::Naming, SetupStep::Energies};
-  spheroidsOnly.markOptimised = true;
+  SetupSteps keptCoordinates{SetupStep::Spheroids, SetupStep::Naming, SetupStep::Energies};
+  keptCoordinates.markOptimised = true;
   SetupSteps optimised = SetupSteps::all().without(SetupStep::Perception);
   optimised.markOptimised = true;
   const struct {
@@ -59,7 +57,7 @@ TEST(SetupChain, ARefusalNamesItsStepStopsTheChainAndLeavesNothingMarkedOptimise
     SetupStep refused;
     const char* line;   // part of the refusing step's own line
   } cases[] = {
-      {"kept coordinates with two atoms stacked", stacked("CCO"), spheroidsOnly,
+      {"kept coordinates with two atoms stacked", stacked("CCO"), keptCoordinates,
        SetupStep::Spheroids, "Angstrom apart"},
       // Labels no geometry holds: the trans-bridged tropine puts a bridgehead's hydrogen inside.
       {"an inside-out bridgehead", graphOf("CN1[C@@H]2CC[C@@H]1CC(C2)O"), optimised,
@@ -81,8 +79,6 @@ TEST(SetupChain, ARefusalNamesItsStepStopsTheChainAndLeavesNothingMarkedOptimise
     EXPECT_EQ(names, m.names) << c.what << ": naming ran after the refusal";
     EXPECT_EQ(bondEnergy, m.totalBondEnergy) << c.what << ": energies ran after the refusal";
   }
-  EXPECT_STREQ("spheroids", setupStepName(SetupStep::Spheroids));
-  EXPECT_STREQ("optimisation", setupStepName(SetupStep::Optimisation));
 }
 
 TEST(SetupChain, StepsLeftOutDoNotRun) {
@@ -91,7 +87,7 @@ TEST(SetupChain, StepsLeftOutDoNotRun) {
   ASSERT_TRUE(kept);
   kept->isOptimized = false;
   kept->positions[0].x += 0.2f;   // off the optimum, where nothing but an optimisation moves it
-  const std::vector<SSEVector4f> before = positionsOf(*kept);
+  const std::vector<SSEVector4f> before = kept->positions;
   const std::vector<std::string> names = kept->names;
   SetupSteps spheroids{SetupStep::Spheroids};
   spheroids.markOptimised = true;
@@ -144,7 +140,7 @@ TEST(SetupChain, TheDipoleStepMeasuresWithoutMovingAnAtom) {
   Owned m = finished("CO");
   ASSERT_TRUE(m);
   m->dipoleMoment = 0.0f;
-  const std::vector<SSEVector4f> before = positionsOf(*m);
+  const std::vector<SSEVector4f> before = m->positions;
   ASSERT_TRUE(runSetupChain(*m, SetupSteps{SetupStep::Dipole}).ok());
   EXPECT_GT(m->dipoleMoment, 0.5f);   // methanol: about 1.7 D
   for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(before[i].y, m->positions[i].y) << i;
