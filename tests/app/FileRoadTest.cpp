@@ -295,9 +295,10 @@ TEST_F(Road, ClonesAndProfilerMoleculesJoinTheWorkSpace) {
   profiler.reSet();
 }
 
-// Started in a folder without the library, the program finds it above its executable: the
-// trees fill, the pictures and the help page come from there too.
-TEST_F(Road, TheLibraryIsFoundBesideTheExecutable) {
+// Started in a folder without the library, the program finds it above its executable or, for a
+// build folder outside the source tree, in the tree it was built from: the trees fill, the
+// pictures and the help page come from there too.
+TEST_F(Road, TheLibraryIsFoundOutsideTheWorkingFolder) {
   QDir::setCurrent(folder.path());
   startSettled();
   EXPECT_GT(window->groupTree->topLevelItemCount(), 0);

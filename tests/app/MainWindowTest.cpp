@@ -177,12 +177,12 @@ TEST_F(RunningShell, UnreadableSettingsGiveTheFirstStartLayout) {
   }
 }
 
-// Neither the working folder nor the executable's folder and its parents hold the library: the
-// trees stay empty, and one line says where the program looked.
+// Neither the working folder, nor the executable's folder and its parents, nor the source folder
+// hold the library: the trees stay empty, and one line says where the program looked.
 TEST_F(RunningShell, MissingLibraryFoldersGiveEmptyTrees) {
   kvtest::WorkingFolder empty;
   kvtest::ErrorCapture errors;
-  window = startMainWindow({"Kestavor"}, QDir::currentPath());
+  window = startMainWindow({"Kestavor"}, QDir::currentPath(), QDir::currentPath());
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   ASSERT_FALSE(errors.lines.empty());
   EXPECT_EQ(0u, errors.lines[0].find("Error: no library folder (KV_GROUPS, KV_TEMPLATES, "
