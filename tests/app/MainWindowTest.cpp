@@ -144,7 +144,9 @@ TEST_F(RunningShell, SecondStartRestoresTheMovedDocksAndToolBars) {
   window->addDockWidget(Qt::RightDockWidgetArea, window->propertiesDock);
   window->addToolBar(Qt::BottomToolBarArea, window->ui.toolBar_2);
   window->consoleDock->setFloating(true);
-  QTest::qWait(50);   // the layout takes the docks and the tool bar in
+  // The console shown as a window of its own, and the docks and the tool bar in their places.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window->consoleDock));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   window->move(window->x() - 40, window->y() - 30);
   const QRect moved = window->geometry();
   window.reset();
