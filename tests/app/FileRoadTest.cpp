@@ -161,9 +161,9 @@ TEST_F(Road, TabsLabelsNewEntriesAndDoubleClicks) {
   }
 
   // A double-click on a group adds nothing while the camera glides home, and the group once the
-  // glide is over. The glide is Reset Camera's, the start-up glide's lock: set off just before the
-  // click, it is still on when the click arrives, where the start-up glide may already be over on
-  // a loaded machine. The click is a user's, on the Functional Groups page shown.
+  // glide is over. Reset Camera sets off the glide (with the start-up glide's lock) just before
+  // the click, so the lock is on when the click arrives; the start-up glide itself may be over by
+  // then on a loaded machine. The click is a user's, on the Functional Groups page shown.
   window->ui.MoleculeTabWidget->setCurrentWidget(window->groupTree->parentWidget());
   QTreeWidgetItemIterator group(window->groupTree);
   while (*group != nullptr && dataOf(*group) == "_folder") ++group;
