@@ -134,8 +134,9 @@ void KestavorGUI::Menu_Load() {
 void KestavorGUI::loadOneMolecule(const FileType& type, const std::string& path,
                                   const SSEVector4f& at, const std::string& kind) {
   std::vector<Molecule*> molecules;
-  readMolecules(type, path, molecules);
-  if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
+  // A file that cannot be opened has said so and gives no molecule.
+  if (!readMolecules(type, path, molecules) || molecules.empty())
+    return reportNothingLoaded(path, "no molecule could be read");
   showLoadedMolecule(molecules.front(), at, kind);
 }
 
@@ -183,8 +184,8 @@ void KestavorGUI::loadPdbFile(const FileType& type, const std::string& path,
   std::vector<Molecule*> molecules;
   print("Wait!! parsing PDB file " + path);
   processPendingEvents();
-  readMolecules(type, path, molecules);
-  if (molecules.empty()) return reportNothingLoaded(path, "no molecule could be read");
+  if (!readMolecules(type, path, molecules) || molecules.empty())
+    return reportNothingLoaded(path, "no molecule could be read");
   const std::string folder = fileStem(path);
   showLoadedList(molecules, folder, at, true, "Created molecule from PDB file " + folder);
   print("Finished parsing PDB file " + path);
@@ -198,8 +199,8 @@ void KestavorGUI::loadListFile(const FileType& type, const std::string& path, bo
   QElapsedTimer stopwatch;
   stopwatch.start();
   processPendingEvents();
-  readMolecules(type, path, molecules);
-  if (molecules.empty()) {
+  const bool opened = readMolecules(type, path, molecules);
+  if (!opened || molecules.empty()) {
     reportNothingLoaded(path, "no molecule could be read");
   } else {
     showLoadedList(molecules, fileStem(path), placementPoint(), false, std::string());

@@ -40,7 +40,8 @@ bool holdsLibrary(const QDir& folder) {
 
 }  // namespace
 
-QString locateDataFolder(const QString& workingFolder, const QString& executableFolder) {
+QString locateDataFolder(const QString& workingFolder, const QString& executableFolder,
+                         const QString& sourceFolder) {
   const QDir working(workingFolder);
   if (holdsLibrary(working)) return working.absolutePath();
   QStringList looked{working.absolutePath()};
@@ -53,11 +54,20 @@ QString locateDataFolder(const QString& workingFolder, const QString& executable
       if (folder.isRoot() || !folder.cdUp()) break;
     }
   }
+  // Last, so that a library beside an installed or copied executable wins over the tree it was
+  // built from.
+  if (!sourceFolder.isEmpty()) {
+    const QDir source(sourceFolder);
+    if (holdsLibrary(source)) return source.absolutePath();
+    if (!looked.contains(source.absolutePath())) looked << source.absolutePath();
+  }
   printError("Error: no library folder (KV_GROUPS, KV_TEMPLATES, KV_MOLECULES) in " +
              looked.join(QStringLiteral(", ")).toStdString() +
              ": the library trees stay empty");
   return QString();
 }
+
+QString builtSourceFolder() { return QStringLiteral(KV_BUILT_SOURCE_FOLDER); }
 
 void prepareApplication(QApplication& app) {
   if (QStyle* style = QStyleFactory::create(QStringLiteral("cleanlooks"))) app.setStyle(style);
@@ -66,7 +76,8 @@ void prepareApplication(QApplication& app) {
 }
 
 std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments,
-                                             const QString& executableFolder) {
+                                             const QString& executableFolder,
+                                             const QString& sourceFolder) {
   // Error lines said before the console pane exists (no library found, a library file that
   // cannot be read) go where they always go and are kept, to be repeated in the pane.
   std::vector<std::string> earlyErrors;
@@ -76,9 +87,9 @@ std::unique_ptr<KestavorGUI> startMainWindow(const QStringList& arguments,
     previous(line);
   });
   // The library, pictures and help page are read from the working folder when it holds the
-  // library, else from beside the executable.
+  // library, else from beside the executable, else from the source tree.
   const QString working = QDir::currentPath();
-  const QString found = locateDataFolder(working, executableFolder);
+  const QString found = locateDataFolder(working, executableFolder, sourceFolder);
   setDataFolder(found.isEmpty() || QDir(found) == QDir(working) ? std::string()
                                                                 : found.toStdString());
   // The window's constructor takes the tree items the loaders build, so they load first.

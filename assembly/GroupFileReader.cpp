@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "assembly/ListLines.h"
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -222,11 +223,9 @@ Molecule* GroupBlockReader::finish() {
   group->findValenceVector();
   group->fillTotalAndUsedValence();
   group->addMissingHydrogens();
-  IOEngine* engine = IOEngine::instance();
-  engine->setParameters(group);
-  group->createOptimumGeometry();
   // A group holds dummy atoms, so this is the Cartesian optimisation.
-  if (!engine->optimizeGeometryM(group, false)) return nullptr;
+  const SetupSteps steps{SetupStep::Parameters, SetupStep::Coordinates, SetupStep::Optimisation};
+  if (!runSetupChain(*group, steps).ok()) return nullptr;
   Molecule* finished = group;
   group = nullptr;
   return finished;

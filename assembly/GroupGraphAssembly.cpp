@@ -6,7 +6,7 @@
 #include <set>
 
 #include "construction/MoleculeOperations.h"
-#include "io/IOEngine.h"
+#include "construction/SetupChain.h"
 #include "io/MoleculeEngine.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -66,7 +66,6 @@ Molecule* GroupGraph::createMoleculeFromGroupGraph() {
   for (GroupNode* n : nodes) n->visited = false;
   for (GroupEdge* e : edges) e->joined = false;
 
-  IOEngine* engine = IOEngine::instance();
   Molecule* result = nullptr;
   std::map<const GroupNode*, GroupNode*> parent;
   std::deque<GroupNode*> queue{nodes.front()};
@@ -92,8 +91,13 @@ Molecule* GroupGraph::createMoleculeFromGroupGraph() {
         delete result;
         return nullptr;
       }
-      engine->optimizeGeometryM(result, false);
-      engine->setCoordinates(result);
+      // Open axes remain until the last join, so this is mostly the Cartesian optimisation.
+      if (!runSetupChain(*result, SetupSteps{SetupStep::Optimisation}).ok()) {
+        ErrorLine() << "Error: createMoleculeFromGroupGraph, \"" << name
+                    << "\" has no sound geometry after joining \"" << node->instanceName << "\"";
+        delete result;
+        return nullptr;
+      }
       edge->joined = true;
     }
     result->groups.push_back(node->instanceName);

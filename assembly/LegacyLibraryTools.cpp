@@ -8,11 +8,13 @@
 #include <string>
 
 #include "assembly/ListLines.h"
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "io/MDLMolParser.h"
 #include "io/MoleculeEngine.h"
 #include "io/SmilesWriter.h"
 #include "io/TreeEntry.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -109,9 +111,13 @@ void IOEngine::addMoleculeToTemplates(Molecule* molecule, const char* path) {
     addDummy(molecule, second, first, "DUM2");
   }
   molecule->update();
-  setParameters(molecule);
-  molecule->createOptimumGeometry();
-  localMinimization(molecule);
+  SetupSteps steps{SetupStep::Parameters, SetupStep::Coordinates, SetupStep::Optimisation};
+  steps.optimiser = Optimiser::SteepestDescent;
+  if (!runSetupChain(*molecule, steps).ok()) {
+    ErrorLine() << "Error: addMoleculeToTemplates, \"" << molecule->label()
+                << "\" has no sound geometry; \"" << path << "\" is not written";
+    return;
+  }
   writeKvtFile(molecule, path);
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "assembly/ListLines.h"
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "io/LibraryItems.h"
 #include "io/MoleculeEngine.h"
@@ -74,24 +75,33 @@ FolderBlocks collectBlocks(std::istream& in, ListKind kind) {
   return folders;
 }
 
-// Finishes one parsed entry and makes its tree item (none for a "Special" group).
-QTreeWidgetItem* finishEntry(IOEngine& engine, Molecule* m, ListKind kind, QTreeWidgetItem* folder,
-                             int index) {
-  const std::string name = m->getName();
+// Finishes one parsed entry: a group only gets its energies (its reader set it up), an assembled
+// molecule or template is optimised first. False, after the chain's line and one naming the
+// entry, when the optimisation refused it.
+bool finishEntry(Molecule* m, ListKind kind) {
+  SetupSteps steps{SetupStep::Energies};
+  if (kind != ListKind::Groups) steps = steps.with(SetupStep::Optimisation);
+  if (kind == ListKind::Templates) steps.optimiser = Optimiser::InternalCoordinates;
+  if (!runSetupChain(*m, steps).ok()) {
+    ErrorLine() << "Error: list file entry \"" << m->label()
+                << "\" has no sound geometry and is not listed";
+    return false;
+  }
   if (kind == ListKind::Groups) {
     MoleculeEngine::instance()->patterns.push_back(m);
     ++Molecule::NumOfGroups;
-  } else {
-    engine.optimizeGeometryM(m, kind == ListKind::Templates);
   }
   if (kind == ListKind::Molecules) {
     SmilesWriter writer;
     std::string smiles;
     if (writer.createSmilesFromMolecule(m, smiles)) m->smiles = smiles;
   }
-  m->calTotalBondEnergy();
-  m->calHeatOfFormation();
+  return true;
+}
 
+// The tree item of a finished entry (none for a "Special" group).
+QTreeWidgetItem* entryItem(const Molecule* m, ListKind kind, QTreeWidgetItem* folder, int index) {
+  const std::string name = m->getName();
   if (kind == ListKind::Groups && m->sfunc == "Special") return nullptr;
   QTreeWidgetItem* item = new QTreeWidgetItem(folder);
   if (kind == ListKind::Groups) {
@@ -133,8 +143,11 @@ int loadList(IOEngine& engine, std::istream& in, std::vector<Molecule*>* target,
       Molecule* m = kind == ListKind::Groups ? engine.parseGroupFile(text)
                                              : engine.parseMoleculeFile(text);
       if (m == nullptr) continue;
-      if (QTreeWidgetItem* item = finishEntry(engine, m, kind, folder, counter))
-        engine.currentItem = item;
+      if (!finishEntry(m, kind)) {
+        delete m;
+        continue;
+      }
+      if (QTreeWidgetItem* item = entryItem(m, kind, folder, counter)) engine.currentItem = item;
       target->push_back(m);
       ++counter;
       ++made;

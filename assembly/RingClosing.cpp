@@ -7,6 +7,7 @@
 
 #include "assembly/RingClosure.h"
 #include "construction/MoleculeOperations.h"
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -51,8 +52,11 @@ bool IOEngine::closeRings(Molecule* m, std::vector<std::vector<Bond*>>& rings) {
     const Atom* r2 = RingClosure::realEndOf(b2);
     if (r1 == nullptr || r2 == nullptr || r1->molecule != m || r2->molecule != m) return false;
 
-    setCoordinates(m);
-    optimizeGeometryF(m);
+    // The closure twists the spheroids of a relaxed chain; a chain the optimisation refuses is
+    // not closed.
+    SetupSteps relax{SetupStep::Optimisation};
+    relax.optimiser = Optimiser::Cartesian;
+    if (!runSetupChain(*m, relax).ok()) return false;
     RingClosure closure(m, b1, b2, false);
     if (!closure.initializeRingClosure()) return false;
     closure.closingBondParameters = closingBondFor(r1, r2, b1->order);

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "io/IOEngine.h"
+#include "construction/SetupChain.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -364,17 +364,12 @@ bool RingClosure::creatRingConformation(std::vector<float>& lengths, std::vector
       utility->rotateAboutAxis(p.data(), a->id, static_cast<int>(count), bendAxis.x, bendAxis.y,
                                bendAxis.z, bend, moved.get());
   }
-  IOEngine* engine = IOEngine::instance();
-  engine->setCoordinates(molecule);
-
   Bond* closing = addClosingBond(removeOpenEnds());
   if (closing == nullptr) return false;
-  engine->setCoordinates(molecule);
-  molecule->makeName();
   addClosureRing(closing);
-  molecule->calTotalBondEnergy();
-  molecule->calHeatOfFormation();
-  return true;
+  // The spheroids follow the twisted positions; a ring whose atoms came too close is refused.
+  return runSetupChain(*molecule, {SetupStep::Spheroids, SetupStep::Naming, SetupStep::Energies})
+      .ok();
 }
 
 Molecule* RingClosure::getMolecule() {

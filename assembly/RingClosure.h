@@ -58,7 +58,8 @@ class RingClosure {
   bool calTransMatrix(std::vector<float>& lengths, std::vector<float>& angles,
                       std::vector<float>& dihedrals);
   // Applies the corrections to the packed positions, removes both open ends and their dummies,
-  // adds the closing bond and registers the ring. False when the closing bond is refused.
+  // adds the closing bond and registers the ring, then rebuilds the spheroids and appends the
+  // formula name and the energies. False when the closing bond or the spheroids are refused.
   bool creatRingConformation(std::vector<float>& lengths, std::vector<float>& angles,
                              std::vector<float>& dihedrals);
 

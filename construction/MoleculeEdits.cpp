@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "construction/MoleculeOperations.h"
-#include "io/IOEngine.h"
+#include "construction/SetupChain.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -54,53 +54,49 @@ Atom* firstNeighbour(Atom* atom) {
   return atom->bonds.empty() ? nullptr : atom->getAdjacentAtom(atom->bonds.front());
 }
 
-void rename(Molecule* copy, const SmilesText& smiles) {
-  copy->names.clear();
-  copy->makeName();
-  if (smiles) copy->smiles = smiles(copy);
+// The tail every new molecule shares once the set-up chain passed: the SMILES text of a new
+// name, the axis count, and no edit marks (they came with the copy).
+EditResult finished(Molecule* copy, const SetupSteps& steps, const SmilesText& smiles) {
+  if (steps.has(SetupStep::Naming) && smiles) copy->smiles = smiles(copy);
+  for (Atom* atom : copy->atoms) atom->editMark = 0;
+  for (Bond* bond : copy->bonds) bond->deleteMark = 0;
+  copy->calculateNumBondAxes();
+  return {EditOutcome::Rebuilt, copy};
 }
 
-// The tail every new molecule shares once its geometry stands: energies, the axis count, and no
-// edit marks (they came with the copy). A geometry the set-up chain refused is no molecule: one
+// The set-up chain on the copy, then the tail. A geometry the chain refused is no molecule: one
 // line names the edit and the source.
-EditResult finish(Molecule* copy, bool built, const char* edit, const Molecule& source) {
-  if (!built) {
+EditResult finish(Molecule* copy, const SetupSteps& steps, const char* edit,
+                  const Molecule& source, const SmilesText& smiles) {
+  if (!runSetupChain(*copy, steps).ok()) {
     ErrorLine() << "Error: " << edit << ": no sound molecule came of \"" << source.label()
                 << "\"; it is left as it was";
     delete copy;
     return {EditOutcome::Failed, nullptr};
   }
-  for (Atom* atom : copy->atoms) atom->editMark = 0;
-  for (Bond* bond : copy->bonds) bond->deleteMark = 0;
-  copy->calTotalBondEnergy();
-  copy->calHeatOfFormation();
-  copy->calculateNumBondAxes();
-  return {EditOutcome::Rebuilt, copy};
+  return finished(copy, steps, smiles);
 }
 
-// Coordinates for the atoms the edit added (placed atoms keep theirs), an optimisation and a
-// new name, except for a large PDB structure, which only gets its new atoms placed.
-bool rebuildGeometry(Molecule* copy, const SmilesText& smiles) {
-  IOEngine* io = IOEngine::instance();
-  copy->createOptimumGeometry();
-  if (keepsNamesThroughEdits(*copy)) {
-    copy->isOptimized = true;
-    return io->setCoordinates(copy);
-  }
+// The chain after an edit of the graph: parameters, coordinates for the atoms the edit added
+// (placed atoms keep theirs), an optimisation, a new name and the energies, except for a large
+// PDB structure, which only gets its new atoms placed and keeps its names. A smaller PDB
+// structure loses its fixed positions here, so the optimisation may move every atom.
+SetupSteps stepsAfterGraphEdit(Molecule* copy) {
+  SetupSteps steps = SetupSteps::all().without(SetupStep::Perception);
+  steps.markOptimised = true;
+  steps.freshName = true;
+  if (keepsNamesThroughEdits(*copy))
+    return steps.without(SetupStep::Optimisation).without(SetupStep::Naming);
   if (copy->isFromPdb) copy->clearFlag_IsPosFix();
-  if (!io->optimizeGeometryM(copy, false)) return false;
-  copy->isOptimized = true;
-  rename(copy, smiles);
-  return true;
+  return steps;
 }
 
-// After atoms or bonds went: hydrogens up to the valences again, new types and parameters.
+// After atoms or bonds went: hydrogens up to the valences again and new types.
 void completeValences(Molecule* copy) {
   copy->update();
   copy->fillTotalAndUsedValence();
   copy->addMissingHydrogens();
   copy->findBestAtomType();
-  IOEngine::instance()->setParameters(copy);
 }
 
 void clearAromaticFlags(Molecule* copy) {
@@ -139,8 +135,7 @@ EditResult rebuildWithBondOrders(Molecule* edited, const std::vector<SavedBondOr
   copy->update();
   copy->addMissingHydrogens();
   copy->findBestAtomType();
-  IOEngine::instance()->setParameters(copy);
-  return finish(copy, rebuildGeometry(copy, smiles), "bond orders", *edited);
+  return finish(copy, stepsAfterGraphEdit(copy), "bond orders", *edited, smiles);
 }
 
 EditResult rebuildWithoutMarkedAtoms(Molecule* marked, const SmilesText& smiles) {
@@ -168,7 +163,7 @@ EditResult rebuildWithoutMarkedAtoms(Molecule* marked, const SmilesText& smiles)
     return {EditOutcome::Emptied, nullptr};
   }
   completeValences(copy);
-  return finish(copy, rebuildGeometry(copy, smiles), "delete atoms", *marked);
+  return finish(copy, stepsAfterGraphEdit(copy), "delete atoms", *marked, smiles);
 }
 
 EditResult rebuildWithNewBondAxes(Molecule* marked, const SmilesText& smiles) {
@@ -200,10 +195,11 @@ EditResult rebuildWithNewBondAxes(Molecule* marked, const SmilesText& smiles) {
   }
   // The rest keeps its types and its coordinates: only the parameters of the new axes change.
   copy->update();
-  IOEngine::instance()->setParameters(copy);
-  const bool built = IOEngine::instance()->setCoordinates(copy);
-  if (built && !keepsNamesThroughEdits(*copy)) rename(copy, smiles);
-  return finish(copy, built, "make axis", *marked);
+  SetupSteps steps{SetupStep::Parameters, SetupStep::Spheroids, SetupStep::Naming,
+                   SetupStep::Energies};
+  steps.freshName = true;
+  if (keepsNamesThroughEdits(*copy)) steps = steps.without(SetupStep::Naming);
+  return finish(copy, steps, "make axis", *marked, smiles);
 }
 
 EditResult rebuildWithoutMarkedBonds(Molecule* marked, const SmilesText& smiles) {
@@ -242,7 +238,7 @@ EditResult rebuildWithoutMarkedBonds(Molecule* marked, const SmilesText& smiles)
     return {EditOutcome::Emptied, nullptr};
   }
   completeValences(copy);
-  return finish(copy, rebuildGeometry(copy, smiles), "delete bonds", *marked);
+  return finish(copy, stepsAfterGraphEdit(copy), "delete bonds", *marked, smiles);
 }
 
 namespace {
@@ -290,14 +286,15 @@ EditResult joinAtBondAxes(Molecule* first, Bond* axis1, Molecule* second, Bond* 
     return {EditOutcome::Failed, nullptr};
   }
   // `other` went into `joined`, which keeps the connection flag of its new bond.
-  if (!IOEngine::instance()->optimizeGeometryM(joined, false)) {
+  SetupSteps steps{SetupStep::Optimisation, SetupStep::Naming, SetupStep::Energies};
+  steps.freshName = true;
+  if (!runSetupChain(*joined, steps).ok()) {
     ErrorLine() << "Error: could not create  molecule joining \"" << first->label() << "\" and \""
                 << second->label() << "\"; both are left as they were";
     delete joined;
     return {EditOutcome::Failed, nullptr};
   }
-  rename(joined, smiles);
-  return finish(joined, true, "join", *first);
+  return finished(joined, steps, smiles);
 }
 
 EditResult closeRingAtBondAxes(Molecule* molecule, Bond* axis1, Bond* axis2,
@@ -332,13 +329,9 @@ EditResult closeRingAtBondAxes(Molecule* molecule, Bond* axis1, Bond* axis2,
     atom->position = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   }
   ring->positions.clear();
-  if (std::none_of(ring->atoms.begin(), ring->atoms.end(), isDummy)) {
-    ring->findAllSmallestRings();
-    ring->findBestAtomType();
-    IOEngine::instance()->setParameters(ring);
-  }
-  ring->createOptimumGeometry();
-  const bool built = IOEngine::instance()->optimizeGeometryM(ring, true);
-  if (built) rename(ring, smiles);
-  return finish(ring, built, "close ring", *molecule);
+  SetupSteps steps = SetupSteps::all();
+  steps.typesOnlyWhenClosed = true;
+  steps.optimiser = Optimiser::InternalCoordinates;
+  steps.freshName = true;
+  return finish(ring, steps, "close ring", *molecule, smiles);
 }

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "assembly/FeatureTreeOps.h"
-#include "io/IOEngine.h"
+#include "construction/SetupChain.h"
 #include "math/SSEVector4f.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -177,13 +177,10 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
     return nullptr;
   }
   delete second;
-  if (std::none_of(first->atoms.begin(), first->atoms.end(), isDummy)) {
-    first->findAllSmallestRings();
-    first->findBestAtomType();
-    IOEngine::instance()->setParameters(first);
-  }
-  first->calTotalBondEnergy();
-  first->calHeatOfFormation();
+  // Types and parameters once every axis is closed; the energies in any case.
+  SetupSteps steps{SetupStep::Perception, SetupStep::Parameters, SetupStep::Energies};
+  steps.typesOnlyWhenClosed = true;
+  if (!runSetupChain(*first, steps).ok()) return nullptr;
   return first;
 }
 

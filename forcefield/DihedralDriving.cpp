@@ -197,11 +197,48 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
     angles.push_back(static_cast<float>(accumulated));
   }
 
-  auto evaluateAt = [&](double angle) {
-    const float key = static_cast<float>(angle);
-    constraintTargets.assign(1, key);
+  // The points in scan order: the list's angles from the start, then the end when the steps
+  // stop short of it.
+  std::vector<double> points(1, startDegrees);
+  for (int p = 0; p <= n; ++p) points.push_back(angles[p]);
+  if (std::fabs(endDegrees - points.back()) > 0.1) points.push_back(endDegrees);
+
+  struct Relaxed {
+    std::vector<SSEVector4f> coordinates;
+    double energy = 0.0;
+    OptimiserStop stop = OptimiserStop::Converged;
+  };
+  auto relaxFrom = [&](const std::vector<SSEVector4f>& from, double angle) {
+    coordinates = from;
+    setRotation(i, j, k, l, angle);
+    constraintTargets.assign(1, static_cast<float>(angle));
     minimization.AdoptedBasisNewtonRaphson(this);
-    if (lastStop != OptimiserStop::Converged) unconvergedScanAngles.push_back(key);
+    return Relaxed{coordinates, EnergyForce(), lastStop};
+  };
+  // Every point relaxes from the scan's start turned to its angle, so the other torsions start
+  // where the molecule had them; from there one relaxation can end in a higher basin than its
+  // neighbours found (1-pentene's anti point lay 2.3 kcal/mol above 170 and 190 degrees). So a
+  // point is also relaxed from the point before it, turned on, and keeps the lower of the two;
+  // a scan over whole turns ends where it began, and its first point is tried from its last.
+  std::vector<Relaxed> relaxed;
+  relaxed.reserve(points.size());
+  for (size_t p = 0; p < points.size(); ++p) {
+    relaxed.push_back(relaxFrom(scanStart, points[p]));
+    if (p == 0) continue;
+    Relaxed on = relaxFrom(relaxed[p - 1].coordinates, points[p]);
+    if (on.energy < relaxed[p].energy) relaxed[p] = std::move(on);
+  }
+  const double turns = (points.back() - points.front()) / 360.0;
+  if (points.size() > 2 && std::round(turns) != 0.0 && std::fabs(turns - std::round(turns)) < 1e-6) {
+    Relaxed closed = relaxFrom(relaxed.back().coordinates, points.front());
+    if (closed.energy < relaxed.front().energy) relaxed.front() = std::move(closed);
+  }
+
+  for (size_t p = 0; p < points.size(); ++p) {
+    const float key = static_cast<float>(points[p]);
+    coordinates = relaxed[p].coordinates;
+    constraintTargets.assign(1, key);
+    if (relaxed[p].stop != OptimiserStop::Converged) unconvergedScanAngles.push_back(key);
     if (dihedralConstraintsEnabled) checkDihedralDeviations();
     profile[key] = static_cast<float>(EnergyForce());
     const double torsion = EFDihedral();
@@ -210,20 +247,6 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
     const double total = EnergyForce();
     std::cout << key << "\t" << total << "\t" << electrostatic << "\t" << vanDerWaals << "\t"
               << torsion << std::endl;
-  };
-
-  double angle = startDegrees;
-  for (int p = 0; p <= n; ++p) {
-    evaluateAt(angle);
-    angle = angles[p];
-    coordinates = scanStart;
-    setRotation(i, j, k, l, angle);
-  }
-  evaluateAt(angle);
-  if (std::fabs(endDegrees - angle) > 0.1) {
-    coordinates = scanStart;
-    setRotation(i, j, k, l, endDegrees);
-    evaluateAt(endDegrees);
   }
 
   dihedralConstraintsEnabled = restraintsWereOn;

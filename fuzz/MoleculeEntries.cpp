@@ -80,7 +80,8 @@ std::string pdbGraph(const std::string& input) {
   std::istringstream in(input);
   PDBParser parser;
   std::vector<Molecule*> graphs;
-  parser.readGraphs(in, graphs);
+  // A refused read leaves no graph to perceive.
+  if (!parser.readGraphs(in, graphs)) return std::string();
   // Typing is left to the chain target: here it would take a third of the time.
   for (Molecule* m : graphs) {
     m->perceiveGraph();

@@ -54,5 +54,5 @@ std::string saveExtensionFor(const std::string& extension);
 // Every molecule the row's reader makes of the file at path, appended to molecules in file order
 // (the caller owns them); records that gave none are left out. False when the file cannot be
 // opened.
-bool readMolecules(const FileType& type, const std::string& path,
-                   std::vector<Molecule*>& molecules);
+[[nodiscard]] bool readMolecules(const FileType& type, const std::string& path,
+                                 std::vector<Molecule*>& molecules);

@@ -19,8 +19,9 @@ class Residue;
 class QTreeWidgetItem;
 
 // The process-wide file and library singleton. It holds the roots of the three library trees
-// (the main window takes their children once), the 3-D view's arc-ball and the set-up chain
-// every reader and every edit runs. The class lives in kv_io_core; the set-up members are
+// (the main window takes their children once), the 3-D view's arc-ball and the steps of the
+// set-up chain, which every reader and every edit runs through runSetupChain
+// (construction/SetupChain.h). The class lives in kv_io_core; the set-up members are
 // defined in construction/SetupPipeline.cpp (kv_construction), the file members in io/ (kv_io).
 class IOEngine : public QObject {
   Q_OBJECT
@@ -45,7 +46,7 @@ class IOEngine : public QObject {
   QIcon folderIcon;
   ArcBallController* arcBall = nullptr;        // the view's arc-ball, never deleted
 
-  // Set-up chain (construction/SetupPipeline.cpp). Each takes a molecule the caller owns.
+  // Set-up steps (construction/SetupPipeline.cpp). Each takes a molecule the caller owns.
   // Atom-type and bond parameters from the tables onto every atom and bond; a bond whose types
   // have no row takes the "CH3"-"CH3" single-bond geometry.
   void setParameters(Molecule* molecule);
@@ -54,16 +55,16 @@ class IOEngine : public QObject {
   // with one error line naming the atoms when the positions are no finished geometry: two atoms
   // that share no bond closer than 0.7 Angstrom, a labelled centre or a marked double bond not
   // as written.
-  bool setCoordinates(Molecule* molecule);
+  [[nodiscard]] bool setCoordinates(Molecule* molecule);
   // Internal-coordinates optimisation, or the Cartesian one when internalOnly is false and the
   // molecule holds a "DUM" atom. An internal-coordinates result that fails the checks of
   // setCoordinates is repaired and optimised once more. Returns the final setCoordinates' result.
-  bool optimizeGeometryM(Molecule* molecule, bool internalOnly);
+  [[nodiscard]] bool optimizeGeometryM(Molecule* molecule, bool internalOnly);
   // Cartesian force-field optimisation (adopted-basis Newton-Raphson) with the energy report on
   // standard output; leaves Molecule::isOptimized as it was.
-  bool optimizeGeometryF(Molecule* molecule);
+  [[nodiscard]] bool optimizeGeometryF(Molecule* molecule);
   // As optimizeGeometryF with steepest descent.
-  bool localMinimization(Molecule* molecule);
+  [[nodiscard]] bool localMinimization(Molecule* molecule);
   // Dipole moment only.
   void calProperty(Molecule* molecule);
 
@@ -89,22 +90,24 @@ class IOEngine : public QObject {
   // Own molecule file ".kv" (io/KvFileReader.cpp, io/KvFileWriter.cpp). The writer returns 1 on
   // success and 0 on failure; a failed write leaves an existing file whole. The reader returns
   // a new molecule the caller owns, or null; it only rebuilds spheroids from the stored
-  // coordinates (no typing, no parameters, no optimisation).
+  // coordinates (no typing, no parameters, no optimisation), and coordinates the chain refuses
+  // (two atoms that share no bond too close, a centre of the wrong hand) give null.
   int writeKvtFile(Molecule* molecule, const char* fileName);
-  Molecule* parseKvtFile(const char* fileName);
-  Molecule* parseKvtFile(const std::string& fileName);
+  [[nodiscard]] Molecule* parseKvtFile(const char* fileName);
+  [[nodiscard]] Molecule* parseKvtFile(const std::string& fileName);
   // Reads the ".kv" text of a stream; `place` names the source in messages. A file cut short
   // (no "#ATOMS" or "#BONDS" section), without atoms, with a second "#ATOMS" section or with a
   // record that cannot be read fails with a message naming the line.
-  Molecule* parseKvtStream(std::istream& in, const std::string& place);
+  [[nodiscard]] Molecule* parseKvtStream(std::istream& in, const std::string& place);
   // Record parsers of the reader; each takes one data line. makeAtom and setEnergies return
   // false (the molecule unchanged, problem set when given) for a record that cannot be read:
   // fewer than 14 atom fields, an unknown element, a number that is not finite. makeBond
   // returns false for fewer than 13 fields, a bad atom index, an order other than 1, 2, 3 or 9,
   // or a focal distance longer than the major axis.
-  bool makeAtom(Molecule* molecule, std::istream& record, std::string* problem = nullptr);
-  bool makeBond(Molecule* molecule, std::istream& record);
-  bool setEnergies(Molecule* molecule, std::istream& record);
+  [[nodiscard]] bool makeAtom(Molecule* molecule, std::istream& record,
+                              std::string* problem = nullptr);
+  [[nodiscard]] bool makeBond(Molecule* molecule, std::istream& record);
+  [[nodiscard]] bool setEnergies(Molecule* molecule, std::istream& record);
   void setSfunc(Molecule* molecule, std::istream& record);
   void parseReplace(Molecule* molecule, const std::string& line);
   void parseUpdate(Molecule* molecule, const std::string& line);
@@ -130,9 +133,9 @@ class IOEngine : public QObject {
   // Group and molecule list files, the older text form of the library. They assemble molecules
   // from group graphs, so they are defined in assembly/ (kv_assembly): callers link kv_assembly.
   // One group block (assembly/GroupFileReader.cpp): a new set-up group the caller owns, or null.
-  Molecule* parseGroupFile(std::istream& in);
-  Molecule* parseGroupFile(const char* path);
-  Molecule* parseGroupFile(const std::string& path);
+  [[nodiscard]] Molecule* parseGroupFile(std::istream& in);
+  [[nodiscard]] Molecule* parseGroupFile(const char* path);
+  [[nodiscard]] Molecule* parseGroupFile(const std::string& path);
   // The list readers (assembly/ListFileReaders.cpp): blocks by folder into the list and the
   // library trees; each returns the number of entries made, 0 for a file that cannot be opened.
   int loadGroups(std::istream& in, std::vector<Molecule*>* groups);
@@ -145,24 +148,25 @@ class IOEngine : public QObject {
   int loadTemplates(const char* path, std::vector<Molecule*>* templates);
   int loadTemplates(const std::string& path, std::vector<Molecule*>* templates);
   // One "MOLE" block: the molecule assembled from its group graph, or null.
-  Molecule* parseMoleculeFile(std::istream& in);
-  Molecule* parseMoleculeFile(const char* path);
-  Molecule* parseMoleculeFile(const std::string& path);
+  [[nodiscard]] Molecule* parseMoleculeFile(std::istream& in);
+  [[nodiscard]] Molecule* parseMoleculeFile(const char* path);
+  [[nodiscard]] Molecule* parseMoleculeFile(const std::string& path);
   // Legacy library helpers (assembly/LegacyLibraryTools.cpp). An MDL mol file into the
   // molecule library and its tree: 1, or 0 when it cannot be read.
-  int loadMolFile(const char* path);
+  [[nodiscard]] int loadMolFile(const char* path);
   // Writes a residue as a template file with dummy atoms at its chain ends; an existing file is
-  // never touched.
+  // never touched, and a residue whose geometry the set-up chain refuses is not written.
   void addMoleculeToTemplates(Molecule* molecule, const char* path);
   // Re-types atoms at group junctions by the UPDATE rules of their library groups.
   void updateSfun(Molecule* molecule);
   // Ring closing of list-built molecules (assembly/RingClosing.cpp). Closes each pair of open
   // ends (bonds to "DUM" atoms) in list order and stops at the first pair that cannot be
   // closed; true when every pair was closed.
-  bool closeRings(Molecule* molecule, std::vector<std::vector<Bond*> >& rings);
+  [[nodiscard]] bool closeRings(Molecule* molecule,
+                                std::vector<std::vector<Bond*> >& rings);
   // First coordinates, bond by bond from the tables' bond lengths and angles, into the packed
   // positions only (assembly/InitialGeometry.cpp). False, positions unchanged, after an error.
-  bool calculateInitialGeometry(Molecule* molecule);
+  [[nodiscard]] bool calculateInitialGeometry(Molecule* molecule);
 
  signals:
   void fileLoadTick();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "math/SSEMatrix4x4f.h"
@@ -124,7 +125,7 @@ class KvReading {
   }
 
   // The molecule after the last line, its spheroids rebuilt; null after a message when the file
-  // ended before its atoms and bonds were complete.
+  // ended before its atoms and bonds were complete or its positions are no finished geometry.
   Molecule* finish() {
     if (!molecule) {
       ErrorLine() << "Error: parseKvtFile: no \"#NAMES\" in \"" << place << "\"";
@@ -141,7 +142,7 @@ class KvReading {
       return nullptr;
     }
     if (!separateAtoms()) return nullptr;
-    Molecule* m = molecule.release();
+    Molecule* m = molecule.get();
     m->positions.assign(m->atoms.size(), SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f));
     for (size_t i = 0; i < m->atoms.size(); ++i) {
       const Spheroid* sphere = m->atoms[i]->sphere;
@@ -149,10 +150,18 @@ class KvReading {
         m->positions[i] = SSEVector4f(sphere->centre.x, sphere->centre.y, sphere->centre.z, 1.0f);
     }
     m->setAllAtomPositions();
-    engine.setCoordinates(m);
     m->findValenceVector();
-    m->isOptimized = true;
-    return m;
+    // The file holds a finished molecule: only its spheroids are rebuilt, and stored positions
+    // the chain refuses make no molecule.
+    SetupSteps steps{SetupStep::Spheroids};
+    steps.markOptimised = true;
+    const SetupResult setup = runSetupChain(*m, steps);
+    if (!setup.ok()) {
+      ErrorLine() << "Error: parseKvtFile: \"" << place << "\" holds no finished molecule: the "
+                  << setupStepName(setup.refused) << " step refused its stored coordinates";
+      return nullptr;
+    }
+    return molecule.release();
   }
 
  private:

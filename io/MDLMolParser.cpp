@@ -17,9 +17,9 @@
 #include <sstream>
 
 #include "construction/HandsFromCoordinates.h"
+#include "construction/SetupChain.h"
 #include "io/AssumedCharges.h"
 #include "io/FileTypes.h"
-#include "io/IOEngine.h"
 #include "io/InputFile.h"
 #include "io/SmilesWriter.h"
 #include "math/UtilityEngine.h"
@@ -555,18 +555,15 @@ void MDLMolParser::perceive(Molecule* m) {
 
 bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
   if (m == nullptr) return false;
-  IOEngine* io = IOEngine::instance();
-  io->setParameters(m);
-  m->createOptimumGeometry();
-  if (!io->optimizeGeometryM(m, false)) {
+  // The reader names the molecule as soon as it is read; a caller's molecule gets its name here,
+  // before the formula name the chain appends.
+  const bool named = !name.empty();
+  const bool nameFirst = named && m->getName() != name;
+  if (!runSetupChain(*m, SetupSteps::all().without(SetupStep::Perception)).ok()) {
     reportProblem("no sound geometry for", name);
     return false;
   }
-
-  // The reader names the molecule as soon as it is read; a caller's molecule gets its name here.
-  const bool named = !name.empty();
-  if (named && m->getName() != name) m->names.insert(m->names.begin(), name);
-  m->makeName();
+  if (nameFirst) m->names.insert(m->names.begin(), name);
   // A molecule with open bond axes is a fragment: it gets no SMILES text.
   if (m->calculateNumBondAxes() == 0) {
     SmilesWriter writer;
@@ -576,8 +573,6 @@ bool MDLMolParser::completeMolecule(Molecule* m, const std::string& name) {
       if (!named) m->names.push_back(smiles);
     }
   }
-  m->calTotalBondEnergy();
-  m->calHeatOfFormation();
   return true;
 }
 
@@ -624,7 +619,7 @@ bool MDLMolParser::readMolFile(const std::string& path, const RecordSink& take) 
 Molecule* MDLMolParser::parseMDLMolFile(const char* path) {
   if (path == nullptr) return nullptr;
   Molecule* m = nullptr;
-  readMolFile(path, [&m](FileRecord& record) { m = record.molecule; });
+  if (!readMolFile(path, [&m](FileRecord& record) { m = record.molecule; })) return nullptr;
   return m;
 }
 

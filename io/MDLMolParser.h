@@ -34,20 +34,22 @@ class MDLMolParser {
   const Molecule* drawnRecord = nullptr;
 
   // One record from the stream, through perception and the set-up chain; owned by the caller.
-  Molecule* parseMDLMolFile(std::istream& in);
-  Molecule* parseMDLMolFile(const char* path);   // null when the file cannot be opened
-  Molecule* parseMDLMolFile(const std::string& path);
+  // The path forms give null when the file cannot be opened.
+  [[nodiscard]] Molecule* parseMDLMolFile(std::istream& in);
+  [[nodiscard]] Molecule* parseMDLMolFile(const char* path);
+  [[nodiscard]] Molecule* parseMDLMolFile(const std::string& path);
   // Every record of an SD file, appended to out; count gets the number read. A record that
   // does not parse is skipped, and a file without records is reported. False only when the
   // file cannot be opened.
-  bool parseSDFile(const char* path, std::vector<Molecule*>& out, int& count);
+  [[nodiscard]] bool parseSDFile(const char* path, std::vector<Molecule*>& out,
+                                 int& count);
   // The records of an SD stream; messages name sourcePath, or "the input" when it is empty.
   void parseSDFile(std::istream& in, std::vector<Molecule*>& out, int& count);
   // The readers the file-type table names: each record, as soon as it is read, handed to take
   // with its name and first line, a record that does not parse with a null molecule. False
   // (after a message) when the file cannot be opened.
-  bool readMolFile(const std::string& path, const RecordSink& take);
-  bool readSDFile(const std::string& path, const RecordSink& take);
+  [[nodiscard]] bool readMolFile(const std::string& path, const RecordSink& take);
+  [[nodiscard]] bool readSDFile(const std::string& path, const RecordSink& take);
   void readSDRecords(std::istream& in, const RecordSink& take);
   // Every file below the folder, sub-folders included, that the file-type table gives to the
   // folder import ("*.mol", any case); returns the number of molecules appended.
@@ -58,7 +60,7 @@ class MDLMolParser {
   // path.
   bool writeMDLMolFile(Molecule* m, const char* path);
   // The blocks of one mol file without perception: the symbols go into Atom::name only.
-  Molecule* readMDLMolGraph(const char* path);
+  [[nodiscard]] Molecule* readMDLMolGraph(const char* path);
 
   // The steps of a read, each usable on its own.
   //
@@ -74,7 +76,7 @@ class MDLMolParser {
   // Parameters, coordinates, optimisation, names, SMILES and energies; name is line 1 of the
   // record (the first name, unless the molecule has it already). False (with a message) when the
   // chain ends without a sound geometry; the caller frees the molecule.
-  bool completeMolecule(Molecule* m, const std::string& name);
+  [[nodiscard]] bool completeMolecule(Molecule* m, const std::string& name);
 
   // The records of an SD stream as text, each line followed by a line feed; records of blank
   // lines only (the tail after the last "$$$$") are dropped. Each entry pairs the record with

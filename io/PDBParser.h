@@ -71,7 +71,7 @@ class PDBParser {
   // The first step of a read: one molecule per model with the atoms and bonds of the file and
   // its residue bonding, before perception and set-up, appended to out (the caller's). False,
   // with out unchanged, where parsePDBFile stops.
-  bool readGraphs(std::istream& in, std::vector<Molecule*>& out);
+  [[nodiscard]] bool readGraphs(std::istream& in, std::vector<Molecule*>& out);
   // 1 after writing, 0 on failure (the old file, if any, is left whole).
   int writePDBFile(Molecule* molecule, const char* path);
   // The text the writer puts into the file; false (with a message) when a number of the
@@ -125,7 +125,7 @@ class PDBParser {
   bool plausibleBond(const Atom* a, const Atom* b, const char* record, int line) const;
   // Typing, parameters, geometry and the properties of a perceived molecule; false when the
   // chain ends without a sound geometry.
-  bool finishMolecule(Molecule* molecule, bool hetero);
+  [[nodiscard]] bool finishMolecule(Molecule* molecule, bool hetero);
   // The bonds and orders of one residue: the "CONECT" bonds inside a ligand, then the
   // template, distance and bond-order steps of the residue bonding.
   void bondResidue(Residue* residue);

@@ -15,7 +15,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "forcefield/MolecularSystem.h"
+#include "construction/SetupChain.h"
 #include "io/AssumedCharges.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
@@ -646,29 +646,27 @@ bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
     molecule->positions.push_back(atom->position);
   }
 
-  IOEngine* engine = IOEngine::instance();
   molecule->findBestAtomType();
   separateWaterMolecules(molecule);
-  engine->setParameters(molecule);
-  molecule->createOptimumGeometry();
   molecule->pdbFlag = hetero;
   if (hetero) molecule->addChainId("HETATM");
-  if (!engine->setCoordinates(molecule)) return false;
-
-  if (molecule->atoms.size() < kLargeMoleculeAtoms) {
+  // The file's coordinates are kept: the atoms it lacks are placed, nothing is optimised. A
+  // large structure gets no SMILES text and no dipole.
+  const bool small = molecule->atoms.size() < kLargeMoleculeAtoms;
+  SetupSteps steps = SetupSteps::all()
+                         .without(SetupStep::Perception)
+                         .without(SetupStep::Optimisation)
+                         .without(SetupStep::Naming);
+  if (small) steps = steps.with(SetupStep::Dipole);
+  steps.markOptimised = true;
+  if (!runSetupChain(*molecule, steps).ok()) return false;
+  if (small) {
     SmilesWriter writer;
     std::string smiles;
     if (writer.createSmilesFromMolecule(molecule, smiles)) molecule->smiles = smiles;
-    MolecularSystem system(molecule);
-    system.DipoleMoment();
-    molecule->dipoleMoment = static_cast<float>(system.dipoleMagnitude);
-    molecule->energyCorrection = -system.calEmag();
   } else {
     molecule->hasDipoleMoment = false;
   }
-  molecule->calTotalBondEnergy();
-  molecule->calHeatOfFormation();
-  molecule->isOptimized = true;
   molecule->isFromPdb = true;
   return true;
 }

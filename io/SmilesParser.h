@@ -44,10 +44,10 @@ class SmilesParser {
   // A finished molecule: graph, perception, the set-up chain (parameters, coordinates, internal
   // optimisation), name and energies. The caller owns it; null on failure. The text may be a
   // "SMILES name" line: the SMILES ends at the first blank or tab and the rest is the name.
-  Molecule* smilesToMol(std::string smiles);
+  [[nodiscard]] Molecule* smilesToMol(std::string smiles);
   // The graph with perception (rings, aromaticity, valences, hydrogens, types) but without the
   // set-up chain: no parameters, no coordinates. The caller owns it; null on failure.
-  Molecule* smilesToGraph(const std::string& smiles);
+  [[nodiscard]] Molecule* smilesToGraph(const std::string& smiles);
   // One molecule per non-empty line, appended to out; count = the number appended. A file that
   // cannot be opened changes nothing but says so; a line that gives no molecule is named by its
   // number (and the file) in an error line. A UTF-8 byte-order mark before the first line is
@@ -58,7 +58,7 @@ class SmilesParser {
   // take with the name after the SMILES and its line number; a line that gives no molecule with
   // a null molecule (and its SMILES as the name when it has none). False (after a message) when
   // the file cannot be opened.
-  bool readSMILESFile(const std::string& path, const RecordSink& take);
+  [[nodiscard]] bool readSMILESFile(const std::string& path, const RecordSink& take);
 
   // Cuts a "SMILES name" line: leading and trailing blanks go, the SMILES ends at the first
   // blank or tab, the rest (trimmed) is the name.

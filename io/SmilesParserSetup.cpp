@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "io/IOEngine.h"
+#include "construction/SetupChain.h"
 #include "io/InputFile.h"
 #include "io/SmilesParser.h"
 #include "math/UtilityEngine.h"
@@ -99,20 +99,17 @@ Molecule* SmilesParser::smilesToMol(std::string smiles) {
   UtilityEngine::instance()->printToConsole("Parsing " + smiles);
   Molecule* molecule = smilesToGraph(smiles);
   if (molecule == nullptr) return nullptr;
-  IOEngine* engine = IOEngine::instance();
-  engine->setParameters(molecule);
-  molecule->createOptimumGeometry();
-  // The chain has said what is wrong with the geometry, naming the atoms.
-  if (!engine->optimizeGeometryM(molecule, true)) {
+  // The graph is perceived and typed; the rest of the chain always optimises in internal
+  // coordinates. A refusal has said what is wrong with the geometry, naming the atoms.
+  SetupSteps steps = SetupSteps::all().without(SetupStep::Perception);
+  steps.optimiser = Optimiser::InternalCoordinates;
+  if (!runSetupChain(*molecule, steps).ok()) {
     delete molecule;
     return nullptr;
   }
-  molecule->makeName();
   // A name written after the SMILES comes first, before the formula.
   if (!molecule->displayName.empty())
     molecule->names.insert(molecule->names.begin(), molecule->displayName);
-  molecule->calTotalBondEnergy();
-  molecule->calHeatOfFormation();
   return molecule;
 }
 

@@ -338,8 +338,15 @@ std::vector<MoleculeRecord> evaluateGeometries(const std::string& sdfPath,
     const ErrorSink previous =
         setErrorSink([&errors](const std::string& line) { errors.push_back(line); });
     parser.perceive(molecule);
-    parser.completeMolecule(molecule, name);
+    const bool complete = parser.completeMolecule(molecule, name);
     setErrorSink(previous);
+    if (!complete) {
+      out.reason = "the set-up chain refused the molecule";
+      if (!errors.empty()) out.reason += " (" + errors.front() + ")";
+      delete molecule;
+      records.push_back(out);
+      continue;
+    }
     out.ok = true;
     markRings(molecule, out);
     collectBonds(molecule, out);

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "io/SmilesParser.h"
 #include "math/UtilityEngine.h"
@@ -176,6 +177,8 @@ std::unique_ptr<Molecule> build(const Entry& e) {
     for (Atom* a : heavy) nameHydrogens(a, nucleotide);
   }
 
+  SetupSteps steps{SetupStep::Naming, SetupStep::Energies};
+  steps.freshName = true;
   if (!e.axes.empty()) {
     for (Atom* a : m->atoms) a->isAromatic = false;
     for (int position : e.axes) {
@@ -186,14 +189,15 @@ std::unique_ptr<Molecule> build(const Entry& e) {
       makeAxis(m.get(), hs[0]);
     }
     m->update();
-    IOEngine::instance()->setParameters(m.get());
-    IOEngine::instance()->setCoordinates(m.get());
+    // The new axes need their parameters and spheroids; the rest keeps its geometry.
+    steps = steps.with(SetupStep::Parameters).with(SetupStep::Spheroids);
   }
+  const SetupResult setup = runSetupChain(*m, steps);
+  if (!setup.ok())
+    return fail(std::string("the ") + setupStepName(setup.refused) + " step refused the molecule");
 
-  m->names.clear();
-  m->names.push_back(e.name);
-  const std::string formula = m->makeName();
-  if (formula == e.name) m->names.pop_back();
+  // The entry's name first, unless it is the formula.
+  if (m->getName() != e.name) m->names.insert(m->names.begin(), e.name);
   m->displayName = e.display;
   m->smiles = e.smiles;
   if (e.kind != "molecule") {
@@ -208,8 +212,6 @@ std::unique_ptr<Molecule> build(const Entry& e) {
       b->groupInstance = e.name + "1";
     }
   }
-  m->calTotalBondEnergy();
-  m->calHeatOfFormation();
   m->calculateNumBondAxes();
   return m;
 }

@@ -12,10 +12,12 @@
 #include <sstream>
 #include <string>
 
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "io/MoleculeEngine.h"
 #include "io/TreeEntry.h"
 #include "math/ArcBallController.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -48,9 +50,15 @@ Molecule* moleculeForEntry(const TreeEntry& command, float& distance, QString& l
     if (entry->isOptimized) {
       molecule = entry->clone();
     } else {
-      // The library keeps its geometry; the copy is optimised.
+      // The library keeps its geometry; the copy is optimised, and one the chain refuses is not
+      // placed.
       molecule = entry->copyGraph();
-      IOEngine::instance()->optimizeGeometryM(molecule, false);
+      if (!runSetupChain(*molecule, SetupSteps{SetupStep::Optimisation}).ok()) {
+        ErrorLine() << "Error: GLWidget: the library molecule \"" << entry->label()
+                    << "\" has no sound geometry and is not placed";
+        delete molecule;
+        return nullptr;
+      }
     }
     distance = kMoleculeDistance;
     line = QString::fromStdString("Created: " + molecule->getName() + "     SMILES: " +

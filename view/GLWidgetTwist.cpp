@@ -1,6 +1,6 @@
 // Molecules twisted by the dihedral profiler enter the scene as new molecules. The view's own
 // twist drag never runs: nothing raises twistRequested.
-#include "io/IOEngine.h"
+#include "construction/SetupChain.h"
 #include "io/MoleculeEngine.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
@@ -18,14 +18,12 @@ void GLWidget::paintStep_twist() {
 void GLWidget::drawTwistedMolecule(Molecule* molecule) {
   if (molecule == nullptr) return;
   GraphicsEngine::instance()->clearActivePointsFromCurrentMesh();
-  if (!IOEngine::instance()->setCoordinates(molecule)) {
+  if (!runSetupChain(*molecule, {SetupStep::Spheroids, SetupStep::Energies}).ok()) {
     ErrorLine() << "Error: GLWidget: the twisted molecule \"" << molecule->label()
                 << "\" has no sound geometry and is not shown";
     delete molecule;
     return;
   }
-  molecule->calTotalBondEnergy();
-  molecule->calHeatOfFormation();
   recordNewMolecule(molecule);
   handOverMolecule(molecule);
 }

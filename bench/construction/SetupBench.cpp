@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -184,20 +185,17 @@ IOEngine* engine() {
 
 void runChain(benchmark::State& state, const Graph& g) {
   benchTables();
-  IOEngine* io = engine();
+  engine();
   // The optimisers report on standard output; keep it out of the timing table.
   std::ostringstream sink;
   std::streambuf* saved = std::cout.rdbuf(sink.rdbuf());
   const ErrorSink savedErrors = setErrorSink([](const std::string&) {});
+  const SetupSteps steps = SetupSteps::all().without(SetupStep::Perception);
   size_t atoms = 0;
   for (auto _ : state) {
     std::unique_ptr<Molecule> m = build(g);
     m->perceive();
-    io->setParameters(m.get());
-    m->createOptimumGeometry();
-    io->optimizeGeometryM(m.get(), false);
-    m->calTotalBondEnergy();
-    m->calHeatOfFormation();
+    if (!runSetupChain(*m, steps).ok()) state.SkipWithError("the set-up chain refused");
     atoms = m->atoms.size();
     benchmark::DoNotOptimize(m.get());
     sink.str(std::string());
@@ -229,10 +227,10 @@ void BM_Coordinates_Rings(benchmark::State& state) {
   const ErrorSink saved = setErrorSink([](const std::string&) {});
   io->setParameters(m.get());
   setErrorSink(saved);
+  const SetupSteps steps{SetupStep::Coordinates, SetupStep::Spheroids};
   for (auto _ : state) {
     for (Atom* a : m->atoms) a->isPlaced = false;
-    m->createOptimumGeometry();
-    io->setCoordinates(m.get());
+    if (!runSetupChain(*m, steps).ok()) state.SkipWithError("the coordinates were refused");
     benchmark::DoNotOptimize(m->positions.data());
   }
   state.counters["heavy"] = g.heavyAtoms();

@@ -144,7 +144,9 @@ TEST_F(RunningShell, SecondStartRestoresTheMovedDocksAndToolBars) {
   window->addDockWidget(Qt::RightDockWidgetArea, window->propertiesDock);
   window->addToolBar(Qt::BottomToolBarArea, window->ui.toolBar_2);
   window->consoleDock->setFloating(true);
-  QTest::qWait(50);   // the layout takes the docks and the tool bar in
+  // The console shown as a window of its own, and the docks and the tool bar in their places.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window->consoleDock));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   window->move(window->x() - 40, window->y() - 30);
   const QRect moved = window->geometry();
   window.reset();
@@ -177,12 +179,12 @@ TEST_F(RunningShell, UnreadableSettingsGiveTheFirstStartLayout) {
   }
 }
 
-// Neither the working folder nor the executable's folder and its parents hold the library: the
-// trees stay empty, and one line says where the program looked.
+// Neither the working folder, nor the executable's folder and its parents, nor the source folder
+// hold the library: the trees stay empty, and one line says where the program looked.
 TEST_F(RunningShell, MissingLibraryFoldersGiveEmptyTrees) {
   kvtest::WorkingFolder empty;
   kvtest::ErrorCapture errors;
-  window = startMainWindow({"Kestavor"}, QDir::currentPath());
+  window = startMainWindow({"Kestavor"}, QDir::currentPath(), QDir::currentPath());
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   ASSERT_FALSE(errors.lines.empty());
   EXPECT_EQ(0u, errors.lines[0].find("Error: no library folder (KV_GROUPS, KV_TEMPLATES, "

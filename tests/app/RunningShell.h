@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <fstream>
 #include <memory>
@@ -87,12 +88,15 @@ class RunningShell : public ::testing::Test {
     QTest::keyClicks(window->ui.smilesBox, smiles);   // keys reach the edit through the box
     QTest::keyClick(window->ui.smilesBox, Qt::Key_Return);
   }
-  // Waits until the view has taken over what was handed to it and shows that many meshes.
+  // Waits until the view has taken over what was handed to it and shows that many meshes. A
+  // loaded machine's software rasteriser may take seconds over a frame.
   bool framesShow(size_t meshes) {
-    return QTest::qWaitFor([this, meshes] {
-      return !window->glWidget->moleculePending &&
-             GraphicsEngine::instance()->meshes.size() == meshes;
-    });
+    return QTest::qWaitFor(
+        [this, meshes] {
+          return !window->glWidget->moleculePending &&
+                 GraphicsEngine::instance()->meshes.size() == meshes;
+        },
+        20000);
   }
 
   // The console's lines without their numbers.
@@ -125,6 +129,30 @@ class RoadShell : public RunningShell {
   }
   static std::string dataOf(const QTreeWidgetItem* item) {
     return item ? item->data(0, Qt::UserRole).toString().toStdString() : "none";
+  }
+  // The centre of a tree item (in the tree's viewport) once a user could click it there: the
+  // tree shown on its page, the item scrolled to and laid out inside the viewport, and its place
+  // the same on two polls, so that a click queued through the X server still finds it. False
+  // when that does not come within ten seconds.
+  static bool shownItemCentre(QTreeWidget* tree, QTreeWidgetItem* item, QPoint& centre) {
+    tree->scrollToItem(item);
+    QRect last;
+    return QTest::qWaitFor(
+        [&] {
+          const QRect rect = tree->visualItemRect(item);
+          const bool settled = tree->isVisible() && !rect.isEmpty() &&
+                               tree->viewport()->rect().contains(rect) && rect == last;
+          last = rect;
+          centre = rect.center();
+          return settled;
+        },
+        10000);
+  }
+  // A user's double-click sent straight to the widget: press, release, double-click, release.
+  static void doubleClick(QWidget* widget, const QPoint& at) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
   }
 
   QTemporaryDir folder;

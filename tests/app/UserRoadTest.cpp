@@ -81,9 +81,8 @@ TEST_F(UserRoad, ALibraryMoleculeDoubleClickedShowsItsValues) {
     QTreeWidgetItemIterator entry(tree);
     while (*entry != nullptr && dataOf(*entry) == "_folder") ++entry;
     ASSERT_NE(nullptr, *entry);
-    tree->scrollToItem(*entry);
-    QTest::qWait(50);   // the expanded tree laid out
-    const QPoint at = tree->visualItemRect(*entry).center();
+    QPoint at;
+    ASSERT_TRUE(shownItemCentre(tree, *entry, at)) << dataOf(*entry);
     click(tree->viewport(), at);
     click(tree->viewport(), at);
     ASSERT_TRUE(framesShow(static_cast<size_t>(page) + 1)) << dataOf(*entry);

@@ -201,3 +201,26 @@ TEST(MoleculeEdits, AFailedJoinOrRingClosureLeavesItsInputsAsTheyWere) {
   EXPECT_TRUE(snapshot(*first) == kept1 && snapshot(*second) == kept2 &&
               snapshot(*methylene) == kept3);
 }
+
+// An edit that keeps its coordinates once handed on positions the set-up chain refused (two
+// hydrogens 0.3 A apart) as a finished molecule.
+TEST(MoleculeEdits, AnEditTheChainRefusesGivesNoMoleculeAndSaysSo) {
+  Owned ethane = fromSmiles("CC");
+  const Atom* h1 = hydrogenOf(ethane->atoms[0]);
+  const Atom* h2 = hydrogenOf(ethane->atoms[1]);
+  Atom* axis = ethane->atoms[7];
+  ASSERT_TRUE(h1 && h2 && axis->element == "H" && axis != h1 && axis != h2);
+  SSEVector4f& moved = ethane->positions[static_cast<size_t>(h2->id)];
+  moved = ethane->positions[static_cast<size_t>(h1->id)];
+  moved.x += 0.3f;
+  axis->editMark = 2;
+  const std::string before = snapshot(*ethane);
+  kvtest::ErrorCapture errors;
+  const EditResult result = rebuildWithNewBondAxes(ethane.get(), smiles);
+  EXPECT_TRUE(result.outcome == EditOutcome::Failed && result.molecule == nullptr);
+  ASSERT_EQ(2u, errors.lines.size()) << errors.text();
+  EXPECT_NE(std::string::npos, errors.lines[0].find("Angstrom apart")) << errors.text();
+  EXPECT_EQ("Error: make axis: no sound molecule came of \"C2H6\"; it is left as it was",
+            errors.lines[1]);
+  EXPECT_EQ(before, snapshot(*ethane));
+}

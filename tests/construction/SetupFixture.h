@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "construction/SetupChain.h"
 #include "io/IOEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -25,12 +26,14 @@ inline IOEngine* engine() {
   return IOEngine::instance();
 }
 
-// Perception (valences, rings, hydrogens and types, as the MDL reader runs them), the table
-// parameters and, unless `build` is false, the coordinates from the connectivity.
+// Perception (valences, rings, hydrogens and types, as the MDL reader runs them), then the set-up
+// chain's parameters and, unless `build` is false, its coordinates from the connectivity.
 inline std::unique_ptr<Molecule> prepare(std::unique_ptr<Molecule> m, bool build = true) {
   m->perceive();
-  engine()->setParameters(m.get());
-  if (build) m->createOptimumGeometry();
+  engine();
+  SetupSteps steps{SetupStep::Parameters};
+  if (build) steps = steps.with(SetupStep::Coordinates);
+  EXPECT_TRUE(runSetupChain(*m, steps).ok());
   return m;
 }
 

@@ -316,6 +316,22 @@ TEST_F(KvFile, DuplicatedAtomsAndImpossibleBondsAreRefused) {
   EXPECT_NE(std::string::npos, errorLog.lines[0].find("too long for a bond")) << errorLog.lines[0];
 }
 
+// Stored coordinates the set-up chain refuses (two atoms that share no bond 0.5 A apart, too far
+// apart to be one atom written twice) were once read as a finished, optimised molecule.
+TEST_F(KvFile, StoredCoordinatesTheChainRefusesGiveNoMolecule) {
+  kvtest::ErrorCapture errorLog;
+  EXPECT_FALSE(read("#NAMES\nCLASH\n#ATOMS\n"
+                    "C C3 C C1 12.011 0.7 - - - 0 0 0 0 0\n"
+                    "C C3 C C2 12.011 0.7 - - - 0 0 1.5 0 0\n"
+                    "C C3 C C3 12.011 0.7 - - - 0 0 1.5 0.5 0\n"
+                    "#BONDS\n0 1 1 -3 1.5 0.9 0 3 - - - 0 0\n"));
+  ASSERT_EQ(2u, errorLog.lines.size()) << errorLog.text();
+  EXPECT_NE(std::string::npos, errorLog.lines[0].find("are 0.50 Angstrom apart")) << errorLog.text();
+  EXPECT_EQ("Error: parseKvtFile: \"inline\" holds no finished molecule: the spheroids step "
+            "refused its stored coordinates",
+            errorLog.lines[1]);
+}
+
 TEST_F(KvFile, MessagesStartWithTheReadersWordsAndNameThePlace) {
   kvtest::ErrorCapture errorLog;
   EXPECT_FALSE(read(twoAtomFile("0 2 1 -3 1.5 0.9 0 3 - - - 0 0")));

@@ -22,6 +22,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "support/ConsoleCapture.h"
+#include "support/ErrorCapture.h"
 #include "support/FileFixture.h"
 
 namespace fs = std::filesystem;
@@ -162,6 +163,25 @@ TEST_F(LibraryLoading, MoleculesTakeTheWritersSmilesAndTheSummaryListsThem) {
   ASSERT_EQ(4u, console.lines.size());
   EXPECT_EQ("    1                   -1.50000\t         0.00000\tMETHANE", console.lines[2]);
   EXPECT_EQ(std::string(99, '-'), console.lines[3]);
+}
+
+// A library file whose stored coordinates the set-up chain refuses once became a library entry
+// marked optimised; now it is left out, and the console says why.
+TEST_F(LibraryLoading, AFileWithRefusedCoordinatesIsNoEntry) {
+  writeEntry(folder / "KV_MOLECULES" / "good.kv", "GOOD");
+  std::ofstream(folder / "KV_MOLECULES" / "clash.kv")
+      << "#NAMES\nCLASH\n#ATOMS\nC C C C1 12.011 0.7 - - - 0 0 0 0 0\n"
+         "C C C C2 12.011 0.7 - - - 0 0 0.4 0 0\n#BONDS\n";
+  kvtest::ErrorCapture errors;
+  EXPECT_EQ(1, library->loadMolecules(folder.string()));
+  ASSERT_EQ(1u, library->molecules.size());
+  EXPECT_EQ("GOOD", library->molecules[0]->getName());
+  EXPECT_TRUE(library->molecules[0]->isOptimized);
+  ASSERT_EQ(1, engine->moleculeRoot->childCount());
+  EXPECT_EQ(1, engine->moleculeRoot->child(0)->childCount());
+  ASSERT_EQ(2u, errors.lines.size()) << errors.text();
+  EXPECT_NE(std::string::npos, errors.lines[1].find("clash.kv\" holds no finished molecule"))
+      << errors.text();
 }
 
 class LibraryContents : public kvtest::FileFixture {

@@ -122,6 +122,18 @@ TEST(TorsionProfile, ButaneGaucheAndItsBarriersLieInTheExperimentalRanges) {
     EXPECT_NEAR(at(profile, degrees), at(profile, 360 - degrees), 0.05) << degrees;
 }
 
+TEST(TorsionProfile, NoPointLiesInAHigherBasinThanItsNeighbours) {
+  // 1-pentene's C-C-C-C turn, each point relaxed only from the scan's start, had its anti point
+  // 2.3 kcal/mol above 170 and 190 degrees and a step of 1.7 at 150: the vinyl group there
+  // relaxed into another basin than at the points beside it. Its two gauche sides are mirror
+  // images, so the turn is symmetric about anti, and anti is the lowest point.
+  const Profile profile = scanOf("CCCC=C", 0, 1, 2, 3);
+  ASSERT_EQ(37u, profile.size());
+  EXPECT_NEAR(0.0, at(profile, 180.0), 1e-4);
+  for (int degrees = 0; degrees <= 180; degrees += 10)
+    EXPECT_NEAR(at(profile, degrees), at(profile, 360 - degrees), 0.05) << degrees;
+}
+
 TEST(TorsionProfile, ConjugatedAndPolarRotorsKeepTheirExperimentalMinima) {
   // Ethanol (C-C-O-H): trans and gauche within a few tenths.
   const Profile ethanol = scanOf("CCO", 0, 1, 2, 8);
@@ -358,7 +370,8 @@ TEST(TorsionProfile, CarbonylRotorsStayNearTheirReferenceTurns) {
   EXPECT_LT(lowestBetween(butanone, 0.0, 10.0), 0.05);
   EXPECT_GT(at(butanone, 180.0), 1.5);
   const Profile propanal = scanOf("CCC=O", 0, 1, 2, 3);
-  EXPECT_EQ(0.0, at(propanal, 0.0));
+  // The lowest point (0 and 360 degrees are one form; they differ in the last float digits).
+  EXPECT_NEAR(0.0, at(propanal, 0.0), 1e-4);
   const double skew = lowestBetween(propanal, 100.0, 140.0);
   EXPECT_GE(skew, 0.4);
   EXPECT_LE(skew, 1.2);

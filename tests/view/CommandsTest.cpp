@@ -3,10 +3,12 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "io/SmilesParser.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Spheroid.h"
 #include "support/BadTreeEntries.h"
+#include "support/ErrorCapture.h"
 #include "tests/view/ViewHost.h"
 
 namespace {
@@ -76,6 +78,23 @@ TEST_F(ViewCommands, DroppingALibraryMoleculeNotOptimisedAddsAnOptimisedCopy) {
   EXPECT_TRUE(added != entry && added->isOptimized && !entry->isOptimized);
   for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(kept[i].x, entry->positions[i].x) << i;
   EXPECT_NE(kept[1].x, added->positions[1].x);
+}
+
+// A library molecule whose optimisation the set-up chain refuses (the trans-bridged tropine's
+// labels put a bridgehead inside its cage) is not placed; the console says why.
+TEST_F(ViewCommands, ALibraryMoleculeTheChainRefusesIsNotPlaced) {
+  Molecule* entry = SmilesParser().smilesToGraph("CN1[C@@H]2CC[C@@H]1CC(C2)O");
+  ASSERT_NE(nullptr, entry);
+  library.molecules.push_back(entry);
+  const size_t meshes = engine.meshes.size(), placed = library.workspace.size();
+  kvtest::ErrorCapture errors;
+  drop("M0", QPoint(kWidth / 2, kHeight / 2));
+  EXPECT_EQ(meshes, engine.meshes.size());
+  EXPECT_EQ(placed, library.workspace.size());
+  ASSERT_FALSE(errors.lines.empty());
+  EXPECT_NE(std::string::npos, errors.lines.back().find("has no sound geometry and is not placed"))
+      << errors.text();
+  EXPECT_FALSE(entry->isOptimized);
 }
 
 TEST_F(ViewCommands, TheMoleculeMenuOffersJoiningOnlyWithBothBondAxesChosen) {
