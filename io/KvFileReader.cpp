@@ -380,7 +380,7 @@ bool IOEngine::makeAtom(Molecule* molecule, std::istream& record, std::string* p
   sphere->rings = kSphereTessellation;
   sphere->segments = kSphereTessellation;
   sphere->owner = atom;
-  sphere->kind = 0;
+  sphere->kind = SpheroidKind::AtomSphere;
   sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   sphere->focus1 = sphere->centre;
   sphere->focus2 = sphere->centre;
