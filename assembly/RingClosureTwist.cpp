@@ -221,7 +221,7 @@ void RingClosure::attachClosingSpheroid(Bond* closing) {
   spheroid->rings = 20;
   spheroid->segments = 20;
   spheroid->owner = closing;
-  spheroid->kind = 3;
+  spheroid->kind = SpheroidKind::BondOrbital;
   spheroid->altColour = closingColourFlag != 0;
   const SSEVector4f first = centreOf(pathAtoms.front());
   const SSEVector4f last = centreOf(pathAtoms.back());

@@ -131,7 +131,7 @@ void rebuildAtomSphere(Atom* atom, int tessellation) {
   sphere->rings = tessellation;
   sphere->segments = tessellation;
   sphere->owner = atom;
-  sphere->kind = 0;
+  sphere->kind = SpheroidKind::AtomSphere;
   sphere->focus1 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   sphere->focus2 = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
@@ -177,12 +177,12 @@ bool rebuildBondSpheroid(Bond* bond, const SSEVector4f& p1, const SSEVector4f& p
 
   Spheroid* spheroid = buildBondSpheroid(bond, p1, p2, a, b, c, e);
   if (isDummy(bond->atom1) || isDummy(bond->atom2)) {
-    spheroid->kind = 2;
+    spheroid->kind = SpheroidKind::OpenBondAxis;
     spheroid->rings = kBondAxisTessellation;
     spheroid->segments = kBondAxisTessellation;
     bond->isBondAxis = true;
   } else {
-    spheroid->kind = 3;
+    spheroid->kind = SpheroidKind::BondOrbital;
     spheroid->rings = tessellation;
     spheroid->segments = tessellation;
   }

@@ -380,7 +380,7 @@ bool IOEngine::makeAtom(Molecule* molecule, std::istream& record, std::string* p
   sphere->rings = kSphereTessellation;
   sphere->segments = kSphereTessellation;
   sphere->owner = atom;
-  sphere->kind = 0;
+  sphere->kind = SpheroidKind::AtomSphere;
   sphere->centre = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
   sphere->focus1 = sphere->centre;
   sphere->focus2 = sphere->centre;
@@ -409,7 +409,7 @@ bool IOEngine::makeBond(Molecule* molecule, std::istream& record) {
       !parseFloat(f[3], energy) || !parseFloat(f[4], focalDistance) ||
       !parseFloat(f[5], majorAxis) || !parseFloat(f[6], moment))
     return false;
-  long kind = -1;
+  long kind = SpheroidKind::Unset;
   long inRing = 0;
   long approximated = 0;
   if (!parseInt(f[7], kind) || !parseInt(f[11], inRing) || !parseInt(f[12], approximated) ||

@@ -79,7 +79,8 @@ void writeMolecule(std::ostream& out, Molecule* molecule) {
     const Bond* b = molecule->bonds[i];
     if (b->atom1 == nullptr || b->atom2 == nullptr) continue;
     const bool axis = b->atom1->type == "DUM" || b->atom2->type == "DUM";
-    const int kind = b->spheroid != nullptr ? b->spheroid->kind : (axis ? 2 : 3);
+    const int shapeKind = axis ? SpheroidKind::OpenBondAxis : SpheroidKind::BondOrbital;
+    const int kind = b->spheroid != nullptr ? b->spheroid->kind : shapeKind;
     out << b->atom1->id << ' ' << b->atom2->id << ' ' << b->order << ' ' << b->energy << ' '
         << static_cast<float>(b->focalDistance) << ' ' << static_cast<float>(b->semiMajorAxis)
         << ' ' << b->momentTerm << ' ' << kind << ' ' << field(b->groupName) << ' '

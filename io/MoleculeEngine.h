@@ -8,8 +8,10 @@ class Molecule;
 
 // The process-wide store of the molecules kept outside the view's meshes: the molecule library,
 // the functional groups followed by the templates, the molecules placed in the scene and the
-// history of molecules created or loaded. It owns the molecules of `molecules` and `groups`;
-// those of `workspace` and `history` are deleted only by the view's new-workspace command.
+// history of molecules created or loaded. It owns the molecules of `molecules` and `groups`.
+// Those of `workspace` belong to the view's Scene (view/Scene.h), the only code that adds to or
+// takes from that list and that deletes them (one removed, or all at a new workspace); those of
+// `history` are deleted by the view's new-workspace command.
 // The library loading members live with the loaders in kv_io.
 class MoleculeEngine {
  public:
@@ -18,7 +20,7 @@ class MoleculeEngine {
   std::vector<Molecule*> molecules;    // index = "M" item data
   std::vector<Molecule*> groups;       // groups then templates; index = "F" item data
   Molecule* currentMolecule = nullptr; // the first molecule added through addMolecule
-  std::deque<Molecule*> workspace;     // molecules placed in the scene, not owned
+  std::deque<Molecule*> workspace;     // molecules placed in the scene, the scene's
   std::deque<Molecule*> history;       // index = "H" item data, not owned
   std::vector<Molecule*> patterns;     // every group and template once more, never owned
   int addedCount = 0;                  // addMolecule calls

@@ -55,10 +55,11 @@ void writeScene(std::ostream& out, const Mesh& mesh) {
   out << "\n#declare NUs = \nunion {\n";
   out << "}\n\n#declare AOs = \nunion {\n";
   for (Spheroid* s : mesh.spheroids)
-    if (s->kind == 0 || s->kind == 1) writeAtomSphere(out, s);
+    if (s->kind == SpheroidKind::AtomSphere || s->kind == SpheroidKind::AtomicOrbital)
+      writeAtomSphere(out, s);
   out << "}\n\n#declare MOs = \nmerge {\n";
   for (const Spheroid* s : mesh.spheroids)
-    if (s->kind == 3) writeBondOrbital(out, s);
+    if (s->kind == SpheroidKind::BondOrbital) writeBondOrbital(out, s);
   out << "}\n\n";
   out << "#declare molecule = union {\n"
       << "\tobject {NUs no_shadow}\n"

@@ -323,7 +323,7 @@ Atom* Atom::cloneInto(Molecule* m) const {
   if (sphere != nullptr) {
     c->sphere = sphere->clone(mesh);
     c->sphere->owner = c;
-    c->sphere->kind = 0;
+    c->sphere->kind = SpheroidKind::AtomSphere;
   }
   for (const Ao* o : aos) {
     Ao* copy = new Ao();
@@ -333,7 +333,7 @@ Atom* Atom::cloneInto(Molecule* m) const {
     if (o->spheroid != nullptr) {
       copy->spheroid = o->spheroid->clone(mesh);
       copy->spheroid->owner = copy;
-      copy->spheroid->kind = 1;
+      copy->spheroid->kind = SpheroidKind::AtomicOrbital;
     }
     c->addAo(copy);
   }

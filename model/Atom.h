@@ -19,7 +19,7 @@ class Ao {
   double firstValue = 0.0;
   double secondValue = 0.0;
   std::string label;
-  Spheroid* spheroid = nullptr;  // kind 1, owned (handed to the mesh when it is in one)
+  Spheroid* spheroid = nullptr;  // an AtomicOrbital, owned (handed to the mesh when it is in one)
 
   Ao() = default;
   ~Ao();

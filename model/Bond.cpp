@@ -18,7 +18,7 @@ Bond* copyCommon(const Bond& source, Molecule* m) {
   if (source.spheroid != nullptr) {
     c->spheroid = source.spheroid->clone(meshOf(m));
     c->spheroid->owner = c;
-    c->spheroid->kind = 3;
+    c->spheroid->kind = SpheroidKind::BondOrbital;
   }
   return c;
 }

@@ -43,7 +43,7 @@ class Bond {
   std::string groupName;
   std::string variation;            // group variation of the bond's group
   std::string groupIndex;
-  Spheroid* spheroid = nullptr;     // kind 3 (kind 2 for an open bond axis), owned
+  Spheroid* spheroid = nullptr;     // a BondOrbital (OpenBondAxis to a dummy atom), owned
 
   Bond() = default;
   ~Bond();

@@ -123,7 +123,7 @@ static Molecule* cloneMolecule(Molecule& source, const std::string* groupInstanc
     c->dihedralAtom1 = dihedral1;
     c->dihedralAtom2 = dihedral2;
     if (c->spheroid != nullptr && (end1->type == "DUM" || end2->type == "DUM"))
-      c->spheroid->kind = 2;
+      c->spheroid->kind = SpheroidKind::OpenBondAxis;
     if (copy->addBond(c) != 1) {
       // A bond the source held twice between the same atoms: the copy keeps one.
       delete c;

@@ -46,7 +46,7 @@ void destroyMesh(Mesh* mesh) {
 void Spheroid::initCommon() {
   id = GlobalID++;
   owner = nullptr;
-  kind = -1;
+  kind = SpheroidKind::Unset;
   meshSlot = nullptr;
   for (unsigned int& name : bufferIds) name = ~0u;
   indexRange[0] = indexRange[1] = 0;

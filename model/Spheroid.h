@@ -44,6 +44,16 @@ void setMeshDestroy(MeshDestroy destroy);
 // Frees a mesh through the installed hook; null is ignored.
 void destroyMesh(Mesh* mesh);
 
+// What a spheroid draws, the values of Spheroid::kind. The field stays a plain int: the own
+// molecule file stores it as a number and the picking call takes one.
+namespace SpheroidKind {
+constexpr int Unset = -1;   // before its creator sets it
+constexpr int AtomSphere = 0;
+constexpr int AtomicOrbital = 1;
+constexpr int OpenBondAxis = 2;
+constexpr int BondOrbital = 3;
+}  // namespace SpheroidKind
+
 // The geometric object behind an atom sphere, an atomic orbital, an open bond axis and a bond
 // orbital. Lengths in Angstrom. The local frame of the geometry has the long axis along z and
 // the centre at the origin; placement moves it into the world.
@@ -63,8 +73,8 @@ class Spheroid {
 
   bool isVisible;
   int id;
-  void* owner;           // Atom (kind 0), Ao (kind 1) or Bond (kinds 2, 3)
-  int kind;              // -1 unset, 0 atom sphere, 1 atomic orbital, 2 open bond axis, 3 bond orbital
+  void* owner;           // Atom (an atom sphere), Ao (an atomic orbital) or Bond (the other two)
+  int kind;              // a SpheroidKind value
   SpheroidHolder* meshSlot;   // the mesh that took the spheroid and owns it, null before
   unsigned int bufferIds[4];       // vertex, normal, index, colour; all ~0u (no buffer) at first
   std::uint16_t indexRange[2];     // [first, one past last) in the mesh index buffer
@@ -146,6 +156,9 @@ class Spheroid {
   void transformCenterAndFoci(SSEMatrix4x4f* M);
   // Deep copy with geometry and clip planes, no GL buffers; the owner is re-pointed to it.
   Spheroid* lowLevelClone();
+  // The owner's pointer to its spheroid by kind (an atom's sphere, an orbital's or a bond's
+  // spheroid); null without an owner or a kind.
+  Spheroid** ownerSlot() const;
   // Analytic area of the spheroid (4 pi a^2 for a sphere), square Angstrom.
   float calculateSurfaceArea() const;
   // Area of the tessellated, possibly clipped surface, square Angstrom.

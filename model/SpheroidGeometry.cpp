@@ -210,16 +210,17 @@ void Spheroid::colourGeometry() {
   bool ramp = false;
   if (sphere) {
     const Atom* atom = nullptr;
-    if (kind == 0) atom = static_cast<const Atom*>(owner);
-    if (kind == 1 && owner != nullptr) atom = static_cast<const Ao*>(owner)->atom;
+    if (kind == SpheroidKind::AtomSphere) atom = static_cast<const Atom*>(owner);
+    if (kind == SpheroidKind::AtomicOrbital && owner != nullptr)
+      atom = static_cast<const Ao*>(owner)->atom;
     if (atom != nullptr) elementColour(atom->element, rgb);
-  } else if (kind == 2) {
+  } else if (kind == SpheroidKind::OpenBondAxis) {
     const Bond* bond = static_cast<const Bond*>(owner);
     const int order = bond != nullptr ? bond->order : 0;
     if (order == 1) rgb[0] = 0, rgb[1] = 255, rgb[2] = 0;
     if (order == 2) rgb[0] = 255, rgb[1] = 255, rgb[2] = 0;
     if (order == 3) rgb[0] = 255, rgb[1] = 0, rgb[2] = 0;
-  } else if (kind == 3) {
+  } else if (kind == SpheroidKind::BondOrbital) {
     ramp = true;
   }
   for (int i = 0; i < numVertices; ++i) {
@@ -263,7 +264,7 @@ bool Spheroid::createTransformedGeometry() {
   const SSEVector4f previousFocus2 = focus2;
   if (!createGeometry()) return false;
 
-  if (kind == 2) {
+  if (kind == SpheroidKind::OpenBondAxis) {
     SSEVector4f d = unitDirection(previousFocus1, previousFocus2);
     if (std::fabs(d.x) < kAxisComponentFloor) d.x = 0.0f;
     if (std::fabs(d.y) < kAxisComponentFloor) d.y = 0.0f;
@@ -275,7 +276,7 @@ bool Spheroid::createTransformedGeometry() {
     M *= rotationY(-yawOf(d));
     M *= translationMatrix(previousCentre);
     transformGeometry(&M);
-  } else if (kind == 3) {
+  } else if (kind == SpheroidKind::BondOrbital) {
     // First lay the local axis along +x with focus1 at the origin ...
     SSEVector4f d = unitDirection(focus1, focus2);
     d.clamp();

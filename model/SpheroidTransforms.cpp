@@ -124,6 +124,17 @@ void Spheroid::transformCenterAndFoci(SSEMatrix4x4f* M) {
   focus2.clamp();
 }
 
+Spheroid** Spheroid::ownerSlot() const {
+  if (owner == nullptr) return nullptr;
+  switch (kind) {
+    case SpheroidKind::AtomSphere: return &static_cast<Atom*>(owner)->sphere;
+    case SpheroidKind::AtomicOrbital: return &static_cast<Ao*>(owner)->spheroid;
+    case SpheroidKind::OpenBondAxis:
+    case SpheroidKind::BondOrbital: return &static_cast<Bond*>(owner)->spheroid;
+    default: return nullptr;
+  }
+}
+
 Spheroid* Spheroid::lowLevelClone() {
   Spheroid* copy = new Spheroid();
   copy->id = id;
@@ -149,11 +160,7 @@ Spheroid* Spheroid::lowLevelClone() {
   for (const SSEVector4f* p : clipPoints) copy->clipPoints.push_back(new SSEVector4f(*p));
   for (const SSEVector4f* n : clipNormals) copy->clipNormals.push_back(new SSEVector4f(*n));
 
-  if (owner != nullptr) {
-    if (kind == 0) static_cast<Atom*>(owner)->sphere = copy;
-    if (kind == 1) static_cast<Ao*>(owner)->spheroid = copy;
-    if (kind == 2 || kind == 3) static_cast<Bond*>(owner)->spheroid = copy;
-  }
+  if (Spheroid** slot = ownerSlot()) *slot = copy;
 
   if (inMesh) {
     int vertexCount = numVertices, indexCount = numIndices;

@@ -80,7 +80,9 @@ class GraphicsEngine {
   SSEVector4f slerpTargetPosition{0.0f, 0.0f, 0.0f, 1.0f};   // destination of slerpToPosition
   SSEVector4f globalTranslation{0.0f, 0.0f, -10.0f, 1.0f};   // x, y, z; applied after the rotation
   LightSource lights[4];    // GL_LIGHT0 to GL_LIGHT3
-  std::vector<Mesh*> meshes;   // on screen, in drawing order; the index is the pick name
+  // On screen, in drawing order; the index is the pick name. The view's Scene (view/Scene.h)
+  // fills and empties it; the meshes are its molecules' until the scene purges them.
+  std::vector<Mesh*> meshes;
   Mesh* currentMesh = nullptr;
   Mesh* previousMesh = nullptr;   // the mesh current before the last change; only compared
   CursorType cursor;
@@ -106,10 +108,10 @@ class GraphicsEngine {
   bool showAxes = false;
   bool transparency = false;
   bool positionSlerpActive = false;   // run slerpToPosition each frame
-  bool showNuclei = true;             // spheroid kind 0
-  bool showAtomicOrbitals = true;     // kind 1
-  bool showMolecularOrbitals = true;  // kind 3
-  bool showBondAxes = true;           // kind 2
+  bool showNuclei = true;             // SpheroidKind::AtomSphere
+  bool showAtomicOrbitals = true;     // SpheroidKind::AtomicOrbital
+  bool showMolecularOrbitals = true;  // SpheroidKind::BondOrbital
+  bool showBondAxes = true;           // SpheroidKind::OpenBondAxis
   bool showAtomIDs = false;
   bool showColorScale = false;
   bool reservedFlags[3] = {false, false, false};   // no reader; the settings dialog keeps two
@@ -136,6 +138,7 @@ class GraphicsEngine {
   void setCurrentMesh(Mesh* m);
   // Deletes m and takes it off the list; it stops being the current (and previous) mesh. Its
   // molecule, if it still has one, lets go of the spheroids the mesh owned and of the mesh.
+  // The program never calls it (the scene takes meshes off); the destructor does, for each.
   void removeMesh(Mesh* m);
   // Sets the cursor square's side, centred on the cursor position.
   void resizeCursor(float side);

@@ -55,9 +55,11 @@ class MathEngine {
   // not): origin on the near plane, unit direction towards the far plane.
   void generateEyeRay();
 
-  // Tests every visible spheroid of every mesh, of the given kind only when kind >= 0; the
-  // nearest hit is left in the pick result. Returns the number of spheroids hit.
+  // Tests every visible spheroid of every mesh, of the given kind (a SpheroidKind value) only,
+  // or of every kind for a negative one (AnyKind); the nearest hit is left in the pick result.
+  // Returns the number of spheroids hit.
   int pickAllMeshSpheroids(int kind);
+  static constexpr int AnyKind = -1;
   // 1 when the eye ray hits s in front of its origin, 0 when it misses or s is hidden by the
   // display flags; a hit nearer than pickDistance replaces the pick result.
   int intersectRaySphere(Spheroid* s);

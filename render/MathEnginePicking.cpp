@@ -25,10 +25,10 @@ SSEVector4f toWorld(const Spheroid* s, const SSEVector4f& p) {
 bool hiddenByFlags(const Spheroid* s) {
   const GraphicsEngine* engine = GraphicsEngine::instance();
   switch (s->kind) {
-    case 0: return !engine->showNuclei;
-    case 1: return !engine->showAtomicOrbitals;
-    case 2: return !engine->showBondAxes;
-    case 3: return !engine->showMolecularOrbitals;
+    case SpheroidKind::AtomSphere: return !engine->showNuclei;
+    case SpheroidKind::AtomicOrbital: return !engine->showAtomicOrbitals;
+    case SpheroidKind::OpenBondAxis: return !engine->showBondAxes;
+    case SpheroidKind::BondOrbital: return !engine->showMolecularOrbitals;
     default: return false;
   }
 }

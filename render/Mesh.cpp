@@ -21,6 +21,11 @@ bool mayIntersect(const Spheroid* p, const Spheroid* q) {
   const float reach = p->a + q->a;
   return d.x * d.x + d.y * d.y + d.z * d.z < reach * reach;
 }
+
+// Atom nuclei and open bond axes are neither cut nor cut the others.
+bool takesClipPlanes(const Spheroid* s) {
+  return s->kind != SpheroidKind::AtomSphere && s->kind != SpheroidKind::OpenBondAxis;
+}
 }  // namespace
 
 Mesh::Mesh() : id(GlobalID++) {
@@ -178,10 +183,10 @@ int Mesh::calculateAllClipPlanes() {
   const size_t n = spheroids.size();
   for (size_t i = 0; i < n; ++i) {
     Spheroid* first = spheroids[i];
-    if (first->kind == 0 || first->kind == 2) continue;
+    if (!takesClipPlanes(first)) continue;
     for (size_t j = i + 1; j < n; ++j) {
       Spheroid* second = spheroids[j];
-      if (second->kind == 0 || second->kind == 2 || first == second) continue;
+      if (!takesClipPlanes(second) || first == second) continue;
       const bool firstRound = first->isTessellatedSphere();
       const bool secondRound = second->isTessellatedSphere();
       if ((firstRound && secondRound) || !mayIntersect(first, second)) continue;

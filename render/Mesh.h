@@ -84,7 +84,7 @@ class Mesh : public SpheroidHolder {
   int sortSpheroids();
 
   // Records clip planes for every pair of intersecting spheroids, spheres asked first; atom
-  // nuclei (kind 0) and open bond axes (kind 2) take no part. Returns the planes recorded.
+  // nuclei and open bond axes take no part. Returns the planes recorded.
   int calculateAllClipPlanes();
   // Replaces every spheroid by a copy cut at its planes and rebuilds the buffer sets. The
   // copies take the owners' pointers, so the records stay valid.

@@ -67,7 +67,7 @@ std::vector<Mesh::IndicatorLine> Mesh::bondOrderIndicatorLines(
   std::vector<IndicatorLine> lines;
   const Quaternion unturn = rotation.inverse();   // copied at once: inverse() reuses its result
   for (const Spheroid* s : spheroids) {
-    if (s->kind != 3 || !s->isVisible || s->owner == nullptr) continue;
+    if (s->kind != SpheroidKind::BondOrbital || !s->isVisible || s->owner == nullptr) continue;
     const Bond* bond = static_cast<const Bond*>(s->owner);
     const bool aromatic = bond->order == kAromaticOrder;
     const int count = aromatic ? 1 : bond->order;

@@ -109,14 +109,14 @@ void Mesh::renderKind(int kind, bool bufferObjects) {
       drawSpheroid(s, primitiveMode, bufferObjects);
 }
 
-void Mesh::renderNuclei_VA() { renderKind(0, false); }
-void Mesh::renderNuclei_VBO() { renderKind(0, true); }
-void Mesh::renderAOs_VA() { renderKind(1, false); }
-void Mesh::renderAOs_VBO() { renderKind(1, true); }
-void Mesh::renderBondAxes_VA() { renderKind(2, false); }
-void Mesh::renderBondAxes_VBO() { renderKind(2, true); }
-void Mesh::renderMOs_VA() { renderKind(3, false); }
-void Mesh::renderMOs_VBO() { renderKind(3, true); }
+void Mesh::renderNuclei_VA() { renderKind(SpheroidKind::AtomSphere, false); }
+void Mesh::renderNuclei_VBO() { renderKind(SpheroidKind::AtomSphere, true); }
+void Mesh::renderAOs_VA() { renderKind(SpheroidKind::AtomicOrbital, false); }
+void Mesh::renderAOs_VBO() { renderKind(SpheroidKind::AtomicOrbital, true); }
+void Mesh::renderBondAxes_VA() { renderKind(SpheroidKind::OpenBondAxis, false); }
+void Mesh::renderBondAxes_VBO() { renderKind(SpheroidKind::OpenBondAxis, true); }
+void Mesh::renderMOs_VA() { renderKind(SpheroidKind::BondOrbital, false); }
+void Mesh::renderMOs_VBO() { renderKind(SpheroidKind::BondOrbital, true); }
 
 void Mesh::renderCurrentSpheroid(bool bufferObjects) {
   if (currentSpheroid == nullptr) return;
@@ -169,7 +169,7 @@ void Mesh::renderWithTwist(bool bufferObjects, bool hdr) {
     }
     // In the HDR frame only bond orbitals keep their highlight.
     if (hdr)
-      drawWithUseSpec(s->kind == 3 ? 1 : 0, draw);
+      drawWithUseSpec(s->kind == SpheroidKind::BondOrbital ? 1 : 0, draw);
     else
       draw();
     if (s->isTwisting) glPopMatrix();

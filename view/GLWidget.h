@@ -134,7 +134,8 @@ class GLWidget : public QGLWidget {
   QSize minimumSizeHint() const override;
 
   // The one way to put a molecule on screen: the caller has set its scenePosition and gives up
-  // ownership. The next paint builds its mesh and moves it into MoleculeEngine::workspace.
+  // ownership. The next paint adds it to the scene (Scene::add), which owns it from then on: its
+  // mesh is built and the two are listed in GraphicsEngine::meshes and MoleculeEngine::workspace.
   // Alone, it becomes current and is announced through moleculeSelected; a second molecule
   // handed over alone before that paint queues behind the first, so both appear and the later
   // one is current. In a batch (inBatch), every molecule of the batch appears in the same paint
@@ -278,6 +279,9 @@ class GLWidget : public QGLWidget {
   void selectPickedOnLeftClick();
   // Forgets the edit marks of a molecule that is about to be deleted.
   void dropEditMarks(Molecule* molecule);
+  // Outside a frame a mesh need not wait for the purge: its molecule (the caller has dropped its
+  // edit marks) leaves the scene and is deleted, and the mesh goes at once.
+  void removeAtOnce(Mesh* mesh);
 
   // New molecules made by the view (GLWidget.cpp). The SMILES text the writer gives a molecule.
   static std::string smilesText(Molecule* molecule);

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int kOpenBondAxis = 2;   // Spheroid::kind
-
-bool isOpenBondAxis(const Spheroid* s) { return s != nullptr && s->kind == kOpenBondAxis; }
+bool isOpenBondAxis(const Spheroid* s) {
+  return s != nullptr && s->kind == SpheroidKind::OpenBondAxis;
+}
 
 // chosen := the selected spheroid when it is an open bond axis, or nothing when nothing is
 // selected; any other selection changes nothing. The other choice gives way.

@@ -223,10 +223,7 @@ void GLWidget::deleteMolecule() {
   if (molecule != nullptr) dropEditMarks(molecule);
   const std::vector<Mesh*>& meshes = engine->meshes;
   if (std::find(meshes.begin(), meshes.end(), mesh) == meshes.end()) return;
-  // Outside a frame the mesh need not wait: it goes at once, with the chosen bond axes in it.
-  mesh->deleteMesh();
-  scene.remove(molecule);
-  purgeFlaggedMeshes();
+  removeAtOnce(mesh);   // with the chosen bond axes in it
   emit emitConsoleString(QStringLiteral("Molecule Deleted"));
   emit pickStateSignal(MeshButton);
   buildCameraAxes();
@@ -235,6 +232,13 @@ void GLWidget::deleteMolecule() {
   engine->nullAllSelectedSpheroids();
   pickState = MeshButton;
   IOEngine::instance()->arcBall->mode = 2;
+}
+
+void GLWidget::removeAtOnce(Mesh* mesh) {
+  Molecule* molecule = mesh->molecule;
+  mesh->deleteMesh();   // also when its molecule left already
+  scene.remove(molecule);
+  purgeFlaggedMeshes();
 }
 
 void GLWidget::createNewWorkspace() {
@@ -279,7 +283,9 @@ void GLWidget::showBondInfo() {
 
 void GLWidget::showSingleBondInfo() {
   Spheroid* selected = getSelectedSpheroid();
-  if (selected == nullptr || selected->kind != 3 || selected->owner == nullptr) return;
+  if (selected == nullptr || selected->kind != SpheroidKind::BondOrbital ||
+      selected->owner == nullptr)
+    return;
   char energy[64];
   std::snprintf(energy, sizeof energy, "%3.4f(ev)",
                 static_cast<double>(static_cast<Bond*>(selected->owner)->energy));
@@ -296,20 +302,17 @@ void GLWidget::deleteSpheroid() {
   Spheroid* selected = mesh->currentSpheroid;
   mesh->currentSpheroid = nullptr;
   // The record that owns the spheroid must not free it a second time later.
-  if (selected->owner != nullptr) {
-    if (selected->kind == 0) static_cast<Atom*>(selected->owner)->sphere = nullptr;
-    if (selected->kind == 1) static_cast<Ao*>(selected->owner)->spheroid = nullptr;
-    if (selected->kind == 2 || selected->kind == 3)
-      static_cast<Bond*>(selected->owner)->spheroid = nullptr;
-  }
+  if (Spheroid** slot = selected->ownerSlot()) *slot = nullptr;
   if (selected == firstSelectedSpheroid) firstSelectedSpheroid = nullptr;
   if (selected == secondSelectedSpheroid) secondSelectedSpheroid = nullptr;
   mesh->removeSpheroid(selected);
   mesh->sortSpheroids();
-  std::vector<Mesh*>& meshes = engine->meshes;
+  const std::vector<Mesh*>& meshes = engine->meshes;
   if (mesh->spheroids.empty() && !meshes.empty() && meshes.front() == mesh) {
+    // Nothing of the molecule is left to see: it leaves the scene with its mesh.
+    if (mesh->molecule != nullptr) dropEditMarks(mesh->molecule);
+    removeAtOnce(mesh);
     emit emitConsoleString(QStringLiteral("Molecule Deleted"));
-    meshes.erase(meshes.begin());
   }
 }
 
@@ -344,12 +347,14 @@ void GLWidget::createActivePoint() {
   const Spheroid* picked = math->pickedSpheroid;
   if (picked != nullptr && picked->owner != nullptr) {
     // The id of the picked atom or bond; an orbital stands for its atom.
-    if (picked->kind == 0) mesh->activeAtomIds.push_back(static_cast<Atom*>(picked->owner)->id);
-    if (picked->kind == 1) {
+    if (picked->kind == SpheroidKind::AtomSphere)
+      mesh->activeAtomIds.push_back(static_cast<Atom*>(picked->owner)->id);
+    if (picked->kind == SpheroidKind::AtomicOrbital) {
       const Atom* atom = static_cast<Ao*>(picked->owner)->atom;
       if (atom != nullptr) mesh->activeAtomIds.push_back(atom->id);
     }
-    if (picked->kind == 3) mesh->activeAtomIds.push_back(static_cast<Bond*>(picked->owner)->id);
+    if (picked->kind == SpheroidKind::BondOrbital)
+      mesh->activeAtomIds.push_back(static_cast<Bond*>(picked->owner)->id);
   }
   SSEVector4f point = math->pickPoint - mesh->position;
   SSEMatrix4x4f toMesh;

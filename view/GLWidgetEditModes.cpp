@@ -24,9 +24,6 @@
 
 namespace {
 
-constexpr int kAtomSpheres = 0;    // pick kinds
-constexpr int kBondOrbitals = 3;
-
 // The question each mode asks when it is left, and the developer traces of the answers.
 struct ModeExit {
   const char* title;
@@ -179,7 +176,7 @@ void GLWidget::markForEdit() {
   const int mode = math->measureMode;
   if (mode < BondOrderMode || mode > DeleteBondMode) return;
   const bool onBonds = mode == BondOrderMode || mode == DeleteBondMode;
-  const int kind = onBonds ? kBondOrbitals : kAtomSpheres;
+  const int kind = onBonds ? SpheroidKind::BondOrbital : SpheroidKind::AtomSphere;
   math->pickAllMeshSpheroids(kind);
   Spheroid* hit = math->pickedSpheroid;
   if (hit == nullptr || hit->kind != kind || hit->owner == nullptr) return;

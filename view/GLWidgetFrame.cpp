@@ -49,8 +49,9 @@ bool autoRotationStep(int axis, float halfAngle, Quaternion& step) {
 
 // Whether the display flags hide a selected spheroid of this kind; atom spheres always show.
 bool kindHidden(const GraphicsEngine& engine, int kind) {
-  return (kind == 1 && !engine.showAtomicOrbitals) ||
-         (kind == 3 && !engine.showMolecularOrbitals) || (kind == 2 && !engine.showBondAxes);
+  return (kind == SpheroidKind::AtomicOrbital && !engine.showAtomicOrbitals) ||
+         (kind == SpheroidKind::BondOrbital && !engine.showMolecularOrbitals) ||
+         (kind == SpheroidKind::OpenBondAxis && !engine.showBondAxes);
 }
 
 }  // namespace

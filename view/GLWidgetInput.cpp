@@ -87,7 +87,7 @@ void GLWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     MathEngine* math = MathEngine::instance();
     lastMousePosition = event->pos();
     aimEyeRay(event->pos());
-    math->pickAllMeshSpheroids(-1);
+    math->pickAllMeshSpheroids(MathEngine::AnyKind);
     if (math->pickedMesh != nullptr) engine->setCurrentMesh(math->pickedMesh);
     if (engine->currentMesh == nullptr) {
       engine->nullAllSelectedSpheroids();
@@ -261,7 +261,7 @@ void GLWidget::mouseReleaseEvent(QMouseEvent* event) {
         (math->pickMode != 1 && math->pickMode != 2))
       return;
     aimEyeRay(event->pos());
-    math->pickAllMeshSpheroids(-1);
+    math->pickAllMeshSpheroids(MathEngine::AnyKind);
     selectPickedOnRightClick(event->globalPos());
   } else if (event->button() == Qt::LeftButton) {
     if (distance > kLeftClickSlack) return;
@@ -272,7 +272,7 @@ void GLWidget::mouseReleaseEvent(QMouseEvent* event) {
     pickForMeasurement();
     markForEdit();
     if (math->pickMode != 0) {
-      math->pickAllMeshSpheroids(-1);
+      math->pickAllMeshSpheroids(MathEngine::AnyKind);
       selectPickedOnLeftClick();
     }
   } else {

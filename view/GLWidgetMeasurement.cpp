@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kAtomSpheres = 0;   // pick kind
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kDegreesPerRadian = 57.295776f;
@@ -122,10 +121,11 @@ void GLWidget::pickForMeasurement() {
   const size_t target = atomsFor(mode);
   if (target == 0) return;
   qDebug() << "We are in a measuring mode: " << mode;
-  math->pickAllMeshSpheroids(kAtomSpheres);
+  math->pickAllMeshSpheroids(SpheroidKind::AtomSphere);
   Spheroid* hit = math->pickedSpheroid;
   Mesh* mesh = math->pickedMesh;
-  if (hit == nullptr || mesh == nullptr || hit->kind != kAtomSpheres || hit->owner == nullptr)
+  if (hit == nullptr || mesh == nullptr || hit->kind != SpheroidKind::AtomSphere ||
+      hit->owner == nullptr)
     return;
   qDebug() << "Picked atom in PICK_ATOM mode - Spheroid    : " << hit;
   qDebug() << "Picked atom in PICK_ATOM mode - Type        : " << hit->kind;

@@ -46,7 +46,8 @@ void GLWidget::paintStep_textOverlay() {
   const char* const axisLabels[2] = {"1", "2"};
   for (int i = 0; i < 2; ++i) {
     const Spheroid* axis = axes[i];
-    if (axis == nullptr || axis->kind != 2 || axis->meshSlot == nullptr) continue;
+    if (axis == nullptr || axis->kind != SpheroidKind::OpenBondAxis || axis->meshSlot == nullptr)
+      continue;
     glPushMatrix();
     screen::applyCamera();
     screen::applyPose(*Mesh::holding(axis));
@@ -66,7 +67,8 @@ void GLWidget::paintStep_textOverlay() {
     screen::applyPose(*mesh);
     p.readModelView();
     for (const Spheroid* s : mesh->spheroids) {
-      const Atom* atom = s->kind == 0 ? static_cast<const Atom*>(s->owner) : nullptr;
+      const Atom* atom =
+          s->kind == SpheroidKind::AtomSphere ? static_cast<const Atom*>(s->owner) : nullptr;
       GLdouble window[3];
       // Atoms beyond the far plane stay unlabelled.
       if (atom == nullptr || atom->sphere == nullptr ||

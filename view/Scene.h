@@ -5,16 +5,23 @@
 class Mesh;
 class Molecule;
 
-// What is on screen: the molecules of the scene (MoleculeEngine::workspace, which owns them)
-// and their meshes (GraphicsEngine::meshes, in drawing order). A molecule owns its mesh, and
-// the mesh owns the spheroids the molecule's atoms and bonds point to. Adding one, removing one
-// and clearing are the only ways on and off the scene; the view, the main window (through the
-// view), the tests and the benchmarks all go through them.
+// What is on screen: the molecules of the scene, listed in MoleculeEngine::workspace, and their
+// meshes, listed in GraphicsEngine::meshes in drawing order. The scene owns those molecules (the
+// lists only name them); a molecule owns its mesh, and the mesh owns the spheroids the
+// molecule's atoms and bonds point to. Scene is the only code that writes the two lists: adding
+// one, removing one, clearing and purging are the only ways on and off the screen, and the view,
+// the main window (through the view), the tests and the benchmarks all go through them. Only
+// the renderer's destructor, and its removeMesh that the program never calls, take a mesh off
+// the list besides.
 //
-// Meshes are GL objects, so they die only inside a frame: a removed molecule is deleted at once,
-// its mesh is flagged and left listed until the next frame's purge. Its records let go of the
-// mesh's spheroids before the molecule is deleted, so that the mesh deleted later touches
-// nothing of the molecule.
+// A Scene keeps no list of its own, so every Scene object is a door to the same screen: the view
+// has one (GLWidget::scene), and tests and benchmarks without a view make their own.
+//
+// Meshes are GL objects, so they die only where the view's context is current: a removed
+// molecule is deleted at once, its mesh is flagged and left listed until the purge (the next
+// frame's, or at once in a command outside a frame). Its records let go of the mesh's spheroids
+// before the molecule is deleted, so that the mesh deleted later touches nothing of the
+// molecule.
 class Scene {
  public:
   // Set while a mesh waits for the purge; the overlays draw no label then.

@@ -1,7 +1,6 @@
 // One frame of the passes alone (no animation, no mesh building), as the view paints it, for a
 // molecule of 100 and of 1,500 atoms in drawing paths 2 (client arrays), 1 (buffer objects)
 // and 3 (high dynamic range). Runs under Xvfb; with software GL the figures are the CPU's.
-#include <memory>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -12,6 +11,7 @@
 #include "render/Mesh.h"
 #include "tests/render/GLFrame.h"
 #include "tests/render/SpheroidScene.h"
+#include "view/Scene.h"
 
 namespace {
 
@@ -32,18 +32,19 @@ void BM_Frame(benchmark::State& state) {
   GraphicsEngine* engine = GraphicsEngine::instance();
   engine->renderMode = static_cast<RenderMode>(path);
   int side = 0;
-  std::unique_ptr<Molecule> m = kvscene::carbonChain(static_cast<size_t>(atoms));
+  Molecule* m = kvscene::carbonChain(static_cast<size_t>(atoms)).release();
   kvscene::giveSpheroids(*m, kvscene::foldedChain(atoms, side),
                          atoms > 100 ? kLargeMoleculeRings : kvscene::kRings);
-  if (!m->renderMolecule()) state.SkipWithError("no mesh");
-  engine->meshes.push_back(m->mesh);
+  Scene scene;   // owns the molecule from here on
+  if (scene.add(m)->spheroids.size() != m->atoms.size() + m->bonds.size())
+    state.SkipWithError("no whole mesh");
   // Far enough back that the whole cube fits the view.
   engine->globalTranslation =
       SSEVector4f(0.0f, 0.0f, -(3.0f * kvscene::kChainBond * side + 5.0f), 1.0f);
   for (auto _ : state) kvframe::drawFrame();
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * m->mesh->spheroids.size()));
-  engine->meshes.clear();
-  m.reset();   // frees the buffer sets in the path that made them
+  scene.remove(m);
+  scene.purge(nullptr);   // frees the buffer sets in the path that made them
   engine->renderMode = RenderMode::VertexArrays;
   InputParameters::swapInstance(previous);
 }

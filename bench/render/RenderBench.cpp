@@ -14,6 +14,7 @@
 #include "render/MathEngine.h"
 #include "render/Mesh.h"
 #include "tests/render/SpheroidScene.h"
+#include "view/Scene.h"
 
 namespace {
 
@@ -75,28 +76,30 @@ void BM_BuildAndPlaceSpheroids(benchmark::State& state) { run(state, false); }
 void BM_BuildPlaceAndClipSpheroids(benchmark::State& state) { run(state, true); }
 
 // One click: the eye ray, straight down -z onto the middle atom of the chain, against every
-// atom sphere and bond orbital of its mesh, as the view picks on a mouse press.
+// atom sphere and bond orbital of its mesh, as the view picks on a mouse press. The chain is on
+// screen as the view shows a molecule: its mesh built, clipped and centred by the scene.
 void BM_PickOneClick(benchmark::State& state) {
   emptyTables();
   Chain chain = makeChain(static_cast<int>(state.range(0)));
   kvscene::giveSpheroids(*chain.molecule, chain.positions);
-  auto* mesh = new Mesh();
-  placeAll(*chain.molecule, *mesh);
+  Molecule* molecule = chain.molecule.release();
+  Scene scene;   // owns the molecule from here on
+  const Mesh* mesh = scene.add(molecule);
   GraphicsEngine* engine = GraphicsEngine::instance();
-  engine->meshes.push_back(mesh);
-  const SSEVector4f& target = chain.positions[chain.positions.size() / 2];
+  const SSEVector4f target =
+      mesh->getGlobalCenter(molecule->atoms[molecule->atoms.size() / 2]->sphere);
   engine->eyeRayOrigin = SSEVector4f(target.x, target.y, 50.0f, 1.0f);
   engine->eyeRayDirection = SSEVector4f(0.0f, 0.0f, -1.0f, 0.0f);
   MathEngine* math = MathEngine::instance();
   int hits = 0;
   for (auto _ : state) {
     math->resetPick();
-    hits = math->pickAllMeshSpheroids(-1);
+    hits = math->pickAllMeshSpheroids(MathEngine::AnyKind);
     benchmark::DoNotOptimize(math->pickedSpheroid);
   }
   if (hits == 0) state.SkipWithError("the ray hit nothing");
-  engine->meshes.clear();
-  delete chain.molecule->detachMesh();
+  scene.remove(molecule);
+  scene.purge(nullptr);
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 

@@ -25,6 +25,8 @@
 #include "support/MoleculeBuilder.h"
 #include "support/MouseMove.h"
 #include "support/QtApplication.h"
+#include "tests/render/SpheroidScene.h"
+#include "view/Scene.h"
 
 namespace {
 
@@ -117,25 +119,28 @@ TEST_F(Trees, ClicksAndChangesAskForTheEntryTheyName) {
 }
 
 // A PDB molecule of four parts: chain A (atoms 0, 1), water (2, 3), a hetero group (4, 5)
-// and chain B (6). Bonds 1-4 and 6-5 run from chain atoms to hetero atoms; 4-5 is hetero. Its
-// name, from a file named so, holds a "#".
+// and chain B (6), its atoms in a row. Bonds 1-4 and 6-5 run from chain atoms to hetero atoms;
+// 4-5 is hetero. Its name, from a file named so, holds a "#". It is current, through a mesh of
+// its own, before it is on screen.
 class PdbParts : public Trees {
  protected:
   void SetUp() override {
     tree.type = 2;
-    molecule = kvtest::buildMolecule({"N", "C", "O", "H", "Fe", "O", "C"},
-                                     {{0, 1, 1}, {2, 3, 1}, {1, 4, 1}, {4, 5, 1}, {6, 5, 1}});
+    owned = kvtest::buildMolecule({"N", "C", "O", "H", "Fe", "O", "C"},
+                                  {{0, 1, 1}, {2, 3, 1}, {1, 4, 1}, {4, 5, 1}, {6, 5, 1}});
+    molecule = owned.get();
     molecule->names = {"1a#bc"};
     const char* chains[] = {"A", "A", "", "", "", "", "B"};
+    std::vector<SSEVector4f> row;
     for (size_t i = 0; i < molecule->atoms.size(); ++i) {
       Atom* a = molecule->atoms[i];
       a->chainId = chains[i];
       a->isWater = i == 2 || i == 3;
       a->isHetero = i == 4 || i == 5;
-      a->sphere = new Spheroid(1.0f, 1.0f, 1.0f);
+      row.emplace_back(1.5f * static_cast<float>(i), 0.0f, 0.0f);
     }
-    for (Bond* b : molecule->bonds) b->spheroid = new Spheroid(1.0f, 1.0f, 1.0f);
-    mesh.molecule = molecule.get();
+    kvscene::giveSpheroids(*molecule, row);
+    mesh.molecule = molecule;
     GraphicsEngine::instance()->currentMesh = &mesh;
     history = addItem(tree, "H0#1a#bc");
     for (const char* part : {"A", "B", "WATER", "HETATM"}) {
@@ -145,7 +150,8 @@ class PdbParts : public Trees {
   }
   void TearDown() override {
     GraphicsEngine::instance()->currentMesh = nullptr;
-    MoleculeEngine::instance()->workspace.clear();
+    scene.clear();   // the molecule, when the test put it on screen
+    scene.purge(nullptr);
   }
 
   // Visible atoms as a string of 0 and 1, then "|" and the bonds.
@@ -164,8 +170,10 @@ class PdbParts : public Trees {
     tree.itemHasClicked(item, 0);
   }
 
-  std::unique_ptr<Molecule> molecule;
+  std::unique_ptr<Molecule> owned;   // until the test puts the molecule on screen
+  Molecule* molecule = nullptr;
   Mesh mesh;
+  Scene scene;
   QTreeWidgetItem* history = nullptr;
 };
 
@@ -195,7 +203,7 @@ TEST_F(PdbParts, HidingTheSelectionClearsItAndTheHistoryEntryShowsAll) {
   tree.setCurrentItem(history);
   tree.itemHasClicked(history, 0);   // not in the scene: only the properties
   EXPECT_EQ(Qt::Unchecked, history->child(2)->checkState(0));
-  MoleculeEngine::instance()->workspace.push_back(molecule.get());
+  scene.add(owned.release());
   tree.itemHasClicked(history, 0);
   EXPECT_EQ("1111111|11111", shown());
   for (int c = 0; c < history->childCount(); ++c)

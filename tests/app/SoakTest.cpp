@@ -110,12 +110,13 @@ class Soak : public kvshell::RunningShell {
     for (int i = 0; i < 2; ++i) {
       const Mesh* mesh = engine.meshes[2 + i];
       for (Spheroid* s : mesh->spheroids)
-        if (s->kind == 2) axes[i] = s;
+        if (s->kind == SpheroidKind::OpenBondAxis) axes[i] = s;
       ASSERT_NE(nullptr, axes[i]);
       // Clicked between the carbon and the axis's dummy end, where no atom sphere covers it.
       const Bond* axis = static_cast<const Bond*>(axes[i]->owner);
       const Atom* end = isDummy(axis->atom1) ? axis->atom1 : axis->atom2;
-      at[i] = pickablePixel(mesh, axes[i], -1, mesh->getGlobalCenter(end->sphere));
+      at[i] = pickablePixel(mesh, axes[i], MathEngine::AnyKind,
+                            mesh->getGlobalCenter(end->sphere));
       ASSERT_NE(QPoint(-1, -1), at[i]);
     }
     chooseFromMenu(at[0], "&    Set Bond Axis 1");
@@ -136,7 +137,8 @@ class Soak : public kvshell::RunningShell {
     QPoint at(-1, -1);
     for (const Atom* a : mesh->molecule->atoms) {
       if (a->element != "H" && a->sphere != nullptr && at.x() < 0)
-        at = pickablePixel(mesh, a->sphere, 0, mesh->getGlobalCenter(a->sphere));
+        at = pickablePixel(mesh, a->sphere, SpheroidKind::AtomSphere,
+                           mesh->getGlobalCenter(a->sphere));
     }
     ASSERT_NE(QPoint(-1, -1), at);
     QTest::mouseClick(window->glWidget, Qt::LeftButton, {}, at);

@@ -106,7 +106,7 @@ TEST_F(SetupPipeline, BondSpheroidsRunAlongTheBondWithFociOnTheNuclei) {
   ASSERT_TRUE(engine->setCoordinates(m.get()));
   const Spheroid* s = m->bonds[0]->spheroid;
   ASSERT_NE(nullptr, s);
-  EXPECT_TRUE(s->kind == 3 && s->rings == 20);
+  EXPECT_TRUE(s->kind == SpheroidKind::BondOrbital && s->rings == 20);
   EXPECT_NEAR(1.54 / (2.0 * 2.0 * 0.529), s->e, 1e-5);   // at the table distance nothing scales
   const Atom* a1 = m->atoms[0];
   const Atom* a2 = m->atoms[1];
@@ -177,7 +177,7 @@ TEST_F(SetupPipeline, ABondAxisIsCoarseTakesTheCartesianPathAndLeavesTheFlag) {
   ASSERT_TRUE(engine->setCoordinates(m.get()));
   EXPECT_EQ(0.001f, m->atoms[4]->sphere->a);   // a dummy's sphere whatever its radius
   const Spheroid* axis = m->bonds[3]->spheroid;   // an axis is small and coarse
-  EXPECT_TRUE(axis->kind == 2 && axis->rings == 4 && axis->segments == 4);
+  EXPECT_TRUE(axis->kind == SpheroidKind::OpenBondAxis && axis->rings == 4 && axis->segments == 4);
   kvtest::StdoutCapture progress;
   EXPECT_TRUE(engine->optimizeGeometryM(m.get(), false));
   const std::string out = progress.text();

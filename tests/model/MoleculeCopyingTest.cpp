@@ -77,7 +77,7 @@ TEST(MoleculeClone, DeepCopyRelinksAtomsBondsNeighboursRingsAndPositions) {
   ASSERT_NE(nullptr, copy->atoms[0]->sphere);
   EXPECT_NE(m->atoms[0]->sphere, copy->atoms[0]->sphere);
   EXPECT_EQ(copy->atoms[0], copy->atoms[0]->sphere->owner);
-  EXPECT_EQ(2, copy->bonds[3]->spheroid->kind);   // leads to a dummy: an open bond axis
+  EXPECT_EQ(SpheroidKind::OpenBondAxis, copy->bonds[3]->spheroid->kind);   // leads to a dummy
   ASSERT_EQ(1u, copy->numRings);
   EXPECT_EQ(copy.get(), copy->rings[0]->molecule);
   EXPECT_EQ(1u, copy->atoms[0]->ringIds.count(0));

@@ -20,7 +20,7 @@ SpheroidPtr sphereAt(float radius, const SSEVector4f& centre) {
   return s;
 }
 
-// A bond orbital with its foci on the two nuclei, placed like a kind-2 axis so that no bond
+// A bond orbital with its foci on the two nuclei, placed like an open bond axis so that no bond
 // record is needed: focus1 lands on n1 and focus2 on n2.
 SpheroidPtr orbitalBetween(const SSEVector4f& n1, const SSEVector4f& n2, float overhang) {
   const float half = 0.5f * (n2 - n1).length();
@@ -28,12 +28,12 @@ SpheroidPtr orbitalBetween(const SSEVector4f& n1, const SSEVector4f& n2, float o
   const float b = std::sqrt(a * a - half * half);
   SpheroidPtr s(new Spheroid(half / a, b, a));
   s->rings = s->segments = 20;
-  s->kind = 2;
+  s->kind = SpheroidKind::OpenBondAxis;
   s->focus1 = n1;
   s->focus2 = n2;
   s->centre = (n1 + n2) * 0.5f;
   s->createTransformedGeometry();
-  s->kind = 3;
+  s->kind = SpheroidKind::BondOrbital;
   return s;
 }
 

@@ -115,19 +115,27 @@ TEST(SpheroidColours, SpheresAndBondAxesTakeTheirOwnersColour) {
   orbital.atom = m->atoms[0];
   const std::string grey = std::to_string(Spheroid::NeutralGrey);
   const std::string neutral = grey + "," + grey + "," + grey + ",255";
-  const struct {
+  struct Case {
     int kind;
     void* owner;
     int bondOrder;
     std::string colour;
-  } cases[] = {{0, m->atoms[2], 2, "0,255,0,255"},       {0, m->atoms[3], 2, "165,42,42,255"},
-               {0, m->atoms[4], 2, "255,255,255,255"},   {0, m->atoms[5], 2, "255,32,147,255"},
-               {0, m->atoms[6], 2, "0,255,0,255"},       {1, &orbital, 2, "240,0,0,255"},
-               {0, nullptr, 2, neutral},                 {2, m->bonds[0], 2, "255,255,0,255"},
-               {2, m->bonds[0], 9, neutral}};
+  };
+  const int sphere = SpheroidKind::AtomSphere;
+  const int orbitalSphere = SpheroidKind::AtomicOrbital;
+  const int axis = SpheroidKind::OpenBondAxis;
+  const Case cases[] = {{sphere, m->atoms[2], 2, "0,255,0,255"},
+                        {sphere, m->atoms[3], 2, "165,42,42,255"},
+                        {sphere, m->atoms[4], 2, "255,255,255,255"},
+                        {sphere, m->atoms[5], 2, "255,32,147,255"},
+                        {sphere, m->atoms[6], 2, "0,255,0,255"},
+                        {orbitalSphere, &orbital, 2, "240,0,0,255"},
+                        {sphere, nullptr, 2, neutral},
+                        {axis, m->bonds[0], 2, "255,255,0,255"},
+                        {axis, m->bonds[0], 9, neutral}};
   for (const auto& c : cases) {
     m->bonds[0]->order = c.bondOrder;
-    auto s = c.kind < 2 ? tessellated(1.0f, 0.5f, 0.5f, 6) : tessellated(0.5f, 0.6f, 1.0f, 6);
+    auto s = c.kind == axis ? tessellated(0.5f, 0.6f, 1.0f, 6) : tessellated(1.0f, 0.5f, 0.5f, 6);
     s->kind = c.kind;
     s->owner = c.owner;
     ASSERT_TRUE(s->createGeometry());
@@ -139,7 +147,7 @@ TEST(SpheroidColours, SpheresAndBondAxesTakeTheirOwnersColour) {
 TEST_F(EmptyTables, BondWithoutChargeIsColouredByShapeAlone) {
   auto m = kvtest::buildMolecule({"C", "C"}, {{0, 1, 1}});
   auto s = tessellated(0.5f, 0.6f, 1.0f, 10);
-  s->kind = 3;
+  s->kind = SpheroidKind::BondOrbital;
   s->owner = m->bonds[0];
   ASSERT_TRUE(s->createGeometry());
   // With Q = 0, h = K / A; at a pole t = a, so K = a.
@@ -198,7 +206,7 @@ TEST(SpheroidPlacement, SpheresMoveToTheirCentreAndBondAxesKeepTheirPlace) {
   expectNear(SSEVector4f(3, -1, 2), sphere->centre);
 
   auto axis = tessellated(0.6f, 0.8f, 1.0f, 8);
-  axis->kind = 2;
+  axis->kind = SpheroidKind::OpenBondAxis;
   axis->focus1 = SSEVector4f(0, 0, 0);
   axis->focus2 = SSEVector4f(0, 1.2f, 0);
   axis->centre = SSEVector4f(0, 0.6f, 0);
@@ -238,13 +246,13 @@ TEST(SpheroidCopies, ClonesKeepTheIdAndTheLowLevelOneTheGeometry) {
   Spheroid* s = new Spheroid(0.6f, 0.8f, 1.0f);
   std::unique_ptr<Spheroid> original(s);
   s->rings = s->segments = 6;
-  s->kind = 3;
+  s->kind = SpheroidKind::BondOrbital;
   s->altColour = true;
   s->owner = bond;
   bond->spheroid = s;
   std::unique_ptr<Spheroid> plain(s->clone(nullptr));
   EXPECT_TRUE(plain->id == s->id && plain->altColour && plain->rings == 6);
-  EXPECT_EQ(-1, plain->kind);
+  EXPECT_EQ(SpheroidKind::Unset, plain->kind);
   EXPECT_EQ(nullptr, plain->vertices);
 
   ASSERT_TRUE(s->createGeometry());
@@ -260,6 +268,33 @@ TEST(SpheroidCopies, ClonesKeepTheIdAndTheLowLevelOneTheGeometry) {
   EXPECT_EQ(~0u, copy->bufferIds[0]);
   bond->spheroid = nullptr;
   delete copy;
+}
+
+// Each kind names the field of its owner record that holds it; an orbital is not its atom's
+// sphere, and a kind without a record of its own (unset, or unknown in a file) names none.
+TEST(SpheroidOwnership, TheOwnerSlotIsTheRecordFieldOfTheKind) {
+  auto m = kvtest::buildMolecule({"C", "C"}, {{0, 1, 1}});
+  Atom* atom = m->atoms[0];
+  Bond* bond = m->bonds[0];
+  Ao orbital;
+  orbital.atom = atom;
+  const struct {
+    int kind;
+    void* owner;
+    Spheroid** slot;
+  } cases[] = {{SpheroidKind::AtomSphere, atom, &atom->sphere},
+               {SpheroidKind::AtomicOrbital, &orbital, &orbital.spheroid},
+               {SpheroidKind::OpenBondAxis, bond, &bond->spheroid},
+               {SpheroidKind::BondOrbital, bond, &bond->spheroid},
+               {SpheroidKind::Unset, atom, nullptr},
+               {SpheroidKind::BondOrbital + 1, bond, nullptr},
+               {SpheroidKind::AtomSphere, nullptr, nullptr}};
+  for (const auto& c : cases) {
+    Spheroid s(1.0f, 0.5f, 0.5f);
+    s.kind = c.kind;
+    s.owner = c.owner;
+    EXPECT_EQ(c.slot, s.ownerSlot()) << "kind " << c.kind << ", case " << (&c - cases);
+  }
 }
 
 // Without a mesh every record frees its own spheroids; the sanitizer build checks for leaks and

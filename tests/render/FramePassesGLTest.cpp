@@ -29,22 +29,20 @@ class FramePasses : public kvtest::RendererGL {
     previousTables = InputParameters::swapInstance(&emptyTables);
   }
   void TearDown() override {
-    engine.meshes.clear();
     engine.lighting = true;
     engine.transparency = false;
     InputParameters::swapInstance(previousTables);
     RendererGL::TearDown();
   }
 
-  // Water 5 Angstrom in front of the camera, its mesh built in the present drawing path and
-  // on screen; the mesh goes with the molecule.
-  std::unique_ptr<Molecule> shownWater() {
-    auto m = kvtest::buildMolecule({"O", "H", "H"}, {{0, 1, 1}, {0, 2, 1}});
+  // Water 5 Angstrom in front of the camera, on screen with its mesh built in the present
+  // drawing path; the scene owns it.
+  Molecule* shownWater() {
+    Molecule* m = kvtest::buildMolecule({"O", "H", "H"}, {{0, 1, 1}, {0, 2, 1}}).release();
     kvscene::giveSpheroids(*m, {SSEVector4f(0, 0, 0), SSEVector4f(0.96f, 0, 0),
                                 SSEVector4f(-0.23f, 0.93f, 0)});
-    EXPECT_TRUE(m->renderMolecule());
-    m->mesh->position = SSEVector4f(0.0f, 0.0f, 5.0f);
-    engine.meshes.push_back(m->mesh);
+    m->scenePosition = SSEVector4f(0.0f, 0.0f, 5.0f);
+    EXPECT_EQ(m->atoms.size() + m->bonds.size(), scene.add(m)->spheroids.size());
     return m;
   }
 
@@ -91,7 +89,7 @@ std::vector<T> readBuffer(GLenum target, unsigned name, size_t count) {
 Spheroid* ball(int rings) {
   auto* s = new Spheroid(1.0f, 0.5f, 0.5f);
   s->rings = s->segments = rings;
-  s->kind = 0;
+  s->kind = SpheroidKind::AtomSphere;
   return s;
 }
 
@@ -100,7 +98,7 @@ Spheroid* ball(int rings) {
 TEST_F(FramePasses, EachPathLightsTheMoleculeAndFollowsLightingAndTransparency) {
   for (const int path : {2, 1, 3}) {
     engine.renderMode = static_cast<RenderMode>(path);
-    auto m = shownWater();
+    Molecule* m = shownWater();
     const std::vector<unsigned char> shown = drawnPatch();
     EXPECT_GT(lit(shown), 60) << "path " << path;
     engine.lighting = false;
@@ -109,13 +107,13 @@ TEST_F(FramePasses, EachPathLightsTheMoleculeAndFollowsLightingAndTransparency) 
     engine.transparency = true;
     EXPECT_NE(shown, drawnPatch()) << "path " << path << " with transparency";
     engine.transparency = false;
-    engine.meshes.clear();
-    m.reset();   // frees the buffer sets in the path that made them
+    scene.remove(m);
+    scene.purge(nullptr);   // frees the buffer sets in the path that made them
   }
 }
 
 TEST_F(FramePasses, CursorDrawsOnlyAroundACurrentMeshAndLeavesTheDepthTestOn) {
-  auto m = shownWater();
+  Molecule* m = shownWater();
   m->mesh->size = 3.0f;   // a cursor 3 Angstrom across, inside the view
   for (Mesh* current : {static_cast<Mesh*>(nullptr), m->mesh}) {
     engine.setCurrentMesh(current);

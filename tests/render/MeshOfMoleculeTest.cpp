@@ -20,10 +20,12 @@
 #include "support/ErrorCapture.h"
 #include "support/MoleculeBuilder.h"
 #include "tests/render/SpheroidScene.h"
+#include "view/Scene.h"
 
 namespace {
 
 // Water-like: O in the middle, two H at about 104 degrees, all with spheroids.
+constexpr size_t kWaterSpheroids = 5;   // three atom spheres and two bond orbitals
 std::unique_ptr<Molecule> shownWater() {
   auto m = kvtest::buildMolecule({"O", "H", "H"}, {{0, 1, 1}, {0, 2, 1}});
   kvscene::giveSpheroids(*m, {SSEVector4f(0, 0, 0), SSEVector4f(0.96f, 0, 0),
@@ -186,10 +188,11 @@ TEST(BufferObjects, ClientArrayPathCountsWithoutGL) {
 // alive, is left without dangling pointers and can be deleted afterwards.
 TEST_F(MeshOfMolecule, RemovingAMeshFreesItAndLetsItsMoleculeGo) {
   GraphicsEngine* engine = GraphicsEngine::instance();
-  auto shown = shownWater();
-  auto other = shownWater();
-  ASSERT_TRUE(shown->renderMolecule() && other->renderMolecule());
-  engine->meshes = {other->mesh, shown->mesh};
+  Scene scene;
+  Molecule* other = shownWater().release();
+  Molecule* shown = shownWater().release();
+  ASSERT_EQ(kWaterSpheroids, scene.add(other)->spheroids.size());
+  ASSERT_EQ(kWaterSpheroids, scene.add(shown)->spheroids.size());
   engine->currentMesh = engine->previousMesh = shown->mesh;
   engine->removeMesh(shown->mesh);
   EXPECT_EQ(std::vector<Mesh*>{other->mesh}, engine->meshes);
@@ -198,16 +201,18 @@ TEST_F(MeshOfMolecule, RemovingAMeshFreesItAndLetsItsMoleculeGo) {
   EXPECT_TRUE(shown->atoms[0]->sphere == nullptr && shown->bonds[1]->spheroid == nullptr);
   engine->removeMesh(nullptr);
   EXPECT_EQ(1u, engine->meshes.size());
-  engine->meshes.clear();
+  scene.clear();   // deletes both molecules, the one without its mesh as well
+  scene.purge(nullptr);
+  EXPECT_TRUE(engine->meshes.empty());
 }
 
 // The singleton goes with what it lists; the math singleton is cut loose from it, and the next
 // instance() is a fresh engine that the math singleton reads again.
 TEST_F(MeshOfMolecule, DeletingTheRendererFreesItsMeshesAndCamerasAndANewOneTakesOver) {
-  auto shown = shownWater();
-  ASSERT_TRUE(shown->renderMolecule());
+  Scene scene;
+  Molecule* shown = shownWater().release();
   GraphicsEngine* old = GraphicsEngine::instance();
-  old->meshes.push_back(shown->mesh);
+  ASSERT_EQ(kWaterSpheroids, scene.add(shown)->spheroids.size());
   old->currentMesh = shown->mesh;
   old->storeCamera(new SSEVector4f(1.0f, 2.0f, 3.0f, 1.0f), new Quaternion());
   old->windowWidth = 333;
@@ -218,4 +223,5 @@ TEST_F(MeshOfMolecule, DeletingTheRendererFreesItsMeshesAndCamerasAndANewOneTake
   GraphicsEngine* fresh = GraphicsEngine::instance();
   EXPECT_TRUE(fresh->meshes.empty() && fresh->cameraTranslations.empty());
   EXPECT_EQ(640u, *MathEngine::instance()->viewportWidth);
+  scene.remove(shown);
 }

@@ -1,5 +1,4 @@
 #include <cmath>
-#include <list>
 
 #include <gtest/gtest.h>
 
@@ -11,8 +10,8 @@ namespace {
 
 const SSEVector4f kOrigin(0.0f, 0.0f, 0.0f, 1.0f);
 
-// Meshes and spheroids placed by hand; the ray looks down -z from the origin unless a test
-// points it elsewhere.
+// Meshes of molecules without atoms, with spheroids placed in them by hand; the ray looks down
+// -z from the origin unless a test points it elsewhere.
 class Picking : public kvtest::RendererFixture {
  protected:
   void SetUp() override {
@@ -25,19 +24,14 @@ class Picking : public kvtest::RendererFixture {
     engine.eyeRayDirection = SSEVector4f(0.0f, 0.0f, -1.0f, 0.0f);
   }
 
-  Mesh* addMesh(float z) {
-    owned.emplace_back();
-    owned.back().position = SSEVector4f(0.0f, 0.0f, z, 1.0f);
-    engine.meshes.push_back(&owned.back());
-    return &owned.back();
-  }
+  Mesh* addMesh(float z) { return showEmptyMolecule(SSEVector4f(0.0f, 0.0f, z, 1.0f)); }
 
-  // A tessellated sphere (kind 0) or a bond orbital (kind 3) with its long axis along x.
+  // A tessellated atom sphere or a bond orbital with its long axis along x.
   Spheroid* add(Mesh* mesh, float a, float b, const SSEVector4f& centre) {
     const float focal = std::sqrt(a * a - b * b);
     auto* s = new Spheroid(a == b ? 1.0f : focal / a, b, a);
     s->rings = s->segments = a == b ? 8 : 0;
-    s->kind = a == b ? 0 : 3;
+    s->kind = a == b ? SpheroidKind::AtomSphere : SpheroidKind::BondOrbital;
     s->centre = centre;
     s->focus1 = SSEVector4f(centre.x + focal, centre.y, centre.z, 1.0f);
     s->focus2 = SSEVector4f(centre.x - focal, centre.y, centre.z, 1.0f);
@@ -45,8 +39,6 @@ class Picking : public kvtest::RendererFixture {
     mesh->spheroids.push_back(s);
     return s;
   }
-
-  std::list<Mesh> owned;
 };
 
 }  // namespace
@@ -55,7 +47,7 @@ class Picking : public kvtest::RendererFixture {
 TEST_F(Picking, SphereIsHitAtItsNearestPointInFrontOfTheOrigin) {
   Mesh* mesh = addMesh(0.0f);
   Spheroid* s = add(mesh, 2.0f, 2.0f, SSEVector4f(0.0f, 0.0f, -10.0f, 1.0f));
-  EXPECT_EQ(1, math.pickAllMeshSpheroids(-1));
+  EXPECT_EQ(1, math.pickAllMeshSpheroids(MathEngine::AnyKind));
   EXPECT_TRUE(math.pickedSpheroid == s && math.pickedMesh == mesh && math.pickPoint.z == -8.0f);
   EXPECT_EQ(0, math.intersectRaySphere(add(mesh, 1.0f, 1.0f, SSEVector4f(3, 0, -5, 1))));
   EXPECT_EQ(0, math.intersectRaySphere(add(mesh, 1.0f, 1.0f, SSEVector4f(0, 0, 5, 1))));
@@ -72,13 +64,14 @@ TEST_F(Picking, SphereIsHitAtItsNearestPointInFrontOfTheOrigin) {
 TEST_F(Picking, NucleusIsPickedAsIfItsRadiusWereAQuarterUnlessHidden) {
   add(addMesh(-5.0f), 0.05f, 0.05f, kOrigin);
   aim(SSEVector4f(0.2f, 0.0f, 0.0f, 1.0f));
-  EXPECT_EQ(1, math.pickAllMeshSpheroids(0));
+  EXPECT_EQ(1, math.pickAllMeshSpheroids(SpheroidKind::AtomSphere));
   math.resetPick();
   engine.showNuclei = false;
-  EXPECT_TRUE(math.pickAllMeshSpheroids(0) == 0 && math.pickedSpheroid == nullptr);
+  EXPECT_TRUE(math.pickAllMeshSpheroids(SpheroidKind::AtomSphere) == 0 &&
+              math.pickedSpheroid == nullptr);
   engine.showNuclei = true;
   aim(SSEVector4f(0.3f, 0.0f, 0.0f, 1.0f));
-  EXPECT_EQ(0, math.pickAllMeshSpheroids(0));
+  EXPECT_EQ(0, math.pickAllMeshSpheroids(SpheroidKind::AtomSphere));
 }
 
 TEST_F(Picking, NearerMeshWinsWhateverTheOrderAndATieKeepsTheFirstTested) {
@@ -86,7 +79,7 @@ TEST_F(Picking, NearerMeshWinsWhateverTheOrderAndATieKeepsTheFirstTested) {
   Mesh* nearMesh = addMesh(-5.0f);
   Mesh* tied = addMesh(-5.0f);
   for (Mesh* m : {farMesh, nearMesh, tied}) add(m, 1.0f, 1.0f, kOrigin);
-  EXPECT_EQ(3, math.pickAllMeshSpheroids(-1));
+  EXPECT_EQ(3, math.pickAllMeshSpheroids(MathEngine::AnyKind));
   EXPECT_EQ(nearMesh, math.pickedMesh);
 }
 
@@ -95,7 +88,7 @@ TEST_F(Picking, NearerMeshWinsWhateverTheOrderAndATieKeepsTheFirstTested) {
 TEST_F(Picking, SpheroidIsHitWithinItsShapeInItsMeshPose) {
   Mesh* mesh = addMesh(-10.0f);
   Spheroid* s = add(mesh, 1.5f, 0.8f, kOrigin);
-  EXPECT_EQ(1, math.pickAllMeshSpheroids(3));
+  EXPECT_EQ(1, math.pickAllMeshSpheroids(SpheroidKind::BondOrbital));
   EXPECT_NEAR(9.2f, math.pickDistance, 1e-5);
   const struct {
     float x, y;

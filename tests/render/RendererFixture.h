@@ -1,14 +1,18 @@
 #pragma once
 
 // Puts the renderer and math singletons into their start state before a test and back after it:
-// no meshes (a test owns the meshes it lists) or cameras, no glide flag, a 640 x 480 window,
-// every kind shown, a fresh pick.
+// nothing on screen, no cameras, no glide flag, a 640 x 480 window, every kind shown, a fresh
+// pick. A test puts molecules on screen through `scene`, the view's door, and the scene owns them
+// from then on; what is left there goes through the same door, meshes at once.
 
 #include <gtest/gtest.h>
 
 #include "math/Quaternion.h"
+#include "model/Builder.h"
+#include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
 #include "render/MathEngine.h"
+#include "view/Scene.h"
 
 namespace kvtest {
 
@@ -17,9 +21,10 @@ class RendererFixture : public ::testing::Test {
   void SetUp() override { reset(); }
   void TearDown() override { reset(); }
 
-  static void reset() {
+  void reset() {
+    scene.clear();
+    scene.purge(nullptr);
     GraphicsEngine& e = *GraphicsEngine::instance();
-    e.meshes.clear();
     e.currentMesh = e.previousMesh = nullptr;
     e.eraseAllCameras();
     e.globalTranslation = SSEVector4f(0.0f, 0.0f, -10.0f, 1.0f);
@@ -31,6 +36,15 @@ class RendererFixture : public ::testing::Test {
     MathEngine::instance()->resetPick();
   }
 
+  // A molecule without atoms on screen at the scene point; its mesh, which the test fills or
+  // sizes by hand, is returned.
+  Mesh* showEmptyMolecule(const SSEVector4f& at) {
+    Molecule* empty = Builder::instance()->createMolecule();
+    empty->scenePosition = at;
+    return scene.add(empty);
+  }
+
+  Scene scene;
   GraphicsEngine& engine = *GraphicsEngine::instance();
   MathEngine& math = *MathEngine::instance();
 };

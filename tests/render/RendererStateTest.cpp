@@ -56,11 +56,9 @@ TEST_F(RendererState, ChangingTheCurrentMeshClearsTheOldSelectionAndReportsOnce)
 TEST_F(RendererState, BoundingVolumeCoversEveryMeshAndIsTheOriginWithoutMeshes) {
   GraphicsEngine::BoundingVolume box = engine.computeAllMeshesBoundingVolume();
   EXPECT_TRUE(box.min.x == 0 && box.min.z == 0 && box.max.y == 0 && box.max.w == 1);
-  Mesh a, b;
-  a.position = SSEVector4f(10.0f, 0.0f, 0.0f, 1.0f);
-  a.size = 1.0f;   // a half side of 1 all the same
-  b.size = 8.0f;
-  engine.meshes = {&a, &b};
+  // A half side of 1 all the same.
+  showEmptyMolecule(SSEVector4f(10.0f, 0.0f, 0.0f, 1.0f))->size = 1.0f;
+  showEmptyMolecule(SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f))->size = 8.0f;
   box = engine.computeAllMeshesBoundingVolume();
   EXPECT_TRUE(box.min.x == -4 && box.max.x == 11 && box.min.y == -4 && box.max.z == 4);
 }

@@ -31,7 +31,7 @@ inline void giveSpheroids(Molecule& m, const std::vector<SSEVector4f>& positions
     auto* sphere = new Spheroid(1.0f, kAtomRadius, kAtomRadius);
     sphere->rings = sphere->segments = rings;
     sphere->owner = atom;
-    sphere->kind = 0;
+    sphere->kind = SpheroidKind::AtomSphere;
     sphere->centre = positions[i];
     atom->sphere = sphere;
   }
@@ -43,7 +43,7 @@ inline void giveSpheroids(Molecule& m, const std::vector<SSEVector4f>& positions
     auto* orbital = new Spheroid(half / a, b, a);
     orbital->rings = orbital->segments = rings;
     orbital->owner = bond;
-    orbital->kind = 3;
+    orbital->kind = SpheroidKind::BondOrbital;
     bond->spheroid = orbital;
   }
 }

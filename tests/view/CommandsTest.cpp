@@ -111,17 +111,17 @@ TEST_F(ViewCommands, TheMoleculeMenuOffersJoiningOnlyWithBothBondAxesChosen) {
   EXPECT_EQ(head + tail, menuEntries());
 
   engine.setCurrentMesh(a);
-  a->currentSpheroid = ofKind(a, 0);
+  a->currentSpheroid = ofKind(a, SpheroidKind::AtomSphere);
   view->setBondAxis1Action->trigger();
   EXPECT_EQ(nullptr, view->firstSelectedSpheroid) << "an atom is no bond axis";
-  a->currentSpheroid = ofKind(a, 2);
+  a->currentSpheroid = ofKind(a, SpheroidKind::OpenBondAxis);
   view->setBondAxis1Action->trigger();
   EXPECT_EQ((head + QStringList{clear} + tail), menuEntries());
   view->setBondAxis2Action->trigger();
   EXPECT_TRUE(view->firstSelectedSpheroid == nullptr &&
               view->secondSelectedSpheroid == a->currentSpheroid) << "one axis is not both";
   engine.setCurrentMesh(b);
-  b->currentSpheroid = ofKind(b, 2);
+  b->currentSpheroid = ofKind(b, SpheroidKind::OpenBondAxis);
   view->setBondAxis1Action->trigger();
   EXPECT_EQ((head + QStringList{join, clear} + tail), menuEntries());
 }
@@ -149,6 +149,38 @@ TEST_F(ViewCommands, DeleteTakesTheMoleculeAndItsMarksAndLeavesMeshPicking) {
   frame();   // the kept molecule's marks are still drawn
 }
 
+// Deleting spheroids one by one from the first molecule: each goes from the mesh and from its
+// record; with the last one the molecule has nothing left to show and leaves the scene with its
+// mesh. A mesh taken off the list behind the scene's back stayed with its molecule in the
+// workspace, and File > New then lost it.
+TEST_F(ViewCommands, DeletingTheLastSpheroidOfTheFirstMoleculeTakesItOffTheScene) {
+  Mesh* first = show(kMethyl, SSEVector4f());
+  Mesh* second = show(kMethyl, SSEVector4f(8.0f, 0.0f, 0.0f));
+  engine.setCurrentMesh(first);
+  const Atom* carbon = first->molecule->atoms[0];
+  first->currentSpheroid = carbon->sphere;
+  Spheroid* axis = ofKind(first, SpheroidKind::OpenBondAxis);
+  const Bond* axisBond = static_cast<const Bond*>(axis->owner);
+  view->firstSelectedSpheroid = axis;
+  kvtest::ConsoleCapture console(1);
+  call("deleteSpheroid");
+  EXPECT_TRUE(carbon->sphere == nullptr && first->currentSpheroid == nullptr);
+  EXPECT_EQ(first->molecule->atoms.size() + first->molecule->bonds.size() - 1,
+            first->spheroids.size());
+  first->currentSpheroid = axis;
+  call("deleteSpheroid");
+  EXPECT_TRUE(axisBond->spheroid == nullptr && view->firstSelectedSpheroid == nullptr);
+  for (size_t left = first->spheroids.size(); left > 0; --left) {
+    first->currentSpheroid = first->spheroids.back();
+    call("deleteSpheroid");
+  }
+  EXPECT_EQ(std::vector<Mesh*>{second}, engine.meshes);
+  EXPECT_EQ(std::deque<Molecule*>{second->molecule}, library.workspace);
+  EXPECT_EQ(nullptr, engine.currentMesh);
+  EXPECT_EQ(std::vector<std::string>{"Molecule Deleted"}, console.lines);
+  frame();
+}
+
 TEST_F(ViewCommands, ACloneAppearsBesideItsSourceAndBecomesCurrent) {
   Mesh* source = show(kEthanol, SSEVector4f(1.0f, 2.0f, 3.0f));
   call("cloneMesh");
@@ -162,10 +194,10 @@ TEST_F(ViewCommands, ACloneAppearsBesideItsSourceAndBecomesCurrent) {
 TEST_F(ViewCommands, ASelectedBondPrintsItsEnergy) {
   Mesh* mesh = show(kEthanol, SSEVector4f());
   kvtest::ConsoleCapture console(1);
-  mesh->currentSpheroid = ofKind(mesh, 0);
+  mesh->currentSpheroid = ofKind(mesh, SpheroidKind::AtomSphere);
   view->showBondEnergyAction->trigger();
   EXPECT_TRUE(console.lines.empty()) << "an atom has no bond energy";
-  mesh->currentSpheroid = ofKind(mesh, 3);
+  mesh->currentSpheroid = ofKind(mesh, SpheroidKind::BondOrbital);
   view->showBondEnergyAction->trigger();
   const QString energy =
       QString::number(static_cast<Bond*>(mesh->currentSpheroid->owner)->energy, 'f', 4);

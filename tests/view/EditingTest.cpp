@@ -75,9 +75,11 @@ const Atom* atomOf(const Spheroid* s) { return static_cast<const Atom*>(s->owner
 TEST_F(ViewEditing, ClicksMarkAtomsAndBondsAndTheSymbolsShowTheMarks) {
   Mesh* mesh = show(kEthanol, alongRay(20.0f));
   Molecule* m = mesh->molecule;
-  Spheroid* heavy = clickable(mesh, 0, [](Spheroid* s) { return atomOf(s)->element != "H"; });
-  Spheroid* hydrogen = clickable(mesh, 0, [](Spheroid* s) { return atomOf(s)->element == "H"; });
-  Spheroid* orbital = clickable(mesh, 3, [](Spheroid*) { return true; });
+  const int sphere = SpheroidKind::AtomSphere;
+  Spheroid* heavy = clickable(mesh, sphere, [](Spheroid* s) { return atomOf(s)->element != "H"; });
+  Spheroid* hydrogen =
+      clickable(mesh, sphere, [](Spheroid* s) { return atomOf(s)->element == "H"; });
+  Spheroid* orbital = clickable(mesh, SpheroidKind::BondOrbital, [](Spheroid*) { return true; });
   ASSERT_TRUE(heavy != nullptr && hydrogen != nullptr && orbital != nullptr);
   Atom* atom = static_cast<Atom*>(heavy->owner);
   Bond* bond = static_cast<Bond*>(orbital->owner);
@@ -151,8 +153,8 @@ TEST_F(ViewEditing, TwoMethylsGlideTogetherAndBecomeEthaneAtTheFirstOnesPlace) {
   Mesh* b = show(kMethyl, alongRay(20.0f) + SSEVector4f(4, 3, -2, 0));
   b->setRotation(Quaternion(SSEVector4f(0.6f, 0, 0.8f, 0), 1.0f));   // the axes askew
   const SSEVector4f place = a->position;
-  view->firstSelectedSpheroid = ofKind(a, 2);
-  view->secondSelectedSpheroid = ofKind(b, 2);
+  view->firstSelectedSpheroid = ofKind(a, SpheroidKind::OpenBondAxis);
+  view->secondSelectedSpheroid = ofKind(b, SpheroidKind::OpenBondAxis);
   static_cast<Bond*>(view->secondSelectedSpheroid->owner)->order = 2;
   kvtest::ConsoleCapture console(0);   // no optimiser headings
   call("initJoinMolecules");

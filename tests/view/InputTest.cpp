@@ -79,7 +79,7 @@ TEST_F(ViewInput, KeyThreeActsOnlyInBondOrderEditingAndKeyOneChoosesAnAxis) {
   EXPECT_EQ(0, console.count());
   QTest::keyClick(view, Qt::Key_1);   // the molecule's one bond axis
   ASSERT_NE(nullptr, view->firstSelectedSpheroid);
-  EXPECT_EQ(2, view->firstSelectedSpheroid->kind);
+  EXPECT_EQ(SpheroidKind::OpenBondAxis, view->firstSelectedSpheroid->kind);
 }
 
 TEST_F(ViewInput, DoubleClickPicksAMoleculeAndOnEmptySpaceClearsTheSelections) {

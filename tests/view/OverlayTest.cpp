@@ -77,7 +77,8 @@ class ViewOverlay : public SettledView {
 TEST_F(ViewOverlay, BondAxisLabelsSitAtTheirAxesAndFollowTheirMolecules) {
   Mesh* one = show(kMethyl, alongRay(20.0f) + SSEVector4f(-4.0f, 0.0f, 0.0f, 0.0f));
   Mesh* two = show(kMethyl, alongRay(20.0f) + SSEVector4f(4.0f, 2.0f, 0.0f, 0.0f));
-  Spheroid* axes[2] = {ofKind(one, 2), ofKind(two, 2)};
+  Spheroid* axes[2] = {ofKind(one, SpheroidKind::OpenBondAxis),
+                       ofKind(two, SpheroidKind::OpenBondAxis)};
   view->firstSelectedSpheroid = axes[0];
   view->secondSelectedSpheroid = axes[1];
   for (int round = 0; round < 2; ++round) {

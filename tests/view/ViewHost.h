@@ -61,8 +61,9 @@ class ViewHost : public ::testing::Test {
     kvtest::ensureApplication();
     QDir::setCurrent(KV_SOURCE_DIR);   // the pictures under Resources/
     static std::uint64_t ticks = 0;
+    delete TimeEngine::Instance;   // an earlier test's clock
     TimeEngine::Instance = new TimeEngine([] { return ticks += 100000000; }, {1, 1});
-    engine.meshes.clear();
+    // The scene is empty: every test's TearDown takes what it showed off through the scene.
     engine.currentMesh = engine.previousMesh = nullptr;
     engine.renderMode = RenderMode::VertexArrays;
     engine.showFPS = engine.showCursor = false;   // nothing but the scene in the pixels
@@ -95,6 +96,9 @@ class ViewHost : public ::testing::Test {
   void TearDown() override {
     view->createNewWorkspace();   // also forgets the bond axes and edit marks
     frame();
+    // A molecule handed over after that purge was taken by the frame: it leaves as well.
+    view->scene.clear();
+    view->scene.purge(nullptr);
     library.clear();
   }
 
