@@ -87,14 +87,17 @@ double secondsSince(Clock::time_point start) {
 // Reads a file with the reader its row of the file-type table names, the one File > Open calls,
 // and makes a record of each molecule the reader hands on: the lines the reader printed and the
 // time it took since the record before. Atoms left out of a PDB file are named on every record
-// that follows them.
+// that follows them. A file the reader refuses whole (a PDB file of stacked atoms or without atom
+// records) is one record carrying the reader's reason.
 bool readFile(const FileType& type, const std::string& path, const RecordSink& sink) {
   std::ifstream probe;
   if (!openInput(path, probe)) return false;
   probe.close();
   ErrorCapture capture;
   Clock::time_point start = Clock::now();
-  return type.read(path, [&](FileRecord& read) {
+  int records = 0;
+  const bool readable = type.read(path, [&](FileRecord& read) {
+    ++records;
     Record record;
     record.molecule.reset(read.molecule);
     record.name = read.name;
@@ -115,6 +118,16 @@ bool readFile(const FileType& type, const std::string& path, const RecordSink& s
     capture.resume();
     start = Clock::now();
   });
+  if (records == 0) {
+    Record record;
+    record.name = path;
+    record.error = capture.passOn(std::string());
+    record.seconds = secondsSince(start);
+    capture.pause();
+    if (record.error.compare(0, 5, "Error") == 0) sink(record);
+    capture.resume();
+  }
+  return readable;
 }
 
 }  // namespace

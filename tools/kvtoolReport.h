@@ -2,6 +2,7 @@
 
 // What kvtool prints for one molecule: a readable block, or one JSON object on one line.
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,11 @@ struct Summary {
   std::string smiles;   // as our writer writes the finished molecule
   std::vector<AtomLine> atoms;
   std::vector<BondLine> bonds;
-  double totalBondEnergy = 0.0;   // eV
-  double heatOfFormation = 0.0;   // eV
+  // A record without a molecule has no energies (NaN, written null) and no dipole.
+  double totalBondEnergy = std::numeric_limits<double>::quiet_NaN();   // eV
+  double heatOfFormation = std::numeric_limits<double>::quiet_NaN();   // eV
   double dipole = 0.0;            // Debye
-  bool hasDipole = true;          // false: the chain computed none (a large PDB structure)
+  bool hasDipole = false;         // false: none read, or the chain computed none (a large PDB)
   double seconds = 0.0;
   // What the tables lack for a finished molecule: atom types, bonds and angles without
   // parameters ("no bond parameters for CU O 1"), each once.

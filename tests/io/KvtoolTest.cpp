@@ -191,6 +191,29 @@ TEST_F(Kvtool, EmptyInputsAreReportedNotPassedOver) {
   }
 }
 
+// A PDB file the reader refuses whole was a record saying only "no molecule in", and its reason
+// stood on a second error line.
+TEST_F(Kvtool, AFileRefusedWholeIsOneRecordWithTheReadersReason) {
+  const std::string atom = "ATOM      1  C   ALA A   1       0.000   0.000   0.000  1.00  0.00           C\n";
+  const std::pair<QString, const char*> refused[] = {
+      {write("stacked.pdb", atom + atom + "END\n"), "stacked atoms, file refused"},
+      {write("noatoms.pdb", "HEADER x\nEND\n"), "no atom records"}};
+  for (const auto& file : refused) {
+    const ToolRun run = runKvtool({"--json", file.first});
+    EXPECT_EQ(1, run.exitCode) << file.second;
+    const std::vector<QJsonObject> lines = jsonLines(run.out);
+    ASSERT_EQ(1u, lines.size()) << run.out;
+    EXPECT_FALSE(lines[0]["ok"].toBool());
+    EXPECT_EQ(file.first, lines[0]["name"].toString());
+    EXPECT_NE(-1, lines[0]["error"].toString().indexOf(file.second)) << run.out;
+    for (const char* key : {"totalBondEnergy", "heatOfFormation", "dipole"})
+      EXPECT_TRUE(lines[0][key].isNull()) << key << ": a molecule not read has none";
+    const std::vector<std::string> errors = kvtest::linesOf(run.err);
+    ASSERT_EQ(1u, errors.size()) << run.err;
+    EXPECT_EQ(lines[0]["error"].toString().toStdString(), errors[0]);
+  }
+}
+
 TEST_F(Kvtool, TextReportShowsControlBytesEscapedNotCut) {
   const ToolRun run = runKvtool({write("control.smi", std::string("CCO a\x01" "b\0c\n", 10))});
   EXPECT_EQ(0, run.exitCode) << run.err;
