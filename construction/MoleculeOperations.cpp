@@ -176,11 +176,12 @@ Molecule* MoleculeOperations::joinMolecules(Molecule* first, Bond* axis1, Molecu
     delete bond;
     return nullptr;
   }
-  delete second;
-  // Types and parameters once every axis is closed; the energies in any case.
+  // Types and parameters once every axis is closed; the energies in any case. A refusal leaves
+  // second to the caller, which frees it with first, as after every other failure.
   SetupSteps steps{SetupStep::Perception, SetupStep::Parameters, SetupStep::Energies};
   steps.typesOnlyWhenClosed = true;
   if (!runSetupChain(*first, steps).ok()) return nullptr;
+  delete second;
   return first;
 }
 
