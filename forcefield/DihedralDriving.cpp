@@ -219,20 +219,22 @@ MolecularSystem::ScanResult MolecularSystem::rotationPES(int i, int j, int k, in
   // where the molecule had them; from there one relaxation can end in a higher basin than its
   // neighbours found (1-pentene's anti point lay 2.3 kcal/mol above 170 and 190 degrees). So a
   // point is also relaxed from the point before it, turned on, and keeps the lower of the two;
-  // a scan over whole turns ends where it began, and its first point is tried from its last.
+  // a scan over whole turns ends at its first point, so its last point is the first one reached
+  // again from the point before it, and both ends keep the lower of the two.
+  const double turns = (points.back() - points.front()) / 360.0;
+  const bool wholeTurns =
+      points.size() > 2 && std::round(turns) != 0.0 && std::fabs(turns - std::round(turns)) < 1e-6;
   std::vector<Relaxed> relaxed;
   relaxed.reserve(points.size());
   for (size_t p = 0; p < points.size(); ++p) {
-    relaxed.push_back(relaxFrom(scanStart, points[p]));
+    const bool closing = wholeTurns && p + 1 == points.size();
+    Relaxed fromStart = closing ? relaxed.front() : relaxFrom(scanStart, points[p]);
+    relaxed.push_back(std::move(fromStart));
     if (p == 0) continue;
     Relaxed on = relaxFrom(relaxed[p - 1].coordinates, points[p]);
     if (on.energy < relaxed[p].energy) relaxed[p] = std::move(on);
   }
-  const double turns = (points.back() - points.front()) / 360.0;
-  if (points.size() > 2 && std::round(turns) != 0.0 && std::fabs(turns - std::round(turns)) < 1e-6) {
-    Relaxed closed = relaxFrom(relaxed.back().coordinates, points.front());
-    if (closed.energy < relaxed.front().energy) relaxed.front() = std::move(closed);
-  }
+  if (wholeTurns) relaxed.front() = relaxed.back();
 
   for (size_t p = 0; p < points.size(); ++p) {
     const float key = static_cast<float>(points[p]);
