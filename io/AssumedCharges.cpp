@@ -9,12 +9,6 @@ namespace {
 // Names listed in a description before the rest is only counted.
 const size_t kNamesShown = 6;
 
-int bondOrderSum(const Atom* a) {
-  int used = 0;
-  for (const Bond* b : a->bonds) used += valenceOfOrder(b->order);
-  return used;
-}
-
 bool neutralNitrogen(const Atom* a) { return a->element == "N" && a->charge == 0; }
 
 // A neutral atom with this one bond that a negative charge completes: a single-bonded O or S, a
@@ -55,7 +49,7 @@ std::string AssumedCharges::describe(
 
 void separateFiveBondNitrogens(Molecule& m, std::vector<const Atom*>* separated) {
   for (Atom* a : m.atoms) {
-    if (!neutralNitrogen(a) || bondOrderSum(a) != 5) continue;
+    if (!neutralNitrogen(a) || bondValenceSum(a) != 5) continue;
     for (Bond* b : a->bonds) {
       Atom* end = a->getAdjacentAtom(b);
       if (end == nullptr || end->bonds.size() != 1 || end->charge != 0) continue;
@@ -75,7 +69,7 @@ AssumedCharges assumeNitrogenCharges(Molecule& m) {
   AssumedCharges assumed;
   separateFiveBondNitrogens(m, &assumed.separated);
   for (Atom* a : m.atoms) {
-    if (!neutralNitrogen(a) || bondOrderSum(a) != 4) continue;
+    if (!neutralNitrogen(a) || bondValenceSum(a) != 4) continue;
     a->charge = 1;
     assumed.cations.push_back(a);
     for (Bond* b : a->bonds) {

@@ -29,9 +29,7 @@ const long kMaxMatchingSteps = 200000;
 // True when the atom's written bonds (hydrogens of a bracket count included) leave one valence
 // unit for a ring double bond: c, pyridine-like n, [nH+], [o+]; not [nH], o, s, n(C).
 bool needsDoubleBond(const Atom* a) {
-  int used = 0;
-  for (const Bond* b : a->bonds) used += valenceOfOrder(b->order);
-  return SmilesParser::kekuleValence(a) - used >= 1;
+  return SmilesParser::kekuleValence(a) - bondValenceSum(a) >= 1;
 }
 
 struct Edge {

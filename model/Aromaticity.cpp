@@ -51,14 +51,6 @@ bool hasDoubleBondOutside(Atom* a, const std::vector<Atom*>& ringAtoms) {
   return false;
 }
 
-// The bonds of an atom summed, an aromatic bond counted once.
-int bondOrderSum(const Atom* a) {
-  int sum = 0;
-  for (const Bond* b : a->bonds)
-    if (b != nullptr) sum += b->order == 9 ? 1 : b->order;
-  return sum;
-}
-
 // A ring sulfur, selenium, phosphorus or arsenic with more bonds than its lowest valence and a
 // neighbour outside the ring is tetrahedral: the P of a cyclophosphazene ((NPCl2)3), the S of a
 // 1-substituted 1,2,6-thiadiazine. Counted, their six electrons made such rings aromatic; their
@@ -66,7 +58,7 @@ int bondOrderSum(const Atom* a) {
 // ring aromatic.
 bool isTetrahedralHypervalent(Atom* a, const std::vector<Atom*>& ringAtoms) {
   const int lowest = (a->element == "P" || a->element == "As") ? 3 : 2;
-  if (!hypervalentCandidate(a->element) || bondOrderSum(a) <= lowest) return false;
+  if (!hypervalentCandidate(a->element) || bondValenceSum(a) <= lowest) return false;
   for (Bond* b : a->bonds) {
     const Atom* other = b == nullptr ? nullptr : a->getAdjacentAtom(b);
     if (other != nullptr && std::find(ringAtoms.begin(), ringAtoms.end(), other) == ringAtoms.end())

@@ -152,7 +152,13 @@ int Atom::getValence() const {
   // An aromatic atom takes one more unit for its share of the pi system, except a lone-pair
   // donor (pyrrole nitrogen, furan oxygen, thiophene sulfur): its pi pair is not a bond.
   if (isAromatic && !givesPiPair()) sum += 1;
-  for (const Bond* b : bonds) sum += valenceOfOrder(b->order);
+  return sum + bondValenceSum(this);
+}
+
+int bondValenceSum(const Atom* a) {
+  int sum = 0;
+  for (const Bond* b : a->bonds)
+    if (b != nullptr) sum += valenceOfOrder(b->order);
   return sum;
 }
 

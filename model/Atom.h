@@ -183,6 +183,9 @@ class Atom {
 // A bond order as it counts in a valence sum: aromatic (9) counts as 1.
 inline int valenceOfOrder(int order) { return order == 9 ? 1 : order; }
 
+// The atom's bonds summed as valence (aromatic counted once), without charge or pi share.
+int bondValenceSum(const Atom* a);
+
 // The bond joining a and b, or null.
 Bond* bondBetween(const Atom* a, const Atom* b);
 

@@ -41,8 +41,7 @@ bool isUndescribable(const Atom* a, InputParameters& tables, const std::string& 
     UtilityEngine::instance()->toUpper(symbol);
     if (symbol == "FE" || symbol == "CR" || symbol == "NI" || symbol == "VA") ++largest;
   }
-  int bonded = 0;
-  for (const Bond* b : a->bonds) bonded += valenceOfOrder(b->order);
+  const int bonded = bondValenceSum(a);
   const int room = largest + (a->charge < 0 ? -a->charge : a->charge);
   if (bonded > room) {
     ErrorLine() << "Error: atom typing: bond orders sum to " << bonded << " on atom \"" << a->name
