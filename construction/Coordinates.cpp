@@ -14,6 +14,7 @@
 
 #include "construction/GeometryCheck.h"
 #include "construction/GeometrySupport.h"
+#include "construction/Polyhedra.h"
 #include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
@@ -134,6 +135,9 @@ class NodePlacement {
   // Two or more references: the two mirror directions at table angles, chosen by the label or
   // away from the neighbours already there.
   void placeFromTwoReferences();
+  // A five- or six-connected centre that sees all its bonds: every open neighbour at once, on
+  // the free vertices of its bipyramid or octahedron. False (nothing placed) for any other.
+  bool placeOnPolyhedron();
   // Takes the atom off the queue's front when it is finished.
   void retire();
 
@@ -276,6 +280,26 @@ void NodePlacement::placeFromTwoReferences() {
     tetrahedralPair(d1, d2, s1, s2);
   const SSEVector4f direction = chooseMirror(d1, d2, s1, s2, r1, r2, newAtom);
   settle(bond, newAtom, placedAt(atom_->position, direction, placementLength(bond)));
+}
+
+bool NodePlacement::placeOnPolyhedron() {
+  // Angles of 90 and 180 degrees are no pair of table angles the mirror steps could lay out.
+  const size_t degree = placed_.size() + open_.size();
+  if ((degree != 5 && degree != 6) || atom_->degree != static_cast<int>(degree) || placed_.empty())
+    return false;
+  std::vector<geometry::Vec3> placed;
+  for (const Bond* bond : placed_)
+    placed.push_back(geometry::positionOf(farEnd(bond, atom_)) - geometry::positionOf(atom_));
+  const std::vector<geometry::Vec3> free =
+      geometry::freePolyhedronDirections(static_cast<int>(degree), placed);
+  if (free.size() != open_.size()) return false;
+  for (const geometry::Vec3& d : free) {
+    Bond* bond = takeOpen();
+    const SSEVector4f direction(static_cast<float>(d.x), static_cast<float>(d.y),
+                                static_cast<float>(d.z), 0.0f);
+    settle(bond, farEnd(bond, atom_), placedAt(atom_->position, direction, placementLength(bond)));
+  }
+  return true;
 }
 
 SSEVector4f NodePlacement::chooseMirror(const SSEVector4f& d1, const SSEVector4f& d2,
@@ -521,8 +545,10 @@ int Molecule::createCoorForNode(Atom* atom, std::queue<Atom*>& queue, std::vecto
   node.collect(bondIds);
   if (node.hasOpen()) {
     if (node.referenceCount() == 0) node.placeAlongX();
-    if (node.referenceCount() == 1 && node.hasOpen()) node.placeFromOneReference();
-    while (node.referenceCount() >= 2 && node.hasOpen()) node.placeFromTwoReferences();
+    if (!node.hasOpen() || !node.placeOnPolyhedron()) {
+      if (node.referenceCount() == 1 && node.hasOpen()) node.placeFromOneReference();
+      while (node.referenceCount() >= 2 && node.hasOpen()) node.placeFromTwoReferences();
+    }
   }
   node.retire();
   return node.count();

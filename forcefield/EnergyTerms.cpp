@@ -276,8 +276,15 @@ double MolecularSystem::EFAngle() {
     const double kTheta = angleForceConstant[t];
     const double theta = std::acos(std::fmax(-1.0, std::fmin(1.0, cosTheta)));
     double delta = theta - theta0;
-    if (theta2 > 0.0 && std::fabs(theta - theta2) < std::fabs(delta)) delta = theta - theta2;
-    if (theta3 > 0.0 && std::fabs(theta - theta3) < std::fabs(delta)) delta = theta - theta3;
+    double oneThree = ureyBradleyLength[t];
+    if (theta2 > 0.0 && std::fabs(theta - theta2) < std::fabs(delta)) {
+      delta = theta - theta2;
+      oneThree = ureyBradleyLength2[t];
+    }
+    if (theta3 > 0.0 && std::fabs(theta - theta3) < std::fabs(delta)) {
+      delta = theta - theta3;
+      oneThree = ureyBradleyLength3[t];
+    }
     energy += kTheta * delta * delta;
     if (kTheta != 0.0 && delta != 0.0) {
       const double P = 2.0 * kTheta * delta / sinTheta;
@@ -295,7 +302,7 @@ double MolecularSystem::EFAngle() {
     }
     if (ureyBradleyEnabled && ureyBradleyForceConstant[t] != 0.0) {
       const double kUB = ureyBradleyForceConstant[t];
-      const double deltaUB = rik - ureyBradleyLength[t];
+      const double deltaUB = rik - oneThree;
       energy += kUB * deltaUB * deltaUB;
       const double g = 2.0 * kUB * deltaUB / rik;
       KV_ADD_FORCE(i, -g, dik);

@@ -325,6 +325,8 @@ void MolecularSystem::assignAngleParameters() {
   angleReference3.assign(angleCount, 0.0);
   ureyBradleyForceConstant.assign(angleCount, 0.0);
   ureyBradleyLength.assign(angleCount, 0.0);
+  ureyBradleyLength2.assign(angleCount, 0.0);
+  ureyBradleyLength3.assign(angleCount, 0.0);
   std::vector<bool> inFlatFiveRing(static_cast<size_t>(angleCount), false);
   for (int t = 0; t < angleCount; ++t) {
     const int centre = angleCentre[t];
@@ -396,8 +398,15 @@ void MolecularSystem::assignAngleParameters() {
     if (bond1 < 0 || bond2 < 0) continue;
     const double r1 = bondLength[bond1];
     const double r2 = bondLength[bond2];
-    const double radicand = r1 * r1 + r2 * r2 - 2.0 * r1 * r2 * std::cos(angleReference[t]);
-    ureyBradleyLength[t] = radicand < 1e-10 ? 0.0 : std::sqrt(radicand);
+    auto oneThree = [r1, r2](double angle) {
+      const double radicand = r1 * r1 + r2 * r2 - 2.0 * r1 * r2 * std::cos(angle);
+      return radicand < 1e-10 ? 0.0 : std::sqrt(radicand);
+    };
+    ureyBradleyLength[t] = oneThree(angleReference[t]);
+    // A bipyramid's axial-equatorial angle is held at 90 degrees by the angle term; a 1-3
+    // distance from the row's first angle (120) pulled PCl5's bonds out to 2.2 A (2.02-2.12).
+    if (angleReference2[t] > 0.0) ureyBradleyLength2[t] = oneThree(angleReference2[t]);
+    if (angleReference3[t] > 0.0) ureyBradleyLength3[t] = oneThree(angleReference3[t]);
     ureyBradleyForceConstant[t] = kAngleForceConstant;
   }
 }

@@ -90,6 +90,9 @@ public:
   std::vector<double> dihedralTermBarrier;      // kcal/mol
   std::vector<double> ureyBradleyForceConstant;
   std::vector<double> ureyBradleyLength;   // A
+  // The 1-3 distances of angleReference2 and angleReference3 (0 where the angle has none): the
+  // term holds the distance of the reference the angle term picks.
+  std::vector<double> ureyBradleyLength2, ureyBradleyLength3;   // A
   double shakeTolerance = 1e-12;
 
   // --- State ----------------------------------------------------------------------------------

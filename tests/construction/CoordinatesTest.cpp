@@ -1,6 +1,7 @@
 // Coordinates from connectivity: chains, rings, fused systems, stereocentres and fragments,
 // built from graphs that went through the shipped perception and typing.
 
+#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -236,5 +237,40 @@ TEST_F(Coordinates, FourBondedCentresStayTetrahedralWhereTheirAnglesCannotAllHol
     for (size_t i = 0; i < 4; ++i)
       for (size_t j = i + 1; j < 4; ++j)
         EXPECT_GT(angleDeg(n[i], centre, n[j]), 90.0) << c.elements[c.centre] << " " << i << j;
+  }
+}
+
+TEST_F(Coordinates, FiveAndSixConnectedCentresAreBuiltAsBipyramidsAndOctahedra) {
+  // The mirror steps lay out angles of one table value; a centre of PCl5 or SF6 came out with
+  // angles from 66 to 139 degrees before the force field ever ran. As built, before any
+  // optimisation: six right angles, three of 120 and one straight for five neighbours; twelve
+  // right angles and three straight for six. A neighbour that carries more atoms (the phenyl of
+  // PhPCl4) is a reference the polyhedron turns to.
+  const struct {
+    std::vector<std::string> elements;
+    std::vector<kvtest::Edge> edges;
+  } cases[] = {
+      {{"P", "Cl", "Cl", "Cl", "Cl", "Cl"}, {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}, {0, 5, 1}}},
+      {{"S", "F", "F", "F", "F", "F", "F"},
+       {{0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}, {0, 5, 1}, {0, 6, 1}}},
+      {{"Cl", "Cl", "P", "Cl", "Cl", "C", "C", "C", "C", "C", "C"},
+       {{0, 2, 1}, {1, 2, 1}, {2, 3, 1}, {2, 4, 1}, {2, 5, 1}, {5, 6, 2}, {6, 7, 1}, {7, 8, 2},
+        {8, 9, 1}, {9, 10, 2}, {10, 5, 1}}}};
+  for (const auto& c : cases) {
+    auto m = construct(c.elements, c.edges);
+    const Atom* centre = nullptr;
+    for (const Atom* a : m->atoms)
+      if (a->degree >= 5) centre = a;
+    ASSERT_NE(nullptr, centre) << c.elements.size();
+    const std::vector<Atom*> n = centre->getAdjacentAtoms();
+    std::vector<double> angles;
+    for (size_t i = 0; i < n.size(); ++i)
+      for (size_t j = i + 1; j < n.size(); ++j) angles.push_back(angleDeg(n[i], centre, n[j]));
+    std::sort(angles.begin(), angles.end());
+    const bool bipyramid = n.size() == 5;
+    for (size_t k = 0; k < angles.size(); ++k) {
+      const double ideal = k < (bipyramid ? 6u : 12u) ? 90.0 : bipyramid && k < 9 ? 120.0 : 180.0;
+      EXPECT_NEAR(ideal, angles[k], 0.5) << centre->element << " angle " << k;
+    }
   }
 }
