@@ -20,8 +20,9 @@ struct ActionSlot {
 };
 
 using Form = Ui_KestavorGUIClass;
-// Load Plugin has no command and stays unconnected; the Periodic Table action is connected by
-// name when the form is built.
+// Load Plugin has no command: connectActions connects it to a slot the class does not have, which
+// Qt refuses with a warning. The Periodic Table action is connected by name when the form is
+// built.
 const ActionSlot kActionSlots[] = {
     {&Form::actionShowRenderWidget, &KestavorGUI::Menu_RenderWidgetToggle},
     {&Form::actionNew, &KestavorGUI::Menu_New},
@@ -50,6 +51,7 @@ const ActionSlot kActionSlots[] = {
 void KestavorGUI::connectActions() {
   for (const ActionSlot& row : kActionSlots)
     connect(ui.*row.action, &QAction::triggered, this, row.slot);
+  connect(ui.actionLoad_Plugin, SIGNAL(triggered()), this, SLOT(Menu_LoadPlugin()));
   // The view's camera commands are private slots, reached by name.
   connect(ui.actionReset_Camera, SIGNAL(triggered()), glWidget, SLOT(resetCamera()));
   connect(ui.actionShow_All_Molecules, SIGNAL(triggered()), glWidget,

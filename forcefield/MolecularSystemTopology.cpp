@@ -3,6 +3,7 @@
 #include "forcefield/MolecularSystem.h"
 
 #include "math/CellGrid.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -156,6 +157,12 @@ void MolecularSystem::SetupExclsionList() {
     if (std::abs(p.second) != std::abs(q.second)) return std::abs(p.second) < std::abs(q.second);
     return p.kind < q.kind;
   });
+  auto samePair = [](const Entry& p, const Entry& q) {
+    return p.first == q.first && std::abs(p.second) == std::abs(q.second);
+  };
+  int distinctPairs = 0;
+  for (size_t e = 0; e < entries.size(); ++e)
+    if (e == 0 || !samePair(entries[e - 1], entries[e])) ++distinctPairs;
   exclusionAtom1.clear();
   exclusionAtom2.clear();
   exclusionKind.clear();
@@ -168,6 +175,8 @@ void MolecularSystem::SetupExclsionList() {
     exclusionKind.push_back(e.kind);
   }
   exclusionCount = static_cast<int>(exclusionAtom1.size());
+  // The merge writes one entry per pair counted above; a difference is a fault of the merge.
+  if (exclusionCount != distinctPairs) printError("ERROR: SetupExclusionList failed!");
 }
 
 void MolecularSystem::SetupNonbondedList() {

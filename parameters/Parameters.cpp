@@ -65,9 +65,9 @@ Parameters::Parameters() {
     const char* path;
     void (Parameters::*read)(std::istream&);
   };
-  const TypeFile files[] = {{"Library/supertype.txt", &Parameters::ReadAtomType},
-                            {"Library/bondparameters.txt", &Parameters::ReadBondType},
-                            {"Library/angleparameters.txt", &Parameters::ReadAngleType}};
+  const TypeFile files[] = {{"Library\\supertype.txt", &Parameters::ReadAtomType},
+                            {"Library\\bondparameters.txt", &Parameters::ReadBondType},
+                            {"Library\\angleparameters.txt", &Parameters::ReadAngleType}};
   UtilityEngine* utility = UtilityEngine::instance();
   for (const TypeFile& file : files) {
     std::ifstream in(file.path);

@@ -2,8 +2,10 @@
 #define KV_PARAMETERS_PARAMETERS_H
 
 // An older, self-contained reader of force-field type tables: atom types, bond types and angle
-// types from "Library/supertype.txt", "Library/bondparameters.txt" and
-// "Library/angleparameters.txt" below the working directory. The live force field takes its
+// types from the files "Library\supertype.txt", "Library\bondparameters.txt" and
+// "Library\angleparameters.txt" of the working directory, their names written with the
+// backslash of the system the tables were first kept on (on this one the backslash is part of
+// the file name, not a folder separator). The live force field takes its
 // parameters from InputParameters; nothing in the application reaches this class.
 //
 // Line grammar of all three files: the line is cut at its first "//", trimmed of "\r\n\t " and
@@ -51,7 +53,7 @@ class Parameters {
   static Parameters* Instance;   // null until the first instance() call
   static Parameters* instance();
 
-  // Reads the three files of "Library/" below the working directory. A file that cannot be
+  // Reads the three "Library\" files of the working directory. A file that cannot be
   // opened gets a "CANNOT OPEN FILE" console line and leaves its list empty; the counts are
   // printed at the end.
   Parameters();

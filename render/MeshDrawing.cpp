@@ -15,10 +15,6 @@
 
 namespace {
 
-// Which way each variant's pulse runs; shared by every mesh drawn through that variant.
-float AlphaDirectionVA = 1.0f;
-float AlphaDirectionVBO = 1.0f;
-float AlphaDirectionHDR = 1.0f;
 constexpr float kPulseTurnUp = 0.251f;
 constexpr float kPulseTurnUpHDR = 0.25000009f;   // the half-float frame keeps it above 0.25
 constexpr float kTransparentAlpha = 0.85f;
@@ -129,21 +125,26 @@ void Mesh::renderCurrentSpheroid(bool bufferObjects) {
   glDisableClientState(GL_NORMAL_ARRAY);
 }
 
+// Each variant keeps in AlphaDirection which way its pulse runs, shared by every mesh drawn
+// through that variant.
 void Mesh::renderCurrentSpheroid_VA() {
-  advancePulse(AlphaDirectionVA, TimeEngine::instance()->getHighDeltaTime(), kPulseTurnUp);
+  static float AlphaDirection = 1.0f;
+  advancePulse(AlphaDirection, TimeEngine::instance()->getHighDeltaTime(), kPulseTurnUp);
   glTexCoord1f(pulseAlpha);   // into the alpha ramp the pass has bound
   renderCurrentSpheroid(false);
 }
 
 void Mesh::renderCurrentSpheroid_VBO() {
-  advancePulse(AlphaDirectionVBO, TimeEngine::instance()->getHighDeltaTime(), kPulseTurnUp);
+  static float AlphaDirection = 1.0f;
+  advancePulse(AlphaDirection, TimeEngine::instance()->getHighDeltaTime(), kPulseTurnUp);
   glTexCoord1f(pulseAlpha);
   renderCurrentSpheroid(true);
 }
 
 void Mesh::renderCurrentSpheroid_HDR() {
+  static float AlphaDirection = 1.0f;
   GraphicsEngine* engine = GraphicsEngine::instance();
-  advancePulse(AlphaDirectionHDR, TimeEngine::instance()->getHighDeltaTime(), kPulseTurnUpHDR);
+  advancePulse(AlphaDirection, TimeEngine::instance()->getHighDeltaTime(), kPulseTurnUpHDR);
   if (engine->lighting) {
     setAlphaUniform(pulseAlpha);
   } else {

@@ -19,8 +19,8 @@ class LegacyParameters : public ::testing::Test {
 }  // namespace
 
 TEST_F(LegacyParameters, ConstructorReadsTheLibraryFilesAndNamesTheMissingOne) {
-  folder.write("Library/supertype.txt", "C3 CSP3 C 12.011\n");
-  folder.write("Library/bondparameters.txt",
+  folder.write("Library\\supertype.txt", "C3 CSP3 C 12.011\n");
+  folder.write("Library\\bondparameters.txt",
                "// type1 type2 order k distance x\n   \t \nC3 H 1 340.0 1.09 0.0 // C-H\n"
                "C3 C3 1 // the rest is a comment\nC2 O2 2 570.0 1.229 0.0 extra\n");
   Parameters p;
@@ -39,7 +39,7 @@ TEST_F(LegacyParameters, ConstructorReadsTheLibraryFilesAndNamesTheMissingOne) {
   EXPECT_EQ(1, p.bondTypes[0].IsBond(1, "C3", "H"));
   EXPECT_EQ(-1, p.bondTypes[0].IsBond(1, "H", "C3"));
   EXPECT_EQ(0, p.bondTypes[0].IsBond(2, "C3", "H"));
-  EXPECT_EQ((std::vector<std::string>{"CANNOT OPEN FILE: Library/angleparameters.txt!",
+  EXPECT_EQ((std::vector<std::string>{"CANNOT OPEN FILE: Library\\angleparameters.txt!",
                                       "Parameters:     1    3    0"}),
             console.lines);
 }
