@@ -70,7 +70,10 @@ QString locateDataFolder(const QString& workingFolder, const QString& executable
 QString builtSourceFolder() { return QStringLiteral(KV_BUILT_SOURCE_FOLDER); }
 
 void prepareApplication(QApplication& app) {
-  if (QStyle* style = QStyleFactory::create(QStringLiteral("cleanlooks"))) app.setStyle(style);
+  // Qt 5 ships Cleanlooks only as a plugin that is seldom installed; Fusion is its successor.
+  QStyle* style = QStyleFactory::create(QStringLiteral("cleanlooks"));
+  if (style == nullptr) style = QStyleFactory::create(QStringLiteral("Fusion"));
+  if (style != nullptr) app.setStyle(style);
   initIconResources();
   app.setWindowIcon(QIcon(kWindowIcon));
 }

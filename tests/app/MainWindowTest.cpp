@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyle>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -105,6 +106,8 @@ void expectFirstStartLayout(const KestavorGUI& w) {
 TEST_F(RunningShell, FirstStartShowsMenusPagesDocksToolBarsAndTheLibrary) {
   start();
   EXPECT_EQ("Kestavor 2.0 Beta", window->windowTitle().toStdString());
+  const QString style = qApp->style()->objectName().toLower();
+  EXPECT_TRUE(style == "cleanlooks" || style == "fusion") << style.toStdString();
   std::vector<std::string> menus;
   for (const QAction* a : window->ui.menuBar->actions())
     menus.push_back(a->text().toStdString() + ": " + entries(a->menu()));
