@@ -67,6 +67,14 @@ bool isTetrahedralHypervalent(Atom* a, const std::vector<Atom*>& ringAtoms) {
   return false;
 }
 
+// A ring sulfur, selenium or phosphorus that holds a double bond outside the ring (the S=O of a
+// thiophene oxide, the S=S of a thioxo-dithiole, P=O), or a tetrahedral one, is hypervalent, not
+// part of a pi ring.
+bool isHypervalent(Atom* a, const std::vector<Atom*>& ringAtoms) {
+  return (hypervalentCandidate(a->element) && hasDoubleBondOutside(a, ringAtoms)) ||
+         isTetrahedralHypervalent(a, ringAtoms);
+}
+
 // A double bond that is no ring bond at all: the C=O or C=C on a ring atom, never the double bond
 // a fused ring's Kekule form gives the atom.
 bool hasDoubleBondOutOfRings(const Atom* a) {
@@ -75,6 +83,14 @@ bool hasDoubleBondOutOfRings(const Atom* a) {
 }
 
 }  // namespace
+
+bool Ring::holdsHypervalentAtom() const {
+  std::vector<Atom*> ringAtoms;
+  std::vector<Bond*> ringBonds;
+  if (!resolve(*this, ringAtoms, ringBonds)) return false;
+  return std::any_of(ringAtoms.begin(), ringAtoms.end(),
+                     [&ringAtoms](Atom* a) { return isHypervalent(a, ringAtoms); });
+}
 
 void Ring::checkAromaticityPi() {
   if (aromatic) return;
@@ -112,11 +128,7 @@ void Ring::checkAromaticityPi() {
     if (a->piElectrons == 0 && !metalBound && !a->isMetalAtom() &&
         !(a->element == "C" && a->charge > 0))
       return;
-    // A ring sulfur, selenium or phosphorus that holds a double bond outside the ring (the S=O
-    // of a thiophene oxide, the S=S of a thioxo-dithiole, P=O) is hypervalent, not part of a pi
-    // ring.
-    if (hypervalentCandidate(a->element) && hasDoubleBondOutside(a, ringAtoms)) return;
-    if (isTetrahedralHypervalent(a, ringAtoms)) return;
+    if (isHypervalent(a, ringAtoms)) return;
     // A ring carbon whose double bond leaves the ring (the C=O of a quinone, a maleimide, a
     // phthalimide or an isatin, the C=C of a fulvene) lends the ring no pi electron of its own:
     // counted as one, it made such rings six-electron aromatics.

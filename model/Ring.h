@@ -31,6 +31,10 @@ class Ring {
   // Aromaticity tests (Aromaticity.cpp); ring perception applies checkAromaticityPi.
   void checkAromaticity();
   void checkAromaticityPi();
+  // A ring sulfur, selenium, tellurium, phosphorus or arsenic that is hypervalent: a double
+  // bond out of the ring (a thiophene 1,1-dioxide, a phosphole oxide) or more bonds than its
+  // lowest valence and a neighbour outside the ring. Such a ring is no heteroaromatic.
+  bool holdsHypervalentAtom() const;
 };
 
 // A fused ring system found by 3-D construction; the rings are not owned, the atom list is
