@@ -188,9 +188,17 @@ def centres(written, built, heavy):
     labels = dict(Chem.FindMolChiralCenters(written, includeUnassigned=False, useLegacyImplementation=True))
     if not labels:
         return 0, 0
+    # The labels of the built molecule are ranked on its sanitised copy: its rings as kvtool
+    # writes them (a 2-pyranone's or 2-pyridone's double bonds) rank their atoms otherwise
+    # than the same rings read aromatic from the SMILES, and turned the label of a kept centre.
+    mol = Chem.Mol(built)
     try:
-        Chem.AssignStereochemistryFrom3D(built)
-        found = dict(Chem.FindMolChiralCenters(built, includeUnassigned=True, useLegacyImplementation=True))
+        Chem.SanitizeMol(mol)
+    except Exception:
+        mol = Chem.Mol(built)
+    try:
+        Chem.AssignStereochemistryFrom3D(mol)
+        found = dict(Chem.FindMolChiralCenters(mol, includeUnassigned=True, useLegacyImplementation=True))
     except Exception:
         return 0, 0
     kept = inverted = 0
