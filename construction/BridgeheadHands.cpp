@@ -115,26 +115,39 @@ bool insideOut(const Atom& first, const Atom& second, const Bridge& a, const Bri
   return near != 0.0 && near == far;
 }
 
-// The first triple of disjoint bridges to one far bridgehead, short enough together, that
-// turns a bridgehead inside out.
+// Whether a triple of disjoint bridges to one far bridgehead, of the fewest atoms any such
+// triple has and short enough together, turns a bridgehead inside out. Only the smallest
+// bicycle of the two bridgeheads holds its fourth bonds outside: a larger one may hold one of
+// them inside, on a bridge of the smaller. The oxanorbornene of a furan Diels-Alder adduct
+// fused to a lactam has a bridge of five atoms round the lactam beside its two-atom bridge, and
+// the [5.2.1] bicycle of that bridge holds the two-atom bridge's first atom inside.
 bool anyInsideOut(const Atom& centre, const std::vector<const Bridge*>& toEnd) {
+  struct Triple {
+    const Bridge* bridges[3];
+    size_t atoms;
+    bool fused;
+  };
+  std::vector<Triple> triples;
+  size_t fewest = 0;
   for (size_t i = 0; i < toEnd.size(); ++i)
     for (size_t j = i + 1; j < toEnd.size(); ++j) {
       if (!disjoint(*toEnd[i], *toEnd[j])) continue;
       for (size_t k = j + 1; k < toEnd.size(); ++k) {
-        const Bridge* three[3] = {toEnd[i], toEnd[j], toEnd[k]};
-        size_t atoms = 0;
-        bool fused = false;
-        for (const Bridge* bridge : three) {
-          atoms += bridge->inner.size();
-          fused = fused || bridge->inner.empty();
+        if (!disjoint(*toEnd[i], *toEnd[k]) || !disjoint(*toEnd[j], *toEnd[k])) continue;
+        Triple triple{{toEnd[i], toEnd[j], toEnd[k]}, 0, false};
+        for (const Bridge* bridge : triple.bridges) {
+          triple.atoms += bridge->inner.size();
+          triple.fused = triple.fused || bridge->inner.empty();
         }
-        if (atoms <= (fused ? kMostTransFusedBridgeAtoms : kMostInOutBridgeAtoms) && disjoint(*toEnd[i], *toEnd[k]) &&
-            disjoint(*toEnd[j], *toEnd[k]) &&
-            insideOut(centre, *toEnd[i]->end, *toEnd[i], *toEnd[j], *toEnd[k]))
-          return true;
+        if (triples.empty() || triple.atoms < fewest) fewest = triple.atoms;
+        triples.push_back(triple);
       }
     }
+  for (const Triple& t : triples)
+    if (t.atoms == fewest &&
+        t.atoms <= (t.fused ? kMostTransFusedBridgeAtoms : kMostInOutBridgeAtoms) &&
+        insideOut(centre, *t.bridges[0]->end, *t.bridges[0], *t.bridges[1], *t.bridges[2]))
+      return true;
   return false;
 }
 
