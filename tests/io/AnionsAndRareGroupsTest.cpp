@@ -91,10 +91,12 @@ TEST(AnionsAndRareGroups, DelocalisedAnionBondsTakeTheirMeasuredLengths) {
 TEST(AnionsAndRareGroups, BondsWithoutTheirOwnRowOnceCameOutShort) {
   // Thiosulfate's S=S was 1.75 A, perchlorate's Cl-O 1.70, a nitroso N=O 1.15 to 1.16, the
   // ring P-N of hexachlorocyclotriphosphazene 1.49, the P=C of Ph3P=CH2 1.57, an
-  // iminophosphorane's P=N 1.48 and parathion's P=S 1.84. Measured lengths: thiosulfate salts
+  // iminophosphorane's P=N 1.48 and parathion's P=S 1.84; the N-O of pyridine N-oxide was 1.45
+  // and of an amine oxide 1.46, as long as a hydroxylamine's. Measured lengths: thiosulfate salts
   // 1.97-2.01, perchlorate salts 1.44, nitrosobenzene 1.21, N-nitrosodimethylamine N=O 1.235
   // and N-N 1.344, N-nitroso hydroxylamines 1.24-1.27, (NPCl2)3 1.58, Ph3P=CH2 1.66, N-acyl
-  // iminophosphoranes 1.60-1.62, thiophosphate esters 1.91-1.93.
+  // iminophosphoranes 1.60-1.62, thiophosphate esters 1.91-1.93, pyridine N-oxide 1.29,
+  // trimethylamine oxide 1.38.
   const BondCase cases[] = {
       {"[O-]S([O-])(=O)=S", "S", "S", 2, true, 1.99},
       {"[O-][Cl+3]([O-])([O-])[O-]", "Cl", "O", 1, true, 1.44},
@@ -106,7 +108,9 @@ TEST(AnionsAndRareGroups, BondsWithoutTheirOwnRowOnceCameOutShort) {
       {"ClP1(=NP(=NP(=N1)(Cl)Cl)(Cl)Cl)Cl", "P", "N", 0, false, 1.58},
       {"C=P(c1ccccc1)(c1ccccc1)c1ccccc1", "C", "P", 2, false, 1.66},
       {"P(=NC(=O)C)(c1ccccc1)(c2ccccc2)c3ccccc3", "P", "N", 2, false, 1.61},
-      {"CCOP(=S)(OCC)Oc1ccc(cc1)[N+](=O)[O-]", "P", "S", 2, true, 1.93}};
+      {"CCOP(=S)(OCC)Oc1ccc(cc1)[N+](=O)[O-]", "P", "S", 2, true, 1.93},
+      {"Cc1cccc[n+]1[O-]", "N", "O", 1, true, 1.29},
+      {"C[N+](C)(C)[O-]", "N", "O", 1, true, 1.38}};
   for (const BondCase& c : cases) EXPECT_GE(expectLengths(c, 0.04), 1) << c.smiles;
 }
 
