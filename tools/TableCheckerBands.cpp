@@ -37,9 +37,10 @@ const Band kBands[] = {
     {"O", "S", 2, 1.38f, 1.54f},   {"N", "S", 1, 1.58f, 1.78f},
 };
 
-// Single bonds between two centres of an sp3 super type: the short end of the pair's band
-// belongs to bonds of unsaturated atoms. The C-O band starts low enough for alkoxides, the N-O
-// band for amine oxides.
+// Single bonds between two centres of an sp3 super type that give no pi electrons: the short end
+// of the pair's band belongs to bonds of unsaturated atoms (the N-O of a pyridine N-oxide, whose
+// ring nitrogen shares the amines' super type for its lookups, is 1.29). The C-O band starts low
+// enough for alkoxides, the N-O band for amine oxides.
 const Band kSaturatedBands[] = {
     {"C", "C", 1, 1.48f, 1.60f}, {"C", "N", 1, 1.42f, 1.52f}, {"C", "O", 1, 1.34f, 1.48f},
     {"C", "S", 1, 1.76f, 1.88f}, {"N", "N", 1, 1.38f, 1.48f}, {"N", "O", 1, 1.32f, 1.48f},
@@ -81,29 +82,34 @@ const Band* findBand(const Band* begin, const Band* end, const std::string& e1,
 }  // namespace
 
 void TableChecker::checkBondLengths() {
-  // Element and super type of every name a bond row may use: type, base type, super type and
-  // element symbol, the type's own row first.
-  std::map<std::string, std::pair<std::string, std::string> > kinds;
+  // Element, super type and pi electrons of every name a bond row may use: type, base type,
+  // super type and element symbol, the type's own row first.
+  struct Kind {
+    std::string element, super;
+    unsigned int piElectrons;
+  };
+  std::map<std::string, Kind> kinds;
   for (const AtomTypeParameters* row : tables.atomTypeParameters)
-    kinds.emplace(row->type, std::make_pair(row->element, row->stype));
+    kinds.emplace(row->type, Kind{row->element, row->stype, row->piElectrons});
   for (const AtomTypeParameters* row : tables.atomTypeParameters) {
-    kinds.emplace(row->stype, std::make_pair(row->element, row->stype));
+    kinds.emplace(row->stype, Kind{row->element, row->stype, 0});
     std::string element = row->element;
     UtilityEngine::instance()->toUpper(element);
-    kinds.emplace(element, std::make_pair(row->element, std::string()));
+    kinds.emplace(element, Kind{row->element, std::string(), 0});
   }
-  auto saturated = [](const std::string& super) {
+  auto saturated = [](const Kind& kind) {
+    if (kind.piElectrons != 0) return false;
     for (const char* name : kSaturatedSuperTypes)
-      if (super == name) return true;
+      if (kind.super == name) return true;
     return false;
   };
   for (const BondParameters* row : tables.bondParameters) {
     auto first = kinds.find(row->atom1), second = kinds.find(row->atom2);
     if (row->bondOrder == 0 || first == kinds.end() || second == kinds.end()) continue;
-    const std::string& e1 = first->second.first;
-    const std::string& e2 = second->second.first;
+    const std::string& e1 = first->second.element;
+    const std::string& e2 = second->second.element;
     const Band* band = findBand(std::begin(kBands), std::end(kBands), e1, e2, row->bondOrder);
-    if (saturated(first->second.second) && saturated(second->second.second)) {
+    if (saturated(first->second) && saturated(second->second)) {
       const Band* narrow = findBand(std::begin(kSaturatedBands), std::end(kSaturatedBands), e1,
                                     e2, row->bondOrder);
       if (narrow != nullptr) band = narrow;

@@ -23,6 +23,7 @@ const char* const kAtomTypes =
     "CA   CAH1 CSP2 C 12.01115 0.82950 -0.0700 1.99 2.75 2.27054 1\n"
     "CCPH CAH1 CSP2 C 12.01115 0.82950 -0.0700 1.99 2.75 2.27054 1\n"
     "OH   OH   OSP3 O 15.99940 0.74996 -0.1521 1.77 3.07 2.76098 0\n"
+    "CD   CD   CSP3 C 12.01115 0.86359 -0.0800 2.06 2.55 2.27054 2\n"
     "H    H    H    H  1.00790 0.35225 -0.0220 1.32 2.92 2.91991 0\n"
     "DUM  DUM  DUM  R  1.0079  0.01    -0.0001 0.2245 0.0\n";
 const char* const kElements = "H 1\nC 4\nO 2\nDUM 1\n";
@@ -43,9 +44,11 @@ const char* const kHybrid = "CAH1 CAH1 CA\n";
 const char* const kBondOrders = "C O 1 0.0 1.52\n";
 
 // The sound bond and angle rows: between two sp3 centres the short end of the C-O band does not
-// apply.
+// apply, but it does where one centre gives pi electrons (CD, as the pyridine N-oxide's ring
+// nitrogen shares the amines' super type).
 const char* const kBonds = "H CH3 1 1.64920 1.10974 4.16395 0.37\nCH3 OH 1 2.11 1.423 3.7 0.7\n"
-                           "CE OH 1 2.0 1.36 3.7 0.7\nCE CE 2 2.0 1.337 6.3 0\n";
+                           "CE OH 1 2.0 1.36 3.7 0.7\nCE CE 2 2.0 1.337 6.3 0\n"
+                           "CD OH 1 2.0 1.30 3.7 0.7\n";
 const char* const kAngles = "H CH3 H 109.5\n* CH3 * 109.5\n* OH * 104.5\n";
 
 const char* const kRingStrain = "RING 5 0.27\nRING 6 0.0\n";
