@@ -127,8 +127,7 @@ bool anyInsideOut(const Atom& centre, const std::vector<const Bridge*>& toEnd) {
     size_t atoms;
     bool fused;
   };
-  std::vector<Triple> triples;
-  size_t fewest = 0;
+  std::vector<Triple> smallest;   // the triples of the fewest atoms so far
   for (size_t i = 0; i < toEnd.size(); ++i)
     for (size_t j = i + 1; j < toEnd.size(); ++j) {
       if (!disjoint(*toEnd[i], *toEnd[j])) continue;
@@ -139,13 +138,13 @@ bool anyInsideOut(const Atom& centre, const std::vector<const Bridge*>& toEnd) {
           triple.atoms += bridge->inner.size();
           triple.fused = triple.fused || bridge->inner.empty();
         }
-        if (triples.empty() || triple.atoms < fewest) fewest = triple.atoms;
-        triples.push_back(triple);
+        if (!smallest.empty() && triple.atoms > smallest.front().atoms) continue;
+        if (!smallest.empty() && triple.atoms < smallest.front().atoms) smallest.clear();
+        smallest.push_back(triple);
       }
     }
-  for (const Triple& t : triples)
-    if (t.atoms == fewest &&
-        t.atoms <= (t.fused ? kMostTransFusedBridgeAtoms : kMostInOutBridgeAtoms) &&
+  for (const Triple& t : smallest)
+    if (t.atoms <= (t.fused ? kMostTransFusedBridgeAtoms : kMostInOutBridgeAtoms) &&
         insideOut(centre, *t.bridges[0]->end, *t.bridges[0], *t.bridges[1], *t.bridges[2]))
       return true;
   return false;

@@ -136,7 +136,8 @@ class NodePlacement {
   // away from the neighbours already there.
   void placeFromTwoReferences();
   // A five- or six-connected centre that sees all its bonds: every open neighbour at once, on
-  // the free vertices of its bipyramid or octahedron. False (nothing placed) for any other.
+  // the free vertices of its bipyramid or octahedron. False (nothing placed) for any other, and
+  // when nothing is open.
   bool placeOnPolyhedron();
   // Takes the atom off the queue's front when it is finished.
   void retire();
@@ -285,7 +286,8 @@ void NodePlacement::placeFromTwoReferences() {
 bool NodePlacement::placeOnPolyhedron() {
   // Angles of 90 and 180 degrees are no pair of table angles the mirror steps could lay out.
   const size_t degree = placed_.size() + open_.size();
-  if ((degree != 5 && degree != 6) || atom_->degree != static_cast<int>(degree) || placed_.empty())
+  if ((degree != 5 && degree != 6) || atom_->degree != static_cast<int>(degree) ||
+      placed_.empty() || open_.empty())
     return false;
   std::vector<geometry::Vec3> placed;
   for (const Bond* bond : placed_)
@@ -545,7 +547,7 @@ int Molecule::createCoorForNode(Atom* atom, std::queue<Atom*>& queue, std::vecto
   node.collect(bondIds);
   if (node.hasOpen()) {
     if (node.referenceCount() == 0) node.placeAlongX();
-    if (!node.hasOpen() || !node.placeOnPolyhedron()) {
+    if (!node.placeOnPolyhedron()) {
       if (node.referenceCount() == 1 && node.hasOpen()) node.placeFromOneReference();
       while (node.referenceCount() >= 2 && node.hasOpen()) node.placeFromTwoReferences();
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -30,6 +31,25 @@ inline double angleDeg(const Atom* a, const Atom* b, const Atom* c) {
   const double cosine = (ux * vx + uy * vy + uz * vz) /
                         std::sqrt((ux * ux + uy * uy + uz * uz) * (vx * vx + vy * vy + vz * vz));
   return std::acos(std::max(-1.0, std::min(1.0, cosine))) * 180.0 / M_PI;
+}
+
+// The largest difference, degrees, between the angles at a five- or six-connected centre and
+// those of its ideal shape: a trigonal bipyramid (six right angles, three of 120, one straight)
+// or an octahedron (twelve right angles, three straight); -1 for any other centre.
+inline double polyhedronMisfitDeg(const Atom* centre) {
+  const std::vector<Atom*> n = centre->getAdjacentAtoms();
+  if (n.size() != 5 && n.size() != 6) return -1.0;
+  std::vector<double> angles;
+  for (size_t i = 0; i < n.size(); ++i)
+    for (size_t j = i + 1; j < n.size(); ++j) angles.push_back(angleDeg(n[i], centre, n[j]));
+  std::sort(angles.begin(), angles.end());
+  const bool bipyramid = n.size() == 5;
+  double worst = 0.0;
+  for (size_t k = 0; k < angles.size(); ++k) {
+    const double ideal = k < (bipyramid ? 6u : 12u) ? 90.0 : bipyramid && k < 9 ? 120.0 : 180.0;
+    worst = std::max(worst, std::fabs(angles[k] - ideal));
+  }
+  return worst;
 }
 
 // Signed torsion a-b-c-d in degrees (IUPAC sign).
