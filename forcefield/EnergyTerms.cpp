@@ -263,17 +263,19 @@ double MolecularSystem::EFAngle() {
     const double theta3 = angleReference3[t];
     double cosTheta = (rjk2 + rij2 - rik2) / (2.0 * rij * rjk);
     double sinTheta = std::sqrt(std::fmax(0.0, 1.0 - cosTheta * cosTheta));
+    double kTheta = angleForceConstant[t];
     if (std::fabs(cosTheta) > 1.0 || sinTheta < 1e-10) {
-      // Near-linear: an angle meant to be linear is satisfied and adds nothing, its 1-3
-      // distance term included; another one is pushed off the line with a bounded sine
-      // instead of dividing by zero.
+      // On the line: an angle meant to be straight is satisfied and its bend adds nothing;
+      // another one is pushed off the line with a bounded sine instead of dividing by zero.
+      // The 1-3 distance term is smooth through the line and stays: dropped there alone, it
+      // made the energy of a straight chain jump as rounding put its atoms on and off the
+      // line, and butadiyne wandered for 500 steps without converging.
       if (std::fabs(theta0 - kPiWidened) < 1e-10 || std::fabs(theta2 - kPiWidened) < 1e-10 ||
           std::fabs(theta3 - kPiWidened) < 1e-10)
-        continue;
+        kTheta = 0.0;
       cosTheta = cosTheta > 0.0 ? 1.0 : -1.0;
       sinTheta = 1e-10;
     }
-    const double kTheta = angleForceConstant[t];
     const double theta = std::acos(std::fmax(-1.0, std::fmin(1.0, cosTheta)));
     double delta = theta - theta0;
     double oneThree = ureyBradleyLength[t];

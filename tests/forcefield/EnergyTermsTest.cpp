@@ -181,12 +181,18 @@ TEST_F(EnergyTerms, CollinearAnglesStayFiniteAndAnAngleTakesTheNearestReference)
   for (int a = 0; a < 3; ++a) EXPECT_TRUE(std::isfinite(system.forceY[a]));
   system.angleReference[0] = static_cast<float>(kPi);   // 180 degrees: a straight angle is free
   EXPECT_EQ(0.0, system.EFAngle());
-  // ... and so is its 1-3 distance, however far the ends are from the Urey-Bradley length.
+  // Its 1-3 distance term still counts on the line, as it does a hair off it: the ends 0.4 A
+  // beyond the Urey-Bradley length are pulled together.
   system.ureyBradleyEnabled = true;
   system.ureyBradleyForceConstant[0] = 55.0;
   system.ureyBradleyLength[0] = 1.8;
-  EXPECT_EQ(0.0, evaluate(system, &MolecularSystem::EFAngle));
-  for (int a = 0; a < 3; ++a) EXPECT_EQ(0.0, system.forceX[a]);
+  const double onLine = evaluate(system, &MolecularSystem::EFAngle);
+  EXPECT_NEAR(55.0 * 0.4 * 0.4, onLine, 1e-4);
+  EXPECT_NEAR(2.0 * 55.0 * 0.4, system.forceX[0], 1e-4);
+  EXPECT_NEAR(-system.forceX[0], system.forceX[2], 1e-9);
+  system.coordinates[2].y = 1e-4f;
+  EXPECT_NEAR(onLine, evaluate(system, &MolecularSystem::EFAngle), 1e-4);
+  system.coordinates[2].y = 0.0f;
   system.angleReference[0] = 170.0 * kPi / 180.0;   // a bent reference keeps both terms
   EXPECT_GT(evaluate(system, &MolecularSystem::EFAngle), 55.0 * 0.4 * 0.4);
   system.ureyBradleyEnabled = false;
