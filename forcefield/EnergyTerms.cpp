@@ -388,6 +388,8 @@ const int kMaxTorsionTerms = 8;
 // and vanish on the line, where the torsion is skipped. Angles of ordinary centres stay far
 // below 170 degrees and keep their whole torsions.
 const double kFadeStartCos = 0.98480775301220802;   // cos 10 degrees
+const double kFadeStartCos2 = kFadeStartCos * kFadeStartCos;
+const double kFadeStartSin2 = 1.0 - kFadeStartCos2;
 
 struct Fade {
   double weight = 1.0;
@@ -397,7 +399,7 @@ struct Fade {
 // The fade of an angle whose vectors from its centre are u and v (squared lengths uu, vv).
 inline Fade fadeOf(double uv, double uu, double vv) {
   Fade fade;
-  if (uv * uv <= kFadeStartCos * kFadeStartCos * uu * vv) return fade;
+  if (uv * uv <= kFadeStartCos2 * uu * vv) return fade;
   const double c = uv / std::sqrt(uu * vv);
   const double u = std::fmin(1.0, (std::fabs(c) - kFadeStartCos) / (1.0 - kFadeStartCos));
   fade.weight = 1.0 - u * u * (3.0 - 2.0 * u);
@@ -454,12 +456,17 @@ double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionT
   const double A2 = dot(A, A);
   const double B2 = dot(B, B);
   if (A2 < kDegenerate2 || B2 < kDegenerate2) return 0.0;
-  const double G = std::sqrt(dot(b2, b2));
-  // The angle i-j-k has the vectors b1 and -b2 from j, the angle j-k-l b2 and b3 from k.
+  const double b22 = dot(b2, b2);
+  const double G = std::sqrt(b22);
+  // The angle i-j-k has the vectors b1 and -b2 from j, the angle j-k-l b2 and b3 from k. With
+  // |A|^2 = |b1|^2 |b2|^2 - (b1.b2)^2, |cos| > c0 reads (b1.b2)^2 (1 - c0^2) > c0^2 |A|^2, so an
+  // angle far from the fade costs two products.
   const double b1b2 = dot(b1, b2), b2b3 = dot(b2, b3);
-  const double b11 = dot(b1, b1), b22 = G * G, b33 = dot(b3, b3);
-  const Fade fadeJ = fadeOf(-b1b2, b11, b22);
-  const Fade fadeK = fadeOf(b2b3, b22, b33);
+  Fade fadeJ, fadeK;
+  if (b1b2 * b1b2 * kFadeStartSin2 > kFadeStartCos2 * A2)
+    fadeJ = fadeOf(-b1b2, dot(b1, b1), b22);
+  if (b2b3 * b2b3 * kFadeStartSin2 > kFadeStartCos2 * B2)
+    fadeK = fadeOf(b2b3, b22, dot(b3, b3));
   const double weight = fadeJ.weight * fadeK.weight;
   if (weight <= 0.0) return 0.0;
   const double cosPhi = dot(A, B) / std::sqrt(A2 * B2);
@@ -497,8 +504,8 @@ double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionT
   P *= weight;
   const double sA = P * G / A2;
   const double sB = P * G / B2;
-  const double qA = P * dot(b2, b1) / (A2 * G);
-  const double qB = P * dot(b2, b3) / (B2 * G);
+  const double qA = P * b1b2 / (A2 * G);
+  const double qB = P * b2b3 / (B2 * G);
   const Vec3 Q = {qA * A.x - qB * B.x, qA * A.y - qB * B.y, qA * A.z - qB * B.z};
   KV_ADD_FORCE(i, -sA, A);
   KV_ADD_FORCE(l, sB, B);
