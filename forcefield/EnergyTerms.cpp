@@ -37,6 +37,18 @@ inline Vec3 cross(const Vec3& a, const Vec3& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
+// A unit vector at right angles to d: d crossed with the axis d is least along.
+inline Vec3 acrossLine(const Vec3& d) {
+  const double ax = std::fabs(d.x), ay = std::fabs(d.y), az = std::fabs(d.z);
+  const Vec3 axis = ax <= ay && ax <= az ? Vec3{1.0, 0.0, 0.0}
+                    : ay <= az           ? Vec3{0.0, 1.0, 0.0}
+                                         : Vec3{0.0, 0.0, 1.0};
+  const Vec3 c = cross(d, axis);
+  const double length = std::sqrt(dot(c, c));
+  if (length < 1e-300) return {0.0, 0.0, 0.0};
+  return {c.x / length, c.y / length, c.z / length};
+}
+
 // Lennard-Jones energy of a pair at squared distance r2, and the factor f with force = f / r2
 // times the separation; rootI and rootJ are the signed square roots of the two table values,
 // so epsilon is 0 when those have opposite signs.
@@ -263,17 +275,21 @@ double MolecularSystem::EFAngle() {
     const double theta3 = angleReference3[t];
     double cosTheta = (rjk2 + rij2 - rik2) / (2.0 * rij * rjk);
     double sinTheta = std::sqrt(std::fmax(0.0, 1.0 - cosTheta * cosTheta));
+    double kTheta = angleForceConstant[t];
+    bool onLine = false;
     if (std::fabs(cosTheta) > 1.0 || sinTheta < 1e-10) {
-      // Near-linear: an angle meant to be linear is satisfied and adds nothing, its 1-3
-      // distance term included; another one is pushed off the line with a bounded sine
-      // instead of dividing by zero.
+      // On the line: an angle meant to be straight is satisfied and its bend adds nothing;
+      // another one is pushed off the line (below). The 1-3 distance term is smooth through
+      // the line and stays: dropped there alone, it made the energy of a straight chain jump
+      // as rounding put its atoms on and off the line, and butadiyne wandered for 500 steps
+      // without converging.
       if (std::fabs(theta0 - kPiWidened) < 1e-10 || std::fabs(theta2 - kPiWidened) < 1e-10 ||
           std::fabs(theta3 - kPiWidened) < 1e-10)
-        continue;
+        kTheta = 0.0;
       cosTheta = cosTheta > 0.0 ? 1.0 : -1.0;
       sinTheta = 1e-10;
+      onLine = true;
     }
-    const double kTheta = angleForceConstant[t];
     const double theta = std::acos(std::fmax(-1.0, std::fmin(1.0, cosTheta)));
     double delta = theta - theta0;
     double oneThree = ureyBradleyLength[t];
@@ -286,7 +302,17 @@ double MolecularSystem::EFAngle() {
       oneThree = ureyBradleyLength3[t];
     }
     energy += kTheta * delta * delta;
-    if (kTheta != 0.0 && delta != 0.0) {
+    if (onLine && kTheta != 0.0 && delta != 0.0) {
+      // The line is a ridge of a bent angle's energy: the angle closes whichever way the ends
+      // move across it. Both ends are pushed the same way, at right angles to the line, by the
+      // slope 2 k |delta| / r that every such move meets; the usual formula divided rounding
+      // noise by the bounded sine and pushed along the line.
+      const Vec3 side = acrossLine(dij);
+      const double slope = 2.0 * kTheta * std::fabs(delta);
+      KV_ADD_FORCE(i, slope / rij, side);
+      KV_ADD_FORCE(k, slope / rjk, side);
+      KV_ADD_FORCE(j, -slope / rij - slope / rjk, side);
+    } else if (kTheta != 0.0 && delta != 0.0) {
       const double P = 2.0 * kTheta * delta / sinTheta;
       const double inv = 1.0 / (rij * rjk);
       const double ci = inv - cosTheta / rij2;
@@ -353,6 +379,71 @@ inline void phaseOf(double delta, double& cd, double& sd) {
 
 const int kMaxTorsionTerms = 8;
 
+// A torsion's angle phi is that between the planes i-j-k and j-k-l; as either plane's angle
+// opens to 180 degrees (or closes to 0) the plane is lost, phi turns through every value as the
+// end atom passes the axis, and the force grows as one over the distance from it. The torsion
+// is therefore faded out smoothly over the last 10 degrees of each of its two angles: a weight
+// 1 - u^2 (3 - 2u) in u = (|cos theta| - cos 10 deg) / (1 - cos 10 deg), which is 1 with
+// slope 0 at 170 degrees and 0 with slope 0 at the line, so energy and force are continuous
+// and vanish on the line, where the torsion is skipped. Angles of ordinary centres stay far
+// below 170 degrees and keep their whole torsions.
+const double kFadeStartCos = 0.98480775301220802;   // cos 10 degrees
+const double kFadeStartCos2 = kFadeStartCos * kFadeStartCos;
+const double kFadeStartSin2 = 1.0 - kFadeStartCos2;
+
+struct Fade {
+  double weight = 1.0;
+  double slope = 0.0;   // d weight / d cos theta
+};
+
+// The fade of an angle whose vectors from its centre are u and v (squared lengths uu, vv).
+inline Fade fadeOf(double uv, double uu, double vv) {
+  Fade fade;
+  if (uv * uv <= kFadeStartCos2 * uu * vv) return fade;
+  const double c = uv / std::sqrt(uu * vv);
+  const double u = std::fmin(1.0, (std::fabs(c) - kFadeStartCos) / (1.0 - kFadeStartCos));
+  fade.weight = 1.0 - u * u * (3.0 - 2.0 * u);
+  fade.slope = (c > 0.0 ? -6.0 : 6.0) * u * (1.0 - u) / (1.0 - kFadeStartCos);
+  return fade;
+}
+
+// d cos theta / d(end u) for the angle with vectors u and v from its centre.
+inline Vec3 cosineGradient(const Vec3& u, const Vec3& v) {
+  const double lu = std::sqrt(dot(u, u)), lv = std::sqrt(dot(v, v));
+  const double cosine = dot(u, v) / (lu * lv);
+  return {(v.x / lv - cosine * u.x / lu) / lu, (v.y / lv - cosine * u.y / lu) / lu,
+          (v.z / lv - cosine * u.z / lu) / lu};
+}
+
+// The forces of a torsion's fade on i, j, k and l: minus the energy of its terms times the
+// gradient of the weight, the product of the two angles' fades.
+void fadeForces(const Vec3& b1, const Vec3& b2, const Vec3& b3, const Fade& fadeJ,
+                const Fade& fadeK, double energy, Vec3 force[4]) {
+  for (int a = 0; a < 4; ++a) force[a] = {0.0, 0.0, 0.0};
+  auto add = [&force](int a, double s, const Vec3& g) {
+    force[a].x += s * g.x;
+    force[a].y += s * g.y;
+    force[a].z += s * g.z;
+  };
+  if (fadeJ.slope != 0.0) {
+    const Vec3 toK = {-b2.x, -b2.y, -b2.z};
+    const Vec3 gi = cosineGradient(b1, toK), gk = cosineGradient(toK, b1);
+    const double s = -energy * fadeK.weight * fadeJ.slope;
+    add(0, s, gi);
+    add(2, s, gk);
+    add(1, -s, gi);
+    add(1, -s, gk);
+  }
+  if (fadeK.slope != 0.0) {
+    const Vec3 gj = cosineGradient(b2, b3), gl = cosineGradient(b3, b2);
+    const double s = -energy * fadeJ.weight * fadeK.slope;
+    add(1, s, gj);
+    add(3, s, gl);
+    add(2, -s, gj);
+    add(2, -s, gl);
+  }
+}
+
 }  // namespace
 
 double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionTermValue* terms,
@@ -365,7 +456,19 @@ double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionT
   const double A2 = dot(A, A);
   const double B2 = dot(B, B);
   if (A2 < kDegenerate2 || B2 < kDegenerate2) return 0.0;
-  const double G = std::sqrt(dot(b2, b2));
+  const double b22 = dot(b2, b2);
+  const double G = std::sqrt(b22);
+  // The angle i-j-k has the vectors b1 and -b2 from j, the angle j-k-l b2 and b3 from k. With
+  // |A|^2 = |b1|^2 |b2|^2 - (b1.b2)^2, |cos| > c0 reads (b1.b2)^2 (1 - c0^2) > c0^2 |A|^2, so an
+  // angle far from the fade costs two products.
+  const double b1b2 = dot(b1, b2), b2b3 = dot(b2, b3);
+  Fade fadeJ, fadeK;
+  if (b1b2 * b1b2 * kFadeStartSin2 > kFadeStartCos2 * A2)
+    fadeJ = fadeOf(-b1b2, dot(b1, b1), b22);
+  if (b2b3 * b2b3 * kFadeStartSin2 > kFadeStartCos2 * B2)
+    fadeK = fadeOf(b2b3, b22, dot(b3, b3));
+  const double weight = fadeJ.weight * fadeK.weight;
+  if (weight <= 0.0) return 0.0;
   const double cosPhi = dot(A, B) / std::sqrt(A2 * B2);
   // phi in (-pi, pi], negative when A . b3 < 0; only its cosine and sine are needed.
   double c = 1.0, s = 0.0;
@@ -388,12 +491,21 @@ double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionT
     P += terms[t].n * terms[t].K * sinX;
     pushes = pushes || terms[t].K != 0.0;
   }
-  if (!addForces || !pushes) return energy;
+  if (!addForces || !pushes) return weight * energy;
 
+  if (weight < 1.0) {
+    Vec3 fade[4];   // on i, j, k, l
+    fadeForces(b1, b2, b3, fadeJ, fadeK, energy, fade);
+    KV_ADD_FORCE(i, 1.0, fade[0]);
+    KV_ADD_FORCE(j, 1.0, fade[1]);
+    KV_ADD_FORCE(k, 1.0, fade[2]);
+    KV_ADD_FORCE(l, 1.0, fade[3]);
+  }
+  P *= weight;
   const double sA = P * G / A2;
   const double sB = P * G / B2;
-  const double qA = P * dot(b2, b1) / (A2 * G);
-  const double qB = P * dot(b2, b3) / (B2 * G);
+  const double qA = P * b1b2 / (A2 * G);
+  const double qB = P * b2b3 / (B2 * G);
   const Vec3 Q = {qA * A.x - qB * B.x, qA * A.y - qB * B.y, qA * A.z - qB * B.z};
   KV_ADD_FORCE(i, -sA, A);
   KV_ADD_FORCE(l, sB, B);
@@ -401,7 +513,7 @@ double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionT
   KV_ADD_FORCE(j, 1.0, Q);
   KV_ADD_FORCE(k, -sB, B);
   KV_ADD_FORCE(k, -1.0, Q);
-  return energy;
+  return weight * energy;
 }
 
 int MolecularSystem::gatherTorsionTerms(int d, size_t& t, TorsionTermValue* terms,

@@ -26,6 +26,9 @@ const double kAngleForceConstant = 55.0;    // kcal/mol/rad^2, also the Urey-Bra
 // 104.4 by electron diffraction).
 const double kTetrahedralAngle = 1.9106332;
 const double kPuckeredFiveRingAngle = 105.0 * 3.14159265358979 / 180.0;
+// A reference angle this close to 180 degrees (radians) is straight; the table's 180 arrives as
+// the single-precision pi.
+const double kStraightReferenceTolerance = 1e-6;
 const float kDebyePerElectronAngstrom = 4.802813f;
 const double kChargeScale = 1.08;
 // Three chlorines on one carbon polarise each other, so each bond keeps less of its moment than
@@ -446,9 +449,36 @@ void MolecularSystem::openExocyclicAngles(const std::vector<bool>& inFlatFiveRin
   }
 }
 
+// True when the angle end1-centre-end3 is held straight: a force constant and every reference at
+// 180 degrees (a nitrile's or an alkyne's carbon, an allene's middle carbon).
+bool MolecularSystem::heldStraight(int end1, int centre, int end3,
+                                   const std::vector<std::vector<int>>& anglesAt) const {
+  auto straight = [](double reference) {
+    return reference == 0.0 || std::fabs(reference - kPiWidened) < kStraightReferenceTolerance;
+  };
+  for (int t : anglesAt[static_cast<size_t>(centre)]) {
+    const bool same = (angleAtom1[t] == end1 && angleAtom3[t] == end3) ||
+                      (angleAtom1[t] == end3 && angleAtom3[t] == end1);
+    if (!same) continue;
+    return angleForceConstant[t] >= 1e-10 && angleReference[t] != 0.0 &&
+           straight(angleReference[t]) && straight(angleReference2[t]) &&
+           straight(angleReference3[t]);
+  }
+  return false;
+}
+
 void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) {
   InputParameters* params = InputParameters::instance();
+  std::vector<std::vector<int>> anglesAt(static_cast<size_t>(atomCount));
+  for (int t = 0; t < angleCount; ++t) anglesAt[static_cast<size_t>(angleCentre[t])].push_back(t);
   for (int d = 0; d < dihedralCount; ++d) {
+    // A torsion one of whose angles is held straight has no plane on that side: its angle turns
+    // through every value as the end atom passes near the axis, and its force grows as one over
+    // the distance from the axis. H-C-C#N kept acetonitrile's optimisation from converging with
+    // a force of hundreds of kcal/mol/A on a sound geometry. Such a torsion takes no terms.
+    if (heldStraight(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d], anglesAt) ||
+        heldStraight(dihedralAtom2[d], dihedralAtom3[d], dihedralAtom4[d], anglesAt))
+      continue;
     const std::string& t1 = atomTypes[dihedralAtom1[d]];
     const std::string& t2 = atomTypes[dihedralAtom2[d]];
     const std::string& t3 = atomTypes[dihedralAtom3[d]];

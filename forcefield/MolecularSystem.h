@@ -311,6 +311,8 @@ private:
   void assignAngleParameters();
   void openExocyclicAngles(const std::vector<bool>& inFlatFiveRing);
   void assignDihedralParameters(const std::string& moleculeName);
+  bool heldStraight(int end1, int centre, int end3,
+                    const std::vector<std::vector<int>>& anglesAt) const;
   // Per bond: a single bond inside a ring of six pi electrons (defined in
   // MolecularSystemTopology.cpp).
   std::vector<char> findPiRingSingleBonds(const Molecule* molecule) const;

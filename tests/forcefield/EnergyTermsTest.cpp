@@ -39,11 +39,11 @@ float& component(MolecularSystem& s, int atom, int axis) {
 // Largest difference between the analytical force and the central difference of the energy.
 // The float coordinates are read back after each move, so the step that was really taken is
 // the one divided by.
-double worstForceError(MolecularSystem& s, Term term, double& largestForce) {
+// The default step is small enough that the third-derivative error of the distorted torsions
+// stays below 1e-5.
+double worstForceError(MolecularSystem& s, Term term, double& largestForce, double h = 2e-4) {
   evaluate(s, term);
   const std::vector<double> fx = s.forceX, fy = s.forceY, fz = s.forceZ;
-  // Small enough that the third-derivative error of the distorted torsions stays below 1e-5.
-  const double h = 2e-4;
   double worst = 0.0;
   largestForce = 0.0;
   for (int a = 0; a < s.atomCount; ++a)
@@ -179,14 +179,30 @@ TEST_F(EnergyTerms, CollinearAnglesStayFiniteAndAnAngleTakesTheNearestReference)
   const double delta = kPi - 109.5 * kPi / 180.0;
   EXPECT_NEAR(55.0 * delta * delta, evaluate(system, &MolecularSystem::EFAngle), 1e-4);
   for (int a = 0; a < 3; ++a) EXPECT_TRUE(std::isfinite(system.forceY[a]));
+  // The line is a ridge of the bent angle's energy: both ends are pushed the same way across
+  // it, with the slope 2 k delta / r that any move across meets, and nothing along it.
+  const double across[3] = {std::hypot(system.forceY[0], system.forceZ[0]),
+                            std::hypot(system.forceY[1], system.forceZ[1]),
+                            std::hypot(system.forceY[2], system.forceZ[2])};
+  EXPECT_NEAR(2.0 * 55.0 * delta / 1.1, across[0], 1e-3);
+  EXPECT_NEAR(across[0], across[2], 1e-9);
+  EXPECT_NEAR(2.0 * across[0], across[1], 1e-9);
+  EXPECT_GT(system.forceY[0] * system.forceY[2] + system.forceZ[0] * system.forceZ[2], 0.0);
+  for (int a = 0; a < 3; ++a) EXPECT_EQ(0.0, system.forceX[a]) << a;
   system.angleReference[0] = static_cast<float>(kPi);   // 180 degrees: a straight angle is free
   EXPECT_EQ(0.0, system.EFAngle());
-  // ... and so is its 1-3 distance, however far the ends are from the Urey-Bradley length.
+  // Its 1-3 distance term still counts on the line, as it does a hair off it: the ends 0.4 A
+  // beyond the Urey-Bradley length are pulled together.
   system.ureyBradleyEnabled = true;
   system.ureyBradleyForceConstant[0] = 55.0;
   system.ureyBradleyLength[0] = 1.8;
-  EXPECT_EQ(0.0, evaluate(system, &MolecularSystem::EFAngle));
-  for (int a = 0; a < 3; ++a) EXPECT_EQ(0.0, system.forceX[a]);
+  const double onLine = evaluate(system, &MolecularSystem::EFAngle);
+  EXPECT_NEAR(55.0 * 0.4 * 0.4, onLine, 1e-4);
+  EXPECT_NEAR(2.0 * 55.0 * 0.4, system.forceX[0], 1e-4);
+  EXPECT_NEAR(-system.forceX[0], system.forceX[2], 1e-9);
+  system.coordinates[2].y = 1e-4f;
+  EXPECT_NEAR(onLine, evaluate(system, &MolecularSystem::EFAngle), 1e-4);
+  system.coordinates[2].y = 0.0f;
   system.angleReference[0] = 170.0 * kPi / 180.0;   // a bent reference keeps both terms
   EXPECT_GT(evaluate(system, &MolecularSystem::EFAngle), 55.0 * 0.4 * 0.4);
   system.ureyBradleyEnabled = false;
@@ -323,4 +339,53 @@ TEST_F(EnergyTerms, TorsionOfEveryPeriodicityAndPhaseFollowsItsCosineAndItsForce
             << "n " << n << " phase " << delta << " mirrored " << mirrored;
       }
   }
+}
+
+namespace {
+
+// Turns every position by a fixed rotation, so that a straight chain built along x lies along no
+// axis and rounding puts its atoms a hair off the line.
+void turn(std::vector<SSEVector4f>& points) {
+  const double a = 0.5, b = 0.3;   // about z, then about y (radians)
+  for (SSEVector4f& p : points) {
+    const double x = std::cos(a) * p.x - std::sin(a) * p.y;
+    const double y = std::sin(a) * p.x + std::cos(a) * p.y;
+    const double z = p.z;
+    p = SSEVector4f(static_cast<float>(std::cos(b) * x + std::sin(b) * z), static_cast<float>(y),
+                    static_cast<float>(-std::sin(b) * x + std::cos(b) * z), 1.0f);
+  }
+}
+
+}  // namespace
+
+TEST_F(EnergyTerms, ForcesMatchCentralDifferencesAtAndNearStraightAngles) {
+  // Two inner angles at and near 180 degrees: held straight by the table (2-butyne) and
+  // tetrahedral in the table (butane's carbons forced into a line), along an axis and turned.
+  // The step is kept below the distance of the bent ends from the line.
+  const double h = 2e-5;
+  for (bool alkyne : {true, false})
+    for (double bend : {180.0, 179.9, 179.0, 175.0})
+      for (bool turned : {false, true}) {
+        auto molecule = fftest::straightenedChain(bend, alkyne);
+        MolecularSystem system(molecule.get());
+        if (turned) turn(system.coordinates);
+        double largestOverTerms = 0.0;
+        for (const NamedTerm& t : kTerms) {
+          // A bent angle's own energy has a ridge on the line (tested above); its torsions fade
+          // out smoothly there.
+          if (!alkyne && bend == 180.0 && t.term == &MolecularSystem::EFAngle) continue;
+          double largest = 0.0;
+          const double worst = worstForceError(system, t.term, largest, h);
+          EXPECT_LT(worst, 1e-3 + 1e-4 * largest)
+              << t.name << (alkyne ? " 2-butyne" : " butane") << " at " << bend
+              << (turned ? " turned" : " along x") << ", largest force " << largest;
+          largestOverTerms = std::max(largestOverTerms, largest);
+        }
+        // The comparison means something only if the chain is pushed somewhere.
+        EXPECT_GT(largestOverTerms, 5.0) << bend;
+        // A torsion about an angle held straight adds nothing, even with the chain bent.
+        if (alkyne) {
+          EXPECT_EQ(0.0, evaluate(system, &MolecularSystem::EFDihedral)) << bend;
+        }
+      }
 }

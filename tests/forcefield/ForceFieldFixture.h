@@ -11,6 +11,7 @@
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -29,6 +30,7 @@ CE    CE    CSP2  C   12.01115 1.35 -0.090 1.85 6.00 5.10 1 4
 NTRO  NTRO  NSP2  N   14.0067  1.30 -0.200 1.80 7.30 5.90 1 3
 ON    ON    OSP2  O   15.9994  1.20 -0.120 1.70 8.90 6.10 1 2
 DUM   DUM   DUM   R   0.0      1.00  0.000 0.00 0.00 0.00 0 1
+CY    CY    CSP   C   12.01115 1.38 -0.085 1.88 6.20 5.20 2 4
 )";
 }
 
@@ -46,6 +48,8 @@ CE   CE   2 1.8000 1.34000 6.30 0.00
 NTRO ON   2 1.5000 1.22000 6.00 1.00
 NTRO ON   1 1.6000 1.30000 4.00 0.50
 CH3  NTRO 1 2.0000 1.48000 3.00 0.60
+CY   CY   3 1.6500 1.20000 8.50 0.00
+CH3  CY   1 1.9500 1.46000 3.80 0.30
 )";
 }
 
@@ -59,6 +63,7 @@ H    CK   H    116.0
 *    CE   *    120.0
 ON   NTRO ON   125.0
 *    NTRO *    117.0
+*    CY   *    180.0
 )";
 }
 
@@ -242,6 +247,56 @@ inline std::unique_ptr<Molecule> ethene() {
                         {"H", "H", 1.89f, 0.94f, 0.0f}, {"H", "H", 1.89f, -0.94f, 0.0f}},
                        {{0, 1, 2, false}, {0, 2, 1, false}, {0, 3, 1, false},
                         {1, 4, 1, false}, {1, 5, 1, false}});
+}
+
+// A four-carbon chain whose two inner angles are `bendDeg`, bent in two planes at right angles,
+// with three hydrogens on each end: 2-butyne (types CY, held straight by the table) or, with
+// `alkyne` false, butane's carbons forced towards a straight line (CH2, tetrahedral in the
+// table). The bonds are a little long, so bond and 1-3 terms push too.
+inline std::unique_ptr<Molecule> straightenedChain(double bendDeg, bool alkyne) {
+  using Point = std::array<double, 3>;
+  const double pi = 3.14159265358979;
+  const double bend = bendDeg * pi / 180.0, outer = 1.50, inner = alkyne ? 1.25 : 1.58;
+  // C2 at the origin, C3 along x; C1 bent off in the xy plane, C4 in the xz plane.
+  const Point c1 = {outer * std::cos(bend), outer * std::sin(bend), 0.0};
+  const Point c2 = {0.0, 0.0, 0.0}, c3 = {inner, 0.0, 0.0};
+  const Point c4 = {inner - outer * std::cos(bend), 0.0, outer * std::sin(bend)};
+  const char* centre = alkyne ? "CY" : "CH2";
+  std::vector<AtomRow> atoms;
+  auto add = [&atoms](const char* type, const char* element, const Point& p) {
+    atoms.push_back({type, element, static_cast<float>(p[0]), static_cast<float>(p[1]),
+                     static_cast<float>(p[2])});
+  };
+  add("CH3", "C", c1);
+  add(centre, "C", c2);
+  add(centre, "C", c3);
+  add("CH3", "C", c4);
+  std::vector<BondRow> bonds = {{0, 1, 1, false}, {1, 2, alkyne ? 3 : 1, false}, {2, 3, 1, false}};
+  // Hydrogens 1.09 A out on a cone of 109.5 degrees about the bond from the carbon's neighbour;
+  // p and q are unit vectors at right angles to that bond d and to each other.
+  auto addHydrogens = [&](int carbon, const Point& c, const Point& from, double phase) {
+    Point d = {c[0] - from[0], c[1] - from[1], c[2] - from[2]};
+    const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    for (double& v : d) v /= length;
+    Point p = std::fabs(d[2]) < 0.9 ? Point{-d[1], d[0], 0.0} : Point{0.0, -d[2], d[1]};
+    const double lp = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    for (double& v : p) v /= lp;
+    const Point q = {d[1] * p[2] - d[2] * p[1], d[2] * p[0] - d[0] * p[2],
+                     d[0] * p[1] - d[1] * p[0]};
+    const double along = 1.09 * std::cos(70.5 * pi / 180.0);
+    const double radial = 1.09 * std::sin(70.5 * pi / 180.0);
+    for (int h = 0; h < 3; ++h) {
+      const double turn = phase + h * 2.0 * pi / 3.0;
+      Point at;
+      for (int a = 0; a < 3; ++a)
+        at[a] = c[a] + along * d[a] + radial * (std::cos(turn) * p[a] + std::sin(turn) * q[a]);
+      add("H", "H", at);
+      bonds.push_back({carbon, static_cast<int>(atoms.size()) - 1, 1, false});
+    }
+  };
+  addHydrogens(0, c1, c2, 0.3);
+  addHydrogens(3, c4, c3, 1.1);
+  return buildMolecule(alkyne ? "2-butyne" : "straightened butane", atoms, bonds);
 }
 
 // CH3-NO2 with one N=O and one N-O bond.
