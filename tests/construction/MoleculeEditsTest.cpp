@@ -84,10 +84,11 @@ TEST(MoleculeEdits, BondOrderApplyResetsHydrogenBondsAndDerivesAromaticRingsAgai
 
   Owned benzene = fromSmiles("c1ccccc1");
   benzene->bonds[0]->order = 2;   // was aromatic (9)
-  Owned ring = rebuilt(rebuildWithBondOrders(benzene.get(), {{0, 9}}, smiles));
+  Owned ring = rebuilt(rebuildWithBondOrders(benzene.get(), {{0, kAromaticOrder}}, smiles));
   ASSERT_TRUE(ring != nullptr && ring->rings.size() == 1);
   EXPECT_EQ("C6H6", ring->getName()) << "no carbon lost a hydrogen to a second double bond";
-  for (int id : ring->rings[0]->bondIds) EXPECT_EQ(9, ring->bonds[static_cast<size_t>(id)]->order);
+  for (int id : ring->rings[0]->bondIds)
+    EXPECT_EQ(kAromaticOrder, ring->bonds[static_cast<size_t>(id)]->order);
 }
 
 TEST(MoleculeEdits, DeletedAtomsTakeTheirHydrogensAndDummiesOnce) {

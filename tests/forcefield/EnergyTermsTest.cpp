@@ -1,6 +1,7 @@
 // Energy terms and their analytical forces.
 #include "forcefield/MolecularSystem.h"
 #include "forcefield/OptimiserFixture.h"
+#include "math/Constants.h"
 
 #include <gtest/gtest.h>
 
@@ -170,16 +171,15 @@ TEST_F(EnergyTerms, PairsOfFixedAtomsAddNoForceButStillCountInEnergyOnly) {
 }
 
 TEST_F(EnergyTerms, CollinearAnglesStayFiniteAndAnAngleTakesTheNearestReference) {
-  const double kPi = 3.14159265;
   auto molecule = fftest::buildMolecule(
       "line", {{"H", "H", -1.1f, 0, 0}, {"CH3", "C", 0, 0, 0}, {"H", "H", 1.1f, 0, 0}},
       {{0, 1, 1, false}, {1, 2, 1, false}});
   MolecularSystem system(molecule.get());
   system.ureyBradleyEnabled = false;
-  const double delta = kPi - 109.5 * kPi / 180.0;
+  const double delta = kPiDouble - 109.5 * kPiDouble / 180.0;
   EXPECT_NEAR(55.0 * delta * delta, evaluate(system, &MolecularSystem::EFAngle), 1e-4);
   for (int a = 0; a < 3; ++a) EXPECT_TRUE(std::isfinite(system.forceY[a]));
-  system.angleReference[0] = static_cast<float>(kPi);   // 180 degrees: a straight angle is free
+  system.angleReference[0] = kPi;   // 180 degrees: a straight angle is free
   EXPECT_EQ(0.0, system.EFAngle());
   // ... and so is its 1-3 distance, however far the ends are from the Urey-Bradley length.
   system.ureyBradleyEnabled = true;
@@ -305,7 +305,7 @@ TEST_F(EnergyTerms, TorsionOfEveryPeriodicityAndPhaseFollowsItsCosineAndItsForce
   for (double& barrier : system.dihedralTermBarrier) barrier = 0.0;
 
   // Both signs of the angle: the mirror image turns it the other way.
-  const double halfTurn = static_cast<double>(3.14159265f);   // 180 degrees as the tables hold it
+  const double halfTurn = kPiWidened;   // 180 degrees as the tables hold it
   for (bool mirrored : {false, true}) {
     if (mirrored)
       for (SSEVector4f& p : system.coordinates) p.x = -p.x;
