@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "assembly/ListLines.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 
 namespace orbitalconverter {
@@ -18,8 +19,7 @@ int ybond = -1, xybond = -1;
 
 namespace {
 
-const double kPi = 3.1415927410125732;
-const double kDegree = kPi / 180.0;
+const double kDegree = kPiWidened / 180.0;
 const double kMirrorToleranceDeg = 0.1;
 const double kSmallX = 1e-6;   // an xy orbital closer than this to the y axis has no x to solve by
 

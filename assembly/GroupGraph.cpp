@@ -8,6 +8,7 @@
 #include <set>
 
 #include "assembly/BondFrame.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
 
 template <typename T>
 T* firstOf(std::vector<T*>& list, typename std::vector<T*>::iterator& it) {

@@ -10,6 +10,7 @@
 
 #include "assembly/BondFrame.h"
 #include "io/IOEngine.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
 const float kQuarterTurn = 1.5707964f;
 // A new direction this close (radians) to a placed neighbour's is mirrored through the plane.
 const float kCrowdedDirection = 0.1f;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "construction/SetupChain.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
 const float kDegreesPerRadian = 180.0f / kPi;
 const int kUnreached = 10000;
 // Interior angles up to this (radians) belong to rings of at most five atoms: kept planar.

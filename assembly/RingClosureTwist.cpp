@@ -11,6 +11,7 @@
 #include "assembly/BondFrame.h"
 #include "construction/MoleculeOperations.h"
 #include "io/SmilesWriter.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
 const float kRadiansPerDegree = kPi / 180.0f;
 const float kFailedDistance = -10000.0f;
 

@@ -12,13 +12,15 @@
 
 #include "construction/GeometryCheck.h"
 #include "construction/GeometrySupport.h"
+#include "math/Constants.h"
+#include "model/Bond.h"
 #include "model/Ring.h"
 
 namespace geometry {
 
 namespace {
 
-constexpr double kDegree = 3.14159265358979 / 180.0;
+constexpr double kDegree = kPiDouble / 180.0;
 constexpr double kTetrahedralDeg = 109.4712;
 constexpr double kTrigonalDeg = 120.0;
 constexpr double kLinearDeg = 180.0;
@@ -49,7 +51,8 @@ constexpr double kLargestStep = 0.3;           // Angstrom per line-search trial
 int multipleBonds(const Atom* atom, int order) {
   int count = 0;
   for (const Bond* bond : atom->bonds)
-    if (bond != nullptr && (bond->order == order || (order == 2 && bond->order == 9))) ++count;
+    if (bond != nullptr && (bond->order == order || (order == 2 && bond->order == kAromaticOrder)))
+      ++count;
   return count;
 }
 

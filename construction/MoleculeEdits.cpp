@@ -117,7 +117,7 @@ EditResult rebuildWithBondOrders(Molecule* edited, const std::vector<SavedBondOr
   for (const SavedBondOrder& entry : saved) {
     Bond* bond = at(copy->bonds, entry.bondIndex);
     if (bond == nullptr || bond->order == entry.order) continue;
-    if (entry.order == 9) {
+    if (entry.order == kAromaticOrder) {
       for (Atom* end : {bond->atom1, bond->atom2}) {
         if (end == nullptr || indexIn(leftAromatic, end) >= 0) continue;
         leftAromatic.push_back(end);

@@ -653,7 +653,7 @@ void Molecule::calculateStandardRing(float& angle, float& dihedral, int size, bo
       const double qq = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
       if (pp >= 1e-10 && qq >= 1e-10) {
         const double cosine = (p[0] * q[0] + p[1] * q[1] + p[2] * q[2]) / std::sqrt(pp * qq);
-        double t = cosine >= 1.0 ? 0.0 : cosine <= -1.0 ? 3.14159265358979 : std::acos(cosine);
+        double t = cosine >= 1.0 ? 0.0 : cosine <= -1.0 ? kPiDouble : std::acos(cosine);
         if (p[0] * b3[0] + p[1] * b3[1] + p[2] * b3[2] > 0.0) t = -t;
         torsion = static_cast<float>(t);
       }

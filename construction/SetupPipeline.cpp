@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr double kBohrToAngstrom = 0.529;
 // Bond moment (Debye) per bond length (Angstrom) to the moment term the force field reads.
 constexpr float kMomentTermFactor = 4.802813f;
 // Molecules above this many atoms get coarser spheres and spheroids.

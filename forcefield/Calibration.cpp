@@ -5,6 +5,7 @@
 
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
+#include "model/Bond.h"
 #include "model/Builder.h"
 #include "model/Molecule.h"
 #include "parameters/InputParameters.h"
@@ -203,7 +204,8 @@ void fillBondOrders(ListedMolecule& listed, const std::vector<std::string>& supe
     lacking[atom] = std::max(0, lacking[atom] - orders);
   };
   for (const std::array<int, 3>& bond : listed.bonds) {
-    const int above = bond[2] == 9 ? 1 : bond[2] == 2 || bond[2] == 3 ? bond[2] - 1 : 0;
+    const int above =
+        bond[2] == kAromaticOrder ? 1 : bond[2] == 2 || bond[2] == 3 ? bond[2] - 1 : 0;
     take(bond[0], above);
     take(bond[1], above);
   }

@@ -25,7 +25,7 @@ const double kAngleForceConstant = 55.0;    // kcal/mol/rad^2, also the Urey-Bra
 // a six-membered ring, 105 degrees in a five-membered one (cyclopentane's ring angles average
 // 104.4 by electron diffraction).
 const double kTetrahedralAngle = 1.9106332;
-const double kPuckeredFiveRingAngle = 105.0 * 3.14159265358979 / 180.0;
+const double kPuckeredFiveRingAngle = 105.0 * kPiDouble / 180.0;
 // A reference angle this close to 180 degrees (radians) is straight; the table's 180 arrives as
 // the single-precision pi.
 const double kStraightReferenceTolerance = 1e-6;
@@ -102,7 +102,8 @@ bool fiveRingTorsion(const MolecularSystem& system, int i, int j, int k, int l) 
 bool hasMultipleBond(const MolecularSystem& system, int atom) {
   for (int n : neighboursOf(system, atom)) {
     const int bond = system.getBondId(atom, n);
-    if (bond >= 0 && (system.bondOrder[bond] == 2 || system.bondOrder[bond] == 9)) return true;
+    if (bond >= 0 && (system.bondOrder[bond] == 2 || system.bondOrder[bond] == kAromaticOrder))
+      return true;
   }
   return false;
 }

@@ -281,7 +281,7 @@ void MolecularSystem::SetupImproperList() {
   std::vector<char> multiple(static_cast<size_t>(atomCount), 0);
   std::vector<char> acyl(static_cast<size_t>(atomCount), 0);
   for (int b = 0; b < bondCount; ++b) {
-    if (bondOrder[b] != 2 && bondOrder[b] != 9) continue;
+    if (bondOrder[b] != 2 && bondOrder[b] != kAromaticOrder) continue;
     const int a1 = bondAtom1[b], a2 = bondAtom2[b];
     multiple[static_cast<size_t>(a1)] = multiple[static_cast<size_t>(a2)] = 1;
     if (bondOrder[b] != 2) continue;
@@ -343,7 +343,7 @@ std::vector<char> MolecularSystem::findPiRingSingleBonds(const Molecule* molecul
     if (a->bonds.size() > 3) return -1;
     bool exocyclicDouble = false;
     for (Bond* b : a->bonds) {
-      if (b->order != 2 && b->order != 9) continue;
+      if (b->order != 2 && b->order != kAromaticOrder) continue;
       const Atom* other = a->getAdjacentAtom(b);
       if (std::find(ring.begin(), ring.end(), other) != ring.end()) return 1;
       exocyclicDouble = true;

@@ -105,7 +105,7 @@ std::string Molecule::getListOfBondEnegries() {
   for (const Bond* bond : bonds) {
     if (bond == nullptr || isDummy(bond->atom1) || isDummy(bond->atom2)) continue;
     out << std::setw(16) << bond->getName() << "\t" << std::setw(8);
-    if (bond->order == 9)
+    if (bond->order == kAromaticOrder)
       out << "A";
     else
       out << bond->order;

@@ -17,7 +17,6 @@ namespace ringstrain {
 
 namespace {
 
-const int kAromaticOrder = 9;
 const int kDoubleOrder = 2;
 
 // A perceived ring as sets of atom and bond ids.

@@ -9,6 +9,11 @@
 #include <istream>
 #include <string>
 
+// A bond a file lists is no shorter and no longer than these (Angstrom); every reader refuses
+// one outside them, as atoms on top of each other or as too long for a bond.
+constexpr float kShortestBond = 0.3f;
+constexpr float kLongestBond = 4.0f;
+
 // Opens path for reading. False, with reason set ("cannot open file", "cannot read folder"), when
 // it is not a file that can be read; a folder opens as a stream on Linux and then reads as empty.
 bool openInputFile(const std::string& path, std::ifstream& in, std::string& reason);

@@ -90,13 +90,13 @@ constexpr size_t kAtomFields = 14;
 constexpr float kMaxElectronCount = 1000.0f;
 constexpr size_t kBondFields = 13;
 
-bool isBondOrder(long order) { return order == 1 || order == 2 || order == 3 || order == 9; }
+bool isBondOrder(long order) {
+  return order == 1 || order == 2 || order == 3 || order == kAromaticOrder;
+}
 
-// Two atoms closer than this are one atom written twice; a bond is no shorter than the second
-// and no longer than the third.
+// Two atoms closer than this are one atom written twice; a bond is no shorter than kShortestBond
+// and no longer than kLongestBond (io/InputFile.h).
 constexpr float kSamePlace = 0.1f;
-constexpr float kShortestBond = 0.3f;
-constexpr float kLongestBond = 4.0f;
 
 }  // namespace
 

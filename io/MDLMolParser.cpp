@@ -317,10 +317,7 @@ bool readAtomLine(const std::string& input, const RecordLines& lines, bool graph
   return true;
 }
 
-// A listed bond is no longer than this and no shorter than the second; two atoms closer than the
-// second are one atom written twice.
-const float kLongestBond = 4.0f;
-const float kShortestBond = 0.3f;
+// Two atoms closer than kShortestBond (io/InputFile.h) are one atom written twice.
 
 std::string lengthText(float d) {
   char buffer[48];
@@ -388,7 +385,7 @@ bool readBondLine(const std::string& input, const RecordLines& lines, int atomCo
     lines.report("unsupported bond type in bond line", input);
     return false;
   }
-  const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
+  const int order = type == 4 ? kAromaticOrder : type;   // type 4 is aromatic
   // A single bond's stereo field: 1 rises from the first atom towards the viewer, 6 falls away.
   int stereo = 0;
   if (order == 1 && readInt(columns(line, 10, 12), true, stereo) && (stereo == 1 || stereo == 6))

@@ -17,7 +17,6 @@
 
 namespace {
 
-const int kAromaticOrder = 9;
 const int kQueryAromaticType = 4;
 const long kSearchBudget = 200000;   // steps of the matching search before it gives up
 

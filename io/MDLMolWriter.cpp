@@ -135,7 +135,7 @@ bool MDLMolParser::formatMDLMol(Molecule* m, std::string& out) {
       reportProblem("bond without both ends", b->name);
       return false;
     }
-    if (b->order != 1 && b->order != 2 && b->order != 3 && b->order != 9) {
+    if (b->order != 1 && b->order != 2 && b->order != 3 && b->order != kAromaticOrder) {
       reportProblem("bond order not in the format at bond",
                        b->getName() + " order " + std::to_string(b->order));
       return false;

@@ -121,7 +121,7 @@ class PDBParser {
   // (after a message) when a listed pair is at no bonding distance.
   bool addListedBonds(Molecule* molecule);
   // False (after a message naming the atoms and the line) when two atoms a record bonds are
-  // further apart than kLongestListedBond or closer than kShortestBond.
+  // further apart than kLongestBond or closer than kShortestBond.
   bool plausibleBond(const Atom* a, const Atom* b, const char* record, int line) const;
   // Typing, parameters, geometry and the properties of a perceived molecule; false when the
   // chain ends without a sound geometry.

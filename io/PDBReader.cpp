@@ -40,9 +40,7 @@ const size_t kRecordWidth = 80;
 const size_t kLargeMoleculeAtoms = 200;
 // Two atoms of one model closer than this are one atom written twice.
 const float kStackedDistance = 0.1f;
-// A bond a record lists is refused beyond this length or below the shorter one.
-const float kLongestListedBond = 4.0f;
-const float kShortestBond = 0.3f;
+// A bond a record lists is refused beyond kLongestBond or below kShortestBond (io/InputFile.h).
 // Two cysteine sulfurs this close are bridged, whether or not a record says so.
 const float kDisulfideDistance = 2.2f;
 
@@ -510,7 +508,7 @@ bool PDBParser::checkStackedAtoms(const Model* model) const {
 
 bool PDBParser::plausibleBond(const Atom* a, const Atom* b, const char* record, int line) const {
   const float d = atomDistance(a, b);
-  if (d <= kLongestListedBond && d >= kShortestBond) return true;
+  if (d <= kLongestBond && d >= kShortestBond) return true;
   ErrorLine() << "Error: PDBParser::parsePDBFile " << record << " bond between atom \"" << a->name
               << "\" (serial " << a->serialNumber << ") and atom \"" << b->name << "\" (serial "
               << b->serialNumber << ") is " << d << " A long, "

@@ -32,7 +32,7 @@ Vec unit(const Vec& v) {
   return n > 0.0 ? v * (1.0 / n) : v;
 }
 
-bool isAromaticBond(const Bond* b) { return b->order == 9 || b->isAromatic; }
+bool isAromaticBond(const Bond* b) { return b->order == kAromaticOrder || b->isAromatic; }
 
 Atom* otherEnd(const Bond* b, const Atom* a) { return b->atom1 == a ? b->atom2 : b->atom1; }
 
@@ -152,7 +152,7 @@ std::vector<int> refineClasses(const Molecule& m,
       for (const Bond* b : a->bonds) {
         const auto o = atomAt.find(otherEnd(b, a));
         if (o != atomAt.end())
-          around.emplace_back(isAromaticBond(b) ? 9 : b->order, classes[o->second]);
+          around.emplace_back(isAromaticBond(b) ? kAromaticOrder : b->order, classes[o->second]);
       }
       std::sort(around.begin(), around.end());
       described.emplace_back(classes[atomAt.at(a)], around);

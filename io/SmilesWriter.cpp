@@ -18,7 +18,7 @@ namespace {
 
 const int kMaxRingNumber = 99;   // "%" takes exactly two digits
 
-bool isAromaticBond(const Bond* b) { return b->order == 9 || b->isAromatic; }
+bool isAromaticBond(const Bond* b) { return b->order == kAromaticOrder || b->isAromatic; }
 
 // Written in lower case: an atom with an aromatic bond whose element the reader has a lower-case
 // symbol for. The bonds decide, not the atom's flag: a molecule from a molecule file carries

@@ -31,7 +31,7 @@ bool resolve(const Ring& ring, std::vector<Atom*>& atoms, std::vector<Bond*>& bo
 void makeAromatic(Ring& ring, const std::vector<Atom*>& atoms, const std::vector<Bond*>& bonds) {
   ring.aromatic = true;
   for (Bond* b : bonds) {
-    b->order = 9;
+    b->order = kAromaticOrder;
     b->isAromatic = true;
   }
   for (Atom* a : atoms) a->isAromatic = true;
@@ -138,7 +138,7 @@ void Ring::checkAromaticityPi() {
   const size_t size = ringAtoms.size();
   if (ringBonds.size() == 3 && boron == static_cast<int>(size) && size > 0) {
     for (const Bond* b : ringBonds)
-      if (b->order != 2 && b->order != 9) return;
+      if (b->order != 2 && b->order != kAromaticOrder) return;
     makeAromatic(*this, ringAtoms, ringBonds);
     return;
   }
@@ -163,11 +163,11 @@ void Ring::checkAromaticity() {
   bool pattern = ringBonds.size() == 6;
   if (pattern) {
     const int first = ringBonds[0]->order;
-    pattern = first == 1 || first == 2 || first == 9;
+    pattern = first == 1 || first == 2 || first == kAromaticOrder;
     for (size_t k = 1; k < ringBonds.size() && pattern; ++k) {
       const int order = ringBonds[k]->order;
       const int before = ringBonds[k - 1]->order;
-      pattern = order == 9 || ((order == 1 || order == 2) && order != before);
+      pattern = order == kAromaticOrder || ((order == 1 || order == 2) && order != before);
     }
   }
   if (!pattern) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "math/SSEVector4f.h"
+#include "model/Bond.h"
 
 class Atom;
 class Bond;
@@ -181,7 +182,7 @@ class Atom {
 };
 
 // A bond order as it counts in a valence sum: aromatic (9) counts as 1.
-inline int valenceOfOrder(int order) { return order == 9 ? 1 : order; }
+inline int valenceOfOrder(int order) { return order == kAromaticOrder ? 1 : order; }
 
 // The atom's bonds summed as valence (aromatic counted once), without charge or pi share.
 int bondValenceSum(const Atom* a);

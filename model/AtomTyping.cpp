@@ -125,7 +125,7 @@ class TypingRun {
           case 1: query.single.push_back(type); break;
           case 2: query.double_.push_back(type); break;
           case 3: query.triple.push_back(type); break;
-          case 9: query.aromatic.push_back(type); break;
+          case kAromaticOrder: query.aromatic.push_back(type); break;
           default: break;
         }
       }

@@ -8,6 +8,10 @@ class Atom;
 class Molecule;
 class Spheroid;
 
+// The order of an aromatic bond, as the files and tables write it (single, double and triple
+// are 1, 2 and 3).
+constexpr int kAromaticOrder = 9;
+
 // One bond of a molecule; its spheroid is the bond orbital whose foci are the two nuclei.
 class Bond {
  public:
@@ -20,7 +24,7 @@ class Bond {
   Molecule* molecule = nullptr;     // owner
   std::set<int> ringIds;
   std::string name;                 // atom1's name followed by atom2's name
-  int order = 0;                    // 1, 2, 3, or 9 for aromatic
+  int order = 0;                    // 1, 2, 3, or kAromaticOrder
   double semiMajorAxis = 0.0;       // Angstrom
   double semiMinorAxis = 0.0;       // Angstrom
   double focalDistance = 0.0;       // inter-focal distance, Angstrom

@@ -41,7 +41,7 @@ void Molecule::resetBondOrders(std::vector<Atom*> changedAtoms) {
       for (int atomId : ring->atomIds) atoms[static_cast<size_t>(atomId)]->isAromatic = false;
       for (int bondId : ring->bondIds) {
         Bond* b = bonds[static_cast<size_t>(bondId)];
-        if (b->order == 9) {
+        if (b->order == kAromaticOrder) {
           b->order = 1;
           b->isAromatic = false;
         } else {
@@ -59,7 +59,7 @@ void Molecule::resetBondOrders(std::vector<Atom*> changedAtoms) {
     if (!rebuildable(*this, *ring)) continue;
     for (int atomId : ring->atomIds) atoms[static_cast<size_t>(atomId)]->isAromatic = true;
     for (int bondId : ring->bondIds) {
-      bonds[static_cast<size_t>(bondId)]->order = 9;
+      bonds[static_cast<size_t>(bondId)]->order = kAromaticOrder;
       bonds[static_cast<size_t>(bondId)]->isAromatic = true;
     }
   }
@@ -83,7 +83,7 @@ void Molecule::resetBondOrders(std::vector<Atom*> changedAtoms) {
     }
   }
 
-  for (Bond* b : bonds) b->isAromatic = b->order == 9;
+  for (Bond* b : bonds) b->isAromatic = b->order == kAromaticOrder;
   for (const Ring* ring : rebuild)
     for (int atomId : ring->atomIds) atoms[static_cast<size_t>(atomId)]->isAromatic = false;
   for (const Ring* ring : rings) {
@@ -131,12 +131,13 @@ void Molecule::deAromatic() {
   std::vector<int> partly;
   for (const Ring* ring : rings) {
     if (!ringIsValid(*this, *ring)) continue;
-    const bool mixed = std::any_of(ring->bondIds.begin(), ring->bondIds.end(),
-                                   [this](int bondId) { return bonds[static_cast<size_t>(bondId)]->order != 9; });
+    const bool mixed = std::any_of(ring->bondIds.begin(), ring->bondIds.end(), [this](int bondId) {
+      return bonds[static_cast<size_t>(bondId)]->order != kAromaticOrder;
+    });
     if (mixed) partly.insert(partly.end(), ring->bondIds.begin(), ring->bondIds.end());
   }
   for (int bondId : partly) {
     Bond* b = bonds[static_cast<size_t>(bondId)];
-    if (b->order == 9) b->order = 2;
+    if (b->order == kAromaticOrder) b->order = 2;
   }
 }

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -12,8 +13,6 @@
 #include "parameters/InputParameters.h"
 
 namespace {
-
-const float kBohrToAngstrom = 0.529f;
 
 // Neighbours that can take part in back-bonding widen the valence of the atom they hold.
 bool extendsValence(const Atom* neighbour) {
@@ -81,7 +80,7 @@ void Molecule::addMissingHydrogens() {
       hydrogen->superType = hydrogenType.stype;
       hydrogen->mass = hydrogenType.mass;
       hydrogen->piElectrons = static_cast<int>(hydrogenType.piElectrons);
-      hydrogen->radius = hydrogenType.radius * kBohrToAngstrom;
+      hydrogen->radius = hydrogenType.radius * static_cast<float>(kBohrToAngstrom);
       hydrogen->position = SSEVector4f(0.0f, 0.0f, 0.0f, 1.0f);
       hydrogen->isPlaced = false;
       hydrogen->isFixed = false;

@@ -4,6 +4,7 @@
 #include "parameters/InputParameters.h"
 
 #include "math/UtilityEngine.h"
+#include "model/Bond.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ int InputParameters::findBondParameters(std::string type1, std::string type2, in
     }
   }
   // An aromatic bond without aromatic rows is treated as a double bond.
-  if (bondOrder == 9)
+  if (bondOrder == kAromaticOrder)
     return findBondParameters(type1, type2, 2, out);
   return 0;
 }

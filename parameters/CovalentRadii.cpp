@@ -6,6 +6,8 @@
 #include <cctype>
 #include <unordered_map>
 
+#include "model/Bond.h"
+
 namespace {
 
 struct Radii {
@@ -47,7 +49,7 @@ double covalentRadius(const std::string& element, int order) {
   switch (order) {
     case 2: return r.twofold;
     case 3: return r.threefold;
-    case 9: return (r.single + r.twofold) / 2.0;   // aromatic: halfway
+    case kAromaticOrder: return (r.single + r.twofold) / 2.0;   // aromatic: halfway
     default: return r.single;
   }
 }

@@ -4,6 +4,7 @@
 
 #include "parameters/InputParameters.h"
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "parameters/TableText.h"
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-const double kBohrToAngstrom = 0.529;
 const float kDegreesToRadians = 0.017453292f;
 
 void upperCase(std::string& text) {

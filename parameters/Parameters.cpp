@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "parameters/TableText.h"
 
@@ -11,7 +12,6 @@ Parameters* Parameters::Instance = nullptr;
 namespace {
 
 // The factor the files' degrees are turned into radians with: pi in single precision.
-const double kPiSingle = 3.1415927410125732;
 
 // One record per line that holds something once its "//" comment is cut and it is trimmed.
 // fill reads the columns of one line into a fresh record, so nothing carries over from the line
@@ -112,7 +112,7 @@ void Parameters::ReadAngleType(std::istream& in) {
         double degrees = 0.0;
         if (row.atEnd()) return;   // the constructor's angle stays
         row.next(degrees);
-        if (row.good()) r.angle = degrees * kPiSingle / 180.0;
+        if (row.good()) r.angle = degrees * kPiWidened / 180.0;
       });
   angleTypeCount = static_cast<int>(angleTypes.size());
 }

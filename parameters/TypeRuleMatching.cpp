@@ -3,6 +3,8 @@
 
 #include "parameters/InputParameters.h"
 
+#include "model/Bond.h"
+
 namespace {
 
 // Walks a sorted rule list against the sorted query list of the same size. Counts the explicit
@@ -73,7 +75,7 @@ bool InputParameters::findBasicRings(std::vector<std::string> names, std::vector
     return false;
   // A double and an aromatic bond count as equal; a single and an aromatic do not.
   auto sameOrder = [](int a, int b) {
-    return a == b || (a == 2 && b == 9) || (a == 9 && b == 2);
+    return a == b || (a == 2 && b == kAromaticOrder) || (a == kAromaticOrder && b == 2);
   };
   for (const BasicRings* ring : basicRings) {
     if (ring->aromatic != aromatic || ring->substituted != substituted ||

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "math/Constants.h"
 #include "render/GraphicsEngine.h"
 
 MathEngine* MathEngine::Instance = nullptr;
@@ -25,7 +26,7 @@ void MathEngine::createPerspectiveProjection(float fovYDegrees, float aspect, fl
                                              float zFar) {
   float* m = projection->m;
   for (int i = 0; i < 16; ++i) m[i] = 0.0f;
-  const float f = 1.0f / std::tan(fovYDegrees * 3.1415927f / 180.0f / 2.0f);
+  const float f = 1.0f / std::tan(fovYDegrees * kPi / 180.0f / 2.0f);
   m[0] = f / aspect;
   m[5] = f;
   m[10] = (zFar + zNear) / (zNear - zFar);

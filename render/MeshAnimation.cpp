@@ -16,7 +16,6 @@ constexpr float kPulseTurnDown = 0.999f;
 constexpr float kPulseBottom = 0.25f;
 constexpr float kIndicatorInset = 0.05f;    // of the focal segment, at each end
 constexpr float kIndicatorSpacing = 0.05f;  // of the shortened segment's length
-constexpr int kAromaticOrder = 9;
 }  // namespace
 
 void Mesh::initSlerp(const Quaternion* targetRotation, const SSEVector4f* targetPosition) {

@@ -5,6 +5,7 @@
 #include "tools/TableChecker.h"
 
 #include "math/UtilityEngine.h"
+#include "model/Bond.h"
 
 #include <cstdio>
 #include <map>
@@ -65,7 +66,7 @@ float orderShortening(int order) {
   switch (order) {
     case 2: return 0.87f;
     case 3: return 0.80f;
-    case 9: return 0.93f;
+    case kAromaticOrder: return 0.93f;
     default: return 1.0f;
   }
 }

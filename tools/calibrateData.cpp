@@ -159,7 +159,7 @@ std::string perceptionFault(Molecule* molecule, const MoleculeRecord& record) {
       return "cumulated double bonds typed " + atom->type;
   }
   for (const BondUse& use : record.bonds)
-    if (use.order == 9 && use.code != 1)
+    if (use.order == kAromaticOrder && use.code != 1)
       return "aromatic bond " + use.type1 + "-" + use.type2 + " without an aromatic row";
   return "";
 }

@@ -5,6 +5,7 @@
 #include "tools/Calibrate.h"
 
 #include "math/UtilityEngine.h"
+#include "model/Bond.h"
 #include "parameters/InputParameters.h"
 
 #include <algorithm>
@@ -255,7 +256,7 @@ int boundAromaticEnergies() {
   int moved = 0;
   for (size_t r = 0; r < rows.size(); ++r) {
     BondParameters& row = *rows[r];
-    if (row.bondOrder != 9 || isFixedRow(static_cast<int>(r))) continue;
+    if (row.bondOrder != kAromaticOrder || isFixedRow(static_cast<int>(r))) continue;
     auto one = single.find(key(row)), two = twofold.find(key(row));
     if (one == single.end() || two == twofold.end()) continue;
     const float low = std::min(one->second, two->second), high = std::max(one->second, two->second);

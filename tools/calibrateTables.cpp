@@ -3,6 +3,7 @@
 
 #include "tools/Calibrate.h"
 
+#include "math/Constants.h"
 #include "parameters/InputParameters.h"
 
 #include <cstdio>
@@ -89,8 +90,9 @@ bool writeBondTable(const std::string& in, const std::string& out, const std::st
     splitComment(line, body, comment);
     const std::vector<std::string> t = tokens(body);
     if (t.size() < 6) continue;   // placeholder rows keep their two types and order 0
-    line = padded(t[0], 6) + padded(t[1], 6) + padded(t[2], 2) + number(r.majorAxis / 0.529) +
-           number(r.distance) + number(r.bondEnergy) + number(r.bondMoment);
+    line = padded(t[0], 6) + padded(t[1], 6) + padded(t[2], 2) +
+           number(r.majorAxis / kBohrToAngstrom) + number(r.distance) + number(r.bondEnergy) +
+           number(r.bondMoment);
     for (size_t extra = 7; extra < t.size(); ++extra) line += " " + t[extra];
     line += comment;
   }

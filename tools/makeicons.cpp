@@ -28,10 +28,11 @@
 #include <string>
 #include <vector>
 
+#include "math/Constants.h"
+
 namespace {
 
 const char* const kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kToolSide = 44;
 constexpr int kIconSide = 64;
 constexpr int kZoomSide = 24;
@@ -72,7 +73,7 @@ void orbital(QPainter& p, QPointF a, QPointF b, double halfWidth) {
   const double halfLength = std::sqrt(dx * dx + dy * dy) / 2.0 + halfWidth * 0.6;
   p.save();
   p.translate(middle);
-  p.rotate(std::atan2(dy, dx) * 180.0 / kPi);
+  p.rotate(std::atan2(dy, dx) * 180.0 / kPiDouble);
   p.setPen(QPen(kBondOrbital.darker(150), 0.8));
   p.setBrush(kBondOrbital);
   p.drawEllipse(QPointF(0, 0), halfLength, halfWidth);
@@ -80,7 +81,7 @@ void orbital(QPainter& p, QPointF a, QPointF b, double halfWidth) {
 }
 
 void arrowHead(QPainter& p, QPointF tip, double angleDeg, double size, const QColor& colour) {
-  const double a = angleDeg * kPi / 180.0;
+  const double a = angleDeg * kPiDouble / 180.0;
   QPainterPath head;
   head.moveTo(tip);
   head.lineTo(tip - QPointF(std::cos(a - 0.45), std::sin(a - 0.45)) * size);
@@ -122,7 +123,7 @@ void rotationIcon(QPainter& p, const QString& axis) {
   p.setPen(QPen(kNitrogen, 3.0, Qt::SolidLine, Qt::FlatCap));
   p.setBrush(Qt::NoBrush);
   p.drawArc(ring, 100 * 16, 290 * 16);
-  const double end = (100.0 + 290.0) * kPi / 180.0;
+  const double end = (100.0 + 290.0) * kPiDouble / 180.0;
   const QPointF tip(22 + 15 * std::cos(end), 22 - 15 * std::sin(end));
   arrowHead(p, tip, 90.0 - (100.0 + 290.0) + 180.0, 8.0, kNitrogen);
   letter(p, QRectF(0, 0, kToolSide, kToolSide), axis, 16);
@@ -208,7 +209,7 @@ void energyIcon(QPainter& p) {
   p.drawLine(QPointF(5, 39), QPointF(40, 39));
   QPainterPath curve;
   for (int i = 0; i <= 32; ++i) {
-    const double x = 7 + i, y = 24 - 12 * std::cos(i * 2.0 * kPi / 16.0);
+    const double x = 7 + i, y = 24 - 12 * std::cos(i * 2.0 * kPiDouble / 16.0);
     if (i == 0)
       curve.moveTo(x, y);
     else

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "construction/MoleculeEdits.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -23,7 +24,6 @@ namespace {
 // bond length, so the two molecules do not touch before they are joined.
 constexpr float kLandingDistance = 2.915f;
 constexpr float kParallelTolerance = 0.001f;   // radians
-constexpr float kPi = 3.1415927f;
 
 float degrees(float radians) { return radians * 180.0f / kPi; }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Molecule.h"
 #include "model/Spheroid.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kDegreesPerRadian = 57.295776f;
 

@@ -16,6 +16,7 @@
 #include "forcefield/MolecularSystem.h"
 #include "io/IOEngine.h"
 #include "io/SmilesParser.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Molecule.h"
 #include "tests/support/QtApplication.h"
@@ -96,7 +97,7 @@ void BM_PlotRedraw(benchmark::State& state) {
   plotter.resize(plotter.sizeHint());
   QVector<QPointF> curve;
   for (int degree = 0; degree <= 360; ++degree)
-    curve.append(QPointF(degree, 4.0 + 4.0 * std::cos(3.0 * degree * 3.14159265 / 180.0)));
+    curve.append(QPointF(degree, 4.0 + 4.0 * std::cos(3.0 * degree * kPiDouble / 180.0)));
   for (auto _ : state) {
     plotter.setCurveData(1, curve);
     benchmark::DoNotOptimize(plotter.pixmap.cacheKey());

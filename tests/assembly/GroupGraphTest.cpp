@@ -139,6 +139,31 @@ TEST_F(GroupGraphs, AssemblyRefusesEmptyAmbiguousAndUnknownGraphs) {
   EXPECT_EQ(1u, errors.lines.size());
 }
 
+// A join whose molecule the set-up chain refuses ends the assembly with no molecule: here the
+// methylene's second open end carries an orbital whose major axis is shorter than half its
+// focal distance, from which no spheroid is built once the joined pair is optimised.
+TEST_F(GroupGraphs, AssemblyStopsAtAJoinTheChainRefuses) {
+  ASSERT_EQ(3, loadSmallLibrary());
+  Molecule* methylene = library->getFunctionalGroupByName("METHYLENE");
+  ASSERT_TRUE(methylene);
+  Atom* dummy = nullptr;
+  for (Atom* a : methylene->atoms)
+    if (a->name == "DUM2") dummy = a;
+  ASSERT_TRUE(dummy != nullptr && dummy->bonds.size() == 1);
+  Bond* open = dummy->bonds.front();
+  open->semiMajorAxis = 0.01;
+  open->focalDistance = 1.0;
+  auto g = propaneGraph();
+  errors.clear();
+  EXPECT_EQ(nullptr, g->createMoleculeFromGroupGraph());
+  const std::vector<std::string> expected{
+      "Error: major axis of bond is less than focal length",
+      "Error: createMoleculeFromGroupGraph, \"Propane\" has no sound geometry after joining "
+      "\"METHYLENE_2\""};
+  EXPECT_EQ(expected, errors.lines);
+  for (const GroupEdge* e : g->edges) EXPECT_FALSE(e->joined);
+}
+
 TEST_F(GroupGraphs, DerivedGraphFollowsTheGroupInstanceNames) {
   // Atoms 0-1 in G_1, atom 2 in H_2, atom 3 in no group.
   auto m = kvtest::buildMolecule({"C", "C", "O", "N"}, {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}});

@@ -10,6 +10,9 @@
 
 #include "RingClosureFixture.h"
 #include "assembly/RingClosure.h"
+#include "construction/MoleculeEdits.h"
+#include "io/SmilesParser.h"
+#include "io/SmilesWriter.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -30,6 +33,40 @@ double closureDihedral(const SSEVector4f& p0, const SSEVector4f& p1, const SSEVe
 }
 
 using RingClosing = kvtest::RingClosureTest;
+
+// Hexyl with a labelled centre beyond its end, CCCCCC[C@@H](N)O, finished from SMILES, and an
+// open end in place of a hydrogen on each of carbons 1 and 6, the ends of a six-ring path. With
+// `turned` the centre's label is turned over afterwards, so that its coordinates show the other
+// hand: a molecule the set-up chain refuses, whatever the closure does to the path.
+std::unique_ptr<Molecule> labelledChain(bool turned) {
+  std::unique_ptr<Molecule> chain(SmilesParser().smilesToMol("CCCCCC[C@@H](N)O"));
+  if (chain == nullptr) return chain;
+  for (int end : {0, 5})
+    for (Bond* b : chain->atoms[static_cast<size_t>(end)]->bonds)
+      if (Atom* h = chain->atoms[static_cast<size_t>(end)]->getAdjacentAtom(b);
+          h->element == "H" && h->editMark == 0) {
+        h->editMark = 2;
+        break;
+      }
+  const EditResult open = rebuildWithNewBondAxes(chain.get(), [](Molecule* m) {
+    std::string text;
+    SmilesWriter().createSmilesFromMolecule(m, text);
+    return text;
+  });
+  std::unique_ptr<Molecule> result(open.molecule);
+  if (result != nullptr && turned)
+    for (Atom* a : result->atoms)
+      if (a->piCount != 0) a->piCount = 3 - a->piCount;   // "@@" to "@"
+  return result;
+}
+
+// The two open ends of labelledChain, as one pair to close.
+Pairs chainEnds(Molecule& m) {
+  Pairs pairs{{}};
+  for (Bond* b : m.bonds)
+    if (isDummy(b->atom1) || isDummy(b->atom2)) pairs[0].push_back(b);
+  return pairs;
+}
 
 TEST_F(RingClosing, PathTargetsFollowTheRingSizeAndItsPiElectrons) {
   const struct {
@@ -142,6 +179,52 @@ TEST_F(RingClosing, RefusedClosuresAreReported) {
                                           "Error: RingClosure:: Cannot find template!",
                                           "Error: RingClosure::findShortestPath, no Min"};
   EXPECT_EQ(expected, errors.lines);
+}
+
+// A chain the relaxation before the closure refuses is not closed: the relaxation's own line,
+// and both open ends stay.
+TEST_F(RingClosing, CloseRingsLeavesAChainTheChainRefusesOpen) {
+  auto sound = labelledChain(false);
+  ASSERT_TRUE(sound);
+  Pairs ends = chainEnds(*sound);
+  ASSERT_EQ(2u, ends[0].size());
+  errors.clear();
+  EXPECT_TRUE(engine->closeRings(sound.get(), ends)) << errors.text();
+  EXPECT_EQ(0, dummies(*sound));
+
+  auto turned = labelledChain(true);
+  ASSERT_TRUE(turned);
+  ends = chainEnds(*turned);
+  errors.clear();
+  EXPECT_FALSE(engine->closeRings(turned.get(), ends));
+  ASSERT_EQ(1u, errors.lines.size()) << errors.text();
+  EXPECT_NE(std::string::npos, errors.lines[0].find("as written")) << errors.text();
+  EXPECT_EQ(2, dummies(*turned));
+  EXPECT_TRUE(turned->rings.empty());
+}
+
+// The closed ring goes through the spheroids step, which refuses what no finished molecule
+// shows: here the centre beyond the path, whose coordinates the closure moves rigidly.
+TEST_F(RingClosing, AClosedRingTheChainRefusesIsReported) {
+  for (bool turned : {false, true}) {
+    auto chain = labelledChain(turned);
+    ASSERT_TRUE(chain);
+    const Pairs ends = chainEnds(*chain);
+    ASSERT_EQ(2u, ends[0].size());
+    RingClosure closure(chain.get(), ends[0][0], ends[0][1], false);
+    ASSERT_TRUE(closure.initializeRingClosure());
+    closure.closingBondParameters = {0.75f, 1.0f, 0.66f, 1.5f, 3.6f};   // a single bond
+    std::vector<float> lengths, angles, dihedrals;
+    ASSERT_TRUE(closure.calTransVector(lengths, angles, dihedrals));
+    errors.clear();
+    EXPECT_EQ(!turned, closure.creatRingConformation(lengths, angles, dihedrals)) << turned;
+    if (!turned) {
+      EXPECT_TRUE(errors.lines.empty()) << errors.text();
+      continue;
+    }
+    ASSERT_EQ(1u, errors.lines.size()) << errors.text();
+    EXPECT_NE(std::string::npos, errors.lines[0].find("as written")) << errors.text();
+  }
 }
 
 }  // namespace

@@ -84,10 +84,11 @@ TEST(MoleculeEdits, BondOrderApplyResetsHydrogenBondsAndDerivesAromaticRingsAgai
 
   Owned benzene = fromSmiles("c1ccccc1");
   benzene->bonds[0]->order = 2;   // was aromatic (9)
-  Owned ring = rebuilt(rebuildWithBondOrders(benzene.get(), {{0, 9}}, smiles));
+  Owned ring = rebuilt(rebuildWithBondOrders(benzene.get(), {{0, kAromaticOrder}}, smiles));
   ASSERT_TRUE(ring != nullptr && ring->rings.size() == 1);
   EXPECT_EQ("C6H6", ring->getName()) << "no carbon lost a hydrogen to a second double bond";
-  for (int id : ring->rings[0]->bondIds) EXPECT_EQ(9, ring->bonds[static_cast<size_t>(id)]->order);
+  for (int id : ring->rings[0]->bondIds)
+    EXPECT_EQ(kAromaticOrder, ring->bonds[static_cast<size_t>(id)]->order);
 }
 
 TEST(MoleculeEdits, DeletedAtomsTakeTheirHydrogensAndDummiesOnce) {
@@ -223,4 +224,32 @@ TEST(MoleculeEdits, AnEditTheChainRefusesGivesNoMoleculeAndSaysSo) {
   EXPECT_EQ("Error: make axis: no sound molecule came of \"C2H6\"; it is left as it was",
             errors.lines[1]);
   EXPECT_EQ(before, snapshot(*ethane));
+}
+
+// A join the set-up chain refuses after the groups are joined: a tropine whose second
+// bridgehead is turned over (its hydrogen inside the cage, which no geometry holds) joined to a
+// methyl. The join gives no molecule, says so after the chain's own line, and both inputs stay.
+TEST(MoleculeEdits, AJoinTheChainRefusesGivesNoMoleculeAndSaysSo) {
+  Owned tropine = fromSmiles("CN1[C@@H]2CC[C@H]1CC(C2)O");
+  ASSERT_TRUE(tropine);
+  hydrogenOf(tropine->atoms[0])->editMark = 2;
+  Owned open = rebuilt(rebuildWithNewBondAxes(tropine.get(), smiles));
+  ASSERT_TRUE(open != nullptr && axes(*open).size() == 1);
+  Atom* bridgehead = nullptr;   // the second labelled centre
+  for (Atom* a : open->atoms)
+    if (a->piCount != 0) bridgehead = a;
+  ASSERT_TRUE(bridgehead != nullptr && bridgehead->piCount == 1);
+  bridgehead->piCount = 2;   // CN1[C@@H]2CC[C@@H]1CC(C2)O
+  Owned methyl = group("Alkyl/METHYL.kv");
+  const std::string kept1 = snapshot(*open), kept2 = snapshot(*methyl);
+  kvtest::ErrorCapture errors;
+  const EditResult join =
+      joinAtBondAxes(open.get(), axes(*open)[0], methyl.get(), axes(*methyl)[0], smiles);
+  EXPECT_TRUE(join.outcome == EditOutcome::Failed && join.molecule == nullptr);
+  ASSERT_EQ(2u, errors.lines.size()) << errors.text();
+  EXPECT_NE(std::string::npos, errors.lines[0].find("as written")) << errors.text();
+  EXPECT_EQ("Error: could not create  molecule joining \"" + open->label() +
+                "\" and \"METHYL\"; both are left as they were",
+            errors.lines[1]);
+  EXPECT_TRUE(snapshot(*open) == kept1 && snapshot(*methyl) == kept2);
 }

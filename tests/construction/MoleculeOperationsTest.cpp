@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "construction/MoleculeOperations.h"
+#include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -121,7 +122,7 @@ TEST(JoinMolecules, TwoMethylsMakeEthaneWithoutDummiesButAxesOfDifferentOrdersAr
 TEST(MoleculeVolume, MonteCarloVolumeOfABondSpheroidIsWithinThreePercent) {
   // A prolate bond spheroid (a = 2, b = 1) between two atoms without spheres: the focal-distance
   // test, not a sphere of radius a.
-  const double pi = 3.14159265358979;
+  const double pi = kPiDouble;
   auto bond = buildMolecule({"C", "C"}, {{0, 1, 1}});
   Spheroid* orbital = new Spheroid(std::sqrt(0.75f), 1.0f, 2.0f);
   orbital->focus1 = SSEVector4f(0.0f, 0.0f, std::sqrt(3.0f), 1.0f);

@@ -11,10 +11,10 @@
 #include "forcefield/ForceFieldFixture.h"
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
+#include "math/Constants.h"
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 
 class SmallRingAngles : public ::testing::Test {
  protected:
@@ -35,12 +35,12 @@ TEST_F(SmallRingAngles, ReferencesComeFromTheRingNotFromTheCentreType) {
     int ringAngles = 0;
     for (int t = 0; t < system.angleCount; ++t) {
       if (system.angleAtom1[t] < c.size && system.angleAtom3[t] < c.size) {
-        EXPECT_NEAR(c.angle, system.angleReference[t] * 180.0 / kPi, 1e-3) << c.size;
+        EXPECT_NEAR(c.angle, system.angleReference[t] * 180.0 / kPiDouble, 1e-3) << c.size;
         EXPECT_NEAR(c.oneThree, system.ureyBradleyLength[t], 1e-5) << c.size;
         EXPECT_EQ(55.0, system.angleForceConstant[t]);
         ++ringAngles;
       } else {   // hydrogen angles keep the table's value ("* CH2 *" 109.5)
-        EXPECT_NEAR(109.5, system.angleReference[t] * 180.0 / kPi, 1e-3) << c.size;
+        EXPECT_NEAR(109.5, system.angleReference[t] * 180.0 / kPiDouble, 1e-3) << c.size;
       }
     }
     EXPECT_EQ(c.size, ringAngles);
@@ -57,7 +57,7 @@ TEST_F(SmallRingAngles, SixRingsKeepTheTableAngleUpToTheTetrahedralOne) {
     const bool ring = system.atomTypes[system.angleAtom1[t]] != "H" &&
                       system.atomTypes[system.angleAtom3[t]] != "H";
     ringAngles += ring ? 1 : 0;
-    EXPECT_NEAR(ring ? 109.4712 : 109.5, system.angleReference[t] * 180.0 / kPi, 1e-3)
+    EXPECT_NEAR(ring ? 109.4712 : 109.5, system.angleReference[t] * 180.0 / kPiDouble, 1e-3)
         << "angle " << t;
   }
   EXPECT_EQ(6, ringAngles);

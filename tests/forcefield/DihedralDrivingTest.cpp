@@ -1,6 +1,7 @@
 // Measuring, setting and holding a dihedral, and the relaxed torsion scan.
 #include "forcefield/OptimiserFixture.h"
 
+#include "math/Constants.h"
 #include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +23,9 @@ protected:
   std::unique_ptr<MolecularSystem> system;
 };
 
-const float kPiF = 3.1415927f;
 
 double degreesOf(const MolecularSystem& s) {
-  return s.calculateDihedralAngle(0, 1, 2, 3) * 180.0 / kPiF;
+  return s.calculateDihedralAngle(0, 1, 2, 3) * 180.0 / kPi;
 }
 
 int axisOf(const MolecularSystem& s, int j, int k) {
@@ -46,15 +46,15 @@ TEST_F(DihedralDriving, AnglesOfPlanarCisTransAndASmallTurnAndWhichAreDihedrals)
   c[3] = SSEVector4f(2.0f, 1, 0);
   EXPECT_NEAR(0.0f, system->calculateDihedralAngle(0, 1, 2, 3), 1e-6);
   c[3] = SSEVector4f(2.0f, -1, 0);
-  EXPECT_NEAR(kPiF, system->calculateDihedralAngle(0, 1, 2, 3), 1e-6);
+  EXPECT_NEAR(kPi, system->calculateDihedralAngle(0, 1, 2, 3), 1e-6);
   // Looking along 1->2 (+x), +z lies clockwise of +y: a small turn that way is a small positive
   // angle, one the other way lands just below 2 pi.
   c[3] = SSEVector4f(2.0f, 1, 0.01f);
   EXPECT_NEAR(0.01f, system->calculateDihedralAngle(0, 1, 2, 3), 1e-3);
   c[3] = SSEVector4f(2.0f, 1, -0.01f);
   const float phi = system->calculateDihedralAngle(0, 1, 2, 3);
-  EXPECT_LT(phi, 2 * kPiF);
-  EXPECT_GT(phi, 2 * kPiF - 0.05f);
+  EXPECT_LT(phi, 2 * kPi);
+  EXPECT_GT(phi, 2 * kPi - 0.05f);
   // Collinear atoms and bad indices give 0, never NaN.
   c[0] = SSEVector4f(-1.0f, 0, 0);
   EXPECT_EQ(0.0f, system->calculateDihedralAngle(0, 1, 2, 3));

@@ -1,6 +1,7 @@
 // Energy terms and their analytical forces.
 #include "forcefield/MolecularSystem.h"
 #include "forcefield/OptimiserFixture.h"
+#include "math/Constants.h"
 
 #include <gtest/gtest.h>
 
@@ -170,13 +171,12 @@ TEST_F(EnergyTerms, PairsOfFixedAtomsAddNoForceButStillCountInEnergyOnly) {
 }
 
 TEST_F(EnergyTerms, CollinearAnglesStayFiniteAndAnAngleTakesTheNearestReference) {
-  const double kPi = 3.14159265;
   auto molecule = fftest::buildMolecule(
       "line", {{"H", "H", -1.1f, 0, 0}, {"CH3", "C", 0, 0, 0}, {"H", "H", 1.1f, 0, 0}},
       {{0, 1, 1, false}, {1, 2, 1, false}});
   MolecularSystem system(molecule.get());
   system.ureyBradleyEnabled = false;
-  const double delta = kPi - 109.5 * kPi / 180.0;
+  const double delta = kPiDouble - 109.5 * kPiDouble / 180.0;
   EXPECT_NEAR(55.0 * delta * delta, evaluate(system, &MolecularSystem::EFAngle), 1e-4);
   for (int a = 0; a < 3; ++a) EXPECT_TRUE(std::isfinite(system.forceY[a]));
   // The line is a ridge of the bent angle's energy: both ends are pushed the same way across
@@ -321,7 +321,7 @@ TEST_F(EnergyTerms, TorsionOfEveryPeriodicityAndPhaseFollowsItsCosineAndItsForce
   for (double& barrier : system.dihedralTermBarrier) barrier = 0.0;
 
   // Both signs of the angle: the mirror image turns it the other way.
-  const double halfTurn = static_cast<double>(3.14159265f);   // 180 degrees as the tables hold it
+  const double halfTurn = kPiWidened;   // 180 degrees as the tables hold it
   for (bool mirrored : {false, true}) {
     if (mirrored)
       for (SSEVector4f& p : system.coordinates) p.x = -p.x;

@@ -5,6 +5,7 @@
 // tests depend neither on perception and typing nor on the shipped tables. Also used by the
 // force-field benchmark; free of GoogleTest.
 
+#include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -143,7 +144,7 @@ inline void addMethylHydrogens(std::vector<AtomRow>& atoms, std::vector<BondRow>
                                int carbon, float cx, float sign, float phaseDeg) {
   const float along = 0.363f, radial = 1.027f;
   for (int h = 0; h < 3; ++h) {
-    const float angle = (phaseDeg + 120.0f * h) * 3.14159265f / 180.0f;
+    const float angle = (phaseDeg + 120.0f * h) * kPi / 180.0f;
     atoms.push_back({"H", "H", cx + sign * along, radial * std::cos(angle),
                      radial * std::sin(angle)});
     bonds.push_back({carbon, static_cast<int>(atoms.size()) - 1, 1, false});
@@ -190,16 +191,15 @@ inline std::unique_ptr<Molecule> alkane(int n) {
 inline std::unique_ptr<Molecule> cycloalkane(int n, float side, float pucker = 0.0f) {
   std::vector<AtomRow> atoms;
   std::vector<BondRow> bonds;
-  const float pi = 3.14159265f;
-  const float radius = side / (2.0f * std::sin(pi / n));
+  const float radius = side / (2.0f * std::sin(kPi / n));
   for (int k = 0; k < n; ++k) {
-    const float angle = 2.0f * pi * k / n;
+    const float angle = 2.0f * kPi * k / n;
     atoms.push_back({"CH2", "C", radius * std::cos(angle), radius * std::sin(angle),
                      (k % 2) ? -pucker : pucker});
     bonds.push_back({k, (k + 1) % n, 1, true});
   }
   for (int k = 0; k < n; ++k) {
-    const float angle = 2.0f * pi * k / n;
+    const float angle = 2.0f * kPi * k / n;
     const float x = (radius + 0.6f) * std::cos(angle), y = (radius + 0.6f) * std::sin(angle);
     for (float z : {0.9f, -0.9f}) {
       atoms.push_back({"H", "H", x, y, z});
@@ -214,13 +214,13 @@ inline std::unique_ptr<Molecule> cyclohexane() {
   std::vector<BondRow> bonds;
   const float radius = 1.45f;
   for (int k = 0; k < 6; ++k) {
-    const float angle = 60.0f * k * 3.14159265f / 180.0f;
+    const float angle = 60.0f * k * kPi / 180.0f;
     atoms.push_back({"CH2", "C", radius * std::cos(angle), radius * std::sin(angle),
                      (k % 2) ? -0.25f : 0.25f});
     bonds.push_back({k, (k + 1) % 6, 1, true});
   }
   for (int k = 0; k < 6; ++k) {
-    const float angle = 60.0f * k * 3.14159265f / 180.0f;
+    const float angle = 60.0f * k * kPi / 180.0f;
     const float up = (k % 2) ? -1.0f : 1.0f;
     const float cx = radius * std::cos(angle), cy = radius * std::sin(angle);
     const float cz = up * 0.25f;

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "forcefield/ForceFieldFixture.h"
+#include "math/Constants.h"
 #include "forcefield/Minimization.h"
 #include "support/ErrorCapture.h"
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 
 class MolecularSystemBuild : public ::testing::Test {
 protected:
@@ -169,7 +169,7 @@ TEST_F(MolecularSystemBuild, RingExclusionsByShortestPath) {
   std::vector<fftest::AtomRow> atoms;
   std::vector<fftest::BondRow> bonds;
   for (int k = 0; k < 5; ++k) {
-    const float angle = 72.0f * k * 3.14159265f / 180.0f;
+    const float angle = 72.0f * k * kPi / 180.0f;
     atoms.push_back({"CH2", "C", 1.3f * std::cos(angle), 1.3f * std::sin(angle), 0.0f});
     bonds.push_back({k, (k + 1) % 5, 1, true});
   }
@@ -277,8 +277,8 @@ TEST_F(MolecularSystemBuild, ParametersComeFromTheTablesWithTheirFallbacks) {
     if (system.angleAtom1[t] != 1 || system.angleAtom3[t] != 2) continue;
     EXPECT_EQ(0.0, system.angleForceConstant[t]);
     EXPECT_EQ(0.0, system.ureyBradleyForceConstant[t]);
-    EXPECT_NEAR(101.0 * kPi / 180.0, system.angleReference[t], 1e-6);
-    EXPECT_NEAR(37.0 * kPi / 180.0, system.angleReference2[t], 1e-6);
+    EXPECT_NEAR(101.0 * kPiDouble / 180.0, system.angleReference[t], 1e-6);
+    EXPECT_NEAR(37.0 * kPiDouble / 180.0, system.angleReference2[t], 1e-6);
   }
 }
 

@@ -3,6 +3,7 @@
 // a single ring bond touch at a reduced scale.
 #include "forcefield/ForceFieldFixture.h"
 #include "forcefield/MolecularSystem.h"
+#include "math/Constants.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 
 // A puckered ring of n CH2 carbons with bonds of 1.54 A.
 std::unique_ptr<Molecule> cycloalkane(int n) { return fftest::cycloalkane(n, 1.54f, 0.2f); }
@@ -89,7 +89,7 @@ TEST_F(SaturatedRings, RingAnglesAtFourConnectedAtomsAreHeldBelowTheOpenChainAng
       const bool carbons = !isHydrogen(system, system.angleAtom1[t]) &&
                            !isHydrogen(system, system.angleAtom3[t]);
       carbonAngles += carbons ? 1 : 0;
-      EXPECT_NEAR(carbons ? c.ringAngle : 109.5, system.angleReference[t] * 180.0 / kPi, 1e-3)
+      EXPECT_NEAR(carbons ? c.ringAngle : 109.5, system.angleReference[t] * 180.0 / kPiDouble, 1e-3)
           << c.ringAngle << " angle " << t;
       // The Urey-Bradley distance follows the reference.
       if (carbons) {

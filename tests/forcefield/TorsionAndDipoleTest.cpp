@@ -1,6 +1,7 @@
 // Torsion machinery, dihedral restraints, dipole moment and the Emag sum.
 #include "forcefield/MolecularSystem.h"
 #include "forcefield/ForceFieldFixture.h"
+#include "math/Constants.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +91,7 @@ TEST_F(TorsionMachinery, DihedralGradientIsTheTorqueOfTheForces) {
   const double ePlus = system.EnergyForce();
   system.RotateGroup(1, 2, side.data(), -2.0 * step);
   const double eMinus = system.EnergyForce();
-  const double numeric = -(ePlus - eMinus) / (2.0 * step * 3.14159265 / 180.0);
+  const double numeric = -(ePlus - eMinus) / (2.0 * step * kPiDouble / 180.0);
   EXPECT_NEAR(numeric, torque, 0.01 * std::fabs(torque) + 1e-3);
 }
 

@@ -63,8 +63,8 @@ int expectLengths(const BondCase& c, double tolerance) {
 }
 
 int aromaticBonds(const Molecule& m) {
-  return static_cast<int>(
-      std::count_if(m.bonds.begin(), m.bonds.end(), [](const Bond* b) { return b->order == 9; }));
+  return static_cast<int>(std::count_if(m.bonds.begin(), m.bonds.end(),
+                                        [](const Bond* b) { return b->order == kAromaticOrder; }));
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ double sulfoxideVolume(const std::string& smiles) {
 
 int aromaticBonds(const Molecule& m) {
   int count = 0;
-  for (const Bond* b : m.bonds) count += b->order == 9 ? 1 : 0;
+  for (const Bond* b : m.bonds) count += b->order == kAromaticOrder ? 1 : 0;
   return count;
 }
 

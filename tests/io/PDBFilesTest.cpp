@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "io/MoleculeEngine.h"
+#include "model/Bond.h"
 #include "support/AtomGeometry.h"
 #include "support/ErrorCapture.h"
 #include "support/TextLines.h"
@@ -56,7 +57,7 @@ int largestValence(const Atom* a) {
 
 int orderSum(const Atom* a) {
   int sum = 0;
-  for (const Bond* b : a->bonds) sum += b->order == 9 ? 1 : b->order;
+  for (const Bond* b : a->bonds) sum += b->order == kAromaticOrder ? 1 : b->order;
   return sum;
 }
 
@@ -71,7 +72,7 @@ int ringMultiple(const Molecule* m, const std::vector<std::string>& ring) {
   int aromatic = 0, doubles = 0;
   for (size_t k = 0; k < ring.size(); ++k) {
     const int order = pdbtest::orderBetween(m, ring[k], 1, ring[(k + 1) % ring.size()], 1);
-    aromatic += order == 9;
+    aromatic += order == kAromaticOrder;
     doubles += order == 2;
   }
   return aromatic == static_cast<int>(ring.size()) ? 3 : doubles;

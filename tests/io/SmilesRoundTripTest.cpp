@@ -36,7 +36,7 @@ using smilestest::write;
 
 bool hasAromaticBond(const Molecule& m) {
   for (const Bond* b : m.bonds)
-    if (b->order == 9 || b->isAromatic) return true;
+    if (b->order == kAromaticOrder || b->isAromatic) return true;
   return false;
 }
 

@@ -45,7 +45,7 @@ inline std::vector<std::tuple<std::string, std::string, int> > bondList(const Mo
   for (const Bond* b : m.bonds) {
     std::string x = b->atom1->element, y = b->atom2->element;
     if (y < x) std::swap(x, y);
-    out.emplace_back(x, y, b->order == 9 || b->isAromatic ? 9 : b->order);
+    out.emplace_back(x, y, b->order == kAromaticOrder || b->isAromatic ? kAromaticOrder : b->order);
   }
   std::sort(out.begin(), out.end());
   return out;
@@ -78,7 +78,8 @@ inline bool sameGraph(const Molecule& a, const Molecule& b) {
         std::vector<std::pair<int, int> > around;
         for (const Bond* bond : x->bonds) {
           const Atom* y = bond->atom1 == x ? bond->atom2 : bond->atom1;
-          const int kind = bond->order == 9 || bond->isAromatic ? 9 : bond->order;
+          const int kind =
+              bond->order == kAromaticOrder || bond->isAromatic ? kAromaticOrder : bond->order;
           around.emplace_back(kind, classes[m][index[m].at(y)]);
         }
         std::sort(around.begin(), around.end());

@@ -4,9 +4,10 @@
 
 #include <cmath>
 
+#include "math/Constants.h"
+
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kEps = 1e-5f;
 
 void expectQuaternion(const Quaternion& q, float w, float x, float y, float z, float eps = kEps) {

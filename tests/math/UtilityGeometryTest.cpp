@@ -5,11 +5,11 @@
 #include <cmath>
 #include <vector>
 
+#include "math/Constants.h"
 #include "support/ErrorCapture.h"
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 
 UtilityEngine& utility() { return *UtilityEngine::instance(); }
 

@@ -63,7 +63,7 @@ TEST_F(EditCleanup, NaphthaleneKeepsItsUntouchedRingAromatic) {
   m->resetBondOrders({m->atoms[1]});
   EXPECT_FALSE(touched.aromatic);
   EXPECT_TRUE(other.aromatic);
-  for (int order : ringOrders(*m, other)) EXPECT_EQ(9, order);
+  for (int order : ringOrders(*m, other)) EXPECT_EQ(kAromaticOrder, order);
   const Bond* shared = m->getBond(m->atoms[4], m->atoms[5]);
   EXPECT_TRUE(shared->isAromatic);
   int doubles = 0;
@@ -78,7 +78,7 @@ TEST_F(EditCleanup, BoronTriangleIsNeverRebuilt) {
   ASSERT_TRUE(m->rings[0]->aromatic);
   m->resetBondOrders({m->atoms[0], m->atoms[1], m->atoms[2]});
   EXPECT_TRUE(m->rings[0]->aromatic);
-  for (const Bond* b : m->bonds) EXPECT_EQ(9, b->order);
+  for (const Bond* b : m->bonds) EXPECT_EQ(kAromaticOrder, b->order);
 }
 
 TEST_F(EditCleanup, FiveValentCarbonLosesOneHydrogenThatIsNotFixed) {

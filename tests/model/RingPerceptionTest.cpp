@@ -85,7 +85,7 @@ TEST(RingPerception, KekuleBenzeneBecomesOneAromaticRingAndStaysSoOnASecondRun) 
   EXPECT_TRUE(ring.aromatic);
   EXPECT_EQ(0, ring.piAtomCount);
   for (int id : ring.bondIds) {
-    EXPECT_EQ(9, m->bonds[static_cast<size_t>(id)]->order);
+    EXPECT_EQ(kAromaticOrder, m->bonds[static_cast<size_t>(id)]->order);
     EXPECT_TRUE(m->bonds[static_cast<size_t>(id)]->isAromatic);
   }
   const Snapshot first = snapshot(*m);
@@ -180,7 +180,8 @@ TEST(RingPerception, PiCountsDecideAromaticity) {
       ASSERT_EQ(1u, m->numRings) << c.what;
       EXPECT_EQ(c.aromatic, m->rings[0]->aromatic) << c.what << ", run " << run;
       for (size_t k = 0; k < m->bonds.size(); ++k)
-        EXPECT_EQ(c.aromatic ? 9 : c.orders[k], m->bonds[k]->order) << c.what << ", bond " << k;
+        EXPECT_EQ(c.aromatic ? kAromaticOrder : c.orders[k], m->bonds[k]->order)
+            << c.what << ", bond " << k;
     }
     for (const Atom* a : m->atoms) EXPECT_TRUE(c.aromatic || !a->isAromatic) << c.what;
   }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "math/Constants.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
 
 std::unique_ptr<Spheroid> tessellated(float e, float b, float a, int rings) {
   std::unique_ptr<Spheroid> s(new Spheroid(e, b, a));

@@ -2,6 +2,7 @@
 
 #include "LookupTestTables.h"
 #include "ParameterFixture.h"
+#include "model/Bond.h"
 
 class BondLookup : public ParameterFixture {
 protected:
@@ -43,7 +44,7 @@ TEST_F(BondLookup, EachFallbackPassHasItsResultCodeAndApproximatedFlag) {
     EXPECT_EQ(c.approximated, out.approximated);
   }
   BondParameters aromatic;
-  params().findBondParameters("CE", "CE", 9, aromatic);
+  params().findBondParameters("CE", "CE", kAromaticOrder, aromatic);
   EXPECT_EQ(2, aromatic.bondOrder);
 }
 
@@ -64,7 +65,7 @@ TEST_F(BondLookup, SwappingTheTwoTypesFindsTheSameRow) {
   const char* types[] = {"H", "CH3", "CH2", "CE", "CPAM", "NPAM", "OPAM", "OH", "OE", "CL", "P0"};
   for (const char* a : types)
     for (const char* b : types)
-      for (int order : {1, 2, 9}) {
+      for (int order : {1, 2, kAromaticOrder}) {
         BondParameters ab;
         BondParameters ba;
         int resultAB = params().findBondParameters(a, b, order, ab);
@@ -85,7 +86,7 @@ TEST_F(BondLookup, ChargeFollowsTheMomentAndItsOrientation) {
   EXPECT_FLOAT_EQ(-expected, params().findBondCharge("CH3", "H", 1));
   EXPECT_FLOAT_EQ(0.5f / (4.802813f * 1.44f), params().findBondCharge("CH2", "OE", 1));
   // No retry as a double bond for the charge.
-  EXPECT_FLOAT_EQ(0.0f, params().findBondCharge("CE", "CE", 9));
+  EXPECT_FLOAT_EQ(0.0f, params().findBondCharge("CE", "CE", kAromaticOrder));
   // A row without a distance gives no charge instead of infinity.
   EXPECT_FLOAT_EQ(0.0f, params().findBondCharge("H", "OH", 1));
   EXPECT_FLOAT_EQ(0.0f, params().calculateCharge(1.0f, 0.0f));

@@ -57,7 +57,7 @@ std::vector<const Atom*> bonded(const Atom* a) {
 
 bool hasMultipleBond(const Atom* a) {
   return std::any_of(a->bonds.begin(), a->bonds.end(),
-                     [](const Bond* b) { return b->order == 2 || b->order == 9; });
+                     [](const Bond* b) { return b->order == 2 || b->order == kAromaticOrder; });
 }
 
 // A conjugated ring: five to seven atoms, none of them with four neighbours, every carbon with a

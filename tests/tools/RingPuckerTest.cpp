@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "math/Constants.h"
 #include "model/Molecule.h"
 #include "model/Ring.h"
 #include "tests/io/ToolProcess.h"
@@ -18,7 +19,7 @@
 namespace {
 
 const char* const kSystemPython = "/usr/bin/python3";
-const double kDegree = 3.14159265358979 / 180.0;
+const double kDegree = kPiDouble / 180.0;
 
 // Reads one SMILES a line and prints, for the molecule's smallest ring, the mean and largest
 // absolute ring torsion (degrees), the mean ring angle (degrees) and the total puckering

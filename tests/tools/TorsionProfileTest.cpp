@@ -14,12 +14,13 @@
 #include "forcefield/Minimization.h"
 #include "forcefield/MolecularSystem.h"
 #include "io/MDLMolParser.h"
+#include "math/Constants.h"
 #include "support/StdoutCapture.h"
 #include "tools/ChemistryTestSupport.h"
 
 namespace {
 
-const double kDegree = 3.14159265358979 / 180.0;
+const double kDegree = kPiDouble / 180.0;
 
 using Profile = std::map<float, float>;
 
