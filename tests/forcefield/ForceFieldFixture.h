@@ -255,8 +255,7 @@ inline std::unique_ptr<Molecule> ethene() {
 // table). The bonds are a little long, so bond and 1-3 terms push too.
 inline std::unique_ptr<Molecule> straightenedChain(double bendDeg, bool alkyne) {
   using Point = std::array<double, 3>;
-  const double pi = 3.14159265358979;
-  const double bend = bendDeg * pi / 180.0, outer = 1.50, inner = alkyne ? 1.25 : 1.58;
+  const double bend = bendDeg * kPiDouble / 180.0, outer = 1.50, inner = alkyne ? 1.25 : 1.58;
   // C2 at the origin, C3 along x; C1 bent off in the xy plane, C4 in the xz plane.
   const Point c1 = {outer * std::cos(bend), outer * std::sin(bend), 0.0};
   const Point c2 = {0.0, 0.0, 0.0}, c3 = {inner, 0.0, 0.0};
