@@ -47,6 +47,23 @@ const float kHexachlorobenzeneTotal = 52.5713f;
 const double kBoronCageCorrection = 1.39057;
 const char* const kRule = "-------------------------\n";
 
+// Gas-phase heats of formation of the bare hydrogen ions at 298 K, in eV (1530 and 145 kJ/mol):
+// a proton has no bond and no electron, so the hydrogen atom's reference energy does not price it.
+const float kProtonHeatOfFormation = 15.8574f;
+const float kHydrideHeatOfFormation = 1.50282f;
+
+// The lone charged hydrogen of [H+] or [H-]; null for any other molecule.
+const Atom* bareHydrogenIon(const std::vector<Atom*>& atoms) {
+  const Atom* only = nullptr;
+  for (const Atom* atom : atoms) {
+    if (atom == nullptr) continue;
+    if (only != nullptr) return nullptr;
+    only = atom;
+  }
+  if (only == nullptr || only->element != "H" || only->charge == 0) return nullptr;
+  return only;
+}
+
 SSEVector4f centreOf(const Atom* atom) {
   return atom->sphere != nullptr ? atom->sphere->centre : atom->position;
 }
@@ -85,6 +102,10 @@ void Molecule::calHeatOfFormation() {
   ringStrainEnergy = static_cast<float>(
       ringstrain::ringEnergy(ringstrain::ringTerms(*this), *InputParameters::instance()));
   heatOfFormation = sum - totalBondEnergy + ringStrainEnergy;
+  if (const Atom* ion = bareHydrogenIon(atoms)) {
+    if (ion->charge == 1) heatOfFormation = kProtonHeatOfFormation;
+    if (ion->charge == -1) heatOfFormation = kHydrideHeatOfFormation;
+  }
 }
 
 std::string Molecule::getListOfBondEnegries() {

@@ -107,16 +107,27 @@ void count(RingTerms& terms, Kind kind, int size) {
   if (strainedSize(size)) ++terms.counts[kind][size];
 }
 
+// The smallest ring that holds the bond; null when none does.
+const RingSets* smallestRingOfBond(const std::vector<RingSets>& rings, int bond) {
+  const RingSets* smallest = nullptr;
+  for (const RingSets& ring : rings)
+    if (ring.bonds.count(bond) > 0 && (smallest == nullptr || ring.size < smallest->size))
+      smallest = &ring;
+  return smallest;
+}
+
 // Double bonds in a ring (cyclopropene's) and from a ring atom out of the ring
-// (methylenecyclopropane's), which strain a small ring beyond its single bonds.
+// (methylenecyclopropane's), which strain a small ring beyond its single bonds; a double bond in
+// a bridged ring (norbornene's) strains it further.
 void countDoubleBonds(const Molecule& molecule, const std::vector<RingSets>& rings,
-                      RingTerms& terms) {
+                      const std::vector<bool>& bridged, RingTerms& terms) {
   for (size_t b = 0; b < molecule.bonds.size(); ++b) {
     const Bond* bond = molecule.bonds[b];
     if (bond == nullptr || bond->order != kDoubleOrder) continue;
-    const int inRing = smallestRingWith(rings, static_cast<int>(b), true);
-    if (inRing > 0) {
-      count(terms, kEndo, inRing);
+    const RingSets* ring = smallestRingOfBond(rings, static_cast<int>(b));
+    if (ring != nullptr) {
+      count(terms, kEndo, ring->size);
+      if (bridged[static_cast<size_t>(ring - rings.data())]) count(terms, kBridgedEndo, ring->size);
       continue;
     }
     for (const Atom* end : {bond->atom1, bond->atom2})
@@ -124,21 +135,46 @@ void countDoubleBonds(const Molecule& molecule, const std::vector<RingSets>& rin
   }
 }
 
-// How pairs of rings join: by one bond, by one atom, or by a bridge across a ring.
-void countJoins(const std::vector<RingSets>& rings, RingTerms& terms) {
+// Divalent sulfur in a ring that is not aromatic, counted in the smallest such ring that holds
+// it: the long C-S bonds and the small C-S-C angle strain a small ring less than carbon does
+// (thiirane's strain is about 20 kcal/mol, cyclopropane's and oxirane's about 27).
+void countSulfur(const Molecule& molecule, const std::vector<RingSets>& rings,
+                 RingTerms& terms) {
+  for (const Atom* atom : molecule.atoms) {
+    if (atom == nullptr || atom->element != "S" || atom->bonds.size() != 2) continue;
+    int smallest = 0;
+    for (const RingSets& ring : rings)
+      if (ring.hasNonAromaticBond && ring.atoms.count(atom->id) > 0 &&
+          (smallest == 0 || ring.size < smallest))
+        smallest = ring.size;
+    count(terms, kThia, smallest);
+  }
+}
+
+// Per ring, whether a bridge across it holds it in a boat or envelope.
+std::vector<bool> bridgedRings(const std::vector<RingSets>& rings) {
   std::vector<bool> bridged(rings.size(), false);
   for (size_t i = 0; i < rings.size(); ++i)
     for (size_t j = i + 1; j < rings.size(); ++j) {
       const size_t bonds = sharedCount(rings[i].bonds, rings[j].bonds);
+      if (bonds < 2) continue;
+      for (size_t r : {i, j})
+        if (2 * static_cast<int>(bonds) >= rings[r].size - 1) bridged[r] = true;
+    }
+  return bridged;
+}
+
+// How pairs of rings join: by one bond, by one atom, or by a bridge across a ring.
+void countJoins(const std::vector<RingSets>& rings, const std::vector<bool>& bridged,
+                RingTerms& terms) {
+  for (size_t i = 0; i < rings.size(); ++i)
+    for (size_t j = i + 1; j < rings.size(); ++j) {
+      const size_t bonds = sharedCount(rings[i].bonds, rings[j].bonds);
       const int larger = std::max(rings[i].size, rings[j].size);
-      if (bonds == 1) {
+      if (bonds == 1)
         count(terms, kFused, larger);
-      } else if (bonds == 0 && sharedCount(rings[i].atoms, rings[j].atoms) == 1) {
+      else if (bonds == 0 && sharedCount(rings[i].atoms, rings[j].atoms) == 1)
         count(terms, kSpiro, larger);
-      } else if (bonds >= 2) {
-        for (size_t r : {i, j})
-          if (2 * static_cast<int>(bonds) >= rings[r].size - 1) bridged[r] = true;
-      }
     }
   for (size_t r = 0; r < rings.size(); ++r)
     if (bridged[r]) count(terms, kBridged, rings[r].size);
@@ -152,8 +188,10 @@ RingTerms ringTerms(const Molecule& molecule) {
   const std::vector<bool> kept = independentRings(rings);
   for (size_t r = 0; r < rings.size(); ++r)
     if (kept[r] && rings[r].hasNonAromaticBond) count(terms, kRing, rings[r].size);
-  countDoubleBonds(molecule, rings, terms);
-  countJoins(rings, terms);
+  const std::vector<bool> bridged = bridgedRings(rings);
+  countDoubleBonds(molecule, rings, bridged, terms);
+  countJoins(rings, bridged, terms);
+  countSulfur(molecule, rings, terms);
   return terms;
 }
 

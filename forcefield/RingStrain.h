@@ -33,6 +33,10 @@ enum Kind {
               // at least two of its bonds and at least (size - 1) / 2 of them, two of a
               // five-ring's (norbornane), three of a six-ring's (bicyclo[2.2.2]octane), where
               // adamantane's chairs share two
+  kBridgedEndo,  // a double bond whose smallest ring is a bridged one (norbornene's), besides
+                 // its kEndo count
+  kThia,      // a divalent sulfur in a ring with a bond that is not aromatic, counted in its
+              // smallest such ring (thiirane's)
   kKindCount
 };
 static_assert(kKindCount == std::size(kRingStrainKinds), "a table key for every kind");

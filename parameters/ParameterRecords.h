@@ -185,7 +185,7 @@ public:
 // The row kinds of "ringstrain.txt", in the order of ringstrain::Kind (forcefield/RingStrain.h,
 // which says what each counts).
 inline constexpr const char* kRingStrainKinds[] = {"RING", "ENDO", "EXO", "FUSED", "SPIRO",
-                                                   "BRIDGED"};
+                                                   "BRIDGED", "BRIDGEDENDO", "THIA"};
 
 // One row of "ringstrain.txt": the strain energy that a ring of ringSize atoms with a bond that is
 // not aromatic (kind "RING"), or a feature of such a ring (the other kinds), adds to the heat of
