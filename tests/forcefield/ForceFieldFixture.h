@@ -282,10 +282,10 @@ inline std::unique_ptr<Molecule> straightenedChain(double bendDeg, bool alkyne) 
     for (double& v : p) v /= lp;
     const Point q = {d[1] * p[2] - d[2] * p[1], d[2] * p[0] - d[0] * p[2],
                      d[0] * p[1] - d[1] * p[0]};
-    const double along = 1.09 * std::cos(70.5 * pi / 180.0);
-    const double radial = 1.09 * std::sin(70.5 * pi / 180.0);
+    const double along = 1.09 * std::cos(70.5 * kPiDouble / 180.0);
+    const double radial = 1.09 * std::sin(70.5 * kPiDouble / 180.0);
     for (int h = 0; h < 3; ++h) {
-      const double turn = phase + h * 2.0 * pi / 3.0;
+      const double turn = phase + h * 2.0 * kPiDouble / 3.0;
       Point at;
       for (int a = 0; a < 3; ++a)
         at[a] = c[a] + along * d[a] + radial * (std::cos(turn) * p[a] + std::sin(turn) * q[a]);
