@@ -68,8 +68,10 @@ int InternalCoordinates::torsionSearchSweeps(int axisCount, int atomCount) {
   return static_cast<int>(std::min<double>(kTorsionSearchSweeps, kTorsionSearchAtomMoves / perSweep));
 }
 
+double InternalCoordinates::relaxationAtomEvaluations = kRelaxationAtomEvaluations;
+
 int InternalCoordinates::relaxationEvaluations(int atomCount) {
-  const double budget = kRelaxationAtomEvaluations / std::max(atomCount, 1);
+  const double budget = relaxationAtomEvaluations / std::max(atomCount, 1);
   return static_cast<int>(std::max<double>(kFewestRelaxationEvaluations, budget));
 }
 
