@@ -433,7 +433,9 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
       result.done ? describeChainFault(*molecule, bondTolerance(result)) : std::string();
   const bool spheroids = setCoordinates(molecule);
   if (!lengths.empty()) {
-    printError(lengths);
+    printError(result.stop == MolecularSystem::OptimiserStop::EvaluationLimit
+                   ? lengths + ": not finished, the optimisation stopped at its bound of work"
+                   : lengths);
     return false;
   }
   return spheroids;
