@@ -14,6 +14,7 @@
 #include "model/Molecule.h"
 #include "model/Ring.h"
 #include "parameters/InputParameters.h"
+#include "parameters/LookupMemo.h"
 #include "parameters/ParameterRecords.h"
 
 using namespace geometry;
@@ -343,20 +344,31 @@ std::string describeInsideOutBridgehead(const Molecule& molecule) {
   return centre != nullptr ? centreFault(molecule, centre) : std::string();
 }
 
-double expectedBondLength(const Bond& bond) {
+namespace {
+
+// expectedBondLength through a memo of the table's answers: a large molecule asks the same few
+// questions once per bond.
+double expectedLength(const Bond& bond, BondLookupMemo& table) {
   if (bond.atom1 == nullptr || bond.atom2 == nullptr || isDummy(bond.atom1) ||
       isDummy(bond.atom2))
     return 0.0;
   BondParameters row;
   if (!bond.atom1->type.empty() && !bond.atom2->type.empty() &&
-      InputParameters::instance()->findBondParameters(bond.atom1->type, bond.atom2->type,
-                                                      bond.order, row) != 0 &&
+      table.find(bond.atom1->type, bond.atom2->type, bond.order, row) != 0 &&
       row.distance > 0.0f)
     return row.distance;
   return radiusBondLength(bond.atom1->element, bond.atom2->element, bond.order);
 }
 
-std::string describeBondLengthFault(const Molecule& molecule) {
+}  // namespace
+
+double expectedBondLength(const Bond& bond) {
+  BondLookupMemo table(*InputParameters::instance());
+  return expectedLength(bond, table);
+}
+
+std::string describeBondLengthFault(const Molecule& molecule, double toleranceAngstrom) {
+  BondLookupMemo table(*InputParameters::instance());
   const Bond* worst = nullptr;
   double worstLength = 0.0;
   double worstTarget = 0.0;
@@ -364,10 +376,10 @@ std::string describeBondLengthFault(const Molecule& molecule) {
     if (bond == nullptr || bond->atom1 == nullptr || bond->atom2 == nullptr) continue;
     // A metal's bonds (hapto rings, chelates) have no length a table row could promise.
     if (bond->atom1->isMetalAtom() || bond->atom2->isMetalAtom()) continue;
-    const double target = expectedBondLength(*bond);
+    const double target = expectedLength(*bond, table);
     if (target <= 0.0 || !finitePosition(bond->atom1) || !finitePosition(bond->atom2)) continue;
     const double length = norm(positionOf(bond->atom1) - positionOf(bond->atom2));
-    if (std::fabs(length - target) > kBondLengthTolerance &&
+    if (std::fabs(length - target) > toleranceAngstrom &&
         (worst == nullptr || std::fabs(length - target) > std::fabs(worstLength - worstTarget))) {
       worst = bond;
       worstLength = length;
@@ -393,8 +405,8 @@ std::vector<AtomPair> findTangledPairs(const Molecule& molecule) {
   return tangled;
 }
 
-std::string describeChainFault(const Molecule& molecule) {
-  const std::string lengths = describeBondLengthFault(molecule);
+std::string describeChainFault(const Molecule& molecule, double bondToleranceAngstrom) {
+  const std::string lengths = describeBondLengthFault(molecule, bondToleranceAngstrom);
   if (!lengths.empty()) return lengths;
   const std::vector<AtomPair> close = findTangledPairs(molecule);
   if (close.empty()) return std::string();
@@ -407,7 +419,7 @@ std::string describeChainFault(const Molecule& molecule) {
   return line.str();
 }
 
-std::string describeFinishedFault(const Molecule& molecule) {
+std::string describeFinishedFault(const Molecule& molecule, double bondToleranceAngstrom) {
   const std::string fault = describeGeometryFault(molecule);
-  return fault.empty() ? describeChainFault(molecule) : fault;
+  return fault.empty() ? describeChainFault(molecule, bondToleranceAngstrom) : fault;
 }

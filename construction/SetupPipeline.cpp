@@ -230,6 +230,14 @@ OptimisedGeometry runInternalCoordinates(Molecule* molecule, bool anneal) {
   return result;
 }
 
+// The bond tolerance a result is judged by: a relaxation its bound of work stopped is held to
+// the tighter one.
+double bondTolerance(const OptimisedGeometry& result) {
+  return result.stop == MolecularSystem::OptimiserStop::EvaluationLimit
+             ? kBoundedBondLengthTolerance
+             : kBondLengthTolerance;
+}
+
 void restore(Molecule* molecule, const OptimisedGeometry& result) {
   molecule->positions = result.positions;
   molecule->setAllAtomPositions();
@@ -280,7 +288,7 @@ unsigned layoutStarts(const Molecule& molecule) {
 // first sound layout under restraints stands; with none, a result is left for the final check to
 // report.
 OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeometry& first,
-                                        const std::vector<SSEVector4f>& built, bool builtWasSound) {
+                                        const std::vector<SSEVector4f>& built) {
   OptimisedGeometry best;
   OptimisedGeometry last = first;
   OptimisedGeometry restrained;   // the first sound layout under restraints
@@ -289,14 +297,18 @@ OptimisedGeometry optimiseKeepingLabels(Molecule* molecule, const OptimisedGeome
     molecule->positions = start;
     molecule->setAllAtomPositions();
     last = runInternalCoordinates(molecule, false);
-    if (last.done && describeFinishedFault(*molecule).empty() &&
+    if (!last.done) return;
+    const bool labelsKept = describeGeometryFault(*molecule).empty();
+    if (labelsKept && describeChainFault(*molecule, bondTolerance(last)).empty() &&
         (!best.done || last.energy < best.energy))
       best = last;
-    else if (last.done && labelFault.positions.empty() &&
-             !describeGeometryFault(*molecule).empty())
+    else if (!labelsKept && labelFault.positions.empty())
       labelFault = last;
   };
-  if (builtWasSound) tryFrom(built);
+  // A built ring closes with bonds of any length; only overlaps and labels make a bad start.
+  molecule->positions = built;
+  molecule->setAllAtomPositions();
+  if (describeGeometryFault(*molecule).empty()) tryFrom(built);
   if (!best.done) {
     restore(molecule, first);
     repairGeometry(*molecule, std::vector<bool>(), kFinishedNonBondedDistance);
@@ -394,23 +406,35 @@ bool IOEngine::optimizeGeometryM(Molecule* molecule, bool internalOnly) {
 
   const std::vector<SSEVector4f> built = molecule->positions;
   molecule->setAllAtomPositions();
-  // A built ring closes with bonds of any length; only overlaps and labels make a bad start.
-  const bool builtWasSound = describeGeometryFault(*molecule).empty();
   OptimisedGeometry result = runInternalCoordinates(molecule, true);
-  if (result.done && !describeFinishedFault(*molecule).empty()) {
-    result = optimiseKeepingLabels(molecule, result, built, builtWasSound);
-    restore(molecule, result);
+  bool sound = false;   // a refused driver leaves setCoordinates below to say why
+  if (result.done) {
+    const bool labelsKept = describeGeometryFault(*molecule).empty();
+    sound = labelsKept && describeChainFault(*molecule, bondTolerance(result)).empty();
+    // A relaxation its bound of work stopped with the labels kept but bonds off their lengths is
+    // not started again: every other start would be relaxed under the same bound, each at the
+    // cost of the first, and end no nearer.
+    const bool bounded = result.stop == MolecularSystem::OptimiserStop::EvaluationLimit;
+    if (!sound && !(bounded && labelsKept)) {
+      result = optimiseKeepingLabels(molecule, result, built);
+      restore(molecule, result);
+    }
   }
   // A molecule the driver refused (no packed positions) is not called optimised.
   if (result.done) {
     molecule->isOptimized = true;
     markConvergence(molecule, result.stop, result.gradient);
   }
-  // Bonds far from their lengths are checked before the spheroids take the positions' lengths.
-  const std::string lengths = result.done ? describeChainFault(*molecule) : std::string();
+  // Bonds far from their lengths are checked before the spheroids take the positions' lengths;
+  // a first result judged sound above needs no second look.
+  if (sound) return rebuildSpheroids(molecule);
+  const std::string lengths =
+      result.done ? describeChainFault(*molecule, bondTolerance(result)) : std::string();
   const bool spheroids = setCoordinates(molecule);
   if (!lengths.empty()) {
-    printError(lengths);
+    printError(result.stop == MolecularSystem::OptimiserStop::EvaluationLimit
+                   ? lengths + ": not finished, the optimisation stopped at its bound of work"
+                   : lengths);
     return false;
   }
   return spheroids;

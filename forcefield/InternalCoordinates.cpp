@@ -34,6 +34,8 @@ const int kRelaxationSteps = 500;
 const double kTorsionSearchAtomMoves = 5e7;
 const double kRelaxationAtomEvaluations = 3e6;
 const int kFewestRelaxationEvaluations = 20;
+// Steps of the settling run after a relaxation its bound stopped.
+const int kBondedSettlingSteps = 100;
 
 }  // namespace
 
@@ -68,9 +70,30 @@ int InternalCoordinates::torsionSearchSweeps(int axisCount, int atomCount) {
   return static_cast<int>(std::min<double>(kTorsionSearchSweeps, kTorsionSearchAtomMoves / perSweep));
 }
 
+double InternalCoordinates::relaxationAtomEvaluations = kRelaxationAtomEvaluations;
+
 int InternalCoordinates::relaxationEvaluations(int atomCount) {
-  const double budget = kRelaxationAtomEvaluations / std::max(atomCount, 1);
+  const double budget = relaxationAtomEvaluations / std::max(atomCount, 1);
   return static_cast<int>(std::max<double>(kFewestRelaxationEvaluations, budget));
+}
+
+// A relaxation its bound stopped is far from a minimum: its first steps trade the molecule's
+// strain in bond lengths and angles for the torsions and contacts, and the later ones that give
+// it back were never taken (poly(p-xylylene) of 625 rings: aromatic bonds of 1.27 Angstrom). A
+// short run without the electrostatic terms settles them; the van der Waals terms stay, or
+// hydrogens of neighbouring rings settle into contact. The stop stays the bound's.
+void InternalCoordinates::settleBondedTerms(Minimization& minimization) {
+  if (system->lastStop != MolecularSystem::OptimiserStop::EvaluationLimit) return;
+  const MolecularSystem::OptimiserStop stop = system->lastStop;
+  const double gradient = system->lastGradient;
+  system->electrostaticsEnabled = false;
+  minimization.maxSteps = kBondedSettlingSteps;
+  minimization.maxEvaluations = kBondedSettlingSteps;
+  minimization.AdoptedBasisNewtonRaphson(system);
+  system->electrostaticsEnabled = true;
+  system->lastStop = stop;
+  system->lastGradient = gradient;
+  system->lastEnergy = system->EnergyForce();
 }
 
 bool InternalCoordinates::minimizeEnergy() {
@@ -104,12 +127,14 @@ bool InternalCoordinates::minimizeEnergy() {
     if (system->lastGradient > kSecondRunGradient) minimization.AdoptedBasisNewtonRaphson(system);
   };
   relax();
+  settleBondedTerms(minimization);
   // The annealing judges its turns by the non-bonded energy alone, and a turn about a ring bond
   // bends the ring; from there ABNR can end in a strained minimum above the geometry the molecule
   // came with (a loaded cyclobutane did). Such a result is dropped for a relaxation of the start.
   if (system->lastEnergy > startEnergy) {
     system->coordinates = start;
     relax();
+    settleBondedTerms(minimization);
   }
 
   finalGradient = system->lastGradient;

@@ -14,6 +14,7 @@
 #include <map>
 #include <vector>
 
+class Minimization;
 class Molecule;
 
 class InternalCoordinates {
@@ -41,6 +42,14 @@ public:
   // 3e6 atom evaluations (a 30,000-atom chain would otherwise turn atoms for hours).
   static int torsionSearchSweeps(int axisCount, int atomCount);
   static int relaxationEvaluations(int atomCount);
+  // The atom evaluations relaxationEvaluations shares out (3e6); a test lowers it to reach the
+  // bound with a small molecule, and puts it back.
+  static double relaxationAtomEvaluations;
+
+ private:
+  void settleBondedTerms(Minimization& minimization);
+
+ public:
 
   // Genetic search over the rotatable bonds (energies are the system's non-bonded energy).
   void initPopulation();

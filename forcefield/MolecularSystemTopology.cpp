@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <numeric>
 #include <unordered_map>
 #include <unordered_set>
@@ -21,6 +22,8 @@
 
 namespace {
 
+// Above this many atoms the pair list's candidates come from a grid of cutoff-sized cells.
+const int kPairListGridAtoms = 300;
 // The out-of-plane term of a trigonal centre, K (1 + cos phi): stiff enough that crowded
 // substituents (tert-butyl, ortho pairs) stay in the plane of an aromatic ring or an amide.
 const double kImproperBarrier = 60.0;                       // kcal/mol
@@ -189,7 +192,11 @@ void MolecularSystem::SetupNonbondedList() {
   pairListCoordinates.assign(
       coordinates.begin(),
       coordinates.begin() + std::min(coordinates.size(), static_cast<size_t>(atomCount)));
-  const CellGrid grid(coordinates, std::sqrt(pairListCutoff2));
+  // A molecule of a few hundred atoms spans few cells of the cutoff: every atom's candidates are
+  // nearly all atoms, which a walk over them gives in order without the grid and the sort.
+  std::unique_ptr<CellGrid> grid;
+  if (atomCount > kPairListGridAtoms)
+    grid.reset(new CellGrid(coordinates, std::sqrt(pairListCutoff2)));
   // excludedFor[j] == i: j is a 1-2 or 1-3 partner of i; oneFourFor[j] == i: a 1-4 partner.
   std::vector<int> excludedFor(static_cast<size_t>(atomCount), -1);
   std::vector<int> oneFourFor(static_cast<size_t>(atomCount), -1);
@@ -202,16 +209,24 @@ void MolecularSystem::SetupNonbondedList() {
       if (j >= atomCount) continue;
       (exclusionAtom2[y] > 0 ? excludedFor : oneFourFor)[static_cast<size_t>(j)] = i;
     }
-    partners.clear();
-    grid.forEachCandidate(static_cast<size_t>(i), [&](size_t candidate) {
-      const int j = static_cast<int>(candidate);
-      if (j <= i || excludedFor[candidate] == i) return;
+    auto within = [&](int j) {
       const double dx = static_cast<double>(coordinates[i].x) - coordinates[j].x;
       const double dy = static_cast<double>(coordinates[i].y) - coordinates[j].y;
       const double dz = static_cast<double>(coordinates[i].z) - coordinates[j].z;
-      if (dx * dx + dy * dy + dz * dz < pairListCutoff2) partners.push_back(j);
-    });
-    std::sort(partners.begin(), partners.end());
+      return dx * dx + dy * dy + dz * dz < pairListCutoff2;
+    };
+    partners.clear();
+    if (grid == nullptr) {
+      // Already in order; a position that is not finite is within no cutoff, as off the grid.
+      for (int j = i + 1; j < atomCount; ++j)
+        if (excludedFor[static_cast<size_t>(j)] != i && within(j)) partners.push_back(j);
+    } else {
+      grid->forEachCandidate(static_cast<size_t>(i), [&](size_t candidate) {
+        const int j = static_cast<int>(candidate);
+        if (j > i && excludedFor[candidate] != i && within(j)) partners.push_back(j);
+      });
+      std::sort(partners.begin(), partners.end());
+    }
     for (int j : partners) pairList.push_back(oneFourFor[static_cast<size_t>(j)] == i ? -j : j);
     pairEnd[i] = static_cast<int>(pairList.size()) - 1;
   }

@@ -2,7 +2,8 @@
 // 100 drug-like molecules and salts (PubChem records, tests/data/pubchem-druglike-100.smi), the
 // kind of molecule that is slowest to set up (a large flexible one with many rotatable bonds and
 // benzyl ethers that fold onto each other), the slow inputs kept in
-// fuzz/regressions/smiles_chain, each answered (finished or refused) well within a second, and
+// fuzz/regressions/smiles_chain and a small set of hard molecules (metal sandwiches, cages,
+// macrocycles), each answered (finished or refused) well within a second, and
 // large ring systems at a few sizes each, to show how the time grows with the atoms: chains of
 // cyclohexanes joined 1,4 by single bonds (puckered rings whose links must not fold the chain
 // onto itself), poly(p-xylylene) (benzene rings joined by ethylene bridges), and flat flakes of
@@ -110,6 +111,14 @@ static void BM_KeptSlowSmilesInputs(benchmark::State& state) {
   setUpAll(state, keptSlowInputs(), false);
 }
 BENCHMARK(BM_KeptSlowSmilesInputs)->Unit(benchmark::kMillisecond);
+
+static void BM_HardSmilesFinishedOrRefused(benchmark::State& state) {
+  // Organometallic sandwiches written with a bond from the metal to every ring carbon, cages and
+  // macrocycles (tests/data/hard-smiles.smi); some are refused, each answered well within a
+  // second.
+  setUpAll(state, benchdata::smilesOfFile(KV_TEST_DATA_DIR "/hard-smiles.smi"), false);
+}
+BENCHMARK(BM_HardSmilesFinishedOrRefused)->Unit(benchmark::kMillisecond);
 
 static void BM_CyclohexaneChain(benchmark::State& state) {
   setUpRingSystem(state, kvtest::cyclohexaneChainSmiles(static_cast<int>(state.range(0))));

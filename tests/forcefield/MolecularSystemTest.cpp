@@ -189,36 +189,40 @@ TEST_F(MolecularSystemBuild, PairListHoldsOnlyPairsInsideTheCutoff) {
 }
 
 TEST_F(MolecularSystemBuild, PairListIsEveryPairInsideTheCutoffInAtomOrder) {
-  // A 200-carbon chain scattered through a box twice the cutoff wide: the pairs come from a cell
-  // grid, and must be exactly those a walk over all pairs finds, in the same order.
-  auto molecule = fftest::alkane(200);
-  MolecularSystem system(molecule.get());
-  std::srand(11);
-  for (SSEVector4f& p : system.coordinates)
-    p = SSEVector4f(20.0f * std::rand() / RAND_MAX, 20.0f * std::rand() / RAND_MAX,
-                    20.0f * std::rand() / RAND_MAX, 1.0f);
-  system.nonBondedUpdate();
-  std::map<std::pair<int, int>, int> excluded;
-  for (int x = 0; x < system.exclusionCount; ++x)
-    excluded[{system.exclusionAtom1[x], std::abs(system.exclusionAtom2[x])}] =
-        system.exclusionKind[x];
-  std::vector<int> expected;
-  int oneFour = 0;
-  for (int i = 0; i < system.atomCount; ++i)
-    for (int j = i + 1; j < system.atomCount; ++j) {
-      const auto kind = excluded.find({i, j});
-      if (kind != excluded.end() && kind->second != 4) continue;
-      const double dx = static_cast<double>(system.coordinates[i].x) - system.coordinates[j].x;
-      const double dy = static_cast<double>(system.coordinates[i].y) - system.coordinates[j].y;
-      const double dz = static_cast<double>(system.coordinates[i].z) - system.coordinates[j].z;
-      if (dx * dx + dy * dy + dz * dz >= system.pairListCutoff2) continue;
-      expected.push_back(kind != excluded.end() ? -j : j);
-      oneFour += kind != excluded.end();
-    }
-  ASSERT_GT(oneFour, 0);
-  ASSERT_LT(expected.size(), static_cast<size_t>(system.atomCount) * (system.atomCount - 1) / 2);
-  EXPECT_EQ(expected, std::vector<int>(system.pairList.begin(), system.pairList.end()));
-  EXPECT_EQ(static_cast<int>(expected.size()), system.pairCount);
+  // Carbon chains scattered through a box twice the cutoff wide: the pairs (from a walk over the
+  // atoms for 200, from a cell grid for 400) must be exactly those a walk over all pairs finds,
+  // in the same order.
+  for (int carbons : {200, 400}) {
+    SCOPED_TRACE(carbons);
+    auto molecule = fftest::alkane(carbons);
+    MolecularSystem system(molecule.get());
+    std::srand(11);
+    for (SSEVector4f& p : system.coordinates)
+      p = SSEVector4f(20.0f * std::rand() / RAND_MAX, 20.0f * std::rand() / RAND_MAX,
+                      20.0f * std::rand() / RAND_MAX, 1.0f);
+    system.nonBondedUpdate();
+    std::map<std::pair<int, int>, int> excluded;
+    for (int x = 0; x < system.exclusionCount; ++x)
+      excluded[{system.exclusionAtom1[x], std::abs(system.exclusionAtom2[x])}] =
+          system.exclusionKind[x];
+    std::vector<int> expected;
+    int oneFour = 0;
+    for (int i = 0; i < system.atomCount; ++i)
+      for (int j = i + 1; j < system.atomCount; ++j) {
+        const auto kind = excluded.find({i, j});
+        if (kind != excluded.end() && kind->second != 4) continue;
+        const double dx = static_cast<double>(system.coordinates[i].x) - system.coordinates[j].x;
+        const double dy = static_cast<double>(system.coordinates[i].y) - system.coordinates[j].y;
+        const double dz = static_cast<double>(system.coordinates[i].z) - system.coordinates[j].z;
+        if (dx * dx + dy * dy + dz * dz >= system.pairListCutoff2) continue;
+        expected.push_back(kind != excluded.end() ? -j : j);
+        oneFour += kind != excluded.end();
+      }
+    ASSERT_GT(oneFour, 0);
+    ASSERT_LT(expected.size(), static_cast<size_t>(system.atomCount) * (system.atomCount - 1) / 2);
+    EXPECT_EQ(expected, std::vector<int>(system.pairList.begin(), system.pairList.end()));
+    EXPECT_EQ(static_cast<int>(expected.size()), system.pairCount);
+  }
 }
 
 TEST_F(MolecularSystemBuild, AtomsThatMeetAfterConstructionRepelEachOther) {
