@@ -81,6 +81,31 @@ void MolecularSystem::setRotation(int i, int j, int k, int l, double targetDegre
   RotateGroup(j, k, mark.data(), targetDegrees - phi * 180.0 / static_cast<double>(kPi));
 }
 
+void MolecularSystem::turnCumulatedEnds() {
+  std::vector<int> mark(static_cast<size_t>(atomCount), 0);
+  for (const CumulatedChain& chain : cumulatedChains) {
+    const size_t t = chain.firstTwist;
+    const int i = cumuleneTwistAtom1[t], l = cumuleneTwistAtom4[t];
+    std::fill(mark.begin(), mark.end(), 0);
+    mark[static_cast<size_t>(chain.nextToOther)] = 1;
+    MolecularPartition(chain.other, chain.nextToOther, mark.data());
+    mark[static_cast<size_t>(chain.nextToOther)] = 0;
+    // A chain in a ring turns with the whole ring: it is left as it is.
+    if (mark[static_cast<size_t>(chain.end)] == 1) continue;
+    float phi = 0.0f;
+    if (!dihedralOf(coordinates[i], coordinates[chain.end], coordinates[chain.other],
+                    coordinates[l], 0.001f, phi))
+      continue;
+    // The nearest minimum: 90 or 270 degrees for crossed end planes, 0, 180 or 360 for flat
+    // ones (a flat start turns to 90).
+    const double degrees = phi * 180.0 / static_cast<double>(kPi);
+    const double offset = chain.crossed ? 90.0 : 0.0;
+    const double target = offset + 180.0 * std::floor((degrees - offset) / 180.0 + 0.5);
+    // A right-handed turn of the far side about end->other raises the dihedral alike.
+    RotateGroup(chain.end, chain.other, mark.data(), target - degrees);
+  }
+}
+
 void MolecularSystem::resetDihedralAngles() {
   if (constrainedDihedrals.size() != constraintTargets.size()) return;
   for (size_t c = 0; c < constrainedDihedrals.size(); ++c) {

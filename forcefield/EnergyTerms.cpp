@@ -539,6 +539,13 @@ double MolecularSystem::EFDihedral() {
     if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
     energy += torsionSeries(i, j, k, l, terms, count, true);
   }
+  for (size_t c = 0; c < cumuleneTwistBarrier.size(); ++c) {
+    const int i = cumuleneTwistAtom1[c], j = cumuleneTwistAtom2[c], k = cumuleneTwistAtom3[c],
+              l = cumuleneTwistAtom4[c];
+    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
+    const TorsionTermValue twist = {2.0, cumuleneTwistPhase[c], cumuleneTwistBarrier[c]};
+    energy += torsionSeries(i, j, k, l, &twist, 1, true);
+  }
   return energy;
 }
 
@@ -606,6 +613,11 @@ double MolecularSystem::EDihedral() const {
     const int count = gatherTorsionTerms(d, t, terms, kMaxTorsionTerms);
     energy += self->torsionSeries(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d],
                                   dihedralAtom4[d], terms, count, false);
+  }
+  for (size_t c = 0; c < cumuleneTwistBarrier.size(); ++c) {
+    const TorsionTermValue twist = {2.0, cumuleneTwistPhase[c], cumuleneTwistBarrier[c]};
+    energy += self->torsionSeries(cumuleneTwistAtom1[c], cumuleneTwistAtom2[c],
+                                  cumuleneTwistAtom3[c], cumuleneTwistAtom4[c], &twist, 1, false);
   }
   return energy;
 }

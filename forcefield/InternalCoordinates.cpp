@@ -105,6 +105,7 @@ bool InternalCoordinates::minimizeEnergy() {
   }
   positions = molecule->positions.empty() ? nullptr : molecule->positions.data();
   for (int a = 0; a < count; ++a) system->coordinates[a] = molecule->positions[a];
+  system->turnCumulatedEnds();
   std::cout << "\n++++++++++++++ " << molecule->getName() << " ++++++++++++++\n";
 
   auto report = [this](const char* when) {

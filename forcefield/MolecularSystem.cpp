@@ -273,6 +273,7 @@ void MolecularSystem::assignParameters(Molecule* molecule) {
   assignAngleParameters();
   piRingSingleBond = findPiRingSingleBonds(molecule);
   assignDihedralParameters(name);
+  setupCumuleneTwists();
 }
 
 void MolecularSystem::assignAtomParameters(const std::string& moleculeName) {

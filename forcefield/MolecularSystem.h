@@ -88,6 +88,15 @@ public:
   std::vector<double> dihedralTermPhase;        // rad
   std::vector<double> dihedralTermPeriodicity;
   std::vector<double> dihedralTermBarrier;      // kcal/mol
+  // The twists of chains of cumulated double bonds through straight centres (allenes,
+  // butatrienes, ketenimines, carbodiimides), whose own torsions through the straight centres
+  // take no terms: per term a substituent of one end atom of the chain, the two end atoms and
+  // a substituent of the other end atom, a torsion about the line through the chain with the
+  // twofold term K (1 + cos(2 phi - delta)). Evaluated with the dihedrals (EFDihedral).
+  std::vector<int> cumuleneTwistAtom1, cumuleneTwistAtom2, cumuleneTwistAtom3,
+      cumuleneTwistAtom4;
+  std::vector<double> cumuleneTwistPhase;       // rad: 0 crosses the end planes, pi lays them flat
+  std::vector<double> cumuleneTwistBarrier;     // kcal/mol
   std::vector<double> ureyBradleyForceConstant;
   std::vector<double> ureyBradleyLength;   // A
   // The 1-3 distances of angleReference2 and angleReference3 (0 where the angle has none): the
@@ -229,6 +238,10 @@ public:
   // Turns the k side of the j-k bond rigidly so that the dihedral becomes the target; does
   // nothing for bad indices, a non-finite target or three collinear atoms.
   void setRotation(int i, int j, int k, int l, double targetDegrees);
+  // Turns the far end of each chain of cumulated double bonds outside rings rigidly about the
+  // chain to the nearest minimum of its twist: a start laid flat, as a drawing is, sits on the
+  // top of an allene's twist, where no force turns it.
+  void turnCumulatedEnds();
   void resetDihedralAngles();
   void checkDihedralDeviations();
   // Sets the dihedral and relaxes the rest while holding it; the torsion axis of the j-k bond
@@ -313,6 +326,17 @@ private:
   void assignDihedralParameters(const std::string& moleculeName);
   bool heldStraight(int end1, int centre, int end3,
                     const std::vector<std::vector<int>>& anglesAt) const;
+  // Fills the cumulene twists (defined in MolecularSystemTopology.cpp); run once the angle
+  // parameters say which centres are held straight.
+  void setupCumuleneTwists();
+  // A chain with twist terms: its end atoms, the straight centre next to the other end, whether
+  // its end planes cross, and its first term in the cumulene twist lists.
+  struct CumulatedChain {
+    int end, other, nextToOther;
+    bool crossed;
+    size_t firstTwist;
+  };
+  std::vector<CumulatedChain> cumulatedChains;
   // Per bond: a single bond inside a ring of six pi electrons (defined in
   // MolecularSystemTopology.cpp).
   std::vector<char> findPiRingSingleBonds(const Molecule* molecule) const;

@@ -168,3 +168,45 @@ TEST_F(DihedralDriving, BadScanArgumentsAreRejectedWithTheProfileUntouched) {
   EXPECT_EQ(1u, profile.size());
   for (size_t a = 0; a < before.size(); ++a) EXPECT_EQ(before[a].x, system->coordinates[a].x);
 }
+
+TEST_F(DihedralDriving, CumulatedEndsTurnRigidlyToTheNearestMinimumOfTheirTwist) {
+  // Allene laid flat (a drawing) sits on the top of its twist, where no force turns it: the far
+  // end turns to 90 degrees; one at -60 turns to -90, keeping its hand; butatriene at 30 lies
+  // flat. The near end stays, and every bond keeps its length.
+  const struct {
+    int centres;
+    double twist, expected;
+  } cases[] = {{1, 0.0, 90.0}, {1, -60.0, 270.0}, {1, 100.0, 90.0}, {2, 30.0, 0.0},
+               {2, 160.0, 180.0}, {3, 10.0, 90.0}};
+  for (const auto& c : cases) {
+    auto molecule = fftest::cumulene(c.centres, c.twist);
+    MolecularSystem s(molecule.get());
+    const std::vector<SSEVector4f> before = s.coordinates;
+    const int last = c.centres + 1, nearH = last + 1, farH = last + 2;
+    s.turnCumulatedEnds();
+    const double turned = s.calculateDihedralAngle(nearH, 0, last, farH) * 180.0 / kPiF;
+    EXPECT_NEAR(c.expected, turned, 0.01) << c.centres << " centres at " << c.twist;
+    EXPECT_NEAR(0.0, s.EDihedral(), 1e-6);
+    for (int a = 0; a <= last; ++a) EXPECT_EQ(before[a].x, s.coordinates[a].x);
+    EXPECT_EQ(before[nearH].y, s.coordinates[nearH].y);
+    EXPECT_NEAR(0.94, std::hypot(s.coordinates[farH].y, s.coordinates[farH].z), 1e-5);
+  }
+  // A chain in a ring would turn the whole ring: it is left as it is. Here an atom bonded to
+  // the two hydrogens on the +y side closes one of six.
+  auto molecule = fftest::cumulene(1, 0.0);
+  Atom* bridge = Builder::instance()->createAtom();
+  bridge->type = "CH2";
+  bridge->element = "C";
+  bridge->position = SSEVector4f(1.31f, 1.8f, 0.0f, 1.0f);
+  molecule->addAtom(bridge);
+  molecule->addBond(3u, 7u, 1);
+  molecule->addBond(4u, 7u, 1);
+  MolecularSystem ring(molecule.get());
+  ASSERT_FALSE(ring.cumuleneTwistBarrier.empty());
+  const std::vector<SSEVector4f> before = ring.coordinates;
+  ring.turnCumulatedEnds();
+  for (int a = 0; a < ring.atomCount; ++a) {
+    EXPECT_EQ(before[a].y, ring.coordinates[a].y) << a;
+    EXPECT_EQ(before[a].z, ring.coordinates[a].z) << a;
+  }
+}

@@ -389,3 +389,45 @@ TEST_F(EnergyTerms, ForcesMatchCentralDifferencesAtAndNearStraightAngles) {
         }
       }
 }
+
+TEST_F(EnergyTerms, CumulatedDoubleBondsHoldTheirEndPlanesCrossedOrFlat) {
+  // Allene (one straight centre) crosses its end planes, butatriene (two) lays them flat, a
+  // pentatetraene (three) crosses them again. Each pair of end hydrogens has a twofold term of
+  // 5.2 kcal/mol about the line through the chain, so the four pairs give a barrier of 41.6.
+  const double kPi = 3.14159265358979;
+  for (int centres : {1, 2, 3}) {
+    const bool crossed = centres % 2 == 1;
+    for (double twist : {0.0, 30.0, 45.0, 90.0, 135.0}) {
+      auto molecule = fftest::cumulene(centres, twist);
+      MolecularSystem system(molecule.get());
+      ASSERT_EQ(4u, system.cumuleneTwistBarrier.size()) << centres;
+      for (size_t c = 0; c < 4; ++c) {
+        EXPECT_EQ(0, system.cumuleneTwistAtom2[c]);
+        EXPECT_EQ(centres + 1, system.cumuleneTwistAtom3[c]);
+      }
+      // The torsions through a straight centre take no terms: the twist terms stand alone.
+      for (int d = 0; d < system.dihedralCount; ++d) EXPECT_EQ(0.0, system.dihedralBarrier[d]);
+      const double c2 = std::cos(2.0 * twist * kPi / 180.0);
+      const double expected = 4.0 * 5.2 * (crossed ? 1.0 + c2 : 1.0 - c2);
+      EXPECT_NEAR(expected, evaluate(system, &MolecularSystem::EFDihedral), 1e-4)
+          << centres << " centres at " << twist;
+      EXPECT_NEAR(expected, system.EDihedral(), 1e-4);
+    }
+  }
+  // Forces against central differences on distorted chains, crossed, flat and in between.
+  for (int centres : {1, 2})
+    for (double twist : {0.0, 30.0, 90.0}) {
+      auto molecule = fftest::cumulene(centres, twist);
+      MolecularSystem system(molecule.get());
+      fftest::distort(system.coordinates, 0.15f);
+      double largest = 0.0;
+      const double worst = worstForceError(system, &MolecularSystem::EFDihedral, largest);
+      EXPECT_GT(largest, 1.0) << centres << " centres at " << twist;
+      EXPECT_LT(worst, 1e-3) << centres << " centres at " << twist;
+    }
+  // Double and triple bonds without a straight centre have no twist terms.
+  auto ethene = fftest::ethene();
+  EXPECT_TRUE(MolecularSystem(ethene.get()).cumuleneTwistBarrier.empty());
+  auto butyne = fftest::straightenedChain(180.0, true);
+  EXPECT_TRUE(MolecularSystem(butyne.get()).cumuleneTwistBarrier.empty());
+}

@@ -51,6 +51,8 @@ NTRO ON   1 1.6000 1.30000 4.00 0.50
 CH3  NTRO 1 2.0000 1.48000 3.00 0.60
 CY   CY   3 1.6500 1.20000 8.50 0.00
 CH3  CY   1 1.9500 1.46000 3.80 0.30
+CE   CY   2 1.7000 1.31000 6.50 0.00
+CY   CY   2 1.7000 1.28000 6.50 0.00
 )";
 }
 
@@ -296,6 +298,29 @@ inline std::unique_ptr<Molecule> straightenedChain(double bendDeg, bool alkyne) 
   addHydrogens(0, c1, c2, 0.3);
   addHydrogens(3, c4, c3, 1.1);
   return buildMolecule(alkyne ? "2-butyne" : "straightened butane", atoms, bonds);
+}
+
+// H2C=C=CH2 and its longer kin: `centres` straight carbons (CY) along x between two CH2 ends
+// (CE), joined by double bonds, the far end's hydrogens turned by `twistDeg` about the chain.
+// One centre is allene, two butatriene.
+inline std::unique_ptr<Molecule> cumulene(int centres, double twistDeg) {
+  const double twist = twistDeg * 3.14159265358979 / 180.0;
+  const float bond = 1.31f, back = 0.55f, out = 0.94f;
+  const float last = bond * static_cast<float>(centres + 1);
+  std::vector<AtomRow> atoms = {{"CE", "C", 0.0f, 0.0f, 0.0f}};
+  std::vector<BondRow> bonds;
+  for (int c = 1; c <= centres + 1; ++c) {
+    atoms.push_back({c <= centres ? "CY" : "CE", "C", bond * static_cast<float>(c), 0.0f, 0.0f});
+    bonds.push_back({c - 1, c, 2, false});
+  }
+  for (float side : {1.0f, -1.0f}) {
+    atoms.push_back({"H", "H", -back, side * out, 0.0f});
+    bonds.push_back({0, static_cast<int>(atoms.size()) - 1, 1, false});
+    atoms.push_back({"H", "H", last + back, side * out * static_cast<float>(std::cos(twist)),
+                     side * out * static_cast<float>(std::sin(twist))});
+    bonds.push_back({centres + 1, static_cast<int>(atoms.size()) - 1, 1, false});
+  }
+  return buildMolecule(centres == 1 ? "allene" : "cumulene", atoms, bonds);
 }
 
 // CH3-NO2 with one N=O and one N-O bond.

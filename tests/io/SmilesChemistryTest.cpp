@@ -4,6 +4,7 @@
 // nitrogen reads as its charge-separated form, and graphs no molecule has are refused.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -244,6 +245,24 @@ TEST(Optimisation, AGeometryStoppedShortOfConvergenceIsMarkedAndSaid) {
   EXPECT_TRUE(std::unique_ptr<Molecule>(peptide->copyGraph())->isUnconverged);
 }
 
+namespace {
+
+// Optimiser steps of the molecule made last, and whether a line said it did not converge.
+int optimiserSteps(kvtest::ConsoleCapture& console, bool& said) {
+  int total = 0;
+  said = false;
+  for (const std::string& line : console.lines) {
+    const std::string finished = "Minimization finished in";
+    if (line.compare(0, finished.size(), finished) == 0)
+      total += std::atoi(line.c_str() + finished.size());
+    said = said || line.find("did not converge") != std::string::npos;
+  }
+  console.lines.clear();
+  return total;
+}
+
+}  // namespace
+
 // Nitriles, alkynes, diynes and allenes: a torsion about their straight-held centres once pushed
 // hundreds of kcal/mol/A as an end atom passed its axis, and a straight chain's 1-3 terms came and
 // went as rounding put it on and off the line; such molecules stopped short of convergence, or
@@ -252,19 +271,7 @@ TEST(Optimisation, AGeometryStoppedShortOfConvergenceIsMarkedAndSaid) {
 TEST(Optimisation, StraightCentresConvergeInTheUsualNumberOfSteps) {
   kvtest::ensureApplication();
   kvtest::ConsoleCapture console(1);
-  // Optimiser steps of the molecule made last, and whether a line said it did not converge.
-  auto steps = [&console](bool& said) {
-    int total = 0;
-    said = false;
-    for (const std::string& line : console.lines) {
-      const std::string finished = "Minimization finished in";
-      if (line.compare(0, finished.size(), finished) == 0)
-        total += std::atoi(line.c_str() + finished.size());
-      said = said || line.find("did not converge") != std::string::npos;
-    }
-    console.lines.clear();
-    return total;
-  };
+  auto steps = [&console](bool& said) { return optimiserSteps(console, said); };
   const struct {
     const char* smiles;
     int mostSteps;   // butane and butane-1,4-diol take 80
@@ -310,4 +317,74 @@ M  END
   EXPECT_FALSE(said);
   EXPECT_GT(taken, 0);
   EXPECT_LE(taken, 150);
+}
+
+// A chain of cumulated double bonds lays the planes of its two ends across each other when it
+// has an odd number of straight centres (allenes, ketenimines, carbodiimides) and flat when it
+// has an even number (butatrienes). With no term through the straight centres, allenes came out
+// flat or wherever their start put them (propadiene 0 degrees, 1,3-diphenylallene 60, a
+// carbodiimide cis); each is held now, and converges in the steps of its kin.
+TEST(Optimisation, CumulatedDoubleBondsCrossOrFlattenTheirEndPlanes) {
+  kvtest::ensureApplication();
+  kvtest::ConsoleCapture console(1);
+  const struct {
+    const char* smiles;
+    int i, j, k, l;   // a substituent of one end, the two ends, a substituent of the other end
+    bool crossed;
+    int mostSteps;    // 1,3-diphenylpropane takes 474, diethyl fumarate 259, butane 80
+  } cases[] = {{"C=C=C", 3, 0, 2, 5, true, 150},
+               {"CC=C=CC", 0, 1, 3, 4, true, 150},
+               {"C(=C=Cc1ccccc1)c1ccccc1", 9, 0, 2, 3, true, 500},
+               {"CCOC(=O)C=C=CC(=O)OCC", 3, 5, 7, 8, true, 500},
+               {"CN=C=NC", 0, 1, 3, 4, true, 150},
+               {"C=C=NC", 4, 0, 2, 3, true, 150},
+               {"C=C=C=C=C", 5, 0, 4, 7, true, 150},
+               {"C=C=C=C", 4, 0, 3, 6, false, 150},
+               {"CC=C=C=CC", 0, 1, 4, 5, false, 150}};
+  SmilesParser parser;
+  for (const auto& c : cases) {
+    std::unique_ptr<Molecule> m(parser.smilesToMol(c.smiles));
+    ASSERT_NE(nullptr, m) << c.smiles;
+    bool said = false;
+    const int taken = optimiserSteps(console, said);
+    EXPECT_FALSE(m->isUnconverged) << c.smiles;
+    EXPECT_FALSE(said) << c.smiles;
+    EXPECT_GT(taken, 0) << c.smiles;
+    EXPECT_LE(taken, c.mostSteps) << c.smiles;
+    const double twist = std::fabs(
+        kvtest::torsionDeg(m->atoms[c.i], m->atoms[c.j], m->atoms[c.k], m->atoms[c.l]));
+    if (c.crossed)
+      EXPECT_NEAR(90.0, twist, 3.0) << c.smiles;
+    else
+      EXPECT_NEAR(0.0, std::min(twist, 180.0 - twist), 3.0) << c.smiles;
+  }
+  // Propadiene drawn flat sits on the top of its twist, where no force turns it; it is turned
+  // before the optimisation.
+  std::istringstream flat(R"(propadiene
+     drawn          2D
+
+  7  6  0  0  0  0  0  0  0  0999 V2000
+    0.0000    0.0000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0
+    1.3100    0.0000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0
+    2.6200    0.0000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0
+   -0.5500    0.9400    0.0000 H   0  0  0  0  0  0  0  0  0  0  0  0
+   -0.5500   -0.9400    0.0000 H   0  0  0  0  0  0  0  0  0  0  0  0
+    3.1700    0.9400    0.0000 H   0  0  0  0  0  0  0  0  0  0  0  0
+    3.1700   -0.9400    0.0000 H   0  0  0  0  0  0  0  0  0  0  0  0
+  1  2  2  0
+  2  3  2  0
+  1  4  1  0
+  1  5  1  0
+  3  6  1  0
+  3  7  1  0
+M  END
+)");
+  std::unique_ptr<Molecule> read(MDLMolParser().parseMDLMolFile(flat));
+  ASSERT_NE(nullptr, read);
+  bool said = false;
+  EXPECT_LE(optimiserSteps(console, said), 150);
+  EXPECT_FALSE(read->isUnconverged);
+  EXPECT_NEAR(90.0, std::fabs(kvtest::torsionDeg(read->atoms[3], read->atoms[0], read->atoms[2],
+                                                  read->atoms[5])),
+              3.0);
 }
