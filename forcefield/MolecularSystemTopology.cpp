@@ -3,6 +3,7 @@
 #include "forcefield/MolecularSystem.h"
 
 #include "math/CellGrid.h"
+#include "math/Constants.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -38,7 +39,6 @@ const double kTertiaryAmideNitrogenImproperBarrier = 9.0;   // kcal/mol
 // bonds: the barrier of a double bond's torsion, so that allene's four pairs give a rotation
 // barrier of 41.6 kcal/mol (about 40-45 measured and computed; ethene's 41.6 here).
 const double kCumuleneTwistBarrier = 5.2;                   // kcal/mol
-const double kHalfTurn = 3.14159265358979323846;
 
 }  // namespace
 
@@ -517,7 +517,7 @@ void MolecularSystem::setupCumuleneTwists() {
           cumuleneTwistAtom2.push_back(end);
           cumuleneTwistAtom3.push_back(other);
           cumuleneTwistAtom4.push_back(l);
-          cumuleneTwistPhase.push_back(chain.crossed ? 0.0 : kHalfTurn);
+          cumuleneTwistPhase.push_back(chain.crossed ? 0.0 : kPiDouble);
           cumuleneTwistBarrier.push_back(kCumuleneTwistBarrier);
         }
       }

@@ -184,7 +184,7 @@ TEST_F(DihedralDriving, CumulatedEndsTurnRigidlyToTheNearestMinimumOfTheirTwist)
     const std::vector<SSEVector4f> before = s.coordinates;
     const int last = c.centres + 1, nearH = last + 1, farH = last + 2;
     s.turnCumulatedEnds();
-    const double turned = s.calculateDihedralAngle(nearH, 0, last, farH) * 180.0 / kPiF;
+    const double turned = s.calculateDihedralAngle(nearH, 0, last, farH) * 180.0 / kPi;
     EXPECT_NEAR(c.expected, turned, 0.01) << c.centres << " centres at " << c.twist;
     EXPECT_NEAR(0.0, s.EDihedral(), 1e-6);
     for (int a = 0; a <= last; ++a) EXPECT_EQ(before[a].x, s.coordinates[a].x);

@@ -394,7 +394,6 @@ TEST_F(EnergyTerms, CumulatedDoubleBondsHoldTheirEndPlanesCrossedOrFlat) {
   // Allene (one straight centre) crosses its end planes, butatriene (two) lays them flat, a
   // pentatetraene (three) crosses them again. Each pair of end hydrogens has a twofold term of
   // 5.2 kcal/mol about the line through the chain, so the four pairs give a barrier of 41.6.
-  const double kPi = 3.14159265358979;
   for (int centres : {1, 2, 3}) {
     const bool crossed = centres % 2 == 1;
     for (double twist : {0.0, 30.0, 45.0, 90.0, 135.0}) {

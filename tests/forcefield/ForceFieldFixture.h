@@ -304,7 +304,7 @@ inline std::unique_ptr<Molecule> straightenedChain(double bendDeg, bool alkyne) 
 // (CE), joined by double bonds, the far end's hydrogens turned by `twistDeg` about the chain.
 // One centre is allene, two butatriene.
 inline std::unique_ptr<Molecule> cumulene(int centres, double twistDeg) {
-  const double twist = twistDeg * 3.14159265358979 / 180.0;
+  const double twist = twistDeg * kPiDouble / 180.0;
   const float bond = 1.31f, back = 0.55f, out = 0.94f;
   const float last = bond * static_cast<float>(centres + 1);
   std::vector<AtomRow> atoms = {{"CE", "C", 0.0f, 0.0f, 0.0f}};
