@@ -144,8 +144,17 @@ bool readAtomLine(const std::string& input, const RecordLines& lines, bool graph
     return false;
   }
 
+  const int charge = chargeFromCode(chargeCode);
+  const std::string beyond = impossibleCharge(element, charge);
+  if (!beyond.empty()) {
+    lines.report(beyond + " for atom " + element + std::to_string(m.atoms.size() + 1) +
+                     " in atom line",
+                 input);
+    return false;
+  }
+
   Atom* a = Builder::instance()->createAtom();
-  a->charge = chargeFromCode(chargeCode);
+  a->charge = charge;
   if (graphOnly) {
     a->name = element;
   } else {

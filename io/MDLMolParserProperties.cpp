@@ -6,13 +6,22 @@
 #include "io/MDLMolParserLines.h"
 #include "model/Atom.h"
 #include "model/Molecule.h"
+#include "parameters/ElementSymbols.h"
 
 namespace mdlread {
 
 namespace {
 
 const int kMaxChargeEntries = 8;   // entries on one "M  CHG" line
-const int kMaxFormalCharge = 15;
+const int kMaxFormalCharge = 15;   // the format's bound; each element has its own below it
+
+// The element of an atom; a graph read without perception keeps its symbol in the name only
+// ("Cl3").
+std::string elementOf(const Atom& a) {
+  if (!a.element.empty()) return a.element;
+  const size_t digits = a.name.find_first_of("0123456789");
+  return a.name.substr(0, digits);
+}
 
 // "M  ISOnn8 aaa vvv ...": mass numbers of the atoms named.
 bool readIsotopeLine(const std::string& input, const RecordLines& lines, Molecule& m) {
@@ -61,7 +70,13 @@ bool readChargeLine(const std::string& input, const RecordLines& lines, bool& fi
       lines.report("bad charge entry in", input);
       return false;
     }
-    m.atoms[static_cast<size_t>(atomNumber) - 1]->charge = charge;
+    Atom* a = m.atoms[static_cast<size_t>(atomNumber) - 1];
+    const std::string beyond = impossibleCharge(elementOf(*a), charge);
+    if (!beyond.empty()) {
+      lines.report(beyond + " for atom " + a->name + " in charge line", input);
+      return false;
+    }
+    a->charge = charge;
   }
   return true;
 }

@@ -355,6 +355,9 @@ bool SmilesParser::readBracketAtom(const std::string& desc, BracketAtom& out) co
       return fail("unexpected \"" + std::string(1, c) + "\" in \"[" + desc + "]\"");
     }
   }
+  const std::string beyond = impossibleCharge(out.element, out.charge);
+  if (!beyond.empty())
+    return fail(beyond + " in \"[" + desc + "]\" at position " + std::to_string(position + 1));
   return true;
 }
 

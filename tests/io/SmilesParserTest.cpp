@@ -1,6 +1,7 @@
 // Reading SMILES into graphs with perception, without the set-up chain.
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <set>
@@ -177,6 +178,40 @@ TEST(SmilesGraph, RefusalsLeadWithTheReadersOwnWords) {
   for (const char* fine : {"C.C", "CC.[Cl-]", "C-C", "C=1CC1", "C(=O)O"}) {
     kvtest::ErrorCapture quiet;
     EXPECT_NE(nullptr, graph(fine)) << fine << "\n" << quiet.text();
+  }
+}
+
+// A bracket charge no atom of the element can carry is refused ([NH4+5] was read as a nitrogen
+// with charge 5); the charges real molecules carry are read.
+TEST(SmilesGraph, ChargeBeyondTheElementIsRefused) {
+  InputParameters::instance();
+  const std::pair<const char*, const char*> refused[] = {
+      {"[NH4+5]", "Error: SmilesParser: charge +5 is beyond what N can carry (-3 to +4) in "
+                  "\"[NH4+5]\" at position 1 in \"[NH4+5]\""},
+      {"CC[O-3]", "Error: SmilesParser: charge -3 is beyond what O can carry (-2 to +4) in "
+                  "\"[O-3]\" at position 3 in \"CC[O-3]\""},
+      {"[C+5]", "charge +5 is beyond what C can carry (-4 to +4)"},
+      {"[H+2]", "charge +2 is beyond what H can carry (-1 to +1)"},
+      {"C[Cl+5](=O)=O", "charge +5 is beyond what Cl can carry (-1 to +4)"},
+      {"[F--]", "charge -2 is beyond what F can carry (-1 to +4)"}};
+  for (const auto& r : refused) {
+    kvtest::ErrorCapture capture;
+    EXPECT_EQ(nullptr, graph(r.first)) << r.first;
+    ASSERT_EQ(2u, capture.lines.size()) << capture.text();
+    EXPECT_NE(std::string::npos, capture.lines[0].find(r.second)) << capture.lines[0];
+    EXPECT_EQ(0u, capture.lines[0].find("Error: SmilesParser: ")) << capture.lines[0];
+  }
+  const std::pair<const char*, int> kept[] = {
+      {"[NH4+]", 1}, {"C[O-]", -1}, {"C[S+](C)C", 1}, {"[O-][Cl+3]([O-])([O-])[O-]", 3},
+      {"c1ccccc1[I+]c1ccccc1", 1}, {"[CH3-]", -1}, {"[CH3+]", 1}, {"[BH4-]", -1}};
+  for (const auto& k : kept) {
+    kvtest::ErrorCapture capture;
+    auto m = graph(k.first);
+    ASSERT_NE(nullptr, m) << k.first << "\n" << capture.text();
+    int strongest = 0;   // the charge of largest size on the molecule
+    for (const Atom* a : m->atoms)
+      if (std::abs(a->charge) > std::abs(strongest)) strongest = a->charge;
+    EXPECT_EQ(k.second, strongest) << k.first;
   }
 }
 
