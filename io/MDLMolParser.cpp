@@ -38,6 +38,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
 
   std::unique_ptr<Molecule> m(Builder::instance()->createMolecule());
   std::vector<DrawnWedge> wedges;
+  std::vector<mdlread::BondLine> bondLines;
   std::string line;
   const int countsLine = lines.lineNumber();
   // A block that ends before its count (a bond line where an atom line should be) is the fault
@@ -74,7 +75,8 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
       return nullptr;
     }
     if (mdlread::endsBondBlock(line)) return blameCounts(i, "bond", bondCount);
-    if (!mdlread::readBondLine(line, lines, atomCount, checkGeometry, *m, wedges)) return nullptr;
+    if (!mdlread::readBondLine(line, lines, atomCount, checkGeometry, *m, bondLines, wedges))
+      return nullptr;
   }
   // A drawing (every z 0) may overlap bonded atoms, hydrogens most of all; there only an atom
   // without bonds on top of another is refused, a copy of it.

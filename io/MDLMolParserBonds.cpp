@@ -1,5 +1,6 @@
 // The bond block of a V2000 record, and the checks on the distances it gives.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -22,6 +23,35 @@ std::string lengthText(float d) {
   char buffer[48];
   std::snprintf(buffer, sizeof buffer, "%.3f A", static_cast<double>(d));
   return buffer;
+}
+
+// What a bond line says next to the lines before it.
+enum class BondNews { NewBond, Copy, Contradiction };
+
+// A line that bonds two atoms an earlier line bonded is a copy when it gives the same type,
+// dropped with a warning naming both lines, and a contradiction, which fails the record after a
+// message naming both, when it gives another.
+BondNews compareWithEarlierLines(const std::string& input, const RecordLines& lines, int first,
+                                 int second, int type, const Molecule& m,
+                                 const std::vector<BondLine>& bondLines) {
+  const Atom* a = m.atoms[static_cast<size_t>(first - 1)];
+  const Atom* b = m.atoms[static_cast<size_t>(second - 1)];
+  const Bond* earlier = bondBetween(a, b);
+  if (earlier == nullptr) return BondNews::NewBond;
+  const size_t index =
+      static_cast<size_t>(std::find(m.bonds.begin(), m.bonds.end(), earlier) - m.bonds.begin());
+  const BondLine said = index < bondLines.size() ? bondLines[index] : BondLine{0, 0};
+  if (said.type != type) {
+    lines.report("atoms " + a->name + " and " + b->name + ", bonded with type " +
+                     std::to_string(said.type) + " on line " + std::to_string(said.line) +
+                     ", are given type " + std::to_string(type) + " in bond line",
+                 input);
+    return BondNews::Contradiction;
+  }
+  ErrorLine() << "Warning: MDLMolParser: bond line \"" << input << "\" on " << lines.place()
+              << " repeats line " << said.line << " (atoms " << a->name << " and " << b->name
+              << "); the copy is dropped";
+  return BondNews::Copy;
 }
 
 }  // namespace
@@ -67,9 +97,9 @@ bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLin
   return true;
 }
 
-// One bond line, added to m. False after a message.
 bool readBondLine(const std::string& input, const RecordLines& lines, int atomCount,
-                  bool checkLength, Molecule& m, std::vector<DrawnWedge>& wedges) {
+                  bool checkLength, Molecule& m, std::vector<BondLine>& bondLines,
+                  std::vector<DrawnWedge>& wedges) {
   std::string line = input;
   padTo(line, kLineWidth);
   int first = 0, second = 0, type = 0;
@@ -87,6 +117,9 @@ bool readBondLine(const std::string& input, const RecordLines& lines, int atomCo
     return false;
   }
   const int order = type == 4 ? 9 : type;   // type 4 is aromatic, our order 9
+  const BondNews news = compareWithEarlierLines(input, lines, first, second, type, m, bondLines);
+  if (news == BondNews::Contradiction) return false;
+  if (news == BondNews::Copy) return true;   // dropped, with a warning
   // A single bond's stereo field: 1 rises from the first atom towards the viewer, 6 falls away.
   int stereo = 0;
   if (order == 1 && readInt(columns(line, 10, 12), true, stereo) && (stereo == 1 || stereo == 6))
@@ -103,11 +136,11 @@ bool readBondLine(const std::string& input, const RecordLines& lines, int atomCo
       return false;
     }
   }
-  if (m.addBond(static_cast<unsigned>(first - 1), static_cast<unsigned>(second - 1), order) == 0) {
+  if (m.addBond(static_cast<unsigned>(first - 1), static_cast<unsigned>(second - 1), order) != 1) {
     lines.report("bond refused in bond line", input);
     return false;
   }
-  // -1: the two atoms are bonded already; the repeated line is passed over.
+  bondLines.push_back({lines.lineNumber(), type});
   return true;
 }
 

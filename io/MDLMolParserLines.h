@@ -128,9 +128,17 @@ bool showsDepth(const Molecule& m);
 // with onlyUnbonded, when one of them has no bond.
 bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLine,
                    bool onlyUnbonded);
-// One bond line, added to m; a wedge of a single bond goes to wedges. False after a message.
+// Where a bond of the block was read: its line and its type column.
+struct BondLine {
+  int line;
+  int type;
+};
+// One bond line, added to m, with its place appended to bondLines (one entry per bond of m); a
+// wedge of a single bond goes to wedges. A line that repeats an earlier one is dropped with a
+// warning. False after a message.
 bool readBondLine(const std::string& input, const RecordLines& lines, int atomCount,
-                  bool checkLength, Molecule& m, std::vector<DrawnWedge>& wedges);
+                  bool checkLength, Molecule& m, std::vector<BondLine>& bondLines,
+                  std::vector<DrawnWedge>& wedges);
 
 // Property block (MDLMolParserProperties.cpp).
 //

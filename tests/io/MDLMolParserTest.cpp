@@ -195,11 +195,25 @@ TEST_F(MDLRead, AromaticTypeFourTakesItsKekuleFormAndOtherTypesFail) {
   }
 }
 
-TEST_F(MDLRead, RepeatedBondLineIsPassedOver) {
-  auto m = read(header(2, 2) + atomLine("C") + atomLine("O") + "  1  2  2\n  2  1  1\n");
+// A bond line written twice was taken without a word, and a second line giving the same two
+// atoms another type was passed over: a copy is dropped with a warning naming both lines, a
+// contradiction refuses the record naming both.
+TEST_F(MDLRead, RepeatedBondLineIsDroppedWithAWarningAndAContradictionRefused) {
+  const std::string atoms = header(3, 3) + atomLine("C") + atomLine("O") + atomLine("C");
+  auto m = read(atoms + "  1  2  2\n  2  3  1\n  2  1  2  0\n");
   ASSERT_NE(nullptr, m) << errors;
-  ASSERT_EQ(1u, m->bonds.size());
+  ASSERT_EQ(2u, m->bonds.size());
   EXPECT_EQ(2, m->bonds[0]->order);
+  EXPECT_EQ("Warning: MDLMolParser: bond line \"  2  1  2  0\" on line 10 repeats line 8 (atoms O2 "
+            "and C1); the copy is dropped",
+            linesOf(errors).at(0));   // then the warning of a record without coordinates
+  EXPECT_EQ(nullptr, read(atoms + "  1  2  2\n  2  3  1\n  2  1  1\n"));
+  EXPECT_EQ("Error: MDLMolParser: atoms O2 and C1, bonded with type 2 on line 8, are given type 1 "
+            "in bond line \"  2  1  1\" on line 10\n",
+            errors);
+  // The wedge of a dropped copy is dropped with it.
+  ASSERT_NE(nullptr, read(atoms + "  1  2  1\n  2  3  1\n  1  2  1  1\n"));
+  EXPECT_TRUE(parser.drawnWedges.empty());
 }
 
 // Charge code 3 is +1, 5 is -1: the hydrogens added to a record without them follow the charge
