@@ -72,6 +72,36 @@ TEST(SmilesGraph, SlashBeforeARingDigitMarksTheRingBond) {
   }
 }
 
+// Two marks on one end of a double bond that read the same way put both neighbours on one side:
+// the bond is left without a side, with a warning naming it (C/1CCCN/C1=C/Cl was built E from
+// the first mark alone). Marks that disagree, as they must, still give the side.
+TEST(SmilesGraph, ClashingMarksOnOneEndLeaveTheDoubleBondWithoutASide) {
+  InputParameters::instance();
+  const std::pair<const char*, const char*> clashing[] = {
+      {"C/1CCCN/C1=C/Cl", "Warning: SmilesParser: the marks on C6's bonds to N5 and C1 put both on "
+                          "one side: the double bond C6=C7 is left without a side in "
+                          "\"C/1CCCN/C1=C/Cl\""},
+      {"F/C(\\Cl)=C/F", "the double bond C2=C4 is left without a side"},
+      {"F/C=C(/Cl)/F", "the marks on C3's bonds to Cl4 and F5 put both on one side"}};
+  for (const auto& c : clashing) {
+    kvtest::ErrorCapture capture;
+    auto m = graph(c.first);
+    ASSERT_NE(nullptr, m) << c.first << "\n" << capture.text();
+    for (const Bond* b : m->bonds) EXPECT_FALSE(b->hasDihedral) << c.first;
+    ASSERT_EQ(1u, capture.lines.size()) << capture.text();
+    EXPECT_NE(std::string::npos, capture.lines[0].find(c.second)) << capture.lines[0];
+  }
+  for (const char* sided : {"C/1CCCN\\C1=C/Cl", "F/C(/Cl)=C/F", "F/C=C(\\Cl)/F"}) {
+    kvtest::ErrorCapture capture;
+    auto m = graph(sided);
+    ASSERT_NE(nullptr, m) << sided;
+    EXPECT_EQ(1, std::count_if(m->bonds.begin(), m->bonds.end(),
+                               [](const Bond* b) { return b->hasDihedral; }))
+        << sided;
+    EXPECT_EQ("", capture.text()) << sided;
+  }
+}
+
 // "%(n)" numbers a ring like any other number ("%(1)" is ring 1), up to five digits.
 TEST(SmilesGraph, RingNumbersInParenthesesReadAsAnyOther) {
   const std::pair<const char*, const char*> same[] = {
