@@ -20,7 +20,7 @@
 namespace {
 
 const int kMaxHydrogenCount = 9;
-const size_t kLongestQuote = 200;   // characters of the input an error line quotes
+const size_t kLongestQuote = 200;   // bytes of the input an error line quotes
 const int kMaxChargeMagnitude = 8;
 const size_t kMaxRingNumberDigits = 5;   // in "%(...)"
 const float kTransDihedral = kPi;
@@ -86,11 +86,13 @@ void SmilesParser::Clear() {
 }
 
 std::string SmilesParser::quoted(const std::string& smiles) {
-  // A line of a megabyte is quoted by its start: the message stays one readable line.
-  const std::string shown = smiles.size() <= kLongestQuote
-                                ? smiles
-                                : smiles.substr(0, kLongestQuote) + "... (" +
-                                      std::to_string(smiles.size()) + " characters)";
+  // A line of a megabyte is quoted by its start: the message stays one readable line. The cut
+  // falls between two characters, so a quoted start never ends in a piece of one.
+  if (smiles.size() <= kLongestQuote) return "\"" + smiles + "\"";
+  size_t characters = 0;
+  for (size_t at = 0; at < smiles.size(); at += utf8CharacterLength(smiles, at)) ++characters;
+  const std::string shown = cutAtCharacter(smiles, kLongestQuote) + "... (" +
+                            std::to_string(characters) + " characters)";
   return "\"" + shown + "\"";
 }
 
@@ -183,7 +185,10 @@ bool SmilesParser::readSymbol(Molecule* molecule) {
   } else if (c == '/' || c == '\\') {
     pendingSlash = c == '/' ? 0 : 1;
   } else if (std::isspace(static_cast<unsigned char>(c)) == 0) {
-    return failAs(kUnexpectedCharacter, "unexpected \"" + std::string(1, c) + "\"" + where());
+    // Quoted whole: the first byte of "→" alone is no character.
+    return failAs(kUnexpectedCharacter, "unexpected \"" +
+                                            utf8CharacterAt(text, static_cast<size_t>(position)) +
+                                            "\"" + where());
   }
   ++position;
   return true;
@@ -236,7 +241,7 @@ bool SmilesParser::bondToPrevious(Molecule* molecule, Atom* atom) {
 bool SmilesParser::addOrganicAtom(Molecule* molecule) {
   std::string symbol = findOrganicElementName(position, text);
   if (symbol.empty())
-    return failAs(kUnknownElement, "\"" + text.substr(static_cast<size_t>(position), 1) +
+    return failAs(kUnknownElement, "\"" + utf8CharacterAt(text, static_cast<size_t>(position)) +
                                        "\" at position " + std::to_string(position + 1));
   const size_t length = symbol.size();
   if (length == 1 && isLower(symbol[0])) {
@@ -352,7 +357,8 @@ bool SmilesParser::readBracketAtom(const std::string& desc, BracketAtom& out) co
       if (++out.atCount > 2) return fail("more than two \"@\" in \"[" + desc + "]\"");
       ++at;
     } else {
-      return fail("unexpected \"" + std::string(1, c) + "\" in \"[" + desc + "]\"");
+      return fail("unexpected \"" + utf8CharacterAt(desc, static_cast<size_t>(at)) + "\" in \"[" +
+                  desc + "]\"");
     }
   }
   const std::string beyond = impossibleCharge(out.element, out.charge);

@@ -245,6 +245,27 @@ TEST(SmilesGraph, ChargeBeyondTheElementIsRefused) {
   }
 }
 
+// A character of several bytes is quoted whole: "C→C" was refused quoting the first byte of
+// the arrow alone, and a long line cut in the middle of one.
+TEST(SmilesGraph, RefusalsQuoteWholeCharacters) {
+  InputParameters::instance();
+  const std::pair<std::string, std::string> cases[] = {
+      {"C\xe2\x86\x92" "C", "Invalid Smiles: unexpected \"\xe2\x86\x92\" at position 2 in "
+                          "\"C\xe2\x86\x92" "C\""},
+      {"C[C\xc3\xa9]", "Error: SmilesParser: unexpected \"\xc3\xa9\" in \"[C\xc3\xa9]\" in "
+                       "\"C[C\xc3\xa9]\""},
+      // 199 carbons, then "é" across the 200-byte cut of the quote.
+      {std::string(199, 'C') + "\xc3\xa9" + std::string(100, 'C'),
+       std::string(199, 'C') + "... (300 characters)\""}};
+  for (const auto& c : cases) {
+    kvtest::ErrorCapture capture;
+    EXPECT_EQ(nullptr, graph(c.first));
+    ASSERT_EQ(2u, capture.lines.size()) << capture.text();
+    EXPECT_NE(std::string::npos, capture.lines[0].find(c.second)) << capture.lines[0];
+    EXPECT_EQ(std::string::npos, capture.text().find("\\x")) << capture.text();
+  }
+}
+
 TEST(SmilesGraph, OneParserReadsManyStrings) {
   SmilesParser parser;
   std::unique_ptr<Molecule> first(parser.smilesToGraph("C1CC[C@H]1"));
