@@ -20,7 +20,7 @@
 namespace {
 
 const int kMaxHydrogenCount = 9;
-const size_t kLongestQuote = 200;   // characters of the input an error line quotes
+const size_t kLongestQuote = 200;   // bytes of the input an error line quotes
 const int kMaxChargeMagnitude = 8;
 const size_t kMaxRingNumberDigits = 5;   // in "%(...)"
 const float kTransDihedral = kPi;
@@ -86,11 +86,13 @@ void SmilesParser::Clear() {
 }
 
 std::string SmilesParser::quoted(const std::string& smiles) {
-  // A line of a megabyte is quoted by its start: the message stays one readable line.
-  const std::string shown = smiles.size() <= kLongestQuote
-                                ? smiles
-                                : smiles.substr(0, kLongestQuote) + "... (" +
-                                      std::to_string(smiles.size()) + " characters)";
+  // A line of a megabyte is quoted by its start: the message stays one readable line. The cut
+  // falls between two characters, so a quoted start never ends in a piece of one.
+  if (smiles.size() <= kLongestQuote) return "\"" + smiles + "\"";
+  size_t characters = 0;
+  for (size_t at = 0; at < smiles.size(); at += utf8CharacterLength(smiles, at)) ++characters;
+  const std::string shown = cutAtCharacter(smiles, kLongestQuote) + "... (" +
+                            std::to_string(characters) + " characters)";
   return "\"" + shown + "\"";
 }
 
@@ -183,7 +185,10 @@ bool SmilesParser::readSymbol(Molecule* molecule) {
   } else if (c == '/' || c == '\\') {
     pendingSlash = c == '/' ? 0 : 1;
   } else if (std::isspace(static_cast<unsigned char>(c)) == 0) {
-    return failAs(kUnexpectedCharacter, "unexpected \"" + std::string(1, c) + "\"" + where());
+    // Quoted whole: the first byte of "→" alone is no character.
+    return failAs(kUnexpectedCharacter, "unexpected \"" +
+                                            utf8CharacterAt(text, static_cast<size_t>(position)) +
+                                            "\"" + where());
   }
   ++position;
   return true;
@@ -236,7 +241,7 @@ bool SmilesParser::bondToPrevious(Molecule* molecule, Atom* atom) {
 bool SmilesParser::addOrganicAtom(Molecule* molecule) {
   std::string symbol = findOrganicElementName(position, text);
   if (symbol.empty())
-    return failAs(kUnknownElement, "\"" + text.substr(static_cast<size_t>(position), 1) +
+    return failAs(kUnknownElement, "\"" + utf8CharacterAt(text, static_cast<size_t>(position)) +
                                        "\" at position " + std::to_string(position + 1));
   const size_t length = symbol.size();
   if (length == 1 && isLower(symbol[0])) {
@@ -352,9 +357,13 @@ bool SmilesParser::readBracketAtom(const std::string& desc, BracketAtom& out) co
       if (++out.atCount > 2) return fail("more than two \"@\" in \"[" + desc + "]\"");
       ++at;
     } else {
-      return fail("unexpected \"" + std::string(1, c) + "\" in \"[" + desc + "]\"");
+      return fail("unexpected \"" + utf8CharacterAt(desc, static_cast<size_t>(at)) + "\" in \"[" +
+                  desc + "]\"");
     }
   }
+  const std::string beyond = impossibleCharge(out.element, out.charge);
+  if (!beyond.empty())
+    return fail(beyond + " in \"[" + desc + "]\" at position " + std::to_string(position + 1));
   return true;
 }
 
@@ -539,26 +548,48 @@ void SmilesParser::orderStereoNeighbours() {
 
 // A slash is read from the atom written first to the one written second: "F/C" and "C\F" say
 // the same. Each side's mark is turned to read towards the double bond before the two are
-// compared, so C(/F)=C/F comes out cis like F\C=C/F.
+// compared, so C(/F)=C/F comes out cis like F\C=C/F. Two marks on one end that read the same
+// way (F/C(\Cl)=C/F, or C/1CCCN/C1=C/Cl, where the marks of the ring bond and of the chain bond
+// to C6 agree) place both neighbours on one side: the double bond is left without a side, with a
+// warning, as other toolkits read it.
 void SmilesParser::setCisOrTrans() {
-  auto sideMark = [](const Bond* doubleBond, Atom* end, Atom*& neighbour) {
+  // The first marked neighbour and its mark, -1 when there is none; clash is set when a later
+  // neighbour's mark reads the same way.
+  auto sideMark = [](const Bond* doubleBond, Atom* end, Atom*& neighbour, Atom*& clash) {
+    int mark = -1;
     for (Bond* b : end->bonds) {
       if (b == doubleBond || b->order == 2 || b->smilesTag < 0) continue;
       Atom* other = end->getAdjacentAtom(b);
       if (other == nullptr || other->smilesTag < 0) continue;
-      neighbour = other;
       // Towards the double bond on the first side means other written before end.
-      return b->atom2 == end ? b->smilesTag : 1 - b->smilesTag;
+      const int towards = b->atom2 == end ? b->smilesTag : 1 - b->smilesTag;
+      if (mark < 0) {
+        neighbour = other;
+        mark = towards;
+      } else if (towards == mark && clash == nullptr) {
+        clash = other;
+      }
     }
-    return -1;
+    return mark;
   };
   for (Bond* d : doubleBonds) {
     if (d->atom1 == nullptr || d->atom2 == nullptr) continue;
     if (d->atom1->smilesTag < 0 || d->atom2->smilesTag < 0) continue;
     Atom* n1 = nullptr;
     Atom* n2 = nullptr;
-    const int first = sideMark(d, d->atom1, n1);
-    int second = sideMark(d, d->atom2, n2);
+    Atom* clash1 = nullptr;
+    Atom* clash2 = nullptr;
+    const int first = sideMark(d, d->atom1, n1, clash1);
+    int second = sideMark(d, d->atom2, n2, clash2);
+    if (clash1 != nullptr || clash2 != nullptr) {
+      const Atom* end = clash1 != nullptr ? d->atom1 : d->atom2;
+      ErrorLine() << "Warning: SmilesParser: the marks on " << end->name << "'s bonds to "
+                  << (clash1 != nullptr ? n1 : n2)->name << " and "
+                  << (clash1 != nullptr ? clash1 : clash2)->name
+                  << " put both on one side: the double bond " << d->atom1->name << "="
+                  << d->atom2->name << " is left without a side in " << quoted(text);
+      continue;
+    }
     if (first < 0 || second < 0) continue;
     // On the far side the mark reads away from the double bond: atom2 then its neighbour.
     second = 1 - second;

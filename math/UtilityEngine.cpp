@@ -49,20 +49,79 @@ ErrorSink setErrorSink(ErrorSink sink) {
 
 void printError(const std::string& line) { errorSink()(printableText(line)); }
 
+size_t utf8CharacterLength(const std::string& text, size_t at) {
+  if (at >= text.size()) return 0;
+  const unsigned char lead = static_cast<unsigned char>(text[at]);
+  if (lead < 0x80) return 1;
+  // The lead byte gives the length and the smallest and largest value the first continuation
+  // byte may have: narrower bounds refuse overlong forms, UTF-16 surrogates and values past
+  // U+10FFFF.
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 1;   // a continuation byte, or a byte no character starts with
+  }
+  if (at + length > text.size()) return 1;
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char byte = static_cast<unsigned char>(text[at + k]);
+    if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF)) return 1;
+  }
+  return length;
+}
+
+std::string utf8CharacterAt(const std::string& text, size_t at) {
+  return at < text.size() ? text.substr(at, utf8CharacterLength(text, at)) : std::string();
+}
+
+std::string cutAtCharacter(const std::string& text, size_t maxBytes) {
+  size_t end = 0;
+  while (end < text.size()) {
+    const size_t length = utf8CharacterLength(text, end);
+    if (end + length > maxBytes) break;
+    end += length;
+  }
+  return text.substr(0, end);
+}
+
 std::string printableText(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    // A line feed inside a message is a line of its own (the force-field model's two-line
-    // refusal); a quoted input line never holds one, since the readers split at them.
-    if ((byte >= 0x20 && byte != 0x7F) || c == '\n') {
-      out += c;
-      continue;
-    }
+  auto escape = [&out](unsigned char byte) {
     char escaped[8];
     std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
     out += escaped;
+  };
+  for (size_t at = 0; at < text.size();) {
+    const char c = text[at];
+    const unsigned char byte = static_cast<unsigned char>(c);
+    // A line feed inside a message is a line of its own (the force-field model's two-line
+    // refusal); a quoted input line never holds one, since the readers split at them.
+    if ((byte >= 0x20 && byte < 0x7F) || c == '\n') {
+      out += c;
+      ++at;
+      continue;
+    }
+    // A whole UTF-8 character is kept ("Å" in a name), but not the controls U+0080 to U+009F,
+    // which some terminals obey; a byte of a broken or cut sequence is escaped like a control.
+    const size_t length = byte < 0x80 ? 1 : utf8CharacterLength(text, at);
+    const bool control = length == 2 && byte == 0xC2 &&
+                         static_cast<unsigned char>(text[at + 1]) < 0xA0;
+    if (length > 1 && !control) {
+      out.append(text, at, length);
+    } else {
+      for (size_t k = 0; k < length; ++k) escape(static_cast<unsigned char>(text[at + k]));
+    }
+    at += length;
   }
   return out;
 }

@@ -117,8 +117,19 @@ ErrorSink setErrorSink(ErrorSink sink);
 // or the console pane.
 void printError(const std::string& line);
 // The text with every control byte (below 0x20, and 0x7f) but the line feed written as \x and
-// two hex digits.
+// two hex digits. A whole UTF-8 character is kept as it is; the bytes of a broken or cut
+// sequence, and of the controls U+0080 to U+009F, are escaped like control bytes.
 std::string printableText(const std::string& text);
+
+// The bytes of the UTF-8 character that starts at text[at]: 1 for ASCII, 2 to 4 for a valid
+// multi-byte sequence (no overlong form, surrogate or value past U+10FFFF), and 1 for a byte that
+// starts none (a continuation byte, a cut or broken sequence). 0 at or past the end.
+size_t utf8CharacterLength(const std::string& text, size_t at);
+// The whole character at text[at] (one byte when none starts there); empty past the end.
+std::string utf8CharacterAt(const std::string& text, size_t at);
+// The longest start of the text of at most maxBytes bytes that does not split a UTF-8
+// character, so that a quoted start of a long input ends on a whole character.
+std::string cutAtCharacter(const std::string& text, size_t maxBytes);
 
 // Writes bytes as the whole content of the file at path: into a temporary file beside it, then
 // renamed over it, so a failed write leaves an existing file as it was. False on any failure;

@@ -139,6 +139,46 @@ TEST_F(MDLRead, ChargeLinesReplaceTheAtomBlockCharges) {
   EXPECT_EQ(4, m->atoms[2]->charge);
 }
 
+// A charge no atom of the element can carry is refused, naming the atom and its line (a carbon
+// with "M  CHG" +9 was built as CH3 with charge 9); the charges real molecules carry are read.
+TEST_F(MDLRead, ChargesBeyondTheElementAreRefusedNamingAtomAndLine) {
+  const struct {
+    std::string text;
+    const char* message;
+  } refused[] = {
+      {header(1, 0) + atomLine("C") + "M  CHG  1   1   9\n",
+       "Error: MDLMolParser: charge +9 is beyond what C can carry (-4 to +4) for atom C1 in charge "
+       "line \"M  CHG  1   1   9\" on line 6\n"},
+      {header(2, 0) + atomLine("C") + atomLine("N") + "M  CHG  2   1   1   2  -4\n",
+       "Error: MDLMolParser: charge -4 is beyond what N can carry (-3 to +4) for atom N2 in charge "
+       "line \"M  CHG  2   1   1   2  -4\" on line 7\n"},
+      {header(1, 0) + atomLine("Fe") + "M  CHG  1   1  12\n",
+       "Error: MDLMolParser: charge +12 is beyond what Fe can carry (-8 to +8) for atom Fe1"},
+      // The atom block's codes: 7 is -3, 1 is +3.
+      {header(2, 0) + atomLine("C") + atomLine("O", 7),
+       "Error: MDLMolParser: charge -3 is beyond what O can carry (-2 to +4) for atom O2 in atom "
+       "line \"    0.0000    0.0000    0.0000 O   0  7"},
+      {header(1, 0) + atomLine("H", 1), "charge +3 is beyond what H can carry (-1 to +1)"},
+  };
+  for (const auto& c : refused)
+    for (bool graphOnly : {false, true}) {
+      EXPECT_EQ(nullptr, read(c.text, graphOnly)) << c.text;
+      EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
+      EXPECT_NE(std::string::npos, errors.find(c.message)) << errors;
+    }
+  // Ammonium, an alkoxide, sulfonium, the charge-separated perchlorate, an iodonium written with
+  // four bonds, a carbanion, iron(III) and cobalt(III), borate.
+  const std::pair<const char*, int> kept[] = {{"N", 1},  {"O", -1}, {"S", 1},  {"Cl", 3},
+                                              {"I", 3},  {"C", -1}, {"Fe", 3}, {"Co", 3},
+                                              {"B", -1}, {"C", 4},  {"N", -3}};
+  for (const auto& k : kept) {
+    auto m = read(header(1, 0) + atomLine(k.first) + "M  CHG  1   1" +
+                  (k.second > 0 ? "   " : "  ") + std::to_string(k.second) + "\n");
+    ASSERT_NE(nullptr, m) << k.first << " " << k.second << ": " << errors;
+    EXPECT_EQ(k.second, m->atoms[0]->charge) << k.first;
+  }
+}
+
 TEST_F(MDLRead, AromaticTypeFourTakesItsKekuleFormAndOtherTypesFail) {
   const std::string atoms = header(2, 1) + atomLine("C") + atomLine("C");
   auto aromatic = read(atoms + "  1  2  4  0  0  0  0\n");
@@ -155,11 +195,25 @@ TEST_F(MDLRead, AromaticTypeFourTakesItsKekuleFormAndOtherTypesFail) {
   }
 }
 
-TEST_F(MDLRead, RepeatedBondLineIsPassedOver) {
-  auto m = read(header(2, 2) + atomLine("C") + atomLine("O") + "  1  2  2\n  2  1  1\n");
+// A bond line written twice was taken without a word, and a second line giving the same two
+// atoms another type was passed over: a copy is dropped with a warning naming both lines, a
+// contradiction refuses the record naming both.
+TEST_F(MDLRead, RepeatedBondLineIsDroppedWithAWarningAndAContradictionRefused) {
+  const std::string atoms = header(3, 3) + atomLine("C") + atomLine("O") + atomLine("C");
+  auto m = read(atoms + "  1  2  2\n  2  3  1\n  2  1  2  0\n");
   ASSERT_NE(nullptr, m) << errors;
-  ASSERT_EQ(1u, m->bonds.size());
+  ASSERT_EQ(2u, m->bonds.size());
   EXPECT_EQ(2, m->bonds[0]->order);
+  EXPECT_EQ("Warning: MDLMolParser: bond line \"  2  1  2  0\" on line 10 repeats line 8 (atoms O2 "
+            "and C1); the copy is dropped",
+            linesOf(errors).at(0));   // then the warning of a record without coordinates
+  EXPECT_EQ(nullptr, read(atoms + "  1  2  2\n  2  3  1\n  2  1  1\n"));
+  EXPECT_EQ("Error: MDLMolParser: atoms O2 and C1, bonded with type 2 on line 8, are given type 1 "
+            "in bond line \"  2  1  1\" on line 10\n",
+            errors);
+  // The wedge of a dropped copy is dropped with it.
+  ASSERT_NE(nullptr, read(atoms + "  1  2  1\n  2  3  1\n  1  2  1  1\n"));
+  EXPECT_TRUE(parser.drawnWedges.empty());
 }
 
 // Charge code 3 is +1, 5 is -1: the hydrogens added to a record without them follow the charge

@@ -1,6 +1,7 @@
 // Reading SMILES into graphs with perception, without the set-up chain.
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <set>
@@ -68,6 +69,36 @@ TEST(SmilesGraph, SlashBeforeARingDigitMarksTheRingBond) {
               (std::set<const Atom*>{d.dihedralAtom1, d.dihedralAtom2}))
         << c.smiles;
     EXPECT_NEAR(c.trans ? kPi : 0.0, d.dihedral, 1e-6) << c.smiles;
+  }
+}
+
+// Two marks on one end of a double bond that read the same way put both neighbours on one side:
+// the bond is left without a side, with a warning naming it (C/1CCCN/C1=C/Cl was built E from
+// the first mark alone). Marks that disagree, as they must, still give the side.
+TEST(SmilesGraph, ClashingMarksOnOneEndLeaveTheDoubleBondWithoutASide) {
+  InputParameters::instance();
+  const std::pair<const char*, const char*> clashing[] = {
+      {"C/1CCCN/C1=C/Cl", "Warning: SmilesParser: the marks on C6's bonds to N5 and C1 put both on "
+                          "one side: the double bond C6=C7 is left without a side in "
+                          "\"C/1CCCN/C1=C/Cl\""},
+      {"F/C(\\Cl)=C/F", "the double bond C2=C4 is left without a side"},
+      {"F/C=C(/Cl)/F", "the marks on C3's bonds to Cl4 and F5 put both on one side"}};
+  for (const auto& c : clashing) {
+    kvtest::ErrorCapture capture;
+    auto m = graph(c.first);
+    ASSERT_NE(nullptr, m) << c.first << "\n" << capture.text();
+    for (const Bond* b : m->bonds) EXPECT_FALSE(b->hasDihedral) << c.first;
+    ASSERT_EQ(1u, capture.lines.size()) << capture.text();
+    EXPECT_NE(std::string::npos, capture.lines[0].find(c.second)) << capture.lines[0];
+  }
+  for (const char* sided : {"C/1CCCN\\C1=C/Cl", "F/C(/Cl)=C/F", "F/C=C(\\Cl)/F"}) {
+    kvtest::ErrorCapture capture;
+    auto m = graph(sided);
+    ASSERT_NE(nullptr, m) << sided;
+    EXPECT_EQ(1, std::count_if(m->bonds.begin(), m->bonds.end(),
+                               [](const Bond* b) { return b->hasDihedral; }))
+        << sided;
+    EXPECT_EQ("", capture.text()) << sided;
   }
 }
 
@@ -177,6 +208,61 @@ TEST(SmilesGraph, RefusalsLeadWithTheReadersOwnWords) {
   for (const char* fine : {"C.C", "CC.[Cl-]", "C-C", "C=1CC1", "C(=O)O"}) {
     kvtest::ErrorCapture quiet;
     EXPECT_NE(nullptr, graph(fine)) << fine << "\n" << quiet.text();
+  }
+}
+
+// A bracket charge no atom of the element can carry is refused ([NH4+5] was read as a nitrogen
+// with charge 5); the charges real molecules carry are read.
+TEST(SmilesGraph, ChargeBeyondTheElementIsRefused) {
+  InputParameters::instance();
+  const std::pair<const char*, const char*> refused[] = {
+      {"[NH4+5]", "Error: SmilesParser: charge +5 is beyond what N can carry (-3 to +4) in "
+                  "\"[NH4+5]\" at position 1 in \"[NH4+5]\""},
+      {"CC[O-3]", "Error: SmilesParser: charge -3 is beyond what O can carry (-2 to +4) in "
+                  "\"[O-3]\" at position 3 in \"CC[O-3]\""},
+      {"[C+5]", "charge +5 is beyond what C can carry (-4 to +4)"},
+      {"[H+2]", "charge +2 is beyond what H can carry (-1 to +1)"},
+      {"C[Cl+5](=O)=O", "charge +5 is beyond what Cl can carry (-1 to +4)"},
+      {"[F--]", "charge -2 is beyond what F can carry (-1 to +4)"}};
+  for (const auto& r : refused) {
+    kvtest::ErrorCapture capture;
+    EXPECT_EQ(nullptr, graph(r.first)) << r.first;
+    ASSERT_EQ(2u, capture.lines.size()) << capture.text();
+    EXPECT_NE(std::string::npos, capture.lines[0].find(r.second)) << capture.lines[0];
+    EXPECT_EQ(0u, capture.lines[0].find("Error: SmilesParser: ")) << capture.lines[0];
+  }
+  const std::pair<const char*, int> kept[] = {
+      {"[NH4+]", 1}, {"C[O-]", -1}, {"C[S+](C)C", 1}, {"[O-][Cl+3]([O-])([O-])[O-]", 3},
+      {"c1ccccc1[I+]c1ccccc1", 1}, {"[CH3-]", -1}, {"[CH3+]", 1}, {"[BH4-]", -1}};
+  for (const auto& k : kept) {
+    kvtest::ErrorCapture capture;
+    auto m = graph(k.first);
+    ASSERT_NE(nullptr, m) << k.first << "\n" << capture.text();
+    int strongest = 0;   // the charge of largest size on the molecule
+    for (const Atom* a : m->atoms)
+      if (std::abs(a->charge) > std::abs(strongest)) strongest = a->charge;
+    EXPECT_EQ(k.second, strongest) << k.first;
+  }
+}
+
+// A character of several bytes is quoted whole: "C→C" was refused quoting the first byte of
+// the arrow alone, and a long line cut in the middle of one.
+TEST(SmilesGraph, RefusalsQuoteWholeCharacters) {
+  InputParameters::instance();
+  const std::pair<std::string, std::string> cases[] = {
+      {"C\xe2\x86\x92" "C", "Invalid Smiles: unexpected \"\xe2\x86\x92\" at position 2 in "
+                          "\"C\xe2\x86\x92" "C\""},
+      {"C[C\xc3\xa9]", "Error: SmilesParser: unexpected \"\xc3\xa9\" in \"[C\xc3\xa9]\" in "
+                       "\"C[C\xc3\xa9]\""},
+      // 199 carbons, then "é" across the 200-byte cut of the quote.
+      {std::string(199, 'C') + "\xc3\xa9" + std::string(100, 'C'),
+       std::string(199, 'C') + "... (300 characters)\""}};
+  for (const auto& c : cases) {
+    kvtest::ErrorCapture capture;
+    EXPECT_EQ(nullptr, graph(c.first));
+    ASSERT_EQ(2u, capture.lines.size()) << capture.text();
+    EXPECT_NE(std::string::npos, capture.lines[0].find(c.second)) << capture.lines[0];
+    EXPECT_EQ(std::string::npos, capture.text().find("\\x")) << capture.text();
   }
 }
 

@@ -59,3 +59,21 @@ TEST(ErrorChannel, ControlBytesReachTheSinkEscaped) {
                                              "\\x1b[2J", "Error: first line \nsecond line"};
   EXPECT_EQ(expected, errors.lines);
 }
+
+// A name or an input line may hold any character: a whole UTF-8 character reaches the sink as it
+// is, while a byte of a cut or broken sequence (the first byte of "→" quoted alone once reached
+// it raw) and the controls U+0080 to U+009F are escaped like control bytes.
+TEST(ErrorChannel, WholeUtf8CharactersPassAndBrokenBytesAreEscaped) {
+  kvtest::ErrorCapture errors;
+  ErrorLine() << "name \"\xc3\x85ngstr\xc3\xb6m \xe2\x86\x92 \xf0\x9f\x98\x80\"";
+  printError("cut \"\xe2\x86\" lone \"\xc3\" continuation \"\x85\"");
+  printError("overlong \"\xc0\xaf\" surrogate \"\xed\xa0\x80\" past U+10FFFF \"\xf4\x90\x80\x80\"");
+  printError("C1 control \"\xc2\x9b\" no-break space \"\xc2\xa0\"");
+  const std::vector<std::string> expected = {
+      "name \"\xc3\x85ngstr\xc3\xb6m \xe2\x86\x92 \xf0\x9f\x98\x80\"",
+      "cut \"\\xe2\\x86\" lone \"\\xc3\" continuation \"\\x85\"",
+      "overlong \"\\xc0\\xaf\" surrogate \"\\xed\\xa0\\x80\" past U+10FFFF "
+      "\"\\xf4\\x90\\x80\\x80\"",
+      "C1 control \"\\xc2\\x9b\" no-break space \"\xc2\xa0\""};
+  EXPECT_EQ(expected, errors.lines);
+}

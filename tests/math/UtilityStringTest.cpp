@@ -86,3 +86,23 @@ TEST(Conversions, StringToIntReadsTheLeadingNumberAfterDroppingWhiteSpace) {
   };
   for (const auto& c : cases) EXPECT_EQ(utility().stringToInt(c.first), c.second) << c.first;
 }
+
+// A quoted start of a long input ends on a whole character: "→" is three bytes, "é" two, and a
+// cut inside one falls back before it. A byte that starts no character counts as one.
+TEST(Utf8Characters, CutsFallBetweenWholeCharacters) {
+  const std::string arrow = "a\xe2\x86\x92" "b";   // a→b
+  EXPECT_EQ("a", cutAtCharacter(arrow, 2));
+  EXPECT_EQ("a", cutAtCharacter(arrow, 3));
+  EXPECT_EQ("a\xe2\x86\x92", cutAtCharacter(arrow, 4));
+  EXPECT_EQ(arrow, cutAtCharacter(arrow, 99));
+  EXPECT_EQ("", cutAtCharacter("\xc3\xa9", 1));
+  EXPECT_EQ("\xe2\x86\x92", utf8CharacterAt(arrow, 1));
+  EXPECT_EQ("b", utf8CharacterAt(arrow, 4));
+  EXPECT_EQ("", utf8CharacterAt(arrow, 5));
+  const std::pair<std::string, size_t> lengths[] = {
+      {"A", 1},          {"\xc3\xa9", 2},         {"\xf0\x9f\x98\x80", 4},
+      {"\xe2\x86", 1},   {"\x92", 1},             {"\xc0\xaf", 1},
+      {"\xed\xa0\x80", 1}, {"\xf4\x90\x80\x80", 1}, {"\xff", 1}};
+  for (const auto& l : lengths) EXPECT_EQ(l.second, utf8CharacterLength(l.first, 0)) << l.first;
+  EXPECT_EQ(0u, utf8CharacterLength("", 0));
+}
