@@ -14,10 +14,10 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "math/SSEVector4f.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Molecule.h"
@@ -32,6 +32,9 @@ const float kFlatCentreAngstrom = 0.2f;
 const float kPyramidalCentreAngstrom = 0.32f;
 // A ring whose atoms all lie this close to their mean plane is flat (a chair is 0.25 A out).
 const float kFlatRingAngstrom = 0.15f;
+// Mean length score of the bonds of a conjugated ring: about 0 for benzene, thiophene or
+// pyrimidinone, -0.4 for an oxadiazole, -1.7 for tetrahydrofuran.
+const float kLeastConjugatedRingScore = -1.2f;
 // A two-bonded atom opened wider than this is linear (sp).
 const float kLinearDeg = 160.0f;
 // Chain angles: about 112 degrees at a tetrahedral centre, 120-125 at a trigonal one.
@@ -45,6 +48,9 @@ const float kFlatRingWant = 3.0f;
 // about 104 degrees against 106-113 at an aromatic five-ring carbon, tells it.
 const float kFiveRingSp3AngleDeg = 105.0f;
 const float kFiveRingAngleSpanDeg = 2.0f;
+// Mean length score of its two ring bonds above which such a carbon is aromatic: about 0 in
+// pyrazole or imidazole, -1.5 at a CH2 (1.51 and 1.53 A).
+const float kLeastConjugatedScore = -0.8f;
 const float kLeaningLimit = 1.5f;
 // Score of a bond's length: +1 at a typical double bond, -1 at a conjugated single bond.
 const float kLengthWeight = 1.5f;
@@ -83,6 +89,7 @@ struct Site {
   int room = 0;                // multiple-bond orders the atom may still take
   float want = 0.0f;           // gain for taking one
   bool support = false;        // its hydrogens or its geometry ask for a multiple bond
+  bool settled = false;         // a group rule set its orders
   bool flatRing = false;
   bool flatSixRing = false;
 };
@@ -90,68 +97,49 @@ struct Site {
 float distance(const Atom* a, const Atom* b) { return atomDistance(a, b); }
 
 float angleDeg(const Atom* centre, const Atom* a, const Atom* b) {
-  const float ax = a->position.x - centre->position.x, ay = a->position.y - centre->position.y,
-              az = a->position.z - centre->position.z;
-  const float bx = b->position.x - centre->position.x, by = b->position.y - centre->position.y,
-              bz = b->position.z - centre->position.z;
-  const float la = std::sqrt(ax * ax + ay * ay + az * az);
-  const float lb = std::sqrt(bx * bx + by * by + bz * bz);
-  if (la <= 0.0f || lb <= 0.0f) return 0.0f;
-  const float c = std::max(-1.0f, std::min(1.0f, (ax * bx + ay * by + az * bz) / (la * lb)));
+  const SSEVector4f u = a->position - centre->position, v = b->position - centre->position;
+  const float lengths = u.length() * v.length();
+  if (lengths <= 0.0f) return 0.0f;
+  const float c = std::max(-1.0f, std::min(1.0f, u.dot(v) / lengths));
   return static_cast<float>(std::acos(c) * 180.0 / kPi);
 }
 
 // Dihedral a-b-c-d, degrees in [-180, 180].
 float dihedralDeg(const Atom* a, const Atom* b, const Atom* c, const Atom* d) {
-  const float b1x = b->position.x - a->position.x, b1y = b->position.y - a->position.y,
-              b1z = b->position.z - a->position.z;
-  const float b2x = c->position.x - b->position.x, b2y = c->position.y - b->position.y,
-              b2z = c->position.z - b->position.z;
-  const float b3x = d->position.x - c->position.x, b3y = d->position.y - c->position.y,
-              b3z = d->position.z - c->position.z;
-  const float n1x = b1y * b2z - b1z * b2y, n1y = b1z * b2x - b1x * b2z, n1z = b1x * b2y - b1y * b2x;
-  const float n2x = b2y * b3z - b2z * b3y, n2y = b2z * b3x - b2x * b3z, n2z = b2x * b3y - b2y * b3x;
-  const float b2 = std::sqrt(b2x * b2x + b2y * b2y + b2z * b2z);
-  if (b2 <= 0.0f) return 0.0f;
-  const float mx = n1y * b2z - n1z * b2y, my = n1z * b2x - n1x * b2z, mz = n1x * b2y - n1y * b2x;
-  const float x = n1x * n2x + n1y * n2y + n1z * n2z;
-  const float y = (mx * n2x + my * n2y + mz * n2z) / b2;
-  return static_cast<float>(std::atan2(y, x) * 180.0 / kPi);
+  const SSEVector4f b1 = b->position - a->position, b2 = c->position - b->position,
+                    b3 = d->position - c->position;
+  const SSEVector4f n1 = b1 % b2, n2 = b2 % b3;
+  const float middle = b2.length();
+  if (middle <= 0.0f) return 0.0f;
+  const float y = (n1 % b2).dot(n2) / middle;
+  return static_cast<float>(std::atan2(y, n1.dot(n2)) * 180.0 / kPi);
 }
 
 // Distance of the centre from the plane through its three neighbours.
 float heightAbovePlane(const Atom* centre, const Atom* a, const Atom* b, const Atom* c) {
-  const float ux = b->position.x - a->position.x, uy = b->position.y - a->position.y,
-              uz = b->position.z - a->position.z;
-  const float vx = c->position.x - a->position.x, vy = c->position.y - a->position.y,
-              vz = c->position.z - a->position.z;
-  const float nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
-  const float n = std::sqrt(nx * nx + ny * ny + nz * nz);
+  const SSEVector4f normal = (b->position - a->position) % (c->position - a->position);
+  const float n = normal.length();
   if (n <= 0.0f) return 0.0f;
-  const float wx = centre->position.x - a->position.x, wy = centre->position.y - a->position.y,
-              wz = centre->position.z - a->position.z;
-  return std::fabs(wx * nx + wy * ny + wz * nz) / n;
+  return std::fabs((centre->position - a->position).dot(normal)) / n;
 }
 
 // Largest distance of the ring's atoms from their mean plane (normal by Newell's sums).
 float ringPucker(const std::vector<const Atom*>& ring) {
-  float cx = 0, cy = 0, cz = 0, nx = 0, ny = 0, nz = 0;
+  SSEVector4f centre(0, 0, 0, 0), normal(0, 0, 0, 0);
   const size_t n = ring.size();
   for (size_t k = 0; k < n; ++k) {
     const SSEVector4f& p = ring[k]->position;
     const SSEVector4f& q = ring[(k + 1) % n]->position;
-    cx += p.x; cy += p.y; cz += p.z;
-    nx += (p.y - q.y) * (p.z + q.z);
-    ny += (p.z - q.z) * (p.x + q.x);
-    nz += (p.x - q.x) * (p.y + q.y);
+    centre += p;
+    normal += SSEVector4f((p.y - q.y) * (p.z + q.z), (p.z - q.z) * (p.x + q.x),
+                          (p.x - q.x) * (p.y + q.y), 0.0f);
   }
-  const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+  const float len = normal.length();
   if (n == 0 || len <= 0.0f) return 1.0f;
-  cx /= n; cy /= n; cz /= n;
+  centre *= 1.0f / static_cast<float>(n);
   float worst = 0.0f;
   for (const Atom* a : ring)
-    worst = std::max(worst, std::fabs((a->position.x - cx) * nx + (a->position.y - cy) * ny +
-                                      (a->position.z - cz) * nz) / len);
+    worst = std::max(worst, std::fabs((a->position - centre).dot(normal)) / len);
   return worst;
 }
 
@@ -215,7 +203,7 @@ class OrderPerception {
     setGroups();
     for (Site& s : sites_)
       if (s.known) fromHydrogens(s);
-      else if (!s.atom->isMarked) fromGeometry(s);
+      else if (!s.settled) fromGeometry(s);
     setTripleAndCumulatedBonds();
     chooseDoubleBonds();
     finish();
@@ -227,7 +215,6 @@ class OrderPerception {
     std::map<const Atom*, int> index;
     bool anyHydrogen = false, carbonHydrogen = false;
     for (Atom* a : m_.atoms) {
-      a->isMarked = false;
       if (a->element == "H") {
         anyHydrogen = true;
         continue;
@@ -264,6 +251,14 @@ class OrderPerception {
       for (int id : ring->atomIds)
         if (id >= 0 && static_cast<size_t>(id) < m_.atoms.size()) atoms.push_back(m_.atoms[id]);
       if (atoms.size() != ring->atomIds.size() || ringPucker(atoms) > kFlatRingAngstrom) continue;
+      // Flat is not enough: the tetrahydrofuran of amprenavir in 1hpv lies flat in the crystal
+      // with every ring bond a long single one.
+      float score = 0.0f;
+      for (size_t k = 0; k < atoms.size(); ++k) {
+        const Bond* b = bondBetween(atoms[k], atoms[(k + 1) % atoms.size()]);
+        score += b != nullptr ? lengthScore(b) : -kLengthScoreLimit;
+      }
+      if (score / static_cast<float>(atoms.size()) < kLeastConjugatedRingScore) continue;
       for (Site& s : sites_)
         if (std::find(atoms.begin(), atoms.end(), s.atom) != atoms.end()) {
           s.flatRing = true;
@@ -305,9 +300,9 @@ class OrderPerception {
         const size_t doubles = e == "S" ? degree - 2 : 1;
         for (size_t k = 0; k < ends.size() && k < doubles; ++k) {
           setOrder(s, ends[k], 2);
-          at(s.partners[ends[k]]).atom->isMarked = true;
+          at(s.partners[ends[k]]).settled = true;
         }
-        s.atom->isMarked = true;
+        s.settled = true;
       } else if (e == "N" && s.partners.size() == 3 && s.hydrogens == 0) {
         std::vector<size_t> oxygens;
         for (size_t k = 0; k < 3; ++k)
@@ -321,15 +316,15 @@ class OrderPerception {
                  distance(s.atom, at(s.partners[y]).atom);
         });
         s.atom->charge = 1;
-        s.atom->isMarked = true;
+        s.settled = true;
         Site& last = at(s.partners[oxygens.back()]);
         last.atom->charge = -1;
-        last.atom->isMarked = true;
+        last.settled = true;
         if (oxygens.size() >= 2) {
           setOrder(s, oxygens.front(), 2);
-          at(s.partners[oxygens.front()]).atom->isMarked = true;
+          at(s.partners[oxygens.front()]).settled = true;
         } else if (s.flatRing) {
-          s.atom->isMarked = false;   // pyridine N-oxide: the ring nitrogen takes a double bond
+          s.settled = false;   // pyridine N-oxide: the ring nitrogen takes a double bond
           s.room = 1;
           s.want = kMustWant;
           s.support = true;
@@ -340,7 +335,7 @@ class OrderPerception {
   }
 
   void fromHydrogens(Site& s) {
-    if (s.atom->isMarked) return;
+    if (s.settled) return;
     const int valence = standardValence(s.atom->element);
     const int open = valence - static_cast<int>(s.partners.size()) - s.hydrogens;
     if (valence == 0 || open <= 0) return;
@@ -372,10 +367,13 @@ class OrderPerception {
       }
       s.room = 1;
       if (s.flatRing) {
+        // A carbon only in flat five-rings: short bonds or a wide angle make it aromatic.
         const float lean = (angle - kFiveRingSp3AngleDeg) / kFiveRingAngleSpanDeg;
-        s.want = e != "C"          ? kRingNitrogenWant
-                 : s.flatSixRing ? kFlatRingWant
-                                 : std::max(-kLeaningLimit, std::min(kLeaningLimit, lean));
+        const float lengths = (lengthScore(s.bonds[0]) + lengthScore(s.bonds[1])) / 2.0f;
+        const bool aromatic = s.flatSixRing || lengths >= kLeastConjugatedScore || lean >= 1.0f;
+        s.want = e != "C" ? kRingNitrogenWant
+                 : aromatic ? kFlatRingWant
+                            : std::max(-kLeaningLimit, std::min(kLeaningLimit, lean));
         s.support = true;
       } else {
         const float lean = (angle - kTrigonalAngleDeg) / kAngleSpanDeg;
@@ -605,10 +603,8 @@ class OrderPerception {
       }
       guesses_.unfilled.push_back(s.atom->name);
     }
-    for (Site& s : sites_) {
-      s.atom->isMarked = false;
+    for (Site& s : sites_)
       if (s.known) s.atom->hydrogensFixed = true;
-    }
     for (Atom* a : m_.atoms) a->usedValence = a->getValence();
   }
 
