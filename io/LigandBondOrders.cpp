@@ -212,7 +212,7 @@ class OrderPerception {
 
  private:
   void collectSites() {
-    std::map<const Atom*, int> index;
+    std::map<const Atom*, int>& index = index_;
     bool anyHydrogen = false, carbonHydrogen = false;
     for (Atom* a : m_.atoms) {
       if (a->element == "H") {
@@ -259,11 +259,13 @@ class OrderPerception {
         score += b != nullptr ? lengthScore(b) : -kLengthScoreLimit;
       }
       if (score / static_cast<float>(atoms.size()) < kLeastConjugatedRingScore) continue;
-      for (Site& s : sites_)
-        if (std::find(atoms.begin(), atoms.end(), s.atom) != atoms.end()) {
-          s.flatRing = true;
-          if (atoms.size() == 6) s.flatSixRing = true;
-        }
+      for (const Atom* a : atoms) {
+        const auto found = index_.find(a);
+        if (found == index_.end()) continue;
+        Site& s = at(found->second);
+        s.flatRing = true;
+        if (atoms.size() == 6) s.flatSixRing = true;
+      }
     }
   }
 
@@ -610,6 +612,7 @@ class OrderPerception {
 
   Molecule& m_;
   std::vector<Site> sites_;
+  std::map<const Atom*, int> index_;   // site of each heavy atom
   std::vector<std::vector<float> > gain_;
   std::vector<float> top_;
   std::vector<int> mate_, best_, trial_, part_;

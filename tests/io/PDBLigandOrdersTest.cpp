@@ -227,8 +227,8 @@ TEST_F(PDBFileFixture, EmbeddedLigandSetIsReadAsWritten) {
   // Twenty drug-like molecules (CDK2 ligands and ZINC compounds), each one model; the same
   // coordinates with Gaussian noise of 0.04 A per coordinate as in crystal structures; each with
   // and without hydrogens. Read right: every heavy atom with the hydrogens and charge of the
-  // source. The distance windows alone read 11, 2, 10 and 3 of them right (two of the noisy
-  // files with hydrogens not at all).
+  // source. The distance windows alone read 11, 2, 10 and 3 of them right (and refused two of
+  // the noisy molecules with hydrogens).
   const std::vector<std::vector<std::pair<int, int> > > expected =
       expectedCounts(dataFile("pdb-ligand-set-ideal-h.pdb"));
   ASSERT_EQ(20u, expected.size());
