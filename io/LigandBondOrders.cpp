@@ -43,6 +43,9 @@ const float kAngleSpanDeg = 3.0f;
 // How much an atom wants a multiple bond: a flat three-bonded carbon or an atom whose hydrogens
 // leave one valence open must have one; a flat ring atom should.
 const float kMustWant = 3.0f;
+// An atom whose hydrogens the file gives and leave a valence open is left open only where no
+// sound structure fills it (a radical otherwise).
+const float kKnownWant = 5.0f;
 const float kFlatRingWant = 3.0f;
 // A carbon only in flat five-rings may be a CH2 (indanone, succinimide, fluorene): its angle,
 // about 104 degrees against 106-113 at an aromatic five-ring carbon, tells it.
@@ -325,8 +328,11 @@ class OrderPerception {
         if (oxygens.size() >= 2) {
           setOrder(s, oxygens.front(), 2);
           at(s.partners[oxygens.front()]).settled = true;
-        } else if (s.flatRing) {
-          s.settled = false;   // pyridine N-oxide: the ring nitrogen takes a double bond
+        } else if (heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
+                                    at(s.partners[2]).atom) < kFlatCentreAngstrom) {
+          // A flat N-oxide (pyridine N-oxide, an azoxy group) has a double bond besides; an
+          // amine oxide, pyramidal, none.
+          s.settled = false;
           s.room = 1;
           s.want = kMustWant;
           s.support = true;
@@ -340,9 +346,17 @@ class OrderPerception {
     if (s.settled) return;
     const int valence = standardValence(s.atom->element);
     const int open = valence - static_cast<int>(s.partners.size()) - s.hydrogens;
+    // A full nitrogen or oxygen takes a double bond only where a neighbour has no other partner
+    // for its own (pyridinium, pyrylium, an iminium) and is then a cation.
+    if (open == 0 && s.partners.size() >= 2 && s.atom->charge == 0 &&
+        (s.atom->element == "N" || s.atom->element == "O")) {
+      s.room = 1;
+      s.want = kRingCationWant;
+      return;
+    }
     if (valence == 0 || open <= 0) return;
     s.room = std::min(open, 2);
-    s.want = kMustWant;
+    s.want = kKnownWant;
     s.support = true;
   }
 
@@ -384,9 +398,12 @@ class OrderPerception {
       }
       return;
     }
-    // A three-bonded nitrogen of a flat ring takes a double bond only where the ring needs
-    // it (N-methylpyridinium) and is then a cation; a pyrrole or amide nitrogen takes none.
-    if (degree == 3 && e == "N" && s.flatRing && s.hydrogens == 0) {
+    // A flat three-bonded nitrogen takes a double bond only where a neighbour has no other
+    // partner for its own (N-methylpyridinium, the iminium of a dye) and is then a cation; a
+    // pyrrole, amide or aniline nitrogen takes none.
+    if (degree == 3 && e == "N" && s.hydrogens == 0 &&
+        (s.flatRing || heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
+                                        at(s.partners[2]).atom) < kFlatCentreAngstrom)) {
       s.room = 1;
       s.want = kRingCationWant;
       return;
@@ -451,7 +468,11 @@ class OrderPerception {
         float single = 0, twofold = 0;
         typicalLengths(s.atom->element, o.atom->element, single, twofold);
         const float triple = twofold - (single - twofold);
-        if (distance(s.atom, o.atom) > triple + kTripleSlackAngstrom + (twofold - triple) / 2)
+        // A terminal partner with room for two orders has no other way to fill them: a nitrile
+        // N whose noisy bond reads as long as a double one is still a nitrile.
+        const bool onlyWay = o.partners.size() == 1;
+        if (!onlyWay &&
+            distance(s.atom, o.atom) > triple + kTripleSlackAngstrom + (twofold - triple) / 2)
           continue;
         if (best == s.partners.size() ||
             distance(s.atom, o.atom) < distance(s.atom, at(s.partners[best]).atom))
@@ -586,8 +607,9 @@ class OrderPerception {
   void finish() {
     for (size_t i = 0; i < sites_.size(); ++i) {
       Site& s = sites_[i];
-      if (s.atom->element == "N" && s.partners.size() + static_cast<size_t>(s.hydrogens) == 3 &&
-          mate_[i] >= 0 && s.atom->charge == 0)
+      const size_t bonded = s.partners.size() + static_cast<size_t>(s.hydrogens);
+      if (mate_[i] >= 0 && s.atom->charge == 0 &&
+          ((s.atom->element == "N" && bonded == 3) || (s.atom->element == "O" && bonded == 2)))
         s.atom->charge = 1;
       for (size_t k = 0; k < s.partners.size(); ++k) {
         const size_t j = static_cast<size_t>(s.partners[k]);

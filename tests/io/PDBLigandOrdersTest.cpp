@@ -153,6 +153,30 @@ TEST_F(PDBFileFixture, LigandWithAllItsHydrogensGetsNoneAdded) {
   expectSoundOrders(m);
 }
 
+TEST_F(PDBFileFixture, HydrogensGivenFixTheOrdersOfCationsAndNitriles) {
+  // 1-methylpyridinium with its hydrogens left a ring carbon without partner (CN1[CH]C=CC=C1):
+  // its full nitrogen must take the double bond and the charge. Benzonitrile whose C-N noise
+  // has stretched to 1.32 A became [N-]=C=C1[CH]C=CC=C1: a terminal nitrogen with two valences
+  // open has no partner but its carbon.
+  {
+    const std::vector<Molecule*> out = readPath(dataFile("pdb-ligand-methylpyridinium-h.pdb"));
+    ASSERT_EQ(1u, out.size());
+    const Molecule* m = out[0];
+    EXPECT_EQ(8, hydrogenCount(m)) << m->smiles;
+    EXPECT_EQ(1, findAtom(m, "N1", 1)->charge) << m->smiles;
+    EXPECT_EQ(std::string::npos, m->smiles.find("[C")) << m->smiles;
+    expectSoundOrders(m);
+  }
+  {
+    const std::vector<Molecule*> out = readPath(dataFile("pdb-ligand-benzonitrile-h.pdb"));
+    ASSERT_EQ(1u, out.size());
+    const Molecule* m = out[0];
+    EXPECT_EQ(3, orderBetween(m, "N1", 1, "C1", 1)) << m->smiles;
+    for (const Atom* a : m->atoms) EXPECT_EQ(0, a->charge) << a->name;
+    expectSoundOrders(m);
+  }
+}
+
 TEST_F(PDBFileFixture, LongBondsToSulfurAndHalogensAreMade) {
   // The sulfonamide's S-N, stretched to 1.78 A as in amprenavir of 1hpv, lay beyond the 1.59 A
   // window and the molecule fell into two fragments; C-Br 2.15 and C-I 2.32 A, crystal-long,
