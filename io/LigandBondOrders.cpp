@@ -55,7 +55,7 @@ const float kFiveRingAngleSpanDeg = 2.0f;
 // pyrazole or imidazole, -1.5 at a CH2 (1.51 and 1.53 A).
 const float kLeastConjugatedScore = -0.8f;
 const float kLeaningLimit = 1.5f;
-// Score of a bond's length: +1 at a typical double bond, -1 at a conjugated single bond.
+// Score of a bond's length: +0.75 at a typical double bond, -0.75 at a conjugated single one.
 const float kLengthWeight = 1.5f;
 const float kLengthScoreLimit = 2.5f;
 // Leanings of atoms the geometry does not settle, from how often each form occurs in ligands:
@@ -80,6 +80,7 @@ const float kMostTwistDeg = 30.0f;
 const float kTripleSlackAngstrom = 0.1f;
 // Steps of the order search per connected part; a part that needs more keeps the best found.
 const long kMostSearchSteps = 200000;
+const size_t kLargestSearchedPart = 1000;
 
 const double kPi = 3.14159265358979323846;
 
@@ -215,14 +216,13 @@ class OrderPerception {
 
  private:
   void collectSites() {
-    std::map<const Atom*, int>& index = index_;
     bool anyHydrogen = false, carbonHydrogen = false;
     for (Atom* a : m_.atoms) {
       if (a->element == "H") {
         anyHydrogen = true;
         continue;
       }
-      index[a] = static_cast<int>(sites_.size());
+      index_[a] = static_cast<int>(sites_.size());
       Site s;
       s.atom = a;
       sites_.push_back(s);
@@ -231,13 +231,15 @@ class OrderPerception {
       for (Bond* b : s.atom->bonds) {
         Atom* other = s.atom->getAdjacentAtom(b);
         if (other == nullptr) continue;
+        const auto found = index_.find(other);
         if (other->element == "H") {
           ++s.hydrogens;
           if (s.atom->element == "C") carbonHydrogen = true;
           continue;
         }
+        if (found == index_.end()) continue;
         b->order = 1;
-        s.partners.push_back(index[other]);
+        s.partners.push_back(found->second);
         s.bonds.push_back(b);
       }
     // A residue with hydrogens brings them all, or only those of its polar atoms (docking
@@ -539,8 +541,11 @@ class OrderPerception {
       }
       trial_.assign(n, -1);
       steps_ = 0;
-      search(0, 0.0f, remaining);
-      if (steps_ > kMostSearchSteps) guesses_.searchCut = true;
+      // The search goes one level deeper per atom: a part past any ligand's size (a residue of
+      // thousands of packed atoms) keeps the first answer.
+      if (part_.size() <= kLargestSearchedPart) search(0, 0.0f, remaining);
+      if (steps_ > kMostSearchSteps || part_.size() > kLargestSearchedPart)
+        guesses_.searchCut = true;
       for (int k : part_) mate_[static_cast<size_t>(k)] = best_[static_cast<size_t>(k)];
     }
     for (size_t i = 0; i < n; ++i)
@@ -618,8 +623,8 @@ class OrderPerception {
           guesses_.fromDistance.push_back(bondText(s, sites_[j], "="));
       }
       if (s.room < 1 || mate_[i] >= 0 || s.want < kMustWant) continue;
-      // Hydrogens given, a valence still open: a terminal O, S or N is an anion; anything else
-      // is left as it is, and said.
+      // Hydrogens given, a valence still open: an O, S or N is an anion (a carboxylate, a
+      // tetrazolate); anything else is left as it is, and said.
       const std::string& e = s.atom->element;
       if (s.known && s.atom->charge == 0 && (e == "O" || e == "S" || e == "N")) {
         s.atom->charge = -1;
@@ -654,7 +659,7 @@ std::string LigandOrderGuesses::describe() const {
     for (const std::string& n : unfilled) names += (names.empty() ? "" : " ") + n;
     add("no double bond found for " + names);
   }
-  if (searchCut) add("order search stopped at its step limit");
+  if (searchCut) add("order search cut short in a large conjugated part");
   return out;
 }
 

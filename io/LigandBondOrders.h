@@ -10,7 +10,7 @@ class Molecule;
 struct LigandOrderGuesses {
   std::vector<std::string> fromDistance;   // a multiple bond only its short distance asks for
   std::vector<std::string> unfilled;       // atoms left short of the multiple bond they need
-  bool searchCut = false;                  // the order search stopped at its step limit
+  bool searchCut = false;                  // the order search stopped short
 
   bool empty() const { return fromDistance.empty() && unfilled.empty() && !searchCut; }
   // One text for a warning line: "N=C2 taken from a short distance (1.34 A); ...".
