@@ -151,6 +151,13 @@ TEST_F(PDBFileFixture, LigandWithAllItsHydrogensGetsNoneAdded) {
   for (const Atom* a : m->atoms) EXPECT_EQ(0, a->charge) << a->name;
   EXPECT_EQ(std::string::npos, m->smiles.find('[')) << m->smiles;
   expectSoundOrders(m);
+  // Docking programs write the hydrogens of N and O only: those atoms keep theirs, the carbons
+  // get theirs from their geometry.
+  const std::vector<Molecule*> polar = readPath(dataFile("pdb-ligand-hydroxybenzamide-polar-h.pdb"));
+  ASSERT_EQ(1u, polar.size());
+  EXPECT_EQ(7, hydrogenCount(polar[0])) << polar[0]->smiles;
+  EXPECT_EQ(2, kvtest::hydrogensOn(findAtom(polar[0], "N1", 1)));
+  EXPECT_EQ(2, orderBetween(polar[0], "C1", 1, "O1", 1));
 }
 
 TEST_F(PDBFileFixture, HydrogensGivenFixTheOrdersOfCationsAndNitriles) {
