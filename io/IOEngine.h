@@ -16,6 +16,7 @@ class Atom;
 class Bond;
 class Molecule;
 class Residue;
+struct LigandOrderGuesses;
 class QTreeWidgetItem;
 
 // The process-wide file and library singleton. It holds the roots of the three library trees
@@ -72,7 +73,10 @@ class IOEngine : public QObject {
   // library group of its name, then by the bond-order table's distances, and sets its orders.
   // No atom gets more than kMostDistanceBonds bonds from the distances; the first atom that had
   // more neighbours within bonding distance is returned, null when there was none.
-  const Atom* findConnectivityWithinResidue(Residue* residue);
+  // A residue without template, residue class or listed bonds gets its orders from its own
+  // graph (io/LigandBondOrders.h); where they rest on a guess, the guesses are given back.
+  const Atom* findConnectivityWithinResidue(Residue* residue,
+                                            LigandOrderGuesses* guesses = nullptr);
   // As many bonds as any element forms (SF6). A residue of five thousand carbons packed into a
   // 10 Angstrom box gave each a hundred bonds, and every later step choked on the rings.
   static constexpr size_t kMostDistanceBonds = 6;

@@ -19,6 +19,7 @@
 #include "io/AssumedCharges.h"
 #include "io/IOEngine.h"
 #include "io/InputFile.h"
+#include "io/LigandBondOrders.h"
 #include "io/MoleculeEngine.h"
 #include "io/ResidueCompleteness.h"
 #include "io/SmilesWriter.h"
@@ -245,7 +246,10 @@ bool PDBParser::finishGraph(Molecule* molecule) {
     ErrorLine() << "Warning: PDBParser::parsePDBFile model " << molecule->getName() << " of "
                 << inputName(sourcePath) << ": assumed charges the file leaves out: "
                 << assumed.describe(residueAtomName);
-  if (!molecule->perceiveGraph()) {
+  const bool perceived = molecule->perceiveGraph();
+  // The hydrogens a ligand brought kept the completion off its atoms; edits later may add some.
+  for (Atom* atom : molecule->atoms) atom->hydrogensFixed = false;
+  if (!perceived) {
     ErrorLine() << "Error: PDBParser::parsePDBFile model " << molecule->getName() << " of "
                 << inputName(sourcePath) << " would have "
                 << molecule->atoms.size() + molecule->countMissingHydrogens()
@@ -554,7 +558,7 @@ bool PDBParser::bondDisulfides(Molecule* molecule) {
 }
 
 void PDBParser::takeOverChain(Molecule* molecule, Chain* chain) {
-  for (Residue* residue : chain->residues) bondResidue(residue);
+  for (Residue* residue : chain->residues) bondResidue(residue, chain->id);
   std::vector<Bond*> links;
   IOEngine::instance()->findCommectivityAmongstResidues(chain->residues, links);
   for (Residue* residue : chain->residues) {
@@ -669,7 +673,7 @@ bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
   return true;
 }
 
-void PDBParser::bondResidue(Residue* residue) {
+void PDBParser::bondResidue(Residue* residue, const std::string& chainId) {
   if (residue == nullptr || residue->fragment == nullptr) return;
   Molecule* fragment = residue->fragment;
   // A ligand without template takes the bonds its "CONECT" records list inside the residue
@@ -702,7 +706,13 @@ void PDBParser::bondResidue(Residue* residue) {
       }
     }
   }
-  const Atom* crowded = IOEngine::instance()->findConnectivityWithinResidue(residue);
+  LigandOrderGuesses guesses;
+  const Atom* crowded = IOEngine::instance()->findConnectivityWithinResidue(residue, &guesses);
+  if (!guesses.empty() && !fragment->atoms.empty())
+    ErrorLine() << "Warning: PDBParser::parsePDBFile residue "
+                << residueLabel(residue->name, chainId, fragment->atoms.front()->residueNumber)
+                << " of " << inputName(sourcePath) << ": bond orders guessed: "
+                << guesses.describe();
   if (crowded != nullptr)
     ErrorLine() << "Error: PDBParser::parsePDBFile atom \"" << crowded->name << "\" (serial "
                 << crowded->serialNumber << ") of residue \"" << residue->name << " "

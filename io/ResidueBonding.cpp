@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "io/IOEngine.h"
+#include "io/LigandBondOrders.h"
 #include "io/MoleculeEngine.h"
 #include "io/PDBParser.h"
 #include "math/CellGrid.h"
@@ -239,7 +240,8 @@ static void repairOverValentAtoms(Molecule* m, const std::vector<std::vector<Bon
   }
 }
 
-const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
+const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
+                                                    LigandOrderGuesses* guesses) {
   if (residue == nullptr || residue->fragment == nullptr) return nullptr;
   Molecule* fragment = residue->fragment;
   std::vector<Atom*>& atoms = fragment->atoms;
@@ -313,7 +315,15 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue) {
   // The standard residues get their orders from their own rules below, which start from
   // single bonds; the general correction would leave extra double bonds (C1'=O4', a second
   // C2=N1 in adenine, a second C=N at arginine's CZ) that those rules never take back.
-  if (group == nullptr && !aminoAcid && !nucleotide) {
+  // A ligand whose bonds the file lists nowhere: the orders come from its own graph, hydrogens
+  // and geometry. Listed bonds keep the distance guess and its correction below.
+  bool listed = false;
+  for (const Bond* b : fragment->bonds) listed = listed || b->pdbFlag;
+  if (group == nullptr && !aminoAcid && !nucleotide && !listed) {
+    const LigandOrderGuesses found = perceiveLigandBondOrders(*fragment);
+    // A residue cut short by crowding is no molecule: its orders are not worth a word more.
+    if (guesses != nullptr && firstCrowded == nullptr) *guesses = found;
+  } else if (group == nullptr && !aminoAcid && !nucleotide) {
     fragment->findAllSmallestRings();
     fragment->findValenceVector();
     fragment->autoBondOrderCorrection();

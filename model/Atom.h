@@ -87,6 +87,8 @@ class Atom {
   bool isHetero = false;
   bool isWater = false;
   bool hydrogensAdded = false;
+  // The file being read gave this atom's hydrogens: none are added. Held only during a read.
+  bool hydrogensFixed = false;
   int editMark = 0;              // 0 none, 1 marked for deletion, 2 marked as new bond axis
   int piCount = 0;               // chirality label: 0 none, 1 "@", 2 "@@"
   int smilesTag = -1;            // -1 none, 0 after "/", 1 after "\"

@@ -68,6 +68,7 @@ void Molecule::addMissingHydrogens() {
   int counter = static_cast<int>(heavyCount);
   for (size_t i = 0; i < heavyCount; ++i) {
     Atom* p = atoms[i];
+    if (p->hydrogensFixed) continue;
     int used = p->getValence();
     const int missing = p->totalValence - used;
     if (missing <= 0) continue;
@@ -115,6 +116,7 @@ void Molecule::addMissingHydrogens() {
 size_t Molecule::countMissingHydrogens() const {
   size_t count = 0;
   for (const Atom* p : atoms) {
+    if (p->hydrogensFixed) continue;
     const int missing = p->totalValence - p->getValence();
     if (missing > 0) count += static_cast<size_t>(missing);
   }

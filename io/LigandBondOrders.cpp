@@ -1,0 +1,668 @@
+// Bond orders of a PDB residue without template and without listed bonds, decided on the
+// residue's own graph from its hydrogens, its geometry and its bond lengths as a whole.
+//
+// Orders taken bond by bond from distance windows went wrong on whole classes of ligands:
+// 2-methylthiophene's ring bonds, all between 1.37 and 1.43 A, each fell into the C=C window and
+// gave the cumulene CC1=C=C=CS1; benzothiazole's S and N were left with open valences that the
+// hydrogen completion then filled ([sH], [nH]); a triazole written with all its hydrogens got two
+// more. Here every heavy atom first says how many multiple bonds it can take and how much it
+// wants one, and the double bonds are then chosen together as the best matching.
+
+#include "io/LigandBondOrders.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "math/SSEVector4f.h"
+#include "model/Atom.h"
+#include "model/Bond.h"
+#include "model/Molecule.h"
+#include "model/Ring.h"
+#include "parameters/CovalentRadii.h"
+
+namespace {
+
+// A three-bonded atom whose centre lies closer than this to the plane of its neighbours is flat;
+// a tetrahedral centre lies about 0.5 A out of it.
+const float kFlatCentreAngstrom = 0.2f;
+const float kPyramidalCentreAngstrom = 0.32f;
+// A ring whose atoms all lie this close to their mean plane is flat (a chair is 0.25 A out).
+const float kFlatRingAngstrom = 0.15f;
+// Mean length score of the bonds of a conjugated ring: about 0 for benzene, thiophene or
+// pyrimidinone, -0.4 for an oxadiazole, -1.7 for tetrahydrofuran.
+const float kLeastConjugatedRingScore = -1.2f;
+// A two-bonded atom opened wider than this is linear (sp).
+const float kLinearDeg = 160.0f;
+// Chain angles: about 112 degrees at a tetrahedral centre, 120-125 at a trigonal one.
+const float kTrigonalAngleDeg = 118.0f;
+const float kAngleSpanDeg = 3.0f;
+// How much an atom wants a multiple bond: a flat three-bonded carbon or an atom whose hydrogens
+// leave one valence open must have one; a flat ring atom should.
+const float kMustWant = 3.0f;
+// An atom whose hydrogens the file gives and leave a valence open is left open only where no
+// sound structure fills it (a radical otherwise).
+const float kKnownWant = 5.0f;
+const float kFlatRingWant = 3.0f;
+// A carbon only in flat five-rings may be a CH2 (indanone, succinimide, fluorene): its angle,
+// about 104 degrees against 106-113 at an aromatic five-ring carbon, tells it.
+const float kFiveRingSp3AngleDeg = 105.0f;
+const float kFiveRingAngleSpanDeg = 2.0f;
+// Mean length score of its two ring bonds above which such a carbon is aromatic: about 0 in
+// pyrazole or imidazole, -1.5 at a CH2 (1.51 and 1.53 A).
+const float kLeastConjugatedScore = -0.8f;
+const float kLeaningLimit = 1.5f;
+// Score of a bond's length: +0.75 at a typical double bond, -0.75 at a conjugated single one.
+const float kLengthWeight = 1.5f;
+const float kLengthScoreLimit = 2.5f;
+// Leanings of atoms the geometry does not settle, from how often each form occurs in ligands:
+// a terminal oxygen is mostly a carbonyl, a terminal carbon a methyl, a terminal nitrogen an
+// amine, a two-bonded chain nitrogen the NH of an amide rather than an imine; a two-bonded ring
+// nitrogen of a flat ring is mostly pyridine-like.
+const float kTerminalOxygenWant = 1.0f;
+const float kTerminalSulfurWant = 0.5f;
+const float kTerminalCarbonWant = -1.5f;
+const float kTerminalNitrogenWant = -1.0f;
+const float kChainNitrogenWant = -1.0f;
+const float kRingCationWant = -2.0f;
+// A terminal oxygen on a flat ring carbon is mostly a phenol, not a quinone.
+const float kRingOxygenWant = 0.0f;
+// An N-O bond this short is an N-oxide; N-OH is about 1.40 A.
+const float kLongestNOxideAngstrom = 1.34f;
+const float kRingNitrogenWant = 0.7f;
+// A double bond holds its four neighbours in one plane: a dihedral across the bond further than
+// this from 0 or 180 degrees rules it out (a CH2-CH2 of a ring or chain is staggered, 60).
+const float kMostTwistDeg = 30.0f;
+// Triple bonds are shorter than this above their typical length.
+const float kTripleSlackAngstrom = 0.1f;
+// Steps of the order search per connected part; a part that needs more keeps the best found.
+const long kMostSearchSteps = 200000;
+const size_t kLargestSearchedPart = 1000;
+
+const double kPi = 3.14159265358979323846;
+
+struct Site {
+  Atom* atom = nullptr;
+  std::vector<int> partners;   // heavy neighbour sites
+  std::vector<Bond*> bonds;    // the bonds to them, in the same order
+  int hydrogens = 0;           // hydrogens the file bonds to the atom
+  bool known = false;          // the file fixes the hydrogen count
+  int room = 0;                // multiple-bond orders the atom may still take
+  float want = 0.0f;           // gain for taking one
+  bool support = false;        // its hydrogens or its geometry ask for a multiple bond
+  bool settled = false;         // a group rule set its orders
+  bool flatRing = false;
+  bool flatSixRing = false;
+};
+
+float distance(const Atom* a, const Atom* b) { return atomDistance(a, b); }
+
+float angleDeg(const Atom* centre, const Atom* a, const Atom* b) {
+  const SSEVector4f u = a->position - centre->position, v = b->position - centre->position;
+  const float lengths = u.length() * v.length();
+  if (lengths <= 0.0f) return 0.0f;
+  const float c = std::max(-1.0f, std::min(1.0f, u.dot(v) / lengths));
+  return static_cast<float>(std::acos(c) * 180.0 / kPi);
+}
+
+// Dihedral a-b-c-d, degrees in [-180, 180].
+float dihedralDeg(const Atom* a, const Atom* b, const Atom* c, const Atom* d) {
+  const SSEVector4f b1 = b->position - a->position, b2 = c->position - b->position,
+                    b3 = d->position - c->position;
+  const SSEVector4f n1 = b1 % b2, n2 = b2 % b3;
+  const float middle = b2.length();
+  if (middle <= 0.0f) return 0.0f;
+  const float y = (n1 % b2).dot(n2) / middle;
+  return static_cast<float>(std::atan2(y, n1.dot(n2)) * 180.0 / kPi);
+}
+
+// Distance of the centre from the plane through its three neighbours.
+float heightAbovePlane(const Atom* centre, const Atom* a, const Atom* b, const Atom* c) {
+  const SSEVector4f normal = (b->position - a->position) % (c->position - a->position);
+  const float n = normal.length();
+  if (n <= 0.0f) return 0.0f;
+  return std::fabs((centre->position - a->position).dot(normal)) / n;
+}
+
+// Largest distance of the ring's atoms from their mean plane (normal by Newell's sums).
+float ringPucker(const std::vector<const Atom*>& ring) {
+  SSEVector4f centre(0, 0, 0, 0), normal(0, 0, 0, 0);
+  const size_t n = ring.size();
+  for (size_t k = 0; k < n; ++k) {
+    const SSEVector4f& p = ring[k]->position;
+    const SSEVector4f& q = ring[(k + 1) % n]->position;
+    centre += p;
+    normal += SSEVector4f((p.y - q.y) * (p.z + q.z), (p.z - q.z) * (p.x + q.x),
+                          (p.x - q.x) * (p.y + q.y), 0.0f);
+  }
+  const float len = normal.length();
+  if (n == 0 || len <= 0.0f) return 1.0f;
+  centre *= 1.0f / static_cast<float>(n);
+  float worst = 0.0f;
+  for (const Atom* a : ring)
+    worst = std::max(worst, std::fabs((a->position - centre).dot(normal)) / len);
+  return worst;
+}
+
+// Typical single bond between two conjugated atoms and typical double bond, Angstrom.
+void typicalLengths(std::string x, std::string y, float& single, float& twofold) {
+  if (y < x) std::swap(x, y);
+  const std::string pair = x + "-" + y;
+  static const std::map<std::string, std::pair<float, float> > table = {
+      {"C-C", {1.46f, 1.34f}}, {"C-N", {1.40f, 1.28f}}, {"C-O", {1.34f, 1.22f}},
+      {"C-S", {1.75f, 1.64f}}, {"N-N", {1.40f, 1.25f}}, {"N-O", {1.38f, 1.22f}},
+      {"C-Se", {1.90f, 1.78f}}, {"C-P", {1.80f, 1.66f}}};
+  const auto found = table.find(pair);
+  if (found != table.end()) {
+    single = found->second.first;
+    twofold = found->second.second;
+    return;
+  }
+  single = static_cast<float>(radiusBondLength(x, y, 1));
+  twofold = static_cast<float>(radiusBondLength(x, y, 2));
+  if (single <= twofold) {   // elements without radii: any length scores the same
+    single = 1.0f;
+    twofold = 0.0f;
+  }
+}
+
+float lengthScore(const Bond* b) {
+  float single = 0, twofold = 0;
+  typicalLengths(b->atom1->element, b->atom2->element, single, twofold);
+  const float d = distance(b->atom1, b->atom2);
+  const float s = kLengthWeight * ((single - d) / (single - twofold) - 0.5f);
+  return std::max(-kLengthScoreLimit, std::min(kLengthScoreLimit, s));
+}
+
+bool isTerminalOf(const std::vector<Site>& sites, int k, const char* element) {
+  const Site& s = sites[static_cast<size_t>(k)];
+  return s.atom->element == element && s.partners.size() == 1 && s.hydrogens == 0;
+}
+
+std::string bondText(const Site& a, const Site& b, const char* sign) {
+  char length[32];
+  std::snprintf(length, sizeof length, "%.2f", static_cast<double>(distance(a.atom, b.atom)));
+  return a.atom->name + sign + b.atom->name + " " + length + " A";
+}
+
+// Standard valence an atom reaches with its hydrogens; 0 for elements that take no multiple bond.
+int standardValence(const std::string& element) {
+  if (element == "C") return 4;
+  if (element == "N") return 3;
+  if (element == "O" || element == "S" || element == "Se") return 2;
+  return 0;
+}
+
+class OrderPerception {
+ public:
+  explicit OrderPerception(Molecule& m) : m_(m) {}
+
+  LigandOrderGuesses run() {
+    collectSites();
+    if (sites_.empty()) return guesses_;
+    markFlatRings();
+    setGroups();
+    for (Site& s : sites_)
+      if (s.known) fromHydrogens(s);
+      else if (!s.settled) fromGeometry(s);
+    setTripleAndCumulatedBonds();
+    chooseDoubleBonds();
+    finish();
+    return guesses_;
+  }
+
+ private:
+  void collectSites() {
+    bool anyHydrogen = false, carbonHydrogen = false;
+    for (Atom* a : m_.atoms) {
+      if (a->element == "H") {
+        anyHydrogen = true;
+        continue;
+      }
+      index_[a] = static_cast<int>(sites_.size());
+      Site s;
+      s.atom = a;
+      sites_.push_back(s);
+    }
+    for (Site& s : sites_)
+      for (Bond* b : s.atom->bonds) {
+        Atom* other = s.atom->getAdjacentAtom(b);
+        if (other == nullptr) continue;
+        const auto found = index_.find(other);
+        if (other->element == "H") {
+          ++s.hydrogens;
+          if (s.atom->element == "C") carbonHydrogen = true;
+          continue;
+        }
+        if (found == index_.end()) continue;
+        b->order = 1;
+        s.partners.push_back(found->second);
+        s.bonds.push_back(b);
+      }
+    // A residue with hydrogens brings them all, or only those of its polar atoms (docking
+    // programs keep no others): then its carbons are judged by their geometry.
+    for (Site& s : sites_)
+      s.known = anyHydrogen && (carbonHydrogen || s.atom->element != "C");
+  }
+
+  void markFlatRings() {
+    m_.findAllSmallestRings();
+    for (const Ring* ring : m_.rings) {
+      if (ring == nullptr || ring->atomIds.size() < 5 || ring->atomIds.size() > 7) continue;
+      std::vector<const Atom*> atoms;
+      for (int id : ring->atomIds)
+        if (id >= 0 && static_cast<size_t>(id) < m_.atoms.size()) atoms.push_back(m_.atoms[id]);
+      if (atoms.size() != ring->atomIds.size() || ringPucker(atoms) > kFlatRingAngstrom) continue;
+      // Flat is not enough: the tetrahydrofuran of amprenavir in 1hpv lies flat in the crystal
+      // with every ring bond a long single one.
+      float score = 0.0f;
+      for (size_t k = 0; k < atoms.size(); ++k) {
+        const Bond* b = bondBetween(atoms[k], atoms[(k + 1) % atoms.size()]);
+        score += b != nullptr ? lengthScore(b) : -kLengthScoreLimit;
+      }
+      if (score / static_cast<float>(atoms.size()) < kLeastConjugatedRingScore) continue;
+      for (const Atom* a : atoms) {
+        const auto found = index_.find(a);
+        if (found == index_.end()) continue;
+        Site& s = at(found->second);
+        s.flatRing = true;
+        if (atoms.size() == 6) s.flatSixRing = true;
+      }
+    }
+  }
+
+  Site& at(int k) { return sites_[static_cast<size_t>(k)]; }
+
+  void setOrder(Site& a, size_t slot, int order) {
+    a.bonds[slot]->order = order;
+  }
+
+  // Terminal oxygens (and sulfurs) of a sulfonyl, sulfinyl or phosphoryl centre, shortest first.
+  std::vector<size_t> terminalChalcogens(const Site& s, int site) {
+    std::vector<size_t> slots;
+    for (size_t k = 0; k < s.partners.size(); ++k)
+      if (isTerminalOf(sites_, s.partners[k], "O") ||
+          (s.atom->element == "P" && isTerminalOf(sites_, s.partners[k], "S")))
+        slots.push_back(k);
+    std::sort(slots.begin(), slots.end(), [&](size_t x, size_t y) {
+      return distance(at(site).atom, at(s.partners[x]).atom) <
+             distance(at(site).atom, at(s.partners[y]).atom);
+    });
+    return slots;
+  }
+
+  // Groups whose orders the valence rules alone settle: S(=O)(=O), S=O, P=O, N(+)(=O)O(-) and
+  // N(+)O(-). Their atoms are marked and take no further multiple bond (an N-oxide's ring
+  // nitrogen keeps room for one).
+  void setGroups() {
+    for (size_t i = 0; i < sites_.size(); ++i) {
+      Site& s = sites_[i];
+      const std::string& e = s.atom->element;
+      const size_t degree = s.partners.size() + static_cast<size_t>(s.hydrogens);
+      if ((e == "S" && (degree == 4 || degree == 3)) || (e == "P" && degree == 4)) {
+        const std::vector<size_t> ends = terminalChalcogens(s, static_cast<int>(i));
+        const size_t doubles = e == "S" ? degree - 2 : 1;
+        for (size_t k = 0; k < ends.size() && k < doubles; ++k) {
+          setOrder(s, ends[k], 2);
+          at(s.partners[ends[k]]).settled = true;
+        }
+        s.settled = true;
+      } else if (e == "N" && s.partners.size() == 3 && s.hydrogens == 0) {
+        std::vector<size_t> oxygens;
+        for (size_t k = 0; k < 3; ++k)
+          if (isTerminalOf(sites_, s.partners[k], "O")) oxygens.push_back(k);
+        // One oxygen: an N-oxide only when the bond is short (N-OH of a hydroxamic imide is not).
+        if (oxygens.empty() || (oxygens.size() == 1 && distance(s.atom, at(s.partners[oxygens[0]]).atom) >=
+                                                           kLongestNOxideAngstrom))
+          continue;
+        std::sort(oxygens.begin(), oxygens.end(), [&](size_t x, size_t y) {
+          return distance(s.atom, at(s.partners[x]).atom) <
+                 distance(s.atom, at(s.partners[y]).atom);
+        });
+        s.atom->charge = 1;
+        s.settled = true;
+        Site& last = at(s.partners[oxygens.back()]);
+        last.atom->charge = -1;
+        last.settled = true;
+        if (oxygens.size() >= 2) {
+          setOrder(s, oxygens.front(), 2);
+          at(s.partners[oxygens.front()]).settled = true;
+        } else if (heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
+                                    at(s.partners[2]).atom) < kFlatCentreAngstrom) {
+          // A flat N-oxide (pyridine N-oxide, an azoxy group) has a double bond besides; an
+          // amine oxide, pyramidal, none.
+          s.settled = false;
+          s.room = 1;
+          s.want = kMustWant;
+          s.support = true;
+          s.known = true;
+        }
+      }
+    }
+  }
+
+  void fromHydrogens(Site& s) {
+    if (s.settled) return;
+    const int valence = standardValence(s.atom->element);
+    const int open = valence - static_cast<int>(s.partners.size()) - s.hydrogens;
+    // A full nitrogen or oxygen takes a double bond only where a neighbour has no other partner
+    // for its own (pyridinium, pyrylium, an iminium) and is then a cation.
+    if (open == 0 && s.partners.size() >= 2 && s.atom->charge == 0 &&
+        (s.atom->element == "N" || s.atom->element == "O")) {
+      s.room = 1;
+      s.want = kRingCationWant;
+      return;
+    }
+    if (valence == 0 || open <= 0) return;
+    s.room = std::min(open, 2);
+    s.want = kKnownWant;
+    s.support = true;
+  }
+
+  void fromGeometry(Site& s) {
+    const std::string& e = s.atom->element;
+    const size_t degree = s.partners.size();
+    if (standardValence(e) == 0) return;
+    if (degree == 1) {
+      const Site& other = at(s.partners[0]);
+      s.room = e == "O" || e == "S" || e == "Se" ? 1 : (linear(other) ? 2 : 1);
+      s.want = e == "O" ? (phenolic(other) ? kRingOxygenWant : kTerminalOxygenWant)
+               : e == "C" ? kTerminalCarbonWant
+               : e == "N" ? kTerminalNitrogenWant
+                          : kTerminalSulfurWant;
+      return;
+    }
+    if (degree == 2) {
+      if (e != "C" && e != "N") return;   // ether oxygen, thiophene sulfur: no multiple bond
+      const float angle = angleDeg(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom);
+      if (angle > kLinearDeg) {
+        s.room = 2;
+        s.support = true;
+        return;
+      }
+      s.room = 1;
+      if (s.flatRing) {
+        // A carbon only in flat five-rings: short bonds or a wide angle make it aromatic.
+        const float lean = (angle - kFiveRingSp3AngleDeg) / kFiveRingAngleSpanDeg;
+        const float lengths = (lengthScore(s.bonds[0]) + lengthScore(s.bonds[1])) / 2.0f;
+        const bool aromatic = s.flatSixRing || lengths >= kLeastConjugatedScore || lean >= 1.0f;
+        s.want = e != "C" ? kRingNitrogenWant
+                 : aromatic ? kFlatRingWant
+                            : std::max(-kLeaningLimit, std::min(kLeaningLimit, lean));
+        s.support = true;
+      } else {
+        const float lean = (angle - kTrigonalAngleDeg) / kAngleSpanDeg;
+        s.want = e == "C" ? std::max(-kLeaningLimit, std::min(kLeaningLimit, lean))
+                          : kChainNitrogenWant;
+      }
+      return;
+    }
+    // A flat three-bonded nitrogen takes a double bond only where a neighbour has no other
+    // partner for its own (N-methylpyridinium, the iminium of a dye) and is then a cation; a
+    // pyrrole, amide or aniline nitrogen takes none.
+    if (degree == 3 && e == "N" && s.hydrogens == 0 &&
+        (s.flatRing || heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
+                                        at(s.partners[2]).atom) < kFlatCentreAngstrom)) {
+      s.room = 1;
+      s.want = kRingCationWant;
+      return;
+    }
+    if (degree == 3 && e == "C") {
+      const float h = heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
+                                       at(s.partners[2]).atom);
+      if (h < kFlatCentreAngstrom) {
+        s.room = 1;
+        s.want = kMustWant;
+        s.support = true;
+      } else if (h < kPyramidalCentreAngstrom) {
+        s.room = 1;   // between flat and pyramidal: the bond lengths decide
+      }
+    }
+  }
+
+  // Some dihedral across the bond a-b, between heavy neighbours, is far from planar.
+  bool twisted(const Site& a, const Site& b) const {
+    for (int x : a.partners) {
+      const Atom* ax = sites_[static_cast<size_t>(x)].atom;
+      if (ax == b.atom) continue;
+      for (int y : b.partners) {
+        const Atom* by = sites_[static_cast<size_t>(y)].atom;
+        if (by == a.atom || by == ax) continue;
+        // Beside a linear atom the dihedral has no meaning (a nitrile on a ring).
+        if (angleDeg(a.atom, ax, b.atom) > kLinearDeg || angleDeg(b.atom, a.atom, by) > kLinearDeg)
+          continue;
+        const float phi = std::fabs(dihedralDeg(ax, a.atom, b.atom, by));
+        if (std::min(phi, 180.0f - phi) > kMostTwistDeg) return true;
+      }
+    }
+    return false;
+  }
+
+  // A carbon of a flat carbocycle: an oxygen on it is rather a phenol than a quinone (a ring
+  // nitrogen beside it makes a lactam more likely).
+  bool phenolic(const Site& c) const {
+    if (!c.flatSixRing || c.partners.size() != 3) return false;
+    for (int k : c.partners) {
+      const Site& n = sites_[static_cast<size_t>(k)];
+      if (n.flatRing && n.atom->element != "C") return false;
+    }
+    return true;
+  }
+
+  bool linear(const Site& s) const {
+    if (s.partners.size() != 2) return false;
+    return angleDeg(s.atom, sites_[static_cast<size_t>(s.partners[0])].atom,
+                    sites_[static_cast<size_t>(s.partners[1])].atom) > kLinearDeg;
+  }
+
+  // Linear carbons: a nitrile or alkyne triple bond where a partner can take two orders and the
+  // bond is short enough; otherwise the centre of cumulated double bonds (C=C=O, N=C=S).
+  void setTripleAndCumulatedBonds() {
+    for (Site& s : sites_) {
+      if (s.room != 2 || s.atom->element != "C") continue;
+      size_t best = s.partners.size();
+      for (size_t k = 0; k < s.partners.size(); ++k) {
+        const Site& o = at(s.partners[k]);
+        if (o.room != 2 || (o.atom->element != "C" && o.atom->element != "N")) continue;
+        float single = 0, twofold = 0;
+        typicalLengths(s.atom->element, o.atom->element, single, twofold);
+        const float triple = twofold - (single - twofold);
+        // A terminal partner with room for two orders has no other way to fill them: a nitrile
+        // N whose noisy bond reads as long as a double one is still a nitrile.
+        const bool onlyWay = o.partners.size() == 1;
+        if (!onlyWay &&
+            distance(s.atom, o.atom) > triple + kTripleSlackAngstrom + (twofold - triple) / 2)
+          continue;
+        if (best == s.partners.size() ||
+            distance(s.atom, o.atom) < distance(s.atom, at(s.partners[best]).atom))
+          best = k;
+      }
+      if (best < s.partners.size()) {
+        setOrder(s, best, 3);
+        s.room = 0;
+        at(s.partners[best]).room = 0;
+        continue;
+      }
+      if (s.partners.size() == 2 && at(s.partners[0]).room >= 1 && at(s.partners[1]).room >= 1) {
+        for (size_t k = 0; k < 2; ++k) {
+          setOrder(s, k, 2);
+          Site& o = at(s.partners[k]);
+          o.room = std::max(0, o.room - 1);
+        }
+        s.room = 0;
+      } else {
+        s.room = 1;
+      }
+    }
+    for (Site& s : sites_) s.room = std::min(s.room, 1);
+  }
+
+  // The best set of double bonds, no atom in two: each double bond gains its length score and
+  // the wants of both its atoms. Exact by branch and bound over each connected part.
+  void chooseDoubleBonds() {
+    const size_t n = sites_.size();
+    gain_.assign(n, std::vector<float>());
+    for (size_t i = 0; i < n; ++i) {
+      gain_[i].assign(sites_[i].partners.size(), 0.0f);
+      for (size_t k = 0; k < sites_[i].partners.size(); ++k) {
+        const Site& o = at(sites_[i].partners[k]);
+        if (sites_[i].room < 1 || o.room < 1 || sites_[i].bonds[k]->order != 1) continue;
+        if (twisted(sites_[i], o)) continue;
+        gain_[i][k] = lengthScore(sites_[i].bonds[k]) + sites_[i].want + o.want;
+      }
+    }
+    mate_.assign(n, -1);
+    std::vector<bool> seen(n, false);
+    for (size_t start = 0; start < n; ++start) {
+      if (seen[start] || sites_[start].room < 1) continue;
+      // The connected part, in breadth-first order: neighbours are decided close together.
+      std::vector<int> part{static_cast<int>(start)};
+      seen[start] = true;
+      for (size_t q = 0; q < part.size(); ++q) {
+        const Site& s = at(part[q]);
+        for (size_t k = 0; k < s.partners.size(); ++k)
+          if (gain_[static_cast<size_t>(part[q])][k] > 0.0f &&
+              !seen[static_cast<size_t>(s.partners[k])]) {
+            seen[static_cast<size_t>(s.partners[k])] = true;
+            part.push_back(s.partners[k]);
+          }
+      }
+      part_ = part;
+      greedyStart();
+      top_.assign(n, 0.0f);
+      float remaining = 0.0f;
+      for (int k : part_) {
+        const size_t i = static_cast<size_t>(k);
+        for (float g : gain_[i]) top_[i] = std::max(top_[i], g / 2.0f);
+        remaining += top_[i];
+      }
+      trial_.assign(n, -1);
+      steps_ = 0;
+      // The search goes one level deeper per atom: a part past any ligand's size (a residue of
+      // thousands of packed atoms) keeps the first answer.
+      if (part_.size() <= kLargestSearchedPart) search(0, 0.0f, remaining);
+      if (steps_ > kMostSearchSteps || part_.size() > kLargestSearchedPart)
+        guesses_.searchCut = true;
+      for (int k : part_) mate_[static_cast<size_t>(k)] = best_[static_cast<size_t>(k)];
+    }
+    for (size_t i = 0; i < n; ++i)
+      for (size_t k = 0; k < sites_[i].partners.size(); ++k)
+        if (mate_[i] == sites_[i].partners[k]) sites_[i].bonds[k]->order = 2;
+  }
+
+  // A first answer: the best bonds first, each where both atoms are still free.
+  void greedyStart() {
+    best_.assign(sites_.size(), -1);
+    bestScore_ = 0.0f;
+    std::vector<std::pair<float, std::pair<int, int> > > edges;
+    for (int k : part_) {
+      const Site& s = at(k);
+      for (size_t e = 0; e < s.partners.size(); ++e)
+        if (gain_[static_cast<size_t>(k)][e] > 0.0f && k < s.partners[e])
+          edges.push_back({gain_[static_cast<size_t>(k)][e], {k, s.partners[e]}});
+    }
+    std::sort(edges.begin(), edges.end(),
+              [](const std::pair<float, std::pair<int, int> >& x,
+                 const std::pair<float, std::pair<int, int> >& y) { return x.first > y.first; });
+    for (const auto& e : edges) {
+      const size_t i = static_cast<size_t>(e.second.first), j = static_cast<size_t>(e.second.second);
+      if (best_[i] != -1 || best_[j] != -1) continue;
+      best_[i] = static_cast<int>(j);
+      best_[j] = static_cast<int>(i);
+      bestScore_ += e.first;
+    }
+  }
+
+  // Branch and bound: remaining is half the best gain of every atom not yet decided, an upper
+  // bound on what they can still add.
+  void search(size_t from, float score, float remaining) {
+    if (++steps_ > kMostSearchSteps) return;
+    while (from < part_.size() && trial_[static_cast<size_t>(part_[from])] != -1) ++from;
+    if (from == part_.size()) {
+      if (score > bestScore_) {
+        bestScore_ = score;
+        for (int k : part_) best_[static_cast<size_t>(k)] = trial_[static_cast<size_t>(k)];
+      }
+      return;
+    }
+    if (score + remaining <= bestScore_) return;
+    const size_t i = static_cast<size_t>(part_[from]);
+    std::vector<size_t> order;
+    for (size_t k = 0; k < sites_[i].partners.size(); ++k)
+      if (gain_[i][k] > 0.0f && trial_[static_cast<size_t>(sites_[i].partners[k])] == -1)
+        order.push_back(k);
+    std::sort(order.begin(), order.end(),
+              [&](size_t x, size_t y) { return gain_[i][x] > gain_[i][y]; });
+    for (size_t k : order) {
+      const size_t j = static_cast<size_t>(sites_[i].partners[k]);
+      trial_[i] = static_cast<int>(j);
+      trial_[j] = static_cast<int>(i);
+      search(from + 1, score + gain_[i][k], remaining - top_[i] - top_[j]);
+      trial_[i] = -1;
+      trial_[j] = -1;
+    }
+    trial_[i] = -2;   // left without a double bond
+    search(from + 1, score, remaining - top_[i]);
+    trial_[i] = -1;
+  }
+
+  void finish() {
+    for (size_t i = 0; i < sites_.size(); ++i) {
+      Site& s = sites_[i];
+      const size_t bonded = s.partners.size() + static_cast<size_t>(s.hydrogens);
+      if (mate_[i] >= 0 && s.atom->charge == 0 &&
+          ((s.atom->element == "N" && bonded == 3) || (s.atom->element == "O" && bonded == 2)))
+        s.atom->charge = 1;
+      for (size_t k = 0; k < s.partners.size(); ++k) {
+        const size_t j = static_cast<size_t>(s.partners[k]);
+        if (j < i || s.bonds[k]->order != 2 || mate_[i] != static_cast<int>(j)) continue;
+        if (!s.support && !sites_[j].support)
+          guesses_.fromDistance.push_back(bondText(s, sites_[j], "="));
+      }
+      if (s.room < 1 || mate_[i] >= 0 || s.want < kMustWant) continue;
+      // Hydrogens given, a valence still open: an O, S or N is an anion (a carboxylate, a
+      // tetrazolate); anything else is left as it is, and said.
+      const std::string& e = s.atom->element;
+      if (s.known && s.atom->charge == 0 && (e == "O" || e == "S" || e == "N")) {
+        s.atom->charge = -1;
+        continue;
+      }
+      guesses_.unfilled.push_back(s.atom->name);
+    }
+    for (Site& s : sites_)
+      if (s.known) s.atom->hydrogensFixed = true;
+    for (Atom* a : m_.atoms) a->usedValence = a->getValence();
+  }
+
+  Molecule& m_;
+  std::vector<Site> sites_;
+  std::map<const Atom*, int> index_;   // site of each heavy atom
+  std::vector<std::vector<float> > gain_;
+  std::vector<float> top_;
+  std::vector<int> mate_, best_, trial_, part_;
+  float bestScore_ = 0.0f;
+  long steps_ = 0;
+  LigandOrderGuesses guesses_;
+};
+
+}  // namespace
+
+std::string LigandOrderGuesses::describe() const {
+  std::string out;
+  auto add = [&out](const std::string& text) { out += (out.empty() ? "" : "; ") + text; };
+  for (const std::string& b : fromDistance) add(b + " taken as double from its short distance");
+  if (!unfilled.empty()) {
+    std::string names;
+    for (const std::string& n : unfilled) names += (names.empty() ? "" : " ") + n;
+    add("no double bond found for " + names);
+  }
+  if (searchCut) add("order search cut short in a large conjugated part");
+  return out;
+}
+
+LigandOrderGuesses perceiveLigandBondOrders(Molecule& residue) {
+  return OrderPerception(residue).run();
+}
