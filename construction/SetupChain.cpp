@@ -3,9 +3,15 @@
 #include "construction/SetupChain.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
 
+#include "construction/GeometryCheck.h"
+#include "construction/OpenCageHands.h"
 #include "forcefield/MolecularSystem.h"
 #include "io/IOEngine.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Molecule.h"
 
@@ -33,6 +39,25 @@ void storeDipole(Molecule& molecule) {
   molecule.dipoleMoment = static_cast<float>(system.dipoleMagnitude);
   molecule.hasDipoleMoment = true;
   molecule.energyCorrection = -system.calEmag();
+}
+
+// One trial build of a copy of a molecule whose open cage centres are being chosen: built and
+// optimised as the chain would; the force-field energy of the result, or infinity when the chain
+// would refuse it. The error lines of a refused trial are not the molecule's: they go nowhere.
+double trialEnergy(IOEngine& io, Molecule& molecule, Optimiser optimiser) {
+  const ErrorSink kept = setErrorSink([](const std::string&) {});
+  molecule.createOptimumGeometry();
+  const bool done = optimise(io, molecule, optimiser) && describeFinishedFault(molecule).empty();
+  setErrorSink(kept);
+  if (!done) return std::numeric_limits<double>::infinity();
+  MolecularSystem system(&molecule);
+  const double energy = system.EnergyForce();
+  return std::isfinite(energy) ? energy : std::numeric_limits<double>::infinity();
+}
+
+bool nothingPlaced(const Molecule& molecule) {
+  return std::none_of(molecule.atoms.begin(), molecule.atoms.end(),
+                      [](const Atom* atom) { return atom != nullptr && atom->isPlaced; });
 }
 
 SetupResult refuse(Molecule& molecule, SetupStep step) {
@@ -90,9 +115,21 @@ SetupResult runSetupChain(Molecule& molecule, const SetupSteps& steps) {
     molecule.findBestAtomType();
   }
   if (steps.has(SetupStep::Parameters) && !open) io.setParameters(&molecule);
+  // A molecule built whole whose rings cannot take every hand of the centres it leaves open gets
+  // the hands of its least strained possible form for the build, and its own (open) labels back
+  // after the optimisation.
+  OpenHandsKept openHands;
+  if (steps.has(SetupStep::Coordinates) && steps.has(SetupStep::Optimisation) && !open &&
+      nothingPlaced(molecule)) {
+    openHands = chooseOpenCageHands(molecule, [&io, &steps](Molecule& trial) {
+      return trialEnergy(io, trial, steps.optimiser);
+    });
+  }
   if (steps.has(SetupStep::Coordinates)) molecule.createOptimumGeometry();
   if (steps.has(SetupStep::Optimisation)) {
-    if (!optimise(io, molecule, steps.optimiser)) return refuse(molecule, SetupStep::Optimisation);
+    const bool optimised = optimise(io, molecule, steps.optimiser);
+    restoreOpenHands(openHands);
+    if (!optimised) return refuse(molecule, SetupStep::Optimisation);
   } else if (steps.has(SetupStep::Spheroids) && !io.setCoordinates(&molecule)) {
     return refuse(molecule, SetupStep::Spheroids);
   }

@@ -1,0 +1,44 @@
+#pragma once
+
+// Hands for the centres a molecule leaves open where its rings cannot take every hand: the
+// bridgeheads and fusion atoms of a small bridged ring system. Built without labels, such a
+// system comes out as whatever the construction and the optimisation happen to reach, which in
+// a morphinan was a diastereomer no geometry holds (its written SMILES then refused on reading)
+// and in others one 20 to 90 kcal/mol above the one nature makes.
+
+#include <functional>
+#include <vector>
+
+class Atom;
+class Molecule;
+
+// The open centres of the molecule's ring systems that the graph constrains: atoms without a
+// label, with four bonds and three or more of them in rings, when some hands of them make
+// labels no geometry holds (findInsideOutBridgehead). Empty when every hand of them is
+// possible (fused rings only), when there are more than the search takes, or when none is open.
+struct OpenCageCentres {
+  std::vector<Atom*> centres;
+  // The hands (1 "@", 2 "@@" over each centre's neighbour list) that the graph allows, one list
+  // per configuration, each configuration once (a mirror image left out when no other centre of
+  // the molecule is labelled).
+  std::vector<std::vector<int> > configurations;
+};
+OpenCageCentres findOpenCageCentres(Molecule& molecule);
+
+// Builds the molecule once without the open hands and once with each configuration the graph
+// allows (buildEnergy clears, builds and optimises the molecule and returns its energy, or a
+// non-finite value when the chain refused it) and leaves on the centres the labels of the
+// configuration of least energy, or none when the unlabelled build was the least. Every trial
+// builds a copy of the molecule, which itself is left unbuilt. Returns the
+// labels to take back once the chain has finished (restoreOpenHands); nothing when the molecule
+// has no such centre.
+struct OpenHandsKept {
+  std::vector<Atom*> centres;
+  std::vector<std::vector<Atom*> > neighbours;
+  std::vector<int> labels;
+};
+OpenHandsKept chooseOpenCageHands(Molecule& molecule,
+                                  const std::function<double(Molecule&)>& buildEnergy);
+// Puts the centres' labels and neighbour lists back as they were before the choice: the built
+// geometry shows the chosen hands, and an input that left them open stays open.
+void restoreOpenHands(const OpenHandsKept& kept);
