@@ -175,6 +175,12 @@ OpenHandsKept chooseOpenCageHands(Molecule& molecule,
   return kept;
 }
 
+bool OpenHandsKept::changed() const {
+  for (size_t k = 0; k < centres.size(); ++k)
+    if (centres[k]->piCount != labels[k]) return true;
+  return false;
+}
+
 void restoreOpenHands(const OpenHandsKept& kept) {
   for (size_t k = 0; k < kept.centres.size(); ++k) {
     kept.centres[k]->neighbours = kept.neighbours[k];

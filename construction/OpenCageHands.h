@@ -26,16 +26,17 @@ struct OpenCageCentres {
 OpenCageCentres findOpenCageCentres(Molecule& molecule);
 
 // Builds the molecule once without the open hands and once with each configuration the graph
-// allows (buildEnergy clears, builds and optimises the molecule and returns its energy, or a
-// non-finite value when the chain refused it) and leaves on the centres the labels of the
-// configuration of least energy, or none when the unlabelled build was the least. Every trial
-// builds a copy of the molecule, which itself is left unbuilt. Returns the
-// labels to take back once the chain has finished (restoreOpenHands); nothing when the molecule
-// has no such centre.
+// allows (buildEnergy builds and optimises a copy of the molecule and returns its energy, or a
+// non-finite value when the result holds a fault) and leaves on the centres the labels of the
+// configuration of least energy, or none when the unlabelled build was the least; the molecule
+// itself is left unbuilt. Returns the labels to take back once the chain has finished
+// (restoreOpenHands); nothing when the molecule has no such centre.
 struct OpenHandsKept {
   std::vector<Atom*> centres;
   std::vector<std::vector<Atom*> > neighbours;
   std::vector<int> labels;
+  // True when the choice put labels on the centres.
+  bool changed() const;
 };
 OpenHandsKept chooseOpenCageHands(Molecule& molecule,
                                   const std::function<double(Molecule&)>& buildEnergy);

@@ -9,6 +9,7 @@
 
 #include "construction/GeometryCheck.h"
 #include "construction/OpenCageHands.h"
+#include "forcefield/InternalCoordinates.h"
 #include "forcefield/MolecularSystem.h"
 #include "io/IOEngine.h"
 #include "math/UtilityEngine.h"
@@ -42,12 +43,19 @@ void storeDipole(Molecule& molecule) {
 }
 
 // One trial build of a copy of a molecule whose open cage centres are being chosen: built and
-// optimised as the chain would; the force-field energy of the result, or infinity when the chain
-// would refuse it. The error lines of a refused trial are not the molecule's: they go nowhere.
-double trialEnergy(IOEngine& io, Molecule& molecule, Optimiser optimiser) {
+// optimised once, as the chain first does; the force-field energy of the result, or infinity
+// when it holds a fault. The chain's further starts for a faulty result are left out: a
+// configuration that needs them is not the least strained one. The error lines of a trial are
+// not the molecule's: they go nowhere.
+double trialEnergy(Molecule& molecule) {
   const ErrorSink kept = setErrorSink([](const std::string&) {});
   molecule.createOptimumGeometry();
-  const bool done = optimise(io, molecule, optimiser) && describeFinishedFault(molecule).empty();
+  molecule.setAllAtomPositions();
+  InternalCoordinates driver(&molecule);
+  driver.annealTorsions = true;
+  bool done = driver.minimizeEnergy();
+  molecule.setAllAtomPositions();
+  done = done && describeFinishedFault(molecule).empty();
   setErrorSink(kept);
   if (!done) return std::numeric_limits<double>::infinity();
   MolecularSystem system(&molecule);
@@ -119,16 +127,21 @@ SetupResult runSetupChain(Molecule& molecule, const SetupSteps& steps) {
   // the hands of its least strained possible form for the build, and its own (open) labels back
   // after the optimisation.
   OpenHandsKept openHands;
-  if (steps.has(SetupStep::Coordinates) && steps.has(SetupStep::Optimisation) && !open &&
-      nothingPlaced(molecule)) {
-    openHands = chooseOpenCageHands(molecule, [&io, &steps](Molecule& trial) {
-      return trialEnergy(io, trial, steps.optimiser);
-    });
-  }
+  if (steps.has(SetupStep::Coordinates) && steps.has(SetupStep::Optimisation) &&
+      nothingPlaced(molecule) && std::none_of(molecule.atoms.begin(), molecule.atoms.end(), isDummy))
+    openHands = chooseOpenCageHands(molecule, trialEnergy);
   if (steps.has(SetupStep::Coordinates)) molecule.createOptimumGeometry();
   if (steps.has(SetupStep::Optimisation)) {
-    const bool optimised = optimise(io, molecule, steps.optimiser);
+    bool optimised = optimise(io, molecule, steps.optimiser);
+    const bool chosen = openHands.changed();
     restoreOpenHands(openHands);
+    // Should the chosen form still be refused, the molecule is built as it came.
+    if (!optimised && chosen) {
+      for (Atom* atom : molecule.atoms)
+        if (atom != nullptr) atom->isPlaced = false;
+      molecule.createOptimumGeometry();
+      optimised = optimise(io, molecule, steps.optimiser);
+    }
     if (!optimised) return refuse(molecule, SetupStep::Optimisation);
   } else if (steps.has(SetupStep::Spheroids) && !io.setCoordinates(&molecule)) {
     return refuse(molecule, SetupStep::Spheroids);
