@@ -152,7 +152,7 @@ TEST(RingForms, OpenCagesAreBuiltInAFormTheirRingsHoldAndReadBack) {
       {"dolasetron", "O=C(OC1CC2CC3CC(C1)N2CC3=O)c1c[nH]c2ccccc12",
        "O=C(OC1C[C@@H]2CC3C[C@H](C1)N2CC3=O)c1c[nH]c2ccccc12"},
       {"etorphine", "CCCC(C)(O)C1CC23C=CC1(OC)C4Oc5c(O)ccc6c5C42CCN(C)C3C6",
-       "CCC[C@@](C)(O)[C@H]1C[C@@]23C=C[C@]1(OC)[C@H]1Oc4c(O)ccc5c4[C@@]12CCN(C)[C@@H]3C5"},
+       "CCC[C@@](C)(O)[C@H]1C[C@@]23C=C[C@]1(OC)[C@H]1Oc4c(O)ccc5c4[C@]12CCN(C)[C@H]3C5"},
       {"morphine", "CN1CCC23C4C1CC5=C2C(=C(C=C5)O)OC3C(C=C4)O",
        "CN1CC[C@]23[C@@H]4[C@H]1CC5=C2C(=C(C=C5)O)O[C@H]3[C@H](C=C4)O"},
       {"codeine", "CN1CCC23C4C1CC5=C2C(=C(C=C5)OC)OC3C(C=C4)O",
