@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <limits>
 #include <memory>
+#include <string>
 
 #include "construction/GeometryCheck.h"
 #include "model/Atom.h"
@@ -100,7 +101,10 @@ OpenCageCentres findOpenCageCentres(Molecule& molecule) {
   std::vector<Atom*> centres;
   for (Atom* atom : molecule.atoms)
     if (isOpenRingCentre(atom)) centres.push_back(atom);
-  if (centres.size() < 2 || centres.size() > kMostOpenCentres) return found;
+  // One open centre is judged against the labelled ones.
+  if (centres.empty() || centres.size() > kMostOpenCentres ||
+      (centres.size() < 2 && !anyLabelled(molecule)))
+    return found;
   const OpenHandsKept kept = keep(centres);
   // Without another labelled centre a configuration and its mirror image are one molecule: the
   // first centre stays "@".
@@ -173,6 +177,23 @@ OpenHandsKept chooseOpenCageHands(Molecule& molecule,
   }
   if (best != nullptr) setHands(open.centres, *best);
   return kept;
+}
+
+std::string describeOpenHandsFault(Molecule& molecule, const OpenHandsKept& kept) {
+  if (kept.centres.empty()) return std::string();
+  // A centre that lies flat shows no hand, and its SMILES none either.
+  std::vector<int> shown;
+  for (Atom* centre : kept.centres) {
+    setHands({centre}, {2});
+    shown.push_back(handednessInSpace(*centre));
+  }
+  setHands(kept.centres, shown);
+  const Atom* inside = findInsideOutBridgehead(molecule);
+  restoreOpenHands(kept);
+  if (inside == nullptr) return std::string();
+  const std::string name = molecule.getName().empty() ? molecule.smiles : molecule.getName();
+  return "Error: coordinates: centre " + inside->element + std::to_string(inside->id) + " of \"" +
+         name + "\" came out with a hand its rings cannot hold";
 }
 
 bool OpenHandsKept::changed() const {

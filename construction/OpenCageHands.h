@@ -7,6 +7,7 @@
 // and in others one 20 to 90 kcal/mol above the one nature makes.
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class Atom;
@@ -40,6 +41,10 @@ struct OpenHandsKept {
 };
 OpenHandsKept chooseOpenCageHands(Molecule& molecule,
                                   const std::function<double(Molecule&)>& buildEnergy);
+// One error line when the finished molecule shows its open centres in hands no geometry holds,
+// which its SMILES with the built stereo would carry to a reader that refuses them;
+// empty when they are sound or there are none.
+std::string describeOpenHandsFault(Molecule& molecule, const OpenHandsKept& kept);
 // Puts the centres' labels and neighbour lists back as they were before the choice: the built
 // geometry shows the chosen hands, and an input that left them open stays open.
 void restoreOpenHands(const OpenHandsKept& kept);

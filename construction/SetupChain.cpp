@@ -143,6 +143,11 @@ SetupResult runSetupChain(Molecule& molecule, const SetupSteps& steps) {
       optimised = optimise(io, molecule, steps.optimiser);
     }
     if (!optimised) return refuse(molecule, SetupStep::Optimisation);
+    const std::string openFault = describeOpenHandsFault(molecule, openHands);
+    if (!openFault.empty()) {
+      printError(openFault);
+      return refuse(molecule, SetupStep::Optimisation);
+    }
   } else if (steps.has(SetupStep::Spheroids) && !io.setCoordinates(&molecule)) {
     return refuse(molecule, SetupStep::Spheroids);
   }
