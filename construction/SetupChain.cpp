@@ -57,10 +57,8 @@ double trialEnergy(Molecule& molecule) {
   molecule.setAllAtomPositions();
   done = done && describeFinishedFault(molecule).empty();
   setErrorSink(kept);
-  if (!done) return std::numeric_limits<double>::infinity();
-  MolecularSystem system(&molecule);
-  const double energy = system.EnergyForce();
-  return std::isfinite(energy) ? energy : std::numeric_limits<double>::infinity();
+  if (!done || !std::isfinite(driver.finalEnergy)) return std::numeric_limits<double>::infinity();
+  return driver.finalEnergy;
 }
 
 bool nothingPlaced(const Molecule& molecule) {
