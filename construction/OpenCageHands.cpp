@@ -2,10 +2,11 @@
 //
 // The graph tells which hands of two bridgeheads a small cage holds (BridgeheadHands.cpp): the
 // configurations of the open centres are tried against it, and of those it allows, each is built
-// and optimised, as is the molecule without labels; the least energy wins. Of the morphinans and
-// tropanes built so, the diastereomer nature makes was the least in every case checked against
-// MMFF94 (desoxymorphine, morphine, codeine, etorphine, dolasetron, cocaine), since a natural
-// cage is the one whose rings sit as chairs and cis fusions.
+// and optimised on a copy, as is the molecule without labels; the least energy wins. Desoxymorphine
+// so comes out as the diastereomer RDKit's ETKDG and MMFF94 rank lowest; of etorphine's two cage
+// forms, 1 to 4 kcal/mol apart in either force field, it takes the one this force field ranks
+// lower. Centres with fewer than three ring bonds (a morphinan's 6-hydroxyl, cocaine's esters)
+// stay with the construction.
 
 #include "construction/OpenCageHands.h"
 
