@@ -126,7 +126,8 @@ SetupResult runSetupChain(Molecule& molecule, const SetupSteps& steps) {
   // after the optimisation.
   OpenHandsKept openHands;
   if (steps.has(SetupStep::Coordinates) && steps.has(SetupStep::Optimisation) &&
-      nothingPlaced(molecule) && std::none_of(molecule.atoms.begin(), molecule.atoms.end(), isDummy))
+      nothingPlaced(molecule) &&
+      std::none_of(molecule.atoms.begin(), molecule.atoms.end(), isDummy))
     openHands = chooseOpenCageHands(molecule, trialEnergy);
   if (steps.has(SetupStep::Coordinates)) molecule.createOptimumGeometry();
   if (steps.has(SetupStep::Optimisation)) {
