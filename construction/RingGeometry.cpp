@@ -33,6 +33,10 @@ constexpr int kTurnSteps = 12;   // trial turns of a ring's free atoms, 30 degre
 // Out-of-plane turn of the flap of a five-membered ring built as an envelope (radians, 30
 // degrees): ring torsions near 20 degrees, about half a relaxed cyclopentane's pucker.
 constexpr float kEnvelopeFlap = 0.5235988f;
+// Fold of a saturated four-membered ring about the diagonal through the last atom's neighbours
+// (radians, 25 degrees): a flat square is a saddle whose out-of-plane gradient is zero, so an
+// optimisation started from it never leaves it; folded, it relaxes to the pucker.
+constexpr float kFourRingFold = 0.4363323f;
 
 int wrap(int index, int size) { return ((index % size) + size) % size; }
 
@@ -194,6 +198,15 @@ void layCrown(int s, float angle, float tau, std::vector<SSEVector4f>& points) {
 // force field whose forces have no component out of the plane: a symmetric ring built flat
 // stays flat (1,1-dimethylcyclopentane did, 4 kcal/mol above its envelope). Rings without such
 // an atom (aromatic rings, flat five-membered heterocycles) stay flat.
+// A four-membered ring without a double or aromatic bond: it puckers.
+bool puckeredFourRing(const RingView& view) {
+  if (view.n != 4 || view.ring->aromatic || view.ring->isAromatic()) return false;
+  for (int k = 0; k < view.n; ++k)
+    for (const Bond* bond : view.atomAt(k)->bonds)
+      if (bond != nullptr && bond->order != 1) return false;
+  return true;
+}
+
 bool puckeredFiveRing(const RingView& view) {
   if (view.n != 5 || view.ring->aromatic || view.ring->isAromatic()) return false;
   for (int k = 0; k < view.n; ++k)
@@ -550,6 +563,9 @@ int Molecule::createStandardRing(Ring* ring, std::queue<Atom*>& queue,
   const int flap = wrap(s + 4, n);
   if (tau == 0.0f && puckeredFiveRing(view) && !view.atomAt(flap)->isPlaced)
     liftFlap(flap, ring->conformation == 2 ? -kEnvelopeFlap : kEnvelopeFlap, ringPositions);
+  const int fold = wrap(s + 3, n);
+  if (tau == 0.0f && puckeredFourRing(view) && !view.atomAt(fold)->isPlaced)
+    liftFlap(fold, ring->conformation == 2 ? -kFourRingFold : kFourRingFold, ringPositions);
   const std::vector<const Atom*> nearby = placedAtomsNear(view);
   if (tau != 0.0f) {
     // The pucker the labels asked for can disagree with what fused and bridged rings placed

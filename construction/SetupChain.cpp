@@ -3,9 +3,16 @@
 #include "construction/SetupChain.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
 
+#include "construction/GeometryCheck.h"
+#include "construction/OpenCageHands.h"
+#include "forcefield/InternalCoordinates.h"
 #include "forcefield/MolecularSystem.h"
 #include "io/IOEngine.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Molecule.h"
 
@@ -33,6 +40,30 @@ void storeDipole(Molecule& molecule) {
   molecule.dipoleMoment = static_cast<float>(system.dipoleMagnitude);
   molecule.hasDipoleMoment = true;
   molecule.energyCorrection = -system.calEmag();
+}
+
+// One trial build of a copy of a molecule whose open cage centres are being chosen: built and
+// optimised once, as the chain first does; the force-field energy of the result, or infinity
+// when it holds a fault. The chain's further starts for a faulty result are left out: a
+// configuration that needs them is not the least strained one. The error lines of a trial are
+// not the molecule's: they go nowhere.
+double trialEnergy(Molecule& molecule) {
+  const ErrorSink kept = setErrorSink([](const std::string&) {});
+  molecule.createOptimumGeometry();
+  molecule.setAllAtomPositions();
+  InternalCoordinates driver(&molecule);
+  driver.annealTorsions = true;
+  bool done = driver.minimizeEnergy();
+  molecule.setAllAtomPositions();
+  done = done && describeFinishedFault(molecule).empty();
+  setErrorSink(kept);
+  if (!done || !std::isfinite(driver.finalEnergy)) return std::numeric_limits<double>::infinity();
+  return driver.finalEnergy;
+}
+
+bool nothingPlaced(const Molecule& molecule) {
+  return std::none_of(molecule.atoms.begin(), molecule.atoms.end(),
+                      [](const Atom* atom) { return atom != nullptr && atom->isPlaced; });
 }
 
 SetupResult refuse(Molecule& molecule, SetupStep step) {
@@ -90,9 +121,32 @@ SetupResult runSetupChain(Molecule& molecule, const SetupSteps& steps) {
     molecule.findBestAtomType();
   }
   if (steps.has(SetupStep::Parameters) && !open) io.setParameters(&molecule);
+  // A molecule built whole whose rings cannot take every hand of the centres it leaves open gets
+  // the hands of its least strained possible form for the build, and its own (open) labels back
+  // after the optimisation.
+  OpenHandsKept openHands;
+  if (steps.has(SetupStep::Coordinates) && steps.has(SetupStep::Optimisation) &&
+      nothingPlaced(molecule) &&
+      std::none_of(molecule.atoms.begin(), molecule.atoms.end(), isDummy))
+    openHands = chooseOpenCageHands(molecule, trialEnergy);
   if (steps.has(SetupStep::Coordinates)) molecule.createOptimumGeometry();
   if (steps.has(SetupStep::Optimisation)) {
-    if (!optimise(io, molecule, steps.optimiser)) return refuse(molecule, SetupStep::Optimisation);
+    bool optimised = optimise(io, molecule, steps.optimiser);
+    const bool chosen = openHands.changed();
+    restoreOpenHands(openHands);
+    // Should the chosen form still be refused, the molecule is built as it came.
+    if (!optimised && chosen) {
+      for (Atom* atom : molecule.atoms)
+        if (atom != nullptr) atom->isPlaced = false;
+      molecule.createOptimumGeometry();
+      optimised = optimise(io, molecule, steps.optimiser);
+    }
+    if (!optimised) return refuse(molecule, SetupStep::Optimisation);
+    const std::string openFault = describeOpenHandsFault(molecule, openHands);
+    if (!openFault.empty()) {
+      printError(openFault);
+      return refuse(molecule, SetupStep::Optimisation);
+    }
   } else if (steps.has(SetupStep::Spheroids) && !io.setCoordinates(&molecule)) {
     return refuse(molecule, SetupStep::Spheroids);
   }

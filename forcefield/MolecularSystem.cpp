@@ -91,9 +91,10 @@ bool sixRingThroughAngle(const MolecularSystem& system, int end1, int centre, in
   return false;
 }
 
-// True when the ends of the torsion i-j-k-l share a neighbour other than j and k: the torsion
-// runs round a five-membered ring.
-bool fiveRingTorsion(const MolecularSystem& system, int i, int j, int k, int l) {
+// True when the ends of the torsion i-j-k-l are bonded or share a neighbour other than j and k:
+// the torsion runs round a four- or five-membered ring.
+bool smallRingTorsion(const MolecularSystem& system, int i, int j, int k, int l) {
+  if (system.getBondId(i, l) >= 0) return true;
   for (int a : neighboursOf(system, i))
     if (a != j && a != k && system.getBondId(a, l) >= 0) return true;
   return false;
@@ -496,10 +497,11 @@ void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) 
     // The pair rows of a bond were fitted to open-chain turns together with the van der Waals
     // contact of the torsion's ends: butane's C-C rows leave its syn barrier to the clash of the
     // methyls and favour the eclipsed turn themselves. Round a five-membered ring the ends are
-    // 1-3 neighbours, whose contact is excluded, so those rows would hold the ring flat
-    // (cyclopentanone came out planar); such a torsion takes its axis's terms alone.
-    const bool axisOnly = order == 1 && fiveRingTorsion(*this, dihedralAtom1[d], dihedralAtom2[d],
-                                                        dihedralAtom3[d], dihedralAtom4[d]);
+    // 1-3 neighbours, round a four-membered ring 1-2 neighbours, whose contact is excluded, so
+    // those rows would hold the ring flat (cyclopentanone came out planar, cyclobutane flat with
+    // an inversion barrier of 0.04 kcal/mol); such a torsion takes its axis's terms alone.
+    const bool axisOnly = order == 1 && smallRingTorsion(*this, dihedralAtom1[d], dihedralAtom2[d],
+                                                         dihedralAtom3[d], dihedralAtom4[d]);
     const int found = axisOnly ? params->findDihedralAxisTerms(t2, t3, order, terms)
                                : params->findDihedralTerms(t1, t2, t3, t4, order, terms);
     if (found) {

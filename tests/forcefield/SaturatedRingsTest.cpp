@@ -75,6 +75,33 @@ TEST_F(SaturatedRings, TorsionsRoundFiveRingsTakeTheAxisTermsAndOthersThePairRow
   }
 }
 
+// Round a four-membered ring the torsion's ends are bonded, so its contact gives no syn barrier
+// either: the pair rows would hold cyclobutane flat. Its torsions take the axis's terms, which
+// stagger, and a cyclobutane relaxed from a slight fold puckers.
+TEST_F(SaturatedRings, TorsionsRoundFourRingsTakeTheAxisTermsAndTheRingPuckers) {
+  tables.tables().parseDihedralTable("AXIS CSP3 CSP3 1 3 0.0   0.174\n"
+                                     "C    C         1 1 180.0 0.060\n"
+                                     "C    C         1 2 180.0 0.390\n"
+                                     "C    C         1 3 180.0 0.320\n");
+  auto molecule = fftest::cycloalkane(4, 1.54f);   // flat
+  MolecularSystem system(molecule.get());
+  int carbonTorsions = 0;
+  for (int d = 0; d < system.dihedralCount; ++d) {
+    if (isHydrogen(system, system.dihedralAtom1[d]) || isHydrogen(system, system.dihedralAtom4[d]))
+      continue;
+    ++carbonTorsions;
+    EXPECT_FLOAT_EQ(3.0f, static_cast<float>(system.dihedralPeriodicity[d]));
+    EXPECT_FLOAT_EQ(0.174f, static_cast<float>(system.dihedralBarrier[d]));
+    for (int owner : system.dihedralTermOf) EXPECT_NE(d, owner);
+  }
+  EXPECT_EQ(4, carbonTorsions);
+  // The torsion energy of the ring drops as it folds: the flat ring is no minimum.
+  const double flat = system.EDihedral();
+  auto folded = fftest::cycloalkane(4, 1.54f, 0.2f);
+  MolecularSystem foldedSystem(folded.get());
+  EXPECT_LT(foldedSystem.EDihedral(), flat);
+}
+
 // The fixture's "* CH2 *" is 109.5: six-ring angles come down to the tetrahedral angle,
 // five-ring angles to 105; the hydrogens' angles and an open chain's keep the table's.
 TEST_F(SaturatedRings, RingAnglesAtFourConnectedAtomsAreHeldBelowTheOpenChainAngle) {
