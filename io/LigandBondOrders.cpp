@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "math/Constants.h"
 #include "math/SSEVector4f.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
@@ -82,8 +83,6 @@ const float kTripleSlackAngstrom = 0.1f;
 const long kMostSearchSteps = 200000;
 const size_t kLargestSearchedPart = 1000;
 
-const double kPi = 3.14159265358979323846;
-
 struct Site {
   Atom* atom = nullptr;
   std::vector<int> partners;   // heavy neighbour sites
@@ -105,7 +104,7 @@ float angleDeg(const Atom* centre, const Atom* a, const Atom* b) {
   const float lengths = u.length() * v.length();
   if (lengths <= 0.0f) return 0.0f;
   const float c = std::max(-1.0f, std::min(1.0f, u.dot(v) / lengths));
-  return static_cast<float>(std::acos(c) * 180.0 / kPi);
+  return static_cast<float>(std::acos(c) * 180.0 / kPiDouble);
 }
 
 // Dihedral a-b-c-d, degrees in [-180, 180].
@@ -116,7 +115,7 @@ float dihedralDeg(const Atom* a, const Atom* b, const Atom* c, const Atom* d) {
   const float middle = b2.length();
   if (middle <= 0.0f) return 0.0f;
   const float y = (n1 % b2).dot(n2) / middle;
-  return static_cast<float>(std::atan2(y, n1.dot(n2)) * 180.0 / kPi);
+  return static_cast<float>(std::atan2(y, n1.dot(n2)) * 180.0 / kPiDouble);
 }
 
 // Distance of the centre from the plane through its three neighbours.
