@@ -130,6 +130,14 @@ OpenHandsKept chooseOpenCageHands(Molecule& molecule,
                                   const std::function<double(Molecule&)>& buildEnergy) {
   const OpenCageCentres open = findOpenCageCentres(molecule);
   if (open.centres.empty()) return OpenHandsKept();
+  // A cage whose graph allows one configuration alone (cubane, adamantane's bridgeheads) is built
+  // in it straight away: there is nothing to compare.
+  if (open.configurations.size() == 1) {
+    OpenHandsKept kept = keep(open.centres);
+    kept.onlyPossibleForm = true;
+    setHands(open.centres, open.configurations.front());
+    return kept;
+  }
   std::vector<size_t> slots;
   for (const Atom* centre : open.centres)
     slots.push_back(static_cast<size_t>(

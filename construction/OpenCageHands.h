@@ -36,6 +36,9 @@ struct OpenHandsKept {
   std::vector<Atom*> centres;
   std::vector<std::vector<Atom*> > neighbours;
   std::vector<int> labels;
+  // True when the graph allows no other configuration: a build as the molecule came can end
+  // nowhere else, so a refusal of this one is final.
+  bool onlyPossibleForm = false;
   // True when the choice put labels on the centres.
   bool changed() const;
 };

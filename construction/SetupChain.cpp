@@ -132,7 +132,7 @@ SetupResult runSetupChain(Molecule& molecule, const SetupSteps& steps) {
   if (steps.has(SetupStep::Coordinates)) molecule.createOptimumGeometry();
   if (steps.has(SetupStep::Optimisation)) {
     bool optimised = optimise(io, molecule, steps.optimiser);
-    const bool chosen = openHands.changed();
+    const bool chosen = openHands.changed() && !openHands.onlyPossibleForm;
     restoreOpenHands(openHands);
     // Should the chosen form still be refused, the molecule is built as it came.
     if (!optimised && chosen) {
