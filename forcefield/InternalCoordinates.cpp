@@ -7,6 +7,7 @@
 #include "math/SSEMatrix4x4f.h"
 #include "math/UtilityEngine.h"
 #include "model/Atom.h"
+#include "model/Bond.h"
 #include "model/Molecule.h"
 
 #include <boost/random/uniform_int_distribution.hpp>
@@ -17,6 +18,9 @@
 #include <ctime>
 #include <deque>
 #include <iostream>
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,6 +40,77 @@ const double kRelaxationAtomEvaluations = 3e6;
 const int kFewestRelaxationEvaluations = 20;
 // Steps of the settling run after a relaxation its bound stopped.
 const int kBondedSettlingSteps = 100;
+
+// The annealing accepts a rise of about 10 kcal/mol with odds of 1 in e (its divisor, 9.94), so
+// it crosses a barrier of this height; the relaxation after it never crosses back.
+const double kHeldBarrierKcalPerMol = 10.0;
+
+// The barrier at right angles that the two-fold planar terms K (1 - cos 2 phi) of its torsions
+// put on each torsion axis (2 K a term; kcal/mol).
+std::vector<double> planarBarriers(const MolecularSystem& system) {
+  std::vector<double> barrier(static_cast<size_t>(system.torsionAxisCount), 0.0);
+  std::map<std::pair<int, int>, size_t> axisOf;
+  for (int t = 0; t < system.torsionAxisCount; ++t)
+    axisOf[{system.torsionAxisAtom1[t], system.torsionAxisAtom2[t]}] = static_cast<size_t>(t);
+  auto add = [&](int d, double periodicity, double phase, double height) {
+    if (d < 0 || d >= system.dihedralCount) return;
+    if (std::fabs(periodicity - 2.0) > 1e-6 || std::fabs(std::fabs(phase) - kPi) > 1e-3) return;
+    const int j = std::min(system.dihedralAtom2[d], system.dihedralAtom3[d]);
+    const int k = std::max(system.dihedralAtom2[d], system.dihedralAtom3[d]);
+    const auto axis = axisOf.find({j, k});
+    if (axis != axisOf.end()) barrier[axis->second] += 2.0 * height;
+  };
+  for (int d = 0; d < system.dihedralCount; ++d)
+    add(d, system.dihedralPeriodicity[d], system.dihedralPhase[d], system.dihedralBarrier[d]);
+  for (size_t t = 0; t < system.dihedralTermOf.size(); ++t)
+    add(system.dihedralTermOf[t], system.dihedralTermPeriodicity[t], system.dihedralTermPhase[t],
+        system.dihedralTermBarrier[t]);
+  return barrier;
+}
+
+// The carbon of a carbonyl or thiocarbonyl group (first) bonded to a nitrogen (second).
+bool acylNitrogenBond(const Molecule& molecule, int first, int second) {
+  const auto atomAt = [&molecule](int a) -> const Atom* {
+    return a >= 0 && static_cast<size_t>(a) < molecule.atoms.size()
+               ? molecule.atoms[static_cast<size_t>(a)]
+               : nullptr;
+  };
+  const Atom* carbon = atomAt(first);
+  const Atom* nitrogen = atomAt(second);
+  if (carbon == nullptr || nitrogen == nullptr || carbon->element != "C" ||
+      nitrogen->element != "N")
+    return false;
+  for (Bond* bond : carbon->bonds) {
+    const Atom* other = bond != nullptr ? carbon->getAdjacentAtom(bond) : nullptr;
+    if (other != nullptr && bond->order == 2 && (other->element == "O" || other->element == "S"))
+      return true;
+  }
+  return false;
+}
+
+// Freezes for the torsion search the open-chain C-N bonds of amides, carbamates, ureas and
+// thioamides that their torsions hold planar over a barrier the walk crosses; returns the axes it
+// froze. The walk judges rigid turns: it turned such bonds over, and the relaxation after it kept
+// them there (one molecule with a secondary amide in five of an outside set ended in the E form,
+// several kcal/mol above Z, some twisted 40 degrees). They keep the Z form they are built in.
+// An aryl carbon's C-N (anilines, an anilide's N-aryl bond) still turns: crowded by ortho groups
+// it twists, which the search must find; so does an acid's C-O, built with its OH anti.
+std::vector<int> holdAmideBonds(MolecularSystem& system, const Molecule& molecule) {
+  std::vector<int> held;
+  const std::vector<double> barrier = planarBarriers(system);
+  for (int t = 0; t < system.torsionAxisCount; ++t) {
+    const size_t axis = static_cast<size_t>(t);
+    const int first = system.torsionAxisAtom1[axis], second = system.torsionAxisAtom2[axis];
+    if (system.torsionAxisFrozen[axis] || barrier[axis] < kHeldBarrierKcalPerMol ||
+        !system.isRotatableBond(first, second))
+      continue;
+    if (acylNitrogenBond(molecule, first, second) || acylNitrogenBond(molecule, second, first)) {
+      system.torsionAxisFrozen[axis] = true;
+      held.push_back(t);
+    }
+  }
+  return held;
+}
 
 }  // namespace
 
@@ -120,7 +195,11 @@ bool InternalCoordinates::minimizeEnergy() {
   Minimization minimization;
   system->checkChirality = false;
   minimization.maxSteps = torsionSearchSweeps(system->torsionAxisCount, system->atomCount);
-  if (annealTorsions && minimization.maxSteps > 0) minimization.SimulatedAnnealingDihedral(system);
+  if (annealTorsions && minimization.maxSteps > 0) {
+    const std::vector<int> held = holdAmideBonds(*system, *molecule);
+    minimization.SimulatedAnnealingDihedral(system);
+    for (int t : held) system->torsionAxisFrozen[static_cast<size_t>(t)] = false;
+  }
   auto relax = [this, &minimization]() {
     minimization.maxSteps = kRelaxationSteps;
     minimization.maxEvaluations = relaxationEvaluations(system->atomCount);

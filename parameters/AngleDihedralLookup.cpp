@@ -92,6 +92,24 @@ int InputParameters::dihedralRowIndex(const std::string& n1, const std::string& 
   return -1;
 }
 
+int InputParameters::dihedralPairRowIndex(const std::array<std::string, 2>& ends1,
+                                          const std::string& centre2, const std::string& centre3,
+                                          const std::array<std::string, 2>& ends4,
+                                          unsigned int bondOrder) const {
+  // Each end is tried by its super type before its element; a super type spelt as the element
+  // (H, CL) is one key, tried once.
+  for (size_t first = 0; first < ends1.size(); ++first) {
+    if (first > 0 && ends1[first] == ends1[0]) continue;
+    for (size_t last = 0; last < ends4.size(); ++last) {
+      if (last > 0 && ends4[last] == ends4[0]) continue;
+      const int row = dihedralRowIndex(ends1[first], centre2, centre3, ends4[last], bondOrder);
+      if (row >= 0)
+        return row;
+    }
+  }
+  return -1;
+}
+
 int InputParameters::findDihedralRow(const std::string& type1, const std::string& type2,
                                      const std::string& type3, const std::string& type4,
                                      unsigned int bondOrder) {
@@ -102,27 +120,36 @@ int InputParameters::findDihedralRow(const std::string& type1, const std::string
   if (findAtomTypeParameters(type1, a1) && findAtomTypeParameters(type2, a2) &&
       findAtomTypeParameters(type3, a3) && findAtomTypeParameters(type4, a4)) {
     // The torsion table keys its axes by the super types of the central atoms (CSP3, NSP3) and
-    // its pair rows by the element symbols of the ends. An axis named by the central atoms' own
-    // types (an aromatic carbon and an amine nitrogen) comes first, where one shared super type
-    // would join bonds of different chemistry (the aryl amine's and the amide's C-N). An axis
-    // keyed by base types (CH3, CCA: every sp3 carbon, every carbonyl carbon) narrows a
-    // super-type axis: its pair rows come before the super-type pair rows, its axis row after.
+    // its pair rows by the ends. An axis named by the central atoms' own types (an aromatic
+    // carbon and an amine nitrogen) comes first, where one shared super type would join bonds of
+    // different chemistry (the aryl amine's and the amide's C-N). An axis keyed by base types
+    // (CH3, CCA: every sp3 carbon, every carbonyl carbon) narrows a super-type axis: its pair rows
+    // come before the super-type pair rows, its axis row after.
+    // A pair row names an end by its element symbol, or by its super type where one element
+    // holds ends of unlike chemistry: the amide's rows fitted to the turn of its carbonyl oxygen
+    // (OSP2) took a carbamate's alkoxy oxygen (OSP3) too, and with no two-fold term of their own
+    // they left the carbamate's C-N free to turn.
     std::string end1 = a1.element;
     std::string end4 = a4.element;
     UtilityEngine::instance()->toUpper(end1);
     UtilityEngine::instance()->toUpper(end4);
+    const std::array<std::string, 2> ends1{a1.stype, end1};
+    const std::array<std::string, 2> ends4{a4.stype, end4};
     const std::string& centre2 = a2.stype;
     const std::string& centre3 = a3.stype;
-    for (const auto& names : {std::array<std::string, 4>{end1, type2, type3, end4},
+    for (const auto& names : {std::array<std::string, 4>{"", type2, type3, ""},
                               std::array<std::string, 4>{"*", type2, type3, "*"},
-                              std::array<std::string, 4>{end1, a2.btype, a3.btype, end4},
-                              std::array<std::string, 4>{end1, centre2, centre3, end4},
+                              std::array<std::string, 4>{"", a2.btype, a3.btype, ""},
+                              std::array<std::string, 4>{"", centre2, centre3, ""},
                               std::array<std::string, 4>{"*", a2.btype, a3.btype, "*"},
                               std::array<std::string, 4>{"*", centre2, centre3, "*"},
                               std::array<std::string, 4>{a1.element, "*", "*", a4.element},
                               std::array<std::string, 4>{a1.element, "*", "*", "*"},
                               std::array<std::string, 4>{"*", "*", "*", a4.element}}) {
-      row = dihedralRowIndex(names[0], names[1], names[2], names[3], bondOrder);
+      // An empty end marks a pass of pair rows.
+      row = names[0].empty()
+                ? dihedralPairRowIndex(ends1, names[1], names[2], ends4, bondOrder)
+                : dihedralRowIndex(names[0], names[1], names[2], names[3], bondOrder);
       if (row >= 0)
         return row;
     }

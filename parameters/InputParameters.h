@@ -7,6 +7,7 @@
 
 #include "parameters/ParameterRecords.h"
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -146,6 +147,11 @@ private:
   // The first row with these four names (either direction) and order; -1 when none.
   int dihedralRowIndex(const std::string& n1, const std::string& n2, const std::string& n3,
                        const std::string& n4, unsigned int bondOrder) const;
+  // The first pair row of an axis for these ends (end keys: super type, then element); -1 when
+  // none.
+  int dihedralPairRowIndex(const std::array<std::string, 2>& ends1, const std::string& centre2,
+                           const std::string& centre3, const std::array<std::string, 2>& ends4,
+                           unsigned int bondOrder) const;
   // The row the torsion lookup's passes reach first; -1 when none.
   int findDihedralRow(const std::string& type1, const std::string& type2,
                       const std::string& type3, const std::string& type4,

@@ -106,6 +106,37 @@ TEST_F(AngleDihedralLookup, AnAxisNamedByTheCentralTypesComesBeforeTheirSuperTyp
   }
 }
 
+TEST_F(AngleDihedralLookup, APairRowMayNameAnEndBySuperTypeWhichComesBeforeItsElement) {
+  // The amide's rows fitted to its carbonyl oxygen (OSP2) reached a carbamate's alkoxy oxygen
+  // (OSP3) through the element, and left its C-N free to turn. A row keyed by the super type
+  // serves only that oxygen; one keyed by the element (the fixture's "O H" row of this axis, 1.5)
+  // still serves every oxygen it finds alone.
+  params().parseDihedralTable("AXIS CSP2 NSP3   1  2  180.0  4.2000\n"
+                              "OSP2 H           1  2  180.0  1.0700\n"
+                              "O    CSP3        1  2  180.0  0.5000\n"
+                              "AXIS CSP3 OSP3   1  3  0.0    0.1680\n"
+                              "O    H           1  1  180.0  0.8000\n");
+  struct Case {
+    const char *type1, *type2, *type3, *type4;
+    float barrier;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"OPAM", "CPAM", "NPAM", "H", 1.07f, "the carbonyl oxygen by its super type"},
+      {"H", "NPAM", "CPAM", "OPAM", 1.07f, "written from the other end"},
+      {"OE", "CPAM", "NPAM", "H", 1.5f, "an alkoxy oxygen falls back to the element row"},
+      {"OE", "CPAM", "NPAM", "CH3", 0.5f, "both ends: one by element, the other by super type"},
+      {"OPAM", "CPAM", "NPAM", "CH3", 0.5f, "a super-type end without its row takes the element"},
+      {"OH", "CH2", "OE", "H", 0.8f, "element rows of other axes are reached as before"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    DihedralParameters out;
+    ASSERT_EQ(1, params().findDihedralParameters(c.type1, c.type2, c.type3, c.type4, 1, out));
+    EXPECT_FLOAT_EQ(c.barrier, out.barrier);
+  }
+}
+
 TEST_F(AngleDihedralLookup, TorsionTermsAreTheMatchedRowAndTheRowsRightAfterItWithItsKey) {
   params().parseDihedralTable("AXIS CSP3 OSP3 1 3 0.0 0.168\n"
                               "C    H        1 1 180.0 0.823\n"

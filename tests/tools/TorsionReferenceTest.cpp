@@ -122,6 +122,13 @@ const UnfittedRotor kUnfittedRotors[] = {
     {{"3-methyl-1-butene", "C=CC(C)C", {0, 1, 2, 3}}, 1.15},
     {{"isopropylbenzene", "CC(C)c1ccccc1", {0, 1, 3, 4}}, 0.3},       // 0.07
     {{"2-methylpropanal", "CC(C)C=O", {0, 1, 3, 4}}, 0.6},            // 0.41
+    // Rotors about an oxygen on a double bond or a benzene ring, whose rows were set on phenol,
+    // anisole and vinyl alcohol: phenols and aryl ethers planar, enols syn.
+    // 0.12; its OH stood perpendicular before, 0.67 below planar (MMFF94: 3.5 above planar)
+    {{"p-cresol", "Cc1ccc(O)cc1", {13, 5, 4, 3}}, 0.3},
+    // 0.56: the perpendicular form 2.9 above planar, MMFF94 1.9; 11.5 before
+    {{"4-methylanisole", "COc1ccc(C)cc1", {0, 1, 2, 3}}, 0.8},
+    {{"(E)-1-propen-1-ol", "C/C=C/O", {9, 3, 2, 1}}, 0.65},           // 0.43
 };
 
 // Our relaxed scan, 0 to 350 by 10; empty when the molecule or the scan fails.
@@ -229,6 +236,6 @@ TEST(TorsionReference, TurnsOfMoleculesOutsideTheFitFollowTheReferenceForceField
     EXPECT_LE(figures[r], kUnfittedRotors[r].boundRms) << rotors[r].name << "\n" << report.str();
     sum += figures[r];
   }
-  // Reached: 0.61.
+  // Reached: 0.57 (0.61 before the phenol, aryl ether and enol rotors joined).
   EXPECT_LE(sum / rotors.size(), 0.7) << report.str();
 }
