@@ -33,17 +33,12 @@ constexpr size_t kMostBuiltConfigurations = 8;
 // whole construction and optimisation.
 constexpr size_t kMostAtomsForChoice = 300;
 
-Atom* otherEnd(const Bond* bond, const Atom* atom) {
-  if (bond == nullptr) return nullptr;
-  return bond->atom1 == atom ? bond->atom2 : bond->atom1;
-}
-
 bool isOpenRingCentre(const Atom* atom) {
   if (atom == nullptr || atom->piCount == 1 || atom->piCount == 2 || atom->bonds.size() != 4)
     return false;
   int ringBonds = 0;
-  for (const Bond* bond : atom->bonds) {
-    if (bond == nullptr || otherEnd(bond, atom) == nullptr || bond->order != 1) return false;
+  for (Bond* bond : atom->bonds) {
+    if (bond == nullptr || atom->getAdjacentAtom(bond) == nullptr || bond->order != 1) return false;
     ringBonds += bond->inRing ? 1 : 0;
   }
   return ringBonds >= 3;
@@ -61,7 +56,7 @@ void setHands(const std::vector<Atom*>& centres, const std::vector<int>& hands) 
   for (size_t k = 0; k < centres.size(); ++k) {
     Atom* centre = centres[k];
     centre->neighbours.clear();
-    for (const Bond* bond : centre->bonds) centre->neighbours.push_back(otherEnd(bond, centre));
+    for (Bond* bond : centre->bonds) centre->neighbours.push_back(centre->getAdjacentAtom(bond));
     centre->piCount = hands[k];
   }
 }
