@@ -199,9 +199,14 @@ public:
 
   // --- Charges, dipole and Emag -------------------------------------------------------------
   void fillCharge();      // adds the bond-table moments to the charges
-  // The share of its table moment that the bond between a carbon and one of its chlorines keeps
-  // when the carbon holds `chlorines` of them (1 below three).
-  static double chlorineMomentShare(int chlorines);
+  // The share of its table moment that the bond between a saturated carbon and its halogen
+  // `halogen` keeps when the carbon also holds the halogens `geminal` (elements; 1 when none).
+  static double geminalHalogenMomentShare(const std::string& halogen,
+                                          const std::vector<std::string>& geminal);
+  // The moment (Debye, positive with the hydrogen positive) each C-H bond of a saturated carbon
+  // adds besides its table row when the carbon holds the halogens `halogens` (0 below two).
+  static double geminalHydrogenMoment(const std::vector<std::string>& halogens);
+  static bool isHalogen(const std::string& element);  // F, Cl, Br or I
   void fillSeparatedCharges(const Molecule& molecule);
   void findCharge();      // the alternative assignment from the bond-moment table
   void DipoleMoment();

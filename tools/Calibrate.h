@@ -25,6 +25,8 @@ struct BondUse {
   int code = 0;            // the lookup's result code
   int sign = 1;            // -1 when the row matched with its two types reversed
   double vx = 0.0, vy = 0.0, vz = 0.0;   // 1.08 (r1 - r2) / table distance, for the dipole
+  // Debye besides the row's, positive at the first atom (a C-H bond beside two halogens).
+  double fixedMoment = 0.0;
   std::string type1, type2;
   int order = 0;
 };

@@ -28,7 +28,8 @@ namespace {
 const double kKjPerEv = 96.485;
 // The force field's charge factor and the Debye per e*Angstrom it divides by cancel in the
 // dipole: each bond adds 1.08 * share * moment * (r1 - r2) / table distance (the share is 1 but
-// for a carbon's third chlorine, MolecularSystem::chlorineMomentShare).
+// for a saturated carbon's halogens beside others, MolecularSystem::geminalHalogenMomentShare;
+// such a carbon's C-H bonds add a fixed moment besides, MolecularSystem::geminalHydrogenMoment).
 const double kChargeFactor = 1.08;
 
 std::vector<std::string> splitCsvLine(const std::string& line) {
@@ -92,18 +93,39 @@ int rowIndexOf(const BondParameters& copy) {
 
 namespace {
 
-// The share of its moment a bond keeps in the force field's charges (a carbon's third chlorine).
+// The share of its moment a bond keeps in the force field's charges (a saturated carbon's halogen
+// beside others).
 double momentShare(const Atom* a, const Atom* b) {
-  const Atom* carbon = a->element == "C" && b->element == "Cl"   ? a
-                       : b->element == "C" && a->element == "Cl" ? b
-                                                                 : nullptr;
-  if (carbon == nullptr) return 1.0;
-  int chlorines = 0;
+  const bool aCarbon = a->element == "C" && MolecularSystem::isHalogen(b->element);
+  const bool bCarbon = b->element == "C" && MolecularSystem::isHalogen(a->element);
+  if (!aCarbon && !bCarbon) return 1.0;
+  const Atom* carbon = aCarbon ? a : b;
+  const Atom* halogen = aCarbon ? b : a;
+  if (carbon->bonds.size() != 4) return 1.0;
+  std::vector<std::string> geminal;
   for (const Bond* bond : carbon->bonds) {
     const Atom* other = bond->atom1 == carbon ? bond->atom2 : bond->atom1;
-    if (other != nullptr && other->element == "Cl") ++chlorines;
+    if (other != nullptr && other != halogen && MolecularSystem::isHalogen(other->element))
+      geminal.push_back(other->element);
   }
-  return MolecularSystem::chlorineMomentShare(chlorines);
+  return MolecularSystem::geminalHalogenMomentShare(halogen->element, geminal);
+}
+
+// The moment a C-H bond adds besides its row when its saturated carbon holds two or more halogens
+// (MolecularSystem::geminalHydrogenMoment), positive at `a`.
+double fixedMoment(const Atom* a, const Atom* b) {
+  const bool hydrogenFirst = a->element == "H" && b->element == "C";
+  if (!hydrogenFirst && !(b->element == "H" && a->element == "C")) return 0.0;
+  const Atom* carbon = hydrogenFirst ? b : a;
+  if (carbon->bonds.size() != 4) return 0.0;
+  std::vector<std::string> halogens;
+  for (const Bond* bond : carbon->bonds) {
+    const Atom* other = bond->atom1 == carbon ? bond->atom2 : bond->atom1;
+    if (other != nullptr && MolecularSystem::isHalogen(other->element))
+      halogens.push_back(other->element);
+  }
+  const double moment = MolecularSystem::geminalHydrogenMoment(halogens);
+  return hydrogenFirst ? moment : -moment;
 }
 
 // The names the lookup compared at the level where it found the row.
@@ -241,6 +263,7 @@ void collectBonds(Molecule* molecule, MoleculeRecord& record) {
         use.vx = factor * (a->position.x - b->position.x) / d;
         use.vy = factor * (a->position.y - b->position.y) / d;
         use.vz = factor * (a->position.z - b->position.z) / d;
+        use.fixedMoment = fixedMoment(a, b);
       }
     }
     record.bonds.push_back(use);

@@ -501,7 +501,7 @@ double modelDipole(const MoleculeRecord& record, LayeredModel* model,
     if (model != nullptr && delta != nullptr)
       for (const LayerTerm& term : model->termsOf(use.row))
         if (term.variable < static_cast<int>(delta->size())) moment += term.factor * (*delta)[term.variable];
-    moment *= use.sign;
+    moment = moment * use.sign + use.fixedMoment;
     x += moment * use.vx;
     y += moment * use.vy;
     z += moment * use.vz;
@@ -531,9 +531,9 @@ std::vector<double> fitMoments(std::vector<MoleculeRecord>& records, LayeredMode
           gy[term.variable] += term.factor * bond.sign * bond.vy;
           gz[term.variable] += term.factor * bond.sign * bond.vz;
         }
-        x += moment * bond.sign * bond.vx;
-        y += moment * bond.sign * bond.vy;
-        z += moment * bond.sign * bond.vz;
+        x += (moment * bond.sign + bond.fixedMoment) * bond.vx;
+        y += (moment * bond.sign + bond.fixedMoment) * bond.vy;
+        z += (moment * bond.sign + bond.fixedMoment) * bond.vz;
       }
       const double magnitude = std::sqrt(x * x + y * y + z * z);
       std::vector<double> row(delta.size(), 0.0);
