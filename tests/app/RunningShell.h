@@ -29,6 +29,7 @@
 #include "io/MoleculeEngine.h"
 #include "render/GraphicsEngine.h"
 #include "render/MathEngine.h"
+#include "support/FileDialogAnswer.h"
 #include "support/QtApplication.h"
 #include "support/TextLines.h"
 
@@ -77,7 +78,7 @@ class RunningShell : public ::testing::Test {
       if (dialog == nullptr) return;
       timer.stop();
       shown = (dialog->windowTitle() + "|" + dialog->nameFilters().join(";;")).toStdString();
-      dialog->selectFile(path);
+      if (!kvtest::typeFileName(dialog, path)) dialog->selectFile(path);
       static_cast<QDialog*>(dialog)->accept();   // checks the name as its OK button does
     });
     timer.start(5);

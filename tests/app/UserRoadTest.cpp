@@ -13,6 +13,7 @@
 #include "model/Molecule.h"
 #include "render/GraphicsEngine.h"
 #include "render/Mesh.h"
+#include "support/FileDialogAnswer.h"
 #include "support/WholeTexts.h"
 #include "tests/app/RunningShell.h"
 #include "tests/app/XClick.h"
@@ -36,7 +37,7 @@ class UserRoad : public kvshell::RoadShell {
       timer.stop();
       for (const QString& filter : dialog->nameFilters())
         if (filter.contains(filterPart)) dialog->selectNameFilter(filter);
-      dialog->selectFile(path);
+      if (!kvtest::typeFileName(dialog, path)) dialog->selectFile(path);
       static_cast<QDialog*>(dialog)->accept();
     });
     timer.start(5);

@@ -26,6 +26,7 @@
 #include "render/Mesh.h"
 #include "support/ConsoleCapture.h"
 #include "support/ErrorCapture.h"
+#include "support/FileDialogAnswer.h"
 #include "support/ModalAnswer.h"
 #include "support/QtApplication.h"
 #include "support/TextLines.h"
@@ -217,11 +218,7 @@ class ProfileSaving : public Profiler {
         files->reject();
         return;
       }
-      // Typed into the name field, as a user would: selectFile left the proposed name there
-      // now and then, since the dialog reads folders on a thread and selects when they arrive.
-      auto* name = files->findChild<QLineEdit*>("fileNameEdit");
-      ASSERT_NE(nullptr, name);
-      name->setText(QString::fromStdString(file));
+      ASSERT_TRUE(kvtest::typeFileName(files, QString::fromStdString(file)));
       QMetaObject::invokeMethod(files, "accept");
     });
     dialog.ui.saveButton->click();

@@ -1,0 +1,21 @@
+#pragma once
+
+// Answers a file dialog as a user does, by typing the name into its name field. selectFile now
+// and then left the dialog's proposed name there: the dialog reads folders on a thread and
+// selects its proposal when the folder arrives.
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QString>
+
+namespace kvtest {
+
+// False when the dialog has no name field (a native dialog).
+inline bool typeFileName(QFileDialog* dialog, const QString& path) {
+  auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+  if (name == nullptr) return false;
+  name->setText(path);
+  return true;
+}
+
+}  // namespace kvtest
