@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -124,39 +125,95 @@ double MolecularSystem::EFelec() {
   return energy;
 }
 
-void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
+bool MolecularSystem::pairTermsCurrent() const {
+  const PairTermInputs& in = pairTermInputs;
+  auto same = [](const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+  };
+  return in.made && in.scale14 == scale14 && in.ringContactScale == ringContactScale &&
+         in.electrostatics14 == electrostatics14Enabled &&
+         in.vanDerWaals14 == vanDerWaals14Enabled &&
+         in.pairEnd.size() == static_cast<size_t>(atomCount) && in.pairList == pairList && in.pairEnd == pairEnd && in.ringContact == ringContact &&
+         in.atomFixed == atomFixed && same(in.charges, charges) &&
+         same(in.vdwEpsilon, vdwEpsilon) && same(in.vdwRadius, vdwRadius);
+}
+
+void MolecularSystem::makePairTerms() {
   refreshVdwRoots();
+  pairTerms.clear();
+  pairTermEnd.assign(static_cast<size_t>(atomCount), 0);
   for (int i = 0; i < atomCount; ++i) {
-    // What the pairs of atom i share is read once; its own force is summed here and added once.
-    const SSEVector4f ri = coordinates[i];
     const double qi = kCoulomb * charges[i];
-    const double rootI = vdwRoot[i];
-    const double radiusI = vdwRadius[i];
-    const bool fixedI = atomFixed[i];
-    double fx = 0.0, fy = 0.0, fz = 0.0;
     for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
       const bool oneFour = pairList[p] < 0;
       const int j = std::abs(pairList[p]);
-      if (fixedI && atomFixed[j]) continue;
-      const bool electric = !oneFour || electrostatics14Enabled;
-      const bool dispersive = !oneFour || vanDerWaals14Enabled;
+      if (atomFixed[i] && atomFixed[j]) continue;
+      PairTerm term;
+      term.j = j;
+      term.p = p;
+      term.electric = !oneFour || electrostatics14Enabled;
+      term.dispersive = !oneFour || vanDerWaals14Enabled;
       const double scale = oneFour ? scale14 : 1.0;
       const double vdwScale = vdwScaleOf(p);
+      term.charge = scale * qi * charges[j];
+      const double product = vdwRoot[i] * vdwRoot[j];
+      const double epsilon = product > 0.0 ? product : 0.0;
+      const double rMin = vdwRadius[i] + vdwRadius[j];
+      term.rMin2 = rMin * rMin;
+      term.well = vdwScale * epsilon;
+      term.well12 = vdwScale * 12.0 * epsilon;
+      pairTerms.push_back(term);
+    }
+    pairTermEnd[static_cast<size_t>(i)] = static_cast<int>(pairTerms.size());
+  }
+  PairTermInputs& in = pairTermInputs;
+  in.charges = charges;
+  in.vdwEpsilon = vdwEpsilon;
+  in.vdwRadius = vdwRadius;
+  in.atomFixed = atomFixed;
+  in.pairList = pairList;
+  in.pairEnd = pairEnd;
+  in.ringContact = ringContact;
+  in.scale14 = scale14;
+  in.ringContactScale = ringContactScale;
+  in.electrostatics14 = electrostatics14Enabled;
+  in.vanDerWaals14 = vanDerWaals14Enabled;
+  in.made = true;
+  ++pairTermBuilds;
+}
+
+void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
+  // The parameters of a pair are products of its atoms' values, formed once for as long as the
+  // pair list and the values stay (the same products in the same order, so the same numbers).
+  if (!pairTermsCurrent()) makePairTerms();
+  const PairTerm* terms = pairTerms.data();
+  int first = 0;
+  for (int i = 0; i < atomCount; ++i) {
+    // Atom i's own force is summed here and added once.
+    const SSEVector4f ri = coordinates[i];
+    const int last = pairTermEnd[static_cast<size_t>(i)];
+    double fx = 0.0, fy = 0.0, fz = 0.0;
+    for (int t = first; t < last; ++t) {
+      const PairTerm& term = terms[t];
+      const int j = term.j;
       const Vec3 d = difference(ri, coordinates[j]);
       const double r2 = dot(d, d);
       if (r2 < kDegenerate2) {
         // Coincident atoms, each term with its own stand-in distance and direction.
-        if (electric) {
+        const double scale = pairList[term.p] < 0 ? scale14 : 1.0;
+        const double vdwScale = vdwScaleOf(term.p);
+        if (term.electric) {
           const double e = scale * coulombEnergy(charges[i] * charges[j], r2);
           electrostatic += e;
           const Vec3 de = {kCoincidentStep, kCoincidentStep, kCoincidentStep};
           KV_ADD_FORCE(i, e / 0.1, de);
           KV_ADD_FORCE(j, -e / 0.1, de);
         }
-        if (dispersive) {
+        if (term.dispersive) {
           double f = 0.0;
-          const double e =
-              vdwScale * lennardJones(rootI, vdwRoot[j], radiusI + vdwRadius[j], 1.0, &f);
+          const double e = vdwScale * lennardJones(vdwRoot[i], vdwRoot[j],
+                                                   vdwRadius[i] + vdwRadius[j], 1.0, &f);
           vanDerWaals += e;
           const Vec3 dv = {kUnit3, kUnit3, kUnit3};
           KV_ADD_FORCE(i, vdwScale * f, dv);
@@ -167,25 +224,23 @@ void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
       const double inverse = 1.0 / std::sqrt(r2);
       const double inverse2 = inverse * inverse;
       double s = 0.0;
-      if (electric) {
-        const double e = scale * qi * charges[j] * inverse;
+      if (term.electric) {
+        const double e = term.charge * inverse;
         electrostatic += e;
         s += e * inverse2;
       }
-      if (dispersive) {
-        const double product = rootI * vdwRoot[j];
-        const double epsilon = product > 0.0 ? product : 0.0;
-        const double rMin = radiusI + vdwRadius[j];
-        const double q = rMin * rMin * inverse2;
+      if (term.dispersive) {
+        const double q = term.rMin2 * inverse2;
         const double s6 = q * q * q;
-        vanDerWaals += vdwScale * epsilon * (s6 * s6 - 2.0 * s6);
-        s += vdwScale * 12.0 * epsilon * (s6 * s6 - s6) * inverse2;
+        vanDerWaals += term.well * (s6 * s6 - 2.0 * s6);
+        s += term.well12 * (s6 * s6 - s6) * inverse2;
       }
       fx += s * d.x;
       fy += s * d.y;
       fz += s * d.z;
       KV_ADD_FORCE(j, -s, d);
     }
+    first = last;
     forceX[i] += fx;
     forceY[i] += fy;
     forceZ[i] += fz;

@@ -375,6 +375,38 @@ private:
   void EFPairs(double& electrostatic, double& vanDerWaals);
   void refreshVdwRoots() const;
 
+  // What EFPairs needs of a pair-list entry p, formed with the same products it used to form per
+  // evaluation; pairs whose two atoms are fixed are left out. Made again from the system
+  // whenever any input (kept in pairTermInputs) differs from the one it was made from.
+  struct PairTerm {
+    int j, p;
+    bool electric, dispersive;
+    double charge;   // scale * (kCoulomb q_i) * q_j
+    double rMin2;    // (r_i + r_j)^2
+    double well;     // vdW scale * epsilon
+    double well12;   // vdW scale * 12 * epsilon
+  };
+  struct PairTermInputs {
+    std::vector<double> charges, vdwEpsilon, vdwRadius;
+    std::vector<bool> atomFixed;
+    std::vector<int> pairList, pairEnd;
+    std::vector<char> ringContact;
+    double scale14 = 0.0, ringContactScale = 0.0;
+    bool electrostatics14 = false, vanDerWaals14 = false;
+    bool made = false;
+  };
+  std::vector<PairTerm> pairTerms;
+  std::vector<int> pairTermEnd;   // one past the last term of each atom
+  PairTermInputs pairTermInputs;
+  bool pairTermsCurrent() const;
+  void makePairTerms();
+
+public:
+  // The number of times the pair terms were made, for tests of their renewal.
+  int pairTermBuilds = 0;
+
+private:
+
   // Centre atom's element, degree and used valence, for the default angle; the element also
   // says where a formal charge is delocalised.
   std::vector<std::string> atomElements;

@@ -430,3 +430,47 @@ TEST_F(EnergyTerms, CumulatedDoubleBondsHoldTheirEndPlanesCrossedOrFlat) {
   auto butyne = fftest::straightenedChain(180.0, true);
   EXPECT_TRUE(MolecularSystem(butyne.get()).cumuleneTwistBarrier.empty());
 }
+
+// The pair walk keeps its pairs' parameter products between evaluations: every change of what
+// they are made from must be seen, and no evaluation without one may make them again.
+TEST_F(EnergyTerms, KeptPairParametersFollowEveryChangeOfWhatTheyAreMadeFrom) {
+  auto molecule = fftest::cyclohexane();   // has ring contacts besides 1-4 and farther pairs
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.15f);
+  system.bondsEnabled = system.anglesEnabled = false;
+  system.dihedralsEnabled = system.impropersEnabled = false;
+  auto separate = [&system] {
+    return evaluate(system, &MolecularSystem::EFelec) + system.EFVDW();
+  };
+  ASSERT_GT(std::fabs(system.EnergyForce()), 0.0);
+  const int builds = system.pairTermBuilds;
+  system.EnergyForce();
+  system.EnergyForce();
+  EXPECT_EQ(builds, system.pairTermBuilds);
+
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"charge", [&] { system.charges[0] += 0.3; }},
+      {"well depth", [&] { system.vdwEpsilon[1] *= 3.0; }},
+      {"radius", [&] { system.vdwRadius[2] += 0.4; }},
+      {"fixed atoms", [&] { system.atomFixed[0] = system.atomFixed[3] = true; }},
+      {"1-4 scale", [&] { system.scale14 = 0.8; }},
+      {"ring contact scale", [&] { system.ringContactScale = 0.9; }},
+      {"1-4 electrostatics", [&] { system.electrostatics14Enabled = false; }},
+      {"1-4 van der Waals", [&] { system.vanDerWaals14Enabled = false; }},
+      {"pair list", [&] {
+         system.coordinates[3].x += 5.0f;
+         ASSERT_TRUE(system.refreshPairList());
+       }},
+  };
+  for (const auto& change : changes) {
+    const double before = system.EnergyForce();
+    change.second();
+    const double expected = separate();
+    const std::vector<double> fx = system.forceX;
+    const double kept = system.EnergyForce();
+    EXPECT_NE(before, kept) << change.first;   // the change matters
+    EXPECT_NEAR(expected, kept, 1e-9 * std::fabs(expected)) << change.first;
+    for (int a = 0; a < system.atomCount; ++a)
+      EXPECT_NEAR(fx[a], system.forceX[a], 1e-9 * (1.0 + std::fabs(fx[a]))) << change.first;
+  }
+}
