@@ -134,8 +134,8 @@ bool MolecularSystem::pairTermsCurrent() const {
   return in.made && in.scale14 == scale14 && in.ringContactScale == ringContactScale &&
          in.electrostatics14 == electrostatics14Enabled &&
          in.vanDerWaals14 == vanDerWaals14Enabled &&
-         in.pairEnd.size() == static_cast<size_t>(atomCount) && in.pairList == pairList && in.pairEnd == pairEnd && in.ringContact == ringContact &&
-         in.atomFixed == atomFixed && same(in.charges, charges) &&
+         in.pairEnd.size() == static_cast<size_t>(atomCount) && in.pairList == pairList &&
+         in.pairEnd == pairEnd && in.ringContact == ringContact && in.atomFixed == atomFixed && same(in.charges, charges) &&
          same(in.vdwEpsilon, vdwEpsilon) && same(in.vdwRadius, vdwRadius);
 }
 
@@ -395,11 +395,10 @@ double MolecularSystem::EFAngle() {
 
 namespace {
 
-// cos and sin of n phi for a whole n from 1 to 6 by the angle-sum recurrence, else through the
-// angle itself.
-inline void multipleAngle(double n, double c, double s, double& cn, double& sn) {
-  const int whole = static_cast<int>(n);
-  if (whole >= 1 && whole <= 6 && static_cast<double>(whole) == n) {
+// cos and sin of n phi for a whole n from 1 to 6 (given as whole) by the angle-sum recurrence,
+// else through the angle itself.
+inline void multipleAngle(double n, int whole, double c, double s, double& cn, double& sn) {
+  if (whole != 0) {
     cn = c;
     sn = s;
     for (int m = 1; m < whole; ++m) {
@@ -413,26 +412,6 @@ inline void multipleAngle(double n, double c, double s, double& cn, double& sn) 
   cn = std::cos(n * phi);
   sn = std::sin(n * phi);
 }
-
-// cos and sin of a phase; the table's phases are 0 and half a turn (in single precision), so
-// the last other phase is kept.
-inline void phaseOf(double delta, double& cd, double& sd) {
-  static thread_local double lastDelta = 0.0, lastCos = 1.0, lastSin = 0.0;
-  if (delta == 0.0) {
-    cd = 1.0;
-    sd = 0.0;
-    return;
-  }
-  if (delta != lastDelta) {
-    lastDelta = delta;
-    lastCos = std::cos(delta);
-    lastSin = std::sin(delta);
-  }
-  cd = lastCos;
-  sd = lastSin;
-}
-
-const int kMaxTorsionTerms = 8;
 
 // A torsion's angle phi is that between the planes i-j-k and j-k-l; as either plane's angle
 // opens to 180 degrees (or closes to 0) the plane is lost, phi turns through every value as the
@@ -501,7 +480,7 @@ void fadeForces(const Vec3& b1, const Vec3& b2, const Vec3& b3, const Fade& fade
 
 }  // namespace
 
-double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionTermValue* terms,
+double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionTerm* terms,
                                       int count, bool addForces) {
   const Vec3 b1 = difference(coordinates[i], coordinates[j]);
   const Vec3 b2 = difference(coordinates[j], coordinates[k]);
@@ -537,14 +516,15 @@ double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionT
   double energy = 0.0, P = 0.0;
   bool pushes = false;
   for (int t = 0; t < count; ++t) {
-    double cn, sn, cd, sd;
-    multipleAngle(terms[t].n, c, s, cn, sn);
-    phaseOf(terms[t].delta, cd, sd);
+    const TorsionTerm& term = terms[t];
+    double cn, sn;
+    multipleAngle(term.n, term.whole, c, s, cn, sn);
+    const double cd = term.cosPhase, sd = term.sinPhase;
     const double cosX = cn * cd + sn * sd;   // cos(n phi - delta)
     const double sinX = sn * cd - cn * sd;   // sin(n phi - delta)
-    energy += terms[t].K * (1.0 + cosX);
-    P += terms[t].n * terms[t].K * sinX;
-    pushes = pushes || terms[t].K != 0.0;
+    energy += term.K * (1.0 + cosX);
+    P += term.nK * sinX;
+    pushes = pushes || term.K != 0.0;
   }
   if (!addForces || !pushes) return weight * energy;
 
@@ -584,34 +564,25 @@ int MolecularSystem::gatherTorsionTerms(int d, size_t& t, TorsionTermValue* term
 }
 
 double MolecularSystem::EFDihedral() {
+  refreshTorsionList();
   double energy = 0.0;
-  size_t t = 0;
-  TorsionTermValue terms[kMaxTorsionTerms];
-  for (int d = 0; d < dihedralCount; ++d) {
-    const int i = dihedralAtom1[d], j = dihedralAtom2[d], k = dihedralAtom3[d],
-              l = dihedralAtom4[d];
-    const int count = gatherTorsionTerms(d, t, terms, kMaxTorsionTerms);
-    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    energy += torsionSeries(i, j, k, l, terms, count, true);
-  }
-  for (size_t c = 0; c < cumuleneTwistBarrier.size(); ++c) {
-    const int i = cumuleneTwistAtom1[c], j = cumuleneTwistAtom2[c], k = cumuleneTwistAtom3[c],
-              l = cumuleneTwistAtom4[c];
-    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    const TorsionTermValue twist = {2.0, cumuleneTwistPhase[c], cumuleneTwistBarrier[c]};
-    energy += torsionSeries(i, j, k, l, &twist, 1, true);
+  for (size_t e = 0; e < improperStart; ++e) {
+    const TorsionEntry& entry = torsionEntries[e];
+    if (entry.fixed) continue;
+    energy += torsionSeries(entry.i, entry.j, entry.k, entry.l, &torsionTerms[entry.first],
+                            entry.count, true);
   }
   return energy;
 }
 
 double MolecularSystem::EFImproperDihedral() {
+  refreshTorsionList();
   double energy = 0.0;
-  for (int m = 0; m < improperCount; ++m) {
-    const int i = improperAtom1[m], j = improperAtom2[m], k = improperAtom3[m],
-              l = improperAtom4[m];
-    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    const TorsionTermValue term = {1.0, 0.0, improperBarrier[m]};
-    energy += torsionSeries(i, j, k, l, &term, 1, true);
+  for (size_t e = improperStart; e < torsionEntries.size(); ++e) {
+    const TorsionEntry& entry = torsionEntries[e];
+    if (entry.fixed) continue;
+    energy += torsionSeries(entry.i, entry.j, entry.k, entry.l, &torsionTerms[entry.first],
+                            entry.count, true);
   }
   return energy;
 }
@@ -661,18 +632,12 @@ double MolecularSystem::EelecEX14() const {
 double MolecularSystem::EDihedral() const {
   // torsionSeries only writes forces when asked to, so the const cast does not change state.
   MolecularSystem* self = const_cast<MolecularSystem*>(this);
+  refreshTorsionList();
   double energy = 0.0;
-  size_t t = 0;
-  TorsionTermValue terms[kMaxTorsionTerms];
-  for (int d = 0; d < dihedralCount; ++d) {
-    const int count = gatherTorsionTerms(d, t, terms, kMaxTorsionTerms);
-    energy += self->torsionSeries(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d],
-                                  dihedralAtom4[d], terms, count, false);
-  }
-  for (size_t c = 0; c < cumuleneTwistBarrier.size(); ++c) {
-    const TorsionTermValue twist = {2.0, cumuleneTwistPhase[c], cumuleneTwistBarrier[c]};
-    energy += self->torsionSeries(cumuleneTwistAtom1[c], cumuleneTwistAtom2[c],
-                                  cumuleneTwistAtom3[c], cumuleneTwistAtom4[c], &twist, 1, false);
+  for (size_t e = 0; e < improperStart; ++e) {
+    const TorsionEntry& entry = torsionEntries[e];
+    energy += self->torsionSeries(entry.i, entry.j, entry.k, entry.l, &torsionTerms[entry.first],
+                                  entry.count, false);
   }
   return energy;
 }

@@ -360,13 +360,46 @@ private:
   struct TorsionTermValue {
     double n, delta, K;
   };
+  // A term as the torsion walk uses it: n and K, their product, the cosine and sine of the
+  // phase, and n when it is whole from 1 to 6 (else 0).
+  struct TorsionTerm {
+    double n, K, nK, cosPhase, sinPhase;
+    int whole;
+  };
   // Energy of the terms of the torsion on atoms i, j, k, l, all at the same angle, and their
   // forces when asked.
-  double torsionSeries(int i, int j, int k, int l, const TorsionTermValue* terms, int count,
+  double torsionSeries(int i, int j, int k, int l, const TorsionTerm* terms, int count,
                        bool addForces);
   // The terms of dihedral d: its first term and its further ones, which start at index t of
   // the further-term list (moved past them); count written to terms.
   int gatherTorsionTerms(int d, size_t& t, TorsionTermValue* terms, int capacity) const;
+
+  // Every torsion the energy walks (the dihedrals, the cumulene twists, then the impropers) with
+  // its terms, made from the parameter lists (TorsionList.cpp) and made again whenever any of
+  // them, the torsions' atoms or the fixed atoms differ from what it was made from.
+  struct TorsionEntry {
+    int i, j, k, l, first, count;
+    bool fixed;   // all four atoms fixed
+  };
+  mutable std::vector<TorsionEntry> torsionEntries;
+  mutable std::vector<TorsionTerm> torsionTerms;
+  mutable size_t twistStart = 0, improperStart = 0;   // where the twists and impropers begin
+  static const size_t kTorsionIntLists = 13, kTorsionValueLists = 9;
+  struct TorsionInputs {
+    int dihedralCount = 0, improperCount = 0;
+    std::vector<int> ints[kTorsionIntLists];
+    std::vector<double> values[kTorsionValueLists];
+    std::vector<bool> atomFixed;
+    bool made = false;
+  };
+  mutable TorsionInputs torsionInputs;
+  void refreshTorsionList() const;
+
+public:
+  // The number of times the torsion list was made, for tests of its renewal.
+  mutable int torsionListBuilds = 0;
+
+private:
 
   // Square roots of the atoms' well depths with their signs, so that a pair's well depth is one
   // product (zero for opposite signs); refreshed from vdwEpsilon by every van der Waals sum.

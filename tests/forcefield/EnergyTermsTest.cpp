@@ -474,3 +474,69 @@ TEST_F(EnergyTerms, KeptPairParametersFollowEveryChangeOfWhatTheyAreMadeFrom) {
       EXPECT_NEAR(fx[a], system.forceX[a], 1e-9 * (1.0 + std::fabs(fx[a]))) << change.first;
   }
 }
+
+// The torsion walk keeps its torsions and terms between evaluations: a system changed after an
+// evaluation must give what a system changed before any gives, and an evaluation without a
+// change must not make the list again.
+TEST_F(EnergyTerms, KeptTorsionListFollowsEveryChangeOfItsTermsAtomsAndFixedAtoms) {
+  using Change = std::function<void(MolecularSystem&)>;
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<Molecule>()> molecule;
+    Change change;
+  };
+  const Case cases[] = {
+      {"barrier", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralBarrier[0] += 1.5; }},
+      {"phase", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralPhase[1] = 1.0; }},
+      {"periodicity", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralPeriodicity[2] = 2.5; }},
+      {"further term", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) {
+         s.dihedralTermOf.insert(s.dihedralTermOf.begin(), 0);
+         s.dihedralTermPhase.insert(s.dihedralTermPhase.begin(), 0.0);
+         s.dihedralTermPeriodicity.insert(s.dihedralTermPeriodicity.begin(), 1.0);
+         s.dihedralTermBarrier.insert(s.dihedralTermBarrier.begin(), 2.0);
+       }},
+      {"torsion atom", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralAtom4[0] = s.dihedralAtom4[s.dihedralCount - 1]; }},
+      {"fixed atoms", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.atomFixed.assign(s.atomCount, true); }},
+      {"improper", fftest::ethene, [](MolecularSystem& s) { s.improperBarrier[0] *= 3.0; }},
+      {"twist", [] { return fftest::cumulene(1, 30.0); },
+       [](MolecularSystem& s) {
+         s.cumuleneTwistBarrier[0] *= 2.0;
+         s.cumuleneTwistPhase[1] = 0.5;
+       }},
+  };
+  const Term terms[] = {&MolecularSystem::EFDihedral, &MolecularSystem::EFImproperDihedral};
+  for (const Case& c : cases) {
+    auto molecule = c.molecule();
+    MolecularSystem kept(molecule.get());
+    fftest::distort(kept.coordinates, 0.15f);
+    MolecularSystem fresh(molecule.get());
+    fresh.coordinates = kept.coordinates;
+    double before = 0.0;
+    for (auto term : terms) before += evaluate(kept, term);
+    const int builds = kept.torsionListBuilds;
+    before += kept.EDihedral();
+    EXPECT_EQ(builds, kept.torsionListBuilds) << c.name;
+    c.change(kept);
+    c.change(fresh);
+    double after = 0.0;
+    for (auto term : terms) {
+      const double value = evaluate(kept, term);
+      EXPECT_EQ(evaluate(fresh, term), value) << c.name;
+      after += value;
+      for (int a = 0; a < kept.atomCount; ++a)
+        EXPECT_EQ(fresh.forceX[a] + fresh.forceY[a] + fresh.forceZ[a],
+                  kept.forceX[a] + kept.forceY[a] + kept.forceZ[a])
+            << c.name;
+    }
+    EXPECT_EQ(fresh.EDihedral(), kept.EDihedral()) << c.name;
+    after += kept.EDihedral();
+    EXPECT_NE(before, after) << c.name;   // the change matters
+    EXPECT_EQ(builds + 1, kept.torsionListBuilds) << c.name;
+  }
+}
