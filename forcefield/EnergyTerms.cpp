@@ -329,7 +329,10 @@ double MolecularSystem::EFAngle() {
     const double theta2 = angleReference2[t];
     const double theta3 = angleReference3[t];
     double cosTheta = (rjk2 + rij2 - rik2) / (2.0 * rij * rjk);
-    double sinTheta = std::sqrt(std::fmax(0.0, 1.0 - cosTheta * cosTheta));
+    // The clamps are comparisons (as std::fmax and std::fmin, a NaN gives the bound): the
+    // library calls cost as much as the rest of the angle's arithmetic.
+    const double sin2 = 1.0 - cosTheta * cosTheta;
+    double sinTheta = std::sqrt(sin2 > 0.0 ? sin2 : 0.0);
     double kTheta = angleForceConstant[t];
     bool onLine = false;
     if (std::fabs(cosTheta) > 1.0 || sinTheta < 1e-10) {
@@ -345,7 +348,8 @@ double MolecularSystem::EFAngle() {
       sinTheta = 1e-10;
       onLine = true;
     }
-    const double theta = std::acos(std::fmax(-1.0, std::fmin(1.0, cosTheta)));
+    const double theta =
+        std::acos(cosTheta < 1.0 ? (cosTheta > -1.0 ? cosTheta : -1.0) : 1.0);
     double delta = theta - theta0;
     double oneThree = ureyBradleyLength[t];
     if (theta2 > 0.0 && std::fabs(theta - theta2) < std::fabs(delta)) {
@@ -611,11 +615,36 @@ double MolecularSystem::EVDW() const {
   return energy;
 }
 
+void MolecularSystem::pairEnergies(double& electrostatic, double& vanDerWaals) const {
+  refreshVdwRoots();
+  forEachPair(true, [&](int i, int j, bool oneFour, int p) {
+    const Vec3 d = difference(coordinates[i], coordinates[j]);
+    const double r2 = dot(d, d);
+    if (!oneFour || electrostatics14Enabled) {
+      const double e = coulombEnergy(charges[i] * charges[j], r2);
+      electrostatic += oneFour ? e * scale14 : e;
+    }
+    if (!oneFour || vanDerWaals14Enabled) {
+      const double e = lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j],
+                                    r2 < kDegenerate2 ? 1.0 : r2, nullptr);
+      vanDerWaals += e * vdwScaleOf(p);
+    }
+  });
+}
+
 double MolecularSystem::NonBondedEnergy() {
   refreshPairList();
   double energy = 0.0;
-  if (electrostaticsEnabled) energy += Eelec();
-  if (vanDerWaalsEnabled) energy += EVDW();
+  if (electrostaticsEnabled && vanDerWaalsEnabled) {
+    // Eelec and EVDW in one walk, each summed apart and added in their order.
+    double electrostatic = 0.0, vanDerWaals = 0.0;
+    pairEnergies(electrostatic, vanDerWaals);
+    energy += electrostatic;
+    energy += vanDerWaals;
+  } else {
+    if (electrostaticsEnabled) energy += Eelec();
+    if (vanDerWaalsEnabled) energy += EVDW();
+  }
   if (dihedralsEnabled) energy += EFDihedral();
   return energy;
 }

@@ -407,6 +407,8 @@ private:
   // EFelec and EFVDW in one walk over the pair list, each energy into its own sum.
   void EFPairs(double& electrostatic, double& vanDerWaals);
   void refreshVdwRoots() const;
+  // Eelec and EVDW in one walk over the pair list, each energy into its own sum.
+  void pairEnergies(double& electrostatic, double& vanDerWaals) const;
 
   // What EFPairs needs of a pair-list entry p, formed with the same products it used to form per
   // evaluation; pairs whose two atoms are fixed are left out. Made again from the system
