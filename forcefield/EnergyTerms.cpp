@@ -135,8 +135,9 @@ bool MolecularSystem::pairTermsCurrent() const {
          in.electrostatics14 == electrostatics14Enabled &&
          in.vanDerWaals14 == vanDerWaals14Enabled &&
          in.pairEnd.size() == static_cast<size_t>(atomCount) && in.pairList == pairList &&
-         in.pairEnd == pairEnd && in.ringContact == ringContact && in.atomFixed == atomFixed && same(in.charges, charges) &&
-         same(in.vdwEpsilon, vdwEpsilon) && same(in.vdwRadius, vdwRadius);
+         in.pairEnd == pairEnd && in.ringContact == ringContact && in.atomFixed == atomFixed &&
+         same(in.charges, charges) && same(in.vdwEpsilon, vdwEpsilon) &&
+         same(in.vdwRadius, vdwRadius);
 }
 
 void MolecularSystem::makePairTerms() {
