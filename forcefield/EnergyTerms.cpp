@@ -99,8 +99,10 @@ double MolecularSystem::EnergyForce() {
   }
   if (bondsEnabled) energy += EFBond();
   if (anglesEnabled) energy += EFAngle();
-  if (dihedralsEnabled) energy += EFDihedral();
-  if (impropersEnabled) energy += EFImproperDihedral();
+  // The torsion list is checked once for both torsion terms.
+  if (dihedralsEnabled || impropersEnabled) refreshTorsionList();
+  if (dihedralsEnabled) energy += torsionForces(0, improperStart);
+  if (impropersEnabled) energy += torsionForces(improperStart, torsionEntries.size());
   if (dihedralConstraintsEnabled) dihedralConstrains(constrainedDihedrals, constraintTargets);
   return energy;
 }
@@ -568,10 +570,9 @@ int MolecularSystem::gatherTorsionTerms(int d, size_t& t, TorsionTermValue* term
   return count;
 }
 
-double MolecularSystem::EFDihedral() {
-  refreshTorsionList();
+double MolecularSystem::torsionForces(size_t begin, size_t end) {
   double energy = 0.0;
-  for (size_t e = 0; e < improperStart; ++e) {
+  for (size_t e = begin; e < end; ++e) {
     const TorsionEntry& entry = torsionEntries[e];
     if (entry.fixed) continue;
     energy += torsionSeries(entry.i, entry.j, entry.k, entry.l, &torsionTerms[entry.first],
@@ -580,16 +581,14 @@ double MolecularSystem::EFDihedral() {
   return energy;
 }
 
+double MolecularSystem::EFDihedral() {
+  refreshTorsionList();
+  return torsionForces(0, improperStart);
+}
+
 double MolecularSystem::EFImproperDihedral() {
   refreshTorsionList();
-  double energy = 0.0;
-  for (size_t e = improperStart; e < torsionEntries.size(); ++e) {
-    const TorsionEntry& entry = torsionEntries[e];
-    if (entry.fixed) continue;
-    energy += torsionSeries(entry.i, entry.j, entry.k, entry.l, &torsionTerms[entry.first],
-                            entry.count, true);
-  }
-  return energy;
+  return torsionForces(improperStart, torsionEntries.size());
 }
 
 double MolecularSystem::Eelec() const {

@@ -394,6 +394,9 @@ private:
   };
   mutable TorsionInputs torsionInputs;
   void refreshTorsionList() const;
+  // Energy of the torsions [begin, end) of the list, their forces added; those of fixed atoms
+  // are skipped.
+  double torsionForces(size_t begin, size_t end);
 
 public:
   // The number of times the torsion list was made, for tests of its renewal.
