@@ -10,6 +10,7 @@
 #include <boost/random/uniform_real.hpp>
 #include <boost/random/variate_generator.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -32,6 +33,23 @@ void rotatingGroup(const MolecularSystem& system, int t, std::vector<int>& mark)
   for (int a = 0; a < system.atomCount; ++a)
     if (system.atomFixed[a]) mark[a] = 0;
 }
+
+// The rotating groups of every torsion axis, each found when first asked for: the bonds, the axes
+// and the fixed atoms stay while a torsion-space routine runs, and only the coordinates move.
+class RotatingGroups {
+public:
+  explicit RotatingGroups(const MolecularSystem& turned)
+      : system(turned), groups(static_cast<size_t>(std::max(turned.torsionAxisCount, 0))) {}
+  std::vector<int>& of(int t) {
+    std::vector<int>& group = groups[static_cast<size_t>(t)];
+    if (group.empty()) rotatingGroup(system, t, group);
+    return group;
+  }
+
+private:
+  const MolecularSystem& system;
+  std::vector<std::vector<int>> groups;   // empty until found (a found one has atomCount marks)
+};
 
 // RMS force over the free atoms, the divisor counting every atom.
 double freeAtomRmsForce(const MolecularSystem& system) {
@@ -59,7 +77,7 @@ void Minimization::SimulatedAnnealingDihedral(MolecularSystem* system) {
   generator.seed(31529);
   boost::variate_generator<boost::random::minstd_rand&, boost::uniform_real<double> > draw(
       generator, boost::uniform_real<double>(0.0, 10.0));
-  std::vector<int> mark;
+  RotatingGroups groups(*system);
 
   double previousEnergy = 0.0, bestEnergy = 0.0;
   bool stoppedEarly = false;
@@ -95,9 +113,8 @@ void Minimization::SimulatedAnnealingDihedral(MolecularSystem* system) {
     for (int t = 0; t < system->torsionAxisCount; ++t) {
       if (system->torsionAxisFrozen[t]) continue;
       const double angle = draw();
-      rotatingGroup(*system, t, mark);
-      system->RotateGroup(system->torsionAxisAtom1[t], system->torsionAxisAtom2[t], mark.data(),
-                          angle);
+      system->RotateGroup(system->torsionAxisAtom1[t], system->torsionAxisAtom2[t],
+                          groups.of(t).data(), angle);
     }
   }
   if (!stoppedEarly) {
@@ -169,7 +186,7 @@ void Minimization::SDDihedral(MolecularSystem* system) {
   double s = sdStepSize;
   if (verbosity > 0) utility->printToConsole("Minimization using SD of dihedrals.");
   std::vector<SSEVector4f> best = system->coordinates;
-  std::vector<int> mark;
+  RotatingGroups groups(*system);
   double previousEnergy = 0.0, bestEnergy = 0.0;
   for (int iteration = 0; iteration < maxSteps; ++iteration) {
     const double energy = system->EnergyForce();
@@ -203,8 +220,8 @@ void Minimization::SDDihedral(MolecularSystem* system) {
     }
     for (int t = 0; t < system->torsionAxisCount; ++t) {
       if (system->torsionAxisFrozen[t]) continue;
-      rotatingGroup(*system, t, mark);
-      system->RotateGroup(system->torsionAxisAtom1[t], system->torsionAxisAtom2[t], mark.data(),
+      system->RotateGroup(system->torsionAxisAtom1[t], system->torsionAxisAtom2[t],
+                          groups.of(t).data(),
                           scale * system->torsionAxisGradient[t] * 180.0 / kPiWidened);
     }
   }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -98,8 +99,10 @@ double MolecularSystem::EnergyForce() {
   }
   if (bondsEnabled) energy += EFBond();
   if (anglesEnabled) energy += EFAngle();
-  if (dihedralsEnabled) energy += EFDihedral();
-  if (impropersEnabled) energy += EFImproperDihedral();
+  // The torsion list is checked once for both torsion terms.
+  if (dihedralsEnabled || impropersEnabled) refreshTorsionList();
+  if (dihedralsEnabled) energy += torsionForces(0, improperStart);
+  if (impropersEnabled) energy += torsionForces(improperStart, torsionEntries.size());
   if (dihedralConstraintsEnabled) dihedralConstrains(constrainedDihedrals, constraintTargets);
   return energy;
 }
@@ -124,39 +127,96 @@ double MolecularSystem::EFelec() {
   return energy;
 }
 
-void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
+bool MolecularSystem::pairTermsCurrent() const {
+  const PairTermInputs& in = pairTermInputs;
+  auto same = [](const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+  };
+  return in.made && in.scale14 == scale14 && in.ringContactScale == ringContactScale &&
+         in.electrostatics14 == electrostatics14Enabled &&
+         in.vanDerWaals14 == vanDerWaals14Enabled &&
+         in.pairEnd.size() == static_cast<size_t>(atomCount) && in.pairList == pairList &&
+         in.pairEnd == pairEnd && in.ringContact == ringContact && in.atomFixed == atomFixed &&
+         same(in.charges, charges) && same(in.vdwEpsilon, vdwEpsilon) &&
+         same(in.vdwRadius, vdwRadius);
+}
+
+void MolecularSystem::makePairTerms() {
   refreshVdwRoots();
+  pairTerms.clear();
+  pairTermEnd.assign(static_cast<size_t>(atomCount), 0);
   for (int i = 0; i < atomCount; ++i) {
-    // What the pairs of atom i share is read once; its own force is summed here and added once.
-    const SSEVector4f ri = coordinates[i];
     const double qi = kCoulomb * charges[i];
-    const double rootI = vdwRoot[i];
-    const double radiusI = vdwRadius[i];
-    const bool fixedI = atomFixed[i];
-    double fx = 0.0, fy = 0.0, fz = 0.0;
     for (int p = runStart(pairEnd, i); p <= pairEnd[i]; ++p) {
       const bool oneFour = pairList[p] < 0;
       const int j = std::abs(pairList[p]);
-      if (fixedI && atomFixed[j]) continue;
-      const bool electric = !oneFour || electrostatics14Enabled;
-      const bool dispersive = !oneFour || vanDerWaals14Enabled;
+      if (atomFixed[i] && atomFixed[j]) continue;
+      PairTerm term;
+      term.j = j;
+      term.p = p;
+      term.electric = !oneFour || electrostatics14Enabled;
+      term.dispersive = !oneFour || vanDerWaals14Enabled;
       const double scale = oneFour ? scale14 : 1.0;
       const double vdwScale = vdwScaleOf(p);
+      term.charge = scale * qi * charges[j];
+      const double product = vdwRoot[i] * vdwRoot[j];
+      const double epsilon = product > 0.0 ? product : 0.0;
+      const double rMin = vdwRadius[i] + vdwRadius[j];
+      term.rMin2 = rMin * rMin;
+      term.well = vdwScale * epsilon;
+      term.well12 = vdwScale * 12.0 * epsilon;
+      pairTerms.push_back(term);
+    }
+    pairTermEnd[static_cast<size_t>(i)] = static_cast<int>(pairTerms.size());
+  }
+  PairTermInputs& in = pairTermInputs;
+  in.charges = charges;
+  in.vdwEpsilon = vdwEpsilon;
+  in.vdwRadius = vdwRadius;
+  in.atomFixed = atomFixed;
+  in.pairList = pairList;
+  in.pairEnd = pairEnd;
+  in.ringContact = ringContact;
+  in.scale14 = scale14;
+  in.ringContactScale = ringContactScale;
+  in.electrostatics14 = electrostatics14Enabled;
+  in.vanDerWaals14 = vanDerWaals14Enabled;
+  in.made = true;
+  ++pairTermBuilds;
+}
+
+void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
+  // The parameters of a pair are products of its atoms' values, formed once for as long as the
+  // pair list and the values stay (the same products in the same order, so the same numbers).
+  if (!pairTermsCurrent()) makePairTerms();
+  const PairTerm* terms = pairTerms.data();
+  int first = 0;
+  for (int i = 0; i < atomCount; ++i) {
+    // Atom i's own force is summed here and added once.
+    const SSEVector4f ri = coordinates[i];
+    const int last = pairTermEnd[static_cast<size_t>(i)];
+    double fx = 0.0, fy = 0.0, fz = 0.0;
+    for (int t = first; t < last; ++t) {
+      const PairTerm& term = terms[t];
+      const int j = term.j;
       const Vec3 d = difference(ri, coordinates[j]);
       const double r2 = dot(d, d);
       if (r2 < kDegenerate2) {
         // Coincident atoms, each term with its own stand-in distance and direction.
-        if (electric) {
+        const double scale = pairList[term.p] < 0 ? scale14 : 1.0;
+        const double vdwScale = vdwScaleOf(term.p);
+        if (term.electric) {
           const double e = scale * coulombEnergy(charges[i] * charges[j], r2);
           electrostatic += e;
           const Vec3 de = {kCoincidentStep, kCoincidentStep, kCoincidentStep};
           KV_ADD_FORCE(i, e / 0.1, de);
           KV_ADD_FORCE(j, -e / 0.1, de);
         }
-        if (dispersive) {
+        if (term.dispersive) {
           double f = 0.0;
-          const double e =
-              vdwScale * lennardJones(rootI, vdwRoot[j], radiusI + vdwRadius[j], 1.0, &f);
+          const double e = vdwScale * lennardJones(vdwRoot[i], vdwRoot[j],
+                                                   vdwRadius[i] + vdwRadius[j], 1.0, &f);
           vanDerWaals += e;
           const Vec3 dv = {kUnit3, kUnit3, kUnit3};
           KV_ADD_FORCE(i, vdwScale * f, dv);
@@ -167,25 +227,23 @@ void MolecularSystem::EFPairs(double& electrostatic, double& vanDerWaals) {
       const double inverse = 1.0 / std::sqrt(r2);
       const double inverse2 = inverse * inverse;
       double s = 0.0;
-      if (electric) {
-        const double e = scale * qi * charges[j] * inverse;
+      if (term.electric) {
+        const double e = term.charge * inverse;
         electrostatic += e;
         s += e * inverse2;
       }
-      if (dispersive) {
-        const double product = rootI * vdwRoot[j];
-        const double epsilon = product > 0.0 ? product : 0.0;
-        const double rMin = radiusI + vdwRadius[j];
-        const double q = rMin * rMin * inverse2;
+      if (term.dispersive) {
+        const double q = term.rMin2 * inverse2;
         const double s6 = q * q * q;
-        vanDerWaals += vdwScale * epsilon * (s6 * s6 - 2.0 * s6);
-        s += vdwScale * 12.0 * epsilon * (s6 * s6 - s6) * inverse2;
+        vanDerWaals += term.well * (s6 * s6 - 2.0 * s6);
+        s += term.well12 * (s6 * s6 - s6) * inverse2;
       }
       fx += s * d.x;
       fy += s * d.y;
       fz += s * d.z;
       KV_ADD_FORCE(j, -s, d);
     }
+    first = last;
     forceX[i] += fx;
     forceY[i] += fy;
     forceZ[i] += fz;
@@ -274,7 +332,10 @@ double MolecularSystem::EFAngle() {
     const double theta2 = angleReference2[t];
     const double theta3 = angleReference3[t];
     double cosTheta = (rjk2 + rij2 - rik2) / (2.0 * rij * rjk);
-    double sinTheta = std::sqrt(std::fmax(0.0, 1.0 - cosTheta * cosTheta));
+    // The clamps are comparisons (as std::fmax and std::fmin, a NaN gives the bound): the
+    // library calls cost as much as the rest of the angle's arithmetic.
+    const double sin2 = 1.0 - cosTheta * cosTheta;
+    double sinTheta = std::sqrt(sin2 > 0.0 ? sin2 : 0.0);
     double kTheta = angleForceConstant[t];
     bool onLine = false;
     if (std::fabs(cosTheta) > 1.0 || sinTheta < 1e-10) {
@@ -290,7 +351,8 @@ double MolecularSystem::EFAngle() {
       sinTheta = 1e-10;
       onLine = true;
     }
-    const double theta = std::acos(std::fmax(-1.0, std::fmin(1.0, cosTheta)));
+    const double theta =
+        std::acos(cosTheta < 1.0 ? (cosTheta > -1.0 ? cosTheta : -1.0) : 1.0);
     double delta = theta - theta0;
     double oneThree = ureyBradleyLength[t];
     if (theta2 > 0.0 && std::fabs(theta - theta2) < std::fabs(delta)) {
@@ -340,11 +402,10 @@ double MolecularSystem::EFAngle() {
 
 namespace {
 
-// cos and sin of n phi for a whole n from 1 to 6 by the angle-sum recurrence, else through the
-// angle itself.
-inline void multipleAngle(double n, double c, double s, double& cn, double& sn) {
-  const int whole = static_cast<int>(n);
-  if (whole >= 1 && whole <= 6 && static_cast<double>(whole) == n) {
+// cos and sin of n phi for a whole n from 1 to 6 (given as whole) by the angle-sum recurrence,
+// else through the angle itself.
+inline void multipleAngle(double n, int whole, double c, double s, double& cn, double& sn) {
+  if (whole != 0) {
     cn = c;
     sn = s;
     for (int m = 1; m < whole; ++m) {
@@ -358,26 +419,6 @@ inline void multipleAngle(double n, double c, double s, double& cn, double& sn) 
   cn = std::cos(n * phi);
   sn = std::sin(n * phi);
 }
-
-// cos and sin of a phase; the table's phases are 0 and half a turn (in single precision), so
-// the last other phase is kept.
-inline void phaseOf(double delta, double& cd, double& sd) {
-  static thread_local double lastDelta = 0.0, lastCos = 1.0, lastSin = 0.0;
-  if (delta == 0.0) {
-    cd = 1.0;
-    sd = 0.0;
-    return;
-  }
-  if (delta != lastDelta) {
-    lastDelta = delta;
-    lastCos = std::cos(delta);
-    lastSin = std::sin(delta);
-  }
-  cd = lastCos;
-  sd = lastSin;
-}
-
-const int kMaxTorsionTerms = 8;
 
 // A torsion's angle phi is that between the planes i-j-k and j-k-l; as either plane's angle
 // opens to 180 degrees (or closes to 0) the plane is lost, phi turns through every value as the
@@ -446,7 +487,7 @@ void fadeForces(const Vec3& b1, const Vec3& b2, const Vec3& b3, const Fade& fade
 
 }  // namespace
 
-double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionTermValue* terms,
+double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionTerm* terms,
                                       int count, bool addForces) {
   const Vec3 b1 = difference(coordinates[i], coordinates[j]);
   const Vec3 b2 = difference(coordinates[j], coordinates[k]);
@@ -482,14 +523,15 @@ double MolecularSystem::torsionSeries(int i, int j, int k, int l, const TorsionT
   double energy = 0.0, P = 0.0;
   bool pushes = false;
   for (int t = 0; t < count; ++t) {
-    double cn, sn, cd, sd;
-    multipleAngle(terms[t].n, c, s, cn, sn);
-    phaseOf(terms[t].delta, cd, sd);
+    const TorsionTerm& term = terms[t];
+    double cn, sn;
+    multipleAngle(term.n, term.whole, c, s, cn, sn);
+    const double cd = term.cosPhase, sd = term.sinPhase;
     const double cosX = cn * cd + sn * sd;   // cos(n phi - delta)
     const double sinX = sn * cd - cn * sd;   // sin(n phi - delta)
-    energy += terms[t].K * (1.0 + cosX);
-    P += terms[t].n * terms[t].K * sinX;
-    pushes = pushes || terms[t].K != 0.0;
+    energy += term.K * (1.0 + cosX);
+    P += term.nK * sinX;
+    pushes = pushes || term.K != 0.0;
   }
   if (!addForces || !pushes) return weight * energy;
 
@@ -528,37 +570,25 @@ int MolecularSystem::gatherTorsionTerms(int d, size_t& t, TorsionTermValue* term
   return count;
 }
 
-double MolecularSystem::EFDihedral() {
+double MolecularSystem::torsionForces(size_t begin, size_t end) {
   double energy = 0.0;
-  size_t t = 0;
-  TorsionTermValue terms[kMaxTorsionTerms];
-  for (int d = 0; d < dihedralCount; ++d) {
-    const int i = dihedralAtom1[d], j = dihedralAtom2[d], k = dihedralAtom3[d],
-              l = dihedralAtom4[d];
-    const int count = gatherTorsionTerms(d, t, terms, kMaxTorsionTerms);
-    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    energy += torsionSeries(i, j, k, l, terms, count, true);
-  }
-  for (size_t c = 0; c < cumuleneTwistBarrier.size(); ++c) {
-    const int i = cumuleneTwistAtom1[c], j = cumuleneTwistAtom2[c], k = cumuleneTwistAtom3[c],
-              l = cumuleneTwistAtom4[c];
-    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    const TorsionTermValue twist = {2.0, cumuleneTwistPhase[c], cumuleneTwistBarrier[c]};
-    energy += torsionSeries(i, j, k, l, &twist, 1, true);
+  for (size_t e = begin; e < end; ++e) {
+    const TorsionEntry& entry = torsionEntries[e];
+    if (entry.fixed) continue;
+    energy += torsionSeries(entry.i, entry.j, entry.k, entry.l, &torsionTerms[entry.first],
+                            entry.count, true);
   }
   return energy;
 }
 
+double MolecularSystem::EFDihedral() {
+  refreshTorsionList();
+  return torsionForces(0, improperStart);
+}
+
 double MolecularSystem::EFImproperDihedral() {
-  double energy = 0.0;
-  for (int m = 0; m < improperCount; ++m) {
-    const int i = improperAtom1[m], j = improperAtom2[m], k = improperAtom3[m],
-              l = improperAtom4[m];
-    if (atomFixed[i] && atomFixed[j] && atomFixed[k] && atomFixed[l]) continue;
-    const TorsionTermValue term = {1.0, 0.0, improperBarrier[m]};
-    energy += torsionSeries(i, j, k, l, &term, 1, true);
-  }
-  return energy;
+  refreshTorsionList();
+  return torsionForces(improperStart, torsionEntries.size());
 }
 
 double MolecularSystem::Eelec() const {
@@ -585,11 +615,36 @@ double MolecularSystem::EVDW() const {
   return energy;
 }
 
+void MolecularSystem::pairEnergies(double& electrostatic, double& vanDerWaals) const {
+  refreshVdwRoots();
+  forEachPair(true, [&](int i, int j, bool oneFour, int p) {
+    const Vec3 d = difference(coordinates[i], coordinates[j]);
+    const double r2 = dot(d, d);
+    if (!oneFour || electrostatics14Enabled) {
+      const double e = coulombEnergy(charges[i] * charges[j], r2);
+      electrostatic += oneFour ? e * scale14 : e;
+    }
+    if (!oneFour || vanDerWaals14Enabled) {
+      const double e = lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j],
+                                    r2 < kDegenerate2 ? 1.0 : r2, nullptr);
+      vanDerWaals += e * vdwScaleOf(p);
+    }
+  });
+}
+
 double MolecularSystem::NonBondedEnergy() {
   refreshPairList();
   double energy = 0.0;
-  if (electrostaticsEnabled) energy += Eelec();
-  if (vanDerWaalsEnabled) energy += EVDW();
+  if (electrostaticsEnabled && vanDerWaalsEnabled) {
+    // Eelec and EVDW in one walk, each summed apart and added in their order.
+    double electrostatic = 0.0, vanDerWaals = 0.0;
+    pairEnergies(electrostatic, vanDerWaals);
+    energy += electrostatic;
+    energy += vanDerWaals;
+  } else {
+    if (electrostaticsEnabled) energy += Eelec();
+    if (vanDerWaalsEnabled) energy += EVDW();
+  }
   if (dihedralsEnabled) energy += EFDihedral();
   return energy;
 }
@@ -606,18 +661,12 @@ double MolecularSystem::EelecEX14() const {
 double MolecularSystem::EDihedral() const {
   // torsionSeries only writes forces when asked to, so the const cast does not change state.
   MolecularSystem* self = const_cast<MolecularSystem*>(this);
+  refreshTorsionList();
   double energy = 0.0;
-  size_t t = 0;
-  TorsionTermValue terms[kMaxTorsionTerms];
-  for (int d = 0; d < dihedralCount; ++d) {
-    const int count = gatherTorsionTerms(d, t, terms, kMaxTorsionTerms);
-    energy += self->torsionSeries(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d],
-                                  dihedralAtom4[d], terms, count, false);
-  }
-  for (size_t c = 0; c < cumuleneTwistBarrier.size(); ++c) {
-    const TorsionTermValue twist = {2.0, cumuleneTwistPhase[c], cumuleneTwistBarrier[c]};
-    energy += self->torsionSeries(cumuleneTwistAtom1[c], cumuleneTwistAtom2[c],
-                                  cumuleneTwistAtom3[c], cumuleneTwistAtom4[c], &twist, 1, false);
+  for (size_t e = 0; e < improperStart; ++e) {
+    const TorsionEntry& entry = torsionEntries[e];
+    energy += self->torsionSeries(entry.i, entry.j, entry.k, entry.l, &torsionTerms[entry.first],
+                                  entry.count, false);
   }
   return energy;
 }

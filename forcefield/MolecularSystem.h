@@ -365,13 +365,49 @@ private:
   struct TorsionTermValue {
     double n, delta, K;
   };
+  // A term as the torsion walk uses it: n and K, their product, the cosine and sine of the
+  // phase, and n when it is whole from 1 to 6 (else 0).
+  struct TorsionTerm {
+    double n, K, nK, cosPhase, sinPhase;
+    int whole;
+  };
   // Energy of the terms of the torsion on atoms i, j, k, l, all at the same angle, and their
   // forces when asked.
-  double torsionSeries(int i, int j, int k, int l, const TorsionTermValue* terms, int count,
+  double torsionSeries(int i, int j, int k, int l, const TorsionTerm* terms, int count,
                        bool addForces);
   // The terms of dihedral d: its first term and its further ones, which start at index t of
   // the further-term list (moved past them); count written to terms.
   int gatherTorsionTerms(int d, size_t& t, TorsionTermValue* terms, int capacity) const;
+
+  // Every torsion the energy walks (the dihedrals, the cumulene twists, then the impropers) with
+  // its terms, made from the parameter lists (TorsionList.cpp) and made again whenever any of
+  // them, the torsions' atoms or the fixed atoms differ from what it was made from.
+  struct TorsionEntry {
+    int i, j, k, l, first, count;
+    bool fixed;   // all four atoms fixed
+  };
+  mutable std::vector<TorsionEntry> torsionEntries;
+  mutable std::vector<TorsionTerm> torsionTerms;
+  mutable size_t twistStart = 0, improperStart = 0;   // where the twists and impropers begin
+  static const size_t kTorsionIntLists = 13, kTorsionValueLists = 9;
+  struct TorsionInputs {
+    int dihedralCount = 0, improperCount = 0;
+    std::vector<int> ints[kTorsionIntLists];
+    std::vector<double> values[kTorsionValueLists];
+    std::vector<bool> atomFixed;
+    bool made = false;
+  };
+  mutable TorsionInputs torsionInputs;
+  void refreshTorsionList() const;
+  // Energy of the torsions [begin, end) of the list, their forces added; those of fixed atoms
+  // are skipped.
+  double torsionForces(size_t begin, size_t end);
+
+public:
+  // The number of times the torsion list was made, for tests of its renewal.
+  mutable int torsionListBuilds = 0;
+
+private:
 
   // Square roots of the atoms' well depths with their signs, so that a pair's well depth is one
   // product (zero for opposite signs); refreshed from vdwEpsilon by every van der Waals sum.
@@ -379,6 +415,40 @@ private:
   // EFelec and EFVDW in one walk over the pair list, each energy into its own sum.
   void EFPairs(double& electrostatic, double& vanDerWaals);
   void refreshVdwRoots() const;
+  // Eelec and EVDW in one walk over the pair list, each energy into its own sum.
+  void pairEnergies(double& electrostatic, double& vanDerWaals) const;
+
+  // What EFPairs needs of a pair-list entry p, formed with the same products it used to form per
+  // evaluation; pairs whose two atoms are fixed are left out. Made again from the system
+  // whenever any input (kept in pairTermInputs) differs from the one it was made from.
+  struct PairTerm {
+    int j, p;
+    bool electric, dispersive;
+    double charge;   // scale * (kCoulomb q_i) * q_j
+    double rMin2;    // (r_i + r_j)^2
+    double well;     // vdW scale * epsilon
+    double well12;   // vdW scale * 12 * epsilon
+  };
+  struct PairTermInputs {
+    std::vector<double> charges, vdwEpsilon, vdwRadius;
+    std::vector<bool> atomFixed;
+    std::vector<int> pairList, pairEnd;
+    std::vector<char> ringContact;
+    double scale14 = 0.0, ringContactScale = 0.0;
+    bool electrostatics14 = false, vanDerWaals14 = false;
+    bool made = false;
+  };
+  std::vector<PairTerm> pairTerms;
+  std::vector<int> pairTermEnd;   // one past the last term of each atom
+  PairTermInputs pairTermInputs;
+  bool pairTermsCurrent() const;
+  void makePairTerms();
+
+public:
+  // The number of times the pair terms were made, for tests of their renewal.
+  int pairTermBuilds = 0;
+
+private:
 
   // Centre atom's element, degree and used valence, for the default angle; the element also
   // says where a formal charge is delocalised.

@@ -430,3 +430,113 @@ TEST_F(EnergyTerms, CumulatedDoubleBondsHoldTheirEndPlanesCrossedOrFlat) {
   auto butyne = fftest::straightenedChain(180.0, true);
   EXPECT_TRUE(MolecularSystem(butyne.get()).cumuleneTwistBarrier.empty());
 }
+
+// The pair walk keeps its pairs' parameter products between evaluations: every change of what
+// they are made from must be seen, and no evaluation without one may make them again.
+TEST_F(EnergyTerms, KeptPairParametersFollowEveryChangeOfWhatTheyAreMadeFrom) {
+  auto molecule = fftest::cyclohexane();   // has ring contacts besides 1-4 and farther pairs
+  MolecularSystem system(molecule.get());
+  fftest::distort(system.coordinates, 0.15f);
+  system.bondsEnabled = system.anglesEnabled = false;
+  system.dihedralsEnabled = system.impropersEnabled = false;
+  auto separate = [&system] {
+    return evaluate(system, &MolecularSystem::EFelec) + system.EFVDW();
+  };
+  ASSERT_GT(std::fabs(system.EnergyForce()), 0.0);
+  const int builds = system.pairTermBuilds;
+  system.EnergyForce();
+  system.EnergyForce();
+  EXPECT_EQ(builds, system.pairTermBuilds);
+
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"charge", [&] { system.charges[0] += 0.3; }},
+      {"well depth", [&] { system.vdwEpsilon[1] *= 3.0; }},
+      {"radius", [&] { system.vdwRadius[2] += 0.4; }},
+      {"fixed atoms", [&] { system.atomFixed[0] = system.atomFixed[3] = true; }},
+      {"1-4 scale", [&] { system.scale14 = 0.8; }},
+      {"ring contact scale", [&] { system.ringContactScale = 0.9; }},
+      {"1-4 electrostatics", [&] { system.electrostatics14Enabled = false; }},
+      {"1-4 van der Waals", [&] { system.vanDerWaals14Enabled = false; }},
+      {"pair list", [&] {
+         system.coordinates[3].x += 5.0f;
+         ASSERT_TRUE(system.refreshPairList());
+       }},
+  };
+  for (const auto& change : changes) {
+    const double before = system.EnergyForce();
+    change.second();
+    const double expected = separate();
+    const std::vector<double> fx = system.forceX;
+    const double kept = system.EnergyForce();
+    EXPECT_NE(before, kept) << change.first;   // the change matters
+    EXPECT_NEAR(expected, kept, 1e-9 * std::fabs(expected)) << change.first;
+    for (int a = 0; a < system.atomCount; ++a)
+      EXPECT_NEAR(fx[a], system.forceX[a], 1e-9 * (1.0 + std::fabs(fx[a]))) << change.first;
+  }
+}
+
+// The torsion walk keeps its torsions and terms between evaluations: a system changed after an
+// evaluation must give what a system changed before any gives, and an evaluation without a
+// change must not make the list again.
+TEST_F(EnergyTerms, KeptTorsionListFollowsEveryChangeOfItsTermsAtomsAndFixedAtoms) {
+  using Change = std::function<void(MolecularSystem&)>;
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<Molecule>()> molecule;
+    Change change;
+  };
+  const Case cases[] = {
+      {"barrier", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralBarrier[0] += 1.5; }},
+      {"phase", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralPhase[1] = 1.0; }},
+      {"periodicity", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralPeriodicity[2] = 2.5; }},
+      {"further term", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) {
+         s.dihedralTermOf.insert(s.dihedralTermOf.begin(), 0);
+         s.dihedralTermPhase.insert(s.dihedralTermPhase.begin(), 0.0);
+         s.dihedralTermPeriodicity.insert(s.dihedralTermPeriodicity.begin(), 1.0);
+         s.dihedralTermBarrier.insert(s.dihedralTermBarrier.begin(), 2.0);
+       }},
+      {"torsion atom", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.dihedralAtom4[0] = s.dihedralAtom4[s.dihedralCount - 1]; }},
+      {"fixed atoms", [] { return fftest::alkane(4); },
+       [](MolecularSystem& s) { s.atomFixed.assign(s.atomCount, true); }},
+      {"improper", fftest::ethene, [](MolecularSystem& s) { s.improperBarrier[0] *= 3.0; }},
+      {"twist", [] { return fftest::cumulene(1, 30.0); },
+       [](MolecularSystem& s) {
+         s.cumuleneTwistBarrier[0] *= 2.0;
+         s.cumuleneTwistPhase[1] = 0.5;
+       }},
+  };
+  const Term terms[] = {&MolecularSystem::EFDihedral, &MolecularSystem::EFImproperDihedral};
+  for (const Case& c : cases) {
+    auto molecule = c.molecule();
+    MolecularSystem kept(molecule.get());
+    fftest::distort(kept.coordinates, 0.15f);
+    MolecularSystem fresh(molecule.get());
+    fresh.coordinates = kept.coordinates;
+    double before = 0.0;
+    for (auto term : terms) before += evaluate(kept, term);
+    const int builds = kept.torsionListBuilds;
+    before += kept.EDihedral();
+    EXPECT_EQ(builds, kept.torsionListBuilds) << c.name;
+    c.change(kept);
+    c.change(fresh);
+    double after = 0.0;
+    for (auto term : terms) {
+      const double value = evaluate(kept, term);
+      EXPECT_EQ(evaluate(fresh, term), value) << c.name;
+      after += value;
+      for (int a = 0; a < kept.atomCount; ++a)
+        EXPECT_EQ(fresh.forceX[a] + fresh.forceY[a] + fresh.forceZ[a],
+                  kept.forceX[a] + kept.forceY[a] + kept.forceZ[a])
+            << c.name;
+    }
+    EXPECT_EQ(fresh.EDihedral(), kept.EDihedral()) << c.name;
+    after += kept.EDihedral();
+    EXPECT_NE(before, after) << c.name;   // the change matters
+    EXPECT_EQ(builds + 1, kept.torsionListBuilds) << c.name;
+  }
+}
