@@ -29,17 +29,8 @@ struct Reference {
 // lists each error.
 void expectClassNearExperiment(const std::vector<Reference>& references, double moleculeBound,
                                double meanBound) {
-  std::ostringstream table;
-  double sum = 0.0;
-  for (const Reference& reference : references) {
-    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(reference.smiles);
-    ASSERT_TRUE(molecule) << reference.smiles;
-    const double error = molecule->heatOfFormation * kKcalPerEv - reference.kcalPerMol;
-    EXPECT_LE(std::fabs(error), moleculeBound) << reference.name;
-    sum += std::fabs(error);
-    table << reference.name << ": " << error << " kcal/mol\n";
-  }
-  EXPECT_LE(sum / references.size(), meanBound) << table.str();
+  kvtest::expectHeatsNearExperiment(references, &Reference::kcalPerMol, kKcalPerEv, "kcal/mol",
+                                    moleculeBound, meanBound);
 }
 
 }  // namespace

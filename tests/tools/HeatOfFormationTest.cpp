@@ -96,17 +96,8 @@ const std::vector<Reference> kCheckPart = {
 // lists each error.
 void expectNearExperiment(const std::vector<Reference>& references, double moleculeBound,
                           double meanBound) {
-  std::ostringstream table;
-  double sum = 0.0;
-  for (const Reference& reference : references) {
-    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(reference.smiles);
-    ASSERT_TRUE(molecule) << reference.smiles;
-    const double error = molecule->heatOfFormation * kKjPerEv - reference.kjPerMol;
-    EXPECT_LE(std::fabs(error), moleculeBound) << reference.name;
-    sum += std::fabs(error);
-    table << reference.name << ": " << error << " kJ/mol\n";
-  }
-  EXPECT_LE(sum / references.size(), meanBound) << table.str();
+  kvtest::expectHeatsNearExperiment(references, &Reference::kjPerMol, kKjPerEv, "kJ/mol",
+                                    moleculeBound, meanBound);
 }
 
 // The check part lands near 7.6 kJ/mol over the molecules without three- and four-membered rings
