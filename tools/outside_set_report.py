@@ -22,13 +22,13 @@ The heavy atoms kvtool prints come in the order of the SMILES (the hydrogens of 
 follow it, the added ones come last), so heavy atom i of the RDKit molecule read from the SMILES
 is kvtool's i-th atom that is not a hydrogen.
 """
-import json
 import math
 import subprocess
 import sys
 import tempfile
 import time
 
+from kvtool_records import parse_records, read_smiles
 from rdkit import Chem, RDLogger
 from rdkit.Chem import AllChem
 
@@ -36,16 +36,6 @@ RDLogger.DisableLog("rdApp.*")
 
 CONTACT_ANGSTROM = 1.5
 BOND_SHIFT_ANGSTROM = 0.2
-
-
-def read_smiles(path):
-    out = []
-    with open(path) as f:
-        for line in f:
-            parts = line.replace(",", " ").replace('"', " ").split()
-            if parts and not parts[0].startswith("//"):
-                out.append(parts[0])
-    return out
 
 
 def run_kvtool(kvtool, smiles):
@@ -57,15 +47,7 @@ def run_kvtool(kvtool, smiles):
     done = subprocess.run([kvtool, "--json", name], stdout=subprocess.PIPE,
                           stderr=subprocess.DEVNULL, text=True)
     seconds = time.time() - start
-    records = []
-    for line in done.stdout.splitlines():
-        line = line.strip()
-        if line.startswith("{"):
-            try:
-                records.append(json.loads(line))
-            except json.JSONDecodeError:
-                records.append({"ok": False, "error": "unreadable record"})
-    return records, seconds
+    return parse_records(done.stdout), seconds
 
 
 def molecule_from_record(record):

@@ -12,27 +12,17 @@ with the source molecule by RDKit canonical SMILES (heavy atoms, charges and tau
 come, no stereo). Open Babel (obabel -ipdb -osmi) reads the same files in the same run.
 Prints one line per form: read right by kvtool and by Open Babel. --list writes each miss.
 """
-import json
 import os
 import random
 import subprocess
 import sys
 import tempfile
 
+from kvtool_records import parse_records, read_smiles
 from rdkit import Chem, RDLogger
 from rdkit.Chem import AllChem
 
 RDLogger.DisableLog("rdApp.*")
-
-
-def read_smiles(path):
-    out = []
-    with open(path) as f:
-        for line in f:
-            parts = line.split()
-            if parts and not parts[0].startswith("//"):
-                out.append(parts[0])
-    return out
 
 
 def canonical(smiles):
@@ -92,29 +82,17 @@ def kvtool_smiles(kvtool, paths):
     """SMILES kvtool reads from each file (None when it reads none or several molecules)."""
     done = subprocess.run([kvtool, "--json"] + paths, stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, text=True)
-    records = []
-    for line in done.stdout.splitlines():
-        line = line.strip()
-        if line.startswith("{"):
-            try:
-                records.append(json.loads(line))
-            except ValueError:
-                records.append({})
-    if len(records) != len(paths):
+    found = parse_records(done.stdout)
+    if len(found) != len(paths):
         return [kvtool_one(kvtool, p) for p in paths]
-    return [r.get("smiles") for r in records]
+    return [r.get("smiles") for r in found]
 
 
 def kvtool_one(kvtool, path):
     done = subprocess.run([kvtool, "--json", path], stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, text=True)
-    for line in done.stdout.splitlines():
-        if line.strip().startswith("{"):
-            try:
-                return json.loads(line).get("smiles")
-            except ValueError:
-                return None
-    return None
+    found = parse_records(done.stdout)
+    return found[0].get("smiles") if found else None
 
 
 def obabel_smiles(path):

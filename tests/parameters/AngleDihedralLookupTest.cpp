@@ -15,6 +15,26 @@ protected:
     params().parseAngleTable(lookup_tables::kAngles);
     params().parseDihedralTable(lookup_tables::kDihedrals);
   }
+
+  // A torsion of four atom types and the barrier of the single-bond row it must find.
+  struct BarrierCase {
+    const char *type1, *type2, *type3, *type4;
+    float barrier;
+    const char* why;
+  };
+
+  // periodicity 0 leaves the periodicity unchecked.
+  void expectBarriers(const std::vector<BarrierCase>& cases, float periodicity = 0.0f) {
+    for (const BarrierCase& c : cases) {
+      SCOPED_TRACE(c.why);
+      DihedralParameters out;
+      ASSERT_EQ(1, params().findDihedralParameters(c.type1, c.type2, c.type3, c.type4, 1, out));
+      if (periodicity != 0.0f) {
+        EXPECT_FLOAT_EQ(periodicity, out.periodicity);
+      }
+      EXPECT_FLOAT_EQ(c.barrier, out.barrier);
+    }
+  }
 };
 
 TEST_F(AngleDihedralLookup, AngleRowsByExactNameBaseTypeDummyEndAndCentreDefaultThenTheDefaultAngle) {
@@ -85,25 +105,13 @@ TEST_F(AngleDihedralLookup, AnAxisNamedByTheCentralTypesComesBeforeTheirSuperTyp
                               "NH   NH   NSP3 N  14.007 0.8  -0.2  1.85 2.97 3.28 0\n");
   params().parseDihedralTable("AXIS CA   NH     1  2  180.0  1.3140\n"
                               "C    C           1  2  180.0  2.0000\n");
-  struct Case {
-    const char *type1, *type2, *type3, *type4;
-    float barrier;
-    const char* why;
-  };
-  const Case cases[] = {
+  expectBarriers({
       {"CH3", "CA", "NH", "H", 1.314f, "the type-named axis row"},
       {"CH3", "CA", "NH", "CH3", 2.0f, "its pair row"},
       {"CH3", "NH", "CA", "CH3", 2.0f, "its pair row from the other end"},
       {"CH3", "CPAM", "NPAM", "CH3", 4.2f, "other types of the same super types keep theirs"},
       {"CH3", "CA", "NPAM", "CH3", 4.2f, "one central type alone is not the axis"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.why);
-    DihedralParameters out;
-    ASSERT_EQ(1, params().findDihedralParameters(c.type1, c.type2, c.type3, c.type4, 1, out));
-    EXPECT_FLOAT_EQ(2.0f, out.periodicity);
-    EXPECT_FLOAT_EQ(c.barrier, out.barrier);
-  }
+  }, 2.0f);
 }
 
 TEST_F(AngleDihedralLookup, APairRowMayNameAnEndBySuperTypeWhichComesBeforeItsElement) {
@@ -116,25 +124,14 @@ TEST_F(AngleDihedralLookup, APairRowMayNameAnEndBySuperTypeWhichComesBeforeItsEl
                               "O    CSP3        1  2  180.0  0.5000\n"
                               "AXIS CSP3 OSP3   1  3  0.0    0.1680\n"
                               "O    H           1  1  180.0  0.8000\n");
-  struct Case {
-    const char *type1, *type2, *type3, *type4;
-    float barrier;
-    const char* why;
-  };
-  const Case cases[] = {
+  expectBarriers({
       {"OPAM", "CPAM", "NPAM", "H", 1.07f, "the carbonyl oxygen by its super type"},
       {"H", "NPAM", "CPAM", "OPAM", 1.07f, "written from the other end"},
       {"OE", "CPAM", "NPAM", "H", 1.5f, "an alkoxy oxygen falls back to the element row"},
       {"OE", "CPAM", "NPAM", "CH3", 0.5f, "both ends: one by element, the other by super type"},
       {"OPAM", "CPAM", "NPAM", "CH3", 0.5f, "a super-type end without its row takes the element"},
       {"OH", "CH2", "OE", "H", 0.8f, "element rows of other axes are reached as before"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.why);
-    DihedralParameters out;
-    ASSERT_EQ(1, params().findDihedralParameters(c.type1, c.type2, c.type3, c.type4, 1, out));
-    EXPECT_FLOAT_EQ(c.barrier, out.barrier);
-  }
+  });
 }
 
 TEST_F(AngleDihedralLookup, TorsionTermsAreTheMatchedRowAndTheRowsRightAfterItWithItsKey) {

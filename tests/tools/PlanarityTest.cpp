@@ -424,6 +424,33 @@ double twistDeg(const Atom* x, const Atom* carbon, const Atom* nitrogen) {
   return std::min(tau, 180.0 - tau);
 }
 
+// A single bond from a carbonyl or thiocarbonyl carbon to a nitrogen, with the double-bonded
+// oxygen or sulfur.
+struct AcylNitrogen {
+  const Atom* x;
+  const Atom* carbon;
+  const Atom* nitrogen;
+  bool inRing;
+};
+
+std::vector<AcylNitrogen> acylNitrogens(const Molecule& m) {
+  std::vector<AcylNitrogen> found;
+  for (const Atom* c : m.atoms) {
+    if (c->element != "C" || c->bonds.size() != 3) continue;
+    const Atom* x = nullptr;
+    for (Bond* b : c->bonds) {
+      const Atom* other = c->getAdjacentAtom(b);
+      if ((other->element == "O" || other->element == "S") && b->order == 2) x = other;
+    }
+    if (x == nullptr) continue;
+    for (Bond* b : c->bonds) {
+      const Atom* other = c->getAdjacentAtom(b);
+      if (other->element == "N" && b->order == 1) found.push_back({x, c, other, b->inRing});
+    }
+  }
+  return found;
+}
+
 }  // namespace
 
 TEST(Planarity, CarbamateThiocarbamateUreaAndAnilideBondsAreFlat) {
@@ -452,22 +479,10 @@ TEST(Planarity, CarbamateThiocarbamateUreaAndAnilideBondsAreFlat) {
     std::unique_ptr<Molecule> m = kvtest::finishedMolecule(smiles);
     ASSERT_NE(nullptr, m);
     int bonds = 0;
-    for (const Atom* c : m->atoms) {
-      if (c->element != "C" || c->bonds.size() != 3) continue;
-      const Atom* x = nullptr;
-      std::vector<const Atom*> nitrogens;
-      for (Bond* b : c->bonds) {
-        const Atom* other = c->getAdjacentAtom(b);
-        if ((other->element == "O" || other->element == "S") && b->order == 2) x = other;
-        if (other->element == "N" && b->order == 1 && other->bonds.size() == 3 &&
-            !b->inRing)
-          nitrogens.push_back(other);
-      }
-      if (x == nullptr) continue;
-      for (const Atom* nitrogen : nitrogens) {
-        ++bonds;
-        EXPECT_LE(twistDeg(x, c, nitrogen), 15.0);
-      }
+    for (const AcylNitrogen& a : acylNitrogens(*m)) {
+      if (a.inRing || a.nitrogen->bonds.size() != 3) continue;
+      ++bonds;
+      EXPECT_LE(twistDeg(a.x, a.carbon, a.nitrogen), 15.0);
     }
     EXPECT_GE(bonds, 1);
   }
@@ -488,20 +503,12 @@ TEST(Planarity, SecondaryAmidesKeepTheirZFormThroughTheTorsionSearch) {
     std::unique_ptr<Molecule> m = kvtest::finishedMolecule(smiles);
     ASSERT_NE(nullptr, m);
     int amides = 0;
-    for (const Atom* c : m->atoms) {
-      if (c->element != "C" || c->bonds.size() != 3) continue;
-      const Atom* oxygen = nullptr;
-      const Atom* nitrogen = nullptr;
-      for (Bond* b : c->bonds) {
-        const Atom* other = c->getAdjacentAtom(b);
-        if (other->element == "O" && b->order == 2) oxygen = other;
-        if (other->element == "N" && b->order == 1) nitrogen = other;
-      }
-      if (oxygen == nullptr || nitrogen == nullptr) continue;
-      for (const Atom* r : bonded(nitrogen)) {
-        if (r == c || r->element == "H") continue;
+    for (const AcylNitrogen& a : acylNitrogens(*m)) {
+      if (a.x->element != "O") continue;
+      for (const Atom* r : bonded(a.nitrogen)) {
+        if (r == a.carbon || r->element == "H") continue;
         ++amides;
-        EXPECT_LT(std::fabs(dihedralDeg(oxygen, c, nitrogen, r)), 30.0);
+        EXPECT_LT(std::fabs(dihedralDeg(a.x, a.carbon, a.nitrogen, r)), 30.0);
       }
     }
     EXPECT_EQ(1, amides);
