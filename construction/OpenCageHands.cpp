@@ -67,16 +67,21 @@ std::vector<int> handsOf(size_t bits, size_t count) {
   return hands;
 }
 
-// The hands the built geometry shows on the centres; empty when one of them lies flat.
-std::vector<int> handsInSpace(const std::vector<Atom*>& centres) {
+// The hands the built geometry shows on the centres, 0 where one lies flat (a flat centre shows
+// no hand, and its SMILES none either).
+std::vector<int> handsShown(const std::vector<Atom*>& centres) {
   std::vector<int> hands;
   for (Atom* centre : centres) {
     setHands({centre}, {2});
-    const int hand = handednessInSpace(*centre);
-    if (hand == 0) return {};
-    hands.push_back(hand);
+    hands.push_back(handednessInSpace(*centre));
   }
   return hands;
+}
+
+// The hands the built geometry shows on the centres; empty when one of them lies flat.
+std::vector<int> handsInSpace(const std::vector<Atom*>& centres) {
+  const std::vector<int> hands = handsShown(centres);
+  return std::find(hands.begin(), hands.end(), 0) == hands.end() ? hands : std::vector<int>();
 }
 
 OpenHandsKept keep(const std::vector<Atom*>& centres) {
@@ -185,13 +190,7 @@ OpenHandsKept chooseOpenCageHands(Molecule& molecule,
 
 std::string describeOpenHandsFault(Molecule& molecule, const OpenHandsKept& kept) {
   if (kept.centres.empty()) return std::string();
-  // A centre that lies flat shows no hand, and its SMILES none either.
-  std::vector<int> shown;
-  for (Atom* centre : kept.centres) {
-    setHands({centre}, {2});
-    shown.push_back(handednessInSpace(*centre));
-  }
-  setHands(kept.centres, shown);
+  setHands(kept.centres, handsShown(kept.centres));
   const Atom* inside = findInsideOutBridgehead(molecule);
   restoreOpenHands(kept);
   if (inside == nullptr) return std::string();

@@ -2,12 +2,12 @@
 // Every difference is formed from the float coordinates and used in double precision.
 #include "forcefield/MolecularSystem.h"
 
+#include "forcefield/SameNumbers.h"
 #include "math/Constants.h"
 #include "math/VectorFunctions.h"
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -129,10 +129,7 @@ double MolecularSystem::EFelec() {
 
 bool MolecularSystem::pairTermsCurrent() const {
   const PairTermInputs& in = pairTermInputs;
-  auto same = [](const std::vector<double>& a, const std::vector<double>& b) {
-    return a.size() == b.size() &&
-           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
-  };
+  const auto same = sameNumbers<double>;
   return in.made && in.scale14 == scale14 && in.ringContactScale == ringContactScale &&
          in.electrostatics14 == electrostatics14Enabled &&
          in.vanDerWaals14 == vanDerWaals14Enabled &&
@@ -592,39 +589,30 @@ double MolecularSystem::EFImproperDihedral() {
 }
 
 double MolecularSystem::Eelec() const {
-  double energy = 0.0;
-  forEachPair(electrostatics14Enabled, [&](int i, int j, bool oneFour, int) {
-    const Vec3 d = difference(coordinates[i], coordinates[j]);
-    const double e = coulombEnergy(charges[i] * charges[j], dot(d, d));
-    energy += oneFour ? e * scale14 : e;
-  });
-  return energy;
+  double electrostatic = 0.0, vanDerWaals = 0.0;
+  pairEnergies(true, false, electrostatic, vanDerWaals);
+  return electrostatic;
 }
 
 double MolecularSystem::EVDW() const {
-  double energy = 0.0;
-  refreshVdwRoots();
-  forEachPair(vanDerWaals14Enabled, [&](int i, int j, bool, int p) {
-    const Vec3 d = difference(coordinates[i], coordinates[j]);
-    double r2 = dot(d, d);
-    if (r2 < kDegenerate2) r2 = 1.0;   // as EFVDW: coincident atoms stay finite
-    const double e =
-        lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j], r2, nullptr);
-    energy += e * vdwScaleOf(p);
-  });
-  return energy;
+  double electrostatic = 0.0, vanDerWaals = 0.0;
+  pairEnergies(false, true, electrostatic, vanDerWaals);
+  return vanDerWaals;
 }
 
-void MolecularSystem::pairEnergies(double& electrostatic, double& vanDerWaals) const {
-  refreshVdwRoots();
+void MolecularSystem::pairEnergies(bool electric, bool dispersive, double& electrostatic,
+                                   double& vanDerWaals) const {
+  if (!electric && !dispersive) return;
+  if (dispersive) refreshVdwRoots();
   forEachPair(true, [&](int i, int j, bool oneFour, int p) {
     const Vec3 d = difference(coordinates[i], coordinates[j]);
     const double r2 = dot(d, d);
-    if (!oneFour || electrostatics14Enabled) {
+    if (electric && (!oneFour || electrostatics14Enabled)) {
       const double e = coulombEnergy(charges[i] * charges[j], r2);
       electrostatic += oneFour ? e * scale14 : e;
     }
-    if (!oneFour || vanDerWaals14Enabled) {
+    if (dispersive && (!oneFour || vanDerWaals14Enabled)) {
+      // As EFVDW: coincident atoms stay finite.
       const double e = lennardJones(vdwRoot[i], vdwRoot[j], vdwRadius[i] + vdwRadius[j],
                                     r2 < kDegenerate2 ? 1.0 : r2, nullptr);
       vanDerWaals += e * vdwScaleOf(p);
@@ -634,17 +622,12 @@ void MolecularSystem::pairEnergies(double& electrostatic, double& vanDerWaals) c
 
 double MolecularSystem::NonBondedEnergy() {
   refreshPairList();
+  // Both sums in one walk, each summed apart and added in their order.
+  double electrostatic = 0.0, vanDerWaals = 0.0;
+  pairEnergies(electrostaticsEnabled, vanDerWaalsEnabled, electrostatic, vanDerWaals);
   double energy = 0.0;
-  if (electrostaticsEnabled && vanDerWaalsEnabled) {
-    // Eelec and EVDW in one walk, each summed apart and added in their order.
-    double electrostatic = 0.0, vanDerWaals = 0.0;
-    pairEnergies(electrostatic, vanDerWaals);
-    energy += electrostatic;
-    energy += vanDerWaals;
-  } else {
-    if (electrostaticsEnabled) energy += Eelec();
-    if (vanDerWaalsEnabled) energy += EVDW();
-  }
+  if (electrostaticsEnabled) energy += electrostatic;
+  if (vanDerWaalsEnabled) energy += vanDerWaals;
   if (dihedralsEnabled) energy += EFDihedral();
   return energy;
 }

@@ -205,16 +205,15 @@ bool InternalCoordinates::minimizeEnergy() {
     minimization.maxEvaluations = relaxationEvaluations(system->atomCount);
     minimization.AdoptedBasisNewtonRaphson(system);
     if (system->lastGradient > kSecondRunGradient) minimization.AdoptedBasisNewtonRaphson(system);
+    settleBondedTerms(minimization);
   };
   relax();
-  settleBondedTerms(minimization);
   // The annealing judges its turns by the non-bonded energy alone, and a turn about a ring bond
   // bends the ring; from there ABNR can end in a strained minimum above the geometry the molecule
   // came with (a loaded cyclobutane did). Such a result is dropped for a relaxation of the start.
   if (system->lastEnergy > startEnergy) {
     system->coordinates = start;
     relax();
-    settleBondedTerms(minimization);
   }
 
   finalGradient = system->lastGradient;

@@ -44,7 +44,6 @@ const double kChargeScale = 1.08;
 // 2.06 (1.08).
 const double kGeminalInduction = 0.0118;           // per A^6
 const double kGeminalHydrogenMoment = -0.47;       // Debye, positive with the hydrogen positive
-const double kChlorinePolarisability = 2.18;       // A^3
 double halogenPolarisability(const std::string& element) {
   if (element == "F") return 0.557;
   if (element == "Cl") return 2.18;
@@ -433,13 +432,18 @@ void MolecularSystem::assignAngleParameters() {
   }
 }
 
+std::vector<std::vector<int>> MolecularSystem::anglesByCentre() const {
+  std::vector<std::vector<int>> anglesAt(static_cast<size_t>(atomCount));
+  for (int t = 0; t < angleCount; ++t) anglesAt[static_cast<size_t>(angleCentre[t])].push_back(t);
+  return anglesAt;
+}
+
 // At a three-connected atom of a flat five-membered ring the three angles lie in one plane and
 // add to 360 degrees. The angles that lie in no ring (the substituent's, or the one between two
 // fused rings) take what the ring angles leave, shared evenly; their open-chain 120 would press
 // the small ring angle shut.
 void MolecularSystem::openExocyclicAngles(const std::vector<bool>& inFlatFiveRing) {
-  std::vector<std::vector<int>> anglesAt(static_cast<size_t>(atomCount));
-  for (int t = 0; t < angleCount; ++t) anglesAt[static_cast<size_t>(angleCentre[t])].push_back(t);
+  const std::vector<std::vector<int>> anglesAt = anglesByCentre();
   for (int centre = 0; centre < atomCount; ++centre) {
     const std::vector<int>& angles = anglesAt[static_cast<size_t>(centre)];
     if (atomDegree[centre] != 3 || angles.size() != 3) continue;
@@ -488,8 +492,7 @@ bool MolecularSystem::heldStraight(int end1, int centre, int end3,
 
 void MolecularSystem::assignDihedralParameters(const std::string& moleculeName) {
   InputParameters* params = InputParameters::instance();
-  std::vector<std::vector<int>> anglesAt(static_cast<size_t>(atomCount));
-  for (int t = 0; t < angleCount; ++t) anglesAt[static_cast<size_t>(angleCentre[t])].push_back(t);
+  const std::vector<std::vector<int>> anglesAt = anglesByCentre();
   for (int d = 0; d < dihedralCount; ++d) {
     // A torsion one of whose angles is held straight has no plane on that side: its angle turns
     // through every value as the end atom passes near the axis, and its force grows as one over
@@ -559,7 +562,7 @@ double MolecularSystem::geminalHydrogenMoment(const std::vector<std::string>& ha
   if (halogens.size() < 2) return 0.0;
   double weight = 0.0;
   for (const std::string& halogen : halogens)
-    weight += std::min(1.0, halogenPolarisability(halogen) / kChlorinePolarisability);
+    weight += std::min(1.0, halogenPolarisability(halogen) / halogenPolarisability("Cl"));
   return kGeminalHydrogenMoment * weight / static_cast<double>(halogens.size());
 }
 

@@ -329,6 +329,8 @@ private:
   void assignAngleParameters();
   void openExocyclicAngles(const std::vector<bool>& inFlatFiveRing);
   void assignDihedralParameters(const std::string& moleculeName);
+  // The angles of each atom as their centre, by index.
+  std::vector<std::vector<int>> anglesByCentre() const;
   bool heldStraight(int end1, int centre, int end3,
                     const std::vector<std::vector<int>>& anglesAt) const;
   // Fills the cumulene twists (defined in MolecularSystemTopology.cpp); run once the angle
@@ -388,7 +390,7 @@ private:
   };
   mutable std::vector<TorsionEntry> torsionEntries;
   mutable std::vector<TorsionTerm> torsionTerms;
-  mutable size_t twistStart = 0, improperStart = 0;   // where the twists and impropers begin
+  mutable size_t improperStart = 0;   // where the impropers begin
   static const size_t kTorsionIntLists = 13, kTorsionValueLists = 9;
   struct TorsionInputs {
     int dihedralCount = 0, improperCount = 0;
@@ -415,8 +417,10 @@ private:
   // EFelec and EFVDW in one walk over the pair list, each energy into its own sum.
   void EFPairs(double& electrostatic, double& vanDerWaals);
   void refreshVdwRoots() const;
-  // Eelec and EVDW in one walk over the pair list, each energy into its own sum.
-  void pairEnergies(double& electrostatic, double& vanDerWaals) const;
+  // The electrostatic and van der Waals energies (Eelec, EVDW) of those asked for, in one walk
+  // over the pair list, each into its own sum.
+  void pairEnergies(bool electric, bool dispersive, double& electrostatic,
+                    double& vanDerWaals) const;
 
   // What EFPairs needs of a pair-list entry p, formed with the same products it used to form per
   // evaluation; pairs whose two atoms are fixed are left out. Made again from the system

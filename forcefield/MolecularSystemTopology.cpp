@@ -477,8 +477,7 @@ void MolecularSystem::setupCumuleneTwists() {
   cumuleneTwistPhase.clear();
   cumuleneTwistBarrier.clear();
   cumulatedChains.clear();
-  std::vector<std::vector<int>> anglesAt(static_cast<size_t>(atomCount));
-  for (int t = 0; t < angleCount; ++t) anglesAt[static_cast<size_t>(angleCentre[t])].push_back(t);
+  const std::vector<std::vector<int>> anglesAt = anglesByCentre();
   auto doubleBond = [this](int p) { return bondOrder[neighbourBond[p]] == 2; };
   // A straight centre of a chain: two neighbours, both doubly bonded, the angle held straight.
   std::vector<char> straight(static_cast<size_t>(atomCount), 0);

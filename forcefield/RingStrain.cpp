@@ -94,26 +94,28 @@ std::vector<bool> independentRings(const std::vector<RingSets>& rings) {
   return kept;
 }
 
-// Size of the smallest ring whose set (atoms or bonds) holds id; 0 when none does.
-int smallestRingWith(const std::vector<RingSets>& rings, int id, bool bond) {
-  int smallest = 0;
+// The smallest ring whose set (atoms or bonds) holds id, of those with a bond that is not
+// aromatic when asked; null when none does.
+const RingSets* smallestRingHolding(const std::vector<RingSets>& rings, int id, bool bond,
+                                    bool nonAromaticOnly = false) {
+  const RingSets* smallest = nullptr;
   for (const RingSets& ring : rings)
-    if ((bond ? ring.bonds : ring.atoms).count(id) > 0 && (smallest == 0 || ring.size < smallest))
-      smallest = ring.size;
+    if ((!nonAromaticOnly || ring.hasNonAromaticBond) &&
+        (bond ? ring.bonds : ring.atoms).count(id) > 0 &&
+        (smallest == nullptr || ring.size < smallest->size))
+      smallest = &ring;
   return smallest;
+}
+
+// Size of the smallest ring whose set (atoms or bonds) holds id; 0 when none does.
+int smallestRingWith(const std::vector<RingSets>& rings, int id, bool bond,
+                     bool nonAromaticOnly = false) {
+  const RingSets* ring = smallestRingHolding(rings, id, bond, nonAromaticOnly);
+  return ring != nullptr ? ring->size : 0;
 }
 
 void count(RingTerms& terms, Kind kind, int size) {
   if (strainedSize(size)) ++terms.counts[kind][size];
-}
-
-// The smallest ring that holds the bond; null when none does.
-const RingSets* smallestRingOfBond(const std::vector<RingSets>& rings, int bond) {
-  const RingSets* smallest = nullptr;
-  for (const RingSets& ring : rings)
-    if (ring.bonds.count(bond) > 0 && (smallest == nullptr || ring.size < smallest->size))
-      smallest = &ring;
-  return smallest;
 }
 
 // Double bonds in a ring (cyclopropene's) and from a ring atom out of the ring
@@ -124,7 +126,7 @@ void countDoubleBonds(const Molecule& molecule, const std::vector<RingSets>& rin
   for (size_t b = 0; b < molecule.bonds.size(); ++b) {
     const Bond* bond = molecule.bonds[b];
     if (bond == nullptr || bond->order != kDoubleOrder) continue;
-    const RingSets* ring = smallestRingOfBond(rings, static_cast<int>(b));
+    const RingSets* ring = smallestRingHolding(rings, static_cast<int>(b), true);
     if (ring != nullptr) {
       count(terms, kEndo, ring->size);
       if (bridged[static_cast<size_t>(ring - rings.data())]) count(terms, kBridgedEndo, ring->size);
@@ -142,12 +144,7 @@ void countSulfur(const Molecule& molecule, const std::vector<RingSets>& rings,
                  RingTerms& terms) {
   for (const Atom* atom : molecule.atoms) {
     if (atom == nullptr || atom->element != "S" || atom->bonds.size() != 2) continue;
-    int smallest = 0;
-    for (const RingSets& ring : rings)
-      if (ring.hasNonAromaticBond && ring.atoms.count(atom->id) > 0 &&
-          (smallest == 0 || ring.size < smallest))
-        smallest = ring.size;
-    count(terms, kThia, smallest);
+    count(terms, kThia, smallestRingWith(rings, atom->id, false, true));
   }
 }
 

@@ -2,21 +2,14 @@
 // parameter lists, the torsions' atoms and the fixed atoms stay as they were.
 #include "forcefield/MolecularSystem.h"
 
+#include "forcefield/SameNumbers.h"
+
 #include <cmath>
-#include <cstring>
-#include <type_traits>
 #include <vector>
 
 namespace {
 
 const int kMaxTorsionTerms = 8;
-
-template <class T>
-bool same(const std::vector<T>& a, const std::vector<T>& b) {
-  static_assert(std::is_arithmetic<T>::value, "a list of numbers");
-  return a.size() == b.size() &&
-         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
-}
 
 }  // namespace
 
@@ -35,9 +28,9 @@ void MolecularSystem::refreshTorsionList() const {
   TorsionInputs& kept = torsionInputs;
   bool current = kept.made && kept.dihedralCount == dihedralCount &&
                  kept.improperCount == improperCount && kept.atomFixed == atomFixed;
-  for (size_t v = 0; current && v < kTorsionIntLists; ++v) current = same(kept.ints[v], *ints[v]);
+  for (size_t v = 0; current && v < kTorsionIntLists; ++v) current = sameNumbers(kept.ints[v], *ints[v]);
   for (size_t v = 0; current && v < kTorsionValueLists; ++v)
-    current = same(kept.values[v], *doubles[v]);
+    current = sameNumbers(kept.values[v], *doubles[v]);
   if (current) return;
 
   torsionEntries.clear();
@@ -70,7 +63,6 @@ void MolecularSystem::refreshTorsionList() const {
     const int count = gatherTorsionTerms(d, t, values, kMaxTorsionTerms);
     add(dihedralAtom1[d], dihedralAtom2[d], dihedralAtom3[d], dihedralAtom4[d], values, count);
   }
-  twistStart = torsionEntries.size();
   for (size_t c = 0; c < cumuleneTwistBarrier.size(); ++c) {
     values[0] = {2.0, cumuleneTwistPhase[c], cumuleneTwistBarrier[c]};
     add(cumuleneTwistAtom1[c], cumuleneTwistAtom2[c], cumuleneTwistAtom3[c],
