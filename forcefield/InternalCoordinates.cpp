@@ -161,11 +161,12 @@ void InternalCoordinates::settleBondedTerms(Minimization& minimization) {
   if (system->lastStop != MolecularSystem::OptimiserStop::EvaluationLimit) return;
   const MolecularSystem::OptimiserStop stop = system->lastStop;
   const double gradient = system->lastGradient;
+  const bool electrostatics = system->electrostaticsEnabled;
   system->electrostaticsEnabled = false;
   minimization.maxSteps = kBondedSettlingSteps;
   minimization.maxEvaluations = kBondedSettlingSteps;
   minimization.AdoptedBasisNewtonRaphson(system);
-  system->electrostaticsEnabled = true;
+  system->electrostaticsEnabled = electrostatics;
   system->lastStop = stop;
   system->lastGradient = gradient;
   system->lastEnergy = system->EnergyForce();

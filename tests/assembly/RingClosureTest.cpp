@@ -17,6 +17,7 @@
 #include "model/Bond.h"
 #include "model/Molecule.h"
 #include "model/Ring.h"
+#include "support/MoleculeBuilder.h"
 
 namespace {
 
@@ -54,9 +55,7 @@ std::unique_ptr<Molecule> labelledChain(bool turned) {
     return text;
   });
   std::unique_ptr<Molecule> result(open.molecule);
-  if (result != nullptr && turned)
-    for (Atom* a : result->atoms)
-      if (a->piCount != 0) a->piCount = 3 - a->piCount;   // "@@" to "@"
+  if (result != nullptr && turned) kvtest::turnLabels(*result);
   return result;
 }
 

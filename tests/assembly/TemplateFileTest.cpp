@@ -11,6 +11,7 @@
 #include "model/Atom.h"
 #include "model/Molecule.h"
 #include "support/ErrorCapture.h"
+#include "support/MoleculeBuilder.h"
 #include "support/FileFixture.h"
 
 namespace {
@@ -23,9 +24,7 @@ class TemplateFiles : public kvtest::FileFixture {
   // afterwards, so that the coordinates show the other hand.
   static std::unique_ptr<Molecule> alanine(bool turned) {
     std::unique_ptr<Molecule> m(SmilesParser().smilesToMol("N[C@@H](C)C(=O)O"));
-    if (m != nullptr && turned)
-      for (Atom* a : m->atoms)
-        if (a->piCount != 0) a->piCount = 3 - a->piCount;   // "@@" to "@"
+    if (m != nullptr && turned) kvtest::turnLabels(*m);
     return m;
   }
 };

@@ -125,6 +125,14 @@ TEST_F(Coordinates, RingsAreRegularPolygonsOrCrowns) {
       }
       previous = t;
     }
+    if (c.size == 4) {
+      // Opposite corners alike: one pair closed to 87.3, the other at 90.
+      const double first = angleDeg(at(3), at(0), at(1)), second = angleDeg(at(0), at(1), at(2));
+      EXPECT_NEAR(first, angleDeg(at(1), at(2), at(3)), 0.1);
+      EXPECT_NEAR(second, angleDeg(at(2), at(3), at(0)), 0.1);
+      EXPECT_NEAR(87.3, std::min(first, second), 0.3);
+      EXPECT_NEAR(90.0, std::max(first, second), 0.3);
+    }
   }
 }
 

@@ -2,9 +2,12 @@
 // pucker, and a bridged ring system written without stereo is built as a diastereomer its rings
 // hold, whose SMILES with the built stereo reads back, near the energy of the natural one.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,8 +26,6 @@ namespace {
 
 using Owned = std::unique_ptr<Molecule>;
 
-constexpr double kPi = 3.14159265358979323846;
-
 Owned finished(const std::string& smiles) {
   kvtest::ensureApplication();
   kvtest::ErrorCapture errors;
@@ -38,30 +39,13 @@ Owned graphOf(const std::string& smiles) {
   return Owned(SmilesParser().smilesToGraph(smiles));
 }
 
-double torsionDeg(const Atom* a, const Atom* b, const Atom* c, const Atom* d) {
-  const SSEVector4f b1 = b->position - a->position;
-  const SSEVector4f b2 = c->position - b->position;
-  const SSEVector4f b3 = d->position - c->position;
-  const double n1[3] = {b1.y * b2.z - b1.z * b2.y, b1.z * b2.x - b1.x * b2.z,
-                        b1.x * b2.y - b1.y * b2.x};
-  const double n2[3] = {b2.y * b3.z - b2.z * b3.y, b2.z * b3.x - b2.x * b3.z,
-                        b2.x * b3.y - b2.y * b3.x};
-  const double len = std::sqrt(b2.x * b2.x + b2.y * b2.y + b2.z * b2.z);
-  const double m[3] = {n1[1] * b2.z / len - n1[2] * b2.y / len,
-                       n1[2] * b2.x / len - n1[0] * b2.z / len,
-                       n1[0] * b2.y / len - n1[1] * b2.x / len};
-  const double x = n1[0] * n2[0] + n1[1] * n2[1] + n1[2] * n2[2];
-  const double y = m[0] * n2[0] + m[1] * n2[1] + m[2] * n2[2];
-  return std::atan2(y, x) * 180.0 / kPi;
-}
-
 // The largest |torsion| round the molecule's four-membered ring.
 double fourRingPuckerDeg(const Molecule& m) {
   double most = -1.0;
   for (const Ring* ring : m.rings) {
     if (ring == nullptr || ring->atomIds.size() != 4) continue;
     for (size_t k = 0; k < 4; ++k)
-      most = std::fmax(most, std::fabs(torsionDeg(
+      most = std::fmax(most, std::fabs(kvtest::torsionDeg(
                                  m.atoms[ring->atomIds[k]], m.atoms[ring->atomIds[(k + 1) % 4]],
                                  m.atoms[ring->atomIds[(k + 2) % 4]],
                                  m.atoms[ring->atomIds[(k + 3) % 4]])));
@@ -110,23 +94,27 @@ TEST(RingForms, SaturatedFourRingsPucker) {
   }
 }
 
-// Every configuration the search hands on is one the graph allows, and a search leaves the
-// molecule's own labels as they were.
+// Every configuration the search hands on is one the graph allows, each once (a mirror image
+// left out when nothing else is labelled), and a search leaves the molecule's own labels as they
+// were.
 TEST(RingForms, OpenCageConfigurationsAreOnesTheGraphAllows) {
   const struct {
     const char* smiles;
-    size_t centres;
-  } cases[] = {{"C1=CC(=C3C2=C1CC5C4C2(C(O3)CCC4)CCN5C)O", 4},
-               {"CN1C2CCC1CC(C2)O", 2},
-               {"OC1C2CC3CC(C2)CC1C3", 4},
-               {"C1CCC2CCCCC2C1", 0},    // decalin: both fusions exist
-               {"CCCC", 0}};
+    size_t centres, configurations;
+  } cases[] = {{"C1=CC(=C3C2=C1CC5C4C2(C(O3)CCC4)CCN5C)O", 4, 4},
+               {"CN1C2CCC1CC(C2)O", 2, 1},       // tropine: the bridge on one face alone
+               {"OC1C2CC3CC(C2)CC1C3", 4, 1},    // adamantanol: one cage
+               {"C1CCC2CCCCC2C1", 0, 0},         // decalin: both fusions exist
+               {"CCCC", 0, 0}};
   for (const auto& c : cases) {
     Owned m = graphOf(c.smiles);
     ASSERT_NE(nullptr, m) << c.smiles;
     const OpenCageCentres open = findOpenCageCentres(*m);
     EXPECT_EQ(c.centres, open.centres.size()) << c.smiles;
-    EXPECT_EQ(c.centres == 0, open.configurations.empty()) << c.smiles;
+    EXPECT_EQ(c.configurations, open.configurations.size()) << c.smiles;
+    const std::set<std::vector<int>> distinct(open.configurations.begin(),
+                                              open.configurations.end());
+    EXPECT_EQ(open.configurations.size(), distinct.size()) << c.smiles;
     for (const std::vector<int>& hands : open.configurations) {
       for (size_t k = 0; k < open.centres.size(); ++k) {
         open.centres[k]->neighbours.clear();
@@ -213,4 +201,63 @@ TEST(RingForms, OpenCentresInHandsNoGeometryHoldsAreNamed) {
   Owned chained = finished(smiles);
   ASSERT_NE(nullptr, chained);
   EXPECT_EQ("", describeOpenHandsFault(*chained, openHandsOf(*chained)));
+}
+
+// The choice among the configurations the graph allows, with energies given instead of built:
+// the least energy wins, a build that holds a fault (infinite energy) never does, the molecule is
+// left unbuilt, and its own labels come back on restoreOpenHands. A cage of one possible form is
+// put in it without a build.
+TEST(RingForms, OpenCageChoiceTakesTheConfigurationOfLeastEnergy) {
+  const char* morphinan = "C1=CC(=C3C2=C1CC5C4C2(C(O3)CCC4)CCN5C)O";
+  Owned m = graphOf(morphinan);
+  ASSERT_NE(nullptr, m);
+  const OpenCageCentres open = findOpenCageCentres(*m);
+  ASSERT_EQ(4u, open.configurations.size());
+  std::vector<size_t> places;
+  for (const Atom* centre : open.centres)
+    places.push_back(static_cast<size_t>(std::find(m->atoms.begin(), m->atoms.end(), centre) -
+                                        m->atoms.begin()));
+  auto handsOn = [&places](const Molecule& copy) {
+    std::vector<int> hands;
+    for (size_t place : places) hands.push_back(copy.atoms[place]->piCount);
+    return hands;
+  };
+  // Each configuration but the last holds a fault; of the rest the third is the least.
+  for (size_t wanted : {size_t{0}, size_t{2}}) {
+    SCOPED_TRACE(wanted);
+    Owned molecule = graphOf(morphinan);
+    int builds = 0;
+    const OpenHandsKept kept = chooseOpenCageHands(*molecule, [&](Molecule& copy) {
+      ++builds;
+      const std::vector<int> hands = handsOn(copy);
+      if (hands == std::vector<int>(hands.size(), 0)) return 50.0;   // built as it came
+      if (hands == open.configurations.back()) return std::numeric_limits<double>::infinity();
+      return hands == open.configurations[wanted] ? 10.0 : 20.0;
+    });
+    EXPECT_EQ(5, builds);   // as it came, then each configuration
+    EXPECT_FALSE(kept.onlyPossibleForm);
+    ASSERT_TRUE(kept.changed());
+    EXPECT_EQ(open.configurations[wanted], handsOn(*molecule));
+    EXPECT_FALSE(std::any_of(molecule->atoms.begin(), molecule->atoms.end(),
+                             [](const Atom* a) { return a->isPlaced; }));
+    restoreOpenHands(kept);
+    EXPECT_FALSE(kept.changed());
+    EXPECT_EQ(0, labelledCentres(*molecule));
+  }
+  // Every configuration faulty: the molecule keeps what it came with.
+  Owned faulty = graphOf(morphinan);
+  const OpenHandsKept none = chooseOpenCageHands(
+      *faulty, [](Molecule&) { return std::numeric_limits<double>::infinity(); });
+  EXPECT_FALSE(none.changed());
+  // Tropine's bridge stands on one face alone: no build is needed to choose it.
+  Owned tropine = graphOf("CN1C2CCC1CC(C2)O");
+  int tropineBuilds = 0;
+  const OpenHandsKept only = chooseOpenCageHands(*tropine, [&tropineBuilds](Molecule&) {
+    ++tropineBuilds;
+    return 0.0;
+  });
+  EXPECT_EQ(0, tropineBuilds);
+  EXPECT_TRUE(only.onlyPossibleForm);
+  EXPECT_TRUE(only.changed());
+  EXPECT_EQ(nullptr, findInsideOutBridgehead(*tropine));
 }

@@ -105,3 +105,25 @@ TEST_F(Driver, OnlyVeryLargeMoleculesHaveTheirWorkBounded) {
   EXPECT_EQ(100, InternalCoordinates::relaxationEvaluations(30000));
   EXPECT_EQ(20, InternalCoordinates::relaxationEvaluations(1000000));
 }
+
+TEST_F(Driver, ARelaxationItsBoundStoppedIsSettledAndKeepsTheTermsItWasGiven) {
+  // A bound of one evaluation per atom stops the relaxation; the settling run after it leaves
+  // the electrostatic terms out and must hand them back as it found them, on or off.
+  struct Bound {
+    double saved = InternalCoordinates::relaxationAtomEvaluations;
+    Bound() { InternalCoordinates::relaxationAtomEvaluations = 1.0; }
+    ~Bound() { InternalCoordinates::relaxationAtomEvaluations = saved; }
+  } bound;
+  for (bool electrostatics : {true, false}) {
+    SCOPED_TRACE(electrostatics);
+    auto molecule = fftest::alkane(8);
+    packDistorted(*molecule, 0.2f);
+    molecule->setAllAtomPositions();
+    InternalCoordinates driver(molecule.get());
+    driver.annealTorsions = false;
+    driver.system->electrostaticsEnabled = electrostatics;
+    ASSERT_TRUE(driver.minimizeEnergy());
+    EXPECT_EQ(MolecularSystem::OptimiserStop::EvaluationLimit, driver.finalStop);
+    EXPECT_EQ(electrostatics, driver.system->electrostaticsEnabled);
+  }
+}

@@ -271,7 +271,6 @@ int optimiserSteps(kvtest::ConsoleCapture& console, bool& said) {
 TEST(Optimisation, StraightCentresConvergeInTheUsualNumberOfSteps) {
   kvtest::ensureApplication();
   kvtest::ConsoleCapture console(1);
-  auto steps = [&console](bool& said) { return optimiserSteps(console, said); };
   const struct {
     const char* smiles;
     int mostSteps;   // butane and butane-1,4-diol take 80
@@ -284,7 +283,7 @@ TEST(Optimisation, StraightCentresConvergeInTheUsualNumberOfSteps) {
     std::unique_ptr<Molecule> m(parser.smilesToMol(c.smiles));
     ASSERT_NE(nullptr, m) << c.smiles;
     bool said = false;
-    const int taken = steps(said);
+    const int taken = optimiserSteps(console, said);
     EXPECT_FALSE(m->isUnconverged) << c.smiles;
     EXPECT_FALSE(said) << c.smiles;
     EXPECT_GT(taken, 0) << c.smiles;
@@ -312,7 +311,7 @@ M  END
   std::unique_ptr<Molecule> read(MDLMolParser().parseMDLMolFile(propyne));
   ASSERT_NE(nullptr, read);
   bool said = false;
-  const int taken = steps(said);
+  const int taken = optimiserSteps(console, said);
   EXPECT_FALSE(read->isUnconverged);
   EXPECT_FALSE(said);
   EXPECT_GT(taken, 0);

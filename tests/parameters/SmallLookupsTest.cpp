@@ -2,6 +2,7 @@
 
 #include "LookupTestTables.h"
 #include "ParameterFixture.h"
+#include "parameters/ElementSymbols.h"
 
 using SmallLookups = ParameterFixture;
 
@@ -58,4 +59,34 @@ TEST_F(SmallLookups, RingStrainByKindAndSizeWithTheFirstRowWinning) {
   EXPECT_FLOAT_EQ(-0.01f, params().findRingStrain("RING", 6));
   EXPECT_EQ(0.0f, params().findRingStrain("RING", 8));    // no row: no strain
   EXPECT_EQ(0.0f, params().findRingStrain("ring", 5));    // keys are upper case
+}
+
+// The charge range follows the element's place in the periodic table: the valence electrons it
+// can give up and the octet (hydrogen's and helium's pair) it can fill, four at most either way,
+// and -8 to +8 for the d and f blocks. The edges of the periods and blocks are where a count
+// slips.
+TEST(ElementCharges, RangesFollowThePlaceInThePeriodicTable) {
+  const struct {
+    const char* element;
+    int lowest, highest;
+  } cases[] = {{"H", -1, 1},  {"He", 0, 2},  {"Li", -4, 1}, {"Be", -4, 2}, {"B", -4, 3},
+               {"C", -4, 4},  {"N", -3, 4},  {"O", -2, 4},  {"F", -1, 4},  {"Ne", 0, 4},
+               {"Na", -4, 1}, {"Al", -4, 3}, {"P", -3, 4},  {"Cl", -1, 4}, {"K", -4, 1},
+               {"Ca", -4, 2}, {"Sc", -8, 8}, {"Zn", -8, 8}, {"Ga", -4, 3}, {"Br", -1, 4},
+               {"Xe", 0, 4},  {"Cs", -4, 1}, {"La", -8, 8}, {"Lu", -8, 8}, {"Hg", -8, 8},
+               {"Tl", -4, 3}, {"Bi", -3, 4}, {"Rn", 0, 4},  {"Ra", -4, 2}, {"U", -8, 8},
+               {"Og", 0, 4}};
+  for (const auto& c : cases) {
+    int lowest = 99, highest = 99;
+    ASSERT_TRUE(formalChargeRange(c.element, lowest, highest)) << c.element;
+    EXPECT_EQ(c.lowest, lowest) << c.element;
+    EXPECT_EQ(c.highest, highest) << c.element;
+  }
+  int lowest = 0, highest = 0;
+  EXPECT_FALSE(formalChargeRange("Xx", lowest, highest));
+  EXPECT_FALSE(formalChargeRange("CL", lowest, highest));   // symbols in their standard case
+  EXPECT_EQ("", impossibleCharge("N", 1));
+  EXPECT_EQ("charge +9 is beyond what C can carry (-4 to +4)", impossibleCharge("C", 9));
+  EXPECT_EQ("charge -2 is beyond what Cl can carry (-1 to +4)", impossibleCharge("Cl", -2));
+  EXPECT_EQ("", impossibleCharge("Xx", 9));   // no element: nothing to refuse here
 }

@@ -10,12 +10,13 @@
 
 namespace kvtest {
 
-// False when the dialog has no name field (a native dialog).
-inline bool typeFileName(QFileDialog* dialog, const QString& path) {
+// A dialog without a name field (a native one) gets the name through selectFile.
+inline void typeFileName(QFileDialog* dialog, const QString& path) {
   auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-  if (name == nullptr) return false;
-  name->setText(path);
-  return true;
+  if (name != nullptr)
+    name->setText(path);
+  else
+    dialog->selectFile(path);
 }
 
 }  // namespace kvtest

@@ -51,6 +51,13 @@ inline void setIndexPositions(Molecule& m) {
     m.positions.emplace_back(static_cast<float>(i), 0.0f, 0.0f, 1.0f);
 }
 
+// Turns every labelled centre's hand over ("@@" to "@" and back), so that coordinates built for
+// the labels show the other hand.
+inline void turnLabels(Molecule& m) {
+  for (Atom* a : m.atoms)
+    if (a != nullptr && a->piCount != 0) a->piCount = 3 - a->piCount;
+}
+
 // Benzene with hydrogens: a six-ring of alternating bonds, one H on each carbon.
 inline std::unique_ptr<Molecule> buildBenzene() {
   std::vector<std::string> elements(6, "C");

@@ -7,6 +7,7 @@
 #include "ChemistryTestSupport.h"
 
 #include "forcefield/RingStrain.h"
+#include "math/Constants.h"
 #include "model/Atom.h"
 
 #include <cmath>
@@ -16,8 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const double kKcalPerEv = 23.0605;
 
 struct Reference {
   const char* name;
@@ -29,7 +28,8 @@ struct Reference {
 // lists each error.
 void expectClassNearExperiment(const std::vector<Reference>& references, double moleculeBound,
                                double meanBound) {
-  kvtest::expectHeatsNearExperiment(references, &Reference::kcalPerMol, kKcalPerEv, "kcal/mol",
+  kvtest::expectHeatsNearExperiment(references, &Reference::kcalPerMol,
+                                    kKcalPerMolPerElectronVolt, "kcal/mol",
                                     moleculeBound, meanBound);
 }
 
@@ -162,17 +162,13 @@ TEST(HeatOfFormationClass, BridgedDoubleBondsAndRingSulfurAreCounted) {
 // values at 298 K are 365.7 kcal/mol (1530 kJ/mol) and about 34.7 (145 kJ/mol); the neutral atom
 // keeps its own.
 TEST(HeatOfFormationClass, HydrogenIonsTakeTheirOwnHeatsOfFormation) {
-  const Reference cases[] = {
-      {"proton", "[H+]", 365.7}, {"hydride", "[H-]", 34.7}, {"hydrogen atom", "[H]", 52.1}};
-  for (const Reference& c : cases) {
-    std::unique_ptr<Molecule> molecule = kvtest::finishedMolecule(c.smiles);
-    ASSERT_TRUE(molecule) << c.smiles;
-    EXPECT_NEAR(c.kcalPerMol, molecule->heatOfFormation * kKcalPerEv, 0.2) << c.name;
-  }
+  expectClassNearExperiment(
+      {{"proton", "[H+]", 365.7}, {"hydride", "[H-]", 34.7}, {"hydrogen atom", "[H]", 52.1}}, 0.2,
+      0.2);
   // Hydrogen in any other molecule is priced by its bonds as before.
   std::unique_ptr<Molecule> hydrogen = kvtest::finishedMolecule("[H][H]");
   ASSERT_TRUE(hydrogen);
-  EXPECT_NEAR(0.0, hydrogen->heatOfFormation * kKcalPerEv, 3.0);
+  EXPECT_NEAR(0.0, hydrogen->heatOfFormation * kKcalPerMolPerElectronVolt, 3.0);
 }
 
 // The additive scheme prices bonds, angles and torsions by their atom types and rings by their

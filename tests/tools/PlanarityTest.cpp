@@ -18,6 +18,7 @@
 #include "model/Bond.h"
 #include "model/Ring.h"
 #include "io/SmilesParser.h"
+#include "support/AtomGeometry.h"
 #include "tools/ChemistryTestSupport.h"
 
 namespace {
@@ -396,18 +397,6 @@ TEST(Planarity, AmideGroupsAreFlat) {
 
 namespace {
 
-// Signed dihedral a-b-c-d in degrees, -180 to 180.
-double dihedralDeg(const Atom* a, const Atom* b, const Atom* c, const Atom* d) {
-  const Point b0 = minus(positionOf(b), positionOf(a));
-  const Point b1 = minus(positionOf(c), positionOf(b));
-  const Point b2 = minus(positionOf(d), positionOf(c));
-  const Point n1 = cross(b0, b1), n2 = cross(b1, b2);
-  const Point m = cross(n1, b1);
-  const double x = dot(n1, n2);
-  const double y = dot(m, n2) / std::sqrt(dot(b1, b1));
-  return -std::atan2(y, x) * 180.0 / M_PI;
-}
-
 // The twist of the bond carbon-nitrogen out of the plane of the carbonyl (or thiocarbonyl)
 // group, 0 to 90 degrees: the mean of the two dihedrals X=C-N-R about the bond, so that a
 // pyramidal nitrogen alone does not count.
@@ -416,8 +405,8 @@ double twistDeg(const Atom* x, const Atom* carbon, const Atom* nitrogen) {
   for (const Atom* r : bonded(nitrogen))
     if (r != carbon) ends.push_back(r);
   if (ends.size() != 2) return NAN;
-  const double first = dihedralDeg(x, carbon, nitrogen, ends[0]);
-  double second = dihedralDeg(x, carbon, nitrogen, ends[1]);
+  const double first = kvtest::torsionDeg(x, carbon, nitrogen, ends[0]);
+  double second = kvtest::torsionDeg(x, carbon, nitrogen, ends[1]);
   while (second - first <= 0.0) second += 360.0;
   while (second - first > 360.0) second -= 360.0;
   const double tau = std::fmod((first + second) / 2.0 - 90.0 + 720.0, 180.0);
@@ -508,7 +497,7 @@ TEST(Planarity, SecondaryAmidesKeepTheirZFormThroughTheTorsionSearch) {
       for (const Atom* r : bonded(a.nitrogen)) {
         if (r == a.carbon || r->element == "H") continue;
         ++amides;
-        EXPECT_LT(std::fabs(dihedralDeg(a.x, a.carbon, a.nitrogen, r)), 30.0);
+        EXPECT_LT(std::fabs(kvtest::torsionDeg(a.x, a.carbon, a.nitrogen, r)), 30.0);
       }
     }
     EXPECT_EQ(1, amides);
