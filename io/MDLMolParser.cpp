@@ -80,8 +80,7 @@ Molecule* MDLMolParser::readConnectionTable(std::istream& in, std::string& name,
   }
   // A drawing (every z 0) may overlap bonded atoms, hydrogens most of all; there only an atom
   // without bonds on top of another is refused, a copy of it.
-  bool flat = true;
-  for (const Atom* a : m->atoms) flat = flat && a->position.z == 0.0f;
+  const bool flat = !mdlread::showsDepth(*m);
   if (checkGeometry && !mdlread::separateAtoms(*m, lines, firstAtomLine, flat)) return nullptr;
   if (!mdlread::readPropertyLines(lines, *m)) return nullptr;
   // Aromatic bond types need the charges of the property lines to find their Kekule form.

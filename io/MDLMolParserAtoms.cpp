@@ -155,9 +155,7 @@ bool readAtomLine(const std::string& input, const RecordLines& lines, bool graph
 
   Atom* a = Builder::instance()->createAtom();
   a->charge = charge;
-  if (graphOnly) {
-    a->name = element;
-  } else {
+  if (!graphOnly) {
     a->element = element;
     a->position = SSEVector4f(x, y, z, 1.0f);
     a->isPlaced = true;

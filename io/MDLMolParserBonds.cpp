@@ -15,8 +15,6 @@ namespace mdlread {
 
 namespace {
 
-// Two atoms closer than kShortestBond (io/InputFile.h) are one atom written twice.
-
 std::string lengthText(float d) {
   char buffer[48];
   std::snprintf(buffer, sizeof buffer, "%.3f A", static_cast<double>(d));
@@ -68,8 +66,9 @@ bool showsDepth(const Molecule& m) {
   return false;
 }
 
-// False (after a message naming both atom lines) when two atoms lie within kShortestBond; with
-// onlyUnbonded, when one of them has no bond.
+// Two atoms closer than kShortestBond (io/InputFile.h) are one atom written twice: false (after a
+// message naming both atom lines) when two atoms lie that close; with onlyUnbonded, only when
+// one of them has no bond.
 bool separateAtoms(const Molecule& m, const RecordLines& lines, int firstAtomLine,
                    bool onlyUnbonded) {
   std::vector<size_t> byX(m.atoms.size());

@@ -128,7 +128,7 @@ class PDBParser {
   [[nodiscard]] bool finishMolecule(Molecule* molecule, bool hetero);
   // The bonds and orders of one residue: the "CONECT" bonds inside a ligand, then the
   // template, distance and bond-order steps of the residue bonding.
-  void bondResidue(Residue* residue, const std::string& chainId);
+  void bondResidue(Residue* residue);
   // Every fragment molecule of the last read, owned: emptied by the build, so deleting one
   // frees atoms only of residues that never reached a built molecule.
   std::vector<Molecule*> fragments;

@@ -122,11 +122,13 @@ std::string residueLabel(const std::string& name, const std::string& chain, int 
   return name + " " + (id.empty() ? "" : id + " ") + std::to_string(number);
 }
 
-// "NZ of LYS A 12": an atom in messages about residues.
-std::string residueAtomName(const Atom* atom) {
-  return atom->name + " of " +
-         residueLabel(atom->residueName, atom->chainId, atom->residueNumber);
+// The residue of an atom read from the file, labelled as residueLabel does.
+std::string residueOf(const Atom* atom) {
+  return residueLabel(atom->residueName, atom->chainId, atom->residueNumber);
 }
+
+// "NZ of LYS A 12": an atom in messages about residues.
+std::string residueAtomName(const Atom* atom) { return atom->name + " of " + residueOf(atom); }
 
 // Residues listed in one message before the rest is only counted.
 const size_t kResiduesListed = 10;
@@ -404,6 +406,7 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
   atom->position = SSEVector4f(x, y, z, 1.0f);
   atom->isPlaced = true;
   atom->isFixed = false;
+  atom->chainId = chainId;
   atom->residueName = residueName;
   atom->residueNumber = number;
   atom->isHetero = isHetero;
@@ -558,7 +561,7 @@ bool PDBParser::bondDisulfides(Molecule* molecule) {
 }
 
 void PDBParser::takeOverChain(Molecule* molecule, Chain* chain) {
-  for (Residue* residue : chain->residues) bondResidue(residue, chain->id);
+  for (Residue* residue : chain->residues) bondResidue(residue);
   std::vector<Bond*> links;
   IOEngine::instance()->findCommectivityAmongstResidues(chain->residues, links);
   for (Residue* residue : chain->residues) {
@@ -580,7 +583,6 @@ void PDBParser::takeOverChain(Molecule* molecule, Chain* chain) {
       atom->inRing = false;
       atom->degree = 0;
       atom->usedValence = 0;
-      atom->chainId = chain->id;
       molecule->addAtom(atom);
     }
     for (Bond* bond : fragmentBonds) {
@@ -673,7 +675,7 @@ bool PDBParser::finishMolecule(Molecule* molecule, bool hetero) {
   return true;
 }
 
-void PDBParser::bondResidue(Residue* residue, const std::string& chainId) {
+void PDBParser::bondResidue(Residue* residue) {
   if (residue == nullptr || residue->fragment == nullptr) return;
   Molecule* fragment = residue->fragment;
   // A ligand without template takes the bonds its "CONECT" records list inside the residue
@@ -710,7 +712,7 @@ void PDBParser::bondResidue(Residue* residue, const std::string& chainId) {
   const Atom* crowded = IOEngine::instance()->findConnectivityWithinResidue(residue, &guesses);
   if (!guesses.empty() && !fragment->atoms.empty())
     ErrorLine() << "Warning: PDBParser::parsePDBFile residue "
-                << residueLabel(residue->name, chainId, fragment->atoms.front()->residueNumber)
+                << residueOf(fragment->atoms.front())
                 << " of " << inputName(sourcePath) << ": bond orders guessed: "
                 << guesses.describe();
   if (crowded != nullptr)

@@ -78,20 +78,23 @@ def write_pdb(mol, path, hydrogens):
                 f.write(line + "\n")
 
 
+def kvtool_records(kvtool, paths):
+    """The records of one kvtool --json run over the files; its messages are dropped."""
+    done = subprocess.run([kvtool, "--json"] + paths, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, text=True)
+    return parse_records(done.stdout)
+
+
 def kvtool_smiles(kvtool, paths):
     """SMILES kvtool reads from each file (None when it reads none or several molecules)."""
-    done = subprocess.run([kvtool, "--json"] + paths, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, text=True)
-    found = parse_records(done.stdout)
+    found = kvtool_records(kvtool, paths)
     if len(found) != len(paths):
         return [kvtool_one(kvtool, p) for p in paths]
     return [r.get("smiles") for r in found]
 
 
 def kvtool_one(kvtool, path):
-    done = subprocess.run([kvtool, "--json", path], stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, text=True)
-    found = parse_records(done.stdout)
+    found = kvtool_records(kvtool, [path])
     return found[0].get("smiles") if found else None
 
 
@@ -131,7 +134,7 @@ def main():
     os.makedirs(folder, exist_ok=True)
     forms = [("ideal, H", False, True), ("ideal, no H", False, False),
              ("noisy, H", True, True), ("noisy, no H", True, False)]
-    cases = []   # (index, reference SMILES, [paths per form])
+    cases = []   # (reference SMILES, [paths per form])
     for smiles in read_smiles(source):
         if len(cases) >= count:
             break
@@ -148,24 +151,24 @@ def main():
             path = os.path.join(folder, "lig%04d_%s.pdb" % (len(cases), tag))
             write_pdb(noisy if is_noisy else mol, path, hydrogens)
             paths.append(path)
-        cases.append((len(cases), reference, paths))
+        cases.append((reference, paths))
     print("%d molecules from %s, noise %.3f A" % (len(cases), source, sigma))
     misses = []
     for f, (name, _, _) in enumerate(forms):
-        paths = [c[2][f] for c in cases]
+        paths = [c[1][f] for c in cases]
         kv = kvtool_smiles(kvtool, paths)
         kv_right = ob_right = 0
-        for c, got in zip(cases, kv):
-            ok = canonical(got) == c[1]
+        for (reference, _), path, got in zip(cases, paths, kv):
+            ok = canonical(got) == reference
             kv_right += ok
             if not ok:
-                misses.append((name, "kvtool", c[2][f], c[1], got))
+                misses.append((name, "kvtool", path, reference, got))
             if use_obabel:
-                ob = obabel_smiles(c[2][f])
-                ob_ok = canonical(ob) == c[1]
+                ob = obabel_smiles(path)
+                ob_ok = canonical(ob) == reference
                 ob_right += ob_ok
                 if not ob_ok:
-                    misses.append((name, "obabel", c[2][f], c[1], ob))
+                    misses.append((name, "obabel", path, reference, ob))
         line = "%-12s kvtool %3d/%d" % (name, kv_right, len(cases))
         if use_obabel:
             line += "   obabel %3d/%d" % (ob_right, len(cases))

@@ -15,22 +15,15 @@ import math
 import sys
 import time
 
+from kvtool_records import read_smiles
 from rdkit import Chem, RDLogger
 from rdkit.Chem import AllChem, rdMolTransforms
 
 RDLogger.DisableLog("rdApp.*")
 
 
-def read_smiles(path):
-    with open(path) as f:
-        for line in f:
-            parts = line.split()
-            if parts and not parts[0].startswith("//"):
-                yield parts[0]
-
-
 def time_etkdg_mmff(path):
-    smiles = list(read_smiles(path))
+    smiles = read_smiles(path)
     params = AllChem.ETKDGv3()
     params.randomSeed = 42
     done = 0

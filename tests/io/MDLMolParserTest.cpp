@@ -130,13 +130,27 @@ TEST_F(MDLRead, AtomLineFieldsGiveElementChargeAndValence) {
   }
 }
 
+// Only the first charge line of a record clears the atom block's charges: a later one adds its
+// entries to the first's. Mass numbers go to the atoms their line names, up to 999.
 TEST_F(MDLRead, ChargeLinesReplaceTheAtomBlockCharges) {
-  auto m = read(header(3, 0) + atomLine("N", 3) + atomLine("O") + atomLine("Fe") +
-                "M  CHG  2   2  -1   3   4\nM  END\n");
-  ASSERT_NE(nullptr, m) << errors;
-  EXPECT_EQ(0, m->atoms[0]->charge);
-  EXPECT_EQ(-1, m->atoms[1]->charge);
-  EXPECT_EQ(4, m->atoms[2]->charge);
+  const struct {
+    const char* properties;
+    int charges[3];
+    int isotopes[3];
+  } cases[] = {
+      {"M  CHG  2   2  -1   3   4\n", {0, -1, 4}, {0, 0, 0}},
+      {"M  CHG  1   2  -1\nM  CHG  1   3   1\nM  ISO  2   3  13   1 999\n", {0, -1, 1},
+       {999, 0, 13}},
+  };
+  for (const auto& c : cases) {
+    auto m = read(header(3, 0) + atomLine("N", 3) + atomLine("O") + atomLine("Fe") +
+                  c.properties + "M  END\n");
+    ASSERT_NE(nullptr, m) << c.properties << errors;
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(c.charges[i], m->atoms[i]->charge) << c.properties << "atom " << i + 1;
+      EXPECT_EQ(c.isotopes[i], m->atoms[i]->isotope) << c.properties << "atom " << i + 1;
+    }
+  }
 }
 
 // A charge no atom of the element can carry is refused, naming the atom and its line (a carbon
@@ -329,6 +343,15 @@ TEST_F(MDLRead, BadRecordsGiveOneQuotedErrorLineAndNoMolecule) {
       {two, "file ends after 0 of 1 bond lines"},
       {two + "  1  2  1\nM  CHG  0\n", "bad charge entry count"},
       {two + "  1  2  1\nM  CHG  2   1   1\n", "bad charge entry in"},
+      {two + "  1  2  1\nM  CHG  9\n", "bad charge entry count"},
+      {two + "  1  2  1\nM  CHG  1   1  16\n",
+       "bad charge entry in \"M  CHG  1   1  16\" on line 8"},
+      {two + "  1  2  1\nM  ISO  0\n", "bad isotope entry count in \"M  ISO  0\" on line 8"},
+      {two + "  1  2  1\nM  ISO  9\n", "bad isotope entry count"},
+      {two + "  1  2  1\nM  ISO  1   3  13\n", "bad isotope entry in \"M  ISO  1   3  13\""},
+      {two + "  1  2  1\nM  ISO  1   1   0\n", "bad isotope entry in"},
+      {two + "  1  2  1\nM  ISO  1   11000\n", "bad isotope entry in"},   // columns 14 to 17
+      {two + "  1  2  1\nM  ISO  2   1  13\n", "bad isotope entry in"},
   };
   for (const auto& c : cases) {
     auto m = read(c.text);
