@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "io/ElementValence.h"
 #include "math/Constants.h"
 #include "math/SSEVector4f.h"
 #include "model/Atom.h"
@@ -87,6 +88,7 @@ struct Site {
   Atom* atom = nullptr;
   std::vector<int> partners;   // heavy neighbour sites
   std::vector<Bond*> bonds;    // the bonds to them, in the same order
+  std::vector<float> scores;   // the length score of each bond
   int hydrogens = 0;           // hydrogens the file bonds to the atom
   bool known = false;          // the file fixes the hydrogen count
   int room = 0;                // multiple-bond orders the atom may still take
@@ -96,8 +98,6 @@ struct Site {
   bool flatRing = false;
   bool flatSixRing = false;
 };
-
-float distance(const Atom* a, const Atom* b) { return atomDistance(a, b); }
 
 float angleDeg(const Atom* centre, const Atom* a, const Atom* b) {
   const SSEVector4f u = a->position - centre->position, v = b->position - centre->position;
@@ -171,7 +171,7 @@ void typicalLengths(std::string x, std::string y, float& single, float& twofold)
 float lengthScore(const Bond* b) {
   float single = 0, twofold = 0;
   typicalLengths(b->atom1->element, b->atom2->element, single, twofold);
-  const float d = distance(b->atom1, b->atom2);
+  const float d = atomDistance(b->atom1, b->atom2);
   const float s = kLengthWeight * ((single - d) / (single - twofold) - 0.5f);
   return std::max(-kLengthScoreLimit, std::min(kLengthScoreLimit, s));
 }
@@ -183,16 +183,21 @@ bool isTerminalOf(const std::vector<Site>& sites, int k, const char* element) {
 
 std::string bondText(const Site& a, const Site& b, const char* sign) {
   char length[32];
-  std::snprintf(length, sizeof length, "%.2f", static_cast<double>(distance(a.atom, b.atom)));
+  std::snprintf(length, sizeof length, "%.2f", static_cast<double>(atomDistance(a.atom, b.atom)));
   return a.atom->name + sign + b.atom->name + " " + length + " A";
 }
 
-// Standard valence an atom reaches with its hydrogens; 0 for elements that take no multiple bond.
+// Standard valence an atom reaches with its hydrogens, the element table's first one; 0 for
+// elements that take no multiple bond.
 int standardValence(const std::string& element) {
-  if (element == "C") return 4;
-  if (element == "N") return 3;
-  if (element == "O" || element == "S" || element == "Se") return 2;
-  return 0;
+  if (element != "C" && element != "N" && element != "O" && element != "S" && element != "Se")
+    return 0;
+  return std::max(0, firstValence(element));
+}
+
+// Where bond b stands among the site's bonds.
+size_t slotOf(const Site& s, const Bond* b) {
+  return static_cast<size_t>(std::find(s.bonds.begin(), s.bonds.end(), b) - s.bonds.begin());
 }
 
 class OrderPerception {
@@ -226,7 +231,7 @@ class OrderPerception {
       s.atom = a;
       sites_.push_back(s);
     }
-    for (Site& s : sites_)
+    for (Site& s : sites_) {
       for (Bond* b : s.atom->bonds) {
         Atom* other = s.atom->getAdjacentAtom(b);
         if (other == nullptr) continue;
@@ -240,7 +245,12 @@ class OrderPerception {
         b->order = 1;
         s.partners.push_back(found->second);
         s.bonds.push_back(b);
+        // A partner met before has the bond's score already.
+        const Site& o = at(found->second);
+        const size_t back = slotOf(o, b);
+        s.scores.push_back(back < o.scores.size() ? o.scores[back] : lengthScore(b));
       }
+    }
     // A residue with hydrogens brings them all, or only those of its polar atoms (docking
     // programs keep no others): then its carbons are judged by their geometry.
     for (Site& s : sites_)
@@ -275,21 +285,28 @@ class OrderPerception {
 
   Site& at(int k) { return sites_[static_cast<size_t>(k)]; }
 
-  void setOrder(Site& a, size_t slot, int order) {
-    a.bonds[slot]->order = order;
+  // The slots of the site's bonds, shortest first.
+  void sortByLength(const Site& s, std::vector<size_t>& slots) {
+    std::sort(slots.begin(), slots.end(), [&](size_t x, size_t y) {
+      return atomDistance(s.atom, at(s.partners[x]).atom) <
+             atomDistance(s.atom, at(s.partners[y]).atom);
+    });
+  }
+
+  // Distance of a three-bonded site from the plane of its partners.
+  float centreHeight(const Site& s) {
+    return heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
+                            at(s.partners[2]).atom);
   }
 
   // Terminal oxygens (and sulfurs) of a sulfonyl, sulfinyl or phosphoryl centre, shortest first.
-  std::vector<size_t> terminalChalcogens(const Site& s, int site) {
+  std::vector<size_t> terminalChalcogens(const Site& s) {
     std::vector<size_t> slots;
     for (size_t k = 0; k < s.partners.size(); ++k)
       if (isTerminalOf(sites_, s.partners[k], "O") ||
           (s.atom->element == "P" && isTerminalOf(sites_, s.partners[k], "S")))
         slots.push_back(k);
-    std::sort(slots.begin(), slots.end(), [&](size_t x, size_t y) {
-      return distance(at(site).atom, at(s.partners[x]).atom) <
-             distance(at(site).atom, at(s.partners[y]).atom);
-    });
+    sortByLength(s, slots);
     return slots;
   }
 
@@ -302,10 +319,10 @@ class OrderPerception {
       const std::string& e = s.atom->element;
       const size_t degree = s.partners.size() + static_cast<size_t>(s.hydrogens);
       if ((e == "S" && (degree == 4 || degree == 3)) || (e == "P" && degree == 4)) {
-        const std::vector<size_t> ends = terminalChalcogens(s, static_cast<int>(i));
+        const std::vector<size_t> ends = terminalChalcogens(s);
         const size_t doubles = e == "S" ? degree - 2 : 1;
         for (size_t k = 0; k < ends.size() && k < doubles; ++k) {
-          setOrder(s, ends[k], 2);
+          s.bonds[ends[k]]->order = 2;
           at(s.partners[ends[k]]).settled = true;
         }
         s.settled = true;
@@ -314,23 +331,20 @@ class OrderPerception {
         for (size_t k = 0; k < 3; ++k)
           if (isTerminalOf(sites_, s.partners[k], "O")) oxygens.push_back(k);
         // One oxygen: an N-oxide only when the bond is short (N-OH of a hydroxamic imide is not).
-        if (oxygens.empty() || (oxygens.size() == 1 && distance(s.atom, at(s.partners[oxygens[0]]).atom) >=
-                                                           kLongestNOxideAngstrom))
+        if (oxygens.empty() ||
+            (oxygens.size() == 1 &&
+             atomDistance(s.atom, at(s.partners[oxygens[0]]).atom) >= kLongestNOxideAngstrom))
           continue;
-        std::sort(oxygens.begin(), oxygens.end(), [&](size_t x, size_t y) {
-          return distance(s.atom, at(s.partners[x]).atom) <
-                 distance(s.atom, at(s.partners[y]).atom);
-        });
+        sortByLength(s, oxygens);
         s.atom->charge = 1;
         s.settled = true;
         Site& last = at(s.partners[oxygens.back()]);
         last.atom->charge = -1;
         last.settled = true;
         if (oxygens.size() >= 2) {
-          setOrder(s, oxygens.front(), 2);
+          s.bonds[oxygens.front()]->order = 2;
           at(s.partners[oxygens.front()]).settled = true;
-        } else if (heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
-                                    at(s.partners[2]).atom) < kFlatCentreAngstrom) {
+        } else if (centreHeight(s) < kFlatCentreAngstrom) {
           // A flat N-oxide (pyridine N-oxide, an azoxy group) has a double bond besides; an
           // amine oxide, pyramidal, none.
           s.settled = false;
@@ -376,7 +390,7 @@ class OrderPerception {
     }
     if (degree == 2) {
       if (e != "C" && e != "N") return;   // ether oxygen, thiophene sulfur: no multiple bond
-      const float angle = angleDeg(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom);
+      const float angle = partnerAngle(s);
       if (angle > kLinearDeg) {
         s.room = 2;
         s.support = true;
@@ -386,7 +400,7 @@ class OrderPerception {
       if (s.flatRing) {
         // A carbon only in flat five-rings: short bonds or a wide angle make it aromatic.
         const float lean = (angle - kFiveRingSp3AngleDeg) / kFiveRingAngleSpanDeg;
-        const float lengths = (lengthScore(s.bonds[0]) + lengthScore(s.bonds[1])) / 2.0f;
+        const float lengths = (s.scores[0] + s.scores[1]) / 2.0f;
         const bool aromatic = s.flatSixRing || lengths >= kLeastConjugatedScore || lean >= 1.0f;
         s.want = e != "C" ? kRingNitrogenWant
                  : aromatic ? kFlatRingWant
@@ -403,15 +417,13 @@ class OrderPerception {
     // partner for its own (N-methylpyridinium, the iminium of a dye) and is then a cation; a
     // pyrrole, amide or aniline nitrogen takes none.
     if (degree == 3 && e == "N" && s.hydrogens == 0 &&
-        (s.flatRing || heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
-                                        at(s.partners[2]).atom) < kFlatCentreAngstrom)) {
+        (s.flatRing || centreHeight(s) < kFlatCentreAngstrom)) {
       s.room = 1;
       s.want = kRingCationWant;
       return;
     }
     if (degree == 3 && e == "C") {
-      const float h = heightAbovePlane(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom,
-                                       at(s.partners[2]).atom);
+      const float h = centreHeight(s);
       if (h < kFlatCentreAngstrom) {
         s.room = 1;
         s.want = kMustWant;
@@ -426,13 +438,11 @@ class OrderPerception {
   bool twisted(const Site& a, const Site& b) const {
     for (int x : a.partners) {
       const Atom* ax = sites_[static_cast<size_t>(x)].atom;
-      if (ax == b.atom) continue;
+      // Beside a linear atom the dihedral has no meaning (a nitrile on a ring).
+      if (ax == b.atom || angleDeg(a.atom, ax, b.atom) > kLinearDeg) continue;
       for (int y : b.partners) {
         const Atom* by = sites_[static_cast<size_t>(y)].atom;
-        if (by == a.atom || by == ax) continue;
-        // Beside a linear atom the dihedral has no meaning (a nitrile on a ring).
-        if (angleDeg(a.atom, ax, b.atom) > kLinearDeg || angleDeg(b.atom, a.atom, by) > kLinearDeg)
-          continue;
+        if (by == a.atom || by == ax || angleDeg(b.atom, a.atom, by) > kLinearDeg) continue;
         const float phi = std::fabs(dihedralDeg(ax, a.atom, b.atom, by));
         if (std::min(phi, 180.0f - phi) > kMostTwistDeg) return true;
       }
@@ -451,10 +461,14 @@ class OrderPerception {
     return true;
   }
 
-  bool linear(const Site& s) const {
-    if (s.partners.size() != 2) return false;
+  // The angle at a two-bonded site.
+  float partnerAngle(const Site& s) const {
     return angleDeg(s.atom, sites_[static_cast<size_t>(s.partners[0])].atom,
-                    sites_[static_cast<size_t>(s.partners[1])].atom) > kLinearDeg;
+                    sites_[static_cast<size_t>(s.partners[1])].atom);
+  }
+
+  bool linear(const Site& s) const {
+    return s.partners.size() == 2 && partnerAngle(s) > kLinearDeg;
   }
 
   // Linear carbons: a nitrile or alkyne triple bond where a partner can take two orders and the
@@ -473,21 +487,21 @@ class OrderPerception {
         // N whose noisy bond reads as long as a double one is still a nitrile.
         const bool onlyWay = o.partners.size() == 1;
         if (!onlyWay &&
-            distance(s.atom, o.atom) > triple + kTripleSlackAngstrom + (twofold - triple) / 2)
+            atomDistance(s.atom, o.atom) > triple + kTripleSlackAngstrom + (twofold - triple) / 2)
           continue;
         if (best == s.partners.size() ||
-            distance(s.atom, o.atom) < distance(s.atom, at(s.partners[best]).atom))
+            atomDistance(s.atom, o.atom) < atomDistance(s.atom, at(s.partners[best]).atom))
           best = k;
       }
       if (best < s.partners.size()) {
-        setOrder(s, best, 3);
+        s.bonds[best]->order = 3;
         s.room = 0;
         at(s.partners[best]).room = 0;
         continue;
       }
       if (s.partners.size() == 2 && at(s.partners[0]).room >= 1 && at(s.partners[1]).room >= 1) {
         for (size_t k = 0; k < 2; ++k) {
-          setOrder(s, k, 2);
+          s.bonds[k]->order = 2;
           Site& o = at(s.partners[k]);
           o.room = std::max(0, o.room - 1);
         }
@@ -504,16 +518,32 @@ class OrderPerception {
   void chooseDoubleBonds() {
     const size_t n = sites_.size();
     gain_.assign(n, std::vector<float>());
+    for (size_t i = 0; i < n; ++i) gain_[i].assign(sites_[i].partners.size(), 0.0f);
+    // A bond is judged from its first site and its gain given to both ends, each adding its own
+    // want first.
     for (size_t i = 0; i < n; ++i) {
-      gain_[i].assign(sites_[i].partners.size(), 0.0f);
-      for (size_t k = 0; k < sites_[i].partners.size(); ++k) {
-        const Site& o = at(sites_[i].partners[k]);
-        if (sites_[i].room < 1 || o.room < 1 || sites_[i].bonds[k]->order != 1) continue;
-        if (twisted(sites_[i], o)) continue;
-        gain_[i][k] = lengthScore(sites_[i].bonds[k]) + sites_[i].want + o.want;
+      const Site& s = sites_[i];
+      for (size_t k = 0; k < s.partners.size(); ++k) {
+        const size_t j = static_cast<size_t>(s.partners[k]);
+        const Site& o = sites_[j];
+        if (j < i || s.room < 1 || o.room < 1 || s.bonds[k]->order != 1 || twisted(s, o)) continue;
+        gain_[i][k] = s.scores[k] + s.want + o.want;
+        const size_t back = slotOf(o, s.bonds[k]);
+        if (back < o.bonds.size()) gain_[j][back] = o.scores[back] + o.want + s.want;
       }
     }
+    // The bonds each site tries in the search, best gain first; equal gains keep their order.
+    choices_.assign(n, std::vector<size_t>());
+    for (size_t i = 0; i < n; ++i) {
+      for (size_t k = 0; k < gain_[i].size(); ++k)
+        if (gain_[i][k] > 0.0f) choices_[i].push_back(k);
+      std::stable_sort(choices_[i].begin(), choices_[i].end(),
+                       [&](size_t x, size_t y) { return gain_[i][x] > gain_[i][y]; });
+    }
     mate_.assign(n, -1);
+    best_.assign(n, -1);
+    top_.assign(n, 0.0f);
+    trial_.assign(n, -1);   // the search leaves it so
     std::vector<bool> seen(n, false);
     for (size_t start = 0; start < n; ++start) {
       if (seen[start] || sites_[start].room < 1) continue;
@@ -530,15 +560,19 @@ class OrderPerception {
           }
       }
       part_ = part;
+      // A part reads the entries of its atoms and of their partners (outside it only where
+      // rounding gives a bond a gain at one end alone): those start afresh.
+      for (int k : part_) {
+        clearEntry(static_cast<size_t>(k));
+        for (int j : at(k).partners) clearEntry(static_cast<size_t>(j));
+      }
       greedyStart();
-      top_.assign(n, 0.0f);
       float remaining = 0.0f;
       for (int k : part_) {
         const size_t i = static_cast<size_t>(k);
         for (float g : gain_[i]) top_[i] = std::max(top_[i], g / 2.0f);
         remaining += top_[i];
       }
-      trial_.assign(n, -1);
       steps_ = 0;
       // The search goes one level deeper per atom: a part past any ligand's size (a residue of
       // thousands of packed atoms) keeps the first answer.
@@ -552,9 +586,13 @@ class OrderPerception {
         if (mate_[i] == sites_[i].partners[k]) sites_[i].bonds[k]->order = 2;
   }
 
+  void clearEntry(size_t i) {
+    best_[i] = -1;
+    top_[i] = 0.0f;
+  }
+
   // A first answer: the best bonds first, each where both atoms are still free.
   void greedyStart() {
-    best_.assign(sites_.size(), -1);
     bestScore_ = 0.0f;
     std::vector<std::pair<float, std::pair<int, int> > > edges;
     for (int k : part_) {
@@ -589,14 +627,9 @@ class OrderPerception {
     }
     if (score + remaining <= bestScore_) return;
     const size_t i = static_cast<size_t>(part_[from]);
-    std::vector<size_t> order;
-    for (size_t k = 0; k < sites_[i].partners.size(); ++k)
-      if (gain_[i][k] > 0.0f && trial_[static_cast<size_t>(sites_[i].partners[k])] == -1)
-        order.push_back(k);
-    std::sort(order.begin(), order.end(),
-              [&](size_t x, size_t y) { return gain_[i][x] > gain_[i][y]; });
-    for (size_t k : order) {
+    for (size_t k : choices_[i]) {
       const size_t j = static_cast<size_t>(sites_[i].partners[k]);
+      if (trial_[j] != -1) continue;
       trial_[i] = static_cast<int>(j);
       trial_[j] = static_cast<int>(i);
       search(from + 1, score + gain_[i][k], remaining - top_[i] - top_[j]);
@@ -615,12 +648,9 @@ class OrderPerception {
       if (mate_[i] >= 0 && s.atom->charge == 0 &&
           ((s.atom->element == "N" && bonded == 3) || (s.atom->element == "O" && bonded == 2)))
         s.atom->charge = 1;
-      for (size_t k = 0; k < s.partners.size(); ++k) {
-        const size_t j = static_cast<size_t>(s.partners[k]);
-        if (j < i || s.bonds[k]->order != 2 || mate_[i] != static_cast<int>(j)) continue;
-        if (!s.support && !sites_[j].support)
-          guesses_.fromDistance.push_back(bondText(s, sites_[j], "="));
-      }
+      const int j = mate_[i];
+      if (j > static_cast<int>(i) && !s.support && !at(j).support)
+        guesses_.fromDistance.push_back(bondText(s, at(j), "="));
       if (s.room < 1 || mate_[i] >= 0 || s.want < kMustWant) continue;
       // Hydrogens given, a valence still open: an O, S or N is an anion (a carboxylate, a
       // tetrazolate); anything else is left as it is, and said.
@@ -633,13 +663,13 @@ class OrderPerception {
     }
     for (Site& s : sites_)
       if (s.known) s.atom->hydrogensFixed = true;
-    for (Atom* a : m_.atoms) a->usedValence = a->getValence();
   }
 
   Molecule& m_;
   std::vector<Site> sites_;
   std::map<const Atom*, int> index_;   // site of each heavy atom
   std::vector<std::vector<float> > gain_;
+  std::vector<std::vector<size_t> > choices_;   // slots with a gain, best first
   std::vector<float> top_;
   std::vector<int> mate_, best_, trial_, part_;
   float bestScore_ = 0.0f;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "io/ElementValence.h"
 #include "io/IOEngine.h"
 #include "io/LigandBondOrders.h"
 #include "io/MoleculeEngine.h"
@@ -25,13 +26,6 @@ namespace {
 
 const float kPeptideLinkAngstrom = 2.8f;   // C(k)-N(k+1) further apart: a chain break
 const float kSameLengthAngstrom = 0.02f;   // bond lengths closer than this count as equal
-
-int firstValence(const std::string& element) {
-  ElementParameters row;
-  if (element.empty() || InputParameters::instance()->findElementParameters(element, row) != 1)
-    return -1;
-  return row.valence;
-}
 
 // The widest window of the bond-order table: pairs further apart match no row.
 float longestBondWindow() {
@@ -267,6 +261,15 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
     }
   }
 
+  // A ligand whose bonds the file lists nowhere takes its orders from its own graph, hydrogens
+  // and geometry, starting from single bonds: like a standard residue, it needs only the
+  // connections from the distances. Listed bonds keep the distance guess and its correction.
+  // The scan below adds no listed bond.
+  const bool ligand = group == nullptr && !aminoAcid && !nucleotide;
+  bool listed = false;
+  for (const Bond* b : fragment->bonds) listed = listed || b->pdbFlag;
+  const bool ownGraph = ligand && !listed;
+
   InputParameters* parameters = InputParameters::instance();
   const float longest = longestBondWindow();
   std::vector<int> valences(atoms.size());
@@ -304,7 +307,7 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
         continue;
       }
       int order = 0;
-      if (ordersFromRules)
+      if (ordersFromRules || ownGraph)
         order = parameters->findConnectivity(atoms[i]->element, atoms[j]->element, d) ? 1 : 0;
       else
         order = parameters->findBondOrder(atoms[i]->element, atoms[j]->element, d);
@@ -315,18 +318,17 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
   // The standard residues get their orders from their own rules below, which start from
   // single bonds; the general correction would leave extra double bonds (C1'=O4', a second
   // C2=N1 in adenine, a second C=N at arginine's CZ) that those rules never take back.
-  // A ligand whose bonds the file lists nowhere: the orders come from its own graph, hydrogens
-  // and geometry. Listed bonds keep the distance guess and its correction below.
-  bool listed = false;
-  for (const Bond* b : fragment->bonds) listed = listed || b->pdbFlag;
-  if (group == nullptr && !aminoAcid && !nucleotide && !listed) {
-    const LigandOrderGuesses found = perceiveLigandBondOrders(*fragment);
-    // A residue cut short by crowding is no molecule: its orders are not worth a word more.
-    if (guesses != nullptr && firstCrowded == nullptr) *guesses = found;
-  } else if (group == nullptr && !aminoAcid && !nucleotide) {
-    fragment->findAllSmallestRings();
-    fragment->findValenceVector();
-    fragment->autoBondOrderCorrection();
+  if (ligand) {
+    if (ownGraph) {
+      const LigandOrderGuesses found = perceiveLigandBondOrders(*fragment);
+      // A residue cut short by crowding is no molecule: its orders are not worth a word more.
+      if (guesses != nullptr && firstCrowded == nullptr) *guesses = found;
+    } else {
+      fragment->findAllSmallestRings();
+      fragment->findValenceVector();
+      fragment->autoBondOrderCorrection();
+    }
+    for (Atom* atom : atoms) atom->usedValence = atom->getValence();
   }
   if (aminoAcid)
     fragment->updateBondOrderForAminoAcid();
@@ -462,7 +464,6 @@ void Molecule::autoBondOrderCorrection() {
   // Demoting every multiple bond between two over-filled atoms would turn a benzene ring into
   // cyclohexane and leave an aniline carbon at 6: the repair weighs the distances instead.
   repairOverValentAtoms(this, aromatic);
-  for (Atom* atom : atoms) atom->usedValence = atom->getValence();
 }
 
 void Molecule::setValenceForAtoms() {

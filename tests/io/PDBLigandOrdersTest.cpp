@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "parameters/InputParameters.h"
+#include "parameters/ParameterRecords.h"
 #include "support/AtomGeometry.h"
 #include "tests/io/PDBTestSupport.h"
 
@@ -226,6 +227,23 @@ TEST(PDBBondWindows, BondsToSulfurPhosphorusAndHalogensReachTheirLengthsWithNois
   for (const auto& b : bonds) {
     EXPECT_TRUE(tables->findConnectivity(b.a, b.b, b.length + 0.15f)) << b.a << "-" << b.b;
     EXPECT_FALSE(tables->findConnectivity(b.a, b.b, b.length + 0.6f)) << b.a << "-" << b.b;
+  }
+}
+
+TEST(PDBBondWindows, EveryWindowMakesABondAndThoseOfHydrogenSingleOnes) {
+  // A ligand without listed bonds is bonded by the windows' connectivity alone, its orders then
+  // decided on its graph; other residues take the order a window gives. The two read the same
+  // bonds only while no window gives order 0, and the same hydrogens only while every window of
+  // hydrogen gives 1.
+  const InputParameters* tables = InputParameters::instance();
+  ASSERT_FALSE(tables->bondOrderParameters.empty());
+  for (const BondOrderParameters* row : tables->bondOrderParameters) {
+    const std::string pair = row->element1 + "-" + row->element2;
+    EXPECT_GE(row->bondOrder, 1) << pair;
+    EXPECT_LE(row->bondOrder, 3) << pair;
+    if (row->element1 == "H" || row->element2 == "H") {
+      EXPECT_EQ(1, row->bondOrder) << pair;
+    }
   }
 }
 
