@@ -463,23 +463,19 @@ void fadeForces(const Vec3& b1, const Vec3& b2, const Vec3& b3, const Fade& fade
     force[a].y += s * g.y;
     force[a].z += s * g.z;
   };
-  if (fadeJ.slope != 0.0) {
-    const Vec3 toK = {-b2.x, -b2.y, -b2.z};
-    const Vec3 gi = cosineGradient(b1, toK), gk = cosineGradient(toK, b1);
-    const double s = -energy * fadeK.weight * fadeJ.slope;
-    add(0, s, gi);
-    add(2, s, gk);
-    add(1, -s, gi);
-    add(1, -s, gk);
-  }
-  if (fadeK.slope != 0.0) {
-    const Vec3 gj = cosineGradient(b2, b3), gl = cosineGradient(b3, b2);
-    const double s = -energy * fadeJ.weight * fadeK.slope;
-    add(1, s, gj);
-    add(3, s, gl);
-    add(2, -s, gj);
-    add(2, -s, gl);
-  }
+  // The angle first-centre-last with the vectors u (to first) and v (to last), its cosine's
+  // gradient scaled by s.
+  auto addAngle = [&add](int first, int centre, int last, const Vec3& u, const Vec3& v,
+                         double s) {
+    const Vec3 toFirst = cosineGradient(u, v), toLast = cosineGradient(v, u);
+    add(first, s, toFirst);
+    add(last, s, toLast);
+    add(centre, -s, toFirst);
+    add(centre, -s, toLast);
+  };
+  if (fadeJ.slope != 0.0)
+    addAngle(0, 1, 2, b1, {-b2.x, -b2.y, -b2.z}, -energy * fadeK.weight * fadeJ.slope);
+  if (fadeK.slope != 0.0) addAngle(1, 2, 3, b2, b3, -energy * fadeJ.weight * fadeK.slope);
 }
 
 }  // namespace

@@ -261,6 +261,18 @@ int optimiserSteps(kvtest::ConsoleCapture& console, bool& said) {
   return total;
 }
 
+// The molecule made last converged, said nothing of not converging, and took between 1 and
+// mostSteps optimiser steps.
+void expectConvergedWithin(kvtest::ConsoleCapture& console, const Molecule& m, int mostSteps,
+                           const std::string& what) {
+  bool said = false;
+  const int taken = optimiserSteps(console, said);
+  EXPECT_FALSE(m.isUnconverged) << what;
+  EXPECT_FALSE(said) << what;
+  EXPECT_GT(taken, 0) << what;
+  EXPECT_LE(taken, mostSteps) << what;
+}
+
 }  // namespace
 
 // Nitriles, alkynes, diynes and allenes: a torsion about their straight-held centres once pushed
@@ -282,12 +294,7 @@ TEST(Optimisation, StraightCentresConvergeInTheUsualNumberOfSteps) {
   for (const auto& c : cases) {
     std::unique_ptr<Molecule> m(parser.smilesToMol(c.smiles));
     ASSERT_NE(nullptr, m) << c.smiles;
-    bool said = false;
-    const int taken = optimiserSteps(console, said);
-    EXPECT_FALSE(m->isUnconverged) << c.smiles;
-    EXPECT_FALSE(said) << c.smiles;
-    EXPECT_GT(taken, 0) << c.smiles;
-    EXPECT_LE(taken, c.mostSteps) << c.smiles;
+    expectConvergedWithin(console, *m, c.mostSteps, c.smiles);
   }
   std::istringstream propyne(R"(CC#C
      RDKit          3D
@@ -310,12 +317,7 @@ M  END
 )");
   std::unique_ptr<Molecule> read(MDLMolParser().parseMDLMolFile(propyne));
   ASSERT_NE(nullptr, read);
-  bool said = false;
-  const int taken = optimiserSteps(console, said);
-  EXPECT_FALSE(read->isUnconverged);
-  EXPECT_FALSE(said);
-  EXPECT_GT(taken, 0);
-  EXPECT_LE(taken, 150);
+  expectConvergedWithin(console, *read, 150, "propyne from a mol file");
 }
 
 // A chain of cumulated double bonds lays the planes of its two ends across each other when it
@@ -344,12 +346,7 @@ TEST(Optimisation, CumulatedDoubleBondsCrossOrFlattenTheirEndPlanes) {
   for (const auto& c : cases) {
     std::unique_ptr<Molecule> m(parser.smilesToMol(c.smiles));
     ASSERT_NE(nullptr, m) << c.smiles;
-    bool said = false;
-    const int taken = optimiserSteps(console, said);
-    EXPECT_FALSE(m->isUnconverged) << c.smiles;
-    EXPECT_FALSE(said) << c.smiles;
-    EXPECT_GT(taken, 0) << c.smiles;
-    EXPECT_LE(taken, c.mostSteps) << c.smiles;
+    expectConvergedWithin(console, *m, c.mostSteps, c.smiles);
     const double twist = std::fabs(
         kvtest::torsionDeg(m->atoms[c.i], m->atoms[c.j], m->atoms[c.k], m->atoms[c.l]));
     if (c.crossed)
@@ -380,9 +377,7 @@ M  END
 )");
   std::unique_ptr<Molecule> read(MDLMolParser().parseMDLMolFile(flat));
   ASSERT_NE(nullptr, read);
-  bool said = false;
-  EXPECT_LE(optimiserSteps(console, said), 150);
-  EXPECT_FALSE(read->isUnconverged);
+  expectConvergedWithin(console, *read, 150, "propadiene drawn flat");
   EXPECT_NEAR(90.0, std::fabs(kvtest::torsionDeg(read->atoms[3], read->atoms[0], read->atoms[2],
                                                   read->atoms[5])),
               3.0);
