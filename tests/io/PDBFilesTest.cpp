@@ -23,7 +23,10 @@
 
 using kvtest::hydrogensOn;
 using pdbtest::PDBFixture;
+using pdbtest::expectNoOverValentAtom;
 using pdbtest::kProtease;
+using pdbtest::largestValence;
+using pdbtest::orderSum;
 
 namespace {
 
@@ -47,24 +50,6 @@ FileFacts factsOf(const std::string& path) {
     while (fields >> to) facts.conect.insert({std::min(from, to), std::max(from, to)});
   }
   return facts;
-}
-
-int largestValence(const Atom* a) {
-  int largest = 0;
-  for (int v : a->allowedValences) largest = std::max(largest, v);
-  return largest;
-}
-
-int orderSum(const Atom* a) {
-  int sum = 0;
-  for (const Bond* b : a->bonds) sum += b->order == kAromaticOrder ? 1 : b->order;
-  return sum;
-}
-
-// The sum of bond orders of every atom fits its largest valence (widened by a charge).
-void expectNoOverValentAtom(const Molecule* m, const std::string& what) {
-  for (const Atom* a : m->atoms)
-    EXPECT_LE(orderSum(a), largestValence(a) + std::abs(a->charge)) << what << " " << a->name;
 }
 
 // Ring bonds typed aromatic (order 9), or the double bonds of an alternating pattern.
@@ -249,13 +234,7 @@ TEST_F(PDBFiles, ShippedResidueTemplatesBondTheProtease) {
   EXPECT_EQ(1, pdbtest::orderBetween(m, "CB", 6, "CG", 6));
 }
 
-class PDBLigand : public PDBFixture {
- protected:
-  const Molecule* readData(const std::string& name) {
-    const std::vector<Molecule*> out = readPath(std::string(KV_TEST_DATA_DIR) + "/" + name);
-    return out.size() == 1 ? out[0] : nullptr;
-  }
-};
+class PDBLigand : public PDBFixture {};
 
 TEST_F(PDBLigand, ProteaseInhibitorHasAromaticRingsSulfonylAndCarbamate) {
   const std::vector<Molecule*> out = readPath(kProtease);

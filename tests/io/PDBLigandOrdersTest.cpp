@@ -13,36 +13,28 @@
 #include "parameters/InputParameters.h"
 #include "parameters/ParameterRecords.h"
 #include "support/AtomGeometry.h"
+#include "support/TextLines.h"
 #include "tests/io/PDBTestSupport.h"
 
 using pdbtest::PDBFileFixture;
+using pdbtest::dataPath;
 using pdbtest::findAtom;
 using pdbtest::orderBetween;
 
 namespace {
 
-std::string dataFile(const std::string& name) { return std::string(KV_TEST_DATA_DIR) + "/" + name; }
-
-int bondOrderSum(const Atom* a) {
-  int sum = 0;
-  for (const Bond* b : a->bonds) sum += valenceOfOrder(b->order);
-  return sum;
-}
-
 // The invariants every ligand read must keep: no atom past its largest valence (charge counted),
 // no atom of a ring with two double bonds (a cumulene), a five-ring S or O without one.
 void expectSoundOrders(const Molecule* m) {
+  pdbtest::expectNoOverValentAtom(m, m->smiles);
   for (const Atom* a : m->atoms) {
-    int largest = 0;
-    for (int v : a->allowedValences) largest = std::max(largest, v);
-    EXPECT_LE(bondOrderSum(a), largest + std::abs(a->charge)) << a->name << " " << m->smiles;
     int doubles = 0;
     for (const Bond* b : a->bonds) doubles += b->order == 2;
     if (a->inRing) {
       EXPECT_LE(doubles, 1) << a->name << " " << m->smiles;
     }
     if (a->inRing && (a->element == "S" || a->element == "O") && a->bonds.size() == 2) {
-      EXPECT_EQ(2, bondOrderSum(a)) << a->name << " " << m->smiles;
+      EXPECT_EQ(2, pdbtest::orderSum(a)) << a->name << " " << m->smiles;
     }
   }
 }
@@ -128,9 +120,8 @@ TEST_F(PDBFileFixture, LigandRingsWithoutHydrogensGetOneKekuleFormAndNoneOnTheir
                {"pdb-ligand-benzothiazole.pdb", 5},
                {"pdb-ligand-ticlopidine.pdb", 14}};
   for (const auto& c : cases) {
-    const std::vector<Molecule*> out = readPath(dataFile(c.file));
-    ASSERT_EQ(1u, out.size()) << c.file;
-    const Molecule* m = out[0];
+    const Molecule* m = readData(c.file);
+    ASSERT_NE(nullptr, m) << c.file;
     EXPECT_EQ(c.hydrogens, hydrogenCount(m)) << c.file << " " << m->smiles;
     for (const Atom* a : m->atoms)
       if (a->element == "S" || a->element == "N") {
@@ -144,9 +135,8 @@ TEST_F(PDBFileFixture, LigandRingsWithoutHydrogensGetOneKekuleFormAndNoneOnTheir
 TEST_F(PDBFileFixture, LigandWithAllItsHydrogensGetsNoneAdded) {
   // 1-methyl-1,2,4-triazole with its five hydrogens was read Cn1[cH2]nc[nH]1: the orders left
   // valences open and the completion filled them with two more hydrogens.
-  const std::vector<Molecule*> out = readPath(dataFile("pdb-ligand-methyltriazole-h.pdb"));
-  ASSERT_EQ(1u, out.size());
-  const Molecule* m = out[0];
+  const Molecule* m = readData("pdb-ligand-methyltriazole-h.pdb");
+  ASSERT_NE(nullptr, m);
   EXPECT_EQ(11u, m->atoms.size()) << m->smiles;
   EXPECT_EQ(5, hydrogenCount(m));
   for (const Atom* a : m->atoms) EXPECT_EQ(0, a->charge) << a->name;
@@ -154,11 +144,11 @@ TEST_F(PDBFileFixture, LigandWithAllItsHydrogensGetsNoneAdded) {
   expectSoundOrders(m);
   // Docking programs write the hydrogens of N and O only: those atoms keep theirs, the carbons
   // get theirs from their geometry.
-  const std::vector<Molecule*> polar = readPath(dataFile("pdb-ligand-hydroxybenzamide-polar-h.pdb"));
-  ASSERT_EQ(1u, polar.size());
-  EXPECT_EQ(7, hydrogenCount(polar[0])) << polar[0]->smiles;
-  EXPECT_EQ(2, kvtest::hydrogensOn(findAtom(polar[0], "N1", 1)));
-  EXPECT_EQ(2, orderBetween(polar[0], "C1", 1, "O1", 1));
+  const Molecule* polar = readData("pdb-ligand-hydroxybenzamide-polar-h.pdb");
+  ASSERT_NE(nullptr, polar);
+  EXPECT_EQ(7, hydrogenCount(polar)) << polar->smiles;
+  EXPECT_EQ(2, kvtest::hydrogensOn(findAtom(polar, "N1", 1)));
+  EXPECT_EQ(2, orderBetween(polar, "C1", 1, "O1", 1));
 }
 
 TEST_F(PDBFileFixture, HydrogensGivenFixTheOrdersOfCationsAndNitriles) {
@@ -167,18 +157,16 @@ TEST_F(PDBFileFixture, HydrogensGivenFixTheOrdersOfCationsAndNitriles) {
   // has stretched to 1.32 A became [N-]=C=C1[CH]C=CC=C1: a terminal nitrogen with two valences
   // open has no partner but its carbon.
   {
-    const std::vector<Molecule*> out = readPath(dataFile("pdb-ligand-methylpyridinium-h.pdb"));
-    ASSERT_EQ(1u, out.size());
-    const Molecule* m = out[0];
+    const Molecule* m = readData("pdb-ligand-methylpyridinium-h.pdb");
+    ASSERT_NE(nullptr, m);
     EXPECT_EQ(8, hydrogenCount(m)) << m->smiles;
     EXPECT_EQ(1, findAtom(m, "N1", 1)->charge) << m->smiles;
     EXPECT_EQ(std::string::npos, m->smiles.find("[C")) << m->smiles;
     expectSoundOrders(m);
   }
   {
-    const std::vector<Molecule*> out = readPath(dataFile("pdb-ligand-benzonitrile-h.pdb"));
-    ASSERT_EQ(1u, out.size());
-    const Molecule* m = out[0];
+    const Molecule* m = readData("pdb-ligand-benzonitrile-h.pdb");
+    ASSERT_NE(nullptr, m);
     EXPECT_EQ(3, orderBetween(m, "N1", 1, "C1", 1)) << m->smiles;
     for (const Atom* a : m->atoms) EXPECT_EQ(0, a->charge) << a->name;
     expectSoundOrders(m);
@@ -190,9 +178,8 @@ TEST_F(PDBFileFixture, LongBondsToSulfurAndHalogensAreMade) {
   // window and the molecule fell into two fragments; C-Br 2.15 and C-I 2.32 A, crystal-long,
   // beyond 2.10 and 2.24.
   {
-    const std::vector<Molecule*> out = readPath(dataFile("pdb-ligand-sulfonamide.pdb"));
-    ASSERT_EQ(1u, out.size());
-    const Molecule* m = out[0];
+    const Molecule* m = readData("pdb-ligand-sulfonamide.pdb");
+    ASSERT_NE(nullptr, m);
     EXPECT_EQ(std::string::npos, m->smiles.find('.')) << m->smiles;
     EXPECT_EQ(1, orderBetween(m, "S1", 1, "N1", 1));
     EXPECT_EQ(2, orderBetween(m, "S1", 1, "O1", 1));
@@ -201,16 +188,91 @@ TEST_F(PDBFileFixture, LongBondsToSulfurAndHalogensAreMade) {
     expectSoundOrders(m);
   }
   {
-    const std::vector<Molecule*> out = readPath(dataFile("pdb-ligand-bromoiodobenzene.pdb"));
-    ASSERT_EQ(1u, out.size());
-    const Molecule* m = out[0];
+    const Molecule* m = readData("pdb-ligand-bromoiodobenzene.pdb");
+    ASSERT_NE(nullptr, m);
     EXPECT_EQ(std::string::npos, m->smiles.find('.')) << m->smiles;
     EXPECT_EQ(4, hydrogenCount(m)) << m->smiles;
+    for (const char* halogen : {"Br", "I"})
+      EXPECT_EQ(1, kvtest::countElement(*m, halogen)) << halogen << " " << m->smiles;
     for (const Atom* a : m->atoms)
       if (a->element == "Br" || a->element == "I") {
         EXPECT_EQ(1u, a->bonds.size()) << a->name;
       }
   }
+}
+
+TEST_F(PDBFileFixture, ValenceLeftOpenBesideGivenHydrogensIsAnAnionOnOxygenAndSaidOnCarbon) {
+  // Benzoate with its five hydrogens: the carboxylate carbon has one double bond to give and
+  // two oxygens to take it. The oxygen left over, its hydrogens given, is the anion; that is
+  // the molecule of the file and nothing is said.
+  {
+    const std::vector<Molecule*> out =
+        readFile("benzoate.pdb", kvtest::readFile(dataPath("pdb-ligand-benzoate-h.pdb")));
+    ASSERT_EQ(1u, out.size());
+    const Molecule* m = out[0];
+    EXPECT_EQ("[O-]C(=O)c1ccccc1", m->smiles);
+    EXPECT_EQ(5, hydrogenCount(m)) << m->smiles;
+    const Atom* o1 = findAtom(m, "O1", 1);
+    const Atom* o2 = findAtom(m, "O2", 1);
+    ASSERT_TRUE(o1 != nullptr && o2 != nullptr);
+    // Both C-O bonds are 1.27 A: either oxygen may carry the charge, the other the double bond.
+    const Atom* anion = o1->charge == -1 ? o1 : o2;
+    const Atom* carbonyl = anion == o1 ? o2 : o1;
+    EXPECT_EQ(-1, anion->charge) << m->smiles;
+    EXPECT_EQ(0, carbonyl->charge) << m->smiles;
+    EXPECT_EQ(1, orderBetween(m, "C1", 1, anion->name, 1));
+    EXPECT_EQ(2, orderBetween(m, "C1", 1, carbonyl->name, 1));
+    int total = 0;
+    for (const Atom* a : m->atoms) total += a->charge;
+    EXPECT_EQ(-1, total) << m->smiles;
+    expectSoundOrders(m);
+    EXPECT_EQ("", errors);
+  }
+  // Cyclopentadienide with its five hydrogens: every carbon needs a double bond and two can be
+  // had. The carbon left over is no anion the orders can write; it keeps its open valence
+  // without a hydrogen added, and the reader names it.
+  {
+    const std::vector<Molecule*> out = readFile(
+        "cyclopentadienide.pdb", kvtest::readFile(dataPath("pdb-ligand-cyclopentadienide-h.pdb")));
+    ASSERT_EQ(1u, out.size());
+    const Molecule* m = out[0];
+    EXPECT_EQ(5, hydrogenCount(m)) << m->smiles;
+    std::vector<const Atom*> withoutDouble;
+    for (const Atom* a : m->atoms) {
+      EXPECT_EQ(0, a->charge) << a->name << " " << m->smiles;
+      if (a->element == "C" && std::none_of(a->bonds.begin(), a->bonds.end(),
+                                            [](const Bond* b) { return b->order == 2; }))
+        withoutDouble.push_back(a);
+    }
+    ASSERT_EQ(1u, withoutDouble.size()) << m->smiles;
+    EXPECT_NE(std::string::npos,
+              errors.find("bond orders guessed: no double bond found for " +
+                          withoutDouble[0]->name + "\n"))
+        << errors;
+    expectSoundOrders(m);
+  }
+}
+
+TEST_F(PDBFileFixture, HydrogenDeletedFromAReadLigandComesBackWithTheValences) {
+  // The hydrogens a ligand brings keep the completion off its atoms while it is read, and only
+  // then: one deleted afterwards is put back when the valences are completed as after an edit.
+  Molecule* m = readData("pdb-ligand-methyltriazole-h.pdb");
+  ASSERT_NE(nullptr, m);
+  for (const Atom* a : m->atoms) EXPECT_FALSE(a->hydrogensFixed) << a->name;
+  Atom* carbon = findAtom(m, "C2", 1);
+  ASSERT_NE(nullptr, carbon);
+  ASSERT_EQ(1, kvtest::hydrogensOn(carbon));
+  Atom* hydrogen = nullptr;
+  for (Bond* b : carbon->bonds)
+    if (carbon->getAdjacentAtom(b)->element == "H") hydrogen = carbon->getAdjacentAtom(b);
+  ASSERT_TRUE(m->deleteAtom(hydrogen));
+  ASSERT_EQ(4, hydrogenCount(m));
+  m->update();
+  m->fillTotalAndUsedValence();
+  m->addMissingHydrogens();
+  EXPECT_EQ(1, kvtest::hydrogensOn(carbon));
+  EXPECT_EQ(5, hydrogenCount(m));
+  EXPECT_EQ(11u, m->atoms.size());
 }
 
 TEST(PDBBondWindows, BondsToSulfurPhosphorusAndHalogensReachTheirLengthsWithNoiseToSpare) {
@@ -251,10 +313,7 @@ TEST_F(PDBFileFixture, OrderTakenFromAShortDistanceAloneIsSaid) {
   // Ethanolamine as a disordered site leaves it (N-C2 1.34 A, a wide angle at C2) reads as an
   // imine; that rests on the one distance and is said, naming residue and atoms.
   const std::vector<Molecule*> out =
-      readFile("eta.pdb", [] {
-        std::ifstream in(dataFile("pdb-ligand-ethanolamine.pdb"));
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      }());
+      readFile("eta.pdb", kvtest::readFile(dataPath("pdb-ligand-ethanolamine.pdb")));
   ASSERT_EQ(1u, out.size());
   EXPECT_EQ(2, orderBetween(out[0], "N", 1, "C2", 1));
   EXPECT_NE(std::string::npos,
@@ -265,10 +324,7 @@ TEST_F(PDBFileFixture, OrderTakenFromAShortDistanceAloneIsSaid) {
       << errors;
   // A ligand whose geometry settles every order is read without a word.
   errors.clear();
-  readFile("thiophene.pdb", [] {
-    std::ifstream in(dataFile("pdb-ligand-methylthiophene.pdb"));
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }());
+  readFile("thiophene.pdb", kvtest::readFile(dataPath("pdb-ligand-methylthiophene.pdb")));
   EXPECT_EQ("", errors);
 }
 
@@ -279,7 +335,7 @@ TEST_F(PDBFileFixture, EmbeddedLigandSetIsReadAsWritten) {
   // source. The distance windows alone read 11, 2, 10 and 3 of them right (and refused two of
   // the noisy molecules with hydrogens).
   const std::vector<std::vector<std::pair<int, int> > > expected =
-      expectedCounts(dataFile("pdb-ligand-set-ideal-h.pdb"));
+      expectedCounts(dataPath("pdb-ligand-set-ideal-h.pdb"));
   ASSERT_EQ(20u, expected.size());
   const struct {
     const char* file;
@@ -290,7 +346,7 @@ TEST_F(PDBFileFixture, EmbeddedLigandSetIsReadAsWritten) {
                {"pdb-ligand-set-noisy.pdb", 15}};
   for (const auto& form : forms) {
     kvtest::ErrorCapture quiet;
-    const std::vector<Molecule*> out = readPath(dataFile(form.file));
+    const std::vector<Molecule*> out = readPath(dataPath(form.file));
     ASSERT_EQ(expected.size(), out.size()) << form.file;
     size_t right = 0;
     std::string wrong;

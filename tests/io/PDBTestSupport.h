@@ -3,6 +3,7 @@
 // Shared set-up of the PDB tests: one application object per binary (the file singleton holds
 // widget items), a silenced console, a fresh folder, and small queries on read molecules.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +27,11 @@ namespace fs = std::filesystem;
 
 // An HIV protease with an inhibitor, from the installed molecular-graphics data.
 const std::string kProtease = "/usr/share/pymol/data/tut/1hpv.pdb";
+
+// A file of tests/data.
+inline std::string dataPath(const std::string& name) {
+  return std::string(KV_TEST_DATA_DIR) + "/" + name;
+}
 
 // The atom records of residues first to last of one chain of a PDB file, in file order; none
 // (so the calling test fails) when the file is missing.
@@ -60,6 +66,14 @@ class PDBFixture : public kvtest::FileFixture {
     parser.parsePDBFile(path, out);
     molecules.insert(molecules.end(), out.begin(), out.end());
     return out;
+  }
+
+  // The one molecule of a file of tests/data; null, and a failure, when it reads as none or
+  // several.
+  Molecule* readData(const std::string& name) {
+    const std::vector<Molecule*> out = readPath(dataPath(name));
+    EXPECT_EQ(1u, out.size()) << name;
+    return out.size() == 1 ? out[0] : nullptr;
   }
 
   std::string writeFile(const std::string& name, const std::string& text) {
@@ -103,6 +117,25 @@ inline int orderBetween(const Molecule* m, const std::string& a, int residueA,
   for (const Bond* bond : x->bonds)
     if (bond->atom1 == y || bond->atom2 == y) return bond->order;
   return 0;
+}
+
+inline int largestValence(const Atom* a) {
+  int largest = 0;
+  for (int v : a->allowedValences) largest = std::max(largest, v);
+  return largest;
+}
+
+// The valences an atom's bonds use, an aromatic bond counted as one.
+inline int orderSum(const Atom* a) {
+  int sum = 0;
+  for (const Bond* b : a->bonds) sum += valenceOfOrder(b->order);
+  return sum;
+}
+
+// The sum of bond orders of every atom fits its largest valence (widened by a charge).
+inline void expectNoOverValentAtom(const Molecule* m, const std::string& what) {
+  for (const Atom* a : m->atoms)
+    EXPECT_LE(orderSum(a), largestValence(a) + std::abs(a->charge)) << what << " " << a->name;
 }
 
 // One atom record in its columns; name is placed from column 13 as given (" CA " style names
