@@ -1,5 +1,5 @@
-// Bond orders of a PDB residue without template and without listed bonds, decided on the
-// residue's own graph from its hydrogens, its geometry and its bond lengths as a whole.
+// Bond orders of a PDB residue without template, decided on the residue's own graph from the
+// orders its records list, its hydrogens, its geometry and its bond lengths as a whole.
 //
 // Orders taken bond by bond from distance windows went wrong on whole classes of ligands:
 // 2-methylthiophene's ring bonds, all between 1.37 and 1.43 A, each fell into the C=C window and
@@ -14,10 +14,12 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "io/ElementValence.h"
+#include "math/CellGrid.h"
 #include "math/Constants.h"
 #include "math/SSEVector4f.h"
 #include "model/Atom.h"
@@ -75,6 +77,16 @@ const float kRingOxygenWant = 0.0f;
 // An N-O bond this short is an N-oxide; N-OH is about 1.40 A.
 const float kLongestNOxideAngstrom = 1.34f;
 const float kRingNitrogenWant = 0.7f;
+// A four-bonded phosphorus or arsenic without a terminal oxygen or sulfur is an ylide or an
+// iminophosphorane where a neighbour wants a double bond (P=C, P=N), else a phosphonium cation.
+const float kYlideWant = 1.5f;
+// A terminal carbon without hydrogens is a methyl whose hydrogens the file left out unless its
+// bond is as short as a triple one (an isonitrile, carbon monoxide).
+const float kLongestTerminalTripleAngstrom = 1.25f;
+// Pieces of one residue closer than their elements' single bond plus this share a bond the
+// windows missed (a far neighbour of another molecule in the residue lies 3 A or more away).
+const float kPieceReachAngstrom = 0.5f;
+const size_t kPiecesListed = 5;
 // A double bond holds its four neighbours in one plane: a dihedral across the bond further than
 // this from 0 or 180 degrees rules it out (a CH2-CH2 of a ring or chain is staggered, 60).
 const float kMostTwistDeg = 30.0f;
@@ -90,11 +102,13 @@ struct Site {
   std::vector<Bond*> bonds;    // the bonds to them, in the same order
   std::vector<float> scores;   // the length score of each bond
   int hydrogens = 0;           // hydrogens the file bonds to the atom
+  std::vector<Atom*> hydrogenAtoms;
   bool known = false;          // the file fixes the hydrogen count
   int room = 0;                // multiple-bond orders the atom may still take
   float want = 0.0f;           // gain for taking one
   bool support = false;        // its hydrogens or its geometry ask for a multiple bond
   bool settled = false;         // a group rule set its orders
+  bool onium = false;           // four-bonded P or As: a cation unless it takes a double bond
   bool flatRing = false;
   bool flatSixRing = false;
 };
@@ -195,6 +209,14 @@ int standardValence(const std::string& element) {
   return std::max(0, firstValence(element));
 }
 
+// The largest valence a listed order may give an atom: a nitrogen with four bonds is a cation.
+int mostListedValence(const std::string& element) {
+  if (element == "C" || element == "Si" || element == "N" || element == "B") return 4;
+  if (element == "S" || element == "Se") return 6;
+  if (element == "P" || element == "As") return 5;
+  return std::max(1, firstValence(element));
+}
+
 // Where bond b stands among the site's bonds.
 size_t slotOf(const Site& s, const Bond* b) {
   return static_cast<size_t>(std::find(s.bonds.begin(), s.bonds.end(), b) - s.bonds.begin());
@@ -202,15 +224,18 @@ size_t slotOf(const Site& s, const Bond* b) {
 
 class OrderPerception {
  public:
-  explicit OrderPerception(Molecule& m) : m_(m) {}
+  OrderPerception(Molecule& m, const ListedOrders& listed) : m_(m), listed_(listed) {}
 
   LigandOrderGuesses run() {
     collectSites();
     if (sites_.empty()) return guesses_;
     markFlatRings();
+    judgeHydrogens();
+    takeListedOrders();
     setGroups();
     for (Site& s : sites_)
-      if (s.known) fromHydrogens(s);
+      if (s.atom->charge < 0 && !s.settled) continue;   // an anion the file gives takes none
+      else if (s.known) fromHydrogens(s);
       else if (!s.settled) fromGeometry(s);
     setTripleAndCumulatedBonds();
     chooseDoubleBonds();
@@ -238,6 +263,7 @@ class OrderPerception {
         const auto found = index_.find(other);
         if (other->element == "H") {
           ++s.hydrogens;
+          s.hydrogenAtoms.push_back(other);
           if (s.atom->element == "C") carbonHydrogen = true;
           continue;
         }
@@ -252,9 +278,113 @@ class OrderPerception {
       }
     }
     // A residue with hydrogens brings them all, or only those of its polar atoms (docking
-    // programs keep no others): then its carbons are judged by their geometry.
+    // programs keep no others): then its carbons are judged by their geometry. Whether an atom
+    // of a residue with hydrogens on carbon still lacks some is judged atom by atom.
     for (Site& s : sites_)
       s.known = anyHydrogen && (carbonHydrogen || s.atom->element != "C");
+    carbonHydrogens_ = carbonHydrogen;
+  }
+
+  // The neighbours of a site, heavy and hydrogen.
+  std::vector<const Atom*> neighbours(const Site& s) const {
+    std::vector<const Atom*> out;
+    for (int k : s.partners) out.push_back(sites_[static_cast<size_t>(k)].atom);
+    out.insert(out.end(), s.hydrogenAtoms.begin(), s.hydrogenAtoms.end());
+    return out;
+  }
+
+  // A carbon whose hydrogens and heavy neighbours leave a valence open and whose geometry has
+  // room for another neighbour: a bent two-bonded or a pyramidal three-bonded carbon, a terminal
+  // one with a long bond. Only linear, flat or short-bonded carbons take multiple bonds instead.
+  bool lacksHydrogens(const Site& s) const {
+    const std::vector<const Atom*> around = neighbours(s);
+    if (s.atom->element != "C" || around.size() >= 4) return false;
+    if (around.size() == 3)
+      return heightAbovePlane(s.atom, around[0], around[1], around[2]) >=
+             kPyramidalCentreAngstrom;
+    if (around.size() == 2) return angleDeg(s.atom, around[0], around[1]) <= kLinearDeg;
+    if (around.size() == 1) return atomDistance(s.atom, around[0]) > kLongestTerminalTripleAngstrom;
+    return true;
+  }
+
+  // A tetrahedral carbon: four neighbours given, three with a pyramidal centre, or two at a
+  // tetrahedral angle outside a flat ring.
+  bool saturatedCarbon(const Site& s) const {
+    const std::vector<const Atom*> around = neighbours(s);
+    if (s.atom->element != "C") return false;
+    if (around.size() == 3)
+      return heightAbovePlane(s.atom, around[0], around[1], around[2]) >= kPyramidalCentreAngstrom;
+    if (around.size() == 2)
+      return !s.flatRing &&
+             angleDeg(s.atom, around[0], around[1]) < kTrigonalAngleDeg - kAngleSpanDeg;
+    return around.size() >= 4;
+  }
+
+  // Hydrogens given on some carbons only (a file that kept those of a few atoms): a carbon
+  // whose geometry has room for more is judged by its geometry, and so is an O, N or S whose
+  // every neighbour is a tetrahedral carbon, which would otherwise be left an alkoxide or an
+  // amide anion.
+  void judgeHydrogens() {
+    if (!carbonHydrogens_) return;
+    for (Site& s : sites_)
+      if (s.known && lacksHydrogens(s)) s.known = false;
+    for (Site& s : sites_) {
+      const std::string& e = s.atom->element;
+      if (!s.known || s.partners.empty() || (e != "O" && e != "N" && e != "S")) continue;
+      const int open = standardValence(e) - static_cast<int>(s.partners.size()) - s.hydrogens;
+      bool saturated = true;
+      for (int k : s.partners) saturated = saturated && saturatedCarbon(at(k));
+      if (open > 0 && saturated) s.known = false;
+    }
+  }
+
+  // Orders the records list: kept where no atom goes past its valence with them, each such atom
+  // then settled; a listed order that would overfill an atom is dropped with every listed order
+  // at that atom, and those atoms are judged like the rest.
+  void takeListedOrders() {
+    if (listed_.empty()) return;
+    std::set<const Bond*> kept;
+    for (const auto& entry : listed_)
+      if (entry.second >= 2 && entry.second <= 3 && index_.count(entry.first->atom1) != 0 &&
+          index_.count(entry.first->atom2) != 0)
+        kept.insert(entry.first);
+    // Each round drops the orders of at least one atom, or ends.
+    for (bool dropped = true; dropped;) {
+      dropped = false;
+      for (const Site& s : sites_) {
+        int sum = s.hydrogens;
+        for (const Bond* b : s.bonds) sum += kept.count(b) != 0 ? listed_.at(b) : 1;
+        if (sum <= mostListedValence(s.atom->element)) continue;
+        for (const Bond* b : s.bonds) dropped = kept.erase(b) != 0 || dropped;
+      }
+    }
+    for (const Bond* b : kept) {
+      Bond* bond = const_cast<Bond*>(b);
+      bond->order = listed_.at(b);
+      for (Atom* end : {bond->atom1, bond->atom2}) {
+        Site& s = at(index_.at(end));
+        s.settled = true;
+        s.room = 0;
+      }
+    }
+    // A listed nitrogen with four bonds is a cation, and a terminal oxygen singly bonded to it
+    // the anion of its nitro group or N-oxide.
+    for (Site& s : sites_) {
+      if (!s.settled || s.atom->charge != 0 || s.atom->element != "N") continue;
+      int sum = s.hydrogens;
+      for (const Bond* b : s.bonds) sum += b->order;
+      if (sum != 4) continue;
+      s.atom->charge = 1;
+      for (size_t k = 0; k < s.partners.size(); ++k) {
+        Site& o = at(s.partners[k]);
+        if (s.bonds[k]->order != 1 || !isTerminalOf(sites_, s.partners[k], "O") ||
+            o.atom->charge != 0)
+          continue;
+        o.atom->charge = -1;
+        o.settled = true;
+        o.room = 0;
+      }
+    }
   }
 
   void markFlatRings() {
@@ -304,23 +434,36 @@ class OrderPerception {
     std::vector<size_t> slots;
     for (size_t k = 0; k < s.partners.size(); ++k)
       if (isTerminalOf(sites_, s.partners[k], "O") ||
-          (s.atom->element == "P" && isTerminalOf(sites_, s.partners[k], "S")))
+          ((s.atom->element == "P" || s.atom->element == "As") &&
+           isTerminalOf(sites_, s.partners[k], "S")))
         slots.push_back(k);
     sortByLength(s, slots);
     return slots;
   }
 
-  // Groups whose orders the valence rules alone settle: S(=O)(=O), S=O, P=O, N(+)(=O)O(-) and
-  // N(+)O(-). Their atoms are marked and take no further multiple bond (an N-oxide's ring
-  // nitrogen keeps room for one).
+  // Groups whose orders the valence rules alone settle: S(=O)(=O), S=O, P=O, P=S,
+  // N(+)(=O)O(-) and N(+)O(-), and their selenium and arsenic twins. Their atoms are marked and
+  // take no further multiple bond (an N-oxide's ring nitrogen keeps room for one). A phosphorus
+  // with four neighbours and no terminal O or S keeps room for the P=C of an ylide or the P=N of
+  // an iminophosphorane. Atoms whose listed orders were kept are settled already.
   void setGroups() {
     for (size_t i = 0; i < sites_.size(); ++i) {
       Site& s = sites_[i];
+      if (s.settled) continue;
       const std::string& e = s.atom->element;
+      const bool chalcogen = e == "S" || e == "Se";
+      const bool pnictogen = e == "P" || e == "As";
       const size_t degree = s.partners.size() + static_cast<size_t>(s.hydrogens);
-      if ((e == "S" && (degree == 4 || degree == 3)) || (e == "P" && degree == 4)) {
+      if ((chalcogen && (degree == 4 || degree == 3)) || (pnictogen && degree == 4)) {
         const std::vector<size_t> ends = terminalChalcogens(s);
-        const size_t doubles = e == "S" ? degree - 2 : 1;
+        if (pnictogen && ends.empty()) {
+          s.room = 1;
+          s.want = kYlideWant;
+          s.support = true;
+          s.onium = true;
+          continue;
+        }
+        const size_t doubles = chalcogen ? degree - 2 : 1;
         for (size_t k = 0; k < ends.size() && k < doubles; ++k) {
           s.bonds[ends[k]]->order = 2;
           at(s.partners[ends[k]]).settled = true;
@@ -336,6 +479,10 @@ class OrderPerception {
              atomDistance(s.atom, at(s.partners[oxygens[0]]).atom) >= kLongestNOxideAngstrom))
           continue;
         sortByLength(s, oxygens);
+        // An oxygen the file gives as the anion keeps the single bond.
+        std::stable_partition(oxygens.begin(), oxygens.end(), [&](size_t k) {
+          return at(s.partners[k]).atom->charge >= 0;
+        });
         s.atom->charge = 1;
         s.settled = true;
         Site& last = at(s.partners[oxygens.back()]);
@@ -436,6 +583,8 @@ class OrderPerception {
 
   // Some dihedral across the bond a-b, between heavy neighbours, is far from planar.
   bool twisted(const Site& a, const Site& b) const {
+    // A four-bonded P or As holds its neighbours tetrahedrally about its P=C or P=N bond.
+    if (a.onium || b.onium) return false;
     for (int x : a.partners) {
       const Atom* ax = sites_[static_cast<size_t>(x)].atom;
       // Beside a linear atom the dihedral has no meaning (a nitrile on a ring).
@@ -648,6 +797,8 @@ class OrderPerception {
       if (mate_[i] >= 0 && s.atom->charge == 0 &&
           ((s.atom->element == "N" && bonded == 3) || (s.atom->element == "O" && bonded == 2)))
         s.atom->charge = 1;
+      // Four bonds and no double one: a phosphonium or arsonium cation.
+      if (mate_[i] < 0 && s.onium && s.atom->charge == 0) s.atom->charge = 1;
       const int j = mate_[i];
       if (j > static_cast<int>(i) && !s.support && !at(j).support)
         guesses_.fromDistance.push_back(bondText(s, at(j), "="));
@@ -661,11 +812,22 @@ class OrderPerception {
       }
       guesses_.unfilled.push_back(s.atom->name);
     }
-    for (Site& s : sites_)
-      if (s.known) s.atom->hydrogensFixed = true;
+    for (Site& s : sites_) {
+      if (!s.known) continue;
+      s.atom->hydrogensFixed = true;
+      // Hydrogens given and fixed, yet a valence open that no order filled: said.
+      int sum = s.hydrogens;
+      for (const Bond* b : s.bonds) sum += b->order;
+      const bool said = std::find(guesses_.unfilled.begin(), guesses_.unfilled.end(),
+                                  s.atom->name) != guesses_.unfilled.end();
+      if (!said && s.atom->charge == 0 && sum < firstValence(s.atom->element))
+        guesses_.shortAtoms.push_back(s.atom->name);
+    }
   }
 
   Molecule& m_;
+  const ListedOrders& listed_;
+  bool carbonHydrogens_ = false;   // the file gives hydrogens on carbon
   std::vector<Site> sites_;
   std::map<const Atom*, int> index_;   // site of each heavy atom
   std::vector<std::vector<float> > gain_;
@@ -689,9 +851,76 @@ std::string LigandOrderGuesses::describe() const {
     add("no double bond found for " + names);
   }
   if (searchCut) add("order search cut short in a large conjugated part");
+  if (!out.empty()) out = "bond orders guessed: " + out;
+  auto sentence = [&out](const std::string& text) { out += (out.empty() ? "" : "; ") + text; };
+  auto names = [](const std::vector<std::string>& list) {
+    std::string text;
+    for (const std::string& n : list) text += (text.empty() ? "" : " ") + n;
+    return text;
+  };
+  if (!shortAtoms.empty())
+    sentence("hydrogens given, valence left open at " + names(shortAtoms));
+  if (!pieces.empty()) {
+    std::string text;
+    for (const std::string& p : pieces) text += (text.empty() ? "" : ", ") + p;
+    sentence("in pieces no bond joins: " + text);
+  }
   return out;
 }
 
-LigandOrderGuesses perceiveLigandBondOrders(Molecule& residue) {
-  return OrderPerception(residue).run();
+LigandOrderGuesses perceiveLigandBondOrders(Molecule& residue, const ListedOrders& listed) {
+  return OrderPerception(residue, listed).run();
+}
+
+std::vector<std::string> unexplainedPieces(const Molecule& residue) {
+  const std::vector<Atom*>& atoms = residue.atoms;
+  std::map<const Atom*, size_t> index;
+  for (size_t i = 0; i < atoms.size(); ++i) index[atoms[i]] = i;
+  // Pieces by walking the bonds.
+  std::vector<int> piece(atoms.size(), -1);
+  int count = 0;
+  for (size_t start = 0; start < atoms.size(); ++start) {
+    if (piece[start] != -1) continue;
+    std::vector<size_t> stack{start};
+    piece[start] = count;
+    while (!stack.empty()) {
+      const Atom* a = atoms[stack.back()];
+      stack.pop_back();
+      for (Bond* b : a->bonds) {
+        const auto found = index.find(a->getAdjacentAtom(b));
+        if (found == index.end() || piece[found->second] != -1) continue;
+        piece[found->second] = count;
+        stack.push_back(found->second);
+      }
+    }
+    ++count;
+  }
+  std::vector<std::string> out;
+  if (count < 2) return out;
+  // For each two pieces, their closest two atoms within reach of a bond.
+  std::vector<SSEVector4f> places;
+  for (const Atom* a : atoms) places.push_back(a->position);
+  float widest = 0.0f;
+  for (const Atom* a : atoms)
+    widest = std::max(widest, static_cast<float>(covalentRadius(a->element, 1)));
+  const CellGrid grid(places, 2.0 * widest + kPieceReachAngstrom);
+  std::map<std::pair<int, int>, std::pair<float, std::pair<size_t, size_t> > > closest;
+  for (size_t i = 0; i < atoms.size(); ++i)
+    grid.forEachCandidate(i, [&](size_t j) {
+      if (j <= i || piece[i] == piece[j]) return;
+      const double bond = radiusBondLength(atoms[i]->element, atoms[j]->element, 1);
+      const float d = atomDistance(atoms[i], atoms[j]);
+      if (bond <= 0.0 || d >= static_cast<float>(bond) + kPieceReachAngstrom) return;
+      const std::pair<int, int> key(std::min(piece[i], piece[j]), std::max(piece[i], piece[j]));
+      const auto found = closest.find(key);
+      if (found == closest.end() || d < found->second.first) closest[key] = {d, {i, j}};
+    });
+  for (const auto& entry : closest) {
+    if (out.size() == kPiecesListed) break;
+    char length[32];
+    std::snprintf(length, sizeof length, "%.2f", static_cast<double>(entry.second.first));
+    out.push_back(atoms[entry.second.second.first]->name + " and " +
+                  atoms[entry.second.second.second]->name + " " + length + " A apart");
+  }
+  return out;
 }

@@ -137,6 +137,8 @@ class PDBParser {
   bool readHetero = false;   // the last read met a "HETATM" record
   // The line of each atom record and of each "CONECT" record's serial, for messages.
   std::map<const Atom*, int> atomLines;
+  // The formal charges of columns 79-80, where an atom record gives one; read into ligands.
+  std::map<const Atom*, int> fileCharges;
   std::map<int, int> connectionLines;
   // "SSBOND" records: the two residues (chain and number) and the record's line.
   struct Bridge {

@@ -133,6 +133,15 @@ std::string residueAtomName(const Atom* atom) { return atom->name + " of " + res
 // Residues listed in one message before the rest is only counted.
 const size_t kResiduesListed = 10;
 
+// The formal charge of columns 79-80 ("1+", "2-"; blank for none); 0 for anything else.
+int chargeField(const std::string& line) {
+  const std::string field = withoutBlanks(columns(line, 79, 80));
+  if (field.size() != 2 || !std::isdigit(static_cast<unsigned char>(field[0])) ||
+      (field[1] != '+' && field[1] != '-'))
+    return 0;
+  return (field[1] == '-' ? -1 : 1) * (field[0] - '0');
+}
+
 void stopMessage(const std::string& where) {
   ErrorLine() << "Error: PDBParser::parsePDBFile ENDMDL on " << where;
 }
@@ -201,6 +210,7 @@ void PDBParser::clearPDBParser() {
   for (Molecule* f : fragments) delete f;
   fragments.clear();
   atomLines.clear();
+  fileCharges.clear();
   connectionLines.clear();
   bridges.clear();
 }
@@ -421,6 +431,8 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
   residue.fragment->addAtom(atom);
   atoms.push_back(atom);
   atomLines[atom] = state.lineNumber;
+  const int charge = chargeField(line);
+  if (charge != 0) fileCharges[atom] = charge;
   if (atom->name == "N") residue.n = atom;
   else if (atom->name == "C") residue.c = atom;
   else if (atom->name == "P") residue.p = atom;
@@ -680,12 +692,26 @@ void PDBParser::bondResidue(Residue* residue) {
   Molecule* fragment = residue->fragment;
   // A ligand without template takes the bonds its "CONECT" records list inside the residue
   // first: the distance guess then neither misses them nor gives a listed hydrogen a second
-  // partner, and the bond orders are decided on the whole graph.
+  // partner, and the bond orders are decided on the whole graph. A partner named twice or three
+  // times (by either atom) is the double or triple bond its writer meant; the order perception
+  // keeps it unless it overfills an atom.
   const bool ligand = !fragment->checkAminoAcidResidue() && !fragment->checkBasePairs() &&
                       MoleculeEngine::instance()->getFunctionalGroupByName(residue->name) == nullptr;
+  // The charges a ligand's records give stand; standard residues keep their own rules.
+  if (ligand)
+    for (Atom* atom : fragment->atoms) {
+      const auto given = fileCharges.find(atom);
+      if (given != fileCharges.end()) atom->charge = given->second;
+    }
   if (ligand && !connections.empty()) {
     std::unordered_map<int, Atom*> bySerial;
     for (Atom* atom : fragment->atoms) bySerial.emplace(atom->serialNumber, atom);
+    auto timesNamed = [this](const Atom* atom, int partnerSerial) {
+      const auto listed = connections.find(atom->serialNumber);
+      if (listed == connections.end()) return 0;
+      return static_cast<int>(std::count(listed->second.begin(), listed->second.end(),
+                                         partnerSerial));
+    };
     for (Atom* atom : fragment->atoms) {
       auto listed = connections.find(atom->serialNumber);
       if (listed == connections.end()) continue;
@@ -693,18 +719,11 @@ void PDBParser::bondResidue(Residue* residue) {
         auto other = bySerial.find(partnerSerial);
         if (other == bySerial.end() || other->second == atom) continue;
         Atom* partner = other->second;
-        bool known = false;
-        for (const Bond* b : atom->bonds)
-          if (b->atom1 == partner || b->atom2 == partner) known = true;
-        if (known) continue;
-        // Listed bonds carry no order: the distance tells it as for the other pairs.
-        const float dx = atom->position.x - partner->position.x;
-        const float dy = atom->position.y - partner->position.y;
-        const float dz = atom->position.z - partner->position.z;
-        const int guessed = InputParameters::instance()->findBondOrder(
-            atom->element, partner->element, std::sqrt(dx * dx + dy * dy + dz * dz));
-        if (fragment->addBond(atom, partner, guessed > 0 ? guessed : 1) == 1)
-          fragment->bonds.back()->pdbFlag = true;
+        if (bondBetween(atom, partner) != nullptr) continue;
+        int order = std::max(timesNamed(atom, partnerSerial),
+                             timesNamed(partner, atom->serialNumber));
+        if (order > 3 || atom->element == "H" || partner->element == "H") order = 1;
+        if (fragment->addBond(atom, partner, order) == 1) fragment->bonds.back()->pdbFlag = true;
       }
     }
   }
@@ -713,8 +732,7 @@ void PDBParser::bondResidue(Residue* residue) {
   if (!guesses.empty() && !fragment->atoms.empty())
     ErrorLine() << "Warning: PDBParser::parsePDBFile residue "
                 << residueOf(fragment->atoms.front())
-                << " of " << inputName(sourcePath) << ": bond orders guessed: "
-                << guesses.describe();
+                << " of " << inputName(sourcePath) << ": " << guesses.describe();
   if (crowded != nullptr)
     ErrorLine() << "Error: PDBParser::parsePDBFile atom \"" << crowded->name << "\" (serial "
                 << crowded->serialNumber << ") of residue \"" << residue->name << " "

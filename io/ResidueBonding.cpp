@@ -3,6 +3,7 @@
 // general bond-order correction for residues without a template.
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <set>
 #include <string>
@@ -19,6 +20,7 @@
 #include "model/Builder.h"
 #include "model/Molecule.h"
 #include "model/Ring.h"
+#include "parameters/CovalentRadii.h"
 #include "parameters/InputParameters.h"
 #include "parameters/ParameterRecords.h"
 
@@ -27,13 +29,53 @@ namespace {
 const float kPeptideLinkAngstrom = 2.8f;   // C(k)-N(k+1) further apart: a chain break
 const float kSameLengthAngstrom = 0.02f;   // bond lengths closer than this count as equal
 
-// The widest window of the bond-order table: pairs further apart match no row.
-float longestBondWindow() {
-  float longest = 0.0f;
-  for (const BondOrderParameters* row : InputParameters::instance()->bondOrderParameters)
-    longest = std::max(longest, row->maxDistance);
-  return longest;
+// A pair of elements the bond-order table has no row for (a metal, boron beside silicon) is
+// bonded up to this many times the sum of their single-bond covalent radii: the table's single
+// windows reach about as far beyond their typical lengths (C-C 1.74 A for 1.54).
+const float kRadiusReach = 1.15f;
+
+std::string upperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
 }
+
+// Which pairs of atoms a residue bonds by distance: the windows of the bond-order table, and the
+// covalent radii for pairs it has no row for, so that every element with an atom type is bonded.
+class DistanceBonding {
+ public:
+  explicit DistanceBonding(const std::vector<Atom*>& atoms) {
+    for (const BondOrderParameters* row : InputParameters::instance()->bondOrderParameters) {
+      longest_ = std::max(longest_, row->maxDistance);
+      rows_.insert(key(row->element1, row->element2));
+    }
+    std::set<std::string> elements;
+    for (const Atom* a : atoms) elements.insert(upperCase(a->element));
+    for (const std::string& x : elements)
+      for (const std::string& y : elements)
+        if (rows_.count(key(x, y)) == 0)
+          longest_ = std::max(longest_, radiusWindow(x, y));
+  }
+
+  // Pairs further apart match nothing.
+  float longest() const { return longest_; }
+
+  bool bonded(const std::string& x, const std::string& y, float d) const {
+    if (rows_.count(key(upperCase(x), upperCase(y))) != 0)
+      return InputParameters::instance()->findConnectivity(x, y, d);
+    return d < radiusWindow(x, y);
+  }
+
+ private:
+  static std::string key(const std::string& x, const std::string& y) {
+    return x < y ? x + " " + y : y + " " + x;
+  }
+  static float radiusWindow(const std::string& x, const std::string& y) {
+    return kRadiusReach * static_cast<float>(radiusBondLength(x, y, 1));
+  }
+
+  std::set<std::string> rows_;   // "C SI": the element pairs the table has a window for
+  float longest_ = 0.0f;
+};
 
 void setAllSingle(Atom* atom) {
   for (Bond* b : atom->bonds) b->order = 1;
@@ -261,17 +303,18 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
     }
   }
 
-  // A ligand whose bonds the file lists nowhere takes its orders from its own graph, hydrogens
-  // and geometry, starting from single bonds: like a standard residue, it needs only the
-  // connections from the distances. Listed bonds keep the distance guess and its correction.
-  // The scan below adds no listed bond.
+  // A ligand takes its orders from its own graph, hydrogens and geometry, starting from single
+  // bonds: like a standard residue, it needs only the connections from the distances. Its listed
+  // bonds are in the fragment already, carrying the orders their records name; the scan below
+  // adds the bonds the records leave out.
   const bool ligand = group == nullptr && !aminoAcid && !nucleotide;
-  bool listed = false;
-  for (const Bond* b : fragment->bonds) listed = listed || b->pdbFlag;
-  const bool ownGraph = ligand && !listed;
+  ListedOrders listedOrders;
+  for (const Bond* b : fragment->bonds)
+    if (ligand && b->pdbFlag && b->order >= 2) listedOrders[b] = b->order;
 
   InputParameters* parameters = InputParameters::instance();
-  const float longest = longestBondWindow();
+  const DistanceBonding bonding(atoms);
+  const float longest = bonding.longest();
   std::vector<int> valences(atoms.size());
   for (size_t i = 0; i < atoms.size(); ++i)
     valences[i] = atoms[i]->element == "H" ? firstValence("H") : 0;
@@ -307,8 +350,8 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
         continue;
       }
       int order = 0;
-      if (ordersFromRules || ownGraph)
-        order = parameters->findConnectivity(atoms[i]->element, atoms[j]->element, d) ? 1 : 0;
+      if (ordersFromRules || ligand)
+        order = bonding.bonded(atoms[i]->element, atoms[j]->element, d) ? 1 : 0;
       else
         order = parameters->findBondOrder(atoms[i]->element, atoms[j]->element, d);
       if (order > 0) fragment->addBond(atoms[i], atoms[j], order);
@@ -319,14 +362,11 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
   // single bonds; the general correction would leave extra double bonds (C1'=O4', a second
   // C2=N1 in adenine, a second C=N at arginine's CZ) that those rules never take back.
   if (ligand) {
-    if (ownGraph) {
-      const LigandOrderGuesses found = perceiveLigandBondOrders(*fragment);
-      // A residue cut short by crowding is no molecule: its orders are not worth a word more.
-      if (guesses != nullptr && firstCrowded == nullptr) *guesses = found;
-    } else {
-      fragment->findAllSmallestRings();
-      fragment->findValenceVector();
-      fragment->autoBondOrderCorrection();
+    const LigandOrderGuesses found = perceiveLigandBondOrders(*fragment, listedOrders);
+    // A residue cut short by crowding is no molecule: its orders are not worth a word more.
+    if (guesses != nullptr && firstCrowded == nullptr) {
+      *guesses = found;
+      guesses->pieces = unexplainedPieces(*fragment);
     }
     for (Atom* atom : atoms) atom->usedValence = atom->getValence();
   }

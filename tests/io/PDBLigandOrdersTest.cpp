@@ -1,7 +1,7 @@
-// Ligands written as HETATM records without CONECT and without a residue template: their bonds
-// come from distances, their orders from their own graph. Each file in tests/data was written
-// from RDKit coordinates (ETKDG and MMFF94) without CONECT records; the faults each case caught
-// are named with it.
+// Ligands written as HETATM records without a residue template, with or without CONECT records:
+// their bonds come from the records and from distances, their orders from their own graph. Each
+// file in tests/data was written from RDKit coordinates (ETKDG and MMFF94); the faults each case
+// caught are named with it.
 
 #include <algorithm>
 #include <cmath>
@@ -359,4 +359,107 @@ TEST_F(PDBFileFixture, EmbeddedLigandSetIsReadAsWritten) {
     }
     EXPECT_GE(right, form.leastRight) << form.file << wrong;
   }
+}
+
+TEST_F(PDBFileFixture, LigandsReadAsWrittenHoweverTheFileListsTheirBonds) {
+  // Thirteen residues in one model (tools/make_pdb_conect_set.py): a thiophene, a tetrazole, a
+  // thiophosphate with a nitro group, cyanoguanidine, an aminooxazoline, an alkoxybenzimidazole,
+  // an iminophosphorane, an ylide, two silanes, two selenides and pyridine N-oxide. With any
+  // CONECT records they went through the distance guess and the general correction: the
+  // thiophene became CC1=C=C=CS1, the tetrazole [nH][nH][nH], P=S and the ylide's P=C single, the
+  // nitrile an imine, the N-oxide a hydroxylamine with [cH2]; without them Si and Se were left
+  // unbonded ([Si].[CH3]...). The nitro group's anion is the oxygen whose record carries the
+  // charge: its two N-O bonds are equally long.
+  const std::vector<std::pair<int, int> > expected =
+      expectedCounts(dataPath("pdb-ligand-conect-none-h.pdb")).at(0);
+  for (const char* way : {"none", "once", "orders", "multiples"})
+    for (const char* hydrogens : {"-h", ""}) {
+      const std::string file = std::string("pdb-ligand-conect-") + way + hydrogens + ".pdb";
+      kvtest::ErrorCapture console;
+      const Molecule* m = readData(file);
+      ASSERT_NE(nullptr, m) << file;
+      EXPECT_TRUE(sameCounts(m, expected)) << file;
+      expectSoundOrders(m);
+      EXPECT_EQ(2, orderBetween(m, "N1", 7, "P1", 7)) << file;   // the iminophosphorane
+      EXPECT_EQ(2, orderBetween(m, "C3", 8, "P1", 8)) << file;   // the ylide
+      EXPECT_EQ(2, orderBetween(m, "P1", 3, "S1", 3)) << file;
+      for (const Atom* a : m->atoms)
+        if (a->element == "Si" || a->element == "Se") {
+          EXPECT_EQ(a->element == "Si" ? 4u : 2u, a->bonds.size()) << file << " " << a->name;
+        }
+      EXPECT_EQ("", console.text()) << file;
+    }
+}
+
+TEST_F(PDBFileFixture, ListedOrderThatOverfillsAnAtomGivesWayToTheGeometry) {
+  // Acetone with its hydrogens whose records name C1-C2 twice as well as C2=O1: the carbonyl
+  // carbon would have five bonds. Neither listed order at C2 is kept; the geometry gives C2=O1.
+  const std::string atoms =
+      pdbtest::atomLine("HETATM", 1, "C1", "ACN", 'A', 1, -1.281f, 0.169f, -0.016f, "C") +
+      pdbtest::atomLine("HETATM", 2, "C2", "ACN", 'A', 1, 0.024f, -0.475f, -0.399f, "C") +
+      pdbtest::atomLine("HETATM", 3, "C3", "ACN", 'A', 1, 1.268f, 0.088f, 0.232f, "C") +
+      pdbtest::atomLine("HETATM", 4, "O1", "ACN", 'A', 1, 0.071f, -1.416f, -1.190f, "O") +
+      pdbtest::atomLine("HETATM", 5, "H1", "ACN", 'A', 1, -1.266f, 1.224f, -0.301f, "H") +
+      pdbtest::atomLine("HETATM", 6, "H2", "ACN", 'A', 1, -1.435f, 0.071f, 1.061f, "H") +
+      pdbtest::atomLine("HETATM", 7, "H3", "ACN", 'A', 1, -2.104f, -0.326f, -0.538f, "H") +
+      pdbtest::atomLine("HETATM", 8, "H4", "ACN", 'A', 1, 1.375f, 1.140f, -0.044f, "H") +
+      pdbtest::atomLine("HETATM", 9, "H5", "ACN", 'A', 1, 2.144f, -0.462f, -0.124f, "H") +
+      pdbtest::atomLine("HETATM", 10, "H6", "ACN", 'A', 1, 1.205f, -0.013f, 1.318f, "H");
+  const std::vector<Molecule*> out =
+      readFile("acetone.pdb", atoms + "CONECT    1    2    2    5    6\nCONECT    1    7\n"
+                                      "CONECT    2    3    4    4\nCONECT    3    8    9   10\n");
+  ASSERT_EQ(1u, out.size());
+  EXPECT_EQ(2, orderBetween(out[0], "C2", 1, "O1", 1)) << out[0]->smiles;
+  EXPECT_EQ(1, orderBetween(out[0], "C1", 1, "C2", 1));
+  EXPECT_EQ(6, hydrogenCount(out[0]));
+}
+
+TEST_F(PDBFileFixture, HydrogensOfSomeCarbonsOnlyLeaveTheOthersToTheirGeometry) {
+  // 7-hydroxyundecanoic acid whose file gives the hydrogens of C1 and C2 alone: the residue
+  // counted as complete, and every other chain carbon, two-bonded, took double bonds
+  // ([C]=C=C=C=C). A bent or pyramidal carbon has room for the hydrogens the file left out, and
+  // so has the hydroxyl oxygen on its tetrahedral carbon.
+  const Molecule* m = readData("pdb-ligand-hydroxyacid-partial-h.pdb");
+  ASSERT_NE(nullptr, m);
+  for (const Atom* a : m->atoms) {
+    if (a->element != "C" || a->name == "C11") continue;
+    EXPECT_EQ(4u, a->bonds.size()) << a->name << " " << m->smiles;
+    EXPECT_EQ(4, pdbtest::orderSum(a)) << a->name << " " << m->smiles;
+  }
+  EXPECT_EQ(1, kvtest::hydrogensOn(findAtom(m, "O1", 1))) << m->smiles;
+  EXPECT_EQ(2, orderBetween(m, "C11", 1, "O2", 1)) << m->smiles;
+  expectSoundOrders(m);
+}
+
+TEST_F(PDBFileFixture, LigandInPiecesItsDistancesDoNotExplainIsSaid) {
+  // Ethane with its hydrogens and a C-C bond stretched to 1.95 A, past the window: two methyl
+  // radicals, read without a word. Now the residue and the atoms are named.
+  const std::string text =
+      pdbtest::atomLine("HETATM", 1, "C1", "ETH", 'A', 7, 0.0f, 0.0f, 0.0f, "C") +
+      pdbtest::atomLine("HETATM", 2, "C2", "ETH", 'A', 7, 1.95f, 0.0f, 0.0f, "C") +
+      pdbtest::atomLine("HETATM", 3, "H1", "ETH", 'A', 7, -0.36f, 1.03f, 0.0f, "H") +
+      pdbtest::atomLine("HETATM", 4, "H2", "ETH", 'A', 7, -0.36f, -0.51f, 0.89f, "H") +
+      pdbtest::atomLine("HETATM", 5, "H3", "ETH", 'A', 7, -0.36f, -0.51f, -0.89f, "H") +
+      pdbtest::atomLine("HETATM", 6, "H4", "ETH", 'A', 7, 2.31f, 1.03f, 0.0f, "H") +
+      pdbtest::atomLine("HETATM", 7, "H5", "ETH", 'A', 7, 2.31f, -0.51f, 0.89f, "H") +
+      pdbtest::atomLine("HETATM", 8, "H6", "ETH", 'A', 7, 2.31f, -0.51f, -0.89f, "H");
+  readFile("ethane.pdb", text);
+  EXPECT_NE(std::string::npos,
+            errors.find("Warning: PDBParser::parsePDBFile residue ETH A 7 of \"" +
+                        (folder / "ethane.pdb").string() + "\": "))
+      << errors;
+  EXPECT_NE(std::string::npos, errors.find("in pieces no bond joins: C1 and C2 1.95 A apart"))
+      << errors;
+  // Trimethylaluminium has an atom type but no window: its elements' covalent radii bond it.
+  errors.clear();
+  const std::vector<Molecule*> out =
+      readFile("alme3.pdb",
+               pdbtest::atomLine("HETATM", 1, "AL1", "ALM", 'A', 1, 0.0f, 0.0f, 0.0f, "AL") +
+                   pdbtest::atomLine("HETATM", 2, "C1", "ALM", 'A', 1, 1.96f, 0.0f, 0.0f, "C") +
+                   pdbtest::atomLine("HETATM", 3, "C2", "ALM", 'A', 1, -0.98f, 1.70f, 0.0f, "C") +
+                   pdbtest::atomLine("HETATM", 4, "C3", "ALM", 'A', 1, -0.98f, -1.70f, 0.0f, "C"));
+  ASSERT_EQ(1u, out.size());
+  EXPECT_EQ(3u, findAtom(out[0], "AL1", 1)->bonds.size()) << out[0]->smiles;
+  EXPECT_EQ(9, hydrogenCount(out[0])) << out[0]->smiles;
+  EXPECT_EQ("", errors);
 }
