@@ -431,8 +431,12 @@ bool PDBParser::readAtomRecord(const std::string& line, ReadState& state) {
   residue.fragment->addAtom(atom);
   atoms.push_back(atom);
   atomLines[atom] = state.lineNumber;
+  // A charge no atom of the element can carry ("9+" on a carbon) is no charge the file means.
   const int charge = chargeField(line);
-  if (charge != 0) fileCharges[atom] = charge;
+  int lowest = 0, highest = 0;
+  if (charge != 0 && formalChargeRange(element, lowest, highest) && charge >= lowest &&
+      charge <= highest)
+    fileCharges[atom] = charge;
   if (atom->name == "N") residue.n = atom;
   else if (atom->name == "C") residue.c = atom;
   else if (atom->name == "P") residue.p = atom;

@@ -41,39 +41,51 @@ std::string upperCase(std::string text) {
 
 // Which pairs of atoms a residue bonds by distance: the windows of the bond-order table, and the
 // covalent radii for pairs it has no row for, so that every element with an atom type is bonded.
+// Which rule holds is decided once per pair of the residue's elements.
 class DistanceBonding {
  public:
-  explicit DistanceBonding(const std::vector<Atom*>& atoms) {
-    for (const BondOrderParameters* row : InputParameters::instance()->bondOrderParameters) {
-      longest_ = std::max(longest_, row->maxDistance);
-      rows_.insert(key(row->element1, row->element2));
+  explicit DistanceBonding(const std::vector<Atom*>& atoms) : atoms_(atoms) {
+    const std::vector<BondOrderParameters*>& rows =
+        InputParameters::instance()->bondOrderParameters;
+    for (const BondOrderParameters* row : rows) longest_ = std::max(longest_, row->maxDistance);
+    for (const Atom* a : atoms) {
+      const auto found = std::find(elements_.begin(), elements_.end(), a->element);
+      kinds_.push_back(static_cast<size_t>(found - elements_.begin()));
+      if (found == elements_.end()) elements_.push_back(a->element);
     }
-    std::set<std::string> elements;
-    for (const Atom* a : atoms) elements.insert(upperCase(a->element));
-    for (const std::string& x : elements)
-      for (const std::string& y : elements)
-        if (rows_.count(key(x, y)) == 0)
-          longest_ = std::max(longest_, radiusWindow(x, y));
+    const size_t n = elements_.size();
+    window_.assign(n * n, -1.0f);
+    for (size_t x = 0; x < n; ++x)
+      for (size_t y = 0; y < n; ++y) {
+        const std::string ex = upperCase(elements_[x]), ey = upperCase(elements_[y]);
+        const bool row = std::any_of(rows.begin(), rows.end(), [&](const BondOrderParameters* r) {
+          return (r->element1 == ex && r->element2 == ey) ||
+                 (r->element1 == ey && r->element2 == ex);
+        });
+        if (row) continue;
+        window_[x * n + y] =
+            kRadiusReach * static_cast<float>(radiusBondLength(ex, ey, 1));
+        longest_ = std::max(longest_, window_[x * n + y]);
+      }
   }
 
   // Pairs further apart match nothing.
   float longest() const { return longest_; }
 
-  bool bonded(const std::string& x, const std::string& y, float d) const {
-    if (rows_.count(key(upperCase(x), upperCase(y))) != 0)
-      return InputParameters::instance()->findConnectivity(x, y, d);
-    return d < radiusWindow(x, y);
+  // Atoms i and j of the residue, d apart.
+  bool bonded(size_t i, size_t j, float d) const {
+    const float window = window_[kinds_[i] * elements_.size() + kinds_[j]];
+    if (window < 0.0f)
+      return InputParameters::instance()->findConnectivity(atoms_[i]->element,
+                                                           atoms_[j]->element, d);
+    return d < window;
   }
 
  private:
-  static std::string key(const std::string& x, const std::string& y) {
-    return x < y ? x + " " + y : y + " " + x;
-  }
-  static float radiusWindow(const std::string& x, const std::string& y) {
-    return kRadiusReach * static_cast<float>(radiusBondLength(x, y, 1));
-  }
-
-  std::set<std::string> rows_;   // "C SI": the element pairs the table has a window for
+  const std::vector<Atom*>& atoms_;
+  std::vector<std::string> elements_;   // the residue's elements, as its atoms give them
+  std::vector<size_t> kinds_;           // each atom's entry in elements_
+  std::vector<float> window_;           // per pair of elements: radius window, -1 for a row
   float longest_ = 0.0f;
 };
 
@@ -351,7 +363,7 @@ const Atom* IOEngine::findConnectivityWithinResidue(Residue* residue,
       }
       int order = 0;
       if (ordersFromRules || ligand)
-        order = bonding.bonded(atoms[i]->element, atoms[j]->element, d) ? 1 : 0;
+        order = bonding.bonded(i, j, d) ? 1 : 0;
       else
         order = parameters->findBondOrder(atoms[i]->element, atoms[j]->element, d);
       if (order > 0) fragment->addBond(atoms[i], atoms[j], order);

@@ -394,8 +394,12 @@ TEST_F(PDBFileFixture, LigandsReadAsWrittenHoweverTheFileListsTheirBonds) {
 TEST_F(PDBFileFixture, ListedOrderThatOverfillsAnAtomGivesWayToTheGeometry) {
   // Acetone with its hydrogens whose records name C1-C2 twice as well as C2=O1: the carbonyl
   // carbon would have five bonds. Neither listed order at C2 is kept; the geometry gives C2=O1.
+  // The charge column's "9+" on C1 is no charge a carbon carries and is passed over.
+  std::string c1 = pdbtest::atomLine("HETATM", 1, "C1", "ACN", 'A', 1, -1.281f, 0.169f, -0.016f,
+                                     "C");
+  c1.insert(c1.size() - 1, "9+");
   const std::string atoms =
-      pdbtest::atomLine("HETATM", 1, "C1", "ACN", 'A', 1, -1.281f, 0.169f, -0.016f, "C") +
+      c1 +
       pdbtest::atomLine("HETATM", 2, "C2", "ACN", 'A', 1, 0.024f, -0.475f, -0.399f, "C") +
       pdbtest::atomLine("HETATM", 3, "C3", "ACN", 'A', 1, 1.268f, 0.088f, 0.232f, "C") +
       pdbtest::atomLine("HETATM", 4, "O1", "ACN", 'A', 1, 0.071f, -1.416f, -1.190f, "O") +
@@ -412,6 +416,7 @@ TEST_F(PDBFileFixture, ListedOrderThatOverfillsAnAtomGivesWayToTheGeometry) {
   EXPECT_EQ(2, orderBetween(out[0], "C2", 1, "O1", 1)) << out[0]->smiles;
   EXPECT_EQ(1, orderBetween(out[0], "C1", 1, "C2", 1));
   EXPECT_EQ(6, hydrogenCount(out[0]));
+  for (const Atom* a : out[0]->atoms) EXPECT_EQ(0, a->charge) << a->name;
 }
 
 TEST_F(PDBFileFixture, HydrogensOfSomeCarbonsOnlyLeaveTheOthersToTheirGeometry) {
