@@ -209,12 +209,16 @@ int standardValence(const std::string& element) {
   return std::max(0, firstValence(element));
 }
 
-// The largest valence a listed order may give an atom: a nitrogen with four bonds is a cation.
+// The largest valence a listed order may give an atom: the element table's largest, one more
+// for a nitrogen, which with four bonds is a cation.
 int mostListedValence(const std::string& element) {
-  if (element == "C" || element == "Si" || element == "N" || element == "B") return 4;
-  if (element == "S" || element == "Se") return 6;
-  if (element == "P" || element == "As") return 5;
-  return std::max(1, firstValence(element));
+  return std::max(1, largestValence(element)) + (element == "N" ? 1 : 0);
+}
+
+// The centre lies out of the plane of its three neighbours as a tetrahedral one does.
+bool pyramidal(const Atom* centre, const std::vector<const Atom*>& around) {
+  return around.size() == 3 &&
+         heightAbovePlane(centre, around[0], around[1], around[2]) >= kPyramidalCentreAngstrom;
 }
 
 // Where bond b stands among the site's bonds.
@@ -233,10 +237,14 @@ class OrderPerception {
     judgeHydrogens();
     takeListedOrders();
     setGroups();
-    for (Site& s : sites_)
-      if (s.atom->charge < 0 && !s.settled) continue;   // an anion the file gives takes none
-      else if (s.known) fromHydrogens(s);
-      else if (!s.settled) fromGeometry(s);
+    for (Site& s : sites_) {
+      // Settled atoms keep their orders; an anion the file gives takes no multiple bond.
+      if (s.settled || s.atom->charge < 0) continue;
+      if (s.known)
+        fromHydrogens(s);
+      else
+        fromGeometry(s);
+    }
     setTripleAndCumulatedBonds();
     chooseDoubleBonds();
     finish();
@@ -299,9 +307,7 @@ class OrderPerception {
   bool lacksHydrogens(const Site& s) const {
     const std::vector<const Atom*> around = neighbours(s);
     if (s.atom->element != "C" || around.size() >= 4) return false;
-    if (around.size() == 3)
-      return heightAbovePlane(s.atom, around[0], around[1], around[2]) >=
-             kPyramidalCentreAngstrom;
+    if (around.size() == 3) return pyramidal(s.atom, around);
     if (around.size() == 2) return angleDeg(s.atom, around[0], around[1]) <= kLinearDeg;
     if (around.size() == 1) return atomDistance(s.atom, around[0]) > kLongestTerminalTripleAngstrom;
     return true;
@@ -312,8 +318,7 @@ class OrderPerception {
   bool saturatedCarbon(const Site& s) const {
     const std::vector<const Atom*> around = neighbours(s);
     if (s.atom->element != "C") return false;
-    if (around.size() == 3)
-      return heightAbovePlane(s.atom, around[0], around[1], around[2]) >= kPyramidalCentreAngstrom;
+    if (around.size() == 3) return pyramidal(s.atom, around);
     if (around.size() == 2)
       return !s.flatRing &&
              angleDeg(s.atom, around[0], around[1]) < kTrigonalAngleDeg - kAngleSpanDeg;
@@ -370,10 +375,9 @@ class OrderPerception {
     // A listed nitrogen with four bonds is a cation, and a terminal oxygen singly bonded to it
     // the anion of its nitro group or N-oxide.
     for (Site& s : sites_) {
-      if (!s.settled || s.atom->charge != 0 || s.atom->element != "N") continue;
-      int sum = s.hydrogens;
-      for (const Bond* b : s.bonds) sum += b->order;
-      if (sum != 4) continue;
+      if (!s.settled || s.atom->charge != 0 || s.atom->element != "N" ||
+          bondValenceSum(s.atom) != 4)
+        continue;
       s.atom->charge = 1;
       for (size_t k = 0; k < s.partners.size(); ++k) {
         Site& o = at(s.partners[k]);
@@ -581,10 +585,13 @@ class OrderPerception {
     }
   }
 
-  // Some dihedral across the bond a-b, between heavy neighbours, is far from planar.
+  // Some dihedral across the bond a-b, between heavy neighbours, is far from planar. An end with
+  // four neighbours holds them tetrahedrally about the bond whatever its order (the P of an
+  // ylide's P=C or an iminophosphorane's P=N): no dihedral there says anything.
   bool twisted(const Site& a, const Site& b) const {
-    // A four-bonded P or As holds its neighbours tetrahedrally about its P=C or P=N bond.
-    if (a.onium || b.onium) return false;
+    if (a.partners.size() + static_cast<size_t>(a.hydrogens) >= 4 ||
+        b.partners.size() + static_cast<size_t>(b.hydrogens) >= 4)
+      return false;
     for (int x : a.partners) {
       const Atom* ax = sites_[static_cast<size_t>(x)].atom;
       // Beside a linear atom the dihedral has no meaning (a nitrile on a ring).
@@ -816,11 +823,9 @@ class OrderPerception {
       if (!s.known) continue;
       s.atom->hydrogensFixed = true;
       // Hydrogens given and fixed, yet a valence open that no order filled: said.
-      int sum = s.hydrogens;
-      for (const Bond* b : s.bonds) sum += b->order;
       const bool said = std::find(guesses_.unfilled.begin(), guesses_.unfilled.end(),
                                   s.atom->name) != guesses_.unfilled.end();
-      if (!said && s.atom->charge == 0 && sum < firstValence(s.atom->element))
+      if (!said && s.atom->charge == 0 && bondValenceSum(s.atom) < firstValence(s.atom->element))
         guesses_.shortAtoms.push_back(s.atom->name);
     }
   }
@@ -841,31 +846,29 @@ class OrderPerception {
 
 }  // namespace
 
+namespace {
+
+// The entries joined by the separator: "C1 C2".
+std::string joined(const std::vector<std::string>& entries, const char* separator) {
+  std::string text;
+  for (const std::string& e : entries) text += (text.empty() ? "" : separator) + e;
+  return text;
+}
+
+}  // namespace
+
 std::string LigandOrderGuesses::describe() const {
-  std::string out;
-  auto add = [&out](const std::string& text) { out += (out.empty() ? "" : "; ") + text; };
-  for (const std::string& b : fromDistance) add(b + " taken as double from its short distance");
-  if (!unfilled.empty()) {
-    std::string names;
-    for (const std::string& n : unfilled) names += (names.empty() ? "" : " ") + n;
-    add("no double bond found for " + names);
-  }
-  if (searchCut) add("order search cut short in a large conjugated part");
-  if (!out.empty()) out = "bond orders guessed: " + out;
-  auto sentence = [&out](const std::string& text) { out += (out.empty() ? "" : "; ") + text; };
-  auto names = [](const std::vector<std::string>& list) {
-    std::string text;
-    for (const std::string& n : list) text += (text.empty() ? "" : " ") + n;
-    return text;
-  };
+  std::vector<std::string> orders;
+  for (const std::string& b : fromDistance)
+    orders.push_back(b + " taken as double from its short distance");
+  if (!unfilled.empty()) orders.push_back("no double bond found for " + joined(unfilled, " "));
+  if (searchCut) orders.push_back("order search cut short in a large conjugated part");
+  std::vector<std::string> parts;
+  if (!orders.empty()) parts.push_back("bond orders guessed: " + joined(orders, "; "));
   if (!shortAtoms.empty())
-    sentence("hydrogens given, valence left open at " + names(shortAtoms));
-  if (!pieces.empty()) {
-    std::string text;
-    for (const std::string& p : pieces) text += (text.empty() ? "" : ", ") + p;
-    sentence("in pieces no bond joins: " + text);
-  }
-  return out;
+    parts.push_back("hydrogens given, valence left open at " + joined(shortAtoms, " "));
+  if (!pieces.empty()) parts.push_back("in pieces no bond joins: " + joined(pieces, ", "));
+  return joined(parts, "; ");
 }
 
 LigandOrderGuesses perceiveLigandBondOrders(Molecule& residue, const ListedOrders& listed) {

@@ -3,7 +3,6 @@
 // general bond-order correction for residues without a template.
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <set>
 #include <string>
@@ -15,6 +14,7 @@
 #include "io/MoleculeEngine.h"
 #include "io/PDBParser.h"
 #include "math/CellGrid.h"
+#include "math/UtilityEngine.h"
 #include "model/Atom.h"
 #include "model/Bond.h"
 #include "model/Builder.h"
@@ -34,11 +34,6 @@ const float kSameLengthAngstrom = 0.02f;   // bond lengths closer than this coun
 // windows reach about as far beyond their typical lengths (C-C 1.74 A for 1.54).
 const float kRadiusReach = 1.15f;
 
-std::string upperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // Which pairs of atoms a residue bonds by distance: the windows of the bond-order table, and the
 // covalent radii for pairs it has no row for, so that every element with an atom type is bonded.
 // Which rule holds is decided once per pair of the residue's elements.
@@ -57,7 +52,9 @@ class DistanceBonding {
     window_.assign(n * n, -1.0f);
     for (size_t x = 0; x < n; ++x)
       for (size_t y = 0; y < n; ++y) {
-        const std::string ex = upperCase(elements_[x]), ey = upperCase(elements_[y]);
+        std::string ex = elements_[x], ey = elements_[y];
+        UtilityEngine::instance()->toUpper(ex);
+        UtilityEngine::instance()->toUpper(ey);
         const bool row = std::any_of(rows.begin(), rows.end(), [&](const BondOrderParameters* r) {
           return (r->element1 == ex && r->element2 == ey) ||
                  (r->element1 == ey && r->element2 == ex);

@@ -282,9 +282,11 @@ TEST(PDBBondWindows, BondsToSulfurPhosphorusAndHalogensReachTheirLengthsWithNois
     const char* a;
     const char* b;
     float length;
-  } bonds[] = {{"S", "N", 1.78f}, {"S", "C", 1.82f}, {"P", "O", 1.60f},  {"C", "CL", 1.77f},
-               {"C", "BR", 1.94f}, {"C", "I", 2.14f}, {"S", "S", 2.05f}, {"C", "P", 1.84f},
-               {"N", "P", 1.70f},  {"O", "S", 1.58f}, {"C", "O", 1.43f}, {"N", "O", 1.45f}};
+  } bonds[] = {{"S", "N", 1.78f},   {"S", "C", 1.82f},   {"P", "O", 1.60f},  {"C", "CL", 1.77f},
+               {"C", "BR", 1.94f},  {"C", "I", 2.14f},   {"S", "S", 2.05f},  {"C", "P", 1.84f},
+               {"N", "P", 1.70f},   {"O", "S", 1.58f},   {"C", "O", 1.43f},  {"N", "O", 1.45f},
+               {"SI", "C", 1.87f},  {"SI", "O", 1.64f},  {"SI", "CL", 2.05f}, {"SI", "H", 1.48f},
+               {"SE", "C", 1.95f},  {"AS", "C", 1.96f},  {"SN", "C", 2.14f}};
   InputParameters* tables = InputParameters::instance();
   for (const auto& b : bonds) {
     EXPECT_TRUE(tables->findConnectivity(b.a, b.b, b.length + 0.15f)) << b.a << "-" << b.b;
@@ -455,6 +457,18 @@ TEST_F(PDBFileFixture, LigandInPiecesItsDistancesDoNotExplainIsSaid) {
       << errors;
   EXPECT_NE(std::string::npos, errors.find("in pieces no bond joins: C1 and C2 1.95 A apart"))
       << errors;
+  // Chloromethane with the C-Cl bond stretched to 2.20 A: the chlorine, its hydrogens given (none),
+  // is left without a bond, and said so.
+  errors.clear();
+  readFile("chloromethane.pdb",
+           pdbtest::atomLine("HETATM", 1, "C1", "CMX", 'A', 2, 0.0f, 0.0f, 0.0f, "C") +
+               pdbtest::atomLine("HETATM", 2, "CL1", "CMX", 'A', 2, 2.20f, 0.0f, 0.0f, "CL") +
+               pdbtest::atomLine("HETATM", 3, "H1", "CMX", 'A', 2, -0.36f, 1.03f, 0.0f, "H") +
+               pdbtest::atomLine("HETATM", 4, "H2", "CMX", 'A', 2, -0.36f, -0.51f, 0.89f, "H") +
+               pdbtest::atomLine("HETATM", 5, "H3", "CMX", 'A', 2, -0.36f, -0.51f, -0.89f, "H"));
+  EXPECT_NE(std::string::npos, errors.find("hydrogens given, valence left open at CL1")) << errors;
+  EXPECT_NE(std::string::npos, errors.find("in pieces no bond joins: C1 and CL1 2.20 A apart"))
+      << errors;
   // Trimethylaluminium has an atom type but no window: its elements' covalent radii bond it.
   errors.clear();
   const std::vector<Molecule*> out =
@@ -466,5 +480,25 @@ TEST_F(PDBFileFixture, LigandInPiecesItsDistancesDoNotExplainIsSaid) {
   ASSERT_EQ(1u, out.size());
   EXPECT_EQ(3u, findAtom(out[0], "AL1", 1)->bonds.size()) << out[0]->smiles;
   EXPECT_EQ(9, hydrogenCount(out[0])) << out[0]->smiles;
+  EXPECT_EQ("", errors);
+}
+
+TEST_F(PDBFileFixture, FourBondedPhosphorusWithoutAPartnerForADoubleBondIsACation) {
+  // Tetramethylphosphonium without hydrogens: the phosphorus has room for an ylide's P=C, but no
+  // methyl takes one; it is a cation, and each methyl gets its three hydrogens.
+  const float d = 1.80f / std::sqrt(3.0f);
+  const std::vector<Molecule*> out =
+      readFile("pme4.pdb",
+               pdbtest::atomLine("HETATM", 1, "P1", "PME", 'A', 1, 0.0f, 0.0f, 0.0f, "P") +
+                   pdbtest::atomLine("HETATM", 2, "C1", "PME", 'A', 1, d, d, d, "C") +
+                   pdbtest::atomLine("HETATM", 3, "C2", "PME", 'A', 1, -d, -d, d, "C") +
+                   pdbtest::atomLine("HETATM", 4, "C3", "PME", 'A', 1, -d, d, -d, "C") +
+                   pdbtest::atomLine("HETATM", 5, "C4", "PME", 'A', 1, d, -d, -d, "C"));
+  ASSERT_EQ(1u, out.size());
+  EXPECT_EQ(1, findAtom(out[0], "P1", 1)->charge) << out[0]->smiles;
+  EXPECT_EQ(12, hydrogenCount(out[0])) << out[0]->smiles;
+  for (const Atom* a : out[0]->atoms) {
+    for (const Bond* b : a->bonds) EXPECT_EQ(1, b->order) << a->name;
+  }
   EXPECT_EQ("", errors);
 }
