@@ -39,6 +39,10 @@ const float kFlatRingAngstrom = 0.15f;
 // Mean length score of the bonds of a conjugated ring: about 0 for benzene, thiophene or
 // pyrimidinone, -0.4 for an oxadiazole, -1.7 for tetrahydrofuran.
 const float kLeastConjugatedRingScore = -1.2f;
+// Above this mean the ring is aromatic as a whole: about 0 for an azole or benzene, -0.9 for a
+// pyrazolidinedione (two C-C single bonds). One bond of it that noise stretches is still judged
+// with the ring.
+const float kLeastAromaticRingScore = -0.45f;
 // A two-bonded atom opened wider than this is linear (sp).
 const float kLinearDeg = 160.0f;
 // Chain angles: about 112 degrees at a tetrahedral centre, 120-125 at a trigonal one.
@@ -58,6 +62,9 @@ const float kFiveRingAngleSpanDeg = 2.0f;
 // Mean length score of its two ring bonds above which such a carbon is aromatic: about 0 in
 // pyrazole or imidazole, -1.5 at a CH2 (1.51 and 1.53 A).
 const float kLeastConjugatedScore = -0.8f;
+// Below this mean score its bonds are well inside the single range and its angle, however wide,
+// no longer makes it aromatic: -1.6 at the CH2 of a cyclic aminal (C-N 1.47 A).
+const float kLeastLeaningScore = -1.2f;
 const float kLeaningLimit = 1.5f;
 // Score of a bond's length: +0.75 at a typical double bond, -0.75 at a conjugated single one.
 const float kLengthWeight = 1.5f;
@@ -92,6 +99,27 @@ const size_t kPiecesListed = 5;
 const float kMostTwistDeg = 30.0f;
 // Triple bonds are shorter than this above their typical length.
 const float kTripleSlackAngstrom = 0.1f;
+// Where a bond's length lies between the conjugated single (0) and the double bond (1) of its
+// elements (orderFraction). Beyond these marks it is well inside one order's range and outweighs
+// what the angles at its ends and the usual forms of its atoms suggest: C-C 1.44 A and longer or
+// 1.36 and shorter, N-N 1.37 or 1.28. Between them it is ambiguous (an aromatic ring's 1.39,
+// an amide's C-N 1.34); crystal geometry is noisy by a few hundredths of an Angstrom.
+const float kClearlySingleFraction = 0.2f;
+const float kClearlyMultipleFraction = 0.8f;
+// A two-bonded atom bent less than this from straight is still sp where a bond is as short as
+// a triple one: the alkyne of cyclooctyne is bent to 155 degrees, its C#C 1.20 A long.
+const float kBentTripleDeg = 140.0f;
+const float kBentTripleFraction = 1.5f;
+// The double bonds of a cumulated centre (allene 1.30 A, azide 1.24 and 1.14 A) are shorter than
+// an isolated one.
+const float kCumulatedFraction = 1.25f;
+const float kTripleFraction = 2.0f;
+// How much better, in summed squares of order fractions, the lengths of a straight centre must
+// fit one form than the other: alkynes are far more common than allenes and cumulenes (ideal
+// lengths fit each by about 2), azides and diazo groups than diazonium ions (a diazo group fits
+// by 0.3).
+const float kCarbonCumulatedMargin = 1.0f;
+const float kNitrogenCumulatedMargin = -0.5f;
 // Steps of the order search per connected part; a part that needs more keeps the best found.
 const long kMostSearchSteps = 200000;
 const size_t kLargestSearchedPart = 1000;
@@ -160,34 +188,80 @@ float ringPucker(const std::vector<const Atom*>& ring) {
   return worst;
 }
 
-// Typical single bond between two conjugated atoms and typical double bond, Angstrom.
-void typicalLengths(std::string x, std::string y, float& single, float& twofold) {
+// Typical lengths of a bond between two elements, Angstrom: a single bond between conjugated
+// atoms and a double bond. Measured for the pairs of the table, else from covalent radii.
+struct TypicalLengths {
+  float single = 1.0f;
+  float twofold = 0.0f;
+  bool measured = false;
+};
+
+TypicalLengths typicalLengths(std::string x, std::string y) {
   if (y < x) std::swap(x, y);
   const std::string pair = x + "-" + y;
   static const std::map<std::string, std::pair<float, float> > table = {
       {"C-C", {1.46f, 1.34f}}, {"C-N", {1.40f, 1.28f}}, {"C-O", {1.34f, 1.22f}},
       {"C-S", {1.75f, 1.64f}}, {"N-N", {1.40f, 1.25f}}, {"N-O", {1.38f, 1.22f}},
       {"C-Se", {1.90f, 1.78f}}, {"C-P", {1.80f, 1.66f}}};
+  TypicalLengths out;
   const auto found = table.find(pair);
   if (found != table.end()) {
-    single = found->second.first;
-    twofold = found->second.second;
-    return;
+    out.single = found->second.first;
+    out.twofold = found->second.second;
+    out.measured = true;
+    return out;
   }
-  single = static_cast<float>(radiusBondLength(x, y, 1));
-  twofold = static_cast<float>(radiusBondLength(x, y, 2));
-  if (single <= twofold) {   // elements without radii: any length scores the same
-    single = 1.0f;
-    twofold = 0.0f;
+  const float single = static_cast<float>(radiusBondLength(x, y, 1));
+  const float twofold = static_cast<float>(radiusBondLength(x, y, 2));
+  if (single > twofold) {   // elements without radii: any length scores the same
+    out.single = single;
+    out.twofold = twofold;
   }
+  return out;
+}
+
+// Where the distance of two atoms lies among their bond orders: 0 at the conjugated single
+// bond, 1 at the double and 2 at the triple length (a triple bond is shorter than a double one
+// by about the double's step from the single).
+float orderFraction(const Atom* a, const Atom* b, const TypicalLengths& t) {
+  return (t.single - atomDistance(a, b)) / (t.single - t.twofold);
+}
+
+float orderFraction(const Atom* a, const Atom* b) {
+  return orderFraction(a, b, typicalLengths(a->element, b->element));
 }
 
 float lengthScore(const Bond* b) {
-  float single = 0, twofold = 0;
-  typicalLengths(b->atom1->element, b->atom2->element, single, twofold);
-  const float d = atomDistance(b->atom1, b->atom2);
-  const float s = kLengthWeight * ((single - d) / (single - twofold) - 0.5f);
+  const float s = kLengthWeight * (orderFraction(b->atom1, b->atom2) - 0.5f);
   return std::max(-kLengthScoreLimit, std::min(kLengthScoreLimit, s));
+}
+
+// What a bond's length says of its order on its own: single or multiple where it lies well
+// inside that range, nothing where it is ambiguous (an aromatic ring's bonds, an amide's C-N)
+// or the elements' lengths are not measured.
+enum class LengthSays { nothing, single, multiple };
+
+LengthSays lengthSays(const Atom* a, const Atom* b) {
+  const TypicalLengths t = typicalLengths(a->element, b->element);
+  if (!t.measured) return LengthSays::nothing;
+  const float fraction = orderFraction(a, b, t);
+  if (fraction <= kClearlySingleFraction) return LengthSays::single;
+  if (fraction >= kClearlyMultipleFraction) return LengthSays::multiple;
+  return LengthSays::nothing;
+}
+
+// The two atoms are as close as a triple bond holds them.
+bool tripleLength(const Atom* a, const Atom* b) {
+  const TypicalLengths t = typicalLengths(a->element, b->element);
+  return t.measured && orderFraction(a, b, t) >= kBentTripleFraction;
+}
+
+// A two-bonded centre is sp: straight, or bent by a strained ring where one of its bonds is as
+// short as a triple one.
+bool straightAt(const Atom* centre, const Atom* a, const Atom* b) {
+  const float angle = angleDeg(centre, a, b);
+  return angle > kLinearDeg ||
+         (angle > kBentTripleDeg && (tripleLength(centre, a) || tripleLength(centre, b)));
 }
 
 bool isTerminalOf(const std::vector<Site>& sites, int k, const char* element) {
@@ -308,7 +382,7 @@ class OrderPerception {
     const std::vector<const Atom*> around = neighbours(s);
     if (s.atom->element != "C" || around.size() >= 4) return false;
     if (around.size() == 3) return pyramidal(s.atom, around);
-    if (around.size() == 2) return angleDeg(s.atom, around[0], around[1]) <= kLinearDeg;
+    if (around.size() == 2) return !straightAt(s.atom, around[0], around[1]);
     if (around.size() == 1) return atomDistance(s.atom, around[0]) > kLongestTerminalTripleAngstrom;
     return true;
   }
@@ -402,11 +476,15 @@ class OrderPerception {
       // Flat is not enough: the tetrahydrofuran of amprenavir in 1hpv lies flat in the crystal
       // with every ring bond a long single one.
       float score = 0.0f;
+      std::vector<const Bond*> bonds;
       for (size_t k = 0; k < atoms.size(); ++k) {
         const Bond* b = bondBetween(atoms[k], atoms[(k + 1) % atoms.size()]);
         score += b != nullptr ? lengthScore(b) : -kLengthScoreLimit;
+        bonds.push_back(b);
       }
-      if (score / static_cast<float>(atoms.size()) < kLeastConjugatedRingScore) continue;
+      score /= static_cast<float>(atoms.size());
+      if (score < kLeastConjugatedRingScore) continue;
+      if (score >= kLeastAromaticRingScore) aromaticRingBonds_.insert(bonds.begin(), bonds.end());
       for (const Atom* a : atoms) {
         const auto found = index_.find(a);
         if (found == index_.end()) continue;
@@ -418,6 +496,7 @@ class OrderPerception {
   }
 
   Site& at(int k) { return sites_[static_cast<size_t>(k)]; }
+  const Site& at(int k) const { return sites_[static_cast<size_t>(k)]; }
 
   // The slots of the site's bonds, shortest first.
   void sortByLength(const Site& s, std::vector<size_t>& slots) {
@@ -542,7 +621,7 @@ class OrderPerception {
     if (degree == 2) {
       if (e != "C" && e != "N") return;   // ether oxygen, thiophene sulfur: no multiple bond
       const float angle = partnerAngle(s);
-      if (angle > kLinearDeg) {
+      if (linear(s)) {
         s.room = 2;
         s.support = true;
         return;
@@ -552,7 +631,8 @@ class OrderPerception {
         // A carbon only in flat five-rings: short bonds or a wide angle make it aromatic.
         const float lean = (angle - kFiveRingSp3AngleDeg) / kFiveRingAngleSpanDeg;
         const float lengths = (s.scores[0] + s.scores[1]) / 2.0f;
-        const bool aromatic = s.flatSixRing || lengths >= kLeastConjugatedScore || lean >= 1.0f;
+        const bool aromatic = s.flatSixRing || lengths >= kLeastConjugatedScore ||
+                              (lean >= 1.0f && lengths >= kLeastLeaningScore);
         s.want = e != "C" ? kRingNitrogenWant
                  : aromatic ? kFlatRingWant
                             : std::max(-kLeaningLimit, std::min(kLeaningLimit, lean));
@@ -624,49 +704,142 @@ class OrderPerception {
   }
 
   bool linear(const Site& s) const {
-    return s.partners.size() == 2 && partnerAngle(s) > kLinearDeg;
+    return s.partners.size() == 2 &&
+           straightAt(s.atom, at(s.partners[0]).atom, at(s.partners[1]).atom);
   }
 
-  // Linear carbons: a nitrile or alkyne triple bond where a partner can take two orders and the
-  // bond is short enough; otherwise the centre of cumulated double bonds (C=C=O, N=C=S).
+  // Orders a partner of a straight centre may still take. A terminal partner of a straight
+  // nitrogen takes up to a triple bond as a C or N, a double one as an O or S; as the anion the
+  // file may give (otherwise left with single bonds) one fewer, but for the carbon of an
+  // isonitrile, whose three bonds are a carbanion's.
+  int roomBeside(const Site& centre, const Site& o) const {
+    if (centre.atom->element != "N" || o.partners.size() != 1 || o.hydrogens != 0 || o.settled)
+      return o.room;
+    const std::string& e = o.atom->element;
+    const int most = e == "C" || e == "N" ? 2 : e == "O" || e == "S" ? 1 : 0;
+    const int charge = std::min(0, o.atom->charge);
+    return std::max(0, e == "C" ? most : most + charge);
+  }
+
+  // A straight two-bonded carbon with room for two orders, or a straight nitrogen without
+  // hydrogens (with four bonds a cation): the centre of a triple and a single bond or of two
+  // cumulated double bonds.
+  bool straightCentre(const Site& s) const {
+    if (s.partners.size() != 2 || s.settled) return false;
+    if (s.atom->element == "C") return s.room == 2;
+    return s.atom->element == "N" && s.hydrogens == 0 && s.room >= 1 && s.atom->charge >= 0 &&
+           linear(s);
+  }
+
+  // The triple bond a centre may take: to a partner with room for two more orders, where the
+  // bond is short enough, or terminal and so without another way to fill them (a nitrile N
+  // whose noisy bond reads as long as a double one is still a nitrile). The shortest such bond,
+  // or none (the centre's partner count).
+  size_t tripleSlot(const Site& s) const {
+    size_t best = s.partners.size();
+    for (size_t k = 0; k < s.partners.size(); ++k) {
+      const Site& o = at(s.partners[k]);
+      if (roomBeside(s, o) != 2 || (o.atom->element != "C" && o.atom->element != "N")) continue;
+      const TypicalLengths t = typicalLengths(s.atom->element, o.atom->element);
+      const float triple = t.twofold - (t.single - t.twofold);
+      const bool onlyWay = o.partners.size() == 1;
+      if (!onlyWay &&
+          atomDistance(s.atom, o.atom) > triple + kTripleSlackAngstrom + (t.twofold - triple) / 2)
+        continue;
+      if (best == s.partners.size() ||
+          atomDistance(s.atom, o.atom) < atomDistance(s.atom, at(s.partners[best]).atom))
+        best = k;
+    }
+    return best;
+  }
+
+  // A straight centre's two bonds read as triple and single or as cumulated double bonds: the
+  // form whose lengths lie closer to the bonds' own (1,2-butadiene's 1.30 and 1.30 A against
+  // 1-butyne's 1.20 and 1.46), the commoner one by a margin. A nitrile's terminal N and an
+  // isonitrile's terminal C have no other form.
+  bool cumulatedFitsBetter(const Site& s, size_t triple) const {
+    const Site& o = at(s.partners[triple]);
+    if (o.partners.size() == 1 && o.atom->element != s.atom->element) return false;
+    const float f = orderFraction(s.atom, o.atom);
+    const float other = orderFraction(s.atom, at(s.partners[1 - triple]).atom);
+    const float asTriple = (f - kTripleFraction) * (f - kTripleFraction) + other * other;
+    const float asCumulated = (f - kCumulatedFraction) * (f - kCumulatedFraction) +
+                              (other - kCumulatedFraction) * (other - kCumulatedFraction);
+    const float margin =
+        s.atom->element == "C" ? kCarbonCumulatedMargin : kNitrogenCumulatedMargin;
+    return asCumulated + margin < asTriple;
+  }
+
+  // Orders at a straight centre, and the charges of a straight nitrogen: a cation with four
+  // bonds, and a terminal partner it leaves short of its valence the anion ([N-]=[N+]=N,
+  // [C-]#[N+]). A centre that finds neither form keeps room for one double bond.
+  void setStraightCentre(Site& s) {
+    size_t triple = tripleSlot(s);
+    const bool cumulated = roomBeside(s, at(s.partners[0])) >= 1 &&
+                           roomBeside(s, at(s.partners[1])) >= 1 &&
+                           (triple == s.partners.size() || cumulatedFitsBetter(s, triple));
+    if (cumulated) triple = s.partners.size();
+    if (!cumulated && triple == s.partners.size()) {
+      s.room = 1;
+      return;
+    }
+    for (size_t k = 0; k < 2; ++k) {
+      const int order = cumulated ? 2 : k == triple ? 3 : 1;
+      s.bonds[k]->order = order;
+      Site& o = at(s.partners[k]);
+      o.room = std::max(0, o.room - (order - 1));
+    }
+    s.room = 0;
+    if (s.atom->element != "N") return;
+    s.settled = true;
+    if (s.atom->charge == 0) s.atom->charge = 1;
+    for (size_t k = 0; k < 2; ++k) {
+      Site& o = at(s.partners[k]);
+      if (o.partners.size() != 1 || o.hydrogens != 0 || s.bonds[k]->order == 1) continue;
+      o.room = 0;
+      o.settled = true;
+      if (o.atom->charge == 0 && bondValenceSum(o.atom) < standardValence(o.atom->element))
+        o.atom->charge = -1;
+    }
+  }
+
+  // Straight centres first, as their two lengths fit (an alkyne, a nitrile, an isonitrile or a
+  // diazonium; an allene, a ketene, N=C=S, an azide or a diazo group); then a terminal carbon
+  // with room for two orders takes the triple bond to its partner where it can.
   void setTripleAndCumulatedBonds() {
+    for (Site& s : sites_)
+      if (straightCentre(s)) setStraightCentre(s);
     for (Site& s : sites_) {
       if (s.room != 2 || s.atom->element != "C") continue;
-      size_t best = s.partners.size();
-      for (size_t k = 0; k < s.partners.size(); ++k) {
-        const Site& o = at(s.partners[k]);
-        if (o.room != 2 || (o.atom->element != "C" && o.atom->element != "N")) continue;
-        float single = 0, twofold = 0;
-        typicalLengths(s.atom->element, o.atom->element, single, twofold);
-        const float triple = twofold - (single - twofold);
-        // A terminal partner with room for two orders has no other way to fill them: a nitrile
-        // N whose noisy bond reads as long as a double one is still a nitrile.
-        const bool onlyWay = o.partners.size() == 1;
-        if (!onlyWay &&
-            atomDistance(s.atom, o.atom) > triple + kTripleSlackAngstrom + (twofold - triple) / 2)
-          continue;
-        if (best == s.partners.size() ||
-            atomDistance(s.atom, o.atom) < atomDistance(s.atom, at(s.partners[best]).atom))
-          best = k;
-      }
+      const size_t best = tripleSlot(s);
       if (best < s.partners.size()) {
         s.bonds[best]->order = 3;
-        s.room = 0;
         at(s.partners[best]).room = 0;
-        continue;
-      }
-      if (s.partners.size() == 2 && at(s.partners[0]).room >= 1 && at(s.partners[1]).room >= 1) {
-        for (size_t k = 0; k < 2; ++k) {
-          s.bonds[k]->order = 2;
-          Site& o = at(s.partners[k]);
-          o.room = std::max(0, o.room - 1);
-        }
         s.room = 0;
       } else {
         s.room = 1;
       }
     }
     for (Site& s : sites_) s.room = std::min(s.room, 1);
+  }
+
+  // What the length of a bond decides of its order, whatever the angles at its ends and the
+  // usual forms of its atoms (norbornene's C=C at 107 degrees, an azo N=N, the N-N of a cyclic
+  // hydrazide beside two carbonyls): single or multiple where it is well inside that range.
+  // Where the file gives the hydrogens of either atom, these decide; where an atom firmly wants
+  // a double bond (a flat three-bonded carbon, an aromatic ring atom) or an aromatic ring holds
+  // the bond, the length is weighed with the rest.
+  LengthSays lengthDecides(const Site& a, const Site& b, const Bond* bond) const {
+    if (a.known || b.known || a.want >= kMustWant || b.want >= kMustWant ||
+        aromaticRingBonds_.count(bond) != 0)
+      return LengthSays::nothing;
+    return lengthSays(a.atom, b.atom);
+  }
+
+  static float withLength(float gain, float score, LengthSays says) {
+    if (says == LengthSays::multiple) return std::max(gain, score);
+    if (says == LengthSays::single) return std::min(gain, 0.0f);
+    return gain;
   }
 
   // The best set of double bonds, no atom in two: each double bond gains its length score and
@@ -683,9 +856,11 @@ class OrderPerception {
         const size_t j = static_cast<size_t>(s.partners[k]);
         const Site& o = sites_[j];
         if (j < i || s.room < 1 || o.room < 1 || s.bonds[k]->order != 1 || twisted(s, o)) continue;
-        gain_[i][k] = s.scores[k] + s.want + o.want;
+        const LengthSays says = lengthDecides(s, o, s.bonds[k]);
+        gain_[i][k] = withLength(s.scores[k] + s.want + o.want, s.scores[k], says);
         const size_t back = slotOf(o, s.bonds[k]);
-        if (back < o.bonds.size()) gain_[j][back] = o.scores[back] + o.want + s.want;
+        if (back < o.bonds.size())
+          gain_[j][back] = withLength(o.scores[back] + o.want + s.want, o.scores[back], says);
       }
     }
     // The bonds each site tries in the search, best gain first; equal gains keep their order.
@@ -797,6 +972,26 @@ class OrderPerception {
     trial_[i] = -1;
   }
 
+  // Bonds whose length decided their order and that ended with another: what overruled the
+  // length (an atom held pyramidal, a neighbour's double bond) may be wrong.
+  void sayLengthsOverruled() {
+    for (size_t i = 0; i < sites_.size(); ++i) {
+      const Site& s = sites_[i];
+      for (size_t k = 0; k < s.partners.size(); ++k) {
+        const Site& o = at(s.partners[k]);
+        if (s.partners[k] < static_cast<int>(i) || s.settled || o.settled) continue;
+        const LengthSays says = lengthDecides(s, o, s.bonds[k]);
+        const int order = s.bonds[k]->order;
+        if (says == LengthSays::multiple && order == 1)
+          guesses_.againstLength.push_back(bondText(s, o, "-") +
+                                           " read as single though as short as a double bond");
+        else if (says == LengthSays::single && order >= 2)
+          guesses_.againstLength.push_back(bondText(s, o, order == 2 ? "=" : "#") +
+                                           " read as multiple though as long as a single bond");
+      }
+    }
+  }
+
   void finish() {
     for (size_t i = 0; i < sites_.size(); ++i) {
       Site& s = sites_[i];
@@ -819,6 +1014,7 @@ class OrderPerception {
       }
       guesses_.unfilled.push_back(s.atom->name);
     }
+    sayLengthsOverruled();
     for (Site& s : sites_) {
       if (!s.known) continue;
       s.atom->hydrogensFixed = true;
@@ -835,6 +1031,7 @@ class OrderPerception {
   bool carbonHydrogens_ = false;   // the file gives hydrogens on carbon
   std::vector<Site> sites_;
   std::map<const Atom*, int> index_;   // site of each heavy atom
+  std::set<const Bond*> aromaticRingBonds_;   // bonds of flat rings aromatic as a whole
   std::vector<std::vector<float> > gain_;
   std::vector<std::vector<size_t> > choices_;   // slots with a gain, best first
   std::vector<float> top_;
@@ -862,6 +1059,7 @@ std::string LigandOrderGuesses::describe() const {
   for (const std::string& b : fromDistance)
     orders.push_back(b + " taken as double from its short distance");
   if (!unfilled.empty()) orders.push_back("no double bond found for " + joined(unfilled, " "));
+  orders.insert(orders.end(), againstLength.begin(), againstLength.end());
   if (searchCut) orders.push_back("order search cut short in a large conjugated part");
   std::vector<std::string> parts;
   if (!orders.empty()) parts.push_back("bond orders guessed: " + joined(orders, "; "));

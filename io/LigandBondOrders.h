@@ -12,16 +12,20 @@ class Molecule;
 struct LigandOrderGuesses {
   std::vector<std::string> fromDistance;   // a multiple bond only its short distance asks for
   std::vector<std::string> unfilled;       // atoms left short of the multiple bond they need
+  // bonds whose length, well inside one order's range, lost to the rest of the perception:
+  // "C1-C2 1.34 A read as single though as short as a double bond"
+  std::vector<std::string> againstLength;
   std::vector<std::string> shortAtoms;     // atoms with hydrogens given, short of their valence
   std::vector<std::string> pieces;         // "C1 and SI1 2.41 A apart": pieces no bond joins
   bool searchCut = false;                  // the order search stopped short
 
   bool empty() const {
-    return fromDistance.empty() && unfilled.empty() && shortAtoms.empty() && pieces.empty() &&
-           !searchCut;
+    return fromDistance.empty() && unfilled.empty() && againstLength.empty() &&
+           shortAtoms.empty() && pieces.empty() && !searchCut;
   }
   // One text for a warning line: "bond orders guessed: N=C2 1.34 A taken as double from its
-  // short distance; ...", then the atoms left short and the pieces.
+  // short distance; ...", the bonds whose length lost, then the atoms left short and the
+  // pieces.
   std::string describe() const;
 };
 

@@ -41,6 +41,23 @@ void expectSoundOrders(const Molecule* m) {
 
 int hydrogenCount(const Molecule* m) { return kvtest::countElement(*m, "H"); }
 
+// Every C, N and O outside aromatic rings has the bonds its charge asks for: a carbon four (a
+// carbanion three), a nitrogen three and an oxygen two, one more for a cation and one fewer for
+// an anion.
+void expectFilledValences(const Molecule* m, const std::string& what) {
+  for (const Atom* a : m->atoms) {
+    const bool aromatic = std::any_of(a->bonds.begin(), a->bonds.end(),
+                                      [](const Bond* b) { return b->order == kAromaticOrder; });
+    if (aromatic) continue;
+    const int q = a->charge;
+    if (a->element == "C") {
+      EXPECT_EQ(4 - std::abs(q), pdbtest::orderSum(a)) << what << " " << a->name;
+    } else if (a->element == "N" || a->element == "O") {
+      EXPECT_EQ((a->element == "N" ? 3 : 2) + q, pdbtest::orderSum(a)) << what << " " << a->name;
+    }
+  }
+}
+
 // Heavy atoms of one model of an RDKit file: element, position, and the charge of columns 79-80.
 struct FileAtom {
   std::string element;
@@ -501,4 +518,64 @@ TEST_F(PDBFileFixture, FourBondedPhosphorusWithoutAPartnerForADoubleBondIsACatio
     for (const Bond* b : a->bonds) EXPECT_EQ(1, b->order) << a->name;
   }
   EXPECT_EQ("", errors);
+}
+
+TEST_F(PDBFileFixture, BondLengthsWellInsideOneOrderOutweighTheAnglesAtTheirEnds) {
+  // Ligands without hydrogens, charges or CONECT records (tools/make_pdb_lengths_set.py). Their
+  // angles or the usual forms of their atoms misled the orders although the lengths were plain:
+  // azomethane and azobenzene (N=N 1.25 A) were hydrazines; norbornene, bicyclooctene,
+  // cyclobutene, dicyclopentadiene and a fused cyclopentene (C=C 1.34 A, 94-111 degrees) were
+  // saturated; 1,2-butadiene (C=C 1.30 A twice) was 1-butyne; cyclooctyne (C#C 1.20 A bent to
+  // 155 degrees) cyclooctene; methyl azide and diazoacetone CNN=N and CC(=O)CN=N;
+  // pyrazolidinedione (N-N 1.38 A) an azo compound; the aminal CH2 of a benzimidazoline between
+  // two nitrogens (C-N 1.47 A) an aromatic imidazole. The rest read right before. The file with
+  // hydrogens and charges gives what each must read as; read itself, its azide
+  // (C\N=[N+]/[N-]), diazo group, isocyanide (C[N+][C-]) and cyclooctyne were wrong too. Noise
+  // of 0.04 A on norbornene and azobenzene leaves them right.
+  const std::vector<std::vector<std::pair<int, int> > > expected =
+      expectedCounts(dataPath("pdb-ligand-lengths-h.pdb"));
+  ASSERT_EQ(22u, expected.size());
+  std::map<std::string, size_t> byResidue;
+  for (const char* file :
+       {"pdb-ligand-lengths.pdb", "pdb-ligand-lengths-h.pdb", "pdb-ligand-lengths-noisy.pdb"}) {
+    kvtest::ErrorCapture console;
+    const std::vector<Molecule*> out = readPath(dataPath(file));
+    ASSERT_EQ(std::string(file) == "pdb-ligand-lengths-noisy.pdb" ? 2u : expected.size(),
+              out.size())
+        << file;
+    for (size_t k = 0; k < out.size(); ++k) {
+      const std::string residue = out[k]->atoms.front()->residueName;
+      if (out.size() == expected.size()) byResidue[residue] = k;
+      ASSERT_EQ(1u, byResidue.count(residue)) << residue;
+      EXPECT_TRUE(sameCounts(out[k], expected[byResidue[residue]]))
+          << file << " " << residue << " " << out[k]->smiles;
+      expectSoundOrders(out[k]);
+      expectFilledValences(out[k], file + (" " + residue) + " " + out[k]->smiles);
+    }
+    // Every length agrees with the orders read.
+    EXPECT_EQ(std::string::npos, console.text().find("though as")) << console.text();
+  }
+}
+
+TEST_F(PDBFileFixture, LengthOverruledByTheRestOfThePerceptionIsSaid) {
+  // A tetrahedral carbon with three methyls, one of them 1.33 A away: the pyramidal centre takes
+  // no double bond, so the short bond stays single, and that is said.
+  const float t = 1.0f / std::sqrt(3.0f);
+  const std::vector<Molecule*> out = readFile(
+      "short.pdb",
+      pdbtest::atomLine("HETATM", 1, "C1", "SHB", 'A', 4, 0.0f, 0.0f, 0.0f, "C") +
+          pdbtest::atomLine("HETATM", 2, "C2", "SHB", 'A', 4, 1.33f * t, 1.33f * t, 1.33f * t,
+                            "C") +
+          pdbtest::atomLine("HETATM", 3, "C3", "SHB", 'A', 4, -1.53f * t, -1.53f * t, 1.53f * t,
+                            "C") +
+          pdbtest::atomLine("HETATM", 4, "C4", "SHB", 'A', 4, -1.53f * t, 1.53f * t, -1.53f * t,
+                            "C"));
+  ASSERT_EQ(1u, out.size());
+  EXPECT_EQ(1, orderBetween(out[0], "C1", 4, "C2", 4));
+  EXPECT_NE(std::string::npos,
+            errors.find("Warning: PDBParser::parsePDBFile residue SHB A 4 of \"" +
+                        (folder / "short.pdb").string() +
+                        "\": bond orders guessed: C1-C2 1.33 A read as single though as short "
+                        "as a double bond"))
+      << errors;
 }
