@@ -774,11 +774,10 @@ class OrderPerception {
   // bonds, and a terminal partner it leaves short of its valence the anion ([N-]=[N+]=N,
   // [C-]#[N+]). A centre that finds neither form keeps room for one double bond.
   void setStraightCentre(Site& s) {
-    size_t triple = tripleSlot(s);
+    const size_t triple = tripleSlot(s);
     const bool cumulated = roomBeside(s, at(s.partners[0])) >= 1 &&
                            roomBeside(s, at(s.partners[1])) >= 1 &&
                            (triple == s.partners.size() || cumulatedFitsBetter(s, triple));
-    if (cumulated) triple = s.partners.size();
     if (!cumulated && triple == s.partners.size()) {
       s.room = 1;
       return;
