@@ -709,16 +709,15 @@ class OrderPerception {
   }
 
   // Orders a partner of a straight centre may still take. A terminal partner of a straight
-  // nitrogen takes up to a triple bond as a C or N, a double one as an O or S; as the anion the
-  // file may give (otherwise left with single bonds) one fewer, but for the carbon of an
-  // isonitrile, whose three bonds are a carbanion's.
+  // nitrogen fills its valence beyond that bond, up to a triple bond; as the anion the file may
+  // give (otherwise left with single bonds) one fewer, but for the carbon of an isonitrile,
+  // whose three bonds are a carbanion's.
   int roomBeside(const Site& centre, const Site& o) const {
     if (centre.atom->element != "N" || o.partners.size() != 1 || o.hydrogens != 0 || o.settled)
       return o.room;
-    const std::string& e = o.atom->element;
-    const int most = e == "C" || e == "N" ? 2 : e == "O" || e == "S" ? 1 : 0;
+    const int most = std::min(2, standardValence(o.atom->element) - 1);
     const int charge = std::min(0, o.atom->charge);
-    return std::max(0, e == "C" ? most : most + charge);
+    return std::max(0, o.atom->element == "C" ? most : most + charge);
   }
 
   // A straight two-bonded carbon with room for two orders, or a straight nitrogen without

@@ -2,15 +2,21 @@
 import json
 
 
-def read_smiles(path):
-    """First field of every line that is not a // comment; commas and quotes count as spaces."""
+def read_entries(path):
+    """The fields of every line that is not empty or a // comment; commas and quotes count as
+    spaces."""
     out = []
     with open(path) as f:
         for line in f:
             parts = line.replace(",", " ").replace('"', " ").split()
             if parts and not parts[0].startswith("//"):
-                out.append(parts[0])
+                out.append(parts)
     return out
+
+
+def read_smiles(path):
+    """First field of every entry (read_entries)."""
+    return [parts[0] for parts in read_entries(path)]
 
 
 def parse_records(stdout):

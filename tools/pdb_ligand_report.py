@@ -29,7 +29,7 @@ import sys
 import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
-from kvtool_records import parse_records, read_smiles
+from kvtool_records import parse_records, read_entries, read_smiles
 from rdkit import Chem, RDLogger
 from rdkit.Chem import AllChem
 
@@ -51,14 +51,8 @@ def canonical(smiles):
 
 
 def read_named(path):
-    """(SMILES, name) of every entry that read_smiles takes; the name is the next field."""
-    names = []
-    with open(path) as f:
-        for line in f:
-            parts = line.replace(",", " ").replace('"', " ").split()
-            if parts and not parts[0].startswith("//"):
-                names.append(parts[1] if len(parts) > 1 else "")
-    return list(zip(read_smiles(path), names))
+    """(SMILES, name) of every entry (read_entries); the name is the next field."""
+    return [(parts[0], parts[1] if len(parts) > 1 else "") for parts in read_entries(path)]
 
 
 def embed(smiles):

@@ -578,4 +578,16 @@ TEST_F(PDBFileFixture, LengthOverruledByTheRestOfThePerceptionIsSaid) {
                         "\": bond orders guessed: C1-C2 1.33 A read as single though as short "
                         "as a double bond"))
       << errors;
+  // Acetonitrile whose C-N is 1.39 A: a straight carbon's terminal nitrogen has no form but the
+  // nitrile, and its length says otherwise.
+  const std::vector<Molecule*> nitrile = readFile(
+      "nitrile.pdb",
+      pdbtest::atomLine("HETATM", 1, "C1", "ACN", 'A', 5, 0.0f, 0.0f, 0.0f, "C") +
+          pdbtest::atomLine("HETATM", 2, "C2", "ACN", 'A', 5, 1.46f, 0.0f, 0.0f, "C") +
+          pdbtest::atomLine("HETATM", 3, "N1", "ACN", 'A', 5, 2.85f, 0.0f, 0.0f, "N"));
+  ASSERT_EQ(1u, nitrile.size());
+  EXPECT_EQ(3, orderBetween(nitrile[0], "C2", 5, "N1", 5));
+  EXPECT_NE(std::string::npos,
+            errors.find("C2#N1 1.39 A read as multiple though as long as a single bond"))
+      << errors;
 }
